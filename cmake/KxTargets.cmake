@@ -1,0 +1,35 @@
+# Helpers that keep the per-folder CMake lists short.
+include(GoogleTest)
+
+# kx_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>])
+# One GoogleTest executable, its cases registered with CTest.
+function(kx_test name)
+  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES;LABELS" ${ARGN})
+  if(KX_FUZZ)
+    return()
+  endif()
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kx_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# kx_fuzz(<name> LIBS <libs...> SOURCES <files...>)
+# A libFuzzer target in a fuzz build; otherwise the same entry point driven by a
+# bounded replay of generated inputs, registered as a test so every build runs it.
+function(kx_fuzz name)
+  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
+  if(KX_FUZZ)
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  else()
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayDriver.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "unit;fuzz")
+  endif()
+endfunction()
