@@ -1,0 +1,519 @@
+#include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
+
+#include "KXFramework/Platform/Midi/AlsaPortNames.h"
+#include "KXFramework/Platform/Midi/SinkCalls.h"
+
+#include <alsa/asoundlib.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace KX::Platform::Midi {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The render port waits this long for a long message; a send blocked by a full kernel pool gives up then.
+constexpr auto kSendBudget = std::chrono::milliseconds(10000);
+constexpr std::size_t kInputBufferBytes = 64 * 1024;
+
+// libasound reports to standard error unless told otherwise; a missing sequencer is normal here.
+void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
+struct Address
+{
+    int client = 0;
+    int port = 0;
+    bool operator==(const Address&) const = default;
+};
+
+class AlsaBackend final : public Backend
+{
+public:
+    explicit AlsaBackend(const std::string& sequencer);
+    ~AlsaBackend() override;
+
+    int ListInputs(std::vector<std::string>& names) override { return List(names, true); }
+    int ListOutputs(std::vector<std::string>& names) override { return List(names, false); }
+    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
+    int StartInput(Handle in) override;
+    int CloseInput(Handle in) override;
+    bool IsInputAlive(Handle in) override;
+    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
+    int CloseOutput(Handle out) override;
+    bool IsOutputAlive(Handle out) override;
+    int SendShort(Handle out, std::uint32_t packed) override;
+    int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
+    void Detach(const Sink& sink) override;
+
+private:
+    struct Port
+    {
+        Address address;
+        std::string name;
+        std::shared_ptr<Sink> sink;
+        bool dead = false; // the sequencer announced that the port or its client left
+        bool started = false;
+        Clock::time_point start;
+    };
+
+    enum class Kind { Short, Long, LongError };
+    struct Delivery
+    {
+        Handle in;
+        Kind kind;
+        std::uint32_t packed = 0;
+        std::chrono::milliseconds sinceStart{0};
+        std::vector<std::uint8_t> bytes;
+        bool complete = false;
+    };
+
+    bool Setup(const std::string& sequencer);
+    void Teardown();
+    int List(std::vector<std::string>& names, bool inputs);
+    std::vector<ListedPort> EnumerateLocked(bool inputs);
+    bool StillListedLocked(const Port& port, bool input);
+    bool SubscribedLocked(const Address& address) const;
+    void ReleaseInputLocked(std::map<Handle, Port>::iterator it);
+    int OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
+    void InputLoop();
+    void ReadEventsLocked(std::vector<Delivery>& deliveries);
+    void HandleEventLocked(const snd_seq_event_t& event, std::vector<Delivery>& deliveries);
+    void Deliver(const Delivery& delivery);
+
+    std::mutex mutex_; // guards everything below and every libasound call
+    SinkCalls calls_;
+    snd_seq_t* seq_ = nullptr;
+    int ownClient_ = -1;
+    int inPort_ = -1;
+    int outPort_ = -1;
+    snd_midi_event_t* decoder_ = nullptr;
+    snd_midi_event_t* encoder_ = nullptr;
+    std::vector<pollfd> inFds_;
+    std::vector<pollfd> outFds_;
+    int wake_ = -1;
+    std::thread thread_;
+    std::map<Handle, Port> inputs_;
+    std::map<Handle, Port> outputs_;
+};
+
+AlsaBackend::AlsaBackend(const std::string& sequencer)
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsaErrors); });
+    if (!Setup(sequencer)) {
+        Teardown();
+        return;
+    }
+    thread_ = std::thread([this] { InputLoop(); });
+}
+
+AlsaBackend::~AlsaBackend()
+{
+    if (thread_.joinable()) {
+        const std::uint64_t one = 1;
+        while (write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+        thread_.join();
+    }
+    Teardown();
+}
+
+bool AlsaBackend::Setup(const std::string& sequencer)
+{
+    if (snd_seq_open(&seq_, sequencer.c_str(), SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+        seq_ = nullptr;
+        return false;
+    }
+    snd_seq_set_client_name(seq_, "Kivo 61 Preset Editor");
+    snd_seq_set_input_buffer_size(seq_, kInputBufferBytes);
+    ownClient_ = snd_seq_client_id(seq_);
+    const unsigned type = SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION;
+    inPort_ = snd_seq_create_simple_port(seq_, "In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
+    outPort_ = snd_seq_create_simple_port(seq_, "Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
+    if (ownClient_ < 0 || inPort_ < 0 || outPort_ < 0)
+        return false;
+    if (snd_midi_event_new(kChunk, &decoder_) < 0 || snd_midi_event_new(kChunk, &encoder_) < 0)
+        return false;
+    snd_midi_event_no_status(decoder_, 1);
+    // Port and client departures arrive from the announce port; without them liveness still checks the list.
+    snd_seq_connect_from(seq_, inPort_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE);
+
+    inFds_.resize(std::max(0, snd_seq_poll_descriptors_count(seq_, POLLIN)));
+    outFds_.resize(std::max(0, snd_seq_poll_descriptors_count(seq_, POLLOUT)));
+    if (inFds_.empty() || outFds_.empty())
+        return false;
+    snd_seq_poll_descriptors(seq_, inFds_.data(), inFds_.size(), POLLIN);
+    snd_seq_poll_descriptors(seq_, outFds_.data(), outFds_.size(), POLLOUT);
+    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake_ < 0)
+        return false;
+    inFds_.push_back({wake_, POLLIN, 0});
+    return true;
+}
+
+void AlsaBackend::Teardown()
+{
+    if (decoder_)
+        snd_midi_event_free(decoder_);
+    if (encoder_)
+        snd_midi_event_free(encoder_);
+    if (seq_)
+        snd_seq_close(seq_);
+    if (wake_ >= 0)
+        close(wake_);
+    decoder_ = encoder_ = nullptr;
+    seq_ = nullptr;
+    wake_ = -1;
+}
+
+std::vector<ListedPort> AlsaBackend::EnumerateLocked(bool inputs)
+{
+    std::vector<SequencerPort> ports;
+    if (!seq_)
+        return {};
+    snd_seq_client_info_t* client;
+    snd_seq_port_info_t* port;
+    snd_seq_client_info_alloca(&client);
+    snd_seq_port_info_alloca(&port);
+    snd_seq_client_info_set_client(client, -1);
+    while (snd_seq_query_next_client(seq_, client) >= 0) {
+        const int id = snd_seq_client_info_get_client(client);
+        const std::string clientName = snd_seq_client_info_get_name(client);
+        snd_seq_port_info_set_client(port, id);
+        snd_seq_port_info_set_port(port, -1);
+        while (snd_seq_query_next_port(seq_, port) >= 0) {
+            const unsigned caps = snd_seq_port_info_get_capability(port);
+            const unsigned read = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
+            const unsigned write = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
+            ports.push_back({id, clientName, snd_seq_port_info_get_port(port), (caps & read) == read,
+                             (caps & write) == write, (caps & SND_SEQ_PORT_CAP_NO_EXPORT) == 0});
+        }
+    }
+    return ListPorts(std::move(ports), ownClient_, inputs);
+}
+
+int AlsaBackend::List(std::vector<std::string>& names, bool inputs)
+{
+    std::lock_guard lock(mutex_);
+    names.clear();
+    for (ListedPort& p : EnumerateLocked(inputs))
+        names.push_back(std::move(p.name));
+    return kOk;
+}
+
+// A re-plugged keyboard may come back at the same address under another name, or a different port may
+// take the address: the handle stays alive only while its port is listed under the name it was opened by.
+bool AlsaBackend::StillListedLocked(const Port& port, bool input)
+{
+    if (port.dead)
+        return false;
+    const std::vector<ListedPort> listed = EnumerateLocked(input);
+    return std::any_of(listed.begin(), listed.end(), [&](const ListedPort& p) {
+        return Address{p.client, p.port} == port.address && p.name == port.name;
+    });
+}
+
+bool AlsaBackend::SubscribedLocked(const Address& address) const
+{
+    return std::any_of(inputs_.begin(), inputs_.end(),
+                       [&](const auto& entry) { return !entry.second.dead && entry.second.address == address; });
+}
+
+int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
+{
+    in = kNoHandle;
+    std::lock_guard lock(mutex_);
+    if (!seq_)
+        return kNoDriver;
+    const std::vector<ListedPort> listed = EnumerateLocked(true);
+    if (device >= listed.size())
+        return kBadDevice;
+    const ListedPort& p = listed[device];
+    const Address address{p.client, p.port};
+    // Handles on one port share one subscription.
+    if (!SubscribedLocked(address) && snd_seq_connect_from(seq_, inPort_, p.client, p.port) < 0)
+        return kError;
+    in = NewHandle();
+    inputs_.emplace(in, Port{.address = address, .name = p.name, .sink = std::move(sink)});
+    return kOk;
+}
+
+int AlsaBackend::StartInput(Handle in)
+{
+    std::lock_guard lock(mutex_);
+    const auto it = inputs_.find(in);
+    if (it == inputs_.end() || it->second.dead)
+        return kInvalidHandle;
+    it->second.started = true;
+    it->second.start = Clock::now();
+    return kOk;
+}
+
+void AlsaBackend::ReleaseInputLocked(std::map<Handle, Port>::iterator it)
+{
+    const Address address = it->second.address;
+    const bool wasSubscribed = !it->second.dead;
+    inputs_.erase(it);
+    if (wasSubscribed && !SubscribedLocked(address))
+        snd_seq_disconnect_from(seq_, inPort_, address.client, address.port);
+}
+
+int AlsaBackend::CloseInput(Handle in)
+{
+    std::lock_guard lock(mutex_);
+    const auto it = inputs_.find(in);
+    if (it == inputs_.end())
+        return kInvalidHandle;
+    ReleaseInputLocked(it);
+    return kOk;
+}
+
+bool AlsaBackend::IsInputAlive(Handle in)
+{
+    std::lock_guard lock(mutex_);
+    const auto it = inputs_.find(in);
+    return it != inputs_.end() && StillListedLocked(it->second, true);
+}
+
+int AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
+{
+    out = kNoHandle;
+    std::lock_guard lock(mutex_);
+    if (!seq_)
+        return kNoDriver;
+    const std::vector<ListedPort> listed = EnumerateLocked(false);
+    if (device >= listed.size())
+        return kBadDevice;
+    const ListedPort& p = listed[device];
+    out = NewHandle();
+    outputs_.emplace(out, Port{.address = {p.client, p.port}, .name = p.name, .sink = std::move(sink)});
+    return kOk;
+}
+
+int AlsaBackend::CloseOutput(Handle out)
+{
+    std::lock_guard lock(mutex_);
+    return outputs_.erase(out) ? kOk : kInvalidHandle;
+}
+
+bool AlsaBackend::IsOutputAlive(Handle out)
+{
+    std::lock_guard lock(mutex_);
+    const auto it = outputs_.find(out);
+    return it != outputs_.end() && StillListedLocked(it->second, false);
+}
+
+int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
+{
+    for (;;) {
+        const int r = snd_seq_event_output_direct(seq_, &event);
+        if (r >= 0)
+            return kOk;
+        const auto now = Clock::now();
+        if (r != -EAGAIN || now >= deadline)
+            return kError;
+        // The kernel's pool is full: wait for room without the lock, so that input goes on meanwhile.
+        std::vector<pollfd> fds = outFds_;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        lock.unlock();
+        poll(fds.data(), fds.size(), static_cast<int>(std::min<long long>(wait + 1, 100)));
+        lock.lock();
+    }
+}
+
+int AlsaBackend::SendShort(Handle out, std::uint32_t packed)
+{
+    std::unique_lock lock(mutex_);
+    const auto it = outputs_.find(out);
+    if (it == outputs_.end() || it->second.dead)
+        return kInvalidHandle;
+    const std::vector<std::uint8_t> bytes = UnpackShort(packed);
+    snd_seq_event_t event;
+    snd_seq_ev_clear(&event);
+    snd_midi_event_reset_encode(encoder_);
+    if (bytes.empty() || snd_midi_event_encode(encoder_, bytes.data(), bytes.size(), &event) < 0 ||
+        event.type == SND_SEQ_EVENT_NONE)
+        return kError;
+    snd_seq_ev_set_source(&event, outPort_);
+    snd_seq_ev_set_dest(&event, it->second.address.client, it->second.address.port);
+    snd_seq_ev_set_direct(&event);
+    return OutputLocked(lock, event, Clock::now() + kSendBudget);
+}
+
+int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!bytes || count == 0)
+        return kError;
+    std::unique_lock lock(mutex_);
+    auto it = outputs_.find(out);
+    if (it == outputs_.end() || it->second.dead)
+        return kInvalidHandle;
+    const Address address = it->second.address;
+    const auto deadline = Clock::now() + kSendBudget;
+    // Events of at most kChunk bytes keep the kernel's pool from refusing a long message; the receiving
+    // driver writes them out back to back.
+    for (std::size_t at = 0; at < count; at += kChunk) {
+        snd_seq_event_t event;
+        snd_seq_ev_clear(&event);
+        snd_seq_ev_set_sysex(&event, static_cast<unsigned>(std::min(kChunk, count - at)),
+                             const_cast<std::uint8_t*>(bytes + at));
+        snd_seq_ev_set_source(&event, outPort_);
+        snd_seq_ev_set_dest(&event, address.client, address.port);
+        snd_seq_ev_set_direct(&event);
+        if (const int r = OutputLocked(lock, event, deadline); r != kOk)
+            return r;
+    }
+    // The kernel has taken every byte: the message is done. The handle may have been closed meanwhile.
+    it = outputs_.find(out);
+    if (it != outputs_.end() && it->second.sink && it->second.sink->onLongDone) {
+        const std::shared_ptr<Sink> sink = it->second.sink;
+        calls_.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
+    }
+    return kOk;
+}
+
+void AlsaBackend::Detach(const Sink& sink)
+{
+    std::unique_lock lock(mutex_);
+    for (auto it = inputs_.begin(); it != inputs_.end();) {
+        const auto next = std::next(it);
+        if (it->second.sink.get() == &sink)
+            ReleaseInputLocked(it);
+        it = next;
+    }
+    std::erase_if(outputs_, [&](const auto& entry) { return entry.second.sink.get() == &sink; });
+    calls_.WaitIdle(lock, &sink);
+}
+
+void AlsaBackend::InputLoop()
+{
+    std::vector<pollfd> fds = inFds_;
+    for (;;) {
+        for (pollfd& fd : fds)
+            fd.revents = 0;
+        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+            return;
+        if (fds.back().revents & POLLIN)
+            return; // shutting down
+        std::vector<Delivery> deliveries;
+        {
+            std::lock_guard lock(mutex_);
+            ReadEventsLocked(deliveries);
+        }
+        for (const Delivery& d : deliveries)
+            Deliver(d);
+    }
+}
+
+void AlsaBackend::ReadEventsLocked(std::vector<Delivery>& deliveries)
+{
+    for (;;) {
+        snd_seq_event_t* event = nullptr;
+        const int r = snd_seq_event_input(seq_, &event);
+        if (r == -ENOSPC) {
+            // Input was lost: any SysEx being assembled is broken.
+            for (const auto& [handle, port] : inputs_)
+                if (port.started && !port.dead)
+                    deliveries.push_back({.in = handle, .kind = Kind::LongError});
+            continue;
+        }
+        if (r < 0 || !event)
+            return;
+        HandleEventLocked(*event, deliveries);
+    }
+}
+
+void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<Delivery>& deliveries)
+{
+    if (event.source.client == SND_SEQ_CLIENT_SYSTEM && event.source.port == SND_SEQ_PORT_SYSTEM_ANNOUNCE) {
+        const Address gone{event.data.addr.client, event.data.addr.port};
+        const bool clientExit = event.type == SND_SEQ_EVENT_CLIENT_EXIT;
+        if (clientExit || event.type == SND_SEQ_EVENT_PORT_EXIT) {
+            for (auto* ports : {&inputs_, &outputs_})
+                for (auto& [handle, port] : *ports)
+                    if (port.address == gone || (clientExit && port.address.client == gone.client))
+                        port.dead = true;
+        }
+        return;
+    }
+    const Address source{event.source.client, event.source.port};
+    std::vector<std::pair<Handle, Clock::time_point>> targets;
+    for (const auto& [handle, port] : inputs_)
+        if (port.started && !port.dead && port.address == source)
+            targets.emplace_back(handle, port.start);
+    if (targets.empty())
+        return;
+
+    if (event.type == SND_SEQ_EVENT_SYSEX) {
+        // Event sizes do not mark message ends, so only a chunk ending with F7 completes a message.
+        ForEachChunk(static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len, kChunk,
+                     CompleteRule::LastEndsF7, [&](const std::uint8_t* bytes, std::size_t n, bool complete) {
+                         for (const auto& target : targets)
+                             deliveries.push_back({.in = target.first,
+                                                   .kind = Kind::Long,
+                                                   .bytes = std::vector(bytes, bytes + n),
+                                                   .complete = complete});
+                     });
+        return;
+    }
+    unsigned char bytes[16];
+    const long n = snd_midi_event_decode(decoder_, bytes, sizeof bytes, &event);
+    if (n <= 0)
+        return; // not a MIDI event
+    const auto now = Clock::now();
+    // Some events (14-bit controllers, parameter numbers) decode to several messages.
+    for (long at = 0; at < n;) {
+        const long length = std::clamp<long>(ShortMessageLength(bytes[at]), 1, std::min<long>(3, n - at));
+        std::uint32_t packed = 0;
+        for (long i = 0; i < length; ++i)
+            packed |= std::uint32_t{bytes[at + i]} << (8 * i);
+        for (const auto& [handle, start] : targets)
+            deliveries.push_back({.in = handle,
+                                  .kind = Kind::Short,
+                                  .packed = packed,
+                                  .sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(now - start)});
+        at += length;
+    }
+}
+
+void AlsaBackend::Deliver(const Delivery& d)
+{
+    std::unique_lock lock(mutex_);
+    const auto it = inputs_.find(d.in);
+    if (it == inputs_.end() || !it->second.started || !it->second.sink)
+        return;
+    const std::shared_ptr<Sink> sink = it->second.sink;
+    calls_.Unlocked(lock, sink.get(), [&] {
+        switch (d.kind) {
+        case Kind::Short:
+            if (sink->onShort)
+                sink->onShort(d.in, d.packed, d.sinceStart);
+            break;
+        case Kind::Long:
+            if (sink->onLong)
+                sink->onLong(d.in, d.bytes.data(), d.bytes.size(), d.complete);
+            break;
+        case Kind::LongError:
+            if (sink->onLongError)
+                sink->onLongError(d.in);
+            break;
+        }
+    });
+}
+
+} // namespace
+
+std::shared_ptr<Backend> MakeAlsaBackend(const std::string& sequencer)
+{
+    return std::make_shared<AlsaBackend>(sequencer);
+}
+
+} // namespace KX::Platform::Midi
