@@ -61,7 +61,7 @@ private:
         std::shared_ptr<Sink> sink;
         bool dead = false; // the sequencer announced that the port or its client left
         bool started = false;
-        Clock::time_point start;
+        Clock::time_point start{};
     };
 
     enum class Kind { Short, Long, LongError };
@@ -71,7 +71,7 @@ private:
         Kind kind;
         std::uint32_t packed = 0;
         std::chrono::milliseconds sinceStart{0};
-        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> bytes{};
         bool complete = false;
     };
 
