@@ -1,0 +1,392 @@
+#include "VirtualMidiSystem.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <set>
+#include <thread>
+
+namespace {
+
+using namespace KX::Platform::Midi;
+using KX::Testing::VirtualMidiSystem;
+using ::testing::ElementsAre;
+using Ms = std::chrono::milliseconds;
+
+// What a sink received, in order.
+struct Received
+{
+    enum Kind { Short, Long, LongError, Done } kind;
+    Handle handle;
+    std::vector<std::uint8_t> bytes{};
+    bool complete = false;
+    std::uint32_t packed = 0;
+    Ms stamp{0};
+};
+
+class Recorder
+{
+public:
+    Recorder()
+    {
+        sink_->onShort = [this](Handle h, std::uint32_t packed, Ms stamp) {
+            Add({Received::Short, h, {}, false, packed, stamp});
+        };
+        sink_->onLong = [this](Handle h, const std::uint8_t* bytes, std::size_t n, bool complete) {
+            Add({Received::Long, h, std::vector(bytes, bytes + n), complete});
+        };
+        sink_->onLongError = [this](Handle h) { Add({Received::LongError, h}); };
+        sink_->onLongDone = [this](Handle h) { Add({Received::Done, h}); };
+    }
+    std::shared_ptr<Sink> sink() const { return sink_; }
+    std::vector<Received> All() const
+    {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+private:
+    void Add(Received r)
+    {
+        std::lock_guard lock(mutex_);
+        received_.push_back(std::move(r));
+    }
+    std::shared_ptr<Sink> sink_ = std::make_shared<Sink>();
+    mutable std::mutex mutex_;
+    std::vector<Received> received_;
+};
+
+std::vector<std::uint8_t> SysEx(std::size_t length)
+{
+    std::vector<std::uint8_t> bytes(length);
+    for (std::size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i % 0x7F);
+    bytes.front() = 0xF0;
+    bytes.back() = 0xF7;
+    return bytes;
+}
+
+class VirtualMidi : public ::testing::Test
+{
+protected:
+    Handle OpenStartedInput(unsigned device)
+    {
+        Handle in = kNoHandle;
+        EXPECT_EQ(midi.OpenInput(device, recorder.sink(), in), kOk);
+        EXPECT_EQ(midi.StartInput(in), kOk);
+        return in;
+    }
+    Handle OpenOutput(unsigned device)
+    {
+        Handle out = kNoHandle;
+        EXPECT_EQ(midi.OpenOutput(device, recorder.sink(), out), kOk);
+        return out;
+    }
+
+    VirtualMidiSystem midi;
+    Recorder recorder;
+};
+
+TEST_F(VirtualMidi, ListsPluggedDevicesInOrderAndNumbersThemByPosition)
+{
+    const auto thru = midi.AddDevice("Midi Through Port-0", "Midi Through Port-0");
+    midi.AddDevice("MIDIIN4 (Kivo 61)", "MIDIOUT4 (Kivo 61)");
+    midi.AddDevice("Kivo 61", "Kivo 61", {}, 0);
+    midi.AddDevice("", "Out Only");
+    std::vector<std::string> names;
+    EXPECT_EQ(midi.ListInputs(names), kOk);
+    EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIIN4 (Kivo 61)"));
+    EXPECT_EQ(midi.ListOutputs(names), kOk);
+    EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIOUT4 (Kivo 61)", "Out Only"));
+    EXPECT_EQ(midi.Enumerations(), 2);
+
+    midi.Unplug(thru);
+    midi.ListInputs(names);
+    EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIIN4 (Kivo 61)"));
+    Handle h = 99;
+    EXPECT_EQ(midi.OpenInput(2, recorder.sink(), h), kBadDevice);
+    EXPECT_EQ(h, kNoHandle);
+}
+
+TEST_F(VirtualMidi, UnplugKillsHandlesAndAReplugNeedsANewOpen)
+{
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    const Handle in = OpenStartedInput(0);
+    const Handle out = OpenOutput(0);
+    EXPECT_TRUE(midi.IsInputAlive(in));
+    EXPECT_TRUE(midi.IsOutputAlive(out));
+
+    midi.Unplug(kivo);
+    midi.InjectShort(kivo, 0x643C90);
+    const std::uint8_t bytes[] = {0xF0, 0x01, 0xF7};
+    EXPECT_EQ(midi.SendLong(out, bytes, sizeof bytes), kInvalidHandle);
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), kInvalidHandle);
+    ASSERT_TRUE(midi.WaitIdle());
+    EXPECT_FALSE(midi.IsInputAlive(in));
+    EXPECT_FALSE(midi.IsOutputAlive(out));
+    EXPECT_TRUE(recorder.All().empty()) << "no input and no done from an unplugged device";
+    EXPECT_TRUE(midi.SentMessages().empty());
+
+    midi.Replug(kivo);
+    EXPECT_FALSE(midi.IsInputAlive(in)) << "old handles stay dead";
+    EXPECT_EQ(midi.CloseInput(in), kOk);
+    EXPECT_EQ(midi.CloseOutput(out), kOk);
+    const Handle again = OpenStartedInput(0);
+    EXPECT_NE(again, in) << "handles are never reused";
+    midi.InjectShort(kivo, 0xF8);
+    ASSERT_TRUE(midi.WaitIdle());
+    ASSERT_EQ(recorder.All().size(), 1u);
+    EXPECT_EQ(recorder.All()[0].handle, again);
+}
+
+TEST_F(VirtualMidi, A1350ByteReplyArrivesInChunksOfAtMost256WithTheLastComplete)
+{
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    const Handle in = OpenStartedInput(0);
+    const std::vector<std::uint8_t> reply = SysEx(1350);
+    midi.InjectSysEx(kivo, reply);
+    ASSERT_TRUE(midi.WaitIdle());
+
+    const auto got = recorder.All();
+    ASSERT_EQ(got.size(), 6u);
+    std::vector<std::uint8_t> joined;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].kind, Received::Long);
+        EXPECT_EQ(got[i].handle, in);
+        EXPECT_EQ(got[i].bytes.size(), i < 5 ? 256u : 70u);
+        EXPECT_EQ(got[i].complete, i == 5);
+        joined.insert(joined.end(), got[i].bytes.begin(), got[i].bytes.end());
+    }
+    EXPECT_EQ(joined, reply);
+}
+
+TEST(Chunking, RulesAndSizes)
+{
+    const auto chunks = [](std::size_t length, std::size_t chunk, CompleteRule rule) {
+        std::vector<std::pair<std::size_t, bool>> out;
+        const std::vector<std::uint8_t> bytes = SysEx(length);
+        ForEachChunk(bytes.data(), bytes.size(), chunk, rule,
+                     [&](const std::uint8_t*, std::size_t n, bool complete) { out.emplace_back(n, complete); });
+        return out;
+    };
+    using P = std::pair<std::size_t, bool>;
+    // WinMM fills buffers: a short buffer is complete even without F7; a full one ending in F7 is too.
+    EXPECT_THAT(chunks(300, 256, CompleteRule::ShortOrF7), ElementsAre(P{256, false}, P{44, true}));
+    EXPECT_THAT(chunks(512, 256, CompleteRule::ShortOrF7), ElementsAre(P{256, false}, P{256, true}));
+    EXPECT_THAT(chunks(256, 256, CompleteRule::ShortOrF7), ElementsAre(P{256, true}));
+    // Chunks never exceed the layer's 256 bytes, whatever is asked.
+    EXPECT_THAT(chunks(600, 1000, CompleteRule::LastEndsF7), ElementsAre(P{256, false}, P{256, false}, P{88, true}));
+    EXPECT_THAT(chunks(5, 0, CompleteRule::LastEndsF7), ElementsAre(P{5, true}));
+
+    // A piece cut short (no F7) completes nothing under the ALSA rule, but does under WinMM's.
+    std::vector<std::uint8_t> cut = SysEx(100);
+    cut.back() = 0x10;
+    std::vector<bool> flags;
+    ForEachChunk(cut.data(), cut.size(), 64, CompleteRule::LastEndsF7,
+                 [&](const std::uint8_t*, std::size_t, bool complete) { flags.push_back(complete); });
+    EXPECT_THAT(flags, ElementsAre(false, false));
+    flags.clear();
+    ForEachChunk(cut.data(), cut.size(), 64, CompleteRule::ShortOrF7,
+                 [&](const std::uint8_t*, std::size_t, bool complete) { flags.push_back(complete); });
+    EXPECT_THAT(flags, ElementsAre(false, true));
+}
+
+TEST_F(VirtualMidi, InputKeepsOrderFollowsTimingAndStartsOnlyWithStartInput)
+{
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    Handle in = kNoHandle;
+    ASSERT_EQ(midi.OpenInput(0, recorder.sink(), in), kOk);
+    midi.InjectShort(kivo, 0x90);
+    ASSERT_TRUE(midi.WaitIdle());
+    EXPECT_TRUE(recorder.All().empty()) << "nothing is delivered before StartInput";
+    ASSERT_EQ(midi.StartInput(in), kOk);
+
+    midi.InjectShort(kivo, 0x643C90, Ms{1234});
+    midi.InjectSysEx(kivo, SysEx(300), 128, CompleteRule::LastEndsF7, Ms{0}, Ms{100});
+    midi.InjectLongError(kivo);
+    midi.InjectShort(kivo, 0x05C0, {}, Ms{400}); // later than everything above
+    midi.InjectShort(kivo, 0xF8);
+    ASSERT_TRUE(midi.WaitIdle());
+
+    const auto got = recorder.All();
+    std::vector<Received::Kind> kinds;
+    for (const Received& r : got)
+        kinds.push_back(r.kind);
+    // The long error comes before the later SysEx pieces, which are 100 ms apart.
+    EXPECT_THAT(kinds, ElementsAre(Received::Short, Received::Long, Received::LongError, Received::Short,
+                                   Received::Long, Received::Long, Received::Short));
+    EXPECT_EQ(got[0].packed, 0x643C90u);
+    EXPECT_EQ(got[0].stamp, Ms{1234});
+    EXPECT_EQ(got[3].packed, 0xF8u);
+    EXPECT_EQ(got[6].packed, 0x05C0u);
+    EXPECT_GE(got[6].stamp, Ms{400}) << "measured from StartInput";
+    EXPECT_THAT((std::vector{got[1].complete, got[4].complete, got[5].complete}), ElementsAre(false, false, true));
+}
+
+TEST_F(VirtualMidi, RecordsSendsAndLongSendsCopyTheCallersBytes)
+{
+    std::vector<VirtualMidiSystem::Sent> heard;
+    std::mutex heardLock;
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61", [&](VirtualMidiSystem&, int, const auto& sent) {
+        std::lock_guard lock(heardLock);
+        heard.push_back(sent);
+    });
+    midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{20});
+    const Handle out = OpenOutput(0);
+
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), kOk);
+    EXPECT_EQ(midi.SendShort(out, 0x05C0), kOk);
+    EXPECT_EQ(midi.SendShort(out, 0xF7), kError) << "F7 cannot go as a short message";
+    auto bytes = std::make_unique<std::vector<std::uint8_t>>(SysEx(1350));
+    const std::vector<std::uint8_t> expected = *bytes;
+    EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), kOk);
+    bytes.reset(); // the peer reads later, on the system's thread
+    ASSERT_TRUE(midi.WaitIdle());
+
+    const auto sent = midi.SentMessages();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_THAT(sent[0].bytes, ElementsAre(0x90, 0x3C, 0x64));
+    EXPECT_FALSE(sent[0].isLong);
+    EXPECT_THAT(sent[1].bytes, ElementsAre(0xC0, 0x05));
+    EXPECT_EQ(sent[2].bytes, expected);
+    EXPECT_TRUE(sent[2].isLong);
+    EXPECT_EQ(sent[2].device, kivo);
+    std::lock_guard lock(heardLock);
+    ASSERT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[2].bytes, expected);
+    midi.ClearSent();
+    EXPECT_TRUE(midi.SentMessages().empty());
+}
+
+TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
+{
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    const Handle out = OpenOutput(0);
+    const std::vector<std::uint8_t> bytes = SysEx(10);
+
+    // At once: done is reported inside SendLong.
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(recorder.All().size(), 1u);
+    EXPECT_EQ(recorder.All()[0].kind, Received::Done);
+
+    // Never: no done at all.
+    midi.SetDone(kivo, VirtualMidiSystem::Done::Never);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_TRUE(midi.WaitIdle());
+    EXPECT_EQ(recorder.All().size(), 1u);
+
+    // After a delay: a list read before done counts as read during the send.
+    midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{200});
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    std::vector<std::string> names;
+    midi.ListOutputs(names);
+    ASSERT_TRUE(midi.WaitIdle());
+    midi.ListOutputs(names);
+    EXPECT_EQ(recorder.All().size(), 2u);
+    EXPECT_EQ(midi.ListsDuringLongSend(), 1);
+
+    // The next two sends fail and are not recorded.
+    midi.ClearSent();
+    midi.FailNextSends(kivo, 2);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), kError);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kError);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), kOk);
+    EXPECT_EQ(midi.SentMessages().size(), 1u);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), kError);
+}
+
+TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
+{
+    // An echo device: answers every long message with the same bytes, in 100-byte pieces.
+    midi.AddDevice("Echo", "Echo", [](VirtualMidiSystem& system, int device, const VirtualMidiSystem::Sent& sent) {
+        if (sent.isLong)
+            system.InjectSysEx(device, sent.bytes, 100);
+    });
+    OpenStartedInput(0);
+    const Handle out = OpenOutput(0);
+    const std::vector<std::uint8_t> request = SysEx(250);
+    ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), kOk);
+    ASSERT_TRUE(midi.WaitIdle());
+
+    std::vector<std::uint8_t> answer;
+    for (const Received& r : recorder.All())
+        if (r.kind == Received::Long)
+            answer.insert(answer.end(), r.bytes.begin(), r.bytes.end());
+    EXPECT_EQ(answer, request);
+}
+
+// A port object as the MIDI classes keep it: its callbacks take the port lock, under which ports are also
+// opened and closed.
+TEST(VirtualMidiThreads, ClosingPortsWhileInputArrivesAndDetachingASink)
+{
+    VirtualMidiSystem midi;
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    std::mutex portLock;
+    std::set<Handle> open;
+    std::atomic<int> delivered{0};
+    std::atomic<int> afterClose{0};
+    struct Owner
+    {
+        std::atomic<int> calls{0};
+    };
+    auto owner = std::make_unique<Owner>();
+    Owner* raw = owner.get();
+    auto sink = std::make_shared<Sink>();
+    sink->onShort = [&, raw](Handle h, std::uint32_t, Ms) {
+        std::lock_guard lock(portLock);
+        ++raw->calls;
+        ++(open.count(h) ? delivered : afterClose);
+    };
+    sink->onLong = [&, raw](Handle h, const std::uint8_t*, std::size_t, bool) {
+        std::lock_guard lock(portLock);
+        ++raw->calls;
+    };
+
+    std::atomic<bool> stop{false};
+    std::thread device([&] {
+        while (!stop) {
+            midi.InjectShort(kivo, 0x643C90);
+            midi.InjectSysEx(kivo, SysEx(300));
+            std::this_thread::yield();
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        std::lock_guard lock(portLock);
+        Handle in = kNoHandle;
+        ASSERT_EQ(midi.OpenInput(0, sink, in), kOk);
+        ASSERT_EQ(midi.StartInput(in), kOk);
+        open.insert(in);
+        if (i % 2) {
+            ASSERT_EQ(midi.CloseInput(in), kOk);
+            open.erase(in);
+        }
+    }
+    stop = true;
+    device.join();
+    ASSERT_TRUE(midi.WaitIdle());
+
+    // Once the earlier deliveries are over, closed handles receive nothing.
+    afterClose = 0;
+    const int before = delivered;
+    midi.InjectShort(kivo, 0x643C90);
+    ASSERT_TRUE(midi.WaitIdle());
+    EXPECT_EQ(afterClose, 0);
+    EXPECT_EQ(delivered - before, 100) << "one delivery per handle still open";
+
+    // Detach: after it returns the owner may go; input that keeps arriving reaches nobody.
+    std::thread more([&] {
+        for (int i = 0; i < 200; ++i)
+            midi.InjectShort(kivo, 0xF8);
+    });
+    midi.Detach(*sink);
+    owner.reset();
+    more.join();
+    ASSERT_TRUE(midi.WaitIdle());
+    EXPECT_FALSE(midi.IsInputAlive(*open.begin()));
+}
+
+} // namespace
