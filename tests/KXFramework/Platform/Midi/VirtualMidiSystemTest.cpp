@@ -321,7 +321,7 @@ TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
 
 // A port object as the MIDI classes keep it: its callbacks take the port lock, under which ports are also
 // opened and closed.
-TEST(VirtualMidiThreads, ClosingPortsWhileInputArrivesAndDetachingASink)
+TEST(VirtualMidiThreads, ClosingPortsWhileInputArrives)
 {
     VirtualMidiSystem midi;
     const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
@@ -329,22 +329,12 @@ TEST(VirtualMidiThreads, ClosingPortsWhileInputArrivesAndDetachingASink)
     std::set<Handle> open;
     std::atomic<int> delivered{0};
     std::atomic<int> afterClose{0};
-    struct Owner
-    {
-        std::atomic<int> calls{0};
-    };
-    auto owner = std::make_unique<Owner>();
-    Owner* raw = owner.get();
     auto sink = std::make_shared<Sink>();
-    sink->onShort = [&, raw](Handle h, std::uint32_t, Ms) {
+    sink->onShort = [&](Handle h, std::uint32_t, Ms) {
         std::lock_guard lock(portLock);
-        ++raw->calls;
         ++(open.count(h) ? delivered : afterClose);
     };
-    sink->onLong = [&, raw](Handle h, const std::uint8_t*, std::size_t, bool) {
-        std::lock_guard lock(portLock);
-        ++raw->calls;
-    };
+    sink->onLong = [&](Handle, const std::uint8_t*, std::size_t, bool) { std::lock_guard lock(portLock); };
 
     std::atomic<bool> stop{false};
     std::thread device([&] {
@@ -357,11 +347,11 @@ TEST(VirtualMidiThreads, ClosingPortsWhileInputArrivesAndDetachingASink)
     for (int i = 0; i < 200; ++i) {
         std::lock_guard lock(portLock);
         Handle in = kNoHandle;
-        ASSERT_EQ(midi.OpenInput(0, sink, in), kOk);
-        ASSERT_EQ(midi.StartInput(in), kOk);
+        EXPECT_EQ(midi.OpenInput(0, sink, in), kOk);
+        EXPECT_EQ(midi.StartInput(in), kOk);
         open.insert(in);
         if (i % 2) {
-            ASSERT_EQ(midi.CloseInput(in), kOk);
+            EXPECT_EQ(midi.CloseInput(in), kOk);
             open.erase(in);
         }
     }
@@ -376,17 +366,53 @@ TEST(VirtualMidiThreads, ClosingPortsWhileInputArrivesAndDetachingASink)
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_EQ(afterClose, 0);
     EXPECT_EQ(delivered - before, 100) << "one delivery per handle still open";
+}
 
-    // Detach: after it returns the owner may go; input that keeps arriving reaches nobody.
-    std::thread more([&] {
-        for (int i = 0; i < 200; ++i)
-            midi.InjectShort(kivo, 0xF8);
-    });
+TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
+{
+    VirtualMidiSystem midi;
+    const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
+    struct Owner
+    {
+        std::atomic<int> calls{0};
+    };
+    auto owner = std::make_unique<Owner>();
+    Owner* raw = owner.get();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> finished{false};
+    auto sink = std::make_shared<Sink>();
+    sink->onShort = [&, raw](Handle, std::uint32_t, Ms) {
+        entered = true;
+        std::this_thread::sleep_for(Ms{50});
+        ++raw->calls;
+        finished = true;
+    };
+    Handle in = kNoHandle;
+    ASSERT_EQ(midi.OpenInput(0, sink, in), kOk);
+    ASSERT_EQ(midi.StartInput(in), kOk);
+    midi.InjectShort(kivo, 0xF8);
+    while (!entered)
+        std::this_thread::yield();
+    for (int i = 0; i < 50; ++i)
+        midi.InjectShort(kivo, 0xF8);
+
     midi.Detach(*sink);
-    owner.reset();
-    more.join();
+    EXPECT_TRUE(finished) << "Detach returned while a call into the sink ran";
+    owner.reset(); // a later call would touch freed memory
     ASSERT_TRUE(midi.WaitIdle());
-    EXPECT_FALSE(midi.IsInputAlive(*open.begin()));
+    EXPECT_FALSE(midi.IsInputAlive(in));
+}
+
+TEST(BackendChoice, TestsInstallTheVirtualSystemAndNullGoesBackToTheSequencer)
+{
+    const auto midi = std::make_shared<VirtualMidiSystem>();
+    SetBackendForTesting(midi);
+    EXPECT_EQ(GetBackend(), midi);
+    SetBackendForTesting(nullptr);
+    const std::shared_ptr<Backend> real = GetBackend();
+    ASSERT_NE(real, nullptr);
+    EXPECT_NE(real, midi);
+    EXPECT_EQ(GetBackend(), real) << "built once";
 }
 
 } // namespace
