@@ -38,11 +38,11 @@ const std::vector<Bytes>& Seeds()
         std::vector<Bytes> s;
         Variant v;
         const int32_t i = -5;
-        v.SetData(Variant::TypeInt32, &i, 4);
+        v.SetData(Variant::Int32, &i, 4);
         Variant scalar(v);
         s.push_back(Record(v));
         const double d = 0.1;
-        v.SetData(Variant::TypeDouble, &d, 8);
+        v.SetData(Variant::Double, &d, 8);
         s.push_back(Record(v));
         v.SetString("Kivo 61");
         Variant text(v);
@@ -92,7 +92,7 @@ void Walk(const Variant& list, int depth)
     for (unsigned i = 0; i < count; ++i) {
         const int r = list.GetListItem(static_cast<int>(i), item);
         Check(r == 0 || r == -1);
-        if (r == 0 && item.GetType() == Variant::TypeList && depth < 16)
+        if (r == 0 && item.GetType() == Variant::List && depth < 16)
             Walk(item, depth + 1);
     }
     Check(list.GetListItem(static_cast<int>(count), item) == -1);
@@ -105,7 +105,7 @@ void WriteBack(const Variant& v)
     v.GetData(&n);
     Bytes first(Variant::RecordHeaderSize + n);
     const KXRESULT written = Variant::WriteRecord(v, first.data(), static_cast<unsigned>(first.size()));
-    if (v.GetType() == Variant::TypeBlob && n == 0) {
+    if (v.GetType() == Variant::Blob && n == 0) {
         Check(written == Variant::RecordHeaderSize);
         return; // an empty blob has a record that readers refuse
     }
@@ -127,14 +127,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint32_t length;
         std::memcpy(&length, input.data(), 4);
         Check(length >= Variant::RecordHeaderSize && length <= n);
-        if (value.GetType() == Variant::TypeList)
+        if (value.GetType() == Variant::List)
             Walk(value, 0);
         WriteBack(value);
     }
 
     // The same bytes taken as a list block from outside, unchecked.
     Variant list;
-    list.SetData(Variant::TypeList, input.data(), n);
+    list.SetData(Variant::List, input.data(), n);
     Walk(list, 0);
     return 0;
 }

@@ -13,7 +13,7 @@ constexpr KXRESULT kNoDescriptors = -4;
 Variant IdValue(int32_t id)
 {
     Variant v;
-    v.SetData(Variant::TypeInt32, &id, sizeof id);
+    v.SetData(Variant::Int32, &id, sizeof id);
     return v;
 }
 
@@ -27,21 +27,21 @@ Variant ListOf(const std::vector<Variant>& items)
 Variant ValueItem(const ParamDescriptor& d, const Variant& value)
 {
     std::vector<Variant> parts{IdValue(d.id), value};
-    if (d.selector.GetType() != Variant::TypeEmpty)
+    if (d.selector.GetType() != Variant::Empty)
         parts.push_back(d.selector);
     return ListOf(parts);
 }
 
 Variant DescriptorItem(const ParamDescriptor& d)
 {
-    if (d.selector.GetType() == Variant::TypeEmpty)
+    if (d.selector.GetType() == Variant::Empty)
         return IdValue(d.id);
     return ListOf({IdValue(d.id), d.selector});
 }
 
 bool ReadId(const Variant& v, int32_t& id)
 {
-    if (v.GetType() != Variant::TypeInt32)
+    if (v.GetType() != Variant::Int32)
         return false;
     id = v.ToInt32();
     return true;
@@ -88,7 +88,7 @@ int ParamValues::GetCount() const
 KXRESULT ParamValues::GetAt(int i, ParamDescriptor& descriptor, Variant& value) const
 {
     Variant item, part;
-    if (GetListItem(i, item) != 0 || item.GetType() != Variant::TypeList)
+    if (GetListItem(i, item) != 0 || item.GetType() != Variant::List)
         return E_FAIL;
     const unsigned parts = item.GetListCount();
     if (parts != 2 && parts != 3)
@@ -155,7 +155,7 @@ KXRESULT ParamDescriptors::GetAt(int i, ParamDescriptor& out) const
         return S_OK;
     }
     Variant part, selector;
-    if (item.GetType() != Variant::TypeList || item.GetListCount() != 2 || item.GetListItem(0, part) != 0 ||
+    if (item.GetType() != Variant::List || item.GetListCount() != 2 || item.GetListItem(0, part) != 0 ||
         !ReadId(part, id) || item.GetListItem(1, selector) != 0)
         return E_FAIL;
     out.id = id;

@@ -30,20 +30,20 @@ void StoreU32(unsigned char* p, uint32_t v)
 unsigned ScalarWidth(int tag)
 {
     switch (tag) {
-    case Variant::TypeBool:
-    case Variant::TypeInt8:
-    case Variant::TypeUInt8:
+    case Variant::Bool:
+    case Variant::Int8:
+    case Variant::UInt8:
         return 1;
-    case Variant::TypeInt16:
-    case Variant::TypeUInt16:
+    case Variant::Int16:
+    case Variant::UInt16:
         return 2;
-    case Variant::TypeInt32:
-    case Variant::TypeUInt32:
-    case Variant::TypeFloat:
+    case Variant::Int32:
+    case Variant::UInt32:
+    case Variant::Float:
         return 4;
-    case Variant::TypeDouble:
-    case Variant::TypeInt64:
-    case Variant::TypeUInt64:
+    case Variant::Double:
+    case Variant::Int64:
+    case Variant::UInt64:
         return 8;
     default:
         return 0;
@@ -53,10 +53,10 @@ unsigned ScalarWidth(int tag)
 // Current tag of a version-0 tag, or -1 for the old tags 11 and above.
 int LegacyTag(uint32_t old)
 {
-    static const int map[] = {Variant::TypeEmpty, Variant::TypeBool,   Variant::TypeInt32,
-                              Variant::TypeInt64, Variant::TypeFloat,  Variant::TypeDouble,
-                              Variant::TypeBorrowed, Variant::TypeBorrowedReadOnly, Variant::TypeBlob,
-                              Variant::TypeString, Variant::TypeList};
+    static const int map[] = {Variant::Empty, Variant::Bool,   Variant::Int32,
+                              Variant::Int64, Variant::Float,  Variant::Double,
+                              Variant::Borrowed, Variant::BorrowedReadOnly, Variant::Blob,
+                              Variant::String, Variant::List};
     return old < std::size(map) ? map[old] : -1;
 }
 
@@ -91,11 +91,11 @@ Variant::Variant(const Variant& other)
 
 Variant::~Variant()
 {
-    if (m_tag >= TypeBlob)
+    if (m_tag >= Blob)
         Variant::Free(Block());
     m_value = 0;
     m_size = 0;
-    m_tag = TypeEmpty;
+    m_tag = Empty;
 }
 
 unsigned char* Variant::Block() const
@@ -110,7 +110,7 @@ void Variant::SetBlock(void* block)
 
 bool Variant::IsInBlock(const void* p) const
 {
-    if (m_tag < TypeBlob || !p || !Block())
+    if (m_tag < Blob || !p || !Block())
         return false;
     const auto a = reinterpret_cast<uintptr_t>(p);
     const auto b = reinterpret_cast<uintptr_t>(Block());
@@ -119,11 +119,11 @@ bool Variant::IsInBlock(const void* p) const
 
 void Variant::Clear()
 {
-    if (m_tag >= TypeBlob)
+    if (m_tag >= Blob)
         Free(Block());
     m_value = 0;
     m_size = 0;
-    m_tag = TypeEmpty;
+    m_tag = Empty;
 }
 
 void* Variant::Alloc(unsigned size)
@@ -142,12 +142,12 @@ int Variant::operator=(const Variant& other)
     if (this == &other)
         return m_tag;
     Clear();
-    if (other.m_tag >= TypeBlob) {
+    if (other.m_tag >= Blob) {
         // An owning kind of size 0 is copied without a block, so no two variants share one.
         if (other.m_size > 0) {
             void* block = Alloc(other.m_size);
             if (!block)
-                return TypeEmpty;
+                return Empty;
             std::memcpy(block, other.Block(), other.m_size);
             SetBlock(block);
         }
@@ -162,29 +162,29 @@ int Variant::operator=(const Variant& other)
 
 bool Variant::operator==(const Variant& other) const
 {
-    if (m_tag != other.m_tag || m_tag < 0 || m_tag >= TypeCount)
+    if (m_tag != other.m_tag || m_tag < 0 || m_tag >= TagCount)
         return false;
     switch (m_tag) {
-    case TypeEmpty:
+    case Empty:
         return true;
-    case TypeFloat: {
+    case Float: {
         float a, b;
         std::memcpy(&a, &m_value, sizeof a);
         std::memcpy(&b, &other.m_value, sizeof b);
         return a == b;
     }
-    case TypeDouble: {
+    case Double: {
         double a, b;
         std::memcpy(&a, &m_value, sizeof a);
         std::memcpy(&b, &other.m_value, sizeof b);
         return a == b;
     }
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
+    case Borrowed:
+    case BorrowedReadOnly:
         return m_value == other.m_value && m_size == other.m_size;
-    case TypeBlob:
-    case TypeString:
-    case TypeList:
+    case Blob:
+    case String:
+    case List:
         return m_size == other.m_size && (m_size == 0 || std::memcmp(Block(), other.Block(), m_size) == 0);
     default: {
         // Scalars keep the bytes beyond their width zero, so the whole field compares.
@@ -200,7 +200,7 @@ const unsigned char* Variant::GetData(unsigned* size) const
     if (unsigned width = ScalarWidth(m_tag)) {
         data = reinterpret_cast<const unsigned char*>(&m_value);
         n = width;
-    } else if (m_tag >= TypeBorrowed && m_tag <= TypeList) {
+    } else if (m_tag >= Borrowed && m_tag <= List) {
         data = Block();
         n = m_size;
     }
@@ -211,7 +211,7 @@ const unsigned char* Variant::GetData(unsigned* size) const
 
 unsigned char* Variant::GetMutableData(unsigned* size)
 {
-    if (m_tag == TypeBorrowedReadOnly || m_tag == TypeList) {
+    if (m_tag == BorrowedReadOnly || m_tag == List) {
         if (size)
             *size = 0;
         return nullptr;
@@ -221,7 +221,7 @@ unsigned char* Variant::GetMutableData(unsigned* size)
 
 const char* Variant::GetString() const
 {
-    return m_tag == TypeString ? reinterpret_cast<const char*>(Block()) : nullptr;
+    return m_tag == String ? reinterpret_cast<const char*>(Block()) : nullptr;
 }
 
 int Variant::StoreBlock(int tag, const void* data, unsigned size, bool terminate)
@@ -237,13 +237,13 @@ int Variant::StoreBlock(int tag, const void* data, unsigned size, bool terminate
     const uint64_t total = uint64_t(size) + (terminate ? 1 : 0);
     if (total > std::numeric_limits<uint32_t>::max())
         throw Exception<std::bad_alloc>();
-    if (tag == TypeList && total == 0) {
-        m_tag = TypeList;
-        return TypeList;
+    if (tag == List && total == 0) {
+        m_tag = List;
+        return List;
     }
     auto* block = static_cast<unsigned char*>(Alloc(static_cast<unsigned>(total)));
     if (!block && total > 0)
-        return TypeEmpty;
+        return Empty;
     if (data && size)
         std::memcpy(block, data, size);
     if (terminate)
@@ -263,32 +263,32 @@ int Variant::SetData(int tag, const void* data, unsigned size)
             std::memcpy(&bits, data, width); // before Clear: data may lie in this variant's block
         Clear();
         if (!fits)
-            return TypeEmpty;
+            return Empty;
         m_value = bits;
         m_tag = tag;
         return tag;
     }
     switch (tag) {
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
-        return StoreBlock(TypeBlob, data, size, false);
-    case TypeList:
-        return StoreBlock(TypeList, data, size, false);
-    case TypeString: {
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
+        return StoreBlock(Blob, data, size, false);
+    case List:
+        return StoreBlock(List, data, size, false);
+    case String: {
         // Bounded by the bytes given: a text without a zero keeps all of them and gains one.
         const char* text = static_cast<const char*>(data);
-        return StoreBlock(TypeString, text, text ? static_cast<unsigned>(strnlen(text, size)) : 0, true);
+        return StoreBlock(String, text, text ? static_cast<unsigned>(strnlen(text, size)) : 0, true);
     }
     default:
         Clear();
-        return TypeEmpty;
+        return Empty;
     }
 }
 
 int Variant::SetBlob(const unsigned char* data, unsigned size)
 {
-    return StoreBlock(TypeBlob, data, size, false);
+    return StoreBlock(Blob, data, size, false);
 }
 
 int Variant::SetString(const char* text)
@@ -296,7 +296,7 @@ int Variant::SetString(const char* text)
     const size_t length = text ? std::strlen(text) : 0;
     if (length >= std::numeric_limits<uint32_t>::max())
         throw Exception<std::bad_alloc>();
-    return StoreBlock(TypeString, text, static_cast<unsigned>(length), true);
+    return StoreBlock(String, text, static_cast<unsigned>(length), true);
 }
 
 int Variant::SetBorrowed(const void* data, unsigned size, bool readOnly)
@@ -304,7 +304,7 @@ int Variant::SetBorrowed(const void* data, unsigned size, bool readOnly)
     Clear();
     SetBlock(const_cast<void*>(data));
     m_size = size;
-    m_tag = readOnly ? TypeBorrowedReadOnly : TypeBorrowed;
+    m_tag = readOnly ? BorrowedReadOnly : Borrowed;
     return m_tag;
 }
 
@@ -312,8 +312,8 @@ int Variant::SetList(const Variant* items, int count)
 {
     if (!items || count <= 0) {
         Clear();
-        m_tag = TypeList;
-        return TypeList;
+        m_tag = List;
+        return List;
     }
     // An item may be this variant itself; serialise from a copy then.
     Variant self;
@@ -337,7 +337,7 @@ int Variant::SetList(const Variant* items, int count)
     Clear();
     auto* block = static_cast<unsigned char*>(Alloc(static_cast<unsigned>(total)));
     if (!block)
-        return TypeEmpty;
+        return Empty;
     unsigned offset = 0;
     for (int i = 0; i < count; ++i) {
         const Variant& v = item(i);
@@ -354,8 +354,8 @@ int Variant::SetList(const Variant* items, int count)
     }
     SetBlock(block);
     m_size = static_cast<uint32_t>(total);
-    m_tag = TypeList;
-    return TypeList;
+    m_tag = List;
+    return List;
 }
 
 unsigned Variant::RecordLengthAt(const unsigned char* block, unsigned size, unsigned offset)
@@ -370,7 +370,7 @@ unsigned Variant::RecordLengthAt(const unsigned char* block, unsigned size, unsi
 
 unsigned Variant::GetListCount() const
 {
-    if (m_tag != TypeList)
+    if (m_tag != List)
         return 0;
     unsigned count = 0;
     unsigned offset = 0;
@@ -388,7 +388,7 @@ int Variant::GetListItem(int index, Variant& item) const
         return list.GetListItem(index, item);
     }
     item.Clear();
-    if (m_tag != TypeList || m_size < 5 || index < 0)
+    if (m_tag != List || m_size < 5 || index < 0)
         return -1;
     unsigned offset = 0;
     unsigned length = RecordLengthAt(Block(), m_size, offset);
@@ -406,7 +406,7 @@ KXRESULT Variant::WriteRecord(const Variant& value, void* record, unsigned capac
     unsigned n = 0;
     const unsigned char* payload = value.GetData(&n);
     const int tag = value.GetType();
-    if ((tag == TypeBorrowed || tag == TypeBorrowedReadOnly) && n == 0)
+    if ((tag == Borrowed || tag == BorrowedReadOnly) && n == 0)
         return E_FAIL;
     const uint64_t length = RecordHeaderSize + uint64_t(n);
     // The length is also the result, so it must stay a non-negative KXRESULT.
@@ -434,7 +434,7 @@ KXRESULT Variant::ReadRecord(Variant& out, const void* record, unsigned availabl
     const uint32_t stored = LoadU32(bytes + 8);
     int tag;
     if (version == 1) {
-        if (stored >= TypeCount)
+        if (stored >= TagCount)
             return E_FAIL;
         tag = static_cast<int>(stored);
     } else if (version == 0) {
@@ -445,13 +445,13 @@ KXRESULT Variant::ReadRecord(Variant& out, const void* record, unsigned availabl
         return E_FAIL;
     }
     if (length == RecordHeaderSize) {
-        if (tag != TypeEmpty && tag != TypeList)
+        if (tag != Empty && tag != List)
             return E_FAIL;
         out.Clear();
         out.m_tag = tag;
         return S_OK;
     }
-    if (tag == TypeEmpty)
+    if (tag == Empty)
         return E_FAIL;
     return out.SetData(tag, bytes + RecordHeaderSize, length - RecordHeaderSize) == tag ? S_OK : E_FAIL;
 }
@@ -475,29 +475,29 @@ uint64_t Variant::BlockBytes(unsigned width) const
 bool Variant::ToBool() const
 {
     switch (m_tag) {
-    case TypeBool:
-    case TypeInt8:
-    case TypeUInt8:
+    case Bool:
+    case Int8:
+    case UInt8:
         return (m_value & 0xFF) != 0;
-    case TypeInt16:
-    case TypeUInt16:
+    case Int16:
+    case UInt16:
         return (m_value & 0xFFFF) != 0;
-    case TypeInt32:
-    case TypeUInt32:
+    case Int32:
+    case UInt32:
         return (m_value & 0xFFFFFFFF) != 0;
-    case TypeInt64:
-    case TypeUInt64:
+    case Int64:
+    case UInt64:
         return m_value != 0;
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return Variant::ToDouble() != 0.0; // NaN is true
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
+    case Borrowed:
+    case BorrowedReadOnly:
         return Block() != nullptr;
-    case TypeBlob:
-    case TypeList:
+    case Blob:
+    case List:
         return m_size != 0;
-    case TypeString:
+    case String:
         return m_size > 1;
     default:
         return false;
@@ -507,18 +507,18 @@ bool Variant::ToBool() const
 int8_t Variant::ToInt8() const
 {
     switch (m_tag) {
-    case TypeBool:
+    case Bool:
         return (m_value & 0xFF) != 0 ? 1 : 0;
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return static_cast<int8_t>(SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble())));
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         return static_cast<int8_t>(BlockBytes(1));
-    case TypeString:
+    case String:
         return static_cast<int8_t>(TextLength());
-    case TypeList:
+    case List:
         return 0;
     default:
         return static_cast<int8_t>(m_value);
@@ -528,18 +528,18 @@ int8_t Variant::ToInt8() const
 int16_t Variant::ToInt16() const
 {
     switch (m_tag) {
-    case TypeInt8:
+    case Int8:
         return static_cast<int8_t>(m_value);
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return static_cast<int16_t>(SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble())));
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         return static_cast<int16_t>(BlockBytes(2));
-    case TypeString:
+    case String:
         return static_cast<int16_t>(TextLength());
-    case TypeList:
+    case List:
         return 0;
     default:
         return static_cast<int16_t>(m_value);
@@ -549,16 +549,16 @@ int16_t Variant::ToInt16() const
 uint16_t Variant::ToUInt16() const
 {
     switch (m_tag) {
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return static_cast<uint16_t>(SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble())));
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         return static_cast<uint16_t>(BlockBytes(2));
-    case TypeString:
+    case String:
         return static_cast<uint16_t>(TextLength());
-    case TypeList:
+    case List:
         return 0;
     default:
         // int8 included: its low 16 bits are the byte alone.
@@ -569,20 +569,20 @@ uint16_t Variant::ToUInt16() const
 int32_t Variant::ToInt32() const
 {
     switch (m_tag) {
-    case TypeInt8:
+    case Int8:
         return static_cast<int8_t>(m_value);
-    case TypeInt16:
+    case Int16:
         return static_cast<int16_t>(m_value);
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble()));
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         return static_cast<int32_t>(BlockBytes(4));
-    case TypeString:
+    case String:
         return static_cast<int32_t>(TextLength());
-    case TypeList:
+    case List:
         return 0;
     default:
         return static_cast<int32_t>(m_value);
@@ -592,8 +592,8 @@ int32_t Variant::ToInt32() const
 uint32_t Variant::ToUInt32() const
 {
     switch (m_tag) {
-    case TypeFloat:
-    case TypeDouble:
+    case Float:
+    case Double:
         return static_cast<uint32_t>(SaturatingTruncate<int64_t>(HalfAway(Variant::ToDouble())));
     default:
         return static_cast<uint32_t>(Variant::ToInt32());
@@ -603,27 +603,27 @@ uint32_t Variant::ToUInt32() const
 int64_t Variant::ToInt64() const
 {
     switch (m_tag) {
-    case TypeInt8:
+    case Int8:
         return static_cast<int8_t>(m_value);
-    case TypeInt16:
+    case Int16:
         return static_cast<int16_t>(m_value);
-    case TypeInt32:
+    case Int32:
         return static_cast<int32_t>(m_value);
-    case TypeFloat: {
+    case Float: {
         // Rounded in single precision, as the float value itself.
         float f;
         std::memcpy(&f, &m_value, sizeof f);
         return SaturatingTruncate<int64_t>(f < 0 ? f - 0.5f : f + 0.5f);
     }
-    case TypeDouble:
+    case Double:
         return SaturatingTruncate<int64_t>(HalfAway(Variant::ToDouble()));
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         return static_cast<int64_t>(BlockBytes(8));
-    case TypeString:
+    case String:
         return TextLength();
-    case TypeList:
+    case List:
         return 0;
     default:
         return static_cast<int64_t>(m_value);
@@ -639,13 +639,13 @@ uint64_t Variant::ToUInt64() const
 {
     double rounded;
     switch (m_tag) {
-    case TypeFloat: {
+    case Float: {
         float f;
         std::memcpy(&f, &m_value, sizeof f);
         rounded = f < 0 ? f - 0.5f : f + 0.5f;
         break;
     }
-    case TypeDouble:
+    case Double:
         rounded = HalfAway(Variant::ToDouble());
         break;
     default:
@@ -660,31 +660,31 @@ uint64_t Variant::ToUInt64() const
 double Variant::ToDouble() const
 {
     switch (m_tag) {
-    case TypeBool:
-    case TypeUInt8:
-    case TypeUInt16:
-    case TypeUInt32:
-    case TypeUInt64:
+    case Bool:
+    case UInt8:
+    case UInt16:
+    case UInt32:
+    case UInt64:
         return static_cast<double>(m_value);
-    case TypeInt8:
-    case TypeInt16:
-    case TypeInt32:
-    case TypeInt64:
+    case Int8:
+    case Int16:
+    case Int32:
+    case Int64:
         return static_cast<double>(Variant::ToInt64());
-    case TypeFloat: {
+    case Float: {
         float f;
         std::memcpy(&f, &m_value, sizeof f);
         return f;
     }
-    case TypeDouble: {
+    case Double: {
         double d;
         std::memcpy(&d, &m_value, sizeof d);
         return d;
     }
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
-    case TypeString:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
+    case String:
         return static_cast<double>(ToInt64());
     default:
         return 0.0;
@@ -694,28 +694,28 @@ double Variant::ToDouble() const
 float Variant::ToFloat() const
 {
     switch (m_tag) {
-    case TypeBool:
-    case TypeUInt8:
-    case TypeUInt16:
-    case TypeUInt32:
-    case TypeUInt64:
+    case Bool:
+    case UInt8:
+    case UInt16:
+    case UInt32:
+    case UInt64:
         return static_cast<float>(m_value);
-    case TypeInt8:
-    case TypeInt16:
-    case TypeInt32:
-    case TypeInt64:
+    case Int8:
+    case Int16:
+    case Int32:
+    case Int64:
         return static_cast<float>(Variant::ToInt64());
-    case TypeFloat: {
+    case Float: {
         float f;
         std::memcpy(&f, &m_value, sizeof f);
         return f;
     }
-    case TypeDouble:
+    case Double:
         return static_cast<float>(Variant::ToDouble());
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
-    case TypeString:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
+    case String:
         return static_cast<float>(ToInt32());
     default:
         return 0.0f;

@@ -13,24 +13,24 @@ class Variant {
 public:
     // Type tags. The owning kinds are exactly the tags from Blob upward.
     enum Tag : int32_t {
-        TypeEmpty = 0,
-        TypeBool = 1,
-        TypeInt8 = 2,
-        TypeUInt8 = 3,
-        TypeInt16 = 4,
-        TypeUInt16 = 5,
-        TypeInt32 = 6,
-        TypeUInt32 = 7,
-        TypeFloat = 8,
-        TypeDouble = 9,
-        TypeInt64 = 10,
-        TypeUInt64 = 11,
-        TypeBorrowed = 12,         // bytes that live elsewhere
-        TypeBorrowedReadOnly = 13, // bytes that live elsewhere, not to be written through the variant
-        TypeBlob = 14,
-        TypeString = 15,           // narrow text with its terminating zero; size = length + 1
-        TypeList = 16,             // one record per item, back to back
-        TypeCount = 17
+        Empty = 0,
+        Bool = 1,
+        Int8 = 2,
+        UInt8 = 3,
+        Int16 = 4,
+        UInt16 = 5,
+        Int32 = 6,
+        UInt32 = 7,
+        Float = 8,
+        Double = 9,
+        Int64 = 10,
+        UInt64 = 11,
+        Borrowed = 12,         // bytes that live elsewhere
+        BorrowedReadOnly = 13, // bytes that live elsewhere, not to be written through the variant
+        Blob = 14,
+        String = 15,           // narrow text with its terminating zero; size = length + 1
+        List = 16,             // one record per item, back to back
+        TagCount = 17
     };
     static constexpr unsigned RecordHeaderSize = 12;
     static constexpr uint32_t RecordVersion = 1;
@@ -110,7 +110,7 @@ private:
 
     uint64_t m_value = 0; // scalars in the low bytes; block kinds: the block address
     uint32_t m_size = 0;
-    int32_t m_tag = TypeEmpty;
+    int32_t m_tag = Empty;
 };
 
 } // namespace KX

@@ -44,7 +44,7 @@ void VariantEx::Free(void* block)
 
 const RCPtr<LIBuffer>& VariantEx::GetBuffer() const
 {
-    if (GetType() != TypeBlob && GetType() != TypeString)
+    if (GetType() != Blob && GetType() != String)
         throw Exception<std::runtime_error>("Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
     return buffer;
 }
@@ -64,34 +64,34 @@ WString VariantEx::Text() const
 WString VariantEx::ToString() const
 {
     switch (GetType()) {
-    case TypeEmpty:
+    case Empty:
         return WString(u"<empty>");
-    case TypeBool:
+    case Bool:
         return WString(Variant::ToInt32() != 0 ? u"true" : u"false");
-    case TypeInt8:
-    case TypeInt16:
-    case TypeInt32:
+    case Int8:
+    case Int16:
+    case Int32:
         return WString::Format(u"%I32d", Variant::ToInt32());
-    case TypeUInt8:
-    case TypeUInt16:
-    case TypeUInt32:
+    case UInt8:
+    case UInt16:
+    case UInt32:
         return WString::Format(u"%I32u", Variant::ToUInt32());
-    case TypeFloat:
+    case Float:
         return WString::Format(u"%f", Variant::ToDouble());
-    case TypeDouble:
+    case Double:
         return WString::Format(u"%lf", Variant::ToDouble());
-    case TypeInt64:
+    case Int64:
         return WString::Format(u"%I64d", Variant::ToInt64());
-    case TypeUInt64:
+    case UInt64:
         return WString::Format(u"%I64X", Variant::ToUInt64());
-    case TypeBorrowed:
-    case TypeBorrowedReadOnly:
-    case TypeBlob:
+    case Borrowed:
+    case BorrowedReadOnly:
+    case Blob:
         // Names the block by its address, not its contents.
         return WString::Format(u"%I64X", static_cast<uint64_t>(reinterpret_cast<uintptr_t>(GetData(nullptr))));
-    case TypeString:
+    case String:
         return Text();
-    case TypeList:
+    case List:
         return ToIndentedString(0);
     default:
         return WString();
@@ -100,7 +100,7 @@ WString VariantEx::ToString() const
 
 WString VariantEx::ToIndentedString(unsigned depth) const
 {
-    if (GetType() != TypeList)
+    if (GetType() != List)
         return ToString();
     if (depth >= MaxRenderedDepth)
         return WString(u"\u2026");
@@ -128,9 +128,9 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
         }
     }
     items.Clear();
-    if (list.GetType() == TypeEmpty)
+    if (list.GetType() == Empty)
         return S_OK;
-    if (list.GetType() != TypeList)
+    if (list.GetType() != List)
         return E_INVALIDARG;
     const unsigned count = list.GetListCount();
     items.SetCount(count);
@@ -152,49 +152,49 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
 
 bool VariantEx::ToBool() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToBool();
     return CompareNoCase(Text().GetString(), u"True") == 0;
 }
 
 int8_t VariantEx::ToInt8() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToInt8();
     return static_cast<int8_t>(ParseInt32(Text().GetString()));
 }
 
 int16_t VariantEx::ToInt16() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToInt16();
     return static_cast<int16_t>(ParseInt32(Text().GetString()));
 }
 
 uint16_t VariantEx::ToUInt16() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToUInt16();
     return static_cast<uint16_t>(ParseInt32(Text().GetString()));
 }
 
 int32_t VariantEx::ToInt32() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToInt32();
     return ParseInt32(Text().GetString());
 }
 
 int64_t VariantEx::ToInt64() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToInt64();
     return ParseInt64(Text().ToNarrow().GetString());
 }
 
 uint32_t VariantEx::ToUInt32() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToUInt32();
     // Low 32 bits of the 64-bit parse: texts up to 4294967295 convert without saturating.
     return static_cast<uint32_t>(ToInt64());
@@ -202,21 +202,21 @@ uint32_t VariantEx::ToUInt32() const
 
 uint64_t VariantEx::ToUInt64() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToUInt64();
     return static_cast<uint64_t>(ToInt64());
 }
 
 float VariantEx::ToFloat() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToFloat();
     return static_cast<float>(ParseDouble(Text().GetString()));
 }
 
 double VariantEx::ToDouble() const
 {
-    if (GetType() != TypeString)
+    if (GetType() != String)
         return Variant::ToDouble();
     return ParseDouble(Text().GetString());
 }

@@ -15,7 +15,7 @@ using KX::Variant;
 
 namespace {
 
-Variant TypeBlob(std::initializer_list<unsigned char> bytes)
+Variant Blob(std::initializer_list<unsigned char> bytes)
 {
     std::vector<unsigned char> b(bytes);
     Variant v;
@@ -23,10 +23,10 @@ Variant TypeBlob(std::initializer_list<unsigned char> bytes)
     return v;
 }
 
-Variant TypeInt32(int32_t i)
+Variant Int32(int32_t i)
 {
     Variant v;
-    v.SetData(Variant::TypeInt32, &i, 4);
+    v.SetData(Variant::Int32, &i, 4);
     return v;
 }
 
@@ -36,21 +36,21 @@ TEST(ParamRecords, DefaultsAndCopies)
 {
     const ParamValue value;
     EXPECT_EQ(value.descriptor.id, -1);
-    EXPECT_EQ(value.descriptor.selector.GetType(), Variant::TypeEmpty);
-    EXPECT_EQ(value.value.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(value.descriptor.selector.GetType(), Variant::Empty);
+    EXPECT_EQ(value.value.GetType(), Variant::Empty);
 
     KX::Array<ParamValue> array;
     array.SetCount(2);
     EXPECT_EQ(array.GetAt(1).descriptor.id, -1);
     array.GetAt(0).descriptor.id = 7;
-    array.GetAt(0).value = TypeBlob({1, 2, 3});
+    array.GetAt(0).value = Blob({1, 2, 3});
     KX::Array<ParamValue> copy(array);
     copy.GetAt(0).value.GetMutableData(nullptr)[0] = 99;
     EXPECT_EQ(array.GetAt(0).value.GetData(nullptr)[0], 1);
     EXPECT_EQ(copy.GetAt(0).descriptor.id, 7);
 
     EXPECT_TRUE(ParamDescriptor(5) == ParamDescriptor(5, Variant()));
-    EXPECT_FALSE(ParamDescriptor(5) == ParamDescriptor(5, TypeInt32(1)));
+    EXPECT_FALSE(ParamDescriptor(5) == ParamDescriptor(5, Int32(1)));
     EXPECT_FALSE(ParamDescriptor(5) == ParamDescriptor(6));
 }
 
@@ -65,13 +65,13 @@ TEST(ParamValuesList, ValuesRoundTripWithAndWithoutSelectors)
     KX::Array<ParamValue> values;
     values.SetCount(3);
     values.GetAt(0).descriptor = ParamDescriptor(1);
-    values.GetAt(0).value = TypeBlob({0, 0, 0, 0, 0, 0});
-    values.GetAt(1).descriptor = ParamDescriptor(2, TypeInt32(4));
-    values.GetAt(1).value = TypeBlob({0x7F});
+    values.GetAt(0).value = Blob({0, 0, 0, 0, 0, 0});
+    values.GetAt(1).descriptor = ParamDescriptor(2, Int32(4));
+    values.GetAt(1).value = Blob({0x7F});
     values.GetAt(2).descriptor = ParamDescriptor(3); // an empty value
 
     ParamValues list;
-    EXPECT_EQ(list.GetType(), Variant::TypeList);
+    EXPECT_EQ(list.GetType(), Variant::List);
     EXPECT_EQ(list.GetCount(), 0);
     ASSERT_EQ(list.Set(values), KX::S_OK);
     ASSERT_EQ(list.GetCount(), 3);
@@ -102,7 +102,7 @@ TEST(ParamValuesList, ValuesRoundTripWithAndWithoutSelectors)
     EXPECT_EQ(back.GetAt(3, d, v), KX::E_FAIL);
     EXPECT_EQ(back.GetAt(-1, d, v), KX::E_FAIL);
 
-    ASSERT_EQ(list.Set(ParamDescriptor(9), TypeInt32(5)), KX::S_OK);
+    ASSERT_EQ(list.Set(ParamDescriptor(9), Int32(5)), KX::S_OK);
     ASSERT_EQ(list.GetCount(), 1);
     ASSERT_EQ(list.GetAt(0, d, v), KX::S_OK);
     EXPECT_EQ(d.id, 9);
@@ -111,13 +111,13 @@ TEST(ParamValuesList, ValuesRoundTripWithAndWithoutSelectors)
 
 TEST(ParamValuesList, MalformedItemsAreRefusedAndLeaveTheOutputsAlone)
 {
-    const Variant notAList[] = {TypeInt32(1)};
-    const Variant oneRecord[] = {TypeInt32(1)};
+    const Variant notAList[] = {Int32(1)};
+    const Variant oneRecord[] = {Int32(1)};
     Variant oneItem;
     oneItem.SetList(oneRecord, 1);
     Variant textId;
     textId.SetString("1");
-    const Variant badIdParts[] = {textId, TypeInt32(2)};
+    const Variant badIdParts[] = {textId, Int32(2)};
     Variant badId;
     badId.SetList(badIdParts, 2);
 
@@ -125,7 +125,7 @@ TEST(ParamValuesList, MalformedItemsAreRefusedAndLeaveTheOutputsAlone)
         ParamValues list;
         list.SetList(&item, 1);
         ParamDescriptor d(77);
-        Variant v = TypeInt32(88);
+        Variant v = Int32(88);
         EXPECT_EQ(list.GetAt(0, d, v), KX::E_FAIL);
         EXPECT_EQ(d.id, 77);
         EXPECT_EQ(v.ToInt32(), 88);
@@ -141,14 +141,14 @@ TEST(ParamDescriptorsList, BuildersAndItems)
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(list.GetAt(i, d), KX::S_OK);
         EXPECT_EQ(d.id, 10 + i);
-        EXPECT_EQ(d.selector.GetType(), Variant::TypeEmpty);
+        EXPECT_EQ(d.selector.GetType(), Variant::Empty);
     }
     // Items without a selector are the bare ID record.
     Variant item;
     ASSERT_EQ(list.GetListItem(1, item), 0);
-    EXPECT_EQ(item.GetType(), Variant::TypeInt32);
+    EXPECT_EQ(item.GetType(), Variant::Int32);
 
-    const ParamDescriptor given[] = {ParamDescriptor(1), ParamDescriptor(2, TypeInt32(4))};
+    const ParamDescriptor given[] = {ParamDescriptor(1), ParamDescriptor(2, Int32(4))};
     ASSERT_EQ(list.Set(given, 2), KX::S_OK);
     ASSERT_EQ(list.GetAt(1, d), KX::S_OK);
     EXPECT_TRUE(d == given[1]);
@@ -157,7 +157,7 @@ TEST(ParamDescriptorsList, BuildersAndItems)
     EXPECT_EQ(list.GetAt(2, d), KX::E_FAIL);
 
     EXPECT_EQ(list.Set(given, 0), -4);
-    EXPECT_EQ(list.GetType(), Variant::TypeList);
+    EXPECT_EQ(list.GetType(), Variant::List);
     EXPECT_EQ(list.GetCount(), 0);
     EXPECT_EQ(list.Set(nullptr, 2), -4);
     EXPECT_EQ(list.Set(1, -1), -4);

@@ -56,10 +56,10 @@ VariantEx NestedLists(unsigned levels)
     for (unsigned i = 0; i + 1 < levels; ++i) {
         PutU32(block, 12 * i, 12 * (levels - 1 - i));
         PutU32(block, 12 * i + 4, 1);
-        PutU32(block, 12 * i + 8, Variant::TypeList);
+        PutU32(block, 12 * i + 8, Variant::List);
     }
     VariantEx list;
-    list.SetData(Variant::TypeList, block.data(), static_cast<unsigned>(block.size()));
+    list.SetData(Variant::List, block.data(), static_cast<unsigned>(block.size()));
     return list;
 }
 
@@ -68,16 +68,16 @@ VariantEx NestedLists(unsigned levels)
 TEST(VariantExText, ScalarsRenderByKind)
 {
     EXPECT_EQ(Str(VariantEx().ToString()), u"<empty>");
-    EXPECT_EQ(Str(Make<uint8_t>(Variant::TypeBool, 1).ToString()), u"true");
-    EXPECT_EQ(Str(Make<uint8_t>(Variant::TypeBool, 0).ToString()), u"false");
-    EXPECT_EQ(Str(Make<int8_t>(Variant::TypeInt8, -1).ToString()), u"-1");
-    EXPECT_EQ(Str(Make<uint8_t>(Variant::TypeUInt8, 255).ToString()), u"255");
-    EXPECT_EQ(Str(Make<int16_t>(Variant::TypeInt16, -300).ToString()), u"-300");
-    EXPECT_EQ(Str(Make<uint32_t>(Variant::TypeUInt32, 4294967295u).ToString()), u"4294967295");
-    EXPECT_EQ(Str(Make<int64_t>(Variant::TypeInt64, -1).ToString()), u"-1");
-    EXPECT_EQ(Str(Make<uint64_t>(Variant::TypeUInt64, 255).ToString()), u"FF");
-    EXPECT_EQ(Str(Make<float>(Variant::TypeFloat, 1.5f).ToString()), u"1.500000");
-    EXPECT_EQ(Str(Make<double>(Variant::TypeDouble, 0.1).ToString()), u"0.100000");
+    EXPECT_EQ(Str(Make<uint8_t>(Variant::Bool, 1).ToString()), u"true");
+    EXPECT_EQ(Str(Make<uint8_t>(Variant::Bool, 0).ToString()), u"false");
+    EXPECT_EQ(Str(Make<int8_t>(Variant::Int8, -1).ToString()), u"-1");
+    EXPECT_EQ(Str(Make<uint8_t>(Variant::UInt8, 255).ToString()), u"255");
+    EXPECT_EQ(Str(Make<int16_t>(Variant::Int16, -300).ToString()), u"-300");
+    EXPECT_EQ(Str(Make<uint32_t>(Variant::UInt32, 4294967295u).ToString()), u"4294967295");
+    EXPECT_EQ(Str(Make<int64_t>(Variant::Int64, -1).ToString()), u"-1");
+    EXPECT_EQ(Str(Make<uint64_t>(Variant::UInt64, 255).ToString()), u"FF");
+    EXPECT_EQ(Str(Make<float>(Variant::Float, 1.5f).ToString()), u"1.500000");
+    EXPECT_EQ(Str(Make<double>(Variant::Double, 0.1).ToString()), u"0.100000");
 }
 
 TEST(VariantExText, BlocksRenderTheirAddressAndTextsTheirText)
@@ -98,7 +98,7 @@ TEST(VariantExText, BlocksRenderTheirAddressAndTextsTheirText)
 
 TEST(VariantExText, ListsRenderOneItemALine)
 {
-    const VariantEx list = ListOf({Make<int32_t>(Variant::TypeInt32, 5), ListOf({Make<uint8_t>(Variant::TypeBool, 1)})});
+    const VariantEx list = ListOf({Make<int32_t>(Variant::Int32, 5), ListOf({Make<uint8_t>(Variant::Bool, 1)})});
     EXPECT_EQ(Str(list.ToString()), u"array(2):\n  [0] 5\n  [1] array(1):\n    [0] true");
     EXPECT_EQ(Str(ListOf({}).ToString()), u"<empty array>");
     EXPECT_EQ(Str(ListOf({ListOf({}), Text("x")}).ToString()), u"array(2):\n  [0] <empty array>\n  [1] x");
@@ -144,8 +144,8 @@ TEST(VariantExParse, TextValuesParseTheirText)
     EXPECT_EQ(Text("x").ToDouble(), 0.0);
 
     // Other kinds convert as a Variant does.
-    EXPECT_EQ(Make<double>(Variant::TypeDouble, 2.5).ToInt32(), 3);
-    EXPECT_EQ(Make<int8_t>(Variant::TypeInt8, -1).ToUInt16(), 255);
+    EXPECT_EQ(Make<double>(Variant::Double, 2.5).ToInt32(), 3);
+    EXPECT_EQ(Make<int8_t>(Variant::Int8, -1).ToUInt16(), 255);
     VariantEx blob;
     const unsigned char bytes[] = {7, 0, 0, 0};
     blob.SetBlob(bytes, 4);
@@ -172,7 +172,7 @@ TEST(VariantExBuffer, BlobsAndTextsHandOutTheirBuffer)
         ASSERT_EQ(zeroed.GetBuffer()->GetData()[i], 0);
 
     try {
-        Make<int32_t>(Variant::TypeInt32, 1).GetBuffer();
+        Make<int32_t>(Variant::Int32, 1).GetBuffer();
         FAIL() << "no exception";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
@@ -246,12 +246,12 @@ TEST(VariantExList, GetListItemsCopiesEveryItem)
     EXPECT_EQ(VariantEx::GetListItems(Text("no list"), items), KX::E_INVALIDARG);
     EXPECT_EQ(items.GetCount(), 0u);
 
-    const VariantEx list = ListOf({Text("a"), Make<int32_t>(Variant::TypeInt32, 7), ListOf({})});
+    const VariantEx list = ListOf({Text("a"), Make<int32_t>(Variant::Int32, 7), ListOf({})});
     ASSERT_EQ(VariantEx::GetListItems(list, items), KX::S_OK);
     ASSERT_EQ(items.GetCount(), 3u);
     EXPECT_EQ(Str(items.GetAt(0).ToString()), u"a");
     EXPECT_EQ(items.GetAt(1).ToInt32(), 7);
-    EXPECT_EQ(items.GetAt(2).GetType(), Variant::TypeList);
+    EXPECT_EQ(items.GetAt(2).GetType(), Variant::List);
 }
 
 TEST(VariantExList, MalformedAndRefusedItems)
@@ -263,11 +263,11 @@ TEST(VariantExList, MalformedAndRefusedItems)
         0,  0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9,     // length 0
     };
     VariantEx list;
-    list.SetData(Variant::TypeList, block, sizeof block);
+    list.SetData(Variant::List, block, sizeof block);
     KX::Array<VariantEx> items;
     ASSERT_EQ(VariantEx::GetListItems(list, items), KX::S_OK);
     ASSERT_EQ(items.GetCount(), 2u);
-    EXPECT_EQ(items.GetAt(0).GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(items.GetAt(0).GetType(), Variant::Empty);
     EXPECT_EQ(items.GetAt(1).ToInt32(), 9);
     EXPECT_EQ(Str(list.ToString()), u"array(2):\n  [0] <empty>\n  [1] 9");
 }

@@ -66,7 +66,7 @@ Variant Text(const char* s)
     return v;
 }
 
-Variant TypeBlob(std::initializer_list<unsigned char> bytes)
+Variant Blob(std::initializer_list<unsigned char> bytes)
 {
     Variant v;
     Bytes b(bytes);
@@ -85,7 +85,7 @@ Variant ListOf(std::initializer_list<Variant> items)
 Variant ListFromBytes(const Bytes& block)
 {
     Variant list;
-    list.SetData(Variant::TypeList, block.data(), static_cast<unsigned>(block.size()));
+    list.SetData(Variant::List, block.data(), static_cast<unsigned>(block.size()));
     return list;
 }
 
@@ -99,18 +99,18 @@ TEST(VariantRecord, EachKindWritesItsExactBytesAndReadsBack)
     };
     const Case cases[] = {
         {Variant(), Record(12, 1, 0)},
-        {Scalar(Variant::TypeBool, {1}), Record(13, 1, 1, {0x01})},
-        {Scalar(Variant::TypeInt8, {0xFE}), Record(13, 1, 2, {0xFE})},
-        {Scalar(Variant::TypeUInt8, {0xC8}), Record(13, 1, 3, {0xC8})},
-        {Scalar(Variant::TypeInt16, {0x34, 0x12}), Record(14, 1, 4, {0x34, 0x12})},
-        {Scalar(Variant::TypeUInt16, {0xFF, 0xFF}), Record(14, 1, 5, {0xFF, 0xFF})},
-        {Scalar(Variant::TypeInt32, {0x05, 0, 0, 0}), Record(16, 1, 6, {0x05, 0, 0, 0})},
-        {Scalar(Variant::TypeUInt32, {0x78, 0x56, 0x34, 0x12}), Record(16, 1, 7, {0x78, 0x56, 0x34, 0x12})},
-        {Scalar(Variant::TypeFloat, {0, 0, 0xC0, 0x3F}), Record(16, 1, 8, {0, 0, 0xC0, 0x3F})},       // 1.5f
-        {Scalar(Variant::TypeDouble, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}), Record(20, 1, 9, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F})},
-        {Scalar(Variant::TypeInt64, {1, 2, 3, 4, 5, 6, 7, 0x88}), Record(20, 1, 10, {1, 2, 3, 4, 5, 6, 7, 0x88})},
-        {Scalar(Variant::TypeUInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}), Record(20, 1, 11, {0xFF, 0, 0, 0, 0, 0, 0, 0})},
-        {TypeBlob({0x00, 0x01, 0x7F, 0xF7}), Record(16, 1, 14, {0x00, 0x01, 0x7F, 0xF7})},
+        {Scalar(Variant::Bool, {1}), Record(13, 1, 1, {0x01})},
+        {Scalar(Variant::Int8, {0xFE}), Record(13, 1, 2, {0xFE})},
+        {Scalar(Variant::UInt8, {0xC8}), Record(13, 1, 3, {0xC8})},
+        {Scalar(Variant::Int16, {0x34, 0x12}), Record(14, 1, 4, {0x34, 0x12})},
+        {Scalar(Variant::UInt16, {0xFF, 0xFF}), Record(14, 1, 5, {0xFF, 0xFF})},
+        {Scalar(Variant::Int32, {0x05, 0, 0, 0}), Record(16, 1, 6, {0x05, 0, 0, 0})},
+        {Scalar(Variant::UInt32, {0x78, 0x56, 0x34, 0x12}), Record(16, 1, 7, {0x78, 0x56, 0x34, 0x12})},
+        {Scalar(Variant::Float, {0, 0, 0xC0, 0x3F}), Record(16, 1, 8, {0, 0, 0xC0, 0x3F})},       // 1.5f
+        {Scalar(Variant::Double, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}), Record(20, 1, 9, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F})},
+        {Scalar(Variant::Int64, {1, 2, 3, 4, 5, 6, 7, 0x88}), Record(20, 1, 10, {1, 2, 3, 4, 5, 6, 7, 0x88})},
+        {Scalar(Variant::UInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}), Record(20, 1, 11, {0xFF, 0, 0, 0, 0, 0, 0, 0})},
+        {Blob({0x00, 0x01, 0x7F, 0xF7}), Record(16, 1, 14, {0x00, 0x01, 0x7F, 0xF7})},
         {Text("abc"), Record(16, 1, 15, {'a', 'b', 'c', 0})},
         {Text(""), Record(13, 1, 15, {0})},
         {ListOf({}), Record(12, 1, 16)},
@@ -121,7 +121,7 @@ TEST(VariantRecord, EachKindWritesItsExactBytesAndReadsBack)
         Variant back;
         ASSERT_EQ(Variant::ReadRecord(back, c.bytes.data(), static_cast<unsigned>(c.bytes.size())), KX::S_OK);
         EXPECT_EQ(back.GetType(), c.value.GetType());
-        EXPECT_TRUE(back == c.value || c.value.GetType() == Variant::TypeFloat);
+        EXPECT_TRUE(back == c.value || c.value.GetType() == Variant::Float);
         EXPECT_EQ(Write(back), c.bytes);
     }
 }
@@ -136,7 +136,7 @@ TEST(VariantRecord, BorrowedBlocksWriteTheirBytesAndReadBackAsABlobWithFailure)
 
     Variant back;
     EXPECT_EQ(Variant::ReadRecord(back, record.data(), 15), KX::E_FAIL);
-    EXPECT_EQ(back.GetType(), Variant::TypeBlob);
+    EXPECT_EQ(back.GetType(), Variant::Blob);
     EXPECT_EQ(ListBytes(back), Bytes({9, 8, 7}));
 
     // An empty borrowed block has no record form.
@@ -148,7 +148,7 @@ TEST(VariantRecord, BorrowedBlocksWriteTheirBytesAndReadBackAsABlobWithFailure)
 
 TEST(VariantRecord, WriterRefusesTooLittleRoomAndANullRecord)
 {
-    const Variant v = TypeBlob({1, 2, 3, 4});
+    const Variant v = Blob({1, 2, 3, 4});
     unsigned char buffer[16];
     EXPECT_EQ(Variant::WriteRecord(v, buffer, 15), KX::E_FAIL);
     EXPECT_EQ(Variant::WriteRecord(v, nullptr, 100), KX::E_FAIL);
@@ -161,7 +161,7 @@ TEST(VariantRecord, EmptyBlobWritesAHeaderThatTheReaderRefuses)
     blob.SetBlob(nullptr, 0);
     const Bytes record = Write(blob);
     EXPECT_EQ(record, Record(12, 1, 14));
-    Variant out = Scalar(Variant::TypeInt8, {5});
+    Variant out = Scalar(Variant::Int8, {5});
     EXPECT_EQ(Variant::ReadRecord(out, record.data(), 12), KX::E_FAIL);
     EXPECT_EQ(out.ToInt32(), 5); // untouched
 }
@@ -169,7 +169,7 @@ TEST(VariantRecord, EmptyBlobWritesAHeaderThatTheReaderRefuses)
 TEST(VariantRecord, RecordsAtAnyByteOffset)
 {
     Bytes buffer(64, 0xAA);
-    const Variant v = Scalar(Variant::TypeUInt32, {0xEF, 0xBE, 0xAD, 0xDE});
+    const Variant v = Scalar(Variant::UInt32, {0xEF, 0xBE, 0xAD, 0xDE});
     ASSERT_EQ(Variant::WriteRecord(v, buffer.data() + 3, 61), 16);
     EXPECT_EQ(Bytes(buffer.begin() + 3, buffer.begin() + 19), Record(16, 1, 7, {0xEF, 0xBE, 0xAD, 0xDE}));
     Variant back;
@@ -185,13 +185,13 @@ TEST(VariantRecord, LegacyVersionZeroMapsItsTags)
         int tag;
     };
     const Case cases[] = {
-        {1, {1}, Variant::TypeBool},
-        {2, {0xFF, 0xFF, 0xFF, 0xFF}, Variant::TypeInt32},
-        {3, {1, 0, 0, 0, 0, 0, 0, 0}, Variant::TypeInt64},
-        {4, {0, 0, 0xC0, 0x3F}, Variant::TypeFloat},
-        {5, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}, Variant::TypeDouble},
-        {8, {1, 2}, Variant::TypeBlob},
-        {9, {'h', 'i', 0}, Variant::TypeString},
+        {1, {1}, Variant::Bool},
+        {2, {0xFF, 0xFF, 0xFF, 0xFF}, Variant::Int32},
+        {3, {1, 0, 0, 0, 0, 0, 0, 0}, Variant::Int64},
+        {4, {0, 0, 0xC0, 0x3F}, Variant::Float},
+        {5, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}, Variant::Double},
+        {8, {1, 2}, Variant::Blob},
+        {9, {'h', 'i', 0}, Variant::String},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.oldTag);
@@ -207,14 +207,14 @@ TEST(VariantRecord, LegacyVersionZeroMapsItsTags)
     // Empty and the empty list keep their meaning; the borrowed kinds become a blob with failure.
     Variant out;
     EXPECT_EQ(Variant::ReadRecord(out, Record(12, 0, 0).data(), 12), KX::S_OK);
-    EXPECT_EQ(out.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(out.GetType(), Variant::Empty);
     EXPECT_EQ(Variant::ReadRecord(out, Record(12, 0, 10).data(), 12), KX::S_OK);
-    EXPECT_EQ(out.GetType(), Variant::TypeList);
+    EXPECT_EQ(out.GetType(), Variant::List);
     EXPECT_EQ(Variant::ReadRecord(out, Record(13, 0, 6, {4}).data(), 13), KX::E_FAIL);
-    EXPECT_EQ(out.GetType(), Variant::TypeBlob);
+    EXPECT_EQ(out.GetType(), Variant::Blob);
     // A version-1 record with the same numbers means something else.
     EXPECT_EQ(Variant::ReadRecord(out, Record(16, 1, 2, {1, 2, 3, 4}).data(), 16), KX::E_FAIL);
-    EXPECT_EQ(out.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(out.GetType(), Variant::Empty);
 }
 
 TEST(VariantRecord, MalformedHeadersAreRefusedAndLeaveTheTargetUntouched)
@@ -238,7 +238,7 @@ TEST(VariantRecord, MalformedHeadersAreRefusedAndLeaveTheTargetUntouched)
         SCOPED_TRACE(testing::PrintToString(record));
         Variant out = Text("keep");
         EXPECT_EQ(Variant::ReadRecord(out, record.data(), static_cast<unsigned>(record.size())), KX::E_FAIL);
-        ASSERT_EQ(out.GetType(), Variant::TypeString);
+        ASSERT_EQ(out.GetType(), Variant::String);
         EXPECT_STREQ(out.GetString(), "keep");
     }
     Variant out = Text("keep");
@@ -253,7 +253,7 @@ TEST(VariantRecord, ScalarPayloadOfTheWrongWidthLeavesTheTargetEmpty)
     Variant out = Text("old");
     const Bytes record = Record(14, 1, 3, {1, 2});
     EXPECT_EQ(Variant::ReadRecord(out, record.data(), 14), KX::E_FAIL);
-    EXPECT_EQ(out.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(out.GetType(), Variant::Empty);
 }
 
 TEST(VariantRecord, StringPayloadsAreBoundedByTheRecord)
@@ -273,8 +273,8 @@ TEST(VariantRecord, StringPayloadsAreBoundedByTheRecord)
 
 TEST(VariantList, SetListLaysRecordsBackToBack)
 {
-    const Variant list = ListOf({Scalar(Variant::TypeInt32, {5, 0, 0, 0}), Text("hi"), Variant(), ListOf({})});
-    EXPECT_EQ(list.GetType(), Variant::TypeList);
+    const Variant list = ListOf({Scalar(Variant::Int32, {5, 0, 0, 0}), Text("hi"), Variant(), ListOf({})});
+    EXPECT_EQ(list.GetType(), Variant::List);
     const Bytes expected =
         Record(16, 1, 6, {5, 0, 0, 0}) + Record(15, 1, 15, {'h', 'i', 0}) + Record(12, 1, 0) + Record(12, 1, 16);
     EXPECT_EQ(ListBytes(list), expected);
@@ -287,25 +287,25 @@ TEST(VariantList, SetListLaysRecordsBackToBack)
     ASSERT_EQ(list.GetListItem(1, item), 0);
     EXPECT_STREQ(item.GetString(), "hi");
     ASSERT_EQ(list.GetListItem(2, item), 0);
-    EXPECT_EQ(item.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(item.GetType(), Variant::Empty);
     ASSERT_EQ(list.GetListItem(3, item), 0);
-    EXPECT_EQ(item.GetType(), Variant::TypeList);
+    EXPECT_EQ(item.GetType(), Variant::List);
     EXPECT_EQ(item.GetSize(), 0u);
     EXPECT_EQ(list.GetListItem(4, item), -1);
     EXPECT_EQ(list.GetListItem(-1, item), -1);
-    EXPECT_EQ(item.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(item.GetType(), Variant::Empty);
 }
 
 TEST(VariantList, EmptyListHasNoItems)
 {
     Variant list;
-    EXPECT_EQ(list.SetList(nullptr, 0), Variant::TypeList);
+    EXPECT_EQ(list.SetList(nullptr, 0), Variant::List);
     EXPECT_EQ(list.GetSize(), 0u);
     Variant item = Text("x");
     EXPECT_EQ(list.GetListItem(0, item), -1);
-    EXPECT_EQ(item.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(item.GetType(), Variant::Empty);
     const Variant items[] = {Text("a")};
-    EXPECT_EQ(list.SetList(items, -3), Variant::TypeList);
+    EXPECT_EQ(list.SetList(items, -3), Variant::List);
     EXPECT_EQ(list.GetSize(), 0u);
     // Not a list at all.
     EXPECT_EQ(Text("abc").GetListItem(0, item), -1);
@@ -314,8 +314,8 @@ TEST(VariantList, EmptyListHasNoItems)
 
 TEST(VariantList, NestedListsRoundTripThroughARecord)
 {
-    const Variant inner = ListOf({Scalar(Variant::TypeBool, {1}), TypeBlob({1, 2, 3})});
-    const Variant outer = ListOf({Scalar(Variant::TypeInt32, {5, 0, 0, 0}), inner});
+    const Variant inner = ListOf({Scalar(Variant::Bool, {1}), Blob({1, 2, 3})});
+    const Variant outer = ListOf({Scalar(Variant::Int32, {5, 0, 0, 0}), inner});
     const Bytes record = Write(outer);
     Variant back;
     ASSERT_EQ(Variant::ReadRecord(back, record.data(), static_cast<unsigned>(record.size())), KX::S_OK);
@@ -337,7 +337,7 @@ TEST(VariantList, AnEmptyBorrowedItemKeepsItsPlaceAsARefusedHeader)
     EXPECT_EQ(ListBytes(list), Record(14, 1, 15, {'a', 0}) + Record(12, 1, 12) + Record(14, 1, 15, {'b', 0}));
     Variant item;
     EXPECT_EQ(list.GetListItem(1, item), -1); // refused items are reported
-    EXPECT_EQ(item.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(item.GetType(), Variant::Empty);
     ASSERT_EQ(list.GetListItem(2, item), 0);
     EXPECT_STREQ(item.GetString(), "b");
 }
@@ -347,7 +347,7 @@ TEST(VariantList, RefusedItemReturnsFailure)
     const Variant list = ListFromBytes(Record(14, 1, 3, {1, 2}) + Record(13, 1, 3, {7}));
     Variant item;
     EXPECT_EQ(list.GetListItem(0, item), -1);
-    EXPECT_EQ(item.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(item.GetType(), Variant::Empty);
     EXPECT_EQ(list.GetListItem(1, item), 0);
     EXPECT_EQ(item.ToInt32(), 7);
 }
@@ -393,7 +393,7 @@ TEST(VariantList, ItemsMayBeTheListItself)
     EXPECT_EQ(ListBytes(list), Record(26, 1, 16) + Record(14, 1, 15, {'a', 0}));
     // Reading an item into the list itself replaces the list by the item.
     ASSERT_EQ(list.GetListItem(0, list), 0);
-    EXPECT_EQ(list.GetType(), Variant::TypeList);
+    EXPECT_EQ(list.GetType(), Variant::List);
     ASSERT_EQ(list.GetListItem(0, list), 0);
     EXPECT_STREQ(list.GetString(), "a");
 }

@@ -19,14 +19,14 @@ Variant Make(int tag, T value)
     return v;
 }
 
-Variant F(float f) { return Make(Variant::TypeFloat, f); }
-Variant D(double d) { return Make(Variant::TypeDouble, d); }
+Variant F(float f) { return Make(Variant::Float, f); }
+Variant D(double d) { return Make(Variant::Double, d); }
 
 } // namespace
 
 TEST(VariantConversion, IntegerKindsWidenBySignedness)
 {
-    const Variant i8 = Make<int8_t>(Variant::TypeInt8, -1);
+    const Variant i8 = Make<int8_t>(Variant::Int8, -1);
     EXPECT_EQ(i8.ToInt8(), -1);
     EXPECT_EQ(i8.ToUInt8(), 255);
     EXPECT_EQ(i8.ToInt16(), -1);
@@ -37,53 +37,53 @@ TEST(VariantConversion, IntegerKindsWidenBySignedness)
     EXPECT_EQ(i8.ToDouble(), -1.0);
     EXPECT_TRUE(i8.ToBool());
 
-    const Variant u8 = Make<uint8_t>(Variant::TypeUInt8, 200);
+    const Variant u8 = Make<uint8_t>(Variant::UInt8, 200);
     EXPECT_EQ(u8.ToInt8(), static_cast<int8_t>(200));
     EXPECT_EQ(u8.ToInt16(), 200);
     EXPECT_EQ(u8.ToInt64(), 200);
     EXPECT_EQ(u8.ToFloat(), 200.0f);
 
-    const Variant i16 = Make<int16_t>(Variant::TypeInt16, -2);
+    const Variant i16 = Make<int16_t>(Variant::Int16, -2);
     EXPECT_EQ(i16.ToInt8(), -2);
     EXPECT_EQ(i16.ToUInt16(), 0xFFFE);
     EXPECT_EQ(i16.ToInt32(), -2);
     EXPECT_EQ(i16.ToUInt64(), static_cast<uint64_t>(-2));
 
-    const Variant u16 = Make<uint16_t>(Variant::TypeUInt16, 0xFFFE);
+    const Variant u16 = Make<uint16_t>(Variant::UInt16, 0xFFFE);
     EXPECT_EQ(u16.ToInt16(), -2);
     EXPECT_EQ(u16.ToInt32(), 0xFFFE);
     EXPECT_EQ(u16.ToDouble(), 65534.0);
 
-    const Variant i32 = Make<int32_t>(Variant::TypeInt32, -70000);
+    const Variant i32 = Make<int32_t>(Variant::Int32, -70000);
     EXPECT_EQ(i32.ToInt16(), static_cast<int16_t>(-70000));
     EXPECT_EQ(i32.ToInt64(), -70000);
     EXPECT_EQ(i32.ToDouble(), -70000.0);
 
-    const Variant u32 = Make<uint32_t>(Variant::TypeUInt32, 0xFFFFFFFF);
+    const Variant u32 = Make<uint32_t>(Variant::UInt32, 0xFFFFFFFF);
     EXPECT_EQ(u32.ToInt32(), -1);
     EXPECT_EQ(u32.ToInt64(), 0xFFFFFFFFll);
     EXPECT_EQ(u32.ToDouble(), 4294967295.0);
 
-    const Variant i64 = Make<int64_t>(Variant::TypeInt64, -0x100000001ll);
+    const Variant i64 = Make<int64_t>(Variant::Int64, -0x100000001ll);
     EXPECT_EQ(i64.ToInt32(), -1);
     EXPECT_EQ(i64.ToUInt8(), 0xFF);
     EXPECT_EQ(i64.ToDouble(), -4294967297.0);
 
-    const Variant u64 = Make<uint64_t>(Variant::TypeUInt64, 0xFFFFFFFFFFFFFFFFull);
+    const Variant u64 = Make<uint64_t>(Variant::UInt64, 0xFFFFFFFFFFFFFFFFull);
     EXPECT_EQ(u64.ToInt64(), -1);
     EXPECT_EQ(u64.ToDouble(), 18446744073709551615.0);
-    EXPECT_EQ(Make<uint64_t>(Variant::TypeUInt64, 1ull << 32).ToBool(), true);
-    EXPECT_EQ(Make<uint64_t>(Variant::TypeUInt64, 1ull << 32).ToInt32(), 0);
+    EXPECT_EQ(Make<uint64_t>(Variant::UInt64, 1ull << 32).ToBool(), true);
+    EXPECT_EQ(Make<uint64_t>(Variant::UInt64, 1ull << 32).ToInt32(), 0);
 }
 
 TEST(VariantConversion, BoolAndEmpty)
 {
-    const Variant t = Make<uint8_t>(Variant::TypeBool, 7);
+    const Variant t = Make<uint8_t>(Variant::Bool, 7);
     EXPECT_TRUE(t.ToBool());
     EXPECT_EQ(t.ToInt8(), 1);
     EXPECT_EQ(t.ToInt32(), 7);
     EXPECT_EQ(t.ToDouble(), 7.0);
-    const Variant f = Make<uint8_t>(Variant::TypeBool, 0);
+    const Variant f = Make<uint8_t>(Variant::Bool, 0);
     EXPECT_FALSE(f.ToBool());
     EXPECT_EQ(f.ToInt8(), 0);
 
@@ -200,7 +200,7 @@ TEST(VariantConversion, StringsConvertToTheirLengthAndListsToZero)
 TEST(VariantData, GetDataAndGetMutableDataByKind)
 {
     unsigned n = 0;
-    Variant v = Make<int16_t>(Variant::TypeInt16, 0x1234);
+    Variant v = Make<int16_t>(Variant::Int16, 0x1234);
     const unsigned char* p = v.GetData(&n);
     ASSERT_EQ(n, 2u);
     EXPECT_EQ(p[0], 0x34);
@@ -225,19 +225,19 @@ TEST(VariantData, SetDataChecksScalarWidthsAndMapsBlockKinds)
 {
     Variant v;
     const uint32_t four = 4;
-    EXPECT_EQ(v.SetData(Variant::TypeUInt16, &four, 4), 0);
-    EXPECT_EQ(v.GetType(), Variant::TypeEmpty);
-    EXPECT_EQ(v.SetData(Variant::TypeInt32, nullptr, 4), 0);
-    EXPECT_EQ(v.SetData(Variant::TypeBorrowed, &four, 4), Variant::TypeBlob);
+    EXPECT_EQ(v.SetData(Variant::UInt16, &four, 4), 0);
+    EXPECT_EQ(v.GetType(), Variant::Empty);
+    EXPECT_EQ(v.SetData(Variant::Int32, nullptr, 4), 0);
+    EXPECT_EQ(v.SetData(Variant::Borrowed, &four, 4), Variant::Blob);
     EXPECT_EQ(v.ToInt32(), 4);
-    EXPECT_EQ(v.SetData(Variant::TypeBorrowedReadOnly, &four, 4), Variant::TypeBlob);
-    EXPECT_EQ(v.SetData(Variant::TypeString, "hey", 4), Variant::TypeString);
+    EXPECT_EQ(v.SetData(Variant::BorrowedReadOnly, &four, 4), Variant::Blob);
+    EXPECT_EQ(v.SetData(Variant::String, "hey", 4), Variant::String);
     EXPECT_STREQ(v.GetString(), "hey");
     EXPECT_EQ(v.SetData(99, &four, 4), 0);
     EXPECT_EQ(v.SetData(-1, &four, 4), 0);
-    EXPECT_EQ(v.GetType(), Variant::TypeEmpty);
+    EXPECT_EQ(v.GetType(), Variant::Empty);
     // A null text is the empty text.
-    EXPECT_EQ(v.SetString(nullptr), Variant::TypeString);
+    EXPECT_EQ(v.SetString(nullptr), Variant::String);
     EXPECT_STREQ(v.GetString(), "");
 }
 
@@ -267,7 +267,7 @@ TEST(VariantData, SettersMayTakeTheirBytesFromTheVariantItself)
     const unsigned char* p = v.GetData(&n);
     ASSERT_EQ(n, 3u);
     EXPECT_EQ(std::memcmp(p, "ell", 3), 0);
-    v.SetData(Variant::TypeUInt16, v.GetData(nullptr), 2);
+    v.SetData(Variant::UInt16, v.GetData(nullptr), 2);
     EXPECT_EQ(v.ToUInt16(), 'e' | ('l' << 8));
     v.SetString("abc");
     v.SetString(v.GetString() + 1);
@@ -277,8 +277,8 @@ TEST(VariantData, SettersMayTakeTheirBytesFromTheVariantItself)
 TEST(VariantCompare, EqualityByKind)
 {
     EXPECT_TRUE(Variant() == Variant());
-    EXPECT_TRUE(Make<int32_t>(Variant::TypeInt32, 5) == Make<int32_t>(Variant::TypeInt32, 5));
-    EXPECT_FALSE(Make<int32_t>(Variant::TypeInt32, 5) == Make<uint32_t>(Variant::TypeUInt32, 5));
+    EXPECT_TRUE(Make<int32_t>(Variant::Int32, 5) == Make<int32_t>(Variant::Int32, 5));
+    EXPECT_FALSE(Make<int32_t>(Variant::Int32, 5) == Make<uint32_t>(Variant::UInt32, 5));
     EXPECT_TRUE(D(0.0) == D(-0.0));
     EXPECT_FALSE(D(NAN) == D(NAN));
     EXPECT_TRUE(F(1.5f) == F(1.5f));
@@ -318,7 +318,7 @@ TEST(VariantCopy, CopiesAreDeepAndIndependent)
     EXPECT_EQ(source.GetData(&n)[0], 1);
 
     Variant assigned;
-    EXPECT_EQ(assigned = source, Variant::TypeBlob);
+    EXPECT_EQ(assigned = source, Variant::Blob);
     source.Clear();
     EXPECT_EQ(assigned.ToInt32(), 0x04030201);
 
@@ -345,14 +345,14 @@ TEST(VariantCopy, SelfAssignmentAndEmptyOwningKinds)
     Variant v;
     v.SetString("same");
     const Variant& alias = v;
-    EXPECT_EQ(v = alias, Variant::TypeString);
+    EXPECT_EQ(v = alias, Variant::String);
     EXPECT_STREQ(v.GetString(), "same");
 
     // An owning kind of size 0 copies to the same kind without a block of its own.
     Variant empty;
     empty.SetBlob(nullptr, 0);
     Variant copy(empty);
-    EXPECT_EQ(copy.GetType(), Variant::TypeBlob);
+    EXPECT_EQ(copy.GetType(), Variant::Blob);
     EXPECT_EQ(copy.GetSize(), 0u);
     EXPECT_EQ(copy.GetData(nullptr), nullptr);
 }
