@@ -10,10 +10,10 @@ Event::~Event() = default;
 
 bool Event::Set()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_signaled = true;
-    }
+    // Notified under the lock: a waiter that wakes may destroy the event at once, so nothing may
+    // touch it after the unlock.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_signaled = true;
     if (m_autoReset)
         m_changed.notify_one();
     else
