@@ -99,7 +99,8 @@ TEST(IniFileManager, ADamagedFileIsRefusedUntouchedAndDefaultsApply)
 {
     TempFolder dir;
     const std::string path = dir / "UserSettings.ini";
-    const std::string damaged("CurrentSkinIndex=3\n\0\xff\xfe garbage", 32);
+    static const char bytes[] = "CurrentSkinIndex=3\n\0\xff\xfe garbage";
+    const std::string damaged(bytes, sizeof bytes - 1);
     TempFolder::WriteFile(path, damaged);
     KX::RCPtr<KX::LIniFileManager> manager = LoadedManager();
     int32_t handle = 7;
