@@ -10,10 +10,18 @@ using KX::Platform::Ini::IniDocument;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text(reinterpret_cast<const char*>(data), size);
     IniDocument doc;
-    if (!doc.Parse(text))
-        return 0;
+    if (!doc.Parse(text)) {
+        // Only NUL bytes (and the size limits, far above any fuzz input) make text unreadable.
+        if (text.find('\0') == std::string::npos)
+            std::abort();
+        // Go on with the rest of the input, so that random bytes reach the line parser too.
+        for (char& c : text)
+            c = c == '\0' ? '=' : c;
+        if (!doc.Parse(text))
+            std::abort();
+    }
     if (doc.Serialize() != text)
         std::abort();
 
