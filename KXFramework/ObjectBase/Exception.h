@@ -38,12 +38,6 @@ public:
     const char* what() const noexcept override { return "bad allocation"; }
 };
 
-template <>
-class Exception<FailedResultException> : public FailedResultException, public ExceptionBase {
-public:
-    explicit Exception(const std::string& text) : FailedResultException(text) {}
-};
-
 // Throws the "Failed Result : " exception when r is a failure. `place` is the literal
 // " : <method> : <path> : Line <n>" of the caller.
 void ThrowIfFailed(KXRESULT r, const char* place);

@@ -44,6 +44,33 @@ bool Contains(const CharT* set, CharT c)
     return false;
 }
 
+// A copy with every unit passed through fold.
+template <class Str, class Fold>
+Str Folded(const Str& s, Fold fold)
+{
+    std::basic_string<typename Str::Char> text(s.GetString(), s.GetLength());
+    for (auto& c : text)
+        c = fold(c);
+    return Str(text.c_str());
+}
+
+// A copy without the leading units found in charSet, and the trailing ones too when bothEnds.
+template <class Str>
+Str Trimmed(const Str& s, const typename Str::Char* charSet, bool bothEnds)
+{
+    const auto* chars = s.GetString();
+    const unsigned length = s.GetLength();
+    unsigned first = 0;
+    unsigned end = length;
+    if (charSet != nullptr) {
+        while (first < end && Contains(charSet, chars[first]))
+            ++first;
+        while (bothEnds && end > first && Contains(charSet, chars[end - 1]))
+            --end;
+    }
+    return first == 0 && end == length ? s : s.SubString(static_cast<int>(first), end - first);
+}
+
 } // namespace
 
 template <class CharT, class OtherT>
@@ -434,46 +461,25 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::ReplaceChars(const CharT* charSe
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::ToUpper() const
 {
-    std::basic_string<CharT> text(Chars(), GetLength());
-    for (CharT& c : text)
-        c = AsciiToUpper(c);
-    return FromRange(text.data(), text.size());
+    return Folded(*this, AsciiToUpper<CharT>);
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::ToLower() const
 {
-    std::basic_string<CharT> text(Chars(), GetLength());
-    for (CharT& c : text)
-        c = AsciiToLower(c);
-    return FromRange(text.data(), text.size());
+    return Folded(*this, AsciiToLower<CharT>);
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::TrimLeft(const CharT* charSet) const
 {
-    const unsigned length = GetLength();
-    const CharT* chars = Chars();
-    unsigned first = 0;
-    while (first < length && charSet != nullptr && Contains(charSet, chars[first]))
-        ++first;
-    return first == 0 ? *this : FromRange(chars + first, length - first);
+    return Trimmed(*this, charSet, false);
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::Trim(const CharT* charSet) const
 {
-    const unsigned length = GetLength();
-    const CharT* chars = Chars();
-    unsigned first = 0;
-    unsigned end = length;
-    if (charSet != nullptr) {
-        while (first < end && Contains(charSet, chars[first]))
-            ++first;
-        while (end > first && Contains(charSet, chars[end - 1]))
-            --end;
-    }
-    return first == 0 && end == length ? *this : FromRange(chars + first, end - first);
+    return Trimmed(*this, charSet, true);
 }
 
 template <>
