@@ -92,11 +92,7 @@ public:
     {
         removed = nullptr;
         const unsigned n = GetCount();
-        if (n == 0)
-            return E_FAIL;
-        std::swap(removed, Slots()[n - 1]);
-        m_buffer.SetSize(Detail::PointerBytes(n - 1));
-        return static_cast<int>(n - 1);
+        return n == 0 ? E_FAIL : TakeOut(n - 1, removed);
     }
 
     // New elements are null; dropped ones are released.

@@ -10,6 +10,19 @@
 
 namespace KX {
 
+namespace Detail {
+// Index of the entry with key, searched from the most recently added; -1 when there is none.
+template <class Bucket, class K>
+int FindKeyIn(const Bucket& bucket, const K& key)
+{
+    for (unsigned i = bucket.GetCount(); i-- > 0;) {
+        if (bucket.GetAt(i)->key == key)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+} // namespace Detail
+
 // Integer keys: bucket (key >> shift) & 0xFF, text the decimal key.
 template <class K, unsigned shift>
 struct HashedIntegerKey {
@@ -28,7 +41,7 @@ public:
     bool Add(const RCPtr<Entry>& item)
     {
         auto& bucket = m_buckets[KeyTraits::Bucket(item->key)];
-        const int i = FindIn(bucket, item->key);
+        const int i = Detail::FindKeyIn(bucket, item->key);
         if (i >= 0) {
             bucket.GetAt(static_cast<unsigned>(i))->value = item->value;
             return false;
@@ -42,7 +55,7 @@ public:
     V Find(const K& key, const V& defaultValue) const
     {
         const auto& bucket = m_buckets[KeyTraits::Bucket(key)];
-        const int i = FindIn(bucket, key);
+        const int i = Detail::FindKeyIn(bucket, key);
         return i >= 0 ? bucket.GetAt(static_cast<unsigned>(i))->value : defaultValue;
     }
 
@@ -50,7 +63,7 @@ public:
     bool Remove(const K& key)
     {
         auto& bucket = m_buckets[KeyTraits::Bucket(key)];
-        const int i = FindIn(bucket, key);
+        const int i = Detail::FindKeyIn(bucket, key);
         if (i < 0)
             return false;
         bucket.RemoveItems(static_cast<unsigned>(i), 1);
@@ -69,15 +82,6 @@ public:
 
 private:
     using Bucket = RCPtrArray<Entry, 1, 0>;
-
-    static int FindIn(const Bucket& bucket, const K& key)
-    {
-        for (unsigned i = bucket.GetCount(); i-- > 0;) {
-            if (bucket.GetAt(i)->key == key)
-                return static_cast<int>(i);
-        }
-        return -1;
-    }
 
     Bucket m_buckets[256];
     unsigned m_count = 0;
@@ -100,7 +104,7 @@ public:
     RCPtr<V> Find(const ConstRCPtr<K>& key) const
     {
         const auto& bucket = m_buckets[BucketOf(key)];
-        const int i = FindIn(bucket, key);
+        const int i = Detail::FindKeyIn(bucket, key);
         return i >= 0 ? bucket.GetAt(static_cast<unsigned>(i))->value : RCPtr<V>();
     }
 
@@ -108,7 +112,7 @@ public:
     void Insert(const ConstRCPtr<K>& key, const RCPtr<V>& value)
     {
         auto& bucket = m_buckets[BucketOf(key)];
-        const int i = FindIn(bucket, key);
+        const int i = Detail::FindKeyIn(bucket, key);
         if (i >= 0)
             bucket.GetAt(static_cast<unsigned>(i))->value = value;
         else
@@ -136,15 +140,6 @@ private:
     {
         // Objects are at least 16-byte aligned; the low bits carry nothing.
         return static_cast<unsigned>((reinterpret_cast<std::uintptr_t>(key.Get()) >> 4) % n);
-    }
-
-    static int FindIn(const Bucket& bucket, const ConstRCPtr<K>& key)
-    {
-        for (unsigned i = bucket.GetCount(); i-- > 0;) {
-            if (bucket.GetAt(i)->key == key)
-                return static_cast<int>(i);
-        }
-        return -1;
     }
 
     Bucket m_buckets[n];

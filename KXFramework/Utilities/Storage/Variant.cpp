@@ -303,7 +303,8 @@ int Variant::SetBorrowed(const void* data, unsigned size, bool readOnly)
 {
     Clear();
     SetBlock(const_cast<void*>(data));
-    m_size = size;
+    // No bytes behind a null pointer: writers copy `size` bytes from it.
+    m_size = data ? size : 0;
     m_tag = readOnly ? BorrowedReadOnly : Borrowed;
     return m_tag;
 }

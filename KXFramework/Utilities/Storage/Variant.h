@@ -81,7 +81,8 @@ public:
     int SetString(const char* text);
     // A list holding one record per item; count <= 0 gives the empty list.
     int SetList(const Variant* items, int count);
-    // A value of a borrowed kind (12 or 13) pointing at bytes that the caller keeps alive.
+    // A value of a borrowed kind (12 or 13) pointing at bytes that the caller keeps alive; a null
+    // pointer has no bytes (size 0).
     int SetBorrowed(const void* data, unsigned size, bool readOnly);
 
     // Copies item `index` of this list into `item`: 0, or -1 when there is no such item or the item's

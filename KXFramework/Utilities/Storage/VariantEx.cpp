@@ -137,7 +137,7 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
     unsigned size = 0;
     const unsigned char* block = list.GetData(&size);
     unsigned offset = 0;
-    // One walk for all items; a refused item stays empty, as GetListItem leaves it.
+    // One walk for all items; a refused item stays as the reader left it, as in GetListItem.
     for (unsigned i = 0; i < count; ++i) {
         const unsigned length = RecordLengthAt(block, size, offset);
         VariantEx& item = items.GetAt(i);

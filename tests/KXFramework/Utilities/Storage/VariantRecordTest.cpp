@@ -139,11 +139,17 @@ TEST(VariantRecord, BorrowedBlocksWriteTheirBytesAndReadBackAsABlobWithFailure)
     EXPECT_EQ(back.GetType(), Variant::Blob);
     EXPECT_EQ(ListBytes(back), Bytes({9, 8, 7}));
 
-    // An empty borrowed block has no record form.
+    // An empty borrowed block has no record form, nor has a null one whatever size it was given.
     Variant empty;
     empty.SetBorrowed(nullptr, 0, false);
     unsigned char buffer[32];
     EXPECT_EQ(Variant::WriteRecord(empty, buffer, sizeof buffer), KX::E_FAIL);
+    Variant null;
+    null.SetBorrowed(nullptr, 8, false);
+    EXPECT_EQ(Variant::WriteRecord(null, buffer, sizeof buffer), KX::E_FAIL);
+    Variant list;
+    list.SetList(&null, 1);
+    EXPECT_EQ(ListBytes(list), Record(12, 1, 12, {}));
 }
 
 TEST(VariantRecord, WriterRefusesTooLittleRoomAndANullRecord)
