@@ -1,0 +1,32 @@
+#pragma once
+// Where the debug log's lines go: standard error, or one UDP datagram per line when a target is
+// set. Text is UTF-8. Safe to call from any thread.
+#include <string>
+#include <string_view>
+
+namespace KX::Platform::DebugLog {
+
+// One line (a trailing line break is dropped): to standard error prefixed with the local time
+// "hh:mm:ss.mmm ", or as one datagram to the UDP target. A datagram that cannot be sent goes to
+// standard error instead.
+void WriteLine(std::string_view line);
+
+// Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is
+// "*** APPLICATION Launched on <local address>***". A port below 1 or a target that cannot be set
+// up leaves the log on standard error; false then.
+bool SetUdpTarget(std::string_view host, int port);
+// Drops a UDP target: the lines go to standard error again.
+void UseStandardError();
+
+// The "-DEBUG_CONSOLE" option of a command line, matched in any letter case: absent (None), bare
+// (OpenConsole), or "-DEBUG_CONSOLE:<port>:<host>" (SetTarget; the host comes upper-cased and may
+// be empty). A first field shorter than two characters is ignored (None).
+struct DebugConsoleOption {
+    enum class Action { None, OpenConsole, SetTarget };
+    Action action = Action::None;
+    int port = 0;
+    std::string host;
+};
+DebugConsoleOption ParseDebugConsoleOption(std::string_view commandLine);
+
+} // namespace KX::Platform::DebugLog

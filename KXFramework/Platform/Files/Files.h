@@ -1,0 +1,33 @@
+#pragma once
+// Whole-file reading with a size cap and atomic replacement of a file. Paths are UTF-8.
+#include "KXFramework/ObjectBase/Result.h"
+
+#include <cstddef>
+#include <string>
+#include <sys/types.h>
+
+namespace KX::Platform::Files {
+
+enum class ReadStatus {
+    Ok,
+    NotFound,   // the file does not exist
+    NotRegular, // a folder, device or pipe
+    TooLarge,   // more than the cap
+    Failed,     // any other error (permissions, read error)
+};
+
+// Reads the whole regular file into `out`, refusing anything larger than maxSize bytes, so a
+// huge or endless file never costs more than the cap. `out` is cleared unless the result is Ok.
+ReadStatus ReadWholeFile(const std::string& path, size_t maxSize, std::string& out);
+
+// The write call WriteAtomically makes; tests pass one that fails part-way.
+using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
+
+// Replaces the file at `path` with the given bytes so that a reader sees either the old or the
+// new content, never a part: a temporary file in the same folder is written, synced and renamed
+// over the target, then the folder is synced. A symbolic link at `path` is followed and kept.
+// S_OK, or E_FAIL with the old file untouched and no temporary file left.
+KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
+                         WriteFunction write = nullptr);
+
+} // namespace KX::Platform::Files
