@@ -3,6 +3,8 @@
 // order of the device's preset dump. Every value is a byte blob whose size is fixed by its control
 // kind. The leaves, the parameter cache, the preset files and the tests all take sizes and
 // defaults from here.
+#include "KXFramework/Utilities/Storage/Variant.h"
+
 #include <cstdint>
 
 enum class ParamKind : int32_t {
@@ -45,6 +47,8 @@ int32_t ParamDumpOffset(int32_t index);
 // Writes the default bytes of parameter `index` to `out` (room for kMaxParamValueSize bytes) and
 // returns their count; 0, and nothing written, outside 0..130.
 uint32_t ParamDefaultBytes(int32_t index, uint8_t* out);
+// The default of parameter `index` as a blob; empty outside 0..130.
+KX::Variant ParamDefaultValue(int32_t index);
 
 // Default controller numbers of the continuous controls, by leaf index.
 uint8_t FaderDefaultCC(int32_t fader);     // 0..35

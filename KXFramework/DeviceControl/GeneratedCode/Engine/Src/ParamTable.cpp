@@ -189,3 +189,13 @@ uint32_t ParamDefaultBytes(int32_t index, uint8_t* out)
     }
     return info->size;
 }
+
+KX::Variant ParamDefaultValue(int32_t index)
+{
+    KX::Variant value;
+    uint8_t bytes[kMaxParamValueSize];
+    const uint32_t size = ParamDefaultBytes(index, bytes);
+    if (size > 0)
+        value.SetBlob(bytes, size);
+    return value;
+}
