@@ -64,12 +64,12 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
-IniDocument::IniDocument() : sections_{std::string()} {}
+IniDocument::IniDocument() = default;
 
 bool IniDocument::Parse(std::string_view text)
 {
     lines_.clear();
-    sections_.assign(1, std::string());
+    sections_.clear();
     if (text.size() > kMaxBytes || text.find('\0') != std::string_view::npos)
         return false;
 
@@ -195,19 +195,19 @@ std::optional<uint32_t> IniDocument::FindSection(std::string_view section) const
 {
     if (section.empty())
         return 0;
-    const std::string lower = Lower(section);
-    for (size_t i = 1; i < sections_.size(); ++i)
-        if (sections_[i] == lower)
-            return static_cast<uint32_t>(i);
-    return std::nullopt;
+    const auto it = sections_.find(Lower(section));
+    if (it == sections_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 uint32_t IniDocument::AddSection(std::string_view section)
 {
     if (const auto found = FindSection(section))
         return *found;
-    sections_.push_back(Lower(section));
-    return static_cast<uint32_t>(sections_.size() - 1);
+    const auto index = static_cast<uint32_t>(sections_.size() + 1);
+    sections_.emplace(Lower(section), index);
+    return index;
 }
 
 std::optional<size_t> IniDocument::FindKeyLine(uint32_t section, std::string_view key) const

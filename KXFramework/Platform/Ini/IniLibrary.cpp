@@ -106,7 +106,8 @@ KXRESULT WithFile(int32_t handle, Body body)
 
 KXRESULT SetValue(int32_t handle, std::string_view path, std::string_view value)
 {
-    const auto [section, key] = SplitNodePath(path);
+    const auto split = SplitNodePath(path);
+    const std::string_view section = split.first, key = split.second;
     if (!IsStorableKey(key) || !IsStorableSection(section) || HasNul(value))
         return E_INVALIDARG;
     return WithFile(handle, [&](OpenFile& file) { return Commit(file, file.doc.SetValue(section, key, value)); });
@@ -198,8 +199,8 @@ KXRESULT DoesNodeExist(int32_t handle, std::string_view path)
     return WithFile(handle, [&](OpenFile& file) -> KXRESULT {
         if (path.empty())
             return 0;
-        const auto [section, key] = SplitNodePath(path);
-        return file.doc.HasSection(path) || file.doc.GetValue(section, key) ? 1 : 0;
+        const auto split = SplitNodePath(path);
+        return file.doc.HasSection(path) || file.doc.GetValue(split.first, split.second) ? 1 : 0;
     });
 }
 
@@ -221,8 +222,8 @@ KXRESULT GetIniValueStr(int32_t handle, std::string_view key, std::string_view d
     if (key.empty())
         return E_INVALIDARG;
     return WithFile(handle, [&](OpenFile& file) {
-        const auto [section, name] = SplitNodePath(key);
-        const auto value = file.doc.GetValue(section, name);
+        const auto split = SplitNodePath(key);
+        const auto value = file.doc.GetValue(split.first, split.second);
         if (!value)
             return S_FALSE;
         out = *value;
