@@ -2,7 +2,7 @@
 // Notification names ("NID_…") are interned once in a process-wide table; the interned copy's
 // character pointer is the identifier that stands for the notification everywhere.
 #include "KXFramework/ObjectBase/Mutex.h"
-#include "KXFramework/Utilities/Storage/Array.h"
+#include "KXFramework/Utilities/Storage/StringArray.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 namespace KX {
