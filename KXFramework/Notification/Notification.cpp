@@ -53,11 +53,6 @@ void LNotification::EnablePooling(bool on)
     }
 }
 
-bool LNotification::IsPoolingEnabled()
-{
-    return g_pooling.load();
-}
-
 NotificationID LNotification::GetID() const
 {
     return m_id.load();

@@ -17,7 +17,6 @@ public:
     static KXRESULT Create(RCPtr<LNotification>& out, const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     // Turning pooling off empties the pool.
     static void EnablePooling(bool on);
-    static bool IsPoolingEnabled();
 
     NotificationID GetID() const;
     StringT<char16_t, char> GetName() const;

@@ -186,6 +186,10 @@ KXRESULT LNotificationDistributor::SendNotification(const RCPtr<LNotification>& 
 {
     if (!n)
         return E_INVALIDARG;
+    // Clients receive the sender as a counted reference; for an object that no smart pointer holds
+    // (under construction or being destroyed) that reference would destroy it.
+    if (GetRefCount() == 0)
+        return E_FAIL;
     InfoRefs snapshot;
     {
         MutexLock lock(m_lock);
@@ -223,6 +227,8 @@ bool LNotificationDistributor::GetClientAt(NotificationID id, int i, RCPtr<LNoti
 
 int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RCPtr<LNotification>& n)
 {
+    if (GetRefCount() == 0)
+        return -1;   // as in SendNotification
     RCPtr<LNotificationRegisteredClientInfo> info;
     {
         MutexLock lock(m_lock);

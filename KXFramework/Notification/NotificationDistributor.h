@@ -67,7 +67,8 @@ public:
 
     // Delivers `n` on the calling thread to every client registered for its identifier, in
     // registration order, from a snapshot taken under the lock; a client unregistered meanwhile is
-    // skipped. E_INVALIDARG for null; 1 when nobody is registered; else 0.
+    // skipped. E_INVALIDARG for null; E_FAIL while no smart pointer holds the distributor; 1 when
+    // nobody is registered; else 0.
     KXRESULT SendNotification(const RCPtr<LNotification>& n);
     // Drops every registration; 0.
     KXRESULT RemoveAllClients();

@@ -191,12 +191,6 @@ bool LNotificationQueue::ShutdownQueue(int extraOwnerRefs)
     return true;
 }
 
-bool LNotificationQueue::IsShutDown() const
-{
-    MutexLock lock(m_lock);
-    return m_shutDown;
-}
-
 unsigned LNotificationQueue::GetCount() const
 {
     MutexLock lock(m_lock);

@@ -38,7 +38,6 @@ public:
     // Lets go of the receiver's reference (owner count −1), the distributor and the queued
     // notifications (their posted flags cleared). Later calls do nothing.
     void Shutdown();
-    bool IsShutDown() const;
     unsigned GetCount() const;
 
     // A queue left only with its receiver's reference shuts itself down.

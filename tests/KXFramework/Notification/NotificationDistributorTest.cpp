@@ -45,6 +45,13 @@ TEST(NotificationDistributor, SendsSynchronouslyInRegistrationOrderWithItselfAsS
     EXPECT_EQ((std::vector<std::string>{"a", "b"}), log);
     EXPECT_EQ(d.Get(), a->lastSender);
     EXPECT_EQ(id, b->lastID);
+
+    // Unheld (as during construction or destruction) it refuses: a counted sender would destroy it.
+    LNotificationDistributor unheld;
+    unheld.AddClient(a.Get(), id, 0);
+    EXPECT_EQ(KX::E_FAIL, unheld.SendNotification(MakeNotification(u"NID_SEND")));
+    EXPECT_EQ(-1, unheld.DeliverToClient(id, 0, MakeNotification(u"NID_SEND")));
+    EXPECT_EQ(2u, log.size());
 }
 
 TEST(NotificationClient, OwnerCountsFollowTheRegistrationsAndUnregisterReportsWhatItDid)

@@ -29,11 +29,6 @@ public:
         handler->RemoveNotification(sender, name);
         return LNotificationClient::UnregisterForNotification(sender, name);
     }
-    KXRESULT BreakCycles() override
-    {
-        // The handler holds only a plain pointer back; nothing else to let go.
-        return LNotificationClient::BreakCycles();
-    }
 
     KXRESULT OnValue(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)
     {

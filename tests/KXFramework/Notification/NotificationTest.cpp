@@ -102,7 +102,6 @@ TEST(Notification, APooledNotificationComesBackWithoutItsPayload)
     for (auto& t : threads)
         t.join();
     LNotification::EnablePooling(false);
-    EXPECT_FALSE(LNotification::IsPoolingEnabled());
     RCPtr<LNotification> fresh = KXTest::MakeNotification(u"NID_POOL_D");
     EXPECT_EQ(1, fresh->GetRefCount());
 }
