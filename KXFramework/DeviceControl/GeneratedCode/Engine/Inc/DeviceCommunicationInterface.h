@@ -79,6 +79,8 @@ public:
     void SetListener(DeviceCommunicationReceiver* listener);
     // Switching off waits until a delivery in progress has ended.
     void SetReceiveEnabled(bool enabled);
+    // Batches received and not yet taken by the worker.
+    int GetQueuedBatchCount() const;
     // True only while a client library is loaded and a device has been connected through it: then
     // values written to the model are also sent on.
     bool HasRemoteLink();

@@ -358,6 +358,11 @@ void LDeviceCommunicationInterface::SetReceiveEnabled(bool enabled)
         KX::MutexLock wait(m_deliveryLock);
 }
 
+int LDeviceCommunicationInterface::GetQueuedBatchCount() const
+{
+    return m_queue.GetCount();
+}
+
 void LDeviceCommunicationInterface::OnValuesReceived(void* context, void*, const KX::ParamValues* values)
 {
     auto* port = static_cast<LDeviceCommunicationInterface*>(context);

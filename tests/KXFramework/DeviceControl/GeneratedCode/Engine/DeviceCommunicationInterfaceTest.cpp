@@ -207,7 +207,12 @@ TEST(DeviceCommunicationInterfaceTest, BatchesArrivingWhileReceiveIsOffAreDroppe
 
     lib.Fn<void (*)(int, int32_t)>("TestDCC_DeliverBatches")(20, 1);
     lib.Fn<void (*)()>("TestDCC_JoinDelivery")();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Wait until the worker has taken every batch, then for the delivery in progress to end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (port->GetQueuedBatchCount() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(port->GetQueuedBatchCount(), 0);
+    port->SetReceiveEnabled(false);
     EXPECT_TRUE(recorder.Items().empty());
 
     // The dropped batches stay dropped; what arrives now is delivered.
