@@ -1,0 +1,7 @@
+#include "KXFramework/ObjectBase/TaggableObject.h"
+
+namespace KX {
+
+LTaggableObject::~LTaggableObject() = default;
+
+} // namespace KX
