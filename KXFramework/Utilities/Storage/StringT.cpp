@@ -84,9 +84,8 @@ StringT<CharT, OtherT>::StringT(const CharT* text) : buffer(Empty().buffer)
     Assign(text, kWholeText);
 }
 
-template <class CharT, class OtherT>
-StringT<CharT, OtherT>::StringT(const char* utf8)
-    requires kWide
+template <>
+StringT<char16_t, char>::StringT(const char* utf8)
 {
     AssignUTF8(buffer, utf8, -1);
 }
@@ -149,9 +148,8 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Assign(const CharT* text, unsign
     return *this;
 }
 
-template <class CharT, class OtherT>
-StringT<CharT, OtherT>& StringT<CharT, OtherT>::Assign(const char* utf8, unsigned maxLength)
-    requires kWide
+template <>
+StringT<char16_t, char>& StringT<char16_t, char>::Assign(const char* utf8, unsigned maxLength)
 {
     if (utf8 == nullptr || utf8[0] == 0 || maxLength == 0) {
         Clear();
@@ -307,9 +305,8 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(const StringT& other)
     return *this;
 }
 
-template <class CharT, class OtherT>
-StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(char c)
-    requires kWide
+template <>
+StringT<char16_t, char>& StringT<char16_t, char>::operator+=(char c)
 {
     Insert(GetLength(), &c, 1);
     return *this;
@@ -396,9 +393,8 @@ KXRESULT StringT<CharT, OtherT>::Insert(unsigned position, const CharT* text, un
     return Insert(position, part);
 }
 
-template <class CharT, class OtherT>
-KXRESULT StringT<CharT, OtherT>::Insert(unsigned position, const char* utf8, unsigned count)
-    requires kWide
+template <>
+KXRESULT StringT<char16_t, char>::Insert(unsigned position, const char* utf8, unsigned count)
 {
     if (position > GetLength())
         return E_INVALIDARG;
@@ -480,12 +476,11 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::Trim(const CharT* charSet) const
     return first == 0 && end == length ? *this : FromRange(chars + first, end - first);
 }
 
-template <class CharT, class OtherT>
-StringT<OtherT, CharT> StringT<CharT, OtherT>::ToNarrow() const
-    requires kWide
+template <>
+StringT<char, char16_t> StringT<char16_t, char>::ToNarrow() const
 {
-    StringT<OtherT, CharT> narrow;
-    StringT<OtherT, CharT>::AssignUTF16(narrow.buffer, Chars(), -1);
+    StringT<char, char16_t> narrow;
+    StringT<char, char16_t>::AssignUTF16(narrow.buffer, Chars(), -1);
     return narrow;
 }
 
@@ -501,9 +496,8 @@ double StringT<CharT, OtherT>::ToDouble() const
     return ParseDouble(Chars());
 }
 
-template <class CharT, class OtherT>
-KXRESULT StringT<CharT, OtherT>::AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const char* utf8, int length)
-    requires kWide
+template <>
+KXRESULT StringT<char16_t, char>::AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const char* utf8, int length)
 {
     if (utf8 == nullptr || utf8[0] == 0) {
         buffer = Empty().buffer;
@@ -531,9 +525,8 @@ KXRESULT StringT<CharT, OtherT>::AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const 
     return result == conversionOK ? S_OK : E_FAIL;
 }
 
-template <class CharT, class OtherT>
-KXRESULT StringT<CharT, OtherT>::AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const char16_t* text, int length)
-    requires(!kWide)
+template <>
+KXRESULT StringT<char, char16_t>::AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const char16_t* text, int length)
 {
     if (text == nullptr || text[0] == 0) {
         buffer = Empty().buffer;

@@ -62,6 +62,12 @@ class StringT {
                       (std::is_same_v<CharT, char> && std::is_same_v<OtherT, char16_t>),
                   "StringT has exactly two instances");
     static constexpr bool kWide = std::is_same_v<CharT, char16_t>;
+    // Members that only one instance has name this type in the other, which makes them uncallable
+    // there; they are defined for their own instance only.
+    struct Unavailable;
+    using Utf8Char = std::conditional_t<kWide, char, Unavailable>;
+    using Utf16Char = std::conditional_t<kWide, Unavailable, char16_t>;
+    using NarrowTwin = std::conditional_t<kWide, StringT<char, char16_t>, Unavailable>;
 
 public:
     using Char = CharT;
@@ -80,8 +86,7 @@ public:
     StringT(const StringT& other);
     StringT(const CharT* text);
     // Wide: the UTF-8 text to its terminator.
-    StringT(const char* utf8)
-        requires kWide;
+    StringT(const Utf8Char* utf8);
     // Wide from narrow (UTF-8 -> UTF-16) or narrow from wide (UTF-16 -> UTF-8), the whole text;
     // a conversion fault keeps what was converted before it.
     explicit StringT(const StringT<OtherT, CharT>& other);
@@ -94,8 +99,7 @@ public:
     // The first StrNLen(text, maxLength) units. A locked string copies in place, cut to its capacity.
     StringT& Assign(const CharT* text, unsigned maxLength);
     // Wide: at most maxLength bytes of UTF-8, converted.
-    StringT& Assign(const char* utf8, unsigned maxLength)
-        requires kWide;
+    StringT& Assign(const Utf8Char* utf8, unsigned maxLength);
     // Locked: terminates at 0 and keeps the buffer. Unlocked: the shared empty buffer.
     void Clear();
 
@@ -120,8 +124,7 @@ public:
 
     StringT& operator+=(const StringT& other);
     // Wide: one UTF-8 byte; a byte of 0x80 or above is no whole character and appends nothing.
-    StringT& operator+=(char c)
-        requires kWide;
+    StringT& operator+=(Utf8Char c);
     StringT& AppendChar(CharT c);
     StringT operator+(const StringT& other) const;
 
@@ -136,8 +139,7 @@ public:
     KXRESULT Insert(unsigned position, const StringT& text);
     KXRESULT Insert(unsigned position, const CharT* text, unsigned count);
     // Wide: count bytes of UTF-8 when the text has that many, else the whole text.
-    KXRESULT Insert(unsigned position, const char* utf8, unsigned count)
-        requires kWide;
+    KXRESULT Insert(unsigned position, const Utf8Char* utf8, unsigned count);
 
     // First occurrence of text at or after start, in units; -1 when absent. An empty text is found
     // at start.
@@ -153,8 +155,7 @@ public:
     StringT Trim(const CharT* charSet) const;
 
     // Wide: the UTF-8 form of the whole text.
-    StringT<OtherT, CharT> ToNarrow() const
-        requires kWide;
+    NarrowTwin ToNarrow() const;
     // Decimal integer (saturating at the int range) and floating-point number after leading white
     // space, up to the first unit that does not fit; 0 when there is none.
     int ToInt() const;
@@ -178,11 +179,9 @@ public:
     // UTF-8 -> wide buffer. length < 0: the text with its terminator. A null or empty text gives the
     // shared empty buffer. E_FAIL when the conversion stopped at a fault; the buffer then holds the
     // text converted before it.
-    static KXRESULT AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const char* utf8, int length)
-        requires kWide;
+    static KXRESULT AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const Utf8Char* utf8, int length);
     // UTF-16 -> narrow buffer, with the same rules.
-    static KXRESULT AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const char16_t* text, int length)
-        requires(!kWide);
+    static KXRESULT AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const Utf16Char* text, int length);
 
 private:
     template <class, class>
@@ -198,6 +197,22 @@ private:
 
     ConstRCPtr<LIBuffer> buffer;
 };
+
+// The members of one instance only.
+template <>
+StringT<char16_t, char>::StringT(const char* utf8);
+template <>
+StringT<char16_t, char>& StringT<char16_t, char>::Assign(const char* utf8, unsigned maxLength);
+template <>
+StringT<char16_t, char>& StringT<char16_t, char>::operator+=(char c);
+template <>
+KXRESULT StringT<char16_t, char>::Insert(unsigned position, const char* utf8, unsigned count);
+template <>
+StringT<char, char16_t> StringT<char16_t, char>::ToNarrow() const;
+template <>
+KXRESULT StringT<char16_t, char>::AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const char* utf8, int length);
+template <>
+KXRESULT StringT<char, char16_t>::AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const char16_t* text, int length);
 
 extern template class StringT<char16_t, char>;
 extern template class StringT<char, char16_t>;

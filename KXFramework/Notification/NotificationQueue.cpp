@@ -1,0 +1,206 @@
+#include "KXFramework/Notification/NotificationQueue.h"
+
+#include <mutex>
+
+namespace KX {
+
+namespace {
+
+struct PostedHook {
+    std::mutex lock;
+    std::function<void()> hook;
+};
+
+PostedHook& Hook()
+{
+    static auto* hook = new PostedHook;   // never destroyed: threads may post during exit
+    return *hook;
+}
+
+void CallPostedHook()
+{
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> lock(Hook().lock);
+        hook = Hook().hook;
+    }
+    if (hook)
+        hook();
+}
+
+} // namespace
+
+void SetNotificationPostedHook(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(Hook().lock);
+    Hook().hook = std::move(hook);
+}
+
+class LNotificationQueue::PostingReceiver : public LNotificationReceiver {
+public:
+    explicit PostingReceiver(LNotificationQueue* queue) : m_queue(queue) {}
+
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        RCPtr<LNotificationQueue> queue;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            queue = m_queue;
+        }
+        return queue ? queue->PostNotification(n) : E_FAIL;
+    }
+
+    // Hands the queue reference to the caller.
+    RCPtr<LNotificationQueue> Detach()
+    {
+        RCPtr<LNotificationQueue> queue;
+        std::lock_guard<std::mutex> lock(m_lock);
+        queue = m_queue;
+        m_queue = RCPtr<LNotificationQueue>();
+        return queue;
+    }
+
+private:
+    std::mutex m_lock;
+    RCPtr<LNotificationQueue> m_queue;
+};
+
+LNotificationQueue::LNotificationQueue()
+{
+    m_receiver = RCPtr<PostingReceiver>(new PostingReceiver(this));
+    AdjustOwnerCount(1);
+    LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>());
+}
+
+LNotificationQueue::~LNotificationQueue() = default;
+
+KXRESULT LNotificationQueue::SetDistributor(const RCPtr<LNotificationDistributor>& d)
+{
+    if (!d)
+        return E_FAIL;
+    RCPtr<LNotificationDistributor> old;
+    MutexLock lock(m_lock);
+    if (m_shutDown)
+        return E_FAIL;
+    old = m_distributor;
+    m_distributor = d;
+    return S_OK;
+}
+
+KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
+{
+    if (!n || n->IsPosted())
+        return E_INVALIDARG;
+    {
+        MutexLock lock(m_lock);
+        if (m_shutDown || !m_distributor)
+            return E_FAIL;
+        if (!n->MarkPosted())
+            return E_INVALIDARG;   // posted meanwhile by another thread
+        m_queue.push_back(n);
+    }
+    CallPostedHook();
+    return S_OK;
+}
+
+bool LNotificationQueue::DeliverPosted()
+{
+    if (m_delivering.exchange(true))
+        return false;
+    struct Done {
+        std::atomic<bool>& flag;
+        ~Done() { flag.store(false); }
+    } done{m_delivering};
+
+    size_t count;
+    {
+        MutexLock lock(m_lock);
+        count = m_queue.size();
+    }
+    for (size_t k = 0; k < count; ++k) {
+        RCPtr<LNotification> n;
+        RCPtr<LNotificationDistributor> d;
+        {
+            MutexLock lock(m_lock);
+            if (m_queue.empty())
+                break;   // shut down by a handler
+            n = m_queue.front();
+            m_queue.pop_front();
+            d = m_distributor;
+        }
+        n->ClearPosted();
+        if (d)
+            d->SendNotification(n);
+    }
+    return true;
+}
+
+void LNotificationQueue::SendIdle()
+{
+    RCPtr<LNotificationDistributor> d;
+    {
+        MutexLock lock(m_lock);
+        d = m_distributor;
+    }
+    if (d && m_idle)
+        d->SendNotification(m_idle);
+}
+
+bool LNotificationQueue::ProcessNotifications(bool sendIdle)
+{
+    DeliverPosted();
+    if (sendIdle)
+        SendIdle();
+    return GetCount() > 0;
+}
+
+RCPtr<LNotificationReceiver> LNotificationQueue::GetPostingReceiver()
+{
+    MutexLock lock(m_lock);
+    return RCPtr<LNotificationReceiver>(m_receiver);
+}
+
+void LNotificationQueue::Shutdown()
+{
+    ShutdownQueue(0);
+}
+
+bool LNotificationQueue::ShutdownQueue(int extraOwnerRefs)
+{
+    RCPtr<PostingReceiver> receiver;
+    RCPtr<LNotificationDistributor> distributor;
+    std::deque<RCPtr<LNotification>> dropped;
+    {
+        MutexLock lock(m_lock);
+        if (m_shutDown)
+            return false;
+        m_shutDown = true;
+        receiver = m_receiver;
+        m_receiver = RCPtr<PostingReceiver>();
+        distributor = m_distributor;
+        m_distributor = RCPtr<LNotificationDistributor>();
+        dropped.swap(m_queue);
+    }
+    for (const auto& n : dropped)
+        n->ClearPosted();
+    // Owner references are given back before the references themselves go.
+    AdjustOwnerCount(-1 - extraOwnerRefs);
+    RCPtr<LNotificationQueue> self = receiver->Detach();
+    distributor = RCPtr<LNotificationDistributor>();
+    // `self` goes last of all, and with it perhaps this queue: nothing below may touch a member.
+    return true;
+}
+
+unsigned LNotificationQueue::GetCount() const
+{
+    MutexLock lock(m_lock);
+    return static_cast<unsigned>(m_queue.size());
+}
+
+KXRESULT LNotificationQueue::BreakCycles()
+{
+    Shutdown();
+    return LRefCountedObject::BreakCycles();
+}
+
+} // namespace KX

@@ -1,0 +1,80 @@
+#include "KXFramework/Utilities/Threads/EventGatedThreader.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace KX {
+
+KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& parameters)
+{
+    try {
+        return worker.Run(parameters);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "thread worker: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "thread worker: unknown exception\n");
+    }
+    return E_FAIL;
+}
+
+RCPtr<LEventGatedThreader> LEventGatedThreader::Create(const RCPtr<LEvent>& gate, const RCPtr<LThreadWorker>& worker,
+                                                       const RCPtr<LRefCountedObject>& parameters, int priority)
+{
+    if (!gate || !worker)
+        return RCPtr<LEventGatedThreader>();
+    auto state = std::make_shared<State>();
+    state->gate = gate;
+    state->worker = worker;
+    state->parameters = parameters;
+    return RCPtr<LEventGatedThreader>(new LEventGatedThreader(std::move(state), priority));
+}
+
+LEventGatedThreader::LEventGatedThreader(std::shared_ptr<State> state, int priority)
+    : m_state(std::move(state)), m_priority(priority)
+{
+    m_thread = std::thread(&LEventGatedThreader::Loop, m_state);
+}
+
+void LEventGatedThreader::Loop(const std::shared_ptr<State>& state)
+{
+    for (;;) {
+        state->gate->Wait(state->waitTime.load());
+        if (state->stop.load())
+            break;
+        state->busy.store(true);
+        RunWorkerSafely(*state->worker, state->parameters);
+        state->busy.store(false);
+    }
+}
+
+LEventGatedThreader::~LEventGatedThreader()
+{
+    m_state->stop.store(true);
+    m_state->gate->Set();
+    if (m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else if (m_thread.joinable())
+        m_thread.join();
+}
+
+void LEventGatedThreader::SetWaitTime(uint32_t ms)
+{
+    m_state->waitTime.store(ms);
+}
+
+uint32_t LEventGatedThreader::GetWaitTime() const
+{
+    return m_state->waitTime.load();
+}
+
+bool LEventGatedThreader::IsBusy() const
+{
+    return m_state->busy.load();
+}
+
+int LEventGatedThreader::GetPriority() const
+{
+    return m_priority;
+}
+
+} // namespace KX

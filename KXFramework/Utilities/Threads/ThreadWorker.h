@@ -1,0 +1,17 @@
+#pragma once
+// The work that a threader or a thread pool runs on its own thread.
+#include "KXFramework/ObjectBase/RefCountedObject.h"
+#include "KXFramework/ObjectBase/Result.h"
+
+namespace KX {
+
+class LThreadWorker : public virtual LRefCountedObject {
+public:
+    virtual KXRESULT Run(const RCPtr<LRefCountedObject>& parameters) = 0;
+};
+
+// Runs worker->Run(parameters) and keeps an exception from ending the thread that called it:
+// it is written to standard error and the thread carries on.
+KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& parameters);
+
+} // namespace KX

@@ -1,0 +1,181 @@
+#include "KXFramework/Notification/NotificationHandler.h"
+
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace KXTest {
+
+// An owner in the shape the framework uses: a client whose ReceiveNotification asks its handler.
+class Panel : public KX::LNotificationClient {
+public:
+    using Handler = KX::LNotificationHandler<Panel>;
+
+    Panel() : handler(Handler::Create(this)) {}
+
+    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                 const KX::RCPtr<KX::LNotification>& n) override
+    {
+        return handler->HandleNotification(sender, n);
+    }
+    // Controls drop their binding together with the registration.
+    KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                       const char16_t* name) override
+    {
+        handler->RemoveNotification(sender, name);
+        return LNotificationClient::UnregisterForNotification(sender, name);
+    }
+
+    KXRESULT OnValue(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)
+    {
+        log.push_back("value");
+        if (onValue)
+            onValue();
+        return 1;
+    }
+    KXRESULT OnAny(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)
+    {
+        log.push_back("any");
+        return 0;
+    }
+
+    KX::RCPtr<Handler> handler;
+    std::vector<std::string> log;
+    std::function<void()> onValue;
+};
+
+} // namespace KXTest
+
+namespace {
+
+using KX::LNotificationDistributor;
+using KX::RCPtr;
+using KXTest::MakeNotification;
+using KXTest::Panel;
+
+RCPtr<LNotificationDistributor> NewDistributor()
+{
+    return RCPtr<LNotificationDistributor>(new LNotificationDistributor);
+}
+
+TEST(NotificationHandler, BindsMembersToSenderAndNameAndReturnsTheirResults)
+{
+    EXPECT_FALSE(Panel::Handler::Create(nullptr));
+    RCPtr<Panel> panel(new Panel);
+    auto d = NewDistributor(), other = NewDistributor();
+    auto& h = *panel->handler;
+    EXPECT_EQ(KX::E_INVALIDARG, h.SetNotification(&Panel::OnValue, nullptr, u"NID_VALUE_CHANGE", 0));
+    EXPECT_EQ(KX::E_FAIL, h.SetNotification(&Panel::OnValue, d, u"", 0));
+    EXPECT_EQ(KX::S_OK, h.SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 3));
+    EXPECT_EQ(1, panel->GetOwnerCount());
+
+    auto n = MakeNotification(u"NID_VALUE_CHANGE");
+    EXPECT_EQ(1, h.HandleNotification(d, n));
+    EXPECT_EQ(0, h.HandleNotification(other, n));
+    EXPECT_EQ(0, h.HandleNotification(d, MakeNotification(u"NID_UNBOUND")));
+    d->SendNotification(n);
+    EXPECT_EQ((std::vector<std::string>{"value", "value"}), panel->log);
+
+    Panel::Handler::Member m = nullptr;
+    unsigned flags = 0;
+    EXPECT_EQ(KX::S_OK, h.FindBinding(d, u"NID_VALUE_CHANGE", m, flags));
+    EXPECT_EQ(&Panel::OnValue, m);
+    EXPECT_EQ(3u, flags);
+    EXPECT_EQ(KX::E_FAIL, h.FindBinding(other, u"NID_VALUE_CHANGE", m, flags));
+
+    EXPECT_TRUE(h.RemoveNotification(d, u"NID_VALUE_CHANGE"));
+    EXPECT_FALSE(h.RemoveNotification(d, u"NID_VALUE_CHANGE"));
+    EXPECT_EQ(0, h.HandleNotification(d, n));
+}
+
+TEST(NotificationHandler, AnAnySenderBindingNeedsAKnownNameAndYieldsToTheSendersOwn)
+{
+    RCPtr<Panel> panel(new Panel);
+    auto& h = *panel->handler;
+    EXPECT_EQ(KX::E_FAIL, h.AddHandler(&Panel::OnAny, u"NID_NEVER_SEEN_BEFORE_BY_ANYONE"));
+    KX::InternNotificationName(u"NID_CLICK");
+    EXPECT_EQ(KX::S_OK, h.AddHandler(&Panel::OnAny, u"NID_CLICK"));
+    auto d = NewDistributor(), other = NewDistributor();
+    h.SetNotification(&Panel::OnValue, d, u"NID_CLICK", 0);
+    auto n = MakeNotification(u"NID_CLICK");
+    EXPECT_EQ(1, h.HandleNotification(d, n));
+    EXPECT_EQ(0, h.HandleNotification(other, n));
+    EXPECT_EQ((std::vector<std::string>{"value", "any"}), panel->log);
+}
+
+TEST(NotificationHandler, AHandlerRemovedDuringADeliveryIsNotCalledAfterwards)
+{
+    RCPtr<Panel> first(new Panel), second(new Panel);
+    auto d = NewDistributor();
+    first->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
+    second->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
+    first->onValue = [&] { second->UnregisterForNotification(d, u"NID_VALUE_CHANGE"); };
+    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
+    EXPECT_EQ(1u, first->log.size());
+    EXPECT_TRUE(second->log.empty());
+    EXPECT_EQ(0, second->GetOwnerCount());
+}
+
+TEST(CAutoNotificationDisabler, SuspendsOneBindingForItsScopeAndRestoresItsFlags)
+{
+    RCPtr<Panel> panel(new Panel);
+    auto d = NewDistributor();
+    panel->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 9);
+    {
+        KX::CAutoNotificationDisabler<Panel> quiet(panel->handler, d, u"NID_VALUE_CHANGE");
+        EXPECT_EQ(0, panel->GetOwnerCount());
+        EXPECT_EQ(KX::S_FALSE, d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
+    }
+    EXPECT_EQ(1, panel->GetOwnerCount());
+    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
+    EXPECT_EQ(1u, panel->log.size());
+    Panel::Handler::Member m = nullptr;
+    unsigned flags = 0;
+    EXPECT_EQ(KX::S_OK, panel->handler->FindBinding(d, u"NID_VALUE_CHANGE", m, flags));
+    EXPECT_EQ(9u, flags);
+}
+
+std::string ThrownText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const KX::FailedResultException& e) {
+        return e.what();
+    }
+    return "nothing thrown";
+}
+
+TEST(CAutoNotificationDisabler, FailuresThrowTheirExactTextsButNeverDuringUnwinding)
+{
+    RCPtr<Panel> panel(new Panel);
+    auto d = NewDistributor();
+    EXPECT_EQ("Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
+              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 247",
+              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }));
+
+    // Bound for any sender, so found, but there is no binding of this sender to remove.
+    KX::InternNotificationName(u"NID_VALUE_CHANGE");
+    ASSERT_EQ(KX::S_OK, panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"));
+    EXPECT_EQ("Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
+              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 248",
+              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }));
+
+    // Without a sender the any-sender binding is suspended, but it cannot be bound again.
+    EXPECT_EQ("Failed Result : KXRESULT = 80070057 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
+              "::~CAutoNotificationDisabler : notification\\NotificationHandler : Line 253",
+              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE"); }));
+
+    ASSERT_EQ(KX::S_OK, panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"));
+    try {
+        KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE");
+        throw std::runtime_error("first");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ("first", e.what());   // the destructor's failure did not replace it or terminate
+    }
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include "KXFramework/Notification/NotificationCenter.h"
+
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using KX::LNotification;
+using KX::LNotificationCenter;
+using KX::LNotificationCenterManager;
+using KX::LNotificationDistributor;
+using KX::LNotificationQueue;
+using KX::RCPtr;
+using KXTest::MakeNotification;
+using KXTest::Recorder;
+
+class Sequence : public KX::LRefCountedObject {
+public:
+    Sequence(int t, int i) : thread(t), index(i) {}
+    int thread, index;
+};
+
+// A queue that reports its destruction.
+class WatchedQueue : public LNotificationQueue {
+public:
+    explicit WatchedQueue(bool* destroyed) : destroyed(destroyed) {}
+    ~WatchedQueue() override { *destroyed = true; }
+    bool* destroyed;
+};
+
+struct QueueFixture {
+    RCPtr<LNotificationQueue> queue{new LNotificationQueue};
+    RCPtr<LNotificationDistributor> d{new LNotificationDistributor};
+    std::vector<std::string> log;
+    RCPtr<Recorder> client{new Recorder("client", &log)};
+    RCPtr<Recorder> idle{new Recorder("idle", &log)};
+    QueueFixture()
+    {
+        queue->SetDistributor(d);
+        client->RegisterForNotification(d, u"NID_POSTED", 0);
+        idle->RegisterForNotification(d, u"NID_IDLE", 0);
+    }
+    ~QueueFixture() { queue->Shutdown(); }
+};
+
+TEST(NotificationQueue, PostingChecksItsArgumentsAndThePostedFlag)
+{
+    RCPtr<LNotificationQueue> bare(new LNotificationQueue);
+    auto n = MakeNotification(u"NID_POSTED");
+    EXPECT_EQ(KX::E_FAIL, bare->PostNotification(n));   // no distributor
+    EXPECT_EQ(KX::E_FAIL, bare->SetDistributor(nullptr));
+    bare->Shutdown();
+
+    QueueFixture f;
+    EXPECT_EQ(KX::E_INVALIDARG, f.queue->PostNotification(nullptr));
+    EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));
+    EXPECT_TRUE(n->IsPosted());
+    EXPECT_EQ(KX::E_INVALIDARG, f.queue->PostNotification(n));
+    EXPECT_EQ(1u, f.queue->GetCount());
+    EXPECT_FALSE(f.queue->ProcessNotifications(false));
+    EXPECT_FALSE(n->IsPosted());
+    EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));   // may be posted again once delivered
+    EXPECT_EQ(KX::S_OK, f.queue->GetPostingReceiver()->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")));
+    EXPECT_EQ(2u, f.queue->GetCount());
+}
+
+TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
+{
+    QueueFixture f;
+    auto again = MakeNotification(u"NID_POSTED");
+    int reentered = 0;
+    f.client->react = [&](auto&, auto& n) {
+        if (n == again) {
+            // Re-entry delivers nothing, still sends idle and reports what is left.
+            ++reentered;
+            EXPECT_TRUE(f.queue->ProcessNotifications(true));
+            return;
+        }
+        EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));   // the flag was cleared before the send
+    };
+    f.queue->PostNotification(MakeNotification(u"NID_POSTED"));
+    f.queue->PostNotification(again);
+    EXPECT_TRUE(f.queue->ProcessNotifications(true));
+    EXPECT_EQ((std::vector<std::string>{"client", "client", "idle", "idle"}), f.log);
+    EXPECT_EQ(1, reentered);
+    EXPECT_EQ(1u, f.queue->GetCount());
+
+    f.client->react = nullptr;
+    f.log.clear();
+    EXPECT_FALSE(f.queue->ProcessNotifications(false));
+    EXPECT_EQ((std::vector<std::string>{"client"}), f.log);
+}
+
+TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
+{
+    constexpr int kThreads = 8, kPerThread = 10000;
+    QueueFixture f;
+    std::atomic<int> hooked{0};
+    KX::SetNotificationPostedHook([&] { ++hooked; });
+    std::vector<int> next(kThreads, 0);
+    int delivered = 0;
+    bool inOrder = true;
+    std::thread::id processing = std::this_thread::get_id();
+    f.client->react = [&](auto&, auto& n) {
+        EXPECT_EQ(processing, std::this_thread::get_id());
+        auto* s = dynamic_cast<Sequence*>(n->GetPayload().Get());
+        if (s->index != next[s->thread])
+            inOrder = false;
+        next[s->thread] = s->index + 1;
+        ++delivered;
+    };
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i)
+                ASSERT_EQ(KX::S_OK, f.queue->PostNotification(MakeNotification(
+                                        u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))));
+        });
+    // Deliver while the posters are still at work.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (delivered < kThreads * kPerThread && std::chrono::steady_clock::now() < deadline)
+        if (!f.queue->ProcessNotifications(false))
+            std::this_thread::yield();
+    for (auto& t : posters)
+        t.join();
+    f.queue->ProcessNotifications(false);
+    KX::SetNotificationPostedHook(nullptr);
+    EXPECT_EQ(kThreads * kPerThread, delivered);
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(kThreads * kPerThread, hooked.load());
+}
+
+TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
+{
+    bool destroyed = false;
+    RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
+    RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
+    queue->SetDistributor(d);
+    RCPtr<KX::LNotificationReceiver> receiver = queue->GetPostingReceiver();
+    auto n = MakeNotification(u"NID_POSTED");
+    EXPECT_EQ(KX::S_OK, receiver->ReceiveNotification(nullptr, n));
+    EXPECT_EQ(1, queue->GetOwnerCount());
+
+    queue = RCPtr<LNotificationQueue>();   // the last outside reference: the queue shuts itself down
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(n->IsPosted());
+    EXPECT_EQ(1, d->GetRefCount());
+    EXPECT_EQ(KX::E_FAIL, receiver->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")));
+
+    RCPtr<LNotificationQueue> explicitlyShut(new LNotificationQueue);
+    explicitlyShut->SetDistributor(d);
+    explicitlyShut->Shutdown();
+    EXPECT_EQ(0, explicitlyShut->GetOwnerCount());
+    EXPECT_EQ(1, explicitlyShut->GetRefCount());
+    EXPECT_EQ(KX::E_FAIL, explicitlyShut->PostNotification(MakeNotification(u"NID_POSTED")));
+    EXPECT_EQ(KX::E_FAIL, explicitlyShut->SetDistributor(d));
+}
+
+TEST(NotificationCenter, TheDefaultCentreDeliversItsPostsWithItselfAsSender)
+{
+    RCPtr<LNotificationCenter> center = KX::GetDefaultNotificationCenter();
+    ASSERT_TRUE(center);
+    EXPECT_EQ(center.Get(), KX::GetDefaultNotificationCenter().Get());
+    EXPECT_TRUE(center->GetName() == u"application");
+
+    std::vector<std::string> log;
+    RCPtr<Recorder> client(new Recorder("exit", &log));
+    client->RegisterForNotification(RCPtr<LNotificationDistributor>(center), u"NID_APP_EXIT_REQ", 0);
+    std::thread poster([] { KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")); });
+    poster.join();
+    EXPECT_TRUE(log.empty());   // posting never delivers at once
+    EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
+    EXPECT_EQ((std::vector<std::string>{"exit"}), log);
+    EXPECT_EQ(static_cast<LNotificationDistributor*>(center.Get()), client->lastSender);
+
+    // Releasing the manager lets the centres go; their clients are unlinked.
+    center = RCPtr<LNotificationCenter>();
+    LNotificationCenterManager::ReleaseInstance();
+    EXPECT_EQ(0, client->GetOwnerCount());
+    EXPECT_EQ(1, client->GetRefCount());
+}
+
+TEST(NotificationCenter, TheManagerProcessesCentresFromTheLastToTheFirst)
+{
+    std::vector<std::string> log;
+    RCPtr<LNotificationCenter> first = LNotificationCenter::Create(u"first");
+    RCPtr<LNotificationCenter> second = LNotificationCenter::Create(u"second");
+    RCPtr<Recorder> a(new Recorder("first", &log)), b(new Recorder("second", &log));
+    a->RegisterForNotification(RCPtr<LNotificationDistributor>(first), u"NID_IDLE", 0);
+    b->RegisterForNotification(RCPtr<LNotificationDistributor>(second), u"NID_IDLE", 0);
+    EXPECT_EQ(first.Get(), LNotificationCenterManager::GetInstance()->FindCenter(u"first").Get());
+
+    // A post to the first centre from inside the second one's delivery is still delivered in this pass.
+    RCPtr<Recorder> poster(new Recorder("poster", &log));
+    poster->RegisterForNotification(RCPtr<LNotificationDistributor>(second), u"NID_KICK", 0);
+    poster->react = [&](auto&, auto&) { first->PostNotification(MakeNotification(u"NID_IDLE")); };
+    second->PostNotification(MakeNotification(u"NID_KICK"));
+    EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
+    EXPECT_EQ((std::vector<std::string>{"poster", "second", "first", "first"}), log);
+
+    log.clear();
+    LNotificationCenterManager::GetInstance()->ProcessNotifications(false);
+    EXPECT_TRUE(log.empty());
+    first = second = RCPtr<LNotificationCenter>();
+    LNotificationCenterManager::ReleaseInstance();
+    EXPECT_EQ(1, a->GetRefCount());
+    EXPECT_EQ(0, b->GetOwnerCount());
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "KXFramework/Utilities/Threads/Event.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using KX::Event;
+using namespace std::chrono_literals;
+
+// Waits up to a generous bound for `done` to become true.
+template <class F>
+bool Eventually(F done)
+{
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(1ms);
+    }
+    return done();
+}
+
+TEST(Event, TimeOutGives258AfterItsTimeAndASetBeforeTheWaitIsKept)
+{
+    Event e(true);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Event::kTimeout, e.Wait(30));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
+    EXPECT_EQ(Event::kTimeout, e.Wait(0));
+
+    e.Set();
+    EXPECT_EQ(Event::kSignaled, e.Wait(0));
+    EXPECT_EQ(Event::kTimeout, e.Wait(0));   // auto-reset: taken by the first wait
+    e.Set();
+    e.Reset();
+    EXPECT_EQ(Event::kTimeout, e.Wait(0));
+}
+
+TEST(Event, IsSignaledConsumesAnAutoResetSignalButNotAManualOne)
+{
+    Event autoReset(true);
+    autoReset.Set();
+    EXPECT_TRUE(autoReset.IsSignaled());
+    EXPECT_FALSE(autoReset.IsSignaled());
+
+    Event manual(false);
+    manual.Set();
+    EXPECT_TRUE(manual.IsSignaled());
+    EXPECT_TRUE(manual.IsSignaled());
+    EXPECT_EQ(Event::kSignaled, manual.Wait(Event::kInfinite));
+}
+
+void ReleaseWaiters(Event& e, int setsNeeded)
+{
+    std::atomic<int> released{0};
+    std::thread a([&] { EXPECT_EQ(Event::kSignaled, e.Wait(Event::kInfinite)); ++released; });
+    std::thread b([&] { EXPECT_EQ(Event::kSignaled, e.Wait(Event::kInfinite)); ++released; });
+    e.Set();
+    ASSERT_TRUE(Eventually([&] { return released.load() >= 1; }));
+    if (setsNeeded == 2) {
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(1, released.load()) << "an auto-reset event let two waiters through";
+        e.Set();
+    }
+    a.join();
+    b.join();
+    EXPECT_EQ(2, released.load());
+}
+
+TEST(Event, AutoResetReleasesOneWaiterPerSetManualResetReleasesAll)
+{
+    Event autoReset(true);
+    ReleaseWaiters(autoReset, 2);
+    Event manual(false);
+    ReleaseWaiters(manual, 1);
+}
+
+TEST(Event, NoWakeUpIsLostBetweenTwoThreads)
+{
+    // Ping-pong: a lost Set leaves one side waiting and the bounded wait reports it.
+    Event ping(true), pong(true);
+    constexpr int kRounds = 20000;
+    std::thread other([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            ASSERT_EQ(Event::kSignaled, ping.Wait(10000));
+            pong.Set();
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        ping.Set();
+        ASSERT_EQ(Event::kSignaled, pong.Wait(10000)) << "round " << i;
+    }
+    other.join();
+}
+
+TEST(TrafficLight, IsAGateThatStaysOpenUntilSetRed)
+{
+    KX::TrafficLight red;
+    EXPECT_FALSE(red.IsGreen());
+    KX::TrafficLight green(true);
+    EXPECT_TRUE(green.IsGreen());
+    EXPECT_TRUE(green.IsGreen());
+    std::thread waiter([&] { EXPECT_EQ(Event::kSignaled, red.Wait(Event::kInfinite)); });
+    red.SetGreen();
+    waiter.join();
+    EXPECT_EQ(Event::kSignaled, red.Wait(0));
+    red.SetRed();
+    EXPECT_EQ(Event::kTimeout, red.Wait(0));
+}
+
+TEST(EventPool, HoldsDistinctCountedEvents)
+{
+    KX::EventPool pool(3, false);
+    ASSERT_EQ(3u, pool.GetCount());
+    EXPECT_NE(pool.GetAt(0).Get(), pool.GetAt(2).Get());
+    pool.GetAt(1)->Set();
+    EXPECT_FALSE(pool.GetAt(0)->IsSignaled());
+    EXPECT_TRUE(pool.GetAt(1)->IsSignaled());
+    EXPECT_TRUE(pool.GetAt(1)->IsSignaled());   // manual reset
+
+    KX::RCPtr<KX::LEvent> e = KX::LEvent::Create();
+    EXPECT_EQ(1, e->GetRefCount());
+    e->Set();
+    EXPECT_TRUE(e->IsSignaled());
+    EXPECT_FALSE(e->IsSignaled());   // auto-reset by default
+}
+
+} // namespace
