@@ -1,0 +1,95 @@
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParameterizedModule.h"
+
+#include "KXFramework/ObjectBase/Exception.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kSourcePath = "DeviceControl\\GeneratedCode\\Engine\\Src\\ParameterizedModule";
+
+[[noreturn]] void ThrowLogicError(const char* description, const char* method, int line)
+{
+    throw KX::Exception<std::logic_error>(std::string("Logic Error : ") + description + " : " + method + " : " +
+                                          kSourcePath + " : Line " + std::to_string(line));
+}
+
+} // namespace
+
+void CheckFirstParamID(int32_t first, int32_t count, const char* method, int line)
+{
+    if (first < 0 || static_cast<int64_t>(first) + count - 1 > INT32_MAX)
+        ThrowLogicError("Invalid FirstParamID", method, line);
+}
+
+LParameterizedModule::LParameterizedModule(bool ownParam) : m_ownParam(ownParam ? 1 : 0)
+{
+}
+
+KXRESULT LParameterizedModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
+{
+    m_parent = parent;
+    m_firstParamID = first;
+    m_index = index;
+    return KX::S_OK;
+}
+
+KX::RCPtr<LParameterizedModule> LParameterizedModule::GetModule(int32_t)
+{
+    return KX::RCPtr<LParameterizedModule>();
+}
+
+KX::ConstRCPtr<LParameterizedModule> LParameterizedModule::GetModule(int32_t) const
+{
+    return KX::ConstRCPtr<LParameterizedModule>();
+}
+
+KXRESULT LParameterizedModule::SetParamValueLocal(const KX::ParamDescriptor& d, const KX::Variant& v, int)
+{
+    if (!m_ownParam)
+        ThrowLogicError("Parameter request not served by this module", "LParameterizedModule::SetParamValueLocal",
+                        __LINE__);
+    if (!m_parent)
+        return -1;
+    if (d.id != m_firstParamID)
+        return KX::E_FAIL;
+    return m_parent->SetCachedParamValue(d, v);
+}
+
+KXRESULT LParameterizedModule::GetParamValueLocal(const KX::ParamDescriptor& d, KX::Variant& out) const
+{
+    if (!m_ownParam)
+        ThrowLogicError("Parameter request not served by this module", "LParameterizedModule::GetParamValueLocal",
+                        __LINE__);
+    if (!m_parent)
+        return -1;
+    if (d.id != m_firstParamID)
+        return KX::E_FAIL;
+    return m_parent->GetCachedParamValue(d, out);
+}
+
+KXRESULT LParameterizedModule::SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v)
+{
+    return m_parent ? m_parent->SetParamValue(d, v) : -1;
+}
+
+KXRESULT LParameterizedModule::GetParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const
+{
+    return m_parent ? m_parent->GetParamValue(d, out) : -1;
+}
+
+KXRESULT LParameterizedModule::GetParamValueDefault(const KX::ParamDescriptor&, KX::Variant& out) const
+{
+    out.Clear();
+    return KX::S_OK;
+}
+
+KXRESULT LParameterizedModule::SetCachedParamValue(const KX::ParamDescriptor& d, const KX::Variant& v)
+{
+    return m_parent ? m_parent->SetCachedParamValue(d, v) : -1;
+}
+
+KXRESULT LParameterizedModule::GetCachedParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const
+{
+    return m_parent ? m_parent->GetCachedParamValue(d, out) : -1;
+}
