@@ -37,6 +37,7 @@ struct SimulatedKivo61::State {
     std::string firmware = "1041";
     std::map<Request, Behaviour> behaviour;
     std::map<Request, int> requests;
+    std::map<Request, std::function<void()>> actions;
     bool requireMode = false;
     bool modeArmed = false;
     Bytes pending;
@@ -85,6 +86,12 @@ void SimulatedKivo61::RequireModeMessage(bool required)
 {
     std::lock_guard lock(state_->mutex);
     state_->requireMode = required;
+}
+
+void SimulatedKivo61::OnRequest(Request request, std::function<void()> action)
+{
+    std::lock_guard lock(state_->mutex);
+    state_->actions[request] = std::move(action);
 }
 
 SimulatedKivo61::Bytes SimulatedKivo61::Slot(int slot) const
@@ -174,6 +181,7 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
     Request request;
     Bytes reply;
     Behaviour behaviour;
+    std::function<void()> action;
     {
         std::lock_guard lock(state.mutex);
         const bool armed = state.modeArmed;
@@ -212,9 +220,14 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
         }
         const int count = ++state.requests[request];
         behaviour = state.behaviour[request];
+        action = state.actions[request];
         if (behaviour.silent || count <= behaviour.ignoreFirst || (state.requireMode && !armed))
-            return;
+            behaviour.silent = true;
     }
+    if (action)
+        action();
+    if (behaviour.silent)
+        return;
 
     switch (behaviour.malformed) {
     case Malformed::No:

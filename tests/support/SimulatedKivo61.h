@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -58,6 +59,8 @@ public:
     void SetBehaviour(Request request, Behaviour behaviour);
     // When set, a request is answered only right after a mode message (off by default).
     void RequireModeMessage(bool required);
+    // Runs on the system's thread when a request of that kind arrives, before any reply goes out.
+    void OnRequest(Request request, std::function<void()> action);
 
     Bytes Slot(int slot) const;
     void SetSlot(int slot, const Bytes& values);
