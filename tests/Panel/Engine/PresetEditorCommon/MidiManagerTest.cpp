@@ -454,6 +454,9 @@ TEST_F(MidiManagerTest, LateTwiceAndUnsolicitedReplies)
         return b;
     }();
     SetModel(edited);
+    // A request that ran out of tries leaves nothing waiting for a dump.
+    kivo->SetBehaviour(Request::PresetDump, {.silent = true});
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(6), -3);
 
     Bytes unsolicited{0xF0, 0x00, 0x6E, 0x2D, 0x7F, 0x31, 0x06, 0x63, 0x0A, 0x3B, 0x07};
     const Bytes other = kivo->Slot(7);
