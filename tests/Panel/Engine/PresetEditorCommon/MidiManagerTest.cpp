@@ -268,6 +268,7 @@ TEST_F(MidiManagerTest, EverySlotRoundTripsThroughTheModelAndAPresetFile)
         ASSERT_EQ(Model(), edited);
 
         ASSERT_EQ(manager->SendPresetToDevice(slot), 70);
+        ASSERT_TRUE(midi->WaitIdle());
         EXPECT_EQ(kivo->Slot(slot), edited);
         SetModel(kivo->Slot((slot + 2) % SimulatedKivo61::kSlots));
         ASSERT_EQ(manager->GetPresetFromMidiDevice(slot), S_OK);
@@ -308,6 +309,7 @@ TEST_F(MidiManagerTest, GlobalSettingsRoundTrip)
             continue;
         }
         EXPECT_EQ(manager->SendGlobalParameter(name, value, true), 15);
+        ASSERT_TRUE(midi->WaitIdle());
         EXPECT_EQ(kivo->Global(static_cast<int>(i)), value);
         ASSERT_EQ(manager->RequestNonPresetParameterFromDevice(name, false), S_OK);
         received = listener->Take();
@@ -345,6 +347,7 @@ TEST_F(MidiManagerTest, FirmwareUpToTheOldestRefusedGivesMinus2AndSendsNoDump)
     EXPECT_EQ(manager->SendGlobalParameter(String(u"KEY_OCTAVE"), 4, false), -2);
     EXPECT_EQ(WireCount(0x61) + WireCount(0x62) + WireCount(0x6A) + WireCount(0x6B), 0u);
     // Four checks of ten tries each, every request after a mode message.
+    ASSERT_TRUE(midi->WaitIdle());
     EXPECT_EQ(kivo->Requests(Request::Identity), 40);
     ExpectModeBeforeEachMessage();
     EXPECT_EQ(Model(), before);
@@ -364,9 +367,11 @@ TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
     kivo->SetBehaviour(Request::GlobalParam, {.silent = true});
     const Bytes before = Model();
     EXPECT_EQ(manager->GetPresetFromMidiDevice(1), -3);
+    ASSERT_TRUE(midi->WaitIdle());
     EXPECT_EQ(kivo->Requests(Request::PresetDump), 10);
     EXPECT_TRUE(manager->IsDeviceStatusPollingActive());
     EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"GLOBAL_PROGRAM"), false), -3);
+    ASSERT_TRUE(midi->WaitIdle());
     EXPECT_EQ(kivo->Requests(Request::GlobalParam), 10);
     EXPECT_TRUE(manager->IsDeviceStatusPollingActive());
     EXPECT_TRUE(listener->Take().empty());
@@ -374,6 +379,7 @@ TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
 
     kivo->SetBehaviour(Request::Identity, {.silent = true});
     EXPECT_EQ(manager->GetPresetFromMidiDevice(1), -2);
+    ASSERT_TRUE(midi->WaitIdle());
     EXPECT_EQ(kivo->Requests(Request::PresetDump), 10);
 }
 
