@@ -1,5 +1,7 @@
 #include "MidiTestFixture.h"
 
+#include <thread>
+
 namespace KX::Testing {
 namespace {
 
@@ -143,6 +145,34 @@ TEST_F(MidiComm, AHeldPortIsReopenedWhenItsDeviceComesBack)
 
     system->InjectShort(kivo, 0xF8);
     ASSERT_TRUE(collector->WaitFor(1));
+}
+
+TEST_F(MidiComm, APortReleasedWhileAnOpenHandsItOutStaysListed)
+{
+    system->AddDevice("Kivo 61", "Kivo 61");
+    RCPtr<LMidiCapturePort> last;
+    ASSERT_EQ(comm->OpenCapturePort(String(u"Kivo 61"), last), S_OK);
+    LMidiCapturePort* const port = last.Get();
+
+    // Its last client lets go on another thread while an open on this one holds the port lock.
+    Comm().GetPortLock().Lock();
+    std::thread releaser([&] { last = nullptr; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    RCPtr<LMidiCapturePort> handedOut;
+    EXPECT_EQ(comm->OpenCapturePort(String(u"Kivo 61"), handedOut), S_OK);
+    Comm().GetPortLock().Unlock();
+    releaser.join();
+
+    EXPECT_EQ(handedOut.Get(), port);
+    RCPtr<LMidiCapturePort> again;
+    ASSERT_EQ(comm->OpenCapturePort(String(u"Kivo 61"), again), S_OK);
+    EXPECT_EQ(again.Get(), port);
+    // Once the new holders let go it leaves as usual.
+    handedOut = nullptr;
+    again = nullptr;
+    Array<String> names;
+    Comm().GetCapturePortNames(names);
+    EXPECT_EQ(names.GetCount(), 0u);
 }
 
 // Refuses messages that begin with the byte it is given.
