@@ -4,7 +4,6 @@
 #include "KXFramework/Utilities/Storage/TextFunctions.h"
 
 #include <cassert>
-#include <climits>
 #include <cstdio>
 #include <vector>
 
