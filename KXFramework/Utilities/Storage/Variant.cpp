@@ -458,6 +458,11 @@ KXRESULT Variant::ReadRecord(Variant& out, const void* record, unsigned availabl
 
 // --- conversions -------------------------------------------------------------------------------
 
+uint32_t Variant::TextLength() const
+{
+    return m_size ? m_size - 1 : 0; // a text copied without a block has no terminator either
+}
+
 uint64_t Variant::BlockBytes(unsigned width) const
 {
     // Bytes missing from a short block, or a null borrowed pointer, read as 0.
@@ -512,7 +517,7 @@ int8_t Variant::ToInt8() const
     case Blob:
         return static_cast<int8_t>(BlockBytes(1));
     case String:
-        return static_cast<int8_t>(m_size - 1);
+        return static_cast<int8_t>(TextLength());
     case List:
         return 0;
     default:
@@ -533,7 +538,7 @@ int16_t Variant::ToInt16() const
     case Blob:
         return static_cast<int16_t>(BlockBytes(2));
     case String:
-        return static_cast<int16_t>(m_size - 1);
+        return static_cast<int16_t>(TextLength());
     case List:
         return 0;
     default:
@@ -552,7 +557,7 @@ uint16_t Variant::ToUInt16() const
     case Blob:
         return static_cast<uint16_t>(BlockBytes(2));
     case String:
-        return static_cast<uint16_t>(m_size - 1);
+        return static_cast<uint16_t>(TextLength());
     case List:
         return 0;
     default:
@@ -576,7 +581,7 @@ int32_t Variant::ToInt32() const
     case Blob:
         return static_cast<int32_t>(BlockBytes(4));
     case String:
-        return static_cast<int32_t>(m_size - 1);
+        return static_cast<int32_t>(TextLength());
     case List:
         return 0;
     default:
@@ -617,7 +622,7 @@ int64_t Variant::ToInt64() const
     case Blob:
         return static_cast<int64_t>(BlockBytes(8));
     case String:
-        return static_cast<int64_t>(m_size) - 1;
+        return TextLength();
     case List:
         return 0;
     default:

@@ -105,6 +105,7 @@ private:
     void SetBlock(void* block);
     bool IsInBlock(const void* p) const;
     uint64_t BlockBytes(unsigned width) const;
+    uint32_t TextLength() const;
     int StoreBlock(int tag, const void* data, unsigned size, bool terminate);
 
     uint64_t m_value = 0; // scalars in the low bytes; block kinds: the block address
