@@ -98,7 +98,7 @@ unsigned EventPool::GetCount() const
 
 const RCPtr<LEvent>& EventPool::GetAt(unsigned i) const
 {
-    return m_events.GetData()[i];
+    return m_events.GetAt(i);
 }
 
 } // namespace KX
