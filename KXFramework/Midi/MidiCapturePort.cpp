@@ -190,16 +190,20 @@ void LMidiCapturePort::OnLongError()
     m_assembler.Discard();
 }
 
+int32_t LMidiCapturePort::Release()
+{
+    // The owner outlives the lock even when this release destroys the port.
+    const RCPtr<LMidiComm> owner = m_owner;
+    MutexLock guard(owner->GetPortLock());
+    return LRefCountedObject::Release();
+}
+
 KXRESULT LMidiCapturePort::BreakCycles()
 {
-    {
-        MutexLock guard(m_owner->GetPortLock());
-        // An open on another thread may have handed the port out again while this release waited for
-        // the lock; then it stays listed and the next last release takes it out.
-        if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
-            AdjustOwnerCount(-1);
-            m_owner->RemoveCapturePort(this);
-        }
+    MutexLock guard(m_owner->GetPortLock());
+    if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
+        AdjustOwnerCount(-1);
+        m_owner->RemoveCapturePort(this);
     }
     return LRefCountedObject::BreakCycles();
 }

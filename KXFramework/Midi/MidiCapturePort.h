@@ -82,6 +82,9 @@ public:
     void AppendLongData(const unsigned char* bytes, std::size_t count, bool complete);
     void OnLongError();
 
+    // Releases under the owner's port lock, where opens hand ports out, so that a port is never handed
+    // out while it leaves the list and two last releases at once cannot both miss leaving it.
+    int32_t Release() override;
     // Leaves the owner's list once the list's reference and the releasing one are all that remain.
     KXRESULT BreakCycles() override;
 

@@ -98,16 +98,20 @@ KXRESULT LMidiRenderPort::SendBytes(const unsigned char* bytes, int length)
     return done ? length : E_FAIL;
 }
 
+int32_t LMidiRenderPort::Release()
+{
+    // The owner outlives the lock even when this release destroys the port.
+    const RCPtr<LMidiComm> owner = m_owner;
+    MutexLock guard(owner->GetPortLock());
+    return LRefCountedObject::Release();
+}
+
 KXRESULT LMidiRenderPort::BreakCycles()
 {
-    {
-        MutexLock guard(m_owner->GetPortLock());
-        // An open on another thread may have handed the port out again while this release waited for
-        // the lock; then it stays listed and the next last release takes it out.
-        if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
-            AdjustOwnerCount(-1);
-            m_owner->RemoveRenderPort(this);
-        }
+    MutexLock guard(m_owner->GetPortLock());
+    if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
+        AdjustOwnerCount(-1);
+        m_owner->RemoveRenderPort(this);
     }
     return LRefCountedObject::BreakCycles();
 }

@@ -28,6 +28,9 @@ public:
     // The backend reports a long message done; under the owner's port lock.
     void OnLongDone() { m_doneGate.SetGreen(); }
 
+    // Releases under the owner's port lock, where opens hand ports out, so that a port is never handed
+    // out while it leaves the list and two last releases at once cannot both miss leaving it.
+    int32_t Release() override;
     // Leaves the owner's list once the list's reference and the releasing one are all that remain.
     KXRESULT BreakCycles() override;
 
