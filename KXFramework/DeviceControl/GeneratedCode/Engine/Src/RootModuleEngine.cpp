@@ -90,17 +90,21 @@ KX::RCPtr<LDeviceCommunicationInterface> LRootModuleEngine::MakeDeviceCommunicat
 
 KXRESULT LRootModuleEngine::Initialize(unsigned)
 {
-    KX::RCPtr<LRootModule> root;
     {
         KX::MutexLock lock(m_lock);
         if (m_initialised)
             return KX::S_FALSE;
         m_initialised = true;
-        m_cache = KX::RCPtr<LParamCache>(new LParamCache(kFirstParamID));
-        m_root = KX::RCPtr<LRootModule>(new LRootModule(this, m_cache));
-        root = m_root;
     }
+    // The tree is numbered before other threads can reach it.
+    KX::RCPtr<LParamCache> cache(new LParamCache(kFirstParamID));
+    KX::RCPtr<LRootModule> root(new LRootModule(this, cache));
     root->SetFirstParamID(nullptr, kFirstParamID, 0);
+    {
+        KX::MutexLock lock(m_lock);
+        m_cache = cache;
+        m_root = root;
+    }
 
     KX::RCPtr<LDeviceCommunicationInterface> port;
     try {

@@ -1,6 +1,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
 #include "PostRecorder.h"
+#include "TestLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,20 @@ protected:
     KX::RCPtr<LDeviceCommunicationInterface> MakeDeviceCommunicationInterface() override
     {
         return UnreachablePort::Create();
+    }
+};
+
+// An engine whose interface has the test client library loaded.
+class LinkedEngine : public LRootModuleEngine {
+public:
+    static KX::RCPtr<LRootModuleEngine> Create() { return KX::RCPtr<LRootModuleEngine>(new LinkedEngine); }
+
+protected:
+    KX::RCPtr<LDeviceCommunicationInterface> MakeDeviceCommunicationInterface() override
+    {
+        KX::RCPtr<LDeviceCommunicationInterface> port = LDeviceCommunicationInterface::Create();
+        EXPECT_EQ(port->LoadClient(TestLibrary::Path()), KX::S_OK);
+        return port;
     }
 };
 
@@ -183,6 +198,21 @@ TEST_F(RootModuleEngineTest, EveryAcceptedWriteIsAnnouncedByThePostingRule)
     ASSERT_EQ(values.size(), 3u);
     EXPECT_EQ(values[2].descriptor.id, First() + 129);
     EXPECT_TRUE(values[2].value == ParamDefaultValue(129));
+
+    // A whole set is written, and announced, only when every value fits.
+    KX::Array<KX::ParamValue> set;
+    ASSERT_EQ(m_engine->GetParamValues(First(), kParamCount, set), KX::S_OK);
+    set.GetAt(0).value = Blob(6, 0x42);
+    set.GetAt(100).value = Blob(7, 0);
+    EXPECT_EQ(m_engine->ApplyParamValues(set), KX::E_INVALIDARG);
+    ASSERT_EQ(m_engine->GetParamValue(First(), v), KX::S_OK);
+    EXPECT_TRUE(v == ParamDefaultValue(0));
+    EXPECT_TRUE(Posts(kStateChange).empty());
+    set.GetAt(100).value = Blob(6, 0);
+    EXPECT_EQ(m_engine->ApplyParamValues(set), KX::S_OK);
+    posts = Posts(kStateChange);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(ValuesOf(posts[0]).size(), static_cast<size_t>(kParamCount));
 }
 
 TEST_F(RootModuleEngineTest, BatchesFromThePortReachTheModelButPseudoValuesNeverDo)
@@ -284,4 +314,32 @@ TEST_F(RootModuleEngineTest, ConcurrentWritersAndReadersSeeWholeValues)
     editor.join();
     EXPECT_TRUE(sizesOk);
     EXPECT_EQ(Posts(kStateChange).size(), static_cast<size_t>(kDumps * kParamCount + kEdits));
+}
+
+// With a client library the engine finds, connects and forwards; the model stays local all the same.
+TEST_F(RootModuleEngineTest, WithARemoteDeviceValuesAreSentOn)
+{
+    TestLibrary lib;
+    lib.Fn<void (*)(int)>("TestDCC_SetDevices")(2);
+    m_engine = LinkedEngine::Create();
+    ASSERT_EQ(m_engine->Initialize(0), KX::S_OK);
+    EXPECT_EQ(m_engine->GetConnectionState(), LRootModuleEngine::Connected);
+
+    ASSERT_EQ(m_engine->SetDevicePolling(true), KX::S_OK);
+    std::vector<PostRecorder::Post> posts = Posts(kDeviceListChange);
+    ASSERT_GE(posts.size(), 1u);
+    KX::RCPtr<KX::LHolder<unsigned>> count(posts[0].payload);
+    ASSERT_TRUE(count);
+    EXPECT_EQ(*count->value, 2u);
+    KX::Array<KX::Variant> devices;
+    EXPECT_EQ(m_engine->GetRemoteDeviceList(devices), KX::S_OK);
+    EXPECT_EQ(devices.GetCount(), 2u);
+    EXPECT_EQ(lib.CallCount("ConnectDevice"), 1);
+    EXPECT_EQ(lib.CallCount("GetDeviceInfo"), 1);
+
+    ASSERT_EQ(m_engine->SendParamValueToDevice(First() + 70, Blob(6, 3)), KX::S_OK);
+    EXPECT_EQ(lib.Fn<int32_t (*)()>("TestDCC_LastParamID")(), First() + 70);
+    EXPECT_EQ(Posts(kStateChange).size(), 1u);
+    m_engine->SetDevicePolling(false);
+    m_engine = nullptr;
 }
