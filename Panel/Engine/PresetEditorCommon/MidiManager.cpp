@@ -253,7 +253,6 @@ KXRESULT LMidiManager::Run(const RCPtr<LRefCountedObject>&)
 {
     {
         std::lock_guard lock(m_pollLock);
-        ++m_passCount;
         if (m_stopRequested || !m_pollingActive || !m_checker)
             return S_OK;
         m_passInProgress = true;

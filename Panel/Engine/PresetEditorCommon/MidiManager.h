@@ -153,7 +153,6 @@ private:
     bool m_pollingActive = false;
     bool m_stopRequested = false;
     bool m_passInProgress = false;
-    uint32_t m_passCount = 0;
 
     std::atomic<bool> m_receivingEnabled{false};
     bool m_ownerCounted = false;
