@@ -1,0 +1,106 @@
+#pragma once
+// MIDI input: a capture port is one open input device. It turns every short message and every whole
+// SysEx message into a capture object and hands it to its owner for delivery.
+#include "KXFramework/Midi/MidiComm.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace KX {
+
+// One captured message, the payload of NID_MIDI_DATA_CAPTURED. The memory comes from a process-wide
+// recycling pool, so the input path stops allocating once the pool is warm.
+class LMidiCaptureNotificationData : public LRefCountedObject {
+public:
+    LMidiCaptureNotificationData(const String& portName, LMidiCapturePort* source);
+
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p);
+
+    // Not counted: the port may be gone by the time the message is read.
+    LMidiCapturePort* GetSourcePort() const { return m_source; }
+    const String& GetPortName() const { return m_portName; }
+    // A SysEx message from F0 through F7, or a short message status byte first.
+    const Array<unsigned char>& GetBytes() const { return m_bytes; }
+    Array<unsigned char>& GetBytes() { return m_bytes; }
+    // A short message's time stamp in ms since input started; 0 for SysEx.
+    uint32_t GetTimeStamp() const { return m_timeStamp; }
+    void SetTimeStamp(uint32_t ms) { m_timeStamp = ms; }
+
+    void AppendBytes(const unsigned char* bytes, std::size_t count);
+
+private:
+    LMidiCapturePort* const m_source;
+    const String m_portName;
+    Array<unsigned char> m_bytes;
+    uint32_t m_timeStamp = 0;
+};
+
+// Joins SysEx chunks into whole messages. A message starts only with a chunk that begins with F0; such
+// a chunk also ends any message still being assembled, whose end was lost. A message that grows past
+// kMaxMessage is dropped, together with the rest of its chunks.
+class SysExAssembler {
+public:
+    static constexpr std::size_t kMaxMessage = 64 * 1024;
+
+    // The finished message when this chunk completes one, else null.
+    RCPtr<LMidiCaptureNotificationData> Append(const unsigned char* bytes, std::size_t count, bool complete,
+                                               const String& portName, LMidiCapturePort* source);
+    // Input was lost: the message being assembled cannot be whole.
+    void Discard() { m_pending = nullptr; }
+    std::size_t GetPendingSize() const { return m_pending ? m_pending->GetBytes().GetCount() : 0; }
+
+private:
+    RCPtr<LMidiCaptureNotificationData> m_pending;
+};
+
+class LMidiCapturePort : public LRefCountedObject {
+public:
+    // Null for an empty name or a null owner.
+    static RCPtr<LMidiCapturePort> Create(const String& name, const RCPtr<LMidiComm>& owner);
+    ~LMidiCapturePort() override;
+
+    // (Re)opens the device the name stands for, without starting input: 0, kNoDriver when no device
+    // matches, else the backend's failure. Callers hold the owner's port lock.
+    int Open();
+    int Start();
+    void Close();
+    bool IsAlive() const;
+
+    // "Name (n)" stands for the n-th device named Name: base "Name" and index n - 1. Any other name is
+    // a base alone, index 0. A suffix whose number cannot be read gives index -1, which matches nothing.
+    static void SplitPortName(const String& name, String& base, int& index);
+    // The position in devices of the device that name stands for, -1 when none. With an occurrence
+    // suffix only devices whose name equals the base, ignoring case, are counted (so "X (2)" never
+    // opens "XY"); without one the first device whose name contains it, ignoring case, is taken.
+    static int ChooseDevice(const std::vector<std::string>& devices, const String& name);
+
+    // The backend's input, under the owner's port lock.
+    void OnShortMessage(uint32_t packed, uint32_t timeStamp);
+    void AppendLongData(const unsigned char* bytes, std::size_t count, bool complete);
+    void OnLongError();
+
+    // Releases under the owner's port lock, where opens hand ports out, so that a port is never handed
+    // out while it leaves the list and two last releases at once cannot both miss leaving it.
+    int32_t Release() override;
+    // Leaves the owner's list once the list's reference and the releasing one are all that remain.
+    KXRESULT BreakCycles() override;
+
+    const String& GetName() const { return m_name; }
+    const String& GetDeviceName() const { return m_deviceName; }
+    Platform::Midi::Handle GetHandle() const { return m_handle.load(); }
+
+private:
+    LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner);
+
+    const String m_name;
+    String m_deviceName;
+    std::atomic<Platform::Midi::Handle> m_handle{Platform::Midi::kNoHandle};
+    RCPtr<LMidiComm> m_owner;
+    bool m_closing = false;
+    SysExAssembler m_assembler;
+};
+
+} // namespace KX

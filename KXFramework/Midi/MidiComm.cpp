@@ -1,0 +1,386 @@
+#include "KXFramework/Midi/MidiComm.h"
+
+#include "KXFramework/Midi/MidiCapturePort.h"
+#include "KXFramework/Midi/MidiRenderPort.h"
+#include "KXFramework/Notification/Notification.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace KX {
+
+namespace Midi = Platform::Midi;
+
+namespace {
+
+String FromUtf8(const std::string& text)
+{
+    return String(text.c_str());
+}
+
+KXRESULT ReadDeviceNames(int listResult, const std::vector<std::string>& devices, Array<String>& names)
+{
+    Array<String> read;
+    for (const std::string& device : devices)
+        read.Add(FromUtf8(device));
+    names = LMidiComm::MakeUniquePortNames(read);
+    return listResult == Midi::kOk ? S_OK : E_FAIL;
+}
+
+} // namespace
+
+void LMidiCommInterface::Create(RCPtr<LMidiCommInterface>& out)
+{
+    out = nullptr;
+    try {
+        out = new LMidiComm();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "MIDI: the communication object cannot be made: %s\n", e.what());
+    }
+}
+
+void LMidiCommInterface::GetMidiFilter(RCPtr<LIMidiFilterByIncludePrefixList>& filter, uintptr_t key)
+{
+    MutexLock guard(m_filterLock);
+    filter = nullptr;
+    for (unsigned i = 0; i < m_filters.GetCount(); ++i)
+        if (m_filters.GetAt(i).key == key)
+            filter = m_filters.GetAt(i).filter;
+}
+
+KXRESULT LMidiCommInterface::SetMidiFilter(uintptr_t key, const RCPtr<LIMidiFilterByIncludePrefixList>& filter)
+{
+    MutexLock guard(m_filterLock);
+    for (unsigned i = 0; i < m_filters.GetCount(); ++i) {
+        if (m_filters.GetAt(i).key != key)
+            continue;
+        if (filter)
+            m_filters.GetAt(i).filter = filter;
+        else
+            m_filters.RemoveItems(i, 1);
+        return S_OK;
+    }
+    if (filter)
+        m_filters.Add(MidiFilterEntry{key, filter});
+    return S_OK;
+}
+
+KXRESULT LMidiCommInterface::DispatchCapturedData(const RCPtr<LMidiCaptureNotificationData>& data)
+{
+    const NotificationID id = LookupNotificationName(NID_MIDI_DATA_CAPTURED);
+    if (!id || GetClientCount(id) == 0)
+        return S_FALSE;
+    MutexLock guard(m_filterLock);
+    RCPtr<LNotification> notification;
+    int i = GetClientCount(id) - 1;
+    while (i >= 0) {
+        RCPtr<LNotificationClient> client;
+        uintptr_t key = 0;
+        if (!GetClientAt(id, i, client, key)) {
+            // Clients left meanwhile: go on from the current last one.
+            i = std::min(i, GetClientCount(id)) - 1;
+            continue;
+        }
+        RCPtr<LIMidiFilterByIncludePrefixList> filter;
+        GetMidiFilter(filter, key);
+        if (filter && data && !filter->IsIncluded(data->GetBytes().GetData(), data->GetBytes().GetCount())) {
+            --i;
+            continue;
+        }
+        if (!notification)
+            LNotification::Create(notification, NID_MIDI_DATA_CAPTURED, RCPtr<LRefCountedObject>(data));
+        i = DeliverToClient(id, i, notification);
+    }
+    return S_OK;
+}
+
+namespace {
+
+// The backend's calls go to the object that opened the handle; it outlives every call (the destructor
+// detaches the sink first).
+std::shared_ptr<Midi::Sink> MakeSink(LMidiComm* comm)
+{
+    auto sink = std::make_shared<Midi::Sink>();
+    sink->onShort = [comm](Midi::Handle in, uint32_t packed, std::chrono::milliseconds sinceStart) {
+        comm->OnMidiInMessage(in, packed, sinceStart);
+    };
+    sink->onLong = [comm](Midi::Handle in, const uint8_t* bytes, std::size_t count, bool complete) {
+        comm->OnMidiInMessage(in, bytes, count, complete);
+    };
+    sink->onLongError = [comm](Midi::Handle in) { comm->OnMidiInLongError(in); };
+    sink->onLongDone = [comm](Midi::Handle out) { comm->OnMidiOutMessage(out); };
+    return sink;
+}
+
+} // namespace
+
+LMidiComm::LMidiComm() : m_backend(Midi::GetBackend()), m_sink(MakeSink(this)), m_pool(LThreadPool::Create(1, 2)) {}
+
+LMidiComm::~LMidiComm()
+{
+    // Ports hold their owner, so none is left; what may still run is a callback for a handle that was
+    // closed a moment ago.
+    m_backend->Detach(*m_sink);
+}
+
+KXRESULT LMidiComm::GetInputDeviceNames(Array<String>& names)
+{
+    std::vector<std::string> devices;
+    const int r = m_backend->ListInputs(devices);
+    return ReadDeviceNames(r, devices, names);
+}
+
+KXRESULT LMidiComm::GetOutputDeviceNames(Array<String>& names)
+{
+    std::vector<std::string> devices;
+    const int r = m_backend->ListOutputs(devices);
+    return ReadDeviceNames(r, devices, names);
+}
+
+Array<String> LMidiComm::MakeUniquePortNames(const Array<String>& names)
+{
+    Array<String> unique;
+    std::vector<bool> taken(names.GetCount(), false);
+    for (unsigned i = 0; i < names.GetCount(); ++i) {
+        if (taken[i])
+            continue;
+        const String& name = names.GetAt(i);
+        std::vector<unsigned> same{i};
+        for (unsigned j = i + 1; j < names.GetCount(); ++j)
+            if (!taken[j] && names.GetAt(j) == name) {
+                taken[j] = true;
+                same.push_back(j);
+            }
+        if (same.size() == 1) {
+            unique.Add(name);
+            continue;
+        }
+        for (std::size_t k = 1; k <= same.size(); ++k)
+            unique.Add(name + String::Format(u" (%d)", static_cast<int>(k)));
+    }
+    return unique;
+}
+
+int LMidiComm::FindDeviceByName(const Array<String>& names, const String& requested, int& index)
+{
+    index = -1;
+    const String wanted = requested.ToLower();
+    int count = 0;
+    for (unsigned i = 0; i < names.GetCount(); ++i) {
+        const String name = names.GetAt(i).ToLower();
+        if (name.Find(wanted) < 0)
+            continue;
+        if (name == wanted) {
+            index = static_cast<int>(i);
+            return 1;
+        }
+        if (count++ == 0)
+            index = static_cast<int>(i);
+    }
+    return count;
+}
+
+namespace {
+
+// The listed port whose name equals name, ignoring case; null when none.
+template <class Port>
+Port* FindByName(RCPtrArray<Port, 1, 0>& ports, const String& name)
+{
+    const String wanted = name.ToLower();
+    for (unsigned i = 0; i < ports.GetCount(); ++i)
+        if (ports.GetData()[i]->GetName().ToLower() == wanted)
+            return ports.GetData()[i].Get();
+    return nullptr;
+}
+
+template <class Port>
+KXRESULT RemoveFrom(RCPtrArray<Port, 1, 0>& ports, Port* port)
+{
+    for (unsigned i = 0; i < ports.GetCount(); ++i)
+        if (ports.GetData()[i].Get() == port) {
+            ports.RemoveItems(i, 1);
+            return S_OK;
+        }
+    return E_FAIL;
+}
+
+template <class Port>
+void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
+{
+    names.Clear();
+    for (unsigned i = 0; i < ports.GetCount(); ++i)
+        names.Add(ports.GetData()[i]->GetName());
+}
+
+} // namespace
+
+KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port)
+{
+    port = nullptr;
+    MutexLock guard(m_portLock);
+    Array<String> names;
+    GetInputDeviceNames(names);
+    int index = -1;
+    const int count = FindDeviceByName(names, name, index);
+    if (count >= 2)
+        return E_INVALIDARG;
+
+    if (count == 1) {
+        if (LMidiCapturePort* existing = FindByName(m_capturePorts, name)) {
+            if (existing->IsAlive())
+                port = existing;
+            else if (existing->Open() == Midi::kOk && existing->Start() == Midi::kOk)
+                port = existing;
+            return port ? S_OK : E_FAIL;
+        }
+    }
+
+    RCPtr<LMidiCapturePort> created = LMidiCapturePort::Create(name, RCPtr<LMidiComm>(this));
+    if (!created || created->Open() != Midi::kOk)
+        return E_FAIL;
+    m_capturePorts.AddItem(created);
+    created->AdjustOwnerCount(1);
+    if (created->Start() != Midi::kOk) {
+        created->Close();
+        created->AdjustOwnerCount(-1);
+        RemoveCapturePort(created.Get());
+        return E_FAIL;
+    }
+    port = created;
+    return S_OK;
+}
+
+KXRESULT LMidiComm::OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port)
+{
+    port = nullptr;
+    MutexLock guard(m_portLock);
+    Array<String> names;
+    GetOutputDeviceNames(names);
+    int index = -1;
+    const int count = FindDeviceByName(names, name, index);
+    if (count >= 2)
+        return E_INVALIDARG;
+
+    if (count == 1) {
+        if (LMidiRenderPort* existing = FindByName(m_renderPorts, names.GetAt(static_cast<unsigned>(index)))) {
+            if (existing->IsAlive() || existing->Open() == Midi::kOk)
+                port = existing;
+            return port ? S_OK : E_FAIL;
+        }
+    }
+
+    RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(name, RCPtr<LMidiComm>(this));
+    if (!created || created->Open() != Midi::kOk)
+        return E_FAIL;
+    m_renderPorts.AddItem(created);
+    created->AdjustOwnerCount(1);
+    port = created;
+    return S_OK;
+}
+
+KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data)
+{
+    if (!data)
+        return E_INVALIDARG;
+    return LMidiRenderPort::Send(port, data->GetData(), static_cast<int>(std::min<uint32_t>(data->GetSize(), 0x7FFFFFFF)));
+}
+
+KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes)
+{
+    return LMidiRenderPort::Send(port, bytes.GetData(), static_cast<int>(bytes.GetCount()));
+}
+
+KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
+{
+    struct Delivered {
+        std::atomic<unsigned>& queued;
+        ~Delivered() { --queued; }
+    } delivered{m_queuedCaptures};
+    DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data));
+    return S_OK;
+}
+
+void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
+{
+    if (m_queuedCaptures.load() >= kMaxQueuedCaptures) {
+        if (m_droppedCaptures++ == 0)
+            std::fprintf(stderr, "MIDI: input arrives faster than it is delivered; captures are dropped\n");
+        return;
+    }
+    ++m_queuedCaptures;
+    if (m_pool->QueueWork(RCPtr<LThreadWorker>(this), RCPtr<LRefCountedObject>(data), 0) != S_OK)
+        --m_queuedCaptures;
+}
+
+void LMidiComm::GetCapturePortNames(Array<String>& names)
+{
+    MutexLock guard(m_portLock);
+    NamesOf(m_capturePorts, names);
+}
+
+void LMidiComm::GetRenderPortNames(Array<String>& names)
+{
+    MutexLock guard(m_portLock);
+    NamesOf(m_renderPorts, names);
+}
+
+KXRESULT LMidiComm::RemoveCapturePort(LMidiCapturePort* port)
+{
+    MutexLock guard(m_portLock);
+    return RemoveFrom(m_capturePorts, port);
+}
+
+KXRESULT LMidiComm::RemoveRenderPort(LMidiRenderPort* port)
+{
+    MutexLock guard(m_portLock);
+    return RemoveFrom(m_renderPorts, port);
+}
+
+LMidiCapturePort* LMidiComm::FindCapturePort(Midi::Handle in)
+{
+    for (unsigned i = m_capturePorts.GetCount(); i-- > 0;)
+        if (m_capturePorts.GetData()[i]->GetHandle() == in)
+            return m_capturePorts.GetData()[i].Get();
+    return nullptr;
+}
+
+LMidiRenderPort* LMidiComm::FindRenderPort(Midi::Handle out)
+{
+    for (unsigned i = m_renderPorts.GetCount(); i-- > 0;)
+        if (m_renderPorts.GetData()[i]->GetHandle() == out)
+            return m_renderPorts.GetData()[i].Get();
+    return nullptr;
+}
+
+void LMidiComm::OnMidiInMessage(Midi::Handle in, uint32_t packed, std::chrono::milliseconds sinceStart)
+{
+    MutexLock guard(m_portLock);
+    if (LMidiCapturePort* port = FindCapturePort(in))
+        port->OnShortMessage(packed, static_cast<uint32_t>(sinceStart.count()));
+}
+
+void LMidiComm::OnMidiInMessage(Midi::Handle in, const uint8_t* bytes, std::size_t count, bool complete)
+{
+    MutexLock guard(m_portLock);
+    if (LMidiCapturePort* port = FindCapturePort(in))
+        port->AppendLongData(bytes, count, complete);
+}
+
+void LMidiComm::OnMidiInLongError(Midi::Handle in)
+{
+    MutexLock guard(m_portLock);
+    if (LMidiCapturePort* port = FindCapturePort(in))
+        port->OnLongError();
+}
+
+void LMidiComm::OnMidiOutMessage(Midi::Handle out)
+{
+    MutexLock guard(m_portLock);
+    if (LMidiRenderPort* port = FindRenderPort(out))
+        port->OnLongDone();
+}
+
+} // namespace KX
