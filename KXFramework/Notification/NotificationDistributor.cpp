@@ -229,6 +229,8 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
 {
     if (GetRefCount() == 0)
         return -1;   // as in SendNotification
+    // A client may let go of the last outside reference; the step still reads the pool afterwards.
+    RCPtr<LNotificationDistributor> self(this);
     RCPtr<LNotificationRegisteredClientInfo> info;
     {
         MutexLock lock(m_lock);
@@ -241,7 +243,7 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
         info = pool->clients.GetAt(static_cast<unsigned>(i));
     }
     if (n && !info->removed.load())
-        info->client->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
+        info->client->ReceiveNotification(self, n);
     MutexLock lock(m_lock);
     LNotificationClientPool* pool = FindPool(id);
     int count = pool ? static_cast<int>(pool->clients.GetCount()) : 0;
