@@ -24,8 +24,8 @@ KXRESULT LGlobalHotKeyManager::ProcessKey(uint32_t key, uint32_t modifiers, uint
     const KXRESULT r = LNotification::Create(notification, id, payload);
     if (r < 0)
         return r;
-    m_receiver->ReceiveNotification(nullptr, notification);
-    return S_OK;
+    const KXRESULT posted = m_receiver->ReceiveNotification(nullptr, notification);
+    return posted < 0 ? posted : S_OK;
 }
 
 } // namespace KX

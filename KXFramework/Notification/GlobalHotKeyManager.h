@@ -19,7 +19,8 @@ public:
 
     // The three words of a key record. 1 when no binding matches; otherwise the bound notification,
     // with an LHolder<KeyCode> of the key as payload, goes to the receiver (with no sender) and the
-    // result is 0. E_FAIL when the manager has no receiver, or the notification's failure.
+    // result is 0. E_FAIL when the manager has no receiver; the receiver's failure when it refuses
+    // the notification (its queue shut down).
     KXRESULT ProcessKey(uint32_t key, uint32_t modifiers, uint32_t extra);
 
 private:

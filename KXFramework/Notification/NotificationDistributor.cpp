@@ -100,22 +100,28 @@ void LNotificationDistributor::ForgetSender(LNotificationClient* c, Notification
         list.erase(it);
 }
 
+void LNotificationDistributor::Drop(LNotificationClientPool& pool, unsigned i, InfoRefs& removed)
+{
+    RCPtr<LNotificationRegisteredClientInfo> info;
+    pool.clients.RemoveItem(i, info);
+    info->removed.store(true);
+    LNotificationClient* c = info->client.Get();
+    ForgetSender(c, pool.id);
+    // The owner count drops before the reference does, so the client's Release sees them agree.
+    c->AdjustOwnerCount(-1);
+    removed.push_back(info);
+}
+
 bool LNotificationDistributor::Unlink(LNotificationClient* c, NotificationID id, InfoRefs& removed)
 {
     LNotificationClientPool* pool = FindPool(id);
     if (!pool)
         return false;
     for (unsigned i = 0; i < pool->clients.GetCount(); ++i) {
-        if (pool->clients.GetAt(i)->client.Get() != c)
-            continue;
-        RCPtr<LNotificationRegisteredClientInfo> info;
-        pool->clients.RemoveItem(i, info);
-        info->removed.store(true);
-        ForgetSender(c, id);
-        // The owner count drops before the reference does, so the client's Release sees them agree.
-        c->AdjustOwnerCount(-1);
-        removed.push_back(info);
-        return true;
+        if (pool->clients.GetAt(i)->client.Get() == c) {
+            Drop(*pool, i, removed);
+            return true;
+        }
     }
     return false;
 }
@@ -123,16 +129,9 @@ bool LNotificationDistributor::Unlink(LNotificationClient* c, NotificationID id,
 void LNotificationDistributor::UnlinkAll(InfoRefs& removed)
 {
     for (unsigned p = 0; p < m_pools.GetCount(); ++p) {
-        LNotificationClientPool* pool = m_pools.GetAt(p).Get();
-        while (pool->clients.GetCount() > 0) {
-            RCPtr<LNotificationRegisteredClientInfo> info;
-            pool->clients.RemoveLastItem(info);
-            info->removed.store(true);
-            LNotificationClient* c = info->client.Get();
-            ForgetSender(c, pool->id);
-            c->AdjustOwnerCount(-1);
-            removed.push_back(info);
-        }
+        LNotificationClientPool& pool = *m_pools.GetAt(p);
+        while (pool.clients.GetCount() > 0)
+            Drop(pool, pool.clients.GetCount() - 1, removed);
     }
 }
 
@@ -229,6 +228,8 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
 {
     if (GetRefCount() == 0)
         return -1;   // as in SendNotification
+    // A client may let go of the last outside reference; the step still reads the pool afterwards.
+    RCPtr<LNotificationDistributor> self(this);
     RCPtr<LNotificationRegisteredClientInfo> info;
     {
         MutexLock lock(m_lock);
@@ -241,7 +242,7 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
         info = pool->clients.GetAt(static_cast<unsigned>(i));
     }
     if (n && !info->removed.load())
-        info->client->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
+        info->client->ReceiveNotification(self, n);
     MutexLock lock(m_lock);
     LNotificationClientPool* pool = FindPool(id);
     int count = pool ? static_cast<int>(pool->clients.GetCount()) : 0;

@@ -104,6 +104,8 @@ private:
     // references, so the caller lets them go after leaving the locks.
     bool Unlink(LNotificationClient* c, NotificationID id, InfoRefs& removed);
     void UnlinkAll(InfoRefs& removed);
+    // Removes registration i of the pool and the client's side of it.
+    void Drop(LNotificationClientPool& pool, unsigned i, InfoRefs& removed);
     // Drops the (this, id) entry from the client's list; callers hold the registration lock.
     void ForgetSender(LNotificationClient* c, NotificationID id);
 };

@@ -1,9 +1,9 @@
 #pragma once
 // Binds member functions of one owner object to (sender, notification) pairs.
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/ObjectBase/Exception.h"
 
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <typeinfo>
@@ -168,7 +168,7 @@ public:
         std::string text = Message(r, "~CAutoNotificationDisabler", 253);
         if (std::uncaught_exceptions() == m_uncaught)
             throw Exception<FailedResultException>(text);
-        std::fprintf(stderr, "%s\n", text.c_str());
+        DebugLog("%s", text.c_str());
     }
 
     CAutoNotificationDisabler(const CAutoNotificationDisabler&) = delete;

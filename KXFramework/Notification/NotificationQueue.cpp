@@ -107,6 +107,7 @@ bool LNotificationQueue::DeliverPosted()
 {
     if (m_delivering.exchange(true))
         return false;
+    const RCPtr<LNotificationQueue> self = Hold();
     struct Done {
         std::atomic<bool>& flag;
         ~Done() { flag.store(false); }
@@ -146,8 +147,15 @@ void LNotificationQueue::SendIdle()
         d->SendNotification(m_idle);
 }
 
+RCPtr<LNotificationQueue> LNotificationQueue::Hold()
+{
+    // Unheld (being destroyed), a counted reference would destroy the queue a second time.
+    return RCPtr<LNotificationQueue>(GetRefCount() > 0 ? this : nullptr);
+}
+
 bool LNotificationQueue::ProcessNotifications(bool sendIdle)
 {
+    const RCPtr<LNotificationQueue> self = Hold();
     DeliverPosted();
     if (sendIdle)
         SendIdle();

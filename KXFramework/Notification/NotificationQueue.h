@@ -51,6 +51,10 @@ protected:
 private:
     class PostingReceiver;
 
+    // A reference that keeps the queue alive through a delivery round, whose handlers may let go
+    // of the last outside reference (a window closed by one of them).
+    RCPtr<LNotificationQueue> Hold();
+
     mutable Mutex m_lock;
     std::deque<RCPtr<LNotification>> m_queue;
     RCPtr<LNotificationDistributor> m_distributor;

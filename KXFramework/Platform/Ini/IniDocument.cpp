@@ -157,11 +157,8 @@ IniDocument IniDocument::CreateNew(std::string_view product, std::string_view ve
 
 std::string IniDocument::Serialize() const
 {
-    size_t size = 0;
-    for (const Line& line : lines_)
-        size += line.text.size() + line.eol;
     std::string out;
-    out.reserve(size);
+    out.reserve(ByteSize());
     for (const Line& line : lines_) {
         out += line.text;
         if (line.eol == 2)

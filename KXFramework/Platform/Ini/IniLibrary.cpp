@@ -25,10 +25,12 @@ struct Library {
     int32_t nextHandle = 1;
 };
 
+// Never destroyed: an application object that lives until the end of the process closes its files
+// in its destructor, which may run after this library's statics would have gone.
 Library& GetLibrary()
 {
-    static Library library;
-    return library;
+    static auto* library = new Library;
+    return *library;
 }
 
 std::string AbsolutePath(std::string_view path)

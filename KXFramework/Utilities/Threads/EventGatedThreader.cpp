@@ -1,6 +1,7 @@
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 
-#include <cstdio>
+#include "KXFramework/Application/DebugLog.h"
+
 #include <exception>
 
 namespace KX {
@@ -10,9 +11,9 @@ KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& 
     try {
         return worker.Run(parameters);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "thread worker: %s\n", e.what());
+        DebugLog("thread worker: %s", e.what());
     } catch (...) {
-        std::fprintf(stderr, "thread worker: unknown exception\n");
+        DebugLog("thread worker: unknown exception");
     }
     return E_FAIL;
 }

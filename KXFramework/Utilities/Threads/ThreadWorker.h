@@ -11,7 +11,7 @@ public:
 };
 
 // Runs worker->Run(parameters) and keeps an exception from ending the thread that called it:
-// it is written to standard error and the thread carries on.
+// it is written to the debug log and the thread carries on.
 KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& parameters);
 
 } // namespace KX

@@ -1,6 +1,7 @@
 #include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Notification/KeyBindingMap.h"
 #include "KXFramework/Notification/Notification.h"
+#include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 #include "NotificationDoubles.h"
@@ -125,6 +126,13 @@ TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
     orphan->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP");
     EXPECT_EQ(orphan->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
     EXPECT_EQ(orphan->ProcessKey(0x20710000, 0, 0), KX::S_FALSE);
+
+    // A receiver that refuses the post (its queue is shut down) is not reported as a delivery.
+    KX::RCPtr<KX::LNotificationQueue> queue(new KX::LNotificationQueue);
+    KX::RCPtr<KX::LGlobalHotKeyManager> closed = KX::LGlobalHotKeyManager::Create(queue->GetPostingReceiver());
+    closed->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP");
+    queue->Shutdown();
+    EXPECT_EQ(closed->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
 }
 
 } // namespace

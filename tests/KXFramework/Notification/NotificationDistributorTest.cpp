@@ -175,6 +175,12 @@ TEST(NotificationDistributor, TheOneByOneWalkGoesDownAndSurvivesClientsLeaving)
         i = d->DeliverToClient(id, i, n);
     EXPECT_EQ((std::vector<std::string>{"c", "b"}), log);
     EXPECT_EQ(-1, d->DeliverToClient(KX::InternNotificationName(u"NID_NOBODY"), 0, n));
+
+    // A client that lets go of the last reference to the distributor: the step still ends soundly.
+    LNotificationDistributor* walked = d.Get();
+    b->react = [&](auto&, auto&) { d = RCPtr<LNotificationDistributor>(); };
+    EXPECT_EQ(-1, walked->DeliverToClient(id, 0, n));
+    EXPECT_EQ(0, b->GetOwnerCount());
 }
 
 TEST(NotificationDistributor, RegistrationSendingAndDestructionRaceFreeAcrossThreads)

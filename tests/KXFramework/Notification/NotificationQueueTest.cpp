@@ -161,6 +161,26 @@ TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
     EXPECT_EQ(KX::E_FAIL, explicitlyShut->SetDistributor(d));
 }
 
+TEST(NotificationQueue, AHandlerMayLetGoOfTheLastReferenceToTheQueueItIsDeliveredFrom)
+{
+    bool destroyed = false;
+    RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
+    RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
+    queue->SetDistributor(d);
+    std::vector<std::string> log;
+    RCPtr<Recorder> client(new Recorder("client", &log));
+    client->RegisterForNotification(d, u"NID_POSTED", 0);
+    client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); };   // a window closed by it
+    LNotificationQueue* processed = queue.Get();
+    processed->PostNotification(MakeNotification(u"NID_POSTED"));
+    processed->PostNotification(MakeNotification(u"NID_POSTED"));
+    EXPECT_FALSE(processed->ProcessNotifications(true));
+    // The round ends as it began; the queue goes with it.
+    EXPECT_EQ((std::vector<std::string>{"client", "client"}), log);
+    EXPECT_TRUE(destroyed);
+    client->UnregisterForAllNotifications();
+}
+
 TEST(NotificationCenter, TheDefaultCentreDeliversItsPostsWithItselfAsSender)
 {
     RCPtr<LNotificationCenter> center = KX::GetDefaultNotificationCenter();

@@ -121,7 +121,10 @@ TEST(EventGatedThreader, DestructionWaitsForTheRunningWorkerAndIsBusyMeanwhile)
         EXPECT_TRUE(finished.load()) << "the threader went while its worker was running";
         destroyed = true;
     });
-    std::this_thread::sleep_for(20ms);
+    // The destructor sets the gate before it waits for the thread; the test takes that signal and
+    // gives it back, so the destruction is known to be under way while the worker still runs.
+    ASSERT_TRUE(Eventually([&] { return gate->IsSignaled(); }));
+    gate->Set();
     EXPECT_FALSE(destroyed.load());
     proceed.SetGreen();
     releaser.join();
