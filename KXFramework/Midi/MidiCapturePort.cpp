@@ -3,6 +3,7 @@
 #include "KXFramework/Utilities/Storage/ReuseAllocator.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace KX {
@@ -37,9 +38,11 @@ void LMidiCaptureNotificationData::operator delete(void* p)
 
 void LMidiCaptureNotificationData::AppendBytes(const unsigned char* bytes, std::size_t count)
 {
+    if (count == 0)
+        return;
     const unsigned old = m_bytes.GetCount();
     m_bytes.SetCount(old + static_cast<unsigned>(count));
-    m_bytes.CopyFrom(bytes, old, static_cast<unsigned>(count));
+    std::memcpy(m_bytes.GetData() + old, bytes, count);
 }
 
 RCPtr<LMidiCaptureNotificationData> SysExAssembler::Append(const unsigned char* bytes, std::size_t count,
