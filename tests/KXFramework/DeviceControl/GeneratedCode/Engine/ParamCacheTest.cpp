@@ -1,29 +1,12 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamCache.h"
 
+#include "ParamTestValues.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int32_t kFirst = 100;
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = fill;
-    return v;
-}
-
-KX::ParamValue Value(int32_t id, const KX::Variant& v)
-{
-    KX::ParamValue pv;
-    pv.descriptor = KX::ParamDescriptor(id);
-    pv.value = v;
-    return pv;
-}
 
 } // namespace
 

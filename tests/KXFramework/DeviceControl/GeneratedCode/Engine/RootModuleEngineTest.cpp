@@ -1,5 +1,6 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
+#include "ParamTestValues.h"
 #include "PostRecorder.h"
 #include "TestLibrary.h"
 
@@ -16,17 +17,6 @@ constexpr const char16_t* kDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHANGE";
 
 using ParamPair = KX::LPair<KX::ParamDescriptor, KX::Variant, &KX::ParamDescriptorToString>;
 using ConnectionHolder = KX::LHolder<LRootModuleEngine::DeviceConnectionState>;
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = fill;
-    return v;
-}
 
 // The values a NID_PARAM_MODULE_STATE_CHANGE carries, whichever payload it has.
 std::vector<KX::ParamValue> ValuesOf(const PostRecorder::Post& post)
