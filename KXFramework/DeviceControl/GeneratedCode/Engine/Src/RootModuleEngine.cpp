@@ -144,7 +144,12 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
         KX::MutexLock lock(m_lock);
         m_state = Connecting;
     }
-    root->AnnounceConnectionState(Connected);
+    const KXRESULT announced = root->AnnounceConnectionState(Connected);
+    if (GetConnectionState() == Connecting) {
+        // The interface refused the announcement without answering it.
+        LogDeviceLine("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
+        SetConnectionState(Disconnected);
+    }
     return GetConnectionState() == Connected ? KX::S_OK : KX::E_FAIL;
 }
 
