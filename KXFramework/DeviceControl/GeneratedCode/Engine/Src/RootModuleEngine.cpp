@@ -36,16 +36,6 @@ void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
         LogDeviceLine("Device model: posting a notification failed");
 }
 
-bool SameDevices(const KX::Array<KX::Variant>& a, const KX::Array<KX::Variant>& b)
-{
-    if (a.GetCount() != b.GetCount())
-        return false;
-    for (unsigned i = 0; i < a.GetCount(); ++i)
-        if (!(a.GetAt(i) == b.GetAt(i)))
-            return false;
-    return true;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -321,7 +311,7 @@ void LRootModuleEngine::StoreDeviceList(const KX::Array<KX::Variant>& devices)
 {
     {
         KX::MutexLock lock(m_lock);
-        if (SameDevices(m_devices, devices))
+        if (m_devices == devices)
             return;
         m_devices = devices;
     }
