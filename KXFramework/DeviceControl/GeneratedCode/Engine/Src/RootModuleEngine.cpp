@@ -36,6 +36,12 @@ void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
         LogDeviceLine("Device model: posting a notification failed");
 }
 
+void PostParamChange(const KX::ParamDescriptor& d, const KX::Variant& value)
+{
+    KX::RCPtr<ParamValuePair> pair(new ParamValuePair(d, value));
+    Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -261,8 +267,7 @@ KXRESULT LRootModuleEngine::SendParamValueToDevice(const KX::ParamDescriptor& d,
     const KXRESULT r = root->SendParamValue(d, value);
     if (KX::Failed(r))
         return r;
-    KX::RCPtr<ParamValuePair> pair(new ParamValuePair(d, value));
-    Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
+    PostParamChange(d, value);
     return KX::S_OK;
 }
 
@@ -292,11 +297,8 @@ void LRootModuleEngine::PostParamChanges(const KX::Array<KX::ParamValue>& values
     if (count == 0)
         return;
     if (count < 3) {
-        for (unsigned i = 0; i < count; ++i) {
-            const KX::ParamValue& v = values.GetAt(i);
-            KX::RCPtr<ParamValuePair> pair(new ParamValuePair(v.descriptor, v.value));
-            Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
-        }
+        for (unsigned i = 0; i < count; ++i)
+            PostParamChange(values.GetAt(i).descriptor, values.GetAt(i).value);
         return;
     }
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
