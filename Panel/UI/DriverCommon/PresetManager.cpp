@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace KX {
 
@@ -71,7 +72,9 @@ void LPresetManager::Create(RCPtr<LPresetManager>& out)
         r = manager->m_handler->SetNotification(&LPresetManager::OnLoadControlPanelSettings,
                                                 RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                 kLoadControlPanelSettings, 0);
-    ThrowIfFailed(r, " : KX::LPresetManager::Create : Panel\\UI\\DriverCommon\\PresetManager : Line 71");
+    const std::string place =
+        " : KX::LPresetManager::Create : Panel\\UI\\DriverCommon\\PresetManager : Line " + std::to_string(__LINE__);
+    ThrowIfFailed(r, place.c_str());
     out = manager;
 }
 

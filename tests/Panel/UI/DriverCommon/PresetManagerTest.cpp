@@ -1,11 +1,12 @@
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "ParamTestValues.h"
 #include "PostRecorder.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,17 +23,6 @@ constexpr const char16_t* kPreLoad = u"NID_PRESETFILE_PRE_LOAD";
 constexpr const char16_t* kPostLoad = u"NID_PRESETFILE_POST_LOAD";
 
 using Bytes = std::vector<uint8_t>;
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = static_cast<uint8_t>(fill + i);
-    return v;
-}
 
 Bytes ReadFile(const fs::path& path)
 {
@@ -70,9 +60,6 @@ class PresetManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/kx-preset-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
         m_posts = PostRecorder::Create({kStateChange, kPreLoad, kPostLoad});
         m_engine = LRootModuleEngine::Create();
         ASSERT_EQ(m_engine->Initialize(0), KX::S_OK);
@@ -88,7 +75,6 @@ protected:
         m_engine = nullptr;
         m_posts->Deliver();
         m_posts->Stop();
-        fs::remove_all(m_dir);
     }
 
     int32_t First() const { return m_engine->GetFirstParamID(); }
@@ -120,7 +106,8 @@ protected:
         return bytes;
     }
 
-    fs::path m_dir;
+    KX::Test::TempFolder m_folder;
+    const fs::path m_dir{m_folder.Path()};
     KX::RCPtr<PostRecorder> m_posts;
     KX::RCPtr<LRootModuleEngine> m_engine;
     KX::RCPtr<LPresetManager> m_manager;
@@ -152,7 +139,7 @@ TEST_F(PresetManagerTest, TheDefaultPresetFileIsByteExact)
 TEST_F(PresetManagerTest, AChangedPresetComesBackUnchanged)
 {
     for (int32_t i : {0, 3, 5, 8, 20, 25, 60, 61, 100, 130})
-        ASSERT_EQ(m_engine->SendParamValueToDevice(First() + i, Blob(ParamValueSize(i), uint8_t(i))), KX::S_OK);
+        ASSERT_EQ(m_engine->SendParamValueToDevice(First() + i, Blob(ParamValueSize(i), uint8_t(i), 1)), KX::S_OK);
     const KX::Array<KX::ParamValue> saved = Model();
     const fs::path path = m_dir / "changed.Kivo61PresetEditor";
     ASSERT_EQ(m_manager->Save(Wide(path)), KX::S_OK);

@@ -41,7 +41,7 @@ KX_DECLARE_MODEL_LEAF(LTouchPadAxis, ITouchPadAxis, ParamKind::TouchPadAxis);
         KX::ConstRCPtr<ChildInterface> Getter(int32_t i) const override;                                           \
                                                                                                                    \
     private:                                                                                                       \
-        std::array<KX::RCPtr<Child>, Interface::kChildCount> m_children;                                                                    \
+        std::array<KX::RCPtr<Child>, Interface::kChildCount> m_children;                                           \
     }
 
 KX_DECLARE_MODEL_GROUP(LKeybedZones, IKeybedZones, LKeybedZone, IKeybedZone, GetKeybedZone);

@@ -8,16 +8,6 @@ namespace {
 constexpr const char* kMakerNames[] = {"Velmora"};
 constexpr const char* kProductNames[] = {"Kivo 61 Preset Editor"};
 
-bool SameDevices(const KX::Array<KX::Variant>& a, const KX::Array<KX::Variant>& b)
-{
-    if (a.GetCount() != b.GetCount())
-        return false;
-    for (unsigned i = 0; i < a.GetCount(); ++i)
-        if (!(a.GetAt(i) == b.GetAt(i)))
-            return false;
-    return true;
-}
-
 // The items of the library's result list, or nothing when the result is no list of items.
 void TakeDevices(const KX::Variant& result, KX::Array<KX::Variant>& devices)
 {
@@ -161,7 +151,7 @@ KXRESULT LDeviceCommunicationInterface::FindRemoteDevices(const KX::Array<KX::GU
         if (client->FindRemoteDevices(types.GetData(), types.GetCount(), &result, 0) < 0)
             return KX::E_FAIL;
         TakeDevices(result, devices);
-        if (!SameDevices(devices, previous))
+        if (!(devices == previous))
             return KX::S_OK;
         if (elapsed >= timeoutMs)
             return KX::S_FALSE;

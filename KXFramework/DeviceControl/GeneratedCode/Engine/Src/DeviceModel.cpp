@@ -20,13 +20,13 @@ KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const 
     Name::Name()                                                                                                   \
     {                                                                                                              \
         for (int32_t i = 0; i < kChildCount; ++i)                                                                  \
-            m_children[i] = KX::RCPtr<Child>(new Child);                                                       \
+            m_children[i] = KX::RCPtr<Child>(new Child);                                                           \
     }                                                                                                              \
     KX::ConstRCPtr<ChildInterface> Name::Getter(int32_t i) const                                                   \
     {                                                                                                              \
         if (i < 0 || i >= kChildCount)                                                                             \
             return KX::ConstRCPtr<ChildInterface>();                                                               \
-        return KX::ConstRCPtr<ChildInterface>(m_children[i]);                                                \
+        return KX::ConstRCPtr<ChildInterface>(m_children[i]);                                                      \
     }
 
 KX_DEFINE_MODEL_GROUP(LKeybedZones, LKeybedZone, IKeybedZone, GetKeybedZone)

@@ -71,7 +71,7 @@ KXRESULT LParamCache::SetMany(const KX::Array<KX::ParamValue>& values)
 KXRESULT LParamCache::GetRange(int32_t first, int32_t count, KX::Array<KX::ParamValue>& out, int32_t start) const
 {
     const int32_t index = IndexOf(first);
-    if (count < 0 || start < -1 || (count > 0 && (index < 0 || index + count > kParamCount)))
+    if (count < 0 || start < -1 || (count > 0 && (index < 0 || count > kParamCount - index)))
         return KX::E_INVALIDARG;
     unsigned at = 0;
     if (start < 0) {

@@ -36,14 +36,10 @@ void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
         LogDeviceLine("Device model: posting a notification failed");
 }
 
-bool SameDevices(const KX::Array<KX::Variant>& a, const KX::Array<KX::Variant>& b)
+void PostParamChange(const KX::ParamDescriptor& d, const KX::Variant& value)
 {
-    if (a.GetCount() != b.GetCount())
-        return false;
-    for (unsigned i = 0; i < a.GetCount(); ++i)
-        if (!(a.GetAt(i) == b.GetAt(i)))
-            return false;
-    return true;
+    KX::RCPtr<ParamValuePair> pair(new ParamValuePair(d, value));
+    Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
 }
 
 } // namespace
@@ -144,7 +140,12 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
         KX::MutexLock lock(m_lock);
         m_state = Connecting;
     }
-    root->AnnounceConnectionState(Connected);
+    const KXRESULT announced = root->AnnounceConnectionState(Connected);
+    if (GetConnectionState() == Connecting) {
+        // The interface refused the announcement without answering it.
+        LogDeviceLine("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
+        SetConnectionState(Disconnected);
+    }
     return GetConnectionState() == Connected ? KX::S_OK : KX::E_FAIL;
 }
 
@@ -266,8 +267,7 @@ KXRESULT LRootModuleEngine::SendParamValueToDevice(const KX::ParamDescriptor& d,
     const KXRESULT r = root->SendParamValue(d, value);
     if (KX::Failed(r))
         return r;
-    KX::RCPtr<ParamValuePair> pair(new ParamValuePair(d, value));
-    Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
+    PostParamChange(d, value);
     return KX::S_OK;
 }
 
@@ -297,11 +297,8 @@ void LRootModuleEngine::PostParamChanges(const KX::Array<KX::ParamValue>& values
     if (count == 0)
         return;
     if (count < 3) {
-        for (unsigned i = 0; i < count; ++i) {
-            const KX::ParamValue& v = values.GetAt(i);
-            KX::RCPtr<ParamValuePair> pair(new ParamValuePair(v.descriptor, v.value));
-            Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(pair));
-        }
+        for (unsigned i = 0; i < count; ++i)
+            PostParamChange(values.GetAt(i).descriptor, values.GetAt(i).value);
         return;
     }
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
@@ -316,7 +313,7 @@ void LRootModuleEngine::StoreDeviceList(const KX::Array<KX::Variant>& devices)
 {
     {
         KX::MutexLock lock(m_lock);
-        if (SameDevices(m_devices, devices))
+        if (m_devices == devices)
             return;
         m_devices = devices;
     }

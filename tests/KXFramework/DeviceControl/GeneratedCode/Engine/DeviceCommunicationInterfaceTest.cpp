@@ -220,10 +220,10 @@ TEST(DeviceCommunicationInterfaceTest, BatchesArrivingWhileReceiveIsOffAreDroppe
     lib.Fn<void (*)(int, int32_t)>("TestDCC_DeliverBatches")(1, 50);
     lib.Fn<void (*)()>("TestDCC_JoinDelivery")();
     ASSERT_TRUE(recorder.WaitFor(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Switching off waits for a delivery in progress, so nothing can arrive after this.
+    port->SetReceiveEnabled(false);
     std::vector<KX::ParamValue> items = recorder.Items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].descriptor.id, 50);
-    port->SetReceiveEnabled(false);
     port->SetListener(nullptr);
 }

@@ -57,6 +57,23 @@ TEST(DeviceControlClientInterfaceTest, WithTheLibraryEveryCallReachesIt)
         uint8_t info = 0;
         EXPECT_EQ(client.GetDeviceInfo(&id, &info), 0);
         EXPECT_EQ(info, 0x2A);
+
+        // Each wrapper reaches its own function, once.
+        KX::ParamDescriptors list;
+        EXPECT_EQ(client.FindDevices(nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(client.ConnectDevice(&id, nullptr, nullptr), 0);
+        EXPECT_EQ(client.RequestParamRanges(&id, nullptr), 0);
+        EXPECT_EQ(client.RequestParamValues(&id, &list), 0);
+        EXPECT_EQ(client.GetParamRanges(&id, nullptr, nullptr), 0);
+        EXPECT_EQ(client.GetParamValues(&id, nullptr, nullptr), 0);
+        EXPECT_EQ(client.SetParamValue(&id, &d, &value), 0);
+        EXPECT_EQ(client.SetParamValues(&id, nullptr), 0);
+        EXPECT_EQ(client.DisconnectDevice(&id), 0);
+        for (const char* function : {"FindDevices", "FindRemoteDevices", "ConnectDevice", "RequestParamRanges",
+                                     "GetParamRanges", "GetParamValues", "GetParamValue", "SetParamValue",
+                                     "SetParamValues", "DisconnectDevice", "IsDeviceConnected", "GetDeviceInfo"})
+            EXPECT_EQ(lib.CallCount(function), 1) << function;
+        EXPECT_EQ(lib.CallCount("RequestParamValues"), 2);
         EXPECT_EQ(lib.CallCount("ReleaseAll"), 0);
     }
     // Destruction releases what the library holds.

@@ -2,6 +2,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceModel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamCache.h"
 #include "KXFramework/ObjectBase/Exception.h"
+#include "ParamTestValues.h"
 
 #include <gtest/gtest.h>
 
@@ -30,17 +31,6 @@ public:
     KX::RCPtr<LParamCache> m_cache;
     KX::RCPtr<LDevice> m_device;
 };
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = fill;
-    return v;
-}
 
 template <class T>
 T* As(const KX::RCPtr<LParameterizedModule>& m)

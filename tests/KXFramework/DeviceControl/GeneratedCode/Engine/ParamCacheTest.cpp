@@ -1,29 +1,12 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamCache.h"
 
+#include "ParamTestValues.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int32_t kFirst = 100;
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = fill;
-    return v;
-}
-
-KX::ParamValue Value(int32_t id, const KX::Variant& v)
-{
-    KX::ParamValue pv;
-    pv.descriptor = KX::ParamDescriptor(id);
-    pv.value = v;
-    return pv;
-}
 
 } // namespace
 
@@ -101,7 +84,8 @@ TEST(ParamCacheTest, GetRangeFillsOrExtendsAndRefusesBadRanges)
     // Ranges that leave the model change nothing.
     for (auto [first, count, start] : {std::tuple{kFirst - 1, 2, -1}, std::tuple{kFirst + 130, 2, -1},
                                        std::tuple{kFirst, -1, -1}, std::tuple{kFirst, 1, -2},
-                                       std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0}}) {
+                                       std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0},
+                                       std::tuple{kFirst + 1, INT32_MAX, -1}}) {
         EXPECT_EQ(cache->GetRange(first, count, grow, start), KX::E_INVALIDARG) << first << " " << count;
         EXPECT_EQ(grow.GetCount(), 5u);
     }

@@ -1,5 +1,6 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
+#include "ParamTestValues.h"
 #include "PostRecorder.h"
 #include "TestLibrary.h"
 
@@ -16,17 +17,6 @@ constexpr const char16_t* kDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHANGE";
 
 using ParamPair = KX::LPair<KX::ParamDescriptor, KX::Variant, &KX::ParamDescriptorToString>;
 using ConnectionHolder = KX::LHolder<LRootModuleEngine::DeviceConnectionState>;
-
-KX::Variant Blob(unsigned size, uint8_t fill)
-{
-    KX::Variant v;
-    v.SetBlob(nullptr, size);
-    unsigned n = 0;
-    uint8_t* p = v.GetMutableData(&n);
-    for (unsigned i = 0; i < n; ++i)
-        p[i] = fill;
-    return v;
-}
 
 // The values a NID_PARAM_MODULE_STATE_CHANGE carries, whichever payload it has.
 std::vector<KX::ParamValue> ValuesOf(const PostRecorder::Post& post)
@@ -46,27 +36,43 @@ std::vector<KX::ParamValue> ValuesOf(const PostRecorder::Post& post)
     return out;
 }
 
-// A port whose -4 answer says "not connected".
+// A port whose -4 answer says "not connected", or that refuses the announcement without answering.
 class UnreachablePort : public LDeviceCommunicationInterface {
 public:
-    static KX::RCPtr<LDeviceCommunicationInterface> Create()
+    static KX::RCPtr<LDeviceCommunicationInterface> Create(bool answers)
     {
-        KX::RCPtr<LDeviceCommunicationInterface> port(new UnreachablePort);
-        StartWorker(port);
-        return port;
+        KX::RCPtr<UnreachablePort> port(new UnreachablePort);
+        port->m_answers = answers;
+        StartWorker(KX::RCPtr<LDeviceCommunicationInterface>(port));
+        return KX::RCPtr<LDeviceCommunicationInterface>(port);
     }
     bool IsConnected() override { return false; }
+    KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v) override
+    {
+        return m_answers ? LDeviceCommunicationInterface::SetParamValue(d, v) : KX::E_FAIL;
+    }
+
+private:
+    bool m_answers = true;
 };
 
 class UnreachableEngine : public LRootModuleEngine {
 public:
-    static KX::RCPtr<LRootModuleEngine> Create() { return KX::RCPtr<LRootModuleEngine>(new UnreachableEngine); }
+    static KX::RCPtr<LRootModuleEngine> Create(bool answers)
+    {
+        UnreachableEngine* engine = new UnreachableEngine;
+        engine->m_answers = answers;
+        return KX::RCPtr<LRootModuleEngine>(engine);
+    }
 
 protected:
     KX::RCPtr<LDeviceCommunicationInterface> MakeDeviceCommunicationInterface() override
     {
-        return UnreachablePort::Create();
+        return UnreachablePort::Create(m_answers);
     }
+
+private:
+    bool m_answers = true;
 };
 
 // An engine whose interface has the test client library loaded.
@@ -135,17 +141,19 @@ TEST_F(RootModuleEngineTest, InitializeConnectsThroughTheHandshake)
 
 TEST_F(RootModuleEngineTest, WithoutAConnectionEveryWriteIsRefused)
 {
-    m_engine = UnreachableEngine::Create();
-    EXPECT_EQ(m_engine->Initialize(0), KX::E_FAIL);
-    EXPECT_EQ(m_engine->GetConnectionState(), LRootModuleEngine::Disconnected);
-    EXPECT_EQ(m_engine->SendParamValueToDevice(KX::ParamDescriptor(First() + 61), Blob(6, 1)), KX::E_FAIL);
-    KX::Array<KX::ParamValue> values;
-    ASSERT_EQ(m_engine->GetParamValues(First(), kParamCount, values), KX::S_OK);
-    EXPECT_EQ(m_engine->ApplyParamValues(values), KX::E_FAIL);
-    KX::Variant v;
-    ASSERT_EQ(m_engine->GetParamValue(First() + 61, v), KX::S_OK);
-    EXPECT_TRUE(v == ParamDefaultValue(61));
-    EXPECT_TRUE(Posts(kStateChange).empty());
+    for (bool answers : {true, false}) {
+        m_engine = UnreachableEngine::Create(answers);
+        EXPECT_EQ(m_engine->Initialize(0), KX::E_FAIL);
+        EXPECT_EQ(m_engine->GetConnectionState(), LRootModuleEngine::Disconnected) << answers;
+        EXPECT_EQ(m_engine->SendParamValueToDevice(KX::ParamDescriptor(First() + 61), Blob(6, 1)), KX::E_FAIL);
+        KX::Array<KX::ParamValue> values;
+        ASSERT_EQ(m_engine->GetParamValues(First(), kParamCount, values), KX::S_OK);
+        EXPECT_EQ(m_engine->ApplyParamValues(values), KX::E_FAIL);
+        KX::Variant v;
+        ASSERT_EQ(m_engine->GetParamValue(First() + 61, v), KX::S_OK);
+        EXPECT_TRUE(v == ParamDefaultValue(61));
+        EXPECT_TRUE(Posts(kStateChange).empty());
+    }
 }
 
 TEST_F(RootModuleEngineTest, EveryAcceptedWriteIsAnnouncedByThePostingRule)
