@@ -181,27 +181,28 @@ KXRESULT LMidiManager::ClosePorts()
 KXRESULT LMidiManager::OnInputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
                                                            const RCPtr<LNotification>& n)
 {
-    RCPtr<LMidiDeviceConnectionStatusChangedNotification> status(n ? n->GetPayload() : nullptr);
-    if (!status || !m_comm)
-        return S_FALSE;
-    if (status->GetDisconnected() && m_inputPort)
-        m_inputPort = nullptr;
-    else if (!status->GetDisconnected() && !m_inputPort)
-        m_comm->OpenCapturePort(status->GetDeviceName(), m_inputPort);
+    FollowDevice(n, &LMidiCommInterface::OpenCapturePort, m_inputPort);
     return S_FALSE;
 }
 
 KXRESULT LMidiManager::OnOutputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
                                                             const RCPtr<LNotification>& n)
 {
-    RCPtr<LMidiDeviceConnectionStatusChangedNotification> status(n ? n->GetPayload() : nullptr);
-    if (!status || !m_comm)
-        return S_FALSE;
-    if (status->GetDisconnected() && m_outputPort)
-        m_outputPort = nullptr;
-    else if (!status->GetDisconnected() && !m_outputPort)
-        m_comm->OpenRenderPort(status->GetDeviceName(), m_outputPort);
+    FollowDevice(n, &LMidiCommInterface::OpenRenderPort, m_outputPort);
     return S_FALSE;
+}
+
+template <class Port>
+void LMidiManager::FollowDevice(const RCPtr<LNotification>& n,
+                                KXRESULT (LMidiCommInterface::*open)(const String&, RCPtr<Port>&), RCPtr<Port>& port)
+{
+    const RCPtr<LMidiDeviceConnectionStatusChangedNotification> status(n ? n->GetPayload() : nullptr);
+    if (!status || !m_comm)
+        return;
+    if (status->GetDisconnected())
+        port = nullptr;
+    else if (!port)
+        (m_comm.Get()->*open)(status->GetDeviceName(), port);
 }
 
 // ---- presence polling --------------------------------------------------------------------------------
@@ -243,9 +244,17 @@ bool LMidiManager::IsDeviceStatusPollingActive() const
     return m_pollingActive;
 }
 
+bool LMidiManager::PausePolling()
+{
+    const bool wasActive = IsDeviceStatusPollingActive();
+    if (wasActive)
+        StopDeviceStatusPolling();
+    return wasActive;
+}
+
 void LMidiManager::ResumePolling(bool wasActive)
 {
-    if (wasActive)
+    if (wasActive && !IsDeviceStatusPollingActive())
         StartDeviceStatusPolling();
 }
 
@@ -308,12 +317,9 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
         Array<unsigned char> piece;
         Assign(piece, Protocol::Bytes(framed.begin() + at, framed.begin() + at + n));
         // No presence check may open or list devices while a piece is on its way.
-        const bool wasActive = IsDeviceStatusPollingActive();
-        if (wasActive)
-            StopDeviceStatusPolling();
+        const bool wasActive = PausePolling();
         result = m_comm->SendMidi(target, piece);
-        if (wasActive && !IsDeviceStatusPollingActive())
-            StartDeviceStatusPolling();
+        ResumePolling(wasActive);
         if (result < 0)
             return result;
         SleepMs(gap);
@@ -406,9 +412,7 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
     const MidiTimings timings = GetMidiTimings();
     KXRESULT result = kNoReply;
     for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
-        const bool wasActive = IsDeviceStatusPollingActive();
-        if (wasActive)
-            StopDeviceStatusPolling();
+        const bool wasActive = PausePolling();
         Array<unsigned char> message = request;
         if (SendSysEx(message, m_outputPort, false) < 0) {
             result = kPortMissingOrSendFailed;
@@ -486,9 +490,7 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
     Assign(request, Protocol::GlobalParamRequestMessage(static_cast<uint8_t>(index)));
     m_parameterGate.SetRed();
     SetReplyWindow(Window::Parameter);
-    const bool wasActive = IsDeviceStatusPollingActive();
-    if (wasActive)
-        StopDeviceStatusPolling();
+    const bool wasActive = PausePolling();
 
     const MidiTimings timings = GetMidiTimings();
     for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
@@ -503,8 +505,7 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
         }
         result = kNoReply;
     }
-    if (wasActive && !IsDeviceStatusPollingActive())
-        StartDeviceStatusPolling();
+    ResumePolling(wasActive);
     SetReplyWindow(Window::None);
     if (result == kNoReply && m_parameterGate.IsGreen())
         result = S_OK;

@@ -20,6 +20,7 @@
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 #include "KXFramework/Utilities/Threads/ThreadWorker.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -131,7 +132,13 @@ private:
     void UnbindCapture(const char* place);
     // Opens a request's reply window, or closes it once no reply is being handled.
     void SetReplyWindow(Window window);
-    // Sets polling active again after a pause, when it was active before.
+    // Releases a port when its device went away; opens it again by the notified name when it is back.
+    template <class Port>
+    void FollowDevice(const RCPtr<LNotification>& n,
+                      KXRESULT (LMidiCommInterface::*open)(const String&, RCPtr<Port>&), RCPtr<Port>& port);
+    // Stops presence polling for a send; true when it was active, for ResumePolling.
+    bool PausePolling();
+    // Starts polling again after a pause, when it was active before and is not now.
     void ResumePolling(bool wasActive);
     void ApplyPresetDumpReply(const Array<unsigned char>& reply);
     void PassOnParameterReply(int index, int value);
