@@ -186,7 +186,7 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
         std::lock_guard lock(state.mutex);
         const bool armed = state.modeArmed;
         state.modeArmed = false;
-        if (IsOwn(m, 0x6D, 12) && m[8] == 0x00 && m[9] == 0x01) {
+        if (IsOwn(m, 0x6D, 12) && m[8] == 0x00 && m[9] == 0x01 && m[10] == 0x01) {
             ++state.modeMessages;
             state.modeArmed = true;
             return;
@@ -202,7 +202,7 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
             reply.insert(reply.end(), {0x0A, 0x3B, m[8]});
             reply.insert(reply.end(), state.slots[m[8]].begin(), state.slots[m[8]].end());
             reply.push_back(kEnd);
-        } else if (IsOwn(m, 0x6B, 13) && m[8] == 0x00 && m[9] == 0x02 && m[11] < kGlobals) {
+        } else if (IsOwn(m, 0x6B, 13) && m[8] == 0x00 && m[9] == 0x02 && m[10] == 0x00 && m[11] < kGlobals) {
             request = Request::GlobalParam;
             const int value = state.globals[m[11]];
             reply = Own(0x6C);
@@ -212,7 +212,8 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
             if (IsOwn(m, 0x61, kDumpSize) && m[8] == 0x0A && m[9] == 0x3B && m[10] < kSlots) {
                 state.slots[m[10]].assign(m.begin() + 11, m.end() - 1);
                 ++state.stores;
-            } else if (IsOwn(m, 0x6A, 15) && m[8] == 0x00 && m[9] == 0x04 && m[11] < kGlobals) {
+            } else if (IsOwn(m, 0x6A, 15) && m[8] == 0x00 && m[9] == 0x04 && m[10] == 0x00 && m[11] < kGlobals &&
+                       m[12] < 0x80 && m[13] < 0x80) {
                 state.globals[m[11]] = m[12] * 128 + m[13];
                 ++state.stores;
             }

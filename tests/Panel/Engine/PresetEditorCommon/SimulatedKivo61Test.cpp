@@ -89,6 +89,9 @@ TEST_F(SimulatedKivo, AnswersIdentityDumpAndParameterRequests)
     // Nothing answers what is outside the protocol.
     EXPECT_TRUE(Exchange(Own({0x62, 13, 0xF7})).empty());
     EXPECT_TRUE(Exchange(Own({0x6B, 0x00, 0x02, 0x00, 17, 0xF7})).empty());
+    EXPECT_TRUE(Exchange(Own({0x6B, 0x00, 0x02, 0x01, 13, 0xF7})).empty());
+    Exchange(Own({0x6D, 0x00, 0x01, 0x00, 0xF7}));
+    EXPECT_EQ(kivo.ModeMessages(), 1);
 }
 
 TEST_F(SimulatedKivo, StoresDumpsAndSettingsThatAreWhole)
@@ -112,6 +115,8 @@ TEST_F(SimulatedKivo, StoresDumpsAndSettingsThatAreWhole)
     EXPECT_EQ(kivo.Slot(7), values);
 
     Exchange(Own({0x6A, 0x00, 0x04, 0x00, 6, 0x00, 0x18, 0xF7}));
+    EXPECT_EQ(kivo.Global(6), 24);
+    Exchange(Own({0x6A, 0x00, 0x04, 0x01, 6, 0x00, 0x17, 0xF7}));
     EXPECT_EQ(kivo.Global(6), 24);
     EXPECT_EQ(kivo.Stores(), 2);
 }
