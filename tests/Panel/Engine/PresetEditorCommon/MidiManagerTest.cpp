@@ -390,6 +390,17 @@ TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
     EXPECT_EQ(kivo->Requests(Request::PresetDump), 10);
 }
 
+TEST_F(MidiManagerTest, ASilentDeviceIsAskedTenTimesHalfASecondApartWithTheRealTimings)
+{
+    SetMidiTimings({});
+    kivo->SetBehaviour(Request::GlobalParam, {.silent = true});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), -3);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(10 * 500));
+    ASSERT_TRUE(midi->WaitIdle());
+    EXPECT_EQ(kivo->Requests(Request::GlobalParam), 10);
+}
+
 TEST_F(MidiManagerTest, PollingIsActiveAgainAfterEveryRequestAndPausedAroundEveryPiece)
 {
     EXPECT_EQ(manager->StopDeviceStatusPolling(), S_FALSE);
