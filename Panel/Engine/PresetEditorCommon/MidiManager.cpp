@@ -580,14 +580,12 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
 void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
 {
     const RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
-    if (!engine) {
-        std::fprintf(stderr, "MIDI manager: a preset dump arrived without a device model; not applied\n");
+    const int32_t firstId = engine ? engine->GetFirstParamID() : 0;
+    Array<ParamValue> values;
+    if (!engine || Failed(engine->GetParamValues(firstId, Protocol::kPresetParamCount, values))) {
+        std::fprintf(stderr, "MIDI manager: a preset dump arrived without a device model to take it; not applied\n");
         return;
     }
-    const int32_t firstId = engine->GetFirstParamID();
-    Array<ParamValue> values;
-    if (Failed(engine->GetParamValues(firstId, Protocol::kPresetParamCount, values)))
-        return;
     // The reply is sliced by the sizes of the model's values; unless they make up exactly one dump,
     // slicing would read past the message or shift every later value.
     std::size_t total = 0;
