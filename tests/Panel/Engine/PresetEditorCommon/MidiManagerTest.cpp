@@ -406,6 +406,8 @@ TEST_F(MidiManagerTest, PollingIsActiveAgainAfterEveryRequestAndPausedAroundEver
     EXPECT_EQ(manager->StopDeviceStatusPolling(), S_FALSE);
     ASSERT_EQ(manager->StartDeviceStatusPolling(), S_OK);
     EXPECT_EQ(manager->StartDeviceStatusPolling(), S_FALSE);
+    // Each piece stays on its way for a few polling periods, so a pass that ran meanwhile would show.
+    midi->SetDone(kivo->Device(), VirtualMidiSystem::Done::AfterDelay, std::chrono::milliseconds(15));
 
     EXPECT_EQ(manager->GetPresetFromMidiDevice(4), S_OK);
     EXPECT_TRUE(manager->IsDeviceStatusPollingActive());
