@@ -512,6 +512,18 @@ TEST_F(MidiManagerTest, AFailedSendIsReportedAsAFailure)
     EXPECT_EQ(kivo->Requests(Request::PresetDump), 0);
     kivo->OnRequest(Request::Identity, {});
 
+    // The send looks at the output port only; without the input port the firmware check fails.
+    RCPtr<LNotification> gone;
+    LNotification::Create(gone, NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED,
+                          RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
+                              String(u"MIDIIN4 (Kivo 61)"), 1)));
+    manager->OnInputDeviceConnectionStatusChanged(nullptr, gone);
+    ASSERT_FALSE(manager->IsConnected());
+    midi->ClearSent();
+    EXPECT_EQ(manager->SendPresetToDevice(8), -2);
+    EXPECT_TRUE(midi->SentMessages().empty());
+    ASSERT_EQ(manager->OpenPorts(), S_OK);
+
     // Without a device model there is nothing to send, and a reply is not applied.
     LRootModuleEngine::SetRootModuleEngine(nullptr);
     EXPECT_EQ(manager->SendPresetToDevice(8), E_FAIL);
