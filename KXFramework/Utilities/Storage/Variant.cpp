@@ -529,21 +529,9 @@ int8_t Variant::ToInt8() const
 
 int16_t Variant::ToInt16() const
 {
-    switch (m_tag) {
-    case Int8:
-        return static_cast<int8_t>(m_value);
-    case Float:
-    case Double:
-        return static_cast<int16_t>(SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble())));
-    case Borrowed:
-    case BorrowedReadOnly:
-    case Blob:
-    case String:
-    case List:
-        return static_cast<int16_t>(BlockKindValue(2));
-    default:
-        return static_cast<int16_t>(m_value);
-    }
+    // The 32-bit conversion narrowed: its sign extension, its saturation at the 32-bit range and a
+    // block's leading bytes all keep the same low 16 bits.
+    return static_cast<int16_t>(Variant::ToInt32());
 }
 
 uint16_t Variant::ToUInt16() const
