@@ -1,5 +1,7 @@
 #include "KXFramework/Platform/Ini/IniDocument.h"
 
+#include "KXFramework/Utilities/Storage/TextFunctions.h"
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -11,24 +13,12 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string Lower(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = LowerAscii(c);
+        c = AsciiToLower(c);
     return out;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
 }
 
 std::string_view TrimBlanks(std::string_view text)

@@ -1,5 +1,7 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 
+#include "KXFramework/Utilities/Storage/TextFunctions.h"
+
 #include <mutex>
 
 namespace KX {
@@ -16,16 +18,6 @@ Table& GetTable()
 {
     static Table table;
     return table;
-}
-
-char16_t UpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool EqualNoCase(const char16_t* a, const char16_t* b)
-{
-    for (; *a != 0 && *b != 0; ++a, ++b)
-        if (UpperAscii(*a) != UpperAscii(*b))
-            return false;
-    return *a == *b;
 }
 
 } // namespace
@@ -46,7 +38,7 @@ ResourceView FindResource(const char16_t* type, const char16_t* name)
     std::lock_guard lock(table.mutex);
     for (size_t i = 0; i < table.count; ++i) {
         const ResourceEntry& entry = table.entries[i];
-        if (EqualNoCase(entry.type, type) && EqualNoCase(entry.name, name))
+        if (CompareNoCase(entry.type, type) == 0 && CompareNoCase(entry.name, name) == 0)
             return ResourceView{entry.data, entry.size};
     }
     return {};
@@ -60,7 +52,7 @@ std::u16string ResourceNameFromPath(std::u16string_view path)
         path.remove_prefix(1);
     std::u16string name(path);
     for (char16_t& c : name)
-        c = (c == u'.' || c == u' ') ? u'_' : UpperAscii(c);
+        c = (c == u'.' || c == u' ') ? u'_' : AsciiToUpper(c);
     return name;
 }
 

@@ -118,23 +118,18 @@ public:
 
     virtual int Append(const IIterable<T>& source)
     {
-        const unsigned old = GetCount();
-        const unsigned added = source.GetCount();
-        if (added == 0)
-            return static_cast<int>(old);
-        if (!this->Grow(old, added))
-            return E_FAIL;
-        auto s = source.Begin();
-        auto d = this->Begin();
-        d.position = this->Advance(d.position, d.step * static_cast<int>(old));
-        for (unsigned i = 0; i < added; ++i) {
-            const auto from = s.position;
-            const auto to = d.position;
-            ++s;
-            ++d;
-            GetAt(to) = source.GetAt(from);
-        }
-        return static_cast<int>(old + added);
+        return GrowThenCopy(source.GetCount(), [&](unsigned old, unsigned added) {
+            auto s = source.Begin();
+            auto d = this->Begin();
+            d.position = this->Advance(d.position, d.step * static_cast<int>(old));
+            for (unsigned i = 0; i < added; ++i) {
+                const auto from = s.position;
+                const auto to = d.position;
+                ++s;
+                ++d;
+                GetAt(to) = source.GetAt(from);
+            }
+        });
     }
 
     virtual int AddItem(const T& item) { return InsertItem(GetCount(), item); }
@@ -151,13 +146,22 @@ public:
     virtual int RemoveItems(unsigned index, unsigned count) = 0;
 
 protected:
-    // SetCount(old + added) reached exactly that count; a sum that would wrap is not tried.
-    bool Grow(unsigned old, unsigned added)
+    // The frame of both Append forms: grows by `added` (nothing for 0), then copy(old, added) fills
+    // the new tail; the new count, or E_FAIL when SetCount does not reach exactly that count. A sum
+    // that would wrap is not tried.
+    template <class Copy>
+    int GrowThenCopy(unsigned added, Copy copy)
     {
+        const unsigned old = GetCount();
+        if (added == 0)
+            return static_cast<int>(old);
         if (added > 0xFFFFFFFFu - old)
-            return false;
+            return E_FAIL;
         const int r = SetCount(old + added);
-        return r >= 0 && static_cast<unsigned>(r) == old + added;
+        if (r < 0 || static_cast<unsigned>(r) != old + added)
+            return E_FAIL;
+        copy(old, added);
+        return static_cast<int>(old + added);
     }
 };
 
@@ -174,17 +178,12 @@ public:
 
     virtual int Append(const IArray<T>& source)
     {
-        const unsigned old = GetCount();
-        const unsigned added = source.GetCount();
-        if (added == 0)
-            return static_cast<int>(old);
-        if (!this->Grow(old, added))
-            return E_FAIL;
-        T* p = GetData() + old;
-        auto s = source.Begin();
-        for (unsigned i = 0; i < added; ++i, ++p, ++s)
-            *p = *s;
-        return static_cast<int>(old + added);
+        return this->GrowThenCopy(source.GetCount(), [&](unsigned old, unsigned added) {
+            T* p = GetData() + old;
+            auto s = source.Begin();
+            for (unsigned i = 0; i < added; ++i, ++p, ++s)
+                *p = *s;
+        });
     }
 
     T& GetAt(const Position& position) override { return *reinterpret_cast<T*>(position); }

@@ -52,16 +52,8 @@ public:
     int RemoveItems(unsigned index, unsigned count) override { return Const::RemoveItems(index, count); }
     RCPtr<T>* GetData() override { return reinterpret_cast<RCPtr<T>*>(Const::Slots()); }
 
-    // Returns the index.
-    int InsertItem(unsigned index, const RCPtr<T>& item) override
-    {
-        RCPtr<T> copy(item);
-        const int r = InsertItems(index, 1);
-        if (r < 0)
-            return r;
-        GetData()[index] = std::move(copy);
-        return static_cast<int>(index);
-    }
+    // Returns the index. Both element types are the same raw pointer in the same slot.
+    int InsertItem(unsigned index, const RCPtr<T>& item) override { return Const::InsertItem(index, item); }
 
     int RemoveItem(unsigned index, RCPtr<T>& removed) override
     {

@@ -80,6 +80,16 @@ double ParseDoubleT(const CharT* text)
 int CompareNoCase(const char16_t* a, const char16_t* b) { return CompareNoCaseT(a, b); }
 int CompareNoCase(const char* a, const char* b) { return CompareNoCaseT(a, b); }
 
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiToLower(a[i]) != AsciiToLower(b[i]))
+            return false;
+    return true;
+}
+
 int32_t ParseInt32(const char16_t* text) { return ParseIntT<int32_t>(text); }
 int32_t ParseInt32(const char* text) { return ParseIntT<int32_t>(text); }
 int64_t ParseInt64(const char16_t* text) { return ParseIntT<int64_t>(text); }

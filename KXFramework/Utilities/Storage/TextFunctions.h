@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <locale.h>
+#include <string_view>
 
 namespace KX {
 
@@ -34,6 +35,8 @@ constexpr CharT AsciiToLower(CharT c)
 // negative, 0 or positive. A null text compares as the empty text.
 int CompareNoCase(const char16_t* a, const char16_t* b);
 int CompareNoCase(const char* a, const char* b);
+// Equal after ASCII lower-casing, over every unit of both views (zeros included).
+bool EqualNoCase(std::string_view a, std::string_view b);
 
 // Decimal integer after ASCII white space and an optional sign, up to the first unit that is not a
 // digit; 0 without digits. Values beyond the result type saturate at its limits. A null text is 0.

@@ -76,10 +76,25 @@ I SaturatingTruncate(double x)
     return static_cast<I>(x);
 }
 
-// Half away from zero, ahead of the truncation.
+// Half away from zero, ahead of the truncation; a float is rounded in single precision, as its
+// value itself.
 double HalfAway(double x)
 {
     return x < 0 ? x - 0.5 : x + 0.5;
+}
+
+float HalfAway(float x)
+{
+    return x < 0 ? x - 0.5f : x + 0.5f;
+}
+
+// The float or double held in the low bytes of the value field.
+template <class F>
+F Bits(uint64_t field)
+{
+    F x;
+    std::memcpy(&x, &field, sizeof x);
+    return x;
 }
 
 } // namespace
@@ -91,11 +106,8 @@ Variant::Variant(const Variant& other)
 
 Variant::~Variant()
 {
-    if (m_tag >= Blob)
-        Variant::Free(Block());
-    m_value = 0;
-    m_size = 0;
-    m_tag = Empty;
+    // Free resolves to this class's own here: a derived class has released its blocks already.
+    Clear();
 }
 
 unsigned char* Variant::Block() const
@@ -167,18 +179,10 @@ bool Variant::operator==(const Variant& other) const
     switch (m_tag) {
     case Empty:
         return true;
-    case Float: {
-        float a, b;
-        std::memcpy(&a, &m_value, sizeof a);
-        std::memcpy(&b, &other.m_value, sizeof b);
-        return a == b;
-    }
-    case Double: {
-        double a, b;
-        std::memcpy(&a, &m_value, sizeof a);
-        std::memcpy(&b, &other.m_value, sizeof b);
-        return a == b;
-    }
+    case Float:
+        return Bits<float>(m_value) == Bits<float>(other.m_value);
+    case Double:
+        return Bits<double>(m_value) == Bits<double>(other.m_value);
     case Borrowed:
     case BorrowedReadOnly:
         return m_value == other.m_value && m_size == other.m_size;
@@ -459,13 +463,12 @@ KXRESULT Variant::ReadRecord(Variant& out, const void* record, unsigned availabl
 
 // --- conversions -------------------------------------------------------------------------------
 
-uint32_t Variant::TextLength() const
+uint64_t Variant::BlockKindValue(unsigned width) const
 {
-    return m_size ? m_size - 1 : 0; // a text copied without a block has no terminator either
-}
-
-uint64_t Variant::BlockBytes(unsigned width) const
-{
+    if (m_tag == String)
+        return m_size ? m_size - 1 : 0; // a text copied without a block has no terminator either
+    if (m_tag == List)
+        return 0;
     // Bytes missing from a short block, or a null borrowed pointer, read as 0.
     uint64_t v = 0;
     if (const unsigned char* block = Block())
@@ -516,11 +519,9 @@ int8_t Variant::ToInt8() const
     case Borrowed:
     case BorrowedReadOnly:
     case Blob:
-        return static_cast<int8_t>(BlockBytes(1));
     case String:
-        return static_cast<int8_t>(TextLength());
     case List:
-        return 0;
+        return static_cast<int8_t>(BlockKindValue(1));
     default:
         return static_cast<int8_t>(m_value);
     }
@@ -528,23 +529,9 @@ int8_t Variant::ToInt8() const
 
 int16_t Variant::ToInt16() const
 {
-    switch (m_tag) {
-    case Int8:
-        return static_cast<int8_t>(m_value);
-    case Float:
-    case Double:
-        return static_cast<int16_t>(SaturatingTruncate<int32_t>(HalfAway(Variant::ToDouble())));
-    case Borrowed:
-    case BorrowedReadOnly:
-    case Blob:
-        return static_cast<int16_t>(BlockBytes(2));
-    case String:
-        return static_cast<int16_t>(TextLength());
-    case List:
-        return 0;
-    default:
-        return static_cast<int16_t>(m_value);
-    }
+    // The 32-bit conversion narrowed: its sign extension, its saturation at the 32-bit range and a
+    // block's leading bytes all keep the same low 16 bits.
+    return static_cast<int16_t>(Variant::ToInt32());
 }
 
 uint16_t Variant::ToUInt16() const
@@ -556,11 +543,9 @@ uint16_t Variant::ToUInt16() const
     case Borrowed:
     case BorrowedReadOnly:
     case Blob:
-        return static_cast<uint16_t>(BlockBytes(2));
     case String:
-        return static_cast<uint16_t>(TextLength());
     case List:
-        return 0;
+        return static_cast<uint16_t>(BlockKindValue(2));
     default:
         // int8 included: its low 16 bits are the byte alone.
         return static_cast<uint16_t>(m_value);
@@ -580,11 +565,9 @@ int32_t Variant::ToInt32() const
     case Borrowed:
     case BorrowedReadOnly:
     case Blob:
-        return static_cast<int32_t>(BlockBytes(4));
     case String:
-        return static_cast<int32_t>(TextLength());
     case List:
-        return 0;
+        return static_cast<int32_t>(BlockKindValue(4));
     default:
         return static_cast<int32_t>(m_value);
     }
@@ -610,22 +593,16 @@ int64_t Variant::ToInt64() const
         return static_cast<int16_t>(m_value);
     case Int32:
         return static_cast<int32_t>(m_value);
-    case Float: {
-        // Rounded in single precision, as the float value itself.
-        float f;
-        std::memcpy(&f, &m_value, sizeof f);
-        return SaturatingTruncate<int64_t>(f < 0 ? f - 0.5f : f + 0.5f);
-    }
+    case Float:
+        return SaturatingTruncate<int64_t>(HalfAway(Bits<float>(m_value)));
     case Double:
         return SaturatingTruncate<int64_t>(HalfAway(Variant::ToDouble()));
     case Borrowed:
     case BorrowedReadOnly:
     case Blob:
-        return static_cast<int64_t>(BlockBytes(8));
     case String:
-        return TextLength();
     case List:
-        return 0;
+        return static_cast<int64_t>(BlockKindValue(8));
     default:
         return static_cast<int64_t>(m_value);
     }
@@ -640,12 +617,9 @@ uint64_t Variant::ToUInt64() const
 {
     double rounded;
     switch (m_tag) {
-    case Float: {
-        float f;
-        std::memcpy(&f, &m_value, sizeof f);
-        rounded = f < 0 ? f - 0.5f : f + 0.5f;
+    case Float:
+        rounded = HalfAway(Bits<float>(m_value));
         break;
-    }
     case Double:
         rounded = HalfAway(Variant::ToDouble());
         break;
@@ -672,16 +646,10 @@ double Variant::ToDouble() const
     case Int32:
     case Int64:
         return static_cast<double>(Variant::ToInt64());
-    case Float: {
-        float f;
-        std::memcpy(&f, &m_value, sizeof f);
-        return f;
-    }
-    case Double: {
-        double d;
-        std::memcpy(&d, &m_value, sizeof d);
-        return d;
-    }
+    case Float:
+        return Bits<float>(m_value);
+    case Double:
+        return Bits<double>(m_value);
     case Borrowed:
     case BorrowedReadOnly:
     case Blob:
@@ -706,11 +674,8 @@ float Variant::ToFloat() const
     case Int32:
     case Int64:
         return static_cast<float>(Variant::ToInt64());
-    case Float: {
-        float f;
-        std::memcpy(&f, &m_value, sizeof f);
-        return f;
-    }
+    case Float:
+        return Bits<float>(m_value);
     case Double:
         return static_cast<float>(Variant::ToDouble());
     case Borrowed:

@@ -105,8 +105,9 @@ private:
     unsigned char* Block() const;
     void SetBlock(void* block);
     bool IsInBlock(const void* p) const;
-    uint64_t BlockBytes(unsigned width) const;
-    uint32_t TextLength() const;
+    // The integer a kind from Borrowed upward converts to: the first `width` bytes of the block, a
+    // text's length, 0 for a list.
+    uint64_t BlockKindValue(unsigned width) const;
     int StoreBlock(int tag, const void* data, unsigned size, bool terminate);
 
     uint64_t m_value = 0; // scalars in the low bytes; block kinds: the block address

@@ -79,6 +79,13 @@ TEST(CaseFolding, OnlyAsciiLettersFold)
     EXPECT_EQ(KX::CompareNoCase(static_cast<const char16_t*>(nullptr), u""), 0);
     EXPECT_EQ(KX::CompareNoCase("Kivo 61", "KIVO 61"), 0);
     EXPECT_GT(KX::CompareNoCase("\xC3", "a"), 0);
+
+    // The views' whole lengths count, past any zero.
+    using namespace std::string_view_literals;
+    EXPECT_TRUE(KX::EqualNoCase("ProductName", "PRODUCTname"));
+    EXPECT_FALSE(KX::EqualNoCase("Key", "Key "));
+    EXPECT_FALSE(KX::EqualNoCase("a\0b"sv, "a\0c"sv));
+    EXPECT_FALSE(KX::EqualNoCase("\xC3\x89", "\xC3\xA9"));
 }
 
 } // namespace

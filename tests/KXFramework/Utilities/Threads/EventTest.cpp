@@ -1,5 +1,7 @@
 #include "KXFramework/Utilities/Threads/Event.h"
 
+#include "Eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,19 +11,8 @@
 namespace {
 
 using KX::Event;
+using KX::Test::Eventually;
 using namespace std::chrono_literals;
-
-// Waits up to a generous bound for `done` to become true.
-template <class F>
-bool Eventually(F done)
-{
-    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(1ms);
-    }
-    return done();
-}
 
 TEST(Event, TimeOutGives258AfterItsTimeAndASetBeforeTheWaitIsKept)
 {

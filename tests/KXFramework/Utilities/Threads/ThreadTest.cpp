@@ -1,6 +1,8 @@
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 #include "KXFramework/Utilities/Threads/ThreadPool.h"
 
+#include "Eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,18 +21,8 @@ using KX::LRefCountedObject;
 using KX::LThreadPool;
 using KX::LThreadWorker;
 using KX::RCPtr;
+using KX::Test::Eventually;
 using namespace std::chrono_literals;
-
-template <class F>
-bool Eventually(F done)
-{
-    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(1ms);
-    }
-    return done();
-}
 
 // A worker whose Run is a test-supplied function.
 class FunctionWorker : public LThreadWorker {

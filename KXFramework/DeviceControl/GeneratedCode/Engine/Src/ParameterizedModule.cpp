@@ -14,6 +14,18 @@ constexpr const char* kSourcePath = "DeviceControl\\GeneratedCode\\Engine\\Src\\
                                           kSourcePath + " : Line " + std::to_string(line));
 }
 
+// The rule of both local forms: S_OK when the leaf may serve the request; -1 without a parent,
+// E_FAIL for another identifier than its own; a group cannot serve it at all.
+KXRESULT CheckLocalRequest(const LParameterizedModule& module, const KX::ParamDescriptor& d, const char* method,
+                           int line)
+{
+    if (!module.HasOwnParam())
+        ThrowLogicError("Parameter request not served by this module", method, line);
+    if (!module.GetParent())
+        return -1;
+    return d.id == module.GetFirstParamID() ? KX::S_OK : KX::E_FAIL;
+}
+
 } // namespace
 
 void CheckFirstParamID(int32_t first, int32_t count, const char* method, int line)
@@ -46,26 +58,14 @@ KX::ConstRCPtr<LParameterizedModule> LParameterizedModule::GetModule(int32_t) co
 
 KXRESULT LParameterizedModule::SetParamValueLocal(const KX::ParamDescriptor& d, const KX::Variant& v, int)
 {
-    if (!m_ownParam)
-        ThrowLogicError("Parameter request not served by this module", "LParameterizedModule::SetParamValueLocal",
-                        __LINE__);
-    if (!m_parent)
-        return -1;
-    if (d.id != m_firstParamID)
-        return KX::E_FAIL;
-    return m_parent->SetCachedParamValue(d, v);
+    const KXRESULT r = CheckLocalRequest(*this, d, "LParameterizedModule::SetParamValueLocal", __LINE__);
+    return r == KX::S_OK ? m_parent->SetCachedParamValue(d, v) : r;
 }
 
 KXRESULT LParameterizedModule::GetParamValueLocal(const KX::ParamDescriptor& d, KX::Variant& out) const
 {
-    if (!m_ownParam)
-        ThrowLogicError("Parameter request not served by this module", "LParameterizedModule::GetParamValueLocal",
-                        __LINE__);
-    if (!m_parent)
-        return -1;
-    if (d.id != m_firstParamID)
-        return KX::E_FAIL;
-    return m_parent->GetCachedParamValue(d, out);
+    const KXRESULT r = CheckLocalRequest(*this, d, "LParameterizedModule::GetParamValueLocal", __LINE__);
+    return r == KX::S_OK ? m_parent->GetCachedParamValue(d, out) : r;
 }
 
 KXRESULT LParameterizedModule::SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v)

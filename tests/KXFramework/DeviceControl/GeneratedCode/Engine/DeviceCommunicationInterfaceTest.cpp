@@ -1,6 +1,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceCommunicationInterface.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
+#include "Eventually.h"
 #include "TestLibrary.h"
 
 #include <gtest/gtest.h>
@@ -208,9 +209,7 @@ TEST(DeviceCommunicationInterfaceTest, BatchesArrivingWhileReceiveIsOffAreDroppe
     lib.Fn<void (*)(int, int32_t)>("TestDCC_DeliverBatches")(20, 1);
     lib.Fn<void (*)()>("TestDCC_JoinDelivery")();
     // Wait until the worker has taken every batch, then for the delivery in progress to end.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (port->GetQueuedBatchCount() > 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    KX::Test::Eventually([&] { return port->GetQueuedBatchCount() == 0; }, std::chrono::seconds(20));
     ASSERT_EQ(port->GetQueuedBatchCount(), 0);
     port->SetReceiveEnabled(false);
     EXPECT_TRUE(recorder.Items().empty());
