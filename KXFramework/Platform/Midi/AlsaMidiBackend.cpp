@@ -470,7 +470,8 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
         return;
 
     if (event.type == SND_SEQ_EVENT_SYSEX) {
-        // Event sizes do not mark message ends, so only a chunk ending with F7 completes a message.
+        // Event sizes do not mark message ends, and one event may carry several messages: a chunk
+        // completes a message when it ends with its F7.
         ForEachChunk(static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len, kChunk,
                      CompleteRule::LastEndsF7, [&](const std::uint8_t* bytes, std::size_t n, bool complete) {
                          for (const auto& target : targets)
