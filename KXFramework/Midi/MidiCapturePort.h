@@ -1,12 +1,10 @@
 #pragma once
 // MIDI input: a capture port is one open input device. It turns every short message and every whole
 // SysEx message into a capture object and hands it to its owner for delivery.
-#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiPort.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace KX {
 
@@ -56,7 +54,7 @@ private:
     RCPtr<LMidiCaptureNotificationData> m_pending;
 };
 
-class LMidiCapturePort : public LRefCountedObject {
+class LMidiCapturePort : public LMidiPort {
 public:
     // Null for an empty name or a null owner.
     static RCPtr<LMidiCapturePort> Create(const String& name, const RCPtr<LMidiComm>& owner);
@@ -67,38 +65,16 @@ public:
     int Open();
     int Start();
     void Close();
-    bool IsAlive() const;
-
-    // "Name (n)" stands for the n-th device named Name: base "Name" and index n - 1. Any other name is
-    // a base alone, index 0. A suffix whose number cannot be read gives index -1, which matches nothing.
-    static void SplitPortName(const String& name, String& base, int& index);
-    // The position in devices of the device that name stands for, -1 when none. With an occurrence
-    // suffix only devices whose name equals the base, ignoring case, are counted (so "X (2)" never
-    // opens "XY"); without one the first device whose name contains it, ignoring case, is taken.
-    static int ChooseDevice(const std::vector<std::string>& devices, const String& name);
 
     // The backend's input, under the owner's port lock.
     void OnShortMessage(uint32_t packed, uint32_t timeStamp);
     void AppendLongData(const unsigned char* bytes, std::size_t count, bool complete);
     void OnLongError();
 
-    // Releases under the owner's port lock, where opens hand ports out, so that a port is never handed
-    // out while it leaves the list and two last releases at once cannot both miss leaving it.
-    int32_t Release() override;
-    // Leaves the owner's list once the list's reference and the releasing one are all that remain.
-    KXRESULT BreakCycles() override;
-
-    const String& GetName() const { return m_name; }
-    const String& GetDeviceName() const { return m_deviceName; }
-    Platform::Midi::Handle GetHandle() const { return m_handle.load(); }
-
 private:
     LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner);
+    KXRESULT RemoveFromOwner() override;
 
-    const String m_name;
-    String m_deviceName;
-    std::atomic<Platform::Midi::Handle> m_handle{Platform::Midi::kNoHandle};
-    RCPtr<LMidiComm> m_owner;
     bool m_closing = false;
     SysExAssembler m_assembler;
 };

@@ -207,6 +207,17 @@ KXRESULT RemoveFrom(RCPtrArray<Port, 1, 0>& ports, Port* port)
     return E_FAIL;
 }
 
+// Opens created and lists it, counting the list's hold as an owner reference; false when it does not open.
+template <class Port>
+bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
+{
+    if (!created || created->Open() != Midi::kOk)
+        return false;
+    ports.AddItem(created);
+    created->AdjustOwnerCount(1);
+    return true;
+}
+
 template <class Port>
 void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 {
@@ -217,32 +228,38 @@ void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 
 } // namespace
 
+int LMidiComm::MatchDevice(bool inputs, const String& name, String& matched)
+{
+    Array<String> names;
+    if (inputs)
+        GetInputDeviceNames(names);
+    else
+        GetOutputDeviceNames(names);
+    int index = -1;
+    const int count = FindDeviceByName(names, name, index);
+    if (index >= 0)
+        matched = names.GetAt(static_cast<unsigned>(index));
+    return count;
+}
+
 KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port)
 {
     port = nullptr;
     MutexLock guard(m_portLock);
-    Array<String> names;
-    GetInputDeviceNames(names);
-    int index = -1;
-    const int count = FindDeviceByName(names, name, index);
+    String matched;
+    const int count = MatchDevice(true, name, matched);
     if (count >= 2)
         return E_INVALIDARG;
 
-    if (count == 1) {
-        if (LMidiCapturePort* existing = FindByName(m_capturePorts, name)) {
-            if (existing->IsAlive())
-                port = existing;
-            else if (existing->Open() == Midi::kOk && existing->Start() == Midi::kOk)
-                port = existing;
-            return port ? S_OK : E_FAIL;
-        }
+    if (LMidiCapturePort* existing = count == 1 ? FindByName(m_capturePorts, name) : nullptr) {
+        if (existing->IsAlive() || (existing->Open() == Midi::kOk && existing->Start() == Midi::kOk))
+            port = existing;
+        return port ? S_OK : E_FAIL;
     }
 
-    RCPtr<LMidiCapturePort> created = LMidiCapturePort::Create(name, RCPtr<LMidiComm>(this));
-    if (!created || created->Open() != Midi::kOk)
+    const RCPtr<LMidiCapturePort> created = LMidiCapturePort::Create(name, RCPtr<LMidiComm>(this));
+    if (!OpenAndList(m_capturePorts, created))
         return E_FAIL;
-    m_capturePorts.AddItem(created);
-    created->AdjustOwnerCount(1);
     if (created->Start() != Midi::kOk) {
         created->Close();
         created->AdjustOwnerCount(-1);
@@ -257,26 +274,21 @@ KXRESULT LMidiComm::OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& p
 {
     port = nullptr;
     MutexLock guard(m_portLock);
-    Array<String> names;
-    GetOutputDeviceNames(names);
-    int index = -1;
-    const int count = FindDeviceByName(names, name, index);
+    String matched;
+    const int count = MatchDevice(false, name, matched);
     if (count >= 2)
         return E_INVALIDARG;
 
-    if (count == 1) {
-        if (LMidiRenderPort* existing = FindByName(m_renderPorts, names.GetAt(static_cast<unsigned>(index)))) {
-            if (existing->IsAlive() || existing->Open() == Midi::kOk)
-                port = existing;
-            return port ? S_OK : E_FAIL;
-        }
+    // Open render ports are looked up by the matched device's full name, not by the requested one.
+    if (LMidiRenderPort* existing = count == 1 ? FindByName(m_renderPorts, matched) : nullptr) {
+        if (existing->IsAlive() || existing->Open() == Midi::kOk)
+            port = existing;
+        return port ? S_OK : E_FAIL;
     }
 
-    RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(name, RCPtr<LMidiComm>(this));
-    if (!created || created->Open() != Midi::kOk)
+    const RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(name, RCPtr<LMidiComm>(this));
+    if (!OpenAndList(m_renderPorts, created))
         return E_FAIL;
-    m_renderPorts.AddItem(created);
-    created->AdjustOwnerCount(1);
     port = created;
     return S_OK;
 }

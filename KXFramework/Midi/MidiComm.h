@@ -112,6 +112,9 @@ public:
     unsigned GetDroppedCaptureCount() const { return m_droppedCaptures.load(); }
 
 private:
+    // The match count of name among the unique device names of one direction (FindDeviceByName), with
+    // the first matching name in matched.
+    int MatchDevice(bool inputs, const String& name, String& matched);
     // Callers hold the port lock.
     LMidiCapturePort* FindCapturePort(Platform::Midi::Handle in);
     LMidiRenderPort* FindRenderPort(Platform::Midi::Handle out);

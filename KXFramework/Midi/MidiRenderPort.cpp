@@ -1,6 +1,5 @@
 #include "KXFramework/Midi/MidiRenderPort.h"
 
-#include "KXFramework/Midi/MidiCapturePort.h"
 #include "KXFramework/Midi/MidiTimings.h"
 
 #include <algorithm>
@@ -16,45 +15,20 @@ RCPtr<LMidiRenderPort> LMidiRenderPort::Create(const String& name, const RCPtr<L
     return RCPtr<LMidiRenderPort>(new LMidiRenderPort(name, owner));
 }
 
-LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner) : m_name(name), m_owner(owner) {}
+LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner)
+    : LMidiPort(name, owner, false)
+{
+}
 
 LMidiRenderPort::~LMidiRenderPort()
 {
     CloseDevice();
 }
 
-void LMidiRenderPort::CloseDevice()
-{
-    const Midi::Handle handle = m_handle.exchange(Midi::kNoHandle);
-    if (handle != Midi::kNoHandle)
-        m_owner->GetBackend().CloseOutput(handle);
-}
-
 int LMidiRenderPort::Open()
 {
     CloseDevice();
-    Midi::Backend& backend = m_owner->GetBackend();
-    std::vector<std::string> devices;
-    backend.ListOutputs(devices);
-    const int device = LMidiCapturePort::ChooseDevice(devices, m_name);
-    if (device < 0)
-        return Midi::kNoDriver;
-    m_deviceName = String(devices[static_cast<std::size_t>(device)].c_str());
-    Midi::Handle handle = Midi::kNoHandle;
-    const int r = backend.OpenOutput(static_cast<unsigned>(device), m_owner->GetSink(), handle);
-    if (r != Midi::kOk) {
-        if (handle != Midi::kNoHandle)
-            backend.CloseOutput(handle);
-        return r;
-    }
-    m_handle = handle;
-    return r;
-}
-
-bool LMidiRenderPort::IsAlive() const
-{
-    const Midi::Handle handle = m_handle.load();
-    return handle != Midi::kNoHandle && m_owner->GetBackend().IsOutputAlive(handle);
+    return OpenDevice();
 }
 
 int LMidiRenderPort::GetShortMessageLength(const unsigned char* message)
@@ -75,8 +49,8 @@ KXRESULT LMidiRenderPort::SendBytes(const unsigned char* bytes, int length)
     // One send at a time: a second sender waits here rather than on the done gate, which two waiters
     // would pass together.
     std::lock_guard sending(m_sendLock);
-    Midi::Backend& backend = m_owner->GetBackend();
-    const Midi::Handle handle = m_handle.load();
+    Midi::Backend& backend = Owner().GetBackend();
+    const Midi::Handle handle = GetHandle();
 
     const unsigned char first = bytes[0];
     if (first >= 0x80 && first != 0xF0 && first != 0xF7) {
@@ -98,22 +72,9 @@ KXRESULT LMidiRenderPort::SendBytes(const unsigned char* bytes, int length)
     return done ? length : E_FAIL;
 }
 
-int32_t LMidiRenderPort::Release()
+KXRESULT LMidiRenderPort::RemoveFromOwner()
 {
-    // The owner outlives the lock even when this release destroys the port.
-    const RCPtr<LMidiComm> owner = m_owner;
-    MutexLock guard(owner->GetPortLock());
-    return LRefCountedObject::Release();
-}
-
-KXRESULT LMidiRenderPort::BreakCycles()
-{
-    MutexLock guard(m_owner->GetPortLock());
-    if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
-        AdjustOwnerCount(-1);
-        m_owner->RemoveRenderPort(this);
-    }
-    return LRefCountedObject::BreakCycles();
+    return Owner().RemoveRenderPort(this);
 }
 
 } // namespace KX

@@ -1,14 +1,14 @@
 #pragma once
 // MIDI output: a render port is one open output device that sends one short or one long message at a
 // time and waits for a long message to be taken before it returns.
-#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiPort.h"
 #include "KXFramework/Utilities/Threads/Event.h"
 
 #include <mutex>
 
 namespace KX {
 
-class LMidiRenderPort : public LRefCountedObject {
+class LMidiRenderPort : public LMidiPort {
 public:
     // Null for an empty name or a null owner.
     static RCPtr<LMidiRenderPort> Create(const String& name, const RCPtr<LMidiComm>& owner);
@@ -17,7 +17,6 @@ public:
     // (Re)opens the device the name stands for: 0, kNoDriver when no device matches, else the
     // backend's failure. Callers hold the owner's port lock.
     int Open();
-    bool IsAlive() const;
 
     // The number of bytes sent (for a short message the length its status implies); E_INVALIDARG when
     // port is no render port or there is nothing to send; E_FAIL when the system refuses or a long
@@ -28,26 +27,11 @@ public:
     // The backend reports a long message done; under the owner's port lock.
     void OnLongDone() { m_doneGate.SetGreen(); }
 
-    // Releases under the owner's port lock, where opens hand ports out, so that a port is never handed
-    // out while it leaves the list and two last releases at once cannot both miss leaving it.
-    int32_t Release() override;
-    // Leaves the owner's list once the list's reference and the releasing one are all that remain.
-    KXRESULT BreakCycles() override;
-
-    const String& GetName() const { return m_name; }
-    const String& GetDeviceName() const { return m_deviceName; }
-    Platform::Midi::Handle GetHandle() const { return m_handle.load(); }
-
 private:
     LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner);
-    void CloseDevice();
+    KXRESULT RemoveFromOwner() override;
     KXRESULT SendBytes(const unsigned char* bytes, int length);
 
-    const String m_name;
-    String m_deviceName;
-    // Read by senders without the port lock while a re-open may change it.
-    std::atomic<Platform::Midi::Handle> m_handle{Platform::Midi::kNoHandle};
-    RCPtr<LMidiComm> m_owner;
     TrafficLight m_doneGate{true}; // green: no long message in flight
     std::mutex m_sendLock;
 };

@@ -175,16 +175,30 @@ VirtualMidiSystem::Device* VirtualMidiSystem::NthLocked(unsigned n, bool inputs)
     return nullptr;
 }
 
-int VirtualMidiSystem::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
+int VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input)
 {
     std::lock_guard lock(mutex_);
-    in = Midi::kNoHandle;
-    const Device* d = NthLocked(device, true);
+    handle = Midi::kNoHandle;
+    const Device* d = NthLocked(device, input);
     if (!d)
         return Midi::kBadDevice;
-    in = Midi::NewHandle();
-    inputs_.emplace(in, Port{.device = d->id, .sink = std::move(sink)});
+    handle = Midi::NewHandle();
+    (input ? inputs_ : outputs_).emplace(handle, Port{.device = d->id, .sink = std::move(sink)});
     return Midi::kOk;
+}
+
+int VirtualMidiSystem::Close(Handle handle, bool input)
+{
+    std::lock_guard lock(mutex_);
+    return (input ? inputs_ : outputs_).erase(handle) ? Midi::kOk : Midi::kInvalidHandle;
+}
+
+bool VirtualMidiSystem::IsAlive(Handle handle, bool input)
+{
+    std::lock_guard lock(mutex_);
+    const auto& ports = input ? inputs_ : outputs_;
+    const auto it = ports.find(handle);
+    return it != ports.end() && !it->second.dead;
 }
 
 int VirtualMidiSystem::StartInput(Handle in)
@@ -196,44 +210,6 @@ int VirtualMidiSystem::StartInput(Handle in)
     it->second.started = true;
     it->second.start = Clock::now();
     return Midi::kOk;
-}
-
-int VirtualMidiSystem::CloseInput(Handle in)
-{
-    std::lock_guard lock(mutex_);
-    return inputs_.erase(in) ? Midi::kOk : Midi::kInvalidHandle;
-}
-
-bool VirtualMidiSystem::IsInputAlive(Handle in)
-{
-    std::lock_guard lock(mutex_);
-    const auto it = inputs_.find(in);
-    return it != inputs_.end() && !it->second.dead;
-}
-
-int VirtualMidiSystem::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
-{
-    std::lock_guard lock(mutex_);
-    out = Midi::kNoHandle;
-    const Device* d = NthLocked(device, false);
-    if (!d)
-        return Midi::kBadDevice;
-    out = Midi::NewHandle();
-    outputs_.emplace(out, Port{.device = d->id, .sink = std::move(sink)});
-    return Midi::kOk;
-}
-
-int VirtualMidiSystem::CloseOutput(Handle out)
-{
-    std::lock_guard lock(mutex_);
-    return outputs_.erase(out) ? Midi::kOk : Midi::kInvalidHandle;
-}
-
-bool VirtualMidiSystem::IsOutputAlive(Handle out)
-{
-    std::lock_guard lock(mutex_);
-    const auto it = outputs_.find(out);
-    return it != outputs_.end() && !it->second.dead;
 }
 
 int VirtualMidiSystem::CheckSendLocked(Handle out, Device*& device)

@@ -84,13 +84,19 @@ public:
 
     int ListInputs(std::vector<std::string>& names) override;
     int ListOutputs(std::vector<std::string>& names) override;
-    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
+    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override
+    {
+        return Open(device, std::move(sink), in, true);
+    }
     int StartInput(Handle in) override;
-    int CloseInput(Handle in) override;
-    bool IsInputAlive(Handle in) override;
-    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
-    int CloseOutput(Handle out) override;
-    bool IsOutputAlive(Handle out) override;
+    int CloseInput(Handle in) override { return Close(in, true); }
+    bool IsInputAlive(Handle in) override { return IsAlive(in, true); }
+    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override
+    {
+        return Open(device, std::move(sink), out, false);
+    }
+    int CloseOutput(Handle out) override { return Close(out, false); }
+    bool IsOutputAlive(Handle out) override { return IsAlive(out, false); }
     int SendShort(Handle out, std::uint32_t packed) override;
     int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
     void Detach(const Sink& sink) override;
@@ -131,6 +137,9 @@ private:
     Device* FindLocked(DeviceId id);
     int ListLocked(std::vector<std::string>& names, bool inputs);
     Device* NthLocked(unsigned n, bool inputs);
+    int Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input);
+    int Close(Handle handle, bool input);
+    bool IsAlive(Handle handle, bool input);
     void QueueLocked(Clock::time_point due, Event event);
     int CheckSendLocked(Handle out, Device*& device);
     void RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong);

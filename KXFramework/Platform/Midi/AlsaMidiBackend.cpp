@@ -80,7 +80,8 @@ private:
     int List(std::vector<std::string>& names, bool inputs);
     std::vector<ListedPort> EnumerateLocked(bool inputs);
     bool StillListedLocked(const Port& port, bool input);
-    bool SubscribedLocked(const Address& address) const;
+    int FindListedLocked(unsigned device, bool inputs, ListedPort& found);
+    bool SubscribedLocked(const Address& address);
     void ReleaseInputLocked(std::map<Handle, Port>::iterator it);
     int OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
     void InputLoop();
@@ -221,28 +222,44 @@ bool AlsaBackend::StillListedLocked(const Port& port, bool input)
     });
 }
 
-bool AlsaBackend::SubscribedLocked(const Address& address) const
+// The listed port with that device number: kOk, kNoDriver without a sequencer, kBadDevice when none.
+int AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& found)
 {
-    return std::any_of(inputs_.begin(), inputs_.end(),
-                       [&](const auto& entry) { return !entry.second.dead && entry.second.address == address; });
+    if (!seq_)
+        return kNoDriver;
+    std::vector<ListedPort> listed = EnumerateLocked(inputs);
+    if (device >= listed.size())
+        return kBadDevice;
+    found = std::move(listed[device]);
+    return kOk;
+}
+
+// Whether the sequencer delivers from address to our input port. Handles on one port share one
+// subscription; asking the sequencer rather than trusting our handles covers a port that left and came
+// back at the same address before its departure was read.
+bool AlsaBackend::SubscribedLocked(const Address& address)
+{
+    snd_seq_port_subscribe_t* subscription;
+    snd_seq_port_subscribe_alloca(&subscription);
+    const snd_seq_addr_t sender{static_cast<unsigned char>(address.client), static_cast<unsigned char>(address.port)};
+    const snd_seq_addr_t dest{static_cast<unsigned char>(ownClient_), static_cast<unsigned char>(inPort_)};
+    snd_seq_port_subscribe_set_sender(subscription, &sender);
+    snd_seq_port_subscribe_set_dest(subscription, &dest);
+    return snd_seq_get_port_subscription(seq_, subscription) == 0;
 }
 
 int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
 {
     in = kNoHandle;
     std::lock_guard lock(mutex_);
-    if (!seq_)
-        return kNoDriver;
-    const std::vector<ListedPort> listed = EnumerateLocked(true);
-    if (device >= listed.size())
-        return kBadDevice;
-    const ListedPort& p = listed[device];
+    ListedPort p;
+    if (const int r = FindListedLocked(device, true, p); r != kOk)
+        return r;
     const Address address{p.client, p.port};
-    // Handles on one port share one subscription.
     if (!SubscribedLocked(address) && snd_seq_connect_from(seq_, inPort_, p.client, p.port) < 0)
         return kError;
     in = NewHandle();
-    inputs_.emplace(in, Port{.address = address, .name = p.name, .sink = std::move(sink)});
+    inputs_.emplace(in, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
     return kOk;
 }
 
@@ -257,12 +274,15 @@ int AlsaBackend::StartInput(Handle in)
     return kOk;
 }
 
+// The last open handle on a port ends the subscription; one that died with its port has none left.
 void AlsaBackend::ReleaseInputLocked(std::map<Handle, Port>::iterator it)
 {
     const Address address = it->second.address;
-    const bool wasSubscribed = !it->second.dead;
     inputs_.erase(it);
-    if (wasSubscribed && !SubscribedLocked(address))
+    const bool shared = std::any_of(inputs_.begin(), inputs_.end(), [&](const auto& entry) {
+        return !entry.second.dead && entry.second.address == address;
+    });
+    if (!shared && SubscribedLocked(address))
         snd_seq_disconnect_from(seq_, inPort_, address.client, address.port);
 }
 
@@ -287,14 +307,11 @@ int AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle&
 {
     out = kNoHandle;
     std::lock_guard lock(mutex_);
-    if (!seq_)
-        return kNoDriver;
-    const std::vector<ListedPort> listed = EnumerateLocked(false);
-    if (device >= listed.size())
-        return kBadDevice;
-    const ListedPort& p = listed[device];
+    ListedPort p;
+    if (const int r = FindListedLocked(device, false, p); r != kOk)
+        return r;
     out = NewHandle();
-    outputs_.emplace(out, Port{.address = {p.client, p.port}, .name = p.name, .sink = std::move(sink)});
+    outputs_.emplace(out, Port{.address = {p.client, p.port}, .name = std::move(p.name), .sink = std::move(sink)});
     return kOk;
 }
 
@@ -453,7 +470,8 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
         return;
 
     if (event.type == SND_SEQ_EVENT_SYSEX) {
-        // Event sizes do not mark message ends, so only a chunk ending with F7 completes a message.
+        // Event sizes do not mark message ends, and one event may carry several messages: a chunk
+        // completes a message when it ends with its F7.
         ForEachChunk(static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len, kChunk,
                      CompleteRule::LastEndsF7, [&](const std::uint8_t* bytes, std::size_t n, bool complete) {
                          for (const auto& target : targets)

@@ -74,12 +74,17 @@ void ForEachChunk(const std::uint8_t* bytes, std::size_t count, std::size_t chun
 {
     if (chunk == 0 || chunk > kChunk)
         chunk = kChunk;
-    for (std::size_t at = 0; at < count; at += chunk) {
-        const std::size_t n = std::min(chunk, count - at);
+    for (std::size_t at = 0; at < count;) {
+        std::size_t n = std::min(chunk, count - at);
+        if (rule == CompleteRule::LastEndsF7) {
+            // A message's F7 ends its chunk, so that the next message in the same bytes begins a new one.
+            const std::uint8_t* end = std::find(bytes + at, bytes + at + n, std::uint8_t{0xF7});
+            if (end != bytes + at + n)
+                n = static_cast<std::size_t>(end - (bytes + at)) + 1;
+        }
         const bool endsF7 = bytes[at + n - 1] == 0xF7;
-        const bool complete = rule == CompleteRule::ShortOrF7 ? (n < chunk || endsF7)
-                                                              : (at + n == count && endsF7);
-        deliver(bytes + at, n, complete);
+        deliver(bytes + at, n, rule == CompleteRule::ShortOrF7 ? (n < chunk || endsF7) : endsF7);
+        at += n;
     }
 }
 

@@ -88,11 +88,11 @@ std::vector<std::uint8_t> UnpackShort(std::uint32_t packed);
 enum class CompleteRule
 {
     ShortOrF7,  // shorter than the chunk size or ending with F7 (how WinMM fills its buffers)
-    LastEndsF7, // only the last chunk, and only when it ends with F7
+    LastEndsF7, // ending with F7: chunks are also cut after every F7, so each message's last chunk ends it
 };
 
-// Cuts bytes into chunks of min(chunk, kChunk) bytes (a chunk of 0 counts as kChunk) and hands each to
-// deliver with its complete flag.
+// Cuts bytes into chunks of at most min(chunk, kChunk) bytes (a chunk of 0 counts as kChunk) and hands each
+// to deliver with its complete flag.
 void ForEachChunk(const std::uint8_t* bytes, std::size_t count, std::size_t chunk, CompleteRule rule,
                   const std::function<void(const std::uint8_t*, std::size_t, bool)>& deliver);
 

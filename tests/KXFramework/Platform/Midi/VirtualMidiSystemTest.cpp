@@ -193,6 +193,15 @@ TEST(Chunking, RulesAndSizes)
     ForEachChunk(cut.data(), cut.size(), 64, CompleteRule::ShortOrF7,
                  [&](const std::uint8_t*, std::size_t, bool complete) { flags.push_back(complete); });
     EXPECT_THAT(flags, ElementsAre(false, true));
+
+    // Two messages in one run of bytes (one ALSA event from a software client) stay two.
+    std::vector<std::uint8_t> two = SysEx(10);
+    const std::vector<std::uint8_t> second = SysEx(300);
+    two.insert(two.end(), second.begin(), second.end());
+    std::vector<std::pair<std::size_t, bool>> got;
+    ForEachChunk(two.data(), two.size(), 256, CompleteRule::LastEndsF7,
+                 [&](const std::uint8_t*, std::size_t n, bool complete) { got.emplace_back(n, complete); });
+    EXPECT_THAT(got, ElementsAre(P{10, true}, P{256, false}, P{44, true}));
 }
 
 TEST_F(VirtualMidi, InputKeepsOrderFollowsTimingAndStartsOnlyWithStartInput)
