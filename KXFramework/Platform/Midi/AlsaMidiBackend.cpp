@@ -420,6 +420,15 @@ void AlsaBackend::InputLoop()
             return;
         if (fds.back().revents & POLLIN)
             return; // shutting down
+        if (std::any_of(fds.begin(), fds.end() - 1,
+                        [](const pollfd& fd) { return fd.revents & (POLLERR | POLLHUP | POLLNVAL); })) {
+            // The sequencer itself failed; polling again would only spin. Every open port is gone.
+            std::lock_guard lock(mutex_);
+            for (auto* ports : {&inputs_, &outputs_})
+                for (auto& [handle, port] : *ports)
+                    port.dead = true;
+            return;
+        }
         std::vector<Delivery> deliveries;
         {
             std::lock_guard lock(mutex_);
