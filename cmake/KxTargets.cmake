@@ -1,6 +1,16 @@
 # Helpers that keep the per-folder CMake lists short.
 include(GoogleTest)
 
+# kx_library(<name> SOURCES <files...> [DEPENDS <libs...>] [PRIVATE_DEPENDS <libs...>])
+# One static library of the framework, defined in the CMakeLists.txt beside its sources. Headers are
+# included by their path from the repository root ("KXFramework/...", "Panel/...").
+function(kx_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
+endfunction()
+
 # kx_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>])
 # One GoogleTest executable, its cases registered with CTest.
 function(kx_test name)
