@@ -14,6 +14,8 @@ std::mutex g_lock;
 int g_starts = 0;
 std::atomic<uint32_t> g_wakeType = 0;
 std::string g_lastError;
+uint64_t g_session = 0;
+uint64_t g_sessions = 0;
 
 void SetDesktopHints()
 {
@@ -46,6 +48,7 @@ bool VideoSystem::Start()
         g_wakeType = type == Uint32(-1) ? 0 : type;
     }
     g_starts = 1;
+    g_session = ++g_sessions;
     return true;
 }
 
@@ -54,6 +57,7 @@ void VideoSystem::Stop()
     std::lock_guard lock(g_lock);
     if (g_starts == 0 || --g_starts > 0)
         return;
+    g_session = 0;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
 }
@@ -75,6 +79,12 @@ std::string VideoSystem::LastError()
 {
     std::lock_guard lock(g_lock);
     return g_lastError;
+}
+
+uint64_t VideoSystem::Session()
+{
+    std::lock_guard lock(g_lock);
+    return g_session;
 }
 
 bool VideoSystem::PushWakeEvent()

@@ -18,6 +18,8 @@ public:
     // "x11", "wayland", "dummy", "offscreen"...; empty when not started.
     static std::string DriverName();
     static std::string LastError();
+    // Numbers each time video starts; 0 while stopped. What SDL made in one session dies with it.
+    static uint64_t Session();
 
     // Used by the pump; any thread. Pushes the wake event; false when video is not running or the queue
     // refused it.
