@@ -1,0 +1,926 @@
+#include "KXFramework/ControlBase/Control.h"
+
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/ObjectBase/Exception.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace KX {
+
+namespace {
+
+constexpr double kMinExtent = 2.220446049250313e-16;
+constexpr double kCoordinateLimit = 4503599627370496.0;
+
+const RCPtr<LControl>& NullControl()
+{
+    static const RCPtr<LControl>* const null = new RCPtr<LControl>;
+    return *null;
+}
+
+bool SameName(const String& a, const String& b)
+{
+    return a.GetData() == b.GetData() || a == b;
+}
+
+int DockedAxes(const LLayoutDescriptor* layout)
+{
+    return layout ? int(layout->position[0].docked) + int(layout->position[1].docked) : 0;
+}
+
+void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>& payload)
+{
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, name, payload)))
+        sender.SendNotification(n);
+}
+
+// A reference for the length of a call, unless the object is still being constructed (no
+// reference yet), when taking and dropping one would delete it.
+RCPtr<LControl> Hold(LControl* control)
+{
+    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
+}
+
+} // namespace
+
+// ---- ChildControlList
+
+void LControl::ChildControlList::SortOrders() const
+{
+    if (m_sortedAt == m_changeCounter)
+        return;
+    const unsigned count = m_children.GetCount();
+    const RCPtr<LControl>* children = const_cast<RCPtrArray<LControl, 1, 0>&>(m_children).GetData();
+    m_tabOrder.resize(count);
+    m_zOrder.resize(count);
+    for (unsigned i = 0; i < count; ++i)
+        m_tabOrder[i] = m_zOrder[i] = i;
+    auto layoutOf = [children](uint32_t i) { return children[i]->m_layout.Get(); };
+    std::sort(m_tabOrder.begin(), m_tabOrder.end(), [&](uint32_t a, uint32_t b) {
+        const LLayoutDescriptor* la = layoutOf(a);
+        const LLayoutDescriptor* lb = layoutOf(b);
+        const int32_t ta = la ? la->tabStop : 0;
+        const int32_t tb = lb ? lb->tabStop : 0;
+        return ta != tb ? ta < tb : a < b;
+    });
+    std::sort(m_zOrder.begin(), m_zOrder.end(), [&](uint32_t a, uint32_t b) {
+        const LLayoutDescriptor* la = layoutOf(a);
+        const LLayoutDescriptor* lb = layoutOf(b);
+        const bool ca = !la || la->clipToParent;
+        const bool cb = !lb || lb->clipToParent;
+        if (ca != cb)
+            return ca;
+        const int da = DockedAxes(la);
+        const int db = DockedAxes(lb);
+        if (da != db)
+            return da < db;
+        const int32_t za = la ? la->zOrder : 0;
+        const int32_t zb = lb ? lb->zOrder : 0;
+        return za != zb ? za < zb : a < b;
+    });
+    m_sortedAt = m_changeCounter;
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::Entry(unsigned index, int order, int lineIndex, int lineOrder) const
+{
+    auto fail = [](int line) {
+        throw Exception<std::runtime_error>(
+            "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line "
+            + std::to_string(line));
+    };
+    if (index >= m_children.GetCount())
+        fail(lineIndex);
+    const RCPtr<LControl>* children = const_cast<RCPtrArray<LControl, 1, 0>&>(m_children).GetData();
+    switch (order) {
+    case kInsertionOrder:
+        return children[index];
+    case kZOrder:
+        SortOrders();
+        return children[m_zOrder[index]];
+    case kTabOrder:
+        SortOrders();
+        return children[m_tabOrder[index]];
+    default:
+        fail(lineOrder);
+    }
+    return NullControl();
+}
+
+RCPtr<LControl>& LControl::ChildControlList::GetAt(unsigned index, int order)
+{
+    return const_cast<RCPtr<LControl>&>(Entry(index, order, 3330, 3350));
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::GetAt(unsigned index, int order) const
+{
+    return Entry(index, order, 3358, 3378);
+}
+
+bool LControl::ChildControlList::HasChildNamed(const String& name) const
+{
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        if (SameName(m_children.GetAt(i)->m_name, name))
+            return true;
+    }
+    return false;
+}
+
+KXRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
+{
+    if (!child)
+        return E_INVALIDARG;
+    if (HasChildNamed(child->m_name))
+        return E_FAIL;
+    int32_t unclipped = child->m_unclippedCount;
+    if (child->m_layout && !child->m_layout->clipToParent)
+        ++unclipped;
+    for (int32_t i = 0; i < unclipped; ++i)
+        m_owner->IncrementSubtreeCount();
+    child->m_parent = RCPtr<LControl>(m_owner);
+    m_owner->AdjustOwnerCount(1);
+    m_children.AddItem(child);
+    ++m_changeCounter;
+    return S_OK;
+}
+
+int LControl::ChildControlList::Remove(const RCPtr<LControl>& child)
+{
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        if (m_children.GetAt(i) != child)
+            continue;
+        int32_t unclipped = child->m_unclippedCount;
+        if (child->m_layout && !child->m_layout->clipToParent)
+            ++unclipped;
+        for (int32_t k = 0; k < unclipped; ++k)
+            m_owner->DecrementSubtreeCount();
+        RCPtr<LControl> held(child);
+        m_children.RemoveItems(i, 1);
+        ++m_changeCounter;
+        // Last, so that the owner is still counted while its list changes.
+        held->m_parent = nullptr;
+        m_owner->AdjustOwnerCount(-1);
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void LControl::ChildControlList::Clear()
+{
+    while (m_children.GetCount() > 0) {
+        RCPtr<LControl> last = m_children.GetAt(m_children.GetCount() - 1);
+        Remove(last);
+    }
+}
+
+KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const String& newName)
+{
+    int position = -1;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        if (m_children.GetAt(i) == child)
+            position = static_cast<int>(i);
+    }
+    if (position < 0)
+        return E_INVALIDARG;
+    if (SameName(child->m_name, newName))
+        return S_FALSE;
+    if (HasChildNamed(newName))
+        return E_FAIL;
+    const String oldName = child->m_name;
+    child->m_name = newName;
+    // Named references point to earlier siblings, so only later ones can name the child.
+    for (unsigned i = static_cast<unsigned>(position) + 1; i < m_children.GetCount(); ++i) {
+        LLayoutDescriptor* layout = m_children.GetAt(i)->m_layout.Get();
+        if (!layout)
+            continue;
+        for (int axis = 0; axis < 2; ++axis) {
+            for (String* name : {&layout->position[axis].referenceName, &layout->size[axis].referenceName,
+                     &layout->minSize[axis].referenceName, &layout->maxSize[axis].referenceName}) {
+                if (*name == oldName)
+                    *name = newName;
+            }
+        }
+    }
+    return S_OK;
+}
+
+// ---- construction and tree
+
+LControl::LControl(const RCPtr<LControl>& parent, const String& name)
+    : m_name(name),
+      m_conditions(LConditionsParam::Create(0, 0, {})),
+      m_children(this)
+{
+    SetParent(parent);
+    if (IFrameworkServices* services = GetFrameworkServices()) {
+        if (RCPtr<LControlFactory> factory = services->GetControlFactory()) {
+            const String parentClass = parent && parent->m_descriptor ? parent->m_descriptor->GetClassName() : String();
+            factory->GetStringTable(m_stringTable, parentClass, name);
+        }
+    }
+}
+
+LControl::~LControl() = default;
+
+KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
+{
+    if (newParent == m_parent)
+        return S_FALSE;
+    // Refused before anything changes, so that a clash never leaves the control without a parent.
+    if (newParent && newParent->m_children.HasChildNamed(m_name))
+        return E_FAIL;
+    RCPtr<LControl> self(this);
+    if (m_parent) {
+        InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+        RCPtr<LControl> oldParent = m_parent;
+        // A control removed from its old parent and given a new one must not be destroyed by the
+        // old parent's next idle tick.
+        for (unsigned i = 0; i < oldParent->m_pendingRemovals.GetCount(); ++i) {
+            if (oldParent->m_pendingRemovals.GetAt(i) == self) {
+                oldParent->m_pendingRemovals.RemoveItems(i, 1);
+                if (oldParent->m_pendingRemovals.GetCount() == 0)
+                    oldParent->UnsubscribeIdle();
+                break;
+            }
+        }
+        oldParent->m_children.Remove(self);
+    } else {
+        m_rootWindow = nullptr;
+    }
+    if (newParent) {
+        newParent->DestroyPendingRemovals();
+        newParent->m_children.Add(self);
+    }
+    return S_OK;
+}
+
+KXRESULT LControl::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!child || !descriptor)
+        return E_FAIL;
+    const KXRESULT r = child->SetParent(RCPtr<LControl>(this));
+    if (Succeeded(r))
+        child->ApplyDescriptor(descriptor);
+    return r;
+}
+
+KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
+{
+    if (!child || child->m_parent.Get() != this)
+        return E_INVALIDARG;
+    if (child->m_capture)
+        child->OnCaptureLost();
+    child->SetVisible(false);
+    for (unsigned i = 0; i < m_pendingRemovals.GetCount(); ++i) {
+        if (m_pendingRemovals.GetAt(i) == child)
+            return S_OK;
+    }
+    const int position = m_pendingRemovals.AddItem(child);
+    if (position < 0)
+        return E_INVALIDARG;
+    if (position == 0)
+        SubscribeIdle();
+    return S_OK;
+}
+
+void LControl::DestroyPendingRemovals()
+{
+    while (m_pendingRemovals.GetCount() > 0) {
+        RCPtr<LControl> child = m_pendingRemovals.GetAt(0);
+        m_pendingRemovals.RemoveItems(0, 1);
+        if (m_pendingRemovals.GetCount() == 0)
+            UnsubscribeIdle();
+        child->Destroy();
+    }
+}
+
+void LControl::Destroy()
+{
+    RCPtr<LControl> self = Hold(this);
+    SetVisible(false);
+    SetClipToParent(true);
+    if (m_capture)
+        OnCaptureLost();
+    while (m_idleCount > 0)
+        UnsubscribeIdle();
+    if (m_parent)
+        SetParent(nullptr);
+    else
+        SetRootWindow(nullptr);
+}
+
+KXRESULT LControl::BreakCycles()
+{
+    UnregisterForAllNotifications();
+    m_children.Clear();
+    return LRefCountedObject::BreakCycles();
+}
+
+const RCPtr<LControl>& LControl::FindChild(const String& name) const
+{
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
+        if (SameName(child->m_name, name))
+            return child;
+    }
+    return NullControl();
+}
+
+int LControl::FindDescendants(const String& name, RCPtrArray<LControl, 1, 0>& out) const
+{
+    out.SetCount(0);
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
+        if (SameName(child->m_name, name))
+            out.AddItem(child);
+        RCPtrArray<LControl, 1, 0> below;
+        child->FindDescendants(name, below);
+        for (unsigned k = below.GetCount(); k-- > 0;)
+            out.AddItem(below.GetAt(k));
+    }
+    return static_cast<int>(out.GetCount());
+}
+
+int LControl::GetDescendants(RCPtrArray<LControl, 1, 0>& out) const
+{
+    out.SetCount(0);
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
+        out.AddItem(child);
+        RCPtrArray<LControl, 1, 0> below;
+        child->GetDescendants(below);
+        for (unsigned k = 0; k < below.GetCount(); ++k)
+            out.AddItem(below.GetAt(k));
+    }
+    return static_cast<int>(out.GetCount());
+}
+
+void LControl::GetTopLevelControl(RCPtr<LControl>& out)
+{
+    LControl* top = this;
+    while (top->m_parent)
+        top = top->m_parent.Get();
+    out = RCPtr<LControl>(top);
+}
+
+RCPtr<LRootWindow>* LControl::GetRootWindowPtr()
+{
+    LControl* top = this;
+    while (top->m_parent)
+        top = top->m_parent.Get();
+    return &top->m_rootWindow;
+}
+
+RCPtr<LRootWindow> LControl::FindRootWindow() const
+{
+    const LControl* top = this;
+    while (top->m_parent)
+        top = top->m_parent.Get();
+    return top->m_rootWindow;
+}
+
+KXRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& root)
+{
+    if (m_parent)
+        return E_FAIL;
+    m_rootWindow = root;
+    if (root) {
+        if (RCPtr<LControl> content = root->GetContent())
+            content->SetText(m_text);
+        if (IWindowOSServices* os = root->GetOSServices())
+            os->SetWindowTitle(m_text);
+        RefreshIdleSubscription();
+    }
+    return S_OK;
+}
+
+void LControl::IncrementSubtreeCount()
+{
+    for (LControl* c = this; c; c = c->m_parent.Get())
+        ++c->m_unclippedCount;
+}
+
+void LControl::DecrementSubtreeCount()
+{
+    for (LControl* c = this; c; c = c->m_parent.Get())
+        --c->m_unclippedCount;
+}
+
+KXRESULT LControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (!m_handlers || !m_created)
+        return S_OK;
+    return m_handlers->HandleNotification(sender, n);
+}
+
+KXRESULT LControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_handlers)
+        m_handlers->RemoveNotification(sender, name);
+    return LNotificationClient::UnregisterForNotification(sender, name);
+}
+
+// ---- creation
+
+KXRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    m_descriptor = descriptor;
+    m_layout = descriptor && descriptor->GetLayout() ? descriptor->GetLayout()->Clone()
+                                                     : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
+    if (m_rootWindow)
+        m_layout->isVisible = true;
+    if (!m_layout->clipToParent && m_parent)
+        m_parent->IncrementSubtreeCount();
+    // The record is refreshed without a publication: a control starts from its present state.
+    m_conditions->previousMask = m_conditions->currentMask;
+    m_conditions->currentMask = ComputeConditions();
+    m_conditions->point = m_grabPoint;
+    return S_OK;
+}
+
+KXRESULT LControl::Initialize()
+{
+    m_notificationCenter = GetDefaultNotificationCenter();
+    if (!m_handlers)
+        m_handlers = LNotificationHandler<LControl>::Create(this);
+    if (m_stringTable)
+        m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
+    return S_OK;
+}
+
+// ---- geometry
+
+void LControl::SetClipToParent(bool clip)
+{
+    if (!m_layout || m_layout->clipToParent == clip)
+        return;
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, m_layout->clipToParent);
+    if (m_parent) {
+        if (clip)
+            m_parent->DecrementSubtreeCount();
+        else
+            m_parent->IncrementSubtreeCount();
+    }
+    m_layout->clipToParent = clip;
+    if (m_parent)
+        m_parent->m_children.Touch();
+}
+
+KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<double>& size)
+{
+    if (position.x == m_rect.x && position.y == m_rect.y && size.x == m_rect.width && size.y == m_rect.height)
+        return S_FALSE;
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    InvalidateUnclippedArea();
+    m_rect = {position.x, position.y, size.x, size.y};
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    InvalidateUnclippedArea();
+    return S_OK;
+}
+
+PointT<double> LControl::GetClientOrigin() const
+{
+    return {0.0, 0.0};
+}
+
+PointT<double> LControl::GetPositionInParentClient() const
+{
+    if (!m_parent)
+        return {m_rect.x, m_rect.y};
+    const PointT<double> origin = m_parent->GetClientOrigin();
+    return {m_rect.x - m_parent->m_scrollOffset.x + origin.x, m_rect.y - m_parent->m_scrollOffset.y + origin.y};
+}
+
+PointT<double> LControl::GetPositionInRoot() const
+{
+    PointT<double> p{m_rect.x, m_rect.y};
+    for (const LControl* a = m_parent.Get(); a; a = a->m_parent.Get()) {
+        const PointT<double> origin = a->GetClientOrigin();
+        p.x += origin.x - a->m_scrollOffset.x + a->m_rect.x;
+        p.y += origin.y - a->m_scrollOffset.y + a->m_rect.y;
+    }
+    return p;
+}
+
+// ---- value and range
+
+double LControl::SetValue(double t)
+{
+    t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
+    if (t == m_value)
+        return m_value;
+    m_value = t;
+    OnValueChanged();
+    Send(*this, u"NID_VALUE_CHANGE", LValueParam::Create(m_value, NormalizedToValue(m_value)));
+    return m_value;
+}
+
+void LControl::OnValueChanged() {}
+
+KXRESULT LControl::SetRange(double minimum, double maximum, int32_t scaleType)
+{
+    const bool accepted = scaleType == 0 || (scaleType == 1 && minimum > 0.0 && maximum > 0.0);
+    if (!accepted)
+        return E_INVALIDARG;
+    m_scaleType = scaleType;
+    m_rangeMinimum = minimum;
+    m_rangeMaximum = maximum;
+    return S_OK;
+}
+
+double LControl::NormalizedToValue(double t) const
+{
+    if (m_scaleType == 1)
+        return std::pow(m_rangeMaximum / m_rangeMinimum, t) * m_rangeMinimum;
+    return (m_rangeMaximum - m_rangeMinimum) * t + m_rangeMinimum;
+}
+
+double LControl::ValueToNormalized(double v) const
+{
+    const double hi = std::max(m_rangeMinimum, m_rangeMaximum);
+    const double lo = std::min(m_rangeMinimum, m_rangeMaximum);
+    if (v > hi)
+        v = hi;
+    if (v < lo)
+        v = lo;
+    if (m_rangeMinimum == m_rangeMaximum)
+        return 0.0;
+    if (m_scaleType == 1)
+        return std::log(v / m_rangeMinimum) / std::log(m_rangeMaximum / m_rangeMinimum);
+    return (v - m_rangeMinimum) / (m_rangeMaximum - m_rangeMinimum);
+}
+
+// ---- conditions
+
+uint32_t LControl::ComputeConditions() const
+{
+    uint32_t mask = 0;
+    auto set = [&mask](bool flag, uint32_t bit) {
+        if (flag)
+            mask |= bit;
+    };
+    set(m_hasFocus, Condition::kHasFocus);
+    set(m_containsFocus, Condition::kContainsFocus);
+    set(m_hover, Condition::kHover);
+    set(m_capture, Condition::kCapture);
+    set(m_pending[0], Condition::kLeftPending);
+    set(m_pending[1], Condition::kMiddlePending);
+    set(m_pending[2], Condition::kRightPending);
+    set(m_dragging[0], Condition::kLeftDragging);
+    set(m_dragging[1], Condition::kMiddleDragging);
+    set(m_dragging[2], Condition::kRightDragging);
+    set(m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true)), Condition::kEnabled);
+    set(IsVisible(true), Condition::kVisible);
+    set(m_hover || m_highlighted, Condition::kHoverOrHighlighted);
+    return mask;
+}
+
+void LControl::PublishConditions()
+{
+    const uint32_t now = ComputeConditions();
+    if (now == m_conditions->currentMask)
+        return;
+    RCPtr<LControl> self = Hold(this);
+    const uint32_t before = m_conditions->currentMask;
+    m_conditions->previousMask = before;
+    m_conditions->currentMask = now;
+    m_conditions->point = m_grabPoint;
+    const uint32_t changed = before ^ now;
+    auto rose = [&](uint32_t bit) { return (changed & bit) && (now & bit); };
+    auto fell = [&](uint32_t bit) { return (changed & bit) && (before & bit); };
+
+    if (m_cursor) {
+        if (rose(Condition::kHover) && !m_capture) {
+            m_replacedCursor = ApplyCursor();
+        } else if ((fell(Condition::kHover) && !m_capture) || (fell(Condition::kCapture) && !m_hover)) {
+            if (RCPtr<LRootWindow> root = FindRootWindow())
+                root->SetCursor(m_replacedCursor);
+        }
+    }
+    // The published record is the control's own; listeners see it change with every publication.
+    const RCPtr<LConditionsParam> param = m_conditions;
+    ApplyConditions(param);
+    Send(*this, u"NID_CONDITION_CHANGE", param);
+    static const struct {
+        const char16_t* name;
+        uint32_t bits;
+    } kPerCondition[] = {
+        {u"NID_HAS_FOCUS_CONDITION_CHANGE", Condition::kHasFocus},
+        {u"NID_CONTAINS_FOCUS_CONDITION_CHANGE", Condition::kContainsFocus},
+        {u"NID_HOVER_CONDITION_CHANGE", Condition::kHoverOrHighlighted},
+        {u"NID_CAPTURE_CONDITION_CHANGE", Condition::kCapture},
+        {u"NID_LEFT_DRAG_CONDITION_CHANGE", Condition::kLeftPending | Condition::kLeftDragging},
+        {u"NID_MIDDLE_DRAG_CONDITION_CHANGE", Condition::kMiddlePending | Condition::kMiddleDragging},
+        {u"NID_RIGHT_DRAG_CONDITION_CHANGE", Condition::kRightPending | Condition::kRightDragging},
+        {u"NID_ENABLED_CONDITION_CHANGE", Condition::kEnabled},
+        {u"NID_VISIBLITY_CONDITION_CHANGE", Condition::kVisible},
+    };
+    for (const auto& entry : kPerCondition) {
+        if (changed & entry.bits)
+            Send(*this, entry.name, param);
+    }
+    if (changed & (Condition::kEnabled | Condition::kVisible)) {
+        for (unsigned i = m_children.GetCount(); i-- > 0;) {
+            if (i < m_children.GetCount())
+                m_children.GetAt(i, kInsertionOrder)->PublishConditions();
+        }
+    }
+}
+
+bool LControl::IsVisible(bool includeAncestors) const
+{
+    for (const LControl* c = this; c; c = c->m_parent.Get()) {
+        if (!c->m_layout || !c->m_layout->isVisible || !(c->m_rect.width > 0.0) || !(c->m_rect.height > 0.0))
+            return false;
+        if (!includeAncestors)
+            break;
+    }
+    return true;
+}
+
+bool LControl::IsEnabled(bool includeAncestors) const
+{
+    for (const LControl* c = this; c; c = c->m_parent.Get()) {
+        if (!c->m_layout || !c->m_layout->enabled)
+            return false;
+        if (!includeAncestors)
+            break;
+    }
+    return true;
+}
+
+bool LControl::SetVisible(bool visible)
+{
+    if (m_layout && m_layout->isVisible != visible) {
+        if (!visible)
+            InvalidateWhole();
+        m_layout->isVisible = visible;
+        if (visible)
+            InvalidateWhole();
+        PublishConditions();
+    }
+    return IsVisible(true);
+}
+
+void LControl::SetEnabled(bool enabled)
+{
+    if (!m_layout || m_layout->enabled == enabled)
+        return;
+    m_layout->enabled = enabled;
+    PublishConditions();
+    InvalidateWhole();
+}
+
+void LControl::SetHighlighted(bool highlighted)
+{
+    if (m_highlighted == highlighted)
+        return;
+    m_highlighted = highlighted;
+    PublishConditions();
+}
+
+void LControl::ApplyConditions(const RCPtr<LConditionsParam>&) {}
+
+KXRESULT LControl::OnCaptureLost()
+{
+    if (!m_capture)
+        return S_FALSE;
+    m_capture = false;
+    for (int i = 0; i < 3; ++i)
+        m_pending[i] = m_dragging[i] = false;
+    KXRESULT r = S_OK;
+    if (RCPtr<LRootWindow> root = FindRootWindow())
+        r = root->ReleaseCaptureControl(RCPtr<LControl>(this));
+    PublishConditions();
+    return r;
+}
+
+// ---- invalidation
+
+void LControl::InvalidateWhole()
+{
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    InvalidateUnclippedArea();
+}
+
+void LControl::InvalidateRect(const RectT<double>& rect, bool clip)
+{
+    const PointT<double> origin = GetPositionInRoot();
+    const RectT<double> rootRect{rect.x + origin.x, rect.y + origin.y, rect.width, rect.height};
+    PropagateInvalidRect(rootRect, clip, rect);
+}
+
+void LControl::PropagateInvalidRect(const RectT<double>& rootRect, bool clip, const RectT<double>& localRect)
+{
+    if (!IsVisible(false))
+        return;
+    RectT<double> r = localRect;
+    bool clipping = false;
+    if (clip && GetClipToParent()) {
+        if (!IntersectRect(r, r, GetParentClipRect()))
+            return;
+        clipping = true;
+    }
+    if (m_parent) {
+        const PointT<double> offset = GetPositionInParentClient();
+        r.x += offset.x;
+        r.y += offset.y;
+        m_parent->PropagateInvalidRect(rootRect, clipping, r);
+        return;
+    }
+    if (!m_rootWindow)
+        return;
+    RectT<double> area = rootRect;
+    if (clipping) {
+        // r is in this control's coordinates; the top-level control's position takes it to the root's.
+        r.x += m_rect.x;
+        r.y += m_rect.y;
+        if (!IntersectRect(area, rootRect, r))
+            return;
+    }
+    m_rootWindow->InvalidateRect(area.Round());
+}
+
+void LControl::InvalidateUnclippedArea()
+{
+    if (m_unclippedCount > 0) {
+        // One list for the process; a nested call, which cannot happen through invalidation itself,
+        // would get its own.
+        static RCPtrArray<LControl, 1, 0>* const shared = new RCPtrArray<LControl, 1, 0>;
+        static bool inUse = false;
+        RCPtrArray<LControl, 1, 0> own;
+        RCPtrArray<LControl, 1, 0>& list = inUse ? own : *shared;
+        const bool wasInUse = inUse;
+        inUse = true;
+        CollectUnclippedDescendants(list, true, true);
+        for (unsigned i = list.GetCount(); i-- > 0;) {
+            LControl* c = list.GetAt(i).Get();
+            c->InvalidateRect({0.0, 0.0, c->m_rect.width, c->m_rect.height}, false);
+        }
+        list.SetCount(0);
+        inUse = wasInUse;
+    } else if (!GetClipToParent()) {
+        InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, false);
+    }
+}
+
+int LControl::CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& out, bool onlyVisible, bool includeSelf)
+{
+    const bool visible = IsVisible(false);
+    int count = 0;
+    if (!GetClipToParent() && includeSelf && (!onlyVisible || visible)) {
+        out.AddItem(RCPtr<LControl>(this));
+        ++count;
+    }
+    if ((onlyVisible && !visible) || m_unclippedCount <= 0)
+        return count;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i)
+        count += m_children.GetAt(i, kZOrder)->CollectUnclippedDescendants(out, onlyVisible, true);
+    return count;
+}
+
+bool LControl::IntersectRect(RectT<double>& out, const RectT<double>& a, const RectT<double>& b)
+{
+    const double left = std::max(a.x, b.x);
+    const double top = std::max(a.y, b.y);
+    const double width = std::min(a.x + a.width, b.x + b.width) - left;
+    const double height = std::min(a.y + a.height, b.y + b.height) - top;
+    out = {left, top, width, height};
+    return width > kMinExtent && height > kMinExtent;
+}
+
+RectT<double> LControl::GetParentClipRect() const
+{
+    using GeometryRules::Clamp;
+    if (m_parent) {
+        const PointT<double> p = GetPositionInParentClient();
+        return {Clamp(-p.x, kCoordinateLimit), Clamp(-p.y, kCoordinateLimit),
+            Clamp(m_parent->m_rect.width, kCoordinateLimit), Clamp(m_parent->m_rect.height, kCoordinateLimit)};
+    }
+    if (m_rootWindow) {
+        const PointT<int32_t> size = m_rootWindow->GetClientSize();
+        return {Clamp(-m_rect.x, kCoordinateLimit), Clamp(-m_rect.y, kCoordinateLimit), double(size.x), double(size.y)};
+    }
+    return {0.0, 0.0, m_rect.width, m_rect.height};
+}
+
+// ---- idle
+
+KXRESULT LControl::SubscribeIdle()
+{
+    if (m_idleCount++ != 0)
+        return S_OK;
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (!root)
+        return S_OK;
+    if (!m_handlers)
+        m_handlers = LNotificationHandler<LControl>::Create(this);
+    const KXRESULT r = m_handlers->SetNotification(&LControl::OnIdle, root, u"NID_IDLE", 0);
+    if (Failed(r))
+        m_idleCount = 0;
+    return r;
+}
+
+KXRESULT LControl::UnsubscribeIdle()
+{
+    // A stray call must not leave the count below 0, which would silence the next subscription.
+    if (m_idleCount <= 0)
+        return S_FALSE;
+    if (--m_idleCount != 0)
+        return S_OK;
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (!root)
+        return S_OK;
+    const KXRESULT r = LNotificationClient::UnregisterForNotification(root, u"NID_IDLE");
+    if (!m_handlers || !m_handlers->RemoveNotification(root, u"NID_IDLE"))
+        return E_FAIL;
+    return r;
+}
+
+void LControl::RefreshIdleSubscription()
+{
+    if (m_idleCount > 0) {
+        if (RCPtr<LRootWindow> root = FindRootWindow()) {
+            if (!m_handlers)
+                m_handlers = LNotificationHandler<LControl>::Create(this);
+            if (Failed(m_handlers->SetNotification(&LControl::OnIdle, root, u"NID_IDLE", 0)))
+                m_idleCount = 0;
+        }
+    }
+    for (unsigned i = m_children.GetCount(); i-- > 0;)
+        m_children.GetAt(i, kInsertionOrder)->RefreshIdleSubscription();
+}
+
+KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    RCPtr<LControl> self = Hold(this);
+    DestroyPendingRemovals();
+    OnIdleTick();
+    return S_OK;
+}
+
+void LControl::OnIdleTick() {}
+
+// ---- text, tool tip, cursor
+
+KXRESULT LControl::SetText(const String& text)
+{
+    return UpdateText(text, true) ? S_OK : S_FALSE;
+}
+
+bool LControl::UpdateText(const String& text, bool)
+{
+    if (SameName(text, m_text))
+        return false;
+    if (!m_parent && m_rootWindow) {
+        if (IWindowOSServices* os = m_rootWindow->GetOSServices())
+            os->SetWindowTitle(text);
+    }
+    m_text = text;
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    return true;
+}
+
+String& LControl::GetString(String& text, const char16_t* key) const
+{
+    text = String();
+    if (const RCPtr<LStringTable>& table = GetStringTable())
+        table->GetString(key, text);
+    return text;
+}
+
+String LControl::GetToolTipText() const
+{
+    return m_toolTipText;
+}
+
+void LControl::SetCursor(uintptr_t cursor)
+{
+    if (cursor == m_cursor)
+        return;
+    const uintptr_t old = m_cursor;
+    m_cursor = cursor;
+    if (!m_hover)
+        return;
+    if (old)
+        ApplyCursor();
+    else
+        m_replacedCursor = ApplyCursor();
+}
+
+uintptr_t LControl::ApplyCursor()
+{
+    uintptr_t cursor = m_cursor;
+    if (!cursor) {
+        if (IFrameworkServices* services = GetFrameworkServices())
+            cursor = services->LoadAppCursor(u"UI_CURSOR_ARROW");
+    }
+    RCPtr<LRootWindow> root = FindRootWindow();
+    return root ? root->SetCursor(cursor) : 0;
+}
+
+} // namespace KX
