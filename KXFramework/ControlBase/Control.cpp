@@ -1,5 +1,6 @@
 #include "KXFramework/ControlBase/Control.h"
 
+#include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr double kMinExtent = 2.220446049250313e-16;
 constexpr double kCoordinateLimit = 4503599627370496.0;
+constexpr double kSizeTolerance = 2.220446049250313e-15;
 
 const RCPtr<LControl>& NullControl()
 {
@@ -435,6 +437,17 @@ KXRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         m_layout->isVisible = true;
     if (!m_layout->clipToParent && m_parent)
         m_parent->IncrementSubtreeCount();
+    {
+        // A first application normally finds no children; any it finds leave the tree.
+        RCPtrArray<LControl, 1, 0> taken;
+        while (m_children.GetCount() > 0) {
+            RCPtr<LControl> child = m_children.GetAt(0, kInsertionOrder);
+            taken.AddItem(child);
+            m_children.Remove(child);
+        }
+        m_rect = {};
+        RecalcLayoutFromDescriptor();
+    }
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
@@ -470,21 +483,280 @@ void LControl::SetClipToParent(bool clip)
         m_parent->m_children.Touch();
 }
 
+KXRESULT LControl::RecalcLayoutFromDescriptor()
+{
+    if (!m_layout)
+        return E_FAIL;
+    RectT<double> r;
+    if (m_parent) {
+        CalculateLayoutRect(m_layout.Get(), m_parent.Get(), {}, {}, {}, r);
+    } else {
+        if (m_created && !m_rootWindow)
+            return E_FAIL;
+        IFrameworkServices* services = GetFrameworkServices();
+        RCPtr<LRootWindow> root = m_rootWindow;
+        if (!root && services)
+            root = services->GetApplicationRootWindow();
+        if (!root)
+            return E_FAIL;
+        const RectT<int32_t> screen = services ? services->GetWorkArea() : RectT<int32_t>{};
+        const PointT<int32_t> client = root->GetClientSize();
+        const RectT<int32_t> window = root->GetScreenClientRect();
+        CalculateLayoutRect(m_layout.Get(), nullptr, screen.ToDouble(), {double(client.x), double(client.y)},
+            {double(window.x), double(window.y)}, r);
+    }
+    PointT<double> position{r.x, r.y};
+    PointT<double> size{r.width, r.height};
+    // A limit the anchor keeps from being met leaves what the other rules gave.
+    ApplyLayoutMinSize(*this, position, size);
+    ApplyLayoutMaxSize(*this, position, size);
+    r = {position.x, position.y, size.x, size.y};
+    r.Normalize();
+    return StoreLayoutRect({r.x, r.y}, {r.width, r.height});
+}
+
+KXRESULT LControl::RecalcLayout(const PointT<int32_t>&)
+{
+    RecalcLayoutFromDescriptor();
+    return S_OK;
+}
+
 KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<double>& size)
 {
     if (position.x == m_rect.x && position.y == m_rect.y && size.x == m_rect.width && size.y == m_rect.height)
         return S_FALSE;
+    RCPtr<LControl> self = Hold(this);
+    const bool sizeChanged
+        = std::fabs(size.x - m_rect.width) >= kSizeTolerance || std::fabs(size.y - m_rect.height) >= kSizeTolerance;
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
-    InvalidateUnclippedArea();
+    if (m_unclippedCount > 0)
+        InvalidateUnclippedArea();
     m_rect = {position.x, position.y, size.x, size.y};
+    if (sizeChanged && !m_layoutSuspended) {
+        m_layoutSuspended = true;
+        const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
+        for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+            RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
+            child->RecalcLayout(whole);
+        }
+        RecalcLayoutFromDescriptor();
+        m_layoutSuspended = false;
+    }
+    if (m_parent) {
+        RCPtr<LControl> parent = m_parent;
+        ChildControlList& siblings = parent->m_children;
+        unsigned i = 0;
+        while (i < siblings.GetCount() && siblings.GetAt(i, kInsertionOrder).Get() != this)
+            ++i;
+        // A later sibling that changed carries the cascade on through its own store.
+        for (++i; i < siblings.GetCount(); ++i) {
+            RCPtr<LControl> sibling = siblings.GetAt(i, kInsertionOrder);
+            if (sibling->RecalcLayoutFromDescriptor() == S_OK)
+                break;
+        }
+        parent->OnChildRectChanged(self);
+    } else if (m_rootWindow) {
+        const RectT<int32_t> area = m_rootWindow->GetScreenClientRect();
+        const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
+        m_rootWindow->SetWindowArea({area.x, area.y, whole.x, whole.y});
+    }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
-    InvalidateUnclippedArea();
+    if (m_unclippedCount > 0)
+        InvalidateUnclippedArea();
+    CheckClientSizeChange();
     return S_OK;
+}
+
+KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size)
+{
+    if (!m_layout)
+        return E_FAIL;
+    const bool wasDocked = axis >= 0 && axis < 2 && m_layout->position[axis].docked;
+    const KXRESULT r = m_layout->SetPlacement(axis, position, size);
+    if (Failed(r))
+        return r;
+    // The docked flag is a key of the parent's z-order.
+    if (wasDocked != position.docked && m_parent)
+        m_parent->m_children.Touch();
+    RecalcLayoutFromDescriptor();
+    PositionSpec p;
+    SizeSpec z;
+    m_layout->GetPlacement(axis, p, z);
+    const bool named = position.referenceKind == PositionSpec::kNamed;
+    const bool sizeNamed = size.referenceKind == SizeSpec::kNamed;
+    const bool same = p.anchor == position.anchor && p.referenceKind == position.referenceKind
+        && (!named || p.referenceName == position.referenceName) && p.relative == position.relative
+        && p.absolute == position.absolute && p.docked == position.docked && z.referenceKind == size.referenceKind
+        && (!sizeNamed || z.referenceName == size.referenceName) && z.relative == size.relative
+        && z.absolute == size.absolute;
+    return same ? S_OK : S_FALSE;
+}
+
+KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum)
+{
+    if (!m_layout)
+        return E_FAIL;
+    const KXRESULT r = m_layout->SetSizeLimitSpecs(axis, minimum, maximum);
+    if (Failed(r))
+        return r;
+    RecalcLayoutFromDescriptor();
+    SizeLimitSpec lo, hi;
+    m_layout->GetSizeLimitSpecs(axis, lo, hi);
+    auto same = [](const SizeLimitSpec& a, const SizeLimitSpec& b) {
+        return a.hasReference == b.hasReference && a.referenceName == b.referenceName && a.relative == b.relative
+            && a.absolute == b.absolute;
+    };
+    return same(lo, minimum) && same(hi, maximum) ? S_OK : S_FALSE;
+}
+
+PointT<double> LControl::GetPreferredSize()
+{
+    PointT<double> preferred;
+    if (!m_layout)
+        return preferred;
+    for (int axis = 0; axis < 2; ++axis) {
+        PositionSpec position;
+        SizeSpec size;
+        m_layout->GetPlacement(axis, position, size);
+        SetPlacement(axis, position, SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0});
+        (axis == 0 ? preferred.x : preferred.y) = axis == 0 ? m_rect.width : m_rect.height;
+        SetPlacement(axis, position, size);
+    }
+    return preferred;
+}
+
+PointT<double> LControl::GetAbsoluteMaxSize() const
+{
+    if (!m_layout)
+        return {};
+    return {m_layout->maxSize[0].hasReference ? 0.0 : m_layout->maxSize[0].absolute,
+        m_layout->maxSize[1].hasReference ? 0.0 : m_layout->maxSize[1].absolute};
+}
+
+void LControl::GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const
+{
+    minimum = {0.0, 0.0};
+    maximum = {kCoordinateLimit, kCoordinateLimit};
+}
+
+RectT<double> LControl::GetClientRect() const
+{
+    if (!m_clientRectValid) {
+        m_clientRect = GetLookClientRect(-1);
+        m_clientRectValid = true;
+    }
+    return m_clientRect;
+}
+
+RectT<double> LControl::GetLookClientRect(int) const
+{
+    return {0.0, 0.0, m_rect.width, m_rect.height};
+}
+
+RectT<double> LControl::GetClientExtentRect() const
+{
+    const RectT<double> client = GetClientRect();
+    return {0.0, 0.0, client.width, client.height};
+}
+
+RectT<double> LControl::GetVisibleClientRect() const
+{
+    const RectT<double> client = GetClientRect();
+    return {m_scrollOffset.x, m_scrollOffset.y, client.width, client.height};
+}
+
+void LControl::CheckClientSizeChange()
+{
+    m_clientRectValid = false;
+}
+
+void LControl::SetScrollOffset(const PointT<double>& offset)
+{
+    m_scrolling = true;
+    const PointT<double> rounded{Round(offset.x), Round(offset.y)};
+    if (rounded == m_scrollOffset) {
+        m_scrolling = false;
+        return;
+    }
+    RCPtr<LControl> self = Hold(this);
+    if (m_unclippedCount > 0)
+        InvalidateUnclippedArea();
+    const PointT<double> old = m_scrollOffset;
+    m_scrollOffset = rounded;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
+        child->OnParentScrolled(old, rounded);
+    }
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    ScrollContents(old, rounded);
+    Send(*this, u"NID_SCROLL_OFFSET_CHANGE", RCPtr<LRefCountedObject>());
+    m_scrolling = false;
+}
+
+void LControl::ScrollContents(const PointT<double>&, const PointT<double>&) {}
+
+KXRESULT LControl::OnParentScrolled(const PointT<double>&, const PointT<double>&)
+{
+    if (m_layout && (m_layout->position[0].docked || m_layout->position[1].docked))
+        RecalcLayoutFromDescriptor();
+    return S_OK;
+}
+
+KXRESULT LControl::OnChildRectChanged(const RCPtr<LControl>& child)
+{
+    if (!m_layoutSuspended)
+        RecalcLayoutFromDescriptor();
+    InvalidateChildArea(child);
+    return S_OK;
+}
+
+void LControl::InvalidateChildArea(const RCPtr<LControl>&) {}
+
+PointT<double> LControl::MapPointFromControl(const LControl& other, const PointT<double>& point) const
+{
+    const PointT<int32_t> from = other.GetPositionInRoot().Round();
+    const PointT<int32_t> to = GetPositionInRoot().Round();
+    using GeometryRules::Clamp;
+    return {Clamp(point.x + double(from.x) - double(to.x), kCoordinateLimit),
+        Clamp(point.y + double(from.y) - double(to.y), kCoordinateLimit)};
+}
+
+bool LControl::GetChildrenBounds(RectT<double>& out) const
+{
+    // Kept in 64 bits: the empty case is reported rather than left as wrapped 32-bit differences.
+    int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        const LControl& child = *m_children.GetAt(i, kInsertionOrder);
+        if (DockedAxes(child.m_layout.Get()) != 0)
+            continue;
+        const RectT<int32_t> r = child.m_rect.Round();
+        left = std::min<int64_t>(left, r.x);
+        top = std::min<int64_t>(top, r.y);
+        right = std::max<int64_t>(right, int64_t(r.x) + r.width);
+        bottom = std::max<int64_t>(bottom, int64_t(r.y) + r.height);
+    }
+    if (left > right) {
+        out = {};
+        return false;
+    }
+    out = {double(left), double(top), double(right - left), double(bottom - top)};
+    return true;
+}
+
+double LControl::GetTextMinimumSize(int, const PointT<double>&)
+{
+    return 0.0;
+}
+
+double LControl::Round(double v)
+{
+    return std::trunc(v >= 0.0 ? v + 0.5 : v - 0.5);
 }
 
 PointT<double> LControl::GetClientOrigin() const
 {
-    return {0.0, 0.0};
+    const RectT<double> client = GetLookClientRect(-1);
+    return {client.x, client.y};
 }
 
 PointT<double> LControl::GetPositionInParentClient() const

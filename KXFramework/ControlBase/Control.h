@@ -123,17 +123,49 @@ public:
     const RCPtr<LControlDescriptor>& GetDescriptor() const { return m_descriptor; }
     const RCPtr<LLayoutDescriptor>& GetLayoutDescriptor() const { return m_layout; }
 
-    // Geometry.
+    // Layout.
     const RectT<double>& GetRect() const { return m_rect; }
     const PointT<double>& GetScrollOffset() const { return m_scrollOffset; }
     bool GetClipToParent() const { return !m_layout || m_layout->clipToParent; }
     virtual void SetClipToParent(bool clip);
+    // 0 when the rectangle changed, 1 when not, E_FAIL without a descriptor or a root window.
+    KXRESULT RecalcLayoutFromDescriptor();
+    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
     // 1 when both equal the current ones, else 0.
     KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
+    // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
+    // E_INVALIDARG for an axis other than 0 and 1.
+    KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
+    // The size the minimum rules alone give; the descriptor is left as it was.
+    PointT<double> GetPreferredSize();
+    virtual PointT<double> GetAbsoluteMaxSize() const;
+    virtual void GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const;
+    // The client part of the look in use, cached until CheckClientSizeChange.
+    virtual RectT<double> GetClientRect() const;
+    // The client part of the look GetCurrentLook picks for the index; the whole control without one.
+    RectT<double> GetLookClientRect(int lookIndex) const;
+    virtual RectT<double> GetClientExtentRect() const;
+    virtual RectT<double> GetVisibleClientRect() const;
+    virtual void CheckClientSizeChange();
+    virtual void SetScrollOffset(const PointT<double>& offset);
+    virtual void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    virtual KXRESULT OnParentScrolled(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    virtual KXRESULT OnChildRectChanged(const RCPtr<LControl>& child);
+    virtual void InvalidateChildArea(const RCPtr<LControl>& child);
     PointT<double> GetPositionInRoot() const;
     PointT<double> GetPositionInParentClient() const;
-    // The client origin of the look in use; (0, 0) without looks.
-    virtual PointT<double> GetClientOrigin() const;
+    PointT<double> GetClientOrigin() const;
+    // Half away from zero, in doubles.
+    static double Round(double v);
+    // A point of `other` in this control's coordinates.
+    PointT<double> MapPointFromControl(const LControl& other, const PointT<double>& point) const;
+    // The bounds of the children docked on neither axis; false, with an empty rectangle, when
+    // there is none.
+    bool GetChildrenBounds(RectT<double>& out) const;
+    // The size the label text needs on an axis whose text overflow lets it size the control; 0
+    // when it does not.
+    double GetTextMinimumSize(int axis, const PointT<double>& size);
 
     // Value and range.
     virtual double SetValue(double t);
@@ -216,6 +248,9 @@ protected:
     String m_toolTipText;
     bool m_created = false;
     bool m_layoutSuspended = false;
+    mutable RectT<double> m_clientRect;
+    mutable bool m_clientRectValid = false;
+    bool m_scrolling = false;
     int32_t m_idleCount = 0;
     uintptr_t m_cursor = 0;
     uintptr_t m_replacedCursor = 0;

@@ -18,6 +18,8 @@ public:
     virtual RCPtr<LControlFactory> GetControlFactory() = 0;
     // The application's main root window; null when there is none.
     virtual RCPtr<LRootWindow> GetApplicationRootWindow() = 0;
+    // The usable area of the screen, the reference of a top-level control.
+    virtual RectT<int32_t> GetWorkArea() = 0;
     // Seconds as a double, accumulated from the millisecond clock.
     virtual double GetSeconds() = 0;
     virtual uint32_t GetMilliseconds() = 0;

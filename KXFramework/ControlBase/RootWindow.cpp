@@ -12,6 +12,7 @@ RCPtr<LRootWindow> LRootWindow::Create(IWindowOSServices* osServices)
     RCPtr<LRootWindow> root(new LRootWindow(osServices));
     root->SetDistributor(RCPtr<LNotificationDistributor>(root));
     root->AdjustOwnerCount(1);
+    root->GetScreenClientRect();
     return root;
 }
 
@@ -27,6 +28,18 @@ PointT<int32_t> LRootWindow::GetCursorPos() const
     return m_osServices ? m_osServices->GetCursorPosition() : PointT<int32_t>{};
 }
 
+void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
+{
+    if (area == GetScreenClientRect())
+        return;
+    if (m_osServices)
+        m_osServices->SetWindowArea(area);
+    m_clientRect = area;
+    if (m_content)
+        m_content->InvalidateRect(
+            {0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height}, m_content->GetClipToParent());
+}
+
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
 {
     m_captureControl = nullptr;
@@ -39,6 +52,21 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     m_content = control;
     if (!(*control->GetRootWindowPtr()))
         control->SetRootWindow(RCPtr<LRootWindow>(this));
+    // The content fills the client area; reference names and docked flags stay.
+    if (const RCPtr<LLayoutDescriptor>& layout = control->GetLayoutDescriptor()) {
+        for (int axis = 0; axis < 2; ++axis) {
+            PositionSpec position = layout->position[axis];
+            SizeSpec size = layout->size[axis];
+            position.anchor = 0.0f;
+            position.referenceKind = PositionSpec::kClient;
+            position.relative = 0.0f;
+            position.absolute = 0.0;
+            size.referenceKind = SizeSpec::kClient;
+            size.relative = 1.0f;
+            size.absolute = 0.0;
+            control->SetPlacement(axis, position, size);
+        }
+    }
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
 }

@@ -27,6 +27,8 @@ public:
     PointT<int32_t> GetClientSize() const { return {m_clientRect.width, m_clientRect.height}; }
     // The pointer in client coordinates; (0, 0) without a window.
     PointT<int32_t> GetCursorPos() const;
+    // Gives the window a new client area; the content is invalidated when it changed.
+    void SetWindowArea(const RectT<int32_t>& area);
 
     const RCPtr<LControl>& GetContent() const { return m_content; }
     // Destroys the previous content; null leaves the window empty.

@@ -15,6 +15,8 @@ public:
     virtual void InvalidateArea(const RectT<int32_t>& area) = 0;
     // Client size, and the screen position of the client origin.
     virtual RectT<int32_t> GetClientArea() const = 0;
+    // Moves and sizes the client area (screen position and size).
+    virtual void SetWindowArea(const RectT<int32_t>& area) = 0;
     virtual bool IsActive() const = 0;
     // The pointer in client coordinates, as the window last saw it.
     virtual PointT<int32_t> GetCursorPosition() const = 0;

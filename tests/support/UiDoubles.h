@@ -20,6 +20,7 @@ public:
 
     RCPtr<LControlFactory> GetControlFactory() override { return factory; }
     RCPtr<LRootWindow> GetApplicationRootWindow() override { return applicationRoot; }
+    RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
     uint32_t GetMilliseconds() override { return milliseconds; }
     uintptr_t LoadAppCursor(const char16_t*) override { return kArrowCursor; }
@@ -27,6 +28,7 @@ public:
     static constexpr uintptr_t kArrowCursor = 0xA000;
     RCPtr<LControlFactory> factory;
     RCPtr<LRootWindow> applicationRoot;
+    RectT<int32_t> workArea{0, 0, 1280, 1024};
     uint32_t milliseconds = 0;
 };
 
@@ -36,6 +38,7 @@ public:
     void InvalidateAll() override { ++invalidateAllCount; }
     void InvalidateArea(const RectT<int32_t>& area) override { invalidated.push_back(area); }
     RectT<int32_t> GetClientArea() const override { return clientArea; }
+    void SetWindowArea(const RectT<int32_t>& area) override { clientArea = area; }
     bool IsActive() const override { return active; }
     PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
     uintptr_t SetCursor(uintptr_t next) override

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 
+#include "NotificationDoubles.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ protected:
         EXPECT_EQ(live, 0);
     }
 
-    // A created control; its rectangle is the layout's absolute one.
+    // A created control, laid out by its descriptor.
     RCPtr<ProbeControl> Make(
         const RCPtr<LControl>& parent, const char16_t* name, const RCPtr<LLayoutDescriptor>& layout)
     {
@@ -38,8 +39,6 @@ protected:
         c->ApplyDescriptor(DescriptorFor(name, layout));
         c->Initialize();
         c->SetCreated();
-        c->StoreLayoutRect({layout->position[0].absolute, layout->position[1].absolute},
-            {layout->size[0].absolute, layout->size[1].absolute});
         return c;
     }
 

@@ -149,7 +149,7 @@ TEST_F(ControlStateTest, PerConditionNotificationsFollowTheFixedList)
     EXPECT_TRUE(log->entries.empty());
 
     // A control of width 0 is not visible although its visible byte is set.
-    c->StoreLayoutRect({0, 0}, {0, 10});
+    c->SetPlacement(0, c->GetLayoutDescriptor()->position[0], SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0});
     c->PublishConditions();
     EXPECT_EQ(
         log->entries, (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_VISIBLITY_CONDITION_CHANGE"}));
@@ -159,7 +159,7 @@ TEST_F(ControlStateTest, CreationRefreshesTheRecordWithoutPublishing)
 {
     RCPtr<ProbeControl> c = Child(u"c");
     EXPECT_TRUE(c->appliedMasks.empty());
-    EXPECT_EQ(c->GetConditions()->currentMask, Condition::kEnabled);
+    EXPECT_EQ(c->GetConditions()->currentMask, Condition::kEnabled | Condition::kVisible);
 }
 
 TEST_F(ControlStateTest, InvalidationClimbsToTheRootsDirtyList)
