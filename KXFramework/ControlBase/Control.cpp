@@ -1,6 +1,7 @@
 #include "KXFramework/ControlBase/Control.h"
 
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -39,6 +40,12 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
         sender.SendNotification(n);
+}
+
+// A create parameter is true when, trimmed of blanks and line breaks and lower-cased, it is "true".
+bool ParseCreateBool(const String& text)
+{
+    return text.Trim(u" \t\r\n").ToLower() == String(u"true");
 }
 
 // A reference for the length of a call, unless the object is still being constructed (no
@@ -430,28 +437,153 @@ KXRESULT LControl::UnregisterForNotification(const RCPtr<LNotificationDistributo
 
 KXRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
+    RCPtr<LControl> self = Hold(this);
+    if (m_created)
+        ReapplySkinDescriptor(descriptor);
+    else
+        ApplyFirstDescriptor(descriptor);
+    return S_OK;
+}
+
+void LControl::TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken)
+{
+    if (!m_layout->clipToParent && m_parent)
+        m_parent->IncrementSubtreeCount();
+    while (m_children.GetCount() > 0) {
+        RCPtr<LControl> child = m_children.GetAt(0, kInsertionOrder);
+        taken.AddItem(child);
+        m_children.Remove(child);
+    }
+    m_rect = {};
+    RecalcLayoutFromDescriptor();
+}
+
+void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
     m_descriptor = descriptor;
+    // Each control has its own copy, so that changing it never touches the shared skin.
     m_layout = descriptor && descriptor->GetLayout() ? descriptor->GetLayout()->Clone()
                                                      : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
     if (m_rootWindow)
         m_layout->isVisible = true;
-    if (!m_layout->clipToParent && m_parent)
-        m_parent->IncrementSubtreeCount();
-    {
-        // A first application normally finds no children; any it finds leave the tree.
-        RCPtrArray<LControl, 1, 0> taken;
-        while (m_children.GetCount() > 0) {
-            RCPtr<LControl> child = m_children.GetAt(0, kInsertionOrder);
-            taken.AddItem(child);
-            m_children.Remove(child);
-        }
-        m_rect = {};
-        RecalcLayoutFromDescriptor();
+    if (m_stringTable) {
+        String label;
+        m_stringTable->GetString(u"LABEL", label);
+        UpdateText(label, false);
     }
+    // A first application normally finds no children; any it finds leave the tree.
+    RCPtrArray<LControl, 1, 0> taken;
+    TakeChildrenAndRelayout(taken);
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
     m_conditions->point = m_grabPoint;
+}
+
+void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    const bool wasVisible = m_layout ? m_layout->isVisible : true;
+    const bool wasEnabled = m_layout ? m_layout->enabled : true;
+    SetClipToParent(true);
+    m_descriptor = descriptor;
+    m_layout = descriptor && descriptor->GetLayout() ? descriptor->GetLayout()->Clone()
+                                                     : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
+    if (m_rootWindow) {
+        m_layout->isVisible = true;
+        const RectT<int32_t> client = m_rootWindow->GetScreenClientRect();
+        const RectT<double> area{double(client.x), double(client.y), m_rect.width, m_rect.height};
+        if (OfferWindowArea(area) == S_FALSE)
+            m_rootWindow->SetWindowArea(area.Round());
+        for (int axis = 0; axis < 2; ++axis) {
+            m_layout->position[axis].absolute = axis == 0 ? area.x : area.y;
+            m_layout->position[axis].relative = 0.0f;
+            m_layout->size[axis].absolute = axis == 0 ? area.width : area.height;
+            m_layout->size[axis].relative = 0.0f;
+        }
+    }
+    if (m_layout->isVisible != wasVisible) {
+        const bool visible = m_layout->isVisible;
+        m_layout->isVisible = wasVisible;
+        SetVisible(visible);
+    }
+    m_layout->enabled = wasEnabled;
+    String notFocusable;
+    const LStringTable* params = descriptor ? descriptor->GetCreateParams().Get() : nullptr;
+    if (params && params->GetString(u"NOT_FOCUSABLE", notFocusable))
+        SetNotFocusable(ParseCreateBool(notFocusable));
+    else
+        SetNotFocusable(m_layout->tabStop < 0);
+    // The present text is set again, so that the looks receive it.
+    const String text = m_text;
+    m_text = u"~";
+    UpdateText(text, false);
+
+    RCPtrArray<LControl, 1, 0> remembered;
+    TakeChildrenAndRelayout(remembered);
+    // The children the new skin still lists stay, re-applied; the others leave the tree.
+    m_layoutSuspended = true;
+    if (descriptor) {
+        const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
+        for (unsigned i = 0; i < subs.GetCount(); ++i) {
+            const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
+            for (unsigned k = 0; k < remembered.GetCount(); ++k) {
+                RCPtr<LControl> child = remembered.GetAt(k);
+                if (SameName(child->m_name, sub->GetName())) {
+                    remembered.RemoveItems(k, 1);
+                    AddChild(child, sub);
+                    break;
+                }
+            }
+        }
+    }
+    m_layoutSuspended = false;
+    if (m_children.GetCount() > 0)
+        RecalcLayoutFromDescriptor();
+    PublishConditions();
+    PostInitialize();
+    m_children.Touch();
+    if (m_rootWindow) {
+        FillClientArea();
+        InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    }
+}
+
+void LControl::FillClientArea()
+{
+    if (!m_layout)
+        return;
+    for (int axis = 0; axis < 2; ++axis) {
+        PositionSpec& position = m_layout->position[axis];
+        SizeSpec& size = m_layout->size[axis];
+        position.anchor = 0.0f;
+        position.referenceKind = PositionSpec::kClient;
+        position.relative = 0.0f;
+        position.absolute = 0.0;
+        size.referenceKind = SizeSpec::kClient;
+        size.relative = 1.0f;
+        size.absolute = 0.0;
+    }
+    RecalcLayoutFromDescriptor();
+}
+
+KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor)
+{
+    m_children.Clear();
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (descriptor && registry) {
+        const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
+        for (unsigned i = 0; i < subs.GetCount(); ++i) {
+            const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
+            String defer;
+            if (sub->GetCreateParams() && sub->GetCreateParams()->GetString(u"DEFER_CREATE", defer)
+                && ParseCreateBool(defer))
+                continue;
+            RCPtr<LControl> child;
+            registry->CreateControl(child, sub, RCPtr<LControl>(this));
+        }
+    }
+    RecalcLayoutFromDescriptor();
     return S_OK;
 }
 
@@ -460,9 +592,58 @@ KXRESULT LControl::Initialize()
     m_notificationCenter = GetDefaultNotificationCenter();
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
+    ReadCreateParams();
     if (m_stringTable)
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
     return S_OK;
+}
+
+KXRESULT LControl::ReadCreateParams()
+{
+    const LStringTable* params = m_descriptor ? m_descriptor->GetCreateParams().Get() : nullptr;
+    const bool noTabStop = m_layout && m_layout->tabStop < 0;
+    if (!params) {
+        SetNotFocusable(noTabStop);
+        return S_OK;
+    }
+    String text;
+    if (params->GetString(u"INITIAL_VALUE", text))
+        SetValue(text.ToDouble());
+    if (params->GetString(u"NOT_FOCUSABLE", text))
+        SetNotFocusable(ParseCreateBool(text));
+    else
+        SetNotFocusable(noTabStop);
+    if (params->GetString(u"USE_PARENT_TOOLTIP", text))
+        m_usesParentToolTip = ParseCreateBool(text);
+    if (params->GetString(u"WANTS_TAB", text))
+        m_wantsTab = ParseCreateBool(text);
+    return S_OK;
+}
+
+KXRESULT LControl::PostInitialize()
+{
+    return S_OK;
+}
+
+KXRESULT LControl::OfferWindowArea(const RectT<double>&)
+{
+    return S_OK;
+}
+
+void LControl::SetNotFocusable(bool notFocusable)
+{
+    if (!m_layout) {
+        m_notFocusable = notFocusable;
+        return;
+    }
+    const bool signAgrees = (m_layout->tabStop < 0) == notFocusable;
+    if (m_notFocusable == notFocusable && signAgrees)
+        return;
+    m_notFocusable = notFocusable;
+    if (!signAgrees)
+        m_layout->tabStop = m_layout->tabStop == 0 ? -1 : -m_layout->tabStop;
+    if (m_parent)
+        m_parent->m_children.Touch();
 }
 
 // ---- geometry
@@ -532,6 +713,8 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
     m_rect = {position.x, position.y, size.x, size.y};
+    // The children laid out below measure against the new client rectangle, not the cached one.
+    m_clientRectValid = false;
     if (sizeChanged && !m_layoutSuspended) {
         m_layoutSuspended = true;
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();

@@ -117,9 +117,21 @@ public:
     bool IsCreated() const { return m_created; }
     void SetCreated() { m_created = true; }
 
-    // Creation steps.
+    // Creation steps, in the order they run.
     virtual KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    virtual KXRESULT CreateSubControls(const RCPtr<LControlDescriptor>& descriptor);
     virtual KXRESULT Initialize();
+    virtual KXRESULT ReadCreateParams();
+    virtual KXRESULT PostInitialize();
+    // Places both axes to fill the window's client area (reference names and docked flags kept)
+    // and lays the control out once.
+    void FillClientArea();
+    // Offered a top-level control's rectangle when a skin is re-applied; 1 makes the window take it.
+    virtual KXRESULT OfferWindowArea(const RectT<double>& area);
+    virtual void SetNotFocusable(bool notFocusable);
+    bool IsNotFocusable() const { return m_notFocusable; }
+    bool WantsTab() const { return m_wantsTab; }
+    bool UsesParentToolTip() const { return m_usesParentToolTip; }
     const RCPtr<LControlDescriptor>& GetDescriptor() const { return m_descriptor; }
     const RCPtr<LLayoutDescriptor>& GetLayoutDescriptor() const { return m_layout; }
 
@@ -244,6 +256,8 @@ protected:
     RCPtr<LRootWindow> m_rootWindow;
     RCPtr<LStringTable> m_stringTable;
     bool m_usesParentToolTip = false;
+    bool m_wantsTab = false;
+    bool m_notFocusable = true;
     String m_text;
     String m_toolTipText;
     bool m_created = false;
@@ -260,6 +274,10 @@ protected:
 
 private:
     friend class ChildControlList;
+    void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    void ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    // Takes the children out of the list and lays the control out afresh from a zero rectangle.
+    void TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken);
     // The root window of the tree: the top-level control's own.
     RCPtr<LRootWindow> FindRootWindow() const;
 };

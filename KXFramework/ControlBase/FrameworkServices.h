@@ -8,6 +8,7 @@
 
 namespace KX {
 
+class LControlClassRegistry;
 class LControlFactory;
 class LRootWindow;
 
@@ -16,6 +17,8 @@ public:
     virtual ~IFrameworkServices() = default;
     // Null while no skin is loaded.
     virtual RCPtr<LControlFactory> GetControlFactory() = 0;
+    // Class names to create functions; null when none is set up.
+    virtual RCPtr<LControlClassRegistry> GetControlClassRegistry() = 0;
     // The application's main root window; null when there is none.
     virtual RCPtr<LRootWindow> GetApplicationRootWindow() = 0;
     // The usable area of the screen, the reference of a top-level control.

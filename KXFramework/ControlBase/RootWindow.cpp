@@ -52,21 +52,9 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     m_content = control;
     if (!(*control->GetRootWindowPtr()))
         control->SetRootWindow(RCPtr<LRootWindow>(this));
-    // The content fills the client area; reference names and docked flags stay.
-    if (const RCPtr<LLayoutDescriptor>& layout = control->GetLayoutDescriptor()) {
-        for (int axis = 0; axis < 2; ++axis) {
-            PositionSpec position = layout->position[axis];
-            SizeSpec size = layout->size[axis];
-            position.anchor = 0.0f;
-            position.referenceKind = PositionSpec::kClient;
-            position.relative = 0.0f;
-            position.absolute = 0.0;
-            size.referenceKind = SizeSpec::kClient;
-            size.relative = 1.0f;
-            size.absolute = 0.0;
-            control->SetPlacement(axis, position, size);
-        }
-    }
+    // Both axes at once: placing one axis at a time would first resize the window to the skin's
+    // extent on the other axis.
+    control->FillClientArea();
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
 }

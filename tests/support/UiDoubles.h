@@ -2,6 +2,7 @@
 // Doubles for the control core: the application's services, an operating-system window that
 // records what the root window asks of it, and a control that counts its own destruction.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -19,6 +20,7 @@ public:
     ~FakeFrameworkServices() override { SetFrameworkServices(nullptr); }
 
     RCPtr<LControlFactory> GetControlFactory() override { return factory; }
+    RCPtr<LControlClassRegistry> GetControlClassRegistry() override { return registry; }
     RCPtr<LRootWindow> GetApplicationRootWindow() override { return applicationRoot; }
     RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
@@ -27,6 +29,7 @@ public:
 
     static constexpr uintptr_t kArrowCursor = 0xA000;
     RCPtr<LControlFactory> factory;
+    RCPtr<LControlClassRegistry> registry{new LControlClassRegistry};
     RCPtr<LRootWindow> applicationRoot;
     RectT<int32_t> workArea{0, 0, 1280, 1024};
     uint32_t milliseconds = 0;
