@@ -3,6 +3,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ObjectBase/Exception.h"
@@ -1351,6 +1352,36 @@ String& LControl::GetString(String& text, const char16_t* key) const
 String LControl::GetToolTipText() const
 {
     return m_toolTipText;
+}
+
+KXRESULT LControl::ShowToolTip(bool show)
+{
+    if (!show) {
+        RCPtr<LControl> tip = FindChild(u"toolTip");
+        if (auto* link = dynamic_cast<IToolTipLink*>(tip.Get()))
+            link->HideToolTip();
+        return S_OK;
+    }
+    const String text = GetToolTipText();
+    IFrameworkServices* services = GetFrameworkServices();
+    if (text.IsEmpty() || !services)
+        return S_OK;
+    RCPtr<LControlFactory> factory = services->GetControlFactory();
+    RCPtr<LControlClassRegistry> registry = services->GetControlClassRegistry();
+    if (!factory || !registry)
+        return S_OK;
+    const RCPtr<LControlDescriptor>& descriptor = factory->FindControlDescriptor(u"toolTip");
+    if (!descriptor)
+        return S_OK;
+    RCPtr<LControl> tip;
+    registry->CreateControl(tip, descriptor, RCPtr<LControl>(this));
+    // A tip that could not join this control (a child of that name is there already) is dropped.
+    if (!tip || tip->GetParent().Get() != this)
+        return S_OK;
+    tip->SetText(text);
+    if (auto* link = dynamic_cast<IToolTipLink*>(tip.Get()))
+        link->ShowToolTip();
+    return S_OK;
 }
 
 void LControl::SetCursor(uintptr_t cursor)

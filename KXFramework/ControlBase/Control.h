@@ -224,6 +224,9 @@ public:
     virtual const RCPtr<LStringTable>& GetStringTable() const { return m_stringTable; }
     String& GetString(String& text, const char16_t* key) const;
     virtual String GetToolTipText() const;
+    // True: makes the skin's "toolTip" control a child with the tool-tip text and shows it; false:
+    // hides the "toolTip" child. Nothing for an empty text or a skin without a "toolTip".
+    virtual KXRESULT ShowToolTip(bool show);
     void SetCursor(uintptr_t cursor);
     uintptr_t ApplyCursor();
 

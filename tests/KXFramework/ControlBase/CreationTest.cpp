@@ -1,5 +1,6 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlLinks.h"
 
 #include "DocumentResources.h"
 #include "UiDoubles.h"
@@ -47,6 +48,7 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
     </SubControl>
     <SubControl Class="Test.Probe" Name="tabless" TabStop="-1"/>
    </SubControl>
+   <SubControl Class="Test.Tip" Name="toolTip" ClipToParent="False" XSizeAbs="80" YSizeAbs="16"/>
    <SubControl Class="Test.Probe" Name="broken">
     <SubControl Class="Test.Probe" Name="fine"/>
     <SubControl Class="Unknown.Class" Name="unknown"/>
@@ -77,6 +79,19 @@ RCPtr<LControl>& CreateProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent
     return CreateControlOf<CountedProbe>(out, parent, d);
 }
 
+class TipProbe : public CountedProbe, public IToolTipLink {
+public:
+    using CountedProbe::CountedProbe;
+    void ShowToolTip() override { shown = true; }
+    void HideToolTip() override { shown = false; }
+    bool shown = false;
+};
+
+RCPtr<LControl>& CreateTip(RCPtr<LControl>& out, const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& d)
+{
+    return CreateControlOf<TipProbe>(out, parent, d);
+}
+
 RCPtr<LControl>& CreateNothing(RCPtr<LControl>& out, const RCPtr<LControl>&, const RCPtr<LControlDescriptor>&)
 {
     return out;
@@ -92,6 +107,7 @@ protected:
         ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateProbe);
+        services.registry->RegisterControlCreateFunction(u"Test.Tip", &CreateTip);
         root = LRootWindow::Create(&window);
     }
 
@@ -161,6 +177,27 @@ TEST_F(CreationTest, AnUnknownClassFailsClearlyAndLeaksNothing)
     }
     EXPECT_FALSE(broken);
     EXPECT_EQ(g_live, 0);
+}
+
+TEST_F(CreationTest, AToolTipIsMadeFromTheSkinAndHiddenAgain)
+{
+    RCPtr<LControl> main = CreateMain();
+    const RCPtr<LControl>& body = main->FindChild(u"body");
+    const RCPtr<LControl>& header = main->FindChild(u"header");
+
+    header->ShowToolTip(true);
+    EXPECT_FALSE(header->FindChild(u"toolTip"));
+
+    body->ShowToolTip(true);
+    RCPtr<LControl> tip = body->FindChild(u"toolTip");
+    auto* probe = dynamic_cast<TipProbe*>(tip.Get());
+    ASSERT_NE(probe, nullptr);
+    EXPECT_TRUE(probe->shown);
+    EXPECT_EQ(tip->GetText(), String(u"The body"));
+    EXPECT_EQ(body->GetUnclippedDescendantCount(), 1);
+
+    body->ShowToolTip(false);
+    EXPECT_FALSE(probe->shown);
 }
 
 TEST_F(CreationTest, OnlyTopLevelNamesAreCreatedByName)
