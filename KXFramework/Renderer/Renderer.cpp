@@ -133,6 +133,9 @@ void LRenderer::PushClip(
     if (intersect) {
         r = RectT<double>::Intersection(r, area);
         r = RectT<double>::Intersection(r, context->GetState().clip);
+        // Nothing in common clips everything; flipping the negative extent would open the gap between.
+        r.width = std::max(r.width, 0.0);
+        r.height = std::max(r.height, 0.0);
     }
     r.Normalize();
     SetClipRect(r);

@@ -205,6 +205,8 @@ std::shared_ptr<FontFace> FontSystem::Match(std::u16string_view family, bool bol
     const std::string name = ToUtf8(family);
     if (!name.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    // A family nobody has falls to the default sans-serif face, not to whatever scores best.
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     // Without the substitutions "Arial" matches whatever face sorts first, not its metric alias.
@@ -249,7 +251,9 @@ FontChoice FontSystem::DefaultUiFont()
 {
     FontChoice choice;
     choice.family = u"sans-serif";
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    // Not through FcNameParse, which would read "-serif" as a size.
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;

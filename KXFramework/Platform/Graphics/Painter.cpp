@@ -128,10 +128,11 @@ void Painter::Line(double x0, double y0, double x1, double y1, uint32_t argb, do
     cairo_stroke(m_cr);
 }
 
-void Painter::AddPath(const Path& path, double sx, double sy)
+void Painter::AddPath(const Path& path, double sx, double sy, double shift)
 {
     // Built under the scale, kept in device space: the pen width below stays unscaled.
     cairo_save(m_cr);
+    cairo_translate(m_cr, shift, shift);
     cairo_scale(m_cr, sx, sy);
     cairo_new_path(m_cr);
     for (const PathFigure& figure : path.figures) {
@@ -150,7 +151,8 @@ void Painter::StrokePath(const Path& path, double sx, double sy, uint32_t argb, 
 {
     if (!(width > 0.0))
         return;
-    AddPath(path, sx, sy);
+    // Through pixel centres, as single lines are.
+    AddPath(path, sx, sy, 0.5);
     SetColor(argb);
     cairo_set_line_width(m_cr, width);
     cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_BUTT);
@@ -159,7 +161,7 @@ void Painter::StrokePath(const Path& path, double sx, double sy, uint32_t argb, 
 
 void Painter::FillPath(const Path& path, double sx, double sy, uint32_t argb)
 {
-    AddPath(path, sx, sy);
+    AddPath(path, sx, sy, 0.0);
     SetColor(argb);
     cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_fill(m_cr);

@@ -50,7 +50,7 @@ public:
 
 private:
     void SetColor(uint32_t argb);
-    void AddPath(const Path& path, double sx, double sy);
+    void AddPath(const Path& path, double sx, double sy, double shift);
 
     _cairo* m_cr;
 };
