@@ -39,6 +39,10 @@ void Painter::SetColor(uint32_t argb)
 
 void Painter::SetTranslation(double x, double y)
 {
+    if (x == m_tx && y == m_ty)
+        return;
+    m_tx = x;
+    m_ty = y;
     cairo_identity_matrix(m_cr);
     cairo_translate(m_cr, x, y);
 }
@@ -67,10 +71,16 @@ static bool CutToSurface(cairo_t* cr, double& x, double& y, double& w, double& h
 
 void Painter::SetClip(double x, double y, double w, double h)
 {
-    cairo_reset_clip(m_cr);
-    if (!CutToSurface(m_cr, x, y, w, h)) {
+    if (!CutToSurface(m_cr, x, y, w, h))
         x = y = w = h = 0.0;
-    }
+    // Frames set the same clip again and again; Cairo makes a new clip each time.
+    const RectD device{x + m_tx, y + m_ty, w, h};
+    if (m_hasClip && device.x == m_clip.x && device.y == m_clip.y && device.width == m_clip.width &&
+        device.height == m_clip.height)
+        return;
+    m_clip = device;
+    m_hasClip = true;
+    cairo_reset_clip(m_cr);
     cairo_rectangle(m_cr, x, y, w, h);
     cairo_clip(m_cr);
 }
@@ -207,7 +217,6 @@ void Painter::DrawImage(const Surface& source, const RectD& sourceRect, const Re
     cairo_set_source(m_cr, pattern);
     cairo_rectangle(m_cr, x, y, w, h);
     cairo_fill(m_cr);
-    cairo_set_source_rgb(m_cr, 0, 0, 0);
     cairo_pattern_destroy(pattern);
     cairo_surface_destroy(sprite);
 }

@@ -53,6 +53,10 @@ private:
     void AddPath(const Path& path, double sx, double sy, double shift);
 
     _cairo* m_cr;
+    double m_tx = 0.0;
+    double m_ty = 0.0;
+    RectD m_clip;
+    bool m_hasClip = false;
 };
 
 } // namespace KX::Platform
