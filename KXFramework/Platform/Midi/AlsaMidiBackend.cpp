@@ -363,11 +363,12 @@ bool AlsaBackend::IsOutputAlive(Handle out)
     return it != outputs_.end() && StillListedLocked(it->second, false);
 }
 
-// A direct event bypasses our own output pool and is handed to the receiver at once. A hardware port
-// takes it into the device's MIDI output buffer (4 KiB normally) or refuses it; an application's port
-// queues it in that application's input pool, which gives -EAGAIN while it is full. Our descriptors'
-// POLLOUT tells only of our own pool, so polling them would return at once: pause between tries instead,
-// without the lock, so that input goes on meanwhile.
+// A direct event bypasses our own output pool and is handed to the receiver at once. A hardware port's
+// driver copies it into the device's MIDI output buffer (4 KiB by default) and drops it when the buffer
+// lacks room, with no error that reaches us: there the sender's pace keeps a long message whole. An
+// application's port queues it in that application's input pool, which gives -EAGAIN while it is full.
+// Our descriptors' POLLOUT tells only of our own pool, so polling them would return at once: pause between
+// tries instead, without the lock, so that input goes on meanwhile.
 int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
 {
     for (;;) {
