@@ -1,6 +1,11 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Platform/Window/HostWindow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace KX {
 
@@ -44,10 +49,41 @@ void LGDIRenderContextInfo::PrepareSurfaces()
 
 void LGDIRenderContextInfo::Present()
 {
-    if (Platform::Surface* surface = m_current->GetSurface())
-        surface->Flush();
-    if (IsOffscreen())
+    Platform::Surface* surface = m_current->GetSurface();
+    if (surface == nullptr)
         return;
+    surface->Flush();
+    if (IsOffscreen() || GetWindow() == nullptr)
+        return;
+    const Platform::Framebuffer target = GetWindow()->LockFramebuffer();
+    if (target.pixels == nullptr)
+        return;
+    Array<RectT<int32_t>> dirty;
+    GetDirtyRegion().ToArray(dirty);
+    std::vector<Platform::RectI> presented;
+    presented.reserve(dirty.GetCount());
+    const int width = std::min(surface->Width(), target.width);
+    const int height = std::min(surface->Height(), target.height);
+    for (unsigned i = dirty.GetCount(); i-- > 0;) {
+        const RectT<int32_t>& r = dirty.GetAt(i);
+        const int left = std::max(r.x, 0);
+        const int top = std::max(r.y, 0);
+        const int right = int(std::min<int64_t>(int64_t(r.x) + r.width, width));
+        const int bottom = int(std::min<int64_t>(int64_t(r.y) + r.height, height));
+        if (right <= left || bottom <= top)
+            continue;
+        // Premultiplied pixels without their alpha: the picture composed over black.
+        for (int y = top; y < bottom; ++y) {
+            const auto* from
+                = reinterpret_cast<const uint32_t*>(surface->Data() + size_t(y) * surface->Stride()) + left;
+            auto* to = reinterpret_cast<uint32_t*>(target.pixels + size_t(y) * size_t(target.stride)) + left;
+            for (int x = 0; x < right - left; ++x)
+                to[x] = from[x] & 0x00FFFFFFu;
+        }
+        presented.push_back({left, top, right - left, bottom - top});
+    }
+    if (!presented.empty())
+        GetWindow()->PresentRects(presented.data(), int(presented.size()));
 }
 
 void LGDIRenderContextInfo::SwapSurfaces()

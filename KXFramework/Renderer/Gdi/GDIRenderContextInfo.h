@@ -19,6 +19,8 @@ public:
     Platform::Painter* GetGraphics() const { return m_current->GetGraphics(); }
     // Re-makes both surfaces when the viewport's size changed or the whole viewport is dirty.
     void PrepareSurfaces();
+    // Flushes; unless offscreen, copies each dirty rectangle to the window's framebuffer and
+    // presents them together.
     void Present();
     void SwapSurfaces();
 

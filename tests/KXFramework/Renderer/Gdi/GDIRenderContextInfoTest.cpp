@@ -1,6 +1,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Platform/Window/VirtualHostWindow.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 #include "ManualClock.h"
 
@@ -8,6 +9,7 @@
 
 #include <cstring>
 #include <functional>
+#include <utility>
 
 namespace KX::Test {
 
@@ -86,6 +88,40 @@ TEST_F(GdiRenderContext, SurfacesAreRemadeOnlyOnResizeOrAWholeViewportRepaint)
     EXPECT_NE(gdi.GetSurface().Get(), first);
     gdi.SwapSurfaces();
     EXPECT_EQ(gdi.GetSurface().Get(), first);
+}
+
+TEST_F(GdiRenderContext, OnlyDirtyRectanglesReachTheWindow)
+{
+    constexpr uint32_t kSentinel = 0x00123456u;
+    Platform::WindowParams params;
+    params.width = 60;
+    params.height = 40;
+    Platform::VirtualHostWindow window(params);
+    window.Fill(kSentinel);
+    RCPtr<LRenderContextInfo> context;
+    renderer->InitRenderContextInfo({0, 0, 60, 40}, &window, false, context);
+    context->GetDirtyRegion().AddRect({10, 5, 20, 15});
+    context->GetDirtyRegion().AddRect({50, 30, 90, 90}); // partly outside the window
+    Frame(context, [&] {
+        renderer->FillRect({0, 0, 60, 40}, LColor(0xFFFF8000u), true);
+        renderer->FillRect({12, 6, 2, 2}, LColor(0x80FFFFFFu), false);
+    });
+    EXPECT_EQ(window.ScreenPixel(10, 5), 0x00FF8000u);
+    EXPECT_EQ(window.ScreenPixel(19, 14), 0x00FF8000u);
+    EXPECT_EQ(window.ScreenPixel(59, 39), 0x00FF8000u);
+    // Half-transparent white over black.
+    EXPECT_EQ(window.ScreenPixel(12, 6), 0x00808080u);
+    for (const auto& [x, y] : {std::pair{9, 5}, {20, 5}, {10, 15}, {0, 0}, {49, 39}, {59, 29}})
+        EXPECT_EQ(window.ScreenPixel(x, y), kSentinel) << x << "," << y;
+    EXPECT_EQ(window.TakePresented().size(), 2u);
+
+    // An offscreen context never reaches it.
+    RCPtr<LRenderContextInfo> offscreen;
+    renderer->InitRenderContextInfo({0, 0, 60, 40}, &window, true, offscreen);
+    offscreen->GetDirtyRegion().AddRect({0, 0, 60, 40});
+    Frame(offscreen, [&] { renderer->FillRect({0, 0, 60, 40}, LColor(0xFF0000FFu), true); });
+    EXPECT_TRUE(window.TakePresented().empty());
+    EXPECT_EQ(window.ScreenPixel(0, 0), kSentinel);
 }
 
 TEST_F(GdiRenderContext, ASurfaceBeyondWhatCairoTakesDrawsNothing)
