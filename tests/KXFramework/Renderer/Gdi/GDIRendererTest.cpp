@@ -3,6 +3,7 @@
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
 #include "KXFramework/Platform/Resources/Resources.h"
+#include "KXFramework/Renderer/FontText.h"
 #include "ManualClock.h"
 #include "TestFonts.h"
 
@@ -301,6 +302,26 @@ TEST_F(GdiRendererPixels, TextInksInsideItsMeasuredBox)
     for (int y = baseline; y < baseline + 3; ++y)
         underline = underline || ((At(ink.x + 1, y) >> 24) != 0 && (At(ink.x + ink.width - 2, y) >> 24) != 0);
     EXPECT_TRUE(underline);
+}
+
+TEST_F(GdiRendererPixels, TextWrapsToItsBoxWithTheRealFace)
+{
+    RCPtr<LFont> font;
+    LFont::FindOrCreate(font, u"Arial", 9.0f, 0);
+    RCPtr<LFontText> text(new LFontText);
+    text->SetFont(font);
+    text->SetText(u"The quick brown fox jumps over the lazy dog");
+    LFontText::Lines lines;
+    text->WrapLines(*renderer, 70, lines);
+    ASSERT_GT(lines.GetCount(), 2u);
+    String joined;
+    for (unsigned i = 0; i < lines.GetCount(); ++i) {
+        RectT<float> measured;
+        renderer->MeasureText(measured, lines.GetAt(i), font);
+        EXPECT_LE(measured.width, 70.0f) << i;
+        joined += (i == 0 ? String() : String(u" ")) + lines.GetAt(i);
+    }
+    EXPECT_TRUE(joined == text->GetText());
 }
 
 } // namespace KX::Test
