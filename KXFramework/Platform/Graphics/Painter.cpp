@@ -75,8 +75,8 @@ void Painter::SetClip(double x, double y, double w, double h)
         x = y = w = h = 0.0;
     // Frames set the same clip again and again; Cairo makes a new clip each time.
     const RectD device{x + m_tx, y + m_ty, w, h};
-    if (m_hasClip && device.x == m_clip.x && device.y == m_clip.y && device.width == m_clip.width &&
-        device.height == m_clip.height)
+    if (m_hasClip && device.x == m_clip.x && device.y == m_clip.y && device.width == m_clip.width
+        && device.height == m_clip.height)
         return;
     m_clip = device;
     m_hasClip = true;
