@@ -187,6 +187,17 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
     errWrite.Close();
     if (pid < 0)
         return result;
+    // Should the wait hook throw, the child still ends and is reaped.
+    struct Unreaped {
+        pid_t pid;
+        ~Unreaped()
+        {
+            if (pid > 0) {
+                ::kill(-pid, SIGKILL);
+                Reap(pid);
+            }
+        }
+    } unreaped{pid};
 
     const auto start = SteadyClock::now();
     auto lastHook = start;
@@ -210,33 +221,37 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
 
         int status = 0;
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        const int waitError = done < 0 ? errno : 0;
         if (done == pid) {
             // Whatever it wrote before ending is in the pipes already.
             ReadReady(out);
             ReadReady(err);
             SetExit(result, status);
-            break;
-        }
-        const bool timedOut
-            = options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);
-        if (done < 0) {
-            // Someone else reaped it (SIGCHLD ignored): the status is lost.
-            result.status = ChildProcessResult::Status::Exited;
-            result.exitCode = -1;
-            break;
-        }
-        if (out.overflowed || timedOut || pollFailed) {
-            ::kill(-pid, SIGKILL);
-            SetExit(result, Reap(pid));
-            if (out.overflowed)
-                result.status = ChildProcessResult::Status::OutputTooLarge;
-            else if (timedOut)
-                result.status = ChildProcessResult::Status::TimedOut;
+            unreaped.pid = 0;
             break;
         }
         if (options.whileWaiting && SteadyClock::now() - lastHook >= step) {
             lastHook = SteadyClock::now();
             options.whileWaiting();
+        }
+        const bool timedOut
+            = options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);
+        if (waitError == ECHILD) {
+            // Someone else reaped it (SIGCHLD ignored): the status is lost.
+            result.status = ChildProcessResult::Status::Exited;
+            result.exitCode = -1;
+            unreaped.pid = 0;
+            break;
+        }
+        if (out.overflowed || timedOut || pollFailed) {
+            ::kill(-pid, SIGKILL);
+            SetExit(result, Reap(pid));
+            unreaped.pid = 0;
+            if (out.overflowed)
+                result.status = ChildProcessResult::Status::OutputTooLarge;
+            else if (timedOut)
+                result.status = ChildProcessResult::Status::TimedOut;
+            break;
         }
     }
     if (out.overflowed)

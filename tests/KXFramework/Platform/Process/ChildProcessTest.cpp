@@ -1,11 +1,13 @@
 #include "KXFramework/Platform/Process/ChildProcess.h"
 
 #include "EnvironmentGuard.h"
+#include "Eventually.h"
 #include "TempFolder.h"
 
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace KX::Test {
 
@@ -103,19 +105,39 @@ TEST(ChildProcess, EndsWhenTheChildEndsEvenIfItsHelperKeepsThePipes)
     EXPECT_EQ(::kill(helper, SIGKILL), 0);
 }
 
-TEST(ChildProcess, ATimeoutEndsTheChildAndItsHelpers)
+// Whether the process whose id the file holds ends (gone, or a zombie awaiting its parent).
+// A signal to another process is delivered asynchronously, hence the polling.
+bool Ends(const std::string& pidFile)
+{
+    const std::string pid = TempFolder::ReadFile(pidFile);
+    const std::string stat = "/proc/" + pid.substr(0, pid.find('\n')) + "/stat";
+    return !pid.empty() && Eventually([&] {
+        const std::string state = TempFolder::ReadFile(stat);
+        return state.empty() || state.find(") Z") != std::string::npos;
+    });
+}
+
+TEST(ChildProcess, ATimeoutOrAFailingHookEndsTheChildAndItsHelpers)
 {
     TempFolder folder;
+    const std::string pidFile = folder / "helper";
+    const std::string script = "sleep 30 & echo $! > \"$1\"; wait";
+    const auto helperStarted = [&] { return !TempFolder::ReadFile(pidFile).empty(); };
     ChildProcessOptions options;
     options.timeoutMs = 50;
-    const std::string pidFile = folder / "helper";
-    const ChildProcessResult result = RunShell("sleep 30 & echo $! > \"$1\"; wait", options, {pidFile});
-    EXPECT_EQ(result.status, Status::TimedOut);
-    // The helper was in the child's process group: it is gone (or a zombie awaiting init).
-    const std::string helper = TempFolder::ReadFile(pidFile);
-    ASSERT_FALSE(helper.empty());
-    const std::string state = TempFolder::ReadFile("/proc/" + std::to_string(std::stoi(helper)) + "/stat");
-    EXPECT_TRUE(state.empty() || state.find(") Z") != std::string::npos) << state;
+    // The hook (due every 30 ms, so before the timeout) holds the wait until the helper runs.
+    options.whileWaiting = [&] { Eventually(helperStarted); };
+    EXPECT_EQ(RunShell(script, options, {pidFile}).status, Status::TimedOut);
+    EXPECT_TRUE(Ends(pidFile));
+
+    std::filesystem::remove(pidFile);
+    options.timeoutMs.reset();
+    options.whileWaiting = [&] {
+        if (Eventually(helperStarted))
+            throw std::runtime_error("hook failed");
+    };
+    EXPECT_THROW(RunShell(script, options, {pidFile}), std::runtime_error);
+    EXPECT_TRUE(Ends(pidFile));
 }
 
 TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
