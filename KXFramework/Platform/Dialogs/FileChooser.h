@@ -1,5 +1,6 @@
 #pragma once
 // The open and save file chooser behind the framework's file dialog.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@ struct FileChooserRequest {
     bool multiple = false;
     bool mustExist = false;
     bool confirmOverwrite = false;
+    uint32_t ownerWindow = 0; // the owner's window id (SDL's), 0 for none
     std::u16string title;
     std::u16string initialFolder;
     std::u16string proposedName; // the name offered by a save chooser

@@ -1,5 +1,7 @@
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 
+#include "KXFramework/Platform/Dialogs/NativeWindow.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <regex>
@@ -25,10 +27,15 @@ std::string ProgramName()
     return name != nullptr && *name != '\0' ? name : "zenity";
 }
 
-Outcome Run(const std::vector<std::string>& arguments, const std::function<void()>& whileWaiting)
+Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<void()>& whileWaiting)
 {
     std::vector<std::string> argv{ProgramName()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string owner = NativeWindowOf(ownerWindow);
+    if (!owner.empty()) {
+        argv.push_back("--attach=" + owner);
+        argv.push_back("--modal");
+    }
     ChildProcessOptions options;
     options.whileWaiting = whileWaiting;
     // These change zenity's exit codes, which tell OK from Cancel.

@@ -3,6 +3,7 @@
 // choosers, so that no second toolkit runs inside this process.
 #include "KXFramework/Platform/Process/ChildProcess.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,9 @@ struct Outcome {
 std::string ProgramName();
 
 // Runs the program with the arguments; whileWaiting is called about every 30 ms until it ends.
-// Standard output is limited to 1 MiB.
-Outcome Run(const std::vector<std::string>& arguments, const std::function<void()>& whileWaiting);
+// Standard output is limited to 1 MiB. The dialog is kept above its owner (SDL's window id, 0
+// for none) where the window system lets zenity do so (X11).
+Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<void()>& whileWaiting);
 
 // The lines of standard error that report a failure. GTK and GLib print warnings such as
 // "(zenity:12): dconf-WARNING **: ..." on ordinary runs, cancelled ones included; they are left

@@ -139,7 +139,7 @@ std::string ZenityFileChooser::ZenityPattern(std::string_view pattern)
 
 FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
 {
-    const Zenity::Outcome outcome = Zenity::Run(Arguments(request), m_whileWaiting);
+    const Zenity::Outcome outcome = Zenity::Run(Arguments(request), request.ownerWindow, m_whileWaiting);
     const ChildProcessResult& process = outcome.process;
     FileChooserResult result;
     if (process.status == ChildProcessResult::Status::StartFailed) {

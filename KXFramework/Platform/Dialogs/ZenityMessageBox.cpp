@@ -32,13 +32,13 @@ ZenityMessageBox::ZenityMessageBox(std::function<void()> whileWaiting) : m_while
 
 int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
 {
-    const std::vector<std::string> arguments{
+    std::vector<std::string> arguments{
         Kind(request.flags),
         "--title=" + Utf8FromUtf16(request.caption),
         "--text=" + Utf8FromUtf16(request.text),
         "--no-markup",
     };
-    const Zenity::Outcome outcome = Zenity::Run(arguments, m_whileWaiting);
+    const Zenity::Outcome outcome = Zenity::Run(std::move(arguments), request.ownerWindow, m_whileWaiting);
     const bool question = (request.flags & MessageBoxFlags::kYesNo) != 0;
     if (outcome.process.status == ChildProcessResult::Status::Exited) {
         // 0: OK or Yes. 1 without a failure: No, or the box closed from its title bar.

@@ -35,6 +35,7 @@ TEST_F(ZenityFileChooserTest, BuildsTheArgumentVector)
     FileChooserRequest open;
     open.multiple = true;
     open.mustExist = true;
+    open.ownerWindow = 77; // no such window: no parent
     open.title = u"Load Pr\u00E9set";
     open.initialFolder = folder16 + u"/";
     open.filters = {{u"Kivo 61 Presets", u"*.Kivo61PresetEditor"}, {u"All Files", u"*.*"},
