@@ -29,19 +29,18 @@ std::string ProgramName()
 
 Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<void()>& whileWaiting)
 {
-    std::vector<std::string> argv{ProgramName()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    arguments.insert(arguments.begin(), ProgramName());
     const std::string owner = NativeWindowOf(ownerWindow);
     if (!owner.empty()) {
-        argv.push_back("--attach=" + owner);
-        argv.push_back("--modal");
+        arguments.push_back("--attach=" + owner);
+        arguments.push_back("--modal");
     }
     ChildProcessOptions options;
     options.whileWaiting = whileWaiting;
     // These change zenity's exit codes, which tell OK from Cancel.
     options.removedVariables
         = {"ZENITY_OK", "ZENITY_CANCEL", "ZENITY_ESC", "ZENITY_ERROR", "ZENITY_EXTRA", "ZENITY_TIMEOUT"};
-    Outcome outcome{RunChildProcess(argv, options), {}};
+    Outcome outcome{RunChildProcess(arguments, options), {}};
     outcome.message = FailureMessage(outcome.process.errors);
     return outcome;
 }

@@ -145,7 +145,7 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
     if (process.status == ChildProcessResult::Status::StartFailed) {
         DebugLog::WriteLine("File chooser: " + Zenity::Describe(outcome));
         m_messageBox.Show({u"The file chooser could not be started. Install the zenity package.", u"File Dialog Error",
-            MessageBoxFlags::kIconError, 0});
+            MessageBoxFlags::kIconError, request.ownerWindow});
         return result;
     }
     if (process.status != ChildProcessResult::Status::Exited || process.exitCode != 0) {

@@ -142,13 +142,16 @@ TEST_F(ZenityFileChooserTest, AMissingProgramIsToldToTheUserOncePerAttempt)
 {
     EnvironmentGuard env;
     env.Set("KX_ZENITY", m_zenity.Folder() / "no-such-zenity");
+    FileChooserRequest request;
+    request.ownerWindow = 5;
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        EXPECT_EQ(Run({}).kind, Kind::Failed);
+        EXPECT_EQ(Run(request).kind, Kind::Failed);
         ASSERT_EQ(m_messageBox.requests.size(), static_cast<size_t>(attempt));
         const KX::Platform::MessageBoxRequest& box = m_messageBox.requests.back();
         EXPECT_EQ(box.caption, u"File Dialog Error");
         EXPECT_EQ(box.text, u"The file chooser could not be started. Install the zenity package.");
         EXPECT_EQ(box.flags, 0x10u);
+        EXPECT_EQ(box.ownerWindow, 5u);
     }
 }
 
