@@ -156,7 +156,16 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
         return result;
     }
 
-    std::string_view output = process.output;
+    std::string problem;
+    result = ReadChoice(process.output, request, &problem);
+    if (result.kind == Kind::Failed)
+        DebugLog::WriteLine("File chooser: refused a chosen path (" + problem + ")");
+    return result;
+}
+
+FileChooserResult ZenityFileChooser::ReadChoice(
+    std::string_view output, const FileChooserRequest& request, std::string* problem)
+{
     if (!output.empty() && output.back() == '\n')
         output.remove_suffix(1);
     std::vector<std::string> paths;
@@ -165,10 +174,12 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
         output.remove_prefix(paths.back().size() + 1);
     }
     paths.emplace_back(output);
+    FileChooserResult result;
     for (const std::string& path : paths) {
-        const std::string problem = PathProblem(path, request.mustExist);
-        if (!problem.empty()) {
-            DebugLog::WriteLine("File chooser: refused a chosen path (" + problem + ")");
+        std::string why = PathProblem(path, request.mustExist);
+        if (!why.empty()) {
+            if (problem != nullptr)
+                *problem = std::move(why);
             return result;
         }
     }

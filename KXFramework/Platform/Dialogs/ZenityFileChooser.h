@@ -21,6 +21,11 @@ public:
     // folder); Cancelled when the user cancelled; Failed for anything else, logged.
     FileChooserResult Run(const FileChooserRequest& request) override;
 
+    // What zenity printed on success: the paths, without the final line feed, split at the
+    // separator of a multiple selection. Failed when any of them is unusable, and why in `problem`.
+    static FileChooserResult ReadChoice(
+        std::string_view output, const FileChooserRequest& request, std::string* problem = nullptr);
+
     // "*.*" -> "*", "*.Kp" -> "*.[Kk][Pp]"; a blank (which would split zenity's list) -> "?".
     static std::string ZenityPattern(std::string_view pattern);
 
