@@ -135,6 +135,9 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
     ::posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    // Nothing else of ours reaches the child, whether or not it was opened close-on-exec: a lock or
+    // socket it held would outlive us while the child runs.
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 
     // Its own process group, so that ending it reaches its helpers; default SIGPIPE and an
     // empty signal mask whatever this process has set.

@@ -5,9 +5,11 @@
 #include "TempFolder.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace KX::Test {
 
@@ -154,6 +156,15 @@ TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
     const ChildProcessResult result = RunShell("while [ ! -e \"$1\" ]; do sleep 0.01; done", options, {flag});
     EXPECT_EQ(result.status, Status::Exited);
     EXPECT_GE(calls, 1);
+}
+
+TEST(ChildProcess, OnlyTheStandardStreamsReachTheChild)
+{
+    const int inherited = ::open("/dev/null", O_RDONLY); // not close-on-exec
+    ASSERT_GE(inherited, 3);
+    const ChildProcessResult result = RunShell("ls /proc/$$/fd");
+    ::close(inherited);
+    EXPECT_EQ(result.output, "0\n1\n2\n");
 }
 
 TEST(ChildProcess, RemovedVariablesDoNotReachTheChild)
