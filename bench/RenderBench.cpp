@@ -4,6 +4,7 @@
 // calls, the floor the renderer stands on. The bitmap cache's memory after 100 frames is reported.
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <benchmark/benchmark.h>
@@ -144,7 +145,7 @@ struct RawCairo {
         font = cairo_scaled_font_reference(cairo_get_scaled_font(cr));
         cairo_destroy(cr);
         for (const std::u16string& text : scene.texts)
-            texts.push_back(Platform::ToUtf8(text));
+            texts.push_back(Platform::Utf8FromUtf16(text));
     }
 
     void Draw(const RectEdges& dirty)

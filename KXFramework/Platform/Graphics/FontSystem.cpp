@@ -1,5 +1,7 @@
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 
+#include "KXFramework/Platform/Text/TextConversion.h"
+
 #include <cairo-ft.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -58,37 +60,6 @@ cairo_font_options_t* FixedOptions()
 
 } // namespace
 
-std::string ToUtf8(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 ScaledFont::ScaledFont(cairo_scaled_font_t* font, double pixelSize) : m_font(font), m_pixelSize(pixelSize) {}
 
 ScaledFont::~ScaledFont()
@@ -100,7 +71,7 @@ double ScaledFont::Advance(std::u16string_view text) const
 {
     if (text.empty())
         return 0.0;
-    const std::string utf8 = ToUtf8(text);
+    const std::string utf8 = Utf8FromUtf16(text);
     cairo_text_extents_t extents;
     cairo_scaled_font_text_extents(m_font, utf8.c_str(), &extents);
     return extents.x_advance;
@@ -108,7 +79,7 @@ double ScaledFont::Advance(std::u16string_view text) const
 
 void ScaledFont::Show(cairo_t* cr, double x, double baseline, std::u16string_view text) const
 {
-    const std::string utf8 = ToUtf8(text);
+    const std::string utf8 = Utf8FromUtf16(text);
     cairo_glyph_t* glyphs = nullptr;
     int count = 0;
     if (cairo_scaled_font_text_to_glyphs(
@@ -202,7 +173,7 @@ std::shared_ptr<FontFace> FontSystem::Match(std::u16string_view family, bool bol
         return nullptr;
 
     FcPattern* pattern = FcPatternCreate();
-    const std::string name = ToUtf8(family);
+    const std::string name = Utf8FromUtf16(family);
     if (!name.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     // A family nobody has falls to the default sans-serif face, not to whatever scores best.

@@ -109,6 +109,4 @@ private:
     std::map<std::tuple<std::u16string, bool, bool>, std::shared_ptr<FontFace>> m_matches;
 };
 
-std::string ToUtf8(std::u16string_view text);
-
 } // namespace KX::Platform
