@@ -124,6 +124,15 @@ TEST_F(GdiRendererPixels, OnePixelOutlineCoversWidthPlusOne)
     EXPECT_EQ(At(10, 10), 0u);
 }
 
+TEST_F(GdiRendererPixels, AnOutlineFarLargerThanTheSurfaceKeepsItsEdges)
+{
+    renderer->DrawRect({-100000, 5, 200000, 10}, LColor(kRed), 1.0f);
+    EXPECT_EQ(Ink(), (RectT<int32_t>{0, 5, kSize, 11}));
+    EXPECT_EQ(At(20, 5), kRed);
+    EXPECT_EQ(At(20, 15), kRed);
+    EXPECT_EQ(At(20, 10), 0u);
+}
+
 TEST_F(GdiRendererPixels, NegativeOrEmptySizesDrawNothing)
 {
     renderer->FillRect({20, 20, -5, -5}, LColor(kRed), true);
