@@ -4,7 +4,6 @@
 #include "KXFramework/Platform/Graphics/Png.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 namespace KX {
