@@ -25,13 +25,16 @@ RCPtr<LControlDescriptor> LControlDescriptor::Clone(const String& newName) const
 
 void LControlDescriptor::SortSubDescriptors()
 {
+    const auto byLayoutOrder = [](const RCPtr<LControlDescriptor>& a, const RCPtr<LControlDescriptor>& b) {
+        const int32_t left = a->GetLayout() ? a->GetLayout()->layoutOrder : 0;
+        const int32_t right = b->GetLayout() ? b->GetLayout()->layoutOrder : 0;
+        return left < right;
+    };
     RCPtr<LControlDescriptor>* first = m_subDescriptors.GetData();
-    std::stable_sort(first, first + m_subDescriptors.GetCount(),
-        [](const RCPtr<LControlDescriptor>& a, const RCPtr<LControlDescriptor>& b) {
-            const int32_t left = a->GetLayout() ? a->GetLayout()->layoutOrder : 0;
-            const int32_t right = b->GetLayout() ? b->GetLayout()->layoutOrder : 0;
-            return left < right;
-        });
+    RCPtr<LControlDescriptor>* last = first + m_subDescriptors.GetCount();
+    // Most lists are written in order already; the stable sort would still take a buffer.
+    if (!std::is_sorted(first, last, byLayoutOrder))
+        std::stable_sort(first, last, byLayoutOrder);
 }
 
 } // namespace KX

@@ -7,7 +7,6 @@
 
 #include <limits>
 #include <stdexcept>
-#include <unordered_map>
 
 namespace KX {
 
@@ -79,6 +78,16 @@ bool GetDecimalAttribute(const XmlAttributes& attributes, std::string_view name,
     if (value == nullptr)
         return false;
     out = ParseInt32(value);
+    return true;
+}
+
+// The skin's placement offsets are decimal integers, kept as doubles.
+bool GetOffsetAttribute(const XmlAttributes& attributes, std::string_view name, double& out)
+{
+    int32_t value = 0;
+    if (!GetDecimalAttribute(attributes, name, value))
+        return false;
+    out = value;
     return true;
 }
 
@@ -576,8 +585,12 @@ void LControlFactory::StartSubControl(const XmlAttributes& attributes)
         m_ignoredDepth = 1;
         return;
     }
+    // Thousands of controls share a few dozen classes: their descriptors share one text each.
+    auto classText = m_classNames.find(std::string_view(className));
+    if (classText == m_classNames.end())
+        classText = m_classNames.emplace(className, AttributeText(className)).first;
     RCPtr<LControlDescriptor> descriptor(
-        new LControlDescriptor(AttributeText(className), AttributeText(name), m_currentControl.Get()));
+        new LControlDescriptor(classText->second, AttributeText(name), m_currentControl.Get()));
     RCPtr<LLayoutDescriptor> layout(new LLayoutDescriptor());
     ReadLayout(attributes, *layout, m_currentControl->GetClassName() == u"Application");
     descriptor->SetLayout(layout);
@@ -588,126 +601,61 @@ void LControlFactory::StartSubControl(const XmlAttributes& attributes)
 
 void LControlFactory::ReadLayout(const XmlAttributes& attributes, LLayoutDescriptor& layout, bool topLevel)
 {
-    // One pass over the attributes: a control has some fifteen of the forty names read here.
-    enum Field {
-        kClip,
-        kZOrder,
-        kTabStop,
-        kLayoutOrder,
-        kVisible,
-        kAnchor,
-        kDocked,
-        kPositionTo,
-        kPositionRel,
-        kPositionAbs,
-        kSizeTo,
-        kSizeRel,
-        kSizeAbs,
-        kMinTo,
-        kMinRel,
-        kMinAbs,
-        kMaxTo,
-        kMaxRel,
-        kMaxAbs,
-        kDecoration,
-        kOverflowX,
-        kOverflowY
+    GetBoolAttribute(attributes, "ClipToParent", layout.clipToParent);
+    GetDecimalAttribute(attributes, "Z_Order", layout.zOrder);
+    if (!topLevel)
+        GetDecimalAttribute(attributes, "TabStop", layout.tabStop);
+    GetIntAttribute(attributes, "LayoutOrder", layout.layoutOrder);
+    if (!topLevel)
+        GetBoolAttribute(attributes, "IsVisible", layout.isVisible);
+
+    struct AxisNames {
+        const char* anchor;
+        const char* docked;
+        const char* positionTo;
+        const char* positionRel;
+        const char* positionAbs;
+        const char* sizeTo;
+        const char* sizeRel;
+        const char* sizeAbs;
+        const char* limitTo[2];
+        const char* limitRel[2];
+        const char* limitAbs[2];
     };
-    struct Key {
-        Field field;
-        int axis;
-    };
-    static const std::unordered_map<std::string_view, Key> kFields
-        = {{"ClipToParent", {kClip, 0}}, {"Z_Order", {kZOrder, 0}}, {"TabStop", {kTabStop, 0}},
-            {"LayoutOrder", {kLayoutOrder, 0}}, {"IsVisible", {kVisible, 0}}, {"XPlacementAnchor", {kAnchor, 0}},
-            {"YPlacementAnchor", {kAnchor, 1}}, {"XIsDocked", {kDocked, 0}}, {"YIsDocked", {kDocked, 1}},
-            {"XPositionToControl", {kPositionTo, 0}}, {"YPositionToControl", {kPositionTo, 1}},
-            {"XPositionRel", {kPositionRel, 0}}, {"YPositionRel", {kPositionRel, 1}},
-            {"XPositionAbs", {kPositionAbs, 0}}, {"YPositionAbs", {kPositionAbs, 1}}, {"XSizeToControl", {kSizeTo, 0}},
-            {"YSizeToControl", {kSizeTo, 1}}, {"XSizeRel", {kSizeRel, 0}}, {"YSizeRel", {kSizeRel, 1}},
-            {"XSizeAbs", {kSizeAbs, 0}}, {"YSizeAbs", {kSizeAbs, 1}}, {"XMinSizeToControl", {kMinTo, 0}},
-            {"YMinSizeToControl", {kMinTo, 1}}, {"XMinSizeRel", {kMinRel, 0}}, {"YMinSizeRel", {kMinRel, 1}},
-            {"XMinSizeAbs", {kMinAbs, 0}}, {"YMinSizeAbs", {kMinAbs, 1}}, {"XMaxSizeToControl", {kMaxTo, 0}},
-            {"YMaxSizeToControl", {kMaxTo, 1}}, {"XMaxSizeRel", {kMaxRel, 0}}, {"YMaxSizeRel", {kMaxRel, 1}},
-            {"XMaxSizeAbs", {kMaxAbs, 0}}, {"YMaxSizeAbs", {kMaxAbs, 1}}, {"TextDecoration", {kDecoration, 0}},
-            {"TextOverflowXType", {kOverflowX, 0}}, {"TextOverflowYType", {kOverflowY, 0}}};
-    for (const XmlAttribute& attribute : attributes) {
-        const auto found = kFields.find(attribute.name);
-        if (found == kFields.end())
-            continue;
-        const char* value = attribute.value;
-        const int axis = found->second.axis;
-        switch (found->second.field) {
-        case kClip:
-            layout.clipToParent = ParseSkinBool(value);
-            break;
-        case kZOrder:
-            layout.zOrder = ParseInt32(value);
-            break;
-        case kTabStop:
-            if (!topLevel)
-                layout.tabStop = ParseInt32(value);
-            break;
-        case kLayoutOrder:
-            layout.layoutOrder = ParseSkinInteger(value);
-            break;
-        case kVisible:
-            if (!topLevel)
-                layout.isVisible = ParseSkinBool(value);
-            break;
-        case kAnchor:
-            layout.position[axis].anchor = ParseSkinReal(value);
-            break;
-        case kDocked:
-            layout.position[axis].docked = ParseSkinBool(value);
-            break;
-        case kPositionTo:
-            ReadPositionReference(value, layout.position[axis]);
-            break;
-        case kPositionRel:
-            layout.position[axis].relative = ParseSkinReal(value);
-            break;
-        case kPositionAbs:
-            layout.position[axis].absolute = ParseInt32(value);
-            break;
-        case kSizeTo:
-            ReadSizeReference(value, layout.size[axis]);
-            break;
-        case kSizeRel:
-            layout.size[axis].relative = ParseSkinReal(value);
-            break;
-        case kSizeAbs:
-            layout.size[axis].absolute = ParseInt32(value);
-            break;
-        case kMinTo:
-            ReadLimitReference(value, layout.minSize[axis]);
-            break;
-        case kMinRel:
-            layout.minSize[axis].relative = ParseSkinReal(value);
-            break;
-        case kMinAbs:
-            layout.minSize[axis].absolute = ParseInt32(value);
-            break;
-        case kMaxTo:
-            ReadLimitReference(value, layout.maxSize[axis]);
-            break;
-        case kMaxRel:
-            layout.maxSize[axis].relative = ParseSkinReal(value);
-            break;
-        case kMaxAbs:
-            layout.maxSize[axis].absolute = ParseInt32(value);
-            break;
-        case kDecoration:
-            layout.textDecoration = AttributeText(value);
-            break;
-        case kOverflowX:
-            ReadOverflow(value, true, layout.textOverflowX);
-            break;
-        case kOverflowY:
-            ReadOverflow(value, false, layout.textOverflowY);
-            break;
+    static const AxisNames kAxes[2]
+        = {{"XPlacementAnchor", "XIsDocked", "XPositionToControl", "XPositionRel", "XPositionAbs", "XSizeToControl",
+               "XSizeRel", "XSizeAbs", {"XMinSizeToControl", "XMaxSizeToControl"}, {"XMinSizeRel", "XMaxSizeRel"},
+               {"XMinSizeAbs", "XMaxSizeAbs"}},
+            {"YPlacementAnchor", "YIsDocked", "YPositionToControl", "YPositionRel", "YPositionAbs", "YSizeToControl",
+                "YSizeRel", "YSizeAbs", {"YMinSizeToControl", "YMaxSizeToControl"}, {"YMinSizeRel", "YMaxSizeRel"},
+                {"YMinSizeAbs", "YMaxSizeAbs"}}};
+    for (int axis = 0; axis < 2; ++axis) {
+        const AxisNames& names = kAxes[axis];
+        PositionSpec& position = layout.position[axis];
+        GetFloatAttribute(attributes, names.anchor, position.anchor);
+        GetBoolAttribute(attributes, names.docked, position.docked);
+        if (const char* reference = attributes.Find(names.positionTo))
+            ReadPositionReference(reference, position);
+        GetFloatAttribute(attributes, names.positionRel, position.relative);
+        GetOffsetAttribute(attributes, names.positionAbs, position.absolute);
+        SizeSpec& size = layout.size[axis];
+        if (const char* reference = attributes.Find(names.sizeTo))
+            ReadSizeReference(reference, size);
+        GetFloatAttribute(attributes, names.sizeRel, size.relative);
+        GetOffsetAttribute(attributes, names.sizeAbs, size.absolute);
+        SizeLimitSpec* limits[2] = {&layout.minSize[axis], &layout.maxSize[axis]};
+        for (int i = 0; i < 2; ++i) {
+            if (const char* reference = attributes.Find(names.limitTo[i]))
+                ReadLimitReference(reference, *limits[i]);
+            GetFloatAttribute(attributes, names.limitRel[i], limits[i]->relative);
+            GetOffsetAttribute(attributes, names.limitAbs[i], limits[i]->absolute);
         }
     }
+    GetStringAttribute(attributes, "TextDecoration", layout.textDecoration);
+    if (const char* overflow = attributes.Find("TextOverflowXType"))
+        ReadOverflow(overflow, true, layout.textOverflowX);
+    if (const char* overflow = attributes.Find("TextOverflowYType"))
+        ReadOverflow(overflow, false, layout.textOverflowY);
 }
 
 void LControlFactory::ReadFontSettings(const XmlAttributes& attributes)

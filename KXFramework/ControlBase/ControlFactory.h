@@ -163,6 +163,9 @@ private:
     std::map<std::string, RCPtr<LLookDescriptor>, std::less<>> m_looks;
     std::map<std::string, RCPtr<LookList>, std::less<>> m_lookLists;
 
+    // The class names read so far, each converted once.
+    std::map<std::string, String, std::less<>> m_classNames;
+
     // Font settings of the last SubControl, taken by its nested Skin.
     String m_fontName;
     std::string m_fontNameText; // as written, so that a repeated name is not converted again

@@ -23,9 +23,6 @@ public:
     // The value of the attribute, null when the tag does not have it.
     const char* Find(std::string_view name) const;
 
-    auto begin() const { return m_attributes.begin(); }
-    auto end() const { return m_attributes.end(); }
-
 private:
     std::span<const XmlAttribute> m_attributes;
 };
