@@ -467,6 +467,7 @@ void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
                                                      : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
     if (m_rootWindow)
         m_layout->isVisible = true;
+    CreateLooksAndFont(descriptor);
     if (m_stringTable) {
         String label;
         m_stringTable->GetString(u"LABEL", label);
@@ -475,6 +476,7 @@ void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     // A first application normally finds no children; any it finds leave the tree.
     RCPtrArray<LControl, 1, 0> taken;
     TakeChildrenAndRelayout(taken);
+    SetLookExclusive(0);
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
@@ -514,6 +516,7 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
         SetNotFocusable(ParseCreateBool(notFocusable));
     else
         SetNotFocusable(m_layout->tabStop < 0);
+    CreateLooksAndFont(descriptor);
     // The present text is set again, so that the looks receive it.
     const String text = m_text;
     m_text = u"~";
@@ -547,6 +550,31 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
         FillClientArea();
         InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     }
+}
+
+void LControl::CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor)
+{
+    m_looks.SetCount(0);
+    m_lookWeights.clear();
+    const LSkinDescriptor* skin = descriptor ? descriptor->GetSkin().Get() : nullptr;
+    if (skin && skin->lookList) {
+        const bool wrap = m_layout->textOverflowX == LLayoutDescriptor::kOverflowWrap;
+        for (unsigned i = 0; i < skin->lookList->GetCount(); ++i) {
+            const RCPtr<LLookDescriptor>& entry = skin->lookList->GetAt(i);
+            AddLook(entry ? LLook::Create(entry, wrap) : RCPtr<LLook>());
+        }
+    }
+    const PointT<int32_t> size = PointT<double>{m_rect.width, m_rect.height}.Round();
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (const RCPtr<LLook>& look = m_looks.GetAt(i))
+            look->SetSize(size);
+    }
+    m_fontInheritsFromParent = skin && skin->fontInheritsFromParent;
+    m_sizeIsRelative = skin && skin->fontSizeIsRelative;
+    if (skin)
+        SetFont(skin->fontName, skin->fontSize, skin->fontStyle, skin->fontSizeIsRelative);
+    else
+        SetFont(String(), 0.0f, -1, false);
 }
 
 void LControl::FillClientArea()
@@ -714,6 +742,11 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
     m_rect = {position.x, position.y, size.x, size.y};
+    const PointT<int32_t> lookSize = PointT<double>{m_rect.width, m_rect.height}.Round();
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (const RCPtr<LLook>& look = m_looks.GetAt(i))
+            look->SetSize(lookSize);
+    }
     // The children laid out below measure against the new client rectangle, not the cached one.
     m_clientRectValid = false;
     if (sizeChanged && !m_layoutSuspended) {
@@ -832,9 +865,12 @@ RectT<double> LControl::GetClientRect() const
     return m_clientRect;
 }
 
-RectT<double> LControl::GetLookClientRect(int) const
+RectT<double> LControl::GetLookClientRect(int lookIndex) const
 {
-    return {0.0, 0.0, m_rect.width, m_rect.height};
+    const RCPtr<LLook>& look = GetCurrentLook(lookIndex);
+    if (!look)
+        return {0.0, 0.0, m_rect.width, m_rect.height};
+    return look->GetClientRect().ToDouble();
 }
 
 RectT<double> LControl::GetClientExtentRect() const
@@ -927,9 +963,41 @@ bool LControl::GetChildrenBounds(RectT<double>& out) const
     return true;
 }
 
-double LControl::GetTextMinimumSize(int, const PointT<double>&)
+double LControl::GetTextMinimumSize(int axis, const PointT<double>& size)
 {
-    return 0.0;
+    const RCPtr<LLook>& look = GetCurrentLook(-1);
+    if (!m_layout || !look || !look->GetFontText())
+        return 0.0;
+    LFontText& text = *look->GetFontText();
+    const TextAreaSpec& spec = look->GetDescriptor()->text;
+    const RectT<float> area = look->GetTextArea(float(size.x), float(size.y));
+    double minimum = 0.0;
+    if (axis == 0) {
+        if (m_layout->textOverflowX != LLayoutDescriptor::kOverflowExpand)
+            return 0.0;
+        text.SetWrap(false);
+        const double extra = std::ceil(double(text.GetNaturalWidth()) - double(area.width));
+        if (extra > 0.0) {
+            // A text area that does not grow with the control grows by the whole extra.
+            const double span = double(spec.rightRelative) - double(spec.leftRelative);
+            minimum = std::ceil(span > 0.0 ? extra / span : extra) + size.x;
+        }
+        const SizeLimitSpec& maximum = m_layout->maxSize[0];
+        if (!maximum.hasReference && maximum.absolute > 0.0 && maximum.absolute < minimum) {
+            minimum = maximum.absolute;
+            text.SetWrap(true);
+        }
+        return minimum;
+    }
+    if (m_layout->textOverflowY == LLayoutDescriptor::kOverflowClip)
+        return 0.0;
+    const double extra
+        = std::ceil(double(text.GetWrappedHeight(GeometryRules::RoundToLong(area.width))) - double(area.height));
+    if (extra > 0.0) {
+        const double span = double(spec.bottomRelative) - double(spec.topRelative);
+        minimum = std::ceil(span > 0.0 ? extra / span : extra) + size.y;
+    }
+    return minimum;
 }
 
 double LControl::Round(double v)
@@ -1155,6 +1223,403 @@ KXRESULT LControl::OnCaptureLost()
     return r;
 }
 
+// ---- looks
+
+namespace {
+const RCPtr<LLook>& NullLook()
+{
+    static const RCPtr<LLook>* const null = new RCPtr<LLook>;
+    return *null;
+}
+} // namespace
+
+int LControl::AddLook(const RCPtr<LLook>& look)
+{
+    const int index = m_looks.AddItem(look);
+    if (m_lookWeights.size() < m_looks.GetCount())
+        m_lookWeights.push_back(0.0f);
+    return index;
+}
+
+const RCPtr<LLook>& LControl::GetCurrentLook(int index) const
+{
+    const int count = static_cast<int>(m_looks.GetCount());
+    if (index >= 0 && index < count)
+        return m_looks.GetAt(static_cast<unsigned>(index));
+    for (int i = 0; i < count; ++i) {
+        const RCPtr<LLook>& look = m_looks.GetAt(static_cast<unsigned>(i));
+        if (look && GetLookWeight(static_cast<unsigned>(i)) > 0.0f)
+            return look;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (const RCPtr<LLook>& look = m_looks.GetAt(static_cast<unsigned>(i)))
+            return look;
+    }
+    return NullLook();
+}
+
+int LControl::GetActiveLookIndex() const
+{
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (m_looks.GetAt(i) && GetLookWeight(i) > 0.0f)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+KXRESULT LControl::SetLookWeight(unsigned index, float weight, bool exclusive)
+{
+    if (index >= m_looks.GetCount())
+        return E_INVALIDARG;
+    m_lookWeights.resize(m_looks.GetCount(), 0.0f);
+    bool changed = false;
+    if (weight >= 0.0f && weight <= 1.0f) {
+        changed = m_lookWeights[index] != weight;
+        m_lookWeights[index] = weight;
+    }
+    if (exclusive) {
+        for (size_t i = m_lookWeights.size(); i-- > 0;) {
+            if (i == index)
+                continue;
+            if (m_lookWeights[i] != 0.0f)
+                changed = true;
+            m_lookWeights[i] = 0.0f;
+        }
+    }
+    if (changed) {
+        InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+        CheckClientSizeChange();
+    }
+    return S_OK;
+}
+
+KXRESULT LControl::SetLookExclusive(unsigned index)
+{
+    return SetLookWeight(index, 1.0f, true);
+}
+
+void LControl::ClearLookRegions()
+{
+    for (unsigned i = m_looks.GetCount(); i-- > 0;) {
+        if (const RCPtr<LLook>& look = m_looks.GetAt(i))
+            look->GetRegion().Clear();
+    }
+}
+
+KXRESULT LControl::SetLookRegion(int index, const LRectList& region)
+{
+    const RCPtr<LLook>& look = GetCurrentLook(index);
+    if (!look)
+        return E_INVALIDARG;
+    look->GetRegion().Clear();
+    look->GetRegion().Append(region);
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    return S_OK;
+}
+
+KXRESULT LControl::SetLookRegionComplement(int indexA, int indexB)
+{
+    const RCPtr<LLook>& a = GetCurrentLook(indexA);
+    const RCPtr<LLook>& b = GetCurrentLook(indexB);
+    if (!a || !b)
+        return E_INVALIDARG;
+    LRectList& region = a->GetRegion();
+    region.Clear();
+    region.AddRect({0, 0, int32_t(m_rect.width + 0.5), int32_t(m_rect.height + 0.5)});
+    // Look a's old region is gone; when b is a itself there is nothing left to cut out.
+    if (a != b)
+        region.SubtractList(b->GetRegion(), nullptr);
+    region.Normalize();
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    return S_OK;
+}
+
+KXRESULT LControl::SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index, bool replaceClient)
+{
+    const RCPtr<LLook>& look = GetCurrentLook(index);
+    if (!look)
+        return E_FAIL;
+    const KXRESULT r = look->SetBitmap(bitmap, resizeType, replaceClient);
+    if (r == S_FALSE)
+        return r;
+    if (index == GetActiveLookIndex())
+        InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    return r;
+}
+
+uint32_t LControl::GetColorAtPoint(const PointT<double>& point, int lookIndex) const
+{
+    const RCPtr<LLook>& look = GetCurrentLook(lookIndex);
+    return look ? look->GetColorAtPoint(point) : 0x00FFFFFFu;
+}
+
+bool LControl::IsTransparentAt(const PointT<double>& point) const
+{
+    bool transparent = true;
+    for (unsigned i = 0; transparent && i < m_looks.GetCount(); ++i) {
+        if (i < m_lookWeights.size() && m_lookWeights[i] > 0.0f)
+            transparent = (GetColorAtPoint(point, int(i)) >> 24) == 0;
+    }
+    return transparent;
+}
+
+// ---- fonts
+
+KXRESULT LControl::SetFont(const String& face, float size, int32_t style, bool sizeIsRelative)
+{
+    RCPtr<LFont> base;
+    if (m_fontInheritsFromParent && m_parent)
+        base = m_parent->m_font;
+    else if (IFrameworkServices* services = GetFrameworkServices())
+        base = services->GetDefaultFont();
+    const bool inheritFace = face.IsEmpty();
+    const bool inheritSize = !(size > 0.0f);
+    const bool inheritStyle = style == -1;
+    // Without a base font nothing can be inherited.
+    if (!base && (inheritFace || inheritSize || inheritStyle))
+        return E_FAIL;
+    const String useFace = inheritFace ? base->GetFace() : face;
+    float factor = 1.0f;
+    float useSize = size;
+    if (inheritSize) {
+        useSize = base->GetSize();
+    } else if (sizeIsRelative && base) {
+        factor = size;
+        useSize = base->GetSize() * size;
+    }
+    const int32_t useStyle = inheritStyle ? base->GetStyle() : style;
+    RCPtr<LFont> font;
+    if (base && useFace == base->GetFace() && useSize == base->GetSize() && useStyle == base->GetStyle())
+        font = base;
+    else
+        LFont::FindOrCreate(font, useFace, useSize, useStyle);
+    if (!font)
+        return E_FAIL;
+    const KXRESULT r = ApplyFont(font);
+    if (Succeeded(r)) {
+        m_inheritFace = inheritFace;
+        m_inheritSize = inheritSize;
+        m_inheritStyle = inheritStyle;
+        m_sizeIsRelative = sizeIsRelative;
+        m_relativeSizeFactor = factor;
+    }
+    return r;
+}
+
+KXRESULT LControl::ApplyFont(const RCPtr<LFont>& font)
+{
+    if (!font)
+        return E_INVALIDARG;
+    for (unsigned i = m_looks.GetCount(); i-- > 0;) {
+        if (const RCPtr<LLook>& look = m_looks.GetAt(i))
+            look->SetFont(font);
+    }
+    if (m_font == font || (m_font && !m_font->Differs(*font)))
+        return S_FALSE;
+    m_font = font;
+    m_inheritFace = false;
+    m_inheritStyle = false;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
+        child->RefreshInheritedFont();
+    }
+    RecalcLayoutFromDescriptor();
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    return S_OK;
+}
+
+KXRESULT LControl::RefreshInheritedFont()
+{
+    if (!m_fontInheritsFromParent || !(m_inheritFace || m_inheritSize || m_inheritStyle))
+        return S_OK;
+    const bool relative = m_inheritSize && m_sizeIsRelative;
+    const String face = m_inheritFace || !m_font ? String() : m_font->GetFace();
+    float size = 0.0f;
+    if (relative)
+        size = m_relativeSizeFactor;
+    else if (!m_inheritSize && m_font)
+        size = m_font->GetSize();
+    const int32_t style = m_inheritStyle || !m_font ? -1 : m_font->GetStyle();
+    SetFont(face, size, style, relative);
+    return S_OK;
+}
+
+bool LControl::IsTextTruncated()
+{
+    const RCPtr<LLook>& look = GetCurrentLook(-1);
+    if (!look)
+        return false;
+    const float width = float(GeometryRules::Clamp(m_rect.width, 8388608.0));
+    const double available = double(look->GetTextArea(width, float(m_rect.height)).width);
+    if (!look->GetFontText())
+        return !m_text.IsEmpty();
+    LFontText& text = *look->GetFontText();
+    const double textWidth = text.LayoutLines() > 0 ? double(text.GetLineRect(0).width) : 0.0;
+    return textWidth > available;
+}
+
+// ---- painting
+
+KXRESULT LControl::Paint(
+    const RCPtr<LRenderer>& renderer, const LRectList& dirty, RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass)
+{
+    if (GetClipToParent() == unclippedPass)
+        return E_INVALIDARG;
+    if (!IsVisible(false))
+        return S_OK;
+    LRenderContextInfo* context = renderer->GetCurrentContext();
+    RectT<double> r = m_rect;
+    if (!unclippedPass && context && !IntersectRect(r, r, context->GetState().clip))
+        r.width = 0.0;
+    if (!(r.width > kMinExtent) || !(r.height > kMinExtent)) {
+        if (m_unclippedCount > 0)
+            CollectUnclippedDescendants(deferred, true, false);
+        return S_OK;
+    }
+    RCPtr<LControl> self = Hold(this);
+    renderer->PushClip(m_rect.Round().ToDouble(), r, nullptr, true);
+    if (context)
+        context->GetState().opacity *= m_opacity;
+    const PointT<double> origin = context ? context->GetState().offset : PointT<double>{};
+    if (!dirty.IntersectsRectF({0.0, 0.0, m_rect.width, m_rect.height}, origin)) {
+        if (m_unclippedCount > 0)
+            CollectUnclippedDescendants(deferred, true, false);
+        renderer->PopClip();
+        return S_OK;
+    }
+    auto weighted = [this](unsigned i) { return GetLookWeight(i) > 0.0f; };
+    auto underWeight = [&](unsigned i) {
+        renderer->PushState();
+        if (context)
+            context->GetState().opacity *= GetLookWeight(i);
+    };
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (m_looks.GetAt(i) && weighted(i)) {
+            underWeight(i);
+            m_looks.GetAt(i)->DrawClientPart(renderer, dirty);
+            renderer->PopClip();
+        }
+    }
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (m_looks.GetAt(i) && weighted(i)) {
+            underWeight(i);
+            m_looks.GetAt(i)->DrawNonClientParts(renderer, dirty);
+            renderer->PopClip();
+        }
+    }
+    DrawHookPerDirtyRect(renderer, dirty, false);
+    const PointT<double> textOrigin = m_textFollowsScroll ? m_scrollOffset : PointT<double>{};
+    bool anyWeighted = false;
+    for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+        if (!weighted(i))
+            continue;
+        anyWeighted = true;
+        underWeight(i);
+        if (const RCPtr<LLook>& look = m_looks.GetAt(i))
+            look->DrawLabelText(renderer, dirty, textOrigin);
+        PaintChildren(renderer, dirty, int(i), deferred);
+        renderer->PopClip();
+    }
+    // A control that shows no look still shows its children.
+    if (!anyWeighted)
+        PaintChildren(renderer, dirty, -1, deferred);
+    DrawHookPerDirtyRect(renderer, dirty, true);
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        const RCPtr<LControl>& child = m_children.GetAt(i, kZOrder);
+        if (!child->GetClipToParent() && child->IsVisible(false))
+            deferred.AddItem(child);
+    }
+    renderer->PopClip();
+    return S_OK;
+}
+
+void LControl::DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay)
+{
+    LRenderContextInfo* context = renderer->GetCurrentContext();
+    const PointT<double> origin = context ? context->GetState().offset : PointT<double>{};
+    for (const LRectList::Node* n = dirty.GetHead(); n; n = n->next) {
+        RectT<double> r{double(n->left) - origin.x, double(n->top) - origin.y, double(n->right - n->left),
+            double(n->bottom - n->top)};
+        if (context && !IntersectRect(r, r, context->GetState().clip))
+            continue;
+        renderer->PushClip({0.0, 0.0, m_rect.width, m_rect.height}, r, nullptr, true);
+        if (overlay)
+            DrawOverlay(renderer);
+        else
+            DrawContent(renderer);
+        renderer->PopClip();
+    }
+}
+
+void LControl::PaintChildren(
+    const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred)
+{
+    const unsigned count = m_children.GetCount();
+    if (count == 0)
+        return;
+    LRenderContextInfo* context = renderer->GetCurrentContext();
+    using GeometryRules::Clamp;
+    RectT<double> c = GetLookClientRect(lookIndex);
+    c = RectT<double>{Clamp(c.x, kCoordinateLimit), Clamp(c.y, kCoordinateLimit), Clamp(c.width, kCoordinateLimit),
+        Clamp(c.height, kCoordinateLimit)}
+            .Round()
+            .ToDouble();
+    const RectT<double> area{
+        c.x - m_scrollOffset.x, c.y - m_scrollOffset.y, c.width + m_scrollOffset.x, c.height + m_scrollOffset.y};
+    unsigned position = 0;
+    auto inRun = [&](unsigned i, int docked) {
+        const LControl& child = *m_children.GetAt(i, kZOrder);
+        return child.GetClipToParent() && DockedAxes(child.m_layout.Get()) == docked;
+    };
+    for (int docked = 0; docked < 2 && position < count; ++docked) {
+        unsigned end = position;
+        while (end < count && inRun(end, docked))
+            ++end;
+        if (end == position)
+            continue;
+        bool visible = c.width > kMinExtent && c.height > kMinExtent;
+        if (visible && context) {
+            const RectT<double>& clip = context->GetState().clip;
+            visible = c.x < clip.x + clip.width && clip.x < c.x + c.width && c.y < clip.y + clip.height
+                && clip.y < c.y + c.height;
+        }
+        if (visible) {
+            renderer->PushClip(area, c, nullptr, true);
+            for (unsigned i = position; i < end; ++i) {
+                RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
+                child->Paint(renderer, dirty, deferred, false);
+            }
+            renderer->PopClip();
+        } else {
+            for (unsigned i = position; i < end; ++i) {
+                RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
+                if (child->m_unclippedCount > 0)
+                    child->CollectUnclippedDescendants(deferred, true, false);
+            }
+        }
+        position = end;
+    }
+    if (position < count && inRun(position, 2)) {
+        // Children docked on both axes move with the content but keep the control's own clip.
+        renderer->PushOffsetClip({c.x - m_scrollOffset.x, c.y - m_scrollOffset.y});
+        for (; position < count && inRun(position, 2); ++position) {
+            RCPtr<LControl> child = m_children.GetAt(position, kZOrder);
+            child->Paint(renderer, dirty, deferred, false);
+        }
+        renderer->PopClip();
+    }
+}
+
+KXRESULT LControl::DrawContent(const RCPtr<LRenderer>&)
+{
+    return S_OK;
+}
+
+KXRESULT LControl::DrawOverlay(const RCPtr<LRenderer>&)
+{
+    return S_OK;
+}
+
 // ---- invalidation
 
 void LControl::InvalidateWhole()
@@ -1328,7 +1793,7 @@ KXRESULT LControl::SetText(const String& text)
     return UpdateText(text, true) ? S_OK : S_FALSE;
 }
 
-bool LControl::UpdateText(const String& text, bool)
+bool LControl::UpdateText(const String& text, bool relayout)
 {
     if (SameName(text, m_text))
         return false;
@@ -1337,6 +1802,16 @@ bool LControl::UpdateText(const String& text, bool)
             os->SetWindowTitle(text);
     }
     m_text = text;
+    for (unsigned i = m_looks.GetCount(); i-- > 0;) {
+        if (const RCPtr<LLook>& look = GetCurrentLook(int(i)))
+            look->SetText(text);
+    }
+    if (relayout && m_layout) {
+        const bool sizesX = m_layout->textOverflowX != 0 && !m_layout->minSize[0].hasReference;
+        const bool sizesY = m_layout->textOverflowY != 0 && !m_layout->minSize[1].hasReference;
+        if (sizesX || sizesY)
+            RecalcLayoutFromDescriptor();
+    }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     return true;
 }

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
+#include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/ControlBase/UITarget.h"
 #include "KXFramework/Notification/NotificationCenter.h"
@@ -11,6 +12,10 @@
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
 #include "KXFramework/Renderer/Geometry.h"
+#include "KXFramework/Renderer/RectList.h"
+#include "KXFramework/Renderer/Renderer.h"
+#include "KXFramework/Utilities/Graphics/Bitmap.h"
+#include "KXFramework/Utilities/Graphics/Font.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 
@@ -200,6 +205,51 @@ public:
     bool HasCapture() const { return m_capture; }
     KXRESULT OnCaptureLost() override;
 
+    // Looks.
+    // Appends a look with weight 0; its index.
+    virtual int AddLook(const RCPtr<LLook>& look);
+    // The look at the index when it is in range (null entries too); else the first weighted look,
+    // else the first look, else a shared null look.
+    const RCPtr<LLook>& GetCurrentLook(int index) const;
+    // The first look that exists and has weight above 0; -1 when none.
+    int GetActiveLookIndex() const;
+    unsigned GetLookCount() const { return m_looks.GetCount(); }
+    float GetLookWeight(unsigned index) const { return index < m_lookWeights.size() ? m_lookWeights[index] : 0.0f; }
+    // A weight outside [0, 1] is ignored; exclusive zeroes every other weight. E_INVALIDARG for an
+    // index out of range.
+    KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
+    virtual KXRESULT SetLookExclusive(unsigned index);
+    void ClearLookRegions();
+    KXRESULT SetLookRegion(int index, const LRectList& region);
+    // Look a gets the control's rectangle less look b's region.
+    KXRESULT SetLookRegionComplement(int indexA, int indexB);
+    KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index, bool replaceClient);
+    virtual uint32_t GetColorAtPoint(const PointT<double>& point, int lookIndex) const;
+    // Transparent where every weighted look is.
+    virtual bool IsTransparentAt(const PointT<double>& point) const;
+
+    // Fonts.
+    const RCPtr<LFont>& GetFont() const { return m_font; }
+    // An empty face, a size of 0 or less and a style of -1 take the base font's (the parent's when
+    // the control inherits, else the application's); a relative size multiplies the base size.
+    KXRESULT SetFont(const String& face, float size, int32_t style, bool sizeIsRelative);
+    // E_INVALIDARG for null; 1 when it is the present font.
+    KXRESULT ApplyFont(const RCPtr<LFont>& font);
+    virtual KXRESULT RefreshInheritedFont();
+    // Whether the current look's first line of text is wider than its text area.
+    bool IsTextTruncated();
+
+    // Painting.
+    // Draws the control and its clipped subtree over the dirty region (window coordinates) and
+    // appends the unclipped controls below it to deferred. E_INVALIDARG when the pass does not
+    // match the control's ClipToParent.
+    virtual KXRESULT Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
+        RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
+    virtual KXRESULT DrawContent(const RCPtr<LRenderer>& renderer);
+    virtual KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer);
+    float GetOpacity() const { return m_opacity; }
+    void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
+
     // Invalidation.
     virtual void InvalidateRect(const RectT<double>& rect, bool clip);
     virtual void PropagateInvalidRect(const RectT<double>& rootRect, bool clip, const RectT<double>& localRect);
@@ -231,6 +281,10 @@ public:
     uintptr_t ApplyCursor();
 
 protected:
+    // Runs the content or overlay hook once per dirty rectangle that meets the control.
+    void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
+    void PaintChildren(
+        const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred);
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 
@@ -254,6 +308,8 @@ protected:
     double m_rangeMinimum = 0.0;
     double m_rangeMaximum = 0.0;
     int32_t m_scaleType = 0;
+    RCPtrArray<LLook, 1, 0> m_looks;
+    std::vector<float> m_lookWeights;
     float m_opacity = 1.0f;
     RCPtr<LControl> m_parent;
     RCPtr<LRootWindow> m_rootWindow;
@@ -262,6 +318,14 @@ protected:
     bool m_wantsTab = false;
     bool m_notFocusable = true;
     String m_text;
+    RCPtr<LFont> m_font;
+    bool m_fontInheritsFromParent = false;
+    bool m_inheritFace = false;
+    bool m_inheritSize = false;
+    bool m_inheritStyle = false;
+    bool m_sizeIsRelative = false;
+    float m_relativeSizeFactor = 1.0f;
+    bool m_textFollowsScroll = false;
     String m_toolTipText;
     bool m_created = false;
     bool m_layoutSuspended = false;
@@ -278,6 +342,8 @@ protected:
 private:
     friend class ChildControlList;
     void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    // Looks from the descriptor's look list, the font flags and the font from its skin part.
+    void CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor);
     void ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     // Takes the children out of the list and lays the control out afresh from a zero rectangle.
     void TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken);

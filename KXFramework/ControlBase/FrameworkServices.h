@@ -9,6 +9,7 @@
 namespace KX {
 
 class LControlClassRegistry;
+class LFont;
 class LControlFactory;
 class LRootWindow;
 
@@ -21,6 +22,8 @@ public:
     virtual RCPtr<LControlClassRegistry> GetControlClassRegistry() = 0;
     // The application's main root window; null when there is none.
     virtual RCPtr<LRootWindow> GetApplicationRootWindow() = 0;
+    // The application's default font; null when there is none.
+    virtual RCPtr<LFont> GetDefaultFont() = 0;
     // The usable area of the screen, the reference of a top-level control.
     virtual RectT<int32_t> GetWorkArea() = 0;
     // Seconds as a double, accumulated from the millisecond clock.

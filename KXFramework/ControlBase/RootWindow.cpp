@@ -3,13 +3,16 @@
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 
+#include "KXFramework/Application/DebugLog.h"
+
 #include <algorithm>
+#include <vector>
 
 namespace KX {
 
-RCPtr<LRootWindow> LRootWindow::Create(IWindowOSServices* osServices)
+RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
 {
-    RCPtr<LRootWindow> root(new LRootWindow(osServices));
+    RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
     root->SetDistributor(RCPtr<LNotificationDistributor>(root));
     root->AdjustOwnerCount(1);
     root->GetScreenClientRect();
@@ -82,6 +85,72 @@ void LRootWindow::TakeInvalidRegion(LRectList& out)
     out.Clear();
     out.Append(m_dirty);
     m_dirty.Clear();
+}
+
+void LRootWindow::Paint(const LRectList& region)
+{
+    if (!m_content || region.Count() == 0 || !m_renderer)
+        return;
+    if (LRenderContextInfo* context = m_renderer->GetCurrentContext()) {
+        // Balanced pushes leave none; if some remain, the frame starts again from its base state
+        // rather than asking for a repaint that would meet the same states again.
+        if (!context->GetStateStack().empty()) {
+            static bool logged = false;
+            if (!logged) {
+                logged = true;
+                DebugLog("LRootWindow::Paint: %u render states left over; dropped",
+                    unsigned(context->GetStateStack().size()));
+            }
+            while (!context->GetStateStack().empty())
+                m_renderer->PopClip();
+        }
+    }
+    RectT<double> area = m_content->GetRect();
+    RectEdges bounds;
+    if (region.GetBounds(bounds)) {
+        const RectT<double> b{double(bounds.left), double(bounds.top), double(bounds.right - bounds.left),
+            double(bounds.bottom - bounds.top)};
+        LControl::IntersectRect(area, area, b);
+    }
+    m_renderer->PushClip({0.0, 0.0, double(m_clientRect.width), double(m_clientRect.height)}, area, nullptr, false);
+    PaintControl(m_content, region, false);
+    m_renderer->PopClip();
+}
+
+void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass)
+{
+    // One list for every call; the controls are copied out before the recursion reuses it.
+    static RCPtrArray<LControl, 1, 0>* const shared = new RCPtrArray<LControl, 1, 0>;
+    shared->SetCount(0);
+    control->Paint(m_renderer, region, *shared, unclippedPass);
+    if (shared->GetCount() == 0)
+        return;
+    std::vector<RCPtr<LControl>> deferred;
+    for (unsigned i = 0; i < shared->GetCount(); ++i)
+        deferred.push_back(shared->GetAt(i));
+    shared->SetCount(0);
+    std::stable_sort(deferred.begin(), deferred.end(), [](const RCPtr<LControl>& a, const RCPtr<LControl>& b) {
+        const int32_t za = a->GetLayoutDescriptor() ? a->GetLayoutDescriptor()->zOrder : 0;
+        const int32_t zb = b->GetLayoutDescriptor() ? b->GetLayoutDescriptor()->zOrder : 0;
+        return za < zb;
+    });
+    for (const RCPtr<LControl>& c : deferred) {
+        const LControl* parent = c->GetParent().Get();
+        if (!parent)
+            continue;
+        const PointT<int32_t> inRoot = parent->GetPositionInRoot().Round();
+        const RectT<double> client = parent->GetLookClientRect(-1);
+        const PointT<int32_t> clientOrigin = PointT<double>{client.x, client.y}.Round();
+        const PointT<double> origin{double(inRoot.x) + clientOrigin.x - parent->GetScrollOffset().x,
+            double(inRoot.y) + clientOrigin.y - parent->GetScrollOffset().y};
+        if (LRenderContextInfo* context = m_renderer->GetCurrentContext()) {
+            context->GetState().opacity = c->GetOpacity();
+            context->GetState().stencilActive = false;
+        }
+        m_renderer->PushClip({origin.x, origin.y, 0.0, 0.0}, c->GetRect(), nullptr, false);
+        PaintControl(c, region, true);
+        m_renderer->PopClip();
+    }
 }
 
 KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)

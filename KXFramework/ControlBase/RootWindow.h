@@ -8,6 +8,8 @@
 #include "KXFramework/ObjectBase/Mutex.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Renderer/RectList.h"
+#include "KXFramework/Renderer/Renderer.h"
+#include "KXFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
 
@@ -18,7 +20,9 @@ class LControl;
 class LRootWindow : public LNotificationDistributor, public LNotificationQueue {
 public:
     // The window delivers its own posts, which counts as one owner reference of itself.
-    static RCPtr<LRootWindow> Create(IWindowOSServices* osServices);
+    static RCPtr<LRootWindow> Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices);
+
+    const RCPtr<LRenderer>& GetRenderer() const { return m_renderer; }
 
     IWindowOSServices* GetOSServices() const { return m_osServices; }
     // Client size and the screen position of the client origin, refreshed from the window; the
@@ -38,6 +42,9 @@ public:
     void InvalidateRect(const RectT<int32_t>& rect);
     // Moves the dirty region into `out`.
     void TakeInvalidRegion(LRectList& out);
+    // Paints the content over the region, then the unclipped controls on top by Z_Order. Runs
+    // inside a frame of the renderer.
+    void Paint(const LRectList& region);
 
     const RCPtr<LControl>& GetCaptureControl() const { return m_captureControl; }
     // E_INVALIDARG for null; the previous capture control first loses capture.
@@ -57,8 +64,13 @@ public:
     KXRESULT BreakCycles() override;
 
 private:
-    explicit LRootWindow(IWindowOSServices* osServices) : m_osServices(osServices) {}
+    LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
+        : m_renderer(renderer),
+          m_osServices(osServices)
+    {}
+    void PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass);
 
+    RCPtr<LRenderer> m_renderer;
     IWindowOSServices* m_osServices;
     RectT<int32_t> m_clientRect{0, 0, 1024, 768};
     RCPtr<LControl> m_content;

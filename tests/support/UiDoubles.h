@@ -7,6 +7,10 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Renderer/FontText.h"
+#include "KXFramework/Utilities/Graphics/Font.h"
+
+#include "RecordingRenderer.h"
 
 #include <cstdint>
 #include <string>
@@ -14,20 +18,42 @@
 
 namespace KX::Test {
 
+// Registers itself as the application's services and measures text with the recording
+// renderer's fixed metrics (7 pixels a character, 16-pixel lines).
 class FakeFrameworkServices : public IFrameworkServices {
 public:
-    FakeFrameworkServices() { SetFrameworkServices(this); }
-    ~FakeFrameworkServices() override { SetFrameworkServices(nullptr); }
+    FakeFrameworkServices()
+    {
+        SetFrameworkServices(this);
+        RCPtr<LMeasurementRenderer> measure = measurement;
+        LFontText::SetMeasurementRendererSource([measure] { return measure; });
+        LFont::SetMetricsProvider([](const LFont&, float& lineHeight, float& ascent, float& descent) {
+            lineHeight = 16.0f;
+            ascent = -12.0f;
+            descent = 4.0f;
+            return S_OK;
+        });
+        LFont::FindOrCreate(defaultFont, u"DejaVu Sans", 9.0f, 0);
+    }
+    ~FakeFrameworkServices() override
+    {
+        SetFrameworkServices(nullptr);
+        LFontText::SetMeasurementRendererSource(nullptr);
+        LFont::SetMetricsProvider(nullptr);
+    }
 
     RCPtr<LControlFactory> GetControlFactory() override { return factory; }
     RCPtr<LControlClassRegistry> GetControlClassRegistry() override { return registry; }
     RCPtr<LRootWindow> GetApplicationRootWindow() override { return applicationRoot; }
+    RCPtr<LFont> GetDefaultFont() override { return defaultFont; }
     RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
     uint32_t GetMilliseconds() override { return milliseconds; }
     uintptr_t LoadAppCursor(const char16_t*) override { return kArrowCursor; }
 
     static constexpr uintptr_t kArrowCursor = 0xA000;
+    RCPtr<LMeasurementRenderer> measurement{new RecordingRenderer};
+    RCPtr<LFont> defaultFont;
     RCPtr<LControlFactory> factory;
     RCPtr<LControlClassRegistry> registry{new LControlClassRegistry};
     RCPtr<LRootWindow> applicationRoot;

@@ -18,7 +18,7 @@ class ControlFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = LRootWindow::Create(&window);
+        root = LRootWindow::Create(renderer, &window);
         top = Make(nullptr, u"top", AbsoluteLayout(0, 0, 400, 300));
         root->SetContent(top);
     }
@@ -59,6 +59,7 @@ protected:
 
     FakeFrameworkServices services;
     FakeWindow window;
+    RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     int live = 0;
     RCPtr<LRootWindow> root;
     RCPtr<ProbeControl> top;

@@ -108,7 +108,7 @@ protected:
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateProbe);
         services.registry->RegisterControlCreateFunction(u"Test.Tip", &CreateTip);
-        root = LRootWindow::Create(&window);
+        root = LRootWindow::Create(renderer, &window);
     }
 
     void TearDown() override
@@ -130,6 +130,7 @@ protected:
     DocumentResources documents;
     FakeFrameworkServices services;
     FakeWindow window;
+    RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
 };
 
