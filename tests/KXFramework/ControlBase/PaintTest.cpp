@@ -79,6 +79,8 @@ private:
     KXRESULT Mark(const RCPtr<LRenderer>& renderer, const std::string& what)
     {
         auto* recorder = dynamic_cast<RecordingRenderer*>(renderer.Get());
+        if (!recorder)
+            return S_OK;
         RecordedCall call;
         call.name = what + GetName().ToNarrow().GetData();
         if (LRenderContextInfo* context = renderer->GetCurrentContext()) {
