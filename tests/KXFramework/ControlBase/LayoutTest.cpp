@@ -146,6 +146,18 @@ TEST_F(LayoutTest, PlacementSettersReportWhatTheDescriptorHolds)
     EXPECT_EQ(c->GetRect(), (RectT<double>{3, 0, 12, 30}));
 }
 
+TEST_F(LayoutTest, DockingAChildMovesItUpTheParentsZOrder)
+{
+    RCPtr<ProbeControl> panel = Panel();
+    RCPtr<ProbeControl> a = Make(panel, u"a", AbsoluteLayout(0, 0, 10, 10));
+    Make(panel, u"b", AbsoluteLayout(0, 0, 10, 10));
+    EXPECT_EQ(panel->GetChildren().GetAt(0, LControl::kZOrder), RCPtr<LControl>(a));
+    PositionSpec docked = a->GetLayoutDescriptor()->position[0];
+    docked.docked = true;
+    a->SetPlacement(0, docked, a->GetLayoutDescriptor()->size[0]);
+    EXPECT_EQ(panel->GetChildren().GetAt(1, LControl::kZOrder), RCPtr<LControl>(a));
+}
+
 TEST_F(LayoutTest, StoringTheSameRectangleMarksNothing)
 {
     RCPtr<ProbeControl> c = Child(u"c", 5, 5, 10, 10);
