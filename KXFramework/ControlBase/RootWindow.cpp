@@ -183,21 +183,7 @@ uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
 bool LRootWindow::ProcessEvents(bool sendIdle)
 {
     RCPtr<LRootWindow> self(this);
-    const bool more = ProcessNotifications(sendIdle);
-    if (m_closeRequested && m_osServices) {
-        m_closeRequested = false;
-        m_osServices->EndModal(m_closeResult);
-    }
-    return more;
-}
-
-KXRESULT LRootWindow::RequestClose(int32_t result)
-{
-    if (!m_osServices)
-        return E_FAIL;
-    m_closeResult = result;
-    m_closeRequested = true;
-    return S_OK;
+    return ProcessNotifications(sendIdle);
 }
 
 KXRESULT LRootWindow::BreakCycles()

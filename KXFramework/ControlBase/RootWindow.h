@@ -55,11 +55,9 @@ public:
     // Shows the cursor (the application's arrow for 0) and returns the one shown before.
     uintptr_t SetCursor(uintptr_t cursor);
 
-    // Delivers the window's posted notifications (and NID_IDLE when asked), then ends a modal
-    // loop whose close was requested. True while notifications remain.
+    // Delivers the window's posted notifications, and NID_IDLE when asked. True while
+    // notifications remain.
     bool ProcessEvents(bool sendIdle);
-    // E_FAIL without a window; else the result is kept for the next ProcessEvents.
-    KXRESULT RequestClose(int32_t result);
 
     KXRESULT BreakCycles() override;
 
@@ -77,8 +75,6 @@ private:
     LRectList m_dirty;
     Mutex m_dirtyLock;
     RCPtr<LControl> m_captureControl;
-    bool m_closeRequested = false;
-    int32_t m_closeResult = 0;
 };
 
 } // namespace KX

@@ -22,7 +22,6 @@ public:
     virtual PointT<int32_t> GetCursorPosition() const = 0;
     // The cursor shown before.
     virtual uintptr_t SetCursor(uintptr_t cursor) = 0;
-    virtual void EndModal(int32_t result) = 0;
 };
 
 } // namespace KX

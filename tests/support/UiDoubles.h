@@ -76,7 +76,6 @@ public:
         cursor = next;
         return previous;
     }
-    void EndModal(int32_t result) override { endModalResults.push_back(result); }
 
     String title;
     int invalidateAllCount = 0;
@@ -85,7 +84,6 @@ public:
     bool active = true;
     PointT<int32_t> cursorPosition;
     uintptr_t cursor = 0;
-    std::vector<int32_t> endModalResults;
 };
 
 // A plain control that can tell when it is gone.

@@ -210,6 +210,14 @@ TEST_F(CreationTest, OnlyTopLevelNamesAreCreatedByName)
     EXPECT_FALSE(control);
 }
 
+TEST_F(CreationTest, OnlyTopLevelControlsAreReappliedByName)
+{
+    RCPtr<LControl> main = CreateMain();
+    EXPECT_EQ(services.registry->ReapplyDescriptor(*services.factory, main), S_OK);
+    EXPECT_TRUE(main->FindChild(u"body"));
+    EXPECT_EQ(services.registry->ReapplyDescriptor(*services.factory, main->FindChild(u"body")), E_FAIL);
+}
+
 TEST_F(CreationTest, TheFirstRegistrationOfANameStays)
 {
     services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateNothing);
