@@ -622,8 +622,10 @@ KXRESULT LControl::Initialize()
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
     ReadCreateParams();
-    if (m_stringTable)
+    if (m_stringTable) {
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
+        m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK");
+    }
     return S_OK;
 }
 

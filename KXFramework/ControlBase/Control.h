@@ -7,6 +7,7 @@
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/ControlBase/UITarget.h"
+#include "KXFramework/Notification/KeyBindingMap.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
@@ -137,6 +138,8 @@ public:
     bool IsNotFocusable() const { return m_notFocusable; }
     bool WantsTab() const { return m_wantsTab; }
     bool UsesParentToolTip() const { return m_usesParentToolTip; }
+    // The "LHK" keys of the control's string table.
+    const KeyBindingMap& GetLocalHotKeys() const { return m_localHotKeys; }
     const RCPtr<LControlDescriptor>& GetDescriptor() const { return m_descriptor; }
     const RCPtr<LLayoutDescriptor>& GetLayoutDescriptor() const { return m_layout; }
 
@@ -316,6 +319,7 @@ protected:
     RCPtr<LStringTable> m_stringTable;
     bool m_usesParentToolTip = false;
     bool m_wantsTab = false;
+    KeyBindingMap m_localHotKeys;
     bool m_notFocusable = true;
     String m_text;
     RCPtr<LFont> m_font;

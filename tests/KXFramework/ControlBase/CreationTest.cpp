@@ -22,6 +22,7 @@ const char kStrings[] = R"(<?xml version="1.0" encoding="utf-8"?>
  <StringTable ID="Test.Probe|body">
   <String ID="LABEL"><Locale LCID="0x0009">Body text</Locale></String>
   <String ID="TOOLTIP"><Locale LCID="0x0009">The body</Locale></String>
+  <String ID="LHK.NID_EDIT_COPY_REQ"><Locale LCID="0x0009">Ctrl+VKEY_C</Locale></String>
  </StringTable>
 </Application>
 </Velmora_StringTable_Definitions>
@@ -156,6 +157,8 @@ TEST_F(CreationTest, ASkinBuildsItsTreeInTheFixedOrder)
     EXPECT_FALSE(body->WantsTab());
     EXPECT_EQ(body->GetText(), String(u"Body text"));
     EXPECT_EQ(body->GetToolTipText(), String(u"The body"));
+    EXPECT_TRUE(body->GetLocalHotKeys().HasNotification(u"NID_EDIT_COPY_REQ"));
+    EXPECT_FALSE(header->GetLocalHotKeys().HasNotification(u"NID_EDIT_COPY_REQ"));
     EXPECT_FALSE(header->IsNotFocusable());
     EXPECT_TRUE(main->FindChild(u"tabless")->IsNotFocusable());
     EXPECT_TRUE(header->GetText().IsEmpty());
