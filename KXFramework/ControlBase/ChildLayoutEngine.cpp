@@ -268,7 +268,8 @@ KXRESULT ApplyLayoutMaxSize(LControl& control, PointT<double>& position, PointT<
         double& p = Along(position, axis);
         double& s = Along(size, axis);
         if (!spec.hasReference) {
-            if (spec.absolute != 0.0 && s > spec.absolute) {
+            // 0 means no maximum; a negative one, which would give a negative size, counts the same.
+            if (spec.absolute > 0.0 && s > spec.absolute) {
                 p -= Round(anchor * (spec.absolute - s));
                 s = spec.absolute;
                 result = S_FALSE;

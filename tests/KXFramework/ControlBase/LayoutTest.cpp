@@ -86,6 +86,11 @@ TEST_F(LayoutTest, MinimumsGrowAndMaximumsCutAroundTheAnchor)
     RCPtr<ProbeControl> c = Make(panel, u"c", layout);
     EXPECT_EQ(c->GetRect(), (RectT<double>{85, 0, 30, 25}));
 
+    // A negative maximum is no maximum, rather than a negative size.
+    RCPtr<LLayoutDescriptor> negative = AbsoluteLayout(20, 0, 10, 10);
+    negative->maxSize[0].absolute = -5.0;
+    EXPECT_EQ(Make(panel, u"negative", negative)->GetRect(), (RectT<double>{20, 0, 10, 10}));
+
     // With the children as the minimum, the panel grows to hold the visible ones.
     RCPtr<LLayoutDescriptor> box = AbsoluteLayout(0, 0, 10, 10);
     box->minSize[0] = {true, u"Children", 1.0f, 0.0};
