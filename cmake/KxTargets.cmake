@@ -2,12 +2,18 @@
 include(GoogleTest)
 
 # kx_library(<name> SOURCES <files...> [DEPENDS <libs...>] [PRIVATE_DEPENDS <libs...>])
-# One static library of the framework, defined in the CMakeLists.txt beside its sources. Headers are
-# included by their path from the repository root ("KXFramework/...", "Panel/...").
+# One static library of the framework, named in the CMakeLists.txt beside its sources. A library whose
+# sources lie in several folders is named in each folder's list; every call adds its sources and
+# dependencies. Headers are included by their path from the repository root ("KXFramework/...",
+# "Panel/...").
 function(kx_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(TARGET ${name})
+    target_sources(${name} PRIVATE ${ARG_SOURCES})
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  endif()
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
