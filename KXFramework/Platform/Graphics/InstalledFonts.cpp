@@ -10,18 +10,16 @@ namespace KX::Platform {
 namespace {
 
 std::mutex g_lock;
-FcConfig* g_config = nullptr; // ours when set; otherwise fontconfig's current one
+// Ours, from the chosen file or the system's files. fontconfig's own current configuration is not
+// used: FcInit loses track of part of what it allocates.
+FcConfig* g_config = nullptr;
 
-// The configuration to use, with a reference for the caller; null when fontconfig cannot start.
-FcConfig* AcquireConfig()
+// The configuration to use, loaded on first use; null when fontconfig cannot load one.
+FcConfig* Config()
 {
-    if (g_config) {
-        FcConfigReference(g_config);
-        return g_config;
-    }
-    if (!FcInit())
-        return nullptr;
-    return FcConfigReference(nullptr);
+    if (!g_config)
+        g_config = FcInitLoadConfigAndFonts();
+    return g_config;
 }
 
 } // namespace
@@ -50,7 +48,7 @@ std::vector<std::string> GetFontDirectories()
 {
     std::vector<std::string> folders;
     std::lock_guard<std::mutex> guard(g_lock);
-    FcConfig* config = AcquireConfig();
+    FcConfig* config = Config();
     if (!config)
         return folders;
     if (FcStrList* list = FcConfigGetFontDirs(config)) {
@@ -58,7 +56,6 @@ std::vector<std::string> GetFontDirectories()
             folders.emplace_back(reinterpret_cast<const char*>(folder));
         FcStrListDone(list);
     }
-    FcConfigDestroy(config);
     std::sort(folders.begin(), folders.end());
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     return folders;
@@ -68,7 +65,7 @@ std::string MatchFontFamily(const std::string& family)
 {
     std::string matched;
     std::lock_guard<std::mutex> guard(g_lock);
-    FcConfig* config = AcquireConfig();
+    FcConfig* config = Config();
     if (!config)
         return matched;
     if (FcPattern* pattern = FcPatternCreate()) {
@@ -85,7 +82,6 @@ std::string MatchFontFamily(const std::string& family)
         }
         FcPatternDestroy(pattern);
     }
-    FcConfigDestroy(config);
     return matched;
 }
 
