@@ -44,13 +44,7 @@ public:
         if (caching)
             cached.emplace(info.character, info);
     }
-    void GetBounds(float& left, float& top, float& right, float& bottom) override
-    {
-        left = 1;
-        top = 2;
-        right = 3;
-        bottom = 4;
-    }
+    void GetBounds(float& left, float& top, float& right, float& bottom) override { left = top = right = bottom = 0; }
 
     bool caching = false;
     std::vector<std::string> calls;
@@ -176,7 +170,7 @@ TEST_F(FreetypeFontRendererTest, SmallSizesRenderOneBitImages)
     }
 }
 
-TEST_F(FreetypeFontRendererTest, AskesFreetypeOnlyForGlyphsTheProcessorLacks)
+TEST_F(FreetypeFontRendererTest, AsksFreetypeOnlyForGlyphsTheProcessorLacks)
 {
     m_processor->caching = true;
     const std::vector<Glyph> first = Process(u"abab", 12.0f);
@@ -212,16 +206,6 @@ TEST_F(FreetypeFontRendererTest, AGlyphTooLargeForItsBoxIsLeftOutButThePenPasses
     EXPECT_EQ(glyphs[0].character, uint32_t(u'.'));
     EXPECT_GT(glyphs[0].penX, 127.0f);
     EXPECT_EQ(glyphs[0].charIndex, 1u);
-}
-
-TEST_F(FreetypeFontRendererTest, BoundsComeFromTheMeasureProcessor)
-{
-    float l = 0, t = 0, r = 0, b = 0;
-    m_renderer->GetProcessorBounds(l, t, r, b);
-    EXPECT_EQ(std::vector<float>({l, t, r, b}), std::vector<float>({1, 2, 3, 4}));
-    LFreetypeFontRenderer bare(nullptr, nullptr);
-    bare.GetProcessorBounds(l, t, r, b);
-    EXPECT_EQ(std::vector<float>({l, t, r, b}), std::vector<float>({0, 0, 0, 0}));
 }
 
 TEST_F(FreetypeFontRendererTest, TheSharedStateLivesUntilTheLastRendererEnds)
