@@ -3,6 +3,7 @@
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Renderer/FontRenderer/GlyphProcessor.h"
+#include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 namespace KX {
@@ -15,6 +16,10 @@ public:
     static constexpr unsigned kMeasureFlags = 3;
 
     LFontRenderer(const RCPtr<LGlyphProcessor>& renderProcessor, const RCPtr<LGlyphProcessor>& measureProcessor);
+
+    // The text's box through the measure processor, from the top of the line (the font's ascent,
+    // or higher ink) to the font's descent or lower ink; it always holds the origin.
+    virtual RectT<float> MeasureText(RectT<float>& rect, const String& text, const RCPtr<LFont>& font);
 
     // 0, or E_FAIL when the font has no size; then the outputs are untouched.
     virtual KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int& lineHeight, int& ascent, int& descent) = 0;

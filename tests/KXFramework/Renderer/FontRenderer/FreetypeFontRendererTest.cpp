@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,9 +45,16 @@ public:
         if (caching)
             cached.emplace(info.character, info);
     }
-    void GetBounds(float& left, float& top, float& right, float& bottom) override { left = top = right = bottom = 0; }
+    void GetBounds(float& left, float& top, float& right, float& bottom) override
+    {
+        left = bounds[0];
+        top = bounds[1];
+        right = bounds[2];
+        bottom = bounds[3];
+    }
 
     bool caching = false;
+    float bounds[4] = {};
     std::vector<std::string> calls;
     std::vector<Glyph> glyphs;
     std::map<uint32_t, Glyph> cached;
@@ -206,6 +214,20 @@ TEST_F(FreetypeFontRendererTest, AGlyphTooLargeForItsBoxIsLeftOutButThePenPasses
     EXPECT_EQ(glyphs[0].character, uint32_t(u'.'));
     EXPECT_GT(glyphs[0].penX, 127.0f);
     EXPECT_EQ(glyphs[0].charIndex, 1u);
+}
+
+TEST_F(FreetypeFontRendererTest, MeasuresFromTheLineTopAndHoldsTheOrigin)
+{
+    // Without a metrics provider a 12-point font estimates ascent -12.8 and descent 3.2.
+    RectT<float> rect;
+    EXPECT_EQ(m_renderer->MeasureText(rect, u"", Font(12.0f)), (RectT<float>{0.0f, -12.8f, 1.0f, 16.0f}));
+    EXPECT_EQ(m_processor->calls, (std::vector<std::string>{"BeginText 3", "EndText"}));
+
+    // Ink above the ascent and below the descent widens the box.
+    const float bounds[4] = {-1, -20, 30, 5};
+    std::copy(bounds, bounds + 4, m_processor->bounds);
+    EXPECT_EQ(m_renderer->MeasureText(rect, u"x", Font(12.0f)), (RectT<float>{-1.0f, -20.0f, 32.0f, 25.0f}));
+    EXPECT_EQ(rect, (RectT<float>{-1.0f, -20.0f, 32.0f, 25.0f}));
 }
 
 TEST_F(FreetypeFontRendererTest, TheSharedStateLivesUntilTheLastRendererEnds)
