@@ -1,6 +1,6 @@
 #include "KXFramework/Renderer/FontRenderer/FontFileInfo.h"
 
-#include "KXFramework/Platform/Graphics/InstalledFonts.h"
+#include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Renderer/FontRenderer/FontNameReader.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 #include "KXFramework/Utilities/Storage/Array.h"
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace KX {
@@ -62,7 +63,7 @@ std::vector<String> ListFontFiles()
     std::vector<String> files;
     for (const char* pattern : {"*.ttf", "*.ttc"}) {
         Array<String> found;
-        for (const std::string& folder : Platform::GetFontDirectories())
+        for (const std::string& folder : Platform::FontSystem::Get().FontDirectories())
             File::FindFiles(String(folder.c_str()), String(pattern), found);
         std::vector<String> sorted;
         for (unsigned i = 0; i < found.GetCount(); ++i)
@@ -129,23 +130,35 @@ RCPtr<LFontFileInfo> LFontFileInfo::FindFamily(const String& family)
     return nullptr;
 }
 
+RCPtr<LFontFileInfo> LFontFileInfo::FindFile(const String& path)
+{
+    const auto& registry = Registry();
+    for (unsigned i = registry.GetCount(); i-- > 0;) {
+        const RCPtr<LFontFileInfo>& entry = registry.GetAt(i);
+        if (std::find(std::begin(entry->m_paths), std::end(entry->m_paths), path) != std::end(entry->m_paths))
+            return entry;
+    }
+    return nullptr;
+}
+
 int LFontFileInfo::GetFileID(const RCPtr<LFont>& font)
 {
     RCPtr<LFontFileInfo> entry = font ? FontCache().Find(font) : nullptr;
     if (font && !entry) {
         entry = FindFamily(font->GetFace());
-        // The family fontconfig puts in the face's place ("Arial" -> "Liberation Sans"), so that
-        // text drawn here uses the files the other renderer uses.
+        // The family of the face fontconfig puts in the font's place ("Arial" -> "Liberation
+        // Sans"), so that text drawn here uses the files the other renderer uses.
         if (!entry) {
-            const std::string substitute = Platform::MatchFontFamily(font->GetFace().ToNarrow().GetString());
-            if (!substitute.empty())
-                entry = FindFamily(String(substitute.c_str()));
+            const String& face = font->GetFace();
+            const auto match = Platform::FontSystem::Get().Match(
+                std::u16string_view(face.GetString(), face.GetLength()), false, false);
+            if (match)
+                entry = FindFile(String(match->File().c_str()));
         }
-        // The default font's family, which is fontconfig's sans-serif.
+        // The default font's family.
         if (!entry) {
-            const std::string fallback = Platform::MatchFontFamily("sans-serif");
-            if (!fallback.empty())
-                entry = FindFamily(String(fallback.c_str()));
+            const std::u16string family = Platform::FontSystem::Get().DefaultUiFont().family;
+            entry = FindFamily(String(family.c_str()));
         }
         if (entry)
             FontCache().Insert(font, entry);

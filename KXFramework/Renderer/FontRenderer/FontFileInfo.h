@@ -19,8 +19,8 @@ public:
     static void ScanFontFolder();
     // Appends a new, empty entry whose ID is the registry's count.
     static void Create(RCPtr<LFontFileInfo>& out);
-    // The font's file ID. Throws a runtime error when neither the font's family, nor the family
-    // fontconfig substitutes for it, nor the default font's family is installed.
+    // The font's file ID. Throws a runtime error when neither the font's family, nor the family of
+    // the face fontconfig matches for it, nor the default font's family is installed.
     static int GetFileID(const RCPtr<LFont>& font);
     // The path of a file ID; empty for an unknown ID or an empty slot.
     static String GetFilePathForID(int fileID);
@@ -39,6 +39,8 @@ private:
     static void AddFace(const String& family, const String& style, const String& path);
     // The last entry with this family name (case-sensitive), or null.
     static RCPtr<LFontFileInfo> FindFamily(const String& family);
+    // The last entry with this file in one of its slots, or null.
+    static RCPtr<LFontFileInfo> FindFile(const String& path);
 
     String m_familyName;
     String m_paths[4];

@@ -1,7 +1,6 @@
 #include "KXFramework/Utilities/Graphics/Font.h"
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 namespace KX {
@@ -9,99 +8,99 @@ namespace KX {
 namespace {
 
 struct FontList {
-    std::mutex lock;
+    std::mutex mutex;
     std::vector<RCPtr<LFont>> fonts;
     LFont::MetricsProvider provider;
 };
 
-FontList& Fonts()
+FontList& List()
 {
-    static FontList* list = new FontList; // never destroyed: fonts may be released by static destructors
+    static auto* list = new FontList;
     return *list;
 }
 
-std::atomic<int> g_nextUniqueID{1};
+std::atomic<int> g_nextId{1};
 
 } // namespace
 
-LFont::LFont(const String& face, float size, int style)
-    : m_face(face),
-      m_size(size),
-      m_style(style),
-      m_uniqueID(g_nextUniqueID.fetch_add(1))
+LFont::LFont(const String& face, float size, int style) : m_face(face), m_size(size), m_style(style), m_id(g_nextId++)
 {}
 
 void LFont::FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int style)
 {
-    FontList& list = Fonts();
-    std::lock_guard<std::mutex> guard(list.lock);
-    const String lowerFace = face.ToLower();
+    FontList& list = List();
+    std::lock_guard<std::mutex> lock(list.mutex);
+    const String lower = face.ToLower();
     for (const RCPtr<LFont>& font : list.fonts) {
-        if (font->m_size == size && font->m_style == style && font->m_face.ToLower() == lowerFace) {
+        if (font->m_size == size && font->m_style == style && font->m_face.ToLower() == lower) {
             out = font;
             return;
         }
     }
-    RCPtr<LFont> font(new LFont(face, size, style));
-    list.fonts.push_back(font);
-    out = font;
-}
-
-int LFont::GetUniqueID(const LFont& font)
-{
-    return font.m_uniqueID;
+    out = RCPtr<LFont>(new LFont(face, size, style));
+    list.fonts.push_back(out);
 }
 
 void LFont::SetMetricsProvider(MetricsProvider provider)
 {
-    FontList& list = Fonts();
-    std::lock_guard<std::mutex> guard(list.lock);
+    FontList& list = List();
+    std::lock_guard<std::mutex> lock(list.mutex);
     list.provider = std::move(provider);
 }
 
 void LFont::ReleaseAll()
 {
-    std::vector<RCPtr<LFont>> released;
+    std::vector<RCPtr<LFont>> fonts;
     {
-        FontList& list = Fonts();
-        std::lock_guard<std::mutex> guard(list.lock);
-        released.swap(list.fonts);
+        FontList& list = List();
+        std::lock_guard<std::mutex> lock(list.mutex);
+        fonts.swap(list.fonts);
     }
 }
 
-LFont::Metrics LFont::GetMetrics() const
+void LFont::Measure() const
 {
     if (m_measured)
-        return m_metrics;
+        return;
     MetricsProvider provider;
     {
-        FontList& list = Fonts();
-        std::lock_guard<std::mutex> guard(list.lock);
+        FontList& list = List();
+        std::lock_guard<std::mutex> lock(list.mutex);
         provider = list.provider;
     }
-    Metrics measured{};
-    if (provider && provider(*this, measured.lineHeight, measured.ascent, measured.descent) >= 0) {
-        m_metrics = measured;
+    float lineHeight = 0.0f;
+    float ascent = 0.0f;
+    float descent = 0.0f;
+    if (provider && provider(*this, lineHeight, ascent, descent) >= 0) {
+        m_lineHeight = lineHeight;
+        m_ascent = ascent;
+        m_descent = descent;
         m_measured = true;
-        return measured;
+        return;
     }
+    // Until someone can measure, an estimate that is not kept.
     const float pixels = m_size * 96.0f / 72.0f;
-    return {1.2f * pixels, -0.8f * pixels, 0.2f * pixels};
+    m_lineHeight = 1.2f * pixels;
+    m_ascent = -0.8f * pixels;
+    m_descent = 0.2f * pixels;
 }
 
 float LFont::GetLineHeight() const
 {
-    return GetMetrics().lineHeight;
+    Measure();
+    return m_lineHeight;
 }
 
 float LFont::GetAscent() const
 {
-    return GetMetrics().ascent;
+    Measure();
+    return m_ascent;
 }
 
 float LFont::GetDescent() const
 {
-    return GetMetrics().descent;
+    Measure();
+    return m_descent;
 }
 
 bool LFont::Differs(const LFont& other) const

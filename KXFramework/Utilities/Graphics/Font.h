@@ -1,7 +1,6 @@
 #pragma once
-// A font as the framework names it: face, size in points and style bits, with its three metrics
-// measured once through the renderer that the application registers. Fonts are shared: one object
-// per (face ignoring case, size, style) in a process-wide list.
+// Fonts: face name, size in points and style bits, with three metrics measured once through the
+// measurement renderer. Fonts live in one process-wide list.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
@@ -12,22 +11,16 @@ namespace KX {
 
 class LFont : public virtual LRefCountedObject {
 public:
-    // Style bits.
-    static constexpr int kBold = 1;
-    static constexpr int kItalic = 2;
-    static constexpr int kUnderline = 4;
-    static constexpr int kStrikeout = 8;
+    enum Style { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeout = 8 };
+    using MetricsProvider = std::function<KXRESULT(const LFont&, float& lineHeight, float& ascent, float& descent)>;
 
-    using MetricsProvider
-        = std::function<KXRESULT(const LFont& font, float& lineHeight, float& ascent, float& descent)>;
-
-    // The listed font with this face (ASCII case ignored), size and style; a new one otherwise.
+    // The listed font whose face matches without regard to case, with the same size and style;
+    // else a new one, added to the list.
     static void FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int style);
-    // A process-unique serial, set when the font is made.
-    static int GetUniqueID(const LFont& font);
-    // Measures fonts from now on; fonts measured before keep their metrics.
+    static int GetUniqueID(const LFont& font) { return font.m_id; }
+    // Who measures fonts (the application wires the measurement renderer at start-up).
     static void SetMetricsProvider(MetricsProvider provider);
-    // Empties the font list; the fonts live on while referenced elsewhere.
+    // Empties the list at exit.
     static void ReleaseAll();
 
     const String& GetFace() const { return m_face; }
@@ -36,28 +29,22 @@ public:
     float GetLineHeight() const;
     // Negative: above the baseline.
     float GetAscent() const;
-    // Positive: below the baseline.
     float GetDescent() const;
-    // Faces compared case-sensitively, sizes, styles.
+    // Faces compared with case, sizes, styles.
     bool Differs(const LFont& other) const;
 
 private:
     LFont(const String& face, float size, int style);
+    void Measure() const;
 
-    struct Metrics {
-        float lineHeight;
-        float ascent;
-        float descent;
-    };
-    // Measured once when a provider answers; otherwise the estimate, not kept.
-    Metrics GetMetrics() const;
-
-    const String m_face;
-    const float m_size;
-    const int m_style;
-    const int m_uniqueID;
+    String m_face;
+    float m_size;
+    int m_style;
+    int m_id;
     mutable bool m_measured = false;
-    mutable Metrics m_metrics{};
+    mutable float m_lineHeight = 0.0f;
+    mutable float m_ascent = 0.0f;
+    mutable float m_descent = 0.0f;
 };
 
 } // namespace KX

@@ -142,7 +142,7 @@ TEST_F(FontFileInfoTest, ThrowsWhenNoFamilyFitsTheFont)
 
 TEST_F(FontFileInfoTest, ReadsTheInstalledFonts)
 {
-    ASSERT_TRUE(Platform::UseFontConfiguration(""));
+    ASSERT_TRUE(Platform::FontSystem::Get().Configure({}));
     LFontFileInfo::ScanFontFolder();
     const int id = LFontFileInfo::GetFileID(Font(u"DejaVu Sans", 1));
     EXPECT_EQ(FileName(LFontFileInfo::GetFilePathForID(id)), "DejaVuSans-Bold.ttf");

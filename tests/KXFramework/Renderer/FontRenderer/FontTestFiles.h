@@ -1,7 +1,7 @@
 #pragma once
 // Font files for the font tests: small synthetic TrueType files and collections holding nothing but
 // a naming table, and a font folder of their own that fontconfig is pointed at.
-#include "KXFramework/Platform/Graphics/InstalledFonts.h"
+#include "KXFramework/Platform/Graphics/FontSystem.h"
 
 #include "TempFolder.h"
 
@@ -92,15 +92,15 @@ inline Bytes BuildCollection(const std::vector<std::vector<NameRecord>>& fonts)
     return file;
 }
 
-// A folder of font files that fontconfig lists alone while the object lives. The configuration
-// states its own sans-serif, which unknown families fall back to, and one alias, "Arial" for
-// "DejaVu Serif".
+// A folder of font files that fontconfig lists alone while the object lives; then the tests' own
+// font configuration is back. The configuration states its own sans-serif and one alias, "Arial"
+// for "DejaVu Serif".
 class FontTestFolder {
 public:
     static constexpr const char* kSystemFonts = "/usr/share/fonts/truetype/dejavu/";
 
     FontTestFolder() { std::filesystem::create_directory(Fonts()); }
-    ~FontTestFolder() { Platform::UseFontConfiguration(""); }
+    ~FontTestFolder() { Platform::FontSystem::Get().Configure({KX_TEST_FONTS_CONF}); }
 
     std::string Fonts() const { return m_folder / "fonts"; }
     std::string FontPath(const std::string& name) const { return Fonts() + "/" + name; }
@@ -117,14 +117,12 @@ public:
         TempFolder::WriteFile(config,
             "<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>" + Fonts() + "</dir>\n  <cachedir>" + (m_folder / "cache")
                 + "</cachedir>\n"
-                  "  <match target=\"pattern\"><edit name=\"family\" mode=\"append_last\">"
-                  "<string>sans-serif</string></edit></match>\n"
                   "  <alias><family>sans-serif</family><prefer><family>DejaVu Sans</family>"
                   "</prefer></alias>\n"
                   "  <alias binding=\"same\"><family>Arial</family><prefer><family>DejaVu "
                   "Serif</family></prefer></alias>\n"
                   "</fontconfig>\n");
-        return Platform::UseFontConfiguration(config);
+        return Platform::FontSystem::Get().Configure({config});
     }
 
 private:
