@@ -33,6 +33,19 @@ public:
         RCPtr<LPixelBuffer<unsigned char>> bitmap; // 8-bit coverage, or null
     };
 
+    // The metrics of a glyph that a processor keeps; character 0 marks no glyph.
+    struct SCachedGlyph {
+        uint32_t character = 0; // the UTF-16 unit, the key
+        uint32_t glyphIndex = 0;
+        struct {
+            int8_t left, top, right, bottom;
+        } box{};
+        int16_t advanceX = 0; // 26.6 fixed point
+        int16_t advanceY = 0;
+        uint16_t atlasX = 0; // top-left pixel of the glyph's image in its font's atlas
+        uint16_t atlasY = 0;
+    };
+
     virtual void BeginText(const RCPtr<LFont>& font, unsigned flags) = 0;
     virtual void EndText() = 0;
     // 0 when the processor filled box, advances and glyph index from its own cache; otherwise what

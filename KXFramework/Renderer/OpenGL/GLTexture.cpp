@@ -1,7 +1,5 @@
 #include "KXFramework/Renderer/OpenGL/GLTexture.h"
 
-#include "KXFramework/Utilities/Graphics/Bitmap.h"
-
 #include <GL/gl.h>
 
 #include <memory>

@@ -4,12 +4,11 @@
 // context current.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/OpenGL/GLImage.h"
+#include "KXFramework/Utilities/Graphics/Bitmap.h"
 
 #include <cstdint>
 
 namespace KX {
-
-class LBitmap;
 
 class LGLTexture : public LRefCountedObject {
 public:
