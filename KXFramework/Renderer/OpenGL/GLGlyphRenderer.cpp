@@ -12,7 +12,8 @@ namespace KX {
 
 LGLGlyphRenderer::LCachedFont::LCachedFont(const ConstRCPtr<LFont>& font) : m_font(font)
 {
-    AllocateCell(0, uint32_t(std::clamp(font->GetSize(), 0.0f, float(kMaxAtlasHeight))));
+    const float size = font->GetSize();
+    AllocateCell(0, size > 0.0f ? uint32_t(std::min(size, float(kMaxAtlasHeight))) : 0);
 }
 
 bool LGLGlyphRenderer::LCachedFont::AllocateCell(uint32_t w, uint32_t h)
