@@ -1,6 +1,7 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Label.h"
+#include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/ToolTip.h"
 
@@ -15,6 +16,8 @@ struct ClassName {
 };
 
 const ClassName kClassNames[] = {
+    {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+    {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
