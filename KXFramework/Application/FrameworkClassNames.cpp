@@ -1,7 +1,9 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
+#include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/ToolTip.h"
 
@@ -16,8 +18,10 @@ struct ClassName {
 };
 
 const ClassName kClassNames[] = {
+    {u"Framework.Button", &CreateControlOf<LButton>, 94},
     {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+    {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},

@@ -1,8 +1,8 @@
 #include "KXFramework/System/ClipBoard.h"
 
 #include "KXFramework/ControlBase/Control.h"
-#include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 
 #include <string>
@@ -32,8 +32,8 @@ KXRESULT LClipboard::Initialize()
     for (const Binding& b : bindings) {
         const KXRESULT r = m_handler->SetNotification(b.member, center, b.name, 0);
         if (r < 0)
-            throw FailedResultException("Failed Result : " + ResultToString(r) +
-                " : KX::LClipboard::Initialize : System\\ClipBoard : Line " + std::to_string(b.line));
+            throw FailedResultException("Failed Result : " + ResultToString(r)
+                + " : KX::LClipboard::Initialize : System\\ClipBoard : Line " + std::to_string(b.line));
     }
     return S_OK;
 }
@@ -78,12 +78,13 @@ KXRESULT LClipboard::SetContent(const RCPtr<LRefCountedObject>& object)
 RCPtr<LControl> LClipboard::FindEditTarget(int kind)
 {
     IFrameworkServices* services = GetFrameworkServices();
-    RCPtr<LRootWindow> root = services ? services->GetActiveRootWindow() : RCPtr<LRootWindow>();
+    RCPtr<LRootWindow> root = services ? services->GetApplicationRootWindow() : RCPtr<LRootWindow>();
     if (!root || !root->GetFocusControl())
         return nullptr;
     RCPtr<LControl> target;
     root->GetFocusControl()->FindTextInputTarget(target);
-    if (!target || !target->AcceptsTextInput() || !target->CanPerformEdit(kind))
+    auto* edit = dynamic_cast<IEditTarget*>(target.Get());
+    if (!target || !target->AcceptsTextInput() || !edit || !edit->CanPerformEdit(kind))
         return nullptr;
     return target;
 }

@@ -28,6 +28,15 @@ inline constexpr int kCopy = 2;
 inline constexpr int kPaste = 3;
 } // namespace EditKind
 
+// Asked of the focused text-input target before an edit: whether it can do it now (a selection to
+// cut, text on the clipboard to paste). The control core has no such query, so text-input
+// controls implement this beside their PerformEdit.
+class IEditTarget {
+public:
+    virtual ~IEditTarget() = default;
+    virtual bool CanPerformEdit(int32_t kind) = 0;
+};
+
 class LClipboard : public LNotificationClient {
 public:
     static RCPtr<LClipboard> Create(std::unique_ptr<Platform::ClipboardBackend> backend);

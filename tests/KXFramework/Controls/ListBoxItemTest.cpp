@@ -1,28 +1,12 @@
 #include "KXFramework/Controls/ListBoxItem.h"
 
 #include "ControlsFixture.h"
+#include "FourteenLooks.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace KX::Test {
 namespace {
-
-// Fourteen looks, each a distinct grey level so that the index shows in the pixels too.
-std::string FourteenLooks(const char* listName)
-{
-    std::string looks = " <Looks>\n";
-    std::string list = std::string(" <LookLists>\n  <LookList Name=\"") + listName + "\" NumLooks=\"14\">\n";
-    for (int i = 0; i < 14; ++i) {
-        const std::string name = std::string(listName) + std::to_string(i);
-        looks += "  <Look Name=\"" + name
-            + "\"><ClientPart Name=\"grey\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
-              "OffsetBottom=\"0\"/></Look>\n";
-        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
-    }
-    return looks + " </Looks>\n" + list + "  </LookList>\n </LookLists>";
-}
 
 class ListBoxItemTest : public ControlsFixture {
 protected:
