@@ -31,6 +31,13 @@ public:
     virtual uint32_t GetMilliseconds() = 0;
     // The application's cursor of that name ("UI_CURSOR_ARROW", ...); 0 when it has none.
     virtual uintptr_t LoadAppCursor(const char16_t* name) = 0;
+    // Ctrl 0x01, Shift 0x08, Alt 0x40 of the keys held.
+    virtual uint32_t GetModifierKeys() = 0;
+    // The application's idle operation, pass `count` since the last input; true while it wants more.
+    virtual bool RunIdle(int32_t count) = 0;
+    // The list of open root windows; the first one added is the application's.
+    virtual void AddRootWindow(const RCPtr<LRootWindow>& root) = 0;
+    virtual void RemoveRootWindow(const RCPtr<LRootWindow>& root) = 0;
 };
 
 // The registered services; null before registration.
