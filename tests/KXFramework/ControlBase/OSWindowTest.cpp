@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -31,9 +32,12 @@ protected:
 
     void SetUp() override
     {
+        if (m_driver == "x11" && !std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
         environment.Set("SDL_VIDEODRIVER", m_driver);
         environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
         ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
+        m_started = true;
         documents.Set(u"APP_SKINS", kWindowSkin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
@@ -46,6 +50,8 @@ protected:
 
     void TearDown() override
     {
+        if (!m_started)
+            return;
         for (OSWindow* w : {dialog, main}) {
             if (w && OSWindow::FromId(Id(w)) == w)
                 w->EndModal(0);
@@ -148,6 +154,7 @@ protected:
 
 private:
     std::string m_driver;
+    bool m_started = false;
 };
 
 TEST_F(OSWindowTest, OnlyTheDirtyRectanglesReachTheWindow)
@@ -281,6 +288,51 @@ TEST_F(OSWindowTest, ExtremeSizesKeepTheWindowUsable)
     }
     EXPECT_EQ(main->GetRootWindow()->GetContent()->GetRect(), (RectT<double>{0, 0, 120, 90}));
     EXPECT_EQ(Pixel(main, 119, 89), 0x808080u);
+}
+
+// The X11 backend under Xvfb: a real window that is shown, clicked, typed into and photographed.
+class X11WindowTest : public OSWindowTest {
+protected:
+    X11WindowTest() : OSWindowTest("x11") {}
+
+    // Turns the loop until the condition holds; generous, since the X server answers in its own time.
+    template <class Condition>
+    static bool Until(Condition condition)
+    {
+        for (int i = 0; i < 200 && !condition(); ++i)
+            OSWindow::RunOnce(10);
+        return condition();
+    }
+};
+
+TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
+{
+    ASSERT_TRUE(Until([this] { return Pixel(main, 150, 150) == 0x808080u; }));
+    EXPECT_EQ(Pixel(main, 30, 30), 0xFF0000u);
+    EXPECT_EQ(Pixel(main, 299, 199), 0x808080u);
+
+    WindowProbe& content = Content(main);
+    main->GetRootWindow()->SetFocusControl(RCPtr<LControl>(&content));
+    PushButton(Id(main), true, 200, 150);
+    PushButton(Id(main), false, 200, 150);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = Id(main);
+    key.key.keysym.sym = SDLK_a;
+    key.key.keysym.scancode = SDL_SCANCODE_A;
+    Push(key);
+    EXPECT_TRUE(Until([&] { return !content.keys.empty(); }));
+    EXPECT_NE(std::find(content.log.begin(), content.log.end(), "down 1"), content.log.end());
+    EXPECT_EQ(content.keys[0].key, 0x20410000u);
+
+    // A size set by the program still presents.
+    main->SetWindowArea({100, 100, 320, 240});
+    ASSERT_TRUE(Until([this] { return main->GetClientArea().width == 320 && Pixel(main, 310, 230) == 0x808080u; }));
+
+    if (const char* path = std::getenv("KX_SCREENSHOT")) {
+        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id(main)));
+        EXPECT_EQ(SDL_SaveBMP(surface, path), 0) << SDL_GetError();
+    }
 }
 
 } // namespace
