@@ -3,8 +3,10 @@
 // start-up; tests register a fake.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/Geometry.h"
+#include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace KX {
 
@@ -38,6 +40,10 @@ public:
     // The list of open root windows; the first one added is the application's.
     virtual void AddRootWindow(const RCPtr<LRootWindow>& root) = 0;
     virtual void RemoveRootWindow(const RCPtr<LRootWindow>& root) = 0;
+    // The section of the application profile that holds the main window's placement.
+    virtual String GetWindowClassName() = 0;
+    // Stores a binary entry of the application profile.
+    virtual void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) = 0;
 };
 
 // The registered services; null before registration.

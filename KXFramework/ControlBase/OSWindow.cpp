@@ -604,6 +604,14 @@ KXRESULT OSWindow::SetFocus()
     return S_OK;
 }
 
+void OSWindow::SetCaret(bool show, const RectT<int32_t>& rect)
+{
+    if (show)
+        Platform::EventPump::StartTextInput(ToHost(rect));
+    else
+        Platform::EventPump::StopTextInput();
+}
+
 uintptr_t OSWindow::SetCursor(uintptr_t cursor)
 {
     // One cursor is current for every window.
@@ -616,9 +624,29 @@ uintptr_t OSWindow::SetCursor(uintptr_t cursor)
     return previous;
 }
 
+void OSWindow::StorePlacement()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    if (!services || !m_host || !IsApplicationWindow())
+        return;
+    // The 44-byte record: length, flags, show command, minimised and maximised points (none), and
+    // the normal rectangle as edges, little-endian.
+    const Platform::Placement placement = m_host->GetPlacement();
+    const Platform::RectI& r = placement.normal;
+    const int32_t words[11]
+        = {44, 0, placement.maximized ? 3 : 1, -1, -1, -1, -1, r.x, r.y, r.x + r.width, r.y + r.height};
+    std::vector<uint8_t> record;
+    for (const int32_t word : words) {
+        for (int shift = 0; shift < 32; shift += 8)
+            record.push_back(uint8_t(uint32_t(word) >> shift));
+    }
+    services->WriteProfileBinary(services->GetWindowClassName(), u"WP", record);
+}
+
 void OSWindow::Close()
 {
     const bool registered = m_host && FromId(m_host->Id()) == this;
+    StorePlacement();
     if (m_host) {
         if (m_timerRunning)
             GetEventPump().StopTimer(m_host->Id());

@@ -67,7 +67,9 @@ public:
     PointT<int32_t> GetCursorPosition() const override { return m_cursor; }
     uint32_t GetMouseButtons() const override { return m_buttons; }
     Platform::HostWindow* GetWindowHandle() const override { return m_host.get(); }
-    void SetCaret(bool, const RectT<int32_t>&) override {}
+    // The caret belongs to a text box with the focus: text input runs only while one is shown, so
+    // that an input method takes no keys from other controls.
+    void SetCaret(bool show, const RectT<int32_t>& rect) override;
 
     ~OSWindow() override = default;
 
@@ -85,6 +87,8 @@ private:
     void RequestExitOrClose();
     void UpdateSizeLimits();
     void Paint();
+    // The main window's placement goes to the application profile before the window goes.
+    void StorePlacement();
     // Takes the window off the desktop and out of the application; the object itself is deleted
     // once no loop is running on it.
     void Close();

@@ -414,6 +414,16 @@ void LRootWindow::OnWindowFocusLost()
 
 void LRootWindow::OnWindowFocusGained() {}
 
+void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
+{
+    if (!m_osServices)
+        return;
+    if (!show)
+        m_osServices->SetCaret(false, rect);
+    else if (control && control == m_focusControl)
+        m_osServices->SetCaret(true, rect);
+}
+
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
 {
     if (!cursor) {

@@ -93,6 +93,8 @@ public:
     void OnWindowFocusLost();
     void OnWindowFocusGained();
 
+    // Hides the window's caret, or shows it at the rectangle when the control has the focus.
+    void SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect);
     // Shows the cursor (the application's arrow for 0) and returns the one shown before.
     uintptr_t SetCursor(uintptr_t cursor);
 

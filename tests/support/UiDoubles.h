@@ -13,6 +13,7 @@
 #include "RecordingRenderer.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,11 @@ public:
         if (!applicationRoot)
             applicationRoot = root;
     }
+    String GetWindowClassName() override { return u"Velmora_Test"; }
+    void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
+    {
+        profile[std::u16string(section.GetString()) + u"/" + entry.GetString()] = data;
+    }
     void RemoveRootWindow(const RCPtr<LRootWindow>& root) override
     {
         std::erase(roots, root);
@@ -84,6 +90,7 @@ public:
     uint32_t modifierKeys = 0;
     int idlePasses = 0;
     std::vector<RCPtr<LRootWindow>> roots;
+    std::map<std::u16string, std::vector<uint8_t>> profile;
 };
 
 class FakeWindow : public IWindowOSServices {
