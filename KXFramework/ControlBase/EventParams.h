@@ -130,6 +130,7 @@ public:
 
     KeyRecord key;
     bool handled = false;
+    // The controls the key has passed on its way up.
     RCPtrArray<LControl, 1, 0> receivers;
 };
 

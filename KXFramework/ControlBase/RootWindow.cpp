@@ -6,6 +6,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/Notification/KeyCode.h"
 
 #include "KXFramework/Application/DebugLog.h"
 
@@ -45,7 +46,7 @@ uint32_t LRootWindow::GetMouseButtons() const
 uint32_t LRootWindow::GetModifierKeys() const
 {
     IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetModifierKeys() : 0;
+    return services ? services->GetModifierKeys() & 0x49 : 0;
 }
 
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
@@ -67,16 +68,20 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     m_hoverControl = nullptr;
     m_toolTipControl = nullptr;
     m_captureControl = nullptr;
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
     if (RCPtr<LControl> old = m_content) {
         m_content = nullptr;
         old->Destroy();
-        m_hotKeys->GetKeyBindingMap().Clear();
+        if (m_hotKeys)
+            m_hotKeys->GetKeyBindingMap().Clear();
     }
     if (!control)
         return S_OK;
     m_content = control;
-    if (const RCPtr<LStringTable>& strings = control->GetStringTable())
-        m_hotKeys->GetKeyBindingMap().LoadFromStringTable(strings, u"GHK");
+    if (m_hotKeys && control->GetStringTable())
+        m_hotKeys->GetKeyBindingMap().LoadFromStringTable(control->GetStringTable(), u"GHK");
     if (!(*control->GetRootWindowPtr()))
         control->SetRootWindow(RCPtr<LRootWindow>(this));
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
@@ -84,6 +89,8 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     control->FillClientArea();
     if (m_osServices && !m_osServices->HasFocus())
         m_osServices->SetFocus();
+    else if (!m_focusControl && m_osServices)
+        control->SetFocus(true);
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
 }
@@ -103,16 +110,13 @@ KXRESULT LRootWindow::SetContentByName(const String& name)
 
 RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover)
 {
-    local = {0, 0};
+    local = {};
     RCPtr<LControl> found;
     if (m_content) {
-        const PointT<int32_t> origin = PointT<double>{m_content->GetRect().x, m_content->GetRect().y}.Round();
-        const PointT<int32_t> p{point.x - origin.x, point.y - origin.y};
-        const RectT<double>& r = m_content->GetRect();
-        if (p.x >= 0 && p.y >= 0 && p.x < r.width && p.y < r.height) {
-            found = m_content;
-            local = p;
-        }
+        const PointT<int32_t> p{int32_t(LControl::Round(point.x - m_content->GetRect().x)),
+            int32_t(LControl::Round(point.y - m_content->GetRect().y))};
+        int32_t bestZ = INT32_MIN;
+        m_content->FindControlAt(found, p, true, local, bestZ);
     }
     if (updateHover)
         SetHoverControl(found);
@@ -408,11 +412,23 @@ void LRootWindow::OnWindowFocusLost()
 {
     RCPtr<LRootWindow> self(this);
     SetHoverControl(nullptr);
-    if (RCPtr<LControl> content = m_content)
+    if (RCPtr<LControl> content = m_content) {
+        content->SetFocus(true);
         content->OnFocusLost();
+    }
 }
 
-void LRootWindow::OnWindowFocusGained() {}
+void LRootWindow::OnWindowFocusGained()
+{
+    RCPtr<LRootWindow> self(this);
+    RCPtr<LControl> last = m_lastFocusControl;
+    if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
+        last->SetFocus(true);
+        return;
+    }
+    if (RCPtr<LControl> content = m_content)
+        content->SetFocus(true);
+}
 
 void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
 {
@@ -422,6 +438,15 @@ void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, con
         m_osServices->SetCaret(false, rect);
     else if (control && control == m_focusControl)
         m_osServices->SetCaret(true, rect);
+}
+
+void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
+{
+    if (!m_content || !IsWindowActive() || m_osServices->IsModal())
+        return;
+    RCPtr<LControl> content = m_content;
+    content->OnFocusLost();
+    content->SetFocus(!(key && (key->key.modifiers & KeyCode::kShiftFlag)));
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
@@ -462,6 +487,7 @@ bool LRootWindow::ProcessEvents(bool sendIdle)
 KXRESULT LRootWindow::BreakCycles()
 {
     RemoveAllClients();
+    m_hotKeys = nullptr;
     m_osServices = nullptr;
     SetContent(nullptr);
     ShutdownQueue(1);

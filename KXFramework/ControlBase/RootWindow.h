@@ -103,7 +103,10 @@ public:
     KXRESULT RequestClose(int32_t result);
     // The user closed the window.
     void OnCloseRequest();
-    const RCPtr<LGlobalHotKeyManager>& GetHotKeys() const { return m_hotKeys; }
+    // The window's own hot keys, loaded from the content's "GHK" entries.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return m_hotKeys; }
+    // Tab navigation left the content: the focus wraps to its first (or, with Shift, last) stop.
+    void MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key);
 
     // Delivers the window's posted notifications, and NID_IDLE when asked, then carries out a close
     // request. True while notifications remain.

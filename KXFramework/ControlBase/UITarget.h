@@ -1,6 +1,6 @@
 #pragma once
-// The input side of a control: what the root window calls when input reaches it. The bodies here
-// ignore the input; controls override what they handle.
+// The input side of a control: what the root window calls when pointer and key input reaches it.
+#include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Renderer/Geometry.h"
@@ -9,34 +9,29 @@
 
 namespace KX {
 
-class LKeyParam;
-class LMouseButtonParam;
-class LMouseWheelParam;
-class LPointWithModifiersParam;
-
 class UITarget : public virtual LRefCountedObject {
 public:
-    virtual KXRESULT OnMouseEnter() { return S_OK; }
-    // Points are local to the target.
-    virtual KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>&) { return S_OK; }
-    // 1 when the target ignores the press or release.
-    virtual KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>&) { return 1; }
-    virtual KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>&) { return 1; }
-    virtual KXRESULT OnMouseLeave() { return S_OK; }
-    // 0 when the target took capture.
-    virtual KXRESULT BeginDrag(int32_t, int32_t, int32_t) { return 1; }
+    virtual KXRESULT OnMouseEnter() = 0;
+    virtual KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer) = 0;
+    // E_INVALIDARG for null or a button other than 1, 2, 4; 1 when the press is ignored.
+    virtual KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& press) = 0;
+    virtual KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& release) = 0;
+    virtual KXRESULT OnMouseLeave() = 0;
+    // Takes capture for a button (0 takes it without a press); 0 when taken, 1 when not.
+    virtual KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) = 0;
     // 1 when the target held no capture; else the root window's result of taking it back.
     virtual KXRESULT OnCaptureLost() = 0;
-    virtual KXRESULT OnKeyInput(const RCPtr<LKeyParam>&) { return 1; }
-    // 1 when nothing on the way handled the wheel. The point is in window client coordinates.
-    virtual KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>&) { return 1; }
-    virtual KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>&) { return 1; }
+    // A key of the focus control.
+    virtual void OnKeyInput(const RCPtr<LKeyParam>& key) = 0;
+    // 1 when nobody on the way handled the wheel.
+    virtual KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) = 0;
+    virtual KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) = 0;
     // Lays the target out again; the size is the parent's new size, which the target may ignore.
     virtual KXRESULT RecalcLayout(const PointT<int32_t>& size) = 0;
-    // False while the focus may not leave the target.
-    virtual bool AllowFocusChange() { return true; }
-    // True when the whole chain let go of the focus.
-    virtual bool OnFocusLost() { return true; }
+    // False keeps the focus where it is.
+    virtual bool AllowFocusChange() = 0;
+    // True when the whole focused chain let go.
+    virtual bool OnFocusLost() = 0;
 };
 
 } // namespace KX

@@ -7,6 +7,7 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 
@@ -50,8 +51,13 @@ public:
     RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
     uint32_t GetMilliseconds() override { return milliseconds; }
-    uintptr_t LoadAppCursor(const char16_t*) override { return kArrowCursor; }
-    uint32_t GetModifierKeys() override { return modifierKeys; }
+    uint32_t GetModifierKeys() override { return modifiers; }
+    RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return hotKeys; }
+    uintptr_t LoadAppCursor(const char16_t* name) override
+    {
+        loadedCursors.emplace_back(name);
+        return kArrowCursor;
+    }
     // One pass over every root window, as the application's idle operation does.
     bool RunIdle(int32_t count) override
     {
@@ -87,7 +93,9 @@ public:
     RCPtr<LRootWindow> applicationRoot;
     RectT<int32_t> workArea{0, 0, 1280, 1024};
     uint32_t milliseconds = 0;
-    uint32_t modifierKeys = 0;
+    uint32_t modifiers = 0;
+    RCPtr<LGlobalHotKeyManager> hotKeys;
+    std::vector<std::u16string> loadedCursors;
     int idlePasses = 0;
     std::vector<RCPtr<LRootWindow>> roots;
     std::map<std::u16string, std::vector<uint8_t>> profile;
@@ -136,7 +144,7 @@ public:
     int32_t RunModal() override { return -1; }
     bool IsModal() const override { return false; }
     bool IsActive() const override { return active; }
-    bool HasFocus() const override { return active; }
+    bool HasFocus() const override { return focused; }
     KXRESULT SetFocus() override
     {
         ++focusRequests;
@@ -158,6 +166,8 @@ public:
     std::vector<RectT<int32_t>> invalidated;
     RectT<int32_t> clientArea{0, 0, 400, 300};
     bool active = true;
+    // Keyboard focus: without it a new content asks for it rather than taking the focus itself.
+    bool focused = false;
     PointT<int32_t> cursorPosition;
     uint32_t buttons = 0;
     uintptr_t cursor = 0;

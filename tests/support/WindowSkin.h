@@ -87,11 +87,7 @@ public:
         log.push_back("hwheel " + std::to_string(p->direction));
         return S_OK;
     }
-    KXRESULT OnKeyInput(const RCPtr<LKeyParam>& k) override
-    {
-        keys.push_back(k->key);
-        return S_OK;
-    }
+    void OnKeyInput(const RCPtr<LKeyParam>& k) override { keys.push_back(k->key); }
 
     std::vector<std::string> log;
     std::vector<KeyRecord> keys;

@@ -16,6 +16,9 @@ class InputProbe : public ProbeControl {
 public:
     using ProbeControl::ProbeControl;
 
+    // Hit anywhere, though it has no look.
+    bool IsTransparentAt(const PointT<double>&) const override { return false; }
+
     KXRESULT OnMouseEnter() override
     {
         log.push_back("enter");
@@ -52,11 +55,7 @@ public:
         log.push_back("hwheel " + std::to_string(p->direction));
         return handlesWheel ? S_OK : 1;
     }
-    KXRESULT OnKeyInput(const RCPtr<LKeyParam>& k) override
-    {
-        log.push_back("key " + std::to_string(k->key.key));
-        return S_OK;
-    }
+    void OnKeyInput(const RCPtr<LKeyParam>& k) override { log.push_back("key " + std::to_string(k->key.key)); }
     KXRESULT OnCaptureLost() override
     {
         log.push_back("capture lost");
@@ -110,8 +109,7 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
     root->DispatchMouseButton(LRootWindow::kDoubleClick, 1, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kPress, 8, 0, {5, 6}, 0);
-    EXPECT_EQ(other->log,
-        (std::vector<std::string>{"move -45,-34", "down 1 -45,-34 double", "up 1 -45,-34 double"}));
+    EXPECT_EQ(other->log, (std::vector<std::string>{"move -45,-34", "down 1 -45,-34 double", "up 1 -45,-34 double"}));
     // Hover never moves to a control other than the capture control.
     EXPECT_EQ(content->log, (std::vector<std::string>{"leave"}));
     EXPECT_FALSE(root->GetHoverControl());
