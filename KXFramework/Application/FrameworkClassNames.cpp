@@ -2,6 +2,7 @@
 
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/Label.h"
+#include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
@@ -20,6 +21,8 @@ struct ClassName {
 const ClassName kClassNames[] = {
     {u"Framework.Button", &CreateControlOf<LButton>, 94},
     {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+    {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+    {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
