@@ -411,8 +411,8 @@ void LGLRenderer::DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>&
 {
     if (!bitmap)
         ThrowIfFailed(E_INVALIDARG, " : KX::LGLRenderer::DrawBitmap : Renderer\\OpenGL\\GLRenderer : Line 1104");
-    int sx, sy, sw, sh;
-    bitmap->GetSourceRect(sx, sy, sw, sh);
+    const int sw = bitmap->GetWidth();
+    const int sh = bitmap->GetHeight();
     RCPtr<LGLTexture>& texture = m_textures.cache.GetEntry(bitmap.Get(), false);
     if (!texture || texture->GetName() == LGLTexture::kNoName || !glIsTexture(texture->GetName())) {
         texture = new LGLTexture;
@@ -421,16 +421,12 @@ void LGLRenderer::DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>&
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (sw == destination.width && sh == destination.height)
         resizeType = kStretch;
-    // Texture pixels per image pixel: below 1 when the image had to shrink to fit GL.
-    const auto image = bitmap->GetImage();
-    const float fx = image && image->width > 0 ? texture->GetImageWidth() / float(image->width) : 1.0f;
-    const float fy = image && image->height > 0 ? texture->GetImageHeight() / float(image->height) : 1.0f;
-    const float tx0 = float(sx) * fx, ty0 = float(sy) * fy;
-    const float tx1 = float(sx + sw) * fx, ty1 = float(sy + sh) * fy;
+    // The texture holds the bitmap's rectangle alone, at its top-left, scaled when GL needed it smaller.
+    const float tx1 = texture->GetImageWidth(), ty1 = texture->GetImageHeight();
     const float dx = float(destination.x), dy = float(destination.y);
     switch (resizeType) {
     case kStretch:
-        texture->DrawQuad(tx0, ty0, tx1, ty1, dx, dy, dx + float(destination.width), dy + float(destination.height));
+        texture->DrawQuad(0.0f, 0.0f, tx1, ty1, dx, dy, dx + float(destination.width), dy + float(destination.height));
         break;
     case kTile: {
         if (sw <= 0 || sh <= 0)
@@ -440,13 +436,13 @@ void LGLRenderer::DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>&
         const int64_t bottom = int64_t(destination.y) + destination.height;
         for (int64_t x = destination.x; x < right; x += sw)
             for (int64_t y = destination.y; y < bottom; y += sh)
-                texture->DrawQuad(tx0, ty0, tx1, ty1, float(x), float(y), float(x + sw), float(y + sh));
+                texture->DrawQuad(0.0f, 0.0f, tx1, ty1, float(x), float(y), float(x + sw), float(y + sh));
         break;
     }
     case kCenter: {
         const float x = dx + float((int64_t(destination.width) - sw) / 2);
         const float y = dy + float((int64_t(destination.height) - sh) / 2);
-        texture->DrawQuad(tx0, ty0, tx1, ty1, x, y, x + float(sw), y + float(sh));
+        texture->DrawQuad(0.0f, 0.0f, tx1, ty1, x, y, x + float(sw), y + float(sh));
         break;
     }
     default:

@@ -2,6 +2,7 @@
 
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
@@ -16,6 +17,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -298,6 +301,22 @@ TEST_F(GlRendererPixels, BitmapResizeRules)
         },
         ::testing::ThrowsMessage<FailedResultException>(
             ::testing::HasSubstr("KX::LGLRenderer::DrawBitmap : Renderer\\OpenGL\\GLRenderer : Line 1104")));
+
+    // A sprite of a sheet shows its own pixels only, tiled or at its size.
+    renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
+    std::ifstream in(std::string(KX_RENDER_FIXTURES) + "/sheet-12x12.png", std::ios::binary);
+    const std::vector<unsigned char> png{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const ResourceEntry entries[] = {{u"GDIPLUS", u"SHEET", png.data(), png.size()}};
+    SetResourceTable(entries, 1);
+    const RCPtr<LBitmap> sprite = LBitmap::Load(u"::SHEET", 3, 4, 5, 5);
+    SetResourceTable(nullptr, 0);
+    ASSERT_TRUE(sprite);
+    renderer->DrawBitmap(sprite, {0, 0, 10, 10}, LRenderer::kTile);
+    renderer->DrawBitmap(sprite, {20, 0, 5, 5}, LRenderer::kStretch);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(At(x, y), PatternPixel(3 + x % 5, 4 + y % 5)) << x << "," << y;
+    EXPECT_EQ(At(24, 4), PatternPixel(7, 8));
 
     // Stretched: the bitmap covers the destination, sampled smoothly.
     renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
