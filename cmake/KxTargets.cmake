@@ -2,12 +2,18 @@
 include(GoogleTest)
 
 # kx_library(<name> SOURCES <files...> [DEPENDS <libs...>] [PRIVATE_DEPENDS <libs...>])
-# One static library of the framework, defined in the CMakeLists.txt beside its sources. Headers are
-# included by their path from the repository root ("KXFramework/...", "Panel/...").
+# One static library of the framework, named in the CMakeLists.txt beside its sources. A library whose
+# sources lie in several folders is named in each folder's list; every call adds its sources and
+# dependencies. Headers are included by their path from the repository root ("KXFramework/...",
+# "Panel/...").
 function(kx_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(TARGET ${name})
+    target_sources(${name} PRIVATE ${ARG_SOURCES})
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  endif()
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
@@ -27,8 +33,9 @@ function(kx_test name)
 endfunction()
 
 # kx_fuzz(<name> LIBS <libs...> SOURCES <files...>)
-# A libFuzzer target in a fuzz build; otherwise the same entry point driven by a
-# bounded replay of generated inputs, registered as a test so every build runs it.
+# A libFuzzer target in a fuzz build; otherwise the same entry point driven by its committed
+# corpus (tests/fuzz/corpus/<name>/) and a fixed set of generated inputs, registered as a test
+# so every build runs it.
 function(kx_fuzz name)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
   if(KX_FUZZ)
@@ -39,7 +46,7 @@ function(kx_fuzz name)
   else()
     add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayDriver.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/${name})
     set_tests_properties(${name} PROPERTIES LABELS "unit;fuzz")
   endif()
 endfunction()
