@@ -7,6 +7,7 @@
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -191,6 +192,38 @@ TEST_F(X11WindowTest, PlacementSavedByOneWindowIsRestoredByTheNextWithoutCreepin
     EXPECT_TRUE(Eventually([&] { return second->ClientArea() == saved.normal; }))
         << second->ClientArea().x << "," << second->ClientArea().y;
     EXPECT_FALSE(second->WorkArea().IsEmpty());
+}
+
+TEST_F(X11WindowTest, AShownWindowIsExposedAndFocusedAndAGlWindowSwapsToTheScreen)
+{
+    WindowParams params;
+    params.x = 300;
+    params.y = 200;
+    params.width = 120;
+    params.height = 90;
+    params.glCapable = true;
+    auto window = HostWindow::Create(params);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(window->CreateGlContext());
+    window->Show(ShowCommand::Show);
+    std::vector<RecordKind> kinds;
+    // Without a window manager, the X server gives a mapped window the focus.
+    EXPECT_TRUE(Eventually([&] {
+        for (RecordKind kind : Pump(window->Id(), 5))
+            kinds.push_back(kind);
+        return std::count(kinds.begin(), kinds.end(), RecordKind::Exposed) > 0
+            && std::count(kinds.begin(), kinds.end(), RecordKind::FocusGained) > 0;
+    }));
+    EXPECT_EQ(m_pump.State().focusWindow, window->Id());
+
+    window->MakeGlCurrent();
+    glViewport(0, 0, 120, 90);
+    glClearColor(1.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    window->SwapGl();
+    XSync(m_display, False);
+    EXPECT_TRUE(Eventually([&] { return ScreenPixel(300 + 60, 200 + 45) == 0xFFFF00; }));
+    Screenshot("window-gl", {290, 190, 140, 110});
 }
 
 TEST_F(X11WindowTest, ImageCursorsAndSystemCursorsAreMade)
