@@ -1,6 +1,7 @@
 #include "KXFramework/Renderer/Renderer.h"
 
 #include "RecordingRenderer.h"
+#include "TestFonts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -119,6 +120,7 @@ TEST_F(RendererState, FillAndFrameSkipsTransparentParts)
 
 TEST(RendererFactory, MakesEachKnownKindAndRefusesOthers)
 {
+    UseTestFonts(); // kind 0 starts its font renderer before it looks at the window
     EXPECT_EQ(LRenderer::Create(1, {0, 0, 10, 10}, nullptr)->GetRendererKind(), 1);
     const RCPtr<LRenderer> shell = LRenderer::Create(2, {}, nullptr);
     EXPECT_EQ(shell->GetRendererKind(), 2);
