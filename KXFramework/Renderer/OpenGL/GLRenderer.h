@@ -29,8 +29,9 @@ public:
     using ErrorBox = std::function<void(const char16_t* messageKey)>;
     static void SetErrorBox(ErrorBox box);
 
-    // Makes the window's GL context. A window that cannot have one (none, or not made GL-capable)
-    // and a context that cannot be made show the error box and throw the runtime error.
+    // Makes the window's GL context; the window outlives the renderer. A window that cannot have one
+    // (none, or not made GL-capable) and a context that cannot be made show the error box and throw
+    // the runtime error.
     LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, Platform::HostWindow* window);
     ~LGLRenderer() override;
 
