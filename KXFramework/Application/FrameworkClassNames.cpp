@@ -1,6 +1,7 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
@@ -24,6 +25,9 @@ const ClassName kClassNames[] = {
     {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
     {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+    {u"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+    {u"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+    {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},

@@ -146,6 +146,7 @@ KXRESULT LListBox::AddItemControl()
     WireRow(row);
     row->UseParentToolTip();
     m_rows.push_back(row);
+    OnItemControlAdded(row);
     int32_t shown = 0;
     RefreshItem(StepVisible(m_topIndex, int32_t(m_rows.size()) - 1), shown);
     if (StepVisible(m_topIndex, int32_t(m_rows.size()) - 1) >= GetItemCount())
