@@ -6,6 +6,7 @@
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/Scrollbar.h"
+#include "KXFramework/Controls/SplitterBase.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/ToolTip.h"
 
@@ -32,6 +33,8 @@ const ClassName kClassNames[] = {
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+    {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
+    {u"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
 };
 
 } // namespace
