@@ -195,6 +195,30 @@ TEST_F(ListBoxTest, ItemsComeFromTheStringTableAndSortWithTheirSelection)
     EXPECT_EQ(empty->FindItemByText(u"B", -1, true), -1);
 }
 
+TEST_F(ListBoxTest, ADropDownListFollowsThePointerAndClosesOnActivation)
+{
+    Fill(5);
+    list->SetDropDownMode(true);
+    list->InsertItem(5, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"sixth"))));
+    // The list's height follows its six entries.
+    EXPECT_EQ(list->GetRect().height, 6 * 14.0);
+    RCPtr<KXTest::Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<KXTest::Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+    Move(50, 7);
+    EXPECT_TRUE(list->IsItemSelected(0));
+    // A press starts the drag on the list, which selects what lies under the pointer.
+    Press(50, 7);
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(list));
+    Move(50, 8);
+    Move(50, 14 * 3 + 7);
+    EXPECT_TRUE(list->IsItemSelected(3));
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    Release(50, 14 * 3 + 7);
+    EXPECT_EQ(activations->received, 1);
+    EXPECT_FALSE(list->IsVisible(false));
+    EXPECT_EQ(changes->received, 0);
+}
+
 TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
 {
     RCPtr<LListBox> bare(main->FindChild(u"bare"));
