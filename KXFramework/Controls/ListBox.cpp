@@ -147,10 +147,7 @@ KXRESULT LListBox::AddItemControl()
     row->UseParentToolTip();
     m_rows.push_back(row);
     OnItemControlAdded(row);
-    int32_t shown = 0;
-    RefreshItem(StepVisible(m_topIndex, int32_t(m_rows.size()) - 1), shown);
-    if (StepVisible(m_topIndex, int32_t(m_rows.size()) - 1) >= GetItemCount())
-        RefreshItem(GetItemCount() + int32_t(m_rows.size()), shown);
+    RefreshItems(m_topIndex);
     return S_OK;
 }
 
@@ -216,21 +213,15 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 int32_t LListBox::StepVisible(int32_t from, int32_t steps) const
 {
     const int32_t count = GetItemCount();
-    int32_t i = std::max(from, 0);
-    while (i < count && m_entries[size_t(i)].hidden)
-        ++i;
-    if (i >= count)
-        return from + steps;
-    int32_t last = i;
-    for (; steps > 0 && i < count; ++i) {
-        if (i != last && !m_entries[size_t(i)].hidden) {
-            last = i;
-            --steps;
-        }
+    int32_t found = -1;
+    for (int32_t i = std::max(from, 0); i < count; ++i) {
+        if (m_entries[size_t(i)].hidden)
+            continue;
+        found = i;
+        if (steps-- <= 0)
+            break;
     }
-    if (steps > 0)
-        return last;
-    return last;
+    return found >= 0 ? found : from;
 }
 
 int32_t LListBox::VisibleBefore(int32_t index) const
