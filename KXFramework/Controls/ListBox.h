@@ -153,6 +153,8 @@ private:
     int32_t m_itemHeight = 14;
     std::vector<int32_t> m_selectedIndices;
     int32_t m_selectedCount = 0;
+    // Entries hidden; while there are none, a row's entry follows from its number.
+    int32_t m_hiddenCount = 0;
     int32_t m_itemDragThreshold = 1;
     bool m_creatingItemControls = false;
     bool m_templateApplied = false;

@@ -219,6 +219,26 @@ TEST_F(ListBoxTest, ADropDownListFollowsThePointerAndClosesOnActivation)
     EXPECT_EQ(changes->received, 0);
 }
 
+TEST_F(ListBoxTest, HiddenEntriesAreSkippedByRowsAndKeys)
+{
+    Fill(30);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_OK);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_FALSE);
+    EXPECT_EQ(list->SetItemHidden(40, true), E_INVALIDARG);
+    list->SetItemHidden(2, true);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+    RCPtr<LControl> row1 = list->GetItemControl(1);
+    EXPECT_EQ(list->GetEntryIndexOfItemControl(row1.Get()), 3);
+    list->SetFocus(true);
+    Key(kDown);
+    Key(kDown);
+    EXPECT_EQ(list->GetCurrentIndex(), 3);
+    list->EnsureItemVisible(29);
+    EXPECT_EQ(RowText(9), String(u"entry 29"));
+    EXPECT_EQ(list->RemoveItem(1), 29);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+}
+
 TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
 {
     RCPtr<LListBox> bare(main->FindChild(u"bare"));
