@@ -6,6 +6,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/Controls/Dialog.h"
 #include "KXFramework/Notification/KeyCode.h"
 
 #include "KXFramework/Application/DebugLog.h"
@@ -469,6 +470,11 @@ KXRESULT LRootWindow::RequestClose(int32_t result)
 
 void LRootWindow::OnCloseRequest()
 {
+    if (auto* dialog = dynamic_cast<LDialog*>(m_content.Get())) {
+        RCPtr<LControl> hold = m_content;
+        dialog->Close(LDialog::kCancelResult);
+        return;
+    }
     if (m_osServices)
         RequestClose(0);
 }

@@ -14,6 +14,7 @@
 #include "RecordingRenderer.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ public:
         if (!applicationRoot)
             applicationRoot = root;
     }
+    int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
+    {
+        return runModalDialog ? runModalDialog(dialog) : E_FAIL;
+    }
     String GetWindowClassName() override { return u"Velmora_Test"; }
     void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
     {
@@ -99,6 +104,7 @@ public:
     int idlePasses = 0;
     std::vector<RCPtr<LRootWindow>> roots;
     std::map<std::u16string, std::vector<uint8_t>> profile;
+    std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
 };
 
 class FakeWindow : public IWindowOSServices {
