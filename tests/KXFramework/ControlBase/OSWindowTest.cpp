@@ -371,6 +371,16 @@ protected:
             OSWindow::RunOnce(10);
         return condition();
     }
+
+    // With KX_SCREENSHOT set, the window's picture goes to "<KX_SCREENSHOT>-<name>.bmp".
+    static void Screenshot(OSWindow* w, const char* name)
+    {
+        if (const char* prefix = std::getenv("KX_SCREENSHOT")) {
+            SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id(w)));
+            const std::string path = std::string(prefix) + "-" + name + ".bmp";
+            EXPECT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
+        }
+    }
 };
 
 TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
@@ -397,10 +407,18 @@ TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
     main->SetWindowArea({100, 100, 320, 240});
     ASSERT_TRUE(Until([this] { return main->GetClientArea().width == 320 && Pixel(main, 310, 230) == 0x808080u; }));
 
-    if (const char* path = std::getenv("KX_SCREENSHOT")) {
-        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id(main)));
-        EXPECT_EQ(SDL_SaveBMP(surface, path), 0) << SDL_GetError();
-    }
+    // One pointer move and one idle pass change the look under the pointer.
+    PushMotion(Id(main), 30, 30);
+    EXPECT_TRUE(Until([this] { return Pixel(main, 30, 30) == 0x00FF00u; }));
+    Screenshot(main, "main");
+
+    // A tab control shows the page of the tab clicked, and only that one.
+    main->GetRootWindow()->SetContentByName(u"tabbed");
+    PushButton(Id(main), true, 60, 10);
+    PushButton(Id(main), false, 60, 10);
+    EXPECT_TRUE(Until([this] { return Pixel(main, 150, 100) == 0x0000FFu; }));
+    EXPECT_EQ(Pixel(main, 10, 10), 0xFF0000u);
+    Screenshot(main, "tabs");
 }
 
 } // namespace
