@@ -74,6 +74,9 @@ public:
         if (!applicationRoot)
             applicationRoot = root;
     }
+    RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
+    void SetStatusText(const String& text) override { statusTexts.emplace_back(text.GetString()); }
+    void ResetStatusText(bool immediate) override { statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>"); }
     int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
     {
         return runModalDialog ? runModalDialog(dialog) : E_FAIL;
@@ -105,6 +108,8 @@ public:
     std::vector<RCPtr<LRootWindow>> roots;
     std::map<std::u16string, std::vector<uint8_t>> profile;
     std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
+    RCPtr<LRootWindow> activeRoot;
+    std::vector<std::u16string> statusTexts;
 };
 
 class FakeWindow : public IWindowOSServices {

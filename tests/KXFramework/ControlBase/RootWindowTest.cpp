@@ -1,5 +1,6 @@
 #include "ControlFixture.h"
 
+#include "KXFramework/ControlBase/BusyCursor.h"
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 
@@ -218,6 +219,21 @@ TEST_F(RootWindowTest, TheClientSizeKeepsTheContentsMinimumAndOnePixel)
     EXPECT_TRUE(root->ConstrainClientSize(w, h));
     EXPECT_EQ(w, 1);
     EXPECT_EQ(h, 1);
+}
+
+TEST_F(RootWindowTest, ABusyCursorShowsTheWaitCursorForItsScope)
+{
+    services.applicationRoot = root;
+    window.cursor = 0x1234;
+    {
+        LBusyCursor busy(u"Loading");
+        EXPECT_EQ(window.cursor, FakeFrameworkServices::kArrowCursor);
+        EXPECT_EQ(services.loadedCursors.back(), u"UI_CURSOR_WAIT");
+        EXPECT_EQ(services.idlePasses, 1);
+    }
+    EXPECT_EQ(window.cursor, 0x1234u);
+    EXPECT_EQ(services.statusTexts, (std::vector<std::u16string>{u"Loading", u"<reset>"}));
+    services.applicationRoot = nullptr;
 }
 
 } // namespace
