@@ -33,11 +33,11 @@ constexpr StandardButton kButtons[] = {
 
 } // namespace
 
-LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
 
 KXRESULT LDialog::Initialize()
 {
-    const KXRESULT r = LControl::Initialize();
+    const KXRESULT r = LScrollView::Initialize();
     m_dialogHandler = LNotificationHandler<LDialog>::Create(this);
     if (m_dialogHandler) {
         for (size_t i = std::size(kButtons); i-- > 0;) {
@@ -58,14 +58,14 @@ KXRESULT LDialog::ReceiveNotification(const RCPtr<LNotificationDistributor>& sen
         if (const KXRESULT r = m_dialogHandler->HandleNotification(sender, n); r != S_OK)
             return r;
     }
-    return LControl::ReceiveNotification(sender, n);
+    return LScrollView::ReceiveNotification(sender, n);
 }
 
 KXRESULT LDialog::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_dialogHandler)
         m_dialogHandler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
+    return LScrollView::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LDialog::OnButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)

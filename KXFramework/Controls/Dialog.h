@@ -1,8 +1,8 @@
 #pragma once
-// The content of a modal window: knows the standard dialog buttons by name, closes with a numeric
+// The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
 // result, lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
 // itself modally through the application.
-#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
@@ -15,7 +15,7 @@ public:
     bool cancel = false;
 };
 
-class LDialog : public LControl {
+class LDialog : public LScrollView {
 public:
     // The result of a close asked for by the window itself (its close box).
     static constexpr int32_t kCancelResult = 2;

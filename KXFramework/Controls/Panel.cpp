@@ -26,7 +26,7 @@ uint32_t VirtualKey(const KeyRecord& key)
 
 } // namespace
 
-LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
 
 KXRESULT LPanel::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
@@ -36,19 +36,19 @@ KXRESULT LPanel::ReceiveNotification(const RCPtr<LNotificationDistributor>& send
         if (const KXRESULT r = m_panelHandler->HandleNotification(sender, n); r != S_OK)
             return r;
     }
-    return LControl::ReceiveNotification(sender, n);
+    return LScrollView::ReceiveNotification(sender, n);
 }
 
 KXRESULT LPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_panelHandler)
         m_panelHandler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
+    return LScrollView::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LPanel::Initialize()
 {
-    const KXRESULT r = LControl::Initialize();
+    const KXRESULT r = LScrollView::Initialize();
     if (Failed(r) || !GetParent())
         return r;
     m_panelHandler = LNotificationHandler<LPanel>::Create(this);

@@ -1,13 +1,13 @@
 #pragma once
-// The general container: groups child controls and keeps keyboard navigation among them. Keys
+// The general container, a scroll view that groups child controls and keeps keyboard navigation among them. Keys
 // that nobody below handled go up through the parents and end at the application's hot keys;
 // sibling keys from the parent are passed on to the panel's own children.
-#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 
 namespace KX {
 
-class LPanel : public LControl {
+class LPanel : public LScrollView {
 public:
     LPanel(const RCPtr<LControl>& parent, const String& name);
 
