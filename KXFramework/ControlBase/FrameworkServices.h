@@ -44,6 +44,7 @@ public:
     // The list of open root windows; the first one added is the application's.
     virtual void AddRootWindow(const RCPtr<LRootWindow>& root) = 0;
     virtual void RemoveRootWindow(const RCPtr<LRootWindow>& root) = 0;
+    virtual std::vector<RCPtr<LRootWindow>> GetRootWindows() = 0;
     // The root window of the active window; null when none of the application's is active.
     virtual RCPtr<LRootWindow> GetActiveRootWindow() = 0;
     // Shows a text in the status bar at once; Reset goes back to the default text, at once or

@@ -445,9 +445,25 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
 {
     if (!m_content || !IsWindowActive() || m_osServices->IsModal())
         return;
-    RCPtr<LControl> content = m_content;
-    content->OnFocusLost();
-    content->SetFocus(!(key && (key->key.key & KeyCode::kShiftKey)));
+    RCPtr<LRootWindow> self(this);
+    const bool backward = key && (key->key.key & KeyCode::kShiftKey);
+    IFrameworkServices* services = GetFrameworkServices();
+    const std::vector<RCPtr<LRootWindow>> roots
+        = services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
+    if (roots.size() < 2) {
+        // The focus wraps to the content's first or last stop.
+        RCPtr<LControl> content = m_content;
+        content->OnFocusLost();
+        content->SetFocus(!backward);
+        return;
+    }
+    const auto it = std::find(roots.begin(), roots.end(), self);
+    if (it == roots.end())
+        return;
+    const size_t at = size_t(it - roots.begin());
+    const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
+    if (next->m_osServices && !next->m_osServices->IsActive())
+        next->m_osServices->SetFocus();
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)

@@ -81,6 +81,7 @@ public:
     {
         return runModalDialog ? runModalDialog(dialog) : E_FAIL;
     }
+    std::vector<RCPtr<LRootWindow>> GetRootWindows() override { return roots; }
     String GetWindowClassName() override { return u"Velmora_Test"; }
     void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
     {

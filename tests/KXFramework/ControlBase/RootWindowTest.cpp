@@ -3,6 +3,7 @@
 #include "KXFramework/ControlBase/BusyCursor.h"
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/KeyCode.h"
 
 #include <gtest/gtest.h>
 
@@ -219,6 +220,24 @@ TEST_F(RootWindowTest, TheClientSizeKeepsTheContentsMinimumAndOnePixel)
     EXPECT_TRUE(root->ConstrainClientSize(w, h));
     EXPECT_EQ(w, 1);
     EXPECT_EQ(h, 1);
+}
+
+TEST_F(RootWindowTest, TabOutOfTheContentGoesToTheNextWindow)
+{
+    FakeWindow secondWindow;
+    secondWindow.active = false;
+    RCPtr<LRootWindow> second = LRootWindow::Create(renderer, &secondWindow);
+    services.AddRootWindow(root);
+    services.AddRootWindow(second);
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    EXPECT_EQ(secondWindow.focusRequests, 1);
+
+    // Alone, the window keeps the focus: it wraps to its content's first stop.
+    services.RemoveRootWindow(second);
+    second->BreakCycles();
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    EXPECT_EQ(root->GetFocusControl(), RCPtr<LControl>(other));
+    services.RemoveRootWindow(root);
 }
 
 TEST_F(RootWindowTest, ABusyCursorShowsTheWaitCursorForItsScope)
