@@ -106,6 +106,21 @@ TEST_F(ScrollView, ABarMovesTheOffsetAndTheContentShiftsByExactlyIt)
     EXPECT_EQ(HitName(50 + 350 - 215 - 1, 50 + 250 - 215), "view");
 }
 
+TEST_F(ScrollView, AfterAScrollTheHoverFollowsTheContentOnlyInAnActiveWindow)
+{
+    const PointT<int32_t> overFar{50 + 350 - 215, 50 + 250 - 215};
+    Move(overFar.x, overFar.y);
+    EXPECT_EQ(root->GetHoverControl().Get(), view);
+    window.active = false;
+    hBar->SetValue(1.0);
+    vBar->SetValue(1.0);
+    EXPECT_EQ(root->GetHoverControl().Get(), view);
+    window.active = true;
+    view->SetScrollOffset({0.0, 0.0});
+    view->SetScrollOffset({215.0, 215.0});
+    EXPECT_EQ(root->GetHoverControl().Get(), &Get(u"far"));
+}
+
 TEST_F(ScrollView, AnOffsetSetInCodeMovesTheBarsWithoutAnEcho)
 {
     int changes = 0;
