@@ -106,6 +106,35 @@ TEST_F(ScrollView, ABarMovesTheOffsetAndTheContentShiftsByExactlyIt)
     EXPECT_EQ(HitName(50 + 350 - 215 - 1, 50 + 250 - 215), "view");
 }
 
+TEST_F(ScrollView, ThePaintWalkDrawsTheContentShiftedByExactlyTheOffset)
+{
+    // The 50 x 50 children are the only looks of that size: their fills show where they land.
+    auto childOrigins = [this] {
+        RCPtr<LRenderContextInfo> context;
+        renderer->InitRenderContextInfo({0, 0, 400, 300}, nullptr, false, context);
+        root->InvalidateRect({0, 0, 400, 300});
+        LRectList dirty;
+        root->TakeInvalidRegion(dirty);
+        renderer->calls.clear();
+        renderer->RenderStart(context);
+        root->Paint(dirty);
+        renderer->RenderFinish(context);
+        std::vector<PointT<double>> origins;
+        for (const RecordedCall& call : renderer->calls) {
+            if (call.name == "FillRect" && call.rect.width == 50.0 && call.rect.height == 50.0)
+                origins.push_back({call.origin.x + call.rect.x, call.origin.y + call.rect.y});
+        }
+        return origins;
+    };
+    const std::vector<PointT<double>> before = childOrigins();
+    view->SetScrollOffset({37.0, 21.0});
+    const std::vector<PointT<double>> after = childOrigins();
+    ASSERT_EQ(before.size(), after.size());
+    ASSERT_FALSE(before.empty());
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(after[i], (PointT<double>{before[i].x - 37.0, before[i].y - 21.0}));
+}
+
 TEST_F(ScrollView, AfterAScrollTheHoverFollowsTheContentOnlyInAnActiveWindow)
 {
     const PointT<int32_t> overFar{50 + 350 - 215, 50 + 250 - 215};
