@@ -310,6 +310,22 @@ void LRootWindow::OnCaptureLost()
         capture->OnCaptureLost();
 }
 
+void LRootWindow::DropRemovedControls()
+{
+    // A control taken out of the tree (removed or destroyed while it held capture or focus) can
+    // no longer take input; without this it would keep the window's pointer or keys to itself.
+    auto inTree = [this](const RCPtr<LControl>& c) {
+        const LControl* top = c.Get();
+        while (top->GetParent())
+            top = top->GetParent().Get();
+        return top == m_content.Get();
+    };
+    if (m_captureControl && !inTree(m_captureControl))
+        m_captureControl = nullptr;
+    if (m_focusControl && !inTree(m_focusControl))
+        m_focusControl = nullptr;
+}
+
 void LRootWindow::HideToolTip()
 {
     if (RCPtr<LControl> tip = m_toolTipControl)
@@ -322,6 +338,7 @@ void LRootWindow::DispatchMouseButton(
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     if (GetCursorPos() != point)
         DispatchMouseMove(point, modifiers, index);
     HideToolTip();
@@ -368,6 +385,7 @@ void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modif
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     PointT<int32_t> local;
     RCPtr<LControl> hit = HitTest(point, local, true);
     RCPtr<LControl> target = m_captureControl;
@@ -386,6 +404,7 @@ void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modi
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     HideToolTip();
     RCPtr<LControl> target = m_captureControl;
     PointT<int32_t> local;
@@ -405,6 +424,7 @@ void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modi
 void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
 {
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     HideToolTip();
     if (RCPtr<LControl> focus = m_focusControl)
         focus->OnKeyInput(key);

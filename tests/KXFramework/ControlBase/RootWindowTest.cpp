@@ -160,6 +160,25 @@ TEST_F(RootWindowTest, ARemovedHoverControlIsDroppedWithoutALeave)
     EXPECT_EQ(root->GetHoverControl(), RCPtr<LControl>(content));
 }
 
+TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable)
+{
+    root->SetCaptureControl(other);
+    root->SetFocusControl(other);
+    root->SetHoverControl(other);
+    RCPtr<InputProbe> gone = other;
+    other = nullptr;
+    gone->Destroy();
+    gone = nullptr;
+    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {55, 45}, 0);
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    content->log.clear();
+    window.cursorPosition = {55, 45};
+    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {55, 45}, 0);
+    EXPECT_FALSE(root->GetCaptureControl());
+    EXPECT_FALSE(root->GetFocusControl());
+    EXPECT_EQ(content->log, (std::vector<std::string>{"down 1 55,45"}));
+}
+
 TEST_F(RootWindowTest, ACloseRequestEndsTheModalLoopAtTheNextEventPass)
 {
     EXPECT_EQ(root->RequestClose(7), S_OK);
