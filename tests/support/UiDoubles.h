@@ -14,6 +14,7 @@
 #include "RecordingRenderer.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,6 +74,14 @@ public:
         if (!applicationRoot)
             applicationRoot = root;
     }
+    RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
+    void SetStatusText(const String& text) override { statusTexts.emplace_back(text.GetString()); }
+    void ResetStatusText(bool immediate) override { statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>"); }
+    int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
+    {
+        return runModalDialog ? runModalDialog(dialog) : E_FAIL;
+    }
+    std::vector<RCPtr<LRootWindow>> GetRootWindows() override { return roots; }
     String GetWindowClassName() override { return u"Velmora_Test"; }
     void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
     {
@@ -99,6 +108,9 @@ public:
     int idlePasses = 0;
     std::vector<RCPtr<LRootWindow>> roots;
     std::map<std::u16string, std::vector<uint8_t>> profile;
+    std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
+    RCPtr<LRootWindow> activeRoot;
+    std::vector<std::u16string> statusTexts;
 };
 
 class FakeWindow : public IWindowOSServices {
