@@ -16,7 +16,8 @@ LBusyCursor::LBusyCursor(const String& statusText)
         m_root = services->GetApplicationRootWindow();
     if (m_root)
         m_previous = m_root->SetCursor(services->LoadAppCursor(u"UI_CURSOR_WAIT"));
-    services->SetStatusText(statusText);
+    // Without a status bar there is no text to show; the cursor still tells the user to wait.
+    (void)services->SetStatusText(statusText, true);
     // One idle pass, so that the cursor and the text appear before the work starts.
     services->RunIdle(0);
 }
@@ -26,7 +27,7 @@ LBusyCursor::~LBusyCursor()
     if (m_root)
         m_root->SetCursor(m_previous);
     if (IFrameworkServices* services = GetFrameworkServices())
-        services->ResetStatusText(false);
+        (void)services->ResetStatusText(false);
 }
 
 } // namespace KX

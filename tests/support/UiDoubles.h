@@ -75,8 +75,16 @@ public:
             applicationRoot = root;
     }
     RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
-    void SetStatusText(const String& text) override { statusTexts.emplace_back(text.GetString()); }
-    void ResetStatusText(bool immediate) override { statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>"); }
+    KXRESULT SetStatusText(const String& text, bool) override
+    {
+        statusTexts.emplace_back(text.GetString());
+        return S_OK;
+    }
+    KXRESULT ResetStatusText(bool immediate) override
+    {
+        statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>");
+        return S_OK;
+    }
     int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
     {
         return runModalDialog ? runModalDialog(dialog) : E_FAIL;
