@@ -1,5 +1,10 @@
 #include "KXFramework/Controls/CheckedListBox.h"
 
+#include "KXFramework/ControlBase/Look.h"
+#include "KXFramework/ControlBase/VisualPart.h"
+
+#include <typeinfo>
+
 namespace KX {
 
 String LIndexedDataParam::ToString() const
@@ -110,7 +115,25 @@ KXRESULT LCheckedListBoxItem::BreakCycles()
 
 KXRESULT LCheckedListBox::Initialize()
 {
-    return LListBox::Initialize();
+    const KXRESULT r = LListBox::Initialize();
+    // A plain checked list (not a tree or a menu built on it) takes its row icons from the
+    // bitmaps of a fourth look; its rows are then clicked as a whole.
+    if (typeid(*this) != typeid(LCheckedListBox) || GetLookCount() <= 3)
+        return r;
+    const RCPtr<LLook>& look = GetCurrentLook(3);
+    const RCPtr<LLookDescriptor> descriptor = look ? look->GetDescriptor() : nullptr;
+    if (!descriptor)
+        return r;
+    auto take = [this](const RCPtr<LDockedPart>& docked) {
+        RCPtr<LVisualPart> part = docked ? LVisualPart::FromDescriptor(docked->part) : nullptr;
+        if (part && part->GetBitmap())
+            m_icons.AddItem(part->GetBitmap());
+    };
+    take(descriptor->clientPart);
+    for (unsigned i = 0; i < descriptor->nonClientParts.GetCount(); ++i)
+        take(descriptor->nonClientParts.GetAt(i));
+    SetCheckBoxesPassive(true);
+    return r;
 }
 
 void LCheckedListBox::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
@@ -122,6 +145,18 @@ void LCheckedListBox::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     box->passive = m_checkBoxesPassive;
     box->SetAutoValueSet(m_autoCheck);
     BindCheckBox(box);
+}
+
+void LCheckedListBox::OnItemControlDropped(const RCPtr<LListBoxItem>& row)
+{
+    auto* item = dynamic_cast<LCheckedListBoxItem*>(row.Get());
+    RCPtr<LNotificationDistributor> sender(item ? item->GetCheckBox() : nullptr);
+    if (!sender)
+        return;
+    for (const char16_t* name : {u"NID_LEFT_CLICK", u"NID_VALUE_CHANGE"}) {
+        GetHandler()->RemoveNotification(sender, name);
+        LNotificationClient::UnregisterForNotification(sender, name);
+    }
 }
 
 void LCheckedListBox::BindCheckBox(const RCPtr<LButton>& box)

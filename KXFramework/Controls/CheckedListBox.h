@@ -78,6 +78,7 @@ public:
 
 protected:
     void OnItemControlAdded(const RCPtr<LListBoxItem>& row) override;
+    void OnItemControlDropped(const RCPtr<LListBoxItem>& row) override;
 
 private:
     // Binds the check box's click (autoCheck off) or value change (on) and drops the other.

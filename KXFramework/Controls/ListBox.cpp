@@ -7,6 +7,7 @@
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwctype>
 #include <map>
 
@@ -90,6 +91,70 @@ KXRESULT LListBox::Initialize()
     return r;
 }
 
+KXRESULT LListBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    const bool reapplying = IsCreated();
+    // The rows are made from the old template; the new skin brings its own.
+    if (reapplying)
+        DropItemControls();
+    m_applyingDescriptor = true;
+    m_templateDescriptor = nullptr;
+    const KXRESULT r = LScrollView::ApplyDescriptor(descriptor);
+    m_applyingDescriptor = false;
+    if (reapplying)
+        TakeTemplateFrom(descriptor);
+    EnsureItemControls();
+    RefreshItems(m_topIndex);
+    if (reapplying)
+        RecomputeWidestItemWidth();
+    return r;
+}
+
+void LListBox::DropItemControls()
+{
+    static const char16_t* const kRowNotifications[]
+        = {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_LEFT_DRAG_CONDITION_CHANGE", u"NID_HOVER_CONDITION_CHANGE"};
+    std::vector<RCPtr<LListBoxItem>> rows;
+    rows.swap(m_rows);
+    for (const RCPtr<LListBoxItem>& row : rows) {
+        OnItemControlDropped(row);
+        RCPtr<LNotificationDistributor> sender(row);
+        for (const char16_t* name : kRowNotifications) {
+            if (m_handler)
+                m_handler->RemoveNotification(sender, name);
+            LNotificationClient::UnregisterForNotification(sender, name);
+        }
+        RemoveChild(RCPtr<LControl>(row));
+    }
+    m_templateApplied = false;
+}
+
+void LListBox::TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor)
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (!descriptor || !registry)
+        return;
+    const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
+    for (unsigned i = 0; i < subs.GetCount(); ++i) {
+        const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
+        if (!sub || !(sub->GetName() == String(u"templateItem")))
+            continue;
+        RCPtr<LControl> created;
+        registry->CreateControl(created, sub, RCPtr<LControl>(this));
+        RCPtr<LListBoxItem> templateItem(created);
+        if (templateItem) {
+            m_templateDescriptor = sub;
+            ApplyTemplateItem(templateItem);
+            SetLineMode(1, 1, m_itemHeight);
+            UpdateScrollBars();
+        }
+        if (created)
+            RemoveChild(created);
+        return;
+    }
+}
+
 void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 {
     const String text = templateItem->GetText();
@@ -100,6 +165,22 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
     if (m_itemHeight < 1)
         m_itemHeight = 14;
     templateItem->SetText(text);
+    // The skin's own width and limits again; a list that widens to its text never gets narrower
+    // than the skin made it.
+    const RCPtr<LLayoutDescriptor> skin = m_descriptor ? m_descriptor->GetLayout() : nullptr;
+    if (skin && m_layout) {
+        PositionSpec position;
+        SizeSpec size;
+        SizeLimitSpec minimum, maximum;
+        skin->GetPlacement(0, position, size);
+        skin->GetSizeLimitSpecs(0, minimum, maximum);
+        const RCPtr<LLayoutDescriptor> layout = templateItem->GetLayoutDescriptor();
+        if (layout && layout->textOverflowX == LLayoutDescriptor::kOverflowExpand && !minimum.hasReference
+            && minimum.absolute == 0.0 && minimum.relative == 0.0f)
+            minimum.absolute = m_rect.width;
+        SetSizeLimits(0, minimum, maximum);
+        SetPlacement(0, position, size);
+    }
     m_templateApplied = true;
     FollowContentHeight();
 }
@@ -153,7 +234,7 @@ KXRESULT LListBox::AddItemControl()
 
 void LListBox::EnsureItemControls()
 {
-    if (m_creatingItemControls || !m_templateApplied || !m_templateDescriptor)
+    if (m_creatingItemControls || m_applyingDescriptor || !m_templateApplied || !m_templateDescriptor)
         return;
     m_creatingItemControls = true;
     // Docked rows stay in view; their rectangles move with the scroll offset.
@@ -639,6 +720,25 @@ void LListBox::SetWidestItemWidth(int32_t width)
         return;
     m_widestItemWidth = width;
     UpdateExtent();
+    FitWidthToText();
+}
+
+bool LListBox::ExpandsToText() const
+{
+    const RCPtr<LLayoutDescriptor> layout = m_templateDescriptor ? m_templateDescriptor->GetLayout() : nullptr;
+    return layout && layout->textOverflowX == LLayoutDescriptor::kOverflowExpand;
+}
+
+void LListBox::FitWidthToText()
+{
+    if (ExpandsToText())
+        SetClientWidth(GetScrollBarSize().x + m_widestItemWidth);
+}
+
+void LListBox::OnScrollBarShown(int axis)
+{
+    if (axis == 1)
+        FitWidthToText();
 }
 
 void LListBox::RecomputeWidestItemWidth()
@@ -667,6 +767,42 @@ KXRESULT LListBox::SetClientHeight(double height)
     size.relative = 0.0f;
     size.absolute = Round(m_rect.height - GetClientRect().height + height);
     return SetPlacement(1, position, size);
+}
+
+KXRESULT LListBox::SetClientWidth(double width)
+{
+    if (!m_layout)
+        return S_FALSE;
+    PositionSpec position;
+    SizeSpec size;
+    m_layout->GetPlacement(0, position, size);
+    size.referenceKind = SizeSpec::kSelf;
+    size.relative = 0.0f;
+    size.absolute = Round(m_rect.width - GetClientRect().width + width);
+    return SetPlacement(0, position, size);
+}
+
+void LListBox::SnapHeightLimitsToRows()
+{
+    if (!m_layout)
+        return;
+    const double n = m_rect.height - GetClientRect().height;
+    const double h = m_itemHeight;
+    SizeLimitSpec minimum, maximum;
+    m_layout->GetSizeLimitSpecs(1, minimum, maximum);
+    for (SizeLimitSpec* limit : {&minimum, &maximum}) {
+        if (!limit->hasReference && limit->absolute > n)
+            limit->absolute = std::max(n + h * std::floor((limit->absolute - n) / h), n + h);
+    }
+    if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
+        SetSizeLimits(1, minimum, maximum);
+    PositionSpec position;
+    SizeSpec size;
+    m_layout->GetPlacement(1, position, size);
+    if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
+        size.absolute = std::max(n + h * std::floor(size.absolute / h), n + h);
+        SetPlacement(1, position, size);
+    }
 }
 
 KXRESULT LListBox::SetDropDownMode(bool on)

@@ -37,6 +37,9 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     KXRESULT Initialize() override;
+    // A new skin for a list in use makes its rows again from the skin's "templateItem".
+    KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    void OnScrollBarShown(int axis) override;
     KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
     KXRESULT BreakCycles() override;
@@ -82,6 +85,9 @@ public:
     int32_t GetItemControlCount() const { return int32_t(m_rows.size()); }
     KXRESULT SetDropDownMode(bool on);
     KXRESULT SetClientHeight(double height);
+    KXRESULT SetClientWidth(double width);
+    // Rounds the height limits and an absolute height down to whole rows (one row at least).
+    void SnapHeightLimitsToRows();
 
     // Selection.
     // first, or E_INVALIDARG when first is past the end.
@@ -111,6 +117,8 @@ protected:
     void RefreshItems(int32_t from);
     // A new row has been made and wired; the checked list box wires its check box.
     virtual void OnItemControlAdded(const RCPtr<LListBoxItem>&) {}
+    // A row is leaving the list (a new skin replaces the rows).
+    virtual void OnItemControlDropped(const RCPtr<LListBoxItem>&) {}
     LListBoxEntry& GetEntry(int32_t index) { return m_entries[size_t(index)]; }
     const RCPtr<Handler>& GetHandler() const { return m_handler; }
     void OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param);
@@ -129,6 +137,13 @@ private:
     KXRESULT AddItemControl();
     void EnsureItemControls();
     void WireRow(const RCPtr<LListBoxItem>& row);
+    void DropItemControls();
+    // Takes the template of a new skin: measures it and keeps its descriptor.
+    void TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor);
+    // The template's text overflows by widening the list.
+    bool ExpandsToText() const;
+    // Widens the list so that the widest entry and the vertical bar fit.
+    void FitWidthToText();
     void UpdateExtent();
     void SetWidestItemWidth(int32_t width);
     void RecomputeWidestItemWidth();
@@ -157,6 +172,7 @@ private:
     int32_t m_hiddenCount = 0;
     int32_t m_itemDragThreshold = 1;
     bool m_creatingItemControls = false;
+    bool m_applyingDescriptor = false;
     bool m_templateApplied = false;
     bool m_batchUpdate = false;
     bool m_syncingOffset = false;

@@ -3,6 +3,7 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace KX {
 
@@ -19,22 +20,87 @@ KXRESULT LSplitterBase::Initialize()
     return r;
 }
 
-void LSplitterBase::ComputeRange()
+RCPtr<LControl> LSplitterBase::Sibling(const String& name) const
+{
+    return m_parent && !name.IsEmpty() ? m_parent->FindChild(name) : RCPtr<LControl>();
+}
+
+void LSplitterBase::ComputeRange(const RCPtr<LControl>& pane)
 {
     m_rangeMin = 0.0;
     m_rangeMax = 4503599627370496.0;
-    if (!m_pane)
+    const int axis = Axis();
+    const RCPtr<LLayoutDescriptor> layout = pane ? pane->GetLayoutDescriptor() : nullptr;
+    if (layout) {
+        const double extent = axis == 0 ? pane->GetRect().width : pane->GetRect().height;
+        const double m = layout->minSize[axis].hasReference ? 0.0 : layout->minSize[axis].absolute;
+        const double M = axis == 0 ? pane->GetAbsoluteMaxSize().x : pane->GetAbsoluteMaxSize().y;
+        m_rangeMin = std::max(m_rangeMin, m_startPos - (extent - m));
+        if (M > 0.0)
+            m_rangeMax = std::min(m_rangeMax, m_startPos + (M - extent));
+    }
+    NarrowRangeForFollowers();
+}
+
+void LSplitterBase::NarrowRangeForFollowers()
+{
+    if (!m_parent || !m_layout)
         return;
     const int axis = Axis();
-    const RectT<double>& pane = m_pane->GetRect();
-    const double extent = axis == 0 ? pane.width : pane.height;
-    PointT<double> minimum, maximum;
-    m_pane->GetSizeLimits(minimum, maximum);
-    const double m = axis == 0 ? minimum.x : minimum.y;
-    const double M = axis == 0 ? maximum.x : maximum.y;
-    m_rangeMin = std::max(m_rangeMin, m_startPos - (extent - m));
-    if (M > 0.0)
-        m_rangeMax = std::min(m_rangeMax, m_startPos + (M - extent));
+    std::vector<RCPtr<LControl>> siblings;
+    const LControl::ChildControlList& children = m_parent->GetChildren();
+    for (unsigned i = 0; i < children.GetCount(); ++i)
+        siblings.push_back(children.GetAt(i, kInsertionOrder));
+    for (const RCPtr<LControl>& sibling : siblings) {
+        const RCPtr<LLayoutDescriptor> layout = sibling ? sibling->GetLayoutDescriptor() : nullptr;
+        if (!layout || sibling.Get() == this || layout->layoutOrder <= m_layout->layoutOrder)
+            continue;
+        PositionSpec position;
+        SizeSpec size;
+        layout->GetPlacement(axis, position, size);
+        const bool sizedUpTo = size.referenceKind == SizeSpec::kNamed && Sibling(size.referenceName).Get() == this;
+        const bool after = position.referenceKind == PositionSpec::kNamed
+            && Sibling(position.referenceName).Get() == this && size.referenceKind != SizeSpec::kSelf;
+        if (!sizedUpTo && !after)
+            continue;
+        const PointT<double> preferred = sibling->GetPreferredSize();
+        const double e = axis == 0 ? sibling->GetRect().width : sibling->GetRect().height;
+        const double p = axis == 0 ? preferred.x : preferred.y;
+        const double q = axis == 0 ? sibling->GetAbsoluteMaxSize().x : sibling->GetAbsoluteMaxSize().y;
+        // Whether the sibling grows as the splitter moves forward.
+        const bool grows = sizedUpTo ? size.relative == 0.0f : position.relative == 0.0f;
+        if (grows) {
+            m_rangeMin = std::max(m_rangeMin, m_startPos - (e - p));
+            if (q > 0.0)
+                m_rangeMax = std::min(m_rangeMax, m_startPos + (q - e));
+        } else {
+            m_rangeMax = std::min(m_rangeMax, m_startPos + (e - p));
+            if (q > 0.0)
+                m_rangeMin = std::max(m_rangeMin, m_startPos - (q - e));
+        }
+    }
+}
+
+KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
+{
+    const KXRESULT r = LControl::RecalcLayout(size);
+    // A drag keeps its own range; the clamp's own re-layout is not clamped again.
+    if (m_pane || m_clamping || !m_layout)
+        return r;
+    m_clamping = true;
+    const int axis = Axis();
+    PositionSpec position;
+    SizeSpec own;
+    m_layout->GetPlacement(axis, position, own);
+    m_startPos = axis == 0 ? m_rect.x : m_rect.y;
+    ComputeRange(position.referenceKind == PositionSpec::kNamed ? Sibling(position.referenceName) : nullptr);
+    const double target = std::clamp(m_startPos, m_rangeMin, std::max(m_rangeMin, m_rangeMax));
+    if (target != m_startPos) {
+        position.absolute += target - m_startPos;
+        SetPlacement(axis, position, own);
+    }
+    m_clamping = false;
+    return r;
 }
 
 void LSplitterBase::BeginDrag()
@@ -49,13 +115,16 @@ void LSplitterBase::BeginDrag()
     const RCPtr<LControl>& pane = position.referenceKind == PositionSpec::kNamed
         ? m_parent->FindChild(position.referenceName)
         : RCPtr<LControl>();
-    if (!pane || !pane->GetLayoutDescriptor())
+    m_startPos = axis == 0 ? m_rect.x : m_rect.y;
+    if (!pane || !pane->GetLayoutDescriptor()) {
+        // Nothing to resize; the followers still bound the move.
+        ComputeRange(nullptr);
         return;
+    }
     m_pane = pane;
     m_savedAbs = position.absolute;
     m_savedRel = position.relative;
     // The splitter moves freely during the drag; it is attached to the pane again at the end.
-    m_startPos = axis == 0 ? m_rect.x : m_rect.y;
     position.referenceKind = PositionSpec::kClient;
     position.referenceName.Clear();
     position.absolute = m_startPos;
@@ -65,7 +134,7 @@ void LSplitterBase::BeginDrag()
     SizeSpec paneSize;
     m_pane->GetLayoutDescriptor()->GetPlacement(axis, panePosition, paneSize);
     m_paneStartSize = paneSize.absolute;
-    ComputeRange();
+    ComputeRange(m_pane);
 }
 
 void LSplitterBase::GetRange(double& start, double& length) const
@@ -76,8 +145,6 @@ void LSplitterBase::GetRange(double& start, double& length) const
 
 void LSplitterBase::AdjustUserMoveBounds(RectT<double>& bounds)
 {
-    if (!m_pane)
-        return;
     // The displacement is the pointer's: keep the splitter's own position inside the range.
     const int axis = Axis();
     const double grab = axis == 0 ? m_grabPoint.x : m_grabPoint.y;

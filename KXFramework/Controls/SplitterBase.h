@@ -15,6 +15,8 @@ public:
     void HandleConditionsChange() override;
     KXRESULT Initialize() override;
     KXRESULT BreakCycles() override;
+    // After the layout, a splitter outside its range (its parent shrank) moves back to the bound.
+    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
 
     // Where the splitter may go on its moving axis during a drag: start and length.
     void GetRange(double& start, double& length) const;
@@ -28,7 +30,13 @@ private:
     int Axis() const { return m_orientation == 0 ? 1 : 0; }
     // Takes the pane and the range at the start of a drag.
     void BeginDrag();
-    void ComputeRange();
+    // The range for a splitter at startPos beside that pane (may be null).
+    void ComputeRange(const RCPtr<LControl>& pane);
+    // Narrows the range so that the siblings laid out after the splitter and sized by it stay
+    // within their preferred and maximum sizes.
+    void NarrowRangeForFollowers();
+    // The sibling a named reference gives; null for none.
+    RCPtr<LControl> Sibling(const String& name) const;
 
     int32_t m_orientation;
     double m_rangeMin = 0.0;
@@ -38,6 +46,7 @@ private:
     RCPtr<LControl> m_pane;
     double m_startPos = 0.0;
     double m_paneStartSize = 0.0;
+    bool m_clamping = false;
 };
 
 class LSplitterH : public LSplitterBase {

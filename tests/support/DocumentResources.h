@@ -16,17 +16,19 @@ public:
     DocumentResources& operator=(const DocumentResources&) = delete;
     ~DocumentResources() { SetResourceTable(nullptr, 0); }
 
-    // Adds (or replaces) the KXXML resource `name` and installs the table.
-    void Set(const std::u16string& name, const std::string& bytes)
+    // Adds (or replaces) the resource `name` of that type ("GDIPLUS" for images) and installs the
+    // table.
+    void Set(const std::u16string& name, const std::string& bytes, const std::u16string& type = u"KXXML")
     {
         for (size_t i = 0; i < m_names.size(); ++i) {
-            if (m_names[i] == name) {
+            if (m_names[i] == name && m_types[i] == type) {
                 m_bytes[i] = bytes;
                 Install();
                 return;
             }
         }
         m_names.push_back(name);
+        m_types.push_back(type);
         m_bytes.push_back(bytes);
         Install();
     }
@@ -36,13 +38,14 @@ private:
     {
         m_entries.clear();
         for (size_t i = 0; i < m_names.size(); ++i)
-            m_entries.push_back({u"KXXML", m_names[i].c_str(),
+            m_entries.push_back({m_types[i].c_str(), m_names[i].c_str(),
                 reinterpret_cast<const unsigned char*>(m_bytes[i].data()), m_bytes[i].size()});
         SetResourceTable(m_entries.data(), m_entries.size());
     }
 
     // Deques keep every element in place while others are added.
     std::deque<std::u16string> m_names;
+    std::deque<std::u16string> m_types;
     std::deque<std::string> m_bytes;
     std::vector<ResourceEntry> m_entries;
 };

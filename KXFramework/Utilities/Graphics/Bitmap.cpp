@@ -29,7 +29,8 @@ std::shared_ptr<const Platform::Image> Decode(const String& name)
 {
     const char16_t* text = name.GetData();
     if (text[0] == u':' && text[1] == u':') {
-        const ResourceView resource = FindResource(u"GDIPLUS", text + 2);
+        // The skin names the image file ("::device.png"); it is embedded as "DEVICE_PNG".
+        const ResourceView resource = FindResource(u"GDIPLUS", ResourceNameFromPath(text).c_str());
         if (!resource || resource.size > LBitmap::kMaxFileBytes)
             return nullptr;
         return Platform::DecodePng(resource.data, resource.size);

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace KX::Test {
 namespace {
 
@@ -98,6 +101,76 @@ TEST_F(CheckedListBoxTest, WithoutAutoCheckAClickIsOnlyReported)
     EXPECT_EQ(reports[0].value, 0.0);
     EXPECT_EQ(LIndexedDataWithValueParam(nullptr, 2, 1.0).ToString(),
         String(u"LIndexedDataParam: Index = 2, Data =  Value = 1.000000"));
+}
+
+const char kIconLooks[] = R"(
+ <Parts>
+  <Part Name="iconA" Width="4" Height="4" ResizeType="Stretch" ImageFile="sheet.png" ImageLocX="0" ImageLocY="0"/>
+  <Part Name="iconB" Width="4" Height="4" ResizeType="Stretch" ImageFile="sheet.png" ImageLocX="4" ImageLocY="0"/>
+ </Parts>
+ <Looks>
+  <Look Name="icons">
+   <ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+   <NonClientParts><NonClientPart Name="iconA" OffsetLeft="0" OffsetTop="0"/>
+    <NonClientPart Name="iconB" OffsetRight="0" OffsetTop="0"/></NonClientParts>
+  </Look>
+ </Looks>
+ <LookLists>
+  <LookList Name="withIcons" NumLooks="4"><Look Name="row0" Index="0"/><Look Name="icons" Index="3"/></LookList>
+  <LookList Name="threeLooks" NumLooks="3"><Look Name="icons" Index="2"/></LookList>
+ </LookLists>)";
+
+class CheckedListBoxIconsTest : public ControlsFixture {
+protected:
+    // The list of kControls with the look list given, holding three entries.
+    RCPtr<LCheckedListBox> MakeList(const char* lookList)
+    {
+        std::ifstream file(KX_RENDER_FIXTURES "/sheet-12x12.png", std::ios::binary);
+        documents.Set(u"SHEET_PNG",
+            std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()), u"GDIPLUS");
+        std::string controls = kControls;
+        const std::string at = "YSizeAbs=\"70\">";
+        controls.insert(controls.find(at) + at.size(), std::string("<Skin Name=\"l\" LookList=\"") + lookList + "\"/>");
+        Load(SkinDocument(FourteenLooks("row") + kIconLooks, controls));
+        main = CreateMain(u"mainControl");
+        RCPtr<LCheckedListBox> list(main ? main->FindChild(u"list") : nullptr);
+        for (int i = 0; list && i < 3; ++i)
+            list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+        return list;
+    }
+    void TearDown() override
+    {
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+
+    RCPtr<LControl> main;
+};
+
+// A plain checked list whose skin gives it a fourth look takes that look's bitmaps as row icons,
+// cycling through them, and its rows are then clicked as a whole.
+TEST_F(CheckedListBoxIconsTest, TheFourthLooksBitmapsBecomeTheRowIcons)
+{
+    struct Case {
+        const char* lookList;
+        bool takesIcons;
+    };
+    const Case cases[] = {{"withIcons", true}, {"threeLooks", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lookList);
+        RCPtr<LCheckedListBox> list = MakeList(c.lookList);
+        ASSERT_TRUE(list);
+        const RCPtr<LBitmap> a = LBitmap::Load(u"::sheet.png", 0, 0, 4, 4);
+        const RCPtr<LBitmap> b = LBitmap::Load(u"::sheet.png", 4, 0, 4, 4);
+        ASSERT_TRUE(a && b);
+        const LBitmap* expected[] = {a.Get(), b.Get(), a.Get()};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(list->GetItemIcon(i).Get(), c.takesIcons ? expected[i] : nullptr);
+        ASSERT_GE(list->GetItemControlCount(), 1);
+        EXPECT_EQ(list->GetCheckedItemControl(0)->GetCheckBox()->passive, c.takesIcons);
+        list = nullptr;
+        TearDown();
+    }
 }
 
 } // namespace

@@ -38,6 +38,17 @@ std::string Controls()
      </SubControl>
     </SubControl>
     <SubControl Class="Framework.ListBox" Name="bare" XPositionAbs="210" YPositionAbs="100" XSizeAbs="100" YSizeAbs="70"/>
+    <SubControl Class="Framework.ListBox" Name="wide" YPositionAbs="180" XSizeAbs="60" YSizeAbs="42">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14" TextOverflowXType="Expand">
+      <Skin Name="w" LookList="row"/>
+     </SubControl>)"
+        + kBar + R"(
+    </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.ListBox" Name="tallRows" XSizeAbs="200" YSizeAbs="140">
+    <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="20">
+     <Skin Name="t" LookList="row"/>
+    </SubControl>
    </SubControl>)";
 }
 
@@ -265,6 +276,88 @@ TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
     EXPECT_FALSE(list->SetItemMarked(-1, true));
     EXPECT_EQ(RowText(7), String());
     EXPECT_FALSE(list->GetItemControl(7)->IsEnabled(false));
+}
+
+TEST_F(ListBoxTest, ANewSkinMakesTheRowsAgainFromItsTemplate)
+{
+    Fill(20);
+    list->EnsureItemVisible(15);
+    const int32_t top = list->GetTopIndex();
+    ASSERT_GT(top, 0);
+    const RCPtr<LListBoxItem> oldRow = list->GetItemControl(0);
+
+    ASSERT_EQ(list->ApplyDescriptor(services.factory->FindControlDescriptor(u"tallRows")), S_OK);
+    Idle();
+    EXPECT_EQ(list->GetItemHeight(), 20);
+    EXPECT_FALSE(oldRow->GetParent());
+    // Seven rows of 20 fill the 140-pixel list, and they show the same entries.
+    ASSERT_GE(list->GetItemControlCount(), 7);
+    EXPECT_LE(list->GetItemControlCount(), 8);
+    EXPECT_EQ(list->GetItemControl(1)->GetRect().y - list->GetItemControl(0)->GetRect().y, 20.0);
+    EXPECT_EQ(list->GetTopIndex(), top);
+    EXPECT_EQ(RowText(0), String::Format(u"entry %d", top));
+    Click(5, 25);
+    EXPECT_TRUE(list->IsItemSelected(top + 1));
+}
+
+// A list whose template overflows by "Expand" widens to its widest entry and its vertical bar,
+// and never gets narrower than its skin made it.
+TEST_F(ListBoxTest, AnExpandingListWidensToItsText)
+{
+    RCPtr<LListBox> wide(main->FindChild(u"wide"));
+    ASSERT_TRUE(wide);
+    struct Step {
+        const char16_t* text;
+        bool barShown;
+    };
+    const Step steps[]
+        = {{u"a", false}, {u"a much longer entry than the list", false}, {u"b", false}, {u"c", true}, {u"d", true}};
+    for (int32_t i = 0; i < int32_t(std::size(steps)); ++i) {
+        SCOPED_TRACE(i);
+        wide->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String(steps[i].text))));
+        Idle();
+        const double bar = wide->GetScrollBarSize().x;
+        EXPECT_EQ(bar > 0.0, steps[i].barShown);
+        int32_t widest = 0;
+        for (int32_t k = 0; k <= i; ++k)
+            widest = std::max(widest, wide->MeasureItemWidth(k));
+        // The rows' padding is the template's width without text; the bar's 16 pixels are outside it.
+        EXPECT_EQ(wide->GetRect().width, std::max(60.0, bar + widest));
+    }
+    EXPECT_GT(wide->GetRect().width, 100.0);
+}
+
+TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)
+{
+    RCPtr<LListBox> empty(main->FindChild(u"empty"));
+    ASSERT_TRUE(empty);
+    struct Case {
+        double minimum, maximum, height;
+        double snappedMinimum, snappedMaximum, snappedHeight;
+    };
+    // Rows of 14, no border.
+    const Case cases[] = {
+        {30, 200, 100, 28, 196, 98},
+        {5, 0, 10, 14, 0, 14},
+        {0, 0, 42, 0, 0, 42},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.height);
+        SizeLimitSpec minimum, maximum;
+        minimum.absolute = c.minimum;
+        maximum.absolute = c.maximum;
+        empty->SetSizeLimits(1, minimum, maximum);
+        PositionSpec position;
+        SizeSpec size;
+        empty->GetLayoutDescriptor()->GetPlacement(1, position, size);
+        size.absolute = c.height;
+        empty->SetPlacement(1, position, size);
+        empty->SnapHeightLimitsToRows();
+        empty->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum);
+        EXPECT_EQ(minimum.absolute, c.snappedMinimum);
+        EXPECT_EQ(maximum.absolute, c.snappedMaximum);
+        EXPECT_EQ(empty->GetRect().height, c.snappedHeight);
+    }
 }
 
 } // namespace

@@ -87,5 +87,49 @@ TEST_F(SplitterTest, ASplitterWithoutAPaneDragsAndResizesNothing)
     EXPECT_EQ(left->GetRect().width, 100.0);
 }
 
+// A pane, the splitter after it, and a sibling that starts after the splitter and must stay at
+// least 150 wide.
+const char kFollowers[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
+    <SubControl Class="Test.Panel" Name="left" XSizeAbs="100" YSizeAbs="300"/>
+    <SubControl Class="Framework.SplitterV" Name="split" XPositionToControl="left" XPositionRel="1" XSizeAbs="4" YSizeAbs="300" LayoutOrder="1">
+     <Skin Name="s" LookList="part"/>
+    </SubControl>
+    <SubControl Class="Test.Panel" Name="right" XPositionToControl="split" XPositionRel="1" XSizeToControl="Client" XSizeRel="1"
+                XSizeAbs="-104" XMinSizeAbs="150" YSizeAbs="300" LayoutOrder="2"/>
+   </SubControl>)";
+
+class SplitterFollowersTest : public SplitterTest {
+protected:
+    void SetUp() override
+    {
+        Load(SkinDocument(FourteenLooks("part"), kFollowers));
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        left = main->FindChild(u"left");
+        split = RCPtr<LSplitterBase>(main->FindChild(u"split"));
+        ASSERT_TRUE(left && split);
+    }
+};
+
+TEST_F(SplitterFollowersTest, TheSiblingAfterTheSplitterKeepsItsPreferredSize)
+{
+    Move(102, 50);
+    Press(102, 50);
+    Move(103, 50);
+    ASSERT_TRUE(split->GetPane());
+    double start = 0.0, length = 0.0;
+    split->GetRange(start, length);
+    // "right" fills the parent after the splitter less 104 pixels: 192 wide, it may lose 42.
+    EXPECT_EQ(start + length, 142.0);
+    Move(352, 50);
+    EXPECT_EQ(left->GetRect().width, 142.0);
+    EXPECT_EQ(split->GetRect().x, 142.0);
+    EXPECT_EQ(main->FindChild(u"right")->GetRect().width, 150.0);
+    Move(82, 50);
+    Release(82, 50);
+    EXPECT_EQ(split->GetRect().x, 80.0);
+}
+
 } // namespace
 } // namespace KX::Test
