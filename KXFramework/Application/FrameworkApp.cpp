@@ -4,11 +4,17 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Graphics/FontSystem.h"
+#include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Process/Clock.h"
+#include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Window/Cursor.h"
+#include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace KX {
@@ -49,6 +55,34 @@ const CursorName kCursorNames[] = {
     {u"UI_CURSOR_HAND", Platform::SystemCursor::Hand},
     {u"UI_CURSOR_APP_STARTING", Platform::SystemCursor::AppStarting},
 };
+
+// The program's own cursors: embedded PNG images with the hot spot at the top left.
+struct ImageCursorName {
+    const char16_t* name;
+    const char16_t* image;
+};
+
+const ImageCursorName kImageCursors[] = {
+    {u"UI_CURSOR_DROP_MOVE", u"CURSOR_DROP_MOVE_PNG"},
+    {u"UI_CURSOR_DROP_COPY", u"CURSOR_DROP_COPY_PNG"},
+};
+
+// Names the program has no cursor for: the control keeps the one it shows.
+const char16_t* const kNoCursorNames[] = {u"UI_CURSOR_SPLIT_V", u"UI_CURSOR_SPLIT_H", u"UI_CURSOR_ROTATE",
+    u"UI_CURSOR_MAG", u"UI_CURSOR_MAG_PLUS", u"UI_CURSOR_MAG_MINUS"};
+
+// The cursor drawn by an embedded image; the arrow when the image is missing or unusable.
+Platform::Cursor ImageCursor(const char16_t* image)
+{
+    const ResourceView resource = FindResource(u"GDIPLUS", image);
+    const std::shared_ptr<Platform::Image> decoded
+        = resource ? Platform::DecodePng(resource.data, resource.size) : nullptr;
+    std::optional<Platform::Cursor> cursor;
+    if (decoded)
+        cursor = Platform::Cursor::FromImage(
+            decoded->width, decoded->height, decoded->stride, decoded->pixels.data(), 0, 0);
+    return cursor ? *cursor : Platform::Cursor::System(Platform::SystemCursor::Arrow);
+}
 
 // Walks a snapshot of the list, so that a window leaving it meanwhile is skipped rather than a
 // later one missed or a stale index used.
@@ -350,7 +384,18 @@ RCPtr<LRootWindow> LFrameworkApp::GetApplicationRootWindow()
 
 RectT<int32_t> LFrameworkApp::GetWorkArea()
 {
-    return {0, 0, 1024, 768};
+    // The display of the main window; the first display before there is one.
+    std::optional<Platform::RectI> area;
+    const RCPtr<LRootWindow> main = GetApplicationRootWindow();
+    IWindowOSServices* os = main ? main->GetOSServices() : nullptr;
+    if (Platform::HostWindow* host = os ? os->GetWindowHandle() : nullptr)
+        area = host->WorkArea();
+    else
+        area = Platform::VideoSystem::PrimaryWorkArea();
+    // Without a display the windows are laid out for a small screen.
+    if (!area || area->IsEmpty())
+        return {0, 0, 1024, 768};
+    return {area->x, area->y, area->width, area->height};
 }
 
 uint32_t LFrameworkApp::GetMilliseconds()
@@ -379,12 +424,21 @@ uintptr_t LFrameworkApp::LoadAppCursor(const char16_t* name)
     auto found = m_cursors.find(key);
     if (found != m_cursors.end())
         return reinterpret_cast<uintptr_t>(&found->second->cursor);
+    for (const char16_t* none : kNoCursorNames) {
+        if (key == none)
+            return 0;
+    }
+    std::optional<Platform::Cursor> shape;
+    for (const ImageCursorName& c : kImageCursors) {
+        if (key == c.name)
+            shape = ImageCursor(c.image);
+    }
     Platform::SystemCursor kind = Platform::SystemCursor::Arrow;
     for (const CursorName& c : kCursorNames) {
         if (key == c.name)
             kind = c.kind;
     }
-    auto cursor = std::make_unique<AppCursor>(AppCursor{Platform::Cursor::System(kind)});
+    auto cursor = std::make_unique<AppCursor>(AppCursor{shape ? *shape : Platform::Cursor::System(kind)});
     const uintptr_t handle = reinterpret_cast<uintptr_t>(&cursor->cursor);
     m_cursors.emplace(key, std::move(cursor));
     return handle;

@@ -178,7 +178,7 @@ public:
     }
     PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
     uint32_t GetMouseButtons() const override { return buttons; }
-    Platform::HostWindow* GetWindowHandle() const override { return nullptr; }
+    Platform::HostWindow* GetWindowHandle() const override { return host; }
     void SetCaret(bool, const RectT<int32_t>&) override {}
 
     String title;
@@ -192,6 +192,7 @@ public:
     uint32_t buttons = 0;
     uintptr_t cursor = 0;
     int focusRequests = 0;
+    Platform::HostWindow* host = nullptr;
     std::vector<int32_t> endModalResults;
 };
 

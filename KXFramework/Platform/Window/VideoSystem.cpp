@@ -90,6 +90,16 @@ std::string VideoSystem::LastError()
     return g_lastError;
 }
 
+std::optional<RectI> VideoSystem::PrimaryWorkArea()
+{
+    if (!IsStarted())
+        return std::nullopt;
+    SDL_Rect bounds;
+    if (SDL_GetDisplayUsableBounds(0, &bounds) != 0 && SDL_GetDisplayBounds(0, &bounds) != 0)
+        return std::nullopt;
+    return RectI{bounds.x, bounds.y, bounds.w, bounds.h};
+}
+
 uint64_t VideoSystem::Session()
 {
     std::lock_guard lock(g_lock);

@@ -1,7 +1,10 @@
 #pragma once
 // The desktop's video and input system (SDL) for the process. Start before any window, on the thread
 // that runs the UI: it stays the only thread that may use windows, the pump and cursors.
+#include "KXFramework/Platform/Window/Geometry.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace KX::Platform {
@@ -20,6 +23,9 @@ public:
     static std::string LastError();
     // Numbers each time video starts; 0 while stopped. What SDL made in one session dies with it.
     static uint64_t Session();
+    // The usable part of the first display (without panels and docks); nothing when video is not
+    // running or the display cannot tell.
+    static std::optional<RectI> PrimaryWorkArea();
 
     // Used by the pump; any thread. Pushes the wake event; false when video is not running or the queue
     // refused it.

@@ -4,6 +4,9 @@
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Platform/Window/Cursor.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
+#include "KXFramework/Platform/Window/VirtualHostWindow.h"
 
 #include "DocumentResources.h"
 #include "FakeClipboard.h"
@@ -14,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -268,6 +273,44 @@ TEST_F(FrameworkAppTest, TheClockCountsSecondsAndCursorsAreKeptByName)
     EXPECT_NE(wait, 0u);
     EXPECT_EQ(app->LoadAppCursor(u"UI_CURSOR_WAIT"), wait);
     EXPECT_NE(app->LoadAppCursor(u"UI_CURSOR_ARROW"), wait);
+}
+
+TEST_F(FrameworkAppTest, TheWorkAreaIsTheMainWindowsDisplays)
+{
+    // No window and no display: a small screen.
+    if (!Platform::VideoSystem::IsStarted())
+        EXPECT_EQ(app->GetWorkArea(), (RectT<int32_t>{0, 0, 1024, 768}));
+    Platform::VirtualHostWindow host(Platform::WindowParams{});
+    host.SetWorkArea({10, 20, 1600, 870});
+    AddWindow(false);
+    windows[0].os->host = &host;
+    EXPECT_EQ(app->GetWorkArea(), (RectT<int32_t>{10, 20, 1600, 870}));
+}
+
+TEST_F(FrameworkAppTest, TheDropCursorsAreDrawnFromTheProgramsImages)
+{
+    std::ifstream file(KX_CURSOR_IMAGES "/cursor-drop-move.png", std::ios::binary);
+    documents.Set(u"CURSOR_DROP_MOVE_PNG",
+        std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()), u"GDIPLUS");
+    const Platform::Cursor arrow = Platform::Cursor::System(Platform::SystemCursor::Arrow);
+    enum class Expect { Image, Arrow, Hand, None };
+    struct Case {
+        const char16_t* name;
+        Expect expect;
+    };
+    // The copy image is missing here: that cursor falls back to the arrow.
+    const Case cases[] = {{u"UI_CURSOR_DROP_MOVE", Expect::Image}, {u"UI_CURSOR_DROP_COPY", Expect::Arrow},
+        {u"UI_CURSOR_HAND", Expect::Hand}, {u"UI_CURSOR_SPLIT_V", Expect::None}, {u"UI_CURSOR_MAG_PLUS", Expect::None}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(String(c.name).ToNarrow().GetData());
+        const uintptr_t handle = app->LoadAppCursor(c.name);
+        ASSERT_EQ(handle == 0, c.expect == Expect::None);
+        if (c.expect == Expect::None)
+            continue;
+        const Platform::Cursor& cursor = *reinterpret_cast<const Platform::Cursor*>(handle);
+        EXPECT_EQ(cursor == arrow, c.expect == Expect::Arrow);
+        EXPECT_EQ(cursor == Platform::Cursor::System(Platform::SystemCursor::Hand), c.expect == Expect::Hand);
+    }
 }
 
 } // namespace
