@@ -1,0 +1,264 @@
+#include "KXFramework/Application/FrameworkClassNames.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/OSWindow.h"
+#include "KXFramework/Controls/ListBox.h"
+#include "KXFramework/Platform/Window/HostWindow.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
+
+#include "ControlsFixture.h"
+#include "DocumentResources.h"
+#include "EnvironmentGuard.h"
+#include "UiDoubles.h"
+
+#include <SDL.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+// A look list of 14 looks, each a plain colour part: normal grey, hover white, pressed blue,
+// disabled red, and the "on" (checked, selected) looks green, the selected pressed one cyan.
+std::string ColouredLookList(const char* name, const char* pressedOn)
+{
+    const char* colours[14] = {"grey", "white", "blue", "grey", "white", "blue", "red", "green", "green", pressedOn,
+        "green", "green", "green", "green"};
+    std::string looks;
+    std::string list = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"14\">\n";
+    for (int i = 0; i < 14; ++i) {
+        const std::string look = std::string(name) + std::to_string(i);
+        looks += "  <Look Name=\"" + look + "\"><ClientPart Name=\"" + colours[i]
+            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        list += "   <Look Name=\"" + look + "\" Index=\"" + std::to_string(i) + "\"/>\n";
+    }
+    return looks + "<!--list-->" + list + "  </LookList>\n";
+}
+
+std::string Looks()
+{
+    const std::string button = ColouredLookList("button", "green");
+    const std::string row = ColouredLookList("row", "cyan");
+    auto part = [](const std::string& s, bool list) {
+        const size_t at = s.find("<!--list-->");
+        return list ? s.substr(at + 11) : s.substr(0, at);
+    };
+    return R"( <Colorizers>
+  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
+  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
+  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
+  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
+  <Colorizer Name="cyan" ColorType="SolidFill" Color="0xFF00FFFF"/>
+  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
+  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
+  <Part Name="cyan" Width="1" Height="1" ResizeType="Stretch" ColorizerName="cyan"/>
+  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+ </Parts>
+ <Looks>
+)" + part(button, false)
+        + part(row, false)
+        + R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+ </Looks>
+ <LookLists>
+)" + part(button, true)
+        + part(row, true) + R"(  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+ </LookLists>)";
+}
+
+// A button, a check box, and a list of four 14-pixel rows with its vertical scroll bar.
+const char kControls[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
+    <Skin Name="m" LookList="back"/>
+    <SubControl Class="Framework.Button" Name="button" XPositionAbs="10" YPositionAbs="10" XSizeAbs="60" YSizeAbs="30">
+     <Skin Name="b" LookList="button"/>
+    </SubControl>
+    <SubControl Class="Framework.Button" Name="check" XPositionAbs="80" YPositionAbs="10" XSizeAbs="60" YSizeAbs="30">
+     <CreateParamList><CreateParam ID="AUTO_VALUE_SET">True</CreateParam></CreateParamList>
+     <Skin Name="c" LookList="button"/>
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="list" XPositionAbs="10" YPositionAbs="60" XSizeAbs="120" YSizeAbs="56">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14">
+      <Skin Name="t" LookList="row"/>
+     </SubControl>
+     <SubControl Class="Framework.ScrollBar" Name="vBar" XPositionToControl="Client" XPositionRel="1" XPlacementAnchor="1"
+                 XIsDocked="True" YIsDocked="True" XSizeAbs="16" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0">
+      <SubControl Class="Framework.Button" Name="dec" XSizeAbs="16" YSizeAbs="16"><Skin Name="d" LookList="button"/></SubControl>
+      <SubControl Class="Framework.Button" Name="inc" YPositionToControl="Client" YPositionRel="1" YPlacementAnchor="1" XSizeAbs="16" YSizeAbs="16">
+       <Skin Name="i" LookList="button"/>
+      </SubControl>
+      <SubControl Class="Test.Panel" Name="channel" YPositionAbs="16" XSizeAbs="16" YSizeToControl="Client" YSizeRel="1" YSizeAbs="-32">
+       <SubControl Class="Framework.Button" Name="thumb" XSizeAbs="16" YSizeAbs="16"><Skin Name="h" LookList="button"/></SubControl>
+      </SubControl>
+     </SubControl>
+    </SubControl>
+   </SubControl>)";
+
+constexpr uint32_t kGrey = 0x808080, kWhite = 0xFFFFFF, kBlue = 0x0000FF, kRed = 0xFF0000, kGreen = 0x00FF00,
+                   kCyan = 0x00FFFF;
+
+// The standard controls in a real window on the X server, driven by desktop pointer events.
+class ControlLooksX11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        environment.Set("SDL_VIDEODRIVER", "x11");
+        environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+        ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
+        m_started = true;
+        documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        int line = 0;
+        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        Platform::WindowParams params;
+        params.x = 100;
+        params.y = 100;
+        params.width = 300;
+        params.height = 200;
+        params.visible = true;
+        window = OSWindow::Create(params, LRenderer::kGdi);
+        ASSERT_NE(window, nullptr);
+        window->GetRootWindow()->SetContentByName(u"mainControl");
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        content = window->GetRootWindow()->GetContent();
+        ASSERT_TRUE(content);
+    }
+    void TearDown() override
+    {
+        if (!m_started)
+            return;
+        content = nullptr;
+        if (window && OSWindow::FromId(Id()) == window)
+            window->EndModal(0);
+        OSWindow::RunOnce(0);
+        Platform::VideoSystem::Stop();
+    }
+
+    uint32_t Id() const { return window->GetWindowHandle() ? window->GetWindowHandle()->Id() : 0; }
+    // 0xRRGGBB of the window's framebuffer.
+    uint32_t Pixel(int x, int y) const
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
+        const auto* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
+        return *reinterpret_cast<const uint32_t*>(row + x * 4) & 0xFFFFFF;
+    }
+    // Turns the loop until the pixel has the colour; generous, since the X server answers in its
+    // own time.
+    bool Shows(int x, int y, uint32_t colour)
+    {
+        for (int i = 0; i < 200 && Pixel(x, y) != colour; ++i)
+            OSWindow::RunOnce(10);
+        return Pixel(x, y) == colour;
+    }
+    void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    void Motion(int x, int y)
+    {
+        SDL_Event event{};
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = Id();
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.state = m_down ? SDL_BUTTON_LMASK : 0;
+        Push(event);
+    }
+    void Button(bool down, int x, int y)
+    {
+        m_down = down;
+        SDL_Event event{};
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = Id();
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+        Push(event);
+    }
+    // With KX_SCREENSHOT set, the window's picture goes to "<KX_SCREENSHOT>-<name>.bmp".
+    void Screenshot(const char* name)
+    {
+        if (const char* prefix = std::getenv("KX_SCREENSHOT")) {
+            SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
+            const std::string path = std::string(prefix) + "-" + name + ".bmp";
+            EXPECT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
+        }
+    }
+
+    EnvironmentGuard environment;
+    DocumentResources documents;
+    FakeFrameworkServices services;
+    OSWindow* window = nullptr;
+    RCPtr<LControl> content;
+    bool m_started = false;
+    bool m_down = false;
+};
+
+TEST_F(ControlLooksX11Test, EachControlShowsTheLookOfItsState)
+{
+    RCPtr<LListBox> list(content->FindChild(u"list"));
+    ASSERT_TRUE(list);
+    for (int i = 0; i < 6; ++i)
+        list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+    list->RemoveItem(5);
+    list->RemoveItem(4);
+    list->RemoveItem(3);
+    // Rows 0-2 show entries, row 3 is empty; the bar's dec button is at the list's top right.
+    struct Control {
+        const char* name;
+        int x, y;
+    };
+    const Control button{"button", 40, 25}, check{"check", 110, 25}, row{"row", 40, 67}, bar{"bar", 122, 68};
+    ASSERT_TRUE(Shows(5, 5, 0x202020));
+    for (const Control& c : {button, check, row}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Shows(c.x, c.y, kGrey)) << "normal";
+        Motion(c.x, c.y);
+        EXPECT_TRUE(Shows(c.x, c.y, kWhite)) << "hover";
+        Button(true, c.x, c.y);
+        Motion(c.x + 3, c.y);
+        // A pressed row is also selected.
+        EXPECT_TRUE(Shows(c.x, c.y, std::string(c.name) == "row" ? kCyan : kBlue)) << "pressed";
+        Button(false, c.x + 3, c.y);
+        Motion(5, 5);
+    }
+    EXPECT_TRUE(Shows(check.x, check.y, kGreen)) << "checked";
+    EXPECT_TRUE(Shows(row.x, row.y, kGreen)) << "selected";
+    // The empty row past the last entry is disabled.
+    EXPECT_TRUE(Shows(row.x, row.y + 3 * 14, kRed)) << "empty row";
+
+    // The scroll bar shows once the entries overflow the list.
+    for (int i = 3; i < 10; ++i)
+        list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+    EXPECT_TRUE(Shows(bar.x, bar.y, kGrey)) << "bar normal";
+    Motion(bar.x, bar.y);
+    EXPECT_TRUE(Shows(bar.x, bar.y, kWhite)) << "bar hover";
+    Button(true, bar.x, bar.y);
+    Motion(bar.x + 1, bar.y);
+    EXPECT_TRUE(Shows(bar.x, bar.y, kBlue)) << "bar pressed";
+    Screenshot("controls-pressed");
+    Button(false, bar.x, bar.y);
+    Motion(5, 5);
+
+    for (const char16_t* name : {u"button", u"check", u"list"})
+        content->FindChild(name)->SetEnabled(false);
+    // Row 1 is not selected.
+    for (const Control& c : {button, Control{"row", row.x, row.y + 14}, bar}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Shows(c.x, c.y, kRed)) << "disabled";
+    }
+    Screenshot("controls-disabled");
+}
+
+} // namespace
+} // namespace KX::Test
