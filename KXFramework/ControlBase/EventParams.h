@@ -98,6 +98,17 @@ private:
     {}
 };
 
+class LMouseWheelParam : public LPointWithModifiersParam {
+public:
+    // Directions: 0 down, 1 up, 2 left, 3 right.
+    LMouseWheelParam(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t wheelDirection)
+        : LPointWithModifiersParam(p, modifierKeys, 0),
+          direction(wheelDirection)
+    {}
+
+    int32_t direction;
+};
+
 // The three words of a key record, as the window layer packs them.
 struct KeyRecord {
     uint32_t key = 0;
@@ -112,6 +123,7 @@ public:
 
     KeyRecord key;
     bool handled = false;
+    // The controls the key has passed on its way up.
     RCPtrArray<LControl, 1, 0> receivers;
 };
 

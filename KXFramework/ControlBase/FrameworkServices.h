@@ -9,6 +9,7 @@
 namespace KX {
 
 class LControlClassRegistry;
+class LGlobalHotKeyManager;
 class LFont;
 class LControlFactory;
 class LRootWindow;
@@ -29,6 +30,10 @@ public:
     // Seconds as a double, accumulated from the millisecond clock.
     virtual double GetSeconds() = 0;
     virtual uint32_t GetMilliseconds() = 0;
+    // The modifier keys held: Ctrl 0x01, Shift 0x08, Alt 0x40.
+    virtual uint32_t GetModifierKeys() = 0;
+    // The application's hot-key table, the last stop of an unhandled key; null when none.
+    virtual RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() = 0;
     // The application's cursor of that name ("UI_CURSOR_ARROW", ...); 0 when it has none.
     virtual uintptr_t LoadAppCursor(const char16_t* name) = 0;
 };

@@ -15,6 +15,7 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
     root->SetDistributor(RCPtr<LNotificationDistributor>(root));
     root->AdjustOwnerCount(1);
+    root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
     return root;
 }
@@ -46,13 +47,20 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
 {
     m_captureControl = nullptr;
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
     if (RCPtr<LControl> old = m_content) {
         m_content = nullptr;
         old->Destroy();
+        if (m_hotKeys)
+            m_hotKeys->GetKeyBindingMap().Clear();
     }
     if (!control)
         return S_OK;
     m_content = control;
+    if (m_hotKeys && control->GetStringTable())
+        m_hotKeys->GetKeyBindingMap().LoadFromStringTable(control->GetStringTable(), u"GHK");
     if (!(*control->GetRootWindowPtr()))
         control->SetRootWindow(RCPtr<LRootWindow>(this));
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
@@ -171,6 +179,62 @@ KXRESULT LRootWindow::ReleaseCaptureControl(const RCPtr<LControl>&)
     return S_OK;
 }
 
+void LRootWindow::OnFocusControlLost()
+{
+    m_lastFocusControl = m_focusControl;
+    m_focusControl = nullptr;
+}
+
+void LRootWindow::SetHoverControl(const RCPtr<LControl>& control)
+{
+    RCPtr<LControl> next = control;
+    if (m_captureControl && next != m_captureControl)
+        next = nullptr;
+    if (next == m_hoverControl)
+        return;
+    RCPtr<LControl> old = m_hoverControl;
+    m_hoverControl = next;
+    if (old && (old->GetParent() || *old->GetRootWindowPtr()))
+        old->OnMouseLeave();
+    if (next)
+        next->OnMouseEnter();
+}
+
+RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover)
+{
+    local = {};
+    RCPtr<LControl> found;
+    if (m_content) {
+        const PointT<int32_t> p{int32_t(LControl::Round(point.x - m_content->GetRect().x)),
+            int32_t(LControl::Round(point.y - m_content->GetRect().y))};
+        int32_t bestZ = INT32_MIN;
+        m_content->FindControlAt(found, p, true, local, bestZ);
+    }
+    if (updateHover)
+        SetHoverControl(found);
+    return found;
+}
+
+uint32_t LRootWindow::GetMouseButtons() const
+{
+    return m_osServices ? m_osServices->GetMouseButtons() : 0;
+}
+
+uint32_t LRootWindow::GetModifierKeys() const
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetModifierKeys() & 0x49 : 0;
+}
+
+void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
+{
+    if (!m_content || (m_osServices && !m_osServices->IsActive()))
+        return;
+    RCPtr<LControl> content = m_content;
+    content->OnFocusLost();
+    content->SetFocus(!(key && (key->key.key & KeyCode::kShiftKey)));
+}
+
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
 {
     if (!cursor) {
@@ -189,6 +253,7 @@ bool LRootWindow::ProcessEvents(bool sendIdle)
 KXRESULT LRootWindow::BreakCycles()
 {
     RemoveAllClients();
+    m_hotKeys = nullptr;
     m_osServices = nullptr;
     SetContent(nullptr);
     ShutdownQueue(1);

@@ -2,7 +2,9 @@
 // The bridge between one operating-system window and one tree of controls: it holds the tree's
 // top-level control, the dirty region of the window, the capture control and the window's own
 // notification queue, whose idle pass sends NID_IDLE to the controls that subscribed.
+#include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/ObjectBase/Mutex.h"
@@ -52,6 +54,28 @@ public:
     // The capture ends whichever control is given; that control is not told.
     KXRESULT ReleaseCaptureControl(const RCPtr<LControl>& control);
 
+    // Input state the controls ask for.
+    const RCPtr<LControl>& GetFocusControl() const { return m_focusControl; }
+    const RCPtr<LControl>& GetLastFocusControl() const { return m_lastFocusControl; }
+    void SetFocusControl(const RCPtr<LControl>& control) { m_focusControl = control; }
+    // The focus control becomes the last focus control and the focus control is cleared.
+    void OnFocusControlLost();
+    const RCPtr<LControl>& GetHoverControl() const { return m_hoverControl; }
+    // While a control holds capture any other counts as none; the old hover control is told it
+    // was left unless it was removed from the tree.
+    void SetHoverControl(const RCPtr<LControl>& control);
+    // The control under a client point and the point in its coordinates (null and (0, 0) when
+    // none); moves the hover there when asked.
+    RCPtr<LControl> HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover);
+    // 0 without a window.
+    uint32_t GetMouseButtons() const;
+    // Ctrl 0x01, Shift 0x08, Alt 0x40, from the application's key state.
+    uint32_t GetModifierKeys() const;
+    // The window's own hot keys, loaded from the content's "GHK" entries.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return m_hotKeys; }
+    // Tab navigation left the content: the focus wraps to its first (or, with Shift, last) stop.
+    void MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key);
+
     // Shows the cursor (the application's arrow for 0) and returns the one shown before.
     uintptr_t SetCursor(uintptr_t cursor);
 
@@ -75,6 +99,10 @@ private:
     LRectList m_dirty;
     Mutex m_dirtyLock;
     RCPtr<LControl> m_captureControl;
+    RCPtr<LControl> m_focusControl;
+    RCPtr<LControl> m_lastFocusControl;
+    RCPtr<LControl> m_hoverControl;
+    RCPtr<LGlobalHotKeyManager> m_hotKeys;
 };
 
 } // namespace KX

@@ -20,6 +20,8 @@ public:
     virtual bool IsActive() const = 0;
     // The pointer in client coordinates, as the window last saw it.
     virtual PointT<int32_t> GetCursorPosition() const = 0;
+    // The mouse buttons held (1 left, 2 middle, 4 right), as the window last saw them.
+    virtual uint32_t GetMouseButtons() const = 0;
     // The cursor shown before.
     virtual uintptr_t SetCursor(uintptr_t cursor) = 0;
 };

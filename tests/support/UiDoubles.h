@@ -7,6 +7,7 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 
@@ -49,7 +50,13 @@ public:
     RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
     uint32_t GetMilliseconds() override { return milliseconds; }
-    uintptr_t LoadAppCursor(const char16_t*) override { return kArrowCursor; }
+    uint32_t GetModifierKeys() override { return modifiers; }
+    RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return hotKeys; }
+    uintptr_t LoadAppCursor(const char16_t* name) override
+    {
+        loadedCursors.emplace_back(name);
+        return kArrowCursor;
+    }
 
     static constexpr uintptr_t kArrowCursor = 0xA000;
     RCPtr<LMeasurementRenderer> measurement{new RecordingRenderer};
@@ -59,6 +66,9 @@ public:
     RCPtr<LRootWindow> applicationRoot;
     RectT<int32_t> workArea{0, 0, 1280, 1024};
     uint32_t milliseconds = 0;
+    uint32_t modifiers = 0;
+    RCPtr<LGlobalHotKeyManager> hotKeys;
+    std::vector<std::u16string> loadedCursors;
 };
 
 class FakeWindow : public IWindowOSServices {
@@ -70,6 +80,7 @@ public:
     void SetWindowArea(const RectT<int32_t>& area) override { clientArea = area; }
     bool IsActive() const override { return active; }
     PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
+    uint32_t GetMouseButtons() const override { return buttons; }
     uintptr_t SetCursor(uintptr_t next) override
     {
         const uintptr_t previous = cursor;
@@ -83,6 +94,7 @@ public:
     RectT<int32_t> clientArea{0, 0, 400, 300};
     bool active = true;
     PointT<int32_t> cursorPosition;
+    uint32_t buttons = 0;
     uintptr_t cursor = 0;
 };
 
