@@ -5,6 +5,7 @@
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
+#include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
 
 namespace KX {
@@ -25,6 +26,7 @@ const ClassName kClassNames[] = {
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
 };
 
 } // namespace
