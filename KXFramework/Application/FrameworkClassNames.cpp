@@ -4,6 +4,7 @@
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/Scrollbar.h"
+#include "KXFramework/Controls/Slider.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
@@ -27,6 +28,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
+    {u"Framework.Slider", &CreateControlOf<LSlider>, 135},
 };
 
 } // namespace
