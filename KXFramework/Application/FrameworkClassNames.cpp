@@ -1,8 +1,10 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/Slider.h"
 #include "KXFramework/Controls/StatusBar.h"
@@ -27,8 +29,10 @@ const ClassName kClassNames[] = {
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
-    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
-    {u"Framework.Slider", &CreateControlOf<LSlider>, 135},
+    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
+    {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
+    {u"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
+    {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
 };
 
 } // namespace
