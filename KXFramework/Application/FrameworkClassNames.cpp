@@ -1,12 +1,15 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Label.h"
+#include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/Slider.h"
+#include "KXFramework/Controls/SplitterBase.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
@@ -24,15 +27,22 @@ struct ClassName {
 const ClassName kClassNames[] = {
     {u"Framework.Button", &CreateControlOf<LButton>, 94},
     {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+    {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+    {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+    {u"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+    {u"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+    {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
-    {u"Framework.Label", &CreateControlOf<LLabel>, 117},
-    {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
-    {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
-    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
     {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
+    {u"Framework.Label", &CreateControlOf<LLabel>, 117},
+    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
     {u"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
+    {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
+    {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+    {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
+    {u"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
 };
 
 } // namespace
