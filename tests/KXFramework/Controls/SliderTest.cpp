@@ -118,9 +118,9 @@ TEST_F(SliderTest, ArrowKeysStepOneUnitAndReportHoldAndRelease)
 
 TEST_F(SliderTest, WheelStepsOneUnit)
 {
-    slider->OnMouseWheel(RCPtr<LMouseWheelParam>(new LMouseWheelParam({50, 10}, 0, 1)));
-    slider->OnMouseWheel(RCPtr<LMouseWheelParam>(new LMouseWheelParam({50, 10}, 0, 1)));
-    slider->OnMouseWheel(RCPtr<LMouseWheelParam>(new LMouseWheelParam({50, 10}, 0, 0)));
+    slider->OnMouseWheel(LMouseWheelParam::Create({50, 10}, 0, 1));
+    slider->OnMouseWheel(LMouseWheelParam::Create({50, 10}, 0, 1));
+    slider->OnMouseWheel(LMouseWheelParam::Create({50, 10}, 0, 0));
     EXPECT_NEAR(Ranged(slider), 1.0, 1e-9);
 }
 
