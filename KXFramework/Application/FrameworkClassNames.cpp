@@ -2,6 +2,7 @@
 
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/CheckedListBox.h"
+#include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBox.h"
@@ -35,6 +36,8 @@ const ClassName kClassNames[] = {
     {u"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
     {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+    {u"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
+    {u"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
     {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
