@@ -3,6 +3,7 @@
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/ListBox.h"
@@ -45,6 +46,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
     {u"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
+    {u"Framework.ComboMenu", &CreateControlOf<LComboMenu>, 124},
     {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
