@@ -769,13 +769,22 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
     const uint32_t now = param->currentMask;
     const uint32_t changed = before ^ now;
     const bool dragEnded = (before & Condition::kLeftDragging) && !(now & Condition::kLeftDragging);
+    const RCPtr<LRootWindow>& root = *GetRootWindowPtr();
     if ((changed & Condition::kHasFocus) && (now & Condition::kHasFocus)) {
+        // Typed text (any layout, input methods) arrives only while the window takes text input.
+        if (root) {
+            const PointT<double> at = GetPositionInRoot();
+            root->SetCaretVisible(true, RCPtr<LControl>(this),
+                RectT<double>{at.x + m_caretX - m_scrollOffset.x, at.y + m_caretY, 1.0, m_caretHeight}.Round());
+        }
         EnsureCaretVisible();
         ShowCaret();
         InvalidateWhole();
         if (!m_blinkSubscribed && Succeeded(SubscribeIdle()))
             m_blinkSubscribed = true;
     } else if (changed & Condition::kHasFocus) {
+        if (root)
+            root->SetCaretVisible(false, RCPtr<LControl>(this), {});
         if (m_blinkSubscribed) {
             UnsubscribeIdle();
             m_blinkSubscribed = false;
