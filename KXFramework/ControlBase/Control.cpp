@@ -315,6 +315,14 @@ void LControl::Destroy()
     SetClipToParent(true);
     if (m_capture)
         OnCaptureLost();
+    // A destroyed control keeps no focus, no drop target and no scrolling.
+    if (m_hasFocus || m_containsFocus)
+        OnFocusLost();
+    StopAutoScroll(0);
+    StopAutoScroll(1);
+    m_dropTarget = nullptr;
+    m_lastChildHit = nullptr;
+    m_pressRecord = nullptr;
     while (m_idleCount > 0)
         UnsubscribeIdle();
     if (m_parent)
@@ -625,6 +633,7 @@ KXRESULT LControl::Initialize()
     if (m_stringTable) {
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
         m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK");
+        SubscribeSiblingKeys();
     }
     return S_OK;
 }
@@ -673,8 +682,14 @@ void LControl::SetNotFocusable(bool notFocusable)
     m_notFocusable = notFocusable;
     if (!signAgrees)
         m_layout->tabStop = m_layout->tabStop == 0 ? -1 : -m_layout->tabStop;
-    if (m_parent)
-        m_parent->m_children.Touch();
+    if (!m_parent)
+        return;
+    m_parent->m_children.Touch();
+    RCPtr<LControl> self = Hold(this);
+    if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent->m_hasFocus)
+        SetFocus(true);
+    else if (notFocusable && m_hasFocus)
+        HandOverFocus(false);
 }
 
 // ---- geometry
@@ -779,6 +794,8 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
         m_rootWindow->SetWindowArea({area.x, area.y, whole.x, whole.y});
     }
+    if (m_parent && (m_hasFocus || m_containsFocus) && (m_rect.width <= 0.0 || m_rect.height <= 0.0))
+        HandOverFocus(false);
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
@@ -912,6 +929,19 @@ void LControl::SetScrollOffset(const PointT<double>& offset)
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     ScrollContents(old, rounded);
     Send(*this, u"NID_SCROLL_OFFSET_CHANGE", RCPtr<LRefCountedObject>());
+    // Only a window that tracks the pointer (active, with a real window) moves the hover.
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (root && root->GetOSServices() && root->GetOSServices()->IsActive()) {
+        RCPtr<LControl> top;
+        GetTopLevelControl(top);
+        const PointT<int32_t> cursor = root->GetCursorPos();
+        const PointT<double> p
+            = top ? MapPointFromControl(*top, {double(cursor.x), double(cursor.y)}) : PointT<double>{};
+        if (top && p.x >= 0.0 && p.x < m_rect.width && p.y >= 0.0 && p.y < m_rect.height) {
+            PointT<int32_t> local;
+            root->HitTest(cursor, local, true);
+        }
+    }
     m_scrolling = false;
 }
 
@@ -1127,6 +1157,8 @@ void LControl::PublishConditions()
                 root->SetCursor(m_replacedCursor);
         }
     }
+    if (m_userMoveMode != 0 && fell(Condition::kLeftDragging))
+        HandleConditionsChange();
     // The published record is the control's own; listeners see it change with every publication.
     const RCPtr<LConditionsParam> param = m_conditions;
     ApplyConditions(param);
@@ -1148,6 +1180,16 @@ void LControl::PublishConditions()
     for (const auto& entry : kPerCondition) {
         if (changed & entry.bits)
             Send(*this, entry.name, param);
+    }
+    if (m_userMoveMode != 0 && rose(Condition::kLeftDragging))
+        BeginUserMove();
+    // The hover follows the pointer to whatever now lies under it.
+    if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture)
+        || (fell(Condition::kCapture) && !m_hover)) {
+        if (RCPtr<LRootWindow> root = FindRootWindow()) {
+            PointT<int32_t> local;
+            root->HitTest(root->GetCursorPos(), local, true);
+        }
     }
     if (changed & (Condition::kEnabled | Condition::kVisible)) {
         for (unsigned i = m_children.GetCount(); i-- > 0;) {
@@ -1184,9 +1226,14 @@ bool LControl::SetVisible(bool visible)
     if (m_layout && m_layout->isVisible != visible) {
         if (!visible)
             InvalidateWhole();
+        RCPtr<LControl> self = Hold(this);
         m_layout->isVisible = visible;
-        if (visible)
+        if (visible) {
+            HandOverFocus(true);
             InvalidateWhole();
+        } else {
+            HandOverFocus(false);
+        }
         PublishConditions();
     }
     return IsVisible(true);
@@ -1196,7 +1243,9 @@ void LControl::SetEnabled(bool enabled)
 {
     if (!m_layout || m_layout->enabled == enabled)
         return;
+    RCPtr<LControl> self = Hold(this);
     m_layout->enabled = enabled;
+    HandOverFocus(enabled);
     PublishConditions();
     InvalidateWhole();
 }
@@ -1210,20 +1259,6 @@ void LControl::SetHighlighted(bool highlighted)
 }
 
 void LControl::ApplyConditions(const RCPtr<LConditionsParam>&) {}
-
-KXRESULT LControl::OnCaptureLost()
-{
-    if (!m_capture)
-        return S_FALSE;
-    m_capture = false;
-    for (int i = 0; i < 3; ++i)
-        m_pending[i] = m_dragging[i] = false;
-    KXRESULT r = S_OK;
-    if (RCPtr<LRootWindow> root = FindRootWindow())
-        r = root->ReleaseCaptureControl(RCPtr<LControl>(this));
-    PublishConditions();
-    return r;
-}
 
 // ---- looks
 
@@ -1782,6 +1817,7 @@ KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LN
 {
     RCPtr<LControl> self = Hold(this);
     DestroyPendingRemovals();
+    RunInputIdleWork();
     OnIdleTick();
     return S_OK;
 }

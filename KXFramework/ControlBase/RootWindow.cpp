@@ -1,11 +1,17 @@
 #include "KXFramework/ControlBase/RootWindow.h"
 
+#include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/Notification/KeyCode.h"
 
 #include "KXFramework/Application/DebugLog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace KX {
@@ -15,6 +21,7 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
     root->SetDistributor(RCPtr<LNotificationDistributor>(root));
     root->AdjustOwnerCount(1);
+    root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
     return root;
 }
@@ -31,6 +38,17 @@ PointT<int32_t> LRootWindow::GetCursorPos() const
     return m_osServices ? m_osServices->GetCursorPosition() : PointT<int32_t>{};
 }
 
+uint32_t LRootWindow::GetMouseButtons() const
+{
+    return m_osServices ? m_osServices->GetMouseButtons() : 0;
+}
+
+uint32_t LRootWindow::GetModifierKeys() const
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetModifierKeys() & 0x49 : 0;
+}
+
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 {
     if (area == GetScreenClientRect())
@@ -45,21 +63,64 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
 {
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
+    m_toolTipControl = nullptr;
     m_captureControl = nullptr;
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
     if (RCPtr<LControl> old = m_content) {
         m_content = nullptr;
         old->Destroy();
+        if (m_hotKeys)
+            m_hotKeys->GetKeyBindingMap().Clear();
     }
     if (!control)
         return S_OK;
     m_content = control;
+    if (m_hotKeys && control->GetStringTable())
+        m_hotKeys->GetKeyBindingMap().LoadFromStringTable(control->GetStringTable(), u"GHK");
     if (!(*control->GetRootWindowPtr()))
         control->SetRootWindow(RCPtr<LRootWindow>(this));
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
     // extent on the other axis.
     control->FillClientArea();
+    if (m_osServices && !m_osServices->HasFocus())
+        m_osServices->SetFocus();
+    else if (!m_focusControl && m_osServices)
+        control->SetFocus(true);
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
+}
+
+KXRESULT LRootWindow::SetContentByName(const String& name)
+{
+    RCPtr<LControl> control;
+    if (!name.IsEmpty()) {
+        IFrameworkServices* services = GetFrameworkServices();
+        RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
+        RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+        if (factory && registry)
+            registry->CreateControlByName(control, *factory, name, RCPtr<LRootWindow>(this));
+    }
+    return SetContent(control);
+}
+
+RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover)
+{
+    local = {};
+    RCPtr<LControl> found;
+    if (m_content) {
+        const PointT<int32_t> p{int32_t(LControl::Round(point.x - m_content->GetRect().x)),
+            int32_t(LControl::Round(point.y - m_content->GetRect().y))};
+        int32_t bestZ = INT32_MIN;
+        m_content->FindControlAt(found, p, true, local, bestZ);
+    }
+    if (updateHover)
+        SetHoverControl(found);
+    return found;
 }
 
 void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
@@ -81,6 +142,10 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
 
 void LRootWindow::TakeInvalidRegion(LRectList& out)
 {
+    if (m_fullRedrawPending) {
+        m_fullRedrawPending = false;
+        InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
+    }
     MutexLock lock(m_dirtyLock);
     out.Clear();
     out.Append(m_dirty);
@@ -153,6 +218,72 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
     }
 }
 
+bool LRootWindow::ConstrainClientSize(int32_t& width, int32_t& height)
+{
+    const int32_t proposedWidth = width;
+    const int32_t proposedHeight = height;
+    if (m_content && m_content->GetLayoutDescriptor()) {
+        IFrameworkServices* services = GetFrameworkServices();
+        const RectT<int32_t> workArea = services ? services->GetWorkArea() : RectT<int32_t>{};
+        RectT<double> r;
+        CalculateLayoutRect(m_content->GetLayoutDescriptor().Get(), nullptr, workArea.ToDouble(),
+            {double(width), double(height)}, {double(m_clientRect.x), double(m_clientRect.y)}, r);
+        PointT<double> position{r.x, r.y};
+        PointT<double> size{r.width, r.height};
+        ApplyLayoutMinSize(*m_content, position, size);
+        ApplyLayoutMaxSize(*m_content, position, size);
+        // The window layer keeps sizes within its own range; beyond int32 the value is meaningless.
+        width = int32_t(std::clamp(std::round(size.x), 1.0, 2147483647.0));
+        height = int32_t(std::clamp(std::round(size.y), 1.0, 2147483647.0));
+    }
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    return width != proposedWidth || height != proposedHeight;
+}
+
+void LRootWindow::OnWindowResized()
+{
+    GetScreenClientRect();
+    if (RCPtr<LControl> content = m_content)
+        content->RecalcLayout(GetClientSize());
+}
+
+void LRootWindow::OnFocusControlLost()
+{
+    m_lastFocusControl = m_focusControl;
+    m_focusControl = nullptr;
+}
+
+void LRootWindow::SetHoverControl(RCPtr<LControl> control)
+{
+    if (m_captureControl && control != m_captureControl)
+        control = nullptr;
+    if (control == m_hoverControl)
+        return;
+    RCPtr<LControl> owner;
+    if (control && control != m_captureControl) {
+        owner = control;
+        while (owner && owner->GetToolTipText().IsEmpty() && owner->UsesParentToolTip())
+            owner = owner->GetParent();
+        if (owner && owner->GetToolTipText().IsEmpty())
+            owner = nullptr;
+    }
+    if (owner != m_toolTipControl) {
+        if (RCPtr<LControl> old = m_toolTipControl)
+            old->ShowToolTip(false);
+        m_toolTipControl = owner;
+        if (owner)
+            owner->ShowToolTip(true);
+    }
+    RCPtr<LControl> old = m_hoverControl;
+    m_hoverControl = control;
+    // A removed control has neither a parent nor a root window left to hear it.
+    if (old && (old->GetParent() || *old->GetRootWindowPtr()))
+        old->OnMouseLeave();
+    if (control)
+        control->OnMouseEnter();
+}
+
 KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
 {
     if (!control)
@@ -171,6 +302,153 @@ KXRESULT LRootWindow::ReleaseCaptureControl(const RCPtr<LControl>&)
     return S_OK;
 }
 
+void LRootWindow::OnCaptureLost()
+{
+    if (RCPtr<LControl> capture = m_captureControl)
+        capture->OnCaptureLost();
+}
+
+void LRootWindow::HideToolTip()
+{
+    if (RCPtr<LControl> tip = m_toolTipControl)
+        tip->ShowToolTip(false);
+}
+
+void LRootWindow::DispatchMouseButton(
+    int action, int button, uint32_t modifiers, const PointT<int32_t>& point, int index)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    if (GetCursorPos() != point)
+        DispatchMouseMove(point, modifiers, index);
+    HideToolTip();
+    const bool indexed = index >= 0 && index < kPointerIndices;
+    const uint32_t bit = uint32_t(button) & 7u;
+    if (action == kRelease) {
+        if (indexed)
+            m_pressed[index] &= ~bit;
+        RCPtr<LControl> capture = m_captureControl;
+        if (!capture)
+            return;
+        const bool doubleClick = (m_doubleClickMask & bit) != 0;
+        m_doubleClickMask &= ~bit;
+        const PointT<int32_t> origin = capture->GetPositionInRoot().Round();
+        capture->OnMouseUp(LMouseButtonParam::Create(button, {point.x - origin.x, point.y - origin.y}, modifiers,
+            doubleClick, GetMouseButtons(), uint32_t(index)));
+        return;
+    }
+    if (action == kPress && indexed)
+        m_pressed[index] |= bit;
+    RCPtr<LControl> target = m_captureControl;
+    PointT<int32_t> local;
+    if (target) {
+        const PointT<int32_t> origin = target->GetPositionInRoot().Round();
+        local = {point.x - origin.x, point.y - origin.y};
+    } else {
+        target = HitTest(point, local, true);
+    }
+    if (!target)
+        return;
+    const bool doubleClick = action == kDoubleClick;
+    if (doubleClick)
+        m_doubleClickMask |= bit;
+    else
+        m_doubleClickMask &= ~bit;
+    if (button != 1 && button != 2 && button != 4)
+        return;
+    target->OnMouseDown(
+        LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(), uint32_t(index)));
+}
+
+void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    PointT<int32_t> local;
+    RCPtr<LControl> hit = HitTest(point, local, true);
+    RCPtr<LControl> target = m_captureControl;
+    if (target) {
+        const PointT<int32_t> origin = target->GetPositionInRoot().Round();
+        local = {point.x - origin.x, point.y - origin.y};
+    } else {
+        target = hit;
+    }
+    if (target)
+        target->OnMouseMove(LPointWithModifiersParam::Create(local, modifiers, uint32_t(index)));
+}
+
+void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    HideToolTip();
+    RCPtr<LControl> target = m_captureControl;
+    PointT<int32_t> local;
+    if (!target)
+        target = HitTest(point, local, true);
+    if (!target)
+        return;
+    const RCPtr<LMouseWheelParam> param = LMouseWheelParam::Create(point, modifiers, direction);
+    const bool vertical = direction == 0 || direction == 1;
+    const KXRESULT result = vertical ? target->OnMouseWheel(param) : target->OnMouseHWheel(param);
+    if (result != 1)
+        return;
+    if (RCPtr<LControl> focus = m_focusControl)
+        vertical ? focus->OnMouseWheel(param) : focus->OnMouseHWheel(param);
+}
+
+void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
+{
+    RCPtr<LRootWindow> self(this);
+    HideToolTip();
+    if (RCPtr<LControl> focus = m_focusControl)
+        focus->OnKeyInput(key);
+}
+
+void LRootWindow::OnWindowFocusLost()
+{
+    RCPtr<LRootWindow> self(this);
+    SetHoverControl(nullptr);
+    if (RCPtr<LControl> content = m_content) {
+        content->SetFocus(true);
+        content->OnFocusLost();
+    }
+}
+
+void LRootWindow::OnWindowFocusGained()
+{
+    RCPtr<LRootWindow> self(this);
+    RCPtr<LControl> last = m_lastFocusControl;
+    if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
+        last->SetFocus(true);
+        return;
+    }
+    if (RCPtr<LControl> content = m_content)
+        content->SetFocus(true);
+}
+
+void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
+{
+    if (!m_osServices)
+        return;
+    if (!show)
+        m_osServices->SetCaret(false, rect);
+    else if (control && control == m_focusControl)
+        m_osServices->SetCaret(true, rect);
+}
+
+void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
+{
+    if (!m_content || !IsWindowActive() || m_osServices->IsModal())
+        return;
+    RCPtr<LControl> content = m_content;
+    content->OnFocusLost();
+    content->SetFocus(!(key && (key->key.modifiers & KeyCode::kShiftFlag)));
+}
+
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
 {
     if (!cursor) {
@@ -180,15 +458,36 @@ uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
     return m_osServices ? m_osServices->SetCursor(cursor) : 0;
 }
 
+KXRESULT LRootWindow::RequestClose(int32_t result)
+{
+    if (!m_osServices)
+        return E_FAIL;
+    m_closeResult = result;
+    m_closeRequested = true;
+    return S_OK;
+}
+
+void LRootWindow::OnCloseRequest()
+{
+    if (m_osServices)
+        RequestClose(0);
+}
+
 bool LRootWindow::ProcessEvents(bool sendIdle)
 {
     RCPtr<LRootWindow> self(this);
-    return ProcessNotifications(sendIdle);
+    const bool more = ProcessNotifications(sendIdle);
+    if (m_closeRequested && m_osServices) {
+        m_closeRequested = false;
+        m_osServices->EndModal(m_closeResult);
+    }
+    return more;
 }
 
 KXRESULT LRootWindow::BreakCycles()
 {
     RemoveAllClients();
+    m_hotKeys = nullptr;
     m_osServices = nullptr;
     SetContent(nullptr);
     ShutdownQueue(1);
