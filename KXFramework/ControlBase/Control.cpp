@@ -633,8 +633,8 @@ KXRESULT LControl::Initialize()
     if (m_stringTable) {
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
         m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK");
-        SubscribeSiblingKeys();
     }
+    SubscribeSiblingKeys();
     return S_OK;
 }
 

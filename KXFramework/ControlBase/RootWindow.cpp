@@ -446,7 +446,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
         return;
     RCPtr<LControl> content = m_content;
     content->OnFocusLost();
-    content->SetFocus(!(key && (key->key.modifiers & KeyCode::kShiftFlag)));
+    content->SetFocus(!(key && (key->key.key & KeyCode::kShiftKey)));
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
