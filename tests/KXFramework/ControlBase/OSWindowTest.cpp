@@ -162,9 +162,12 @@ TEST_F(OSWindowTest, OnlyTheDirtyRectanglesReachTheWindow)
     EXPECT_EQ(Pixel(main, 150, 150), 0x808080u);
     EXPECT_EQ(Pixel(main, 30, 30), 0xFF0000u);
 
+    // One pointer move over the small control and one idle pass change its look; only its
+    // rectangle reaches the window.
     FillFramebuffer(main, 0x123456);
-    Hot(main).SetLookExclusive(1);
+    PushMotion(Id(main), 30, 30);
     Turn();
+    EXPECT_EQ(Hot(main).log, (std::vector<std::string>{"enter"}));
     EXPECT_EQ(Pixel(main, 30, 30), 0x00FF00u);
     EXPECT_EQ(Pixel(main, 79, 59), 0x00FF00u);
     EXPECT_EQ(Pixel(main, 150, 150), 0x123456u);
@@ -178,6 +181,12 @@ TEST_F(OSWindowTest, OnlyTheDirtyRectanglesReachTheWindow)
     EXPECT_EQ(main->Redraw(), S_OK);
     EXPECT_EQ(Pixel(main, 150, 150), 0x808080u);
     EXPECT_EQ(Pixel(main, 30, 30), 0x00FF00u);
+
+    // Leaving the window ends the hover.
+    PushWindowEvent(Id(main), SDL_WINDOWEVENT_LEAVE);
+    Turn();
+    EXPECT_EQ(Hot(main).log, (std::vector<std::string>{"enter", "leave"}));
+    EXPECT_EQ(Pixel(main, 30, 30), 0xFF0000u);
 }
 
 TEST_F(OSWindowTest, WheelNotchesCollectInTheRemainderAndDispatchOncePerRecord)
