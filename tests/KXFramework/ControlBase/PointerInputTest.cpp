@@ -170,19 +170,19 @@ TEST_F(PointerInput, AControlRemovedWhileHoldingCaptureAndFocusLeavesNothingBehi
 TEST_F(PointerInput, TheWheelClimbsToAHandlerAndPassesFloatingControlsByHitTest)
 {
     Get(u"panelA").takesWheel = true;
-    RCPtr<LMouseWheelParam> down(new LMouseWheelParam({25, 25}, 0, 0));
+    RCPtr<LMouseWheelParam> down = LMouseWheelParam::Create({25, 25}, 0, 0);
     EXPECT_EQ(Get(u"button").OnMouseWheel(down), S_OK);
     EXPECT_EQ(log, (std::vector<std::string>{"panelA:wheel0"}));
     // From the floating list, the wheel goes to what lies under it, not to the list's parent.
     log.clear();
     Get(u"panelB").takesWheel = true;
-    RCPtr<LMouseWheelParam> overP(new LMouseWheelParam({205, 120}, 0, 1));
+    RCPtr<LMouseWheelParam> overP = LMouseWheelParam::Create({205, 120}, 0, 1);
     EXPECT_EQ(Get(u"list").OnMouseWheel(overP), S_OK);
     EXPECT_EQ(log, (std::vector<std::string>{"panelB:wheel1"}));
     EXPECT_FALSE(Get(u"list").IsExcluded());
     // Nobody takes it: 1.
     Get(u"panelA").takesWheel = Get(u"panelB").takesWheel = false;
-    EXPECT_EQ(Get(u"button").OnMouseHWheel(RCPtr<LMouseWheelParam>(new LMouseWheelParam({25, 25}, 0, 3))), S_FALSE);
+    EXPECT_EQ(Get(u"button").OnMouseHWheel(LMouseWheelParam::Create({25, 25}, 0, 3)), S_FALSE);
     EXPECT_EQ(Get(u"button").OnMouseWheel(nullptr), -1);
 }
 
