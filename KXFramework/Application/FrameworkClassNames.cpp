@@ -1,8 +1,11 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
+#include "KXFramework/Controls/LevelMeter.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/ToolTip.h"
@@ -22,9 +25,12 @@ const ClassName kClassNames[] = {
     {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+    {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+    {u"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
+    {u"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
 };
 
 } // namespace
