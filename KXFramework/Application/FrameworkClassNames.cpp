@@ -4,6 +4,7 @@
 #include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/LevelMeter.h"
+#include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
@@ -23,6 +24,8 @@ struct ClassName {
 const ClassName kClassNames[] = {
     {u"Framework.Button", &CreateControlOf<LButton>, 94},
     {u"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+    {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+    {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},

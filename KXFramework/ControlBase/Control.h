@@ -529,7 +529,7 @@ private:
     void SubscribeSiblingKeys();
     void RecordMoveOrigin();
     // Mode 1: finds the drop target under the pointer, tells it, and finds its scrolling edges.
-    void TrackDropTarget(const RCPtr<LPointWithModifiersParam>& pointer, int band[2], double depth[2]);
+    void TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2]);
 };
 
 } // namespace KX

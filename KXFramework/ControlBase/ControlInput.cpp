@@ -1104,6 +1104,9 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     int band[2] = {0, 0}; // -1 near edge, 1 far edge
     double depth[2] = {0.0, 0.0};
     const PointT<double> parentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+    // Taken before the step moves the control: the pointer is given in its coordinates of now.
+    const PointT<double> inRoot = GetPositionInRoot();
+    const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
     const double scrollNow[2] = {parentScroll.x, parentScroll.y};
 
     if (mode != 1 && m_parent) {
@@ -1219,7 +1222,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         m_lastDisplacement = {d[0], d[1]};
 
     if (mode == 1)
-        TrackDropTarget(pointer, band, depth);
+        TrackDropTarget(rootPoint, band, depth);
 
     RCPtr<LControl> scrolled = mode == 1 && m_dropTarget ? m_dropTarget : m_parent;
     if (scrolled) {
@@ -1248,14 +1251,12 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     m_userMoveStepping = false;
 }
 
-void LControl::TrackDropTarget(const RCPtr<LPointWithModifiersParam>& pointer, int band[2], double depth[2])
+void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2])
 {
     RCPtr<LControl> self = Hold(this);
     RCPtr<LRootWindow> root = FindRootWindow();
     if (!root)
         return;
-    const PointT<double> inRoot = GetPositionInRoot();
-    const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
     RCPtr<LControl> hit;
     {
         std::vector<RCPtr<LControl>> moving;
@@ -1287,8 +1288,8 @@ void LControl::TrackDropTarget(const RCPtr<LPointWithModifiersParam>& pointer, i
     if (!target)
         return;
     const uint32_t edges = target->GetDropScrollEdges(self);
-    const PointT<double> inTarget
-        = target->MapPointFromControl(*this, {double(pointer->point.x), double(pointer->point.y)});
+    const PointT<double> targetInRoot = target->GetPositionInRoot();
+    const PointT<double> inTarget{rootPoint.x - targetInRoot.x, rootPoint.y - targetInRoot.y};
     const PointT<double> origin = target->GetClientOrigin();
     const RectT<double> client = target->GetClientRect();
     const double at[2]

@@ -1,5 +1,7 @@
 #include "KXFramework/Controls/StatusBar.h"
 
+#include "KXFramework/ControlBase/RootWindow.h"
+
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 namespace KX {
@@ -46,7 +48,8 @@ KXRESULT LStatusBar::SetStatusTextImmediately(const String& text)
     DeliverPosted();
     if (m_label)
         m_label->SetText(text);
-    InvalidateWhole();
+    if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root && (*root)->GetOSServices())
+        (*root)->GetOSServices()->Redraw();
     return S_OK;
 }
 

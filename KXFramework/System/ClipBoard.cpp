@@ -1,5 +1,6 @@
 #include "KXFramework/System/ClipBoard.h"
 
+#include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -77,8 +78,13 @@ KXRESULT LClipboard::SetContent(const RCPtr<LRefCountedObject>& object)
 
 RCPtr<LControl> LClipboard::FindEditTarget(int kind)
 {
+    // The window the user works in: the application's active one, else its main window.
+    RCPtr<LRootWindow> root;
+    if (LFrameworkApp* app = LFrameworkApp::GetInstance())
+        root = app->GetActiveRootWindow();
     IFrameworkServices* services = GetFrameworkServices();
-    RCPtr<LRootWindow> root = services ? services->GetApplicationRootWindow() : RCPtr<LRootWindow>();
+    if (!root && services)
+        root = services->GetApplicationRootWindow();
     if (!root || !root->GetFocusControl())
         return nullptr;
     RCPtr<LControl> target;

@@ -202,9 +202,16 @@ protected:
             target->OnMouseMove(LPointWithModifiersParam::Create(local, 0, 0));
     }
 
+    // The root window moves the pointer first only when it is not there yet.
+    void MoveIfNeeded(int x, int y)
+    {
+        if (window.cursorPosition != PointT<int32_t>{x, y})
+            Move(x, y);
+    }
+
     void Press(int x, int y, int32_t button = 1, bool doubleClick = false)
     {
-        Move(x, y);
+        MoveIfNeeded(x, y);
         window.buttons |= uint32_t(button);
         PointT<int32_t> local;
         if (RCPtr<LControl> target = Target({x, y}, local))
@@ -213,7 +220,7 @@ protected:
 
     void Release(int x, int y, int32_t button = 1)
     {
-        Move(x, y);
+        MoveIfNeeded(x, y);
         window.buttons &= ~uint32_t(button);
         if (RCPtr<LControl> capture = root->GetCaptureControl()) {
             const PointT<int32_t> at = capture->GetPositionInRoot().Round();
