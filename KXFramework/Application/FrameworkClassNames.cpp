@@ -9,6 +9,7 @@
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
+#include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
 
 namespace KX {
@@ -30,6 +31,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
+    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
