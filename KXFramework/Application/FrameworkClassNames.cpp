@@ -6,6 +6,7 @@
 #include "KXFramework/Controls/LevelMeter.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/MultiColumnListBox.h"
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/StatusBar.h"
@@ -28,6 +29,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
     {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+    {u"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
