@@ -1,6 +1,7 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/LevelMeter.h"
@@ -9,6 +10,7 @@
 #include "KXFramework/Controls/MultiColumnListBox.h"
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
+#include "KXFramework/Controls/SplitterBase.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
@@ -29,6 +31,9 @@ const ClassName kClassNames[] = {
     {u"Framework.ListBox", &CreateControlOf<LListBox>, 99},
     {u"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
     {u"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+    {u"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+    {u"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+    {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
@@ -36,6 +41,8 @@ const ClassName kClassNames[] = {
     {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+    {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
+    {u"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
     {u"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
     {u"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
 };

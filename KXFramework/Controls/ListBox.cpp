@@ -146,6 +146,7 @@ KXRESULT LListBox::AddItemControl()
     WireRow(row);
     row->UseParentToolTip();
     m_rows.push_back(row);
+    OnItemControlAdded(row);
     int32_t shown = 0;
     RefreshItem(StepVisible(m_topIndex, int32_t(m_rows.size()) - 1), shown);
     if (StepVisible(m_topIndex, int32_t(m_rows.size()) - 1) >= GetItemCount())
@@ -528,8 +529,10 @@ KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
     rowOut = -1;
     if (index < m_topIndex || (InRange(index) && m_entries[size_t(index)].hidden))
         return S_FALSE;
+    // Counting stops past the last row, so an entry far below the view costs nothing.
+    const int32_t rows = int32_t(m_rows.size());
     int32_t row = 0;
-    for (int32_t i = m_topIndex; i < index && i < GetItemCount(); ++i)
+    for (int32_t i = m_topIndex; i < index && i < GetItemCount() && row < rows; ++i)
         row += m_entries[size_t(i)].hidden ? 0 : 1;
     if (index >= GetItemCount())
         row += index - std::max(GetItemCount(), m_topIndex);
@@ -595,10 +598,11 @@ int32_t LListBox::GetItemControlIndexOfEntry(int32_t index) const
 {
     if (index < m_topIndex || !InRange(index) || m_entries[size_t(index)].hidden)
         return -1;
+    const int32_t rows = int32_t(m_rows.size());
     int32_t row = 0;
-    for (int32_t i = m_topIndex; i < index; ++i)
+    for (int32_t i = m_topIndex; i < index && row < rows; ++i)
         row += m_entries[size_t(i)].hidden ? 0 : 1;
-    return row < int32_t(m_rows.size()) ? row : -1;
+    return row < rows ? row : -1;
 }
 
 RCPtr<LListBoxItem> LListBox::GetItemControl(int32_t row) const

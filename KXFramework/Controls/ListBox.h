@@ -6,6 +6,7 @@
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
+#include "KXFramework/Utilities/Graphics/Bitmap.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 #include <cstdint>
@@ -22,6 +23,9 @@ struct LListBoxEntry {
     bool marked = false;
     bool blank = false;
     bool hidden = false;
+    // The checked list box's check state and row icon.
+    bool checked = false;
+    RCPtr<LBitmap> icon;
 };
 
 class LListBox : public LScrollView {
@@ -99,10 +103,16 @@ public:
     bool sorted = false;
 
 protected:
+    using Handler = LNotificationHandler<LListBox>;
+
     void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
     void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release) override;
 
     void RefreshItems(int32_t from);
+    // A new row has been made and wired; the checked list box wires its check box.
+    virtual void OnItemControlAdded(const RCPtr<LListBoxItem>&) {}
+    LListBoxEntry& GetEntry(int32_t index) { return m_entries[size_t(index)]; }
+    const RCPtr<Handler>& GetHandler() const { return m_handler; }
     void OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param);
     void SelectionChanged();
     const LListBoxEntry& GetEntry(int32_t index) const { return m_entries[size_t(index)]; }
@@ -115,8 +125,6 @@ protected:
     int32_t m_currentIndex = -1;
 
 private:
-    using Handler = LNotificationHandler<LListBox>;
-
     void ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem);
     KXRESULT AddItemControl();
     void EnsureItemControls();

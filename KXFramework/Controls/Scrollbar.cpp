@@ -63,11 +63,6 @@ KXRESULT LScrollbar::Initialize()
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
-    if (dec && inc) {
-        const RectT<double>& d = dec->GetRect();
-        const RectT<double>& i = inc->GetRect();
-        m_vertical = (i.x - d.x) <= (i.y - d.y) ? 1 : 0;
-    }
     CheckClientSizeChange();
     SetSiblingKeyMask(0xFF);
     return S_OK;
@@ -124,9 +119,22 @@ KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
 
+void LScrollbar::UpdateOrientation()
+{
+    // The arrows' places decide; a bar not laid out yet (no size) has none to read.
+    const RCPtr<LControl>& dec = FindChild(u"dec");
+    const RCPtr<LControl>& inc = FindChild(u"inc");
+    if (!dec || !inc || m_rect.width <= 0.0 || m_rect.height <= 0.0)
+        return;
+    const RectT<double>& d = dec->GetRect();
+    const RectT<double>& i = inc->GetRect();
+    m_vertical = (i.x - d.x) <= (i.y - d.y) ? 1 : 0;
+}
+
 void LScrollbar::CheckClientSizeChange()
 {
     LControl::CheckClientSizeChange();
+    UpdateOrientation();
     if (!m_thumb || !m_channel)
         return;
     const RectT<double> client = m_channel->GetClientRect();

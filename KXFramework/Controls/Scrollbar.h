@@ -58,6 +58,7 @@ private:
     // 1 before the thumb, 2 after it, 0 on it or outside the track; p along the axis, in the
     // bar's coordinates.
     int SideOfThumb(double p) const;
+    void UpdateOrientation();
     double Axis(const PointT<double>& p) const { return m_vertical ? p.y : p.x; }
     // The pointer over the channel, in the bar's coordinates; false when it is elsewhere.
     bool PointerOverChannel(PointT<double>& p) const;
