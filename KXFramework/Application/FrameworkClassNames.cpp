@@ -2,14 +2,17 @@
 
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/CheckedListBox.h"
+#include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/LevelMeter.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/MultiColumnListBox.h"
+#include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
+#include "KXFramework/Controls/Slider.h"
 #include "KXFramework/Controls/SplitterBase.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/TextBox.h"
@@ -36,10 +39,13 @@ const ClassName kClassNames[] = {
     {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+    {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
-    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 131},
+    {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
+    {u"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+    {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
     {u"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
