@@ -17,6 +17,7 @@
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/ToolTip.h"
+#include "KXFramework/Controls/TreeView.h"
 
 namespace KX {
 
@@ -51,6 +52,8 @@ const ClassName kClassNames[] = {
     {u"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
     {u"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
     {u"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+    {u"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
+    {u"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
 };
 
 } // namespace
