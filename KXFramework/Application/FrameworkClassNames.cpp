@@ -1,6 +1,7 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/CenteredSlider.h"
 #include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Knob.h"
@@ -54,6 +55,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
     {u"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
     {u"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
+    {u"Framework.CenteredSlider", &CreateControlOf<LCenteredSlider>, 135},
 };
 
 } // namespace
