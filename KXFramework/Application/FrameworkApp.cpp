@@ -227,7 +227,8 @@ void LFrameworkApp::SetSkin(int32_t index)
         for (const RCPtr<LRootWindow>& root : Snapshot(m_rootWindows)) {
             if (!Contains(m_rootWindows, root))
                 continue;
-            const RCPtr<LRootWindow>& busy = GetActiveRootWindow() ? GetActiveRootWindow() : m_rootWindows.GetAt(0);
+            // Held, not referenced: the idle pass below may shrink the list.
+            RCPtr<LRootWindow> busy = GetActiveRootWindow() ? GetActiveRootWindow() : m_rootWindows.GetAt(0);
             const uintptr_t previousCursor = busy->SetCursor(LoadAppCursor(u"UI_CURSOR_WAIT"));
             SetStatusText(u"Loading Skin...", true);
             OnIdle(true);

@@ -334,6 +334,10 @@ void LControl::Destroy()
 KXRESULT LControl::BreakCycles()
 {
     UnregisterForAllNotifications();
+    m_lastChildHit = nullptr;
+    m_dropTarget = nullptr;
+    m_pressRecord = nullptr;
+    m_autoScroll[0].dragSource = m_autoScroll[1].dragSource = nullptr;
     m_children.Clear();
     return LRefCountedObject::BreakCycles();
 }

@@ -113,8 +113,9 @@ RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_
     local = {};
     RCPtr<LControl> found;
     if (m_content) {
-        const PointT<int32_t> p{int32_t(LControl::Round(point.x - m_content->GetRect().x)),
-            int32_t(LControl::Round(point.y - m_content->GetRect().y))};
+        using GeometryRules::Clamp;
+        const PointT<int32_t> p{int32_t(Clamp(LControl::Round(point.x - m_content->GetRect().x), 2147483647.0)),
+            int32_t(Clamp(LControl::Round(point.y - m_content->GetRect().y), 2147483647.0))};
         int32_t bestZ = INT32_MIN;
         m_content->FindControlAt(found, p, true, local, bestZ);
     }

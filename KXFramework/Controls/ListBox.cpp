@@ -147,10 +147,7 @@ KXRESULT LListBox::AddItemControl()
     row->UseParentToolTip();
     m_rows.push_back(row);
     OnItemControlAdded(row);
-    int32_t shown = 0;
-    RefreshItem(StepVisible(m_topIndex, int32_t(m_rows.size()) - 1), shown);
-    if (StepVisible(m_topIndex, int32_t(m_rows.size()) - 1) >= GetItemCount())
-        RefreshItem(GetItemCount() + int32_t(m_rows.size()), shown);
+    RefreshItems(m_topIndex);
     return S_OK;
 }
 
@@ -216,21 +213,17 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 int32_t LListBox::StepVisible(int32_t from, int32_t steps) const
 {
     const int32_t count = GetItemCount();
-    int32_t i = std::max(from, 0);
-    while (i < count && m_entries[size_t(i)].hidden)
-        ++i;
-    if (i >= count)
-        return from + steps;
-    int32_t last = i;
-    for (; steps > 0 && i < count; ++i) {
-        if (i != last && !m_entries[size_t(i)].hidden) {
-            last = i;
-            --steps;
-        }
+    if (m_hiddenCount == 0)
+        return count == 0 ? from : std::min(std::max(from, 0) + std::max(steps, 0), count - 1);
+    int32_t found = -1;
+    for (int32_t i = std::max(from, 0); i < count; ++i) {
+        if (m_entries[size_t(i)].hidden)
+            continue;
+        found = i;
+        if (steps-- <= 0)
+            break;
     }
-    if (steps > 0)
-        return last;
-    return last;
+    return found >= 0 ? found : from;
 }
 
 int32_t LListBox::VisibleBefore(int32_t index) const
@@ -361,6 +354,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
     DeselectItem(index);
+    m_hiddenCount -= m_entries[size_t(index)].hidden ? 1 : 0;
     m_entries.erase(m_entries.begin() + index);
     if (index < m_currentIndex && index < m_anchorIndex) {
         --m_currentIndex;
@@ -390,6 +384,7 @@ KXRESULT LListBox::RemoveAllItems()
         return S_FALSE;
     // One pass: the entries go together, then the rows show nothing.
     m_entries.clear();
+    m_hiddenCount = 0;
     m_selectedCount = 0;
     m_anchorIndex = m_currentIndex = -1;
     m_topIndex = 0;
@@ -430,6 +425,7 @@ KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     if (m_entries[size_t(index)].hidden == hidden)
         return S_FALSE;
     m_entries[size_t(index)].hidden = hidden;
+    m_hiddenCount += hidden ? 1 : -1;
     if (hidden) {
         DeselectItem(index);
         if (index == m_topIndex) {
@@ -1065,8 +1061,9 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     switch (k) {
     case kUp:
     case kShiftUp: {
+        // Hidden entries are skipped like those that cannot be selected.
         int32_t i = m_currentIndex - 1;
-        while (i >= 0 && i < count && !IsItemSelectable(i))
+        while (i >= 0 && i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
             --i;
         if (i >= 0 && i < count) {
             if (k == kShiftUp && multiSelect)
@@ -1079,7 +1076,7 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     case kDown:
     case kShiftDown: {
         int32_t i = m_currentIndex + 1;
-        while (i < count && !IsItemSelectable(i))
+        while (i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
             ++i;
         if (i < count) {
             if (k == kShiftDown && multiSelect && m_anchorIndex >= 0)

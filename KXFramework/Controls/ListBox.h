@@ -133,7 +133,8 @@ private:
     void SetWidestItemWidth(int32_t width);
     void RecomputeWidestItemWidth();
     void FollowContentHeight();
-    // The visible entry `steps` visible entries from `from` (negative: back), clamped to the ends.
+    // The entry `steps` visible entries after the first visible one at or after `from`; the last
+    // visible entry when the list runs out first; `from` when none is visible.
     int32_t StepVisible(int32_t from, int32_t steps) const;
     int32_t VisibleBefore(int32_t index) const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
@@ -152,6 +153,8 @@ private:
     int32_t m_itemHeight = 14;
     std::vector<int32_t> m_selectedIndices;
     int32_t m_selectedCount = 0;
+    // Entries hidden; while there are none, a row's entry follows from its number.
+    int32_t m_hiddenCount = 0;
     int32_t m_itemDragThreshold = 1;
     bool m_creatingItemControls = false;
     bool m_templateApplied = false;

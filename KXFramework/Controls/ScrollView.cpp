@@ -200,14 +200,10 @@ void LScrollView::SetLineMode(int axis, int32_t lineMode, int32_t lineSize)
     UpdateScrollBars();
 }
 
-RectT<double> LScrollView::GetClientRect() const
-{
-    m_clientSizing = true;
-    return LControl::GetClientRect();
-}
-
 void LScrollView::CheckClientSizeChange()
 {
+    // Child changes during the check wait for its own extent and bar layout at the end.
+    m_clientSizing = true;
     LControl::CheckClientSizeChange();
     m_clientSizing = false;
     ApplyAutoExtent();

@@ -15,7 +15,6 @@ public:
     LScrollView(const RCPtr<LControl>& parent, const String& name);
     ~LScrollView() override;
 
-    RectT<double> GetClientRect() const override;
     void CheckClientSizeChange() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     void InvalidateChildArea(const RCPtr<LControl>& child) override;
@@ -78,7 +77,7 @@ private:
     RCPtr<Handler> m_viewHandlers;
     bool m_layingOut = false;
     bool m_settingOffset = false;
-    mutable bool m_clientSizing = false;
+    bool m_clientSizing = false;
     RCPtr<LControl> m_hBar;
     RCPtr<LControl> m_vBar;
     RCPtr<LControl> m_corner;

@@ -186,6 +186,21 @@ TEST_F(FrameworkAppTest, StoredSkinIndexesOutsideTheSkinsAreClampedAndWrittenBac
     EXPECT_EQ(app->GetCurrentSkinIndex(), 0);
 }
 
+TEST_F(FrameworkAppTest, ADocumentWithoutSkinsSwitchesNothing)
+{
+    app->BreakCycles();
+    app = nullptr;
+    documents.Set(u"APP_SKINS", "<?xml version=\"1.0\"?><Velmora_Skin_Definitions/>");
+    RCPtr<LControlFactory> factory(new LControlFactory(u"PresetEditor"));
+    factory->LoadSkin(u"::APP_SKINS");
+    ASSERT_EQ(factory->GetRootDescriptors().GetCount(), 0u);
+    app = RCPtr<TestApp>(new TestApp(factory, nullptr, std::make_unique<FakeMessageBox>()));
+    UseSettings(3);
+    EXPECT_EQ(app->RunApplicationStartup(), S_OK);
+    EXPECT_EQ(Stored(), 0);
+    ASSERT_TRUE(app->GetDefaultFont());
+}
+
 TEST_F(FrameworkAppTest, ASkinSwitchReappliesEveryWindowAndSkipsWindowsClosedMeanwhile)
 {
     ASSERT_EQ(app->RunApplicationStartup(), S_OK);

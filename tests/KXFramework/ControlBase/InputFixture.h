@@ -165,14 +165,15 @@ protected:
         InputProbe::hotKey = KeyCode();
     }
 
-    InputProbe& Get(const char16_t* name)
+    template <class T = InputProbe>
+    T& Get(const char16_t* name)
     {
         RCPtrArray<LControl, 1, 0> found;
         if (root->GetContent()->GetName() == String(name))
-            return dynamic_cast<InputProbe&>(*root->GetContent());
+            return dynamic_cast<T&>(*root->GetContent());
         root->GetContent()->FindDescendants(name, found);
         EXPECT_EQ(found.GetCount(), 1u) << String(name).ToNarrow().GetData();
-        return dynamic_cast<InputProbe&>(*found.GetAt(0));
+        return dynamic_cast<T&>(*found.GetAt(0));
     }
 
     std::string HitName(int x, int y)

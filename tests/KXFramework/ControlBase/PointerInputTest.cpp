@@ -62,6 +62,28 @@ TEST_F(PointerInput, AnInterceptingControlAnswersForItsChildAndRemembersIt)
     EXPECT_EQ(panel.GetLastChildHit()->GetName(), String(u"button"));
 }
 
+TEST_F(PointerInput, AnInterceptingControlHandsAHeldPressToItsChildAfter100Ms)
+{
+    InputProbe& panel = Get(u"panelA");
+    panel.SetInterceptsChildren(true);
+    services.milliseconds = 1000;
+    Press(25, 25, 1, true);
+    EXPECT_TRUE(panel.HasCapture());
+    services.milliseconds = 1100;
+    Idle();
+    EXPECT_TRUE(panel.HasCapture()); // not more than 100 ms yet
+    services.milliseconds = 1101;
+    Idle();
+    EXPECT_FALSE(panel.HasCapture());
+    InputProbe& button = Get(u"button");
+    EXPECT_TRUE(button.HasCapture());
+    EXPECT_EQ(root->GetHoverControl().Get(), &button);
+    EXPECT_EQ(log.back(), "button:down");
+    EXPECT_EQ(panel.GetIdleSubscriptionCount(), 0);
+    Release(25, 25);
+    EXPECT_EQ(log.back(), "button:click");
+}
+
 TEST_F(PointerInput, PressAndReleaseInPlaceFocusesAndClicks)
 {
     InputProbe& button = Get(u"button");

@@ -65,8 +65,9 @@ TEST_F(UserMove, NearTheParentsEdgeTheParentScrollsFasterTheDeeperThePointer)
     for (const auto& s : steps) {
         Move(s.x, 60);
         EXPECT_EQ(area.IsAutoScrolling(0), s.scrolling) << s.x;
-        if (s.scrolling)
+        if (s.scrolling) {
             EXPECT_EQ(area.GetAutoScrollRate(0), s.rate) << s.x;
+        }
         EXPECT_FALSE(area.IsAutoScrolling(1));
     }
     Move(299, 60);

@@ -195,6 +195,50 @@ TEST_F(ListBoxTest, ItemsComeFromTheStringTableAndSortWithTheirSelection)
     EXPECT_EQ(empty->FindItemByText(u"B", -1, true), -1);
 }
 
+TEST_F(ListBoxTest, ADropDownListFollowsThePointerAndClosesOnActivation)
+{
+    Fill(5);
+    list->SetDropDownMode(true);
+    list->InsertItem(5, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"sixth"))));
+    // The list's height follows its six entries.
+    EXPECT_EQ(list->GetRect().height, 6 * 14.0);
+    RCPtr<KXTest::Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<KXTest::Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+    Move(50, 7);
+    EXPECT_TRUE(list->IsItemSelected(0));
+    // A press starts the drag on the list, which selects what lies under the pointer.
+    Press(50, 7);
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(list));
+    Move(50, 8);
+    Move(50, 14 * 3 + 7);
+    EXPECT_TRUE(list->IsItemSelected(3));
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    Release(50, 14 * 3 + 7);
+    EXPECT_EQ(activations->received, 1);
+    EXPECT_FALSE(list->IsVisible(false));
+    EXPECT_EQ(changes->received, 0);
+}
+
+TEST_F(ListBoxTest, HiddenEntriesAreSkippedByRowsAndKeys)
+{
+    Fill(30);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_OK);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_FALSE);
+    EXPECT_EQ(list->SetItemHidden(40, true), E_INVALIDARG);
+    list->SetItemHidden(2, true);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+    RCPtr<LControl> row1 = list->GetItemControl(1);
+    EXPECT_EQ(list->GetEntryIndexOfItemControl(row1.Get()), 3);
+    list->SetFocus(true);
+    Key(kDown);
+    Key(kDown);
+    EXPECT_EQ(list->GetCurrentIndex(), 3);
+    list->EnsureItemVisible(29);
+    EXPECT_EQ(RowText(9), String(u"entry 29"));
+    EXPECT_EQ(list->RemoveItem(1), 29);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+}
+
 TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
 {
     RCPtr<LListBox> bare(main->FindChild(u"bare"));
