@@ -11,6 +11,7 @@
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/MultiColumnListBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
+#include "KXFramework/Controls/PopupMenu.h"
 #include "KXFramework/Controls/ProgressBar.h"
 #include "KXFramework/Controls/Scrollbar.h"
 #include "KXFramework/Controls/Slider.h"
@@ -47,6 +48,8 @@ const ClassName kClassNames[] = {
     {u"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
     {u"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+    {u"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
+    {u"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
     {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},

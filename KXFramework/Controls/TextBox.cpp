@@ -1,5 +1,6 @@
 #include "KXFramework/Controls/TextBox.h"
 
+#include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -13,10 +14,18 @@ namespace KX {
 
 namespace {
 
-RCPtr<LClipboard>& Clipboard()
+RCPtr<LClipboard>& InjectedClipboard()
 {
     static RCPtr<LClipboard> clipboard;
     return clipboard;
+}
+
+// The application's clipboard; the one set with SetClipboard where no application runs.
+RCPtr<LClipboard> Clipboard()
+{
+    if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetClipboard())
+        return app->GetClipboard();
+    return InjectedClipboard();
 }
 
 constexpr uint32_t kDown = KeyCode::kKeyDown;
@@ -76,7 +85,7 @@ String Replace(const String& text, int32_t start, int32_t count, const String& i
 
 void LTextBox::SetClipboard(const RCPtr<LClipboard>& clipboard)
 {
-    Clipboard() = clipboard;
+    InjectedClipboard() = clipboard;
 }
 
 LTextBox::~LTextBox() = default;
