@@ -13,6 +13,7 @@
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
 #include "NotificationDoubles.h"
+#include "TestFonts.h"
 #include "UiDoubles.h"
 
 #include <SDL.h>
@@ -272,6 +273,7 @@ protected:
     {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X display";
+        UseTestFonts();
         environment.Set("SDL_VIDEODRIVER", "x11");
         environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
         ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
