@@ -3,6 +3,8 @@
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/CenteredSlider.h"
 #include "KXFramework/Controls/CheckedListBox.h"
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
@@ -42,6 +44,8 @@ const ClassName kClassNames[] = {
     {u"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
     {u"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+    {u"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
+    {u"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
     {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
@@ -50,6 +54,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
     {u"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
     {u"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
+    {u"Framework.ComboMenu", &CreateControlOf<LComboMenu>, 124},
     {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
