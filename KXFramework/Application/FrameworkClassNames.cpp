@@ -5,6 +5,7 @@
 #include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/ComboSlider.h"
 #include "KXFramework/Controls/FileDropper.h"
 #include "KXFramework/Controls/Knob.h"
 #include "KXFramework/Controls/Label.h"
@@ -46,6 +47,7 @@ const ClassName kClassNames[] = {
     {u"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
     {u"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
     {u"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
+    {u"Framework.ComboSlider", &CreateControlOf<LComboSlider>, 112},
     {u"Framework.Slider", &CreateControlOf<LSlider>, 114},
     {u"Framework.Knob", &CreateControlOf<LKnob>, 115},
     {u"Framework.Label", &CreateControlOf<LLabel>, 117},
