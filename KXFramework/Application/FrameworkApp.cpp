@@ -279,15 +279,22 @@ uint32_t LFrameworkApp::GetModifierKeys()
     return m_inputState->keyFlags & (Platform::kKeyCtrl | Platform::kKeyShift | Platform::kKeyAlt);
 }
 
-const RCPtr<LRootWindow>& LFrameworkApp::GetActiveRootWindow() const
+std::vector<RCPtr<LRootWindow>> LFrameworkApp::GetRootWindows()
 {
-    static const RCPtr<LRootWindow> none;
+    std::vector<RCPtr<LRootWindow>> roots;
+    for (unsigned i = 0; i < m_rootWindows.GetCount(); ++i)
+        roots.push_back(m_rootWindows.GetAt(i));
+    return roots;
+}
+
+RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow()
+{
     for (unsigned i = m_rootWindows.GetCount(); i-- > 0;) {
         const RCPtr<LRootWindow>& root = m_rootWindows.GetAt(i);
         if (root && root->GetOSServices() && root->GetOSServices()->IsActive())
             return root;
     }
-    return none;
+    return nullptr;
 }
 
 RCPtr<LStatusBar> LFrameworkApp::GetStatusBar()

@@ -62,16 +62,18 @@ public:
     // root window's content and stores the index.
     virtual void SetSkin(int32_t index);
 
-    const RCPtrArray<LRootWindow, 1, 0>& GetRootWindows() const { return m_rootWindows; }
-    // The last window whose operating-system window is active; a shared null entry when none is.
-    const RCPtr<LRootWindow>& GetActiveRootWindow() const;
+    std::vector<RCPtr<LRootWindow>> GetRootWindows() override;
+    // The last window whose operating-system window is active; null when none is.
+    RCPtr<LRootWindow> GetActiveRootWindow() override;
 
     // The status bar that shows status texts; none by default.
     static RCPtr<LStatusBar> GetStatusBar();
     static void SetStatusBar(const RCPtr<LStatusBar>& bar);
     // E_FAIL without a root window or a status bar.
-    KXRESULT SetStatusText(const String& text, bool immediate);
-    KXRESULT ResetStatusText(bool immediate);
+    KXRESULT SetStatusText(const String& text, bool immediate) override;
+    KXRESULT ResetStatusText(bool immediate) override;
+    // The editor's application makes the window of a modal dialog.
+    int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) override = 0;
 
     // The message box of the platform's service; flags and answers as the Windows box.
     virtual int32_t ShowMessageBox(const String& text, const String& caption, uint32_t flags);

@@ -101,6 +101,10 @@ private:
 // Directions: 0 down, 1 up, 2 left, 3 right. The point is in the window's client coordinates.
 class LMouseWheelParam : public LPointWithModifiersParam {
 public:
+    LMouseWheelParam(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t d)
+        : LPointWithModifiersParam(p, modifierKeys, 0),
+          direction(d)
+    {}
     static RCPtr<LMouseWheelParam> Create(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t direction);
     static void* operator new(std::size_t size);
     static void operator delete(void* p);
@@ -108,12 +112,6 @@ public:
     String ToString() const override;
 
     int32_t direction;
-
-private:
-    LMouseWheelParam(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t d)
-        : LPointWithModifiersParam(p, modifierKeys, 0),
-          direction(d)
-    {}
 };
 
 // The three words of a key record, as the window layer packs them.

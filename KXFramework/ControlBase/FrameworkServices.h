@@ -10,6 +10,7 @@
 
 namespace KX {
 
+class LControl;
 class LControlClassRegistry;
 class LGlobalHotKeyManager;
 class LFont;
@@ -43,6 +44,16 @@ public:
     // The list of open root windows; the first one added is the application's.
     virtual void AddRootWindow(const RCPtr<LRootWindow>& root) = 0;
     virtual void RemoveRootWindow(const RCPtr<LRootWindow>& root) = 0;
+    virtual std::vector<RCPtr<LRootWindow>> GetRootWindows() = 0;
+    // The root window of the active window; null when none of the application's is active.
+    virtual RCPtr<LRootWindow> GetActiveRootWindow() = 0;
+    // Shows a text in the status bar, or goes back to its default text, at once or through the next
+    // idle pass; E_FAIL without a window or a status bar.
+    virtual KXRESULT SetStatusText(const String& text, bool immediate) = 0;
+    virtual KXRESULT ResetStatusText(bool immediate) = 0;
+    // Runs the control as the content of a new modal window and returns its result; E_FAIL when no
+    // window could be made. Owner 1 gives the window the dialog to keep.
+    virtual int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) = 0;
     // The section of the application profile that holds the main window's placement.
     virtual String GetWindowClassName() = 0;
     // Stores a binary entry of the application profile.

@@ -364,12 +364,14 @@ void OSWindow::Key(const InputRecord& record)
 
 void OSWindow::Resized(int width, int height)
 {
+    // The layout below runs control code, which may close this window.
+    const RCPtr<LRootWindow> root = m_root;
     int32_t w = width;
     int32_t h = height;
-    if (m_root->ConstrainClientSize(w, h)) {
+    if (root->ConstrainClientSize(w, h)) {
         w = Platform::ClampClientSide(w);
         h = Platform::ClampClientSide(h);
-        if (w != width || h != height) {
+        if ((w != width || h != height) && m_host) {
             RectT<int32_t> area = GetClientArea();
             area.width = w;
             area.height = h;
@@ -379,8 +381,8 @@ void OSWindow::Resized(int width, int height)
     const RectT<int32_t> area = GetClientArea();
     if (m_context)
         m_context->SetViewport({0, 0, area.width, area.height});
-    m_root->OnWindowResized();
-    m_root->RequestFullRedraw();
+    root->OnWindowResized();
+    root->RequestFullRedraw();
     m_paintNeeded = true;
 }
 

@@ -6,6 +6,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/Controls/Dialog.h"
 #include "KXFramework/Notification/KeyCode.h"
 
 #include "KXFramework/Application/DebugLog.h"
@@ -309,6 +310,22 @@ void LRootWindow::OnCaptureLost()
         capture->OnCaptureLost();
 }
 
+void LRootWindow::DropRemovedControls()
+{
+    // A control taken out of the tree (removed or destroyed while it held capture or focus) can
+    // no longer take input; without this it would keep the window's pointer or keys to itself.
+    auto inTree = [this](const RCPtr<LControl>& c) {
+        const LControl* top = c.Get();
+        while (top->GetParent())
+            top = top->GetParent().Get();
+        return top == m_content.Get();
+    };
+    if (m_captureControl && !inTree(m_captureControl))
+        m_captureControl = nullptr;
+    if (m_focusControl && !inTree(m_focusControl))
+        m_focusControl = nullptr;
+}
+
 void LRootWindow::HideToolTip()
 {
     if (RCPtr<LControl> tip = m_toolTipControl)
@@ -321,6 +338,7 @@ void LRootWindow::DispatchMouseButton(
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     if (GetCursorPos() != point)
         DispatchMouseMove(point, modifiers, index);
     HideToolTip();
@@ -367,6 +385,7 @@ void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modif
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     PointT<int32_t> local;
     RCPtr<LControl> hit = HitTest(point, local, true);
     RCPtr<LControl> target = m_captureControl;
@@ -385,6 +404,7 @@ void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modi
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     HideToolTip();
     RCPtr<LControl> target = m_captureControl;
     PointT<int32_t> local;
@@ -404,6 +424,7 @@ void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modi
 void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
 {
     RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
     HideToolTip();
     if (RCPtr<LControl> focus = m_focusControl)
         focus->OnKeyInput(key);
@@ -445,9 +466,25 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
 {
     if (!m_content || !IsWindowActive() || m_osServices->IsModal())
         return;
-    RCPtr<LControl> content = m_content;
-    content->OnFocusLost();
-    content->SetFocus(!(key && (key->key.key & KeyCode::kShiftKey)));
+    RCPtr<LRootWindow> self(this);
+    const bool backward = key && (key->key.key & KeyCode::kShiftKey);
+    IFrameworkServices* services = GetFrameworkServices();
+    const std::vector<RCPtr<LRootWindow>> roots
+        = services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
+    if (roots.size() < 2) {
+        // The focus wraps to the content's first or last stop.
+        RCPtr<LControl> content = m_content;
+        content->OnFocusLost();
+        content->SetFocus(!backward);
+        return;
+    }
+    const auto it = std::find(roots.begin(), roots.end(), self);
+    if (it == roots.end())
+        return;
+    const size_t at = size_t(it - roots.begin());
+    const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
+    if (next->m_osServices && !next->m_osServices->IsActive())
+        next->m_osServices->SetFocus();
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
@@ -470,6 +507,11 @@ KXRESULT LRootWindow::RequestClose(int32_t result)
 
 void LRootWindow::OnCloseRequest()
 {
+    if (auto* dialog = dynamic_cast<LDialog*>(m_content.Get())) {
+        RCPtr<LControl> hold = m_content;
+        dialog->Close(LDialog::kCancelResult);
+        return;
+    }
     if (m_osServices)
         RequestClose(0);
 }

@@ -122,6 +122,7 @@ private:
     void PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass);
     bool IsWindowActive() const { return m_osServices && m_osServices->IsActive(); }
     void HideToolTip();
+    void DropRemovedControls();
 
     RCPtr<LRenderer> m_renderer;
     IWindowOSServices* m_osServices;

@@ -14,6 +14,7 @@
 #include "RecordingRenderer.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,6 +74,22 @@ public:
         if (!applicationRoot)
             applicationRoot = root;
     }
+    RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
+    KXRESULT SetStatusText(const String& text, bool) override
+    {
+        statusTexts.emplace_back(text.GetString());
+        return S_OK;
+    }
+    KXRESULT ResetStatusText(bool immediate) override
+    {
+        statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>");
+        return S_OK;
+    }
+    int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
+    {
+        return runModalDialog ? runModalDialog(dialog) : E_FAIL;
+    }
+    std::vector<RCPtr<LRootWindow>> GetRootWindows() override { return roots; }
     String GetWindowClassName() override { return u"Velmora_Test"; }
     void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
     {
@@ -99,6 +116,9 @@ public:
     int idlePasses = 0;
     std::vector<RCPtr<LRootWindow>> roots;
     std::map<std::u16string, std::vector<uint8_t>> profile;
+    std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
+    RCPtr<LRootWindow> activeRoot;
+    std::vector<std::u16string> statusTexts;
 };
 
 class FakeWindow : public IWindowOSServices {

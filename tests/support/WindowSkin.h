@@ -1,7 +1,8 @@
 #pragma once
 // A small skin for window tests: a grey 300 x 200 main control with a red "hot" control that turns
-// green while hovered, and a blue 160 x 100 dialog. Every control is a WindowProbe, which writes
-// down the input that reaches it.
+// green while hovered, a blue 160 x 100 window content, a tab control with a red and a blue page,
+// and a dialog with a cancel button. Test.WindowProbe controls write down the input that reaches
+// them; the framework classes are registered as Framework.TabControl, .Dialog and .Panel.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/EventParams.h"
 
@@ -47,6 +48,23 @@ inline constexpr char kWindowSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
    </SubControl>
    <SubControl Class="Test.WindowProbe" Name="dialog" XSizeAbs="160" YSizeAbs="100">
     <Skin Name="d" LookList="blue"/>
+   </SubControl>
+   <SubControl Class="Framework.TabControl" Name="tabbed" XSizeAbs="300" YSizeAbs="200">
+    <Skin Name="t" LookList="grey"/>
+    <SubControl Class="Test.WindowProbe" Name="buttonHolder" XSizeAbs="300" YSizeAbs="20">
+     <SubControl Class="Framework.Panel" Name="tabRed" XSizeAbs="50" YSizeAbs="20"><Skin Name="r" LookList="hot"/></SubControl>
+     <SubControl Class="Framework.Panel" Name="tabBlue" XPositionAbs="50" XSizeAbs="50" YSizeAbs="20"><Skin Name="b" LookList="blue"/></SubControl>
+    </SubControl>
+    <SubControl Class="Test.WindowProbe" Name="pageHolder" YPositionAbs="20" XSizeAbs="300" YSizeAbs="180">
+     <SubControl Class="Test.WindowProbe" Name="pageRed" XSizeAbs="300" YSizeAbs="180"><Skin Name="pr" LookList="hot"/></SubControl>
+     <SubControl Class="Test.WindowProbe" Name="pageBlue" XSizeAbs="300" YSizeAbs="180"><Skin Name="pb" LookList="blue"/></SubControl>
+    </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.Dialog" Name="modal" XSizeAbs="160" YSizeAbs="100">
+    <Skin Name="md" LookList="blue"/>
+    <SubControl Class="Framework.Panel" Name="buttonCancel" XPositionAbs="100" YPositionAbs="70" XSizeAbs="50" YSizeAbs="20">
+     <Skin Name="mc" LookList="hot"/>
+    </SubControl>
    </SubControl>
   </Skin>
  </Skins>

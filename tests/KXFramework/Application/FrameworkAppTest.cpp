@@ -68,6 +68,7 @@ public:
     {}
 
     LIniFileManager* GetIniFileManager() override { return settings ? settings.Get() : nullptr; }
+    int32_t RunModalDialog(const RCPtr<LControl>&, int32_t) override { return E_FAIL; }
     int32_t GetIniFile(int number) override { return number == 1 ? userFile : 0; }
     using LFrameworkApp::GetDefaultFont;
     KXRESULT GetDefaultFont(String& face, float& size, int32_t& style) override
@@ -217,7 +218,7 @@ TEST_F(FrameworkAppTest, ASkinSwitchReappliesEveryWindowAndSkipsWindowsClosedMea
     EXPECT_EQ(first->GetContent()->FindChild(u"only")->GetRect().width, 20.0);
     EXPECT_EQ(second->GetContent()->FindChild(u"only")->GetRect().width, 20.0);
     EXPECT_EQ(third->GetContent()->FindChild(u"only")->GetRect().width, 10.0);
-    EXPECT_EQ(app->GetRootWindows().GetCount(), 2u);
+    EXPECT_EQ(app->GetRootWindows().size(), 2u);
 }
 
 TEST_F(FrameworkAppTest, TheExitRequestClosesEveryWindowButTheMainOne)

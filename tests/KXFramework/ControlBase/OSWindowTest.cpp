@@ -1,6 +1,9 @@
 #include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/Controls/Dialog.h"
+#include "KXFramework/Controls/Panel.h"
+#include "KXFramework/Controls/TabControl.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
@@ -42,6 +45,9 @@ protected:
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         services.registry->RegisterControlCreateFunction(u"Test.WindowProbe", &CreateControlOf<WindowProbe>);
+        services.registry->RegisterControlCreateFunction(u"Framework.TabControl", &CreateControlOf<LTabControl>);
+        services.registry->RegisterControlCreateFunction(u"Framework.Dialog", &CreateControlOf<LDialog>);
+        services.registry->RegisterControlCreateFunction(u"Framework.Panel", &CreateControlOf<LPanel>);
         main = Open(u"mainControl", 300, 200);
         ASSERT_NE(main, nullptr);
         Focus(main);
@@ -264,6 +270,36 @@ TEST_F(OSWindowTest, AModalDialogClosedFromItsOwnHandlerReturnsItsResult)
     EXPECT_EQ(services.roots.size(), 1u);
 }
 
+TEST_F(OSWindowTest, ATabControlShowsOnePageAndAModalDialogReturnsTwo)
+{
+    main->GetRootWindow()->SetContentByName(u"tabbed");
+    Turn();
+    auto& tabs = dynamic_cast<LTabControl&>(*main->GetRootWindow()->GetContent());
+    EXPECT_EQ(tabs.GetSelectedName(), String(u"tabRed"));
+    EXPECT_EQ(Pixel(main, 150, 100), 0xFF0000u);
+    PushButton(Id(main), true, 60, 10);
+    PushButton(Id(main), false, 60, 10);
+    Turn();
+    EXPECT_EQ(tabs.GetSelectedName(), String(u"tabBlue"));
+    EXPECT_EQ(Pixel(main, 150, 100), 0x0000FFu);
+    EXPECT_EQ(Pixel(main, 10, 10), 0xFF0000u);
+
+    // The dialog runs in a second window through the application; its cancel button ends it.
+    dialog = Open(u"modal", 160, 100);
+    ASSERT_NE(dialog, nullptr);
+    auto* content = dynamic_cast<LDialog*>(dialog->GetRootWindow()->GetContent().Get());
+    ASSERT_NE(content, nullptr);
+    OSWindow* window = dialog;
+    services.runModalDialog = [window](const RCPtr<LControl>&) { return window->RunModal(); };
+    Focus(dialog);
+    PushButton(Id(dialog), true, 110, 80);
+    PushButton(Id(dialog), false, 110, 80);
+    const uint32_t dialogId = Id(dialog);
+    EXPECT_EQ(content->DoModal(), 2);
+    EXPECT_EQ(OSWindow::FromId(dialogId), nullptr);
+    dialog = nullptr;
+}
+
 TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationAndADialogClosesItself)
 {
     RCPtr<LNotificationCenter> center = GetDefaultNotificationCenter();
@@ -335,6 +371,16 @@ protected:
             OSWindow::RunOnce(10);
         return condition();
     }
+
+    // With KX_SCREENSHOT set, the window's picture goes to "<KX_SCREENSHOT>-<name>.bmp".
+    static void Screenshot(OSWindow* w, const char* name)
+    {
+        if (const char* prefix = std::getenv("KX_SCREENSHOT")) {
+            SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id(w)));
+            const std::string path = std::string(prefix) + "-" + name + ".bmp";
+            EXPECT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
+        }
+    }
 };
 
 TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
@@ -361,10 +407,18 @@ TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
     main->SetWindowArea({100, 100, 320, 240});
     ASSERT_TRUE(Until([this] { return main->GetClientArea().width == 320 && Pixel(main, 310, 230) == 0x808080u; }));
 
-    if (const char* path = std::getenv("KX_SCREENSHOT")) {
-        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id(main)));
-        EXPECT_EQ(SDL_SaveBMP(surface, path), 0) << SDL_GetError();
-    }
+    // One pointer move and one idle pass change the look under the pointer.
+    PushMotion(Id(main), 30, 30);
+    EXPECT_TRUE(Until([this] { return Pixel(main, 30, 30) == 0x00FF00u; }));
+    Screenshot(main, "main");
+
+    // A tab control shows the page of the tab clicked, and only that one.
+    main->GetRootWindow()->SetContentByName(u"tabbed");
+    PushButton(Id(main), true, 60, 10);
+    PushButton(Id(main), false, 60, 10);
+    EXPECT_TRUE(Until([this] { return Pixel(main, 150, 100) == 0x0000FFu; }));
+    EXPECT_EQ(Pixel(main, 10, 10), 0xFF0000u);
+    Screenshot(main, "tabs");
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "ControlFixture.h"
 
+#include "KXFramework/ControlBase/BusyCursor.h"
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/KeyCode.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,25 @@ TEST_F(RootWindowTest, ARemovedHoverControlIsDroppedWithoutALeave)
     EXPECT_EQ(root->GetHoverControl(), RCPtr<LControl>(content));
 }
 
+TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable)
+{
+    root->SetCaptureControl(other);
+    root->SetFocusControl(other);
+    root->SetHoverControl(other);
+    RCPtr<InputProbe> gone = other;
+    other = nullptr;
+    gone->Destroy();
+    gone = nullptr;
+    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {55, 45}, 0);
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    content->log.clear();
+    window.cursorPosition = {55, 45};
+    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {55, 45}, 0);
+    EXPECT_FALSE(root->GetCaptureControl());
+    EXPECT_FALSE(root->GetFocusControl());
+    EXPECT_EQ(content->log, (std::vector<std::string>{"down 1 55,45"}));
+}
+
 TEST_F(RootWindowTest, ACloseRequestEndsTheModalLoopAtTheNextEventPass)
 {
     EXPECT_EQ(root->RequestClose(7), S_OK);
@@ -218,6 +239,39 @@ TEST_F(RootWindowTest, TheClientSizeKeepsTheContentsMinimumAndOnePixel)
     EXPECT_TRUE(root->ConstrainClientSize(w, h));
     EXPECT_EQ(w, 1);
     EXPECT_EQ(h, 1);
+}
+
+TEST_F(RootWindowTest, TabOutOfTheContentGoesToTheNextWindow)
+{
+    FakeWindow secondWindow;
+    secondWindow.active = false;
+    RCPtr<LRootWindow> second = LRootWindow::Create(renderer, &secondWindow);
+    services.AddRootWindow(root);
+    services.AddRootWindow(second);
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    EXPECT_EQ(secondWindow.focusRequests, 1);
+
+    // Alone, the window keeps the focus: it wraps to its content's first stop.
+    services.RemoveRootWindow(second);
+    second->BreakCycles();
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    EXPECT_EQ(root->GetFocusControl(), RCPtr<LControl>(other));
+    services.RemoveRootWindow(root);
+}
+
+TEST_F(RootWindowTest, ABusyCursorShowsTheWaitCursorForItsScope)
+{
+    services.applicationRoot = root;
+    window.cursor = 0x1234;
+    {
+        LBusyCursor busy(u"Loading");
+        EXPECT_EQ(window.cursor, FakeFrameworkServices::kArrowCursor);
+        EXPECT_EQ(services.loadedCursors.back(), u"UI_CURSOR_WAIT");
+        EXPECT_EQ(services.idlePasses, 1);
+    }
+    EXPECT_EQ(window.cursor, 0x1234u);
+    EXPECT_EQ(services.statusTexts, (std::vector<std::u16string>{u"Loading", u"<reset>"}));
+    services.applicationRoot = nullptr;
 }
 
 } // namespace
