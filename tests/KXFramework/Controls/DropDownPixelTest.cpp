@@ -5,6 +5,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "ControlsFixture.h"
+#include "TestFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,7 @@ class DropDownPixelTest : public ControlsFixture {
 protected:
     void SetUp() override
     {
+        UseTestFonts(); // the rows' texts are measured with the real font system
         window.clientArea = {0, 0, 300, 200};
         documents.Set(u"APP_STRINGS", StringDocument(kStrings));
         documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
