@@ -32,9 +32,6 @@ protected:
     void SetUp() override
     {
         Load(SkinDocument(FourteenLooks("button"), kControls));
-        // A plain container where the framework registers none yet.
-        services.registry->RegisterControlCreateFunction(
-            u"Framework.CenteredSliderBounds", &CreateControlOf<ProbeControl>);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         pan = RCPtr<LCenteredSlider>(main->FindChild(u"pan"));

@@ -32,9 +32,6 @@ protected:
     void SetUp() override
     {
         Load(SkinDocument(FourteenLooks("button"), kControls));
-        // A plain container where the framework registers none yet.
-        services.registry->RegisterControlCreateFunction(
-            u"Framework.ComboSlider.DropDownPanel", &CreateControlOf<ProbeControl>);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         combo = RCPtr<LComboSlider>(main->FindChild(u"combo"));
