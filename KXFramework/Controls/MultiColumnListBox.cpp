@@ -31,7 +31,7 @@ struct SortKey {
 
 KXRESULT LMultiColumnListBox::Initialize()
 {
-    KXRESULT r = LScrollView::Initialize();
+    KXRESULT r = LPanel::Initialize();
     m_handler = Handler::Create(this);
     for (int n = 1;; ++n) {
         RCPtr<LListBox> column(FindChild(String::Format(u"listboxNoScroll%d", n)));
@@ -68,7 +68,7 @@ KXRESULT LMultiColumnListBox::Initialize()
 
 KXRESULT LMultiColumnListBox::PostInitialize()
 {
-    LScrollView::PostInitialize();
+    LPanel::PostInitialize();
     for (size_t i = 1; i < m_columns.size(); ++i)
         m_columns[i]->SetNotFocusable(true);
     if (m_columns.empty())
@@ -122,12 +122,12 @@ void LMultiColumnListBox::ScrollContents(const PointT<double>& oldOffset, const 
             column->SetScrollOffset({column->GetScrollOffset().x, newOffset.y});
         m_syncingScroll = false;
     }
-    LScrollView::ScrollContents(oldOffset, newOffset);
+    LPanel::ScrollContents(oldOffset, newOffset);
 }
 
 KXRESULT LMultiColumnListBox::OnChildRectChanged(const RCPtr<LControl>& child)
 {
-    const KXRESULT r = LScrollView::OnChildRectChanged(child);
+    const KXRESULT r = LPanel::OnChildRectChanged(child);
     if (child && !m_columns.empty() && child.Get() == static_cast<LControl*>(m_columns.back().Get()))
         UpdateTableExtent();
     return r;
@@ -319,7 +319,7 @@ KXRESULT LMultiColumnListBox::ReceiveNotification(
         if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
             return m_handler->HandleNotification(sender, n);
     }
-    return LScrollView::ReceiveNotification(sender, n);
+    return LPanel::ReceiveNotification(sender, n);
 }
 
 KXRESULT LMultiColumnListBox::UnregisterForNotification(
@@ -327,7 +327,7 @@ KXRESULT LMultiColumnListBox::UnregisterForNotification(
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
+    return LPanel::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LMultiColumnListBox::BreakCycles()
@@ -335,7 +335,7 @@ KXRESULT LMultiColumnListBox::BreakCycles()
     m_handler = nullptr;
     m_columns.clear();
     m_headers.clear();
-    return LScrollView::BreakCycles();
+    return LPanel::BreakCycles();
 }
 
 } // namespace KX

@@ -3,7 +3,7 @@
 // ("buttonColumnHeader1", ...). Selection, hover and vertical scrolling of the columns move
 // together, so that a row behaves as one item; a header click sorts the whole table by its column,
 // ascending and descending in turn.
-#include "KXFramework/Controls/ScrollView.h"
+#include "KXFramework/Controls/Panel.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,9 +13,9 @@ namespace KX {
 class LButton;
 class LListBox;
 
-class LMultiColumnListBox : public LScrollView {
+class LMultiColumnListBox : public LPanel {
 public:
-    using LScrollView::LScrollView;
+    using LPanel::LPanel;
 
     KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
