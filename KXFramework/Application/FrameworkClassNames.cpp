@@ -12,6 +12,7 @@
 #include "KXFramework/Controls/LevelMeter.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/MainMenu.h"
 #include "KXFramework/Controls/MultiColumnListBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
@@ -63,6 +64,7 @@ const ClassName kClassNames[] = {
     {u"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
     {u"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
     {u"Framework.ComboMenu", &CreateControlOf<LComboMenu>, 124},
+    {u"Framework.MainMenu", &CreateControlOf<LMainMenu>, 125},
     {u"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
     {u"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     {u"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
