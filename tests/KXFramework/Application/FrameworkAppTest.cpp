@@ -278,8 +278,9 @@ TEST_F(FrameworkAppTest, TheClockCountsSecondsAndCursorsAreKeptByName)
 TEST_F(FrameworkAppTest, TheWorkAreaIsTheMainWindowsDisplays)
 {
     // No window and no display: a small screen.
-    if (!Platform::VideoSystem::IsStarted())
+    if (!Platform::VideoSystem::IsStarted()) {
         EXPECT_EQ(app->GetWorkArea(), (RectT<int32_t>{0, 0, 1024, 768}));
+    }
     Platform::VirtualHostWindow host(Platform::WindowParams{});
     host.SetWorkArea({10, 20, 1600, 870});
     AddWindow(false);
