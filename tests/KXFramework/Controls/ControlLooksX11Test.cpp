@@ -9,6 +9,7 @@
 #include "ControlsFixture.h"
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
+#include "TestFonts.h"
 #include "UiDoubles.h"
 
 #include <SDL.h>
@@ -115,6 +116,7 @@ protected:
         environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
         ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
         m_started = true;
+        UseTestFonts(); // the rows' texts are measured with the real font system
         documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
