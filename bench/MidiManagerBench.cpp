@@ -27,8 +27,8 @@ class Setup {
 public:
     explicit Setup(bool polling)
     {
-        SetMidiTimings({});
-        Platform::Midi::SetBackendForTesting(m_midi);
+        MidiTimingsSlot().Set({});
+        Platform::Midi::BackendSlot().Set(m_midi);
         m_engine = LRootModuleEngine::Create();
         m_engine->Initialize(0);
         LRootModuleEngine::SetRootModuleEngine(m_engine);
@@ -42,7 +42,7 @@ public:
         LRootModuleEngine::SetRootModuleEngine(nullptr);
         m_engine = nullptr;
         Deliver();
-        Platform::Midi::SetBackendForTesting(nullptr);
+        Platform::Midi::BackendSlot().Set(nullptr);
     }
     static void Deliver()
     {

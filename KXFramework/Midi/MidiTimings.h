@@ -1,6 +1,8 @@
 #pragma once
 // Every waiting time of the MIDI transport and the device protocol in one record, so that tests can
 // scale them all down at once.
+#include "KXFramework/ObjectBase/ServiceSlot.h"
+
 #include <cstdint>
 
 namespace KX {
@@ -13,9 +15,8 @@ struct MidiTimings {
     uint32_t pollPeriodMs = 500;  // period of the device presence check
 };
 
-// The timings in force for the process.
-MidiTimings GetMidiTimings();
-// Replaces them for every later reader; tests restore the defaults with SetMidiTimings({}).
-void SetMidiTimings(const MidiTimings& timings);
+// The timings in force for the process; the defaults until someone sets others.
+ServiceSlot<MidiTimings>& MidiTimingsSlot();
+inline MidiTimings GetMidiTimings() { return MidiTimingsSlot().Get(); }
 
 } // namespace KX

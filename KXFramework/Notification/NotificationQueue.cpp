@@ -6,34 +6,23 @@ namespace KX {
 
 namespace {
 
-struct PostedHook {
-    std::mutex lock;
-    std::function<void()> hook;
-};
-
-PostedHook& Hook()
-{
-    static auto* hook = new PostedHook;   // never destroyed: threads may post during exit
-    return *hook;
-}
-
 void CallPostedHook()
 {
-    std::function<void()> hook;
-    {
-        std::lock_guard<std::mutex> lock(Hook().lock);
-        hook = Hook().hook;
-    }
-    if (hook)
+    if (std::function<void()> hook = NotificationPostedHookSlot().Get())
         hook();
 }
 
 } // namespace
 
+ServiceSlot<std::function<void()>>& NotificationPostedHookSlot()
+{
+    static auto* slot = new ServiceSlot<std::function<void()>>;   // never destroyed: threads may post during exit
+    return *slot;
+}
+
 void SetNotificationPostedHook(std::function<void()> hook)
 {
-    std::lock_guard<std::mutex> lock(Hook().lock);
-    Hook().hook = std::move(hook);
+    NotificationPostedHookSlot().Set(std::move(hook));
 }
 
 class LNotificationQueue::PostingReceiver : public LNotificationReceiver {

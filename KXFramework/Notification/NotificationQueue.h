@@ -2,6 +2,7 @@
 // Posting: a notification queued from any thread and sent later, through the queue's distributor,
 // on the thread that processes the queue (the UI thread, at idle time).
 #include "KXFramework/Notification/NotificationDistributor.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 
 #include <atomic>
 #include <deque>
@@ -65,6 +66,7 @@ private:
 };
 
 // Called after every successful post, on the posting thread, so that an event loop can wake up.
+ServiceSlot<std::function<void()>>& NotificationPostedHookSlot();
 void SetNotificationPostedHook(std::function<void()> hook);
 
 } // namespace KX

@@ -1,7 +1,7 @@
 #pragma once
 // An in-process MIDI system for tests: devices that tests plug in and pull out, input delivered on the
 // system's own thread with chosen chunking and timing, a record of every send, and peers (a simulated
-// keyboard) that answer what a device receives. Install it with SetBackendForTesting.
+// keyboard) that answer what a device receives. Install it in Platform::Midi::BackendSlot().
 #include "KXFramework/Platform/Midi/MidiBackend.h"
 #include "KXFramework/Platform/Midi/SinkCalls.h"
 

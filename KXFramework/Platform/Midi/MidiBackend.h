@@ -2,7 +2,10 @@
 // The operating system's MIDI services as the MIDI classes see them: devices listed by number and product
 // name, input delivered as packed short messages and as SysEx chunks of at most kChunk bytes with a
 // "complete" flag, long sends that copy their bytes and report done, and liveness of an open handle.
-// Only standard types here, so that no backend depends on the framework.
+// Only standard types and the header-only service slot here, so that no backend depends on the
+// framework's libraries.
+#include "KXFramework/ObjectBase/ServiceSlot.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -74,10 +77,10 @@ public:
 // A handle that no backend of this process has given out before.
 Handle NewHandle();
 
-// The backend in use: the ALSA sequencer unless a test installed another.
+// The backend in use: the ALSA sequencer unless a test installed another in the slot; an empty
+// slot goes back to the ALSA sequencer.
+ServiceSlot<std::shared_ptr<Backend>>& BackendSlot();
 std::shared_ptr<Backend> GetBackend();
-// Installs backend for every later GetBackend; nullptr goes back to the ALSA sequencer.
-void SetBackendForTesting(std::shared_ptr<Backend> backend);
 
 // Length of a short message from its first byte: 1 for a data byte, 0 for F0 and F7.
 std::size_t ShortMessageLength(std::uint8_t status);

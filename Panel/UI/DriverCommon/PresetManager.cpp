@@ -7,7 +7,6 @@
 #include "KXFramework/Platform/Files/Files.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace KX {
@@ -33,17 +32,6 @@ void WriteWord(uint8_t* p, uint32_t v)
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
     p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-struct HookSlot {
-    std::mutex lock;
-    LPresetManager::MessageHook hook;
-};
-
-HookSlot& GetHookSlot()
-{
-    static HookSlot* slot = new HookSlot;
-    return *slot;
 }
 
 void Post(const char16_t* name)
@@ -203,22 +191,20 @@ KXRESULT LPresetManager::Save(const String& path)
 // ---------------------------------------------------------------------------------------------
 // Messages
 
+ServiceSlot<LPresetManager::MessageHook>& LPresetManager::MessageHookSlot()
+{
+    static auto* slot = new ServiceSlot<MessageHook>;
+    return *slot;
+}
+
 void LPresetManager::SetMessageHook(MessageHook hook)
 {
-    HookSlot& slot = GetHookSlot();
-    std::lock_guard<std::mutex> lock(slot.lock);
-    slot.hook = std::move(hook);
+    MessageHookSlot().Set(std::move(hook));
 }
 
 KXRESULT LPresetManager::ShowMessage(const char16_t* textKey)
 {
-    MessageHook hook;
-    {
-        HookSlot& slot = GetHookSlot();
-        std::lock_guard<std::mutex> lock(slot.lock);
-        hook = slot.hook;
-    }
-    if (hook)
+    if (MessageHook hook = MessageHookSlot().Get())
         return hook(textKey, kMessageCaption, kErrorIconFlags);
     LogDeviceLine("Preset file load: %s", String(textKey).ToNarrow().GetData());
     return S_OK;

@@ -8,6 +8,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/ParamValue.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
@@ -56,6 +57,7 @@ public:
     // Shows a message box: string-table keys of the text and the caption, message-box flags; the
     // box's result. Supplied by the application; without it the message goes to the debug log.
     using MessageHook = std::function<int32_t(const char16_t* textKey, const char16_t* captionKey, uint32_t flags)>;
+    static ServiceSlot<MessageHook>& MessageHookSlot();
     static void SetMessageHook(MessageHook hook);
 
     // Checks a whole file and gives its 131 values, numbered from `firstParamID`: 0, or -1..-4 as

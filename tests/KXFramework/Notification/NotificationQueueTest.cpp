@@ -1,6 +1,7 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 
 #include "NotificationDoubles.h"
+#include "ScopedService.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,7 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
     constexpr int kThreads = 8, kPerThread = 10000;
     QueueFixture f;
     std::atomic<int> hooked{0};
-    KX::SetNotificationPostedHook([&] { ++hooked; });
+    KX::Test::ScopedService<std::function<void()>> hook(KX::NotificationPostedHookSlot(), [&] { ++hooked; });
     std::vector<int> next(kThreads, 0);
     int delivered = 0;
     bool inOrder = true;
@@ -129,7 +130,6 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
     for (auto& t : posters)
         t.join();
     f.queue->ProcessNotifications(false);
-    KX::SetNotificationPostedHook(nullptr);
     EXPECT_EQ(kThreads * kPerThread, delivered);
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(kThreads * kPerThread, hooked.load());

@@ -1,3 +1,4 @@
+#include "ScopedService.h"
 #include "VirtualMidiSystem.h"
 
 #include <gmock/gmock.h>
@@ -415,9 +416,9 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
 TEST(BackendChoice, TestsInstallTheVirtualSystemAndNullGoesBackToTheSequencer)
 {
     const auto midi = std::make_shared<VirtualMidiSystem>();
-    SetBackendForTesting(midi);
+    KX::Test::ScopedService<std::shared_ptr<Backend>> backend(BackendSlot(), midi);
     EXPECT_EQ(GetBackend(), midi);
-    SetBackendForTesting(nullptr);
+    backend.Set(nullptr);
     const std::shared_ptr<Backend> real = GetBackend();
     ASSERT_NE(real, nullptr);
     EXPECT_NE(real, midi);

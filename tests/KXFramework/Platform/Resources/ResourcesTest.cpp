@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Resources/VersionInfo.h"
+#include "ScopedService.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +12,8 @@ namespace {
 class Resources : public ::testing::Test {
 protected:
     void SetUp() override { KX::RegisterEmbeddedResources(); }
-    void TearDown() override { KX::SetResourceTable(nullptr, 0); }
+
+    KX::Test::ScopedService<KX::ResourceTable> m_table{KX::ResourceTableSlot(), {}};
 };
 
 std::string_view Text(KX::ResourceView view)

@@ -6,6 +6,7 @@
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
+#include "ScopedService.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 
@@ -53,15 +54,18 @@ private:
 
 class MidiManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    static MidiTimings ShortTimings()
     {
         MidiTimings timings;
         timings.tryWaitMs = kTryWaitMs;
         timings.pieceGapMs = 1;
         timings.pollPeriodMs = 5;
         timings.doneWaitMs = 2000;
-        SetMidiTimings(timings);
-        Platform::Midi::SetBackendForTesting(midi);
+        return timings;
+    }
+
+    void SetUp() override
+    {
         kivo = std::make_unique<SimulatedKivo61>(*midi);
 
         engine = LRootModuleEngine::Create();
@@ -83,8 +87,6 @@ protected:
         engine = nullptr;
         Deliver();
         kivo.reset();
-        Platform::Midi::SetBackendForTesting(nullptr);
-        SetMidiTimings({});
     }
 
     // What the UI thread's idle pass does: delivers what was posted.
@@ -170,6 +172,8 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> midi = std::make_shared<VirtualMidiSystem>();
+    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     std::unique_ptr<SimulatedKivo61> kivo;
     RCPtr<LRootModuleEngine> engine;
     RCPtr<LMidiManager> manager;
@@ -392,7 +396,7 @@ TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
 
 TEST_F(MidiManagerTest, ASilentDeviceIsAskedTenTimesHalfASecondApartWithTheRealTimings)
 {
-    SetMidiTimings({});
+    timings.Set({});
     kivo->SetBehaviour(Request::GlobalParam, {.silent = true});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), -3);
@@ -536,7 +540,7 @@ TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)
     auto midi = std::make_shared<VirtualMidiSystem>();
     midi->AddDevice("Kivo 61", "Kivo 61");
     midi->AddDevice("MIDIIN2 (Kivo 61)", "MIDIOUT2 (Kivo 61)");
-    Platform::Midi::SetBackendForTesting(midi);
+    KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend(Platform::Midi::BackendSlot(), midi);
     RCPtr<LMidiManager> manager;
     LMidiManager::Create(manager);
     EXPECT_FALSE(manager->IsConnected());
@@ -551,7 +555,6 @@ TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)
     EXPECT_EQ(manager->SendMidi(message), -1);
     EXPECT_TRUE(midi->SentMessages().empty());
     manager = nullptr;
-    Platform::Midi::SetBackendForTesting(nullptr);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ParamTestValues.h"
 #include "PostRecorder.h"
 #include "TempFolder.h"
+#include "ScopedService.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,6 @@ protected:
     void TearDown() override
     {
         LRootModuleEngine::SetRootModuleEngine(nullptr);
-        LPresetManager::SetMessageHook(nullptr);
         m_manager = nullptr;
         m_engine = nullptr;
         m_posts->Deliver();
@@ -293,12 +293,13 @@ TEST_F(PresetManagerTest, MessagesGoThroughTheHook)
 {
     EXPECT_EQ(m_manager->ShowLoadCorruptMessage(), KX::S_OK); // no hook: logged only
     std::vector<std::u16string> texts;
-    LPresetManager::SetMessageHook([&](const char16_t* text, const char16_t* caption, uint32_t flags) {
-        EXPECT_EQ(std::u16string(caption), u"SETTINGS_FILE_LOAD_CAPTION");
-        EXPECT_EQ(flags, 0x10u);
-        texts.push_back(text);
-        return 7;
-    });
+    KX::Test::ScopedService<LPresetManager::MessageHook> hook(
+        LPresetManager::MessageHookSlot(), [&](const char16_t* text, const char16_t* caption, uint32_t flags) {
+            EXPECT_EQ(std::u16string(caption), u"SETTINGS_FILE_LOAD_CAPTION");
+            EXPECT_EQ(flags, 0x10u);
+            texts.push_back(text);
+            return 7;
+        });
     EXPECT_EQ(m_manager->ShowLoadOlderMessage(), 7);
     m_manager->ShowLoadNewerMessage();
     m_manager->ShowLoadCorruptMessage();

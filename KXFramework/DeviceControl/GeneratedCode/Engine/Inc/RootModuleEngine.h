@@ -7,6 +7,7 @@
 // through pseudo parameter -4 and the interface answers "connected" at once. Model writes therefore
 // never depend on a remote device; values are sent on only while one is linked.
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Utilities/Threads/Event.h"
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 #include "KXFramework/Utilities/Threads/ThreadWorker.h"
@@ -29,6 +30,7 @@ public:
     static KX::RCPtr<LRootModuleEngine> GetRootModuleEngine();
     // Set by the application right after it made the engine, cleared before it lets it go.
     static void SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine);
+    static KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>& EngineSlot();
     static KX::RCPtr<LRootModuleEngine> Create();
 
     // Builds the model, loads the client library, starts the worker and connects through the -4

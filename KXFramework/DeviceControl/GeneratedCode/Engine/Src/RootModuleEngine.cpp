@@ -4,7 +4,6 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
-#include <mutex>
 
 namespace {
 
@@ -13,18 +12,6 @@ constexpr const char16_t* kDeviceConnectionStateChange = u"NID_DEVICE_CONNECTION
 constexpr const char16_t* kRemoteDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHANGE";
 
 using ParamValuePair = KX::LPair<KX::ParamDescriptor, KX::Variant, &KX::ParamDescriptorToString>;
-
-// The application's engine. Never destroyed: a late reader at exit finds it empty, not freed.
-struct EngineSlot {
-    std::mutex lock;
-    KX::RCPtr<LRootModuleEngine> engine;
-};
-
-EngineSlot& GetEngineSlot()
-{
-    static EngineSlot* slot = new EngineSlot;
-    return *slot;
-}
 
 void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
 {
@@ -54,21 +41,19 @@ void LRootModuleEngine::GetRootModuleEngine(KX::RCPtr<LRootModuleEngine>& out)
 
 KX::RCPtr<LRootModuleEngine> LRootModuleEngine::GetRootModuleEngine()
 {
-    EngineSlot& slot = GetEngineSlot();
-    std::lock_guard<std::mutex> lock(slot.lock);
-    return slot.engine;
+    return EngineSlot().Get();
 }
 
 void LRootModuleEngine::SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine)
 {
-    KX::RCPtr<LRootModuleEngine> old;
-    EngineSlot& slot = GetEngineSlot();
-    {
-        std::lock_guard<std::mutex> lock(slot.lock);
-        old = slot.engine;
-        slot.engine = engine;
-    }
-    // `old` is released here, outside the lock: its last release may stop threads.
+    EngineSlot().Set(engine);
+}
+
+KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>& LRootModuleEngine::EngineSlot()
+{
+    // Never destroyed: a late reader at exit finds it empty, not freed.
+    static auto* slot = new KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>;
+    return *slot;
 }
 
 KX::RCPtr<LRootModuleEngine> LRootModuleEngine::Create()
