@@ -30,11 +30,11 @@ public:
         MidiTimingsSlot().Set({});
         Platform::Midi::BackendSlot().Set(m_midi);
         m_engine = LRootModuleEngine::Create();
-        m_engine->Initialize(0);
+        static_cast<void>(m_engine->Initialize(0));
         LRootModuleEngine::SetRootModuleEngine(m_engine);
         LMidiManager::Create(m_manager);
         if (polling)
-            m_manager->StartDeviceStatusPolling();
+            static_cast<void>(m_manager->StartDeviceStatusPolling());
     }
     ~Setup()
     {

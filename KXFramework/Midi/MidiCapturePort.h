@@ -73,7 +73,7 @@ public:
 
 private:
     LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner);
-    KXRESULT RemoveFromOwner() override;
+    [[nodiscard]] KXRESULT RemoveFromOwner() override;
 
     bool m_closing = false;
     SysExAssembler m_assembler;

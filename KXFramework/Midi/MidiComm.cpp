@@ -91,7 +91,8 @@ KXRESULT LMidiCommInterface::DispatchCapturedData(const RCPtr<LMidiCaptureNotifi
             continue;
         }
         if (!notification)
-            LNotification::Create(notification, NID_MIDI_DATA_CAPTURED, RCPtr<LRefCountedObject>(data));
+            static_cast<void>( // a failed create leaves it null, and the client gets nothing
+                LNotification::Create(notification, NID_MIDI_DATA_CAPTURED, RCPtr<LRefCountedObject>(data)));
         i = DeliverToClient(id, i, notification);
     }
     return S_OK;
@@ -231,10 +232,11 @@ void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 int LMidiComm::MatchDevice(bool inputs, const String& name, String& matched)
 {
     Array<String> names;
+    // The lists are filled whatever the result says; an empty list matches nothing.
     if (inputs)
-        GetInputDeviceNames(names);
+        static_cast<void>(GetInputDeviceNames(names));
     else
-        GetOutputDeviceNames(names);
+        static_cast<void>(GetOutputDeviceNames(names));
     int index = -1;
     const int count = FindDeviceByName(names, name, index);
     if (index >= 0)
@@ -261,9 +263,10 @@ KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>&
     if (!OpenAndList(m_capturePorts, created))
         return E_FAIL;
     if (created->Start() != Midi::kOk) {
-        created->Close();
+        // Giving up on the port either way.
+        static_cast<void>(created->Close());
         created->AdjustOwnerCount(-1);
-        RemoveCapturePort(created.Get());
+        static_cast<void>(RemoveCapturePort(created.Get()));
         return E_FAIL;
     }
     port = created;

@@ -24,7 +24,7 @@ public:
     // out while it leaves the list and two last releases at once cannot both miss leaving it.
     int32_t Release() override;
     // Leaves the owner's list once the list's reference and the releasing one are all that remain.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     const String& GetName() const { return m_name; }
     const String& GetDeviceName() const { return m_deviceName; }
@@ -42,7 +42,7 @@ protected:
 
 private:
     // Takes the port out of its owner's list of its direction.
-    virtual KXRESULT RemoveFromOwner() = 0;
+    [[nodiscard]] virtual KXRESULT RemoveFromOwner() = 0;
 
     const String m_name;
     const bool m_input;

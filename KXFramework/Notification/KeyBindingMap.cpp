@@ -17,7 +17,7 @@ KXRESULT KeyBindingMap::LoadFromEntries(const Array<Pair<String, String>>& entri
         const std::u16string name(key.substr(key.rfind(u'.') + 1));
         const KeyCode code(entry.second);
         if (!name.empty() && code.IsValid())
-            Bind(code, name.c_str());
+            static_cast<void>(Bind(code, name.c_str())); // a refused entry does not stop the others
     }
     return S_OK;
 }

@@ -16,11 +16,11 @@ class KeyBindingMap {
 public:
     // The string tables hand their entries to this. For each (key, text) entry whose key is prefix + "." + a notification name (the part after
     // the last "."), parses the text as a key expression and binds the key when it is valid; 0.
-    KXRESULT LoadFromEntries(const Array<Pair<String, String>>& entries, const String& prefix);
+    [[nodiscard]] KXRESULT LoadFromEntries(const Array<Pair<String, String>>& entries, const String& prefix);
 
     // E_INVALIDARG for an invalid key or an empty name; binding the same key to the same name
     // again changes nothing.
-    KXRESULT Bind(const KeyCode& key, const char16_t* name);
+    [[nodiscard]] KXRESULT Bind(const KeyCode& key, const char16_t* name);
     // The name is not empty and has a binding.
     bool HasNotification(const char16_t* name) const;
     // The first key bound to the name.

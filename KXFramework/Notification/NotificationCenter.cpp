@@ -20,7 +20,7 @@ LNotificationCenter::LNotificationCenter(const StringT<char16_t, char>& name) : 
 RCPtr<LNotificationCenter> LNotificationCenter::Create(const StringT<char16_t, char>& name)
 {
     RCPtr<LNotificationCenter> center(new LNotificationCenter(name));
-    center->SetDistributor(RCPtr<LNotificationDistributor>(center));
+    static_cast<void>(center->SetDistributor(RCPtr<LNotificationDistributor>(center))); // always S_OK
     center->AdjustOwnerCount(1);
     LNotificationCenterManager::GetInstance()->AddCenter(center);
     return center;

@@ -58,7 +58,7 @@ LNotificationQueue::LNotificationQueue()
 {
     m_receiver = RCPtr<PostingReceiver>(new PostingReceiver(this));
     AdjustOwnerCount(1);
-    LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>());
+    static_cast<void>(LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>())); // null: no idle
 }
 
 LNotificationQueue::~LNotificationQueue() = default;
@@ -120,7 +120,7 @@ bool LNotificationQueue::DeliverPosted()
         }
         n->ClearPosted();
         if (d)
-            d->SendNotification(n);
+            static_cast<void>(d->SendNotification(n)); // the clients' answers do not concern the queue
     }
     return true;
 }
@@ -133,7 +133,7 @@ void LNotificationQueue::SendIdle()
         d = m_distributor;
     }
     if (d && m_idle)
-        d->SendNotification(m_idle);
+        static_cast<void>(d->SendNotification(m_idle)); // the clients' answers do not concern the queue
 }
 
 RCPtr<LNotificationQueue> LNotificationQueue::Hold()

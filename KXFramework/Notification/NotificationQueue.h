@@ -19,11 +19,11 @@ public:
 
     // 0; E_FAIL for null or after Shutdown. The distributor is held counted: a class that passes
     // itself counts that as one more owner reference and gives it back when it shuts the queue down.
-    KXRESULT SetDistributor(const RCPtr<LNotificationDistributor>& d);
+    [[nodiscard]] KXRESULT SetDistributor(const RCPtr<LNotificationDistributor>& d);
 
     // Thread-safe. 0; E_INVALIDARG for a null or already posted notification; E_FAIL without a
     // distributor or after Shutdown. The queue grows as needed and never drops a post.
-    KXRESULT PostNotification(const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT PostNotification(const RCPtr<LNotification>& n);
 
     // DeliverPosted, then NID_IDLE when sendIdle; true while the queue still holds notifications.
     bool ProcessNotifications(bool sendIdle);
@@ -42,7 +42,7 @@ public:
     unsigned GetCount() const;
 
     // A queue left only with its receiver's reference shuts itself down.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     // Shutdown that also gives back `extraOwnerRefs` owner references held for the distributor;

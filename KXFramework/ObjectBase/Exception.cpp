@@ -37,6 +37,13 @@ const char* ExceptionBase::GetErrorText() const
     return "";
 }
 
+std::string SourcePlace(std::string_view method, std::string_view path, int line)
+{
+    std::string place(" : ");
+    place.append(method).append(" : ").append(path).append(" : Line ").append(std::to_string(line));
+    return place;
+}
+
 void ThrowIfFailed(KXRESULT r, const char* place)
 {
     if (r >= 0)

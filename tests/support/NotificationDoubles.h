@@ -55,7 +55,7 @@ inline KX::RCPtr<KX::LNotification> MakeNotification(const char16_t* name,
                                                      const KX::RCPtr<KX::LRefCountedObject>& payload = nullptr)
 {
     KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, name, payload);
+    static_cast<void>(KX::LNotification::Create(n, name, payload));
     return n;
 }
 

@@ -27,7 +27,7 @@ using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 // new content, never a part: a temporary file in the same folder is written, synced and renamed
 // over the target, then the folder is synced. A symbolic link at `path` is followed and kept.
 // S_OK, or E_FAIL with the old file untouched and no temporary file left.
-KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
+[[nodiscard]] KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
                          WriteFunction write = nullptr);
 
 } // namespace KX::Platform::Files

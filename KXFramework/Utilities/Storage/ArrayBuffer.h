@@ -32,7 +32,7 @@ public:
         const unsigned old = GetCount();
         const int r = SetCountUnfilled(n);
         if (zeroFill && r >= 0 && n > old)
-            m_buffer.Fill8(0, old * sizeof(T), -1);
+            static_cast<void>(m_buffer.Fill8(0, old * sizeof(T), -1)); // within the new count
         return r;
     }
 

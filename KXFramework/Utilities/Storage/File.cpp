@@ -18,8 +18,8 @@ namespace {
 
 [[noreturn]] void ThrowFileError(const char* description, const char* method, int line)
 {
-    throw Exception<std::runtime_error>(std::string("Runtime Error : ") + description + " : " + method +
-                                        " : Utilities/Storage/File : Line " + std::to_string(line));
+    throw Exception<std::runtime_error>(std::string("Runtime Error : ") + description +
+                                        SourcePlace(method, "Utilities/Storage/File", line));
 }
 
 std::string SystemPath(const String& path)

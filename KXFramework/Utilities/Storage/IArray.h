@@ -71,7 +71,7 @@ public:
         return GetAt(it.position);
     }
 
-    virtual KXRESULT Swap(unsigned i, unsigned j)
+    [[nodiscard]] virtual KXRESULT Swap(unsigned i, unsigned j)
     {
         const unsigned n = GetCount();
         if (i >= n || j >= n)
@@ -95,7 +95,7 @@ public:
     using IIterable<T>::GetAt;
     using IIterable<T>::GetCount;
 
-    virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
+    [[nodiscard]] virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
 
     virtual int InsertItem(unsigned index, const T& item)
     {

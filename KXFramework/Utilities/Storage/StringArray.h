@@ -44,7 +44,7 @@ public:
 
 // Empties to, then adds one pair per entry of from and sorts the pairs by key. Returns 0.
 template <class CharT, class OtherT>
-KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
+[[nodiscard]] KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
                         Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
 {
     to.Clear();

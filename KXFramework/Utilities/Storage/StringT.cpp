@@ -335,14 +335,14 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(const StringT& other)
 template <>
 StringT<char16_t, char>& StringT<char16_t, char>::operator+=(char c)
 {
-    Insert(GetLength(), &c, 1);
+    static_cast<void>(Insert(GetLength(), &c, 1)); // a failed append leaves the string as it was
     return *this;
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::AppendChar(CharT c)
 {
-    Insert(GetLength(), &c, 1);
+    static_cast<void>(Insert(GetLength(), &c, 1)); // a failed append leaves the string as it was
     return *this;
 }
 

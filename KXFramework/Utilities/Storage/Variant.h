@@ -97,9 +97,9 @@ public:
     static unsigned RecordLengthAt(const unsigned char* block, unsigned size, unsigned offset);
 
     // Writes `value` as a record at `record` (any alignment); the record length, or E_FAIL.
-    static KXRESULT WriteRecord(const Variant& value, void* record, unsigned capacity);
+    [[nodiscard]] static KXRESULT WriteRecord(const Variant& value, void* record, unsigned capacity);
     // Reads the record at `record` (any alignment) of at most `available` bytes into `out`.
-    static KXRESULT ReadRecord(Variant& out, const void* record, unsigned available);
+    [[nodiscard]] static KXRESULT ReadRecord(Variant& out, const void* record, unsigned available);
 
 private:
     unsigned char* Block() const;

@@ -105,7 +105,7 @@ WString VariantEx::ToIndentedString(unsigned depth) const
     if (depth >= MaxRenderedDepth)
         return WString(u"\u2026");
     Array<VariantEx> items;
-    GetListItems(*this, items);
+    static_cast<void>(GetListItems(*this, items)); // what could be read is shown
     if (items.GetCount() == 0)
         return WString(u"<empty array>");
     const std::u16string indent(2 * (size_t(depth) + 1), u' ');
@@ -142,7 +142,7 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
         const unsigned length = RecordLengthAt(block, size, offset);
         VariantEx& item = items.GetAt(i);
         item.Clear();
-        ReadRecord(item, block + offset, length);
+        static_cast<void>(ReadRecord(item, block + offset, length));
         offset += length;
     }
     return S_OK;

@@ -43,7 +43,7 @@ void LEventGatedThreader::Loop(const std::shared_ptr<State>& state)
         if (state->stop.load())
             break;
         state->busy.store(true);
-        RunWorkerSafely(*state->worker, state->parameters);
+        static_cast<void>(RunWorkerSafely(*state->worker, state->parameters)); // the worker reports its own failures
         state->busy.store(false);
     }
 }

@@ -124,7 +124,7 @@ void LThreadPool::WorkerLoop(const std::shared_ptr<State>& state, unsigned index
         }
         if (!job)
             continue;
-        RunWorkerSafely(*job->worker, job->data);
+        static_cast<void>(RunWorkerSafely(*job->worker, job->data)); // the worker reports its own failures
         {
             std::lock_guard<std::mutex> lock(s.lock);
             s.running[index] = RCPtr<LWorkerParams>();

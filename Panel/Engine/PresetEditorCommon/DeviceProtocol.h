@@ -59,7 +59,7 @@ Bytes IdentityRequestMessage();        // F0 7E 7F 06 01 F7
 // Frames a message in place for sending: F0 in front unless it begins with F0, F7 at the end unless
 // it ends with F7; a lone data byte b becomes F0 b F7. E_INVALIDARG for an empty message, E_FAIL for a
 // lone F0 or F7; the message is then unchanged.
-KXRESULT Frame(Bytes& message);
+[[nodiscard]] KXRESULT Frame(Bytes& message);
 // True when every byte between the framing bytes is a data byte (below 0x80).
 bool HasSevenBitBody(ByteView framed);
 

@@ -126,10 +126,12 @@ void LMidiManager::Initialize()
     m_receivingEnabled = true;
 
     const RCPtr<LNotificationDistributor> center(GetDefaultNotificationCenter());
-    m_handler->SetNotification(&LMidiManager::OnInputDeviceConnectionStatusChanged, center,
-                               NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0);
-    m_handler->SetNotification(&LMidiManager::OnOutputDeviceConnectionStatusChanged, center,
-                               NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0);
+    // Registering with the default centre fails only short of memory; the manager then works
+    // without presence changes.
+    static_cast<void>(m_handler->SetNotification(&LMidiManager::OnInputDeviceConnectionStatusChanged, center,
+                                                 NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
+    static_cast<void>(m_handler->SetNotification(&LMidiManager::OnOutputDeviceConnectionStatusChanged, center,
+                                                 NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
     OpenPorts();
 }
 
@@ -248,14 +250,14 @@ bool LMidiManager::PausePolling()
 {
     const bool wasActive = IsDeviceStatusPollingActive();
     if (wasActive)
-        StopDeviceStatusPolling();
+        static_cast<void>(StopDeviceStatusPolling()); // active polling has what stopping needs
     return wasActive;
 }
 
 void LMidiManager::ResumePolling(bool wasActive)
 {
     if (wasActive && !IsDeviceStatusPollingActive())
-        StartDeviceStatusPolling();
+        static_cast<void>(StartDeviceStatusPolling()); // a failed restart shows in IsDeviceStatusPollingActive
 }
 
 KXRESULT LMidiManager::Run(const RCPtr<LRefCountedObject>&)
@@ -604,7 +606,8 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         Variant blob;
         blob.SetBlob(reply.GetData() + at, size);
         at += size;
-        engine->SendParamValueToDevice(firstId + static_cast<int>(i), blob);
+        // Before the engine connects it refuses writes; the values then stay as they were.
+        static_cast<void>(engine->SendParamValueToDevice(firstId + static_cast<int>(i), blob));
     }
     m_presetGate.SetGreen();
 }
@@ -616,8 +619,10 @@ void LMidiManager::PassOnParameterReply(int index, int value)
     payload->name = GetGlobalParameterName(index);
     payload->value = value;
     RCPtr<LNotification> notification;
-    LNotification::Create(notification, NID_MIDIMANAGER_PARAMETER_RECIEVED, RCPtr<LRefCountedObject>(payload));
-    SendNotification(notification);
+    // Best effort: the waiting request is released whether or not a listener took the value.
+    static_cast<void>(
+        LNotification::Create(notification, NID_MIDIMANAGER_PARAMETER_RECIEVED, RCPtr<LRefCountedObject>(payload)));
+    static_cast<void>(SendNotification(notification));
     m_parameterGate.SetGreen();
 }
 

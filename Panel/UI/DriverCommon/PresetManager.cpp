@@ -41,7 +41,7 @@ void Post(const char16_t* name)
         return;
     RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
     if (centre)
-        centre->PostNotification(n);
+        static_cast<void>(centre->PostNotification(n)); // only a centre being shut down refuses
 }
 
 std::string ToPath(const String& path)
@@ -60,9 +60,7 @@ void LPresetManager::Create(RCPtr<LPresetManager>& out)
         r = manager->m_handler->SetNotification(&LPresetManager::OnLoadControlPanelSettings,
                                                 RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                 kLoadControlPanelSettings, 0);
-    const std::string place =
-        " : KX::LPresetManager::Create : Panel\\UI\\DriverCommon\\PresetManager : Line " + std::to_string(__LINE__);
-    ThrowIfFailed(r, place.c_str());
+    ThrowIfFailed(r, SourcePlace("KX::LPresetManager::Create", "Panel\\UI\\DriverCommon\\PresetManager", __LINE__).c_str());
     out = manager;
 }
 

@@ -48,7 +48,7 @@ TEST(NotificationDistributor, SendsSynchronouslyInRegistrationOrderWithItselfAsS
 
     // Unheld (as during construction or destruction) it refuses: a counted sender would destroy it.
     LNotificationDistributor unheld;
-    unheld.AddClient(a.Get(), id, 0);
+    static_cast<void>(unheld.AddClient(a.Get(), id, 0));
     EXPECT_EQ(KX::E_FAIL, unheld.SendNotification(MakeNotification(u"NID_SEND")));
     EXPECT_EQ(-1, unheld.DeliverToClient(id, 0, MakeNotification(u"NID_SEND")));
     EXPECT_EQ(2u, log.size());
@@ -145,7 +145,7 @@ TEST(NotificationDistributor, ClientsThatChangeRegistrationsDuringASendBreakNoth
     log.clear();
     a->react = nullptr;
     b->react = nullptr;
-    d->SendNotification(MakeNotification(u"NID_A"));
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_A")));
     EXPECT_EQ((std::vector<std::string>{"b", "late"}), log);
 }
 
@@ -197,7 +197,7 @@ TEST(NotificationDistributor, RegistrationSendingAndDestructionRaceFreeAcrossThr
                 auto d = NewDistributor();
                 for (size_t i = 0; i < clients.size(); ++i)
                     clients[(i + t) % clients.size()]->RegisterForNotification(d, u"NID_RACE", 0);
-                d->SendNotification(MakeNotification(u"NID_RACE"));
+                static_cast<void>(d->SendNotification(MakeNotification(u"NID_RACE")));
                 if (round % 2)
                     clients[t]->UnregisterForNotification(d, u"NID_RACE");
                 if (round % 7 == 0)

@@ -77,7 +77,7 @@ TEST(NotificationHandler, BindsMembersToSenderAndNameAndReturnsTheirResults)
     EXPECT_EQ(1, h.HandleNotification(d, n));
     EXPECT_EQ(0, h.HandleNotification(other, n));
     EXPECT_EQ(0, h.HandleNotification(d, MakeNotification(u"NID_UNBOUND")));
-    d->SendNotification(n);
+    static_cast<void>(d->SendNotification(n));
     EXPECT_EQ((std::vector<std::string>{"value", "value"}), panel->log);
 
     Panel::Handler::Member m = nullptr;
@@ -100,7 +100,7 @@ TEST(NotificationHandler, AnAnySenderBindingNeedsAKnownNameAndYieldsToTheSenders
     KX::InternNotificationName(u"NID_CLICK");
     EXPECT_EQ(KX::S_OK, h.AddHandler(&Panel::OnAny, u"NID_CLICK"));
     auto d = NewDistributor(), other = NewDistributor();
-    h.SetNotification(&Panel::OnValue, d, u"NID_CLICK", 0);
+    static_cast<void>(h.SetNotification(&Panel::OnValue, d, u"NID_CLICK", 0));
     auto n = MakeNotification(u"NID_CLICK");
     EXPECT_EQ(1, h.HandleNotification(d, n));
     EXPECT_EQ(0, h.HandleNotification(other, n));
@@ -111,10 +111,10 @@ TEST(NotificationHandler, AHandlerRemovedDuringADeliveryIsNotCalledAfterwards)
 {
     RCPtr<Panel> first(new Panel), second(new Panel);
     auto d = NewDistributor();
-    first->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
-    second->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
+    static_cast<void>(first->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0));
+    static_cast<void>(second->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0));
     first->onValue = [&] { second->UnregisterForNotification(d, u"NID_VALUE_CHANGE"); };
-    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
     EXPECT_EQ(1u, first->log.size());
     EXPECT_TRUE(second->log.empty());
     EXPECT_EQ(0, second->GetOwnerCount());
@@ -124,14 +124,14 @@ TEST(CAutoNotificationDisabler, SuspendsOneBindingForItsScopeAndRestoresItsFlags
 {
     RCPtr<Panel> panel(new Panel);
     auto d = NewDistributor();
-    panel->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 9);
+    static_cast<void>(panel->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 9));
     {
         KX::CAutoNotificationDisabler<Panel> quiet(panel->handler, d, u"NID_VALUE_CHANGE");
         EXPECT_EQ(0, panel->GetOwnerCount());
         EXPECT_EQ(KX::S_FALSE, d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
     }
     EXPECT_EQ(1, panel->GetOwnerCount());
-    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
     EXPECT_EQ(1u, panel->log.size());
     Panel::Handler::Member m = nullptr;
     unsigned flags = 0;

@@ -42,7 +42,7 @@ struct QueueFixture {
     RCPtr<Recorder> idle{new Recorder("idle", &log)};
     QueueFixture()
     {
-        queue->SetDistributor(d);
+        static_cast<void>(queue->SetDistributor(d));
         client->RegisterForNotification(d, u"NID_POSTED", 0);
         idle->RegisterForNotification(d, u"NID_IDLE", 0);
     }
@@ -84,8 +84,8 @@ TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
         }
         EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));   // the flag was cleared before the send
     };
-    f.queue->PostNotification(MakeNotification(u"NID_POSTED"));
-    f.queue->PostNotification(again);
+    static_cast<void>(f.queue->PostNotification(MakeNotification(u"NID_POSTED")));
+    static_cast<void>(f.queue->PostNotification(again));
     EXPECT_TRUE(f.queue->ProcessNotifications(true));
     EXPECT_EQ((std::vector<std::string>{"client", "client", "idle", "idle"}), f.log);
     EXPECT_EQ(1, reentered);
@@ -140,7 +140,7 @@ TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
     bool destroyed = false;
     RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
     RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
-    queue->SetDistributor(d);
+    static_cast<void>(queue->SetDistributor(d));
     RCPtr<KX::LNotificationReceiver> receiver = queue->GetPostingReceiver();
     auto n = MakeNotification(u"NID_POSTED");
     EXPECT_EQ(KX::S_OK, receiver->ReceiveNotification(nullptr, n));
@@ -153,7 +153,7 @@ TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
     EXPECT_EQ(KX::E_FAIL, receiver->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")));
 
     RCPtr<LNotificationQueue> explicitlyShut(new LNotificationQueue);
-    explicitlyShut->SetDistributor(d);
+    static_cast<void>(explicitlyShut->SetDistributor(d));
     explicitlyShut->Shutdown();
     EXPECT_EQ(0, explicitlyShut->GetOwnerCount());
     EXPECT_EQ(1, explicitlyShut->GetRefCount());
@@ -166,14 +166,14 @@ TEST(NotificationQueue, AHandlerMayLetGoOfTheLastReferenceToTheQueueItIsDelivere
     bool destroyed = false;
     RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
     RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
-    queue->SetDistributor(d);
+    static_cast<void>(queue->SetDistributor(d));
     std::vector<std::string> log;
     RCPtr<Recorder> client(new Recorder("client", &log));
     client->RegisterForNotification(d, u"NID_POSTED", 0);
     client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); };   // a window closed by it
     LNotificationQueue* processed = queue.Get();
-    processed->PostNotification(MakeNotification(u"NID_POSTED"));
-    processed->PostNotification(MakeNotification(u"NID_POSTED"));
+    static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
+    static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
     EXPECT_FALSE(processed->ProcessNotifications(true));
     // The round ends as it began; the queue goes with it.
     EXPECT_EQ((std::vector<std::string>{"client", "client"}), log);
@@ -191,7 +191,9 @@ TEST(NotificationCenter, TheDefaultCentreDeliversItsPostsWithItselfAsSender)
     std::vector<std::string> log;
     RCPtr<Recorder> client(new Recorder("exit", &log));
     client->RegisterForNotification(RCPtr<LNotificationDistributor>(center), u"NID_APP_EXIT_REQ", 0);
-    std::thread poster([] { KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")); });
+    std::thread poster([] {
+        static_cast<void>(KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")));
+    });
     poster.join();
     EXPECT_TRUE(log.empty());   // posting never delivers at once
     EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
@@ -218,8 +220,8 @@ TEST(NotificationCenter, TheManagerProcessesCentresFromTheLastToTheFirst)
     // A post to the first centre from inside the second one's delivery is still delivered in this pass.
     RCPtr<Recorder> poster(new Recorder("poster", &log));
     poster->RegisterForNotification(RCPtr<LNotificationDistributor>(second), u"NID_KICK", 0);
-    poster->react = [&](auto&, auto&) { first->PostNotification(MakeNotification(u"NID_IDLE")); };
-    second->PostNotification(MakeNotification(u"NID_KICK"));
+    poster->react = [&](auto&, auto&) { static_cast<void>(first->PostNotification(MakeNotification(u"NID_IDLE"))); };
+    static_cast<void>(second->PostNotification(MakeNotification(u"NID_KICK")));
     EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
     EXPECT_EQ((std::vector<std::string>{"poster", "second", "first", "first"}), log);
 

@@ -23,7 +23,7 @@ int32_t Open(const std::string& path, KXRESULT expected = KX::S_OK)
 
 class IniLibrary : public ::testing::Test {
 protected:
-    void TearDown() override { Ini::CloseAllIniFiles(); }
+    void TearDown() override { static_cast<void>(Ini::CloseAllIniFiles()); }
     TempFolder dir;
 };
 

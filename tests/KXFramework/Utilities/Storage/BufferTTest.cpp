@@ -254,14 +254,14 @@ TEST_F(BufferTTest, FillRangesAreCheckedWithoutWrapping)
     EXPECT_EQ(b.Fill8(1, 0xFFFFFFFFu, 2), KX::E_INVALIDARG);
     EXPECT_EQ(b.Fill8(1, 0xFFFFFFF0u, 0x20), KX::E_INVALIDARG);
 
-    b.Fill8(0, 0, -1);
+    static_cast<void>(b.Fill8(0, 0, -1));
     EXPECT_EQ(b.Fill16(0x12345, 1, -1), KX::S_OK); // odd offset: units at 1,3,5,7; byte 8 untouched
     const unsigned char expected[] = {0, 0x45, 0x23, 0x45, 0x23, 0x45, 0x23, 0x45, 0x23};
     uint16_t probe = 0x2345;
     if (reinterpret_cast<unsigned char*>(&probe)[0] == 0x45) {
         EXPECT_EQ(std::memcmp(b.GetData(), expected, 9), 0);
     }
-    b.Fill8(0, 0, -1);
+    static_cast<void>(b.Fill8(0, 0, -1));
     EXPECT_EQ(b.Fill16(0xFFFF, 0, -1), KX::S_OK); // four units, the odd last byte left alone
     EXPECT_EQ(b.GetData()[7], 0xFF);
     EXPECT_EQ(b.GetData()[8], 0);

@@ -181,11 +181,11 @@ TEST(StringT, InsertForms)
     EXPECT_EQ(Text(s), u"abc");
     EXPECT_EQ(s.Insert(3, String(u"d")), KX::S_OK);
     EXPECT_EQ(Text(s), u"abcd");
-    s.Insert(0, String(u"x"));
+    static_cast<void>(s.Insert(0, String(u"x")));
     EXPECT_EQ(Text(s), u"xabcd");
-    s.Insert(2, u"12345", 2);
+    static_cast<void>(s.Insert(2, u"12345", 2));
     EXPECT_EQ(Text(s), u"xa12bcd");
-    s.Insert(1, u"#", 99);
+    static_cast<void>(s.Insert(1, u"#", 99));
     EXPECT_EQ(Text(s), u"x#a12bcd");
     EXPECT_EQ(s.Insert(99, u"#", 1), KX::E_INVALIDARG);
 

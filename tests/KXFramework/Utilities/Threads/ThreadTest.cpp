@@ -194,11 +194,11 @@ TEST(ThreadPool, HigherPriorityGoesFirstAndEqualOnesKeepTheirOrder)
         std::lock_guard<std::mutex> g(lock);
         order.push_back(dynamic_cast<Number*>(p.Get())->value);
     });
-    pool->QueueWork(blocker, nullptr, 0);
+    static_cast<void>(pool->QueueWork(blocker, nullptr, 0));
     ASSERT_EQ(Event::kSignaled, started->Wait(10000));
     const int priorities[] = {0, 0, 1, 0, 2, 1};
     for (int i = 0; i < 6; ++i)
-        pool->QueueWork(record, RCPtr<LRefCountedObject>(new Number(i)), priorities[i]);
+        static_cast<void>(pool->QueueWork(record, RCPtr<LRefCountedObject>(new Number(i)), priorities[i]));
     proceed.SetGreen();
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard<std::mutex> g(lock);
@@ -215,14 +215,15 @@ TEST(ThreadPool, RefusesNullWorkAndWorkAfterStopAndDropsPendingJobsUnrun)
     KX::TrafficLight proceed;
     RCPtr<LEvent> started = LEvent::Create();
     std::atomic<bool> pendingRan{false};
-    pool->QueueWork(Worker([&](auto&) {
-                        started->Set();
-                        proceed.Wait(Event::kInfinite);
-                    }),
-                    nullptr, 0);
+    ASSERT_EQ(pool->QueueWork(Worker([&](auto&) {
+                                  started->Set();
+                                  proceed.Wait(Event::kInfinite);
+                              }),
+                              nullptr, 0),
+              KX::S_OK);
     ASSERT_EQ(Event::kSignaled, started->Wait(10000));
     RCPtr<LRefCountedObject> data(new Number(1));
-    pool->QueueWork(Worker([&](auto&) { pendingRan = true; }), data, 0);
+    static_cast<void>(pool->QueueWork(Worker([&](auto&) { pendingRan = true; }), data, 0));
     EXPECT_EQ(2, data->GetRefCount());
 
     std::thread stopper([&] { pool->Stop(); });
@@ -242,7 +243,7 @@ TEST(ThreadPool, ManyPostersEveryJobRunsOnceAndAPoolMayBeReleasedFromItsOwnJob)
     for (int t = 0; t < 4; ++t)
         posters.emplace_back([&] {
             for (int i = 0; i < 500; ++i)
-                pool->QueueWork(worker, nullptr, i % 3);
+                static_cast<void>(pool->QueueWork(worker, nullptr, i % 3));
         });
     for (auto& t : posters)
         t.join();
@@ -252,11 +253,11 @@ TEST(ThreadPool, ManyPostersEveryJobRunsOnceAndAPoolMayBeReleasedFromItsOwnJob)
     RCPtr<LEvent> released = LEvent::Create();
     auto* holder = new RCPtr<LThreadPool>(pool);
     pool = RCPtr<LThreadPool>();
-    (*holder)->QueueWork(Worker([&](auto&) {
-                             delete holder;
-                             released->Set();
-                         }),
-                         nullptr, 0);
+    static_cast<void>((*holder)->QueueWork(Worker([&](auto&) {
+                                               delete holder;
+                                               released->Set();
+                                           }),
+                                           nullptr, 0));
     EXPECT_EQ(Event::kSignaled, released->Wait(10000));
     EXPECT_TRUE(Eventually([&] { return worker->GetRefCount() == 1; }));
 }

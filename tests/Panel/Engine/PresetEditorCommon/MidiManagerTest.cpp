@@ -518,10 +518,11 @@ TEST_F(MidiManagerTest, AFailedSendIsReportedAsAFailure)
 
     // The send looks at the output port only; without the input port the firmware check fails.
     RCPtr<LNotification> gone;
-    LNotification::Create(gone, NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED,
-                          RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
-                              String(u"MIDIIN4 (Kivo 61)"), 1)));
-    manager->OnInputDeviceConnectionStatusChanged(nullptr, gone);
+    ASSERT_EQ(LNotification::Create(gone, NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED,
+                                    RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
+                                        String(u"MIDIIN4 (Kivo 61)"), 1))),
+              S_OK);
+    static_cast<void>(manager->OnInputDeviceConnectionStatusChanged(nullptr, gone));
     ASSERT_FALSE(manager->IsConnected());
     midi->ClearSent();
     EXPECT_EQ(manager->SendPresetToDevice(8), -2);

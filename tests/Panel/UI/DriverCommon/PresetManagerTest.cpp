@@ -301,10 +301,10 @@ TEST_F(PresetManagerTest, MessagesGoThroughTheHook)
             return 7;
         });
     EXPECT_EQ(m_manager->ShowLoadOlderMessage(), 7);
-    m_manager->ShowLoadNewerMessage();
-    m_manager->ShowLoadCorruptMessage();
-    m_manager->ShowLoadWrongDeviceMessage();
-    m_manager->ShowTranslationFailureMessage();
+    static_cast<void>(m_manager->ShowLoadNewerMessage());
+    static_cast<void>(m_manager->ShowLoadCorruptMessage());
+    static_cast<void>(m_manager->ShowLoadWrongDeviceMessage());
+    static_cast<void>(m_manager->ShowTranslationFailureMessage());
     const std::vector<std::u16string> expected = {
         u"SETTINGS_FILE_LOAD_OLDER_MESSAGE", u"SETTINGS_FILE_LOAD_NEWER_MESSAGE", u"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE",
         u"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE", u"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE"};

@@ -7,13 +7,13 @@
 
 // The default value of a leaf of `kind` numbered by its parent; E_FAIL before numbering,
 // E_INVALIDARG (and an empty value) for another identifier.
-KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const KX::ParamDescriptor& d,
+[[nodiscard]] KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const KX::ParamDescriptor& d,
                         KX::Variant& out);
 
 #define KX_DECLARE_MODEL_LEAF(Name, Interface, Kind)                                                               \
     class Name : public Interface {                                                                                \
     public:                                                                                                        \
-        KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const override               \
+        [[nodiscard]] KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const override               \
         {                                                                                                          \
             return GetLeafDefault(*this, Kind, d, out);                                                            \
         }                                                                                                          \

@@ -35,7 +35,7 @@ IRootModule::IRootModule() : LParameterizedModule(false)
 KXRESULT IRootModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IRootModule::SetFirstParamID", __LINE__);
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     if (KX::RCPtr<IDevice> device = GetDevice())
         return device->SetFirstParamID(this, first, 0);
     return KX::S_OK;
@@ -76,7 +76,7 @@ IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_
 
 KXRESULT IModuleGroup::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     for (int32_t i = 0; i < m_childCount; ++i) {
         KX::RCPtr<LParameterizedModule> child = ModifiableModule(GetChildModule(i));
         if (child)
@@ -166,7 +166,7 @@ KX::ConstRCPtr<LParameterizedModule> IDevice::GetPart(int32_t p) const
 KXRESULT IDevice::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IDevice::SetFirstParamID", __LINE__);
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     for (int32_t p = 0; p < kPartCount; ++p) {
         KX::RCPtr<LParameterizedModule> part = ModifiableModule(GetPart(p));
         if (part)

@@ -97,7 +97,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
         SetConnectionState(Disconnected);
         return KX::E_FAIL;
     }
-    root->AttachPort(port);
+    static_cast<void>(root->AttachPort(port)); // port is not null here
     const KXRESULT loaded = port->LoadClient();
     if (loaded != KX::S_OK)
         LogDeviceLine("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
@@ -287,7 +287,7 @@ void LRootModuleEngine::PostParamChanges(const KX::Array<KX::ParamValue>& values
         return;
     }
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
-    batch->Set(values);
+    static_cast<void>(batch->Set(values)); // an empty batch still announces the change
     Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(batch));
 }
 
