@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Ini/IniLibrary.h"
 
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Ini/IniDocument.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "KXFramework/Utilities/Storage/File.h"
 
 #include "KXFramework/ObjectBase/Exception.h"
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 
 #include <cerrno>

@@ -1,10 +1,10 @@
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/ObjectBase/Exception.h"
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <cstring>
 #include <string>
@@ -204,7 +204,7 @@ KXRESULT LPresetManager::ShowMessage(const char16_t* textKey)
 {
     if (MessageHook hook = MessageHookSlot().Get())
         return hook(textKey, kMessageCaption, kErrorIconFlags);
-    LogDeviceLine("Preset file load: %s", String(textKey).ToNarrow().GetData());
+    DebugLog("Preset file load: %s", String(textKey).ToNarrow().GetData());
     return S_OK;
 }
 

@@ -1,7 +1,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
+#include "KXFramework/Application/DebugLog.h"
 
 LRootModule::LRootModule(LRootModuleEngine* engine, const KX::RCPtr<LParamCache>& cache)
     : m_engine(engine), m_cache(cache), m_device(new LDevice)
@@ -54,7 +54,7 @@ void LRootModule::ForwardToDevice(const KX::ParamDescriptor& d, const KX::Varian
         return;
     const KXRESULT r = port->SetParamValue(d, v);
     if (KX::Failed(r))
-        LogDeviceLine("Device model: sending parameter %d to the device failed (0x%X)", d.id,
+        KX::DebugLog("Device model: sending parameter %d to the device failed (0x%X)", d.id,
                      static_cast<unsigned>(r));
 }
 
@@ -85,7 +85,7 @@ void LRootModule::ReceiveParamValues(const ParamValuesBatch& batch)
     for (int i = 0; i < count; ++i) {
         KX::ParamValue item;
         if (KX::Failed(batch.GetAt(i, item.descriptor, item.value))) {
-            LogDeviceLine("Device model: malformed item %d of a received batch dropped", i);
+            KX::DebugLog("Device model: malformed item %d of a received batch dropped", i);
             continue;
         }
         if (item.descriptor.id == LDeviceCommunicationInterface::kParamConnectionState) {
@@ -93,11 +93,11 @@ void LRootModule::ReceiveParamValues(const ParamValuesBatch& batch)
             if (item.value.GetListItem(0, state) == 0 && item.value.GetListItem(1, connected) == 0)
                 engine->OnConnectionState(state.ToInt64(), connected.ToBool());
             else
-                LogDeviceLine("Device model: malformed connection state dropped");
+                KX::DebugLog("Device model: malformed connection state dropped");
             continue;
         }
         if (KX::Failed(m_cache->Check(item))) {
-            LogDeviceLine("Device model: received value for parameter %d dropped", item.descriptor.id);
+            KX::DebugLog("Device model: received value for parameter %d dropped", item.descriptor.id);
             continue;
         }
         if (KX::Succeeded(m_cache->Set(item.descriptor.id, item.value)))

@@ -1,6 +1,6 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
@@ -20,7 +20,7 @@ void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
         return;
     KX::RCPtr<KX::LNotificationCenter> centre = KX::GetDefaultNotificationCenter();
     if (!centre || KX::Failed(centre->PostNotification(n)))
-        LogDeviceLine("Device model: posting a notification failed");
+        KX::DebugLog("Device model: posting a notification failed");
 }
 
 void PostParamChange(const KX::ParamDescriptor& d, const KX::Variant& value)
@@ -91,7 +91,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     try {
         port = MakeDeviceCommunicationInterface();
     } catch (const std::exception& e) {
-        LogDeviceLine("Device model: the device communication interface cannot be made: %s", e.what());
+        KX::DebugLog("Device model: the device communication interface cannot be made: %s", e.what());
     }
     if (!port) {
         SetConnectionState(Disconnected);
@@ -100,7 +100,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     static_cast<void>(root->AttachPort(port)); // port is not null here
     const KXRESULT loaded = port->LoadClient();
     if (loaded != KX::S_OK)
-        LogDeviceLine("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
+        KX::DebugLog("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
 
     KX::RCPtr<KX::LEvent> event = KX::LEvent::Create(true);
     KX::RCPtr<KX::LEventGatedThreader> threader =
@@ -128,7 +128,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     const KXRESULT announced = root->AnnounceConnectionState(Connected);
     if (GetConnectionState() == Connecting) {
         // The interface refused the announcement without answering it.
-        LogDeviceLine("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
+        KX::DebugLog("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
         SetConnectionState(Disconnected);
     }
     return GetConnectionState() == Connected ? KX::S_OK : KX::E_FAIL;
@@ -319,12 +319,12 @@ void LRootModuleEngine::ConnectFirstDevice(const KX::Array<KX::Variant>& devices
         return;
     const KX::Variant& device = devices.GetAt(0);
     KXRESULT r = port->ConnectDevice(device);
-    LogDeviceLine("Device model: connecting to a remote device gave 0x%X", static_cast<unsigned>(r));
+    KX::DebugLog("Device model: connecting to a remote device gave 0x%X", static_cast<unsigned>(r));
     if (KX::Failed(r))
         return;
     uint8_t info = 0;
     r = port->GetDeviceInfo(&device, &info);
-    LogDeviceLine("Device model: remote device information 0x%X (result 0x%X)", info, static_cast<unsigned>(r));
+    KX::DebugLog("Device model: remote device information 0x%X (result 0x%X)", info, static_cast<unsigned>(r));
 }
 
 KXRESULT LRootModuleEngine::SetDevicePolling(bool on)

@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
