@@ -9,8 +9,7 @@ KXRESULT KeyBindingMap::LoadFromEntries(const Array<Pair<String, String>>& entri
     String start(prefix);
     start += String(u".");
     const std::u16string_view head(start.GetString(), start.GetLength());
-    for (unsigned i = 0; i < entries.GetCount(); ++i) {
-        const Pair<String, String>& entry = entries.GetAt(i);
+    for (const Pair<String, String>& entry : entries) {
         const std::u16string_view key(entry.first.GetString(), entry.first.GetLength());
         if (!key.starts_with(head))
             continue;

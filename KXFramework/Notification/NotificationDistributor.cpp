@@ -82,11 +82,9 @@ LNotificationDistributor::~LNotificationDistributor()
 
 LNotificationDistributor::LNotificationClientPool* LNotificationDistributor::FindPool(NotificationID id) const
 {
-    for (unsigned i = 0; i < m_pools.GetCount(); ++i) {
-        LNotificationClientPool* pool = m_pools.GetAt(i).Get();
+    for (const RCPtr<LNotificationClientPool>& pool : m_pools)
         if (pool->id == id)
-            return pool;
-    }
+            return pool.Get();
     return nullptr;
 }
 
@@ -195,8 +193,7 @@ KXRESULT LNotificationDistributor::SendNotification(const RCPtr<LNotification>& 
         LNotificationClientPool* pool = FindPool(n->GetID());
         if (!pool || pool->clients.GetCount() == 0)
             return S_FALSE;
-        for (unsigned i = 0; i < pool->clients.GetCount(); ++i)
-            snapshot.push_back(pool->clients.GetAt(i));
+        snapshot.assign(pool->clients.begin(), pool->clients.end());
     }
     RCPtr<LNotificationDistributor> self(this);
     for (const auto& info : snapshot)

@@ -40,7 +40,7 @@ public:
         std::lock_guard guard(m_lock);
         if (data) {
             const Array<unsigned char>& bytes = data->GetBytes();
-            m_messages.push_back({Bytes(bytes.GetData(), bytes.GetData() + bytes.GetCount()),
+            m_messages.push_back({Bytes(bytes.begin(), bytes.end()),
                                   std::string(data->GetPortName().ToNarrow().GetData()), data->GetTimeStamp()});
         }
         m_changed.notify_all();

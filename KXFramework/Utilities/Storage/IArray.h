@@ -7,6 +7,7 @@
 #include "KXFramework/ObjectBase/Result.h"
 
 #include <cstdint>
+#include <span>
 
 namespace KX {
 
@@ -175,6 +176,15 @@ public:
 
     virtual const T* GetData() const { return const_cast<IArray*>(this)->GetData(); }
     virtual T* GetData() = 0;
+
+    // The elements as one contiguous range, for range-for and the standard algorithms. Valid until
+    // the count changes.
+    std::span<T> Span() { return std::span<T>(GetData(), GetCount()); }
+    std::span<const T> Span() const { return std::span<const T>(GetData(), GetCount()); }
+    T* begin() { return GetData(); }
+    T* end() { return GetData() + GetCount(); }
+    const T* begin() const { return GetData(); }
+    const T* end() const { return GetData() + GetCount(); }
 
     virtual int Append(const IArray<T>& source)
     {

@@ -31,7 +31,10 @@ public:
     using Face::IndexOf;
     using Face::RBegin;
     using Face::REnd;
+    using Face::Span;
     using Face::Swap;
+    using Face::begin;
+    using Face::end;
     using Const::InsertItem;
     using Const::RemoveItem;
     using Const::RemoveLastItem;

@@ -51,7 +51,7 @@ template <class CharT, class OtherT>
     for (const auto& [key, value] : from)
         to.AddItem({key, value});
     if (to.GetCount() >= 2)
-        std::sort(to.GetData(), to.GetData() + to.GetCount());
+        std::sort(to.begin(), to.end());
     return S_OK;
 }
 

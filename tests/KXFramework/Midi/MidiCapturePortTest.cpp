@@ -16,8 +16,7 @@ std::vector<Bytes> Assemble(SysExAssembler& assembler, const Bytes& bytes, std::
     Platform::Midi::ForEachChunk(bytes.data(), bytes.size(), chunk, rule,
                                  [&](const std::uint8_t* data, std::size_t n, bool complete) {
                                      if (auto m = assembler.Append(data, n, complete, String(u"in"), nullptr))
-                                         done.emplace_back(m->GetBytes().GetData(),
-                                                           m->GetBytes().GetData() + m->GetBytes().GetCount());
+                                         done.emplace_back(m->GetBytes().begin(), m->GetBytes().end());
                                  });
     return done;
 }

@@ -12,7 +12,7 @@ using Words = KX::ArrayBuffer<unsigned, 1, 0, 1, 8>;
 template <class A>
 std::vector<unsigned> Items(A& a)
 {
-    return std::vector<unsigned>(a.GetData(), a.GetData() + a.GetCount());
+    return std::vector<unsigned>(a.begin(), a.end());
 }
 
 void Fill(Words& a)

@@ -16,7 +16,7 @@ struct Keyed {
 
 std::vector<unsigned> Indices(const KX::Array<unsigned>& a)
 {
-    return std::vector<unsigned>(a.GetData(), a.GetData() + a.GetCount());
+    return std::vector<unsigned>(a.begin(), a.end());
 }
 
 TEST(Sort, ShortRangesAreNotCheckedAndBadRangesThrowTheExactText)

@@ -271,8 +271,8 @@ KXRESULT LRootModuleEngine::ApplyParamValues(const KX::Array<KX::ParamValue>& va
     if (KX::Failed(r))
         return r;
     PostParamChanges(values);
-    for (unsigned i = 0; i < values.GetCount(); ++i)
-        root->ForwardToDevice(values.GetAt(i).descriptor, values.GetAt(i).value);
+    for (const KX::ParamValue& v : values)
+        root->ForwardToDevice(v.descriptor, v.value);
     return KX::S_OK;
 }
 
