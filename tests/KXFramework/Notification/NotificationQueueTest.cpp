@@ -1,5 +1,6 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 
+#include "Eventually.h"
 #include "NotificationDoubles.h"
 #include "ScopedService.h"
 
@@ -123,10 +124,13 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
                                         u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))));
         });
     // Deliver while the posters are still at work.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (delivered < kThreads * kPerThread && std::chrono::steady_clock::now() < deadline)
-        if (!f.queue->ProcessNotifications(false))
-            std::this_thread::yield();
+    KX::Test::Eventually(
+        [&] {
+            while (f.queue->ProcessNotifications(false)) {
+            }
+            return delivered == kThreads * kPerThread;
+        },
+        std::chrono::seconds(60));
     for (auto& t : posters)
         t.join();
     f.queue->ProcessNotifications(false);

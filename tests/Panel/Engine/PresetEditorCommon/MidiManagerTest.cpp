@@ -6,6 +6,7 @@
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
+#include "Eventually.h"
 #include "ScopedService.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
@@ -114,15 +115,10 @@ protected:
     template <class Done>
     static bool DeliverUntil(Done done)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        for (;;) {
+        return KX::Test::Eventually([&] {
             Deliver();
-            if (done())
-                return true;
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+            return done();
+        });
     }
 
     // Writes bytes into the model as the device would have them.
