@@ -53,8 +53,8 @@ public:
     LMidiManager& Manager() { return *m_manager; }
 
 private:
-    std::shared_ptr<Testing::VirtualMidiSystem> m_midi = std::make_shared<Testing::VirtualMidiSystem>();
-    Testing::SimulatedKivo61 m_kivo{*m_midi};
+    std::shared_ptr<Test::VirtualMidiSystem> m_midi = std::make_shared<Test::VirtualMidiSystem>();
+    Test::SimulatedKivo61 m_kivo{*m_midi};
     RCPtr<LRootModuleEngine> m_engine;
     RCPtr<LMidiManager> m_manager;
 };

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -116,4 +116,4 @@ inline Bytes SysEx(std::size_t n)
     return bytes;
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

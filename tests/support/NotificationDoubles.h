@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace KXTest {
+namespace KX::Test {
 
 class Recorder : public KX::LNotificationClient {
 public:
@@ -59,4 +59,4 @@ inline KX::RCPtr<KX::LNotification> MakeNotification(const char16_t* name,
     return n;
 }
 
-} // namespace KXTest
+} // namespace KX::Test

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <stdexcept>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 namespace {
 
@@ -257,4 +257,4 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
                            behaviour.delay);
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 class SimulatedKivo61
 {
@@ -87,4 +87,4 @@ private:
     VirtualMidiSystem::DeviceId device_ = 0;
 };
 
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 namespace Midi = Platform::Midi;
 
@@ -362,4 +362,4 @@ void VirtualMidiSystem::DispatchLocked(std::unique_lock<std::mutex>& lock, Event
     }
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

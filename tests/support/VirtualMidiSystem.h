@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 class VirtualMidiSystem final : public Platform::Midi::Backend
 {
@@ -165,4 +165,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace KX::Testing
+} // namespace KX::Test

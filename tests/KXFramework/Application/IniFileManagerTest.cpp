@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::String;
@@ -187,3 +189,5 @@ TEST(IniFileManager, AnotherStoredVersionOpensWithSFalseAndKeepsTheData)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -4,6 +4,8 @@
 
 #include <regex>
 
+namespace KX::Test {
+
 namespace {
 
 TEST(Version, GivesTheBuildsValues)
@@ -20,3 +22,5 @@ TEST(Version, GivesTheBuildsValues)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 using Rule = Platform::Midi::CompleteRule;
@@ -209,4 +209,4 @@ TEST_F(MidiCapture, PortsOpenAndCloseWhileInputArrives)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 Array<String> Names(std::initializer_list<const char16_t*> names)
@@ -222,4 +222,4 @@ TEST_F(MidiComm, DispatchGoesLastRegisteredFirstAndFiltersPerSubscriber)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -2,7 +2,7 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "MidiTestFixture.h"
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 // Collects the connection-status notifications that reach the default centre's subscribers.
@@ -146,4 +146,4 @@ TEST_F(MidiPresence, AHeldPortKeepsItsInputAcrossUnplugAndReplug)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

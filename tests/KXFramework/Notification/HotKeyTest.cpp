@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::KeyBindingMap;
@@ -100,7 +102,7 @@ TEST(KeyBindingMap, TheFirstBindingOfAKeyWinsAndTypedCharactersMatchAnyShift)
 
 TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
 {
-    KX::RCPtr<KXTest::Recorder> receiver(new KXTest::Recorder("queue"));
+    KX::RCPtr<KX::Test::Recorder> receiver(new KX::Test::Recorder("queue"));
     KX::RCPtr<KX::LNotification> received;
     receiver->react = [&](const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) {
         received = n;
@@ -136,3 +138,5 @@ TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
 }
 
 } // namespace
+
+} // namespace KX::Test

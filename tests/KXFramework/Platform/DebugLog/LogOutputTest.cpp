@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace KX::Test {
+
 namespace {
 
 namespace DebugLog = KX::Platform::DebugLog;
@@ -98,3 +100,5 @@ TEST(DebugLogTransport, AnUnusablePortLeavesTheLogOnStandardError)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::Files::ReadStatus;
@@ -144,3 +146,5 @@ TEST(ReadWholeFile, ReadsUpToTheCapAndRefusesWhatIsNotARegularFile)
 }
 
 } // namespace
+
+} // namespace KX::Test

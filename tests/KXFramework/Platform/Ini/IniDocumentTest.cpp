@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::Ini::IniDocument;
@@ -150,3 +152,5 @@ TEST(IniDocument, StorableNames)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+namespace KX::Test {
+
 namespace {
 
 namespace Ini = KX::Platform::Ini;
@@ -193,3 +195,5 @@ TEST_F(IniLibrary, ArraysWriteThrough)
 }
 
 } // namespace
+
+} // namespace KX::Test

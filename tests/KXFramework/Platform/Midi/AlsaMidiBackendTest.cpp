@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 using namespace KX::Platform::Midi;
@@ -248,3 +250,5 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -11,10 +11,12 @@
 #include <set>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 using namespace KX::Platform::Midi;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::VirtualMidiSystem;
 using ::testing::ElementsAre;
 using Ms = std::chrono::milliseconds;
 
@@ -426,3 +428,5 @@ TEST(BackendChoice, TestsInstallTheVirtualSystemAndNullGoesBackToTheSequencer)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::LocaleIdFromName;
@@ -63,3 +65,5 @@ TEST(Clock, AnInstalledClockDrivesTimeUntilRemoved)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+namespace KX::Test {
+
 namespace {
 
 class Resources : public ::testing::Test {
@@ -75,3 +77,5 @@ TEST(VersionInfo, GeneratedFromTheProject)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using Words = KX::ArrayBuffer<unsigned, 1, 0, 1, 8>;
@@ -117,3 +119,5 @@ TEST(ArrayBufferM, SmallCountsLiveInlineAndLargerOnesInABlock)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using Pos = KX::IterablePosition;
@@ -216,3 +218,5 @@ TEST(SimpleFixedArray, InsertAndRemoveMoveTheTail)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 struct Keyed {
@@ -99,3 +101,5 @@ TEST(SortIndecies, AnIndexArrayTooSmallIsRefusedNotOverrun)
 }
 
 } // namespace
+
+} // namespace KX::Test

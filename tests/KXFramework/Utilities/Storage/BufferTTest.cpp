@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 // Counts the calls that reach the heap and can be told to fail a coming request.
@@ -304,3 +306,5 @@ TEST(SystemAllocator, OneProcessWideHeapAllocator)
 }
 
 } // namespace
+
+} // namespace KX::Test

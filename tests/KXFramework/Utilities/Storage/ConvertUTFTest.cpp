@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 struct ToUtf16 {
@@ -163,3 +165,5 @@ TEST(ConvertUTF, IsLegalUtf8Boundaries)
 }
 
 } // namespace
+
+} // namespace KX::Test

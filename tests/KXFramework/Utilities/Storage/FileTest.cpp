@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::File;
@@ -208,3 +210,5 @@ TEST(File, FileOrResourceExists)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::FormatText;
@@ -91,3 +93,5 @@ TEST(Formatter, NullTextPrintsAsNull)
 }
 
 } // namespace
+
+} // namespace KX::Test

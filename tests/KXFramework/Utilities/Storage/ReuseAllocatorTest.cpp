@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 struct Param {
@@ -132,3 +134,5 @@ TEST(ReuseAllocator, TheProcessPoolIsBuiltOnceAndKept)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using String = KX::StringT<char16_t, char>;
@@ -52,3 +54,5 @@ TEST(CopyMapToArray, PairsInKeyOrderAfterEmptyingTheArray)
 }
 
 } // namespace
+
+} // namespace KX::Test

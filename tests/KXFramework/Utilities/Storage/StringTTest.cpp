@@ -5,6 +5,8 @@
 #include <clocale>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::NarrowString;
@@ -376,3 +378,5 @@ TEST(StringT, NumberParsing)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 TEST(ParseInt, SkipsBlanksReadsSignStopsAtFirstOtherUnit)
@@ -89,3 +91,5 @@ TEST(CaseFolding, OnlyAsciiLettersFold)
 }
 
 } // namespace
+
+} // namespace KX::Test

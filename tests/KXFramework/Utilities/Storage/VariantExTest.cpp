@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 using KX::Variant;
 using KX::VariantEx;
 
@@ -282,3 +284,5 @@ TEST(VariantExList, TheListMayBeOneOfTheItems)
     ASSERT_EQ(items.GetCount(), 2u);
     EXPECT_EQ(Str(items.GetAt(1).ToString()), u"y");
 }
+
+} // namespace KX::Test

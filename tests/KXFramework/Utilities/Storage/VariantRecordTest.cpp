@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <vector>
 
+namespace KX::Test {
+
 using KX::Variant;
 using Bytes = std::vector<unsigned char>;
 
@@ -403,3 +405,5 @@ TEST(VariantList, ItemsMayBeTheListItself)
     ASSERT_EQ(list.GetListItem(0, list), 0);
     EXPECT_STREQ(list.GetString(), "a");
 }
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+namespace KX::Test {
+
 using KX::Variant;
 
 namespace {
@@ -356,3 +358,5 @@ TEST(VariantCopy, SelfAssignmentAndEmptyOwningKinds)
     EXPECT_EQ(copy.GetSize(), 0u);
     EXPECT_EQ(copy.GetData(nullptr), nullptr);
 }
+
+} // namespace KX::Test

@@ -19,11 +19,13 @@
 #include <string>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 using namespace KX;
-using KX::Testing::SimulatedKivo61;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::SimulatedKivo61;
+using KX::Test::VirtualMidiSystem;
 using Bytes = std::vector<std::uint8_t>;
 using Request = SimulatedKivo61::Request;
 using Malformed = SimulatedKivo61::Malformed;
@@ -555,3 +557,5 @@ TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)
 }
 
 } // namespace
+
+} // namespace KX::Test

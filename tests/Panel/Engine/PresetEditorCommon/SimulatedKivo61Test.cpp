@@ -6,10 +6,12 @@
 
 #include <mutex>
 
+namespace KX::Test {
+
 namespace {
 
-using KX::Testing::SimulatedKivo61;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::SimulatedKivo61;
+using KX::Test::VirtualMidiSystem;
 using Bytes = std::vector<std::uint8_t>;
 using Ms = std::chrono::milliseconds;
 namespace Midi = KX::Platform::Midi;
@@ -157,3 +159,5 @@ TEST_F(SimulatedKivo, MisbehavesAsToldPerRequest)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 namespace fs = std::filesystem;
 using KX::LPresetManager;
 
@@ -320,3 +322,5 @@ TEST_F(PresetManagerTest, TheManagerListensForControlPanelSettings)
     ASSERT_EQ(KX::LNotification::Create(n, u"NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS", nullptr), KX::S_OK);
     EXPECT_EQ(KX::GetDefaultNotificationCenter()->SendNotification(n), KX::S_FALSE);
 }
+
+} // namespace KX::Test

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 // Records every item it receives; can be made slower than the library delivers.
@@ -226,3 +228,5 @@ TEST(DeviceCommunicationInterfaceTest, BatchesArrivingWhileReceiveIsOffAreDroppe
     EXPECT_EQ(items[0].descriptor.id, 50);
     port->SetListener(nullptr);
 }
+
+} // namespace KX::Test

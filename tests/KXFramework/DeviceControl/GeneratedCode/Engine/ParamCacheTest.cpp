@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 constexpr int32_t kFirst = 100;
@@ -92,3 +94,5 @@ TEST(ParamCacheTest, GetRangeFillsOrExtendsAndRefusesBadRanges)
     EXPECT_EQ(cache->GetRange(kFirst, 0, grow, -1), KX::S_OK);
     EXPECT_EQ(grow.GetCount(), 0u);
 }
+
+} // namespace KX::Test

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 std::vector<uint8_t> Default(int32_t index)
@@ -145,3 +147,5 @@ TEST(ParamTableTest, FaderAndEncoderDefaults)
     }
     EXPECT_FALSE(used[1] || used[7] || used[64]);
 }
+
+} // namespace KX::Test

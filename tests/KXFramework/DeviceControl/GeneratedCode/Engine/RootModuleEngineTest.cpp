@@ -9,6 +9,8 @@
 #include <atomic>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 constexpr const char16_t* kStateChange = u"NID_PARAM_MODULE_STATE_CHANGE";
@@ -351,3 +353,5 @@ TEST_F(RootModuleEngineTest, WithARemoteDeviceValuesAreSentOn)
     static_cast<void>(m_engine->SetDevicePolling(false));
     m_engine = nullptr;
 }
+
+} // namespace KX::Test
