@@ -18,6 +18,7 @@ constexpr char32_t offsetsFromUTF8[6] = {0x00000000, 0x00003080, 0x000E2080, 0x0
 constexpr unsigned char firstByteMark[7] = {0x00, 0x00, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
 
 // Trailing bytes that follow a lead byte (0 to 5).
+// clang-format off: the table keeps its rows.
 constexpr unsigned char trailingBytesForUTF8[256] = {
     // 0x00-0xBF: ASCII and trailing bytes
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -31,6 +32,7 @@ constexpr unsigned char trailingBytesForUTF8[256] = {
     // 0xE0-0xEF, 0xF0-0xF7, 0xF8-0xFB, 0xFC-0xFF
     2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5,
 };
+// clang-format on
 
 } // namespace
 

@@ -17,6 +17,7 @@ constexpr ParamKindInfo kKinds[kParamKindCount] = {
     {ParamKind::TouchPadAxis, 129, 2, 15},
 };
 
+// clang-format off: the tables keep their rows.
 constexpr uint8_t kFaderCC[36] = {
     118, 119, 120, 121, 122, 123, 124, 125, 126, 127,
     0, 2, 5, 6, 12, 13, 32, 33, 34, 36, 37, 38, 39, 40, 42, 43, 48, 49, 50, 51, 69, 70, 71, 72, 73, 74,
@@ -39,6 +40,7 @@ constexpr HidDefault kPushButtonHid[36] = {
     {2, 12, 17}, {3, 31, 17}, {7, 10, 17}, {2, 66, 0},  {3, 65, 0},  {2, 76, 17},
     {3, 77, 17}, {1, 78, 17}, {6, 79, 17}, {7, 80, 17}, {4, 27, 17}, {3, 26, 0},
 };
+// clang-format on
 
 // Bank colours of the push buttons (yellow, white, red, cyan); the first button of a bank is blue.
 constexpr uint8_t kBankColour[4] = {6, 7, 5, 2};
