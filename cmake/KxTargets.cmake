@@ -42,8 +42,9 @@ function(kx_test name)
 endfunction()
 
 # kx_fuzz(<name> LIBS <libs...> SOURCES <files...>)
-# A libFuzzer target in a fuzz build; otherwise the same entry point driven by a
-# bounded replay of generated inputs, registered as a test so every build runs it.
+# A libFuzzer target in a fuzz build; otherwise the same entry point driven by its committed
+# corpus (tests/fuzz/corpus/<name>/) and a fixed set of generated inputs, registered as a test
+# so every build runs it.
 function(kx_fuzz name)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
   if(KX_FUZZ)
@@ -54,7 +55,7 @@ function(kx_fuzz name)
   else()
     add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayDriver.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/${name})
     set_tests_properties(${name} PROPERTIES LABELS "unit;fuzz")
   endif()
 endfunction()

@@ -282,14 +282,15 @@ KXRESULT LMidiComm::OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& p
     if (count >= 2)
         return E_INVALIDARG;
 
-    // Open render ports are looked up by the matched device's full name, not by the requested one.
+    // Render ports are kept and looked up under the matched device's full name, so that any part of it
+    // that picks the device finds the port already open for it.
     if (LMidiRenderPort* existing = count == 1 ? FindByName(m_renderPorts, matched) : nullptr) {
         if (existing->IsAlive() || existing->Open() == Midi::kOk)
             port = existing;
         return port ? S_OK : E_FAIL;
     }
 
-    const RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(name, RCPtr<LMidiComm>(this));
+    const RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(count == 1 ? matched : name, RCPtr<LMidiComm>(this));
     if (!OpenAndList(m_renderPorts, created))
         return E_FAIL;
     port = created;

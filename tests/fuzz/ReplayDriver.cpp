@@ -1,19 +1,45 @@
-// Drives a libFuzzer entry point without libFuzzer: a fixed number of pseudo-random inputs,
-// some of them mutations of the previous one, so that every build exercises the reader.
-// Files named on the command line are replayed first (a crash reproducer, a corpus).
+// Drives a libFuzzer entry point without libFuzzer: the files named on the command line (a crash
+// reproducer, or every file of a corpus folder) first, then a fixed number of pseudo-random inputs
+// from a fixed seed, some of them mutations of the previous one, so that every build exercises the
+// reader the same way.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv)
 {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
+        if (!fs::is_directory(argv[i])) {
+            files.emplace_back(argv[i]);
+            continue;
+        }
+        std::vector<fs::path> folder;
+        for (const fs::directory_entry& entry : fs::directory_iterator(argv[i]))
+            if (entry.is_regular_file())
+                folder.push_back(entry.path());
+        if (folder.empty()) {
+            std::fprintf(stderr, "%s: an empty corpus\n", argv[i]);
+            return 1;
+        }
+        std::sort(folder.begin(), folder.end());
+        files.insert(files.end(), folder.begin(), folder.end());
+    }
+    for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "%s: cannot be read\n", file.c_str());
+            return 1;
+        }
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
@@ -41,6 +67,6 @@ int main(int argc, char** argv)
         }
         LLVMFuzzerTestOneInput(input.data(), input.size());
     }
-    std::printf("%d inputs replayed\n", kRuns + argc - 1);
+    std::printf("%zu corpus inputs and %d generated inputs replayed\n", files.size(), kRuns);
     return 0;
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <filesystem>
+#include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,8 +63,45 @@ std::string ResolveTarget(const std::string& path)
 }
 
 std::atomic<unsigned> g_tempCounter{0};
+std::atomic<bool> g_unnamedTemporaryFiles{true};
+
+// Ours are "<name>.tmp.<pid>.<n>", hidden with a leading dot (earlier versions left them visible).
+// One whose process has gone was left by a save that was killed; a live process may still be saving.
+bool IsStaleTemporaryOf(const std::string& entry, const std::string& name)
+{
+    const std::string prefix = name + ".tmp.";
+    const size_t start = entry.compare(0, 1 + prefix.size(), "." + prefix) == 0 ? 1 + prefix.size()
+        : entry.compare(0, prefix.size(), prefix) == 0                          ? prefix.size()
+                                                                                : std::string::npos;
+    if (start == std::string::npos)
+        return false;
+    const size_t dot = entry.find('.', start);
+    const auto digits = [&](size_t from, size_t to) {
+        return to > from && to - from <= 10
+            && std::all_of(entry.begin() + from, entry.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dot == std::string::npos || !digits(start, dot) || !digits(dot + 1, entry.size()))
+        return false;
+    const long pid = std::stol(entry.substr(start, dot - start));
+    return pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name)
+{
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (IsStaleTemporaryOf(entry, name))
+            ::unlink(it->path().c_str());
+    }
+}
 
 } // namespace
+
+void UseUnnamedTemporaryFiles(bool use)
+{
+    g_unnamedTemporaryFiles = use;
+}
 
 ReadStatus ReadWholeFile(const std::string& path, size_t maxSize, std::string& out)
 {
@@ -125,9 +163,19 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
     if (hasOld && !S_ISREG(old.st_mode))
         return E_FAIL;
 
-    const std::string temp = target + ".tmp." + std::to_string(::getpid()) + "." +
-                             std::to_string(g_tempCounter.fetch_add(1));
-    Descriptor fd(::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644));
+    RemoveStaleTemporaries(folder, targetPath.filename().string());
+    const std::string temp = (std::filesystem::path(folder)
+        / ("." + targetPath.filename().string() + ".tmp." + std::to_string(::getpid()) + "."
+            + std::to_string(g_tempCounter.fetch_add(1))))
+                                 .string();
+    // An unnamed file vanishes by itself when the save is killed; it gets a name only once it is
+    // whole, for the moment before the rename. Where the file system has no unnamed files, the
+    // hidden name exists all along and the next save removes it if the save is killed.
+    int opened = g_unnamedTemporaryFiles ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+    const bool unnamed = opened >= 0;
+    if (!unnamed)
+        opened = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    Descriptor fd(opened);
     if (fd.Get() < 0)
         return E_FAIL;
 
@@ -136,10 +184,17 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
         ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
     ok = ok && WriteAll(fd.Get(), static_cast<const unsigned char*>(data), size, write);
     ok = ok && ::fsync(fd.Get()) == 0;
+    bool named = !unnamed;
+    if (ok && unnamed) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
+        named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        ok = named;
+    }
     ok = fd.Close() && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
-        ::unlink(temp.c_str());
+        if (named)
+            ::unlink(temp.c_str());
         return E_FAIL;
     }
 

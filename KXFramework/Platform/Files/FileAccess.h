@@ -24,10 +24,15 @@ ReadStatus ReadWholeFile(const std::string& path, size_t maxSize, std::string& o
 using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 
 // Replaces the file at `path` with the given bytes so that a reader sees either the old or the
-// new content, never a part: a temporary file in the same folder is written, synced and renamed
-// over the target, then the folder is synced. A symbolic link at `path` is followed and kept.
-// S_OK, or E_FAIL with the old file untouched and no temporary file left.
+// new content, never a part: an unnamed temporary file in the same folder (a hidden one where the
+// file system has none) is written, synced, named and renamed over the target, then the folder is
+// synced. Hidden temporary files of the target left by killed saves are removed first. A symbolic
+// link at `path` is followed and kept. S_OK, or E_FAIL with the old file untouched and no
+// temporary file left.
 [[nodiscard]] KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
                          WriteFunction write = nullptr);
+
+// Tests turn unnamed temporary files off to exercise the hidden named ones.
+void UseUnnamedTemporaryFiles(bool use);
 
 } // namespace KX::Platform::Files

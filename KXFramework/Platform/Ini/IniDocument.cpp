@@ -50,6 +50,14 @@ std::string_view TrimValue(std::string_view text)
 
 bool IsBlankLine(std::string_view text) { return TrimBlanks(text).empty(); }
 
+// Only the last line can lack an ending, and only it can end with a CR that is its own text: a line
+// feed alone after it would make "CR LF" of the two and drop the CR from the line ("[s]\r" would turn
+// into the section "[s]"). A CR LF after it keeps the line's text and meaning.
+uint8_t EndingFor(std::string_view text)
+{
+    return !text.empty() && text.back() == '\r' ? 2 : 1;
+}
+
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
@@ -256,7 +264,7 @@ uint32_t IniDocument::EnsureSection(std::string_view section)
         return *found;
     if (!lines_.empty()) {
         if (lines_.back().eol == 0)
-            lines_.back().eol = 1;
+            lines_.back().eol = EndingFor(lines_.back().text);
         if (!IsBlankLine(lines_.back().text))
             lines_.push_back(Line{std::string(), 1, Kind::Other, lines_.back().section, 0, 0, 0});
     }
@@ -269,7 +277,7 @@ void IniDocument::InsertKeyLines(uint32_t section, const std::vector<std::pair<s
 {
     const size_t pos = InsertPosition(section);
     if (pos > 0 && lines_[pos - 1].eol == 0)
-        lines_[pos - 1].eol = 1;
+        lines_[pos - 1].eol = EndingFor(lines_[pos - 1].text);
     std::vector<Line> added;
     added.reserve(entries.size());
     for (const auto& [key, value] : entries) {

@@ -1,6 +1,8 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
+#include "KXFramework/Platform/Midi/AlsaSequencer.h"
 #include "KXFramework/Platform/Midi/SinkCalls.h"
 
 #include <alsa/asoundlib.h>
@@ -20,12 +22,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The render port waits this long for a long message; a send blocked by a full kernel pool gives up then.
+// The render port waits this long for a long message; a send that the receiver keeps refusing for lack of
+// room gives up then.
 constexpr auto kSendBudget = std::chrono::milliseconds(10000);
+// Between tries of a refused send. Nothing tells us when the receiver has room again (see OutputLocked).
+constexpr auto kRetryPause = std::chrono::milliseconds(1);
 constexpr std::size_t kInputBufferBytes = 64 * 1024;
-
-// libasound reports to standard error unless told otherwise; a missing sequencer is normal here.
-void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
 struct Address
 {
@@ -34,10 +36,30 @@ struct Address
     bool operator==(const Address&) const = default;
 };
 
+std::string ToText(const Address& a)
+{
+    return std::to_string(a.client) + ":" + std::to_string(a.port);
+}
+
+snd_seq_addr_t ToSeq(const Address& a)
+{
+    return {static_cast<unsigned char>(a.client), static_cast<unsigned char>(a.port)};
+}
+
+void Log(const std::string& line)
+{
+    DebugLog::WriteLine("ALSA: " + line);
+}
+
+void LogFailure(const std::string& what, int r)
+{
+    Log(what + " failed: " + snd_strerror(r));
+}
+
 class AlsaBackend final : public Backend
 {
 public:
-    explicit AlsaBackend(const std::string& sequencer);
+    AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer);
     ~AlsaBackend() override;
 
     int ListInputs(std::vector<std::string>& names) override { return List(names, true); }
@@ -81,8 +103,9 @@ private:
     std::vector<ListedPort> EnumerateLocked(bool inputs);
     bool StillListedLocked(const Port& port, bool input);
     int FindListedLocked(unsigned device, bool inputs, ListedPort& found);
-    bool SubscribedLocked(const Address& address);
-    void ReleaseInputLocked(std::map<Handle, Port>::iterator it);
+    bool SubscribedLocked(const Address& address, bool input);
+    bool SubscribeLocked(const Address& address, bool input);
+    void ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, Port>::iterator it, bool input);
     int OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
     void InputLoop();
     void ReadEventsLocked(std::vector<Delivery>& deliveries);
@@ -91,24 +114,22 @@ private:
 
     std::mutex mutex_; // guards everything below and every libasound call
     SinkCalls calls_;
-    snd_seq_t* seq_ = nullptr;
+    std::unique_ptr<AlsaSequencer> seq_; // null without a sequencer
     int ownClient_ = -1;
     int inPort_ = -1;
     int outPort_ = -1;
     snd_midi_event_t* decoder_ = nullptr;
     snd_midi_event_t* encoder_ = nullptr;
     std::vector<pollfd> inFds_;
-    std::vector<pollfd> outFds_;
     int wake_ = -1;
     std::thread thread_;
     std::map<Handle, Port> inputs_;
     std::map<Handle, Port> outputs_;
+    std::vector<SequencerPort> logged_; // the ports last written to the debug log
 };
 
-AlsaBackend::AlsaBackend(const std::string& sequencer)
+AlsaBackend::AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer) : seq_(std::move(seq))
 {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsaErrors); });
     if (!Setup(sequencer)) {
         Teardown();
         return;
@@ -129,30 +150,33 @@ AlsaBackend::~AlsaBackend()
 
 bool AlsaBackend::Setup(const std::string& sequencer)
 {
-    if (snd_seq_open(&seq_, sequencer.c_str(), SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
-        seq_ = nullptr;
+    // Without a sequencer the backend has no devices, like a machine without a keyboard; the log says why.
+    if (const int r = seq_->Open(sequencer); r < 0) {
+        Log("the sequencer \"" + sequencer + "\" cannot be opened (" + snd_strerror(r) + "); no MIDI devices");
+        seq_.reset();
         return false;
     }
-    snd_seq_set_client_name(seq_, "Kivo 61 Preset Editor");
-    snd_seq_set_input_buffer_size(seq_, kInputBufferBytes);
-    ownClient_ = snd_seq_client_id(seq_);
+    seq_->SetClientName("Kivo 61 Preset Editor");
+    seq_->SetInputBufferSize(kInputBufferBytes);
+    ownClient_ = seq_->ClientId();
     const unsigned type = SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION;
-    inPort_ = snd_seq_create_simple_port(seq_, "In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
-    outPort_ = snd_seq_create_simple_port(seq_, "Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
-    if (ownClient_ < 0 || inPort_ < 0 || outPort_ < 0)
+    inPort_ = seq_->CreateSimplePort("In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
+    outPort_ = seq_->CreateSimplePort("Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
+    if (ownClient_ < 0 || inPort_ < 0 || outPort_ < 0) {
+        Log("our client and ports cannot be made: "
+            + std::string(snd_strerror(std::min({ownClient_, inPort_, outPort_}))));
         return false;
+    }
     if (snd_midi_event_new(kChunk, &decoder_) < 0 || snd_midi_event_new(kChunk, &encoder_) < 0)
         return false;
     snd_midi_event_no_status(decoder_, 1);
     // Port and client departures arrive from the announce port; without them liveness still checks the list.
-    snd_seq_connect_from(seq_, inPort_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE);
+    if (const int r = seq_->ConnectFrom(inPort_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE); r < 0)
+        LogFailure("subscribing to the announce port", r);
 
-    inFds_.resize(std::max(0, snd_seq_poll_descriptors_count(seq_, POLLIN)));
-    outFds_.resize(std::max(0, snd_seq_poll_descriptors_count(seq_, POLLOUT)));
-    if (inFds_.empty() || outFds_.empty())
+    inFds_ = seq_->PollDescriptors(POLLIN);
+    if (inFds_.empty())
         return false;
-    snd_seq_poll_descriptors(seq_, inFds_.data(), inFds_.size(), POLLIN);
-    snd_seq_poll_descriptors(seq_, outFds_.data(), outFds_.size(), POLLOUT);
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_ < 0)
         return false;
@@ -166,37 +190,29 @@ void AlsaBackend::Teardown()
         snd_midi_event_free(decoder_);
     if (encoder_)
         snd_midi_event_free(encoder_);
-    if (seq_)
-        snd_seq_close(seq_);
     if (wake_ >= 0)
         close(wake_);
     decoder_ = encoder_ = nullptr;
-    seq_ = nullptr;
+    seq_.reset();
     wake_ = -1;
 }
 
 std::vector<ListedPort> AlsaBackend::EnumerateLocked(bool inputs)
 {
-    std::vector<SequencerPort> ports;
     if (!seq_)
         return {};
-    snd_seq_client_info_t* client;
-    snd_seq_port_info_t* port;
-    snd_seq_client_info_alloca(&client);
-    snd_seq_port_info_alloca(&port);
-    snd_seq_client_info_set_client(client, -1);
-    while (snd_seq_query_next_client(seq_, client) >= 0) {
-        const int id = snd_seq_client_info_get_client(client);
-        const std::string clientName = snd_seq_client_info_get_name(client);
-        snd_seq_port_info_set_client(port, id);
-        snd_seq_port_info_set_port(port, -1);
-        while (snd_seq_query_next_port(seq_, port) >= 0) {
-            const unsigned caps = snd_seq_port_info_get_capability(port);
-            const unsigned read = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
-            const unsigned write = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
-            ports.push_back({id, clientName, snd_seq_port_info_get_port(port), (caps & read) == read,
-                             (caps & write) == write, (caps & SND_SEQ_PORT_CAP_NO_EXPORT) == 0});
-        }
+    std::vector<SequencerPort> ports = seq_->Ports();
+    // What the system offers, whenever it changes, so that a keyboard that is not found can be diagnosed.
+    const auto same = [](const SequencerPort& a, const SequencerPort& b) {
+        return a.client == b.client && a.port == b.port && a.clientName == b.clientName && a.portName == b.portName
+            && a.readable == b.readable && a.writable == b.writable && a.exported == b.exported;
+    };
+    if (!std::equal(ports.begin(), ports.end(), logged_.begin(), logged_.end(), same)) {
+        Log("the sequencer lists " + std::to_string(ports.size()) + " ports");
+        for (const SequencerPort& p : ports)
+            Log("  " + ToText({p.client, p.port}) + " \"" + p.clientName + "\" port \"" + p.portName + "\""
+                + (p.readable ? " in" : "") + (p.writable ? " out" : "") + (p.exported ? "" : " unlisted"));
+        logged_ = ports;
     }
     return ListPorts(std::move(ports), ownClient_, inputs);
 }
@@ -234,18 +250,27 @@ int AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& foun
     return kOk;
 }
 
-// Whether the sequencer delivers from address to our input port. Handles on one port share one
-// subscription; asking the sequencer rather than trusting our handles covers a port that left and came
-// back at the same address before its departure was read.
-bool AlsaBackend::SubscribedLocked(const Address& address)
+// Whether the sequencer delivers from address to our input port, or from our output port to address.
+// Handles on one port share one subscription; asking the sequencer rather than trusting our handles
+// covers a port that left and came back at the same address before its departure was read.
+bool AlsaBackend::SubscribedLocked(const Address& address, bool input)
 {
-    snd_seq_port_subscribe_t* subscription;
-    snd_seq_port_subscribe_alloca(&subscription);
-    const snd_seq_addr_t sender{static_cast<unsigned char>(address.client), static_cast<unsigned char>(address.port)};
-    const snd_seq_addr_t dest{static_cast<unsigned char>(ownClient_), static_cast<unsigned char>(inPort_)};
-    snd_seq_port_subscribe_set_sender(subscription, &sender);
-    snd_seq_port_subscribe_set_dest(subscription, &dest);
-    return snd_seq_get_port_subscription(seq_, subscription) == 0;
+    const Address in{ownClient_, inPort_}, out{ownClient_, outPort_};
+    return input ? seq_->Subscribed(ToSeq(address), ToSeq(in)) == 0 : seq_->Subscribed(ToSeq(out), ToSeq(address)) == 0;
+}
+
+// Input needs the subscription to receive anything. Output needs it too: the kernel opens a USB MIDI
+// device's output only while a write subscription exists, and refuses a direct event to an unsubscribed
+// hardware port (-ENODEV).
+bool AlsaBackend::SubscribeLocked(const Address& address, bool input)
+{
+    if (SubscribedLocked(address, input))
+        return true;
+    const int r = input ? seq_->ConnectFrom(inPort_, address.client, address.port)
+                        : seq_->ConnectTo(outPort_, address.client, address.port);
+    if (r < 0)
+        LogFailure(std::string(input ? "subscribing from " : "subscribing to ") + ToText(address), r);
+    return r >= 0;
 }
 
 int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
@@ -256,7 +281,7 @@ int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& 
     if (const int r = FindListedLocked(device, true, p); r != kOk)
         return r;
     const Address address{p.client, p.port};
-    if (!SubscribedLocked(address) && snd_seq_connect_from(seq_, inPort_, p.client, p.port) < 0)
+    if (!SubscribeLocked(address, true))
         return kError;
     in = NewHandle();
     inputs_.emplace(in, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
@@ -275,15 +300,18 @@ int AlsaBackend::StartInput(Handle in)
 }
 
 // The last open handle on a port ends the subscription; one that died with its port has none left.
-void AlsaBackend::ReleaseInputLocked(std::map<Handle, Port>::iterator it)
+void AlsaBackend::ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, Port>::iterator it, bool input)
 {
     const Address address = it->second.address;
-    inputs_.erase(it);
-    const bool shared = std::any_of(inputs_.begin(), inputs_.end(), [&](const auto& entry) {
-        return !entry.second.dead && entry.second.address == address;
-    });
-    if (!shared && SubscribedLocked(address))
-        snd_seq_disconnect_from(seq_, inPort_, address.client, address.port);
+    ports.erase(it);
+    const bool shared = std::any_of(ports.begin(), ports.end(),
+        [&](const auto& entry) { return !entry.second.dead && entry.second.address == address; });
+    if (shared || !SubscribedLocked(address, input))
+        return;
+    const int r = input ? seq_->DisconnectFrom(inPort_, address.client, address.port)
+                        : seq_->DisconnectTo(outPort_, address.client, address.port);
+    if (r < 0)
+        LogFailure(std::string(input ? "unsubscribing from " : "unsubscribing to ") + ToText(address), r);
 }
 
 int AlsaBackend::CloseInput(Handle in)
@@ -292,7 +320,7 @@ int AlsaBackend::CloseInput(Handle in)
     const auto it = inputs_.find(in);
     if (it == inputs_.end())
         return kInvalidHandle;
-    ReleaseInputLocked(it);
+    ReleaseLocked(inputs_, it, true);
     return kOk;
 }
 
@@ -310,15 +338,22 @@ int AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle&
     ListedPort p;
     if (const int r = FindListedLocked(device, false, p); r != kOk)
         return r;
+    const Address address{p.client, p.port};
+    if (!SubscribeLocked(address, false))
+        return kError;
     out = NewHandle();
-    outputs_.emplace(out, Port{.address = {p.client, p.port}, .name = std::move(p.name), .sink = std::move(sink)});
+    outputs_.emplace(out, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
     return kOk;
 }
 
 int AlsaBackend::CloseOutput(Handle out)
 {
     std::lock_guard lock(mutex_);
-    return outputs_.erase(out) ? kOk : kInvalidHandle;
+    const auto it = outputs_.find(out);
+    if (it == outputs_.end())
+        return kInvalidHandle;
+    ReleaseLocked(outputs_, it, false);
+    return kOk;
 }
 
 bool AlsaBackend::IsOutputAlive(Handle out)
@@ -328,20 +363,25 @@ bool AlsaBackend::IsOutputAlive(Handle out)
     return it != outputs_.end() && StillListedLocked(it->second, false);
 }
 
+// A direct event bypasses our own output pool and is handed to the receiver at once. A hardware port's
+// driver copies it into the device's MIDI output buffer (4 KiB by default) and drops it when the buffer
+// lacks room, with no error that reaches us: there the sender's pace keeps a long message whole. An
+// application's port queues it in that application's input pool, which gives -EAGAIN while it is full.
+// Our descriptors' POLLOUT tells only of our own pool, so polling them would return at once: pause between
+// tries instead, without the lock, so that input goes on meanwhile.
 int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
 {
     for (;;) {
-        const int r = snd_seq_event_output_direct(seq_, &event);
+        const int r = seq_->OutputDirect(event);
         if (r >= 0)
             return kOk;
         const auto now = Clock::now();
-        if (r != -EAGAIN || now >= deadline)
+        if (r != -EAGAIN || now >= deadline) {
+            LogFailure("sending to " + ToText({event.dest.client, event.dest.port}), r);
             return kError;
-        // The kernel's pool is full: wait for room without the lock, so that input goes on meanwhile.
-        std::vector<pollfd> fds = outFds_;
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        }
         lock.unlock();
-        poll(fds.data(), fds.size(), static_cast<int>(std::min<long long>(wait + 1, 100)));
+        std::this_thread::sleep_for(std::min<Clock::duration>(kRetryPause, deadline - now));
         lock.lock();
     }
 }
@@ -375,8 +415,8 @@ int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t cou
         return kInvalidHandle;
     const Address address = it->second.address;
     const auto deadline = Clock::now() + kSendBudget;
-    // Events of at most kChunk bytes keep the kernel's pool from refusing a long message; the receiving
-    // driver writes them out back to back.
+    // Events of at most kChunk bytes stay far below what a receiver can take at once (see OutputLocked);
+    // a device's driver writes them out back to back.
     for (std::size_t at = 0; at < count; at += kChunk) {
         snd_seq_event_t event;
         snd_seq_ev_clear(&event);
@@ -403,10 +443,15 @@ void AlsaBackend::Detach(const Sink& sink)
     for (auto it = inputs_.begin(); it != inputs_.end();) {
         const auto next = std::next(it);
         if (it->second.sink.get() == &sink)
-            ReleaseInputLocked(it);
+            ReleaseLocked(inputs_, it, true);
         it = next;
     }
-    std::erase_if(outputs_, [&](const auto& entry) { return entry.second.sink.get() == &sink; });
+    for (auto it = outputs_.begin(); it != outputs_.end();) {
+        const auto next = std::next(it);
+        if (it->second.sink.get() == &sink)
+            ReleaseLocked(outputs_, it, false);
+        it = next;
+    }
     calls_.WaitIdle(lock, &sink);
 }
 
@@ -443,7 +488,7 @@ void AlsaBackend::ReadEventsLocked(std::vector<Delivery>& deliveries)
 {
     for (;;) {
         snd_seq_event_t* event = nullptr;
-        const int r = snd_seq_event_input(seq_, &event);
+        const int r = seq_->Input(event);
         if (r == -ENOSPC) {
             // Input was lost: any SysEx being assembled is broken.
             for (const auto& [handle, port] : inputs_)
@@ -540,7 +585,12 @@ void AlsaBackend::Deliver(const Delivery& d)
 
 std::shared_ptr<Backend> MakeAlsaBackend(const std::string& sequencer)
 {
-    return std::make_shared<AlsaBackend>(sequencer);
+    return MakeAlsaBackend(MakeAlsaSequencer(), sequencer);
+}
+
+std::shared_ptr<Backend> MakeAlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer)
+{
+    return std::make_shared<AlsaBackend>(std::move(seq), sequencer);
 }
 
 } // namespace KX::Platform::Midi

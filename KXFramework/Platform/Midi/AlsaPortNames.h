@@ -15,6 +15,7 @@ struct SequencerPort
     bool readable = false; // others may read and subscribe to read: a MIDI input for us
     bool writable = false; // others may write and subscribe to write: a MIDI output for us
     bool exported = true;  // false for ports that ask not to be listed
+    std::string portName{}; // as the port calls itself; for the debug log
 };
 
 // One entry of a device list: the port's address and its product name.

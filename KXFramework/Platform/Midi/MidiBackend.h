@@ -48,7 +48,8 @@ struct Sink
 //    handle starts.
 // 4. Detach(sink) returns when no call into the sink runs and none can start. Never call it from a sink.
 // 5. SendLong copies its bytes: nothing the caller owns is read after it returns.
-// 6. Without a MIDI system: no devices, every open fails; never throws, writes nothing to standard error.
+// 6. Without a MIDI system: no devices, every open fails; never throws, writes to standard error only through
+//    the debug log.
 class Backend
 {
 public:

@@ -596,8 +596,12 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         blobs = values.GetAt(i).value.GetType() == Variant::Blob;
         total += values.GetAt(i).value.GetSize();
     }
-    if (!blobs || total != Protocol::kPresetValueBytes || !Protocol::HasSevenBitBody(View(reply))) {
+    if (!blobs || total != Protocol::kPresetValueBytes) {
         std::fprintf(stderr, "MIDI manager: a preset dump does not fit the device model; not applied\n");
+        return;
+    }
+    if (!Protocol::HasSevenBitBody(View(reply))) {
+        std::fprintf(stderr, "MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied\n");
         return;
     }
     std::size_t at = Protocol::kPresetValueOffset;

@@ -103,9 +103,22 @@ TEST_F(MidiComm, PortsOpenByNameAmongDecoysAndDuplicates)
     ASSERT_EQ(comm->OpenRenderPort(String(u"MIDIOUT4 (Kivo 61)"), outAgain), S_OK);
     EXPECT_EQ(outAgain.Get(), out.Get());
 
+    // Render ports are kept under their device's full name: a part of it opened twice gives one port.
+    RCPtr<LMidiRenderPort> byPart, byPartAgain, byFullName;
+    ASSERT_EQ(comm->OpenRenderPort(String(u"midiout2"), byPart), S_OK);
+    ASSERT_EQ(comm->OpenRenderPort(String(u"midiout2"), byPartAgain), S_OK);
+    ASSERT_EQ(comm->OpenRenderPort(String(u"MIDIOUT2 (Kivo 61)"), byFullName), S_OK);
+    EXPECT_EQ(byPartAgain.Get(), byPart.Get());
+    EXPECT_EQ(byFullName.Get(), byPart.Get());
+    Comm().GetRenderPortNames(names);
+    EXPECT_EQ(Texts(names), (std::vector<std::u16string>{u"MIDIOUT4 (Kivo 61)", u"MIDIOUT2 (Kivo 61)"}));
+
     // Two names contain "X" and neither equals it.
     EXPECT_EQ(comm->OpenCapturePort(String(u"X"), again), E_INVALIDARG);
     EXPECT_FALSE(again);
+    EXPECT_EQ(comm->OpenRenderPort(String(u"X"), outAgain), E_INVALIDARG);
+    EXPECT_FALSE(outAgain);
+    EXPECT_EQ(comm->OpenRenderPort(String(u"Nothing"), outAgain), E_FAIL);
     EXPECT_EQ(comm->OpenCapturePort(String(u"Nothing"), again), E_FAIL);
 
     // The second X, not XY; its input reaches the port.

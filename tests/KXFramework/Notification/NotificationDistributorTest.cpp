@@ -185,6 +185,29 @@ TEST(NotificationDistributor, TheOneByOneWalkGoesDownAndSurvivesClientsLeaving)
     EXPECT_EQ(b->GetOwnerCount(), 0);
 }
 
+TEST(NotificationDistributor, AClientLeavingInTheMiddleOfTheOneByOneWalkLetsEveryOtherHaveItOnce)
+{
+    const KX::NotificationID id = KX::InternNotificationName(u"NID_WALK_LEAVE");
+    const auto n = MakeNotification(u"NID_WALK_LEAVE");
+    for (size_t leaver = 0; leaver < 4; ++leaver) {
+        SCOPED_TRACE(leaver);
+        auto d = NewDistributor();
+        std::vector<std::string> log;
+        std::vector<RCPtr<Recorder>> clients;
+        for (const char* name : {"a", "b", "c", "d"}) {
+            clients.push_back(NewRecorder(name, &log));
+            clients.back()->RegisterForNotification(d, u"NID_WALK_LEAVE", 0);
+        }
+        Recorder* self = clients[leaver].Get();
+        self->react = [self](auto& sender, auto&) { self->UnregisterForNotification(sender, u"NID_WALK_LEAVE"); };
+        int steps = 0;
+        for (int i = d->GetClientCount(id) - 1; i >= 0 && steps < 10; ++steps)
+            i = d->DeliverToClient(id, i, n);
+        EXPECT_EQ(log, (std::vector<std::string>{"d", "c", "b", "a"}));
+        EXPECT_EQ(d->GetClientCount(id), 3);
+    }
+}
+
 TEST(NotificationDistributor, RegistrationSendingAndDestructionRaceFreeAcrossThreads)
 {
     // Shared clients register with short-lived distributors on several threads while those

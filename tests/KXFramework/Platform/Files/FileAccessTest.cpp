@@ -6,8 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace KX::Test {
@@ -58,7 +63,18 @@ ssize_t OneByteInterrupted(int fd, const void* data, size_t)
     return ::write(fd, data, 1);
 }
 
-TEST(WriteAtomically, CreatesAndReplacesKeepingTheModeAndLeavingNoTemporaryFile)
+// Every case runs with unnamed temporary files and with the hidden named ones used where the file
+// system has none.
+class AtomicWrite : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { KX::Platform::Files::UseUnnamedTemporaryFiles(GetParam()); }
+    void TearDown() override { KX::Platform::Files::UseUnnamedTemporaryFiles(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(TemporaryFiles, AtomicWrite, ::testing::Values(true, false),
+    [](const auto& info) { return info.param ? "Unnamed" : "Hidden"; });
+
+TEST_P(AtomicWrite, CreatesAndReplacesKeepingTheModeAndLeavingNoTemporaryFile)
 {
     TempFolder dir;
     const std::string path = dir / "settings.ini";
@@ -77,7 +93,7 @@ TEST(WriteAtomically, CreatesAndReplacesKeepingTheModeAndLeavingNoTemporaryFile)
     EXPECT_EQ(EntryCount(dir.Path()), 1u);
 }
 
-TEST(WriteAtomically, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
+TEST_P(AtomicWrite, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
 {
     TempFolder dir;
     const std::string path = dir / "preset.bin";
@@ -94,7 +110,7 @@ TEST(WriteAtomically, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_EQ(TempFolder::ReadFile(path), "new");
 }
 
-TEST(WriteAtomically, FailsCleanlyWhereNothingCanBeWritten)
+TEST_P(AtomicWrite, FailsCleanlyWhereNothingCanBeWritten)
 {
     TempFolder dir;
     EXPECT_EQ(Write(dir / "missing/file", "x"), KX::E_FAIL);
@@ -113,7 +129,7 @@ TEST(WriteAtomically, FailsCleanlyWhereNothingCanBeWritten)
     }
 }
 
-TEST(WriteAtomically, FollowsASymbolicLinkAndKeepsIt)
+TEST_P(AtomicWrite, FollowsASymbolicLinkAndKeepsIt)
 {
     TempFolder dir;
     TempFolder::WriteFile(dir / "real.ini", "old");
@@ -121,6 +137,71 @@ TEST(WriteAtomically, FollowsASymbolicLinkAndKeepsIt)
     ASSERT_EQ(Write(dir / "link.ini", "new"), KX::S_OK);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
     EXPECT_EQ(TempFolder::ReadFile(dir / "real.ini"), "new");
+}
+
+// The names in folder other than name.
+std::vector<std::string> Others(const std::string& folder, const std::string& name)
+{
+    std::vector<std::string> others;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename() != name)
+            others.push_back(entry.path().filename().string());
+    return others;
+}
+
+TEST_P(AtomicWrite, ASaveKilledAtAnyMomentLeavesAWholeFileAndNothingAfterTheNextSave)
+{
+    TempFolder dir;
+    const std::string name = "preset.Kivo61PresetEditor";
+    const std::string path = dir / name;
+    const std::string contents[] = {std::string(300000, 'a'), std::string(200000, 'b')};
+    ASSERT_EQ(Write(path, contents[0]), KX::S_OK);
+    std::mt19937 rng(61);
+    for (int round = 0; round < 50; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned i = 1;; ++i)
+                static_cast<void>(WriteAtomically(path, contents[i % 2].data(), contents[i % 2].size())); // killed mid-way
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 5000));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+
+        const std::string now = TempFolder::ReadFile(path);
+        EXPECT_TRUE(now == contents[0] || now == contents[1]) << "round " << round << ": " << now.size() << " bytes";
+        // Only a hidden file of the killed save may be left; the next save removes it.
+        const std::string ours = "." + name + ".tmp." + std::to_string(child) + ".";
+        for (const std::string& other : Others(dir.Path(), name))
+            EXPECT_EQ(other.rfind(ours, 0), 0u) << other;
+        ASSERT_EQ(Write(path, contents[round % 2]), KX::S_OK);
+        EXPECT_TRUE(Others(dir.Path(), name).empty()) << "round " << round;
+    }
+}
+
+TEST_P(AtomicWrite, RemovesOnlyTheTemporaryFilesOfSavesThatAreGone)
+{
+    TempFolder dir;
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string dead = std::to_string(gone), live = std::to_string(::getppid());
+    const std::vector<std::string> kept = {".a.ini.tmp." + live + ".1", "a.ini.tmp.notes", ".a.ini.tmp." + dead,
+        ".b.ini.tmp." + dead + ".2", "a.ini.tmp." + dead + ".x"};
+    for (const std::string& file : kept)
+        TempFolder::WriteFile(dir / file, "x");
+    // Left visible by earlier versions, and hidden.
+    TempFolder::WriteFile(dir / ("a.ini.tmp." + dead + ".3"), "x");
+    TempFolder::WriteFile(dir / (".a.ini.tmp." + dead + ".4"), "x");
+
+    ASSERT_EQ(Write(dir / "a.ini", "new"), KX::S_OK);
+    std::vector<std::string> left = Others(dir.Path(), "a.ini");
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
 }
 
 TEST(ReadWholeFile, ReadsUpToTheCapAndRefusesWhatIsNotARegularFile)

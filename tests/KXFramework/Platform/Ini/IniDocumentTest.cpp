@@ -37,8 +37,9 @@ TEST(IniDocument, AwkwardValuesSurviveARoundTrip)
 
 TEST(IniDocument, LinesNoChangeTouchesAreKeptByteForByte)
 {
-    const std::string text = "\xEF\xBB\xBF# comment\r\n"
-                             "; another\r\n"
+    const std::string text = "\xEF\xBB\xBF# comment=1\r\n"
+                             "; another=2\r\n"
+                             "  ;x=3\r\n"
                              "not a pair\r\n"
                              "  Spaced Key  =  \\svalue\\s  \r\n"
                              "bad=\xFF\xFE bytes\r\n"
@@ -53,6 +54,8 @@ TEST(IniDocument, LinesNoChangeTouchesAreKeptByteForByte)
     EXPECT_EQ(doc.GetValue("", "spaced key"), " value ");
     EXPECT_EQ(doc.GetValue("", "bad"), "\xEF\xBF\xBD\xEF\xBF\xBD bytes");
     EXPECT_EQ(doc.GetValue("weird header", "x"), "1 ; not a comment");
+    // Comment lines are not keys, whatever they hold.
+    EXPECT_EQ(doc.GetKeyNames(""), (std::vector<std::string>{"Spaced Key", "bad"}));
 
     // Only the changed line is rewritten; its key spelling and line ending stay.
     ASSERT_EQ(doc.SetValue("RECENT", "0", "b"), Change::Made);
@@ -81,6 +84,58 @@ TEST(IniDocument, NewKeysGoToTheEndOfTheirSectionAndNewSectionsToTheEndOfTheFile
     IniDocument sectionsOnly = Parsed("# only\n\n[S]\nB=2\n");
     ASSERT_EQ(sectionsOnly.SetValue("", "CurrentSkinIndex", "0"), Change::Made);
     EXPECT_EQ(sectionsOnly.Serialize(), "# only\nCurrentSkinIndex=0\n\n[S]\nB=2\n");
+}
+
+// What every section of interest holds, as a reader sees it.
+std::string Reading(const IniDocument& doc)
+{
+    std::string out;
+    for (const char* section : {"", "s", "t", "]=[", "new"}) {
+        if (!doc.HasSection(section))
+            continue;
+        out += std::string("[") + section + "]";
+        for (const std::string& key : doc.GetKeyNames(section))
+            out += " " + key + "=" + doc.GetValue(section, key).value_or("?");
+        out += "\n";
+    }
+    return out;
+}
+
+TEST(IniDocument, WritingNeverChangesHowExistingLinesRead)
+{
+    // Every line ending, mixed, with and without one at the end; a CR of its own ends some lines.
+    const std::string documents[] = {
+        "\n[]=[]\r",
+        "a=1\r",
+        "[s]\r",
+        "a=1\nb=2\n",
+        "a=1\r\nb=2\r\n",
+        "a=1\nb=2",
+        "a=1\rb=2\r",
+        "a=1\r\n[s]\rb=2\n[t]\r\nc=3\r",
+        "[s]\nb=2\r",
+        "[s]\r\nb=2\r\n\r",
+        "\r",
+        "\r\n\r",
+    };
+    for (const std::string& text : documents)
+        for (const char* section : {"", "s", "new"}) {
+            IniDocument doc = Parsed(text);
+            ASSERT_EQ(doc.Serialize(), text);
+            const IniDocument original = doc;
+            ASSERT_EQ(doc.SetValue(section, "FuzzKey", ""), Change::Made);
+            const IniDocument reread = Parsed(doc.Serialize());
+            EXPECT_EQ(reread.GetValue(section, "FuzzKey"), "") << testing::PrintToString(text) << " in " << section;
+            // Apart from the new key, the file reads as before.
+            const std::string before = Reading(original);
+            std::string after = Reading(reread);
+            const size_t added = after.find(" FuzzKey=");
+            ASSERT_NE(added, std::string::npos);
+            after.erase(added, 9);
+            if (!original.HasSection(section))
+                after.erase(after.find(std::string("[") + section + "]\n"), std::string(section).size() + 3);
+            EXPECT_EQ(after, before) << testing::PrintToString(text) << " in " << section;
+        }
 }
 
 TEST(IniDocument, NamesIgnoreCaseAndTheFirstOfADuplicatedKeyWins)

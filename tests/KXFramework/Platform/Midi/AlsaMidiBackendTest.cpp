@@ -1,14 +1,19 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
+#include "KXFramework/Platform/Midi/AlsaSequencer.h"
 
 #include <alsa/asoundlib.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
+#include <set>
+#include <sstream>
 #include <thread>
 
 namespace KX::Test {
@@ -88,14 +93,32 @@ void ExpectInert(Backend& backend)
     backend.Detach(sink);
 }
 
-TEST(AlsaBackendWithoutSequencer, ReportsNoDevicesFailsOpensAndWritesNothing)
+// The debug log's lines (standard error, each after a time stamp) that mention text.
+std::vector<std::string> LogLines(const std::string& captured, const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(captured);
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_THAT(line, ::testing::MatchesRegex("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] ALSA.*"));
+        if (line.find(text) != std::string::npos)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(AlsaBackendWithoutSequencer, ReportsNoDevicesFailsOpensAndSaysWhyOnceInTheLog)
 {
     ::testing::internal::CaptureStderr();
     {
         const std::shared_ptr<Backend> backend = MakeAlsaBackend("kx-no-such-sequencer");
         ExpectInert(*backend);
+        ExpectInert(*backend);
     }
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    // libasound's own complaint comes through the log as well.
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(LogLines(log, "cannot be opened"),
+        ::testing::ElementsAre(::testing::HasSubstr("the sequencer \"kx-no-such-sequencer\" cannot be opened (")));
+    EXPECT_THAT(LogLines(log, "ALSA lib "), ::testing::Not(::testing::IsEmpty()));
 }
 
 TEST(AlsaBackendWithoutSequencer, TheDefaultBackendOnAMachineWithoutOne)
@@ -103,8 +126,8 @@ TEST(AlsaBackendWithoutSequencer, TheDefaultBackendOnAMachineWithoutOne)
     if (HaveSequencer())
         GTEST_SKIP() << "this machine has an ALSA sequencer (/dev/snd/seq)";
     ::testing::internal::CaptureStderr();
-    ExpectInert(*GetBackend());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ExpectInert(*MakeAlsaBackend());
+    EXPECT_THAT(LogLines(::testing::internal::GetCapturedStderr(), "cannot be opened"), ::testing::SizeIs(1));
 }
 
 // A second sequencer client standing in for a keyboard with two ports.
@@ -247,6 +270,219 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     EXPECT_EQ(backend->CloseInput(in), kOk);
     EXPECT_EQ(backend->CloseOutput(out), kOk);
     backend->Detach(*sink);
+}
+
+// The kernel as far as the backend's sends and subscriptions reach it: a keyboard client with two hardware
+// ports, subscriptions kept as the sequencer keeps them, and direct events to a port refused (-ENODEV)
+// unless our output port is subscribed to it. A pool that is full for the next few events gives -EAGAIN.
+class FakeSequencer final : public AlsaSequencer {
+public:
+    static constexpr int kOwnClient = 128;
+    static constexpr int kKeyboard = 24;
+
+    struct Sent {
+        int client;
+        int port;
+        std::vector<std::uint8_t> bytes; // the SysEx bytes; empty for other events
+        std::chrono::steady_clock::time_point at;
+    };
+
+    struct State {
+        std::mutex lock;
+        std::vector<SequencerPort> ports{{kKeyboard, "Kivo 61", 0, true, true, true, "Kivo 61 MIDI 1"},
+            {kKeyboard, "Kivo 61", 1, true, true, true, "Kivo 61 MIDI 2"}};
+        std::set<std::pair<std::pair<int, int>, std::pair<int, int>>> subscriptions; // (sender, dest)
+        int connectsTo = 0;
+        int refuseConnects = 0;
+        int fullPool = 0;
+        std::vector<std::chrono::steady_clock::time_point> refusedAt;
+        std::vector<Sent> sent;
+
+        bool Subscribed(int ownPort, int client, int port)
+        {
+            std::lock_guard guard(lock);
+            return subscriptions.count({{kOwnClient, ownPort}, {client, port}}) != 0;
+        }
+    };
+
+    explicit FakeSequencer(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    ~FakeSequencer() override { ::close(m_never); }
+
+    int Open(const std::string&) override { return 0; }
+    int SetClientName(const std::string&) override { return 0; }
+    int SetInputBufferSize(std::size_t) override { return 0; }
+    int ClientId() override { return kOwnClient; }
+    int CreateSimplePort(const std::string&, unsigned, unsigned) override { return m_nextPort++; }
+    std::vector<SequencerPort> Ports() override
+    {
+        std::lock_guard guard(m_state->lock);
+        return m_state->ports;
+    }
+    int ConnectFrom(int ownPort, int client, int port) override
+    {
+        return Connect({client, port}, {kOwnClient, ownPort});
+    }
+    int DisconnectFrom(int ownPort, int client, int port) override
+    {
+        return Disconnect({client, port}, {kOwnClient, ownPort});
+    }
+    int ConnectTo(int ownPort, int client, int port) override
+    {
+        {
+            std::lock_guard guard(m_state->lock);
+            ++m_state->connectsTo;
+            if (m_state->refuseConnects > 0) {
+                --m_state->refuseConnects;
+                return -EPERM;
+            }
+        }
+        return Connect({kOwnClient, ownPort}, {client, port});
+    }
+    int DisconnectTo(int ownPort, int client, int port) override
+    {
+        return Disconnect({kOwnClient, ownPort}, {client, port});
+    }
+    int Subscribed(snd_seq_addr_t sender, snd_seq_addr_t dest) override
+    {
+        std::lock_guard guard(m_state->lock);
+        return m_state->subscriptions.count({{sender.client, sender.port}, {dest.client, dest.port}}) ? 0 : -ENOENT;
+    }
+    std::vector<pollfd> PollDescriptors(short events) override { return {{m_never, events, 0}}; }
+    int OutputDirect(snd_seq_event_t& event) override
+    {
+        std::lock_guard guard(m_state->lock);
+        if (!m_state->subscriptions.count({{kOwnClient, event.source.port}, {event.dest.client, event.dest.port}}))
+            return -ENODEV;
+        if (m_state->fullPool > 0) {
+            --m_state->fullPool;
+            m_state->refusedAt.push_back(std::chrono::steady_clock::now());
+            return -EAGAIN;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (event.type == SND_SEQ_EVENT_SYSEX) {
+            const auto* p = static_cast<const std::uint8_t*>(event.data.ext.ptr);
+            bytes.assign(p, p + event.data.ext.len);
+        }
+        m_state->sent.push_back({event.dest.client, event.dest.port, bytes, std::chrono::steady_clock::now()});
+        return static_cast<int>(sizeof event + bytes.size());
+    }
+    int Input(snd_seq_event_t*&) override { return -EAGAIN; }
+
+private:
+    using Address = std::pair<int, int>;
+    int Connect(Address sender, Address dest)
+    {
+        std::lock_guard guard(m_state->lock);
+        return m_state->subscriptions.insert({sender, dest}).second ? 0 : -EBUSY;
+    }
+    int Disconnect(Address sender, Address dest)
+    {
+        std::lock_guard guard(m_state->lock);
+        return m_state->subscriptions.erase({sender, dest}) ? 0 : -ENOENT;
+    }
+
+    std::shared_ptr<State> m_state;
+    int m_nextPort = 0;
+    int m_never = ::eventfd(0, EFD_CLOEXEC);
+};
+
+class AlsaBackendOnFakeSequencer : public ::testing::Test {
+protected:
+    static constexpr int kOutPort = 1; // our second port, after "In"
+
+    Handle OpenOutput(unsigned device, int expected = kOk)
+    {
+        Handle out = kNoHandle;
+        EXPECT_EQ(backend->OpenOutput(device, sink, out), expected);
+        return out;
+    }
+
+    std::shared_ptr<FakeSequencer::State> state = std::make_shared<FakeSequencer::State>();
+    std::shared_ptr<Backend> backend = MakeAlsaBackend(std::make_unique<FakeSequencer>(state), "default");
+    std::shared_ptr<Sink> sink = std::make_shared<Sink>();
+};
+
+TEST_F(AlsaBackendOnFakeSequencer, OutputsAreSubscribedBeforeTheFirstEventAndUntilTheLastClose)
+{
+    const Handle first = OpenOutput(1);
+    EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
+    EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
+    const std::vector<std::uint8_t> dump = SysEx(600);
+    EXPECT_EQ(backend->SendShort(first, 0x643C90), kOk);
+    EXPECT_EQ(backend->SendLong(first, dump.data(), dump.size()), kOk);
+
+    // A second handle on the port shares the subscription; it ends with the last of them.
+    const Handle second = OpenOutput(1);
+    EXPECT_EQ(state->connectsTo, 1);
+    EXPECT_EQ(backend->CloseOutput(first), kOk);
+    EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
+    EXPECT_EQ(backend->SendShort(second, 0x90), kOk);
+    EXPECT_EQ(backend->CloseOutput(second), kOk);
+    EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
+
+    std::lock_guard guard(state->lock);
+    ASSERT_EQ(state->sent.size(), 5u); // the note, the dump in three events, the note off
+    std::vector<std::uint8_t> joined;
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(state->sent[i].port, 1);
+        EXPECT_LE(state->sent[i].bytes.size(), kChunk);
+        joined.insert(joined.end(), state->sent[i].bytes.begin(), state->sent[i].bytes.end());
+    }
+    EXPECT_EQ(joined, dump);
+}
+
+TEST_F(AlsaBackendOnFakeSequencer, TheSubscriptionIsCheckedWithTheSequencerAndARefusalIsLogged)
+{
+    const Handle first = OpenOutput(0);
+    // Someone else (aconnect -d) ends the subscription: the next open makes it again.
+    {
+        std::lock_guard guard(state->lock);
+        state->subscriptions.clear();
+    }
+    const Handle second = OpenOutput(0);
+    EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
+    EXPECT_EQ(backend->SendShort(second, 0xF8), kOk);
+    EXPECT_EQ(backend->CloseOutput(first), kOk);
+    EXPECT_EQ(backend->CloseOutput(second), kOk);
+
+    // A port that refuses the subscription is not opened, and the log says why.
+    state->refuseConnects = 1;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(OpenOutput(0, kError), kNoHandle);
+    EXPECT_THAT(LogLines(::testing::internal::GetCapturedStderr(), "subscribing to 24:0 failed"), ::testing::SizeIs(1));
+}
+
+TEST_F(AlsaBackendOnFakeSequencer, ASendRefusedForAFullPoolPausesBetweenTries)
+{
+    const Handle out = OpenOutput(0);
+    state->fullPool = 20;
+    EXPECT_EQ(backend->SendShort(out, 0xF8), kOk);
+    std::lock_guard guard(state->lock);
+    ASSERT_EQ(state->refusedAt.size(), 20u);
+    ASSERT_EQ(state->sent.size(), 1u);
+    state->refusedAt.push_back(state->sent[0].at);
+    // A loop that spins tries again within microseconds.
+    for (std::size_t i = 1; i < state->refusedAt.size(); ++i)
+        EXPECT_GE(state->refusedAt[i] - state->refusedAt[i - 1], std::chrono::milliseconds(1)) << "try " << i;
+}
+
+TEST_F(AlsaBackendOnFakeSequencer, TheLogListsWhatTheSequencerOffersWhenItChanges)
+{
+    std::vector<std::string> names;
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(backend->ListOutputs(names), kOk);
+    ASSERT_EQ(backend->ListInputs(names), kOk);
+    {
+        std::lock_guard guard(state->lock);
+        state->ports.push_back({30, "Synth", 0, false, true, true, "Synth Port"});
+    }
+    ASSERT_EQ(backend->ListOutputs(names), kOk);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIOUT2 (Kivo 61)", "Synth"));
+    EXPECT_THAT(LogLines(log, "lists"),
+        ElementsAre(::testing::HasSubstr("lists 2 ports"), ::testing::HasSubstr("lists 3 ports")));
+    EXPECT_THAT(LogLines(log, "\"Kivo 61\" port \"Kivo 61 MIDI 2\" in out"), ::testing::SizeIs(2));
+    EXPECT_THAT(LogLines(log, "30:0 \"Synth\" port \"Synth Port\" out"), ::testing::SizeIs(1));
 }
 
 } // namespace

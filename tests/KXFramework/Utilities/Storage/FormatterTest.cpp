@@ -1,8 +1,9 @@
 #include "KXFramework/Utilities/Storage/Formatter.h"
 
+#include "CommaLocale.h"
+
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdint>
 #include <string>
 
@@ -11,25 +12,6 @@ namespace KX::Test {
 namespace {
 
 using KX::FormatText;
-
-// Switches LC_NUMERIC to a locale with a decimal comma for one test, when the machine has one.
-class CommaLocale {
-public:
-    CommaLocale()
-    {
-        previous = std::setlocale(LC_NUMERIC, nullptr);
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8"})
-            if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-                active = true;
-                break;
-            }
-    }
-    ~CommaLocale() { std::setlocale(LC_NUMERIC, previous.c_str()); }
-    bool active = false;
-
-private:
-    std::string previous;
-};
 
 void ExpectEveryConversion()
 {
@@ -50,9 +32,8 @@ TEST(Formatter, EveryConversionOfTheSubset)
 
 TEST(Formatter, NumbersIgnoreTheProcessLocale)
 {
-    CommaLocale comma;
-    if (!comma.active)
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    const KX::Test::CommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.kMissing;
     ExpectEveryConversion();
     EXPECT_EQ(FormatText(u"%.2lf", 1234.5), u"1234.50");
 }

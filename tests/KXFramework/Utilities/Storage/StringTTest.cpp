@@ -1,8 +1,9 @@
 #include "KXFramework/Utilities/Storage/StringT.h"
 
+#include "CommaLocale.h"
+
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 namespace KX::Test {
@@ -317,14 +318,6 @@ TEST(StringT, StorageCopyRange)
 
 class StringFormat : public ::testing::Test {
 protected:
-    void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
-    static bool UseCommaLocale()
-    {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-            if (std::setlocale(LC_NUMERIC, name) != nullptr)
-                return true;
-        return false;
-    }
     static void ExpectNumbers()
     {
         EXPECT_EQ(Text(KX::FormatFixedPoint(1234, 2)), u"12.34");
@@ -354,8 +347,8 @@ TEST_F(StringFormat, FormatAndFixedPoint)
 
 TEST_F(StringFormat, NumbersIgnoreACommaLocale)
 {
-    if (!UseCommaLocale())
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    const KX::Test::CommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.kMissing;
     ExpectNumbers();
 }
 

@@ -1,8 +1,9 @@
 #include "KXFramework/Utilities/Storage/TextFunctions.h"
 
+#include "CommaLocale.h"
+
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <string>
 
@@ -39,19 +40,11 @@ TEST(ParseInt, SaturatesAtTheTypeLimits)
 
 TEST(ParseDouble, UsesTheDecimalPointWhateverTheLocale)
 {
-    std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    bool comma = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-            comma = true;
-            break;
-        }
+    const KX::Test::CommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.kMissing;
     EXPECT_DOUBLE_EQ(KX::ParseDouble(u"  1.25xyz"), 1.25);
     EXPECT_DOUBLE_EQ(KX::ParseDouble("-2.5e3"), -2500.0);
     EXPECT_DOUBLE_EQ(KX::ParseDouble(u"1,5"), 1.0);
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    if (!comma)
-        GTEST_SKIP() << "checked in the C locale only; no locale with a decimal comma installed";
 }
 
 TEST(ParseDouble, NothingToReadIsZeroAndNonAsciiEndsTheText)

@@ -6,7 +6,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace KX::Test {
 
@@ -46,14 +50,37 @@ TEST(Event, IsSignaledConsumesAnAutoResetSignalButNotAManualOne)
     EXPECT_EQ(manual.Wait(Event::kInfinite), Event::kSignaled);
 }
 
+// Whether the thread sleeps (state S in /proc), as one blocked in a wait does.
+bool Sleeping(pid_t tid)
+{
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t name = stat.rfind(')');
+    return name != std::string::npos && name + 2 < stat.size() && stat[name + 2] == 'S';
+}
+
 void ReleaseWaiters(Event& e, int setsNeeded)
 {
     std::atomic<int> released{0};
-    std::thread a([&] { EXPECT_EQ(e.Wait(Event::kInfinite), Event::kSignaled); ++released; });
-    std::thread b([&] { EXPECT_EQ(e.Wait(Event::kInfinite), Event::kSignaled); ++released; });
+    std::atomic<pid_t> tids[2] = {0, 0};
+    const auto waiter = [&](int i) {
+        tids[i] = ::gettid();
+        // Bounded far beyond the checks below, so that a waiter nobody wakes cannot hang the test.
+        EXPECT_EQ(e.Wait(60000), Event::kSignaled);
+        ++released;
+    };
+    std::thread a(waiter, 0), b(waiter, 1);
+    // Both wait before the first Set; otherwise a Set that wakes only one could still let both through.
+    EXPECT_TRUE(Eventually([&] { return tids[0] && tids[1] && Sleeping(tids[0]) && Sleeping(tids[1]); }));
     e.Set();
-    ASSERT_TRUE(Eventually([&] { return released.load() >= 1; }));
-    if (setsNeeded == 2)
+    EXPECT_TRUE(Eventually([&] { return released.load() >= 1; }));
+    if (setsNeeded == 2) {
+        EXPECT_EQ(released.load(), 1) << "one Set let two waiters through";
+        e.Set();
+    }
+    EXPECT_TRUE(Eventually([&] { return released.load() == 2; })) << "a waiter was not woken";
+    // Frees a waiter left behind, so that a failing test still ends.
+    for (int i = 0; i < 2 && released.load() < 2; ++i)
         e.Set();
     a.join();
     b.join();

@@ -11,6 +11,7 @@
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -445,6 +446,14 @@ TEST_F(MidiManagerTest, MalformedRepliesAreNotApplied)
         kivo->SetBehaviour(Request::GlobalParam, {.malformed = m});
         EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), -3);
     }
+    // The log says why a dump was dropped.
+    kivo->SetBehaviour(Request::PresetDump, {.malformed = Malformed::CorruptBody});
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(2), -3);
+    Deliver();
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+        ::testing::HasSubstr("a preset dump holds a byte of 0x80 or more in its body; not applied"));
+
     // A parameter reply whose index is past the list has no key to pass on.
     kivo->SetBehaviour(Request::GlobalParam, {.malformed = Malformed::OtherTarget});
     EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), -3);

@@ -211,6 +211,9 @@ TEST_F(PresetManagerTest, ARefusedFileChangesNothing)
                      LPresetManager::kCorrupt});
     cases.push_back({"a borrowed-block chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 12); }),
                      LPresetManager::kCorrupt});
+    // A list's bytes are not checked when read, so its record has the right length.
+    cases.push_back(
+        {"a list chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 16); }), LPresetManager::kCorrupt});
     cases.push_back({"record version 2", with([](Bytes& b) { PutWord(b, ChunkOffset(50) + 4, 2); }),
                      LPresetManager::kCorrupt});
     cases.push_back({"huge length", with([](Bytes& b) { PutWord(b, ChunkOffset(3), 0xFFFFFFF0u); }),

@@ -1,0 +1,105 @@
+#include "KXFramework/Platform/Window/VideoSystem.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace KX::Platform {
+
+namespace {
+
+// Guards the start count against wakes pushed from other threads while video starts or ends.
+std::mutex g_lock;
+int g_starts = 0;
+std::atomic<uint32_t> g_wakeType = 0;
+std::string g_lastError;
+uint64_t g_session = 0;
+uint64_t g_sessions = 0;
+
+void SetDesktopHints()
+{
+    // SDL's defaults suit games: let the screen blank, keep the compositor running, never turn the last
+    // window's close into a quit, and count double clicks within 4 pixels as the desktop does.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");
+}
+
+} // namespace
+
+bool VideoSystem::Start()
+{
+    std::lock_guard lock(g_lock);
+    if (g_starts > 0) {
+        ++g_starts;
+        return true;
+    }
+    SetDesktopHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        g_lastError = SDL_GetError();
+        return false;
+    }
+    // An input method would otherwise take key presses from every control; text boxes turn it on.
+    SDL_StopTextInput();
+    if (g_wakeType == 0) {
+        const Uint32 type = SDL_RegisterEvents(1);
+        g_wakeType = type == Uint32(-1) ? 0 : type;
+    }
+    g_starts = 1;
+    g_session = ++g_sessions;
+    return true;
+}
+
+void VideoSystem::Stop()
+{
+    std::lock_guard lock(g_lock);
+    if (g_starts == 0 || --g_starts > 0)
+        return;
+    g_session = 0;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+}
+
+bool VideoSystem::IsStarted()
+{
+    std::lock_guard lock(g_lock);
+    return g_starts > 0;
+}
+
+std::string VideoSystem::DriverName()
+{
+    std::lock_guard lock(g_lock);
+    const char* name = g_starts > 0 ? SDL_GetCurrentVideoDriver() : nullptr;
+    return name ? name : "";
+}
+
+std::string VideoSystem::LastError()
+{
+    std::lock_guard lock(g_lock);
+    return g_lastError;
+}
+
+uint64_t VideoSystem::Session()
+{
+    std::lock_guard lock(g_lock);
+    return g_session;
+}
+
+bool VideoSystem::PushWakeEvent()
+{
+    std::lock_guard lock(g_lock);
+    if (g_starts == 0 || g_wakeType == 0)
+        return false;
+    SDL_Event event{};
+    event.type = g_wakeType;
+    return SDL_PushEvent(&event) == 1;
+}
+
+uint32_t VideoSystem::WakeEventType()
+{
+    return g_wakeType;
+}
+
+} // namespace KX::Platform

@@ -1,0 +1,30 @@
+#pragma once
+// The desktop's video and input system (SDL) for the process. Start before any window, on the thread
+// that runs the UI: it stays the only thread that may use windows, the pump and cursors.
+#include <cstdint>
+#include <string>
+
+namespace KX::Platform {
+
+class VideoSystem {
+public:
+    // Counted: the first call sets the desktop-friendly behaviour and starts video, later ones only
+    // count. False, with LastError, when video cannot start.
+    static bool Start();
+    // The last of as many calls as succeeded Starts ends video. Stop threads that wake the pump and
+    // unhook them first: wakes after this are dropped.
+    static void Stop();
+    static bool IsStarted();
+    // "x11", "wayland", "dummy", "offscreen"...; empty when not started.
+    static std::string DriverName();
+    static std::string LastError();
+    // Numbers each time video starts; 0 while stopped. What SDL made in one session dies with it.
+    static uint64_t Session();
+
+    // Used by the pump; any thread. Pushes the wake event; false when video is not running or the queue
+    // refused it.
+    static bool PushWakeEvent();
+    static uint32_t WakeEventType();
+};
+
+} // namespace KX::Platform
