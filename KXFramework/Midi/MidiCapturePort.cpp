@@ -82,19 +82,19 @@ LMidiCapturePort::~LMidiCapturePort()
     Close();
 }
 
-int LMidiCapturePort::Open()
+Platform::Midi::Status LMidiCapturePort::Open()
 {
     Close();
-    const int r = OpenDevice();
-    if (r == Midi::kOk)
+    const Midi::Status r = OpenDevice();
+    if (r == Midi::Status::Ok)
         m_closing = false;
     return r;
 }
 
-int LMidiCapturePort::Start()
+Platform::Midi::Status LMidiCapturePort::Start()
 {
     const Midi::Handle handle = GetHandle();
-    return handle == Midi::kNoHandle ? Midi::kInvalidHandle : Owner().GetBackend().StartInput(handle);
+    return handle == Midi::kNoHandle ? Midi::Status::InvalidHandle : Owner().GetBackend().StartInput(handle);
 }
 
 void LMidiCapturePort::Close()

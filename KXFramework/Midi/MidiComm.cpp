@@ -1,11 +1,11 @@
 #include "KXFramework/Midi/MidiComm.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Midi/MidiCapturePort.h"
 #include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Notification/Notification.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -21,13 +21,13 @@ String FromUtf8(const std::string& text)
     return String(text.c_str());
 }
 
-KXRESULT ReadDeviceNames(int listResult, const std::vector<std::string>& devices, Array<String>& names)
+KXRESULT ReadDeviceNames(Midi::Status listResult, const std::vector<std::string>& devices, Array<String>& names)
 {
     Array<String> read;
     for (const std::string& device : devices)
         read.Add(FromUtf8(device));
     names = LMidiComm::MakeUniquePortNames(read);
-    return listResult == Midi::kOk ? S_OK : E_FAIL;
+    return listResult == Midi::Status::Ok ? S_OK : E_FAIL;
 }
 
 } // namespace
@@ -38,7 +38,7 @@ void LMidiCommInterface::Create(RCPtr<LMidiCommInterface>& out)
     try {
         out = new LMidiComm();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "MIDI: the communication object cannot be made: %s\n", e.what());
+        DebugLog("MIDI: the communication object cannot be made: %s", e.what());
     }
 }
 
@@ -130,14 +130,14 @@ LMidiComm::~LMidiComm()
 KXRESULT LMidiComm::GetInputDeviceNames(Array<String>& names)
 {
     std::vector<std::string> devices;
-    const int r = m_backend->ListInputs(devices);
+    const Midi::Status r = m_backend->ListInputs(devices);
     return ReadDeviceNames(r, devices, names);
 }
 
 KXRESULT LMidiComm::GetOutputDeviceNames(Array<String>& names)
 {
     std::vector<std::string> devices;
-    const int r = m_backend->ListOutputs(devices);
+    const Midi::Status r = m_backend->ListOutputs(devices);
     return ReadDeviceNames(r, devices, names);
 }
 
@@ -212,7 +212,7 @@ KXRESULT RemoveFrom(RCPtrArray<Port, 1, 0>& ports, Port* port)
 template <class Port>
 bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
 {
-    if (!created || created->Open() != Midi::kOk)
+    if (!created || created->Open() != Midi::Status::Ok)
         return false;
     ports.AddItem(created);
     created->AdjustOwnerCount(1);
@@ -254,7 +254,7 @@ KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>&
         return E_INVALIDARG;
 
     if (LMidiCapturePort* existing = count == 1 ? FindByName(m_capturePorts, name) : nullptr) {
-        if (existing->IsAlive() || (existing->Open() == Midi::kOk && existing->Start() == Midi::kOk))
+        if (existing->IsAlive() || (existing->Open() == Midi::Status::Ok && existing->Start() == Midi::Status::Ok))
             port = existing;
         return port ? S_OK : E_FAIL;
     }
@@ -262,7 +262,7 @@ KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>&
     const RCPtr<LMidiCapturePort> created = LMidiCapturePort::Create(name, RCPtr<LMidiComm>(this));
     if (!OpenAndList(m_capturePorts, created))
         return E_FAIL;
-    if (created->Start() != Midi::kOk) {
+    if (created->Start() != Midi::Status::Ok) {
         // Giving up on the port either way.
         static_cast<void>(created->Close());
         created->AdjustOwnerCount(-1);
@@ -285,7 +285,7 @@ KXRESULT LMidiComm::OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& p
     // Render ports are kept and looked up under the matched device's full name, so that any part of it
     // that picks the device finds the port already open for it.
     if (LMidiRenderPort* existing = count == 1 ? FindByName(m_renderPorts, matched) : nullptr) {
-        if (existing->IsAlive() || existing->Open() == Midi::kOk)
+        if (existing->IsAlive() || existing->Open() == Midi::Status::Ok)
             port = existing;
         return port ? S_OK : E_FAIL;
     }
@@ -323,7 +323,7 @@ void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
 {
     if (m_queuedCaptures.load() >= kMaxQueuedCaptures) {
         if (m_droppedCaptures++ == 0)
-            std::fprintf(stderr, "MIDI: input arrives faster than it is delivered; captures are dropped\n");
+            DebugLog("MIDI: input arrives faster than it is delivered; captures are dropped");
         return;
     }
     ++m_queuedCaptures;

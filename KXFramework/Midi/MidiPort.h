@@ -33,9 +33,9 @@ public:
 protected:
     LMidiPort(const String& name, const RCPtr<LMidiComm>& owner, bool input);
 
-    // Opens the device the name stands for: 0, kNoDriver when no device matches, else the backend's
+    // Opens the device the name stands for: Ok, NoDriver when no device matches, else the backend's
     // failure. Callers hold the owner's port lock and have closed the handle.
-    int OpenDevice();
+    Platform::Midi::Status OpenDevice();
     // Closes the handle, if there is one.
     void CloseDevice();
     LMidiComm& Owner() const { return *m_owner; }

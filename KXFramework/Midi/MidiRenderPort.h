@@ -14,9 +14,9 @@ public:
     static RCPtr<LMidiRenderPort> Create(const String& name, const RCPtr<LMidiComm>& owner);
     ~LMidiRenderPort() override;
 
-    // (Re)opens the device the name stands for: 0, kNoDriver when no device matches, else the
+    // (Re)opens the device the name stands for: Ok, NoDriver when no device matches, else the
     // backend's failure. Callers hold the owner's port lock.
-    int Open();
+    Platform::Midi::Status Open();
 
     // The number of bytes sent (for a short message the length its status implies); E_INVALIDARG when
     // port is no render port or there is nothing to send; E_FAIL when the system refuses or a long

@@ -141,7 +141,7 @@ bool VirtualMidiSystem::WaitIdle(Ms timeout)
     return idle_.wait_for(lock, timeout, [&] { return queue_.empty() && !busy_; });
 }
 
-int VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
+VirtualMidiSystem::Status VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
 {
     ++enumerations_;
     if (longSending_ > 0)
@@ -152,16 +152,16 @@ int VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
         if (d.plugged && !name.empty())
             names.push_back(name);
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::ListInputs(std::vector<std::string>& names)
+VirtualMidiSystem::Status VirtualMidiSystem::ListInputs(std::vector<std::string>& names)
 {
     std::lock_guard lock(mutex_);
     return ListLocked(names, true);
 }
 
-int VirtualMidiSystem::ListOutputs(std::vector<std::string>& names)
+VirtualMidiSystem::Status VirtualMidiSystem::ListOutputs(std::vector<std::string>& names)
 {
     std::lock_guard lock(mutex_);
     return ListLocked(names, false);
@@ -175,22 +175,22 @@ VirtualMidiSystem::Device* VirtualMidiSystem::NthLocked(unsigned n, bool inputs)
     return nullptr;
 }
 
-int VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input)
+VirtualMidiSystem::Status VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input)
 {
     std::lock_guard lock(mutex_);
     handle = Midi::kNoHandle;
     const Device* d = NthLocked(device, input);
     if (!d)
-        return Midi::kBadDevice;
+        return Midi::Status::BadDevice;
     handle = Midi::NewHandle();
     (input ? inputs_ : outputs_).emplace(handle, Port{.device = d->id, .sink = std::move(sink)});
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::Close(Handle handle, bool input)
+VirtualMidiSystem::Status VirtualMidiSystem::Close(Handle handle, bool input)
 {
     std::lock_guard lock(mutex_);
-    return (input ? inputs_ : outputs_).erase(handle) ? Midi::kOk : Midi::kInvalidHandle;
+    return (input ? inputs_ : outputs_).erase(handle) ? Midi::Status::Ok : Midi::Status::InvalidHandle;
 }
 
 bool VirtualMidiSystem::IsAlive(Handle handle, bool input)
@@ -201,30 +201,30 @@ bool VirtualMidiSystem::IsAlive(Handle handle, bool input)
     return it != ports.end() && !it->second.dead;
 }
 
-int VirtualMidiSystem::StartInput(Handle in)
+VirtualMidiSystem::Status VirtualMidiSystem::StartInput(Handle in)
 {
     std::lock_guard lock(mutex_);
     const auto it = inputs_.find(in);
     if (it == inputs_.end() || it->second.dead)
-        return Midi::kInvalidHandle;
+        return Midi::Status::InvalidHandle;
     it->second.started = true;
     it->second.start = Clock::now();
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::CheckSendLocked(Handle out, Device*& device)
+VirtualMidiSystem::Status VirtualMidiSystem::CheckSendLocked(Handle out, Device*& device)
 {
     const auto it = outputs_.find(out);
     if (it == outputs_.end() || it->second.dead)
-        return Midi::kInvalidHandle;
+        return Midi::Status::InvalidHandle;
     device = FindLocked(it->second.device);
     if (!device || !device->plugged)
-        return Midi::kInvalidHandle;
+        return Midi::Status::InvalidHandle;
     if (device->failNext > 0) {
         --device->failNext;
-        return Midi::kError;
+        return Midi::Status::Error;
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
 void VirtualMidiSystem::RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong)
@@ -235,26 +235,26 @@ void VirtualMidiSystem::RecordLocked(Device& device, std::vector<std::uint8_t> b
         QueueLocked(Clock::now(), {.kind = Kind::ToPeer, .device = device.id, .sent = std::move(sent)});
 }
 
-int VirtualMidiSystem::SendShort(Handle out, std::uint32_t packed)
+VirtualMidiSystem::Status VirtualMidiSystem::SendShort(Handle out, std::uint32_t packed)
 {
     std::lock_guard lock(mutex_);
     Device* device = nullptr;
-    if (const int r = CheckSendLocked(out, device); r != Midi::kOk)
+    if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
     std::vector<std::uint8_t> bytes = Midi::UnpackShort(packed);
     if (bytes.empty())
-        return Midi::kError; // F0 and F7 begin and end long messages
+        return Midi::Status::Error; // F0 and F7 begin and end long messages
     RecordLocked(*device, std::move(bytes), false);
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
+VirtualMidiSystem::Status VirtualMidiSystem::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
 {
     if (!bytes || count == 0)
-        return Midi::kError;
+        return Midi::Status::Error;
     std::unique_lock lock(mutex_);
     Device* device = nullptr;
-    if (const int r = CheckSendLocked(out, device); r != Midi::kOk)
+    if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
     RecordLocked(*device, std::vector(bytes, bytes + count), true);
     switch (device->done) {
@@ -274,7 +274,7 @@ int VirtualMidiSystem::SendLong(Handle out, const std::uint8_t* bytes, std::size
     case Done::Never:
         break;
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
 void VirtualMidiSystem::Detach(const Sink& sink)

@@ -22,6 +22,7 @@ class VirtualMidiSystem final : public Platform::Midi::Backend
 {
 public:
     using Handle = Platform::Midi::Handle;
+    using Status = Platform::Midi::Status;
     using Sink = Platform::Midi::Sink;
     using CompleteRule = Platform::Midi::CompleteRule;
     using Clock = std::chrono::steady_clock;
@@ -70,7 +71,7 @@ public:
     void InjectLongError(DeviceId device, Ms delay = Ms{0});
 
     void SetDone(DeviceId device, Done done, Ms delay = Ms{0});
-    // The device's next count sends fail with kError and are not recorded.
+    // The device's next count sends fail with Status::Error and are not recorded.
     void FailNextSends(DeviceId device, int count);
 
     std::vector<Sent> SentMessages() const;
@@ -82,23 +83,23 @@ public:
     // Waits until every queued event has been delivered and no call runs; false after timeout.
     bool WaitIdle(Ms timeout = Ms{5000});
 
-    int ListInputs(std::vector<std::string>& names) override;
-    int ListOutputs(std::vector<std::string>& names) override;
-    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override
+    Status ListInputs(std::vector<std::string>& names) override;
+    Status ListOutputs(std::vector<std::string>& names) override;
+    Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override
     {
         return Open(device, std::move(sink), in, true);
     }
-    int StartInput(Handle in) override;
-    int CloseInput(Handle in) override { return Close(in, true); }
+    Status StartInput(Handle in) override;
+    Status CloseInput(Handle in) override { return Close(in, true); }
     bool IsInputAlive(Handle in) override { return IsAlive(in, true); }
-    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override
+    Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override
     {
         return Open(device, std::move(sink), out, false);
     }
-    int CloseOutput(Handle out) override { return Close(out, false); }
+    Status CloseOutput(Handle out) override { return Close(out, false); }
     bool IsOutputAlive(Handle out) override { return IsAlive(out, false); }
-    int SendShort(Handle out, std::uint32_t packed) override;
-    int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
+    Status SendShort(Handle out, std::uint32_t packed) override;
+    Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
     void Detach(const Sink& sink) override;
 
 private:
@@ -135,13 +136,13 @@ private:
     };
 
     Device* FindLocked(DeviceId id);
-    int ListLocked(std::vector<std::string>& names, bool inputs);
+    Status ListLocked(std::vector<std::string>& names, bool inputs);
     Device* NthLocked(unsigned n, bool inputs);
-    int Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input);
-    int Close(Handle handle, bool input);
+    Status Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input);
+    Status Close(Handle handle, bool input);
     bool IsAlive(Handle handle, bool input);
     void QueueLocked(Clock::time_point due, Event event);
-    int CheckSendLocked(Handle out, Device*& device);
+    Status CheckSendLocked(Handle out, Device*& device);
     void RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong);
     void Run();
     void DispatchLocked(std::unique_lock<std::mutex>& lock, Event& event);

@@ -62,17 +62,17 @@ public:
     AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer);
     ~AlsaBackend() override;
 
-    int ListInputs(std::vector<std::string>& names) override { return List(names, true); }
-    int ListOutputs(std::vector<std::string>& names) override { return List(names, false); }
-    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
-    int StartInput(Handle in) override;
-    int CloseInput(Handle in) override;
+    Status ListInputs(std::vector<std::string>& names) override { return List(names, true); }
+    Status ListOutputs(std::vector<std::string>& names) override { return List(names, false); }
+    Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
+    Status StartInput(Handle in) override;
+    Status CloseInput(Handle in) override;
     bool IsInputAlive(Handle in) override;
-    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
-    int CloseOutput(Handle out) override;
+    Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
+    Status CloseOutput(Handle out) override;
     bool IsOutputAlive(Handle out) override;
-    int SendShort(Handle out, std::uint32_t packed) override;
-    int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
+    Status SendShort(Handle out, std::uint32_t packed) override;
+    Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
     void Detach(const Sink& sink) override;
 
 private:
@@ -99,14 +99,14 @@ private:
 
     bool Setup(const std::string& sequencer);
     void Teardown();
-    int List(std::vector<std::string>& names, bool inputs);
+    Status List(std::vector<std::string>& names, bool inputs);
     std::vector<ListedPort> EnumerateLocked(bool inputs);
     bool StillListedLocked(const Port& port, bool input);
-    int FindListedLocked(unsigned device, bool inputs, ListedPort& found);
+    Status FindListedLocked(unsigned device, bool inputs, ListedPort& found);
     bool SubscribedLocked(const Address& address, bool input);
     bool SubscribeLocked(const Address& address, bool input);
     void ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, Port>::iterator it, bool input);
-    int OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
+    Status OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
     void InputLoop();
     void ReadEventsLocked(std::vector<Delivery>& deliveries);
     void HandleEventLocked(const snd_seq_event_t& event, std::vector<Delivery>& deliveries);
@@ -217,13 +217,13 @@ std::vector<ListedPort> AlsaBackend::EnumerateLocked(bool inputs)
     return ListPorts(std::move(ports), ownClient_, inputs);
 }
 
-int AlsaBackend::List(std::vector<std::string>& names, bool inputs)
+Status AlsaBackend::List(std::vector<std::string>& names, bool inputs)
 {
     std::lock_guard lock(mutex_);
     names.clear();
     for (ListedPort& p : EnumerateLocked(inputs))
         names.push_back(std::move(p.name));
-    return kOk;
+    return Status::Ok;
 }
 
 // A re-plugged keyboard may come back at the same address under another name, or a different port may
@@ -238,16 +238,16 @@ bool AlsaBackend::StillListedLocked(const Port& port, bool input)
     });
 }
 
-// The listed port with that device number: kOk, kNoDriver without a sequencer, kBadDevice when none.
-int AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& found)
+// The listed port with that device number: Ok, NoDriver without a sequencer, BadDevice when none.
+Status AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& found)
 {
     if (!seq_)
-        return kNoDriver;
+        return Status::NoDriver;
     std::vector<ListedPort> listed = EnumerateLocked(inputs);
     if (device >= listed.size())
-        return kBadDevice;
+        return Status::BadDevice;
     found = std::move(listed[device]);
-    return kOk;
+    return Status::Ok;
 }
 
 // Whether the sequencer delivers from address to our input port, or from our output port to address.
@@ -273,30 +273,30 @@ bool AlsaBackend::SubscribeLocked(const Address& address, bool input)
     return r >= 0;
 }
 
-int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
+Status AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
 {
     in = kNoHandle;
     std::lock_guard lock(mutex_);
     ListedPort p;
-    if (const int r = FindListedLocked(device, true, p); r != kOk)
+    if (const Status r = FindListedLocked(device, true, p); r != Status::Ok)
         return r;
     const Address address{p.client, p.port};
     if (!SubscribeLocked(address, true))
-        return kError;
+        return Status::Error;
     in = NewHandle();
     inputs_.emplace(in, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
-    return kOk;
+    return Status::Ok;
 }
 
-int AlsaBackend::StartInput(Handle in)
+Status AlsaBackend::StartInput(Handle in)
 {
     std::lock_guard lock(mutex_);
     const auto it = inputs_.find(in);
     if (it == inputs_.end() || it->second.dead)
-        return kInvalidHandle;
+        return Status::InvalidHandle;
     it->second.started = true;
     it->second.start = Clock::now();
-    return kOk;
+    return Status::Ok;
 }
 
 // The last open handle on a port ends the subscription; one that died with its port has none left.
@@ -314,14 +314,14 @@ void AlsaBackend::ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, 
         LogFailure(std::string(input ? "unsubscribing from " : "unsubscribing to ") + ToText(address), r);
 }
 
-int AlsaBackend::CloseInput(Handle in)
+Status AlsaBackend::CloseInput(Handle in)
 {
     std::lock_guard lock(mutex_);
     const auto it = inputs_.find(in);
     if (it == inputs_.end())
-        return kInvalidHandle;
+        return Status::InvalidHandle;
     ReleaseLocked(inputs_, it, true);
-    return kOk;
+    return Status::Ok;
 }
 
 bool AlsaBackend::IsInputAlive(Handle in)
@@ -331,29 +331,29 @@ bool AlsaBackend::IsInputAlive(Handle in)
     return it != inputs_.end() && StillListedLocked(it->second, true);
 }
 
-int AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
+Status AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
 {
     out = kNoHandle;
     std::lock_guard lock(mutex_);
     ListedPort p;
-    if (const int r = FindListedLocked(device, false, p); r != kOk)
+    if (const Status r = FindListedLocked(device, false, p); r != Status::Ok)
         return r;
     const Address address{p.client, p.port};
     if (!SubscribeLocked(address, false))
-        return kError;
+        return Status::Error;
     out = NewHandle();
     outputs_.emplace(out, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
-    return kOk;
+    return Status::Ok;
 }
 
-int AlsaBackend::CloseOutput(Handle out)
+Status AlsaBackend::CloseOutput(Handle out)
 {
     std::lock_guard lock(mutex_);
     const auto it = outputs_.find(out);
     if (it == outputs_.end())
-        return kInvalidHandle;
+        return Status::InvalidHandle;
     ReleaseLocked(outputs_, it, false);
-    return kOk;
+    return Status::Ok;
 }
 
 bool AlsaBackend::IsOutputAlive(Handle out)
@@ -369,16 +369,16 @@ bool AlsaBackend::IsOutputAlive(Handle out)
 // application's port queues it in that application's input pool, which gives -EAGAIN while it is full.
 // Our descriptors' POLLOUT tells only of our own pool, so polling them would return at once: pause between
 // tries instead, without the lock, so that input goes on meanwhile.
-int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
+Status AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
 {
     for (;;) {
         const int r = seq_->OutputDirect(event);
         if (r >= 0)
-            return kOk;
+            return Status::Ok;
         const auto now = Clock::now();
         if (r != -EAGAIN || now >= deadline) {
             LogFailure("sending to " + ToText({event.dest.client, event.dest.port}), r);
-            return kError;
+            return Status::Error;
         }
         lock.unlock();
         std::this_thread::sleep_for(std::min<Clock::duration>(kRetryPause, deadline - now));
@@ -386,33 +386,33 @@ int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_
     }
 }
 
-int AlsaBackend::SendShort(Handle out, std::uint32_t packed)
+Status AlsaBackend::SendShort(Handle out, std::uint32_t packed)
 {
     std::unique_lock lock(mutex_);
     const auto it = outputs_.find(out);
     if (it == outputs_.end() || it->second.dead)
-        return kInvalidHandle;
+        return Status::InvalidHandle;
     const std::vector<std::uint8_t> bytes = UnpackShort(packed);
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
     snd_midi_event_reset_encode(encoder_);
     if (bytes.empty() || snd_midi_event_encode(encoder_, bytes.data(), bytes.size(), &event) < 0 ||
         event.type == SND_SEQ_EVENT_NONE)
-        return kError;
+        return Status::Error;
     snd_seq_ev_set_source(&event, outPort_);
     snd_seq_ev_set_dest(&event, it->second.address.client, it->second.address.port);
     snd_seq_ev_set_direct(&event);
     return OutputLocked(lock, event, Clock::now() + kSendBudget);
 }
 
-int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
+Status AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
 {
     if (!bytes || count == 0)
-        return kError;
+        return Status::Error;
     std::unique_lock lock(mutex_);
     auto it = outputs_.find(out);
     if (it == outputs_.end() || it->second.dead)
-        return kInvalidHandle;
+        return Status::InvalidHandle;
     const Address address = it->second.address;
     const auto deadline = Clock::now() + kSendBudget;
     // Events of at most kChunk bytes stay far below what a receiver can take at once (see OutputLocked);
@@ -425,7 +425,7 @@ int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t cou
         snd_seq_ev_set_source(&event, outPort_);
         snd_seq_ev_set_dest(&event, address.client, address.port);
         snd_seq_ev_set_direct(&event);
-        if (const int r = OutputLocked(lock, event, deadline); r != kOk)
+        if (const Status r = OutputLocked(lock, event, deadline); r != Status::Ok)
             return r;
     }
     // The kernel has taken every byte: the message is done. The handle may have been closed meanwhile.
@@ -434,7 +434,7 @@ int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t cou
         const std::shared_ptr<Sink> sink = it->second.sink;
         calls_.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
     }
-    return kOk;
+    return Status::Ok;
 }
 
 void AlsaBackend::Detach(const Sink& sink)

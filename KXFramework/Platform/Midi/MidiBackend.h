@@ -19,12 +19,15 @@ namespace KX::Platform::Midi {
 using Handle = std::uint64_t; // never reused within a process
 inline constexpr Handle kNoHandle = 0;
 
-// Results: kOk, or one of the failures below.
-inline constexpr int kOk = 0;
-inline constexpr int kError = 1;         // the system refused the operation
-inline constexpr int kBadDevice = 2;     // no device with that number
-inline constexpr int kInvalidHandle = 5; // the handle is not open, or its device has gone
-inline constexpr int kNoDriver = 6;      // no MIDI system on this machine
+// What a backend call gives: Ok, or why it failed. A type of its own, so that it is never taken for or
+// compared with a KXRESULT. The values are the operating system's MIDI error numbers, as logged.
+enum class Status {
+    Ok = 0,
+    Error = 1,         // the system refused the operation
+    BadDevice = 2,     // no device with that number
+    InvalidHandle = 5, // the handle is not open, or its device has gone
+    NoDriver = 6,      // no MIDI system on this machine
+};
 
 inline constexpr std::size_t kChunk = 256; // the largest SysEx input chunk
 
@@ -55,22 +58,22 @@ class Backend
 public:
     virtual ~Backend() = default;
 
-    // Product names in device-number order. kOk, or a failure with the names read so far.
-    virtual int ListInputs(std::vector<std::string>& names) = 0;
-    virtual int ListOutputs(std::vector<std::string>& names) = 0;
+    // Product names in device-number order. Ok, or a failure with the names read so far.
+    virtual Status ListInputs(std::vector<std::string>& names) = 0;
+    virtual Status ListOutputs(std::vector<std::string>& names) = 0;
 
-    virtual int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) = 0;
+    virtual Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) = 0;
     // Nothing is delivered before; time stamps count from here.
-    virtual int StartInput(Handle in) = 0;
-    virtual int CloseInput(Handle in) = 0;
+    virtual Status StartInput(Handle in) = 0;
+    virtual Status CloseInput(Handle in) = 0;
     virtual bool IsInputAlive(Handle in) = 0;
 
-    virtual int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) = 0;
-    virtual int CloseOutput(Handle out) = 0;
+    virtual Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) = 0;
+    virtual Status CloseOutput(Handle out) = 0;
     virtual bool IsOutputAlive(Handle out) = 0;
     // The message is the low bytes of packed, first byte lowest; its length follows its status byte.
-    virtual int SendShort(Handle out, std::uint32_t packed) = 0;
-    virtual int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) = 0;
+    virtual Status SendShort(Handle out, std::uint32_t packed) = 0;
+    virtual Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) = 0;
 
     virtual void Detach(const Sink& sink) = 0;
 };

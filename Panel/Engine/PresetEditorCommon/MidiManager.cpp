@@ -1,12 +1,12 @@
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/Engine/PresetEditorCommon/DeviceProtocol.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 namespace KX {
@@ -585,7 +585,7 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
     const int32_t firstId = engine ? engine->GetFirstParamID() : 0;
     Array<ParamValue> values;
     if (!engine || Failed(engine->GetParamValues(firstId, Protocol::kPresetParamCount, values))) {
-        std::fprintf(stderr, "MIDI manager: a preset dump arrived without a device model to take it; not applied\n");
+        DebugLog("MIDI manager: a preset dump arrived without a device model to take it; not applied");
         return;
     }
     // The reply is sliced by the sizes of the model's values; unless they make up exactly one dump,
@@ -597,11 +597,11 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         total += values.GetAt(i).value.GetSize();
     }
     if (!blobs || total != Protocol::kPresetValueBytes) {
-        std::fprintf(stderr, "MIDI manager: a preset dump does not fit the device model; not applied\n");
+        DebugLog("MIDI manager: a preset dump does not fit the device model; not applied");
         return;
     }
     if (!Protocol::HasSevenBitBody(View(reply))) {
-        std::fprintf(stderr, "MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied\n");
+        DebugLog("MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied");
         return;
     }
     std::size_t at = Protocol::kPresetValueOffset;

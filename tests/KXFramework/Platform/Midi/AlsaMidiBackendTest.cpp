@@ -72,23 +72,23 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
 void ExpectInert(Backend& backend)
 {
     std::vector<std::string> names{"stale"};
-    EXPECT_EQ(backend.ListInputs(names), kOk);
+    EXPECT_EQ(backend.ListInputs(names), Status::Ok);
     EXPECT_TRUE(names.empty());
-    EXPECT_EQ(backend.ListOutputs(names), kOk);
+    EXPECT_EQ(backend.ListOutputs(names), Status::Ok);
     EXPECT_TRUE(names.empty());
     Handle h = 7;
-    EXPECT_EQ(backend.OpenInput(0, std::make_shared<Sink>(), h), kNoDriver);
+    EXPECT_EQ(backend.OpenInput(0, std::make_shared<Sink>(), h), Status::NoDriver);
     EXPECT_EQ(h, kNoHandle);
-    EXPECT_EQ(backend.OpenOutput(0, std::make_shared<Sink>(), h), kNoDriver);
+    EXPECT_EQ(backend.OpenOutput(0, std::make_shared<Sink>(), h), Status::NoDriver);
     EXPECT_EQ(h, kNoHandle);
-    EXPECT_EQ(backend.StartInput(1), kInvalidHandle);
+    EXPECT_EQ(backend.StartInput(1), Status::InvalidHandle);
     EXPECT_FALSE(backend.IsInputAlive(1));
     EXPECT_FALSE(backend.IsOutputAlive(1));
-    EXPECT_EQ(backend.SendShort(1, 0x643C90), kInvalidHandle);
+    EXPECT_EQ(backend.SendShort(1, 0x643C90), Status::InvalidHandle);
     const std::uint8_t bytes[] = {0xF0, 0xF7};
-    EXPECT_EQ(backend.SendLong(1, bytes, sizeof bytes), kInvalidHandle);
-    EXPECT_EQ(backend.CloseInput(1), kInvalidHandle);
-    EXPECT_EQ(backend.CloseOutput(1), kInvalidHandle);
+    EXPECT_EQ(backend.SendLong(1, bytes, sizeof bytes), Status::InvalidHandle);
+    EXPECT_EQ(backend.CloseInput(1), Status::InvalidHandle);
+    EXPECT_EQ(backend.CloseOutput(1), Status::InvalidHandle);
     Sink sink;
     backend.Detach(sink);
 }
@@ -207,8 +207,8 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
 
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
-    ASSERT_EQ(backend->ListInputs(inputs), kOk);
-    ASSERT_EQ(backend->ListOutputs(outputs), kOk);
+    ASSERT_EQ(backend->ListInputs(inputs), Status::Ok);
+    ASSERT_EQ(backend->ListOutputs(outputs), Status::Ok);
     const unsigned in2 = IndexOf(inputs, "MIDIIN2 (KX Test Keys)");
     const unsigned out1 = IndexOf(outputs, "KX Test Keys");
     ASSERT_LT(in2, inputs.size());
@@ -228,9 +228,9 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     };
     Handle in = kNoHandle;
     Handle out = kNoHandle;
-    ASSERT_EQ(backend->OpenInput(in2, sink, in), kOk);
-    ASSERT_EQ(backend->StartInput(in), kOk);
-    ASSERT_EQ(backend->OpenOutput(out1, sink, out), kOk);
+    ASSERT_EQ(backend->OpenInput(in2, sink, in), Status::Ok);
+    ASSERT_EQ(backend->StartInput(in), Status::Ok);
+    ASSERT_EQ(backend->OpenOutput(out1, sink, out), Status::Ok);
 
     const std::vector<std::uint8_t> message = SysEx(600);
     peer.SendSysEx(1, message);
@@ -255,7 +255,7 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     }
 
     const std::vector<std::uint8_t> request = SysEx(300);
-    ASSERT_EQ(backend->SendLong(out, request.data(), request.size()), kOk);
+    ASSERT_EQ(backend->SendLong(out, request.data(), request.size()), Status::Ok);
     EXPECT_EQ(peer.ReceiveSysEx(request.size()), request);
     {
         std::lock_guard guard(lock);
@@ -267,8 +267,8 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     peer.Unplug();
     EXPECT_FALSE(backend->IsInputAlive(in));
     EXPECT_FALSE(backend->IsOutputAlive(out));
-    EXPECT_EQ(backend->CloseInput(in), kOk);
-    EXPECT_EQ(backend->CloseOutput(out), kOk);
+    EXPECT_EQ(backend->CloseInput(in), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(out), Status::Ok);
     backend->Detach(*sink);
 }
 
@@ -390,7 +390,7 @@ class AlsaBackendOnFakeSequencer : public ::testing::Test {
 protected:
     static constexpr int kOutPort = 1; // our second port, after "In"
 
-    Handle OpenOutput(unsigned device, int expected = kOk)
+    Handle OpenOutput(unsigned device, Status expected = Status::Ok)
     {
         Handle out = kNoHandle;
         EXPECT_EQ(backend->OpenOutput(device, sink, out), expected);
@@ -408,16 +408,16 @@ TEST_F(AlsaBackendOnFakeSequencer, OutputsAreSubscribedBeforeTheFirstEventAndUnt
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
     EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
     const std::vector<std::uint8_t> dump = SysEx(600);
-    EXPECT_EQ(backend->SendShort(first, 0x643C90), kOk);
-    EXPECT_EQ(backend->SendLong(first, dump.data(), dump.size()), kOk);
+    EXPECT_EQ(backend->SendShort(first, 0x643C90), Status::Ok);
+    EXPECT_EQ(backend->SendLong(first, dump.data(), dump.size()), Status::Ok);
 
     // A second handle on the port shares the subscription; it ends with the last of them.
     const Handle second = OpenOutput(1);
     EXPECT_EQ(state->connectsTo, 1);
-    EXPECT_EQ(backend->CloseOutput(first), kOk);
+    EXPECT_EQ(backend->CloseOutput(first), Status::Ok);
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
-    EXPECT_EQ(backend->SendShort(second, 0x90), kOk);
-    EXPECT_EQ(backend->CloseOutput(second), kOk);
+    EXPECT_EQ(backend->SendShort(second, 0x90), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(second), Status::Ok);
     EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
 
     std::lock_guard guard(state->lock);
@@ -441,14 +441,14 @@ TEST_F(AlsaBackendOnFakeSequencer, TheSubscriptionIsCheckedWithTheSequencerAndAR
     }
     const Handle second = OpenOutput(0);
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
-    EXPECT_EQ(backend->SendShort(second, 0xF8), kOk);
-    EXPECT_EQ(backend->CloseOutput(first), kOk);
-    EXPECT_EQ(backend->CloseOutput(second), kOk);
+    EXPECT_EQ(backend->SendShort(second, 0xF8), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(first), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(second), Status::Ok);
 
     // A port that refuses the subscription is not opened, and the log says why.
     state->refuseConnects = 1;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(OpenOutput(0, kError), kNoHandle);
+    EXPECT_EQ(OpenOutput(0, Status::Error), kNoHandle);
     EXPECT_THAT(LogLines(::testing::internal::GetCapturedStderr(), "subscribing to 24:0 failed"), ::testing::SizeIs(1));
 }
 
@@ -456,7 +456,7 @@ TEST_F(AlsaBackendOnFakeSequencer, ASendRefusedForAFullPoolPausesBetweenTries)
 {
     const Handle out = OpenOutput(0);
     state->fullPool = 20;
-    EXPECT_EQ(backend->SendShort(out, 0xF8), kOk);
+    EXPECT_EQ(backend->SendShort(out, 0xF8), Status::Ok);
     std::lock_guard guard(state->lock);
     ASSERT_EQ(state->refusedAt.size(), 20u);
     ASSERT_EQ(state->sent.size(), 1u);
@@ -470,13 +470,13 @@ TEST_F(AlsaBackendOnFakeSequencer, TheLogListsWhatTheSequencerOffersWhenItChange
 {
     std::vector<std::string> names;
     ::testing::internal::CaptureStderr();
-    ASSERT_EQ(backend->ListOutputs(names), kOk);
-    ASSERT_EQ(backend->ListInputs(names), kOk);
+    ASSERT_EQ(backend->ListOutputs(names), Status::Ok);
+    ASSERT_EQ(backend->ListInputs(names), Status::Ok);
     {
         std::lock_guard guard(state->lock);
         state->ports.push_back({30, "Synth", 0, false, true, true, "Synth Port"});
     }
-    ASSERT_EQ(backend->ListOutputs(names), kOk);
+    ASSERT_EQ(backend->ListOutputs(names), Status::Ok);
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIOUT2 (Kivo 61)", "Synth"));
     EXPECT_THAT(LogLines(log, "lists"),

@@ -79,14 +79,14 @@ protected:
     Handle OpenStartedInput(unsigned device)
     {
         Handle in = kNoHandle;
-        EXPECT_EQ(midi.OpenInput(device, recorder.sink(), in), kOk);
-        EXPECT_EQ(midi.StartInput(in), kOk);
+        EXPECT_EQ(midi.OpenInput(device, recorder.sink(), in), Status::Ok);
+        EXPECT_EQ(midi.StartInput(in), Status::Ok);
         return in;
     }
     Handle OpenOutput(unsigned device)
     {
         Handle out = kNoHandle;
-        EXPECT_EQ(midi.OpenOutput(device, recorder.sink(), out), kOk);
+        EXPECT_EQ(midi.OpenOutput(device, recorder.sink(), out), Status::Ok);
         return out;
     }
 
@@ -101,9 +101,9 @@ TEST_F(VirtualMidi, ListsPluggedDevicesInOrderAndNumbersThemByPosition)
     midi.AddDevice("Kivo 61", "Kivo 61", {}, 0);
     midi.AddDevice("", "Out Only");
     std::vector<std::string> names;
-    EXPECT_EQ(midi.ListInputs(names), kOk);
+    EXPECT_EQ(midi.ListInputs(names), Status::Ok);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIIN4 (Kivo 61)"));
-    EXPECT_EQ(midi.ListOutputs(names), kOk);
+    EXPECT_EQ(midi.ListOutputs(names), Status::Ok);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIOUT4 (Kivo 61)", "Out Only"));
     EXPECT_EQ(midi.Enumerations(), 2);
 
@@ -111,7 +111,7 @@ TEST_F(VirtualMidi, ListsPluggedDevicesInOrderAndNumbersThemByPosition)
     midi.ListInputs(names);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIIN4 (Kivo 61)"));
     Handle h = 99;
-    EXPECT_EQ(midi.OpenInput(2, recorder.sink(), h), kBadDevice);
+    EXPECT_EQ(midi.OpenInput(2, recorder.sink(), h), Status::BadDevice);
     EXPECT_EQ(h, kNoHandle);
 }
 
@@ -126,8 +126,8 @@ TEST_F(VirtualMidi, UnplugKillsHandlesAndAReplugNeedsANewOpen)
     midi.Unplug(kivo);
     midi.InjectShort(kivo, 0x643C90);
     const std::uint8_t bytes[] = {0xF0, 0x01, 0xF7};
-    EXPECT_EQ(midi.SendLong(out, bytes, sizeof bytes), kInvalidHandle);
-    EXPECT_EQ(midi.SendShort(out, 0x643C90), kInvalidHandle);
+    EXPECT_EQ(midi.SendLong(out, bytes, sizeof bytes), Status::InvalidHandle);
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), Status::InvalidHandle);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_FALSE(midi.IsInputAlive(in));
     EXPECT_FALSE(midi.IsOutputAlive(out));
@@ -136,8 +136,8 @@ TEST_F(VirtualMidi, UnplugKillsHandlesAndAReplugNeedsANewOpen)
 
     midi.Replug(kivo);
     EXPECT_FALSE(midi.IsInputAlive(in)) << "old handles stay dead";
-    EXPECT_EQ(midi.CloseInput(in), kOk);
-    EXPECT_EQ(midi.CloseOutput(out), kOk);
+    EXPECT_EQ(midi.CloseInput(in), Status::Ok);
+    EXPECT_EQ(midi.CloseOutput(out), Status::Ok);
     const Handle again = OpenStartedInput(0);
     EXPECT_NE(again, in) << "handles are never reused";
     midi.InjectShort(kivo, 0xF8);
@@ -211,11 +211,11 @@ TEST_F(VirtualMidi, InputKeepsOrderFollowsTimingAndStartsOnlyWithStartInput)
 {
     const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
     Handle in = kNoHandle;
-    ASSERT_EQ(midi.OpenInput(0, recorder.sink(), in), kOk);
+    ASSERT_EQ(midi.OpenInput(0, recorder.sink(), in), Status::Ok);
     midi.InjectShort(kivo, 0x90);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_TRUE(recorder.All().empty()) << "nothing is delivered before StartInput";
-    ASSERT_EQ(midi.StartInput(in), kOk);
+    ASSERT_EQ(midi.StartInput(in), Status::Ok);
 
     midi.InjectShort(kivo, 0x643C90, Ms{1234});
     midi.InjectSysEx(kivo, SysEx(300), 128, CompleteRule::LastEndsF7, Ms{0}, Ms{100});
@@ -250,12 +250,12 @@ TEST_F(VirtualMidi, RecordsSendsAndLongSendsCopyTheCallersBytes)
     midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{20});
     const Handle out = OpenOutput(0);
 
-    EXPECT_EQ(midi.SendShort(out, 0x643C90), kOk);
-    EXPECT_EQ(midi.SendShort(out, 0x05C0), kOk);
-    EXPECT_EQ(midi.SendShort(out, 0xF7), kError) << "F7 cannot go as a short message";
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), Status::Ok);
+    EXPECT_EQ(midi.SendShort(out, 0x05C0), Status::Ok);
+    EXPECT_EQ(midi.SendShort(out, 0xF7), Status::Error) << "F7 cannot go as a short message";
     auto bytes = std::make_unique<std::vector<std::uint8_t>>(SysEx(1350));
     const std::vector<std::uint8_t> expected = *bytes;
-    EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), kOk);
+    EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), Status::Ok);
     bytes.reset(); // the peer reads later, on the system's thread
     ASSERT_TRUE(midi.WaitIdle());
 
@@ -281,19 +281,19 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
     const std::vector<std::uint8_t> bytes = SysEx(10);
 
     // At once: done is reported inside SendLong.
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     ASSERT_EQ(recorder.All().size(), 1u);
     EXPECT_EQ(recorder.All()[0].kind, Received::Done);
 
     // Never: no done at all.
     midi.SetDone(kivo, VirtualMidiSystem::Done::Never);
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_EQ(recorder.All().size(), 1u);
 
     // After a delay: a list read before done counts as read during the send.
     midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{200});
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     std::vector<std::string> names;
     midi.ListOutputs(names);
     ASSERT_TRUE(midi.WaitIdle());
@@ -304,11 +304,11 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
     // The next two sends fail and are not recorded.
     midi.ClearSent();
     midi.FailNextSends(kivo, 2);
-    EXPECT_EQ(midi.SendShort(out, 0xF8), kError);
-    EXPECT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kError);
-    EXPECT_EQ(midi.SendShort(out, 0xF8), kOk);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), Status::Error);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Error);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), Status::Ok);
     EXPECT_EQ(midi.SentMessages().size(), 1u);
-    EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), kError);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), Status::Error);
 }
 
 TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
@@ -321,7 +321,7 @@ TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
     OpenStartedInput(0);
     const Handle out = OpenOutput(0);
     const std::vector<std::uint8_t> request = SysEx(250);
-    ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), Status::Ok);
     ASSERT_TRUE(midi.WaitIdle());
 
     std::vector<std::uint8_t> answer;
@@ -359,11 +359,11 @@ TEST(VirtualMidiThreads, ClosingPortsWhileInputArrives)
     for (int i = 0; i < 200; ++i) {
         std::lock_guard lock(portLock);
         Handle in = kNoHandle;
-        EXPECT_EQ(midi.OpenInput(0, sink, in), kOk);
-        EXPECT_EQ(midi.StartInput(in), kOk);
+        EXPECT_EQ(midi.OpenInput(0, sink, in), Status::Ok);
+        EXPECT_EQ(midi.StartInput(in), Status::Ok);
         open.insert(in);
         if (i % 2) {
-            EXPECT_EQ(midi.CloseInput(in), kOk);
+            EXPECT_EQ(midi.CloseInput(in), Status::Ok);
             open.erase(in);
         }
     }
@@ -400,8 +400,8 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
         finished = true;
     };
     Handle in = kNoHandle;
-    ASSERT_EQ(midi.OpenInput(0, sink, in), kOk);
-    ASSERT_EQ(midi.StartInput(in), kOk);
+    ASSERT_EQ(midi.OpenInput(0, sink, in), Status::Ok);
+    ASSERT_EQ(midi.StartInput(in), Status::Ok);
     midi.InjectShort(kivo, 0xF8);
     while (!entered)
         std::this_thread::yield();

@@ -29,9 +29,9 @@ protected:
             if (complete)
                 messages_.push_back(std::exchange(pending_, {}));
         };
-        EXPECT_EQ(midi.OpenInput(0, sink_, in_), Midi::kOk);
-        EXPECT_EQ(midi.StartInput(in_), Midi::kOk);
-        EXPECT_EQ(midi.OpenOutput(0, sink_, out_), Midi::kOk);
+        EXPECT_EQ(midi.OpenInput(0, sink_, in_), Midi::Status::Ok);
+        EXPECT_EQ(midi.StartInput(in_), Midi::Status::Ok);
+        EXPECT_EQ(midi.OpenOutput(0, sink_, out_), Midi::Status::Ok);
     }
     ~SimulatedKivo() override { midi.Detach(*sink_); }
 
@@ -40,7 +40,7 @@ protected:
     {
         for (std::size_t at = 0; at < message.size(); at += 256) {
             const std::size_t n = std::min<std::size_t>(256, message.size() - at);
-            EXPECT_EQ(midi.SendLong(out_, message.data() + at, n), Midi::kOk);
+            EXPECT_EQ(midi.SendLong(out_, message.data() + at, n), Midi::Status::Ok);
         }
         EXPECT_TRUE(midi.WaitIdle());
         std::lock_guard lock(mutex_);
