@@ -52,7 +52,7 @@ public:
     SimulatedKivo61(const SimulatedKivo61&) = delete;
     SimulatedKivo61& operator=(const SimulatedKivo61&) = delete;
 
-    VirtualMidiSystem::DeviceId Device() const { return device_; }
+    VirtualMidiSystem::DeviceId Device() const { return m_device; }
 
     // Four ASCII digits, "1041" for 1.0.4.1 by default.
     void SetFirmware(const std::string& digits);
@@ -82,9 +82,9 @@ private:
     static void OnMessage(State& state, VirtualMidiSystem& system, VirtualMidiSystem::DeviceId device,
                           const Bytes& message);
 
-    VirtualMidiSystem& system_;
-    std::shared_ptr<State> state_;
-    VirtualMidiSystem::DeviceId device_ = 0;
+    VirtualMidiSystem& m_system;
+    std::shared_ptr<State> m_state;
+    VirtualMidiSystem::DeviceId m_device = 0;
 };
 
 } // namespace KX::Test

@@ -147,23 +147,23 @@ private:
     void Run();
     void DispatchLocked(std::unique_lock<std::mutex>& lock, Event& event);
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    Platform::Midi::SinkCalls calls_;
-    std::vector<Device> devices_;
-    DeviceId nextDevice_ = 1;
-    std::map<Handle, Port> inputs_;
-    std::map<Handle, Port> outputs_;
-    std::map<std::pair<Clock::time_point, std::uint64_t>, Event> queue_;
-    std::uint64_t nextEvent_ = 0;
-    bool busy_ = false;
-    bool stop_ = false;
-    std::vector<Sent> sent_;
-    int enumerations_ = 0;
-    int longSending_ = 0;
-    int listsDuringLongSend_ = 0;
-    std::thread thread_;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    Platform::Midi::SinkCalls m_calls;
+    std::vector<Device> m_devices;
+    DeviceId m_nextDevice = 1;
+    std::map<Handle, Port> m_inputs;
+    std::map<Handle, Port> m_outputs;
+    std::map<std::pair<Clock::time_point, std::uint64_t>, Event> m_queue;
+    std::uint64_t m_nextEvent = 0;
+    bool m_busy = false;
+    bool m_stop = false;
+    std::vector<Sent> m_sent;
+    int m_enumerations = 0;
+    int m_longSending = 0;
+    int m_listsDuringLongSend = 0;
+    std::thread m_thread;
 };
 
 } // namespace KX::Test

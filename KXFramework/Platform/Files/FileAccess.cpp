@@ -15,25 +15,25 @@ namespace {
 
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
+    int Get() const { return m_fd; }
     // Closes now so that a failing close (delayed write errors on some file systems) is seen.
     bool Close()
     {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 bool WriteAll(int fd, const unsigned char* data, size_t size, WriteFunction write)

@@ -136,21 +136,21 @@ class SequencerPeer
 public:
     explicit SequencerPeer(const char* name)
     {
-        if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
+        if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
             return;
-        snd_seq_set_client_name(seq_, name);
+        snd_seq_set_client_name(m_seq, name);
         const unsigned caps = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_WRITE |
                               SND_SEQ_PORT_CAP_SUBS_WRITE;
         for (int i = 0; i < 2; ++i)
-            snd_seq_create_simple_port(seq_, "port", caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
+            snd_seq_create_simple_port(m_seq, "port", caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
     }
     ~SequencerPeer() { Unplug(); }
-    bool ok() const { return seq_ != nullptr; }
+    bool ok() const { return m_seq != nullptr; }
     void Unplug()
     {
-        if (seq_)
-            snd_seq_close(seq_);
-        seq_ = nullptr;
+        if (m_seq)
+            snd_seq_close(m_seq);
+        m_seq = nullptr;
     }
     void SendSysEx(int port, std::vector<std::uint8_t> bytes)
     {
@@ -160,7 +160,7 @@ public:
         snd_seq_ev_set_subs(&event);
         snd_seq_ev_set_direct(&event);
         snd_seq_ev_set_sysex(&event, bytes.size(), bytes.data());
-        ASSERT_GE(snd_seq_event_output_direct(seq_, &event), 0);
+        ASSERT_GE(snd_seq_event_output_direct(m_seq, &event), 0);
     }
     std::vector<std::uint8_t> ReceiveSysEx(std::size_t count)
     {
@@ -168,7 +168,7 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
             snd_seq_event_t* event = nullptr;
-            if (snd_seq_event_input(seq_, &event) < 0 || !event) {
+            if (snd_seq_event_input(m_seq, &event) < 0 || !event) {
                 std::this_thread::sleep_for(Ms{5});
                 continue;
             }
@@ -181,7 +181,7 @@ public:
     }
 
 private:
-    snd_seq_t* seq_ = nullptr;
+    snd_seq_t* m_seq = nullptr;
 };
 
 std::vector<std::uint8_t> SysEx(std::size_t length)

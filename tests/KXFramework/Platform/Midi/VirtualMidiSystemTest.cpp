@@ -36,31 +36,31 @@ class Recorder
 public:
     Recorder()
     {
-        sink_->onShort = [this](Handle h, std::uint32_t packed, Ms stamp) {
+        m_sink->onShort = [this](Handle h, std::uint32_t packed, Ms stamp) {
             Add({Received::Short, h, {}, false, packed, stamp});
         };
-        sink_->onLong = [this](Handle h, const std::uint8_t* bytes, std::size_t n, bool complete) {
+        m_sink->onLong = [this](Handle h, const std::uint8_t* bytes, std::size_t n, bool complete) {
             Add({Received::Long, h, std::vector(bytes, bytes + n), complete});
         };
-        sink_->onLongError = [this](Handle h) { Add({Received::LongError, h}); };
-        sink_->onLongDone = [this](Handle h) { Add({Received::Done, h}); };
+        m_sink->onLongError = [this](Handle h) { Add({Received::LongError, h}); };
+        m_sink->onLongDone = [this](Handle h) { Add({Received::Done, h}); };
     }
-    std::shared_ptr<Sink> sink() const { return sink_; }
+    std::shared_ptr<Sink> sink() const { return m_sink; }
     std::vector<Received> All() const
     {
-        std::lock_guard lock(mutex_);
-        return received_;
+        std::lock_guard lock(m_mutex);
+        return m_received;
     }
 
 private:
     void Add(Received r)
     {
-        std::lock_guard lock(mutex_);
-        received_.push_back(std::move(r));
+        std::lock_guard lock(m_mutex);
+        m_received.push_back(std::move(r));
     }
-    std::shared_ptr<Sink> sink_ = std::make_shared<Sink>();
-    mutable std::mutex mutex_;
-    std::vector<Received> received_;
+    std::shared_ptr<Sink> m_sink = std::make_shared<Sink>();
+    mutable std::mutex m_mutex;
+    std::vector<Received> m_received;
 };
 
 std::vector<std::uint8_t> SysEx(std::size_t length)
