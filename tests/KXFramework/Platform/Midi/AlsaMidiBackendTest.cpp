@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
 #include "KXFramework/Platform/Midi/AlsaSequencer.h"
+#include "Eventually.h"
 
 #include <alsa/asoundlib.h>
 #include <gmock/gmock.h>
@@ -165,18 +166,19 @@ public:
     std::vector<std::uint8_t> ReceiveSysEx(std::size_t count)
     {
         std::vector<std::uint8_t> bytes;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
-            snd_seq_event_t* event = nullptr;
-            if (snd_seq_event_input(m_seq, &event) < 0 || !event) {
-                std::this_thread::sleep_for(Ms{5});
-                continue;
-            }
-            if (event->type == SND_SEQ_EVENT_SYSEX) {
-                const auto* p = static_cast<const std::uint8_t*>(event->data.ext.ptr);
-                bytes.insert(bytes.end(), p, p + event->data.ext.len);
-            }
-        }
+        Eventually(
+            [&] {
+                snd_seq_event_t* event = nullptr;
+                while (bytes.size() < count && snd_seq_event_input(m_seq, &event) >= 0 && event) {
+                    if (event->type == SND_SEQ_EVENT_SYSEX) {
+                        const auto* p = static_cast<const std::uint8_t*>(event->data.ext.ptr);
+                        bytes.insert(bytes.end(), p, p + event->data.ext.len);
+                    }
+                    event = nullptr;
+                }
+                return bytes.size() >= count;
+            },
+            std::chrono::seconds(5));
         return bytes;
     }
 
@@ -234,15 +236,12 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
 
     const std::vector<std::uint8_t> message = SysEx(600);
     peer.SendSysEx(1, message);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (;;) {
-        {
+    Eventually(
+        [&] {
             std::lock_guard guard(lock);
-            if ((!chunks.empty() && chunks.back().second) || std::chrono::steady_clock::now() > deadline)
-                break;
-        }
-        std::this_thread::sleep_for(Ms{5});
-    }
+            return !chunks.empty() && chunks.back().second;
+        },
+        std::chrono::seconds(5));
     {
         std::lock_guard guard(lock);
         std::vector<std::uint8_t> joined;
