@@ -31,12 +31,7 @@ constexpr const char* kPlaceFirmwareBind =
 constexpr const char* kPlaceFirmwareUnbind =
     " : KX::LMidiManager::IsDeviceFirmwareVersionUseable : Engine\\PresetEditorCommon\\MidiManager : Line 583";
 
-Protocol::ByteView View(const Array<unsigned char>& bytes)
-{
-    return {bytes.GetData(), bytes.GetCount()};
-}
-
-void Assign(Array<unsigned char>& out, const Protocol::Bytes& bytes)
+void Assign(Array<unsigned char>& out, Protocol::ByteView bytes)
 {
     out.SetCount(static_cast<unsigned>(bytes.size()));
     if (!bytes.empty())
@@ -293,7 +288,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
 {
     // Refused before anything goes out, the mode message included: an empty message has nothing to
     // frame, and a status byte inside the body would cut the message short on the wire.
-    if (message.GetCount() == 0 || !Protocol::HasSevenBitBody(View(message)))
+    if (message.GetCount() == 0 || !Protocol::HasSevenBitBody(message.Span()))
         return E_INVALIDARG;
     if (!withoutModeMessage) {
         Array<unsigned char> mode;
@@ -305,7 +300,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
     if (!port || !m_comm)
         return kPortMissingOrSendFailed;
 
-    Protocol::Bytes framed(message.GetData(), message.GetData() + message.GetCount());
+    Protocol::Bytes framed(message.begin(), message.end());
     const KXRESULT framing = Protocol::Frame(framed);
     if (Failed(framing))
         return framing;
@@ -317,7 +312,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
     for (std::size_t at = 0; at < framed.size(); at += Protocol::kPieceSize) {
         const std::size_t n = std::min(Protocol::kPieceSize, framed.size() - at);
         Array<unsigned char> piece;
-        Assign(piece, Protocol::Bytes(framed.begin() + at, framed.begin() + at + n));
+        Assign(piece, Protocol::ByteView(framed).subspan(at, n));
         // No presence check may open or list devices while a piece is on its way.
         const bool wasActive = PausePolling();
         result = m_comm->SendMidi(target, piece);
@@ -366,24 +361,56 @@ void LMidiManager::SetReplyWindow(Window window)
     m_window = window;
 }
 
+LMidiManager::Outcome LMidiManager::AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send)
+{
+    BindCapture(rules.bindPlace);
+    rules.gate.SetRed();
+    SetReplyWindow(rules.window);
+    const bool pausedForAll = rules.pause == PollingPause::WholeRequest && PausePolling();
+
+    const MidiTimings timings = GetMidiTimings();
+    Outcome outcome = Outcome::NoReply;
+    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
+        const bool pausedForTry = rules.pause == PollingPause::EachTry && PausePolling();
+        if (send() < 0)
+            outcome = Outcome::SendFailed;
+        else if (rules.gate.IsGreen() || rules.gate.Wait(timings.tryWaitMs) == Event::kSignaled)
+            outcome = Outcome::Replied;
+        else
+            outcome = Outcome::NoReply;
+        ResumePolling(pausedForTry);
+        if (outcome == Outcome::Replied || (outcome == Outcome::SendFailed && rules.stopAtFailedSend))
+            break;
+    }
+
+    ResumePolling(pausedForAll);
+    SetReplyWindow(Window::None);
+    // A reply that was applied after the last try gave up still counts.
+    if (rules.gate.IsGreen())
+        outcome = Outcome::Replied;
+    UnbindCapture(rules.unbindPlace);
+    return outcome;
+}
+
+KXRESULT LMidiManager::ResultOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Replied:
+        return S_OK;
+    case Outcome::SendFailed:
+        return kPortMissingOrSendFailed;
+    default:
+        return kNoReply;
+    }
+}
+
 bool LMidiManager::IsDeviceFirmwareVersionUseable()
 {
     if (!IsConnected())
         return false;
-    BindCapture(kPlaceFirmwareBind);
-    m_identityGate.SetRed();
-    SetReplyWindow(Window::Identity);
-    const MidiTimings timings = GetMidiTimings();
-    bool accepted = false;
-    for (uint32_t attempt = 0; attempt < timings.tries && !accepted; ++attempt) {
-        if (SendIdentityRequest(m_outputPort) < 0)
-            continue;
-        accepted = m_identityGate.IsGreen() || m_identityGate.Wait(timings.tryWaitMs) == Event::kSignaled;
-    }
-    SetReplyWindow(Window::None);
-    accepted = accepted || m_identityGate.IsGreen();
-    UnbindCapture(kPlaceFirmwareUnbind);
-    return accepted;
+    const RequestRules rules{Window::Identity, m_identityGate,      PollingPause::PerPiece,
+                             false,            kPlaceFirmwareBind, kPlaceFirmwareUnbind};
+    return AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); }) == Outcome::Replied;
 }
 
 KXRESULT LMidiManager::SendIdentityRequest(RCPtr<LMidiRenderPort> port)
@@ -407,32 +434,12 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
 
     Array<unsigned char> request;
     Assign(request, Protocol::PresetDumpRequestMessage(static_cast<uint8_t>(presetNumber)));
-    BindCapture(kPlaceGetPresetBind);
-    m_presetGate.SetRed();
-    SetReplyWindow(Window::Preset);
-
-    const MidiTimings timings = GetMidiTimings();
-    KXRESULT result = kNoReply;
-    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
-        const bool wasActive = PausePolling();
+    const RequestRules rules{Window::Preset, m_presetGate,        PollingPause::EachTry,
+                             true,           kPlaceGetPresetBind, kPlaceGetPresetUnbind};
+    return ResultOf(AwaitReply(rules, [&] {
         Array<unsigned char> message = request;
-        if (SendSysEx(message, m_outputPort, false) < 0) {
-            result = kPortMissingOrSendFailed;
-        } else if (m_presetGate.IsGreen() || m_presetGate.Wait(timings.tryWaitMs) == Event::kSignaled) {
-            result = S_OK;
-        } else {
-            result = kNoReply;
-        }
-        ResumePolling(wasActive);
-        if (result != kNoReply)
-            break;
-    }
-    SetReplyWindow(Window::None);
-    // A reply applied between the last time-out and the closing of the window counts.
-    if (result == kNoReply && m_presetGate.IsGreen())
-        result = S_OK;
-    UnbindCapture(kPlaceGetPresetUnbind);
-    return result;
+        return SendSysEx(message, m_outputPort, false);
+    }));
 }
 
 KXRESULT LMidiManager::SendPresetToDevice(int presetNumber)
@@ -487,32 +494,14 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
     if (index < 0)
         return E_INVALIDARG;
 
-    BindCapture(kPlaceRequestBind);
     Array<unsigned char> request;
     Assign(request, Protocol::GlobalParamRequestMessage(static_cast<uint8_t>(index)));
-    m_parameterGate.SetRed();
-    SetReplyWindow(Window::Parameter);
-    const bool wasActive = PausePolling();
-
-    const MidiTimings timings = GetMidiTimings();
-    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
+    const RequestRules rules{Window::Parameter, m_parameterGate,   PollingPause::WholeRequest,
+                             false,             kPlaceRequestBind, kPlaceRequestUnbind};
+    return ResultOf(AwaitReply(rules, [&] {
         Array<unsigned char> message = request;
-        if (SendSysEx(message, m_outputPort, false) < 0) {
-            result = kPortMissingOrSendFailed;
-            continue;
-        }
-        if (m_parameterGate.IsGreen() || m_parameterGate.Wait(timings.tryWaitMs) == Event::kSignaled) {
-            result = S_OK;
-            break;
-        }
-        result = kNoReply;
-    }
-    ResumePolling(wasActive);
-    SetReplyWindow(Window::None);
-    if (result == kNoReply && m_parameterGate.IsGreen())
-        result = S_OK;
-    UnbindCapture(kPlaceRequestUnbind);
-    return result;
+        return SendSysEx(message, m_outputPort, false);
+    }));
 }
 
 KXRESULT LMidiManager::SendGlobalParameter(String name, int value, bool skipChecks)
@@ -560,7 +549,7 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
     if (!data || !m_comm || sender.Get() != static_cast<LNotificationDistributor*>(m_comm.Get()))
         return S_FALSE;
     const Array<unsigned char> bytes = data->GetBytes();
-    const Protocol::ByteView view = View(bytes);
+    const Protocol::ByteView view = bytes.Span();
 
     // Acting under the reply lock keeps the request from closing its window, and returning, meanwhile.
     MutexLock lock(m_replyLock);
@@ -600,7 +589,7 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         DebugLog("MIDI manager: a preset dump does not fit the device model; not applied");
         return;
     }
-    if (!Protocol::HasSevenBitBody(View(reply))) {
+    if (!Protocol::HasSevenBitBody(reply.Span())) {
         DebugLog("MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied");
         return;
     }
@@ -634,12 +623,12 @@ void LMidiManager::PassOnParameterReply(int index, int value)
 
 bool LMidiManager::IsDeviceSysExReply(const Array<unsigned char>& message)
 {
-    return Protocol::IsDeviceSysExReply(View(message));
+    return Protocol::IsDeviceSysExReply(message.Span());
 }
 
 bool LMidiManager::IsFirmwareVersionNewer(const Array<unsigned char>& reply)
 {
-    return Protocol::IsFirmwareVersionNewer(View(reply));
+    return Protocol::IsFirmwareVersionNewer(reply.Span());
 }
 
 void LMidiManager::GetGlobalParameterNames(StringArrayT<char16_t, char>& names)

@@ -21,6 +21,7 @@
 #include "KXFramework/Utilities/Threads/ThreadWorker.h"
 
 #include <atomic>
+#include <functional>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -126,6 +127,35 @@ protected:
 private:
     enum class Window { None, Identity, Preset, Parameter };
     using Handler = LNotificationHandler<LMidiManager>;
+
+    // How long presence polling stays stopped during a request. Every piece of a SysEx send stops it
+    // in any case, so that no presence check opens or lists devices while bytes are on their way.
+    enum class PollingPause {
+        // The firmware check: only the sends stop it; its 15-byte reply needs no more.
+        PerPiece,
+        // A preset request: no presence check runs while a 1350-byte dump may be coming in, but one
+        // runs between tries, so that a keyboard unplugged meanwhile is noticed.
+        EachTry,
+        // A settings request: its tries follow one another with no presence check between them.
+        WholeRequest,
+    };
+    // What differs between the requests; the reply that ends the wait sets `gate` green.
+    struct RequestRules {
+        Window window;
+        TrafficLight& gate;
+        PollingPause pause;
+        // A preset request gives up at the first failed send (the port is gone); the others try
+        // again, since a send that failed once may go through at the next try.
+        bool stopAtFailedSend;
+        const char* bindPlace;
+        const char* unbindPlace;
+    };
+    enum class Outcome { Replied, NoReply, SendFailed };
+    // Sends with `send` up to the tries of the MIDI timings, waiting after each send for the reply
+    // within the request's window: the outcome of the last try, or Replied when a reply came in late.
+    Outcome AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send);
+    // What a request operation returns for an outcome.
+    static KXRESULT ResultOf(Outcome outcome);
 
     // Binds or unbinds NID_MIDI_DATA_CAPTURED; a failure throws with the caller's place.
     void BindCapture(const char* place);
