@@ -2,6 +2,10 @@
 
 #include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "KXFramework/Midi/MidiCapturePort.h"
+#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiDeviceStatusChecker.h"
+#include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/Engine/PresetEditorCommon/DeviceProtocol.h"

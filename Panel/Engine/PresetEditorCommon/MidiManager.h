@@ -7,10 +7,6 @@
 // worker thread. Each request opens a reply window under the manager's reply lock, and a reply is acted
 // on only inside the window of its own kind, with that lock held, so no request returns while its
 // reply is being handled and no late or unsolicited dump reaches the device model.
-#include "KXFramework/Midi/MidiCapturePort.h"
-#include "KXFramework/Midi/MidiComm.h"
-#include "KXFramework/Midi/MidiDeviceStatusChecker.h"
-#include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/Array.h"
@@ -27,6 +23,11 @@
 #include <mutex>
 
 namespace KX {
+
+class LMidiCapturePort;
+class LMidiCommInterface;
+class LMidiDeviceStatusChecker;
+class LMidiRenderPort;
 
 inline constexpr const char16_t* NID_MIDIMANAGER_PARAMETER_RECIEVED = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";
 

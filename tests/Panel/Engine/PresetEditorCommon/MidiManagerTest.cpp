@@ -3,6 +3,9 @@
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiDeviceStatusChecker.h"
+#include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"

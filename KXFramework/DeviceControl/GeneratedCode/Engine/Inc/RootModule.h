@@ -3,17 +3,19 @@
 // the parameter cache, routes writes through the engine, and receives the batches that arrive
 // through the device communication interface.
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceCommunicationInterface.h"
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceModel.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamCache.h"
 
 #include <atomic>
 
+class LDevice;
 class LRootModuleEngine;
 
 class LRootModule : public IRootModule, public DeviceCommunicationReceiver {
 public:
     // Builds the device tree; `engine` is the owner and is not counted.
     LRootModule(LRootModuleEngine* engine, const KX::RCPtr<LParamCache>& cache);
+    ~LRootModule() override;
 
     using IRootModule::GetDevice;
     KX::ConstRCPtr<IDevice> GetDevice() const override;

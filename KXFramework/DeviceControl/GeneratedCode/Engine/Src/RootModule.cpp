@@ -1,12 +1,15 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceModel.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
 LRootModule::LRootModule(LRootModuleEngine* engine, const KX::RCPtr<LParamCache>& cache)
     : m_engine(engine), m_cache(cache), m_device(new LDevice)
 {
 }
+
+LRootModule::~LRootModule() = default;
 
 KX::ConstRCPtr<IDevice> LRootModule::GetDevice() const
 {
