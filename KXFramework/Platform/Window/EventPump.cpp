@@ -2,7 +2,7 @@
 
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
-#include "KXFramework/Platform/Window/TextConversion.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <SDL.h>
@@ -345,7 +345,7 @@ void EventPump::Translate(const void* storage)
         const bool altGr = m_altGr || (flags & kKeyAltRight);
         if ((flags & kKeyWin) || (flags & kKeyAltLeft) || ((flags & kKeyCtrl) && !altGr))
             break;
-        for (char16_t unit : Utf8ToUtf16(event.text.text)) {
+        for (char16_t unit : Utf16FromUtf8(event.text.text)) {
             InputRecord record = Record(RecordKind::Text, event.text.windowID);
             record.unit = unit;
             m_pending.push_back(record);

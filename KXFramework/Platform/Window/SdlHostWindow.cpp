@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Window/SdlHostWindow.h"
 
-#include "KXFramework/Platform/Window/TextConversion.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <algorithm>
@@ -60,7 +60,7 @@ std::unique_ptr<SdlHostWindow> SdlHostWindow::Make(const WindowParams& params)
         SetGlAttributes();
         flags |= SDL_WINDOW_OPENGL;
     }
-    const std::string title = Utf16ToUtf8(params.title);
+    const std::string title = Utf8FromUtf16(params.title);
     SDL_Window* window = SDL_CreateWindow(
         title.c_str(), params.x, params.y, ClampClientSide(params.width), ClampClientSide(params.height), flags);
     if (!window)
@@ -94,7 +94,7 @@ uint32_t SdlHostWindow::Id() const
 
 void SdlHostWindow::SetTitle(std::u16string_view title)
 {
-    SDL_SetWindowTitle(m_window, Utf16ToUtf8(title).c_str());
+    SDL_SetWindowTitle(m_window, Utf8FromUtf16(title).c_str());
 }
 
 RectI SdlHostWindow::ClientArea() const

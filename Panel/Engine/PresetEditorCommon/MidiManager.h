@@ -156,7 +156,7 @@ private:
     // within the request's window: the outcome of the last try, or Replied when a reply came in late.
     Outcome AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send);
     // What a request operation returns for an outcome.
-    static KXRESULT ResultOf(Outcome outcome);
+    [[nodiscard]] static KXRESULT ResultOf(Outcome outcome);
 
     // Binds or unbinds NID_MIDI_DATA_CAPTURED; a failure throws with the caller's place.
     void BindCapture(const char* place);

@@ -1,0 +1,82 @@
+#include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
+
+#include "KXFramework/Platform/Dialogs/SdlMessageBox.h"
+#include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
+
+#include <SDL.h>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+namespace KX::Platform {
+
+namespace {
+
+bool IsSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// One line however many lines the text has.
+std::string OneLine(std::u16string_view text)
+{
+    std::string line = Utf8FromUtf16(text);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return line;
+}
+
+int32_t Unshown(const MessageBoxRequest& request, const char* why)
+{
+    const int32_t answer = DefaultMessageBoxAnswer(request.flags);
+    std::fprintf(stderr, "Message box not shown (%s): %s: %s (answered %d)\n", why, OneLine(request.caption).c_str(),
+        OneLine(request.text).c_str(), static_cast<int>(answer));
+    return answer;
+}
+
+} // namespace
+
+DesktopMessageBox::DesktopMessageBox(
+    std::vector<std::unique_ptr<MessageBoxService>> services, std::function<bool()> canShow)
+    : m_services(std::move(services)),
+      m_canShow(std::move(canShow))
+{}
+
+std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<void()> whileWaiting)
+{
+    std::vector<std::unique_ptr<MessageBoxService>> services;
+    services.push_back(std::make_unique<ZenityMessageBox>(std::move(whileWaiting)));
+    services.push_back(std::make_unique<SdlMessageBox>());
+    return std::make_unique<DesktopMessageBox>(std::move(services), &DisplayCanShowBoxes);
+}
+
+bool DesktopMessageBox::DisplayCanShowBoxes()
+{
+    // Before video is up, the driver SDL will choose; a list names its first choice first.
+    const char* current = SDL_GetCurrentVideoDriver();
+    std::string driver = current != nullptr ? current : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "";
+    driver = driver.substr(0, driver.find(','));
+    std::transform(driver.begin(), driver.end(), driver.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (driver == "dummy" || driver == "evdev" || driver == "offscreen")
+        return false;
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
+
+int32_t DesktopMessageBox::Show(const MessageBoxRequest& request)
+{
+    if (!m_canShow())
+        return Unshown(request, "no display to show it on");
+    for (const auto& service : m_services) {
+        const int32_t answer = service->Show(request);
+        if (answer != MessageBoxAnswer::kNotShown)
+            return answer;
+    }
+    return Unshown(request, "no box could be shown");
+}
+
+} // namespace KX::Platform

@@ -1,0 +1,36 @@
+#pragma once
+// zenity, the desktop's dialog program, run as a child process for message boxes and file
+// choosers, so that no second toolkit runs inside this process.
+#include "KXFramework/Platform/Process/ChildProcess.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace KX::Platform::Zenity {
+
+struct Outcome {
+    ChildProcessResult process;
+    // Its standard error without the toolkit's diagnostics: empty when it reported no failure.
+    std::string message;
+};
+
+// "zenity", or the program that KX_ZENITY names (tests use a script in its place).
+std::string ProgramName();
+
+// Runs the program with the arguments; whileWaiting is called about every 30 ms until it ends.
+// Standard output is limited to 1 MiB. The dialog is kept above its owner (SDL's window id, 0
+// for none) where the window system lets zenity do so (X11).
+Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<void()>& whileWaiting);
+
+// The lines of standard error that report a failure. GTK and GLib print warnings such as
+// "(zenity:12): dconf-WARNING **: ..." on ordinary runs, cancelled ones included; they are left
+// out, except the one for a display that cannot be opened.
+std::string FailureMessage(std::string_view errors);
+
+// How a run ended, for the debug log: "could not be started: No such file or directory", ….
+std::string Describe(const Outcome& outcome);
+
+} // namespace KX::Platform::Zenity

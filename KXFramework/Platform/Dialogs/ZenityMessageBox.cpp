@@ -1,0 +1,54 @@
+#include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
+
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Dialogs/Zenity.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace KX::Platform {
+
+namespace {
+
+const char* Kind(uint32_t flags)
+{
+    if ((flags & MessageBoxFlags::kYesNo) != 0)
+        return "--question";
+    switch (flags & MessageBoxFlags::kIconMask) {
+    case MessageBoxFlags::kIconError:
+        return "--error";
+    case MessageBoxFlags::kIconWarning:
+        return "--warning";
+    default:
+        return "--info";
+    }
+}
+
+} // namespace
+
+ZenityMessageBox::ZenityMessageBox(std::function<void()> whileWaiting) : m_whileWaiting(std::move(whileWaiting)) {}
+
+int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
+{
+    std::vector<std::string> arguments{
+        Kind(request.flags),
+        "--title=" + Utf8FromUtf16(request.caption),
+        "--text=" + Utf8FromUtf16(request.text),
+        "--no-markup",
+    };
+    const Zenity::Outcome outcome = Zenity::Run(std::move(arguments), request.ownerWindow, m_whileWaiting);
+    const bool question = (request.flags & MessageBoxFlags::kYesNo) != 0;
+    if (outcome.process.status == ChildProcessResult::Status::Exited) {
+        // 0: OK or Yes. 1 without a failure: No, or the box closed from its title bar.
+        if (outcome.process.exitCode == 0)
+            return question ? MessageBoxAnswer::kYes : MessageBoxAnswer::kOk;
+        if (outcome.process.exitCode == 1 && outcome.message.empty())
+            return question ? MessageBoxAnswer::kNo : MessageBoxAnswer::kOk;
+    }
+    DebugLog::WriteLine("Message box: " + Zenity::Describe(outcome));
+    return MessageBoxAnswer::kNotShown;
+}
+
+} // namespace KX::Platform

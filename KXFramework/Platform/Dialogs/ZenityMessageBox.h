@@ -1,0 +1,22 @@
+#pragma once
+// Message boxes through zenity: --info, --warning, --error or --question with the caption as
+// title and the text shown as it is (no markup).
+#include "KXFramework/Platform/Dialogs/MessageBoxService.h"
+
+#include <functional>
+
+namespace KX::Platform {
+
+class ZenityMessageBox final : public MessageBoxService {
+public:
+    // whileWaiting runs about every 30 ms while the box is open (the caller repaints and drops input).
+    explicit ZenityMessageBox(std::function<void()> whileWaiting = {});
+
+    // kNotShown when zenity could not be started or reported a failure.
+    int32_t Show(const MessageBoxRequest& request) override;
+
+private:
+    std::function<void()> m_whileWaiting;
+};
+
+} // namespace KX::Platform

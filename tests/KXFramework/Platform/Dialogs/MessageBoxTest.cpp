@@ -1,0 +1,153 @@
+#include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
+#include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
+
+#include "EnvironmentGuard.h"
+#include "FakeMessageBox.h"
+#include "FakeZenity.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace KX::Test {
+
+namespace {
+
+using KX::Platform::DesktopMessageBox;
+using KX::Platform::MessageBoxRequest;
+using KX::Platform::ZenityMessageBox;
+using Arguments = std::vector<std::string>;
+
+constexpr int32_t kNotShown = 0, kOk = 1, kYes = 6, kNo = 7;
+
+TEST(ZenityMessageBox, ShowsTheTextAsItIs)
+{
+    FakeZenity zenity;
+    ZenityMessageBox box;
+    const struct {
+        uint32_t flags;
+        const char* kind;
+    } cases[] = {{0, "--info"}, {0x40, "--info"}, {0x10, "--error"}, {0x30, "--warning"}, {0x4, "--question"},
+        {0x14, "--question"}};
+    for (const auto& c : cases) {
+        box.Show({u"Line 1\nLine 2 <b>\"q\"</b> 'x' $HOME \\n \u20AC", u"Caption: \u00FC", c.flags, 0});
+        EXPECT_EQ(zenity.Arguments(),
+            (Arguments{c.kind, "--title=Caption: \xC3\xBC",
+                "--text=Line 1\nLine 2 <b>\"q\"</b> 'x' $HOME \\n \xE2\x82\xAC", "--no-markup"}))
+            << c.flags;
+    }
+}
+
+TEST(ZenityMessageBox, TellsTheButtonFromTheExit)
+{
+    FakeZenity zenity;
+    ZenityMessageBox box;
+    const std::string chatter = "Gtk-Message: 10:00:00.000: GtkDialog mapped without a transient parent.\n";
+    const struct {
+        uint32_t flags;
+        int exitCode;
+        std::string errors;
+        int32_t answer;
+    } cases[] = {
+        {0, 0, "", kOk},
+        {0x10, 1, "", kOk}, // closed from the title bar
+        {0x4, 0, chatter, kYes},
+        {0x4, 1, "", kNo},
+        {0x4, 1, chatter, kNo},
+        {0x4, 1, "(zenity:1): Gtk-WARNING **: 10:00:00.000: cannot open display: :9\n", kNotShown},
+        {0x4, 1, "Something went wrong\n", kNotShown},
+        {0, 255, "", kNotShown},
+        {0, 5, "", kNotShown},
+    };
+    for (const auto& c : cases) {
+        zenity.Answer("", c.exitCode, c.errors);
+        EXPECT_EQ(box.Show({u"Text", u"Caption", c.flags, 0}), c.answer) << c.flags << " " << c.exitCode;
+    }
+    EnvironmentGuard env;
+    env.Set("KX_ZENITY", zenity.Folder() / "no-such-zenity");
+    EXPECT_EQ(box.Show({u"Text", u"Caption", 0, 0}), kNotShown);
+}
+
+class DesktopMessageBoxTest : public ::testing::Test {
+protected:
+    // zenity (the fake script) first, then a recording stand-in for SDL's box.
+    std::unique_ptr<DesktopMessageBox> Make(bool canShow)
+    {
+        std::vector<std::unique_ptr<KX::Platform::MessageBoxService>> services;
+        services.push_back(std::make_unique<ZenityMessageBox>());
+        auto fallback = std::make_unique<FakeMessageBox>();
+        m_fallback = fallback.get();
+        services.push_back(std::move(fallback));
+        return std::make_unique<DesktopMessageBox>(std::move(services), [canShow] { return canShow; });
+    }
+
+    FakeZenity m_zenity;
+    FakeMessageBox* m_fallback = nullptr;
+};
+
+TEST_F(DesktopMessageBoxTest, FallsBackWhenZenityFails)
+{
+    const auto box = Make(true);
+    const MessageBoxRequest request{u"Overwrite?", u"Save", 0x4, 42};
+
+    m_zenity.Answer("", 1);
+    EXPECT_EQ(box->Show(request), kNo);
+    EXPECT_TRUE(m_fallback->requests.empty());
+
+    m_zenity.Answer("", 1, "cannot run\n");
+    m_fallback->answers = {kYes};
+    EXPECT_EQ(box->Show(request), kYes);
+    ASSERT_EQ(m_fallback->requests.size(), 1u);
+    EXPECT_EQ(m_fallback->requests[0].text, request.text);
+    EXPECT_EQ(m_fallback->requests[0].caption, request.caption);
+    EXPECT_EQ(m_fallback->requests[0].flags, request.flags);
+    EXPECT_EQ(m_fallback->requests[0].ownerWindow, 42u);
+
+    // Neither could show it: the default answer.
+    m_fallback->answers = {kNotShown, kNotShown};
+    EXPECT_EQ(box->Show(request), kNo);
+    EXPECT_EQ(box->Show({u"Done", u"Save", 0x10, 0}), kOk);
+}
+
+TEST_F(DesktopMessageBoxTest, WithoutADisplayAnswersTheDefaultAtOnce)
+{
+    const auto box = Make(false);
+    m_zenity.Behave("sleep 30"); // a box that nobody answers
+    EXPECT_EQ(box->Show({u"Overwrite?", u"Save", 0x4, 0}), kNo);
+    EXPECT_EQ(box->Show({u"Failed", u"Load", 0x10, 0}), kOk);
+    EXPECT_TRUE(m_zenity.Arguments().empty());
+    EXPECT_TRUE(m_fallback->requests.empty());
+}
+
+TEST(DesktopMessageBox, NoBoxesUnderTheDummyAndOffscreenDriversOrWithoutADisplay)
+{
+    EnvironmentGuard env;
+    const struct {
+        const char* driver;
+        const char* display;
+        const char* wayland;
+        bool canShow;
+    } cases[] = {
+        {"dummy", ":0", "wayland-0", false},
+        {"offscreen", ":0", "", false},
+        {"Dummy,x11", ":0", "", false},
+        {"x11", ":0", "", true},
+        {"", "", "wayland-0", true},
+        {"", "", "", false},
+        {"x11", nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        env.Set("SDL_VIDEODRIVER", c.driver);
+        for (const auto& [name, value] : {std::pair{"DISPLAY", c.display}, std::pair{"WAYLAND_DISPLAY", c.wayland}}) {
+            if (value != nullptr)
+                env.Set(name, value);
+            else
+                env.Clear(name);
+        }
+        EXPECT_EQ(DesktopMessageBox::DisplayCanShowBoxes(), c.canShow)
+            << c.driver << " " << (c.display != nullptr ? c.display : "unset");
+    }
+}
+
+} // namespace
+
+} // namespace KX::Test
