@@ -1,8 +1,8 @@
 #pragma once
 // A process-wide service: one value (a smart pointer, a hook or a small record) that start-up or a
 // test installs and any thread reads. Define each slot in a function that allocates it and never
-// frees it, so that a thread still reading at exit finds the slot alive:
-//     ServiceSlot<MidiTimings>& MidiTimingsSlot() { static auto* slot = new ServiceSlot<MidiTimings>; return *slot; }
+// frees it (`static auto* slot = new ServiceSlot<T>;`), so that a thread still reading at exit finds
+// the slot alive.
 // Tests install a value for a scope with tests/support/ScopedService.h.
 #include <mutex>
 #include <utility>
