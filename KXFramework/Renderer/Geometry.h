@@ -13,17 +13,24 @@ namespace GeometryRules {
 constexpr double kSnapTolerance = 2.220446049250313e-16;
 constexpr float kUnionMinExtent = 1.1920929e-7f;
 
-// Half away from zero, saturated to the 32-bit range; NaN gives 0.
+// Half away from zero, saturated to the 32-bit range; NaN, which compares with nothing, gives the
+// lowest value as the saturation towards it does.
 inline int32_t RoundToLong(double v)
 {
-    if (std::isnan(v))
-        return 0;
+    if (!(v >= -2147483648.0))
+        return INT32_MIN;
     v = v >= 0.0 ? v + 0.5 : v - 0.5;
     if (v >= 2147483647.0)
         return INT32_MAX;
     if (v <= -2147483648.0)
         return INT32_MIN;
     return static_cast<int32_t>(v);
+}
+
+inline int32_t SaturatedAdd(int32_t a, int32_t b)
+{
+    const int64_t sum = static_cast<int64_t>(a) + b;
+    return sum > INT32_MAX ? INT32_MAX : (sum < INT32_MIN ? INT32_MIN : static_cast<int32_t>(sum));
 }
 
 inline double Clamp(double v, double limit)
@@ -58,6 +65,19 @@ struct PointT {
     PointT<int32_t> Round() const requires std::is_same_v<T, double>
     {
         return {GeometryRules::RoundToLong(x), GeometryRules::RoundToLong(y)};
+    }
+
+    PointT<double> ToDouble() const requires std::is_same_v<T, int32_t>
+    {
+        return {static_cast<double>(x), static_cast<double>(y)};
+    }
+
+    // This point moved by the rounded delta; a sum beyond the 32-bit range saturates rather than
+    // wrapping to the far side.
+    PointT<int32_t> OffsetBy(const PointT<double>& delta) const requires std::is_same_v<T, int32_t>
+    {
+        const PointT<int32_t> step = delta.Round();
+        return {GeometryRules::SaturatedAdd(x, step.x), GeometryRules::SaturatedAdd(y, step.y)};
     }
 };
 

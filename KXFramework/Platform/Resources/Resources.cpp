@@ -2,6 +2,8 @@
 
 #include "KXFramework/Utilities/Storage/TextFunctions.h"
 
+#include <cstdlib>
+#include <filesystem>
 
 namespace KX {
 
@@ -39,6 +41,16 @@ std::u16string ResourceNameFromPath(std::u16string_view path)
     for (char16_t& c : name)
         c = (c == u'.' || c == u' ') ? u'_' : AsciiToUpper(c);
     return name;
+}
+
+std::string DevelopmentResourceFolder()
+{
+    const char* folder = std::getenv("KX_RESOURCE_DIR");
+    if (folder == nullptr || folder[0] == 0)
+        return {};
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(folder) / "Skins.xml", error) ? folder
+                                                                                                : std::string();
 }
 
 } // namespace KX

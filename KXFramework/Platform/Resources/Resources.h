@@ -39,6 +39,11 @@ ResourceView FindResource(const char16_t* type, const char16_t* name);
 // upper-cased, "." and " " turned into "_". "::device.png" -> "DEVICE_PNG".
 std::u16string ResourceNameFromPath(std::u16string_view path);
 
+// For development: the folder named by the environment variable KX_RESOURCE_DIR when it holds
+// "Skins.xml", from which the documents are then read instead of the program's resources, so a
+// skin can be tried without relinking. Empty otherwise.
+std::string DevelopmentResourceFolder();
+
 // Registers the table that kx_embed_resources generated for this binary.
 void RegisterEmbeddedResources();
 

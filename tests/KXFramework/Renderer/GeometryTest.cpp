@@ -21,7 +21,7 @@ TEST(Geometry, FloatToLongRoundsHalfAwayAndSaturates)
         // 2^31 is outside the 32-bit range although it is not above 2147483648.0.
         {2147483648.0f, INT32_MAX},
         {-2147483648.0f, INT32_MIN},
-        {std::numeric_limits<float>::quiet_NaN(), 0},
+        {std::numeric_limits<float>::quiet_NaN(), INT32_MIN},
     };
     for (const Case& c : cases) {
         EXPECT_EQ((PointT<float>{c.v, 0.0f}.ToLong().x), c.expected) << c.v;
@@ -34,6 +34,20 @@ TEST(Geometry, DoubleRoundSaturates)
     EXPECT_EQ((PointT<double>{-0.5, 1e300}.Round()), (PointT<int32_t>{-1, INT32_MAX}));
     EXPECT_EQ((RectT<double>{1.5, -1e12, 2147483646.5, -2147483648.4}.Round()),
         (RectT<int32_t>{2, INT32_MIN, INT32_MAX, INT32_MIN}));
+}
+
+TEST(Geometry, LayoutPointsRoundToPixelsAndBack)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ((PointT<double>{0.5, -0.5}.Round()), (PointT<int32_t>{1, -1}));
+    EXPECT_EQ((PointT<double>{1.49, -1.49}.Round()), (PointT<int32_t>{1, -1}));
+    EXPECT_EQ((PointT<double>{1e12, -1e12}.Round()), (PointT<int32_t>{INT32_MAX, INT32_MIN}));
+    EXPECT_EQ((PointT<double>{nan, 2.5}.Round()), (PointT<int32_t>{INT32_MIN, 3}));
+
+    EXPECT_EQ((PointT<int32_t>{INT32_MIN, 7}.ToDouble()), (PointT<double>{-2147483648.0, 7.0}));
+    EXPECT_EQ((PointT<int32_t>{10, -10}.OffsetBy({2.5, -0.4})), (PointT<int32_t>{13, -10}));
+    EXPECT_EQ(
+        (PointT<int32_t>{INT32_MAX - 1, INT32_MIN + 1}.OffsetBy({5.0, -5.0})), (PointT<int32_t>{INT32_MAX, INT32_MIN}));
 }
 
 TEST(Geometry, IntegerRectangleToFloatClampsAtTwoToThe23)

@@ -2,6 +2,9 @@
 #include "KXFramework/Platform/Resources/VersionInfo.h"
 #include "ScopedService.h"
 
+#include "EnvironmentGuard.h"
+#include "TempFolder.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -65,12 +68,26 @@ TEST(ResourceNameFromPath, NormalisesPathsToResourceNames)
     EXPECT_EQ(KX::ResourceNameFromPath(u"plain"), u"PLAIN");
 }
 
+TEST(DevelopmentResourceFolder, NamesTheFolderOnlyWhenItHoldsASkin)
+{
+    KX::Test::EnvironmentGuard environment;
+    KX::Test::TempFolder folder;
+    environment.Clear("KX_RESOURCE_DIR");
+    EXPECT_EQ(KX::DevelopmentResourceFolder(), "");
+    environment.Set("KX_RESOURCE_DIR", folder.Path());
+    EXPECT_EQ(KX::DevelopmentResourceFolder(), "");
+    KX::Test::TempFolder::WriteFile(folder / "Skins.xml", "<R/>");
+    EXPECT_EQ(KX::DevelopmentResourceFolder(), folder.Path());
+    environment.Set("KX_RESOURCE_DIR", folder / "Skins.xml");
+    EXPECT_EQ(KX::DevelopmentResourceFolder(), "");
+}
+
 TEST(VersionInfo, GeneratedFromTheProject)
 {
     EXPECT_EQ(KX::Platform::GetVersionValue("CompanyName"), "Velmora");
     EXPECT_EQ(KX::Platform::GetVersionValue("productname"), "Kivo 61 Preset Editor");
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("ProductVersion")),
-                testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
+        testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
     EXPECT_EQ(KX::Platform::GetVersionValue("FileVersion"), KX::Platform::GetVersionValue("ProductVersion"));
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("LegalCopyright")), testing::HasSubstr("Velmora"));
     EXPECT_EQ(KX::Platform::GetVersionValue("Comments"), "");
