@@ -222,7 +222,7 @@ bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
 template <class Port>
 void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 {
-    names.Clear();
+    static_cast<void>(names.Clear()); // emptying cannot fail
     for (unsigned i = 0; i < ports.GetCount(); ++i)
         names.Add(ports.GetData()[i]->GetName());
 }
@@ -315,7 +315,8 @@ KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
         std::atomic<unsigned>& queued;
         ~Delivered() { --queued; }
     } delivered{m_queuedCaptures};
-    DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data));
+    // The clients' answers do not concern the worker.
+    static_cast<void>(DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data)));
     return S_OK;
 }
 

@@ -102,7 +102,7 @@ KXRESULT LMidiPort::BreakCycles()
     MutexLock guard(m_owner->GetPortLock());
     if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
         AdjustOwnerCount(-1);
-        RemoveFromOwner();
+        static_cast<void>(RemoveFromOwner()); // a port no longer listed is already out
     }
     return LRefCountedObject::BreakCycles();
 }

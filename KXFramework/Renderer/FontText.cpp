@@ -106,7 +106,7 @@ int LFontText::Split(Lines& out, const String& separators, int) const
             ++p;
         return p - from;
     };
-    out.Clear();
+    static_cast<void>(out.Clear()); // emptying cannot fail
     if (run(0) == length) {
         out.Add(m_text);
         return 1;
@@ -155,7 +155,7 @@ int LFontText::FindBreak(LMeasurementRenderer& renderer, int maxWidth, const Str
 
 void LFontText::WrapLines(LMeasurementRenderer& renderer, int maxWidth, Lines& lines) const
 {
-    lines.Clear();
+    static_cast<void>(lines.Clear()); // emptying cannot fail
     Lines paragraphs;
     Split(paragraphs, LineFeed(), -1);
     for (unsigned i = 0; i < paragraphs.GetCount(); ++i) {

@@ -152,9 +152,9 @@ void LRenderer::PushClip(
             nested->values[1] = stencil->values[1];
             nested->values[4] = stencil->values[0];
             nested->values[5] = stencil->values[1];
-            SetStencil(nested);
+            static_cast<void>(SetStencil(nested)); // the stencil is kept as state either way
         } else {
-            SetStencil(stencil);
+            static_cast<void>(SetStencil(stencil)); // the stencil is kept as state either way
             state.stencilActive = true;
         }
     }
@@ -171,7 +171,7 @@ void LRenderer::PopClip()
     Translate({saved.offset.x - now.x, saved.offset.y - now.y});
     context->GetState().opacity = saved.opacity;
     SetClipRect(saved.clip);
-    SetStencil(saved.stencil);
+    static_cast<void>(SetStencil(saved.stencil)); // the stencil is kept as state either way
     context->GetState().stencilActive = saved.stencilActive;
 }
 

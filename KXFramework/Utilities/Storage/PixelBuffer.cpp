@@ -49,7 +49,7 @@ KXRESULT LPixelBuffer<unsigned char>::SetHeight(unsigned h)
     const uint32_t old = m_pixels->GetSize();
     m_pixels->SetSize(size);
     if (size > old)
-        m_pixels->Fill8(0, old, -1);
+        static_cast<void>(m_pixels->Fill8(0, old, -1)); // within the new size
     m_height = h;
     return h != 0 && !m_pixels->GetData() ? E_FAIL : S_OK;
 }

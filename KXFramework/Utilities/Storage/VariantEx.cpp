@@ -127,7 +127,7 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
             return GetListItems(copy, items);
         }
     }
-    items.Clear();
+    static_cast<void>(items.Clear()); // emptying cannot fail
     if (list.GetType() == Empty)
         return S_OK;
     if (list.GetType() != List)

@@ -131,7 +131,7 @@ void LMidiManager::Initialize()
                                                  NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
     static_cast<void>(m_handler->SetNotification(&LMidiManager::OnOutputDeviceConnectionStatusChanged, center,
                                                  NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
-    OpenPorts();
+    static_cast<void>(OpenPorts()); // a port that is missing now opens when its device comes back
 }
 
 KXRESULT LMidiManager::BreakCycles()
@@ -159,12 +159,14 @@ KXRESULT LMidiManager::OpenPorts()
         return S_FALSE;
     if (m_comm) {
         for (unsigned i = 0; i < m_inputNames.GetCount(); ++i) {
-            m_comm->OpenCapturePort(m_inputNames.GetAt(i), m_inputPort);
+            // The port stays null when it fails.
+            static_cast<void>(m_comm->OpenCapturePort(m_inputNames.GetAt(i), m_inputPort));
             if (m_inputPort)
                 break;
         }
         for (unsigned i = 0; i < m_outputNames.GetCount(); ++i) {
-            m_comm->OpenRenderPort(m_outputNames.GetAt(i), m_outputPort);
+            // The port stays null when it fails.
+            static_cast<void>(m_comm->OpenRenderPort(m_outputNames.GetAt(i), m_outputPort));
             if (m_outputPort)
                 break;
         }
@@ -637,7 +639,7 @@ bool LMidiManager::IsFirmwareVersionNewer(const Array<unsigned char>& reply)
 
 void LMidiManager::GetGlobalParameterNames(StringArrayT<char16_t, char>& names)
 {
-    names.Clear();
+    static_cast<void>(names.Clear()); // emptying cannot fail
     for (std::u16string_view name : Protocol::GlobalParameterNames())
         names.Add(String(name.data()));
 }

@@ -235,7 +235,7 @@ KXRESULT LDeviceCommunicationInterface::GetParamValue(const KX::ParamDescriptor&
         return client->GetParamValue(&id, &d, &value);
     }
     int32_t type = 0;
-    GetDeviceTypeIndex(type);
+    static_cast<void>(GetDeviceTypeIndex(type)); // always S_OK
     switch (d.id) {
     case kParamConnected: {
         const uint8_t connected = IsConnected() ? 1 : 0;

@@ -80,7 +80,7 @@ KXRESULT IModuleGroup::SetFirstParamID(LParameterizedModule* parent, int32_t fir
     for (int32_t i = 0; i < m_childCount; ++i) {
         KX::RCPtr<LParameterizedModule> child = ModifiableModule(GetChildModule(i));
         if (child)
-            child->SetFirstParamID(this, first + i, i);
+            static_cast<void>(child->SetFirstParamID(this, first + i, i)); // always S_OK
     }
     return KX::S_OK;
 }
@@ -170,7 +170,7 @@ KXRESULT IDevice::SetFirstParamID(LParameterizedModule* parent, int32_t first, i
     for (int32_t p = 0; p < kPartCount; ++p) {
         KX::RCPtr<LParameterizedModule> part = ModifiableModule(GetPart(p));
         if (part)
-            part->SetFirstParamID(this, first + kPartOffset[p], p);
+            static_cast<void>(part->SetFirstParamID(this, first + kPartOffset[p], p)); // always S_OK
     }
     return KX::S_OK;
 }

@@ -80,7 +80,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     // The tree is numbered before other threads can reach it.
     KX::RCPtr<LParamCache> cache(new LParamCache(kFirstParamID));
     KX::RCPtr<LRootModule> root(new LRootModule(this, cache));
-    root->SetFirstParamID(nullptr, kFirstParamID, 0);
+    static_cast<void>(root->SetFirstParamID(nullptr, kFirstParamID, 0)); // always S_OK
     {
         KX::MutexLock lock(m_lock);
         m_cache = cache;
