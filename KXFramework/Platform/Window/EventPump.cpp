@@ -1,8 +1,8 @@
 #include "KXFramework/Platform/Window/EventPump.h"
 
+#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
-#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <SDL.h>

@@ -62,7 +62,7 @@ private:
     // The window the pointer last left with no enter since: its motions are the desktop's clamped echo of
     // a release outside, not the user's.
     uint32_t m_leftWindow = 0;
-    // AltGr held: typed text then comes with Ctrl on some layouts and is still wanted.
+    // AltGr as the mode switch was held at the last key: what it types is wanted even under Ctrl.
     bool m_altGr = false;
     // Wheel amounts below one unit, carried to the next wheel event.
     double m_wheelRestX = 0;

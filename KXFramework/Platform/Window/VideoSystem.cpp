@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 namespace KX::Platform {
@@ -43,6 +44,14 @@ bool VideoSystem::Start()
     }
     // An input method would otherwise take key presses from every control; text boxes turn it on.
     SDL_StopTextInput();
+    // On X11, SDL would otherwise show window framebuffers through a GL renderer of its own: a context per
+    // window, the whole window redrawn at every present, software GL threads where there is no GPU.
+    // Shared-memory images show exactly the rectangles presented. Wayland has only the GL path.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    else
+        SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     if (g_wakeType == 0) {
         const Uint32 type = SDL_RegisterEvents(1);
         g_wakeType = type == Uint32(-1) ? 0 : type;

@@ -1,0 +1,358 @@
+#pragma once
+// The base of every visible element: a node of the control tree with its layout descriptor,
+// conditions, value, idle subscription, text and invalidation.
+#include "KXFramework/ControlBase/ControlDescriptor.h"
+#include "KXFramework/ControlBase/EventParams.h"
+#include "KXFramework/ControlBase/LayoutDescriptor.h"
+#include "KXFramework/ControlBase/Look.h"
+#include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/ControlBase/UITarget.h"
+#include "KXFramework/Notification/KeyBindingMap.h"
+#include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Notification/NotificationDistributor.h"
+#include "KXFramework/Notification/NotificationHandler.h"
+#include "KXFramework/ObjectBase/TaggableObject.h"
+#include "KXFramework/Renderer/Geometry.h"
+#include "KXFramework/Renderer/RectList.h"
+#include "KXFramework/Renderer/Renderer.h"
+#include "KXFramework/Utilities/Graphics/Bitmap.h"
+#include "KXFramework/Utilities/Graphics/Font.h"
+#include "KXFramework/Utilities/Storage/RCPtrArray.h"
+#include "KXFramework/Utilities/Storage/StringT.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace KX {
+
+class LRootWindow;
+
+// Bits of the conditions mask.
+namespace Condition {
+inline constexpr uint32_t kHasFocus = 0x001;
+inline constexpr uint32_t kContainsFocus = 0x002;
+inline constexpr uint32_t kHover = 0x004;
+inline constexpr uint32_t kCapture = 0x008;
+inline constexpr uint32_t kLeftPending = 0x010;
+inline constexpr uint32_t kMiddlePending = 0x020;
+inline constexpr uint32_t kRightPending = 0x040;
+inline constexpr uint32_t kLeftDragging = 0x080;
+inline constexpr uint32_t kMiddleDragging = 0x100;
+inline constexpr uint32_t kRightDragging = 0x200;
+inline constexpr uint32_t kEnabled = 0x400;
+inline constexpr uint32_t kVisible = 0x800;
+inline constexpr uint32_t kHoverOrHighlighted = 0x1000;
+} // namespace Condition
+
+class LControl : public virtual LNotificationClient,
+                 public virtual LNotificationDistributor,
+                 public virtual LTaggableObject,
+                 public virtual UITarget {
+public:
+    enum ChildOrder { kInsertionOrder = 0, kZOrder = 1, kTabOrder = 2 };
+
+    // The children in insertion order, with tab and z orders kept as index arrays that are sorted
+    // again on first use after a change.
+    class ChildControlList {
+    public:
+        explicit ChildControlList(LControl* owner) : m_owner(owner) {}
+        ChildControlList(const ChildControlList&) = delete;
+        ChildControlList& operator=(const ChildControlList&) = delete;
+
+        unsigned GetCount() const { return m_children.GetCount(); }
+        // Throws a runtime error for an index not below the count or an unknown order.
+        RCPtr<LControl>& GetAt(unsigned index, int order);
+        const RCPtr<LControl>& GetAt(unsigned index, int order) const;
+        // E_INVALIDARG for null; E_FAIL when a child has the same name; else 0.
+        [[nodiscard]] KXRESULT Add(const RCPtr<LControl>& child);
+        // The child's former position, or -1.
+        int Remove(const RCPtr<LControl>& child);
+        void Clear();
+        // 1 when unchanged; E_FAIL when another child has the name; E_INVALIDARG when not a child.
+        [[nodiscard]] KXRESULT Rename(const RCPtr<LControl>& child, const String& newName);
+        bool HasChildNamed(const String& name) const;
+        // Marks both orders for sorting again.
+        void Touch() { ++m_changeCounter; }
+
+    private:
+        void SortOrders() const;
+        const RCPtr<LControl>& Entry(unsigned index, int order, int lineIndex, int lineOrder) const;
+
+        RCPtrArray<LControl, 1, 0> m_children;
+        mutable std::vector<uint32_t> m_tabOrder;
+        mutable std::vector<uint32_t> m_zOrder;
+        uint32_t m_changeCounter = 1;
+        mutable uint32_t m_sortedAt = 0;
+        LControl* const m_owner;
+    };
+
+    LControl(const RCPtr<LControl>& parent, const String& name);
+    ~LControl() override;
+
+    // Tree.
+    ChildControlList& GetChildren() { return m_children; }
+    const ChildControlList& GetChildren() const { return m_children; }
+    const String& GetName() const { return m_name; }
+    const RCPtr<LControl>& GetParent() const { return m_parent; }
+    // 1 when unchanged; E_FAIL when the new parent has a child of that name (nothing changes);
+    // else 0.
+    [[nodiscard]] KXRESULT SetParent(const RCPtr<LControl>& newParent);
+    [[nodiscard]] virtual KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor);
+    // Hides the child now and destroys it at this control's next idle tick. E_INVALIDARG when it
+    // is not a child.
+    [[nodiscard]] KXRESULT RemoveChild(const RCPtr<LControl>& child);
+    virtual void Destroy();
+    // The child's entry, or a shared null pointer.
+    const RCPtr<LControl>& FindChild(const String& name) const;
+    int FindDescendants(const String& name, RCPtrArray<LControl, 1, 0>& out) const;
+    int GetDescendants(RCPtrArray<LControl, 1, 0>& out) const;
+    void GetTopLevelControl(RCPtr<LControl>& out);
+    RCPtr<LRootWindow>* GetRootWindowPtr();
+    // E_FAIL for a control with a parent.
+    [[nodiscard]] KXRESULT SetRootWindow(const RCPtr<LRootWindow>& root);
+    void IncrementSubtreeCount();
+    void DecrementSubtreeCount();
+    int32_t GetUnclippedDescendantCount() const { return m_unclippedCount; }
+    unsigned GetPendingRemovalCount() const { return m_pendingRemovals.GetCount(); }
+    [[nodiscard]] KXRESULT BreakCycles() override;
+
+    // Notifications reach the handler table only once the control is created.
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    const RCPtr<LNotificationHandler<LControl>>& GetNotificationHandler() const { return m_handlers; }
+    bool IsCreated() const { return m_created; }
+    void SetCreated() { m_created = true; }
+
+    // Creation steps, in the order they run.
+    [[nodiscard]] virtual KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    [[nodiscard]] virtual KXRESULT CreateSubControls(const RCPtr<LControlDescriptor>& descriptor);
+    [[nodiscard]] virtual KXRESULT Initialize();
+    [[nodiscard]] virtual KXRESULT ReadCreateParams();
+    [[nodiscard]] virtual KXRESULT PostInitialize();
+    // Places both axes to fill the window's client area (reference names and docked flags kept)
+    // and lays the control out once.
+    void FillClientArea();
+    // Offered a top-level control's rectangle when a skin is re-applied; 1 makes the window take it.
+    [[nodiscard]] virtual KXRESULT OfferWindowArea(const RectT<double>& area);
+    virtual void SetNotFocusable(bool notFocusable);
+    bool IsNotFocusable() const { return m_notFocusable; }
+    bool WantsTab() const { return m_wantsTab; }
+    bool UsesParentToolTip() const { return m_usesParentToolTip; }
+    // The "LHK" keys of the control's string table.
+    const KeyBindingMap& GetLocalHotKeys() const { return m_localHotKeys; }
+    const RCPtr<LControlDescriptor>& GetDescriptor() const { return m_descriptor; }
+    const RCPtr<LLayoutDescriptor>& GetLayoutDescriptor() const { return m_layout; }
+
+    // Layout.
+    const RectT<double>& GetRect() const { return m_rect; }
+    const PointT<double>& GetScrollOffset() const { return m_scrollOffset; }
+    bool GetClipToParent() const { return !m_layout || m_layout->clipToParent; }
+    virtual void SetClipToParent(bool clip);
+    // 0 when the rectangle changed, 1 when not, E_FAIL without a descriptor or a root window.
+    [[nodiscard]] KXRESULT RecalcLayoutFromDescriptor();
+    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    // 1 when both equal the current ones, else 0.
+    [[nodiscard]] KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
+    // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
+    // E_INVALIDARG for an axis other than 0 and 1.
+    [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    [[nodiscard]] KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
+    // The size the minimum rules alone give; the descriptor is left as it was.
+    PointT<double> GetPreferredSize();
+    virtual PointT<double> GetAbsoluteMaxSize() const;
+    virtual void GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const;
+    // The client part of the look in use, cached until CheckClientSizeChange.
+    virtual RectT<double> GetClientRect() const;
+    // The client part of the look GetCurrentLook picks for the index; the whole control without one.
+    RectT<double> GetLookClientRect(int lookIndex) const;
+    virtual RectT<double> GetClientExtentRect() const;
+    virtual RectT<double> GetVisibleClientRect() const;
+    virtual void CheckClientSizeChange();
+    virtual void SetScrollOffset(const PointT<double>& offset);
+    virtual void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    [[nodiscard]] virtual KXRESULT OnParentScrolled(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    [[nodiscard]] virtual KXRESULT OnChildRectChanged(const RCPtr<LControl>& child);
+    virtual void InvalidateChildArea(const RCPtr<LControl>& child);
+    PointT<double> GetPositionInRoot() const;
+    PointT<double> GetPositionInParentClient() const;
+    PointT<double> GetClientOrigin() const;
+    // Half away from zero, in doubles.
+    static double Round(double v);
+    // A point of `other` in this control's coordinates.
+    PointT<double> MapPointFromControl(const LControl& other, const PointT<double>& point) const;
+    // The bounds of the children docked on neither axis; false, with an empty rectangle, when
+    // there is none.
+    bool GetChildrenBounds(RectT<double>& out) const;
+    // The size the label text needs on an axis whose text overflow lets it size the control; 0
+    // when it does not.
+    double GetTextMinimumSize(int axis, const PointT<double>& size);
+
+    // Value and range.
+    virtual double SetValue(double t);
+    virtual void OnValueChanged();
+    [[nodiscard]] virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
+    double GetValue() const { return m_value; }
+    double NormalizedToValue(double t) const;
+    double ValueToNormalized(double v) const;
+
+    // Conditions.
+    uint32_t ComputeConditions() const;
+    void PublishConditions();
+    const RCPtr<LConditionsParam>& GetConditions() const { return m_conditions; }
+    bool IsVisible(bool includeAncestors) const;
+    bool IsEnabled(bool includeAncestors) const;
+    virtual bool SetVisible(bool visible);
+    virtual void SetEnabled(bool enabled);
+    void SetHighlighted(bool highlighted);
+    virtual void ApplyConditions(const RCPtr<LConditionsParam>& param);
+    bool HasCapture() const { return m_capture; }
+    [[nodiscard]] KXRESULT OnCaptureLost() override;
+
+    // Looks.
+    // Appends a look with weight 0; its index.
+    virtual int AddLook(const RCPtr<LLook>& look);
+    // The look at the index when it is in range (null entries too); else the first weighted look,
+    // else the first look, else a shared null look.
+    const RCPtr<LLook>& GetCurrentLook(int index) const;
+    // The first look that exists and has weight above 0; -1 when none.
+    int GetActiveLookIndex() const;
+    unsigned GetLookCount() const { return m_looks.GetCount(); }
+    float GetLookWeight(unsigned index) const { return index < m_lookWeights.size() ? m_lookWeights[index] : 0.0f; }
+    // A weight outside [0, 1] is ignored; exclusive zeroes every other weight. E_INVALIDARG for an
+    // index out of range.
+    [[nodiscard]] KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
+    [[nodiscard]] virtual KXRESULT SetLookExclusive(unsigned index);
+    void ClearLookRegions();
+    [[nodiscard]] KXRESULT SetLookRegion(int index, const LRectList& region);
+    // Look a gets the control's rectangle less look b's region.
+    [[nodiscard]] KXRESULT SetLookRegionComplement(int indexA, int indexB);
+    [[nodiscard]] KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index, bool replaceClient);
+    virtual uint32_t GetColorAtPoint(const PointT<double>& point, int lookIndex) const;
+    // Transparent where every weighted look is.
+    virtual bool IsTransparentAt(const PointT<double>& point) const;
+
+    // Fonts.
+    const RCPtr<LFont>& GetFont() const { return m_font; }
+    // An empty face, a size of 0 or less and a style of -1 take the base font's (the parent's when
+    // the control inherits, else the application's); a relative size multiplies the base size.
+    [[nodiscard]] KXRESULT SetFont(const String& face, float size, int32_t style, bool sizeIsRelative);
+    // E_INVALIDARG for null; 1 when it is the present font.
+    [[nodiscard]] KXRESULT ApplyFont(const RCPtr<LFont>& font);
+    [[nodiscard]] virtual KXRESULT RefreshInheritedFont();
+    // Whether the current look's first line of text is wider than its text area.
+    bool IsTextTruncated();
+
+    // Painting.
+    // Draws the control and its clipped subtree over the dirty region (window coordinates) and
+    // appends the unclipped controls below it to deferred. E_INVALIDARG when the pass does not
+    // match the control's ClipToParent.
+    [[nodiscard]] virtual KXRESULT Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
+        RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
+    [[nodiscard]] virtual KXRESULT DrawContent(const RCPtr<LRenderer>& renderer);
+    [[nodiscard]] virtual KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer);
+    float GetOpacity() const { return m_opacity; }
+    void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
+
+    // Invalidation.
+    virtual void InvalidateRect(const RectT<double>& rect, bool clip);
+    virtual void PropagateInvalidRect(const RectT<double>& rootRect, bool clip, const RectT<double>& localRect);
+    void InvalidateWhole();
+    void InvalidateUnclippedArea();
+    int CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& out, bool onlyVisible, bool includeSelf);
+    static bool IntersectRect(RectT<double>& out, const RectT<double>& a, const RectT<double>& b);
+    RectT<double> GetParentClipRect() const;
+
+    // Idle.
+    [[nodiscard]] KXRESULT SubscribeIdle();
+    [[nodiscard]] KXRESULT UnsubscribeIdle();
+    virtual void RefreshIdleSubscription();
+    [[nodiscard]] KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    virtual void OnIdleTick();
+    int32_t GetIdleSubscriptionCount() const { return m_idleCount; }
+
+    // Text, tool tip and cursor.
+    [[nodiscard]] virtual KXRESULT SetText(const String& text);
+    bool UpdateText(const String& text, bool relayout);
+    const String& GetText() const { return m_text; }
+    virtual const RCPtr<LStringTable>& GetStringTable() const { return m_stringTable; }
+    String& GetString(String& text, const char16_t* key) const;
+    virtual String GetToolTipText() const;
+    // True: makes the skin's "toolTip" control a child with the tool-tip text and shows it; false:
+    // hides the "toolTip" child. Nothing for an empty text or a skin without a "toolTip".
+    [[nodiscard]] virtual KXRESULT ShowToolTip(bool show);
+    void SetCursor(uintptr_t cursor);
+    uintptr_t ApplyCursor();
+
+protected:
+    // Runs the content or overlay hook once per dirty rectangle that meets the control.
+    void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
+    void PaintChildren(
+        const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred);
+    // Destroys the children waiting for removal, in the order they were removed.
+    void DestroyPendingRemovals();
+
+    RCPtr<LNotificationHandler<LControl>> m_handlers;
+    String m_name;
+    RCPtr<LControlDescriptor> m_descriptor;
+    RCPtr<LLayoutDescriptor> m_layout;
+    RectT<double> m_rect;
+    PointT<double> m_scrollOffset;
+    int32_t m_unclippedCount = 0;
+    RCPtr<LConditionsParam> m_conditions;
+    bool m_hasFocus = false;
+    bool m_containsFocus = false;
+    bool m_hover = false;
+    bool m_capture = false;
+    bool m_pending[3] = {false, false, false};
+    bool m_dragging[3] = {false, false, false};
+    bool m_highlighted = false;
+    PointT<double> m_grabPoint;
+    double m_value = 0.0;
+    double m_rangeMinimum = 0.0;
+    double m_rangeMaximum = 0.0;
+    int32_t m_scaleType = 0;
+    RCPtrArray<LLook, 1, 0> m_looks;
+    std::vector<float> m_lookWeights;
+    float m_opacity = 1.0f;
+    RCPtr<LControl> m_parent;
+    RCPtr<LRootWindow> m_rootWindow;
+    RCPtr<LStringTable> m_stringTable;
+    bool m_usesParentToolTip = false;
+    bool m_wantsTab = false;
+    KeyBindingMap m_localHotKeys;
+    bool m_notFocusable = true;
+    String m_text;
+    RCPtr<LFont> m_font;
+    bool m_fontInheritsFromParent = false;
+    bool m_inheritFace = false;
+    bool m_inheritSize = false;
+    bool m_inheritStyle = false;
+    bool m_sizeIsRelative = false;
+    float m_relativeSizeFactor = 1.0f;
+    bool m_textFollowsScroll = false;
+    String m_toolTipText;
+    bool m_created = false;
+    bool m_layoutSuspended = false;
+    mutable RectT<double> m_clientRect;
+    mutable bool m_clientRectValid = false;
+    bool m_scrolling = false;
+    int32_t m_idleCount = 0;
+    uintptr_t m_cursor = 0;
+    uintptr_t m_replacedCursor = 0;
+    RCPtrArray<LControl, 1, 0> m_pendingRemovals;
+    RCPtr<LNotificationCenter> m_notificationCenter;
+    ChildControlList m_children;
+
+private:
+    friend class ChildControlList;
+    void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    // Looks from the descriptor's look list, the font flags and the font from its skin part.
+    void CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor);
+    void ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    // Takes the children out of the list and lays the control out afresh from a zero rectangle.
+    void TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken);
+    // The root window of the tree: the top-level control's own.
+    RCPtr<LRootWindow> FindRootWindow() const;
+};
+
+} // namespace KX
