@@ -38,14 +38,14 @@ void AddControls(std::string& out, int depth, int& remaining, int& serial)
         const int n = serial++;
         const int col = i % 4;
         const int row = i / 4;
-        out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "c" + std::to_string(n))
-            + Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", std::to_string(col / 4.0))
-            + Attribute("YPositionToControl", "Client") + Attribute("YPositionRel", std::to_string(row / 2.0))
-            + Attribute("XSizeToControl", "Client") + Attribute("XSizeRel", std::to_string((col + 1) / 4.0))
-            + Attribute("XSizeAbs", "0") + Attribute("YSizeToControl", "Client")
-            + Attribute("YSizeRel", std::to_string((row + 1) / 2.0)) + Attribute("YSizeAbs", "0")
-            + (n % 7 == 0 ? Attribute("XIsDocked", "True") : std::string()) + ">" + "<Skin" + Attribute("Name", "s")
-            + Attribute("LookList", "framed") + "/>";
+        out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "c" + std::to_string(n)) +
+               Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", std::to_string(col / 4.0)) +
+               Attribute("YPositionToControl", "Client") + Attribute("YPositionRel", std::to_string(row / 2.0)) +
+               Attribute("XSizeToControl", "Client") + Attribute("XSizeRel", std::to_string((col + 1) / 4.0)) +
+               Attribute("XSizeAbs", "0") + Attribute("YSizeToControl", "Client") +
+               Attribute("YSizeRel", std::to_string((row + 1) / 2.0)) + Attribute("YSizeAbs", "0") +
+               (n % 7 == 0 ? Attribute("XIsDocked", "True") : std::string()) + ">" + "<Skin" + Attribute("Name", "s") +
+               Attribute("LookList", "framed") + "/>";
         if (depth < 3)
             AddControls(out, depth + 1, remaining, serial);
         out += "</SubControl>\n";
@@ -150,8 +150,9 @@ void CreateAndLayOut(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["controls"] = controls;
-    state.counters["usPerControl"] = benchmark::Counter(double(controls),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert, benchmark::Counter::OneK::kIs1000);
+    state.counters["usPerControl"] = benchmark::Counter(
+        double(controls), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
+        benchmark::Counter::OneK::kIs1000);
     state.counters["bytesPerControl"] = double(heap) / controls;
 }
 BENCHMARK(CreateAndLayOut)->Unit(benchmark::kMillisecond);

@@ -55,8 +55,7 @@ bool LIniFileManager::IsLoaded() const
     return m_loaded;
 }
 
-KXRESULT LIniFileManager::OpenIniFile(const String& path, const String& version, const String& product,
-                                      int32_t* handle)
+KXRESULT LIniFileManager::OpenIniFile(const String& path, const String& version, const String& product, int32_t* handle)
 {
     MutexLock lock(m_lock);
     if (!m_loaded) {
@@ -115,8 +114,7 @@ KXRESULT LIniFileManager::SetIniValueInt(int32_t handle, const String& key, int3
     return Ini::SetIniValueInt(handle, Utf8(key), value);
 }
 
-KXRESULT LIniFileManager::GetIniValueStr(int32_t handle, const String& key, const String& defaultValue,
-                                         String& out)
+KXRESULT LIniFileManager::GetIniValueStr(int32_t handle, const String& key, const String& defaultValue, String& out)
 {
     if (!IsLoaded()) {
         out = defaultValue;

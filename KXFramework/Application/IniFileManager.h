@@ -25,17 +25,18 @@ public:
     // S_FALSE opened with another stored version (data kept); E_FAIL unreadable, too large or not
     // a file (the file is left as it is and *handle is 0); E_INVALIDARG for an empty argument.
     [[nodiscard]] virtual KXRESULT OpenIniFile(const String& path, const String& version, const String& product,
-                                 int32_t* handle) = 0;
+                                               int32_t* handle) = 0;
     [[nodiscard]] virtual KXRESULT WriteIniFile(int32_t handle) = 0;
     [[nodiscard]] virtual KXRESULT CloseIniFile(int32_t handle) = 0;
     // 1 when a section or a key of that path exists, else 0.
     [[nodiscard]] virtual KXRESULT DoesNodeExist(int32_t handle, const String& path) = 0;
     // "Key" at the top level, "Some/Node/Key" in section [Some/Node]. Get: 0 when the key exists
     // (and, for Int, holds a decimal int32), else S_FALSE; the output is the default unless 0.
-    [[nodiscard]] virtual KXRESULT GetIniValueInt(int32_t handle, const String& key, int32_t defaultValue, int32_t* out) = 0;
+    [[nodiscard]] virtual KXRESULT GetIniValueInt(int32_t handle, const String& key, int32_t defaultValue,
+                                                  int32_t* out) = 0;
     [[nodiscard]] virtual KXRESULT SetIniValueInt(int32_t handle, const String& key, int32_t value) = 0;
     [[nodiscard]] virtual KXRESULT GetIniValueStr(int32_t handle, const String& key, const String& defaultValue,
-                                    String& out) = 0;
+                                                  String& out) = 0;
     [[nodiscard]] virtual KXRESULT SetIniValueStr(int32_t handle, const String& key, const String& value) = 0;
     [[nodiscard]] virtual KXRESULT GetKeyCount(int32_t handle, const String& path, int32_t* count) = 0;
     [[nodiscard]] virtual KXRESULT GetKeyNameAt(int32_t handle, const String& path, int32_t index, String& name) = 0;
@@ -43,7 +44,8 @@ public:
     [[nodiscard]] virtual KXRESULT GetArrayCount(int32_t handle, const String& path, int32_t* count) = 0;
     [[nodiscard]] virtual KXRESULT SetArrayCount(int32_t handle, const String& path, int32_t count) = 0;
     [[nodiscard]] virtual KXRESULT GetArrayItemAt(int32_t handle, const String& path, int32_t index, String& value) = 0;
-    [[nodiscard]] virtual KXRESULT SetArrayItemAt(int32_t handle, const String& path, int32_t index, const String& value) = 0;
+    [[nodiscard]] virtual KXRESULT SetArrayItemAt(int32_t handle, const String& path, int32_t index,
+                                                  const String& value) = 0;
     [[nodiscard]] virtual KXRESULT RemoveArrayItemAt(int32_t handle, const String& path, int32_t index) = 0;
 };
 
@@ -58,20 +60,23 @@ public:
     bool IsLoaded() const override;
 
     [[nodiscard]] KXRESULT OpenIniFile(const String& path, const String& version, const String& product,
-                         int32_t* handle) override;
+                                       int32_t* handle) override;
     [[nodiscard]] KXRESULT WriteIniFile(int32_t handle) override;
     [[nodiscard]] KXRESULT CloseIniFile(int32_t handle) override;
     [[nodiscard]] KXRESULT DoesNodeExist(int32_t handle, const String& path) override;
-    [[nodiscard]] KXRESULT GetIniValueInt(int32_t handle, const String& key, int32_t defaultValue, int32_t* out) override;
+    [[nodiscard]] KXRESULT GetIniValueInt(int32_t handle, const String& key, int32_t defaultValue,
+                                          int32_t* out) override;
     [[nodiscard]] KXRESULT SetIniValueInt(int32_t handle, const String& key, int32_t value) override;
-    [[nodiscard]] KXRESULT GetIniValueStr(int32_t handle, const String& key, const String& defaultValue, String& out) override;
+    [[nodiscard]] KXRESULT GetIniValueStr(int32_t handle, const String& key, const String& defaultValue,
+                                          String& out) override;
     [[nodiscard]] KXRESULT SetIniValueStr(int32_t handle, const String& key, const String& value) override;
     [[nodiscard]] KXRESULT GetKeyCount(int32_t handle, const String& path, int32_t* count) override;
     [[nodiscard]] KXRESULT GetKeyNameAt(int32_t handle, const String& path, int32_t index, String& name) override;
     [[nodiscard]] KXRESULT GetArrayCount(int32_t handle, const String& path, int32_t* count) override;
     [[nodiscard]] KXRESULT SetArrayCount(int32_t handle, const String& path, int32_t count) override;
     [[nodiscard]] KXRESULT GetArrayItemAt(int32_t handle, const String& path, int32_t index, String& value) override;
-    [[nodiscard]] KXRESULT SetArrayItemAt(int32_t handle, const String& path, int32_t index, const String& value) override;
+    [[nodiscard]] KXRESULT SetArrayItemAt(int32_t handle, const String& path, int32_t index,
+                                          const String& value) override;
     [[nodiscard]] KXRESULT RemoveArrayItemAt(int32_t handle, const String& path, int32_t index) override;
 
 private:

@@ -11,8 +11,9 @@ class LControl;
 
 // Pass 1. With a parent the three middle arguments are ignored; without one (a top-level control)
 // they stand in for the parent. E_INVALIDARG for a null descriptor; else 0.
-[[nodiscard]] KXRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, const LControl* parent, const RectT<double>& parentRect,
-    const PointT<double>& clientSize, const PointT<double>& referencePoint, RectT<double>& out);
+[[nodiscard]] KXRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, const LControl* parent,
+                                           const RectT<double>& parentRect, const PointT<double>& clientSize,
+                                           const PointT<double>& referencePoint, RectT<double>& out);
 // Pass 2: 1 when position or size changed, 0 when not, E_FAIL when the anchor kept a minimum
 // relative to a child from being honoured.
 [[nodiscard]] KXRESULT ApplyLayoutMinSize(LControl& control, PointT<double>& position, PointT<double>& size);

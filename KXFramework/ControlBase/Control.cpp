@@ -100,8 +100,8 @@ const RCPtr<LControl>& LControl::ChildControlList::Entry(unsigned index, int ord
 {
     auto fail = [](int line) {
         throw Exception<std::runtime_error>(
-            "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line "
-            + std::to_string(line));
+            "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line " +
+            std::to_string(line));
     };
     if (index >= m_children.GetCount())
         fail(lineIndex);
@@ -209,7 +209,7 @@ KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const 
             continue;
         for (int axis = 0; axis < 2; ++axis) {
             for (String* name : {&layout->position[axis].referenceName, &layout->size[axis].referenceName,
-                     &layout->minSize[axis].referenceName, &layout->maxSize[axis].referenceName}) {
+                                 &layout->minSize[axis].referenceName, &layout->maxSize[axis].referenceName}) {
                 if (*name == oldName)
                     *name = newName;
             }
@@ -606,8 +606,8 @@ KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor
         for (unsigned i = 0; i < subs.GetCount(); ++i) {
             const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
             String defer;
-            if (sub->GetCreateParams() && sub->GetCreateParams()->GetString(u"DEFER_CREATE", defer)
-                && ParseCreateBool(defer))
+            if (sub->GetCreateParams() && sub->GetCreateParams()->GetString(u"DEFER_CREATE", defer) &&
+                ParseCreateBool(defer))
                 continue;
             RCPtr<LControl> child;
             registry->CreateControl(child, sub, RCPtr<LControl>(this));
@@ -718,8 +718,9 @@ KXRESULT LControl::RecalcLayoutFromDescriptor()
         const PointT<int32_t> client = root->GetClientSize();
         const RectT<int32_t> window = root->GetScreenClientRect();
         // Without a layout the rectangle stays empty.
-        static_cast<void>(CalculateLayoutRect(m_layout.Get(), nullptr, screen.ToDouble(), {double(client.x), double(client.y)},
-            {double(window.x), double(window.y)}, r));
+        static_cast<void>(CalculateLayoutRect(m_layout.Get(), nullptr, screen.ToDouble(),
+                                              {double(client.x), double(client.y)},
+                                              {double(window.x), double(window.y)}, r));
     }
     PointT<double> position{r.x, r.y};
     PointT<double> size{r.width, r.height};
@@ -742,8 +743,8 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
     if (position.x == m_rect.x && position.y == m_rect.y && size.x == m_rect.width && size.y == m_rect.height)
         return S_FALSE;
     RCPtr<LControl> self = Hold(this);
-    const bool sizeChanged
-        = std::fabs(size.x - m_rect.width) >= kSizeTolerance || std::fabs(size.y - m_rect.height) >= kSizeTolerance;
+    const bool sizeChanged =
+        std::fabs(size.x - m_rect.width) >= kSizeTolerance || std::fabs(size.y - m_rect.height) >= kSizeTolerance;
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
@@ -807,11 +808,11 @@ KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const Si
     static_cast<void>(m_layout->GetPlacement(axis, p, z)); // a bad axis leaves the defaults
     const bool named = position.referenceKind == PositionSpec::kNamed;
     const bool sizeNamed = size.referenceKind == SizeSpec::kNamed;
-    const bool same = p.anchor == position.anchor && p.referenceKind == position.referenceKind
-        && (!named || p.referenceName == position.referenceName) && p.relative == position.relative
-        && p.absolute == position.absolute && p.docked == position.docked && z.referenceKind == size.referenceKind
-        && (!sizeNamed || z.referenceName == size.referenceName) && z.relative == size.relative
-        && z.absolute == size.absolute;
+    const bool same = p.anchor == position.anchor && p.referenceKind == position.referenceKind &&
+                      (!named || p.referenceName == position.referenceName) && p.relative == position.relative &&
+                      p.absolute == position.absolute && p.docked == position.docked &&
+                      z.referenceKind == size.referenceKind && (!sizeNamed || z.referenceName == size.referenceName) &&
+                      z.relative == size.relative && z.absolute == size.absolute;
     return same ? S_OK : S_FALSE;
 }
 
@@ -826,8 +827,8 @@ KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const S
     SizeLimitSpec lo, hi;
     static_cast<void>(m_layout->GetSizeLimitSpecs(axis, lo, hi)); // a bad axis leaves the defaults
     auto same = [](const SizeLimitSpec& a, const SizeLimitSpec& b) {
-        return a.hasReference == b.hasReference && a.referenceName == b.referenceName && a.relative == b.relative
-            && a.absolute == b.absolute;
+        return a.hasReference == b.hasReference && a.referenceName == b.referenceName && a.relative == b.relative &&
+               a.absolute == b.absolute;
     };
     return same(lo, minimum) && same(hi, maximum) ? S_OK : S_FALSE;
 }
@@ -854,7 +855,7 @@ PointT<double> LControl::GetAbsoluteMaxSize() const
     if (!m_layout)
         return {};
     return {m_layout->maxSize[0].hasReference ? 0.0 : m_layout->maxSize[0].absolute,
-        m_layout->maxSize[1].hasReference ? 0.0 : m_layout->maxSize[1].absolute};
+            m_layout->maxSize[1].hasReference ? 0.0 : m_layout->maxSize[1].absolute};
 }
 
 void LControl::GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const
@@ -945,7 +946,7 @@ PointT<double> LControl::MapPointFromControl(const LControl& other, const PointT
     const PointT<int32_t> to = GetPositionInRoot().Round();
     using GeometryRules::Clamp;
     return {Clamp(point.x + double(from.x) - double(to.x), kCoordinateLimit),
-        Clamp(point.y + double(from.y) - double(to.y), kCoordinateLimit)};
+            Clamp(point.y + double(from.y) - double(to.y), kCoordinateLimit)};
 }
 
 bool LControl::GetChildrenBounds(RectT<double>& out) const
@@ -998,8 +999,8 @@ double LControl::GetTextMinimumSize(int axis, const PointT<double>& size)
     }
     if (m_layout->textOverflowY == LLayoutDescriptor::kOverflowClip)
         return 0.0;
-    const double extra
-        = std::ceil(double(text.GetWrappedHeight(GeometryRules::RoundToLong(area.width))) - double(area.height));
+    const double extra =
+        std::ceil(double(text.GetWrappedHeight(GeometryRules::RoundToLong(area.width))) - double(area.height));
     if (extra > 0.0) {
         const double span = double(spec.bottomRelative) - double(spec.topRelative);
         minimum = std::ceil(span > 0.0 ? extra / span : extra) + size.y;
@@ -1467,8 +1468,8 @@ bool LControl::IsTextTruncated()
 
 // ---- painting
 
-KXRESULT LControl::Paint(
-    const RCPtr<LRenderer>& renderer, const LRectList& dirty, RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass)
+KXRESULT LControl::Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty, RCPtrArray<LControl, 1, 0>& deferred,
+                         bool unclippedPass)
 {
     if (GetClipToParent() == unclippedPass)
         return E_INVALIDARG;
@@ -1546,7 +1547,7 @@ void LControl::DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRec
     const PointT<double> origin = context ? context->GetState().offset : PointT<double>{};
     for (const LRectList::Node* n = dirty.GetHead(); n; n = n->next) {
         RectT<double> r{double(n->left) - origin.x, double(n->top) - origin.y, double(n->right - n->left),
-            double(n->bottom - n->top)};
+                        double(n->bottom - n->top)};
         if (context && !IntersectRect(r, r, context->GetState().clip))
             continue;
         renderer->PushClip({0.0, 0.0, m_rect.width, m_rect.height}, r, nullptr, true);
@@ -1558,8 +1559,8 @@ void LControl::DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRec
     }
 }
 
-void LControl::PaintChildren(
-    const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred)
+void LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex,
+                             RCPtrArray<LControl, 1, 0>& deferred)
 {
     const unsigned count = m_children.GetCount();
     if (count == 0)
@@ -1568,11 +1569,11 @@ void LControl::PaintChildren(
     using GeometryRules::Clamp;
     RectT<double> c = GetLookClientRect(lookIndex);
     c = RectT<double>{Clamp(c.x, kCoordinateLimit), Clamp(c.y, kCoordinateLimit), Clamp(c.width, kCoordinateLimit),
-        Clamp(c.height, kCoordinateLimit)}
+                      Clamp(c.height, kCoordinateLimit)}
             .Round()
             .ToDouble();
-    const RectT<double> area{
-        c.x - m_scrollOffset.x, c.y - m_scrollOffset.y, c.width + m_scrollOffset.x, c.height + m_scrollOffset.y};
+    const RectT<double> area{c.x - m_scrollOffset.x, c.y - m_scrollOffset.y, c.width + m_scrollOffset.x,
+                             c.height + m_scrollOffset.y};
     unsigned position = 0;
     auto inRun = [&](unsigned i, int docked) {
         const LControl& child = *m_children.GetAt(i, kZOrder);
@@ -1587,8 +1588,8 @@ void LControl::PaintChildren(
         bool visible = c.width > kMinExtent && c.height > kMinExtent;
         if (visible && context) {
             const RectT<double>& clip = context->GetState().clip;
-            visible = c.x < clip.x + clip.width && clip.x < c.x + c.width && c.y < clip.y + clip.height
-                && clip.y < c.y + c.height;
+            visible = c.x < clip.x + clip.width && clip.x < c.x + c.width && c.y < clip.y + clip.height &&
+                      clip.y < c.y + c.height;
         }
         if (visible) {
             renderer->PushClip(area, c, nullptr, true);
@@ -1727,7 +1728,7 @@ RectT<double> LControl::GetParentClipRect() const
     if (m_parent) {
         const PointT<double> p = GetPositionInParentClient();
         return {Clamp(-p.x, kCoordinateLimit), Clamp(-p.y, kCoordinateLimit),
-            Clamp(m_parent->m_rect.width, kCoordinateLimit), Clamp(m_parent->m_rect.height, kCoordinateLimit)};
+                Clamp(m_parent->m_rect.width, kCoordinateLimit), Clamp(m_parent->m_rect.height, kCoordinateLimit)};
     }
     if (m_rootWindow) {
         const PointT<int32_t> size = m_rootWindow->GetClientSize();

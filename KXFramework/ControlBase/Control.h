@@ -117,8 +117,10 @@ public:
     [[nodiscard]] KXRESULT BreakCycles() override;
 
     // Notifications reach the handler table only once the control is created.
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
     const RCPtr<LNotificationHandler<LControl>>& GetNotificationHandler() const { return m_handlers; }
     bool IsCreated() const { return m_created; }
     void SetCreated() { m_created = true; }
@@ -226,7 +228,8 @@ public:
     [[nodiscard]] KXRESULT SetLookRegion(int index, const LRectList& region);
     // Look a gets the control's rectangle less look b's region.
     [[nodiscard]] KXRESULT SetLookRegionComplement(int indexA, int indexB);
-    [[nodiscard]] KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index, bool replaceClient);
+    [[nodiscard]] KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index,
+                                         bool replaceClient);
     virtual uint32_t GetColorAtPoint(const PointT<double>& point, int lookIndex) const;
     // Transparent where every weighted look is.
     virtual bool IsTransparentAt(const PointT<double>& point) const;
@@ -247,7 +250,7 @@ public:
     // appends the unclipped controls below it to deferred. E_INVALIDARG when the pass does not
     // match the control's ClipToParent.
     [[nodiscard]] virtual KXRESULT Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
-        RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
+                                         RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
     [[nodiscard]] virtual KXRESULT DrawContent(const RCPtr<LRenderer>& renderer);
     [[nodiscard]] virtual KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer);
     float GetOpacity() const { return m_opacity; }
@@ -286,8 +289,8 @@ public:
 protected:
     // Runs the content or overlay hook once per dirty rectangle that meets the control.
     void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
-    void PaintChildren(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred);
+    void PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex,
+                       RCPtrArray<LControl, 1, 0>& deferred);
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 

@@ -24,8 +24,8 @@ KXRESULT LControlClassRegistry::GetControlCreateFunction(const String& className
     return S_OK;
 }
 
-void LControlClassRegistry::CreateControl(
-    RCPtr<LControl>& out, const RCPtr<LControlDescriptor>& descriptor, const RCPtr<LControl>& parent)
+void LControlClassRegistry::CreateControl(RCPtr<LControl>& out, const RCPtr<LControlDescriptor>& descriptor,
+                                          const RCPtr<LControl>& parent)
 {
     out = nullptr;
     if (!descriptor)
@@ -39,8 +39,8 @@ void LControlClassRegistry::CreateControl(
     descriptor->GetCreateFunction()(out, parent, descriptor);
 }
 
-void LControlClassRegistry::CreateControlByName(
-    RCPtr<LControl>& out, LControlFactory& factory, const String& name, const RCPtr<LRootWindow>& root)
+void LControlClassRegistry::CreateControlByName(RCPtr<LControl>& out, LControlFactory& factory, const String& name,
+                                                const RCPtr<LRootWindow>& root)
 {
     out = nullptr;
     const RCPtr<LControlDescriptor>& descriptor = factory.FindControlDescriptor(name);

@@ -46,7 +46,8 @@ public:
     // Reads both documents for the language, falling back to its primary language and to English.
     // 0, or E_OUTOFMEMORY when a file cannot be read into memory. A missing document is skipped; a
     // malformed one keeps what was read before the fault.
-    [[nodiscard]] KXRESULT LoadStringTables(const String& frameworkSource, const String& applicationSource, uint32_t languageId);
+    [[nodiscard]] KXRESULT LoadStringTables(const String& frameworkSource, const String& applicationSource,
+                                            uint32_t languageId);
     // 0; E_FAIL for a missing or empty source or a malformed document (what was read before the
     // fault stays); E_OUTOFMEMORY when a file cannot be read into memory. A SubControl without Class
     // or Name throws the runtime error "Bad Subcontrol Element".
@@ -67,7 +68,7 @@ public:
     const RCPtr<LControlDescriptor>& FindControlDescriptor(const String& name) const;
     // A clone of source under newName with layout in place of the source's layout.
     static void CloneControlDescriptor(RCPtr<LControlDescriptor>& out, const RCPtr<LControlDescriptor>& source,
-        const RCPtr<LLayoutDescriptor>& layout, const String& newName);
+                                       const RCPtr<LLayoutDescriptor>& layout, const String& newName);
 
     // The named definitions of the skin; null when the name is unknown.
     RCPtr<LColorizer> FindColorizer(const String& name) const;

@@ -15,7 +15,7 @@ namespace KX {
 struct PositionSpec {
     static constexpr int32_t kParent = 0; // also "Screen"
     static constexpr int32_t kClient = 1; // also "Active Window"
-    static constexpr int32_t kNamed = 2; // the sibling named by referenceName
+    static constexpr int32_t kNamed = 2;  // the sibling named by referenceName
 
     float anchor = 0.0f;
     int32_t referenceKind = kClient;

@@ -28,8 +28,8 @@ public:
     virtual int DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRectList& dirty);
     virtual int DrawClientPart(const RCPtr<LRenderer>& renderer, const LRectList& dirty);
     // origin is subtracted from every line's position; 1 without label text, else 0.
-    [[nodiscard]] virtual KXRESULT DrawLabelText(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, const PointT<double>& origin);
+    [[nodiscard]] virtual KXRESULT DrawLabelText(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
+                                                 const PointT<double>& origin);
 
     // Lays the parts out for a control of this size; true.
     bool SetSize(const PointT<int32_t>& size);
@@ -55,8 +55,8 @@ private:
     enum class Target { NonClient, Client, Label };
     // The dirty region, limited to the look's region when it has one, in window coordinates.
     LRectList DrawRegion(const RCPtr<LRenderer>& renderer, const LRectList& dirty) const;
-    int DrawParts(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target, const PointT<double>& origin);
+    int DrawParts(const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target,
+                  const PointT<double>& origin);
     int DrawInto(const RCPtr<LRenderer>& renderer, Target target, size_t index, const PointT<double>& origin);
     void DrawLines(const RCPtr<LRenderer>& renderer, const PointT<double>& origin);
 

@@ -38,7 +38,8 @@ public:
 
     // The array's index rules; on success the item's parent becomes this menu.
     [[nodiscard]] KXRESULT InsertItem(unsigned index, const RCPtr<LMenuItemDescriptor>& item);
-    [[nodiscard]] KXRESULT InsertItem(unsigned index, const String& label, const String& notification, bool enabled, bool checked);
+    [[nodiscard]] KXRESULT InsertItem(unsigned index, const String& label, const String& notification, bool enabled,
+                                      bool checked);
     [[nodiscard]] KXRESULT InsertSeparator(unsigned index);
     // Clears state first; E_INVALIDARG for an index at or beyond the count.
     [[nodiscard]] KXRESULT GetItemState(unsigned index, MenuItemState& state) const;
@@ -63,8 +64,8 @@ private:
 
 class LMenuItemDescriptor : public LMenuDescriptor {
 public:
-    static RCPtr<LMenuItemDescriptor> Create(
-        const String& label, const String& notification, bool enabled, bool checked);
+    static RCPtr<LMenuItemDescriptor> Create(const String& label, const String& notification, bool enabled,
+                                             bool checked);
     static RCPtr<LMenuItemDescriptor> CreateSeparator();
 
     void CopyTo(LMenuDescriptor& target) const override;
@@ -87,7 +88,8 @@ public:
     LMenuActivationParam(const RCPtr<LMenuDescriptor>& activatedMenu, int32_t activatedIndex)
         : menu(activatedMenu),
           index(activatedIndex)
-    {}
+    {
+    }
 
     static void* operator new(std::size_t size);
     static void operator delete(void* p);

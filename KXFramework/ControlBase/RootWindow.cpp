@@ -39,8 +39,8 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
         m_osServices->SetWindowArea(area);
     m_clientRect = area;
     if (m_content)
-        m_content->InvalidateRect(
-            {0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height}, m_content->GetClipToParent());
+        m_content->InvalidateRect({0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height},
+                                  m_content->GetClipToParent());
 }
 
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
@@ -99,7 +99,7 @@ void LRootWindow::Paint(const LRectList& region)
             if (!logged) {
                 logged = true;
                 DebugLog("LRootWindow::Paint: %u render states left over; dropped",
-                    unsigned(context->GetStateStack().size()));
+                         unsigned(context->GetStateStack().size()));
             }
             while (!context->GetStateStack().empty())
                 m_renderer->PopClip();
@@ -109,7 +109,7 @@ void LRootWindow::Paint(const LRectList& region)
     RectEdges bounds;
     if (region.GetBounds(bounds)) {
         const RectT<double> b{double(bounds.left), double(bounds.top), double(bounds.right - bounds.left),
-            double(bounds.bottom - bounds.top)};
+                              double(bounds.bottom - bounds.top)};
         LControl::IntersectRect(area, area, b);
     }
     m_renderer->PushClip({0.0, 0.0, double(m_clientRect.width), double(m_clientRect.height)}, area, nullptr, false);
@@ -142,7 +142,7 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
         const RectT<double> client = parent->GetLookClientRect(-1);
         const PointT<int32_t> clientOrigin = PointT<double>{client.x, client.y}.Round();
         const PointT<double> origin{double(inRoot.x) + clientOrigin.x - parent->GetScrollOffset().x,
-            double(inRoot.y) + clientOrigin.y - parent->GetScrollOffset().y};
+                                    double(inRoot.y) + clientOrigin.y - parent->GetScrollOffset().y};
         if (LRenderContextInfo* context = m_renderer->GetCurrentContext()) {
             context->GetState().opacity = c->GetOpacity();
             context->GetState().stencilActive = false;

@@ -65,7 +65,8 @@ private:
     LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
         : m_renderer(renderer),
           m_osServices(osServices)
-    {}
+    {
+    }
     void PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass);
 
     RCPtr<LRenderer> m_renderer;

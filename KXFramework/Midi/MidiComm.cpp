@@ -301,7 +301,8 @@ KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<L
 {
     if (!data)
         return E_INVALIDARG;
-    return LMidiRenderPort::Send(port, data->GetData(), static_cast<int>(std::min<uint32_t>(data->GetSize(), 0x7FFFFFFF)));
+    return LMidiRenderPort::Send(port, data->GetData(),
+                                 static_cast<int>(std::min<uint32_t>(data->GetSize(), 0x7FFFFFFF)));
 }
 
 KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes)

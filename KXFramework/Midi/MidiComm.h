@@ -49,7 +49,8 @@ public:
     // The number of bytes sent; E_INVALIDARG when port is no render port or there is nothing to send;
     // E_FAIL when the system refuses or a long message is not done in time.
     [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) = 0;
-    [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) = 0;
+    [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port,
+                                            const Array<unsigned char>& bytes) = 0;
 
     // The subscriber's filter, or null.
     virtual void GetMidiFilter(RCPtr<LIMidiFilterByIncludePrefixList>& filter, uintptr_t key);

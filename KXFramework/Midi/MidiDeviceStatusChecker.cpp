@@ -63,10 +63,10 @@ bool LMidiDeviceStatusChecker::Check(Array<DeviceInfo>& devices, bool inputs, co
             // Best effort: a notification that cannot be made or posted is not retried; the state
             // is recorded anyway so that the next change is announced.
             RCPtr<LNotification> notification;
-            static_cast<void>(LNotification::Create(
-                notification, nid,
-                RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(device.name,
-                                                                                            present ? 0u : 1u))));
+            static_cast<void>(
+                LNotification::Create(notification, nid,
+                                      RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
+                                          device.name, present ? 0u : 1u))));
             static_cast<void>(GetDefaultNotificationCenter()->PostNotification(notification));
             device.connected = present;
         }

@@ -5,7 +5,9 @@ namespace KX {
 namespace Midi = Platform::Midi;
 
 LMidiPort::LMidiPort(const String& name, const RCPtr<LMidiComm>& owner, bool input)
-    : m_name(name), m_input(input), m_owner(owner)
+    : m_name(name),
+      m_input(input),
+      m_owner(owner)
 {
 }
 

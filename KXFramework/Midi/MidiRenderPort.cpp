@@ -15,10 +15,7 @@ RCPtr<LMidiRenderPort> LMidiRenderPort::Create(const String& name, const RCPtr<L
     return RCPtr<LMidiRenderPort>(new LMidiRenderPort(name, owner));
 }
 
-LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner)
-    : LMidiPort(name, owner, false)
-{
-}
+LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner) : LMidiPort(name, owner, false) {}
 
 LMidiRenderPort::~LMidiRenderPort()
 {

@@ -8,7 +8,7 @@ namespace {
 
 Mutex& RegistrationLock()
 {
-    static auto* lock = new Mutex;   // never destroyed: clients may unregister during exit
+    static auto* lock = new Mutex; // never destroyed: clients may unregister during exit
     return *lock;
 }
 
@@ -17,7 +17,7 @@ Mutex& RegistrationLock()
 // ---- client
 
 NotificationID LNotificationClient::RegisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                           const char16_t* name, unsigned flags)
+                                                            const char16_t* name, unsigned flags)
 {
     if (!sender)
         return nullptr;
@@ -57,7 +57,7 @@ int LNotificationClient::UnregisterForAllNotifications()
             if (last.sender->Unlink(this, last.id, removed))
                 ++dropped;
             else
-                m_registrations.pop_back();   // not known there: forget it all the same
+                m_registrations.pop_back(); // not known there: forget it all the same
         }
     }
     return dropped;
@@ -91,9 +91,8 @@ LNotificationDistributor::LNotificationClientPool* LNotificationDistributor::Fin
 void LNotificationDistributor::ForgetSender(LNotificationClient* c, NotificationID id)
 {
     auto& list = c->m_registrations;
-    auto it = std::find_if(list.begin(), list.end(), [&](const LNotificationClient::Registration& r) {
-        return r.sender == this && r.id == id;
-    });
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const LNotificationClient::Registration& r) { return r.sender == this && r.id == id; });
     if (it != list.end())
         list.erase(it);
 }
@@ -224,7 +223,7 @@ bool LNotificationDistributor::GetClientAt(NotificationID id, int i, RCPtr<LNoti
 int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RCPtr<LNotification>& n)
 {
     if (GetRefCount() == 0)
-        return -1;   // as in SendNotification
+        return -1; // as in SendNotification
     // A client may let go of the last outside reference; the step still reads the pool afterwards.
     RCPtr<LNotificationDistributor> self(this);
     RCPtr<LNotificationRegisteredClientInfo> info;

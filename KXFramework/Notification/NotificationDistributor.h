@@ -21,7 +21,7 @@ class LNotificationDistributor;
 class LNotificationReceiver : public virtual LRefCountedObject {
 public:
     [[nodiscard]] virtual KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                         const RCPtr<LNotification>& n) = 0;
+                                                       const RCPtr<LNotification>& n) = 0;
 };
 
 class LNotificationClient : public LNotificationReceiver {
@@ -32,7 +32,8 @@ public:
                                            unsigned flags);
     // 1 when the client has no registrations; E_INVALIDARG for a null sender or name; else the
     // sender's result: 0 dropped, 1 not registered there.
-    [[nodiscard]] virtual KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name);
+    [[nodiscard]] virtual KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                             const char16_t* name);
     // Drops every registration, the last made first; returns how many.
     int UnregisterForAllNotifications();
     [[nodiscard]] KXRESULT BreakCycles() override;

@@ -16,7 +16,7 @@ void CallPostedHook()
 
 ServiceSlot<std::function<void()>>& NotificationPostedHookSlot()
 {
-    static auto* slot = new ServiceSlot<std::function<void()>>;   // never destroyed: threads may post during exit
+    static auto* slot = new ServiceSlot<std::function<void()>>; // never destroyed: threads may post during exit
     return *slot;
 }
 
@@ -85,7 +85,7 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
         if (m_shutDown || !m_distributor)
             return E_FAIL;
         if (!n->MarkPosted())
-            return E_INVALIDARG;   // posted meanwhile by another thread
+            return E_INVALIDARG; // posted meanwhile by another thread
         m_queue.push_back(n);
     }
     CallPostedHook();
@@ -113,7 +113,7 @@ bool LNotificationQueue::DeliverPosted()
         {
             MutexLock lock(m_lock);
             if (m_queue.empty())
-                break;   // shut down by a handler
+                break; // shut down by a handler
             n = m_queue.front();
             m_queue.pop_front();
             d = m_distributor;

@@ -20,8 +20,8 @@ public:
         return out;
     }
     int GetRendererKind() override { return kD3D9; }
-    [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen,
-        RCPtr<LRenderContextInfo>& out) override;
+    [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                                 bool offscreen, RCPtr<LRenderContextInfo>& out) override;
     [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
     [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
     void DrawText(const String&, const RCPtr<LFont>&, const PointT<int32_t>&, const LColor&) override {}
@@ -35,7 +35,8 @@ public:
     void DrawPolygon(PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&, bool) override {}
     void FillPolygon(PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&, bool) override {}
     void DrawBitmap(const RCPtr<LBitmap>&, const RectT<int32_t>&, int) override {}
-    [[nodiscard]] KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&, const RectT<int32_t>&) override
+    [[nodiscard]] KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&,
+                                             const RectT<int32_t>&) override
     {
         return E_NOTIMPL;
     }

@@ -91,7 +91,7 @@ void LFontText::SetBox(int32_t width, int32_t height)
 
 void LFontText::Invalidate()
 {
-    static_cast<void>(m_lines.Clear()); // emptying cannot fail
+    static_cast<void>(m_lines.Clear());     // emptying cannot fail
     static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
 }
 
@@ -101,8 +101,8 @@ int LFontText::Split(Lines& out, const String& separators, int) const
     const unsigned length = m_text.GetLength();
     auto run = [&](unsigned from) {
         unsigned p = from;
-        while (p < length
-            && std::char_traits<char16_t>::find(separators.GetData(), separators.GetLength(), chars[p]) == nullptr)
+        while (p < length &&
+               std::char_traits<char16_t>::find(separators.GetData(), separators.GetLength(), chars[p]) == nullptr)
             ++p;
         return p - from;
     };

@@ -116,8 +116,8 @@ void LRenderer::PushOffsetClip(const PointT<double>& offset)
     context->GetState().clip.y -= p.y;
 }
 
-void LRenderer::PushClip(
-    const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil, bool intersect)
+void LRenderer::PushClip(const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil,
+                         bool intersect)
 {
     LRenderContextInfo* context = GetCurrentContext();
     if (context == nullptr)
@@ -194,7 +194,7 @@ CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const ClipSpec& spec) : m
 }
 
 CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const RectT<double>& area, const RectT<double>& clip,
-    const RCPtr<LStencil>& stencil, bool intersect)
+                     const RCPtr<LStencil>& stencil, bool intersect)
     : m_renderer(renderer)
 {
     m_renderer->PushClip(area, clip, stencil, intersect);

@@ -4,8 +4,8 @@
 // with F0, and none grows past the limit.
 #include "KXFramework/Midi/MidiCapturePort.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <vector>

@@ -12,11 +12,13 @@ namespace KX::Test {
 
 class Recorder : public KX::LNotificationClient {
 public:
-    using Reaction = std::function<void(const KX::RCPtr<KX::LNotificationDistributor>&,
-                                        const KX::RCPtr<KX::LNotification>&)>;
+    using Reaction =
+        std::function<void(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)>;
 
     explicit Recorder(std::string name, std::vector<std::string>* log = nullptr, bool* destroyed = nullptr)
-        : name(std::move(name)), log(log), destroyed(destroyed)
+        : name(std::move(name)),
+          log(log),
+          destroyed(destroyed)
     {
     }
     ~Recorder() override

@@ -17,8 +17,7 @@ constexpr std::size_t kDumpSize = 1350;
 
 bool IsOwn(const SimulatedKivo61::Bytes& m, std::uint8_t command, std::size_t size)
 {
-    return m.size() == size && std::equal(kHead.begin(), kHead.end(), m.begin()) && m[7] == command &&
-           m.back() == kEnd;
+    return m.size() == size && std::equal(kHead.begin(), kHead.end(), m.begin()) && m[7] == command && m.back() == kEnd;
 }
 
 SimulatedKivo61::Bytes Own(std::uint8_t command)
@@ -48,7 +47,8 @@ struct SimulatedKivo61::State {
 };
 
 SimulatedKivo61::SimulatedKivo61(VirtualMidiSystem& system, std::string inName, std::string outName)
-    : m_system(system), m_state(std::make_shared<State>())
+    : m_system(system),
+      m_state(std::make_shared<State>())
 {
     // A pattern that differs per slot and per byte, all data bytes.
     for (int s = 0; s < kSlots; ++s) {
@@ -58,9 +58,10 @@ SimulatedKivo61::SimulatedKivo61(VirtualMidiSystem& system, std::string inName, 
     }
     // The peer holds the state, not this object: a call already under way may outlive it.
     std::shared_ptr<State> state = m_state;
-    m_device = m_system.AddDevice(std::move(inName), std::move(outName),
-                                [state](VirtualMidiSystem& sys, VirtualMidiSystem::DeviceId id,
-                                        const VirtualMidiSystem::Sent& sent) { OnPiece(state, sys, id, sent.bytes); });
+    m_device =
+        m_system.AddDevice(std::move(inName), std::move(outName),
+                           [state](VirtualMidiSystem& sys, VirtualMidiSystem::DeviceId id,
+                                   const VirtualMidiSystem::Sent& sent) { OnPiece(state, sys, id, sent.bytes); });
 }
 
 SimulatedKivo61::~SimulatedKivo61()
@@ -206,8 +207,8 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
             request = Request::GlobalParam;
             const int value = state.globals[m[11]];
             reply = Own(0x6C);
-            reply.insert(reply.end(), {0x00, 0x04, 0x00, m[11], std::uint8_t(value / 128), std::uint8_t(value % 128),
-                                       kEnd});
+            reply.insert(reply.end(),
+                         {0x00, 0x04, 0x00, m[11], std::uint8_t(value / 128), std::uint8_t(value % 128), kEnd});
         } else {
             if (IsOwn(m, 0x61, kDumpSize) && m[8] == 0x0A && m[9] == 0x3B && m[10] < kSlots) {
                 state.slots[m[10]].assign(m.begin() + 11, m.end() - 1);

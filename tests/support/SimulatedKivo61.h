@@ -6,16 +6,15 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace KX::Test {
 
-class SimulatedKivo61
-{
+class SimulatedKivo61 {
 public:
     using Bytes = std::vector<std::uint8_t>;
     using Ms = std::chrono::milliseconds;
@@ -39,9 +38,9 @@ public:
 
     struct Behaviour {
         bool silent = false;
-        int ignoreFirst = 0;    // requests left unanswered before the device starts answering
-        bool twice = false;     // every reply goes out twice
-        Ms delay{0};            // reply latency
+        int ignoreFirst = 0; // requests left unanswered before the device starts answering
+        bool twice = false;  // every reply goes out twice
+        Ms delay{0};         // reply latency
         Malformed malformed = Malformed::No;
     };
 

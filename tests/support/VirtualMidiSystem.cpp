@@ -79,14 +79,13 @@ void VirtualMidiSystem::InjectSysEx(DeviceId device, std::vector<std::uint8_t> b
 {
     std::lock_guard lock(m_mutex);
     auto due = Clock::now() + delay;
-    Midi::ForEachChunk(bytes.data(), bytes.size(), chunk, rule,
-                       [&](const std::uint8_t* data, std::size_t n, bool complete) {
-                           QueueLocked(due, {.kind = Kind::Long,
-                                             .device = device,
-                                             .bytes = std::vector(data, data + n),
-                                             .complete = complete});
-                           due += gap;
-                       });
+    Midi::ForEachChunk(
+        bytes.data(), bytes.size(), chunk, rule, [&](const std::uint8_t* data, std::size_t n, bool complete) {
+            QueueLocked(
+                due,
+                {.kind = Kind::Long, .device = device, .bytes = std::vector(data, data + n), .complete = complete});
+            due += gap;
+        });
 }
 
 void VirtualMidiSystem::InjectLongError(DeviceId device, Ms delay)
@@ -175,7 +174,8 @@ VirtualMidiSystem::Device* VirtualMidiSystem::NthLocked(unsigned n, bool inputs)
     return nullptr;
 }
 
-VirtualMidiSystem::Status VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input)
+VirtualMidiSystem::Status VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle,
+                                                  bool input)
 {
     std::lock_guard lock(m_mutex);
     handle = Midi::kNoHandle;

@@ -18,8 +18,7 @@
 
 namespace KX::Test {
 
-class VirtualMidiSystem final : public Platform::Midi::Backend
-{
+class VirtualMidiSystem final : public Platform::Midi::Backend {
 public:
     using Handle = Platform::Midi::Handle;
     using Status = Platform::Midi::Status;
@@ -30,8 +29,7 @@ public:
     using DeviceId = int;
 
     // One message the host sent to a device.
-    struct Sent
-    {
+    struct Sent {
         DeviceId device = 0;
         std::vector<std::uint8_t> bytes{};
         bool isLong = false;
@@ -41,8 +39,7 @@ public:
     using Peer = std::function<void(VirtualMidiSystem& system, DeviceId device, const Sent& received)>;
 
     // When a long send reports done.
-    enum class Done
-    {
+    enum class Done {
         AtOnce,     // inside SendLong
         AfterDelay, // on the system's thread, the device's done delay after the send
         Never,
@@ -103,8 +100,7 @@ public:
     void Detach(const Sink& sink) override;
 
 private:
-    struct Device
-    {
+    struct Device {
         DeviceId id = 0;
         std::string inName;
         std::string outName;
@@ -114,8 +110,7 @@ private:
         Ms doneDelay{0};
         int failNext = 0;
     };
-    struct Port
-    {
+    struct Port {
         DeviceId device = 0;
         std::shared_ptr<Sink> sink{};
         bool started = false;
@@ -123,8 +118,7 @@ private:
         Clock::time_point start{};
     };
     enum class Kind { Short, Long, LongError, LongDone, ToPeer };
-    struct Event
-    {
+    struct Event {
         Kind kind = Kind::Short;
         DeviceId device = 0;
         Handle out = 0;

@@ -11,7 +11,10 @@ namespace KX::Platform::Ini {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string Lower(std::string_view text)
 {
@@ -48,7 +51,10 @@ std::string_view TrimValue(std::string_view text)
     return text.substr(begin, end - begin);
 }
 
-bool IsBlankLine(std::string_view text) { return TrimBlanks(text).empty(); }
+bool IsBlankLine(std::string_view text)
+{
+    return TrimBlanks(text).empty();
+}
 
 // Only the last line can lack an ending, and only it can end with a CR that is its own text: a line
 // feed alone after it would make "CR LF" of the two and drop the CR from the line ("[s]\r" would turn
@@ -145,9 +151,10 @@ void IniDocument::Classify(Line& line, size_t index, uint32_t& currentSection)
 IniDocument IniDocument::CreateNew(std::string_view product, std::string_view version)
 {
     std::string comment = "# " + std::string(product) + " settings (KX ini 1)";
-    std::replace_if(comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    const std::string text = comment + "\n@product=" + EscapeValue(product) + "\n@version=" +
-                             EscapeValue(version) + "\n";
+    std::replace_if(
+        comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    const std::string text =
+        comment + "\n@product=" + EscapeValue(product) + "\n@version=" + EscapeValue(version) + "\n";
     IniDocument doc;
     doc.Parse(text);
     return doc;
@@ -215,7 +222,10 @@ std::optional<size_t> IniDocument::FindKeyLine(uint32_t section, std::string_vie
     return std::nullopt;
 }
 
-bool IniDocument::HasSection(std::string_view section) const { return FindSection(section).has_value(); }
+bool IniDocument::HasSection(std::string_view section) const
+{
+    return FindSection(section).has_value();
+}
 
 std::optional<std::string> IniDocument::GetValue(std::string_view section, std::string_view key) const
 {
@@ -360,7 +370,7 @@ IniDocument::Change IniDocument::SetArrayCount(std::string_view section, int32_t
             drop[items[i]] = true;
         size_t index = 0;
         m_lines.erase(std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line&) { return drop[index++]; }),
-                     m_lines.end());
+                      m_lines.end());
         return Change::Made;
     }
     const auto added = static_cast<size_t>(count - current);
@@ -422,14 +432,24 @@ std::string EscapeValue(std::string_view value)
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         case ' ':
             out += (i == 0 || i + 1 == value.size()) ? "\\s" : " ";
             break;
-        default: out += c; break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -446,11 +466,21 @@ std::string UnescapeValue(std::string_view text)
         }
         const char next = text[++i];
         switch (next) {
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 's': out += ' '; break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 's':
+            out += ' ';
+            break;
         default:
             out += '\\';
             out += next;

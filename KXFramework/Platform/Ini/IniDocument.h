@@ -19,7 +19,7 @@ public:
     static constexpr int32_t kMaxArrayCount = 65536;
 
     enum class Change {
-        None,     // the document already held that
+        None, // the document already held that
         Made,
         TooLarge, // refused: the file would exceed kMaxBytes or kMaxLines and not read back
     };

@@ -20,7 +20,7 @@ namespace KX::Platform::Ini {
 // exists but cannot be read, is larger than 4 MiB, holds NUL bytes or is not a regular file; the
 // handle stays 0. Opening a path that is open already returns its handle and counts a reference.
 [[nodiscard]] KXRESULT OpenIniFile(std::string_view path, std::string_view version, std::string_view product,
-                     int32_t* handle);
+                                   int32_t* handle);
 // Writes the file when it has unwritten changes.
 [[nodiscard]] KXRESULT WriteIniFile(int32_t handle);
 // Drops one reference; the last one writes unwritten changes and frees the handle. When that
@@ -37,7 +37,7 @@ namespace KX::Platform::Ini {
 // absent or not a number. The output is the default in every case but S_OK.
 [[nodiscard]] KXRESULT GetIniValueInt(int32_t handle, std::string_view key, int32_t defaultValue, int32_t* out);
 [[nodiscard]] KXRESULT GetIniValueStr(int32_t handle, std::string_view key, std::string_view defaultValue,
-                        std::string& out);
+                                      std::string& out);
 // S_OK, E_FAIL when the write failed (the value is kept in memory and the next change or
 // WriteIniFile retries), E_INVALIDARG for a key that cannot be stored.
 [[nodiscard]] KXRESULT SetIniValueInt(int32_t handle, std::string_view key, int32_t value);

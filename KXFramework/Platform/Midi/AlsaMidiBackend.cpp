@@ -29,8 +29,7 @@ constexpr auto kSendBudget = std::chrono::milliseconds(10000);
 constexpr auto kRetryPause = std::chrono::milliseconds(1);
 constexpr std::size_t kInputBufferBytes = 64 * 1024;
 
-struct Address
-{
+struct Address {
     int client = 0;
     int port = 0;
     bool operator==(const Address&) const = default;
@@ -56,8 +55,7 @@ void LogFailure(const std::string& what, int r)
     Log(what + " failed: " + snd_strerror(r));
 }
 
-class AlsaBackend final : public Backend
-{
+class AlsaBackend final : public Backend {
 public:
     AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer);
     ~AlsaBackend() override;
@@ -76,8 +74,7 @@ public:
     void Detach(const Sink& sink) override;
 
 private:
-    struct Port
-    {
+    struct Port {
         Address address;
         std::string name;
         std::shared_ptr<Sink> sink;
@@ -87,8 +84,7 @@ private:
     };
 
     enum class Kind { Short, Long, LongError };
-    struct Delivery
-    {
+    struct Delivery {
         Handle in;
         Kind kind;
         std::uint32_t packed = 0;
@@ -163,8 +159,8 @@ bool AlsaBackend::Setup(const std::string& sequencer)
     m_inPort = m_seq->CreateSimplePort("In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
     m_outPort = m_seq->CreateSimplePort("Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
     if (m_ownClient < 0 || m_inPort < 0 || m_outPort < 0) {
-        Log("our client and ports cannot be made: "
-            + std::string(snd_strerror(std::min({m_ownClient, m_inPort, m_outPort}))));
+        Log("our client and ports cannot be made: " +
+            std::string(snd_strerror(std::min({m_ownClient, m_inPort, m_outPort}))));
         return false;
     }
     if (snd_midi_event_new(kChunk, &m_decoder) < 0 || snd_midi_event_new(kChunk, &m_encoder) < 0)
@@ -204,14 +200,14 @@ std::vector<ListedPort> AlsaBackend::EnumerateLocked(bool inputs)
     std::vector<SequencerPort> ports = m_seq->Ports();
     // What the system offers, whenever it changes, so that a keyboard that is not found can be diagnosed.
     const auto same = [](const SequencerPort& a, const SequencerPort& b) {
-        return a.client == b.client && a.port == b.port && a.clientName == b.clientName && a.portName == b.portName
-            && a.readable == b.readable && a.writable == b.writable && a.exported == b.exported;
+        return a.client == b.client && a.port == b.port && a.clientName == b.clientName && a.portName == b.portName &&
+               a.readable == b.readable && a.writable == b.writable && a.exported == b.exported;
     };
     if (!std::equal(ports.begin(), ports.end(), m_logged.begin(), m_logged.end(), same)) {
         Log("the sequencer lists " + std::to_string(ports.size()) + " ports");
         for (const SequencerPort& p : ports)
-            Log("  " + ToText({p.client, p.port}) + " \"" + p.clientName + "\" port \"" + p.portName + "\""
-                + (p.readable ? " in" : "") + (p.writable ? " out" : "") + (p.exported ? "" : " unlisted"));
+            Log("  " + ToText({p.client, p.port}) + " \"" + p.clientName + "\" port \"" + p.portName + "\"" +
+                (p.readable ? " in" : "") + (p.writable ? " out" : "") + (p.exported ? "" : " unlisted"));
         m_logged = ports;
     }
     return ListPorts(std::move(ports), m_ownClient, inputs);
@@ -256,7 +252,8 @@ Status AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& f
 bool AlsaBackend::SubscribedLocked(const Address& address, bool input)
 {
     const Address in{m_ownClient, m_inPort}, out{m_ownClient, m_outPort};
-    return input ? m_seq->Subscribed(ToSeq(address), ToSeq(in)) == 0 : m_seq->Subscribed(ToSeq(out), ToSeq(address)) == 0;
+    return input ? m_seq->Subscribed(ToSeq(address), ToSeq(in)) == 0
+                 : m_seq->Subscribed(ToSeq(out), ToSeq(address)) == 0;
 }
 
 // Input needs the subscription to receive anything. Output needs it too: the kernel opens a USB MIDI
@@ -304,8 +301,9 @@ void AlsaBackend::ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, 
 {
     const Address address = it->second.address;
     ports.erase(it);
-    const bool shared = std::any_of(ports.begin(), ports.end(),
-        [&](const auto& entry) { return !entry.second.dead && entry.second.address == address; });
+    const bool shared = std::any_of(ports.begin(), ports.end(), [&](const auto& entry) {
+        return !entry.second.dead && entry.second.address == address;
+    });
     if (shared || !SubscribedLocked(address, input))
         return;
     const int r = input ? m_seq->DisconnectFrom(m_inPort, address.client, address.port)

@@ -32,8 +32,7 @@ enum class Status {
 inline constexpr std::size_t kChunk = 256; // the largest SysEx input chunk
 
 // Where a backend delivers what happens on the handles opened for it. Empty members are not called.
-struct Sink
-{
+struct Sink {
     std::function<void(Handle in, std::uint32_t packed, std::chrono::milliseconds sinceStart)> onShort;
     // 1..kChunk bytes; complete when this chunk ends a SysEx message.
     std::function<void(Handle in, const std::uint8_t* bytes, std::size_t count, bool complete)> onLong;
@@ -53,8 +52,7 @@ struct Sink
 // 5. SendLong copies its bytes: nothing the caller owns is read after it returns.
 // 6. Without a MIDI system: no devices, every open fails; never throws, writes to standard error only through
 //    the debug log.
-class Backend
-{
+class Backend {
 public:
     virtual ~Backend() = default;
 
@@ -92,8 +90,7 @@ std::size_t ShortMessageLength(std::uint8_t status);
 std::vector<std::uint8_t> UnpackShort(std::uint32_t packed);
 
 // When a SysEx input chunk counts as complete.
-enum class CompleteRule
-{
+enum class CompleteRule {
     ShortOrF7,  // shorter than the chunk size or ending with F7 (how WinMM fills its buffers)
     LastEndsF7, // ending with F7: chunks are also cut after every F7, so each message's last chunk ends it
 };

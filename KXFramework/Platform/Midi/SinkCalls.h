@@ -9,8 +9,7 @@
 
 namespace KX::Platform::Midi {
 
-class SinkCalls
-{
+class SinkCalls {
 public:
     // Runs call with lock released; lock is held on entry and on return.
     template <class Call>
@@ -18,8 +17,7 @@ public:
     {
         ++m_running[sink];
         lock.unlock();
-        struct Relock
-        {
+        struct Relock {
             SinkCalls& calls;
             std::unique_lock<std::mutex>& lock;
             const Sink* sink;

@@ -87,8 +87,8 @@ void LFontFileInfo::ScanFontFolder()
             if (!file.IsOpen())
                 continue;
             FileSource source(file);
-            FontNameReader reader(
-                source, [&path](const String& family, const String& style) { AddFace(family, style, path); });
+            FontNameReader reader(source,
+                                  [&path](const String& family, const String& style) { AddFace(family, style, path); });
             static_cast<void>(reader.Read()); // a file that cannot be read adds no faces
         } catch (const std::exception&) {
             // A file that fails to read is left out, like one that cannot be opened.

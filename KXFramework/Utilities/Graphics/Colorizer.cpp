@@ -27,7 +27,7 @@ float MaskWeight(const LBitmap& mask, int x, int y)
 } // namespace
 
 RCPtr<LBitmap> ColorizeBitmap(const ColorizerParams* colorizer, float alphaMod, int width, int height,
-    const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask)
+                              const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask)
 {
     ColorizerParams colour;
     if (colorizer != nullptr) {

@@ -23,7 +23,8 @@ std::atomic<int> g_nextId{1};
 } // namespace
 
 LFont::LFont(const String& face, float size, int style) : m_face(face), m_size(size), m_style(style), m_id(g_nextId++)
-{}
+{
+}
 
 void LFont::FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int style)
 {

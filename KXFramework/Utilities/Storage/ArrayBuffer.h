@@ -73,10 +73,7 @@ public:
     unsigned GetCapacity() const { return m_buffer.GetCapacity() / sizeof(T); }
 
     // Sets the element count without filling the new elements.
-    virtual int SetCountUnfilled(unsigned n)
-    {
-        return static_cast<int>(m_buffer.SetSize(Bytes(n)) / sizeof(T));
-    }
+    virtual int SetCountUnfilled(unsigned n) { return static_cast<int>(m_buffer.SetSize(Bytes(n)) / sizeof(T)); }
 
 protected:
     // A byte size beyond the buffer's 32-bit field is refused like a failed allocation.

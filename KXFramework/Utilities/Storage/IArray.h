@@ -52,10 +52,7 @@ public:
     virtual ConstIterator REnd() const { return {this, GetBeforeFirstPosition(), -1}; }
     virtual Iterator REnd() { return {this, GetBeforeFirstPosition(), -1}; }
 
-    virtual const T& GetAt(const Position& position) const
-    {
-        return const_cast<IIterable*>(this)->GetAt(position);
-    }
+    virtual const T& GetAt(const Position& position) const { return const_cast<IIterable*>(this)->GetAt(position); }
     virtual T& GetAt(const Position& position) = 0;
     virtual T& GetAt(unsigned index)
     {

@@ -20,7 +20,9 @@ uint32_t ImageBytes(unsigned stride, unsigned height)
 } // namespace
 
 LPixelBuffer<unsigned char>::LPixelBuffer(unsigned width, unsigned height, unsigned stride, const unsigned char* data)
-    : m_width(width), m_height(height), m_stride(stride)
+    : m_width(width),
+      m_height(height),
+      m_stride(stride)
 {
     if (!data && m_stride == 0)
         m_stride = static_cast<unsigned>((uint64_t{width} + 15) & ~uint64_t{15});

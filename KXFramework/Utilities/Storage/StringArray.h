@@ -45,7 +45,7 @@ public:
 // Empties to, then adds one pair per entry of from and sorts the pairs by key. Returns 0.
 template <class CharT, class OtherT>
 [[nodiscard]] KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
-                        Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
+                                      Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
 {
     static_cast<void>(to.Clear()); // emptying cannot fail
     for (const auto& [key, value] : from)

@@ -28,8 +28,8 @@ public:
         Borrowed = 12,         // bytes that live elsewhere
         BorrowedReadOnly = 13, // bytes that live elsewhere, not to be written through the variant
         Blob = 14,
-        String = 15,           // narrow text with its terminating zero; size = length + 1
-        List = 16,             // one record per item, back to back
+        String = 15, // narrow text with its terminating zero; size = length + 1
+        List = 16,   // one record per item, back to back
         TagCount = 17
     };
     static constexpr unsigned RecordHeaderSize = 12;

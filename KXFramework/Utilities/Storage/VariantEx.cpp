@@ -45,7 +45,8 @@ void VariantEx::Free(void* block)
 const RCPtr<LIBuffer>& VariantEx::GetBuffer() const
 {
     if (GetType() != Blob && GetType() != String)
-        throw Exception<std::runtime_error>("Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
+        throw Exception<std::runtime_error>(
+            "Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
     return buffer;
 }
 
@@ -122,7 +123,8 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
     // Clearing the items would destroy a list that is one of them.
     if (items.GetCount() != 0) {
         const VariantEx* first = items.GetData();
-        if (!std::less<const VariantEx*>()(&list, first) && std::less<const VariantEx*>()(&list, first + items.GetCount())) {
+        if (!std::less<const VariantEx*>()(&list, first) &&
+            std::less<const VariantEx*>()(&list, first + items.GetCount())) {
             const VariantEx copy(list);
             return GetListItems(copy, items);
         }

@@ -31,7 +31,8 @@ RCPtr<LEventGatedThreader> LEventGatedThreader::Create(const RCPtr<LEvent>& gate
 }
 
 LEventGatedThreader::LEventGatedThreader(std::shared_ptr<State> state, int priority)
-    : m_state(std::move(state)), m_priority(priority)
+    : m_state(std::move(state)),
+      m_priority(priority)
 {
     m_thread = std::thread(&LEventGatedThreader::Loop, m_state);
 }

@@ -182,14 +182,14 @@ KXRESULT LMidiManager::ClosePorts()
 }
 
 KXRESULT LMidiManager::OnInputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
-                                                           const RCPtr<LNotification>& n)
+                                                            const RCPtr<LNotification>& n)
 {
     FollowDevice(n, &LMidiCommInterface::OpenCapturePort, m_inputPort);
     return S_FALSE;
 }
 
 KXRESULT LMidiManager::OnOutputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
-                                                            const RCPtr<LNotification>& n)
+                                                             const RCPtr<LNotification>& n)
 {
     FollowDevice(n, &LMidiCommInterface::OpenRenderPort, m_outputPort);
     return S_FALSE;
@@ -345,10 +345,10 @@ KXRESULT LMidiManager::WriteDeviceSysExHeader(Array<unsigned char>& message)
 
 void LMidiManager::BindCapture(const char* place)
 {
-    const KXRESULT r = m_handler ? m_handler->SetNotification(&LMidiManager::OnMidiDataCaptured,
-                                                              RCPtr<LNotificationDistributor>(m_comm),
-                                                              NID_MIDI_DATA_CAPTURED, 0)
-                                 : E_FAIL;
+    const KXRESULT r =
+        m_handler ? m_handler->SetNotification(&LMidiManager::OnMidiDataCaptured,
+                                               RCPtr<LNotificationDistributor>(m_comm), NID_MIDI_DATA_CAPTURED, 0)
+                  : E_FAIL;
     ThrowIfFailed(r, place);
 }
 
@@ -414,8 +414,8 @@ bool LMidiManager::IsDeviceFirmwareVersionUseable()
 {
     if (!IsConnected())
         return false;
-    const RequestRules rules{Window::Identity, m_identityGate,      PollingPause::PerPiece,
-                             false,            kPlaceFirmwareBind, kPlaceFirmwareUnbind};
+    const RequestRules rules{Window::Identity,   m_identityGate,      PollingPause::PerPiece, false,
+                             kPlaceFirmwareBind, kPlaceFirmwareUnbind};
     return AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); }) == Outcome::Replied;
 }
 
@@ -502,8 +502,8 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
 
     Array<unsigned char> request;
     Assign(request, Protocol::GlobalParamRequestMessage(static_cast<uint8_t>(index)));
-    const RequestRules rules{Window::Parameter, m_parameterGate,   PollingPause::WholeRequest,
-                             false,             kPlaceRequestBind, kPlaceRequestUnbind};
+    const RequestRules rules{Window::Parameter, m_parameterGate,    PollingPause::WholeRequest, false,
+                             kPlaceRequestBind, kPlaceRequestUnbind};
     return ResultOf(AwaitReply(rules, [&] {
         Array<unsigned char> message = request;
         return SendSysEx(message, m_outputPort, false);
@@ -531,8 +531,7 @@ KXRESULT LMidiManager::SendGlobalParameter(String name, int value, bool skipChec
 
 // ---- replies -----------------------------------------------------------------------------------------
 
-KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                           const RCPtr<LNotification>& n)
+KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
     const RCPtr<Handler> handler = m_handler;
     if (!handler || !m_receivingEnabled)
@@ -540,16 +539,14 @@ KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>
     return handler->HandleNotification(sender, n);
 }
 
-KXRESULT LMidiManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                 const char16_t* name)
+KXRESULT LMidiManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
     return LNotificationClient::UnregisterForNotification(sender, name);
 }
 
-KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender,
-                                          const RCPtr<LNotification>& n)
+KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
     const RCPtr<LMidiCaptureNotificationData> data(n ? n->GetPayload() : nullptr);
     if (!data || !m_comm || sender.Get() != static_cast<LNotificationDistributor*>(m_comm.Get()))

@@ -17,9 +17,9 @@
 #include "KXFramework/Utilities/Threads/ThreadWorker.h"
 
 #include <atomic>
-#include <functional>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace KX {
@@ -87,7 +87,8 @@ public:
     // Frames message in place and sends it in pieces, preceded by the mode message unless told not
     // to: the last piece's count; -1 no port; E_FAIL a lone F0 or F7; E_INVALIDARG an empty message or
     // a status byte inside the body (nothing sent); a failed piece's result.
-    [[nodiscard]] KXRESULT SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRenderPort> port, bool withoutModeMessage);
+    [[nodiscard]] KXRESULT SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRenderPort> port,
+                                     bool withoutModeMessage);
 
     // 0 started, 1 already active; E_FAIL when the manager is not set up.
     [[nodiscard]] KXRESULT StartDeviceStatusPolling();
@@ -97,17 +98,19 @@ public:
     bool IsDeviceStatusPollingActive() const;
 
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                 const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
     // One polling pass.
     [[nodiscard]] KXRESULT Run(const RCPtr<LRefCountedObject>& parameters) override;
 
-    [[nodiscard]] KXRESULT OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnInputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>& sender,
-                                                  const RCPtr<LNotification>& n);
+                                                                const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnOutputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>& sender,
-                                                   const RCPtr<LNotification>& n);
+                                                                 const RCPtr<LNotification>& n);
 
     // Empties message and writes F0 and the six header bytes.
     [[nodiscard]] static KXRESULT WriteDeviceSysExHeader(Array<unsigned char>& message);
@@ -165,8 +168,8 @@ private:
     void SetReplyWindow(Window window);
     // Releases a port when its device went away; opens it again by the notified name when it is back.
     template <class Port>
-    void FollowDevice(const RCPtr<LNotification>& n,
-                      KXRESULT (LMidiCommInterface::*open)(const String&, RCPtr<Port>&), RCPtr<Port>& port);
+    void FollowDevice(const RCPtr<LNotification>& n, KXRESULT (LMidiCommInterface::*open)(const String&, RCPtr<Port>&),
+                      RCPtr<Port>& port);
     // Stops presence polling for a send; true when it was active, for ResumePolling.
     bool PausePolling();
     // Starts polling again after a pause, when it was active before and is not now.

@@ -1,7 +1,7 @@
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Files/FileAccess.h"
@@ -60,7 +60,8 @@ void LPresetManager::Create(RCPtr<LPresetManager>& out)
         r = manager->m_handler->SetNotification(&LPresetManager::OnLoadControlPanelSettings,
                                                 RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                 kLoadControlPanelSettings, 0);
-    ThrowIfFailed(r, SourcePlace("KX::LPresetManager::Create", "Panel\\UI\\DriverCommon\\PresetManager", __LINE__).c_str());
+    ThrowIfFailed(
+        r, SourcePlace("KX::LPresetManager::Create", "Panel\\UI\\DriverCommon\\PresetManager", __LINE__).c_str());
     out = manager;
 }
 
@@ -84,8 +85,7 @@ KXRESULT LPresetManager::BreakCycles()
 // ---------------------------------------------------------------------------------------------
 // The file format
 
-KXRESULT LPresetManager::ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID,
-                                        Array<ParamValue>& out)
+KXRESULT LPresetManager::ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID, Array<ParamValue>& out)
 {
     if (!data || size < kHeaderSize)
         return kCorrupt;
@@ -159,8 +159,7 @@ KXRESULT LPresetManager::Load(const String& path)
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : 0;
     Array<ParamValue> values;
-    const KXRESULT r =
-        ReadPresetFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), first, values);
+    const KXRESULT r = ReadPresetFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), first, values);
     if (r != kLoaded)
         return r;
     if (!engine || engine->GetConnectionState() != LRootModuleEngine::Connected)
@@ -182,8 +181,7 @@ KXRESULT LPresetManager::Save(const String& path)
     Array<unsigned char> bytes;
     if (Failed(WritePresetFile(values, bytes)))
         return E_FAIL;
-    return Succeeded(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount())) ? S_OK
-                                                                                                     : E_FAIL;
+    return Succeeded(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount())) ? S_OK : E_FAIL;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -62,18 +62,19 @@ public:
 
     // Checks a whole file and gives its 131 values, numbered from `firstParamID`: 0, or -1..-4 as
     // Load; `out` is untouched unless the result is 0.
-    [[nodiscard]] static KXRESULT ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID, Array<ParamValue>& out);
+    [[nodiscard]] static KXRESULT ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID,
+                                                 Array<ParamValue>& out);
     // The file of 131 values in identifier order; E_FAIL when one is not a blob of its size.
     [[nodiscard]] static KXRESULT WritePresetFile(const Array<ParamValue>& values, Array<unsigned char>& out);
 
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                 const RCPtr<LNotification>& n) override;
+                                               const RCPtr<LNotification>& n) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     LPresetManager() = default;
     [[nodiscard]] KXRESULT OnLoadControlPanelSettings(const RCPtr<LNotificationDistributor>& sender,
-                                        const RCPtr<LNotification>& n);
+                                                      const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT ShowMessage(const char16_t* textKey);
 
     RCPtr<LNotificationHandler<LPresetManager>> m_handler;

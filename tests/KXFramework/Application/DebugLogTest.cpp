@@ -19,7 +19,7 @@ public:
     Listener()
     {
         fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -27,7 +27,7 @@ public:
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
         port = ntohs(address.sin_port);
         // Generous: a datagram on loopback arrives at once; this only stops a broken test hanging.
-        timeval timeout {10, 0};
+        timeval timeout{10, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
     ~Listener()

@@ -32,8 +32,8 @@ protected:
     }
 
     // A created control, laid out by its descriptor.
-    RCPtr<ProbeControl> Make(
-        const RCPtr<LControl>& parent, const char16_t* name, const RCPtr<LLayoutDescriptor>& layout)
+    RCPtr<ProbeControl> Make(const RCPtr<LControl>& parent, const char16_t* name,
+                             const RCPtr<LLayoutDescriptor>& layout)
     {
         RCPtr<ProbeControl> c(new ProbeControl(parent, name, &live));
         c->ApplyDescriptor(DescriptorFor(name, layout));

@@ -176,7 +176,8 @@ TEST_F(CreationTest, AnUnknownClassFailsClearlyAndLeaksNothing)
         services.registry->CreateControlByName(broken, *services.factory, u"broken", root);
         FAIL() << "no exception";
     } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()),
+        EXPECT_EQ(
+            std::string(e.what()),
             "Runtime Error : KX::LControlFactory::GetControlCreateFunction : ControlBase\\ControlFactory : Line 51");
     }
     EXPECT_FALSE(broken);
@@ -232,8 +233,8 @@ TEST_F(CreationTest, ReapplyingASkinKeepsOnlyTheChildrenItStillLists)
     RCPtr<LControl> main = CreateMain();
     RCPtr<LControl> body = main->FindChild(u"body");
     RCPtr<LControl> header = main->FindChild(u"header");
-    const RCPtr<LControlDescriptor>& second
-        = services.factory->GetRootDescriptors().GetAt(1)->GetSubDescriptors().GetAt(0);
+    const RCPtr<LControlDescriptor>& second =
+        services.factory->GetRootDescriptors().GetAt(1)->GetSubDescriptors().GetAt(0);
 
     EXPECT_EQ(main->ApplyDescriptor(second), S_OK);
     EXPECT_EQ(main->FindChild(u"body"), body);

@@ -93,8 +93,8 @@ private:
     }
 };
 
-RCPtr<LControl>& CreatePaintProbe(
-    RCPtr<LControl>& out, const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& d)
+RCPtr<LControl>& CreatePaintProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                  const RCPtr<LControlDescriptor>& d)
 {
     return CreateControlOf<PaintProbe>(out, parent, d);
 }
@@ -160,11 +160,11 @@ TEST_F(PaintTest, TheWalkDrawsLooksContentChildrenOverlayThenUnclippedByZOrder)
 {
     main->FindChild(u"caption")->SetText(u"Hi");
     Frame(true);
-    EXPECT_EQ(Marks(),
-        (std::vector<std::string>{"content:mainControl", "content:panel", "content:plainB", "overlay:plainB",
-            "content:plainA", "overlay:plainA", "content:dockedX", "overlay:dockedX", "content:both", "overlay:both",
-            "overlay:panel", "content:caption", "overlay:caption", "overlay:mainControl", "content:low", "overlay:low",
-            "content:high", "overlay:high"}));
+    EXPECT_EQ(Marks(), (std::vector<std::string>{
+                           "content:mainControl", "content:panel", "content:plainB", "overlay:plainB", "content:plainA",
+                           "overlay:plainA", "content:dockedX", "overlay:dockedX", "content:both", "overlay:both",
+                           "overlay:panel", "content:caption", "overlay:caption", "overlay:mainControl", "content:low",
+                           "overlay:low", "content:high", "overlay:high"}));
 
     // Each control's client part (grey, inset by 5), then its left bar; the panel sits in the main
     // control's client part.

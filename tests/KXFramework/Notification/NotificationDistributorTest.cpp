@@ -38,7 +38,7 @@ TEST(NotificationDistributor, SendsSynchronouslyInRegistrationOrderWithItselfAsS
     KX::NotificationID id = a->RegisterForNotification(d, u"NID_SEND", 0);
     EXPECT_EQ(KX::LookupNotificationName(u"NID_SEND"), id);
     EXPECT_EQ(id, b->RegisterForNotification(d, u"NID_SEND", 0));
-    EXPECT_EQ(id, a->RegisterForNotification(d, u"NID_SEND", 5));   // again: no second registration
+    EXPECT_EQ(id, a->RegisterForNotification(d, u"NID_SEND", 5)); // again: no second registration
     other->RegisterForNotification(d, u"NID_OTHER", 0);
     EXPECT_EQ(a->RegisterForNotification(nullptr, u"NID_SEND", 0), nullptr);
     EXPECT_EQ(a->RegisterForNotification(d, u"", 0), nullptr);
@@ -60,7 +60,7 @@ TEST(NotificationClient, OwnerCountsFollowTheRegistrationsAndUnregisterReportsWh
 {
     auto d1 = NewDistributor(), d2 = NewDistributor();
     auto c = NewRecorder("c");
-    EXPECT_EQ(c->UnregisterForNotification(d1, u"NID_A"), KX::S_FALSE);   // no registrations
+    EXPECT_EQ(c->UnregisterForNotification(d1, u"NID_A"), KX::S_FALSE); // no registrations
     c->RegisterForNotification(d1, u"NID_A", 0);
     c->RegisterForNotification(d1, u"NID_B", 0);
     c->RegisterForNotification(d2, u"NID_A", 0);
@@ -135,7 +135,7 @@ TEST(NotificationDistributor, ClientsThatChangeRegistrationsDuringASendBreakNoth
     a->react = [&](auto& sender, auto&) {
         a->UnregisterForNotification(sender, u"NID_A");
         doomed->UnregisterForNotification(sender, u"NID_A");
-        doomed = RCPtr<Recorder>();   // its last reference outside the delivery
+        doomed = RCPtr<Recorder>(); // its last reference outside the delivery
         late->RegisterForNotification(sender, u"NID_A", 0);
     };
     b->react = [&](auto& sender, auto&) { c->UnregisterForNotification(sender, u"NID_A"); };

@@ -10,7 +10,6 @@
 
 namespace KX::Test {
 
-
 // An owner in the shape the framework uses: a client whose ReceiveNotification asks its handler.
 class Panel : public KX::LNotificationClient {
 public:
@@ -48,7 +47,6 @@ public:
     std::vector<std::string> log;
     std::function<void()> onValue;
 };
-
 
 namespace {
 
@@ -153,17 +151,20 @@ TEST(CAutoNotificationDisabler, FailuresThrowTheirExactTextsButNeverDuringUnwind
 {
     RCPtr<Panel> panel(new Panel);
     auto d = NewDistributor();
-    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }), "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
               "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 247");
 
     // Bound for any sender, so found, but there is no binding of this sender to remove.
     KX::InternNotificationName(u"NID_VALUE_CHANGE");
     ASSERT_EQ(panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"), KX::S_OK);
-    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }), "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
               "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 248");
 
     // Without a sender the any-sender binding is suspended, but it cannot be bound again.
-    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE"); }), "Failed Result : KXRESULT = 80070057 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80070057 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
               "::~CAutoNotificationDisabler : notification\\NotificationHandler : Line 253");
 
     ASSERT_EQ(panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"), KX::S_OK);
@@ -171,7 +172,7 @@ TEST(CAutoNotificationDisabler, FailuresThrowTheirExactTextsButNeverDuringUnwind
         KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE");
         throw std::runtime_error("first");
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "first");   // the destructor's failure did not replace it or terminate
+        EXPECT_STREQ(e.what(), "first"); // the destructor's failure did not replace it or terminate
     }
 }
 

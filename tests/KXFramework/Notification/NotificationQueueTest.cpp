@@ -56,7 +56,7 @@ TEST(NotificationQueue, PostingChecksItsArgumentsAndThePostedFlag)
 {
     RCPtr<LNotificationQueue> bare(new LNotificationQueue);
     auto n = MakeNotification(u"NID_POSTED");
-    EXPECT_EQ(bare->PostNotification(n), KX::E_FAIL);   // no distributor
+    EXPECT_EQ(bare->PostNotification(n), KX::E_FAIL); // no distributor
     EXPECT_EQ(bare->SetDistributor(nullptr), KX::E_FAIL);
     bare->Shutdown();
 
@@ -68,7 +68,7 @@ TEST(NotificationQueue, PostingChecksItsArgumentsAndThePostedFlag)
     EXPECT_EQ(f.queue->GetCount(), 1u);
     EXPECT_FALSE(f.queue->ProcessNotifications(false));
     EXPECT_FALSE(n->IsPosted());
-    EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK);   // may be posted again once delivered
+    EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK); // may be posted again once delivered
     EXPECT_EQ(f.queue->GetPostingReceiver()->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")), KX::S_OK);
     EXPECT_EQ(f.queue->GetCount(), 2u);
 }
@@ -85,7 +85,7 @@ TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
             EXPECT_TRUE(f.queue->ProcessNotifications(true));
             return;
         }
-        EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK);   // the flag was cleared before the send
+        EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK); // the flag was cleared before the send
     };
     static_cast<void>(f.queue->PostNotification(MakeNotification(u"NID_POSTED")));
     static_cast<void>(f.queue->PostNotification(again));
@@ -122,8 +122,9 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
     for (int t = 0; t < kThreads; ++t)
         posters.emplace_back([&, t] {
             for (int i = 0; i < kPerThread; ++i)
-                ASSERT_EQ(f.queue->PostNotification(MakeNotification(
-                                        u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))), KX::S_OK);
+                ASSERT_EQ(f.queue->PostNotification(
+                              MakeNotification(u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))),
+                          KX::S_OK);
         });
     // Deliver while the posters are still at work.
     KX::Test::Eventually(
@@ -152,7 +153,7 @@ TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
     EXPECT_EQ(receiver->ReceiveNotification(nullptr, n), KX::S_OK);
     EXPECT_EQ(queue->GetOwnerCount(), 1);
 
-    queue = RCPtr<LNotificationQueue>();   // the last outside reference: the queue shuts itself down
+    queue = RCPtr<LNotificationQueue>(); // the last outside reference: the queue shuts itself down
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(n->IsPosted());
     EXPECT_EQ(d->GetRefCount(), 1);
@@ -176,7 +177,7 @@ TEST(NotificationQueue, AHandlerMayLetGoOfTheLastReferenceToTheQueueItIsDelivere
     std::vector<std::string> log;
     RCPtr<Recorder> client(new Recorder("client", &log));
     client->RegisterForNotification(d, u"NID_POSTED", 0);
-    client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); };   // a window closed by it
+    client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); }; // a window closed by it
     LNotificationQueue* processed = queue.Get();
     static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
     static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
@@ -201,7 +202,7 @@ TEST(NotificationCenter, TheDefaultCentreDeliversItsPostsWithItselfAsSender)
         static_cast<void>(KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")));
     });
     poster.join();
-    EXPECT_TRUE(log.empty());   // posting never delivers at once
+    EXPECT_TRUE(log.empty()); // posting never delivers at once
     EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
     EXPECT_EQ(log, (std::vector<std::string>{"exit"}));
     EXPECT_EQ(static_cast<LNotificationDistributor*>(center.Get()), client->lastSender);

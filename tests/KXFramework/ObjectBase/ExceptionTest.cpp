@@ -8,7 +8,8 @@ namespace {
 
 struct Plain {};
 template <class A, class B>
-struct Two {};
+struct Two {
+};
 
 TEST(ResultToString, UpperCaseHexWithoutPrefixOrPadding)
 {

@@ -252,7 +252,7 @@ TEST(LRefCountedObject, DefaultTextsAndCopiesStartFresh)
     EXPECT_EQ(Narrow(p->ToString()),
               "LRefCountedObject::ToString() not overridden. Returning TypeName: class KX::Test::Probe::Plain");
     EXPECT_EQ(ThrownText([&] { p->Undo(); }), "Logic Error : Undo() not implemented for RefCountedObject : "
-                                             "KX::LRefCountedObject::Undo : objectbase\\RefCountedObject : Line 155");
+                                              "KX::LRefCountedObject::Undo : objectbase\\RefCountedObject : Line 155");
 
     p->SetUnshareable(true);
     p->AdjustOwnerCount(3);

@@ -19,12 +19,14 @@ TEST_P(ColorFromString, ChangesOnlyTheChannelsItsLengthNames)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ColorFromString,
-    ::testing::Values(FromStringCase{"0x80", 0x80102030u}, FromStringCase{"FF0000", 0x40FF0000u},
-        FromStringCase{"0xFF00FF00", 0xFF00FF00u}, FromStringCase{"0Xa0b0c0d0", 0xA0B0C0D0u},
-        FromStringCase{"0x1234", 0x40102030u}, FromStringCase{"", 0x40102030u},
-        // Not every character a digit: nothing changes, not a prefix.
-        FromStringCase{"0x12G45678", 0x40102030u}, FromStringCase{"12 456", 0x40102030u},
-        FromStringCase{"-1", 0x40102030u}, FromStringCase{"+FFFFFFF", 0x40102030u}, FromStringCase{"0x", 0x40102030u}));
+                         ::testing::Values(FromStringCase{"0x80", 0x80102030u}, FromStringCase{"FF0000", 0x40FF0000u},
+                                           FromStringCase{"0xFF00FF00", 0xFF00FF00u},
+                                           FromStringCase{"0Xa0b0c0d0", 0xA0B0C0D0u},
+                                           FromStringCase{"0x1234", 0x40102030u}, FromStringCase{"", 0x40102030u},
+                                           // Not every character a digit: nothing changes, not a prefix.
+                                           FromStringCase{"0x12G45678", 0x40102030u},
+                                           FromStringCase{"12 456", 0x40102030u}, FromStringCase{"-1", 0x40102030u},
+                                           FromStringCase{"+FFFFFFF", 0x40102030u}, FromStringCase{"0x", 0x40102030u}));
 
 TEST(Color, NullTextChangesNothing)
 {

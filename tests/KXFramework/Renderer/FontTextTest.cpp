@@ -71,7 +71,7 @@ TEST_F(FontTextLayout, SplitKeepsEmptyLinesButNoTrailingOne)
         std::vector<std::u16string> lines;
     };
     for (const Case& c :
-        {Case{u"a\n\nb", {u"a", u"", u"b"}}, Case{u"\na", {u"", u"a"}}, Case{u"a\n", {u"a"}}, Case{u"", {u""}}}) {
+         {Case{u"a\n\nb", {u"a", u"", u"b"}}, Case{u"\na", {u"", u"a"}}, Case{u"a\n", {u"a"}}, Case{u"", {u""}}}) {
         text->SetText(c.text);
         EXPECT_EQ(text->Split(lines, lf, -1), int(c.lines.size()));
         EXPECT_EQ(Texts(lines), c.lines);

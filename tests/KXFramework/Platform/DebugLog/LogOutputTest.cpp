@@ -49,14 +49,14 @@ public:
     UdpReceiver()
     {
         m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in address {};
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
         EXPECT_EQ(::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         EXPECT_EQ(::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
         m_port = ntohs(address.sin_port);
-        timeval timeout {10, 0}; // generous: a missing datagram fails the test, it does not hang it
+        timeval timeout{10, 0}; // generous: a missing datagram fails the test, it does not hang it
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
     ~UdpReceiver() { ::close(m_fd); }

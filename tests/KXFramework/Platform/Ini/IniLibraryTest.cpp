@@ -75,8 +75,8 @@ TEST_F(IniLibrary, IntegersAreWholeDecimalInt32s)
         const char* key;
         KXRESULT result;
         int32_t value;
-    } cases[] = {{"a", KX::S_FALSE, 5}, {"b", KX::S_OK, -42}, {"c", KX::S_FALSE, 5},
-                 {"d", KX::S_OK, INT32_MIN}, {"e", KX::S_FALSE, 5}, {"f", KX::S_OK, 7}, {"missing", KX::S_FALSE, 5}};
+    } cases[] = {{"a", KX::S_FALSE, 5}, {"b", KX::S_OK, -42}, {"c", KX::S_FALSE, 5},      {"d", KX::S_OK, INT32_MIN},
+                 {"e", KX::S_FALSE, 5}, {"f", KX::S_OK, 7},   {"missing", KX::S_FALSE, 5}};
     for (const Case& c : cases) {
         int32_t out = 0;
         EXPECT_EQ(Ini::GetIniValueInt(h, c.key, 5, &out), c.result) << c.key;

@@ -1,7 +1,7 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
+#include "Eventually.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
 #include "KXFramework/Platform/Midi/AlsaSequencer.h"
-#include "Eventually.h"
 
 #include <alsa/asoundlib.h>
 #include <gmock/gmock.h>
@@ -43,16 +43,12 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
 {
     const int own = 128;
     std::vector<SequencerPort> ports = {
-        {24, "Kivo 61", 3, true, true},
-        {0, "System", 1, true, false},          // the announce port
-        {24, "Kivo 61", 0, true, true},
-        {14, "Midi Through", 0, true, true},
-        {24, "Kivo 61", 1, true, true},
-        {own, "Kivo 61 Preset Editor", 0, true, true},
-        {24, "Kivo 61", 2, true, true},
-        {30, "Synth", 0, false, true},          // output only
-        {30, "Synth", 1, true, false},          // input only
-        {30, "Synth", 2, true, true, false},    // asks not to be listed
+        {24, "Kivo 61", 3, true, true},      {0, "System", 1, true, false}, // the announce port
+        {24, "Kivo 61", 0, true, true},      {14, "Midi Through", 0, true, true},
+        {24, "Kivo 61", 1, true, true},      {own, "Kivo 61 Preset Editor", 0, true, true},
+        {24, "Kivo 61", 2, true, true},      {30, "Synth", 0, false, true}, // output only
+        {30, "Synth", 1, true, false},                                      // input only
+        {30, "Synth", 2, true, true, false},                                // asks not to be listed
         {30, "Synth", 3, true, true},
     };
     const auto names = [&](bool inputs) {
@@ -61,9 +57,9 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
             out.push_back(p.name + " @" + std::to_string(p.client) + ":" + std::to_string(p.port));
         return out;
     };
-    EXPECT_THAT(names(true), ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIIN2 (Kivo 61) @24:1",
-                                         "MIDIIN3 (Kivo 61) @24:2", "MIDIIN4 (Kivo 61) @24:3", "Synth @30:1",
-                                         "MIDIIN2 (Synth) @30:3"));
+    EXPECT_THAT(names(true),
+                ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIIN2 (Kivo 61) @24:1", "MIDIIN3 (Kivo 61) @24:2",
+                            "MIDIIN4 (Kivo 61) @24:3", "Synth @30:1", "MIDIIN2 (Synth) @30:3"));
     EXPECT_THAT(names(false), ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIOUT2 (Kivo 61) @24:1",
                                           "MIDIOUT3 (Kivo 61) @24:2", "MIDIOUT4 (Kivo 61) @24:3", "Synth @30:0",
                                           "MIDIOUT2 (Synth) @30:3"));
@@ -117,8 +113,8 @@ TEST(AlsaBackendWithoutSequencer, ReportsNoDevicesFailsOpensAndSaysWhyOnceInTheL
     }
     // libasound's own complaint comes through the log as well.
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_THAT(LogLines(log, "cannot be opened"),
-        ::testing::ElementsAre(::testing::HasSubstr("the sequencer \"kx-no-such-sequencer\" cannot be opened (")));
+    EXPECT_THAT(LogLines(log, "cannot be opened"), ::testing::ElementsAre(::testing::HasSubstr(
+                                                       "the sequencer \"kx-no-such-sequencer\" cannot be opened (")));
     EXPECT_THAT(LogLines(log, "ALSA lib "), ::testing::Not(::testing::IsEmpty()));
 }
 
@@ -132,16 +128,15 @@ TEST(AlsaBackendWithoutSequencer, TheDefaultBackendOnAMachineWithoutOne)
 }
 
 // A second sequencer client standing in for a keyboard with two ports.
-class SequencerPeer
-{
+class SequencerPeer {
 public:
     explicit SequencerPeer(const char* name)
     {
         if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
             return;
         snd_seq_set_client_name(m_seq, name);
-        const unsigned caps = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_WRITE |
-                              SND_SEQ_PORT_CAP_SUBS_WRITE;
+        const unsigned caps =
+            SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
         for (int i = 0; i < 2; ++i)
             snd_seq_create_simple_port(m_seq, "port", caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
     }
@@ -289,7 +284,7 @@ public:
     struct State {
         std::mutex lock;
         std::vector<SequencerPort> ports{{kKeyboard, "Kivo 61", 0, true, true, true, "Kivo 61 MIDI 1"},
-            {kKeyboard, "Kivo 61", 1, true, true, true, "Kivo 61 MIDI 2"}};
+                                         {kKeyboard, "Kivo 61", 1, true, true, true, "Kivo 61 MIDI 2"}};
         std::set<std::pair<std::pair<int, int>, std::pair<int, int>>> subscriptions; // (sender, dest)
         int connectsTo = 0;
         int refuseConnects = 0;
@@ -479,7 +474,7 @@ TEST_F(AlsaBackendOnFakeSequencer, TheLogListsWhatTheSequencerOffersWhenItChange
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIOUT2 (Kivo 61)", "Synth"));
     EXPECT_THAT(LogLines(log, "lists"),
-        ElementsAre(::testing::HasSubstr("lists 2 ports"), ::testing::HasSubstr("lists 3 ports")));
+                ElementsAre(::testing::HasSubstr("lists 2 ports"), ::testing::HasSubstr("lists 3 ports")));
     EXPECT_THAT(LogLines(log, "\"Kivo 61\" port \"Kivo 61 MIDI 2\" in out"), ::testing::SizeIs(2));
     EXPECT_THAT(LogLines(log, "30:0 \"Synth\" port \"Synth Port\" out"), ::testing::SizeIs(1));
 }

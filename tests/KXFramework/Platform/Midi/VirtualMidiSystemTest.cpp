@@ -1,5 +1,5 @@
-#include "ScopedService.h"
 #include "VirtualMidiSystem.h"
+#include "ScopedService.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,8 +21,7 @@ using ::testing::ElementsAre;
 using Ms = std::chrono::milliseconds;
 
 // What a sink received, in order.
-struct Received
-{
+struct Received {
     enum Kind { Short, Long, LongError, Done } kind;
     Handle handle;
     std::vector<std::uint8_t> bytes{};
@@ -31,8 +30,7 @@ struct Received
     Ms stamp{0};
 };
 
-class Recorder
-{
+class Recorder {
 public:
     Recorder()
     {
@@ -73,8 +71,7 @@ std::vector<std::uint8_t> SysEx(std::size_t length)
     return bytes;
 }
 
-class VirtualMidi : public ::testing::Test
-{
+class VirtualMidi : public ::testing::Test {
 protected:
     Handle OpenStartedInput(unsigned device)
     {
@@ -384,8 +381,7 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
 {
     VirtualMidiSystem midi;
     const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
-    struct Owner
-    {
+    struct Owner {
         std::atomic<int> calls{0};
     };
     auto owner = std::make_unique<Owner>();

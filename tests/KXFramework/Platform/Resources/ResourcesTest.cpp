@@ -87,7 +87,7 @@ TEST(VersionInfo, GeneratedFromTheProject)
     EXPECT_EQ(KX::Platform::GetVersionValue("CompanyName"), "Velmora");
     EXPECT_EQ(KX::Platform::GetVersionValue("productname"), "Kivo 61 Preset Editor");
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("ProductVersion")),
-        testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
+                testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
     EXPECT_EQ(KX::Platform::GetVersionValue("FileVersion"), KX::Platform::GetVersionValue("ProductVersion"));
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("LegalCopyright")), testing::HasSubstr("Velmora"));
     EXPECT_EQ(KX::Platform::GetVersionValue("Comments"), "");

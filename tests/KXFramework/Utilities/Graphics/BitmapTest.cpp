@@ -45,8 +45,8 @@ protected:
 
     std::vector<unsigned char> m_png = Bytes("two-by-two.png");
     std::vector<unsigned char> m_notPng = Bytes("not-a-png.png");
-    ResourceEntry m_entries[2]
-        = {{u"GDIPLUS", u"TWO", m_png.data(), m_png.size()}, {u"GDIPLUS", u"JUNK", m_notPng.data(), m_notPng.size()}};
+    ResourceEntry m_entries[2] = {{u"GDIPLUS", u"TWO", m_png.data(), m_png.size()},
+                                  {u"GDIPLUS", u"JUNK", m_notPng.data(), m_notPng.size()}};
 };
 
 TEST_F(BitmapTest, LoadsResourcesAndFilesWithStraightPixels)

@@ -32,7 +32,10 @@ std::vector<T> Items(const KX::IArray<T>& a)
     return out;
 }
 
-std::uintptr_t Addr(Pos p) { return static_cast<std::uintptr_t>(p); }
+std::uintptr_t Addr(Pos p)
+{
+    return static_cast<std::uintptr_t>(p);
+}
 
 TEST(ArrayPositions, EmptyArrayHasNullPositionsAndNoData)
 {

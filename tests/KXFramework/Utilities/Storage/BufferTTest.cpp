@@ -65,7 +65,10 @@ private:
 };
 
 TestAllocator g_allocator;
-KX::IAllocator* GetTestAllocator() { return &g_allocator; }
+KX::IAllocator* GetTestAllocator()
+{
+    return &g_allocator;
+}
 
 template <uint32_t grow, uint32_t slack>
 using Buffer = KX::BufferT<grow, slack, 8, char*, &GetTestAllocator>;
@@ -97,8 +100,13 @@ void Walk(B& buffer, std::initializer_list<Step> steps)
 TEST_F(BufferTTest, StringStorageAbsorbsShrinkingUpTo128Bytes)
 {
     Buffer<1, 128> b(0, 0, false);
-    Walk(b, {{10, 10, true}, {100, 100, true}, {5, 100, false}, {200, 200, true}, {72, 200, false},
-             {71, 71, true}, {71, 71, false}});
+    Walk(b, {{10, 10, true},
+             {100, 100, true},
+             {5, 100, false},
+             {200, 200, true},
+             {72, 200, false},
+             {71, 71, true},
+             {71, 71, false}});
 }
 
 TEST_F(BufferTTest, ExactInstanceReallocatesOnEveryChange)
@@ -124,11 +132,11 @@ TEST_F(BufferTTest, KeepRuleOfEachInstance)
         buffer.SetSize(capacity - tolerated - 1);
         EXPECT_NE(buffer.GetCapacity(), capacity) << "tolerated " << tolerated;
     };
-    check(Buffer<8, 0>(0, 0, false), 64, 7);           // pointer arrays of growth 1
+    check(Buffer<8, 0>(0, 0, false), 64, 7); // pointer arrays of growth 1
     check(Buffer<8, 0>(0, 0, false), 8, 7);
-    check(Buffer<128, 128>(0, 0, false), 1024, 128);   // pointer arrays of growth 16
+    check(Buffer<128, 128>(0, 0, false), 1024, 128);    // pointer arrays of growth 16
     check(Buffer<2048, 2048>(0, 0, false), 8192, 2048); // pointer arrays of growth 256
-    check(Buffer<16, 6400>(0, 0, false), 8000, 6400);  // pool arrays
+    check(Buffer<16, 6400>(0, 0, false), 8000, 6400);   // pool arrays
     check(Buffer<4, 6400>(0, 0, false), 6404, 6400);
 }
 

@@ -1,5 +1,5 @@
-#include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Utilities/Storage/File.h"
+#include "KXFramework/Platform/Resources/Resources.h"
 
 #include "ScopedService.h"
 #include "TempFolder.h"

@@ -18,7 +18,10 @@ struct Param {
     int tag = 0;
 };
 
-bool Aligned(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % alignof(std::max_align_t) == 0; }
+bool Aligned(const void* p)
+{
+    return reinterpret_cast<std::uintptr_t>(p) % alignof(std::max_align_t) == 0;
+}
 
 TEST(ReuseAllocator, FreedBlocksComeBackMostRecentFirst)
 {

@@ -39,8 +39,10 @@ TEST(StringArrayT, FindByAddressFindsTheLastElementSharingTheStorage)
 
 TEST(CopyMapToArray, PairsInKeyOrderAfterEmptyingTheArray)
 {
-    std::map<String, String> table{{String(u"b"), String(u"2")}, {String(u"a"), String(u"1")},
-                                   {String(u"\U0001F600"), String(u"smile")}, {String(u"\uFF21"), String(u"A")}};
+    std::map<String, String> table{{String(u"b"), String(u"2")},
+                                   {String(u"a"), String(u"1")},
+                                   {String(u"\U0001F600"), String(u"smile")},
+                                   {String(u"\uFF21"), String(u"A")}};
     KX::Array<KX::Pair<String, String>> pairs;
     pairs.AddItem({String(u"stale"), String(u"x")});
     EXPECT_EQ(KX::CopyMapToArray(table, pairs), 0);

@@ -119,7 +119,8 @@ TEST(StringT, FailedLockLeavesTheStringUnchanged)
         s.Lock(0x80000000u);
         FAIL() << "Lock of 2^32 bytes succeeded";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Runtime Error : KX::StringT<wchar_t,char>::Lock : utilities\\Storage/StringT : Line 760");
+        EXPECT_STREQ(e.what(),
+                     "Runtime Error : KX::StringT<wchar_t,char>::Lock : utilities\\Storage/StringT : Line 760");
     }
     EXPECT_EQ(Text(s), u"abc");
     EXPECT_EQ(s.GetString(), other.GetString());

@@ -21,8 +21,14 @@ Variant Make(int tag, T value)
     return v;
 }
 
-Variant F(float f) { return Make(Variant::Float, f); }
-Variant D(double d) { return Make(Variant::Double, d); }
+Variant F(float f)
+{
+    return Make(Variant::Float, f);
+}
+Variant D(double d)
+{
+    return Make(Variant::Double, d);
+}
 
 } // namespace
 

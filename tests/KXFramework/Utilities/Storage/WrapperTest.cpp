@@ -1,5 +1,5 @@
-#include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
+#include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,10 @@ namespace {
 using String = KX::StringT<char16_t, char>;
 using Text = KX::LWrapperStringable<String, &KX::StringToString, KX::LTaggableObject>;
 
-String IdText(const unsigned& id) { return String::Format(u"%u", id); }
+String IdText(const unsigned& id)
+{
+    return String::Format(u"%u", id);
+}
 
 TEST(LHolder, HoldsAValueInitialisedValue)
 {

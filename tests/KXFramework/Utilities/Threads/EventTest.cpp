@@ -30,7 +30,7 @@ TEST(Event, TimeOutGives258AfterItsTimeAndASetBeforeTheWaitIsKept)
 
     e.Set();
     EXPECT_EQ(e.Wait(0), Event::kSignaled);
-    EXPECT_EQ(e.Wait(0), Event::kTimeout);   // auto-reset: taken by the first wait
+    EXPECT_EQ(e.Wait(0), Event::kTimeout); // auto-reset: taken by the first wait
     e.Set();
     e.Reset();
     EXPECT_EQ(e.Wait(0), Event::kTimeout);
@@ -140,13 +140,13 @@ TEST(EventPool, HoldsDistinctCountedEvents)
     pool.GetAt(1)->Set();
     EXPECT_FALSE(pool.GetAt(0)->IsSignaled());
     EXPECT_TRUE(pool.GetAt(1)->IsSignaled());
-    EXPECT_TRUE(pool.GetAt(1)->IsSignaled());   // manual reset
+    EXPECT_TRUE(pool.GetAt(1)->IsSignaled()); // manual reset
 
     KX::RCPtr<KX::LEvent> e = KX::LEvent::Create();
     EXPECT_EQ(e->GetRefCount(), 1);
     e->Set();
     EXPECT_TRUE(e->IsSignaled());
-    EXPECT_FALSE(e->IsSignaled());   // auto-reset by default
+    EXPECT_FALSE(e->IsSignaled()); // auto-reset by default
 }
 
 } // namespace

@@ -77,7 +77,7 @@ TEST(EventGatedThreader, RunsOnEachSetAndOnEachTimeOutAndPicksUpANewWaitTime)
     EXPECT_EQ(runs.load(), 3);
 
     threader->SetWaitTime(5);
-    gate->Set();   // ends the infinite wait so the new time applies
+    gate->Set(); // ends the infinite wait so the new time applies
     EXPECT_TRUE(Eventually([&] { return runs.load() >= 10; })) << "time-outs did not run the worker";
     threader->SetWaitTime(Event::kInfinite);
     gate->Set();
@@ -131,7 +131,7 @@ class SelfReleasingWorker : public LThreadWorker {
 public:
     KXRESULT Run(const RCPtr<LRefCountedObject>&) override
     {
-        threader = RCPtr<LEventGatedThreader>();   // destroys the threader on its own thread
+        threader = RCPtr<LEventGatedThreader>(); // destroys the threader on its own thread
         released->Set();
         return KX::S_OK;
     }

@@ -2,6 +2,7 @@
 // virtual MIDI system, and the simulated keyboard as the peer, with the protocol's waits scaled down.
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
+#include "Eventually.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Midi/MidiComm.h"
 #include "KXFramework/Midi/MidiDeviceStatusChecker.h"
@@ -9,7 +10,6 @@
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
-#include "Eventually.h"
 #include "ScopedService.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
@@ -81,8 +81,8 @@ protected:
 
         LMidiManager::Create(manager);
         listener = RCPtr<ParameterListener>(new ParameterListener);
-        listener->RegisterForNotification(RCPtr<LNotificationDistributor>(manager),
-                                          NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+        listener->RegisterForNotification(RCPtr<LNotificationDistributor>(manager), NID_MIDIMANAGER_PARAMETER_RECIEVED,
+                                          0);
         Deliver();
     }
 
@@ -455,7 +455,7 @@ TEST_F(MidiManagerTest, MalformedRepliesAreNotApplied)
     EXPECT_EQ(manager->GetPresetFromMidiDevice(2), -3);
     Deliver();
     EXPECT_THAT(::testing::internal::GetCapturedStderr(),
-        ::testing::HasSubstr("a preset dump holds a byte of 0x80 or more in its body; not applied"));
+                ::testing::HasSubstr("a preset dump holds a byte of 0x80 or more in its body; not applied"));
 
     // A parameter reply whose index is past the list has no key to pass on.
     kivo->SetBehaviour(Request::GlobalParam, {.malformed = Malformed::OtherTarget});

@@ -18,8 +18,7 @@ namespace Midi = KX::Platform::Midi;
 
 const Bytes kMode{0xF0, 0x00, 0x6E, 0x2D, 0x7F, 0x31, 0x06, 0x6D, 0x00, 0x01, 0x01, 0xF7};
 
-class SimulatedKivo : public ::testing::Test
-{
+class SimulatedKivo : public ::testing::Test {
 protected:
     SimulatedKivo()
     {

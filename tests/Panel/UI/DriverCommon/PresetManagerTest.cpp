@@ -3,8 +3,8 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "ParamTestValues.h"
 #include "PostRecorder.h"
-#include "TempFolder.h"
 #include "ScopedService.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -126,11 +126,19 @@ TEST_F(PresetManagerTest, TheDefaultPresetFileIsByteExact)
                         0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
                         0x3C, 0x05, 0x0C, 0x15, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 64), head);
-    const Bytes tail = {0x1B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00,
-                        0x00, 0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F};
+    const Bytes tail = {0x1B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00,
+                        0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F};
     EXPECT_EQ(Bytes(file.begin() + 0xB4F, file.end()), tail);
-    for (auto [index, offset] : {std::pair{0, 12}, {1, 30}, {5, 114}, {7, 148}, {9, 184}, {25, 600}, {61, 1644},
-                                 {97, 2292}, {129, 2868}, {130, 2895}})
+    for (auto [index, offset] : {std::pair{0, 12},
+                                 {1, 30},
+                                 {5, 114},
+                                 {7, 148},
+                                 {9, 184},
+                                 {25, 600},
+                                 {61, 1644},
+                                 {97, 2292},
+                                 {129, 2868},
+                                 {130, 2895}})
         EXPECT_EQ(ChunkOffset(index), static_cast<size_t>(offset));
     // Push button 0's chunk carries its worked example.
     const Bytes button0 = {0x00, 0x03, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00,
@@ -205,19 +213,19 @@ TEST_F(PresetManagerTest, ARefusedFileChangesNothing)
                          b.erase(b.begin() + static_cast<long>(at + 12 + 16));
                      }),
                      LPresetManager::kCorrupt});
-    cases.push_back({"last chunk's length", with([](Bytes& b) { PutWord(b, ChunkOffset(130), 26); }),
-                     LPresetManager::kCorrupt});
-    cases.push_back({"a string chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 15); }),
-                     LPresetManager::kCorrupt});
+    cases.push_back(
+        {"last chunk's length", with([](Bytes& b) { PutWord(b, ChunkOffset(130), 26); }), LPresetManager::kCorrupt});
+    cases.push_back(
+        {"a string chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 15); }), LPresetManager::kCorrupt});
     cases.push_back({"a borrowed-block chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 12); }),
                      LPresetManager::kCorrupt});
     // A list's bytes are not checked when read, so its record has the right length.
     cases.push_back(
         {"a list chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 16); }), LPresetManager::kCorrupt});
-    cases.push_back({"record version 2", with([](Bytes& b) { PutWord(b, ChunkOffset(50) + 4, 2); }),
-                     LPresetManager::kCorrupt});
-    cases.push_back({"huge length", with([](Bytes& b) { PutWord(b, ChunkOffset(3), 0xFFFFFFF0u); }),
-                     LPresetManager::kCorrupt});
+    cases.push_back(
+        {"record version 2", with([](Bytes& b) { PutWord(b, ChunkOffset(50) + 4, 2); }), LPresetManager::kCorrupt});
+    cases.push_back(
+        {"huge length", with([](Bytes& b) { PutWord(b, ChunkOffset(3), 0xFFFFFFF0u); }), LPresetManager::kCorrupt});
 
     const fs::path path = m_dir / "bad.Kivo61PresetEditor";
     for (const Case& c : cases) {

@@ -4,14 +4,14 @@
 // library pushes to a listener: the library's callback queues them, and a worker thread hands them
 // to the listener one batch at a time, in arrival order.
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceControlClientInterface.h"
-#include "KXFramework/Utilities/Threads/Event.h"
-#include "KXFramework/Utilities/Threads/EventGatedThreader.h"
-#include "KXFramework/Utilities/Threads/ThreadWorker.h"
 #include "KXFramework/ObjectBase/Mutex.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
+#include "KXFramework/Utilities/Threads/Event.h"
+#include "KXFramework/Utilities/Threads/EventGatedThreader.h"
+#include "KXFramework/Utilities/Threads/ThreadWorker.h"
 
 #include <atomic>
 #include <memory>
@@ -55,9 +55,10 @@ public:
     // 0 when the device list changed, 1 when the time-out passed without a change, E_FAIL when the
     // library failed, -1 without a client. Calls the library every 250 ms until then.
     [[nodiscard]] virtual KXRESULT FindRemoteDevices(const KX::Array<KX::GUID>& types, KX::Array<KX::Variant>& devices,
-                                       unsigned timeoutMs);
+                                                     unsigned timeoutMs);
     // One search; the library's result. `devices` is replaced unless the result is negative.
-    [[nodiscard]] virtual KXRESULT FindRemoteDevicesOnce(const KX::Array<KX::GUID>& types, KX::Array<KX::Variant>& devices);
+    [[nodiscard]] virtual KXRESULT FindRemoteDevicesOnce(const KX::Array<KX::GUID>& types,
+                                                         KX::Array<KX::Variant>& devices);
     [[nodiscard]] virtual KXRESULT ConnectDevice(const KX::Variant& deviceId);
     [[nodiscard]] virtual KXRESULT RequestParamRanges(void* x);
     [[nodiscard]] virtual KXRESULT RequestParamValues(const KX::ParamDescriptors& descriptors);
@@ -104,8 +105,8 @@ private:
     // The pseudo parameters are answered here when no library is loaded.
     bool HasLibrary();
 
-    KX::Mutex m_lock;          // client, device identifier, link, listener
-    KX::Mutex m_deliveryLock;  // held while batches are handed to the listener
+    KX::Mutex m_lock;         // client, device identifier, link, listener
+    KX::Mutex m_deliveryLock; // held while batches are handed to the listener
     KX::Mutex m_queueLock;
     KX::RCPtrQueue<ParamValuesBatch, 256> m_queue;
     KX::RCPtr<KX::LEvent> m_receiveEvent;

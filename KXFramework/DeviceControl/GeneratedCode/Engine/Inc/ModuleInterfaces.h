@@ -3,8 +3,8 @@
 // The device model implements them, and so do the editor's panels, which keep these base bodies
 // wherever they do not override them, so that identifier arithmetic and child selection are the
 // same on both sides.
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParameterizedModule.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParameterizedModule.h"
 
 #include <utility>
 
@@ -61,10 +61,10 @@ protected:
     IModuleLeaf();
 };
 
-#define KX_DECLARE_LEAF_INTERFACE(Name, Size)                                                                      \
-    class Name : public IModuleLeaf {                                                                              \
-    public:                                                                                                        \
-        static constexpr uint32_t kValueSize = Size;                                                               \
+#define KX_DECLARE_LEAF_INTERFACE(Name, Size)                                                                          \
+    class Name : public IModuleLeaf {                                                                                  \
+    public:                                                                                                            \
+        static constexpr uint32_t kValueSize = Size;                                                                   \
     }
 
 KX_DECLARE_LEAF_INTERFACE(IPresetName, 6);
@@ -81,17 +81,17 @@ KX_DECLARE_LEAF_INTERFACE(ITouchPadAxis, 15);
 #undef KX_DECLARE_LEAF_INTERFACE
 
 // A group of `Count` children of one interface, got through `Getter`.
-#define KX_DECLARE_GROUP_INTERFACE(Name, Child, Getter, Count)                                                     \
-    class Name : public IModuleGroup {                                                                             \
-    public:                                                                                                        \
-        static constexpr int32_t kChildCount = Count;                                                              \
-        /* Child i, null outside 0..Count-1. */                                                                    \
-        virtual KX::ConstRCPtr<Child> Getter(int32_t i) const = 0;                                                 \
-        KX::RCPtr<Child> Getter(int32_t i) { return ModifiableModule(std::as_const(*this).Getter(i)); }           \
-                                                                                                                   \
-    protected:                                                                                                     \
-        Name() : IModuleGroup(Count) {}                                                                            \
-        KX::ConstRCPtr<LParameterizedModule> GetChildModule(int32_t i) const override { return Getter(i); }       \
+#define KX_DECLARE_GROUP_INTERFACE(Name, Child, Getter, Count)                                                         \
+    class Name : public IModuleGroup {                                                                                 \
+    public:                                                                                                            \
+        static constexpr int32_t kChildCount = Count;                                                                  \
+        /* Child i, null outside 0..Count-1. */                                                                        \
+        virtual KX::ConstRCPtr<Child> Getter(int32_t i) const = 0;                                                     \
+        KX::RCPtr<Child> Getter(int32_t i) { return ModifiableModule(std::as_const(*this).Getter(i)); }                \
+                                                                                                                       \
+    protected:                                                                                                         \
+        Name() : IModuleGroup(Count) {}                                                                                \
+        KX::ConstRCPtr<LParameterizedModule> GetChildModule(int32_t i) const override { return Getter(i); }            \
     }
 
 KX_DECLARE_GROUP_INTERFACE(IKeybedZones, IKeybedZone, GetKeybedZone, 4);

@@ -39,7 +39,7 @@ public:
     int32_t GetFirstParamID() const;
     // `count` values from `firstId` (see LParamCache::GetRange); E_FAIL before Initialize.
     [[nodiscard]] KXRESULT GetParamValues(int32_t firstId, int32_t count, KX::Array<KX::ParamValue>& out,
-                            int32_t startIndex = -1);
+                                          int32_t startIndex = -1);
     // The current value; an empty value and E_INVALIDARG when no module owns `id`.
     [[nodiscard]] KXRESULT GetParamValue(int32_t id, KX::Variant& out);
     // Reads the listed values and announces them; unknown identifiers are skipped.

@@ -54,7 +54,8 @@ void LDeviceCommunicationInterface::StartWorker(const KX::RCPtr<LDeviceCommunica
 }
 
 LDeviceCommunicationInterface::LDeviceCommunicationInterface()
-    : m_queue(&m_queueLock), m_receiveEvent(KX::LEvent::Create(true))
+    : m_queue(&m_queueLock),
+      m_receiveEvent(KX::LEvent::Create(true))
 {
 }
 

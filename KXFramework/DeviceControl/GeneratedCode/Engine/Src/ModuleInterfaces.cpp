@@ -28,9 +28,7 @@ int32_t PartOf(int32_t offset)
 // ---------------------------------------------------------------------------------------------
 // IRootModule
 
-IRootModule::IRootModule() : LParameterizedModule(false)
-{
-}
+IRootModule::IRootModule() : LParameterizedModule(false) {}
 
 KXRESULT IRootModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
@@ -70,9 +68,7 @@ KXRESULT IRootModule::SendParamValue(const KX::ParamDescriptor&, const KX::Varia
 // ---------------------------------------------------------------------------------------------
 // IModuleGroup, IModuleLeaf, IPedals
 
-IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_childCount(childCount)
-{
-}
+IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_childCount(childCount) {}
 
 KXRESULT IModuleGroup::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
@@ -103,9 +99,7 @@ KX::ConstRCPtr<LParameterizedModule> IModuleGroup::GetModule(int32_t id) const
     return child ? child->GetModule(id) : KX::ConstRCPtr<LParameterizedModule>();
 }
 
-IModuleLeaf::IModuleLeaf() : LParameterizedModule(true)
-{
-}
+IModuleLeaf::IModuleLeaf() : LParameterizedModule(true) {}
 
 KX::RCPtr<LParameterizedModule> IModuleLeaf::GetModule(int32_t id)
 {
@@ -133,9 +127,7 @@ KX::ConstRCPtr<LParameterizedModule> IPedals::GetChildModule(int32_t i) const
 // ---------------------------------------------------------------------------------------------
 // IDevice
 
-IDevice::IDevice() : LParameterizedModule(false)
-{
-}
+IDevice::IDevice() : LParameterizedModule(false) {}
 
 KX::ConstRCPtr<LParameterizedModule> IDevice::GetPart(int32_t p) const
 {

@@ -34,9 +34,7 @@ void CheckFirstParamID(int32_t first, int32_t count, const char* method, int lin
         ThrowLogicError("Invalid FirstParamID", method, line);
 }
 
-LParameterizedModule::LParameterizedModule(bool ownParam) : m_ownParam(ownParam ? 1 : 0)
-{
-}
+LParameterizedModule::LParameterizedModule(bool ownParam) : m_ownParam(ownParam ? 1 : 0) {}
 
 KXRESULT LParameterizedModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {

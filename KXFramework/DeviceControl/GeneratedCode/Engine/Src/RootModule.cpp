@@ -5,7 +5,9 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
 LRootModule::LRootModule(LRootModuleEngine* engine, const KX::RCPtr<LParamCache>& cache)
-    : m_engine(engine), m_cache(cache), m_device(new LDevice)
+    : m_engine(engine),
+      m_cache(cache),
+      m_device(new LDevice)
 {
 }
 
@@ -57,8 +59,7 @@ void LRootModule::ForwardToDevice(const KX::ParamDescriptor& d, const KX::Varian
         return;
     const KXRESULT r = port->SetParamValue(d, v);
     if (KX::Failed(r))
-        KX::DebugLog("Device model: sending parameter %d to the device failed (0x%X)", d.id,
-                     static_cast<unsigned>(r));
+        KX::DebugLog("Device model: sending parameter %d to the device failed (0x%X)", d.id, static_cast<unsigned>(r));
 }
 
 KXRESULT LRootModule::GetParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const

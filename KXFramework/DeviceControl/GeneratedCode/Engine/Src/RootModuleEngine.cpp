@@ -4,7 +4,6 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
-
 namespace {
 
 constexpr const char16_t* kParamModuleStateChange = u"NID_PARAM_MODULE_STATE_CHANGE";
@@ -103,8 +102,8 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
         KX::DebugLog("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
 
     KX::RCPtr<KX::LEvent> event = KX::LEvent::Create(true);
-    KX::RCPtr<KX::LEventGatedThreader> threader =
-        KX::LEventGatedThreader::Create(event, KX::RCPtr<KX::LThreadWorker>(this), KX::RCPtr<KX::LRefCountedObject>(), 0);
+    KX::RCPtr<KX::LEventGatedThreader> threader = KX::LEventGatedThreader::Create(
+        event, KX::RCPtr<KX::LThreadWorker>(this), KX::RCPtr<KX::LRefCountedObject>(), 0);
     // The threader's hold on the engine is taken back in BreakCycles.
     AdjustOwnerCount(1);
     bool polling;

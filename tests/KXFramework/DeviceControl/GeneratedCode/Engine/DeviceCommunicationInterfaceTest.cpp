@@ -1,7 +1,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceCommunicationInterface.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "Eventually.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "TestLibrary.h"
 
 #include <gtest/gtest.h>

@@ -84,10 +84,10 @@ TEST(ParamCacheTest, GetRangeFillsOrExtendsAndRefusesBadRanges)
     EXPECT_EQ(grow.GetAt(4).value.GetSize(), 5u);
 
     // Ranges that leave the model change nothing.
-    for (auto [first, count, start] : {std::tuple{kFirst - 1, 2, -1}, std::tuple{kFirst + 130, 2, -1},
-                                       std::tuple{kFirst, -1, -1}, std::tuple{kFirst, 1, -2},
-                                       std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0},
-                                       std::tuple{kFirst + 1, INT32_MAX, -1}}) {
+    for (auto [first, count, start] :
+         {std::tuple{kFirst - 1, 2, -1}, std::tuple{kFirst + 130, 2, -1}, std::tuple{kFirst, -1, -1},
+          std::tuple{kFirst, 1, -2}, std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0},
+          std::tuple{kFirst + 1, INT32_MAX, -1}}) {
         EXPECT_EQ(cache->GetRange(first, count, grow, start), KX::E_INVALIDARG) << first << " " << count;
         EXPECT_EQ(grow.GetCount(), 5u);
     }
