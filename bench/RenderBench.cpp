@@ -2,14 +2,20 @@
 // small bitmaps, 600 filled rectangles, 400 short texts) and a partial repaint of one 60×20 dirty
 // rectangle, through the Cairo-backed renderer; beside each, the same scene drawn with raw Cairo
 // calls, the floor the renderer stands on. The bitmap cache's memory after 100 frames is reported.
+// The full repaint also runs through the OpenGL renderer on a GL window of SDL's offscreen driver
+// (Mesa's software renderer unless a GPU driver is found), frame swap included; it repaints whole
+// frames only.
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/HostWindow.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,7 +96,7 @@ bool Meets(const RectT<int32_t>& a, const RectEdges& dirty)
     return a.x < dirty.right && dirty.left < a.x + a.width && a.y < dirty.bottom && dirty.top < a.y + a.height;
 }
 
-void DrawOurs(LGDIRenderer& renderer, const RCPtr<LRenderContextInfo>& context, const RectEdges& dirty)
+void DrawOurs(LRenderer& renderer, const RCPtr<LRenderContextInfo>& context, const RectEdges& dirty)
 {
     Scene& scene = TheScene();
     renderer.RenderStart(context);
@@ -208,6 +214,35 @@ void Ours(benchmark::State& state, const RectEdges& dirty)
         DrawOurs(*renderer, context, dirty);
 }
 
+void FullRepaintOpenGL(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!Platform::VideoSystem::Start()) {
+        state.SkipWithError("no video");
+        return;
+    }
+    {
+        Platform::WindowParams params;
+        params.width = kWidth;
+        params.height = kHeight;
+        params.glCapable = true;
+        const auto window = Platform::HostWindow::Create(params);
+        RCPtr<LRenderer> renderer = window ? LRenderer::Create(LRenderer::kOpenGL, {}, window.get()) : nullptr;
+        RCPtr<LRenderContextInfo> context;
+        if (!renderer
+            || renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, window.get(), false, context) != S_OK) {
+            state.SkipWithError("no GL context");
+        } else {
+            DrawOurs(*renderer, context, kWhole);
+            for (auto _ : state)
+                DrawOurs(*renderer, context, kWhole);
+        }
+        context = nullptr;
+        renderer = nullptr;
+    }
+    Platform::VideoSystem::Stop();
+}
+
 void Raw(benchmark::State& state, const RectEdges& dirty)
 {
     RawCairo raw;
@@ -234,6 +269,7 @@ void PartialRepaintRawCairo(benchmark::State& state)
 
 BENCHMARK(FullRepaintOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRepaintRawCairo)->Unit(benchmark::kMillisecond);
+BENCHMARK(FullRepaintOpenGL)->Unit(benchmark::kMillisecond);
 BENCHMARK(PartialRepaintOurs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartialRepaintRawCairo)->Unit(benchmark::kMicrosecond);
 

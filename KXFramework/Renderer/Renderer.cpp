@@ -2,7 +2,10 @@
 
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Renderer/D3D9Renderer.h"
+#include "KXFramework/Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
+#include "KXFramework/Renderer/OpenGL/GLGlyphRenderer.h"
+#include "KXFramework/Renderer/OpenGL/GLRenderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,15 +22,19 @@ double RoundHalfAway(double v)
 
 } // namespace
 
-RCPtr<LRenderer> LRenderer::Create(int kind, const RectT<int32_t>&, Platform::HostWindow*)
+RCPtr<LRenderer> LRenderer::Create(int kind, const RectT<int32_t>&, Platform::HostWindow* window)
 {
     switch (kind) {
+    case kOpenGL: {
+        // One glyph renderer both measures and draws.
+        RCPtr<LGlyphProcessor> glyphs(new LGLGlyphRenderer);
+        return RCPtr<LRenderer>(new LGLRenderer(new LFreetypeFontRenderer(glyphs, glyphs), window));
+    }
     case kGdi:
         return RCPtr<LRenderer>(new LGDIRenderer);
     case kD3D9:
         return RCPtr<LRenderer>(new LD3D9Renderer);
     default:
-        // Kind 0, the OpenGL renderer, is not built yet.
         throw Exception<std::domain_error>("Domain Error : KX::LRenderer::Create : Renderer\\Renderer : Line 122");
     }
 }

@@ -31,8 +31,9 @@ public:
     enum Kind { kOpenGL = 0, kGdi = 1, kD3D9 = 2 };
     enum ResizeType { kStretch = 0, kTile = 1, kCenter = 2 };
 
-    // Kind 1 the Cairo-backed renderer, kind 2 the inert shell; any other kind throws the domain
-    // error. The client area is not used.
+    // Kind 0 the OpenGL renderer on the window's GL context (its set-up failure throws the runtime
+    // error), kind 1 the Cairo-backed renderer, kind 2 the inert shell; any other kind throws the
+    // domain error. The client area is not used.
     static RCPtr<LRenderer> Create(int kind, const RectT<int32_t>& clientArea, Platform::HostWindow* window);
 
     ~LRenderer() override;

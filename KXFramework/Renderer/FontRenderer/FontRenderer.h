@@ -30,6 +30,8 @@ public:
     // The measure processor's bounds; all 0 without one.
     virtual void GetProcessorBounds(float& left, float& top, float& right, float& bottom);
 
+    const RCPtr<LGlyphProcessor>& GetMeasureProcessor() const { return m_measureProcessor; }
+
 protected:
     RCPtr<LGlyphProcessor> m_renderProcessor;
     RCPtr<LGlyphProcessor> m_measureProcessor;

@@ -1,6 +1,7 @@
 #include "KXFramework/Renderer/Renderer.h"
 
 #include "RecordingRenderer.h"
+#include "TestFonts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -119,12 +120,16 @@ TEST_F(RendererState, FillAndFrameSkipsTransparentParts)
 
 TEST(RendererFactory, MakesEachKnownKindAndRefusesOthers)
 {
+    UseTestFonts(); // kind 0 starts its font renderer before it looks at the window
     EXPECT_EQ(LRenderer::Create(1, {0, 0, 10, 10}, nullptr)->GetRendererKind(), 1);
     const RCPtr<LRenderer> shell = LRenderer::Create(2, {}, nullptr);
     EXPECT_EQ(shell->GetRendererKind(), 2);
-    for (int kind : {3, -1, 0})
+    for (int kind : {3, -1})
         EXPECT_THAT([&] { LRenderer::Create(kind, {}, nullptr); },
-                    ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
+            ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
+    // Kind 0 needs a GL-capable window.
+    EXPECT_THAT([&] { LRenderer::Create(0, {}, nullptr); },
+        ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("GLRenderer : Line 163")));
 
     RCPtr<LRenderer> recording(new RecordingRenderer);
     ClipSpec unknown;
