@@ -229,8 +229,8 @@ void FullRepaintOpenGL(benchmark::State& state)
         const auto window = Platform::HostWindow::Create(params);
         RCPtr<LRenderer> renderer = window ? LRenderer::Create(LRenderer::kOpenGL, {}, window.get()) : nullptr;
         RCPtr<LRenderContextInfo> context;
-        if (!renderer
-            || renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, window.get(), false, context) != S_OK) {
+        if (!renderer ||
+            renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, window.get(), false, context) != S_OK) {
             state.SkipWithError("no GL context");
         } else {
             DrawOurs(*renderer, context, kWhole);

@@ -126,10 +126,10 @@ TEST(RendererFactory, MakesEachKnownKindAndRefusesOthers)
     EXPECT_EQ(shell->GetRendererKind(), 2);
     for (int kind : {3, -1})
         EXPECT_THAT([&] { LRenderer::Create(kind, {}, nullptr); },
-            ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
+                    ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
     // Kind 0 needs a GL-capable window.
     EXPECT_THAT([&] { LRenderer::Create(0, {}, nullptr); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("GLRenderer : Line 163")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("GLRenderer : Line 163")));
 
     RCPtr<LRenderer> recording(new RecordingRenderer);
     ClipSpec unknown;
