@@ -274,7 +274,7 @@ KXRESULT LControl::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDe
         return E_FAIL;
     const KXRESULT r = child->SetParent(RCPtr<LControl>(this));
     if (Succeeded(r))
-        child->ApplyDescriptor(descriptor);
+        static_cast<void>(child->ApplyDescriptor(descriptor)); // a descriptor that does not apply leaves the defaults
     return r;
 }
 
@@ -283,7 +283,7 @@ KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
     if (!child || child->m_parent.Get() != this)
         return E_INVALIDARG;
     if (child->m_capture)
-        child->OnCaptureLost();
+        static_cast<void>(child->OnCaptureLost()); // a handler's answer changes nothing here
     child->SetVisible(false);
     for (unsigned i = 0; i < m_pendingRemovals.GetCount(); ++i) {
         if (m_pendingRemovals.GetAt(i) == child)
@@ -314,7 +314,7 @@ void LControl::Destroy()
     SetVisible(false);
     SetClipToParent(true);
     if (m_capture)
-        OnCaptureLost();
+        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
     while (m_idleCount > 0)
         static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     if (m_parent)
@@ -400,7 +400,7 @@ KXRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& root)
     m_rootWindow = root;
     if (root) {
         if (RCPtr<LControl> content = root->GetContent())
-            content->SetText(m_text);
+            static_cast<void>(content->SetText(m_text)); // a content that refuses the text keeps the old one
         if (IWindowOSServices* os = root->GetOSServices())
             os->SetWindowTitle(m_text);
         RefreshIdleSubscription();
@@ -476,7 +476,7 @@ void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     // A first application normally finds no children; any it finds leave the tree.
     RCPtrArray<LControl, 1, 0> taken;
     TakeChildrenAndRelayout(taken);
-    SetLookExclusive(0);
+    static_cast<void>(SetLookExclusive(0)); // a control without looks has none to show
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
@@ -534,7 +534,7 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
                 RCPtr<LControl> child = remembered.GetAt(k);
                 if (SameName(child->m_name, sub->GetName())) {
                     remembered.RemoveItems(k, 1);
-                    AddChild(child, sub);
+                    static_cast<void>(AddChild(child, sub)); // a child that cannot be re-added stays out
                     break;
                 }
             }
@@ -544,7 +544,7 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
     if (m_children.GetCount() > 0)
         static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     PublishConditions();
-    PostInitialize();
+    static_cast<void>(PostInitialize()); // the creation steps do not stop one another
     m_children.Touch();
     if (m_rootWindow) {
         FillClientArea();
@@ -622,7 +622,7 @@ KXRESULT LControl::Initialize()
     m_notificationCenter = GetDefaultNotificationCenter();
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
-    ReadCreateParams();
+    static_cast<void>(ReadCreateParams()); // a parameter that cannot be read keeps its default
     if (m_stringTable) {
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
         // A control without hot keys has none.
@@ -761,7 +761,7 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
         for (unsigned i = 0; i < m_children.GetCount(); ++i) {
             RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-            child->RecalcLayout(whole);
+            static_cast<void>(child->RecalcLayout(whole)); // a child without a layout keeps its rectangle
         }
         static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
         m_layoutSuspended = false;
@@ -778,7 +778,7 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
             if (sibling->RecalcLayoutFromDescriptor() == S_OK)
                 break;
         }
-        parent->OnChildRectChanged(self);
+        static_cast<void>(parent->OnChildRectChanged(self)); // a handler's answer changes nothing here
     } else if (m_rootWindow) {
         const RectT<int32_t> area = m_rootWindow->GetScreenClientRect();
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
@@ -913,7 +913,7 @@ void LControl::SetScrollOffset(const PointT<double>& offset)
     m_scrollOffset = rounded;
     for (unsigned i = 0; i < m_children.GetCount(); ++i) {
         RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-        child->OnParentScrolled(old, rounded);
+        static_cast<void>(child->OnParentScrolled(old, rounded)); // a handler's answer changes nothing here
     }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     ScrollContents(old, rounded);
@@ -1429,7 +1429,7 @@ KXRESULT LControl::ApplyFont(const RCPtr<LFont>& font)
     m_inheritStyle = false;
     for (unsigned i = 0; i < m_children.GetCount(); ++i) {
         RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-        child->RefreshInheritedFont();
+        static_cast<void>(child->RefreshInheritedFont()); // a font that cannot be made leaves the old one
     }
     static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
@@ -1524,7 +1524,8 @@ KXRESULT LControl::Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirt
         anyWeighted = true;
         underWeight(i);
         if (const RCPtr<LLook>& look = m_looks.GetAt(i))
-            look->DrawLabelText(renderer, dirty, textOrigin);
+            // A part that cannot paint leaves its area; the walk goes on.
+            static_cast<void>(look->DrawLabelText(renderer, dirty, textOrigin));
         PaintChildren(renderer, dirty, int(i), deferred);
         renderer->PopClip();
     }
@@ -1552,9 +1553,9 @@ void LControl::DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRec
             continue;
         renderer->PushClip({0.0, 0.0, m_rect.width, m_rect.height}, r, nullptr, true);
         if (overlay)
-            DrawOverlay(renderer);
+            static_cast<void>(DrawOverlay(renderer)); // a part that cannot paint leaves its area; the walk goes on
         else
-            DrawContent(renderer);
+            static_cast<void>(DrawContent(renderer)); // a part that cannot paint leaves its area; the walk goes on
         renderer->PopClip();
     }
 }
@@ -1595,7 +1596,8 @@ void LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& 
             renderer->PushClip(area, c, nullptr, true);
             for (unsigned i = position; i < end; ++i) {
                 RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
-                child->Paint(renderer, dirty, deferred, false);
+                // A child that cannot paint leaves its area; the walk goes on.
+                static_cast<void>(child->Paint(renderer, dirty, deferred, false));
             }
             renderer->PopClip();
         } else {
@@ -1612,7 +1614,8 @@ void LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& 
         renderer->PushOffsetClip({c.x - m_scrollOffset.x, c.y - m_scrollOffset.y});
         for (; position < count && inRun(position, 2); ++position) {
             RCPtr<LControl> child = m_children.GetAt(position, kZOrder);
-            child->Paint(renderer, dirty, deferred, false);
+            // A child that cannot paint leaves its area; the walk goes on.
+            static_cast<void>(child->Paint(renderer, dirty, deferred, false));
         }
         renderer->PopClip();
     }
@@ -1861,7 +1864,7 @@ KXRESULT LControl::ShowToolTip(bool show)
     // A tip that could not join this control (a child of that name is there already) is dropped.
     if (!tip || tip->GetParent().Get() != this)
         return S_OK;
-    tip->SetText(text);
+    static_cast<void>(tip->SetText(text)); // a tip that refuses the text keeps the old one
     if (auto* link = dynamic_cast<IToolTipLink*>(tip.Get()))
         link->ShowToolTip();
     return S_OK;

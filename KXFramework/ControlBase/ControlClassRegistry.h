@@ -43,10 +43,10 @@ RCPtr<LControl>& CreateControlOf(RCPtr<LControl>& out, const RCPtr<LControl>& pa
                                  const RCPtr<LControlDescriptor>& descriptor)
 {
     RCPtr<LControl> control(new T(parent, descriptor->GetName()));
-    control->ApplyDescriptor(descriptor);
-    control->CreateSubControls(descriptor);
-    control->Initialize();
-    control->PostInitialize();
+    static_cast<void>(control->ApplyDescriptor(descriptor));
+    static_cast<void>(control->CreateSubControls(descriptor));
+    static_cast<void>(control->Initialize());
+    static_cast<void>(control->PostInitialize());
     control->SetCreated();
     out = control;
     return out;

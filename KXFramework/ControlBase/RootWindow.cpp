@@ -122,7 +122,8 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
     // One list for every call; the controls are copied out before the recursion reuses it.
     static RCPtrArray<LControl, 1, 0>* const shared = new RCPtrArray<LControl, 1, 0>;
     shared->SetCount(0);
-    control->Paint(m_renderer, region, *shared, unclippedPass);
+    // A control that cannot paint leaves its area; the walk goes on.
+    static_cast<void>(control->Paint(m_renderer, region, *shared, unclippedPass));
     if (shared->GetCount() == 0)
         return;
     std::vector<RCPtr<LControl>> deferred;
@@ -159,7 +160,7 @@ KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
         return E_INVALIDARG;
     if (m_captureControl && m_captureControl != control) {
         RCPtr<LControl> previous = m_captureControl;
-        previous->OnCaptureLost();
+        static_cast<void>(previous->OnCaptureLost()); // a handler's answer changes nothing here
     }
     m_captureControl = control;
     return S_OK;

@@ -184,7 +184,7 @@ KXRESULT LGLRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
     static_cast<void>(LRenderer::RenderStart(context)); // the base only records the context
     m_window->MakeGlCurrent();
-    SetViewport(context->GetViewport());
+    static_cast<void>(SetViewport(context->GetViewport())); // the base only records it
     glPushMatrix();
     // The frame starts from the context's own state, whatever the GL matrix and scissor were.
     const RenderState& state = context->GetState();
@@ -209,7 +209,7 @@ KXRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     static_cast<void>(LRenderer::RenderFinish(context)); // the base only forgets the context
 
     if (LRenderContextInfo* outer = GetCurrentContext()) {
-        SetViewport(outer->GetViewport());
+        static_cast<void>(SetViewport(outer->GetViewport())); // the base only records it
         ApplyClip();
         return S_OK;
     }
