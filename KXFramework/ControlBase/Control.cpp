@@ -315,6 +315,14 @@ void LControl::Destroy()
     SetClipToParent(true);
     if (m_capture)
         static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+    // A destroyed control keeps no focus, no drop target and no scrolling.
+    if (m_hasFocus || m_containsFocus)
+        OnFocusLost();
+    static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+    static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+    m_dropTarget = nullptr;
+    m_lastChildHit = nullptr;
+    m_pressRecord = nullptr;
     while (m_idleCount > 0)
         static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     if (m_parent)
@@ -326,6 +334,10 @@ void LControl::Destroy()
 KXRESULT LControl::BreakCycles()
 {
     UnregisterForAllNotifications();
+    m_lastChildHit = nullptr;
+    m_dropTarget = nullptr;
+    m_pressRecord = nullptr;
+    m_autoScroll[0].dragSource = m_autoScroll[1].dragSource = nullptr;
     m_children.Clear();
     return LRefCountedObject::BreakCycles();
 }
@@ -402,7 +414,7 @@ KXRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& root)
         if (RCPtr<LControl> content = root->GetContent())
             static_cast<void>(content->SetText(m_text)); // a content that refuses the text keeps the old one
         if (IWindowOSServices* os = root->GetOSServices())
-            os->SetWindowTitle(m_text);
+            static_cast<void>(os->SetWindowTitle(m_text)); // a window that cannot show a title keeps its old one
         RefreshIdleSubscription();
     }
     return S_OK;
@@ -628,6 +640,7 @@ KXRESULT LControl::Initialize()
         // A control without hot keys has none.
         static_cast<void>(m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK"));
     }
+    SubscribeSiblingKeys();
     return S_OK;
 }
 
@@ -675,8 +688,14 @@ void LControl::SetNotFocusable(bool notFocusable)
     m_notFocusable = notFocusable;
     if (!signAgrees)
         m_layout->tabStop = m_layout->tabStop == 0 ? -1 : -m_layout->tabStop;
-    if (m_parent)
-        m_parent->m_children.Touch();
+    if (!m_parent)
+        return;
+    m_parent->m_children.Touch();
+    RCPtr<LControl> self = Hold(this);
+    if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent->m_hasFocus)
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+    else if (notFocusable && m_hasFocus)
+        HandOverFocus(false);
 }
 
 // ---- geometry
@@ -784,6 +803,8 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
         m_rootWindow->SetWindowArea({area.x, area.y, whole.x, whole.y});
     }
+    if (m_parent && (m_hasFocus || m_containsFocus) && (m_rect.width <= 0.0 || m_rect.height <= 0.0))
+        HandOverFocus(false);
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
@@ -918,6 +939,19 @@ void LControl::SetScrollOffset(const PointT<double>& offset)
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     ScrollContents(old, rounded);
     Send(*this, u"NID_SCROLL_OFFSET_CHANGE", RCPtr<LRefCountedObject>());
+    // Only a window that tracks the pointer (active, with a real window) moves the hover.
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (root && root->GetOSServices() && root->GetOSServices()->IsActive()) {
+        RCPtr<LControl> top;
+        GetTopLevelControl(top);
+        const PointT<int32_t> cursor = root->GetCursorPos();
+        const PointT<double> p =
+            top ? MapPointFromControl(*top, {double(cursor.x), double(cursor.y)}) : PointT<double>{};
+        if (top && p.x >= 0.0 && p.x < m_rect.width && p.y >= 0.0 && p.y < m_rect.height) {
+            PointT<int32_t> local;
+            root->HitTest(cursor, local, true);
+        }
+    }
     m_scrolling = false;
 }
 
@@ -1133,6 +1167,8 @@ void LControl::PublishConditions()
                 root->SetCursor(m_replacedCursor);
         }
     }
+    if (m_userMoveMode != 0 && fell(Condition::kLeftDragging))
+        HandleConditionsChange();
     // The published record is the control's own; listeners see it change with every publication.
     const RCPtr<LConditionsParam> param = m_conditions;
     ApplyConditions(param);
@@ -1154,6 +1190,16 @@ void LControl::PublishConditions()
     for (const auto& entry : kPerCondition) {
         if (changed & entry.bits)
             Send(*this, entry.name, param);
+    }
+    if (m_userMoveMode != 0 && rose(Condition::kLeftDragging))
+        BeginUserMove();
+    // The hover follows the pointer to whatever now lies under it.
+    if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture) ||
+        (fell(Condition::kCapture) && !m_hover)) {
+        if (RCPtr<LRootWindow> root = FindRootWindow()) {
+            PointT<int32_t> local;
+            root->HitTest(root->GetCursorPos(), local, true);
+        }
     }
     if (changed & (Condition::kEnabled | Condition::kVisible)) {
         for (unsigned i = m_children.GetCount(); i-- > 0;) {
@@ -1190,9 +1236,14 @@ bool LControl::SetVisible(bool visible)
     if (m_layout && m_layout->isVisible != visible) {
         if (!visible)
             InvalidateWhole();
+        RCPtr<LControl> self = Hold(this);
         m_layout->isVisible = visible;
-        if (visible)
+        if (visible) {
+            HandOverFocus(true);
             InvalidateWhole();
+        } else {
+            HandOverFocus(false);
+        }
         PublishConditions();
     }
     return IsVisible(true);
@@ -1202,7 +1253,9 @@ void LControl::SetEnabled(bool enabled)
 {
     if (!m_layout || m_layout->enabled == enabled)
         return;
+    RCPtr<LControl> self = Hold(this);
     m_layout->enabled = enabled;
+    HandOverFocus(enabled);
     PublishConditions();
     InvalidateWhole();
 }
@@ -1216,20 +1269,6 @@ void LControl::SetHighlighted(bool highlighted)
 }
 
 void LControl::ApplyConditions(const RCPtr<LConditionsParam>&) {}
-
-KXRESULT LControl::OnCaptureLost()
-{
-    if (!m_capture)
-        return S_FALSE;
-    m_capture = false;
-    for (int i = 0; i < 3; ++i)
-        m_pending[i] = m_dragging[i] = false;
-    KXRESULT r = S_OK;
-    if (RCPtr<LRootWindow> root = FindRootWindow())
-        r = root->ReleaseCaptureControl(RCPtr<LControl>(this));
-    PublishConditions();
-    return r;
-}
 
 // ---- looks
 
@@ -1791,6 +1830,7 @@ KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LN
 {
     RCPtr<LControl> self = Hold(this);
     DestroyPendingRemovals();
+    RunInputIdleWork();
     OnIdleTick();
     return S_OK;
 }
@@ -1810,7 +1850,7 @@ bool LControl::UpdateText(const String& text, bool relayout)
         return false;
     if (!m_parent && m_rootWindow) {
         if (IWindowOSServices* os = m_rootWindow->GetOSServices())
-            os->SetWindowTitle(text);
+            static_cast<void>(os->SetWindowTitle(text)); // a window that cannot show a title keeps its old one
     }
     m_text = text;
     for (unsigned i = m_looks.GetCount(); i-- > 0;) {

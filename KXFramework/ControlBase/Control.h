@@ -5,6 +5,7 @@
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ControlBase/Look.h"
+#include "KXFramework/ControlBase/MenuDescriptor.h"
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/ControlBase/UITarget.h"
 #include "KXFramework/Notification/KeyBindingMap.h"
@@ -208,7 +209,106 @@ public:
     void SetHighlighted(bool highlighted);
     virtual void ApplyConditions(const RCPtr<LConditionsParam>& param);
     bool HasCapture() const { return m_capture; }
+    bool HasFocus() const { return m_hasFocus; }
+    bool ContainsFocus() const { return m_containsFocus; }
+
+    // Hit testing. p and local are in the control's own coordinates; bestZ rises to the found
+    // control's effective z.
+    virtual RCPtr<LControl>& FindControlAt(RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase,
+                                           PointT<int32_t>& local, int32_t& bestZ);
+    virtual bool ContainsPoint(const PointT<int32_t>& p) const;
+    // The largest Z_Order over the control and its ancestors that are not clipped to their
+    // parent; INT32_MIN when all are.
+    int32_t GetEffectiveZ() const;
+    void SetExcluded(bool excluded) { m_excluded = excluded; }
+    bool IsExcluded() const { return m_excluded; }
+    // The control answers hit tests for its children and hands them a held press later.
+    void SetInterceptsChildren(bool intercepts) { m_interceptsChildren = intercepts; }
+    const RCPtr<LControl>& GetLastChildHit() const { return m_lastChildHit; }
+
+    // Context menu.
+    virtual RCPtr<LMenuDescriptor>& GetContextMenu() { return m_contextMenu; }
+    // Unbinds the old menu's hot keys and binds the new one's, so shortcuts work while closed.
+    void SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // Opens the skin's "contextMenu" popup with the menu; 0.
+    [[nodiscard]] KXRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // Called with the popup after it got the menu and before it opens.
+    virtual void OnContextMenuCreated(const RCPtr<LControl>& popup);
+    // The menus of the string table's "CONTEXT_MENU" entries, in their ordinal order.
+    void GetMenusFromStringTable(RCPtrArray<LMenuDescriptor, 1, 0>& out) const;
+
+    // Pointer input.
+    [[nodiscard]] KXRESULT OnMouseEnter() override;
+    [[nodiscard]] KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer) override;
+    [[nodiscard]] KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& press) override;
+    [[nodiscard]] KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& release) override;
+    [[nodiscard]] KXRESULT OnMouseLeave() override;
+    [[nodiscard]] KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
     [[nodiscard]] KXRESULT OnCaptureLost() override;
+    [[nodiscard]] KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    // Visible with its ancestors, enabled itself, and under an enabled parent.
+    bool AcceptsInput() const;
+    // E_INVALIDARG for a negative threshold.
+    [[nodiscard]] KXRESULT SetDragThreshold(int32_t pixels);
+    [[nodiscard]] virtual KXRESULT DispatchClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnRightClick(const RCPtr<LMouseButtonParam>& param);
+
+    // Focus and keys.
+    virtual bool AcceptsTextInput() const { return false; }
+    virtual void FindTextInputTarget(RCPtr<LControl>& out);
+    [[nodiscard]] virtual KXRESULT PerformEdit(int32_t request);
+    // 0 on success, 1 when nothing was to be done, E_FAIL when the focus could not move.
+    [[nodiscard]] virtual KXRESULT SetFocus(bool forward);
+    bool CanTakeFocus() const;
+    virtual bool HasFocusableDescendant() const;
+    // 1: not handled.
+    [[nodiscard]] virtual KXRESULT HandleEditRequest(int32_t request);
+    [[nodiscard]] virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
+    // The next qualifying child after `current` in tab order, with wrap-around; null when none.
+    virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward);
+    [[nodiscard]] virtual KXRESULT OnKey(const RCPtr<LKeyParam>& key);
+    // 0 when a control registered for this control's sibling keys took the key, else 1.
+    [[nodiscard]] virtual KXRESULT SendSiblingKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT HandleKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT MoveFocus(const RCPtr<LKeyParam>& key);
+    // Orders the receivers of a sibling key: stably by tab order (strangers first), starting
+    // after the focus control.
+    virtual void OrderSiblingKeyReceivers(std::vector<RCPtr<LControl>>& receivers);
+    void OnKeyInput(const RCPtr<LKeyParam>& key) override;
+    bool AllowFocusChange() override { return true; }
+    bool OnFocusLost() override;
+    // The last child in insertion order that has or contains the focus.
+    RCPtr<LControl> GetFocusedChild() const;
+    void SetFocusBoundary(bool boundary) { m_focusBoundary = boundary; }
+
+    // User move.
+    [[nodiscard]] virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
+    int32_t GetUserMoveMode() const { return m_userMoveMode; }
+    virtual void BeginUserMove();
+    virtual void RebaseUserMove();
+    virtual void UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer);
+    virtual void HandleConditionsChange();
+    virtual RCPtr<LControl> FindDropTarget(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
+    virtual bool AcceptsDrop(const RCPtr<LControl>& moving);
+    // Edges (0x04 right, 0x08 left, 0x10 top, 0x20 bottom) where a drop target scrolls by itself.
+    virtual uint32_t GetDropScrollEdges(const RCPtr<LControl>& moving);
+    virtual void OnDragEnter(const RCPtr<LControl>& moving);
+    virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
+    virtual void OnDragLeave(const RCPtr<LControl>& moving);
+    [[nodiscard]] virtual KXRESULT OnDrop(const RCPtr<LControl>& moving);
+    const RCPtr<LControl>& GetDropTarget() const { return m_dropTarget; }
+    const PointT<double>& GetDragVelocity() const { return m_dragVelocity; }
+
+    // Auto-scroll, per axis 0 (x) and 1 (y).
+    [[nodiscard]] KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum,
+                                           const RCPtr<LControl>& dragSource);
+    // 0 when the axis was scrolling, else 1.
+    [[nodiscard]] KXRESULT StopAutoScroll(int axis);
+    bool IsAutoScrolling(int axis) const { return axis >= 0 && axis < 2 && m_autoScroll[axis].active; }
+    double GetAutoScrollRate(int axis) const { return axis >= 0 && axis < 2 ? m_autoScroll[axis].rate : 0.0; }
 
     // Looks.
     // Appends a look with weight 0; its index.
@@ -287,6 +387,26 @@ public:
     uintptr_t ApplyCursor();
 
 protected:
+    // Empty per-button and pointer hooks.
+    virtual void OnLeftButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnLeftButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnPointerMoved(const RCPtr<LPointWithModifiersParam>&) {}
+    // 1: not handled, the wheel goes on to the parent.
+    [[nodiscard]] virtual KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel);
+    [[nodiscard]] virtual KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel);
+    virtual void HandleLeftClick(const RCPtr<LMouseButtonParam>&) {}
+    virtual void HandleMiddleClick(const RCPtr<LMouseButtonParam>&) {}
+    virtual void HandleRightClick(const RCPtr<LMouseButtonParam>&) {}
+    // User-move hooks: the bounds of a step, and after each step.
+    virtual void AdjustUserMoveBounds(RectT<double>&) {}
+    virtual void OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&) {}
+    // Runs the auto-scroll steps and the delayed press hand-over; called on every idle tick.
+    void RunInputIdleWork();
+
     // Runs the content or overlay hook once per dirty rectangle that meets the control.
     void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
     void PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex,
@@ -346,6 +466,44 @@ protected:
     RCPtr<LNotificationCenter> m_notificationCenter;
     ChildControlList m_children;
 
+    // Input state.
+    bool m_excluded = false;
+    bool m_interceptsChildren = false;
+    bool m_focusBoundary = false;
+    RCPtr<LControl> m_lastChildHit;
+    PointT<int32_t> m_lastChildPoint;
+    int32_t m_lastChildZ = INT32_MIN;
+    RCPtr<LMenuDescriptor> m_contextMenu;
+    RCPtr<LMouseButtonParam> m_pressRecord;
+    int32_t m_dragThreshold = 1;
+    uint32_t m_moveTime = 0;
+    uint32_t m_previousMoveTime = 0;
+    uint32_t m_pressTime = 0;
+    uint32_t m_releaseTime = 0;
+    int32_t m_userMoveMode = 0;
+    int32_t m_userMoveFlags = 0;
+    PointT<double> m_dragVelocity;
+    PointT<double> m_lastDisplacement;
+    // Move origin: start size, the parent's scroll offset, and the layout's x, y, width, height.
+    PointT<double> m_moveStartSize;
+    PointT<double> m_moveStartParentScroll;
+    double m_moveOrigin[4] = {0.0, 0.0, 0.0, 0.0};
+    bool m_moveWasUnclipped = false;
+    bool m_moveWasDocked[2] = {false, false};
+    RCPtr<LControl> m_dropTarget;
+    bool m_userMoveStepping = false;
+    bool m_delayedPressSubscribed = false;
+    struct AutoScrollAxis {
+        bool active = false;
+        bool flick = false;
+        double lastTick = 0.0;
+        double rate = 0.0;
+        double minimum = 0.0;
+        double maximum = 0.0;
+        RCPtr<LControl> dragSource;
+    };
+    AutoScrollAxis m_autoScroll[2];
+
 private:
     friend class ChildControlList;
     void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
@@ -356,6 +514,27 @@ private:
     void TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken);
     // The root window of the tree: the top-level control's own.
     RCPtr<LRootWindow> FindRootWindow() const;
+    // No control from this one upwards (to a focus boundary or the top) is marked not focusable.
+    bool AncestorsAllowFocus() const;
+    // Sets contains-focus up the parent chain for a new focus holder below `child`.
+    [[nodiscard]] KXRESULT MarkFocusAncestors(const RCPtr<LControl>& child);
+    // The first (forward) or last tab stop that can take the focus or leads to it.
+    RCPtr<LControl> FirstFocusableChild(bool forward);
+    [[nodiscard]] KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT ResendMenuHotKey(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    void BindMenuHotKeys(const LMenuDescriptor& menu, bool bind);
+    [[nodiscard]] KXRESULT RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizontal);
+    void AutoScrollStep(int axis);
+    void HandOverDelayedPress();
+    // Hiding or disabling hands the focus to the parent; showing or enabling may take it.
+    void HandOverFocus(bool gained);
+    [[nodiscard]] KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);
+    // Local hot keys take the control's own keys and its siblings'.
+    void SubscribeSiblingKeys();
+    void RecordMoveOrigin();
+    // Mode 1: finds the drop target under the pointer, tells it, and finds its scrolling edges.
+    void TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2]);
 };
 
 } // namespace KX

@@ -90,6 +90,8 @@ public:
     void SetImagePrefix(const String& prefix) { m_imagePrefix = prefix; }
     const ControlDescriptorArray& GetRootDescriptors() const { return m_rootDescriptors; }
     int32_t GetCurrentSkinIndex() const { return m_currentSkinIndex; }
+    // The skin whose descriptors lookups use; an index outside the skins finds nothing.
+    void SetCurrentSkinIndex(int32_t index) { m_currentSkinIndex = index; }
     // Expat's text and line of the last malformed document.
     const XmlError& GetLastParseError() const { return m_lastError; }
 

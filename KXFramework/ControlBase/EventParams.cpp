@@ -111,6 +111,28 @@ void LMouseButtonParam::operator delete(void* p)
     PoolFree<LMouseButtonParam, 32>(p);
 }
 
+RCPtr<LMouseWheelParam> LMouseWheelParam::Create(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t direction)
+{
+    return RCPtr<LMouseWheelParam>(new LMouseWheelParam(p, modifierKeys, direction));
+}
+
+void* LMouseWheelParam::operator new(std::size_t size)
+{
+    return PoolAllocate<LMouseWheelParam, 4>(size);
+}
+
+void LMouseWheelParam::operator delete(void* p)
+{
+    PoolFree<LMouseWheelParam, 4>(p);
+}
+
+String LMouseWheelParam::ToString() const
+{
+    String text = LPointWithModifiersParam::ToString();
+    text += direction != 0 ? u"  direction: up" : u"  direction: down";
+    return text;
+}
+
 LKeyParam::LKeyParam(const KeyRecord& k) : key(k) {}
 
 LKeyParam::~LKeyParam() = default;

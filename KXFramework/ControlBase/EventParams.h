@@ -101,6 +101,23 @@ private:
     }
 };
 
+// Directions: 0 down, 1 up, 2 left, 3 right. The point is in the window's client coordinates.
+class LMouseWheelParam : public LPointWithModifiersParam {
+public:
+    LMouseWheelParam(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t d)
+        : LPointWithModifiersParam(p, modifierKeys, 0),
+          direction(d)
+    {
+    }
+    static RCPtr<LMouseWheelParam> Create(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t direction);
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p);
+
+    String ToString() const override;
+
+    int32_t direction;
+};
+
 // The three words of a key record, as the window layer packs them.
 struct KeyRecord {
     uint32_t key = 0;
@@ -115,6 +132,7 @@ public:
 
     KeyRecord key;
     bool handled = false;
+    // The controls the key has passed on its way up.
     RCPtrArray<LControl, 1, 0> receivers;
 };
 

@@ -1,11 +1,18 @@
 #include "KXFramework/ControlBase/RootWindow.h"
 
+#include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/StringTable.h"
+#include "KXFramework/Controls/Dialog.h"
+#include "KXFramework/Notification/KeyCode.h"
 
 #include "KXFramework/Application/DebugLog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace KX {
@@ -15,6 +22,7 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
     static_cast<void>(root->SetDistributor(RCPtr<LNotificationDistributor>(root))); // always S_OK
     root->AdjustOwnerCount(1);
+    root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
     return root;
 }
@@ -31,12 +39,23 @@ PointT<int32_t> LRootWindow::GetCursorPos() const
     return m_osServices ? m_osServices->GetCursorPosition() : PointT<int32_t>{};
 }
 
+uint32_t LRootWindow::GetMouseButtons() const
+{
+    return m_osServices ? m_osServices->GetMouseButtons() : 0;
+}
+
+uint32_t LRootWindow::GetModifierKeys() const
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetModifierKeys() & 0x49 : 0;
+}
+
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 {
     if (area == GetScreenClientRect())
         return;
     if (m_osServices)
-        m_osServices->SetWindowArea(area);
+        static_cast<void>(m_osServices->SetWindowArea(area)); // the window keeps the area the system allows
     m_clientRect = area;
     if (m_content)
         m_content->InvalidateRect({0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height},
@@ -45,21 +64,66 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
 {
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
+    m_toolTipControl = nullptr;
     m_captureControl = nullptr;
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_hoverControl = nullptr;
     if (RCPtr<LControl> old = m_content) {
         m_content = nullptr;
         old->Destroy();
+        if (m_hotKeys)
+            m_hotKeys->GetKeyBindingMap().Clear();
     }
     if (!control)
         return S_OK;
     m_content = control;
+    if (m_hotKeys && control->GetStringTable())
+        static_cast<void>(m_hotKeys->GetKeyBindingMap().LoadFromStringTable(
+            control->GetStringTable(), u"GHK")); // a table without hot keys binds none
     if (!(*control->GetRootWindowPtr()))
         static_cast<void>(control->SetRootWindow(RCPtr<LRootWindow>(this))); // a new control always takes the window
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
     // extent on the other axis.
     control->FillClientArea();
+    if (m_osServices && !m_osServices->HasFocus())
+        static_cast<void>(m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+    else if (!m_focusControl && m_osServices)
+        static_cast<void>(control->SetFocus(true)); // a control that cannot take the focus leaves it where it is
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
+}
+
+KXRESULT LRootWindow::SetContentByName(const String& name)
+{
+    RCPtr<LControl> control;
+    if (!name.IsEmpty()) {
+        IFrameworkServices* services = GetFrameworkServices();
+        RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
+        RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+        if (factory && registry)
+            registry->CreateControlByName(control, *factory, name, RCPtr<LRootWindow>(this));
+    }
+    return SetContent(control);
+}
+
+RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover)
+{
+    local = {};
+    RCPtr<LControl> found;
+    if (m_content) {
+        using GeometryRules::Clamp;
+        const PointT<int32_t> p{int32_t(Clamp(LControl::Round(point.x - m_content->GetRect().x), 2147483647.0)),
+                                int32_t(Clamp(LControl::Round(point.y - m_content->GetRect().y), 2147483647.0))};
+        int32_t bestZ = INT32_MIN;
+        m_content->FindControlAt(found, p, true, local, bestZ);
+    }
+    if (updateHover)
+        SetHoverControl(found);
+    return found;
 }
 
 void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
@@ -76,11 +140,17 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         m_dirty.AddRect(edges);
     }
     if (m_osServices)
-        m_osServices->InvalidateArea({edges.left, edges.top, edges.right - edges.left, edges.bottom - edges.top});
+        static_cast<void>(m_osServices->InvalidateArea(
+            {edges.left, edges.top, edges.right - edges.left,
+             edges.bottom - edges.top})); // a control outside a window has nothing to repaint
 }
 
 void LRootWindow::TakeInvalidRegion(LRectList& out)
 {
+    if (m_fullRedrawPending) {
+        m_fullRedrawPending = false;
+        InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
+    }
     MutexLock lock(m_dirtyLock);
     out.Clear();
     out.Append(m_dirty);
@@ -154,6 +224,73 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
     }
 }
 
+bool LRootWindow::ConstrainClientSize(int32_t& width, int32_t& height)
+{
+    const int32_t proposedWidth = width;
+    const int32_t proposedHeight = height;
+    if (m_content && m_content->GetLayoutDescriptor()) {
+        IFrameworkServices* services = GetFrameworkServices();
+        const RectT<int32_t> workArea = services ? services->GetWorkArea() : RectT<int32_t>{};
+        RectT<double> r;
+        static_cast<void>(CalculateLayoutRect(
+            m_content->GetLayoutDescriptor().Get(), nullptr, workArea.ToDouble(), {double(width), double(height)},
+            {double(m_clientRect.x), double(m_clientRect.y)}, r)); // without a layout the rectangle stays as it is
+        PointT<double> position{r.x, r.y};
+        PointT<double> size{r.width, r.height};
+        static_cast<void>(ApplyLayoutMinSize(*m_content, position, size)); // without a minimum the size stays as it is
+        static_cast<void>(ApplyLayoutMaxSize(*m_content, position, size)); // without a maximum the size stays as it is
+        // The window layer keeps sizes within its own range; beyond int32 the value is meaningless.
+        width = int32_t(std::clamp(std::round(size.x), 1.0, 2147483647.0));
+        height = int32_t(std::clamp(std::round(size.y), 1.0, 2147483647.0));
+    }
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    return width != proposedWidth || height != proposedHeight;
+}
+
+void LRootWindow::OnWindowResized()
+{
+    GetScreenClientRect();
+    if (RCPtr<LControl> content = m_content)
+        static_cast<void>(content->RecalcLayout(GetClientSize())); // a control without a layout keeps its place
+}
+
+void LRootWindow::OnFocusControlLost()
+{
+    m_lastFocusControl = m_focusControl;
+    m_focusControl = nullptr;
+}
+
+void LRootWindow::SetHoverControl(RCPtr<LControl> control)
+{
+    if (m_captureControl && control != m_captureControl)
+        control = nullptr;
+    if (control == m_hoverControl)
+        return;
+    RCPtr<LControl> owner;
+    if (control && control != m_captureControl) {
+        owner = control;
+        while (owner && owner->GetToolTipText().IsEmpty() && owner->UsesParentToolTip())
+            owner = owner->GetParent();
+        if (owner && owner->GetToolTipText().IsEmpty())
+            owner = nullptr;
+    }
+    if (owner != m_toolTipControl) {
+        if (RCPtr<LControl> old = m_toolTipControl)
+            static_cast<void>(old->ShowToolTip(false)); // a control without a tip shows none
+        m_toolTipControl = owner;
+        if (owner)
+            static_cast<void>(owner->ShowToolTip(true)); // a control without a tip shows none
+    }
+    RCPtr<LControl> old = m_hoverControl;
+    m_hoverControl = control;
+    // A removed control has neither a parent nor a root window left to hear it.
+    if (old && (old->GetParent() || *old->GetRootWindowPtr()))
+        static_cast<void>(old->OnMouseLeave()); // the pointer handler's answer changes nothing here
+    if (control)
+        static_cast<void>(control->OnMouseEnter()); // the pointer handler's answer changes nothing here
+}
+
 KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
 {
     if (!control)
@@ -172,6 +309,193 @@ KXRESULT LRootWindow::ReleaseCaptureControl(const RCPtr<LControl>&)
     return S_OK;
 }
 
+void LRootWindow::OnCaptureLost()
+{
+    if (RCPtr<LControl> capture = m_captureControl)
+        static_cast<void>(capture->OnCaptureLost()); // a handler's answer changes nothing here
+}
+
+void LRootWindow::DropRemovedControls()
+{
+    // A control taken out of the tree (removed or destroyed while it held capture or focus) can
+    // no longer take input; without this it would keep the window's pointer or keys to itself.
+    auto inTree = [this](const RCPtr<LControl>& c) {
+        const LControl* top = c.Get();
+        while (top->GetParent())
+            top = top->GetParent().Get();
+        return top == m_content.Get();
+    };
+    if (m_captureControl && !inTree(m_captureControl))
+        m_captureControl = nullptr;
+    if (m_focusControl && !inTree(m_focusControl))
+        m_focusControl = nullptr;
+}
+
+void LRootWindow::HideToolTip()
+{
+    if (RCPtr<LControl> tip = m_toolTipControl)
+        static_cast<void>(tip->ShowToolTip(false)); // a control without a tip shows none
+}
+
+void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point,
+                                      int index)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
+    if (GetCursorPos() != point)
+        DispatchMouseMove(point, modifiers, index);
+    HideToolTip();
+    const bool indexed = index >= 0 && index < kPointerIndices;
+    const uint32_t bit = uint32_t(button) & 7u;
+    if (action == kRelease) {
+        if (indexed)
+            m_pressed[index] &= ~bit;
+        RCPtr<LControl> capture = m_captureControl;
+        if (!capture)
+            return;
+        const bool doubleClick = (m_doubleClickMask & bit) != 0;
+        m_doubleClickMask &= ~bit;
+        const PointT<int32_t> origin = capture->GetPositionInRoot().Round();
+        static_cast<void>(capture->OnMouseUp(LMouseButtonParam::Create(
+            button, {point.x - origin.x, point.y - origin.y}, modifiers, doubleClick, GetMouseButtons(),
+            uint32_t(index)))); // the pointer handler's answer changes nothing here
+        return;
+    }
+    if (action == kPress && indexed)
+        m_pressed[index] |= bit;
+    RCPtr<LControl> target = m_captureControl;
+    PointT<int32_t> local;
+    if (target) {
+        const PointT<int32_t> origin = target->GetPositionInRoot().Round();
+        local = {point.x - origin.x, point.y - origin.y};
+    } else {
+        target = HitTest(point, local, true);
+    }
+    if (!target)
+        return;
+    const bool doubleClick = action == kDoubleClick;
+    if (doubleClick)
+        m_doubleClickMask |= bit;
+    else
+        m_doubleClickMask &= ~bit;
+    if (button != 1 && button != 2 && button != 4)
+        return;
+    static_cast<void>(target->OnMouseDown(
+        LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(),
+                                  uint32_t(index)))); // the pointer handler's answer changes nothing here
+}
+
+void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
+    PointT<int32_t> local;
+    RCPtr<LControl> hit = HitTest(point, local, true);
+    RCPtr<LControl> target = m_captureControl;
+    if (target) {
+        const PointT<int32_t> origin = target->GetPositionInRoot().Round();
+        local = {point.x - origin.x, point.y - origin.y};
+    } else {
+        target = hit;
+    }
+    if (target)
+        static_cast<void>(target->OnMouseMove(LPointWithModifiersParam::Create(
+            local, modifiers, uint32_t(index)))); // the pointer handler's answer changes nothing here
+}
+
+void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
+{
+    if (!IsWindowActive())
+        return;
+    RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
+    HideToolTip();
+    RCPtr<LControl> target = m_captureControl;
+    PointT<int32_t> local;
+    if (!target)
+        target = HitTest(point, local, true);
+    if (!target)
+        return;
+    const RCPtr<LMouseWheelParam> param = LMouseWheelParam::Create(point, modifiers, direction);
+    const bool vertical = direction == 0 || direction == 1;
+    const KXRESULT result = vertical ? target->OnMouseWheel(param) : target->OnMouseHWheel(param);
+    if (result != 1)
+        return;
+    if (RCPtr<LControl> focus = m_focusControl)
+        static_cast<void>(vertical ? focus->OnMouseWheel(param)
+                                   : focus->OnMouseHWheel(param)); // the wheel handler's answer changes nothing here
+}
+
+void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
+{
+    RCPtr<LRootWindow> self(this);
+    DropRemovedControls();
+    HideToolTip();
+    if (RCPtr<LControl> focus = m_focusControl)
+        focus->OnKeyInput(key);
+}
+
+void LRootWindow::OnWindowFocusLost()
+{
+    RCPtr<LRootWindow> self(this);
+    SetHoverControl(nullptr);
+    if (RCPtr<LControl> content = m_content) {
+        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        content->OnFocusLost();
+    }
+}
+
+void LRootWindow::OnWindowFocusGained()
+{
+    RCPtr<LRootWindow> self(this);
+    RCPtr<LControl> last = m_lastFocusControl;
+    if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
+        static_cast<void>(last->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        return;
+    }
+    if (RCPtr<LControl> content = m_content)
+        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+}
+
+void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
+{
+    if (!m_osServices)
+        return;
+    if (!show)
+        m_osServices->SetCaret(false, rect);
+    else if (control && control == m_focusControl)
+        m_osServices->SetCaret(true, rect);
+}
+
+void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
+{
+    if (!m_content || !IsWindowActive() || m_osServices->IsModal())
+        return;
+    RCPtr<LRootWindow> self(this);
+    const bool backward = key && (key->key.key & KeyCode::kShiftKey);
+    IFrameworkServices* services = GetFrameworkServices();
+    const std::vector<RCPtr<LRootWindow>> roots =
+        services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
+    if (roots.size() < 2) {
+        // The focus wraps to the content's first or last stop.
+        RCPtr<LControl> content = m_content;
+        content->OnFocusLost();
+        static_cast<void>(content->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
+        return;
+    }
+    const auto it = std::find(roots.begin(), roots.end(), self);
+    if (it == roots.end())
+        return;
+    const size_t at = size_t(it - roots.begin());
+    const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
+    if (next->m_osServices && !next->m_osServices->IsActive())
+        static_cast<void>(next->m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+}
+
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
 {
     if (!cursor) {
@@ -181,15 +505,41 @@ uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
     return m_osServices ? m_osServices->SetCursor(cursor) : 0;
 }
 
+KXRESULT LRootWindow::RequestClose(int32_t result)
+{
+    if (!m_osServices)
+        return E_FAIL;
+    m_closeResult = result;
+    m_closeRequested = true;
+    return S_OK;
+}
+
+void LRootWindow::OnCloseRequest()
+{
+    if (auto* dialog = dynamic_cast<LDialog*>(m_content.Get())) {
+        RCPtr<LControl> hold = m_content;
+        dialog->Close(LDialog::kCancelResult);
+        return;
+    }
+    if (m_osServices)
+        static_cast<void>(RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+}
+
 bool LRootWindow::ProcessEvents(bool sendIdle)
 {
     RCPtr<LRootWindow> self(this);
-    return ProcessNotifications(sendIdle);
+    const bool more = ProcessNotifications(sendIdle);
+    if (m_closeRequested && m_osServices) {
+        m_closeRequested = false;
+        static_cast<void>(m_osServices->EndModal(m_closeResult)); // a window without a modal loop has nothing to end
+    }
+    return more;
 }
 
 KXRESULT LRootWindow::BreakCycles()
 {
     static_cast<void>(RemoveAllClients()); // nothing to report while closing
+    m_hotKeys = nullptr;
     m_osServices = nullptr;
     static_cast<void>(SetContent(nullptr)); // removing the content cannot be refused
     ShutdownQueue(1);

@@ -1,8 +1,11 @@
 #pragma once
 // The bridge between one operating-system window and one tree of controls: it holds the tree's
-// top-level control, the dirty region of the window, the capture control and the window's own
-// notification queue, whose idle pass sends NID_IDLE to the controls that subscribed.
+// top-level control, routes the window's input to the capture, hover and focus controls, keeps the
+// dirty region of the window and paints it, and owns the window's hot keys and notification queue,
+// whose idle pass sends NID_IDLE to the controls that subscribed.
+#include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/ObjectBase/Mutex.h"
@@ -19,6 +22,10 @@ class LControl;
 
 class LRootWindow : public LNotificationDistributor, public LNotificationQueue {
 public:
+    // Mouse actions and buttons as the window reports them.
+    enum MouseAction { kPress = 0, kRelease = 1, kDoubleClick = 2 };
+    static constexpr int kPointerIndices = 10;
+
     // The window delivers its own posts, which counts as one owner reference of itself.
     static RCPtr<LRootWindow> Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices);
 
@@ -31,32 +38,78 @@ public:
     PointT<int32_t> GetClientSize() const { return {m_clientRect.width, m_clientRect.height}; }
     // The pointer in client coordinates; (0, 0) without a window.
     PointT<int32_t> GetCursorPos() const;
+    // Buttons held (1 left, 2 middle, 4 right); 0 without a window.
+    uint32_t GetMouseButtons() const;
+    // Ctrl 0x01, Shift 0x08, Alt 0x40.
+    uint32_t GetModifierKeys() const;
     // Gives the window a new client area; the content is invalidated when it changed.
     void SetWindowArea(const RectT<int32_t>& area);
 
     const RCPtr<LControl>& GetContent() const { return m_content; }
     // Destroys the previous content; null leaves the window empty.
     [[nodiscard]] KXRESULT SetContent(const RCPtr<LControl>& control);
+    // The control the application's factory makes of that name; an empty name removes the content.
+    [[nodiscard]] KXRESULT SetContentByName(const String& name);
+
+    // The deepest control under a point in client coordinates, and the point local to it.
+    virtual RCPtr<LControl> HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover);
 
     // Adds the part inside the client area to the dirty region and asks the window to repaint it.
     void InvalidateRect(const RectT<int32_t>& rect);
+    // The next TakeInvalidRegion covers the whole client area (after a resize).
+    void RequestFullRedraw() { m_fullRedrawPending = true; }
     // Moves the dirty region into `out`.
     void TakeInvalidRegion(LRectList& out);
     // Paints the content over the region, then the unclipped controls on top by Z_Order. Runs
     // inside a frame of the renderer.
     void Paint(const LRectList& region);
+    // Applies the content's minimum and maximum size to a proposed client size, at least 1 x 1.
+    // True when it changed.
+    bool ConstrainClientSize(int32_t& width, int32_t& height);
+    void OnWindowResized();
+
+    const RCPtr<LControl>& GetFocusControl() const { return m_focusControl; }
+    const RCPtr<LControl>& GetLastFocusControl() const { return m_lastFocusControl; }
+    void SetFocusControl(const RCPtr<LControl>& control) { m_focusControl = control; }
+    // The focus control let go: it is remembered as the last one.
+    void OnFocusControlLost();
+    const RCPtr<LControl>& GetHoverControl() const { return m_hoverControl; }
+    void SetHoverControl(RCPtr<LControl> control);
 
     const RCPtr<LControl>& GetCaptureControl() const { return m_captureControl; }
     // E_INVALIDARG for null; the previous capture control first loses capture.
     [[nodiscard]] KXRESULT SetCaptureControl(const RCPtr<LControl>& control);
     // The capture ends whichever control is given; that control is not told.
     [[nodiscard]] KXRESULT ReleaseCaptureControl(const RCPtr<LControl>& control);
+    // The window lost the pointer: the capture control is told and keeps the capture field.
+    void OnCaptureLost();
 
+    // Input from the window, points in client coordinates. Dropped while the window is inactive.
+    void DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point, int index);
+    void DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index);
+    // Direction 0 down, 1 up, 2 left, 3 right.
+    void DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction);
+    void DispatchKey(const RCPtr<LKeyParam>& key);
+    void OnWindowFocusLost();
+    void OnWindowFocusGained();
+
+    // Hides the window's caret, or shows it at the rectangle when the control has the focus.
+    void SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect);
     // Shows the cursor (the application's arrow for 0) and returns the one shown before.
     uintptr_t SetCursor(uintptr_t cursor);
 
-    // Delivers the window's posted notifications, and NID_IDLE when asked. True while
-    // notifications remain.
+    // Asks the window to end its modal loop with the result at the next ProcessEvents; E_FAIL
+    // without a window.
+    [[nodiscard]] KXRESULT RequestClose(int32_t result);
+    // The user closed the window.
+    void OnCloseRequest();
+    // The window's own hot keys, loaded from the content's "GHK" entries.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return m_hotKeys; }
+    // Tab navigation left the content: the focus wraps to its first (or, with Shift, last) stop.
+    void MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key);
+
+    // Delivers the window's posted notifications, and NID_IDLE when asked, then carries out a close
+    // request. True while notifications remain.
     bool ProcessEvents(bool sendIdle);
 
     [[nodiscard]] KXRESULT BreakCycles() override;
@@ -68,6 +121,9 @@ private:
     {
     }
     void PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass);
+    bool IsWindowActive() const { return m_osServices && m_osServices->IsActive(); }
+    void HideToolTip();
+    void DropRemovedControls();
 
     RCPtr<LRenderer> m_renderer;
     IWindowOSServices* m_osServices;
@@ -75,7 +131,17 @@ private:
     RCPtr<LControl> m_content;
     LRectList m_dirty;
     Mutex m_dirtyLock;
+    bool m_fullRedrawPending = false;
+    uint32_t m_doubleClickMask = 0;
+    RCPtr<LGlobalHotKeyManager> m_hotKeys;
+    RCPtr<LControl> m_focusControl;
+    RCPtr<LControl> m_lastFocusControl;
+    RCPtr<LControl> m_hoverControl;
+    RCPtr<LControl> m_toolTipControl;
     RCPtr<LControl> m_captureControl;
+    bool m_closeRequested = false;
+    int32_t m_closeResult = 0;
+    uint32_t m_pressed[kPointerIndices] = {};
 };
 
 } // namespace KX

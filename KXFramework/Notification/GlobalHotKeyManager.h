@@ -16,6 +16,8 @@ public:
     static RCPtr<LGlobalHotKeyManager> Create(const RCPtr<LNotificationReceiver>& postingReceiver);
 
     KeyBindingMap& GetKeyBindingMap() { return m_bindings; }
+    // Where the bound notifications go.
+    const RCPtr<LNotificationReceiver>& GetReceiver() const { return m_receiver; }
 
     // The three words of a key record. 1 when no binding matches; otherwise the bound notification,
     // with an LHolder<KeyCode> of the key as payload, goes to the receiver (with no sender) and the

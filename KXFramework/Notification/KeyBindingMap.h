@@ -35,6 +35,7 @@ public:
     // when none.
     NotificationID FindNotificationID(const KeyCode& key) const;
     void Clear();
+    bool IsEmpty() const { return m_bindings.empty(); }
 
 private:
     struct Binding {

@@ -7,12 +7,15 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 
 #include "RecordingRenderer.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,7 +52,55 @@ public:
     RectT<int32_t> GetWorkArea() override { return workArea; }
     double GetSeconds() override { return milliseconds / 1000.0; }
     uint32_t GetMilliseconds() override { return milliseconds; }
-    uintptr_t LoadAppCursor(const char16_t*) override { return kArrowCursor; }
+    uint32_t GetModifierKeys() override { return modifiers; }
+    RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return hotKeys; }
+    uintptr_t LoadAppCursor(const char16_t* name) override
+    {
+        loadedCursors.emplace_back(name);
+        return kArrowCursor;
+    }
+    // One pass over every root window, as the application's idle operation does.
+    bool RunIdle(int32_t count) override
+    {
+        ++idlePasses;
+        bool more = false;
+        for (const RCPtr<LRootWindow>& root : std::vector<RCPtr<LRootWindow>>(roots))
+            more = root->ProcessEvents(count == 0) || more;
+        return more;
+    }
+    void AddRootWindow(const RCPtr<LRootWindow>& root) override
+    {
+        roots.push_back(root);
+        if (!applicationRoot)
+            applicationRoot = root;
+    }
+    RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
+    KXRESULT SetStatusText(const String& text, bool) override
+    {
+        statusTexts.emplace_back(text.GetString());
+        return S_OK;
+    }
+    KXRESULT ResetStatusText(bool immediate) override
+    {
+        statusTexts.emplace_back(immediate ? u"<reset now>" : u"<reset>");
+        return S_OK;
+    }
+    int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t) override
+    {
+        return runModalDialog ? runModalDialog(dialog) : E_FAIL;
+    }
+    std::vector<RCPtr<LRootWindow>> GetRootWindows() override { return roots; }
+    String GetWindowClassName() override { return u"Velmora_Test"; }
+    void WriteProfileBinary(const String& section, const String& entry, const std::vector<uint8_t>& data) override
+    {
+        profile[std::u16string(section.GetString()) + u"/" + entry.GetString()] = data;
+    }
+    void RemoveRootWindow(const RCPtr<LRootWindow>& root) override
+    {
+        std::erase(roots, root);
+        if (applicationRoot == root)
+            applicationRoot = nullptr;
+    }
 
     static constexpr uintptr_t kArrowCursor = 0xA000;
     RCPtr<LMeasurementRenderer> measurement{new RecordingRenderer};
@@ -59,31 +110,89 @@ public:
     RCPtr<LRootWindow> applicationRoot;
     RectT<int32_t> workArea{0, 0, 1280, 1024};
     uint32_t milliseconds = 0;
+    uint32_t modifiers = 0;
+    RCPtr<LGlobalHotKeyManager> hotKeys;
+    std::vector<std::u16string> loadedCursors;
+    int idlePasses = 0;
+    std::vector<RCPtr<LRootWindow>> roots;
+    std::map<std::u16string, std::vector<uint8_t>> profile;
+    std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
+    RCPtr<LRootWindow> activeRoot;
+    std::vector<std::u16string> statusTexts;
 };
 
 class FakeWindow : public IWindowOSServices {
 public:
-    void SetWindowTitle(const String& text) override { title = text; }
-    void InvalidateAll() override { ++invalidateAllCount; }
-    void InvalidateArea(const RectT<int32_t>& area) override { invalidated.push_back(area); }
+    KXRESULT SetWindowTitle(const String& text) override
+    {
+        title = text;
+        return S_OK;
+    }
+    KXRESULT InvalidateAll() override
+    {
+        ++invalidateAllCount;
+        return S_OK;
+    }
+    KXRESULT InvalidateArea(const RectT<int32_t>& area) override
+    {
+        invalidated.push_back(area);
+        return S_OK;
+    }
     RectT<int32_t> GetClientArea() const override { return clientArea; }
-    void SetWindowArea(const RectT<int32_t>& area) override { clientArea = area; }
+    PointT<int32_t> ScreenToClient(const PointT<int32_t>& p) const override
+    {
+        return {p.x - clientArea.x, p.y - clientArea.y};
+    }
+    PointT<int32_t> ClientToScreen(const PointT<int32_t>& p) const override
+    {
+        return {p.x + clientArea.x, p.y + clientArea.y};
+    }
+    KXRESULT SetWindowArea(const RectT<int32_t>& area) override
+    {
+        clientArea = area;
+        return S_OK;
+    }
+    bool Show(int) override { return true; }
+    KXRESULT Redraw() override { return InvalidateAll(); }
+    KXRESULT BringToTop() override { return S_OK; }
+    KXRESULT SetTopMost(bool) override { return S_OK; }
+    KXRESULT EndModal(int32_t result) override
+    {
+        endModalResults.push_back(result);
+        return S_OK;
+    }
+    int32_t RunModal() override { return -1; }
+    bool IsModal() const override { return false; }
     bool IsActive() const override { return active; }
-    PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
+    bool HasFocus() const override { return focused; }
+    KXRESULT SetFocus() override
+    {
+        ++focusRequests;
+        return S_OK;
+    }
     uintptr_t SetCursor(uintptr_t next) override
     {
         const uintptr_t previous = cursor;
         cursor = next;
         return previous;
     }
+    PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
+    uint32_t GetMouseButtons() const override { return buttons; }
+    Platform::HostWindow* GetWindowHandle() const override { return nullptr; }
+    void SetCaret(bool, const RectT<int32_t>&) override {}
 
     String title;
     int invalidateAllCount = 0;
     std::vector<RectT<int32_t>> invalidated;
     RectT<int32_t> clientArea{0, 0, 400, 300};
     bool active = true;
+    // Keyboard focus: without it a new content asks for it rather than taking the focus itself.
+    bool focused = false;
     PointT<int32_t> cursorPosition;
+    uint32_t buttons = 0;
     uintptr_t cursor = 0;
+    int focusRequests = 0;
+    std::vector<int32_t> endModalResults;
 };
 
 // A plain control that can tell when it is gone.

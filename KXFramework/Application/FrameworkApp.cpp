@@ -1,0 +1,415 @@
+#include "KXFramework/Application/FrameworkApp.h"
+
+#include "KXFramework/Application/FrameworkClassNames.h"
+#include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/ObjectBase/Exception.h"
+#include "KXFramework/Platform/Graphics/FontSystem.h"
+#include "KXFramework/Platform/Process/Clock.h"
+#include "KXFramework/Platform/Window/Cursor.h"
+#include "KXFramework/Platform/Window/KeyMap.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace KX {
+
+struct AppCursor {
+    Platform::Cursor cursor;
+};
+
+namespace {
+
+LFrameworkApp* g_instance = nullptr;
+RCPtr<LStatusBar> g_statusBar;
+
+std::string HexResult(KXRESULT r)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "KXRESULT = 0x%08X", static_cast<unsigned>(r));
+    return text;
+}
+
+// The cursor names of the skin and the system shapes they show.
+struct CursorName {
+    const char16_t* name;
+    Platform::SystemCursor kind;
+};
+
+const CursorName kCursorNames[] = {
+    {u"UI_CURSOR_ARROW", Platform::SystemCursor::Arrow},
+    {u"UI_CURSOR_IBEAM", Platform::SystemCursor::IBeam},
+    {u"UI_CURSOR_WAIT", Platform::SystemCursor::Wait},
+    {u"UI_CURSOR_CROSS", Platform::SystemCursor::Cross},
+    {u"UI_CURSOR_SIZE_ALL", Platform::SystemCursor::SizeAll},
+    {u"UI_CURSOR_SIZE_NWSE", Platform::SystemCursor::SizeNWSE},
+    {u"UI_CURSOR_SIZE_NESW", Platform::SystemCursor::SizeNESW},
+    {u"UI_CURSOR_SIZE_WE", Platform::SystemCursor::SizeWE},
+    {u"UI_CURSOR_SIZE_NS", Platform::SystemCursor::SizeNS},
+    {u"UI_CURSOR_NO_DROP", Platform::SystemCursor::No},
+    {u"UI_CURSOR_HAND", Platform::SystemCursor::Hand},
+    {u"UI_CURSOR_APP_STARTING", Platform::SystemCursor::AppStarting},
+};
+
+// Walks a snapshot of the list, so that a window leaving it meanwhile is skipped rather than a
+// later one missed or a stale index used.
+std::vector<RCPtr<LRootWindow>> Snapshot(const RCPtrArray<LRootWindow, 1, 0>& windows)
+{
+    std::vector<RCPtr<LRootWindow>> copy;
+    for (unsigned i = 0; i < windows.GetCount(); ++i)
+        copy.push_back(windows.GetAt(i));
+    return copy;
+}
+
+bool Contains(const RCPtrArray<LRootWindow, 1, 0>& windows, const RCPtr<LRootWindow>& root)
+{
+    for (unsigned i = 0; i < windows.GetCount(); ++i) {
+        if (windows.GetAt(i) == root)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& stringTable,
+                             const String& name, std::unique_ptr<Platform::MessageBoxService> messageBoxes,
+                             std::unique_ptr<Platform::ClipboardBackend> clipboard)
+    : m_controlFactory(factory),
+      m_name(name),
+      m_stringTable(stringTable),
+      m_registry(new LControlClassRegistry),
+      m_messageBoxes(std::move(messageBoxes))
+{
+    g_instance = this;
+    SetFrameworkServices(this);
+    m_hotKeyManager = LGlobalHotKeyManager::Create(GetDefaultNotificationCenter()->GetPostingReceiver());
+    m_clipboard = LClipboard::Create(std::move(clipboard));
+    if (m_controlFactory)
+        m_controlFactory->GetApplicationStringTable(m_applicationStringTable);
+}
+
+LFrameworkApp::~LFrameworkApp()
+{
+    UnregisterForAllNotifications();
+    LNotificationCenterManager::ReleaseInstance();
+    LNotification::EnablePooling(false);
+    if (GetFrameworkServices() == this)
+        SetFrameworkServices(nullptr);
+    g_instance = nullptr;
+}
+
+LFrameworkApp* LFrameworkApp::GetInstance()
+{
+    return g_instance;
+}
+
+KXRESULT LFrameworkApp::RunApplicationStartup()
+{
+    try {
+        LNotification::EnablePooling(true);
+        int line = 0;
+        const KXRESULT r = RegisterFrameworkClassNames(*m_registry, line);
+        if (Failed(r))
+            throw FailedResultException(
+                "Failed Result : " + HexResult(r) +
+                " : KX::LFrameworkApp::RunApplicationStartup : Application\\FrameworkApp : Line " +
+                std::to_string(line));
+        if (m_hotKeyManager)
+            static_cast<void>(m_hotKeyManager->GetKeyBindingMap().LoadFromStringTable(
+                m_applicationStringTable, u"GHK")); // a table without hot keys binds none
+        if (m_clipboard)
+            static_cast<void>(
+                m_clipboard->Initialize()); // a clipboard that cannot register never answers the edit requests
+        RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()), u"NID_APP_EXIT_REQ",
+                                0);
+        const int32_t count = m_controlFactory ? int32_t(m_controlFactory->GetRootDescriptors().GetCount()) : 0;
+        const int32_t stored = GetCurrentSkinIndex();
+        SetSkin(stored <= count - 1 ? stored : count - 1);
+    } catch (...) {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void LFrameworkApp::RunApplication()
+{
+    if (m_rootWindows.GetCount() > 0) {
+        const RCPtr<LRootWindow>& main = m_rootWindows.GetAt(0);
+        const PointT<int32_t> size = main->GetClientSize();
+        main->InvalidateRect({0, 0, size.x, size.y});
+        if (IWindowOSServices* os = main->GetOSServices())
+            static_cast<void>(os->Redraw()); // a control outside a window has nothing to repaint
+    }
+    OnBeforeRun();
+    OnIdle(true);
+    try {
+        RunMessageLoop();
+    } catch (...) {
+        String text, caption;
+        if (m_stringTable) {
+            m_stringTable->GetString(u"STARTUP_ERROR", text);
+            m_stringTable->GetString(u"STARTUP_ERROR_CAPTION", caption);
+        }
+        ShowMessageBox(text, caption, Platform::MessageBoxFlags::kIconError);
+        RCPtr<LNotification> n;
+        if (LNotification::Create(n, u"NID_APP_EXIT_REQ", nullptr) >= 0)
+            static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+                n)); // the queue refuses only once shut down, when nobody is left to tell
+    }
+    OnIdle(true);
+}
+
+KXRESULT LFrameworkApp::ReleaseServices()
+{
+    m_controlFactory = nullptr;
+    m_hotKeyManager = nullptr;
+    if (m_clipboard)
+        static_cast<void>(m_clipboard->BreakCycles()); // breaking cycles has nothing to report
+    m_clipboard = nullptr;
+    return S_OK;
+}
+
+bool LFrameworkApp::OnIdle(bool sendIdle)
+{
+    bool more = LNotificationCenterManager::GetInstance()->ProcessNotifications(sendIdle);
+    std::vector<RCPtr<LRootWindow>> windows = Snapshot(m_rootWindows);
+    for (size_t i = windows.size(); i-- > 0;) {
+        if (!Contains(m_rootWindows, windows[i]))
+            continue;
+        if (windows[i]->ProcessEvents(sendIdle))
+            more = true;
+    }
+    return more;
+}
+
+KXRESULT LFrameworkApp::ReceiveNotification(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    if (!n || n->GetName() != String(u"NID_APP_EXIT_REQ"))
+        return S_OK;
+    m_exitRequested = true;
+    std::vector<RCPtr<LRootWindow>> windows = Snapshot(m_rootWindows);
+    for (size_t i = windows.size(); i-- > 1;) {
+        if (Contains(m_rootWindows, windows[i]))
+            static_cast<void>(
+                windows[i]->RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+    }
+    return S_OK;
+}
+
+int32_t LFrameworkApp::GetIniFile(int)
+{
+    return 0;
+}
+
+int32_t LFrameworkApp::GetCurrentSkinIndex()
+{
+    LIniFileManager* ini = GetIniFileManager();
+    const int32_t file = GetIniFile(1);
+    int32_t index = 0;
+    if (ini && file > 0)
+        static_cast<void>(
+            ini->GetIniValueInt(file, u"CurrentSkinIndex", 0, &index)); // a missing value leaves the default
+    return index;
+}
+
+void LFrameworkApp::SetSkin(int32_t index)
+{
+    String face;
+    float size = 0.0f;
+    int32_t style = 0;
+    const KXRESULT r = GetDefaultFont(face, size, style);
+    if (Failed(r))
+        throw FailedResultException("Failed Result : " + HexResult(r) +
+                                    " : KX::LFrameworkApp::SetSkin : Application\\FrameworkApp : Line 233");
+    // A stored index may be negative or beyond the skins of this document.
+    const int32_t count = m_controlFactory ? int32_t(m_controlFactory->GetRootDescriptors().GetCount()) : 0;
+    index = count == 0 ? 0 : (index < 0 ? 0 : (index >= count ? count - 1 : index));
+    if (m_controlFactory && count > 0) {
+        m_controlFactory->SetCurrentSkinIndex(index);
+        static_cast<void>(m_controlFactory->GetDefaultFont(
+            face, size, style)); // a skin without a default font keeps the built-in one
+    }
+    LFont::FindOrCreate(m_font, face, size, style);
+    if (count > 0) {
+        for (const RCPtr<LRootWindow>& root : Snapshot(m_rootWindows)) {
+            if (!Contains(m_rootWindows, root))
+                continue;
+            // Held, not referenced: the idle pass below may shrink the list.
+            RCPtr<LRootWindow> busy = GetActiveRootWindow() ? GetActiveRootWindow() : m_rootWindows.GetAt(0);
+            const uintptr_t previousCursor = busy->SetCursor(LoadAppCursor(u"UI_CURSOR_WAIT"));
+            static_cast<void>(SetStatusText(u"Loading Skin...", true)); // the test checks the text shown
+            OnIdle(true);
+            // The idle pass may have closed the window.
+            if (Contains(m_rootWindows, root)) {
+                IWindowOSServices* os = root->GetOSServices();
+                const bool resetFocus = os && os->IsActive();
+                if (resetFocus)
+                    root->OnWindowFocusLost();
+                static_cast<void>(m_registry->ReapplyDescriptor(
+                    *m_controlFactory, root->GetContent())); // a control without a descriptor keeps its look
+                if (os)
+                    root->GetScreenClientRect();
+                const PointT<int32_t> client = root->GetClientSize();
+                root->InvalidateRect({0, 0, client.x, client.y});
+                if (resetFocus)
+                    root->OnWindowFocusGained();
+            }
+            busy->SetCursor(previousCursor);
+            static_cast<void>(ResetStatusText(false)); // the bar shows its default text either way
+        }
+    }
+    LIniFileManager* ini = GetIniFileManager();
+    const int32_t file = GetIniFile(1);
+    if (ini && file > 0)
+        static_cast<void>(ini->SetIniValueInt(
+            file, u"CurrentSkinIndex", index)); // a setting that cannot be stored is only lost for the next start
+}
+
+void LFrameworkApp::AddRootWindow(const RCPtr<LRootWindow>& root)
+{
+    if (root && !Contains(m_rootWindows, root))
+        m_rootWindows.AddItem(root);
+}
+
+void LFrameworkApp::RemoveRootWindow(const RCPtr<LRootWindow>& root)
+{
+    for (unsigned i = 0; i < m_rootWindows.GetCount(); ++i) {
+        if (m_rootWindows.GetAt(i) == root) {
+            m_rootWindows.RemoveItems(i, 1);
+            return;
+        }
+    }
+}
+
+uint32_t LFrameworkApp::GetModifierKeys()
+{
+    if (!m_inputState)
+        return 0;
+    return m_inputState->keyFlags & (Platform::kKeyCtrl | Platform::kKeyShift | Platform::kKeyAlt);
+}
+
+std::vector<RCPtr<LRootWindow>> LFrameworkApp::GetRootWindows()
+{
+    std::vector<RCPtr<LRootWindow>> roots;
+    for (unsigned i = 0; i < m_rootWindows.GetCount(); ++i)
+        roots.push_back(m_rootWindows.GetAt(i));
+    return roots;
+}
+
+RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow()
+{
+    for (unsigned i = m_rootWindows.GetCount(); i-- > 0;) {
+        const RCPtr<LRootWindow>& root = m_rootWindows.GetAt(i);
+        if (root && root->GetOSServices() && root->GetOSServices()->IsActive())
+            return root;
+    }
+    return nullptr;
+}
+
+RCPtr<LStatusBar> LFrameworkApp::GetStatusBar()
+{
+    return g_statusBar;
+}
+
+void LFrameworkApp::SetStatusBar(const RCPtr<LStatusBar>& bar)
+{
+    g_statusBar = bar;
+}
+
+KXRESULT LFrameworkApp::SetStatusText(const String& text, bool immediate)
+{
+    RCPtr<LStatusBar> bar = GetStatusBar();
+    if (m_rootWindows.GetCount() == 0 || !bar)
+        return E_FAIL;
+    return immediate ? bar->SetStatusTextImmediately(text) : bar->SetStatusText(text);
+}
+
+KXRESULT LFrameworkApp::ResetStatusText(bool immediate)
+{
+    RCPtr<LStatusBar> bar = GetStatusBar();
+    if (m_rootWindows.GetCount() == 0 || !bar)
+        return E_FAIL;
+    return SetStatusText(bar->GetDefaultText(), immediate);
+}
+
+int32_t LFrameworkApp::ShowMessageBox(const String& text, const String& caption, uint32_t flags)
+{
+    Platform::MessageBoxRequest request;
+    request.text.assign(text.GetData(), text.GetLength());
+    request.caption.assign(caption.GetData(), caption.GetLength());
+    request.flags = flags;
+    if (!m_messageBoxes)
+        return Platform::DefaultMessageBoxAnswer(flags);
+    return m_messageBoxes->Show(request);
+}
+
+KXRESULT LFrameworkApp::GetDefaultFont(String& face, float& size, int32_t& style)
+{
+    const Platform::FontChoice choice = Platform::FontSystem::Get().DefaultUiFont();
+    face = String(choice.family.c_str());
+    size = choice.size;
+    style = choice.style;
+    return S_OK;
+}
+
+RCPtr<LRootWindow> LFrameworkApp::GetApplicationRootWindow()
+{
+    return m_rootWindows.GetCount() > 0 ? m_rootWindows.GetAt(0) : RCPtr<LRootWindow>();
+}
+
+RectT<int32_t> LFrameworkApp::GetWorkArea()
+{
+    return {0, 0, 1024, 768};
+}
+
+uint32_t LFrameworkApp::GetMilliseconds()
+{
+    return Platform::GetMilliseconds();
+}
+
+double LFrameworkApp::GetSeconds()
+{
+    const uint32_t now = Platform::GetMilliseconds();
+    if (!m_clockStarted) {
+        m_clockStarted = true;
+        m_seconds = now / 1000.0;
+    } else {
+        m_seconds += uint32_t(now - m_lastMilliseconds) / 1000.0;
+    }
+    m_lastMilliseconds = now;
+    return m_seconds;
+}
+
+uintptr_t LFrameworkApp::LoadAppCursor(const char16_t* name)
+{
+    if (!name)
+        return 0;
+    const std::u16string key(name);
+    auto found = m_cursors.find(key);
+    if (found != m_cursors.end())
+        return reinterpret_cast<uintptr_t>(&found->second->cursor);
+    Platform::SystemCursor kind = Platform::SystemCursor::Arrow;
+    for (const CursorName& c : kCursorNames) {
+        if (key == c.name)
+            kind = c.kind;
+    }
+    auto cursor = std::make_unique<AppCursor>(AppCursor{Platform::Cursor::System(kind)});
+    const uintptr_t handle = reinterpret_cast<uintptr_t>(&cursor->cursor);
+    m_cursors.emplace(key, std::move(cursor));
+    return handle;
+}
+
+KXRESULT LFrameworkApp::BreakCycles()
+{
+    static_cast<void>(ReleaseServices());     // releasing has nothing to report while closing
+    static_cast<void>(m_rootWindows.Clear()); // clearing cannot fail
+    return LNotificationClient::BreakCycles();
+}
+
+int32_t ShowMessageBox(String text, String caption, uint32_t flags)
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    return app ? app->ShowMessageBox(text, caption, flags) : 0;
+}
+
+} // namespace KX

@@ -1,0 +1,1514 @@
+// LControl's input: hit testing and the context menu, pointer events, focus and keys, the user
+// move and automatic scrolling.
+#include "KXFramework/ControlBase/Control.h"
+
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/MenuDescriptor.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace KX {
+
+namespace {
+
+constexpr double kCoordinateLimit = 4503599627370496.0;
+constexpr int32_t kNoZ = INT32_MIN;
+constexpr double kBand = 30.0;
+constexpr double kAutoScrollPixelsPerDepth = 15.0;
+constexpr uint32_t kDelayedPressMs = 100;
+constexpr uint32_t kFlickWindowMs = 100;
+constexpr double kFlickMinimumSpeed = 1000.0;
+constexpr uint32_t kFlickCoastMs = 1000;
+constexpr double kFlickDeceleration = 1000.0;
+
+void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>& payload)
+{
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, name, payload)))
+        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
+}
+
+RCPtr<LControl> Hold(LControl* control)
+{
+    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
+}
+
+uint32_t Milliseconds()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetMilliseconds() : 0;
+}
+
+double Seconds()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetSeconds() : 0.0;
+}
+
+uintptr_t AppCursor(const char16_t* name)
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->LoadAppCursor(name) : 0;
+}
+
+// 0, 1, 2 for the buttons 1, 2, 4; -1 for anything else.
+int ButtonIndex(int32_t button)
+{
+    return button == 1 ? 0 : button == 2 ? 1 : button == 4 ? 2 : -1;
+}
+
+bool DockedBoth(const LControl& c)
+{
+    const RCPtr<LLayoutDescriptor>& layout = c.GetLayoutDescriptor();
+    return layout && layout->position[0].docked && layout->position[1].docked;
+}
+
+bool IsTabKey(uint32_t key)
+{
+    return ((key >> 16) & 0xFF) == 9 && (key & KeyCode::kKeyDown) && !(key & KeyCode::kNoKey);
+}
+
+int TabIndexOf(const LControl& parent, const LControl* child)
+{
+    if (!child)
+        return -1;
+    const LControl::ChildControlList& children = parent.GetChildren();
+    for (unsigned i = 0; i < children.GetCount(); ++i) {
+        if (children.GetAt(i, LControl::kTabOrder).Get() == child)
+            return int(i);
+    }
+    return -1;
+}
+
+bool Contains(const std::vector<RCPtr<LControl>>& list, const LControl* c)
+{
+    return std::any_of(list.begin(), list.end(), [c](const RCPtr<LControl>& e) { return e.Get() == c; });
+}
+
+// Marks the controls excluded from hit testing for the life of the guard.
+class ExclusionGuard {
+public:
+    explicit ExclusionGuard(const std::vector<RCPtr<LControl>>& controls) : m_controls(controls)
+    {
+        for (const RCPtr<LControl>& c : m_controls)
+            c->SetExcluded(true);
+    }
+    ~ExclusionGuard()
+    {
+        for (const RCPtr<LControl>& c : m_controls)
+            c->SetExcluded(false);
+    }
+    ExclusionGuard(const ExclusionGuard&) = delete;
+    ExclusionGuard& operator=(const ExclusionGuard&) = delete;
+
+private:
+    std::vector<RCPtr<LControl>> m_controls;
+};
+
+void AddSubtree(std::vector<RCPtr<LControl>>& out, const RCPtr<LControl>& control)
+{
+    out.push_back(control);
+    RCPtrArray<LControl, 1, 0> descendants;
+    control->GetDescendants(descendants);
+    for (unsigned i = 0; i < descendants.GetCount(); ++i)
+        out.push_back(descendants.GetAt(i));
+}
+
+} // namespace
+
+// ---- hit testing
+
+bool LControl::ContainsPoint(const PointT<int32_t>& p) const
+{
+    const double x = double(p.x) + Round(m_rect.x);
+    const double y = double(p.y) + Round(m_rect.y);
+    return x >= m_rect.x && x < m_rect.x + m_rect.width && y >= m_rect.y && y < m_rect.y + m_rect.height;
+}
+
+int32_t LControl::GetEffectiveZ() const
+{
+    int32_t z = kNoZ;
+    for (const LControl* c = this; c; c = c->m_parent.Get()) {
+        if (!c->GetClipToParent())
+            z = std::max(z, c->m_layout->zOrder);
+    }
+    return z;
+}
+
+RCPtr<LControl>& LControl::FindControlAt(RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase,
+                                         PointT<int32_t>& local, int32_t& bestZ)
+{
+    found = nullptr;
+    local = {};
+    m_lastChildHit = nullptr;
+    const bool inside = ContainsPoint(p);
+    if (!m_layout || !m_layout->isVisible || !(m_rect.width > 0.0) || !(m_rect.height > 0.0) ||
+        (!inside && m_unclippedCount < 1))
+        return found;
+    RCPtr<LControl> self = Hold(this);
+    const int32_t ownZ = GetEffectiveZ();
+    RCPtr<LControl> result;
+    PointT<int32_t> resultLocal;
+    int32_t resultZ = kNoZ;
+    if (m_children.GetCount() > 0) {
+        // One pass per weighted look; a control without one searches through its whole area.
+        std::vector<RectT<int32_t>> clients;
+        for (unsigned i = 0; i < m_looks.GetCount(); ++i) {
+            if (GetLookWeight(i) > 0.0f && m_looks.GetAt(i))
+                clients.push_back(m_looks.GetAt(i)->GetClientRect());
+        }
+        if (clients.empty())
+            clients.push_back(GetLookClientRect(-1).Round());
+        for (const RectT<int32_t>& client : clients) {
+            const bool inClient =
+                p.x >= client.x && p.x < client.x + client.width && p.y >= client.y && p.y < client.y + client.height;
+            const PointT<double> q{Round(double(p.x) - client.x + m_scrollOffset.x),
+                                   Round(double(p.y) - client.y + m_scrollOffset.y)};
+            for (unsigned i = m_children.GetCount(); i-- > 0;) {
+                if (i >= m_children.GetCount())
+                    continue;
+                RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
+                const bool plainSearch =
+                    !result && (ownZ != kNoZ || (inside && acceptBase && (DockedBoth(*child) || inClient)));
+                if (!plainSearch && child->GetClipToParent() && child->m_unclippedCount < 1)
+                    continue;
+                const PointT<int32_t> childPoint{
+                    int32_t(GeometryRules::Clamp(q.x - Round(child->m_rect.x), 2147483647.0)),
+                    int32_t(GeometryRules::Clamp(q.y - Round(child->m_rect.y), 2147483647.0))};
+                RCPtr<LControl> hit;
+                PointT<int32_t> hitLocal;
+                child->FindControlAt(hit, childPoint, acceptBase && inside, hitLocal, bestZ);
+                if (hit && (!result || hit->GetEffectiveZ() > resultZ)) {
+                    result = hit;
+                    resultLocal = hitLocal;
+                    resultZ = hit->GetEffectiveZ();
+                }
+            }
+        }
+    }
+    if (result && !m_interceptsChildren) {
+        found = result;
+        local = resultLocal;
+        bestZ = resultZ;
+        return found;
+    }
+    if (m_interceptsChildren) {
+        m_lastChildHit = result;
+        m_lastChildPoint = resultLocal;
+        m_lastChildZ = resultZ;
+    }
+    bool clipped = false;
+    if (m_parent && !DockedBoth(*this) && GetClipToParent()) {
+        const PointT<double> inParent = GetPositionInParentClient();
+        const double px = p.x + inParent.x;
+        const double py = p.y + inParent.y;
+        const RectT<double> client = m_parent->GetClientRect();
+        clipped = px < client.x || px >= client.x + client.width || py < client.y || py >= client.y + client.height;
+    }
+    if (!IsTransparentAt({double(p.x), double(p.y)}) && !m_excluded && inside && !clipped &&
+        ((ownZ == kNoZ && acceptBase) || ownZ > bestZ)) {
+        found = self;
+        local = p;
+        bestZ = ownZ;
+    }
+    return found;
+}
+
+// ---- context menu
+
+void LControl::SetContextMenu(const RCPtr<LMenuDescriptor>& menu)
+{
+    if (m_contextMenu)
+        BindMenuHotKeys(*m_contextMenu, false);
+    m_contextMenu = menu;
+    if (m_contextMenu)
+        BindMenuHotKeys(*m_contextMenu, true);
+}
+
+void LControl::BindMenuHotKeys(const LMenuDescriptor& menu, bool bind)
+{
+    if (!m_handlers)
+        m_handlers = LNotificationHandler<LControl>::Create(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LGlobalHotKeyManager> global = services ? services->GetGlobalHotKeyManager() : nullptr;
+    for (unsigned i = 0; i < menu.GetItems().GetCount(); ++i) {
+        const RCPtr<LMenuItemDescriptor>& item = menu.GetItems().GetAt(i);
+        if (!item)
+            continue;
+        if (item->GetItems().GetCount() > 0) {
+            BindMenuHotKeys(*item, bind);
+            continue;
+        }
+        const char16_t* name = item->notification.GetString();
+        if (item->notification.IsEmpty())
+            continue;
+        if (!bind) {
+            m_handlers->RemoveNotification(nullptr, name);
+            continue;
+        }
+        const bool bound = (root && root->GetHotKeyManager()->GetKeyBindingMap().HasNotification(name)) ||
+                           (global && global->GetKeyBindingMap().HasNotification(name));
+        if (bound)
+            static_cast<void>(
+                m_handlers->AddHandler(&LControl::ResendMenuHotKey, name)); // a handler already there answers as before
+    }
+}
+
+KXRESULT LControl::ResendMenuHotKey(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    RCPtr<LRootWindow> root = FindRootWindow();
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LGlobalHotKeyManager> table = root ? root->GetHotKeyManager() : nullptr;
+    if (!table || !table->GetKeyBindingMap().HasNotification(n->GetName().GetString()))
+        table = services ? services->GetGlobalHotKeyManager() : nullptr;
+    if (!table || !table->GetReceiver())
+        return S_FALSE;
+    // A fresh notification: the one handled here may be the very one a queue is delivering.
+    RCPtr<LNotification> copy;
+    if (Failed(LNotification::Create(copy, n->GetName().GetString(), n->GetPayload())))
+        return S_FALSE;
+    static_cast<void>(
+        table->GetReceiver()->ReceiveNotification(nullptr, copy)); // the receiver's answer changes nothing here
+    return S_OK;
+}
+
+KXRESULT LControl::ShowContextMenu(const RCPtr<LMenuDescriptor>& menu)
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (!factory || !registry)
+        return S_OK;
+    const RCPtr<LControlDescriptor>& descriptor = factory->FindControlDescriptor(u"contextMenu");
+    if (!descriptor)
+        return S_OK;
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LControl> popup;
+    registry->CreateControl(popup, descriptor, self);
+    if (!popup)
+        return S_OK;
+    auto* link = dynamic_cast<IPopupMenuLink*>(popup.Get());
+    if (!link) {
+        // Not a popup menu: it must not stay behind as a stray child.
+        if (popup->GetParent().Get() == this)
+            static_cast<void>(RemoveChild(popup)); // the child is known to be ours
+        return S_OK;
+    }
+    popup->SetVisible(false);
+    link->SetMenuDescriptor(menu);
+    OnContextMenuCreated(popup);
+    link->OpenAtCursor();
+    return S_OK;
+}
+
+void LControl::OnContextMenuCreated(const RCPtr<LControl>&) {}
+
+void LControl::GetMenusFromStringTable(RCPtrArray<LMenuDescriptor, 1, 0>& out) const
+{
+    out.SetCount(0);
+    const RCPtr<LStringTable>& table = GetStringTable();
+    if (!table)
+        return;
+    static const std::u16string_view kPrefix = u"CONTEXT_MENU";
+    Array<Pair<String, String>> entries;
+    std::vector<std::u16string> prefixes;
+    bool single = false;
+    for (const auto& [key, text] : table->GetEntries()) {
+        const std::u16string_view k(key.GetString(), key.GetLength());
+        if (k.substr(0, kPrefix.size()) != kPrefix)
+            continue;
+        entries.AddItem({key, text});
+        if (k.size() > kPrefix.size() && k[kPrefix.size()] == u'.')
+            single = true;
+        const size_t dot = k.find(u'.');
+        prefixes.emplace_back(k.substr(0, dot == std::u16string_view::npos ? k.size() : dot));
+    }
+    if (single) {
+        if (RCPtr<LMenuDescriptor> menu = LMenuDescriptor::CreateFromStringMap(entries, String(u"CONTEXT_MENU.")))
+            out.AddItem(menu);
+        return;
+    }
+    // std::u16string compares code units as unsigned numbers, a prefix before its longer forms.
+    std::sort(prefixes.begin(), prefixes.end());
+    prefixes.erase(std::unique(prefixes.begin(), prefixes.end()), prefixes.end());
+    for (const std::u16string& prefix : prefixes) {
+        const String head(String((prefix + u".").c_str()));
+        if (RCPtr<LMenuDescriptor> menu = LMenuDescriptor::CreateFromStringMap(entries, head))
+            out.AddItem(menu);
+    }
+}
+
+// ---- pointer input
+
+bool LControl::AcceptsInput() const
+{
+    return IsVisible(true) && m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true));
+}
+
+KXRESULT LControl::SetDragThreshold(int32_t pixels)
+{
+    if (pixels < 0)
+        return E_INVALIDARG;
+    m_dragThreshold = pixels;
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseEnter()
+{
+    RCPtr<LControl> self = Hold(this);
+    m_hover = true;
+    PublishConditions();
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseLeave()
+{
+    RCPtr<LControl> self = Hold(this);
+    m_hover = false;
+    PublishConditions();
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
+{
+    if (!press || ButtonIndex(press->button) < 0)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    const bool captured = m_capture;
+    if (!captured) {
+        if (!AcceptsInput())
+            return S_FALSE;
+        if (!m_notFocusable && AncestorsAllowFocus())
+            static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        else if (m_parent)
+            static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
+    }
+    switch (press->button) {
+    case 1:
+        m_pressRecord = press;
+        OnLeftButtonDown(press);
+        break;
+    case 2:
+        OnMiddleButtonDown(press);
+        break;
+    default:
+        OnRightButtonDown(press);
+        break;
+    }
+    Send(*this, u"NID_MOUSE_DOWN", press);
+    if (!captured)
+        static_cast<void>(BeginDrag(press->button, press->point.x,
+                                    press->point.y)); // a drag that cannot start leaves the pointer free
+    return S_OK;
+}
+
+KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
+{
+    if (!AcceptsInput() || m_capture)
+        return S_FALSE;
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    const int index = ButtonIndex(button);
+    if (button != 0) {
+        if (index < 0 || !root || !(root->GetMouseButtons() & uint32_t(button)))
+            return S_FALSE;
+        using GeometryRules::Clamp;
+        m_grabPoint = {Clamp(double(x), kCoordinateLimit) + m_rect.x, Clamp(double(y), kCoordinateLimit) + m_rect.y};
+        m_lastDisplacement = {};
+    }
+    for (int axis = 0; axis < 2; ++axis) {
+        if (m_autoScroll[axis].flick)
+            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+    }
+    m_capture = true;
+    m_pressTime = m_previousMoveTime = Milliseconds();
+    m_dragVelocity = {};
+    if (root)
+        static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
+    if (index >= 0)
+        m_pending[index] = true;
+    if (index == 0) {
+        m_userMoveMode = 0;
+        if (m_interceptsChildren && !m_delayedPressSubscribed) {
+            m_delayedPressSubscribed = true;
+            static_cast<void>(SubscribeIdle()); // subscribing only counts up
+        }
+    }
+    PublishConditions();
+    if (index >= 0 && m_dragThreshold == 0 && m_pending[index]) {
+        m_pending[index] = false;
+        m_dragging[index] = true;
+        PublishConditions();
+    }
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
+{
+    if (!pointer)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    m_moveTime = Milliseconds();
+    if (m_pending[0] || m_pending[1] || m_pending[2]) {
+        const PointT<int32_t> press = PointT<double>{m_grabPoint.x - m_rect.x, m_grabPoint.y - m_rect.y}.Round();
+        const int64_t dx = std::abs(int64_t(pointer->point.x) - press.x);
+        const int64_t dy = std::abs(int64_t(pointer->point.y) - press.y);
+        if (std::max(dx, dy) >= m_dragThreshold) {
+            // The drag is seen to start where the button went down.
+            static_cast<void>(OnMouseMove(LPointWithModifiersParam::Create(
+                press, pointer->modifiers, 0))); // the pointer handler's answer changes nothing here
+            const int index = m_pending[0] ? 0 : (m_pending[1] ? 1 : 2);
+            if (m_pending[index])
+                m_dragging[index] = true;
+            m_pending[0] = m_pending[1] = m_pending[2] = false;
+            PublishConditions();
+        }
+    }
+    OnPointerMoved(pointer);
+    Send(*this, u"NID_MOUSE_MOVE", pointer);
+    if (m_dragging[0] && m_userMoveMode != 0)
+        UserMoveStep(pointer);
+    m_previousMoveTime = m_moveTime;
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
+{
+    if (!release || ButtonIndex(release->button) < 0)
+        return E_INVALIDARG;
+    if (!AcceptsInput() && !m_capture)
+        return S_FALSE;
+    RCPtr<LControl> self = Hold(this);
+    const int index = ButtonIndex(release->button);
+    switch (index) {
+    case 0:
+        OnLeftButtonUp(release);
+        break;
+    case 1:
+        OnMiddleButtonUp(release);
+        break;
+    default:
+        OnRightButtonUp(release);
+        break;
+    }
+    const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == 0)) && m_hover;
+    if (index == 0 && m_dragging[0] && m_userMoveMode == 6) {
+        m_releaseTime = Milliseconds();
+        if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
+            PointT<double> minimum, maximum;
+            GetSizeLimits(minimum, maximum);
+            const int axes = m_userMoveFlags;
+            const double velocity[2] = {m_dragVelocity.x, m_dragVelocity.y};
+            const double limit[2] = {maximum.x, maximum.y};
+            for (int axis = 0; axis < 2; ++axis) {
+                const bool allowed = axis == 0 ? (axes == 1 || axes == 3) : (axes == 2 || axes == 3);
+                if (allowed && std::fabs(velocity[axis]) >= kFlickMinimumSpeed) {
+                    static_cast<void>(
+                        StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
+                                        nullptr)); // a scroll that cannot start leaves the control where it is
+                    m_autoScroll[axis].flick = true;
+                }
+            }
+        }
+    }
+    Send(*this, u"NID_MOUSE_UP", release);
+    if (m_capture && release->heldButtons == 0)
+        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+    if (click && m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true)))
+        static_cast<void>(DispatchClick(release)); // the click handler's answer changes nothing here
+    return S_OK;
+}
+
+KXRESULT LControl::OnCaptureLost()
+{
+    if (!m_capture)
+        return S_FALSE;
+    RCPtr<LControl> self = Hold(this);
+    m_capture = false;
+    for (int i = 0; i < 3; ++i)
+        m_pending[i] = m_dragging[i] = false;
+    KXRESULT r = S_OK;
+    if (RCPtr<LRootWindow> root = FindRootWindow())
+        r = root->ReleaseCaptureControl(self);
+    PublishConditions();
+    m_pressRecord = nullptr;
+    if (m_delayedPressSubscribed) {
+        m_delayedPressSubscribed = false;
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    }
+    return r;
+}
+
+KXRESULT LControl::DispatchClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (!param)
+        return E_INVALIDARG;
+    switch (param->button) {
+    case 1:
+        return OnLeftClick(param);
+    case 2:
+        return OnMiddleClick(param);
+    case 4:
+        return OnRightClick(param);
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (!param)
+        return E_INVALIDARG;
+    HandleLeftClick(param);
+    Send(*this, u"NID_LEFT_CLICK", param);
+    return S_OK;
+}
+
+KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (!param)
+        return E_INVALIDARG;
+    HandleMiddleClick(param);
+    Send(*this, u"NID_MIDDLE_CLICK", param);
+    return S_OK;
+}
+
+KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (!param)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    HandleRightClick(param);
+    Send(*this, u"NID_RIGHT_CLICK", param);
+    if (RCPtr<LMenuDescriptor> menu = GetContextMenu())
+        static_cast<void>(ShowContextMenu(menu)); // a skin without a context menu shows none
+    return S_OK;
+}
+
+KXRESULT LControl::HandleMouseWheel(const RCPtr<LMouseWheelParam>&)
+{
+    return S_FALSE;
+}
+
+KXRESULT LControl::HandleMouseHWheel(const RCPtr<LMouseWheelParam>&)
+{
+    return S_FALSE;
+}
+
+KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel)
+{
+    return RouteWheel(wheel, false);
+}
+
+KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel)
+{
+    return RouteWheel(wheel, true);
+}
+
+KXRESULT LControl::RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizontal)
+{
+    if (!wheel)
+        return -1;
+    RCPtr<LControl> c = Hold(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    std::vector<RCPtr<LControl>> passed;
+    KXRESULT r = S_FALSE;
+    while (c) {
+        r = horizontal ? c->HandleMouseHWheel(wheel) : c->HandleMouseWheel(wheel);
+        if (r != S_FALSE)
+            return r;
+        bool floating = false;
+        for (const LControl* a = c.Get(); a && !floating; a = a->m_parent.Get())
+            floating = !a->GetClipToParent();
+        if (!floating) {
+            c = c->m_parent;
+            continue;
+        }
+        // Past a floating subtree the wheel goes to what lies under it, never back into it.
+        passed.push_back(c);
+        if (!root)
+            break;
+        PointT<int32_t> local;
+        ExclusionGuard excluded(passed);
+        c = root->HitTest(wheel->point, local, true);
+    }
+    return r;
+}
+
+// ---- focus
+
+bool LControl::AncestorsAllowFocus() const
+{
+    if (!m_parent || m_focusBoundary)
+        return true;
+    for (const LControl* c = m_parent.Get(); c; c = c->m_parent.Get()) {
+        if (c->m_notFocusable)
+            return false;
+        if (!c->m_parent || c->m_focusBoundary)
+            break;
+    }
+    return true;
+}
+
+bool LControl::CanTakeFocus() const
+{
+    if (!AcceptsInput() || m_notFocusable || HasFocusableDescendant())
+        return false;
+    return AncestorsAllowFocus();
+}
+
+bool LControl::HasFocusableDescendant() const
+{
+    if (!AcceptsInput() || m_notFocusable)
+        return false;
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        const LControl& child = *m_children.GetAt(i, kInsertionOrder);
+        if (child.CanTakeFocus() || child.HasFocusableDescendant())
+            return true;
+    }
+    return false;
+}
+
+RCPtr<LControl> LControl::GetFocusedChild() const
+{
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
+        if (child->m_hasFocus || child->m_containsFocus)
+            return child;
+    }
+    return nullptr;
+}
+
+RCPtr<LControl> LControl::FirstFocusableChild(bool forward)
+{
+    const unsigned count = m_children.GetCount();
+    for (unsigned n = 0; n < count; ++n) {
+        const RCPtr<LControl>& child = m_children.GetAt(forward ? n : count - 1 - n, kTabOrder);
+        if (child->m_layout && child->m_layout->tabStop < 0)
+            continue;
+        if (child->CanTakeFocus() || child->HasFocusableDescendant())
+            return child;
+    }
+    return nullptr;
+}
+
+KXRESULT LControl::SetFocus(bool forward)
+{
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (!m_hasFocus && root && root->GetFocusControl()) {
+        RCPtr<LControl> current = root->GetFocusControl();
+        if (!current->AllowFocusChange())
+            return E_FAIL;
+    }
+    const bool canTake = CanTakeFocus();
+    if (m_hasFocus && canTake)
+        return S_OK;
+    if (HasFocusableDescendant()) {
+        if (m_containsFocus) {
+            RCPtr<LControl> child = GetFocusedChild();
+            if (!child)
+                return E_FAIL;
+            if (child->CanTakeFocus() || child->HasFocusableDescendant())
+                return child->SetFocus(forward);
+        }
+        RCPtr<LControl> first = FirstFocusableChild(forward);
+        return first ? first->SetFocus(forward) : E_FAIL;
+    }
+    if (canTake) {
+        KXRESULT r = S_OK;
+        if (!m_containsFocus) {
+            m_hasFocus = true;
+            if (m_parent)
+                r = m_parent->MarkFocusAncestors(self);
+        } else {
+            m_hasFocus = true;
+            m_containsFocus = false;
+            RCPtr<LControl> child = GetFocusedChild();
+            r = child && child->OnFocusLost() ? S_OK : E_FAIL;
+        }
+        if (root)
+            root->SetFocusControl(self);
+        PublishConditions();
+        return r;
+    }
+    RCPtr<LControl> top;
+    GetTopLevelControl(top);
+    // The top-level control asking itself again would never end.
+    if (m_hasFocus || !top || top.Get() == this)
+        return E_FAIL;
+    if (!top->m_hasFocus && !top->m_containsFocus)
+        return S_FALSE;
+    return top->SetFocus(true);
+}
+
+KXRESULT LControl::MarkFocusAncestors(const RCPtr<LControl>& child)
+{
+    RCPtr<LControl> self = Hold(this);
+    if (!m_containsFocus) {
+        m_containsFocus = true;
+        KXRESULT r = S_OK;
+        if (m_hasFocus) {
+            m_hasFocus = false;
+            PublishConditions();
+        } else {
+            if (m_parent)
+                r = m_parent->MarkFocusAncestors(self);
+            PublishConditions();
+        }
+        return r;
+    }
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        RCPtr<LControl> other = m_children.GetAt(i, kInsertionOrder);
+        if (other != child && (other->m_hasFocus || other->m_containsFocus))
+            return other->OnFocusLost() ? S_OK : E_FAIL;
+    }
+    return E_FAIL;
+}
+
+bool LControl::OnFocusLost()
+{
+    RCPtr<LControl> self = Hold(this);
+    if (m_hasFocus) {
+        m_hasFocus = false;
+        PublishConditions();
+        RCPtr<LRootWindow> root = FindRootWindow();
+        if (root && root->GetFocusControl().Get() == this)
+            root->OnFocusControlLost();
+        return true;
+    }
+    m_containsFocus = false;
+    RCPtr<LControl> child = GetFocusedChild();
+    const bool released = child && child->OnFocusLost();
+    PublishConditions();
+    return released;
+}
+
+KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
+{
+    RCPtr<LControl> self = Hold(this);
+    if (!m_notFocusable && AncestorsAllowFocus())
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+    else if (m_parent)
+        static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
+    return S_OK;
+}
+
+void LControl::HandOverFocus(bool gained)
+{
+    RCPtr<LControl> self = Hold(this);
+    if (!gained) {
+        if (!(m_hasFocus || m_containsFocus) || !m_parent)
+            return;
+        RCPtr<LControl> parent = m_parent;
+        static_cast<void>(parent->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        // Nothing could take it: the whole chain lets go rather than keep a hidden holder.
+        if (m_hasFocus || m_containsFocus) {
+            RCPtr<LControl> top;
+            GetTopLevelControl(top);
+            if (top)
+                top->OnFocusLost();
+        }
+        return;
+    }
+    if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent && m_parent->m_hasFocus)
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+}
+
+RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
+{
+    const unsigned count = m_children.GetCount();
+    if (count == 0)
+        return nullptr;
+    auto qualifies = [](const LControl& c) {
+        return c.IsVisible(true) && c.m_layout && c.m_layout->enabled && c.IsEnabled(true);
+    };
+    const int start = TabIndexOf(*this, current.Get());
+    for (unsigned n = 1; n <= count; ++n) {
+        int at;
+        if (start < 0)
+            at = backward ? int(count - n) : int(n - 1);
+        else
+            at = int((unsigned(start) + (backward ? count - n % count : n)) % count);
+        const RCPtr<LControl>& child = m_children.GetAt(unsigned(at), kTabOrder);
+        if (child.Get() == current.Get())
+            return qualifies(*child) ? child : nullptr;
+        if (child->m_layout && child->m_layout->tabStop < 0)
+            continue;
+        if (qualifies(*child))
+            return child;
+    }
+    return nullptr;
+}
+
+KXRESULT LControl::MoveFocus(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    const bool backward = (key->key.key & KeyCode::kShiftKey) != 0;
+    if (!(key->key.key & KeyCode::kCtrlKey)) {
+        const unsigned count = key->receivers.GetCount();
+        RCPtr<LControl> last = count ? key->receivers.GetAt(count - 1) : nullptr;
+        const int start = TabIndexOf(*this, last.Get());
+        RCPtr<LControl> next = GetNextTabStop(last, backward);
+        for (unsigned n = 0; next && next != last && n < m_children.GetCount(); ++n) {
+            const int at = TabIndexOf(*this, next.Get());
+            // A walk that wraps leaves this control through its parent.
+            if (start >= 0 && (backward ? at > start : at < start))
+                break;
+            if (next->CanTakeFocus() || next->HasFocusableDescendant())
+                return next->SetFocus(!backward);
+            next = GetNextTabStop(next, backward);
+        }
+    }
+    key->receivers.AddItem(self);
+    if (m_parent)
+        return m_parent->MoveFocus(key);
+    if (RCPtr<LRootWindow> root = FindRootWindow())
+        root->MoveFocusOutOfWindow(key);
+    return S_OK;
+}
+
+// ---- keys
+
+void LControl::FindTextInputTarget(RCPtr<LControl>& out)
+{
+    if (AcceptsTextInput()) {
+        out = Hold(this);
+        return;
+    }
+    if (m_parent)
+        m_parent->FindTextInputTarget(out);
+    else
+        out = nullptr;
+}
+
+KXRESULT LControl::PerformEdit(int32_t)
+{
+    throw Exception<std::logic_error>("LControl::PerformEdit must be overridden");
+}
+
+KXRESULT LControl::HandleEditRequest(int32_t)
+{
+    return S_FALSE;
+}
+
+KXRESULT LControl::OnKey(const RCPtr<LKeyParam>&)
+{
+    return S_FALSE;
+}
+
+void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
+{
+    if (!key || !AcceptsInput())
+        return;
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LSiblingKeyParam> sibling(new LSiblingKeyParam(key->key, self));
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", sibling)))
+        static_cast<void>(ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
+    if (sibling->consumed == 0 || OnKey(key) != S_FALSE)
+        return;
+    key->receivers.AddItem(self);
+    if (IsTabKey(key->key.key)) {
+        if (m_wantsTab)
+            return;
+        if (m_parent)
+            static_cast<void>(m_parent->MoveFocus(key)); // a focus with nowhere to go stays
+        else if (RCPtr<LRootWindow> root = FindRootWindow())
+            root->MoveFocusOutOfWindow(key);
+        return;
+    }
+    if (m_parent)
+        static_cast<void>(m_parent->HandleKey(key)); // a key nobody takes goes nowhere
+    else
+        static_cast<void>(OfferToHotKeyTables(key)); // a key no table binds goes nowhere
+}
+
+KXRESULT LControl::OfferToHotKeyTables(const RCPtr<LKeyParam>& key)
+{
+    KXRESULT r = S_FALSE;
+    if (RCPtr<LRootWindow> root = FindRootWindow()) {
+        if (root->GetHotKeyManager())
+            r = root->GetHotKeyManager()->ProcessKey(key->key.key, key->key.modifiers, key->key.flags);
+    }
+    if (r != S_FALSE)
+        return r;
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LGlobalHotKeyManager> global = services ? services->GetGlobalHotKeyManager() : nullptr;
+    return global ? global->ProcessKey(key->key.key, key->key.modifiers, key->key.flags) : S_FALSE;
+}
+
+KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    const KXRESULT r = SendSiblingKey(key);
+    return r != S_FALSE ? r : OfferToHotKeyTables(key);
+}
+
+KXRESULT LControl::SendSiblingKey(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return E_INVALIDARG;
+    const NotificationID id = LookupNotificationName(u"NID_SIBLING_KEY");
+    const int count = id ? GetClientCount(id) : 0;
+    if (count <= 0)
+        return S_FALSE;
+    RCPtr<LControl> self = Hold(this);
+    std::vector<RCPtr<LControl>> receivers;
+    for (int i = 0; i < count; ++i) {
+        RCPtr<LNotificationClient> client;
+        uintptr_t tag = 0;
+        if (GetClientAt(id, i, client, tag)) {
+            if (auto* control = dynamic_cast<LControl*>(client.Get()))
+                receivers.emplace_back(control);
+        }
+    }
+    OrderSiblingKeyReceivers(receivers);
+    const unsigned passed = key->receivers.GetCount();
+    RCPtr<LControl> origin = passed ? key->receivers.GetAt(passed - 1) : nullptr;
+    for (const RCPtr<LControl>& receiver : receivers) {
+        if (receiver == origin)
+            continue;
+        RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam(key->key, origin));
+        RCPtr<LNotification> n;
+        if (Failed(LNotification::Create(n, u"NID_SIBLING_KEY", param)))
+            return S_FALSE;
+        static_cast<void>(receiver->ReceiveNotification(RCPtr<LNotificationDistributor>(self),
+                                                        n)); // the receiver's answer changes nothing here
+        if (param->consumed == 0)
+            return S_OK;
+    }
+    return S_FALSE;
+}
+
+void LControl::OrderSiblingKeyReceivers(std::vector<RCPtr<LControl>>& receivers)
+{
+    std::stable_sort(receivers.begin(), receivers.end(), [this](const RCPtr<LControl>& a, const RCPtr<LControl>& b) {
+        return TabIndexOf(*this, a.Get()) < TabIndexOf(*this, b.Get());
+    });
+    RCPtr<LRootWindow> root = FindRootWindow();
+    const LControl* focus = root ? root->GetFocusControl().Get() : nullptr;
+    // The focus control's branch among the children decides where delivery begins.
+    while (focus && focus->m_parent.Get() != this)
+        focus = focus->m_parent.Get();
+    const int focusIndex = TabIndexOf(*this, focus);
+    if (focusIndex < 0)
+        return;
+    auto begin = std::find_if(receivers.begin(), receivers.end(),
+                              [&](const RCPtr<LControl>& r) { return TabIndexOf(*this, r.Get()) > focusIndex; });
+    std::rotate(receivers.begin(), begin, receivers.end());
+}
+
+KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    auto* param = dynamic_cast<LSiblingKeyParam*>(n->GetPayload().Get());
+    if (!param)
+        return S_FALSE;
+    const NotificationID id =
+        m_localHotKeys.FindNotificationID(KeyCode(param->key.key, param->key.modifiers, param->key.flags));
+    if (!id)
+        return S_FALSE;
+    param->consumed = 0;
+    RCPtr<LNotification> hotKey;
+    if (Succeeded(LNotification::Create(hotKey, id, n->GetPayload())))
+        static_cast<void>(SendNotification(hotKey)); // whether anyone handled it changes nothing here
+    return S_OK;
+}
+
+void LControl::SubscribeSiblingKeys()
+{
+    if (m_localHotKeys.IsEmpty() || !m_handlers)
+        return;
+    static_cast<void>(m_handlers->AddHandler(&LControl::OnSiblingKey,
+                                             u"NID_SIBLING_KEY")); // a handler already there answers as before
+    if (m_parent)
+        static_cast<void>(m_handlers->SetNotification(&LControl::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
+                                                      0)); // a registration already there answers as before
+}
+
+// ---- user move
+
+KXRESULT LControl::SetUserMoveMode(int32_t mode, int32_t flags)
+{
+    m_userMoveMode = mode;
+    m_userMoveFlags = flags;
+    return S_OK;
+}
+
+void LControl::RecordMoveOrigin()
+{
+    m_moveStartSize = {m_rect.width, m_rect.height};
+    m_moveStartParentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+    for (int axis = 0; axis < 2 && m_layout; ++axis) {
+        PositionSpec position;
+        SizeSpec size;
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
+        m_moveOrigin[axis] = position.absolute;
+        m_moveOrigin[2 + axis] = size.absolute;
+    }
+}
+
+void LControl::BeginUserMove()
+{
+    if (!m_layout)
+        return;
+    RCPtr<LControl> self = Hold(this);
+    const PointT<double> startSize = m_moveStartSize;
+    const PointT<double> startScroll = m_moveStartParentScroll;
+    if (m_userMoveMode == 1) {
+        m_dropTarget = nullptr;
+        m_moveWasUnclipped = !GetClipToParent();
+        SetClipToParent(false);
+        const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+        for (int axis = 0; axis < 2; ++axis) {
+            PositionSpec position;
+            SizeSpec size;
+            static_cast<void>(m_layout->GetPlacement(
+                axis, position, size)); // an axis without placement leaves the specs at their defaults
+            m_moveWasDocked[axis] = position.docked;
+            if (!position.docked) {
+                position.absolute = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
+                position.docked = true;
+                static_cast<void>(
+                    SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+            }
+        }
+    }
+    RecordMoveOrigin();
+    // The start size and scroll offset are taken only for a left drag.
+    if (!m_dragging[0]) {
+        m_moveStartSize = startSize;
+        m_moveStartParentScroll = startScroll;
+    }
+}
+
+void LControl::RebaseUserMove()
+{
+    m_grabPoint.x += m_lastDisplacement.x;
+    m_grabPoint.y += m_lastDisplacement.y;
+    m_lastDisplacement = {};
+    RecordMoveOrigin();
+}
+
+void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
+{
+    if (!pointer || !m_layout)
+        return;
+    RCPtr<LControl> self = Hold(this);
+    m_userMoveStepping = true;
+    const int mode = m_userMoveMode;
+    const int flags = m_userMoveFlags;
+    double d[2] = {m_rect.x + pointer->point.x - m_grabPoint.x, m_rect.y + pointer->point.y - m_grabPoint.y};
+    const double grab[2] = {m_grabPoint.x, m_grabPoint.y};
+    const bool scrollAllowed[2] = {(flags & 0x0D) != 0, (flags & 0x32) != 0};
+    int band[2] = {0, 0}; // -1 near edge, 1 far edge
+    double depth[2] = {0.0, 0.0};
+    const PointT<double> parentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+    // Taken before the step moves the control: the pointer is given in its coordinates of now.
+    const PointT<double> inRoot = GetPositionInRoot();
+    const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
+    const double scrollNow[2] = {parentScroll.x, parentScroll.y};
+
+    if (mode != 1 && m_parent) {
+        RectT<double> visible = m_parent->GetClientExtentRect();
+        visible.x += parentScroll.x;
+        visible.y += parentScroll.y;
+        RectT<double> bounds = visible;
+        AdjustUserMoveBounds(bounds);
+        const double lo[2] = {bounds.x, bounds.y};
+        const double hi[2] = {bounds.x + bounds.width, bounds.y + bounds.height};
+        const double vlo[2] = {visible.x, visible.y};
+        const double vhi[2] = {visible.x + visible.width, visible.y + visible.height};
+        bool limited[2] = {false, false};
+        for (int axis = 0; axis < 2 && mode < 6; ++axis) {
+            double dMin = lo[axis] - grab[axis];
+            double dMax = hi[axis] - 1.0 - grab[axis];
+            if (mode == 4 || mode == 5) {
+                const int nearEdge = axis == 0 ? 0x08 : 0x10;
+                const int farEdge = axis == 0 ? 0x04 : 0x20;
+                const double start = axis == 0 ? m_moveStartSize.x : m_moveStartSize.y;
+                if (flags & nearEdge)
+                    dMax = std::min(dMax, start - 1.0);
+                if (flags & farEdge)
+                    dMin = std::max(dMin, 1.0 - start);
+            }
+            if (d[axis] > dMax) {
+                d[axis] = dMax;
+                limited[axis] = true;
+            }
+            if (d[axis] < dMin) {
+                d[axis] = dMin;
+                limited[axis] = true;
+            }
+        }
+        if (mode == 3 || mode == 5) {
+            for (int axis = 0; axis < 2; ++axis) {
+                if (limited[axis] || !scrollAllowed[axis])
+                    continue;
+                const double at = grab[axis] + d[axis];
+                if (at <= (vlo[axis] + vhi[axis]) / 2.0) {
+                    const double width =
+                        std::clamp(kBand - std::max(0.0, std::trunc(vlo[axis] - lo[axis])), 0.0, kBand);
+                    if (at <= vlo[axis] + width) {
+                        band[axis] = -1;
+                        depth[axis] = vlo[axis] + width - at;
+                    }
+                } else {
+                    const double width =
+                        std::clamp(kBand - std::max(0.0, std::trunc(hi[axis] - vhi[axis])), 0.0, kBand);
+                    if (at >= vhi[axis] - width) {
+                        band[axis] = 1;
+                        depth[axis] = at - (vhi[axis] - width);
+                    }
+                }
+            }
+        }
+    }
+
+    if (mode >= 1 && mode <= 5) {
+        for (int axis = 0; axis < 2; ++axis) {
+            PositionSpec position;
+            SizeSpec size;
+            static_cast<void>(m_layout->GetPlacement(
+                axis, position, size)); // an axis without placement leaves the specs at their defaults
+            const double correction =
+                position.docked ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
+                                : 0.0;
+            if (mode <= 3) {
+                if (!(flags & (axis == 0 ? 0x01 : 0x02)))
+                    continue;
+                position.absolute = m_moveOrigin[axis] + d[axis] - correction;
+            } else {
+                const int nearEdge = axis == 0 ? 0x08 : 0x10;
+                const int farEdge = axis == 0 ? 0x04 : 0x20;
+                if (flags & nearEdge) {
+                    position.absolute = m_moveOrigin[axis] + d[axis] - correction;
+                    size.absolute = m_moveOrigin[2 + axis] - d[axis];
+                } else if (flags & farEdge) {
+                    size.absolute = m_moveOrigin[2 + axis] + d[axis];
+                } else {
+                    continue;
+                }
+            }
+            static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        }
+    }
+
+    bool storeDisplacement = true;
+    if (mode == 6) {
+        const double dt = double(int32_t(m_moveTime - m_previousMoveTime)) / 1000.0;
+        storeDisplacement = dt > 0.0;
+        if (dt > 0.0) {
+            const double last[2] = {m_lastDisplacement.x, m_lastDisplacement.y};
+            double* velocity[2] = {&m_dragVelocity.x, &m_dragVelocity.y};
+            PointT<double> minimum, maximum;
+            GetSizeLimits(minimum, maximum);
+            const double lo[2] = {minimum.x, minimum.y};
+            const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
+            for (int axis = 0; axis < 2; ++axis) {
+                const double travel = last[axis] - d[axis];
+                const double speed = travel / dt;
+                *velocity[axis] = (*velocity[axis] == 0.0 || dt >= 0.2) ? speed : speed * 0.5 + *velocity[axis] * 0.5;
+                const bool allowed = flags == 3 || flags == axis + 1;
+                if (!allowed || travel == 0.0)
+                    continue;
+                PointT<double> offset = m_scrollOffset;
+                double& value = axis == 0 ? offset.x : offset.y;
+                value = std::clamp(value + travel, lo[axis], std::max(lo[axis], hi[axis]));
+                SetScrollOffset(offset);
+            }
+        }
+    }
+    if (storeDisplacement)
+        m_lastDisplacement = {d[0], d[1]};
+
+    if (mode == 1)
+        TrackDropTarget(rootPoint, band, depth);
+
+    RCPtr<LControl> scrolled = mode == 1 && m_dropTarget ? m_dropTarget : m_parent;
+    if (scrolled) {
+        if (!scrollAllowed[0])
+            band[0] = 0;
+        if (!scrollAllowed[1])
+            band[1] = 0;
+        if (band[0] == 0 && band[1] == 0) {
+            static_cast<void>(scrolled->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(scrolled->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+        } else {
+            PointT<double> minimum, maximum;
+            scrolled->GetSizeLimits(minimum, maximum);
+            const double lo[2] = {minimum.x, minimum.y};
+            const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
+            for (int axis = 0; axis < 2; ++axis) {
+                if (band[axis] == 0)
+                    static_cast<void>(
+                        scrolled->StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+                else
+                    static_cast<void>(scrolled->StartAutoScroll(
+                        axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis], hi[axis], lo[axis],
+                        self)); // a scroll that cannot start leaves the control where it is
+            }
+        }
+    }
+    OnUserMoveStepped(pointer);
+    m_userMoveStepping = false;
+}
+
+void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2])
+{
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (!root)
+        return;
+    RCPtr<LControl> hit;
+    {
+        std::vector<RCPtr<LControl>> moving;
+        AddSubtree(moving, self);
+        ExclusionGuard excluded(moving);
+        PointT<int32_t> local;
+        hit = root->HitTest(rootPoint.Round(), local, false);
+    }
+    RCPtr<LControl> target = hit ? hit->FindDropTarget(self, rootPoint) : nullptr;
+    if (target != m_dropTarget) {
+        if (RCPtr<LControl> old = m_dropTarget) {
+            static_cast<void>(old->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(old->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            old->OnDragLeave(self);
+        }
+        m_dropTarget = target;
+        if (target) {
+            root->SetCursor(AppCursor(u"UI_CURSOR_DROP_MOVE"));
+            target->OnDragEnter(self);
+            target->OnDragOver(self, rootPoint);
+        } else {
+            root->SetCursor(AppCursor(u"UI_CURSOR_NO_DROP"));
+        }
+    } else if (target) {
+        target->OnDragOver(self, rootPoint);
+    } else {
+        root->SetCursor(AppCursor(u"UI_CURSOR_NO_DROP"));
+    }
+    if (!target)
+        return;
+    const uint32_t edges = target->GetDropScrollEdges(self);
+    const PointT<double> targetInRoot = target->GetPositionInRoot();
+    const PointT<double> inTarget{rootPoint.x - targetInRoot.x, rootPoint.y - targetInRoot.y};
+    const PointT<double> origin = target->GetClientOrigin();
+    const RectT<double> client = target->GetClientRect();
+    const double at[2] = {inTarget.x - origin.x + target->m_scrollOffset.x,
+                          inTarget.y - origin.y + target->m_scrollOffset.y};
+    const double scroll[2] = {target->m_scrollOffset.x, target->m_scrollOffset.y};
+    const double size[2] = {client.width, client.height};
+    const uint32_t farEdge[2] = {0x04, 0x20};
+    const uint32_t nearEdge[2] = {0x08, 0x10};
+    for (int axis = 0; axis < 2; ++axis) {
+        const double farLine = scroll[axis] + size[axis] - kBand;
+        const double nearLine = scroll[axis] + kBand;
+        if ((edges & farEdge[axis]) && at[axis] >= farLine) {
+            band[axis] = 1;
+            depth[axis] = at[axis] - farLine;
+        } else if ((edges & nearEdge[axis]) && at[axis] <= nearLine) {
+            band[axis] = -1;
+            depth[axis] = nearLine - at[axis];
+        }
+    }
+}
+
+void LControl::HandleConditionsChange()
+{
+    RCPtr<LControl> self = Hold(this);
+    if (m_userMoveMode != 1) {
+        if (RCPtr<LControl> parent = m_parent) {
+            static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+        }
+        return;
+    }
+    if (RCPtr<LRootWindow> root = FindRootWindow())
+        root->SetCursor(AppCursor(u"UI_CURSOR_ARROW"));
+    if (!m_moveWasUnclipped)
+        SetClipToParent(true);
+    const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+    for (int axis = 0; axis < 2 && m_layout; ++axis) {
+        if (m_moveWasDocked[axis])
+            continue;
+        PositionSpec position;
+        SizeSpec size;
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
+        position.docked = false;
+        position.absolute += axis == 0 ? scroll.x : scroll.y;
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+    }
+    if (RCPtr<LControl> target = m_dropTarget) {
+        m_dropTarget = nullptr;
+        static_cast<void>(target->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        static_cast<void>(target->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+        static_cast<void>(target->OnDrop(self));      // a refused drop leaves the target as it was
+        target->OnDragLeave(self);
+    }
+}
+
+RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& moving, const PointT<double>& rootPoint)
+{
+    RCPtr<LControl> candidate = Hold(this);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    std::vector<RCPtr<LControl>> passed;
+    while (candidate) {
+        if (candidate->AcceptsDrop(moving))
+            return candidate;
+        if (candidate->GetClipToParent()) {
+            candidate = candidate->m_parent;
+            continue;
+        }
+        if (Contains(passed, candidate.Get()) || !root)
+            return nullptr;
+        RCPtrArray<LControl, 1, 0> descendants;
+        candidate->GetDescendants(descendants);
+        for (unsigned i = 0; i < descendants.GetCount(); ++i)
+            passed.push_back(descendants.GetAt(i));
+        RCPtr<LControl> hit;
+        {
+            std::vector<RCPtr<LControl>> excluded = passed;
+            if (moving)
+                AddSubtree(excluded, moving);
+            ExclusionGuard guard(excluded);
+            PointT<int32_t> local;
+            hit = root->HitTest(rootPoint.Round(), local, false);
+        }
+        // The floating candidate found again would repeat the walk for ever.
+        if (!hit || hit == candidate || Contains(passed, hit.Get()))
+            return nullptr;
+        candidate = hit;
+    }
+    return nullptr;
+}
+
+bool LControl::AcceptsDrop(const RCPtr<LControl>&)
+{
+    return false;
+}
+
+uint32_t LControl::GetDropScrollEdges(const RCPtr<LControl>&)
+{
+    return 0;
+}
+
+void LControl::OnDragEnter(const RCPtr<LControl>&) {}
+
+void LControl::OnDragOver(const RCPtr<LControl>&, const PointT<double>&) {}
+
+void LControl::OnDragLeave(const RCPtr<LControl>&) {}
+
+KXRESULT LControl::OnDrop(const RCPtr<LControl>&)
+{
+    return E_FAIL;
+}
+
+// ---- auto-scroll
+
+KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double minimum,
+                                   const RCPtr<LControl>& dragSource)
+{
+    if (axis < 0 || axis > 1)
+        return E_INVALIDARG;
+    AutoScrollAxis& a = m_autoScroll[axis];
+    a.rate = rate;
+    a.maximum = maximum;
+    a.minimum = minimum;
+    a.dragSource = dragSource;
+    if (!a.active) {
+        a.active = true;
+        a.lastTick = Seconds();
+        static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    }
+    return S_OK;
+}
+
+KXRESULT LControl::StopAutoScroll(int axis)
+{
+    if (axis < 0 || axis > 1)
+        return E_INVALIDARG;
+    AutoScrollAxis& a = m_autoScroll[axis];
+    a.dragSource = nullptr;
+    if (!a.active)
+        return S_FALSE;
+    a.active = false;
+    a.flick = false;
+    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    return S_OK;
+}
+
+void LControl::AutoScrollStep(int axis)
+{
+    AutoScrollAxis& a = m_autoScroll[axis];
+    const double now = Seconds();
+    const double dt = now - a.lastTick;
+    const double step = Round(a.rate * dt);
+    a.lastTick = now;
+    if (step != 0.0) {
+        PointT<double> offset = m_scrollOffset;
+        double& value = axis == 0 ? offset.x : offset.y;
+        value += step;
+        if (value < a.minimum)
+            value = a.minimum;
+        else if (value > a.maximum)
+            value = a.maximum;
+        SetScrollOffset(offset);
+        RCPtr<LRootWindow> root = FindRootWindow();
+        if (RCPtr<LControl> source = a.dragSource; source && root) {
+            const PointT<int32_t> cursor = root->GetCursorPos();
+            const PointT<double> at = source->GetPositionInRoot();
+            const PointT<int32_t> point = PointT<double>{cursor.x - at.x, cursor.y - at.y}.Round();
+            source->UserMoveStep(LPointWithModifiersParam::Create(point, root->GetModifierKeys(), 0));
+        }
+    }
+    if (a.active && a.flick && Milliseconds() - m_releaseTime > kFlickCoastMs) {
+        const double slowdown = Round(kFlickDeceleration * dt);
+        if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
+            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+        else
+            a.rate += a.rate > 0.0 ? -slowdown : slowdown;
+    }
+}
+
+void LControl::HandOverDelayedPress()
+{
+    if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord ||
+        Milliseconds() - m_pressTime <= kDelayedPressMs)
+        return;
+    RCPtr<LControl> self = Hold(this);
+    RCPtr<LControl> child = m_lastChildHit;
+    const RCPtr<LMouseButtonParam> record = m_pressRecord;
+    RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(record->button, m_lastChildPoint, record->modifiers,
+                                                               record->isDoubleClick, record->heldButtons, 0);
+    static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+    if (RCPtr<LRootWindow> root = FindRootWindow())
+        root->SetHoverControl(child);
+    static_cast<void>(child->OnMouseDown(press)); // the pointer handler's answer changes nothing here
+}
+
+void LControl::RunInputIdleWork()
+{
+    RCPtr<LControl> self = Hold(this);
+    for (int axis = 0; axis < 2; ++axis) {
+        if (m_autoScroll[axis].active)
+            AutoScrollStep(axis);
+    }
+    HandOverDelayedPress();
+}
+
+} // namespace KX

@@ -1,0 +1,253 @@
+#include "KXFramework/Controls/Button.h"
+
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/NotificationNames.h"
+
+namespace KX {
+
+namespace {
+
+// Trimmed and lower-cased, as every boolean create parameter.
+bool IsTrue(const String& text)
+{
+    return text.Trim(u" \t\r\n").ToLower() == String(u"true");
+}
+
+} // namespace
+
+LButton::~LButton()
+{
+    m_handler = nullptr;
+}
+
+double LButton::Now()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetSeconds() : 0.0;
+}
+
+KXRESULT LButton::Initialize()
+{
+    const KXRESULT r = LControl::Initialize();
+    if (Failed(r))
+        return r;
+    m_handler = LNotificationHandler<LButton>::Create(this);
+    // Handed straight to the button, so no distributor interns the name.
+    InternNotificationName(u"NID_SIMULATE_CLICK");
+    const KXRESULT bound = m_handler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
+    if (Failed(bound))
+        throw FailedResultException("Failed Result : " + ResultToString(bound) +
+                                    " : KX::LButton::Initialize : Controls\\Button : Line 50");
+    if (m_descriptor && m_descriptor->GetCreateParams()) {
+        String text;
+        if (m_descriptor->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
+            static_cast<void>(SetAutoValueSet(IsTrue(text))); // a control without values ignores it
+        if (m_descriptor->GetCreateParams()->GetString(u"IS_RADIO", text))
+            static_cast<void>(SetRadio(IsTrue(text))); // a control without a group ignores it
+    }
+    return S_OK;
+}
+
+KXRESULT LButton::SetAutoValueSet(bool on)
+{
+    m_autoValueSet = on;
+    return S_OK;
+}
+
+KXRESULT LButton::SetRadio(bool on)
+{
+    m_isRadio = on;
+    return S_OK;
+}
+
+bool LButton::SetChecked(bool on)
+{
+    SetValue(on ? 1.0 : 0.0);
+    return IsOn();
+}
+
+void LButton::OnValueChanged()
+{
+    LControl::OnValueChanged();
+    if (m_isRadio && IsOn() && m_parent) {
+        ChildControlList& siblings = m_parent->GetChildren();
+        for (unsigned i = siblings.GetCount(); i-- > 0;) {
+            // The list may change under a sibling's handler; an index past its end ends the walk.
+            if (i >= siblings.GetCount())
+                continue;
+            RCPtr<LControl> sibling = siblings.GetAt(i, kInsertionOrder);
+            auto* button = dynamic_cast<LButton*>(sibling.Get());
+            if (button && button != this && button->m_isRadio)
+                button->SetValue(0.0);
+        }
+    }
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+}
+
+KXRESULT LButton::UpdateLook()
+{
+    if (passive || m_simulating)
+        return S_OK;
+    const int on = IsOn() ? kOnOffset : 0;
+    if (!IsEnabled(true))
+        return SetLookExclusive(kDisabled + on);
+    const uint32_t mask = ComputeConditions();
+    const bool hover = (mask & Condition::kHover) != 0;
+    const bool capture = (mask & Condition::kCapture) != 0;
+    const bool pressed = capture && (mask & Condition::kLeftDragging) != 0;
+    int look;
+    if (pressed)
+        look = hover || keepPressedOutside ? kPressed : kHover;
+    else
+        look = hover && !capture ? kHover : kNormal;
+    if (mask & Condition::kHasFocus)
+        look += kFocusedOffset;
+    return SetLookExclusive(look + on);
+}
+
+void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
+{
+    LControl::ApplyConditions(param);
+    if (param) {
+        const uint32_t before = param->previousMask;
+        const uint32_t now = param->currentMask;
+        auto risen = [&](uint32_t bit) { return (now & bit) && !(before & bit); };
+        auto fallen = [&](uint32_t bit) { return !(now & bit) && (before & bit); };
+        if (autoRepeat && risen(Condition::kHoverOrHighlighted)) {
+            // Time spent outside the button does not count.
+            m_lastTick = Now();
+        } else if (risen(Condition::kLeftPending)) {
+            if (autoRepeat && IsEnabled(true) && !repeating) {
+                repeating = true;
+                static_cast<void>(SubscribeIdle()); // subscribing only counts up
+                m_lastTick = Now();
+                m_countdown = m_firstDelay;
+                SendAutoRepeat();
+            }
+        } else if (fallen(Condition::kCapture) && autoRepeat && repeating) {
+            repeating = false;
+            if (!m_simulating)
+                static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        }
+    }
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+}
+
+void LButton::SetEnabled(bool enabled)
+{
+    LControl::SetEnabled(enabled);
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+}
+
+void LButton::HandleLeftClick(const RCPtr<LMouseButtonParam>&)
+{
+    if (m_autoValueSet)
+        SetValue(!m_isRadio && IsOn() ? 0.0 : 1.0);
+}
+
+bool LButton::ContainsPoint(const PointT<int32_t>& p) const
+{
+    return !passive && LControl::ContainsPoint(p);
+}
+
+KXRESULT LButton::OnKey(const RCPtr<LKeyParam>& key)
+{
+    // Enter clicks only an enabled button, as a simulated click by notification does.
+    if (key && key->key.key == kEnterKey && IsEnabled(true)) {
+        SimulateClick();
+        return S_OK;
+    }
+    return S_FALSE;
+}
+
+KXRESULT LButton::OnSimulateClick(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    if (IsEnabled(true))
+        SimulateClick();
+    return S_FALSE;
+}
+
+void LButton::SendAutoRepeat()
+{
+    RCPtr<LNotification> n;
+    if (LNotification::Create(n, u"NID_BUTTON_AUTOREPEAT", nullptr) >= 0)
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+}
+
+void LButton::ClickNow()
+{
+    if (autoRepeat)
+        SendAutoRepeat();
+    uint32_t buttons = 0;
+    if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root)
+        buttons = (*root)->GetMouseButtons();
+    static_cast<void>(OnLeftClick(
+        LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0))); // the click handler's answer changes nothing here
+}
+
+void LButton::SimulateClick()
+{
+    RCPtr<LButton> self(this);
+    if (m_simulating) {
+        // A second simulated click finishes the first at once.
+        ClickNow();
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    }
+    m_simulating = true;
+    static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    m_simulatedStart = Now();
+    static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
+    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+}
+
+void LButton::OnIdleTick()
+{
+    LControl::OnIdleTick();
+    RCPtr<LButton> self(this);
+    const double now = Now();
+    if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
+        m_simulating = false;
+        if (!repeating)
+            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        m_simulatedStart = 0.0;
+        static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+        ClickNow();
+    }
+    if (repeating && m_hover && IsEnabled(true)) {
+        m_countdown -= now - m_lastTick;
+        m_lastTick = now;
+        if (m_countdown <= 0.0) {
+            m_countdown = m_repeatInterval;
+            SendAutoRepeat();
+        }
+    }
+}
+
+String LButton::GetToolTipText() const
+{
+    if (const_cast<LButton*>(this)->IsTextTruncated())
+        return GetText();
+    return LControl::GetToolTipText();
+}
+
+KXRESULT LButton::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (m_handler && n) {
+        LNotificationHandler<LButton>::Member m = nullptr;
+        unsigned flags = 0;
+        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
+            return m_handler->HandleNotification(sender, n);
+    }
+    return LControl::ReceiveNotification(sender, n);
+}
+
+KXRESULT LButton::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_handler)
+        m_handler->RemoveNotification(sender, name);
+    return LControl::UnregisterForNotification(sender, name);
+}
+
+} // namespace KX

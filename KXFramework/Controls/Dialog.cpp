@@ -1,0 +1,111 @@
+#include "KXFramework/Controls/Dialog.h"
+
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/Notification.h"
+
+namespace KX {
+
+namespace {
+
+// A reference for the length of a call; none while the control is still being made.
+RCPtr<LControl> Hold(LControl* control)
+{
+    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
+}
+
+struct StandardButton {
+    const char16_t* name;
+    int32_t result;
+};
+
+// OK and Close close only once the button could take the focus.
+constexpr StandardButton kButtons[] = {
+    {u"buttonOK", 1},    {u"buttonClose", 1},  {u"buttonCancel", 2}, {u"buttonAbort", 3},
+    {u"buttonRetry", 4}, {u"buttonIgnore", 5}, {u"buttonYes", 6},    {u"buttonNo", 7},
+};
+
+} // namespace
+
+LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+
+KXRESULT LDialog::Initialize()
+{
+    const KXRESULT r = LScrollView::Initialize();
+    m_dialogHandler = LNotificationHandler<LDialog>::Create(this);
+    if (m_dialogHandler) {
+        for (size_t i = std::size(kButtons); i-- > 0;) {
+            if (const RCPtr<LControl>& button = FindChild(kButtons[i].name)) {
+                static_cast<void>(m_dialogHandler->SetNotification(
+                    &LDialog::OnButtonClicked, RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK",
+                    0)); // a registration already there answers as before
+            }
+        }
+    }
+    return r;
+}
+
+KXRESULT LDialog::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (!IsCreated())
+        return S_OK;
+    if (m_dialogHandler) {
+        if (const KXRESULT r = m_dialogHandler->HandleNotification(sender, n); r != S_OK)
+            return r;
+    }
+    return LScrollView::ReceiveNotification(sender, n);
+}
+
+KXRESULT LDialog::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_dialogHandler)
+        m_dialogHandler->RemoveNotification(sender, name);
+    return LScrollView::UnregisterForNotification(sender, name);
+}
+
+KXRESULT LDialog::OnButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
+{
+    RCPtr<LControl> button(dynamic_cast<LControl*>(sender.Get()));
+    if (!button)
+        return 1;
+    RCPtr<LControl> self = Hold(this);
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        if (!(button->GetName() == kButtons[i].name))
+            continue;
+        // A control that refuses to give up the focus (a text that does not validate) keeps the
+        // dialog open.
+        if (i < 2 && Failed(button->SetFocus(true)))
+            return 1;
+        Close(kButtons[i].result);
+        return 1;
+    }
+    return 1;
+}
+
+void LDialog::Close(int32_t result)
+{
+    RCPtr<LControl> self = Hold(this);
+    m_result = result;
+    RCPtr<LCancelArgs> args(new LCancelArgs);
+    RCPtr<LNotification> closing;
+    if (Succeeded(LNotification::Create(closing, u"NID_DIALOG_CLOSING", args)))
+        static_cast<void>(SendNotification(closing)); // whether anyone handled it changes nothing here
+    if (args->cancel)
+        return;
+    if (RCPtr<LRootWindow> root = *GetRootWindowPtr())
+        static_cast<void>(root->RequestClose(result)); // E_FAIL only without a window, when there is nothing to close
+    RCPtr<LNotification> closed;
+    if (Succeeded(LNotification::Create(closed, u"NID_DIALOG_CLOSED", nullptr)))
+        static_cast<void>(SendNotification(closed)); // whether anyone handled it changes nothing here
+    OnClosed();
+}
+
+int32_t LDialog::DoModal()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->RunModalDialog(RCPtr<LControl>(this), 1) : E_FAIL;
+}
+
+void LDialog::OnClosed() {}
+
+} // namespace KX

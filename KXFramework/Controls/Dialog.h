@@ -1,0 +1,47 @@
+#pragma once
+// The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
+// result, lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
+// itself modally through the application.
+#include "KXFramework/Controls/ScrollView.h"
+#include "KXFramework/Notification/NotificationHandler.h"
+
+#include <cstdint>
+
+namespace KX {
+
+// The payload of "NID_DIALOG_CLOSING": a listener sets cancel to keep the dialog open.
+class LCancelArgs : public virtual LRefCountedObject {
+public:
+    bool cancel = false;
+};
+
+class LDialog : public LScrollView {
+public:
+    // The result of a close asked for by the window itself (its close box).
+    static constexpr int32_t kCancelResult = 2;
+
+    LDialog(const RCPtr<LControl>& parent, const String& name);
+
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+
+    // Asks the listeners, then the window, to close with the result.
+    void Close(int32_t result);
+    int32_t GetResult() const { return m_result; }
+    // The dialog's result, or E_FAIL when no window could be made for it.
+    virtual int32_t DoModal();
+    // At the end of a close that went ahead; for subclasses.
+    virtual void OnClosed();
+
+private:
+    [[nodiscard]] KXRESULT OnButtonClicked(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+
+    RCPtr<LNotificationHandler<LDialog>> m_dialogHandler;
+    int32_t m_result = 0;
+};
+
+} // namespace KX

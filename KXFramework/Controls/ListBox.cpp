@@ -1,0 +1,1149 @@
+#include "KXFramework/Controls/ListBox.h"
+
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Utilities/Storage/Wrapper.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+
+namespace KX {
+
+namespace {
+
+constexpr uint32_t kUp = 0x20260000;
+constexpr uint32_t kShiftUp = 0x22260000;
+constexpr uint32_t kDown = 0x20280000;
+constexpr uint32_t kShiftDown = 0x22280000;
+constexpr uint32_t kLeft = 0x20250000;
+constexpr uint32_t kRight = 0x20270000;
+constexpr uint32_t kPageUp = 0x20210000;
+constexpr uint32_t kPageDown = 0x20220000;
+constexpr uint32_t kHome = 0x20240000;
+constexpr uint32_t kEnd = 0x20230000;
+constexpr uint32_t kEnter = 0x200D0000;
+
+// Rows are made while they fill the view; a bound keeps a degenerate template from making more.
+constexpr size_t kMaxRows = 4096;
+
+String TextOf(const RCPtr<LTaggableObject>& data)
+{
+    return data ? data->ToString() : String();
+}
+
+int CompareNoCase(const String& a, const String& b)
+{
+    const char16_t* p = a.GetData();
+    const char16_t* q = b.GetData();
+    for (;; ++p, ++q) {
+        const auto x = std::towlower(wint_t(*p));
+        const auto y = std::towlower(wint_t(*q));
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (*p == 0)
+            return 0;
+    }
+}
+
+} // namespace
+
+LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+
+KXRESULT LListBox::Initialize()
+{
+    const KXRESULT r = LScrollView::Initialize();
+    m_handler = Handler::Create(this);
+    if (Failed(r))
+        return r;
+    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
+    RCPtr<LListBoxItem> templateItem(FindChild(u"templateItem"));
+    if (templateItem) {
+        m_templateDescriptor = templateItem->GetDescriptor();
+        ApplyTemplateItem(templateItem);
+        static_cast<void>(RemoveChild(RCPtr<LControl>(templateItem))); // the child is known to be ours
+        SetLineMode(1, 1, m_itemHeight);
+        UpdateScrollBars();
+        static_cast<void>(LoadItemsFromStringTable(GetStringTable())); // a table without items leaves the list empty
+        return r;
+    }
+    // Fixed rows "item1", "item2", ... each making one entry of its text.
+    for (int n = 1;; ++n) {
+        RCPtr<LListBoxItem> row(FindChild(String::Format(u"item%d", n)));
+        if (!row)
+            break;
+        if (n == 1)
+            ApplyTemplateItem(row);
+        m_rows.push_back(row);
+        WireRow(row);
+        static_cast<void>(InsertItem(
+            n - 1, RCPtr<LTaggableObject>(LListBoxText::Create(row->GetText())))); // an index past the end appends
+    }
+    if (!m_rows.empty()) {
+        RefreshItems(0);
+        FollowContentHeight();
+        UpdateExtent();
+        if (sorted)
+            SortAllItems();
+    }
+    return r;
+}
+
+void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
+{
+    const String text = templateItem->GetText();
+    static_cast<void>(templateItem->SetText(String())); // a control without text ignores it
+    m_itemPadding = int32_t(Round(templateItem->GetRect().width));
+    static_cast<void>(templateItem->SetText(u"{WXyg|}")); // a control without text ignores it
+    m_itemHeight = int32_t(Round(templateItem->GetRect().height));
+    if (m_itemHeight < 1)
+        m_itemHeight = 14;
+    static_cast<void>(templateItem->SetText(text)); // a control without text ignores it
+    m_templateApplied = true;
+    FollowContentHeight();
+}
+
+void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
+{
+    RCPtr<LNotificationDistributor> sender(row);
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
+    row->dropDownMode = m_dropDownMode;
+    static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
+}
+
+KXRESULT LListBox::AddItemControl()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (!registry || !m_templateDescriptor || !m_templateDescriptor->GetLayout())
+        return E_FAIL;
+    RCPtr<LLayoutDescriptor> layout = m_templateDescriptor->GetLayout()->Clone();
+    PositionSpec& y = layout->position[1];
+    y.docked = true;
+    y.anchor = 0.0f;
+    y.absolute = 0.0;
+    if (m_rows.empty()) {
+        y.referenceKind = PositionSpec::kClient;
+        y.relative = 0.0f;
+    } else {
+        y.referenceKind = PositionSpec::kNamed;
+        y.referenceName = m_rows.back()->GetName();
+        y.relative = 1.0f;
+    }
+    layout->textOverflowX = LLayoutDescriptor::kOverflowClip;
+    RCPtr<LControlDescriptor> descriptor;
+    LControlFactory::CloneControlDescriptor(descriptor, m_templateDescriptor, layout,
+                                            String::Format(u"ItemControl%d", int(m_rows.size()) + 1));
+    RCPtr<LControl> created;
+    registry->CreateControl(created, descriptor, RCPtr<LControl>(this));
+    RCPtr<LListBoxItem> row(created);
+    if (!row || row->GetParent().Get() != this)
+        return E_FAIL;
+    WireRow(row);
+    row->UseParentToolTip();
+    m_rows.push_back(row);
+    OnItemControlAdded(row);
+    RefreshItems(m_topIndex);
+    return S_OK;
+}
+
+void LListBox::EnsureItemControls()
+{
+    if (m_creatingItemControls || !m_templateApplied || !m_templateDescriptor)
+        return;
+    m_creatingItemControls = true;
+    // Docked rows stay in view; their rectangles move with the scroll offset.
+    const double bottom = GetClientRect().height + GetScrollOffset().y;
+    while (m_rows.size() < kMaxRows) {
+        const double last = m_rows.empty() ? 0.0 : m_rows.back()->GetRect().y + m_rows.back()->GetRect().height;
+        if (last >= bottom)
+            break;
+        if (Failed(AddItemControl()))
+            break;
+        // A row without height would never fill the view.
+        if (m_rows.back()->GetRect().y + m_rows.back()->GetRect().height <= last)
+            break;
+    }
+    m_creatingItemControls = false;
+    RefreshItems(m_topIndex);
+}
+
+void LListBox::CheckClientSizeChange()
+{
+    LScrollView::CheckClientSizeChange();
+    EnsureItemControls();
+    if (InRange(m_topIndex))
+        static_cast<void>(EnsureItemVisible(m_topIndex)); // an index out of range scrolls nowhere
+}
+
+void LListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset)
+{
+    LScrollView::ScrollContents(oldOffset, newOffset);
+    if (oldOffset.y == newOffset.y || m_itemHeight <= 0)
+        return;
+    // The first row shows the visible entry that many rows down.
+    const int32_t rows = int32_t(Round(newOffset.y / m_itemHeight));
+    int32_t top = StepVisible(0, rows);
+    if (top != m_topIndex) {
+        m_topIndex = top;
+        RefreshItems(m_topIndex);
+    }
+}
+
+void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
+{
+    LScrollView::ApplyConditions(param);
+    if (!param)
+        return;
+    const uint32_t changed = param->previousMask ^ param->currentMask;
+    if (!(changed & (Condition::kEnabled | Condition::kHasFocus)))
+        return;
+    unsigned look = !IsEnabled(true) ? 1 : ((param->currentMask & Condition::kHasFocus) ? 2 : 0);
+    if (look >= GetLookCount())
+        look = 0;
+    static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
+}
+
+// ---- entries
+
+int32_t LListBox::StepVisible(int32_t from, int32_t steps) const
+{
+    const int32_t count = GetItemCount();
+    if (m_hiddenCount == 0)
+        return count == 0 ? from : std::min(std::max(from, 0) + std::max(steps, 0), count - 1);
+    int32_t found = -1;
+    for (int32_t i = std::max(from, 0); i < count; ++i) {
+        if (m_entries[size_t(i)].hidden)
+            continue;
+        found = i;
+        if (steps-- <= 0)
+            break;
+    }
+    return found >= 0 ? found : from;
+}
+
+int32_t LListBox::VisibleBefore(int32_t index) const
+{
+    int32_t n = 0;
+    for (int32_t i = 0; i < index && i < GetItemCount(); ++i)
+        n += m_entries[size_t(i)].hidden ? 0 : 1;
+    return n;
+}
+
+void LListBox::GetItemText(String& out, int32_t index) const
+{
+    out = InRange(index) ? TextOf(m_entries[size_t(index)].data) : String();
+}
+
+KXRESULT LListBox::InsertItem(int32_t index, const RCPtr<LTaggableObject>& data)
+{
+    if (index < 0 || index > GetItemCount())
+        return E_INVALIDARG;
+    LListBoxEntry entry;
+    entry.data = data;
+    m_entries.insert(m_entries.begin() + index, entry);
+    if (m_anchorIndex >= index)
+        ++m_anchorIndex;
+    if (m_currentIndex >= index)
+        ++m_currentIndex;
+    if (!m_batchUpdate) {
+        EnsureItemControls();
+        RefreshItems(index);
+        UpdateExtent();
+        SetWidestItemWidth(std::max(m_widestItemWidth, MeasureItemWidth(index)));
+        FollowContentHeight();
+    }
+    if (sorted && !m_batchUpdate)
+        SortAllItems();
+    return index;
+}
+
+KXRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& data)
+{
+    if (!InRange(index))
+        return E_INVALIDARG;
+    const int32_t oldWidth = m_batchUpdate ? 0 : MeasureItemWidth(index);
+    m_entries[size_t(index)].data = data;
+    int32_t row = -1;
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    if (m_batchUpdate)
+        return S_OK;
+    if (oldWidth == m_widestItemWidth)
+        RecomputeWidestItemWidth();
+    else
+        SetWidestItemWidth(std::max(m_widestItemWidth, MeasureItemWidth(index)));
+    return S_OK;
+}
+
+KXRESULT LListBox::SetItemText(int32_t index, const String& text)
+{
+    return SetItemData(index, RCPtr<LTaggableObject>(LListBoxText::Create(text)));
+}
+
+KXRESULT LListBox::SetItemSelectionValue(int32_t index, double value)
+{
+    if (!InRange(index))
+        return E_INVALIDARG;
+    LListBoxEntry& entry = m_entries[size_t(index)];
+    const bool was = entry.selectionValue >= 0.5;
+    const bool is = value >= 0.5;
+    if (was != is)
+        m_selectedCount += is ? 1 : -1;
+    entry.selectionValue = value;
+    int32_t row = -1;
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    return S_OK;
+}
+
+bool LListBox::IsItemSelected(int32_t index) const
+{
+    return InRange(index) && m_entries[size_t(index)].selectionValue >= 0.5;
+}
+
+bool LListBox::IsItemMarked(int32_t index) const
+{
+    return InRange(index) && m_entries[size_t(index)].marked;
+}
+
+double LListBox::GetItemSelectionValue(int32_t index) const
+{
+    return InRange(index) ? m_entries[size_t(index)].selectionValue : 0.0;
+}
+
+bool LListBox::SetItemMarked(int32_t index, bool marked)
+{
+    if (!InRange(index))
+        return false;
+    m_entries[size_t(index)].marked = marked;
+    int32_t row = -1;
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    return true;
+}
+
+bool LListBox::SetItemBlank(int32_t index, bool blank)
+{
+    if (!InRange(index))
+        return false;
+    m_entries[size_t(index)].blank = blank;
+    int32_t row = -1;
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    return true;
+}
+
+int32_t LListBox::FindItemByText(const String& text, int32_t after, bool matchCase) const
+{
+    const int32_t count = GetItemCount();
+    if (after < -1 || after >= count)
+        after = -1;
+    for (int32_t k = 1; k <= count; ++k) {
+        const int32_t i = (after + k) % count;
+        const String entry = TextOf(m_entries[size_t(i)].data);
+        if (matchCase ? entry == text : CompareNoCase(entry, text) == 0)
+            return i;
+    }
+    return -1;
+}
+
+KXRESULT LListBox::RemoveItem(int32_t index)
+{
+    if (!InRange(index))
+        return E_INVALIDARG;
+    const int32_t width = MeasureItemWidth(index);
+    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    m_hiddenCount -= m_entries[size_t(index)].hidden ? 1 : 0;
+    m_entries.erase(m_entries.begin() + index);
+    if (index < m_currentIndex && index < m_anchorIndex) {
+        --m_currentIndex;
+        --m_anchorIndex;
+    } else if (!(m_currentIndex <= index && m_anchorIndex <= index)) {
+        m_currentIndex = m_anchorIndex = -1;
+    }
+    if (m_batchUpdate)
+        return GetItemCount();
+    EnsureItemControls();
+    RefreshItems(std::min(index, m_topIndex));
+    if (width == m_widestItemWidth)
+        RecomputeWidestItemWidth();
+    FollowContentHeight();
+    UpdateExtent();
+    const int32_t left = GetItemCount();
+    if (left > 0)
+        static_cast<void>(
+            EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex)); // an index out of range scrolls nowhere
+    else
+        m_topIndex = 0;
+    return left;
+}
+
+KXRESULT LListBox::RemoveAllItems()
+{
+    if (m_entries.empty())
+        return S_FALSE;
+    // One pass: the entries go together, then the rows show nothing.
+    m_entries.clear();
+    m_hiddenCount = 0;
+    m_selectedCount = 0;
+    m_anchorIndex = m_currentIndex = -1;
+    m_topIndex = 0;
+    SetScrollOffset({GetScrollOffset().x, 0.0});
+    RefreshItems(0);
+    RecomputeWidestItemWidth();
+    FollowContentHeight();
+    UpdateExtent();
+    return S_OK;
+}
+
+int32_t LListBox::SetItemCount(int32_t n)
+{
+    if (n < 0)
+        return E_INVALIDARG;
+    if (n == GetItemCount())
+        return n;
+    m_batchUpdate = true;
+    if (n > GetItemCount()) {
+        m_entries.resize(size_t(n));
+    } else {
+        while (GetItemCount() > n)
+            static_cast<void>(RemoveItem(GetItemCount() - 1)); // an index out of range removes nothing
+    }
+    m_batchUpdate = false;
+    EnsureItemControls();
+    RefreshItems(m_topIndex);
+    UpdateExtent();
+    RecomputeWidestItemWidth();
+    FollowContentHeight();
+    return GetItemCount() == n ? n : -GetItemCount();
+}
+
+KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
+{
+    if (!InRange(index))
+        return E_INVALIDARG;
+    if (m_entries[size_t(index)].hidden == hidden)
+        return S_FALSE;
+    m_entries[size_t(index)].hidden = hidden;
+    m_hiddenCount += hidden ? 1 : -1;
+    if (hidden) {
+        static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+        if (index == m_topIndex) {
+            m_topIndex = GetItemCount();
+            static_cast<void>(EnsureItemVisible(index)); // an index out of range scrolls nowhere
+        }
+    }
+    return S_OK;
+}
+
+KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
+{
+    if (!table)
+        return E_INVALIDARG;
+    static_cast<void>(RemoveAllItems()); // an empty list stays empty
+    // "ITEM.<n>" keys place their texts by number; a missing number leaves an empty entry. Numbers
+    // beyond the table's own size are not believed, so a stray key cannot make a huge list.
+    std::map<int32_t, String> texts;
+    const String prefix(u"ITEM.");
+    const size_t limit = table->GetEntries().size() * 2 + 100;
+    for (const auto& [key, text] : table->GetEntries()) {
+        if (key.GetLength() < prefix.GetLength() || key.Left(prefix.GetLength()) != prefix)
+            continue;
+        const std::u16string digits(key.GetData() + prefix.GetLength());
+        int64_t n = 0;
+        size_t i = 0;
+        while (i < digits.size() && digits[i] >= u'0' && digits[i] <= u'9' && n <= int64_t(limit))
+            n = n * 10 + (digits[i++] - u'0');
+        if (n <= int64_t(limit))
+            texts[int32_t(n)] = text;
+    }
+    if (texts.empty())
+        return S_OK;
+    m_batchUpdate = true;
+    SetItemCount(texts.rbegin()->first + 1);
+    m_batchUpdate = true;
+    for (const auto& [n, text] : texts)
+        static_cast<void>(SetItemText(n, text)); // an index out of range changes nothing
+    m_batchUpdate = false;
+    RefreshItems(m_topIndex);
+    UpdateExtent();
+    RecomputeWidestItemWidth();
+    FollowContentHeight();
+    return S_OK;
+}
+
+KXRESULT LListBox::SortItems(int32_t first, int32_t count)
+{
+    if (count == 0)
+        return S_FALSE;
+    if (first < 0 || count < 0 || int64_t(first) + count > GetItemCount())
+        return E_INVALIDARG;
+    const auto begin = m_entries.begin() + first;
+    // Whole entries move, so selection values and flags travel with their data.
+    std::vector<std::pair<String, int32_t>> keys;
+    keys.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i)
+        keys.emplace_back(TextOf(m_entries[size_t(first + i)].data), first + i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
+    std::vector<LListBoxEntry> sortedEntries;
+    sortedEntries.reserve(size_t(count));
+    int32_t anchor = m_anchorIndex, current = m_currentIndex;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t from = keys[size_t(k)].second;
+        sortedEntries.push_back(std::move(m_entries[size_t(from)]));
+        if (from == m_anchorIndex)
+            anchor = first + k;
+        if (from == m_currentIndex)
+            current = first + k;
+    }
+    std::move(sortedEntries.begin(), sortedEntries.end(), begin);
+    m_anchorIndex = anchor;
+    m_currentIndex = current;
+    RefreshItems(m_topIndex);
+    if (m_currentIndex >= 0)
+        static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
+    return S_OK;
+}
+
+bool LListBox::SortAllItems()
+{
+    return SortItems(0, GetItemCount()) >= 0;
+}
+
+void LListBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
+{
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, name, payload)))
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+}
+
+// ---- rows
+
+KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
+{
+    rowOut = -1;
+    if (index < m_topIndex || (InRange(index) && m_entries[size_t(index)].hidden))
+        return S_FALSE;
+    // Counting stops past the last row, so an entry far below the view costs nothing.
+    const int32_t rows = int32_t(m_rows.size());
+    int32_t row = 0;
+    for (int32_t i = m_topIndex; i < index && i < GetItemCount() && row < rows; ++i)
+        row += m_entries[size_t(i)].hidden ? 0 : 1;
+    if (index >= GetItemCount())
+        row += index - std::max(GetItemCount(), m_topIndex);
+    if (row >= int32_t(m_rows.size()))
+        return S_FALSE;
+    rowOut = row;
+    const RCPtr<LListBoxItem>& control = m_rows[size_t(row)];
+    if (InRange(index)) {
+        const LListBoxEntry& entry = m_entries[size_t(index)];
+        control->SetEnabled(true);
+        static_cast<void>(
+            control->SetText(entry.blank ? String() : TextOf(entry.data))); // a control without text ignores it
+        control->SetValue(entry.selectionValue);
+        control->SetMarked(entry.marked);
+        control->SetBlank(entry.blank);
+    } else {
+        static_cast<void>(control->SetText(String())); // a control without text ignores it
+        control->SetValue(0.0);
+        control->SetMarked(false);
+        control->SetEnabled(false);
+        control->SetBlank(false);
+    }
+    return S_OK;
+}
+
+void LListBox::RefreshItems(int32_t from)
+{
+    if (m_rows.empty())
+        return;
+    from = std::max(from, m_topIndex);
+    // Every row from the one showing `from` gets its entry, rows past the end an empty one.
+    int32_t index = from;
+    int32_t row = -1;
+    while (true) {
+        if (InRange(index) && m_entries[size_t(index)].hidden) {
+            ++index;
+            continue;
+        }
+        if (RefreshItem(index, row) != S_OK)
+            break;
+        ++index;
+    }
+}
+
+int32_t LListBox::GetEntryIndexOfItemControl(const LControl* control) const
+{
+    for (size_t row = m_rows.size(); row-- > 0;) {
+        if (m_rows[row].Get() != control)
+            continue;
+        int32_t index = m_topIndex;
+        while (index < GetItemCount() && m_entries[size_t(index)].hidden)
+            ++index;
+        for (size_t k = 0; k < row && index < GetItemCount(); ++k) {
+            ++index;
+            while (index < GetItemCount() && m_entries[size_t(index)].hidden)
+                ++index;
+        }
+        return index < GetItemCount() ? index : -1;
+    }
+    return -1;
+}
+
+int32_t LListBox::GetItemControlIndexOfEntry(int32_t index) const
+{
+    if (index < m_topIndex || !InRange(index) || m_entries[size_t(index)].hidden)
+        return -1;
+    const int32_t rows = int32_t(m_rows.size());
+    int32_t row = 0;
+    for (int32_t i = m_topIndex; i < index && row < rows; ++i)
+        row += m_entries[size_t(i)].hidden ? 0 : 1;
+    return row < rows ? row : -1;
+}
+
+RCPtr<LListBoxItem> LListBox::GetItemControl(int32_t row) const
+{
+    return row >= 0 && row < int32_t(m_rows.size()) ? m_rows[size_t(row)] : RCPtr<LListBoxItem>();
+}
+
+int32_t LListBox::MeasureItemWidth(int32_t index) const
+{
+    if (!InRange(index) || m_rows.empty())
+        return 0;
+    const RCPtr<LFont>& font = m_rows.front()->GetFont();
+    RCPtr<LRootWindow>* root = const_cast<LListBox*>(this)->GetRootWindowPtr();
+    RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};
+    if (font && root && *root && (*root)->GetRenderer())
+        (*root)->GetRenderer()->MeasureText(extent, TextOf(m_entries[size_t(index)].data), font);
+    return int32_t(float(m_itemPadding) + extent.width + 0.5f);
+}
+
+int32_t LListBox::GetContentHeight() const
+{
+    int32_t visible = 0;
+    for (const LListBoxEntry& entry : m_entries)
+        visible += entry.hidden ? 0 : 1;
+    return visible * m_itemHeight;
+}
+
+void LListBox::UpdateExtent()
+{
+    if (m_batchUpdate)
+        return;
+    static_cast<void>(SetClientExtent(0.0, GetContentHeight())); // a refused extent keeps the old one
+}
+
+void LListBox::SetWidestItemWidth(int32_t width)
+{
+    if (m_batchUpdate || width == m_widestItemWidth)
+        return;
+    m_widestItemWidth = width;
+    UpdateExtent();
+}
+
+void LListBox::RecomputeWidestItemWidth()
+{
+    int32_t widest = 0;
+    for (int32_t i = 0; i < GetItemCount(); ++i)
+        widest = std::max(widest, MeasureItemWidth(i));
+    SetWidestItemWidth(widest);
+}
+
+void LListBox::FollowContentHeight()
+{
+    if (!m_dropDownMode || m_batchUpdate)
+        return;
+    static_cast<void>(
+        SetClientHeight(std::max(GetContentHeight(), m_itemHeight))); // a refused extent keeps the old one
+}
+
+KXRESULT LListBox::SetClientHeight(double height)
+{
+    if (m_batchUpdate || !m_layout)
+        return S_FALSE;
+    PositionSpec position;
+    SizeSpec size;
+    static_cast<void>(
+        m_layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
+    size.referenceKind = SizeSpec::kSelf;
+    size.relative = 0.0f;
+    size.absolute = Round(m_rect.height - GetClientRect().height + height);
+    return SetPlacement(1, position, size);
+}
+
+KXRESULT LListBox::SetDropDownMode(bool on)
+{
+    m_dropDownMode = on;
+    for (const RCPtr<LListBoxItem>& row : m_rows)
+        row->dropDownMode = on;
+    return S_OK;
+}
+
+KXRESULT LListBox::EnsureItemVisible(int32_t index)
+{
+    if (!InRange(index))
+        return E_INVALIDARG;
+    if (m_entries[size_t(index)].hidden) {
+        int32_t near = -1;
+        for (int32_t i = index; i >= 0 && near < 0; --i)
+            near = m_entries[size_t(i)].hidden ? -1 : i;
+        for (int32_t i = index; i < GetItemCount() && near < 0; ++i)
+            near = m_entries[size_t(i)].hidden ? -1 : i;
+        if (near < 0)
+            return S_FALSE;
+        index = near;
+    }
+    if (m_rows.empty())
+        return S_FALSE;
+    // Rows wholly inside the view.
+    const RectT<double> client = GetClientRect();
+    int32_t rows = 0;
+    for (const RCPtr<LListBoxItem>& row : m_rows) {
+        if (row->GetRect().y + row->GetRect().height > GetScrollOffset().y + client.y + client.height)
+            break;
+        ++rows;
+    }
+    const int32_t k = std::max(rows, 1) - 1;
+    int32_t lastVisible = GetItemCount() - 1;
+    while (lastVisible >= 0 && m_entries[size_t(lastVisible)].hidden)
+        --lastVisible;
+    int32_t lastTop = lastVisible;
+    for (int32_t steps = k; steps > 0 && lastTop > 0;) {
+        --lastTop;
+        if (!m_entries[size_t(lastTop)].hidden)
+            --steps;
+    }
+    int32_t top;
+    if (index > lastTop)
+        top = lastTop;
+    else if (index < m_topIndex)
+        top = index;
+    else {
+        int32_t shownInRowK = m_topIndex;
+        for (int32_t steps = k; steps > 0 && shownInRowK < GetItemCount() - 1;) {
+            ++shownInRowK;
+            if (!m_entries[size_t(shownInRowK)].hidden)
+                --steps;
+        }
+        if (index <= shownInRowK)
+            return S_OK;
+        top = index;
+        for (int32_t steps = k; steps > 0 && top > 0;) {
+            --top;
+            if (!m_entries[size_t(top)].hidden)
+                --steps;
+        }
+    }
+    const int32_t r = VisibleBefore(top);
+    if (top == m_topIndex && GetScrollOffset().y == double(m_itemHeight) * r)
+        return S_OK;
+    // Rows moving under the pointer must not select in drop-down mode.
+    const bool dropDown = m_dropDownMode;
+    m_dropDownMode = false;
+    SetScrollOffset({GetScrollOffset().x, double(m_itemHeight) * r});
+    m_dropDownMode = dropDown;
+    if (m_topIndex != top) {
+        m_topIndex = top;
+        RefreshItems(m_topIndex);
+    }
+    return S_OK;
+}
+
+int32_t LListBox::HitTestItem(const PointT<double>& point) const
+{
+    const RectT<double> client = GetClientRect();
+    double px = point.x - client.x;
+    double py = point.y - client.y;
+    if (px < 0 || py < 0 || px >= client.width || py >= client.height)
+        return -1;
+    px += GetScrollOffset().x;
+    py += GetScrollOffset().y;
+    for (size_t row = m_rows.size(); row-- > 0;) {
+        const RectT<double>& r = m_rows[row]->GetRect();
+        if (r.x <= px && px < r.x + r.width && r.y <= py && py < r.y + r.height) {
+            const int32_t index = m_topIndex + int32_t(row);
+            return index < GetItemCount() ? index : -1;
+        }
+    }
+    return -1;
+}
+
+// ---- selection
+
+int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
+{
+    if (first < 0 || first >= GetItemCount())
+        return E_INVALIDARG;
+    if (last < 0)
+        last = first;
+    last = std::min(last, GetItemCount() - 1);
+    if (first == last && IsItemSelected(first) && (!exclusive || m_selectedCount == 1)) {
+        static_cast<void>(EnsureItemVisible(first)); // an index out of range scrolls nowhere
+        return first;
+    }
+    m_anchorIndex = first;
+    m_currentIndex = last;
+    bool changed = false;
+    const int32_t lo = std::min(first, last), hi = std::max(first, last);
+    if (!exclusive) {
+        for (int32_t i = lo; i <= hi; ++i) {
+            if (!IsItemSelected(i)) {
+                static_cast<void>(SetItemSelectionValue(i, 1.0)); // an index out of range changes nothing
+                changed = true;
+            }
+        }
+    } else {
+        for (int32_t i = GetItemCount(); i-- > 0;) {
+            const bool inside = i >= lo && i <= hi;
+            if (inside != IsItemSelected(i)) {
+                static_cast<void>(
+                    SetItemSelectionValue(i, inside ? 1.0 : 0.0)); // an index out of range changes nothing
+                changed = true;
+            }
+        }
+    }
+    static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
+    if (changed)
+        SelectionChanged();
+    return first;
+}
+
+KXRESULT LListBox::DeselectItem(int32_t index)
+{
+    if (!IsItemSelected(index))
+        return S_FALSE;
+    static_cast<void>(SetItemSelectionValue(index, 0.0)); // an index out of range changes nothing
+    const int32_t count = GetItemCount();
+    if (m_selectedCount == 0) {
+        m_anchorIndex = m_currentIndex = -1;
+    } else if (index == m_currentIndex) {
+        const bool anchorWasCurrent = m_anchorIndex == m_currentIndex;
+        int32_t next = -1;
+        if (IsItemSelected(index + 1))
+            next = index + 1;
+        else if (IsItemSelected(index - 1))
+            next = index - 1;
+        if (next >= 0) {
+            m_currentIndex = next;
+            if (anchorWasCurrent)
+                m_anchorIndex = next;
+        } else if (m_anchorIndex >= 0 && m_anchorIndex < count && m_anchorIndex != index) {
+            m_currentIndex = m_anchorIndex;
+        } else {
+            int32_t highest = -1;
+            for (int32_t i = count; i-- > 0 && highest < 0;)
+                highest = IsItemSelected(i) ? i : -1;
+            m_anchorIndex = m_currentIndex = highest;
+        }
+    } else if (index == m_anchorIndex) {
+        if (IsItemSelected(index + 1))
+            m_anchorIndex = index + 1;
+        else if (IsItemSelected(index - 1))
+            m_anchorIndex = index - 1;
+        else
+            m_anchorIndex = -1;
+    }
+    SelectionChanged();
+    return S_OK;
+}
+
+void LListBox::DeselectAll()
+{
+    bool changed = false;
+    for (int32_t i = GetItemCount(); i-- > 0;) {
+        if (IsItemSelected(i)) {
+            static_cast<void>(SetItemSelectionValue(i, 0.0)); // an index out of range changes nothing
+            changed = true;
+        }
+    }
+    m_anchorIndex = m_currentIndex = -1;
+    if (changed)
+        SelectionChanged();
+}
+
+const std::vector<int32_t>& LListBox::GetSelectedIndices()
+{
+    m_selectedIndices.clear();
+    for (int32_t i = 0; i < GetItemCount(); ++i) {
+        if (IsItemSelected(i))
+            m_selectedIndices.push_back(i);
+    }
+    return m_selectedIndices;
+}
+
+void LListBox::SelectionChanged()
+{
+    OnSelectionChanged();
+    if (!m_dropDownMode)
+        Send(u"NID_SELECTION_CHANGE", RCPtr<LRefCountedObject>());
+}
+
+void LListBox::ActivateItem(int32_t index)
+{
+    if (!InRange(index) || !IsItemSelectable(index))
+        return;
+    RCPtr<LControl> self(this);
+    OnItemActivated();
+    if (m_dropDownMode)
+        SetVisible(false);
+    if (m_parent)
+        Send(u"NID_ITEM_ACTIVATED", RCPtr<LRefCountedObject>());
+}
+
+void LListBox::OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param)
+{
+    const int32_t index = GetEntryIndexOfItemControl(control);
+    if (index < 0 || !param)
+        return;
+    const bool ctrl = (param->modifiers & 0x01) != 0;
+    const bool shift = (param->modifiers & 0x08) != 0;
+    auto toggle = [&] {
+        if (control->GetValue() < 0.5)
+            SelectItems(index, index, false);
+        else
+            static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    };
+    if (!multiSelect) {
+        SelectItems(index, index, true);
+    } else if (selectionMode == 1) {
+        if (ctrl && shift) {
+            m_anchorIndex = m_currentIndex = index;
+            SelectItems(index, index, false);
+        } else if (ctrl) {
+            toggle();
+        } else if (shift) {
+            m_currentIndex = index;
+            // Without an anchor there is no range to select.
+            if (m_anchorIndex >= 0)
+                SelectItems(m_anchorIndex, index, true);
+        } else {
+            SelectItems(index, index, true);
+        }
+    } else {
+        toggle();
+    }
+    if (param->isDoubleClick)
+        Send(u"NID_ITEM_DOUBLE_CLICKED", RCPtr<LRefCountedObject>());
+}
+
+// ---- input
+
+namespace {
+
+RCPtr<LMouseButtonParam> InListCoordinates(const LControl& list, const LControl& row, const LMouseButtonParam& p)
+{
+    const PointT<double> at = list.MapPointFromControl(row, {double(p.point.x), double(p.point.y)});
+    return LMouseButtonParam::Create(p.button, {int32_t(LControl::Round(at.x)), int32_t(LControl::Round(at.y))},
+                                     p.modifiers, p.isDoubleClick, p.heldButtons, p.pointerIndex);
+}
+
+} // namespace
+
+KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    const auto* row = dynamic_cast<const LControl*>(sender.Get());
+    const auto* press = dynamic_cast<const LMouseButtonParam*>(n->GetPayload().Get());
+    if (!row || !press || m_dropDownMode)
+        return S_FALSE;
+    RCPtr<LControl> self(this);
+    RCPtr<LMouseButtonParam> param = InListCoordinates(*this, *row, *press);
+    const int32_t index = GetEntryIndexOfItemControl(row);
+    if (press->button == 1) {
+        if (!multiSelect) {
+            OnItemClicked(row, param);
+        } else if (!IsItemSelected(index)) {
+            OnItemClicked(row, param);
+            m_pressedIndex = index;
+        }
+    } else if (press->button == 4 && index >= 0 && !press->isDoubleClick) {
+        RCPtr<LHolder<int>> holder = LHolder<int>::Create();
+        *holder->value = index;
+        Send(u"NID_ITEM_RIGHT_CLICK", RCPtr<LRefCountedObject>(holder));
+    }
+    return S_FALSE;
+}
+
+KXRESULT LListBox::OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    const auto* row = dynamic_cast<const LControl*>(sender.Get());
+    const auto* release = dynamic_cast<const LMouseButtonParam*>(n->GetPayload().Get());
+    if (!row || !release || m_dropDownMode || release->button != 1 || !multiSelect)
+        return S_FALSE;
+    const int32_t index = GetEntryIndexOfItemControl(row);
+    // A press on a selection is applied on release, so that it does not collapse before a drag.
+    if (IsItemSelected(index) && index != m_pressedIndex)
+        OnItemClicked(row, InListCoordinates(*this, *row, *release));
+    m_pressedIndex = -1;
+    return S_FALSE;
+}
+
+KXRESULT LListBox::OnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    auto* row = dynamic_cast<LListBoxItem*>(sender.Get());
+    const auto* change = dynamic_cast<const LConditionsParam*>(n->GetPayload().Get());
+    if (!row || !change || !row->IsEnabled(true))
+        return S_FALSE;
+    const int32_t index = GetEntryIndexOfItemControl(row);
+    const bool entered = (change->currentMask & Condition::kHoverOrHighlighted) &&
+                         !(change->previousMask & Condition::kHoverOrHighlighted);
+    if (m_dropDownMode && entered && index >= 0)
+        SelectItems(index, -1, true);
+    Send(u"NID_ITEM_HOVER_CONDITION_CHANGE",
+         RCPtr<LRefCountedObject>(LItemConditionsParam::Create(
+             index, row->GetActiveLookIndex(), (row->ComputeConditions() & Condition::kHover) != 0,
+             change->previousMask, change->currentMask, change->point)));
+    return S_FALSE;
+}
+
+KXRESULT LListBox::OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    auto* row = dynamic_cast<LListBoxItem*>(sender.Get());
+    const auto* change = dynamic_cast<const LConditionsParam*>(n->GetPayload().Get());
+    if (!row || !change || !row->IsEnabled(true))
+        return S_FALSE;
+    Send(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE", RCPtr<LRefCountedObject>(LItemConditionsParam::Create(
+                                                     GetEntryIndexOfItemControl(row), row->GetActiveLookIndex(),
+                                                     (row->ComputeConditions() & Condition::kHover) != 0,
+                                                     change->previousMask, change->currentMask, change->point)));
+    return S_FALSE;
+}
+
+void LListBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
+{
+    LScrollView::OnPointerMoved(pointer);
+    if (!m_dropDownMode || !pointer || !HasCapture() ||
+        !(ComputeConditions() & (Condition::kLeftPending | Condition::kLeftDragging)))
+        return;
+    const int32_t index = HitTestItem({double(pointer->point.x), double(pointer->point.y)});
+    if (index >= 0) {
+        if (IsItemSelectable(index))
+            SelectItems(index, -1, true);
+    } else {
+        DeselectAll();
+    }
+}
+
+void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
+{
+    LScrollView::OnLeftButtonUp(release);
+    if (!m_dropDownMode || !release)
+        return;
+    const PointT<double> p{double(release->point.x), double(release->point.y)};
+    const int32_t index = HitTestItem(p);
+    if (index >= 0 && m_parent) {
+        ActivateItem(index);
+        return;
+    }
+    if (!m_parent)
+        return;
+    // A release outside the owner closes the list; one on the owner (the press that opened it)
+    // leaves it open.
+    const PointT<double> at = m_parent->MapPointFromControl(*this, p);
+    const RectT<double>& owner = m_parent->GetRect();
+    if (at.x < 0 || at.y < 0 || at.x >= owner.width || at.y >= owner.height)
+        SetVisible(false);
+}
+
+void LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& key)
+{
+    if (!bar)
+        return;
+    RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam(key->key, RCPtr<LControl>(this)));
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param))))
+        static_cast<void>(bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this),
+                                                   n)); // the receiver's answer changes nothing here
+}
+
+KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return S_FALSE;
+    RCPtr<LControl> self(this);
+    const uint32_t k = key->key.key;
+    const int32_t count = GetItemCount();
+    switch (k) {
+    case kUp:
+    case kShiftUp: {
+        // Hidden entries are skipped like those that cannot be selected.
+        int32_t i = m_currentIndex - 1;
+        while (i >= 0 && i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
+            --i;
+        if (i >= 0 && i < count) {
+            if (k == kShiftUp && multiSelect)
+                SelectItems(m_anchorIndex, i, false);
+            else
+                SelectItems(i, -1, true);
+        }
+        return S_OK;
+    }
+    case kDown:
+    case kShiftDown: {
+        int32_t i = m_currentIndex + 1;
+        while (i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
+            ++i;
+        if (i < count) {
+            if (k == kShiftDown && multiSelect && m_anchorIndex >= 0)
+                SelectItems(m_anchorIndex, i, false);
+            else
+                SelectItems(i, -1, true);
+        }
+        return S_OK;
+    }
+    case kLeft:
+    case kRight:
+        PassKeyToBar(GetHorizontalBar(), key);
+        return S_OK;
+    case kPageUp:
+    case kPageDown:
+        PassKeyToBar(GetVerticalBar(), key);
+        return S_OK;
+    case kHome:
+    case kEnd:
+        PassKeyToBar(GetHorizontalBar(), key);
+        PassKeyToBar(GetVerticalBar(), key);
+        return S_OK;
+    case kEnter:
+        if (m_currentIndex >= 0)
+            ActivateItem(m_currentIndex);
+        return S_OK;
+    default:
+        return S_FALSE;
+    }
+}
+
+KXRESULT LListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (m_handler && n && IsCreated()) {
+        Handler::Member m = nullptr;
+        unsigned flags = 0;
+        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
+            return m_handler->HandleNotification(sender, n);
+    }
+    return LScrollView::ReceiveNotification(sender, n);
+}
+
+KXRESULT LListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_handler)
+        m_handler->RemoveNotification(sender, name);
+    return LScrollView::UnregisterForNotification(sender, name);
+}
+
+KXRESULT LListBox::BreakCycles()
+{
+    m_handler = nullptr;
+    m_rows.clear();
+    m_entries.clear();
+    m_templateDescriptor = nullptr;
+    return LScrollView::BreakCycles();
+}
+
+} // namespace KX

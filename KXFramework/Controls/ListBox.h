@@ -1,0 +1,167 @@
+#pragma once
+// The scrolling list: entries (a data object whose text is shown, a selection value and three
+// flags) shown through a few rows made from the skin's "templateItem". Scrolling never moves the
+// rows: it changes the entry the first row shows. Entries are selected singly or several at a
+// time by mouse and keys, activated by Enter, and in drop-down mode follow the pointer.
+#include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/ScrollView.h"
+#include "KXFramework/ObjectBase/TaggableObject.h"
+#include "KXFramework/Utilities/Graphics/Bitmap.h"
+#include "KXFramework/Utilities/Storage/Wrapper.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace KX {
+
+// The text of a text entry.
+using LListBoxText = LWrapperStringable<String, &StringToString, LTaggableObject>;
+
+struct LListBoxEntry {
+    RCPtr<LTaggableObject> data;
+    double selectionValue = 0.0;
+    bool marked = false;
+    bool blank = false;
+    bool hidden = false;
+    // The checked list box's check state and row icon.
+    bool checked = false;
+    RCPtr<LBitmap> icon;
+};
+
+class LListBox : public LScrollView {
+public:
+    LListBox(const RCPtr<LControl>& parent, const String& name);
+
+    void CheckClientSizeChange() override;
+    void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
+    void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
+
+    virtual int32_t GetItemCount() const { return int32_t(m_entries.size()); }
+    // n, or the negative of the count reached when it could not be reached.
+    virtual int32_t SetItemCount(int32_t n);
+    // The new count; E_INVALIDARG for an index out of range.
+    [[nodiscard]] virtual KXRESULT RemoveItem(int32_t index);
+    [[nodiscard]] virtual KXRESULT RemoveAllItems();
+    virtual bool SortAllItems();
+    virtual void OnSelectionChanged() {}
+    virtual void OnItemActivated() {}
+    // The entry a row shows; -1 when the control is no row or shows none.
+    virtual int32_t GetEntryIndexOfItemControl(const LControl* control) const;
+    [[nodiscard]] virtual KXRESULT SetItemHidden(int32_t index, bool hidden);
+    // Refreshes the row that shows the entry; 1 when none does.
+    [[nodiscard]] virtual KXRESULT RefreshItem(int32_t index, int32_t& row);
+    virtual int32_t GetItemControlIndexOfEntry(int32_t index) const;
+    virtual int32_t MeasureItemWidth(int32_t index) const;
+    virtual int32_t GetContentHeight() const;
+    virtual bool IsItemSelectable(int32_t) const { return true; }
+    virtual void SwapEntries(int32_t i, int32_t j) { std::swap(m_entries[size_t(i)], m_entries[size_t(j)]); }
+    [[nodiscard]] virtual KXRESULT SortItems(int32_t first, int32_t count);
+
+    void GetItemText(String& out, int32_t index) const;
+    // index, or E_INVALIDARG past the end (index == count appends).
+    [[nodiscard]] KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
+    [[nodiscard]] KXRESULT SetItemData(int32_t index, const RCPtr<LTaggableObject>& data);
+    [[nodiscard]] KXRESULT SetItemText(int32_t index, const String& text);
+    [[nodiscard]] KXRESULT SetItemSelectionValue(int32_t index, double value);
+    bool IsItemSelected(int32_t index) const;
+    bool IsItemMarked(int32_t index) const;
+    double GetItemSelectionValue(int32_t index) const;
+    bool SetItemMarked(int32_t index, bool marked);
+    bool SetItemBlank(int32_t index, bool blank);
+    int32_t FindItemByText(const String& text, int32_t after, bool matchCase) const;
+    [[nodiscard]] KXRESULT LoadItemsFromStringTable(const RCPtr<LStringTable>& table);
+    [[nodiscard]] KXRESULT EnsureItemVisible(int32_t index);
+    // The entry under a point of the list box's own coordinates; -1 for none.
+    int32_t HitTestItem(const PointT<double>& point) const;
+    RCPtr<LListBoxItem> GetItemControl(int32_t row) const;
+    int32_t GetItemControlCount() const { return int32_t(m_rows.size()); }
+    [[nodiscard]] KXRESULT SetDropDownMode(bool on);
+    [[nodiscard]] KXRESULT SetClientHeight(double height);
+
+    // Selection.
+    // first, or E_INVALIDARG when first is past the end.
+    int32_t SelectItems(int32_t first, int32_t last, bool exclusive);
+    [[nodiscard]] KXRESULT DeselectItem(int32_t index);
+    void DeselectAll();
+    const std::vector<int32_t>& GetSelectedIndices();
+    void ActivateItem(int32_t index);
+
+    int32_t GetTopIndex() const { return m_topIndex; }
+    int32_t GetCurrentIndex() const { return m_currentIndex; }
+    int32_t GetAnchorIndex() const { return m_anchorIndex; }
+    int32_t GetSelectedCount() const { return m_selectedCount; }
+    int32_t GetItemHeight() const { return m_itemHeight; }
+    bool IsDropDownMode() const { return m_dropDownMode; }
+
+    bool multiSelect = false;
+    int32_t selectionMode = 1;
+    bool sorted = false;
+
+protected:
+    using Handler = LNotificationHandler<LListBox>;
+
+    void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
+    void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release) override;
+
+    void RefreshItems(int32_t from);
+    // A new row has been made and wired; the checked list box wires its check box.
+    virtual void OnItemControlAdded(const RCPtr<LListBoxItem>&) {}
+    LListBoxEntry& GetEntry(int32_t index) { return m_entries[size_t(index)]; }
+    const RCPtr<Handler>& GetHandler() const { return m_handler; }
+    void OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param);
+    void SelectionChanged();
+    const LListBoxEntry& GetEntry(int32_t index) const { return m_entries[size_t(index)]; }
+    bool InRange(int32_t index) const { return index >= 0 && index < GetItemCount(); }
+
+    std::vector<LListBoxEntry> m_entries;
+    std::vector<RCPtr<LListBoxItem>> m_rows;
+    int32_t m_topIndex = 0;
+    int32_t m_anchorIndex = -1;
+    int32_t m_currentIndex = -1;
+
+private:
+    void ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem);
+    [[nodiscard]] KXRESULT AddItemControl();
+    void EnsureItemControls();
+    void WireRow(const RCPtr<LListBoxItem>& row);
+    void UpdateExtent();
+    void SetWidestItemWidth(int32_t width);
+    void RecomputeWidestItemWidth();
+    void FollowContentHeight();
+    // The entry `steps` visible entries after the first visible one at or after `from`; the last
+    // visible entry when the list runs out first; `from` when none is visible.
+    int32_t StepVisible(int32_t from, int32_t steps) const;
+    int32_t VisibleBefore(int32_t index) const;
+    void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
+    void PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& key);
+    [[nodiscard]] KXRESULT OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+
+    RCPtr<Handler> m_handler;
+    int32_t m_itemPadding = 0;
+    int32_t m_widestItemWidth = 0;
+    RCPtr<LControlDescriptor> m_templateDescriptor;
+    int32_t m_pressedIndex = -1;
+    bool m_dropDownMode = false;
+    int32_t m_itemHeight = 14;
+    std::vector<int32_t> m_selectedIndices;
+    int32_t m_selectedCount = 0;
+    // Entries hidden; while there are none, a row's entry follows from its number.
+    int32_t m_hiddenCount = 0;
+    int32_t m_itemDragThreshold = 1;
+    bool m_creatingItemControls = false;
+    bool m_templateApplied = false;
+    bool m_batchUpdate = false;
+};
+
+} // namespace KX

@@ -1,0 +1,157 @@
+#include "KXFramework/Controls/Panel.h"
+
+#include "KXFramework/ControlBase/EventParams.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
+#include "KXFramework/Notification/KeyCode.h"
+
+namespace KX {
+
+namespace {
+
+// A reference for the length of a call; none while the control is still being made.
+RCPtr<LControl> Hold(LControl* control)
+{
+    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
+}
+
+constexpr uint32_t kTab = 9;
+
+uint32_t VirtualKey(const KeyRecord& key)
+{
+    return (key.key >> 16) & 0xFF;
+}
+
+} // namespace
+
+LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+
+KXRESULT LPanel::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (!IsCreated())
+        return S_OK;
+    if (m_panelHandler) {
+        if (const KXRESULT r = m_panelHandler->HandleNotification(sender, n); r != S_OK)
+            return r;
+    }
+    return LScrollView::ReceiveNotification(sender, n);
+}
+
+KXRESULT LPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_panelHandler)
+        m_panelHandler->RemoveNotification(sender, name);
+    return LScrollView::UnregisterForNotification(sender, name);
+}
+
+KXRESULT LPanel::Initialize()
+{
+    const KXRESULT r = LScrollView::Initialize();
+    if (Failed(r) || !GetParent())
+        return r;
+    m_panelHandler = LNotificationHandler<LPanel>::Create(this);
+    if (!m_panelHandler)
+        return r;
+    const RCPtr<LNotificationDistributor> parent(GetParent());
+    if (Failed(m_panelHandler->SetNotification(&LPanel::OnParentSiblingKey, parent, u"NID_SIBLING_KEY", 0)))
+        return E_FAIL;
+    return S_OK;
+}
+
+KXRESULT LPanel::OnParentSiblingKey(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    auto* param = n ? dynamic_cast<LSiblingKeyParam*>(n->GetPayload().Get()) : nullptr;
+    if (param) {
+        const RCPtr<LKeyParam> key(new LKeyParam(param->key));
+        param->consumed = SendSiblingKey(key);
+    }
+    return 1;
+}
+
+int LPanel::TabIndex(const LControl* child) const
+{
+    const ChildControlList& children = GetChildren();
+    for (unsigned i = 0; child && i < children.GetCount(); ++i) {
+        if (children.GetAt(i, kTabOrder).Get() == child)
+            return int(i);
+    }
+    return -1;
+}
+
+RCPtr<LControl> LPanel::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
+{
+    RCPtr<LControl> next = LControl::GetNextTabStop(current, backward);
+    if (!GetParent() || !next)
+        return next;
+    const int from = TabIndex(current.Get());
+    const int to = TabIndex(next.Get());
+    if (backward ? to < from : to > from)
+        return next;
+    return m_cycleTabFocus ? next : nullptr;
+}
+
+KXRESULT LPanel::OnKey(const RCPtr<LKeyParam>& key)
+{
+    if (key && m_cycleTabFocus && VirtualKey(key->key) == kTab && !(key->key.key & KeyCode::kCtrlKey))
+        return S_OK;
+    return S_FALSE;
+}
+
+KXRESULT LPanel::HandleKey(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    const KXRESULT r = SendSiblingKey(key);
+    if (r != S_FALSE)
+        return r;
+    if (RCPtr<LControl> parent = GetParent()) {
+        key->receivers.AddItem(self);
+        return parent->HandleKey(key);
+    }
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LGlobalHotKeyManager> hotKeys = services ? services->GetGlobalHotKeyManager() : nullptr;
+    return hotKeys ? hotKeys->ProcessKey(key->key.key, key->key.modifiers, key->key.flags) : S_FALSE;
+}
+
+KXRESULT LPanel::MoveFocus(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return E_INVALIDARG;
+    RCPtr<LControl> self = Hold(this);
+    const bool backward = (key->key.key & KeyCode::kShiftKey) != 0;
+    if (!(key->key.key & KeyCode::kCtrlKey)) {
+        const unsigned passed = key->receivers.GetCount();
+        RCPtr<LControl> last = passed ? key->receivers.GetAt(passed - 1) : nullptr;
+        RCPtr<LControl> next = GetNextTabStop(last, backward);
+        // Every step either returns or moves on to a new control; the bound only guards a tree
+        // changed by a focus handler under the walk.
+        for (unsigned steps = 0; next && steps <= GetChildren().GetCount(); ++steps) {
+            if (next == last) {
+                if (!m_cycleTabFocus)
+                    break;
+                if (last->ContainsFocus()) {
+                    if (RCPtr<LControl> inner = last->LControl::GetNextTabStop(last->GetFocusedChild(), backward))
+                        static_cast<void>(
+                            inner->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
+                }
+                return S_OK;
+            }
+            if (next->CanTakeFocus() || next->HasFocusableDescendant())
+                return next->SetFocus(!backward);
+            if (last && next != last && (!last->IsVisible(true) || !last->IsEnabled(true)))
+                last = next;
+            next = GetNextTabStop(next, backward);
+        }
+    }
+    key->receivers.AddItem(self);
+    if (RCPtr<LControl> parent = GetParent())
+        return parent->MoveFocus(key);
+    // The window's content: the focus leaves it, as it leaves any other top-level control.
+    if (RCPtr<LRootWindow> root = *GetRootWindowPtr())
+        root->MoveFocusOutOfWindow(key);
+    return S_OK;
+}
+
+} // namespace KX

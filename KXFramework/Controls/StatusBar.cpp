@@ -1,0 +1,90 @@
+#include "KXFramework/Controls/StatusBar.h"
+
+#include "KXFramework/ControlBase/RootWindow.h"
+
+#include "KXFramework/Utilities/Storage/Wrapper.h"
+
+namespace KX {
+
+namespace {
+using StatusText = LWrapperStringable<String, &StringToString, LRefCountedObject>;
+}
+
+KXRESULT LStatusBar::Initialize()
+{
+    const KXRESULT r = LControl::Initialize();
+    m_handler = LNotificationHandler<LStatusBar>::Create(this);
+    static_cast<void>(m_handler->SetNotification(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
+                                                 u"NID_SET_STATUS_TEXT",
+                                                 0)); // a registration already there answers as before
+    // The queue's reference to the bar counts as one owner reference, given back in BreakCycles.
+    if (SetDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK)
+        AdjustOwnerCount(1);
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    m_label = RCPtr<LLabel>(FindChild(u"label1"));
+    if (m_label)
+        m_label->GetString(m_defaultText, u"LABEL");
+    return r;
+}
+
+KXRESULT LStatusBar::ReadCreateParams()
+{
+    const KXRESULT r = LControl::ReadCreateParams();
+    SetNotFocusable(true);
+    return r;
+}
+
+KXRESULT LStatusBar::SetStatusText(const String& text)
+{
+    RCPtr<LNotification> n;
+    const KXRESULT r =
+        LNotification::Create(n, u"NID_SET_STATUS_TEXT", RCPtr<LRefCountedObject>(StatusText::Create(text)));
+    if (Failed(r))
+        return r;
+    return PostNotification(n);
+}
+
+KXRESULT LStatusBar::SetStatusTextImmediately(const String& text)
+{
+    DeliverPosted();
+    if (m_label)
+        static_cast<void>(m_label->SetText(text)); // a control without text ignores it
+    if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root && (*root)->GetOSServices())
+        static_cast<void>((*root)->GetOSServices()->Redraw()); // a control outside a window has nothing to repaint
+    return S_OK;
+}
+
+KXRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    const auto* text = dynamic_cast<const StatusText*>(n->GetPayload().Get());
+    if (m_label && text)
+        static_cast<void>(m_label->SetText(*text)); // a control without text ignores it
+    return S_FALSE;
+}
+
+void LStatusBar::OnIdleTick()
+{
+    LControl::OnIdleTick();
+    DeliverPosted();
+}
+
+KXRESULT LStatusBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (m_handler && n) {
+        LNotificationHandler<LStatusBar>::Member m = nullptr;
+        unsigned flags = 0;
+        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
+            return m_handler->HandleNotification(sender, n);
+    }
+    return LControl::ReceiveNotification(sender, n);
+}
+
+KXRESULT LStatusBar::BreakCycles()
+{
+    ShutdownQueue(1);
+    m_handler = nullptr;
+    m_label = nullptr;
+    return LControl::BreakCycles();
+}
+
+} // namespace KX

@@ -1,0 +1,38 @@
+#pragma once
+// A one-line text strip: its child label "label1" shows texts set at once or posted, the posted
+// ones on the next idle tick. The bar is its own posting queue.
+#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/Controls/Label.h"
+#include "KXFramework/Notification/NotificationQueue.h"
+
+namespace KX {
+
+class LStatusBar : public LControl, private LNotificationQueue {
+public:
+    using LControl::LControl;
+
+    void OnIdleTick() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReadCreateParams() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
+
+    // Posts the text; shown on the next idle tick. E_FAIL before Initialize.
+    [[nodiscard]] KXRESULT SetStatusText(const String& text);
+    // Shows the text now, after whatever was posted before it, and repaints at once.
+    [[nodiscard]] KXRESULT SetStatusTextImmediately(const String& text);
+    const String& GetDefaultText() const { return m_defaultText; }
+    const RCPtr<LLabel>& GetLabel() const { return m_label; }
+
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+
+private:
+    [[nodiscard]] KXRESULT OnSetStatusText(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+
+    RCPtr<LNotificationHandler<LStatusBar>> m_handler;
+    RCPtr<LLabel> m_label;
+    String m_defaultText;
+};
+
+} // namespace KX

@@ -1,0 +1,125 @@
+#include "KXFramework/Controls/ToolTip.h"
+
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+
+namespace KX {
+
+namespace {
+
+uint32_t Now()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetMilliseconds() : 0;
+}
+
+} // namespace
+
+uint32_t LToolTip::s_lastHidden = 0;
+
+bool LToolTip::IsTransparentAt(const PointT<double>&) const
+{
+    return false;
+}
+
+KXRESULT LToolTip::ReadCreateParams()
+{
+    SetNotFocusable(true);
+    return S_OK;
+}
+
+KXRESULT LToolTip::PostInitialize()
+{
+    const KXRESULT r = LControl::PostInitialize();
+    SetVisible(false);
+    return r;
+}
+
+void LToolTip::Show()
+{
+    RCPtr<LRootWindow>* root = GetRootWindowPtr();
+    if (root && *root && m_layout) {
+        // The tip wraps its text inside the window.
+        SizeLimitSpec minimum, maximum;
+        static_cast<void>(
+            m_layout->GetSizeLimitSpecs(0, minimum, maximum)); // no limits leave the specs at their defaults
+        maximum.hasReference = false;
+        maximum.referenceName.Clear();
+        maximum.absolute = (*root)->GetClientSize().x - 8.0;
+        static_cast<void>(SetSizeLimits(0, minimum, maximum)); // the limits come from the descriptor and are valid
+    }
+    const uint32_t now = Now();
+    m_since = now;
+    if (now - s_lastHidden < kFollowTime)
+        MakeShown(now);
+    else
+        m_state = kWaiting;
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+}
+
+void LToolTip::MakeShown(uint32_t now)
+{
+    m_state = kShown;
+    m_since = now;
+    Position();
+    SetVisible(true);
+}
+
+void LToolTip::OnIdleTick()
+{
+    LControl::OnIdleTick();
+    const uint32_t now = Now();
+    if (m_state == kWaiting && now - m_since > kShowDelay)
+        MakeShown(now);
+    else if (m_state == kShown && now - m_since > kShowTime)
+        Hide();
+}
+
+void LToolTip::Hide()
+{
+    if (m_state != kHidden) {
+        m_state = kHidden;
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    }
+    if (m_layout && m_layout->isVisible && m_rect.width > 0 && m_rect.height > 0)
+        s_lastHidden = Now();
+    if (RCPtr<LControl> parent = m_parent)
+        static_cast<void>(parent->RemoveChild(RCPtr<LControl>(this))); // the child is known to be ours
+}
+
+void LToolTip::Position()
+{
+    RCPtr<LRootWindow>* root = GetRootWindowPtr();
+    if (!root || !*root || !m_layout)
+        return;
+    const PointT<int32_t> pointer = (*root)->GetCursorPos();
+    const PointT<int32_t> window = (*root)->GetClientSize();
+    const double wanted[2] = {double(pointer.x), double(pointer.y) + 20.0};
+    const double extent[2] = {m_rect.width, m_rect.height};
+    const double windowExtent[2] = {double(window.x), double(window.y)};
+    double originAxis[2] = {0.0, 0.0};
+    if (m_parent) {
+        const PointT<double> at = m_parent->GetPositionInRoot();
+        const PointT<double>& scroll = m_parent->GetScrollOffset();
+        originAxis[0] = at.x - scroll.x;
+        originAxis[1] = at.y - scroll.y;
+    }
+    for (int axis = 0; axis < 2; ++axis) {
+        double at = wanted[axis];
+        if (at + extent[axis] > windowExtent[axis])
+            at = windowExtent[axis] - extent[axis];
+        if (at < 0)
+            at = 0;
+        PositionSpec position;
+        SizeSpec size;
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
+        position.referenceKind = PositionSpec::kParent;
+        position.referenceName.Clear();
+        position.absolute = at - originAxis[axis];
+        position.relative = 0.0f;
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+    }
+}
+
+} // namespace KX

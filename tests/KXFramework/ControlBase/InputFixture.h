@@ -1,0 +1,259 @@
+#pragma once
+// A window whose content comes from a small skin of solid controls made of InputProbes, which log
+// the input hooks they see, with helpers that press, move, release and type as the root window
+// would deliver them.
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlLinks.h"
+
+#include "DocumentResources.h"
+#include "NotificationDoubles.h"
+#include "RecordingRenderer.h"
+#include "UiDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace KX::Test {
+
+class InputProbe : public LControl {
+public:
+    using LControl::LControl;
+
+    inline static std::vector<std::string>* log = nullptr;
+
+    void Log(const std::string& what) const
+    {
+        if (log)
+            log->push_back(GetName().ToNarrow().GetData() + std::string(":") + what);
+    }
+
+    void HandleLeftClick(const RCPtr<LMouseButtonParam>&) override { Log("click"); }
+    void HandleRightClick(const RCPtr<LMouseButtonParam>&) override { Log("rclick"); }
+    void OnLeftButtonDown(const RCPtr<LMouseButtonParam>&) override { Log("down"); }
+    void OnRightButtonDown(const RCPtr<LMouseButtonParam>&) override { Log("rdown"); }
+    void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& p) override
+    {
+        Log("move" + std::to_string(p->point.x) + "," + std::to_string(p->point.y));
+    }
+    KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& w) override
+    {
+        if (!takesWheel)
+            return S_FALSE;
+        Log("wheel" + std::to_string(w->direction));
+        return S_OK;
+    }
+    KXRESULT OnKey(const RCPtr<LKeyParam>&) override
+    {
+        Log("key");
+        return takesKeys ? S_OK : S_FALSE;
+    }
+    bool AllowFocusChange() override { return !holdsFocus; }
+    bool AcceptsDrop(const RCPtr<LControl>&) override { return acceptsDrops; }
+    uint32_t GetDropScrollEdges(const RCPtr<LControl>&) override { return dropEdges; }
+    void OnDragEnter(const RCPtr<LControl>&) override { Log("enter"); }
+    void OnDragOver(const RCPtr<LControl>&, const PointT<double>&) override { Log("over"); }
+    void OnDragLeave(const RCPtr<LControl>&) override { Log("leave"); }
+    KXRESULT OnDrop(const RCPtr<LControl>&) override
+    {
+        Log("drop");
+        return S_OK;
+    }
+    void GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const override
+    {
+        minimum = {0.0, 0.0};
+        maximum = limits;
+    }
+    KXRESULT Initialize() override
+    {
+        if (hotKey.IsValid())
+            static_cast<void>(
+                m_localHotKeys.Bind(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
+        return LControl::Initialize();
+    }
+
+    inline static KeyCode hotKey;
+    bool takesWheel = false;
+    bool takesKeys = false;
+    bool holdsFocus = false;
+    bool acceptsDrops = false;
+    uint32_t dropEdges = 0;
+    PointT<double> limits{4503599627370496.0, 4503599627370496.0};
+};
+
+// A popup menu that records what it was given.
+class PopupProbe : public InputProbe, public IPopupMenuLink {
+public:
+    using InputProbe::InputProbe;
+    void SetMenuDescriptor(const RCPtr<LMenuDescriptor>& m) override { menu = m; }
+    void OpenAtCursor() override { Log("open"); }
+    RCPtr<LMenuDescriptor> menu;
+};
+
+inline RCPtr<LControl>& CreateInputProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                         const RCPtr<LControlDescriptor>& d)
+{
+    return CreateControlOf<InputProbe>(out, parent, d);
+}
+
+inline RCPtr<LControl>& CreatePopupProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                         const RCPtr<LControlDescriptor>& d)
+{
+    return CreateControlOf<PopupProbe>(out, parent, d);
+}
+
+// Skin header and footer around the controls of a test: solid, clear and framed looks.
+inline std::string SkinAround(const std::string& controls)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<Velmora_Skin_Definitions>
+<Application Name="PresetEditor">
+ <Colorizers>
+  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
+  <Colorizer Name="clear" ColorType="SolidFill" Color="0x00000000"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+  <Part Name="clear" Width="1" Height="1" ResizeType="Stretch" ColorizerName="clear"/>
+ </Parts>
+ <Looks>
+  <Look Name="solid"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  <Look Name="clear"><ClientPart Name="clear" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  <Look Name="framed"><ClientPart Name="grey" OffsetLeft="5" OffsetTop="5" OffsetRight="-5" OffsetBottom="-5"/></Look>
+ </Looks>
+ <LookLists>
+  <LookList Name="solid" NumLooks="1"><Look Name="solid" Index="0"/></LookList>
+  <LookList Name="clear" NumLooks="1"><Look Name="clear" Index="0"/></LookList>
+  <LookList Name="framed" NumLooks="1"><Look Name="framed" Index="0"/></LookList>
+ </LookLists>
+ <Skins>
+  <Skin Name="s">
+)" + controls +
+           R"(
+  </Skin>
+ </Skins>
+</Application>
+</Velmora_Skin_Definitions>
+)";
+}
+
+class InputFixture : public ::testing::Test {
+protected:
+    void Load(const std::string& controls)
+    {
+        InputProbe::log = &log;
+        documents.Set(u"APP_SKINS", SkinAround(controls));
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Input", &CreateInputProbe)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Popup", &CreatePopupProbe)); // a name registered twice keeps its function
+        root = LRootWindow::Create(renderer, &window);
+        RCPtr<LControl> main;
+        services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
+        ASSERT_TRUE(main);
+        static_cast<void>(root->SetContent(main)); // a new content always takes the window
+        log.clear();
+    }
+
+    void TearDown() override
+    {
+        if (root)
+            root->BreakCycles();
+        root = nullptr;
+        InputProbe::log = nullptr;
+        InputProbe::hotKey = KeyCode();
+    }
+
+    template <class T = InputProbe>
+    T& Get(const char16_t* name)
+    {
+        RCPtrArray<LControl, 1, 0> found;
+        if (root->GetContent()->GetName() == String(name))
+            return dynamic_cast<T&>(*root->GetContent());
+        root->GetContent()->FindDescendants(name, found);
+        EXPECT_EQ(found.GetCount(), 1u) << String(name).ToNarrow().GetData();
+        return dynamic_cast<T&>(*found.GetAt(0));
+    }
+
+    std::string HitName(int x, int y)
+    {
+        PointT<int32_t> local;
+        RCPtr<LControl> hit = root->HitTest({x, y}, local, false);
+        return hit ? hit->GetName().ToNarrow().GetData() : "";
+    }
+
+    // As the root window delivers them: to the capture control, else to the control hit.
+    RCPtr<LControl> Target(PointT<int32_t> p, PointT<int32_t>& local)
+    {
+        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
+            const PointT<int32_t> at = capture->GetPositionInRoot().Round();
+            local = {p.x - at.x, p.y - at.y};
+            return capture;
+        }
+        return root->HitTest(p, local, true);
+    }
+
+    void Move(int x, int y)
+    {
+        window.cursorPosition = {x, y};
+        PointT<int32_t> local;
+        root->HitTest({x, y}, local, true);
+        if (RCPtr<LControl> target = Target({x, y}, local))
+            target->OnMouseMove(LPointWithModifiersParam::Create(local, 0, 0));
+    }
+
+    // The root window moves the pointer first only when it is not there yet.
+    void MoveIfNeeded(int x, int y)
+    {
+        if (window.cursorPosition != PointT<int32_t>{x, y})
+            Move(x, y);
+    }
+
+    void Press(int x, int y, int32_t button = 1, bool doubleClick = false)
+    {
+        MoveIfNeeded(x, y);
+        window.buttons |= uint32_t(button);
+        PointT<int32_t> local;
+        if (RCPtr<LControl> target = Target({x, y}, local))
+            target->OnMouseDown(LMouseButtonParam::Create(button, local, 0, doubleClick, window.buttons, 0));
+    }
+
+    void Release(int x, int y, int32_t button = 1)
+    {
+        MoveIfNeeded(x, y);
+        window.buttons &= ~uint32_t(button);
+        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
+            const PointT<int32_t> at = capture->GetPositionInRoot().Round();
+            capture->OnMouseUp(LMouseButtonParam::Create(button, {x - at.x, y - at.y}, 0, false, window.buttons, 0));
+        }
+    }
+
+    // A key-down record of a virtual key with the key word's modifier bits.
+    void Key(uint32_t virtualKey, uint32_t modifierBits = 0)
+    {
+        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | (virtualKey << 16) | modifierBits, 0, 0}));
+        if (RCPtr<LControl> focus = root->GetFocusControl())
+            focus->OnKeyInput(key);
+    }
+
+    std::string FocusName()
+    {
+        RCPtr<LControl> focus = root->GetFocusControl();
+        return focus ? focus->GetName().ToNarrow().GetData() : "";
+    }
+
+    void Idle() { root->ProcessEvents(true); }
+
+    DocumentResources documents;
+    FakeFrameworkServices services;
+    FakeWindow window;
+    RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
+    RCPtr<LRootWindow> root;
+    std::vector<std::string> log;
+};
+
+} // namespace KX::Test

@@ -1,0 +1,125 @@
+#include "KXFramework/Controls/Button.h"
+#include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include "ControlsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+// Each of the button's looks its own colour: off normal grey, hover white, pressed blue, focused
+// variants the same, disabled red, and every "on" look green.
+std::string ColouredLooks()
+{
+    const char* colours[14] = {"grey",  "white", "blue",  "grey",  "white", "blue",  "red",
+                               "green", "green", "green", "green", "green", "green", "green"};
+    std::string looks = " <Looks>\n";
+    std::string list = " <LookLists>\n  <LookList Name=\"button\" NumLooks=\"14\">\n";
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = "b" + std::to_string(i);
+        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + colours[i] +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
+    }
+    return R"( <Colorizers>
+  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
+  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
+  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
+  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
+  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
+  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
+  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+ </Parts>
+)" + looks +
+           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+ </Looks>
+)" + list + R"(  </LookList>
+  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+ </LookLists>)";
+}
+
+const char kControls[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="200" YSizeAbs="100">
+    <Skin Name="m" LookList="back"/>
+    <SubControl Class="Framework.Button" Name="check" XPositionAbs="20" YPositionAbs="20" XSizeAbs="60" YSizeAbs="30">
+     <CreateParamList><CreateParam ID="AUTO_VALUE_SET">True</CreateParam></CreateParamList>
+     <Skin Name="c" LookList="button"/>
+    </SubControl>
+   </SubControl>)";
+
+class ButtonPixelTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        window.clientArea = {0, 0, 200, 100};
+        documents.Set(u"APP_STRINGS", StringDocument(""));
+        documents.Set(u"APP_SKINS", SkinDocument(ColouredLooks(), kControls));
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        int line = 0;
+        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
+        gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 200, 100}, nullptr);
+        root = LRootWindow::Create(gdi, &window);
+        services.applicationRoot = root;
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        gdi->InitRenderContextInfo({0, 0, 200, 100}, nullptr, true, context);
+    }
+    void TearDown() override
+    {
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+
+    // 0xRRGGBB at a point, after painting what is dirty.
+    uint32_t PixelAfterFrame(int x, int y)
+    {
+        LRectList dirty;
+        root->TakeInvalidRegion(dirty);
+        gdi->RenderStart(context);
+        root->Paint(dirty);
+        gdi->RenderFinish(context);
+        Platform::Surface* surface = dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+        surface->Flush();
+        const uint8_t* p = surface->Data() + y * surface->Stride() + x * 4;
+        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+
+    RCPtr<LRenderer> gdi;
+    RCPtr<LRenderContextInfo> context;
+    RCPtr<LControl> main;
+};
+
+TEST_F(ButtonPixelTest, EachStateShowsItsLook)
+{
+    RCPtr<LButton> check(main->FindChild(u"check"));
+    ASSERT_TRUE(check);
+    root->InvalidateRect({0, 0, 200, 100});
+    EXPECT_EQ(PixelAfterFrame(50, 35), 0x808080u) << "normal";
+    EXPECT_EQ(PixelAfterFrame(5, 5), 0x202020u) << "background";
+    Move(50, 35);
+    EXPECT_EQ(PixelAfterFrame(50, 35), 0xFFFFFFu) << "hover";
+    Press(50, 35);
+    Move(52, 35);
+    EXPECT_EQ(PixelAfterFrame(50, 35), 0x0000FFu) << "pressed";
+    Release(52, 35);
+    EXPECT_EQ(PixelAfterFrame(50, 35), 0x00FF00u) << "on";
+    check->SetChecked(false);
+    check->SetEnabled(false);
+    EXPECT_EQ(PixelAfterFrame(50, 35), 0xFF0000u) << "disabled";
+}
+
+} // namespace
+} // namespace KX::Test

@@ -1,0 +1,156 @@
+#pragma once
+// Standard controls built from a small skin through the factory, under a root window on a fake
+// window, with the framework's class names registered and "Test.Panel" as a plain container.
+#include "KXFramework/Application/FrameworkClassNames.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+
+#include "DocumentResources.h"
+#include "UiDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace KX::Test {
+
+// A skin document of one skin whose top-level controls are `controls`, with the looks and look
+// lists given; the parts "black" and "grey" are defined.
+inline std::string SkinDocument(const std::string& looks, const std::string& controls)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<Velmora_Skin_Definitions>
+<Application Name="PresetEditor">
+ <Colorizers>
+  <Colorizer Name="black" ColorType="SolidFill" Color="0xFF000000"/>
+  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="black" Width="4" Height="4" ResizeType="Stretch" ColorizerName="black"/>
+  <Part Name="grey" Width="4" Height="4" ResizeType="Stretch" ColorizerName="grey"/>
+ </Parts>
+)" + looks +
+           R"(
+ <Skins>
+  <Skin Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0">
+)" + controls +
+           R"(
+  </Skin>
+ </Skins>
+</Application>
+</Velmora_Skin_Definitions>
+)";
+}
+
+inline std::string StringDocument(const std::string& tables)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<Velmora_StringTable_Definitions>
+<Application Name="PresetEditor">
+)" + tables +
+           R"(
+</Application>
+</Velmora_StringTable_Definitions>
+)";
+}
+
+class ControlsFixture : public ::testing::Test {
+protected:
+    // Loads the documents; call before CreateMain.
+    void Load(const std::string& skin, const std::string& strings = StringDocument(""))
+    {
+        documents.Set(u"APP_STRINGS", strings);
+        documents.Set(u"APP_SKINS", skin);
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
+        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        int line = 0;
+        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
+        root = LRootWindow::Create(renderer, &window);
+        services.applicationRoot = root;
+    }
+
+    void TearDown() override
+    {
+        services.applicationRoot = nullptr;
+        if (root)
+            root->BreakCycles();
+        root = nullptr;
+    }
+
+    // The top-level control of that name as the window's content.
+    RCPtr<LControl> CreateMain(const char16_t* name)
+    {
+        RCPtr<LControl> main;
+        services.registry->CreateControlByName(main, *services.factory, name, root);
+        if (main)
+            static_cast<void>(root->SetContent(main)); // a new content always takes the window
+        return main;
+    }
+
+    void Idle() { root->ProcessEvents(true); }
+
+    // Input records as the window delivers them, points in client coordinates: to the capture
+    // control when there is one, else to the control under the point.
+    RCPtr<LControl> Target(const PointT<int32_t>& p, PointT<int32_t>& local)
+    {
+        window.cursorPosition = p;
+        RCPtr<LControl> under = root->HitTest(p, local, true);
+        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
+            const PointT<double> at = capture->GetPositionInRoot();
+            local = {p.x - int32_t(LControl::Round(at.x)), p.y - int32_t(LControl::Round(at.y))};
+            return capture;
+        }
+        return under;
+    }
+    void Move(int32_t x, int32_t y)
+    {
+        PointT<int32_t> local;
+        if (RCPtr<LControl> target = Target({x, y}, local))
+            target->OnMouseMove(LPointWithModifiersParam::Create(local, services.modifiers, 0));
+    }
+    void Press(int32_t x, int32_t y, int32_t button = 1, bool doubleClick = false)
+    {
+        window.buttons |= uint32_t(button);
+        PointT<int32_t> local;
+        if (RCPtr<LControl> target = Target({x, y}, local))
+            target->OnMouseDown(
+                LMouseButtonParam::Create(button, local, services.modifiers, doubleClick, window.buttons, 0));
+    }
+    void Release(int32_t x, int32_t y, int32_t button = 1)
+    {
+        window.buttons &= ~uint32_t(button);
+        PointT<int32_t> local;
+        if (RCPtr<LControl> target = Target({x, y}, local))
+            target->OnMouseUp(LMouseButtonParam::Create(button, local, services.modifiers, false, window.buttons, 0));
+    }
+    void Click(int32_t x, int32_t y)
+    {
+        Move(x, y);
+        Press(x, y);
+        Release(x, y);
+    }
+    // A key pressed while the focus control has the focus.
+    void Key(uint32_t key)
+    {
+        if (RCPtr<LControl> focus = root->GetFocusControl())
+            focus->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({key, 0, 0})));
+    }
+    // Moves the application clock and runs one idle pass.
+    void IdleAfter(uint32_t milliseconds)
+    {
+        services.milliseconds += milliseconds;
+        Idle();
+    }
+
+    DocumentResources documents;
+    FakeFrameworkServices services;
+    FakeWindow window;
+    RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
+    RCPtr<LRootWindow> root;
+};
+
+} // namespace KX::Test

@@ -1,0 +1,273 @@
+#include "KXFramework/Controls/ListBox.h"
+#include "KXFramework/Controls/Scrollbar.h"
+
+#include "ControlsFixture.h"
+#include "FourteenLooks.h"
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+const char kBar[] = R"(
+     <SubControl Class="Framework.ScrollBar" Name="vBar" XPositionToControl="Client" XPositionRel="1" XPlacementAnchor="1"
+                 XIsDocked="True" YIsDocked="True" XSizeAbs="16" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0">
+      <SubControl Class="Framework.Button" Name="dec" XSizeAbs="16" YSizeAbs="16"/>
+      <SubControl Class="Framework.Button" Name="inc" YPositionToControl="Client" YPositionRel="1" YPlacementAnchor="1" XSizeAbs="16" YSizeAbs="16"/>
+      <SubControl Class="Test.Panel" Name="channel" YPositionAbs="16" XSizeAbs="16" YSizeToControl="Client" YSizeRel="1" YSizeAbs="-32">
+       <SubControl Class="Framework.Button" Name="thumb" XSizeAbs="16" YSizeAbs="16"/>
+      </SubControl>
+     </SubControl>)";
+
+std::string Controls()
+{
+    return std::string(R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
+    <SubControl Class="Framework.ListBox" Name="list" XSizeAbs="200" YSizeAbs="140">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14">
+      <Skin Name="t" LookList="row"/>
+     </SubControl>)") +
+           kBar + R"(
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="empty" XPositionAbs="210" XSizeAbs="100" YSizeAbs="70">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+      <Skin Name="e" LookList="row"/>
+     </SubControl>
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="bare" XPositionAbs="210" YPositionAbs="100" XSizeAbs="100" YSizeAbs="70"/>
+   </SubControl>)";
+}
+
+const char kStrings[] = R"(
+ <StringTable ID="Test.Panel|empty">
+  <String ID="ITEM.00"><Locale LCID="0x0009">b</Locale></String>
+  <String ID="ITEM.02"><Locale LCID="0x0009">c</Locale></String>
+  <String ID="ITEM.01"><Locale LCID="0x0009">A</Locale></String>
+  <String ID="ITEM.99999999999"><Locale LCID="0x0009">far away</Locale></String>
+ </StringTable>)";
+
+constexpr uint32_t kDown = 0x20280000;
+constexpr uint32_t kUp = 0x20260000;
+constexpr uint32_t kShiftDown = 0x22280000;
+constexpr uint32_t kPageDown = 0x20220000;
+constexpr uint32_t kEnd = 0x20230000;
+constexpr uint32_t kHome = 0x20240000;
+constexpr uint32_t kEnter = 0x200D0000;
+
+class ListBoxTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        Load(SkinDocument(FourteenLooks("row"), Controls()), StringDocument(kStrings));
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        list = RCPtr<LListBox>(main->FindChild(u"list"));
+        ASSERT_TRUE(list);
+    }
+    void TearDown() override
+    {
+        for (auto& r : recorders)
+            r->UnregisterForAllNotifications();
+        recorders.clear();
+        list = nullptr;
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+
+    void Fill(int32_t count)
+    {
+        RCPtr<LStringTable> table(new LStringTable);
+        for (int32_t i = 0; i < count; ++i)
+            static_cast<void>(table->SetString(String::Format(u"ITEM.%05d", i),
+                                               String::Format(u"entry %d", i))); // setting a string cannot fail
+        ASSERT_EQ(list->LoadItemsFromStringTable(table), S_OK);
+        ASSERT_EQ(list->GetItemCount(), count);
+    }
+    RCPtr<Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
+    {
+        RCPtr<Recorder> r(new Recorder("r"));
+        r->RegisterForNotification(RCPtr<LNotificationDistributor>(control), name, 0);
+        recorders.push_back(r);
+        return r;
+    }
+    String RowText(int32_t row) { return list->GetItemControl(row)->GetText(); }
+
+    RCPtr<LControl> main;
+    RCPtr<LListBox> list;
+    std::vector<RCPtr<Recorder>> recorders;
+};
+
+TEST_F(ListBoxTest, TenThousandEntriesScrollAndSelectByKeysAndWheel)
+{
+    Fill(10000);
+    EXPECT_EQ(list->GetItemHeight(), 14);
+    // Ten whole rows fit the 140-pixel list; no more rows are made for the many entries.
+    EXPECT_GE(list->GetItemControlCount(), 10);
+    EXPECT_LE(list->GetItemControlCount(), 11);
+    EXPECT_EQ(RowText(0), String(u"entry 0"));
+    RCPtr<Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+
+    list->SetFocus(true);
+    ASSERT_EQ(root->GetFocusControl(), RCPtr<LControl>(list));
+    Key(kDown);
+    EXPECT_TRUE(list->IsItemSelected(0));
+    EXPECT_EQ(changes->received, 1);
+    for (int i = 0; i < 12; ++i)
+        Key(kDown);
+    EXPECT_EQ(list->GetCurrentIndex(), 12);
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    // The current entry is kept in view: it is on the last whole row.
+    EXPECT_EQ(list->GetTopIndex(), 3);
+    EXPECT_EQ(RowText(9), String(u"entry 12"));
+    EXPECT_EQ(list->GetItemControl(9)->GetValue(), 1.0);
+
+    // End moves the bar to its end and the rows follow.
+    Key(kEnd);
+    EXPECT_GT(list->GetTopIndex(), 9980);
+    EXPECT_EQ(RowText(9), String(u"entry 9999"));
+    Key(kHome);
+    EXPECT_EQ(list->GetTopIndex(), 0);
+    Key(kPageDown);
+    EXPECT_GT(list->GetTopIndex(), 0);
+
+    // The wheel scrolls without changing the selection.
+    const int32_t before = list->GetTopIndex();
+    list->OnMouseWheel(LMouseWheelParam::Create({50, 50}, 0, 0));
+    EXPECT_GT(list->GetTopIndex(), before);
+    EXPECT_EQ(list->GetCurrentIndex(), 12);
+
+    // A click selects the entry under the row; Enter activates the current entry.
+    Click(50, 7);
+    const int32_t clicked = list->GetTopIndex();
+    EXPECT_TRUE(list->IsItemSelected(clicked));
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    Key(kEnter);
+    EXPECT_EQ(activations->received, 1);
+    Key(kUp);
+    EXPECT_EQ(list->GetCurrentIndex(), clicked - 1);
+}
+
+TEST_F(ListBoxTest, MultipleSelectionExtendsByShiftAndTogglesByCtrl)
+{
+    Fill(20);
+    list->multiSelect = true;
+    list->SetFocus(true);
+    Click(50, 7);
+    Key(kShiftDown);
+    Key(kShiftDown);
+    EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 1, 2}));
+    services.modifiers = 0x01;
+    Click(50, 7 + 14);
+    EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 2}));
+    services.modifiers = 0;
+    // Deselecting the current entry makes its selected neighbour current.
+    list->SelectItems(4, 6, false);
+    EXPECT_EQ(list->DeselectItem(6), S_OK);
+    EXPECT_EQ(list->GetCurrentIndex(), 5);
+    // Removing an entry between anchor and current resets both.
+    list->SelectItems(8, 10, false);
+    list->RemoveItem(9);
+    EXPECT_EQ(list->GetAnchorIndex(), -1);
+    EXPECT_EQ(list->GetCurrentIndex(), -1);
+}
+
+TEST_F(ListBoxTest, ItemsComeFromTheStringTableAndSortWithTheirSelection)
+{
+    RCPtr<LListBox> empty(main->FindChild(u"empty"));
+    ASSERT_TRUE(empty);
+    // ITEM.00 and ITEM.02 with ITEM.01 between; a number far beyond the table is not believed.
+    ASSERT_EQ(empty->GetItemCount(), 3);
+    String text;
+    empty->GetItemText(text, 1);
+    EXPECT_EQ(text, String(u"A"));
+    empty->SelectItems(2, -1, true);
+    EXPECT_TRUE(empty->SortAllItems());
+    for (int32_t i = 0; i < 3; ++i) {
+        empty->GetItemText(text, i);
+        EXPECT_EQ(text, String(i == 0 ? u"A" : (i == 1 ? u"b" : u"c")));
+    }
+    EXPECT_TRUE(empty->IsItemSelected(2));
+    EXPECT_EQ(empty->GetCurrentIndex(), 2);
+    EXPECT_EQ(empty->FindItemByText(u"B", -1, false), 1);
+    EXPECT_EQ(empty->FindItemByText(u"B", -1, true), -1);
+}
+
+TEST_F(ListBoxTest, ADropDownListFollowsThePointerAndClosesOnActivation)
+{
+    Fill(5);
+    static_cast<void>(list->SetDropDownMode(true)); // a list box always takes the mode
+    static_cast<void>(list->InsertItem(
+        5, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"sixth"))))); // an index past the end appends
+    // The list's height follows its six entries.
+    EXPECT_EQ(list->GetRect().height, 6 * 14.0);
+    RCPtr<Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+    Move(50, 7);
+    EXPECT_TRUE(list->IsItemSelected(0));
+    // A press starts the drag on the list, which selects what lies under the pointer.
+    Press(50, 7);
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(list));
+    Move(50, 8);
+    Move(50, 14 * 3 + 7);
+    EXPECT_TRUE(list->IsItemSelected(3));
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    Release(50, 14 * 3 + 7);
+    EXPECT_EQ(activations->received, 1);
+    EXPECT_FALSE(list->IsVisible(false));
+    EXPECT_EQ(changes->received, 0);
+}
+
+TEST_F(ListBoxTest, HiddenEntriesAreSkippedByRowsAndKeys)
+{
+    Fill(30);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_OK);
+    EXPECT_EQ(list->SetItemHidden(1, true), S_FALSE);
+    EXPECT_EQ(list->SetItemHidden(40, true), E_INVALIDARG);
+    list->SetItemHidden(2, true);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+    RCPtr<LControl> row1 = list->GetItemControl(1);
+    EXPECT_EQ(list->GetEntryIndexOfItemControl(row1.Get()), 3);
+    list->SetFocus(true);
+    Key(kDown);
+    Key(kDown);
+    EXPECT_EQ(list->GetCurrentIndex(), 3);
+    static_cast<void>(list->EnsureItemVisible(29)); // an index out of range scrolls nowhere
+    EXPECT_EQ(RowText(9), String(u"entry 29"));
+    EXPECT_EQ(list->RemoveItem(1), 29);
+    EXPECT_EQ(list->GetContentHeight(), 28 * 14);
+}
+
+TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
+{
+    RCPtr<LListBox> bare(main->FindChild(u"bare"));
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->GetItemControlCount(), 0);
+    EXPECT_EQ(bare->InsertItem(0, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"x")))), 0);
+    EXPECT_EQ(bare->EnsureItemVisible(0), S_FALSE);
+    EXPECT_EQ(bare->HitTestItem({5, 5}), -1);
+
+    list->SetFocus(true);
+    EXPECT_EQ(list->GetContentHeight(), 0);
+    EXPECT_EQ(list->SelectItems(0, -1, true), E_INVALIDARG);
+    EXPECT_EQ(list->EnsureItemVisible(0), E_INVALIDARG);
+    EXPECT_EQ(list->RemoveItem(3), E_INVALIDARG);
+    EXPECT_EQ(list->InsertItem(5, nullptr), E_INVALIDARG);
+    EXPECT_EQ(list->SortItems(0, 4), E_INVALIDARG);
+    Key(kDown);
+    Key(kUp);
+    Key(kEnter);
+    EXPECT_EQ(list->GetSelectedCount(), 0);
+    EXPECT_EQ(list->OnKey(RCPtr<LKeyParam>(new LKeyParam({0x22250000, 0, 0}))), S_FALSE);
+    Fill(5);
+    EXPECT_EQ(list->SetItemSelectionValue(7, 1.0), E_INVALIDARG);
+    EXPECT_FALSE(list->SetItemMarked(-1, true));
+    EXPECT_EQ(RowText(7), String());
+    EXPECT_FALSE(list->GetItemControl(7)->IsEnabled(false));
+}
+
+} // namespace
+} // namespace KX::Test
