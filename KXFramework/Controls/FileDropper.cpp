@@ -1,0 +1,31 @@
+#include "KXFramework/Controls/FileDropper.h"
+
+namespace KX {
+
+KXRESULT LFileDropper::PostInitialize()
+{
+    LControl::PostInitialize();
+    SetNotFocusable(true);
+    SetVisible(true);
+    return S_OK;
+}
+
+void LFileDropper::ApplyConditions(const RCPtr<LConditionsParam>& param)
+{
+    LControl::ApplyConditions(param);
+    if (param && (param->currentMask & Condition::kLeftPending) && !(param->previousMask & Condition::kLeftPending)) {
+        // Free movement on both axes, following the pointer from the first pixel.
+        SetUserMoveMode(1, 3);
+        SetDragThreshold(0);
+    }
+}
+
+void LFileDropper::HandleConditionsChange()
+{
+    RCPtr<LControl> self(this);
+    LControl::HandleConditionsChange();
+    if (RCPtr<LControl> parent = m_parent)
+        parent->RemoveChild(self);
+}
+
+} // namespace KX

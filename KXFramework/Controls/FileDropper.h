@@ -1,0 +1,17 @@
+#pragma once
+// A small free-floating control that the left button picks up and moves anywhere inside its
+// parent; when the move ends it takes itself away from the parent.
+#include "KXFramework/ControlBase/Control.h"
+
+namespace KX {
+
+class LFileDropper : public LControl {
+public:
+    using LControl::LControl;
+
+    KXRESULT PostInitialize() override;
+    void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
+    void HandleConditionsChange() override;
+};
+
+} // namespace KX

@@ -1,0 +1,179 @@
+#include "KXFramework/Controls/LevelMeter.h"
+
+namespace KX {
+
+namespace {
+
+// The placement of one axis with its size taken from the control itself.
+void SetSizeOnAxis(LControl& control, int axis, double size)
+{
+    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
+    if (!layout)
+        return;
+    PositionSpec position;
+    SizeSpec spec;
+    layout->GetPlacement(axis, position, spec);
+    spec.referenceKind = SizeSpec::kSelf;
+    spec.absolute = size;
+    control.SetPlacement(axis, position, spec);
+}
+
+void SetPositionOnAxis(LControl& control, int axis, double offset)
+{
+    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
+    if (!layout)
+        return;
+    PositionSpec position;
+    SizeSpec spec;
+    layout->GetPlacement(axis, position, spec);
+    position.absolute = offset;
+    control.SetPlacement(axis, position, spec);
+}
+
+} // namespace
+
+KXRESULT LLevelMeter::Initialize()
+{
+    const KXRESULT r = LControl::Initialize();
+    m_handler = Handler::Create(this);
+    m_peakMarker = FindChild(u"peakLo");
+    m_activeOverlay = FindChild(u"activeOverlay");
+    m_clipButton = FindChild(u"clipButton");
+    return r;
+}
+
+KXRESULT LLevelMeter::PostInitialize()
+{
+    LControl::PostInitialize();
+    m_vertical = m_rect.height > m_rect.width;
+    if (m_peakMarker) {
+        m_peakMarker->SetVisible(false);
+        m_peakMarker->SetNotFocusable(true);
+        m_peakLoPos = {m_peakMarker->GetRect().x, m_peakMarker->GetRect().y};
+        if (const RCPtr<LControl>& hi = FindChild(u"peakHi")) {
+            hi->SetVisible(false);
+            hi->SetNotFocusable(true);
+            m_peakHiPos = {hi->GetRect().x, hi->GetRect().y};
+        } else {
+            m_peakMarker = nullptr;
+        }
+    }
+    if (m_activeOverlay) {
+        m_activeOverlay->SetVisible(false);
+        m_activeOverlay->SetNotFocusable(true);
+    }
+    if (m_clipButton)
+        m_clipButton->SetNotFocusable(true);
+    SetNotFocusable(true);
+    OnValueChanged();
+    return S_OK;
+}
+
+void LLevelMeter::OnValueChanged()
+{
+    if (!m_updating)
+        UpdateMeter(m_value, 0.0, m_clipCount);
+}
+
+KXRESULT LLevelMeter::SetLevels(double level, double peak)
+{
+    return UpdateMeter(level, peak, m_clipCount);
+}
+
+KXRESULT LLevelMeter::UpdateMeter(double level, double peak, int32_t clip)
+{
+    RCPtr<LControl> self(this);
+    if (m_clipButton) {
+        if (clip != m_clipCount)
+            m_clipButton->SetValue(1.0);
+        else if (!m_clipLatch)
+            m_clipButton->SetValue(0.0);
+    }
+    m_clipCount = clip;
+    m_updating = true;
+    SetValue(level);
+    m_updating = false;
+
+    const int axis = m_vertical ? 1 : 0;
+    if (m_activeOverlay) {
+        const double t = m_vertical ? 1.0 - level : level;
+        const double n = Round((m_vertical ? m_rect.height : m_rect.width) * t);
+        if (n < 1.0) {
+            m_activeOverlay->SetVisible(false);
+        } else {
+            m_activeOverlay->SetVisible(true);
+            SetSizeOnAxis(*m_activeOverlay, axis, n);
+        }
+    }
+    if (m_peakMarker) {
+        const double span = m_vertical ? m_peakHiPos.y - m_peakLoPos.y : m_peakHiPos.x - m_peakLoPos.x;
+        const double d = Round(span * peak);
+        if (d == 0.0) {
+            m_peakMarker->SetVisible(false);
+        } else {
+            m_peakMarker->SetVisible(true);
+            SetPositionOnAxis(*m_peakMarker, axis, d);
+        }
+    }
+    return S_OK;
+}
+
+KXRESULT LLevelMeter::EnableClipLatch(bool on)
+{
+    if (!m_clipButton)
+        return E_FAIL;
+    m_clipButton->SetValue(0.0);
+    if (on == m_clipLatch)
+        return S_OK;
+    m_clipLatch = on;
+    if (on)
+        m_handler->SetNotification(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK", 0);
+    else
+        UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
+    return S_OK;
+}
+
+bool LLevelMeter::IsClipLit() const
+{
+    return m_clipButton && m_clipButton->GetValue() >= 0.5;
+}
+
+KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    if (IsClipLit()) {
+        m_clipButton->SetValue(0.0);
+        RCPtr<LNotification> n;
+        if (Succeeded(LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", RCPtr<LRefCountedObject>())))
+            SendNotification(n);
+    }
+    return S_FALSE;
+}
+
+KXRESULT LLevelMeter::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    if (m_handler && n && IsCreated()) {
+        Handler::Member m = nullptr;
+        unsigned flags = 0;
+        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
+            return m_handler->HandleNotification(sender, n);
+    }
+    return LControl::ReceiveNotification(sender, n);
+}
+
+KXRESULT LLevelMeter::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+{
+    if (m_handler)
+        m_handler->RemoveNotification(sender, name);
+    return LControl::UnregisterForNotification(sender, name);
+}
+
+KXRESULT LLevelMeter::BreakCycles()
+{
+    m_handler = nullptr;
+    m_peakMarker = nullptr;
+    m_activeOverlay = nullptr;
+    m_clipButton = nullptr;
+    return LControl::BreakCycles();
+}
+
+} // namespace KX

@@ -1,0 +1,238 @@
+#include "KXFramework/Controls/MainMenu.h"
+
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/PopupMenu.h"
+
+#include <vector>
+
+namespace KX {
+
+LMainMenu::~LMainMenu() = default;
+
+KXRESULT LMainMenu::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!descriptor)
+        return S_OK;
+    if (!child && descriptor->GetName() == u"templateMenu") {
+        m_titleTemplate = descriptor;
+        return S_OK;
+    }
+    const KXRESULT r = LControl::AddChild(child, descriptor);
+    if (!m_titleTemplate && dynamic_cast<LComboMenu*>(child.Get()))
+        m_titleTemplate = descriptor;
+    return r;
+}
+
+KXRESULT LMainMenu::Initialize()
+{
+    const KXRESULT r = LControl::Initialize();
+    SetNotFocusable(true);
+    for (unsigned i = m_children.GetCount(); i-- > 0;) {
+        RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
+        if (!dynamic_cast<LComboMenu*>(child.Get()))
+            continue;
+        if (child->GetName() == u"templateMenu") {
+            m_titleTemplate = child->GetDescriptor();
+            RemoveChild(child);
+            m_hasTemplate = true;
+            continue;
+        }
+        child->SetFocusBoundary(true);
+        ++m_skinTitleCount;
+        if (!m_titleTemplate)
+            m_titleTemplate = child->GetDescriptor();
+    }
+    const RCPtr<LStringTable>& table = GetStringTable();
+    if (!table)
+        return r;
+    std::vector<String> labels;
+    static const std::u16string_view kPrefix = u"MENU_LABEL.";
+    for (const auto& [key, text] : table->GetEntries()) {
+        const std::u16string_view k(key.GetData(), key.GetLength());
+        if (k.substr(0, kPrefix.size()) != kPrefix)
+            continue;
+        const int n = String(key.Mid(unsigned(kPrefix.size()))).ToInt();
+        // A title number far beyond any real bar is not believed.
+        if (n < 0 || n > 255)
+            continue;
+        if (labels.size() <= size_t(n))
+            labels.resize(size_t(n) + 1);
+        labels[size_t(n)] = text;
+    }
+    RCPtrArray<LMenuDescriptor, 1, 0> menus;
+    GetMenusFromStringTable(menus);
+    if (menus.GetCount() != labels.size())
+        return r;
+    int32_t failures = 0;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (Failed(InsertMenu(int32_t(i) - failures, labels[i], labels[i], menus.GetAt(unsigned(i)))))
+            ++failures;
+    }
+    return r;
+}
+
+unsigned LMainMenu::GetMenuCount() const
+{
+    unsigned count = 0;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i)
+        count += dynamic_cast<LComboMenu*>(m_children.GetAt(i, kInsertionOrder).Get()) ? 1 : 0;
+    return count;
+}
+
+RCPtr<LComboMenu> LMainMenu::GetMenuAt(unsigned index) const
+{
+    unsigned seen = 0;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
+        auto* title = dynamic_cast<LComboMenu*>(m_children.GetAt(i, kInsertionOrder).Get());
+        if (title && seen++ == index)
+            return RCPtr<LComboMenu>(title);
+    }
+    return nullptr;
+}
+
+String LMainMenu::GetMenuName(int32_t dynamicIndex) const
+{
+    const int64_t absolute = int64_t(dynamicIndex) + m_skinTitleCount;
+    if (dynamicIndex < 0 || absolute >= int64_t(GetMenuCount()))
+        return String();
+    return GetMenuAt(unsigned(absolute))->GetName();
+}
+
+int32_t LMainMenu::IndexOfMenu(const String& name) const
+{
+    for (unsigned i = GetMenuCount(); i-- > 0;) {
+        if (GetMenuAt(i)->GetName() == name)
+            return int32_t(i) < m_skinTitleCount ? -1 : int32_t(i) - m_skinTitleCount;
+    }
+    return -1;
+}
+
+void LMainMenu::SetOwnerOf(const RCPtr<LComboMenu>& title)
+{
+    const RCPtr<LRootWindow>& root = *GetRootWindowPtr();
+    RCPtr<LPopupMenu> popup = title ? title->GetPopup() : nullptr;
+    // A popup keeps its first owner; a second one is refused.
+    if (root && popup)
+        popup->SetOwner(root->GetPostingReceiver());
+}
+
+KXRESULT LMainMenu::AddMenu(const String& name)
+{
+    if (FindChild(name) || !m_titleTemplate)
+        return E_INVALIDARG;
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (!registry)
+        return E_FAIL;
+    RCPtr<LLayoutDescriptor> layout = m_titleTemplate->GetLayout() ? m_titleTemplate->GetLayout()->Clone()
+                                                                   : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
+    const unsigned count = GetMenuCount();
+    if ((int32_t(count) > m_skinTitleCount || !m_hasTemplate) && count > 0) {
+        // Directly to the right of the last title.
+        PositionSpec& x = layout->position[0];
+        x.anchor = 0.0f;
+        x.referenceKind = PositionSpec::kNamed;
+        x.referenceName = GetMenuAt(count - 1)->GetName();
+        x.relative = 1.0f;
+        x.absolute = 0.0;
+    }
+    RCPtr<LControlDescriptor> descriptor;
+    LControlFactory::CloneControlDescriptor(descriptor, m_titleTemplate, layout, name);
+    RCPtr<LControl> created;
+    registry->CreateControl(created, descriptor, RCPtr<LControl>(this));
+    RCPtr<LComboMenu> title(dynamic_cast<LComboMenu*>(created.Get()));
+    if (!title)
+        return E_FAIL;
+    title->SetFocusBoundary(true);
+    SetOwnerOf(title);
+    return S_OK;
+}
+
+void LMainMenu::SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu)
+{
+    if (RCPtr<LPopupMenu> popup = title->GetPopup(); popup && menu)
+        popup->SetMenuDescriptorChecked(menu);
+    title->SetText(label);
+}
+
+KXRESULT LMainMenu::InsertMenu(
+    int32_t dynamicIndex, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu)
+{
+    if (dynamicIndex < 0 || dynamicIndex > int32_t(GetMenuCount()) - m_skinTitleCount)
+        return E_INVALIDARG;
+    return InsertMenuBefore(GetMenuName(dynamicIndex), name, label, menu);
+}
+
+KXRESULT LMainMenu::InsertMenuBefore(
+    const String& before, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu)
+{
+    int32_t p = int32_t(GetMenuCount());
+    if (!before.IsEmpty()) {
+        const int32_t at = IndexOfMenu(before);
+        if (at < 0)
+            return E_INVALIDARG;
+        p = at + m_skinTitleCount;
+    }
+    const KXRESULT added = AddMenu(name);
+    if (Failed(added))
+        return added;
+    // Every later title takes the content and the name of the one before it. The names move
+    // through temporary ones, so that two children never share a name.
+    const int32_t count = int32_t(GetMenuCount());
+    std::vector<String> names;
+    for (int32_t i = 0; i < count; ++i)
+        names.push_back(GetMenuAt(unsigned(i))->GetName());
+    for (int32_t i = count - 1; i > p; --i) {
+        RCPtr<LComboMenu> to = GetMenuAt(unsigned(i));
+        RCPtr<LComboMenu> from = GetMenuAt(unsigned(i - 1));
+        RCPtr<LPopupMenu> fromPopup = from->GetPopup();
+        SetTitle(to, from->GetText(), fromPopup ? fromPopup->GetMenuDescriptor() : nullptr);
+    }
+    for (int32_t i = p; i < count; ++i)
+        m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i)] + u"_");
+    for (int32_t i = p + 1; i < count; ++i)
+        m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i - 1)]);
+    RCPtr<LComboMenu> title = GetMenuAt(unsigned(p));
+    SetTitle(title, label, menu);
+    m_children.Rename(title, name);
+    return p - m_skinTitleCount;
+}
+
+void LMainMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
+{
+    LControl::ApplyConditions(param);
+    if (param && (param->currentMask & Condition::kContainsFocus)
+        && !(param->previousMask & Condition::kContainsFocus)) {
+        if (const RCPtr<LRootWindow>& root = *GetRootWindowPtr())
+            m_savedFocus = root->GetLastFocusControl();
+    }
+}
+
+void LMainMenu::RefreshIdleSubscription()
+{
+    for (unsigned i = GetMenuCount(); i-- > 0;)
+        SetOwnerOf(GetMenuAt(i));
+    LControl::RefreshIdleSubscription();
+}
+
+void LMainMenu::FindTextInputTarget(RCPtr<LControl>& out)
+{
+    if (m_savedFocus && m_savedFocus->AcceptsTextInput()) {
+        out = m_savedFocus;
+        return;
+    }
+    LControl::FindTextInputTarget(out);
+}
+
+KXRESULT LMainMenu::BreakCycles()
+{
+    m_savedFocus = nullptr;
+    m_titleTemplate = nullptr;
+    return LControl::BreakCycles();
+}
+
+} // namespace KX

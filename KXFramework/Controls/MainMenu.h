@@ -1,0 +1,50 @@
+#pragma once
+// The menu bar: a row of menu titles (combo menus) built from the bar's string table, the
+// "MENU_LABEL.<nn>" entries naming the titles and the "CONTEXT_MENU<nn>" entries giving their items.
+// Every title's commands go to the root window; the focus held before the bar was entered is kept,
+// so edit commands act on that control.
+#include "KXFramework/ControlBase/Control.h"
+
+#include <cstdint>
+
+namespace KX {
+
+class LComboMenu;
+
+class LMainMenu : public LControl {
+public:
+    using LControl::LControl;
+    ~LMainMenu() override;
+
+    KXRESULT Initialize() override;
+    KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
+    void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
+    void RefreshIdleSubscription() override;
+    void FindTextInputTarget(RCPtr<LControl>& out) override;
+
+    unsigned GetMenuCount() const;
+    RCPtr<LComboMenu> GetMenuAt(unsigned index) const;
+    // Dynamic titles (after the skin's own) are addressed by their dynamic index.
+    String GetMenuName(int32_t dynamicIndex) const;
+    int32_t IndexOfMenu(const String& name) const;
+    // E_INVALIDARG when the bar already has a child of that name.
+    KXRESULT AddMenu(const String& name);
+    KXRESULT InsertMenu(
+        int32_t dynamicIndex, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu);
+    // The new title's dynamic index; E_INVALIDARG when `before` names no dynamic title.
+    KXRESULT InsertMenuBefore(
+        const String& before, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu);
+    const RCPtr<LControl>& GetSavedFocus() const { return m_savedFocus; }
+    KXRESULT BreakCycles() override;
+
+private:
+    void SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu);
+    void SetOwnerOf(const RCPtr<LComboMenu>& title);
+
+    RCPtr<LControl> m_savedFocus;
+    RCPtr<LControlDescriptor> m_titleTemplate;
+    int32_t m_skinTitleCount = 0;
+    bool m_hasTemplate = false;
+};
+
+} // namespace KX

@@ -1,0 +1,50 @@
+#pragma once
+// A number entry: the child text box "textBox" shows the ranged value and takes typed numbers,
+// which are corrected into the range; the auto-repeating buttons "buttonUp" and "buttonDown" and
+// the Up and Down keys step it by one range unit.
+#include "KXFramework/ControlBase/Control.h"
+
+namespace KX {
+
+class LTextBox;
+
+class LNumericUpDown : public LControl {
+public:
+    using LControl::LControl;
+    ~LNumericUpDown() override;
+
+    // E_FAIL when a required child is missing; the control then does nothing.
+    KXRESULT Initialize() override;
+    KXRESULT PostInitialize() override;
+    // The text's leading number becomes the value, clamped into the range.
+    KXRESULT SetText(const String& text) override;
+    void OnValueChanged() override;
+    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
+    String FormatValueText() const;
+
+    const RCPtr<LTextBox>& GetTextBox() const { return m_textBox; }
+
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    KXRESULT BreakCycles() override;
+
+private:
+    using Handler = LNotificationHandler<LNumericUpDown>;
+
+    bool IsComplete() const { return m_textBox && m_buttonUp && m_buttonDown; }
+    void UpdateAllowedCharacters();
+    void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
+    KXRESULT OnTextValidating(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    KXRESULT OnTextValidated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+
+    RCPtr<Handler> m_handler;
+    RCPtr<LTextBox> m_textBox;
+    RCPtr<LControl> m_buttonUp;
+    RCPtr<LControl> m_buttonDown;
+    double m_step = 1.0;
+    int32_t m_decimalPlaces = 0;
+};
+
+} // namespace KX

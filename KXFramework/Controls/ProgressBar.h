@@ -1,0 +1,45 @@
+#pragma once
+// Progress from 0 to 100 percent as a growing overlay and a percentage label, with an optional
+// estimate of the time remaining worded from the framework's string table.
+#include "KXFramework/ControlBase/Control.h"
+
+#include <cstdint>
+
+namespace KX {
+
+class LLabel;
+
+class LProgressBar : public LControl {
+public:
+    using LControl::LControl;
+
+    void OnValueChanged() override;
+    KXRESULT Initialize() override;
+    KXRESULT PostInitialize() override;
+
+    virtual void UpdateTimeRemaining(int32_t seconds);
+    virtual void SetTimeEstimation(bool on);
+
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    KXRESULT BreakCycles() override;
+
+    bool IsEstimating() const { return m_estimating; }
+
+private:
+    using Handler = LNotificationHandler<LProgressBar>;
+
+    RCPtr<Handler> m_handler;
+    RCPtr<LControl> m_activeOverlay;
+    RCPtr<LLabel> m_timeRemainingLabel;
+    RCPtr<LLabel> m_percentCompleteLabel;
+    String m_hoursSingular, m_hoursPlural, m_minutesSingular, m_minutesPlural, m_secondsSingular, m_secondsPlural,
+        m_remaining;
+    double m_startTime = 0.0;
+    double m_startValue = 0.0;
+    double m_lastTime = 0.0;
+    double m_lastValue = 0.0;
+    bool m_estimating = false;
+};
+
+} // namespace KX

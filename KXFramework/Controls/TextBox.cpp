@@ -1,0 +1,894 @@
+#include "KXFramework/Controls/TextBox.h"
+
+#include "KXFramework/Application/FrameworkApp.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Notification/KeyCode.h"
+#include "KXFramework/Renderer/FontText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace KX {
+
+namespace {
+
+RCPtr<LClipboard>& InjectedClipboard()
+{
+    static RCPtr<LClipboard> clipboard;
+    return clipboard;
+}
+
+// The application's clipboard; the one set with SetClipboard where no application runs.
+RCPtr<LClipboard> Clipboard()
+{
+    if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetClipboard())
+        return app->GetClipboard();
+    return InjectedClipboard();
+}
+
+constexpr uint32_t kDown = KeyCode::kKeyDown;
+constexpr uint32_t kCtrl = KeyCode::kCtrlKey;
+constexpr uint32_t kShift = KeyCode::kShiftKey;
+constexpr uint32_t kAlt = KeyCode::kAltKey;
+constexpr uint32_t kCommand = KeyCode::kCommandKey;
+
+constexpr uint32_t Key(uint32_t virtualKey, uint32_t modifiers = 0)
+{
+    return kDown | virtualKey << 16 | modifiers;
+}
+
+constexpr uint32_t kBack = 0x08, kEnter = 0x0D, kEnd = 0x23, kHome = 0x24, kLeft = 0x25, kUp = 0x26, kRight = 0x27,
+                   kDownKey = 0x28, kDelete = 0x2E;
+
+bool IsWhite(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0x00A0
+        || c == 0x3000;
+}
+
+// The box is one line of visible text: control characters (NUL included) are dropped and a
+// surrogate without its partner becomes U+FFFD, so the text always converts to UTF-8 cleanly.
+String CleanPastedText(const String& text)
+{
+    String out;
+    const char16_t* p = text.GetData();
+    const unsigned n = text.GetLength();
+    for (unsigned i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+            continue;
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
+            out.AppendChar(c);
+            out.AppendChar(p[++i]);
+        } else if (c >= 0xD800 && c < 0xE000) {
+            out.AppendChar(0xFFFD);
+        } else {
+            out.AppendChar(c);
+        }
+    }
+    return out;
+}
+
+RectEdges Edges(const RectT<int32_t>& r)
+{
+    return {r.x, r.y, r.x + r.width, r.y + r.height};
+}
+
+String Replace(const String& text, int32_t start, int32_t count, const String& insert)
+{
+    return text.Left(unsigned(start)) + insert + text.Mid(unsigned(start + count));
+}
+
+} // namespace
+
+void LTextBox::SetClipboard(const RCPtr<LClipboard>& clipboard)
+{
+    InjectedClipboard() = clipboard;
+}
+
+LTextBox::~LTextBox() = default;
+
+double LTextBox::Now() const
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetSeconds() : 0.0;
+}
+
+void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
+{
+    RCPtr<LNotification> n;
+    if (Succeeded(LNotification::Create(n, name, payload)))
+        SendNotification(n);
+}
+
+KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    const String kept = GetText();
+    const KXRESULT r = LControl::ApplyDescriptor(descriptor);
+    String cue;
+    if (GetStringTable() && GetStringTable()->GetString(u"LABEL", cue)) {
+        UpdateText(kept, false);
+        m_cueText = cue;
+        if (m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue))
+            m_looks.GetAt(kCue)->SetText(m_cueText);
+        UpdateSelectionLook();
+    }
+    return r;
+}
+
+KXRESULT LTextBox::Initialize()
+{
+    if (Succeeded(LControl::Initialize())) {
+        SetTextFollowsScroll(true);
+        UpdateCaretGeometry();
+    }
+    UpdateSelectionLook();
+    return S_OK;
+}
+
+KXRESULT LTextBox::SetText(const String& text)
+{
+    ApplyText(text, true);
+    return S_OK;
+}
+
+bool LTextBox::ApplyText(const String& text, bool resetCaret)
+{
+    // Larger texts are refused whole rather than cut, so nothing typed or pasted is half kept.
+    if (text.GetLength() > kHardLimit)
+        return true;
+    if (!UpdateText(text, true))
+        return true;
+    const RCPtr<LLook>& look = GetCurrentLook(kNormal);
+    PointT<double> extent;
+    if (look && look->GetFontText()) {
+        const PointT<int32_t> size = look->GetFontText()->GetTextSize();
+        constexpr double limit = 4503599627370496.0; // 2^52
+        extent = {std::clamp(double(size.x), -limit, limit), std::clamp(double(size.y), -limit, limit)};
+    }
+    m_clientExtent = extent;
+    ClearSelection();
+    if (resetCaret)
+        MoveCaret(0, true);
+    else if (m_caret > GetLength())
+        MoveCaret(GetLength(), true);
+    EnsureCaretVisible();
+    if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
+        m_looks.GetAt(kCue)->SetText(m_cueText);
+        UpdateSelectionLook();
+    }
+    Send(u"NID_TEXTBOX_TEXT_CHANGE", RCPtr<LRefCountedObject>(this));
+    return false;
+}
+
+KXRESULT LTextBox::MoveCaret(int32_t position, bool force)
+{
+    if (position < 0 || position > GetLength())
+        return E_INVALIDARG;
+    if (position == m_caret && !force) {
+        if (m_selectionLength == 0)
+            m_selectionAnchor = m_caret;
+        return S_FALSE;
+    }
+    const bool same = position == m_caret;
+    m_caret = position;
+    if (m_selectionLength == 0)
+        m_selectionAnchor = m_caret;
+    UpdateCaretGeometry();
+    EnsureCaretVisible();
+    ShowCaret();
+    InvalidateWhole();
+    return same ? S_FALSE : S_OK;
+}
+
+void LTextBox::ShowCaret()
+{
+    m_caretShown = true;
+    m_nextBlinkTime = Now() + 0.5;
+}
+
+void LTextBox::SelectRange(int32_t first, int32_t last)
+{
+    const int32_t length = GetLength();
+    int32_t start = m_selectionStart;
+    int32_t count = m_selectionLength;
+    if (first == 0 && last == -1) {
+        start = 0;
+        count = length;
+        m_selectionAnchor = 0;
+    } else if (first == -1) {
+        start = count = 0;
+        m_selectionAnchor = 0;
+    } else if (first < 0 || last < 0 || first >= length || last >= length) {
+        return;
+    } else {
+        start = std::min(first, last);
+        count = std::abs(last - first) + 1;
+        m_selectionAnchor = start;
+    }
+    if (start == m_selectionStart && count == m_selectionLength)
+        return;
+    m_selectionStart = start;
+    m_selectionLength = count;
+    UpdateSelectionLook();
+}
+
+void LTextBox::SetSelection(int32_t start, int32_t length, int32_t anchor)
+{
+    if (length > 0) {
+        SelectRange(start, start + length - 1);
+    } else if (m_selectionStart != start || m_selectionLength != 0) {
+        m_selectionStart = start;
+        m_selectionLength = 0;
+        UpdateSelectionLook();
+    }
+    m_selectionAnchor = anchor;
+}
+
+void LTextBox::ExtendSelectionTo(int32_t position)
+{
+    position = std::clamp(position, 0, GetLength());
+    const int32_t anchor = m_selectionAnchor;
+    SetSelection(std::min(anchor, position), std::abs(position - anchor), anchor);
+    MoveCaret(position, false);
+}
+
+void LTextBox::ClearSelection()
+{
+    const bool had = m_selectionLength != 0;
+    m_selectionStart = m_selectionLength = m_selectionAnchor = 0;
+    if (had)
+        UpdateSelectionLook();
+}
+
+RectT<double> LTextBox::GetTextArea() const
+{
+    const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
+    if (look) {
+        const RectT<float> area = look->GetTextArea(float(m_rect.width), float(m_rect.height));
+        if (area.width > 0 && area.height > 0)
+            return {area.x, area.y, area.width, area.height};
+    }
+    return {0.0, 0.0, m_rect.width, m_rect.height};
+}
+
+RCPtr<LFont> LTextBox::TextFont() const
+{
+    const RCPtr<LLook>& look = GetCurrentLook(kNormal);
+    if (look && look->GetFontText() && look->GetFontText()->GetFont())
+        return look->GetFontText()->GetFont();
+    return m_font;
+}
+
+double LTextBox::MeasureWidth(const String& text) const
+{
+    const RCPtr<LFont> font = TextFont();
+    const RCPtr<LRootWindow>& root = *const_cast<LTextBox*>(this)->GetRootWindowPtr();
+    if (text.IsEmpty() || !font || !root || !root->GetRenderer())
+        return 0.0;
+    RectT<float> out;
+    root->GetRenderer()->MeasureText(out, text, font);
+    return out.width;
+}
+
+int32_t LTextBox::PositionFromPoint(const PointT<double>& point)
+{
+    const RectT<double> area = GetTextArea();
+    const double x = std::clamp(point.x, area.x, area.x + area.width) + m_scrollOffset.x;
+    const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
+    const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
+    // Bisection over the character boundaries: the first position whose boundary lies past x.
+    const String& text = GetText();
+    int32_t low = 0, high = GetLength();
+    while (low < high) {
+        const int32_t mid = (low + high) / 2;
+        const double left = origin + MeasureWidth(text.Left(unsigned(mid)));
+        const double right = origin + MeasureWidth(text.Left(unsigned(mid + 1)));
+        if (x < (left + right) / 2.0)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
+}
+
+int32_t LTextBox::PreviousWordStart() const
+{
+    const String& text = GetText();
+    int32_t i = m_caret;
+    while (i > 0 && IsWhite(text.GetData()[i - 1]))
+        --i;
+    while (i > 0 && !IsWhite(text.GetData()[i - 1]))
+        --i;
+    return i;
+}
+
+int32_t LTextBox::NextWordStart() const
+{
+    const String& text = GetText();
+    const int32_t n = GetLength();
+    int32_t i = m_caret;
+    while (i < n && IsWhite(text.GetData()[i]))
+        ++i;
+    while (i < n && !IsWhite(text.GetData()[i]))
+        ++i;
+    while (i < n && IsWhite(text.GetData()[i]))
+        ++i;
+    return i;
+}
+
+void LTextBox::SetAutoScroll(int axis, bool on)
+{
+    (axis == 0 ? m_autoScrollX : m_autoScrollY) = on;
+}
+
+void LTextBox::SetCharacterList(const String& characters, bool allows)
+{
+    m_characterList = characters;
+    m_characterListAllows = allows;
+}
+
+void LTextBox::SetMaxLength(int32_t maximum)
+{
+    m_maxLength = maximum;
+    if (maximum > 0 && GetLength() > maximum && !ApplyText(GetText().Left(unsigned(maximum)), false))
+        MoveCaret(GetLength(), true);
+}
+
+// ---- keys
+
+bool LTextBox::IsTypable(char16_t c) const
+{
+    // Printable: no control character, no lone surrogate half, no non-character. The C locale
+    // of the program would refuse every letter beyond ASCII, so the test is on Unicode ranges.
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFFFE || c == 0xFFFF)
+        return false;
+    return !(c >= 0xD800 && c < 0xE000);
+}
+
+KXRESULT LTextBox::TypeCharacter(char16_t c)
+{
+    if (c == 8)
+        return S_OK;
+    if (!IsTypable(c))
+        return S_FALSE;
+    if (!m_characterList.IsEmpty()) {
+        const bool listed = m_characterList.Find(String(c)) >= 0;
+        if (listed != m_characterListAllows)
+            return S_OK;
+    }
+    InsertCharacter(c);
+    return S_OK;
+}
+
+void LTextBox::InsertCharacter(char16_t c)
+{
+    String copy = GetText();
+    if (m_selectionLength > 0) {
+        copy = Replace(copy, m_selectionStart, m_selectionLength, String());
+        const int32_t start = m_selectionStart;
+        ClearSelection();
+        m_caret = std::min(start, int32_t(copy.GetLength()));
+    }
+    if (m_maxLength > 0 && int32_t(copy.GetLength()) >= m_maxLength) {
+        if (copy != GetText())
+            ApplyText(copy, false);
+        MoveCaret(std::min(m_caret, GetLength()), true);
+        return;
+    }
+    copy.Insert(unsigned(m_caret), String(c));
+    const int32_t caret = m_caret;
+    if (!ApplyText(copy, false))
+        MoveCaret(caret + 1, true);
+}
+
+void LTextBox::DeleteRange(int32_t start, int32_t count)
+{
+    if (!ApplyText(Replace(GetText(), start, count, String()), false))
+        MoveCaret(start, true);
+}
+
+void LTextBox::DeleteSelection()
+{
+    const int32_t start = m_selectionStart;
+    if (!ApplyText(Replace(GetText(), m_selectionStart, m_selectionLength, String()), false))
+        MoveCaret(start, true);
+}
+
+KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
+{
+    if (!param)
+        return S_FALSE;
+    const uint32_t key = param->key.key;
+    const int32_t length = GetLength();
+    // A typed character: no virtual key, the character in the low 16 bits.
+    if (((key >> 16) & 0xFF) == 0 && !(key & KeyCode::kNoKey) && (key & 0xFFFF) != 0)
+        return TypeCharacter(char16_t(key & 0xFFFF));
+    switch (key) {
+    case Key(kLeft):
+        ClearSelection();
+        MoveCaret(std::max(m_caret - 1, 0), false);
+        return S_OK;
+    case Key(kRight):
+        ClearSelection();
+        MoveCaret(std::min(m_caret + 1, length), false);
+        return S_OK;
+    case Key(kUp):
+    case Key(kDownKey):
+    case Key(kUp, kShift):
+    case Key(kDownKey, kShift):
+    case Key(kUp, kCtrl):
+    case Key(kDownKey, kCtrl):
+    case Key(kUp, kCtrl | kShift):
+    case Key(kDownKey, kCtrl | kShift):
+        return S_FALSE;
+    case Key(kLeft, kShift):
+        if (m_caret > 0) {
+            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
+            const int32_t target = m_caret - 1;
+            SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
+            MoveCaret(target, false);
+        }
+        return S_OK;
+    case Key(kRight, kShift):
+        if (m_caret < length) {
+            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
+            const int32_t target = m_caret + 1;
+            SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
+            MoveCaret(target, false);
+        }
+        return S_OK;
+    case Key(kLeft, kCtrl):
+        ClearSelection();
+        MoveCaret(PreviousWordStart(), false);
+        return S_OK;
+    case Key(kRight, kCtrl):
+        ClearSelection();
+        MoveCaret(NextWordStart(), false);
+        return S_OK;
+    case Key(kLeft, kCtrl | kShift):
+        ExtendSelectionTo(PreviousWordStart());
+        return S_OK;
+    case Key(kRight, kCtrl | kShift):
+        ExtendSelectionTo(NextWordStart());
+        return S_OK;
+    case Key(kHome):
+        ClearSelection();
+        MoveCaret(0, false);
+        return S_OK;
+    case Key(kEnd):
+        ClearSelection();
+        MoveCaret(length, false);
+        return S_OK;
+    case Key(kHome, kShift):
+        if (m_caret > 0) {
+            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
+            SetSelection(0, anchor, anchor);
+            MoveCaret(0, false);
+        }
+        return S_OK;
+    case Key(kEnd, kShift):
+        if (m_caret < length) {
+            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
+            SetSelection(anchor, length - anchor, anchor);
+            MoveCaret(length, false);
+        }
+        return S_OK;
+    case Key(kBack):
+    case Key(kDelete, kShift):
+        if (m_selectionLength > 0)
+            DeleteSelection();
+        else if (m_caret > 0)
+            DeleteRange(m_caret - 1, 1);
+        return S_OK;
+    case Key(kDelete):
+        if (m_selectionLength > 0)
+            DeleteSelection();
+        else if (m_caret < length)
+            DeleteRange(m_caret, 1);
+        return S_OK;
+    case Key(kDelete, kCtrl):
+        if (m_selectionLength > 0)
+            DeleteSelection();
+        else
+            DeleteRange(m_caret, length - m_caret);
+        return S_OK;
+    case Key(kEnter):
+        return Validate()->Valid ? S_FALSE : S_OK;
+    default:
+        break;
+    }
+    if (!(key & kDown) || (key & 0x80000000))
+        return S_OK;
+    const uint32_t virtualKey = (key >> 16) & 0xFF;
+    const bool typing
+        = virtualKey == 0x20 || (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z');
+    if (typing && !(key & (kCtrl | kAlt | kCommand)))
+        return S_OK;
+    return S_FALSE;
+}
+
+// ---- validation and edits
+
+RCPtr<LTextValidationParams> LTextBox::Validate()
+{
+    RCPtr<LControl> self(this);
+    RCPtr<LTextValidationParams> params(new LTextValidationParams(GetText(), GetText()));
+    Send(u"NID_TEXTBOX_VALIDATING", params);
+    if (params->Valid && params->ProposedText != GetText())
+        ApplyText(params->ProposedText, false);
+    if (params->Valid)
+        Send(u"NID_TEXTBOX_VALIDATED", params);
+    return params;
+}
+
+bool LTextBox::AllowFocusChange()
+{
+    return Validate()->Valid;
+}
+
+KXRESULT LTextBox::SetFocus(bool forward)
+{
+    if (HasFocus())
+        Validate();
+    return LControl::SetFocus(forward);
+}
+
+bool LTextBox::CanPerformEdit(int32_t kind)
+{
+    switch (kind) {
+    case EditKind::kDelete:
+    case EditKind::kCut:
+    case EditKind::kCopy:
+        return m_selectionLength > 0;
+    case EditKind::kPaste: {
+        if (!Clipboard())
+            return false;
+        RCPtr<LRefCountedObject> content = Clipboard()->GetContent();
+        const auto* text = dynamic_cast<const LClipboardText*>(content.Get());
+        if (!text)
+            return false;
+        const int64_t total = int64_t(GetLength()) - m_selectionLength + text->GetLength();
+        return (m_maxLength <= 0 || total <= m_maxLength) && total <= int64_t(kHardLimit);
+    }
+    default:
+        return false;
+    }
+}
+
+KXRESULT LTextBox::PerformEdit(int32_t kind)
+{
+    switch (kind) {
+    case EditKind::kDelete:
+        if (m_selectionLength <= 0)
+            return E_FAIL;
+        DeleteSelection();
+        return S_OK;
+    case EditKind::kCut:
+    case EditKind::kCopy: {
+        if (m_selectionLength <= 0)
+            return E_FAIL;
+        if (Clipboard()) {
+            const String part = GetText().SubString(m_selectionStart, unsigned(m_selectionLength));
+            Clipboard()->SetContent(RCPtr<LRefCountedObject>(new LClipboardText(part)));
+        }
+        if (kind == EditKind::kCut)
+            DeleteSelection();
+        return S_OK;
+    }
+    case EditKind::kPaste: {
+        RCPtr<LRefCountedObject> content = Clipboard() ? Clipboard()->GetContent() : nullptr;
+        const auto* text = dynamic_cast<const LClipboardText*>(content.Get());
+        if (!text)
+            return E_FAIL;
+        return Paste(String(*text));
+    }
+    default:
+        return E_FAIL;
+    }
+}
+
+KXRESULT LTextBox::Paste(String text)
+{
+    if (text.GetLength() > kHardLimit)
+        return E_FAIL;
+    text = CleanPastedText(text);
+    if (m_selectionLength > 0)
+        return ReplaceSelection(text);
+    const int64_t total = int64_t(GetLength()) + text.GetLength();
+    if ((m_maxLength > 0 && total > m_maxLength) || total > int64_t(kHardLimit))
+        return E_FAIL;
+    const int32_t caret = m_caret;
+    if (!ApplyText(Replace(GetText(), caret, 0, text), false))
+        MoveCaret(caret + int32_t(text.GetLength()), true);
+    return S_OK;
+}
+
+KXRESULT LTextBox::ReplaceSelection(const String& text)
+{
+    if (m_selectionLength <= 0)
+        return E_FAIL;
+    const int64_t total = int64_t(GetLength()) - m_selectionLength + text.GetLength();
+    if ((m_maxLength > 0 && total > m_maxLength) || total > int64_t(kHardLimit))
+        return E_FAIL;
+    const int32_t start = m_selectionStart;
+    const bool unchanged = ApplyText(Replace(GetText(), start, m_selectionLength, text), false);
+    MoveCaret(start + int32_t(text.GetLength()), true);
+    ClearSelection();
+    return unchanged ? S_FALSE : S_OK;
+}
+
+KXRESULT LTextBox::HandleEditRequest(const String& notification, bool& enabled)
+{
+    static const struct {
+        const char16_t* name;
+        int kind;
+    } kEdits[] = {{u"NID_EDIT_COPY_REQ", EditKind::kCopy}, {u"NID_EDIT_CUT_REQ", EditKind::kCut},
+        {u"NID_EDIT_DELETE_REQ", EditKind::kDelete}, {u"NID_EDIT_PASTE_REQ", EditKind::kPaste}};
+    for (const auto& e : kEdits) {
+        if (notification == e.name) {
+            enabled = Clipboard() && Clipboard()->CanEditFocus(e.kind);
+            return S_OK;
+        }
+    }
+    return S_FALSE;
+}
+
+void LTextBox::RefreshIdleSubscription()
+{
+    LControl::RefreshIdleSubscription();
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
+    RCPtr<LStringTable> table;
+    if (factory)
+        factory->GetFrameworkStringTable(table);
+    if (!table)
+        return;
+    RCPtr<LMenuDescriptor> menu(new LMenuDescriptor);
+    static const struct {
+        const char16_t* label;
+        const char16_t* notification;
+    } kItems[] = {{u"EDIT_CUT", u"NID_EDIT_CUT_REQ"}, {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
+        {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"}, {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"}};
+    unsigned index = 0;
+    for (const auto& item : kItems) {
+        String label;
+        table->GetString(item.label, label);
+        menu->InsertItem(index++, label, item.notification, true, false);
+    }
+    SetContextMenu(menu);
+}
+
+// ---- mouse
+
+void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
+{
+    // The click is reported with the release record, which does not say double; the press does.
+    m_doublePress = press->isDoubleClick;
+    const int32_t position = PositionFromPoint({double(press->point.x), double(press->point.y)});
+    if (press->modifiers & KeyCode::kShiftFlag) {
+        ExtendSelectionTo(position);
+        return;
+    }
+    ClearSelection();
+    MoveCaret(position, false);
+    m_selectionAnchor = position;
+}
+
+double LTextBox::MaxScroll() const
+{
+    return std::max(0.0, m_clientExtent.x - GetTextArea().width + 3.0);
+}
+
+void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
+{
+    m_lastPointer = {double(pointer->point.x), double(pointer->point.y)};
+    if (!(ComputeConditions() & Condition::kLeftDragging))
+        return;
+    const RectT<double> area = GetTextArea();
+    const double x = std::clamp(m_lastPointer.x, area.x, area.x + area.width);
+    ExtendSelectionTo(PositionFromPoint({x, m_lastPointer.y}));
+    if (!m_autoScrollX)
+        return;
+    const double right = area.x + area.width - 20.0;
+    const double left = area.x + 20.0;
+    const bool wide = m_clientExtent.x > area.width;
+    if (wide && m_lastPointer.x > right)
+        StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
+    else if (wide && m_lastPointer.x < left)
+        StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
+    else
+        StopAutoScroll(0);
+}
+
+void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
+{
+    if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
+        return;
+    ClearSelection();
+    MoveCaret(PreviousWordStart(), false);
+    m_selectionAnchor = m_caret;
+    int32_t end = NextWordStart();
+    while (end > m_caret && IsWhite(GetText().GetData()[end - 1]))
+        --end;
+    ExtendSelectionTo(end);
+}
+
+// ---- caret, scrolling and looks
+
+void LTextBox::UpdateCaretGeometry()
+{
+    const RectT<double> area = GetTextArea();
+    const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
+    const RectT<float> line = look && look->GetFontText() ? look->GetFontText()->GetLineRect(0) : RectT<float>{};
+    m_caretX = area.x + line.x + MeasureWidth(GetText().Left(unsigned(m_caret))) - 1.0;
+    m_caretY = area.y + line.y;
+    m_caretWidth = 1.0;
+    const RCPtr<LFont> font = TextFont();
+    m_caretHeight = font ? font->GetLineHeight() : 0.0;
+}
+
+void LTextBox::EnsureCaretVisible()
+{
+    if ((!m_autoScrollX && !m_autoScrollY) || IsAutoScrolling(0) || IsAutoScrolling(1) || m_inScrollUpdate)
+        return;
+    const RectT<double> area = GetTextArea();
+    PointT<double> offset = m_scrollOffset;
+    if (m_caretX < area.x + offset.x)
+        offset.x = std::max(0.0, m_caretX - 3.0 - area.x);
+    else if (m_caretX + m_caretWidth + 3.0 > area.x + area.width + offset.x)
+        offset.x = m_caretX + m_caretWidth + 3.0 - area.x - area.width;
+    SetScrollOffset(offset);
+    UpdateCaretGeometry();
+    UpdateSelectionLook();
+}
+
+void LTextBox::SetScrollOffset(const PointT<double>& offset)
+{
+    if (m_inScrollUpdate)
+        return;
+    m_inScrollUpdate = true;
+    LControl::SetScrollOffset(offset);
+    if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
+        StopAutoScroll(0);
+    if (ComputeConditions() & Condition::kLeftDragging)
+        ExtendSelectionTo(PositionFromPoint(m_lastPointer));
+    else
+        UpdateSelectionLook();
+    m_inScrollUpdate = false;
+}
+
+void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
+{
+    LControl::ApplyConditions(param);
+    if (!param)
+        return;
+    const uint32_t before = param->previousMask;
+    const uint32_t now = param->currentMask;
+    const uint32_t changed = before ^ now;
+    const bool dragEnded = (before & Condition::kLeftDragging) && !(now & Condition::kLeftDragging);
+    const RCPtr<LRootWindow>& root = *GetRootWindowPtr();
+    if ((changed & Condition::kHasFocus) && (now & Condition::kHasFocus)) {
+        // Typed text (any layout, input methods) arrives only while the window takes text input.
+        if (root) {
+            const PointT<double> at = GetPositionInRoot();
+            root->SetCaretVisible(true, RCPtr<LControl>(this),
+                RectT<double>{at.x + m_caretX - m_scrollOffset.x, at.y + m_caretY, 1.0, m_caretHeight}.Round());
+        }
+        EnsureCaretVisible();
+        ShowCaret();
+        InvalidateWhole();
+        if (!m_blinkSubscribed && Succeeded(SubscribeIdle()))
+            m_blinkSubscribed = true;
+    } else if (changed & Condition::kHasFocus) {
+        if (root)
+            root->SetCaretVisible(false, RCPtr<LControl>(this), {});
+        if (m_blinkSubscribed) {
+            UnsubscribeIdle();
+            m_blinkSubscribed = false;
+        }
+        m_caretShown = false;
+        SetScrollOffset({0.0, 0.0});
+        InvalidateWhole();
+    } else {
+        if ((changed & Condition::kHoverOrHighlighted) && (now & Condition::kHoverOrHighlighted)) {
+            IFrameworkServices* services = GetFrameworkServices();
+            if (services)
+                SetCursor(services->LoadAppCursor(u"UI_CURSOR_IBEAM"));
+        }
+        if (dragEnded) {
+            StopAutoScroll(0);
+            StopAutoScroll(1);
+        }
+    }
+    if ((changed & (Condition::kHoverOrHighlighted | Condition::kHover | Condition::kHasFocus | Condition::kEnabled))
+        || dragEnded)
+        UpdateSelectionLook();
+}
+
+void LTextBox::OnIdleTick()
+{
+    LControl::OnIdleTick();
+    if (!HasFocus())
+        return;
+    const double now = Now();
+    if (now < m_nextBlinkTime)
+        return;
+    m_caretShown = !m_caretShown;
+    m_nextBlinkTime = now + (m_caretShown ? 0.5 : 0.3);
+    InvalidateWhole();
+}
+
+void LTextBox::UpdateSelectionLook()
+{
+    if (m_looks.GetCount() == 0)
+        return;
+    auto has = [&](int index) { return unsigned(index) < m_looks.GetCount() && m_looks.GetAt(index); };
+    ClearLookRegions();
+    if (!IsEnabled(true)) {
+        SetLookExclusive(kDisabled);
+        return;
+    }
+    const uint32_t mask = ComputeConditions();
+    const bool hover = (mask & (Condition::kHover | Condition::kLeftDragging)) != 0;
+    const bool focused = HasFocus();
+    if (!focused && GetText().IsEmpty() && !m_cueText.IsEmpty() && has(kCue) && has(kCueBase)) {
+        m_looks.GetAt(kCue)->SetText(m_cueText);
+        LRectList cue;
+        cue.AddRect(Edges(GetTextArea().Round()));
+        SetLookRegion(kCue, cue);
+        SetLookRegionComplement(kCueBase, kCue);
+        SetLookExclusive(kCueBase);
+        SetLookWeight(kCue, 1.0f, false);
+        return;
+    }
+    const int base = focused ? (hover ? kFocusedHover : kFocused) : (hover ? kHover : kNormal);
+    const int overlay = hover ? kSelectionHover : kSelection;
+    if (focused && m_selectionLength > 0 && has(overlay)) {
+        const RectT<double> area = GetTextArea();
+        const RCPtr<LLook>& look = GetCurrentLook(base);
+        const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
+        const double left = origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart))) - m_scrollOffset.x;
+        const double right
+            = origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart + m_selectionLength))) - m_scrollOffset.x;
+        LRectList selection;
+        selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
+        SetLookRegion(overlay, selection);
+        SetLookRegionComplement(base, overlay);
+        SetLookExclusive(base);
+        SetLookWeight(overlay, 1.0f, false);
+        return;
+    }
+    SetLookExclusive(base);
+}
+
+uint32_t LTextBox::GetCaretColor() const
+{
+    const uint32_t colour = GetColorAtPoint({m_caretX, m_caretY}, GetActiveLookIndex());
+    const unsigned mean = (((colour >> 16) & 0xFF) + ((colour >> 8) & 0xFF) + (colour & 0xFF)) / 3;
+    return mean < 129 ? 0xFFFFFFFF : 0xFF000000;
+}
+
+KXRESULT LTextBox::DrawOverlay(const RCPtr<LRenderer>& renderer)
+{
+    const KXRESULT r = LControl::DrawOverlay(renderer);
+    if (!renderer || !HasFocus() || !m_caretShown)
+        return r;
+    const uint32_t c = GetCaretColor();
+    const float v = (c & 0xFF) / 255.0f;
+    const float x = float(m_caretX - m_scrollOffset.x);
+    const float y = float(m_caretY - m_scrollOffset.y);
+    renderer->DrawLine({x, y}, {x, y + float(m_caretHeight)}, LColor(v, v, v, 1.0f), 1.0f);
+    return r;
+}
+
+String LTextBox::GetToolTipText() const
+{
+    if (const_cast<LTextBox*>(this)->IsTextTruncated())
+        return GetText();
+    return LControl::GetToolTipText();
+}
+
+} // namespace KX

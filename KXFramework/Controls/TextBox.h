@@ -1,0 +1,147 @@
+#pragma once
+// Single-line text editing: a caret and a selection over the control's text, typed characters,
+// editing keys and the mouse, horizontal scrolling that keeps the caret in view, validation of
+// the text by the owner before it is accepted, and the cut, copy, paste and delete edits that the
+// clipboard object routes to the focused box.
+#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/System/ClipBoard.h"
+
+#include <cstdint>
+
+namespace KX {
+
+// The payload of NID_TEXTBOX_VALIDATING and NID_TEXTBOX_VALIDATED: a validating handler may refuse
+// the edit (Valid false) or rewrite the proposed text.
+class LTextValidationParams : public virtual LRefCountedObject {
+public:
+    LTextValidationParams(const String& proposed, const String& before) : ProposedText(proposed), TextBefore(before) {}
+
+    String ProposedText;
+    String TextBefore;
+    bool Valid = true;
+};
+
+class LTextBox : public LControl, public IEditTarget {
+public:
+    // Look indices.
+    static constexpr int kNormal = 0;
+    static constexpr int kHover = 1;
+    static constexpr int kCueBase = 2;
+    static constexpr int kFocused = 3;
+    static constexpr int kFocusedHover = 4;
+    static constexpr int kDisabled = 6;
+    static constexpr int kCue = 9;
+    static constexpr int kSelection = 10;
+    static constexpr int kSelectionHover = 11;
+    // The longest text the box holds whatever its maximum length: a larger paste or text is
+    // refused, so input from outside cannot make every layout pass walk megabytes.
+    static constexpr unsigned kHardLimit = 65536;
+
+    // The clipboard that cut, copy and paste use where no framework application runs (the
+    // application's own clipboard comes first).
+    static void SetClipboard(const RCPtr<LClipboard>& clipboard);
+
+    using LControl::LControl;
+    ~LTextBox() override;
+
+    KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    KXRESULT Initialize() override;
+    KXRESULT SetText(const String& text) override;
+    // True when the text was already equal. Sends NID_TEXTBOX_TEXT_CHANGE after a change.
+    virtual bool ApplyText(const String& text, bool resetCaret);
+    bool SetText(const String& text, bool resetCaret) { return ApplyText(text, resetCaret); }
+
+    // Caret and selection, in characters.
+    KXRESULT MoveCaret(int32_t position, bool force);
+    void SelectRange(int32_t first, int32_t last);
+    void SetSelection(int32_t start, int32_t length, int32_t anchor);
+    void ExtendSelectionTo(int32_t position);
+    void ClearSelection();
+    int32_t GetCaret() const { return m_caret; }
+    int32_t GetSelectionStart() const { return m_selectionStart; }
+    int32_t GetSelectionLength() const { return m_selectionLength; }
+    int32_t GetLength() const { return int32_t(GetText().GetLength()); }
+    int32_t PositionFromPoint(const PointT<double>& point);
+    int32_t PreviousWordStart() const;
+    int32_t NextWordStart() const;
+
+    // Axis 0: keep the caret in view horizontally and scroll while drag-selecting.
+    void SetAutoScroll(int axis, bool on);
+    void SetCaretFollow(int axis, bool on) { SetAutoScroll(axis, on); }
+    // Empty: no restriction; allows: only the listed characters, else all but them.
+    void SetCharacterList(const String& characters, bool allows);
+    void SetMaxLength(int32_t maximum);
+    const String& GetCueText() const { return m_cueText; }
+
+    // Sends NID_TEXTBOX_VALIDATING, takes a rewritten proposal and sends NID_TEXTBOX_VALIDATED
+    // when the edit was accepted.
+    RCPtr<LTextValidationParams> Validate();
+    bool CanPerformEdit(int32_t kind) override;
+    KXRESULT PerformEdit(int32_t kind) override;
+    void DeleteSelection();
+    KXRESULT ReplaceSelection(const String& text);
+
+    bool AcceptsTextInput() const override { return true; }
+    KXRESULT SetFocus(bool forward) override;
+    bool AllowFocusChange() override;
+    void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
+    void RefreshIdleSubscription() override;
+    // The menu-state query of the edit commands: 0 with enabled set for the four edit requests.
+    KXRESULT HandleEditRequest(const String& notification, bool& enabled);
+    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    void OnIdleTick() override;
+    KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer) override;
+    void SetScrollOffset(const PointT<double>& offset) override;
+    String GetToolTipText() const override;
+
+    const PointT<double>& GetClientExtent() const { return m_clientExtent; }
+    bool IsCaretShown() const { return m_caretShown; }
+    // The caret's colour: white over a dark look, black over a light one.
+    uint32_t GetCaretColor() const;
+
+protected:
+    void OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press) override;
+    void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
+    void HandleLeftClick(const RCPtr<LMouseButtonParam>& click) override;
+
+private:
+    KXRESULT TypeCharacter(char16_t c);
+    bool IsTypable(char16_t c) const;
+    void InsertCharacter(char16_t c);
+    void DeleteRange(int32_t start, int32_t count);
+    KXRESULT Paste(String text);
+    void UpdateCaretGeometry();
+    void EnsureCaretVisible();
+    void UpdateSelectionLook();
+    void ShowCaret();
+    RectT<double> GetTextArea() const;
+    RCPtr<LFont> TextFont() const;
+    double MeasureWidth(const String& text) const;
+    double MaxScroll() const;
+    double Now() const;
+    void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
+
+    String m_characterList;
+    bool m_characterListAllows = true;
+    String m_cueText;
+    int32_t m_caret = 0;
+    int32_t m_selectionStart = 0;
+    int32_t m_selectionLength = 0;
+    int32_t m_selectionAnchor = 0;
+    int32_t m_maxLength = 0;
+    bool m_autoScrollX = false;
+    bool m_autoScrollY = false;
+    double m_caretX = 0.0;
+    double m_caretY = 0.0;
+    double m_caretWidth = 0.0;
+    double m_caretHeight = 0.0;
+    bool m_inScrollUpdate = false;
+    bool m_caretShown = true;
+    double m_nextBlinkTime = 0.0;
+    bool m_blinkSubscribed = false;
+    PointT<double> m_clientExtent;
+    PointT<double> m_lastPointer;
+    bool m_doublePress = false;
+};
+
+} // namespace KX

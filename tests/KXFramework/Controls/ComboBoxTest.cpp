@@ -1,0 +1,193 @@
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/ListBox.h"
+
+#include "ControlsFixture.h"
+#include "FourteenLooks.h"
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+std::string Combo(const char* name, int y)
+{
+    return std::string(R"(
+    <SubControl Class="Framework.ComboBox" Name=")")
+        + name + R"(" XPositionAbs="10" YPositionAbs=")" + std::to_string(y) + R"(" XSizeAbs="120" YSizeAbs="20">
+     <Skin Name="c" LookList="row"/>
+     <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
+                 YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="80" YMaxSizeAbs="200">
+      <Skin Name="l" LookList="row"/>
+      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+       <Skin Name="t" LookList="row"/>
+      </SubControl>
+     </SubControl>
+    </SubControl>)";
+}
+
+std::string Controls()
+{
+    return R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)"
+        + Combo("slot", 10) + Combo("low", 255) + R"(
+    <SubControl Class="Framework.ComboBox" Name="noList" YPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
+   </SubControl>)";
+}
+
+std::string Strings()
+{
+    std::string items = R"( <StringTable ID="Test.Panel|slot">
+  <String ID="ITEM.00"><Locale LCID="0x0009">RAM</Locale></String>
+)";
+    for (int i = 1; i <= 12; ++i) {
+        char key[8];
+        std::snprintf(key, sizeof key, "%02d", i);
+        items += std::string("  <String ID=\"ITEM.") + key + "\"><Locale LCID=\"0x0009\">Preset " + std::to_string(i)
+            + "</Locale></String>\n";
+    }
+    items += " </StringTable>\n <StringTable ID=\"Test.Panel|low\">\n";
+    for (int i = 0; i < 10; ++i)
+        items += "  <String ID=\"ITEM.0" + std::to_string(i) + "\"><Locale LCID=\"0x0009\">Channel "
+            + std::to_string(i + 1) + "</Locale></String>\n";
+    return items + " </StringTable>";
+}
+
+constexpr uint32_t kDown = 0x20280000, kEscape = 0x201B0000;
+
+class ComboBoxTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        Load(SkinDocument(FourteenLooks("row"), Controls()), StringDocument(Strings()));
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        combo = RCPtr<LComboBox>(main->FindChild(u"slot"));
+        ASSERT_TRUE(combo);
+        ASSERT_TRUE(combo->GetListBox());
+        changes = RCPtr<KXTest::Recorder>(new KXTest::Recorder("changes"));
+        changes->RegisterForNotification(RCPtr<LNotificationDistributor>(combo), u"NID_SELECTION_CHANGE", 0);
+    }
+    void TearDown() override
+    {
+        changes->UnregisterForAllNotifications();
+        changes = nullptr;
+        combo = nullptr;
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+    void ComboKey(const RCPtr<LControl>& target, uint32_t key)
+    {
+        target->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({key, 0, 0})));
+    }
+
+    RCPtr<LControl> main;
+    RCPtr<LComboBox> combo;
+    RCPtr<KXTest::Recorder> changes;
+};
+
+TEST_F(ComboBoxTest, StartsWithTheFirstEntryWithoutReporting)
+{
+    EXPECT_EQ(combo->GetListBox()->GetItemCount(), 13);
+    EXPECT_EQ(combo->GetSelectedIndex(), 0);
+    EXPECT_EQ(combo->GetText(), String(u"RAM"));
+    EXPECT_EQ(changes->received, 0);
+    EXPECT_FALSE(combo->IsDropDownShown());
+}
+
+TEST_F(ComboBoxTest, SelectionByIndexAndText)
+{
+    EXPECT_EQ(combo->SetSelectedIndex(3), 3);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 3"));
+    EXPECT_EQ(changes->received, 1);
+    EXPECT_EQ(combo->SetSelectedIndex(3), 3);
+    EXPECT_EQ(changes->received, 1);
+    EXPECT_EQ(combo->SetSelectedIndex(-1), -1);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 3"));
+    // Past the end: the list's own selection goes too, the text stays.
+    combo->SetSelectedIndex(5);
+    EXPECT_EQ(combo->SetSelectedIndex(40), -1);
+    EXPECT_EQ(combo->GetListBox()->GetSelectedCount(), 0);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 5"));
+
+    EXPECT_EQ(combo->SetText(u"preset 7"), S_OK);
+    EXPECT_EQ(combo->GetSelectedIndex(), 7);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 7"));
+    combo->SetText(u"nothing like it");
+    EXPECT_EQ(combo->GetSelectedIndex(), -1);
+}
+
+TEST_F(ComboBoxTest, RemoveItemClearsASelectionAtOrAfterIt)
+{
+    combo->SetSelectedIndex(4);
+    const int before = changes->received;
+    EXPECT_EQ(combo->RemoveItem(6), 12);
+    EXPECT_EQ(combo->GetSelectedIndex(), 4);
+    EXPECT_EQ(combo->RemoveItem(2), 11);
+    EXPECT_EQ(combo->GetSelectedIndex(), -1);
+    EXPECT_EQ(combo->GetListBox()->GetSelectedCount(), 0);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 4"));
+    EXPECT_EQ(changes->received, before);
+    EXPECT_EQ(combo->RemoveItem(11), E_INVALIDARG);
+    EXPECT_EQ(combo->RemoveItem(-1), E_INVALIDARG);
+
+    RCPtr<LComboBox> noList(main->FindChild(u"noList"));
+    ASSERT_TRUE(noList);
+    EXPECT_EQ(noList->RemoveItem(0), E_FAIL);
+    EXPECT_EQ(noList->AddItem(u"x"), E_FAIL);
+    EXPECT_EQ(noList->SetSelectedIndex(0), -1);
+    EXPECT_FALSE(noList->IsDropDownShown());
+    EXPECT_EQ(noList->ShowDropDown(true), E_FAIL);
+}
+
+TEST_F(ComboBoxTest, PressOpensAndClosesAndAClickChooses)
+{
+    Move(50, 20);
+    Press(50, 20);
+    Release(50, 20);
+    ASSERT_TRUE(combo->IsDropDownShown());
+    EXPECT_EQ(combo->GetListBox()->GetRect().y, 20.0);
+    // Choose the third row.
+    const double rowY = combo->GetListBox()->GetPositionInRoot().y + 2 * 14 + 5;
+    Move(50, int32_t(rowY));
+    Press(50, int32_t(rowY));
+    Release(50, int32_t(rowY));
+    EXPECT_FALSE(combo->IsDropDownShown());
+    EXPECT_EQ(combo->GetSelectedIndex(), 2);
+    EXPECT_EQ(combo->GetText(), String(u"Preset 2"));
+    EXPECT_EQ(changes->received, 1);
+
+    // A press while open closes and does not reopen.
+    Press(50, 20);
+    Release(50, 20);
+    ASSERT_TRUE(combo->IsDropDownShown());
+    Press(50, 20);
+    Release(50, 20);
+    EXPECT_FALSE(combo->IsDropDownShown());
+}
+
+TEST_F(ComboBoxTest, KeysOpenAndClose)
+{
+    ASSERT_EQ(combo->SetFocus(true), S_OK);
+    ComboKey(combo, kDown);
+    EXPECT_TRUE(combo->IsDropDownShown());
+    combo->OnKey(RCPtr<LKeyParam>(new LKeyParam({kEscape, 0, 0})));
+    EXPECT_FALSE(combo->IsDropDownShown());
+}
+
+TEST_F(ComboBoxTest, OpensAboveWhenTheRoomBelowIsShort)
+{
+    RCPtr<LComboBox> low(main->FindChild(u"low"));
+    ASSERT_TRUE(low);
+    ASSERT_EQ(low->ShowDropDown(true), S_OK);
+    ASSERT_TRUE(low->IsDropDownShown());
+    const RectT<double>& list = low->GetListBox()->GetRect();
+    EXPECT_LT(list.y, 0.0);
+    EXPECT_EQ(list.y + list.height, 0.0);
+    EXPECT_EQ(list.height, 140.0); // ten rows fit in the 250 pixels above
+}
+
+} // namespace
+} // namespace KX::Test

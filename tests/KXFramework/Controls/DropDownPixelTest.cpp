@@ -1,0 +1,175 @@
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/PopupMenu.h"
+#include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include "ControlsFixture.h"
+#include "TestFonts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+// Rows white when not selected and green when selected; lists and menus blue, the combo grey, the
+// window dark.
+std::string Looks()
+{
+    std::string looks = " <Looks>\n";
+    std::string list = " <LookLists>\n  <LookList Name=\"row\" NumLooks=\"14\">\n";
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = "r" + std::to_string(i);
+        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (i >= 7 ? "green" : "white")
+            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
+    }
+    auto one = [](const char* name) {
+        return std::string("  <Look Name=\"") + name + "\"><ClientPart Name=\"" + name
+            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+    };
+    auto many = [](const char* name, int count) {
+        std::string out = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(count) + "\">";
+        for (int i = 0; i < count; ++i)
+            out += std::string("<Look Name=\"") + name + "\" Index=\"" + std::to_string(i) + "\"/>";
+        return out + "</LookList>\n";
+    };
+    return R"( <Colorizers>
+  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
+  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
+  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
+  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
+  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+ </Parts>
+)" + looks
+        + one("blue") + one("back") + one("grey") + " </Looks>\n" + list + "  </LookList>\n" + many("blue", 3)
+        + many("back", 1) + many("grey", 7) + " </LookLists>";
+}
+
+const char kControls[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
+    <Skin Name="m" LookList="back"/>
+    <SubControl Class="Framework.ComboBox" Name="combo" XPositionAbs="20" YPositionAbs="20" XSizeAbs="100" YSizeAbs="20">
+     <Skin Name="c" LookList="grey"/>
+     <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
+                 YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="80" YMaxSizeAbs="200">
+      <Skin Name="l" LookList="blue"/>
+      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+       <Skin Name="t" LookList="row"/>
+      </SubControl>
+     </SubControl>
+    </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.PopupMenu" Name="contextMenu" ClipToParent="False" Z_Order="4" XSizeAbs="80" YSizeAbs="60">
+    <Skin Name="p" LookList="blue"/>
+    <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+     <Skin Name="t" LookList="row"/>
+    </SubControl>
+   </SubControl>)";
+
+const char kStrings[] = R"(
+ <StringTable ID="Test.Panel|combo">
+  <String ID="ITEM.00"><Locale LCID="0x0009">One</Locale></String>
+  <String ID="ITEM.01"><Locale LCID="0x0009">Two</Locale></String>
+  <String ID="ITEM.02"><Locale LCID="0x0009">Three</Locale></String>
+ </StringTable>)";
+
+class DropDownPixelTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        UseTestFonts(); // the rows' texts are measured with the real font system
+        window.clientArea = {0, 0, 300, 200};
+        documents.Set(u"APP_STRINGS", StringDocument(kStrings));
+        documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
+        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        int line = 0;
+        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 300, 200}, nullptr);
+        root = LRootWindow::Create(gdi, &window);
+        services.applicationRoot = root;
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        gdi->InitRenderContextInfo({0, 0, 300, 200}, nullptr, true, context);
+    }
+    void TearDown() override
+    {
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+    void Frame()
+    {
+        LRectList dirty;
+        root->TakeInvalidRegion(dirty);
+        gdi->RenderStart(context);
+        root->Paint(dirty);
+        gdi->RenderFinish(context);
+    }
+    // 0xRRGGBB of the last frame.
+    uint32_t Pixel(int x, int y)
+    {
+        Platform::Surface* surface = dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+        surface->Flush();
+        const uint8_t* p = surface->Data() + y * surface->Stride() + x * 4;
+        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+
+    RCPtr<LRenderer> gdi;
+    RCPtr<LRenderContextInfo> context;
+    RCPtr<LControl> main;
+};
+
+TEST_F(DropDownPixelTest, AnOpenComboBoxShowsItsListBelowWithTheChoiceMarked)
+{
+    RCPtr<LComboBox> combo(main->FindChild(u"combo"));
+    ASSERT_TRUE(combo);
+    combo->SetSelectedIndex(1);
+    root->InvalidateRect({0, 0, 300, 200});
+    Frame();
+    EXPECT_EQ(Pixel(60, 50), 0x202020u) << "closed: nothing below the combo box";
+    ASSERT_EQ(combo->ShowDropDown(true), S_OK);
+    Frame();
+    EXPECT_EQ(Pixel(60, 30), 0x808080u) << "the combo box";
+    EXPECT_EQ(Pixel(60, 40 + 7), 0xFFFFFFu) << "row 0";
+    EXPECT_EQ(Pixel(60, 40 + 14 + 7), 0x00FF00u) << "row 1, selected";
+    EXPECT_EQ(Pixel(60, 40 + 28 + 7), 0xFFFFFFu) << "row 2";
+    EXPECT_EQ(Pixel(60, 40 + 42 + 3), 0x202020u) << "below the three rows";
+    EXPECT_EQ(Pixel(150, 50), 0x202020u) << "beside the list";
+}
+
+TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
+{
+    Array<Pair<String, String>> entries;
+    entries.AddItem(Pair<String, String>(u"00.NID_A", u"A"));
+    entries.AddItem(Pair<String, String>(u"01.NID_B", u"B"));
+    window.cursorPosition = {150, 100};
+    ASSERT_EQ(main->ShowContextMenu(LMenuDescriptor::CreateFromStringMap(entries, String())), S_OK);
+    RCPtr<LPopupMenu> popup(main->FindChild(u"contextMenu"));
+    ASSERT_TRUE(popup);
+    popup->SelectItems(1, -1, true);
+    root->InvalidateRect({0, 0, 300, 200});
+    Frame();
+    EXPECT_EQ(Pixel(190, 107), 0xFFFFFFu) << "first row";
+    EXPECT_EQ(Pixel(190, 121), 0x00FF00u) << "second row, current";
+    EXPECT_EQ(Pixel(145, 107), 0x202020u) << "left of the menu";
+    EXPECT_EQ(Pixel(235, 107), 0x202020u) << "right of the menu";
+    popup->Dismiss();
+    Idle();
+    root->InvalidateRect({0, 0, 300, 200});
+    Frame();
+    EXPECT_EQ(Pixel(190, 107), 0x202020u) << "closed";
+}
+
+} // namespace
+} // namespace KX::Test

@@ -1,0 +1,115 @@
+#include "KXFramework/Controls/MainMenu.h"
+#include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/PopupMenu.h"
+
+#include "ControlsFixture.h"
+#include "FourteenLooks.h"
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+namespace KX::Test {
+namespace {
+
+const char kControls[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
+    <SubControl Class="Framework.MainMenu" Name="mainMenu" XSizeAbs="400" YSizeAbs="18">
+     <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="40" YSizeAbs="18">
+      <Skin Name="t" LookList="row"/>
+      <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs="100" YSizeAbs="60">
+       <Skin Name="p" LookList="row"/>
+       <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+        <Skin Name="r" LookList="row"/>
+       </SubControl>
+      </SubControl>
+     </SubControl>
+    </SubControl>
+   </SubControl>)";
+
+// Menu 0 has a gap after its second item: the item after the gap is dropped.
+const char kStrings[] = R"(
+ <StringTable ID="Test.Panel|mainMenu">
+  <String ID="MENU_LABEL.00"><Locale LCID="0x0009">File</Locale></String>
+  <String ID="MENU_LABEL.01"><Locale LCID="0x0009">Help</Locale></String>
+  <String ID="CONTEXT_MENU0.00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE"><Locale LCID="0x0009">Send Preset| Send this preset.</Locale></String>
+  <String ID="CONTEXT_MENU0.01.NID_MENU_FILE_EXIT_REQ"><Locale LCID="0x0009">Exit</Locale></String>
+  <String ID="CONTEXT_MENU0.03.NID_MENU_FILE_LOST"><Locale LCID="0x0009">Lost</Locale></String>
+  <String ID="CONTEXT_MENU1.00.NID_MENU_HELP_ABOUT_REQ"><Locale LCID="0x0009">About</Locale></String>
+ </StringTable>)";
+
+class MainMenuTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        Load(SkinDocument(FourteenLooks("row"), kControls), StringDocument(kStrings));
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        bar = RCPtr<LMainMenu>(main->FindChild(u"mainMenu"));
+        ASSERT_TRUE(bar);
+    }
+    void TearDown() override
+    {
+        if (commands)
+            commands->UnregisterForAllNotifications();
+        commands = nullptr;
+        bar = nullptr;
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+
+    RCPtr<LControl> main;
+    RCPtr<LMainMenu> bar;
+    RCPtr<KXTest::Recorder> commands;
+};
+
+TEST_F(MainMenuTest, TitlesComeFromTheStringTable)
+{
+    ASSERT_EQ(bar->GetMenuCount(), 2u);
+    EXPECT_FALSE(bar->FindChild(u"templateMenu"));
+    RCPtr<LComboMenu> file = bar->GetMenuAt(0);
+    RCPtr<LComboMenu> help = bar->GetMenuAt(1);
+    EXPECT_EQ(file->GetName(), String(u"File"));
+    EXPECT_EQ(file->GetText(), String(u"File"));
+    EXPECT_EQ(help->GetName(), String(u"Help"));
+    EXPECT_EQ(help->GetRect().x, 40.0); // right of the first title
+    EXPECT_EQ(file->GetPopup()->GetItemCount(), 2);
+    EXPECT_EQ(help->GetPopup()->GetItemCount(), 1);
+    EXPECT_EQ(bar->IndexOfMenu(u"Help"), 1);
+    EXPECT_EQ(bar->GetMenuName(5), String());
+    EXPECT_EQ(bar->AddMenu(u"File"), E_INVALIDARG);
+}
+
+TEST_F(MainMenuTest, InsertedTitleShiftsTheOthers)
+{
+    RCPtr<LMenuDescriptor> edit(new LMenuDescriptor);
+    edit->InsertItem(0, u"Cut", u"NID_EDIT_CUT_REQ", true, false);
+    EXPECT_EQ(bar->InsertMenuBefore(u"Help", u"Edit", u"Edit", edit), 1);
+    ASSERT_EQ(bar->GetMenuCount(), 3u);
+    EXPECT_EQ(bar->GetMenuAt(1)->GetName(), String(u"Edit"));
+    EXPECT_EQ(bar->GetMenuAt(1)->GetPopup()->GetItemCount(), 1);
+    EXPECT_EQ(bar->GetMenuAt(2)->GetName(), String(u"Help"));
+    EXPECT_EQ(bar->GetMenuAt(2)->GetText(), String(u"Help"));
+    EXPECT_EQ(bar->InsertMenuBefore(u"Nowhere", u"X", u"X", edit), E_INVALIDARG);
+    EXPECT_EQ(bar->InsertMenu(9, u"X", u"X", edit), E_INVALIDARG);
+}
+
+TEST_F(MainMenuTest, ACommandReachesTheRootWindowOnce)
+{
+    commands = RCPtr<KXTest::Recorder>(new KXTest::Recorder("commands"));
+    commands->RegisterForNotification(RCPtr<LNotificationDistributor>(root), u"NID_MENU_FILE_EXIT_REQ", 0);
+    Move(10, 9);
+    Press(10, 9);
+    Release(10, 9);
+    RCPtr<LComboMenu> file = bar->GetMenuAt(0);
+    ASSERT_TRUE(file->IsDropDownShown());
+    Move(10, 18 + 14 + 5);
+    Press(10, 18 + 14 + 5);
+    Release(10, 18 + 14 + 5);
+    Idle();
+    Idle();
+    EXPECT_EQ(commands->received, 1);
+    EXPECT_FALSE(file->IsDropDownShown());
+}
+
+} // namespace
+} // namespace KX::Test

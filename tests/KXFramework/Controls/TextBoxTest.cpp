@@ -1,0 +1,332 @@
+#include "KXFramework/Controls/TextBox.h"
+
+#include "ControlsFixture.h"
+#include "FakeClipboard.h"
+#include "NotificationDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+// Twelve looks with text; the selection overlays 10 and 11 are black, the rest grey.
+std::string TwelveLooks()
+{
+    std::string looks = " <Looks>\n";
+    std::string list = " <LookLists>\n  <LookList Name=\"edit\" NumLooks=\"12\">\n";
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "edit" + std::to_string(i);
+        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (i >= 10 ? "black" : "grey")
+            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/>"
+              "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"2\" TextRightRel=\"1\" TextRightAbs=\"-2\" "
+              "TextHAlign=\"0\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
+              "TextVAlign=\"0\" TextForegroundPart=\"black\"/></Look>\n";
+        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
+    }
+    return looks + " </Looks>\n" + list + "  </LookList>\n </LookLists>";
+}
+
+const char kControls[] = R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
+    <SubControl Class="Framework.TextBox" Name="name" XSizeAbs="200" YSizeAbs="20" TabStop="1"><Skin Name="n" LookList="edit"/></SubControl>
+    <SubControl Class="Framework.TextBox" Name="other" YPositionAbs="40" XSizeAbs="200" YSizeAbs="20" TabStop="2"><Skin Name="o" LookList="edit"/></SubControl>
+   </SubControl>)";
+
+const char kStrings[] = R"(
+ <StringTable ID="Test.Panel|name">
+  <String ID="LABEL"><Locale LCID="0x0009">Preset name</Locale></String>
+ </StringTable>)";
+
+const char kFrameworkStrings[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Velmora_StringTable_Definitions>
+ <StringTable ID="Framework">
+  <String ID="EDIT_CUT"><Locale LCID="0x0009">Cut</Locale></String>
+  <String ID="EDIT_COPY"><Locale LCID="0x0009">Copy</Locale></String>
+  <String ID="EDIT_PASTE"><Locale LCID="0x0009">Paste</Locale></String>
+  <String ID="EDIT_DELETE"><Locale LCID="0x0009">Delete</Locale></String>
+ </StringTable>
+</Velmora_StringTable_Definitions>
+)";
+
+constexpr uint32_t VKey(uint32_t virtualKey, uint32_t modifiers = 0)
+{
+    return 0x20000000 | virtualKey << 16 | modifiers;
+}
+constexpr uint32_t kShift = 0x02000000, kCtrl = 0x01000000;
+constexpr uint32_t kLeft = 0x25, kRight = 0x27, kHome = 0x24, kEnd = 0x23, kBack = 0x08, kDelete = 0x2E, kEnter = 0x0D,
+                   kTab = 0x09;
+
+class TextBoxTest : public ControlsFixture {
+protected:
+    void SetUp() override
+    {
+        documents.Set(u"FRAMEWORK_STRINGS", kFrameworkStrings);
+        Load(SkinDocument(TwelveLooks(), kControls), StringDocument(kStrings));
+        main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        box = RCPtr<LTextBox>(main->FindChild(u"name"));
+        ASSERT_TRUE(box);
+        auto backend = std::make_unique<FakeClipboard>();
+        system = backend.get();
+        clipboard = LClipboard::Create(std::move(backend));
+        LTextBox::SetClipboard(clipboard);
+        ASSERT_EQ(box->SetFocus(true), S_OK);
+    }
+    void TearDown() override
+    {
+        for (auto& r : recorders)
+            r->UnregisterForAllNotifications();
+        recorders.clear();
+        LTextBox::SetClipboard(nullptr);
+        clipboard = nullptr;
+        box = nullptr;
+        main = nullptr;
+        ControlsFixture::TearDown();
+    }
+    RCPtr<KXTest::Recorder> Record(const char16_t* name)
+    {
+        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        r->RegisterForNotification(RCPtr<LNotificationDistributor>(box), name, 0);
+        recorders.push_back(r);
+        return r;
+    }
+    // Characters as the window delivers typed text: one record per UTF-16 unit.
+    void Type(const std::u16string& text)
+    {
+        for (char16_t c : text)
+            Key(c);
+    }
+    std::u16string Text() const { return std::u16string(box->GetText().GetData(), box->GetText().GetLength()); }
+
+    RCPtr<LControl> main;
+    RCPtr<LTextBox> box;
+    FakeClipboard* system = nullptr;
+    RCPtr<LClipboard> clipboard;
+    std::vector<RCPtr<KXTest::Recorder>> recorders;
+};
+
+TEST_F(TextBoxTest, TypedNonAsciiTextLandsExactly)
+{
+    const std::u16string typed = u"Grüße – 東京 ok";
+    Type(typed);
+    EXPECT_EQ(Text(), typed);
+    EXPECT_EQ(box->GetCaret(), int32_t(typed.size()));
+}
+
+TEST_F(TextBoxTest, RefusesCharactersThatAreNotText)
+{
+    Type(u"ab");
+    for (char16_t c :
+        {char16_t(0), char16_t(9), char16_t(1), char16_t(0x7F), char16_t(0xD800), char16_t(0xDFFF), char16_t(0xFFFF)})
+        Key(c);
+    Key(8); // Backspace as a character is swallowed, not applied
+    EXPECT_EQ(Text(), u"ab");
+}
+
+TEST_F(TextBoxTest, CharacterListAllowsOrForbids)
+{
+    box->SetCharacterList(u"0123456789", true);
+    Type(u"a1b2");
+    EXPECT_EQ(Text(), u"12");
+    box->SetCharacterList(u"0123456789", false);
+    Type(u"c3");
+    EXPECT_EQ(Text(), u"12c");
+}
+
+TEST_F(TextBoxTest, EditingKeys)
+{
+    struct Case {
+        const char16_t* text;
+        int32_t caret;
+        std::vector<uint32_t> keys;
+        const char16_t* expected;
+        int32_t caretAfter;
+        int32_t selectionStart;
+        int32_t selectionLength;
+    };
+    const Case cases[] = {
+        {u"abcd", 2, {VKey(kLeft)}, u"abcd", 1, 0, 0},
+        {u"abcd", 2, {VKey(kLeft, kShift), VKey(kLeft, kShift)}, u"abcd", 0, 0, 2},
+        {u"abcd", 2, {VKey(kLeft, kShift), VKey(kRight, kShift)}, u"abcd", 2, 0, 0},
+        {u"abcd", 3, {VKey(kLeft, kShift), VKey(kLeft)}, u"abcd", 1, 0, 0},
+        {u"ab  cd", 1, {VKey(kRight, kCtrl)}, u"ab  cd", 4, 0, 0},
+        {u"ab  cd", 6, {VKey(kLeft, kCtrl)}, u"ab  cd", 4, 0, 0},
+        {u"abcd", 2, {VKey(kHome, kShift)}, u"abcd", 0, 0, 2},
+        {u"abcd", 1, {VKey(kEnd, kShift)}, u"abcd", 4, 1, 3},
+        {u"abcd", 2, {VKey(kBack)}, u"acd", 1, 0, 0},
+        {u"abcd", 2, {VKey(kDelete)}, u"abd", 2, 0, 0},
+        {u"abcd", 1, {VKey(kDelete, kCtrl)}, u"a", 1, 0, 0},
+        {u"abcd", 1, {VKey(kEnd, kShift), VKey(kBack)}, u"a", 1, 0, 0},
+        {u"abcd", 0, {VKey(kEnd), u'x'}, u"abcdx", 5, 0, 0},
+        {u"abcd", 1, {VKey(kRight, kShift), u'X'}, u"aXcd", 2, 0, 0},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        box->SetText(c.text);
+        box->ClearSelection();
+        box->MoveCaret(c.caret, true);
+        for (uint32_t k : c.keys)
+            Key(k);
+        SCOPED_TRACE(i);
+        EXPECT_EQ(box->GetText(), String(c.expected));
+        EXPECT_EQ(box->GetCaret(), c.caretAfter);
+        EXPECT_EQ(box->GetSelectionLength(), c.selectionLength);
+        if (c.selectionLength > 0) {
+            EXPECT_EQ(box->GetSelectionStart(), c.selectionStart);
+        }
+    }
+}
+
+TEST_F(TextBoxTest, MaxLengthStopsTypingAndCutsText)
+{
+    box->SetText(u"abcdef");
+    box->SetMaxLength(3);
+    EXPECT_EQ(Text(), u"abc");
+    EXPECT_EQ(box->GetCaret(), 3);
+    Type(u"x");
+    EXPECT_EQ(Text(), u"abc");
+    box->SetMaxLength(0);
+    Type(u"x");
+    EXPECT_EQ(Text(), u"abcx");
+    EXPECT_EQ(box->MoveCaret(9, false), E_INVALIDARG);
+}
+
+TEST_F(TextBoxTest, PasteCutAndCopyGoThroughTheClipboard)
+{
+    system->OtherProgramCopies(u"Ünïcødé 😀");
+    box->SetText(u"[]");
+    box->MoveCaret(1, true);
+    EXPECT_TRUE(box->CanPerformEdit(EditKind::kPaste));
+    EXPECT_EQ(clipboard->EditFocus(EditKind::kPaste), S_OK);
+    EXPECT_EQ(Text(), u"[Ünïcødé 😀]");
+    EXPECT_EQ(box->GetCaret(), 11);
+
+    box->SetText(u"abcd");
+    box->SelectRange(1, 2);
+    EXPECT_EQ(box->PerformEdit(EditKind::kCut), S_OK);
+    EXPECT_EQ(Text(), u"ad");
+    EXPECT_EQ(box->GetCaret(), 1);
+    box->MoveCaret(2, true);
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), S_OK);
+    EXPECT_EQ(Text(), u"adbc");
+    EXPECT_EQ(box->PerformEdit(EditKind::kCopy), E_FAIL); // no selection
+}
+
+TEST_F(TextBoxTest, PasteRespectsMaxLength)
+{
+    system->OtherProgramCopies(u"xyz");
+    box->SetText(u"ab");
+    box->SetMaxLength(4);
+    box->MoveCaret(2, true);
+    EXPECT_FALSE(box->CanPerformEdit(EditKind::kPaste));
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), E_FAIL);
+    EXPECT_EQ(Text(), u"ab");
+    box->SelectRange(1, 1);
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), S_OK);
+    EXPECT_EQ(Text(), u"axyz");
+    EXPECT_EQ(box->GetCaret(), 4);
+}
+
+TEST_F(TextBoxTest, BadPastesAreCleanedOrRefused)
+{
+    // Line breaks, tabs and lone surrogates: controls dropped, lone halves shown as U+FFFD.
+    system->OtherProgramCopies(std::u16string(u"a\tb\r\nc") + char16_t(0xD800) + u"d" + char16_t(0xDC00));
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), S_OK);
+    EXPECT_EQ(Text(), u"abc\uFFFDd\uFFFD");
+
+    // A megabyte is refused whole and leaves the text as it was.
+    system->OtherProgramCopies(std::u16string(1 << 20, u'x'));
+    EXPECT_FALSE(box->CanPerformEdit(EditKind::kPaste));
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), E_FAIL);
+    EXPECT_EQ(Text(), u"abc\uFFFDd\uFFFD");
+}
+
+TEST_F(TextBoxTest, ValidatorRewritesOrRefuses)
+{
+    RCPtr<KXTest::Recorder> validated = Record(u"NID_TEXTBOX_VALIDATED");
+    RCPtr<KXTest::Recorder> changed = Record(u"NID_TEXTBOX_TEXT_CHANGE");
+    RCPtr<KXTest::Recorder> validating = Record(u"NID_TEXTBOX_VALIDATING");
+    bool refuse = false;
+    validating->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) {
+        auto* params = dynamic_cast<LTextValidationParams*>(n->GetPayload().Get());
+        ASSERT_NE(params, nullptr);
+        if (refuse)
+            params->Valid = false;
+        else
+            params->ProposedText = params->ProposedText.ToUpper();
+    };
+    Type(u"abc");
+    const int changesBefore = changed->received;
+    Key(VKey(kEnter));
+    EXPECT_EQ(Text(), u"ABC");
+    EXPECT_EQ(changed->received, changesBefore + 1);
+    EXPECT_EQ(validated->received, 1);
+
+    refuse = true;
+    Type(u"d");
+    Key(VKey(kEnter));
+    EXPECT_EQ(Text(), u"ABCd");
+    EXPECT_EQ(validated->received, 1);
+    // The focus cannot leave a box whose text is refused.
+    Key(VKey(kTab));
+    EXPECT_TRUE(box->HasFocus());
+    RCPtr<LControl> other = main->FindChild(u"other");
+    EXPECT_EQ(other->SetFocus(true), E_FAIL);
+    EXPECT_TRUE(box->HasFocus());
+    refuse = false;
+    EXPECT_EQ(other->SetFocus(true), S_OK);
+    EXPECT_FALSE(box->HasFocus());
+}
+
+TEST_F(TextBoxTest, MouseSelectsAndDoubleClickTakesTheWord)
+{
+    box->SetText(u"one two");
+    // Characters are kCharWidth wide from the text area's left edge at 2.
+    const int32_t w = int32_t(RecordingRenderer::kCharWidth);
+    Click(2 + 2 * w + 1, 10);
+    EXPECT_EQ(box->GetCaret(), 2);
+    Move(2 + 1 * w + 1, 10);
+    Press(2 + 1 * w + 1, 10, 1, true);
+    Release(2 + 1 * w + 1, 10);
+    EXPECT_EQ(box->GetSelectionStart(), 0);
+    EXPECT_EQ(box->GetSelectionLength(), 3);
+}
+
+TEST_F(TextBoxTest, CueTextShowsWhileEmptyAndUnfocused)
+{
+    EXPECT_EQ(box->GetCueText(), String(u"Preset name"));
+    EXPECT_TRUE(box->GetText().IsEmpty());
+    RCPtr<LControl> other = main->FindChild(u"other");
+    ASSERT_EQ(other->SetFocus(true), S_OK);
+    EXPECT_EQ(box->GetActiveLookIndex(), LTextBox::kCueBase);
+    EXPECT_GT(box->GetLookWeight(LTextBox::kCue), 0.0f);
+    box->SetText(u"x");
+    EXPECT_EQ(box->GetActiveLookIndex(), LTextBox::kNormal);
+}
+
+TEST_F(TextBoxTest, CaretBlinksAndContrastsWithTheLook)
+{
+    EXPECT_TRUE(box->IsCaretShown());
+    IdleAfter(600);
+    EXPECT_FALSE(box->IsCaretShown());
+    IdleAfter(350);
+    EXPECT_TRUE(box->IsCaretShown());
+    // Grey 0x80 has a mean below 129: a white caret.
+    EXPECT_EQ(box->GetCaretColor(), 0xFFFFFFFFu);
+}
+
+TEST_F(TextBoxTest, ContextMenuListsTheFourEdits)
+{
+    box->RefreshIdleSubscription();
+    RCPtr<LMenuDescriptor> menu = box->GetContextMenu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->GetItems().GetCount(), 4u);
+    EXPECT_EQ(menu->GetItems().GetAt(0)->label, String(u"Cut"));
+    EXPECT_EQ(menu->GetItems().GetAt(3)->notification, String(u"NID_EDIT_DELETE_REQ"));
+}
+
+} // namespace
+} // namespace KX::Test
