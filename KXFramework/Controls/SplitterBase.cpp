@@ -10,7 +10,8 @@ namespace KX {
 LSplitterBase::LSplitterBase(const RCPtr<LControl>& parent, const String& name, int32_t orientation)
     : LControl(parent, name),
       m_orientation(orientation)
-{}
+{
+}
 
 KXRESULT LSplitterBase::Initialize()
 {
@@ -57,10 +58,10 @@ void LSplitterBase::NarrowRangeForFollowers()
             continue;
         PositionSpec position;
         SizeSpec size;
-        layout->GetPlacement(axis, position, size);
+        static_cast<void>(layout->GetPlacement(axis, position, size)); // the moving axis always has specs
         const bool sizedUpTo = size.referenceKind == SizeSpec::kNamed && Sibling(size.referenceName).Get() == this;
-        const bool after = position.referenceKind == PositionSpec::kNamed
-            && Sibling(position.referenceName).Get() == this && size.referenceKind != SizeSpec::kSelf;
+        const bool after = position.referenceKind == PositionSpec::kNamed &&
+                           Sibling(position.referenceName).Get() == this && size.referenceKind != SizeSpec::kSelf;
         if (!sizedUpTo && !after)
             continue;
         const PointT<double> preferred = sibling->GetPreferredSize();
@@ -91,19 +92,19 @@ KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
     const int axis = Axis();
     PositionSpec position;
     SizeSpec own;
-    m_layout->GetPlacement(axis, position, own);
+    static_cast<void>(m_layout->GetPlacement(axis, position, own)); // the moving axis always has specs
     m_startPos = axis == 0 ? m_rect.x : m_rect.y;
     ComputeRange(position.referenceKind == PositionSpec::kNamed ? Sibling(position.referenceName) : nullptr);
     const double target = std::clamp(m_startPos, m_rangeMin, std::max(m_rangeMin, m_rangeMax));
     if (target != m_startPos) {
         position.absolute += target - m_startPos;
-        SetPlacement(axis, position, own);
+        static_cast<void>(SetPlacement(axis, position, own)); // its own specs, moved; valid
     }
     m_clamping = false;
     return r;
 }
 
-void LSplitterBase::BeginDrag()
+void LSplitterBase::BeginPaneDrag()
 {
     m_pane = nullptr;
     if (!m_layout || !m_parent)
@@ -111,10 +112,11 @@ void LSplitterBase::BeginDrag()
     const int axis = Axis();
     PositionSpec position;
     SizeSpec size;
-    m_layout->GetPlacement(axis, position, size);
+    static_cast<void>(
+        m_layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
     const RCPtr<LControl>& pane = position.referenceKind == PositionSpec::kNamed
-        ? m_parent->FindChild(position.referenceName)
-        : RCPtr<LControl>();
+                                      ? m_parent->FindChild(position.referenceName)
+                                      : RCPtr<LControl>();
     m_startPos = axis == 0 ? m_rect.x : m_rect.y;
     if (!pane || !pane->GetLayoutDescriptor()) {
         // Nothing to resize; the followers still bound the move.
@@ -129,10 +131,11 @@ void LSplitterBase::BeginDrag()
     position.referenceName.Clear();
     position.absolute = m_startPos;
     position.relative = 0.0f;
-    SetPlacement(axis, position, size);
+    static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     PositionSpec panePosition;
     SizeSpec paneSize;
-    m_pane->GetLayoutDescriptor()->GetPlacement(axis, panePosition, paneSize);
+    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
+        axis, panePosition, paneSize)); // an axis without placement leaves the specs at their defaults
     m_paneStartSize = paneSize.absolute;
     ComputeRange(m_pane);
 }
@@ -167,9 +170,10 @@ void LSplitterBase::OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&)
     const double displacement = (axis == 0 ? m_rect.x : m_rect.y) - m_startPos;
     PositionSpec position;
     SizeSpec size;
-    m_pane->GetLayoutDescriptor()->GetPlacement(axis, position, size);
+    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
+        axis, position, size)); // an axis without placement leaves the specs at their defaults
     size.absolute = m_paneStartSize + displacement;
-    m_pane->SetPlacement(axis, position, size);
+    static_cast<void>(m_pane->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
 }
 
 void LSplitterBase::HandleConditionsChange()
@@ -178,12 +182,13 @@ void LSplitterBase::HandleConditionsChange()
         const int axis = Axis();
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
         position.referenceKind = PositionSpec::kNamed;
         position.referenceName = m_pane->GetName();
         position.absolute = m_savedAbs;
         position.relative = m_savedRel;
-        SetPlacement(axis, position, size);
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
     LControl::HandleConditionsChange();
 }
@@ -195,8 +200,9 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
         const bool was = (param->previousMask & Condition::kLeftDragging) != 0;
         const bool is = (param->currentMask & Condition::kLeftDragging) != 0;
         if (is && !was) {
-            BeginDrag();
-            SetUserMoveMode(3, m_orientation != 0 ? 1 : 2);
+            BeginPaneDrag();
+            static_cast<void>(
+                SetUserMoveMode(3, m_orientation != 0 ? 1 : 2)); // a mode the control does not know leaves it still
         } else if (!is && was) {
             m_pane = nullptr;
         }
@@ -216,7 +222,7 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
     else
         look = focused ? 3 : 0;
     if (look < GetLookCount())
-        SetLookExclusive(look);
+        static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
 }
 
 KXRESULT LSplitterBase::BreakCycles()

@@ -13,10 +13,10 @@ public:
 
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void HandleConditionsChange() override;
-    KXRESULT Initialize() override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
     // After the layout, a splitter outside its range (its parent shrank) moves back to the bound.
-    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
 
     // Where the splitter may go on its moving axis during a drag: start and length.
     void GetRange(double& start, double& length) const;
@@ -29,7 +29,7 @@ protected:
 private:
     int Axis() const { return m_orientation == 0 ? 1 : 0; }
     // Takes the pane and the range at the start of a drag.
-    void BeginDrag();
+    void BeginPaneDrag();
     // The range for a splitter at startPos beside that pane (may be null).
     void ComputeRange(const RCPtr<LControl>& pane);
     // Narrows the range so that the siblings laid out after the splitter and sized by it stay

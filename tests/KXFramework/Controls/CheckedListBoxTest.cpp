@@ -32,8 +32,9 @@ protected:
         list = RCPtr<LCheckedListBox>(main->FindChild(u"list"));
         ASSERT_TRUE(list);
         for (int i = 0; i < 3; ++i)
-            list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
-        recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("list"));
+            static_cast<void>(list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(
+                                                      u"entry %d", i))))); // an index past the end appends
+        recorder = RCPtr<Recorder>(new Recorder("list"));
         recorder->react = [this](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) {
             const auto* p = dynamic_cast<const LIndexedDataWithValueParam*>(n->GetPayload().Get());
             reports.push_back({n->GetName(), p ? p->index : -1, p ? p->value : -1.0});
@@ -57,7 +58,7 @@ protected:
     };
     RCPtr<LControl> main;
     RCPtr<LCheckedListBox> list;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
     std::vector<Report> reports;
 };
 
@@ -100,7 +101,7 @@ TEST_F(CheckedListBoxTest, WithoutAutoCheckAClickIsOnlyReported)
     EXPECT_EQ(reports[0].name, String(u"NID_ITEM_CHECKBOX_CLICKED"));
     EXPECT_EQ(reports[0].value, 0.0);
     EXPECT_EQ(LIndexedDataWithValueParam(nullptr, 2, 1.0).ToString(),
-        String(u"LIndexedDataParam: Index = 2, Data =  Value = 1.000000"));
+              String(u"LIndexedDataParam: Index = 2, Data =  Value = 1.000000"));
 }
 
 const char kIconLooks[] = R"(
@@ -127,7 +128,8 @@ protected:
     {
         std::ifstream file(KX_RENDER_FIXTURES "/sheet-12x12.png", std::ios::binary);
         documents.Set(u"SHEET_PNG",
-            std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()), u"GDIPLUS");
+                      std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()),
+                      u"GDIPLUS");
         std::string controls = kControls;
         const std::string at = "YSizeAbs=\"70\">";
         controls.insert(controls.find(at) + at.size(), std::string("<Skin Name=\"l\" LookList=\"") + lookList + "\"/>");
@@ -135,7 +137,8 @@ protected:
         main = CreateMain(u"mainControl");
         RCPtr<LCheckedListBox> list(main ? main->FindChild(u"list") : nullptr);
         for (int i = 0; list && i < 3; ++i)
-            list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+            EXPECT_EQ(list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i)))),
+                      i);
         return list;
     }
     void TearDown() override

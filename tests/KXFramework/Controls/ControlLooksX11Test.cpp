@@ -26,14 +26,14 @@ namespace {
 // disabled red, and the "on" (checked, selected) looks green, the selected pressed one cyan.
 std::string ColouredLookList(const char* name, const char* pressedOn)
 {
-    const char* colours[14] = {"grey", "white", "blue", "grey", "white", "blue", "red", "green", "green", pressedOn,
-        "green", "green", "green", "green"};
+    const char* colours[14] = {"grey",  "white", "blue",    "grey",  "white", "blue",  "red",
+                               "green", "green", pressedOn, "green", "green", "green", "green"};
     std::string looks;
     std::string list = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"14\">\n";
     for (int i = 0; i < 14; ++i) {
         const std::string look = std::string(name) + std::to_string(i);
-        looks += "  <Look Name=\"" + look + "\"><ClientPart Name=\"" + colours[i]
-            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        looks += "  <Look Name=\"" + look + "\"><ClientPart Name=\"" + colours[i] +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
         list += "   <Look Name=\"" + look + "\" Index=\"" + std::to_string(i) + "\"/>\n";
     }
     return looks + "<!--list-->" + list + "  </LookList>\n";
@@ -64,13 +64,13 @@ std::string Looks()
   <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
  </Parts>
  <Looks>
-)" + part(button, false)
-        + part(row, false)
-        + R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+)" + part(button, false) +
+           part(row, false) +
+           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
  </Looks>
  <LookLists>
-)" + part(button, true)
-        + part(row, true) + R"(  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+)" + part(button, true) +
+           part(row, true) + R"(  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
  </LookLists>)";
 }
 
@@ -122,7 +122,8 @@ protected:
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        ASSERT_EQ(services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>),
+                  S_OK);
         Platform::WindowParams params;
         params.x = 100;
         params.y = 100;
@@ -131,7 +132,7 @@ protected:
         params.visible = true;
         window = OSWindow::Create(params, LRenderer::kGdi);
         ASSERT_NE(window, nullptr);
-        window->GetRootWindow()->SetContentByName(u"mainControl");
+        ASSERT_EQ(window->GetRootWindow()->SetContentByName(u"mainControl"), S_OK);
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         content = window->GetRootWindow()->GetContent();
         ASSERT_TRUE(content);
@@ -211,7 +212,7 @@ TEST_F(ControlLooksX11Test, EachControlShowsTheLookOfItsState)
     RCPtr<LListBox> list(content->FindChild(u"list"));
     ASSERT_TRUE(list);
     for (int i = 0; i < 6; ++i)
-        list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+        ASSERT_EQ(list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i)))), i);
     list->RemoveItem(5);
     list->RemoveItem(4);
     list->RemoveItem(3);
@@ -241,7 +242,7 @@ TEST_F(ControlLooksX11Test, EachControlShowsTheLookOfItsState)
 
     // The scroll bar shows once the entries overflow the list.
     for (int i = 3; i < 10; ++i)
-        list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
+        ASSERT_EQ(list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i)))), i);
     EXPECT_TRUE(Shows(bar.x, bar.y, kGrey)) << "bar normal";
     Motion(bar.x, bar.y);
     EXPECT_TRUE(Shows(bar.x, bar.y, kWhite)) << "bar hover";

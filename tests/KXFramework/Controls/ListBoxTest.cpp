@@ -29,8 +29,8 @@ std::string Controls()
     <SubControl Class="Framework.ListBox" Name="list" XSizeAbs="200" YSizeAbs="140">
      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14">
       <Skin Name="t" LookList="row"/>
-     </SubControl>)")
-        + kBar + R"(
+     </SubControl>)") +
+           kBar + R"(
     </SubControl>
     <SubControl Class="Framework.ListBox" Name="empty" XPositionAbs="210" XSizeAbs="100" YSizeAbs="70">
      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
@@ -41,8 +41,8 @@ std::string Controls()
     <SubControl Class="Framework.ListBox" Name="wide" YPositionAbs="180" XSizeAbs="60" YSizeAbs="42">
      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14" TextOverflowXType="Expand">
       <Skin Name="w" LookList="row"/>
-     </SubControl>)"
-        + kBar + R"(
+     </SubControl>)" +
+           kBar + R"(
     </SubControl>
    </SubControl>
    <SubControl Class="Framework.ListBox" Name="tallRows" XSizeAbs="200" YSizeAbs="140">
@@ -92,13 +92,14 @@ protected:
     {
         RCPtr<LStringTable> table(new LStringTable);
         for (int32_t i = 0; i < count; ++i)
-            table->SetString(String::Format(u"ITEM.%05d", i), String::Format(u"entry %d", i));
+            static_cast<void>(table->SetString(String::Format(u"ITEM.%05d", i),
+                                               String::Format(u"entry %d", i))); // setting a string cannot fail
         ASSERT_EQ(list->LoadItemsFromStringTable(table), S_OK);
         ASSERT_EQ(list->GetItemCount(), count);
     }
-    RCPtr<KXTest::Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
+    RCPtr<Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
     {
-        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        RCPtr<Recorder> r(new Recorder("r"));
         r->RegisterForNotification(RCPtr<LNotificationDistributor>(control), name, 0);
         recorders.push_back(r);
         return r;
@@ -107,7 +108,7 @@ protected:
 
     RCPtr<LControl> main;
     RCPtr<LListBox> list;
-    std::vector<RCPtr<KXTest::Recorder>> recorders;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(ListBoxTest, TenThousandEntriesScrollAndSelectByKeysAndWheel)
@@ -118,8 +119,8 @@ TEST_F(ListBoxTest, TenThousandEntriesScrollAndSelectByKeysAndWheel)
     EXPECT_GE(list->GetItemControlCount(), 10);
     EXPECT_LE(list->GetItemControlCount(), 11);
     EXPECT_EQ(RowText(0), String(u"entry 0"));
-    RCPtr<KXTest::Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
-    RCPtr<KXTest::Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+    RCPtr<Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
 
     list->SetFocus(true);
     ASSERT_EQ(root->GetFocusControl(), RCPtr<LControl>(list));
@@ -209,12 +210,13 @@ TEST_F(ListBoxTest, ItemsComeFromTheStringTableAndSortWithTheirSelection)
 TEST_F(ListBoxTest, ADropDownListFollowsThePointerAndClosesOnActivation)
 {
     Fill(5);
-    list->SetDropDownMode(true);
-    list->InsertItem(5, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"sixth"))));
+    static_cast<void>(list->SetDropDownMode(true)); // a list box always takes the mode
+    static_cast<void>(list->InsertItem(
+        5, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"sixth"))))); // an index past the end appends
     // The list's height follows its six entries.
     EXPECT_EQ(list->GetRect().height, 6 * 14.0);
-    RCPtr<KXTest::Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
-    RCPtr<KXTest::Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
+    RCPtr<Recorder> changes = Record(list, u"NID_SELECTION_CHANGE");
+    RCPtr<Recorder> activations = Record(list, u"NID_ITEM_ACTIVATED");
     Move(50, 7);
     EXPECT_TRUE(list->IsItemSelected(0));
     // A press starts the drag on the list, which selects what lies under the pointer.
@@ -244,7 +246,7 @@ TEST_F(ListBoxTest, HiddenEntriesAreSkippedByRowsAndKeys)
     Key(kDown);
     Key(kDown);
     EXPECT_EQ(list->GetCurrentIndex(), 3);
-    list->EnsureItemVisible(29);
+    static_cast<void>(list->EnsureItemVisible(29)); // an index out of range scrolls nowhere
     EXPECT_EQ(RowText(9), String(u"entry 29"));
     EXPECT_EQ(list->RemoveItem(1), 29);
     EXPECT_EQ(list->GetContentHeight(), 28 * 14);
@@ -281,7 +283,7 @@ TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
 TEST_F(ListBoxTest, ANewSkinMakesTheRowsAgainFromItsTemplate)
 {
     Fill(20);
-    list->EnsureItemVisible(15);
+    ASSERT_EQ(list->EnsureItemVisible(15), S_OK);
     const int32_t top = list->GetTopIndex();
     ASSERT_GT(top, 0);
     const RCPtr<LListBoxItem> oldRow = list->GetItemControl(0);
@@ -310,11 +312,11 @@ TEST_F(ListBoxTest, AnExpandingListWidensToItsText)
         const char16_t* text;
         bool barShown;
     };
-    const Step steps[]
-        = {{u"a", false}, {u"a much longer entry than the list", false}, {u"b", false}, {u"c", true}, {u"d", true}};
+    const Step steps[] = {
+        {u"a", false}, {u"a much longer entry than the list", false}, {u"b", false}, {u"c", true}, {u"d", true}};
     for (int32_t i = 0; i < int32_t(std::size(steps)); ++i) {
         SCOPED_TRACE(i);
-        wide->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String(steps[i].text))));
+        ASSERT_EQ(wide->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String(steps[i].text)))), i);
         Idle();
         const double bar = wide->GetScrollBarSize().x;
         EXPECT_EQ(bar > 0.0, steps[i].barShown);
@@ -346,14 +348,14 @@ TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)
         SizeLimitSpec minimum, maximum;
         minimum.absolute = c.minimum;
         maximum.absolute = c.maximum;
-        empty->SetSizeLimits(1, minimum, maximum);
+        ASSERT_GE(empty->SetSizeLimits(1, minimum, maximum), 0);
         PositionSpec position;
         SizeSpec size;
-        empty->GetLayoutDescriptor()->GetPlacement(1, position, size);
+        ASSERT_EQ(empty->GetLayoutDescriptor()->GetPlacement(1, position, size), S_OK);
         size.absolute = c.height;
-        empty->SetPlacement(1, position, size);
+        ASSERT_GE(empty->SetPlacement(1, position, size), 0);
         empty->SnapHeightLimitsToRows();
-        empty->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum);
+        ASSERT_EQ(empty->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
         EXPECT_EQ(minimum.absolute, c.snappedMinimum);
         EXPECT_EQ(maximum.absolute, c.snappedMaximum);
         EXPECT_EQ(empty->GetRect().height, c.snappedHeight);
