@@ -43,6 +43,12 @@ public:
     KXRESULT Dismiss();
     bool IsDismissing() const { return m_dismissing; }
     KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
+    // E_INVALIDARG when the item has no sub-items. The submenu is this popup's child "submenu".
+    KXRESULT OpenSubmenu(int32_t index);
+    // Called on a new submenu: shows the parent popup's item at index.
+    KXRESULT OpenAsSubmenu(int32_t index);
+    KXRESULT CloseSubmenu();
+    const RCPtr<LPopupMenu>& GetSubmenu() const { return m_submenu; }
 
     int32_t GetContentHeight() const override;
     bool IsItemSelectable(int32_t index) const override;
@@ -54,14 +60,29 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
     KXRESULT BreakCycles() override;
+    void OnSelectionChanged() override;
+    // Puts a hovered row's status text in the status bar, then lets the list box see the change.
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    void OnIdleTick() override;
 
 private:
     KXRESULT RebuildItems();
     const LMenuItemDescriptor* ItemAt(int32_t index) const;
     void SendOwn(const char16_t* name);
+    void StartPending();
+    void CancelPending();
+    // Run on the parent while the pointer is in its submenu: keeps the submenu's item current.
+    void SyncParentItem();
+    bool CursorInRow(int32_t index);
+    RectT<double> ItemRowRect(int32_t index) const;
 
     RCPtr<LMenuDescriptor> m_menu;
+    RCPtr<LPopupMenu> m_submenu;
+    RCPtr<LMenuItemDescriptor> m_submenuItem;
     RCPtr<LNotificationReceiver> m_owner;
+    bool m_submenuPending = false;
+    uint32_t m_pendingSince = 0;
+    bool m_closingFromParent = false;
     bool m_autoDismiss = true;
     bool m_dismissing = false;
     int32_t m_separatorHeight = 0;
