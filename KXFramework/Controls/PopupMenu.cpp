@@ -43,6 +43,7 @@ KXRESULT LPopupMenu::Initialize()
 {
     if (Failed(LCheckedListBox::Initialize()))
         return E_FAIL;
+    FitSizeLimits();
     SetFocusBoundary(true);
     SetDropDownMode(true);
     SetCheckBoxesPassive(true);
@@ -54,7 +55,47 @@ KXRESULT LPopupMenu::PostInitialize()
     LCheckedListBox::PostInitialize();
     SetClipToParent(false);
     SetVisible(false);
+    FitSizeLimits();
     return S_OK;
+}
+
+void LPopupMenu::FitSizeLimits()
+{
+    for (int axis = 0; axis < 2; ++axis) {
+        SizeLimitSpec minimum, maximum;
+        if (!m_layout || Failed(m_layout->GetSizeLimitSpecs(axis, minimum, maximum)))
+            continue;
+        if (minimum.absolute != 0 && maximum.absolute != 0)
+            continue;
+        if (minimum.absolute == 0) {
+            minimum.hasReference = false;
+            minimum.relative = 0.0f;
+            minimum.absolute = axis == 0 ? m_rect.width : GetItemHeight();
+        }
+        SetSizeLimits(axis, minimum, maximum);
+    }
+    m_rowPadding = -1;
+}
+
+int32_t LPopupMenu::GetItemPreferredWidth(int32_t index)
+{
+    const LMenuItemDescriptor* item = ItemAt(index);
+    if (!item || GetItemControlCount() == 0)
+        return 0;
+    RCPtr<LListBoxItem> row = GetItemControl(GetItemControlCount() - 1);
+    RCPtr<LControl> hotKey = row->FindChild(u"hotKeyLabel");
+    RCPtr<LRootWindow>* root = GetRootWindowPtr();
+    const RCPtr<LRenderer> renderer = root && *root ? (*root)->GetRenderer() : nullptr;
+    float width = 0.0f;
+    if (renderer) {
+        RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};
+        if (row->GetFont())
+            width += renderer->MeasureText(extent, item->label, row->GetFont()).width;
+        extent = {0.0f, 0.0f, 0.0f, 0.0f};
+        if (hotKey && hotKey->GetFont())
+            width += renderer->MeasureText(extent, item->hotKeyText, hotKey->GetFont()).width;
+    }
+    return std::max(m_rowPadding, 0) + int32_t(std::lround(width));
 }
 
 KXRESULT LPopupMenu::BuildFromStringTable()
@@ -122,7 +163,16 @@ KXRESULT LPopupMenu::RebuildItems()
     last->SetBlank(true);
     m_separatorHeight = int32_t(last->GetRect().height);
     last->SetBlank(false);
+    if (m_rowPadding < 0) {
+        // Room left of the label, a fixed gap, and room right of the hot-key text.
+        RCPtr<LControl> box = last->FindChild(u"checkBox");
+        RCPtr<LControl> hotKey = last->FindChild(u"hotKeyLabel");
+        const double hotKeyRight = hotKey ? hotKey->GetRect().x + hotKey->GetRect().width : last->GetRect().width;
+        m_rowPadding = int32_t(box ? box->GetRect().x + box->GetRect().width : 0.0) + 20
+            + int32_t(last->GetRect().width - hotKeyRight);
+    }
     m_separatorCount = 0;
+    int32_t widest = 0;
     for (int32_t i = 0; i < n; ++i) {
         const RCPtr<LMenuItemDescriptor>& item = m_menu->GetItems().GetAt(unsigned(i));
         SetItemData(i, RCPtr<LTaggableObject>(item));
@@ -131,6 +181,15 @@ KXRESULT LPopupMenu::RebuildItems()
         SetItemBlank(i, item->separator != 0);
         if (item->separator)
             ++m_separatorCount;
+        widest = std::max(widest, GetItemPreferredWidth(i));
+    }
+    PositionSpec position;
+    SizeSpec size;
+    if (m_layout && Succeeded(m_layout->GetPlacement(0, position, size))) {
+        size.referenceKind = SizeSpec::kParent;
+        size.relative = 0.0f;
+        size.absolute = double(int32_t(GetScrollBarSize().x) + widest);
+        SetPlacement(0, position, size);
     }
     return S_OK;
 }

@@ -50,6 +50,10 @@ public:
     KXRESULT CloseSubmenu();
     const RCPtr<LPopupMenu>& GetSubmenu() const { return m_submenu; }
 
+    // Row padding plus the measured label and hot-key texts; 0 without such an item.
+    int32_t GetItemPreferredWidth(int32_t index);
+    // Keeps the skin's size as the minimum where the skin gives none; the row padding is measured anew.
+    void FitSizeLimits();
     int32_t GetContentHeight() const override;
     bool IsItemSelectable(int32_t index) const override;
     // Menu items keep their order.
@@ -87,6 +91,7 @@ private:
     bool m_dismissing = false;
     int32_t m_separatorHeight = 0;
     int32_t m_separatorCount = 0;
+    int32_t m_rowPadding = -1;
 };
 
 } // namespace KX

@@ -173,6 +173,22 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
     EXPECT_TRUE(popup->IsDismissing());
 }
 
+TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
+{
+    Open(MenuOf({{u"00.NID_A", u"A"}}));
+    EXPECT_EQ(popup->GetRect().width, 120.0);
+    const int32_t shortWidth = popup->GetItemPreferredWidth(0);
+    ASSERT_EQ(popup->SetMenuDescriptorChecked(MenuOf({{u"00.NID_A", u"A"},
+                  {u"01.NID_B", u"A label far wider than the skin's hundred and twenty pixels"}})),
+        S_OK);
+    Idle();
+    const int32_t longWidth = popup->GetItemPreferredWidth(1);
+    EXPECT_GT(longWidth, shortWidth);
+    EXPECT_GT(longWidth, 120);
+    EXPECT_GE(popup->GetRect().width, double(longWidth));
+    EXPECT_EQ(popup->GetItemPreferredWidth(2), 0);
+}
+
 TEST_F(PopupMenuTest, TheCoreOpensTheSkinsContextMenu)
 {
     window.cursorPosition = {50, 60};
