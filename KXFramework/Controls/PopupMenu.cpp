@@ -45,14 +45,14 @@ KXRESULT LPopupMenu::Initialize()
         return E_FAIL;
     FitSizeLimits();
     SetFocusBoundary(true);
-    SetDropDownMode(true);
+    static_cast<void>(SetDropDownMode(true)); // a list box always takes the mode
     SetCheckBoxesPassive(true);
     return BuildFromStringTable();
 }
 
 KXRESULT LPopupMenu::PostInitialize()
 {
-    LCheckedListBox::PostInitialize();
+    static_cast<void>(LCheckedListBox::PostInitialize()); // the base part has nothing to refuse
     SetClipToParent(false);
     SetVisible(false);
     FitSizeLimits();
@@ -72,7 +72,7 @@ void LPopupMenu::FitSizeLimits()
             minimum.relative = 0.0f;
             minimum.absolute = axis == 0 ? m_rect.width : GetItemHeight();
         }
-        SetSizeLimits(axis, minimum, maximum);
+        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
     }
     m_rowPadding = -1;
 }
@@ -105,7 +105,7 @@ KXRESULT LPopupMenu::BuildFromStringTable()
         return S_FALSE;
     Array<Pair<String, String>> entries;
     for (const auto& [key, text] : table->GetEntries())
-        entries.AddItem(Pair<String, String>(key, text));
+        entries.AddItem(Pair<String, String>{key, text});
     RCPtr<LMenuDescriptor> menu = LMenuDescriptor::CreateFromStringMap(entries, String());
     return menu ? SetMenuDescriptorChecked(menu) : S_FALSE;
 }
@@ -128,7 +128,7 @@ KXRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
         return E_FAIL;
     m_owner = owner;
     if (m_menu)
-        RebuildItems();
+        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
     return S_OK;
 }
 
@@ -168,14 +168,14 @@ KXRESULT LPopupMenu::RebuildItems()
         RCPtr<LControl> box = last->FindChild(u"checkBox");
         RCPtr<LControl> hotKey = last->FindChild(u"hotKeyLabel");
         const double hotKeyRight = hotKey ? hotKey->GetRect().x + hotKey->GetRect().width : last->GetRect().width;
-        m_rowPadding = int32_t(box ? box->GetRect().x + box->GetRect().width : 0.0) + 20
-            + int32_t(last->GetRect().width - hotKeyRight);
+        m_rowPadding = int32_t(box ? box->GetRect().x + box->GetRect().width : 0.0) + 20 +
+                       int32_t(last->GetRect().width - hotKeyRight);
     }
     m_separatorCount = 0;
     int32_t widest = 0;
     for (int32_t i = 0; i < n; ++i) {
         const RCPtr<LMenuItemDescriptor>& item = m_menu->GetItems().GetAt(unsigned(i));
-        SetItemData(i, RCPtr<LTaggableObject>(item));
+        static_cast<void>(SetItemData(i, RCPtr<LTaggableObject>(item))); // the index is within the rows just made
         SetItemMarked(i, item->GetItems().GetCount() > 0);
         SetItemChecked(i, item->checked != 0);
         SetItemBlank(i, item->separator != 0);
@@ -189,7 +189,7 @@ KXRESULT LPopupMenu::RebuildItems()
         size.referenceKind = SizeSpec::kParent;
         size.relative = 0.0f;
         size.absolute = double(int32_t(GetScrollBarSize().x) + widest);
-        SetPlacement(0, position, size);
+        static_cast<void>(SetPlacement(0, position, size)); // the width follows when the layout allows it
     }
     return S_OK;
 }
@@ -216,16 +216,18 @@ KXRESULT LPopupMenu::RefreshItem(int32_t index, int32_t& row)
     RCPtr<LControl> hotKey = control->FindChild(u"hotKeyLabel");
     if (const LMenuItemDescriptor* item = ItemAt(index)) {
         if (hotKey)
-            hotKey->SetText(item->hotKeyText);
+            static_cast<void>(hotKey->SetText(item->hotKeyText)); // a control without text ignores it
         control->SetBlank(item->separator != 0);
         control->SetEnabled(item->enabled != 0);
-        control->SetCheckBoxLook(item->checked ? (control->ComputeConditions() & Condition::kHover ? 8 : 7) : 0);
+        static_cast<void>(control->SetCheckBoxLook(item->checked
+                                                       ? (control->ComputeConditions() & Condition::kHover ? 8 : 7)
+                                                       : 0)); // a look the skin lacks is not drawn
     } else {
         if (hotKey)
-            hotKey->SetText(String());
+            static_cast<void>(hotKey->SetText(String())); // a control without text ignores it
         control->SetEnabled(false);
         control->SetItemLook(0, true);
-        control->SetCheckBoxLook(0);
+        static_cast<void>(control->SetCheckBoxLook(0)); // a look the skin lacks is not drawn
     }
     return r;
 }
@@ -234,7 +236,7 @@ void LPopupMenu::SendOwn(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 void LPopupMenu::OnItemActivated()
@@ -244,7 +246,8 @@ void LPopupMenu::OnItemActivated()
     if (!item)
         return;
     if (!HasSubItems(item)) {
-        ActivateMenuItem(RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)));
+        static_cast<void>(ActivateMenuItem(
+            RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)))); // a command nobody takes goes nowhere
     } else if (item != m_submenuItem.Get() && Succeeded(OpenSubmenu(current)) && m_submenu) {
         m_submenu->SelectItems(0, -1, true);
     }
@@ -260,12 +263,12 @@ KXRESULT LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
         const int32_t index = GetCurrentIndex() < GetItemCount() ? GetCurrentIndex() : -1;
         SendOwn(u"NID_ITEM_ACTIVATED");
         RCPtr<LNotification> n;
-        if (Succeeded(LNotification::Create(
-                n, item->notification.GetData(), RCPtr<LRefCountedObject>(new LMenuActivationParam(m_menu, index)))))
-            owner->ReceiveNotification(nullptr, n);
+        if (Succeeded(LNotification::Create(n, item->notification.GetData(),
+                                            RCPtr<LRefCountedObject>(new LMenuActivationParam(m_menu, index)))))
+            static_cast<void>(owner->ReceiveNotification(nullptr, n)); // the owner's answer changes nothing here
     }
     if (m_autoDismiss && !m_dismissing)
-        Dismiss();
+        static_cast<void>(Dismiss()); // a popup already closed stays closed
     return S_OK;
 }
 
@@ -286,12 +289,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
         RCPtr<LControl> top;
         GetTopLevelControl(top);
         const PointT<int32_t> cursor = root->GetCursorPos();
-        const int32_t extent[2]
-            = {top ? int32_t(Round(top->GetRect().width)) : 0, top ? int32_t(Round(top->GetRect().height)) : 0};
+        const int32_t extent[2] = {top ? int32_t(Round(top->GetRect().width)) : 0,
+                                   top ? int32_t(Round(top->GetRect().height)) : 0};
         const int32_t size[2] = {int32_t(Round(m_rect.width)), int32_t(Round(m_rect.height))};
         const PointT<double> parentAt = m_parent ? m_parent->GetPositionInRoot() : PointT<double>{};
-        const RectT<double> client
-            = m_parent ? m_parent->GetLookClientRect(m_parent->GetActiveLookIndex()) : RectT<double>{};
+        const RectT<double> client =
+            m_parent ? m_parent->GetLookClientRect(m_parent->GetActiveLookIndex()) : RectT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
             int32_t v = axis == 0 ? cursor.x : cursor.y;
             if (v + size[axis] > extent[axis])
@@ -304,12 +307,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
             position.absolute = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
             position.relative = 0.0f;
             position.docked = true;
-            SetPlacement(axis, position, spec);
+            static_cast<void>(SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
         }
     }
     SetVisible(true);
     if (!HasFocus())
-        SetFocus(true);
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
     return S_OK;
 }
 
@@ -332,14 +335,14 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
     RCPtr<LPopupMenu> submenu(dynamic_cast<LPopupMenu*>(created.Get()));
     if (!submenu) {
         if (created)
-            RemoveChild(created);
+            static_cast<void>(RemoveChild(created)); // it is not ours to keep
         return E_FAIL;
     }
     m_submenu = submenu;
     m_submenuItem = m_menu->GetItems().GetAt(unsigned(index));
     submenu->m_owner = m_owner;
     submenu->m_autoDismiss = m_autoDismiss;
-    submenu->OpenAsSubmenu(index);
+    static_cast<void>(submenu->OpenAsSubmenu(index)); // the parent's item was checked above
 
     // Right of the row, top at the row's top; flipped or moved up to stay in the window.
     RCPtr<LControl> top;
@@ -368,7 +371,7 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
             continue;
         position.absolute = offsets[axis];
         position.relative = 0.0f;
-        submenu->SetPlacement(axis, position, spec);
+        static_cast<void>(submenu->SetPlacement(axis, position, spec)); // a placement refused keeps the skin's
     }
     submenu->SetVisible(true);
     return S_OK;
@@ -392,7 +395,7 @@ KXRESULT LPopupMenu::CloseSubmenu()
         submenu->m_closingFromParent = true;
         submenu->CloseSubmenu();
         submenu->SetVisible(false);
-        RemoveChild(RCPtr<LControl>(submenu));
+        static_cast<void>(RemoveChild(RCPtr<LControl>(submenu))); // a child of ours is always removable
         m_submenu = nullptr;
     }
     m_submenuItem = nullptr;
@@ -404,7 +407,7 @@ void LPopupMenu::StartPending()
     m_pendingSince = Now();
     if (!m_submenuPending) {
         m_submenuPending = true;
-        SubscribeIdle();
+        static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
     }
 }
 
@@ -412,7 +415,7 @@ void LPopupMenu::CancelPending()
 {
     if (m_submenuPending) {
         m_submenuPending = false;
-        UnsubscribeIdle();
+        static_cast<void>(UnsubscribeIdle()); // not subscribed is fine
     }
 }
 
@@ -478,7 +481,7 @@ void LPopupMenu::OnIdleTick()
     CloseSubmenu();
     const int32_t current = GetCurrentIndex();
     if (HasSubItems(ItemAt(current)))
-        OpenSubmenu(current);
+        static_cast<void>(OpenSubmenu(current)); // the item was checked to have sub-items
 }
 
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
@@ -496,7 +499,7 @@ KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
     }
     if (key && key->key.key == kEscape) {
         if (m_autoDismiss && !m_dismissing)
-            Dismiss();
+            static_cast<void>(Dismiss()); // a popup already closed stays closed
         return S_OK;
     }
     return LCheckedListBox::OnKey(key);
@@ -526,15 +529,15 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     // Hiding a top-level popup closes its submenus with it.
-    if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible)
-        && !dynamic_cast<LPopupMenu*>(m_parent.Get()))
+    if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
+        !dynamic_cast<LPopupMenu*>(m_parent.Get()))
         CloseSubmenu();
     const uint32_t focusBits = Condition::kHasFocus | Condition::kContainsFocus;
     const bool focusChanged = ((param->previousMask ^ param->currentMask) & focusBits) != 0;
     // A context menu or menu-bar drop-down closes when the focus goes elsewhere.
-    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get())
-        && IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
-        Dismiss();
+    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get()) &&
+        IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
+        static_cast<void>(Dismiss()); // a popup already closed stays closed
 }
 
 KXRESULT LPopupMenu::BreakCycles()
