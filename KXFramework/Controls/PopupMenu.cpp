@@ -1,5 +1,8 @@
 #include "KXFramework/Controls/PopupMenu.h"
 
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/Label.h"
 
@@ -10,6 +13,21 @@ namespace KX {
 namespace {
 
 constexpr uint32_t kEscape = 0x201B0000;
+constexpr uint32_t kLeft = 0x20250000;
+constexpr uint32_t kRight = 0x20270000;
+// Submenus open and close this long after the pointer settles on an item.
+constexpr uint32_t kHoverDelayMs = 250;
+
+uint32_t Now()
+{
+    IFrameworkServices* services = GetFrameworkServices();
+    return services ? services->GetMilliseconds() : 0;
+}
+
+bool HasSubItems(const LMenuItemDescriptor* item)
+{
+    return item && item->GetItems().GetCount() > 0;
+}
 
 } // namespace
 
@@ -25,6 +43,7 @@ KXRESULT LPopupMenu::Initialize()
 {
     if (Failed(LCheckedListBox::Initialize()))
         return E_FAIL;
+    FitSizeLimits();
     SetFocusBoundary(true);
     static_cast<void>(SetDropDownMode(true)); // a list box always takes the mode
     SetCheckBoxesPassive(true);
@@ -36,7 +55,47 @@ KXRESULT LPopupMenu::PostInitialize()
     static_cast<void>(LCheckedListBox::PostInitialize()); // the base part has nothing to refuse
     SetClipToParent(false);
     SetVisible(false);
+    FitSizeLimits();
     return S_OK;
+}
+
+void LPopupMenu::FitSizeLimits()
+{
+    for (int axis = 0; axis < 2; ++axis) {
+        SizeLimitSpec minimum, maximum;
+        if (!m_layout || Failed(m_layout->GetSizeLimitSpecs(axis, minimum, maximum)))
+            continue;
+        if (minimum.absolute != 0 && maximum.absolute != 0)
+            continue;
+        if (minimum.absolute == 0) {
+            minimum.hasReference = false;
+            minimum.relative = 0.0f;
+            minimum.absolute = axis == 0 ? m_rect.width : GetItemHeight();
+        }
+        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
+    }
+    m_rowPadding = -1;
+}
+
+int32_t LPopupMenu::GetItemPreferredWidth(int32_t index)
+{
+    const LMenuItemDescriptor* item = ItemAt(index);
+    if (!item || GetItemControlCount() == 0)
+        return 0;
+    RCPtr<LListBoxItem> row = GetItemControl(GetItemControlCount() - 1);
+    RCPtr<LControl> hotKey = row->FindChild(u"hotKeyLabel");
+    RCPtr<LRootWindow>* root = GetRootWindowPtr();
+    const RCPtr<LRenderer> renderer = root && *root ? (*root)->GetRenderer() : nullptr;
+    float width = 0.0f;
+    if (renderer) {
+        RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};
+        if (row->GetFont())
+            width += renderer->MeasureText(extent, item->label, row->GetFont()).width;
+        extent = {0.0f, 0.0f, 0.0f, 0.0f};
+        if (hotKey && hotKey->GetFont())
+            width += renderer->MeasureText(extent, item->hotKeyText, hotKey->GetFont()).width;
+    }
+    return std::max(m_rowPadding, 0) + int32_t(std::lround(width));
 }
 
 KXRESULT LPopupMenu::BuildFromStringTable()
@@ -56,6 +115,7 @@ KXRESULT LPopupMenu::SetMenuDescriptorChecked(const RCPtr<LMenuDescriptor>& menu
     if (!menu)
         return E_INVALIDARG;
     // A copy, so that states the popup stores never reach the caller's descriptor.
+    CloseSubmenu();
     m_menu = RCPtr<LMenuDescriptor>(dynamic_cast<LMenuDescriptor*>(menu->CreateCopy().Get()));
     return RebuildItems();
 }
@@ -103,7 +163,16 @@ KXRESULT LPopupMenu::RebuildItems()
     last->SetBlank(true);
     m_separatorHeight = int32_t(last->GetRect().height);
     last->SetBlank(false);
+    if (m_rowPadding < 0) {
+        // Room left of the label, a fixed gap, and room right of the hot-key text.
+        RCPtr<LControl> box = last->FindChild(u"checkBox");
+        RCPtr<LControl> hotKey = last->FindChild(u"hotKeyLabel");
+        const double hotKeyRight = hotKey ? hotKey->GetRect().x + hotKey->GetRect().width : last->GetRect().width;
+        m_rowPadding = int32_t(box ? box->GetRect().x + box->GetRect().width : 0.0) + 20 +
+                       int32_t(last->GetRect().width - hotKeyRight);
+    }
     m_separatorCount = 0;
+    int32_t widest = 0;
     for (int32_t i = 0; i < n; ++i) {
         const RCPtr<LMenuItemDescriptor>& item = m_menu->GetItems().GetAt(unsigned(i));
         static_cast<void>(SetItemData(i, RCPtr<LTaggableObject>(item))); // the index is within the rows just made
@@ -112,6 +181,15 @@ KXRESULT LPopupMenu::RebuildItems()
         SetItemBlank(i, item->separator != 0);
         if (item->separator)
             ++m_separatorCount;
+        widest = std::max(widest, GetItemPreferredWidth(i));
+    }
+    PositionSpec position;
+    SizeSpec size;
+    if (m_layout && Succeeded(m_layout->GetPlacement(0, position, size))) {
+        size.referenceKind = SizeSpec::kParent;
+        size.relative = 0.0f;
+        size.absolute = double(int32_t(GetScrollBarSize().x) + widest);
+        static_cast<void>(SetPlacement(0, position, size)); // the width follows when the layout allows it
     }
     return S_OK;
 }
@@ -163,10 +241,16 @@ void LPopupMenu::SendOwn(const char16_t* name)
 
 void LPopupMenu::OnItemActivated()
 {
-    const LMenuItemDescriptor* item = ItemAt(GetCurrentIndex());
-    if (item && item->GetItems().GetCount() == 0)
+    const int32_t current = GetCurrentIndex();
+    const LMenuItemDescriptor* item = ItemAt(current);
+    if (!item)
+        return;
+    if (!HasSubItems(item)) {
         static_cast<void>(ActivateMenuItem(
             RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)))); // a command nobody takes goes nowhere
+    } else if (item != m_submenuItem.Get() && Succeeded(OpenSubmenu(current)) && m_submenu) {
+        m_submenu->SelectItems(0, -1, true);
+    }
 }
 
 KXRESULT LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
@@ -194,6 +278,7 @@ KXRESULT LPopupMenu::Dismiss()
     RCPtr<LControl> self(this);
     if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
         return parent->Dismiss();
+    CloseSubmenu();
     return m_parent ? m_parent->RemoveChild(self) : S_OK;
 }
 
@@ -231,8 +316,187 @@ KXRESULT LPopupMenu::ShowAtCursor()
     return S_OK;
 }
 
+KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
+{
+    if (!HasSubItems(ItemAt(index)))
+        return E_INVALIDARG;
+    CloseSubmenu();
+    // A submenu closed earlier goes now, before its successor takes the name.
+    DestroyPendingRemovals();
+    IFrameworkServices* services = GetFrameworkServices();
+    RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
+    RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
+    if (!factory || !registry || !m_descriptor || !m_layout)
+        return E_FAIL;
+    RCPtr<LControlDescriptor> descriptor;
+    LControlFactory::CloneControlDescriptor(descriptor, m_descriptor, m_layout->Clone(), String(u"submenu"));
+    RCPtr<LControl> created;
+    registry->CreateControl(created, descriptor, RCPtr<LControl>(this));
+    RCPtr<LPopupMenu> submenu(dynamic_cast<LPopupMenu*>(created.Get()));
+    if (!submenu) {
+        if (created)
+            static_cast<void>(RemoveChild(created)); // it is not ours to keep
+        return E_FAIL;
+    }
+    m_submenu = submenu;
+    m_submenuItem = m_menu->GetItems().GetAt(unsigned(index));
+    submenu->m_owner = m_owner;
+    submenu->m_autoDismiss = m_autoDismiss;
+    static_cast<void>(submenu->OpenAsSubmenu(index)); // the parent's item was checked above
+
+    // Right of the row, top at the row's top; flipped or moved up to stay in the window.
+    RCPtr<LControl> top;
+    GetTopLevelControl(top);
+    const double extent[2] = {top ? Round(top->GetRect().width) : 0.0, top ? Round(top->GetRect().height) : 0.0};
+    const double size[2] = {Round(submenu->GetRect().width), Round(submenu->GetRect().height)};
+    const PointT<double> at = GetPositionInRoot();
+    const PointT<double> origin = {Round(at.x), Round(at.y)};
+    const RectT<double> row = ItemRowRect(index);
+    double x = double(int32_t(row.x + row.width));
+    if (extent[0] < size[0] + x + origin.x) {
+        x = -size[0];
+        if (origin.x + x < 0)
+            x = double(int32_t(row.x + row.width));
+    }
+    double y = double(int32_t(row.y));
+    if (extent[1] < size[1] + y + origin.y)
+        y = extent[1] - origin.y - size[1];
+    if (origin.y + y < 0)
+        y = 0;
+    const double offsets[2] = {x, y};
+    for (int axis = 0; axis < 2; ++axis) {
+        PositionSpec position;
+        SizeSpec spec;
+        if (Failed(submenu->m_layout->GetPlacement(axis, position, spec)))
+            continue;
+        position.absolute = offsets[axis];
+        position.relative = 0.0f;
+        static_cast<void>(submenu->SetPlacement(axis, position, spec)); // a placement refused keeps the skin's
+    }
+    submenu->SetVisible(true);
+    return S_OK;
+}
+
+KXRESULT LPopupMenu::OpenAsSubmenu(int32_t index)
+{
+    auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get());
+    if (!parent || index < 0 || index >= parent->GetItemCount() || !HasSubItems(parent->ItemAt(index)))
+        return E_INVALIDARG;
+    CloseSubmenu();
+    // Shared with the parent: a submenu is a view of the parent's item.
+    m_menu = RCPtr<LMenuDescriptor>(parent->m_menu->GetItems().GetAt(unsigned(index)));
+    return RebuildItems();
+}
+
+KXRESULT LPopupMenu::CloseSubmenu()
+{
+    CancelPending();
+    if (RCPtr<LPopupMenu> submenu = m_submenu) {
+        submenu->m_closingFromParent = true;
+        submenu->CloseSubmenu();
+        submenu->SetVisible(false);
+        static_cast<void>(RemoveChild(RCPtr<LControl>(submenu))); // a child of ours is always removable
+        m_submenu = nullptr;
+    }
+    m_submenuItem = nullptr;
+    return S_OK;
+}
+
+void LPopupMenu::StartPending()
+{
+    m_pendingSince = Now();
+    if (!m_submenuPending) {
+        m_submenuPending = true;
+        static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
+    }
+}
+
+void LPopupMenu::CancelPending()
+{
+    if (m_submenuPending) {
+        m_submenuPending = false;
+        static_cast<void>(UnsubscribeIdle()); // not subscribed is fine
+    }
+}
+
+RectT<double> LPopupMenu::ItemRowRect(int32_t index) const
+{
+    const int32_t row = GetItemControlIndexOfEntry(index);
+    RCPtr<LListBoxItem> control = row >= 0 ? GetItemControl(row) : nullptr;
+    return control ? control->GetRect() : RectT<double>{};
+}
+
+bool LPopupMenu::CursorInRow(int32_t index)
+{
+    const RCPtr<LRootWindow>* root = GetRootWindowPtr();
+    if (!root || !*root)
+        return false;
+    const PointT<int32_t> cursor = (*root)->GetCursorPos();
+    const PointT<double> at = GetPositionInRoot();
+    const double x = cursor.x - at.x + m_scrollOffset.x, y = cursor.y - at.y + m_scrollOffset.y;
+    const RectT<double> row = ItemRowRect(index);
+    return x >= row.x && x < row.x + row.width && y >= row.y && y < row.y + row.height;
+}
+
+void LPopupMenu::SyncParentItem()
+{
+    if (!m_submenuItem)
+        return;
+    const int32_t current = GetCurrentIndex();
+    if (ItemAt(current) == m_submenuItem.Get())
+        return;
+    for (int32_t i = 0; i < GetItemCount(); ++i) {
+        if (ItemAt(i) == m_submenuItem.Get()) {
+            SelectItems(i, i, true);
+            break;
+        }
+    }
+    CancelPending();
+}
+
+void LPopupMenu::OnSelectionChanged()
+{
+    const int32_t current = GetCurrentIndex();
+    const LMenuItemDescriptor* item = ItemAt(current);
+    if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
+        parent->SyncParentItem();
+    if (!item)
+        return;
+    if (!HasSubItems(item)) {
+        if (m_submenu)
+            StartPending();
+    } else if (item == m_submenuItem.Get()) {
+        CancelPending();
+    } else if (CursorInRow(current)) {
+        // A current item moved by the keyboard opens nothing; Right does.
+        StartPending();
+    }
+}
+
+void LPopupMenu::OnIdleTick()
+{
+    LCheckedListBox::OnIdleTick();
+    if (!m_submenuPending || uint32_t(Now() - m_pendingSince) <= kHoverDelayMs)
+        return;
+    CloseSubmenu();
+    const int32_t current = GetCurrentIndex();
+    if (HasSubItems(ItemAt(current)))
+        static_cast<void>(OpenSubmenu(current)); // the item was checked to have sub-items
+}
+
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
+    if (key && key->key.key == kLeft) {
+        if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
+            parent->CloseSubmenu();
+        return S_OK;
+    }
+    if (key && key->key.key == kRight) {
+        const int32_t current = GetCurrentIndex();
+        if (HasSubItems(ItemAt(current)) && Succeeded(OpenSubmenu(current)) && m_submenu)
+            m_submenu->SelectItems(0, -1, true);
+        return S_OK;
+    }
     if (key && key->key.key == kEscape) {
         if (m_autoDismiss && !m_dismissing)
             static_cast<void>(Dismiss()); // a popup already closed stays closed
@@ -241,11 +505,33 @@ KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
     return LCheckedListBox::OnKey(key);
 }
 
+KXRESULT LPopupMenu::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+{
+    auto* row = dynamic_cast<LMenuListBoxItem*>(sender.Get());
+    const auto* change = n ? dynamic_cast<const LConditionsParam*>(n->GetPayload().Get()) : nullptr;
+    IFrameworkServices* services = GetFrameworkServices();
+    if (row && change && services && n->GetName() == String(u"NID_HOVER_CONDITION_CHANGE")) {
+        const uint32_t bit = Condition::kHoverOrHighlighted;
+        if ((change->currentMask & bit) && !(change->previousMask & bit)) {
+            const LMenuItemDescriptor* item = ItemAt(GetEntryIndexOfItemControl(row));
+            if (item && !item->statusText.IsEmpty())
+                services->SetStatusText(item->statusText, false);
+        } else if (!(change->currentMask & bit) && (change->previousMask & bit)) {
+            services->ResetStatusText(false);
+        }
+    }
+    return LCheckedListBox::ReceiveNotification(sender, n);
+}
+
 void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
     LCheckedListBox::ApplyConditions(param);
     if (!param)
         return;
+    // Hiding a top-level popup closes its submenus with it.
+    if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
+        !dynamic_cast<LPopupMenu*>(m_parent.Get()))
+        CloseSubmenu();
     const uint32_t focusBits = Condition::kHasFocus | Condition::kContainsFocus;
     const bool focusChanged = ((param->previousMask ^ param->currentMask) & focusBits) != 0;
     // A context menu or menu-bar drop-down closes when the focus goes elsewhere.
@@ -258,6 +544,8 @@ KXRESULT LPopupMenu::BreakCycles()
 {
     m_menu = nullptr;
     m_owner = nullptr;
+    m_submenu = nullptr;
+    m_submenuItem = nullptr;
     return LCheckedListBox::BreakCycles();
 }
 

@@ -51,7 +51,17 @@ public:
     [[nodiscard]] KXRESULT Dismiss();
     bool IsDismissing() const { return m_dismissing; }
     [[nodiscard]] KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
+    // E_INVALIDARG when the item has no sub-items. The submenu is this popup's child "submenu".
+    [[nodiscard]] KXRESULT OpenSubmenu(int32_t index);
+    // Called on a new submenu: shows the parent popup's item at index.
+    [[nodiscard]] KXRESULT OpenAsSubmenu(int32_t index);
+    KXRESULT CloseSubmenu();
+    const RCPtr<LPopupMenu>& GetSubmenu() const { return m_submenu; }
 
+    // Row padding plus the measured label and hot-key texts; 0 without such an item.
+    int32_t GetItemPreferredWidth(int32_t index);
+    // Keeps the skin's size as the minimum where the skin gives none; the row padding is measured anew.
+    void FitSizeLimits();
     int32_t GetContentHeight() const override;
     bool IsItemSelectable(int32_t index) const override;
     // Menu items keep their order.
@@ -62,18 +72,35 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     [[nodiscard]] KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
     [[nodiscard]] KXRESULT BreakCycles() override;
+    void OnSelectionChanged() override;
+    // Puts a hovered row's status text in the status bar, then lets the list box see the change.
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    void OnIdleTick() override;
 
 private:
     [[nodiscard]] KXRESULT RebuildItems();
     const LMenuItemDescriptor* ItemAt(int32_t index) const;
     void SendOwn(const char16_t* name);
+    void StartPending();
+    void CancelPending();
+    // Run on the parent while the pointer is in its submenu: keeps the submenu's item current.
+    void SyncParentItem();
+    bool CursorInRow(int32_t index);
+    RectT<double> ItemRowRect(int32_t index) const;
 
     RCPtr<LMenuDescriptor> m_menu;
+    RCPtr<LPopupMenu> m_submenu;
+    RCPtr<LMenuItemDescriptor> m_submenuItem;
     RCPtr<LNotificationReceiver> m_owner;
+    bool m_submenuPending = false;
+    uint32_t m_pendingSince = 0;
+    bool m_closingFromParent = false;
     bool m_autoDismiss = true;
     bool m_dismissing = false;
     int32_t m_separatorHeight = 0;
     int32_t m_separatorCount = 0;
+    int32_t m_rowPadding = -1;
 };
 
 } // namespace KX

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace KX::Test {
@@ -130,6 +131,63 @@ TEST_F(PopupMenuTest, BadMenusAreRefusedOrCut)
     EXPECT_LE(popup->GetItemCount(), 2);
     EXPECT_EQ(popup->SetMenuDescriptorChecked(nullptr), E_INVALIDARG);
     EXPECT_EQ(popup->SetOwner(nullptr), E_INVALIDARG);
+}
+
+TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwnerOnce)
+{
+    window.cursorPosition = {10, 10};
+    Open(MenuOf({{u"00.NID_A", u"A|Does A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}));
+    Move(20, 10 + 5);
+    EXPECT_NE(
+        std::find(services.statusTexts.begin(), services.statusTexts.end(), u"Does A"), services.statusTexts.end());
+
+    Move(20, 10 + 14 + 5);
+    ASSERT_EQ(popup->GetCurrentIndex(), 1);
+    IdleAfter(250);
+    EXPECT_FALSE(popup->GetSubmenu());
+    IdleAfter(1);
+    RCPtr<LPopupMenu> submenu = popup->GetSubmenu();
+    ASSERT_TRUE(submenu);
+    EXPECT_TRUE(submenu->IsVisible(false));
+    EXPECT_EQ(submenu->GetItemCount(), 2);
+    // Right of the row, top at the row's top.
+    EXPECT_EQ(submenu->GetRect().x, 120.0);
+    EXPECT_EQ(submenu->GetRect().y, 14.0);
+
+    // Back onto a leaf: the submenu closes only after the delay.
+    Move(20, 10 + 5);
+    IdleAfter(100);
+    EXPECT_TRUE(popup->GetSubmenu());
+    IdleAfter(151);
+    EXPECT_FALSE(popup->GetSubmenu());
+
+    // Right opens it at once; its leaf's command reaches the popup's owner once.
+    Move(20, 10 + 14 + 5);
+    popup->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({0x20270000, 0, 0})));
+    submenu = popup->GetSubmenu();
+    ASSERT_TRUE(submenu);
+    EXPECT_EQ(submenu->GetCurrentIndex(), 0);
+    submenu->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({kDown, 0, 0})));
+    submenu->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({kEnter, 0, 0})));
+    EXPECT_EQ(owner->received, 1);
+    EXPECT_EQ(owner->lastID, String(u"NID_Y"));
+    EXPECT_TRUE(popup->IsDismissing());
+}
+
+TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
+{
+    Open(MenuOf({{u"00.NID_A", u"A"}}));
+    EXPECT_EQ(popup->GetRect().width, 120.0);
+    const int32_t shortWidth = popup->GetItemPreferredWidth(0);
+    ASSERT_EQ(popup->SetMenuDescriptorChecked(MenuOf({{u"00.NID_A", u"A"},
+                  {u"01.NID_B", u"A label far wider than the skin's hundred and twenty pixels"}})),
+        S_OK);
+    Idle();
+    const int32_t longWidth = popup->GetItemPreferredWidth(1);
+    EXPECT_GT(longWidth, shortWidth);
+    EXPECT_GT(longWidth, 120);
+    EXPECT_GE(popup->GetRect().width, double(longWidth));
+    EXPECT_EQ(popup->GetItemPreferredWidth(2), 0);
 }
 
 TEST_F(PopupMenuTest, TheCoreOpensTheSkinsContextMenu)
