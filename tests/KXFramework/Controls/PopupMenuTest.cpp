@@ -138,8 +138,8 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
     window.cursorPosition = {10, 10};
     Open(MenuOf({{u"00.NID_A", u"A|Does A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}));
     Move(20, 10 + 5);
-    EXPECT_NE(
-        std::find(services.statusTexts.begin(), services.statusTexts.end(), u"Does A"), services.statusTexts.end());
+    EXPECT_NE(std::find(services.statusTexts.begin(), services.statusTexts.end(), u"Does A"),
+              services.statusTexts.end());
 
     Move(20, 10 + 14 + 5);
     ASSERT_EQ(popup->GetCurrentIndex(), 1);
@@ -179,8 +179,9 @@ TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
     Open(MenuOf({{u"00.NID_A", u"A"}}));
     EXPECT_EQ(popup->GetRect().width, 120.0);
     const int32_t shortWidth = popup->GetItemPreferredWidth(0);
-    ASSERT_EQ(popup->SetMenuDescriptorChecked(MenuOf({{u"00.NID_A", u"A"},
-                  {u"01.NID_B", u"A label far wider than the skin's hundred and twenty pixels"}})),
+    ASSERT_EQ(
+        popup->SetMenuDescriptorChecked(MenuOf(
+            {{u"00.NID_A", u"A"}, {u"01.NID_B", u"A label far wider than the skin's hundred and twenty pixels"}})),
         S_OK);
     Idle();
     const int32_t longWidth = popup->GetItemPreferredWidth(1);
