@@ -63,6 +63,8 @@ public:
     virtual KXRESULT SortItems(int32_t first, int32_t count);
 
     void GetItemText(String& out, int32_t index) const;
+    // The entry's data object; null past the end.
+    RCPtr<LTaggableObject> GetItemData(int32_t index) const;
     // index, or E_INVALIDARG past the end (index == count appends).
     KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
     KXRESULT SetItemData(int32_t index, const RCPtr<LTaggableObject>& data);
