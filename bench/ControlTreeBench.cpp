@@ -38,14 +38,14 @@ void AddControls(std::string& out, int depth, int& remaining, int& serial)
         const int n = serial++;
         const int col = i % 4;
         const int row = i / 4;
-        out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "c" + std::to_string(n))
-            + Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", std::to_string(col / 4.0))
-            + Attribute("YPositionToControl", "Client") + Attribute("YPositionRel", std::to_string(row / 2.0))
-            + Attribute("XSizeToControl", "Client") + Attribute("XSizeRel", std::to_string((col + 1) / 4.0))
-            + Attribute("XSizeAbs", "0") + Attribute("YSizeToControl", "Client")
-            + Attribute("YSizeRel", std::to_string((row + 1) / 2.0)) + Attribute("YSizeAbs", "0")
-            + (n % 7 == 0 ? Attribute("XIsDocked", "True") : std::string()) + ">" + "<Skin" + Attribute("Name", "s")
-            + Attribute("LookList", "framed") + "/>";
+        out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "c" + std::to_string(n)) +
+               Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", std::to_string(col / 4.0)) +
+               Attribute("YPositionToControl", "Client") + Attribute("YPositionRel", std::to_string(row / 2.0)) +
+               Attribute("XSizeToControl", "Client") + Attribute("XSizeRel", std::to_string((col + 1) / 4.0)) +
+               Attribute("XSizeAbs", "0") + Attribute("YSizeToControl", "Client") +
+               Attribute("YSizeRel", std::to_string((row + 1) / 2.0)) + Attribute("YSizeAbs", "0") +
+               (n % 7 == 0 ? Attribute("XIsDocked", "True") : std::string()) + ">" + "<Skin" + Attribute("Name", "s") +
+               Attribute("LookList", "framed") + "/>";
         if (depth < 3)
             AddControls(out, depth + 1, remaining, serial);
         out += "</SubControl>\n";
@@ -83,8 +83,8 @@ struct Bench {
         entry = {u"KXXML", u"APP_SKINS", reinterpret_cast<const unsigned char*>(skin.data()), skin.size()};
         SetResourceTable(&entry, 1);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        services.factory->LoadSkin(u"::APP_SKINS");
-        services.registry->RegisterControlCreateFunction(u"Bench.Panel", &CreateControlOf<LControl>);
+        static_cast<void>(services.factory->LoadSkin(u"::APP_SKINS"));
+        static_cast<void>(services.registry->RegisterControlCreateFunction(u"Bench.Panel", &CreateControlOf<LControl>));
         window.clientArea = {0, 0, 800, 600};
         root = LRootWindow::Create(renderer, &window);
         renderer->InitRenderContextInfo({0, 0, 800, 600}, nullptr, false, context);
@@ -100,7 +100,7 @@ struct Bench {
     {
         RCPtr<LControl> main;
         services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
-        root->SetContent(main);
+        static_cast<void>(root->SetContent(main));
         return main;
     }
 
@@ -145,13 +145,14 @@ void CreateAndLayOut(benchmark::State& state)
         state.PauseTiming();
         heap = mallinfo2().uordblks - before;
         controls = CountControls(main);
-        bench.root->SetContent(nullptr);
+        static_cast<void>(bench.root->SetContent(nullptr));
         main = nullptr;
         state.ResumeTiming();
     }
     state.counters["controls"] = controls;
-    state.counters["usPerControl"] = benchmark::Counter(double(controls),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert, benchmark::Counter::OneK::kIs1000);
+    state.counters["usPerControl"] = benchmark::Counter(
+        double(controls), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
+        benchmark::Counter::OneK::kIs1000);
     state.counters["bytesPerControl"] = double(heap) / controls;
 }
 BENCHMARK(CreateAndLayOut)->Unit(benchmark::kMillisecond);
@@ -165,7 +166,7 @@ void FullPaintWalk(benchmark::State& state)
         bench.Paint();
     }
     state.counters["controls"] = CountControls(main);
-    bench.root->SetContent(nullptr);
+    static_cast<void>(bench.root->SetContent(nullptr));
 }
 BENCHMARK(FullPaintWalk)->Unit(benchmark::kMicrosecond);
 
@@ -183,7 +184,7 @@ void HoverChange(benchmark::State& state)
         look ^= 1;
         bench.Paint();
     }
-    bench.root->SetContent(nullptr);
+    static_cast<void>(bench.root->SetContent(nullptr));
 }
 BENCHMARK(HoverChange)->Unit(benchmark::kMicrosecond);
 

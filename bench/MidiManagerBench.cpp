@@ -27,14 +27,14 @@ class Setup {
 public:
     explicit Setup(bool polling)
     {
-        SetMidiTimings({});
-        Platform::Midi::SetBackendForTesting(m_midi);
+        MidiTimingsSlot().Set({});
+        Platform::Midi::BackendSlot().Set(m_midi);
         m_engine = LRootModuleEngine::Create();
-        m_engine->Initialize(0);
+        static_cast<void>(m_engine->Initialize(0));
         LRootModuleEngine::SetRootModuleEngine(m_engine);
         LMidiManager::Create(m_manager);
         if (polling)
-            m_manager->StartDeviceStatusPolling();
+            static_cast<void>(m_manager->StartDeviceStatusPolling());
     }
     ~Setup()
     {
@@ -42,7 +42,7 @@ public:
         LRootModuleEngine::SetRootModuleEngine(nullptr);
         m_engine = nullptr;
         Deliver();
-        Platform::Midi::SetBackendForTesting(nullptr);
+        Platform::Midi::BackendSlot().Set(nullptr);
     }
     static void Deliver()
     {
@@ -53,8 +53,8 @@ public:
     LMidiManager& Manager() { return *m_manager; }
 
 private:
-    std::shared_ptr<Testing::VirtualMidiSystem> m_midi = std::make_shared<Testing::VirtualMidiSystem>();
-    Testing::SimulatedKivo61 m_kivo{*m_midi};
+    std::shared_ptr<Test::VirtualMidiSystem> m_midi = std::make_shared<Test::VirtualMidiSystem>();
+    Test::SimulatedKivo61 m_kivo{*m_midi};
     RCPtr<LRootModuleEngine> m_engine;
     RCPtr<LMidiManager> m_manager;
 };

@@ -75,8 +75,8 @@ struct Scene {
         for (int i = 0; i < 600; ++i)
             items.push_back({Item::Rect, {5 + (i % 40) * 29, 380 + (i / 40) * 12, 26, 9}, i});
         for (int i = 0; i < 400; ++i) {
-            texts.push_back(u"Knob " + std::u16string(1, char16_t(u'A' + i % 26)) + u" "
-                + std::u16string(1, char16_t(u'0' + i % 10)));
+            texts.push_back(u"Knob " + std::u16string(1, char16_t(u'A' + i % 26)) + u" " +
+                            std::u16string(1, char16_t(u'0' + i % 10)));
             items.push_back({Item::Text, {8 + (i % 16) * 74, 560 + (i / 16) * 7, 70, 14}, i});
         }
         LFont::FindOrCreate(font, u"Arial", 8.0f, 0);
@@ -115,8 +115,8 @@ void DrawOurs(LRenderer& renderer, const RCPtr<LRenderContextInfo>& context, con
             renderer.FillRect(item.rect, LColor(Scene::Colour(item.index)), true);
             break;
         case Item::Text:
-            renderer.DrawText(
-                scene.texts[size_t(item.index)].c_str(), scene.font, {item.rect.x, item.rect.y}, LColor(0xFF101010u));
+            renderer.DrawText(scene.texts[size_t(item.index)].c_str(), scene.font, {item.rect.x, item.rect.y},
+                              LColor(0xFF101010u));
             break;
         }
     }
@@ -135,8 +135,8 @@ struct RawCairo {
 
     static cairo_surface_t* Wrap(const Platform::Image& image)
     {
-        return cairo_image_surface_create_for_data(
-            const_cast<uint8_t*>(image.pixels.data()), CAIRO_FORMAT_ARGB32, image.width, image.height, image.stride);
+        return cairo_image_surface_create_for_data(const_cast<uint8_t*>(image.pixels.data()), CAIRO_FORMAT_ARGB32,
+                                                   image.width, image.height, image.stride);
     }
 
     RawCairo()
@@ -229,8 +229,8 @@ void FullRepaintOpenGL(benchmark::State& state)
         const auto window = Platform::HostWindow::Create(params);
         RCPtr<LRenderer> renderer = window ? LRenderer::Create(LRenderer::kOpenGL, {}, window.get()) : nullptr;
         RCPtr<LRenderContextInfo> context;
-        if (!renderer
-            || renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, window.get(), false, context) != S_OK) {
+        if (!renderer ||
+            renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, window.get(), false, context) != S_OK) {
             state.SkipWithError("no GL context");
         } else {
             DrawOurs(*renderer, context, kWhole);

@@ -22,18 +22,18 @@ void AddControls(std::string& out, int depth, int& remaining, int& serial)
     for (int i = 0; i < (depth == 0 ? 8 : 5) && remaining > 0; ++i) {
         --remaining;
         const std::string name = "control" + std::to_string(serial++);
-        out += "<SubControl" + Attribute("Class", "PresetEditor.Panel" + std::to_string(serial % 40))
-            + Attribute("Name", name) + Attribute("LayoutOrder", std::to_string(serial % 7))
-            + Attribute("TabStop", std::to_string(serial % 5)) + Attribute("ClipToParent", "True")
-            + Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", "0.5")
-            + Attribute("XPositionAbs", "12") + Attribute("YPositionAbs", "40") + Attribute("XSizeAbs", "120")
-            + Attribute("YSizeAbs", "24") + Attribute("YSizeToControl", "Client") + Attribute("YSizeRel", "1")
-            + Attribute("FontName", "Arial") + Attribute("FontSize", "9.75") + Attribute("FontStyle", "0") + ">";
+        out += "<SubControl" + Attribute("Class", "PresetEditor.Panel" + std::to_string(serial % 40)) +
+               Attribute("Name", name) + Attribute("LayoutOrder", std::to_string(serial % 7)) +
+               Attribute("TabStop", std::to_string(serial % 5)) + Attribute("ClipToParent", "True") +
+               Attribute("XPositionToControl", "Client") + Attribute("XPositionRel", "0.5") +
+               Attribute("XPositionAbs", "12") + Attribute("YPositionAbs", "40") + Attribute("XSizeAbs", "120") +
+               Attribute("YSizeAbs", "24") + Attribute("YSizeToControl", "Client") + Attribute("YSizeRel", "1") +
+               Attribute("FontName", "Arial") + Attribute("FontSize", "9.75") + Attribute("FontStyle", "0") + ">";
         if (serial % 3 == 0)
             out += "<CreateParamList><CreateParam ID=\"NOT_FOCUSABLE\" Type=\"Boolean\">True</CreateParam>"
                    "<CreateParam ID=\"USE_PARENT_TOOLTIP\" Type=\"Boolean\">True</CreateParam></CreateParamList>";
-        out += "<Skin" + Attribute("Name", "s" + name) + Attribute("LookList", "list" + std::to_string(serial % 68))
-            + ">";
+        out +=
+            "<Skin" + Attribute("Name", "s" + name) + Attribute("LookList", "list" + std::to_string(serial % 68)) + ">";
         if (depth < 5)
             AddControls(out, depth + 1, remaining, serial);
         out += "</Skin></SubControl>\n";
@@ -45,31 +45,31 @@ std::string MakeSkin()
     std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Velmora_Skin_Definitions>"
                       "<Application Name=\"PresetEditor\">\n<Colorizers>\n";
     for (int i = 0; i < 42; ++i)
-        out += "<Colorizer" + Attribute("Name", "c" + std::to_string(i)) + Attribute("ColorType", "SolidFill")
-            + Attribute("Color", "0xFF20408" + std::to_string(i % 10)) + "/>\n";
+        out += "<Colorizer" + Attribute("Name", "c" + std::to_string(i)) + Attribute("ColorType", "SolidFill") +
+               Attribute("Color", "0xFF20408" + std::to_string(i % 10)) + "/>\n";
     out += "</Colorizers>\n<Parts>\n";
     for (int i = 0; i < 349; ++i)
-        out += "<Part" + Attribute("Name", "p" + std::to_string(i)) + Attribute("Width", "16")
-            + Attribute("Height", "16") + Attribute("ResizeType", "Stretch")
-            + Attribute("ColorizerName", "c" + std::to_string(i % 42)) + "/>\n";
+        out += "<Part" + Attribute("Name", "p" + std::to_string(i)) + Attribute("Width", "16") +
+               Attribute("Height", "16") + Attribute("ResizeType", "Stretch") +
+               Attribute("ColorizerName", "c" + std::to_string(i % 42)) + "/>\n";
     out += "</Parts>\n<Looks>\n";
     for (int i = 0; i < 1000; ++i) {
         const std::string part = "p" + std::to_string(i % 349);
-        out += "<Look" + Attribute("Name", "look" + std::to_string(i)) + ">" + "<ClientPart" + Attribute("Name", part)
-            + " OffsetLeft=\"1\" OffsetTop=\"1\" OffsetRight=\"-1\" OffsetBottom=\"-1\"/>"
-              "<NonClientParts Name=\"n\"><NonClientPart"
-            + Attribute("Name", part) + " OffsetLeft=\"0\" OffsetTop=\"0\" OffsetBottom=\"0\" Width=\"1\"/>"
-            + "</NonClientParts><TextProperties TextLeftRel=\"0\" TextLeftAbs=\"4\" TextRightRel=\"1\" "
-              "TextRightAbs=\"-4\" TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" "
-              "TextBottomAbs=\"0\" TextVAlign=\"0.5\""
-            + Attribute("TextForegroundPart", part) + "/></Look>\n";
+        out += "<Look" + Attribute("Name", "look" + std::to_string(i)) + ">" + "<ClientPart" + Attribute("Name", part) +
+               " OffsetLeft=\"1\" OffsetTop=\"1\" OffsetRight=\"-1\" OffsetBottom=\"-1\"/>"
+               "<NonClientParts Name=\"n\"><NonClientPart" +
+               Attribute("Name", part) + " OffsetLeft=\"0\" OffsetTop=\"0\" OffsetBottom=\"0\" Width=\"1\"/>" +
+               "</NonClientParts><TextProperties TextLeftRel=\"0\" TextLeftAbs=\"4\" TextRightRel=\"1\" "
+               "TextRightAbs=\"-4\" TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" "
+               "TextBottomAbs=\"0\" TextVAlign=\"0.5\"" +
+               Attribute("TextForegroundPart", part) + "/></Look>\n";
     }
     out += "</Looks>\n<LookLists>\n";
     for (int i = 0; i < 68; ++i) {
         out += "<LookList" + Attribute("Name", "list" + std::to_string(i)) + " NumLooks=\"14\">";
         for (int j = 0; j < 8; ++j)
-            out += "<Look" + Attribute("Name", "look" + std::to_string((i * 8 + j) % 1000))
-                + Attribute("Index", std::to_string(j)) + "/>";
+            out += "<Look" + Attribute("Name", "look" + std::to_string((i * 8 + j) % 1000)) +
+                   Attribute("Index", std::to_string(j)) + "/>";
         out += "</LookList>\n";
     }
     out += "</LookLists>\n<Skins><Skin Name=\"Skin1\" FontName=\"Arial\" FontSize=\"9\" FontStyle=\"0\">\n";
@@ -87,8 +87,8 @@ std::string MakeStringTables()
     for (int i = 0; i < 137; ++i) {
         out += "<StringTable" + Attribute("ID", "PresetEditor.Panel" + std::to_string(i) + "|control") + ">";
         for (int j = 0; j < 8; ++j)
-            out += "<String" + Attribute("ID", "ITEM.0" + std::to_string(j)) + "><Locale LCID=\"0x0009\">Item "
-                + std::to_string(j) + "</Locale></String>";
+            out += "<String" + Attribute("ID", "ITEM.0" + std::to_string(j)) + "><Locale LCID=\"0x0009\">Item " +
+                   std::to_string(j) + "</Locale></String>";
         out += "</StringTable>\n";
     }
     return out + "</Velmora_StringTable_Definitions>\n";
@@ -102,7 +102,7 @@ std::string MakeFrameworkStrings()
     for (int i = 0; i < 35; ++i) {
         out += "<String" + Attribute("ID", "KEY_" + std::to_string(i)) + ">";
         for (const char* language :
-            {"0x0009", "0x000A", "0x0007", "0x0011", "0x000C", "0x0010", "0x0012", "0x7C04", "0x0004"})
+             {"0x0009", "0x000A", "0x0007", "0x0011", "0x000C", "0x0010", "0x0012", "0x7C04", "0x0004"})
             out += "<Locale" + Attribute("LCID", language) + ">Text of key " + std::to_string(i) + "</Locale>";
         out += "</String>\n";
     }
@@ -161,9 +161,9 @@ void BM_LoadStringTablesAndSkin(benchmark::State& state)
         const size_t before = mallinfo2().uordblks;
         state.ResumeTiming();
         KX::RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(KX::String(u"PresetEditor")));
-        if (factory->LoadStringTables(KX::String(u"::FRAMEWORK_STRINGS"), KX::String(u"::APP_STRINGS"), 0x0409)
-                != KX::S_OK
-            || factory->LoadSkin(KX::String(u"::APP_SKINS")) != KX::S_OK)
+        if (factory->LoadStringTables(KX::String(u"::FRAMEWORK_STRINGS"), KX::String(u"::APP_STRINGS"), 0x0409) !=
+                KX::S_OK ||
+            factory->LoadSkin(KX::String(u"::APP_SKINS")) != KX::S_OK)
             std::abort();
         state.PauseTiming();
         held = mallinfo2().uordblks - before;

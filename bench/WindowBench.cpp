@@ -34,13 +34,15 @@ public:
         Platform::VideoSystem::Start();
         m_documents.Set(u"APP_SKINS", kWindowSkin);
         m_services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        m_services.factory->LoadSkin(u"::APP_SKINS");
-        m_services.registry->RegisterControlCreateFunction(u"Test.WindowProbe", &CreateControlOf<WindowProbe>);
+        static_cast<void>(m_services.factory->LoadSkin(u"::APP_SKINS")); // the built-in skin always loads
+        static_cast<void>(m_services.registry->RegisterControlCreateFunction(
+            u"Test.WindowProbe", &CreateControlOf<WindowProbe>)); // a name registered twice keeps its function
         Platform::WindowParams params;
         params.width = 800;
         params.height = 600;
         window = OSWindow::Create(params, LRenderer::kGdi);
-        window->GetRootWindow()->SetContentByName(u"mainControl");
+        static_cast<void>(
+            window->GetRootWindow()->SetContentByName(u"mainControl")); // the skin is built in and names it
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         Push(Focus());
         OSWindow::RunOnce(0);
@@ -103,8 +105,8 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The share of one core the loop uses while the window sits idle for 10 s (ticks included).

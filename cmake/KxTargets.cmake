@@ -17,10 +17,12 @@ function(kx_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
-# kx_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>])
-# One GoogleTest executable, its cases registered with CTest.
+# kx_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>] [SLOW <Suite.Case>...])
+# One GoogleTest executable, its cases registered with CTest. The cases listed under SLOW wait in
+# real time (time-outs and retries at their real length); they get the label `slow` as well, so that
+# `ctest -LE slow` gives a quick run.
 function(kx_test name)
-  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES;LABELS;SLOW" ${ARGN})
   if(KX_FUZZ)
     return()
   endif()
@@ -30,6 +32,13 @@ function(kx_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kx_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  if(ARG_SLOW)
+    # Read by CTest after the discovered cases, so the names exist; a name that does not is an error.
+    set(slow_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_slow.cmake)
+    list(JOIN ARG_SLOW " " slow)
+    file(WRITE ${slow_file} "set_tests_properties(${slow} PROPERTIES LABELS \"${ARG_LABELS};slow\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${slow_file})
+  endif()
 endfunction()
 
 # kx_fuzz(<name> LIBS <libs...> SOURCES <files...>)

@@ -1,6 +1,6 @@
 #include "KXFramework/Application/DebugLog.h"
 
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 namespace KX {
 

@@ -31,8 +31,8 @@ namespace KX {
 class LFrameworkApp : public LNotificationClient, public IFrameworkServices {
 public:
     LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& stringTable, const String& name,
-        std::unique_ptr<Platform::MessageBoxService> messageBoxes,
-        std::unique_ptr<Platform::ClipboardBackend> clipboard);
+                  std::unique_ptr<Platform::MessageBoxService> messageBoxes,
+                  std::unique_ptr<Platform::ClipboardBackend> clipboard);
     ~LFrameworkApp() override;
 
     // The process's application; null when there is none.
@@ -40,20 +40,21 @@ public:
 
     // Registers the framework class names, loads the global hot keys, starts the clipboard and
     // applies the stored skin. E_FAIL when any step threw.
-    virtual KXRESULT RunApplicationStartup();
+    [[nodiscard]] virtual KXRESULT RunApplicationStartup();
     // Redraws the main window, runs the message loop between two idle passes; an exception out
     // of the loop shows the start-up error and posts the exit request.
     virtual void RunApplication();
     virtual void OnBeforeRun() {}
     virtual void RunMessageLoop() {}
     // Releases the factory, the hot keys and the clipboard.
-    virtual KXRESULT ReleaseServices();
+    [[nodiscard]] virtual KXRESULT ReleaseServices();
 
     // The idle pass: posted notifications of every centre (and NID_IDLE when asked), then every
     // root window from the last. True while work remains.
     virtual bool OnIdle(bool sendIdle);
     // NID_APP_EXIT_REQ: the exit flag, and every window but the main one is asked to close.
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
     bool IsExitRequested() const { return m_exitRequested; }
 
     // The stored skin index, 0 without a settings file.
@@ -70,8 +71,8 @@ public:
     static RCPtr<LStatusBar> GetStatusBar();
     static void SetStatusBar(const RCPtr<LStatusBar>& bar);
     // E_FAIL without a root window or a status bar.
-    KXRESULT SetStatusText(const String& text, bool immediate) override;
-    KXRESULT ResetStatusText(bool immediate) override;
+    [[nodiscard]] KXRESULT SetStatusText(const String& text, bool immediate) override;
+    [[nodiscard]] KXRESULT ResetStatusText(bool immediate) override;
     // The editor's application makes the window of a modal dialog.
     int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) override = 0;
 
@@ -82,7 +83,7 @@ public:
     virtual LIniFileManager* GetIniFileManager() { return nullptr; }
     virtual int32_t GetIniFile(int number);
     // The application's default font before a skin overrides it: fontconfig's sans-serif, 9 points.
-    virtual KXRESULT GetDefaultFont(String& face, float& size, int32_t& style);
+    [[nodiscard]] virtual KXRESULT GetDefaultFont(String& face, float& size, int32_t& style);
 
     const RCPtr<LClipboard>& GetClipboard() const { return m_clipboard; }
 
@@ -109,7 +110,7 @@ public:
     // The profile belongs to the derived application; nothing is stored here.
     void WriteProfileBinary(const String&, const String&, const std::vector<uint8_t>&) override {}
 
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LControlFactory> m_controlFactory;

@@ -7,6 +7,6 @@ namespace KX {
 
 // Registers every name in its fixed order. On a failed registration returns that result and sets
 // failedLine to the line its start-up error names; 0 when all are registered.
-KXRESULT RegisterFrameworkClassNames(LControlClassRegistry& registry, int& failedLine);
+[[nodiscard]] KXRESULT RegisterFrameworkClassNames(LControlClassRegistry& registry, int& failedLine);
 
 } // namespace KX

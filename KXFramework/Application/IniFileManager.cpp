@@ -27,7 +27,7 @@ String FromUtf8(const std::string& text)
 
 LIniFileManager::~LIniFileManager()
 {
-    UnloadLibrary();
+    static_cast<void>(UnloadLibrary()); // always S_OK
 }
 
 KXRESULT LIniFileManager::LoadLibrary(const String&)
@@ -43,7 +43,7 @@ KXRESULT LIniFileManager::UnloadLibrary()
     // A close whose write fails keeps the file open with its data in the library; nothing more
     // can be done for it here.
     for (int32_t handle : m_openHandles)
-        Ini::CloseIniFile(handle);
+        static_cast<void>(Ini::CloseIniFile(handle));
     m_openHandles.clear();
     m_loaded = false;
     return S_OK;

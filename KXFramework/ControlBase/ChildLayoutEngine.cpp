@@ -130,7 +130,7 @@ RectT<double> RoundRectEdges(const RectT<double>& r)
 }
 
 KXRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, const LControl* parent, const RectT<double>& parentRect,
-    const PointT<double>& clientSize, const PointT<double>& referencePoint, RectT<double>& out)
+                             const PointT<double>& clientSize, const PointT<double>& referencePoint, RectT<double>& out)
 {
     if (!layout)
         return E_INVALIDARG;
@@ -277,8 +277,8 @@ KXRESULT ApplyLayoutMaxSize(LControl& control, PointT<double>& position, PointT<
             continue;
         }
         RectT<double> reference;
-        if (!LimitReference(control, spec, true, reference) || !(reference.width > kEpsilon)
-            || !(reference.height > kEpsilon))
+        if (!LimitReference(control, spec, true, reference) || !(reference.width > kEpsilon) ||
+            !(reference.height > kEpsilon))
             continue;
         const double far = double(spec.relative) * Extent(reference, axis) + Along(reference, axis) + spec.absolute;
         if (p < far && far < p + s && far > anchor) {

@@ -11,13 +11,14 @@ class LControl;
 
 // Pass 1. With a parent the three middle arguments are ignored; without one (a top-level control)
 // they stand in for the parent. E_INVALIDARG for a null descriptor; else 0.
-KXRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, const LControl* parent, const RectT<double>& parentRect,
-    const PointT<double>& clientSize, const PointT<double>& referencePoint, RectT<double>& out);
+[[nodiscard]] KXRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, const LControl* parent,
+                                           const RectT<double>& parentRect, const PointT<double>& clientSize,
+                                           const PointT<double>& referencePoint, RectT<double>& out);
 // Pass 2: 1 when position or size changed, 0 when not, E_FAIL when the anchor kept a minimum
 // relative to a child from being honoured.
-KXRESULT ApplyLayoutMinSize(LControl& control, PointT<double>& position, PointT<double>& size);
+[[nodiscard]] KXRESULT ApplyLayoutMinSize(LControl& control, PointT<double>& position, PointT<double>& size);
 // Pass 3, with the same results.
-KXRESULT ApplyLayoutMaxSize(LControl& control, PointT<double>& position, PointT<double>& size);
+[[nodiscard]] KXRESULT ApplyLayoutMaxSize(LControl& control, PointT<double>& position, PointT<double>& size);
 
 // Rounds the edges half away from zero and takes the extents from the rounded edges.
 RectT<double> RoundRectEdges(const RectT<double>& r);

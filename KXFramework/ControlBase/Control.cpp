@@ -40,7 +40,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        sender.SendNotification(n);
+        static_cast<void>(sender.SendNotification(n)); // the clients' answers do not concern the sender
 }
 
 // A create parameter is true when, trimmed of blanks and line breaks and lower-cased, it is "true".
@@ -100,8 +100,8 @@ const RCPtr<LControl>& LControl::ChildControlList::Entry(unsigned index, int ord
 {
     auto fail = [](int line) {
         throw Exception<std::runtime_error>(
-            "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line "
-            + std::to_string(line));
+            "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line " +
+            std::to_string(line));
     };
     if (index >= m_children.GetCount())
         fail(lineIndex);
@@ -209,7 +209,7 @@ KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const 
             continue;
         for (int axis = 0; axis < 2; ++axis) {
             for (String* name : {&layout->position[axis].referenceName, &layout->size[axis].referenceName,
-                     &layout->minSize[axis].referenceName, &layout->maxSize[axis].referenceName}) {
+                                 &layout->minSize[axis].referenceName, &layout->maxSize[axis].referenceName}) {
                 if (*name == oldName)
                     *name = newName;
             }
@@ -225,7 +225,7 @@ LControl::LControl(const RCPtr<LControl>& parent, const String& name)
       m_conditions(LConditionsParam::Create(0, 0, {})),
       m_children(this)
 {
-    SetParent(parent);
+    static_cast<void>(SetParent(parent)); // the tree records the parent either way
     if (IFrameworkServices* services = GetFrameworkServices()) {
         if (RCPtr<LControlFactory> factory = services->GetControlFactory()) {
             const String parentClass = parent && parent->m_descriptor ? parent->m_descriptor->GetClassName() : String();
@@ -253,7 +253,7 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
             if (oldParent->m_pendingRemovals.GetAt(i) == self) {
                 oldParent->m_pendingRemovals.RemoveItems(i, 1);
                 if (oldParent->m_pendingRemovals.GetCount() == 0)
-                    oldParent->UnsubscribeIdle();
+                    static_cast<void>(oldParent->UnsubscribeIdle()); // a parent that was not subscribed stays so
                 break;
             }
         }
@@ -263,7 +263,7 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
     }
     if (newParent) {
         newParent->DestroyPendingRemovals();
-        newParent->m_children.Add(self);
+        static_cast<void>(newParent->m_children.Add(self)); // adding at the end is never refused
     }
     return S_OK;
 }
@@ -274,7 +274,7 @@ KXRESULT LControl::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDe
         return E_FAIL;
     const KXRESULT r = child->SetParent(RCPtr<LControl>(this));
     if (Succeeded(r))
-        child->ApplyDescriptor(descriptor);
+        static_cast<void>(child->ApplyDescriptor(descriptor)); // a descriptor that does not apply leaves the defaults
     return r;
 }
 
@@ -283,7 +283,7 @@ KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
     if (!child || child->m_parent.Get() != this)
         return E_INVALIDARG;
     if (child->m_capture)
-        child->OnCaptureLost();
+        static_cast<void>(child->OnCaptureLost()); // a handler's answer changes nothing here
     child->SetVisible(false);
     for (unsigned i = 0; i < m_pendingRemovals.GetCount(); ++i) {
         if (m_pendingRemovals.GetAt(i) == child)
@@ -293,7 +293,7 @@ KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
     if (position < 0)
         return E_INVALIDARG;
     if (position == 0)
-        SubscribeIdle();
+        static_cast<void>(SubscribeIdle()); // subscribing twice changes nothing
     return S_OK;
 }
 
@@ -303,7 +303,7 @@ void LControl::DestroyPendingRemovals()
         RCPtr<LControl> child = m_pendingRemovals.GetAt(0);
         m_pendingRemovals.RemoveItems(0, 1);
         if (m_pendingRemovals.GetCount() == 0)
-            UnsubscribeIdle();
+            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         child->Destroy();
     }
 }
@@ -314,21 +314,21 @@ void LControl::Destroy()
     SetVisible(false);
     SetClipToParent(true);
     if (m_capture)
-        OnCaptureLost();
+        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
     // A destroyed control keeps no focus, no drop target and no scrolling.
     if (m_hasFocus || m_containsFocus)
         OnFocusLost();
-    StopAutoScroll(0);
-    StopAutoScroll(1);
+    static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+    static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
     m_dropTarget = nullptr;
     m_lastChildHit = nullptr;
     m_pressRecord = nullptr;
     while (m_idleCount > 0)
-        UnsubscribeIdle();
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     if (m_parent)
-        SetParent(nullptr);
+        static_cast<void>(SetParent(nullptr)); // leaving the tree cannot be refused
     else
-        SetRootWindow(nullptr);
+        static_cast<void>(SetRootWindow(nullptr)); // leaving the window cannot be refused
 }
 
 KXRESULT LControl::BreakCycles()
@@ -412,9 +412,9 @@ KXRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& root)
     m_rootWindow = root;
     if (root) {
         if (RCPtr<LControl> content = root->GetContent())
-            content->SetText(m_text);
+            static_cast<void>(content->SetText(m_text)); // a content that refuses the text keeps the old one
         if (IWindowOSServices* os = root->GetOSServices())
-            os->SetWindowTitle(m_text);
+            static_cast<void>(os->SetWindowTitle(m_text)); // a window that cannot show a title keeps its old one
         RefreshIdleSubscription();
     }
     return S_OK;
@@ -468,7 +468,7 @@ void LControl::TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken)
         m_children.Remove(child);
     }
     m_rect = {};
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
 }
 
 void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -488,7 +488,7 @@ void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     // A first application normally finds no children; any it finds leave the tree.
     RCPtrArray<LControl, 1, 0> taken;
     TakeChildrenAndRelayout(taken);
-    SetLookExclusive(0);
+    static_cast<void>(SetLookExclusive(0)); // a control without looks has none to show
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
@@ -546,7 +546,7 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
                 RCPtr<LControl> child = remembered.GetAt(k);
                 if (SameName(child->m_name, sub->GetName())) {
                     remembered.RemoveItems(k, 1);
-                    AddChild(child, sub);
+                    static_cast<void>(AddChild(child, sub)); // a child that cannot be re-added stays out
                     break;
                 }
             }
@@ -554,9 +554,9 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
     }
     m_layoutSuspended = false;
     if (m_children.GetCount() > 0)
-        RecalcLayoutFromDescriptor();
+        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     PublishConditions();
-    PostInitialize();
+    static_cast<void>(PostInitialize()); // the creation steps do not stop one another
     m_children.Touch();
     if (m_rootWindow) {
         FillClientArea();
@@ -584,9 +584,10 @@ void LControl::CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor)
     m_fontInheritsFromParent = skin && skin->fontInheritsFromParent;
     m_sizeIsRelative = skin && skin->fontSizeIsRelative;
     if (skin)
-        SetFont(skin->fontName, skin->fontSize, skin->fontStyle, skin->fontSizeIsRelative);
+        // A font that cannot be made leaves the old one.
+        static_cast<void>(SetFont(skin->fontName, skin->fontSize, skin->fontStyle, skin->fontSizeIsRelative));
     else
-        SetFont(String(), 0.0f, -1, false);
+        static_cast<void>(SetFont(String(), 0.0f, -1, false)); // a font that cannot be made leaves the old one
 }
 
 void LControl::FillClientArea()
@@ -604,7 +605,7 @@ void LControl::FillClientArea()
         size.relative = 1.0f;
         size.absolute = 0.0;
     }
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
 }
 
 KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor)
@@ -617,14 +618,14 @@ KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor
         for (unsigned i = 0; i < subs.GetCount(); ++i) {
             const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
             String defer;
-            if (sub->GetCreateParams() && sub->GetCreateParams()->GetString(u"DEFER_CREATE", defer)
-                && ParseCreateBool(defer))
+            if (sub->GetCreateParams() && sub->GetCreateParams()->GetString(u"DEFER_CREATE", defer) &&
+                ParseCreateBool(defer))
                 continue;
             RCPtr<LControl> child;
             registry->CreateControl(child, sub, RCPtr<LControl>(this));
         }
     }
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     return S_OK;
 }
 
@@ -633,10 +634,11 @@ KXRESULT LControl::Initialize()
     m_notificationCenter = GetDefaultNotificationCenter();
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
-    ReadCreateParams();
+    static_cast<void>(ReadCreateParams()); // a parameter that cannot be read keeps its default
     if (m_stringTable) {
         m_stringTable->GetString(u"TOOLTIP", m_toolTipText);
-        m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK");
+        // A control without hot keys has none.
+        static_cast<void>(m_localHotKeys.LoadFromStringTable(m_stringTable, u"LHK"));
     }
     SubscribeSiblingKeys();
     return S_OK;
@@ -691,7 +693,7 @@ void LControl::SetNotFocusable(bool notFocusable)
     m_parent->m_children.Touch();
     RCPtr<LControl> self = Hold(this);
     if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent->m_hasFocus)
-        SetFocus(true);
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
     else if (notFocusable && m_hasFocus)
         HandOverFocus(false);
 }
@@ -720,7 +722,8 @@ KXRESULT LControl::RecalcLayoutFromDescriptor()
         return E_FAIL;
     RectT<double> r;
     if (m_parent) {
-        CalculateLayoutRect(m_layout.Get(), m_parent.Get(), {}, {}, {}, r);
+        // Without a layout the rectangle stays empty.
+        static_cast<void>(CalculateLayoutRect(m_layout.Get(), m_parent.Get(), {}, {}, {}, r));
     } else {
         if (m_created && !m_rootWindow)
             return E_FAIL;
@@ -733,14 +736,16 @@ KXRESULT LControl::RecalcLayoutFromDescriptor()
         const RectT<int32_t> screen = services ? services->GetWorkArea() : RectT<int32_t>{};
         const PointT<int32_t> client = root->GetClientSize();
         const RectT<int32_t> window = root->GetScreenClientRect();
-        CalculateLayoutRect(m_layout.Get(), nullptr, screen.ToDouble(), {double(client.x), double(client.y)},
-            {double(window.x), double(window.y)}, r);
+        // Without a layout the rectangle stays empty.
+        static_cast<void>(CalculateLayoutRect(m_layout.Get(), nullptr, screen.ToDouble(),
+                                              {double(client.x), double(client.y)},
+                                              {double(window.x), double(window.y)}, r));
     }
     PointT<double> position{r.x, r.y};
     PointT<double> size{r.width, r.height};
     // A limit the anchor keeps from being met leaves what the other rules gave.
-    ApplyLayoutMinSize(*this, position, size);
-    ApplyLayoutMaxSize(*this, position, size);
+    static_cast<void>(ApplyLayoutMinSize(*this, position, size)); // without a layout the size stays
+    static_cast<void>(ApplyLayoutMaxSize(*this, position, size)); // without a layout the size stays
     r = {position.x, position.y, size.x, size.y};
     r.Normalize();
     return StoreLayoutRect({r.x, r.y}, {r.width, r.height});
@@ -748,7 +753,7 @@ KXRESULT LControl::RecalcLayoutFromDescriptor()
 
 KXRESULT LControl::RecalcLayout(const PointT<int32_t>&)
 {
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     return S_OK;
 }
 
@@ -757,8 +762,8 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
     if (position.x == m_rect.x && position.y == m_rect.y && size.x == m_rect.width && size.y == m_rect.height)
         return S_FALSE;
     RCPtr<LControl> self = Hold(this);
-    const bool sizeChanged
-        = std::fabs(size.x - m_rect.width) >= kSizeTolerance || std::fabs(size.y - m_rect.height) >= kSizeTolerance;
+    const bool sizeChanged =
+        std::fabs(size.x - m_rect.width) >= kSizeTolerance || std::fabs(size.y - m_rect.height) >= kSizeTolerance;
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     if (m_unclippedCount > 0)
         InvalidateUnclippedArea();
@@ -775,9 +780,9 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
         for (unsigned i = 0; i < m_children.GetCount(); ++i) {
             RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-            child->RecalcLayout(whole);
+            static_cast<void>(child->RecalcLayout(whole)); // a child without a layout keeps its rectangle
         }
-        RecalcLayoutFromDescriptor();
+        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
         m_layoutSuspended = false;
     }
     if (m_parent) {
@@ -792,7 +797,7 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
             if (sibling->RecalcLayoutFromDescriptor() == S_OK)
                 break;
         }
-        parent->OnChildRectChanged(self);
+        static_cast<void>(parent->OnChildRectChanged(self)); // a handler's answer changes nothing here
     } else if (m_rootWindow) {
         const RectT<int32_t> area = m_rootWindow->GetScreenClientRect();
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
@@ -818,17 +823,17 @@ KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const Si
     // The docked flag is a key of the parent's z-order.
     if (wasDocked != position.docked && m_parent)
         m_parent->m_children.Touch();
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     PositionSpec p;
     SizeSpec z;
-    m_layout->GetPlacement(axis, p, z);
+    static_cast<void>(m_layout->GetPlacement(axis, p, z)); // a bad axis leaves the defaults
     const bool named = position.referenceKind == PositionSpec::kNamed;
     const bool sizeNamed = size.referenceKind == SizeSpec::kNamed;
-    const bool same = p.anchor == position.anchor && p.referenceKind == position.referenceKind
-        && (!named || p.referenceName == position.referenceName) && p.relative == position.relative
-        && p.absolute == position.absolute && p.docked == position.docked && z.referenceKind == size.referenceKind
-        && (!sizeNamed || z.referenceName == size.referenceName) && z.relative == size.relative
-        && z.absolute == size.absolute;
+    const bool same = p.anchor == position.anchor && p.referenceKind == position.referenceKind &&
+                      (!named || p.referenceName == position.referenceName) && p.relative == position.relative &&
+                      p.absolute == position.absolute && p.docked == position.docked &&
+                      z.referenceKind == size.referenceKind && (!sizeNamed || z.referenceName == size.referenceName) &&
+                      z.relative == size.relative && z.absolute == size.absolute;
     return same ? S_OK : S_FALSE;
 }
 
@@ -839,12 +844,12 @@ KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const S
     const KXRESULT r = m_layout->SetSizeLimitSpecs(axis, minimum, maximum);
     if (Failed(r))
         return r;
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     SizeLimitSpec lo, hi;
-    m_layout->GetSizeLimitSpecs(axis, lo, hi);
+    static_cast<void>(m_layout->GetSizeLimitSpecs(axis, lo, hi)); // a bad axis leaves the defaults
     auto same = [](const SizeLimitSpec& a, const SizeLimitSpec& b) {
-        return a.hasReference == b.hasReference && a.referenceName == b.referenceName && a.relative == b.relative
-            && a.absolute == b.absolute;
+        return a.hasReference == b.hasReference && a.referenceName == b.referenceName && a.relative == b.relative &&
+               a.absolute == b.absolute;
     };
     return same(lo, minimum) && same(hi, maximum) ? S_OK : S_FALSE;
 }
@@ -857,10 +862,11 @@ PointT<double> LControl::GetPreferredSize()
     for (int axis = 0; axis < 2; ++axis) {
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
-        SetPlacement(axis, position, SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0});
+        static_cast<void>(m_layout->GetPlacement(axis, position, size)); // a bad axis leaves the defaults
+        // The same placement again changes nothing.
+        static_cast<void>(SetPlacement(axis, position, SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0}));
         (axis == 0 ? preferred.x : preferred.y) = axis == 0 ? m_rect.width : m_rect.height;
-        SetPlacement(axis, position, size);
+        static_cast<void>(SetPlacement(axis, position, size)); // the same placement again changes nothing
     }
     return preferred;
 }
@@ -870,7 +876,7 @@ PointT<double> LControl::GetAbsoluteMaxSize() const
     if (!m_layout)
         return {};
     return {m_layout->maxSize[0].hasReference ? 0.0 : m_layout->maxSize[0].absolute,
-        m_layout->maxSize[1].hasReference ? 0.0 : m_layout->maxSize[1].absolute};
+            m_layout->maxSize[1].hasReference ? 0.0 : m_layout->maxSize[1].absolute};
 }
 
 void LControl::GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum) const
@@ -928,7 +934,7 @@ void LControl::SetScrollOffset(const PointT<double>& offset)
     m_scrollOffset = rounded;
     for (unsigned i = 0; i < m_children.GetCount(); ++i) {
         RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-        child->OnParentScrolled(old, rounded);
+        static_cast<void>(child->OnParentScrolled(old, rounded)); // a handler's answer changes nothing here
     }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     ScrollContents(old, rounded);
@@ -939,8 +945,8 @@ void LControl::SetScrollOffset(const PointT<double>& offset)
         RCPtr<LControl> top;
         GetTopLevelControl(top);
         const PointT<int32_t> cursor = root->GetCursorPos();
-        const PointT<double> p
-            = top ? MapPointFromControl(*top, {double(cursor.x), double(cursor.y)}) : PointT<double>{};
+        const PointT<double> p =
+            top ? MapPointFromControl(*top, {double(cursor.x), double(cursor.y)}) : PointT<double>{};
         if (top && p.x >= 0.0 && p.x < m_rect.width && p.y >= 0.0 && p.y < m_rect.height) {
             PointT<int32_t> local;
             root->HitTest(cursor, local, true);
@@ -954,14 +960,14 @@ void LControl::ScrollContents(const PointT<double>&, const PointT<double>&) {}
 KXRESULT LControl::OnParentScrolled(const PointT<double>&, const PointT<double>&)
 {
     if (m_layout && (m_layout->position[0].docked || m_layout->position[1].docked))
-        RecalcLayoutFromDescriptor();
+        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     return S_OK;
 }
 
 KXRESULT LControl::OnChildRectChanged(const RCPtr<LControl>& child)
 {
     if (!m_layoutSuspended)
-        RecalcLayoutFromDescriptor();
+        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     InvalidateChildArea(child);
     return S_OK;
 }
@@ -974,7 +980,7 @@ PointT<double> LControl::MapPointFromControl(const LControl& other, const PointT
     const PointT<int32_t> to = GetPositionInRoot().Round();
     using GeometryRules::Clamp;
     return {Clamp(point.x + double(from.x) - double(to.x), kCoordinateLimit),
-        Clamp(point.y + double(from.y) - double(to.y), kCoordinateLimit)};
+            Clamp(point.y + double(from.y) - double(to.y), kCoordinateLimit)};
 }
 
 bool LControl::GetChildrenBounds(RectT<double>& out) const
@@ -1027,8 +1033,8 @@ double LControl::GetTextMinimumSize(int axis, const PointT<double>& size)
     }
     if (m_layout->textOverflowY == LLayoutDescriptor::kOverflowClip)
         return 0.0;
-    const double extra
-        = std::ceil(double(text.GetWrappedHeight(GeometryRules::RoundToLong(area.width))) - double(area.height));
+    const double extra =
+        std::ceil(double(text.GetWrappedHeight(GeometryRules::RoundToLong(area.width))) - double(area.height));
     if (extra > 0.0) {
         const double span = double(spec.bottomRelative) - double(spec.topRelative);
         minimum = std::ceil(span > 0.0 ? extra / span : extra) + size.y;
@@ -1188,8 +1194,8 @@ void LControl::PublishConditions()
     if (m_userMoveMode != 0 && rose(Condition::kLeftDragging))
         BeginUserMove();
     // The hover follows the pointer to whatever now lies under it.
-    if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture)
-        || (fell(Condition::kCapture) && !m_hover)) {
+    if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture) ||
+        (fell(Condition::kCapture) && !m_hover)) {
         if (RCPtr<LRootWindow> root = FindRootWindow()) {
             PointT<int32_t> local;
             root->HitTest(root->GetCursorPos(), local, true);
@@ -1462,9 +1468,9 @@ KXRESULT LControl::ApplyFont(const RCPtr<LFont>& font)
     m_inheritStyle = false;
     for (unsigned i = 0; i < m_children.GetCount(); ++i) {
         RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-        child->RefreshInheritedFont();
+        static_cast<void>(child->RefreshInheritedFont()); // a font that cannot be made leaves the old one
     }
-    RecalcLayoutFromDescriptor();
+    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     return S_OK;
 }
@@ -1481,7 +1487,7 @@ KXRESULT LControl::RefreshInheritedFont()
     else if (!m_inheritSize && m_font)
         size = m_font->GetSize();
     const int32_t style = m_inheritStyle || !m_font ? -1 : m_font->GetStyle();
-    SetFont(face, size, style, relative);
+    static_cast<void>(SetFont(face, size, style, relative)); // a font that cannot be made leaves the old one
     return S_OK;
 }
 
@@ -1501,8 +1507,8 @@ bool LControl::IsTextTruncated()
 
 // ---- painting
 
-KXRESULT LControl::Paint(
-    const RCPtr<LRenderer>& renderer, const LRectList& dirty, RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass)
+KXRESULT LControl::Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty, RCPtrArray<LControl, 1, 0>& deferred,
+                         bool unclippedPass)
 {
     if (GetClipToParent() == unclippedPass)
         return E_INVALIDARG;
@@ -1557,7 +1563,8 @@ KXRESULT LControl::Paint(
         anyWeighted = true;
         underWeight(i);
         if (const RCPtr<LLook>& look = m_looks.GetAt(i))
-            look->DrawLabelText(renderer, dirty, textOrigin);
+            // A part that cannot paint leaves its area; the walk goes on.
+            static_cast<void>(look->DrawLabelText(renderer, dirty, textOrigin));
         PaintChildren(renderer, dirty, int(i), deferred);
         renderer->PopClip();
     }
@@ -1580,20 +1587,20 @@ void LControl::DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRec
     const PointT<double> origin = context ? context->GetState().offset : PointT<double>{};
     for (const LRectList::Node* n = dirty.GetHead(); n; n = n->next) {
         RectT<double> r{double(n->left) - origin.x, double(n->top) - origin.y, double(n->right - n->left),
-            double(n->bottom - n->top)};
+                        double(n->bottom - n->top)};
         if (context && !IntersectRect(r, r, context->GetState().clip))
             continue;
         renderer->PushClip({0.0, 0.0, m_rect.width, m_rect.height}, r, nullptr, true);
         if (overlay)
-            DrawOverlay(renderer);
+            static_cast<void>(DrawOverlay(renderer)); // a part that cannot paint leaves its area; the walk goes on
         else
-            DrawContent(renderer);
+            static_cast<void>(DrawContent(renderer)); // a part that cannot paint leaves its area; the walk goes on
         renderer->PopClip();
     }
 }
 
-void LControl::PaintChildren(
-    const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred)
+void LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex,
+                             RCPtrArray<LControl, 1, 0>& deferred)
 {
     const unsigned count = m_children.GetCount();
     if (count == 0)
@@ -1602,11 +1609,11 @@ void LControl::PaintChildren(
     using GeometryRules::Clamp;
     RectT<double> c = GetLookClientRect(lookIndex);
     c = RectT<double>{Clamp(c.x, kCoordinateLimit), Clamp(c.y, kCoordinateLimit), Clamp(c.width, kCoordinateLimit),
-        Clamp(c.height, kCoordinateLimit)}
+                      Clamp(c.height, kCoordinateLimit)}
             .Round()
             .ToDouble();
-    const RectT<double> area{
-        c.x - m_scrollOffset.x, c.y - m_scrollOffset.y, c.width + m_scrollOffset.x, c.height + m_scrollOffset.y};
+    const RectT<double> area{c.x - m_scrollOffset.x, c.y - m_scrollOffset.y, c.width + m_scrollOffset.x,
+                             c.height + m_scrollOffset.y};
     unsigned position = 0;
     auto inRun = [&](unsigned i, int docked) {
         const LControl& child = *m_children.GetAt(i, kZOrder);
@@ -1621,14 +1628,15 @@ void LControl::PaintChildren(
         bool visible = c.width > kMinExtent && c.height > kMinExtent;
         if (visible && context) {
             const RectT<double>& clip = context->GetState().clip;
-            visible = c.x < clip.x + clip.width && clip.x < c.x + c.width && c.y < clip.y + clip.height
-                && clip.y < c.y + c.height;
+            visible = c.x < clip.x + clip.width && clip.x < c.x + c.width && c.y < clip.y + clip.height &&
+                      clip.y < c.y + c.height;
         }
         if (visible) {
             renderer->PushClip(area, c, nullptr, true);
             for (unsigned i = position; i < end; ++i) {
                 RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
-                child->Paint(renderer, dirty, deferred, false);
+                // A child that cannot paint leaves its area; the walk goes on.
+                static_cast<void>(child->Paint(renderer, dirty, deferred, false));
             }
             renderer->PopClip();
         } else {
@@ -1645,7 +1653,8 @@ void LControl::PaintChildren(
         renderer->PushOffsetClip({c.x - m_scrollOffset.x, c.y - m_scrollOffset.y});
         for (; position < count && inRun(position, 2); ++position) {
             RCPtr<LControl> child = m_children.GetAt(position, kZOrder);
-            child->Paint(renderer, dirty, deferred, false);
+            // A child that cannot paint leaves its area; the walk goes on.
+            static_cast<void>(child->Paint(renderer, dirty, deferred, false));
         }
         renderer->PopClip();
     }
@@ -1761,7 +1770,7 @@ RectT<double> LControl::GetParentClipRect() const
     if (m_parent) {
         const PointT<double> p = GetPositionInParentClient();
         return {Clamp(-p.x, kCoordinateLimit), Clamp(-p.y, kCoordinateLimit),
-            Clamp(m_parent->m_rect.width, kCoordinateLimit), Clamp(m_parent->m_rect.height, kCoordinateLimit)};
+                Clamp(m_parent->m_rect.width, kCoordinateLimit), Clamp(m_parent->m_rect.height, kCoordinateLimit)};
     }
     if (m_rootWindow) {
         const PointT<int32_t> size = m_rootWindow->GetClientSize();
@@ -1841,7 +1850,7 @@ bool LControl::UpdateText(const String& text, bool relayout)
         return false;
     if (!m_parent && m_rootWindow) {
         if (IWindowOSServices* os = m_rootWindow->GetOSServices())
-            os->SetWindowTitle(text);
+            static_cast<void>(os->SetWindowTitle(text)); // a window that cannot show a title keeps its old one
     }
     m_text = text;
     for (unsigned i = m_looks.GetCount(); i-- > 0;) {
@@ -1852,7 +1861,7 @@ bool LControl::UpdateText(const String& text, bool relayout)
         const bool sizesX = m_layout->textOverflowX != 0 && !m_layout->minSize[0].hasReference;
         const bool sizesY = m_layout->textOverflowY != 0 && !m_layout->minSize[1].hasReference;
         if (sizesX || sizesY)
-            RecalcLayoutFromDescriptor();
+            static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
     }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     return true;
@@ -1895,7 +1904,7 @@ KXRESULT LControl::ShowToolTip(bool show)
     // A tip that could not join this control (a child of that name is there already) is dropped.
     if (!tip || tip->GetParent().Get() != this)
         return S_OK;
-    tip->SetText(text);
+    static_cast<void>(tip->SetText(text)); // a tip that refuses the text keeps the old one
     if (auto* link = dynamic_cast<IToolTipLink*>(tip.Get()))
         link->ShowToolTip();
     return S_OK;

@@ -65,12 +65,12 @@ public:
         RCPtr<LControl>& GetAt(unsigned index, int order);
         const RCPtr<LControl>& GetAt(unsigned index, int order) const;
         // E_INVALIDARG for null; E_FAIL when a child has the same name; else 0.
-        KXRESULT Add(const RCPtr<LControl>& child);
+        [[nodiscard]] KXRESULT Add(const RCPtr<LControl>& child);
         // The child's former position, or -1.
         int Remove(const RCPtr<LControl>& child);
         void Clear();
         // 1 when unchanged; E_FAIL when another child has the name; E_INVALIDARG when not a child.
-        KXRESULT Rename(const RCPtr<LControl>& child, const String& newName);
+        [[nodiscard]] KXRESULT Rename(const RCPtr<LControl>& child, const String& newName);
         bool HasChildNamed(const String& name) const;
         // Marks both orders for sorting again.
         void Touch() { ++m_changeCounter; }
@@ -97,11 +97,11 @@ public:
     const RCPtr<LControl>& GetParent() const { return m_parent; }
     // 1 when unchanged; E_FAIL when the new parent has a child of that name (nothing changes);
     // else 0.
-    KXRESULT SetParent(const RCPtr<LControl>& newParent);
-    virtual KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor);
+    [[nodiscard]] KXRESULT SetParent(const RCPtr<LControl>& newParent);
+    [[nodiscard]] virtual KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor);
     // Hides the child now and destroys it at this control's next idle tick. E_INVALIDARG when it
     // is not a child.
-    KXRESULT RemoveChild(const RCPtr<LControl>& child);
+    [[nodiscard]] KXRESULT RemoveChild(const RCPtr<LControl>& child);
     virtual void Destroy();
     // The child's entry, or a shared null pointer.
     const RCPtr<LControl>& FindChild(const String& name) const;
@@ -110,31 +110,33 @@ public:
     void GetTopLevelControl(RCPtr<LControl>& out);
     RCPtr<LRootWindow>* GetRootWindowPtr();
     // E_FAIL for a control with a parent.
-    KXRESULT SetRootWindow(const RCPtr<LRootWindow>& root);
+    [[nodiscard]] KXRESULT SetRootWindow(const RCPtr<LRootWindow>& root);
     void IncrementSubtreeCount();
     void DecrementSubtreeCount();
     int32_t GetUnclippedDescendantCount() const { return m_unclippedCount; }
     unsigned GetPendingRemovalCount() const { return m_pendingRemovals.GetCount(); }
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     // Notifications reach the handler table only once the control is created.
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
     const RCPtr<LNotificationHandler<LControl>>& GetNotificationHandler() const { return m_handlers; }
     bool IsCreated() const { return m_created; }
     void SetCreated() { m_created = true; }
 
     // Creation steps, in the order they run.
-    virtual KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
-    virtual KXRESULT CreateSubControls(const RCPtr<LControlDescriptor>& descriptor);
-    virtual KXRESULT Initialize();
-    virtual KXRESULT ReadCreateParams();
-    virtual KXRESULT PostInitialize();
+    [[nodiscard]] virtual KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    [[nodiscard]] virtual KXRESULT CreateSubControls(const RCPtr<LControlDescriptor>& descriptor);
+    [[nodiscard]] virtual KXRESULT Initialize();
+    [[nodiscard]] virtual KXRESULT ReadCreateParams();
+    [[nodiscard]] virtual KXRESULT PostInitialize();
     // Places both axes to fill the window's client area (reference names and docked flags kept)
     // and lays the control out once.
     void FillClientArea();
     // Offered a top-level control's rectangle when a skin is re-applied; 1 makes the window take it.
-    virtual KXRESULT OfferWindowArea(const RectT<double>& area);
+    [[nodiscard]] virtual KXRESULT OfferWindowArea(const RectT<double>& area);
     virtual void SetNotFocusable(bool notFocusable);
     bool IsNotFocusable() const { return m_notFocusable; }
     bool WantsTab() const { return m_wantsTab; }
@@ -152,14 +154,14 @@ public:
     bool GetClipToParent() const { return !m_layout || m_layout->clipToParent; }
     virtual void SetClipToParent(bool clip);
     // 0 when the rectangle changed, 1 when not, E_FAIL without a descriptor or a root window.
-    KXRESULT RecalcLayoutFromDescriptor();
-    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    [[nodiscard]] KXRESULT RecalcLayoutFromDescriptor();
+    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
     // 1 when both equal the current ones, else 0.
-    KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
+    [[nodiscard]] KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
     // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
     // E_INVALIDARG for an axis other than 0 and 1.
-    KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
-    KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
+    [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    [[nodiscard]] KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
     // The size the minimum rules alone give; the descriptor is left as it was.
     PointT<double> GetPreferredSize();
     virtual PointT<double> GetAbsoluteMaxSize() const;
@@ -173,8 +175,8 @@ public:
     virtual void CheckClientSizeChange();
     virtual void SetScrollOffset(const PointT<double>& offset);
     virtual void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset);
-    virtual KXRESULT OnParentScrolled(const PointT<double>& oldOffset, const PointT<double>& newOffset);
-    virtual KXRESULT OnChildRectChanged(const RCPtr<LControl>& child);
+    [[nodiscard]] virtual KXRESULT OnParentScrolled(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    [[nodiscard]] virtual KXRESULT OnChildRectChanged(const RCPtr<LControl>& child);
     virtual void InvalidateChildArea(const RCPtr<LControl>& child);
     PointT<double> GetPositionInRoot() const;
     PointT<double> GetPositionInParentClient() const;
@@ -193,7 +195,7 @@ public:
     // Value and range.
     virtual double SetValue(double t);
     virtual void OnValueChanged();
-    virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
+    [[nodiscard]] virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
     double GetValue() const { return m_value; }
     double NormalizedToValue(double t) const;
     double ValueToNormalized(double v) const;
@@ -214,8 +216,8 @@ public:
 
     // Hit testing. p and local are in the control's own coordinates; bestZ rises to the found
     // control's effective z.
-    virtual RCPtr<LControl>& FindControlAt(
-        RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase, PointT<int32_t>& local, int32_t& bestZ);
+    virtual RCPtr<LControl>& FindControlAt(RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase,
+                                           PointT<int32_t>& local, int32_t& bestZ);
     virtual bool ContainsPoint(const PointT<int32_t>& p) const;
     // The largest Z_Order over the control and its ancestors that are not clipped to their
     // parent; INT32_MIN when all are.
@@ -231,49 +233,49 @@ public:
     // Unbinds the old menu's hot keys and binds the new one's, so shortcuts work while closed.
     void SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
     // Opens the skin's "contextMenu" popup with the menu; 0.
-    KXRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    [[nodiscard]] KXRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
     // Called with the popup after it got the menu and before it opens.
     virtual void OnContextMenuCreated(const RCPtr<LControl>& popup);
     // The menus of the string table's "CONTEXT_MENU" entries, in their ordinal order.
     void GetMenusFromStringTable(RCPtrArray<LMenuDescriptor, 1, 0>& out) const;
 
     // Pointer input.
-    KXRESULT OnMouseEnter() override;
-    KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer) override;
-    KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& press) override;
-    KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& release) override;
-    KXRESULT OnMouseLeave() override;
-    KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
-    KXRESULT OnCaptureLost() override;
-    KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
-    KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT OnMouseEnter() override;
+    [[nodiscard]] KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer) override;
+    [[nodiscard]] KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& press) override;
+    [[nodiscard]] KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& release) override;
+    [[nodiscard]] KXRESULT OnMouseLeave() override;
+    [[nodiscard]] KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
+    [[nodiscard]] KXRESULT OnCaptureLost() override;
+    [[nodiscard]] KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
     // Visible with its ancestors, enabled itself, and under an enabled parent.
     bool AcceptsInput() const;
     // E_INVALIDARG for a negative threshold.
-    KXRESULT SetDragThreshold(int32_t pixels);
-    virtual KXRESULT DispatchClick(const RCPtr<LMouseButtonParam>& param);
-    virtual KXRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
-    virtual KXRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
-    virtual KXRESULT OnRightClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] KXRESULT SetDragThreshold(int32_t pixels);
+    [[nodiscard]] virtual KXRESULT DispatchClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
+    [[nodiscard]] virtual KXRESULT OnRightClick(const RCPtr<LMouseButtonParam>& param);
 
     // Focus and keys.
     virtual bool AcceptsTextInput() const { return false; }
     virtual void FindTextInputTarget(RCPtr<LControl>& out);
-    virtual KXRESULT PerformEdit(int32_t request);
+    [[nodiscard]] virtual KXRESULT PerformEdit(int32_t request);
     // 0 on success, 1 when nothing was to be done, E_FAIL when the focus could not move.
-    virtual KXRESULT SetFocus(bool forward);
+    [[nodiscard]] virtual KXRESULT SetFocus(bool forward);
     bool CanTakeFocus() const;
     virtual bool HasFocusableDescendant() const;
     // 1: not handled.
-    virtual KXRESULT HandleEditRequest(int32_t request);
-    virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
+    [[nodiscard]] virtual KXRESULT HandleEditRequest(int32_t request);
+    [[nodiscard]] virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
     // The next qualifying child after `current` in tab order, with wrap-around; null when none.
     virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward);
-    virtual KXRESULT OnKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT OnKey(const RCPtr<LKeyParam>& key);
     // 0 when a control registered for this control's sibling keys took the key, else 1.
-    virtual KXRESULT SendSiblingKey(const RCPtr<LKeyParam>& key);
-    virtual KXRESULT HandleKey(const RCPtr<LKeyParam>& key);
-    virtual KXRESULT MoveFocus(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT SendSiblingKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT HandleKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] virtual KXRESULT MoveFocus(const RCPtr<LKeyParam>& key);
     // Orders the receivers of a sibling key: stably by tab order (strangers first), starting
     // after the focus control.
     virtual void OrderSiblingKeyReceivers(std::vector<RCPtr<LControl>>& receivers);
@@ -285,7 +287,7 @@ public:
     void SetFocusBoundary(bool boundary) { m_focusBoundary = boundary; }
 
     // User move.
-    virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
+    [[nodiscard]] virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
     int32_t GetUserMoveMode() const { return m_userMoveMode; }
     virtual void BeginUserMove();
     virtual void RebaseUserMove();
@@ -298,14 +300,15 @@ public:
     virtual void OnDragEnter(const RCPtr<LControl>& moving);
     virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
     virtual void OnDragLeave(const RCPtr<LControl>& moving);
-    virtual KXRESULT OnDrop(const RCPtr<LControl>& moving);
+    [[nodiscard]] virtual KXRESULT OnDrop(const RCPtr<LControl>& moving);
     const RCPtr<LControl>& GetDropTarget() const { return m_dropTarget; }
     const PointT<double>& GetDragVelocity() const { return m_dragVelocity; }
 
     // Auto-scroll, per axis 0 (x) and 1 (y).
-    KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum, const RCPtr<LControl>& dragSource);
+    [[nodiscard]] KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum,
+                                           const RCPtr<LControl>& dragSource);
     // 0 when the axis was scrolling, else 1.
-    KXRESULT StopAutoScroll(int axis);
+    [[nodiscard]] KXRESULT StopAutoScroll(int axis);
     bool IsAutoScrolling(int axis) const { return axis >= 0 && axis < 2 && m_autoScroll[axis].active; }
     double GetAutoScrollRate(int axis) const { return axis >= 0 && axis < 2 ? m_autoScroll[axis].rate : 0.0; }
 
@@ -321,13 +324,14 @@ public:
     float GetLookWeight(unsigned index) const { return index < m_lookWeights.size() ? m_lookWeights[index] : 0.0f; }
     // A weight outside [0, 1] is ignored; exclusive zeroes every other weight. E_INVALIDARG for an
     // index out of range.
-    KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
-    virtual KXRESULT SetLookExclusive(unsigned index);
+    [[nodiscard]] KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
+    [[nodiscard]] virtual KXRESULT SetLookExclusive(unsigned index);
     void ClearLookRegions();
-    KXRESULT SetLookRegion(int index, const LRectList& region);
+    [[nodiscard]] KXRESULT SetLookRegion(int index, const LRectList& region);
     // Look a gets the control's rectangle less look b's region.
-    KXRESULT SetLookRegionComplement(int indexA, int indexB);
-    KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index, bool replaceClient);
+    [[nodiscard]] KXRESULT SetLookRegionComplement(int indexA, int indexB);
+    [[nodiscard]] KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index,
+                                         bool replaceClient);
     virtual uint32_t GetColorAtPoint(const PointT<double>& point, int lookIndex) const;
     // Transparent where every weighted look is.
     virtual bool IsTransparentAt(const PointT<double>& point) const;
@@ -336,10 +340,10 @@ public:
     const RCPtr<LFont>& GetFont() const { return m_font; }
     // An empty face, a size of 0 or less and a style of -1 take the base font's (the parent's when
     // the control inherits, else the application's); a relative size multiplies the base size.
-    KXRESULT SetFont(const String& face, float size, int32_t style, bool sizeIsRelative);
+    [[nodiscard]] KXRESULT SetFont(const String& face, float size, int32_t style, bool sizeIsRelative);
     // E_INVALIDARG for null; 1 when it is the present font.
-    KXRESULT ApplyFont(const RCPtr<LFont>& font);
-    virtual KXRESULT RefreshInheritedFont();
+    [[nodiscard]] KXRESULT ApplyFont(const RCPtr<LFont>& font);
+    [[nodiscard]] virtual KXRESULT RefreshInheritedFont();
     // Whether the current look's first line of text is wider than its text area.
     bool IsTextTruncated();
 
@@ -347,10 +351,10 @@ public:
     // Draws the control and its clipped subtree over the dirty region (window coordinates) and
     // appends the unclipped controls below it to deferred. E_INVALIDARG when the pass does not
     // match the control's ClipToParent.
-    virtual KXRESULT Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
-        RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
-    virtual KXRESULT DrawContent(const RCPtr<LRenderer>& renderer);
-    virtual KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer);
+    [[nodiscard]] virtual KXRESULT Paint(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
+                                         RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
+    [[nodiscard]] virtual KXRESULT DrawContent(const RCPtr<LRenderer>& renderer);
+    [[nodiscard]] virtual KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer);
     float GetOpacity() const { return m_opacity; }
     void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
 
@@ -364,15 +368,15 @@ public:
     RectT<double> GetParentClipRect() const;
 
     // Idle.
-    KXRESULT SubscribeIdle();
-    KXRESULT UnsubscribeIdle();
+    [[nodiscard]] KXRESULT SubscribeIdle();
+    [[nodiscard]] KXRESULT UnsubscribeIdle();
     virtual void RefreshIdleSubscription();
-    KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
     virtual void OnIdleTick();
     int32_t GetIdleSubscriptionCount() const { return m_idleCount; }
 
     // Text, tool tip and cursor.
-    virtual KXRESULT SetText(const String& text);
+    [[nodiscard]] virtual KXRESULT SetText(const String& text);
     bool UpdateText(const String& text, bool relayout);
     const String& GetText() const { return m_text; }
     virtual const RCPtr<LStringTable>& GetStringTable() const { return m_stringTable; }
@@ -380,7 +384,7 @@ public:
     virtual String GetToolTipText() const;
     // True: makes the skin's "toolTip" control a child with the tool-tip text and shows it; false:
     // hides the "toolTip" child. Nothing for an empty text or a skin without a "toolTip".
-    virtual KXRESULT ShowToolTip(bool show);
+    [[nodiscard]] virtual KXRESULT ShowToolTip(bool show);
     void SetCursor(uintptr_t cursor);
     uintptr_t ApplyCursor();
 
@@ -394,8 +398,8 @@ protected:
     virtual void OnRightButtonUp(const RCPtr<LMouseButtonParam>&) {}
     virtual void OnPointerMoved(const RCPtr<LPointWithModifiersParam>&) {}
     // 1: not handled, the wheel goes on to the parent.
-    virtual KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel);
-    virtual KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel);
+    [[nodiscard]] virtual KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel);
+    [[nodiscard]] virtual KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel);
     virtual void HandleLeftClick(const RCPtr<LMouseButtonParam>&) {}
     virtual void HandleMiddleClick(const RCPtr<LMouseButtonParam>&) {}
     virtual void HandleRightClick(const RCPtr<LMouseButtonParam>&) {}
@@ -407,8 +411,8 @@ protected:
 
     // Runs the content or overlay hook once per dirty rectangle that meets the control.
     void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
-    void PaintChildren(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex, RCPtrArray<LControl, 1, 0>& deferred);
+    void PaintChildren(const RCPtr<LRenderer>& renderer, const LRectList& dirty, int lookIndex,
+                       RCPtrArray<LControl, 1, 0>& deferred);
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 
@@ -515,18 +519,19 @@ private:
     // No control from this one upwards (to a focus boundary or the top) is marked not focusable.
     bool AncestorsAllowFocus() const;
     // Sets contains-focus up the parent chain for a new focus holder below `child`.
-    KXRESULT MarkFocusAncestors(const RCPtr<LControl>& child);
+    [[nodiscard]] KXRESULT MarkFocusAncestors(const RCPtr<LControl>& child);
     // The first (forward) or last tab stop that can take the focus or leads to it.
     RCPtr<LControl> FirstFocusableChild(bool forward);
-    KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT ResendMenuHotKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT ResendMenuHotKey(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
     void BindMenuHotKeys(const LMenuDescriptor& menu, bool bind);
-    KXRESULT RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizontal);
+    [[nodiscard]] KXRESULT RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizontal);
     void AutoScrollStep(int axis);
     void HandOverDelayedPress();
     // Hiding or disabling hands the focus to the parent; showing or enabling may take it.
     void HandOverFocus(bool gained);
-    KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);
     // Local hot keys take the control's own keys and its siblings'.
     void SubscribeSiblingKeys();
     void RecordMoveOrigin();

@@ -24,22 +24,23 @@ KXRESULT LControlClassRegistry::GetControlCreateFunction(const String& className
     return S_OK;
 }
 
-void LControlClassRegistry::CreateControl(
-    RCPtr<LControl>& out, const RCPtr<LControlDescriptor>& descriptor, const RCPtr<LControl>& parent)
+void LControlClassRegistry::CreateControl(RCPtr<LControl>& out, const RCPtr<LControlDescriptor>& descriptor,
+                                          const RCPtr<LControl>& parent)
 {
     out = nullptr;
     if (!descriptor)
         return;
     if (!descriptor->GetCreateFunction()) {
         ControlCreateFunction function = nullptr;
-        GetControlCreateFunction(descriptor->GetClassName(), function);
+        // An unknown class leaves the function null.
+        static_cast<void>(GetControlCreateFunction(descriptor->GetClassName(), function));
         descriptor->SetCreateFunction(function);
     }
     descriptor->GetCreateFunction()(out, parent, descriptor);
 }
 
-void LControlClassRegistry::CreateControlByName(
-    RCPtr<LControl>& out, LControlFactory& factory, const String& name, const RCPtr<LRootWindow>& root)
+void LControlClassRegistry::CreateControlByName(RCPtr<LControl>& out, LControlFactory& factory, const String& name,
+                                                const RCPtr<LRootWindow>& root)
 {
     out = nullptr;
     const RCPtr<LControlDescriptor>& descriptor = factory.FindControlDescriptor(name);
@@ -49,7 +50,7 @@ void LControlClassRegistry::CreateControlByName(
         layout->isVisible = true;
     CreateControl(out, descriptor, RCPtr<LControl>());
     if (out)
-        out->SetRootWindow(root);
+        static_cast<void>(out->SetRootWindow(root)); // a new control always takes the window
 }
 
 KXRESULT LControlClassRegistry::ReapplyDescriptor(const LControlFactory& factory, const RCPtr<LControl>& control)

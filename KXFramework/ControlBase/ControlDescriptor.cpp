@@ -8,7 +8,8 @@ LControlDescriptor::LControlDescriptor(const String& className, const String& na
     : m_className(className),
       m_name(name),
       m_parent(parent)
-{}
+{
+}
 
 RCPtr<LControlDescriptor> LControlDescriptor::Clone(const String& newName) const
 {

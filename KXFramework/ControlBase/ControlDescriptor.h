@@ -18,7 +18,7 @@ class LControlDescriptor;
 
 // Constructs the control of one skin class and runs its creation steps; returns `out`.
 using ControlCreateFunction = RCPtr<LControl>& (*)(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
-    const RCPtr<LControlDescriptor>& descriptor);
+                                                   const RCPtr<LControlDescriptor>& descriptor);
 
 class LSkinDescriptor : public virtual LRefCountedObject {
 public:

@@ -1,7 +1,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 
 #include "KXFramework/ObjectBase/Exception.h"
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Utilities/Storage/TextFunctions.h"
 
@@ -169,7 +169,7 @@ RCPtr<T> FindNamed(const NameTable<T>& table, const String& name)
 }
 
 void ReadImageReference(const XmlAttributes& attributes, const String& path, const char* xName, const char* yName,
-    int32_t width, int32_t height, ImageReference& out)
+                        int32_t width, int32_t height, ImageReference& out)
 {
     out.path = path;
     LControlFactory::GetIntAttribute(attributes, xName, out.x);
@@ -183,7 +183,8 @@ void ReadImageReference(const XmlAttributes& attributes, const String& path, con
 LControlFactory::LControlFactory(const String& applicationName)
     : m_applicationName(applicationName),
       m_imagePrefix(u"::")
-{}
+{
+}
 
 LControlFactory::~LControlFactory() = default;
 
@@ -193,7 +194,7 @@ DocumentSources LControlFactory::GetDocumentSources(const String& base)
         return {String(u"::FRAMEWORK_STRINGS"), String(u"::APP_STRINGS"), String(u"::APP_SKINS"), String(u"::")};
     const String folder = base + String(u"/");
     return {folder + String(u"FrameworkStrings.xml"), folder + String(u"StringTables.xml"),
-        folder + String(u"Skins.xml"), folder};
+            folder + String(u"Skins.xml"), folder};
 }
 
 LControlFactory::ReadResult LControlFactory::ReadDocument(const String& source, Document& document)
@@ -266,8 +267,8 @@ bool LControlFactory::ParseStringTablePass(const Document& document, uint32_t la
     return m_matchedLocales > 0;
 }
 
-KXRESULT LControlFactory::LoadStringTables(
-    const String& frameworkSource, const String& applicationSource, uint32_t languageId)
+KXRESULT LControlFactory::LoadStringTables(const String& frameworkSource, const String& applicationSource,
+                                           uint32_t languageId)
 {
     uint32_t language = languageId;
     Document framework;
@@ -324,8 +325,8 @@ KXRESULT LControlFactory::LoadSkin(const String& source)
     return parsed ? S_OK : E_FAIL;
 }
 
-void LControlFactory::GetStringTable(
-    RCPtr<LStringTable>& out, const String& parentClassName, const String& controlName) const
+void LControlFactory::GetStringTable(RCPtr<LStringTable>& out, const String& parentClassName,
+                                     const String& controlName) const
 {
     CopyTable(out, (parentClassName.IsEmpty() ? m_applicationName : parentClassName) + String(u"|") + controlName);
 }
@@ -384,7 +385,7 @@ const RCPtr<LControlDescriptor>& LControlFactory::FindControlDescriptor(const St
 }
 
 void LControlFactory::CloneControlDescriptor(RCPtr<LControlDescriptor>& out, const RCPtr<LControlDescriptor>& source,
-    const RCPtr<LLayoutDescriptor>& layout, const String& newName)
+                                             const RCPtr<LLayoutDescriptor>& layout, const String& newName)
 {
     if (!source) {
         out = nullptr;
@@ -510,7 +511,7 @@ void LControlFactory::StartSkinElement(std::string_view name, const XmlAttribute
         if (!GetStringAttribute(attributes, "ID", id) || !m_currentCreateParams || id.IsEmpty())
             return;
         StopCollecting();
-        m_currentCreateParams->SetString(id, String());
+        static_cast<void>(m_currentCreateParams->SetString(id, String())); // an unstorable key is left out
         StartCollecting(nullptr, m_currentCreateParams, id);
     } else if (name == "LookList") {
         StartLookList(attributes);
@@ -622,13 +623,28 @@ void LControlFactory::ReadLayout(const XmlAttributes& attributes, LLayoutDescrip
         const char* limitRel[2];
         const char* limitAbs[2];
     };
-    static const AxisNames kAxes[2]
-        = {{"XPlacementAnchor", "XIsDocked", "XPositionToControl", "XPositionRel", "XPositionAbs", "XSizeToControl",
-               "XSizeRel", "XSizeAbs", {"XMinSizeToControl", "XMaxSizeToControl"}, {"XMinSizeRel", "XMaxSizeRel"},
-               {"XMinSizeAbs", "XMaxSizeAbs"}},
-            {"YPlacementAnchor", "YIsDocked", "YPositionToControl", "YPositionRel", "YPositionAbs", "YSizeToControl",
-                "YSizeRel", "YSizeAbs", {"YMinSizeToControl", "YMaxSizeToControl"}, {"YMinSizeRel", "YMaxSizeRel"},
-                {"YMinSizeAbs", "YMaxSizeAbs"}}};
+    static const AxisNames kAxes[2] = {{"XPlacementAnchor",
+                                        "XIsDocked",
+                                        "XPositionToControl",
+                                        "XPositionRel",
+                                        "XPositionAbs",
+                                        "XSizeToControl",
+                                        "XSizeRel",
+                                        "XSizeAbs",
+                                        {"XMinSizeToControl", "XMaxSizeToControl"},
+                                        {"XMinSizeRel", "XMaxSizeRel"},
+                                        {"XMinSizeAbs", "XMaxSizeAbs"}},
+                                       {"YPlacementAnchor",
+                                        "YIsDocked",
+                                        "YPositionToControl",
+                                        "YPositionRel",
+                                        "YPositionAbs",
+                                        "YSizeToControl",
+                                        "YSizeRel",
+                                        "YSizeAbs",
+                                        {"YMinSizeToControl", "YMaxSizeToControl"},
+                                        {"YMinSizeRel", "YMaxSizeRel"},
+                                        {"YMinSizeAbs", "YMaxSizeAbs"}}};
     for (int axis = 0; axis < 2; ++axis) {
         const AxisNames& names = kAxes[axis];
         PositionSpec& position = layout.position[axis];
@@ -738,10 +754,9 @@ void LControlFactory::StartClientPart(const XmlAttributes& attributes)
 
 void LControlFactory::StartTextProperties(const XmlAttributes& attributes)
 {
-    if (!m_currentLook
-        || !HasAll(attributes,
-            {"TextLeftRel", "TextLeftAbs", "TextRightRel", "TextRightAbs", "TextHAlign", "TextTopRel", "TextTopAbs",
-                "TextBottomRel", "TextBottomAbs", "TextVAlign", "TextForegroundPart"}))
+    if (!m_currentLook ||
+        !HasAll(attributes, {"TextLeftRel", "TextLeftAbs", "TextRightRel", "TextRightAbs", "TextHAlign", "TextTopRel",
+                             "TextTopAbs", "TextBottomRel", "TextBottomAbs", "TextVAlign", "TextForegroundPart"}))
         return;
     const RCPtr<LVisualPartDescriptor> part = FindNamed(m_parts, attributes.Find("TextForegroundPart"));
     if (!part)
@@ -790,19 +805,19 @@ void LControlFactory::StartPart(const XmlAttributes& attributes)
     int32_t width = 0;
     int32_t height = 0;
     const char* resizeType = attributes.Find("ResizeType");
-    if (name == nullptr || !GetIntAttribute(attributes, "Width", width)
-        || !GetIntAttribute(attributes, "Height", height) || resizeType == nullptr || FindNamed(m_parts, name))
+    if (name == nullptr || !GetIntAttribute(attributes, "Width", width) ||
+        !GetIntAttribute(attributes, "Height", height) || resizeType == nullptr || FindNamed(m_parts, name))
         return;
     RCPtr<LVisualPartDescriptor> part(new LVisualPartDescriptor(AttributeText(name)));
     const std::string_view resize(resizeType);
-    part->resizeType = resize == "Tile" ? LVisualPartDescriptor::kTile
-        : resize == "Center"            ? LVisualPartDescriptor::kCenter
-                                        : LVisualPartDescriptor::kStretch;
+    part->resizeType = resize == "Tile"     ? LVisualPartDescriptor::kTile
+                       : resize == "Center" ? LVisualPartDescriptor::kCenter
+                                            : LVisualPartDescriptor::kStretch;
     String imageFile;
-    if (GetStringAttribute(attributes, "ImageFile", imageFile) && !imageFile.IsEmpty()
-        && HasAll(attributes, {"ImageLocX", "ImageLocY"}))
-        ReadImageReference(
-            attributes, m_imagePrefix + imageFile.ToLower(), "ImageLocX", "ImageLocY", width, height, part->image);
+    if (GetStringAttribute(attributes, "ImageFile", imageFile) && !imageFile.IsEmpty() &&
+        HasAll(attributes, {"ImageLocX", "ImageLocY"}))
+        ReadImageReference(attributes, m_imagePrefix + imageFile.ToLower(), "ImageLocX", "ImageLocY", width, height,
+                           part->image);
     part->colorizer = FindNamed(m_colorizers, attributes.Find("ColorizerName"));
     if (!part->IsImageForm() && !part->colorizer)
         return;
@@ -825,12 +840,11 @@ void LControlFactory::StartColorizer(const XmlAttributes& attributes)
     RCPtr<LColorizer> colorizer(new LColorizer(AttributeText(name)));
     colorizer->color.FromString(color);
     const std::string_view typeText(type);
-    const int32_t colorType = typeText == "LinearGradient" ? LColorizer::kLinearGradient
-        : typeText == "RadialGradient"                     ? LColorizer::kRadialGradient
-                                                           : LColorizer::kSolidFill;
-    if (colorType != LColorizer::kSolidFill
-        && HasAll(
-            attributes, {"GradientEndColor", "GradientStartX", "GradientStartY", "GradientEndX", "GradientEndY"})) {
+    const int32_t colorType = typeText == "LinearGradient"   ? LColorizer::kLinearGradient
+                              : typeText == "RadialGradient" ? LColorizer::kRadialGradient
+                                                             : LColorizer::kSolidFill;
+    if (colorType != LColorizer::kSolidFill &&
+        HasAll(attributes, {"GradientEndColor", "GradientStartX", "GradientStartY", "GradientEndX", "GradientEndY"})) {
         colorizer->colorType = colorType;
         colorizer->gradientEndColor.FromString(attributes.Find("GradientEndColor"));
         GetFloatAttribute(attributes, "GradientStartX", colorizer->gradientStartX);
@@ -857,9 +871,9 @@ void LControlFactory::EndElement(std::string_view name)
         m_currentControl->SortSubDescriptors();
         m_currentControl = m_currentControl->GetParent();
     } else if (name == "Skin") {
-        if (m_currentControl && m_currentSkinIndex >= 0
-            && static_cast<unsigned>(m_currentSkinIndex) < m_rootDescriptors.GetCount()
-            && m_rootDescriptors.GetAt(m_currentSkinIndex) == m_currentControl)
+        if (m_currentControl && m_currentSkinIndex >= 0 &&
+            static_cast<unsigned>(m_currentSkinIndex) < m_rootDescriptors.GetCount() &&
+            m_rootDescriptors.GetAt(m_currentSkinIndex) == m_currentControl)
             m_currentControl = nullptr;
     } else if (name == "CreateParamList") {
         if (m_currentControl)
@@ -901,7 +915,7 @@ void LControlFactory::StopCollecting()
     } else if (m_collectCreateParams) {
         String entry;
         m_collectCreateParams->GetString(m_collectKey.GetString(), entry);
-        m_collectCreateParams->SetString(m_collectKey, entry + text);
+        static_cast<void>(m_collectCreateParams->SetString(m_collectKey, entry + text)); // as above
     }
     m_collectTable = nullptr;
     m_collectCreateParams = nullptr;

@@ -46,11 +46,12 @@ public:
     // Reads both documents for the language, falling back to its primary language and to English.
     // 0, or E_OUTOFMEMORY when a file cannot be read into memory. A missing document is skipped; a
     // malformed one keeps what was read before the fault.
-    KXRESULT LoadStringTables(const String& frameworkSource, const String& applicationSource, uint32_t languageId);
+    [[nodiscard]] KXRESULT LoadStringTables(const String& frameworkSource, const String& applicationSource,
+                                            uint32_t languageId);
     // 0; E_FAIL for a missing or empty source or a malformed document (what was read before the
     // fault stays); E_OUTOFMEMORY when a file cannot be read into memory. A SubControl without Class
     // or Name throws the runtime error "Bad Subcontrol Element".
-    KXRESULT LoadSkin(const String& source);
+    [[nodiscard]] KXRESULT LoadSkin(const String& source);
 
     // A copy of the table "<parent class>|<control name>", the application name standing in for an
     // empty parent class (a top-level control); null when there is none.
@@ -60,14 +61,14 @@ public:
 
     // The current skin's default font: each value written only when given (name not empty, size at
     // least 1, style not -1); 0 when one was written, else 1.
-    KXRESULT GetDefaultFont(String& fontName, float& fontSize, int32_t& fontStyle) const;
+    [[nodiscard]] KXRESULT GetDefaultFont(String& fontName, float& fontSize, int32_t& fontStyle) const;
 
     // The top-level control of the current skin with that name (the last of equal names); a shared
     // null entry when there is none.
     const RCPtr<LControlDescriptor>& FindControlDescriptor(const String& name) const;
     // A clone of source under newName with layout in place of the source's layout.
     static void CloneControlDescriptor(RCPtr<LControlDescriptor>& out, const RCPtr<LControlDescriptor>& source,
-        const RCPtr<LLayoutDescriptor>& layout, const String& newName);
+                                       const RCPtr<LLayoutDescriptor>& layout, const String& newName);
 
     // The named definitions of the skin; null when the name is unknown.
     RCPtr<LColorizer> FindColorizer(const String& name) const;

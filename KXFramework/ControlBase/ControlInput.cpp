@@ -32,7 +32,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        sender.SendNotification(n);
+        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 RCPtr<LControl> Hold(LControl* control)
@@ -142,15 +142,15 @@ int32_t LControl::GetEffectiveZ() const
     return z;
 }
 
-RCPtr<LControl>& LControl::FindControlAt(
-    RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase, PointT<int32_t>& local, int32_t& bestZ)
+RCPtr<LControl>& LControl::FindControlAt(RCPtr<LControl>& found, const PointT<int32_t>& p, bool acceptBase,
+                                         PointT<int32_t>& local, int32_t& bestZ)
 {
     found = nullptr;
     local = {};
     m_lastChildHit = nullptr;
     const bool inside = ContainsPoint(p);
-    if (!m_layout || !m_layout->isVisible || !(m_rect.width > 0.0) || !(m_rect.height > 0.0)
-        || (!inside && m_unclippedCount < 1))
+    if (!m_layout || !m_layout->isVisible || !(m_rect.width > 0.0) || !(m_rect.height > 0.0) ||
+        (!inside && m_unclippedCount < 1))
         return found;
     RCPtr<LControl> self = Hold(this);
     const int32_t ownZ = GetEffectiveZ();
@@ -167,16 +167,16 @@ RCPtr<LControl>& LControl::FindControlAt(
         if (clients.empty())
             clients.push_back(GetLookClientRect(-1).Round());
         for (const RectT<int32_t>& client : clients) {
-            const bool inClient
-                = p.x >= client.x && p.x < client.x + client.width && p.y >= client.y && p.y < client.y + client.height;
-            const PointT<double> q{
-                Round(double(p.x) - client.x + m_scrollOffset.x), Round(double(p.y) - client.y + m_scrollOffset.y)};
+            const bool inClient =
+                p.x >= client.x && p.x < client.x + client.width && p.y >= client.y && p.y < client.y + client.height;
+            const PointT<double> q{Round(double(p.x) - client.x + m_scrollOffset.x),
+                                   Round(double(p.y) - client.y + m_scrollOffset.y)};
             for (unsigned i = m_children.GetCount(); i-- > 0;) {
                 if (i >= m_children.GetCount())
                     continue;
                 RCPtr<LControl> child = m_children.GetAt(i, kZOrder);
-                const bool plainSearch
-                    = !result && (ownZ != kNoZ || (inside && acceptBase && (DockedBoth(*child) || inClient)));
+                const bool plainSearch =
+                    !result && (ownZ != kNoZ || (inside && acceptBase && (DockedBoth(*child) || inClient)));
                 if (!plainSearch && child->GetClipToParent() && child->m_unclippedCount < 1)
                     continue;
                 const PointT<int32_t> childPoint{
@@ -212,8 +212,8 @@ RCPtr<LControl>& LControl::FindControlAt(
         const RectT<double> client = m_parent->GetClientRect();
         clipped = px < client.x || px >= client.x + client.width || py < client.y || py >= client.y + client.height;
     }
-    if (!IsTransparentAt({double(p.x), double(p.y)}) && !m_excluded && inside && !clipped
-        && ((ownZ == kNoZ && acceptBase) || ownZ > bestZ)) {
+    if (!IsTransparentAt({double(p.x), double(p.y)}) && !m_excluded && inside && !clipped &&
+        ((ownZ == kNoZ && acceptBase) || ownZ > bestZ)) {
         found = self;
         local = p;
         bestZ = ownZ;
@@ -254,10 +254,11 @@ void LControl::BindMenuHotKeys(const LMenuDescriptor& menu, bool bind)
             m_handlers->RemoveNotification(nullptr, name);
             continue;
         }
-        const bool bound = (root && root->GetHotKeyManager()->GetKeyBindingMap().HasNotification(name))
-            || (global && global->GetKeyBindingMap().HasNotification(name));
+        const bool bound = (root && root->GetHotKeyManager()->GetKeyBindingMap().HasNotification(name)) ||
+                           (global && global->GetKeyBindingMap().HasNotification(name));
         if (bound)
-            m_handlers->AddHandler(&LControl::ResendMenuHotKey, name);
+            static_cast<void>(
+                m_handlers->AddHandler(&LControl::ResendMenuHotKey, name)); // a handler already there answers as before
     }
 }
 
@@ -274,7 +275,8 @@ KXRESULT LControl::ResendMenuHotKey(const RCPtr<LNotificationDistributor>&, cons
     RCPtr<LNotification> copy;
     if (Failed(LNotification::Create(copy, n->GetName().GetString(), n->GetPayload())))
         return S_FALSE;
-    table->GetReceiver()->ReceiveNotification(nullptr, copy);
+    static_cast<void>(
+        table->GetReceiver()->ReceiveNotification(nullptr, copy)); // the receiver's answer changes nothing here
     return S_OK;
 }
 
@@ -297,7 +299,7 @@ KXRESULT LControl::ShowContextMenu(const RCPtr<LMenuDescriptor>& menu)
     if (!link) {
         // Not a popup menu: it must not stay behind as a stray child.
         if (popup->GetParent().Get() == this)
-            RemoveChild(popup);
+            static_cast<void>(RemoveChild(popup)); // the child is known to be ours
         return S_OK;
     }
     popup->SetVisible(false);
@@ -385,9 +387,9 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
         if (!AcceptsInput())
             return S_FALSE;
         if (!m_notFocusable && AncestorsAllowFocus())
-            SetFocus(true);
+            static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
         else if (m_parent)
-            m_parent->FocusOnClick(self);
+            static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
     }
     switch (press->button) {
     case 1:
@@ -403,7 +405,8 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
     }
     Send(*this, u"NID_MOUSE_DOWN", press);
     if (!captured)
-        BeginDrag(press->button, press->point.x, press->point.y);
+        static_cast<void>(BeginDrag(press->button, press->point.x,
+                                    press->point.y)); // a drag that cannot start leaves the pointer free
     return S_OK;
 }
 
@@ -423,20 +426,20 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
     }
     for (int axis = 0; axis < 2; ++axis) {
         if (m_autoScroll[axis].flick)
-            StopAutoScroll(axis);
+            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
     }
     m_capture = true;
     m_pressTime = m_previousMoveTime = Milliseconds();
     m_dragVelocity = {};
     if (root)
-        root->SetCaptureControl(self);
+        static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
     if (index >= 0)
         m_pending[index] = true;
     if (index == 0) {
         m_userMoveMode = 0;
         if (m_interceptsChildren && !m_delayedPressSubscribed) {
             m_delayedPressSubscribed = true;
-            SubscribeIdle();
+            static_cast<void>(SubscribeIdle()); // subscribing only counts up
         }
     }
     PublishConditions();
@@ -460,7 +463,8 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
         const int64_t dy = std::abs(int64_t(pointer->point.y) - press.y);
         if (std::max(dx, dy) >= m_dragThreshold) {
             // The drag is seen to start where the button went down.
-            OnMouseMove(LPointWithModifiersParam::Create(press, pointer->modifiers, 0));
+            static_cast<void>(OnMouseMove(LPointWithModifiersParam::Create(
+                press, pointer->modifiers, 0))); // the pointer handler's answer changes nothing here
             const int index = m_pending[0] ? 0 : (m_pending[1] ? 1 : 2);
             if (m_pending[index])
                 m_dragging[index] = true;
@@ -507,7 +511,9 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
             for (int axis = 0; axis < 2; ++axis) {
                 const bool allowed = axis == 0 ? (axes == 1 || axes == 3) : (axes == 2 || axes == 3);
                 if (allowed && std::fabs(velocity[axis]) >= kFlickMinimumSpeed) {
-                    StartAutoScroll(axis, velocity[axis], limit[axis], 0.0, nullptr);
+                    static_cast<void>(
+                        StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
+                                        nullptr)); // a scroll that cannot start leaves the control where it is
                     m_autoScroll[axis].flick = true;
                 }
             }
@@ -515,9 +521,9 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
     }
     Send(*this, u"NID_MOUSE_UP", release);
     if (m_capture && release->heldButtons == 0)
-        OnCaptureLost();
+        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
     if (click && m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true)))
-        DispatchClick(release);
+        static_cast<void>(DispatchClick(release)); // the click handler's answer changes nothing here
     return S_OK;
 }
 
@@ -536,7 +542,7 @@ KXRESULT LControl::OnCaptureLost()
     m_pressRecord = nullptr;
     if (m_delayedPressSubscribed) {
         m_delayedPressSubscribed = false;
-        UnsubscribeIdle();
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     }
     return r;
 }
@@ -583,7 +589,7 @@ KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
     HandleRightClick(param);
     Send(*this, u"NID_RIGHT_CLICK", param);
     if (RCPtr<LMenuDescriptor> menu = GetContextMenu())
-        ShowContextMenu(menu);
+        static_cast<void>(ShowContextMenu(menu)); // a skin without a context menu shows none
     return S_OK;
 }
 
@@ -790,9 +796,9 @@ KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
 {
     RCPtr<LControl> self = Hold(this);
     if (!m_notFocusable && AncestorsAllowFocus())
-        SetFocus(true);
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
     else if (m_parent)
-        m_parent->FocusOnClick(self);
+        static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
     return S_OK;
 }
 
@@ -803,7 +809,7 @@ void LControl::HandOverFocus(bool gained)
         if (!(m_hasFocus || m_containsFocus) || !m_parent)
             return;
         RCPtr<LControl> parent = m_parent;
-        parent->SetFocus(true);
+        static_cast<void>(parent->SetFocus(true)); // a control that cannot take the focus leaves it where it is
         // Nothing could take it: the whole chain lets go rather than keep a hidden holder.
         if (m_hasFocus || m_containsFocus) {
             RCPtr<LControl> top;
@@ -814,7 +820,7 @@ void LControl::HandOverFocus(bool gained)
         return;
     }
     if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent && m_parent->m_hasFocus)
-        SetFocus(true);
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
 }
 
 RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
@@ -822,8 +828,9 @@ RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& current, bool ba
     const unsigned count = m_children.GetCount();
     if (count == 0)
         return nullptr;
-    auto qualifies
-        = [](const LControl& c) { return c.IsVisible(true) && c.m_layout && c.m_layout->enabled && c.IsEnabled(true); };
+    auto qualifies = [](const LControl& c) {
+        return c.IsVisible(true) && c.m_layout && c.m_layout->enabled && c.IsEnabled(true);
+    };
     const int start = TabIndexOf(*this, current.Get());
     for (unsigned n = 1; n <= count; ++n) {
         int at;
@@ -908,7 +915,7 @@ void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
     RCPtr<LSiblingKeyParam> sibling(new LSiblingKeyParam(key->key, self));
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", sibling)))
-        ReceiveNotification(nullptr, n);
+        static_cast<void>(ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
     if (sibling->consumed == 0 || OnKey(key) != S_FALSE)
         return;
     key->receivers.AddItem(self);
@@ -916,15 +923,15 @@ void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
         if (m_wantsTab)
             return;
         if (m_parent)
-            m_parent->MoveFocus(key);
+            static_cast<void>(m_parent->MoveFocus(key)); // a focus with nowhere to go stays
         else if (RCPtr<LRootWindow> root = FindRootWindow())
             root->MoveFocusOutOfWindow(key);
         return;
     }
     if (m_parent)
-        m_parent->HandleKey(key);
+        static_cast<void>(m_parent->HandleKey(key)); // a key nobody takes goes nowhere
     else
-        OfferToHotKeyTables(key);
+        static_cast<void>(OfferToHotKeyTables(key)); // a key no table binds goes nowhere
 }
 
 KXRESULT LControl::OfferToHotKeyTables(const RCPtr<LKeyParam>& key)
@@ -978,7 +985,8 @@ KXRESULT LControl::SendSiblingKey(const RCPtr<LKeyParam>& key)
         RCPtr<LNotification> n;
         if (Failed(LNotification::Create(n, u"NID_SIBLING_KEY", param)))
             return S_FALSE;
-        receiver->ReceiveNotification(RCPtr<LNotificationDistributor>(self), n);
+        static_cast<void>(receiver->ReceiveNotification(RCPtr<LNotificationDistributor>(self),
+                                                        n)); // the receiver's answer changes nothing here
         if (param->consumed == 0)
             return S_OK;
     }
@@ -999,7 +1007,7 @@ void LControl::OrderSiblingKeyReceivers(std::vector<RCPtr<LControl>>& receivers)
     if (focusIndex < 0)
         return;
     auto begin = std::find_if(receivers.begin(), receivers.end(),
-        [&](const RCPtr<LControl>& r) { return TabIndexOf(*this, r.Get()) > focusIndex; });
+                              [&](const RCPtr<LControl>& r) { return TabIndexOf(*this, r.Get()) > focusIndex; });
     std::rotate(receivers.begin(), begin, receivers.end());
 }
 
@@ -1008,14 +1016,14 @@ KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RC
     auto* param = dynamic_cast<LSiblingKeyParam*>(n->GetPayload().Get());
     if (!param)
         return S_FALSE;
-    const NotificationID id
-        = m_localHotKeys.FindNotificationID(KeyCode(param->key.key, param->key.modifiers, param->key.flags));
+    const NotificationID id =
+        m_localHotKeys.FindNotificationID(KeyCode(param->key.key, param->key.modifiers, param->key.flags));
     if (!id)
         return S_FALSE;
     param->consumed = 0;
     RCPtr<LNotification> hotKey;
     if (Succeeded(LNotification::Create(hotKey, id, n->GetPayload())))
-        SendNotification(hotKey);
+        static_cast<void>(SendNotification(hotKey)); // whether anyone handled it changes nothing here
     return S_OK;
 }
 
@@ -1023,9 +1031,11 @@ void LControl::SubscribeSiblingKeys()
 {
     if (m_localHotKeys.IsEmpty() || !m_handlers)
         return;
-    m_handlers->AddHandler(&LControl::OnSiblingKey, u"NID_SIBLING_KEY");
+    static_cast<void>(m_handlers->AddHandler(&LControl::OnSiblingKey,
+                                             u"NID_SIBLING_KEY")); // a handler already there answers as before
     if (m_parent)
-        m_handlers->SetNotification(&LControl::OnSiblingKey, m_parent, u"NID_SIBLING_KEY", 0);
+        static_cast<void>(m_handlers->SetNotification(&LControl::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
+                                                      0)); // a registration already there answers as before
 }
 
 // ---- user move
@@ -1044,7 +1054,8 @@ void LControl::RecordMoveOrigin()
     for (int axis = 0; axis < 2 && m_layout; ++axis) {
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
         m_moveOrigin[axis] = position.absolute;
         m_moveOrigin[2 + axis] = size.absolute;
     }
@@ -1065,12 +1076,14 @@ void LControl::BeginUserMove()
         for (int axis = 0; axis < 2; ++axis) {
             PositionSpec position;
             SizeSpec size;
-            m_layout->GetPlacement(axis, position, size);
+            static_cast<void>(m_layout->GetPlacement(
+                axis, position, size)); // an axis without placement leaves the specs at their defaults
             m_moveWasDocked[axis] = position.docked;
             if (!position.docked) {
                 position.absolute = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
                 position.docked = true;
-                SetPlacement(axis, position, size);
+                static_cast<void>(
+                    SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
             }
         }
     }
@@ -1147,15 +1160,15 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                     continue;
                 const double at = grab[axis] + d[axis];
                 if (at <= (vlo[axis] + vhi[axis]) / 2.0) {
-                    const double width
-                        = std::clamp(kBand - std::max(0.0, std::trunc(vlo[axis] - lo[axis])), 0.0, kBand);
+                    const double width =
+                        std::clamp(kBand - std::max(0.0, std::trunc(vlo[axis] - lo[axis])), 0.0, kBand);
                     if (at <= vlo[axis] + width) {
                         band[axis] = -1;
                         depth[axis] = vlo[axis] + width - at;
                     }
                 } else {
-                    const double width
-                        = std::clamp(kBand - std::max(0.0, std::trunc(hi[axis] - vhi[axis])), 0.0, kBand);
+                    const double width =
+                        std::clamp(kBand - std::max(0.0, std::trunc(hi[axis] - vhi[axis])), 0.0, kBand);
                     if (at >= vhi[axis] - width) {
                         band[axis] = 1;
                         depth[axis] = at - (vhi[axis] - width);
@@ -1169,10 +1182,11 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         for (int axis = 0; axis < 2; ++axis) {
             PositionSpec position;
             SizeSpec size;
-            m_layout->GetPlacement(axis, position, size);
-            const double correction = position.docked
-                ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
-                : 0.0;
+            static_cast<void>(m_layout->GetPlacement(
+                axis, position, size)); // an axis without placement leaves the specs at their defaults
+            const double correction =
+                position.docked ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
+                                : 0.0;
             if (mode <= 3) {
                 if (!(flags & (axis == 0 ? 0x01 : 0x02)))
                     continue;
@@ -1189,7 +1203,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                     continue;
                 }
             }
-            SetPlacement(axis, position, size);
+            static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
         }
     }
 
@@ -1231,8 +1245,8 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         if (!scrollAllowed[1])
             band[1] = 0;
         if (band[0] == 0 && band[1] == 0) {
-            scrolled->StopAutoScroll(0);
-            scrolled->StopAutoScroll(1);
+            static_cast<void>(scrolled->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(scrolled->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
         } else {
             PointT<double> minimum, maximum;
             scrolled->GetSizeLimits(minimum, maximum);
@@ -1240,10 +1254,12 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
             const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
                 if (band[axis] == 0)
-                    scrolled->StopAutoScroll(axis);
+                    static_cast<void>(
+                        scrolled->StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
                 else
-                    scrolled->StartAutoScroll(
-                        axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis], hi[axis], lo[axis], self);
+                    static_cast<void>(scrolled->StartAutoScroll(
+                        axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis], hi[axis], lo[axis],
+                        self)); // a scroll that cannot start leaves the control where it is
             }
         }
     }
@@ -1268,8 +1284,8 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
     RCPtr<LControl> target = hit ? hit->FindDropTarget(self, rootPoint) : nullptr;
     if (target != m_dropTarget) {
         if (RCPtr<LControl> old = m_dropTarget) {
-            old->StopAutoScroll(0);
-            old->StopAutoScroll(1);
+            static_cast<void>(old->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(old->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
             old->OnDragLeave(self);
         }
         m_dropTarget = target;
@@ -1292,8 +1308,8 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
     const PointT<double> inTarget{rootPoint.x - targetInRoot.x, rootPoint.y - targetInRoot.y};
     const PointT<double> origin = target->GetClientOrigin();
     const RectT<double> client = target->GetClientRect();
-    const double at[2]
-        = {inTarget.x - origin.x + target->m_scrollOffset.x, inTarget.y - origin.y + target->m_scrollOffset.y};
+    const double at[2] = {inTarget.x - origin.x + target->m_scrollOffset.x,
+                          inTarget.y - origin.y + target->m_scrollOffset.y};
     const double scroll[2] = {target->m_scrollOffset.x, target->m_scrollOffset.y};
     const double size[2] = {client.width, client.height};
     const uint32_t farEdge[2] = {0x04, 0x20};
@@ -1316,8 +1332,8 @@ void LControl::HandleConditionsChange()
     RCPtr<LControl> self = Hold(this);
     if (m_userMoveMode != 1) {
         if (RCPtr<LControl> parent = m_parent) {
-            parent->StopAutoScroll(0);
-            parent->StopAutoScroll(1);
+            static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
         }
         return;
     }
@@ -1331,16 +1347,17 @@ void LControl::HandleConditionsChange()
             continue;
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
         position.docked = false;
         position.absolute += axis == 0 ? scroll.x : scroll.y;
-        SetPlacement(axis, position, size);
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
     if (RCPtr<LControl> target = m_dropTarget) {
         m_dropTarget = nullptr;
-        target->StopAutoScroll(0);
-        target->StopAutoScroll(1);
-        target->OnDrop(self);
+        static_cast<void>(target->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        static_cast<void>(target->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+        static_cast<void>(target->OnDrop(self));      // a refused drop leaves the target as it was
         target->OnDragLeave(self);
     }
 }
@@ -1403,8 +1420,8 @@ KXRESULT LControl::OnDrop(const RCPtr<LControl>&)
 
 // ---- auto-scroll
 
-KXRESULT LControl::StartAutoScroll(
-    int axis, double rate, double maximum, double minimum, const RCPtr<LControl>& dragSource)
+KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double minimum,
+                                   const RCPtr<LControl>& dragSource)
 {
     if (axis < 0 || axis > 1)
         return E_INVALIDARG;
@@ -1416,7 +1433,7 @@ KXRESULT LControl::StartAutoScroll(
     if (!a.active) {
         a.active = true;
         a.lastTick = Seconds();
-        SubscribeIdle();
+        static_cast<void>(SubscribeIdle()); // subscribing only counts up
     }
     return S_OK;
 }
@@ -1431,7 +1448,7 @@ KXRESULT LControl::StopAutoScroll(int axis)
         return S_FALSE;
     a.active = false;
     a.flick = false;
-    UnsubscribeIdle();
+    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     return S_OK;
 }
 
@@ -1462,7 +1479,7 @@ void LControl::AutoScrollStep(int axis)
     if (a.active && a.flick && Milliseconds() - m_releaseTime > kFlickCoastMs) {
         const double slowdown = Round(kFlickDeceleration * dt);
         if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
-            StopAutoScroll(axis);
+            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
         else
             a.rate += a.rate > 0.0 ? -slowdown : slowdown;
     }
@@ -1470,18 +1487,18 @@ void LControl::AutoScrollStep(int axis)
 
 void LControl::HandOverDelayedPress()
 {
-    if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord
-        || Milliseconds() - m_pressTime <= kDelayedPressMs)
+    if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord ||
+        Milliseconds() - m_pressTime <= kDelayedPressMs)
         return;
     RCPtr<LControl> self = Hold(this);
     RCPtr<LControl> child = m_lastChildHit;
     const RCPtr<LMouseButtonParam> record = m_pressRecord;
-    RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(
-        record->button, m_lastChildPoint, record->modifiers, record->isDoubleClick, record->heldButtons, 0);
-    OnCaptureLost();
+    RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(record->button, m_lastChildPoint, record->modifiers,
+                                                               record->isDoubleClick, record->heldButtons, 0);
+    static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
     if (RCPtr<LRootWindow> root = FindRootWindow())
         root->SetHoverControl(child);
-    child->OnMouseDown(press);
+    static_cast<void>(child->OnMouseDown(press)); // the pointer handler's answer changes nothing here
 }
 
 void LControl::RunInputIdleWork()

@@ -71,8 +71,8 @@ String LPointParam::ToString() const
     return String::Format(u"point(%d, %d)", point.x, point.y);
 }
 
-RCPtr<LPointWithModifiersParam> LPointWithModifiersParam::Create(
-    const PointT<int32_t>& p, uint32_t modifierKeys, uint32_t secondWord)
+RCPtr<LPointWithModifiersParam> LPointWithModifiersParam::Create(const PointT<int32_t>& p, uint32_t modifierKeys,
+                                                                 uint32_t secondWord)
 {
     return RCPtr<LPointWithModifiersParam>(new LPointWithModifiersParam(p, modifierKeys, secondWord));
 }
@@ -95,7 +95,7 @@ String LPointWithModifiersParam::ToString() const
 }
 
 RCPtr<LMouseButtonParam> LMouseButtonParam::Create(int32_t button, const PointT<int32_t>& p, uint32_t modifierKeys,
-    bool doubleClick, uint32_t heldButtons, uint32_t secondWord)
+                                                   bool doubleClick, uint32_t heldButtons, uint32_t secondWord)
 {
     return RCPtr<LMouseButtonParam>(
         new LMouseButtonParam(button, p, modifierKeys, doubleClick, heldButtons, secondWord));

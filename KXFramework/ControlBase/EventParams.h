@@ -22,7 +22,7 @@ public:
 
     String ToString() const override;
 
-    double value; // normalised, in [0, 1]
+    double value;       // normalised, in [0, 1]
     double rangedValue; // mapped through the control's range
 
 private:
@@ -46,7 +46,8 @@ private:
         : previousMask(previous),
           currentMask(current),
           point(p)
-    {}
+    {
+    }
 };
 
 class LPointParam : public virtual LRefCountedObject {
@@ -65,7 +66,8 @@ public:
         : LPointParam(p),
           modifiers(modifierKeys),
           pointerIndex(secondWord)
-    {}
+    {
+    }
     static RCPtr<LPointWithModifiersParam> Create(const PointT<int32_t>& p, uint32_t modifierKeys, uint32_t secondWord);
     static void* operator new(std::size_t size);
     static void operator delete(void* p);
@@ -80,7 +82,7 @@ class LMouseButtonParam : public LPointWithModifiersParam {
 public:
     // Buttons 1 left, 2 middle, 4 right; heldButtons is the mask after the event.
     static RCPtr<LMouseButtonParam> Create(int32_t button, const PointT<int32_t>& p, uint32_t modifierKeys,
-        bool doubleClick, uint32_t heldButtons, uint32_t secondWord);
+                                           bool doubleClick, uint32_t heldButtons, uint32_t secondWord);
     static void* operator new(std::size_t size);
     static void operator delete(void* p);
 
@@ -90,12 +92,13 @@ public:
 
 private:
     LMouseButtonParam(int32_t b, const PointT<int32_t>& p, uint32_t modifierKeys, bool doubleClick, uint32_t held,
-        uint32_t secondWord)
+                      uint32_t secondWord)
         : LPointWithModifiersParam(p, modifierKeys, secondWord),
           button(b),
           isDoubleClick(doubleClick),
           heldButtons(held)
-    {}
+    {
+    }
 };
 
 // Directions: 0 down, 1 up, 2 left, 3 right. The point is in the window's client coordinates.
@@ -104,7 +107,8 @@ public:
     LMouseWheelParam(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t d)
         : LPointWithModifiersParam(p, modifierKeys, 0),
           direction(d)
-    {}
+    {
+    }
     static RCPtr<LMouseWheelParam> Create(const PointT<int32_t>& p, uint32_t modifierKeys, int32_t direction);
     static void* operator new(std::size_t size);
     static void operator delete(void* p);

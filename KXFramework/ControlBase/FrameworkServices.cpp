@@ -1,21 +1,27 @@
 #include "KXFramework/ControlBase/FrameworkServices.h"
 
-#include <atomic>
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 
 namespace KX {
 
 namespace {
-std::atomic<IFrameworkServices*> g_services{nullptr};
+
+ServiceSlot<IFrameworkServices*>& FrameworkServicesSlot()
+{
+    static auto* slot = new ServiceSlot<IFrameworkServices*>;
+    return *slot;
 }
+
+} // namespace
 
 IFrameworkServices* GetFrameworkServices()
 {
-    return g_services.load();
+    return FrameworkServicesSlot().Get();
 }
 
 void SetFrameworkServices(IFrameworkServices* services)
 {
-    g_services.store(services);
+    FrameworkServicesSlot().Set(services);
 }
 
 } // namespace KX

@@ -49,8 +49,8 @@ public:
     virtual RCPtr<LRootWindow> GetActiveRootWindow() = 0;
     // Shows a text in the status bar, or goes back to its default text, at once or through the next
     // idle pass; E_FAIL without a window or a status bar.
-    virtual KXRESULT SetStatusText(const String& text, bool immediate) = 0;
-    virtual KXRESULT ResetStatusText(bool immediate) = 0;
+    [[nodiscard]] virtual KXRESULT SetStatusText(const String& text, bool immediate) = 0;
+    [[nodiscard]] virtual KXRESULT ResetStatusText(bool immediate) = 0;
     // Runs the control as the content of a new modal window and returns its result; E_FAIL when no
     // window could be made. Owner 1 gives the window the dialog to keep.
     virtual int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) = 0;

@@ -15,7 +15,7 @@ namespace KX {
 struct PositionSpec {
     static constexpr int32_t kParent = 0; // also "Screen"
     static constexpr int32_t kClient = 1; // also "Active Window"
-    static constexpr int32_t kNamed = 2; // the sibling named by referenceName
+    static constexpr int32_t kNamed = 2;  // the sibling named by referenceName
 
     float anchor = 0.0f;
     int32_t referenceKind = kClient;
@@ -57,10 +57,10 @@ public:
     RCPtr<LLayoutDescriptor> Clone() const;
 
     // Axis 0 is X, 1 is Y; any other axis gives E_INVALIDARG and touches nothing.
-    KXRESULT GetPlacement(int axis, PositionSpec& position, SizeSpec& size) const;
-    KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
-    KXRESULT GetSizeLimitSpecs(int axis, SizeLimitSpec& minimum, SizeLimitSpec& maximum) const;
-    KXRESULT SetSizeLimitSpecs(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
+    [[nodiscard]] KXRESULT GetPlacement(int axis, PositionSpec& position, SizeSpec& size) const;
+    [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    [[nodiscard]] KXRESULT GetSizeLimitSpecs(int axis, SizeLimitSpec& minimum, SizeLimitSpec& maximum) const;
+    [[nodiscard]] KXRESULT SetSizeLimitSpecs(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
 
     bool clipToParent = true;
     int32_t zOrder = 0;

@@ -33,7 +33,7 @@ bool Overlaps(const RectT<double>& a, const RectT<double>& b)
 RCPtr<LLook> LLook::Create(const RCPtr<LLookDescriptor>& descriptor, bool wrapText)
 {
     RCPtr<LLook> look(new LLook);
-    look->Initialize(descriptor, wrapText);
+    static_cast<void>(look->Initialize(descriptor, wrapText)); // a look without a descriptor draws nothing
     return look;
 }
 
@@ -79,10 +79,10 @@ bool LLook::SetSize(const PointT<int32_t>& size)
         const LDockedPart& docked = *m_descriptor->nonClientParts.GetAt(static_cast<unsigned>(i));
         const DockSpec& dock = docked.dock;
         const int32_t naturalW = dock.hasFixedWidth ? dock.fixedWidth : (docked.part ? docked.part->naturalWidth : 0);
-        const int32_t naturalH
-            = dock.hasFixedHeight ? dock.fixedHeight : (docked.part ? docked.part->naturalHeight : 0);
+        const int32_t naturalH =
+            dock.hasFixedHeight ? dock.fixedHeight : (docked.part ? docked.part->naturalHeight : 0);
         auto axis = [](bool nearDocked, bool farDocked, int32_t nearOffset, int32_t farOffset, int32_t extent,
-                        int32_t natural, int32_t& lo, int32_t& hi) {
+                       int32_t natural, int32_t& lo, int32_t& hi) {
             if (nearDocked)
                 lo = nearOffset;
             if (farDocked)
@@ -98,9 +98,9 @@ bool LLook::SetSize(const PointT<int32_t>& size)
         };
         int32_t left = 0, right = 0, top = 0, bottom = 0;
         axis(dock.edges & DockSpec::kLeft, dock.edges & DockSpec::kRight, dock.offsetLeft, dock.offsetRight, W,
-            naturalW, left, right);
+             naturalW, left, right);
         axis(dock.edges & DockSpec::kTop, dock.edges & DockSpec::kBottom, dock.offsetTop, dock.offsetBottom, H,
-            naturalH, top, bottom);
+             naturalH, top, bottom);
         m_partRects[i] = {left, top, right - left, bottom - top};
         m_parts[i] = LVisualPart::FromDescriptor(docked.part);
     }
@@ -171,7 +171,7 @@ uint32_t LLook::GetColorAtPoint(const PointT<double>& point) const
             continue;
         const RectT<int32_t>& r = m_partRects[i];
         colour = m_parts[i]->GetColorAtPoint(PointT<float>{float(point.x - r.x), float(point.y - r.y)},
-            PointT<float>{ClampSize(r.width), ClampSize(r.height)});
+                                             PointT<float>{ClampSize(r.width), ClampSize(r.height)});
     }
     const PointT<float> inClient{float(point.x - m_clientRect.x), float(point.y - m_clientRect.y)};
     const PointT<float> clientSize{ClampSize(m_clientRect.width), ClampSize(m_clientRect.height)};
@@ -196,8 +196,8 @@ LRectList LLook::DrawRegion(const RCPtr<LRenderer>& renderer, const LRectList& d
     return region;
 }
 
-int LLook::DrawParts(
-    const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target, const PointT<double>& origin)
+int LLook::DrawParts(const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target,
+                     const PointT<double>& origin)
 {
     LRenderContextInfo* context = renderer->GetCurrentContext();
     const LRectList region = DrawRegion(renderer, dirty);
@@ -219,14 +219,14 @@ int LLook::DrawParts(
         }
         for (const LRectList::Node* n = region.GetHead(); n; n = n->next) {
             const RectT<double> dirtyRect{double(n->left) - offset.x, double(n->top) - offset.y,
-                double(n->right - n->left), double(n->bottom - n->top)};
+                                          double(n->right - n->left), double(n->bottom - n->top)};
             RectT<double> cut = RectT<double>::Intersection(dirtyRect, area);
             if (!(cut.width > kMinExtent) || !(cut.height > kMinExtent))
                 continue;
             if (context && !Overlaps(cut, context->GetState().clip))
                 continue;
-            const RectT<double> pushed
-                = target == Target::Label ? RectT<double>{0.0, 0.0, double(m_size.x), double(m_size.y)} : area;
+            const RectT<double> pushed =
+                target == Target::Label ? RectT<double>{0.0, 0.0, double(m_size.x), double(m_size.y)} : area;
             renderer->PushClip(pushed, cut, nullptr, true);
             if (DrawInto(renderer, target, i, origin) != 0)
                 result = 1;

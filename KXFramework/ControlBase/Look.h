@@ -22,14 +22,14 @@ class LLook : public virtual LRefCountedObject {
 public:
     // wrapText: the control's text overflow on X is "Wrap".
     static RCPtr<LLook> Create(const RCPtr<LLookDescriptor>& descriptor, bool wrapText);
-    KXRESULT Initialize(const RCPtr<LLookDescriptor>& descriptor, bool wrapText);
+    [[nodiscard]] KXRESULT Initialize(const RCPtr<LLookDescriptor>& descriptor, bool wrapText);
 
     // Each returns 1 when a part's Draw did, else 0.
     virtual int DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRectList& dirty);
     virtual int DrawClientPart(const RCPtr<LRenderer>& renderer, const LRectList& dirty);
     // origin is subtracted from every line's position; 1 without label text, else 0.
-    virtual KXRESULT DrawLabelText(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, const PointT<double>& origin);
+    [[nodiscard]] virtual KXRESULT DrawLabelText(const RCPtr<LRenderer>& renderer, const LRectList& dirty,
+                                                 const PointT<double>& origin);
 
     // Lays the parts out for a control of this size; true.
     bool SetSize(const PointT<int32_t>& size);
@@ -38,7 +38,7 @@ public:
     bool SetFont(const RCPtr<LFont>& font);
     // A bitmap becomes the image part (drawn over the client part, or instead of it); null removes
     // it, 1 when there was none.
-    KXRESULT SetBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, bool replaceClient);
+    [[nodiscard]] KXRESULT SetBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, bool replaceClient);
     // 0xAARRGGBB at a point of the control: the first part that is not transparent there.
     uint32_t GetColorAtPoint(const PointT<double>& point) const;
 
@@ -55,8 +55,8 @@ private:
     enum class Target { NonClient, Client, Label };
     // The dirty region, limited to the look's region when it has one, in window coordinates.
     LRectList DrawRegion(const RCPtr<LRenderer>& renderer, const LRectList& dirty) const;
-    int DrawParts(
-        const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target, const PointT<double>& origin);
+    int DrawParts(const RCPtr<LRenderer>& renderer, const LRectList& dirty, Target target,
+                  const PointT<double>& origin);
     int DrawInto(const RCPtr<LRenderer>& renderer, Target target, size_t index, const PointT<double>& origin);
     void DrawLines(const RCPtr<LRenderer>& renderer, const PointT<double>& origin);
 

@@ -34,7 +34,8 @@ public:
     LDockedPart(const DockSpec& dockSpec, const RCPtr<LVisualPartDescriptor>& visualPart)
         : dock(dockSpec),
           part(visualPart)
-    {}
+    {
+    }
 
     DockSpec dock;
     RCPtr<LVisualPartDescriptor> part;

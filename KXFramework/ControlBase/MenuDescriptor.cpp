@@ -39,8 +39,8 @@ void AddEntry(EntryList& list, std::u16string_view number, std::u16string_view n
         list.push_back({Slice(notificationPart), text});
 }
 
-void Build(
-    LMenuDescriptor& menu, const EntryList& entries, const std::map<String, EntryList>& groups, std::set<String>& open)
+void Build(LMenuDescriptor& menu, const EntryList& entries, const std::map<String, EntryList>& groups,
+           std::set<String>& open)
 {
     for (const MenuEntry& entry : entries) {
         const std::u16string_view text(entry.text.GetString(), entry.text.GetLength());
@@ -50,12 +50,12 @@ void Build(
         const std::u16string_view part(entry.notificationPart.GetString(), entry.notificationPart.GetLength());
         const unsigned index = menu.GetItems().GetCount();
         if (part == u"-") {
-            menu.InsertSeparator(index);
+            static_cast<void>(menu.InsertSeparator(index)); // at the end: never refused
             continue;
         }
         const bool submenu = part.ends_with(u'.');
-        RCPtr<LMenuItemDescriptor> item
-            = LMenuItemDescriptor::Create(label, submenu ? String() : entry.notificationPart, true, false);
+        RCPtr<LMenuItemDescriptor> item =
+            LMenuItemDescriptor::Create(label, submenu ? String() : entry.notificationPart, true, false);
         item->statusText = status;
         if (submenu) {
             const String group = Slice(part.substr(0, part.size() - 1));
@@ -66,7 +66,7 @@ void Build(
                 open.erase(group);
             }
         }
-        menu.InsertItem(index, item);
+        static_cast<void>(menu.InsertItem(index, item)); // at the end: never refused
     }
 }
 
@@ -79,7 +79,7 @@ ReuseAllocator<LMenuActivationParam, 8>& ActivationParamPool()
 
 LMenuDescriptor::~LMenuDescriptor()
 {
-    Clear();
+    static_cast<void>(Clear()); // emptying cannot fail
 }
 
 RCPtr<LMenuDescriptor> LMenuDescriptor::Create()
@@ -87,8 +87,8 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::Create()
     return RCPtr<LMenuDescriptor>(new LMenuDescriptor());
 }
 
-RCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromStringMap(
-    const Array<Pair<String, String>>& entries, const String& prefix)
+RCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromStringMap(const Array<Pair<String, String>>& entries,
+                                                            const String& prefix)
 {
     const std::u16string_view head(prefix.GetString(), prefix.GetLength());
     std::vector<std::pair<String, String>> pairs;
@@ -115,8 +115,8 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromStringMap(
         }
         const size_t secondDot = rest.find(u'.');
         const std::u16string_view number = rest.substr(0, secondDot);
-        const std::u16string_view notification
-            = secondDot == std::u16string_view::npos ? std::u16string_view() : rest.substr(secondDot + 1);
+        const std::u16string_view notification =
+            secondDot == std::u16string_view::npos ? std::u16string_view() : rest.substr(secondDot + 1);
         AddEntry(groups[Slice(first)], number, notification, text);
     }
 
@@ -139,8 +139,8 @@ KXRESULT LMenuDescriptor::InsertItem(unsigned index, const RCPtr<LMenuItemDescri
     return S_OK;
 }
 
-KXRESULT LMenuDescriptor::InsertItem(
-    unsigned index, const String& label, const String& notification, bool enabled, bool checked)
+KXRESULT LMenuDescriptor::InsertItem(unsigned index, const String& label, const String& notification, bool enabled,
+                                     bool checked)
 {
     return InsertItem(index, LMenuItemDescriptor::Create(label, notification, enabled, checked));
 }
@@ -191,11 +191,11 @@ void LMenuDescriptor::SetParent(LMenuDescriptor* parent)
 
 void LMenuDescriptor::CopyTo(LMenuDescriptor& target) const
 {
-    target.Clear();
+    static_cast<void>(target.Clear()); // emptying cannot fail
     target.SetTag(GetTag());
     for (unsigned i = 0; i < m_items.GetCount(); ++i) {
         const RCPtr<LMenuItemDescriptor> copy(m_items.GetAt(i)->CreateCopy());
-        target.InsertItem(target.m_items.GetCount(), copy);
+        static_cast<void>(target.InsertItem(target.m_items.GetCount(), copy)); // at the end: never refused
     }
 }
 
@@ -211,8 +211,8 @@ KXRESULT LMenuDescriptor::BreakCycles()
     return Clear();
 }
 
-RCPtr<LMenuItemDescriptor> LMenuItemDescriptor::Create(
-    const String& label, const String& notification, bool enabled, bool checked)
+RCPtr<LMenuItemDescriptor> LMenuItemDescriptor::Create(const String& label, const String& notification, bool enabled,
+                                                       bool checked)
 {
     RCPtr<LMenuItemDescriptor> item(new LMenuItemDescriptor());
     item->label = label;

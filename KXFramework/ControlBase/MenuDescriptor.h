@@ -37,13 +37,14 @@ public:
     static RCPtr<LMenuDescriptor> CreateFromStringMap(const Array<Pair<String, String>>& entries, const String& prefix);
 
     // The array's index rules; on success the item's parent becomes this menu.
-    KXRESULT InsertItem(unsigned index, const RCPtr<LMenuItemDescriptor>& item);
-    KXRESULT InsertItem(unsigned index, const String& label, const String& notification, bool enabled, bool checked);
-    KXRESULT InsertSeparator(unsigned index);
+    [[nodiscard]] KXRESULT InsertItem(unsigned index, const RCPtr<LMenuItemDescriptor>& item);
+    [[nodiscard]] KXRESULT InsertItem(unsigned index, const String& label, const String& notification, bool enabled,
+                                      bool checked);
+    [[nodiscard]] KXRESULT InsertSeparator(unsigned index);
     // Clears state first; E_INVALIDARG for an index at or beyond the count.
-    KXRESULT GetItemState(unsigned index, MenuItemState& state) const;
+    [[nodiscard]] KXRESULT GetItemState(unsigned index, MenuItemState& state) const;
     // Drops every item, last first, and this menu's own parent link. 0.
-    KXRESULT Clear();
+    [[nodiscard]] KXRESULT Clear();
     // A deep copy: every item copied with its submenu, pointing to its new parent; the target's own
     // parent becomes null.
     virtual void CopyTo(LMenuDescriptor& target) const;
@@ -53,7 +54,7 @@ public:
     void SetParent(LMenuDescriptor* parent);
 
     RCPtr<LRefCountedObject> CreateCopy() const override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     RCPtrArray<LMenuItemDescriptor, 1, 0> m_items;
@@ -63,14 +64,14 @@ private:
 
 class LMenuItemDescriptor : public LMenuDescriptor {
 public:
-    static RCPtr<LMenuItemDescriptor> Create(
-        const String& label, const String& notification, bool enabled, bool checked);
+    static RCPtr<LMenuItemDescriptor> Create(const String& label, const String& notification, bool enabled,
+                                             bool checked);
     static RCPtr<LMenuItemDescriptor> CreateSeparator();
 
     void CopyTo(LMenuDescriptor& target) const override;
     RCPtr<LRefCountedObject> CreateCopy() const override;
     String ToString() const override { return label; }
-    KXRESULT BreakCycles() override { return LMenuDescriptor::BreakCycles(); }
+    [[nodiscard]] KXRESULT BreakCycles() override { return LMenuDescriptor::BreakCycles(); }
 
     String label;
     String hotKeyText;
@@ -87,7 +88,8 @@ public:
     LMenuActivationParam(const RCPtr<LMenuDescriptor>& activatedMenu, int32_t activatedIndex)
         : menu(activatedMenu),
           index(activatedIndex)
-    {}
+    {
+    }
 
     static void* operator new(std::size_t size);
     static void operator delete(void* p);

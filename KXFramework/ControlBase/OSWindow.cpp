@@ -100,7 +100,8 @@ OSWindow* OSWindow::Create(const Platform::WindowParams& params, int rendererKin
 OSWindow::OSWindow(std::unique_ptr<Platform::HostWindow> host, int rendererKind)
     : m_host(std::move(host)),
       m_rendererKind(rendererKind)
-{}
+{
+}
 
 KXRESULT OSWindow::CreateRenderer(int kind)
 {
@@ -163,7 +164,8 @@ bool OSWindow::RunOnce(uint32_t timeoutMs)
     PaintAll();
     if (IFrameworkServices* services = GetFrameworkServices()) {
         // Passes go on while the application wants them; a bound keeps input from starving.
-        for (int32_t count = 0; count < 16 && services->RunIdle(count); ++count) {}
+        for (int32_t count = 0; count < 16 && services->RunIdle(count); ++count) {
+        }
         PaintAll();
     }
     if (--g_loopDepth == 0)
@@ -191,7 +193,7 @@ void OSWindow::Handle(const InputRecord& record)
         return;
     case RecordKind::DisplayChanged:
         for (const auto& [id, window] : Registry())
-            window->InvalidateAll();
+            static_cast<void>(window->InvalidateAll()); // a control outside a window has nothing to repaint
         return;
     case RecordKind::Quit:
         // A signal to stop: the application decides, as for its main window's close box.
@@ -256,7 +258,7 @@ void OSWindow::HandleOwn(const InputRecord& record)
             const RectT<int32_t> area = GetClientArea();
             const Platform::RectI whole{0, 0, area.width, area.height};
             if (!m_host->PresentRects(&whole, 1))
-                InvalidateAll();
+                static_cast<void>(InvalidateAll()); // a control outside a window has nothing to repaint
         }
         break;
     case RecordKind::Resized:
@@ -397,9 +399,9 @@ void OSWindow::CheckWorkArea()
     }
     const Platform::RectI area = m_host->ClientArea();
     const Platform::RectI work = m_host->WorkArea();
-    m_outsideWorkArea = area.x < work.x || area.y < work.y
-        || int64_t(area.x) + area.width > int64_t(work.x) + work.width
-        || int64_t(area.y) + area.height > int64_t(work.y) + work.height;
+    m_outsideWorkArea = area.x < work.x || area.y < work.y ||
+                        int64_t(area.x) + area.width > int64_t(work.x) + work.width ||
+                        int64_t(area.y) + area.height > int64_t(work.y) + work.height;
 }
 
 bool OSWindow::IsApplicationWindow() const
@@ -413,7 +415,8 @@ void OSWindow::RequestExitOrClose()
     if (IsApplicationWindow()) {
         RCPtr<LNotification> exit;
         if (LNotification::Create(exit, u"NID_APP_EXIT_REQ", nullptr) == S_OK)
-            GetDefaultNotificationCenter()->PostNotification(exit);
+            static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+                exit)); // the queue refuses only once shut down, when nobody is left to tell
         return;
     }
     if (RCPtr<LRootWindow> root = m_root)
@@ -432,7 +435,7 @@ void OSWindow::UpdateSizeLimits()
     int32_t maxHeight = std::max(work.height, 1);
     m_root->ConstrainClientSize(maxWidth, maxHeight);
     m_host->SetClientSizeLimits({Platform::ClampClientSide(minWidth), Platform::ClampClientSide(minHeight)},
-        {Platform::ClampClientSide(maxWidth), Platform::ClampClientSide(maxHeight)});
+                                {Platform::ClampClientSide(maxWidth), Platform::ClampClientSide(maxHeight)});
 }
 
 void OSWindow::Paint()
@@ -454,14 +457,15 @@ void OSWindow::Paint()
         return;
     const RectT<int32_t>& viewport = m_context->GetViewport();
     const LRectList::Node* head = dirty.GetHead();
-    const bool whole = head && !head->next && head->left == viewport.x && head->top == viewport.y
-        && head->right - head->left == viewport.width && head->bottom - head->top == viewport.height;
+    const bool whole = head && !head->next && head->left == viewport.x && head->top == viewport.y &&
+                       head->right - head->left == viewport.width && head->bottom - head->top == viewport.height;
     if (whole)
         UpdateSizeLimits();
     const RCPtr<LRootWindow> root = m_root;
-    m_renderer->RenderStart(m_context);
+    if (Failed(m_renderer->RenderStart(m_context)))
+        return; // nothing was begun, so nothing is drawn over the last frame
     root->Paint(whole ? dirty : region);
-    m_renderer->RenderFinish(m_context);
+    static_cast<void>(m_renderer->RenderFinish(m_context)); // the next paint starts afresh either way
 }
 
 KXRESULT OSWindow::SetWindowTitle(const String& title)
@@ -527,7 +531,7 @@ KXRESULT OSWindow::Redraw()
 {
     if (!m_host)
         return E_FAIL;
-    InvalidateAll();
+    static_cast<void>(InvalidateAll()); // a control outside a window has nothing to repaint
     Paint();
     return S_OK;
 }
@@ -583,8 +587,8 @@ int32_t OSWindow::RunModal()
         if (IFrameworkServices* services = GetFrameworkServices()) {
             if (RCPtr<LRootWindow> main = services->GetApplicationRootWindow()) {
                 if (auto* parent = dynamic_cast<OSWindow*>(main->GetOSServices()); parent && parent != this) {
-                    parent->BringToTop();
-                    parent->SetFocus();
+                    static_cast<void>(parent->BringToTop()); // a control already on top stays there
+                    static_cast<void>(parent->SetFocus()); // a control that cannot take the focus leaves it where it is
                 }
             }
         }
@@ -635,8 +639,8 @@ void OSWindow::StorePlacement()
     // the normal rectangle as edges, little-endian.
     const Platform::Placement placement = m_host->GetPlacement();
     const Platform::RectI& r = placement.normal;
-    const int32_t words[11]
-        = {44, 0, placement.maximized ? 3 : 1, -1, -1, -1, -1, r.x, r.y, r.x + r.width, r.y + r.height};
+    const int32_t words[11] = {
+        44, 0, placement.maximized ? 3 : 1, -1, -1, -1, -1, r.x, r.y, r.x + r.width, r.y + r.height};
     std::vector<uint8_t> record;
     for (const int32_t word : words) {
         for (int shift = 0; shift < 32; shift += 8)
@@ -659,7 +663,7 @@ void OSWindow::Close()
         if (IFrameworkServices* services = GetFrameworkServices())
             services->RemoveRootWindow(root);
         m_root = nullptr;
-        root->BreakCycles();
+        static_cast<void>(root->BreakCycles()); // breaking cycles has nothing to report
     }
     m_context = nullptr;
     m_renderer = nullptr;

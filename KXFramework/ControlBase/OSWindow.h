@@ -29,9 +29,9 @@ public:
 
     // A renderer of the kind the window was made for, the window's 33 ms tick, then AttachRenderer.
     // E_FAIL for another kind.
-    KXRESULT CreateRenderer(int kind);
+    [[nodiscard]] KXRESULT CreateRenderer(int kind);
     // Makes the render context and the root window, and registers the root window.
-    KXRESULT AttachRenderer(const RCPtr<LRenderer>& renderer);
+    [[nodiscard]] KXRESULT AttachRenderer(const RCPtr<LRenderer>& renderer);
     const RCPtr<LRootWindow>& GetRootWindow() const { return m_root; }
     const RCPtr<LRenderContextInfo>& GetRenderContext() const { return m_context; }
 
@@ -46,23 +46,23 @@ public:
     // Paints every window that has something to paint.
     static void PaintAll();
 
-    KXRESULT SetWindowTitle(const String& title) override;
-    KXRESULT InvalidateAll() override;
-    KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
+    [[nodiscard]] KXRESULT SetWindowTitle(const String& title) override;
+    [[nodiscard]] KXRESULT InvalidateAll() override;
+    [[nodiscard]] KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
     RectT<int32_t> GetClientArea() const override;
     PointT<int32_t> ScreenToClient(const PointT<int32_t>& point) const override;
     PointT<int32_t> ClientToScreen(const PointT<int32_t>& point) const override;
-    KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
+    [[nodiscard]] KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
     bool Show(int showCommand) override;
-    KXRESULT Redraw() override;
-    KXRESULT BringToTop() override;
-    KXRESULT SetTopMost(bool topMost) override;
-    KXRESULT EndModal(int32_t result) override;
+    [[nodiscard]] KXRESULT Redraw() override;
+    [[nodiscard]] KXRESULT BringToTop() override;
+    [[nodiscard]] KXRESULT SetTopMost(bool topMost) override;
+    [[nodiscard]] KXRESULT EndModal(int32_t result) override;
     int32_t RunModal() override;
     bool IsModal() const override { return m_modal; }
     bool IsActive() const override;
     bool HasFocus() const override { return IsActive(); }
-    KXRESULT SetFocus() override;
+    [[nodiscard]] KXRESULT SetFocus() override;
     uintptr_t SetCursor(uintptr_t cursor) override;
     PointT<int32_t> GetCursorPosition() const override { return m_cursor; }
     uint32_t GetMouseButtons() const override { return m_buttons; }

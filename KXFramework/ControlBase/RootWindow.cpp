@@ -20,7 +20,7 @@ namespace KX {
 RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
 {
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
-    root->SetDistributor(RCPtr<LNotificationDistributor>(root));
+    static_cast<void>(root->SetDistributor(RCPtr<LNotificationDistributor>(root))); // always S_OK
     root->AdjustOwnerCount(1);
     root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
@@ -55,11 +55,11 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
     if (area == GetScreenClientRect())
         return;
     if (m_osServices)
-        m_osServices->SetWindowArea(area);
+        static_cast<void>(m_osServices->SetWindowArea(area)); // the window keeps the area the system allows
     m_clientRect = area;
     if (m_content)
-        m_content->InvalidateRect(
-            {0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height}, m_content->GetClipToParent());
+        m_content->InvalidateRect({0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height},
+                                  m_content->GetClipToParent());
 }
 
 KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
@@ -82,16 +82,17 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
         return S_OK;
     m_content = control;
     if (m_hotKeys && control->GetStringTable())
-        m_hotKeys->GetKeyBindingMap().LoadFromStringTable(control->GetStringTable(), u"GHK");
+        static_cast<void>(m_hotKeys->GetKeyBindingMap().LoadFromStringTable(
+            control->GetStringTable(), u"GHK")); // a table without hot keys binds none
     if (!(*control->GetRootWindowPtr()))
-        control->SetRootWindow(RCPtr<LRootWindow>(this));
+        static_cast<void>(control->SetRootWindow(RCPtr<LRootWindow>(this))); // a new control always takes the window
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
     // extent on the other axis.
     control->FillClientArea();
     if (m_osServices && !m_osServices->HasFocus())
-        m_osServices->SetFocus();
+        static_cast<void>(m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
     else if (!m_focusControl && m_osServices)
-        control->SetFocus(true);
+        static_cast<void>(control->SetFocus(true)); // a control that cannot take the focus leaves it where it is
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
 }
@@ -116,7 +117,7 @@ RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_
     if (m_content) {
         using GeometryRules::Clamp;
         const PointT<int32_t> p{int32_t(Clamp(LControl::Round(point.x - m_content->GetRect().x), 2147483647.0)),
-            int32_t(Clamp(LControl::Round(point.y - m_content->GetRect().y), 2147483647.0))};
+                                int32_t(Clamp(LControl::Round(point.y - m_content->GetRect().y), 2147483647.0))};
         int32_t bestZ = INT32_MIN;
         m_content->FindControlAt(found, p, true, local, bestZ);
     }
@@ -139,7 +140,9 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         m_dirty.AddRect(edges);
     }
     if (m_osServices)
-        m_osServices->InvalidateArea({edges.left, edges.top, edges.right - edges.left, edges.bottom - edges.top});
+        static_cast<void>(m_osServices->InvalidateArea(
+            {edges.left, edges.top, edges.right - edges.left,
+             edges.bottom - edges.top})); // a control outside a window has nothing to repaint
 }
 
 void LRootWindow::TakeInvalidRegion(LRectList& out)
@@ -166,7 +169,7 @@ void LRootWindow::Paint(const LRectList& region)
             if (!logged) {
                 logged = true;
                 DebugLog("LRootWindow::Paint: %u render states left over; dropped",
-                    unsigned(context->GetStateStack().size()));
+                         unsigned(context->GetStateStack().size()));
             }
             while (!context->GetStateStack().empty())
                 m_renderer->PopClip();
@@ -176,7 +179,7 @@ void LRootWindow::Paint(const LRectList& region)
     RectEdges bounds;
     if (region.GetBounds(bounds)) {
         const RectT<double> b{double(bounds.left), double(bounds.top), double(bounds.right - bounds.left),
-            double(bounds.bottom - bounds.top)};
+                              double(bounds.bottom - bounds.top)};
         LControl::IntersectRect(area, area, b);
     }
     m_renderer->PushClip({0.0, 0.0, double(m_clientRect.width), double(m_clientRect.height)}, area, nullptr, false);
@@ -189,7 +192,8 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
     // One list for every call; the controls are copied out before the recursion reuses it.
     static RCPtrArray<LControl, 1, 0>* const shared = new RCPtrArray<LControl, 1, 0>;
     shared->SetCount(0);
-    control->Paint(m_renderer, region, *shared, unclippedPass);
+    // A control that cannot paint leaves its area; the walk goes on.
+    static_cast<void>(control->Paint(m_renderer, region, *shared, unclippedPass));
     if (shared->GetCount() == 0)
         return;
     std::vector<RCPtr<LControl>> deferred;
@@ -209,7 +213,7 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const LRectList& 
         const RectT<double> client = parent->GetLookClientRect(-1);
         const PointT<int32_t> clientOrigin = PointT<double>{client.x, client.y}.Round();
         const PointT<double> origin{double(inRoot.x) + clientOrigin.x - parent->GetScrollOffset().x,
-            double(inRoot.y) + clientOrigin.y - parent->GetScrollOffset().y};
+                                    double(inRoot.y) + clientOrigin.y - parent->GetScrollOffset().y};
         if (LRenderContextInfo* context = m_renderer->GetCurrentContext()) {
             context->GetState().opacity = c->GetOpacity();
             context->GetState().stencilActive = false;
@@ -228,12 +232,13 @@ bool LRootWindow::ConstrainClientSize(int32_t& width, int32_t& height)
         IFrameworkServices* services = GetFrameworkServices();
         const RectT<int32_t> workArea = services ? services->GetWorkArea() : RectT<int32_t>{};
         RectT<double> r;
-        CalculateLayoutRect(m_content->GetLayoutDescriptor().Get(), nullptr, workArea.ToDouble(),
-            {double(width), double(height)}, {double(m_clientRect.x), double(m_clientRect.y)}, r);
+        static_cast<void>(CalculateLayoutRect(
+            m_content->GetLayoutDescriptor().Get(), nullptr, workArea.ToDouble(), {double(width), double(height)},
+            {double(m_clientRect.x), double(m_clientRect.y)}, r)); // without a layout the rectangle stays as it is
         PointT<double> position{r.x, r.y};
         PointT<double> size{r.width, r.height};
-        ApplyLayoutMinSize(*m_content, position, size);
-        ApplyLayoutMaxSize(*m_content, position, size);
+        static_cast<void>(ApplyLayoutMinSize(*m_content, position, size)); // without a minimum the size stays as it is
+        static_cast<void>(ApplyLayoutMaxSize(*m_content, position, size)); // without a maximum the size stays as it is
         // The window layer keeps sizes within its own range; beyond int32 the value is meaningless.
         width = int32_t(std::clamp(std::round(size.x), 1.0, 2147483647.0));
         height = int32_t(std::clamp(std::round(size.y), 1.0, 2147483647.0));
@@ -247,7 +252,7 @@ void LRootWindow::OnWindowResized()
 {
     GetScreenClientRect();
     if (RCPtr<LControl> content = m_content)
-        content->RecalcLayout(GetClientSize());
+        static_cast<void>(content->RecalcLayout(GetClientSize())); // a control without a layout keeps its place
 }
 
 void LRootWindow::OnFocusControlLost()
@@ -272,18 +277,18 @@ void LRootWindow::SetHoverControl(RCPtr<LControl> control)
     }
     if (owner != m_toolTipControl) {
         if (RCPtr<LControl> old = m_toolTipControl)
-            old->ShowToolTip(false);
+            static_cast<void>(old->ShowToolTip(false)); // a control without a tip shows none
         m_toolTipControl = owner;
         if (owner)
-            owner->ShowToolTip(true);
+            static_cast<void>(owner->ShowToolTip(true)); // a control without a tip shows none
     }
     RCPtr<LControl> old = m_hoverControl;
     m_hoverControl = control;
     // A removed control has neither a parent nor a root window left to hear it.
     if (old && (old->GetParent() || *old->GetRootWindowPtr()))
-        old->OnMouseLeave();
+        static_cast<void>(old->OnMouseLeave()); // the pointer handler's answer changes nothing here
     if (control)
-        control->OnMouseEnter();
+        static_cast<void>(control->OnMouseEnter()); // the pointer handler's answer changes nothing here
 }
 
 KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
@@ -292,7 +297,7 @@ KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
         return E_INVALIDARG;
     if (m_captureControl && m_captureControl != control) {
         RCPtr<LControl> previous = m_captureControl;
-        previous->OnCaptureLost();
+        static_cast<void>(previous->OnCaptureLost()); // a handler's answer changes nothing here
     }
     m_captureControl = control;
     return S_OK;
@@ -307,7 +312,7 @@ KXRESULT LRootWindow::ReleaseCaptureControl(const RCPtr<LControl>&)
 void LRootWindow::OnCaptureLost()
 {
     if (RCPtr<LControl> capture = m_captureControl)
-        capture->OnCaptureLost();
+        static_cast<void>(capture->OnCaptureLost()); // a handler's answer changes nothing here
 }
 
 void LRootWindow::DropRemovedControls()
@@ -329,11 +334,11 @@ void LRootWindow::DropRemovedControls()
 void LRootWindow::HideToolTip()
 {
     if (RCPtr<LControl> tip = m_toolTipControl)
-        tip->ShowToolTip(false);
+        static_cast<void>(tip->ShowToolTip(false)); // a control without a tip shows none
 }
 
-void LRootWindow::DispatchMouseButton(
-    int action, int button, uint32_t modifiers, const PointT<int32_t>& point, int index)
+void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point,
+                                      int index)
 {
     if (!IsWindowActive())
         return;
@@ -353,8 +358,9 @@ void LRootWindow::DispatchMouseButton(
         const bool doubleClick = (m_doubleClickMask & bit) != 0;
         m_doubleClickMask &= ~bit;
         const PointT<int32_t> origin = capture->GetPositionInRoot().Round();
-        capture->OnMouseUp(LMouseButtonParam::Create(button, {point.x - origin.x, point.y - origin.y}, modifiers,
-            doubleClick, GetMouseButtons(), uint32_t(index)));
+        static_cast<void>(capture->OnMouseUp(LMouseButtonParam::Create(
+            button, {point.x - origin.x, point.y - origin.y}, modifiers, doubleClick, GetMouseButtons(),
+            uint32_t(index)))); // the pointer handler's answer changes nothing here
         return;
     }
     if (action == kPress && indexed)
@@ -376,8 +382,9 @@ void LRootWindow::DispatchMouseButton(
         m_doubleClickMask &= ~bit;
     if (button != 1 && button != 2 && button != 4)
         return;
-    target->OnMouseDown(
-        LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(), uint32_t(index)));
+    static_cast<void>(target->OnMouseDown(
+        LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(),
+                                  uint32_t(index)))); // the pointer handler's answer changes nothing here
 }
 
 void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index)
@@ -396,7 +403,8 @@ void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modif
         target = hit;
     }
     if (target)
-        target->OnMouseMove(LPointWithModifiersParam::Create(local, modifiers, uint32_t(index)));
+        static_cast<void>(target->OnMouseMove(LPointWithModifiersParam::Create(
+            local, modifiers, uint32_t(index)))); // the pointer handler's answer changes nothing here
 }
 
 void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
@@ -418,7 +426,8 @@ void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modi
     if (result != 1)
         return;
     if (RCPtr<LControl> focus = m_focusControl)
-        vertical ? focus->OnMouseWheel(param) : focus->OnMouseHWheel(param);
+        static_cast<void>(vertical ? focus->OnMouseWheel(param)
+                                   : focus->OnMouseHWheel(param)); // the wheel handler's answer changes nothing here
 }
 
 void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
@@ -435,7 +444,7 @@ void LRootWindow::OnWindowFocusLost()
     RCPtr<LRootWindow> self(this);
     SetHoverControl(nullptr);
     if (RCPtr<LControl> content = m_content) {
-        content->SetFocus(true);
+        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
         content->OnFocusLost();
     }
 }
@@ -445,11 +454,11 @@ void LRootWindow::OnWindowFocusGained()
     RCPtr<LRootWindow> self(this);
     RCPtr<LControl> last = m_lastFocusControl;
     if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
-        last->SetFocus(true);
+        static_cast<void>(last->SetFocus(true)); // a control that cannot take the focus leaves it where it is
         return;
     }
     if (RCPtr<LControl> content = m_content)
-        content->SetFocus(true);
+        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
 }
 
 void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
@@ -469,13 +478,13 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     RCPtr<LRootWindow> self(this);
     const bool backward = key && (key->key.key & KeyCode::kShiftKey);
     IFrameworkServices* services = GetFrameworkServices();
-    const std::vector<RCPtr<LRootWindow>> roots
-        = services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
+    const std::vector<RCPtr<LRootWindow>> roots =
+        services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
     if (roots.size() < 2) {
         // The focus wraps to the content's first or last stop.
         RCPtr<LControl> content = m_content;
         content->OnFocusLost();
-        content->SetFocus(!backward);
+        static_cast<void>(content->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
         return;
     }
     const auto it = std::find(roots.begin(), roots.end(), self);
@@ -484,7 +493,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     const size_t at = size_t(it - roots.begin());
     const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
     if (next->m_osServices && !next->m_osServices->IsActive())
-        next->m_osServices->SetFocus();
+        static_cast<void>(next->m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
@@ -513,7 +522,7 @@ void LRootWindow::OnCloseRequest()
         return;
     }
     if (m_osServices)
-        RequestClose(0);
+        static_cast<void>(RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
 }
 
 bool LRootWindow::ProcessEvents(bool sendIdle)
@@ -522,17 +531,17 @@ bool LRootWindow::ProcessEvents(bool sendIdle)
     const bool more = ProcessNotifications(sendIdle);
     if (m_closeRequested && m_osServices) {
         m_closeRequested = false;
-        m_osServices->EndModal(m_closeResult);
+        static_cast<void>(m_osServices->EndModal(m_closeResult)); // a window without a modal loop has nothing to end
     }
     return more;
 }
 
 KXRESULT LRootWindow::BreakCycles()
 {
-    RemoveAllClients();
+    static_cast<void>(RemoveAllClients()); // nothing to report while closing
     m_hotKeys = nullptr;
     m_osServices = nullptr;
-    SetContent(nullptr);
+    static_cast<void>(SetContent(nullptr)); // removing the content cannot be refused
     ShutdownQueue(1);
     return LRefCountedObject::BreakCycles();
 }

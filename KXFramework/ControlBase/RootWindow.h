@@ -47,9 +47,9 @@ public:
 
     const RCPtr<LControl>& GetContent() const { return m_content; }
     // Destroys the previous content; null leaves the window empty.
-    KXRESULT SetContent(const RCPtr<LControl>& control);
+    [[nodiscard]] KXRESULT SetContent(const RCPtr<LControl>& control);
     // The control the application's factory makes of that name; an empty name removes the content.
-    KXRESULT SetContentByName(const String& name);
+    [[nodiscard]] KXRESULT SetContentByName(const String& name);
 
     // The deepest control under a point in client coordinates, and the point local to it.
     virtual RCPtr<LControl> HitTest(const PointT<int32_t>& point, PointT<int32_t>& local, bool updateHover);
@@ -78,9 +78,9 @@ public:
 
     const RCPtr<LControl>& GetCaptureControl() const { return m_captureControl; }
     // E_INVALIDARG for null; the previous capture control first loses capture.
-    KXRESULT SetCaptureControl(const RCPtr<LControl>& control);
+    [[nodiscard]] KXRESULT SetCaptureControl(const RCPtr<LControl>& control);
     // The capture ends whichever control is given; that control is not told.
-    KXRESULT ReleaseCaptureControl(const RCPtr<LControl>& control);
+    [[nodiscard]] KXRESULT ReleaseCaptureControl(const RCPtr<LControl>& control);
     // The window lost the pointer: the capture control is told and keeps the capture field.
     void OnCaptureLost();
 
@@ -100,7 +100,7 @@ public:
 
     // Asks the window to end its modal loop with the result at the next ProcessEvents; E_FAIL
     // without a window.
-    KXRESULT RequestClose(int32_t result);
+    [[nodiscard]] KXRESULT RequestClose(int32_t result);
     // The user closed the window.
     void OnCloseRequest();
     // The window's own hot keys, loaded from the content's "GHK" entries.
@@ -112,13 +112,14 @@ public:
     // request. True while notifications remain.
     bool ProcessEvents(bool sendIdle);
 
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
         : m_renderer(renderer),
           m_osServices(osServices)
-    {}
+    {
+    }
     void PaintControl(const RCPtr<LControl>& control, const LRectList& region, bool unclippedPass);
     bool IsWindowActive() const { return m_osServices && m_osServices->IsActive(); }
     void HideToolTip();

@@ -168,7 +168,8 @@ LSplashWindow::LSplashWindow(uint32_t stepMs, uint32_t startTimeoutMs)
     : m_shared(std::make_shared<Shared>()),
       m_stepMs(stepMs),
       m_startTimeoutMs(startTimeoutMs)
-{}
+{
+}
 
 LSplashWindow::~LSplashWindow()
 {
@@ -188,7 +189,7 @@ void LSplashWindow::SetImage(const RCPtr<LBitmap>& bitmap)
     copy->pixels.resize(size_t(copy->stride) * size_t(locked.height));
     for (int y = 0; y < locked.height; ++y)
         std::memcpy(copy->pixels.data() + size_t(y) * size_t(copy->stride),
-            locked.pixels + size_t(y) * size_t(locked.stride), size_t(copy->stride));
+                    locked.pixels + size_t(y) * size_t(locked.stride), size_t(copy->stride));
     bitmap->UnlockBits();
     m_shared->image = std::move(copy);
 }
@@ -221,12 +222,12 @@ void LSplashWindow::Start()
         m_window->Show(Platform::ShowCommand::NoActivate);
         const Platform::RectI work = m_window->WorkArea();
         m_window->SetClientArea({(work.x + work.x + work.width - image->width) / 2,
-            (work.y + work.y + work.height - image->height) / 2, image->width, image->height});
+                                 (work.y + work.y + work.height - image->height) / 2, image->width, image->height});
     }
     m_thread = std::thread([shared = m_shared, step = m_stepMs] { shared->Run(step); });
     std::unique_lock<std::mutex> guard(m_shared->lock);
-    if (!m_shared->changed.wait_for(
-            guard, std::chrono::milliseconds(m_startTimeoutMs), [&] { return m_shared->started; }))
+    if (!m_shared->changed.wait_for(guard, std::chrono::milliseconds(m_startTimeoutMs),
+                                    [&] { return m_shared->started; }))
         DebugLog("Error starting SplashThread");
 }
 
@@ -248,8 +249,8 @@ void LSplashWindow::Stop()
             std::unique_lock<std::mutex> guard(m_shared->lock);
             m_shared->quit = true;
             m_shared->changed.notify_all();
-            finished = m_shared->changed.wait_for(
-                guard, std::chrono::milliseconds(kStopTimeoutMs), [&] { return m_shared->finished; });
+            finished = m_shared->changed.wait_for(guard, std::chrono::milliseconds(kStopTimeoutMs),
+                                                  [&] { return m_shared->finished; });
         }
         // A thread that does not end in time keeps only the shared state alive.
         if (finished)
@@ -284,7 +285,7 @@ void LSplashWindow::Present()
     const int h = std::min(target.height, frame->Height());
     for (int y = 0; y < h; ++y)
         std::memcpy(target.pixels + size_t(y) * size_t(target.stride),
-            frame->Data() + size_t(y) * size_t(frame->Stride()), size_t(w) * 4);
+                    frame->Data() + size_t(y) * size_t(frame->Stride()), size_t(w) * 4);
     const Platform::RectI all{0, 0, w, h};
     m_window->PresentRects(&all, 1);
 }

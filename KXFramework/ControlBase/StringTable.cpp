@@ -30,7 +30,7 @@ KXRESULT KeyBindingMap::LoadFromStringTable(const RCPtr<LStringTable>& table, co
     if (!table)
         return E_INVALIDARG;
     Array<Pair<String, String>> entries;
-    CopyMapToArray(table->GetEntries(), entries);
+    static_cast<void>(CopyMapToArray(table->GetEntries(), entries)); // what was copied is loaded
     return LoadFromEntries(entries, prefix);
 }
 

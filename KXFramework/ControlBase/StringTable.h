@@ -20,7 +20,7 @@ public:
     // their default.
     bool GetString(const char16_t* key, String& text) const;
     // 0 when the key was added, 1 when an existing text was replaced, E_INVALIDARG for an empty key.
-    KXRESULT SetString(const String& key, const String& text);
+    [[nodiscard]] KXRESULT SetString(const String& key, const String& text);
 
     const StringMap& GetEntries() const { return m_entries; }
 

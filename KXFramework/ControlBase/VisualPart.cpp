@@ -37,7 +37,8 @@ float SnapDown(float v)
 } // namespace
 
 LVisualPart::LVisualPart(const String& name, const RCPtr<LBitmap>& bitmap, int32_t resizeType,
-    const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod, const RCPtr<LBitmap>& mask)
+                         const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod,
+                         const RCPtr<LBitmap>& mask)
     : m_name(name),
       m_bitmap(bitmap),
       m_size(size),
@@ -69,7 +70,8 @@ LVisualPart::~LVisualPart()
 }
 
 RCPtr<LVisualPart> LVisualPart::Create(const String& name, const RCPtr<LBitmap>& bitmap, int32_t resizeType,
-    const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod, const RCPtr<LBitmap>& mask)
+                                       const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod,
+                                       const RCPtr<LBitmap>& mask)
 {
     if (!bitmap)
         return nullptr;
@@ -166,7 +168,7 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<float>& point, const PointT<f
     }
     case LVisualPartDescriptor::kCenter:
         return GetColorAtPoint(PointT<int32_t>{int32_t(std::floor(point.x - (areaSize.x - width) * 0.5f)),
-            int32_t(std::floor(point.y - (areaSize.y - height) * 0.5f))});
+                                               int32_t(std::floor(point.y - (areaSize.y - height) * 0.5f))});
     case LVisualPartDescriptor::kStretch: {
         const float sx = width / areaSize.x;
         const float sy = height / areaSize.y;

@@ -18,12 +18,14 @@ public:
     // With a bitmap the natural size is the bitmap's. A colorizer with a bitmap, a mask or a
     // gradient replaces the bitmap by the coloured image.
     LVisualPart(const String& name, const RCPtr<LBitmap>& bitmap, int32_t resizeType,
-        const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod, const RCPtr<LBitmap>& mask);
+                const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod,
+                const RCPtr<LBitmap>& mask);
     ~LVisualPart() override;
 
     // Null for a null bitmap.
     static RCPtr<LVisualPart> Create(const String& name, const RCPtr<LBitmap>& bitmap, int32_t resizeType,
-        const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod, const RCPtr<LBitmap>& mask);
+                                     const RCPtr<LColorizer>& colorizer, const PointT<int32_t>& size, float alphaMod,
+                                     const RCPtr<LBitmap>& mask);
     // The descriptor's part, made on first request and shared while it is used; null for a null
     // descriptor or an image that cannot be loaded.
     static RCPtr<LVisualPart> FromDescriptor(const RCPtr<LVisualPartDescriptor>& descriptor);

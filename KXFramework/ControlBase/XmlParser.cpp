@@ -87,8 +87,8 @@ bool XmlParser::Parse(const void* data, size_t size, XmlHandler& handler, XmlErr
         error.text = String(u"document too large");
         return false;
     }
-    const std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(
-        XML_ParserCreate(nullptr), XML_ParserFree);
+    const std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(XML_ParserCreate(nullptr),
+                                                                                          XML_ParserFree);
     if (!parser)
         throw std::bad_alloc();
     ParseState state(parser.get(), handler);

@@ -37,14 +37,14 @@ KXRESULT LButton::Initialize()
     InternNotificationName(u"NID_SIMULATE_CLICK");
     const KXRESULT bound = m_handler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
     if (Failed(bound))
-        throw FailedResultException(
-            "Failed Result : " + ResultToString(bound) + " : KX::LButton::Initialize : Controls\\Button : Line 50");
+        throw FailedResultException("Failed Result : " + ResultToString(bound) +
+                                    " : KX::LButton::Initialize : Controls\\Button : Line 50");
     if (m_descriptor && m_descriptor->GetCreateParams()) {
         String text;
         if (m_descriptor->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
-            SetAutoValueSet(IsTrue(text));
+            static_cast<void>(SetAutoValueSet(IsTrue(text))); // a control without values ignores it
         if (m_descriptor->GetCreateParams()->GetString(u"IS_RADIO", text))
-            SetRadio(IsTrue(text));
+            static_cast<void>(SetRadio(IsTrue(text))); // a control without a group ignores it
     }
     return S_OK;
 }
@@ -82,7 +82,7 @@ void LButton::OnValueChanged()
                 button->SetValue(0.0);
         }
     }
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
 }
 
 KXRESULT LButton::UpdateLook()
@@ -120,7 +120,7 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (risen(Condition::kLeftPending)) {
             if (autoRepeat && IsEnabled(true) && !repeating) {
                 repeating = true;
-                SubscribeIdle();
+                static_cast<void>(SubscribeIdle()); // subscribing only counts up
                 m_lastTick = Now();
                 m_countdown = m_firstDelay;
                 SendAutoRepeat();
@@ -128,16 +128,16 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (fallen(Condition::kCapture) && autoRepeat && repeating) {
             repeating = false;
             if (!m_simulating)
-                UnsubscribeIdle();
+                static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         }
     }
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
 }
 
 void LButton::SetEnabled(bool enabled)
 {
     LControl::SetEnabled(enabled);
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
 }
 
 void LButton::HandleLeftClick(const RCPtr<LMouseButtonParam>&)
@@ -172,7 +172,7 @@ void LButton::SendAutoRepeat()
 {
     RCPtr<LNotification> n;
     if (LNotification::Create(n, u"NID_BUTTON_AUTOREPEAT", nullptr) >= 0)
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 void LButton::ClickNow()
@@ -182,7 +182,8 @@ void LButton::ClickNow()
     uint32_t buttons = 0;
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root)
         buttons = (*root)->GetMouseButtons();
-    OnLeftClick(LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0));
+    static_cast<void>(OnLeftClick(
+        LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0))); // the click handler's answer changes nothing here
 }
 
 void LButton::SimulateClick()
@@ -191,13 +192,13 @@ void LButton::SimulateClick()
     if (m_simulating) {
         // A second simulated click finishes the first at once.
         ClickNow();
-        UnsubscribeIdle();
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     }
     m_simulating = true;
-    SetFocus(true);
-    SubscribeIdle();
+    static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
     m_simulatedStart = Now();
-    SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed);
+    static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
 
@@ -209,9 +210,9 @@ void LButton::OnIdleTick()
     if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
         m_simulating = false;
         if (!repeating)
-            UnsubscribeIdle();
+            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         m_simulatedStart = 0.0;
-        UpdateLook();
+        static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
         ClickNow();
     }
     if (repeating && m_hover && IsEnabled(true)) {

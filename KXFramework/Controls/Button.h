@@ -17,20 +17,22 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void SetEnabled(bool enabled) override;
     bool ContainsPoint(const PointT<int32_t>& p) const override;
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void OnIdleTick() override;
-    KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
     String GetToolTipText() const override;
 
-    virtual KXRESULT SetAutoValueSet(bool on);
-    virtual KXRESULT SetRadio(bool on);
+    [[nodiscard]] virtual KXRESULT SetAutoValueSet(bool on);
+    [[nodiscard]] virtual KXRESULT SetRadio(bool on);
     // True when the button is on afterwards.
     virtual bool SetChecked(bool on);
-    virtual KXRESULT UpdateLook();
+    [[nodiscard]] virtual KXRESULT UpdateLook();
     virtual void SimulateClick();
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
 
     bool IsOn() const { return GetValue() >= 0.5; }
     bool IsRadio() const { return m_isRadio; }
@@ -52,7 +54,8 @@ protected:
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& param) override;
 
 private:
-    KXRESULT OnSimulateClick(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnSimulateClick(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
     void SendAutoRepeat();
     // The left click that ends a simulated click.
     void ClickNow();

@@ -38,13 +38,14 @@ void LCenteredSlider::SetBoundsPosFromThumbPos()
     if (!layout || !start || !end)
         return;
     for (int axis = 0; axis < 2; ++axis) {
-        const bool alongAxis
-            = axis == 0 ? end->GetRect().y == start->GetRect().y : end->GetRect().x == start->GetRect().x;
+        const bool alongAxis =
+            axis == 0 ? end->GetRect().y == start->GetRect().y : end->GetRect().x == start->GetRect().x;
         if (!alongAxis)
             continue;
         PositionSpec position;
         SizeSpec size;
-        layout->GetPlacement(axis, position, size);
+        static_cast<void>(
+            layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
         const double centre = position.absolute + size.absolute * 0.5;
         for (LControl* bounds : {m_lowBounds.Get(), m_highBounds.Get()}) {
             const LLayoutDescriptor* b = bounds ? bounds->GetLayoutDescriptor().Get() : nullptr;
@@ -52,9 +53,10 @@ void LCenteredSlider::SetBoundsPosFromThumbPos()
                 continue;
             PositionSpec p;
             SizeSpec s;
-            b->GetPlacement(axis, p, s);
+            static_cast<void>(
+                b->GetPlacement(axis, p, s)); // an axis without placement leaves the specs at their defaults
             p.absolute = centre;
-            bounds->SetPlacement(axis, p, s);
+            static_cast<void>(bounds->SetPlacement(axis, p, s)); // the specs come from the descriptor and are valid
         }
     }
 }

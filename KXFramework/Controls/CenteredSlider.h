@@ -10,11 +10,11 @@ public:
     using LSlider::LSlider;
 
     // E_FAIL without a thumb (a skin without "thumbStart"): the bounds then stay where they are.
-    KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
     // Every thumb move, the drag's included, comes through here.
     double ApplyValue(double normalised) override;
     virtual void SetBoundsPosFromThumbPos();
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LControl> m_lowBounds;

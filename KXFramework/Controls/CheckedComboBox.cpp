@@ -25,11 +25,12 @@ KXRESULT LCheckedComboBox::Initialize()
         return E_FAIL;
     if (RCPtr<LButton> box = GetCheckBox())
         box->SetUsesParentToolTip(true);
-    m_checkedList->SetDropDownMode(true);
+    static_cast<void>(m_checkedList->SetDropDownMode(true));
     if (m_checkedList->HasIcons())
         SetCheckBoxPassive(true);
     m_handler = Handler::Create(this);
-    m_handler->SetNotification(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE", 0);
+    static_cast<void>(
+        m_handler->SetNotification(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE", 0));
     return S_OK;
 }
 
@@ -47,7 +48,7 @@ void LCheckedComboBox::SetCheckBoxIcon(int32_t index)
         return;
     const RCPtr<LBitmap> icon = m_checkedList && index >= 0 ? m_checkedList->GetItemIcon(index) : RCPtr<LBitmap>();
     for (unsigned i = box->GetLookCount(); i-- > 0;)
-        box->SetLookBitmap(icon, 0, int(i), true);
+        static_cast<void>(box->SetLookBitmap(icon, 0, int(i), true)); // a look the skin lacks is not drawn
 }
 
 int32_t LCheckedComboBox::SetItemCount(int32_t n)
@@ -110,12 +111,12 @@ KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributo
         UpdateLook();
     RCPtr<LNotification> forwarded;
     if (Succeeded(LNotification::Create(forwarded, u"NID_ITEM_CHECK_CHANGE", n->GetPayload())))
-        SendNotification(forwarded);
+        static_cast<void>(SendNotification(forwarded));
     return S_OK;
 }
 
-KXRESULT LCheckedComboBox::ReceiveNotification(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LCheckedComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n)
 {
     if (m_handler && n && IsCreated()) {
         Handler::Member m = nullptr;
@@ -126,8 +127,8 @@ KXRESULT LCheckedComboBox::ReceiveNotification(
     return LComboBox::ReceiveNotification(sender, n);
 }
 
-KXRESULT LCheckedComboBox::UnregisterForNotification(
-    const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+KXRESULT LCheckedComboBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);

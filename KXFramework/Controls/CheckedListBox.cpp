@@ -24,15 +24,16 @@ KXRESULT LCheckedListBoxItem::Initialize()
     const KXRESULT r = LListBoxItem::Initialize();
     m_handler = LNotificationHandler<LCheckedListBoxItem>::Create(this);
     if (RCPtr<LButton> box = GetCheckBox()) {
-        m_handler->SetNotification(&LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
-            u"NID_HOVER_CONDITION_CHANGE", 0);
+        static_cast<void>(m_handler->SetNotification(
+            &LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
+            u"NID_HOVER_CONDITION_CHANGE", 0)); // a registration already there answers as before
         box->SetNotFocusable(true);
     }
     return r;
 }
 
-KXRESULT LCheckedListBoxItem::OnCheckBoxHoverChanged(
-    const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+KXRESULT LCheckedListBoxItem::OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>&,
+                                                     const RCPtr<LNotification>& n)
 {
     const auto* change = dynamic_cast<const LConditionsParam*>(n->GetPayload().Get());
     if (change)
@@ -76,12 +77,12 @@ KXRESULT LCheckedListBoxItem::SetCheckBoxIcon(const RCPtr<LBitmap>& icon)
     if (!box)
         return S_FALSE;
     for (unsigned i = box->GetLookCount(); i-- > 0;)
-        box->SetLookBitmap(icon, 0, int(i), true);
+        static_cast<void>(box->SetLookBitmap(icon, 0, int(i), true)); // a look the skin lacks is not drawn
     return S_OK;
 }
 
-KXRESULT LCheckedListBoxItem::ReceiveNotification(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LCheckedListBoxItem::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                  const RCPtr<LNotification>& n)
 {
     if (m_handler && n && IsCreated()) {
         LNotificationHandler<LCheckedListBoxItem>::Member m = nullptr;
@@ -92,8 +93,8 @@ KXRESULT LCheckedListBoxItem::ReceiveNotification(
     return LListBoxItem::ReceiveNotification(sender, n);
 }
 
-KXRESULT LCheckedListBoxItem::UnregisterForNotification(
-    const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+KXRESULT LCheckedListBoxItem::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                        const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
@@ -120,7 +121,7 @@ void LCheckedListBox::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     if (!box)
         return;
     box->passive = m_checkBoxesPassive;
-    box->SetAutoValueSet(m_autoCheck);
+    static_cast<void>(box->SetAutoValueSet(m_autoCheck)); // a control without values ignores it
     BindCheckBox(box);
 }
 
@@ -129,14 +130,18 @@ void LCheckedListBox::BindCheckBox(const RCPtr<LButton>& box)
     RCPtr<LNotificationDistributor> sender(box);
     if (m_autoCheck) {
         GetHandler()->RemoveNotification(sender, u"NID_LEFT_CLICK");
-        LNotificationClient::UnregisterForNotification(sender, u"NID_LEFT_CLICK");
-        GetHandler()->SetNotification(
-            static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender, u"NID_VALUE_CHANGE", 0);
+        static_cast<void>(LNotificationClient::UnregisterForNotification(
+            sender, u"NID_LEFT_CLICK")); // not registered means nothing to undo
+        static_cast<void>(GetHandler()->SetNotification(
+            static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender, u"NID_VALUE_CHANGE",
+            0)); // a registration already there answers as before
     } else {
         GetHandler()->RemoveNotification(sender, u"NID_VALUE_CHANGE");
-        LNotificationClient::UnregisterForNotification(sender, u"NID_VALUE_CHANGE");
-        GetHandler()->SetNotification(
-            static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender, u"NID_LEFT_CLICK", 0);
+        static_cast<void>(LNotificationClient::UnregisterForNotification(
+            sender, u"NID_VALUE_CHANGE")); // not registered means nothing to undo
+        static_cast<void>(
+            GetHandler()->SetNotification(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender,
+                                          u"NID_LEFT_CLICK", 0)); // a registration already there answers as before
     }
 }
 
@@ -150,7 +155,7 @@ void LCheckedListBox::SetAutoCheck(bool on)
         RCPtr<LButton> box = item ? item->GetCheckBox() : nullptr;
         if (!box)
             continue;
-        box->SetAutoValueSet(on);
+        static_cast<void>(box->SetAutoValueSet(on)); // a control without values ignores it
         BindCheckBox(box);
     }
 }
@@ -186,7 +191,7 @@ void LCheckedListBox::SetItemChecked(int32_t index, bool checked)
     GetEntry(index).checked = checked;
     m_checkedCount += checked ? 1 : -1;
     int32_t row = -1;
-    RefreshItem(index, row);
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
 }
 
 bool LCheckedListBox::IsItemChecked(int32_t index) const
@@ -221,13 +226,14 @@ KXRESULT LCheckedListBox::RefreshItem(int32_t index, int32_t& row)
     const bool checked = exists && GetEntry(index).checked;
     // Showing an entry is no check change: the list does not hear its own setting.
     if (m_autoCheck) {
-        CAutoNotificationDisabler<LListBox> quiet(
-            GetHandler(), RCPtr<LNotificationDistributor>(box), u"NID_VALUE_CHANGE");
+        CAutoNotificationDisabler<LListBox> quiet(GetHandler(), RCPtr<LNotificationDistributor>(box),
+                                                  u"NID_VALUE_CHANGE");
         item->SetCheckBoxValue(checked);
     } else {
         item->SetCheckBoxValue(checked);
     }
-    item->SetCheckBoxIcon(exists ? GetItemIcon(index) : nullptr);
+    static_cast<void>(
+        item->SetCheckBoxIcon(exists ? GetItemIcon(index) : nullptr)); // an item without an icon draws no box
     item->SetCheckBoxVisible(exists);
     return r;
 }
@@ -251,7 +257,7 @@ KXRESULT LCheckedListBox::Report(const RCPtr<LNotificationDistributor>& sender, 
     SelectItems(index, index, !multiSelect);
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>(param))))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
     return S_FALSE;
 }
 
@@ -260,8 +266,8 @@ KXRESULT LCheckedListBox::OnCheckBoxClicked(const RCPtr<LNotificationDistributor
     return Report(sender, u"NID_ITEM_CHECKBOX_CLICKED", false);
 }
 
-KXRESULT LCheckedListBox::OnCheckBoxValueChanged(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
+KXRESULT LCheckedListBox::OnCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                 const RCPtr<LNotification>&)
 {
     return Report(sender, u"NID_ITEM_CHECK_CHANGE", true);
 }

@@ -24,7 +24,8 @@ public:
     LIndexedDataWithValueParam(const RCPtr<LRefCountedObject>& d, int32_t i, double v)
         : LIndexedDataParam(d, i),
           value(v)
-    {}
+    {
+    }
     String ToString() const override;
 
     const double value;
@@ -34,23 +35,26 @@ class LCheckedListBoxItem : public LListBoxItem {
 public:
     using LListBoxItem::LListBoxItem;
 
-    KXRESULT Initialize() override;
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
     virtual bool SetItemLook(unsigned look, bool exclusive);
 
     // The "checkBox" child; null when the skin has none.
     RCPtr<LButton> GetCheckBox() const;
-    KXRESULT SetCheckBoxLook(unsigned look);
+    [[nodiscard]] KXRESULT SetCheckBoxLook(unsigned look);
     void SetCheckBoxValue(bool on);
     void SetCheckBoxVisible(bool visible);
-    KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
+    [[nodiscard]] KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
 
     bool checkBoxFollowsLook = false;
 
 private:
-    KXRESULT OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                  const RCPtr<LNotification>& n);
 
     RCPtr<LNotificationHandler<LCheckedListBoxItem>> m_handler;
 };
@@ -59,9 +63,9 @@ class LCheckedListBox : public LListBox {
 public:
     using LListBox::LListBox;
 
-    KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
     int32_t SetItemCount(int32_t n) override;
-    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     virtual void SetAutoCheck(bool on);
     virtual void RecountChecked();
 
@@ -85,9 +89,12 @@ private:
     void BindCheckBox(const RCPtr<LButton>& box);
     // The entry whose row holds the check box; -1 when none.
     int32_t EntryOfCheckBox(const LControl* box) const;
-    KXRESULT OnCheckBoxClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT Report(const RCPtr<LNotificationDistributor>& sender, const char16_t* name, bool countChange);
+    [[nodiscard]] KXRESULT OnCheckBoxClicked(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                  const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT Report(const RCPtr<LNotificationDistributor>& sender, const char16_t* name,
+                                  bool countChange);
 
     bool m_checkBoxesPassive = false;
     bool m_autoCheck = true;

@@ -20,7 +20,7 @@ void LComboBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& paylo
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 RCPtr<LTextBox> LComboBox::GetTextBox() const
@@ -32,8 +32,8 @@ KXRESULT LComboBox::ReadCreateParams()
 {
     const KXRESULT r = LDropDownControl::ReadCreateParams();
     String text;
-    if (m_descriptor && m_descriptor->GetCreateParams()
-        && m_descriptor->GetCreateParams()->GetString(u"INITIAL_SELECTED_INDEX", text))
+    if (m_descriptor && m_descriptor->GetCreateParams() &&
+        m_descriptor->GetCreateParams()->GetString(u"INITIAL_SELECTED_INDEX", text))
         m_initialSelectedIndex = text.ToInt();
     return r;
 }
@@ -45,20 +45,28 @@ KXRESULT LComboBox::Initialize()
     if (Failed(r) || !m_listBox)
         return E_FAIL;
     m_handler = Handler::Create(this);
-    m_handler->SetNotification(&LComboBox::OnListVisibility, m_listBox, u"NID_VISIBLITY_CONDITION_CHANGE", 0);
-    m_handler->SetNotification(&LComboBox::OnListItemActivated, m_listBox, u"NID_ITEM_ACTIVATED", 0);
+    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListVisibility, m_listBox,
+                                                 u"NID_VISIBLITY_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListItemActivated, m_listBox, u"NID_ITEM_ACTIVATED",
+                                                 0)); // a registration already there answers as before
     if (RCPtr<LTextBox> box = GetTextBox()) {
-        m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_VALIDATING", 0);
-        m_handler->SetNotification(&LComboBox::OnTextValidated, box, u"NID_TEXTBOX_VALIDATED", 0);
-        m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE", 0);
-        m_handler->SetNotification(&LComboBox::OnTextFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE", 0);
+        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_VALIDATING",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextValidated, box, u"NID_TEXTBOX_VALIDATED",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE",
+                                                     0)); // a registration already there answers as before
     }
-    m_listBox->SetDropDownMode(true);
+    static_cast<void>(m_listBox->SetDropDownMode(true)); // a list box always takes the mode
     m_listBox->SetVisible(false);
     if (GetStringTable())
-        m_listBox->LoadItemsFromStringTable(GetStringTable());
-    if (m_initialSelectedIndex >= 0 && m_initialSelectedIndex < m_listBox->GetItemCount()
-        && m_listBox->SelectItems(m_initialSelectedIndex, -1, true) >= 0) {
+        static_cast<void>(
+            m_listBox->LoadItemsFromStringTable(GetStringTable())); // a table without items leaves the list empty
+    if (m_initialSelectedIndex >= 0 && m_initialSelectedIndex < m_listBox->GetItemCount() &&
+        m_listBox->SelectItems(m_initialSelectedIndex, -1, true) >= 0) {
         String text;
         m_listBox->GetItemText(text, m_initialSelectedIndex);
         UpdateText(text, true);
@@ -69,17 +77,17 @@ KXRESULT LComboBox::Initialize()
 
 KXRESULT LComboBox::PostInitialize()
 {
-    LDropDownControl::PostInitialize();
+    static_cast<void>(LDropDownControl::PostInitialize()); // the base part has nothing to refuse
     if (m_listBox)
         m_listBox->SetVisible(false);
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
     return S_OK;
 }
 
 bool LComboBox::IsDropDownShown() const
 {
-    return m_listBox && m_listBox->IsVisible(false) && m_listBox->GetRect().width > 0
-        && m_listBox->GetRect().height > 0;
+    return m_listBox && m_listBox->IsVisible(false) && m_listBox->GetRect().width > 0 &&
+           m_listBox->GetRect().height > 0;
 }
 
 KXRESULT LComboBox::ShowDropDown(bool show)
@@ -101,10 +109,12 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         double skinMax = 0.0;
         if (m_listBox->GetDescriptor() && m_listBox->GetDescriptor()->GetLayout()) {
             SizeLimitSpec skinMin, skinMaxSpec;
-            m_listBox->GetDescriptor()->GetLayout()->GetSizeLimitSpecs(1, skinMin, skinMaxSpec);
+            static_cast<void>(m_listBox->GetDescriptor()->GetLayout()->GetSizeLimitSpecs(
+                1, skinMin, skinMaxSpec)); // no limits leave the specs at their defaults
             skinMax = skinMaxSpec.absolute;
         }
-        m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum);
+        static_cast<void>(m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(
+            1, minimum, maximum)); // no limits leave the specs at their defaults
         bool openBelow;
         if (skinMax <= 0.0 || (above < skinMax && below < skinMax))
             openBelow = needed <= below || above <= below;
@@ -114,17 +124,20 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         maximum.hasReference = false;
         maximum.relative = 0.0f;
         maximum.absolute = skinMax <= 0.0 ? (needed <= available ? 0.0 : available) : std::min(available, skinMax);
-        m_listBox->SetSizeLimits(1, minimum, maximum);
+        static_cast<void>(
+            m_listBox->SetSizeLimits(1, minimum, maximum)); // the limits come from the descriptor and are valid
         PositionSpec position;
         SizeSpec size;
-        m_listBox->GetLayoutDescriptor()->GetPlacement(1, position, size);
+        static_cast<void>(m_listBox->GetLayoutDescriptor()->GetPlacement(
+            1, position, size)); // an axis without placement leaves the specs at their defaults
         position.anchor = openBelow ? 0.0f : 1.0f;
         position.relative = openBelow ? 1.0f : 0.0f;
         position.absolute = 0.0;
         position.docked = false;
         size.relative = 0.0f;
         size.absolute = std::min(needed, available);
-        m_listBox->SetPlacement(1, position, size);
+        static_cast<void>(
+            m_listBox->SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;
         for (int32_t i = m_listBox->GetItemCount(); i-- > 0;) {
@@ -132,13 +145,13 @@ KXRESULT LComboBox::ShowDropDown(bool show)
             m_listBox->GetItemText(text, i);
             if (text == GetText()) {
                 m_listBox->SelectItems(i, -1, true);
-                m_listBox->EnsureItemVisible(i);
+                static_cast<void>(m_listBox->EnsureItemVisible(i)); // an index out of range scrolls nowhere
                 found = true;
             }
         }
         if (!found && m_listBox->GetItemCount() > 0) {
             m_listBox->SelectItems(0, -1, true);
-            m_listBox->EnsureItemVisible(0);
+            static_cast<void>(m_listBox->EnsureItemVisible(0)); // an index out of range scrolls nowhere
         }
     }
     m_listBox->SetVisible(show);
@@ -146,7 +159,8 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         // The list takes the rest of the press: moving selects, releasing over an entry chooses.
         const PointT<int32_t> cursor = root->GetCursorPos();
         const PointT<double> at = m_listBox->GetPositionInRoot();
-        m_listBox->BeginDrag(1, cursor.x - int32_t(at.x), cursor.y - int32_t(at.y));
+        static_cast<void>(m_listBox->BeginDrag(
+            1, cursor.x - int32_t(at.x), cursor.y - int32_t(at.y))); // a drag that cannot start leaves the pointer free
     }
     return S_OK;
 }
@@ -159,7 +173,7 @@ int32_t LComboBox::SetItemCount(int32_t n)
     if (m_selectedIndex >= n)
         SetSelectedIndex(-1);
     if (IsDropDownShown())
-        ShowDropDown(true);
+        static_cast<void>(ShowDropDown(true)); // a list that cannot open leaves the box as it was
     return r;
 }
 
@@ -228,7 +242,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     m_listBox->GetItemText(text, r);
     UpdateText(text, true);
     if (RCPtr<LTextBox> box = GetTextBox())
-        box->SetText(text);
+        static_cast<void>(box->SetText(text)); // a control without text ignores it
     if (changed)
         Send(u"NID_SELECTION_CHANGE", nullptr);
     return m_selectedIndex;
@@ -261,7 +275,7 @@ KXRESULT LComboBox::SetText(const String& text)
 void LComboBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
     LDropDownControl::ApplyConditions(param);
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
 }
 
 KXRESULT LComboBox::UpdateLook()
@@ -286,7 +300,7 @@ KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)
     if (!key)
         return S_FALSE;
     if (!IsDropDownShown() && (key->key.key == kDown || key->key.key == kEnter)) {
-        ShowDropDown(true);
+        static_cast<void>(ShowDropDown(true)); // a list that cannot open leaves the box as it was
         return S_OK;
     }
     if (IsDropDownShown() && key->key.key == kEscape) {
@@ -312,7 +326,7 @@ String LComboBox::GetToolTipText() const
 
 KXRESULT LComboBox::OnListVisibility(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    UpdateLook();
+    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
     return S_FALSE;
 }
 

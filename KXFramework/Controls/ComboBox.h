@@ -17,34 +17,36 @@ public:
     ~LComboBox() override;
 
     // E_FAIL without a "listBox" child; every list operation then fails.
-    KXRESULT Initialize() override;
-    KXRESULT ReadCreateParams() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReadCreateParams() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     // 0 when the text changed; selects the last entry of that text (ignoring case), or none.
-    KXRESULT SetText(const String& text) override;
+    [[nodiscard]] KXRESULT SetText(const String& text) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
-    KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     String GetToolTipText() const override;
     bool IsDropDownShown() const override;
-    KXRESULT ShowDropDown(bool show) override;
+    [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
     virtual int32_t SetItemCount(int32_t n);
     // The new index; E_INVALIDARG for null data, E_FAIL without a list box.
-    KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
-    KXRESULT AddItem(const String& text);
+    [[nodiscard]] KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
+    [[nodiscard]] KXRESULT AddItem(const String& text);
     // The new count; E_INVALIDARG outside the list, E_FAIL without a list box. A selection at or
     // after the index is cleared (the shown text stays) and nothing is sent.
-    KXRESULT RemoveItem(int32_t index);
+    [[nodiscard]] KXRESULT RemoveItem(int32_t index);
     // The new selected index; -1 clears the selection and keeps the shown text.
     virtual int32_t SetSelectedIndex(int32_t index);
     int32_t GetSelectedIndex() const { return m_selectedIndex; }
-    virtual KXRESULT UpdateLook();
+    [[nodiscard]] virtual KXRESULT UpdateLook();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     using Handler = LNotificationHandler<LComboBox>;
@@ -53,11 +55,14 @@ private:
     // The last (or first) entry whose text equals text, ignoring case; -1 for none.
     int32_t FindByText(const String& text, bool last) const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
-    KXRESULT OnListVisibility(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnListItemActivated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnTextValidated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnTextPassOn(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnTextFocus(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnListVisibility(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnListItemActivated(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTextValidated(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTextPassOn(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTextFocus(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     RCPtr<LListBox> m_listBox;

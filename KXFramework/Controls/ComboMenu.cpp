@@ -21,15 +21,18 @@ KXRESULT LComboMenu::Initialize()
     if (!popup)
         return E_FAIL;
     m_handler = Handler::Create(this);
-    m_handler->SetNotification(&LComboMenu::OnPopupVisibilityChange, popup, u"NID_VISIBLITY_CONDITION_CHANGE", 0);
-    m_handler->SetNotification(&LComboMenu::OnPopupItemActivated, popup, u"NID_ITEM_ACTIVATED", 0);
+    static_cast<void>(m_handler->SetNotification(&LComboMenu::OnPopupVisibilityChange, popup,
+                                                 u"NID_VISIBLITY_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LComboMenu::OnPopupItemActivated, popup, u"NID_ITEM_ACTIVATED",
+                                                 0)); // a registration already there answers as before
     popup->SetAutoDismiss(false);
     return S_OK;
 }
 
 KXRESULT LComboMenu::PostInitialize()
 {
-    LDropDownControl::PostInitialize();
+    static_cast<void>(LDropDownControl::PostInitialize()); // the base part has nothing to refuse
     if (RCPtr<LPopupMenu> popup = GetPopup(); popup && popup->GetLayoutDescriptor())
         m_popupOffsetX = popup->GetLayoutDescriptor()->position[0].absolute;
     ShowClosedLook();
@@ -72,10 +75,11 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
             x = std::max(topWidth - popup->GetRect().width, 0.0) - origin;
         PositionSpec position;
         SizeSpec size;
-        if (popup->GetLayoutDescriptor() && Succeeded(popup->GetLayoutDescriptor()->GetPlacement(0, position, size))
-            && position.absolute != x) {
+        if (popup->GetLayoutDescriptor() && Succeeded(popup->GetLayoutDescriptor()->GetPlacement(0, position, size)) &&
+            position.absolute != x) {
             position.absolute = x;
-            popup->SetPlacement(0, position, size);
+            static_cast<void>(
+                popup->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
         }
     }
     popup->SetVisible(show);

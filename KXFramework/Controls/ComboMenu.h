@@ -14,25 +14,29 @@ public:
     ~LComboMenu() override;
 
     // E_FAIL without a "popupMenu" child; the title then stays closed.
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     bool IsDropDownShown() const override;
-    KXRESULT ShowDropDown(bool show) override;
+    [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
     RCPtr<LPopupMenu> GetPopup() const;
     RCPtr<LComboMenu> FindOpenSiblingMenu() const;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     using Handler = LNotificationHandler<LComboMenu>;
 
     void ShowLook(int look);
     void ShowClosedLook();
-    KXRESULT OnPopupItemActivated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnPopupVisibilityChange(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnPopupItemActivated(const RCPtr<LNotificationDistributor>& sender,
+                                                const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnPopupVisibilityChange(const RCPtr<LNotificationDistributor>& sender,
+                                                   const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     double m_popupOffsetX = 0.0;

@@ -23,7 +23,8 @@ KXRESULT LComboSlider::Initialize()
     m_dropDownPanel->SetVisible(false);
     m_handler = Handler::Create(this);
     if (RCPtr<LSlider> slider = GetSlider())
-        m_handler->SetNotification(&LComboSlider::OnSliderValueChange, slider, u"NID_VALUE_CHANGE", 0);
+        static_cast<void>(m_handler->SetNotification(&LComboSlider::OnSliderValueChange, slider, u"NID_VALUE_CHANGE",
+                                                     0)); // a registration already there answers as before
     return S_OK;
 }
 
@@ -76,10 +77,12 @@ KXRESULT LComboSlider::ShowDropDown(bool show)
         if (const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get()) {
             PositionSpec position;
             SizeSpec size;
-            layout->GetPlacement(0, position, size);
+            static_cast<void>(layout->GetPlacement(
+                0, position, size)); // an axis without placement leaves the specs at their defaults
             if (position.absolute != x) {
                 position.absolute = x;
-                m_dropDownPanel->SetPlacement(0, position, size);
+                static_cast<void>(m_dropDownPanel->SetPlacement(
+                    0, position, size)); // the specs come from the descriptor and are valid
             }
         }
     }

@@ -14,19 +14,22 @@ public:
     double SetValue(double normalised) override;
     void OnValueChanged() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
     bool IsDropDownShown() const override;
     // E_FAIL without the panel. The panel is kept inside the top-level control's width.
-    KXRESULT ShowDropDown(bool show) override;
+    [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     using Handler = LNotificationHandler<LComboSlider>;
 
-    KXRESULT OnSliderValueChange(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnSliderValueChange(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n);
     RCPtr<LSlider> GetSlider() const;
 
     RCPtr<Handler> m_handler;

@@ -21,14 +21,8 @@ struct StandardButton {
 
 // OK and Close close only once the button could take the focus.
 constexpr StandardButton kButtons[] = {
-    {u"buttonOK", 1},
-    {u"buttonClose", 1},
-    {u"buttonCancel", 2},
-    {u"buttonAbort", 3},
-    {u"buttonRetry", 4},
-    {u"buttonIgnore", 5},
-    {u"buttonYes", 6},
-    {u"buttonNo", 7},
+    {u"buttonOK", 1},    {u"buttonClose", 1},  {u"buttonCancel", 2}, {u"buttonAbort", 3},
+    {u"buttonRetry", 4}, {u"buttonIgnore", 5}, {u"buttonYes", 6},    {u"buttonNo", 7},
 };
 
 } // namespace
@@ -42,8 +36,9 @@ KXRESULT LDialog::Initialize()
     if (m_dialogHandler) {
         for (size_t i = std::size(kButtons); i-- > 0;) {
             if (const RCPtr<LControl>& button = FindChild(kButtons[i].name)) {
-                m_dialogHandler->SetNotification(
-                    &LDialog::OnButtonClicked, RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK", 0);
+                static_cast<void>(m_dialogHandler->SetNotification(
+                    &LDialog::OnButtonClicked, RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK",
+                    0)); // a registration already there answers as before
             }
         }
     }
@@ -94,14 +89,14 @@ void LDialog::Close(int32_t result)
     RCPtr<LCancelArgs> args(new LCancelArgs);
     RCPtr<LNotification> closing;
     if (Succeeded(LNotification::Create(closing, u"NID_DIALOG_CLOSING", args)))
-        SendNotification(closing);
+        static_cast<void>(SendNotification(closing)); // whether anyone handled it changes nothing here
     if (args->cancel)
         return;
     if (RCPtr<LRootWindow> root = *GetRootWindowPtr())
-        root->RequestClose(result);
+        static_cast<void>(root->RequestClose(result)); // E_FAIL only without a window, when there is nothing to close
     RCPtr<LNotification> closed;
     if (Succeeded(LNotification::Create(closed, u"NID_DIALOG_CLOSED", nullptr)))
-        SendNotification(closed);
+        static_cast<void>(SendNotification(closed)); // whether anyone handled it changes nothing here
     OnClosed();
 }
 

@@ -22,9 +22,11 @@ public:
 
     LDialog(const RCPtr<LControl>& parent, const String& name);
 
-    KXRESULT Initialize() override;
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
 
     // Asks the listeners, then the window, to close with the result.
     void Close(int32_t result);
@@ -35,7 +37,8 @@ public:
     virtual void OnClosed();
 
 private:
-    KXRESULT OnButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnButtonClicked(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
 
     RCPtr<LNotificationHandler<LDialog>> m_dialogHandler;
     int32_t m_result = 0;

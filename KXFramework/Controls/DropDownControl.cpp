@@ -8,8 +8,9 @@ KXRESULT LDropDownControl::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
     m_dropDownHandler = LNotificationHandler<LDropDownControl>::Create(this);
-    m_dropDownHandler->SetNotification(
-        &LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this), u"NID_MOUSE_DOWN", 0);
+    static_cast<void>(m_dropDownHandler->SetNotification(&LDropDownControl::OnOwnMouseDown,
+                                                         RCPtr<LNotificationDistributor>(this), u"NID_MOUSE_DOWN",
+                                                         0)); // a registration already there answers as before
     return r;
 }
 
@@ -51,8 +52,8 @@ KXRESULT LDropDownControl::OnOwnMouseDown(const RCPtr<LNotificationDistributor>&
     return S_FALSE;
 }
 
-KXRESULT LDropDownControl::ReceiveNotification(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LDropDownControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n)
 {
     if (m_dropDownHandler && n && IsCreated()) {
         LNotificationHandler<LDropDownControl>::Member m = nullptr;
@@ -63,8 +64,8 @@ KXRESULT LDropDownControl::ReceiveNotification(
     return LControl::ReceiveNotification(sender, n);
 }
 
-KXRESULT LDropDownControl::UnregisterForNotification(
-    const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+KXRESULT LDropDownControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name)
 {
     if (m_dropDownHandler)
         m_dropDownHandler->RemoveNotification(sender, name);

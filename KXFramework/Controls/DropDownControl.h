@@ -10,19 +10,21 @@ public:
     using LControl::LControl;
     ~LDropDownControl() override;
 
-    KXRESULT Initialize() override;
-    KXRESULT SetFocus(bool forward) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     bool OnFocusLost() override;
     virtual bool IsDropDownShown() const = 0;
-    virtual KXRESULT ShowDropDown(bool show) = 0;
+    [[nodiscard]] virtual KXRESULT ShowDropDown(bool show) = 0;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    KXRESULT OnOwnMouseDown(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnOwnMouseDown(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
     RCPtr<LNotificationHandler<LDropDownControl>> m_dropDownHandler;
     bool m_closedByFocus = false;

@@ -74,12 +74,13 @@ std::u16string ExtensionOf(const String& defaultExtension)
 
 } // namespace
 
-LFileDialog::LFileDialog(
-    const String& initialFolder, Platform::FileChooser& chooser, Platform::MessageBoxService& messageBox)
+LFileDialog::LFileDialog(const String& initialFolder, Platform::FileChooser& chooser,
+                         Platform::MessageBoxService& messageBox)
     : m_chooser(chooser),
       m_messageBox(messageBox),
       m_initialFolder(initialFolder)
-{}
+{
+}
 
 void LFileDialog::Remember(const String& path)
 {
@@ -89,8 +90,8 @@ void LFileDialog::Remember(const String& path)
     m_initialFolder = slash == std::u16string::npos ? path : FromU16(text.substr(0, slash == 0 ? 1 : slash));
 }
 
-KXRESULT LFileDialog::ShowOpen(
-    const String& filter, const String& /*defaultExtension*/, const String& title, bool allowMultiple)
+KXRESULT LFileDialog::ShowOpen(const String& filter, const String& /*defaultExtension*/, const String& title,
+                               bool allowMultiple)
 {
     Platform::FileChooserRequest request;
     request.mustExist = true;
@@ -111,8 +112,8 @@ KXRESULT LFileDialog::ShowOpen(
     return S_OK;
 }
 
-KXRESULT LFileDialog::ShowSave(
-    const String& filter, const String& defaultExtension, const String& title, int maxNameLength)
+KXRESULT LFileDialog::ShowSave(const String& filter, const String& defaultExtension, const String& title,
+                               int maxNameLength)
 {
     if (maxNameLength == 0)
         return E_INVALIDARG;
@@ -144,8 +145,8 @@ KXRESULT LFileDialog::ShowSave(
         }
     }
     if (maxNameLength > 0 && name.size() > size_t(maxNameLength)) {
-        const std::u16string text = Platform::Utf16FromUtf8(
-            "The file length is larger than the maximum limit of " + std::to_string(maxNameLength) + " characters ");
+        const std::u16string text = Platform::Utf16FromUtf8("The file length is larger than the maximum limit of " +
+                                                            std::to_string(maxNameLength) + " characters ");
         m_messageBox.Show({text, u"File Save Error", Platform::MessageBoxFlags::kIconError});
         return E_FAIL;
     }

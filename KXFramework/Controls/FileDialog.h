@@ -22,10 +22,12 @@ public:
     LFileDialog(const String& initialFolder, Platform::FileChooser& chooser, Platform::MessageBoxService& messageBox);
 
     // 0 when a file was chosen; E_FAIL when cancelled or failed, the path unchanged.
-    KXRESULT ShowOpen(const String& filter, const String& defaultExtension, const String& title, bool allowMultiple);
+    [[nodiscard]] KXRESULT ShowOpen(const String& filter, const String& defaultExtension, const String& title,
+                                    bool allowMultiple);
     // E_INVALIDARG for a maxNameLength of 0; E_FAIL when cancelled, failed, or the name is longer
     // than maxNameLength (> 0), which the user is told.
-    KXRESULT ShowSave(const String& filter, const String& defaultExtension, const String& title, int maxNameLength);
+    [[nodiscard]] KXRESULT ShowSave(const String& filter, const String& defaultExtension, const String& title,
+                                    int maxNameLength);
 
     String GetPath() const { return m_path; }
     const std::vector<String>& GetPaths() const { return m_paths; }

@@ -4,7 +4,7 @@ namespace KX {
 
 KXRESULT LFileDropper::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(true);
     SetVisible(true);
     return S_OK;
@@ -16,7 +16,7 @@ void LFileDropper::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (param && (param->currentMask & Condition::kLeftPending) && !(param->previousMask & Condition::kLeftPending)) {
         // Free movement on both axes, following the pointer from the first pixel.
         SetUserMoveMode(1, 3);
-        SetDragThreshold(0);
+        static_cast<void>(SetDragThreshold(0)); // a non-negative constant
     }
 }
 
@@ -25,7 +25,7 @@ void LFileDropper::HandleConditionsChange()
     RCPtr<LControl> self(this);
     LControl::HandleConditionsChange();
     if (RCPtr<LControl> parent = m_parent)
-        parent->RemoveChild(self);
+        static_cast<void>(parent->RemoveChild(self)); // the child is known to be ours
 }
 
 } // namespace KX

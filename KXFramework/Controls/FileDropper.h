@@ -9,7 +9,7 @@ class LFileDropper : public LControl {
 public:
     using LControl::LControl;
 
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void HandleConditionsChange() override;
 };

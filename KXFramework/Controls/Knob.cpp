@@ -16,7 +16,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        sender.SendNotification(n);
+        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 RCPtr<LRefCountedObject> Capture(bool on)
@@ -69,7 +69,7 @@ KXRESULT LKnob::Initialize()
 
 KXRESULT LKnob::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     m_frameCount = 0;
     while (m_frameCount < GetLookCount() && m_looks.GetAt(m_frameCount))
         ++m_frameCount;
@@ -111,7 +111,7 @@ void LKnob::ApplyOverlay(int lookIndex, bool on)
                 bitmap = part->GetBitmap();
     }
     for (unsigned i = m_frameCount; i-- > 0;)
-        SetLookBitmap(bitmap, 0, int(i), false);
+        static_cast<void>(SetLookBitmap(bitmap, 0, int(i), false)); // a look the skin lacks is not drawn
 }
 
 void LKnob::OnValueChanged()

@@ -15,9 +15,9 @@ public:
     double SetValue(double t) override;
     void OnValueChanged() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
 
     bool IsRadial() const { return m_radialMode; }
     int32_t GetLinearFullRange() const { return m_linearFullRange; }
@@ -26,8 +26,8 @@ public:
 
 protected:
     void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
-    KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
-    KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
 
 private:
     void RadialGesture(const PointT<int32_t>& p);

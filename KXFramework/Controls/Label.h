@@ -9,7 +9,7 @@ class LLabel : public LControl {
 public:
     using LControl::LControl;
 
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     String GetToolTipText() const override;
 };
 

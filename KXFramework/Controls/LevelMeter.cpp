@@ -12,10 +12,11 @@ void SetSizeOnAxis(LControl& control, int axis, double size)
         return;
     PositionSpec position;
     SizeSpec spec;
-    layout->GetPlacement(axis, position, spec);
+    static_cast<void>(
+        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
     spec.referenceKind = SizeSpec::kSelf;
     spec.absolute = size;
-    control.SetPlacement(axis, position, spec);
+    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
 }
 
 void SetPositionOnAxis(LControl& control, int axis, double offset)
@@ -25,9 +26,10 @@ void SetPositionOnAxis(LControl& control, int axis, double offset)
         return;
     PositionSpec position;
     SizeSpec spec;
-    layout->GetPlacement(axis, position, spec);
+    static_cast<void>(
+        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
     position.absolute = offset;
-    control.SetPlacement(axis, position, spec);
+    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
 }
 
 } // namespace
@@ -48,7 +50,7 @@ KXRESULT LLevelMeter::Initialize()
 
 KXRESULT LLevelMeter::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     m_vertical = m_rect.height > m_rect.width;
     if (m_peakMarker) {
         m_peakMarker->SetVisible(false);
@@ -131,7 +133,8 @@ KXRESULT LLevelMeter::EnableClipLatch(bool on)
         return S_OK;
     m_clipLatch = on;
     if (on)
-        m_handler->SetNotification(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK", 0);
+        static_cast<void>(m_handler->SetNotification(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK",
+                                                     0)); // a registration already there answers as before
     else
         UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
     return S_OK;
@@ -148,7 +151,7 @@ KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, 
         m_clipButton->SetValue(0.0);
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", RCPtr<LRefCountedObject>())))
-            SendNotification(n);
+            static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
     }
     return S_FALSE;
 }

@@ -13,27 +13,30 @@ public:
     using LControl::LControl;
 
     void OnValueChanged() override;
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
 
-    virtual KXRESULT SetLevels(double level, double peak);
-    virtual KXRESULT UpdateMeter(double level, double peak, int32_t clip);
+    [[nodiscard]] virtual KXRESULT SetLevels(double level, double peak);
+    [[nodiscard]] virtual KXRESULT UpdateMeter(double level, double peak, int32_t clip);
     // E_FAIL without a clip light.
-    virtual KXRESULT EnableClipLatch(bool on);
+    [[nodiscard]] virtual KXRESULT EnableClipLatch(bool on);
     virtual bool IsClipLit() const;
     virtual int32_t GetClipCount() const { return m_clipCount; }
     virtual int32_t SetClipCount(int32_t count) { return m_clipCount = count; }
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     bool IsVertical() const { return m_vertical; }
 
 private:
     using Handler = LNotificationHandler<LLevelMeter>;
 
-    KXRESULT OnClipButtonClick(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnClipButtonClick(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     int32_t m_clipCount = 0;

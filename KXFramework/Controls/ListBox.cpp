@@ -58,15 +58,15 @@ KXRESULT LListBox::Initialize()
     m_handler = Handler::Create(this);
     if (Failed(r))
         return r;
-    SetAutoClientExtent(0, 0, 0);
+    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
     RCPtr<LListBoxItem> templateItem(FindChild(u"templateItem"));
     if (templateItem) {
         m_templateDescriptor = templateItem->GetDescriptor();
         ApplyTemplateItem(templateItem);
-        RemoveChild(RCPtr<LControl>(templateItem));
+        static_cast<void>(RemoveChild(RCPtr<LControl>(templateItem))); // the child is known to be ours
         SetLineMode(1, 1, m_itemHeight);
         UpdateScrollBars();
-        LoadItemsFromStringTable(GetStringTable());
+        static_cast<void>(LoadItemsFromStringTable(GetStringTable())); // a table without items leaves the list empty
         return r;
     }
     // Fixed rows "item1", "item2", ... each making one entry of its text.
@@ -78,7 +78,8 @@ KXRESULT LListBox::Initialize()
             ApplyTemplateItem(row);
         m_rows.push_back(row);
         WireRow(row);
-        InsertItem(n - 1, RCPtr<LTaggableObject>(LListBoxText::Create(row->GetText())));
+        static_cast<void>(InsertItem(
+            n - 1, RCPtr<LTaggableObject>(LListBoxText::Create(row->GetText())))); // an index past the end appends
     }
     if (!m_rows.empty()) {
         RefreshItems(0);
@@ -93,13 +94,13 @@ KXRESULT LListBox::Initialize()
 void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 {
     const String text = templateItem->GetText();
-    templateItem->SetText(String());
+    static_cast<void>(templateItem->SetText(String())); // a control without text ignores it
     m_itemPadding = int32_t(Round(templateItem->GetRect().width));
-    templateItem->SetText(u"{WXyg|}");
+    static_cast<void>(templateItem->SetText(u"{WXyg|}")); // a control without text ignores it
     m_itemHeight = int32_t(Round(templateItem->GetRect().height));
     if (m_itemHeight < 1)
         m_itemHeight = 14;
-    templateItem->SetText(text);
+    static_cast<void>(templateItem->SetText(text)); // a control without text ignores it
     m_templateApplied = true;
     FollowContentHeight();
 }
@@ -107,12 +108,16 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
 {
     RCPtr<LNotificationDistributor> sender(row);
-    m_handler->SetNotification(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN", 0);
-    m_handler->SetNotification(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP", 0);
-    m_handler->SetNotification(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-    m_handler->SetNotification(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE", 0);
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
     row->dropDownMode = m_dropDownMode;
-    row->SetDragThreshold(m_itemDragThreshold);
+    static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
 }
 
 KXRESULT LListBox::AddItemControl()
@@ -136,8 +141,8 @@ KXRESULT LListBox::AddItemControl()
     }
     layout->textOverflowX = LLayoutDescriptor::kOverflowClip;
     RCPtr<LControlDescriptor> descriptor;
-    LControlFactory::CloneControlDescriptor(
-        descriptor, m_templateDescriptor, layout, String::Format(u"ItemControl%d", int(m_rows.size()) + 1));
+    LControlFactory::CloneControlDescriptor(descriptor, m_templateDescriptor, layout,
+                                            String::Format(u"ItemControl%d", int(m_rows.size()) + 1));
     RCPtr<LControl> created;
     registry->CreateControl(created, descriptor, RCPtr<LControl>(this));
     RCPtr<LListBoxItem> row(created);
@@ -177,7 +182,7 @@ void LListBox::CheckClientSizeChange()
     LScrollView::CheckClientSizeChange();
     EnsureItemControls();
     if (InRange(m_topIndex))
-        EnsureItemVisible(m_topIndex);
+        static_cast<void>(EnsureItemVisible(m_topIndex)); // an index out of range scrolls nowhere
 }
 
 void LListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset)
@@ -205,7 +210,7 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
     unsigned look = !IsEnabled(true) ? 1 : ((param->currentMask & Condition::kHasFocus) ? 2 : 0);
     if (look >= GetLookCount())
         look = 0;
-    SetLookExclusive(look);
+    static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
 }
 
 // ---- entries
@@ -274,7 +279,7 @@ KXRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& data
     const int32_t oldWidth = m_batchUpdate ? 0 : MeasureItemWidth(index);
     m_entries[size_t(index)].data = data;
     int32_t row = -1;
-    RefreshItem(index, row);
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
     if (m_batchUpdate)
         return S_OK;
     if (oldWidth == m_widestItemWidth)
@@ -300,7 +305,7 @@ KXRESULT LListBox::SetItemSelectionValue(int32_t index, double value)
         m_selectedCount += is ? 1 : -1;
     entry.selectionValue = value;
     int32_t row = -1;
-    RefreshItem(index, row);
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
     return S_OK;
 }
 
@@ -325,7 +330,7 @@ bool LListBox::SetItemMarked(int32_t index, bool marked)
         return false;
     m_entries[size_t(index)].marked = marked;
     int32_t row = -1;
-    RefreshItem(index, row);
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
     return true;
 }
 
@@ -335,7 +340,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
         return false;
     m_entries[size_t(index)].blank = blank;
     int32_t row = -1;
-    RefreshItem(index, row);
+    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
     return true;
 }
 
@@ -358,7 +363,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
-    DeselectItem(index);
+    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
     m_hiddenCount -= m_entries[size_t(index)].hidden ? 1 : 0;
     m_entries.erase(m_entries.begin() + index);
     if (index < m_currentIndex && index < m_anchorIndex) {
@@ -377,7 +382,8 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     UpdateExtent();
     const int32_t left = GetItemCount();
     if (left > 0)
-        EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex);
+        static_cast<void>(
+            EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex)); // an index out of range scrolls nowhere
     else
         m_topIndex = 0;
     return left;
@@ -412,7 +418,7 @@ int32_t LListBox::SetItemCount(int32_t n)
         m_entries.resize(size_t(n));
     } else {
         while (GetItemCount() > n)
-            RemoveItem(GetItemCount() - 1);
+            static_cast<void>(RemoveItem(GetItemCount() - 1)); // an index out of range removes nothing
     }
     m_batchUpdate = false;
     EnsureItemControls();
@@ -432,10 +438,10 @@ KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     m_entries[size_t(index)].hidden = hidden;
     m_hiddenCount += hidden ? 1 : -1;
     if (hidden) {
-        DeselectItem(index);
+        static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
         if (index == m_topIndex) {
             m_topIndex = GetItemCount();
-            EnsureItemVisible(index);
+            static_cast<void>(EnsureItemVisible(index)); // an index out of range scrolls nowhere
         }
     }
     return S_OK;
@@ -445,7 +451,7 @@ KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
 {
     if (!table)
         return E_INVALIDARG;
-    RemoveAllItems();
+    static_cast<void>(RemoveAllItems()); // an empty list stays empty
     // "ITEM.<n>" keys place their texts by number; a missing number leaves an empty entry. Numbers
     // beyond the table's own size are not believed, so a stray key cannot make a huge list.
     std::map<int32_t, String> texts;
@@ -468,7 +474,7 @@ KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
     SetItemCount(texts.rbegin()->first + 1);
     m_batchUpdate = true;
     for (const auto& [n, text] : texts)
-        SetItemText(n, text);
+        static_cast<void>(SetItemText(n, text)); // an index out of range changes nothing
     m_batchUpdate = false;
     RefreshItems(m_topIndex);
     UpdateExtent();
@@ -489,8 +495,8 @@ KXRESULT LListBox::SortItems(int32_t first, int32_t count)
     keys.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i)
         keys.emplace_back(TextOf(m_entries[size_t(first + i)].data), first + i);
-    std::stable_sort(
-        keys.begin(), keys.end(), [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
     std::vector<LListBoxEntry> sortedEntries;
     sortedEntries.reserve(size_t(count));
     int32_t anchor = m_anchorIndex, current = m_currentIndex;
@@ -507,7 +513,7 @@ KXRESULT LListBox::SortItems(int32_t first, int32_t count)
     m_currentIndex = current;
     RefreshItems(m_topIndex);
     if (m_currentIndex >= 0)
-        EnsureItemVisible(m_currentIndex);
+        static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
     return S_OK;
 }
 
@@ -520,7 +526,7 @@ void LListBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 // ---- rows
@@ -544,12 +550,13 @@ KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
     if (InRange(index)) {
         const LListBoxEntry& entry = m_entries[size_t(index)];
         control->SetEnabled(true);
-        control->SetText(entry.blank ? String() : TextOf(entry.data));
+        static_cast<void>(
+            control->SetText(entry.blank ? String() : TextOf(entry.data))); // a control without text ignores it
         control->SetValue(entry.selectionValue);
         control->SetMarked(entry.marked);
         control->SetBlank(entry.blank);
     } else {
-        control->SetText(String());
+        static_cast<void>(control->SetText(String())); // a control without text ignores it
         control->SetValue(0.0);
         control->SetMarked(false);
         control->SetEnabled(false);
@@ -635,7 +642,7 @@ void LListBox::UpdateExtent()
 {
     if (m_batchUpdate)
         return;
-    SetClientExtent(0.0, GetContentHeight());
+    static_cast<void>(SetClientExtent(0.0, GetContentHeight())); // a refused extent keeps the old one
 }
 
 void LListBox::SetWidestItemWidth(int32_t width)
@@ -658,7 +665,8 @@ void LListBox::FollowContentHeight()
 {
     if (!m_dropDownMode || m_batchUpdate)
         return;
-    SetClientHeight(std::max(GetContentHeight(), m_itemHeight));
+    static_cast<void>(
+        SetClientHeight(std::max(GetContentHeight(), m_itemHeight))); // a refused extent keeps the old one
 }
 
 KXRESULT LListBox::SetClientHeight(double height)
@@ -667,7 +675,8 @@ KXRESULT LListBox::SetClientHeight(double height)
         return S_FALSE;
     PositionSpec position;
     SizeSpec size;
-    m_layout->GetPlacement(1, position, size);
+    static_cast<void>(
+        m_layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
     size.referenceKind = SizeSpec::kSelf;
     size.relative = 0.0f;
     size.absolute = Round(m_rect.height - GetClientRect().height + height);
@@ -781,7 +790,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
         last = first;
     last = std::min(last, GetItemCount() - 1);
     if (first == last && IsItemSelected(first) && (!exclusive || m_selectedCount == 1)) {
-        EnsureItemVisible(first);
+        static_cast<void>(EnsureItemVisible(first)); // an index out of range scrolls nowhere
         return first;
     }
     m_anchorIndex = first;
@@ -791,7 +800,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
     if (!exclusive) {
         for (int32_t i = lo; i <= hi; ++i) {
             if (!IsItemSelected(i)) {
-                SetItemSelectionValue(i, 1.0);
+                static_cast<void>(SetItemSelectionValue(i, 1.0)); // an index out of range changes nothing
                 changed = true;
             }
         }
@@ -799,12 +808,13 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
         for (int32_t i = GetItemCount(); i-- > 0;) {
             const bool inside = i >= lo && i <= hi;
             if (inside != IsItemSelected(i)) {
-                SetItemSelectionValue(i, inside ? 1.0 : 0.0);
+                static_cast<void>(
+                    SetItemSelectionValue(i, inside ? 1.0 : 0.0)); // an index out of range changes nothing
                 changed = true;
             }
         }
     }
-    EnsureItemVisible(m_currentIndex);
+    static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
     if (changed)
         SelectionChanged();
     return first;
@@ -814,7 +824,7 @@ KXRESULT LListBox::DeselectItem(int32_t index)
 {
     if (!IsItemSelected(index))
         return S_FALSE;
-    SetItemSelectionValue(index, 0.0);
+    static_cast<void>(SetItemSelectionValue(index, 0.0)); // an index out of range changes nothing
     const int32_t count = GetItemCount();
     if (m_selectedCount == 0) {
         m_anchorIndex = m_currentIndex = -1;
@@ -854,7 +864,7 @@ void LListBox::DeselectAll()
     bool changed = false;
     for (int32_t i = GetItemCount(); i-- > 0;) {
         if (IsItemSelected(i)) {
-            SetItemSelectionValue(i, 0.0);
+            static_cast<void>(SetItemSelectionValue(i, 0.0)); // an index out of range changes nothing
             changed = true;
         }
     }
@@ -903,7 +913,7 @@ void LListBox::OnItemClicked(const LControl* control, const RCPtr<LMouseButtonPa
         if (control->GetValue() < 0.5)
             SelectItems(index, index, false);
         else
-            DeselectItem(index);
+            static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
     };
     if (!multiSelect) {
         SelectItems(index, index, true);
@@ -936,7 +946,7 @@ RCPtr<LMouseButtonParam> InListCoordinates(const LControl& list, const LControl&
 {
     const PointT<double> at = list.MapPointFromControl(row, {double(p.point.x), double(p.point.y)});
     return LMouseButtonParam::Create(p.button, {int32_t(LControl::Round(at.x)), int32_t(LControl::Round(at.y))},
-        p.modifiers, p.isDoubleClick, p.heldButtons, p.pointerIndex);
+                                     p.modifiers, p.isDoubleClick, p.heldButtons, p.pointerIndex);
 }
 
 } // namespace
@@ -986,14 +996,14 @@ KXRESULT LListBox::OnItemHover(const RCPtr<LNotificationDistributor>& sender, co
     if (!row || !change || !row->IsEnabled(true))
         return S_FALSE;
     const int32_t index = GetEntryIndexOfItemControl(row);
-    const bool entered = (change->currentMask & Condition::kHoverOrHighlighted)
-        && !(change->previousMask & Condition::kHoverOrHighlighted);
+    const bool entered = (change->currentMask & Condition::kHoverOrHighlighted) &&
+                         !(change->previousMask & Condition::kHoverOrHighlighted);
     if (m_dropDownMode && entered && index >= 0)
         SelectItems(index, -1, true);
     Send(u"NID_ITEM_HOVER_CONDITION_CHANGE",
-        RCPtr<LRefCountedObject>(LItemConditionsParam::Create(index, row->GetActiveLookIndex(),
-            (row->ComputeConditions() & Condition::kHover) != 0, change->previousMask, change->currentMask,
-            change->point)));
+         RCPtr<LRefCountedObject>(LItemConditionsParam::Create(
+             index, row->GetActiveLookIndex(), (row->ComputeConditions() & Condition::kHover) != 0,
+             change->previousMask, change->currentMask, change->point)));
     return S_FALSE;
 }
 
@@ -1003,18 +1013,18 @@ KXRESULT LListBox::OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender,
     const auto* change = dynamic_cast<const LConditionsParam*>(n->GetPayload().Get());
     if (!row || !change || !row->IsEnabled(true))
         return S_FALSE;
-    Send(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
-        RCPtr<LRefCountedObject>(LItemConditionsParam::Create(GetEntryIndexOfItemControl(row),
-            row->GetActiveLookIndex(), (row->ComputeConditions() & Condition::kHover) != 0, change->previousMask,
-            change->currentMask, change->point)));
+    Send(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE", RCPtr<LRefCountedObject>(LItemConditionsParam::Create(
+                                                     GetEntryIndexOfItemControl(row), row->GetActiveLookIndex(),
+                                                     (row->ComputeConditions() & Condition::kHover) != 0,
+                                                     change->previousMask, change->currentMask, change->point)));
     return S_FALSE;
 }
 
 void LListBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
 {
     LScrollView::OnPointerMoved(pointer);
-    if (!m_dropDownMode || !pointer || !HasCapture()
-        || !(ComputeConditions() & (Condition::kLeftPending | Condition::kLeftDragging)))
+    if (!m_dropDownMode || !pointer || !HasCapture() ||
+        !(ComputeConditions() & (Condition::kLeftPending | Condition::kLeftDragging)))
         return;
     const int32_t index = HitTestItem({double(pointer->point.x), double(pointer->point.y)});
     if (index >= 0) {
@@ -1053,7 +1063,8 @@ void LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& 
     RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam(key->key, RCPtr<LControl>(this)));
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param))))
-        bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
+        static_cast<void>(bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this),
+                                                   n)); // the receiver's answer changes nothing here
 }
 
 KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)

@@ -35,60 +35,62 @@ public:
     void CheckClientSizeChange() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
-    KXRESULT Initialize() override;
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     virtual int32_t GetItemCount() const { return int32_t(m_entries.size()); }
     // n, or the negative of the count reached when it could not be reached.
     virtual int32_t SetItemCount(int32_t n);
     // The new count; E_INVALIDARG for an index out of range.
-    virtual KXRESULT RemoveItem(int32_t index);
-    virtual KXRESULT RemoveAllItems();
+    [[nodiscard]] virtual KXRESULT RemoveItem(int32_t index);
+    [[nodiscard]] virtual KXRESULT RemoveAllItems();
     virtual bool SortAllItems();
     virtual void OnSelectionChanged() {}
     virtual void OnItemActivated() {}
     // The entry a row shows; -1 when the control is no row or shows none.
     virtual int32_t GetEntryIndexOfItemControl(const LControl* control) const;
-    virtual KXRESULT SetItemHidden(int32_t index, bool hidden);
+    [[nodiscard]] virtual KXRESULT SetItemHidden(int32_t index, bool hidden);
     // Refreshes the row that shows the entry; 1 when none does.
-    virtual KXRESULT RefreshItem(int32_t index, int32_t& row);
+    [[nodiscard]] virtual KXRESULT RefreshItem(int32_t index, int32_t& row);
     virtual int32_t GetItemControlIndexOfEntry(int32_t index) const;
     virtual int32_t MeasureItemWidth(int32_t index) const;
     virtual int32_t GetContentHeight() const;
     virtual bool IsItemSelectable(int32_t) const { return true; }
     virtual void SwapEntries(int32_t i, int32_t j) { std::swap(m_entries[size_t(i)], m_entries[size_t(j)]); }
-    virtual KXRESULT SortItems(int32_t first, int32_t count);
+    [[nodiscard]] virtual KXRESULT SortItems(int32_t first, int32_t count);
 
     void GetItemText(String& out, int32_t index) const;
     // The entry's data object; null past the end.
     RCPtr<LTaggableObject> GetItemData(int32_t index) const;
     // index, or E_INVALIDARG past the end (index == count appends).
-    KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
-    KXRESULT SetItemData(int32_t index, const RCPtr<LTaggableObject>& data);
-    KXRESULT SetItemText(int32_t index, const String& text);
-    KXRESULT SetItemSelectionValue(int32_t index, double value);
+    [[nodiscard]] KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
+    [[nodiscard]] KXRESULT SetItemData(int32_t index, const RCPtr<LTaggableObject>& data);
+    [[nodiscard]] KXRESULT SetItemText(int32_t index, const String& text);
+    [[nodiscard]] KXRESULT SetItemSelectionValue(int32_t index, double value);
     bool IsItemSelected(int32_t index) const;
     bool IsItemMarked(int32_t index) const;
     double GetItemSelectionValue(int32_t index) const;
     bool SetItemMarked(int32_t index, bool marked);
     bool SetItemBlank(int32_t index, bool blank);
     int32_t FindItemByText(const String& text, int32_t after, bool matchCase) const;
-    KXRESULT LoadItemsFromStringTable(const RCPtr<LStringTable>& table);
-    KXRESULT EnsureItemVisible(int32_t index);
+    [[nodiscard]] KXRESULT LoadItemsFromStringTable(const RCPtr<LStringTable>& table);
+    [[nodiscard]] KXRESULT EnsureItemVisible(int32_t index);
     // The entry under a point of the list box's own coordinates; -1 for none.
     int32_t HitTestItem(const PointT<double>& point) const;
     RCPtr<LListBoxItem> GetItemControl(int32_t row) const;
     int32_t GetItemControlCount() const { return int32_t(m_rows.size()); }
-    KXRESULT SetDropDownMode(bool on);
-    KXRESULT SetClientHeight(double height);
+    [[nodiscard]] KXRESULT SetDropDownMode(bool on);
+    [[nodiscard]] KXRESULT SetClientHeight(double height);
 
     // Selection.
     // first, or E_INVALIDARG when first is past the end.
     int32_t SelectItems(int32_t first, int32_t last, bool exclusive);
-    KXRESULT DeselectItem(int32_t index);
+    [[nodiscard]] KXRESULT DeselectItem(int32_t index);
     void DeselectAll();
     const std::vector<int32_t>& GetSelectedIndices();
     void ActivateItem(int32_t index);
@@ -128,7 +130,7 @@ protected:
 
 private:
     void ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem);
-    KXRESULT AddItemControl();
+    [[nodiscard]] KXRESULT AddItemControl();
     void EnsureItemControls();
     void WireRow(const RCPtr<LListBoxItem>& row);
     void UpdateExtent();
@@ -141,10 +143,11 @@ private:
     int32_t VisibleBefore(int32_t index) const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     void PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& key);
-    KXRESULT OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     int32_t m_itemPadding = 0;
@@ -161,7 +164,6 @@ private:
     bool m_creatingItemControls = false;
     bool m_templateApplied = false;
     bool m_batchUpdate = false;
-    bool m_syncingOffset = false;
 };
 
 } // namespace KX

@@ -2,18 +2,20 @@
 
 namespace KX {
 
-LItemConditionsParam::LItemConditionsParam(
-    int32_t item, int32_t look, bool hover, uint32_t previous, uint32_t current, const PointT<double>& p)
+LItemConditionsParam::LItemConditionsParam(int32_t item, int32_t look, bool hover, uint32_t previous, uint32_t current,
+                                           const PointT<double>& p)
     : previousMask(previous),
       currentMask(current),
       point(p),
       itemIndex(item),
       lookIndex(look),
       hovered(hover)
-{}
+{
+}
 
 RCPtr<LItemConditionsParam> LItemConditionsParam::Create(int32_t itemIndex, int32_t lookIndex, bool hovered,
-    uint32_t previous, uint32_t current, const PointT<double>& point)
+                                                         uint32_t previous, uint32_t current,
+                                                         const PointT<double>& point)
 {
     return RCPtr<LItemConditionsParam>(
         new LItemConditionsParam(itemIndex, lookIndex, hovered, previous, current, point));
@@ -46,7 +48,7 @@ int32_t LListBoxItem::GetLookIndex() const
 
 void LListBoxItem::ReapplyLook()
 {
-    SetLookExclusive(unsigned(GetLookIndex()));
+    static_cast<void>(SetLookExclusive(unsigned(GetLookIndex()))); // a look the skin lacks is not drawn
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
 
@@ -64,7 +66,7 @@ void LListBoxItem::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 KXRESULT LListBoxItem::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(true);
     return S_OK;
 }
@@ -97,7 +99,7 @@ void LListBoxItem::SetBlank(bool blank)
     if (blank != m_blank) {
         m_blank = blank;
         if (blank)
-            SetText(String());
+            static_cast<void>(SetText(String())); // a control without text ignores it
     }
     ReapplyLook();
 }

@@ -14,7 +14,7 @@ namespace KX {
 class LItemConditionsParam : public virtual LRefCountedObject {
 public:
     static RCPtr<LItemConditionsParam> Create(int32_t itemIndex, int32_t lookIndex, bool hovered, uint32_t previous,
-        uint32_t current, const PointT<double>& point);
+                                              uint32_t current, const PointT<double>& point);
 
     String ToString() const override;
 
@@ -26,8 +26,8 @@ public:
     bool hovered;
 
 private:
-    LItemConditionsParam(
-        int32_t item, int32_t look, bool hover, uint32_t previous, uint32_t current, const PointT<double>& p);
+    LItemConditionsParam(int32_t item, int32_t look, bool hover, uint32_t previous, uint32_t current,
+                         const PointT<double>& p);
 };
 
 class LListBoxItem : public LControl {
@@ -47,10 +47,10 @@ public:
 
     void OnValueChanged() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     String GetToolTipText() const override;
     virtual int32_t GetLookIndex() const;
-    KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
+    [[nodiscard]] KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
 
     void SetMarked(bool marked);
     void SetBlank(bool blank);

@@ -37,7 +37,7 @@ KXRESULT LMainMenu::Initialize()
             continue;
         if (child->GetName() == u"templateMenu") {
             m_titleTemplate = child->GetDescriptor();
-            RemoveChild(child);
+            static_cast<void>(RemoveChild(child)); // the child is known to be ours
             m_hasTemplate = true;
             continue;
         }
@@ -117,7 +117,7 @@ void LMainMenu::SetOwnerOf(const RCPtr<LComboMenu>& title)
     RCPtr<LPopupMenu> popup = title ? title->GetPopup() : nullptr;
     // A popup keeps its first owner; a second one is refused.
     if (root && popup)
-        popup->SetOwner(root->GetPostingReceiver());
+        static_cast<void>(popup->SetOwner(root->GetPostingReceiver())); // a popup that has its owner keeps it
 }
 
 KXRESULT LMainMenu::AddMenu(const String& name)
@@ -155,20 +155,20 @@ KXRESULT LMainMenu::AddMenu(const String& name)
 void LMainMenu::SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu)
 {
     if (RCPtr<LPopupMenu> popup = title->GetPopup(); popup && menu)
-        popup->SetMenuDescriptorChecked(menu);
+        static_cast<void>(popup->SetMenuDescriptorChecked(menu)); // a menu the popup refuses leaves it as it was
     title->SetText(label);
 }
 
-KXRESULT LMainMenu::InsertMenu(
-    int32_t dynamicIndex, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu)
+KXRESULT LMainMenu::InsertMenu(int32_t dynamicIndex, const String& name, const String& label,
+                               const RCPtr<LMenuDescriptor>& menu)
 {
     if (dynamicIndex < 0 || dynamicIndex > int32_t(GetMenuCount()) - m_skinTitleCount)
         return E_INVALIDARG;
     return InsertMenuBefore(GetMenuName(dynamicIndex), name, label, menu);
 }
 
-KXRESULT LMainMenu::InsertMenuBefore(
-    const String& before, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu)
+KXRESULT LMainMenu::InsertMenuBefore(const String& before, const String& name, const String& label,
+                                     const RCPtr<LMenuDescriptor>& menu)
 {
     int32_t p = int32_t(GetMenuCount());
     if (!before.IsEmpty()) {
@@ -193,20 +193,22 @@ KXRESULT LMainMenu::InsertMenuBefore(
         SetTitle(to, from->GetText(), fromPopup ? fromPopup->GetMenuDescriptor() : nullptr);
     }
     for (int32_t i = p; i < count; ++i)
-        m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i)] + u"_");
+        static_cast<void>(m_children.Rename(GetMenuAt(unsigned(i)),
+                                            names[size_t(i)] + u"_")); // the names are the bar's own and unique
     for (int32_t i = p + 1; i < count; ++i)
-        m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i - 1)]);
+        static_cast<void>(
+            m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i - 1)])); // the names are the bar's own and unique
     RCPtr<LComboMenu> title = GetMenuAt(unsigned(p));
     SetTitle(title, label, menu);
-    m_children.Rename(title, name);
+    static_cast<void>(m_children.Rename(title, name)); // the names are the bar's own and unique
     return p - m_skinTitleCount;
 }
 
 void LMainMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
     LControl::ApplyConditions(param);
-    if (param && (param->currentMask & Condition::kContainsFocus)
-        && !(param->previousMask & Condition::kContainsFocus)) {
+    if (param && (param->currentMask & Condition::kContainsFocus) &&
+        !(param->previousMask & Condition::kContainsFocus)) {
         if (const RCPtr<LRootWindow>& root = *GetRootWindowPtr())
             m_savedFocus = root->GetLastFocusControl();
     }

@@ -16,8 +16,8 @@ public:
     using LControl::LControl;
     ~LMainMenu() override;
 
-    KXRESULT Initialize() override;
-    KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
     void FindTextInputTarget(RCPtr<LControl>& out) override;
@@ -28,14 +28,14 @@ public:
     String GetMenuName(int32_t dynamicIndex) const;
     int32_t IndexOfMenu(const String& name) const;
     // E_INVALIDARG when the bar already has a child of that name.
-    KXRESULT AddMenu(const String& name);
-    KXRESULT InsertMenu(
-        int32_t dynamicIndex, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu);
+    [[nodiscard]] KXRESULT AddMenu(const String& name);
+    [[nodiscard]] KXRESULT InsertMenu(int32_t dynamicIndex, const String& name, const String& label,
+                                      const RCPtr<LMenuDescriptor>& menu);
     // The new title's dynamic index; E_INVALIDARG when `before` names no dynamic title.
-    KXRESULT InsertMenuBefore(
-        const String& before, const String& name, const String& label, const RCPtr<LMenuDescriptor>& menu);
+    [[nodiscard]] KXRESULT InsertMenuBefore(const String& before, const String& name, const String& label,
+                                            const RCPtr<LMenuDescriptor>& menu);
     const RCPtr<LControl>& GetSavedFocus() const { return m_savedFocus; }
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     void SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu);

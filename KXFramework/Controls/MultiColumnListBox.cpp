@@ -17,9 +17,10 @@ void DockVertically(LControl& control)
         return;
     PositionSpec position;
     SizeSpec size;
-    layout->GetPlacement(1, position, size);
+    static_cast<void>(
+        layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
     position.docked = true;
-    control.SetPlacement(1, position, size);
+    static_cast<void>(control.SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
 }
 
 struct SortKey {
@@ -37,16 +38,25 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LListBox> column(FindChild(String::Format(u"listboxNoScroll%d", n)));
         if (!column)
             break;
-        m_handler->SetNotification(
-            &LMultiColumnListBox::OnColumnItemHover, column, u"NID_ITEM_HOVER_CONDITION_CHANGE", 0);
-        m_handler->SetNotification(&LMultiColumnListBox::OnColumnSelectionChange, column, u"NID_SELECTION_CHANGE", 0);
-        m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemActivated, column, u"NID_ITEM_ACTIVATED", 0);
-        m_handler->SetNotification(
-            &LMultiColumnListBox::OnColumnItemDoubleClicked, column, u"NID_ITEM_DOUBLE_CLICKED", 0);
+        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemHover, column,
+                                                     u"NID_ITEM_HOVER_CONDITION_CHANGE",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnSelectionChange, column,
+                                                     u"NID_SELECTION_CHANGE",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemActivated, column,
+                                                     u"NID_ITEM_ACTIVATED",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemDoubleClicked, column,
+                                                     u"NID_ITEM_DOUBLE_CLICKED",
+                                                     0)); // a registration already there answers as before
         if (n == 1) {
-            m_handler->SetNotification(&LMultiColumnListBox::OnColumnScrolled, column, u"NID_SCROLL_OFFSET_CHANGE", 0);
-            m_handler->SetNotification(
-                &LMultiColumnListBox::OnColumnExtentChanged, column, u"NID_CLIENT_EXTENT_CHANGE", 0);
+            static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnScrolled, column,
+                                                         u"NID_SCROLL_OFFSET_CHANGE",
+                                                         0)); // a registration already there answers as before
+            static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnExtentChanged, column,
+                                                         u"NID_CLIENT_EXTENT_CHANGE",
+                                                         0)); // a registration already there answers as before
         }
         DockVertically(*column);
         m_columns.push_back(column);
@@ -55,20 +65,21 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LButton> header(FindChild(String::Format(u"buttonColumnHeader%d", n)));
         if (!header)
             break;
-        m_handler->SetNotification(&LMultiColumnListBox::OnHeaderClicked, header, u"NID_LEFT_CLICK", 0);
+        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnHeaderClicked, header, u"NID_LEFT_CLICK",
+                                                     0)); // a registration already there answers as before
         DockVertically(*header);
         m_headers.push_back(header);
     }
     if (!m_headers.empty())
         r = m_headers.size() == m_columns.size() ? S_FALSE : S_OK;
     m_ascending.assign(m_columns.size(), true);
-    SetAutoClientExtent(0, 0, 0);
+    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
     return r;
 }
 
 KXRESULT LMultiColumnListBox::PostInitialize()
 {
-    LPanel::PostInitialize();
+    static_cast<void>(LPanel::PostInitialize()); // the base part has nothing to refuse
     for (size_t i = 1; i < m_columns.size(); ++i)
         m_columns[i]->SetNotFocusable(true);
     if (m_columns.empty())
@@ -83,14 +94,16 @@ KXRESULT LMultiColumnListBox::PostInitialize()
             continue;
         for (int axis = 0; axis < 2; ++axis) {
             SizeLimitSpec minimum, maximum;
-            layout->GetSizeLimitSpecs(axis, minimum, maximum);
+            static_cast<void>(
+                layout->GetSizeLimitSpecs(axis, minimum, maximum)); // no limits leave the specs at their defaults
             if (maximum.absolute == 0.0)
                 maximum.relative = 0.0f;
             if (axis == 1 && minimum.absolute == 0.0) {
                 minimum.relative = 0.0f;
                 minimum.absolute = itemHeight;
             }
-            column.SetSizeLimits(axis, minimum, maximum);
+            static_cast<void>(
+                column.SetSizeLimits(axis, minimum, maximum)); // the limits come from the descriptor and are valid
         }
     }
     UpdateTableExtent();
@@ -102,7 +115,8 @@ void LMultiColumnListBox::UpdateTableExtent()
     if (m_columns.empty())
         return;
     const RectT<double>& last = m_columns.back()->GetRect();
-    SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y);
+    static_cast<void>(
+        SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y)); // a refused extent keeps the old one
 }
 
 RectT<double> LMultiColumnListBox::GetVisibleClientRect() const
@@ -111,7 +125,7 @@ RectT<double> LMultiColumnListBox::GetVisibleClientRect() const
         return {};
     const LListBox& first = *m_columns[0];
     return {first.GetRect().x, first.GetRect().y, GetLookClientRect(-1).width - GetScrollBarSize().x,
-        first.GetLookClientRect(-1).height};
+            first.GetLookClientRect(-1).height};
 }
 
 void LMultiColumnListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset)
@@ -146,11 +160,11 @@ void LMultiColumnListBox::Send(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
-KXRESULT LMultiColumnListBox::OnColumnSelectionChange(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
+KXRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender,
+                                                      const RCPtr<LNotification>&)
 {
     if (m_mirroring)
         return S_FALSE;
@@ -169,7 +183,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelectionChange(
                 if (selected)
                     other.SelectItems(row, -1, exclusive);
                 else
-                    other.DeselectItem(row);
+                    static_cast<void>(other.DeselectItem(row)); // an index out of range selects nothing
             }
         }
         m_mirroring = false;
@@ -178,8 +192,8 @@ KXRESULT LMultiColumnListBox::OnColumnSelectionChange(
     return S_FALSE;
 }
 
-KXRESULT LMultiColumnListBox::OnColumnItemHover(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LMultiColumnListBox::OnColumnItemHover(const RCPtr<LNotificationDistributor>& sender,
+                                                const RCPtr<LNotification>& n)
 {
     const int32_t from = FindColumn(sender.Get());
     RCPtr<LItemConditionsParam> param(n ? n->GetPayload() : RCPtr<LRefCountedObject>());
@@ -212,8 +226,8 @@ KXRESULT LMultiColumnListBox::OnColumnItemActivated(const RCPtr<LNotificationDis
     return S_FALSE;
 }
 
-KXRESULT LMultiColumnListBox::OnColumnItemDoubleClicked(
-    const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LMultiColumnListBox::OnColumnItemDoubleClicked(const RCPtr<LNotificationDistributor>&,
+                                                        const RCPtr<LNotification>&)
 {
     Send(u"NID_ITEM_DOUBLE_CLICKED");
     return S_FALSE;
@@ -236,8 +250,8 @@ KXRESULT LMultiColumnListBox::OnColumnExtentChanged(const RCPtr<LNotificationDis
     return S_FALSE;
 }
 
-KXRESULT LMultiColumnListBox::OnHeaderClicked(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
+KXRESULT LMultiColumnListBox::OnHeaderClicked(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>&)
 {
     for (size_t i = m_headers.size(); i-- > 0;) {
         if (static_cast<const LNotificationDistributor*>(m_headers[i].Get()) == sender.Get()) {
@@ -251,8 +265,8 @@ KXRESULT LMultiColumnListBox::OnHeaderClicked(
 void LMultiColumnListBox::GetCellText(String& out, int32_t column, int32_t row) const
 {
     out = String();
-    if (column < 0 || size_t(column) >= m_columns.size() || m_columns.empty() || row < 0
-        || row >= m_columns[0]->GetItemCount() || row >= m_columns[size_t(column)]->GetItemCount())
+    if (column < 0 || size_t(column) >= m_columns.size() || m_columns.empty() || row < 0 ||
+        row >= m_columns[0]->GetItemCount() || row >= m_columns[size_t(column)]->GetItemCount())
         return;
     m_columns[size_t(column)]->GetItemText(out, row);
 }
@@ -296,7 +310,8 @@ void LMultiColumnListBox::PerformSort(int32_t c)
         for (int32_t r = n; r-- > 0;) {
             const int32_t from = keys[size_t(r)].index;
             if (r < count && from < count)
-                column.SetItemData(r, scratch[size_t(from)]);
+                static_cast<void>(
+                    column.SetItemData(r, scratch[size_t(from)])); // an index out of range changes nothing
         }
     }
     for (int32_t r = n; r-- > 0;) {
@@ -311,8 +326,8 @@ void LMultiColumnListBox::PerformSort(int32_t c)
     m_mirroring = false;
 }
 
-KXRESULT LMultiColumnListBox::ReceiveNotification(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LMultiColumnListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                  const RCPtr<LNotification>& n)
 {
     if (m_handler && n && IsCreated()) {
         Handler::Member m = nullptr;
@@ -323,8 +338,8 @@ KXRESULT LMultiColumnListBox::ReceiveNotification(
     return LPanel::ReceiveNotification(sender, n);
 }
 
-KXRESULT LMultiColumnListBox::UnregisterForNotification(
-    const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
+KXRESULT LMultiColumnListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                        const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);

@@ -17,15 +17,17 @@ class LMultiColumnListBox : public LPanel {
 public:
     using LPanel::LPanel;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
-    KXRESULT OnChildRectChanged(const RCPtr<LControl>& child) override;
+    [[nodiscard]] KXRESULT OnChildRectChanged(const RCPtr<LControl>& child) override;
     RectT<double> GetVisibleClientRect() const override;
     // With header buttons: 1 when there are as many as columns, else 0.
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
 
     // Sorts every row by the texts of the column; a column past the last sorts nothing.
     void PerformSort(int32_t column);
@@ -39,13 +41,20 @@ public:
 private:
     using Handler = LNotificationHandler<LMultiColumnListBox>;
 
-    KXRESULT OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnColumnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnColumnItemActivated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnColumnItemDoubleClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnColumnScrolled(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnColumnExtentChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnHeaderClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender,
+                                                   const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnItemHover(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnItemActivated(const RCPtr<LNotificationDistributor>& sender,
+                                                 const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnItemDoubleClicked(const RCPtr<LNotificationDistributor>& sender,
+                                                     const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnScrolled(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnColumnExtentChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                 const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnHeaderClicked(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
 
     int32_t FindColumn(const LNotificationDistributor* sender) const;
     void UpdateTableExtent();

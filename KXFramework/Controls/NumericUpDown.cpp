@@ -52,7 +52,7 @@ void LNumericUpDown::Send(const char16_t* name, const RCPtr<LRefCountedObject>& 
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 KXRESULT LNumericUpDown::Initialize()
@@ -72,16 +72,23 @@ KXRESULT LNumericUpDown::Initialize()
     }
     UpdateAllowedCharacters();
     m_handler = Handler::Create(this);
-    m_handler->SetNotification(&LNumericUpDown::OnTextValidating, m_textBox, u"NID_TEXTBOX_VALIDATING", 0);
-    m_handler->SetNotification(&LNumericUpDown::OnTextValidated, m_textBox, u"NID_TEXTBOX_VALIDATED", 0);
-    m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp, u"NID_BUTTON_AUTOREPEAT", 0);
-    m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown, u"NID_BUTTON_AUTOREPEAT", 0);
+    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnTextValidating, m_textBox,
+                                                 u"NID_TEXTBOX_VALIDATING",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnTextValidated, m_textBox, u"NID_TEXTBOX_VALIDATED",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp,
+                                                 u"NID_BUTTON_AUTOREPEAT",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown,
+                                                 u"NID_BUTTON_AUTOREPEAT",
+                                                 0)); // a registration already there answers as before
     return r;
 }
 
 KXRESULT LNumericUpDown::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(false);
     if (m_buttonUp)
         m_buttonUp->SetNotFocusable(true);
@@ -110,7 +117,7 @@ void LNumericUpDown::OnValueChanged()
     LControl::OnValueChanged();
     if (!m_textBox)
         return;
-    m_textBox->SetText(FormatValueText());
+    static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
     m_textBox->AllowFocusChange();
 }
 
@@ -121,7 +128,7 @@ KXRESULT LNumericUpDown::SetRange(double minimum, double maximum, int32_t scaleT
         return r;
     UpdateAllowedCharacters();
     if (m_textBox)
-        m_textBox->SetText(FormatValueText());
+        static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
     return S_OK;
 }
 
@@ -142,7 +149,8 @@ KXRESULT LNumericUpDown::HandleKey(const RCPtr<LKeyParam>& key)
     if (key && IsComplete() && (key->key.key == 0x20260000 || key->key.key == 0x20280000)) {
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_SIMULATE_CLICK", nullptr)))
-            (key->key.key == 0x20260000 ? m_buttonUp : m_buttonDown)->ReceiveNotification(nullptr, n);
+            static_cast<void>((key->key.key == 0x20260000 ? m_buttonUp : m_buttonDown)
+                                  ->ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
         return S_OK;
     }
     return LControl::HandleKey(key);
@@ -184,8 +192,8 @@ KXRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
     const int minus = text.Find(String(u"-"));
     // Text without any number ("abc", pasted past the character filter) is refused like a lone
     // minus sign rather than read as 0.
-    const bool rejected = (minus > 0 || (minus == 0 && text.Find(String(u"-"), 1) > 0)) || text == u"-"
-        || Count(text, u'.') > 1 || text == u"." || text.IsEmpty() || !parsed;
+    const bool rejected = (minus > 0 || (minus == 0 && text.Find(String(u"-"), 1) > 0)) || text == u"-" ||
+                          Count(text, u'.') > 1 || text == u"." || text.IsEmpty() || !parsed;
     double candidate = current;
     if (rejected) {
         params->ProposedText = FormatValueText();
@@ -205,8 +213,8 @@ KXRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
     return S_FALSE;
 }
 
-KXRESULT LNumericUpDown::ReceiveNotification(
-    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+KXRESULT LNumericUpDown::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n)
 {
     if (m_handler && n && IsCreated()) {
         Handler::Member m = nullptr;

@@ -14,20 +14,22 @@ public:
     ~LNumericUpDown() override;
 
     // E_FAIL when a required child is missing; the control then does nothing.
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     // The text's leading number becomes the value, clamped into the range.
-    KXRESULT SetText(const String& text) override;
+    [[nodiscard]] KXRESULT SetText(const String& text) override;
     void OnValueChanged() override;
-    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
-    KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     String FormatValueText() const;
 
     const RCPtr<LTextBox>& GetTextBox() const { return m_textBox; }
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     using Handler = LNotificationHandler<LNumericUpDown>;
@@ -35,9 +37,12 @@ private:
     bool IsComplete() const { return m_textBox && m_buttonUp && m_buttonDown; }
     void UpdateAllowedCharacters();
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
-    KXRESULT OnTextValidating(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnTextValidated(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTextValidating(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTextValidated(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     RCPtr<LTextBox> m_textBox;

@@ -16,7 +16,6 @@ RCPtr<LControl> Hold(LControl* control)
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
-constexpr int kTabOrder = 2;
 constexpr uint32_t kTab = 9;
 
 uint32_t VirtualKey(const KeyRecord& key)
@@ -134,7 +133,8 @@ KXRESULT LPanel::MoveFocus(const RCPtr<LKeyParam>& key)
                     break;
                 if (last->ContainsFocus()) {
                     if (RCPtr<LControl> inner = last->LControl::GetNextTabStop(last->GetFocusedChild(), backward))
-                        inner->SetFocus(!backward);
+                        static_cast<void>(
+                            inner->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
                 }
                 return S_OK;
             }

@@ -11,23 +11,26 @@ class LPanel : public LScrollView {
 public:
     LPanel(const RCPtr<LControl>& parent, const String& name);
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT Initialize() override;
     // Without a parent the walk's result stands; inside one, a walk that wraps gives null unless
     // the panel cycles its tab focus, so that the focus leaves through the parent.
     RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward) override;
     // 0 (consumed) only for Tab without Ctrl while the panel cycles its tab focus.
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     // A parentless panel hands unhandled keys to the application's hot keys only.
-    KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
-    KXRESULT MoveFocus(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT MoveFocus(const RCPtr<LKeyParam>& key) override;
 
     bool GetCycleTabFocus() const { return m_cycleTabFocus; }
     void SetCycleTabFocus(bool cycle) { m_cycleTabFocus = cycle; }
 
 private:
-    KXRESULT OnParentSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnParentSiblingKey(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n);
     int TabIndex(const LControl* child) const;
 
     RCPtr<LNotificationHandler<LPanel>> m_panelHandler;

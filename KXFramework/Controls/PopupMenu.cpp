@@ -26,14 +26,14 @@ KXRESULT LPopupMenu::Initialize()
     if (Failed(LCheckedListBox::Initialize()))
         return E_FAIL;
     SetFocusBoundary(true);
-    SetDropDownMode(true);
+    static_cast<void>(SetDropDownMode(true)); // a list box always takes the mode
     SetCheckBoxesPassive(true);
     return BuildFromStringTable();
 }
 
 KXRESULT LPopupMenu::PostInitialize()
 {
-    LCheckedListBox::PostInitialize();
+    static_cast<void>(LCheckedListBox::PostInitialize()); // the base part has nothing to refuse
     SetClipToParent(false);
     SetVisible(false);
     return S_OK;
@@ -46,7 +46,7 @@ KXRESULT LPopupMenu::BuildFromStringTable()
         return S_FALSE;
     Array<Pair<String, String>> entries;
     for (const auto& [key, text] : table->GetEntries())
-        entries.AddItem(Pair<String, String>(key, text));
+        entries.AddItem(Pair<String, String>{key, text});
     RCPtr<LMenuDescriptor> menu = LMenuDescriptor::CreateFromStringMap(entries, String());
     return menu ? SetMenuDescriptorChecked(menu) : S_FALSE;
 }
@@ -68,7 +68,7 @@ KXRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
         return E_FAIL;
     m_owner = owner;
     if (m_menu)
-        RebuildItems();
+        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
     return S_OK;
 }
 
@@ -106,7 +106,7 @@ KXRESULT LPopupMenu::RebuildItems()
     m_separatorCount = 0;
     for (int32_t i = 0; i < n; ++i) {
         const RCPtr<LMenuItemDescriptor>& item = m_menu->GetItems().GetAt(unsigned(i));
-        SetItemData(i, RCPtr<LTaggableObject>(item));
+        static_cast<void>(SetItemData(i, RCPtr<LTaggableObject>(item))); // the index is within the rows just made
         SetItemMarked(i, item->GetItems().GetCount() > 0);
         SetItemChecked(i, item->checked != 0);
         SetItemBlank(i, item->separator != 0);
@@ -138,16 +138,18 @@ KXRESULT LPopupMenu::RefreshItem(int32_t index, int32_t& row)
     RCPtr<LControl> hotKey = control->FindChild(u"hotKeyLabel");
     if (const LMenuItemDescriptor* item = ItemAt(index)) {
         if (hotKey)
-            hotKey->SetText(item->hotKeyText);
+            static_cast<void>(hotKey->SetText(item->hotKeyText)); // a control without text ignores it
         control->SetBlank(item->separator != 0);
         control->SetEnabled(item->enabled != 0);
-        control->SetCheckBoxLook(item->checked ? (control->ComputeConditions() & Condition::kHover ? 8 : 7) : 0);
+        static_cast<void>(control->SetCheckBoxLook(item->checked
+                                                       ? (control->ComputeConditions() & Condition::kHover ? 8 : 7)
+                                                       : 0)); // a look the skin lacks is not drawn
     } else {
         if (hotKey)
-            hotKey->SetText(String());
+            static_cast<void>(hotKey->SetText(String())); // a control without text ignores it
         control->SetEnabled(false);
         control->SetItemLook(0, true);
-        control->SetCheckBoxLook(0);
+        static_cast<void>(control->SetCheckBoxLook(0)); // a look the skin lacks is not drawn
     }
     return r;
 }
@@ -156,14 +158,15 @@ void LPopupMenu::SendOwn(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 void LPopupMenu::OnItemActivated()
 {
     const LMenuItemDescriptor* item = ItemAt(GetCurrentIndex());
     if (item && item->GetItems().GetCount() == 0)
-        ActivateMenuItem(RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)));
+        static_cast<void>(ActivateMenuItem(
+            RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)))); // a command nobody takes goes nowhere
 }
 
 KXRESULT LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
@@ -176,12 +179,12 @@ KXRESULT LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
         const int32_t index = GetCurrentIndex() < GetItemCount() ? GetCurrentIndex() : -1;
         SendOwn(u"NID_ITEM_ACTIVATED");
         RCPtr<LNotification> n;
-        if (Succeeded(LNotification::Create(
-                n, item->notification.GetData(), RCPtr<LRefCountedObject>(new LMenuActivationParam(m_menu, index)))))
-            owner->ReceiveNotification(nullptr, n);
+        if (Succeeded(LNotification::Create(n, item->notification.GetData(),
+                                            RCPtr<LRefCountedObject>(new LMenuActivationParam(m_menu, index)))))
+            static_cast<void>(owner->ReceiveNotification(nullptr, n)); // the owner's answer changes nothing here
     }
     if (m_autoDismiss && !m_dismissing)
-        Dismiss();
+        static_cast<void>(Dismiss()); // a popup already closed stays closed
     return S_OK;
 }
 
@@ -201,12 +204,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
         RCPtr<LControl> top;
         GetTopLevelControl(top);
         const PointT<int32_t> cursor = root->GetCursorPos();
-        const int32_t extent[2]
-            = {top ? int32_t(Round(top->GetRect().width)) : 0, top ? int32_t(Round(top->GetRect().height)) : 0};
+        const int32_t extent[2] = {top ? int32_t(Round(top->GetRect().width)) : 0,
+                                   top ? int32_t(Round(top->GetRect().height)) : 0};
         const int32_t size[2] = {int32_t(Round(m_rect.width)), int32_t(Round(m_rect.height))};
         const PointT<double> parentAt = m_parent ? m_parent->GetPositionInRoot() : PointT<double>{};
-        const RectT<double> client
-            = m_parent ? m_parent->GetLookClientRect(m_parent->GetActiveLookIndex()) : RectT<double>{};
+        const RectT<double> client =
+            m_parent ? m_parent->GetLookClientRect(m_parent->GetActiveLookIndex()) : RectT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
             int32_t v = axis == 0 ? cursor.x : cursor.y;
             if (v + size[axis] > extent[axis])
@@ -219,12 +222,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
             position.absolute = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
             position.relative = 0.0f;
             position.docked = true;
-            SetPlacement(axis, position, spec);
+            static_cast<void>(SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
         }
     }
     SetVisible(true);
     if (!HasFocus())
-        SetFocus(true);
+        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
     return S_OK;
 }
 
@@ -232,7 +235,7 @@ KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
     if (key && key->key.key == kEscape) {
         if (m_autoDismiss && !m_dismissing)
-            Dismiss();
+            static_cast<void>(Dismiss()); // a popup already closed stays closed
         return S_OK;
     }
     return LCheckedListBox::OnKey(key);
@@ -246,9 +249,9 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     const uint32_t focusBits = Condition::kHasFocus | Condition::kContainsFocus;
     const bool focusChanged = ((param->previousMask ^ param->currentMask) & focusBits) != 0;
     // A context menu or menu-bar drop-down closes when the focus goes elsewhere.
-    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get())
-        && IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
-        Dismiss();
+    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get()) &&
+        IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
+        static_cast<void>(Dismiss()); // a popup already closed stays closed
 }
 
 KXRESULT LPopupMenu::BreakCycles()

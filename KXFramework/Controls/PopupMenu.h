@@ -22,41 +22,49 @@ public:
     using LCheckedListBox::LCheckedListBox;
     ~LPopupMenu() override;
 
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     // 1 without a string table; else builds the menu from its entries ("<nn>.<NID>" keys).
-    KXRESULT BuildFromStringTable();
+    [[nodiscard]] KXRESULT BuildFromStringTable();
     // E_INVALIDARG for null. The popup keeps its own deep copy.
-    KXRESULT SetMenuDescriptorChecked(const RCPtr<LMenuDescriptor>& menu);
-    void SetMenuDescriptor(const RCPtr<LMenuDescriptor>& menu) override { SetMenuDescriptorChecked(menu); }
+    [[nodiscard]] KXRESULT SetMenuDescriptorChecked(const RCPtr<LMenuDescriptor>& menu);
+    void SetMenuDescriptor(const RCPtr<LMenuDescriptor>& menu) override
+    {
+        // The menu interface has no result; a menu the popup refuses leaves it as it was.
+        static_cast<void>(SetMenuDescriptorChecked(menu));
+    }
     const RCPtr<LMenuDescriptor>& GetMenuDescriptor() const { return m_menu; }
     // E_INVALIDARG for null; E_FAIL when an owner is already set.
-    KXRESULT SetOwner(const RCPtr<LNotificationReceiver>& owner);
+    [[nodiscard]] KXRESULT SetOwner(const RCPtr<LNotificationReceiver>& owner);
     // The owner set, else the nearest ancestor that is not a popup menu.
     RCPtr<LNotificationReceiver> GetOwner() const;
     void SetAutoDismiss(bool on) { m_autoDismiss = on; }
 
-    void OpenAtCursor() override { ShowAtCursor(); }
+    void OpenAtCursor() override
+    {
+        // The menu interface has no result; a popup that cannot open leaves the window as it was.
+        static_cast<void>(ShowAtCursor());
+    }
     // Opens with the top-left corner at the pointer, moved left or up to stay in the window.
-    KXRESULT ShowAtCursor();
+    [[nodiscard]] KXRESULT ShowAtCursor();
     // Removes the popup from its parent; it is not reused.
-    KXRESULT Dismiss();
+    [[nodiscard]] KXRESULT Dismiss();
     bool IsDismissing() const { return m_dismissing; }
-    KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
+    [[nodiscard]] KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
 
     int32_t GetContentHeight() const override;
     bool IsItemSelectable(int32_t index) const override;
     // Menu items keep their order.
     void SwapEntries(int32_t, int32_t) override {}
-    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     void OnItemActivated() override;
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
-    KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    KXRESULT RebuildItems();
+    [[nodiscard]] KXRESULT RebuildItems();
     const LMenuItemDescriptor* ItemAt(int32_t index) const;
     void SendOwn(const char16_t* name);
 

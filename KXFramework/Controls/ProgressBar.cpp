@@ -45,7 +45,7 @@ KXRESULT LProgressBar::Initialize()
 
 KXRESULT LProgressBar::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(true);
     OnValueChanged();
     return S_OK;
@@ -63,10 +63,12 @@ void LProgressBar::OnValueChanged()
             m_activeOverlay->SetVisible(true);
             PositionSpec position;
             SizeSpec size;
-            layout->GetPlacement(0, position, size);
+            static_cast<void>(layout->GetPlacement(
+                0, position, size)); // an axis without placement leaves the specs at their defaults
             size.referenceKind = SizeSpec::kSelf;
             size.absolute = n;
-            m_activeOverlay->SetPlacement(0, position, size);
+            static_cast<void>(
+                m_activeOverlay->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
         }
     }
     if (m_percentCompleteLabel)

@@ -16,7 +16,7 @@ void Send(LControl& sender, const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, nullptr)))
-        sender.SendNotification(n);
+        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 bool DockedOn(const LControl& c, int axis)
@@ -80,7 +80,9 @@ KXRESULT LScrollView::ReadCreateParams()
         String text;
         return params->GetString(key, text) && text.Trim(u" \t\r\n").ToLower() == String(u"true");
     };
-    SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0, 0);
+    static_cast<void>(
+        SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0,
+                            0)); // a refused extent keeps the old one
     return r;
 }
 
@@ -112,7 +114,7 @@ KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     WireBars();
     m_autoExtentMode = mode;
     ApplyAutoExtent();
-    LayoutScrollBars();
+    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
     CheckClientSizeChange();
     return r;
 }
@@ -127,20 +129,21 @@ void LScrollView::WireBars()
     if (!m_created && m_viewHandlers) {
         for (const RCPtr<LControl>* bar : {&m_hBar, &m_vBar}) {
             if (*bar)
-                m_viewHandlers->SetNotification(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE", 0);
+                static_cast<void>(m_viewHandlers->SetNotification(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE",
+                                                                  0)); // a registration already there answers as before
         }
     }
     if (m_barThickness.y == 0.0 && m_hBar)
         m_barThickness.y = m_hBar->GetRect().height;
     if (m_barThickness.x == 0.0 && m_vBar)
         m_barThickness.x = m_vBar->GetRect().width;
-    LayoutScrollBars();
+    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
 }
 
 bool LScrollView::IsShown(const RCPtr<LControl>& bar)
 {
-    return bar && bar->GetLayoutDescriptor() && bar->GetLayoutDescriptor()->isVisible && bar->GetRect().width > 0.0
-        && bar->GetRect().height > 0.0;
+    return bar && bar->GetLayoutDescriptor() && bar->GetLayoutDescriptor()->isVisible && bar->GetRect().width > 0.0 &&
+           bar->GetRect().height > 0.0;
 }
 
 KXRESULT LScrollView::SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY)
@@ -158,12 +161,12 @@ void LScrollView::ApplyAutoExtent()
         return;
     const PointT<double> bounds = ChildrenExtent(*this);
     PointT<double> extent{std::clamp(bounds.x + m_autoExtentMargin[0], -kUnbounded, kUnbounded),
-        std::clamp(bounds.y + m_autoExtentMargin[1], -kUnbounded, kUnbounded)};
+                          std::clamp(bounds.y + m_autoExtentMargin[1], -kUnbounded, kUnbounded)};
     if (m_autoExtentMode == 1)
         extent.y = m_extent.y;
     else if (m_autoExtentMode == 2)
         extent.x = m_extent.x;
-    SetClientExtent(extent.x, extent.y);
+    static_cast<void>(SetClientExtent(extent.x, extent.y)); // a refused extent keeps the old one
 }
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)
@@ -179,7 +182,7 @@ KXRESULT LScrollView::SetClientExtent(double width, double height)
 
 void LScrollView::OnClientExtentChanged()
 {
-    LayoutScrollBars();
+    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
     if (IsVisible(true))
         LControl::CheckClientSizeChange();
 }
@@ -207,7 +210,7 @@ void LScrollView::CheckClientSizeChange()
     LControl::CheckClientSizeChange();
     m_clientSizing = false;
     ApplyAutoExtent();
-    LayoutScrollBars();
+    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
 }
 
 RectT<double> LScrollView::GetClientExtentRect() const
@@ -223,7 +226,7 @@ void LScrollView::GetSizeLimits(PointT<double>& minimum, PointT<double>& maximum
     const RectT<double> visible = GetClientExtentRect();
     minimum = {0.0, 0.0};
     maximum = {m_extent.x <= 0.0 ? kUnbounded : std::max(0.0, m_extent.x - visible.width),
-        m_extent.y <= 0.0 ? kUnbounded : std::max(0.0, m_extent.y - visible.height)};
+               m_extent.y <= 0.0 ? kUnbounded : std::max(0.0, m_extent.y - visible.height)};
 }
 
 KXRESULT LScrollView::LayoutScrollBars()
@@ -271,12 +274,14 @@ void LScrollView::ShowBar(int axis, bool show)
         return;
     PositionSpec position;
     SizeSpec extent;
-    sized->GetLayoutDescriptor()->GetPlacement(across, position, extent);
+    static_cast<void>(sized->GetLayoutDescriptor()->GetPlacement(
+        across, position, extent)); // an axis without placement leaves the specs at their defaults
     extent.referenceKind = SizeSpec::kSelf;
     extent.referenceName = String();
     extent.relative = 0.0f;
     extent.absolute = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
-    sized->SetPlacement(across, position, extent);
+    static_cast<void>(
+        sized->SetPlacement(across, position, extent)); // the specs come from the descriptor and are valid
 }
 
 void LScrollView::UpdateScrollBars()
@@ -301,7 +306,7 @@ void LScrollView::UpdateBar(int axis)
             thumb = float(visible / extent);
             page = float(std::clamp(visible / (extent - visible), 0.0, 1.0));
         }
-        bar->SetRange(0.0, extent - visible, 0);
+        static_cast<void>(bar->SetRange(0.0, extent - visible, 0)); // the range is ordered, so it cannot be refused
         link->SetThumbProportion(thumb);
         m_barSteps[axis][0] = double(page) / 10.0;
         m_barSteps[axis][1] = page;
@@ -329,7 +334,7 @@ void LScrollView::UpdateBar(int axis)
     link->RelayoutThumb();
     const double line = bar->NormalizedToValue(bar->GetValue());
     const double maximum = std::max(0.0, lines - visibleLines);
-    bar->SetRange(0.0, maximum, 0);
+    static_cast<void>(bar->SetRange(0.0, maximum, 0)); // the range is ordered, so it cannot be refused
     bar->SetValue(bar->ValueToNormalized(std::min(line, maximum)));
 }
 
@@ -382,7 +387,7 @@ void LScrollView::InvalidateChildArea(const RCPtr<LControl>& child)
     if (m_layingOut || m_settingOffset || m_clientSizing || !child)
         return;
     if (DockedOn(*child, 0) && DockedOn(*child, 1))
-        LayoutScrollBars();
+        static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
     else
         ApplyAutoExtent();
 }
@@ -396,8 +401,9 @@ PointT<double> LScrollView::GetAbsoluteMaxSize() const
     for (int axis = 0; axis < 2; ++axis) {
         const SizeLimitSpec& spec = m_layout->maxSize[axis];
         (axis == 0 ? size.x : size.y) = !spec.hasReference ? spec.absolute
-            : spec.referenceName == String(u"Children")    ? (axis == 0 ? children.x : children.y)
-                                                           : 0.0;
+                                        : spec.referenceName == String(u"Children")
+                                            ? (axis == 0 ? children.x : children.y)
+                                            : 0.0;
     }
     return size;
 }
@@ -407,7 +413,7 @@ void LScrollView::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     const uint32_t rose = param ? param->currentMask & ~param->previousMask : 0;
     if (m_dragToScroll != 0 && (rose & Condition::kLeftDragging))
-        SetUserMoveMode(6, 1);
+        static_cast<void>(SetUserMoveMode(6, 1)); // a mode the control does not know leaves it still
 }
 
 void LScrollView::RefreshIdleSubscription()
@@ -426,7 +432,7 @@ RectT<double> LScrollView::GetVisibleClientRect() const
     const double width = std::max(client.width, m_minimumVisible.x);
     const double height = std::max(client.height, m_minimumVisible.y);
     RectT<double> r{std::max(0.0, m_scrollOffset.x - (width - client.width) / 2.0),
-        std::max(0.0, m_scrollOffset.y - (height - client.height) / 2.0), width, height};
+                    std::max(0.0, m_scrollOffset.y - (height - client.height) / 2.0), width, height};
     RectT<double> bounds;
     // Without a counting child no limit applies.
     if (GetChildrenBounds(bounds)) {

@@ -25,13 +25,15 @@ public:
     RectT<double> GetClientExtentRect() const override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
-    KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    KXRESULT Initialize() override;
-    KXRESULT ReadCreateParams() override;
+    [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReadCreateParams() override;
     RectT<double> GetVisibleClientRect() const override;
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     virtual void OnClientExtentChanged();
     virtual void OnClientRectChanged() {}
@@ -39,9 +41,9 @@ public:
     virtual void OnScrollBarShown(int) {}
 
     // Mode 0 off, 1 width, 2 height, 3 both; the margins are added to the children's bounds.
-    KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
+    [[nodiscard]] KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
     // 1 when unchanged, else 0.
-    KXRESULT SetClientExtent(double width, double height);
+    [[nodiscard]] KXRESULT SetClientExtent(double width, double height);
     const PointT<double>& GetClientExtent() const { return m_extent; }
     PointT<double> GetScrollBarSize() const;
     // A line size below 1 works in pixels.
@@ -49,14 +51,14 @@ public:
     void SetDragToScroll(bool on) { m_dragToScroll = on ? 1 : 0; }
     void SetMinimumVisibleSize(const PointT<double>& size) { m_minimumVisible = size; }
     // 1 when already laying out.
-    KXRESULT LayoutScrollBars();
+    [[nodiscard]] KXRESULT LayoutScrollBars();
     void UpdateScrollBars();
     const RCPtr<LControl>& GetHorizontalBar() const { return m_hBar; }
     const RCPtr<LControl>& GetVerticalBar() const { return m_vBar; }
 
 protected:
-    KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
-    KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
 
 private:
     using Handler = LNotificationHandler<LScrollView>;
@@ -72,7 +74,7 @@ private:
     void UpdateBar(int axis);
     // Steps the bar by its small or large step; forward adds.
     void StepBar(int axis, bool large, bool forward);
-    KXRESULT OnBarMoved(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnBarMoved(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_viewHandlers;
     bool m_layingOut = false;

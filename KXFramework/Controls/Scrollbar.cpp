@@ -28,7 +28,7 @@ double Clamp01(double t)
 
 LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name)
 {
-    LControl::SetRange(0.0, 100.0, 0);
+    static_cast<void>(LControl::SetRange(0.0, 100.0, 0)); // the range is ordered, so it cannot be refused
 }
 
 double LScrollbar::Now()
@@ -44,13 +44,20 @@ KXRESULT LScrollbar::Initialize()
     m_handler = Handler::Create(this);
     m_channel = FindChild(u"channel");
     if (m_channel) {
-        m_handler->SetNotification(&LScrollbar::OnChannelLeftDrag, m_channel, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-        m_handler->SetNotification(&LScrollbar::OnChannelHover, m_channel, u"NID_HOVER_CONDITION_CHANGE", 0);
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelLeftDrag, m_channel,
+                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelHover, m_channel,
+                                                     u"NID_HOVER_CONDITION_CHANGE",
+                                                     0)); // a registration already there answers as before
         m_thumb = RCPtr<LButton>(m_channel->FindChild(u"thumb"));
     }
     if (m_thumb) {
-        m_handler->SetNotification(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE", 0);
-        m_handler->SetNotification(&LScrollbar::OnThumbLeftDrag, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
+                                                     0)); // a registration already there answers as before
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbLeftDrag, m_thumb,
+                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
+                                                     0)); // a registration already there answers as before
         m_thumb->keepPressedOutside = true;
     }
     RCPtr<LButton> dec(FindChild(u"dec"));
@@ -58,19 +65,20 @@ KXRESULT LScrollbar::Initialize()
     for (LButton* arrow : {dec.Get(), inc.Get()}) {
         if (!arrow)
             continue;
-        m_handler->SetNotification(
-            &LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT", 0);
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnButtonAutoRepeat,
+                                                     RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT",
+                                                     0)); // a registration already there answers as before
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
     CheckClientSizeChange();
-    SetSiblingKeyMask(0xFF);
+    static_cast<void>(SetSiblingKeyMask(0xFF)); // a fixed valid mask
     return S_OK;
 }
 
 KXRESULT LScrollbar::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(true);
     for (const char16_t* name : {u"dec", u"inc", u"channel"}) {
         if (const RCPtr<LControl>& child = FindChild(name))
@@ -114,7 +122,8 @@ KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
     m_siblingKeyMask = uint8_t(mask & 0xFF);
     if (m_siblingKeyMask && !m_siblingKeysBound && m_parent && m_handler) {
         m_siblingKeysBound = true;
-        m_handler->SetNotification(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY", 0);
+        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
+                                                     0)); // a registration already there answers as before
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
@@ -154,11 +163,13 @@ void LScrollbar::UpdateThumbLength()
     PositionSpec position;
     SizeSpec size;
     if (const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor()) {
-        layout->GetPlacement(axis, position, size);
+        static_cast<void>(
+            layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
         size.absolute = m_thumbLength;
-        m_thumb->SetPlacement(axis, position, size);
+        static_cast<void>(
+            m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
     PlaceThumb();
 }
@@ -171,12 +182,13 @@ void LScrollbar::SetThumbPosition(double at)
         return;
     PositionSpec position;
     SizeSpec size;
-    layout->GetPlacement(axis, position, size);
+    static_cast<void>(
+        layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
     position.referenceKind = PositionSpec::kClient;
     position.relative = 0.0f;
     position.anchor = 0.0f;
     position.absolute = at;
-    m_thumb->SetPlacement(axis, position, size);
+    static_cast<void>(m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
 }
 
 void LScrollbar::PlaceThumb()
@@ -219,9 +231,9 @@ bool LScrollbar::PointerOverChannel(PointT<double>& p) const
 void LScrollbar::UpdateHighlight()
 {
     PointT<double> p;
-    if (m_pagingDirection == 0 || !m_thumb || !m_channel || !PointerOverChannel(p)
-        || SideOfThumb(Axis(p)) != m_pagingDirection) {
-        SetLookWeight(1, 0.0f, false);
+    if (m_pagingDirection == 0 || !m_thumb || !m_channel || !PointerOverChannel(p) ||
+        SideOfThumb(Axis(p)) != m_pagingDirection) {
+        static_cast<void>(SetLookWeight(1, 0.0f, false)); // a look the skin lacks is not drawn
         return;
     }
     const RectT<double>& thumb = m_thumb->GetRect();
@@ -239,9 +251,9 @@ void LScrollbar::UpdateHighlight()
         edges = {int32_t(Round(from)), int32_t(Round(acrossFrom)), int32_t(Round(to)), int32_t(Round(acrossTo))};
     LRectList region;
     region.AddRect(edges);
-    SetLookWeight(1, 1.0f, false);
-    SetLookRegion(1, region);
-    SetLookRegionComplement(0, 1);
+    static_cast<void>(SetLookWeight(1, 1.0f, false)); // a look the skin lacks is not drawn
+    static_cast<void>(SetLookRegion(1, region));      // a look the skin lacks is not drawn
+    static_cast<void>(SetLookRegionComplement(0, 1)); // a look the skin lacks is not drawn
 }
 
 void LScrollbar::PageStep(int direction)
@@ -274,12 +286,12 @@ KXRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>&, c
             PageStep(m_pagingDirection);
             m_pageLastTick = Now();
             m_pageCountdown = m_pageFirstDelay;
-            SubscribeIdle();
+            static_cast<void>(SubscribeIdle()); // subscribing only counts up
         }
     } else if (!(now & Condition::kCapture) && (before & Condition::kCapture) && m_pagingDirection != 0) {
         m_pagingDirection = 0;
-        SetLookWeight(1, 0.0f, false);
-        UnsubscribeIdle();
+        static_cast<void>(SetLookWeight(1, 0.0f, false)); // a look the skin lacks is not drawn
+        static_cast<void>(UnsubscribeIdle());             // a control that was not subscribed stays so
     }
     if (m_pagingDirection != 0)
         UpdateHighlight();
@@ -289,8 +301,8 @@ KXRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>&, c
 KXRESULT LScrollbar::OnChannelHover(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
     const auto* param = dynamic_cast<const LConditionsParam*>(n->GetPayload().Get());
-    if (param && (param->currentMask & Condition::kHoverOrHighlighted)
-        && !(param->previousMask & Condition::kHoverOrHighlighted)) {
+    if (param && (param->currentMask & Condition::kHoverOrHighlighted) &&
+        !(param->previousMask & Condition::kHoverOrHighlighted)) {
         // Time spent outside the channel does not count.
         m_pageLastTick = Now();
         if (m_pagingDirection != 0)
@@ -365,17 +377,11 @@ KXRESULT LScrollbar::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const 
         uint32_t key;
         uint8_t bit;
         int orientation; // 1 vertical, 0 horizontal, -1 either
-        int kind; // -1/+1 line, -2/+2 page, 0 home, 3 end
+        int kind;        // -1/+1 line, -2/+2 page, 0 home, 3 end
     };
     static const Rule kRules[] = {
-        {kUp, 0x01, 1, -1},
-        {kDown, 0x02, 1, 1},
-        {kLeft, 0x04, 0, -1},
-        {kRight, 0x08, 0, 1},
-        {kPageUp, 0x10, 1, -2},
-        {kPageDown, 0x20, 1, 2},
-        {kHome, 0x40, -1, 0},
-        {kEnd, 0x80, -1, 3},
+        {kUp, 0x01, 1, -1},     {kDown, 0x02, 1, 1},     {kLeft, 0x04, 0, -1}, {kRight, 0x08, 0, 1},
+        {kPageUp, 0x10, 1, -2}, {kPageDown, 0x20, 1, 2}, {kHome, 0x40, -1, 0}, {kEnd, 0x80, -1, 3},
     };
     for (const Rule& rule : kRules) {
         if (param->key.key != rule.key || !(m_siblingKeyMask & rule.bit))

@@ -16,16 +16,16 @@ public:
     LScrollbar(const RCPtr<LControl>& parent, const String& name);
 
     double SetValue(double t) override;
-    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
     void CheckClientSizeChange() override;
     void OnIdleTick() override;
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
 
     // SetValue without the dragging test.
     double SetValueDirect(double t);
     // Stores the low byte; E_INVALIDARG when the mask does not fit in a byte.
-    KXRESULT SetSiblingKeyMask(int mask);
+    [[nodiscard]] KXRESULT SetSiblingKeyMask(int mask);
     void UpdateThumbLength();
     void PlaceThumb();
 
@@ -41,19 +41,25 @@ public:
     bool IsDraggingThumb() const { return m_draggingThumb; }
     const RCPtr<LButton>& GetThumb() const { return m_thumb; }
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     using Handler = LNotificationHandler<LScrollbar>;
 
-    KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnChannelLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnChannelHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnChannelLeftDrag(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnChannelHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
     // 1 before the thumb, 2 after it, 0 on it or outside the track; p along the axis, in the
     // bar's coordinates.

@@ -54,14 +54,14 @@ void LSlider::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 RCPtr<LLayoutDescriptor> LSlider::ThumbLayout() const
 {
     RCPtr<LLayoutDescriptor> layout = m_thumbStart->GetLayoutDescriptor()
-        ? m_thumbStart->GetLayoutDescriptor()->Clone()
-        : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
+                                          ? m_thumbStart->GetLayoutDescriptor()->Clone()
+                                          : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor);
     // Only the absolute parts place the thumb.
     for (auto& p : layout->position) {
         p.anchor = 0.0f;
@@ -85,8 +85,11 @@ bool LSlider::MakeThumb()
         return false;
     m_thumb = thumb;
     m_thumb->SetVisible(true);
-    m_handler->SetNotification(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE", 0);
-    m_handler->SetNotification(&LSlider::OnThumbDragChange, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
+                                                 0)); // a registration already there answers as before
+    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbDragChange, m_thumb,
+                                                 u"NID_LEFT_DRAG_CONDITION_CHANGE",
+                                                 0)); // a registration already there answers as before
     if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
         button->keepPressedOutside = true;
     return true;
@@ -105,13 +108,13 @@ KXRESULT LSlider::Initialize()
         MakeThumb();
     CheckClientSizeChange();
     SetRange(0.0, 127.0, 0);
-    SetDragThreshold(0);
+    static_cast<void>(SetDragThreshold(0)); // a non-negative constant
     return S_OK;
 }
 
 KXRESULT LSlider::PostInitialize()
 {
-    LControl::PostInitialize();
+    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     if (m_thumbStart) {
         m_thumbStart->SetVisible(false);
         m_thumbEnd->SetVisible(false);
@@ -120,9 +123,9 @@ KXRESULT LSlider::PostInitialize()
         for (int axis = 0; axis < 2; ++axis) {
             PositionSpec position;
             SizeSpec size;
-            if (m_thumbStart->GetLayoutDescriptor()
-                && Succeeded(m_thumbStart->GetLayoutDescriptor()->GetPlacement(axis, position, size))
-                && position.anchor != 0.0f) {
+            if (m_thumbStart->GetLayoutDescriptor() &&
+                Succeeded(m_thumbStart->GetLayoutDescriptor()->GetPlacement(axis, position, size)) &&
+                position.anchor != 0.0f) {
                 const int32_t v = RoundHalfAway(position.anchor * (axis == 0 ? r.width : r.height));
                 (axis == 0 ? m_thumbHotSpot.x : m_thumbHotSpot.y) = v;
             }
@@ -137,8 +140,8 @@ KXRESULT LSlider::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDes
 {
     if (child && !descriptor && child->GetName() == u"thumb" && m_thumbStart && m_thumbStart->GetDescriptor()) {
         RCPtr<LControlDescriptor> thumbDescriptor;
-        LControlFactory::CloneControlDescriptor(
-            thumbDescriptor, m_thumbStart->GetDescriptor(), ThumbLayout(), u"thumb");
+        LControlFactory::CloneControlDescriptor(thumbDescriptor, m_thumbStart->GetDescriptor(), ThumbLayout(),
+                                                u"thumb");
         const KXRESULT r = LControl::AddChild(child, thumbDescriptor);
         child->SetVisible(true);
         return r;
@@ -190,7 +193,7 @@ void LSlider::MoveThumbTo(const PointT<int32_t>& position)
         if (!m_thumb->GetLayoutDescriptor() || Failed(m_thumb->GetLayoutDescriptor()->GetPlacement(axis, spec, size)))
             continue;
         spec.absolute = axis == 0 ? position.x : position.y;
-        m_thumb->SetPlacement(axis, spec, size);
+        static_cast<void>(m_thumb->SetPlacement(axis, spec, size)); // the specs come from the descriptor and are valid
     }
 }
 
@@ -277,7 +280,7 @@ KXRESULT LSlider::OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender
     const RectT<double>& r = m_thumb->GetRect();
     const RectT<double> client = GetLookClientRect(GetActiveLookIndex());
     const PointT<int32_t> point = PointT<double>{param->point.x + r.x - m_scrollOffset.x + client.x,
-        param->point.y + r.y - m_scrollOffset.y + client.y}
+                                                 param->point.y + r.y - m_scrollOffset.y + client.y}
                                       .Round();
     const PointT<int32_t> target = ConstrainThumbPos(point.x, point.y);
     if (!(target == RoundedPosition(m_thumb))) {
@@ -338,12 +341,12 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (changed & Condition::kLeftDragging) {
         if ((now & Condition::kLeftDragging) && IsEnabled(true) && !m_paging) {
             m_paging = true;
-            SubscribeIdle();
+            static_cast<void>(SubscribeIdle()); // subscribing only counts up
             m_pageLastTick = Now();
             m_pageCountdown = 0.3;
         } else if (!(now & Condition::kLeftDragging) && m_paging) {
             m_paging = false;
-            UnsubscribeIdle();
+            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         }
         return;
     }
@@ -356,8 +359,8 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
     } else if (changed & Condition::kContainsFocus) {
         SetLookExclusive(kFocused);
     } else if (changed & Condition::kEnabled) {
-        SetLookExclusive(
-            (now & Condition::kEnabled) ? ((now & Condition::kContainsFocus) ? kFocused : kNormal) : kDisabled);
+        SetLookExclusive((now & Condition::kEnabled) ? ((now & Condition::kContainsFocus) ? kFocused : kNormal)
+                                                     : kDisabled);
     }
 }
 

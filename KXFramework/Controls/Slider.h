@@ -18,9 +18,9 @@ public:
     using LControl::LControl;
     ~LSlider() override;
 
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
-    KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
     void CheckClientSizeChange() override;
 
     // While dragging the value is parked and applied at the end of the drag.
@@ -36,25 +36,27 @@ public:
     bool IsDragging() const { return m_dragging; }
     bool IsPaging() const { return m_paging; }
 
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
-    KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void OnIdleTick() override;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
-    KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
-    KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
+    [[nodiscard]] KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& click) override;
 
 private:
     using Handler = LNotificationHandler<LSlider>;
 
     // 0 when the key stepped the value or was an arrow release; 1 otherwise.
-    KXRESULT StepKey(const RCPtr<LKeyParam>& key);
+    [[nodiscard]] KXRESULT StepKey(const RCPtr<LKeyParam>& key);
     void StepRanged(double units);
     void PageTowards(const PointT<int32_t>& point);
     void MoveThumbTo(const PointT<int32_t>& position);
@@ -62,8 +64,10 @@ private:
     bool MakeThumb();
     double Now() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
-    KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnThumbDragChange(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender,
+                                            const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnThumbDragChange(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     RCPtr<LControl> m_thumb;

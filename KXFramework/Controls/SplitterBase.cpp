@@ -9,7 +9,8 @@ namespace KX {
 LSplitterBase::LSplitterBase(const RCPtr<LControl>& parent, const String& name, int32_t orientation)
     : LControl(parent, name),
       m_orientation(orientation)
-{}
+{
+}
 
 KXRESULT LSplitterBase::Initialize()
 {
@@ -37,7 +38,7 @@ void LSplitterBase::ComputeRange()
         m_rangeMax = std::min(m_rangeMax, m_startPos + (M - extent));
 }
 
-void LSplitterBase::BeginDrag()
+void LSplitterBase::BeginPaneDrag()
 {
     m_pane = nullptr;
     if (!m_layout || !m_parent)
@@ -45,10 +46,11 @@ void LSplitterBase::BeginDrag()
     const int axis = Axis();
     PositionSpec position;
     SizeSpec size;
-    m_layout->GetPlacement(axis, position, size);
+    static_cast<void>(
+        m_layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
     const RCPtr<LControl>& pane = position.referenceKind == PositionSpec::kNamed
-        ? m_parent->FindChild(position.referenceName)
-        : RCPtr<LControl>();
+                                      ? m_parent->FindChild(position.referenceName)
+                                      : RCPtr<LControl>();
     if (!pane || !pane->GetLayoutDescriptor())
         return;
     m_pane = pane;
@@ -60,10 +62,11 @@ void LSplitterBase::BeginDrag()
     position.referenceName.Clear();
     position.absolute = m_startPos;
     position.relative = 0.0f;
-    SetPlacement(axis, position, size);
+    static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     PositionSpec panePosition;
     SizeSpec paneSize;
-    m_pane->GetLayoutDescriptor()->GetPlacement(axis, panePosition, paneSize);
+    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
+        axis, panePosition, paneSize)); // an axis without placement leaves the specs at their defaults
     m_paneStartSize = paneSize.absolute;
     ComputeRange();
 }
@@ -100,9 +103,10 @@ void LSplitterBase::OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&)
     const double displacement = (axis == 0 ? m_rect.x : m_rect.y) - m_startPos;
     PositionSpec position;
     SizeSpec size;
-    m_pane->GetLayoutDescriptor()->GetPlacement(axis, position, size);
+    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
+        axis, position, size)); // an axis without placement leaves the specs at their defaults
     size.absolute = m_paneStartSize + displacement;
-    m_pane->SetPlacement(axis, position, size);
+    static_cast<void>(m_pane->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
 }
 
 void LSplitterBase::HandleConditionsChange()
@@ -111,12 +115,13 @@ void LSplitterBase::HandleConditionsChange()
         const int axis = Axis();
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
         position.referenceKind = PositionSpec::kNamed;
         position.referenceName = m_pane->GetName();
         position.absolute = m_savedAbs;
         position.relative = m_savedRel;
-        SetPlacement(axis, position, size);
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
     LControl::HandleConditionsChange();
 }
@@ -128,8 +133,9 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
         const bool was = (param->previousMask & Condition::kLeftDragging) != 0;
         const bool is = (param->currentMask & Condition::kLeftDragging) != 0;
         if (is && !was) {
-            BeginDrag();
-            SetUserMoveMode(3, m_orientation != 0 ? 1 : 2);
+            BeginPaneDrag();
+            static_cast<void>(
+                SetUserMoveMode(3, m_orientation != 0 ? 1 : 2)); // a mode the control does not know leaves it still
         } else if (!is && was) {
             m_pane = nullptr;
         }
@@ -149,7 +155,7 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
     else
         look = focused ? 3 : 0;
     if (look < GetLookCount())
-        SetLookExclusive(look);
+        static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
 }
 
 KXRESULT LSplitterBase::BreakCycles()

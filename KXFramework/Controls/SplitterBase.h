@@ -13,8 +13,8 @@ public:
 
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void HandleConditionsChange() override;
-    KXRESULT Initialize() override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     // Where the splitter may go on its moving axis during a drag: start and length.
     void GetRange(double& start, double& length) const;
@@ -27,7 +27,7 @@ protected:
 private:
     int Axis() const { return m_orientation == 0 ? 1 : 0; }
     // Takes the pane and the range at the start of a drag.
-    void BeginDrag();
+    void BeginPaneDrag();
     void ComputeRange();
 
     int32_t m_orientation;

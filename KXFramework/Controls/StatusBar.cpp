@@ -14,12 +14,13 @@ KXRESULT LStatusBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
     m_handler = LNotificationHandler<LStatusBar>::Create(this);
-    m_handler->SetNotification(
-        &LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this), u"NID_SET_STATUS_TEXT", 0);
+    static_cast<void>(m_handler->SetNotification(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
+                                                 u"NID_SET_STATUS_TEXT",
+                                                 0)); // a registration already there answers as before
     // The queue's reference to the bar counts as one owner reference, given back in BreakCycles.
     if (SetDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK)
         AdjustOwnerCount(1);
-    SubscribeIdle();
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
     m_label = RCPtr<LLabel>(FindChild(u"label1"));
     if (m_label)
         m_label->GetString(m_defaultText, u"LABEL");
@@ -36,8 +37,8 @@ KXRESULT LStatusBar::ReadCreateParams()
 KXRESULT LStatusBar::SetStatusText(const String& text)
 {
     RCPtr<LNotification> n;
-    const KXRESULT r
-        = LNotification::Create(n, u"NID_SET_STATUS_TEXT", RCPtr<LRefCountedObject>(StatusText::Create(text)));
+    const KXRESULT r =
+        LNotification::Create(n, u"NID_SET_STATUS_TEXT", RCPtr<LRefCountedObject>(StatusText::Create(text)));
     if (Failed(r))
         return r;
     return PostNotification(n);
@@ -47,9 +48,9 @@ KXRESULT LStatusBar::SetStatusTextImmediately(const String& text)
 {
     DeliverPosted();
     if (m_label)
-        m_label->SetText(text);
+        static_cast<void>(m_label->SetText(text)); // a control without text ignores it
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root && (*root)->GetOSServices())
-        (*root)->GetOSServices()->Redraw();
+        static_cast<void>((*root)->GetOSServices()->Redraw()); // a control outside a window has nothing to repaint
     return S_OK;
 }
 
@@ -57,7 +58,7 @@ KXRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>&, con
 {
     const auto* text = dynamic_cast<const StatusText*>(n->GetPayload().Get());
     if (m_label && text)
-        m_label->SetText(*text);
+        static_cast<void>(m_label->SetText(*text)); // a control without text ignores it
     return S_FALSE;
 }
 

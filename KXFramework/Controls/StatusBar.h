@@ -12,21 +12,23 @@ public:
     using LControl::LControl;
 
     void OnIdleTick() override;
-    KXRESULT Initialize() override;
-    KXRESULT ReadCreateParams() override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ReadCreateParams() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     // Posts the text; shown on the next idle tick. E_FAIL before Initialize.
-    KXRESULT SetStatusText(const String& text);
+    [[nodiscard]] KXRESULT SetStatusText(const String& text);
     // Shows the text now, after whatever was posted before it, and repaints at once.
-    KXRESULT SetStatusTextImmediately(const String& text);
+    [[nodiscard]] KXRESULT SetStatusTextImmediately(const String& text);
     const String& GetDefaultText() const { return m_defaultText; }
     const RCPtr<LLabel>& GetLabel() const { return m_label; }
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
 
 private:
-    KXRESULT OnSetStatusText(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnSetStatusText(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& n);
 
     RCPtr<LNotificationHandler<LStatusBar>> m_handler;
     RCPtr<LLabel> m_label;

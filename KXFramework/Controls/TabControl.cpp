@@ -13,7 +13,6 @@ RCPtr<LControl> Hold(LControl* control)
 }
 
 constexpr int kInsertionOrder = 0;
-constexpr int kTabOrder = 2;
 
 RCPtr<LControl> ChildAt(const RCPtr<LControl>& holder, int32_t index, int order = kInsertionOrder)
 {
@@ -80,7 +79,7 @@ void LTabControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& pay
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 KXRESULT LTabControl::SelectTab(const String& name)
@@ -130,7 +129,8 @@ KXRESULT LTabControl::Initialize()
         const ChildControlList& buttons = m_buttonHolder->GetChildren();
         for (unsigned i = 0; i < buttons.GetCount(); ++i) {
             const RCPtr<LNotificationDistributor> button(buttons.GetAt(i, kInsertionOrder));
-            m_tabHandler->SetNotification(&LTabControl::OnTabButtonClicked, button, u"NID_LEFT_CLICK", 0);
+            static_cast<void>(m_tabHandler->SetNotification(&LTabControl::OnTabButtonClicked, button, u"NID_LEFT_CLICK",
+                                                            0)); // a registration already there answers as before
         }
     }
     return r;
@@ -140,7 +140,7 @@ KXRESULT LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
 {
     const KXRESULT r = LPanel::ApplyDescriptor(descriptor);
     if (IsCreated())
-        SelectTab(String(m_selectedName));
+        static_cast<void>(SelectTab(String(m_selectedName))); // an index out of range keeps the current tab
     return r;
 }
 
@@ -171,10 +171,10 @@ KXRESULT LTabControl::OnTabButtonClicked(const RCPtr<LNotificationDistributor>& 
     const int32_t index = IndexOfTab(button->GetName());
     if (index >= 0)
         Send(u"NID_TAB_BUTTON_CLICKED", button);
-    SelectTab(button->GetName());
+    static_cast<void>(SelectTab(button->GetName())); // an index out of range keeps the current tab
     if (index >= 0) {
         if (RCPtr<LControl> page = GetPage(index))
-            page->SetFocus(true);
+            static_cast<void>(page->SetFocus(true)); // a control that cannot take the focus leaves it where it is
     }
     return 1;
 }

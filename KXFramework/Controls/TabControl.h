@@ -25,19 +25,22 @@ public:
     virtual RCPtr<LControl> GetButtonByName(const String& name) const;
     virtual RCPtr<LControl> GetButton(int32_t index) const;
     // Shows the page of that button and hides the others; E_FAIL without both holders.
-    virtual KXRESULT SelectTab(const String& name);
+    [[nodiscard]] virtual KXRESULT SelectTab(const String& name);
     // The index counts buttons in tab order.
-    virtual KXRESULT SelectTabByIndex(int32_t index);
+    [[nodiscard]] virtual KXRESULT SelectTabByIndex(int32_t index);
     // After a new page was chosen; for subclasses.
     virtual void OnTabSelected(int32_t index);
 
-    KXRESULT Initialize() override;
-    KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
 
 private:
-    KXRESULT OnTabButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnTabButtonClicked(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n);
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
 
     RCPtr<LNotificationHandler<LTabControl>> m_tabHandler;

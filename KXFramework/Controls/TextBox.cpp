@@ -44,8 +44,8 @@ constexpr uint32_t kBack = 0x08, kEnter = 0x0D, kEnd = 0x23, kHome = 0x24, kLeft
 
 bool IsWhite(char16_t c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0x00A0
-        || c == 0x3000;
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0x00A0 ||
+           c == 0x3000;
 }
 
 // The box is one line of visible text: control characters (NUL included) are dropped and a
@@ -100,7 +100,7 @@ void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
 }
 
 KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -151,9 +151,9 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
     m_clientExtent = extent;
     ClearSelection();
     if (resetCaret)
-        MoveCaret(0, true);
+        static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
     else if (m_caret > GetLength())
-        MoveCaret(GetLength(), true);
+        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
     EnsureCaretVisible();
     if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
         m_looks.GetAt(kCue)->SetText(m_cueText);
@@ -232,7 +232,7 @@ void LTextBox::ExtendSelectionTo(int32_t position)
     position = std::clamp(position, 0, GetLength());
     const int32_t anchor = m_selectionAnchor;
     SetSelection(std::min(anchor, position), std::abs(position - anchor), anchor);
-    MoveCaret(position, false);
+    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
 }
 
 void LTextBox::ClearSelection()
@@ -334,7 +334,7 @@ void LTextBox::SetMaxLength(int32_t maximum)
 {
     m_maxLength = maximum;
     if (maximum > 0 && GetLength() > maximum && !ApplyText(GetText().Left(unsigned(maximum)), false))
-        MoveCaret(GetLength(), true);
+        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
 }
 
 // ---- keys
@@ -375,26 +375,28 @@ void LTextBox::InsertCharacter(char16_t c)
     if (m_maxLength > 0 && int32_t(copy.GetLength()) >= m_maxLength) {
         if (copy != GetText())
             ApplyText(copy, false);
-        MoveCaret(std::min(m_caret, GetLength()), true);
+        static_cast<void>(
+            MoveCaret(std::min(m_caret, GetLength()), true)); // a position out of range leaves the caret where it is
         return;
     }
-    copy.Insert(unsigned(m_caret), String(c));
+    if (Failed(copy.Insert(unsigned(m_caret), String(c))))
+        return; // nothing was typed, so the caret stays
     const int32_t caret = m_caret;
     if (!ApplyText(copy, false))
-        MoveCaret(caret + 1, true);
+        static_cast<void>(MoveCaret(caret + 1, true)); // a position out of range leaves the caret where it is
 }
 
 void LTextBox::DeleteRange(int32_t start, int32_t count)
 {
     if (!ApplyText(Replace(GetText(), start, count, String()), false))
-        MoveCaret(start, true);
+        static_cast<void>(MoveCaret(start, true)); // a position out of range leaves the caret where it is
 }
 
 void LTextBox::DeleteSelection()
 {
     const int32_t start = m_selectionStart;
     if (!ApplyText(Replace(GetText(), m_selectionStart, m_selectionLength, String()), false))
-        MoveCaret(start, true);
+        static_cast<void>(MoveCaret(start, true)); // a position out of range leaves the caret where it is
 }
 
 KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
@@ -409,11 +411,13 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     switch (key) {
     case Key(kLeft):
         ClearSelection();
-        MoveCaret(std::max(m_caret - 1, 0), false);
+        static_cast<void>(
+            MoveCaret(std::max(m_caret - 1, 0), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kRight):
         ClearSelection();
-        MoveCaret(std::min(m_caret + 1, length), false);
+        static_cast<void>(
+            MoveCaret(std::min(m_caret + 1, length), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kUp):
     case Key(kDownKey):
@@ -429,7 +433,7 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret - 1;
             SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            MoveCaret(target, false);
+            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case Key(kRight, kShift):
@@ -437,16 +441,17 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret + 1;
             SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            MoveCaret(target, false);
+            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case Key(kLeft, kCtrl):
         ClearSelection();
-        MoveCaret(PreviousWordStart(), false);
+        static_cast<void>(
+            MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kRight, kCtrl):
         ClearSelection();
-        MoveCaret(NextWordStart(), false);
+        static_cast<void>(MoveCaret(NextWordStart(), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kLeft, kCtrl | kShift):
         ExtendSelectionTo(PreviousWordStart());
@@ -456,24 +461,24 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         return S_OK;
     case Key(kHome):
         ClearSelection();
-        MoveCaret(0, false);
+        static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kEnd):
         ClearSelection();
-        MoveCaret(length, false);
+        static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
         return S_OK;
     case Key(kHome, kShift):
         if (m_caret > 0) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(0, anchor, anchor);
-            MoveCaret(0, false);
+            static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case Key(kEnd, kShift):
         if (m_caret < length) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(anchor, length - anchor, anchor);
-            MoveCaret(length, false);
+            static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case Key(kBack):
@@ -503,8 +508,8 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     if (!(key & kDown) || (key & 0x80000000))
         return S_OK;
     const uint32_t virtualKey = (key >> 16) & 0xFF;
-    const bool typing
-        = virtualKey == 0x20 || (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z');
+    const bool typing =
+        virtualKey == 0x20 || (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z');
     if (typing && !(key & (kCtrl | kAlt | kCommand)))
         return S_OK;
     return S_FALSE;
@@ -572,7 +577,8 @@ KXRESULT LTextBox::PerformEdit(int32_t kind)
             return E_FAIL;
         if (Clipboard()) {
             const String part = GetText().SubString(m_selectionStart, unsigned(m_selectionLength));
-            Clipboard()->SetContent(RCPtr<LRefCountedObject>(new LClipboardText(part)));
+            static_cast<void>(Clipboard()->SetContent(
+                RCPtr<LRefCountedObject>(new LClipboardText(part)))); // a new content always takes the window
         }
         if (kind == EditKind::kCut)
             DeleteSelection();
@@ -602,7 +608,8 @@ KXRESULT LTextBox::Paste(String text)
         return E_FAIL;
     const int32_t caret = m_caret;
     if (!ApplyText(Replace(GetText(), caret, 0, text), false))
-        MoveCaret(caret + int32_t(text.GetLength()), true);
+        static_cast<void>(
+            MoveCaret(caret + int32_t(text.GetLength()), true)); // a position out of range leaves the caret where it is
     return S_OK;
 }
 
@@ -615,7 +622,8 @@ KXRESULT LTextBox::ReplaceSelection(const String& text)
         return E_FAIL;
     const int32_t start = m_selectionStart;
     const bool unchanged = ApplyText(Replace(GetText(), start, m_selectionLength, text), false);
-    MoveCaret(start + int32_t(text.GetLength()), true);
+    static_cast<void>(
+        MoveCaret(start + int32_t(text.GetLength()), true)); // a position out of range leaves the caret where it is
     ClearSelection();
     return unchanged ? S_FALSE : S_OK;
 }
@@ -625,8 +633,10 @@ KXRESULT LTextBox::HandleEditRequest(const String& notification, bool& enabled)
     static const struct {
         const char16_t* name;
         int kind;
-    } kEdits[] = {{u"NID_EDIT_COPY_REQ", EditKind::kCopy}, {u"NID_EDIT_CUT_REQ", EditKind::kCut},
-        {u"NID_EDIT_DELETE_REQ", EditKind::kDelete}, {u"NID_EDIT_PASTE_REQ", EditKind::kPaste}};
+    } kEdits[] = {{u"NID_EDIT_COPY_REQ", EditKind::kCopy},
+                  {u"NID_EDIT_CUT_REQ", EditKind::kCut},
+                  {u"NID_EDIT_DELETE_REQ", EditKind::kDelete},
+                  {u"NID_EDIT_PASTE_REQ", EditKind::kPaste}};
     for (const auto& e : kEdits) {
         if (notification == e.name) {
             enabled = Clipboard() && Clipboard()->CanEditFocus(e.kind);
@@ -650,13 +660,16 @@ void LTextBox::RefreshIdleSubscription()
     static const struct {
         const char16_t* label;
         const char16_t* notification;
-    } kItems[] = {{u"EDIT_CUT", u"NID_EDIT_CUT_REQ"}, {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
-        {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"}, {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"}};
+    } kItems[] = {{u"EDIT_CUT", u"NID_EDIT_CUT_REQ"},
+                  {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
+                  {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"},
+                  {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"}};
     unsigned index = 0;
     for (const auto& item : kItems) {
         String label;
         table->GetString(item.label, label);
-        menu->InsertItem(index++, label, item.notification, true, false);
+        static_cast<void>(
+            menu->InsertItem(index++, label, item.notification, true, false)); // an index past the end appends
     }
     SetContextMenu(menu);
 }
@@ -673,7 +686,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
         return;
     }
     ClearSelection();
-    MoveCaret(position, false);
+    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
     m_selectionAnchor = position;
 }
 
@@ -696,11 +709,15 @@ void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
     const double left = area.x + 20.0;
     const bool wide = m_clientExtent.x > area.width;
     if (wide && m_lastPointer.x > right)
-        StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
+        static_cast<void>(
+            StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0,
+                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
     else if (wide && m_lastPointer.x < left)
-        StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
+        static_cast<void>(
+            StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0,
+                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
     else
-        StopAutoScroll(0);
+        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
 }
 
 void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
@@ -708,7 +725,7 @@ void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
     if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
         return;
     ClearSelection();
-    MoveCaret(PreviousWordStart(), false);
+    static_cast<void>(MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
     m_selectionAnchor = m_caret;
     int32_t end = NextWordStart();
     while (end > m_caret && IsWhite(GetText().GetData()[end - 1]))
@@ -752,7 +769,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
     m_inScrollUpdate = true;
     LControl::SetScrollOffset(offset);
     if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
-        StopAutoScroll(0);
+        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
     if (ComputeConditions() & Condition::kLeftDragging)
         ExtendSelectionTo(PositionFromPoint(m_lastPointer));
     else
@@ -774,7 +791,8 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
         // Typed text (any layout, input methods) arrives only while the window takes text input.
         if (root) {
             const PointT<double> at = GetPositionInRoot();
-            root->SetCaretVisible(true, RCPtr<LControl>(this),
+            root->SetCaretVisible(
+                true, RCPtr<LControl>(this),
                 RectT<double>{at.x + m_caretX - m_scrollOffset.x, at.y + m_caretY, 1.0, m_caretHeight}.Round());
         }
         EnsureCaretVisible();
@@ -786,7 +804,7 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
         if (root)
             root->SetCaretVisible(false, RCPtr<LControl>(this), {});
         if (m_blinkSubscribed) {
-            UnsubscribeIdle();
+            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
             m_blinkSubscribed = false;
         }
         m_caretShown = false;
@@ -799,12 +817,12 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
                 SetCursor(services->LoadAppCursor(u"UI_CURSOR_IBEAM"));
         }
         if (dragEnded) {
-            StopAutoScroll(0);
-            StopAutoScroll(1);
+            static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+            static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
         }
     }
-    if ((changed & (Condition::kHoverOrHighlighted | Condition::kHover | Condition::kHasFocus | Condition::kEnabled))
-        || dragEnded)
+    if ((changed & (Condition::kHoverOrHighlighted | Condition::kHover | Condition::kHasFocus | Condition::kEnabled)) ||
+        dragEnded)
         UpdateSelectionLook();
 }
 
@@ -828,7 +846,7 @@ void LTextBox::UpdateSelectionLook()
     auto has = [&](int index) { return unsigned(index) < m_looks.GetCount() && m_looks.GetAt(index); };
     ClearLookRegions();
     if (!IsEnabled(true)) {
-        SetLookExclusive(kDisabled);
+        static_cast<void>(SetLookExclusive(kDisabled)); // a look the skin lacks is not drawn
         return;
     }
     const uint32_t mask = ComputeConditions();
@@ -838,10 +856,10 @@ void LTextBox::UpdateSelectionLook()
         m_looks.GetAt(kCue)->SetText(m_cueText);
         LRectList cue;
         cue.AddRect(Edges(GetTextArea().Round()));
-        SetLookRegion(kCue, cue);
-        SetLookRegionComplement(kCueBase, kCue);
-        SetLookExclusive(kCueBase);
-        SetLookWeight(kCue, 1.0f, false);
+        static_cast<void>(SetLookRegion(kCue, cue));                // a look the skin lacks is not drawn
+        static_cast<void>(SetLookRegionComplement(kCueBase, kCue)); // a look the skin lacks is not drawn
+        static_cast<void>(SetLookExclusive(kCueBase));              // a look the skin lacks is not drawn
+        static_cast<void>(SetLookWeight(kCue, 1.0f, false));        // a look the skin lacks is not drawn
         return;
     }
     const int base = focused ? (hover ? kFocusedHover : kFocused) : (hover ? kHover : kNormal);
@@ -851,17 +869,17 @@ void LTextBox::UpdateSelectionLook()
         const RCPtr<LLook>& look = GetCurrentLook(base);
         const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
         const double left = origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart))) - m_scrollOffset.x;
-        const double right
-            = origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart + m_selectionLength))) - m_scrollOffset.x;
+        const double right =
+            origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart + m_selectionLength))) - m_scrollOffset.x;
         LRectList selection;
         selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
-        SetLookRegion(overlay, selection);
-        SetLookRegionComplement(base, overlay);
-        SetLookExclusive(base);
-        SetLookWeight(overlay, 1.0f, false);
+        static_cast<void>(SetLookRegion(overlay, selection));      // a look the skin lacks is not drawn
+        static_cast<void>(SetLookRegionComplement(base, overlay)); // a look the skin lacks is not drawn
+        static_cast<void>(SetLookExclusive(base));                 // a look the skin lacks is not drawn
+        static_cast<void>(SetLookWeight(overlay, 1.0f, false));    // a look the skin lacks is not drawn
         return;
     }
-    SetLookExclusive(base);
+    static_cast<void>(SetLookExclusive(base)); // a look the skin lacks is not drawn
 }
 
 uint32_t LTextBox::GetCaretColor() const

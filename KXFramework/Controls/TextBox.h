@@ -44,15 +44,15 @@ public:
     using LControl::LControl;
     ~LTextBox() override;
 
-    KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    KXRESULT Initialize() override;
-    KXRESULT SetText(const String& text) override;
+    [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT SetText(const String& text) override;
     // True when the text was already equal. Sends NID_TEXTBOX_TEXT_CHANGE after a change.
     virtual bool ApplyText(const String& text, bool resetCaret);
     bool SetText(const String& text, bool resetCaret) { return ApplyText(text, resetCaret); }
 
     // Caret and selection, in characters.
-    KXRESULT MoveCaret(int32_t position, bool force);
+    [[nodiscard]] KXRESULT MoveCaret(int32_t position, bool force);
     void SelectRange(int32_t first, int32_t last);
     void SetSelection(int32_t start, int32_t length, int32_t anchor);
     void ExtendSelectionTo(int32_t position);
@@ -77,20 +77,21 @@ public:
     // when the edit was accepted.
     RCPtr<LTextValidationParams> Validate();
     bool CanPerformEdit(int32_t kind) override;
-    KXRESULT PerformEdit(int32_t kind) override;
+    [[nodiscard]] KXRESULT PerformEdit(int32_t kind) override;
     void DeleteSelection();
-    KXRESULT ReplaceSelection(const String& text);
+    [[nodiscard]] KXRESULT ReplaceSelection(const String& text);
 
     bool AcceptsTextInput() const override { return true; }
-    KXRESULT SetFocus(bool forward) override;
+    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
     bool AllowFocusChange() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
+    using LControl::HandleEditRequest;
     // The menu-state query of the edit commands: 0 with enabled set for the four edit requests.
-    KXRESULT HandleEditRequest(const String& notification, bool& enabled);
-    KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleEditRequest(const String& notification, bool& enabled);
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void OnIdleTick() override;
-    KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer) override;
+    [[nodiscard]] KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer) override;
     void SetScrollOffset(const PointT<double>& offset) override;
     String GetToolTipText() const override;
 
@@ -105,11 +106,11 @@ protected:
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& click) override;
 
 private:
-    KXRESULT TypeCharacter(char16_t c);
+    [[nodiscard]] KXRESULT TypeCharacter(char16_t c);
     bool IsTypable(char16_t c) const;
     void InsertCharacter(char16_t c);
     void DeleteRange(int32_t start, int32_t count);
-    KXRESULT Paste(String text);
+    [[nodiscard]] KXRESULT Paste(String text);
     void UpdateCaretGeometry();
     void EnsureCaretVisible();
     void UpdateSelectionLook();

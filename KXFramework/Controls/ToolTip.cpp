@@ -41,11 +41,12 @@ void LToolTip::Show()
     if (root && *root && m_layout) {
         // The tip wraps its text inside the window.
         SizeLimitSpec minimum, maximum;
-        m_layout->GetSizeLimitSpecs(0, minimum, maximum);
+        static_cast<void>(
+            m_layout->GetSizeLimitSpecs(0, minimum, maximum)); // no limits leave the specs at their defaults
         maximum.hasReference = false;
         maximum.referenceName.Clear();
         maximum.absolute = (*root)->GetClientSize().x - 8.0;
-        SetSizeLimits(0, minimum, maximum);
+        static_cast<void>(SetSizeLimits(0, minimum, maximum)); // the limits come from the descriptor and are valid
     }
     const uint32_t now = Now();
     m_since = now;
@@ -53,7 +54,7 @@ void LToolTip::Show()
         MakeShown(now);
     else
         m_state = kWaiting;
-    SubscribeIdle();
+    static_cast<void>(SubscribeIdle()); // subscribing only counts up
 }
 
 void LToolTip::MakeShown(uint32_t now)
@@ -78,12 +79,12 @@ void LToolTip::Hide()
 {
     if (m_state != kHidden) {
         m_state = kHidden;
-        UnsubscribeIdle();
+        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     }
     if (m_layout && m_layout->isVisible && m_rect.width > 0 && m_rect.height > 0)
         s_lastHidden = Now();
     if (RCPtr<LControl> parent = m_parent)
-        parent->RemoveChild(RCPtr<LControl>(this));
+        static_cast<void>(parent->RemoveChild(RCPtr<LControl>(this))); // the child is known to be ours
 }
 
 void LToolTip::Position()
@@ -111,12 +112,13 @@ void LToolTip::Position()
             at = 0;
         PositionSpec position;
         SizeSpec size;
-        m_layout->GetPlacement(axis, position, size);
+        static_cast<void>(m_layout->GetPlacement(axis, position,
+                                                 size)); // an axis without placement leaves the specs at their defaults
         position.referenceKind = PositionSpec::kParent;
         position.referenceName.Clear();
         position.absolute = at - originAxis[axis];
         position.relative = 0.0f;
-        SetPlacement(axis, position, size);
+        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
 }
 

@@ -22,8 +22,8 @@ public:
 
     bool IsTransparentAt(const PointT<double>& point) const override;
     void OnIdleTick() override;
-    KXRESULT ReadCreateParams() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT ReadCreateParams() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
 
     void Show();
     void Hide();
@@ -31,6 +31,7 @@ public:
     void Position();
     int GetState() const { return m_state; }
 
+    using LControl::ShowToolTip;
     void ShowToolTip() override { Show(); }
     void HideToolTip() override { Hide(); }
 

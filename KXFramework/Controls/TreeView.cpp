@@ -12,7 +12,8 @@ KXRESULT LTreeViewItem::SetIndentLevel(int32_t depth)
         return E_FAIL;
     PositionSpec position;
     SizeSpec size;
-    layout->GetPlacement(0, position, size);
+    static_cast<void>(
+        layout->GetPlacement(0, position, size)); // an axis without placement leaves the specs at their defaults
     position.absolute = depth * (box ? box->GetRect().width : 0.0);
     return SetPlacement(0, position, size);
 }
@@ -84,7 +85,7 @@ KXRESULT LTreeView::RemoveItem(int32_t index)
         return E_INVALIDARG;
     SyncParents();
     RCPtr<LControl> self(this);
-    LCheckedListBox::RemoveItem(index);
+    static_cast<void>(LCheckedListBox::RemoveItem(index)); // an index out of range removes nothing
     m_parents.erase(m_parents.begin() + index);
     for (int32_t e = int32_t(m_parents.size()); e-- > index;) {
         if (e >= int32_t(m_parents.size()))
@@ -146,7 +147,7 @@ KXRESULT LTreeView::RefreshItem(int32_t index, int32_t& row)
         if (box)
             box->SetEnabled(GetDescendantCount(index) > 0);
         if (item)
-            item->SetIndentLevel(GetDepth(index));
+            static_cast<void>(item->SetIndentLevel(GetDepth(index))); // a row without an indent look stays flush
     }
     m_refreshing = false;
     return r;
@@ -162,10 +163,13 @@ void LTreeView::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     using Member = LNotificationHandler<LListBox>::Member;
     RCPtr<LNotificationDistributor> sender(box);
     if (IsAutoCheck())
-        GetHandler()->SetNotification(
-            static_cast<Member>(&LTreeView::OnExpanderValueChanged), sender, u"NID_VALUE_CHANGE", 0);
+        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderValueChanged), sender,
+                                                        u"NID_VALUE_CHANGE",
+                                                        0)); // a registration already there answers as before
     else
-        GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderClicked), sender, u"NID_LEFT_CLICK", 0);
+        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderClicked), sender,
+                                                        u"NID_LEFT_CLICK",
+                                                        0)); // a registration already there answers as before
 }
 
 KXRESULT LTreeView::OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
@@ -197,13 +201,13 @@ KXRESULT LTreeView::OnExpander(const RCPtr<LNotificationDistributor>& sender, co
     SelectItems(index, index, !multiSelect);
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>(param))))
-        SendNotification(n);
+        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
     return S_FALSE;
 }
 
 void LTreeView::OnIdleTick()
 {
-    UnsubscribeIdle();
+    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
 }
 
 } // namespace KX

@@ -14,7 +14,7 @@ public:
     using LCheckedListBoxItem::LCheckedListBoxItem;
 
     // Moves the row right by depth expander widths.
-    KXRESULT SetIndentLevel(int32_t depth);
+    [[nodiscard]] KXRESULT SetIndentLevel(int32_t depth);
 };
 
 class LTreeView : public LCheckedListBox {
@@ -23,10 +23,10 @@ public:
 
     void OnIdleTick() override;
     // Removes the entry with its whole subtree; E_INVALIDARG for an index out of range.
-    KXRESULT RemoveItem(int32_t index) override;
+    [[nodiscard]] KXRESULT RemoveItem(int32_t index) override;
     // A tree keeps its own order.
     bool SortAllItems() override { return false; }
-    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     void SwapEntries(int32_t i, int32_t j) override;
 
     // Moves the entry under the parent as its last child; the entry's new index. Only parents
@@ -44,9 +44,12 @@ protected:
     void OnItemControlAdded(const RCPtr<LListBoxItem>& row) override;
 
 private:
-    KXRESULT OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnExpanderClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
-    KXRESULT OnExpander(const RCPtr<LNotificationDistributor>& sender, const char16_t* name, bool valueChanged);
+    [[nodiscard]] KXRESULT OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                  const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnExpanderClicked(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnExpander(const RCPtr<LNotificationDistributor>& sender, const char16_t* name,
+                                      bool valueChanged);
     // Entries are appended by the list box; new ones start at the top level.
     void SyncParents() const;
 

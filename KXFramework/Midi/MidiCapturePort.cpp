@@ -20,7 +20,8 @@ ReuseAllocator<LMidiCaptureNotificationData, 4>& CapturePool()
 } // namespace
 
 LMidiCaptureNotificationData::LMidiCaptureNotificationData(const String& portName, LMidiCapturePort* source)
-    : m_source(source), m_portName(portName)
+    : m_source(source),
+      m_portName(portName)
 {
 }
 
@@ -45,9 +46,8 @@ void LMidiCaptureNotificationData::AppendBytes(const unsigned char* bytes, std::
     std::memcpy(m_bytes.GetData() + old, bytes, count);
 }
 
-RCPtr<LMidiCaptureNotificationData> SysExAssembler::Append(const unsigned char* bytes, std::size_t count,
-                                                           bool complete, const String& portName,
-                                                           LMidiCapturePort* source)
+RCPtr<LMidiCaptureNotificationData> SysExAssembler::Append(const unsigned char* bytes, std::size_t count, bool complete,
+                                                           const String& portName, LMidiCapturePort* source)
 {
     if (!bytes || count == 0)
         return nullptr;
@@ -72,29 +72,26 @@ RCPtr<LMidiCapturePort> LMidiCapturePort::Create(const String& name, const RCPtr
     return RCPtr<LMidiCapturePort>(new LMidiCapturePort(name, owner));
 }
 
-LMidiCapturePort::LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner)
-    : LMidiPort(name, owner, true)
-{
-}
+LMidiCapturePort::LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner) : LMidiPort(name, owner, true) {}
 
 LMidiCapturePort::~LMidiCapturePort()
 {
     Close();
 }
 
-int LMidiCapturePort::Open()
+Platform::Midi::Status LMidiCapturePort::Open()
 {
     Close();
-    const int r = OpenDevice();
-    if (r == Midi::kOk)
+    const Midi::Status r = OpenDevice();
+    if (r == Midi::Status::Ok)
         m_closing = false;
     return r;
 }
 
-int LMidiCapturePort::Start()
+Platform::Midi::Status LMidiCapturePort::Start()
 {
     const Midi::Handle handle = GetHandle();
-    return handle == Midi::kNoHandle ? Midi::kInvalidHandle : Owner().GetBackend().StartInput(handle);
+    return handle == Midi::kNoHandle ? Midi::Status::InvalidHandle : Owner().GetBackend().StartInput(handle);
 }
 
 void LMidiCapturePort::Close()

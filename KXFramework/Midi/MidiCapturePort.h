@@ -60,10 +60,10 @@ public:
     static RCPtr<LMidiCapturePort> Create(const String& name, const RCPtr<LMidiComm>& owner);
     ~LMidiCapturePort() override;
 
-    // (Re)opens the device the name stands for, without starting input: 0, kNoDriver when no device
+    // (Re)opens the device the name stands for, without starting input: Ok, NoDriver when no device
     // matches, else the backend's failure. Callers hold the owner's port lock.
-    int Open();
-    int Start();
+    Platform::Midi::Status Open();
+    Platform::Midi::Status Start();
     void Close();
 
     // The backend's input, under the owner's port lock.
@@ -73,7 +73,7 @@ public:
 
 private:
     LMidiCapturePort(const String& name, const RCPtr<LMidiComm>& owner);
-    KXRESULT RemoveFromOwner() override;
+    [[nodiscard]] KXRESULT RemoveFromOwner() override;
 
     bool m_closing = false;
     SysExAssembler m_assembler;

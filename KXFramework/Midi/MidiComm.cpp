@@ -1,11 +1,11 @@
 #include "KXFramework/Midi/MidiComm.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Midi/MidiCapturePort.h"
 #include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Notification/Notification.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -21,13 +21,13 @@ String FromUtf8(const std::string& text)
     return String(text.c_str());
 }
 
-KXRESULT ReadDeviceNames(int listResult, const std::vector<std::string>& devices, Array<String>& names)
+KXRESULT ReadDeviceNames(Midi::Status listResult, const std::vector<std::string>& devices, Array<String>& names)
 {
     Array<String> read;
     for (const std::string& device : devices)
         read.Add(FromUtf8(device));
     names = LMidiComm::MakeUniquePortNames(read);
-    return listResult == Midi::kOk ? S_OK : E_FAIL;
+    return listResult == Midi::Status::Ok ? S_OK : E_FAIL;
 }
 
 } // namespace
@@ -38,7 +38,7 @@ void LMidiCommInterface::Create(RCPtr<LMidiCommInterface>& out)
     try {
         out = new LMidiComm();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "MIDI: the communication object cannot be made: %s\n", e.what());
+        DebugLog("MIDI: the communication object cannot be made: %s", e.what());
     }
 }
 
@@ -91,7 +91,8 @@ KXRESULT LMidiCommInterface::DispatchCapturedData(const RCPtr<LMidiCaptureNotifi
             continue;
         }
         if (!notification)
-            LNotification::Create(notification, NID_MIDI_DATA_CAPTURED, RCPtr<LRefCountedObject>(data));
+            static_cast<void>( // a failed create leaves it null, and the client gets nothing
+                LNotification::Create(notification, NID_MIDI_DATA_CAPTURED, RCPtr<LRefCountedObject>(data)));
         i = DeliverToClient(id, i, notification);
     }
     return S_OK;
@@ -129,14 +130,14 @@ LMidiComm::~LMidiComm()
 KXRESULT LMidiComm::GetInputDeviceNames(Array<String>& names)
 {
     std::vector<std::string> devices;
-    const int r = m_backend->ListInputs(devices);
+    const Midi::Status r = m_backend->ListInputs(devices);
     return ReadDeviceNames(r, devices, names);
 }
 
 KXRESULT LMidiComm::GetOutputDeviceNames(Array<String>& names)
 {
     std::vector<std::string> devices;
-    const int r = m_backend->ListOutputs(devices);
+    const Midi::Status r = m_backend->ListOutputs(devices);
     return ReadDeviceNames(r, devices, names);
 }
 
@@ -211,7 +212,7 @@ KXRESULT RemoveFrom(RCPtrArray<Port, 1, 0>& ports, Port* port)
 template <class Port>
 bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
 {
-    if (!created || created->Open() != Midi::kOk)
+    if (!created || created->Open() != Midi::Status::Ok)
         return false;
     ports.AddItem(created);
     created->AdjustOwnerCount(1);
@@ -221,7 +222,7 @@ bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
 template <class Port>
 void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 {
-    names.Clear();
+    static_cast<void>(names.Clear()); // emptying cannot fail
     for (unsigned i = 0; i < ports.GetCount(); ++i)
         names.Add(ports.GetData()[i]->GetName());
 }
@@ -231,10 +232,11 @@ void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 int LMidiComm::MatchDevice(bool inputs, const String& name, String& matched)
 {
     Array<String> names;
+    // The lists are filled whatever the result says; an empty list matches nothing.
     if (inputs)
-        GetInputDeviceNames(names);
+        static_cast<void>(GetInputDeviceNames(names));
     else
-        GetOutputDeviceNames(names);
+        static_cast<void>(GetOutputDeviceNames(names));
     int index = -1;
     const int count = FindDeviceByName(names, name, index);
     if (index >= 0)
@@ -252,7 +254,7 @@ KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>&
         return E_INVALIDARG;
 
     if (LMidiCapturePort* existing = count == 1 ? FindByName(m_capturePorts, name) : nullptr) {
-        if (existing->IsAlive() || (existing->Open() == Midi::kOk && existing->Start() == Midi::kOk))
+        if (existing->IsAlive() || (existing->Open() == Midi::Status::Ok && existing->Start() == Midi::Status::Ok))
             port = existing;
         return port ? S_OK : E_FAIL;
     }
@@ -260,10 +262,11 @@ KXRESULT LMidiComm::OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>&
     const RCPtr<LMidiCapturePort> created = LMidiCapturePort::Create(name, RCPtr<LMidiComm>(this));
     if (!OpenAndList(m_capturePorts, created))
         return E_FAIL;
-    if (created->Start() != Midi::kOk) {
-        created->Close();
+    if (created->Start() != Midi::Status::Ok) {
+        // Giving up on the port either way.
+        static_cast<void>(created->Close());
         created->AdjustOwnerCount(-1);
-        RemoveCapturePort(created.Get());
+        static_cast<void>(RemoveCapturePort(created.Get()));
         return E_FAIL;
     }
     port = created;
@@ -282,7 +285,7 @@ KXRESULT LMidiComm::OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& p
     // Render ports are kept and looked up under the matched device's full name, so that any part of it
     // that picks the device finds the port already open for it.
     if (LMidiRenderPort* existing = count == 1 ? FindByName(m_renderPorts, matched) : nullptr) {
-        if (existing->IsAlive() || existing->Open() == Midi::kOk)
+        if (existing->IsAlive() || existing->Open() == Midi::Status::Ok)
             port = existing;
         return port ? S_OK : E_FAIL;
     }
@@ -298,7 +301,8 @@ KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<L
 {
     if (!data)
         return E_INVALIDARG;
-    return LMidiRenderPort::Send(port, data->GetData(), static_cast<int>(std::min<uint32_t>(data->GetSize(), 0x7FFFFFFF)));
+    return LMidiRenderPort::Send(port, data->GetData(),
+                                 static_cast<int>(std::min<uint32_t>(data->GetSize(), 0x7FFFFFFF)));
 }
 
 KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes)
@@ -312,7 +316,8 @@ KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
         std::atomic<unsigned>& queued;
         ~Delivered() { --queued; }
     } delivered{m_queuedCaptures};
-    DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data));
+    // The clients' answers do not concern the worker.
+    static_cast<void>(DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data)));
     return S_OK;
 }
 
@@ -320,7 +325,7 @@ void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
 {
     if (m_queuedCaptures.load() >= kMaxQueuedCaptures) {
         if (m_droppedCaptures++ == 0)
-            std::fprintf(stderr, "MIDI: input arrives faster than it is delivered; captures are dropped\n");
+            DebugLog("MIDI: input arrives faster than it is delivered; captures are dropped");
         return;
     }
     ++m_queuedCaptures;

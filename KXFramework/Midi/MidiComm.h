@@ -44,20 +44,21 @@ public:
 
     // 0 with a started port; E_INVALIDARG when the name matches two or more devices; E_FAIL when no
     // port results. port is emptied first in every case.
-    virtual KXRESULT OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port) = 0;
-    virtual KXRESULT OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port) = 0;
+    [[nodiscard]] virtual KXRESULT OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port) = 0;
+    [[nodiscard]] virtual KXRESULT OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port) = 0;
     // The number of bytes sent; E_INVALIDARG when port is no render port or there is nothing to send;
     // E_FAIL when the system refuses or a long message is not done in time.
-    virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) = 0;
-    virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) = 0;
+    [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) = 0;
+    [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port,
+                                            const Array<unsigned char>& bytes) = 0;
 
     // The subscriber's filter, or null.
     virtual void GetMidiFilter(RCPtr<LIMidiFilterByIncludePrefixList>& filter, uintptr_t key);
     // Adds, replaces or (with a null filter) removes the subscriber's entry; 0.
-    virtual KXRESULT SetMidiFilter(uintptr_t key, const RCPtr<LIMidiFilterByIncludePrefixList>& filter);
+    [[nodiscard]] virtual KXRESULT SetMidiFilter(uintptr_t key, const RCPtr<LIMidiFilterByIncludePrefixList>& filter);
     // Delivers data to every subscriber whose filter takes it, the last registered first; 1 when
     // nobody subscribes, else 0. Subscribers run with the filter lock held.
-    virtual KXRESULT DispatchCapturedData(const RCPtr<LMidiCaptureNotificationData>& data);
+    [[nodiscard]] virtual KXRESULT DispatchCapturedData(const RCPtr<LMidiCaptureNotificationData>& data);
 
 protected:
     Mutex m_filterLock;
@@ -72,18 +73,18 @@ public:
     LMidiComm();
     ~LMidiComm() override;
 
-    KXRESULT OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port) override;
-    KXRESULT OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port) override;
-    KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) override;
-    KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) override;
+    [[nodiscard]] KXRESULT OpenCapturePort(const String& name, RCPtr<LMidiCapturePort>& port) override;
+    [[nodiscard]] KXRESULT OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port) override;
+    [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) override;
+    [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) override;
 
     // Delivers one queued capture; runs on the pool's worker thread. 0.
-    KXRESULT Run(const RCPtr<LRefCountedObject>& data) override;
+    [[nodiscard]] KXRESULT Run(const RCPtr<LRefCountedObject>& data) override;
 
     // Unique device names in device order; E_FAIL when the list could not be read whole (the names
     // read so far are kept).
-    KXRESULT GetInputDeviceNames(Array<String>& names);
-    KXRESULT GetOutputDeviceNames(Array<String>& names);
+    [[nodiscard]] KXRESULT GetInputDeviceNames(Array<String>& names);
+    [[nodiscard]] KXRESULT GetOutputDeviceNames(Array<String>& names);
     // A name that occurs k >= 2 times becomes "name (1)" .. "name (k)", all at its first place.
     static Array<String> MakeUniquePortNames(const Array<String>& names);
     // Counts the names that contain requested, ignoring case; one that equals it wins alone (1).
@@ -93,8 +94,8 @@ public:
     void GetCapturePortNames(Array<String>& names);
     void GetRenderPortNames(Array<String>& names);
     // 0, or E_FAIL when the port is not listed.
-    KXRESULT RemoveCapturePort(LMidiCapturePort* port);
-    KXRESULT RemoveRenderPort(LMidiRenderPort* port);
+    [[nodiscard]] KXRESULT RemoveCapturePort(LMidiCapturePort* port);
+    [[nodiscard]] KXRESULT RemoveRenderPort(LMidiRenderPort* port);
 
     // What the backend reports, by handle; each runs under the port lock.
     void OnMidiInMessage(Platform::Midi::Handle in, uint32_t packed, std::chrono::milliseconds sinceStart);

@@ -60,11 +60,14 @@ bool LMidiDeviceStatusChecker::Check(Array<DeviceInfo>& devices, bool inputs, co
         DeviceInfo& device = devices.GetAt(i);
         const bool present = inputs ? IsInputDevicePresent(device.name) : IsOutputDevicePresent(device.name);
         if (present != device.connected) {
+            // Best effort: a notification that cannot be made or posted is not retried; the state
+            // is recorded anyway so that the next change is announced.
             RCPtr<LNotification> notification;
-            LNotification::Create(notification, nid,
-                                  RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
-                                      device.name, present ? 0u : 1u)));
-            GetDefaultNotificationCenter()->PostNotification(notification);
+            static_cast<void>(
+                LNotification::Create(notification, nid,
+                                      RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
+                                          device.name, present ? 0u : 1u))));
+            static_cast<void>(GetDefaultNotificationCenter()->PostNotification(notification));
             device.connected = present;
         }
         if (!device.connected)

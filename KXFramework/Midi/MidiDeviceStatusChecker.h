@@ -14,7 +14,8 @@ inline constexpr const char16_t* NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGE
 class LMidiDeviceConnectionStatusChangedNotification : public LRefCountedObject {
 public:
     LMidiDeviceConnectionStatusChangedNotification(const String& deviceName, uint32_t disconnected)
-        : m_deviceName(deviceName), m_disconnected(disconnected)
+        : m_deviceName(deviceName),
+          m_disconnected(disconnected)
     {
     }
     // The watched port name.

@@ -5,7 +5,9 @@ namespace KX {
 namespace Midi = Platform::Midi;
 
 LMidiPort::LMidiPort(const String& name, const RCPtr<LMidiComm>& owner, bool input)
-    : m_name(name), m_input(input), m_owner(owner)
+    : m_name(name),
+      m_input(input),
+      m_owner(owner)
 {
 }
 
@@ -47,7 +49,7 @@ int LMidiPort::ChooseDevice(const std::vector<std::string>& devices, const Strin
     return -1;
 }
 
-int LMidiPort::OpenDevice()
+Midi::Status LMidiPort::OpenDevice()
 {
     Midi::Backend& backend = m_owner->GetBackend();
     std::vector<std::string> devices;
@@ -57,14 +59,14 @@ int LMidiPort::OpenDevice()
         backend.ListOutputs(devices);
     const int device = ChooseDevice(devices, m_name);
     if (device < 0)
-        return Midi::kNoDriver;
+        return Midi::Status::NoDriver;
     m_deviceName = String(devices[static_cast<std::size_t>(device)].c_str());
     Midi::Handle handle = Midi::kNoHandle;
     const auto number = static_cast<unsigned>(device);
-    const int r = m_input ? backend.OpenInput(number, m_owner->GetSink(), handle)
-                          : backend.OpenOutput(number, m_owner->GetSink(), handle);
+    const Midi::Status r = m_input ? backend.OpenInput(number, m_owner->GetSink(), handle)
+                                   : backend.OpenOutput(number, m_owner->GetSink(), handle);
     m_handle = handle;
-    if (r != Midi::kOk)
+    if (r != Midi::Status::Ok)
         CloseDevice();
     return r;
 }
@@ -102,7 +104,7 @@ KXRESULT LMidiPort::BreakCycles()
     MutexLock guard(m_owner->GetPortLock());
     if (GetOwnerCount() > 0 && GetRefCount() == GetOwnerCount() + 1) {
         AdjustOwnerCount(-1);
-        RemoveFromOwner();
+        static_cast<void>(RemoveFromOwner()); // a port no longer listed is already out
     }
     return LRefCountedObject::BreakCycles();
 }

@@ -24,7 +24,7 @@ public:
     // out while it leaves the list and two last releases at once cannot both miss leaving it.
     int32_t Release() override;
     // Leaves the owner's list once the list's reference and the releasing one are all that remain.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     const String& GetName() const { return m_name; }
     const String& GetDeviceName() const { return m_deviceName; }
@@ -33,16 +33,16 @@ public:
 protected:
     LMidiPort(const String& name, const RCPtr<LMidiComm>& owner, bool input);
 
-    // Opens the device the name stands for: 0, kNoDriver when no device matches, else the backend's
+    // Opens the device the name stands for: Ok, NoDriver when no device matches, else the backend's
     // failure. Callers hold the owner's port lock and have closed the handle.
-    int OpenDevice();
+    Platform::Midi::Status OpenDevice();
     // Closes the handle, if there is one.
     void CloseDevice();
     LMidiComm& Owner() const { return *m_owner; }
 
 private:
     // Takes the port out of its owner's list of its direction.
-    virtual KXRESULT RemoveFromOwner() = 0;
+    [[nodiscard]] virtual KXRESULT RemoveFromOwner() = 0;
 
     const String m_name;
     const bool m_input;

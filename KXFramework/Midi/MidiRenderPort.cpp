@@ -15,17 +15,14 @@ RCPtr<LMidiRenderPort> LMidiRenderPort::Create(const String& name, const RCPtr<L
     return RCPtr<LMidiRenderPort>(new LMidiRenderPort(name, owner));
 }
 
-LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner)
-    : LMidiPort(name, owner, false)
-{
-}
+LMidiRenderPort::LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner) : LMidiPort(name, owner, false) {}
 
 LMidiRenderPort::~LMidiRenderPort()
 {
     CloseDevice();
 }
 
-int LMidiRenderPort::Open()
+Platform::Midi::Status LMidiRenderPort::Open()
 {
     CloseDevice();
     return OpenDevice();
@@ -58,14 +55,14 @@ KXRESULT LMidiRenderPort::SendBytes(const unsigned char* bytes, int length)
         uint32_t packed = 0;
         for (int i = 0; i < std::min(length, 4); ++i)
             packed |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-        if (backend.SendShort(handle, packed) != Midi::kOk)
+        if (backend.SendShort(handle, packed) != Midi::Status::Ok)
             return E_FAIL;
         return GetShortMessageLength(bytes);
     }
 
     // The backend copies the bytes, so a send that times out leaves nothing reading the caller's buffer.
     m_doneGate.SetRed();
-    bool done = backend.SendLong(handle, bytes, static_cast<std::size_t>(length)) == Midi::kOk;
+    bool done = backend.SendLong(handle, bytes, static_cast<std::size_t>(length)) == Midi::Status::Ok;
     if (done)
         done = m_doneGate.Wait(GetMidiTimings().doneWaitMs) == Event::kSignaled;
     m_doneGate.SetGreen();

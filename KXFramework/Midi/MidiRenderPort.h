@@ -14,14 +14,14 @@ public:
     static RCPtr<LMidiRenderPort> Create(const String& name, const RCPtr<LMidiComm>& owner);
     ~LMidiRenderPort() override;
 
-    // (Re)opens the device the name stands for: 0, kNoDriver when no device matches, else the
+    // (Re)opens the device the name stands for: Ok, NoDriver when no device matches, else the
     // backend's failure. Callers hold the owner's port lock.
-    int Open();
+    Platform::Midi::Status Open();
 
     // The number of bytes sent (for a short message the length its status implies); E_INVALIDARG when
     // port is no render port or there is nothing to send; E_FAIL when the system refuses or a long
     // message is not done within the done wait. Sends on one port never overlap.
-    static KXRESULT Send(const RCPtr<LRefCountedObject>& port, const unsigned char* bytes, int length);
+    [[nodiscard]] static KXRESULT Send(const RCPtr<LRefCountedObject>& port, const unsigned char* bytes, int length);
     static int GetShortMessageLength(const unsigned char* message);
 
     // The backend reports a long message done; under the owner's port lock.
@@ -29,8 +29,8 @@ public:
 
 private:
     LMidiRenderPort(const String& name, const RCPtr<LMidiComm>& owner);
-    KXRESULT RemoveFromOwner() override;
-    KXRESULT SendBytes(const unsigned char* bytes, int length);
+    [[nodiscard]] KXRESULT RemoveFromOwner() override;
+    [[nodiscard]] KXRESULT SendBytes(const unsigned char* bytes, int length);
 
     TrafficLight m_doneGate{true}; // green: no long message in flight
     std::mutex m_sendLock;

@@ -1,24 +1,11 @@
 #include "KXFramework/Midi/MidiTimings.h"
 
-#include <mutex>
-
 namespace KX {
 
-namespace {
-std::mutex g_lock;
-MidiTimings g_timings;
-} // namespace
-
-MidiTimings GetMidiTimings()
+ServiceSlot<MidiTimings>& MidiTimingsSlot()
 {
-    std::lock_guard guard(g_lock);
-    return g_timings;
-}
-
-void SetMidiTimings(const MidiTimings& timings)
-{
-    std::lock_guard guard(g_lock);
-    g_timings = timings;
+    static auto* slot = new ServiceSlot<MidiTimings>;
+    return *slot;
 }
 
 } // namespace KX

@@ -23,7 +23,7 @@ public:
     // with an LHolder<KeyCode> of the key as payload, goes to the receiver (with no sender) and the
     // result is 0. E_FAIL when the manager has no receiver; the receiver's failure when it refuses
     // the notification (its queue shut down).
-    KXRESULT ProcessKey(uint32_t key, uint32_t modifiers, uint32_t extra);
+    [[nodiscard]] KXRESULT ProcessKey(uint32_t key, uint32_t modifiers, uint32_t extra);
 
 private:
     explicit LGlobalHotKeyManager(const RCPtr<LNotificationReceiver>& receiver) : m_receiver(receiver) {}

@@ -9,15 +9,14 @@ KXRESULT KeyBindingMap::LoadFromEntries(const Array<Pair<String, String>>& entri
     String start(prefix);
     start += String(u".");
     const std::u16string_view head(start.GetString(), start.GetLength());
-    for (unsigned i = 0; i < entries.GetCount(); ++i) {
-        const Pair<String, String>& entry = entries.GetAt(i);
+    for (const Pair<String, String>& entry : entries) {
         const std::u16string_view key(entry.first.GetString(), entry.first.GetLength());
         if (!key.starts_with(head))
             continue;
         const std::u16string name(key.substr(key.rfind(u'.') + 1));
         const KeyCode code(entry.second);
         if (!name.empty() && code.IsValid())
-            Bind(code, name.c_str());
+            static_cast<void>(Bind(code, name.c_str())); // a refused entry does not stop the others
     }
     return S_OK;
 }

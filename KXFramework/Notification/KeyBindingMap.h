@@ -19,14 +19,14 @@ public:
     // The string tables hand their entries to this. For each (key, text) entry whose key is prefix + "." + a
     // notification name (the part after the last "."), parses the text as a key expression and binds the key when it is
     // valid; 0.
-    KXRESULT LoadFromEntries(const Array<Pair<String, String>>& entries, const String& prefix);
+    [[nodiscard]] KXRESULT LoadFromEntries(const Array<Pair<String, String>>& entries, const String& prefix);
     // The same over a string table's entries; E_INVALIDARG without a table. Defined with the string
     // tables (kx_ui), so only their users link it.
-    KXRESULT LoadFromStringTable(const RCPtr<LStringTable>& table, const String& prefix);
+    [[nodiscard]] KXRESULT LoadFromStringTable(const RCPtr<LStringTable>& table, const String& prefix);
 
     // E_INVALIDARG for an invalid key or an empty name; binding the same key to the same name
     // again changes nothing.
-    KXRESULT Bind(const KeyCode& key, const char16_t* name);
+    [[nodiscard]] KXRESULT Bind(const KeyCode& key, const char16_t* name);
     // The name is not empty and has a binding.
     bool HasNotification(const char16_t* name) const;
     // The first key bound to the name.

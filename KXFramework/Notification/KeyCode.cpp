@@ -16,14 +16,14 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {u"BACK", 0x08, u"Backspace"},   {u"TAB", 0x09, u"Tab"},          {u"RETURN", 0x0D, u"Enter"},
-    {u"SHIFT", 0x10, u"Shift"},      {u"CONTROL", 0x11, u"Ctrl"},     {u"MENU", 0x12, u"Alt"},
-    {u"PAUSE", 0x13, u"Pause"},      {u"CAPITAL", 0x14, u"Caps Lock"}, {u"ESCAPE", 0x1B, u"Esc"},
-    {u"SPACE", 0x20, u"Space"},      {u"PRIOR", 0x21, u"Page Up"},    {u"NEXT", 0x22, u"Page Down"},
-    {u"END", 0x23, u"End"},          {u"HOME", 0x24, u"Home"},        {u"LEFT", 0x25, u"Left"},
-    {u"UP", 0x26, u"Up"},            {u"RIGHT", 0x27, u"Right"},      {u"DOWN", 0x28, u"Down"},
-    {u"INSERT", 0x2D, u"Insert"},    {u"DELETE", 0x2E, u"Delete"},    {u"MULTIPLY", 0x6A, u"Num *"},
-    {u"ADD", 0x6B, u"Num +"},        {u"SUBTRACT", 0x6D, u"Num -"},   {u"DECIMAL", 0x6E, u"Num ."},
+    {u"BACK", 0x08, u"Backspace"}, {u"TAB", 0x09, u"Tab"},           {u"RETURN", 0x0D, u"Enter"},
+    {u"SHIFT", 0x10, u"Shift"},    {u"CONTROL", 0x11, u"Ctrl"},      {u"MENU", 0x12, u"Alt"},
+    {u"PAUSE", 0x13, u"Pause"},    {u"CAPITAL", 0x14, u"Caps Lock"}, {u"ESCAPE", 0x1B, u"Esc"},
+    {u"SPACE", 0x20, u"Space"},    {u"PRIOR", 0x21, u"Page Up"},     {u"NEXT", 0x22, u"Page Down"},
+    {u"END", 0x23, u"End"},        {u"HOME", 0x24, u"Home"},         {u"LEFT", 0x25, u"Left"},
+    {u"UP", 0x26, u"Up"},          {u"RIGHT", 0x27, u"Right"},       {u"DOWN", 0x28, u"Down"},
+    {u"INSERT", 0x2D, u"Insert"},  {u"DELETE", 0x2E, u"Delete"},     {u"MULTIPLY", 0x6A, u"Num *"},
+    {u"ADD", 0x6B, u"Num +"},      {u"SUBTRACT", 0x6D, u"Num -"},    {u"DECIMAL", 0x6E, u"Num ."},
     {u"DIVIDE", 0x6F, u"Num /"},
 };
 

@@ -14,7 +14,8 @@ class LNotificationQueue;
 class LNotification : public virtual LRefCountedObject {
 public:
     // `out` is null and the result E_INVALIDARG for a null or empty name; else 0.
-    static KXRESULT Create(RCPtr<LNotification>& out, const char16_t* name, const RCPtr<LRefCountedObject>& payload);
+    [[nodiscard]] static KXRESULT Create(RCPtr<LNotification>& out, const char16_t* name,
+                                         const RCPtr<LRefCountedObject>& payload);
     // Turning pooling off empties the pool.
     static void EnablePooling(bool on);
 

@@ -20,7 +20,7 @@ LNotificationCenter::LNotificationCenter(const StringT<char16_t, char>& name) : 
 RCPtr<LNotificationCenter> LNotificationCenter::Create(const StringT<char16_t, char>& name)
 {
     RCPtr<LNotificationCenter> center(new LNotificationCenter(name));
-    center->SetDistributor(RCPtr<LNotificationDistributor>(center));
+    static_cast<void>(center->SetDistributor(RCPtr<LNotificationDistributor>(center))); // always S_OK
     center->AdjustOwnerCount(1);
     LNotificationCenterManager::GetInstance()->AddCenter(center);
     return center;
@@ -63,9 +63,9 @@ void LNotificationCenterManager::AddCenter(const RCPtr<LNotificationCenter>& cen
 RCPtr<LNotificationCenter> LNotificationCenterManager::FindCenter(const StringT<char16_t, char>& name)
 {
     MutexLock lock(m_lock);
-    for (unsigned i = 0; i < m_centers.GetCount(); ++i)
-        if (m_centers.GetAt(i)->GetName() == name)
-            return m_centers.GetAt(i);
+    for (const RCPtr<LNotificationCenter>& center : m_centers)
+        if (center->GetName() == name)
+            return center;
     return RCPtr<LNotificationCenter>();
 }
 
@@ -74,8 +74,7 @@ bool LNotificationCenterManager::ProcessNotifications(bool sendIdle)
     std::vector<RCPtr<LNotificationCenter>> centers;
     {
         MutexLock lock(m_lock);
-        for (unsigned i = 0; i < m_centers.GetCount(); ++i)
-            centers.push_back(m_centers.GetAt(i));
+        centers.assign(m_centers.begin(), m_centers.end());
     }
     bool more = false;
     for (size_t i = centers.size(); i-- > 0;) {

@@ -8,7 +8,7 @@ namespace {
 
 Mutex& RegistrationLock()
 {
-    static auto* lock = new Mutex;   // never destroyed: clients may unregister during exit
+    static auto* lock = new Mutex; // never destroyed: clients may unregister during exit
     return *lock;
 }
 
@@ -17,7 +17,7 @@ Mutex& RegistrationLock()
 // ---- client
 
 NotificationID LNotificationClient::RegisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                           const char16_t* name, unsigned flags)
+                                                            const char16_t* name, unsigned flags)
 {
     if (!sender)
         return nullptr;
@@ -57,7 +57,7 @@ int LNotificationClient::UnregisterForAllNotifications()
             if (last.sender->Unlink(this, last.id, removed))
                 ++dropped;
             else
-                m_registrations.pop_back();   // not known there: forget it all the same
+                m_registrations.pop_back(); // not known there: forget it all the same
         }
     }
     return dropped;
@@ -82,20 +82,17 @@ LNotificationDistributor::~LNotificationDistributor()
 
 LNotificationDistributor::LNotificationClientPool* LNotificationDistributor::FindPool(NotificationID id) const
 {
-    for (unsigned i = 0; i < m_pools.GetCount(); ++i) {
-        LNotificationClientPool* pool = m_pools.GetAt(i).Get();
+    for (const RCPtr<LNotificationClientPool>& pool : m_pools)
         if (pool->id == id)
-            return pool;
-    }
+            return pool.Get();
     return nullptr;
 }
 
 void LNotificationDistributor::ForgetSender(LNotificationClient* c, NotificationID id)
 {
     auto& list = c->m_registrations;
-    auto it = std::find_if(list.begin(), list.end(), [&](const LNotificationClient::Registration& r) {
-        return r.sender == this && r.id == id;
-    });
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const LNotificationClient::Registration& r) { return r.sender == this && r.id == id; });
     if (it != list.end())
         list.erase(it);
 }
@@ -195,13 +192,12 @@ KXRESULT LNotificationDistributor::SendNotification(const RCPtr<LNotification>& 
         LNotificationClientPool* pool = FindPool(n->GetID());
         if (!pool || pool->clients.GetCount() == 0)
             return S_FALSE;
-        for (unsigned i = 0; i < pool->clients.GetCount(); ++i)
-            snapshot.push_back(pool->clients.GetAt(i));
+        snapshot.assign(pool->clients.begin(), pool->clients.end());
     }
     RCPtr<LNotificationDistributor> self(this);
     for (const auto& info : snapshot)
         if (!info->removed.load())
-            info->client->ReceiveNotification(self, n);
+            static_cast<void>(info->client->ReceiveNotification(self, n)); // a client's answer ends no walk here
     return S_OK;
 }
 
@@ -227,7 +223,7 @@ bool LNotificationDistributor::GetClientAt(NotificationID id, int i, RCPtr<LNoti
 int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RCPtr<LNotification>& n)
 {
     if (GetRefCount() == 0)
-        return -1;   // as in SendNotification
+        return -1; // as in SendNotification
     // A client may let go of the last outside reference; the step still reads the pool afterwards.
     RCPtr<LNotificationDistributor> self(this);
     RCPtr<LNotificationRegisteredClientInfo> info;
@@ -242,7 +238,7 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
         info = pool->clients.GetAt(static_cast<unsigned>(i));
     }
     if (n && !info->removed.load())
-        info->client->ReceiveNotification(self, n);
+        static_cast<void>(info->client->ReceiveNotification(self, n)); // a client's answer ends no walk here
     MutexLock lock(m_lock);
     LNotificationClientPool* pool = FindPool(id);
     int count = pool ? static_cast<int>(pool->clients.GetCount()) : 0;

@@ -20,8 +20,8 @@ class LNotificationDistributor;
 
 class LNotificationReceiver : public virtual LRefCountedObject {
 public:
-    virtual KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                         const RCPtr<LNotification>& n) = 0;
+    [[nodiscard]] virtual KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                       const RCPtr<LNotification>& n) = 0;
 };
 
 class LNotificationClient : public LNotificationReceiver {
@@ -32,10 +32,11 @@ public:
                                            unsigned flags);
     // 1 when the client has no registrations; E_INVALIDARG for a null sender or name; else the
     // sender's result: 0 dropped, 1 not registered there.
-    virtual KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name);
+    [[nodiscard]] virtual KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                             const char16_t* name);
     // Drops every registration, the last made first; returns how many.
     int UnregisterForAllNotifications();
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     friend class LNotificationDistributor;
@@ -69,15 +70,15 @@ public:
     // registration order, from a snapshot taken under the lock; a client unregistered meanwhile is
     // skipped. E_INVALIDARG for null; E_FAIL while no smart pointer holds the distributor; 1 when
     // nobody is registered; else 0.
-    KXRESULT SendNotification(const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT SendNotification(const RCPtr<LNotification>& n);
     // Drops every registration; 0.
-    KXRESULT RemoveAllClients();
+    [[nodiscard]] KXRESULT RemoveAllClients();
 
     // Registration, as the client asks for it: 0 new, 1 already there (flags updated),
     // E_INVALIDARG for a null client or identifier.
-    KXRESULT AddClient(LNotificationClient* c, NotificationID id, unsigned flags);
+    [[nodiscard]] KXRESULT AddClient(LNotificationClient* c, NotificationID id, unsigned flags);
     // 0 removed, 1 not registered.
-    KXRESULT RemoveClient(LNotificationClient* c, NotificationID id);
+    [[nodiscard]] KXRESULT RemoveClient(LNotificationClient* c, NotificationID id);
 
     // One client at a time, for a dispatch that walks the registrations itself from the last down.
     int GetClientCount(NotificationID id) const;

@@ -28,8 +28,8 @@ public:
 
     // Registers the owner with the sender and binds m to (sender, name), replacing an earlier
     // binding of the pair. E_INVALIDARG for a null sender; E_FAIL when no identifier results; 0.
-    KXRESULT SetNotification(Member m, const RCPtr<LNotificationDistributor>& sender, const char16_t* name,
-                             unsigned flags)
+    [[nodiscard]] KXRESULT SetNotification(Member m, const RCPtr<LNotificationDistributor>& sender,
+                                           const char16_t* name, unsigned flags)
     {
         if (!sender)
             return E_INVALIDARG;
@@ -41,7 +41,7 @@ public:
     }
 
     // Binds a name, for any sender; E_FAIL when the name was never interned.
-    KXRESULT AddHandler(Member m, const char16_t* name)
+    [[nodiscard]] KXRESULT AddHandler(Member m, const char16_t* name)
     {
         NotificationID id = LookupNotificationName(name);
         if (!id)
@@ -53,7 +53,8 @@ public:
     // The member's result, or 0 when nothing is bound for (sender, identifier). The sender's own
     // binding wins over an any-sender one. No lock is held while the member runs, so it may change
     // the bindings; a binding removed before the call is not called.
-    KXRESULT HandleNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
+    [[nodiscard]] KXRESULT HandleNotification(const RCPtr<LNotificationDistributor>& sender,
+                                              const RCPtr<LNotification>& n)
     {
         if (!n)
             return 0;
@@ -81,8 +82,8 @@ public:
     }
 
     // The member and flags bound for (sender, name); 0, or E_FAIL when there is none.
-    KXRESULT FindBinding(const RCPtr<LNotificationDistributor>& sender, const char16_t* name, Member& m,
-                         unsigned& flags) const
+    [[nodiscard]] KXRESULT FindBinding(const RCPtr<LNotificationDistributor>& sender, const char16_t* name, Member& m,
+                                       unsigned& flags) const
     {
         NotificationID id = LookupNotificationName(name);
         return id ? Find(sender.Get(), id, m, flags) : E_FAIL;
@@ -90,7 +91,7 @@ public:
 
 private:
     struct Binding {
-        const LNotificationDistributor* sender;   // null: any sender
+        const LNotificationDistributor* sender; // null: any sender
         NotificationID id;
         Member member;
         unsigned flags;
@@ -111,7 +112,8 @@ private:
         m_bindings.push_back({sender, id, m, flags});
     }
 
-    KXRESULT Find(const LNotificationDistributor* sender, NotificationID id, Member& m, unsigned& flags) const
+    [[nodiscard]] KXRESULT Find(const LNotificationDistributor* sender, NotificationID id, Member& m,
+                                unsigned& flags) const
     {
         MutexLock lock(m_lock);
         const Binding* any = nullptr;
@@ -144,7 +146,9 @@ class CAutoNotificationDisabler {
 public:
     CAutoNotificationDisabler(const RCPtr<LNotificationHandler<T>>& handler,
                               const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-        : m_handler(handler), m_sender(sender), m_uncaught(std::uncaught_exceptions())
+        : m_handler(handler),
+          m_sender(sender),
+          m_uncaught(std::uncaught_exceptions())
     {
         KXRESULT r = m_handler ? m_handler->FindBinding(sender, name, m_member, m_flags) : E_FAIL;
         if (Failed(r))
@@ -177,8 +181,9 @@ public:
 private:
     static std::string Message(KXRESULT r, const char* method, int line)
     {
-        return "Failed Result : " + ResultToString(r) + " : KX::CAutoNotificationDisabler<" + TypeName(typeid(T)) +
-               ">::" + method + " : notification\\NotificationHandler : Line " + std::to_string(line);
+        return "Failed Result : " + ResultToString(r) +
+               SourcePlace("KX::CAutoNotificationDisabler<" + TypeName(typeid(T)) + ">::" + method,
+                           "notification\\NotificationHandler", line);
     }
 
     RCPtr<LNotificationHandler<T>> m_handler;

@@ -6,34 +6,23 @@ namespace KX {
 
 namespace {
 
-struct PostedHook {
-    std::mutex lock;
-    std::function<void()> hook;
-};
-
-PostedHook& Hook()
-{
-    static auto* hook = new PostedHook;   // never destroyed: threads may post during exit
-    return *hook;
-}
-
 void CallPostedHook()
 {
-    std::function<void()> hook;
-    {
-        std::lock_guard<std::mutex> lock(Hook().lock);
-        hook = Hook().hook;
-    }
-    if (hook)
+    if (std::function<void()> hook = NotificationPostedHookSlot().Get())
         hook();
 }
 
 } // namespace
 
+ServiceSlot<std::function<void()>>& NotificationPostedHookSlot()
+{
+    static auto* slot = new ServiceSlot<std::function<void()>>; // never destroyed: threads may post during exit
+    return *slot;
+}
+
 void SetNotificationPostedHook(std::function<void()> hook)
 {
-    std::lock_guard<std::mutex> lock(Hook().lock);
-    Hook().hook = std::move(hook);
+    NotificationPostedHookSlot().Set(std::move(hook));
 }
 
 class LNotificationQueue::PostingReceiver : public LNotificationReceiver {
@@ -69,7 +58,7 @@ LNotificationQueue::LNotificationQueue()
 {
     m_receiver = RCPtr<PostingReceiver>(new PostingReceiver(this));
     AdjustOwnerCount(1);
-    LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>());
+    static_cast<void>(LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>())); // null: no idle
 }
 
 LNotificationQueue::~LNotificationQueue() = default;
@@ -96,7 +85,7 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
         if (m_shutDown || !m_distributor)
             return E_FAIL;
         if (!n->MarkPosted())
-            return E_INVALIDARG;   // posted meanwhile by another thread
+            return E_INVALIDARG; // posted meanwhile by another thread
         m_queue.push_back(n);
     }
     CallPostedHook();
@@ -124,14 +113,14 @@ bool LNotificationQueue::DeliverPosted()
         {
             MutexLock lock(m_lock);
             if (m_queue.empty())
-                break;   // shut down by a handler
+                break; // shut down by a handler
             n = m_queue.front();
             m_queue.pop_front();
             d = m_distributor;
         }
         n->ClearPosted();
         if (d)
-            d->SendNotification(n);
+            static_cast<void>(d->SendNotification(n)); // the clients' answers do not concern the queue
     }
     return true;
 }
@@ -144,7 +133,7 @@ void LNotificationQueue::SendIdle()
         d = m_distributor;
     }
     if (d && m_idle)
-        d->SendNotification(m_idle);
+        static_cast<void>(d->SendNotification(m_idle)); // the clients' answers do not concern the queue
 }
 
 RCPtr<LNotificationQueue> LNotificationQueue::Hold()

@@ -2,6 +2,7 @@
 // Posting: a notification queued from any thread and sent later, through the queue's distributor,
 // on the thread that processes the queue (the UI thread, at idle time).
 #include "KXFramework/Notification/NotificationDistributor.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 
 #include <atomic>
 #include <deque>
@@ -18,11 +19,11 @@ public:
 
     // 0; E_FAIL for null or after Shutdown. The distributor is held counted: a class that passes
     // itself counts that as one more owner reference and gives it back when it shuts the queue down.
-    KXRESULT SetDistributor(const RCPtr<LNotificationDistributor>& d);
+    [[nodiscard]] KXRESULT SetDistributor(const RCPtr<LNotificationDistributor>& d);
 
     // Thread-safe. 0; E_INVALIDARG for a null or already posted notification; E_FAIL without a
     // distributor or after Shutdown. The queue grows as needed and never drops a post.
-    KXRESULT PostNotification(const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT PostNotification(const RCPtr<LNotification>& n);
 
     // DeliverPosted, then NID_IDLE when sendIdle; true while the queue still holds notifications.
     bool ProcessNotifications(bool sendIdle);
@@ -41,7 +42,7 @@ public:
     unsigned GetCount() const;
 
     // A queue left only with its receiver's reference shuts itself down.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     // Shutdown that also gives back `extraOwnerRefs` owner references held for the distributor;
@@ -65,6 +66,7 @@ private:
 };
 
 // Called after every successful post, on the posting thread, so that an event loop can wake up.
+ServiceSlot<std::function<void()>>& NotificationPostedHookSlot();
 void SetNotificationPostedHook(std::function<void()> hook);
 
 } // namespace KX

@@ -37,6 +37,13 @@ const char* ExceptionBase::GetErrorText() const
     return "";
 }
 
+std::string SourcePlace(std::string_view method, std::string_view path, int line)
+{
+    std::string place(" : ");
+    place.append(method).append(" : ").append(path).append(" : Line ").append(std::to_string(line));
+    return place;
+}
+
 void ThrowIfFailed(KXRESULT r, const char* place)
 {
     if (r >= 0)
@@ -47,8 +54,7 @@ void ThrowIfFailed(KXRESULT r, const char* place)
 std::string TypeName(const std::type_info& type)
 {
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
-                                                std::free);
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
     std::string demangled = status == 0 && name ? name.get() : type.name();
     std::string out = "class ";
     for (size_t i = 0; i < demangled.size(); ++i) {

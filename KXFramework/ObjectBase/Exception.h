@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 
 namespace KX {
@@ -38,8 +39,12 @@ public:
     const char* what() const noexcept override { return "bad allocation"; }
 };
 
-// Throws the "Failed Result : " exception when r is a failure. `place` is the literal
-// " : <method> : <path> : Line <n>" of the caller.
+// " : <method> : <path> : Line <n>": the end of every message. Where the place is fixed, messages
+// spell it out as one literal; this builds it where the method or the line is known only at run time.
+std::string SourcePlace(std::string_view method, std::string_view path, int line);
+
+// Throws the "Failed Result : " exception when r is a failure. `place` is the caller's
+// " : <method> : <path> : Line <n>".
 void ThrowIfFailed(KXRESULT r, const char* place);
 
 // The run-time type name as messages spell it: "class " + the demangled name, no blank after commas.

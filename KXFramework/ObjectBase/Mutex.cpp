@@ -5,11 +5,26 @@ namespace KX {
 Mutex::Mutex() = default;
 Mutex::~Mutex() = default;
 
-void Mutex::Lock() { m_.lock(); }
-void Mutex::Unlock() { m_.unlock(); }
-bool Mutex::TryLock() { return m_.try_lock(); }
+void Mutex::Lock()
+{
+    m_mutex.lock();
+}
+void Mutex::Unlock()
+{
+    m_mutex.unlock();
+}
+bool Mutex::TryLock()
+{
+    return m_mutex.try_lock();
+}
 
-MutexLock::MutexLock(Mutex& m) : m_(m) { m_.Lock(); }
-MutexLock::~MutexLock() { m_.Unlock(); }
+MutexLock::MutexLock(Mutex& m) : m_mutex(m)
+{
+    m_mutex.Lock();
+}
+MutexLock::~MutexLock()
+{
+    m_mutex.Unlock();
+}
 
 } // namespace KX

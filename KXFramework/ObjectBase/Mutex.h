@@ -17,7 +17,7 @@ public:
     bool TryLock();
 
 private:
-    std::recursive_mutex m_;
+    std::recursive_mutex m_mutex;
 };
 
 // Holds a Mutex for the lifetime of a scope, also when an exception passes.
@@ -29,7 +29,7 @@ public:
     MutexLock& operator=(const MutexLock&) = delete;
 
 private:
-    Mutex& m_;
+    Mutex& m_mutex;
 };
 
 } // namespace KX

@@ -41,7 +41,7 @@ public:
     void Undo() override;
     virtual int32_t AddRef();
     virtual int32_t Release();
-    virtual KXRESULT BreakCycles();
+    [[nodiscard]] virtual KXRESULT BreakCycles();
     virtual RCPtr<LRefCountedObject> CreateCopy() const;
     virtual ~LRefCountedObject();
 

@@ -14,8 +14,14 @@ inline constexpr KXRESULT E_FAIL = static_cast<KXRESULT>(0x80004005u);
 inline constexpr KXRESULT E_INVALIDARG = static_cast<KXRESULT>(0x80070057u);
 inline constexpr KXRESULT E_OUTOFMEMORY = static_cast<KXRESULT>(0x8007000Eu);
 
-inline constexpr bool Succeeded(KXRESULT r) { return r >= 0; }
-inline constexpr bool Failed(KXRESULT r) { return r < 0; }
+inline constexpr bool Succeeded(KXRESULT r)
+{
+    return r >= 0;
+}
+inline constexpr bool Failed(KXRESULT r)
+{
+    return r < 0;
+}
 
 // Start-up results that end the program without a message.
 bool IsQuietExitResult(KXRESULT r);

@@ -13,17 +13,17 @@ public:
 
 class LD3D9Renderer : public LRenderer {
 public:
-    KXRESULT GetFontMetrics(const RCPtr<LFont>&, int32_t&, int32_t&, int32_t&) override { return S_OK; }
+    [[nodiscard]] KXRESULT GetFontMetrics(const RCPtr<LFont>&, int32_t&, int32_t&, int32_t&) override { return S_OK; }
     RectT<float>& MeasureText(RectT<float>& out, const String&, const RCPtr<LFont>&) override
     {
         out = {};
         return out;
     }
     int GetRendererKind() override { return kD3D9; }
-    KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen,
-        RCPtr<LRenderContextInfo>& out) override;
-    KXRESULT RenderStart(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
-    KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
+    [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                                 bool offscreen, RCPtr<LRenderContextInfo>& out) override;
+    [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
+    [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
     void DrawText(const String&, const RCPtr<LFont>&, const PointT<int32_t>&, const LColor&) override {}
     void DrawRect(const RectT<int32_t>&, const LColor&, float) override {}
     void FillRect(const RectT<int32_t>&, const LColor&, bool) override {}
@@ -35,11 +35,12 @@ public:
     void DrawPolygon(PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&, bool) override {}
     void FillPolygon(PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&, bool) override {}
     void DrawBitmap(const RCPtr<LBitmap>&, const RectT<int32_t>&, int) override {}
-    KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&, const RectT<int32_t>&) override
+    [[nodiscard]] KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&,
+                                             const RectT<int32_t>&) override
     {
         return E_NOTIMPL;
     }
-    KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&) override
+    [[nodiscard]] KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>&) override
     {
         return E_NOTIMPL;
     }

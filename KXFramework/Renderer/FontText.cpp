@@ -1,28 +1,15 @@
 #include "KXFramework/Renderer/FontText.h"
 
 #include <cmath>
-#include <mutex>
 
 namespace KX {
 
 namespace {
 
-struct Source {
-    std::mutex mutex;
-    LFontText::MeasurementRendererSource get;
-};
-
-Source& RendererSource()
-{
-    static auto* source = new Source;
-    return *source;
-}
-
 RCPtr<LMeasurementRenderer> MeasurementRenderer()
 {
-    Source& source = RendererSource();
-    std::lock_guard<std::mutex> lock(source.mutex);
-    return source.get ? source.get() : nullptr;
+    const LFontText::MeasurementRendererSource get = LFontText::MeasurementRendererSlot().Get();
+    return get ? get() : nullptr;
 }
 
 const String& LineFeed()
@@ -59,11 +46,15 @@ String WithoutLeadingSpaces(const String& text)
 
 } // namespace
 
+ServiceSlot<LFontText::MeasurementRendererSource>& LFontText::MeasurementRendererSlot()
+{
+    static auto* slot = new ServiceSlot<MeasurementRendererSource>;
+    return *slot;
+}
+
 void LFontText::SetMeasurementRendererSource(MeasurementRendererSource source)
 {
-    Source& s = RendererSource();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.get = std::move(source);
+    MeasurementRendererSlot().Set(std::move(source));
 }
 
 void LFontText::SetText(const String& text)
@@ -82,7 +73,7 @@ void LFontText::SetAlignment(float horizontal, float vertical)
 {
     m_hAlign = horizontal;
     m_vAlign = vertical;
-    m_lineRects.Clear();
+    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
 }
 
 void LFontText::SetWrap(bool wrap)
@@ -100,8 +91,8 @@ void LFontText::SetBox(int32_t width, int32_t height)
 
 void LFontText::Invalidate()
 {
-    m_lines.Clear();
-    m_lineRects.Clear();
+    static_cast<void>(m_lines.Clear());     // emptying cannot fail
+    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
 }
 
 int LFontText::Split(Lines& out, const String& separators, int) const
@@ -110,12 +101,12 @@ int LFontText::Split(Lines& out, const String& separators, int) const
     const unsigned length = m_text.GetLength();
     auto run = [&](unsigned from) {
         unsigned p = from;
-        while (p < length
-            && std::char_traits<char16_t>::find(separators.GetData(), separators.GetLength(), chars[p]) == nullptr)
+        while (p < length &&
+               std::char_traits<char16_t>::find(separators.GetData(), separators.GetLength(), chars[p]) == nullptr)
             ++p;
         return p - from;
     };
-    out.Clear();
+    static_cast<void>(out.Clear()); // emptying cannot fail
     if (run(0) == length) {
         out.Add(m_text);
         return 1;
@@ -164,7 +155,7 @@ int LFontText::FindBreak(LMeasurementRenderer& renderer, int maxWidth, const Str
 
 void LFontText::WrapLines(LMeasurementRenderer& renderer, int maxWidth, Lines& lines) const
 {
-    lines.Clear();
+    static_cast<void>(lines.Clear()); // emptying cannot fail
     Lines paragraphs;
     Split(paragraphs, LineFeed(), -1);
     for (unsigned i = 0; i < paragraphs.GetCount(); ++i) {
@@ -186,7 +177,7 @@ void LFontText::WrapLines(LMeasurementRenderer& renderer, int maxWidth, Lines& l
 
 void LFontText::MeasureLines(LMeasurementRenderer& renderer)
 {
-    m_lineRects.Clear();
+    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
     if (m_lines.GetCount() == 0)
         m_lines.Add(String());
     const float h = LineHeight();

@@ -3,6 +3,7 @@
 // spaces and hyphens to fit the box width; each line measured and placed by the two alignment
 // factors. Lines and their rectangles are cached until the text, font, box or wrap flag changes.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Renderer/Renderer.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
@@ -20,6 +21,7 @@ public:
     using MeasurementRendererSource = std::function<RCPtr<LMeasurementRenderer>()>;
 
     // Where layout finds the application's measurement renderer (wired at start-up).
+    static ServiceSlot<MeasurementRendererSource>& MeasurementRendererSlot();
     static void SetMeasurementRendererSource(MeasurementRendererSource source);
 
     const String& GetText() const { return m_text; }

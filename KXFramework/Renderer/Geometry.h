@@ -108,13 +108,13 @@ struct RectT {
         constexpr double limit = 8388608.0;
         using GeometryRules::Clamp;
         return {static_cast<float>(Clamp(x, limit)), static_cast<float>(Clamp(y, limit)),
-            static_cast<float>(Clamp(width, limit)), static_cast<float>(Clamp(height, limit))};
+                static_cast<float>(Clamp(width, limit)), static_cast<float>(Clamp(height, limit))};
     }
 
     RectT<double> ToDouble() const requires std::is_same_v<T, int32_t>
     {
-        return {
-            static_cast<double>(x), static_cast<double>(y), static_cast<double>(width), static_cast<double>(height)};
+        return {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
+                static_cast<double>(height)};
     }
 
     // Negative extents flipped, then both corners snapped down to whole pixels.

@@ -36,7 +36,8 @@ public:
         : m_window(window),
           m_offscreen(offscreen),
           m_viewport(viewport)
-    {}
+    {
+    }
     ~LRenderContextInfo() override = default;
 
     virtual PointT<int32_t> GetMaxSurfaceSize() const = 0;

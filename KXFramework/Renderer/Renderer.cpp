@@ -123,8 +123,8 @@ void LRenderer::PushOffsetClip(const PointT<double>& offset)
     context->GetState().clip.y -= p.y;
 }
 
-void LRenderer::PushClip(
-    const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil, bool intersect)
+void LRenderer::PushClip(const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil,
+                         bool intersect)
 {
     LRenderContextInfo* context = GetCurrentContext();
     if (context == nullptr)
@@ -159,9 +159,9 @@ void LRenderer::PushClip(
             nested->values[1] = stencil->values[1];
             nested->values[4] = stencil->values[0];
             nested->values[5] = stencil->values[1];
-            SetStencil(nested);
+            static_cast<void>(SetStencil(nested)); // the stencil is kept as state either way
         } else {
-            SetStencil(stencil);
+            static_cast<void>(SetStencil(stencil)); // the stencil is kept as state either way
             state.stencilActive = true;
         }
     }
@@ -178,7 +178,7 @@ void LRenderer::PopClip()
     Translate({saved.offset.x - now.x, saved.offset.y - now.y});
     context->GetState().opacity = saved.opacity;
     SetClipRect(saved.clip);
-    SetStencil(saved.stencil);
+    static_cast<void>(SetStencil(saved.stencil)); // the stencil is kept as state either way
     context->GetState().stencilActive = saved.stencilActive;
 }
 
@@ -201,7 +201,7 @@ CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const ClipSpec& spec) : m
 }
 
 CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const RectT<double>& area, const RectT<double>& clip,
-    const RCPtr<LStencil>& stencil, bool intersect)
+                     const RCPtr<LStencil>& stencil, bool intersect)
     : m_renderer(renderer)
 {
     m_renderer->PushClip(area, clip, stencil, intersect);

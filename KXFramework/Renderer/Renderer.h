@@ -21,8 +21,8 @@ namespace KX {
 class LMeasurementRenderer : public virtual LRefCountedObject {
 public:
     // Whole pixels; ascent is negative (from the baseline up to the top of the cell).
-    virtual KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent, int32_t& descent)
-        = 0;
+    [[nodiscard]] virtual KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent,
+                                                  int32_t& descent) = 0;
     virtual RectT<float>& MeasureText(RectT<float>& out, const String& text, const RCPtr<LFont>& font) = 0;
 };
 
@@ -40,47 +40,42 @@ public:
 
     virtual int GetRendererKind() = 0;
     // 0 when out holds a new context of this renderer's kind, else E_FAIL.
-    virtual KXRESULT InitRenderContextInfo(
-        const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen, RCPtr<LRenderContextInfo>& out)
-        = 0;
-    virtual KXRESULT SetViewport(const RectT<int32_t>& viewport);
-    virtual KXRESULT SetStencil(const RCPtr<LStencil>& stencil);
-    virtual KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context);
-    virtual KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context);
-    virtual void DrawText(
-        const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position, const LColor& colour)
-        = 0;
+    [[nodiscard]] virtual KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                                         bool offscreen, RCPtr<LRenderContextInfo>& out) = 0;
+    [[nodiscard]] virtual KXRESULT SetViewport(const RectT<int32_t>& viewport);
+    [[nodiscard]] virtual KXRESULT SetStencil(const RCPtr<LStencil>& stencil);
+    [[nodiscard]] virtual KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context);
+    [[nodiscard]] virtual KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context);
+    virtual void DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
+                          const LColor& colour) = 0;
     virtual void DrawRect(const RectT<int32_t>& rect, const LColor& colour, float lineWidth) = 0;
     // Blend false writes the colour's pixels, alpha included.
     virtual void FillRect(const RectT<int32_t>& rect, const LColor& colour, bool blend) = 0;
     virtual void FillAndFrameRect(const RectT<int32_t>& rect, const LColor& fill, const LColor& frame, float lineWidth);
     virtual void DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset, bool useCache) = 0;
-    virtual void DrawLine(const PointT<float>& from, const PointT<float>& to, const LColor& colour, float lineWidth)
-        = 0;
+    virtual void DrawLine(const PointT<float>& from, const PointT<float>& to, const LColor& colour,
+                          float lineWidth) = 0;
     // Point pairs (0, 1), (2, 3), ... as separate segments.
     virtual void DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached)
-        = 0;
+                           const PointT<float>& scale, bool keepCached) = 0;
     virtual void DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached)
-        = 0;
+                              const PointT<float>& scale, bool keepCached) = 0;
     virtual void DrawPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached)
-        = 0;
+                             const PointT<float>& scale, bool keepCached) = 0;
     virtual void FillPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached)
-        = 0;
+                             const PointT<float>& scale, bool keepCached) = 0;
     virtual void DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>& destination, int resizeType) = 0;
     // E_INVALIDARG for a context that is not an offscreen context of this renderer's kind.
-    virtual KXRESULT DrawRenderContext(
-        const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& destination, const RectT<int32_t>& sourceRect)
-        = 0;
-    virtual KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context, const PointT<int32_t>& offset) = 0;
+    [[nodiscard]] virtual KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>& source,
+                                                     const PointT<int32_t>& destination,
+                                                     const RectT<int32_t>& sourceRect) = 0;
+    [[nodiscard]] virtual KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context,
+                                                       const PointT<int32_t>& offset) = 0;
     // Saves the state and moves the origin by the rounded offset, the clip staying where it was; does
     // nothing while no state is saved.
     virtual void PushOffsetClip(const PointT<double>& offset);
-    virtual void PushClip(
-        const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil, bool intersect);
+    virtual void PushClip(const RectT<double>& area, const RectT<double>& clip, const RCPtr<LStencil>& stencil,
+                          bool intersect);
     virtual void PushState();
     virtual void PopClip();
     virtual void SetClipRect(const RectT<double>& clip);
@@ -108,7 +103,7 @@ class CAutoClip {
 public:
     CAutoClip(const RCPtr<LRenderer>& renderer, const ClipSpec& spec);
     CAutoClip(const RCPtr<LRenderer>& renderer, const RectT<double>& area, const RectT<double>& clip,
-        const RCPtr<LStencil>& stencil, bool intersect = true);
+              const RCPtr<LStencil>& stencil, bool intersect = true);
     ~CAutoClip();
     CAutoClip(const CAutoClip&) = delete;
     CAutoClip& operator=(const CAutoClip&) = delete;

@@ -33,8 +33,9 @@ KXRESULT LClipboard::Initialize()
     for (const Binding& b : bindings) {
         const KXRESULT r = m_handler->SetNotification(b.member, center, b.name, 0);
         if (r < 0)
-            throw FailedResultException("Failed Result : " + ResultToString(r)
-                + " : KX::LClipboard::Initialize : System\\ClipBoard : Line " + std::to_string(b.line));
+            throw FailedResultException("Failed Result : " + ResultToString(r) +
+                                        " : KX::LClipboard::Initialize : System\\ClipBoard : Line " +
+                                        std::to_string(b.line));
     }
     return S_OK;
 }
@@ -108,25 +109,25 @@ KXRESULT LClipboard::EditFocus(int kind)
 
 KXRESULT LClipboard::OnCut(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    EditFocus(EditKind::kCut);
+    static_cast<void>(EditFocus(EditKind::kCut)); // a focus control that cannot edit does nothing
     return S_FALSE;
 }
 
 KXRESULT LClipboard::OnCopy(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    EditFocus(EditKind::kCopy);
+    static_cast<void>(EditFocus(EditKind::kCopy)); // a focus control that cannot edit does nothing
     return S_FALSE;
 }
 
 KXRESULT LClipboard::OnPaste(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    EditFocus(EditKind::kPaste);
+    static_cast<void>(EditFocus(EditKind::kPaste)); // a focus control that cannot edit does nothing
     return S_FALSE;
 }
 
 KXRESULT LClipboard::OnDelete(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    EditFocus(EditKind::kDelete);
+    static_cast<void>(EditFocus(EditKind::kDelete)); // a focus control that cannot edit does nothing
     return S_FALSE;
 }
 

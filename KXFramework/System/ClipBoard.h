@@ -43,7 +43,7 @@ public:
 
     // Binds the four edit requests on the default notification centre; throws a failed-result
     // exception when a binding fails.
-    KXRESULT Initialize();
+    [[nodiscard]] KXRESULT Initialize();
 
     // The current content: the cached one while the system clipboard is unchanged or still holds
     // our private claim; a fresh read of the system text otherwise; null without text.
@@ -51,23 +51,24 @@ public:
     // 0; E_FAIL when the system clipboard could not be written (the object keeps the content);
     // 1 when called again while a call runs. Null drops the content; text goes to the system
     // clipboard; any other object claims it, so other programs see it empty.
-    KXRESULT SetContent(const RCPtr<LRefCountedObject>& object);
+    [[nodiscard]] KXRESULT SetContent(const RCPtr<LRefCountedObject>& object);
 
     bool CanEditFocus(int kind);
     // The target's result; 1 when nothing was done.
-    KXRESULT EditFocus(int kind);
+    [[nodiscard]] KXRESULT EditFocus(int kind);
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     explicit LClipboard(std::unique_ptr<Platform::ClipboardBackend> backend) : m_backend(std::move(backend)) {}
     // The focused control's text-input target that can do the edit; null when there is none.
     RCPtr<LControl> FindEditTarget(int kind);
-    KXRESULT OnCut(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
-    KXRESULT OnCopy(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
-    KXRESULT OnPaste(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
-    KXRESULT OnDelete(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
+    [[nodiscard]] KXRESULT OnCut(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
+    [[nodiscard]] KXRESULT OnCopy(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
+    [[nodiscard]] KXRESULT OnPaste(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
+    [[nodiscard]] KXRESULT OnDelete(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
 
     RCPtr<LNotificationHandler<LClipboard>> m_handler;
     uint32_t m_lastSequenceNumber = 0;

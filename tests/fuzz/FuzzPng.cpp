@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto image = DecodePng(data, size);
     if (!image)
         return 0;
-    if (image->width < 1 || image->height < 1 || image->width > kMaxImageSide || image->height > kMaxImageSide
-        || image->pixels.size() != size_t(image->stride) * size_t(image->height))
+    if (image->width < 1 || image->height < 1 || image->width > kMaxImageSide || image->height > kMaxImageSide ||
+        image->pixels.size() != size_t(image->stride) * size_t(image->height))
         std::abort();
     // Premultiplied: no colour channel above alpha.
     for (size_t i = 0; i < image->pixels.size(); i += 4)
-        if (image->pixels[i] > image->pixels[i + 3] || image->pixels[i + 1] > image->pixels[i + 3]
-            || image->pixels[i + 2] > image->pixels[i + 3])
+        if (image->pixels[i] > image->pixels[i + 3] || image->pixels[i + 1] > image->pixels[i + 3] ||
+            image->pixels[i + 2] > image->pixels[i + 3])
             std::abort();
     const auto source = Surface::Wrap(image);
     const auto target = Surface::Create(23, 17);

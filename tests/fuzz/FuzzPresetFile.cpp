@@ -46,7 +46,7 @@ const std::vector<uint8_t>& SoundFile()
         KX::Array<unsigned char> bytes;
         if (LPresetManager::WritePresetFile(values, bytes) != KX::S_OK)
             std::abort();
-        return std::vector<uint8_t>(bytes.GetData(), bytes.GetData() + bytes.GetCount());
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
     }();
     return file;
 }

@@ -8,8 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const KX::ResourceEntry entries[]
-        = {{u"KXXML", u"FRAMEWORK_STRINGS", data, size}, {u"KXXML", u"APP_STRINGS", data, size}};
+    const KX::ResourceEntry entries[] = {{u"KXXML", u"FRAMEWORK_STRINGS", data, size},
+                                         {u"KXXML", u"APP_STRINGS", data, size}};
     KX::SetResourceTable(entries, 2);
     KX::RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(KX::String(u"PresetEditor")));
     if (factory->LoadStringTables(KX::String(u"::FRAMEWORK_STRINGS"), KX::String(u"::APP_STRINGS"), 0x0C04) != KX::S_OK)

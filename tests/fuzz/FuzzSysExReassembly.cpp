@@ -4,8 +4,8 @@
 // with F0, and none grows past the limit.
 #include "KXFramework/Midi/MidiCapturePort.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 continue;
             const KX::Array<unsigned char>& bytes = got->GetBytes();
             Check(bytes.GetCount() > 0 && bytes.GetData()[0] == 0xF0);
-            Check(Bytes(bytes.GetData(), bytes.GetData() + bytes.GetCount()) == *expected);
+            Check(Bytes(bytes.begin(), bytes.end()) == *expected);
         }
     }
     return 0;

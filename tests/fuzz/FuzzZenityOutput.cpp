@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         for (const std::u16string& path : result.paths) {
             // Well-formed: it converts back to the very bytes printed.
-            if (path.empty() || path[0] != u'/'
-                || bytes.find(KX::Platform::Utf8FromUtf16(path)) == std::string_view::npos)
+            if (path.empty() || path[0] != u'/' ||
+                bytes.find(KX::Platform::Utf8FromUtf16(path)) == std::string_view::npos)
                 std::abort();
         }
     } else if (!result.paths.empty()) {

@@ -15,8 +15,8 @@ public:
         if (const char* path = std::getenv("LOCPATH"))
             m_previousPath = path;
         ::setenv("LOCPATH", KX_TEST_LOCALES, 1);
-        m_active = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr
-            && std::string(std::localeconv()->decimal_point) == ",";
+        m_active = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr &&
+                   std::string(std::localeconv()->decimal_point) == ",";
     }
     ~CommaLocale()
     {

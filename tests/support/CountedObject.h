@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace KXTest {
+namespace KX::Test {
 
 class Counted : public virtual KX::LRefCountedObject {
 public:
@@ -25,4 +25,4 @@ public:
     std::vector<int>* destroyed;
 };
 
-} // namespace KXTest
+} // namespace KX::Test

@@ -37,7 +37,7 @@ private:
         m_entries.clear();
         for (size_t i = 0; i < m_names.size(); ++i)
             m_entries.push_back({u"KXXML", m_names[i].c_str(),
-                reinterpret_cast<const unsigned char*>(m_bytes[i].data()), m_bytes[i].size()});
+                                 reinterpret_cast<const unsigned char*>(m_bytes[i].data()), m_bytes[i].size()});
         SetResourceTable(m_entries.data(), m_entries.size());
     }
 

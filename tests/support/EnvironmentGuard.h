@@ -13,7 +13,7 @@ public:
     EnvironmentGuard() = default;
     ~EnvironmentGuard()
     {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
             if (it->second)
                 ::setenv(it->first.c_str(), it->second->c_str(), 1);
             else
@@ -38,9 +38,9 @@ private:
     void Save(const std::string& name)
     {
         const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 } // namespace KX::Test

@@ -19,8 +19,8 @@ public:
     void Behave(const std::string& commands)
     {
         const std::string arguments = m_folder / "arguments";
-        TempFolder::WriteFile(
-            m_script, "#!/bin/sh\nfor a; do printf '%s\\0' \"$a\"; done > '" + arguments + "'\n" + commands + "\n");
+        TempFolder::WriteFile(m_script, "#!/bin/sh\nfor a; do printf '%s\\0' \"$a\"; done > '" + arguments + "'\n" +
+                                            commands + "\n");
         ::chmod(m_script.c_str(), 0700);
         m_env.Set("KX_ZENITY", m_script);
     }
@@ -30,8 +30,8 @@ public:
     {
         TempFolder::WriteFile(m_folder / "output", output);
         TempFolder::WriteFile(m_folder / "errors", errors);
-        Behave("cat '" + m_folder / "output" + "'; cat '" + m_folder / "errors" + "' >&2; exit "
-            + std::to_string(exitCode));
+        Behave("cat '" + m_folder / "output" + "'; cat '" + m_folder / "errors" + "' >&2; exit " +
+               std::to_string(exitCode));
     }
 
     // The arguments of the last run.

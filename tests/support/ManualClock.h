@@ -9,13 +9,13 @@ namespace KX::Test {
 
 class ManualClock final : public KX::Platform::Clock {
 public:
-    explicit ManualClock(uint32_t start = 0) : now_(start) {}
-    uint32_t Milliseconds() override { return now_.load(); }
-    void Sleep(uint32_t ms) override { now_ += ms; }
-    void Advance(uint32_t ms) { now_ += ms; }
+    explicit ManualClock(uint32_t start = 0) : m_now(start) {}
+    uint32_t Milliseconds() override { return m_now.load(); }
+    void Sleep(uint32_t ms) override { m_now += ms; }
+    void Advance(uint32_t ms) { m_now += ms; }
 
 private:
-    std::atomic<uint32_t> now_;
+    std::atomic<uint32_t> m_now;
 };
 
 } // namespace KX::Test

@@ -5,6 +5,7 @@
 #include "KXFramework/Midi/MidiComm.h"
 #include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Midi/MidiTimings.h"
+#include "ScopedService.h"
 #include "VirtualMidiSystem.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -39,7 +40,7 @@ public:
         std::lock_guard guard(m_lock);
         if (data) {
             const Array<unsigned char>& bytes = data->GetBytes();
-            m_messages.push_back({Bytes(bytes.GetData(), bytes.GetData() + bytes.GetCount()),
+            m_messages.push_back({Bytes(bytes.begin(), bytes.end()),
                                   std::string(data->GetPortName().ToNarrow().GetData()), data->GetTimeStamp()});
         }
         m_changed.notify_all();
@@ -70,12 +71,15 @@ private:
 
 class MidiFixture : public ::testing::Test {
 protected:
-    void SetUp() override
+    static MidiTimings ShortTimings()
     {
         MidiTimings timings;
         timings.doneWaitMs = 300;
-        SetMidiTimings(timings);
-        Platform::Midi::SetBackendForTesting(system);
+        return timings;
+    }
+
+    void SetUp() override
+    {
         LMidiCommInterface::Create(comm);
         ASSERT_TRUE(comm);
         collector = new CaptureCollector();
@@ -87,8 +91,6 @@ protected:
         system->WaitIdle();
         collector->UnregisterForAllNotifications();
         comm = nullptr;
-        Platform::Midi::SetBackendForTesting(nullptr);
-        SetMidiTimings({});
     }
 
     LMidiComm& Comm() { return static_cast<LMidiComm&>(*comm.Get()); }
@@ -97,6 +99,8 @@ protected:
     bool Settle() { return system->WaitIdle(); }
 
     std::shared_ptr<VirtualMidiSystem> system = std::make_shared<VirtualMidiSystem>();
+    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), system};
     RCPtr<LMidiCommInterface> comm;
     RCPtr<CaptureCollector> collector;
 };
@@ -112,4 +116,4 @@ inline Bytes SysEx(std::size_t n)
     return bytes;
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -8,15 +8,17 @@
 #include <string>
 #include <vector>
 
-namespace KXTest {
+namespace KX::Test {
 
 class Recorder : public KX::LNotificationClient {
 public:
-    using Reaction = std::function<void(const KX::RCPtr<KX::LNotificationDistributor>&,
-                                        const KX::RCPtr<KX::LNotification>&)>;
+    using Reaction =
+        std::function<void(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)>;
 
     explicit Recorder(std::string name, std::vector<std::string>* log = nullptr, bool* destroyed = nullptr)
-        : name(std::move(name)), log(log), destroyed(destroyed)
+        : name(std::move(name)),
+          log(log),
+          destroyed(destroyed)
     {
     }
     ~Recorder() override
@@ -55,8 +57,8 @@ inline KX::RCPtr<KX::LNotification> MakeNotification(const char16_t* name,
                                                      const KX::RCPtr<KX::LRefCountedObject>& payload = nullptr)
 {
     KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, name, payload);
+    static_cast<void>(KX::LNotification::Create(n, name, payload));
     return n;
 }
 
-} // namespace KXTest
+} // namespace KX::Test

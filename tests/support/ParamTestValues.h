@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace KX::Test {
+
 // A blob of `size` bytes: fill, fill + step, fill + 2 * step, ...
 inline KX::Variant Blob(unsigned size, uint8_t fill, uint8_t step = 0)
 {
@@ -23,3 +25,5 @@ inline KX::ParamValue Value(int32_t id, const KX::Variant& v)
     pv.value = v;
     return pv;
 }
+
+} // namespace KX::Test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 class PostRecorder : public KX::LNotificationClient {
 public:
     struct Post {
@@ -52,3 +54,5 @@ private:
     std::mutex m_lock;
     std::vector<Post> m_posts;
 };
+
+} // namespace KX::Test

@@ -17,8 +17,8 @@ public:
 
 struct RecordedCall {
     std::string name;
-    RectT<double> rect; // the rectangle, line or destination the call drew, in its own coordinates
-    uint32_t argb = 0; // the colour, packed
+    RectT<double> rect;  // the rectangle, line or destination the call drew, in its own coordinates
+    uint32_t argb = 0;   // the colour, packed
     std::u16string text; // DrawText
     int resizeType = -1; // DrawBitmap
     PointT<double> origin;
@@ -57,7 +57,7 @@ public:
     }
     int GetRendererKind() override { return 1; }
     KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen,
-        RCPtr<LRenderContextInfo>& out) override
+                                   RCPtr<LRenderContextInfo>& out) override
     {
         out = RCPtr<LRenderContextInfo>(new RecordingRenderContextInfo(viewport, window, offscreen));
         return S_OK;
@@ -100,8 +100,8 @@ public:
     {
         Record("DrawBitmap", d.ToDouble(), {}).resizeType = resizeType;
     }
-    KXRESULT DrawRenderContext(
-        const RCPtr<LRenderContextInfo>&, const PointT<int32_t>& d, const RectT<int32_t>& s) override
+    KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>&, const PointT<int32_t>& d,
+                               const RectT<int32_t>& s) override
     {
         Record("DrawRenderContext", {double(d.x), double(d.y), double(s.width), double(s.height)}, {});
         return S_OK;

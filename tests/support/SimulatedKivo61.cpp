@@ -5,7 +5,7 @@
 #include <mutex>
 #include <stdexcept>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 namespace {
 
@@ -17,8 +17,7 @@ constexpr std::size_t kDumpSize = 1350;
 
 bool IsOwn(const SimulatedKivo61::Bytes& m, std::uint8_t command, std::size_t size)
 {
-    return m.size() == size && std::equal(kHead.begin(), kHead.end(), m.begin()) && m[7] == command &&
-           m.back() == kEnd;
+    return m.size() == size && std::equal(kHead.begin(), kHead.end(), m.begin()) && m[7] == command && m.back() == kEnd;
 }
 
 SimulatedKivo61::Bytes Own(std::uint8_t command)
@@ -48,101 +47,103 @@ struct SimulatedKivo61::State {
 };
 
 SimulatedKivo61::SimulatedKivo61(VirtualMidiSystem& system, std::string inName, std::string outName)
-    : system_(system), state_(std::make_shared<State>())
+    : m_system(system),
+      m_state(std::make_shared<State>())
 {
     // A pattern that differs per slot and per byte, all data bytes.
     for (int s = 0; s < kSlots; ++s) {
-        state_->slots[s].resize(kSlotBytes);
+        m_state->slots[s].resize(kSlotBytes);
         for (std::size_t i = 0; i < kSlotBytes; ++i)
-            state_->slots[s][i] = static_cast<std::uint8_t>((s * 31 + i * 7) % 128);
+            m_state->slots[s][i] = static_cast<std::uint8_t>((s * 31 + i * 7) % 128);
     }
     // The peer holds the state, not this object: a call already under way may outlive it.
-    std::shared_ptr<State> state = state_;
-    device_ = system_.AddDevice(std::move(inName), std::move(outName),
-                                [state](VirtualMidiSystem& sys, VirtualMidiSystem::DeviceId id,
-                                        const VirtualMidiSystem::Sent& sent) { OnPiece(state, sys, id, sent.bytes); });
+    std::shared_ptr<State> state = m_state;
+    m_device =
+        m_system.AddDevice(std::move(inName), std::move(outName),
+                           [state](VirtualMidiSystem& sys, VirtualMidiSystem::DeviceId id,
+                                   const VirtualMidiSystem::Sent& sent) { OnPiece(state, sys, id, sent.bytes); });
 }
 
 SimulatedKivo61::~SimulatedKivo61()
 {
-    system_.SetPeer(device_, {});
+    m_system.SetPeer(m_device, {});
 }
 
 void SimulatedKivo61::SetFirmware(const std::string& digits)
 {
     if (digits.size() != 4)
         throw std::invalid_argument("four firmware digits");
-    std::lock_guard lock(state_->mutex);
-    state_->firmware = digits;
+    std::lock_guard lock(m_state->mutex);
+    m_state->firmware = digits;
 }
 
 void SimulatedKivo61::SetBehaviour(Request request, Behaviour behaviour)
 {
-    std::lock_guard lock(state_->mutex);
-    state_->behaviour[request] = behaviour;
+    std::lock_guard lock(m_state->mutex);
+    m_state->behaviour[request] = behaviour;
 }
 
 void SimulatedKivo61::RequireModeMessage(bool required)
 {
-    std::lock_guard lock(state_->mutex);
-    state_->requireMode = required;
+    std::lock_guard lock(m_state->mutex);
+    m_state->requireMode = required;
 }
 
 void SimulatedKivo61::OnRequest(Request request, std::function<void()> action)
 {
-    std::lock_guard lock(state_->mutex);
-    state_->actions[request] = std::move(action);
+    std::lock_guard lock(m_state->mutex);
+    m_state->actions[request] = std::move(action);
 }
 
 SimulatedKivo61::Bytes SimulatedKivo61::Slot(int slot) const
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->slots.at(slot);
+    std::lock_guard lock(m_state->mutex);
+    return m_state->slots.at(slot);
 }
 
 void SimulatedKivo61::SetSlot(int slot, const Bytes& values)
 {
     if (values.size() != kSlotBytes)
         throw std::invalid_argument("a slot holds 1338 bytes");
-    std::lock_guard lock(state_->mutex);
-    state_->slots.at(slot) = values;
+    std::lock_guard lock(m_state->mutex);
+    m_state->slots.at(slot) = values;
 }
 
 int SimulatedKivo61::Global(int index) const
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->globals.at(index);
+    std::lock_guard lock(m_state->mutex);
+    return m_state->globals.at(index);
 }
 
 void SimulatedKivo61::SetGlobal(int index, int value)
 {
-    std::lock_guard lock(state_->mutex);
-    state_->globals.at(index) = value;
+    std::lock_guard lock(m_state->mutex);
+    m_state->globals.at(index) = value;
 }
 
 std::vector<SimulatedKivo61::Bytes> SimulatedKivo61::Received() const
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->received;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->received;
 }
 
 int SimulatedKivo61::ModeMessages() const
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->modeMessages;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->modeMessages;
 }
 
 int SimulatedKivo61::Requests(Request request) const
 {
-    std::lock_guard lock(state_->mutex);
-    const auto it = state_->requests.find(request);
-    return it == state_->requests.end() ? 0 : it->second;
+    std::lock_guard lock(m_state->mutex);
+    const auto it = m_state->requests.find(request);
+    return it == m_state->requests.end() ? 0 : it->second;
 }
 
 int SimulatedKivo61::Stores() const
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->stores;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->stores;
 }
 
 void SimulatedKivo61::OnPiece(const std::shared_ptr<State>& state, VirtualMidiSystem& system,
@@ -206,8 +207,8 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
             request = Request::GlobalParam;
             const int value = state.globals[m[11]];
             reply = Own(0x6C);
-            reply.insert(reply.end(), {0x00, 0x04, 0x00, m[11], std::uint8_t(value / 128), std::uint8_t(value % 128),
-                                       kEnd});
+            reply.insert(reply.end(),
+                         {0x00, 0x04, 0x00, m[11], std::uint8_t(value / 128), std::uint8_t(value % 128), kEnd});
         } else {
             if (IsOwn(m, 0x61, kDumpSize) && m[8] == 0x0A && m[9] == 0x3B && m[10] < kSlots) {
                 state.slots[m[10]].assign(m.begin() + 11, m.end() - 1);
@@ -257,4 +258,4 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
                            behaviour.delay);
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

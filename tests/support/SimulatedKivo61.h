@@ -6,16 +6,15 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
-class SimulatedKivo61
-{
+class SimulatedKivo61 {
 public:
     using Bytes = std::vector<std::uint8_t>;
     using Ms = std::chrono::milliseconds;
@@ -39,9 +38,9 @@ public:
 
     struct Behaviour {
         bool silent = false;
-        int ignoreFirst = 0;    // requests left unanswered before the device starts answering
-        bool twice = false;     // every reply goes out twice
-        Ms delay{0};            // reply latency
+        int ignoreFirst = 0; // requests left unanswered before the device starts answering
+        bool twice = false;  // every reply goes out twice
+        Ms delay{0};         // reply latency
         Malformed malformed = Malformed::No;
     };
 
@@ -52,7 +51,7 @@ public:
     SimulatedKivo61(const SimulatedKivo61&) = delete;
     SimulatedKivo61& operator=(const SimulatedKivo61&) = delete;
 
-    VirtualMidiSystem::DeviceId Device() const { return device_; }
+    VirtualMidiSystem::DeviceId Device() const { return m_device; }
 
     // Four ASCII digits, "1041" for 1.0.4.1 by default.
     void SetFirmware(const std::string& digits);
@@ -82,9 +81,9 @@ private:
     static void OnMessage(State& state, VirtualMidiSystem& system, VirtualMidiSystem::DeviceId device,
                           const Bytes& message);
 
-    VirtualMidiSystem& system_;
-    std::shared_ptr<State> state_;
-    VirtualMidiSystem::DeviceId device_ = 0;
+    VirtualMidiSystem& m_system;
+    std::shared_ptr<State> m_state;
+    VirtualMidiSystem::DeviceId m_device = 0;
 };
 
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -16,20 +16,19 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "kx-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        m_path = pattern;
     }
     ~TempFolder()
     {
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 
     static void WriteFile(const std::string& path, const std::string& bytes)
     {
@@ -43,7 +42,7 @@ public:
     }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 } // namespace KX::Test

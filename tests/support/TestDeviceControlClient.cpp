@@ -110,7 +110,7 @@ void TestDCC_DeliverBatches(int batches, int32_t firstId)
             KX::Variant value;
             value.SetBlob(bytes, ParamValueSize(index));
             KX::ParamValues values;
-            values.Set(KX::ParamDescriptor(firstId + index), value);
+            static_cast<void>(values.Set(KX::ParamDescriptor(firstId + index), value));
             callback(context, nullptr, &values);
         }
     });

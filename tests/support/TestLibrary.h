@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 class TestLibrary {
 public:
     TestLibrary() : m_handle(dlopen(KX_TEST_DCC_LIBRARY, RTLD_NOW | RTLD_LOCAL))
@@ -36,3 +38,5 @@ public:
 private:
     void* m_handle;
 };
+
+} // namespace KX::Test

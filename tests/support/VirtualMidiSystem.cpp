@@ -2,54 +2,54 @@
 
 #include <algorithm>
 
-namespace KX::Testing {
+namespace KX::Test {
 
 namespace Midi = Platform::Midi;
 
-VirtualMidiSystem::VirtualMidiSystem() : thread_([this] { Run(); }) {}
+VirtualMidiSystem::VirtualMidiSystem() : m_thread([this] { Run(); }) {}
 
 VirtualMidiSystem::~VirtualMidiSystem()
 {
     {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
     }
-    wake_.notify_all();
-    thread_.join();
+    m_wake.notify_all();
+    m_thread.join();
 }
 
 VirtualMidiSystem::Device* VirtualMidiSystem::FindLocked(DeviceId id)
 {
-    const auto it = std::find_if(devices_.begin(), devices_.end(), [&](const Device& d) { return d.id == id; });
-    return it == devices_.end() ? nullptr : &*it;
+    const auto it = std::find_if(m_devices.begin(), m_devices.end(), [&](const Device& d) { return d.id == id; });
+    return it == m_devices.end() ? nullptr : &*it;
 }
 
 VirtualMidiSystem::DeviceId VirtualMidiSystem::AddDevice(std::string inName, std::string outName, Peer peer,
                                                          std::size_t position)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     Device device;
-    device.id = nextDevice_++;
+    device.id = m_nextDevice++;
     device.inName = std::move(inName);
     device.outName = std::move(outName);
     device.peer = std::move(peer);
-    devices_.insert(devices_.begin() + std::min(position, devices_.size()), std::move(device));
-    return nextDevice_ - 1;
+    m_devices.insert(m_devices.begin() + std::min(position, m_devices.size()), std::move(device));
+    return m_nextDevice - 1;
 }
 
 void VirtualMidiSystem::SetPeer(DeviceId id, Peer peer)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (Device* device = FindLocked(id))
         device->peer = std::move(peer);
 }
 
 void VirtualMidiSystem::Unplug(DeviceId id)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (Device* device = FindLocked(id))
         device->plugged = false;
-    for (auto* ports : {&inputs_, &outputs_})
+    for (auto* ports : {&m_inputs, &m_outputs})
         for (auto& [handle, port] : *ports)
             if (port.device == id)
                 port.dead = true;
@@ -57,47 +57,46 @@ void VirtualMidiSystem::Unplug(DeviceId id)
 
 void VirtualMidiSystem::Replug(DeviceId id)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (Device* device = FindLocked(id))
         device->plugged = true;
 }
 
 void VirtualMidiSystem::QueueLocked(Clock::time_point due, Event event)
 {
-    queue_.emplace(std::make_pair(due, nextEvent_++), std::move(event));
-    wake_.notify_all();
+    m_queue.emplace(std::make_pair(due, m_nextEvent++), std::move(event));
+    m_wake.notify_all();
 }
 
 void VirtualMidiSystem::InjectShort(DeviceId device, std::uint32_t packed, std::optional<Ms> stamp, Ms delay)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     QueueLocked(Clock::now() + delay, {.kind = Kind::Short, .device = device, .packed = packed, .stamp = stamp});
 }
 
 void VirtualMidiSystem::InjectSysEx(DeviceId device, std::vector<std::uint8_t> bytes, std::size_t chunk,
                                     CompleteRule rule, Ms delay, Ms gap)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     auto due = Clock::now() + delay;
-    Midi::ForEachChunk(bytes.data(), bytes.size(), chunk, rule,
-                       [&](const std::uint8_t* data, std::size_t n, bool complete) {
-                           QueueLocked(due, {.kind = Kind::Long,
-                                             .device = device,
-                                             .bytes = std::vector(data, data + n),
-                                             .complete = complete});
-                           due += gap;
-                       });
+    Midi::ForEachChunk(
+        bytes.data(), bytes.size(), chunk, rule, [&](const std::uint8_t* data, std::size_t n, bool complete) {
+            QueueLocked(
+                due,
+                {.kind = Kind::Long, .device = device, .bytes = std::vector(data, data + n), .complete = complete});
+            due += gap;
+        });
 }
 
 void VirtualMidiSystem::InjectLongError(DeviceId device, Ms delay)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     QueueLocked(Clock::now() + delay, {.kind = Kind::LongError, .device = device});
 }
 
 void VirtualMidiSystem::SetDone(DeviceId id, Done done, Ms delay)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (Device* device = FindLocked(id)) {
         device->done = done;
         device->doneDelay = delay;
@@ -106,206 +105,207 @@ void VirtualMidiSystem::SetDone(DeviceId id, Done done, Ms delay)
 
 void VirtualMidiSystem::FailNextSends(DeviceId id, int count)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (Device* device = FindLocked(id))
         device->failNext = count;
 }
 
 std::vector<VirtualMidiSystem::Sent> VirtualMidiSystem::SentMessages() const
 {
-    std::lock_guard lock(mutex_);
-    return sent_;
+    std::lock_guard lock(m_mutex);
+    return m_sent;
 }
 
 void VirtualMidiSystem::ClearSent()
 {
-    std::lock_guard lock(mutex_);
-    sent_.clear();
+    std::lock_guard lock(m_mutex);
+    m_sent.clear();
 }
 
 int VirtualMidiSystem::Enumerations() const
 {
-    std::lock_guard lock(mutex_);
-    return enumerations_;
+    std::lock_guard lock(m_mutex);
+    return m_enumerations;
 }
 
 int VirtualMidiSystem::ListsDuringLongSend() const
 {
-    std::lock_guard lock(mutex_);
-    return listsDuringLongSend_;
+    std::lock_guard lock(m_mutex);
+    return m_listsDuringLongSend;
 }
 
 bool VirtualMidiSystem::WaitIdle(Ms timeout)
 {
-    std::unique_lock lock(mutex_);
-    return idle_.wait_for(lock, timeout, [&] { return queue_.empty() && !busy_; });
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_for(lock, timeout, [&] { return m_queue.empty() && !m_busy; });
 }
 
-int VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
+VirtualMidiSystem::Status VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
 {
-    ++enumerations_;
-    if (longSending_ > 0)
-        ++listsDuringLongSend_;
+    ++m_enumerations;
+    if (m_longSending > 0)
+        ++m_listsDuringLongSend;
     names.clear();
-    for (const Device& d : devices_) {
+    for (const Device& d : m_devices) {
         const std::string& name = inputs ? d.inName : d.outName;
         if (d.plugged && !name.empty())
             names.push_back(name);
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::ListInputs(std::vector<std::string>& names)
+VirtualMidiSystem::Status VirtualMidiSystem::ListInputs(std::vector<std::string>& names)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return ListLocked(names, true);
 }
 
-int VirtualMidiSystem::ListOutputs(std::vector<std::string>& names)
+VirtualMidiSystem::Status VirtualMidiSystem::ListOutputs(std::vector<std::string>& names)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return ListLocked(names, false);
 }
 
 VirtualMidiSystem::Device* VirtualMidiSystem::NthLocked(unsigned n, bool inputs)
 {
-    for (Device& d : devices_)
+    for (Device& d : m_devices)
         if (d.plugged && !(inputs ? d.inName : d.outName).empty() && n-- == 0)
             return &d;
     return nullptr;
 }
 
-int VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input)
+VirtualMidiSystem::Status VirtualMidiSystem::Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle,
+                                                  bool input)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     handle = Midi::kNoHandle;
     const Device* d = NthLocked(device, input);
     if (!d)
-        return Midi::kBadDevice;
+        return Midi::Status::BadDevice;
     handle = Midi::NewHandle();
-    (input ? inputs_ : outputs_).emplace(handle, Port{.device = d->id, .sink = std::move(sink)});
-    return Midi::kOk;
+    (input ? m_inputs : m_outputs).emplace(handle, Port{.device = d->id, .sink = std::move(sink)});
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::Close(Handle handle, bool input)
+VirtualMidiSystem::Status VirtualMidiSystem::Close(Handle handle, bool input)
 {
-    std::lock_guard lock(mutex_);
-    return (input ? inputs_ : outputs_).erase(handle) ? Midi::kOk : Midi::kInvalidHandle;
+    std::lock_guard lock(m_mutex);
+    return (input ? m_inputs : m_outputs).erase(handle) ? Midi::Status::Ok : Midi::Status::InvalidHandle;
 }
 
 bool VirtualMidiSystem::IsAlive(Handle handle, bool input)
 {
-    std::lock_guard lock(mutex_);
-    const auto& ports = input ? inputs_ : outputs_;
+    std::lock_guard lock(m_mutex);
+    const auto& ports = input ? m_inputs : m_outputs;
     const auto it = ports.find(handle);
     return it != ports.end() && !it->second.dead;
 }
 
-int VirtualMidiSystem::StartInput(Handle in)
+VirtualMidiSystem::Status VirtualMidiSystem::StartInput(Handle in)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = inputs_.find(in);
-    if (it == inputs_.end() || it->second.dead)
-        return Midi::kInvalidHandle;
+    std::lock_guard lock(m_mutex);
+    const auto it = m_inputs.find(in);
+    if (it == m_inputs.end() || it->second.dead)
+        return Midi::Status::InvalidHandle;
     it->second.started = true;
     it->second.start = Clock::now();
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::CheckSendLocked(Handle out, Device*& device)
+VirtualMidiSystem::Status VirtualMidiSystem::CheckSendLocked(Handle out, Device*& device)
 {
-    const auto it = outputs_.find(out);
-    if (it == outputs_.end() || it->second.dead)
-        return Midi::kInvalidHandle;
+    const auto it = m_outputs.find(out);
+    if (it == m_outputs.end() || it->second.dead)
+        return Midi::Status::InvalidHandle;
     device = FindLocked(it->second.device);
     if (!device || !device->plugged)
-        return Midi::kInvalidHandle;
+        return Midi::Status::InvalidHandle;
     if (device->failNext > 0) {
         --device->failNext;
-        return Midi::kError;
+        return Midi::Status::Error;
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
 void VirtualMidiSystem::RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong)
 {
     Sent sent{device.id, std::move(bytes), isLong, Clock::now()};
-    sent_.push_back(sent);
+    m_sent.push_back(sent);
     if (device.peer)
         QueueLocked(Clock::now(), {.kind = Kind::ToPeer, .device = device.id, .sent = std::move(sent)});
 }
 
-int VirtualMidiSystem::SendShort(Handle out, std::uint32_t packed)
+VirtualMidiSystem::Status VirtualMidiSystem::SendShort(Handle out, std::uint32_t packed)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     Device* device = nullptr;
-    if (const int r = CheckSendLocked(out, device); r != Midi::kOk)
+    if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
     std::vector<std::uint8_t> bytes = Midi::UnpackShort(packed);
     if (bytes.empty())
-        return Midi::kError; // F0 and F7 begin and end long messages
+        return Midi::Status::Error; // F0 and F7 begin and end long messages
     RecordLocked(*device, std::move(bytes), false);
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
-int VirtualMidiSystem::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
+VirtualMidiSystem::Status VirtualMidiSystem::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
 {
     if (!bytes || count == 0)
-        return Midi::kError;
-    std::unique_lock lock(mutex_);
+        return Midi::Status::Error;
+    std::unique_lock lock(m_mutex);
     Device* device = nullptr;
-    if (const int r = CheckSendLocked(out, device); r != Midi::kOk)
+    if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
     RecordLocked(*device, std::vector(bytes, bytes + count), true);
     switch (device->done) {
     case Done::AtOnce: {
-        const std::shared_ptr<Sink> sink = outputs_.at(out).sink;
+        const std::shared_ptr<Sink> sink = m_outputs.at(out).sink;
         if (sink && sink->onLongDone) {
-            ++longSending_;
-            calls_.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
-            --longSending_;
+            ++m_longSending;
+            m_calls.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
+            --m_longSending;
         }
         break;
     }
     case Done::AfterDelay:
-        ++longSending_; // until the done event has been handled
+        ++m_longSending; // until the done event has been handled
         QueueLocked(Clock::now() + device->doneDelay, {.kind = Kind::LongDone, .device = device->id, .out = out});
         break;
     case Done::Never:
         break;
     }
-    return Midi::kOk;
+    return Midi::Status::Ok;
 }
 
 void VirtualMidiSystem::Detach(const Sink& sink)
 {
-    std::unique_lock lock(mutex_);
-    for (auto* ports : {&inputs_, &outputs_})
+    std::unique_lock lock(m_mutex);
+    for (auto* ports : {&m_inputs, &m_outputs})
         std::erase_if(*ports, [&](const auto& entry) { return entry.second.sink.get() == &sink; });
-    calls_.WaitIdle(lock, &sink);
+    m_calls.WaitIdle(lock, &sink);
 }
 
 void VirtualMidiSystem::Run()
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        if (stop_)
+        if (m_stop)
             return;
-        if (queue_.empty()) {
-            idle_.notify_all();
-            wake_.wait(lock);
+        if (m_queue.empty()) {
+            m_idle.notify_all();
+            m_wake.wait(lock);
             continue;
         }
-        const auto due = queue_.begin()->first.first;
+        const auto due = m_queue.begin()->first.first;
         if (Clock::now() < due) {
-            wake_.wait_until(lock, due);
+            m_wake.wait_until(lock, due);
             continue;
         }
-        Event event = std::move(queue_.begin()->second);
-        queue_.erase(queue_.begin());
-        busy_ = true;
+        Event event = std::move(m_queue.begin()->second);
+        m_queue.erase(m_queue.begin());
+        m_busy = true;
         DispatchLocked(lock, event);
-        busy_ = false;
+        m_busy = false;
     }
 }
 
@@ -322,26 +322,26 @@ void VirtualMidiSystem::DispatchLocked(std::unique_lock<std::mutex>& lock, Event
         return;
     }
     if (event.kind == Kind::LongDone) {
-        --longSending_;
-        const auto it = outputs_.find(event.out);
-        if (it == outputs_.end() || it->second.dead || !it->second.sink || !it->second.sink->onLongDone)
+        --m_longSending;
+        const auto it = m_outputs.find(event.out);
+        if (it == m_outputs.end() || it->second.dead || !it->second.sink || !it->second.sink->onLongDone)
             return;
         const std::shared_ptr<Sink> sink = it->second.sink;
-        calls_.Unlocked(lock, sink.get(), [&] { sink->onLongDone(event.out); });
+        m_calls.Unlocked(lock, sink.get(), [&] { sink->onLongDone(event.out); });
         return;
     }
     std::vector<Handle> targets;
-    for (const auto& [handle, port] : inputs_)
+    for (const auto& [handle, port] : m_inputs)
         if (port.device == event.device && port.started && !port.dead)
             targets.push_back(handle);
     for (const Handle in : targets) {
         // Closed while an earlier target ran: it gets nothing more.
-        const auto it = inputs_.find(in);
-        if (it == inputs_.end() || it->second.dead || !it->second.sink)
+        const auto it = m_inputs.find(in);
+        if (it == m_inputs.end() || it->second.dead || !it->second.sink)
             continue;
         const std::shared_ptr<Sink> sink = it->second.sink;
         const auto sinceStart = std::chrono::duration_cast<Ms>(Clock::now() - it->second.start);
-        calls_.Unlocked(lock, sink.get(), [&] {
+        m_calls.Unlocked(lock, sink.get(), [&] {
             switch (event.kind) {
             case Kind::Short:
                 if (sink->onShort)
@@ -362,4 +362,4 @@ void VirtualMidiSystem::DispatchLocked(std::unique_lock<std::mutex>& lock, Event
     }
 }
 
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -1,7 +1,7 @@
 #pragma once
 // An in-process MIDI system for tests: devices that tests plug in and pull out, input delivered on the
 // system's own thread with chosen chunking and timing, a record of every send, and peers (a simulated
-// keyboard) that answer what a device receives. Install it with SetBackendForTesting.
+// keyboard) that answer what a device receives. Install it in Platform::Midi::BackendSlot().
 #include "KXFramework/Platform/Midi/MidiBackend.h"
 #include "KXFramework/Platform/Midi/SinkCalls.h"
 
@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-namespace KX::Testing {
+namespace KX::Test {
 
-class VirtualMidiSystem final : public Platform::Midi::Backend
-{
+class VirtualMidiSystem final : public Platform::Midi::Backend {
 public:
     using Handle = Platform::Midi::Handle;
+    using Status = Platform::Midi::Status;
     using Sink = Platform::Midi::Sink;
     using CompleteRule = Platform::Midi::CompleteRule;
     using Clock = std::chrono::steady_clock;
@@ -29,8 +29,7 @@ public:
     using DeviceId = int;
 
     // One message the host sent to a device.
-    struct Sent
-    {
+    struct Sent {
         DeviceId device = 0;
         std::vector<std::uint8_t> bytes{};
         bool isLong = false;
@@ -40,8 +39,7 @@ public:
     using Peer = std::function<void(VirtualMidiSystem& system, DeviceId device, const Sent& received)>;
 
     // When a long send reports done.
-    enum class Done
-    {
+    enum class Done {
         AtOnce,     // inside SendLong
         AfterDelay, // on the system's thread, the device's done delay after the send
         Never,
@@ -70,7 +68,7 @@ public:
     void InjectLongError(DeviceId device, Ms delay = Ms{0});
 
     void SetDone(DeviceId device, Done done, Ms delay = Ms{0});
-    // The device's next count sends fail with kError and are not recorded.
+    // The device's next count sends fail with Status::Error and are not recorded.
     void FailNextSends(DeviceId device, int count);
 
     std::vector<Sent> SentMessages() const;
@@ -82,28 +80,27 @@ public:
     // Waits until every queued event has been delivered and no call runs; false after timeout.
     bool WaitIdle(Ms timeout = Ms{5000});
 
-    int ListInputs(std::vector<std::string>& names) override;
-    int ListOutputs(std::vector<std::string>& names) override;
-    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override
+    Status ListInputs(std::vector<std::string>& names) override;
+    Status ListOutputs(std::vector<std::string>& names) override;
+    Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override
     {
         return Open(device, std::move(sink), in, true);
     }
-    int StartInput(Handle in) override;
-    int CloseInput(Handle in) override { return Close(in, true); }
+    Status StartInput(Handle in) override;
+    Status CloseInput(Handle in) override { return Close(in, true); }
     bool IsInputAlive(Handle in) override { return IsAlive(in, true); }
-    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override
+    Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override
     {
         return Open(device, std::move(sink), out, false);
     }
-    int CloseOutput(Handle out) override { return Close(out, false); }
+    Status CloseOutput(Handle out) override { return Close(out, false); }
     bool IsOutputAlive(Handle out) override { return IsAlive(out, false); }
-    int SendShort(Handle out, std::uint32_t packed) override;
-    int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
+    Status SendShort(Handle out, std::uint32_t packed) override;
+    Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
     void Detach(const Sink& sink) override;
 
 private:
-    struct Device
-    {
+    struct Device {
         DeviceId id = 0;
         std::string inName;
         std::string outName;
@@ -113,8 +110,7 @@ private:
         Ms doneDelay{0};
         int failNext = 0;
     };
-    struct Port
-    {
+    struct Port {
         DeviceId device = 0;
         std::shared_ptr<Sink> sink{};
         bool started = false;
@@ -122,8 +118,7 @@ private:
         Clock::time_point start{};
     };
     enum class Kind { Short, Long, LongError, LongDone, ToPeer };
-    struct Event
-    {
+    struct Event {
         Kind kind = Kind::Short;
         DeviceId device = 0;
         Handle out = 0;
@@ -135,34 +130,34 @@ private:
     };
 
     Device* FindLocked(DeviceId id);
-    int ListLocked(std::vector<std::string>& names, bool inputs);
+    Status ListLocked(std::vector<std::string>& names, bool inputs);
     Device* NthLocked(unsigned n, bool inputs);
-    int Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input);
-    int Close(Handle handle, bool input);
+    Status Open(unsigned device, std::shared_ptr<Sink> sink, Handle& handle, bool input);
+    Status Close(Handle handle, bool input);
     bool IsAlive(Handle handle, bool input);
     void QueueLocked(Clock::time_point due, Event event);
-    int CheckSendLocked(Handle out, Device*& device);
+    Status CheckSendLocked(Handle out, Device*& device);
     void RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong);
     void Run();
     void DispatchLocked(std::unique_lock<std::mutex>& lock, Event& event);
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    Platform::Midi::SinkCalls calls_;
-    std::vector<Device> devices_;
-    DeviceId nextDevice_ = 1;
-    std::map<Handle, Port> inputs_;
-    std::map<Handle, Port> outputs_;
-    std::map<std::pair<Clock::time_point, std::uint64_t>, Event> queue_;
-    std::uint64_t nextEvent_ = 0;
-    bool busy_ = false;
-    bool stop_ = false;
-    std::vector<Sent> sent_;
-    int enumerations_ = 0;
-    int longSending_ = 0;
-    int listsDuringLongSend_ = 0;
-    std::thread thread_;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    Platform::Midi::SinkCalls m_calls;
+    std::vector<Device> m_devices;
+    DeviceId m_nextDevice = 1;
+    std::map<Handle, Port> m_inputs;
+    std::map<Handle, Port> m_outputs;
+    std::map<std::pair<Clock::time_point, std::uint64_t>, Event> m_queue;
+    std::uint64_t m_nextEvent = 0;
+    bool m_busy = false;
+    bool m_stop = false;
+    std::vector<Sent> m_sent;
+    int m_enumerations = 0;
+    int m_longSending = 0;
+    int m_listsDuringLongSend = 0;
+    std::thread m_thread;
 };
 
-} // namespace KX::Testing
+} // namespace KX::Test

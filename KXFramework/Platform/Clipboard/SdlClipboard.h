@@ -33,8 +33,8 @@ private:
     void Read();
 
     uint32_t m_sequence = 1;
-    bool m_held = false; // our text or claim is the clipboard's content
-    bool m_claimed = false; // ... and it is a claim
+    bool m_held = false;               // our text or claim is the clipboard's content
+    bool m_claimed = false;            // ... and it is a claim
     std::optional<std::string> m_read; // the read of the paste under way
 };
 

@@ -35,17 +35,18 @@ int32_t Unshown(const MessageBoxRequest& request, const char* why)
 {
     const int32_t answer = DefaultMessageBoxAnswer(request.flags);
     std::fprintf(stderr, "Message box not shown (%s): %s: %s (answered %d)\n", why, OneLine(request.caption).c_str(),
-        OneLine(request.text).c_str(), static_cast<int>(answer));
+                 OneLine(request.text).c_str(), static_cast<int>(answer));
     return answer;
 }
 
 } // namespace
 
-DesktopMessageBox::DesktopMessageBox(
-    std::vector<std::unique_ptr<MessageBoxService>> services, std::function<bool()> canShow)
+DesktopMessageBox::DesktopMessageBox(std::vector<std::unique_ptr<MessageBoxService>> services,
+                                     std::function<bool()> canShow)
     : m_services(std::move(services)),
       m_canShow(std::move(canShow))
-{}
+{
+}
 
 std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<void()> whileWaiting)
 {

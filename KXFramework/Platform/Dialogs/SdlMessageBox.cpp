@@ -40,8 +40,8 @@ int32_t SdlMessageBox::Show(const MessageBoxRequest& request)
 {
     const std::string title = Utf8FromUtf16(request.caption);
     const std::string text = Utf8FromUtf16(request.text);
-    const SDL_MessageBoxButtonData ok{
-        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, MessageBoxAnswer::kOk, "OK"};
+    const SDL_MessageBoxButtonData ok{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                                      MessageBoxAnswer::kOk, "OK"};
     const SDL_MessageBoxButtonData yesNo[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, MessageBoxAnswer::kYes, "Yes"},
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, MessageBoxAnswer::kNo, "No"},

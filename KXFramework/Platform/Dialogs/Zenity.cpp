@@ -38,8 +38,8 @@ Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std:
     ChildProcessOptions options;
     options.whileWaiting = whileWaiting;
     // These change zenity's exit codes, which tell OK from Cancel.
-    options.removedVariables
-        = {"ZENITY_OK", "ZENITY_CANCEL", "ZENITY_ESC", "ZENITY_ERROR", "ZENITY_EXTRA", "ZENITY_TIMEOUT"};
+    options.removedVariables = {"ZENITY_OK",    "ZENITY_CANCEL", "ZENITY_ESC",
+                                "ZENITY_ERROR", "ZENITY_EXTRA",  "ZENITY_TIMEOUT"};
     Outcome outcome{RunChildProcess(arguments, options), {}};
     outcome.message = FailureMessage(outcome.process.errors);
     return outcome;
@@ -81,8 +81,8 @@ std::string Describe(const Outcome& outcome)
     case Status::Exited:
         break;
     }
-    return ProgramName() + " exited with " + std::to_string(process.exitCode)
-        + (outcome.message.empty() ? "" : ": " + outcome.message);
+    return ProgramName() + " exited with " + std::to_string(process.exitCode) +
+           (outcome.message.empty() ? "" : ": " + outcome.message);
 }
 
 } // namespace KX::Platform::Zenity

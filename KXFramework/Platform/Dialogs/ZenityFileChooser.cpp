@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Dialogs/ZenityFileChooser.h"
 
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Dialogs/MessageBoxService.h"
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
@@ -115,7 +115,8 @@ std::string PathProblem(const std::string& path, bool mustExist)
 ZenityFileChooser::ZenityFileChooser(MessageBoxService& messageBox, std::function<void()> whileWaiting)
     : m_messageBox(messageBox),
       m_whileWaiting(std::move(whileWaiting))
-{}
+{
+}
 
 std::string ZenityFileChooser::ZenityPattern(std::string_view pattern)
 {
@@ -145,7 +146,7 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
     if (process.status == ChildProcessResult::Status::StartFailed) {
         DebugLog::WriteLine("File chooser: " + Zenity::Describe(outcome));
         m_messageBox.Show({u"The file chooser could not be started. Install the zenity package.", u"File Dialog Error",
-            MessageBoxFlags::kIconError, request.ownerWindow});
+                           MessageBoxFlags::kIconError, request.ownerWindow});
         return result;
     }
     if (process.status != ChildProcessResult::Status::Exited || process.exitCode != 0) {
@@ -163,8 +164,8 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
     return result;
 }
 
-FileChooserResult ZenityFileChooser::ReadChoice(
-    std::string_view output, const FileChooserRequest& request, std::string* problem)
+FileChooserResult ZenityFileChooser::ReadChoice(std::string_view output, const FileChooserRequest& request,
+                                                std::string* problem)
 {
     if (!output.empty() && output.back() == '\n')
         output.remove_suffix(1);

@@ -23,8 +23,8 @@ public:
 
     // What zenity printed on success: the paths, without the final line feed, split at the
     // separator of a multiple selection. Failed when any of them is unusable, and why in `problem`.
-    static FileChooserResult ReadChoice(
-        std::string_view output, const FileChooserRequest& request, std::string* problem = nullptr);
+    static FileChooserResult ReadChoice(std::string_view output, const FileChooserRequest& request,
+                                        std::string* problem = nullptr);
 
     // "*.*" -> "*", "*.Kp" -> "*.[Kk][Pp]"; a blank (which would split zenity's list) -> "?".
     static std::string ZenityPattern(std::string_view pattern);

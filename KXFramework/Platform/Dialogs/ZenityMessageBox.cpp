@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 

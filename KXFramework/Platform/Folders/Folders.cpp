@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Folders/Folders.h"
 
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <cstdlib>
 #include <pwd.h>

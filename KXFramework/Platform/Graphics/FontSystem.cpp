@@ -82,9 +82,8 @@ void ScaledFont::Show(cairo_t* cr, double x, double baseline, std::u16string_vie
     const std::string utf8 = Utf8FromUtf16(text);
     cairo_glyph_t* glyphs = nullptr;
     int count = 0;
-    if (cairo_scaled_font_text_to_glyphs(
-            m_font, x, baseline, utf8.data(), int(utf8.size()), &glyphs, &count, nullptr, nullptr, nullptr)
-        != CAIRO_STATUS_SUCCESS)
+    if (cairo_scaled_font_text_to_glyphs(m_font, x, baseline, utf8.data(), int(utf8.size()), &glyphs, &count, nullptr,
+                                         nullptr, nullptr) != CAIRO_STATUS_SUCCESS)
         return;
     cairo_set_scaled_font(cr, m_font);
     cairo_show_glyphs(cr, glyphs, count);
@@ -95,7 +94,8 @@ FontFace::FontFace(cairo_font_face_t* face, const FaceMetrics& metrics, std::str
     : m_face(face),
       m_metrics(metrics),
       m_file(std::move(file))
-{}
+{
+}
 
 FontFace::~FontFace()
 {
@@ -146,8 +146,8 @@ FontSystem& FontSystem::Get()
 bool FontSystem::Configure(const FontSettings& settings)
 {
     FcConfig* config = FcConfigCreate();
-    if (!settings.configFile.empty()
-        && !FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(settings.configFile.c_str()), FcTrue)) {
+    if (!settings.configFile.empty() &&
+        !FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(settings.configFile.c_str()), FcTrue)) {
         FcConfigDestroy(config);
         return false;
     }

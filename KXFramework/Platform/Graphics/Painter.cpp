@@ -33,8 +33,8 @@ Painter::~Painter()
 
 void Painter::SetColor(uint32_t argb)
 {
-    cairo_set_source_rgba(
-        m_cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
+    cairo_set_source_rgba(m_cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0,
+                          (argb >> 24) / 255.0);
 }
 
 void Painter::SetTranslation(double x, double y)
@@ -75,8 +75,8 @@ void Painter::SetClip(double x, double y, double w, double h)
         x = y = w = h = 0.0;
     // Frames set the same clip again and again; Cairo makes a new clip each time.
     const RectD device{x + m_tx, y + m_ty, w, h};
-    if (m_hasClip && device.x == m_clip.x && device.y == m_clip.y && device.width == m_clip.width
-        && device.height == m_clip.height)
+    if (m_hasClip && device.x == m_clip.x && device.y == m_clip.y && device.width == m_clip.width &&
+        device.height == m_clip.height)
         return;
     m_clip = device;
     m_hasClip = true;
@@ -179,8 +179,8 @@ void Painter::FillPath(const Path& path, double sx, double sy, uint32_t argb)
 
 void Painter::DrawImage(const Surface& source, const RectD& sourceRect, const RectD& destination, ImageMode mode)
 {
-    if (!(sourceRect.width > 0.0) || !(sourceRect.height > 0.0) || !(destination.width > 0.0)
-        || !(destination.height > 0.0))
+    if (!(sourceRect.width > 0.0) || !(sourceRect.height > 0.0) || !(destination.width > 0.0) ||
+        !(destination.height > 0.0))
         return;
     double x = destination.x;
     double y = destination.y;
@@ -190,11 +190,11 @@ void Painter::DrawImage(const Surface& source, const RectD& sourceRect, const Re
         return;
     // A sprite is sampled through a surface of its own rectangle, so repeating or edge sampling never
     // reaches its neighbours in the image.
-    const bool whole = sourceRect.x == 0.0 && sourceRect.y == 0.0 && sourceRect.width == source.Width()
-        && sourceRect.height == source.Height();
+    const bool whole = sourceRect.x == 0.0 && sourceRect.y == 0.0 && sourceRect.width == source.Width() &&
+                       sourceRect.height == source.Height();
     cairo_surface_t* sprite = whole ? cairo_surface_reference(source.Native())
                                     : cairo_surface_create_for_rectangle(source.Native(), sourceRect.x, sourceRect.y,
-                                        sourceRect.width, sourceRect.height);
+                                                                         sourceRect.width, sourceRect.height);
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(sprite);
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
     cairo_matrix_t matrix;

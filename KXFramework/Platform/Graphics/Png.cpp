@@ -14,8 +14,8 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 
 bool PlausibleSize(const png_image& image, size_t encodedSize)
 {
-    if (image.width == 0 || image.height == 0 || image.width > uint32_t(kMaxImageSide)
-        || image.height > uint32_t(kMaxImageSide))
+    if (image.width == 0 || image.height == 0 || image.width > uint32_t(kMaxImageSide) ||
+        image.height > uint32_t(kMaxImageSide))
         return false;
     // The smallest filtered image: one bit per pixel plus a filter byte per row.
     const uint64_t minimumRaw = uint64_t(image.height) * ((uint64_t(image.width) + 7) / 8 + 1);

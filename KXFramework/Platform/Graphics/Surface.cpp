@@ -9,7 +9,8 @@ Surface::Surface(cairo_surface_t* surface, std::shared_ptr<const Image> image)
       m_image(std::move(image)),
       m_width(cairo_image_surface_get_width(surface)),
       m_height(cairo_image_surface_get_height(surface))
-{}
+{
+}
 
 Surface::~Surface()
 {
@@ -32,14 +33,14 @@ std::shared_ptr<Surface> Surface::Create(int width, int height)
 
 std::shared_ptr<Surface> Surface::Wrap(std::shared_ptr<const Image> image)
 {
-    if (image == nullptr || image->width < 1 || image->height < 1 || image->width > kMaxSurfaceSide
-        || image->height > kMaxSurfaceSide || image->stride < image->width * 4
-        || image->pixels.size() < size_t(image->stride) * size_t(image->height))
+    if (image == nullptr || image->width < 1 || image->height < 1 || image->width > kMaxSurfaceSide ||
+        image->height > kMaxSurfaceSide || image->stride < image->width * 4 ||
+        image->pixels.size() < size_t(image->stride) * size_t(image->height))
         return nullptr;
     // Cairo takes a writable pointer; a wrapped surface is only ever a source.
     auto* pixels = const_cast<unsigned char*>(image->pixels.data());
-    cairo_surface_t* surface
-        = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, image->width, image->height, image->stride);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, image->width, image->height, image->stride);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;

@@ -11,7 +11,10 @@ namespace KX::Platform::Ini {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string Lower(std::string_view text)
 {
@@ -48,7 +51,10 @@ std::string_view TrimValue(std::string_view text)
     return text.substr(begin, end - begin);
 }
 
-bool IsBlankLine(std::string_view text) { return TrimBlanks(text).empty(); }
+bool IsBlankLine(std::string_view text)
+{
+    return TrimBlanks(text).empty();
+}
 
 // Only the last line can lack an ending, and only it can end with a CR that is its own text: a line
 // feed alone after it would make "CR LF" of the two and drop the CR from the line ("[s]\r" would turn
@@ -66,8 +72,8 @@ IniDocument::IniDocument() = default;
 
 bool IniDocument::Parse(std::string_view text)
 {
-    lines_.clear();
-    sections_.clear();
+    m_lines.clear();
+    m_sections.clear();
     if (text.size() > kMaxBytes || text.find('\0') != std::string_view::npos)
         return false;
 
@@ -96,7 +102,7 @@ bool IniDocument::Parse(std::string_view text)
     uint32_t current = 0;
     for (size_t i = 0; i < lines.size(); ++i)
         Classify(lines[i], i, current);
-    lines_ = std::move(lines);
+    m_lines = std::move(lines);
     return true;
 }
 
@@ -145,9 +151,10 @@ void IniDocument::Classify(Line& line, size_t index, uint32_t& currentSection)
 IniDocument IniDocument::CreateNew(std::string_view product, std::string_view version)
 {
     std::string comment = "# " + std::string(product) + " settings (KX ini 1)";
-    std::replace_if(comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    const std::string text = comment + "\n@product=" + EscapeValue(product) + "\n@version=" +
-                             EscapeValue(version) + "\n";
+    std::replace_if(
+        comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    const std::string text =
+        comment + "\n@product=" + EscapeValue(product) + "\n@version=" + EscapeValue(version) + "\n";
     IniDocument doc;
     doc.Parse(text);
     return doc;
@@ -157,7 +164,7 @@ std::string IniDocument::Serialize() const
 {
     std::string out;
     out.reserve(ByteSize());
-    for (const Line& line : lines_) {
+    for (const Line& line : m_lines) {
         out += line.text;
         if (line.eol == 2)
             out += '\r';
@@ -180,7 +187,7 @@ std::string IniDocument::ValueOf(const Line& line) const
 std::optional<std::string> IniDocument::GetMetadata(std::string_view name) const
 {
     const std::string key = "@" + std::string(name);
-    for (const Line& line : lines_)
+    for (const Line& line : m_lines)
         if (line.kind == Kind::Metadata && EqualNoCase(KeyOf(line), key))
             return ValueOf(line);
     return std::nullopt;
@@ -190,8 +197,8 @@ std::optional<uint32_t> IniDocument::FindSection(std::string_view section) const
 {
     if (section.empty())
         return 0;
-    const auto it = sections_.find(Lower(section));
-    if (it == sections_.end())
+    const auto it = m_sections.find(Lower(section));
+    if (it == m_sections.end())
         return std::nullopt;
     return it->second;
 }
@@ -200,22 +207,25 @@ uint32_t IniDocument::AddSection(std::string_view section)
 {
     if (const auto found = FindSection(section))
         return *found;
-    const auto index = static_cast<uint32_t>(sections_.size() + 1);
-    sections_.emplace(Lower(section), index);
+    const auto index = static_cast<uint32_t>(m_sections.size() + 1);
+    m_sections.emplace(Lower(section), index);
     return index;
 }
 
 std::optional<size_t> IniDocument::FindKeyLine(uint32_t section, std::string_view key) const
 {
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const Line& line = lines_[i];
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
         if (line.kind == Kind::Key && line.section == section && EqualNoCase(KeyOf(line), key))
             return i;
     }
     return std::nullopt;
 }
 
-bool IniDocument::HasSection(std::string_view section) const { return FindSection(section).has_value(); }
+bool IniDocument::HasSection(std::string_view section) const
+{
+    return FindSection(section).has_value();
+}
 
 std::optional<std::string> IniDocument::GetValue(std::string_view section, std::string_view key) const
 {
@@ -225,7 +235,7 @@ std::optional<std::string> IniDocument::GetValue(std::string_view section, std::
     const auto i = FindKeyLine(*s, key);
     if (!i)
         return std::nullopt;
-    return ValueOf(lines_[*i]);
+    return ValueOf(m_lines[*i]);
 }
 
 std::vector<std::string> IniDocument::GetKeyNames(std::string_view section) const
@@ -235,7 +245,7 @@ std::vector<std::string> IniDocument::GetKeyNames(std::string_view section) cons
     if (!s)
         return names;
     std::unordered_set<std::string> seen;
-    for (const Line& line : lines_)
+    for (const Line& line : m_lines)
         if (line.kind == Kind::Key && line.section == *s && seen.insert(Lower(KeyOf(line))).second)
             names.push_back(SanitizeUtf8(KeyOf(line)));
     return names;
@@ -243,17 +253,17 @@ std::vector<std::string> IniDocument::GetKeyNames(std::string_view section) cons
 
 size_t IniDocument::InsertPosition(uint32_t section) const
 {
-    size_t last = lines_.size();
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].section == section && lines_[i].kind != Kind::Other)
+    size_t last = m_lines.size();
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].section == section && m_lines[i].kind != Kind::Other)
             last = i;
-    if (last != lines_.size())
+    if (last != m_lines.size())
         return last + 1;
     // The top level without keys: before the first section, leaving the blank lines before it.
     size_t pos = 0;
-    while (pos < lines_.size() && lines_[pos].kind != Kind::Section)
+    while (pos < m_lines.size() && m_lines[pos].kind != Kind::Section)
         ++pos;
-    while (pos > 0 && IsBlankLine(lines_[pos - 1].text))
+    while (pos > 0 && IsBlankLine(m_lines[pos - 1].text))
         --pos;
     return pos;
 }
@@ -262,42 +272,42 @@ uint32_t IniDocument::EnsureSection(std::string_view section)
 {
     if (const auto found = FindSection(section))
         return *found;
-    if (!lines_.empty()) {
-        if (lines_.back().eol == 0)
-            lines_.back().eol = EndingFor(lines_.back().text);
-        if (!IsBlankLine(lines_.back().text))
-            lines_.push_back(Line{std::string(), 1, Kind::Other, lines_.back().section, 0, 0, 0});
+    if (!m_lines.empty()) {
+        if (m_lines.back().eol == 0)
+            m_lines.back().eol = EndingFor(m_lines.back().text);
+        if (!IsBlankLine(m_lines.back().text))
+            m_lines.push_back(Line{std::string(), 1, Kind::Other, m_lines.back().section, 0, 0, 0});
     }
     const uint32_t index = AddSection(section);
-    lines_.push_back(Line{"[" + std::string(section) + "]", 1, Kind::Section, index, 0, 0, 0});
+    m_lines.push_back(Line{"[" + std::string(section) + "]", 1, Kind::Section, index, 0, 0, 0});
     return index;
 }
 
 void IniDocument::InsertKeyLines(uint32_t section, const std::vector<std::pair<std::string, std::string>>& entries)
 {
     const size_t pos = InsertPosition(section);
-    if (pos > 0 && lines_[pos - 1].eol == 0)
-        lines_[pos - 1].eol = EndingFor(lines_[pos - 1].text);
+    if (pos > 0 && m_lines[pos - 1].eol == 0)
+        m_lines[pos - 1].eol = EndingFor(m_lines[pos - 1].text);
     std::vector<Line> added;
     added.reserve(entries.size());
     for (const auto& [key, value] : entries) {
         const auto keySize = static_cast<uint32_t>(key.size());
         added.push_back(Line{key + "=" + EscapeValue(value), 1, Kind::Key, section, 0, keySize, keySize});
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), added.begin(), added.end());
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), added.begin(), added.end());
 }
 
 size_t IniDocument::ByteSize() const
 {
     size_t size = 0;
-    for (const Line& line : lines_)
+    for (const Line& line : m_lines)
         size += line.text.size() + line.eol;
     return size;
 }
 
 bool IniDocument::HasRoomFor(size_t lines, size_t bytes) const
 {
-    return lines_.size() + lines <= kMaxLines && ByteSize() + bytes <= kMaxBytes;
+    return m_lines.size() + lines <= kMaxLines && ByteSize() + bytes <= kMaxBytes;
 }
 
 void IniDocument::RewriteValue(Line& line, std::string_view value)
@@ -310,7 +320,7 @@ IniDocument::Change IniDocument::SetValue(std::string_view section, std::string_
 {
     const auto s = FindSection(section);
     if (const auto i = s ? FindKeyLine(*s, key) : std::nullopt) {
-        Line& line = lines_[*i];
+        Line& line = m_lines[*i];
         if (ValueOf(line) == value)
             return Change::None;
         if (!HasRoomFor(0, EscapeValue(value).size()))
@@ -332,9 +342,9 @@ std::vector<size_t> IniDocument::ArrayLines(std::string_view section) const
     if (!s)
         return items;
     std::unordered_map<std::string_view, size_t> firstLine;
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Key && lines_[i].section == *s)
-            firstLine.emplace(KeyOf(lines_[i]), i);
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].kind == Kind::Key && m_lines[i].section == *s)
+            firstLine.emplace(KeyOf(m_lines[i]), i);
     for (;;) {
         const auto it = firstLine.find(std::to_string(items.size()));
         if (it == firstLine.end())
@@ -355,12 +365,12 @@ IniDocument::Change IniDocument::SetArrayCount(std::string_view section, int32_t
     if (count == current)
         return Change::None;
     if (count < current) {
-        std::vector<bool> drop(lines_.size(), false);
+        std::vector<bool> drop(m_lines.size(), false);
         for (size_t i = static_cast<size_t>(count); i < items.size(); ++i)
             drop[items[i]] = true;
         size_t index = 0;
-        lines_.erase(std::remove_if(lines_.begin(), lines_.end(), [&](const Line&) { return drop[index++]; }),
-                     lines_.end());
+        m_lines.erase(std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line&) { return drop[index++]; }),
+                      m_lines.end());
         return Change::Made;
     }
     const auto added = static_cast<size_t>(count - current);
@@ -381,12 +391,12 @@ void IniDocument::RemoveArrayItem(std::string_view section, int32_t index)
         return;
     // Each later item moves down one place, its value text kept byte for byte.
     for (size_t j = static_cast<size_t>(index); j + 1 < items.size(); ++j) {
-        Line& to = lines_[items[j]];
-        const Line& from = lines_[items[j + 1]];
+        Line& to = m_lines[items[j]];
+        const Line& from = m_lines[items[j + 1]];
         to.text.resize(to.equals + 1);
         to.text.append(from.text, from.equals + 1);
     }
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(items.back()));
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(items.back()));
 }
 
 bool IsStorableKey(std::string_view key)
@@ -422,14 +432,24 @@ std::string EscapeValue(std::string_view value)
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         case ' ':
             out += (i == 0 || i + 1 == value.size()) ? "\\s" : " ";
             break;
-        default: out += c; break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -446,11 +466,21 @@ std::string UnescapeValue(std::string_view text)
         }
         const char next = text[++i];
         switch (next) {
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 's': out += ' '; break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 's':
+            out += ' ';
+            break;
         default:
             out += '\\';
             out += next;

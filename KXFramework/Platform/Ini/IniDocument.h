@@ -19,7 +19,7 @@ public:
     static constexpr int32_t kMaxArrayCount = 65536;
 
     enum class Change {
-        None,     // the document already held that
+        None, // the document already held that
         Made,
         TooLarge, // refused: the file would exceed kMaxBytes or kMaxLines and not read back
     };
@@ -61,7 +61,7 @@ private:
         std::string text; // without its line ending
         uint8_t eol = 0;  // 0: none (last line), 1: LF, 2: CR LF
         Kind kind = Kind::Other;
-        uint32_t section = 0; // see sections_
+        uint32_t section = 0; // see m_sections
         uint32_t keyBegin = 0, keyEnd = 0, equals = 0;
     };
 
@@ -79,9 +79,9 @@ private:
     bool HasRoomFor(size_t lines, size_t bytes) const;
     static void RewriteValue(Line& line, std::string_view value);
 
-    std::vector<Line> lines_;
+    std::vector<Line> m_lines;
     // Lower-cased section name -> the index lines refer to; the top level is 0 and not listed.
-    std::unordered_map<std::string, uint32_t> sections_;
+    std::unordered_map<std::string, uint32_t> m_sections;
 };
 
 // A key may not be empty, begin with "#", ";", "[" or "@", contain "=", CR or LF, or begin or

@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Ini/IniLibrary.h"
 
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Ini/IniDocument.h"
 
 #include <filesystem>
@@ -42,7 +42,10 @@ std::string AbsolutePath(std::string_view path)
     return ec ? std::string(path) : p.string();
 }
 
-bool HasNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
+bool HasNul(std::string_view text)
+{
+    return text.find('\0') != std::string_view::npos;
+}
 
 // A whole decimal int32, with an optional sign, after trimming spaces and tabs.
 bool ParseInt32(std::string_view text, int32_t& out)

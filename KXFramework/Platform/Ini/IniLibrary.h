@@ -19,42 +19,42 @@ namespace KX::Platform::Ini {
 // change). S_FALSE: opened, but its stored version differs (the data is kept). E_FAIL: the file
 // exists but cannot be read, is larger than 4 MiB, holds NUL bytes or is not a regular file; the
 // handle stays 0. Opening a path that is open already returns its handle and counts a reference.
-KXRESULT OpenIniFile(std::string_view path, std::string_view version, std::string_view product,
-                     int32_t* handle);
+[[nodiscard]] KXRESULT OpenIniFile(std::string_view path, std::string_view version, std::string_view product,
+                                   int32_t* handle);
 // Writes the file when it has unwritten changes.
-KXRESULT WriteIniFile(int32_t handle);
+[[nodiscard]] KXRESULT WriteIniFile(int32_t handle);
 // Drops one reference; the last one writes unwritten changes and frees the handle. When that
 // write fails: E_FAIL and the handle stays open with its data.
-KXRESULT CloseIniFile(int32_t handle);
+[[nodiscard]] KXRESULT CloseIniFile(int32_t handle);
 // Writes every file with unwritten changes and closes every handle. E_FAIL when a write failed.
-KXRESULT CloseAllIniFiles();
+[[nodiscard]] KXRESULT CloseAllIniFiles();
 
 // Node paths: "Key" is a key at the top level, "Some/Node/Key" key "Key" of section [Some/Node].
 // 1 when a section or a key of that path exists, else 0.
-KXRESULT DoesNodeExist(int32_t handle, std::string_view path);
+[[nodiscard]] KXRESULT DoesNodeExist(int32_t handle, std::string_view path);
 
 // S_OK when the key exists and (for Int) its whole trimmed text is a decimal int32; S_FALSE when
 // absent or not a number. The output is the default in every case but S_OK.
-KXRESULT GetIniValueInt(int32_t handle, std::string_view key, int32_t defaultValue, int32_t* out);
-KXRESULT GetIniValueStr(int32_t handle, std::string_view key, std::string_view defaultValue,
-                        std::string& out);
+[[nodiscard]] KXRESULT GetIniValueInt(int32_t handle, std::string_view key, int32_t defaultValue, int32_t* out);
+[[nodiscard]] KXRESULT GetIniValueStr(int32_t handle, std::string_view key, std::string_view defaultValue,
+                                      std::string& out);
 // S_OK, E_FAIL when the write failed (the value is kept in memory and the next change or
 // WriteIniFile retries), E_INVALIDARG for a key that cannot be stored.
-KXRESULT SetIniValueInt(int32_t handle, std::string_view key, int32_t value);
-KXRESULT SetIniValueStr(int32_t handle, std::string_view key, std::string_view value);
+[[nodiscard]] KXRESULT SetIniValueInt(int32_t handle, std::string_view key, int32_t value);
+[[nodiscard]] KXRESULT SetIniValueStr(int32_t handle, std::string_view key, std::string_view value);
 
 // The distinct keys of section `path` ("" the top level) in file order.
-KXRESULT GetKeyCount(int32_t handle, std::string_view path, int32_t* count);
-KXRESULT GetKeyNameAt(int32_t handle, std::string_view path, int32_t index, std::string& name);
+[[nodiscard]] KXRESULT GetKeyCount(int32_t handle, std::string_view path, int32_t* count);
+[[nodiscard]] KXRESULT GetKeyNameAt(int32_t handle, std::string_view path, int32_t index, std::string& name);
 
 // An array at path P is section [P] with the keys "0", "1", …; the count is the run from "0".
-KXRESULT GetArrayCount(int32_t handle, std::string_view path, int32_t* count);
+[[nodiscard]] KXRESULT GetArrayCount(int32_t handle, std::string_view path, int32_t* count);
 // Truncates, or appends empty items (at most 65536).
-KXRESULT SetArrayCount(int32_t handle, std::string_view path, int32_t count);
-KXRESULT GetArrayItemAt(int32_t handle, std::string_view path, int32_t index, std::string& value);
+[[nodiscard]] KXRESULT SetArrayCount(int32_t handle, std::string_view path, int32_t count);
+[[nodiscard]] KXRESULT GetArrayItemAt(int32_t handle, std::string_view path, int32_t index, std::string& value);
 // Replaces item `index`; index == count appends.
-KXRESULT SetArrayItemAt(int32_t handle, std::string_view path, int32_t index, std::string_view value);
+[[nodiscard]] KXRESULT SetArrayItemAt(int32_t handle, std::string_view path, int32_t index, std::string_view value);
 // Removes the item and renumbers the ones after it.
-KXRESULT RemoveArrayItemAt(int32_t handle, std::string_view path, int32_t index);
+[[nodiscard]] KXRESULT RemoveArrayItemAt(int32_t handle, std::string_view path, int32_t index);
 
 } // namespace KX::Platform::Ini

@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
 
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
 #include "KXFramework/Platform/Midi/AlsaSequencer.h"
 #include "KXFramework/Platform/Midi/SinkCalls.h"
@@ -29,8 +29,7 @@ constexpr auto kSendBudget = std::chrono::milliseconds(10000);
 constexpr auto kRetryPause = std::chrono::milliseconds(1);
 constexpr std::size_t kInputBufferBytes = 64 * 1024;
 
-struct Address
-{
+struct Address {
     int client = 0;
     int port = 0;
     bool operator==(const Address&) const = default;
@@ -56,28 +55,26 @@ void LogFailure(const std::string& what, int r)
     Log(what + " failed: " + snd_strerror(r));
 }
 
-class AlsaBackend final : public Backend
-{
+class AlsaBackend final : public Backend {
 public:
     AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer);
     ~AlsaBackend() override;
 
-    int ListInputs(std::vector<std::string>& names) override { return List(names, true); }
-    int ListOutputs(std::vector<std::string>& names) override { return List(names, false); }
-    int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
-    int StartInput(Handle in) override;
-    int CloseInput(Handle in) override;
+    Status ListInputs(std::vector<std::string>& names) override { return List(names, true); }
+    Status ListOutputs(std::vector<std::string>& names) override { return List(names, false); }
+    Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) override;
+    Status StartInput(Handle in) override;
+    Status CloseInput(Handle in) override;
     bool IsInputAlive(Handle in) override;
-    int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
-    int CloseOutput(Handle out) override;
+    Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) override;
+    Status CloseOutput(Handle out) override;
     bool IsOutputAlive(Handle out) override;
-    int SendShort(Handle out, std::uint32_t packed) override;
-    int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
+    Status SendShort(Handle out, std::uint32_t packed) override;
+    Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) override;
     void Detach(const Sink& sink) override;
 
 private:
-    struct Port
-    {
+    struct Port {
         Address address;
         std::string name;
         std::shared_ptr<Sink> sink;
@@ -87,8 +84,7 @@ private:
     };
 
     enum class Kind { Short, Long, LongError };
-    struct Delivery
-    {
+    struct Delivery {
         Handle in;
         Kind kind;
         std::uint32_t packed = 0;
@@ -99,51 +95,51 @@ private:
 
     bool Setup(const std::string& sequencer);
     void Teardown();
-    int List(std::vector<std::string>& names, bool inputs);
+    Status List(std::vector<std::string>& names, bool inputs);
     std::vector<ListedPort> EnumerateLocked(bool inputs);
     bool StillListedLocked(const Port& port, bool input);
-    int FindListedLocked(unsigned device, bool inputs, ListedPort& found);
+    Status FindListedLocked(unsigned device, bool inputs, ListedPort& found);
     bool SubscribedLocked(const Address& address, bool input);
     bool SubscribeLocked(const Address& address, bool input);
     void ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, Port>::iterator it, bool input);
-    int OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
+    Status OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline);
     void InputLoop();
     void ReadEventsLocked(std::vector<Delivery>& deliveries);
     void HandleEventLocked(const snd_seq_event_t& event, std::vector<Delivery>& deliveries);
     void Deliver(const Delivery& delivery);
 
-    std::mutex mutex_; // guards everything below and every libasound call
-    SinkCalls calls_;
-    std::unique_ptr<AlsaSequencer> seq_; // null without a sequencer
-    int ownClient_ = -1;
-    int inPort_ = -1;
-    int outPort_ = -1;
-    snd_midi_event_t* decoder_ = nullptr;
-    snd_midi_event_t* encoder_ = nullptr;
-    std::vector<pollfd> inFds_;
-    int wake_ = -1;
-    std::thread thread_;
-    std::map<Handle, Port> inputs_;
-    std::map<Handle, Port> outputs_;
-    std::vector<SequencerPort> logged_; // the ports last written to the debug log
+    std::mutex m_mutex; // guards everything below and every libasound call
+    SinkCalls m_calls;
+    std::unique_ptr<AlsaSequencer> m_seq; // null without a sequencer
+    int m_ownClient = -1;
+    int m_inPort = -1;
+    int m_outPort = -1;
+    snd_midi_event_t* m_decoder = nullptr;
+    snd_midi_event_t* m_encoder = nullptr;
+    std::vector<pollfd> m_inFds;
+    int m_wake = -1;
+    std::thread m_thread;
+    std::map<Handle, Port> m_inputs;
+    std::map<Handle, Port> m_outputs;
+    std::vector<SequencerPort> m_logged; // the ports last written to the debug log
 };
 
-AlsaBackend::AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer) : seq_(std::move(seq))
+AlsaBackend::AlsaBackend(std::unique_ptr<AlsaSequencer> seq, const std::string& sequencer) : m_seq(std::move(seq))
 {
     if (!Setup(sequencer)) {
         Teardown();
         return;
     }
-    thread_ = std::thread([this] { InputLoop(); });
+    m_thread = std::thread([this] { InputLoop(); });
 }
 
 AlsaBackend::~AlsaBackend()
 {
-    if (thread_.joinable()) {
+    if (m_thread.joinable()) {
         const std::uint64_t one = 1;
-        while (write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
+        while (write(m_wake, &one, sizeof one) < 0 && errno == EINTR) {
         }
-        thread_.join();
+        m_thread.join();
     }
     Teardown();
 }
@@ -151,79 +147,79 @@ AlsaBackend::~AlsaBackend()
 bool AlsaBackend::Setup(const std::string& sequencer)
 {
     // Without a sequencer the backend has no devices, like a machine without a keyboard; the log says why.
-    if (const int r = seq_->Open(sequencer); r < 0) {
+    if (const int r = m_seq->Open(sequencer); r < 0) {
         Log("the sequencer \"" + sequencer + "\" cannot be opened (" + snd_strerror(r) + "); no MIDI devices");
-        seq_.reset();
+        m_seq.reset();
         return false;
     }
-    seq_->SetClientName("Kivo 61 Preset Editor");
-    seq_->SetInputBufferSize(kInputBufferBytes);
-    ownClient_ = seq_->ClientId();
+    m_seq->SetClientName("Kivo 61 Preset Editor");
+    m_seq->SetInputBufferSize(kInputBufferBytes);
+    m_ownClient = m_seq->ClientId();
     const unsigned type = SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION;
-    inPort_ = seq_->CreateSimplePort("In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
-    outPort_ = seq_->CreateSimplePort("Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
-    if (ownClient_ < 0 || inPort_ < 0 || outPort_ < 0) {
-        Log("our client and ports cannot be made: "
-            + std::string(snd_strerror(std::min({ownClient_, inPort_, outPort_}))));
+    m_inPort = m_seq->CreateSimplePort("In", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, type);
+    m_outPort = m_seq->CreateSimplePort("Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, type);
+    if (m_ownClient < 0 || m_inPort < 0 || m_outPort < 0) {
+        Log("our client and ports cannot be made: " +
+            std::string(snd_strerror(std::min({m_ownClient, m_inPort, m_outPort}))));
         return false;
     }
-    if (snd_midi_event_new(kChunk, &decoder_) < 0 || snd_midi_event_new(kChunk, &encoder_) < 0)
+    if (snd_midi_event_new(kChunk, &m_decoder) < 0 || snd_midi_event_new(kChunk, &m_encoder) < 0)
         return false;
-    snd_midi_event_no_status(decoder_, 1);
+    snd_midi_event_no_status(m_decoder, 1);
     // Port and client departures arrive from the announce port; without them liveness still checks the list.
-    if (const int r = seq_->ConnectFrom(inPort_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE); r < 0)
+    if (const int r = m_seq->ConnectFrom(m_inPort, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE); r < 0)
         LogFailure("subscribing to the announce port", r);
 
-    inFds_ = seq_->PollDescriptors(POLLIN);
-    if (inFds_.empty())
+    m_inFds = m_seq->PollDescriptors(POLLIN);
+    if (m_inFds.empty())
         return false;
-    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake_ < 0)
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wake < 0)
         return false;
-    inFds_.push_back({wake_, POLLIN, 0});
+    m_inFds.push_back({m_wake, POLLIN, 0});
     return true;
 }
 
 void AlsaBackend::Teardown()
 {
-    if (decoder_)
-        snd_midi_event_free(decoder_);
-    if (encoder_)
-        snd_midi_event_free(encoder_);
-    if (wake_ >= 0)
-        close(wake_);
-    decoder_ = encoder_ = nullptr;
-    seq_.reset();
-    wake_ = -1;
+    if (m_decoder)
+        snd_midi_event_free(m_decoder);
+    if (m_encoder)
+        snd_midi_event_free(m_encoder);
+    if (m_wake >= 0)
+        close(m_wake);
+    m_decoder = m_encoder = nullptr;
+    m_seq.reset();
+    m_wake = -1;
 }
 
 std::vector<ListedPort> AlsaBackend::EnumerateLocked(bool inputs)
 {
-    if (!seq_)
+    if (!m_seq)
         return {};
-    std::vector<SequencerPort> ports = seq_->Ports();
+    std::vector<SequencerPort> ports = m_seq->Ports();
     // What the system offers, whenever it changes, so that a keyboard that is not found can be diagnosed.
     const auto same = [](const SequencerPort& a, const SequencerPort& b) {
-        return a.client == b.client && a.port == b.port && a.clientName == b.clientName && a.portName == b.portName
-            && a.readable == b.readable && a.writable == b.writable && a.exported == b.exported;
+        return a.client == b.client && a.port == b.port && a.clientName == b.clientName && a.portName == b.portName &&
+               a.readable == b.readable && a.writable == b.writable && a.exported == b.exported;
     };
-    if (!std::equal(ports.begin(), ports.end(), logged_.begin(), logged_.end(), same)) {
+    if (!std::equal(ports.begin(), ports.end(), m_logged.begin(), m_logged.end(), same)) {
         Log("the sequencer lists " + std::to_string(ports.size()) + " ports");
         for (const SequencerPort& p : ports)
-            Log("  " + ToText({p.client, p.port}) + " \"" + p.clientName + "\" port \"" + p.portName + "\""
-                + (p.readable ? " in" : "") + (p.writable ? " out" : "") + (p.exported ? "" : " unlisted"));
-        logged_ = ports;
+            Log("  " + ToText({p.client, p.port}) + " \"" + p.clientName + "\" port \"" + p.portName + "\"" +
+                (p.readable ? " in" : "") + (p.writable ? " out" : "") + (p.exported ? "" : " unlisted"));
+        m_logged = ports;
     }
-    return ListPorts(std::move(ports), ownClient_, inputs);
+    return ListPorts(std::move(ports), m_ownClient, inputs);
 }
 
-int AlsaBackend::List(std::vector<std::string>& names, bool inputs)
+Status AlsaBackend::List(std::vector<std::string>& names, bool inputs)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     names.clear();
     for (ListedPort& p : EnumerateLocked(inputs))
         names.push_back(std::move(p.name));
-    return kOk;
+    return Status::Ok;
 }
 
 // A re-plugged keyboard may come back at the same address under another name, or a different port may
@@ -238,16 +234,16 @@ bool AlsaBackend::StillListedLocked(const Port& port, bool input)
     });
 }
 
-// The listed port with that device number: kOk, kNoDriver without a sequencer, kBadDevice when none.
-int AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& found)
+// The listed port with that device number: Ok, NoDriver without a sequencer, BadDevice when none.
+Status AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& found)
 {
-    if (!seq_)
-        return kNoDriver;
+    if (!m_seq)
+        return Status::NoDriver;
     std::vector<ListedPort> listed = EnumerateLocked(inputs);
     if (device >= listed.size())
-        return kBadDevice;
+        return Status::BadDevice;
     found = std::move(listed[device]);
-    return kOk;
+    return Status::Ok;
 }
 
 // Whether the sequencer delivers from address to our input port, or from our output port to address.
@@ -255,8 +251,9 @@ int AlsaBackend::FindListedLocked(unsigned device, bool inputs, ListedPort& foun
 // covers a port that left and came back at the same address before its departure was read.
 bool AlsaBackend::SubscribedLocked(const Address& address, bool input)
 {
-    const Address in{ownClient_, inPort_}, out{ownClient_, outPort_};
-    return input ? seq_->Subscribed(ToSeq(address), ToSeq(in)) == 0 : seq_->Subscribed(ToSeq(out), ToSeq(address)) == 0;
+    const Address in{m_ownClient, m_inPort}, out{m_ownClient, m_outPort};
+    return input ? m_seq->Subscribed(ToSeq(address), ToSeq(in)) == 0
+                 : m_seq->Subscribed(ToSeq(out), ToSeq(address)) == 0;
 }
 
 // Input needs the subscription to receive anything. Output needs it too: the kernel opens a USB MIDI
@@ -266,37 +263,37 @@ bool AlsaBackend::SubscribeLocked(const Address& address, bool input)
 {
     if (SubscribedLocked(address, input))
         return true;
-    const int r = input ? seq_->ConnectFrom(inPort_, address.client, address.port)
-                        : seq_->ConnectTo(outPort_, address.client, address.port);
+    const int r = input ? m_seq->ConnectFrom(m_inPort, address.client, address.port)
+                        : m_seq->ConnectTo(m_outPort, address.client, address.port);
     if (r < 0)
         LogFailure(std::string(input ? "subscribing from " : "subscribing to ") + ToText(address), r);
     return r >= 0;
 }
 
-int AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
+Status AlsaBackend::OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in)
 {
     in = kNoHandle;
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     ListedPort p;
-    if (const int r = FindListedLocked(device, true, p); r != kOk)
+    if (const Status r = FindListedLocked(device, true, p); r != Status::Ok)
         return r;
     const Address address{p.client, p.port};
     if (!SubscribeLocked(address, true))
-        return kError;
+        return Status::Error;
     in = NewHandle();
-    inputs_.emplace(in, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
-    return kOk;
+    m_inputs.emplace(in, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
+    return Status::Ok;
 }
 
-int AlsaBackend::StartInput(Handle in)
+Status AlsaBackend::StartInput(Handle in)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = inputs_.find(in);
-    if (it == inputs_.end() || it->second.dead)
-        return kInvalidHandle;
+    std::lock_guard lock(m_mutex);
+    const auto it = m_inputs.find(in);
+    if (it == m_inputs.end() || it->second.dead)
+        return Status::InvalidHandle;
     it->second.started = true;
     it->second.start = Clock::now();
-    return kOk;
+    return Status::Ok;
 }
 
 // The last open handle on a port ends the subscription; one that died with its port has none left.
@@ -304,63 +301,64 @@ void AlsaBackend::ReleaseLocked(std::map<Handle, Port>& ports, std::map<Handle, 
 {
     const Address address = it->second.address;
     ports.erase(it);
-    const bool shared = std::any_of(ports.begin(), ports.end(),
-        [&](const auto& entry) { return !entry.second.dead && entry.second.address == address; });
+    const bool shared = std::any_of(ports.begin(), ports.end(), [&](const auto& entry) {
+        return !entry.second.dead && entry.second.address == address;
+    });
     if (shared || !SubscribedLocked(address, input))
         return;
-    const int r = input ? seq_->DisconnectFrom(inPort_, address.client, address.port)
-                        : seq_->DisconnectTo(outPort_, address.client, address.port);
+    const int r = input ? m_seq->DisconnectFrom(m_inPort, address.client, address.port)
+                        : m_seq->DisconnectTo(m_outPort, address.client, address.port);
     if (r < 0)
         LogFailure(std::string(input ? "unsubscribing from " : "unsubscribing to ") + ToText(address), r);
 }
 
-int AlsaBackend::CloseInput(Handle in)
+Status AlsaBackend::CloseInput(Handle in)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = inputs_.find(in);
-    if (it == inputs_.end())
-        return kInvalidHandle;
-    ReleaseLocked(inputs_, it, true);
-    return kOk;
+    std::lock_guard lock(m_mutex);
+    const auto it = m_inputs.find(in);
+    if (it == m_inputs.end())
+        return Status::InvalidHandle;
+    ReleaseLocked(m_inputs, it, true);
+    return Status::Ok;
 }
 
 bool AlsaBackend::IsInputAlive(Handle in)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = inputs_.find(in);
-    return it != inputs_.end() && StillListedLocked(it->second, true);
+    std::lock_guard lock(m_mutex);
+    const auto it = m_inputs.find(in);
+    return it != m_inputs.end() && StillListedLocked(it->second, true);
 }
 
-int AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
+Status AlsaBackend::OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out)
 {
     out = kNoHandle;
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     ListedPort p;
-    if (const int r = FindListedLocked(device, false, p); r != kOk)
+    if (const Status r = FindListedLocked(device, false, p); r != Status::Ok)
         return r;
     const Address address{p.client, p.port};
     if (!SubscribeLocked(address, false))
-        return kError;
+        return Status::Error;
     out = NewHandle();
-    outputs_.emplace(out, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
-    return kOk;
+    m_outputs.emplace(out, Port{.address = address, .name = std::move(p.name), .sink = std::move(sink)});
+    return Status::Ok;
 }
 
-int AlsaBackend::CloseOutput(Handle out)
+Status AlsaBackend::CloseOutput(Handle out)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = outputs_.find(out);
-    if (it == outputs_.end())
-        return kInvalidHandle;
-    ReleaseLocked(outputs_, it, false);
-    return kOk;
+    std::lock_guard lock(m_mutex);
+    const auto it = m_outputs.find(out);
+    if (it == m_outputs.end())
+        return Status::InvalidHandle;
+    ReleaseLocked(m_outputs, it, false);
+    return Status::Ok;
 }
 
 bool AlsaBackend::IsOutputAlive(Handle out)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = outputs_.find(out);
-    return it != outputs_.end() && StillListedLocked(it->second, false);
+    std::lock_guard lock(m_mutex);
+    const auto it = m_outputs.find(out);
+    return it != m_outputs.end() && StillListedLocked(it->second, false);
 }
 
 // A direct event bypasses our own output pool and is handed to the receiver at once. A hardware port's
@@ -369,16 +367,16 @@ bool AlsaBackend::IsOutputAlive(Handle out)
 // application's port queues it in that application's input pool, which gives -EAGAIN while it is full.
 // Our descriptors' POLLOUT tells only of our own pool, so polling them would return at once: pause between
 // tries instead, without the lock, so that input goes on meanwhile.
-int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
+Status AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_t& event, Clock::time_point deadline)
 {
     for (;;) {
-        const int r = seq_->OutputDirect(event);
+        const int r = m_seq->OutputDirect(event);
         if (r >= 0)
-            return kOk;
+            return Status::Ok;
         const auto now = Clock::now();
         if (r != -EAGAIN || now >= deadline) {
             LogFailure("sending to " + ToText({event.dest.client, event.dest.port}), r);
-            return kError;
+            return Status::Error;
         }
         lock.unlock();
         std::this_thread::sleep_for(std::min<Clock::duration>(kRetryPause, deadline - now));
@@ -386,33 +384,33 @@ int AlsaBackend::OutputLocked(std::unique_lock<std::mutex>& lock, snd_seq_event_
     }
 }
 
-int AlsaBackend::SendShort(Handle out, std::uint32_t packed)
+Status AlsaBackend::SendShort(Handle out, std::uint32_t packed)
 {
-    std::unique_lock lock(mutex_);
-    const auto it = outputs_.find(out);
-    if (it == outputs_.end() || it->second.dead)
-        return kInvalidHandle;
+    std::unique_lock lock(m_mutex);
+    const auto it = m_outputs.find(out);
+    if (it == m_outputs.end() || it->second.dead)
+        return Status::InvalidHandle;
     const std::vector<std::uint8_t> bytes = UnpackShort(packed);
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
-    snd_midi_event_reset_encode(encoder_);
-    if (bytes.empty() || snd_midi_event_encode(encoder_, bytes.data(), bytes.size(), &event) < 0 ||
+    snd_midi_event_reset_encode(m_encoder);
+    if (bytes.empty() || snd_midi_event_encode(m_encoder, bytes.data(), bytes.size(), &event) < 0 ||
         event.type == SND_SEQ_EVENT_NONE)
-        return kError;
-    snd_seq_ev_set_source(&event, outPort_);
+        return Status::Error;
+    snd_seq_ev_set_source(&event, m_outPort);
     snd_seq_ev_set_dest(&event, it->second.address.client, it->second.address.port);
     snd_seq_ev_set_direct(&event);
     return OutputLocked(lock, event, Clock::now() + kSendBudget);
 }
 
-int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
+Status AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t count)
 {
     if (!bytes || count == 0)
-        return kError;
-    std::unique_lock lock(mutex_);
-    auto it = outputs_.find(out);
-    if (it == outputs_.end() || it->second.dead)
-        return kInvalidHandle;
+        return Status::Error;
+    std::unique_lock lock(m_mutex);
+    auto it = m_outputs.find(out);
+    if (it == m_outputs.end() || it->second.dead)
+        return Status::InvalidHandle;
     const Address address = it->second.address;
     const auto deadline = Clock::now() + kSendBudget;
     // Events of at most kChunk bytes stay far below what a receiver can take at once (see OutputLocked);
@@ -422,42 +420,42 @@ int AlsaBackend::SendLong(Handle out, const std::uint8_t* bytes, std::size_t cou
         snd_seq_ev_clear(&event);
         snd_seq_ev_set_sysex(&event, static_cast<unsigned>(std::min(kChunk, count - at)),
                              const_cast<std::uint8_t*>(bytes + at));
-        snd_seq_ev_set_source(&event, outPort_);
+        snd_seq_ev_set_source(&event, m_outPort);
         snd_seq_ev_set_dest(&event, address.client, address.port);
         snd_seq_ev_set_direct(&event);
-        if (const int r = OutputLocked(lock, event, deadline); r != kOk)
+        if (const Status r = OutputLocked(lock, event, deadline); r != Status::Ok)
             return r;
     }
     // The kernel has taken every byte: the message is done. The handle may have been closed meanwhile.
-    it = outputs_.find(out);
-    if (it != outputs_.end() && it->second.sink && it->second.sink->onLongDone) {
+    it = m_outputs.find(out);
+    if (it != m_outputs.end() && it->second.sink && it->second.sink->onLongDone) {
         const std::shared_ptr<Sink> sink = it->second.sink;
-        calls_.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
+        m_calls.Unlocked(lock, sink.get(), [&] { sink->onLongDone(out); });
     }
-    return kOk;
+    return Status::Ok;
 }
 
 void AlsaBackend::Detach(const Sink& sink)
 {
-    std::unique_lock lock(mutex_);
-    for (auto it = inputs_.begin(); it != inputs_.end();) {
+    std::unique_lock lock(m_mutex);
+    for (auto it = m_inputs.begin(); it != m_inputs.end();) {
         const auto next = std::next(it);
         if (it->second.sink.get() == &sink)
-            ReleaseLocked(inputs_, it, true);
+            ReleaseLocked(m_inputs, it, true);
         it = next;
     }
-    for (auto it = outputs_.begin(); it != outputs_.end();) {
+    for (auto it = m_outputs.begin(); it != m_outputs.end();) {
         const auto next = std::next(it);
         if (it->second.sink.get() == &sink)
-            ReleaseLocked(outputs_, it, false);
+            ReleaseLocked(m_outputs, it, false);
         it = next;
     }
-    calls_.WaitIdle(lock, &sink);
+    m_calls.WaitIdle(lock, &sink);
 }
 
 void AlsaBackend::InputLoop()
 {
-    std::vector<pollfd> fds = inFds_;
+    std::vector<pollfd> fds = m_inFds;
     for (;;) {
         for (pollfd& fd : fds)
             fd.revents = 0;
@@ -468,15 +466,15 @@ void AlsaBackend::InputLoop()
         if (std::any_of(fds.begin(), fds.end() - 1,
                         [](const pollfd& fd) { return fd.revents & (POLLERR | POLLHUP | POLLNVAL); })) {
             // The sequencer itself failed; polling again would only spin. Every open port is gone.
-            std::lock_guard lock(mutex_);
-            for (auto* ports : {&inputs_, &outputs_})
+            std::lock_guard lock(m_mutex);
+            for (auto* ports : {&m_inputs, &m_outputs})
                 for (auto& [handle, port] : *ports)
                     port.dead = true;
             return;
         }
         std::vector<Delivery> deliveries;
         {
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(m_mutex);
             ReadEventsLocked(deliveries);
         }
         for (const Delivery& d : deliveries)
@@ -488,10 +486,10 @@ void AlsaBackend::ReadEventsLocked(std::vector<Delivery>& deliveries)
 {
     for (;;) {
         snd_seq_event_t* event = nullptr;
-        const int r = seq_->Input(event);
+        const int r = m_seq->Input(event);
         if (r == -ENOSPC) {
             // Input was lost: any SysEx being assembled is broken.
-            for (const auto& [handle, port] : inputs_)
+            for (const auto& [handle, port] : m_inputs)
                 if (port.started && !port.dead)
                     deliveries.push_back({.in = handle, .kind = Kind::LongError});
             continue;
@@ -508,7 +506,7 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
         const Address gone{event.data.addr.client, event.data.addr.port};
         const bool clientExit = event.type == SND_SEQ_EVENT_CLIENT_EXIT;
         if (clientExit || event.type == SND_SEQ_EVENT_PORT_EXIT) {
-            for (auto* ports : {&inputs_, &outputs_})
+            for (auto* ports : {&m_inputs, &m_outputs})
                 for (auto& [handle, port] : *ports)
                     if (port.address == gone || (clientExit && port.address.client == gone.client))
                         port.dead = true;
@@ -517,7 +515,7 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
     }
     const Address source{event.source.client, event.source.port};
     std::vector<std::pair<Handle, Clock::time_point>> targets;
-    for (const auto& [handle, port] : inputs_)
+    for (const auto& [handle, port] : m_inputs)
         if (port.started && !port.dead && port.address == source)
             targets.emplace_back(handle, port.start);
     if (targets.empty())
@@ -537,7 +535,7 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
         return;
     }
     unsigned char bytes[16];
-    const long n = snd_midi_event_decode(decoder_, bytes, sizeof bytes, &event);
+    const long n = snd_midi_event_decode(m_decoder, bytes, sizeof bytes, &event);
     if (n <= 0)
         return; // not a MIDI event
     const auto now = Clock::now();
@@ -558,12 +556,12 @@ void AlsaBackend::HandleEventLocked(const snd_seq_event_t& event, std::vector<De
 
 void AlsaBackend::Deliver(const Delivery& d)
 {
-    std::unique_lock lock(mutex_);
-    const auto it = inputs_.find(d.in);
-    if (it == inputs_.end() || !it->second.started || !it->second.sink)
+    std::unique_lock lock(m_mutex);
+    const auto it = m_inputs.find(d.in);
+    if (it == m_inputs.end() || !it->second.started || !it->second.sink)
         return;
     const std::shared_ptr<Sink> sink = it->second.sink;
-    calls_.Unlocked(lock, sink.get(), [&] {
+    m_calls.Unlocked(lock, sink.get(), [&] {
         switch (d.kind) {
         case Kind::Short:
             if (sink->onShort)

@@ -7,20 +7,18 @@
 namespace KX::Platform::Midi {
 
 // One port as the sequencer describes it.
-struct SequencerPort
-{
+struct SequencerPort {
     int client = 0;
     std::string clientName;
     int port = 0;
-    bool readable = false; // others may read and subscribe to read: a MIDI input for us
-    bool writable = false; // others may write and subscribe to write: a MIDI output for us
-    bool exported = true;  // false for ports that ask not to be listed
+    bool readable = false;  // others may read and subscribe to read: a MIDI input for us
+    bool writable = false;  // others may write and subscribe to write: a MIDI output for us
+    bool exported = true;   // false for ports that ask not to be listed
     std::string portName{}; // as the port calls itself; for the debug log
 };
 
 // One entry of a device list: the port's address and its product name.
-struct ListedPort
-{
+struct ListedPort {
     int client = 0;
     int port = 0;
     std::string name;

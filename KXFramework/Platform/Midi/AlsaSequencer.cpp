@@ -1,6 +1,6 @@
 #include "KXFramework/Platform/Midi/AlsaSequencer.h"
 
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -20,8 +20,8 @@ void LogAlsaError(const char* file, int line, const char* function, int err, con
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format ? format : "", args);
     va_end(args);
-    std::string text = "ALSA lib " + std::string(file ? file : "?") + ":" + std::to_string(line) + " ("
-        + (function ? function : "?") + ") " + message;
+    std::string text = "ALSA lib " + std::string(file ? file : "?") + ":" + std::to_string(line) + " (" +
+                       (function ? function : "?") + ") " + message;
     if (err != 0)
         text += std::string(": ") + snd_strerror(err);
     DebugLog::WriteLine(text);
@@ -69,9 +69,9 @@ public:
                 const unsigned caps = snd_seq_port_info_get_capability(port);
                 const unsigned read = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
                 const unsigned write = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
-                ports.push_back(
-                    {id, clientName, snd_seq_port_info_get_port(port), (caps & read) == read, (caps & write) == write,
-                        (caps & SND_SEQ_PORT_CAP_NO_EXPORT) == 0, snd_seq_port_info_get_name(port)});
+                ports.push_back({id, clientName, snd_seq_port_info_get_port(port), (caps & read) == read,
+                                 (caps & write) == write, (caps & SND_SEQ_PORT_CAP_NO_EXPORT) == 0,
+                                 snd_seq_port_info_get_name(port)});
             }
         }
         return ports;

@@ -4,16 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 
 namespace KX::Platform::Midi {
-
-namespace {
-
-std::mutex g_backendLock;
-std::shared_ptr<Backend> g_backend;
-
-} // namespace
 
 Handle NewHandle()
 {
@@ -21,18 +13,15 @@ Handle NewHandle()
     return next++;
 }
 
-std::shared_ptr<Backend> GetBackend()
+ServiceSlot<std::shared_ptr<Backend>>& BackendSlot()
 {
-    std::lock_guard lock(g_backendLock);
-    if (!g_backend)
-        g_backend = MakeAlsaBackend();
-    return g_backend;
+    static auto* slot = new ServiceSlot<std::shared_ptr<Backend>>;
+    return *slot;
 }
 
-void SetBackendForTesting(std::shared_ptr<Backend> backend)
+std::shared_ptr<Backend> GetBackend()
 {
-    std::lock_guard lock(g_backendLock);
-    g_backend = std::move(backend);
+    return BackendSlot().GetOrMake([] { return MakeAlsaBackend(); });
 }
 
 std::size_t ShortMessageLength(std::uint8_t status)

@@ -2,7 +2,10 @@
 // The operating system's MIDI services as the MIDI classes see them: devices listed by number and product
 // name, input delivered as packed short messages and as SysEx chunks of at most kChunk bytes with a
 // "complete" flag, long sends that copy their bytes and report done, and liveness of an open handle.
-// Only standard types here, so that no backend depends on the framework.
+// Only standard types and the header-only service slot here, so that no backend depends on the
+// framework's libraries.
+#include "KXFramework/ObjectBase/ServiceSlot.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -16,18 +19,20 @@ namespace KX::Platform::Midi {
 using Handle = std::uint64_t; // never reused within a process
 inline constexpr Handle kNoHandle = 0;
 
-// Results: kOk, or one of the failures below.
-inline constexpr int kOk = 0;
-inline constexpr int kError = 1;         // the system refused the operation
-inline constexpr int kBadDevice = 2;     // no device with that number
-inline constexpr int kInvalidHandle = 5; // the handle is not open, or its device has gone
-inline constexpr int kNoDriver = 6;      // no MIDI system on this machine
+// What a backend call gives: Ok, or why it failed. A type of its own, so that it is never taken for or
+// compared with a KXRESULT. The values are the operating system's MIDI error numbers, as logged.
+enum class Status {
+    Ok = 0,
+    Error = 1,         // the system refused the operation
+    BadDevice = 2,     // no device with that number
+    InvalidHandle = 5, // the handle is not open, or its device has gone
+    NoDriver = 6,      // no MIDI system on this machine
+};
 
 inline constexpr std::size_t kChunk = 256; // the largest SysEx input chunk
 
 // Where a backend delivers what happens on the handles opened for it. Empty members are not called.
-struct Sink
-{
+struct Sink {
     std::function<void(Handle in, std::uint32_t packed, std::chrono::milliseconds sinceStart)> onShort;
     // 1..kChunk bytes; complete when this chunk ends a SysEx message.
     std::function<void(Handle in, const std::uint8_t* bytes, std::size_t count, bool complete)> onLong;
@@ -47,27 +52,26 @@ struct Sink
 // 5. SendLong copies its bytes: nothing the caller owns is read after it returns.
 // 6. Without a MIDI system: no devices, every open fails; never throws, writes to standard error only through
 //    the debug log.
-class Backend
-{
+class Backend {
 public:
     virtual ~Backend() = default;
 
-    // Product names in device-number order. kOk, or a failure with the names read so far.
-    virtual int ListInputs(std::vector<std::string>& names) = 0;
-    virtual int ListOutputs(std::vector<std::string>& names) = 0;
+    // Product names in device-number order. Ok, or a failure with the names read so far.
+    virtual Status ListInputs(std::vector<std::string>& names) = 0;
+    virtual Status ListOutputs(std::vector<std::string>& names) = 0;
 
-    virtual int OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) = 0;
+    virtual Status OpenInput(unsigned device, std::shared_ptr<Sink> sink, Handle& in) = 0;
     // Nothing is delivered before; time stamps count from here.
-    virtual int StartInput(Handle in) = 0;
-    virtual int CloseInput(Handle in) = 0;
+    virtual Status StartInput(Handle in) = 0;
+    virtual Status CloseInput(Handle in) = 0;
     virtual bool IsInputAlive(Handle in) = 0;
 
-    virtual int OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) = 0;
-    virtual int CloseOutput(Handle out) = 0;
+    virtual Status OpenOutput(unsigned device, std::shared_ptr<Sink> sink, Handle& out) = 0;
+    virtual Status CloseOutput(Handle out) = 0;
     virtual bool IsOutputAlive(Handle out) = 0;
     // The message is the low bytes of packed, first byte lowest; its length follows its status byte.
-    virtual int SendShort(Handle out, std::uint32_t packed) = 0;
-    virtual int SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) = 0;
+    virtual Status SendShort(Handle out, std::uint32_t packed) = 0;
+    virtual Status SendLong(Handle out, const std::uint8_t* bytes, std::size_t count) = 0;
 
     virtual void Detach(const Sink& sink) = 0;
 };
@@ -75,10 +79,10 @@ public:
 // A handle that no backend of this process has given out before.
 Handle NewHandle();
 
-// The backend in use: the ALSA sequencer unless a test installed another.
+// The backend in use: the ALSA sequencer unless a test installed another in the slot; an empty
+// slot goes back to the ALSA sequencer.
+ServiceSlot<std::shared_ptr<Backend>>& BackendSlot();
 std::shared_ptr<Backend> GetBackend();
-// Installs backend for every later GetBackend; nullptr goes back to the ALSA sequencer.
-void SetBackendForTesting(std::shared_ptr<Backend> backend);
 
 // Length of a short message from its first byte: 1 for a data byte, 0 for F0 and F7.
 std::size_t ShortMessageLength(std::uint8_t status);
@@ -86,8 +90,7 @@ std::size_t ShortMessageLength(std::uint8_t status);
 std::vector<std::uint8_t> UnpackShort(std::uint32_t packed);
 
 // When a SysEx input chunk counts as complete.
-enum class CompleteRule
-{
+enum class CompleteRule {
     ShortOrF7,  // shorter than the chunk size or ending with F7 (how WinMM fills its buffers)
     LastEndsF7, // ending with F7: chunks are also cut after every F7, so each message's last chunk ends it
 };

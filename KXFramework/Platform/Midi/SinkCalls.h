@@ -9,26 +9,24 @@
 
 namespace KX::Platform::Midi {
 
-class SinkCalls
-{
+class SinkCalls {
 public:
     // Runs call with lock released; lock is held on entry and on return.
     template <class Call>
     void Unlocked(std::unique_lock<std::mutex>& lock, const Sink* sink, Call&& call)
     {
-        ++running_[sink];
+        ++m_running[sink];
         lock.unlock();
-        struct Relock
-        {
+        struct Relock {
             SinkCalls& calls;
             std::unique_lock<std::mutex>& lock;
             const Sink* sink;
             ~Relock()
             {
                 lock.lock();
-                if (--calls.running_[sink] == 0) {
-                    calls.running_.erase(sink);
-                    calls.idle_.notify_all();
+                if (--calls.m_running[sink] == 0) {
+                    calls.m_running.erase(sink);
+                    calls.m_idle.notify_all();
                 }
             }
         } relock{*this, lock, sink};
@@ -38,12 +36,12 @@ public:
     // With lock held: returns when no call into sink runs.
     void WaitIdle(std::unique_lock<std::mutex>& lock, const Sink* sink)
     {
-        idle_.wait(lock, [&] { return running_.find(sink) == running_.end(); });
+        m_idle.wait(lock, [&] { return m_running.find(sink) == m_running.end(); });
     }
 
 private:
-    std::unordered_map<const Sink*, int> running_;
-    std::condition_variable idle_;
+    std::unordered_map<const Sink*, int> m_running;
+    std::condition_variable m_idle;
 };
 
 } // namespace KX::Platform::Midi

@@ -110,7 +110,8 @@ std::vector<char*> ChildEnvironment(const std::vector<std::string>& removed)
 int Reap(pid_t pid)
 {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
     return status;
 }
 
@@ -126,7 +127,7 @@ void SetExit(ChildProcessResult& result, int status)
 }
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& removedVariables, int outFd,
-    int errFd, int& error)
+            int errFd, int& error)
 {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -237,8 +238,8 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
             lastHook = SteadyClock::now();
             options.whileWaiting();
         }
-        const bool timedOut
-            = options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);
+        const bool timedOut =
+            options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);
         if (waitError == ECHILD) {
             // Someone else reaped it (SIGCHLD ignored): the status is lost.
             result.status = ChildProcessResult::Status::Exited;

@@ -27,11 +27,11 @@ struct ChildProcessOptions {
 
 struct ChildProcessResult {
     enum class Status {
-        Exited, // exitCode holds the exit status
-        Signalled, // ended by the signal in exitCode
-        StartFailed, // could not be started; startError holds the errno value
+        Exited,         // exitCode holds the exit status
+        Signalled,      // ended by the signal in exitCode
+        StartFailed,    // could not be started; startError holds the errno value
         OutputTooLarge, // printed more than outputLimit and was ended
-        TimedOut, // ran past timeoutMs and was ended
+        TimedOut,       // ran past timeoutMs and was ended
     };
     Status status = Status::StartFailed;
     int exitCode = 0; // -1 when the status was lost (the child was reaped elsewhere)

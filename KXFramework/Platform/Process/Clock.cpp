@@ -23,11 +23,20 @@ std::atomic<Clock*> g_clock{&g_steadyClock};
 
 } // namespace
 
-void SetClock(Clock* clock) { g_clock.store(clock != nullptr ? clock : &g_steadyClock); }
+void SetClock(Clock* clock)
+{
+    g_clock.store(clock != nullptr ? clock : &g_steadyClock);
+}
 
-uint32_t GetMilliseconds() { return g_clock.load()->Milliseconds(); }
+uint32_t GetMilliseconds()
+{
+    return g_clock.load()->Milliseconds();
+}
 
-void SleepMilliseconds(uint32_t ms) { g_clock.load()->Sleep(ms); }
+void SleepMilliseconds(uint32_t ms)
+{
+    g_clock.load()->Sleep(ms);
+}
 
 void BeginTimerPeriod(uint32_t) {}
 

@@ -27,9 +27,8 @@ struct TerritoryCode {
 };
 
 constexpr TerritoryCode kTerritories[] = {
-    {"zh", "TW", 0x0404}, {"zh", "HK", 0x0C04}, {"zh", "MO", 0x1404}, {"zh", "CN", 0x0804},
-    {"zh", "SG", 0x1004}, {"en", "GB", 0x0809}, {"pt", "BR", 0x0416}, {"pt", "PT", 0x0816},
-    {"es", "MX", 0x080A}, {"es", "ES", 0x0C0A},
+    {"zh", "TW", 0x0404}, {"zh", "HK", 0x0C04}, {"zh", "MO", 0x1404}, {"zh", "CN", 0x0804}, {"zh", "SG", 0x1004},
+    {"en", "GB", 0x0809}, {"pt", "BR", 0x0416}, {"pt", "PT", 0x0816}, {"es", "MX", 0x080A}, {"es", "ES", 0x0C0A},
 };
 
 // Chinese without a territory of the table: the simplified script, the common case.

@@ -4,40 +4,25 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 namespace KX {
 
-namespace {
-
-struct Table {
-    std::mutex mutex;
-    const ResourceEntry* entries = nullptr;
-    size_t count = 0;
-};
-
-Table& GetTable()
+ServiceSlot<ResourceTable>& ResourceTableSlot()
 {
-    static Table table;
-    return table;
+    static auto* slot = new ServiceSlot<ResourceTable>;
+    return *slot;
 }
-
-} // namespace
 
 void SetResourceTable(const ResourceEntry* entries, size_t count)
 {
-    Table& table = GetTable();
-    std::lock_guard lock(table.mutex);
-    table.entries = entries;
-    table.count = entries != nullptr ? count : 0;
+    ResourceTableSlot().Set(ResourceTable{entries, entries != nullptr ? count : 0});
 }
 
 ResourceView FindResource(const char16_t* type, const char16_t* name)
 {
     if (type == nullptr || name == nullptr)
         return {};
-    Table& table = GetTable();
-    std::lock_guard lock(table.mutex);
+    const ResourceTable table = ResourceTableSlot().Get();
     for (size_t i = 0; i < table.count; ++i) {
         const ResourceEntry& entry = table.entries[i];
         if (CompareNoCase(entry.type, type) == 0 && CompareNoCase(entry.name, name) == 0)

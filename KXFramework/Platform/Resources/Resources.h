@@ -2,6 +2,8 @@
 // Files built into the executable, looked up by (type, name) the way the program asks for them:
 // type "KXXML" for the skin and string tables ("APP_SKINS", …), type "GDIPLUS" for PNG images.
 // The table is generated at build time by kx_embed_resources (cmake/KxResources.cmake).
+#include "KXFramework/ObjectBase/ServiceSlot.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -21,8 +23,14 @@ struct ResourceView {
     explicit operator bool() const { return data != nullptr; }
 };
 
+struct ResourceTable {
+    const ResourceEntry* entries = nullptr;
+    size_t count = 0;
+};
+
 // Makes `entries` the process's resources; they must outlive every lookup. A later call replaces
 // the table; (nullptr, 0) removes it.
+ServiceSlot<ResourceTable>& ResourceTableSlot();
 void SetResourceTable(const ResourceEntry* entries, size_t count);
 // Type and name match without regard to ASCII case. An empty view when there is no such resource
 // (or no table); an entry of size 0 is found, with its size 0.

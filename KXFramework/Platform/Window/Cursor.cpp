@@ -86,8 +86,8 @@ Cursor Cursor::System(SystemCursor kind)
 
 std::optional<Cursor> Cursor::FromImage(int width, int height, int stride, const uint8_t* pixels, int hotX, int hotY)
 {
-    if (!pixels || width < 1 || height < 1 || width > 256 || height > 256 || stride < width * 4 || hotX < 0 || hotY < 0
-        || hotX >= width || hotY >= height)
+    if (!pixels || width < 1 || height < 1 || width > 256 || height > 256 || stride < width * 4 || hotX < 0 ||
+        hotY < 0 || hotX >= width || hotY >= height)
         return std::nullopt;
     std::vector<uint8_t> copy(size_t(width) * size_t(height) * 4);
     for (int y = 0; y < height; ++y)
@@ -103,8 +103,8 @@ std::optional<Cursor> Cursor::FromImage(int width, int height, int stride, const
     shape->session = VideoSystem::Session();
     if (shape->session) {
         // B, G, R, A bytes are ARGB8888 words on this little-endian machine.
-        SDL_Surface* surface
-            = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Surface* surface =
+            SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
         if (surface) {
             shape->sdl = SDL_CreateColorCursor(surface, hotX, hotY);
             SDL_FreeSurface(surface);

@@ -29,8 +29,8 @@ public:
     static Cursor System(SystemCursor kind);
     // From 32-bit premultiplied BGRA rows; nothing for a side outside 1..256, a stride below 4 × width, no
     // pixels, or a hot spot outside the image.
-    static std::optional<Cursor> FromImage(
-        int width, int height, int stride, const uint8_t* pixels, int hotX, int hotY);
+    static std::optional<Cursor> FromImage(int width, int height, int stride, const uint8_t* pixels, int hotX,
+                                           int hotY);
 
     // The same cursor, not merely the same shape.
     bool operator==(const Cursor& other) const { return m_shape == other.m_shape; }

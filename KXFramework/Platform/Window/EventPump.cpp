@@ -310,8 +310,8 @@ void EventPump::Translate(const void* storage)
         const int button = FrameworkButton(event.button.button);
         if (button == 0)
             break;
-        InputRecord record = Record(
-            event.type == SDL_MOUSEBUTTONDOWN ? RecordKind::ButtonDown : RecordKind::ButtonUp, event.button.windowID);
+        InputRecord record = Record(event.type == SDL_MOUSEBUTTONDOWN ? RecordKind::ButtonDown : RecordKind::ButtonUp,
+                                    event.button.windowID);
         record.x = event.button.x;
         record.y = event.button.y;
         record.button = button;
@@ -321,7 +321,7 @@ void EventPump::Translate(const void* storage)
     }
     case SDL_MOUSEWHEEL:
         AddWheel(event.wheel.windowID, event.wheel.mouseX, event.wheel.mouseY, event.wheel.preciseX,
-            event.wheel.preciseY, event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
+                 event.wheel.preciseY, event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {

@@ -29,16 +29,16 @@ enum class RecordKind {
 struct InputRecord {
     RecordKind kind = RecordKind::Wake;
     uint32_t window = 0; // 0 for records of no one window (ticks, wakes, display and clipboard changes, quit)
-    int x = 0, y = 0; // client coordinates (pointer records), or the new screen position (Moved)
-    int button = 0; // 1 left, 2 middle, 4 right
-    int clicks = 0; // 2 for a double click
-    int wheelX = 0; // positive to the right
-    int wheelY = 0; // positive away from the user
+    int x = 0, y = 0;    // client coordinates (pointer records), or the new screen position (Moved)
+    int button = 0;      // 1 left, 2 middle, 4 right
+    int clicks = 0;      // 2 for a double click
+    int wheelX = 0;      // positive to the right
+    int wheelY = 0;      // positive away from the user
     uint32_t virtualKey = 0;
     bool down = false;
     bool repeat = false;
-    uint32_t keyFlags = 0; // key records: the modifiers with their sides
-    char16_t unit = 0; // Text: one UTF-16 unit
+    uint32_t keyFlags = 0;     // key records: the modifiers with their sides
+    char16_t unit = 0;         // Text: one UTF-16 unit
     int width = 0, height = 0; // Resized: the new client size
 };
 

@@ -61,8 +61,8 @@ std::unique_ptr<SdlHostWindow> SdlHostWindow::Make(const WindowParams& params)
         flags |= SDL_WINDOW_OPENGL;
     }
     const std::string title = Utf8FromUtf16(params.title);
-    SDL_Window* window = SDL_CreateWindow(
-        title.c_str(), params.x, params.y, ClampClientSide(params.width), ClampClientSide(params.height), flags);
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), params.x, params.y, ClampClientSide(params.width),
+                                          ClampClientSide(params.height), flags);
     if (!window)
         return nullptr;
     std::unique_ptr<SdlHostWindow> host(new SdlHostWindow(window, params));
@@ -77,7 +77,8 @@ SdlHostWindow::SdlHostWindow(SDL_Window* window, const WindowParams& params)
     : m_window(window),
       m_glCapable(params.glCapable),
       m_normal{params.x, params.y, ClampClientSide(params.width), ClampClientSide(params.height)}
-{}
+{
+}
 
 SdlHostWindow::~SdlHostWindow()
 {
@@ -170,8 +171,8 @@ void SdlHostWindow::SetClientSizeLimits(SizeI min, SizeI max)
     // SDL refuses a minimum above the current maximum, so the maximum is opened up first.
     SDL_SetWindowMaximumSize(m_window, kMaxClientSide, kMaxClientSide);
     SDL_SetWindowMinimumSize(m_window, minWidth, minHeight);
-    SDL_SetWindowMaximumSize(
-        m_window, std::max(minWidth, ClampClientSide(max.width)), std::max(minHeight, ClampClientSide(max.height)));
+    SDL_SetWindowMaximumSize(m_window, std::max(minWidth, ClampClientSide(max.width)),
+                             std::max(minHeight, ClampClientSide(max.height)));
 }
 
 RectI SdlHostWindow::WorkArea() const

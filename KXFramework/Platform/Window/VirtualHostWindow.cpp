@@ -48,8 +48,8 @@ bool VirtualHostWindow::Show(ShowCommand command)
 void VirtualHostWindow::SetClientSizeLimits(SizeI min, SizeI max)
 {
     m_minSize = SizeI{ClampClientSide(min.width), ClampClientSide(min.height)};
-    m_maxSize = SizeI{
-        std::max(m_minSize.width, ClampClientSide(max.width)), std::max(m_minSize.height, ClampClientSide(max.height))};
+    m_maxSize = SizeI{std::max(m_minSize.width, ClampClientSide(max.width)),
+                      std::max(m_minSize.height, ClampClientSide(max.height))};
     SetClientArea(m_area);
 }
 

@@ -64,7 +64,7 @@ std::vector<String> ListFontFiles()
     for (const char* pattern : {"*.ttf", "*.ttc"}) {
         Array<String> found;
         for (const std::string& folder : Platform::FontSystem::Get().FontDirectories())
-            File::FindFiles(String(folder.c_str()), String(pattern), found);
+            static_cast<void>(File::FindFiles(String(folder.c_str()), String(pattern), found)); // unreadable: no files
         std::vector<String> sorted;
         for (unsigned i = 0; i < found.GetCount(); ++i)
             sorted.push_back(found.GetAt(i));
@@ -87,9 +87,9 @@ void LFontFileInfo::ScanFontFolder()
             if (!file.IsOpen())
                 continue;
             FileSource source(file);
-            FontNameReader reader(
-                source, [&path](const String& family, const String& style) { AddFace(family, style, path); });
-            reader.Read();
+            FontNameReader reader(source,
+                                  [&path](const String& family, const String& style) { AddFace(family, style, path); });
+            static_cast<void>(reader.Read()); // a file that cannot be read adds no faces
         } catch (const std::exception&) {
             // A file that fails to read is left out, like one that cannot be opened.
         }

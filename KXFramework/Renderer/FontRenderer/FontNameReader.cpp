@@ -21,8 +21,8 @@ uint16_t U16(const uint8_t* p)
 
 uint32_t U32(const uint8_t* p)
 {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8
-        | p[3];
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+           p[3];
 }
 
 char AsciiLower(uint8_t c)
@@ -36,7 +36,8 @@ FontNameReader::FontNameReader(ISource& source, NameHandler handler)
     : m_source(source),
       m_handler(std::move(handler)),
       m_size(source.GetSize())
-{}
+{
+}
 
 KXRESULT FontNameReader::Read()
 {
@@ -75,8 +76,8 @@ bool FontNameReader::ReadFont(uint32_t offset)
             return false;
         if (record[0] == 0)
             return true;
-        if (AsciiLower(record[0]) == 'n' && AsciiLower(record[1]) == 'a' && AsciiLower(record[2]) == 'm'
-            && AsciiLower(record[3]) == 'e')
+        if (AsciiLower(record[0]) == 'n' && AsciiLower(record[1]) == 'a' && AsciiLower(record[2]) == 'm' &&
+            AsciiLower(record[3]) == 'e')
             return ReadNameTable(U32(record + 8));
     }
     return true;

@@ -28,7 +28,7 @@ public:
 
     // 0 when the whole file was read; E_FAIL when a fault ended it (pairs found before it were
     // delivered).
-    KXRESULT Read();
+    [[nodiscard]] KXRESULT Read();
 
 private:
     bool ReadFont(uint32_t offset);

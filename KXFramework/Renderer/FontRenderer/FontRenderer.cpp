@@ -6,11 +6,12 @@
 
 namespace KX {
 
-LFontRenderer::LFontRenderer(
-    const RCPtr<LGlyphProcessor>& renderProcessor, const RCPtr<LGlyphProcessor>& measureProcessor)
+LFontRenderer::LFontRenderer(const RCPtr<LGlyphProcessor>& renderProcessor,
+                             const RCPtr<LGlyphProcessor>& measureProcessor)
     : m_renderProcessor(renderProcessor),
       m_measureProcessor(measureProcessor)
-{}
+{
+}
 
 RectT<float> LFontRenderer::MeasureText(RectT<float>& rect, const String& text, const RCPtr<LFont>& font)
 {

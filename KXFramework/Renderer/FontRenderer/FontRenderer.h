@@ -22,11 +22,11 @@ public:
     virtual RectT<float> MeasureText(RectT<float>& rect, const String& text, const RCPtr<LFont>& font);
 
     // 0, or E_FAIL when the font has no size; then the outputs are untouched.
-    virtual KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int& lineHeight, int& ascent, int& descent) = 0;
+    [[nodiscard]] virtual KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int& lineHeight, int& ascent,
+                                                  int& descent) = 0;
     // Offers every character of the text to the processor, from BeginText to EndText.
     virtual void ProcessText(const String& text, const RCPtr<LFont>& font, RCPtr<LGlyphProcessor>& processor,
-        unsigned startIndex, float maxWidth, unsigned flags)
-        = 0;
+                             unsigned startIndex, float maxWidth, unsigned flags) = 0;
     // The measure processor's bounds; all 0 without one.
     virtual void GetProcessorBounds(float& left, float& top, float& right, float& bottom);
 

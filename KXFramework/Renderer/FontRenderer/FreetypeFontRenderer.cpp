@@ -56,8 +56,8 @@ void StartFreetype()
         g_freetype.library = nullptr;
         return;
     }
-    if (FTC_Manager_New(g_freetype.library, kMaxFaces, kMaxSizes, kMaxBytes, RequestFace, nullptr, &g_freetype.manager)
-        != 0) {
+    if (FTC_Manager_New(g_freetype.library, kMaxFaces, kMaxSizes, kMaxBytes, RequestFace, nullptr,
+                        &g_freetype.manager) != 0) {
         g_freetype.manager = nullptr;
         return;
     }
@@ -139,8 +139,8 @@ bool RenderBitmap(FT_GlyphSlot slot, float points, RCPtr<LPixelBuffer<unsigned c
 
 } // namespace
 
-LFreetypeFontRenderer::LFreetypeFontRenderer(
-    const RCPtr<LGlyphProcessor>& renderProcessor, const RCPtr<LGlyphProcessor>& measureProcessor)
+LFreetypeFontRenderer::LFreetypeFontRenderer(const RCPtr<LGlyphProcessor>& renderProcessor,
+                                             const RCPtr<LGlyphProcessor>& measureProcessor)
     : LFontRenderer(renderProcessor, measureProcessor)
 {
     if (g_freetype.users++ == 0)
@@ -168,7 +168,7 @@ KXRESULT LFreetypeFontRenderer::GetFontMetrics(const RCPtr<LFont>& font, int& li
 }
 
 void LFreetypeFontRenderer::ProcessText(const String& text, const RCPtr<LFont>& font, RCPtr<LGlyphProcessor>& processor,
-    unsigned startIndex, float, unsigned flags)
+                                        unsigned startIndex, float, unsigned flags)
 {
     const FT_Size size = LookupSize(font);
     if (!size || !processor)
@@ -220,7 +220,7 @@ void LFreetypeFontRenderer::ProcessText(const String& text, const RCPtr<LFont>& 
             FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_PIXELS, &box);
             fits = FitsInByte(box.xMin) && FitsInByte(-box.yMax) && FitsInByte(box.xMax) && FitsInByte(-box.yMin);
             info.box = {static_cast<int8_t>(box.xMin), static_cast<int8_t>(-box.yMax), static_cast<int8_t>(box.xMax),
-                static_cast<int8_t>(-box.yMin)};
+                        static_cast<int8_t>(-box.yMin)};
             left = box.xMin;
         }
         if (fits && (need & LGlyphProcessor::kNeedBitmap) && !RenderBitmap(face->glyph, font->GetSize(), info.bitmap)) {

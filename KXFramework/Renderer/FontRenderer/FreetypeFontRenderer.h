@@ -9,13 +9,14 @@ namespace KX {
 
 class LFreetypeFontRenderer : public LFontRenderer {
 public:
-    LFreetypeFontRenderer(
-        const RCPtr<LGlyphProcessor>& renderProcessor, const RCPtr<LGlyphProcessor>& measureProcessor);
+    LFreetypeFontRenderer(const RCPtr<LGlyphProcessor>& renderProcessor,
+                          const RCPtr<LGlyphProcessor>& measureProcessor);
     ~LFreetypeFontRenderer() override;
 
-    KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int& lineHeight, int& ascent, int& descent) override;
+    [[nodiscard]] KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int& lineHeight, int& ascent,
+                                          int& descent) override;
     void ProcessText(const String& text, const RCPtr<LFont>& font, RCPtr<LGlyphProcessor>& processor,
-        unsigned startIndex, float maxWidth, unsigned flags) override;
+                     unsigned startIndex, float maxWidth, unsigned flags) override;
 };
 
 } // namespace KX

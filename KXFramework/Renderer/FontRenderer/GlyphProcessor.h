@@ -21,7 +21,7 @@ public:
     struct SGlyphInfo {
         uint32_t charIndex = 0; // position in the text
         uint32_t character = 0; // the UTF-16 unit
-        float penX = 0; // pen position in pixels from the text origin, y downwards
+        float penX = 0;         // pen position in pixels from the text origin, y downwards
         float penY = 0;
         // Pixel bounding box relative to the pen, y downwards.
         struct {
@@ -29,7 +29,7 @@ public:
         } box{};
         int16_t advanceX = 0; // 26.6 fixed point
         int16_t advanceY = 0;
-        uint32_t glyphIndex = 0; // 0: none
+        uint32_t glyphIndex = 0;                   // 0: none
         RCPtr<LPixelBuffer<unsigned char>> bitmap; // 8-bit coverage, or null
     };
 

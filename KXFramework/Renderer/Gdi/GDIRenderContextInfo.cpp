@@ -18,12 +18,13 @@ PointT<int32_t> ViewportSize(const RectT<int32_t>& viewport)
 
 } // namespace
 
-LGDIRenderContextInfo::LGDIRenderContextInfo(
-    const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen)
+LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                             bool offscreen)
     : LRenderContextInfo(viewport, window, offscreen),
       m_current(LGDIRendererOffscreenSurface::Create(ViewportSize(viewport))),
       m_second(LGDIRendererOffscreenSurface::Create(ViewportSize(viewport)))
-{}
+{
+}
 
 LGDIRenderContextInfo::~LGDIRenderContextInfo()
 {
@@ -37,14 +38,15 @@ void LGDIRenderContextInfo::PrepareSurfaces()
     const RectT<int32_t>& viewport = GetViewport();
     if (size == PointT<int32_t>{viewport.width, viewport.height}) {
         const LRectList::Node* dirty = GetDirtyRegion().GetHead();
-        const bool wholeViewportDirty = dirty != nullptr && dirty->next == nullptr && dirty->left == viewport.x
-            && dirty->top == viewport.y && dirty->right - dirty->left == viewport.width
-            && dirty->bottom - dirty->top == viewport.height;
+        const bool wholeViewportDirty = dirty != nullptr && dirty->next == nullptr && dirty->left == viewport.x &&
+                                        dirty->top == viewport.y && dirty->right - dirty->left == viewport.width &&
+                                        dirty->bottom - dirty->top == viewport.height;
         if (!wholeViewportDirty)
             return;
     }
-    m_current->SetSize(ViewportSize(viewport));
-    m_second->SetSize(ViewportSize(viewport));
+    // Always S_OK: a size without a surface leaves it empty.
+    static_cast<void>(m_current->SetSize(ViewportSize(viewport)));
+    static_cast<void>(m_second->SetSize(ViewportSize(viewport)));
 }
 
 void LGDIRenderContextInfo::Present()
@@ -74,8 +76,8 @@ void LGDIRenderContextInfo::Present()
             continue;
         // Premultiplied pixels without their alpha: the picture composed over black.
         for (int y = top; y < bottom; ++y) {
-            const auto* from
-                = reinterpret_cast<const uint32_t*>(surface->Data() + size_t(y) * surface->Stride()) + left;
+            const auto* from =
+                reinterpret_cast<const uint32_t*>(surface->Data() + size_t(y) * surface->Stride()) + left;
             auto* to = reinterpret_cast<uint32_t*>(target.pixels + size_t(y) * size_t(target.stride)) + left;
             for (int x = 0; x < right - left; ++x)
                 to[x] = from[x] & 0x00FFFFFFu;

@@ -37,7 +37,7 @@ Platform::RectD ToRectD(const RectT<int32_t>& r)
 // Draws source (a rectangle of an image) into destination by the resize type: stretched, tiled from
 // the top-left, or centred with the offset truncated toward zero and cut to the destination.
 void Paint(Platform::Painter& painter, const Platform::Surface& source, const RectT<int32_t>& sourceRect,
-    const RectT<int32_t>& destination, int resizeType)
+           const RectT<int32_t>& destination, int resizeType)
 {
     switch (resizeType) {
     case LRenderer::kStretch:
@@ -56,9 +56,9 @@ void Paint(Platform::Painter& painter, const Platform::Surface& source, const Re
         if (right <= left || bottom <= top)
             return;
         const RectT<int32_t> part{int32_t(sourceRect.x + left - ox), int32_t(sourceRect.y + top - oy),
-            int32_t(right - left), int32_t(bottom - top)};
-        const RectT<int32_t> target{
-            int32_t(destination.x + left), int32_t(destination.y + top), part.width, part.height};
+                                  int32_t(right - left), int32_t(bottom - top)};
+        const RectT<int32_t> target{int32_t(destination.x + left), int32_t(destination.y + top), part.width,
+                                    part.height};
         painter.DrawImage(source, ToRectD(part), ToRectD(target), Platform::ImageMode::Copy);
         break;
     }
@@ -70,7 +70,8 @@ void Paint(Platform::Painter& painter, const Platform::Surface& source, const Re
 LGDIRenderer::LCachedBitmap::LCachedBitmap(std::shared_ptr<Platform::Surface> s, const RectT<int32_t>& r)
     : surface(std::move(s)),
       source(r)
-{}
+{
+}
 
 LGDIRenderer::LCachedBitmap::~LCachedBitmap() = default;
 
@@ -90,8 +91,8 @@ LGDIRenderer::~LGDIRenderer() = default;
 
 std::shared_ptr<Platform::FontFace> LGDIRenderer::Face(const LFont& font) const
 {
-    return Platform::FontSystem::Get().Match(
-        View(font.GetFace()), (font.GetStyle() & LFont::kBold) != 0, (font.GetStyle() & LFont::kItalic) != 0);
+    return Platform::FontSystem::Get().Match(View(font.GetFace()), (font.GetStyle() & LFont::kBold) != 0,
+                                             (font.GetStyle() & LFont::kItalic) != 0);
 }
 
 KXRESULT LGDIRenderer::GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent, int32_t& descent)
@@ -135,8 +136,8 @@ RectT<float>& LGDIRenderer::MeasureText(RectT<float>& out, const String& text, c
     return out;
 }
 
-KXRESULT LGDIRenderer::InitRenderContextInfo(
-    const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen, RCPtr<LRenderContextInfo>& out)
+KXRESULT LGDIRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                             bool offscreen, RCPtr<LRenderContextInfo>& out)
 {
     out = RCPtr<LRenderContextInfo>(new LGDIRenderContextInfo(viewport, window, offscreen));
     return out ? S_OK : E_FAIL;
@@ -154,7 +155,7 @@ void LGDIRenderer::ApplyState()
 
 KXRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
-    LRenderer::RenderStart(context);
+    static_cast<void>(LRenderer::RenderStart(context)); // the base only records the context
     m_current = dynamic_cast<LGDIRenderContextInfo*>(context.Get());
     if (m_current) {
         m_current->PrepareSurfaces();
@@ -167,7 +168,7 @@ KXRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 KXRESULT LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
 {
     const RCPtr<LGDIRenderContextInfo> finishing = m_current;
-    LRenderer::RenderFinish(context);
+    static_cast<void>(LRenderer::RenderFinish(context)); // the base only forgets the context
     if (finishing && finishing.Get() == context.Get())
         finishing->Present();
     m_current = dynamic_cast<LGDIRenderContextInfo*>(GetCurrentContext());
@@ -181,8 +182,8 @@ KXRESULT LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     return S_OK;
 }
 
-void LGDIRenderer::DrawText(
-    const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position, const LColor& colour)
+void LGDIRenderer::DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
+                            const LColor& colour)
 {
     Platform::Painter* painter = m_current ? m_current->GetGraphics() : nullptr;
     if (painter == nullptr || !font || text.IsEmpty())
@@ -230,7 +231,7 @@ void LGDIRenderer::FillRect(const RectT<int32_t>& rect, const LColor& colour, bo
     // Without blending the colour replaces the pixels, in the state's coordinates and inside its clip.
     if (Platform::Painter* painter = m_current ? m_current->GetGraphics() : nullptr)
         painter->FillRect(rect.x, rect.y, rect.width, rect.height, colour.ToARGB(),
-            blend ? Platform::Blend::Over : Platform::Blend::Source);
+                          blend ? Platform::Blend::Over : Platform::Blend::Source);
 }
 
 void LGDIRenderer::DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset, bool)
@@ -251,7 +252,7 @@ void LGDIRenderer::DrawLine(const PointT<float>& from, const PointT<float>& to, 
 }
 
 void LGDIRenderer::DrawPath(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached, PathKind kind)
+                            const PointT<float>& scale, bool keepCached, PathKind kind)
 {
     Platform::Painter* painter = m_current ? m_current->GetGraphics() : nullptr;
     if (painter == nullptr)
@@ -280,8 +281,8 @@ void LGDIRenderer::DrawPath(PolylineT<float>& polyline, const LColor& colour, co
     }
     const PointT<double> moved{ClampOffset(offset.x), ClampOffset(offset.y)};
     Translate(moved);
-    const bool unit
-        = std::fabs(scale.x - 1.0f) < kUnitScaleTolerance && std::fabs(scale.y - 1.0f) < kUnitScaleTolerance;
+    const bool unit =
+        std::fabs(scale.x - 1.0f) < kUnitScaleTolerance && std::fabs(scale.y - 1.0f) < kUnitScaleTolerance;
     const double sx = unit ? 1.0 : scale.x;
     const double sy = unit ? 1.0 : scale.y;
     if (kind == PathKind::Fill)
@@ -294,31 +295,31 @@ void LGDIRenderer::DrawPath(PolylineT<float>& polyline, const LColor& colour, co
 }
 
 void LGDIRenderer::DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                             const PointT<float>& scale, bool keepCached)
 {
     DrawPath(polyline, colour, offset, scale, keepCached, PathKind::Lines);
 }
 
 void LGDIRenderer::DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                                const PointT<float>& scale, bool keepCached)
 {
     DrawPath(polyline, colour, offset, scale, keepCached, PathKind::Polyline);
 }
 
 void LGDIRenderer::DrawPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                               const PointT<float>& scale, bool keepCached)
 {
     DrawPath(polyline, colour, offset, scale, keepCached, PathKind::Polygon);
 }
 
 void LGDIRenderer::FillPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                               const PointT<float>& scale, bool keepCached)
 {
     DrawPath(polyline, colour, offset, scale, keepCached, PathKind::Fill);
 }
 
-RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::Prepare(
-    const LBitmap& bitmap, int32_t width, int32_t height, int resizeType) const
+RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::Prepare(const LBitmap& bitmap, int32_t width, int32_t height,
+                                                         int resizeType) const
 {
     const auto source = Platform::Surface::Wrap(bitmap.GetImage());
     if (!source)
@@ -371,8 +372,8 @@ void LGDIRenderer::DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>
         painter->DrawImage(*entry->surface, ToRectD(entry->source), ToRectD(target), Platform::ImageMode::Copy);
 }
 
-KXRESULT LGDIRenderer::DrawRenderContext(
-    const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& destination, const RectT<int32_t>& sourceRect)
+KXRESULT LGDIRenderer::DrawRenderContext(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& destination,
+                                         const RectT<int32_t>& sourceRect)
 {
     auto* context = dynamic_cast<LGDIRenderContextInfo*>(source.Get());
     if (context == nullptr || !context->IsOffscreen())
@@ -399,7 +400,8 @@ KXRESULT LGDIRenderer::ScrollRenderContext(const RCPtr<LRenderContextInfo>& cont
     Platform::Painter painter(*to);
     painter.Clear();
     painter.DrawImage(*from, {0.0, 0.0, double(from->Width()), double(from->Height())},
-        {double(offset.x), double(offset.y), double(from->Width()), double(from->Height())}, Platform::ImageMode::Copy);
+                      {double(offset.x), double(offset.y), double(from->Width()), double(from->Height())},
+                      Platform::ImageMode::Copy);
     return S_OK;
 }
 

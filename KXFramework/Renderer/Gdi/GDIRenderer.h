@@ -32,8 +32,8 @@ public:
         int resizeType = 0;
         bool operator==(const CashableBitmapDescriptor& other) const
         {
-            return bitmap.Get() == other.bitmap.Get() && width == other.width && height == other.height
-                && resizeType == other.resizeType;
+            return bitmap.Get() == other.bitmap.Get() && width == other.width && height == other.height &&
+                   resizeType == other.resizeType;
         }
     };
 
@@ -56,31 +56,34 @@ public:
     LGDIRenderer();
     ~LGDIRenderer() override;
 
-    KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent, int32_t& descent) override;
+    [[nodiscard]] KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent,
+                                          int32_t& descent) override;
     RectT<float>& MeasureText(RectT<float>& out, const String& text, const RCPtr<LFont>& font) override;
     int GetRendererKind() override { return kGdi; }
-    KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen,
-        RCPtr<LRenderContextInfo>& out) override;
-    KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
-    KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
-    void DrawText(
-        const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position, const LColor& colour) override;
+    [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                                 bool offscreen, RCPtr<LRenderContextInfo>& out) override;
+    [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
+    [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
+    void DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
+                  const LColor& colour) override;
     void DrawRect(const RectT<int32_t>& rect, const LColor& colour, float lineWidth) override;
     void FillRect(const RectT<int32_t>& rect, const LColor& colour, bool blend) override;
     void DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset, bool useCache) override;
     void DrawLine(const PointT<float>& from, const PointT<float>& to, const LColor& colour, float lineWidth) override;
     void DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                   const PointT<float>& scale, bool keepCached) override;
     void DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                      const PointT<float>& scale, bool keepCached) override;
     void DrawPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                     const PointT<float>& scale, bool keepCached) override;
     void FillPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                     const PointT<float>& scale, bool keepCached) override;
     void DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>& destination, int resizeType) override;
-    KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& destination,
-        const RectT<int32_t>& sourceRect) override;
-    KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context, const PointT<int32_t>& offset) override;
+    [[nodiscard]] KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>& source,
+                                             const PointT<int32_t>& destination,
+                                             const RectT<int32_t>& sourceRect) override;
+    [[nodiscard]] KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context,
+                                               const PointT<int32_t>& offset) override;
     void SetClipRect(const RectT<double>& clip) override;
     void Translate(const PointT<double>& delta) override;
 
@@ -99,7 +102,7 @@ private:
     std::shared_ptr<Platform::FontFace> Face(const LFont& font) const;
     void ApplyState();
     void DrawPath(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached, PathKind kind);
+                  const PointT<float>& scale, bool keepCached, PathKind kind);
     RCPtr<LCachedBitmap> Prepare(const LBitmap& bitmap, int32_t width, int32_t height, int resizeType) const;
 
     float m_scale = 1.0f;

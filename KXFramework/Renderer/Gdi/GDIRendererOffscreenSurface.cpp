@@ -9,7 +9,7 @@ namespace KX {
 RCPtr<LGDIRendererOffscreenSurface> LGDIRendererOffscreenSurface::Create(const PointT<int32_t>& size)
 {
     RCPtr<LGDIRendererOffscreenSurface> surface(new LGDIRendererOffscreenSurface);
-    surface->SetSize(size);
+    static_cast<void>(surface->SetSize(size)); // always S_OK: a refused size leaves it empty
     return surface;
 }
 
@@ -33,14 +33,14 @@ PointT<int32_t> LGDIRendererOffscreenSurface::GetSize() const
     return m_surface ? PointT<int32_t>{m_surface->Width(), m_surface->Height()} : PointT<int32_t>{};
 }
 
-void LGDIRendererOffscreenSurface::DrawTo(
-    Platform::Painter& target, const PointT<int32_t>& destination, const RectT<int32_t>& source) const
+void LGDIRendererOffscreenSurface::DrawTo(Platform::Painter& target, const PointT<int32_t>& destination,
+                                          const RectT<int32_t>& source) const
 {
     if (!m_surface)
         return;
     target.DrawImage(*m_surface, {double(source.x), double(source.y), double(source.width), double(source.height)},
-        {double(destination.x), double(destination.y), double(source.width), double(source.height)},
-        Platform::ImageMode::Copy);
+                     {double(destination.x), double(destination.y), double(source.width), double(source.height)},
+                     Platform::ImageMode::Copy);
 }
 
 } // namespace KX

@@ -19,7 +19,7 @@ public:
 
     // Re-makes the image at size, each side at least 1, cleared to 0. Without an image (a side above
     // what an image may have) the surface draws nothing.
-    KXRESULT SetSize(const PointT<int32_t>& size);
+    [[nodiscard]] KXRESULT SetSize(const PointT<int32_t>& size);
     // (0, 0) without an image.
     PointT<int32_t> GetSize() const;
     // Null without an image.

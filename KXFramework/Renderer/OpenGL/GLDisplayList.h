@@ -16,10 +16,10 @@ public:
     ~LGLDisplayList() override;
 
     // Starts compiling list index: 0, or E_FAIL when GL has no list for it.
-    KXRESULT BeginList(uint32_t index);
-    KXRESULT EndList();
+    [[nodiscard]] KXRESULT BeginList(uint32_t index);
+    [[nodiscard]] KXRESULT EndList();
     // Replays count lists from first: 0, E_INVALIDARG past the end, E_FAIL for a missing list.
-    KXRESULT Call(uint32_t first, uint32_t count);
+    [[nodiscard]] KXRESULT Call(uint32_t first, uint32_t count);
 
 private:
     explicit LGLDisplayList(uint32_t count) : m_count(count) {}

@@ -51,8 +51,8 @@ bool LGLGlyphRenderer::LCachedFont::AllocateCell(uint32_t w, uint32_t h)
     return true;
 }
 
-bool LGLGlyphRenderer::LCachedFont::CacheGlyphBitmap(
-    const RCPtr<LPixelBuffer<unsigned char>>& bitmap, SCachedGlyph& glyph, unsigned flags)
+bool LGLGlyphRenderer::LCachedFont::CacheGlyphBitmap(const RCPtr<LPixelBuffer<unsigned char>>& bitmap,
+                                                     SCachedGlyph& glyph, unsigned flags)
 {
     const uint32_t w = bitmap ? bitmap->GetWidth() : 0;
     const uint32_t h = bitmap ? bitmap->GetHeight() : 0;
@@ -68,8 +68,8 @@ bool LGLGlyphRenderer::LCachedFont::CacheGlyphBitmap(
     return true;
 }
 
-void LGLGlyphRenderer::LCachedFont::CopyIntoAtlas(
-    const LPixelBuffer<unsigned char>& bitmap, uint16_t atlasX, uint16_t atlasY)
+void LGLGlyphRenderer::LCachedFont::CopyIntoAtlas(const LPixelBuffer<unsigned char>& bitmap, uint16_t atlasX,
+                                                  uint16_t atlasY)
 {
     const uint32_t w = bitmap.GetWidth();
     const uint32_t h = bitmap.GetHeight();
@@ -95,7 +95,7 @@ void LGLGlyphRenderer::LCachedFont::UploadAtlas()
         return;
     SGLImage image;
     image.Set(m_atlas->GetPixelAddress(0, 0), m_atlas->GetStride(), 1, m_atlas->GetWidth(), m_atlas->GetHeight(),
-        GL_ALPHA, GL_UNSIGNED_BYTE);
+              GL_ALPHA, GL_UNSIGNED_BYTE);
     SetImage(image, GL_ALPHA, kNearest, 1.0f);
     std::fill(std::begin(m_dirty), std::end(m_dirty), 0.0f);
 }
@@ -166,8 +166,8 @@ void LGLGlyphRenderer::ProcessGlyph(const SGlyphInfo& info)
         // The text's origin is the top of its line.
         const float ascent = m_current->GetFont()->GetAscent();
         m_current->DrawQuad(m_glyph.atlasX, m_glyph.atlasY, m_glyph.atlasX + w, m_glyph.atlasY + h,
-            info.penX + m_glyph.box.left, m_glyph.box.top - ascent - info.penY, info.penX + m_glyph.box.right,
-            m_glyph.box.bottom - ascent - info.penY);
+                            info.penX + m_glyph.box.left, m_glyph.box.top - ascent - info.penY,
+                            info.penX + m_glyph.box.right, m_glyph.box.bottom - ascent - info.penY);
     }
     if (m_flags & kMeasure) {
         RectT<float> bounds{m_bounds[0], m_bounds[1], m_bounds[2] - m_bounds[0], m_bounds[3] - m_bounds[1]};

@@ -44,7 +44,8 @@ uint32_t NearestPowerOfTwo(int64_t n)
 void DrainGlErrors()
 {
     // A bounded loop: without a current context glGetError may keep answering an error.
-    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {}
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
 }
 
 void SGLImage::Clear()
@@ -79,7 +80,7 @@ void SGLImage::Take(SGLImage& other)
 }
 
 void SGLImage::Set(const void* pixels, uint32_t rows, uint32_t pixelBytes, uint32_t w, uint32_t h, uint32_t fmt,
-    uint32_t componentType)
+                   uint32_t componentType)
 {
     Clear();
     data = static_cast<const uint8_t*>(pixels);
@@ -126,8 +127,8 @@ void SGLImage::Scale(uint32_t newWidth, uint32_t newHeight)
     SetUnpackRows(*this);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    gluScaleImage(
-        format, GLint(width), GLint(height), type, data, GLint(newWidth), GLint(newHeight), type, scaled.get());
+    gluScaleImage(format, GLint(width), GLint(height), type, data, GLint(newWidth), GLint(newHeight), type,
+                  scaled.get());
     DrainGlErrors();
     Own(std::move(scaled));
     width = newWidth;

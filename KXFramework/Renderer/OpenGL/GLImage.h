@@ -12,7 +12,7 @@ uint32_t NearestPowerOfTwo(int64_t n);
 
 struct SGLImage {
     uint32_t format = 0; // GL pixel format
-    uint32_t type = 0; // GL component type
+    uint32_t type = 0;   // GL component type
     bool ownsData = false;
     const uint8_t* data = nullptr;
     uint32_t width = 0;
@@ -31,7 +31,7 @@ struct SGLImage {
     void Take(SGLImage& other);
     // Describes bytes that stay the caller's.
     void Set(const void* pixels, uint32_t rowBytes, uint32_t bytesPerPixel, uint32_t width, uint32_t height,
-        uint32_t format, uint32_t type);
+             uint32_t format, uint32_t type);
     // Replaces 32-bit 0xAARRGGBB pixels with one owned alpha byte each: 0 for a zero pixel, else
     // 255 minus the pixel's luminance, so that dark ink becomes opaque.
     void ConvertToAlpha();

@@ -50,7 +50,7 @@ RectT<double> Snapped(const RectT<int32_t>& rect)
 {
     constexpr double limit = 4503599627370496.0;
     RectT<double> r{GeometryRules::Clamp(rect.x, limit), GeometryRules::Clamp(rect.y, limit),
-        GeometryRules::Clamp(rect.width, limit), GeometryRules::Clamp(rect.height, limit)};
+                    GeometryRules::Clamp(rect.width, limit), GeometryRules::Clamp(rect.height, limit)};
     r.Normalize();
     return r;
 }
@@ -75,11 +75,11 @@ LGLRenderer::LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, Platform::Hos
 {
     if (window == nullptr)
         Fail(u"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT",
-            "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 163");
+             "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 163");
     // A window not made GL-capable refuses a context as well.
     if (!window->CreateGlContext())
         Fail(u"GL_ERROR_MESSAGE_CREATE_CONTEXT",
-            "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 173");
+             "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 173");
 }
 
 LGLRenderer::~LGLRenderer()
@@ -103,8 +103,8 @@ RectT<float>& LGLRenderer::MeasureText(RectT<float>& out, const String& text, co
     return out;
 }
 
-KXRESULT LGLRenderer::InitRenderContextInfo(
-    const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen, RCPtr<LRenderContextInfo>& out)
+KXRESULT LGLRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                            bool offscreen, RCPtr<LRenderContextInfo>& out)
 {
     // The one GL context is the renderer's window's: a window context of another window could never
     // be shown.
@@ -134,7 +134,7 @@ KXRESULT LGLRenderer::InitRenderContextInfo(
 
 KXRESULT LGLRenderer::SetViewport(const RectT<int32_t>& viewport)
 {
-    LRenderer::SetViewport(viewport);
+    static_cast<void>(LRenderer::SetViewport(viewport)); // the base only records it
     glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
     GLint actual[4] = {};
     glGetIntegerv(GL_VIEWPORT, actual);
@@ -182,9 +182,9 @@ void LGLRenderer::ApplyClip()
 
 KXRESULT LGLRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
-    LRenderer::RenderStart(context);
+    static_cast<void>(LRenderer::RenderStart(context)); // the base only records the context
     m_window->MakeGlCurrent();
-    SetViewport(context->GetViewport());
+    static_cast<void>(SetViewport(context->GetViewport())); // the base only records it
     glPushMatrix();
     // The frame starts from the context's own state, whatever the GL matrix and scissor were.
     const RenderState& state = context->GetState();
@@ -206,10 +206,10 @@ KXRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     } else {
         glFlush();
     }
-    LRenderer::RenderFinish(context);
+    static_cast<void>(LRenderer::RenderFinish(context)); // the base only forgets the context
 
     if (LRenderContextInfo* outer = GetCurrentContext()) {
-        SetViewport(outer->GetViewport());
+        static_cast<void>(SetViewport(outer->GetViewport())); // the base only records it
         ApplyClip();
         return S_OK;
     }
@@ -218,14 +218,14 @@ KXRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
         m_lastPurgeTime = now;
         m_textures.Purge();
         for (ListCache* lists :
-            {&m_fillPolygonLists, &m_polygonLists, &m_linesLists, &m_polylineLists, &m_colorRectLists})
+             {&m_fillPolygonLists, &m_polygonLists, &m_linesLists, &m_polylineLists, &m_colorRectLists})
             lists->Purge();
     }
     return S_OK;
 }
 
-void LGLRenderer::DrawText(
-    const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position, const LColor& colour)
+void LGLRenderer::DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
+                           const LColor& colour)
 {
     if (!m_fontRenderer || !font || text.IsEmpty())
         return;
@@ -309,9 +309,9 @@ void LGLRenderer::DrawCached(int handle, bool& changed, bool cacheable, ListCach
         return;
     }
     draw();
-    entry->EndList();
+    static_cast<void>(entry->EndList()); // a list that did not compile draws nothing
     ++m_compiledLists;
-    entry->Call(0, 1);
+    static_cast<void>(entry->Call(0, 1)); // as above
 }
 
 void LGLRenderer::DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset, bool useCache)
@@ -322,8 +322,8 @@ void LGLRenderer::DrawColorRectList(ColorRectListT<float>& list, const PointT<do
     DrawCached(list.handle, changed, useCache, m_colorRectLists, nullptr, [&] {
         for (size_t i = std::min(list.rects.size(), list.colors.size()); i-- > 0;) {
             const RectT<float>& r = list.rects[i];
-            const RectT<float> scaled{
-                r.x * list.scaleX, r.y * list.scaleY, r.width * list.scaleX, r.height * list.scaleY};
+            const RectT<float> scaled{r.x * list.scaleX, r.y * list.scaleY, r.width * list.scaleX,
+                                      r.height * list.scaleY};
             FillRect(scaled.ToLong(), LColor(list.colors[i]), true);
         }
     });
@@ -341,7 +341,7 @@ void LGLRenderer::DrawLine(const PointT<float>& from, const PointT<float>& to, c
 }
 
 void LGLRenderer::DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                            const PointT<float>& scale, bool keepCached)
 {
     glPushMatrix();
     glTranslatef(offset.x, offset.y, 0.0f);
@@ -359,7 +359,7 @@ void LGLRenderer::DrawLines(PolylineT<float>& polyline, const LColor& colour, co
 }
 
 void LGLRenderer::DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                               const PointT<float>& scale, bool keepCached)
 {
     glPushMatrix();
     glTranslatef(offset.x, offset.y, 0.0f);
@@ -377,7 +377,7 @@ void LGLRenderer::DrawPolyline(PolylineT<float>& polyline, const LColor& colour,
 }
 
 void LGLRenderer::DrawPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                              const PointT<float>& scale, bool keepCached)
 {
     glPushMatrix();
     glTranslatef(offset.x, offset.y, 0.0f);
@@ -395,7 +395,7 @@ void LGLRenderer::DrawPolygon(PolylineT<float>& polyline, const LColor& colour, 
 }
 
 void LGLRenderer::FillPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-    const PointT<float>& scale, bool keepCached)
+                              const PointT<float>& scale, bool keepCached)
 {
     glPushMatrix();
     glTranslatef(offset.x, offset.y, 0.0f);
@@ -403,7 +403,7 @@ void LGLRenderer::FillPolygon(PolylineT<float>& polyline, const LColor& colour, 
     Colour(colour);
     glDisable(GL_TEXTURE_2D);
     DrawCached(polyline.handle, polyline.changed, keepCached, m_fillPolygonLists, &m_polygonLists,
-        [&] { CGLPolygon().Draw(polyline.points.data(), unsigned(polyline.points.size())); });
+               [&] { CGLPolygon().Draw(polyline.points.data(), unsigned(polyline.points.size())); });
     glPopMatrix();
 }
 
@@ -451,8 +451,8 @@ void LGLRenderer::DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>&
     }
 }
 
-KXRESULT LGLRenderer::DrawRenderContext(
-    const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>&, const RectT<int32_t>&)
+KXRESULT LGLRenderer::DrawRenderContext(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>&,
+                                        const RectT<int32_t>&)
 {
     // Nothing fills a texture with an offscreen context's pixels: drawing one would show a white quad.
     return IsGlOffscreen(source) ? E_NOTIMPL : E_INVALIDARG;

@@ -35,34 +35,37 @@ public:
     LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, Platform::HostWindow* window);
     ~LGLRenderer() override;
 
-    KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent, int32_t& descent) override;
+    [[nodiscard]] KXRESULT GetFontMetrics(const RCPtr<LFont>& font, int32_t& lineHeight, int32_t& ascent,
+                                          int32_t& descent) override;
     RectT<float>& MeasureText(RectT<float>& out, const String& text, const RCPtr<LFont>& font) override;
     int GetRendererKind() override { return kOpenGL; }
-    KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window, bool offscreen,
-        RCPtr<LRenderContextInfo>& out) override;
-    KXRESULT SetViewport(const RectT<int32_t>& viewport) override;
-    KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
-    KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
-    void DrawText(
-        const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position, const LColor& colour) override;
+    [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
+                                                 bool offscreen, RCPtr<LRenderContextInfo>& out) override;
+    [[nodiscard]] KXRESULT SetViewport(const RectT<int32_t>& viewport) override;
+    [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
+    [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
+    void DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
+                  const LColor& colour) override;
     void DrawRect(const RectT<int32_t>& rect, const LColor& colour, float lineWidth) override;
     void FillRect(const RectT<int32_t>& rect, const LColor& colour, bool blend) override;
     void DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset, bool useCache) override;
     void DrawLine(const PointT<float>& from, const PointT<float>& to, const LColor& colour, float lineWidth) override;
     void DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                   const PointT<float>& scale, bool keepCached) override;
     void DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                      const PointT<float>& scale, bool keepCached) override;
     void DrawPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                     const PointT<float>& scale, bool keepCached) override;
     void FillPolygon(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
-        const PointT<float>& scale, bool keepCached) override;
+                     const PointT<float>& scale, bool keepCached) override;
     void DrawBitmap(const RCPtr<LBitmap>& bitmap, const RectT<int32_t>& destination, int resizeType) override;
     // Offscreen GL contexts have no texture of their pixels: E_NOTIMPL, E_INVALIDARG for any
     // other context.
-    KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& destination,
-        const RectT<int32_t>& sourceRect) override;
-    KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context, const PointT<int32_t>& offset) override;
+    [[nodiscard]] KXRESULT DrawRenderContext(const RCPtr<LRenderContextInfo>& source,
+                                             const PointT<int32_t>& destination,
+                                             const RectT<int32_t>& sourceRect) override;
+    [[nodiscard]] KXRESULT ScrollRenderContext(const RCPtr<LRenderContextInfo>& context,
+                                               const PointT<int32_t>& offset) override;
     void SetClipRect(const RectT<double>& clip) override;
     void Translate(const PointT<double>& delta) override;
 

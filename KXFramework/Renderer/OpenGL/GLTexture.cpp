@@ -24,13 +24,13 @@ LGLTexture::~LGLTexture()
     }
 }
 
-uint32_t LGLTexture::ProbeSize(
-    uint32_t& width, uint32_t& height, uint32_t internalFormat, uint32_t format, uint32_t type)
+uint32_t LGLTexture::ProbeSize(uint32_t& width, uint32_t& height, uint32_t internalFormat, uint32_t format,
+                               uint32_t type)
 {
     uint32_t reduction = 1;
     for (;;) {
-        glTexImage2D(
-            GL_PROXY_TEXTURE_2D, 0, GLint(internalFormat), GLsizei(width), GLsizei(height), 0, format, type, nullptr);
+        glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GLint(internalFormat), GLsizei(width), GLsizei(height), 0, format, type,
+                     nullptr);
         const bool error = glGetError() != GL_NO_ERROR;
         DrainGlErrors();
         GLint accepted = 0;
@@ -68,7 +68,8 @@ void LGLTexture::SetImage(const SGLImage& image, uint32_t internalFormat, unsign
 
     const bool nearest = flags & kNearest;
     glTexParameteri(m_target, GL_TEXTURE_MIN_FILTER,
-        nearest ? (mipmaps ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST) : (mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR));
+                    nearest ? (mipmaps ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST)
+                            : (mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR));
     glTexParameteri(m_target, GL_TEXTURE_MAG_FILTER, nearest ? GL_NEAREST : GL_LINEAR);
     const GLint wrap = (flags & kRepeat) ? GL_REPEAT : GL_CLAMP;
     glTexParameteri(m_target, GL_TEXTURE_WRAP_S, wrap);
@@ -78,8 +79,8 @@ void LGLTexture::SetImage(const SGLImage& image, uint32_t internalFormat, unsign
     const uint32_t reduction = ProbeSize(textureWidth, textureHeight, internalFormat, format, type);
     m_textureWidth = float(textureWidth);
     m_textureHeight = float(textureHeight);
-    glTexImage2D(
-        m_target, 0, GLint(internalFormat), GLsizei(textureWidth), GLsizei(textureHeight), 0, format, type, nullptr);
+    glTexImage2D(m_target, 0, GLint(internalFormat), GLsizei(textureWidth), GLsizei(textureHeight), 0, format, type,
+                 nullptr);
     DrainGlErrors();
 
     SGLImage work;
@@ -116,7 +117,7 @@ void LGLTexture::SetBitmap(const RCPtr<LBitmap>& bitmap)
     bitmap->UnlockBits();
     SGLImage image;
     image.Set(straight.get(), uint32_t(rowBytes), 4, uint32_t(locked.width), uint32_t(locked.height), GL_BGRA,
-        GL_UNSIGNED_BYTE);
+              GL_UNSIGNED_BYTE);
     SetImage(image, GL_RGBA8, 0, 1.0f);
 }
 

@@ -22,8 +22,8 @@ public:
     ~LGLTexture() override;
 
     // Halves the size until GL accepts a texture of it; the factor by which it was reduced.
-    static uint32_t ProbeSize(
-        uint32_t& width, uint32_t& height, uint32_t internalFormat, uint32_t format, uint32_t type);
+    static uint32_t ProbeSize(uint32_t& width, uint32_t& height, uint32_t internalFormat, uint32_t format,
+                              uint32_t type);
 
     void SetImage(const SGLImage& image, uint32_t internalFormat, unsigned flags, float scale);
     // Uploads the bitmap's pixels, with straight alpha, and keeps the bitmap.

@@ -1,6 +1,6 @@
 #include "KXFramework/Utilities/Graphics/Bitmap.h"
 
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 
@@ -36,8 +36,8 @@ std::shared_ptr<const Platform::Image> Decode(const String& name)
     }
     std::string bytes;
     const std::string path(name.ToNarrow().GetData());
-    if (path.empty()
-        || Platform::Files::ReadWholeFile(path, LBitmap::kMaxFileBytes, bytes) != Platform::Files::ReadStatus::Ok)
+    if (path.empty() ||
+        Platform::Files::ReadWholeFile(path, LBitmap::kMaxFileBytes, bytes) != Platform::Files::ReadStatus::Ok)
         return nullptr;
     return Platform::DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -64,7 +64,8 @@ LBitmap::LBitmap(std::shared_ptr<const Platform::Image> image, int x, int y, int
       m_width(w),
       m_height(h),
       m_handle(g_nextHandle++)
-{}
+{
+}
 
 LBitmap::~LBitmap() = default;
 
@@ -137,8 +138,8 @@ KXRESULT LBitmap::BreakCycles()
 
 RCPtr<LBitmap> LBitmap::FromImage(std::shared_ptr<const Platform::Image> image)
 {
-    if (!image || image->width < 1 || image->height < 1
-        || image->pixels.size() < size_t(image->stride) * size_t(image->height) || image->stride < image->width * 4)
+    if (!image || image->width < 1 || image->height < 1 ||
+        image->pixels.size() < size_t(image->stride) * size_t(image->height) || image->stride < image->width * 4)
         return nullptr;
     const int w = image->width;
     const int h = image->height;

@@ -41,14 +41,14 @@ public:
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     // Straight colour in 0..1; E_INVALIDARG outside the bitmap.
-    KXRESULT GetPixel(int x, int y, float& r, float& g, float& b, float& a) const;
+    [[nodiscard]] KXRESULT GetPixel(int x, int y, float& r, float& g, float& b, float& a) const;
     std::shared_ptr<const Platform::Image> GetImage() const { return m_image; }
     // This bitmap's rectangle in its image.
     void GetSourceRect(int& x, int& y, int& w, int& h) const;
     // The first pixel of the bitmap's rectangle and the image's stride; no copy.
-    KXRESULT LockBits(LBitmapData& out) const;
+    [[nodiscard]] KXRESULT LockBits(LBitmapData& out) const;
     void UnlockBits() const {}
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     struct Key; // where a loaded bitmap is listed
 

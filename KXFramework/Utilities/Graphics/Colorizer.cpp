@@ -27,7 +27,7 @@ float MaskWeight(const LBitmap& mask, int x, int y)
 } // namespace
 
 RCPtr<LBitmap> ColorizeBitmap(const ColorizerParams* colorizer, float alphaMod, int width, int height,
-    const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask)
+                              const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask)
 {
     ColorizerParams colour;
     if (colorizer != nullptr) {
@@ -53,7 +53,7 @@ RCPtr<LBitmap> ColorizeBitmap(const ColorizerParams* colorizer, float alphaMod, 
             float r = colour.r, g = colour.g, b = colour.b, a = colour.a * alphaMod;
             if (image) {
                 float ir, ig, ib, ia;
-                image->GetPixel(x, y, ir, ig, ib, ia);
+                static_cast<void>(image->GetPixel(x, y, ir, ig, ib, ia)); // inside the image
                 r *= ir;
                 g *= ig;
                 b *= ib;

@@ -20,6 +20,6 @@ struct ColorizerParams {
 // multiplies alpha by its weight, A × luminance; outside the mask the weight is 0. No colorizer is
 // white. Gradients throw the domain error. Null when there is nothing to make.
 RCPtr<LBitmap> ColorizeBitmap(const ColorizerParams* colorizer, float alphaMod, int width, int height,
-    const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask);
+                              const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask);
 
 } // namespace KX

@@ -10,7 +10,6 @@ namespace {
 struct FontList {
     std::mutex mutex;
     std::vector<RCPtr<LFont>> fonts;
-    LFont::MetricsProvider provider;
 };
 
 FontList& List()
@@ -24,7 +23,8 @@ std::atomic<int> g_nextId{1};
 } // namespace
 
 LFont::LFont(const String& face, float size, int style) : m_face(face), m_size(size), m_style(style), m_id(g_nextId++)
-{}
+{
+}
 
 void LFont::FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int style)
 {
@@ -41,11 +41,15 @@ void LFont::FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int 
     list.fonts.push_back(out);
 }
 
+ServiceSlot<LFont::MetricsProvider>& LFont::MetricsProviderSlot()
+{
+    static auto* slot = new ServiceSlot<MetricsProvider>;
+    return *slot;
+}
+
 void LFont::SetMetricsProvider(MetricsProvider provider)
 {
-    FontList& list = List();
-    std::lock_guard<std::mutex> lock(list.mutex);
-    list.provider = std::move(provider);
+    MetricsProviderSlot().Set(std::move(provider));
 }
 
 void LFont::ReleaseAll()
@@ -62,12 +66,7 @@ void LFont::Measure() const
 {
     if (m_measured)
         return;
-    MetricsProvider provider;
-    {
-        FontList& list = List();
-        std::lock_guard<std::mutex> lock(list.mutex);
-        provider = list.provider;
-    }
+    const MetricsProvider provider = MetricsProviderSlot().Get();
     float lineHeight = 0.0f;
     float ascent = 0.0f;
     float descent = 0.0f;

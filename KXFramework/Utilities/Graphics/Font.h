@@ -3,6 +3,7 @@
 // measurement renderer. Fonts live in one process-wide list.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <functional>
@@ -19,6 +20,7 @@ public:
     static void FindOrCreate(RCPtr<LFont>& out, const String& face, float size, int style);
     static int GetUniqueID(const LFont& font) { return font.m_id; }
     // Who measures fonts (the application wires the measurement renderer at start-up).
+    static ServiceSlot<MetricsProvider>& MetricsProviderSlot();
     static void SetMetricsProvider(MetricsProvider provider);
     // Empties the list at exit.
     static void ReleaseAll();

@@ -24,10 +24,7 @@ public:
     unsigned GetCount() const override { return static_cast<unsigned>(m_items.size()); }
 
     T& GetAt(unsigned index) override { return Element(CheckedIndex(index)); }
-    const T& GetAt(unsigned index) const override
-    {
-        return const_cast<Array*>(this)->Element(CheckedIndex(index));
-    }
+    const T& GetAt(unsigned index) const override { return const_cast<Array*>(this)->Element(CheckedIndex(index)); }
 
     // Returns the index, not the count.
     int InsertItem(unsigned index, const T& item) override

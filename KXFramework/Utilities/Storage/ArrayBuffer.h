@@ -32,7 +32,7 @@ public:
         const unsigned old = GetCount();
         const int r = SetCountUnfilled(n);
         if (zeroFill && r >= 0 && n > old)
-            m_buffer.Fill8(0, old * sizeof(T), -1);
+            static_cast<void>(m_buffer.Fill8(0, old * sizeof(T), -1)); // within the new count
         return r;
     }
 
@@ -73,10 +73,7 @@ public:
     unsigned GetCapacity() const { return m_buffer.GetCapacity() / sizeof(T); }
 
     // Sets the element count without filling the new elements.
-    virtual int SetCountUnfilled(unsigned n)
-    {
-        return static_cast<int>(m_buffer.SetSize(Bytes(n)) / sizeof(T));
-    }
+    virtual int SetCountUnfilled(unsigned n) { return static_cast<int>(m_buffer.SetSize(Bytes(n)) / sizeof(T)); }
 
 protected:
     // A byte size beyond the buffer's 32-bit field is refused like a failed allocation.

@@ -16,8 +16,8 @@ public:
     virtual uint32_t GetSize() const = 0;
     virtual uint32_t SetCapacity(uint32_t n) = 0;
     virtual uint32_t SetSize(uint32_t n) = 0;
-    virtual KXRESULT Fill8(int value, uint32_t offset, int count) = 0;
-    virtual KXRESULT Fill16(int value, uint32_t offset, int count) = 0;
+    [[nodiscard]] virtual KXRESULT Fill8(int value, uint32_t offset, int count) = 0;
+    [[nodiscard]] virtual KXRESULT Fill16(int value, uint32_t offset, int count) = 0;
     virtual uint32_t GetCapacity() const = 0;
     virtual unsigned char* GetData() const = 0;
 
@@ -104,7 +104,7 @@ public:
     }
 
     // A negative count fills to the end.
-    KXRESULT Fill8(int value, uint32_t offset, int count) override
+    [[nodiscard]] KXRESULT Fill8(int value, uint32_t offset, int count) override
     {
         if (offset > m_size)
             return E_INVALIDARG;
@@ -119,7 +119,7 @@ public:
 
     // Offset in bytes, count in 16-bit units; a negative count fills the whole units to the end and
     // leaves an odd last byte alone. Stores go through memcpy since the offset may be odd.
-    KXRESULT Fill16(int value, uint32_t offset, int count) override
+    [[nodiscard]] KXRESULT Fill16(int value, uint32_t offset, int count) override
     {
         if (offset > m_size)
             return E_INVALIDARG;

@@ -57,7 +57,7 @@ public:
     unsigned GetCount() const override { return m_buffer.GetSize() / P; }
 
     // Exchanges the raw pointers; no count changes.
-    KXRESULT Swap(unsigned i, unsigned j) override
+    [[nodiscard]] KXRESULT Swap(unsigned i, unsigned j) override
     {
         const unsigned n = GetCount();
         if (i >= n || j >= n)

@@ -18,6 +18,8 @@ constexpr char32_t offsetsFromUTF8[6] = {0x00000000, 0x00003080, 0x000E2080, 0x0
 constexpr unsigned char firstByteMark[7] = {0x00, 0x00, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
 
 // Trailing bytes that follow a lead byte (0 to 5).
+// The table keeps its rows.
+// clang-format off
 constexpr unsigned char trailingBytesForUTF8[256] = {
     // 0x00-0xBF: ASCII and trailing bytes
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -31,6 +33,7 @@ constexpr unsigned char trailingBytesForUTF8[256] = {
     // 0xE0-0xEF, 0xF0-0xF7, 0xF8-0xFB, 0xFC-0xFF
     2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5,
 };
+// clang-format on
 
 } // namespace
 
@@ -49,11 +52,24 @@ bool IsLegalUTF8(const unsigned char* bytes, int n)
             return false;
         // Over-long forms, encoded surrogates and values above U+10FFFF.
         switch (lead) {
-        case 0xE0: if (b < 0xA0) return false; break;
-        case 0xED: if (b > 0x9F) return false; break;
-        case 0xF0: if (b < 0x90) return false; break;
-        case 0xF4: if (b > 0x8F) return false; break;
-        default: break;
+        case 0xE0:
+            if (b < 0xA0)
+                return false;
+            break;
+        case 0xED:
+            if (b > 0x9F)
+                return false;
+            break;
+        case 0xF0:
+            if (b < 0x90)
+                return false;
+            break;
+        case 0xF4:
+            if (b > 0x8F)
+                return false;
+            break;
+        default:
+            break;
         }
     }
     if (lead >= 0x80 && lead < 0xC2)

@@ -1,7 +1,7 @@
 #include "KXFramework/Utilities/Storage/File.h"
 
 #include "KXFramework/ObjectBase/Exception.h"
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 
 #include <cerrno>
@@ -18,8 +18,8 @@ namespace {
 
 [[noreturn]] void ThrowFileError(const char* description, const char* method, int line)
 {
-    throw Exception<std::runtime_error>(std::string("Runtime Error : ") + description + " : " + method +
-                                        " : Utilities/Storage/File : Line " + std::to_string(line));
+    throw Exception<std::runtime_error>(std::string("Runtime Error : ") + description +
+                                        SourcePlace(method, "Utilities/Storage/File", line));
 }
 
 std::string SystemPath(const String& path)

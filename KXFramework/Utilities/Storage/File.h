@@ -48,14 +48,14 @@ public:
     // Appends folder + "/" + name for every entry of the folder that matches the pattern (ASCII
     // case ignored, as file names are matched on the original platform) and is not a folder, in
     // the order the system lists them. 0, or 1 when the folder does not exist.
-    static KXRESULT FindFiles(const String& folder, const String& pattern, Array<String>& out);
+    [[nodiscard]] static KXRESULT FindFiles(const String& folder, const String& pattern, Array<String>& out);
     // One level: 0 created, 1 already a folder, E_FAIL otherwise.
-    static KXRESULT CreateDirectory(const String& path);
+    [[nodiscard]] static KXRESULT CreateDirectory(const String& path);
     // A copy with each of \ / : * ? " < > | & ; , ^ ( ) replaced by "_".
     static String MakeValidFileName(const String& name);
     // Replaces the file so that a reader sees the old or the new bytes, never a part: 0, or E_FAIL
     // with the old file untouched.
-    static KXRESULT WriteAtomically(const String& path, const void* data, size_t size);
+    [[nodiscard]] static KXRESULT WriteAtomically(const String& path, const void* data, size_t size);
 
 private:
     class LDescriptor;

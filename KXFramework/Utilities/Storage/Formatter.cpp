@@ -63,7 +63,13 @@ bool ParseSpec(const CharT*& p, Spec& spec)
         ++p;
     }
     switch (*p) {
-    case 'd': case 'u': case 'x': case 'X': case 'f': case 'g': case 's':
+    case 'd':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'f':
+    case 'g':
+    case 's':
         spec.conversion = static_cast<char>(*p++);
         return true;
     default:
@@ -157,7 +163,8 @@ std::basic_string<CharT> TextOf(const Spec& spec, const FormatArg* arg)
     assert(isText && "format argument is missing or not a text");
     if (!isText)
         return text;
-    [[maybe_unused]] constexpr FormatArg::Kind own = sizeof(CharT) == 1 ? FormatArg::Kind::Narrow : FormatArg::Kind::Wide;
+    [[maybe_unused]] constexpr FormatArg::Kind own =
+        sizeof(CharT) == 1 ? FormatArg::Kind::Narrow : FormatArg::Kind::Wide;
     assert(arg->kind == own && "text of the other width passed for %s");
     if (arg->kind == FormatArg::Kind::Narrow) {
         const char* s = arg->narrow != nullptr ? arg->narrow : "(null)";

@@ -22,8 +22,7 @@ public:
     enum class Kind { Signed, Unsigned, Floating, Narrow, Wide };
 
     template <class T>
-        requires std::is_integral_v<T>
-    FormatArg(T value)
+    requires std::is_integral_v<T> FormatArg(T value)
     {
         if constexpr (std::is_signed_v<T>) {
             kind = Kind::Signed;
@@ -34,10 +33,7 @@ public:
         }
     }
     template <class E>
-        requires std::is_enum_v<E>
-    FormatArg(E value) : FormatArg(static_cast<std::underlying_type_t<E>>(value))
-    {
-    }
+    requires std::is_enum_v<E> FormatArg(E value) : FormatArg(static_cast<std::underlying_type_t<E>>(value)) {}
     FormatArg(double value) : kind(Kind::Floating), d(value) {}
     FormatArg(const char* text) : kind(Kind::Narrow), narrow(text) {}
     FormatArg(const char16_t* text) : kind(Kind::Wide), wide(text) {}

@@ -7,6 +7,7 @@
 #include "KXFramework/ObjectBase/Result.h"
 
 #include <cstdint>
+#include <span>
 
 namespace KX {
 
@@ -51,10 +52,7 @@ public:
     virtual ConstIterator REnd() const { return {this, GetBeforeFirstPosition(), -1}; }
     virtual Iterator REnd() { return {this, GetBeforeFirstPosition(), -1}; }
 
-    virtual const T& GetAt(const Position& position) const
-    {
-        return const_cast<IIterable*>(this)->GetAt(position);
-    }
+    virtual const T& GetAt(const Position& position) const { return const_cast<IIterable*>(this)->GetAt(position); }
     virtual T& GetAt(const Position& position) = 0;
     virtual T& GetAt(unsigned index)
     {
@@ -71,7 +69,7 @@ public:
         return GetAt(it.position);
     }
 
-    virtual KXRESULT Swap(unsigned i, unsigned j)
+    [[nodiscard]] virtual KXRESULT Swap(unsigned i, unsigned j)
     {
         const unsigned n = GetCount();
         if (i >= n || j >= n)
@@ -95,7 +93,7 @@ public:
     using IIterable<T>::GetAt;
     using IIterable<T>::GetCount;
 
-    virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
+    [[nodiscard]] virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
 
     virtual int InsertItem(unsigned index, const T& item)
     {
@@ -175,6 +173,15 @@ public:
 
     virtual const T* GetData() const { return const_cast<IArray*>(this)->GetData(); }
     virtual T* GetData() = 0;
+
+    // The elements as one contiguous range, for range-for and the standard algorithms. Valid until
+    // the count changes.
+    std::span<T> Span() { return std::span<T>(GetData(), GetCount()); }
+    std::span<const T> Span() const { return std::span<const T>(GetData(), GetCount()); }
+    T* begin() { return GetData(); }
+    T* end() { return GetData() + GetCount(); }
+    const T* begin() const { return GetData(); }
+    const T* end() const { return GetData() + GetCount(); }
 
     virtual int Append(const IArray<T>& source)
     {

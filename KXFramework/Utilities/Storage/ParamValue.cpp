@@ -65,10 +65,8 @@ KXRESULT ParamValues::Set(const Array<ParamValue>& values)
 {
     std::vector<Variant> items;
     items.reserve(values.GetCount());
-    for (unsigned i = 0; i < values.GetCount(); ++i) {
-        const ParamValue& v = values.GetAt(i);
+    for (const ParamValue& v : values)
         items.push_back(ValueItem(v.descriptor, v.value));
-    }
     SetList(items.data(), static_cast<int>(items.size()));
     return S_OK;
 }

@@ -34,11 +34,11 @@ class ParamValues : public Variant {
 public:
     ParamValues(); // the empty list
 
-    KXRESULT Set(const Array<ParamValue>& values);
-    KXRESULT Set(const ParamDescriptor& descriptor, const Variant& value);
+    [[nodiscard]] KXRESULT Set(const Array<ParamValue>& values);
+    [[nodiscard]] KXRESULT Set(const ParamDescriptor& descriptor, const Variant& value);
     int GetCount() const;
     // 0, or E_FAIL when item i is missing or malformed.
-    KXRESULT GetAt(int i, ParamDescriptor& descriptor, Variant& value) const;
+    [[nodiscard]] KXRESULT GetAt(int i, ParamDescriptor& descriptor, Variant& value) const;
 };
 
 class ParamDescriptors : public Variant {
@@ -46,11 +46,11 @@ public:
     ParamDescriptors(); // the empty list
 
     // -4 and the empty list when there are none (count <= 0 or no descriptors), else 0.
-    KXRESULT Set(const ParamDescriptor* descriptors, int count);
+    [[nodiscard]] KXRESULT Set(const ParamDescriptor* descriptors, int count);
     // The identifiers firstId .. firstId + count - 1, with empty selectors; -4 when count <= 0.
-    KXRESULT Set(int32_t firstId, int count);
+    [[nodiscard]] KXRESULT Set(int32_t firstId, int count);
     int GetCount() const;
-    KXRESULT GetAt(int i, ParamDescriptor& out) const;
+    [[nodiscard]] KXRESULT GetAt(int i, ParamDescriptor& out) const;
 };
 
 // Ranges of parameters, passed through to the device library as they are.

@@ -20,7 +20,9 @@ uint32_t ImageBytes(unsigned stride, unsigned height)
 } // namespace
 
 LPixelBuffer<unsigned char>::LPixelBuffer(unsigned width, unsigned height, unsigned stride, const unsigned char* data)
-    : m_width(width), m_height(height), m_stride(stride)
+    : m_width(width),
+      m_height(height),
+      m_stride(stride)
 {
     if (!data && m_stride == 0)
         m_stride = static_cast<unsigned>((uint64_t{width} + 15) & ~uint64_t{15});
@@ -49,7 +51,7 @@ KXRESULT LPixelBuffer<unsigned char>::SetHeight(unsigned h)
     const uint32_t old = m_pixels->GetSize();
     m_pixels->SetSize(size);
     if (size > old)
-        m_pixels->Fill8(0, old, -1);
+        static_cast<void>(m_pixels->Fill8(0, old, -1)); // within the new size
     m_height = h;
     return h != 0 && !m_pixels->GetData() ? E_FAIL : S_OK;
 }

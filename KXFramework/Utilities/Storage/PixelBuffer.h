@@ -18,7 +18,7 @@ public:
     virtual const T* GetPixelAddress(unsigned x, unsigned y) const = 0;
     virtual T* GetPixelAddress(unsigned x, unsigned y) = 0;
     // Resizes to stride x h bytes; rows added are zero. E_FAIL when h is not 0 and no storage is left.
-    virtual KXRESULT SetHeight(unsigned h) = 0;
+    [[nodiscard]] virtual KXRESULT SetHeight(unsigned h) = 0;
 
 protected:
     ~IPixelBuffer() = default;
@@ -41,7 +41,7 @@ public:
     // Null when the pixel lies outside the bytes.
     const unsigned char* GetPixelAddress(unsigned x, unsigned y) const override;
     unsigned char* GetPixelAddress(unsigned x, unsigned y) override;
-    KXRESULT SetHeight(unsigned h) override;
+    [[nodiscard]] KXRESULT SetHeight(unsigned h) override;
 
 private:
     unsigned m_width;

@@ -13,14 +13,19 @@ class RCPtrArray : public IArray<RCPtr<T>>, public ConstRCPtrArray<T, G, R> {
 
 public:
     // Both bases offer these; the modifiable forms are the array's own.
-    using Face::AddItem;
     using Const::AddItem;
+    using Const::InsertItem;
+    using Const::RemoveItem;
+    using Const::RemoveLastItem;
+    using Face::AddItem;
     using Face::Advance;
     using Face::Append;
     using Face::Assign;
     using Face::Begin;
+    using Face::begin;
     using Face::Clear;
     using Face::End;
+    using Face::end;
     using Face::GetAt;
     using Face::GetBeforeFirstPosition;
     using Face::GetData;
@@ -31,10 +36,8 @@ public:
     using Face::IndexOf;
     using Face::RBegin;
     using Face::REnd;
+    using Face::Span;
     using Face::Swap;
-    using Const::InsertItem;
-    using Const::RemoveItem;
-    using Const::RemoveLastItem;
 
     explicit RCPtrArray(unsigned count = 0, unsigned reserve = 0) : Const(count, reserve) {}
     // Every element of source is stored with a reference of its own.

@@ -32,7 +32,10 @@ inline ReuseBlockHeader* HeaderOf(void* p)
 {
     return reinterpret_cast<ReuseBlockHeader*>(static_cast<unsigned char*>(p) - kReuseHeaderSize);
 }
-inline void* PayloadOf(void* block) { return static_cast<unsigned char*>(block) + kReuseHeaderSize; }
+inline void* PayloadOf(void* block)
+{
+    return static_cast<unsigned char*>(block) + kReuseHeaderSize;
+}
 } // namespace Detail
 
 template <class T, unsigned n>

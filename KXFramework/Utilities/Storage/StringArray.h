@@ -44,14 +44,14 @@ public:
 
 // Empties to, then adds one pair per entry of from and sorts the pairs by key. Returns 0.
 template <class CharT, class OtherT>
-KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
-                        Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
+[[nodiscard]] KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
+                                      Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
 {
-    to.Clear();
+    static_cast<void>(to.Clear()); // emptying cannot fail
     for (const auto& [key, value] : from)
         to.AddItem({key, value});
     if (to.GetCount() >= 2)
-        std::sort(to.GetData(), to.GetData() + to.GetCount());
+        std::sort(to.begin(), to.end());
     return S_OK;
 }
 

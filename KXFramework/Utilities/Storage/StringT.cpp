@@ -114,16 +114,16 @@ StringT<CharT, OtherT>::StringT(const CharT* text) : buffer(Empty().buffer)
 template <>
 StringT<char16_t, char>::StringT(const char* utf8)
 {
-    AssignUTF8(buffer, utf8, -1);
+    static_cast<void>(AssignUTF8(buffer, utf8, -1)); // invalid input converts as far as it can
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const StringT<OtherT, CharT>& other)
 {
     if constexpr (kWide)
-        AssignUTF8(buffer, other.GetString(), -1);
+        static_cast<void>(AssignUTF8(buffer, other.GetString(), -1)); // invalid input converts as far as it can
     else
-        AssignUTF16(buffer, other.GetString(), -1);
+        static_cast<void>(AssignUTF16(buffer, other.GetString(), -1)); // invalid input converts as far as it can
 }
 
 template <class CharT, class OtherT>
@@ -185,10 +185,11 @@ StringT<char16_t, char>& StringT<char16_t, char>::Assign(const char* utf8, unsig
     StringT<char, char16_t> bytes;
     bytes.Assign(utf8, maxLength);
     if (!IsLocked()) {
-        AssignUTF8(buffer, bytes.GetString(), -1);
+        static_cast<void>(AssignUTF8(buffer, bytes.GetString(), -1)); // invalid input converts as far as it can
     } else {
         StringT converted;
-        AssignUTF8(converted.buffer, bytes.GetString(), -1);
+        // Invalid input converts as far as it can.
+        static_cast<void>(AssignUTF8(converted.buffer, bytes.GetString(), -1));
         Assign(converted.GetString(), kWholeText);
     }
     return *this;
@@ -335,14 +336,14 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(const StringT& other)
 template <>
 StringT<char16_t, char>& StringT<char16_t, char>::operator+=(char c)
 {
-    Insert(GetLength(), &c, 1);
+    static_cast<void>(Insert(GetLength(), &c, 1)); // a failed append leaves the string as it was
     return *this;
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::AppendChar(CharT c)
 {
-    Insert(GetLength(), &c, 1);
+    static_cast<void>(Insert(GetLength(), &c, 1)); // a failed append leaves the string as it was
     return *this;
 }
 
@@ -429,7 +430,7 @@ KXRESULT StringT<char16_t, char>::Insert(unsigned position, const char* utf8, un
     if (utf8 != nullptr && count < kWholeText && StrNLen(utf8, count) == count)
         part.Assign(utf8, count);
     else
-        AssignUTF8(part.buffer, utf8, -1);
+        static_cast<void>(AssignUTF8(part.buffer, utf8, -1)); // invalid input converts as far as it can
     return Insert(position, part);
 }
 
@@ -486,7 +487,8 @@ template <>
 StringT<char, char16_t> StringT<char16_t, char>::ToNarrow() const
 {
     StringT<char, char16_t> narrow;
-    StringT<char, char16_t>::AssignUTF16(narrow.buffer, Chars(), -1);
+    // Invalid input converts as far as it can.
+    static_cast<void>(StringT<char, char16_t>::AssignUTF16(narrow.buffer, Chars(), -1));
     return narrow;
 }
 

@@ -136,10 +136,10 @@ public:
     StringT Right(unsigned count) const;
 
     // E_INVALIDARG when position is beyond the length (string unchanged), else S_OK.
-    KXRESULT Insert(unsigned position, const StringT& text);
-    KXRESULT Insert(unsigned position, const CharT* text, unsigned count);
+    [[nodiscard]] KXRESULT Insert(unsigned position, const StringT& text);
+    [[nodiscard]] KXRESULT Insert(unsigned position, const CharT* text, unsigned count);
     // Wide: count bytes of UTF-8 when the text has that many, else the whole text.
-    KXRESULT Insert(unsigned position, const Utf8Char* utf8, unsigned count);
+    [[nodiscard]] KXRESULT Insert(unsigned position, const Utf8Char* utf8, unsigned count);
 
     // First occurrence of text at or after start, in units; -1 when absent. An empty text is found
     // at start.
@@ -179,9 +179,9 @@ public:
     // UTF-8 -> wide buffer. length < 0: the text with its terminator. A null or empty text gives the
     // shared empty buffer. E_FAIL when the conversion stopped at a fault; the buffer then holds the
     // text converted before it.
-    static KXRESULT AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const Utf8Char* utf8, int length);
+    [[nodiscard]] static KXRESULT AssignUTF8(ConstRCPtr<LIBuffer>& buffer, const Utf8Char* utf8, int length);
     // UTF-16 -> narrow buffer, with the same rules.
-    static KXRESULT AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const Utf16Char* text, int length);
+    [[nodiscard]] static KXRESULT AssignUTF16(ConstRCPtr<LIBuffer>& buffer, const Utf16Char* text, int length);
 
 private:
     template <class, class>

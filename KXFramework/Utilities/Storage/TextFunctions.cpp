@@ -77,8 +77,14 @@ double ParseDoubleT(const CharT* text)
 
 } // namespace
 
-int CompareNoCase(const char16_t* a, const char16_t* b) { return CompareNoCaseT(a, b); }
-int CompareNoCase(const char* a, const char* b) { return CompareNoCaseT(a, b); }
+int CompareNoCase(const char16_t* a, const char16_t* b)
+{
+    return CompareNoCaseT(a, b);
+}
+int CompareNoCase(const char* a, const char* b)
+{
+    return CompareNoCaseT(a, b);
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
@@ -90,13 +96,31 @@ bool EqualNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-int32_t ParseInt32(const char16_t* text) { return ParseIntT<int32_t>(text); }
-int32_t ParseInt32(const char* text) { return ParseIntT<int32_t>(text); }
-int64_t ParseInt64(const char16_t* text) { return ParseIntT<int64_t>(text); }
-int64_t ParseInt64(const char* text) { return ParseIntT<int64_t>(text); }
+int32_t ParseInt32(const char16_t* text)
+{
+    return ParseIntT<int32_t>(text);
+}
+int32_t ParseInt32(const char* text)
+{
+    return ParseIntT<int32_t>(text);
+}
+int64_t ParseInt64(const char16_t* text)
+{
+    return ParseIntT<int64_t>(text);
+}
+int64_t ParseInt64(const char* text)
+{
+    return ParseIntT<int64_t>(text);
+}
 
-double ParseDouble(const char16_t* text) { return ParseDoubleT(text); }
-double ParseDouble(const char* text) { return ParseDoubleT(text); }
+double ParseDouble(const char16_t* text)
+{
+    return ParseDoubleT(text);
+}
+double ParseDouble(const char* text)
+{
+    return ParseDoubleT(text);
+}
 
 locale_t CNumericLocale()
 {

@@ -53,10 +53,9 @@ unsigned ScalarWidth(int tag)
 // Current tag of a version-0 tag, or -1 for the old tags 11 and above.
 int LegacyTag(uint32_t old)
 {
-    static const int map[] = {Variant::Empty, Variant::Bool,   Variant::Int32,
-                              Variant::Int64, Variant::Float,  Variant::Double,
-                              Variant::Borrowed, Variant::BorrowedReadOnly, Variant::Blob,
-                              Variant::String, Variant::List};
+    static const int map[] = {Variant::Empty, Variant::Bool,   Variant::Int32,    Variant::Int64,
+                              Variant::Float, Variant::Double, Variant::Borrowed, Variant::BorrowedReadOnly,
+                              Variant::Blob,  Variant::String, Variant::List};
     return old < std::size(map) ? map[old] : -1;
 }
 

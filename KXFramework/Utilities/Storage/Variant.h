@@ -28,8 +28,8 @@ public:
         Borrowed = 12,         // bytes that live elsewhere
         BorrowedReadOnly = 13, // bytes that live elsewhere, not to be written through the variant
         Blob = 14,
-        String = 15,           // narrow text with its terminating zero; size = length + 1
-        List = 16,             // one record per item, back to back
+        String = 15, // narrow text with its terminating zero; size = length + 1
+        List = 16,   // one record per item, back to back
         TagCount = 17
     };
     static constexpr unsigned RecordHeaderSize = 12;
@@ -97,9 +97,9 @@ public:
     static unsigned RecordLengthAt(const unsigned char* block, unsigned size, unsigned offset);
 
     // Writes `value` as a record at `record` (any alignment); the record length, or E_FAIL.
-    static KXRESULT WriteRecord(const Variant& value, void* record, unsigned capacity);
+    [[nodiscard]] static KXRESULT WriteRecord(const Variant& value, void* record, unsigned capacity);
     // Reads the record at `record` (any alignment) of at most `available` bytes into `out`.
-    static KXRESULT ReadRecord(Variant& out, const void* record, unsigned available);
+    [[nodiscard]] static KXRESULT ReadRecord(Variant& out, const void* record, unsigned available);
 
 private:
     unsigned char* Block() const;

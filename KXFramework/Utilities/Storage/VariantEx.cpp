@@ -45,7 +45,8 @@ void VariantEx::Free(void* block)
 const RCPtr<LIBuffer>& VariantEx::GetBuffer() const
 {
     if (GetType() != Blob && GetType() != String)
-        throw Exception<std::runtime_error>("Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
+        throw Exception<std::runtime_error>(
+            "Runtime Error : KX::VariantEx::GetBuffer : Utilities\\Storage\\VariantEx : Line 464");
     return buffer;
 }
 
@@ -105,7 +106,7 @@ WString VariantEx::ToIndentedString(unsigned depth) const
     if (depth >= MaxRenderedDepth)
         return WString(u"\u2026");
     Array<VariantEx> items;
-    GetListItems(*this, items);
+    static_cast<void>(GetListItems(*this, items)); // what could be read is shown
     if (items.GetCount() == 0)
         return WString(u"<empty array>");
     const std::u16string indent(2 * (size_t(depth) + 1), u' ');
@@ -122,12 +123,13 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
     // Clearing the items would destroy a list that is one of them.
     if (items.GetCount() != 0) {
         const VariantEx* first = items.GetData();
-        if (!std::less<const VariantEx*>()(&list, first) && std::less<const VariantEx*>()(&list, first + items.GetCount())) {
+        if (!std::less<const VariantEx*>()(&list, first) &&
+            std::less<const VariantEx*>()(&list, first + items.GetCount())) {
             const VariantEx copy(list);
             return GetListItems(copy, items);
         }
     }
-    items.Clear();
+    static_cast<void>(items.Clear()); // emptying cannot fail
     if (list.GetType() == Empty)
         return S_OK;
     if (list.GetType() != List)
@@ -142,7 +144,7 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
         const unsigned length = RecordLengthAt(block, size, offset);
         VariantEx& item = items.GetAt(i);
         item.Clear();
-        ReadRecord(item, block + offset, length);
+        static_cast<void>(ReadRecord(item, block + offset, length));
         offset += length;
     }
     return S_OK;

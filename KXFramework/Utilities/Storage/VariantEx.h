@@ -47,7 +47,7 @@ public:
     // Copies the items of `list` into `items`: 0, also for an empty value with no items;
     // E_INVALIDARG for a value that is no list. A refused item stays as the reader left it
     // (empty, or a blob for a borrowed kind).
-    static KXRESULT GetListItems(const VariantEx& list, IArray<VariantEx>& items);
+    [[nodiscard]] static KXRESULT GetListItems(const VariantEx& list, IArray<VariantEx>& items);
 
 private:
     StringT<char16_t, char> Text() const;

@@ -52,10 +52,7 @@ public:
 // Messages spell the arguments of a wrapper with their own "class " keywords.
 template <class T, class B>
 struct TypeNameOf<LWrapper<T, B>> {
-    static std::string Get()
-    {
-        return "class KX::LWrapper<" + TypeNameOf<T>::Get() + "," + TypeNameOf<B>::Get() + ">";
-    }
+    static std::string Get() { return "class KX::LWrapper<" + TypeNameOf<T>::Get() + "," + TypeNameOf<B>::Get() + ">"; }
 };
 
 // A value type made a shared object, with its text form given by a function.
@@ -77,6 +74,9 @@ public:
 };
 
 // A copy of the text.
-inline StringT<char16_t, char> StringToString(const StringT<char16_t, char>& text) { return text; }
+inline StringT<char16_t, char> StringToString(const StringT<char16_t, char>& text)
+{
+    return text;
+}
 
 } // namespace KX

@@ -31,7 +31,7 @@ public:
     uint32_t Wait(uint32_t ms);
 
 private:
-    bool TakeSignal();   // caller holds m_mutex
+    bool TakeSignal(); // caller holds m_mutex
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

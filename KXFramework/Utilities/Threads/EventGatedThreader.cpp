@@ -31,7 +31,8 @@ RCPtr<LEventGatedThreader> LEventGatedThreader::Create(const RCPtr<LEvent>& gate
 }
 
 LEventGatedThreader::LEventGatedThreader(std::shared_ptr<State> state, int priority)
-    : m_state(std::move(state)), m_priority(priority)
+    : m_state(std::move(state)),
+      m_priority(priority)
 {
     m_thread = std::thread(&LEventGatedThreader::Loop, m_state);
 }
@@ -43,7 +44,7 @@ void LEventGatedThreader::Loop(const std::shared_ptr<State>& state)
         if (state->stop.load())
             break;
         state->busy.store(true);
-        RunWorkerSafely(*state->worker, state->parameters);
+        static_cast<void>(RunWorkerSafely(*state->worker, state->parameters)); // the worker reports its own failures
         state->busy.store(false);
     }
 }

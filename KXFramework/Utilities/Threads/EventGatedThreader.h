@@ -21,7 +21,7 @@ public:
     void SetWaitTime(uint32_t ms);
     uint32_t GetWaitTime() const;
     bool IsBusy() const;
-    int GetPriority() const;   // recorded only
+    int GetPriority() const; // recorded only
 
     // Stops the thread and waits for it to end, however long the worker's Run takes. On the
     // threader's own thread (the last reference went inside Run) it lets the thread finish alone.

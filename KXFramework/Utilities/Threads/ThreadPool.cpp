@@ -19,7 +19,9 @@ ReuseAllocator<LThreadPool::LWorkerParams, 1>& WorkerParamsPool()
 } // namespace
 
 LThreadPool::LWorkerParams::LWorkerParams(const RCPtr<LThreadWorker>& w, const RCPtr<LRefCountedObject>& d, int p)
-    : worker(w), data(d), priority(p)
+    : worker(w),
+      data(d),
+      priority(p)
 {
 }
 
@@ -63,7 +65,8 @@ RCPtr<LThreadPool> LThreadPool::Create(unsigned workerCount, int dispatcherPrior
 }
 
 LThreadPool::LThreadPool(unsigned workerCount, int dispatcherPriority)
-    : m_state(std::make_shared<State>(workerCount ? workerCount : 1)), m_dispatcherPriority(dispatcherPriority)
+    : m_state(std::make_shared<State>(workerCount ? workerCount : 1)),
+      m_dispatcherPriority(dispatcherPriority)
 {
     for (unsigned i = 0; i < m_state->wake.GetCount(); ++i)
         m_threads.emplace_back(&LThreadPool::WorkerLoop, m_state, i);
@@ -124,7 +127,7 @@ void LThreadPool::WorkerLoop(const std::shared_ptr<State>& state, unsigned index
         }
         if (!job)
             continue;
-        RunWorkerSafely(*job->worker, job->data);
+        static_cast<void>(RunWorkerSafely(*job->worker, job->data)); // the worker reports its own failures
         {
             std::lock_guard<std::mutex> lock(s.lock);
             s.running[index] = RCPtr<LWorkerParams>();
@@ -177,7 +180,7 @@ void LThreadPool::Stop()
     s.dispatch->Set();
     for (std::thread& t : m_threads) {
         if (t.get_id() == std::this_thread::get_id())
-            t.detach();   // Stop was called from a job on this very thread
+            t.detach(); // Stop was called from a job on this very thread
         else if (t.joinable())
             t.join();
     }

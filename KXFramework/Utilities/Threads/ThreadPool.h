@@ -30,7 +30,8 @@ public:
     // Runs worker->Run(data) on a pool thread. A job never overtakes an earlier one of equal or
     // higher priority, and one thread runs one job at a time. 0; E_INVALIDARG for a null worker;
     // E_FAIL after Stop.
-    KXRESULT QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& data, int priority);
+    [[nodiscard]] KXRESULT QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& data,
+                                     int priority);
 
     // Ends every thread after the job it is running; pending jobs are released without running.
     void Stop();

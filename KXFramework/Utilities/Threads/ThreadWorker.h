@@ -7,11 +7,11 @@ namespace KX {
 
 class LThreadWorker : public virtual LRefCountedObject {
 public:
-    virtual KXRESULT Run(const RCPtr<LRefCountedObject>& parameters) = 0;
+    [[nodiscard]] virtual KXRESULT Run(const RCPtr<LRefCountedObject>& parameters) = 0;
 };
 
 // Runs worker->Run(parameters) and keeps an exception from ending the thread that called it:
 // it is written to the debug log and the thread carries on.
-KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& parameters);
+[[nodiscard]] KXRESULT RunWorkerSafely(LThreadWorker& worker, const RCPtr<LRefCountedObject>& parameters);
 
 } // namespace KX

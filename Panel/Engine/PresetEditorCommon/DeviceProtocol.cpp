@@ -87,8 +87,8 @@ Bytes GlobalParamRequestMessage(std::uint8_t index)
 Bytes GlobalParamSetMessage(std::uint8_t index, int value)
 {
     Bytes message = Head(true, GlobalParamSet);
-    message.insert(message.end(), {0x00, 0x04, 0x00, index, std::uint8_t((value / 128) & 0x7F),
-                                   std::uint8_t(value % 128), kSysExEnd});
+    message.insert(message.end(),
+                   {0x00, 0x04, 0x00, index, std::uint8_t((value / 128) & 0x7F), std::uint8_t(value % 128), kSysExEnd});
     return message;
 }
 

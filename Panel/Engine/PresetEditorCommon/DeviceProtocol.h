@@ -47,19 +47,19 @@ inline constexpr std::size_t kPieceSize = 256;
 
 // Messages the editor sends. The mode message, the dump request and the dump head are unframed
 // (SendSysEx adds F0 and F7); the others carry their own F0 and F7.
-Bytes ModeMessage();                   // 00 6E 2D 7F 31 06 6D 00 01 01
-Bytes PresetDumpRequestMessage(std::uint8_t slot);   // hdr 62 nn
+Bytes ModeMessage();                               // 00 6E 2D 7F 31 06 6D 00 01 01
+Bytes PresetDumpRequestMessage(std::uint8_t slot); // hdr 62 nn
 // hdr 61 0A 3B nn: the first ten bytes of an unframed preset dump, whose 1338 value bytes follow.
 Bytes PresetDumpHead(std::uint8_t slot);
 Bytes GlobalParamRequestMessage(std::uint8_t index); // F0 hdr 6B 00 02 00 ii F7
 // F0 hdr 6A 00 04 00 ii hh ll F7; value must lie in 0 .. 16383.
 Bytes GlobalParamSetMessage(std::uint8_t index, int value);
-Bytes IdentityRequestMessage();        // F0 7E 7F 06 01 F7
+Bytes IdentityRequestMessage(); // F0 7E 7F 06 01 F7
 
 // Frames a message in place for sending: F0 in front unless it begins with F0, F7 at the end unless
 // it ends with F7; a lone data byte b becomes F0 b F7. E_INVALIDARG for an empty message, E_FAIL for a
 // lone F0 or F7; the message is then unchanged.
-KXRESULT Frame(Bytes& message);
+[[nodiscard]] KXRESULT Frame(Bytes& message);
 // True when every byte between the framing bytes is a data byte (below 0x80).
 bool HasSevenBitBody(ByteView framed);
 

@@ -1,12 +1,16 @@
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "KXFramework/Midi/MidiCapturePort.h"
+#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiDeviceStatusChecker.h"
+#include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/Engine/PresetEditorCommon/DeviceProtocol.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 namespace KX {
@@ -31,12 +35,7 @@ constexpr const char* kPlaceFirmwareBind =
 constexpr const char* kPlaceFirmwareUnbind =
     " : KX::LMidiManager::IsDeviceFirmwareVersionUseable : Engine\\PresetEditorCommon\\MidiManager : Line 583";
 
-Protocol::ByteView View(const Array<unsigned char>& bytes)
-{
-    return {bytes.GetData(), bytes.GetCount()};
-}
-
-void Assign(Array<unsigned char>& out, const Protocol::Bytes& bytes)
+void Assign(Array<unsigned char>& out, Protocol::ByteView bytes)
 {
     out.SetCount(static_cast<unsigned>(bytes.size()));
     if (!bytes.empty())
@@ -126,11 +125,13 @@ void LMidiManager::Initialize()
     m_receivingEnabled = true;
 
     const RCPtr<LNotificationDistributor> center(GetDefaultNotificationCenter());
-    m_handler->SetNotification(&LMidiManager::OnInputDeviceConnectionStatusChanged, center,
-                               NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0);
-    m_handler->SetNotification(&LMidiManager::OnOutputDeviceConnectionStatusChanged, center,
-                               NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0);
-    OpenPorts();
+    // Registering with the default centre fails only short of memory; the manager then works
+    // without presence changes.
+    static_cast<void>(m_handler->SetNotification(&LMidiManager::OnInputDeviceConnectionStatusChanged, center,
+                                                 NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
+    static_cast<void>(m_handler->SetNotification(&LMidiManager::OnOutputDeviceConnectionStatusChanged, center,
+                                                 NID_MIDI_OUTPUT_DEVICE_CONNECTION_STATUS_CHANGED, 0));
+    static_cast<void>(OpenPorts()); // a port that is missing now opens when its device comes back
 }
 
 KXRESULT LMidiManager::BreakCycles()
@@ -158,12 +159,14 @@ KXRESULT LMidiManager::OpenPorts()
         return S_FALSE;
     if (m_comm) {
         for (unsigned i = 0; i < m_inputNames.GetCount(); ++i) {
-            m_comm->OpenCapturePort(m_inputNames.GetAt(i), m_inputPort);
+            // The port stays null when it fails.
+            static_cast<void>(m_comm->OpenCapturePort(m_inputNames.GetAt(i), m_inputPort));
             if (m_inputPort)
                 break;
         }
         for (unsigned i = 0; i < m_outputNames.GetCount(); ++i) {
-            m_comm->OpenRenderPort(m_outputNames.GetAt(i), m_outputPort);
+            // The port stays null when it fails.
+            static_cast<void>(m_comm->OpenRenderPort(m_outputNames.GetAt(i), m_outputPort));
             if (m_outputPort)
                 break;
         }
@@ -179,14 +182,14 @@ KXRESULT LMidiManager::ClosePorts()
 }
 
 KXRESULT LMidiManager::OnInputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
-                                                           const RCPtr<LNotification>& n)
+                                                            const RCPtr<LNotification>& n)
 {
     FollowDevice(n, &LMidiCommInterface::OpenCapturePort, m_inputPort);
     return S_FALSE;
 }
 
 KXRESULT LMidiManager::OnOutputDeviceConnectionStatusChanged(const RCPtr<LNotificationDistributor>&,
-                                                            const RCPtr<LNotification>& n)
+                                                             const RCPtr<LNotification>& n)
 {
     FollowDevice(n, &LMidiCommInterface::OpenRenderPort, m_outputPort);
     return S_FALSE;
@@ -248,14 +251,14 @@ bool LMidiManager::PausePolling()
 {
     const bool wasActive = IsDeviceStatusPollingActive();
     if (wasActive)
-        StopDeviceStatusPolling();
+        static_cast<void>(StopDeviceStatusPolling()); // active polling has what stopping needs
     return wasActive;
 }
 
 void LMidiManager::ResumePolling(bool wasActive)
 {
     if (wasActive && !IsDeviceStatusPollingActive())
-        StartDeviceStatusPolling();
+        static_cast<void>(StartDeviceStatusPolling()); // a failed restart shows in IsDeviceStatusPollingActive
 }
 
 KXRESULT LMidiManager::Run(const RCPtr<LRefCountedObject>&)
@@ -291,7 +294,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
 {
     // Refused before anything goes out, the mode message included: an empty message has nothing to
     // frame, and a status byte inside the body would cut the message short on the wire.
-    if (message.GetCount() == 0 || !Protocol::HasSevenBitBody(View(message)))
+    if (message.GetCount() == 0 || !Protocol::HasSevenBitBody(message.Span()))
         return E_INVALIDARG;
     if (!withoutModeMessage) {
         Array<unsigned char> mode;
@@ -303,7 +306,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
     if (!port || !m_comm)
         return kPortMissingOrSendFailed;
 
-    Protocol::Bytes framed(message.GetData(), message.GetData() + message.GetCount());
+    Protocol::Bytes framed(message.begin(), message.end());
     const KXRESULT framing = Protocol::Frame(framed);
     if (Failed(framing))
         return framing;
@@ -315,7 +318,7 @@ KXRESULT LMidiManager::SendSysEx(Array<unsigned char>& message, RCPtr<LMidiRende
     for (std::size_t at = 0; at < framed.size(); at += Protocol::kPieceSize) {
         const std::size_t n = std::min(Protocol::kPieceSize, framed.size() - at);
         Array<unsigned char> piece;
-        Assign(piece, Protocol::Bytes(framed.begin() + at, framed.begin() + at + n));
+        Assign(piece, Protocol::ByteView(framed).subspan(at, n));
         // No presence check may open or list devices while a piece is on its way.
         const bool wasActive = PausePolling();
         result = m_comm->SendMidi(target, piece);
@@ -342,10 +345,10 @@ KXRESULT LMidiManager::WriteDeviceSysExHeader(Array<unsigned char>& message)
 
 void LMidiManager::BindCapture(const char* place)
 {
-    const KXRESULT r = m_handler ? m_handler->SetNotification(&LMidiManager::OnMidiDataCaptured,
-                                                              RCPtr<LNotificationDistributor>(m_comm),
-                                                              NID_MIDI_DATA_CAPTURED, 0)
-                                 : E_FAIL;
+    const KXRESULT r =
+        m_handler ? m_handler->SetNotification(&LMidiManager::OnMidiDataCaptured,
+                                               RCPtr<LNotificationDistributor>(m_comm), NID_MIDI_DATA_CAPTURED, 0)
+                  : E_FAIL;
     ThrowIfFailed(r, place);
 }
 
@@ -364,24 +367,56 @@ void LMidiManager::SetReplyWindow(Window window)
     m_window = window;
 }
 
+LMidiManager::Outcome LMidiManager::AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send)
+{
+    BindCapture(rules.bindPlace);
+    rules.gate.SetRed();
+    SetReplyWindow(rules.window);
+    const bool pausedForAll = rules.pause == PollingPause::WholeRequest && PausePolling();
+
+    const MidiTimings timings = GetMidiTimings();
+    Outcome outcome = Outcome::NoReply;
+    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
+        const bool pausedForTry = rules.pause == PollingPause::EachTry && PausePolling();
+        if (send() < 0)
+            outcome = Outcome::SendFailed;
+        else if (rules.gate.IsGreen() || rules.gate.Wait(timings.tryWaitMs) == Event::kSignaled)
+            outcome = Outcome::Replied;
+        else
+            outcome = Outcome::NoReply;
+        ResumePolling(pausedForTry);
+        if (outcome == Outcome::Replied || (outcome == Outcome::SendFailed && rules.stopAtFailedSend))
+            break;
+    }
+
+    ResumePolling(pausedForAll);
+    SetReplyWindow(Window::None);
+    // A reply that was applied after the last try gave up still counts.
+    if (rules.gate.IsGreen())
+        outcome = Outcome::Replied;
+    UnbindCapture(rules.unbindPlace);
+    return outcome;
+}
+
+KXRESULT LMidiManager::ResultOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Replied:
+        return S_OK;
+    case Outcome::SendFailed:
+        return kPortMissingOrSendFailed;
+    default:
+        return kNoReply;
+    }
+}
+
 bool LMidiManager::IsDeviceFirmwareVersionUseable()
 {
     if (!IsConnected())
         return false;
-    BindCapture(kPlaceFirmwareBind);
-    m_identityGate.SetRed();
-    SetReplyWindow(Window::Identity);
-    const MidiTimings timings = GetMidiTimings();
-    bool accepted = false;
-    for (uint32_t attempt = 0; attempt < timings.tries && !accepted; ++attempt) {
-        if (SendIdentityRequest(m_outputPort) < 0)
-            continue;
-        accepted = m_identityGate.IsGreen() || m_identityGate.Wait(timings.tryWaitMs) == Event::kSignaled;
-    }
-    SetReplyWindow(Window::None);
-    accepted = accepted || m_identityGate.IsGreen();
-    UnbindCapture(kPlaceFirmwareUnbind);
-    return accepted;
+    const RequestRules rules{Window::Identity,   m_identityGate,      PollingPause::PerPiece, false,
+                             kPlaceFirmwareBind, kPlaceFirmwareUnbind};
+    return AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); }) == Outcome::Replied;
 }
 
 KXRESULT LMidiManager::SendIdentityRequest(RCPtr<LMidiRenderPort> port)
@@ -405,32 +440,12 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
 
     Array<unsigned char> request;
     Assign(request, Protocol::PresetDumpRequestMessage(static_cast<uint8_t>(presetNumber)));
-    BindCapture(kPlaceGetPresetBind);
-    m_presetGate.SetRed();
-    SetReplyWindow(Window::Preset);
-
-    const MidiTimings timings = GetMidiTimings();
-    KXRESULT result = kNoReply;
-    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
-        const bool wasActive = PausePolling();
+    const RequestRules rules{Window::Preset, m_presetGate,        PollingPause::EachTry,
+                             true,           kPlaceGetPresetBind, kPlaceGetPresetUnbind};
+    return ResultOf(AwaitReply(rules, [&] {
         Array<unsigned char> message = request;
-        if (SendSysEx(message, m_outputPort, false) < 0) {
-            result = kPortMissingOrSendFailed;
-        } else if (m_presetGate.IsGreen() || m_presetGate.Wait(timings.tryWaitMs) == Event::kSignaled) {
-            result = S_OK;
-        } else {
-            result = kNoReply;
-        }
-        ResumePolling(wasActive);
-        if (result != kNoReply)
-            break;
-    }
-    SetReplyWindow(Window::None);
-    // A reply applied between the last time-out and the closing of the window counts.
-    if (result == kNoReply && m_presetGate.IsGreen())
-        result = S_OK;
-    UnbindCapture(kPlaceGetPresetUnbind);
-    return result;
+        return SendSysEx(message, m_outputPort, false);
+    }));
 }
 
 KXRESULT LMidiManager::SendPresetToDevice(int presetNumber)
@@ -485,32 +500,14 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
     if (index < 0)
         return E_INVALIDARG;
 
-    BindCapture(kPlaceRequestBind);
     Array<unsigned char> request;
     Assign(request, Protocol::GlobalParamRequestMessage(static_cast<uint8_t>(index)));
-    m_parameterGate.SetRed();
-    SetReplyWindow(Window::Parameter);
-    const bool wasActive = PausePolling();
-
-    const MidiTimings timings = GetMidiTimings();
-    for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
+    const RequestRules rules{Window::Parameter, m_parameterGate,    PollingPause::WholeRequest, false,
+                             kPlaceRequestBind, kPlaceRequestUnbind};
+    return ResultOf(AwaitReply(rules, [&] {
         Array<unsigned char> message = request;
-        if (SendSysEx(message, m_outputPort, false) < 0) {
-            result = kPortMissingOrSendFailed;
-            continue;
-        }
-        if (m_parameterGate.IsGreen() || m_parameterGate.Wait(timings.tryWaitMs) == Event::kSignaled) {
-            result = S_OK;
-            break;
-        }
-        result = kNoReply;
-    }
-    ResumePolling(wasActive);
-    SetReplyWindow(Window::None);
-    if (result == kNoReply && m_parameterGate.IsGreen())
-        result = S_OK;
-    UnbindCapture(kPlaceRequestUnbind);
-    return result;
+        return SendSysEx(message, m_outputPort, false);
+    }));
 }
 
 KXRESULT LMidiManager::SendGlobalParameter(String name, int value, bool skipChecks)
@@ -534,8 +531,7 @@ KXRESULT LMidiManager::SendGlobalParameter(String name, int value, bool skipChec
 
 // ---- replies -----------------------------------------------------------------------------------------
 
-KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                           const RCPtr<LNotification>& n)
+KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
     const RCPtr<Handler> handler = m_handler;
     if (!handler || !m_receivingEnabled)
@@ -543,22 +539,20 @@ KXRESULT LMidiManager::ReceiveNotification(const RCPtr<LNotificationDistributor>
     return handler->HandleNotification(sender, n);
 }
 
-KXRESULT LMidiManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                 const char16_t* name)
+KXRESULT LMidiManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
     return LNotificationClient::UnregisterForNotification(sender, name);
 }
 
-KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender,
-                                          const RCPtr<LNotification>& n)
+KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
     const RCPtr<LMidiCaptureNotificationData> data(n ? n->GetPayload() : nullptr);
     if (!data || !m_comm || sender.Get() != static_cast<LNotificationDistributor*>(m_comm.Get()))
         return S_FALSE;
     const Array<unsigned char> bytes = data->GetBytes();
-    const Protocol::ByteView view = View(bytes);
+    const Protocol::ByteView view = bytes.Span();
 
     // Acting under the reply lock keeps the request from closing its window, and returning, meanwhile.
     MutexLock lock(m_replyLock);
@@ -583,7 +577,7 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
     const int32_t firstId = engine ? engine->GetFirstParamID() : 0;
     Array<ParamValue> values;
     if (!engine || Failed(engine->GetParamValues(firstId, Protocol::kPresetParamCount, values))) {
-        std::fprintf(stderr, "MIDI manager: a preset dump arrived without a device model to take it; not applied\n");
+        DebugLog("MIDI manager: a preset dump arrived without a device model to take it; not applied");
         return;
     }
     // The reply is sliced by the sizes of the model's values; unless they make up exactly one dump,
@@ -595,11 +589,11 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         total += values.GetAt(i).value.GetSize();
     }
     if (!blobs || total != Protocol::kPresetValueBytes) {
-        std::fprintf(stderr, "MIDI manager: a preset dump does not fit the device model; not applied\n");
+        DebugLog("MIDI manager: a preset dump does not fit the device model; not applied");
         return;
     }
-    if (!Protocol::HasSevenBitBody(View(reply))) {
-        std::fprintf(stderr, "MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied\n");
+    if (!Protocol::HasSevenBitBody(reply.Span())) {
+        DebugLog("MIDI manager: a preset dump holds a byte of 0x80 or more in its body; not applied");
         return;
     }
     std::size_t at = Protocol::kPresetValueOffset;
@@ -608,7 +602,8 @@ void LMidiManager::ApplyPresetDumpReply(const Array<unsigned char>& reply)
         Variant blob;
         blob.SetBlob(reply.GetData() + at, size);
         at += size;
-        engine->SendParamValueToDevice(firstId + static_cast<int>(i), blob);
+        // Before the engine connects it refuses writes; the values then stay as they were.
+        static_cast<void>(engine->SendParamValueToDevice(firstId + static_cast<int>(i), blob));
     }
     m_presetGate.SetGreen();
 }
@@ -620,8 +615,10 @@ void LMidiManager::PassOnParameterReply(int index, int value)
     payload->name = GetGlobalParameterName(index);
     payload->value = value;
     RCPtr<LNotification> notification;
-    LNotification::Create(notification, NID_MIDIMANAGER_PARAMETER_RECIEVED, RCPtr<LRefCountedObject>(payload));
-    SendNotification(notification);
+    // Best effort: the waiting request is released whether or not a listener took the value.
+    static_cast<void>(
+        LNotification::Create(notification, NID_MIDIMANAGER_PARAMETER_RECIEVED, RCPtr<LRefCountedObject>(payload)));
+    static_cast<void>(SendNotification(notification));
     m_parameterGate.SetGreen();
 }
 
@@ -629,17 +626,17 @@ void LMidiManager::PassOnParameterReply(int index, int value)
 
 bool LMidiManager::IsDeviceSysExReply(const Array<unsigned char>& message)
 {
-    return Protocol::IsDeviceSysExReply(View(message));
+    return Protocol::IsDeviceSysExReply(message.Span());
 }
 
 bool LMidiManager::IsFirmwareVersionNewer(const Array<unsigned char>& reply)
 {
-    return Protocol::IsFirmwareVersionNewer(View(reply));
+    return Protocol::IsFirmwareVersionNewer(reply.Span());
 }
 
 void LMidiManager::GetGlobalParameterNames(StringArrayT<char16_t, char>& names)
 {
-    names.Clear();
+    static_cast<void>(names.Clear()); // emptying cannot fail
     for (std::u16string_view name : Protocol::GlobalParameterNames())
         names.Add(String(name.data()));
 }

@@ -1,13 +1,12 @@
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/ObjectBase/Exception.h"
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace KX {
@@ -35,17 +34,6 @@ void WriteWord(uint8_t* p, uint32_t v)
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-struct HookSlot {
-    std::mutex lock;
-    LPresetManager::MessageHook hook;
-};
-
-HookSlot& GetHookSlot()
-{
-    static HookSlot* slot = new HookSlot;
-    return *slot;
-}
-
 void Post(const char16_t* name)
 {
     RCPtr<LNotification> n;
@@ -53,7 +41,7 @@ void Post(const char16_t* name)
         return;
     RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
     if (centre)
-        centre->PostNotification(n);
+        static_cast<void>(centre->PostNotification(n)); // only a centre being shut down refuses
 }
 
 std::string ToPath(const String& path)
@@ -72,9 +60,8 @@ void LPresetManager::Create(RCPtr<LPresetManager>& out)
         r = manager->m_handler->SetNotification(&LPresetManager::OnLoadControlPanelSettings,
                                                 RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                 kLoadControlPanelSettings, 0);
-    const std::string place =
-        " : KX::LPresetManager::Create : Panel\\UI\\DriverCommon\\PresetManager : Line " + std::to_string(__LINE__);
-    ThrowIfFailed(r, place.c_str());
+    ThrowIfFailed(
+        r, SourcePlace("KX::LPresetManager::Create", "Panel\\UI\\DriverCommon\\PresetManager", __LINE__).c_str());
     out = manager;
 }
 
@@ -98,8 +85,7 @@ KXRESULT LPresetManager::BreakCycles()
 // ---------------------------------------------------------------------------------------------
 // The file format
 
-KXRESULT LPresetManager::ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID,
-                                        Array<ParamValue>& out)
+KXRESULT LPresetManager::ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID, Array<ParamValue>& out)
 {
     if (!data || size < kHeaderSize)
         return kCorrupt;
@@ -173,8 +159,7 @@ KXRESULT LPresetManager::Load(const String& path)
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : 0;
     Array<ParamValue> values;
-    const KXRESULT r =
-        ReadPresetFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), first, values);
+    const KXRESULT r = ReadPresetFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), first, values);
     if (r != kLoaded)
         return r;
     if (!engine || engine->GetConnectionState() != LRootModuleEngine::Connected)
@@ -196,31 +181,28 @@ KXRESULT LPresetManager::Save(const String& path)
     Array<unsigned char> bytes;
     if (Failed(WritePresetFile(values, bytes)))
         return E_FAIL;
-    return Succeeded(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount())) ? S_OK
-                                                                                                     : E_FAIL;
+    return Succeeded(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount())) ? S_OK : E_FAIL;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Messages
 
+ServiceSlot<LPresetManager::MessageHook>& LPresetManager::MessageHookSlot()
+{
+    static auto* slot = new ServiceSlot<MessageHook>;
+    return *slot;
+}
+
 void LPresetManager::SetMessageHook(MessageHook hook)
 {
-    HookSlot& slot = GetHookSlot();
-    std::lock_guard<std::mutex> lock(slot.lock);
-    slot.hook = std::move(hook);
+    MessageHookSlot().Set(std::move(hook));
 }
 
 KXRESULT LPresetManager::ShowMessage(const char16_t* textKey)
 {
-    MessageHook hook;
-    {
-        HookSlot& slot = GetHookSlot();
-        std::lock_guard<std::mutex> lock(slot.lock);
-        hook = slot.hook;
-    }
-    if (hook)
+    if (MessageHook hook = MessageHookSlot().Get())
         return hook(textKey, kMessageCaption, kErrorIconFlags);
-    LogDeviceLine("Preset file load: %s", String(textKey).ToNarrow().GetData());
+    DebugLog("Preset file load: %s", String(textKey).ToNarrow().GetData());
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/ParamValue.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
@@ -41,38 +42,40 @@ public:
     // 0 loaded, -1 older format, -2 newer format, -3 corrupt or unreadable, -4 another device;
     // E_FAIL when the engine is missing or not connected. Nothing is applied unless the whole file
     // is sound; an applied file is announced with NID_PRESETFILE_PRE_LOAD and _POST_LOAD.
-    KXRESULT Load(const String& path);
+    [[nodiscard]] KXRESULT Load(const String& path);
     // 0, or E_FAIL with the old file intact when the model's 131 values cannot be collected or the
     // file cannot be written.
-    KXRESULT Save(const String& path);
+    [[nodiscard]] KXRESULT Save(const String& path);
 
     // The message of each load failure, shown through the message hook.
-    KXRESULT ShowLoadOlderMessage();
-    KXRESULT ShowLoadNewerMessage();
-    KXRESULT ShowLoadCorruptMessage();
-    KXRESULT ShowLoadWrongDeviceMessage();
-    KXRESULT ShowTranslationFailureMessage();
+    [[nodiscard]] KXRESULT ShowLoadOlderMessage();
+    [[nodiscard]] KXRESULT ShowLoadNewerMessage();
+    [[nodiscard]] KXRESULT ShowLoadCorruptMessage();
+    [[nodiscard]] KXRESULT ShowLoadWrongDeviceMessage();
+    [[nodiscard]] KXRESULT ShowTranslationFailureMessage();
 
     // Shows a message box: string-table keys of the text and the caption, message-box flags; the
     // box's result. Supplied by the application; without it the message goes to the debug log.
     using MessageHook = std::function<int32_t(const char16_t* textKey, const char16_t* captionKey, uint32_t flags)>;
+    static ServiceSlot<MessageHook>& MessageHookSlot();
     static void SetMessageHook(MessageHook hook);
 
     // Checks a whole file and gives its 131 values, numbered from `firstParamID`: 0, or -1..-4 as
     // Load; `out` is untouched unless the result is 0.
-    static KXRESULT ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID, Array<ParamValue>& out);
+    [[nodiscard]] static KXRESULT ReadPresetFile(const uint8_t* data, size_t size, int32_t firstParamID,
+                                                 Array<ParamValue>& out);
     // The file of 131 values in identifier order; E_FAIL when one is not a blob of its size.
-    static KXRESULT WritePresetFile(const Array<ParamValue>& values, Array<unsigned char>& out);
+    [[nodiscard]] static KXRESULT WritePresetFile(const Array<ParamValue>& values, Array<unsigned char>& out);
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                 const RCPtr<LNotification>& n) override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     LPresetManager() = default;
-    KXRESULT OnLoadControlPanelSettings(const RCPtr<LNotificationDistributor>& sender,
-                                        const RCPtr<LNotification>& n);
-    KXRESULT ShowMessage(const char16_t* textKey);
+    [[nodiscard]] KXRESULT OnLoadControlPanelSettings(const RCPtr<LNotificationDistributor>& sender,
+                                                      const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT ShowMessage(const char16_t* textKey);
 
     RCPtr<LNotificationHandler<LPresetManager>> m_handler;
 };

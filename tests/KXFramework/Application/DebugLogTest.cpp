@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 // A UDP socket on the loopback address that the log is pointed at.
@@ -71,3 +73,5 @@ TEST(DebugLog, SendsOneDatagramPerLineToTheTarget)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::String;
@@ -69,7 +71,7 @@ TEST(IniFileManager, AwkwardTextRoundTrips)
         ASSERT_EQ(manager->OpenIniFile(Path(path), kSettingsVersion, kProduct, &handle), KX::S_OK);
         EXPECT_EQ(manager->SetIniValueStr(handle, String(u"Some/Node/Text"), awkward), KX::S_OK);
         EXPECT_EQ(manager->SetArrayItemAt(handle, String(u"Recent"), 0, String(u"/home/user/a.Kivo61PresetEditor")),
-            KX::S_OK);
+                  KX::S_OK);
         EXPECT_EQ(
             manager->SetArrayItemAt(handle, String(u"Recent"), 1, String(u"/home/user/\u00fc.Kivo61PresetEditor")),
             KX::S_OK);
@@ -177,8 +179,8 @@ TEST(IniFileManager, AnotherStoredVersionOpensWithSFalseAndKeepsTheData)
 {
     TempFolder dir;
     const std::string path = dir / "UserSettings.ini";
-    const std::string old
-        = "# written by hand\n@product=Kivo 61 Preset Editor\n@version=0_9_0\r\nCurrentSkinIndex=1\r\n";
+    const std::string old =
+        "# written by hand\n@product=Kivo 61 Preset Editor\n@version=0_9_0\r\nCurrentSkinIndex=1\r\n";
     TempFolder::WriteFile(path, old);
     KX::RCPtr<KX::LIniFileManager> manager = LoadedManager();
     int32_t handle = 0;
@@ -191,3 +193,5 @@ TEST(IniFileManager, AnotherStoredVersionOpensWithSFalseAndKeepsTheData)
 }
 
 } // namespace
+
+} // namespace KX::Test

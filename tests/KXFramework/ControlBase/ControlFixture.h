@@ -20,7 +20,7 @@ protected:
     {
         root = LRootWindow::Create(renderer, &window);
         top = Make(nullptr, u"top", AbsoluteLayout(0, 0, 400, 300));
-        root->SetContent(top);
+        static_cast<void>(root->SetContent(top));
     }
 
     void TearDown() override
@@ -32,8 +32,8 @@ protected:
     }
 
     // A created control, laid out by its descriptor.
-    RCPtr<ProbeControl> Make(
-        const RCPtr<LControl>& parent, const char16_t* name, const RCPtr<LLayoutDescriptor>& layout)
+    RCPtr<ProbeControl> Make(const RCPtr<LControl>& parent, const char16_t* name,
+                             const RCPtr<LLayoutDescriptor>& layout)
     {
         RCPtr<ProbeControl> c(new ProbeControl(parent, name, &live));
         c->ApplyDescriptor(DescriptorFor(name, layout));

@@ -48,10 +48,10 @@ TEST(EventParamsTest, TextFormsFollowTheirFormats)
 {
     EXPECT_EQ(LValueParam::Create(0.5, 3.0)->ToString(), String(u"ValueParam = 0.500000"));
     EXPECT_EQ(LConditionsParam::Create(1, 2, {1.5, -2.0})->ToString(), String(u"(1.5, -2)"));
-    EXPECT_EQ(
-        LPointWithModifiersParam::Create({3, -4}, 0x48, 0)->ToString(), String(u"point(3, -4)  modifiers: 0x00000048"));
-    EXPECT_EQ(
-        LMouseButtonParam::Create(4, {1, 2}, 1, true, 4, 0)->ToString(), String(u"point(1, 2)  modifiers: 0x00000001"));
+    EXPECT_EQ(LPointWithModifiersParam::Create({3, -4}, 0x48, 0)->ToString(),
+              String(u"point(3, -4)  modifiers: 0x00000048"));
+    EXPECT_EQ(LMouseButtonParam::Create(4, {1, 2}, 1, true, 4, 0)->ToString(),
+              String(u"point(1, 2)  modifiers: 0x00000001"));
 }
 
 TEST(EventParamsTest, PooledParametersReuseTheirBlocks)
@@ -114,9 +114,9 @@ TEST_F(ControlStateTest, HidingAParentPublishesItThenItsChildrenLastFirst)
 
     EXPECT_FALSE(panel->SetVisible(false));
     EXPECT_EQ(log->entries,
-        (std::vector<std::u16string>{u"panel:NID_CONDITION_CHANGE", u"panel:NID_VISIBLITY_CONDITION_CHANGE",
-            u"second:NID_CONDITION_CHANGE", u"second:NID_VISIBLITY_CONDITION_CHANGE", u"first:NID_CONDITION_CHANGE",
-            u"first:NID_VISIBLITY_CONDITION_CHANGE"}));
+              (std::vector<std::u16string>{u"panel:NID_CONDITION_CHANGE", u"panel:NID_VISIBLITY_CONDITION_CHANGE",
+                                           u"second:NID_CONDITION_CHANGE", u"second:NID_VISIBLITY_CONDITION_CHANGE",
+                                           u"first:NID_CONDITION_CHANGE", u"first:NID_VISIBLITY_CONDITION_CHANGE"}));
     EXPECT_TRUE(first->GetLayoutDescriptor()->isVisible);
     EXPECT_EQ(first->GetConditions()->currentMask & Condition::kVisible, 0u);
 
@@ -136,9 +136,8 @@ TEST_F(ControlStateTest, PerConditionNotificationsFollowTheFixedList)
 {
     RCPtr<ProbeControl> c = Child(u"c");
     c->PublishConditions();
-    log->Listen(c,
-        {u"NID_CONDITION_CHANGE", u"NID_HOVER_CONDITION_CHANGE", u"NID_ENABLED_CONDITION_CHANGE",
-            u"NID_VISIBLITY_CONDITION_CHANGE"});
+    log->Listen(c, {u"NID_CONDITION_CHANGE", u"NID_HOVER_CONDITION_CHANGE", u"NID_ENABLED_CONDITION_CHANGE",
+                    u"NID_VISIBLITY_CONDITION_CHANGE"});
 
     c->SetHighlighted(true);
     EXPECT_EQ(log->entries, (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_HOVER_CONDITION_CHANGE"}));
@@ -149,10 +148,11 @@ TEST_F(ControlStateTest, PerConditionNotificationsFollowTheFixedList)
     EXPECT_TRUE(log->entries.empty());
 
     // A control of width 0 is not visible although its visible byte is set.
-    c->SetPlacement(0, c->GetLayoutDescriptor()->position[0], SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0});
+    static_cast<void>(
+        c->SetPlacement(0, c->GetLayoutDescriptor()->position[0], SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0}));
     c->PublishConditions();
-    EXPECT_EQ(
-        log->entries, (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_VISIBLITY_CONDITION_CHANGE"}));
+    EXPECT_EQ(log->entries,
+              (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_VISIBLITY_CONDITION_CHANGE"}));
 }
 
 TEST_F(ControlStateTest, CreationRefreshesTheRecordWithoutPublishing)
@@ -215,17 +215,17 @@ TEST_F(ControlStateTest, UnclippedDescendantsAreInvalidatedWholeWithTheirParent)
 TEST_F(ControlStateTest, IdleSubscriptionsAreCounted)
 {
     RCPtr<ProbeControl> c = Child(u"c");
-    c->SubscribeIdle();
-    c->SubscribeIdle();
-    c->UnsubscribeIdle();
+    static_cast<void>(c->SubscribeIdle());
+    static_cast<void>(c->SubscribeIdle());
+    static_cast<void>(c->UnsubscribeIdle());
     Idle();
     EXPECT_EQ(c->idleTicks, 1);
-    c->UnsubscribeIdle();
+    static_cast<void>(c->UnsubscribeIdle());
     Idle();
     EXPECT_EQ(c->idleTicks, 1);
     // A stray call leaves the count at 0, so the next subscription still works.
     EXPECT_EQ(c->UnsubscribeIdle(), S_FALSE);
-    c->SubscribeIdle();
+    static_cast<void>(c->SubscribeIdle());
     Idle();
     EXPECT_EQ(c->idleTicks, 2);
 }
@@ -237,7 +237,7 @@ TEST_F(ControlStateTest, ATreeSubscribedBeforeItHasARootStartsTicksWhenAttached)
     EXPECT_EQ(leaf->SubscribeIdle(), S_OK);
     Idle();
     EXPECT_EQ(leaf->idleTicks, 0);
-    loose->SetRootWindow(root);
+    static_cast<void>(loose->SetRootWindow(root));
     Idle();
     EXPECT_EQ(leaf->idleTicks, 1);
     loose->Destroy();

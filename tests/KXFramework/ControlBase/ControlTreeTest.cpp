@@ -19,12 +19,9 @@ TEST_F(ControlTreeTest, OrdersSortByTheirKeysAndKeepInsertionOrderForTies)
         int32_t zOrder, tabStop;
     };
     const Spec specs[] = {
-        {u"unclipped", false, false, false, -5, 0},
-        {u"both", true, true, true, 0, 3},
-        {u"plainA", true, false, false, 2, 1},
-        {u"dockedX", true, true, false, 0, 1},
-        {u"plainB", true, false, false, 2, -1},
-        {u"plainC", true, false, false, 1, 0},
+        {u"unclipped", false, false, false, -5, 0}, {u"both", true, true, true, 0, 3},
+        {u"plainA", true, false, false, 2, 1},      {u"dockedX", true, true, false, 0, 1},
+        {u"plainB", true, false, false, 2, -1},     {u"plainC", true, false, false, 1, 0},
     };
     for (const Spec& s : specs) {
         RCPtr<LLayoutDescriptor> layout = AbsoluteLayout(0, 0, 10, 10);
@@ -36,9 +33,9 @@ TEST_F(ControlTreeTest, OrdersSortByTheirKeysAndKeepInsertionOrderForTies)
         Make(top, s.name, layout);
     }
     EXPECT_EQ(Names(LControl::kZOrder),
-        (std::vector<std::u16string>{u"plainC", u"plainA", u"plainB", u"dockedX", u"both", u"unclipped"}));
+              (std::vector<std::u16string>{u"plainC", u"plainA", u"plainB", u"dockedX", u"both", u"unclipped"}));
     EXPECT_EQ(Names(LControl::kTabOrder),
-        (std::vector<std::u16string>{u"plainB", u"unclipped", u"plainC", u"plainA", u"dockedX", u"both"}));
+              (std::vector<std::u16string>{u"plainB", u"unclipped", u"plainC", u"plainA", u"dockedX", u"both"}));
     EXPECT_EQ(top->GetUnclippedDescendantCount(), 1);
 }
 
@@ -53,10 +50,10 @@ TEST_F(ControlTreeTest, GetAtRefusesABadIndexOrOrder)
         }
         return std::string();
     };
-    EXPECT_EQ(
-        message(1, 0), "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3330");
-    EXPECT_EQ(
-        message(0, 3), "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3350");
+    EXPECT_EQ(message(1, 0),
+              "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3330");
+    EXPECT_EQ(message(0, 3),
+              "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3350");
 }
 
 TEST_F(ControlTreeTest, ANameClashIsRefusedWithoutLosingTheControl)
@@ -137,7 +134,7 @@ TEST_F(ControlTreeTest, AControlMovedAwayAfterRemovalSurvivesTheOldParentsIdleTi
 {
     RCPtr<ProbeControl> a = Child(u"a");
     RCPtr<ProbeControl> b = Child(u"b");
-    top->RemoveChild(a);
+    static_cast<void>(top->RemoveChild(a));
     EXPECT_EQ(a->SetParent(RCPtr<LControl>(b)), S_OK);
     EXPECT_EQ(top->GetPendingRemovalCount(), 0u);
     EXPECT_EQ(top->GetIdleSubscriptionCount(), 0);
@@ -150,7 +147,7 @@ TEST_F(ControlTreeTest, AControlMovedAwayAfterRemovalSurvivesTheOldParentsIdleTi
 TEST_F(ControlTreeTest, ANewChildFirstDestroysThePendingRemovals)
 {
     RCPtr<ProbeControl> a = Child(u"a");
-    top->RemoveChild(a);
+    static_cast<void>(top->RemoveChild(a));
     Child(u"b");
     EXPECT_FALSE(a->GetParent());
     EXPECT_EQ(top->GetIdleSubscriptionCount(), 0);
@@ -192,7 +189,7 @@ TEST_F(ControlTreeTest, UnclippedCountsFollowTheSubtree)
     EXPECT_EQ(top->GetUnclippedDescendantCount(), 1);
 
     RCPtr<ProbeControl> b = Child(u"b");
-    a->SetParent(RCPtr<LControl>(b));
+    static_cast<void>(a->SetParent(RCPtr<LControl>(b)));
     EXPECT_EQ(b->GetUnclippedDescendantCount(), 1);
     EXPECT_EQ(top->GetUnclippedDescendantCount(), 1);
 
@@ -210,14 +207,14 @@ TEST_F(ControlTreeTest, ALargeTreeIsReleasedWhole)
         std::vector<RCPtr<ProbeControl>> next;
         for (const RCPtr<ProbeControl>& parent : level) {
             for (int i = 0; i < 4 && made < 4000; ++i, ++made)
-                next.push_back(Make(
-                    parent, (u"c" + std::u16string(1, char16_t(u'a' + i))).c_str(), AbsoluteLayout(i, depth, 3, 3)));
+                next.push_back(Make(parent, (u"c" + std::u16string(1, char16_t(u'a' + i))).c_str(),
+                                    AbsoluteLayout(i, depth, 3, 3)));
         }
         level = std::move(next);
     }
     level.clear();
     EXPECT_EQ(live, 4001);
-    root->SetContent(nullptr);
+    static_cast<void>(root->SetContent(nullptr));
     top = nullptr;
     EXPECT_EQ(live, 0);
 }

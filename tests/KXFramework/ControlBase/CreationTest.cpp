@@ -107,8 +107,8 @@ protected:
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateProbe);
-        services.registry->RegisterControlCreateFunction(u"Test.Tip", &CreateTip);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateProbe));
+        static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Tip", &CreateTip));
         root = LRootWindow::Create(renderer, &window);
     }
 
@@ -124,7 +124,7 @@ protected:
         RCPtr<LControl> main;
         services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
         if (main)
-            root->SetContent(main);
+            static_cast<void>(root->SetContent(main));
         return main;
     }
 
@@ -176,7 +176,8 @@ TEST_F(CreationTest, AnUnknownClassFailsClearlyAndLeaksNothing)
         services.registry->CreateControlByName(broken, *services.factory, u"broken", root);
         FAIL() << "no exception";
     } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()),
+        EXPECT_EQ(
+            std::string(e.what()),
             "Runtime Error : KX::LControlFactory::GetControlCreateFunction : ControlBase\\ControlFactory : Line 51");
     }
     EXPECT_FALSE(broken);
@@ -223,7 +224,7 @@ TEST_F(CreationTest, OnlyTopLevelControlsAreReappliedByName)
 
 TEST_F(CreationTest, TheFirstRegistrationOfANameStays)
 {
-    services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateNothing);
+    static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateNothing));
     EXPECT_TRUE(CreateMain());
 }
 
@@ -232,8 +233,8 @@ TEST_F(CreationTest, ReapplyingASkinKeepsOnlyTheChildrenItStillLists)
     RCPtr<LControl> main = CreateMain();
     RCPtr<LControl> body = main->FindChild(u"body");
     RCPtr<LControl> header = main->FindChild(u"header");
-    const RCPtr<LControlDescriptor>& second
-        = services.factory->GetRootDescriptors().GetAt(1)->GetSubDescriptors().GetAt(0);
+    const RCPtr<LControlDescriptor>& second =
+        services.factory->GetRootDescriptors().GetAt(1)->GetSubDescriptors().GetAt(0);
 
     EXPECT_EQ(main->ApplyDescriptor(second), S_OK);
     EXPECT_EQ(main->FindChild(u"body"), body);

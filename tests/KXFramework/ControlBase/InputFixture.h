@@ -69,7 +69,8 @@ public:
     KXRESULT Initialize() override
     {
         if (hotKey.IsValid())
-            m_localHotKeys.Bind(hotKey, u"NID_PROBE_HOT_KEY");
+            static_cast<void>(
+                m_localHotKeys.Bind(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
         return LControl::Initialize();
     }
 
@@ -91,14 +92,14 @@ public:
     RCPtr<LMenuDescriptor> menu;
 };
 
-inline RCPtr<LControl>& CreateInputProbe(
-    RCPtr<LControl>& out, const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& d)
+inline RCPtr<LControl>& CreateInputProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                         const RCPtr<LControlDescriptor>& d)
 {
     return CreateControlOf<InputProbe>(out, parent, d);
 }
 
-inline RCPtr<LControl>& CreatePopupProbe(
-    RCPtr<LControl>& out, const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& d)
+inline RCPtr<LControl>& CreatePopupProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                         const RCPtr<LControlDescriptor>& d)
 {
     return CreateControlOf<PopupProbe>(out, parent, d);
 }
@@ -129,8 +130,8 @@ inline std::string SkinAround(const std::string& controls)
  </LookLists>
  <Skins>
   <Skin Name="s">
-)" + controls
-        + R"(
+)" + controls +
+           R"(
   </Skin>
  </Skins>
 </Application>
@@ -146,13 +147,15 @@ protected:
         documents.Set(u"APP_SKINS", SkinAround(controls));
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Input", &CreateInputProbe);
-        services.registry->RegisterControlCreateFunction(u"Test.Popup", &CreatePopupProbe);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Input", &CreateInputProbe)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Popup", &CreatePopupProbe)); // a name registered twice keeps its function
         root = LRootWindow::Create(renderer, &window);
         RCPtr<LControl> main;
         services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
         ASSERT_TRUE(main);
-        root->SetContent(main);
+        static_cast<void>(root->SetContent(main)); // a new content always takes the window
         log.clear();
     }
 

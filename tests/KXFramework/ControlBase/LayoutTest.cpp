@@ -21,20 +21,34 @@ TEST_F(LayoutTest, PlacementRulesGiveTheirRectangles)
         RectT<double> expected;
     };
     const Case cases[] = {
-        {"client margins", {0.0f, PositionSpec::kClient, {}, 0.0f, 10.0, false}, {SizeSpec::kClient, {}, 1.0f, -10.0},
-            {10, 0, 180, 40}},
-        {"anchored at the far edge", {1.0f, PositionSpec::kClient, {}, 1.0f, 0.0, false},
-            {SizeSpec::kClient, {}, 1.0f, -50.0}, {150, 0, 50, 40}},
-        {"centred", {0.5f, PositionSpec::kParent, {}, 0.5f, 0.0, false}, {SizeSpec::kSelf, {}, 0.0f, 60.0},
-            {70, 0, 60, 40}},
-        {"negative own size", {0.0f, PositionSpec::kClient, {}, 0.0f, 5.0, false}, {SizeSpec::kSelf, {}, 0.0f, -7.0},
-            {5, 0, 0, 40}},
-        {"half pixels", {0.0f, PositionSpec::kClient, {}, 0.0f, 10.5, false}, {SizeSpec::kSelf, {}, 0.0f, 20.4},
-            {11, 0, 20, 40}},
-        {"after a sibling", {0.0f, PositionSpec::kNamed, u"left", 1.0f, 4.0, false},
-            {SizeSpec::kNamed, u"left", 2.0f, 0.0}, {34, 0, 26, 40}},
-        {"after a missing sibling", {0.0f, PositionSpec::kNamed, u"nobody", 1.0f, 4.0, false},
-            {SizeSpec::kNamed, u"nobody", 1.0f, 20.0}, {4, 0, 16, 40}},
+        {"client margins",
+         {0.0f, PositionSpec::kClient, {}, 0.0f, 10.0, false},
+         {SizeSpec::kClient, {}, 1.0f, -10.0},
+         {10, 0, 180, 40}},
+        {"anchored at the far edge",
+         {1.0f, PositionSpec::kClient, {}, 1.0f, 0.0, false},
+         {SizeSpec::kClient, {}, 1.0f, -50.0},
+         {150, 0, 50, 40}},
+        {"centred",
+         {0.5f, PositionSpec::kParent, {}, 0.5f, 0.0, false},
+         {SizeSpec::kSelf, {}, 0.0f, 60.0},
+         {70, 0, 60, 40}},
+        {"negative own size",
+         {0.0f, PositionSpec::kClient, {}, 0.0f, 5.0, false},
+         {SizeSpec::kSelf, {}, 0.0f, -7.0},
+         {5, 0, 0, 40}},
+        {"half pixels",
+         {0.0f, PositionSpec::kClient, {}, 0.0f, 10.5, false},
+         {SizeSpec::kSelf, {}, 0.0f, 20.4},
+         {11, 0, 20, 40}},
+        {"after a sibling",
+         {0.0f, PositionSpec::kNamed, u"left", 1.0f, 4.0, false},
+         {SizeSpec::kNamed, u"left", 2.0f, 0.0},
+         {34, 0, 26, 40}},
+        {"after a missing sibling",
+         {0.0f, PositionSpec::kNamed, u"nobody", 1.0f, 4.0, false},
+         {SizeSpec::kNamed, u"nobody", 1.0f, 20.0},
+         {4, 0, 16, 40}},
     };
     RCPtr<ProbeControl> panel = Panel();
     Make(panel, u"left", AbsoluteLayout(0, 0, 30, 10));
@@ -66,7 +80,7 @@ TEST_F(LayoutTest, ADockedControlKeepsItsPlaceWhileTheParentScrolls)
 TEST_F(LayoutTest, ScrollingToThePresentOffsetSendsNothing)
 {
     RCPtr<ProbeControl> panel = Panel();
-    RCPtr<KXTest::Recorder> recorder(new KXTest::Recorder("scroll"));
+    RCPtr<KX::Test::Recorder> recorder(new KX::Test::Recorder("scroll"));
     recorder->RegisterForNotification(panel, u"NID_SCROLL_OFFSET_CHANGE", 0);
     panel->SetScrollOffset({0.4, -0.4});
     EXPECT_EQ(recorder->received, 0);
@@ -113,8 +127,8 @@ TEST_F(LayoutTest, AChildThatMovesCarriesItsLaterSiblingsAlong)
     RCPtr<ProbeControl> second = Make(panel, u"second", follows);
     EXPECT_EQ(second->GetRect().x, 22.0);
 
-    first->SetPlacement(
-        0, PositionSpec{0.0f, PositionSpec::kClient, {}, 0.0f, 0.0, false}, SizeSpec{SizeSpec::kSelf, {}, 0.0f, 50.0});
+    static_cast<void>(first->SetPlacement(0, PositionSpec{0.0f, PositionSpec::kClient, {}, 0.0f, 0.0, false},
+                                          SizeSpec{SizeSpec::kSelf, {}, 0.0f, 50.0}));
     EXPECT_EQ(second->GetRect().x, 52.0);
 }
 
@@ -130,7 +144,7 @@ TEST_F(LayoutTest, ACycleOfReferencesSettles)
     EXPECT_EQ(ca->GetRect().x, 1.0);
     EXPECT_EQ(cb->GetRect().x, 12.0);
     // Each layout moves the pair on by one round; it never loops.
-    ca->RecalcLayoutFromDescriptor();
+    static_cast<void>(ca->RecalcLayoutFromDescriptor());
     EXPECT_EQ(ca->GetRect().x, 23.0);
     EXPECT_EQ(cb->GetRect().x, 34.0);
 }
@@ -159,7 +173,7 @@ TEST_F(LayoutTest, DockingAChildMovesItUpTheParentsZOrder)
     EXPECT_EQ(panel->GetChildren().GetAt(0, LControl::kZOrder), RCPtr<LControl>(a));
     PositionSpec docked = a->GetLayoutDescriptor()->position[0];
     docked.docked = true;
-    a->SetPlacement(0, docked, a->GetLayoutDescriptor()->size[0]);
+    static_cast<void>(a->SetPlacement(0, docked, a->GetLayoutDescriptor()->size[0]));
     EXPECT_EQ(panel->GetChildren().GetAt(1, LControl::kZOrder), RCPtr<LControl>(a));
 }
 

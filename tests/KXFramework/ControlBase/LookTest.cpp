@@ -89,7 +89,7 @@ TEST_F(LookTest, PartsDockToTheEdgesTheyName)
     // Stretched between the side offsets at the top, natural height.
     RCPtr<RecordingRenderer> r(new RecordingRenderer);
     EXPECT_EQ(look->GetClientRect(), (RectT<int32_t>{8, 8, 9, 24}));
-    EXPECT_EQ(look->GetColorAtPoint({12, 3}), 0xFF00FF00u); // the top bar (2..23 x 0..6)
+    EXPECT_EQ(look->GetColorAtPoint({12, 3}), 0xFF00FF00u);  // the top bar (2..23 x 0..6)
     EXPECT_EQ(look->GetColorAtPoint({22, 37}), 0xFF00FF00u); // the corner part at the far edges
     EXPECT_EQ(look->GetColorAtPoint({10, 20}), 0xFF00FF00u); // the centred part, (25 - 5) / 2 = 10
     EXPECT_EQ(look->GetColorAtPoint({14, 20}), 0xFF00FF00u);
@@ -135,20 +135,20 @@ TEST_F(LookTest, BitmapPartsAnswerByTheirPixels)
         p[3] = 0xFF;
     }
     RCPtr<LBitmap> bitmap = LBitmap::FromImage(image);
-    RCPtr<LVisualPart> tiled
-        = LVisualPart::Create(u"t", bitmap, LVisualPartDescriptor::kTile, nullptr, {}, 1.0f, nullptr);
+    RCPtr<LVisualPart> tiled =
+        LVisualPart::Create(u"t", bitmap, LVisualPartDescriptor::kTile, nullptr, {}, 1.0f, nullptr);
     EXPECT_EQ(tiled->GetColorAtPoint(PointT<float>{25.0f, 1.0f}, PointT<float>{40.0f, 4.0f}), 0xFF0000FFu);
     EXPECT_EQ(tiled->GetColorAtPoint(PointT<float>{24.0f, 1.0f}, PointT<float>{40.0f, 4.0f}) >> 24, 0u);
 
     // Shrunk to 2 pixels wide, each destination pixel covers five source columns.
-    RCPtr<LVisualPart> shrunk
-        = LVisualPart::Create(u"s", bitmap, LVisualPartDescriptor::kStretch, nullptr, {}, 1.0f, nullptr);
+    RCPtr<LVisualPart> shrunk =
+        LVisualPart::Create(u"s", bitmap, LVisualPartDescriptor::kStretch, nullptr, {}, 1.0f, nullptr);
     EXPECT_EQ(shrunk->GetColorAtPoint(PointT<float>{0.0f, 0.0f}, PointT<float>{2.0f, 2.0f}) >> 24, 0u);
     EXPECT_EQ(shrunk->GetColorAtPoint(PointT<float>{1.0f, 0.0f}, PointT<float>{2.0f, 2.0f}), 0xFF0000FFu);
 
     // An image as text foreground is refused when the label is drawn.
     RCPtr<LLook> look = Look(u"label", {40, 16});
-    look->SetBitmap(bitmap, LVisualPartDescriptor::kStretch, false);
+    static_cast<void>(look->SetBitmap(bitmap, LVisualPartDescriptor::kStretch, false));
     EXPECT_EQ(look->SetBitmap(nullptr, 0, false), S_OK);
     EXPECT_EQ(look->SetBitmap(nullptr, 0, false), S_FALSE);
 }
@@ -175,7 +175,7 @@ TEST_F(LookTest, LookWeightsPickTheCurrentLook)
     c->AddLook(nullptr);
     c->AddLook(a);
     c->AddLook(b);
-    c->SetLookWeight(2, 0.5f, false);
+    static_cast<void>(c->SetLookWeight(2, 0.5f, false));
     EXPECT_EQ(c->GetCurrentLook(-1), b);
     EXPECT_FALSE(c->GetCurrentLook(0));
     EXPECT_EQ(c->GetCurrentLook(7), b);
@@ -206,7 +206,7 @@ TEST_F(LookTest, LabelTextSizesTheControlUpToItsMaximum)
     RCPtr<LControl> capped;
     RCPtr<LControlDescriptor> e = services.factory->FindControlDescriptor(u"expanding");
     RCPtr<LControlDescriptor> k = services.factory->FindControlDescriptor(u"capped");
-    services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateControlOf<ProbeControl>);
+    static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Probe", &CreateControlOf<ProbeControl>));
     services.registry->CreateControl(expanding, e, RCPtr<LControl>(top));
     services.registry->CreateControl(capped, k, RCPtr<LControl>(top));
 

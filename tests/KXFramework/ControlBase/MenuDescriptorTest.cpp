@@ -56,8 +56,8 @@ class MenuFromStringMap : public ::testing::TestWithParam<StringMapCase> {};
 
 TEST_P(MenuFromStringMap, BuildsTheMenuOfThePrefixedKeys)
 {
-    const RCPtr<LMenuDescriptor> menu
-        = LMenuDescriptor::CreateFromStringMap(Entries(GetParam().entries), String(u"CONTEXT_MENU0."));
+    const RCPtr<LMenuDescriptor> menu =
+        LMenuDescriptor::CreateFromStringMap(Entries(GetParam().entries), String(u"CONTEXT_MENU0."));
     if (GetParam().expected == nullptr) {
         EXPECT_FALSE(menu);
         return;
@@ -68,28 +68,37 @@ TEST_P(MenuFromStringMap, BuildsTheMenuOfThePrefixedKeys)
         EXPECT_EQ(menu->GetItems().GetAt(i)->GetParent(), menu.Get());
 }
 
-INSTANTIATE_TEST_SUITE_P(MenuDescriptor, MenuFromStringMap,
-    ::testing::Values(StringMapCase{"OutOfOrderKeysAndSeparators",
-                          {{u"CONTEXT_MENU0.02.NID_MENU_HELP_ABOUT_REQ", u"About"},
-                              {u"CONTEXT_MENU0.00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE",
-                                  u"Send Preset| Send this preset to the controller."},
-                              {u"CONTEXT_MENU0.01.-", u"-"}, {u"CONTEXT_MENU1.00.NID_OTHER_MENU", u"Other"},
-                              {u"MENU_LABEL.00", u"File"}},
-                          u"Send Preset| Send this preset to the controller.->NID_MENU_FILE_SEND_PRESET_TO_DEVICE\n"
-                          u"[-]\n"
-                          u"About|->NID_MENU_HELP_ABOUT_REQ\n"},
+INSTANTIATE_TEST_SUITE_P(
+    MenuDescriptor, MenuFromStringMap,
+    ::testing::Values(
+        StringMapCase{"OutOfOrderKeysAndSeparators",
+                      {{u"CONTEXT_MENU0.02.NID_MENU_HELP_ABOUT_REQ", u"About"},
+                       {u"CONTEXT_MENU0.00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE",
+                        u"Send Preset| Send this preset to the controller."},
+                       {u"CONTEXT_MENU0.01.-", u"-"},
+                       {u"CONTEXT_MENU1.00.NID_OTHER_MENU", u"Other"},
+                       {u"MENU_LABEL.00", u"File"}},
+                      u"Send Preset| Send this preset to the controller.->NID_MENU_FILE_SEND_PRESET_TO_DEVICE\n"
+                      u"[-]\n"
+                      u"About|->NID_MENU_HELP_ABOUT_REQ\n"},
         StringMapCase{"AGapDropsTheEntriesAfterIt",
-            {{u"CONTEXT_MENU0.00.NID_A", u"A|x|y"}, {u"CONTEXT_MENU0.01.NID_B", u"B"},
-                {u"CONTEXT_MENU0.03.NID_D", u"D"}, {u"CONTEXT_MENU0.00.NID_DUPLICATE", u"Again"},
-                {u"CONTEXT_MENU0.NODOT", u"skipped"}, {u"CONTEXT_MENU0.", u"skipped"}},
-            u"A|x|y->NID_A\nB|->NID_B\n"},
+                      {{u"CONTEXT_MENU0.00.NID_A", u"A|x|y"},
+                       {u"CONTEXT_MENU0.01.NID_B", u"B"},
+                       {u"CONTEXT_MENU0.03.NID_D", u"D"},
+                       {u"CONTEXT_MENU0.00.NID_DUPLICATE", u"Again"},
+                       {u"CONTEXT_MENU0.NODOT", u"skipped"},
+                       {u"CONTEXT_MENU0.", u"skipped"}},
+                      u"A|x|y->NID_A\nB|->NID_B\n"},
         StringMapCase{"SubmenuGroups",
-            {{u"CONTEXT_MENU0.00.RECENT.", u"Recent|Files used lately"}, {u"CONTEXT_MENU0.01.NID_EXIT", u"Exit"},
-                {u"CONTEXT_MENU0.RECENT.01.NID_OPEN_2", u"Second"}, {u"CONTEXT_MENU0.RECENT.00.MORE.", u"More"},
-                {u"CONTEXT_MENU0.MORE.00.NID_OPEN_3", u"Third"}, {u"CONTEXT_MENU0.02.LOOP.", u"Loop"},
-                {u"CONTEXT_MENU0.LOOP.00.LOOP.", u"Again"}},
-            u"Recent|Files used lately->\n  More|->\n    Third|->NID_OPEN_3\n  Second|->NID_OPEN_2\n"
-            u"Exit|->NID_EXIT\nLoop|->\n  Again|->\n"},
+                      {{u"CONTEXT_MENU0.00.RECENT.", u"Recent|Files used lately"},
+                       {u"CONTEXT_MENU0.01.NID_EXIT", u"Exit"},
+                       {u"CONTEXT_MENU0.RECENT.01.NID_OPEN_2", u"Second"},
+                       {u"CONTEXT_MENU0.RECENT.00.MORE.", u"More"},
+                       {u"CONTEXT_MENU0.MORE.00.NID_OPEN_3", u"Third"},
+                       {u"CONTEXT_MENU0.02.LOOP.", u"Loop"},
+                       {u"CONTEXT_MENU0.LOOP.00.LOOP.", u"Again"}},
+                      u"Recent|Files used lately->\n  More|->\n    Third|->NID_OPEN_3\n  Second|->NID_OPEN_2\n"
+                      u"Exit|->NID_EXIT\nLoop|->\n  Again|->\n"},
         StringMapCase{"NothingToBuild", {{u"CONTEXT_MENU0.01.NID_B", u"B"}, {u"OTHER.00.NID_A", u"A"}}, nullptr}),
     [](const ::testing::TestParamInfo<StringMapCase>& info) { return info.param.name; });
 
@@ -137,7 +146,7 @@ TEST(MenuDescriptor, ACopyIsIndependentAndItsItemsPointToTheCopy)
     EXPECT_EQ(submenu.GetItems().GetAt(0)->GetParent(), &submenu);
     EXPECT_NE(copy->GetItems().GetAt(0), menu->GetItems().GetAt(0));
 
-    copy->InsertItem(2, String(u"Extra"), String(u"NID_EXTRA"), true, false);
+    ASSERT_GE(copy->InsertItem(2, String(u"Extra"), String(u"NID_EXTRA"), true, false), 0);
     EXPECT_EQ(menu->GetItems().GetCount(), 2u);
 }
 
@@ -145,13 +154,13 @@ TEST(MenuDescriptor, ParentAndItemsAreFreedWithTheLastOutsideReference)
 {
     std::vector<int> destroyed;
     {
-        RCPtr<LMenuDescriptor> menu
-            = LMenuDescriptor::CreateFromStringMap(Entries({{u"00.SUB.", u"Sub"}, {u"SUB.00.NID_C", u"C"}}), String());
+        RCPtr<LMenuDescriptor> menu =
+            LMenuDescriptor::CreateFromStringMap(Entries({{u"00.SUB.", u"Sub"}, {u"SUB.00.NID_C", u"C"}}), String());
         ASSERT_TRUE(menu);
-        menu->SetTag(RCPtr<LRefCountedObject>(new KXTest::Counted(1, &destroyed)));
-        menu->GetItems().GetAt(0)->SetTag(RCPtr<LRefCountedObject>(new KXTest::Counted(2, &destroyed)));
+        menu->SetTag(RCPtr<LRefCountedObject>(new KX::Test::Counted(1, &destroyed)));
+        menu->GetItems().GetAt(0)->SetTag(RCPtr<LRefCountedObject>(new KX::Test::Counted(2, &destroyed)));
         menu->GetItems().GetAt(0)->GetItems().GetAt(0)->SetTag(
-            RCPtr<LRefCountedObject>(new KXTest::Counted(3, &destroyed)));
+            RCPtr<LRefCountedObject>(new KX::Test::Counted(3, &destroyed)));
     }
     EXPECT_EQ(destroyed.size(), 3u);
 
@@ -159,7 +168,7 @@ TEST(MenuDescriptor, ParentAndItemsAreFreedWithTheLastOutsideReference)
     RCPtr<LMenuItemDescriptor> kept;
     {
         RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
-        menu->InsertItem(0, String(u"A"), String(u"NID_A"), true, false);
+        ASSERT_GE(menu->InsertItem(0, String(u"A"), String(u"NID_A"), true, false), 0);
         kept = menu->GetItems().GetAt(0);
     }
     EXPECT_EQ(kept->GetParent(), nullptr);

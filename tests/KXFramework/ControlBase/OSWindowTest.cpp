@@ -44,10 +44,14 @@ protected:
         documents.Set(u"APP_SKINS", kWindowSkin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.WindowProbe", &CreateControlOf<WindowProbe>);
-        services.registry->RegisterControlCreateFunction(u"Framework.TabControl", &CreateControlOf<LTabControl>);
-        services.registry->RegisterControlCreateFunction(u"Framework.Dialog", &CreateControlOf<LDialog>);
-        services.registry->RegisterControlCreateFunction(u"Framework.Panel", &CreateControlOf<LPanel>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.WindowProbe", &CreateControlOf<WindowProbe>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Framework.TabControl", &CreateControlOf<LTabControl>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Framework.Dialog", &CreateControlOf<LDialog>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Framework.Panel", &CreateControlOf<LPanel>)); // a name registered twice keeps its function
         main = Open(u"mainControl", 300, 200);
         ASSERT_NE(main, nullptr);
         Focus(main);
@@ -76,7 +80,7 @@ protected:
         params.visible = true;
         OSWindow* w = OSWindow::Create(params, LRenderer::kGdi);
         if (w)
-            w->GetRootWindow()->SetContentByName(content);
+            static_cast<void>(w->GetRootWindow()->SetContentByName(content)); // the test checks the content it got
         // Making and showing windows queues events of their own.
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         return w;
@@ -251,7 +255,7 @@ TEST_F(OSWindowTest, AModalDialogClosedFromItsOwnHandlerReturnsItsResult)
     ASSERT_NE(dialog, nullptr);
     const uint32_t dialogId = Id(dialog);
     RCPtr<LRootWindow> dialogRoot = dialog->GetRootWindow();
-    Content(dialog).onDown = [dialogRoot] { dialogRoot->RequestClose(2); };
+    Content(dialog).onDown = [dialogRoot] { EXPECT_EQ(dialogRoot->RequestClose(2), S_OK); };
     Focus(dialog);
     // Input for the main window is dropped while the dialog runs.
     PushButton(Id(main), true, 150, 150);
@@ -272,7 +276,7 @@ TEST_F(OSWindowTest, AModalDialogClosedFromItsOwnHandlerReturnsItsResult)
 
 TEST_F(OSWindowTest, ATabControlShowsOnePageAndAModalDialogReturnsTwo)
 {
-    main->GetRootWindow()->SetContentByName(u"tabbed");
+    static_cast<void>(main->GetRootWindow()->SetContentByName(u"tabbed")); // the test checks the content it got
     Turn();
     auto& tabs = dynamic_cast<LTabControl&>(*main->GetRootWindow()->GetContent());
     EXPECT_EQ(tabs.GetSelectedName(), String(u"tabRed"));
@@ -303,7 +307,7 @@ TEST_F(OSWindowTest, ATabControlShowsOnePageAndAModalDialogReturnsTwo)
 TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationAndADialogClosesItself)
 {
     RCPtr<LNotificationCenter> center = GetDefaultNotificationCenter();
-    RCPtr<KXTest::Recorder> client(new KXTest::Recorder("exit"));
+    RCPtr<Recorder> client(new Recorder("exit"));
     client->RegisterForNotification(RCPtr<LNotificationDistributor>(center), u"NID_APP_EXIT_REQ", 0);
     PushWindowEvent(Id(main), SDL_WINDOWEVENT_CLOSE);
     Turn();
@@ -413,7 +417,7 @@ TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
     Screenshot(main, "main");
 
     // A tab control shows the page of the tab clicked, and only that one.
-    main->GetRootWindow()->SetContentByName(u"tabbed");
+    static_cast<void>(main->GetRootWindow()->SetContentByName(u"tabbed")); // the test checks the content it got
     PushButton(Id(main), true, 60, 10);
     PushButton(Id(main), false, 60, 10);
     EXPECT_TRUE(Until([this] { return Pixel(main, 150, 100) == 0x0000FFu; }));

@@ -85,13 +85,13 @@ protected:
         documents.Set(u"APP_SKINS", kSkin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Plain", &CreateControlOf<LControl>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Plain", &CreateControlOf<LControl>));
         window.clientArea = {0, 0, 300, 200};
         renderer = LRenderer::Create(LRenderer::kGdi, {0, 0, 300, 200}, nullptr);
         root = LRootWindow::Create(renderer, &window);
         services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
         ASSERT_TRUE(main);
-        root->SetContent(main);
+        static_cast<void>(root->SetContent(main));
         renderer->InitRenderContextInfo({0, 0, 300, 200}, nullptr, true, context);
     }
 

@@ -93,8 +93,8 @@ private:
     }
 };
 
-RCPtr<LControl>& CreatePaintProbe(
-    RCPtr<LControl>& out, const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& d)
+RCPtr<LControl>& CreatePaintProbe(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                                  const RCPtr<LControlDescriptor>& d)
 {
     return CreateControlOf<PaintProbe>(out, parent, d);
 }
@@ -106,11 +106,11 @@ protected:
         documents.Set(u"APP_SKINS", kSkin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Paint", &CreatePaintProbe);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(u"Test.Paint", &CreatePaintProbe));
         root = LRootWindow::Create(renderer, &window);
         services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
         ASSERT_TRUE(main);
-        root->SetContent(main);
+        static_cast<void>(root->SetContent(main));
         panel = main->FindChild(u"panel");
         renderer->InitRenderContextInfo({0, 0, 400, 300}, nullptr, false, context);
     }
@@ -160,11 +160,11 @@ TEST_F(PaintTest, TheWalkDrawsLooksContentChildrenOverlayThenUnclippedByZOrder)
 {
     main->FindChild(u"caption")->SetText(u"Hi");
     Frame(true);
-    EXPECT_EQ(Marks(),
-        (std::vector<std::string>{"content:mainControl", "content:panel", "content:plainB", "overlay:plainB",
-            "content:plainA", "overlay:plainA", "content:dockedX", "overlay:dockedX", "content:both", "overlay:both",
-            "overlay:panel", "content:caption", "overlay:caption", "overlay:mainControl", "content:low", "overlay:low",
-            "content:high", "overlay:high"}));
+    EXPECT_EQ(Marks(), (std::vector<std::string>{
+                           "content:mainControl", "content:panel", "content:plainB", "overlay:plainB", "content:plainA",
+                           "overlay:plainA", "content:dockedX", "overlay:dockedX", "content:both", "overlay:both",
+                           "overlay:panel", "content:caption", "overlay:caption", "overlay:mainControl", "content:low",
+                           "overlay:low", "content:high", "overlay:high"}));
 
     // Each control's client part (grey, inset by 5), then its left bar; the panel sits in the main
     // control's client part.
@@ -234,8 +234,8 @@ TEST_F(PaintTest, ALookChangeRepaintsOnlyThatControl)
 
 TEST_F(PaintTest, WeightedLooksDrawTextAndChildrenOncePerLook)
 {
-    panel->SetLookWeight(0, 0.5f, false);
-    panel->SetLookWeight(1, 0.5f, false);
+    static_cast<void>(panel->SetLookWeight(0, 0.5f, false));
+    static_cast<void>(panel->SetLookWeight(1, 0.5f, false));
     Frame(true);
     std::vector<float> plainOpacity;
     for (const RecordedCall& call : renderer->calls)

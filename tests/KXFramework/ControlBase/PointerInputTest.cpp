@@ -4,31 +4,31 @@ namespace KX::Test {
 namespace {
 
 std::string C(const char* cls, const char* name, int x, int y, int w, int h, const char* look = "solid",
-    const std::string& extra = "", const std::string& children = "")
+              const std::string& extra = "", const std::string& children = "")
 {
-    std::string s = std::string("<SubControl Class=\"") + cls + "\" Name=\"" + name + "\" XPositionAbs=\""
-        + std::to_string(x) + "\" YPositionAbs=\"" + std::to_string(y) + "\" XSizeAbs=\"" + std::to_string(w)
-        + "\" YSizeAbs=\"" + std::to_string(h) + "\" " + extra + ">";
+    std::string s = std::string("<SubControl Class=\"") + cls + "\" Name=\"" + name + "\" XPositionAbs=\"" +
+                    std::to_string(x) + "\" YPositionAbs=\"" + std::to_string(y) + "\" XSizeAbs=\"" +
+                    std::to_string(w) + "\" YSizeAbs=\"" + std::to_string(h) + "\" " + extra + ">";
     if (look)
         s += std::string("<Skin Name=\"") + name + "\" LookList=\"" + look + "\"/>";
     return s + children + "</SubControl>";
 }
 
 std::string P(const char* name, int x, int y, int w, int h, const std::string& extra = "",
-    const std::string& children = "", const char* look = "solid")
+              const std::string& children = "", const char* look = "solid")
 {
     return C("Test.Input", name, x, y, w, h, look, extra, children);
 }
 
-const std::string kTree
-    = P("mainControl", 0, 0, 400, 300, "",
-          P("panelA", 10, 10, 180, 120, "",
-              P("button", 10, 10, 50, 20) + P("ghost", 70, 10, 30, 20, "", "", "clear")
-                  + P("list", 100, 100, 100, 60, "ClipToParent=\"False\" Z_Order=\"1\"") + P("under", 10, 40, 50, 20)
-                  + P("over", 30, 40, 50, 20)
-                  + P("zero", 10, 70, 0, 20, "", P("lost", 0, 0, 30, 20, "ClipToParent=\"False\" Z_Order=\"5\"")))
-              + P("panelB", 200, 10, 180, 200, "", P("plainP", 0, 90, 100, 40)))
-    + C("Test.Popup", "contextMenu", 0, 0, 50, 50);
+const std::string kTree =
+    P("mainControl", 0, 0, 400, 300, "",
+      P("panelA", 10, 10, 180, 120, "",
+        P("button", 10, 10, 50, 20) + P("ghost", 70, 10, 30, 20, "", "", "clear") +
+            P("list", 100, 100, 100, 60, "ClipToParent=\"False\" Z_Order=\"1\"") + P("under", 10, 40, 50, 20) +
+            P("over", 30, 40, 50, 20) +
+            P("zero", 10, 70, 0, 20, "", P("lost", 0, 0, 30, 20, "ClipToParent=\"False\" Z_Order=\"5\""))) +
+          P("panelB", 200, 10, 180, 200, "", P("plainP", 0, 90, 100, 40))) +
+    C("Test.Popup", "contextMenu", 0, 0, 50, 50);
 
 class PointerInput : public InputFixture {
 protected:
@@ -43,7 +43,7 @@ TEST_F(PointerInput, HitTestingFollowsWhatTheUserSees)
     } cases[] = {
         {25, 25, "button"}, // a plain child inside its parent's client area
         {90, 25, "panelA"}, // a transparent control gives way to its parent
-        {50, 60, "over"}, // the later of two overlapping siblings
+        {50, 60, "over"},   // the later of two overlapping siblings
         {205, 120, "list"}, // a floating list over a plain control of a panel above its own
         {150, 150, "list"}, // a floating list outside its parent
         {30, 85, "panelA"}, // a control of width 0 and its floating child are never found
@@ -89,7 +89,7 @@ TEST_F(PointerInput, PressAndReleaseInPlaceFocusesAndClicks)
     InputProbe& button = Get(u"button");
     button.SetNotFocusable(false);
     std::vector<std::string> notes;
-    RCPtr<KXTest::Recorder> recorder(new KXTest::Recorder("n", &notes));
+    RCPtr<Recorder> recorder(new Recorder("n", &notes));
     for (const char16_t* name : {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_LEFT_CLICK"}) {
         recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(&button), name, 0);
     }
@@ -114,7 +114,7 @@ TEST_F(PointerInput, ADragStartsAtOnePixelAndIsSeenFromThePressPoint)
     Move(26, 25);
     EXPECT_EQ(log, (std::vector<std::string>{"button:move5,5", "button:move6,5"}));
     EXPECT_EQ(button.GetConditions()->currentMask & (Condition::kLeftPending | Condition::kLeftDragging),
-        Condition::kLeftDragging);
+              Condition::kLeftDragging);
     Release(26, 25);
     EXPECT_EQ(log.back(), "button:click");
 }
@@ -178,7 +178,7 @@ TEST_F(PointerInput, AControlRemovedWhileHoldingCaptureAndFocusLeavesNothingBehi
     Press(25, 25);
     ASSERT_TRUE(button.HasFocus());
     RCPtr<LControl> held(&button);
-    Get(u"panelA").RemoveChild(held);
+    static_cast<void>(Get(u"panelA").RemoveChild(held)); // the child is known to be ours
     Idle();
     EXPECT_FALSE(root->GetCaptureControl());
     EXPECT_NE(root->GetFocusControl(), held);
@@ -217,7 +217,7 @@ TEST_F(PointerInput, ARightClickSendsItsNotificationAndOpensTheContextMenu)
     EXPECT_FALSE(button.FindChild(u"contextMenu"));
 
     RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
-    menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false);
+    static_cast<void>(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false)); // an index past the end appends
     button.SetContextMenu(menu);
     Press(25, 25, 4);
     Release(25, 25, 4);
@@ -229,8 +229,10 @@ TEST_F(PointerInput, ARightClickSendsItsNotificationAndOpensTheContextMenu)
 
 TEST_F(PointerInput, MenusComeFromTheStringTableInOrdinalOrder)
 {
-    RCPtr<LStringTable> table(new LStringTable({{u"CONTEXT_MENU1.00.NID_B", u"B"}, {u"CONTEXT_MENU0.00.NID_A", u"A"},
-        {u"CONTEXT_MENU10.00.NID_C", u"C"}, {u"OTHER", u"x"}}));
+    RCPtr<LStringTable> table(new LStringTable({{u"CONTEXT_MENU1.00.NID_B", u"B"},
+                                                {u"CONTEXT_MENU0.00.NID_A", u"A"},
+                                                {u"CONTEXT_MENU10.00.NID_C", u"C"},
+                                                {u"OTHER", u"x"}}));
     class Tabled : public LControl {
     public:
         Tabled(const RCPtr<LStringTable>& t) : LControl(nullptr, u"t") { m_stringTable = t; }

@@ -38,8 +38,8 @@ public:
     }
     KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& p) override
     {
-        log.push_back(
-            "down " + std::to_string(p->button) + " " + Point(p->point) + (p->isDoubleClick ? " double" : ""));
+        log.push_back("down " + std::to_string(p->button) + " " + Point(p->point) +
+                      (p->isDoubleClick ? " double" : ""));
         return S_OK;
     }
     KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& p) override
@@ -79,7 +79,7 @@ protected:
         content->ApplyDescriptor(DescriptorFor(u"content", AbsoluteLayout(0, 0, 400, 300)));
         content->Initialize();
         content->SetCreated();
-        root->SetContent(content);
+        static_cast<void>(root->SetContent(content)); // a new content always takes the window
         other = RCPtr<InputProbe>(new InputProbe(content, u"other", &live));
         other->ApplyDescriptor(DescriptorFor(u"other", AbsoluteLayout(50, 40, 10, 10)));
         other->Initialize();
@@ -106,7 +106,7 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
     // With the other control holding capture, points are made local to it and a double click's
     // release carries the flag.
     content->log.clear();
-    root->SetCaptureControl(other);
+    static_cast<void>(root->SetCaptureControl(other)); // a control is given, so the capture cannot be refused
     root->DispatchMouseMove({5, 6}, 0, 0);
     root->DispatchMouseButton(LRootWindow::kDoubleClick, 1, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
@@ -154,7 +154,7 @@ TEST_F(RootWindowTest, ARemovedHoverControlIsDroppedWithoutALeave)
 {
     root->SetHoverControl(other);
     other->log.clear();
-    other->SetParent(nullptr);
+    static_cast<void>(other->SetParent(nullptr)); // leaving the tree cannot be refused
     root->SetHoverControl(content);
     EXPECT_TRUE(other->log.empty()) << other->log.front();
     EXPECT_EQ(root->GetHoverControl(), RCPtr<LControl>(content));
@@ -162,7 +162,7 @@ TEST_F(RootWindowTest, ARemovedHoverControlIsDroppedWithoutALeave)
 
 TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable)
 {
-    root->SetCaptureControl(other);
+    static_cast<void>(root->SetCaptureControl(other)); // a control is given, so the capture cannot be refused
     root->SetFocusControl(other);
     root->SetHoverControl(other);
     RCPtr<InputProbe> gone = other;
@@ -231,7 +231,7 @@ TEST_F(RootWindowTest, TheClientSizeKeepsTheContentsMinimumAndOnePixel)
         EXPECT_EQ(w, c.wantWidth);
         EXPECT_EQ(h, c.wantHeight);
     }
-    root->SetContent(nullptr);
+    static_cast<void>(root->SetContent(nullptr)); // removing the content cannot be refused
     content = nullptr;
     other = nullptr;
     int32_t w = -5;

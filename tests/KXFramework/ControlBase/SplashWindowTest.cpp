@@ -61,9 +61,8 @@ TEST_F(SplashWindow, OpensCentredAnimatesAndCloses)
     Platform::HostWindow* window = splash.GetWindow();
     ASSERT_NE(window, nullptr);
     const Platform::RectI work = window->WorkArea();
-    EXPECT_EQ(window->ClientArea(),
-        (Platform::RectI{
-            (2 * work.x + work.width - kWidth) / 2, (2 * work.y + work.height - kHeight) / 2, kWidth, kHeight}));
+    EXPECT_EQ(window->ClientArea(), (Platform::RectI{(2 * work.x + work.width - kWidth) / 2,
+                                                     (2 * work.y + work.height - kHeight) / 2, kWidth, kHeight}));
     EXPECT_EQ(Shown(splash, 10, kHeight - 10), kPicture);
     EXPECT_EQ(splash.GetPosition(), -1); // no bar before the first position
 

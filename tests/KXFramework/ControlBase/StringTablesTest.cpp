@@ -50,8 +50,8 @@ TEST(StringTable, HotKeysLoadFromATable)
     EXPECT_EQ(map.LoadFromStringTable(RCPtr<LStringTable>(), String(u"GHK")), E_INVALIDARG);
 
     RCPtr<LStringTable> table(new LStringTable());
-    table->SetString(String(u"GHK.NID_EDIT_DELETE_REQ"), String(u"VKEY_DELETE"));
-    table->SetString(String(u"GHK_WIN.NID_APP_EXIT_REQ"), String(u"Alt+VKEY_F4"));
+    ASSERT_GE(table->SetString(String(u"GHK.NID_EDIT_DELETE_REQ"), String(u"VKEY_DELETE")), 0);
+    ASSERT_GE(table->SetString(String(u"GHK_WIN.NID_APP_EXIT_REQ"), String(u"Alt+VKEY_F4")), 0);
     EXPECT_EQ(map.LoadFromStringTable(table, String(u"GHK")), S_OK);
     EXPECT_TRUE(map.HasNotification(u"NID_EDIT_DELETE_REQ"));
     EXPECT_FALSE(map.HasNotification(u"NID_APP_EXIT_REQ"));
@@ -139,18 +139,19 @@ TEST_P(LanguageFallback, FrameworkFallsBackToPrimaryThenEnglishAndTheApplication
 }
 
 INSTANTIATE_TEST_SUITE_P(StringTableLoading, LanguageFallback,
-    ::testing::Values(FallbackCase{0x0409, u"Cut", 0x0009}, // English (US): pass 2
-        FallbackCase{0x0009, u"Cut", 0x0009}, // English: pass 1
-        FallbackCase{0x0407, u"Ausschneiden", 0x0009}, // German: app in English
-        FallbackCase{0x0007, u"Ausschneiden", 0x0009},
-        FallbackCase{0x0C04, u"\u526A\u4E0B", 0x0009}, // Hong Kong: 0x7C04
-        FallbackCase{0x0404, u"\u526A\u4E0B", 0x0009}, FallbackCase{0x0804, u"Cut", 0x0009}, // Simplified: 0x0004
-        FallbackCase{0x0816, u"Cut", 0x0009}), // Portuguese: English
-    [](const ::testing::TestParamInfo<FallbackCase>& info) {
-        char name[16];
-        std::snprintf(name, sizeof name, "Language%04X", info.param.user);
-        return std::string(name);
-    });
+                         ::testing::Values(FallbackCase{0x0409, u"Cut", 0x0009},          // English (US): pass 2
+                                           FallbackCase{0x0009, u"Cut", 0x0009},          // English: pass 1
+                                           FallbackCase{0x0407, u"Ausschneiden", 0x0009}, // German: app in English
+                                           FallbackCase{0x0007, u"Ausschneiden", 0x0009},
+                                           FallbackCase{0x0C04, u"\u526A\u4E0B", 0x0009}, // Hong Kong: 0x7C04
+                                           FallbackCase{0x0404, u"\u526A\u4E0B", 0x0009},
+                                           FallbackCase{0x0804, u"Cut", 0x0009},  // Simplified: 0x0004
+                                           FallbackCase{0x0816, u"Cut", 0x0009}), // Portuguese: English
+                         [](const ::testing::TestParamInfo<FallbackCase>& info) {
+                             char name[16];
+                             std::snprintf(name, sizeof name, "Language%04X", info.param.user);
+                             return std::string(name);
+                         });
 
 TEST_F(StringTableLoading, TablesAreFoundByParentClassAndNameAndHandedOutAsCopies)
 {
@@ -169,7 +170,7 @@ TEST_F(StringTableLoading, TablesAreFoundByParentClassAndNameAndHandedOutAsCopie
     // A second matching Locale of one key appends to its text.
     EXPECT_EQ(Lookup(combo, u"ITEM.01"), u"Preset 1, again");
 
-    combo->SetString(String(u"ITEM.00"), String(u"changed"));
+    ASSERT_GE(combo->SetString(String(u"ITEM.00"), String(u"changed")), 0);
     RCPtr<LStringTable> again;
     m_factory->GetStringTable(again, String(u"PresetEditor.Control.PresetSlotCombobox"), String(u"comboBox"));
     EXPECT_EQ(Lookup(again, u"ITEM.00"), u"RAM");
@@ -196,10 +197,9 @@ TEST_F(StringTableLoading, MissingDocumentsLeaveEmptyTablesAndTheApplicationIsRe
 
 TEST_F(StringTableLoading, AMalformedDocumentKeepsWhatCameBeforeTheFault)
 {
-    m_documents.Set(u"FRAMEWORK_STRINGS",
-        "<Root>\n<StringTable ID=\"Framework\">\n"
-        "<String ID=\"EDIT_CUT\"><Locale LCID=\"9\">Cut</Locale></String>\n"
-        "<String ID=\"EDIT_COPY\"><Locale LCID=\"9\">Co</Wrong>\n");
+    m_documents.Set(u"FRAMEWORK_STRINGS", "<Root>\n<StringTable ID=\"Framework\">\n"
+                                          "<String ID=\"EDIT_CUT\"><Locale LCID=\"9\">Cut</Locale></String>\n"
+                                          "<String ID=\"EDIT_COPY\"><Locale LCID=\"9\">Co</Wrong>\n");
     ASSERT_EQ(Load(0x0009), S_OK);
     EXPECT_EQ(Lookup(Framework(), u"EDIT_CUT"), u"Cut");
     EXPECT_EQ(Lookup(Framework(), u"EDIT_COPY"), u"Co");
@@ -247,8 +247,8 @@ TEST_F(StringTableLoading, AFileBeyondTheSizeLimitIsABufferThatCannotBeHad)
     const std::string path = folder / "StringTables.xml";
     TempFolder::WriteFile(path, "");
     std::filesystem::resize_file(path, LControlFactory::kMaxDocumentSize + 1);
-    EXPECT_EQ(
-        m_factory->LoadStringTables(String((folder / "none.xml").c_str()), String(path.c_str()), 9), E_OUTOFMEMORY);
+    EXPECT_EQ(m_factory->LoadStringTables(String((folder / "none.xml").c_str()), String(path.c_str()), 9),
+              E_OUTOFMEMORY);
     EXPECT_EQ(m_factory->LoadSkin(String(path.c_str())), E_OUTOFMEMORY);
 }
 
@@ -263,9 +263,9 @@ TEST(FrameworkStrings, TheEmbeddedTableHoldsTheFrameworkKeysInEnglish)
     ASSERT_TRUE(table);
     EXPECT_EQ(table->GetEntries().size(), 35u);
     EXPECT_EQ(Lookup(table, u"EXCEPTION_ID"),
-        u"The application has encountered Error ID %d.  Please contact Velmora Technical Support.");
+              u"The application has encountered Error ID %d.  Please contact Velmora Technical Support.");
     EXPECT_EQ(Lookup(table, u"GL_ERROR_MESSAGE_GET_PROC_ADDRESS"),
-        u"wglGetProcAddress(\\\"wglGetExtensionsStringARB\\\") failed with error %d: %s.");
+              u"wglGetProcAddress(\\\"wglGetExtensionsStringARB\\\") failed with error %d: %s.");
     EXPECT_EQ(Lookup(table, u"REMAINING"), u"Remaining");
 }
 

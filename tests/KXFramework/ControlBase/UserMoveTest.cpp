@@ -58,9 +58,9 @@ TEST_F(UserMove, NearTheParentsEdgeTheParentScrollsFasterTheDeeperThePointer)
     } steps[] = {
         {299, true, 450.0}, // 1 pixel inside the right edge: (29 + 1) x 15
         {290, true, 315.0}, // 10 pixels inside: (20 + 1) x 15
-        {150, false, 0.0}, // the middle
+        {150, false, 0.0},  // the middle
         {10, true, -315.0}, // 10 pixels inside the left edge scrolls back
-        {350, false, 0.0}, // held at the edge: no scrolling on that axis
+        {350, false, 0.0},  // held at the edge: no scrolling on that axis
     };
     for (const auto& s : steps) {
         Move(s.x, 60);
@@ -80,7 +80,8 @@ TEST_F(UserMove, AutoScrollStepsWithTheClockAndHoldsAtTheMaximum)
 {
     InputProbe& area = Get(u"area");
     At(0);
-    area.StartAutoScroll(0, 1000.0, 250.0, 0.0, nullptr);
+    static_cast<void>(area.StartAutoScroll(0, 1000.0, 250.0, 0.0,
+                                           nullptr)); // a scroll that cannot start leaves the control where it is
     const struct {
         uint32_t ms;
         double offset;
@@ -92,7 +93,8 @@ TEST_F(UserMove, AutoScrollStepsWithTheClockAndHoldsAtTheMaximum)
     }
     EXPECT_TRUE(area.IsAutoScrolling(0));
     // A rate whose step rounds to 0 moves nothing.
-    area.StartAutoScroll(0, -1.0, 250.0, 0.0, nullptr);
+    static_cast<void>(area.StartAutoScroll(0, -1.0, 250.0, 0.0,
+                                           nullptr)); // a scroll that cannot start leaves the control where it is
     At(500);
     Idle();
     EXPECT_EQ(area.GetScrollOffset().x, 250.0);
@@ -141,7 +143,8 @@ TEST_F(UserMove, DragScrollFollowsThePointerOnItsAxisAndAQuickReleaseFlicks)
     }
     EXPECT_FALSE(area.IsAutoScrolling(0));
     // A press catches a flick.
-    area.StartAutoScroll(0, 2000.0, 100000.0, 0.0, nullptr);
+    static_cast<void>(area.StartAutoScroll(0, 2000.0, 100000.0, 0.0,
+                                           nullptr)); // a scroll that cannot start leaves the control where it is
 }
 
 TEST_F(UserMove, ASlowReleaseDoesNotFlick)

@@ -16,14 +16,14 @@ namespace {
 // variants the same, disabled red, and every "on" look green.
 std::string ColouredLooks()
 {
-    const char* colours[14] = {"grey", "white", "blue", "grey", "white", "blue", "red", "green", "green", "green",
-        "green", "green", "green", "green"};
+    const char* colours[14] = {"grey",  "white", "blue",  "grey",  "white", "blue",  "red",
+                               "green", "green", "green", "green", "green", "green", "green"};
     std::string looks = " <Looks>\n";
     std::string list = " <LookLists>\n  <LookList Name=\"button\" NumLooks=\"14\">\n";
     for (int i = 0; i < 14; ++i) {
         const std::string name = "b" + std::to_string(i);
-        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + colours[i]
-            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + colours[i] +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
         list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
     }
     return R"( <Colorizers>
@@ -40,11 +40,10 @@ std::string ColouredLooks()
   <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
   <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
  </Parts>
-)" + looks
-        + R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+)" + looks +
+           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
  </Looks>
-)" + list
-        + R"(  </LookList>
+)" + list + R"(  </LookList>
   <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
  </LookLists>)";
 }
@@ -69,7 +68,8 @@ protected:
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 200, 100}, nullptr);
         root = LRootWindow::Create(gdi, &window);
         services.applicationRoot = root;

@@ -63,9 +63,9 @@ protected:
             c = c->FindChild(path1);
         return RCPtr<LButton>(c);
     }
-    RCPtr<KXTest::Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
+    RCPtr<Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
     {
-        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        RCPtr<Recorder> r(new Recorder("r"));
         r->RegisterForNotification(RCPtr<LNotificationDistributor>(control), name, 0);
         recorders.push_back(r);
         return r;
@@ -77,15 +77,15 @@ protected:
     }
 
     RCPtr<LControl> main;
-    std::vector<RCPtr<KXTest::Recorder>> recorders;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(ButtonTest, AClickTogglesACheckButtonOnce)
 {
     RCPtr<LButton> check = Button(u"check");
     ASSERT_TRUE(check && check->IsAutoValueSet() && !check->IsRadio());
-    RCPtr<KXTest::Recorder> changes = Record(check, u"NID_VALUE_CHANGE");
-    RCPtr<KXTest::Recorder> clicks = Record(check, u"NID_LEFT_CLICK");
+    RCPtr<Recorder> changes = Record(check, u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> clicks = Record(check, u"NID_LEFT_CLICK");
     Click(10, 10);
     EXPECT_TRUE(check->IsOn());
     EXPECT_EQ(changes->received, 1);
@@ -151,7 +151,7 @@ TEST_F(ButtonTest, AHeldAutoRepeatButtonRepeatsAtItsTimes)
 {
     RCPtr<LButton> push = Button(u"push");
     push->autoRepeat = true;
-    RCPtr<KXTest::Recorder> repeats = Record(push, u"NID_BUTTON_AUTOREPEAT");
+    RCPtr<Recorder> repeats = Record(push, u"NID_BUTTON_AUTOREPEAT");
     Move(60, 10);
     Press(60, 10);
     EXPECT_EQ(repeats->received, 1);
@@ -177,7 +177,7 @@ TEST_F(ButtonTest, AHeldAutoRepeatButtonRepeatsAtItsTimes)
 TEST_F(ButtonTest, EnterSimulatesAClickOnlyOnAnEnabledButton)
 {
     RCPtr<LButton> check = Button(u"check");
-    RCPtr<KXTest::Recorder> clicks = Record(check, u"NID_LEFT_CLICK");
+    RCPtr<Recorder> clicks = Record(check, u"NID_LEFT_CLICK");
     check->SetFocus(true);
     ASSERT_EQ(root->GetFocusControl(), RCPtr<LControl>(check));
     Key(LButton::kEnterKey);
@@ -198,7 +198,7 @@ TEST_F(ButtonTest, EnterSimulatesAClickOnlyOnAnEnabledButton)
     // A disabled button ignores Enter as it ignores a simulated click by notification.
     check->SetEnabled(false);
     check->OnKey(RCPtr<LKeyParam>(new LKeyParam({LButton::kEnterKey, 0, 0})));
-    check->ReceiveNotification(nullptr, KXTest::MakeNotification(u"NID_SIMULATE_CLICK"));
+    check->ReceiveNotification(nullptr, MakeNotification(u"NID_SIMULATE_CLICK"));
     AdvanceSeconds(0.2);
     EXPECT_EQ(clicks->received, 3);
     EXPECT_FALSE(check->IsSimulating());

@@ -41,10 +41,10 @@ protected:
         ASSERT_TRUE(combo);
         ASSERT_TRUE(combo->GetCheckedList());
         for (const char16_t* text : {u"Bass", u"Lead", u"Pad"})
-            combo->AddItem(text);
+            ASSERT_GE(combo->AddItem(text), 0);
         box = RCPtr<LButton>(combo->FindChild(u"checkBox"));
         ASSERT_TRUE(box);
-        recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("combo"));
+        recorder = RCPtr<Recorder>(new Recorder("combo"));
         recorder->react = [this](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) {
             const auto* p = dynamic_cast<const LIndexedDataWithValueParam*>(n->GetPayload().Get());
             reports.push_back({n->GetName(), p ? p->index : -1, p ? p->value : -1.0});
@@ -82,7 +82,7 @@ protected:
     RCPtr<LControl> main;
     RCPtr<LCheckedComboBox> combo;
     RCPtr<LButton> box;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
     std::vector<Report> reports;
 };
 

@@ -29,8 +29,9 @@ protected:
         list = RCPtr<LCheckedListBox>(main->FindChild(u"list"));
         ASSERT_TRUE(list);
         for (int i = 0; i < 3; ++i)
-            list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"entry %d", i))));
-        recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("list"));
+            static_cast<void>(list->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(
+                                                      u"entry %d", i))))); // an index past the end appends
+        recorder = RCPtr<Recorder>(new Recorder("list"));
         recorder->react = [this](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) {
             const auto* p = dynamic_cast<const LIndexedDataWithValueParam*>(n->GetPayload().Get());
             reports.push_back({n->GetName(), p ? p->index : -1, p ? p->value : -1.0});
@@ -54,7 +55,7 @@ protected:
     };
     RCPtr<LControl> main;
     RCPtr<LCheckedListBox> list;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
     std::vector<Report> reports;
 };
 
@@ -97,7 +98,7 @@ TEST_F(CheckedListBoxTest, WithoutAutoCheckAClickIsOnlyReported)
     EXPECT_EQ(reports[0].name, String(u"NID_ITEM_CHECKBOX_CLICKED"));
     EXPECT_EQ(reports[0].value, 0.0);
     EXPECT_EQ(LIndexedDataWithValueParam(nullptr, 2, 1.0).ToString(),
-        String(u"LIndexedDataParam: Index = 2, Data =  Value = 1.000000"));
+              String(u"LIndexedDataParam: Index = 2, Data =  Value = 1.000000"));
 }
 
 } // namespace

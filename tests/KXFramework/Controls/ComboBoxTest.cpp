@@ -15,8 +15,8 @@ namespace {
 std::string Combo(const char* name, int y)
 {
     return std::string(R"(
-    <SubControl Class="Framework.ComboBox" Name=")")
-        + name + R"(" XPositionAbs="10" YPositionAbs=")" + std::to_string(y) + R"(" XSizeAbs="120" YSizeAbs="20">
+    <SubControl Class="Framework.ComboBox" Name=")") +
+           name + R"(" XPositionAbs="10" YPositionAbs=")" + std::to_string(y) + R"(" XSizeAbs="120" YSizeAbs="20">
      <Skin Name="c" LookList="row"/>
      <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
                  YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="80" YMaxSizeAbs="200">
@@ -31,8 +31,8 @@ std::string Combo(const char* name, int y)
 std::string Controls()
 {
     return R"(
-   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)"
-        + Combo("slot", 10) + Combo("low", 255) + R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)" +
+           Combo("slot", 10) + Combo("low", 255) + R"(
     <SubControl Class="Framework.ComboBox" Name="noList" YPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
    </SubControl>)";
 }
@@ -45,13 +45,13 @@ std::string Strings()
     for (int i = 1; i <= 12; ++i) {
         char key[8];
         std::snprintf(key, sizeof key, "%02d", i);
-        items += std::string("  <String ID=\"ITEM.") + key + "\"><Locale LCID=\"0x0009\">Preset " + std::to_string(i)
-            + "</Locale></String>\n";
+        items += std::string("  <String ID=\"ITEM.") + key + "\"><Locale LCID=\"0x0009\">Preset " + std::to_string(i) +
+                 "</Locale></String>\n";
     }
     items += " </StringTable>\n <StringTable ID=\"Test.Panel|low\">\n";
     for (int i = 0; i < 10; ++i)
-        items += "  <String ID=\"ITEM.0" + std::to_string(i) + "\"><Locale LCID=\"0x0009\">Channel "
-            + std::to_string(i + 1) + "</Locale></String>\n";
+        items += "  <String ID=\"ITEM.0" + std::to_string(i) + "\"><Locale LCID=\"0x0009\">Channel " +
+                 std::to_string(i + 1) + "</Locale></String>\n";
     return items + " </StringTable>";
 }
 
@@ -67,7 +67,7 @@ protected:
         combo = RCPtr<LComboBox>(main->FindChild(u"slot"));
         ASSERT_TRUE(combo);
         ASSERT_TRUE(combo->GetListBox());
-        changes = RCPtr<KXTest::Recorder>(new KXTest::Recorder("changes"));
+        changes = RCPtr<Recorder>(new Recorder("changes"));
         changes->RegisterForNotification(RCPtr<LNotificationDistributor>(combo), u"NID_SELECTION_CHANGE", 0);
     }
     void TearDown() override
@@ -85,7 +85,7 @@ protected:
 
     RCPtr<LControl> main;
     RCPtr<LComboBox> combo;
-    RCPtr<KXTest::Recorder> changes;
+    RCPtr<Recorder> changes;
 };
 
 TEST_F(ComboBoxTest, StartsWithTheFirstEntryWithoutReporting)

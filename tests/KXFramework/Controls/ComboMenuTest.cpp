@@ -15,11 +15,11 @@ namespace {
 std::string Title(const char* name, int x, int popupWidth)
 {
     return std::string(R"(
-     <SubControl Class="Framework.ComboMenu" Name=")")
-        + name + R"(" XPositionAbs=")" + std::to_string(x) + R"(" XSizeAbs="40" YSizeAbs="18">
+     <SubControl Class="Framework.ComboMenu" Name=")") +
+           name + R"(" XPositionAbs=")" + std::to_string(x) + R"(" XSizeAbs="40" YSizeAbs="18">
       <Skin Name="t" LookList="row"/>
-      <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs=")"
-        + std::to_string(popupWidth) + R"(" YSizeAbs="60">
+      <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs=")" +
+           std::to_string(popupWidth) + R"(" YSizeAbs="60">
        <Skin Name="p" LookList="row"/>
        <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
         <Skin Name="r" LookList="row"/>
@@ -32,8 +32,8 @@ std::string Controls()
 {
     return R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
-    <SubControl Class="Test.Panel" Name="menuBar" XSizeAbs="400" YSizeAbs="18">)"
-        + Title("file", 0, 100) + Title("help", 360, 100) + Title("wide", 200, 500) + R"(
+    <SubControl Class="Test.Panel" Name="menuBar" XSizeAbs="400" YSizeAbs="18">)" +
+           Title("file", 0, 100) + Title("help", 360, 100) + Title("wide", 200, 500) + R"(
      <SubControl Class="Framework.ComboMenu" Name="bare" XPositionAbs="100" XSizeAbs="40" YSizeAbs="18"/>
     </SubControl>
    </SubControl>)";
@@ -69,12 +69,12 @@ protected:
 
     RCPtr<LControl> main, bar;
     RCPtr<LComboMenu> file, help;
-    RCPtr<KXTest::Recorder> owner;
+    RCPtr<Recorder> owner;
 };
 
 TEST_F(ComboMenuTest, PressOpensAndAChosenItemClosesOnce)
 {
-    owner = RCPtr<KXTest::Recorder>(new KXTest::Recorder("owner"));
+    owner = RCPtr<Recorder>(new Recorder("owner"));
     ASSERT_EQ(file->GetPopup()->SetOwner(RCPtr<LNotificationReceiver>(owner)), S_OK);
     EXPECT_EQ(file->GetPopup()->GetItemCount(), 2);
     Move(10, 9);

@@ -54,7 +54,7 @@ protected:
     RCPtr<LControl> main;
     RCPtr<LComboSlider> combo;
     RCPtr<LSlider> slider;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
 };
 
 TEST_F(ComboSliderTest, TheSliderAndTheTextFollowTheValue)
@@ -62,7 +62,7 @@ TEST_F(ComboSliderTest, TheSliderAndTheTextFollowTheValue)
     combo->SetValue(0.5);
     EXPECT_EQ(Text(*combo), "64");
     EXPECT_DOUBLE_EQ(slider->GetValue(), 0.5);
-    recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("r"));
+    recorder = RCPtr<Recorder>(new Recorder("r"));
     recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(combo), u"NID_VALUE_CHANGE", 0);
     slider->SetValue(slider->ValueToNormalized(10.0));
     EXPECT_EQ(Text(*combo), "10");

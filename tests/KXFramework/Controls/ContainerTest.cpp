@@ -70,10 +70,14 @@ protected:
         documents.Set(u"APP_SKINS", kSkin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Plain", &CreateControlOf<LControl>);
-        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<LPanel>);
-        services.registry->RegisterControlCreateFunction(u"Test.Tabs", &CreateControlOf<LTabControl>);
-        services.registry->RegisterControlCreateFunction(u"Test.Dialog", &CreateControlOf<LDialog>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Plain", &CreateControlOf<LControl>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<LPanel>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Tabs", &CreateControlOf<LTabControl>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Dialog", &CreateControlOf<LDialog>)); // a name registered twice keeps its function
         window.focused = true;
         root = LRootWindow::Create(renderer, &window);
     }
@@ -99,11 +103,11 @@ protected:
     // Names of the notifications sent and the name of each payload control ("-" for none).
     void Listen(const RCPtr<LControl>& sender, std::initializer_list<const char16_t*> names)
     {
-        listener = RCPtr<KXTest::Recorder>(new KXTest::Recorder("listener"));
+        listener = RCPtr<Recorder>(new Recorder("listener"));
         listener->react = [this](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) {
             auto* payload = dynamic_cast<LControl*>(n->GetPayload().Get());
-            heard.push_back(
-                std::u16string(n->GetName().GetString()) + u" " + (payload ? payload->GetName().GetString() : u"-"));
+            heard.push_back(std::u16string(n->GetName().GetString()) + u" " +
+                            (payload ? payload->GetName().GetString() : u"-"));
         };
         for (const char16_t* name : names)
             listener->RegisterForNotification(RCPtr<LNotificationDistributor>(sender), name, 0);
@@ -114,7 +118,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
-    RCPtr<KXTest::Recorder> listener;
+    RCPtr<Recorder> listener;
     std::vector<std::u16string> heard;
 };
 
@@ -253,9 +257,10 @@ TEST_F(ContainerTest, AParentlessPanelHandsUnhandledKeysToTheApplication)
     RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | 0x41u << 16, 0, 0}));
     EXPECT_EQ(a->HandleKey(key), S_FALSE);
 
-    RCPtr<KXTest::Recorder> receiver(new KXTest::Recorder("app"));
+    RCPtr<Recorder> receiver(new Recorder("app"));
     services.hotKeys = LGlobalHotKeyManager::Create(receiver);
-    services.hotKeys->GetKeyBindingMap().Bind(KeyCode(String(u"VKEY_A")), u"NID_TEST_KEY");
+    static_cast<void>(services.hotKeys->GetKeyBindingMap().Bind(
+        KeyCode(String(u"VKEY_A")), u"NID_TEST_KEY")); // a key bound twice keeps its last command
     EXPECT_EQ(a->HandleKey(key), S_OK);
     EXPECT_EQ(receiver->received, 1);
 }

@@ -30,12 +30,12 @@ inline std::string SkinDocument(const std::string& looks, const std::string& con
   <Part Name="black" Width="4" Height="4" ResizeType="Stretch" ColorizerName="black"/>
   <Part Name="grey" Width="4" Height="4" ResizeType="Stretch" ColorizerName="grey"/>
  </Parts>
-)" + looks
-        + R"(
+)" + looks +
+           R"(
  <Skins>
   <Skin Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0">
-)" + controls
-        + R"(
+)" + controls +
+           R"(
   </Skin>
  </Skins>
 </Application>
@@ -48,8 +48,8 @@ inline std::string StringDocument(const std::string& tables)
     return R"(<?xml version="1.0" encoding="utf-8"?>
 <Velmora_StringTable_Definitions>
 <Application Name="PresetEditor">
-)" + tables
-        + R"(
+)" + tables +
+           R"(
 </Application>
 </Velmora_StringTable_Definitions>
 )";
@@ -67,7 +67,8 @@ protected:
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         root = LRootWindow::Create(renderer, &window);
         services.applicationRoot = root;
     }
@@ -86,7 +87,7 @@ protected:
         RCPtr<LControl> main;
         services.registry->CreateControlByName(main, *services.factory, name, root);
         if (main)
-            root->SetContent(main);
+            static_cast<void>(root->SetContent(main)); // a new content always takes the window
         return main;
     }
 

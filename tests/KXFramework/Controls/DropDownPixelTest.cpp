@@ -23,13 +23,13 @@ std::string Looks()
     std::string list = " <LookLists>\n  <LookList Name=\"row\" NumLooks=\"14\">\n";
     for (int i = 0; i < 14; ++i) {
         const std::string name = "r" + std::to_string(i);
-        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (i >= 7 ? "green" : "white")
-            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (i >= 7 ? "green" : "white") +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
         list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
     }
     auto one = [](const char* name) {
-        return std::string("  <Look Name=\"") + name + "\"><ClientPart Name=\"" + name
-            + "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        return std::string("  <Look Name=\"") + name + "\"><ClientPart Name=\"" + name +
+               "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
     };
     auto many = [](const char* name, int count) {
         std::string out = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(count) + "\">";
@@ -49,9 +49,9 @@ std::string Looks()
   <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
   <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
  </Parts>
-)" + looks
-        + one("blue") + one("back") + one("grey") + " </Looks>\n" + list + "  </LookList>\n" + many("blue", 3)
-        + many("back", 1) + many("grey", 7) + " </LookLists>";
+)" + looks +
+           one("blue") + one("back") + one("grey") + " </Looks>\n" + list + "  </LookList>\n" + many("blue", 3) +
+           many("back", 1) + many("grey", 7) + " </LookLists>";
 }
 
 const char kControls[] = R"(
@@ -95,7 +95,8 @@ protected:
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        services.registry->RegisterControlCreateFunction(u"Test.Panel", &CreateControlOf<ProbeControl>);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 300, 200}, nullptr);
         root = LRootWindow::Create(gdi, &window);
         services.applicationRoot = root;
@@ -164,7 +165,7 @@ TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
     EXPECT_EQ(Pixel(190, 121), 0x00FF00u) << "second row, current";
     EXPECT_EQ(Pixel(145, 107), 0x202020u) << "left of the menu";
     EXPECT_EQ(Pixel(235, 107), 0x202020u) << "right of the menu";
-    popup->Dismiss();
+    static_cast<void>(popup->Dismiss()); // a popup already closed stays closed
     Idle();
     root->InvalidateRect({0, 0, 300, 200});
     Frame();

@@ -9,15 +9,15 @@ inline std::string FrameLooks(const char* listName, int frames, bool overlay)
 {
     std::string looks = " <Looks>\n";
     const int count = frames + (overlay ? 2 : 0);
-    std::string list = std::string(" <LookLists>\n  <LookList Name=\"") + listName + "\" NumLooks=\""
-        + std::to_string(count) + "\">\n";
+    std::string list = std::string(" <LookLists>\n  <LookList Name=\"") + listName + "\" NumLooks=\"" +
+                       std::to_string(count) + "\">\n";
     for (int i = 0; i < count; ++i) {
         if (i == frames)
             continue;
         const std::string name = std::string(listName) + std::to_string(i);
-        looks += "  <Look Name=\"" + name
-            + "\"><ClientPart Name=\"grey\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
-              "OffsetBottom=\"0\"/></Look>\n";
+        looks += "  <Look Name=\"" + name +
+                 "\"><ClientPart Name=\"grey\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
+                 "OffsetBottom=\"0\"/></Look>\n";
         list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
     }
     return looks + " </Looks>\n" + list + "  </LookList>\n </LookLists>";

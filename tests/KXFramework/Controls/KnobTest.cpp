@@ -51,9 +51,9 @@ protected:
     }
 
     RCPtr<LKnob> Knob(const char16_t* name) { return RCPtr<LKnob>(main->FindChild(name)); }
-    RCPtr<KXTest::Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
+    RCPtr<Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
     {
-        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        RCPtr<Recorder> r(new Recorder("r"));
         r->RegisterForNotification(RCPtr<LNotificationDistributor>(control), name, 0);
         recorders.push_back(r);
         return r;
@@ -69,7 +69,7 @@ protected:
     }
 
     RCPtr<LControl> main;
-    std::vector<RCPtr<KXTest::Recorder>> recorders;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(KnobTest, CreateParametersPickTheGestureAndItsScale)
@@ -94,8 +94,8 @@ TEST_F(KnobTest, CreateParametersPickTheGestureAndItsScale)
 TEST_F(KnobTest, LinearDragStopsAtBothEndsOfTheRange)
 {
     RCPtr<LKnob> knob = Knob(u"linear");
-    RCPtr<KXTest::Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
-    RCPtr<KXTest::Recorder> captures = Record(knob, u"NID_VALUE_CHANGE_CAPTURE");
+    RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> captures = Record(knob, u"NID_VALUE_CHANGE_CAPTURE");
     std::vector<bool> captureStates;
     captures->react = [&](const auto&, const RCPtr<LNotification>& n) {
         RCPtr<LHolder<bool>> holder(n->GetPayload());
@@ -169,13 +169,13 @@ TEST_F(KnobTest, RadialDragFollowsTheAngleAndSplitsTheDeadZone)
         double value;
     };
     const Case cases[] = {
-        {{120, 0}, {120, -5}, 0.5}, // 12 o'clock
+        {{120, 0}, {120, -5}, 0.5},                 // 12 o'clock
         {{140, 20}, {145, 20}, 1.0 - 45.0 / 270.0}, // 3 o'clock
-        {{120, 40}, {120, 45}, 1.0}, // 6 o'clock: the middle of the dead zone counts to the end
-        {{119, 40}, {118, 60}, 0.0}, // just past it towards the start
-        {{100, 0}, {95, -5}, 1.0 / 3.0}, // 315 degrees
-        {{100, 40}, {95, 45}, 0.0}, // 225 degrees: exactly the start
-        {{140, 40}, {145, 45}, 1.0}, // 135 degrees: exactly the end
+        {{120, 40}, {120, 45}, 1.0},                // 6 o'clock: the middle of the dead zone counts to the end
+        {{119, 40}, {118, 60}, 0.0},                // just past it towards the start
+        {{100, 0}, {95, -5}, 1.0 / 3.0},            // 315 degrees
+        {{100, 40}, {95, 45}, 0.0},                 // 225 degrees: exactly the start
+        {{140, 40}, {145, 45}, 1.0},                // 135 degrees: exactly the end
     };
     for (const Case& c : cases) {
         knob->SetValue(0.3);
@@ -203,9 +203,9 @@ TEST_F(KnobTest, KeysAndTheWheelStepOneUnitAndStopAtTheEnds)
 {
     RCPtr<LKnob> knob = Knob(u"linear");
     ASSERT_EQ(knob->SetFocus(true), S_OK);
-    RCPtr<KXTest::Recorder> downs = Record(knob, u"NID_VALUE_CHANGE_KEY_DOWN");
-    RCPtr<KXTest::Recorder> ups = Record(knob, u"NID_VALUE_CHANGE_KEY_UP");
-    RCPtr<KXTest::Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> downs = Record(knob, u"NID_VALUE_CHANGE_KEY_DOWN");
+    RCPtr<Recorder> ups = Record(knob, u"NID_VALUE_CHANGE_KEY_UP");
+    RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     knob->SetValue(knob->ValueToNormalized(126.0));
     const int before = changes->received;
     Key(0x20270000); // Right
@@ -235,7 +235,7 @@ TEST_F(KnobTest, KeysAndTheWheelStepOneUnitAndStopAtTheEnds)
 TEST_F(KnobTest, AKnobWithoutFramesOrTravelIgnoresDragsSafely)
 {
     RCPtr<LKnob> knob = Knob(u"bare");
-    RCPtr<KXTest::Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     Drag({{320, 20}, {360, 0}});
     services.modifiers = 0x01;
     Drag({{320, 20}, {360, 0}});

@@ -76,7 +76,7 @@ protected:
     RCPtr<LControl> main;
     RCPtr<LLevelMeter> meter, vmeter;
     RCPtr<LProgressBar> bar;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
 };
 
 TEST_F(MetersTest, TheBarAndPeakMarkerFollowTheLevels)
@@ -125,7 +125,7 @@ TEST_F(MetersTest, TheBarAndPeakMarkerFollowTheLevels)
 
 TEST_F(MetersTest, TheClipLightShowsACountChangeAndLatchesUntilClicked)
 {
-    recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("r"));
+    recorder = RCPtr<Recorder>(new Recorder("r"));
     recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(meter), u"NID_CLIPLIGHT_UNLATCHED", 0);
     meter->UpdateMeter(0.5, 0.0, 1);
     EXPECT_TRUE(meter->IsClipLit());

@@ -46,9 +46,9 @@ protected:
         main = nullptr;
         ControlsFixture::TearDown();
     }
-    RCPtr<KXTest::Recorder> Record(const char16_t* name)
+    RCPtr<Recorder> Record(const char16_t* name)
     {
-        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        RCPtr<Recorder> r(new Recorder("r"));
         r->RegisterForNotification(RCPtr<LNotificationDistributor>(number), name, 0);
         recorders.push_back(r);
         return r;
@@ -65,7 +65,7 @@ protected:
 
     RCPtr<LControl> main;
     RCPtr<LNumericUpDown> number;
-    std::vector<RCPtr<KXTest::Recorder>> recorders;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(NumericUpDownTest, TypedNumbersAreCorrectedIntoTheRange)
@@ -78,17 +78,12 @@ TEST_F(NumericUpDownTest, TypedNumbersAreCorrectedIntoTheRange)
         double value;
     };
     const Case cases[] = {
-        {u"200", u"127", 127.0},
-        {u"12", u"12", 12.0},
+        {u"200", u"127", 127.0}, {u"12", u"12", 12.0},
         {u"012", u"012", 12.0}, // equal to the value and not at a bound: kept as typed
-        {u"", u"12", 12.0},
-        {u"abc", u"12", 12.0},
-        {u"1-2", u"12", 12.0},
-        {u"-", u"12", 12.0},
-        {u"1.2.3", u"12", 12.0},
-        {u"-5", u"0", 0.0},
-        {u"0", u"0", 0.0},
-        {u"99999999999999999999999", u"127", 127.0},
+        {u"", u"12", 12.0},      {u"abc", u"12", 12.0},
+        {u"1-2", u"12", 12.0},   {u"-", u"12", 12.0},
+        {u"1.2.3", u"12", 12.0}, {u"-5", u"0", 0.0},
+        {u"0", u"0", 0.0},       {u"99999999999999999999999", u"127", 127.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(String(c.typed).ToNarrow().GetData());
@@ -114,7 +109,7 @@ TEST_F(NumericUpDownTest, NegativeRangesAcceptTheMinusSign)
 
 TEST_F(NumericUpDownTest, ButtonsAndKeysStepOneUnit)
 {
-    RCPtr<KXTest::Recorder> changes = Record(u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> changes = Record(u"NID_VALUE_CHANGE");
     number->SetText(u"126");
     const int before = changes->received;
     Move(60, 5);

@@ -58,8 +58,10 @@ class ScrollView : public InputFixture {
 protected:
     void SetUp() override
     {
-        services.registry->RegisterControlCreateFunction(u"Test.View", &CreateView);
-        services.registry->RegisterControlCreateFunction(u"Test.Bar", &CreateBar);
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.View", &CreateView)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.Bar", &CreateBar)); // a name registered twice keeps its function
         Load(kTree);
         view = &Get<LScrollView>(u"view");
         ASSERT_TRUE(view);
@@ -153,7 +155,7 @@ TEST_F(ScrollView, AfterAScrollTheHoverFollowsTheContentOnlyInAnActiveWindow)
 TEST_F(ScrollView, AnOffsetSetInCodeMovesTheBarsWithoutAnEcho)
 {
     int changes = 0;
-    RCPtr<KXTest::Recorder> recorder(new KXTest::Recorder("offset"));
+    RCPtr<Recorder> recorder(new Recorder("offset"));
     recorder->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) { ++changes; };
     recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(view), u"NID_SCROLL_OFFSET_CHANGE", 0);
     view->SetScrollOffset({43.0, 86.0});
@@ -177,12 +179,12 @@ TEST_F(ScrollView, TheWheelStepsTheBarsInTheirDirections)
         uint32_t modifiers;
         double h, v;
     } cases[] = {
-        {false, 0, 0, 0.0, smallV}, // down
-        {false, 1, 0, 0.0, 0.0}, // up
+        {false, 0, 0, 0.0, smallV},                            // down
+        {false, 1, 0, 0.0, 0.0},                               // up
         {false, 0, KeyCode::kShiftFlag, 0.0, vBar->largeStep}, // a page
-        {false, 0, KeyCode::kAltFlag, smallH, 0.0}, // Alt turns it to the horizontal bar
-        {true, 3, 0, smallH, 0.0}, // tilted right
-        {true, 2, 0, 0.0, 0.0}, // tilted left
+        {false, 0, KeyCode::kAltFlag, smallH, 0.0},            // Alt turns it to the horizontal bar
+        {true, 3, 0, smallH, 0.0},                             // tilted right
+        {true, 2, 0, 0.0, 0.0},                                // tilted left
     };
     for (const auto& c : cases) {
         hBar->SetValue(0.0);
@@ -204,9 +206,10 @@ TEST_F(ScrollView, WithNothingToScrollTheBarsHideAndTheWheelPassesOn)
     PositionSpec position;
     SizeSpec size;
     for (int axis = 0; axis < 2; ++axis) {
-        far.GetLayoutDescriptor()->GetPlacement(axis, position, size);
+        static_cast<void>(far.GetLayoutDescriptor()->GetPlacement(
+            axis, position, size)); // an axis without placement leaves the specs at their defaults
         position.absolute = 0.0;
-        far.SetPlacement(axis, position, size);
+        static_cast<void>(far.SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
     }
     EXPECT_EQ(view->GetClientExtent(), (PointT<double>{50.0, 50.0}));
     EXPECT_EQ(hBar->GetRect().height, 0.0);

@@ -50,7 +50,7 @@ protected:
     {
         RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam({key, 0, 0}, nullptr));
         bar->ReceiveNotification(RCPtr<LNotificationDistributor>(main),
-            KXTest::MakeNotification(u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param)));
+                                 MakeNotification(u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param)));
     }
     void AdvanceSeconds(double seconds)
     {

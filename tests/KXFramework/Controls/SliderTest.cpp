@@ -58,9 +58,9 @@ protected:
         main = nullptr;
         ControlsFixture::TearDown();
     }
-    RCPtr<KXTest::Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
+    RCPtr<Recorder> Record(const RCPtr<LControl>& control, const char16_t* name)
     {
-        RCPtr<KXTest::Recorder> r(new KXTest::Recorder("r"));
+        RCPtr<Recorder> r(new Recorder("r"));
         r->RegisterForNotification(RCPtr<LNotificationDistributor>(control), name, 0);
         recorders.push_back(r);
         return r;
@@ -74,7 +74,7 @@ protected:
 
     RCPtr<LControl> main;
     RCPtr<LSlider> slider;
-    std::vector<RCPtr<KXTest::Recorder>> recorders;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(SliderTest, StartsAtTheStartMarkerWithTheDefaultRange)
@@ -91,9 +91,9 @@ TEST_F(SliderTest, StartsAtTheStartMarkerWithTheDefaultRange)
 
 TEST_F(SliderTest, ArrowKeysStepOneUnitAndReportHoldAndRelease)
 {
-    RCPtr<KXTest::Recorder> down = Record(slider, u"NID_VALUE_CHANGE_KEY_DOWN");
-    RCPtr<KXTest::Recorder> up = Record(slider, u"NID_VALUE_CHANGE_KEY_UP");
-    RCPtr<KXTest::Recorder> changes = Record(slider, u"NID_VALUE_CHANGE");
+    RCPtr<Recorder> down = Record(slider, u"NID_VALUE_CHANGE_KEY_DOWN");
+    RCPtr<Recorder> up = Record(slider, u"NID_VALUE_CHANGE_KEY_UP");
+    RCPtr<Recorder> changes = Record(slider, u"NID_VALUE_CHANGE");
     SendKey(slider, kRight);
     SendKey(slider, kRight); // auto-repeat
     SendKey(slider, kUp);
@@ -126,7 +126,7 @@ TEST_F(SliderTest, WheelStepsOneUnit)
 
 TEST_F(SliderTest, DragKeepsAValueSetMeanwhileUntilRelease)
 {
-    RCPtr<KXTest::Recorder> capture = Record(slider, u"NID_VALUE_CHANGE_CAPTURE");
+    RCPtr<Recorder> capture = Record(slider, u"NID_VALUE_CHANGE_CAPTURE");
     Move(5, 10);
     Press(5, 10);
     Move(50, 14);

@@ -45,7 +45,8 @@ protected:
     int32_t Add(const std::string& text, int32_t parent)
     {
         const int32_t index = tree->GetItemCount();
-        tree->InsertItem(index, RCPtr<LTaggableObject>(LListBoxText::Create(String(text.c_str()))));
+        static_cast<void>(tree->InsertItem(index, RCPtr<LTaggableObject>(LListBoxText::Create(
+                                                      String(text.c_str()))))); // an index past the end appends
         return tree->SetParent(index, parent);
     }
     std::string Texts()
@@ -68,7 +69,7 @@ protected:
 
     RCPtr<LControl> main;
     RCPtr<LTreeView> tree;
-    RCPtr<KXTest::Recorder> recorder;
+    RCPtr<Recorder> recorder;
 };
 
 TEST_F(TreeViewTest, AttachedEntriesFollowTheirParentIndentedAndExpanded)
@@ -103,7 +104,7 @@ TEST_F(TreeViewTest, AttachedEntriesFollowTheirParentIndentedAndExpanded)
 
 TEST_F(TreeViewTest, TheExpanderCollapsesAndExpandsTheSubtree)
 {
-    recorder = RCPtr<KXTest::Recorder>(new KXTest::Recorder("r"));
+    recorder = RCPtr<Recorder>(new Recorder("r"));
     recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(tree), u"NID_ITEM_CHECK_CHANGE", 0);
     const int32_t root = Add("root", -1);
     const int32_t a = Add("a", root);

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 using Rule = Platform::Midi::CompleteRule;
@@ -16,8 +16,7 @@ std::vector<Bytes> Assemble(SysExAssembler& assembler, const Bytes& bytes, std::
     Platform::Midi::ForEachChunk(bytes.data(), bytes.size(), chunk, rule,
                                  [&](const std::uint8_t* data, std::size_t n, bool complete) {
                                      if (auto m = assembler.Append(data, n, complete, String(u"in"), nullptr))
-                                         done.emplace_back(m->GetBytes().GetData(),
-                                                           m->GetBytes().GetData() + m->GetBytes().GetCount());
+                                         done.emplace_back(m->GetBytes().begin(), m->GetBytes().end());
                                  });
     return done;
 }
@@ -210,4 +209,4 @@ TEST_F(MidiCapture, PortsOpenAndCloseWhileInputArrives)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

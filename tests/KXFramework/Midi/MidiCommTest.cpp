@@ -2,7 +2,7 @@
 
 #include <thread>
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 Array<String> Names(std::initializer_list<const char16_t*> names)
@@ -235,4 +235,4 @@ TEST_F(MidiComm, DispatchGoesLastRegisteredFirstAndFiltersPerSubscriber)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -2,7 +2,7 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "MidiTestFixture.h"
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 // Collects the connection-status notifications that reach the default centre's subscribers.
@@ -82,16 +82,16 @@ TEST_F(MidiPresence, EachComingAndGoingIsAnnouncedOnce)
         EXPECT_FALSE(checker->CheckInputDevices());
         EXPECT_FALSE(checker->CheckOutputDevices());
     }
-    EXPECT_EQ(Posted(), (std::vector<StatusCollector::Change>{{kIn, u"MIDIIN4 (Kivo 61)", 1},
-                                                              {kOut, u"MIDIOUT4 (Kivo 61)", 1}}));
+    EXPECT_EQ(Posted(),
+              (std::vector<StatusCollector::Change>{{kIn, u"MIDIIN4 (Kivo 61)", 1}, {kOut, u"MIDIOUT4 (Kivo 61)", 1}}));
 
     system->Replug(kivo);
     for (int i = 0; i < 3; ++i) {
         checker->CheckInputDevices();
         EXPECT_TRUE(checker->CheckOutputDevices());
     }
-    EXPECT_EQ(Posted(), (std::vector<StatusCollector::Change>{{kIn, u"MIDIIN4 (Kivo 61)", 0},
-                                                              {kOut, u"MIDIOUT4 (Kivo 61)", 0}}));
+    EXPECT_EQ(Posted(),
+              (std::vector<StatusCollector::Change>{{kIn, u"MIDIIN4 (Kivo 61)", 0}, {kOut, u"MIDIOUT4 (Kivo 61)", 0}}));
 
     // A probe lets go of the ports it opened.
     Array<String> names;
@@ -146,4 +146,4 @@ TEST_F(MidiPresence, AHeldPortKeepsItsInputAcrossUnplugAndReplug)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

@@ -3,7 +3,7 @@
 #include <future>
 #include <thread>
 
-namespace KX::Testing {
+namespace KX::Test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -137,4 +137,4 @@ TEST_F(MidiRender, UnplugDuringASendFailsItAndTheDeviceIsReopenedWhenBack)
 }
 
 } // namespace
-} // namespace KX::Testing
+} // namespace KX::Test

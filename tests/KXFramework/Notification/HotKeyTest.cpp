@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::KeyBindingMap;
@@ -100,14 +102,14 @@ TEST(KeyBindingMap, TheFirstBindingOfAKeyWinsAndTypedCharactersMatchAnyShift)
 
 TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
 {
-    KX::RCPtr<KXTest::Recorder> receiver(new KXTest::Recorder("queue"));
+    KX::RCPtr<KX::Test::Recorder> receiver(new KX::Test::Recorder("queue"));
     KX::RCPtr<KX::LNotification> received;
     receiver->react = [&](const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) {
         received = n;
     };
     KX::RCPtr<KX::LGlobalHotKeyManager> manager = KX::LGlobalHotKeyManager::Create(receiver);
     ASSERT_TRUE(manager);
-    manager->GetKeyBindingMap().Bind(Key(u"Alt+VKEY_F4"), u"NID_APP_EXIT_REQ");
+    static_cast<void>(manager->GetKeyBindingMap().Bind(Key(u"Alt+VKEY_F4"), u"NID_APP_EXIT_REQ"));
 
     EXPECT_EQ(manager->ProcessKey(Key(u"Alt+VKEY_F5").key, 0x40, 0), KX::S_FALSE);
     EXPECT_EQ(receiver->received, 0);
@@ -123,16 +125,18 @@ TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
 
     // Without a receiver a bound key cannot be delivered.
     KX::RCPtr<KX::LGlobalHotKeyManager> orphan = KX::LGlobalHotKeyManager::Create(nullptr);
-    orphan->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP");
+    static_cast<void>(orphan->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP"));
     EXPECT_EQ(orphan->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
     EXPECT_EQ(orphan->ProcessKey(0x20710000, 0, 0), KX::S_FALSE);
 
     // A receiver that refuses the post (its queue is shut down) is not reported as a delivery.
     KX::RCPtr<KX::LNotificationQueue> queue(new KX::LNotificationQueue);
     KX::RCPtr<KX::LGlobalHotKeyManager> closed = KX::LGlobalHotKeyManager::Create(queue->GetPostingReceiver());
-    closed->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP");
+    static_cast<void>(closed->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP"));
     queue->Shutdown();
     EXPECT_EQ(closed->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::KeyCode;
@@ -123,3 +125,5 @@ TEST(KeyCode, DisplayText)
 }
 
 } // namespace
+
+} // namespace KX::Test

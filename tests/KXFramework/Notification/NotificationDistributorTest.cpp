@@ -8,12 +8,14 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::LNotificationDistributor;
 using KX::RCPtr;
-using KXTest::MakeNotification;
-using KXTest::Recorder;
+using KX::Test::MakeNotification;
+using KX::Test::Recorder;
 
 RCPtr<LNotificationDistributor> NewDistributor()
 {
@@ -28,55 +30,55 @@ RCPtr<Recorder> NewRecorder(const char* name, std::vector<std::string>* log = nu
 TEST(NotificationDistributor, SendsSynchronouslyInRegistrationOrderWithItselfAsSender)
 {
     auto d = NewDistributor();
-    EXPECT_EQ(KX::E_INVALIDARG, d->SendNotification(nullptr));
-    EXPECT_EQ(KX::S_FALSE, d->SendNotification(MakeNotification(u"NID_SEND")));
+    EXPECT_EQ(d->SendNotification(nullptr), KX::E_INVALIDARG);
+    EXPECT_EQ(d->SendNotification(MakeNotification(u"NID_SEND")), KX::S_FALSE);
 
     std::vector<std::string> log;
     auto a = NewRecorder("a", &log), b = NewRecorder("b", &log), other = NewRecorder("other", &log);
     KX::NotificationID id = a->RegisterForNotification(d, u"NID_SEND", 0);
     EXPECT_EQ(KX::LookupNotificationName(u"NID_SEND"), id);
     EXPECT_EQ(id, b->RegisterForNotification(d, u"NID_SEND", 0));
-    EXPECT_EQ(id, a->RegisterForNotification(d, u"NID_SEND", 5));   // again: no second registration
+    EXPECT_EQ(id, a->RegisterForNotification(d, u"NID_SEND", 5)); // again: no second registration
     other->RegisterForNotification(d, u"NID_OTHER", 0);
-    EXPECT_EQ(nullptr, a->RegisterForNotification(nullptr, u"NID_SEND", 0));
-    EXPECT_EQ(nullptr, a->RegisterForNotification(d, u"", 0));
+    EXPECT_EQ(a->RegisterForNotification(nullptr, u"NID_SEND", 0), nullptr);
+    EXPECT_EQ(a->RegisterForNotification(d, u"", 0), nullptr);
 
-    EXPECT_EQ(KX::S_OK, d->SendNotification(MakeNotification(u"NID_SEND")));
-    EXPECT_EQ((std::vector<std::string>{"a", "b"}), log);
+    EXPECT_EQ(d->SendNotification(MakeNotification(u"NID_SEND")), KX::S_OK);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(d.Get(), a->lastSender);
     EXPECT_EQ(id, b->lastID);
 
     // Unheld (as during construction or destruction) it refuses: a counted sender would destroy it.
     LNotificationDistributor unheld;
-    unheld.AddClient(a.Get(), id, 0);
-    EXPECT_EQ(KX::E_FAIL, unheld.SendNotification(MakeNotification(u"NID_SEND")));
-    EXPECT_EQ(-1, unheld.DeliverToClient(id, 0, MakeNotification(u"NID_SEND")));
-    EXPECT_EQ(2u, log.size());
+    static_cast<void>(unheld.AddClient(a.Get(), id, 0));
+    EXPECT_EQ(unheld.SendNotification(MakeNotification(u"NID_SEND")), KX::E_FAIL);
+    EXPECT_EQ(unheld.DeliverToClient(id, 0, MakeNotification(u"NID_SEND")), -1);
+    EXPECT_EQ(log.size(), 2u);
 }
 
 TEST(NotificationClient, OwnerCountsFollowTheRegistrationsAndUnregisterReportsWhatItDid)
 {
     auto d1 = NewDistributor(), d2 = NewDistributor();
     auto c = NewRecorder("c");
-    EXPECT_EQ(KX::S_FALSE, c->UnregisterForNotification(d1, u"NID_A"));   // no registrations
+    EXPECT_EQ(c->UnregisterForNotification(d1, u"NID_A"), KX::S_FALSE); // no registrations
     c->RegisterForNotification(d1, u"NID_A", 0);
     c->RegisterForNotification(d1, u"NID_B", 0);
     c->RegisterForNotification(d2, u"NID_A", 0);
-    EXPECT_EQ(3, c->GetOwnerCount());
-    EXPECT_EQ(4, c->GetRefCount());
+    EXPECT_EQ(c->GetOwnerCount(), 3);
+    EXPECT_EQ(c->GetRefCount(), 4);
 
-    EXPECT_EQ(KX::E_INVALIDARG, c->UnregisterForNotification(nullptr, u"NID_A"));
-    EXPECT_EQ(KX::E_INVALIDARG, c->UnregisterForNotification(d1, nullptr));
-    EXPECT_EQ(KX::S_FALSE, c->UnregisterForNotification(d2, u"NID_B"));
-    EXPECT_EQ(KX::S_FALSE, c->UnregisterForNotification(d2, u"NID_NEVER_INTERNED_ANYWHERE"));
-    EXPECT_EQ(KX::S_OK, c->UnregisterForNotification(d1, u"NID_B"));
-    EXPECT_EQ(2, c->GetOwnerCount());
-    EXPECT_EQ(KX::S_FALSE, d1->SendNotification(MakeNotification(u"NID_B")));
+    EXPECT_EQ(c->UnregisterForNotification(nullptr, u"NID_A"), KX::E_INVALIDARG);
+    EXPECT_EQ(c->UnregisterForNotification(d1, nullptr), KX::E_INVALIDARG);
+    EXPECT_EQ(c->UnregisterForNotification(d2, u"NID_B"), KX::S_FALSE);
+    EXPECT_EQ(c->UnregisterForNotification(d2, u"NID_NEVER_INTERNED_ANYWHERE"), KX::S_FALSE);
+    EXPECT_EQ(c->UnregisterForNotification(d1, u"NID_B"), KX::S_OK);
+    EXPECT_EQ(c->GetOwnerCount(), 2);
+    EXPECT_EQ(d1->SendNotification(MakeNotification(u"NID_B")), KX::S_FALSE);
 
-    EXPECT_EQ(2, c->UnregisterForAllNotifications());
-    EXPECT_EQ(0, c->GetOwnerCount());
-    EXPECT_EQ(1, c->GetRefCount());
-    EXPECT_EQ(0, c->UnregisterForAllNotifications());
+    EXPECT_EQ(c->UnregisterForAllNotifications(), 2);
+    EXPECT_EQ(c->GetOwnerCount(), 0);
+    EXPECT_EQ(c->GetRefCount(), 1);
+    EXPECT_EQ(c->UnregisterForAllNotifications(), 0);
 }
 
 TEST(NotificationClient, ReleasingTheLastOutsideReferenceBreaksTheCycleWithItsSenders)
@@ -89,8 +91,8 @@ TEST(NotificationClient, ReleasingTheLastOutsideReferenceBreaksTheCycleWithItsSe
         c->RegisterForNotification(d, u"NID_B", 0);
     }
     EXPECT_TRUE(destroyed);
-    EXPECT_EQ(KX::S_FALSE, d->SendNotification(MakeNotification(u"NID_A")));
-    EXPECT_EQ(0, d->GetClientCount(KX::LookupNotificationName(u"NID_A")));
+    EXPECT_EQ(d->SendNotification(MakeNotification(u"NID_A")), KX::S_FALSE);
+    EXPECT_EQ(d->GetClientCount(KX::LookupNotificationName(u"NID_A")), 0);
 }
 
 TEST(NotificationDistributor, ADistributorThatDiesFirstLeavesItsClientsClean)
@@ -102,19 +104,19 @@ TEST(NotificationDistributor, ADistributorThatDiesFirstLeavesItsClientsClean)
         auto d = NewDistributor();
         c->RegisterForNotification(d, u"NID_A", 0);
         c->RegisterForNotification(d, u"NID_B", 0);
-        EXPECT_EQ(3, c->GetOwnerCount());
+        EXPECT_EQ(c->GetOwnerCount(), 3);
     }
-    EXPECT_EQ(1, c->GetOwnerCount());
-    EXPECT_EQ(2, c->GetRefCount());
+    EXPECT_EQ(c->GetOwnerCount(), 1);
+    EXPECT_EQ(c->GetRefCount(), 2);
     // Only the live sender is left to unregister from; the dead one is never touched.
-    EXPECT_EQ(1, c->UnregisterForAllNotifications());
-    EXPECT_EQ(0, c->GetOwnerCount());
-    EXPECT_EQ(1, c->GetRefCount());
+    EXPECT_EQ(c->UnregisterForAllNotifications(), 1);
+    EXPECT_EQ(c->GetOwnerCount(), 0);
+    EXPECT_EQ(c->GetRefCount(), 1);
 
     c->RegisterForNotification(keep, u"NID_A", 0);
-    EXPECT_EQ(KX::S_OK, keep->RemoveAllClients());
-    EXPECT_EQ(0, c->GetOwnerCount());
-    EXPECT_EQ(KX::S_FALSE, c->UnregisterForNotification(keep, u"NID_A"));
+    EXPECT_EQ(keep->RemoveAllClients(), KX::S_OK);
+    EXPECT_EQ(c->GetOwnerCount(), 0);
+    EXPECT_EQ(c->UnregisterForNotification(keep, u"NID_A"), KX::S_FALSE);
 }
 
 TEST(NotificationDistributor, ClientsThatChangeRegistrationsDuringASendBreakNothing)
@@ -133,20 +135,20 @@ TEST(NotificationDistributor, ClientsThatChangeRegistrationsDuringASendBreakNoth
     a->react = [&](auto& sender, auto&) {
         a->UnregisterForNotification(sender, u"NID_A");
         doomed->UnregisterForNotification(sender, u"NID_A");
-        doomed = RCPtr<Recorder>();   // its last reference outside the delivery
+        doomed = RCPtr<Recorder>(); // its last reference outside the delivery
         late->RegisterForNotification(sender, u"NID_A", 0);
     };
     b->react = [&](auto& sender, auto&) { c->UnregisterForNotification(sender, u"NID_A"); };
 
-    EXPECT_EQ(KX::S_OK, d->SendNotification(MakeNotification(u"NID_A")));
-    EXPECT_EQ((std::vector<std::string>{"a", "b"}), log) << "a client unregistered before its turn was called";
+    EXPECT_EQ(d->SendNotification(MakeNotification(u"NID_A")), KX::S_OK);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "b"})) << "a client unregistered before its turn was called";
     EXPECT_TRUE(bDestroyed);
 
     log.clear();
     a->react = nullptr;
     b->react = nullptr;
-    d->SendNotification(MakeNotification(u"NID_A"));
-    EXPECT_EQ((std::vector<std::string>{"b", "late"}), log);
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_A")));
+    EXPECT_EQ(log, (std::vector<std::string>{"b", "late"}));
 }
 
 TEST(NotificationDistributor, TheOneByOneWalkGoesDownAndSurvivesClientsLeaving)
@@ -173,14 +175,14 @@ TEST(NotificationDistributor, TheOneByOneWalkGoesDownAndSurvivesClientsLeaving)
     int guard = 0;
     for (int i = d->GetClientCount(id) - 1; i >= 0 && guard < 10; ++guard)
         i = d->DeliverToClient(id, i, n);
-    EXPECT_EQ((std::vector<std::string>{"c", "b"}), log);
-    EXPECT_EQ(-1, d->DeliverToClient(KX::InternNotificationName(u"NID_NOBODY"), 0, n));
+    EXPECT_EQ(log, (std::vector<std::string>{"c", "b"}));
+    EXPECT_EQ(d->DeliverToClient(KX::InternNotificationName(u"NID_NOBODY"), 0, n), -1);
 
     // A client that lets go of the last reference to the distributor: the step still ends soundly.
     LNotificationDistributor* walked = d.Get();
     b->react = [&](auto&, auto&) { d = RCPtr<LNotificationDistributor>(); };
-    EXPECT_EQ(-1, walked->DeliverToClient(id, 0, n));
-    EXPECT_EQ(0, b->GetOwnerCount());
+    EXPECT_EQ(walked->DeliverToClient(id, 0, n), -1);
+    EXPECT_EQ(b->GetOwnerCount(), 0);
 }
 
 TEST(NotificationDistributor, AClientLeavingInTheMiddleOfTheOneByOneWalkLetsEveryOtherHaveItOnce)
@@ -201,8 +203,8 @@ TEST(NotificationDistributor, AClientLeavingInTheMiddleOfTheOneByOneWalkLetsEver
         int steps = 0;
         for (int i = d->GetClientCount(id) - 1; i >= 0 && steps < 10; ++steps)
             i = d->DeliverToClient(id, i, n);
-        EXPECT_EQ((std::vector<std::string>{"d", "c", "b", "a"}), log);
-        EXPECT_EQ(3, d->GetClientCount(id));
+        EXPECT_EQ(log, (std::vector<std::string>{"d", "c", "b", "a"}));
+        EXPECT_EQ(d->GetClientCount(id), 3);
     }
 }
 
@@ -220,7 +222,7 @@ TEST(NotificationDistributor, RegistrationSendingAndDestructionRaceFreeAcrossThr
                 auto d = NewDistributor();
                 for (size_t i = 0; i < clients.size(); ++i)
                     clients[(i + t) % clients.size()]->RegisterForNotification(d, u"NID_RACE", 0);
-                d->SendNotification(MakeNotification(u"NID_RACE"));
+                static_cast<void>(d->SendNotification(MakeNotification(u"NID_RACE")));
                 if (round % 2)
                     clients[t]->UnregisterForNotification(d, u"NID_RACE");
                 if (round % 7 == 0)
@@ -230,9 +232,11 @@ TEST(NotificationDistributor, RegistrationSendingAndDestructionRaceFreeAcrossThr
     for (auto& t : threads)
         t.join();
     for (auto& c : clients) {
-        EXPECT_EQ(0, c->GetOwnerCount());
-        EXPECT_EQ(1, c->GetRefCount());
+        EXPECT_EQ(c->GetOwnerCount(), 0);
+        EXPECT_EQ(c->GetRefCount(), 1);
     }
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace KXTest {
+namespace KX::Test {
 
 // An owner in the shape the framework uses: a client whose ReceiveNotification asks its handler.
 class Panel : public KX::LNotificationClient {
@@ -48,14 +48,12 @@ public:
     std::function<void()> onValue;
 };
 
-} // namespace KXTest
-
 namespace {
 
 using KX::LNotificationDistributor;
 using KX::RCPtr;
-using KXTest::MakeNotification;
-using KXTest::Panel;
+using KX::Test::MakeNotification;
+using KX::Test::Panel;
 
 RCPtr<LNotificationDistributor> NewDistributor()
 {
@@ -68,75 +66,75 @@ TEST(NotificationHandler, BindsMembersToSenderAndNameAndReturnsTheirResults)
     RCPtr<Panel> panel(new Panel);
     auto d = NewDistributor(), other = NewDistributor();
     auto& h = *panel->handler;
-    EXPECT_EQ(KX::E_INVALIDARG, h.SetNotification(&Panel::OnValue, nullptr, u"NID_VALUE_CHANGE", 0));
-    EXPECT_EQ(KX::E_FAIL, h.SetNotification(&Panel::OnValue, d, u"", 0));
-    EXPECT_EQ(KX::S_OK, h.SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 3));
-    EXPECT_EQ(1, panel->GetOwnerCount());
+    EXPECT_EQ(h.SetNotification(&Panel::OnValue, nullptr, u"NID_VALUE_CHANGE", 0), KX::E_INVALIDARG);
+    EXPECT_EQ(h.SetNotification(&Panel::OnValue, d, u"", 0), KX::E_FAIL);
+    EXPECT_EQ(h.SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 3), KX::S_OK);
+    EXPECT_EQ(panel->GetOwnerCount(), 1);
 
     auto n = MakeNotification(u"NID_VALUE_CHANGE");
-    EXPECT_EQ(1, h.HandleNotification(d, n));
-    EXPECT_EQ(0, h.HandleNotification(other, n));
-    EXPECT_EQ(0, h.HandleNotification(d, MakeNotification(u"NID_UNBOUND")));
-    d->SendNotification(n);
-    EXPECT_EQ((std::vector<std::string>{"value", "value"}), panel->log);
+    EXPECT_EQ(h.HandleNotification(d, n), 1);
+    EXPECT_EQ(h.HandleNotification(other, n), 0);
+    EXPECT_EQ(h.HandleNotification(d, MakeNotification(u"NID_UNBOUND")), 0);
+    static_cast<void>(d->SendNotification(n));
+    EXPECT_EQ(panel->log, (std::vector<std::string>{"value", "value"}));
 
     Panel::Handler::Member m = nullptr;
     unsigned flags = 0;
-    EXPECT_EQ(KX::S_OK, h.FindBinding(d, u"NID_VALUE_CHANGE", m, flags));
+    EXPECT_EQ(h.FindBinding(d, u"NID_VALUE_CHANGE", m, flags), KX::S_OK);
     EXPECT_EQ(&Panel::OnValue, m);
-    EXPECT_EQ(3u, flags);
-    EXPECT_EQ(KX::E_FAIL, h.FindBinding(other, u"NID_VALUE_CHANGE", m, flags));
+    EXPECT_EQ(flags, 3u);
+    EXPECT_EQ(h.FindBinding(other, u"NID_VALUE_CHANGE", m, flags), KX::E_FAIL);
 
     EXPECT_TRUE(h.RemoveNotification(d, u"NID_VALUE_CHANGE"));
     EXPECT_FALSE(h.RemoveNotification(d, u"NID_VALUE_CHANGE"));
-    EXPECT_EQ(0, h.HandleNotification(d, n));
+    EXPECT_EQ(h.HandleNotification(d, n), 0);
 }
 
 TEST(NotificationHandler, AnAnySenderBindingNeedsAKnownNameAndYieldsToTheSendersOwn)
 {
     RCPtr<Panel> panel(new Panel);
     auto& h = *panel->handler;
-    EXPECT_EQ(KX::E_FAIL, h.AddHandler(&Panel::OnAny, u"NID_NEVER_SEEN_BEFORE_BY_ANYONE"));
+    EXPECT_EQ(h.AddHandler(&Panel::OnAny, u"NID_NEVER_SEEN_BEFORE_BY_ANYONE"), KX::E_FAIL);
     KX::InternNotificationName(u"NID_CLICK");
-    EXPECT_EQ(KX::S_OK, h.AddHandler(&Panel::OnAny, u"NID_CLICK"));
+    EXPECT_EQ(h.AddHandler(&Panel::OnAny, u"NID_CLICK"), KX::S_OK);
     auto d = NewDistributor(), other = NewDistributor();
-    h.SetNotification(&Panel::OnValue, d, u"NID_CLICK", 0);
+    static_cast<void>(h.SetNotification(&Panel::OnValue, d, u"NID_CLICK", 0));
     auto n = MakeNotification(u"NID_CLICK");
-    EXPECT_EQ(1, h.HandleNotification(d, n));
-    EXPECT_EQ(0, h.HandleNotification(other, n));
-    EXPECT_EQ((std::vector<std::string>{"value", "any"}), panel->log);
+    EXPECT_EQ(h.HandleNotification(d, n), 1);
+    EXPECT_EQ(h.HandleNotification(other, n), 0);
+    EXPECT_EQ(panel->log, (std::vector<std::string>{"value", "any"}));
 }
 
 TEST(NotificationHandler, AHandlerRemovedDuringADeliveryIsNotCalledAfterwards)
 {
     RCPtr<Panel> first(new Panel), second(new Panel);
     auto d = NewDistributor();
-    first->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
-    second->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0);
+    static_cast<void>(first->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0));
+    static_cast<void>(second->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 0));
     first->onValue = [&] { second->UnregisterForNotification(d, u"NID_VALUE_CHANGE"); };
-    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
-    EXPECT_EQ(1u, first->log.size());
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
+    EXPECT_EQ(first->log.size(), 1u);
     EXPECT_TRUE(second->log.empty());
-    EXPECT_EQ(0, second->GetOwnerCount());
+    EXPECT_EQ(second->GetOwnerCount(), 0);
 }
 
 TEST(CAutoNotificationDisabler, SuspendsOneBindingForItsScopeAndRestoresItsFlags)
 {
     RCPtr<Panel> panel(new Panel);
     auto d = NewDistributor();
-    panel->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 9);
+    static_cast<void>(panel->handler->SetNotification(&Panel::OnValue, d, u"NID_VALUE_CHANGE", 9));
     {
         KX::CAutoNotificationDisabler<Panel> quiet(panel->handler, d, u"NID_VALUE_CHANGE");
-        EXPECT_EQ(0, panel->GetOwnerCount());
-        EXPECT_EQ(KX::S_FALSE, d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
+        EXPECT_EQ(panel->GetOwnerCount(), 0);
+        EXPECT_EQ(d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")), KX::S_FALSE);
     }
-    EXPECT_EQ(1, panel->GetOwnerCount());
-    d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE"));
-    EXPECT_EQ(1u, panel->log.size());
+    EXPECT_EQ(panel->GetOwnerCount(), 1);
+    static_cast<void>(d->SendNotification(MakeNotification(u"NID_VALUE_CHANGE")));
+    EXPECT_EQ(panel->log.size(), 1u);
     Panel::Handler::Member m = nullptr;
     unsigned flags = 0;
-    EXPECT_EQ(KX::S_OK, panel->handler->FindBinding(d, u"NID_VALUE_CHANGE", m, flags));
-    EXPECT_EQ(9u, flags);
+    EXPECT_EQ(panel->handler->FindBinding(d, u"NID_VALUE_CHANGE", m, flags), KX::S_OK);
+    EXPECT_EQ(flags, 9u);
 }
 
 std::string ThrownText(const std::function<void()>& f)
@@ -153,29 +151,31 @@ TEST(CAutoNotificationDisabler, FailuresThrowTheirExactTextsButNeverDuringUnwind
 {
     RCPtr<Panel> panel(new Panel);
     auto d = NewDistributor();
-    EXPECT_EQ("Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
-              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 247",
-              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }));
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 247");
 
     // Bound for any sender, so found, but there is no binding of this sender to remove.
     KX::InternNotificationName(u"NID_VALUE_CHANGE");
-    ASSERT_EQ(KX::S_OK, panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"));
-    EXPECT_EQ("Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
-              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 248",
-              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }));
+    ASSERT_EQ(panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"), KX::S_OK);
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, d, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80004005 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+              "::CAutoNotificationDisabler : notification\\NotificationHandler : Line 248");
 
     // Without a sender the any-sender binding is suspended, but it cannot be bound again.
-    EXPECT_EQ("Failed Result : KXRESULT = 80070057 : KX::CAutoNotificationDisabler<class KXTest::Panel>"
-              "::~CAutoNotificationDisabler : notification\\NotificationHandler : Line 253",
-              ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE"); }));
+    EXPECT_EQ(ThrownText([&] { KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE"); }),
+              "Failed Result : KXRESULT = 80070057 : KX::CAutoNotificationDisabler<class KX::Test::Panel>"
+              "::~CAutoNotificationDisabler : notification\\NotificationHandler : Line 253");
 
-    ASSERT_EQ(KX::S_OK, panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"));
+    ASSERT_EQ(panel->handler->AddHandler(&Panel::OnAny, u"NID_VALUE_CHANGE"), KX::S_OK);
     try {
         KX::CAutoNotificationDisabler<Panel> q(panel->handler, nullptr, u"NID_VALUE_CHANGE");
         throw std::runtime_error("first");
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ("first", e.what());   // the destructor's failure did not replace it or terminate
+        EXPECT_STREQ(e.what(), "first"); // the destructor's failure did not replace it or terminate
     }
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -1,12 +1,16 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 
+#include "Eventually.h"
 #include "NotificationDoubles.h"
+#include "ScopedService.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
+
+namespace KX::Test {
 
 namespace {
 
@@ -16,8 +20,8 @@ using KX::LNotificationCenterManager;
 using KX::LNotificationDistributor;
 using KX::LNotificationQueue;
 using KX::RCPtr;
-using KXTest::MakeNotification;
-using KXTest::Recorder;
+using KX::Test::MakeNotification;
+using KX::Test::Recorder;
 
 class Sequence : public KX::LRefCountedObject {
 public:
@@ -41,7 +45,7 @@ struct QueueFixture {
     RCPtr<Recorder> idle{new Recorder("idle", &log)};
     QueueFixture()
     {
-        queue->SetDistributor(d);
+        static_cast<void>(queue->SetDistributor(d));
         client->RegisterForNotification(d, u"NID_POSTED", 0);
         idle->RegisterForNotification(d, u"NID_IDLE", 0);
     }
@@ -52,21 +56,21 @@ TEST(NotificationQueue, PostingChecksItsArgumentsAndThePostedFlag)
 {
     RCPtr<LNotificationQueue> bare(new LNotificationQueue);
     auto n = MakeNotification(u"NID_POSTED");
-    EXPECT_EQ(KX::E_FAIL, bare->PostNotification(n));   // no distributor
-    EXPECT_EQ(KX::E_FAIL, bare->SetDistributor(nullptr));
+    EXPECT_EQ(bare->PostNotification(n), KX::E_FAIL); // no distributor
+    EXPECT_EQ(bare->SetDistributor(nullptr), KX::E_FAIL);
     bare->Shutdown();
 
     QueueFixture f;
-    EXPECT_EQ(KX::E_INVALIDARG, f.queue->PostNotification(nullptr));
-    EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));
+    EXPECT_EQ(f.queue->PostNotification(nullptr), KX::E_INVALIDARG);
+    EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK);
     EXPECT_TRUE(n->IsPosted());
-    EXPECT_EQ(KX::E_INVALIDARG, f.queue->PostNotification(n));
-    EXPECT_EQ(1u, f.queue->GetCount());
+    EXPECT_EQ(f.queue->PostNotification(n), KX::E_INVALIDARG);
+    EXPECT_EQ(f.queue->GetCount(), 1u);
     EXPECT_FALSE(f.queue->ProcessNotifications(false));
     EXPECT_FALSE(n->IsPosted());
-    EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));   // may be posted again once delivered
-    EXPECT_EQ(KX::S_OK, f.queue->GetPostingReceiver()->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")));
-    EXPECT_EQ(2u, f.queue->GetCount());
+    EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK); // may be posted again once delivered
+    EXPECT_EQ(f.queue->GetPostingReceiver()->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")), KX::S_OK);
+    EXPECT_EQ(f.queue->GetCount(), 2u);
 }
 
 TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
@@ -81,19 +85,19 @@ TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
             EXPECT_TRUE(f.queue->ProcessNotifications(true));
             return;
         }
-        EXPECT_EQ(KX::S_OK, f.queue->PostNotification(n));   // the flag was cleared before the send
+        EXPECT_EQ(f.queue->PostNotification(n), KX::S_OK); // the flag was cleared before the send
     };
-    f.queue->PostNotification(MakeNotification(u"NID_POSTED"));
-    f.queue->PostNotification(again);
+    static_cast<void>(f.queue->PostNotification(MakeNotification(u"NID_POSTED")));
+    static_cast<void>(f.queue->PostNotification(again));
     EXPECT_TRUE(f.queue->ProcessNotifications(true));
-    EXPECT_EQ((std::vector<std::string>{"client", "client", "idle", "idle"}), f.log);
-    EXPECT_EQ(1, reentered);
-    EXPECT_EQ(1u, f.queue->GetCount());
+    EXPECT_EQ(f.log, (std::vector<std::string>{"client", "client", "idle", "idle"}));
+    EXPECT_EQ(reentered, 1);
+    EXPECT_EQ(f.queue->GetCount(), 1u);
 
     f.client->react = nullptr;
     f.log.clear();
     EXPECT_FALSE(f.queue->ProcessNotifications(false));
-    EXPECT_EQ((std::vector<std::string>{"client"}), f.log);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"client"}));
 }
 
 TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
@@ -101,7 +105,7 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
     constexpr int kThreads = 8, kPerThread = 10000;
     QueueFixture f;
     std::atomic<int> hooked{0};
-    KX::SetNotificationPostedHook([&] { ++hooked; });
+    KX::Test::ScopedService<std::function<void()>> hook(KX::NotificationPostedHookSlot(), [&] { ++hooked; });
     std::vector<int> next(kThreads, 0);
     int delivered = 0;
     bool inOrder = true;
@@ -118,21 +122,24 @@ TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
     for (int t = 0; t < kThreads; ++t)
         posters.emplace_back([&, t] {
             for (int i = 0; i < kPerThread; ++i)
-                ASSERT_EQ(KX::S_OK, f.queue->PostNotification(MakeNotification(
-                                        u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))));
+                ASSERT_EQ(f.queue->PostNotification(
+                              MakeNotification(u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(t, i)))),
+                          KX::S_OK);
         });
     // Deliver while the posters are still at work.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (delivered < kThreads * kPerThread && std::chrono::steady_clock::now() < deadline)
-        if (!f.queue->ProcessNotifications(false))
-            std::this_thread::yield();
+    KX::Test::Eventually(
+        [&] {
+            while (f.queue->ProcessNotifications(false)) {
+            }
+            return delivered == kThreads * kPerThread;
+        },
+        std::chrono::seconds(60));
     for (auto& t : posters)
         t.join();
     f.queue->ProcessNotifications(false);
-    KX::SetNotificationPostedHook(nullptr);
-    EXPECT_EQ(kThreads * kPerThread, delivered);
+    EXPECT_EQ(delivered, kThreads * kPerThread);
     EXPECT_TRUE(inOrder);
-    EXPECT_EQ(kThreads * kPerThread, hooked.load());
+    EXPECT_EQ(hooked.load(), kThreads * kPerThread);
 }
 
 TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
@@ -140,25 +147,25 @@ TEST(NotificationQueue, ShutdownDropsTheQueueAndTheReceiverLetsGo)
     bool destroyed = false;
     RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
     RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
-    queue->SetDistributor(d);
+    static_cast<void>(queue->SetDistributor(d));
     RCPtr<KX::LNotificationReceiver> receiver = queue->GetPostingReceiver();
     auto n = MakeNotification(u"NID_POSTED");
-    EXPECT_EQ(KX::S_OK, receiver->ReceiveNotification(nullptr, n));
-    EXPECT_EQ(1, queue->GetOwnerCount());
+    EXPECT_EQ(receiver->ReceiveNotification(nullptr, n), KX::S_OK);
+    EXPECT_EQ(queue->GetOwnerCount(), 1);
 
-    queue = RCPtr<LNotificationQueue>();   // the last outside reference: the queue shuts itself down
+    queue = RCPtr<LNotificationQueue>(); // the last outside reference: the queue shuts itself down
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(n->IsPosted());
-    EXPECT_EQ(1, d->GetRefCount());
-    EXPECT_EQ(KX::E_FAIL, receiver->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")));
+    EXPECT_EQ(d->GetRefCount(), 1);
+    EXPECT_EQ(receiver->ReceiveNotification(nullptr, MakeNotification(u"NID_POSTED")), KX::E_FAIL);
 
     RCPtr<LNotificationQueue> explicitlyShut(new LNotificationQueue);
-    explicitlyShut->SetDistributor(d);
+    static_cast<void>(explicitlyShut->SetDistributor(d));
     explicitlyShut->Shutdown();
-    EXPECT_EQ(0, explicitlyShut->GetOwnerCount());
-    EXPECT_EQ(1, explicitlyShut->GetRefCount());
-    EXPECT_EQ(KX::E_FAIL, explicitlyShut->PostNotification(MakeNotification(u"NID_POSTED")));
-    EXPECT_EQ(KX::E_FAIL, explicitlyShut->SetDistributor(d));
+    EXPECT_EQ(explicitlyShut->GetOwnerCount(), 0);
+    EXPECT_EQ(explicitlyShut->GetRefCount(), 1);
+    EXPECT_EQ(explicitlyShut->PostNotification(MakeNotification(u"NID_POSTED")), KX::E_FAIL);
+    EXPECT_EQ(explicitlyShut->SetDistributor(d), KX::E_FAIL);
 }
 
 TEST(NotificationQueue, AHandlerMayLetGoOfTheLastReferenceToTheQueueItIsDeliveredFrom)
@@ -166,17 +173,17 @@ TEST(NotificationQueue, AHandlerMayLetGoOfTheLastReferenceToTheQueueItIsDelivere
     bool destroyed = false;
     RCPtr<LNotificationQueue> queue(new WatchedQueue(&destroyed));
     RCPtr<LNotificationDistributor> d(new LNotificationDistributor);
-    queue->SetDistributor(d);
+    static_cast<void>(queue->SetDistributor(d));
     std::vector<std::string> log;
     RCPtr<Recorder> client(new Recorder("client", &log));
     client->RegisterForNotification(d, u"NID_POSTED", 0);
-    client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); };   // a window closed by it
+    client->react = [&](auto&, auto&) { queue = RCPtr<LNotificationQueue>(); }; // a window closed by it
     LNotificationQueue* processed = queue.Get();
-    processed->PostNotification(MakeNotification(u"NID_POSTED"));
-    processed->PostNotification(MakeNotification(u"NID_POSTED"));
+    static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
+    static_cast<void>(processed->PostNotification(MakeNotification(u"NID_POSTED")));
     EXPECT_FALSE(processed->ProcessNotifications(true));
     // The round ends as it began; the queue goes with it.
-    EXPECT_EQ((std::vector<std::string>{"client", "client"}), log);
+    EXPECT_EQ(log, (std::vector<std::string>{"client", "client"}));
     EXPECT_TRUE(destroyed);
     client->UnregisterForAllNotifications();
 }
@@ -191,18 +198,20 @@ TEST(NotificationCenter, TheDefaultCentreDeliversItsPostsWithItselfAsSender)
     std::vector<std::string> log;
     RCPtr<Recorder> client(new Recorder("exit", &log));
     client->RegisterForNotification(RCPtr<LNotificationDistributor>(center), u"NID_APP_EXIT_REQ", 0);
-    std::thread poster([] { KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")); });
+    std::thread poster([] {
+        static_cast<void>(KX::GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_APP_EXIT_REQ")));
+    });
     poster.join();
-    EXPECT_TRUE(log.empty());   // posting never delivers at once
+    EXPECT_TRUE(log.empty()); // posting never delivers at once
     EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
-    EXPECT_EQ((std::vector<std::string>{"exit"}), log);
+    EXPECT_EQ(log, (std::vector<std::string>{"exit"}));
     EXPECT_EQ(static_cast<LNotificationDistributor*>(center.Get()), client->lastSender);
 
     // Releasing the manager lets the centres go; their clients are unlinked.
     center = RCPtr<LNotificationCenter>();
     LNotificationCenterManager::ReleaseInstance();
-    EXPECT_EQ(0, client->GetOwnerCount());
-    EXPECT_EQ(1, client->GetRefCount());
+    EXPECT_EQ(client->GetOwnerCount(), 0);
+    EXPECT_EQ(client->GetRefCount(), 1);
 }
 
 TEST(NotificationCenter, TheManagerProcessesCentresFromTheLastToTheFirst)
@@ -218,18 +227,20 @@ TEST(NotificationCenter, TheManagerProcessesCentresFromTheLastToTheFirst)
     // A post to the first centre from inside the second one's delivery is still delivered in this pass.
     RCPtr<Recorder> poster(new Recorder("poster", &log));
     poster->RegisterForNotification(RCPtr<LNotificationDistributor>(second), u"NID_KICK", 0);
-    poster->react = [&](auto&, auto&) { first->PostNotification(MakeNotification(u"NID_IDLE")); };
-    second->PostNotification(MakeNotification(u"NID_KICK"));
+    poster->react = [&](auto&, auto&) { static_cast<void>(first->PostNotification(MakeNotification(u"NID_IDLE"))); };
+    static_cast<void>(second->PostNotification(MakeNotification(u"NID_KICK")));
     EXPECT_FALSE(LNotificationCenterManager::GetInstance()->ProcessNotifications(true));
-    EXPECT_EQ((std::vector<std::string>{"poster", "second", "first", "first"}), log);
+    EXPECT_EQ(log, (std::vector<std::string>{"poster", "second", "first", "first"}));
 
     log.clear();
     LNotificationCenterManager::GetInstance()->ProcessNotifications(false);
     EXPECT_TRUE(log.empty());
     first = second = RCPtr<LNotificationCenter>();
     LNotificationCenterManager::ReleaseInstance();
-    EXPECT_EQ(1, a->GetRefCount());
-    EXPECT_EQ(0, b->GetOwnerCount());
+    EXPECT_EQ(a->GetRefCount(), 1);
+    EXPECT_EQ(b->GetOwnerCount(), 0);
 }
 
 } // namespace
+
+} // namespace KX::Test

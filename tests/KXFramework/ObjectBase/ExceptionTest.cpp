@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
 
 namespace {
 
 struct Plain {};
 template <class A, class B>
-struct Two {};
+struct Two {
+};
 
 TEST(ResultToString, UpperCaseHexWithoutPrefixOrPadding)
 {
@@ -70,9 +72,11 @@ TEST(ThrowIfFailed, SuccessPassesAndFailureCarriesTheWholeMessage)
 
 TEST(TypeName, ClassPrefixAndNoBlankAfterCommas)
 {
-    EXPECT_EQ(KX::TypeName(typeid(Plain)), "class (anonymous namespace)::Plain");
+    EXPECT_EQ(KX::TypeName(typeid(Plain)), "class KX::Test::(anonymous namespace)::Plain");
     EXPECT_EQ(KX::TypeName(typeid(Two<int, Plain>)),
-              "class (anonymous namespace)::Two<int,(anonymous namespace)::Plain>");
+              "class KX::Test::(anonymous namespace)::Two<int,KX::Test::(anonymous namespace)::Plain>");
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 bool OtherThreadCanLock(KX::Mutex& m)
@@ -64,3 +66,5 @@ TEST(MutexLock, SerialisesUpdatesAcrossThreads)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace Probe {
 // Outside the anonymous namespace so that its run-time name reads "class Probe::Plain".
 struct Plain : KX::LRefCountedObject {};
@@ -196,7 +198,8 @@ TEST(CopyOnWrite, CopyOfTheWrongKindThrowsWithTheTypeNameAndLeavesNull)
         owner->SetUnshareable(true);
         RCPtr<BadCopy>* made = nullptr;
         EXPECT_EQ(ThrownText([&] { made = new RCPtr<BadCopy>(owner); }),
-                  "Logic Error : class (anonymous namespace)::BadCopy : KX::ConstRCPtr<class (anonymous "
+                  "Logic Error : class KX::Test::(anonymous namespace)::BadCopy : KX::ConstRCPtr<class "
+                  "KX::Test::(anonymous "
                   "namespace)::BadCopy>::Unshare : objectbase\\RefCountedObject : Line 377");
         EXPECT_EQ(made, nullptr);
         EXPECT_EQ(owner->GetRefCount(), 1);
@@ -247,9 +250,9 @@ TEST(LRefCountedObject, DefaultTextsAndCopiesStartFresh)
 {
     RCPtr<Probe::Plain> p(new Probe::Plain);
     EXPECT_EQ(Narrow(p->ToString()),
-              "LRefCountedObject::ToString() not overridden. Returning TypeName: class Probe::Plain");
+              "LRefCountedObject::ToString() not overridden. Returning TypeName: class KX::Test::Probe::Plain");
     EXPECT_EQ(ThrownText([&] { p->Undo(); }), "Logic Error : Undo() not implemented for RefCountedObject : "
-                                             "KX::LRefCountedObject::Undo : objectbase\\RefCountedObject : Line 155");
+                                              "KX::LRefCountedObject::Undo : objectbase\\RefCountedObject : Line 155");
 
     p->SetUnshareable(true);
     p->AdjustOwnerCount(3);
@@ -365,3 +368,5 @@ TEST(RCPtrThreads, SharingAndReleasingFromManyThreadsDestroysEachObjectOnce)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -2,12 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
+#include <string>
+
 namespace KX::Test {
 
 struct FromStringCase {
     const char* text;
     uint32_t expected; // the colour starts as 0x40102030
 };
+
+// The text, not the case's bytes (a pointer among them), so that the test's name is the same every build.
+void PrintTo(const FromStringCase& c, std::ostream* out)
+{
+    *out << '"' << c.text << '"';
+}
+
+std::string FromStringCaseName(const ::testing::TestParamInfo<FromStringCase>& info)
+{
+    std::string name = "Text_";
+    for (const char* p = info.param.text; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
 
 class ColorFromString : public ::testing::TestWithParam<FromStringCase> {};
 
@@ -19,12 +37,15 @@ TEST_P(ColorFromString, ChangesOnlyTheChannelsItsLengthNames)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ColorFromString,
-    ::testing::Values(FromStringCase{"0x80", 0x80102030u}, FromStringCase{"FF0000", 0x40FF0000u},
-        FromStringCase{"0xFF00FF00", 0xFF00FF00u}, FromStringCase{"0Xa0b0c0d0", 0xA0B0C0D0u},
-        FromStringCase{"0x1234", 0x40102030u}, FromStringCase{"", 0x40102030u},
-        // Not every character a digit: nothing changes, not a prefix.
-        FromStringCase{"0x12G45678", 0x40102030u}, FromStringCase{"12 456", 0x40102030u},
-        FromStringCase{"-1", 0x40102030u}, FromStringCase{"+FFFFFFF", 0x40102030u}, FromStringCase{"0x", 0x40102030u}));
+                         ::testing::Values(FromStringCase{"0x80", 0x80102030u}, FromStringCase{"FF0000", 0x40FF0000u},
+                                           FromStringCase{"0xFF00FF00", 0xFF00FF00u},
+                                           FromStringCase{"0Xa0b0c0d0", 0xA0B0C0D0u},
+                                           FromStringCase{"0x1234", 0x40102030u}, FromStringCase{"", 0x40102030u},
+                                           // Not every character a digit: nothing changes, not a prefix.
+                                           FromStringCase{"0x12G45678", 0x40102030u},
+                                           FromStringCase{"12 456", 0x40102030u}, FromStringCase{"-1", 0x40102030u},
+                                           FromStringCase{"+FFFFFFF", 0x40102030u}, FromStringCase{"0x", 0x40102030u}),
+                         FromStringCaseName);
 
 TEST(Color, NullTextChangesNothing)
 {

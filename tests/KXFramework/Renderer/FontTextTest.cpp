@@ -1,6 +1,7 @@
 #include "KXFramework/Renderer/FontText.h"
 
 #include "RecordingRenderer.h"
+#include "ScopedService.h"
 
 #include <gtest/gtest.h>
 
@@ -32,21 +33,21 @@ class FontTextLayout : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        LFont::SetMetricsProvider([](const LFont&, float& lineHeight, float& ascent, float& descent) {
-            lineHeight = 16.0f;
-            ascent = -12.0f;
-            descent = 4.0f;
-            return S_OK;
-        });
-        LFontText::SetMeasurementRendererSource([this] { return RCPtr<LMeasurementRenderer>(renderer); });
         LFont::FindOrCreate(font, u"Layout Test Face", 10.0f, 0);
         text->SetFont(font);
     }
-    void TearDown() override
+
+    static KXRESULT FixedMetrics(const LFont&, float& lineHeight, float& ascent, float& descent)
     {
-        LFontText::SetMeasurementRendererSource(nullptr);
-        LFont::SetMetricsProvider(nullptr);
+        lineHeight = 16.0f;
+        ascent = -12.0f;
+        descent = 4.0f;
+        return S_OK;
     }
+
+    KX::Test::ScopedService<LFont::MetricsProvider> m_metrics{LFont::MetricsProviderSlot(), FixedMetrics};
+    KX::Test::ScopedService<LFontText::MeasurementRendererSource> m_renderer{
+        LFontText::MeasurementRendererSlot(), [this] { return RCPtr<LMeasurementRenderer>(renderer); }};
 
     std::vector<std::u16string> Wrapped(const char16_t* s, int width)
     {
@@ -70,7 +71,7 @@ TEST_F(FontTextLayout, SplitKeepsEmptyLinesButNoTrailingOne)
         std::vector<std::u16string> lines;
     };
     for (const Case& c :
-        {Case{u"a\n\nb", {u"a", u"", u"b"}}, Case{u"\na", {u"", u"a"}}, Case{u"a\n", {u"a"}}, Case{u"", {u""}}}) {
+         {Case{u"a\n\nb", {u"a", u"", u"b"}}, Case{u"\na", {u"", u"a"}}, Case{u"a\n", {u"a"}}, Case{u"", {u""}}}) {
         text->SetText(c.text);
         EXPECT_EQ(text->Split(lines, lf, -1), int(c.lines.size()));
         EXPECT_EQ(Texts(lines), c.lines);

@@ -33,7 +33,7 @@ TEST(Geometry, DoubleRoundSaturates)
 {
     EXPECT_EQ((PointT<double>{-0.5, 1e300}.Round()), (PointT<int32_t>{-1, INT32_MAX}));
     EXPECT_EQ((RectT<double>{1.5, -1e12, 2147483646.5, -2147483648.4}.Round()),
-        (RectT<int32_t>{2, INT32_MIN, INT32_MAX, INT32_MIN}));
+              (RectT<int32_t>{2, INT32_MIN, INT32_MAX, INT32_MIN}));
 }
 
 TEST(Geometry, LayoutPointsRoundToPixelsAndBack)
@@ -46,14 +46,14 @@ TEST(Geometry, LayoutPointsRoundToPixelsAndBack)
 
     EXPECT_EQ((PointT<int32_t>{INT32_MIN, 7}.ToDouble()), (PointT<double>{-2147483648.0, 7.0}));
     EXPECT_EQ((PointT<int32_t>{10, -10}.OffsetBy({2.5, -0.4})), (PointT<int32_t>{13, -10}));
-    EXPECT_EQ(
-        (PointT<int32_t>{INT32_MAX - 1, INT32_MIN + 1}.OffsetBy({5.0, -5.0})), (PointT<int32_t>{INT32_MAX, INT32_MIN}));
+    EXPECT_EQ((PointT<int32_t>{INT32_MAX - 1, INT32_MIN + 1}.OffsetBy({5.0, -5.0})),
+              (PointT<int32_t>{INT32_MAX, INT32_MIN}));
 }
 
 TEST(Geometry, IntegerRectangleToFloatClampsAtTwoToThe23)
 {
-    EXPECT_EQ(
-        (RectT<int32_t>{INT32_MIN, 8388609, -5, 7}.ToFloat()), (RectT<float>{-8388608.0f, 8388608.0f, -5.0f, 7.0f}));
+    EXPECT_EQ((RectT<int32_t>{INT32_MIN, 8388609, -5, 7}.ToFloat()),
+              (RectT<float>{-8388608.0f, 8388608.0f, -5.0f, 7.0f}));
 }
 
 TEST(Geometry, NormalizeFlipsNegativeExtentsAndSnapsCornersDown)

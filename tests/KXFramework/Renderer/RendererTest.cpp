@@ -28,15 +28,15 @@ protected:
 TEST_F(RendererState, FrameBracketMisuseThrowsItsMessages)
 {
     EXPECT_THAT([&] { renderer->RenderStart(nullptr); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("Render context is NULL")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("Render context is NULL")));
     EXPECT_THAT([&] { renderer->RenderStart(context); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("Render context reentered.")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("Render context reentered.")));
     RCPtr<LRenderContextInfo> inner;
     renderer->InitRenderContextInfo({0, 0, 10, 10}, nullptr, true, inner);
     renderer->RenderStart(inner);
     EXPECT_EQ(renderer->GetCurrentContext(), inner.Get());
     EXPECT_THAT([&] { renderer->RenderFinish(context); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("does not match RenderStart")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("does not match RenderStart")));
     EXPECT_EQ(renderer->RenderFinish(inner), S_OK);
     EXPECT_EQ(renderer->GetCurrentContext(), context.Get());
 
@@ -126,10 +126,10 @@ TEST(RendererFactory, MakesEachKnownKindAndRefusesOthers)
     EXPECT_EQ(shell->GetRendererKind(), 2);
     for (int kind : {3, -1})
         EXPECT_THAT([&] { LRenderer::Create(kind, {}, nullptr); },
-            ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
+                    ::testing::ThrowsMessage<std::domain_error>(::testing::StartsWith("Domain Error : ")));
     // Kind 0 needs a GL-capable window.
     EXPECT_THAT([&] { LRenderer::Create(0, {}, nullptr); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("GLRenderer : Line 163")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("GLRenderer : Line 163")));
 
     RCPtr<LRenderer> recording(new RecordingRenderer);
     ClipSpec unknown;

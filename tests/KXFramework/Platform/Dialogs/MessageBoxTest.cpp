@@ -26,13 +26,13 @@ TEST(ZenityMessageBox, ShowsTheTextAsItIs)
     const struct {
         uint32_t flags;
         const char* kind;
-    } cases[] = {{0, "--info"}, {0x40, "--info"}, {0x10, "--error"}, {0x30, "--warning"}, {0x4, "--question"},
-        {0x14, "--question"}};
+    } cases[] = {{0, "--info"},       {0x40, "--info"},    {0x10, "--error"},
+                 {0x30, "--warning"}, {0x4, "--question"}, {0x14, "--question"}};
     for (const auto& c : cases) {
         box.Show({u"Line 1\nLine 2 <b>\"q\"</b> 'x' $HOME \\n \u20AC", u"Caption: \u00FC", c.flags, 0});
         EXPECT_EQ(zenity.Arguments(),
-            (Arguments{c.kind, "--title=Caption: \xC3\xBC",
-                "--text=Line 1\nLine 2 <b>\"q\"</b> 'x' $HOME \\n \xE2\x82\xAC", "--no-markup"}))
+                  (Arguments{c.kind, "--title=Caption: \xC3\xBC",
+                             "--text=Line 1\nLine 2 <b>\"q\"</b> 'x' $HOME \\n \xE2\x82\xAC", "--no-markup"}))
             << c.flags;
     }
 }
@@ -127,12 +127,9 @@ TEST(DesktopMessageBox, NoBoxesUnderTheDummyAndOffscreenDriversOrWithoutADisplay
         const char* wayland;
         bool canShow;
     } cases[] = {
-        {"dummy", ":0", "wayland-0", false},
-        {"offscreen", ":0", "", false},
-        {"Dummy,x11", ":0", "", false},
-        {"x11", ":0", "", true},
-        {"", "", "wayland-0", true},
-        {"", "", "", false},
+        {"dummy", ":0", "wayland-0", false}, {"offscreen", ":0", "", false},
+        {"Dummy,x11", ":0", "", false},      {"x11", ":0", "", true},
+        {"", "", "wayland-0", true},         {"", "", "", false},
         {"x11", nullptr, nullptr, false},
     };
     for (const auto& c : cases) {

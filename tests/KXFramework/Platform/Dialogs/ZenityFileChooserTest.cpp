@@ -38,15 +38,17 @@ TEST_F(ZenityFileChooserTest, BuildsTheArgumentVector)
     open.ownerWindow = 77; // no such window: no parent
     open.title = u"Load Pr\u00E9set";
     open.initialFolder = folder16 + u"/";
-    open.filters = {{u"Kivo 61 Presets", u"*.Kivo61PresetEditor"}, {u"All Files", u"*.*"},
-        {u"Text | Notes", u" *.txt ;*.a b;"}, {u"None", u" ; "}};
+    open.filters = {{u"Kivo 61 Presets", u"*.Kivo61PresetEditor"},
+                    {u"All Files", u"*.*"},
+                    {u"Text | Notes", u" *.txt ;*.a b;"},
+                    {u"None", u" ; "}};
     Run(open);
     EXPECT_EQ(m_zenity.Arguments(),
-        (Arguments{"--file-selection", "--title=Load Pr\xC3\xA9set", "--multiple", "--separator=\x1F",
-            "--filename=" + folder + "/",
-            "--file-filter=Kivo 61 Presets | *.[Kk][Ii][Vv][Oo]61[Pp][Rr][Ee][Ss][Ee][Tt][Ee][Dd][Ii][Tt]"
-            "[Oo][Rr]",
-            "--file-filter=All Files | *", "--file-filter=Text / Notes | *.[Tt][Xx][Tt] *.[Aa]?[Bb]"}));
+              (Arguments{"--file-selection", "--title=Load Pr\xC3\xA9set", "--multiple", "--separator=\x1F",
+                         "--filename=" + folder + "/",
+                         "--file-filter=Kivo 61 Presets | *.[Kk][Ii][Vv][Oo]61[Pp][Rr][Ee][Ss][Ee][Tt][Ee][Dd][Ii][Tt]"
+                         "[Oo][Rr]",
+                         "--file-filter=All Files | *", "--file-filter=Text / Notes | *.[Tt][Xx][Tt] *.[Aa]?[Bb]"}));
 
     FileChooserRequest save;
     save.save = true;
@@ -56,7 +58,7 @@ TEST_F(ZenityFileChooserTest, BuildsTheArgumentVector)
     save.proposedName = u"Untitled";
     Run(save);
     EXPECT_EQ(m_zenity.Arguments(),
-        (Arguments{"--file-selection", "--save", "--confirm-overwrite", "--filename=" + folder + "/Untitled"}));
+              (Arguments{"--file-selection", "--save", "--confirm-overwrite", "--filename=" + folder + "/Untitled"}));
 
     // A folder that does not exist gives no start; a relative one starts from the current folder.
     save.initialFolder = folder16 + u"/missing";
@@ -66,8 +68,8 @@ TEST_F(ZenityFileChooserTest, BuildsTheArgumentVector)
     save.confirmOverwrite = false;
     Run(save);
     EXPECT_EQ(m_zenity.Arguments(),
-        (Arguments{
-            "--file-selection", "--save", "--filename=" + std::filesystem::current_path().string() + "/Untitled"}));
+              (Arguments{"--file-selection", "--save",
+                         "--filename=" + std::filesystem::current_path().string() + "/Untitled"}));
 }
 
 TEST_F(ZenityFileChooserTest, ReadsWhatZenityAnswers)
@@ -76,10 +78,10 @@ TEST_F(ZenityFileChooserTest, ReadsWhatZenityAnswers)
     TempFolder::WriteFile(file, "x");
     const std::u16string file16 = KX::Platform::Utf16FromUtf8(file);
     const std::string folder = m_zenity.Folder().Path();
-    const std::string diagnostics
-        = "\n(zenity:12): dconf-WARNING **: 08:28:52.204: failed to commit changes to dconf\n"
-          "Gtk-Message: 08:28:52.300: GtkDialog mapped without a transient parent. This is discouraged.\n"
-          "(zenity:12): GLib-GObject-WARNING **: 08:28:53.020: invalid cast\n";
+    const std::string diagnostics =
+        "\n(zenity:12): dconf-WARNING **: 08:28:52.204: failed to commit changes to dconf\n"
+        "Gtk-Message: 08:28:52.300: GtkDialog mapped without a transient parent. This is discouraged.\n"
+        "(zenity:12): GLib-GObject-WARNING **: 08:28:53.020: invalid cast\n";
     const struct {
         const char* what;
         std::string output;
@@ -94,16 +96,26 @@ TEST_F(ZenityFileChooserTest, ReadsWhatZenityAnswers)
         {"without line feed", file, 0, "", false, false, Kind::Chosen, {file16}},
         {"several", file + "\x1F/b c/d\n", 0, "", true, false, Kind::Chosen, {file16, u"/b c/d"}},
         {"separator in a single choice",
-            "/a\x1F"
-            "b\n",
-            0, "", false, false, Kind::Chosen,
-            {u"/a\x1F"
-             u"b"}},
+         "/a\x1F"
+         "b\n",
+         0,
+         "",
+         false,
+         false,
+         Kind::Chosen,
+         {u"/a\x1F"
+          u"b"}},
         {"a new save name", "/no/such/file\n", 0, "", false, false, Kind::Chosen, {u"/no/such/file"}},
         {"cancelled", "", 1, "", false, false, Kind::Cancelled, {}},
         {"cancelled, toolkit chatter", "", 1, diagnostics, false, false, Kind::Cancelled, {}},
-        {"no display", "", 1, "\n(zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77\n", false, false,
-            Kind::Failed, {}},
+        {"no display",
+         "",
+         1,
+         "\n(zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77\n",
+         false,
+         false,
+         Kind::Failed,
+         {}},
         {"a message", "", 1, diagnostics + "Something went wrong\n", false, false, Kind::Failed, {}},
         {"bad option", "", 255, "This option is not available.\n", false, false, Kind::Failed, {}},
         {"timed out", file + "\n", 5, "", false, false, Kind::Failed, {}},
@@ -130,7 +142,7 @@ TEST_F(ZenityFileChooserTest, ReadsWhatZenityAnswers)
 TEST_F(ZenityFileChooserTest, FloodsAndCrashesFailWithoutHanging)
 {
     for (const char* behaviour : {"head -c 10485760 /dev/zero; exit 0", "yes /tmp/a; exit 0",
-             "head -c 10485760 /dev/zero >&2; exit 1", "kill -SEGV $$"}) {
+                                  "head -c 10485760 /dev/zero >&2; exit 1", "kill -SEGV $$"}) {
         m_zenity.Behave(behaviour);
         const FileChooserResult result = Run({});
         EXPECT_EQ(result.kind, Kind::Failed) << behaviour;

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::GetPlatformFolder;
@@ -66,3 +68,5 @@ TEST(Folders, TheExecutableFolderHoldsTheRunningProgram)
 }
 
 } // namespace
+
+} // namespace KX::Test

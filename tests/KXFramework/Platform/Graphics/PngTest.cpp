@@ -65,7 +65,7 @@ TEST(Png, ReadsPaletteSixteenBitAndInterlacedImages)
 TEST(Png, RefusesBadInput)
 {
     for (const char* name :
-        {"truncated.png", "bad-crc.png", "not-png.bin", "too-wide.png", "huge-claim.png", "no-such-file"}) {
+         {"truncated.png", "bad-crc.png", "not-png.bin", "too-wide.png", "huge-claim.png", "no-such-file"}) {
         EXPECT_EQ(Decode(Corpus(name)), nullptr) << name;
     }
     EXPECT_EQ(Platform::DecodePng(nullptr, 100), nullptr);

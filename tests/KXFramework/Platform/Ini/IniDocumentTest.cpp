@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::Ini::IniDocument;
@@ -17,8 +19,20 @@ IniDocument Parsed(std::string_view text)
 TEST(IniDocument, AwkwardValuesSurviveARoundTrip)
 {
     const std::string values[] = {
-        "", " leading", "trailing ", "  both  ", "a=b=c", "#not a comment", ";nor this",
-        "back\\slash\\", "\\n stays literal", "line\nbreak\r\nand\ttab", "Grüße, 日本語 ✓", "[x]", "\\", " ",
+        "",
+        " leading",
+        "trailing ",
+        "  both  ",
+        "a=b=c",
+        "#not a comment",
+        ";nor this",
+        "back\\slash\\",
+        "\\n stays literal",
+        "line\nbreak\r\nand\ttab",
+        "Grüße, 日本語 ✓",
+        "[x]",
+        "\\",
+        " ",
     };
     IniDocument doc = IniDocument::CreateNew("Kivo 61 Preset Editor", "1_0_0");
     int i = 0;
@@ -205,3 +219,5 @@ TEST(IniDocument, StorableNames)
 }
 
 } // namespace
+
+} // namespace KX::Test

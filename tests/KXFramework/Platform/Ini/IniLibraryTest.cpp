@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+namespace KX::Test {
+
 namespace {
 
 namespace Ini = KX::Platform::Ini;
@@ -23,7 +25,7 @@ int32_t Open(const std::string& path, KXRESULT expected = KX::S_OK)
 
 class IniLibrary : public ::testing::Test {
 protected:
-    void TearDown() override { Ini::CloseAllIniFiles(); }
+    void TearDown() override { static_cast<void>(Ini::CloseAllIniFiles()); }
     TempFolder dir;
 };
 
@@ -73,8 +75,8 @@ TEST_F(IniLibrary, IntegersAreWholeDecimalInt32s)
         const char* key;
         KXRESULT result;
         int32_t value;
-    } cases[] = {{"a", KX::S_FALSE, 5}, {"b", KX::S_OK, -42}, {"c", KX::S_FALSE, 5},
-                 {"d", KX::S_OK, INT32_MIN}, {"e", KX::S_FALSE, 5}, {"f", KX::S_OK, 7}, {"missing", KX::S_FALSE, 5}};
+    } cases[] = {{"a", KX::S_FALSE, 5}, {"b", KX::S_OK, -42}, {"c", KX::S_FALSE, 5},      {"d", KX::S_OK, INT32_MIN},
+                 {"e", KX::S_FALSE, 5}, {"f", KX::S_OK, 7},   {"missing", KX::S_FALSE, 5}};
     for (const Case& c : cases) {
         int32_t out = 0;
         EXPECT_EQ(Ini::GetIniValueInt(h, c.key, 5, &out), c.result) << c.key;
@@ -193,3 +195,5 @@ TEST_F(IniLibrary, ArraysWriteThrough)
 }
 
 } // namespace
+
+} // namespace KX::Test

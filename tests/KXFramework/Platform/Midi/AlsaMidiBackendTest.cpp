@@ -1,4 +1,5 @@
 #include "KXFramework/Platform/Midi/AlsaMidiBackend.h"
+#include "Eventually.h"
 #include "KXFramework/Platform/Midi/AlsaPortNames.h"
 #include "KXFramework/Platform/Midi/AlsaSequencer.h"
 
@@ -15,6 +16,8 @@
 #include <set>
 #include <sstream>
 #include <thread>
+
+namespace KX::Test {
 
 namespace {
 
@@ -40,16 +43,12 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
 {
     const int own = 128;
     std::vector<SequencerPort> ports = {
-        {24, "Kivo 61", 3, true, true},
-        {0, "System", 1, true, false},          // the announce port
-        {24, "Kivo 61", 0, true, true},
-        {14, "Midi Through", 0, true, true},
-        {24, "Kivo 61", 1, true, true},
-        {own, "Kivo 61 Preset Editor", 0, true, true},
-        {24, "Kivo 61", 2, true, true},
-        {30, "Synth", 0, false, true},          // output only
-        {30, "Synth", 1, true, false},          // input only
-        {30, "Synth", 2, true, true, false},    // asks not to be listed
+        {24, "Kivo 61", 3, true, true},      {0, "System", 1, true, false}, // the announce port
+        {24, "Kivo 61", 0, true, true},      {14, "Midi Through", 0, true, true},
+        {24, "Kivo 61", 1, true, true},      {own, "Kivo 61 Preset Editor", 0, true, true},
+        {24, "Kivo 61", 2, true, true},      {30, "Synth", 0, false, true}, // output only
+        {30, "Synth", 1, true, false},                                      // input only
+        {30, "Synth", 2, true, true, false},                                // asks not to be listed
         {30, "Synth", 3, true, true},
     };
     const auto names = [&](bool inputs) {
@@ -58,9 +57,9 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
             out.push_back(p.name + " @" + std::to_string(p.client) + ":" + std::to_string(p.port));
         return out;
     };
-    EXPECT_THAT(names(true), ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIIN2 (Kivo 61) @24:1",
-                                         "MIDIIN3 (Kivo 61) @24:2", "MIDIIN4 (Kivo 61) @24:3", "Synth @30:1",
-                                         "MIDIIN2 (Synth) @30:3"));
+    EXPECT_THAT(names(true),
+                ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIIN2 (Kivo 61) @24:1", "MIDIIN3 (Kivo 61) @24:2",
+                            "MIDIIN4 (Kivo 61) @24:3", "Synth @30:1", "MIDIIN2 (Synth) @30:3"));
     EXPECT_THAT(names(false), ElementsAre("Midi Through @14:0", "Kivo 61 @24:0", "MIDIOUT2 (Kivo 61) @24:1",
                                           "MIDIOUT3 (Kivo 61) @24:2", "MIDIOUT4 (Kivo 61) @24:3", "Synth @30:0",
                                           "MIDIOUT2 (Synth) @30:3"));
@@ -70,23 +69,23 @@ TEST(AlsaPortNames, ListsEachDirectionInAddressOrderCountingPortsPerClient)
 void ExpectInert(Backend& backend)
 {
     std::vector<std::string> names{"stale"};
-    EXPECT_EQ(backend.ListInputs(names), kOk);
+    EXPECT_EQ(backend.ListInputs(names), Status::Ok);
     EXPECT_TRUE(names.empty());
-    EXPECT_EQ(backend.ListOutputs(names), kOk);
+    EXPECT_EQ(backend.ListOutputs(names), Status::Ok);
     EXPECT_TRUE(names.empty());
     Handle h = 7;
-    EXPECT_EQ(backend.OpenInput(0, std::make_shared<Sink>(), h), kNoDriver);
+    EXPECT_EQ(backend.OpenInput(0, std::make_shared<Sink>(), h), Status::NoDriver);
     EXPECT_EQ(h, kNoHandle);
-    EXPECT_EQ(backend.OpenOutput(0, std::make_shared<Sink>(), h), kNoDriver);
+    EXPECT_EQ(backend.OpenOutput(0, std::make_shared<Sink>(), h), Status::NoDriver);
     EXPECT_EQ(h, kNoHandle);
-    EXPECT_EQ(backend.StartInput(1), kInvalidHandle);
+    EXPECT_EQ(backend.StartInput(1), Status::InvalidHandle);
     EXPECT_FALSE(backend.IsInputAlive(1));
     EXPECT_FALSE(backend.IsOutputAlive(1));
-    EXPECT_EQ(backend.SendShort(1, 0x643C90), kInvalidHandle);
+    EXPECT_EQ(backend.SendShort(1, 0x643C90), Status::InvalidHandle);
     const std::uint8_t bytes[] = {0xF0, 0xF7};
-    EXPECT_EQ(backend.SendLong(1, bytes, sizeof bytes), kInvalidHandle);
-    EXPECT_EQ(backend.CloseInput(1), kInvalidHandle);
-    EXPECT_EQ(backend.CloseOutput(1), kInvalidHandle);
+    EXPECT_EQ(backend.SendLong(1, bytes, sizeof bytes), Status::InvalidHandle);
+    EXPECT_EQ(backend.CloseInput(1), Status::InvalidHandle);
+    EXPECT_EQ(backend.CloseOutput(1), Status::InvalidHandle);
     Sink sink;
     backend.Detach(sink);
 }
@@ -114,8 +113,8 @@ TEST(AlsaBackendWithoutSequencer, ReportsNoDevicesFailsOpensAndSaysWhyOnceInTheL
     }
     // libasound's own complaint comes through the log as well.
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_THAT(LogLines(log, "cannot be opened"),
-        ::testing::ElementsAre(::testing::HasSubstr("the sequencer \"kx-no-such-sequencer\" cannot be opened (")));
+    EXPECT_THAT(LogLines(log, "cannot be opened"), ::testing::ElementsAre(::testing::HasSubstr(
+                                                       "the sequencer \"kx-no-such-sequencer\" cannot be opened (")));
     EXPECT_THAT(LogLines(log, "ALSA lib "), ::testing::Not(::testing::IsEmpty()));
 }
 
@@ -129,26 +128,25 @@ TEST(AlsaBackendWithoutSequencer, TheDefaultBackendOnAMachineWithoutOne)
 }
 
 // A second sequencer client standing in for a keyboard with two ports.
-class SequencerPeer
-{
+class SequencerPeer {
 public:
     explicit SequencerPeer(const char* name)
     {
-        if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
+        if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
             return;
-        snd_seq_set_client_name(seq_, name);
-        const unsigned caps = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_WRITE |
-                              SND_SEQ_PORT_CAP_SUBS_WRITE;
+        snd_seq_set_client_name(m_seq, name);
+        const unsigned caps =
+            SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
         for (int i = 0; i < 2; ++i)
-            snd_seq_create_simple_port(seq_, "port", caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
+            snd_seq_create_simple_port(m_seq, "port", caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
     }
     ~SequencerPeer() { Unplug(); }
-    bool ok() const { return seq_ != nullptr; }
+    bool ok() const { return m_seq != nullptr; }
     void Unplug()
     {
-        if (seq_)
-            snd_seq_close(seq_);
-        seq_ = nullptr;
+        if (m_seq)
+            snd_seq_close(m_seq);
+        m_seq = nullptr;
     }
     void SendSysEx(int port, std::vector<std::uint8_t> bytes)
     {
@@ -158,28 +156,29 @@ public:
         snd_seq_ev_set_subs(&event);
         snd_seq_ev_set_direct(&event);
         snd_seq_ev_set_sysex(&event, bytes.size(), bytes.data());
-        ASSERT_GE(snd_seq_event_output_direct(seq_, &event), 0);
+        ASSERT_GE(snd_seq_event_output_direct(m_seq, &event), 0);
     }
     std::vector<std::uint8_t> ReceiveSysEx(std::size_t count)
     {
         std::vector<std::uint8_t> bytes;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
-            snd_seq_event_t* event = nullptr;
-            if (snd_seq_event_input(seq_, &event) < 0 || !event) {
-                std::this_thread::sleep_for(Ms{5});
-                continue;
-            }
-            if (event->type == SND_SEQ_EVENT_SYSEX) {
-                const auto* p = static_cast<const std::uint8_t*>(event->data.ext.ptr);
-                bytes.insert(bytes.end(), p, p + event->data.ext.len);
-            }
-        }
+        Eventually(
+            [&] {
+                snd_seq_event_t* event = nullptr;
+                while (bytes.size() < count && snd_seq_event_input(m_seq, &event) >= 0 && event) {
+                    if (event->type == SND_SEQ_EVENT_SYSEX) {
+                        const auto* p = static_cast<const std::uint8_t*>(event->data.ext.ptr);
+                        bytes.insert(bytes.end(), p, p + event->data.ext.len);
+                    }
+                    event = nullptr;
+                }
+                return bytes.size() >= count;
+            },
+            std::chrono::seconds(5));
         return bytes;
     }
 
 private:
-    snd_seq_t* seq_ = nullptr;
+    snd_seq_t* m_seq = nullptr;
 };
 
 std::vector<std::uint8_t> SysEx(std::size_t length)
@@ -205,8 +204,8 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
 
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
-    ASSERT_EQ(backend->ListInputs(inputs), kOk);
-    ASSERT_EQ(backend->ListOutputs(outputs), kOk);
+    ASSERT_EQ(backend->ListInputs(inputs), Status::Ok);
+    ASSERT_EQ(backend->ListOutputs(outputs), Status::Ok);
     const unsigned in2 = IndexOf(inputs, "MIDIIN2 (KX Test Keys)");
     const unsigned out1 = IndexOf(outputs, "KX Test Keys");
     ASSERT_LT(in2, inputs.size());
@@ -226,21 +225,18 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     };
     Handle in = kNoHandle;
     Handle out = kNoHandle;
-    ASSERT_EQ(backend->OpenInput(in2, sink, in), kOk);
-    ASSERT_EQ(backend->StartInput(in), kOk);
-    ASSERT_EQ(backend->OpenOutput(out1, sink, out), kOk);
+    ASSERT_EQ(backend->OpenInput(in2, sink, in), Status::Ok);
+    ASSERT_EQ(backend->StartInput(in), Status::Ok);
+    ASSERT_EQ(backend->OpenOutput(out1, sink, out), Status::Ok);
 
     const std::vector<std::uint8_t> message = SysEx(600);
     peer.SendSysEx(1, message);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (;;) {
-        {
+    Eventually(
+        [&] {
             std::lock_guard guard(lock);
-            if ((!chunks.empty() && chunks.back().second) || std::chrono::steady_clock::now() > deadline)
-                break;
-        }
-        std::this_thread::sleep_for(Ms{5});
-    }
+            return !chunks.empty() && chunks.back().second;
+        },
+        std::chrono::seconds(5));
     {
         std::lock_guard guard(lock);
         std::vector<std::uint8_t> joined;
@@ -253,7 +249,7 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     }
 
     const std::vector<std::uint8_t> request = SysEx(300);
-    ASSERT_EQ(backend->SendLong(out, request.data(), request.size()), kOk);
+    ASSERT_EQ(backend->SendLong(out, request.data(), request.size()), Status::Ok);
     EXPECT_EQ(peer.ReceiveSysEx(request.size()), request);
     {
         std::lock_guard guard(lock);
@@ -265,8 +261,8 @@ TEST(AlsaBackendWithSequencer, SysExBothWaysAndAPeerThatLeaves)
     peer.Unplug();
     EXPECT_FALSE(backend->IsInputAlive(in));
     EXPECT_FALSE(backend->IsOutputAlive(out));
-    EXPECT_EQ(backend->CloseInput(in), kOk);
-    EXPECT_EQ(backend->CloseOutput(out), kOk);
+    EXPECT_EQ(backend->CloseInput(in), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(out), Status::Ok);
     backend->Detach(*sink);
 }
 
@@ -288,7 +284,7 @@ public:
     struct State {
         std::mutex lock;
         std::vector<SequencerPort> ports{{kKeyboard, "Kivo 61", 0, true, true, true, "Kivo 61 MIDI 1"},
-            {kKeyboard, "Kivo 61", 1, true, true, true, "Kivo 61 MIDI 2"}};
+                                         {kKeyboard, "Kivo 61", 1, true, true, true, "Kivo 61 MIDI 2"}};
         std::set<std::pair<std::pair<int, int>, std::pair<int, int>>> subscriptions; // (sender, dest)
         int connectsTo = 0;
         int refuseConnects = 0;
@@ -388,7 +384,7 @@ class AlsaBackendOnFakeSequencer : public ::testing::Test {
 protected:
     static constexpr int kOutPort = 1; // our second port, after "In"
 
-    Handle OpenOutput(unsigned device, int expected = kOk)
+    Handle OpenOutput(unsigned device, Status expected = Status::Ok)
     {
         Handle out = kNoHandle;
         EXPECT_EQ(backend->OpenOutput(device, sink, out), expected);
@@ -406,16 +402,16 @@ TEST_F(AlsaBackendOnFakeSequencer, OutputsAreSubscribedBeforeTheFirstEventAndUnt
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
     EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
     const std::vector<std::uint8_t> dump = SysEx(600);
-    EXPECT_EQ(backend->SendShort(first, 0x643C90), kOk);
-    EXPECT_EQ(backend->SendLong(first, dump.data(), dump.size()), kOk);
+    EXPECT_EQ(backend->SendShort(first, 0x643C90), Status::Ok);
+    EXPECT_EQ(backend->SendLong(first, dump.data(), dump.size()), Status::Ok);
 
     // A second handle on the port shares the subscription; it ends with the last of them.
     const Handle second = OpenOutput(1);
     EXPECT_EQ(state->connectsTo, 1);
-    EXPECT_EQ(backend->CloseOutput(first), kOk);
+    EXPECT_EQ(backend->CloseOutput(first), Status::Ok);
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
-    EXPECT_EQ(backend->SendShort(second, 0x90), kOk);
-    EXPECT_EQ(backend->CloseOutput(second), kOk);
+    EXPECT_EQ(backend->SendShort(second, 0x90), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(second), Status::Ok);
     EXPECT_FALSE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 1));
 
     std::lock_guard guard(state->lock);
@@ -439,14 +435,14 @@ TEST_F(AlsaBackendOnFakeSequencer, TheSubscriptionIsCheckedWithTheSequencerAndAR
     }
     const Handle second = OpenOutput(0);
     EXPECT_TRUE(state->Subscribed(kOutPort, FakeSequencer::kKeyboard, 0));
-    EXPECT_EQ(backend->SendShort(second, 0xF8), kOk);
-    EXPECT_EQ(backend->CloseOutput(first), kOk);
-    EXPECT_EQ(backend->CloseOutput(second), kOk);
+    EXPECT_EQ(backend->SendShort(second, 0xF8), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(first), Status::Ok);
+    EXPECT_EQ(backend->CloseOutput(second), Status::Ok);
 
     // A port that refuses the subscription is not opened, and the log says why.
     state->refuseConnects = 1;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(OpenOutput(0, kError), kNoHandle);
+    EXPECT_EQ(OpenOutput(0, Status::Error), kNoHandle);
     EXPECT_THAT(LogLines(::testing::internal::GetCapturedStderr(), "subscribing to 24:0 failed"), ::testing::SizeIs(1));
 }
 
@@ -454,7 +450,7 @@ TEST_F(AlsaBackendOnFakeSequencer, ASendRefusedForAFullPoolPausesBetweenTries)
 {
     const Handle out = OpenOutput(0);
     state->fullPool = 20;
-    EXPECT_EQ(backend->SendShort(out, 0xF8), kOk);
+    EXPECT_EQ(backend->SendShort(out, 0xF8), Status::Ok);
     std::lock_guard guard(state->lock);
     ASSERT_EQ(state->refusedAt.size(), 20u);
     ASSERT_EQ(state->sent.size(), 1u);
@@ -468,19 +464,21 @@ TEST_F(AlsaBackendOnFakeSequencer, TheLogListsWhatTheSequencerOffersWhenItChange
 {
     std::vector<std::string> names;
     ::testing::internal::CaptureStderr();
-    ASSERT_EQ(backend->ListOutputs(names), kOk);
-    ASSERT_EQ(backend->ListInputs(names), kOk);
+    ASSERT_EQ(backend->ListOutputs(names), Status::Ok);
+    ASSERT_EQ(backend->ListInputs(names), Status::Ok);
     {
         std::lock_guard guard(state->lock);
         state->ports.push_back({30, "Synth", 0, false, true, true, "Synth Port"});
     }
-    ASSERT_EQ(backend->ListOutputs(names), kOk);
+    ASSERT_EQ(backend->ListOutputs(names), Status::Ok);
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIOUT2 (Kivo 61)", "Synth"));
     EXPECT_THAT(LogLines(log, "lists"),
-        ElementsAre(::testing::HasSubstr("lists 2 ports"), ::testing::HasSubstr("lists 3 ports")));
+                ElementsAre(::testing::HasSubstr("lists 2 ports"), ::testing::HasSubstr("lists 3 ports")));
     EXPECT_THAT(LogLines(log, "\"Kivo 61\" port \"Kivo 61 MIDI 2\" in out"), ::testing::SizeIs(2));
     EXPECT_THAT(LogLines(log, "30:0 \"Synth\" port \"Synth Port\" out"), ::testing::SizeIs(1));
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -1,4 +1,5 @@
 #include "VirtualMidiSystem.h"
+#include "ScopedService.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,16 +11,17 @@
 #include <set>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 using namespace KX::Platform::Midi;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::VirtualMidiSystem;
 using ::testing::ElementsAre;
 using Ms = std::chrono::milliseconds;
 
 // What a sink received, in order.
-struct Received
-{
+struct Received {
     enum Kind { Short, Long, LongError, Done } kind;
     Handle handle;
     std::vector<std::uint8_t> bytes{};
@@ -28,36 +30,35 @@ struct Received
     Ms stamp{0};
 };
 
-class Recorder
-{
+class Recorder {
 public:
     Recorder()
     {
-        sink_->onShort = [this](Handle h, std::uint32_t packed, Ms stamp) {
+        m_sink->onShort = [this](Handle h, std::uint32_t packed, Ms stamp) {
             Add({Received::Short, h, {}, false, packed, stamp});
         };
-        sink_->onLong = [this](Handle h, const std::uint8_t* bytes, std::size_t n, bool complete) {
+        m_sink->onLong = [this](Handle h, const std::uint8_t* bytes, std::size_t n, bool complete) {
             Add({Received::Long, h, std::vector(bytes, bytes + n), complete});
         };
-        sink_->onLongError = [this](Handle h) { Add({Received::LongError, h}); };
-        sink_->onLongDone = [this](Handle h) { Add({Received::Done, h}); };
+        m_sink->onLongError = [this](Handle h) { Add({Received::LongError, h}); };
+        m_sink->onLongDone = [this](Handle h) { Add({Received::Done, h}); };
     }
-    std::shared_ptr<Sink> sink() const { return sink_; }
+    std::shared_ptr<Sink> sink() const { return m_sink; }
     std::vector<Received> All() const
     {
-        std::lock_guard lock(mutex_);
-        return received_;
+        std::lock_guard lock(m_mutex);
+        return m_received;
     }
 
 private:
     void Add(Received r)
     {
-        std::lock_guard lock(mutex_);
-        received_.push_back(std::move(r));
+        std::lock_guard lock(m_mutex);
+        m_received.push_back(std::move(r));
     }
-    std::shared_ptr<Sink> sink_ = std::make_shared<Sink>();
-    mutable std::mutex mutex_;
-    std::vector<Received> received_;
+    std::shared_ptr<Sink> m_sink = std::make_shared<Sink>();
+    mutable std::mutex m_mutex;
+    std::vector<Received> m_received;
 };
 
 std::vector<std::uint8_t> SysEx(std::size_t length)
@@ -70,20 +71,19 @@ std::vector<std::uint8_t> SysEx(std::size_t length)
     return bytes;
 }
 
-class VirtualMidi : public ::testing::Test
-{
+class VirtualMidi : public ::testing::Test {
 protected:
     Handle OpenStartedInput(unsigned device)
     {
         Handle in = kNoHandle;
-        EXPECT_EQ(midi.OpenInput(device, recorder.sink(), in), kOk);
-        EXPECT_EQ(midi.StartInput(in), kOk);
+        EXPECT_EQ(midi.OpenInput(device, recorder.sink(), in), Status::Ok);
+        EXPECT_EQ(midi.StartInput(in), Status::Ok);
         return in;
     }
     Handle OpenOutput(unsigned device)
     {
         Handle out = kNoHandle;
-        EXPECT_EQ(midi.OpenOutput(device, recorder.sink(), out), kOk);
+        EXPECT_EQ(midi.OpenOutput(device, recorder.sink(), out), Status::Ok);
         return out;
     }
 
@@ -98,9 +98,9 @@ TEST_F(VirtualMidi, ListsPluggedDevicesInOrderAndNumbersThemByPosition)
     midi.AddDevice("Kivo 61", "Kivo 61", {}, 0);
     midi.AddDevice("", "Out Only");
     std::vector<std::string> names;
-    EXPECT_EQ(midi.ListInputs(names), kOk);
+    EXPECT_EQ(midi.ListInputs(names), Status::Ok);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIIN4 (Kivo 61)"));
-    EXPECT_EQ(midi.ListOutputs(names), kOk);
+    EXPECT_EQ(midi.ListOutputs(names), Status::Ok);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "Midi Through Port-0", "MIDIOUT4 (Kivo 61)", "Out Only"));
     EXPECT_EQ(midi.Enumerations(), 2);
 
@@ -108,7 +108,7 @@ TEST_F(VirtualMidi, ListsPluggedDevicesInOrderAndNumbersThemByPosition)
     midi.ListInputs(names);
     EXPECT_THAT(names, ElementsAre("Kivo 61", "MIDIIN4 (Kivo 61)"));
     Handle h = 99;
-    EXPECT_EQ(midi.OpenInput(2, recorder.sink(), h), kBadDevice);
+    EXPECT_EQ(midi.OpenInput(2, recorder.sink(), h), Status::BadDevice);
     EXPECT_EQ(h, kNoHandle);
 }
 
@@ -123,8 +123,8 @@ TEST_F(VirtualMidi, UnplugKillsHandlesAndAReplugNeedsANewOpen)
     midi.Unplug(kivo);
     midi.InjectShort(kivo, 0x643C90);
     const std::uint8_t bytes[] = {0xF0, 0x01, 0xF7};
-    EXPECT_EQ(midi.SendLong(out, bytes, sizeof bytes), kInvalidHandle);
-    EXPECT_EQ(midi.SendShort(out, 0x643C90), kInvalidHandle);
+    EXPECT_EQ(midi.SendLong(out, bytes, sizeof bytes), Status::InvalidHandle);
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), Status::InvalidHandle);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_FALSE(midi.IsInputAlive(in));
     EXPECT_FALSE(midi.IsOutputAlive(out));
@@ -133,8 +133,8 @@ TEST_F(VirtualMidi, UnplugKillsHandlesAndAReplugNeedsANewOpen)
 
     midi.Replug(kivo);
     EXPECT_FALSE(midi.IsInputAlive(in)) << "old handles stay dead";
-    EXPECT_EQ(midi.CloseInput(in), kOk);
-    EXPECT_EQ(midi.CloseOutput(out), kOk);
+    EXPECT_EQ(midi.CloseInput(in), Status::Ok);
+    EXPECT_EQ(midi.CloseOutput(out), Status::Ok);
     const Handle again = OpenStartedInput(0);
     EXPECT_NE(again, in) << "handles are never reused";
     midi.InjectShort(kivo, 0xF8);
@@ -208,11 +208,11 @@ TEST_F(VirtualMidi, InputKeepsOrderFollowsTimingAndStartsOnlyWithStartInput)
 {
     const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
     Handle in = kNoHandle;
-    ASSERT_EQ(midi.OpenInput(0, recorder.sink(), in), kOk);
+    ASSERT_EQ(midi.OpenInput(0, recorder.sink(), in), Status::Ok);
     midi.InjectShort(kivo, 0x90);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_TRUE(recorder.All().empty()) << "nothing is delivered before StartInput";
-    ASSERT_EQ(midi.StartInput(in), kOk);
+    ASSERT_EQ(midi.StartInput(in), Status::Ok);
 
     midi.InjectShort(kivo, 0x643C90, Ms{1234});
     midi.InjectSysEx(kivo, SysEx(300), 128, CompleteRule::LastEndsF7, Ms{0}, Ms{100});
@@ -247,12 +247,12 @@ TEST_F(VirtualMidi, RecordsSendsAndLongSendsCopyTheCallersBytes)
     midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{20});
     const Handle out = OpenOutput(0);
 
-    EXPECT_EQ(midi.SendShort(out, 0x643C90), kOk);
-    EXPECT_EQ(midi.SendShort(out, 0x05C0), kOk);
-    EXPECT_EQ(midi.SendShort(out, 0xF7), kError) << "F7 cannot go as a short message";
+    EXPECT_EQ(midi.SendShort(out, 0x643C90), Status::Ok);
+    EXPECT_EQ(midi.SendShort(out, 0x05C0), Status::Ok);
+    EXPECT_EQ(midi.SendShort(out, 0xF7), Status::Error) << "F7 cannot go as a short message";
     auto bytes = std::make_unique<std::vector<std::uint8_t>>(SysEx(1350));
     const std::vector<std::uint8_t> expected = *bytes;
-    EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), kOk);
+    EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), Status::Ok);
     bytes.reset(); // the peer reads later, on the system's thread
     ASSERT_TRUE(midi.WaitIdle());
 
@@ -278,19 +278,19 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
     const std::vector<std::uint8_t> bytes = SysEx(10);
 
     // At once: done is reported inside SendLong.
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     ASSERT_EQ(recorder.All().size(), 1u);
     EXPECT_EQ(recorder.All()[0].kind, Received::Done);
 
     // Never: no done at all.
     midi.SetDone(kivo, VirtualMidiSystem::Done::Never);
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     ASSERT_TRUE(midi.WaitIdle());
     EXPECT_EQ(recorder.All().size(), 1u);
 
     // After a delay: a list read before done counts as read during the send.
     midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{200});
-    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     std::vector<std::string> names;
     midi.ListOutputs(names);
     ASSERT_TRUE(midi.WaitIdle());
@@ -301,11 +301,11 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
     // The next two sends fail and are not recorded.
     midi.ClearSent();
     midi.FailNextSends(kivo, 2);
-    EXPECT_EQ(midi.SendShort(out, 0xF8), kError);
-    EXPECT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), kError);
-    EXPECT_EQ(midi.SendShort(out, 0xF8), kOk);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), Status::Error);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Error);
+    EXPECT_EQ(midi.SendShort(out, 0xF8), Status::Ok);
     EXPECT_EQ(midi.SentMessages().size(), 1u);
-    EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), kError);
+    EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), Status::Error);
 }
 
 TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
@@ -318,7 +318,7 @@ TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
     OpenStartedInput(0);
     const Handle out = OpenOutput(0);
     const std::vector<std::uint8_t> request = SysEx(250);
-    ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), kOk);
+    ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), Status::Ok);
     ASSERT_TRUE(midi.WaitIdle());
 
     std::vector<std::uint8_t> answer;
@@ -356,11 +356,11 @@ TEST(VirtualMidiThreads, ClosingPortsWhileInputArrives)
     for (int i = 0; i < 200; ++i) {
         std::lock_guard lock(portLock);
         Handle in = kNoHandle;
-        EXPECT_EQ(midi.OpenInput(0, sink, in), kOk);
-        EXPECT_EQ(midi.StartInput(in), kOk);
+        EXPECT_EQ(midi.OpenInput(0, sink, in), Status::Ok);
+        EXPECT_EQ(midi.StartInput(in), Status::Ok);
         open.insert(in);
         if (i % 2) {
-            EXPECT_EQ(midi.CloseInput(in), kOk);
+            EXPECT_EQ(midi.CloseInput(in), Status::Ok);
             open.erase(in);
         }
     }
@@ -381,8 +381,7 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
 {
     VirtualMidiSystem midi;
     const auto kivo = midi.AddDevice("Kivo 61", "Kivo 61");
-    struct Owner
-    {
+    struct Owner {
         std::atomic<int> calls{0};
     };
     auto owner = std::make_unique<Owner>();
@@ -397,8 +396,8 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
         finished = true;
     };
     Handle in = kNoHandle;
-    ASSERT_EQ(midi.OpenInput(0, sink, in), kOk);
-    ASSERT_EQ(midi.StartInput(in), kOk);
+    ASSERT_EQ(midi.OpenInput(0, sink, in), Status::Ok);
+    ASSERT_EQ(midi.StartInput(in), Status::Ok);
     midi.InjectShort(kivo, 0xF8);
     while (!entered)
         std::this_thread::yield();
@@ -415,9 +414,9 @@ TEST(VirtualMidiThreads, DetachWaitsForACallInProgressAndStopsLaterOnes)
 TEST(BackendChoice, TestsInstallTheVirtualSystemAndNullGoesBackToTheSequencer)
 {
     const auto midi = std::make_shared<VirtualMidiSystem>();
-    SetBackendForTesting(midi);
+    KX::Test::ScopedService<std::shared_ptr<Backend>> backend(BackendSlot(), midi);
     EXPECT_EQ(GetBackend(), midi);
-    SetBackendForTesting(nullptr);
+    backend.Set(nullptr);
     const std::shared_ptr<Backend> real = GetBackend();
     ASSERT_NE(real, nullptr);
     EXPECT_NE(real, midi);
@@ -425,3 +424,5 @@ TEST(BackendChoice, TestsInstallTheVirtualSystemAndNullGoesBackToTheSequencer)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -20,8 +20,8 @@ using KX::Platform::ChildProcessResult;
 using KX::Platform::RunChildProcess;
 using Status = ChildProcessResult::Status;
 
-ChildProcessResult RunShell(
-    const std::string& script, const ChildProcessOptions& options = {}, std::vector<std::string> arguments = {})
+ChildProcessResult RunShell(const std::string& script, const ChildProcessOptions& options = {},
+                            std::vector<std::string> arguments = {})
 {
     std::vector<std::string> argv{"/bin/sh", "-c", script, "sh"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -30,8 +30,8 @@ ChildProcessResult RunShell(
 
 TEST(ChildProcess, ArgumentsReachTheChildAsTheyAreWithoutAShell)
 {
-    const ChildProcessResult result
-        = RunShell(R"(for a; do printf '[%s]' "$a"; done)", {}, {"a b", "'q\"", "x\ny", "$HOME;ls", "", "*"});
+    const ChildProcessResult result =
+        RunShell(R"(for a; do printf '[%s]' "$a"; done)", {}, {"a b", "'q\"", "x\ny", "$HOME;ls", "", "*"});
     ASSERT_EQ(result.status, Status::Exited);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, "[a b]['q\"][x\ny][$HOME;ls][][*]");
@@ -55,7 +55,7 @@ TEST(ChildProcess, ReportsHowTheChildEnded)
     EXPECT_EQ(result.output, "");
 
     for (const std::vector<std::string>& argv :
-        {std::vector<std::string>{"/nonexistent/program"}, {"kx-no-such-program"}, {""}, {}}) {
+         {std::vector<std::string>{"/nonexistent/program"}, {"kx-no-such-program"}, {""}, {}}) {
         result = RunChildProcess(argv);
         EXPECT_EQ(result.status, Status::StartFailed);
         EXPECT_EQ(result.startError, ENOENT);
@@ -89,10 +89,10 @@ TEST(ChildProcess, BothStreamsAreReadTogether)
     // Each stream alone fills a pipe several times over: reading one after the other would block.
     ChildProcessOptions options;
     options.errorLimit = options.outputLimit;
-    const ChildProcessResult result
-        = RunShell("i=0; while [ $i -lt 64 ]; do head -c 8192 /dev/zero; head -c 8192 /dev/zero >&2; "
-                   "i=$((i+1)); done",
-            options);
+    const ChildProcessResult result =
+        RunShell("i=0; while [ $i -lt 64 ]; do head -c 8192 /dev/zero; head -c 8192 /dev/zero >&2; "
+                 "i=$((i+1)); done",
+                 options);
     EXPECT_EQ(result.status, Status::Exited);
     EXPECT_EQ(result.output.size(), 64u * 8192u);
     EXPECT_EQ(result.errors.size(), 64u * 8192u);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::LocaleIdFromName;
@@ -16,13 +18,38 @@ TEST(Locale, NamesMapToLanguageIdentifiers)
         const char* name;
         uint32_t id;
     } cases[] = {
-        {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809}, {"en_AU.utf8", 0x0409}, {"de_DE.UTF-8@euro", 0x0407},
-        {"de_AT", 0x0407}, {"fr_FR", 0x040C}, {"es_ES.UTF-8", 0x0C0A}, {"es_MX", 0x080A}, {"es_AR", 0x040A},
-        {"it_IT", 0x0410}, {"ja_JP.eucJP", 0x0411}, {"ko_KR", 0x0412}, {"nl_NL", 0x0413}, {"pl_PL", 0x0415},
-        {"pt_BR", 0x0416}, {"pt_PT", 0x0816}, {"pt", 0x0416}, {"ru_RU", 0x0419}, {"sv_SE", 0x041D},
-        {"zh_TW.UTF-8", 0x0404}, {"zh_HK", 0x0C04}, {"zh_MO", 0x1404}, {"zh_CN.GB18030", 0x0804},
-        {"zh_SG", 0x1004}, {"zh", 0x0804}, {"DE_de", 0x0407}, {"", 0x0409}, {"C", 0x0409},
-        {"C.UTF-8", 0x0409}, {"POSIX", 0x0409}, {"xx_YY", 0x0409}, {"_", 0x0409},
+        {"en_US.UTF-8", 0x0409},
+        {"en_GB", 0x0809},
+        {"en_AU.utf8", 0x0409},
+        {"de_DE.UTF-8@euro", 0x0407},
+        {"de_AT", 0x0407},
+        {"fr_FR", 0x040C},
+        {"es_ES.UTF-8", 0x0C0A},
+        {"es_MX", 0x080A},
+        {"es_AR", 0x040A},
+        {"it_IT", 0x0410},
+        {"ja_JP.eucJP", 0x0411},
+        {"ko_KR", 0x0412},
+        {"nl_NL", 0x0413},
+        {"pl_PL", 0x0415},
+        {"pt_BR", 0x0416},
+        {"pt_PT", 0x0816},
+        {"pt", 0x0416},
+        {"ru_RU", 0x0419},
+        {"sv_SE", 0x041D},
+        {"zh_TW.UTF-8", 0x0404},
+        {"zh_HK", 0x0C04},
+        {"zh_MO", 0x1404},
+        {"zh_CN.GB18030", 0x0804},
+        {"zh_SG", 0x1004},
+        {"zh", 0x0804},
+        {"DE_de", 0x0407},
+        {"", 0x0409},
+        {"C", 0x0409},
+        {"C.UTF-8", 0x0409},
+        {"POSIX", 0x0409},
+        {"xx_YY", 0x0409},
+        {"_", 0x0409},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LocaleIdFromName(c.name), c.id) << '"' << c.name << '"';
@@ -63,3 +90,5 @@ TEST(Clock, AnInstalledClockDrivesTimeUntilRemoved)
 }
 
 } // namespace
+
+} // namespace KX::Test

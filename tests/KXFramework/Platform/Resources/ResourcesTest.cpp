@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Resources/VersionInfo.h"
+#include "ScopedService.h"
 
 #include "EnvironmentGuard.h"
 #include "TempFolder.h"
@@ -9,12 +10,15 @@
 
 #include <string_view>
 
+namespace KX::Test {
+
 namespace {
 
 class Resources : public ::testing::Test {
 protected:
     void SetUp() override { KX::RegisterEmbeddedResources(); }
-    void TearDown() override { KX::SetResourceTable(nullptr, 0); }
+
+    KX::Test::ScopedService<KX::ResourceTable> m_table{KX::ResourceTableSlot(), {}};
 };
 
 std::string_view Text(KX::ResourceView view)
@@ -83,10 +87,12 @@ TEST(VersionInfo, GeneratedFromTheProject)
     EXPECT_EQ(KX::Platform::GetVersionValue("CompanyName"), "Velmora");
     EXPECT_EQ(KX::Platform::GetVersionValue("productname"), "Kivo 61 Preset Editor");
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("ProductVersion")),
-        testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
+                testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"));
     EXPECT_EQ(KX::Platform::GetVersionValue("FileVersion"), KX::Platform::GetVersionValue("ProductVersion"));
     EXPECT_THAT(std::string(KX::Platform::GetVersionValue("LegalCopyright")), testing::HasSubstr("Velmora"));
     EXPECT_EQ(KX::Platform::GetVersionValue("Comments"), "");
 }
 
 } // namespace
+
+} // namespace KX::Test

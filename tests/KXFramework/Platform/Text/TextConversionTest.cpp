@@ -23,9 +23,9 @@ TEST(TextConversion, Utf8ToUtf16ReplacesEachBadByte)
         {"\xC3", u"\uFFFD", false}, // cut short at the end
         {"\xFF"
          "a",
-            u"\uFFFDa", false}, // never a lead byte
-        {"\xC0\xAF", u"\uFFFD\uFFFD", false}, // over-long
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", false}, // an encoded surrogate
+         u"\uFFFDa", false},                                      // never a lead byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD", false},                     // over-long
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", false},           // an encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", false}, // above U+10FFFF
         {"\x80x\xE2\x82", u"\uFFFDx\uFFFD\uFFFD", false},
     };

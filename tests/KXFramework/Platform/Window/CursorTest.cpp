@@ -36,19 +36,15 @@ TEST_F(CursorTest, ImagesMakeCursorsOfTheirOwnAndBadImagesNone)
         bool made;
     };
     const Case cases[] = {
-        {32, 32, 128, 0, 0, true},
-        {32, 32, 128, 31, 31, true},
-        {0, 32, 128, 0, 0, false},
-        {32, -1, 128, 0, 0, false},
-        {257, 1, 1028, 0, 0, false},
-        {32, 32, 127, 0, 0, false},
-        {32, 32, 128, 32, 0, false},
-        {32, 32, 128, 0, -1, false},
+        {32, 32, 128, 0, 0, true},   {32, 32, 128, 31, 31, true}, {0, 32, 128, 0, 0, false},
+        {32, -1, 128, 0, 0, false},  {257, 1, 1028, 0, 0, false}, {32, 32, 127, 0, 0, false},
+        {32, 32, 128, 32, 0, false}, {32, 32, 128, 0, -1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
-        const auto cursor = Cursor::FromImage(c.width, c.height, c.stride,
-            c.width == 257 ? std::vector<uint8_t>(1028).data() : pixels.data(), c.hotX, c.hotY);
+        const auto cursor =
+            Cursor::FromImage(c.width, c.height, c.stride,
+                              c.width == 257 ? std::vector<uint8_t>(1028).data() : pixels.data(), c.hotX, c.hotY);
         EXPECT_EQ(cursor.has_value(), c.made);
     }
     EXPECT_FALSE(Cursor::FromImage(1, 1, 4, nullptr, 0, 0));

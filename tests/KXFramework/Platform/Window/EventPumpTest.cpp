@@ -54,8 +54,8 @@ protected:
         Push(event);
     }
 
-    static void PushKey(
-        uint32_t window, bool down, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod, bool repeat = false)
+    static void PushKey(uint32_t window, bool down, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod,
+                        bool repeat = false)
     {
         SDL_Event event{};
         event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
@@ -209,9 +209,8 @@ TEST_F(EventPumpTest, TextBecomesUtf16UnitsExceptUnderCtrlLeftAltOrWin)
     }
     PushKey(Id(), false, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, KMOD_NONE);
     Drain();
-    PushText(Id(),
-        "\xFF"
-        "b");
+    PushText(Id(), "\xFF"
+                   "b");
     const auto records = Drain();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].unit, u'\xFFFD');
@@ -254,13 +253,8 @@ TEST_F(EventPumpTest, WheelIsCountedInHundredTwentiethsWithRemaindersCarried)
         int wheelX, wheelY; // 0, 0: no record
     };
     const Step steps[] = {
-        {0, 1, false, 0, 120},
-        {0, -3, false, 0, -360},
-        {0.5f, 0, false, 60, 0},
-        {0, 1, true, 0, -120},
-        {0, 0.004f, false, 0, 0},
-        {0, 0.004f, false, 0, 1},
-        {0, 1e30f, false, 0, 1000000},
+        {0, 1, false, 0, 120},    {0, -3, false, 0, -360},  {0.5f, 0, false, 60, 0},       {0, 1, true, 0, -120},
+        {0, 0.004f, false, 0, 0}, {0, 0.004f, false, 0, 1}, {0, 1e30f, false, 0, 1000000},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.y);
@@ -323,8 +317,8 @@ TEST_F(EventPumpTest, MotionAfterALeaveIsNotTheUsersUntilTheWindowIsEnteredAgain
     PushMotion(Id(), 639, 479);
     PushWindowEvent(Id(), SDL_WINDOWEVENT_ENTER);
     PushMotion(Id(), 6, 6);
-    EXPECT_EQ(
-        DrainKinds(), (std::vector{RecordKind::Leave, RecordKind::Motion, RecordKind::Leave, RecordKind::Motion}));
+    EXPECT_EQ(DrainKinds(),
+              (std::vector{RecordKind::Leave, RecordKind::Motion, RecordKind::Leave, RecordKind::Motion}));
     EXPECT_EQ(m_pump.State().x, 6);
 
     // A drag that leaves keeps its motions.

@@ -36,8 +36,8 @@ protected:
     static uint32_t WindowPixel(HostWindow& window, int x, int y)
     {
         SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(window.Id()));
-        return *reinterpret_cast<const uint32_t*>(
-            static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch + x * 4);
+        return *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch +
+                                                  x * 4);
     }
 };
 
@@ -67,10 +67,8 @@ TEST_F(HostWindowTest, FramebufferGoesStaleAtEverySizeChangeAndIsFetchedAgain)
         int width, height;
     };
     const Case cases[] = {
-        {{0, 0, 300, 150}, 300, 150},
-        {{0, 0, 0, 0}, 1, 1},
-        {{0, 0, -7, 40}, 1, 40},
-        {{0, 0, 40000, 40000}, kMaxClientSide, kMaxClientSide},
+        {{0, 0, 300, 150}, 300, 150}, {{0, 0, 0, 0}, 1, 1},
+        {{0, 0, -7, 40}, 1, 40},      {{0, 0, 40000, 40000}, kMaxClientSide, kMaxClientSide},
         {{5, 5, 200, 100}, 200, 100},
     };
     auto window = Make();

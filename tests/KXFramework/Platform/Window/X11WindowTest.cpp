@@ -102,7 +102,7 @@ protected:
         if (!folder)
             return;
         XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), area.x, area.y, unsigned(area.width),
-            unsigned(area.height), AllPlanes, ZPixmap);
+                                  unsigned(area.height), AllPlanes, ZPixmap);
         ASSERT_NE(image, nullptr);
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, area.width, area.height, 32, SDL_PIXELFORMAT_XRGB8888);
         for (int y = 0; y < area.height; ++y)
@@ -211,8 +211,8 @@ TEST_F(X11WindowTest, AShownWindowIsExposedAndFocusedAndAGlWindowSwapsToTheScree
     EXPECT_TRUE(Eventually([&] {
         for (RecordKind kind : Pump(window->Id(), 5))
             kinds.push_back(kind);
-        return std::count(kinds.begin(), kinds.end(), RecordKind::Exposed) > 0
-            && std::count(kinds.begin(), kinds.end(), RecordKind::FocusGained) > 0;
+        return std::count(kinds.begin(), kinds.end(), RecordKind::Exposed) > 0 &&
+               std::count(kinds.begin(), kinds.end(), RecordKind::FocusGained) > 0;
     }));
     EXPECT_EQ(m_pump.State().focusWindow, window->Id());
 

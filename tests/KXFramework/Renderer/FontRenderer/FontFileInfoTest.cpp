@@ -40,8 +40,8 @@ protected:
         m_folder.CopySystemFont("DejaVuSans-Bold.ttf");
         m_folder.CopySystemFont("DejaVuSerif.ttf", "DejaVuSerif.TTF");
         m_folder.Write("OnlyBold.ttf", BuildFont(WindowsNames(u"Solo", u"Bold")));
-        m_folder.Write(
-            "Pair.ttc", BuildCollection({WindowsNames(u"CollA", u"Regular"), WindowsNames(u"CollA", u"BOLD ITALIC")}));
+        m_folder.Write("Pair.ttc",
+                       BuildCollection({WindowsNames(u"CollA", u"Regular"), WindowsNames(u"CollA", u"BOLD ITALIC")}));
         m_folder.Write("Twin-a.ttf", BuildFont(WindowsNames(u"Twin", u"Regular")));
         m_folder.Write("Twin-b.ttf", BuildFont(WindowsNames(u"Twin", u"Book")));
         m_folder.Write("Odd.ttf", BuildFont(WindowsNames(u"Odd", u"Oblique")));
@@ -76,19 +76,19 @@ TEST_F(InstalledFamilies, FindsTheFileOfEachFaceAndStyle)
     const std::vector<LookupCase> cases = {
         {u"DejaVu Sans", 0, "DejaVuSans.ttf"},
         {u"DejaVu Sans", 1, "DejaVuSans-Bold.ttf"},
-        {u"DejaVu Sans", 2, "DejaVuSans.ttf"}, // italic: bold italic, then regular
+        {u"DejaVu Sans", 2, "DejaVuSans.ttf"},      // italic: bold italic, then regular
         {u"DejaVu Sans", 3, "DejaVuSans-Bold.ttf"}, // bold italic: then bold
-        {u"DejaVu Sans", 4, "DejaVuSans.ttf"}, // underline does not choose a file
+        {u"DejaVu Sans", 4, "DejaVuSans.ttf"},      // underline does not choose a file
         {u"DejaVu Sans", 1 | 8, "DejaVuSans-Bold.ttf"},
         {u"Solo", 0, "OnlyBold.ttf"},
         {u"Solo", 2, "OnlyBold.ttf"},
         {u"CollA", 0, "Pair.ttc"},
         {u"CollA", 3, "Pair.ttc"},
         {u"Twin", 0, "Twin-b.ttf"}, // the later file replaces the earlier
-        {u"Odd", 0, "Odd.ttf"}, // any other subfamily is the regular face
+        {u"Odd", 0, "Odd.ttf"},     // any other subfamily is the regular face
         {u"Arial", 0, "DejaVuSerif.TTF"},
         {u"dejavu serif", 0, "DejaVuSerif.TTF"}, // case differs: through fontconfig's match
-        {u"Deutsch", 0, "DejaVuSans.ttf"}, // names in other languages only: not registered
+        {u"Deutsch", 0, "DejaVuSans.ttf"},       // names in other languages only: not registered
         {u"Cut", 0, "DejaVuSans.ttf"},
     };
     for (const LookupCase& c : cases) {
@@ -135,8 +135,8 @@ TEST_F(FontFileInfoTest, ThrowsWhenNoFamilyFitsTheFont)
         LFontFileInfo::GetFileID(Font(u"Missing"));
         ADD_FAILURE() << "no exception";
     } catch (const Exception<std::runtime_error>& e) {
-        EXPECT_STREQ(
-            e.what(), "Runtime Error : KX::LFontFileInfo::GetFileID : Renderer\\FontRenderer\\FontFileInfo : Line 469");
+        EXPECT_STREQ(e.what(),
+                     "Runtime Error : KX::LFontFileInfo::GetFileID : Renderer\\FontRenderer\\FontFileInfo : Line 469");
     }
 }
 

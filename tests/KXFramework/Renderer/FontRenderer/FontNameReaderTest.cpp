@@ -54,21 +54,25 @@ TEST(FontNameReader, KeepsFamilyAndSubfamilyOfTheAcceptedPlatformsAndLanguages)
     const std::vector<NamesCase> cases = {
         {"Windows names, subfamily in lower case", WindowsNames(u"Deja", u"Bold Italic"), {{"Deja", "bold italic"}}},
         {"Macintosh and Windows names register twice",
-            {{1, 0, 1, u"Mac"}, {1, 0, 2, u"Bold"}, {3, 0x409, 1, u"Mac"}, {3, 0x409, 2, u"Bold"}},
-            {{"Mac", "bold"}, {"Mac", "bold"}}},
+         {{1, 0, 1, u"Mac"}, {1, 0, 2, u"Bold"}, {3, 0x409, 1, u"Mac"}, {3, 0x409, 2, u"Bold"}},
+         {{"Mac", "bold"}, {"Mac", "bold"}}},
         {"other languages are ignored",
-            {{3, 0x407, 1, u"Deutsch"}, {1, 5, 2, u"Fett"}, {3, 0x409, 2, u"Italic"}, {3, 0x409, 1, u"English"}},
-            {{"English", "italic"}}},
+         {{3, 0x407, 1, u"Deutsch"}, {1, 5, 2, u"Fett"}, {3, 0x409, 2, u"Italic"}, {3, 0x409, 1, u"English"}},
+         {{"English", "italic"}}},
         {"only other languages: nothing", {{3, 0x40C, 1, u"Francais"}, {3, 0x40C, 2, u"Gras"}}, {}},
         {"other name IDs and other platforms are ignored",
-            {{0, 0, 1, u"Unicode"}, {3, 0x409, 4, u"Full"}, {3, 0x409, 1, u"Fam"}, {3, 0x409, 16, u"Typo"},
-                {3, 0x409, 2, u"Regular"}},
-            {{"Fam", "regular"}}},
+         {{0, 0, 1, u"Unicode"},
+          {3, 0x409, 4, u"Full"},
+          {3, 0x409, 1, u"Fam"},
+          {3, 0x409, 16, u"Typo"},
+          {3, 0x409, 2, u"Regular"}},
+         {{"Fam", "regular"}}},
         {"an empty name is ignored; the first of each kind counts",
-            {{3, 0x409, 1, u""}, {3, 0x409, 1, u"First"}, {3, 0x409, 1, u"Second"}, {3, 0x409, 2, u"Book"}},
-            {{"First", "book"}}},
-        {"Latin-1 bytes on the Macintosh platform", {{1, 0, 1, u"Caf\u00e9"}, {1, 0, 2, u"Regular"}},
-            {{"Caf\xc3\xa9", "regular"}}},
+         {{3, 0x409, 1, u""}, {3, 0x409, 1, u"First"}, {3, 0x409, 1, u"Second"}, {3, 0x409, 2, u"Book"}},
+         {{"First", "book"}}},
+        {"Latin-1 bytes on the Macintosh platform",
+         {{1, 0, 1, u"Caf\u00e9"}, {1, 0, 2, u"Regular"}},
+         {{"Caf\xc3\xa9", "regular"}}},
     };
     for (const NamesCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -80,8 +84,8 @@ TEST(FontNameReader, KeepsFamilyAndSubfamilyOfTheAcceptedPlatformsAndLanguages)
 
 TEST(FontNameReader, ReadsEveryFontOfACollection)
 {
-    const auto [result, pairs]
-        = ReadNames(BuildCollection({WindowsNames(u"One", u"Regular"), WindowsNames(u"Two", u"Bold")}));
+    const auto [result, pairs] =
+        ReadNames(BuildCollection({WindowsNames(u"One", u"Regular"), WindowsNames(u"Two", u"Bold")}));
     EXPECT_EQ(result, S_OK);
     EXPECT_EQ(pairs, (Pairs{{"One", "regular"}, {"Two", "bold"}}));
 }

@@ -114,14 +114,14 @@ public:
     bool Activate() const
     {
         const std::string config = m_folder / "fonts.conf";
-        TempFolder::WriteFile(config,
-            "<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>" + Fonts() + "</dir>\n  <cachedir>" + (m_folder / "cache")
-                + "</cachedir>\n"
-                  "  <alias><family>sans-serif</family><prefer><family>DejaVu Sans</family>"
-                  "</prefer></alias>\n"
-                  "  <alias binding=\"same\"><family>Arial</family><prefer><family>DejaVu "
-                  "Serif</family></prefer></alias>\n"
-                  "</fontconfig>\n");
+        TempFolder::WriteFile(config, "<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>" + Fonts() +
+                                          "</dir>\n  <cachedir>" + (m_folder / "cache") +
+                                          "</cachedir>\n"
+                                          "  <alias><family>sans-serif</family><prefer><family>DejaVu Sans</family>"
+                                          "</prefer></alias>\n"
+                                          "  <alias binding=\"same\"><family>Arial</family><prefer><family>DejaVu "
+                                          "Serif</family></prefer></alias>\n"
+                                          "</fontconfig>\n");
         return Platform::FontSystem::Get().Configure({config});
     }
 

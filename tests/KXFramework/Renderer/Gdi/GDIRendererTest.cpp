@@ -279,8 +279,8 @@ TEST_F(GdiRendererPixels, FontMetricsAndMeasuresComeFromTheFace)
     RectT<float> measured;
     EXPECT_EQ(renderer->MeasureText(measured, u"", font), (RectT<float>{}));
     const double px = 12.0;
-    const double advance
-        = Platform::FontSystem::Get().Match(u"Arial", false, false)->AtPixelSize(px)->Advance(u"Hello world");
+    const double advance =
+        Platform::FontSystem::Get().Match(u"Arial", false, false)->AtPixelSize(px)->Advance(u"Hello world");
     renderer->MeasureText(measured, u"Hello world", font);
     EXPECT_EQ(measured, (RectT<float>{0.0f, -11.0f, float(std::trunc(px / 6 + advance + 0.9999) + 3), 14.0f}));
 

@@ -220,8 +220,8 @@ TEST_F(GlyphText, DrawsEachGlyphAsAQuadFromTheTopOfItsLine)
         for (int x = 0; x < kWidth; ++x) {
             if (Pixel(x, y) == 0)
                 continue;
-            const bool in = x >= 10 + box.x && x < 10 + box.x + box.width && y >= 10 + ascent + box.y
-                && y < 10 + ascent + box.y + box.height;
+            const bool in = x >= 10 + box.x && x < 10 + box.x + box.width && y >= 10 + ascent + box.y &&
+                            y < 10 + ascent + box.y + box.height;
             (in ? inside : outside)++;
         }
     }

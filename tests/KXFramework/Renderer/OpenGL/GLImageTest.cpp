@@ -12,8 +12,8 @@ namespace {
 
 TEST(NearestPowerOfTwo, RoundsUpWithinTheTextureLimit)
 {
-    const std::vector<std::pair<int64_t, uint32_t>> cases
-        = {{-5, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 4}, {512, 512}, {513, 1024}, {16384, 16384}, {20000, 16384}};
+    const std::vector<std::pair<int64_t, uint32_t>> cases = {
+        {-5, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 4}, {512, 512}, {513, 1024}, {16384, 16384}, {20000, 16384}};
     for (const auto& [n, expected] : cases)
         EXPECT_EQ(NearestPowerOfTwo(n), expected) << n;
 }
@@ -22,8 +22,8 @@ TEST(GLImage, ConvertsPixelsToAnAlphaMaskWhereDarkIsOpaque)
 {
     // Bytes B, G, R, A per pixel; the source rows carry 4 bytes of padding.
     const uint8_t pixels[] = {
-        0, 0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0, // black, white, zero
-        0, 0, 255, 255, 0, 0, 0, 1, 30, 20, 10, 255, 0, 0, 0, 0, // red, faint black, dark grey
+        0, 0, 0,   255, 255, 255, 255, 255, 0,  0,  0,  0,   0, 0, 0, 0, // black, white, zero
+        0, 0, 255, 255, 0,   0,   0,   1,   30, 20, 10, 255, 0, 0, 0, 0, // red, faint black, dark grey
     };
     SGLImage image;
     image.Set(pixels, 16, 4, 3, 2, GL_BGRA, GL_UNSIGNED_BYTE);

@@ -421,12 +421,12 @@ TEST_F(GlRendererPixels, AWindowWithoutGlReportsThroughTheFactory)
     const auto plain = MakeWindow(false);
     ASSERT_TRUE(plain);
     EXPECT_THAT([&] { LRenderer::Create(LRenderer::kOpenGL, {}, plain.get()); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(
-            "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 173")));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(
+                    "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 173")));
     EXPECT_THAT([&] { LRenderer::Create(LRenderer::kOpenGL, {}, nullptr); },
-        ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("Line 163")));
-    EXPECT_EQ(
-        boxes, (std::vector<std::u16string>{u"GL_ERROR_MESSAGE_CREATE_CONTEXT", u"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT"}));
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::EndsWith("Line 163")));
+    EXPECT_EQ(boxes,
+              (std::vector<std::u16string>{u"GL_ERROR_MESSAGE_CREATE_CONTEXT", u"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT"}));
     EXPECT_EQ(renderer->GetRendererKind(), LRenderer::kOpenGL);
 }
 

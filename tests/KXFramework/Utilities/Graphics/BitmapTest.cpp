@@ -3,6 +3,7 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Utilities/Graphics/Colorizer.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
+#include "ScopedService.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,8 @@ protected:
 
     std::vector<unsigned char> m_png = Bytes("two-by-two.png");
     std::vector<unsigned char> m_notPng = Bytes("not-a-png.png");
-    ResourceEntry m_entries[2]
-        = {{u"GDIPLUS", u"TWO", m_png.data(), m_png.size()}, {u"GDIPLUS", u"JUNK", m_notPng.data(), m_notPng.size()}};
+    ResourceEntry m_entries[2] = {{u"GDIPLUS", u"TWO", m_png.data(), m_png.size()},
+                                  {u"GDIPLUS", u"JUNK", m_notPng.data(), m_notPng.size()}};
 };
 
 TEST_F(BitmapTest, LoadsResourcesAndFilesWithStraightPixels)
@@ -59,7 +60,7 @@ TEST_F(BitmapTest, LoadsResourcesAndFilesWithStraightPixels)
         EXPECT_EQ(Argb(*bitmap, 0, 0), 0xFFFF0000u);
         // Half transparent: straight colour back within rounding.
         float r, g, b, a;
-        bitmap->GetPixel(1, 1, r, g, b, a);
+        ASSERT_EQ(bitmap->GetPixel(1, 1, r, g, b, a), S_OK);
         EXPECT_NEAR(r * 255.0f, 200.0f, 1.0f);
         EXPECT_NEAR(b * 255.0f, 50.0f, 1.0f);
         EXPECT_NEAR(a * 255.0f, 128.0f, 0.01f);
@@ -74,7 +75,7 @@ TEST_F(BitmapTest, SubRectanglesReadTheirOwnPixelsAndAreCut)
     EXPECT_EQ(sub->GetWidth(), 1);
     EXPECT_EQ(Argb(*sub, 0, 0), 0xFF00FF00u);
     LBitmapData data;
-    sub->LockBits(data);
+    ASSERT_EQ(sub->LockBits(data), S_OK);
     EXPECT_EQ(data.stride, 8);
     EXPECT_EQ(data.pixels[1], 255); // green of (1, 0)
     EXPECT_FALSE(LBitmap::Load(u"::TWO", 2, 0, 1, 1));
@@ -156,17 +157,17 @@ TEST(Font, FindOrCreateMatchesFacesWithoutCase)
     // Without a provider the estimate is not kept; with one, the metrics are measured once.
     EXPECT_FLOAT_EQ(a->GetLineHeight(), 1.2f * 10.0f * 96.0f / 72.0f);
     int calls = 0;
-    LFont::SetMetricsProvider([&](const LFont&, float& h, float& asc, float& desc) {
-        ++calls;
-        h = 15.0f;
-        asc = -12.0f;
-        desc = 3.0f;
-        return S_OK;
-    });
+    ScopedService<LFont::MetricsProvider> metrics(LFont::MetricsProviderSlot(),
+                                                  [&](const LFont&, float& h, float& asc, float& desc) {
+                                                      ++calls;
+                                                      h = 15.0f;
+                                                      asc = -12.0f;
+                                                      desc = 3.0f;
+                                                      return S_OK;
+                                                  });
     EXPECT_EQ(a->GetLineHeight(), 15.0f);
     EXPECT_EQ(a->GetAscent(), -12.0f);
     EXPECT_EQ(calls, 1);
-    LFont::SetMetricsProvider(nullptr);
 }
 
 } // namespace KX::Test

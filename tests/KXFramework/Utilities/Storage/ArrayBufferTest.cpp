@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using Words = KX::ArrayBuffer<unsigned, 1, 0, 1, 8>;
@@ -12,7 +14,7 @@ using Words = KX::ArrayBuffer<unsigned, 1, 0, 1, 8>;
 template <class A>
 std::vector<unsigned> Items(A& a)
 {
-    return std::vector<unsigned>(a.GetData(), a.GetData() + a.GetCount());
+    return std::vector<unsigned>(a.begin(), a.end());
 }
 
 void Fill(Words& a)
@@ -117,3 +119,5 @@ TEST(ArrayBufferM, SmallCountsLiveInlineAndLargerOnesInABlock)
 }
 
 } // namespace
+
+} // namespace KX::Test

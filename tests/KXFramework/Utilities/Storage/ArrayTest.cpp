@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using Pos = KX::IterablePosition;
@@ -30,7 +32,10 @@ std::vector<T> Items(const KX::IArray<T>& a)
     return out;
 }
 
-std::uintptr_t Addr(Pos p) { return static_cast<std::uintptr_t>(p); }
+std::uintptr_t Addr(Pos p)
+{
+    return static_cast<std::uintptr_t>(p);
+}
 
 TEST(ArrayPositions, EmptyArrayHasNullPositionsAndNoData)
 {
@@ -216,3 +221,5 @@ TEST(SimpleFixedArray, InsertAndRemoveMoveTheTail)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 struct Keyed {
@@ -16,7 +18,7 @@ struct Keyed {
 
 std::vector<unsigned> Indices(const KX::Array<unsigned>& a)
 {
-    return std::vector<unsigned>(a.GetData(), a.GetData() + a.GetCount());
+    return std::vector<unsigned>(a.begin(), a.end());
 }
 
 TEST(Sort, ShortRangesAreNotCheckedAndBadRangesThrowTheExactText)
@@ -99,3 +101,5 @@ TEST(SortIndecies, AnIndexArrayTooSmallIsRefusedNotOverrun)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 // Counts the calls that reach the heap and can be told to fail a coming request.
@@ -63,7 +65,10 @@ private:
 };
 
 TestAllocator g_allocator;
-KX::IAllocator* GetTestAllocator() { return &g_allocator; }
+KX::IAllocator* GetTestAllocator()
+{
+    return &g_allocator;
+}
 
 template <uint32_t grow, uint32_t slack>
 using Buffer = KX::BufferT<grow, slack, 8, char*, &GetTestAllocator>;
@@ -95,8 +100,13 @@ void Walk(B& buffer, std::initializer_list<Step> steps)
 TEST_F(BufferTTest, StringStorageAbsorbsShrinkingUpTo128Bytes)
 {
     Buffer<1, 128> b(0, 0, false);
-    Walk(b, {{10, 10, true}, {100, 100, true}, {5, 100, false}, {200, 200, true}, {72, 200, false},
-             {71, 71, true}, {71, 71, false}});
+    Walk(b, {{10, 10, true},
+             {100, 100, true},
+             {5, 100, false},
+             {200, 200, true},
+             {72, 200, false},
+             {71, 71, true},
+             {71, 71, false}});
 }
 
 TEST_F(BufferTTest, ExactInstanceReallocatesOnEveryChange)
@@ -122,11 +132,11 @@ TEST_F(BufferTTest, KeepRuleOfEachInstance)
         buffer.SetSize(capacity - tolerated - 1);
         EXPECT_NE(buffer.GetCapacity(), capacity) << "tolerated " << tolerated;
     };
-    check(Buffer<8, 0>(0, 0, false), 64, 7);           // pointer arrays of growth 1
+    check(Buffer<8, 0>(0, 0, false), 64, 7); // pointer arrays of growth 1
     check(Buffer<8, 0>(0, 0, false), 8, 7);
-    check(Buffer<128, 128>(0, 0, false), 1024, 128);   // pointer arrays of growth 16
+    check(Buffer<128, 128>(0, 0, false), 1024, 128);    // pointer arrays of growth 16
     check(Buffer<2048, 2048>(0, 0, false), 8192, 2048); // pointer arrays of growth 256
-    check(Buffer<16, 6400>(0, 0, false), 8000, 6400);  // pool arrays
+    check(Buffer<16, 6400>(0, 0, false), 8000, 6400);   // pool arrays
     check(Buffer<4, 6400>(0, 0, false), 6404, 6400);
 }
 
@@ -254,14 +264,14 @@ TEST_F(BufferTTest, FillRangesAreCheckedWithoutWrapping)
     EXPECT_EQ(b.Fill8(1, 0xFFFFFFFFu, 2), KX::E_INVALIDARG);
     EXPECT_EQ(b.Fill8(1, 0xFFFFFFF0u, 0x20), KX::E_INVALIDARG);
 
-    b.Fill8(0, 0, -1);
+    static_cast<void>(b.Fill8(0, 0, -1));
     EXPECT_EQ(b.Fill16(0x12345, 1, -1), KX::S_OK); // odd offset: units at 1,3,5,7; byte 8 untouched
     const unsigned char expected[] = {0, 0x45, 0x23, 0x45, 0x23, 0x45, 0x23, 0x45, 0x23};
     uint16_t probe = 0x2345;
     if (reinterpret_cast<unsigned char*>(&probe)[0] == 0x45) {
         EXPECT_EQ(std::memcmp(b.GetData(), expected, 9), 0);
     }
-    b.Fill8(0, 0, -1);
+    static_cast<void>(b.Fill8(0, 0, -1));
     EXPECT_EQ(b.Fill16(0xFFFF, 0, -1), KX::S_OK); // four units, the odd last byte left alone
     EXPECT_EQ(b.GetData()[7], 0xFF);
     EXPECT_EQ(b.GetData()[8], 0);
@@ -304,3 +314,5 @@ TEST(SystemAllocator, OneProcessWideHeapAllocator)
 }
 
 } // namespace
+
+} // namespace KX::Test

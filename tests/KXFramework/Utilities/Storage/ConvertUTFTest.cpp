@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 struct ToUtf16 {
@@ -117,17 +119,17 @@ TEST(ConvertUTF, TargetExhaustedLeavesBothPointersBeforeTheCharacter)
 TEST(ConvertUTF, IllegalUtf8StopsAtTheSequenceInBothModes)
 {
     const char* cases[] = {
-        "ok\xE9",             // lone lead byte, runs past the end
-        "ok\x80z",            // stray trailing byte
-        "ok\xC0\xAFz",        // over-long slash
-        "ok\xC1\xBFz",        // over-long
-        "ok\xE0\x80\xAFz",    // over-long three-byte form
-        "ok\xED\xA0\x80z",    // encoded surrogate
-        "ok\xF0\x80\x80\xAFz", // over-long four-byte form
-        "ok\xF4\x90\x80\x80z", // above U+10FFFF
-        "ok\xF5\x80\x80\x80z", // lead byte above F4
+        "ok\xE9",                  // lone lead byte, runs past the end
+        "ok\x80z",                 // stray trailing byte
+        "ok\xC0\xAFz",             // over-long slash
+        "ok\xC1\xBFz",             // over-long
+        "ok\xE0\x80\xAFz",         // over-long three-byte form
+        "ok\xED\xA0\x80z",         // encoded surrogate
+        "ok\xF0\x80\x80\xAFz",     // over-long four-byte form
+        "ok\xF4\x90\x80\x80z",     // above U+10FFFF
+        "ok\xF5\x80\x80\x80z",     // lead byte above F4
         "ok\xF8\x88\x80\x80\x80z", // five-byte form
-        "ok\xC3(z",           // trailing byte out of range
+        "ok\xC3(z",                // trailing byte out of range
     };
     for (const char* input : cases) {
         for (auto flags : {KX::strictConversion, KX::lenientConversion}) {
@@ -163,3 +165,5 @@ TEST(ConvertUTF, IsLegalUtf8Boundaries)
 }
 
 } // namespace
+
+} // namespace KX::Test

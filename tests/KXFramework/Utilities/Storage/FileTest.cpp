@@ -1,6 +1,7 @@
-#include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Utilities/Storage/File.h"
+#include "KXFramework/Platform/Resources/Resources.h"
 
+#include "ScopedService.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+namespace KX::Test {
 
 namespace {
 
@@ -198,12 +201,14 @@ TEST(File, FileOrResourceExists)
         {u"GDIPLUS", u"CE_PNG", png, sizeof png},
         {u"KXXML", u"APP_SKINS", png, sizeof png},
     };
-    KX::SetResourceTable(table, 2);
+    KX::Test::ScopedService<KX::ResourceTable> resources(KX::ResourceTableSlot(), {table, 2});
     EXPECT_TRUE(KX::FileOrResourceExists(String(u"::ce.png")));
     EXPECT_FALSE(KX::FileOrResourceExists(String(u"::Splash.png")));
     EXPECT_FALSE(KX::FileOrResourceExists(String(u"::APP_SKINS"))); // not an image
-    KX::SetResourceTable(nullptr, 0);
+    resources.Set({});
     EXPECT_FALSE(KX::FileOrResourceExists(String(u"::ce.png")));
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::FormatText;
@@ -16,7 +18,7 @@ void ExpectEveryConversion()
     EXPECT_EQ(FormatText(u"%d|%5d|%-5d|%05d|%+d|% d", -42, 42, 42, -42, 7, 7), u"-42|   42|42   |-0042|+7| 7");
     EXPECT_EQ(FormatText(u"%u %x %X %08x %#x", 4000000000u, 255, 255, 0xBEEF, 16), u"4000000000 ff FF 0000beef 0x10");
     EXPECT_EQ(FormatText(u"%f %.2f %lf %0.0f %8.3f", 1.5, 2.345, 0.25, 2.5, -3.14159), u"1.500000 2.35 0.250000 2 "
-                                                                                        u"  -3.142");
+                                                                                       u"  -3.142");
     EXPECT_EQ(FormatText(u"(%g, %g) %g", 0.5, 1e20, 100.0), u"(0.5, 1e+20) 100");
     EXPECT_EQ(FormatText(u"%s|%6s|%-6s|%.2s", u"abc", u"abc", u"abc", u"abc"), u"abc|   abc|abc   |ab");
     EXPECT_EQ(FormatText(u"100%% %s", u"\U0001F600"), u"100% \U0001F600");
@@ -72,3 +74,5 @@ TEST(Formatter, NullTextPrintsAsNull)
 }
 
 } // namespace
+
+} // namespace KX::Test

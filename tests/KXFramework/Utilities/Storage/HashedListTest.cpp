@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using Glyphs = KX::HashedList<int32_t, int, KX::HashedIntegerKey<int32_t, 0>>;
@@ -47,10 +49,10 @@ TEST(HashedList, EntriesTakeTheirTextFromTheKey)
 
 TEST(RCPtrMap, MapsObjectsByIdentity)
 {
-    using Map = KX::RCPtrMap<KXTest::Counted, KXTest::Counted, 8>;
+    using Map = KX::RCPtrMap<KX::Test::Counted, KX::Test::Counted, 8>;
     Map map;
-    KX::ConstRCPtr<KXTest::Counted> a(new KXTest::Counted(1)), b(new KXTest::Counted(1));
-    KX::RCPtr<KXTest::Counted> va(new KXTest::Counted(10)), vb(new KXTest::Counted(20));
+    KX::ConstRCPtr<KX::Test::Counted> a(new KX::Test::Counted(1)), b(new KX::Test::Counted(1));
+    KX::RCPtr<KX::Test::Counted> va(new KX::Test::Counted(10)), vb(new KX::Test::Counted(20));
     map.Insert(a, va);
     map.Insert(b, vb);
     EXPECT_EQ(map.Find(a), va);
@@ -58,10 +60,12 @@ TEST(RCPtrMap, MapsObjectsByIdentity)
     map.Insert(a, vb);
     EXPECT_EQ(map.GetCount(), 2u);
     EXPECT_EQ(map.Find(a), vb);
-    EXPECT_FALSE(map.Find(KX::ConstRCPtr<KXTest::Counted>(new KXTest::Counted(1))));
+    EXPECT_FALSE(map.Find(KX::ConstRCPtr<KX::Test::Counted>(new KX::Test::Counted(1))));
     map.Clear();
     EXPECT_FALSE(map.Find(a));
     EXPECT_EQ(va->GetRefCount(), 1);
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace KX::Test {
+
 using KX::ParamDescriptor;
 using KX::ParamDescriptors;
 using KX::ParamValue;
@@ -163,3 +165,5 @@ TEST(ParamDescriptorsList, BuildersAndItems)
     EXPECT_EQ(list.Set(1, -1), -4);
     EXPECT_EQ(list.GetCount(), 0);
 }
+
+} // namespace KX::Test

@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using Pixels = KX::LPixelBuffer<unsigned char>;
@@ -44,3 +46,5 @@ TEST(LPixelBuffer, SetHeightFailsWithoutStorageAndRefusesSizesBeyondThirtyTwoBit
 }
 
 } // namespace
+
+} // namespace KX::Test

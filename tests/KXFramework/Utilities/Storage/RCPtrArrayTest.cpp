@@ -7,11 +7,13 @@
 #include <climits>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::ConstRCPtr;
 using KX::RCPtr;
-using KXTest::Counted;
+using KX::Test::Counted;
 
 template <class Array>
 std::vector<int> Ids(const Array& a)
@@ -82,7 +84,7 @@ TEST(ConstRCPtrArray, RemoveItemHandsOverTheReferenceOrThrowsTheExactText)
         a.RemoveItem(1, removed);
         FAIL();
     } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "Out of Range : KX::ConstRCPtrArray<class KXTest::Counted,1,0>::RemoveItem : "
+        EXPECT_STREQ(e.what(), "Out of Range : KX::ConstRCPtrArray<class KX::Test::Counted,1,0>::RemoveItem : "
                                "utilities\\Storage/ConstRCPtrArray : Line 216");
     }
     EXPECT_EQ(removed->id, 5);
@@ -101,7 +103,7 @@ TEST(RCPtrArray, RemoveItemThrowsItsOwnText)
         a.RemoveItem(0, removed);
         FAIL();
     } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "Out of Range : KX::RCPtrArray<class KXTest::Counted,16,16>::RemoveItem : "
+        EXPECT_STREQ(e.what(), "Out of Range : KX::RCPtrArray<class KX::Test::Counted,16,16>::RemoveItem : "
                                "utilities\\Storage/RCPtrArray : Line 175");
     }
 }
@@ -209,3 +211,5 @@ TEST(LRCPtrArray, IsASharedObjectThatCannotBeCopiedOnWrite)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -7,10 +7,12 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::RCPtr;
-using KXTest::Counted;
+using KX::Test::Counted;
 using Queue = KX::RCPtrQueue<Counted, 256>;
 
 TEST(RCPtrQueue, EmptyDequeueThrowsTheExactText)
@@ -22,7 +24,7 @@ TEST(RCPtrQueue, EmptyDequeueThrowsTheExactText)
         queue.Dequeue();
         FAIL();
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Runtime Error : KX::RCPtrQueue<class KXTest::Counted,256>::Dequeue : "
+        EXPECT_STREQ(e.what(), "Runtime Error : KX::RCPtrQueue<class KX::Test::Counted,256>::Dequeue : "
                                "utilities\\Storage/RCPtrQueue : Line 104");
     }
 }
@@ -85,3 +87,5 @@ TEST(RCPtrQueue, ALockedQueueCarriesEntriesBetweenThreads)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 struct Param {
@@ -16,7 +18,10 @@ struct Param {
     int tag = 0;
 };
 
-bool Aligned(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % alignof(std::max_align_t) == 0; }
+bool Aligned(const void* p)
+{
+    return reinterpret_cast<std::uintptr_t>(p) % alignof(std::max_align_t) == 0;
+}
 
 TEST(ReuseAllocator, FreedBlocksComeBackMostRecentFirst)
 {
@@ -132,3 +137,5 @@ TEST(ReuseAllocator, TheProcessPoolIsBuiltOnceAndKept)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 using String = KX::StringT<char16_t, char>;
@@ -37,8 +39,10 @@ TEST(StringArrayT, FindByAddressFindsTheLastElementSharingTheStorage)
 
 TEST(CopyMapToArray, PairsInKeyOrderAfterEmptyingTheArray)
 {
-    std::map<String, String> table{{String(u"b"), String(u"2")}, {String(u"a"), String(u"1")},
-                                   {String(u"\U0001F600"), String(u"smile")}, {String(u"\uFF21"), String(u"A")}};
+    std::map<String, String> table{{String(u"b"), String(u"2")},
+                                   {String(u"a"), String(u"1")},
+                                   {String(u"\U0001F600"), String(u"smile")},
+                                   {String(u"\uFF21"), String(u"A")}};
     KX::Array<KX::Pair<String, String>> pairs;
     pairs.AddItem({String(u"stale"), String(u"x")});
     EXPECT_EQ(KX::CopyMapToArray(table, pairs), 0);
@@ -52,3 +56,5 @@ TEST(CopyMapToArray, PairsInKeyOrderAfterEmptyingTheArray)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::NarrowString;
@@ -117,7 +119,8 @@ TEST(StringT, FailedLockLeavesTheStringUnchanged)
         s.Lock(0x80000000u);
         FAIL() << "Lock of 2^32 bytes succeeded";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Runtime Error : KX::StringT<wchar_t,char>::Lock : utilities\\Storage/StringT : Line 760");
+        EXPECT_STREQ(e.what(),
+                     "Runtime Error : KX::StringT<wchar_t,char>::Lock : utilities\\Storage/StringT : Line 760");
     }
     EXPECT_EQ(Text(s), u"abc");
     EXPECT_EQ(s.GetString(), other.GetString());
@@ -182,11 +185,11 @@ TEST(StringT, InsertForms)
     EXPECT_EQ(Text(s), u"abc");
     EXPECT_EQ(s.Insert(3, String(u"d")), KX::S_OK);
     EXPECT_EQ(Text(s), u"abcd");
-    s.Insert(0, String(u"x"));
+    static_cast<void>(s.Insert(0, String(u"x")));
     EXPECT_EQ(Text(s), u"xabcd");
-    s.Insert(2, u"12345", 2);
+    static_cast<void>(s.Insert(2, u"12345", 2));
     EXPECT_EQ(Text(s), u"xa12bcd");
-    s.Insert(1, u"#", 99);
+    static_cast<void>(s.Insert(1, u"#", 99));
     EXPECT_EQ(Text(s), u"x#a12bcd");
     EXPECT_EQ(s.Insert(99, u"#", 1), KX::E_INVALIDARG);
 
@@ -369,3 +372,5 @@ TEST(StringT, NumberParsing)
 }
 
 } // namespace
+
+} // namespace KX::Test

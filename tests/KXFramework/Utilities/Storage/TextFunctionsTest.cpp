@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 TEST(ParseInt, SkipsBlanksReadsSignStopsAtFirstOtherUnit)
@@ -82,3 +84,5 @@ TEST(CaseFolding, OnlyAsciiLettersFold)
 }
 
 } // namespace
+
+} // namespace KX::Test

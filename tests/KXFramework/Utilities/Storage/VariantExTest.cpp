@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace KX::Test {
+
 using KX::Variant;
 using KX::VariantEx;
 
@@ -258,9 +260,9 @@ TEST(VariantExList, MalformedAndRefusedItems)
 {
     // An item with the wrong payload width is kept in place, empty; a length of 0 ends the list.
     const unsigned char block[] = {
-        14, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 1, 2,  // uint8 with two bytes: refused
-        13, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9,     // uint8 9
-        0,  0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9,     // length 0
+        14, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 1, 2, // uint8 with two bytes: refused
+        13, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9,    // uint8 9
+        0,  0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9,    // length 0
     };
     VariantEx list;
     list.SetData(Variant::List, block, sizeof block);
@@ -282,3 +284,5 @@ TEST(VariantExList, TheListMayBeOneOfTheItems)
     ASSERT_EQ(items.GetCount(), 2u);
     EXPECT_EQ(Str(items.GetAt(1).ToString()), u"y");
 }
+
+} // namespace KX::Test

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <vector>
 
+namespace KX::Test {
+
 using KX::Variant;
 using Bytes = std::vector<unsigned char>;
 
@@ -106,7 +108,7 @@ TEST(VariantRecord, EachKindWritesItsExactBytesAndReadsBack)
         {Scalar(Variant::UInt16, {0xFF, 0xFF}), Record(14, 1, 5, {0xFF, 0xFF})},
         {Scalar(Variant::Int32, {0x05, 0, 0, 0}), Record(16, 1, 6, {0x05, 0, 0, 0})},
         {Scalar(Variant::UInt32, {0x78, 0x56, 0x34, 0x12}), Record(16, 1, 7, {0x78, 0x56, 0x34, 0x12})},
-        {Scalar(Variant::Float, {0, 0, 0xC0, 0x3F}), Record(16, 1, 8, {0, 0, 0xC0, 0x3F})},       // 1.5f
+        {Scalar(Variant::Float, {0, 0, 0xC0, 0x3F}), Record(16, 1, 8, {0, 0, 0xC0, 0x3F})}, // 1.5f
         {Scalar(Variant::Double, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}), Record(20, 1, 9, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F})},
         {Scalar(Variant::Int64, {1, 2, 3, 4, 5, 6, 7, 0x88}), Record(20, 1, 10, {1, 2, 3, 4, 5, 6, 7, 0x88})},
         {Scalar(Variant::UInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}), Record(20, 1, 11, {0xFF, 0, 0, 0, 0, 0, 0, 0})},
@@ -226,19 +228,19 @@ TEST(VariantRecord, LegacyVersionZeroMapsItsTags)
 TEST(VariantRecord, MalformedHeadersAreRefusedAndLeaveTheTargetUntouched)
 {
     const Bytes cases[] = {
-        Record(13, 0, 11, {0}),              // old tag 11 and above
+        Record(13, 0, 11, {0}), // old tag 11 and above
         Record(13, 0, 0xFFFFFFFF, {0}),
-        Record(13, 2, 1, {1}),               // unknown version
-        Record(13, 1, 17, {1}),              // tag out of range
+        Record(13, 2, 1, {1}),  // unknown version
+        Record(13, 1, 17, {1}), // tag out of range
         Record(13, 1, 0xFFFFFFFF, {1}),
-        Record(0, 1, 6, {1, 2, 3, 4}),       // length 0
-        Record(11, 1, 6, {1, 2, 3, 4}),      // length below the header
-        Record(17, 1, 6, {1, 2, 3, 4}),      // length past the bytes given
+        Record(0, 1, 6, {1, 2, 3, 4}),           // length 0
+        Record(11, 1, 6, {1, 2, 3, 4}),          // length below the header
+        Record(17, 1, 6, {1, 2, 3, 4}),          // length past the bytes given
         Record(0xFFFFFFFF, 1, 14, {1, 2, 3, 4}), // a length that would wrap an offset
         Record(0xFFFFFFF4, 1, 14, {1, 2, 3, 4}),
-        Record(12, 1, 6),                    // a header alone for a kind that has a payload
+        Record(12, 1, 6), // a header alone for a kind that has a payload
         Record(12, 1, 14),
-        Record(13, 1, 0, {0}),               // the empty kind with a payload
+        Record(13, 1, 0, {0}), // the empty kind with a payload
     };
     for (const Bytes& record : cases) {
         SCOPED_TRACE(testing::PrintToString(record));
@@ -403,3 +405,5 @@ TEST(VariantList, ItemsMayBeTheListItself)
     ASSERT_EQ(list.GetListItem(0, list), 0);
     EXPECT_STREQ(list.GetString(), "a");
 }
+
+} // namespace KX::Test

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+namespace KX::Test {
+
 using KX::Variant;
 
 namespace {
@@ -19,8 +21,14 @@ Variant Make(int tag, T value)
     return v;
 }
 
-Variant F(float f) { return Make(Variant::Float, f); }
-Variant D(double d) { return Make(Variant::Double, d); }
+Variant F(float f)
+{
+    return Make(Variant::Float, f);
+}
+Variant D(double d)
+{
+    return Make(Variant::Double, d);
+}
 
 } // namespace
 
@@ -356,3 +364,5 @@ TEST(VariantCopy, SelfAssignmentAndEmptyOwningKinds)
     EXPECT_EQ(copy.GetSize(), 0u);
     EXPECT_EQ(copy.GetData(nullptr), nullptr);
 }
+
+} // namespace KX::Test

@@ -1,22 +1,25 @@
-#include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
+#include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace KXTest {
+namespace KX::Test {
+
 struct Values {
     std::vector<int> items;
 };
-} // namespace KXTest
 
 namespace {
 
 using String = KX::StringT<char16_t, char>;
 using Text = KX::LWrapperStringable<String, &KX::StringToString, KX::LTaggableObject>;
 
-String IdText(const unsigned& id) { return String::Format(u"%u", id); }
+String IdText(const unsigned& id)
+{
+    return String::Format(u"%u", id);
+}
 
 TEST(LHolder, HoldsAValueInitialisedValue)
 {
@@ -45,22 +48,24 @@ TEST(LWrapperStringable, TextCreationAndTag)
 
 TEST(Wrappers, SharedPayloadsCannotBeCopiedOnWrite)
 {
-    auto payload = KX::LWrapper<KXTest::Values, KX::LRefCountedObject>::Create();
+    auto payload = KX::LWrapper<KX::Test::Values, KX::LRefCountedObject>::Create();
     payload->items.push_back(3);
-    KX::RCPtr<KX::LWrapper<KXTest::Values, KX::LRefCountedObject>> second(payload);
+    KX::RCPtr<KX::LWrapper<KX::Test::Values, KX::LRefCountedObject>> second(payload);
     EXPECT_THROW(second.Unshare(), std::logic_error);
 }
 
 TEST(RCPtrQueue, EmptyDequeueOfWrappedValuesNamesEveryArgumentAsAClass)
 {
-    KX::RCPtrQueue<KX::LWrapper<KXTest::Values, KX::LRefCountedObject>, 256> queue;
+    KX::RCPtrQueue<KX::LWrapper<KX::Test::Values, KX::LRefCountedObject>, 256> queue;
     try {
         queue.Dequeue();
         FAIL();
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Runtime Error : KX::RCPtrQueue<class KX::LWrapper<class KXTest::Values,class "
+        EXPECT_STREQ(e.what(), "Runtime Error : KX::RCPtrQueue<class KX::LWrapper<class KX::Test::Values,class "
                                "KX::LRefCountedObject>,256>::Dequeue : utilities\\Storage/RCPtrQueue : Line 104");
     }
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -12,6 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Event;
@@ -22,16 +24,16 @@ TEST(Event, TimeOutGives258AfterItsTimeAndASetBeforeTheWaitIsKept)
 {
     Event e(true);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Event::kTimeout, e.Wait(30));
+    EXPECT_EQ(e.Wait(30), Event::kTimeout);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
-    EXPECT_EQ(Event::kTimeout, e.Wait(0));
+    EXPECT_EQ(e.Wait(0), Event::kTimeout);
 
     e.Set();
-    EXPECT_EQ(Event::kSignaled, e.Wait(0));
-    EXPECT_EQ(Event::kTimeout, e.Wait(0));   // auto-reset: taken by the first wait
+    EXPECT_EQ(e.Wait(0), Event::kSignaled);
+    EXPECT_EQ(e.Wait(0), Event::kTimeout); // auto-reset: taken by the first wait
     e.Set();
     e.Reset();
-    EXPECT_EQ(Event::kTimeout, e.Wait(0));
+    EXPECT_EQ(e.Wait(0), Event::kTimeout);
 }
 
 TEST(Event, IsSignaledConsumesAnAutoResetSignalButNotAManualOne)
@@ -45,7 +47,7 @@ TEST(Event, IsSignaledConsumesAnAutoResetSignalButNotAManualOne)
     manual.Set();
     EXPECT_TRUE(manual.IsSignaled());
     EXPECT_TRUE(manual.IsSignaled());
-    EXPECT_EQ(Event::kSignaled, manual.Wait(Event::kInfinite));
+    EXPECT_EQ(manual.Wait(Event::kInfinite), Event::kSignaled);
 }
 
 // Whether the thread sleeps (state S in /proc), as one blocked in a wait does.
@@ -64,7 +66,7 @@ void ReleaseWaiters(Event& e, int setsNeeded)
     const auto waiter = [&](int i) {
         tids[i] = ::gettid();
         // Bounded far beyond the checks below, so that a waiter nobody wakes cannot hang the test.
-        EXPECT_EQ(Event::kSignaled, e.Wait(60000));
+        EXPECT_EQ(e.Wait(60000), Event::kSignaled);
         ++released;
     };
     std::thread a(waiter, 0), b(waiter, 1);
@@ -73,7 +75,7 @@ void ReleaseWaiters(Event& e, int setsNeeded)
     e.Set();
     EXPECT_TRUE(Eventually([&] { return released.load() >= 1; }));
     if (setsNeeded == 2) {
-        EXPECT_EQ(1, released.load()) << "one Set let two waiters through";
+        EXPECT_EQ(released.load(), 1) << "one Set let two waiters through";
         e.Set();
     }
     EXPECT_TRUE(Eventually([&] { return released.load() == 2; })) << "a waiter was not woken";
@@ -82,10 +84,10 @@ void ReleaseWaiters(Event& e, int setsNeeded)
         e.Set();
     a.join();
     b.join();
-    EXPECT_EQ(2, released.load());
+    EXPECT_EQ(released.load(), 2);
     // Auto-reset: each waiter took one Set; had one Set let both through, the other would be left.
     if (setsNeeded == 2) {
-        EXPECT_EQ(Event::kTimeout, e.Wait(0)) << "one Set let two waiters through";
+        EXPECT_EQ(e.Wait(0), Event::kTimeout) << "one Set let two waiters through";
     }
 }
 
@@ -104,13 +106,13 @@ TEST(Event, NoWakeUpIsLostBetweenTwoThreads)
     constexpr int kRounds = 20000;
     std::thread other([&] {
         for (int i = 0; i < kRounds; ++i) {
-            ASSERT_EQ(Event::kSignaled, ping.Wait(10000));
+            ASSERT_EQ(ping.Wait(10000), Event::kSignaled);
             pong.Set();
         }
     });
     for (int i = 0; i < kRounds; ++i) {
         ping.Set();
-        ASSERT_EQ(Event::kSignaled, pong.Wait(10000)) << "round " << i;
+        ASSERT_EQ(pong.Wait(10000), Event::kSignaled) << "round " << i;
     }
     other.join();
 }
@@ -122,29 +124,31 @@ TEST(TrafficLight, IsAGateThatStaysOpenUntilSetRed)
     KX::TrafficLight green(true);
     EXPECT_TRUE(green.IsGreen());
     EXPECT_TRUE(green.IsGreen());
-    std::thread waiter([&] { EXPECT_EQ(Event::kSignaled, red.Wait(Event::kInfinite)); });
+    std::thread waiter([&] { EXPECT_EQ(red.Wait(Event::kInfinite), Event::kSignaled); });
     red.SetGreen();
     waiter.join();
-    EXPECT_EQ(Event::kSignaled, red.Wait(0));
+    EXPECT_EQ(red.Wait(0), Event::kSignaled);
     red.SetRed();
-    EXPECT_EQ(Event::kTimeout, red.Wait(0));
+    EXPECT_EQ(red.Wait(0), Event::kTimeout);
 }
 
 TEST(EventPool, HoldsDistinctCountedEvents)
 {
     KX::EventPool pool(3, false);
-    ASSERT_EQ(3u, pool.GetCount());
+    ASSERT_EQ(pool.GetCount(), 3u);
     EXPECT_NE(pool.GetAt(0).Get(), pool.GetAt(2).Get());
     pool.GetAt(1)->Set();
     EXPECT_FALSE(pool.GetAt(0)->IsSignaled());
     EXPECT_TRUE(pool.GetAt(1)->IsSignaled());
-    EXPECT_TRUE(pool.GetAt(1)->IsSignaled());   // manual reset
+    EXPECT_TRUE(pool.GetAt(1)->IsSignaled()); // manual reset
 
     KX::RCPtr<KX::LEvent> e = KX::LEvent::Create();
-    EXPECT_EQ(1, e->GetRefCount());
+    EXPECT_EQ(e->GetRefCount(), 1);
     e->Set();
     EXPECT_TRUE(e->IsSignaled());
-    EXPECT_FALSE(e->IsSignaled());   // auto-reset by default
+    EXPECT_FALSE(e->IsSignaled()); // auto-reset by default
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Event;
@@ -58,30 +60,30 @@ TEST(EventGatedThreader, RunsOnEachSetAndOnEachTimeOutAndPicksUpANewWaitTime)
     RCPtr<LEvent> gate = LEvent::Create();
     RCPtr<LRefCountedObject> params(new Number(7));
     auto worker = Worker([&](const RCPtr<LRefCountedObject>& p) {
-        EXPECT_EQ(7, dynamic_cast<Number*>(p.Get())->value);
+        EXPECT_EQ(dynamic_cast<Number*>(p.Get())->value, 7);
         ++runs;
         ran->Set();
     });
     RCPtr<LEventGatedThreader> threader = LEventGatedThreader::Create(gate, worker, params, 2);
     ASSERT_TRUE(threader);
-    EXPECT_EQ(Event::kInfinite, threader->GetWaitTime());
-    EXPECT_EQ(2, threader->GetPriority());
+    EXPECT_EQ(threader->GetWaitTime(), Event::kInfinite);
+    EXPECT_EQ(threader->GetPriority(), 2);
 
     for (int i = 1; i <= 3; ++i) {
         gate->Set();
-        ASSERT_EQ(Event::kSignaled, ran->Wait(10000));
+        ASSERT_EQ(ran->Wait(10000), Event::kSignaled);
         EXPECT_TRUE(Eventually([&] { return !threader->IsBusy(); }));
     }
-    EXPECT_EQ(3, runs.load());
+    EXPECT_EQ(runs.load(), 3);
 
     threader->SetWaitTime(5);
-    gate->Set();   // ends the infinite wait so the new time applies
+    gate->Set(); // ends the infinite wait so the new time applies
     EXPECT_TRUE(Eventually([&] { return runs.load() >= 10; })) << "time-outs did not run the worker";
     threader->SetWaitTime(Event::kInfinite);
     gate->Set();
     threader = RCPtr<LEventGatedThreader>();
-    EXPECT_EQ(1, worker->GetRefCount()) << "the stopped thread still holds the worker";
-    EXPECT_EQ(1, params->GetRefCount());
+    EXPECT_EQ(worker->GetRefCount(), 1) << "the stopped thread still holds the worker";
+    EXPECT_EQ(params->GetRefCount(), 1);
 }
 
 TEST(EventGatedThreader, NullGateOrWorkerGivesNoThreader)
@@ -104,7 +106,7 @@ TEST(EventGatedThreader, DestructionWaitsForTheRunningWorkerAndIsBusyMeanwhile)
     });
     RCPtr<LEventGatedThreader> threader = LEventGatedThreader::Create(gate, worker, nullptr, 0);
     gate->Set();
-    ASSERT_EQ(Event::kSignaled, started->Wait(10000));
+    ASSERT_EQ(started->Wait(10000), Event::kSignaled);
     EXPECT_TRUE(threader->IsBusy());
 
     std::atomic<bool> destroyed{false};
@@ -121,7 +123,7 @@ TEST(EventGatedThreader, DestructionWaitsForTheRunningWorkerAndIsBusyMeanwhile)
     proceed.SetGreen();
     releaser.join();
     EXPECT_TRUE(destroyed.load());
-    EXPECT_EQ(1, worker->GetRefCount());
+    EXPECT_EQ(worker->GetRefCount(), 1);
 }
 
 // Holds the only reference to its own threader and lets it go inside Run.
@@ -129,7 +131,7 @@ class SelfReleasingWorker : public LThreadWorker {
 public:
     KXRESULT Run(const RCPtr<LRefCountedObject>&) override
     {
-        threader = RCPtr<LEventGatedThreader>();   // destroys the threader on its own thread
+        threader = RCPtr<LEventGatedThreader>(); // destroys the threader on its own thread
         released->Set();
         return KX::S_OK;
     }
@@ -143,7 +145,7 @@ TEST(EventGatedThreader, LastReferenceReleasedInsideRunEndsTheThreadCleanly)
     RCPtr<LEvent> gate = LEvent::Create();
     worker->threader = LEventGatedThreader::Create(gate, RCPtr<LThreadWorker>(worker), nullptr, 0);
     gate->Set();
-    ASSERT_EQ(Event::kSignaled, worker->released->Wait(10000));
+    ASSERT_EQ(worker->released->Wait(10000), Event::kSignaled);
     // The thread ends on its own and lets go of the worker and the gate.
     EXPECT_TRUE(Eventually([&] { return worker->GetRefCount() == 1 && gate->GetRefCount() == 1; }));
 }
@@ -153,7 +155,7 @@ TEST(EventGatedThreader, LastReferenceReleasedInsideRunEndsTheThreadCleanly)
 TEST(ThreadPool, OneWorkerRunsJobsInArrivalOrderWithoutOverlap)
 {
     RCPtr<LThreadPool> pool = LThreadPool::Create(1, 2);
-    EXPECT_EQ(2, pool->GetDispatcherPriority());
+    EXPECT_EQ(pool->GetDispatcherPriority(), 2);
     std::mutex lock;
     std::vector<int> order;
     std::atomic<int> active{0};
@@ -169,7 +171,7 @@ TEST(ThreadPool, OneWorkerRunsJobsInArrivalOrderWithoutOverlap)
     });
     constexpr int kJobs = 1000;
     for (int i = 0; i < kJobs; ++i)
-        ASSERT_EQ(KX::S_OK, pool->QueueWork(worker, RCPtr<LRefCountedObject>(new Number(i)), 0));
+        ASSERT_EQ(pool->QueueWork(worker, RCPtr<LRefCountedObject>(new Number(i)), 0), KX::S_OK);
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard<std::mutex> g(lock);
         return order.size() == kJobs;
@@ -194,40 +196,41 @@ TEST(ThreadPool, HigherPriorityGoesFirstAndEqualOnesKeepTheirOrder)
         std::lock_guard<std::mutex> g(lock);
         order.push_back(dynamic_cast<Number*>(p.Get())->value);
     });
-    pool->QueueWork(blocker, nullptr, 0);
-    ASSERT_EQ(Event::kSignaled, started->Wait(10000));
+    static_cast<void>(pool->QueueWork(blocker, nullptr, 0));
+    ASSERT_EQ(started->Wait(10000), Event::kSignaled);
     const int priorities[] = {0, 0, 1, 0, 2, 1};
     for (int i = 0; i < 6; ++i)
-        pool->QueueWork(record, RCPtr<LRefCountedObject>(new Number(i)), priorities[i]);
+        static_cast<void>(pool->QueueWork(record, RCPtr<LRefCountedObject>(new Number(i)), priorities[i]));
     proceed.SetGreen();
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard<std::mutex> g(lock);
         return order.size() == 6;
     }));
-    EXPECT_EQ((std::vector<int>{4, 2, 5, 0, 1, 3}), order);
+    EXPECT_EQ(order, (std::vector<int>{4, 2, 5, 0, 1, 3}));
 }
 
 TEST(ThreadPool, RefusesNullWorkAndWorkAfterStopAndDropsPendingJobsUnrun)
 {
     RCPtr<LThreadPool> pool = LThreadPool::Create(1, 2);
-    EXPECT_EQ(KX::E_INVALIDARG, pool->QueueWork(RCPtr<LThreadWorker>(), nullptr, 0));
+    EXPECT_EQ(pool->QueueWork(RCPtr<LThreadWorker>(), nullptr, 0), KX::E_INVALIDARG);
 
     KX::TrafficLight proceed;
     RCPtr<LEvent> started = LEvent::Create();
     std::atomic<bool> pendingRan{false};
-    pool->QueueWork(Worker([&](auto&) {
-                        started->Set();
-                        proceed.Wait(Event::kInfinite);
-                    }),
-                    nullptr, 0);
-    ASSERT_EQ(Event::kSignaled, started->Wait(10000));
+    ASSERT_EQ(pool->QueueWork(Worker([&](auto&) {
+                                  started->Set();
+                                  proceed.Wait(Event::kInfinite);
+                              }),
+                              nullptr, 0),
+              KX::S_OK);
+    ASSERT_EQ(started->Wait(10000), Event::kSignaled);
     RCPtr<LRefCountedObject> data(new Number(1));
-    pool->QueueWork(Worker([&](auto&) { pendingRan = true; }), data, 0);
-    EXPECT_EQ(2, data->GetRefCount());
+    static_cast<void>(pool->QueueWork(Worker([&](auto&) { pendingRan = true; }), data, 0));
+    EXPECT_EQ(data->GetRefCount(), 2);
 
     std::thread stopper([&] { pool->Stop(); });
     EXPECT_TRUE(Eventually([&] { return data->GetRefCount() == 1; })) << "pending job not released";
-    EXPECT_EQ(KX::E_FAIL, pool->QueueWork(Worker([](auto&) {}), nullptr, 0));
+    EXPECT_EQ(pool->QueueWork(Worker([](auto&) {}), nullptr, 0), KX::E_FAIL);
     proceed.SetGreen();
     stopper.join();
     EXPECT_FALSE(pendingRan.load());
@@ -242,7 +245,7 @@ TEST(ThreadPool, ManyPostersEveryJobRunsOnceAndAPoolMayBeReleasedFromItsOwnJob)
     for (int t = 0; t < 4; ++t)
         posters.emplace_back([&] {
             for (int i = 0; i < 500; ++i)
-                pool->QueueWork(worker, nullptr, i % 3);
+                static_cast<void>(pool->QueueWork(worker, nullptr, i % 3));
         });
     for (auto& t : posters)
         t.join();
@@ -252,13 +255,15 @@ TEST(ThreadPool, ManyPostersEveryJobRunsOnceAndAPoolMayBeReleasedFromItsOwnJob)
     RCPtr<LEvent> released = LEvent::Create();
     auto* holder = new RCPtr<LThreadPool>(pool);
     pool = RCPtr<LThreadPool>();
-    (*holder)->QueueWork(Worker([&](auto&) {
-                             delete holder;
-                             released->Set();
-                         }),
-                         nullptr, 0);
-    EXPECT_EQ(Event::kSignaled, released->Wait(10000));
+    static_cast<void>((*holder)->QueueWork(Worker([&](auto&) {
+                                               delete holder;
+                                               released->Set();
+                                           }),
+                                           nullptr, 0));
+    EXPECT_EQ(released->Wait(10000), Event::kSignaled);
     EXPECT_TRUE(Eventually([&] { return worker->GetRefCount() == 1; }));
 }
 
 } // namespace
+
+} // namespace KX::Test

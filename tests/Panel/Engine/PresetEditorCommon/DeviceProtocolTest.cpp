@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 using namespace KX;
 namespace P = KX::DeviceProtocol;
 using Bytes = P::Bytes;
@@ -156,3 +158,5 @@ TEST(DeviceProtocol, GlobalKeysAndTheirRanges)
     EXPECT_FALSE(P::IsValidGlobalParameterValue(u"PAD_OCTAVE", -1));
     EXPECT_FALSE(P::IsValidGlobalParameterValue(u"NO_SUCH_KEY", 0));
 }
+
+} // namespace KX::Test

@@ -2,10 +2,15 @@
 // virtual MIDI system, and the simulated keyboard as the peer, with the protocol's waits scaled down.
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
+#include "Eventually.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "KXFramework/Midi/MidiComm.h"
+#include "KXFramework/Midi/MidiDeviceStatusChecker.h"
+#include "KXFramework/Midi/MidiRenderPort.h"
 #include "KXFramework/Midi/MidiTimings.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
+#include "ScopedService.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 
@@ -18,11 +23,13 @@
 #include <string>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 using namespace KX;
-using KX::Testing::SimulatedKivo61;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::SimulatedKivo61;
+using KX::Test::VirtualMidiSystem;
 using Bytes = std::vector<std::uint8_t>;
 using Request = SimulatedKivo61::Request;
 using Malformed = SimulatedKivo61::Malformed;
@@ -54,15 +61,18 @@ private:
 
 class MidiManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    static MidiTimings ShortTimings()
     {
         MidiTimings timings;
         timings.tryWaitMs = kTryWaitMs;
         timings.pieceGapMs = 1;
         timings.pollPeriodMs = 5;
         timings.doneWaitMs = 2000;
-        SetMidiTimings(timings);
-        Platform::Midi::SetBackendForTesting(midi);
+        return timings;
+    }
+
+    void SetUp() override
+    {
         kivo = std::make_unique<SimulatedKivo61>(*midi);
 
         engine = LRootModuleEngine::Create();
@@ -71,8 +81,8 @@ protected:
 
         LMidiManager::Create(manager);
         listener = RCPtr<ParameterListener>(new ParameterListener);
-        listener->RegisterForNotification(RCPtr<LNotificationDistributor>(manager),
-                                          NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+        listener->RegisterForNotification(RCPtr<LNotificationDistributor>(manager), NID_MIDIMANAGER_PARAMETER_RECIEVED,
+                                          0);
         Deliver();
     }
 
@@ -84,8 +94,6 @@ protected:
         engine = nullptr;
         Deliver();
         kivo.reset();
-        Platform::Midi::SetBackendForTesting(nullptr);
-        SetMidiTimings({});
     }
 
     // What the UI thread's idle pass does: delivers what was posted.
@@ -113,15 +121,10 @@ protected:
     template <class Done>
     static bool DeliverUntil(Done done)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        for (;;) {
+        return KX::Test::Eventually([&] {
             Deliver();
-            if (done())
-                return true;
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+            return done();
+        });
     }
 
     // Writes bytes into the model as the device would have them.
@@ -171,6 +174,8 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> midi = std::make_shared<VirtualMidiSystem>();
+    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     std::unique_ptr<SimulatedKivo61> kivo;
     RCPtr<LRootModuleEngine> engine;
     RCPtr<LMidiManager> manager;
@@ -393,7 +398,7 @@ TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
 
 TEST_F(MidiManagerTest, ASilentDeviceIsAskedTenTimesHalfASecondApartWithTheRealTimings)
 {
-    SetMidiTimings({});
+    timings.Set({});
     kivo->SetBehaviour(Request::GlobalParam, {.silent = true});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), -3);
@@ -450,7 +455,7 @@ TEST_F(MidiManagerTest, MalformedRepliesAreNotApplied)
     EXPECT_EQ(manager->GetPresetFromMidiDevice(2), -3);
     Deliver();
     EXPECT_THAT(::testing::internal::GetCapturedStderr(),
-        ::testing::HasSubstr("a preset dump holds a byte of 0x80 or more in its body; not applied"));
+                ::testing::HasSubstr("a preset dump holds a byte of 0x80 or more in its body; not applied"));
 
     // A parameter reply whose index is past the list has no key to pass on.
     kivo->SetBehaviour(Request::GlobalParam, {.malformed = Malformed::OtherTarget});
@@ -523,10 +528,11 @@ TEST_F(MidiManagerTest, AFailedSendIsReportedAsAFailure)
 
     // The send looks at the output port only; without the input port the firmware check fails.
     RCPtr<LNotification> gone;
-    LNotification::Create(gone, NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED,
-                          RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
-                              String(u"MIDIIN4 (Kivo 61)"), 1)));
-    manager->OnInputDeviceConnectionStatusChanged(nullptr, gone);
+    ASSERT_EQ(LNotification::Create(gone, NID_MIDI_INPUT_DEVICE_CONNECTION_STATUS_CHANGED,
+                                    RCPtr<LRefCountedObject>(new LMidiDeviceConnectionStatusChangedNotification(
+                                        String(u"MIDIIN4 (Kivo 61)"), 1))),
+              S_OK);
+    static_cast<void>(manager->OnInputDeviceConnectionStatusChanged(nullptr, gone));
     ASSERT_FALSE(manager->IsConnected());
     midi->ClearSent();
     EXPECT_EQ(manager->SendPresetToDevice(8), -2);
@@ -545,7 +551,7 @@ TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)
     auto midi = std::make_shared<VirtualMidiSystem>();
     midi->AddDevice("Kivo 61", "Kivo 61");
     midi->AddDevice("MIDIIN2 (Kivo 61)", "MIDIOUT2 (Kivo 61)");
-    Platform::Midi::SetBackendForTesting(midi);
+    KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend(Platform::Midi::BackendSlot(), midi);
     RCPtr<LMidiManager> manager;
     LMidiManager::Create(manager);
     EXPECT_FALSE(manager->IsConnected());
@@ -560,7 +566,8 @@ TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)
     EXPECT_EQ(manager->SendMidi(message), -1);
     EXPECT_TRUE(midi->SentMessages().empty());
     manager = nullptr;
-    Platform::Midi::SetBackendForTesting(nullptr);
 }
 
 } // namespace
+
+} // namespace KX::Test

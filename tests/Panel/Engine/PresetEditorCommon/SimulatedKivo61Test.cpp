@@ -6,43 +6,44 @@
 
 #include <mutex>
 
+namespace KX::Test {
+
 namespace {
 
-using KX::Testing::SimulatedKivo61;
-using KX::Testing::VirtualMidiSystem;
+using KX::Test::SimulatedKivo61;
+using KX::Test::VirtualMidiSystem;
 using Bytes = std::vector<std::uint8_t>;
 using Ms = std::chrono::milliseconds;
 namespace Midi = KX::Platform::Midi;
 
 const Bytes kMode{0xF0, 0x00, 0x6E, 0x2D, 0x7F, 0x31, 0x06, 0x6D, 0x00, 0x01, 0x01, 0xF7};
 
-class SimulatedKivo : public ::testing::Test
-{
+class SimulatedKivo : public ::testing::Test {
 protected:
     SimulatedKivo()
     {
-        sink_->onLong = [this](Midi::Handle, const std::uint8_t* b, std::size_t n, bool complete) {
-            std::lock_guard lock(mutex_);
-            pending_.insert(pending_.end(), b, b + n);
+        m_sink->onLong = [this](Midi::Handle, const std::uint8_t* b, std::size_t n, bool complete) {
+            std::lock_guard lock(m_mutex);
+            m_pending.insert(m_pending.end(), b, b + n);
             if (complete)
-                messages_.push_back(std::exchange(pending_, {}));
+                m_messages.push_back(std::exchange(m_pending, {}));
         };
-        EXPECT_EQ(midi.OpenInput(0, sink_, in_), Midi::kOk);
-        EXPECT_EQ(midi.StartInput(in_), Midi::kOk);
-        EXPECT_EQ(midi.OpenOutput(0, sink_, out_), Midi::kOk);
+        EXPECT_EQ(midi.OpenInput(0, m_sink, m_in), Midi::Status::Ok);
+        EXPECT_EQ(midi.StartInput(m_in), Midi::Status::Ok);
+        EXPECT_EQ(midi.OpenOutput(0, m_sink, m_out), Midi::Status::Ok);
     }
-    ~SimulatedKivo() override { midi.Detach(*sink_); }
+    ~SimulatedKivo() override { midi.Detach(*m_sink); }
 
     // Sends in pieces of 256 bytes, as the manager does, and waits for every answer.
     std::vector<Bytes> Exchange(const Bytes& message)
     {
         for (std::size_t at = 0; at < message.size(); at += 256) {
             const std::size_t n = std::min<std::size_t>(256, message.size() - at);
-            EXPECT_EQ(midi.SendLong(out_, message.data() + at, n), Midi::kOk);
+            EXPECT_EQ(midi.SendLong(m_out, message.data() + at, n), Midi::Status::Ok);
         }
         EXPECT_TRUE(midi.WaitIdle());
-        std::lock_guard lock(mutex_);
-        return std::exchange(messages_, {});
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_messages, {});
     }
 
     static Bytes Own(std::initializer_list<std::uint8_t> tail)
@@ -56,12 +57,12 @@ protected:
     SimulatedKivo61 kivo{midi};
 
 private:
-    std::shared_ptr<Midi::Sink> sink_ = std::make_shared<Midi::Sink>();
-    Midi::Handle in_ = 0;
-    Midi::Handle out_ = 0;
-    std::mutex mutex_;
-    Bytes pending_;
-    std::vector<Bytes> messages_;
+    std::shared_ptr<Midi::Sink> m_sink = std::make_shared<Midi::Sink>();
+    Midi::Handle m_in = 0;
+    Midi::Handle m_out = 0;
+    std::mutex m_mutex;
+    Bytes m_pending;
+    std::vector<Bytes> m_messages;
 };
 
 TEST_F(SimulatedKivo, AnswersIdentityDumpAndParameterRequests)
@@ -157,3 +158,5 @@ TEST_F(SimulatedKivo, MisbehavesAsToldPerRequest)
 }
 
 } // namespace
+
+} // namespace KX::Test

@@ -3,6 +3,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "ParamTestValues.h"
 #include "PostRecorder.h"
+#include "ScopedService.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+namespace KX::Test {
 
 namespace fs = std::filesystem;
 using KX::LPresetManager;
@@ -70,7 +73,6 @@ protected:
     void TearDown() override
     {
         LRootModuleEngine::SetRootModuleEngine(nullptr);
-        LPresetManager::SetMessageHook(nullptr);
         m_manager = nullptr;
         m_engine = nullptr;
         m_posts->Deliver();
@@ -124,11 +126,19 @@ TEST_F(PresetManagerTest, TheDefaultPresetFileIsByteExact)
                         0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
                         0x3C, 0x05, 0x0C, 0x15, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 64), head);
-    const Bytes tail = {0x1B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00,
-                        0x00, 0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F};
+    const Bytes tail = {0x1B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00,
+                        0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F};
     EXPECT_EQ(Bytes(file.begin() + 0xB4F, file.end()), tail);
-    for (auto [index, offset] : {std::pair{0, 12}, {1, 30}, {5, 114}, {7, 148}, {9, 184}, {25, 600}, {61, 1644},
-                                 {97, 2292}, {129, 2868}, {130, 2895}})
+    for (auto [index, offset] : {std::pair{0, 12},
+                                 {1, 30},
+                                 {5, 114},
+                                 {7, 148},
+                                 {9, 184},
+                                 {25, 600},
+                                 {61, 1644},
+                                 {97, 2292},
+                                 {129, 2868},
+                                 {130, 2895}})
         EXPECT_EQ(ChunkOffset(index), static_cast<size_t>(offset));
     // Push button 0's chunk carries its worked example.
     const Bytes button0 = {0x00, 0x03, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00,
@@ -203,19 +213,19 @@ TEST_F(PresetManagerTest, ARefusedFileChangesNothing)
                          b.erase(b.begin() + static_cast<long>(at + 12 + 16));
                      }),
                      LPresetManager::kCorrupt});
-    cases.push_back({"last chunk's length", with([](Bytes& b) { PutWord(b, ChunkOffset(130), 26); }),
-                     LPresetManager::kCorrupt});
-    cases.push_back({"a string chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 15); }),
-                     LPresetManager::kCorrupt});
+    cases.push_back(
+        {"last chunk's length", with([](Bytes& b) { PutWord(b, ChunkOffset(130), 26); }), LPresetManager::kCorrupt});
+    cases.push_back(
+        {"a string chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 15); }), LPresetManager::kCorrupt});
     cases.push_back({"a borrowed-block chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 12); }),
                      LPresetManager::kCorrupt});
     // A list's bytes are not checked when read, so its record has the right length.
     cases.push_back(
         {"a list chunk", with([](Bytes& b) { PutWord(b, ChunkOffset(7) + 8, 16); }), LPresetManager::kCorrupt});
-    cases.push_back({"record version 2", with([](Bytes& b) { PutWord(b, ChunkOffset(50) + 4, 2); }),
-                     LPresetManager::kCorrupt});
-    cases.push_back({"huge length", with([](Bytes& b) { PutWord(b, ChunkOffset(3), 0xFFFFFFF0u); }),
-                     LPresetManager::kCorrupt});
+    cases.push_back(
+        {"record version 2", with([](Bytes& b) { PutWord(b, ChunkOffset(50) + 4, 2); }), LPresetManager::kCorrupt});
+    cases.push_back(
+        {"huge length", with([](Bytes& b) { PutWord(b, ChunkOffset(3), 0xFFFFFFF0u); }), LPresetManager::kCorrupt});
 
     const fs::path path = m_dir / "bad.Kivo61PresetEditor";
     for (const Case& c : cases) {
@@ -296,17 +306,18 @@ TEST_F(PresetManagerTest, MessagesGoThroughTheHook)
 {
     EXPECT_EQ(m_manager->ShowLoadCorruptMessage(), KX::S_OK); // no hook: logged only
     std::vector<std::u16string> texts;
-    LPresetManager::SetMessageHook([&](const char16_t* text, const char16_t* caption, uint32_t flags) {
-        EXPECT_EQ(std::u16string(caption), u"SETTINGS_FILE_LOAD_CAPTION");
-        EXPECT_EQ(flags, 0x10u);
-        texts.push_back(text);
-        return 7;
-    });
+    KX::Test::ScopedService<LPresetManager::MessageHook> hook(
+        LPresetManager::MessageHookSlot(), [&](const char16_t* text, const char16_t* caption, uint32_t flags) {
+            EXPECT_EQ(std::u16string(caption), u"SETTINGS_FILE_LOAD_CAPTION");
+            EXPECT_EQ(flags, 0x10u);
+            texts.push_back(text);
+            return 7;
+        });
     EXPECT_EQ(m_manager->ShowLoadOlderMessage(), 7);
-    m_manager->ShowLoadNewerMessage();
-    m_manager->ShowLoadCorruptMessage();
-    m_manager->ShowLoadWrongDeviceMessage();
-    m_manager->ShowTranslationFailureMessage();
+    static_cast<void>(m_manager->ShowLoadNewerMessage());
+    static_cast<void>(m_manager->ShowLoadCorruptMessage());
+    static_cast<void>(m_manager->ShowLoadWrongDeviceMessage());
+    static_cast<void>(m_manager->ShowTranslationFailureMessage());
     const std::vector<std::u16string> expected = {
         u"SETTINGS_FILE_LOAD_OLDER_MESSAGE", u"SETTINGS_FILE_LOAD_NEWER_MESSAGE", u"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE",
         u"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE", u"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE"};
@@ -322,3 +333,5 @@ TEST_F(PresetManagerTest, TheManagerListensForControlPanelSettings)
     ASSERT_EQ(KX::LNotification::Create(n, u"NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS", nullptr), KX::S_OK);
     EXPECT_EQ(KX::GetDefaultNotificationCenter()->SendNotification(n), KX::S_FALSE);
 }
+
+} // namespace KX::Test

@@ -4,14 +4,14 @@
 // library pushes to a listener: the library's callback queues them, and a worker thread hands them
 // to the listener one batch at a time, in arrival order.
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceControlClientInterface.h"
-#include "KXFramework/Utilities/Threads/Event.h"
-#include "KXFramework/Utilities/Threads/EventGatedThreader.h"
-#include "KXFramework/Utilities/Threads/ThreadWorker.h"
 #include "KXFramework/ObjectBase/Mutex.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/RCPtrQueue.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
+#include "KXFramework/Utilities/Threads/Event.h"
+#include "KXFramework/Utilities/Threads/EventGatedThreader.h"
+#include "KXFramework/Utilities/Threads/ThreadWorker.h"
 
 #include <atomic>
 #include <memory>
@@ -45,7 +45,7 @@ public:
 
     // 1 when the client exists; otherwise makes it from `libraryPath` (default: the program's
     // folder) and returns 0, also when the library is absent.
-    virtual KXRESULT LoadClient(const char* libraryPath = nullptr);
+    [[nodiscard]] virtual KXRESULT LoadClient(const char* libraryPath = nullptr);
     virtual bool IsConnected();
     // Hands the listener, at once and on this thread, a one-item batch for pseudo parameter -4 whose
     // value is [value (int64), connected (bool)]; returns connected, false without a listener.
@@ -54,27 +54,28 @@ public:
     virtual void Synchronize();
     // 0 when the device list changed, 1 when the time-out passed without a change, E_FAIL when the
     // library failed, -1 without a client. Calls the library every 250 ms until then.
-    virtual KXRESULT FindRemoteDevices(const KX::Array<KX::GUID>& types, KX::Array<KX::Variant>& devices,
-                                       unsigned timeoutMs);
+    [[nodiscard]] virtual KXRESULT FindRemoteDevices(const KX::Array<KX::GUID>& types, KX::Array<KX::Variant>& devices,
+                                                     unsigned timeoutMs);
     // One search; the library's result. `devices` is replaced unless the result is negative.
-    virtual KXRESULT FindRemoteDevicesOnce(const KX::Array<KX::GUID>& types, KX::Array<KX::Variant>& devices);
-    virtual KXRESULT ConnectDevice(const KX::Variant& deviceId);
-    virtual KXRESULT RequestParamRanges(void* x);
-    virtual KXRESULT RequestParamValues(const KX::ParamDescriptors& descriptors);
-    virtual KXRESULT RequestParamValues(const KX::ParamDescriptor& descriptor);
-    virtual KXRESULT GetParamRanges(void* a, void* b);
-    virtual KXRESULT GetParamValues(void* a, void* b);
-    virtual KXRESULT GetParamValue(const KX::ParamDescriptor& d, KX::Variant& value);
-    virtual KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& value);
-    virtual KXRESULT SetParamValues(void* x);
+    [[nodiscard]] virtual KXRESULT FindRemoteDevicesOnce(const KX::Array<KX::GUID>& types,
+                                                         KX::Array<KX::Variant>& devices);
+    [[nodiscard]] virtual KXRESULT ConnectDevice(const KX::Variant& deviceId);
+    [[nodiscard]] virtual KXRESULT RequestParamRanges(void* x);
+    [[nodiscard]] virtual KXRESULT RequestParamValues(const KX::ParamDescriptors& descriptors);
+    [[nodiscard]] virtual KXRESULT RequestParamValues(const KX::ParamDescriptor& descriptor);
+    [[nodiscard]] virtual KXRESULT GetParamRanges(void* a, void* b);
+    [[nodiscard]] virtual KXRESULT GetParamValues(void* a, void* b);
+    [[nodiscard]] virtual KXRESULT GetParamValue(const KX::ParamDescriptor& d, KX::Variant& value);
+    [[nodiscard]] virtual KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& value);
+    [[nodiscard]] virtual KXRESULT SetParamValues(void* x);
     virtual bool IsDeviceConnected();
     // -1 without a client, else 0.
-    virtual KXRESULT CheckDeviceConnection();
-    virtual KXRESULT DisconnectDevice();
-    virtual KXRESULT GetDeviceInfo(const KX::Variant* deviceId, uint8_t* info);
-    virtual KXRESULT GetPseudoParamValue(KX::Variant& value);
-    virtual KXRESULT SetPseudoParamValue(const KX::Variant& value);
-    virtual KXRESULT GetDeviceTypeIndex(int32_t& index);
+    [[nodiscard]] virtual KXRESULT CheckDeviceConnection();
+    [[nodiscard]] virtual KXRESULT DisconnectDevice();
+    [[nodiscard]] virtual KXRESULT GetDeviceInfo(const KX::Variant* deviceId, uint8_t* info);
+    [[nodiscard]] virtual KXRESULT GetPseudoParamValue(KX::Variant& value);
+    [[nodiscard]] virtual KXRESULT SetPseudoParamValue(const KX::Variant& value);
+    [[nodiscard]] virtual KXRESULT GetDeviceTypeIndex(int32_t& index);
 
     void SetListener(DeviceCommunicationReceiver* listener);
     // Switching off waits until a delivery in progress has ended.
@@ -86,7 +87,7 @@ public:
     bool HasRemoteLink();
 
     // Releases the worker thread's hold on this interface.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     LDeviceCommunicationInterface();
@@ -104,8 +105,8 @@ private:
     // The pseudo parameters are answered here when no library is loaded.
     bool HasLibrary();
 
-    KX::Mutex m_lock;          // client, device identifier, link, listener
-    KX::Mutex m_deliveryLock;  // held while batches are handed to the listener
+    KX::Mutex m_lock;         // client, device identifier, link, listener
+    KX::Mutex m_deliveryLock; // held while batches are handed to the listener
     KX::Mutex m_queueLock;
     KX::RCPtrQueue<ParamValuesBatch, 256> m_queue;
     KX::RCPtr<KX::LEvent> m_receiveEvent;

@@ -7,16 +7,16 @@
 
 // The default value of a leaf of `kind` numbered by its parent; E_FAIL before numbering,
 // E_INVALIDARG (and an empty value) for another identifier.
-KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const KX::ParamDescriptor& d,
-                        KX::Variant& out);
+[[nodiscard]] KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const KX::ParamDescriptor& d,
+                                      KX::Variant& out);
 
-#define KX_DECLARE_MODEL_LEAF(Name, Interface, Kind)                                                               \
-    class Name : public Interface {                                                                                \
-    public:                                                                                                        \
-        KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const override               \
-        {                                                                                                          \
-            return GetLeafDefault(*this, Kind, d, out);                                                            \
-        }                                                                                                          \
+#define KX_DECLARE_MODEL_LEAF(Name, Interface, Kind)                                                                   \
+    class Name : public Interface {                                                                                    \
+    public:                                                                                                            \
+        [[nodiscard]] KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const override     \
+        {                                                                                                              \
+            return GetLeafDefault(*this, Kind, d, out);                                                                \
+        }                                                                                                              \
     }
 
 KX_DECLARE_MODEL_LEAF(LPresetName, IPresetName, ParamKind::PresetName);
@@ -33,15 +33,15 @@ KX_DECLARE_MODEL_LEAF(LTouchPadAxis, ITouchPadAxis, ParamKind::TouchPadAxis);
 #undef KX_DECLARE_MODEL_LEAF
 
 // A group that makes its children in its constructor and holds them for its lifetime.
-#define KX_DECLARE_MODEL_GROUP(Name, Interface, Child, ChildInterface, Getter)                                     \
-    class Name : public Interface {                                                                                \
-    public:                                                                                                        \
-        Name();                                                                                                    \
-        using Interface::Getter;                                                                                   \
-        KX::ConstRCPtr<ChildInterface> Getter(int32_t i) const override;                                           \
-                                                                                                                   \
-    private:                                                                                                       \
-        std::array<KX::RCPtr<Child>, Interface::kChildCount> m_children;                                           \
+#define KX_DECLARE_MODEL_GROUP(Name, Interface, Child, ChildInterface, Getter)                                         \
+    class Name : public Interface {                                                                                    \
+    public:                                                                                                            \
+        Name();                                                                                                        \
+        using Interface::Getter;                                                                                       \
+        KX::ConstRCPtr<ChildInterface> Getter(int32_t i) const override;                                               \
+                                                                                                                       \
+    private:                                                                                                           \
+        std::array<KX::RCPtr<Child>, Interface::kChildCount> m_children;                                               \
     }
 
 KX_DECLARE_MODEL_GROUP(LKeybedZones, IKeybedZones, LKeybedZone, IKeybedZone, GetKeybedZone);

@@ -3,8 +3,8 @@
 // The device model implements them, and so do the editor's panels, which keep these base bodies
 // wherever they do not override them, so that identifier arithmetic and child selection are the
 // same on both sides.
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParameterizedModule.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParameterizedModule.h"
 
 #include <utility>
 
@@ -17,7 +17,7 @@ public:
 
     // Stores the fields and numbers the device from `first`; `first` must leave room for all 131
     // identifiers (logic error "Invalid FirstParamID").
-    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // The device's module for `id` when 0 <= id - first < 131, else null.
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;
@@ -25,9 +25,9 @@ public:
     virtual KX::ConstRCPtr<IDevice> GetDevice() const = 0;
     KX::RCPtr<IDevice> GetDevice();
     virtual KX::RCPtr<LDeviceCommunicationInterface> GetDeviceCommunicationInterface() = 0;
-    virtual KXRESULT ReportParamValueChange(const KX::ParamDescriptor& d, const KX::Variant& v) = 0;
+    [[nodiscard]] virtual KXRESULT ReportParamValueChange(const KX::ParamDescriptor& d, const KX::Variant& v) = 0;
     // Sets the value in the model and passes it on to the device; E_NOTIMPL here.
-    virtual KXRESULT SendParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
+    [[nodiscard]] virtual KXRESULT SendParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
 
 protected:
     IRootModule();
@@ -39,7 +39,7 @@ protected:
 class IModuleGroup : public LParameterizedModule {
 public:
     // Stores the fields, then gives child i (the group, first + i, i); null children are skipped.
-    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;
 
@@ -61,10 +61,10 @@ protected:
     IModuleLeaf();
 };
 
-#define KX_DECLARE_LEAF_INTERFACE(Name, Size)                                                                      \
-    class Name : public IModuleLeaf {                                                                              \
-    public:                                                                                                        \
-        static constexpr uint32_t kValueSize = Size;                                                               \
+#define KX_DECLARE_LEAF_INTERFACE(Name, Size)                                                                          \
+    class Name : public IModuleLeaf {                                                                                  \
+    public:                                                                                                            \
+        static constexpr uint32_t kValueSize = Size;                                                                   \
     }
 
 KX_DECLARE_LEAF_INTERFACE(IPresetName, 6);
@@ -81,17 +81,17 @@ KX_DECLARE_LEAF_INTERFACE(ITouchPadAxis, 15);
 #undef KX_DECLARE_LEAF_INTERFACE
 
 // A group of `Count` children of one interface, got through `Getter`.
-#define KX_DECLARE_GROUP_INTERFACE(Name, Child, Getter, Count)                                                     \
-    class Name : public IModuleGroup {                                                                             \
-    public:                                                                                                        \
-        static constexpr int32_t kChildCount = Count;                                                              \
-        /* Child i, null outside 0..Count-1. */                                                                    \
-        virtual KX::ConstRCPtr<Child> Getter(int32_t i) const = 0;                                                 \
-        KX::RCPtr<Child> Getter(int32_t i) { return ModifiableModule(std::as_const(*this).Getter(i)); }           \
-                                                                                                                   \
-    protected:                                                                                                     \
-        Name() : IModuleGroup(Count) {}                                                                            \
-        KX::ConstRCPtr<LParameterizedModule> GetChildModule(int32_t i) const override { return Getter(i); }       \
+#define KX_DECLARE_GROUP_INTERFACE(Name, Child, Getter, Count)                                                         \
+    class Name : public IModuleGroup {                                                                                 \
+    public:                                                                                                            \
+        static constexpr int32_t kChildCount = Count;                                                                  \
+        /* Child i, null outside 0..Count-1. */                                                                        \
+        virtual KX::ConstRCPtr<Child> Getter(int32_t i) const = 0;                                                     \
+        KX::RCPtr<Child> Getter(int32_t i) { return ModifiableModule(std::as_const(*this).Getter(i)); }                \
+                                                                                                                       \
+    protected:                                                                                                         \
+        Name() : IModuleGroup(Count) {}                                                                                \
+        KX::ConstRCPtr<LParameterizedModule> GetChildModule(int32_t i) const override { return Getter(i); }            \
     }
 
 KX_DECLARE_GROUP_INTERFACE(IKeybedZones, IKeybedZone, GetKeybedZone, 4);
@@ -122,7 +122,7 @@ class IDevice : public LParameterizedModule {
 public:
     // Stores the fields, then numbers its nine parts in dump order (first + 0, 1, 5, 7, 9, 25, 61,
     // 97, 129); part p gets index p; null parts are skipped.
-    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // The part that holds `id`, then that part's module; null outside the 131.
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;

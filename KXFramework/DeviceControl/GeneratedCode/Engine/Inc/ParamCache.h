@@ -17,18 +17,18 @@ public:
     bool Contains(int32_t id) const;
     // 0 when `v` may be stored under `id`; E_INVALIDARG for an identifier outside the model, a value
     // that is not a blob of the parameter's size, or a descriptor with a selector.
-    KXRESULT Check(int32_t id, const KX::Variant& v) const;
-    KXRESULT Check(const KX::ParamValue& value) const;
+    [[nodiscard]] KXRESULT Check(int32_t id, const KX::Variant& v) const;
+    [[nodiscard]] KXRESULT Check(const KX::ParamValue& value) const;
 
-    KXRESULT Set(int32_t id, const KX::Variant& v);
+    [[nodiscard]] KXRESULT Set(int32_t id, const KX::Variant& v);
     // E_INVALIDARG outside the model, with `out` emptied.
-    KXRESULT Get(int32_t id, KX::Variant& out) const;
+    [[nodiscard]] KXRESULT Get(int32_t id, KX::Variant& out) const;
     // Checks every value first: all are stored, or none (E_INVALIDARG).
-    KXRESULT SetMany(const KX::Array<KX::ParamValue>& values);
+    [[nodiscard]] KXRESULT SetMany(const KX::Array<KX::ParamValue>& values);
     // `count` values from identifier `first`. start -1: `out` becomes exactly those values; start >= 0:
     // `out` grows to at least start + count and they are written from `start`. A range leaving the
     // model, count < 0 or start < -1 gives E_INVALIDARG with `out` unchanged.
-    KXRESULT GetRange(int32_t first, int32_t count, KX::Array<KX::ParamValue>& out, int32_t start) const;
+    [[nodiscard]] KXRESULT GetRange(int32_t first, int32_t count, KX::Array<KX::ParamValue>& out, int32_t start) const;
 
     // The engine's lock; every operation above takes it.
     KX::Mutex& GetLock() const { return m_lock; }

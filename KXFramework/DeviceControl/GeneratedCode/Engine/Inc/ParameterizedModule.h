@@ -10,22 +10,22 @@
 class LParameterizedModule : public virtual KX::LRefCountedObject {
 public:
     // Stores parent, first identifier and index; 0.
-    virtual KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index);
+    [[nodiscard]] virtual KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index);
     // The module that owns parameter `id`, null when none; every interface overrides these.
     virtual KX::RCPtr<LParameterizedModule> GetModule(int32_t id);
     virtual KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const;
     // A leaf's own value, kept by the root's cache. Groups cannot serve these (logic error); a leaf
     // without parent answers -1 and a foreign identifier E_FAIL. The flag is not interpreted.
-    virtual KXRESULT SetParamValueLocal(const KX::ParamDescriptor& d, const KX::Variant& v, int flag);
-    virtual KXRESULT GetParamValueLocal(const KX::ParamDescriptor& d, KX::Variant& out) const;
+    [[nodiscard]] virtual KXRESULT SetParamValueLocal(const KX::ParamDescriptor& d, const KX::Variant& v, int flag);
+    [[nodiscard]] virtual KXRESULT GetParamValueLocal(const KX::ParamDescriptor& d, KX::Variant& out) const;
     // Climb to the parent; -1 without one.
-    virtual KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
-    virtual KXRESULT GetParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const;
+    [[nodiscard]] virtual KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
+    [[nodiscard]] virtual KXRESULT GetParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const;
     // The base has no default: an empty value and 0.
-    virtual KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const;
+    [[nodiscard]] virtual KXRESULT GetParamValueDefault(const KX::ParamDescriptor& d, KX::Variant& out) const;
     // Climb to the parent; -1 without one. The model's root answers from its cache.
-    virtual KXRESULT SetCachedParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
-    virtual KXRESULT GetCachedParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const;
+    [[nodiscard]] virtual KXRESULT SetCachedParamValue(const KX::ParamDescriptor& d, const KX::Variant& v);
+    [[nodiscard]] virtual KXRESULT GetCachedParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const;
 
     LParameterizedModule* GetParent() const { return m_parent; }
     int32_t GetFirstParamID() const { return m_firstParamID; }

@@ -7,6 +7,7 @@
 // through pseudo parameter -4 and the interface answers "connected" at once. Model writes therefore
 // never depend on a remote device; values are sent on only while one is linked.
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
+#include "KXFramework/ObjectBase/ServiceSlot.h"
 #include "KXFramework/Utilities/Threads/Event.h"
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 #include "KXFramework/Utilities/Threads/ThreadWorker.h"
@@ -29,36 +30,37 @@ public:
     static KX::RCPtr<LRootModuleEngine> GetRootModuleEngine();
     // Set by the application right after it made the engine, cleared before it lets it go.
     static void SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine);
+    static KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>& EngineSlot();
     static KX::RCPtr<LRootModuleEngine> Create();
 
     // Builds the model, loads the client library, starts the worker and connects through the -4
     // handshake: 0 when connected, 1 when already initialised, E_FAIL otherwise.
-    KXRESULT Initialize(unsigned flags = 0);
+    [[nodiscard]] KXRESULT Initialize(unsigned flags = 0);
     int32_t GetFirstParamID() const;
     // `count` values from `firstId` (see LParamCache::GetRange); E_FAIL before Initialize.
-    KXRESULT GetParamValues(int32_t firstId, int32_t count, KX::Array<KX::ParamValue>& out,
-                            int32_t startIndex = -1);
+    [[nodiscard]] KXRESULT GetParamValues(int32_t firstId, int32_t count, KX::Array<KX::ParamValue>& out,
+                                          int32_t startIndex = -1);
     // The current value; an empty value and E_INVALIDARG when no module owns `id`.
-    KXRESULT GetParamValue(int32_t id, KX::Variant& out);
+    [[nodiscard]] KXRESULT GetParamValue(int32_t id, KX::Variant& out);
     // Reads the listed values and announces them; unknown identifiers are skipped.
-    KXRESULT RequestParamValues(const KX::ParamDescriptors& descriptors);
+    [[nodiscard]] KXRESULT RequestParamValues(const KX::ParamDescriptors& descriptors);
     // E_FAIL unless connected; otherwise the root module's send, announced when it succeeds.
-    KXRESULT SendParamValueToDevice(const int& id, const KX::Variant& value);
-    KXRESULT SendParamValueToDevice(const KX::ParamDescriptor& d, const KX::Variant& value);
+    [[nodiscard]] KXRESULT SendParamValueToDevice(const int& id, const KX::Variant& value);
+    [[nodiscard]] KXRESULT SendParamValueToDevice(const KX::ParamDescriptor& d, const KX::Variant& value);
     // 0 when unchanged. Switching on searches once at once and then every 1,500 ms.
-    KXRESULT SetDevicePolling(bool on);
+    [[nodiscard]] KXRESULT SetDevicePolling(bool on);
     // With polling on, the stored list and 0; otherwise one search through the interface.
-    KXRESULT GetRemoteDeviceList(KX::Array<KX::Variant>& out);
+    [[nodiscard]] KXRESULT GetRemoteDeviceList(KX::Array<KX::Variant>& out);
     // Writes a whole set of values (a loaded file): E_FAIL unless connected, E_INVALIDARG and
     // nothing written when any value does not fit its parameter; announced as one change set.
-    KXRESULT ApplyParamValues(const KX::Array<KX::ParamValue>& values);
+    [[nodiscard]] KXRESULT ApplyParamValues(const KX::Array<KX::ParamValue>& values);
     DeviceConnectionState GetConnectionState() const;
     KX::RCPtr<LRootModule> GetRootModule();
 
     // One pass of the worker thread: a device search while polling is on.
-    KXRESULT Run(const KX::RCPtr<KX::LRefCountedObject>& parameters) override;
+    [[nodiscard]] KXRESULT Run(const KX::RCPtr<KX::LRefCountedObject>& parameters) override;
     // Stops the worker thread and unlinks the root module from the interface.
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     // From the root module: the answer to the -4 announcement, and values that entered the cache.
     void OnConnectionState(int64_t value, bool connected);

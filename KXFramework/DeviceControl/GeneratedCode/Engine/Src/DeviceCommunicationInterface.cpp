@@ -54,7 +54,8 @@ void LDeviceCommunicationInterface::StartWorker(const KX::RCPtr<LDeviceCommunica
 }
 
 LDeviceCommunicationInterface::LDeviceCommunicationInterface()
-    : m_queue(&m_queueLock), m_receiveEvent(KX::LEvent::Create(true))
+    : m_queue(&m_queueLock),
+      m_receiveEvent(KX::LEvent::Create(true))
 {
 }
 
@@ -109,8 +110,9 @@ bool LDeviceCommunicationInterface::NotifyConnectionState(int64_t value)
     KX::Variant state;
     state.SetList(items, 2);
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
-    batch->Set(KX::ParamDescriptor(kParamConnectionState), state);
-    listener->ReceiveParamValues(*batch);
+    // A batch of one is always taken, and the listener's answer changes nothing here.
+    static_cast<void>(batch->Set(KX::ParamDescriptor(kParamConnectionState), state));
+    static_cast<void>(listener->ReceiveParamValues(*batch));
     return connected;
 }
 
@@ -234,7 +236,7 @@ KXRESULT LDeviceCommunicationInterface::GetParamValue(const KX::ParamDescriptor&
         return client->GetParamValue(&id, &d, &value);
     }
     int32_t type = 0;
-    GetDeviceTypeIndex(type);
+    static_cast<void>(GetDeviceTypeIndex(type)); // always S_OK
     switch (d.id) {
     case kParamConnected: {
         const uint8_t connected = IsConnected() ? 1 : 0;

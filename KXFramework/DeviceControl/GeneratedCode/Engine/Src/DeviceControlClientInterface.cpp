@@ -91,7 +91,7 @@ int32_t DeviceControlClientInterface::RequestParamValues(const Variant* deviceId
     if (!m_requestParamValues)
         return -1;
     ParamDescriptors list;
-    list.Set(&descriptor, 1);
+    static_cast<void>(list.Set(&descriptor, 1)); // a list of one cannot be refused
     return m_requestParamValues(deviceId, &list);
 }
 

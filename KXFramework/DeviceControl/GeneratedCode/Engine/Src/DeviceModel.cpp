@@ -16,17 +16,17 @@ KXRESULT GetLeafDefault(const LParameterizedModule& leaf, ParamKind kind, const 
     return KX::S_OK;
 }
 
-#define KX_DEFINE_MODEL_GROUP(Name, Child, ChildInterface, Getter)                                                 \
-    Name::Name()                                                                                                   \
-    {                                                                                                              \
-        for (int32_t i = 0; i < kChildCount; ++i)                                                                  \
-            m_children[i] = KX::RCPtr<Child>(new Child);                                                           \
-    }                                                                                                              \
-    KX::ConstRCPtr<ChildInterface> Name::Getter(int32_t i) const                                                   \
-    {                                                                                                              \
-        if (i < 0 || i >= kChildCount)                                                                             \
-            return KX::ConstRCPtr<ChildInterface>();                                                               \
-        return KX::ConstRCPtr<ChildInterface>(m_children[i]);                                                      \
+#define KX_DEFINE_MODEL_GROUP(Name, Child, ChildInterface, Getter)                                                     \
+    Name::Name()                                                                                                       \
+    {                                                                                                                  \
+        for (int32_t i = 0; i < kChildCount; ++i)                                                                      \
+            m_children[i] = KX::RCPtr<Child>(new Child);                                                               \
+    }                                                                                                                  \
+    KX::ConstRCPtr<ChildInterface> Name::Getter(int32_t i) const                                                       \
+    {                                                                                                                  \
+        if (i < 0 || i >= kChildCount)                                                                                 \
+            return KX::ConstRCPtr<ChildInterface>();                                                                   \
+        return KX::ConstRCPtr<ChildInterface>(m_children[i]);                                                          \
     }
 
 KX_DEFINE_MODEL_GROUP(LKeybedZones, LKeybedZone, IKeybedZone, GetKeybedZone)
@@ -39,9 +39,7 @@ KX_DEFINE_MODEL_GROUP(LTouchPadAxises, LTouchPadAxis, ITouchPadAxis, GetTouchPad
 
 #undef KX_DEFINE_MODEL_GROUP
 
-LPedals::LPedals() : m_volume(new LVolumePedal), m_sustain(new LSustainPedal)
-{
-}
+LPedals::LPedals() : m_volume(new LVolumePedal), m_sustain(new LSustainPedal) {}
 
 KX::ConstRCPtr<IVolumePedal> LPedals::GetVolumePedal() const
 {
@@ -54,9 +52,15 @@ KX::ConstRCPtr<ISustainPedal> LPedals::GetSustainPedal() const
 }
 
 LDevice::LDevice()
-    : m_presetName(new LPresetName), m_keybedZones(new LKeybedZones), m_wheels(new LWheels),
-      m_pedals(new LPedals), m_pads(new LPads), m_pushButtons(new LPushButtons), m_faders(new LFaders),
-      m_encoders(new LEncoders), m_touchPadAxises(new LTouchPadAxises)
+    : m_presetName(new LPresetName),
+      m_keybedZones(new LKeybedZones),
+      m_wheels(new LWheels),
+      m_pedals(new LPedals),
+      m_pads(new LPads),
+      m_pushButtons(new LPushButtons),
+      m_faders(new LFaders),
+      m_encoders(new LEncoders),
+      m_touchPadAxises(new LTouchPadAxises)
 {
 }
 

@@ -28,14 +28,12 @@ int32_t PartOf(int32_t offset)
 // ---------------------------------------------------------------------------------------------
 // IRootModule
 
-IRootModule::IRootModule() : LParameterizedModule(false)
-{
-}
+IRootModule::IRootModule() : LParameterizedModule(false) {}
 
 KXRESULT IRootModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IRootModule::SetFirstParamID", __LINE__);
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     if (KX::RCPtr<IDevice> device = GetDevice())
         return device->SetFirstParamID(this, first, 0);
     return KX::S_OK;
@@ -70,17 +68,15 @@ KXRESULT IRootModule::SendParamValue(const KX::ParamDescriptor&, const KX::Varia
 // ---------------------------------------------------------------------------------------------
 // IModuleGroup, IModuleLeaf, IPedals
 
-IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_childCount(childCount)
-{
-}
+IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_childCount(childCount) {}
 
 KXRESULT IModuleGroup::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     for (int32_t i = 0; i < m_childCount; ++i) {
         KX::RCPtr<LParameterizedModule> child = ModifiableModule(GetChildModule(i));
         if (child)
-            child->SetFirstParamID(this, first + i, i);
+            static_cast<void>(child->SetFirstParamID(this, first + i, i)); // always S_OK
     }
     return KX::S_OK;
 }
@@ -103,9 +99,7 @@ KX::ConstRCPtr<LParameterizedModule> IModuleGroup::GetModule(int32_t id) const
     return child ? child->GetModule(id) : KX::ConstRCPtr<LParameterizedModule>();
 }
 
-IModuleLeaf::IModuleLeaf() : LParameterizedModule(true)
-{
-}
+IModuleLeaf::IModuleLeaf() : LParameterizedModule(true) {}
 
 KX::RCPtr<LParameterizedModule> IModuleLeaf::GetModule(int32_t id)
 {
@@ -133,9 +127,7 @@ KX::ConstRCPtr<LParameterizedModule> IPedals::GetChildModule(int32_t i) const
 // ---------------------------------------------------------------------------------------------
 // IDevice
 
-IDevice::IDevice() : LParameterizedModule(false)
-{
-}
+IDevice::IDevice() : LParameterizedModule(false) {}
 
 KX::ConstRCPtr<LParameterizedModule> IDevice::GetPart(int32_t p) const
 {
@@ -166,11 +158,11 @@ KX::ConstRCPtr<LParameterizedModule> IDevice::GetPart(int32_t p) const
 KXRESULT IDevice::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IDevice::SetFirstParamID", __LINE__);
-    LParameterizedModule::SetFirstParamID(parent, first, index);
+    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
     for (int32_t p = 0; p < kPartCount; ++p) {
         KX::RCPtr<LParameterizedModule> part = ModifiableModule(GetPart(p));
         if (part)
-            part->SetFirstParamID(this, first + kPartOffset[p], p);
+            static_cast<void>(part->SetFirstParamID(this, first + kPartOffset[p], p)); // always S_OK
     }
     return KX::S_OK;
 }

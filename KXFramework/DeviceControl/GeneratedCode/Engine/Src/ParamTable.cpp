@@ -5,18 +5,14 @@
 namespace {
 
 constexpr ParamKindInfo kKinds[kParamKindCount] = {
-    {ParamKind::PresetName, 0, 1, 6},
-    {ParamKind::KeybedZone, 1, 4, 9},
-    {ParamKind::Wheel, 5, 2, 5},
-    {ParamKind::VolumePedal, 7, 1, 6},
-    {ParamKind::SustainPedal, 8, 1, 6},
-    {ParamKind::Pad, 9, 16, 14},
-    {ParamKind::PushButton, 25, 36, 17},
-    {ParamKind::Fader, 61, 36, 6},
-    {ParamKind::Encoder, 97, 32, 6},
+    {ParamKind::PresetName, 0, 1, 6},      {ParamKind::KeybedZone, 1, 4, 9},   {ParamKind::Wheel, 5, 2, 5},
+    {ParamKind::VolumePedal, 7, 1, 6},     {ParamKind::SustainPedal, 8, 1, 6}, {ParamKind::Pad, 9, 16, 14},
+    {ParamKind::PushButton, 25, 36, 17},   {ParamKind::Fader, 61, 36, 6},      {ParamKind::Encoder, 97, 32, 6},
     {ParamKind::TouchPadAxis, 129, 2, 15},
 };
 
+// The tables keep their rows.
+// clang-format off
 constexpr uint8_t kFaderCC[36] = {
     118, 119, 120, 121, 122, 123, 124, 125, 126, 127,
     0, 2, 5, 6, 12, 13, 32, 33, 34, 36, 37, 38, 39, 40, 42, 43, 48, 49, 50, 51, 69, 70, 71, 72, 73, 74,
@@ -39,6 +35,7 @@ constexpr HidDefault kPushButtonHid[36] = {
     {2, 12, 17}, {3, 31, 17}, {7, 10, 17}, {2, 66, 0},  {3, 65, 0},  {2, 76, 17},
     {3, 77, 17}, {1, 78, 17}, {6, 79, 17}, {7, 80, 17}, {4, 27, 17}, {3, 26, 0},
 };
+// clang-format on
 
 // Bank colours of the push buttons (yellow, white, red, cyan); the first button of a bank is blue.
 constexpr uint8_t kBankColour[4] = {6, 7, 5, 2};

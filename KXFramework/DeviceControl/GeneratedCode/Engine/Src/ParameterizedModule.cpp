@@ -10,8 +10,8 @@ constexpr const char* kSourcePath = "DeviceControl\\GeneratedCode\\Engine\\Src\\
 
 [[noreturn]] void ThrowLogicError(const char* description, const char* method, int line)
 {
-    throw KX::Exception<std::logic_error>(std::string("Logic Error : ") + description + " : " + method + " : " +
-                                          kSourcePath + " : Line " + std::to_string(line));
+    throw KX::Exception<std::logic_error>(std::string("Logic Error : ") + description +
+                                          KX::SourcePlace(method, kSourcePath, line));
 }
 
 // The rule of both local forms: S_OK when the leaf may serve the request; -1 without a parent,
@@ -34,9 +34,7 @@ void CheckFirstParamID(int32_t first, int32_t count, const char* method, int lin
         ThrowLogicError("Invalid FirstParamID", method, line);
 }
 
-LParameterizedModule::LParameterizedModule(bool ownParam) : m_ownParam(ownParam ? 1 : 0)
-{
-}
+LParameterizedModule::LParameterizedModule(bool ownParam) : m_ownParam(ownParam ? 1 : 0) {}
 
 KXRESULT LParameterizedModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {

@@ -1,12 +1,17 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 
+#include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceModel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
 
 LRootModule::LRootModule(LRootModuleEngine* engine, const KX::RCPtr<LParamCache>& cache)
-    : m_engine(engine), m_cache(cache), m_device(new LDevice)
+    : m_engine(engine),
+      m_cache(cache),
+      m_device(new LDevice)
 {
 }
+
+LRootModule::~LRootModule() = default;
 
 KX::ConstRCPtr<IDevice> LRootModule::GetDevice() const
 {
@@ -54,8 +59,7 @@ void LRootModule::ForwardToDevice(const KX::ParamDescriptor& d, const KX::Varian
         return;
     const KXRESULT r = port->SetParamValue(d, v);
     if (KX::Failed(r))
-        LogDeviceLine("Device model: sending parameter %d to the device failed (0x%X)", d.id,
-                     static_cast<unsigned>(r));
+        KX::DebugLog("Device model: sending parameter %d to the device failed (0x%X)", d.id, static_cast<unsigned>(r));
 }
 
 KXRESULT LRootModule::GetParamValue(const KX::ParamDescriptor& d, KX::Variant& out) const
@@ -85,7 +89,7 @@ void LRootModule::ReceiveParamValues(const ParamValuesBatch& batch)
     for (int i = 0; i < count; ++i) {
         KX::ParamValue item;
         if (KX::Failed(batch.GetAt(i, item.descriptor, item.value))) {
-            LogDeviceLine("Device model: malformed item %d of a received batch dropped", i);
+            KX::DebugLog("Device model: malformed item %d of a received batch dropped", i);
             continue;
         }
         if (item.descriptor.id == LDeviceCommunicationInterface::kParamConnectionState) {
@@ -93,11 +97,11 @@ void LRootModule::ReceiveParamValues(const ParamValuesBatch& batch)
             if (item.value.GetListItem(0, state) == 0 && item.value.GetListItem(1, connected) == 0)
                 engine->OnConnectionState(state.ToInt64(), connected.ToBool());
             else
-                LogDeviceLine("Device model: malformed connection state dropped");
+                KX::DebugLog("Device model: malformed connection state dropped");
             continue;
         }
         if (KX::Failed(m_cache->Check(item))) {
-            LogDeviceLine("Device model: received value for parameter %d dropped", item.descriptor.id);
+            KX::DebugLog("Device model: received value for parameter %d dropped", item.descriptor.id);
             continue;
         }
         if (KX::Succeeded(m_cache->Set(item.descriptor.id, item.value)))

@@ -1,10 +1,8 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceLog.h"
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
-
-#include <mutex>
 
 namespace {
 
@@ -14,18 +12,6 @@ constexpr const char16_t* kRemoteDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHA
 
 using ParamValuePair = KX::LPair<KX::ParamDescriptor, KX::Variant, &KX::ParamDescriptorToString>;
 
-// The application's engine. Never destroyed: a late reader at exit finds it empty, not freed.
-struct EngineSlot {
-    std::mutex lock;
-    KX::RCPtr<LRootModuleEngine> engine;
-};
-
-EngineSlot& GetEngineSlot()
-{
-    static EngineSlot* slot = new EngineSlot;
-    return *slot;
-}
-
 void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
 {
     KX::RCPtr<KX::LNotification> n;
@@ -33,7 +19,7 @@ void Post(const char16_t* name, const KX::RCPtr<KX::LRefCountedObject>& payload)
         return;
     KX::RCPtr<KX::LNotificationCenter> centre = KX::GetDefaultNotificationCenter();
     if (!centre || KX::Failed(centre->PostNotification(n)))
-        LogDeviceLine("Device model: posting a notification failed");
+        KX::DebugLog("Device model: posting a notification failed");
 }
 
 void PostParamChange(const KX::ParamDescriptor& d, const KX::Variant& value)
@@ -54,21 +40,19 @@ void LRootModuleEngine::GetRootModuleEngine(KX::RCPtr<LRootModuleEngine>& out)
 
 KX::RCPtr<LRootModuleEngine> LRootModuleEngine::GetRootModuleEngine()
 {
-    EngineSlot& slot = GetEngineSlot();
-    std::lock_guard<std::mutex> lock(slot.lock);
-    return slot.engine;
+    return EngineSlot().Get();
 }
 
 void LRootModuleEngine::SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine)
 {
-    KX::RCPtr<LRootModuleEngine> old;
-    EngineSlot& slot = GetEngineSlot();
-    {
-        std::lock_guard<std::mutex> lock(slot.lock);
-        old = slot.engine;
-        slot.engine = engine;
-    }
-    // `old` is released here, outside the lock: its last release may stop threads.
+    EngineSlot().Set(engine);
+}
+
+KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>& LRootModuleEngine::EngineSlot()
+{
+    // Never destroyed: a late reader at exit finds it empty, not freed.
+    static auto* slot = new KX::ServiceSlot<KX::RCPtr<LRootModuleEngine>>;
+    return *slot;
 }
 
 KX::RCPtr<LRootModuleEngine> LRootModuleEngine::Create()
@@ -95,7 +79,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     // The tree is numbered before other threads can reach it.
     KX::RCPtr<LParamCache> cache(new LParamCache(kFirstParamID));
     KX::RCPtr<LRootModule> root(new LRootModule(this, cache));
-    root->SetFirstParamID(nullptr, kFirstParamID, 0);
+    static_cast<void>(root->SetFirstParamID(nullptr, kFirstParamID, 0)); // always S_OK
     {
         KX::MutexLock lock(m_lock);
         m_cache = cache;
@@ -106,20 +90,20 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     try {
         port = MakeDeviceCommunicationInterface();
     } catch (const std::exception& e) {
-        LogDeviceLine("Device model: the device communication interface cannot be made: %s", e.what());
+        KX::DebugLog("Device model: the device communication interface cannot be made: %s", e.what());
     }
     if (!port) {
         SetConnectionState(Disconnected);
         return KX::E_FAIL;
     }
-    root->AttachPort(port);
+    static_cast<void>(root->AttachPort(port)); // port is not null here
     const KXRESULT loaded = port->LoadClient();
     if (loaded != KX::S_OK)
-        LogDeviceLine("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
+        KX::DebugLog("Device model: loading the device-control client gave 0x%X", static_cast<unsigned>(loaded));
 
     KX::RCPtr<KX::LEvent> event = KX::LEvent::Create(true);
-    KX::RCPtr<KX::LEventGatedThreader> threader =
-        KX::LEventGatedThreader::Create(event, KX::RCPtr<KX::LThreadWorker>(this), KX::RCPtr<KX::LRefCountedObject>(), 0);
+    KX::RCPtr<KX::LEventGatedThreader> threader = KX::LEventGatedThreader::Create(
+        event, KX::RCPtr<KX::LThreadWorker>(this), KX::RCPtr<KX::LRefCountedObject>(), 0);
     // The threader's hold on the engine is taken back in BreakCycles.
     AdjustOwnerCount(1);
     bool polling;
@@ -143,7 +127,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     const KXRESULT announced = root->AnnounceConnectionState(Connected);
     if (GetConnectionState() == Connecting) {
         // The interface refused the announcement without answering it.
-        LogDeviceLine("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
+        KX::DebugLog("Device model: announcing the connection state gave 0x%X", static_cast<unsigned>(announced));
         SetConnectionState(Disconnected);
     }
     return GetConnectionState() == Connected ? KX::S_OK : KX::E_FAIL;
@@ -286,8 +270,8 @@ KXRESULT LRootModuleEngine::ApplyParamValues(const KX::Array<KX::ParamValue>& va
     if (KX::Failed(r))
         return r;
     PostParamChanges(values);
-    for (unsigned i = 0; i < values.GetCount(); ++i)
-        root->ForwardToDevice(values.GetAt(i).descriptor, values.GetAt(i).value);
+    for (const KX::ParamValue& v : values)
+        root->ForwardToDevice(v.descriptor, v.value);
     return KX::S_OK;
 }
 
@@ -302,7 +286,7 @@ void LRootModuleEngine::PostParamChanges(const KX::Array<KX::ParamValue>& values
         return;
     }
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
-    batch->Set(values);
+    static_cast<void>(batch->Set(values)); // an empty batch still announces the change
     Post(kParamModuleStateChange, KX::RCPtr<KX::LRefCountedObject>(batch));
 }
 
@@ -334,12 +318,12 @@ void LRootModuleEngine::ConnectFirstDevice(const KX::Array<KX::Variant>& devices
         return;
     const KX::Variant& device = devices.GetAt(0);
     KXRESULT r = port->ConnectDevice(device);
-    LogDeviceLine("Device model: connecting to a remote device gave 0x%X", static_cast<unsigned>(r));
+    KX::DebugLog("Device model: connecting to a remote device gave 0x%X", static_cast<unsigned>(r));
     if (KX::Failed(r))
         return;
     uint8_t info = 0;
     r = port->GetDeviceInfo(&device, &info);
-    LogDeviceLine("Device model: remote device information 0x%X (result 0x%X)", info, static_cast<unsigned>(r));
+    KX::DebugLog("Device model: remote device information 0x%X (result 0x%X)", info, static_cast<unsigned>(r));
 }
 
 KXRESULT LRootModuleEngine::SetDevicePolling(bool on)

@@ -1,7 +1,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/DeviceCommunicationInterface.h"
 
-#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "Eventually.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ParamTable.h"
 #include "TestLibrary.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+namespace KX::Test {
 
 namespace {
 
@@ -226,3 +228,5 @@ TEST(DeviceCommunicationInterfaceTest, BatchesArrivingWhileReceiveIsOffAreDroppe
     EXPECT_EQ(items[0].descriptor.id, 50);
     port->SetListener(nullptr);
 }
+
+} // namespace KX::Test

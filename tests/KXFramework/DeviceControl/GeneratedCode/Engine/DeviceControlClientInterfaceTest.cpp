@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 using KX::DeviceControlClientInterface;
 
 TEST(DeviceControlClientInterfaceTest, WithoutTheLibraryEveryCallAnswersMinusOne)
@@ -79,3 +81,5 @@ TEST(DeviceControlClientInterfaceTest, WithTheLibraryEveryCallReachesIt)
     // Destruction releases what the library holds.
     EXPECT_EQ(lib.CallCount("ReleaseAll"), 1);
 }
+
+} // namespace KX::Test

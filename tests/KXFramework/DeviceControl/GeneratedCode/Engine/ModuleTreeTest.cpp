@@ -9,6 +9,8 @@
 #include <climits>
 #include <string>
 
+namespace KX::Test {
+
 namespace {
 
 // A root that keeps the values in a cache of its own, without an engine.
@@ -205,3 +207,5 @@ TEST(ModuleTreeTest, LeavesReadAndWriteTheCacheAndRefuseWrongValues)
     EXPECT_EQ(button->GetParamValueDefault(KX::ParamDescriptor(first + 26), def), KX::E_INVALIDARG);
     EXPECT_EQ(def.GetType(), KX::Variant::Empty);
 }
+
+} // namespace KX::Test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace KX::Test {
+
 namespace {
 
 constexpr int32_t kFirst = 100;
@@ -49,14 +51,14 @@ TEST(ParamCacheTest, SetManyWritesAllOrNothing)
     values.AddItem(Value(kFirst + 130, Blob(14, 3))); // a touch-pad axis has 15 bytes
     EXPECT_EQ(cache->SetMany(values), KX::E_INVALIDARG);
     KX::Variant v;
-    cache->Get(kFirst, v);
+    static_cast<void>(cache->Get(kFirst, v));
     EXPECT_TRUE(v == ParamDefaultValue(0));
 
     values.GetAt(2).value = Blob(15, 3);
     EXPECT_EQ(cache->SetMany(values), KX::S_OK);
-    cache->Get(kFirst + 130, v);
+    static_cast<void>(cache->Get(kFirst + 130, v));
     EXPECT_TRUE(v == Blob(15, 3));
-    cache->Get(kFirst, v);
+    static_cast<void>(cache->Get(kFirst, v));
     EXPECT_TRUE(v == Blob(6, 0x41));
 }
 
@@ -82,13 +84,15 @@ TEST(ParamCacheTest, GetRangeFillsOrExtendsAndRefusesBadRanges)
     EXPECT_EQ(grow.GetAt(4).value.GetSize(), 5u);
 
     // Ranges that leave the model change nothing.
-    for (auto [first, count, start] : {std::tuple{kFirst - 1, 2, -1}, std::tuple{kFirst + 130, 2, -1},
-                                       std::tuple{kFirst, -1, -1}, std::tuple{kFirst, 1, -2},
-                                       std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0},
-                                       std::tuple{kFirst + 1, INT32_MAX, -1}}) {
+    for (auto [first, count, start] :
+         {std::tuple{kFirst - 1, 2, -1}, std::tuple{kFirst + 130, 2, -1}, std::tuple{kFirst, -1, -1},
+          std::tuple{kFirst, 1, -2}, std::tuple{INT32_MAX, 1, -1}, std::tuple{INT32_MIN, 131, 0},
+          std::tuple{kFirst + 1, INT32_MAX, -1}}) {
         EXPECT_EQ(cache->GetRange(first, count, grow, start), KX::E_INVALIDARG) << first << " " << count;
         EXPECT_EQ(grow.GetCount(), 5u);
     }
     EXPECT_EQ(cache->GetRange(kFirst, 0, grow, -1), KX::S_OK);
     EXPECT_EQ(grow.GetCount(), 0u);
 }
+
+} // namespace KX::Test

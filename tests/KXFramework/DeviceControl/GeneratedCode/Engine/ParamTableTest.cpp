@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace KX::Test {
+
 namespace {
 
 std::vector<uint8_t> Default(int32_t index)
@@ -45,15 +47,14 @@ TEST(ParamTableTest, KindsTileTheParametersAndMatchTheDumpLayout)
     // With the 11-byte head and the closing F7 the dump is 1350 bytes.
     EXPECT_EQ(ParamDumpOffset(kParamCount - 1) + ParamValueSize(kParamCount - 1) + 1, 1350u);
 
-    const std::pair<int32_t, int32_t> offsets[] = {{0, 11},   {1, 17},    {5, 53},    {7, 63},   {8, 69},
-                                                   {9, 75},   {25, 299},  {61, 911},  {97, 1127}, {129, 1319},
-                                                   {130, 1334}};
+    const std::pair<int32_t, int32_t> offsets[] = {{0, 11},   {1, 17},   {5, 53},    {7, 63},     {8, 69},    {9, 75},
+                                                   {25, 299}, {61, 911}, {97, 1127}, {129, 1319}, {130, 1334}};
     for (auto [index, offset] : offsets)
         EXPECT_EQ(ParamDumpOffset(index), offset) << index;
 
-    const std::pair<int32_t, uint32_t> sizes[] = {{0, 6},   {1, 9},   {4, 9},   {5, 5},   {6, 5},  {7, 6},
-                                                  {8, 6},   {9, 14},  {24, 14}, {25, 17}, {60, 17}, {61, 6},
-                                                  {96, 6},  {97, 6},  {128, 6}, {129, 15}, {130, 15}};
+    const std::pair<int32_t, uint32_t> sizes[] = {{0, 6},  {1, 9},  {4, 9},   {5, 5},    {6, 5},   {7, 6},
+                                                  {8, 6},  {9, 14}, {24, 14}, {25, 17},  {60, 17}, {61, 6},
+                                                  {96, 6}, {97, 6}, {128, 6}, {129, 15}, {130, 15}};
     for (auto [index, size] : sizes) {
         EXPECT_EQ(ParamValueSize(index), size) << index;
         EXPECT_EQ(Default(index).size(), size) << index;
@@ -82,10 +83,10 @@ TEST(ParamTableTest, DefaultsOfTheSmallControls)
     EXPECT_EQ(Default(6), Bytes({0, 0, 1, 0, 127}));
     EXPECT_EQ(Default(7), Bytes({0, 0, 7, 0, 0, 127}));
     EXPECT_EQ(Default(8), Bytes({0, 0, 64, 0, 0, 127}));
-    EXPECT_EQ(Default(129), Bytes({0x00, 0x00, 0x23, 0x00, 0x00, 0x7F, 0x08, 0x3C, 0x48, 0x3E, 0x40, 0x41, 0x43,
-                                   0x45, 0x47}));
-    EXPECT_EQ(Default(130), Bytes({0x00, 0x00, 0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C,
-                                   0x4D, 0x4F}));
+    EXPECT_EQ(Default(129),
+              Bytes({0x00, 0x00, 0x23, 0x00, 0x00, 0x7F, 0x08, 0x3C, 0x48, 0x3E, 0x40, 0x41, 0x43, 0x45, 0x47}));
+    EXPECT_EQ(Default(130),
+              Bytes({0x00, 0x00, 0x29, 0x00, 0x00, 0x7F, 0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F}));
 }
 
 TEST(ParamTableTest, PadDefaults)
@@ -106,8 +107,8 @@ TEST(ParamTableTest, PushButtonDefaults)
     const struct {
         int32_t button;
         uint8_t colour, cc;
-    } cases[] = {{1, 6, 9},   {2, 6, 14},  {8, 6, 20},   {9, 3, 21},   {10, 7, 22}, {18, 3, 30},
-                 {19, 5, 31}, {20, 5, 102}, {27, 3, 109}, {28, 2, 110}};
+    } cases[] = {{1, 6, 9},   {2, 6, 14},  {8, 6, 20},   {9, 3, 21},   {10, 7, 22},
+                 {18, 3, 30}, {19, 5, 31}, {20, 5, 102}, {27, 3, 109}, {28, 2, 110}};
     for (const auto& c : cases) {
         const std::vector<uint8_t> v = Default(25 + c.button);
         EXPECT_EQ(v[1], c.colour) << c.button;
@@ -145,3 +146,5 @@ TEST(ParamTableTest, FaderAndEncoderDefaults)
     }
     EXPECT_FALSE(used[1] || used[7] || used[64]);
 }
+
+} // namespace KX::Test

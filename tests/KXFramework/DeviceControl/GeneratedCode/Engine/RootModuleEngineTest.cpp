@@ -9,6 +9,8 @@
 #include <atomic>
 #include <thread>
 
+namespace KX::Test {
+
 namespace {
 
 constexpr const char16_t* kStateChange = u"NID_PARAM_MODULE_STATE_CHANGE";
@@ -190,7 +192,7 @@ TEST_F(RootModuleEngineTest, EveryAcceptedWriteIsAnnouncedByThePostingRule)
 
     // Requests: two values give two pairs, three values one list; unknown identifiers are skipped.
     KX::ParamDescriptors two;
-    two.Set(First(), 2);
+    static_cast<void>(two.Set(First(), 2));
     EXPECT_EQ(m_engine->RequestParamValues(two), KX::S_OK);
     posts = Posts(kStateChange);
     ASSERT_EQ(posts.size(), 2u);
@@ -198,7 +200,7 @@ TEST_F(RootModuleEngineTest, EveryAcceptedWriteIsAnnouncedByThePostingRule)
     const KX::ParamDescriptor list[] = {KX::ParamDescriptor(First() + 5), KX::ParamDescriptor(First() + 500),
                                         KX::ParamDescriptor(First() + 6), KX::ParamDescriptor(First() + 129)};
     KX::ParamDescriptors four;
-    four.Set(list, 4);
+    static_cast<void>(four.Set(list, 4));
     EXPECT_EQ(m_engine->RequestParamValues(four), KX::S_OK);
     posts = Posts(kStateChange);
     ASSERT_EQ(posts.size(), 1u);
@@ -234,19 +236,19 @@ TEST_F(RootModuleEngineTest, BatchesFromThePortReachTheModelButPseudoValuesNever
     items.AddItem({KX::ParamDescriptor(First() + 10), Blob(13, 4)}); // a pad has 14 bytes
     items.AddItem({KX::ParamDescriptor(First() + 200), Blob(6, 4)});
     ParamValuesBatch batch;
-    batch.Set(items);
+    static_cast<void>(batch.Set(items));
     m_engine->GetRootModule()->ReceiveParamValues(batch);
 
     std::vector<PostRecorder::Post> posts = Posts(kStateChange);
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(ValuesOf(posts[0])[0].descriptor.id, First() + 9);
     KX::Variant v;
-    m_engine->GetParamValue(First() + 10, v);
+    static_cast<void>(m_engine->GetParamValue(First() + 10, v));
     EXPECT_TRUE(v == ParamDefaultValue(10));
 
     // A -2 answer is not turned into an announcement even when it is all the batch holds.
     ParamValuesBatch pseudo;
-    pseudo.Set(KX::ParamDescriptor(-2), KX::Variant());
+    static_cast<void>(pseudo.Set(KX::ParamDescriptor(-2), KX::Variant()));
     m_engine->GetRootModule()->ReceiveParamValues(pseudo);
     EXPECT_TRUE(Posts(kStateChange).empty());
 }
@@ -348,6 +350,8 @@ TEST_F(RootModuleEngineTest, WithARemoteDeviceValuesAreSentOn)
     ASSERT_EQ(m_engine->SendParamValueToDevice(First() + 70, Blob(6, 3)), KX::S_OK);
     EXPECT_EQ(lib.Fn<int32_t (*)()>("TestDCC_LastParamID")(), First() + 70);
     EXPECT_EQ(Posts(kStateChange).size(), 1u);
-    m_engine->SetDevicePolling(false);
+    static_cast<void>(m_engine->SetDevicePolling(false));
     m_engine = nullptr;
 }
+
+} // namespace KX::Test

@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,25 +15,25 @@ namespace {
 
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
+    int Get() const { return m_fd; }
     // Closes now so that a failing close (delayed write errors on some file systems) is seen.
     bool Close()
     {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 bool WriteAll(int fd, const unsigned char* data, size_t size, WriteFunction write)
@@ -71,14 +71,14 @@ bool IsStaleTemporaryOf(const std::string& entry, const std::string& name)
 {
     const std::string prefix = name + ".tmp.";
     const size_t start = entry.compare(0, 1 + prefix.size(), "." + prefix) == 0 ? 1 + prefix.size()
-        : entry.compare(0, prefix.size(), prefix) == 0                          ? prefix.size()
+                         : entry.compare(0, prefix.size(), prefix) == 0         ? prefix.size()
                                                                                 : std::string::npos;
     if (start == std::string::npos)
         return false;
     const size_t dot = entry.find('.', start);
     const auto digits = [&](size_t from, size_t to) {
-        return to > from && to - from <= 10
-            && std::all_of(entry.begin() + from, entry.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+        return to > from && to - from <= 10 &&
+               std::all_of(entry.begin() + from, entry.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
     };
     if (dot == std::string::npos || !digits(start, dot) || !digits(dot + 1, entry.size()))
         return false;
@@ -164,10 +164,10 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
         return E_FAIL;
 
     RemoveStaleTemporaries(folder, targetPath.filename().string());
-    const std::string temp = (std::filesystem::path(folder)
-        / ("." + targetPath.filename().string() + ".tmp." + std::to_string(::getpid()) + "."
-            + std::to_string(g_tempCounter.fetch_add(1))))
-                                 .string();
+    const std::string temp =
+        (std::filesystem::path(folder) / ("." + targetPath.filename().string() + ".tmp." + std::to_string(::getpid()) +
+                                          "." + std::to_string(g_tempCounter.fetch_add(1))))
+            .string();
     // An unnamed file vanishes by itself when the save is killed; it gets a name only once it is
     // whole, for the moment before the rename. Where the file system has no unnamed files, the
     // hidden name exists all along and the next save removes it if the save is killed.

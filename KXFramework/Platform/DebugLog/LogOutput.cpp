@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -41,7 +41,7 @@ void WriteToStandardError(std::string_view line)
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&seconds, &local);
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
@@ -112,7 +112,7 @@ bool SetUdpTarget(std::string_view host, int port)
 
     const std::string node = host.empty() ? std::string("127.0.0.1") : std::string(host);
     const std::string service = std::to_string(port);
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
@@ -122,7 +122,7 @@ bool SetUdpTarget(std::string_view host, int port)
     const bool connected = fd >= 0 && ::connect(fd, found->ai_addr, found->ai_addrlen) == 0;
     ::freeaddrinfo(found);
 
-    sockaddr_in local {};
+    sockaddr_in local{};
     socklen_t length = sizeof local;
     char address[INET_ADDRSTRLEN] = {};
     if (!connected || ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||

@@ -29,8 +29,8 @@ using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 // synced. Hidden temporary files of the target left by killed saves are removed first. A symbolic
 // link at `path` is followed and kept. S_OK, or E_FAIL with the old file untouched and no
 // temporary file left.
-KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
-                         WriteFunction write = nullptr);
+[[nodiscard]] KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
+                                       WriteFunction write = nullptr);
 
 // Tests turn unnamed temporary files off to exercise the hidden named ones.
 void UseUnnamedTemporaryFiles(bool use);

@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/DebugLog/DebugLog.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace KX::Test {
 
 namespace {
 
@@ -46,29 +48,29 @@ class UdpReceiver {
 public:
     UdpReceiver()
     {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in address {};
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        port_ = ntohs(address.sin_port);
-        timeval timeout {10, 0}; // generous: a missing datagram fails the test, it does not hang it
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        EXPECT_EQ(::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        m_port = ntohs(address.sin_port);
+        timeval timeout{10, 0}; // generous: a missing datagram fails the test, it does not hang it
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
-    ~UdpReceiver() { ::close(fd_); }
-    int Port() const { return port_; }
+    ~UdpReceiver() { ::close(m_fd); }
+    int Port() const { return m_port; }
     std::string Receive()
     {
         char buffer[2048];
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
         return n < 0 ? std::string("<nothing>") : std::string(buffer, static_cast<size_t>(n));
     }
 
 private:
-    int fd_ = -1;
-    int port_ = 0;
+    int m_fd = -1;
+    int m_port = 0;
 };
 
 TEST(DebugLogTransport, SendsLinesOverUdpAfterTheLaunchLine)
@@ -98,3 +100,5 @@ TEST(DebugLogTransport, AnUnusablePortLeavesTheLogOnStandardError)
 }
 
 } // namespace
+
+} // namespace KX::Test

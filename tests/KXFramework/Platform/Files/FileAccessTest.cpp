@@ -1,4 +1,4 @@
-#include "KXFramework/Platform/Files/Files.h"
+#include "KXFramework/Platform/Files/FileAccess.h"
 
 #include "TempFolder.h"
 
@@ -15,6 +15,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace KX::Test {
+
 namespace {
 
 using KX::Platform::Files::ReadStatus;
@@ -30,8 +32,7 @@ size_t EntryCount(const std::string& folder)
     return n;
 }
 
-KXRESULT Write(const std::string& path, const std::string& bytes,
-               KX::Platform::Files::WriteFunction writer = nullptr)
+KXRESULT Write(const std::string& path, const std::string& bytes, KX::Platform::Files::WriteFunction writer = nullptr)
 {
     return WriteAtomically(path, bytes.data(), bytes.size(), writer);
 }
@@ -47,7 +48,10 @@ ssize_t FailAfterSomeBytes(int fd, const void* data, size_t size)
     return ::write(fd, data, std::min<size_t>(size, 3));
 }
 
-ssize_t NoProgress(int, const void*, size_t) { return 0; }
+ssize_t NoProgress(int, const void*, size_t)
+{
+    return 0;
+}
 
 // One byte per call, with an interrupted call between, as a slow pipe or a signal would cause.
 ssize_t OneByteInterrupted(int fd, const void* data, size_t)
@@ -70,7 +74,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(TemporaryFiles, AtomicWrite, ::testing::Values(true, false),
-    [](const auto& info) { return info.param ? "Unnamed" : "Hidden"; });
+                         [](const auto& info) { return info.param ? "Unnamed" : "Hidden"; });
 
 TEST_P(AtomicWrite, CreatesAndReplacesKeepingTheModeAndLeavingNoTemporaryFile)
 {
@@ -160,7 +164,8 @@ TEST_P(AtomicWrite, ASaveKilledAtAnyMomentLeavesAWholeFileAndNothingAfterTheNext
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (unsigned i = 1;; ++i)
-                WriteAtomically(path, contents[i % 2].data(), contents[i % 2].size());
+                static_cast<void>(
+                    WriteAtomically(path, contents[i % 2].data(), contents[i % 2].size())); // killed mid-way
         }
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 5000));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
@@ -187,7 +192,7 @@ TEST_P(AtomicWrite, RemovesOnlyTheTemporaryFilesOfSavesThatAreGone)
     ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
     const std::string dead = std::to_string(gone), live = std::to_string(::getppid());
     const std::vector<std::string> kept = {".a.ini.tmp." + live + ".1", "a.ini.tmp.notes", ".a.ini.tmp." + dead,
-        ".b.ini.tmp." + dead + ".2", "a.ini.tmp." + dead + ".x"};
+                                           ".b.ini.tmp." + dead + ".2", "a.ini.tmp." + dead + ".x"};
     for (const std::string& file : kept)
         TempFolder::WriteFile(dir / file, "x");
     // Left visible by earlier versions, and hidden.
@@ -225,3 +230,5 @@ TEST(ReadWholeFile, ReadsUpToTheCapAndRefusesWhatIsNotARegularFile)
 }
 
 } // namespace
+
+} // namespace KX::Test
