@@ -2,6 +2,7 @@
 
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/CenteredSlider.h"
+#include "KXFramework/Controls/CheckedComboBox.h"
 #include "KXFramework/Controls/CheckedListBox.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/ComboMenu.h"
@@ -51,6 +52,8 @@ const ClassName kClassNames[] = {
     {u"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
     {u"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
     {u"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
+    {u"Framework.CheckedComboBox", &CreateControlOf<LCheckedComboBox>, 110},
+    {u"Framework.ComboBoxWithIcons", &CreateControlOf<LCheckedComboBox>, 111},
     {u"Framework.ComboSlider", &CreateControlOf<LComboSlider>, 112},
     {u"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
     {u"Framework.Slider", &CreateControlOf<LSlider>, 114},

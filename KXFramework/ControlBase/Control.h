@@ -141,6 +141,8 @@ public:
     bool IsNotFocusable() const { return m_notFocusable; }
     bool WantsTab() const { return m_wantsTab; }
     bool UsesParentToolTip() const { return m_usesParentToolTip; }
+    // Shows the parent's tool tip instead of the control's own, as USE_PARENT_TOOLTIP does.
+    void SetUsesParentToolTip(bool uses) { m_usesParentToolTip = uses; }
     // The "LHK" keys of the control's string table.
     const KeyBindingMap& GetLocalHotKeys() const { return m_localHotKeys; }
     const RCPtr<LControlDescriptor>& GetDescriptor() const { return m_descriptor; }

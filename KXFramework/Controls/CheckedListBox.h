@@ -77,6 +77,7 @@ public:
     void SetCheckBoxesPassive(bool passive);
     // Row icons cycle through these instead of the entries' own.
     void AddIcon(const RCPtr<LBitmap>& icon) { m_icons.AddItem(icon); }
+    bool HasIcons() const { return m_icons.GetCount() > 0; }
     int32_t GetCheckedCount() const { return m_checkedCount; }
     bool IsAutoCheck() const { return m_autoCheck; }
 

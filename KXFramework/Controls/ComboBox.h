@@ -29,7 +29,7 @@ public:
     bool IsDropDownShown() const override;
     [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
-    int32_t SetItemCount(int32_t n);
+    virtual int32_t SetItemCount(int32_t n);
     // The new index; E_INVALIDARG for null data, E_FAIL without a list box.
     [[nodiscard]] KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
     [[nodiscard]] KXRESULT AddItem(const String& text);
@@ -37,9 +37,9 @@ public:
     // after the index is cleared (the shown text stays) and nothing is sent.
     [[nodiscard]] KXRESULT RemoveItem(int32_t index);
     // The new selected index; -1 clears the selection and keeps the shown text.
-    int32_t SetSelectedIndex(int32_t index);
+    virtual int32_t SetSelectedIndex(int32_t index);
     int32_t GetSelectedIndex() const { return m_selectedIndex; }
-    [[nodiscard]] KXRESULT UpdateLook();
+    [[nodiscard]] virtual KXRESULT UpdateLook();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,

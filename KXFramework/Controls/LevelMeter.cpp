@@ -41,6 +41,10 @@ KXRESULT LLevelMeter::Initialize()
     m_peakMarker = FindChild(u"peakLo");
     m_activeOverlay = FindChild(u"activeOverlay");
     m_clipButton = FindChild(u"clipButton");
+    if (m_peakMarker)
+        m_peakMarker->SetUsesParentToolTip(true);
+    if (m_activeOverlay)
+        m_activeOverlay->SetUsesParentToolTip(true);
     return r;
 }
 

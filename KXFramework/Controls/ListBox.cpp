@@ -326,6 +326,11 @@ void LListBox::GetItemText(String& out, int32_t index) const
     out = InRange(index) ? TextOf(m_entries[size_t(index)].data) : String();
 }
 
+RCPtr<LTaggableObject> LListBox::GetItemData(int32_t index) const
+{
+    return InRange(index) ? m_entries[size_t(index)].data : RCPtr<LTaggableObject>();
+}
+
 KXRESULT LListBox::InsertItem(int32_t index, const RCPtr<LTaggableObject>& data)
 {
     if (index < 0 || index > GetItemCount())

@@ -68,6 +68,8 @@ public:
     [[nodiscard]] virtual KXRESULT SortItems(int32_t first, int32_t count);
 
     void GetItemText(String& out, int32_t index) const;
+    // The entry's data object; null past the end.
+    RCPtr<LTaggableObject> GetItemData(int32_t index) const;
     // index, or E_INVALIDARG past the end (index == count appends).
     [[nodiscard]] KXRESULT InsertItem(int32_t index, const RCPtr<LTaggableObject>& data);
     [[nodiscard]] KXRESULT SetItemData(int32_t index, const RCPtr<LTaggableObject>& data);

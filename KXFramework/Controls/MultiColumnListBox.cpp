@@ -303,14 +303,15 @@ void LMultiColumnListBox::PerformSort(int32_t c)
     for (size_t i = m_columns.size(); i-- > 0;) {
         LListBox& column = *m_columns[i];
         const int32_t count = std::min(n, column.GetItemCount());
-        std::vector<String> scratch(static_cast<size_t>(count));
+        // Whole data objects move, so an owner's own entry types keep their rows.
+        std::vector<RCPtr<LTaggableObject>> scratch(static_cast<size_t>(count));
         for (int32_t r = 0; r < count; ++r)
-            column.GetItemText(scratch[size_t(r)], r);
+            scratch[size_t(r)] = column.GetItemData(r);
         for (int32_t r = n; r-- > 0;) {
             const int32_t from = keys[size_t(r)].index;
             if (r < count && from < count)
                 static_cast<void>(
-                    column.SetItemText(r, scratch[size_t(from)])); // an index out of range changes nothing
+                    column.SetItemData(r, scratch[size_t(from)])); // an index out of range changes nothing
         }
     }
     for (int32_t r = n; r-- > 0;) {

@@ -86,6 +86,9 @@ TEST_F(MetersTest, TheBarAndPeakMarkerFollowTheLevels)
     const LControl& overlay = Child(meter, u"activeOverlay");
     const LControl& peak = Child(meter, u"peakLo");
     EXPECT_FALSE(overlay.IsVisible(false));
+    // Both show the meter's tool tip.
+    EXPECT_TRUE(overlay.UsesParentToolTip());
+    EXPECT_TRUE(peak.UsesParentToolTip());
     struct Case {
         double level, peak;
         bool overlayShown;

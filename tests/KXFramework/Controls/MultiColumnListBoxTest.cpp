@@ -144,6 +144,29 @@ TEST_F(MultiColumnListBoxTest, SelectionAndMarksMoveWithTheirRows)
     }
 }
 
+TEST_F(MultiColumnListBoxTest, SortingMovesTheEntriesOwnDataObjects)
+{
+    // Tagged objects stand in for an owner's own entry types: the very objects must follow their rows.
+    std::vector<std::vector<const LTaggableObject*>> before(3);
+    for (int32_t c = 0; c < 3; ++c)
+        for (int32_t r = 0; r < 5; ++r) {
+            RCPtr<LTaggableObject> data = table->GetColumn(c)->GetItemData(r);
+            ASSERT_TRUE(data);
+            data->SetTag(RCPtr<LRefCountedObject>(LListBoxText::Create(String::Format(u"%d", int(r)))));
+            before[size_t(c)].push_back(data.Get());
+        }
+    EXPECT_FALSE(table->GetColumn(0)->GetItemData(5));
+    ClickHeader(1);
+    for (int32_t r = 0; r < 5; ++r) {
+        const RCPtr<LTaggableObject> first = table->GetColumn(0)->GetItemData(r);
+        ASSERT_TRUE(first && first->GetTag());
+        const int32_t from = String(first->GetTag()->ToString()).ToInt();
+        for (int32_t c = 0; c < 3; ++c)
+            EXPECT_EQ(table->GetColumn(c)->GetItemData(r).Get(), before[size_t(c)][size_t(from)]) << c << r;
+    }
+    EXPECT_EQ(ColumnTexts(1), "1 2 3 4 5");
+}
+
 TEST_F(MultiColumnListBoxTest, HoverAndScrollingFollowAcrossColumns)
 {
     Move(50, 20 + 14 + 7);

@@ -1,0 +1,145 @@
+#include "KXFramework/Controls/CheckedComboBox.h"
+
+#include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/CheckedListBox.h"
+
+namespace KX {
+
+namespace {
+
+constexpr unsigned kCheckedLooks = 7;
+
+} // namespace
+
+LCheckedComboBox::~LCheckedComboBox() = default;
+
+RCPtr<LButton> LCheckedComboBox::GetCheckBox() const
+{
+    return RCPtr<LButton>(dynamic_cast<LButton*>(FindChild(u"checkBox").Get()));
+}
+
+KXRESULT LCheckedComboBox::Initialize()
+{
+    m_checkedList = RCPtr<LCheckedListBox>(dynamic_cast<LCheckedListBox*>(FindChild(u"listBox").Get()));
+    if (Failed(LComboBox::Initialize()) || !m_checkedList)
+        return E_FAIL;
+    if (RCPtr<LButton> box = GetCheckBox())
+        box->SetUsesParentToolTip(true);
+    static_cast<void>(m_checkedList->SetDropDownMode(true));
+    if (m_checkedList->HasIcons())
+        SetCheckBoxPassive(true);
+    m_handler = Handler::Create(this);
+    static_cast<void>(
+        m_handler->SetNotification(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE", 0));
+    return S_OK;
+}
+
+KXRESULT LCheckedComboBox::PostInitialize()
+{
+    if (GetSelectedIndex() >= 0)
+        SetCheckBoxIcon(GetSelectedIndex());
+    return LComboBox::PostInitialize();
+}
+
+void LCheckedComboBox::SetCheckBoxIcon(int32_t index)
+{
+    RCPtr<LButton> box = GetCheckBox();
+    if (!box)
+        return;
+    const RCPtr<LBitmap> icon = m_checkedList && index >= 0 ? m_checkedList->GetItemIcon(index) : RCPtr<LBitmap>();
+    for (unsigned i = box->GetLookCount(); i-- > 0;)
+        static_cast<void>(box->SetLookBitmap(icon, 0, int(i), true)); // a look the skin lacks is not drawn
+}
+
+int32_t LCheckedComboBox::SetItemCount(int32_t n)
+{
+    const int32_t r = LComboBox::SetItemCount(n);
+    UpdateLook();
+    return r;
+}
+
+int32_t LCheckedComboBox::SetSelectedIndex(int32_t index)
+{
+    if (RCPtr<LButton> box = GetCheckBox()) {
+        if (m_checkedList && index >= 0 && index < m_checkedList->GetItemCount()) {
+            box->SetValue(m_checkedList->IsItemChecked(index) ? 1.0 : 0.0);
+            SetCheckBoxIcon(index);
+        } else {
+            SetCheckBoxIcon(-1);
+        }
+    }
+    return LComboBox::SetSelectedIndex(index);
+}
+
+KXRESULT LCheckedComboBox::UpdateLook()
+{
+    const uint32_t mask = ComputeConditions();
+    const bool hovered = (mask & Condition::kHover) != 0;
+    const bool focused = (mask & (Condition::kHasFocus | Condition::kContainsFocus)) != 0;
+    unsigned look;
+    if (!IsEnabled(true))
+        look = 6;
+    else if (IsDropDownShown())
+        look = hovered ? 5 : 4;
+    else if (hovered)
+        look = focused ? 3 : 2;
+    else
+        look = focused ? 1 : 0;
+    if (m_checkedList && m_checkedList->GetCheckedCount() > 0)
+        look += kCheckedLooks;
+    // A skin without the look keeps the current one.
+    if (GetLookCount() > look)
+        SetLookExclusive(look);
+    RCPtr<LButton> box = GetCheckBox();
+    if (checkBoxFollowsLook && box && box->GetLookCount() > look)
+        box->SetLookExclusive(look);
+    return S_OK;
+}
+
+void LCheckedComboBox::SetCheckBoxPassive(bool passive)
+{
+    m_checkBoxPassive = passive;
+    if (RCPtr<LButton> box = GetCheckBox())
+        box->passive = passive;
+}
+
+KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    RCPtr<LControl> self(this);
+    // Only reaching or leaving "nothing checked" changes the look group.
+    if (m_checkedList->GetCheckedCount() <= 1)
+        UpdateLook();
+    RCPtr<LNotification> forwarded;
+    if (Succeeded(LNotification::Create(forwarded, u"NID_ITEM_CHECK_CHANGE", n->GetPayload())))
+        static_cast<void>(SendNotification(forwarded));
+    return S_OK;
+}
+
+KXRESULT LCheckedComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n)
+{
+    if (m_handler && n && IsCreated()) {
+        Handler::Member m = nullptr;
+        unsigned flags = 0;
+        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
+            return m_handler->HandleNotification(sender, n);
+    }
+    return LComboBox::ReceiveNotification(sender, n);
+}
+
+KXRESULT LCheckedComboBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name)
+{
+    if (m_handler)
+        m_handler->RemoveNotification(sender, name);
+    return LComboBox::UnregisterForNotification(sender, name);
+}
+
+KXRESULT LCheckedComboBox::BreakCycles()
+{
+    m_handler = nullptr;
+    m_checkedList = nullptr;
+    return LComboBox::BreakCycles();
+}
+
+} // namespace KX
