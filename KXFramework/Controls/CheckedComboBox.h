@@ -16,15 +16,17 @@ public:
     using LComboBox::LComboBox;
     ~LCheckedComboBox() override;
 
-    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name) override;
+    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>& n) override;
+    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
+                                                     const char16_t* name) override;
     // E_FAIL when the combo box fails or its "listBox" child is not a checked list box.
-    KXRESULT Initialize() override;
-    KXRESULT PostInitialize() override;
+    [[nodiscard]] KXRESULT Initialize() override;
+    [[nodiscard]] KXRESULT PostInitialize() override;
     int32_t SetItemCount(int32_t n) override;
     int32_t SetSelectedIndex(int32_t index) override;
-    KXRESULT UpdateLook() override;
-    KXRESULT BreakCycles() override;
+    [[nodiscard]] KXRESULT UpdateLook() override;
+    [[nodiscard]] KXRESULT BreakCycles() override;
 
     void SetCheckBoxPassive(bool passive);
     const RCPtr<LCheckedListBox>& GetCheckedList() const { return m_checkedList; }
@@ -38,7 +40,8 @@ private:
     RCPtr<LButton> GetCheckBox() const;
     // Puts the entry's icon (null removes it) into every look of the check box.
     void SetCheckBoxIcon(int32_t index);
-    KXRESULT OnListCheckChange(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
+    [[nodiscard]] KXRESULT OnListCheckChange(const RCPtr<LNotificationDistributor>& sender,
+                                             const RCPtr<LNotification>& n);
 
     RCPtr<Handler> m_handler;
     RCPtr<LCheckedListBox> m_checkedList;

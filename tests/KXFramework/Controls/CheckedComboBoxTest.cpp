@@ -18,7 +18,7 @@ const char kControls[] = R"(
      <SubControl Class="Framework.Button" Name="checkBox" XPositionAbs="100" XSizeAbs="16" YSizeAbs="16"><Skin Name="b" LookList="row"/></SubControl>
      <SubControl Class="Framework.CheckedListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
                  YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="56" YMaxSizeAbs="200">
-      <Skin Name="l" LookList="row"/>
+      <!-- No fourth look: a list with one takes its icons from it and makes its check boxes passive. -->
       <SubControl Class="Framework.CheckedListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
        <Skin Name="t" LookList="row"/>
        <SubControl Class="Framework.Button" Name="checkBox" XSizeAbs="12" YSizeAbs="12"><Skin Name="k" LookList="row"/></SubControl>
