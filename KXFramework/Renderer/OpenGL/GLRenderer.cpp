@@ -343,34 +343,28 @@ void LGLRenderer::DrawLine(const PointT<float>& from, const PointT<float>& to, c
 void LGLRenderer::DrawLines(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
                             const PointT<float>& scale, bool keepCached)
 {
-    glPushMatrix();
-    glTranslatef(offset.x, offset.y, 0.0f);
-    glScalef(scale.x, scale.y, 1.0f);
-    glDisable(GL_TEXTURE_2D);
-    Colour(colour);
-    DrawCached(polyline.handle, polyline.changed, keepCached, m_linesLists, nullptr, [&] {
-        glLineWidth(polyline.lineWidth);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(2, GL_FLOAT, sizeof(PointT<float>), polyline.points.data());
-        glDrawArrays(GL_LINES, 0, GLsizei(polyline.points.size()));
-        glDisableClientState(GL_VERTEX_ARRAY);
-    });
-    glPopMatrix();
+    DrawVertices(polyline, colour, offset, scale, keepCached, m_linesLists, GL_LINES);
 }
 
 void LGLRenderer::DrawPolyline(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
                                const PointT<float>& scale, bool keepCached)
+{
+    DrawVertices(polyline, colour, offset, scale, keepCached, m_polylineLists, GL_LINE_STRIP);
+}
+
+void LGLRenderer::DrawVertices(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
+                               const PointT<float>& scale, bool keepCached, ListCache& lists, unsigned mode)
 {
     glPushMatrix();
     glTranslatef(offset.x, offset.y, 0.0f);
     glScalef(scale.x, scale.y, 1.0f);
     glDisable(GL_TEXTURE_2D);
     Colour(colour);
-    DrawCached(polyline.handle, polyline.changed, keepCached, m_polylineLists, nullptr, [&] {
+    DrawCached(polyline.handle, polyline.changed, keepCached, lists, nullptr, [&] {
         glLineWidth(polyline.lineWidth);
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(2, GL_FLOAT, sizeof(PointT<float>), polyline.points.data());
-        glDrawArrays(GL_LINE_STRIP, 0, GLsizei(polyline.points.size()));
+        glDrawArrays(GLenum(mode), 0, GLsizei(polyline.points.size()));
         glDisableClientState(GL_VERTEX_ARRAY);
     });
     glPopMatrix();

@@ -101,6 +101,9 @@ private:
     // not to be cached. other is the second cache a polygon lives in, or null.
     template <class Draw>
     void DrawCached(int handle, bool& changed, bool cacheable, ListCache& own, ListCache* other, Draw draw);
+    // Lines or a strip straight from the polyline's points (mode is the GL primitive).
+    void DrawVertices(PolylineT<float>& polyline, const LColor& colour, const PointT<float>& offset,
+                      const PointT<float>& scale, bool keepCached, ListCache& lists, unsigned mode);
     // The scissor for a clip rectangle in window pixels, y downwards.
     void ApplyScissor(const RectT<double>& clip);
     // The scissor for the current state's clip.
