@@ -73,18 +73,7 @@ int32_t LCheckedComboBox::SetSelectedIndex(int32_t index)
 
 KXRESULT LCheckedComboBox::UpdateLook()
 {
-    const uint32_t mask = ComputeConditions();
-    const bool hovered = (mask & Condition::kHover) != 0;
-    const bool focused = (mask & (Condition::kHasFocus | Condition::kContainsFocus)) != 0;
-    unsigned look;
-    if (!IsEnabled(true))
-        look = 6;
-    else if (IsDropDownShown())
-        look = hovered ? 5 : 4;
-    else if (hovered)
-        look = focused ? 3 : 2;
-    else
-        look = focused ? 1 : 0;
+    unsigned look = StateLookIndex();
     if (m_checkedList && m_checkedList->GetCheckedCount() > 0)
         look += kCheckedLooks;
     // A skin without the look keeps the current one.

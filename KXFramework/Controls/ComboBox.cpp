@@ -278,21 +278,24 @@ void LComboBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
     static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
 }
 
-KXRESULT LComboBox::UpdateLook()
+unsigned LComboBox::StateLookIndex()
 {
     const uint32_t mask = ComputeConditions();
     const bool hovered = (mask & Condition::kHover) != 0;
     const bool focused = (mask & (Condition::kHasFocus | Condition::kContainsFocus)) != 0;
-    int look;
     if (!IsEnabled(true))
-        look = 6;
-    else if (IsDropDownShown())
-        look = hovered ? 5 : 4;
-    else if (hovered)
-        look = focused ? 3 : 2;
-    else
-        look = focused ? 1 : 0;
-    return GetLookCount() > unsigned(look) ? SetLookExclusive(unsigned(look)) : S_FALSE;
+        return 6;
+    if (IsDropDownShown())
+        return hovered ? 5 : 4;
+    if (hovered)
+        return focused ? 3 : 2;
+    return focused ? 1 : 0;
+}
+
+KXRESULT LComboBox::UpdateLook()
+{
+    const unsigned look = StateLookIndex();
+    return GetLookCount() > look ? SetLookExclusive(look) : S_FALSE;
 }
 
 KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)

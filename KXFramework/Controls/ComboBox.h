@@ -40,6 +40,9 @@ public:
     virtual int32_t SetSelectedIndex(int32_t index);
     int32_t GetSelectedIndex() const { return m_selectedIndex; }
     [[nodiscard]] virtual KXRESULT UpdateLook();
+    // The look for the current state: 6 disabled, 4/5 open, 2/3 hovered, 0/1 otherwise (odd with
+    // the focus, or hovered while open).
+    unsigned StateLookIndex();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,

@@ -8,6 +8,7 @@
 #include "KXFramework/Utilities/Graphics/Font.h"
 
 #include "ManualClock.h"
+#include "PatternBitmap.h"
 #include "TestFonts.h"
 #include "VideoFixture.h"
 
@@ -33,25 +34,6 @@ namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlack = 0xFF000000u;
-
-// A bitmap whose every pixel is distinct: red = 20·x, green = 20·y, opaque.
-RCPtr<LBitmap> Pattern(int w, int h)
-{
-    auto image = std::make_shared<Platform::Image>();
-    image->width = w;
-    image->height = h;
-    image->stride = w * 4;
-    image->pixels.resize(size_t(w * h * 4));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = image->pixels.data() + y * image->stride + x * 4;
-            p[0] = 0;
-            p[1] = uint8_t(20 * y + 1);
-            p[2] = uint8_t(20 * x + 1);
-            p[3] = 255;
-        }
-    return LBitmap::FromImage(image);
-}
 
 uint32_t PatternPixel(int x, int y)
 {
