@@ -234,7 +234,12 @@ LControl::LControl(const RCPtr<LControl>& parent, const String& name)
     }
 }
 
-LControl::~LControl() = default;
+LControl::~LControl()
+{
+    // A menu may still hold the updater; it must not reach a control that is gone.
+    if (m_menuItemUpdater)
+        m_menuItemUpdater->ClearTarget();
+}
 
 KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
 {
@@ -338,6 +343,10 @@ KXRESULT LControl::BreakCycles()
     m_dropTarget = nullptr;
     m_pressRecord = nullptr;
     m_autoScroll[0].dragSource = m_autoScroll[1].dragSource = nullptr;
+    if (m_menuItemUpdater) {
+        m_menuItemUpdater->ClearTarget();
+        m_menuItemUpdater = nullptr;
+    }
     m_children.Clear();
     return LRefCountedObject::BreakCycles();
 }

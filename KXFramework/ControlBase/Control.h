@@ -6,6 +6,7 @@
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/ControlBase/MenuDescriptor.h"
+#include "KXFramework/ControlBase/MenuItemUpdater.h"
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/ControlBase/UITarget.h"
 #include "KXFramework/Notification/KeyBindingMap.h"
@@ -238,6 +239,8 @@ public:
     virtual void OnContextMenuCreated(const RCPtr<LControl>& popup);
     // The menus of the string table's "CONTEXT_MENU" entries, in their ordinal order.
     void GetMenusFromStringTable(RCPtrArray<LMenuDescriptor, 1, 0>& out) const;
+    // Made on first use with this control as its target; the same one afterwards.
+    const RCPtr<LMenuItemUpdater>& GetMenuItemUpdater();
 
     // Pointer input.
     [[nodiscard]] KXRESULT OnMouseEnter() override;
@@ -266,8 +269,9 @@ public:
     [[nodiscard]] virtual KXRESULT SetFocus(bool forward);
     bool CanTakeFocus() const;
     virtual bool HasFocusableDescendant() const;
-    // 1: not handled.
-    [[nodiscard]] virtual KXRESULT HandleEditRequest(int32_t request);
+    // A menu's question for the state of one item; the answer changes state. 1: not handled.
+    [[nodiscard]] virtual KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
+                                                     const String& notification, MenuItemState& state);
     [[nodiscard]] virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
     // The next qualifying child after `current` in tab order, with wrap-around; null when none.
     virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward);
@@ -476,6 +480,7 @@ protected:
     PointT<int32_t> m_lastChildPoint;
     int32_t m_lastChildZ = INT32_MIN;
     RCPtr<LMenuDescriptor> m_contextMenu;
+    RCPtr<LMenuItemUpdater> m_menuItemUpdater;
     RCPtr<LMouseButtonParam> m_pressRecord;
     int32_t m_dragThreshold = 1;
     uint32_t m_moveTime = 0;

@@ -311,6 +311,13 @@ KXRESULT LControl::ShowContextMenu(const RCPtr<LMenuDescriptor>& menu)
 
 void LControl::OnContextMenuCreated(const RCPtr<LControl>&) {}
 
+const RCPtr<LMenuItemUpdater>& LControl::GetMenuItemUpdater()
+{
+    if (!m_menuItemUpdater)
+        m_menuItemUpdater = RCPtr<LMenuItemUpdater>(new LMenuItemUpdater(this));
+    return m_menuItemUpdater;
+}
+
 void LControl::GetMenusFromStringTable(RCPtrArray<LMenuDescriptor, 1, 0>& out) const
 {
     out.SetCount(0);
@@ -897,7 +904,7 @@ KXRESULT LControl::PerformEdit(int32_t)
     throw Exception<std::logic_error>("LControl::PerformEdit must be overridden");
 }
 
-KXRESULT LControl::HandleEditRequest(int32_t)
+KXRESULT LControl::HandleEditRequest(const RCPtr<LMenuDescriptor>&, unsigned, const String&, MenuItemState&)
 {
     return S_FALSE;
 }

@@ -628,7 +628,8 @@ KXRESULT LTextBox::ReplaceSelection(const String& text)
     return unchanged ? S_FALSE : S_OK;
 }
 
-KXRESULT LTextBox::HandleEditRequest(const String& notification, bool& enabled)
+KXRESULT LTextBox::HandleEditRequest(const RCPtr<LMenuDescriptor>&, unsigned, const String& notification,
+                                     MenuItemState& state)
 {
     static const struct {
         const char16_t* name;
@@ -639,7 +640,7 @@ KXRESULT LTextBox::HandleEditRequest(const String& notification, bool& enabled)
                   {u"NID_EDIT_PASTE_REQ", EditKind::kPaste}};
     for (const auto& e : kEdits) {
         if (notification == e.name) {
-            enabled = Clipboard() && Clipboard()->CanEditFocus(e.kind);
+            state.enabled = Clipboard() && Clipboard()->CanEditFocus(e.kind) ? 1 : 0;
             return S_OK;
         }
     }

@@ -86,9 +86,10 @@ public:
     bool AllowFocusChange() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
-    using LControl::HandleEditRequest;
-    // The menu-state query of the edit commands: 0 with enabled set for the four edit requests.
-    [[nodiscard]] KXRESULT HandleEditRequest(const String& notification, bool& enabled);
+    // The menu-state query of the edit commands: 0 with the enabled state set for the four edit
+    // requests, 1 for any other item.
+    [[nodiscard]] KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
+                                             const String& notification, MenuItemState& state) override;
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void OnIdleTick() override;
     [[nodiscard]] KXRESULT DrawOverlay(const RCPtr<LRenderer>& renderer) override;
