@@ -42,6 +42,8 @@ KXRESULT LMainMenu::Initialize()
             continue;
         }
         child->SetFocusBoundary(true);
+        if (RCPtr<LPopupMenu> popup = RCPtr<LComboMenu>(child)->GetPopup())
+            popup->SetMenuItemUpdater(GetMenuItemUpdater());
         ++m_skinTitleCount;
         if (!m_titleTemplate)
             m_titleTemplate = child->GetDescriptor();
@@ -148,6 +150,8 @@ KXRESULT LMainMenu::AddMenu(const String& name)
     if (!title)
         return E_FAIL;
     title->SetFocusBoundary(true);
+    if (RCPtr<LPopupMenu> popup = title->GetPopup())
+        popup->SetMenuItemUpdater(GetMenuItemUpdater());
     SetOwnerOf(title);
     return S_OK;
 }
@@ -230,9 +234,34 @@ void LMainMenu::FindTextInputTarget(RCPtr<LControl>& out)
     LControl::FindTextInputTarget(out);
 }
 
+bool LMainMenu::SetMenuItemUpdater(const RCPtr<LMenuItemUpdater>& updater)
+{
+    if (m_itemUpdater == updater)
+        return true;
+    m_itemUpdater = updater;
+    return false;
+}
+
+KXRESULT LMainMenu::HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index, const String& notification,
+                                      MenuItemState& state)
+{
+    if (!m_itemUpdater || m_forwarding)
+        return S_FALSE;
+    const RCPtr<LControl> target = m_itemUpdater->GetTarget();
+    if (!target)
+        return E_FAIL;
+    struct Forwarding {
+        bool& flag;
+        explicit Forwarding(bool& f) : flag(f) { flag = true; }
+        ~Forwarding() { flag = false; }
+    } forwarding(m_forwarding);
+    return target->HandleEditRequest(menu, index, notification, state);
+}
+
 KXRESULT LMainMenu::BreakCycles()
 {
     m_savedFocus = nullptr;
+    m_itemUpdater = nullptr;
     m_titleTemplate = nullptr;
     return LControl::BreakCycles();
 }

@@ -21,6 +21,12 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
     void FindTextInputTarget(RCPtr<LControl>& out) override;
+    // Forwards to the target of the updater the bar's user gave: 1 without one, E_FAIL when that
+    // updater's control is gone.
+    [[nodiscard]] KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
+                                             const String& notification, MenuItemState& state) override;
+    // The updater that answers for the items of every title; true when it is the one already set.
+    bool SetMenuItemUpdater(const RCPtr<LMenuItemUpdater>& updater);
 
     unsigned GetMenuCount() const;
     RCPtr<LComboMenu> GetMenuAt(unsigned index) const;
@@ -43,6 +49,9 @@ private:
 
     RCPtr<LControl> m_savedFocus;
     RCPtr<LControlDescriptor> m_titleTemplate;
+    RCPtr<LMenuItemUpdater> m_itemUpdater;
+    // Set while a question is forwarded: an updater that leads back to the bar is not asked again.
+    bool m_forwarding = false;
     int32_t m_skinTitleCount = 0;
     bool m_hasTemplate = false;
 };

@@ -7,6 +7,7 @@
 #include "KXFramework/Controls/Label.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace KX {
 
@@ -117,6 +118,7 @@ KXRESULT LPopupMenu::SetMenuDescriptorChecked(const RCPtr<LMenuDescriptor>& menu
     // A copy, so that states the popup stores never reach the caller's descriptor.
     CloseSubmenu();
     m_menu = RCPtr<LMenuDescriptor>(dynamic_cast<LMenuDescriptor*>(menu->CreateCopy().Get()));
+    static_cast<void>(ResolveHotKeyTexts(m_menu)); // without an owner the texts stay as given
     return RebuildItems();
 }
 
@@ -127,8 +129,10 @@ KXRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
     if (m_owner)
         return E_FAIL;
     m_owner = owner;
-    if (m_menu)
-        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+    if (m_menu) {
+        static_cast<void>(ResolveHotKeyTexts(m_menu)); // outside a root window the texts stay as they are
+        static_cast<void>(RebuildItems());             // a popup that cannot rebuild keeps its rows
+    }
     return S_OK;
 }
 
@@ -190,6 +194,142 @@ KXRESULT LPopupMenu::RebuildItems()
         size.relative = 0.0f;
         size.absolute = double(int32_t(GetScrollBarSize().x) + widest);
         static_cast<void>(SetPlacement(0, position, size)); // the width follows when the layout allows it
+    }
+    return S_OK;
+}
+
+namespace {
+
+// The first key bound to the name in the first table that binds it; empty when none does.
+String HotKeyTextOf(const String& notification, const std::vector<const KeyBindingMap*>& tables)
+{
+    for (const KeyBindingMap* table : tables) {
+        KeyCode key;
+        if (table->HasNotification(notification.GetString()) && table->GetFirstKey(notification.GetString(), key))
+            return key.GetDisplayText();
+    }
+    return String();
+}
+
+void ResolveHotKeyTextsOf(LMenuDescriptor& menu, const std::vector<const KeyBindingMap*>& tables)
+{
+    for (unsigned i = 0; i < menu.GetItems().GetCount(); ++i) {
+        LMenuItemDescriptor* item = menu.GetItems().GetAt(i).Get();
+        if (!item)
+            continue;
+        if (item->GetItems().GetCount() > 0)
+            ResolveHotKeyTextsOf(*item, tables);
+        else if (item->hotKeyText.IsEmpty())
+            item->hotKeyText = HotKeyTextOf(item->notification, tables);
+    }
+}
+
+} // namespace
+
+KXRESULT LPopupMenu::ResolveHotKeyTexts(const RCPtr<LMenuDescriptor>& menu)
+{
+    const RCPtr<LNotificationReceiver> owner = GetOwner();
+    const RCPtr<LRootWindow> root = *GetRootWindowPtr();
+    if (!menu || !owner || (m_owner && !root))
+        return E_FAIL;
+    std::vector<const KeyBindingMap*> tables;
+    // Held while the tables are read.
+    RCPtr<LGlobalHotKeyManager> rootKeys;
+    if (!m_owner) {
+        // The nearest control that is no popup: its own keys, then its window's.
+        if (auto* control = dynamic_cast<LControl*>(owner.Get())) {
+            tables.push_back(&control->GetLocalHotKeys());
+            if (const RCPtr<LRootWindow>& controlRoot = *control->GetRootWindowPtr())
+                rootKeys = controlRoot->GetHotKeyManager();
+        }
+    } else if (m_owner.Get() == root->GetPostingReceiver().Get()) {
+        rootKeys = root->GetHotKeyManager();
+    }
+    if (rootKeys)
+        tables.push_back(&rootKeys->GetKeyBindingMap());
+    IFrameworkServices* services = GetFrameworkServices();
+    const RCPtr<LGlobalHotKeyManager> globalKeys = services ? services->GetGlobalHotKeyManager() : nullptr;
+    if (globalKeys)
+        tables.push_back(&globalKeys->GetKeyBindingMap());
+    ResolveHotKeyTextsOf(*menu, tables);
+    return S_OK;
+}
+
+KXRESULT LPopupMenu::RefreshItemStates()
+{
+    const RCPtr<LMenuDescriptor> menu = m_menu;
+    if (!menu)
+        return S_OK;
+    if (!m_updater) {
+        const RCPtr<LNotificationReceiver> owner = GetOwner();
+        if (auto* control = dynamic_cast<LControl*>(owner.Get()))
+            m_updater = control->GetMenuItemUpdater();
+    }
+    if (!m_updater)
+        return S_OK;
+    DeselectAll();
+    // Held, so that a target that lets go of itself while answering stays until it has answered.
+    const RCPtr<LControl> target = m_updater->GetTarget();
+    if (!target)
+        return S_OK;
+    // One rebuild after the loop stands for one per changed label: the rows end up the same.
+    bool relabelled = false;
+    for (int32_t i = int32_t(menu->GetItems().GetCount()); i-- > 0 && m_menu == menu;) {
+        // A target may change the menu it is asked about; an item that went is skipped.
+        const RCPtr<LMenuItemDescriptor> item(const_cast<LMenuItemDescriptor*>(ItemAt(i)));
+        MenuItemState state;
+        if (!item || item->separator || HasSubItems(item.Get()) || Failed(menu->GetItemState(unsigned(i), state)))
+            continue;
+        static_cast<void>(target->HandleEditRequest(menu, unsigned(i), item->notification,
+                                                    state)); // a target that does not know the item leaves it
+        bool changed = false;
+        if (m_menu == menu && StoreItemState(i, state, changed) == S_OK) {
+            relabelled = relabelled || changed;
+            int32_t row = -1;
+            static_cast<void>(RefreshItem(i, row)); // an item scrolled out of view has no row to refresh
+        }
+    }
+    if (relabelled && m_menu == menu)
+        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+    return S_OK;
+}
+
+KXRESULT LPopupMenu::ApplyItemState(int32_t index, const MenuItemState& state)
+{
+    bool relabelled = false;
+    const KXRESULT r = StoreItemState(index, state, relabelled);
+    if (r != S_OK)
+        return r;
+    if (relabelled)
+        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+    int32_t row = -1;
+    static_cast<void>(RefreshItem(index, row)); // an item scrolled out of view has no row to refresh
+    return S_OK;
+}
+
+KXRESULT LPopupMenu::StoreItemState(int32_t index, const MenuItemState& state, bool& relabelled)
+{
+    relabelled = false;
+    auto* item = const_cast<LMenuItemDescriptor*>(ItemAt(index));
+    if (!item)
+        return E_INVALIDARG;
+    // A separator shows no text and is never enabled or checked: it takes nothing.
+    if (item->separator)
+        return S_FALSE;
+    const uint8_t enabled = state.enabled ? 1 : 0;
+    const uint8_t checked = state.checked ? 1 : 0;
+    const bool leaf = !HasSubItems(item);
+    const bool checkChanges = leaf && (item->checked ? 1 : 0) != checked;
+    if ((item->enabled ? 1 : 0) == enabled && !checkChanges && item->label == state.label)
+        return S_FALSE;
+    item->enabled = enabled;
+    if (checkChanges) {
+        item->checked = checked;
+        SetItemChecked(index, checked != 0);
+    }
+    if (item->label != state.label) {
+        item->label = state.label;
+        relabelled = true;
     }
     return S_OK;
 }
@@ -342,6 +482,7 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
     m_submenuItem = m_menu->GetItems().GetAt(unsigned(index));
     submenu->m_owner = m_owner;
     submenu->m_autoDismiss = m_autoDismiss;
+    submenu->m_updater = m_updater;
     static_cast<void>(submenu->OpenAsSubmenu(index)); // the parent's item was checked above
 
     // Right of the row, top at the row's top; flipped or moved up to stay in the window.
@@ -385,6 +526,7 @@ KXRESULT LPopupMenu::OpenAsSubmenu(int32_t index)
     CloseSubmenu();
     // Shared with the parent: a submenu is a view of the parent's item.
     m_menu = RCPtr<LMenuDescriptor>(parent->m_menu->GetItems().GetAt(unsigned(index)));
+    static_cast<void>(ResolveHotKeyTexts(m_menu)); // without an owner the texts stay as given
     return RebuildItems();
 }
 
@@ -528,7 +670,9 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LCheckedListBox::ApplyConditions(param);
     if (!param)
         return;
-    // Hiding a top-level popup closes its submenus with it.
+    // Every showing asks the item states anew; hiding a top-level popup closes its submenus with it.
+    if (!(param->previousMask & Condition::kVisible) && (param->currentMask & Condition::kVisible))
+        RefreshItemStates();
     if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
         !dynamic_cast<LPopupMenu*>(m_parent.Get()))
         CloseSubmenu();
@@ -544,6 +688,7 @@ KXRESULT LPopupMenu::BreakCycles()
 {
     m_menu = nullptr;
     m_owner = nullptr;
+    m_updater = nullptr;
     m_submenu = nullptr;
     m_submenuItem = nullptr;
     return LCheckedListBox::BreakCycles();

@@ -39,6 +39,14 @@ public:
     // The owner set, else the nearest ancestor that is not a popup menu.
     RCPtr<LNotificationReceiver> GetOwner() const;
     void SetAutoDismiss(bool on) { m_autoDismiss = on; }
+    // The updater whose target answers for the item states; without one the owner control's is
+    // taken when the popup first shows. Submenus take their parent's.
+    void SetMenuItemUpdater(const RCPtr<LMenuItemUpdater>& updater) { m_updater = updater; }
+    // Asks the updater's target for the state of every leaf, as each showing does. 0.
+    KXRESULT RefreshItemStates();
+    // E_INVALIDARG for an index outside the items; 1 when the item already has that state (a
+    // separator takes none).
+    [[nodiscard]] KXRESULT ApplyItemState(int32_t index, const MenuItemState& state);
 
     void OpenAtCursor() override
     {
@@ -80,6 +88,13 @@ public:
 
 private:
     [[nodiscard]] KXRESULT RebuildItems();
+    // Gives every leaf without a hot-key text the text of the first key bound to its notification:
+    // the owner control's local keys, then the root window's, then the application's. E_FAIL
+    // without a menu or an owner, or with an owner set while the popup is in no root window.
+    [[nodiscard]] KXRESULT ResolveHotKeyTexts(const RCPtr<LMenuDescriptor>& menu);
+    // Stores in the item what of the state it takes, without rebuilding; `relabelled` is set when
+    // its label changed. ApplyItemState's results.
+    [[nodiscard]] KXRESULT StoreItemState(int32_t index, const MenuItemState& state, bool& relabelled);
     const LMenuItemDescriptor* ItemAt(int32_t index) const;
     void SendOwn(const char16_t* name);
     void StartPending();
@@ -93,6 +108,7 @@ private:
     RCPtr<LPopupMenu> m_submenu;
     RCPtr<LMenuItemDescriptor> m_submenuItem;
     RCPtr<LNotificationReceiver> m_owner;
+    RCPtr<LMenuItemUpdater> m_updater;
     bool m_submenuPending = false;
     uint32_t m_pendingSince = 0;
     bool m_closingFromParent = false;
