@@ -4,6 +4,7 @@
 
 #include "ControlsFixture.h"
 #include "FourteenLooks.h"
+#include "MenuStateAnswerer.h"
 #include "NotificationDoubles.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +110,47 @@ TEST_F(MainMenuTest, ACommandReachesTheRootWindowOnce)
     Idle();
     EXPECT_EQ(commands->received, 1);
     EXPECT_FALSE(file->IsDropDownShown());
+}
+
+TEST_F(MainMenuTest, EveryTitleAsksTheUpdaterThatTheBarsUserGave)
+{
+    MenuItemState state{1, 0, u"Exit"};
+    const String exit(u"NID_MENU_FILE_EXIT_REQ");
+    EXPECT_EQ(bar->HandleEditRequest(nullptr, 0, exit, state), S_FALSE) << "no updater: nothing done";
+
+    RCPtr<MenuStateAnswerer> view(new MenuStateAnswerer(nullptr, u"viewDevice"));
+    EXPECT_FALSE(bar->SetMenuItemUpdater(view->GetMenuItemUpdater()));
+    EXPECT_TRUE(bar->SetMenuItemUpdater(view->GetMenuItemUpdater()));
+    view->answers[u"NID_MENU_FILE_EXIT_REQ"] = {0, 0, u"Exit"};
+    view->answers[u"NID_MENU_HELP_ABOUT_REQ"] = {1, 1, u"About"};
+    view->answers[u"NID_EDIT_CUT_REQ"] = {0, 0, u"Cut"};
+    RCPtr<LMenuDescriptor> edit(new LMenuDescriptor);
+    ASSERT_EQ(edit->InsertItem(0, u"Cut", u"NID_EDIT_CUT_REQ", true, false), S_OK);
+    ASSERT_EQ(bar->InsertMenuBefore(u"Help", u"Edit", u"Edit", edit), 1);
+
+    // Each title's menu, the one inserted later too, asks when it opens.
+    const struct {
+        unsigned title;
+        int32_t item;
+        bool selectable;
+        bool checked;
+    } rows[] = {{0, 0, true, false}, {0, 1, false, false}, {1, 0, false, false}, {2, 0, true, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "title " << row.title << " item " << row.item);
+        RCPtr<LComboMenu> title = bar->GetMenuAt(row.title);
+        ASSERT_EQ(title->ShowDropDown(true), S_OK);
+        EXPECT_EQ(title->GetPopup()->IsItemSelectable(row.item), row.selectable);
+        EXPECT_EQ(title->GetPopup()->IsItemChecked(row.item), row.checked);
+        static_cast<void>(title->ShowDropDown(false)); // a closed menu stays closed
+    }
+    EXPECT_EQ(bar->HandleEditRequest(nullptr, 0, exit, state), S_OK);
+    EXPECT_EQ(state.enabled, 0);
+
+    view = nullptr;
+    EXPECT_EQ(bar->HandleEditRequest(nullptr, 0, exit, state), E_FAIL) << "the updater's control is gone";
+    // An updater that leads back to the bar is not asked forever.
+    EXPECT_FALSE(bar->SetMenuItemUpdater(bar->GetMenuItemUpdater()));
+    EXPECT_EQ(bar->HandleEditRequest(nullptr, 0, exit, state), S_FALSE);
 }
 
 } // namespace

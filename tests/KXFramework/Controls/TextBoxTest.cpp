@@ -328,5 +328,36 @@ TEST_F(TextBoxTest, ContextMenuListsTheFourEdits)
     EXPECT_EQ(menu->GetItems().GetAt(3)->notification, String(u"NID_EDIT_DELETE_REQ"));
 }
 
+TEST_F(TextBoxTest, AnswersTheMenuStatesOfTheEditCommands)
+{
+    box->SetText(u"abcd");
+    const struct {
+        bool selection;
+        bool clipboardText;
+        const char16_t* notification;
+        KXRESULT result;
+        uint8_t enabled;
+    } cases[] = {
+        {true, false, u"NID_EDIT_COPY_REQ", S_OK, 1},        {false, false, u"NID_EDIT_COPY_REQ", S_OK, 0},
+        {true, false, u"NID_EDIT_CUT_REQ", S_OK, 1},         {false, false, u"NID_EDIT_DELETE_REQ", S_OK, 0},
+        {false, true, u"NID_EDIT_PASTE_REQ", S_OK, 1},       {false, false, u"NID_EDIT_PASTE_REQ", S_OK, 0},
+        {true, true, u"NID_MENU_FILE_EXIT_REQ", S_FALSE, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.selection ? "selection, " : "")
+                                        << (c.clipboardText ? "clipboard, " : ""));
+        box->ClearSelection();
+        if (c.selection)
+            box->SelectRange(1, 2);
+        system->OtherProgramCopies(c.clipboardText ? u"xyz" : u"");
+        // Asked as menus ask: through the control's own updater.
+        MenuItemState state{2, 0, u"unchanged"};
+        EXPECT_EQ(box->GetMenuItemUpdater()->GetTarget()->HandleEditRequest(nullptr, 0, c.notification, state),
+                  c.result);
+        EXPECT_EQ(state.enabled, c.enabled);
+        EXPECT_EQ(state.label, String(u"unchanged"));
+    }
+}
+
 } // namespace
 } // namespace KX::Test
