@@ -187,14 +187,9 @@ KXRESULT LPopupMenu::RebuildItems()
             ++m_separatorCount;
         widest = std::max(widest, GetItemPreferredWidth(i));
     }
-    PositionSpec position;
-    SizeSpec size;
-    if (m_layout && Succeeded(m_layout->GetPlacement(0, position, size))) {
-        size.referenceKind = SizeSpec::kParent;
-        size.relative = 0.0f;
-        size.absolute = double(int32_t(GetScrollBarSize().x) + widest);
-        static_cast<void>(SetPlacement(0, position, size)); // the width follows when the layout allows it
-    }
+    // The width itself, not a far edge: a popup opened away from its parent's left edge is as wide.
+    static_cast<void>(
+        SetClientWidth(double(int32_t(GetScrollBarSize().x) + widest))); // the width follows when the layout allows it
     return S_OK;
 }
 

@@ -201,19 +201,26 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
 
 TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
 {
-    Open(MenuOf({{u"00.NID_A", u"A"}}));
-    EXPECT_EQ(popup->GetRect().width, 120.0);
-    const int32_t shortWidth = popup->GetItemPreferredWidth(0);
-    ASSERT_EQ(
-        popup->SetMenuDescriptorChecked(MenuOf(
-            {{u"00.NID_A", u"A"}, {u"01.NID_B", u"A label far wider than the skin's hundred and twenty pixels"}})),
-        S_OK);
-    Idle();
-    const int32_t longWidth = popup->GetItemPreferredWidth(1);
-    EXPECT_GT(longWidth, shortWidth);
-    EXPECT_GT(longWidth, 120);
-    EXPECT_GE(popup->GetRect().width, double(longWidth));
-    EXPECT_EQ(popup->GetItemPreferredWidth(2), 0);
+    // Opened away from the left edge too: the width is the popup's own, not a far edge.
+    for (const int32_t x : {0, 40}) {
+        SCOPED_TRACE(testing::Message() << "opened at x " << x);
+        window.cursorPosition = {x, 0};
+        Open(MenuOf({{u"00.NID_A", u"A"}}));
+        EXPECT_EQ(popup->GetRect().width, 120.0);
+        const int32_t shortWidth = popup->GetItemPreferredWidth(0);
+        ASSERT_EQ(popup->SetMenuDescriptorChecked(
+                      MenuOf({{u"00.NID_A", u"A"}, {u"01.NID_B", u"A label wider than the skin's width"}})),
+                  S_OK);
+        Idle();
+        const int32_t longWidth = popup->GetItemPreferredWidth(1);
+        EXPECT_GT(longWidth, shortWidth);
+        EXPECT_GT(longWidth, 120);
+        EXPECT_EQ(popup->GetRect().x, double(x));
+        EXPECT_GE(popup->GetRect().width, double(longWidth));
+        EXPECT_EQ(popup->GetItemPreferredWidth(2), 0);
+        static_cast<void>(popup->Dismiss()); // a popup already closed stays closed
+        Idle();
+    }
 }
 
 TEST_F(PopupMenuTest, TheCoreOpensTheSkinsContextMenu)
