@@ -45,6 +45,10 @@ public:
     const RCPtr<LLookDescriptor>& GetDescriptor() const { return m_descriptor; }
     const RectT<int32_t>& GetClientRect() const { return m_clientRect; }
     const RCPtr<LFontText>& GetFontText() const { return m_fontText; }
+    // The part whose colour draws the label text; a label inside another control may take that
+    // control's, to be drawn in the same colour.
+    const RCPtr<LVisualPart>& GetTextForegroundPart() const { return m_textForegroundPart; }
+    void SetTextForegroundPart(const RCPtr<LVisualPart>& part) { m_textForegroundPart = part; }
     const PointT<int32_t>& GetTextPos() const { return m_textPos; }
     LRectList& GetRegion() { return m_region; }
     const LRectList& GetRegion() const { return m_region; }

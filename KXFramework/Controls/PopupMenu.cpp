@@ -364,6 +364,16 @@ KXRESULT LPopupMenu::RefreshItem(int32_t index, int32_t& row)
         control->SetItemLook(0, true);
         static_cast<void>(control->SetCheckBoxLook(0)); // a look the skin lacks is not drawn
     }
+    // The hot-key text is drawn in the colour of the row's own text: normal, hovered or disabled.
+    if (!hotKey)
+        return r;
+    const RCPtr<LLook>& rowLook = control->GetCurrentLook(-1);
+    const RCPtr<LLook>& hotKeyLook = hotKey->GetCurrentLook(-1);
+    if (rowLook && hotKeyLook && rowLook->GetTextForegroundPart() &&
+        hotKeyLook->GetTextForegroundPart() != rowLook->GetTextForegroundPart()) {
+        hotKeyLook->SetTextForegroundPart(rowLook->GetTextForegroundPart());
+        hotKey->InvalidateWhole();
+    }
     return r;
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -89,7 +90,7 @@ protected:
         UseTestFonts(); // the rows' texts are measured with the real font system
         window.clientArea = {0, 0, 300, 200};
         documents.Set(u"APP_STRINGS", StringDocument(kStrings));
-        documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
+        documents.Set(u"APP_SKINS", skin);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
         ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
@@ -129,6 +130,7 @@ protected:
     RCPtr<LRenderer> gdi;
     RCPtr<LRenderContextInfo> context;
     RCPtr<LControl> main;
+    std::string skin = SkinDocument(Looks(), kControls);
 };
 
 TEST_F(DropDownPixelTest, AnOpenComboBoxShowsItsListBelowWithTheChoiceMarked)
@@ -170,6 +172,108 @@ TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
     root->InvalidateRect({0, 0, 300, 200});
     Frame();
     EXPECT_EQ(Pixel(190, 107), 0x202020u) << "closed";
+}
+
+// Menu rows with black text, grey when disabled; each row's "hotKeyLabel" has a black text look of
+// its own, right-aligned.
+class PopupMenuTextPixelTest : public DropDownPixelTest {
+protected:
+    PopupMenuTextPixelTest()
+    {
+        auto text = [](const char* foreground, const char* hAlign) {
+            return std::string("<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"4\" TextRightRel=\"1\" "
+                               "TextRightAbs=\"-4\" TextHAlign=\"") +
+                   hAlign +
+                   "\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
+                   "TextVAlign=\"0.5\" TextForegroundPart=\"" +
+                   foreground + "\"/>";
+        };
+        std::string looks = " <Looks>\n";
+        std::string rows = "  <LookList Name=\"row\" NumLooks=\"14\">";
+        for (int i = 0; i < 14; ++i) {
+            const std::string name = "r" + std::to_string(i);
+            looks += "  <Look Name=\"" + name +
+                     "\"><ClientPart Name=\"white\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
+                     "OffsetBottom=\"0\"/>" +
+                     text(i == 6 || i == 13 ? "grey" : "black", "0") + "</Look>\n";
+            rows += "<Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>";
+        }
+        looks += "  <Look Name=\"key\">" + text("black", "1") + "</Look>\n";
+        looks += "  <Look Name=\"back\"><ClientPart Name=\"back\" OffsetLeft=\"0\" OffsetTop=\"0\" "
+                 "OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
+        skin = SkinDocument(R"( <Colorizers>
+  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
+  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
+ </Colorizers>
+ <Parts>
+  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+ </Parts>
+)" + looks + " </Looks>\n <LookLists>\n" +
+                                rows +
+                                "</LookList>\n"
+                                "  <LookList Name=\"key\" NumLooks=\"1\"><Look Name=\"key\" Index=\"0\"/></LookList>\n"
+                                "  <LookList Name=\"back\" NumLooks=\"3\"><Look Name=\"back\" Index=\"0\"/>"
+                                "<Look Name=\"back\" Index=\"1\"/><Look Name=\"back\" Index=\"2\"/></LookList>\n"
+                                " </LookLists>",
+                            R"(
+   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200"><Skin Name="m" LookList="back"/></SubControl>
+   <SubControl Class="Framework.PopupMenu" Name="contextMenu" ClipToParent="False" Z_Order="4" XSizeAbs="80" YSizeAbs="32">
+    <Skin Name="p" LookList="back"/>
+    <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="16">
+     <Skin Name="t" LookList="row"/>
+     <SubControl Class="Framework.Label" Name="hotKeyLabel" XPositionRel="1" XPositionAbs="-64" XSizeAbs="60"
+                 YSizeToControl="Parent" YSizeRel="1" YSizeAbs="0"><Skin Name="h" LookList="key"/></SubControl>
+    </SubControl>
+   </SubControl>)");
+    }
+    void TearDown() override
+    {
+        services.hotKeys = nullptr;
+        DropDownPixelTest::TearDown();
+    }
+    // The darkest red-green-blue sum in the rectangle of the last frame.
+    int Darkest(int x0, int y0, int width, int height)
+    {
+        int darkest = 3 * 255;
+        for (int y = y0; y < y0 + height; ++y) {
+            for (int x = x0; x < x0 + width; ++x) {
+                const uint32_t p = Pixel(x, y);
+                darkest = std::min(darkest, int(p >> 16 & 0xFF) + int(p >> 8 & 0xFF) + int(p & 0xFF));
+            }
+        }
+        return darkest;
+    }
+};
+
+TEST_F(PopupMenuTextPixelTest, AHotKeyTextIsDrawnInTheColourOfItsRow)
+{
+    services.hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
+    ASSERT_EQ(services.hotKeys->GetKeyBindingMap().Bind(KeyCode(String(u"Ctrl+VKEY_C")), u"NID_EDIT_COPY_REQ"), S_OK);
+    ASSERT_EQ(services.hotKeys->GetKeyBindingMap().Bind(KeyCode(String(u"Ctrl+VKEY_V")), u"NID_EDIT_PASTE_REQ"), S_OK);
+    RCPtr<LMenuDescriptor> menu(new LMenuDescriptor);
+    ASSERT_EQ(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false), S_OK);
+    ASSERT_EQ(menu->InsertItem(1, u"Paste", u"NID_EDIT_PASTE_REQ", false, false), S_OK);
+    window.cursorPosition = {20, 20};
+    ASSERT_EQ(main->ShowContextMenu(menu), S_OK);
+    RCPtr<LPopupMenu> popup(main->FindChild(u"contextMenu"));
+    ASSERT_TRUE(popup);
+    root->InvalidateRect({0, 0, 300, 200});
+    Frame();
+    const int keyX = int(popup->GetRect().x + popup->GetRect().width) - 64;
+    const struct {
+        const char* row;
+        int top;
+        int darkestAtLeast, darkestBelow;
+    } rows[] = {{"enabled: black", 20, 0, 3 * 0x30}, {"disabled: grey", 36, 3 * 0x70, 3 * 0xF0}};
+    for (const auto& row : rows) {
+        const int label = Darkest(24, row.top, keyX - 24, 16);
+        const int key = Darkest(keyX, row.top, 60, 16);
+        EXPECT_GE(label, row.darkestAtLeast) << row.row << ", label";
+        EXPECT_LT(label, row.darkestBelow) << row.row << ", label";
+        EXPECT_GE(key, row.darkestAtLeast) << row.row << ", hot key";
+        EXPECT_LT(key, row.darkestBelow) << row.row << ", hot key";
+    }
 }
 
 } // namespace
