@@ -206,17 +206,22 @@ String HotKeyTextOf(const String& notification, const std::vector<const KeyBindi
     return String();
 }
 
-void ResolveHotKeyTextsOf(LMenuDescriptor& menu, const std::vector<const KeyBindingMap*>& tables)
+// Whether any text was filled.
+bool ResolveHotKeyTextsOf(LMenuDescriptor& menu, const std::vector<const KeyBindingMap*>& tables)
 {
+    bool filled = false;
     for (unsigned i = 0; i < menu.GetItems().GetCount(); ++i) {
         LMenuItemDescriptor* item = menu.GetItems().GetAt(i).Get();
         if (!item)
             continue;
-        if (item->GetItems().GetCount() > 0)
-            ResolveHotKeyTextsOf(*item, tables);
-        else if (item->hotKeyText.IsEmpty())
+        if (item->GetItems().GetCount() > 0) {
+            filled = ResolveHotKeyTextsOf(*item, tables) || filled;
+        } else if (item->hotKeyText.IsEmpty()) {
             item->hotKeyText = HotKeyTextOf(item->notification, tables);
+            filled = filled || !item->hotKeyText.IsEmpty();
+        }
     }
+    return filled;
 }
 
 } // namespace
@@ -246,8 +251,7 @@ KXRESULT LPopupMenu::ResolveHotKeyTexts(const RCPtr<LMenuDescriptor>& menu)
     const RCPtr<LGlobalHotKeyManager> globalKeys = services ? services->GetGlobalHotKeyManager() : nullptr;
     if (globalKeys)
         tables.push_back(&globalKeys->GetKeyBindingMap());
-    ResolveHotKeyTextsOf(*menu, tables);
-    return S_OK;
+    return ResolveHotKeyTextsOf(*menu, tables) ? S_OK : S_FALSE;
 }
 
 KXRESULT LPopupMenu::RefreshItemStates()
@@ -675,9 +679,14 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LCheckedListBox::ApplyConditions(param);
     if (!param)
         return;
-    // Every showing asks the item states anew; hiding a top-level popup closes its submenus with it.
-    if (!(param->previousMask & Condition::kVisible) && (param->currentMask & Condition::kVisible))
+    // Every showing asks the item states anew, and looks again for the keys of items still without
+    // one: a window loads its own hot keys only after its controls are placed in it. Hiding a
+    // top-level popup closes its submenus with it.
+    if (!(param->previousMask & Condition::kVisible) && (param->currentMask & Condition::kVisible)) {
+        if (m_menu && ResolveHotKeyTexts(m_menu) == S_OK)
+            static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
         RefreshItemStates();
+    }
     if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
         !dynamic_cast<LPopupMenu*>(m_parent.Get()))
         CloseSubmenu();

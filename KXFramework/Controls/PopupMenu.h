@@ -89,8 +89,9 @@ public:
 private:
     [[nodiscard]] KXRESULT RebuildItems();
     // Gives every leaf without a hot-key text the text of the first key bound to its notification:
-    // the owner control's local keys, then the root window's, then the application's. E_FAIL
-    // without a menu or an owner, or with an owner set while the popup is in no root window.
+    // the owner control's local keys, then the root window's, then the application's. 0 when a
+    // text was filled, 1 when none was; E_FAIL without a menu or an owner, or with an owner set
+    // while the popup is in no root window.
     [[nodiscard]] KXRESULT ResolveHotKeyTexts(const RCPtr<LMenuDescriptor>& menu);
     // Stores in the item what of the state it takes, without rebuilding; `relabelled` is set when
     // its label changed. ApplyItemState's results.

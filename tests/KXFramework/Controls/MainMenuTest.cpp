@@ -36,6 +36,9 @@ const char kStrings[] = R"(
   <String ID="CONTEXT_MENU0.01.NID_MENU_FILE_EXIT_REQ"><Locale LCID="0x0009">Exit</Locale></String>
   <String ID="CONTEXT_MENU0.03.NID_MENU_FILE_LOST"><Locale LCID="0x0009">Lost</Locale></String>
   <String ID="CONTEXT_MENU1.00.NID_MENU_HELP_ABOUT_REQ"><Locale LCID="0x0009">About</Locale></String>
+ </StringTable>
+ <StringTable ID="PresetEditor|mainControl">
+  <String ID="GHK.NID_MENU_FILE_EXIT_REQ"><Locale LCID="0x0009">Alt+VKEY_F4</Locale></String>
  </StringTable>)";
 
 class MainMenuTest : public ControlsFixture {
@@ -78,6 +81,10 @@ TEST_F(MainMenuTest, TitlesComeFromTheStringTable)
     EXPECT_EQ(bar->IndexOfMenu(u"Help"), 1);
     EXPECT_EQ(bar->GetMenuName(5), String());
     EXPECT_EQ(bar->AddMenu(u"File"), E_INVALIDARG);
+    // The window loads its hot keys after the bar is placed in it: an opened menu shows them.
+    ASSERT_EQ(file->ShowDropDown(true), S_OK);
+    EXPECT_EQ(file->GetPopup()->GetMenuDescriptor()->GetItems().GetAt(1)->hotKeyText, String(u"Alt+F4"));
+    EXPECT_EQ(file->GetPopup()->GetMenuDescriptor()->GetItems().GetAt(0)->hotKeyText, String());
 }
 
 TEST_F(MainMenuTest, InsertedTitleShiftsTheOthers)

@@ -324,6 +324,21 @@ TEST_F(PopupMenuTest, AnUpdaterWhoseControlIsGoneAsksNobody)
     EXPECT_TRUE(RowEnabled(1));
 }
 
+TEST_F(PopupMenuTest, ASubmenuAsksItsParentsUpdater)
+{
+    RCPtr<MenuStateAnswerer> view(new MenuStateAnswerer(nullptr, u"view"));
+    view->answers[u"NID_Y"] = {0, 0, u"Y"};
+    view->answers[u"NID_X"] = {1, 1, u"X"};
+    Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}),
+         view->GetMenuItemUpdater());
+    popup->SelectItems(1, 1, true);
+    PopupKey(0x20270000); // Right
+    RCPtr<LPopupMenu> submenu = popup->GetSubmenu();
+    ASSERT_TRUE(submenu);
+    EXPECT_TRUE(submenu->IsItemChecked(0));
+    EXPECT_FALSE(submenu->IsItemSelectable(1));
+}
+
 TEST_F(PopupMenuTest, AContextMenuAsksTheControlThatOpenedIt)
 {
     RCPtr<MenuStateAnswerer> view(new MenuStateAnswerer(main, u"view"));
