@@ -80,7 +80,35 @@ KXRESULT LComboBox::PostInitialize()
     static_cast<void>(LDropDownControl::PostInitialize()); // the base part has nothing to refuse
     if (m_listBox)
         m_listBox->SetVisible(false);
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    static_cast<void>(FitListBoxSize()); // without a list box there is nothing to fit
+    static_cast<void>(UpdateLook());     // a look the skin lacks is not drawn
+    return S_OK;
+}
+
+KXRESULT LComboBox::FitListBoxSize()
+{
+    if (!m_listBox)
+        return E_FAIL;
+    const RCPtr<LControlDescriptor>& descriptor = m_listBox->GetDescriptor();
+    const RCPtr<LLayoutDescriptor> skin = descriptor ? descriptor->GetLayout() : nullptr;
+    for (int axis = 0; axis < 2; ++axis) {
+        SizeLimitSpec minimum, maximum;
+        if (!skin || Failed(skin->GetSizeLimitSpecs(axis, minimum, maximum)))
+            continue;
+        if (minimum.absolute != 0.0 && maximum.absolute != 0.0)
+            continue;
+        if (minimum.absolute == 0.0) {
+            minimum.hasReference = false;
+            minimum.relative = 0.0f;
+            minimum.absolute = axis == 0 ? m_rect.width : double(m_listBox->GetItemHeight());
+        }
+        static_cast<void>(
+            m_listBox->SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
+    }
+    SizeLimitSpec minimum, maximum;
+    if (m_listBox->GetLayoutDescriptor() &&
+        Succeeded(m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum)) && maximum.absolute > 0.0)
+        m_listBox->SnapHeightLimitsToRows();
     return S_OK;
 }
 
@@ -138,6 +166,7 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         size.absolute = std::min(needed, available);
         static_cast<void>(
             m_listBox->SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
+        m_listBox->SnapHeightLimitsToRows();
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;
         for (int32_t i = m_listBox->GetItemCount(); i-- > 0;) {

@@ -28,6 +28,9 @@ public:
     String GetToolTipText() const override;
     bool IsDropDownShown() const override;
     [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
+    // Where the list's skin gives no size limits: at least as wide as the combo box and one row
+    // high; a maximum height holds whole rows. E_FAIL without a list box.
+    [[nodiscard]] KXRESULT FitListBoxSize();
 
     virtual int32_t SetItemCount(int32_t n);
     // The new index; E_INVALIDARG for null data, E_FAIL without a list box.

@@ -113,7 +113,8 @@ void LComboMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const uint32_t changed = param->previousMask ^ param->currentMask;
-    if ((changed & Condition::kHover) && (param->currentMask & Condition::kHover)) {
+    // A disabled title opens nothing, by press or by hover.
+    if ((changed & Condition::kHover) && (param->currentMask & Condition::kHover) && IsEnabled(true)) {
         RCPtr<LComboMenu> open = FindOpenSiblingMenu();
         if (open && open.Get() != this) {
             if (RCPtr<LPopupMenu> other = open->GetPopup())

@@ -77,6 +77,52 @@ KXRESULT LMainMenu::Initialize()
     return r;
 }
 
+KXRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!IsCreated())
+        return LControl::ApplyDescriptor(descriptor);
+    struct KeptTitle {
+        RCPtr<LMenuDescriptor> menu;
+        String text;
+        String name;
+    };
+    std::vector<KeptTitle> kept;
+    std::vector<RCPtr<LComboMenu>> old;
+    for (unsigned i = unsigned(m_skinTitleCount); i < GetMenuCount(); ++i) {
+        RCPtr<LComboMenu> title = GetMenuAt(i);
+        RCPtr<LPopupMenu> popup = title->GetPopup();
+        kept.push_back({popup ? popup->GetMenuDescriptor() : nullptr, title->GetText(), title->GetName()});
+        old.push_back(title);
+    }
+    // The old titles go at once, closed and without the focus or the pointer, so that the new
+    // ones can take their names.
+    for (const RCPtr<LComboMenu>& title : old)
+        title->Destroy();
+    m_titleTemplate = nullptr;
+    const KXRESULT r = LControl::ApplyDescriptor(descriptor);
+    // The new skin's template comes as a descriptor only: no control of that name is left to
+    // carry it back through AddChild.
+    m_hasTemplate = false;
+    if (descriptor) {
+        const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
+        for (unsigned i = 0; i < subs.GetCount(); ++i) {
+            if (subs.GetAt(i)->GetName() == u"templateMenu") {
+                m_titleTemplate = subs.GetAt(i);
+                m_hasTemplate = true;
+                break;
+            }
+        }
+    }
+    // The skin titles the new skin still lists are all that is left.
+    m_skinTitleCount = int32_t(GetMenuCount());
+    for (const KeptTitle& title : kept) {
+        if (Failed(AddMenu(title.name)))
+            continue;
+        SetTitle(RCPtr<LComboMenu>(dynamic_cast<LComboMenu*>(FindChild(title.name).Get())), title.text, title.menu);
+    }
+    return r;
+}
+
 unsigned LMainMenu::GetMenuCount() const
 {
     unsigned count = 0;

@@ -17,6 +17,9 @@ public:
     ~LMainMenu() override;
 
     [[nodiscard]] KXRESULT Initialize() override;
+    // A new skin: the titles made from the string table are made again from the new template,
+    // with their menus and texts.
+    [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     [[nodiscard]] KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;

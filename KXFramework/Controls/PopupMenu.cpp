@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/Label.h"
 
 #include <algorithm>
@@ -633,6 +634,67 @@ void LPopupMenu::OnIdleTick()
     const int32_t current = GetCurrentIndex();
     if (HasSubItems(ItemAt(current)))
         static_cast<void>(OpenSubmenu(current)); // the item was checked to have sub-items
+}
+
+bool LPopupMenu::IsInChain(const LPopupMenu* other) const
+{
+    for (const LPopupMenu* p = this; p; p = p->m_submenu.Get()) {
+        if (p == other)
+            return true;
+    }
+    for (const LControl* c = m_parent.Get(); c; c = c->GetParent().Get()) {
+        const auto* p = dynamic_cast<const LPopupMenu*>(c);
+        if (!p)
+            break;
+        if (p == other)
+            return true;
+    }
+    return false;
+}
+
+void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
+{
+    LCheckedListBox::OnPointerMoved(pointer);
+    if (!(ComputeConditions() & Condition::kLeftDragging))
+        return;
+    const RCPtr<LRootWindow> root = *GetRootWindowPtr();
+    if (!root)
+        return;
+    const PointT<int32_t> cursor = root->GetCursorPos();
+    const PointT<double> at = GetPositionInRoot();
+    const double x = cursor.x - at.x, y = cursor.y - at.y;
+    if (x >= 0 && y >= 0 && x < m_rect.width && y < m_rect.height)
+        return;
+    RCPtr<LControl> self(this);
+    PointT<int32_t> local;
+    RCPtr<LControl> under = root->HitTest(cursor, local, false);
+    if (!under)
+        return;
+    // Taking the capture ends this popup's drag; a control that cannot take it leaves the drag here.
+    if (dynamic_cast<LComboMenu*>(under.Get())) {
+        static_cast<void>(under->BeginDrag(1, 0, 0));
+        return;
+    }
+    for (RCPtr<LControl> c = under; c; c = c->GetParent()) {
+        auto* popup = dynamic_cast<LPopupMenu*>(c.Get());
+        if (!popup)
+            continue;
+        // A popup on its way out takes no drag.
+        if (popup != this && IsInChain(popup) && !popup->IsDismissing())
+            static_cast<void>(popup->BeginDrag(1, 0, 0));
+        return;
+    }
+}
+
+void LPopupMenu::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
+{
+    // Closed under a held button (a sibling title opened, the focus went elsewhere): the rows are
+    // not on screen, so a release over where they were chooses nothing.
+    if (!IsVisible(true)) {
+        LScrollView::OnLeftButtonUp(release);
+        return;
+    }
+    LCheckedListBox::OnLeftButtonUp(release);
 }
 
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)

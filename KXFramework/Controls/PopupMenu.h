@@ -86,6 +86,12 @@ public:
                                                const RCPtr<LNotification>& n) override;
     void OnIdleTick() override;
 
+protected:
+    // A held button dragged out of the popup goes on to the title or the popup of the chain under it.
+    void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
+    // A popup hidden while it held the button chooses nothing on release.
+    void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release) override;
+
 private:
     [[nodiscard]] KXRESULT RebuildItems();
     // Gives every leaf without a hot-key text the text of the first key bound to its notification:
@@ -103,6 +109,8 @@ private:
     // Run on the parent while the pointer is in its submenu: keeps the submenu's item current.
     void SyncParentItem();
     bool CursorInRow(int32_t index);
+    // This popup, one of its open submenus or one of its parent popups.
+    bool IsInChain(const LPopupMenu* other) const;
     RectT<double> ItemRowRect(int32_t index) const;
 
     RCPtr<LMenuDescriptor> m_menu;

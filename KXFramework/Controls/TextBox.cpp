@@ -106,7 +106,7 @@ void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
     const String kept = GetText();
-    const KXRESULT r = LControl::ApplyDescriptor(descriptor);
+    const KXRESULT r = LScrollView::ApplyDescriptor(descriptor);
     String cue;
     if (GetStringTable() && GetStringTable()->GetString(u"LABEL", cue)) {
         UpdateText(kept, false);
@@ -120,7 +120,7 @@ KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 
 KXRESULT LTextBox::Initialize()
 {
-    if (Succeeded(LControl::Initialize())) {
+    if (Succeeded(LScrollView::Initialize())) {
         SetTextFollowsScroll(true);
         UpdateCaretGeometry();
     }
@@ -148,7 +148,7 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
         constexpr double limit = 4503599627370496.0; // 2^52
         extent = {std::clamp(double(size.x), -limit, limit), std::clamp(double(size.y), -limit, limit)};
     }
-    m_clientExtent = extent;
+    static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
     ClearSelection();
     if (resetCaret)
         static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
@@ -538,7 +538,7 @@ KXRESULT LTextBox::SetFocus(bool forward)
 {
     if (HasFocus())
         Validate();
-    return LControl::SetFocus(forward);
+    return LScrollView::SetFocus(forward);
 }
 
 bool LTextBox::CanPerformEdit(int32_t kind)
@@ -649,7 +649,7 @@ KXRESULT LTextBox::HandleEditRequest(const RCPtr<LMenuDescriptor>&, unsigned, co
 
 void LTextBox::RefreshIdleSubscription()
 {
-    LControl::RefreshIdleSubscription();
+    LScrollView::RefreshIdleSubscription();
     IFrameworkServices* services = GetFrameworkServices();
     RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
     RCPtr<LStringTable> table;
@@ -693,7 +693,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
 
 double LTextBox::MaxScroll() const
 {
-    return std::max(0.0, m_clientExtent.x - GetTextArea().width + 3.0);
+    return std::max(0.0, GetClientExtent().x - GetTextArea().width + 3.0);
 }
 
 void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
@@ -708,7 +708,7 @@ void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
         return;
     const double right = area.x + area.width - 20.0;
     const double left = area.x + 20.0;
-    const bool wide = m_clientExtent.x > area.width;
+    const bool wide = GetClientExtent().x > area.width;
     if (wide && m_lastPointer.x > right)
         static_cast<void>(
             StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0,
@@ -768,7 +768,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
     if (m_inScrollUpdate)
         return;
     m_inScrollUpdate = true;
-    LControl::SetScrollOffset(offset);
+    LScrollView::SetScrollOffset(offset);
     if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
         static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
     if (ComputeConditions() & Condition::kLeftDragging)
@@ -780,7 +780,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
 
 void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
-    LControl::ApplyConditions(param);
+    LScrollView::ApplyConditions(param);
     if (!param)
         return;
     const uint32_t before = param->previousMask;
@@ -829,7 +829,7 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 void LTextBox::OnIdleTick()
 {
-    LControl::OnIdleTick();
+    LScrollView::OnIdleTick();
     if (!HasFocus())
         return;
     const double now = Now();
@@ -892,7 +892,7 @@ uint32_t LTextBox::GetCaretColor() const
 
 KXRESULT LTextBox::DrawOverlay(const RCPtr<LRenderer>& renderer)
 {
-    const KXRESULT r = LControl::DrawOverlay(renderer);
+    const KXRESULT r = LScrollView::DrawOverlay(renderer);
     if (!renderer || !HasFocus() || !m_caretShown)
         return r;
     const uint32_t c = GetCaretColor();
@@ -907,7 +907,7 @@ String LTextBox::GetToolTipText() const
 {
     if (const_cast<LTextBox*>(this)->IsTextTruncated())
         return GetText();
-    return LControl::GetToolTipText();
+    return LScrollView::GetToolTipText();
 }
 
 } // namespace KX

@@ -1,9 +1,10 @@
 #pragma once
 // Single-line text editing: a caret and a selection over the control's text, typed characters,
-// editing keys and the mouse, horizontal scrolling that keeps the caret in view, validation of
+// editing keys and the mouse, horizontal scrolling that keeps the caret in view (the text's size is
+// the scroll view's client extent; bars only where the skin gives the box some), validation of
 // the text by the owner before it is accepted, and the cut, copy, paste and delete edits that the
 // clipboard object routes to the focused box.
-#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/System/ClipBoard.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ public:
     bool Valid = true;
 };
 
-class LTextBox : public LControl, public IEditTarget {
+class LTextBox : public LScrollView, public IEditTarget {
 public:
     // Look indices.
     static constexpr int kNormal = 0;
@@ -41,7 +42,7 @@ public:
     // application's own clipboard comes first).
     static void SetClipboard(const RCPtr<LClipboard>& clipboard);
 
-    using LControl::LControl;
+    using LScrollView::LScrollView;
     ~LTextBox() override;
 
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
@@ -96,7 +97,6 @@ public:
     void SetScrollOffset(const PointT<double>& offset) override;
     String GetToolTipText() const override;
 
-    const PointT<double>& GetClientExtent() const { return m_clientExtent; }
     bool IsCaretShown() const { return m_caretShown; }
     // The caret's colour: white over a dark look, black over a light one.
     uint32_t GetCaretColor() const;
@@ -141,7 +141,6 @@ private:
     bool m_caretShown = true;
     double m_nextBlinkTime = 0.0;
     bool m_blinkSubscribed = false;
-    PointT<double> m_clientExtent;
     PointT<double> m_lastPointer;
     bool m_doublePress = false;
 };

@@ -189,5 +189,26 @@ TEST_F(ComboBoxTest, OpensAboveWhenTheRoomBelowIsShort)
     EXPECT_EQ(list.height, 140.0); // ten rows fit in the 250 pixels above
 }
 
+TEST_F(ComboBoxTest, ListIsAtLeastAsWideAsTheComboAndHoldsWholeRows)
+{
+    RCPtr<LListBox> list = combo->GetListBox();
+    SizeLimitSpec minimum, maximum;
+    ASSERT_EQ(list->GetLayoutDescriptor()->GetSizeLimitSpecs(0, minimum, maximum), S_OK);
+    EXPECT_EQ(minimum.absolute, 120.0);
+    ASSERT_EQ(list->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
+    EXPECT_EQ(minimum.absolute, 14.0);
+    EXPECT_EQ(maximum.absolute, 196.0); // the skin's 200 cut to whole rows
+
+    // Opening sets the maximum to the room there is, again in whole rows.
+    ASSERT_EQ(combo->ShowDropDown(true), S_OK);
+    ASSERT_EQ(list->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
+    EXPECT_EQ(maximum.absolute, 196.0);
+    EXPECT_EQ(list->GetRect().height, 182.0);
+
+    RCPtr<LComboBox> noList(main->FindChild(u"noList"));
+    ASSERT_TRUE(noList);
+    EXPECT_EQ(noList->FitListBoxSize(), E_FAIL);
+}
+
 } // namespace
 } // namespace KX::Test

@@ -104,6 +104,16 @@ TEST_F(ComboMenuTest, MovingOntoAnotherTitleHandsTheMenuOver)
     EXPECT_EQ(help->GetPopup()->GetPositionInRoot().x, 300.0);
 }
 
+TEST_F(ComboMenuTest, MovingOntoADisabledTitleLeavesTheOpenMenu)
+{
+    help->SetEnabled(false);
+    ASSERT_EQ(file->ShowDropDown(true), S_OK);
+    Move(370, 9);
+    EXPECT_TRUE(file->IsDropDownShown());
+    EXPECT_FALSE(help->IsDropDownShown());
+    EXPECT_EQ(help->GetActiveLookIndex(), 3);
+}
+
 TEST_F(ComboMenuTest, WidePopupStartsAtTheLeftEdgeAndNoPopupIsInert)
 {
     RCPtr<LComboMenu> wide(bar->FindChild(u"wide"));

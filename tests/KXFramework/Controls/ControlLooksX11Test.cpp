@@ -2,7 +2,9 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/OSWindow.h"
+#include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/ListBox.h"
+#include "KXFramework/Controls/PopupMenu.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -74,7 +76,8 @@ std::string Looks()
  </LookLists>)";
 }
 
-// A button, a check box, and a list of four 14-pixel rows with its vertical scroll bar.
+// A button, a check box, a list of four 14-pixel rows with its vertical scroll bar, a combo box
+// whose list of 14-pixel rows opens below it, and a context menu of 14-pixel rows.
 const char kControls[] = R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
     <Skin Name="m" LookList="back"/>
@@ -99,6 +102,20 @@ const char kControls[] = R"(
        <SubControl Class="Framework.Button" Name="thumb" XSizeAbs="16" YSizeAbs="16"><Skin Name="h" LookList="button"/></SubControl>
       </SubControl>
      </SubControl>
+    </SubControl>
+    <SubControl Class="Framework.ComboBox" Name="combo" XPositionAbs="160" YPositionAbs="10" XSizeAbs="120" YSizeAbs="20">
+     <Skin Name="cb" LookList="button"/>
+     <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
+                 YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="42" YMaxSizeAbs="100">
+      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+       <Skin Name="ct" LookList="row"/>
+      </SubControl>
+     </SubControl>
+    </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.PopupMenu" Name="contextMenu" ClipToParent="False" Z_Order="4" XSizeAbs="100" YSizeAbs="28">
+    <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+     <Skin Name="mt" LookList="row"/>
     </SubControl>
    </SubControl>)";
 
@@ -261,6 +278,57 @@ TEST_F(ControlLooksX11Test, EachControlShowsTheLookOfItsState)
         EXPECT_TRUE(Shows(c.x, c.y, kRed)) << "disabled";
     }
     Screenshot("controls-disabled");
+}
+
+TEST_F(ControlLooksX11Test, AnOpenComboBoxAndAContextMenuShowTheirRows)
+{
+    RCPtr<LComboBox> combo(content->FindChild(u"combo"));
+    ASSERT_TRUE(combo);
+    for (const char16_t* entry : {u"RAM", u"Preset 1", u"Preset 2"})
+        ASSERT_GE(combo->AddItem(entry), 0);
+    ASSERT_EQ(combo->SetSelectedIndex(0), 0);
+    constexpr uint32_t kBack = 0x202020;
+    // The list opens below the combo box with the chosen entry marked.
+    ASSERT_TRUE(Shows(200, 20, kGrey));
+    EXPECT_TRUE(Shows(200, 37, kBack));
+    Motion(200, 20);
+    Button(true, 200, 20);
+    Button(false, 200, 20);
+    EXPECT_TRUE(Shows(200, 37, kGreen)) << "chosen entry";
+    EXPECT_TRUE(Shows(200, 51, kGrey)) << "second entry";
+    // In the open list the choice follows the pointer.
+    Motion(200, 51);
+    EXPECT_TRUE(Shows(200, 51, kGreen)) << "entry under the pointer";
+    EXPECT_TRUE(Shows(200, 37, kGrey)) << "entry left";
+    Screenshot("combo-open");
+    Button(true, 200, 51);
+    Button(false, 200, 51);
+    EXPECT_TRUE(Shows(200, 51, kBack)) << "closed after the choice";
+    EXPECT_EQ(combo->GetText(), String(u"Preset 1"));
+
+    // A context menu opens at the pointer; the row under the pointer is marked.
+    Motion(170, 120);
+    for (int i = 0; i < 200 && window->GetCursorPosition() != PointT<int32_t>{170, 120}; ++i)
+        OSWindow::RunOnce(10);
+    ASSERT_TRUE(Shows(175, 125, kBack));
+    RCPtr<LControl> created;
+    services.registry->CreateControl(created, services.factory->FindControlDescriptor(u"contextMenu"), content);
+    RCPtr<LPopupMenu> menu(created);
+    ASSERT_TRUE(menu);
+    RCPtr<LMenuDescriptor> items = LMenuDescriptor::Create();
+    ASSERT_EQ(items->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false), S_OK);
+    ASSERT_EQ(items->InsertItem(1, u"Paste", u"NID_EDIT_PASTE_REQ", true, false), S_OK);
+    ASSERT_EQ(menu->SetMenuDescriptorChecked(items), S_OK);
+    ASSERT_EQ(menu->ShowAtCursor(), S_OK);
+    EXPECT_TRUE(Shows(175, 125, kGrey)) << "first row";
+    EXPECT_TRUE(Shows(175, 139, kGrey)) << "second row";
+    Motion(175, 139);
+    EXPECT_TRUE(Shows(175, 139, kGreen)) << "row under the pointer";
+    EXPECT_TRUE(Shows(175, 125, kGrey)) << "row left";
+    Screenshot("context-menu-open");
+    Button(true, 175, 139);
+    Button(false, 175, 139);
+    EXPECT_TRUE(Shows(175, 139, kBack)) << "closed after the choice";
 }
 
 } // namespace

@@ -58,6 +58,17 @@ std::string Looks()
 const char kControls[] = R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
     <Skin Name="m" LookList="back"/>
+    <SubControl Class="Framework.MainMenu" Name="menuBar" XSizeAbs="300" YSizeAbs="18">
+     <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="40" YSizeAbs="18">
+      <Skin Name="b" LookList="grey"/>
+      <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs="80" YSizeAbs="28">
+       <Skin Name="p" LookList="blue"/>
+       <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+        <Skin Name="t" LookList="row"/>
+       </SubControl>
+      </SubControl>
+     </SubControl>
+    </SubControl>
     <SubControl Class="Framework.ComboBox" Name="combo" XPositionAbs="20" YPositionAbs="20" XSizeAbs="100" YSizeAbs="20">
      <Skin Name="c" LookList="grey"/>
      <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
@@ -81,6 +92,14 @@ const char kStrings[] = R"(
   <String ID="ITEM.00"><Locale LCID="0x0009">One</Locale></String>
   <String ID="ITEM.01"><Locale LCID="0x0009">Two</Locale></String>
   <String ID="ITEM.02"><Locale LCID="0x0009">Three</Locale></String>
+ </StringTable>
+ <StringTable ID="Test.Panel|menuBar">
+  <String ID="MENU_LABEL.00"><Locale LCID="0x0009">File</Locale></String>
+  <String ID="MENU_LABEL.01"><Locale LCID="0x0009">Help</Locale></String>
+  <String ID="CONTEXT_MENU0.00.NID_A"><Locale LCID="0x0009">Open</Locale></String>
+  <String ID="CONTEXT_MENU0.01.NID_B"><Locale LCID="0x0009">Exit</Locale></String>
+  <String ID="CONTEXT_MENU1.00.NID_C"><Locale LCID="0x0009">About</Locale></String>
+  <String ID="CONTEXT_MENU1.01.NID_D"><Locale LCID="0x0009">Manual</Locale></String>
  </StringTable>)";
 
 class DropDownPixelTest : public ControlsFixture {
@@ -172,6 +191,34 @@ TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
     root->InvalidateRect({0, 0, 300, 200});
     Frame();
     EXPECT_EQ(Pixel(190, 107), 0x202020u) << "closed";
+}
+
+TEST_F(DropDownPixelTest, ADragAcrossTheMenuBarShowsTheRowUnderThePointerInTheMenuItReached)
+{
+    auto pointerAt = [&](int32_t x, int32_t y) {
+        window.cursorPosition = {x, y};
+        root->DispatchMouseMove({x, y}, 0, 0);
+    };
+    // Pressed on "File" (x 0-40), down into its menu, across to "Help" (x 40-80), down to its
+    // second row.
+    pointerAt(10, 9);
+    window.buttons = 1;
+    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {10, 9}, 0);
+    pointerAt(10, 25);
+    root->InvalidateRect({0, 0, 300, 200});
+    Frame();
+    EXPECT_EQ(Pixel(10, 18 + 7), 0x00FF00u) << "File's first row, under the pointer";
+    EXPECT_EQ(Pixel(10, 18 + 14 + 7), 0xFFFFFFu) << "File's second row";
+    pointerAt(50, 9);
+    pointerAt(50, 18 + 14 + 7);
+    Frame();
+    EXPECT_EQ(Pixel(10, 18 + 7), 0x202020u) << "File's menu closed";
+    EXPECT_EQ(Pixel(60, 18 + 7), 0xFFFFFFu) << "Help's first row";
+    EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x00FF00u) << "Help's second row, under the pointer";
+    window.buttons = 0;
+    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {50, 18 + 14 + 7}, 0);
+    Frame();
+    EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x808080u) << "the chosen item closed the menu: the combo box below shows";
 }
 
 // Menu rows with black text, grey when disabled; each row's "hotKeyLabel" has a black text look of

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace KX::Test {
 namespace {
 
@@ -22,6 +24,17 @@ const char kControls[] = R"(
        <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
         <Skin Name="r" LookList="row"/>
        </SubControl>
+      </SubControl>
+     </SubControl>
+    </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.MainMenu" Name="otherMenu" XSizeAbs="400" YSizeAbs="18">
+    <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="60" YSizeAbs="18">
+     <Skin Name="t" LookList="row"/>
+     <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs="120" YSizeAbs="60">
+      <Skin Name="p" LookList="row"/>
+      <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+       <Skin Name="r" LookList="row"/>
       </SubControl>
      </SubControl>
     </SubControl>
@@ -65,6 +78,153 @@ protected:
     RCPtr<LMainMenu> bar;
     RCPtr<Recorder> commands;
 };
+
+// The titles "File" (x 0-40) and "Help" (x 40-80) over their menus, rows 14 high from y 18; input
+// goes through the root window as the window delivers it.
+class MenuDragTest : public MainMenuTest {
+protected:
+    void SetUp() override
+    {
+        MainMenuTest::SetUp();
+        commands = RCPtr<Recorder>(new Recorder("commands"));
+        for (const char16_t* name :
+             {u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", u"NID_MENU_FILE_EXIT_REQ", u"NID_MENU_HELP_ABOUT_REQ"})
+            commands->RegisterForNotification(RCPtr<LNotificationDistributor>(root), name, 0);
+        file = bar->GetMenuAt(0);
+        help = bar->GetMenuAt(1);
+        ASSERT_TRUE(file && help);
+    }
+    void TearDown() override
+    {
+        file = help = nullptr;
+        MainMenuTest::TearDown();
+    }
+    void PointerAt(int32_t x, int32_t y)
+    {
+        window.cursorPosition = {x, y};
+        root->DispatchMouseMove({x, y}, 0, 0);
+    }
+    void LeftButton(int action, int32_t x, int32_t y)
+    {
+        window.cursorPosition = {x, y};
+        window.buttons = action == LRootWindow::kRelease ? 0u : 1u;
+        root->DispatchMouseButton(action, 1, 0, {x, y}, 0);
+    }
+    // Presses on a title and drags along the points given.
+    void PressAndDrag(int32_t x, int32_t y, std::initializer_list<PointT<int32_t>> path)
+    {
+        PointerAt(x, y);
+        LeftButton(LRootWindow::kPress, x, y);
+        for (const PointT<int32_t>& p : path)
+            PointerAt(p.x, p.y);
+    }
+
+    RCPtr<LComboMenu> file, help;
+};
+
+TEST_F(MenuDragTest, ARowFollowsTheHeldButtonAndTheReleaseChoosesIt)
+{
+    PressAndDrag(10, 9, {{10, 12}, {10, 25}});
+    ASSERT_TRUE(file->IsDropDownShown());
+    EXPECT_EQ(file->GetPopup()->GetCurrentIndex(), 0);
+    PointerAt(10, 39);
+    EXPECT_EQ(file->GetPopup()->GetCurrentIndex(), 1);
+    LeftButton(LRootWindow::kRelease, 10, 39);
+    Idle();
+    Idle();
+    EXPECT_EQ(commands->received, 1);
+    EXPECT_EQ(commands->lastID, String(u"NID_MENU_FILE_EXIT_REQ"));
+    EXPECT_FALSE(file->IsDropDownShown());
+    EXPECT_FALSE(root->GetCaptureControl());
+}
+
+TEST_F(MenuDragTest, DraggingOntoTheNextTitleOpensItsMenuAndTheRowFollowsThere)
+{
+    PressAndDrag(10, 9, {{10, 25}, {10, 12}, {50, 9}});
+    EXPECT_FALSE(file->IsDropDownShown());
+    ASSERT_TRUE(help->IsDropDownShown());
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(help->GetPopup()));
+    PointerAt(50, 25);
+    EXPECT_EQ(help->GetPopup()->GetCurrentIndex(), 0);
+    // Back over the first title: its menu opens again and takes the button.
+    PointerAt(10, 9);
+    EXPECT_FALSE(help->IsDropDownShown());
+    ASSERT_TRUE(file->IsDropDownShown());
+    PointerAt(50, 9);
+    PointerAt(50, 25);
+    LeftButton(LRootWindow::kRelease, 50, 25);
+    Idle();
+    Idle();
+    EXPECT_EQ(commands->received, 1);
+    EXPECT_EQ(commands->lastID, String(u"NID_MENU_HELP_ABOUT_REQ"));
+    EXPECT_FALSE(help->IsDropDownShown());
+}
+
+TEST_F(MenuDragTest, AReleaseAwayFromTheMenusChoosesNothing)
+{
+    struct Case {
+        const char* what;
+        PointT<int32_t> release;
+    };
+    const Case cases[] = {
+        {"outside every menu", {300, 200}},
+        {"outside the window", {-20, 500}},
+        {"on the bar beside the titles", {200, 9}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PressAndDrag(10, 9, {{10, 25}, c.release});
+        LeftButton(LRootWindow::kRelease, c.release.x, c.release.y);
+        Idle();
+        Idle();
+        EXPECT_EQ(commands->received, 0);
+        EXPECT_FALSE(file->IsDropDownShown());
+        EXPECT_FALSE(help->IsDropDownShown());
+        EXPECT_FALSE(root->GetCaptureControl());
+    }
+}
+
+TEST_F(MenuDragTest, AMenuClosedUnderTheButtonChoosesNothingOnRelease)
+{
+    PressAndDrag(10, 9, {{10, 25}, {10, 39}});
+    // The focus goes elsewhere while the button is held: the menu closes with the row current.
+    ASSERT_EQ(file->ShowDropDown(false), S_OK);
+    LeftButton(LRootWindow::kRelease, 10, 39);
+    Idle();
+    Idle();
+    EXPECT_EQ(commands->received, 0);
+}
+
+TEST_F(MenuDragTest, ASkinChangeKeepsTheTitlesTheirTextsAndMenus)
+{
+    ASSERT_EQ(file->ShowDropDown(true), S_OK);
+    ASSERT_EQ(bar->ApplyDescriptor(services.factory->FindControlDescriptor(u"otherMenu")), S_OK);
+    Idle();
+    ASSERT_EQ(bar->GetMenuCount(), 2u);
+    RCPtr<LComboMenu> newFile = bar->GetMenuAt(0);
+    RCPtr<LComboMenu> newHelp = bar->GetMenuAt(1);
+    EXPECT_NE(newFile, file);
+    EXPECT_FALSE(file->GetParent());
+    EXPECT_EQ(newFile->GetName(), String(u"File"));
+    EXPECT_EQ(newFile->GetText(), String(u"File"));
+    EXPECT_EQ(newHelp->GetName(), String(u"Help"));
+    EXPECT_EQ(newHelp->GetText(), String(u"Help"));
+    // Made from the new skin's template, the second right of the first.
+    EXPECT_EQ(newFile->GetRect().width, 60.0);
+    EXPECT_EQ(newHelp->GetRect().x, 60.0);
+    EXPECT_EQ(newFile->GetPopup()->GetItemCount(), 2);
+    EXPECT_EQ(newHelp->GetPopup()->GetItemCount(), 1);
+    EXPECT_FALSE(newFile->IsDropDownShown());
+    EXPECT_EQ(bar->IndexOfMenu(u"Help"), 1);
+
+    // The commands of the new menus still reach the root window.
+    PressAndDrag(70, 9, {{70, 25}});
+    LeftButton(LRootWindow::kRelease, 70, 25);
+    Idle();
+    Idle();
+    EXPECT_EQ(commands->received, 1);
+    EXPECT_EQ(commands->lastID, String(u"NID_MENU_HELP_ABOUT_REQ"));
+}
 
 TEST_F(MainMenuTest, TitlesComeFromTheStringTable)
 {

@@ -199,6 +199,40 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
     EXPECT_TRUE(popup->IsDismissing());
 }
 
+TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
+{
+    window.cursorPosition = {10, 10};
+    Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}));
+    // The button held over the popup, as a title hands it over.
+    auto moveTo = [&](int32_t x, int32_t y) {
+        window.cursorPosition = {x, y};
+        root->DispatchMouseMove({x, y}, 0, 0);
+    };
+    moveTo(20, 10 + 14 + 5);
+    window.buttons = 1;
+    ASSERT_EQ(popup->BeginDrag(1, 10, 19), S_OK);
+    moveTo(21, 10 + 14 + 5);
+    ASSERT_EQ(popup->GetCurrentIndex(), 1);
+    PopupKey(0x20270000); // Right opens the submenu at once
+    RCPtr<LPopupMenu> submenu = popup->GetSubmenu();
+    ASSERT_TRUE(submenu);
+    // Submenu rows: x from 130, y from 24.
+    moveTo(140, 24 + 5);
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(submenu));
+    moveTo(140, 24 + 14 + 5);
+    EXPECT_EQ(submenu->GetCurrentIndex(), 1);
+    // Back into the parent, then on into the submenu again.
+    moveTo(20, 10 + 14 + 5);
+    EXPECT_EQ(root->GetCaptureControl(), RCPtr<LControl>(popup));
+    EXPECT_EQ(popup->GetSubmenu(), submenu);
+    moveTo(140, 24 + 14 + 5);
+    ASSERT_EQ(root->GetCaptureControl(), RCPtr<LControl>(submenu));
+    window.buttons = 0;
+    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {140, 24 + 14 + 5}, 0);
+    EXPECT_EQ(owner->received, 1);
+    EXPECT_EQ(owner->lastID, String(u"NID_Y"));
+}
+
 TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
 {
     // Opened away from the left edge too: the width is the popup's own, not a far edge.

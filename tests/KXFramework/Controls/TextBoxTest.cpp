@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -316,6 +317,98 @@ TEST_F(TextBoxTest, CaretBlinksAndContrastsWithTheLook)
     EXPECT_TRUE(box->IsCaretShown());
     // Grey 0x80 has a mean below 129: a white caret.
     EXPECT_EQ(box->GetCaretColor(), 0xFFFFFFFFu);
+}
+
+// The box scrolls its text through the scroll view's offset; characters are kCharWidth wide and the
+// text area runs from 2 to 198.
+class TextBoxScrollTest : public TextBoxTest {
+protected:
+    static constexpr double kChar = RecordingRenderer::kCharWidth;
+    static constexpr double kAreaLeft = 2.0, kAreaRight = 198.0;
+
+    void SetUp() override
+    {
+        TextBoxTest::SetUp();
+        box->SetAutoScroll(0, true);
+    }
+    // Where the caret line is drawn, in the box.
+    double CaretOnScreen() const { return kAreaLeft + kChar * box->GetCaret() - 1.0 - box->GetScrollOffset().x; }
+    static std::u16string Long(size_t length)
+    {
+        std::u16string text;
+        for (size_t i = 0; i < length; ++i)
+            text += char16_t(u'a' + i % 26);
+        return text;
+    }
+};
+
+TEST_F(TextBoxScrollTest, TheCaretStaysVisibleAtBothEnds)
+{
+    box->SetText(Long(60).c_str());
+    const double widest = 60 * kChar - (kAreaRight - kAreaLeft) + 3.0;
+    struct Step {
+        uint32_t key;
+        int32_t caret;
+        double offset;
+    };
+    const Step steps[] = {
+        {VKey(kEnd), 60, widest},         // the caret's right end 3 pixels inside the right edge
+        {VKey(kLeft), 59, widest},        // still in view: no scrolling
+        {VKey(kHome), 0, 0.0},            // back to the start
+        {VKey(kEnd, kShift), 60, widest}, // selecting to the end scrolls too
+        {VKey(kHome, kShift), 0, 0.0},
+    };
+    for (const Step& step : steps) {
+        Key(step.key);
+        SCOPED_TRACE(step.caret);
+        EXPECT_EQ(box->GetCaret(), step.caret);
+        EXPECT_EQ(box->GetScrollOffset().x, std::round(step.offset));
+        EXPECT_GE(CaretOnScreen(), kAreaLeft - 1.0);
+        EXPECT_LE(CaretOnScreen() + 1.0, kAreaRight);
+    }
+    // Losing the focus shows the start of the text again.
+    Key(VKey(kEnd));
+    ASSERT_EQ(main->FindChild(u"other")->SetFocus(true), S_OK);
+    EXPECT_EQ(box->GetScrollOffset().x, 0.0);
+}
+
+TEST_F(TextBoxScrollTest, DragSelectingPastTheRightEdgeScrolls)
+{
+    box->SetText(Long(60).c_str());
+    Move(50, 10);
+    Press(50, 10);
+    Move(195, 10); // within 20 pixels of the right edge: automatic scrolling
+    EXPECT_TRUE(box->IsAutoScrolling(0));
+    const double before = box->GetScrollOffset().x;
+    IdleAfter(1000);
+    EXPECT_GT(box->GetScrollOffset().x, before + 50.0);
+    EXPECT_EQ(box->GetSelectionStart(), 7);
+    EXPECT_GT(box->GetSelectionStart() + box->GetSelectionLength(), 28) << "the selection follows the scrolling";
+    // It stops at the end of the text, which is then selected.
+    for (int i = 0; i < 20; ++i)
+        IdleAfter(1000);
+    EXPECT_FALSE(box->IsAutoScrolling(0));
+    EXPECT_EQ(box->GetScrollOffset().x, std::round(60 * kChar - (kAreaRight - kAreaLeft) + 3.0));
+    EXPECT_EQ(box->GetSelectionStart() + box->GetSelectionLength(), 60);
+    Release(195, 10);
+    EXPECT_EQ(box->GetSelectionLength(), 53);
+}
+
+TEST_F(TextBoxScrollTest, TheExtentFollowsTheText)
+{
+    RCPtr<Recorder> extentChanges = Record(u"NID_CLIENT_EXTENT_CHANGE");
+    box->SetText(Long(40).c_str());
+    EXPECT_EQ(box->GetClientExtent().x, 40 * kChar);
+    Type(u"xy");
+    EXPECT_EQ(box->GetClientExtent().x, 42 * kChar);
+    Key(VKey(kBack));
+    EXPECT_EQ(box->GetClientExtent().x, 41 * kChar);
+    box->SetText(u"");
+    EXPECT_EQ(box->GetClientExtent().x, 0.0);
+    EXPECT_EQ(extentChanges->received, 5);
+    // A single line shows no scroll bars: the skin gives the box none.
+    EXPECT_FALSE(box->GetHorizontalBar());
+    EXPECT_FALSE(box->GetVerticalBar());
 }
 
 TEST_F(TextBoxTest, ContextMenuListsTheFourEdits)
