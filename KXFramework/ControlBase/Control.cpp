@@ -545,22 +545,27 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
 
     RCPtrArray<LControl, 1, 0> remembered;
     TakeChildrenAndRelayout(remembered);
-    // The children the new skin still lists stay, re-applied; the others leave the tree.
+    // The children the new skin still lists stay, re-applied; the others leave the tree. Both
+    // leftovers are still offered to AddChild: a container may take a template from a descriptor
+    // without a control, or keep a child it made itself.
     m_layoutSuspended = true;
     if (descriptor) {
         const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
         for (unsigned i = 0; i < subs.GetCount(); ++i) {
             const RCPtr<LControlDescriptor>& sub = subs.GetAt(i);
+            RCPtr<LControl> child;
             for (unsigned k = 0; k < remembered.GetCount(); ++k) {
-                RCPtr<LControl> child = remembered.GetAt(k);
-                if (SameName(child->m_name, sub->GetName())) {
+                if (SameName(remembered.GetAt(k)->m_name, sub->GetName())) {
+                    child = remembered.GetAt(k);
                     remembered.RemoveItems(k, 1);
-                    static_cast<void>(AddChild(child, sub)); // a child that cannot be re-added stays out
                     break;
                 }
             }
+            static_cast<void>(AddChild(child, sub)); // a child that cannot be re-added stays out
         }
     }
+    for (unsigned k = 0; k < remembered.GetCount(); ++k)
+        static_cast<void>(AddChild(remembered.GetAt(k), nullptr)); // refused unless the container keeps it
     m_layoutSuspended = false;
     if (m_children.GetCount() > 0)
         static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays

@@ -19,6 +19,7 @@ KXRESULT LMainMenu::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlD
         return S_OK;
     if (!child && descriptor->GetName() == u"templateMenu") {
         m_titleTemplate = descriptor;
+        m_hasTemplate = true;
         return S_OK;
     }
     const KXRESULT r = LControl::AddChild(child, descriptor);
@@ -41,9 +42,7 @@ KXRESULT LMainMenu::Initialize()
             m_hasTemplate = true;
             continue;
         }
-        child->SetFocusBoundary(true);
-        if (RCPtr<LPopupMenu> popup = RCPtr<LComboMenu>(child)->GetPopup())
-            popup->SetMenuItemUpdater(GetMenuItemUpdater());
+        AdoptTitle(RCPtr<LComboMenu>(child));
         ++m_skinTitleCount;
         if (!m_titleTemplate)
             m_titleTemplate = child->GetDescriptor();
@@ -98,21 +97,10 @@ KXRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     // ones can take their names.
     for (const RCPtr<LComboMenu>& title : old)
         title->Destroy();
+    // The new template, or the first skin title, comes back through AddChild.
     m_titleTemplate = nullptr;
-    const KXRESULT r = LControl::ApplyDescriptor(descriptor);
-    // The new skin's template comes as a descriptor only: no control of that name is left to
-    // carry it back through AddChild.
     m_hasTemplate = false;
-    if (descriptor) {
-        const ControlDescriptorArray& subs = descriptor->GetSubDescriptors();
-        for (unsigned i = 0; i < subs.GetCount(); ++i) {
-            if (subs.GetAt(i)->GetName() == u"templateMenu") {
-                m_titleTemplate = subs.GetAt(i);
-                m_hasTemplate = true;
-                break;
-            }
-        }
-    }
+    const KXRESULT r = LControl::ApplyDescriptor(descriptor);
     // The skin titles the new skin still lists are all that is left.
     m_skinTitleCount = int32_t(GetMenuCount());
     for (const KeptTitle& title : kept) {
@@ -195,11 +183,17 @@ KXRESULT LMainMenu::AddMenu(const String& name)
     RCPtr<LComboMenu> title(dynamic_cast<LComboMenu*>(created.Get()));
     if (!title)
         return E_FAIL;
+    AdoptTitle(title);
+    return S_OK;
+}
+
+void LMainMenu::AdoptTitle(const RCPtr<LComboMenu>& title)
+{
+    // The bar itself is not focusable; its titles and their menus are.
     title->SetFocusBoundary(true);
     if (RCPtr<LPopupMenu> popup = title->GetPopup())
         popup->SetMenuItemUpdater(GetMenuItemUpdater());
     SetOwnerOf(title);
-    return S_OK;
 }
 
 void LMainMenu::SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu)

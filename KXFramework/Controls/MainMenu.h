@@ -49,6 +49,8 @@ public:
 private:
     void SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu);
     void SetOwnerOf(const RCPtr<LComboMenu>& title);
+    // Focus boundary, the bar's updater and the root window as owner.
+    void AdoptTitle(const RCPtr<LComboMenu>& title);
 
     RCPtr<LControl> m_savedFocus;
     RCPtr<LControlDescriptor> m_titleTemplate;

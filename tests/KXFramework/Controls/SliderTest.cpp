@@ -89,6 +89,15 @@ TEST_F(SliderTest, StartsAtTheStartMarkerWithTheDefaultRange)
     EXPECT_EQ(ThumbX(), 95.0);
 }
 
+TEST_F(SliderTest, ASkinChangeKeepsTheThumbItMadeAtItsValue)
+{
+    slider->SetValue(0.5);
+    RCPtr<LControl> thumb = slider->GetThumb();
+    ASSERT_EQ(slider->ApplyDescriptor(slider->GetDescriptor()), S_OK);
+    EXPECT_EQ(slider->FindChild(u"thumb"), thumb);
+    EXPECT_EQ(ThumbX(), 95.0);
+}
+
 TEST_F(SliderTest, ArrowKeysStepOneUnitAndReportHoldAndRelease)
 {
     RCPtr<Recorder> down = Record(slider, u"NID_VALUE_CHANGE_KEY_DOWN");
