@@ -7,6 +7,7 @@
 #include "KXFramework/ControlBase/RootWindow.h"
 
 #include "DocumentResources.h"
+#include "SolidSkin.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
@@ -19,28 +20,8 @@ namespace KX::Test {
 // lists given; the parts "black" and "grey" are defined.
 inline std::string SkinDocument(const std::string& looks, const std::string& controls)
 {
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">
- <Colorizers>
-  <Colorizer Name="black" ColorType="SolidFill" Color="0xFF000000"/>
-  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
- </Colorizers>
- <Parts>
-  <Part Name="black" Width="4" Height="4" ResizeType="Stretch" ColorizerName="black"/>
-  <Part Name="grey" Width="4" Height="4" ResizeType="Stretch" ColorizerName="grey"/>
- </Parts>
-)" + looks +
-           R"(
- <Skins>
-  <Skin Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0">
-)" + controls +
-           R"(
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+    return SkinFile(SolidParts({{"black", 0xFF000000}, {"grey", 0xFF808080}}, 4) + looks,
+                    R"(Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0")", controls);
 }
 
 inline std::string StringDocument(const std::string& tables)

@@ -3,8 +3,8 @@
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 #include "ControlsFixture.h"
-#include "FrameLooks.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "KXFramework/Controls/ListBoxItem.h"
 
 #include "ControlsFixture.h"
-#include "FourteenLooks.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 

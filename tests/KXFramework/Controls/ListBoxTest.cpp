@@ -2,8 +2,8 @@
 #include "KXFramework/Controls/Scrollbar.h"
 
 #include "ControlsFixture.h"
-#include "FourteenLooks.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 

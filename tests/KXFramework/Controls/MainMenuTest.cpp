@@ -3,9 +3,9 @@
 #include "KXFramework/Controls/PopupMenu.h"
 
 #include "ControlsFixture.h"
-#include "FourteenLooks.h"
 #include "MenuStateAnswerer.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "KXFramework/Controls/TextBox.h"
 
 #include "ControlsFixture.h"
-#include "FourteenLooks.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 
 #include "ControlsFixture.h"
-#include "FourteenLooks.h"
 #include "MenuStateAnswerer.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +39,10 @@ class PopupMenuTest : public ControlsFixture {
 protected:
     void SetUp() override
     {
-        std::string looks = FourteenLooks("row");
-        const size_t lists = looks.find(" <LookLists>");
-        looks.insert(looks.find("  </LookList>", lists) + 14,
-                     "  <LookList Name=\"menu\" NumLooks=\"3\"><Look Name=\"row0\" Index=\"0\"/><Look Name=\"row0\" "
-                     "Index=\"1\"/>"
-                     "<Look Name=\"row0\" Index=\"2\"/></LookList>\n");
+        const std::string looks = SkinLooks()
+                                      .Row("row", "row", std::vector<std::string>(14, "grey"))
+                                      .List("menu", {"row0", "row0", "row0"})
+                                      .Text();
         Load(SkinDocument(looks, kControls), strings);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
