@@ -3,6 +3,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "ControlsFixture.h"
+#include "SolidSkin.h"
 
 #include <gtest/gtest.h>
 
@@ -16,36 +17,17 @@ namespace {
 // variants the same, disabled red, and every "on" look green.
 std::string ColouredLooks()
 {
-    const char* colours[14] = {"grey",  "white", "blue",  "grey",  "white", "blue",  "red",
-                               "green", "green", "green", "green", "green", "green", "green"};
-    std::string looks = " <Looks>\n";
-    std::string list = " <LookLists>\n  <LookList Name=\"button\" NumLooks=\"14\">\n";
-    for (int i = 0; i < 14; ++i) {
-        const std::string name = "b" + std::to_string(i);
-        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + colours[i] +
-                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
-        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
-    }
-    return R"( <Colorizers>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
-  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
-  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
- </Colorizers>
- <Parts>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
-  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
-  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
-  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
- </Parts>
-)" + looks +
-           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
-)" + list + R"(  </LookList>
-  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
- </LookLists>)";
+    return SolidParts({{"white", 0xFFFFFFFF},
+                       {"blue", 0xFF0000FF},
+                       {"red", 0xFFFF0000},
+                       {"green", 0xFF00FF00},
+                       {"back", 0xFF202020}}) +
+           SkinLooks()
+               .Row("button", "b",
+                    {"grey", "white", "blue", "grey", "white", "blue", "red", "green", "green", "green", "green",
+                     "green", "green", "green"})
+               .Solid("back")
+               .Text();
 }
 
 const char kControls[] = R"(

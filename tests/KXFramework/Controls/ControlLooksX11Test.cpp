@@ -11,6 +11,7 @@
 #include "ControlsFixture.h"
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
+#include "SolidSkin.h"
 #include "TestFonts.h"
 #include "UiDoubles.h"
 
@@ -20,60 +21,32 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
 
-// A look list of 14 looks, each a plain colour part: normal grey, hover white, pressed blue,
-// disabled red, and the "on" (checked, selected) looks green, the selected pressed one cyan.
-std::string ColouredLookList(const char* name, const char* pressedOn)
+// The parts of a 14-look list: normal grey, hover white, pressed blue, disabled red, and the "on"
+// (checked, selected) looks green, the selected pressed one `pressedOn`.
+std::vector<std::string> ColouredParts(const char* pressedOn)
 {
-    const char* colours[14] = {"grey",  "white", "blue",    "grey",  "white", "blue",  "red",
-                               "green", "green", pressedOn, "green", "green", "green", "green"};
-    std::string looks;
-    std::string list = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"14\">\n";
-    for (int i = 0; i < 14; ++i) {
-        const std::string look = std::string(name) + std::to_string(i);
-        looks += "  <Look Name=\"" + look + "\"><ClientPart Name=\"" + colours[i] +
-                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
-        list += "   <Look Name=\"" + look + "\" Index=\"" + std::to_string(i) + "\"/>\n";
-    }
-    return looks + "<!--list-->" + list + "  </LookList>\n";
+    return {"grey",  "white", "blue",    "grey",  "white", "blue",  "red",
+            "green", "green", pressedOn, "green", "green", "green", "green"};
 }
 
 std::string Looks()
 {
-    const std::string button = ColouredLookList("button", "green");
-    const std::string row = ColouredLookList("row", "cyan");
-    auto part = [](const std::string& s, bool list) {
-        const size_t at = s.find("<!--list-->");
-        return list ? s.substr(at + 11) : s.substr(0, at);
-    };
-    return R"( <Colorizers>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
-  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
-  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
-  <Colorizer Name="cyan" ColorType="SolidFill" Color="0xFF00FFFF"/>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
- </Colorizers>
- <Parts>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
-  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
-  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
-  <Part Name="cyan" Width="1" Height="1" ResizeType="Stretch" ColorizerName="cyan"/>
-  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
- </Parts>
- <Looks>
-)" + part(button, false) +
-           part(row, false) +
-           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
- <LookLists>
-)" + part(button, true) +
-           part(row, true) + R"(  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
- </LookLists>)";
+    return SolidParts({{"white", 0xFFFFFFFF},
+                       {"blue", 0xFF0000FF},
+                       {"red", 0xFFFF0000},
+                       {"green", 0xFF00FF00},
+                       {"cyan", 0xFF00FFFF},
+                       {"back", 0xFF202020}}) +
+           SkinLooks()
+               .Row("button", "button", ColouredParts("green"))
+               .Row("row", "row", ColouredParts("cyan"))
+               .Solid("back")
+               .Text();
 }
 
 // A button, a check box, a list of four 14-pixel rows with its vertical scroll bar, a combo box

@@ -5,6 +5,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "ControlsFixture.h"
+#include "SolidSkin.h"
 #include "TestFonts.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
@@ -20,39 +22,18 @@ namespace {
 // window dark.
 std::string Looks()
 {
-    std::string looks = " <Looks>\n";
-    std::string list = " <LookLists>\n  <LookList Name=\"row\" NumLooks=\"14\">\n";
-    for (int i = 0; i < 14; ++i) {
-        const std::string name = "r" + std::to_string(i);
-        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (i >= 7 ? "green" : "white") +
-                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
-        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
-    }
-    auto one = [](const char* name) {
-        return std::string("  <Look Name=\"") + name + "\"><ClientPart Name=\"" + name +
-               "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
-    };
-    auto many = [](const char* name, int count) {
-        std::string out = std::string("  <LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(count) + "\">";
-        for (int i = 0; i < count; ++i)
-            out += std::string("<Look Name=\"") + name + "\" Index=\"" + std::to_string(i) + "\"/>";
-        return out + "</LookList>\n";
-    };
-    return R"( <Colorizers>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
-  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
- </Colorizers>
- <Parts>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
-  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
-  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
- </Parts>
-)" + looks +
-           one("blue") + one("back") + one("grey") + " </Looks>\n" + list + "  </LookList>\n" + many("blue", 3) +
-           many("back", 1) + many("grey", 7) + " </LookLists>";
+    return SolidParts({{"white", 0xFFFFFFFF}, {"blue", 0xFF0000FF}, {"green", 0xFF00FF00}, {"back", 0xFF202020}}) +
+           SkinLooks()
+               .Row("row", "r",
+                    {"white", "white", "white", "white", "white", "white", "white", "green", "green", "green", "green",
+                     "green", "green", "green"})
+               .Look("blue", "blue")
+               .Look("back", "back")
+               .Look("grey", "grey")
+               .List("blue", {"blue", "blue", "blue"})
+               .List("back", {"back"})
+               .List("grey", std::vector<std::string>(7, "grey"))
+               .Text();
 }
 
 const char kControls[] = R"(
@@ -235,34 +216,15 @@ protected:
                    "TextVAlign=\"0.5\" TextForegroundPart=\"" +
                    foreground + "\"/>";
         };
-        std::string looks = " <Looks>\n";
-        std::string rows = "  <LookList Name=\"row\" NumLooks=\"14\">";
+        SkinLooks looks;
+        std::vector<std::string> rows;
         for (int i = 0; i < 14; ++i) {
-            const std::string name = "r" + std::to_string(i);
-            looks += "  <Look Name=\"" + name +
-                     "\"><ClientPart Name=\"white\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
-                     "OffsetBottom=\"0\"/>" +
-                     text(i == 6 || i == 13 ? "grey" : "black", "0") + "</Look>\n";
-            rows += "<Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>";
+            rows.push_back("r" + std::to_string(i));
+            looks.Look(rows.back(), "white", text(i == 6 || i == 13 ? "grey" : "black", "0"));
         }
-        looks += "  <Look Name=\"key\">" + text("black", "1") + "</Look>\n";
-        looks += "  <Look Name=\"back\"><ClientPart Name=\"back\" OffsetLeft=\"0\" OffsetTop=\"0\" "
-                 "OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>\n";
-        skin = SkinDocument(R"( <Colorizers>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
- </Colorizers>
- <Parts>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
- </Parts>
-)" + looks + " </Looks>\n <LookLists>\n" +
-                                rows +
-                                "</LookList>\n"
-                                "  <LookList Name=\"key\" NumLooks=\"1\"><Look Name=\"key\" Index=\"0\"/></LookList>\n"
-                                "  <LookList Name=\"back\" NumLooks=\"3\"><Look Name=\"back\" Index=\"0\"/>"
-                                "<Look Name=\"back\" Index=\"1\"/><Look Name=\"back\" Index=\"2\"/></LookList>\n"
-                                " </LookLists>",
+        looks.looks += "  <Look Name=\"key\">" + text("black", "1") + "</Look>\n"; // text only, no client part
+        looks.Look("back", "back").List("row", rows).List("key", {"key"}).List("back", {"back", "back", "back"});
+        skin = SkinDocument(SolidParts({{"white", 0xFFFFFFFF}, {"back", 0xFF202020}}) + looks.Text(),
                             R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200"><Skin Name="m" LookList="back"/></SubControl>
    <SubControl Class="Framework.PopupMenu" Name="contextMenu" ClipToParent="False" Z_Order="4" XSizeAbs="80" YSizeAbs="32">

@@ -4,12 +4,14 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "ControlsFixture.h"
+#include "SolidSkin.h"
 #include "TestFonts.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
@@ -18,37 +20,21 @@ namespace {
 // dark.
 std::string Looks()
 {
-    std::string looks = " <Looks>\n";
-    std::string list = " <LookLists>\n  <LookList Name=\"edit\" NumLooks=\"12\">\n";
+    auto text = [](const char* foreground) {
+        return std::string("<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"2\" TextRightRel=\"1\" TextRightAbs=\"-2\" "
+                           "TextHAlign=\"0\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
+                           "TextVAlign=\"1\" TextForegroundPart=\"") +
+               foreground + "\"/>";
+    };
+    SkinLooks looks;
+    std::vector<std::string> names;
     for (int i = 0; i < 12; ++i) {
-        const std::string name = "e" + std::to_string(i);
         const bool selection = i >= 10;
-        looks += "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + (selection ? "blue" : "white") +
-                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/>"
-                 "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"2\" TextRightRel=\"1\" TextRightAbs=\"-2\" "
-                 "TextHAlign=\"0\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
-                 "TextVAlign=\"1\" TextForegroundPart=\"" +
-                 (selection ? "white" : "black") + "\"/></Look>\n";
-        list += "   <Look Name=\"" + name + "\" Index=\"" + std::to_string(i) + "\"/>\n";
+        names.push_back("e" + std::to_string(i));
+        looks.Look(names.back(), selection ? "blue" : "white", text(selection ? "white" : "black"));
     }
-    return R"( <Colorizers>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="black" ColorType="SolidFill" Color="0xFF000000"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202020"/>
- </Colorizers>
- <Parts>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="black" Width="1" Height="1" ResizeType="Stretch" ColorizerName="black"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
-  <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
- </Parts>
-)" + looks +
-           R"(  <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
-)" + list + R"(  </LookList>
-  <LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
- </LookLists>)";
+    return SolidParts({{"white", 0xFFFFFFFF}, {"black", 0xFF000000}, {"blue", 0xFF0000FF}, {"back", 0xFF202020}}) +
+           looks.List("edit", names).Solid("back").Text();
 }
 
 const char kControls[] = R"(
