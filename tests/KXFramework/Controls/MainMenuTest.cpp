@@ -10,35 +10,36 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace KX::Test {
 namespace {
 
-const char kControls[] = R"(
-   <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
-    <SubControl Class="Framework.MainMenu" Name="mainMenu" XSizeAbs="400" YSizeAbs="18">
-     <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="40" YSizeAbs="18">
-      <Skin Name="t" LookList="row"/>
-      <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs="100" YSizeAbs="60">
-       <Skin Name="p" LookList="row"/>
-       <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
-        <Skin Name="r" LookList="row"/>
-       </SubControl>
-      </SubControl>
-     </SubControl>
-    </SubControl>
+// A menu bar whose titles are `titleWidth` wide over menus `menuWidth` wide, every part in the row
+// looks.
+std::string MenuBar(const char* name, int titleWidth, int menuWidth)
+{
+    return std::string(R"(<SubControl Class="Framework.MainMenu" Name=")") + name + R"(" XSizeAbs="400" YSizeAbs="18">
+ <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs=")" +
+           std::to_string(titleWidth) + R"(" YSizeAbs="18">
+  <Skin Name="t" LookList="row"/>
+  <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs=")" +
+           std::to_string(menuWidth) + R"(" YSizeAbs="60">
+   <Skin Name="p" LookList="row"/>
+   <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
+    <Skin Name="r" LookList="row"/>
    </SubControl>
-   <SubControl Class="Framework.MainMenu" Name="otherMenu" XSizeAbs="400" YSizeAbs="18">
-    <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="60" YSizeAbs="18">
-     <Skin Name="t" LookList="row"/>
-     <SubControl Class="Framework.PopupMenu" Name="popupMenu" ClipToParent="False" Z_Order="4" YPositionRel="1" XSizeAbs="120" YSizeAbs="60">
-      <Skin Name="p" LookList="row"/>
-      <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
-       <Skin Name="r" LookList="row"/>
-      </SubControl>
-     </SubControl>
-    </SubControl>
-   </SubControl>)";
+  </SubControl>
+ </SubControl>
+</SubControl>)";
+}
+
+// The bar in use, and a second one with wider titles and menus to apply to it.
+std::string Controls()
+{
+    return R"(<SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)" +
+           MenuBar("mainMenu", 40, 100) + "</SubControl>" + MenuBar("otherMenu", 60, 120);
+}
 
 // Menu 0 has a gap after its second item: the item after the gap is dropped.
 const char kStrings[] = R"(
@@ -58,7 +59,7 @@ class MainMenuTest : public ControlsFixture {
 protected:
     void SetUp() override
     {
-        Load(SkinDocument(FourteenLooks("row"), kControls), StringDocument(kStrings));
+        Load(SkinDocument(FourteenLooks("row"), Controls()), StringDocument(kStrings));
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         bar = RCPtr<LMainMenu>(main->FindChild(u"mainMenu"));
