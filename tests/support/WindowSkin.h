@@ -6,40 +6,24 @@
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/EventParams.h"
 
+#include "SolidSkin.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace KX::Test {
 
-inline constexpr char kWindowSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">
- <Colorizers>
-  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
-  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
-  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
- </Colorizers>
- <Parts>
-  <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
-  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
-  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
- </Parts>
- <Looks>
-  <Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="red"><ClientPart Name="red" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="green"><ClientPart Name="green" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="blue"><ClientPart Name="blue" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
- <LookLists>
-  <LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
-  <LookList Name="hot" NumLooks="2"><Look Name="red" Index="0"/><Look Name="green" Index="1"/></LookList>
-  <LookList Name="blue" NumLooks="1"><Look Name="blue" Index="0"/></LookList>
- </LookLists>
- <Skins>
-  <Skin Name="s">
+inline const std::string kWindowSkin =
+    SkinFile(SolidParts({{"grey", 0xFF808080}, {"red", 0xFFFF0000}, {"green", 0xFF00FF00}, {"blue", 0xFF0000FF}}) +
+                 SkinLooks()
+                     .Solid("grey")
+                     .Look("red", "red")
+                     .Look("green", "green")
+                     .List("hot", {"red", "green"})
+                     .Solid("blue")
+                     .Text(),
+             R"(Name="s")", R"(
    <SubControl Class="Test.WindowProbe" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
     <Skin Name="m" LookList="grey"/>
     <SubControl Class="Test.WindowProbe" Name="hot" XPositionAbs="20" YPositionAbs="20" XSizeAbs="60" YSizeAbs="40">
@@ -65,12 +49,7 @@ inline constexpr char kWindowSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
     <SubControl Class="Framework.Panel" Name="buttonCancel" XPositionAbs="100" YPositionAbs="70" XSizeAbs="50" YSizeAbs="20">
      <Skin Name="mc" LookList="hot"/>
     </SubControl>
-   </SubControl>
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+   </SubControl>)");
 
 class WindowProbe : public LControl {
 public:

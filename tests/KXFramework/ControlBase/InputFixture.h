@@ -9,6 +9,7 @@
 #include "DocumentResources.h"
 #include "NotificationDoubles.h"
 #include "RecordingRenderer.h"
+#include "SolidSkin.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
@@ -107,36 +108,15 @@ inline RCPtr<LControl>& CreatePopupProbe(RCPtr<LControl>& out, const RCPtr<LCont
 // Skin header and footer around the controls of a test: solid, clear and framed looks.
 inline std::string SkinAround(const std::string& controls)
 {
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">
- <Colorizers>
-  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
-  <Colorizer Name="clear" ColorType="SolidFill" Color="0x00000000"/>
- </Colorizers>
- <Parts>
-  <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
-  <Part Name="clear" Width="1" Height="1" ResizeType="Stretch" ColorizerName="clear"/>
- </Parts>
- <Looks>
-  <Look Name="solid"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="clear"><ClientPart Name="clear" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="framed"><ClientPart Name="grey" OffsetLeft="5" OffsetTop="5" OffsetRight="-5" OffsetBottom="-5"/></Look>
- </Looks>
- <LookLists>
-  <LookList Name="solid" NumLooks="1"><Look Name="solid" Index="0"/></LookList>
-  <LookList Name="clear" NumLooks="1"><Look Name="clear" Index="0"/></LookList>
-  <LookList Name="framed" NumLooks="1"><Look Name="framed" Index="0"/></LookList>
- </LookLists>
- <Skins>
-  <Skin Name="s">
-)" + controls +
-           R"(
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+    const std::string looks = SkinLooks()
+                                  .Look("solid", "grey")
+                                  .Look("clear", "clear")
+                                  .Look("framed", "grey", "", 5)
+                                  .List("solid", {"solid"})
+                                  .List("clear", {"clear"})
+                                  .List("framed", {"framed"})
+                                  .Text();
+    return SkinFile(SolidParts({{"grey", 0xFF808080}, {"clear", 0x00000000}}) + looks, R"(Name="s")", controls);
 }
 
 class InputFixture : public ::testing::Test {

@@ -4,57 +4,27 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "DocumentResources.h"
+#include "SolidSkin.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 namespace KX::Test {
 namespace {
 
-// A grey main control; a panel with a white border of 10 around its blue client part; in it a red
-// child that reaches past the client part, a red child docked on both axes that does too, and a
-// green pop-up that does not clip to the panel.
-const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">
- <Colorizers>
-  <Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/>
-  <Colorizer Name="white" ColorType="SolidFill" Color="0xFFFFFFFF"/>
-  <Colorizer Name="blue" ColorType="SolidFill" Color="0xFF0000FF"/>
-  <Colorizer Name="red" ColorType="SolidFill" Color="0xFFFF0000"/>
-  <Colorizer Name="green" ColorType="SolidFill" Color="0xFF00FF00"/>
- </Colorizers>
- <Parts>
-  <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
-  <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
-  <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
-  <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
-  <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
- </Parts>
- <Looks>
-  <Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="framed">
-   <ClientPart Name="blue" OffsetLeft="10" OffsetTop="10" OffsetRight="-10" OffsetBottom="-10"/>
+// Four white strips of 10 around the client part.
+const char kBorder[] = R"(
    <NonClientParts Name="n">
     <NonClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetRight="0" Height="10"/>
     <NonClientPart Name="white" OffsetLeft="0" OffsetBottom="0" OffsetRight="0" Height="10"/>
     <NonClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetBottom="0" Width="10"/>
     <NonClientPart Name="white" OffsetRight="0" OffsetTop="0" OffsetBottom="0" Width="10"/>
-   </NonClientParts>
-  </Look>
-  <Look Name="red"><ClientPart Name="red" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  <Look Name="green"><ClientPart Name="green" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
- <LookLists>
-  <LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
-  <LookList Name="framed" NumLooks="1"><Look Name="framed" Index="0"/></LookList>
-  <LookList Name="red" NumLooks="1"><Look Name="red" Index="0"/></LookList>
-  <LookList Name="green" NumLooks="1"><Look Name="green" Index="0"/></LookList>
- </LookLists>
- <Skins>
-  <Skin Name="s">
+   </NonClientParts>)";
+
+const char kControls[] = R"(
    <SubControl Class="Test.Plain" Name="mainControl" XSizeAbs="300" YSizeAbs="200">
     <Skin Name="m" LookList="grey"/>
     <SubControl Class="Test.Plain" Name="panel" XPositionAbs="10" YPositionAbs="10" XSizeAbs="200" YSizeAbs="100">
@@ -71,12 +41,24 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
       <Skin Name="u" LookList="green"/>
      </SubControl>
     </SubControl>
-   </SubControl>
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+   </SubControl>)";
+
+// A grey main control; a panel with a white border of 10 around its blue client part; in it a red
+// child that reaches past the client part, a red child docked on both axes that does too, and a
+// green pop-up that does not clip to the panel.
+const std::string kSkin = SkinFile(SolidParts({{"grey", 0xFF808080},
+                                               {"white", 0xFFFFFFFF},
+                                               {"blue", 0xFF0000FF},
+                                               {"red", 0xFFFF0000},
+                                               {"green", 0xFF00FF00}}) +
+                                       SkinLooks()
+                                           .Solid("grey")
+                                           .Look("framed", "blue", kBorder, 10)
+                                           .List("framed", {"framed"})
+                                           .Solid("red")
+                                           .Solid("green")
+                                           .Text(),
+                                   R"(Name="s")", kControls);
 
 class PaintPixelTest : public ::testing::Test {
 protected:
