@@ -44,17 +44,8 @@ protected:
     void SetUp() override
     {
         window.clientArea = {0, 0, 200, 100};
-        documents.Set(u"APP_STRINGS", StringDocument(""));
-        documents.Set(u"APP_SKINS", SkinDocument(ColouredLooks(), kControls));
-        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        int line = 0;
-        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        static_cast<void>(services.registry->RegisterControlCreateFunction(
-            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 200, 100}, nullptr);
-        root = LRootWindow::Create(gdi, &window);
-        services.applicationRoot = root;
+        Load(SkinDocument(ColouredLooks(), kControls), StringDocument(""), gdi);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         gdi->InitRenderContextInfo({0, 0, 200, 100}, nullptr, true, context);

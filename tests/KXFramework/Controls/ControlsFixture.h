@@ -38,8 +38,10 @@ inline std::string StringDocument(const std::string& tables)
 
 class ControlsFixture : public ::testing::Test {
 protected:
-    // Loads the documents; call before CreateMain.
-    void Load(const std::string& skin, const std::string& strings = StringDocument(""))
+    // Loads the documents and makes the root window, drawing with `on` where given; call before
+    // CreateMain.
+    void Load(const std::string& skin, const std::string& strings = StringDocument(""),
+              const RCPtr<LRenderer>& on = nullptr)
     {
         documents.Set(u"APP_STRINGS", strings);
         documents.Set(u"APP_SKINS", skin);
@@ -50,7 +52,7 @@ protected:
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
         static_cast<void>(services.registry->RegisterControlCreateFunction(
             u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
-        root = LRootWindow::Create(renderer, &window);
+        root = LRootWindow::Create(on ? on : RCPtr<LRenderer>(renderer), &window);
         services.applicationRoot = root;
     }
 

@@ -89,18 +89,8 @@ protected:
     {
         UseTestFonts(); // the rows' texts are measured with the real font system
         window.clientArea = {0, 0, 300, 200};
-        documents.Set(u"APP_STRINGS", StringDocument(kStrings));
-        documents.Set(u"APP_SKINS", skin);
-        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
-        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        int line = 0;
-        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        static_cast<void>(services.registry->RegisterControlCreateFunction(
-            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, 300, 200}, nullptr);
-        root = LRootWindow::Create(gdi, &window);
-        services.applicationRoot = root;
+        Load(skin, StringDocument(kStrings), gdi);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         gdi->InitRenderContextInfo({0, 0, 300, 200}, nullptr, true, context);

@@ -54,21 +54,11 @@ protected:
     {
         UseTestFonts(); // the text is measured and drawn with the real font system
         window.clientArea = {0, 0, kWidth, kHeight};
-        documents.Set(u"APP_STRINGS", StringDocument(""));
-        documents.Set(u"APP_SKINS", SkinDocument(Looks(), kControls));
-        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
-        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        int line = 0;
-        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        static_cast<void>(services.registry->RegisterControlCreateFunction(
-            u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
         gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, kWidth, kHeight}, nullptr);
         // The text is laid out with the metrics it is drawn with, as in the application.
         RCPtr<LMeasurementRenderer> measure = gdi;
         LFontText::SetMeasurementRendererSource([measure] { return measure; });
-        root = LRootWindow::Create(gdi, &window);
-        services.applicationRoot = root;
+        Load(SkinDocument(Looks(), kControls), StringDocument(""), gdi);
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         box = RCPtr<LTextBox>(main->FindChild(u"name"));
