@@ -3,20 +3,19 @@
 // colour, looks of one client part, look lists of them, and the document around it all.
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace KX::Test {
 
 struct SolidColour {
-    const char* name;
+    std::string name;
     uint32_t argb;
 };
 
 // The Colorizers and Parts sections: per colour a solid colorizer and a part `size` pixels square
 // of the same name.
-inline std::string SolidParts(std::initializer_list<SolidColour> colours, int size = 1)
+inline std::string SolidParts(const std::vector<SolidColour>& colours, int size = 1)
 {
     const std::string side = std::to_string(size);
     std::string colorizers = " <Colorizers>\n";
@@ -24,9 +23,8 @@ inline std::string SolidParts(std::initializer_list<SolidColour> colours, int si
     for (const SolidColour& colour : colours) {
         char argb[11];
         std::snprintf(argb, sizeof argb, "0x%08X", unsigned(colour.argb));
-        colorizers +=
-            std::string("  <Colorizer Name=\"") + colour.name + "\" ColorType=\"SolidFill\" Color=\"" + argb + "\"/>\n";
-        parts += std::string("  <Part Name=\"") + colour.name + "\" Width=\"" + side + "\" Height=\"" + side +
+        colorizers += "  <Colorizer Name=\"" + colour.name + "\" ColorType=\"SolidFill\" Color=\"" + argb + "\"/>\n";
+        parts += "  <Part Name=\"" + colour.name + "\" Width=\"" + side + "\" Height=\"" + side +
                  "\" ResizeType=\"Stretch\" ColorizerName=\"" + colour.name + "\"/>\n";
     }
     return colorizers + " </Colorizers>\n" + parts + " </Parts>\n";

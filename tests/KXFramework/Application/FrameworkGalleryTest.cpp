@@ -13,6 +13,7 @@
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 #include "TestFonts.h"
 #include "UiDoubles.h"
 
@@ -160,54 +161,34 @@ constexpr int kCellHeight = 70;
 // text look with a visible foreground.
 std::string Looks()
 {
-    std::string looks = R"(
- <Colorizers>
-  <Colorizer Name="back" ColorType="SolidFill" Color="0xFF202830"/>
-  <Colorizer Name="ink" ColorType="SolidFill" Color="0xFFF0F0F0"/>
-  <Colorizer Name="lit" ColorType="SolidFill" Color="0xFF30C040"/>
-  <Colorizer Name="c0" ColorType="SolidFill" Color="0xFF4060A0"/>
-  <Colorizer Name="c1" ColorType="SolidFill" Color="0xFF6080C0"/>
-  <Colorizer Name="c2" ColorType="SolidFill" Color="0xFFA06040"/>)";
+    std::vector<SolidColour> colours = {{"back", 0xFF202830}, {"ink", 0xFFF0F0F0}, {"lit", 0xFF30C040},
+                                        {"c0", 0xFF4060A0},   {"c1", 0xFF6080C0},  {"c2", 0xFFA06040}};
+    std::vector<std::string> knob;
     for (int i = 0; i < 8; ++i) {
-        const std::string grey = std::to_string(60 + i * 25);
-        char colour[16];
-        std::snprintf(colour, sizeof colour, "0xFF%02X%02X%02X", 60 + i * 25, 60 + i * 25, 60 + i * 25);
-        looks +=
-            "\n  <Colorizer Name=\"k" + std::to_string(i) + "\" ColorType=\"SolidFill\" Color=\"" + colour + "\"/>";
+        const uint32_t grey = uint32_t(60 + i * 25);
+        knob.push_back("k" + std::to_string(i));
+        colours.push_back({knob.back(), 0xFF000000 | grey << 16 | grey << 8 | grey});
     }
-    looks += "\n </Colorizers>\n <Parts>\n";
-    for (const char* name : {"back", "ink", "lit", "c0", "c1", "c2", "k0", "k1", "k2", "k3", "k4", "k5", "k6", "k7"})
-        looks += std::string("  <Part Name=\"") + name +
-                 "\" Width=\"4\" Height=\"4\" ResizeType=\"Stretch\" ColorizerName=\"" + name + "\"/>\n";
-    looks += " </Parts>\n <Looks>\n";
-    auto look = [](const std::string& name, const std::string& part, bool text) {
-        return "  <Look Name=\"" + name + "\"><ClientPart Name=\"" + part +
-               "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/>" +
-               (text ? "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"3\" TextRightRel=\"1\" TextRightAbs=\"-3\" "
-                       "TextHAlign=\"0\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
-                       "TextVAlign=\"0\" TextForegroundPart=\"ink\"/>"
-                     : "") +
-               "</Look>\n";
-    };
-    looks += look("back", "back", false);
-    looks += look("lit", "lit", false);
-    for (const char* part : {"c0", "c1", "c2"})
-        looks += look(part, part, true);
-    looks += look("text", "c0", true);
-    for (int i = 0; i < 8; ++i)
-        looks += look("k" + std::to_string(i), "k" + std::to_string(i), false);
-    looks += " </Looks>\n <LookLists>\n";
-    looks += "  <LookList Name=\"back\" NumLooks=\"1\"><Look Name=\"back\" Index=\"0\"/></LookList>\n";
-    looks += "  <LookList Name=\"lit\" NumLooks=\"1\"><Look Name=\"lit\" Index=\"0\"/></LookList>\n";
-    looks += "  <LookList Name=\"text\" NumLooks=\"1\"><Look Name=\"text\" Index=\"0\"/></LookList>\n";
-    looks += "  <LookList Name=\"fourteen\" NumLooks=\"14\">";
+    std::vector<std::string> fourteen;
     for (int i = 0; i < 14; ++i)
-        looks += "<Look Name=\"" + std::string(i % 7 == 0 ? "c0" : (i % 7 == 2 ? "c2" : "c1")) + "\" Index=\"" +
-                 std::to_string(i) + "\"/>";
-    looks += "</LookList>\n  <LookList Name=\"knob\" NumLooks=\"8\">";
-    for (int i = 0; i < 8; ++i)
-        looks += "<Look Name=\"k" + std::to_string(i) + "\" Index=\"" + std::to_string(i) + "\"/>";
-    return looks + "</LookList>\n </LookLists>\n";
+        fourteen.push_back(i % 7 == 0 ? "c0" : (i % 7 == 2 ? "c2" : "c1"));
+    const std::string text =
+        "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"3\" TextRightRel=\"1\" TextRightAbs=\"-3\" "
+        "TextHAlign=\"0\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" "
+        "TextVAlign=\"0\" TextForegroundPart=\"ink\"/>";
+    return SolidParts(colours, 4) + SkinLooks()
+                                        .Look("back", "back")
+                                        .Look("lit", "lit")
+                                        .Look("c0", "c0", text)
+                                        .Look("c1", "c1", text)
+                                        .Look("c2", "c2", text)
+                                        .Look("text", "c0", text)
+                                        .List("back", {"back"})
+                                        .List("lit", {"lit"})
+                                        .List("text", {"text"})
+                                        .List("fourteen", fourteen)
+                                        .Row("knob", "k", knob)
+                                        .Text();
 }
 
 std::string GallerySkin(const std::vector<const GalleryEntry*>& shown)
@@ -221,22 +202,12 @@ std::string GallerySkin(const std::vector<const GalleryEntry*>& shown)
                     "\" XSizeAbs=\"110\" YSizeAbs=\"56\">\n" + "     <Skin Name=\"s" + std::to_string(i) +
                     "\" LookList=\"" + list + "\"/>" + shown[i]->children + "\n    </SubControl>\n";
     }
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">)" +
-           Looks() + R"(
- <Skins>
-  <Skin Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0">
-   <SubControl Class="Test.Panel" Name="gallery" XSizeAbs=")" +
-           std::to_string(kColumns * kCellWidth) + "\" YSizeAbs=\"" + std::to_string(7 * kCellHeight) + R"(">
+    return SkinFile(Looks(), R"(Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0")",
+                    R"(   <SubControl Class="Test.Panel" Name="gallery" XSizeAbs=")" +
+                        std::to_string(kColumns * kCellWidth) + "\" YSizeAbs=\"" + std::to_string(7 * kCellHeight) +
+                        R"(">
     <Skin Name="g" LookList="back"/>
-)" + controls +
-           R"(   </SubControl>
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+)" + controls + "   </SubControl>");
 }
 
 bool IsRegistered(const LControlClassRegistry& registry, const char* name)

@@ -8,6 +8,7 @@
 
 #include "DocumentResources.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,7 @@ namespace {
 
 // A tab control whose buttons were added in another order than their tab stops, a dialog with
 // standard buttons (and one that only looks like one), and nested panels with tab stops.
-const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Velmora_Skin_Definitions>
-<Application Name="PresetEditor">
- <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="0xFF808080"/></Colorizers>
- <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
- <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
- <LookLists><LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList></LookLists>
- <Skins>
-  <Skin Name="s">
-   <SubControl Class="Test.Tabs" Name="tabs" XSizeAbs="300" YSizeAbs="200">
+const char kControls[] = R"(   <SubControl Class="Test.Tabs" Name="tabs" XSizeAbs="300" YSizeAbs="200">
     <Skin Name="t" LookList="grey"/>
     <SubControl Class="Test.Plain" Name="buttonHolder" XSizeAbs="300" YSizeAbs="20">
      <Skin Name="b" LookList="grey"/>
@@ -56,12 +48,10 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
      <SubControl Class="Test.Plain" Name="y" TabStop="2" XSizeAbs="10" YSizeAbs="10"/>
     </SubControl>
     <SubControl Class="Test.Plain" Name="b" TabStop="3" XSizeAbs="10" YSizeAbs="10"/>
-   </SubControl>
-  </Skin>
- </Skins>
-</Application>
-</Velmora_Skin_Definitions>
-)";
+   </SubControl>)";
+
+const std::string kSkin =
+    SkinFile(SolidParts({{"grey", 0xFF808080}}) + SkinLooks().Solid("grey").Text(), R"(Name="s")", kControls);
 
 class ContainerTest : public ::testing::Test {
 protected:

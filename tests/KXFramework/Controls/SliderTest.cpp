@@ -7,17 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
-
-const char kSliderLooks[] = R"(
- <Looks>
-  <Look Name="track"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
- </Looks>
- <LookLists>
-  <LookList Name="track" NumLooks="3"><Look Name="track" Index="0"/><Look Name="track" Index="1"/><Look Name="track" Index="2"/></LookList>
- </LookLists>)";
 
 // A horizontal track from x 0 to 190 and a diagonal one from (0, 0) to (100, 100).
 const char kControls[] = R"(
@@ -41,7 +35,12 @@ class SliderTest : public ControlsFixture {
 protected:
     void SetUp() override
     {
-        Load(SkinDocument(FourteenLooks("button") + kSliderLooks, kControls));
+        Load(SkinDocument(SkinLooks()
+                              .Row("button", "button", std::vector<std::string>(14, "grey"))
+                              .Look("track", "grey")
+                              .List("track", {"track", "track", "track"})
+                              .Text(),
+                          kControls));
         main = CreateMain(u"mainControl");
         ASSERT_TRUE(main);
         slider = RCPtr<LSlider>(main->FindChild(u"level"));
