@@ -89,22 +89,7 @@ KXRESULT LComboBox::FitListBoxSize()
 {
     if (!m_listBox)
         return E_FAIL;
-    const RCPtr<LControlDescriptor>& descriptor = m_listBox->GetDescriptor();
-    const RCPtr<LLayoutDescriptor> skin = descriptor ? descriptor->GetLayout() : nullptr;
-    for (int axis = 0; axis < 2; ++axis) {
-        SizeLimitSpec minimum, maximum;
-        if (!skin || Failed(skin->GetSizeLimitSpecs(axis, minimum, maximum)))
-            continue;
-        if (minimum.absolute != 0.0 && maximum.absolute != 0.0)
-            continue;
-        if (minimum.absolute == 0.0) {
-            minimum.hasReference = false;
-            minimum.relative = 0.0f;
-            minimum.absolute = axis == 0 ? m_rect.width : double(m_listBox->GetItemHeight());
-        }
-        static_cast<void>(
-            m_listBox->SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
-    }
+    m_listBox->FillOpenSizeLimits(m_rect.width);
     SizeLimitSpec minimum, maximum;
     if (m_listBox->GetLayoutDescriptor() &&
         Succeeded(m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum)) && maximum.absolute > 0.0)

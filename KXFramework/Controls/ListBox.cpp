@@ -821,6 +821,25 @@ void LListBox::SnapHeightLimitsToRows()
     }
 }
 
+void LListBox::FillOpenSizeLimits(double minimumWidth)
+{
+    const RCPtr<LLayoutDescriptor> skin =
+        m_descriptor && m_descriptor->GetLayout() ? m_descriptor->GetLayout() : m_layout;
+    for (int axis = 0; axis < 2; ++axis) {
+        SizeLimitSpec minimum, maximum;
+        if (!skin || Failed(skin->GetSizeLimitSpecs(axis, minimum, maximum)))
+            continue;
+        if (minimum.absolute != 0.0 && maximum.absolute != 0.0)
+            continue;
+        if (minimum.absolute == 0.0) {
+            minimum.hasReference = false;
+            minimum.relative = 0.0f;
+            minimum.absolute = axis == 0 ? minimumWidth : double(m_itemHeight);
+        }
+        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
+    }
+}
+
 KXRESULT LListBox::SetDropDownMode(bool on)
 {
     m_dropDownMode = on;

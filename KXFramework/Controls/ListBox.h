@@ -92,6 +92,9 @@ public:
     [[nodiscard]] KXRESULT SetClientWidth(double width);
     // Rounds the height limits and an absolute height down to whole rows (one row at least).
     void SnapHeightLimitsToRows();
+    // On each axis where the skin leaves the minimum or the maximum size open, sets the limits
+    // again with a minimum where it gives none: the given width, one row high.
+    void FillOpenSizeLimits(double minimumWidth);
 
     // Selection.
     // first, or E_INVALIDARG when first is past the end.

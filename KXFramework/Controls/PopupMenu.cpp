@@ -63,19 +63,7 @@ KXRESULT LPopupMenu::PostInitialize()
 
 void LPopupMenu::FitSizeLimits()
 {
-    for (int axis = 0; axis < 2; ++axis) {
-        SizeLimitSpec minimum, maximum;
-        if (!m_layout || Failed(m_layout->GetSizeLimitSpecs(axis, minimum, maximum)))
-            continue;
-        if (minimum.absolute != 0 && maximum.absolute != 0)
-            continue;
-        if (minimum.absolute == 0) {
-            minimum.hasReference = false;
-            minimum.relative = 0.0f;
-            minimum.absolute = axis == 0 ? m_rect.width : GetItemHeight();
-        }
-        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
-    }
+    FillOpenSizeLimits(m_rect.width);
     m_rowPadding = -1;
 }
 
