@@ -243,23 +243,23 @@ KXRESULT LPopupMenu::ResolveHotKeyTexts(const RCPtr<LMenuDescriptor>& menu)
     return ResolveHotKeyTextsOf(*menu, tables) ? S_OK : S_FALSE;
 }
 
-KXRESULT LPopupMenu::RefreshItemStates()
+void LPopupMenu::RefreshItemStates()
 {
     const RCPtr<LMenuDescriptor> menu = m_menu;
     if (!menu)
-        return S_OK;
+        return;
     if (!m_updater) {
         const RCPtr<LNotificationReceiver> owner = GetOwner();
         if (auto* control = dynamic_cast<LControl*>(owner.Get()))
             m_updater = control->GetMenuItemUpdater();
     }
     if (!m_updater)
-        return S_OK;
+        return;
     DeselectAll();
     // Held, so that a target that lets go of itself while answering stays until it has answered.
     const RCPtr<LControl> target = m_updater->GetTarget();
     if (!target)
-        return S_OK;
+        return;
     // One rebuild after the loop stands for one per changed label: the rows end up the same.
     bool relabelled = false;
     for (int32_t i = int32_t(menu->GetItems().GetCount()); i-- > 0 && m_menu == menu;) {
@@ -279,7 +279,6 @@ KXRESULT LPopupMenu::RefreshItemStates()
     }
     if (relabelled && m_menu == menu)
         static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
-    return S_OK;
 }
 
 KXRESULT LPopupMenu::ApplyItemState(int32_t index, const MenuItemState& state)
@@ -528,7 +527,7 @@ KXRESULT LPopupMenu::OpenAsSubmenu(int32_t index)
     return RebuildItems();
 }
 
-KXRESULT LPopupMenu::CloseSubmenu()
+void LPopupMenu::CloseSubmenu()
 {
     CancelPending();
     if (RCPtr<LPopupMenu> submenu = m_submenu) {
@@ -539,7 +538,6 @@ KXRESULT LPopupMenu::CloseSubmenu()
         m_submenu = nullptr;
     }
     m_submenuItem = nullptr;
-    return S_OK;
 }
 
 void LPopupMenu::StartPending()

@@ -42,8 +42,8 @@ public:
     // The updater whose target answers for the item states; without one the owner control's is
     // taken when the popup first shows. Submenus take their parent's.
     void SetMenuItemUpdater(const RCPtr<LMenuItemUpdater>& updater) { m_updater = updater; }
-    // Asks the updater's target for the state of every leaf, as each showing does. 0.
-    KXRESULT RefreshItemStates();
+    // Asks the updater's target for the state of every leaf, as each showing does.
+    void RefreshItemStates();
     // E_INVALIDARG for an index outside the items; 1 when the item already has that state (a
     // separator takes none).
     [[nodiscard]] KXRESULT ApplyItemState(int32_t index, const MenuItemState& state);
@@ -63,7 +63,7 @@ public:
     [[nodiscard]] KXRESULT OpenSubmenu(int32_t index);
     // Called on a new submenu: shows the parent popup's item at index.
     [[nodiscard]] KXRESULT OpenAsSubmenu(int32_t index);
-    KXRESULT CloseSubmenu();
+    void CloseSubmenu();
     const RCPtr<LPopupMenu>& GetSubmenu() const { return m_submenu; }
 
     // Row padding plus the measured label and hot-key texts; 0 without such an item.
