@@ -378,12 +378,9 @@ KXRESULT LComboBox::OnTextFocus(const RCPtr<LNotificationDistributor>&, const RC
 
 KXRESULT LComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
-    if (m_handler && n && IsCreated()) {
-        Handler::Member m = nullptr;
-        unsigned flags = 0;
-        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
-            return m_handler->HandleNotification(sender, n);
-    }
+    KXRESULT handled = S_OK;
+    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
+        return handled;
     return LDropDownControl::ReceiveNotification(sender, n);
 }
 

@@ -55,12 +55,9 @@ KXRESULT LDropDownControl::OnOwnMouseDown(const RCPtr<LNotificationDistributor>&
 KXRESULT LDropDownControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
                                                const RCPtr<LNotification>& n)
 {
-    if (m_dropDownHandler && n && IsCreated()) {
-        LNotificationHandler<LDropDownControl>::Member m = nullptr;
-        unsigned flags = 0;
-        if (m_dropDownHandler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
-            return m_dropDownHandler->HandleNotification(sender, n);
-    }
+    KXRESULT handled = S_OK;
+    if (m_dropDownHandler && IsCreated() && m_dropDownHandler->Dispatch(sender, n, handled))
+        return handled;
     return LControl::ReceiveNotification(sender, n);
 }
 

@@ -70,12 +70,9 @@ void LStatusBar::OnIdleTick()
 
 KXRESULT LStatusBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
 {
-    if (m_handler && n) {
-        LNotificationHandler<LStatusBar>::Member m = nullptr;
-        unsigned flags = 0;
-        if (m_handler->FindBinding(sender, n->GetName().GetData(), m, flags) == S_OK)
-            return m_handler->HandleNotification(sender, n);
-    }
+    KXRESULT handled = S_OK;
+    if (m_handler && m_handler->Dispatch(sender, n, handled))
+        return handled;
     return LControl::ReceiveNotification(sender, n);
 }
 

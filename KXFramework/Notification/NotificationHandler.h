@@ -65,6 +65,19 @@ public:
         return (m_owner->*m)(sender, n);
     }
 
+    // For an owner's ReceiveNotification: runs the member bound for (sender, n) and gives its
+    // result; false when nothing is bound, so the owner passes the notification on to its base.
+    [[nodiscard]] bool Dispatch(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n,
+                                KXRESULT& result)
+    {
+        Member m = nullptr;
+        unsigned flags = 0;
+        if (!n || Find(sender.Get(), n->GetID(), m, flags) < 0)
+            return false;
+        result = (m_owner->*m)(sender, n);
+        return true;
+    }
+
     // Removes only the binding; false when there was none.
     bool RemoveNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
     {
