@@ -13,6 +13,7 @@
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
 #include "NotificationDoubles.h"
+#include "SdlEvents.h"
 #include "SolidSkin.h"
 #include "TestFonts.h"
 #include "UiDoubles.h"
@@ -271,28 +272,6 @@ protected:
             OSWindow::RunOnce(10);
         return condition();
     }
-    void PushButton(bool down, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = Id();
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-        SDL_PushEvent(&event);
-    }
-    void PushMove(int x, int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = Id();
-        event.motion.x = x;
-        event.motion.y = y;
-        SDL_PushEvent(&event);
-    }
-
     EnvironmentGuard environment;
     DocumentResources documents;
     GalleryServices services;
@@ -379,14 +358,14 @@ TEST_F(FrameworkGalleryTest, EveryRegisteredClassBuildsPaintsAndAnswersAClick)
         RCPtr<Recorder> downs(new Recorder("down"));
         downs->RegisterForNotification(RCPtr<LNotificationDistributor>(hit), u"NID_MOUSE_DOWN", 0);
         recorders.push_back(downs);
-        PushMove(x, y);
-        PushButton(true, x, y);
-        PushButton(false, x, y);
+        PushMotion(Id(), x, y);
+        PushButton(Id(), true, x, y);
+        PushButton(Id(), false, x, y);
         EXPECT_TRUE(Until([&] { return downs->received > 0; })) << shown[i]->className;
         ++answered;
         // Whatever the click opened closes again, so that it covers no other cell.
-        PushButton(true, kColumns * kCellWidth - 2, 7 * kCellHeight - 2);
-        PushButton(false, kColumns * kCellWidth - 2, 7 * kCellHeight - 2);
+        PushButton(Id(), true, kColumns * kCellWidth - 2, 7 * kCellHeight - 2);
+        PushButton(Id(), false, kColumns * kCellWidth - 2, 7 * kCellHeight - 2);
         OSWindow::RunOnce(0);
     }
     // Hidden classes (a tool tip, a file dropper) take no clicks; every other one does.

@@ -12,6 +12,7 @@
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
 #include "NotificationDoubles.h"
+#include "SdlEvents.h"
 #include "UiDoubles.h"
 #include "WindowSkin.h"
 
@@ -98,50 +99,7 @@ protected:
         OSWindow::RunOnce(0);
     }
 
-    static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-    static void PushWindowEvent(uint32_t window, SDL_WindowEventID id, int data1 = 0, int data2 = 0)
-    {
-        SDL_Event event{};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = window;
-        event.window.event = id;
-        event.window.data1 = data1;
-        event.window.data2 = data2;
-        Push(event);
-    }
     static void Focus(OSWindow* w) { PushWindowEvent(Id(w), SDL_WINDOWEVENT_FOCUS_GAINED); }
-    static void PushMotion(uint32_t window, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = window;
-        event.motion.x = x;
-        event.motion.y = y;
-        Push(event);
-    }
-    static void PushButton(uint32_t window, bool down, int x, int y, uint8_t clicks = 1)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = window;
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = clicks;
-        event.button.x = x;
-        event.button.y = y;
-        Push(event);
-    }
-    static void PushWheel(uint32_t window, float x, float y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.windowID = window;
-        event.wheel.preciseX = x;
-        event.wheel.preciseY = y;
-        event.wheel.x = int(x);
-        event.wheel.y = int(y);
-        Push(event);
-    }
 
     // 0xRRGGBB of the window's framebuffer.
     static uint32_t Pixel(OSWindow* w, int x, int y)
@@ -240,7 +198,7 @@ TEST_F(OSWindowTest, KeysBecomeKeyRecordsForTheFocusControl)
         event.key.keysym.sym = c.sym;
         event.key.keysym.scancode = c.scancode;
         event.key.keysym.mod = c.mod;
-        Push(event);
+        PushSdlEvent(event);
         Turn();
         ASSERT_EQ(content.keys.size(), 1u);
         EXPECT_EQ(content.keys[0].key, c.want.key);
@@ -402,7 +360,7 @@ TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
     key.key.windowID = Id(main);
     key.key.keysym.sym = SDLK_a;
     key.key.keysym.scancode = SDL_SCANCODE_A;
-    Push(key);
+    PushSdlEvent(key);
     EXPECT_TRUE(Until([&] { return !content.keys.empty(); }));
     EXPECT_NE(std::find(content.log.begin(), content.log.end(), "down 1"), content.log.end());
     EXPECT_EQ(content.keys[0].key, 0x20410000u);

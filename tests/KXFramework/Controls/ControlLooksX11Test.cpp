@@ -11,6 +11,7 @@
 #include "ControlsFixture.h"
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
+#include "SdlEvents.h"
 #include "SolidSkin.h"
 #include "TestFonts.h"
 #include "UiDoubles.h"
@@ -154,29 +155,11 @@ protected:
             OSWindow::RunOnce(10);
         return Pixel(x, y) == colour;
     }
-    void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-    void Motion(int x, int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = Id();
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = m_down ? SDL_BUTTON_LMASK : 0;
-        Push(event);
-    }
+    void Motion(int x, int y) { PushMotion(Id(), x, y, m_down ? SDL_BUTTON_LMASK : 0); }
     void Button(bool down, int x, int y)
     {
         m_down = down;
-        SDL_Event event{};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = Id();
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-        Push(event);
+        PushButton(Id(), down, x, y);
     }
     // With KX_SCREENSHOT set, the window's picture goes to "<KX_SCREENSHOT>-<name>.bmp".
     void Screenshot(const char* name)

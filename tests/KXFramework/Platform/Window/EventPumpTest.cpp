@@ -1,5 +1,7 @@
 #include "VideoFixture.h"
 
+#include "SdlEvents.h"
+
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
@@ -40,76 +42,6 @@ protected:
     }
 
     uint32_t Id() const { return m_window->Id(); }
-
-    static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-
-    static void PushWindowEvent(uint32_t window, SDL_WindowEventID id, int data1 = 0, int data2 = 0)
-    {
-        SDL_Event event{};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = window;
-        event.window.event = id;
-        event.window.data1 = data1;
-        event.window.data2 = data2;
-        Push(event);
-    }
-
-    static void PushKey(uint32_t window, bool down, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod,
-                        bool repeat = false)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.windowID = window;
-        event.key.repeat = repeat;
-        event.key.keysym.sym = sym;
-        event.key.keysym.scancode = scancode;
-        event.key.keysym.mod = mod;
-        Push(event);
-    }
-
-    static void PushText(uint32_t window, const char* text)
-    {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        event.text.windowID = window;
-        std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
-        Push(event);
-    }
-
-    static void PushButton(uint32_t window, bool down, uint8_t button, uint8_t clicks, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = window;
-        event.button.button = button;
-        event.button.clicks = clicks;
-        event.button.x = x;
-        event.button.y = y;
-        Push(event);
-    }
-
-    static void PushMotion(uint32_t window, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = window;
-        event.motion.x = x;
-        event.motion.y = y;
-        Push(event);
-    }
-
-    static void PushWheel(uint32_t window, float x, float y, bool flipped = false)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.windowID = window;
-        event.wheel.preciseX = x;
-        event.wheel.preciseY = y;
-        event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-        event.wheel.mouseX = 7;
-        event.wheel.mouseY = 9;
-        Push(event);
-    }
 
     // Every record that is ready now.
     std::vector<InputRecord> Drain()
@@ -219,9 +151,9 @@ TEST_F(EventPumpTest, TextBecomesUtf16UnitsExceptUnderCtrlLeftAltOrWin)
 
 TEST_F(EventPumpTest, ButtonsAreTrackedDoubleClicksCountedAndExtraButtonsIgnored)
 {
-    PushButton(Id(), true, SDL_BUTTON_RIGHT, 1, 10, 20);
-    PushButton(Id(), true, SDL_BUTTON_X1, 1, 10, 20);
-    PushButton(Id(), true, SDL_BUTTON_LEFT, 2, 11, 21);
+    PushButton(Id(), true, 10, 20, SDL_BUTTON_RIGHT);
+    PushButton(Id(), true, 10, 20, SDL_BUTTON_X1);
+    PushButton(Id(), true, 11, 21, SDL_BUTTON_LEFT, 2);
     auto records = Drain();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].button, 4);
@@ -232,7 +164,7 @@ TEST_F(EventPumpTest, ButtonsAreTrackedDoubleClicksCountedAndExtraButtonsIgnored
     EXPECT_EQ(m_pump.State().x, 11);
     EXPECT_EQ(m_pump.State().focusWindow, Id()) << "a click focuses before the desktop says so";
 
-    PushButton(Id(), false, SDL_BUTTON_RIGHT, 1, 12, 22);
+    PushButton(Id(), false, 12, 22, SDL_BUTTON_RIGHT);
     Drain();
     EXPECT_EQ(m_pump.State().buttons, 1u);
 
@@ -258,7 +190,7 @@ TEST_F(EventPumpTest, WheelIsCountedInHundredTwentiethsWithRemaindersCarried)
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.y);
-        PushWheel(Id(), step.x, step.y, step.flipped);
+        PushWheel(Id(), step.x, step.y, step.flipped, 7, 9);
         const auto records = Drain();
         if (step.wheelX == 0 && step.wheelY == 0) {
             EXPECT_TRUE(records.empty());
@@ -322,7 +254,7 @@ TEST_F(EventPumpTest, MotionAfterALeaveIsNotTheUsersUntilTheWindowIsEnteredAgain
     EXPECT_EQ(m_pump.State().x, 6);
 
     // A drag that leaves keeps its motions.
-    PushButton(Id(), true, SDL_BUTTON_LEFT, 1, 6, 6);
+    PushButton(Id(), true, 6, 6);
     PushWindowEvent(Id(), SDL_WINDOWEVENT_LEAVE);
     Drain();
     PushMotion(Id(), 900, 900);
@@ -333,14 +265,14 @@ TEST_F(EventPumpTest, ModalLoopTakesInputOfOtherWindowsAndHoldsQuit)
 {
     m_pump.BeginModal(m_other->Id());
     PushKey(Id(), true, SDLK_a, SDL_SCANCODE_A, KMOD_NONE);
-    PushButton(Id(), true, SDL_BUTTON_LEFT, 1, 1, 1);
+    PushButton(Id(), true, 1, 1);
     PushWindowEvent(Id(), SDL_WINDOWEVENT_CLOSE);
     PushWindowEvent(Id(), SDL_WINDOWEVENT_EXPOSED);
     PushWindowEvent(Id(), SDL_WINDOWEVENT_SIZE_CHANGED, 10, 10);
     PushKey(m_other->Id(), true, SDLK_b, SDL_SCANCODE_B, KMOD_NONE);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
-    Push(quit);
+    PushSdlEvent(quit);
     EXPECT_EQ(DrainKinds(), (std::vector{RecordKind::Exposed, RecordKind::Resized, RecordKind::Key}));
     EXPECT_EQ(m_pump.State().buttons, 0u);
 
