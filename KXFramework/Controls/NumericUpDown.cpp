@@ -57,7 +57,7 @@ void LNumericUpDown::Send(const char16_t* name, const RCPtr<LRefCountedObject>& 
 
 KXRESULT LNumericUpDown::Initialize()
 {
-    const KXRESULT r = LControl::Initialize();
+    const KXRESULT r = LPanel::Initialize();
     m_textBox = RCPtr<LTextBox>(FindChild(u"textBox"));
     m_buttonUp = FindChild(u"buttonUp");
     m_buttonDown = FindChild(u"buttonDown");
@@ -88,7 +88,7 @@ KXRESULT LNumericUpDown::Initialize()
 
 KXRESULT LNumericUpDown::PostInitialize()
 {
-    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
+    static_cast<void>(LPanel::PostInitialize()); // the base part has nothing to refuse
     SetNotFocusable(false);
     if (m_buttonUp)
         m_buttonUp->SetNotFocusable(true);
@@ -114,7 +114,7 @@ String LNumericUpDown::FormatValueText() const
 
 void LNumericUpDown::OnValueChanged()
 {
-    LControl::OnValueChanged();
+    LPanel::OnValueChanged();
     if (!m_textBox)
         return;
     static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
@@ -123,7 +123,7 @@ void LNumericUpDown::OnValueChanged()
 
 KXRESULT LNumericUpDown::SetRange(double minimum, double maximum, int32_t scaleType)
 {
-    const KXRESULT r = LControl::SetRange(minimum, maximum, scaleType);
+    const KXRESULT r = LPanel::SetRange(minimum, maximum, scaleType);
     if (Failed(r))
         return r;
     UpdateAllowedCharacters();
@@ -153,7 +153,7 @@ KXRESULT LNumericUpDown::HandleKey(const RCPtr<LKeyParam>& key)
                                   ->ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
         return S_OK;
     }
-    return LControl::HandleKey(key);
+    return LPanel::HandleKey(key);
 }
 
 KXRESULT LNumericUpDown::OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
@@ -219,14 +219,14 @@ KXRESULT LNumericUpDown::ReceiveNotification(const RCPtr<LNotificationDistributo
     KXRESULT handled = S_OK;
     if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
         return handled;
-    return LControl::ReceiveNotification(sender, n);
+    return LPanel::ReceiveNotification(sender, n);
 }
 
 KXRESULT LNumericUpDown::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
+    return LPanel::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LNumericUpDown::BreakCycles()
@@ -235,7 +235,7 @@ KXRESULT LNumericUpDown::BreakCycles()
     m_textBox = nullptr;
     m_buttonUp = nullptr;
     m_buttonDown = nullptr;
-    return LControl::BreakCycles();
+    return LPanel::BreakCycles();
 }
 
 } // namespace KX

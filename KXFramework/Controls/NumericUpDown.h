@@ -1,16 +1,17 @@
 #pragma once
 // A number entry: the child text box "textBox" shows the ranged value and takes typed numbers,
 // which are corrected into the range; the auto-repeating buttons "buttonUp" and "buttonDown" and
-// the Up and Down keys step it by one range unit.
-#include "KXFramework/ControlBase/Control.h"
+// the Up and Down keys step it by one range unit. A panel, so that keys the text box leaves go on
+// up through the parents.
+#include "KXFramework/Controls/Panel.h"
 
 namespace KX {
 
 class LTextBox;
 
-class LNumericUpDown : public LControl {
+class LNumericUpDown : public LPanel {
 public:
-    using LControl::LControl;
+    using LPanel::LPanel;
     ~LNumericUpDown() override;
 
     // E_FAIL when a required child is missing; the control then does nothing.

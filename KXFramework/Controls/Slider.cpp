@@ -97,7 +97,7 @@ bool LSlider::MakeThumb()
 
 KXRESULT LSlider::Initialize()
 {
-    if (Failed(LControl::Initialize()))
+    if (Failed(LPanel::Initialize()))
         return E_FAIL;
     m_handler = Handler::Create(this);
     m_thumbEnd = FindChild(u"thumbEnd");
@@ -114,7 +114,7 @@ KXRESULT LSlider::Initialize()
 
 KXRESULT LSlider::PostInitialize()
 {
-    static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
+    static_cast<void>(LPanel::PostInitialize()); // the base part has nothing to refuse
     if (m_thumbStart) {
         m_thumbStart->SetVisible(false);
         m_thumbEnd->SetVisible(false);
@@ -142,16 +142,16 @@ KXRESULT LSlider::AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDes
         RCPtr<LControlDescriptor> thumbDescriptor;
         LControlFactory::CloneControlDescriptor(thumbDescriptor, m_thumbStart->GetDescriptor(), ThumbLayout(),
                                                 u"thumb");
-        const KXRESULT r = LControl::AddChild(child, thumbDescriptor);
+        const KXRESULT r = LPanel::AddChild(child, thumbDescriptor);
         child->SetVisible(true);
         return r;
     }
-    return LControl::AddChild(child, descriptor);
+    return LPanel::AddChild(child, descriptor);
 }
 
 void LSlider::CheckClientSizeChange()
 {
-    LControl::CheckClientSizeChange();
+    LPanel::CheckClientSizeChange();
     if (!m_thumb)
         m_thumb = FindChild(u"thumb");
     if (m_thumb)
@@ -313,7 +313,7 @@ void LSlider::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
 
 void LSlider::OnIdleTick()
 {
-    LControl::OnIdleTick();
+    LPanel::OnIdleTick();
     if (!m_paging || !(m_hover || m_highlighted) || !IsEnabled(true))
         return;
     const double now = Now();
@@ -332,7 +332,7 @@ void LSlider::OnIdleTick()
 
 void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
-    LControl::ApplyConditions(param);
+    LPanel::ApplyConditions(param);
     if (!param)
         return;
     const uint32_t before = param->previousMask;
@@ -400,12 +400,12 @@ KXRESULT LSlider::StepKey(const RCPtr<LKeyParam>& param)
 
 KXRESULT LSlider::OnKey(const RCPtr<LKeyParam>& key)
 {
-    return StepKey(key) == S_OK ? S_OK : LControl::OnKey(key);
+    return StepKey(key) == S_OK ? S_OK : LPanel::OnKey(key);
 }
 
 KXRESULT LSlider::HandleKey(const RCPtr<LKeyParam>& key)
 {
-    return StepKey(key) == S_OK ? S_OK : LControl::HandleKey(key);
+    return StepKey(key) == S_OK ? S_OK : LPanel::HandleKey(key);
 }
 
 KXRESULT LSlider::HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel)
@@ -431,14 +431,14 @@ KXRESULT LSlider::ReceiveNotification(const RCPtr<LNotificationDistributor>& sen
     KXRESULT handled = S_OK;
     if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
         return handled;
-    return LControl::ReceiveNotification(sender, n);
+    return LPanel::ReceiveNotification(sender, n);
 }
 
 KXRESULT LSlider::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
+    return LPanel::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LSlider::BreakCycles()
@@ -447,7 +447,7 @@ KXRESULT LSlider::BreakCycles()
     m_thumb = nullptr;
     m_thumbStart = nullptr;
     m_thumbEnd = nullptr;
-    return LControl::BreakCycles();
+    return LPanel::BreakCycles();
 }
 
 } // namespace KX

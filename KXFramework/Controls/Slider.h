@@ -2,20 +2,21 @@
 // A linear slider: a thumb dragged along the straight track between the hidden marker children
 // "thumbStart" (value 0) and "thumbEnd" (value 1), paging towards the pointer while the button is
 // held on the track, one range unit per arrow key or wheel notch. A value set while the user drags
-// is held back and applied when the thumb is released.
-#include "KXFramework/ControlBase/Control.h"
+// is held back and applied when the thumb is released. A panel, so that keys its children leave go
+// on up through the parents.
+#include "KXFramework/Controls/Panel.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LSlider : public LControl {
+class LSlider : public LPanel {
 public:
     static constexpr int kNormal = 0;
     static constexpr int kFocused = 1;
     static constexpr int kDisabled = 2;
 
-    using LControl::LControl;
+    using LPanel::LPanel;
     ~LSlider() override;
 
     [[nodiscard]] KXRESULT Initialize() override;

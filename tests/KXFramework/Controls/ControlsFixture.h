@@ -1,10 +1,12 @@
 #pragma once
 // Standard controls built from a small skin through the factory, under a root window on a fake
-// window, with the framework's class names registered and "Test.Panel" as a plain container.
+// window, with the framework's class names registered, "Test.Panel" as a plain container and
+// "Test.KeyPanel" as a panel that records the keys handed up to it.
 #include "KXFramework/Application/FrameworkClassNames.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/Panel.h"
 
 #include "DocumentResources.h"
 #include "SolidSkin.h"
@@ -13,8 +15,23 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace KX::Test {
+
+// A panel that records every key its children hand up to it, then handles it as a panel does.
+class KeyRecordingPanel : public LPanel {
+public:
+    using LPanel::LPanel;
+
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override
+    {
+        keys.push_back(key ? key->key.key : 0);
+        return LPanel::HandleKey(key);
+    }
+
+    std::vector<uint32_t> keys;
+};
 
 // A skin document of one skin whose top-level controls are `controls`, with the looks and look
 // lists given; the parts "black" and "grey" are defined.
@@ -52,6 +69,8 @@ protected:
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
         static_cast<void>(services.registry->RegisterControlCreateFunction(
             u"Test.Panel", &CreateControlOf<ProbeControl>)); // a name registered twice keeps its function
+        static_cast<void>(services.registry->RegisterControlCreateFunction(
+            u"Test.KeyPanel", &CreateControlOf<KeyRecordingPanel>)); // a name registered twice keeps its function
         root = LRootWindow::Create(on ? on : RCPtr<LRenderer>(renderer), &window);
         services.applicationRoot = root;
     }

@@ -19,6 +19,13 @@ const char kControls[] = R"(
      <SubControl Class="Framework.Button" Name="buttonDown" XPositionAbs="57" YPositionAbs="10" XSizeAbs="23" YSizeAbs="10"><Skin Name="d" LookList="button"/></SubControl>
     </SubControl>
     <SubControl Class="Framework.NumericUpDown" Name="broken" YPositionAbs="40" XSizeAbs="80" YSizeAbs="20"/>
+    <SubControl Class="Test.KeyPanel" Name="holder" YPositionAbs="200" XSizeAbs="100" YSizeAbs="40">
+     <SubControl Class="Framework.NumericUpDown" Name="held" XSizeAbs="80" YSizeAbs="20">
+      <SubControl Class="Framework.TextBox" Name="textBox" XSizeAbs="57" YSizeAbs="20"><Skin Name="t" LookList="button"/></SubControl>
+      <SubControl Class="Framework.Button" Name="buttonUp" XPositionAbs="57" XSizeAbs="23" YSizeAbs="10"><Skin Name="u" LookList="button"/></SubControl>
+      <SubControl Class="Framework.Button" Name="buttonDown" XPositionAbs="57" YPositionAbs="10" XSizeAbs="23" YSizeAbs="10"><Skin Name="d" LookList="button"/></SubControl>
+     </SubControl>
+    </SubControl>
     <SubControl Class="Framework.FileDropper" Name="fileDropper1" XPositionAbs="10" YPositionAbs="100" XSizeAbs="54" YSizeAbs="38"><Skin Name="f" LookList="button"/></SubControl>
    </SubControl>)";
 
@@ -129,6 +136,27 @@ TEST_F(NumericUpDownTest, ButtonsAndKeysStepOneUnit)
     number->HandleKey(RCPtr<LKeyParam>(new LKeyParam({kUp | 0x02000000, 0, 0})));
     IdleAfter(200);
     EXPECT_EQ(Ranged(), 126.0);
+}
+
+// Dialogs and panels bind keys of their own; a number field inside them must not swallow them.
+TEST_F(NumericUpDownTest, KeysTheFieldLeavesReachThePanelThatHoldsIt)
+{
+    RCPtr<KeyRecordingPanel> holder(main->FindChild(u"holder"));
+    ASSERT_TRUE(holder);
+    RCPtr<LNumericUpDown> held(holder->FindChild(u"held"));
+    ASSERT_TRUE(held);
+    ASSERT_EQ(held->SetRange(0.0, 127.0, 0), S_OK);
+    held->SetText(u"5");
+    ASSERT_EQ(held->GetTextBox()->SetFocus(true), S_OK);
+    const uint32_t kF5 = 0x20740000, kShiftUp = kUp | 0x02000000;
+    for (const uint32_t key : {kF5, kShiftUp}) {
+        SCOPED_TRACE(key);
+        holder->keys.clear();
+        Key(key);
+        IdleAfter(200);
+        EXPECT_EQ(holder->keys, std::vector<uint32_t>{key});
+        EXPECT_EQ(held->NormalizedToValue(held->GetValue()), 5.0);
+    }
 }
 
 TEST_F(NumericUpDownTest, MissingChildrenGiveAnInertControl)

@@ -26,6 +26,13 @@ const char kControls[] = R"(
      <SubControl Class="Framework.Button" Name="thumbStart" XSizeAbs="10" YSizeAbs="10"><Skin Name="a" LookList="button"/></SubControl>
      <SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="100" YPositionAbs="100" XSizeAbs="10" YSizeAbs="10"><Skin Name="b" LookList="button"/></SubControl>
     </SubControl>
+    <SubControl Class="Test.KeyPanel" Name="holder" XPositionAbs="200" YPositionAbs="100" XSizeAbs="200" YSizeAbs="40">
+     <SubControl Class="Framework.Slider" Name="held" XSizeAbs="200" YSizeAbs="20">
+      <Skin Name="h" LookList="track"/>
+      <SubControl Class="Framework.Button" Name="thumbStart" YPositionAbs="5" XSizeAbs="10" YSizeAbs="10"><Skin Name="a" LookList="button"/></SubControl>
+      <SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="190" YPositionAbs="5" XSizeAbs="10" YSizeAbs="10"><Skin Name="b" LookList="button"/></SubControl>
+     </SubControl>
+    </SubControl>
     <SubControl Class="Framework.Slider" Name="bare" YPositionAbs="250" XSizeAbs="100" YSizeAbs="20"><Skin Name="e" LookList="track"/></SubControl>
    </SubControl>)";
 
@@ -122,6 +129,34 @@ TEST_F(SliderTest, ArrowKeysStepOneUnitAndReportHoldAndRelease)
     const int before = changes->received;
     SendKey(slider, kRight);
     EXPECT_EQ(changes->received, before);
+}
+
+// A slider's thumb takes the focus when clicked; keys the slider leaves go on to the panel around it.
+TEST_F(SliderTest, KeysTheSliderLeavesReachThePanelThatHoldsIt)
+{
+    RCPtr<KeyRecordingPanel> holder(main->FindChild(u"holder"));
+    ASSERT_TRUE(holder);
+    RCPtr<LSlider> held(holder->FindChild(u"held"));
+    ASSERT_TRUE(held);
+    ASSERT_EQ(held->GetThumb()->SetFocus(true), S_OK);
+    ASSERT_EQ(root->GetFocusControl(), held->GetThumb());
+    struct Case {
+        uint32_t key;
+        std::vector<uint32_t> reached;
+        double value;
+    };
+    const Case cases[] = {
+        {kRight, {}, 1.0},
+        {kRight | 0x02000000, {kRight | 0x02000000}, 1.0},
+        {0x20740000, {0x20740000}, 1.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        holder->keys.clear();
+        Key(c.key);
+        EXPECT_EQ(holder->keys, c.reached);
+        EXPECT_NEAR(Ranged(held), c.value, 1e-9);
+    }
 }
 
 TEST_F(SliderTest, WheelStepsOneUnit)
