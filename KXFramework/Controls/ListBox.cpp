@@ -1120,9 +1120,12 @@ KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender
     if (press->button == 1) {
         if (!multiSelect) {
             OnItemClicked(row, param);
-        } else if (!IsItemSelected(index)) {
-            OnItemClicked(row, param);
-            m_pressedIndex = index;
+        } else {
+            m_press = param;
+            if (!IsItemSelected(index)) {
+                OnItemClicked(row, param);
+                m_pressedIndex = index;
+            }
         }
     } else if (press->button == 4 && index >= 0 && !press->isDoubleClick) {
         RCPtr<LHolder<int>> holder = LHolder<int>::Create();
@@ -1139,9 +1142,15 @@ KXRESULT LListBox::OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, 
     if (!row || !release || m_dropDownMode || release->button != 1 || !multiSelect)
         return S_FALSE;
     const int32_t index = GetEntryIndexOfItemControl(row);
-    // A press on a selection is applied on release, so that it does not collapse before a drag.
-    if (IsItemSelected(index) && index != m_pressedIndex)
-        OnItemClicked(row, InListCoordinates(*this, *row, *release));
+    // A press on a selection is applied on release, so that it does not collapse before a drag:
+    // the press's click, with its modifiers and double-click flag, where the pointer is now.
+    const RCPtr<LMouseButtonParam> press = m_press;
+    m_press = nullptr;
+    if (press && IsItemSelected(index) && index != m_pressedIndex) {
+        const RCPtr<LMouseButtonParam> at = InListCoordinates(*this, *row, *release);
+        OnItemClicked(row, LMouseButtonParam::Create(press->button, at->point, press->modifiers, press->isDoubleClick,
+                                                     at->heldButtons, press->pointerIndex));
+    }
     m_pressedIndex = -1;
     return S_FALSE;
 }
@@ -1233,30 +1242,21 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     const int32_t count = GetItemCount();
     switch (k) {
     case kUp:
-    case kShiftUp: {
-        // Hidden entries are skipped like those that cannot be selected.
-        int32_t i = m_currentIndex - 1;
-        while (i >= 0 && i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
-            --i;
-        if (i >= 0 && i < count) {
-            if (k == kShiftUp && multiSelect)
-                SelectItems(m_anchorIndex, i, false);
-            else
-                SelectItems(i, -1, true);
-        }
-        return S_OK;
-    }
+    case kShiftUp:
     case kDown:
     case kShiftDown: {
-        int32_t i = m_currentIndex + 1;
-        while (i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
-            ++i;
-        if (i < count) {
-            if (k == kShiftDown && multiSelect && m_anchorIndex >= 0)
-                SelectItems(m_anchorIndex, i, false);
-            else
-                SelectItems(i, -1, true);
-        }
+        const int32_t step = k == kUp || k == kShiftUp ? -1 : 1;
+        // Hidden entries are skipped like those that cannot be selected.
+        int32_t i = m_currentIndex + step;
+        while (i >= 0 && i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
+            i += step;
+        if (i < 0 || i >= count)
+            return S_OK;
+        // Shift extends the range from the anchor; without an anchor it moves as the plain key does.
+        if ((k == kShiftUp || k == kShiftDown) && multiSelect && m_anchorIndex >= 0)
+            SelectItems(m_anchorIndex, i, false);
+        else
+            SelectItems(i, -1, true);
         return S_OK;
     }
     case kLeft:

@@ -172,6 +172,8 @@ private:
     int32_t m_widestItemWidth = 0;
     RCPtr<LControlDescriptor> m_templateDescriptor;
     int32_t m_pressedIndex = -1;
+    // The last left press on a row of a multiple selection; a click applied on release is this one.
+    RCPtr<LMouseButtonParam> m_press;
     bool m_dropDownMode = false;
     int32_t m_itemHeight = 14;
     std::vector<int32_t> m_selectedIndices;

@@ -63,6 +63,7 @@ const char kStrings[] = R"(
 constexpr uint32_t kDown = 0x20280000;
 constexpr uint32_t kUp = 0x20260000;
 constexpr uint32_t kShiftDown = 0x22280000;
+constexpr uint32_t kShiftUp = 0x22260000;
 constexpr uint32_t kPageDown = 0x20220000;
 constexpr uint32_t kEnd = 0x20230000;
 constexpr uint32_t kHome = 0x20240000;
@@ -184,6 +185,77 @@ TEST_F(ListBoxTest, MultipleSelectionExtendsByShiftAndTogglesByCtrl)
     list->RemoveItem(9);
     EXPECT_EQ(list->GetAnchorIndex(), -1);
     EXPECT_EQ(list->GetCurrentIndex(), -1);
+}
+
+// Rows of 14 pixels from the list's top; Ctrl is 0x01 and Shift 0x08 in the pointer's modifiers.
+TEST_F(ListBoxTest, ClicksInAMultipleSelectionFollowTheirModifiers)
+{
+    Fill(20);
+    list->multiSelect = true;
+    struct Case {
+        const char* what;
+        int32_t first, last; // selected before the click, anchor first
+        int32_t clicked;
+        uint32_t pressModifiers, releaseModifiers;
+        std::vector<int32_t> selected;
+    };
+    const Case cases[] = {
+        {"a plain click inside the selection keeps only that entry", 2, 5, 4, 0, 0, {4}},
+        {"Shift+click replaces the selection with the range from the anchor", 7, 9, 4, 0x08, 0x08, {4, 5, 6, 7}},
+        {"Ctrl held at the press and let go before the release toggles", 2, 4, 3, 0x01, 0, {2, 4}},
+        {"Shift pressed only before the release is a plain click", 2, 4, 3, 0, 0x08, {3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list->DeselectAll();
+        list->SelectItems(c.first, c.last, true);
+        const int32_t y = 7 + 14 * c.clicked;
+        Move(50, y);
+        services.modifiers = c.pressModifiers;
+        Press(50, y);
+        services.modifiers = c.releaseModifiers;
+        Release(50, y);
+        services.modifiers = 0;
+        EXPECT_EQ(list->GetSelectedIndices(), c.selected);
+    }
+}
+
+TEST_F(ListBoxTest, ArrowKeysMoveTheSelectionToBothEnds)
+{
+    Fill(20);
+    list->multiSelect = true;
+    list->SetFocus(true);
+    struct Case {
+        const char* what;
+        int32_t selectedBefore; // -1: a Shift+click on entry 5 left it current without an anchor
+        std::vector<uint32_t> keys;
+        std::vector<int32_t> selected;
+    };
+    const Case cases[] = {
+        {"Up reaches the first entry", 2, {kUp, kUp, kUp}, {0}},
+        {"Down reaches the last entry", 17, {kDown, kDown, kDown}, {19}},
+        {"Shift+Up extends from the anchor", 5, {kShiftUp, kShiftUp}, {3, 4, 5}},
+        {"Shift+Up without an anchor moves as Up", -1, {kShiftUp}, {4}},
+        {"Shift+Down without an anchor moves as Down", -1, {kShiftDown}, {6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list->DeselectAll();
+        if (c.selectedBefore >= 0) {
+            list->SelectItems(c.selectedBefore, -1, true);
+        } else {
+            ASSERT_EQ(list->EnsureItemVisible(0), S_OK);
+            services.modifiers = 0x08;
+            Click(50, 7 + 14 * 5);
+            services.modifiers = 0;
+            ASSERT_EQ(list->GetAnchorIndex(), -1);
+            ASSERT_EQ(list->GetCurrentIndex(), 5);
+        }
+        ASSERT_EQ(list->SetFocus(true), S_OK);
+        for (const uint32_t key : c.keys)
+            Key(key);
+        EXPECT_EQ(list->GetSelectedIndices(), c.selected);
+    }
 }
 
 TEST_F(ListBoxTest, ItemsComeFromTheStringTableAndSortWithTheirSelection)
