@@ -128,8 +128,11 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         }
         static_cast<void>(m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(
             1, minimum, maximum)); // no limits leave the specs at their defaults
+        const double currentMax = m_listBox->GetAbsoluteMaxSize().y;
+        // Without a maximum now or in the skin, or with a skin maximum that fits neither room, the
+        // entries decide; else the side whose room holds the skin's maximum.
         bool openBelow;
-        if (skinMax <= 0.0 || (above < skinMax && below < skinMax))
+        if (currentMax == 0.0 || skinMax <= 0.0 || (above < skinMax && below < skinMax))
             openBelow = needed <= below || above <= below;
         else
             openBelow = skinMax <= below;

@@ -12,14 +12,15 @@
 namespace KX::Test {
 namespace {
 
-std::string Combo(const char* name, int y)
+std::string Combo(const char* name, int y, int maxHeight = 200)
 {
     return std::string(R"(
     <SubControl Class="Framework.ComboBox" Name=")") +
            name + R"(" XPositionAbs="10" YPositionAbs=")" + std::to_string(y) + R"(" XSizeAbs="120" YSizeAbs="20">
      <Skin Name="c" LookList="row"/>
      <SubControl Class="Framework.ListBox" Name="listBox" ClipToParent="False" Z_Order="4" IsVisible="False"
-                 YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="80" YMaxSizeAbs="200">
+                 YPositionRel="1" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="80" YMaxSizeAbs=")" +
+           std::to_string(maxHeight) + R"(">
       <Skin Name="l" LookList="row"/>
       <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="14">
        <Skin Name="t" LookList="row"/>
@@ -32,7 +33,7 @@ std::string Controls()
 {
     return R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)" +
-           Combo("slot", 10) + Combo("low", 255) + R"(
+           Combo("slot", 10) + Combo("low", 255) + Combo("mid", 170, 60) + R"(
     <SubControl Class="Framework.ComboBox" Name="noList" YPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
    </SubControl>)";
 }
@@ -187,6 +188,66 @@ TEST_F(ComboBoxTest, OpensAboveWhenTheRoomBelowIsShort)
     EXPECT_LT(list.y, 0.0);
     EXPECT_EQ(list.y + list.height, 0.0);
     EXPECT_EQ(list.height, 140.0); // ten rows fit in the 250 pixels above
+}
+
+// "mid" has 165 pixels above it and 105 below, a skin maximum of 60 and 13 rows of 14 (182).
+TEST_F(ComboBoxTest, WithoutAMaximumNowTheEntriesChooseTheSide)
+{
+    RCPtr<LComboBox> mid(main->FindChild(u"mid"));
+    ASSERT_TRUE(mid);
+    for (int i = 0; i < 13; ++i)
+        ASSERT_EQ(mid->AddItem(String::Format(u"Entry %d", i)), i);
+    RCPtr<LListBox> list = mid->GetListBox();
+    struct Case {
+        const char* what;
+        bool clearMaximum;
+        bool above;
+    };
+    const Case cases[] = {
+        {"the skin's maximum fits below", false, false},
+        {"no maximum now: the 182 pixels fit neither room, and there is more above", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(mid->ShowDropDown(false), S_OK);
+        SizeLimitSpec minimum, maximum;
+        ASSERT_EQ(list->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
+        ASSERT_GT(maximum.absolute, 0.0);
+        if (c.clearMaximum) {
+            maximum.absolute = 0.0;
+            ASSERT_GE(list->SetSizeLimits(1, minimum, maximum), 0);
+        }
+        ASSERT_EQ(mid->ShowDropDown(true), S_OK);
+        const RectT<double>& r = list->GetRect();
+        EXPECT_EQ(r.height, 56.0); // the skin's 60 in whole rows, either way
+        if (c.above)
+            EXPECT_EQ(r.y + r.height, 0.0);
+        else
+            EXPECT_EQ(r.y, 20.0);
+    }
+}
+
+TEST_F(ComboBoxTest, InsertingBeforeTheSelectionKeepsItsTextAndIndexInStep)
+{
+    ASSERT_EQ(combo->SetSelectedIndex(3), 3);
+    const int reported = changes->received;
+    struct Case {
+        int32_t at;
+        int32_t selected;
+    };
+    // At the selected index, before it, after it.
+    const Case cases[] = {{3, 4}, {0, 5}, {6, 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        ASSERT_EQ(combo->InsertItem(c.at, RCPtr<LTaggableObject>(LListBoxText::Create(String(u"new")))), c.at);
+        EXPECT_EQ(combo->GetSelectedIndex(), c.selected);
+        String text;
+        combo->GetListBox()->GetItemText(text, combo->GetSelectedIndex());
+        EXPECT_EQ(text, String(u"Preset 3"));
+        EXPECT_EQ(combo->GetText(), String(u"Preset 3"));
+        EXPECT_TRUE(combo->GetListBox()->IsItemSelected(c.selected));
+    }
+    EXPECT_EQ(changes->received, reported);
 }
 
 TEST_F(ComboBoxTest, ListIsAtLeastAsWideAsTheComboAndHoldsWholeRows)
