@@ -531,7 +531,6 @@ void LPopupMenu::CloseSubmenu()
 {
     CancelPending();
     if (RCPtr<LPopupMenu> submenu = m_submenu) {
-        submenu->m_closingFromParent = true;
         submenu->CloseSubmenu();
         submenu->SetVisible(false);
         static_cast<void>(RemoveChild(RCPtr<LControl>(submenu))); // a child of ours is always removable
@@ -744,6 +743,20 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get()) &&
         IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
         static_cast<void>(Dismiss()); // a popup already closed stays closed
+}
+
+KXRESULT LPopupMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    const bool reapplying = IsCreated();
+    const KXRESULT r = LCheckedListBox::ApplyDescriptor(descriptor);
+    if (Failed(r) || !m_menu)
+        return r;
+    // The new skin's size is the minimum again, and its rows' padding is measured anew.
+    if (reapplying)
+        FitSizeLimits();
+    DeselectAll();
+    static_cast<void>(RebuildItems()); // without rows the entries wait for them
+    return r;
 }
 
 KXRESULT LPopupMenu::BreakCycles()

@@ -78,6 +78,8 @@ public:
     void OnItemActivated() override;
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
+    // A new skin brings new rows: the menu's rows are built again from them, with nothing selected.
+    [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     [[nodiscard]] KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
     [[nodiscard]] KXRESULT BreakCycles() override;
     void OnSelectionChanged() override;
@@ -120,7 +122,6 @@ private:
     RCPtr<LMenuItemUpdater> m_updater;
     bool m_submenuPending = false;
     uint32_t m_pendingSince = 0;
-    bool m_closingFromParent = false;
     bool m_autoDismiss = true;
     bool m_dismissing = false;
     int32_t m_separatorHeight = 0;

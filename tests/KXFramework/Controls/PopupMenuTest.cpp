@@ -23,6 +23,13 @@ const char kControls[] = R"(
      <Skin Name="t" LookList="row"/>
      <SubControl Class="Framework.Label" Name="hotKeyLabel" XPositionAbs="80" XSizeAbs="40" YSizeAbs="14"/>
     </SubControl>
+   </SubControl>
+   <SubControl Class="Framework.PopupMenu" Name="tallMenu" ClipToParent="False" Z_Order="4" XSizeAbs="300" YSizeAbs="60">
+    <Skin Name="p" LookList="menu"/>
+    <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="20">
+     <Skin Name="t" LookList="row"/>
+     <SubControl Class="Framework.Label" Name="hotKeyLabel" XPositionAbs="200" XSizeAbs="60" YSizeAbs="20"/>
+    </SubControl>
    </SubControl>)";
 
 constexpr uint32_t kDown = 0x20280000, kEnter = 0x200D0000, kEscape = 0x201B0000;
@@ -253,6 +260,28 @@ TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
         static_cast<void>(popup->Dismiss()); // a popup already closed stays closed
         Idle();
     }
+}
+
+// A skin change gives the popup new rows: the separator, the width and the selection follow them.
+TEST_F(PopupMenuTest, ANewSkinBuildsTheRowsAgain)
+{
+    window.cursorPosition = {10, 10};
+    Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.-", u"-"}, {u"02.NID_B", u"B"}}));
+    PopupKey(kDown);
+    ASSERT_EQ(popup->GetCurrentIndex(), 0);
+    ASSERT_EQ(popup->GetContentHeight(), 2 * 14 + 14);
+
+    ASSERT_EQ(popup->ApplyDescriptor(services.factory->FindControlDescriptor(u"tallMenu")), S_OK);
+    Idle();
+    EXPECT_EQ(popup->GetItemHeight(), 20);
+    EXPECT_EQ(popup->GetContentHeight(), 2 * 20 + 20);
+    EXPECT_EQ(popup->GetCurrentIndex(), -1);
+    EXPECT_EQ(popup->GetSelectedCount(), 0);
+    // Short labels: the new skin's width stays the least.
+    EXPECT_EQ(popup->GetRect().width, 300.0);
+    String text;
+    popup->GetItemText(text, 2);
+    EXPECT_EQ(text, String(u"B"));
 }
 
 TEST_F(PopupMenuTest, TheCoreOpensTheSkinsContextMenu)
