@@ -233,6 +233,7 @@ KXRESULT LListBox::AddItemControl()
     WireRow(row);
     row->UseParentToolTip();
     m_rows.push_back(row);
+    PlaceRowsAcross();
     OnItemControlAdded(row);
     RefreshItems(m_topIndex);
     return S_OK;
@@ -263,6 +264,7 @@ void LListBox::CheckClientSizeChange()
 {
     LScrollView::CheckClientSizeChange();
     EnsureItemControls();
+    PlaceRowsAcross();
     if (InRange(m_topIndex))
         static_cast<void>(EnsureItemVisible(m_topIndex)); // an index out of range scrolls nowhere
 }
@@ -720,11 +722,45 @@ int32_t LListBox::GetContentHeight() const
     return visible * m_itemHeight;
 }
 
+bool LListBox::RowsTakeWidestWidth() const
+{
+    const RCPtr<LLayoutDescriptor> layout = m_templateDescriptor ? m_templateDescriptor->GetLayout() : nullptr;
+    return !m_templateDescriptor || (layout && layout->size[0].referenceKind == SizeSpec::kSelf);
+}
+
+void LListBox::PlaceRowsAcross()
+{
+    if (!RowsTakeWidestWidth())
+        return;
+    // Centred in what the view shows; a row wider than that starts at the left edge of the content,
+    // which is as wide as the row, so that all of it can be scrolled to.
+    const double centre = std::max(GetClientExtentRect().width, double(m_widestItemWidth)) / 2.0;
+    for (const RCPtr<LListBoxItem>& row : m_rows) {
+        PositionSpec position;
+        SizeSpec size;
+        if (!row->GetLayoutDescriptor() || Failed(row->GetLayoutDescriptor()->GetPlacement(0, position, size)))
+            continue;
+        position.anchor = 0.5f;
+        position.referenceKind = PositionSpec::kClient;
+        position.referenceName = String();
+        position.relative = 0.0f;
+        position.absolute = centre;
+        position.docked = false;
+        size.referenceKind = SizeSpec::kSelf;
+        size.referenceName = String();
+        size.relative = 0.0f;
+        size.absolute = m_widestItemWidth;
+        static_cast<void>(row->SetPlacement(0, position, size)); // the specs are whole and valid
+    }
+}
+
 void LListBox::UpdateExtent()
 {
     if (m_batchUpdate)
         return;
-    static_cast<void>(SetClientExtent(0.0, GetContentHeight())); // a refused extent keeps the old one
+    PlaceRowsAcross();
+    static_cast<void>(SetClientExtent(RowsTakeWidestWidth() ? m_widestItemWidth : 0.0,
+                                      GetContentHeight())); // a refused extent keeps the old one
 }
 
 void LListBox::SetWidestItemWidth(int32_t width)
@@ -752,6 +788,11 @@ void LListBox::OnScrollBarShown(int axis)
 {
     if (axis == 1)
         FitWidthToText();
+}
+
+void LListBox::OnClientRectChanged()
+{
+    PlaceRowsAcross();
 }
 
 void LListBox::RecomputeWidestItemWidth()

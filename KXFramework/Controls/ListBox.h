@@ -40,6 +40,7 @@ public:
     // A new skin for a list in use makes its rows again from the skin's "templateItem".
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     void OnScrollBarShown(int axis) override;
+    void OnClientRectChanged() override;
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
                                                const RCPtr<LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
@@ -151,6 +152,11 @@ private:
     bool ExpandsToText() const;
     // Widens the list so that the widest entry and the vertical bar fit.
     void FitWidthToText();
+    // Rows of an absolute ("Self") template width, or fixed rows, all take the widest entry's
+    // width, and the content is that wide.
+    bool RowsTakeWidestWidth() const;
+    // Such rows are centred in the visible width, or start at the content's left edge when wider.
+    void PlaceRowsAcross();
     void UpdateExtent();
     void SetWidestItemWidth(int32_t width);
     void RecomputeWidestItemWidth();

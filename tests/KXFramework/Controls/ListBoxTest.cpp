@@ -22,6 +22,16 @@ const char kBar[] = R"(
       </SubControl>
      </SubControl>)";
 
+const char kHorizontalBar[] = R"(
+     <SubControl Class="Framework.ScrollBar" Name="hBar" YPositionToControl="Client" YPositionRel="1" YPlacementAnchor="1"
+                 XIsDocked="True" YIsDocked="True" YSizeAbs="16" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0">
+      <SubControl Class="Framework.Button" Name="dec" XSizeAbs="16" YSizeAbs="16"/>
+      <SubControl Class="Framework.Button" Name="inc" XPositionToControl="Client" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="16" YSizeAbs="16"/>
+      <SubControl Class="Test.Panel" Name="channel" XPositionAbs="16" YSizeAbs="16" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-32">
+       <SubControl Class="Framework.Button" Name="thumb" XSizeAbs="16" YSizeAbs="16"/>
+      </SubControl>
+     </SubControl>)";
+
 std::string Controls()
 {
     return std::string(R"(
@@ -43,6 +53,12 @@ std::string Controls()
       <Skin Name="w" LookList="row"/>
      </SubControl>)" +
            kBar + R"(
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="fitted" XPositionAbs="210" YPositionAbs="180" XSizeAbs="100" YSizeAbs="72">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeAbs="40" YSizeAbs="14">
+      <Skin Name="t" LookList="row"/>
+     </SubControl>)" +
+           kHorizontalBar + R"(
     </SubControl>
    </SubControl>
    <SubControl Class="Framework.ListBox" Name="tallRows" XSizeAbs="200" YSizeAbs="140">
@@ -399,6 +415,39 @@ TEST_F(ListBoxTest, AnExpandingListWidensToItsText)
         EXPECT_EQ(wide->GetRect().width, std::max(60.0, bar + widest));
     }
     EXPECT_GT(wide->GetRect().width, 100.0);
+}
+
+// Rows of an absolute template width all take the widest entry's width: centred while they fit the
+// 100-pixel view, else as wide as the content, which the horizontal bar scrolls to its end.
+TEST_F(ListBoxTest, FixedWidthRowsTakeTheWidestEntryAndScrollToIt)
+{
+    RCPtr<LListBox> fitted(main->FindChild(u"fitted"));
+    ASSERT_TRUE(fitted);
+    fitted->SetFocus(true);
+    const char16_t* const texts[] = {u"a", u"an entry a good deal wider than the list"};
+    for (int32_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(fitted->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String(texts[i])))), i);
+        Idle();
+        ASSERT_GE(fitted->GetItemControlCount(), 4);
+        const int32_t widest = std::max(fitted->MeasureItemWidth(0), fitted->MeasureItemWidth(i));
+        ASSERT_GT(widest, 40);
+        EXPECT_EQ(fitted->GetClientExtent().x, double(widest));
+        const RectT<double>& row = fitted->GetItemControl(0)->GetRect();
+        EXPECT_EQ(row.width, double(widest));
+        Key(kEnd);
+        const double visible = fitted->GetClientExtentRect().width;
+        if (widest <= 100) {
+            EXPECT_NEAR(row.x, (100.0 - widest) / 2.0, 0.5);
+            EXPECT_EQ(fitted->GetScrollOffset().x, 0.0);
+        } else {
+            EXPECT_EQ(row.x, 0.0);
+            // The end of the widest row shows at the right edge of the view.
+            EXPECT_EQ(fitted->GetScrollOffset().x + visible, row.x + row.width);
+        }
+        Key(kHome);
+        EXPECT_EQ(fitted->GetScrollOffset().x, 0.0);
+    }
 }
 
 TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)
