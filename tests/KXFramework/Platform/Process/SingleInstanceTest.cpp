@@ -203,6 +203,22 @@ TEST_F(SingleInstanceTest, BadRecordsAndPeersThatGiveUpAreDroppedAndTheFirstServ
     EXPECT_EQ(first.NextLine(), "got:editor");
 }
 
+TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
+{
+    Helper first("listen");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    const int silent = Connect();
+    // Waits out the first's read limit for the silent peer, well within its own answer limit.
+    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
+    EXPECT_EQ(first.NextLine(), "got:editor");
+    char answer;
+    pollfd entry{silent, POLLIN, 0};
+    ASSERT_EQ(::poll(&entry, 1, 20000), 1);
+    EXPECT_EQ(::recv(silent, &answer, 1, 0), 0);
+    ::close(silent);
+}
+
 TEST_F(SingleInstanceTest, ASecondStartsNormallyWhileTheFirstDoesNotListenYet)
 {
     Helper first("hold");
@@ -290,7 +306,14 @@ TEST_F(SingleInstanceTest, OnlyAPrivateFolderOfThisUserIsTrusted)
         ASSERT_EQ(::chown(fallback.c_str(), 65534, 65534), 0);
         EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), "");
     }
+    // A lock file that is a symbolic link is not followed.
+    std::filesystem::create_symlink(parent / "elsewhere", m_runtime / (std::string(kName) + ".lock"));
+    m_env.Set("XDG_RUNTIME_DIR", m_runtime.Path());
+    EXPECT_EQ(SingleInstance::Acquire(kName)->GetRole(), Role::Unguarded);
+    EXPECT_FALSE(std::filesystem::exists(parent / "elsewhere"));
+
     // No runtime folder that can be trusted: the program starts without the rule.
+    m_env.Clear("XDG_RUNTIME_DIR");
     TempFolder::WriteFile(parent / "plain", "");
     EXPECT_EQ(Platform::SingleInstanceFolder(parent / "plain"), "");
 }
