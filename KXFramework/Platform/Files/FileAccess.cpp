@@ -206,4 +206,15 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
     return S_OK;
 }
 
+std::string MakeValidFileName(std::string_view name)
+{
+    std::string copy(name);
+    for (char& c : copy) {
+        if (std::u16string_view(kReservedFileNameCharacters)
+                .find(static_cast<char16_t>(static_cast<unsigned char>(c))) != std::u16string_view::npos)
+            c = '_';
+    }
+    return copy;
+}
+
 } // namespace KX::Platform::Files

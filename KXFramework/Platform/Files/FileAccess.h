@@ -1,9 +1,11 @@
 #pragma once
-// Whole-file reading with a size cap and atomic replacement of a file. Paths are UTF-8.
+// Whole-file reading with a size cap, atomic replacement of a file and file-name cleaning. Paths
+// are UTF-8.
 #include "KXFramework/ObjectBase/Result.h"
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace KX::Platform::Files {
@@ -31,6 +33,12 @@ using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 // temporary file left.
 [[nodiscard]] KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
                                        WriteFunction write = nullptr);
+
+// The characters a file name may not hold on the original platform; all ASCII, so a UTF-16 and a
+// UTF-8 name are cleaned alike.
+inline constexpr char16_t kReservedFileNameCharacters[] = u"\\/:*?\"<>|&;,^()";
+// A copy with each reserved character replaced by "_".
+std::string MakeValidFileName(std::string_view name);
 
 // Tests turn unnamed temporary files off to exercise the hidden named ones.
 void UseUnnamedTemporaryFiles(bool use);

@@ -187,7 +187,7 @@ KXRESULT File::CreateDirectory(const String& path)
 String File::MakeValidFileName(const String& name)
 {
     String copy(name);
-    copy.ReplaceChars(u"\\/:*?\"<>|&;,^()", u'_');
+    copy.ReplaceChars(Platform::Files::kReservedFileNameCharacters, u'_');
     return copy;
 }
 

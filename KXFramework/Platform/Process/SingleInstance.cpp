@@ -1,0 +1,316 @@
+#include "KXFramework/Platform/Process/SingleInstance.h"
+
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace KX::Platform {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kHandOverReplyMs = 5000;
+constexpr int kPeerReadMs = 2000;
+// Connections taken per ServePending, so a crowd of peers cannot hold up the host loop for long.
+constexpr int kConnectionsPerPass = 4;
+constexpr size_t kHeaderBytes = 8;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+    int Release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+bool IsPrivateFolder(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0700;
+}
+
+// The address of a socket path; false when the path does not fit (it is never cut short).
+bool MakeAddress(const std::string& path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+int RemainingMs(SteadyClock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for `events` on fd until the deadline; false on time-out or error.
+bool WaitFor(int fd, short events, SteadyClock::time_point deadline)
+{
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int n = ::poll(&entry, 1, RemainingMs(deadline));
+        if (n > 0)
+            return true;
+        if (n == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Reads exactly size bytes by the deadline from a non-blocking socket; false when the peer ends
+// early, fails or is too slow.
+bool ReadExactly(int fd, void* buffer, size_t size, SteadyClock::time_point deadline)
+{
+    auto* at = static_cast<unsigned char*>(buffer);
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, at, size, 0);
+        if (n > 0) {
+            at += n;
+            size -= static_cast<size_t>(n);
+        } else if (n == 0) {
+            return false;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (!WaitFor(fd, POLLIN, deadline))
+                return false;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sends everything on a blocking socket whose send time-out bounds each call.
+bool SendAll(int fd, const void* data, size_t size)
+{
+    const auto* at = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::send(fd, at, size, MSG_NOSIGNAL);
+        if (n > 0) {
+            at += n;
+            size -= static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The longest start of text that fits in `limit` bytes without splitting a UTF-8 sequence.
+std::string CutAtCharacter(const std::string& text, size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+bool SameUser(int connection)
+{
+    ucred credentials{};
+    socklen_t size = sizeof(credentials);
+    return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && size == sizeof(credentials) &&
+           credentials.uid == ::geteuid();
+}
+
+} // namespace
+
+std::string SingleInstanceFolder(const std::string& fallbackParent)
+{
+    struct stat st {};
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && ::stat(runtime, &st) == 0 && IsPrivateFolder(st)) {
+        std::string folder = runtime;
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        return folder;
+    }
+    const std::string folder = fallbackParent + "/kivo61-" + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return std::string();
+    // lstat: a symbolic link planted by someone else is not followed.
+    if (::lstat(folder.c_str(), &st) != 0 || !IsPrivateFolder(st)) {
+        DebugLog::WriteLine("Single instance: " + folder + " is not a private folder of this user; not used");
+        return std::string();
+    }
+    return folder;
+}
+
+std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
+{
+    const auto unguarded = [] { return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, {}, -1)); };
+    const std::string folder = SingleInstanceFolder();
+    const std::string lockPath = folder + "/" + name + ".lock";
+    const std::string socketPath = folder + "/" + name + ".sock";
+    sockaddr_un address;
+    if (folder.empty() || !MakeAddress(socketPath, address))
+        return unguarded();
+    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (lock.Get() < 0) {
+        DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno));
+        return unguarded();
+    }
+    int r;
+    do
+        r = ::flock(lock.Get(), LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    if (r == 0)
+        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::First, socketPath, lock.Release()));
+    if (errno == EWOULDBLOCK)
+        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Second, socketPath, -1));
+    return unguarded();
+}
+
+SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
+    : m_role(role),
+      m_socketPath(std::move(socketPath)),
+      m_lock(lock)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    // The lock is still held here, so the socket file removed is ours.
+    if (m_listen >= 0) {
+        ::unlink(m_socketPath.c_str());
+        ::close(m_listen);
+    }
+    if (m_lock >= 0)
+        ::close(m_lock);
+}
+
+bool SingleInstance::HandOver(const std::string& commandLineUtf8)
+{
+    sockaddr_un address;
+    if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
+        return false;
+    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (connection.Get() < 0)
+        return false;
+    // Bounds connect (a full backlog blocks) and every send.
+    timeval limit{kHandOverReplyMs / 1000, 0};
+    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+        return false;
+
+    const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
+    const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
+    std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
+    std::memcpy(record.data(), header, kHeaderBytes);
+    std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
+    if (!SendAll(connection.Get(), record.data(), record.size()))
+        return false;
+
+    // The first instance exists: whether it answers in time or not, this one ends.
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverReplyMs);
+    if (WaitFor(connection.Get(), POLLIN, deadline)) {
+        unsigned char reply;
+        static_cast<void>(::recv(connection.Get(), &reply, 1, MSG_DONTWAIT)); // the answer's value carries nothing
+    }
+    return true;
+}
+
+bool SingleInstance::Listen()
+{
+    sockaddr_un address;
+    if (m_role != Role::First || m_listen >= 0 || !MakeAddress(m_socketPath, address))
+        return m_listen >= 0;
+    // Holding the lock, no live process owns a socket file left here.
+    if (::unlink(m_socketPath.c_str()) != 0 && errno != ENOENT)
+        return false;
+    Descriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (listener.Get() < 0 || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+        return false;
+    if (::chmod(m_socketPath.c_str(), 0600) != 0 || ::listen(listener.Get(), 8) != 0) {
+        ::unlink(m_socketPath.c_str());
+        return false;
+    }
+    m_listen = listener.Release();
+    return true;
+}
+
+void SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
+{
+    for (int i = 0; m_listen >= 0 && i < kConnectionsPerPass; ++i) {
+        const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (connection < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // nothing more waiting (or a failure the next pass sees again)
+        }
+        Serve(connection, onCommandLine);
+        ::close(connection);
+    }
+}
+
+void SingleInstance::Serve(int connection, const std::function<void(const std::string&)>& onCommandLine)
+{
+    if (!SameUser(connection))
+        return;
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kPeerReadMs);
+    uint32_t header[2];
+    if (!ReadExactly(connection, header, kHeaderBytes, deadline) || header[0] != kDataWord || header[1] == 0 ||
+        header[1] > kMaxTextBytes) {
+        DebugLog::WriteLine("Single instance: a hand-over record was refused");
+        return;
+    }
+    std::string text(header[1], '\0');
+    if (!ReadExactly(connection, text.data(), text.size(), deadline) || text.back() != '\0') {
+        DebugLog::WriteLine("Single instance: a hand-over record was refused");
+        return;
+    }
+    // Read as a 0-terminated text.
+    text.resize(std::strlen(text.c_str()));
+    if (onCommandLine)
+        onCommandLine(text);
+    const unsigned char reply = 1;
+    static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL)); // a peer that gave up needs no answer
+}
+
+std::string JoinCommandLine(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc && argv[i] != nullptr; ++i) {
+        const std::string argument = argv[i];
+        if (i > 0)
+            line += ' ';
+        if (argument.find(' ') != std::string::npos)
+            line += '"' + argument + '"';
+        else
+            line += argument;
+    }
+    return line;
+}
+
+} // namespace KX::Platform
