@@ -188,10 +188,12 @@ def popup_menu(style, name, rect, **kw):
     pm = ctl("Framework.PopupMenu", name, rect, "PopupMenu", ClipToParent=False, Z_Order=4, **kw)
     item = ctl("Framework.MenuItem", "templateItem", (0, 0, 0, row), "MenuItem", XSizeToControl="Client",
                XSizeRel=1.0, params={"NOT_FOCUSABLE": TRUE})
+    check = m("CHECK")
     item.add(
-        ctl("Framework.Button", "checkBox", (4, (row - m("CHECK")) // 2, m("CHECK"), m("CHECK")), "CheckMark",
+        ctl("Framework.Button", "checkBox", (2 * style.grid, (row - check) // 2, check, check), "CheckMark",
             params={"NOT_FOCUSABLE": TRUE}),
-        _place(ctl("Framework.Label", "hotKeyLabel", (0, 0, m("HOT_KEY"), row), "HotKey"), right=3 * style.grid),
+        _place(ctl("Framework.Label", "hotKeyLabel", (0, 0, m("HOT_KEY"), 0), "HotKey", YSizeToControl="Client",
+                   YSizeRel=1.0), right=3 * style.grid),
     )
     pm.add(item)
     return pm

@@ -62,8 +62,9 @@ def _bottom_line(colour):
     return [(colour, {"OffsetLeft": 0, "OffsetBottom": 0, "OffsetRight": 0, "Height": 1})]
 
 
-def _text(colour, halign=0.0, pad=0, valign=0.5):
-    return TextProps(colour, halign=halign, valign=valign, left=(0, pad), right=(1, -pad))
+def _text(colour, halign=0.0, pad=0, valign=0.5, vpad=0):
+    return TextProps(colour, halign=halign, valign=valign, left=(0, pad), right=(1, -pad), top=(0, vpad),
+                     bottom=(1, -vpad))
 
 
 def build(doc, style):
@@ -71,9 +72,10 @@ def build(doc, style):
     s = style.colour
     looks = {}
 
-    def look(name, fill=None, frame=None, text=None, extra=()):
+    def look(name, fill=None, frame=None, text=None, extra=(), inset=(0, 0, 0, 0)):
         nonclient = (_frame(s(frame)) if frame else []) + list(extra)
-        looks[name] = doc.look(Look(name, client=s(fill) if fill else None, nonclient=nonclient, text=text))
+        looks[name] = doc.look(
+            Look(name, client=s(fill) if fill else None, offsets=inset, nonclient=nonclient, text=text))
         return name
 
     def lst(name, entries):
@@ -143,15 +145,16 @@ def build(doc, style):
             look("MenuTitle.Disabled", "menuBar", text=_text(s("textDisabled"), 0.5)),
         ],
     )
-    lst("PopupMenu", [look("PopupMenu", "menu", frame="lineHover")] * LIST_LOOKS)
-    row = _text(s("text"), 0.0, 3 * g)
-    row_on = _text(s("accentInk"), 0.0, 3 * g)
-    half = style.metric("MENU_ROW") // 2
-    sep = [(s("line"), {"OffsetLeft": 2 * g, "OffsetRight": -2 * g, "OffsetTop": half, "Height": 1})]
+    lst("PopupMenu", [look("PopupMenu", "menu", frame="lineHover", inset=(1, g, -1, -g))] * LIST_LOOKS)
+    # Separators are rows of the same height (the popup stacks its rows under each other once).
+    row = _text(s("text"), 0.0, 7 * g)
+    row_on = _text(s("accentInk"), 0.0, 7 * g)
+    sep = [(s("line"), {"OffsetLeft": 2 * g, "OffsetRight": -2 * g, "OffsetTop": style.metric("MENU_ROW") // 2,
+                        "Height": 1})]
     look("MenuSeparator", "menu", extra=sep)
     normal = look("MenuItem.Normal", "menu", text=row)
     hover = look("MenuItem.Hover", "accent", text=row_on)
-    disabled = look("MenuItem.Disabled", "menu", text=_text(s("textDisabled"), 0.0, 3 * g))
+    disabled = look("MenuItem.Disabled", "menu", text=_text(s("textDisabled"), 0.0, 7 * g))
     lst("MenuItem", [normal, hover, hover, normal, hover, hover, disabled, hover, hover, hover, hover, hover, hover,
                      "MenuSeparator"])
     lst("HotKey", [look("HotKey", text=_text(s("textDim"), 1.0))])
