@@ -134,7 +134,8 @@ def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, 
     holder = ctl(page_cls, "pageHolder", (0, tab_height, w, h - tab_height), "Panel")
     width = w // max(1, len(pages))
     for i, (page_name, caption, page) in enumerate(pages):
-        params = {"IS_RADIO": TRUE, "AUTO_VALUE_SET": TRUE, "NOT_FOCUSABLE": TRUE}
+        # No NOT_FOCUSABLE: it turns the tab stop negative, and the selection follows tab order.
+        params = {"IS_RADIO": TRUE, "AUTO_VALUE_SET": TRUE}
         if i == selected:
             params["INITIAL_VALUE"] = "1"
         tab_stop = 0 if i == selected else i + 1

@@ -82,6 +82,8 @@ def check_definitions(doc, images):
 
 def check_control(doc, c, classes, top_level):
     where = c.path()
+    for child in c.children:
+        child.parent = c
     if c.cls not in classes:
         fail(where, f'unknown class "{c.cls}"')
     if not c.name:
@@ -223,6 +225,8 @@ def check_tabs(c):
     for b in buttons:
         if b.params.get("IS_RADIO") != "True" or b.params.get("AUTO_VALUE_SET") != "True":
             fail(f"{where}/buttonHolder/{b.name}", "tab buttons are radio toggles (IS_RADIO, AUTO_VALUE_SET True)")
+        if b.params.get("NOT_FOCUSABLE") == "True":
+            fail(f"{where}/buttonHolder/{b.name}", "NOT_FOCUSABLE on a tab button reverses the tab order")
 
 
 def check_strings(doc):
@@ -270,6 +274,7 @@ def check(doc, classes, images):
     check_definitions(doc, images)
     names = set()
     for top in doc.top:
+        top.parent = None
         if top.name in names:
             fail(top.path(), "two top-level controls of this name")
         names.add(top.name)

@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import blocks  # noqa: E402
 import checks  # noqa: E402
 import looks  # noqa: E402
+import samples as sample_controls  # noqa: E402
 from model import Document, SkinError  # noqa: E402
 from writer import skin_document, string_document  # noqa: E402
 
@@ -67,8 +68,9 @@ def register_texts(doc, control, parent_class):
         register_texts(doc, child, control.cls)
 
 
-def build(source):
-    """The document from the tables in `source`."""
+def build(source, samples=False):
+    """The document from the tables in `source`; with `samples` one control of every building block
+    instead of the editor's skin."""
     style_table = load_table(source, "style")
     texts = load_table(source, "texts")
     editor = load_table(source, "editor")
@@ -77,7 +79,10 @@ def build(source):
     looks.build(doc, style)
     for table, entries in texts.tables().items():
         doc.strings.update(table, entries)
-    editor.build(doc, style, blocks)
+    if samples:
+        sample_controls.build(doc, style, blocks)
+    else:
+        editor.build(doc, style, blocks)
     for top in doc.top:
         top.parent = None
         register_texts(doc, top, APP_NAME)
@@ -87,7 +92,7 @@ def build(source):
 
 
 def generate(args):
-    doc = build(args.source)
+    doc = build(args.source, args.samples)
     classes = framework_classes(args.framework_classes) | editor_classes(args.class_table)
     checks.check(doc, classes, image_names(args.images))
     outputs = {
@@ -108,6 +113,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("source", "images", "class-table", "framework-classes", "framework-strings", "out"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--samples", action="store_true", help="write the building-block samples instead")
     args = parser.parse_args(argv)
     try:
         generate(args)

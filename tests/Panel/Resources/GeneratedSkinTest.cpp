@@ -6,6 +6,7 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/MainMenu.h"
 #include "KXFramework/Controls/Panel.h"
@@ -54,8 +55,14 @@ protected:
         LFontText::SetMeasurementRendererSource([measure] { return measure; });
         LFont::SetMetricsProvider(nullptr);
         services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        ASSERT_EQ(services.factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
-        ASSERT_EQ(services.factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        const std::string base = Base();
+        const bool embedded = base == "::";
+        const String frameworkStrings =
+            embedded ? String(u"::FRAMEWORK_STRINGS") : Utf8(base + "/FrameworkStrings.xml");
+        const String strings = embedded ? String(u"::APP_STRINGS") : Utf8(base + "/StringTables.xml");
+        const String skin = embedded ? String(u"::APP_SKINS") : Utf8(base + "/Skins.xml");
+        ASSERT_EQ(services.factory->LoadStringTables(frameworkStrings, strings, 0x0409), S_OK);
+        ASSERT_EQ(services.factory->LoadSkin(skin), S_OK);
         String face;
         float size = 0.0f;
         int32_t style = -1;
@@ -82,6 +89,10 @@ protected:
         root = nullptr;
         VideoFixture::TearDown();
     }
+
+    // "::" for the program's embedded resources, else the folder holding the three documents.
+    virtual std::string Base() const { return "::"; }
+    static String Utf8(const std::string& text) { return String(std::u16string(text.begin(), text.end()).c_str()); }
 
     RCPtr<LControl> Create(const String& name)
     {
@@ -235,6 +246,51 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     };
     EXPECT_GT(pixel(610, 22 + 600) & 0xFF, 0xC0u) << "a white key";
     EXPECT_LT(pixel(200, 22 + 40) & 0xFF, 0x30u) << "the body";
+}
+
+// One control of every building block of the skin generator, written beside the test.
+class BlockSamplesTest : public GeneratedSkinTest {
+protected:
+    std::string Base() const override { return KIVO_BLOCK_SAMPLES; }
+};
+
+TEST_F(BlockSamplesTest, EveryBuildingBlockMakesAControlTheCodeCanWalk)
+{
+    RCPtr<LControl> panel = Create(u"blockSamples");
+    ASSERT_TRUE(panel);
+    ASSERT_EQ(root->SetContent(panel), S_OK);
+    // Paths the controls and the editor's look-ups walk, from the panel.
+    const std::vector<std::vector<const char16_t*>> paths = {
+        {u"midiChannel", u"controlNameLabel"},
+        {u"midiChannel", u"comboBox", u"listBox", u"vBar", u"channel", u"thumb"},
+        {u"min", u"numericUpDown", u"textBox"},
+        {u"numericUpDown", u"buttonUp"},
+        {u"numericUpDown", u"buttonDown"},
+        {u"tabControl", u"buttonHolder", u"otherPage"},
+        {u"tabControl", u"pageHolder", u"nrpnRpnPage"},
+        {u"tile", u"button"},
+        {u"editPanel", u"panelName"},
+    };
+    for (const auto& path : paths) {
+        RCPtr<LControl> at = panel;
+        for (const char16_t* name : path) {
+            at = at ? at->FindChild(name) : nullptr;
+            EXPECT_TRUE(at) << std::string(name, name + std::char_traits<char16_t>::length(name));
+        }
+    }
+    RCPtr<LComboBox> combo(panel->FindChild(u"midiChannel")->FindChild(u"comboBox"));
+    ASSERT_TRUE(combo);
+    ASSERT_TRUE(combo->GetListBox());
+    EXPECT_EQ(combo->GetListBox()->GetItemCount(), 22);
+    EXPECT_EQ(panel->FindChild(u"midiChannel")->FindChild(u"controlNameLabel")->GetText(), String(u"CHANNEL"));
+    RCPtr<LTabControl> tabs(panel->FindChild(u"tabControl"));
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(tabs->GetSelectedIndex(), 0);
+    RCPtr<LControl> tile = panel->FindChild(u"tile");
+    EXPECT_EQ(tile->GetChildren().GetAt(tile->GetChildren().GetCount() - 1, LControl::kInsertionOrder),
+              tile->FindChild(u"button"))
+        << "the tile's button lies on top";
+    EXPECT_TRUE(Create(u"dialogSample"));
 }
 
 } // namespace
