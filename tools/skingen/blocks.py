@@ -18,15 +18,6 @@ def ctl(cls, name, rect, looks=None, texts=None, reads=(), **kw):
     return c
 
 
-def at_right(width, inset=0):
-    """Placement at the right edge of the parent's client area."""
-    return {"XPositionToControl": "Client", "XPositionRel": 1.0, "XPlacementAnchor": 1.0, "_xinset": inset}
-
-
-def full_width(inset=0):
-    return {"XSizeToControl": "Client", "XSizeRel": 1.0, "_winset": inset}
-
-
 def _place(c, right=None, stretch=None):
     if right is not None:
         c.extra.update({"XPositionToControl": "Client", "XPositionRel": 1.0, "XPlacementAnchor": 1.0})
@@ -211,5 +202,7 @@ def main_menu(style, name, rect, **kw):
 
 
 def tool_tip(style, name):
+    """The tool tip: as large as its text and the look's padding (it wraps inside the window)."""
     g = style.grid
-    return ctl("Framework.ToolTip", name, (0, 0, 4 * g, 20), "ToolTip", TextOverflowXType="Expand")
+    return ctl("Framework.ToolTip", name, (0, 0, 4 * g, 2 * g), "ToolTip", TextOverflowXType="Expand",
+               TextOverflowYType="Expand")

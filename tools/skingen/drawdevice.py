@@ -8,6 +8,7 @@ The SVG is committed; run this again after changing the layout. No text but the 
 """
 
 import importlib.util
+import math
 import sys
 
 BODY = "#141518"
@@ -50,7 +51,6 @@ def encoders(L):
         cx, cy = x + w / 2, y + h / 2 - 2
         out.append(circle(cx, cy + 1.5, 24, "#0b0c0e"))
         for i in range(11):  # the scale dots around the knob, 300 degrees
-            import math
             a = math.radians(120 + i * 30)
             out.append(circle(cx + 29 * math.cos(a), cy + 29 * math.sin(a), 1.2, PRINT_LIGHT))
         out.append(circle(cx, cy, 22, "url(#knob)", "#3d4149", 1))
@@ -150,6 +150,47 @@ def keybed(L):
     return out
 
 
+def console(L):
+    """The fixed controls no tile edits: the screen behind the preset name, the bank buttons'
+    print, a small display with octave and transpose keys, and the data knob."""
+    out = []
+    x, y, w, h = L.AREAS["presetNameEditPanel"]
+    out.append(rect(x - 2, y - 2, w + 4, h + 4, "#08090a", "#2a2d33", 5))
+    out.append(rect(x + 2, y + 2, w - 4, h - 4, "url(#glass)", None, 3))
+    x, y, _, _ = L.AREAS["groupBankPanel"]
+    for bx, by, bw, bh in L.bank_buttons():
+        out.append(rect(x + bx + 1, y + by + 1, bw - 2, bh - 2, "none", "#2c2f36", 4))
+    # Display and keys in the space between the wheels and the encoders.
+    px, py, pw, ph = 166, 67, 118, 176
+    out.append(rect(px - 4, py - 3, pw + 8, ph + 6, "none", "#23252a", 6))
+    out.append(rect(px + 6, py + 6, pw - 12, 52, "#060708", "#2a2d33", 4))
+    out.append(rect(px + 10, py + 10, pw - 20, 44, "url(#glass)", None, 2))
+    for row, glyph in enumerate(("octave", "transpose")):
+        for col in range(2):
+            bx, by = px + 14 + col * 50, py + 76 + row * 46
+            out.append(rect(bx, by, 40, 30, "url(#pad)", "#3a3d45", 4))
+            cx, cy = bx + 20, by + 15
+            if glyph == "octave":  # chevrons
+                d = -1 if col == 0 else 1
+                out.append(f'<path d="M{cx - 3 * d:g} {cy - 5:g} L{cx + 3 * d:g} {cy:g} L{cx - 3 * d:g} {cy + 5:g}" '
+                           f'fill="none" stroke="#9ea2ab" stroke-width="1.6" stroke-linecap="round"/>')
+            else:  # minus and plus
+                out.append(line(cx - 5, cy, cx + 5, cy, "#9ea2ab", 1.6))
+                if col == 1:
+                    out.append(line(cx, cy - 5, cx, cy + 5, "#9ea2ab", 1.6))
+    # The data knob beside the pedal jacks.
+    cx, cy = 225, 285
+    out.append(rect(166 - 4, 250 - 3, 118 + 8, 70 + 6, "none", "#23252a", 6))
+    out.append(circle(cx, cy + 2, 27, "#0b0c0e"))
+    out.append(circle(cx, cy, 25, "url(#knob)", "#3d4149", 1))
+    for i in range(24):
+        a = math.radians(i * 15)
+        out.append(line(cx + 21 * math.cos(a), cy + 21 * math.sin(a), cx + 24 * math.cos(a), cy + 24 * math.sin(a),
+                        "#2a2d33", 1, "butt"))
+    out.append(circle(cx, cy, 17, "#23262b", "#33363d", 1))
+    return out
+
+
 def logo(L):
     return [
         '<g font-family="Liberation Sans" fill="#e9eaed">',
@@ -167,6 +208,7 @@ DEFS = """<defs>
 <linearGradient id="wheel" x1="0" y1="0" x2="1" y2="0"><stop offset="0" stop-color="#1a1c20"/><stop offset="0.5" stop-color="#3c4048"/><stop offset="1" stop-color="#1a1c20"/></linearGradient>
 <radialGradient id="metal" cx="0.4" cy="0.4" r="0.7"><stop offset="0" stop-color="#b8bcc4"/><stop offset="1" stop-color="#5a5e66"/></radialGradient>
 <linearGradient id="white" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#d9dade"/><stop offset="0.9" stop-color="#f4f4f5"/><stop offset="1" stop-color="#cfd0d4"/></linearGradient>
+<linearGradient id="glass" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#14202a"/><stop offset="1" stop-color="#0a1016"/></linearGradient>
 <linearGradient id="black" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#111214"/><stop offset="0.85" stop-color="#26282c"/><stop offset="1" stop-color="#3a3d42"/></linearGradient>
 </defs>"""
 
@@ -184,7 +226,7 @@ def draw(L):
     for name in ("encoders", "faders", "buttons", "wheels", "pedals", "pads", "xyPad"):
         x, y, w, h = L.AREAS[name]
         parts.append(rect(x - 4, y - 3, w + 8, h + 6, "none", "#23252a", 6))
-    for group in (encoders, faders, buttons, pads, wheels, pedals, xy_pad, zones, keybed, logo):
+    for group in (console, encoders, faders, buttons, pads, wheels, pedals, xy_pad, zones, keybed, logo):
         parts += group(L)
     parts.append("</svg>")
     return "\n".join(parts) + "\n"

@@ -82,7 +82,7 @@ def build(doc, style):
         doc.look_list(name, entries)
 
     g = style.grid
-    # Plain surfaces.
+    # Plain surfaces. The hot-key column of menu rows takes the row's text colour at run time.
     lst("Body", [look("Body", "body")])
     lst("Panel", [look("Panel", "panel", frame="line")])
     lst("DeviceView", [_device_look(doc, looks)])
@@ -158,7 +158,6 @@ def build(doc, style):
     lst("MenuItem", [normal, hover, hover, normal, hover, hover, disabled, hover, hover, hover, hover, hover, hover,
                      "MenuSeparator"])
     lst("HotKey", [look("HotKey", text=_text(s("textDim"), 1.0))])
-    lst("HotKeyOn", [look("HotKeyOn", text=_text(s("accentInk"), 1.0))])
     lst("CheckMark", ["Transparent"] * 7 + [look("CheckMark", "accent")] * 7)
     # Lists, combo boxes, text boxes, scroll bars.
     lst("ListBox", [look("ListBox", "menu", frame="lineHover")] * LIST_LOOKS)
@@ -206,7 +205,7 @@ def build(doc, style):
     on_tile = look("Tile.On", "hitClear", extra=_frame(s("accent"), 2))
     lst("TileButton", [clear_hit, hover_tile, hover_tile, clear_hit, hover_tile, hover_tile, clear_hit] + [on_tile] * 7)
     # Tool tips.
-    lst("ToolTip", [look("ToolTip", "raised", frame="lineHover", text=_text(s("text"), 0.0, 2 * g))])
+    lst("ToolTip", [look("ToolTip", "raised", frame="lineHover", text=_text(s("text"), 0.0, 2 * g, vpad=g))])
     return looks
 
 

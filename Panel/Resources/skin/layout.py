@@ -45,3 +45,10 @@ def tiles(area):
     tw, th = w / cols, h / rows
     return [(round(c * tw), round(r * th), round((c + 1) * tw) - round(c * tw), round((r + 1) * th) - round(r * th))
             for r in range(rows) for c in range(cols)]
+
+
+def bank_buttons():
+    """The four bank buttons, evenly spread over "groupBankPanel", relative to it."""
+    x, y, w, h = AREAS["groupBankPanel"]
+    bw, bh = BANK_BUTTON
+    return [(round(i * (w - bw) / 3), (h - bh) // 2, bw, bh) for i in range(4)]

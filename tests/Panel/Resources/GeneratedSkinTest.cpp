@@ -18,6 +18,7 @@
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "MenuStateAnswerer.h"
 #include "TestFonts.h"
 #include "UiDoubles.h"
 #include "VideoFixture.h"
@@ -191,6 +192,16 @@ TEST_F(GeneratedSkinTest, TheMainControlHoldsTheMenuBeforeTheDeviceView)
     }
 }
 
+TEST_F(GeneratedSkinTest, TheToolTipGrowsAroundItsText)
+{
+    RCPtr<LControl> tip = Create(u"toolTip");
+    ASSERT_TRUE(tip);
+    const RectT<double> empty = tip->GetRect();
+    static_cast<void>(tip->SetText(u"Send this preset to the controller.")); // a label always takes a text
+    EXPECT_GT(tip->GetRect().width, empty.width + 100);
+    EXPECT_GE(tip->GetRect().height, 20.0) << "a line of text and its padding";
+}
+
 TEST_F(GeneratedSkinTest, TablesReadByTheCodeHoldTheirTexts)
 {
     struct Case {
@@ -225,11 +236,20 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     ASSERT_EQ(root->SetContent(main), S_OK);
     RCPtr<LRenderContextInfo> context;
     gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
-    // With the File menu open, so its rows are in the picture.
+    // With the File menu open as it shows while no keyboard is connected, the pointer on "Load Preset".
     RCPtr<LMainMenu> bar(main->FindChild(u"mainMenu"));
     ASSERT_TRUE(bar);
+    RCPtr<MenuStateAnswerer> view(new MenuStateAnswerer(nullptr, u"viewDevice"));
+    view->answers[u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"] = {0, 0, u"Send Preset"};
+    view->answers[u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"] = {0, 0, u"Retrieve Preset"};
+    view->answers[u"NID_MENU_FILE_GLOBALSETTINGS_REQ"] = {0, 0, u"Global Settings"};
+    static_cast<void>(bar->SetMenuItemUpdater(view->GetMenuItemUpdater())); // answers whether it was set before
     ASSERT_EQ(bar->GetMenuAt(0)->ShowDropDown(true), S_OK);
     root->ProcessEvents(true);
+    window.cursorPosition = {100, 103};
+    root->DispatchMouseMove({100, 103}, 0, 0);
+    root->ProcessEvents(true);
+    EXPECT_FALSE(bar->GetMenuAt(0)->GetPopup()->IsItemSelectable(0)) << "Send Preset needs the keyboard";
     root->InvalidateRect({0, 0, kWidth, kHeight});
     LRectList dirty;
     root->TakeInvalidRegion(dirty);
