@@ -13,6 +13,7 @@
 #include "KXFramework/Controls/PopupMenu.h"
 #include "KXFramework/Controls/TabControl.h"
 #include "KXFramework/Notification/GlobalHotKeyManager.h"
+#include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Renderer/FontText.h"
@@ -189,6 +190,32 @@ TEST_F(GeneratedSkinTest, TheMainControlHoldsTheMenuBeforeTheDeviceView)
         ASSERT_EQ(menu->GetItems().GetCount(), menus[m].labels.size());
         for (unsigned i = 0; i < menus[m].labels.size(); ++i)
             EXPECT_EQ(menu->GetItems().GetAt(i)->label, String(menus[m].labels[i].c_str())) << m << " " << i;
+    }
+}
+
+TEST_F(GeneratedSkinTest, TheImagesAreFoundByTheSkinsPathsAndByTheNamesTheCodeLoads)
+{
+    struct Case {
+        std::u16string name;
+        int side;
+    };
+    const Case cases[] = {
+        {ResourceNameFromPath(u"::device.png"), 1200},
+        {ResourceNameFromPath(u"::about-maker.png"), 0},
+        {ResourceNameFromPath(u"::about-product.png"), 0},
+        {u"CURSOR_DROP_MOVE_PNG", 32},
+        {u"CURSOR_DROP_COPY_PNG", 32},
+        {u"APP_ICON_PNG", 64},
+    };
+    for (const Case& c : cases) {
+        const std::string name(c.name.begin(), c.name.end());
+        const ResourceView bytes = FindResource(u"GDIPLUS", c.name.c_str());
+        ASSERT_TRUE(bytes) << name;
+        const std::shared_ptr<Platform::Image> image = Platform::DecodePng(bytes.data, bytes.size);
+        ASSERT_TRUE(image) << name;
+        if (c.side) {
+            EXPECT_EQ(image->width, c.side) << name;
+        }
     }
 }
 
