@@ -11,20 +11,15 @@ from model import Control
 TRUE = "True"
 
 
-def ctl(cls, name, rect, looks=None, texts=None, reads=(), **kw):
-    c = Control(cls, name, rect, looks=looks, **kw)
-    c.texts = dict(texts or {})
-    c.reads = list(reads)
-    return c
+def ctl(cls, name, rect, looks=None, **kw):
+    """Any control: class, name, (x, y, width, height), look list, further attributes."""
+    return Control(cls, name, rect, looks=looks, **kw)
 
 
-def _place(c, right=None, stretch=None):
-    if right is not None:
-        c.extra.update({"XPositionToControl": "Client", "XPositionRel": 1.0, "XPlacementAnchor": 1.0})
-        c.x = -right
-    if stretch is not None:
-        c.extra.update({"XSizeToControl": "Client", "XSizeRel": 1.0})
-        c.w = -stretch
+def _at_right(c, inset):
+    """Places `c` with its right edge `inset` pixels inside its parent's client area."""
+    c.extra.update({"XPositionToControl": "Client", "XPositionRel": 1.0, "XPlacementAnchor": 1.0})
+    c.x = -inset
     return c
 
 
@@ -41,13 +36,13 @@ def button(style, name, rect, text=None, looks="Button", font="caption", params=
                params=params, **kw)
 
 
-def scroll_bar(style, name, rect):
+def scroll_bar(style, name, rect, **kw):
     """A vertical Framework.ScrollBar: "dec", "inc" and the "channel" with its "thumb"."""
     w = rect[2]
-    bar = ctl("Framework.ScrollBar", name, rect, "ScrollBar")
+    bar = ctl("Framework.ScrollBar", name, rect, "ScrollBar", **kw)
     bar.add(
-        ctl("Framework.Button", "dec", (0, 0, w, w), "ScrollThumb", params={"NOT_FOCUSABLE": TRUE}),
-        ctl("Framework.Button", "inc", (0, 0, w, w), "ScrollThumb", params={"NOT_FOCUSABLE": TRUE},
+        ctl("Framework.Button", "dec", (0, 0, w, w), "SpinUp", params={"NOT_FOCUSABLE": TRUE}),
+        ctl("Framework.Button", "inc", (0, 0, w, w), "SpinDown", params={"NOT_FOCUSABLE": TRUE},
             YPositionToControl="Client", YPositionRel=1.0, YPlacementAnchor=1.0),
         ctl("Framework.Panel", "channel", (0, w, w, -2 * w), "ScrollBar", YSizeToControl="Client", YSizeRel=1.0).add(
             ctl("Framework.Button", "thumb", (0, 0, w, 3 * w), "ScrollThumb", params={"NOT_FOCUSABLE": TRUE})),
@@ -62,11 +57,11 @@ def list_box(style, name, rect, cls="Framework.ListBox", dropdown=False):
     extra = {}
     if dropdown:
         extra = dict(ClipToParent=False, Z_Order=4, IsVisible=False, YPositionRel=1.0, XSizeToControl="Client",
-                     XSizeRel=1.0, YMaxSizeAbs=m("LIST_OPEN"))
+                     XSizeRel=1.0, YMaxSizeAbs=m("LIST_ROWS") * m("ROW") + 2)
     lb = ctl(cls, name, rect, "ListBox", **extra)
     lb.add(ctl("Framework.ListBoxItem", "templateItem", (0, 0, -m("SCROLL") - 2, m("ROW")), "ListItem",
                XSizeToControl="Client", XSizeRel=1.0),
-           _place(scroll_bar(style, "vBar", (0, 0, m("SCROLL"), rect[3])), right=0))
+           _at_right(scroll_bar(style, "vBar", (0, 0, m("SCROLL"), 0), YSizeToControl="Client", YSizeRel=1.0), 0))
     return lb
 
 
@@ -74,7 +69,7 @@ def combo_box(style, name, rect, rows=8):
     """A Framework.ComboBox with its drop-down "listBox"."""
     m = style.metric
     cb = ctl("Framework.ComboBox", name, rect, "ComboBox")
-    cb.add(list_box(style, "listBox", (0, 0, 0, rows * m("ROW") + 2), dropdown=True))
+    cb.add(list_box(style, "listBox", (0, 0, 0, min(rows, m("LIST_ROWS")) * m("ROW") + 2), dropdown=True))
     return cb
 
 
@@ -85,8 +80,10 @@ def numeric_up_down(style, name, rect):
     nud = ctl("Framework.NumericUpDown", name, rect)
     nud.add(
         ctl("Framework.TextBox", "textBox", (0, 0, w - spin, h), "TextBox"),
-        button(style, "buttonUp", (w - spin, 0, spin, h // 2), font=None, params={"NOT_FOCUSABLE": TRUE}),
-        button(style, "buttonDown", (w - spin, h // 2, spin, h - h // 2), font=None, params={"NOT_FOCUSABLE": TRUE}),
+        button(style, "buttonUp", (w - spin, 0, spin, h // 2), looks="SpinUp", font=None,
+               params={"NOT_FOCUSABLE": TRUE}),
+        button(style, "buttonDown", (w - spin, h // 2, spin, h - h // 2), looks="SpinDown", font=None,
+               params={"NOT_FOCUSABLE": TRUE}),
     )
     return nud
 
@@ -184,8 +181,8 @@ def popup_menu(style, name, rect, **kw):
     item.add(
         ctl("Framework.Button", "checkBox", (2 * style.grid, (row - check) // 2, check, check), "CheckMark",
             params={"NOT_FOCUSABLE": TRUE}),
-        _place(ctl("Framework.Label", "hotKeyLabel", (0, 0, m("HOT_KEY"), 0), "HotKey", YSizeToControl="Client",
-                   YSizeRel=1.0), right=3 * style.grid),
+        _at_right(ctl("Framework.Label", "hotKeyLabel", (0, 0, m("HOT_KEY"), 0), "HotKey", YSizeToControl="Client",
+                      YSizeRel=1.0), 3 * style.grid),
     )
     pm.add(item)
     return pm

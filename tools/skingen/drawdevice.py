@@ -37,7 +37,8 @@ def circle(cx, cy, r, fill="none", stroke=None, sw=1):
 
 
 def line(x1, y1, x2, y2, stroke, sw=1, cap="round"):
-    return f'<line x1="{x1:g}" y1="{y1:g}" x2="{x2:g}" y2="{y2:g}" stroke="{stroke}" stroke-width="{sw}" stroke-linecap="{cap}"/>'
+    return (f'<line x1="{x1:g}" y1="{y1:g}" x2="{x2:g}" y2="{y2:g}" stroke="{stroke}" stroke-width="{sw}" '
+            f'stroke-linecap="{cap}"/>')
 
 
 def area(L, name):

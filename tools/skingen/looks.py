@@ -94,28 +94,39 @@ def build(doc, style):
     lst("Text", [look("Text", text=_text(s("text")))])
     lst("TextCentred", [look("TextCentred", text=_text(s("text"), 0.5))])
     lst("Info", [look("Info", text=_text(s("textDim"), 0.5))])
-    # Push buttons: raised charcoal face, lighter on hover, accent while pressed or on.
-    face = _text(s("text"), 0.5)
-    on = _text(s("accentInk"), 0.5)
-    off = [
-        look("Button.Normal", "raised", frame="line", text=face),
-        look("Button.Hover", "raisedHover", frame="lineHover", text=face),
-        look("Button.Pressed", "accentDim", frame="accent", text=face),
-        look("Button.Focused", "raised", frame="accent", text=face),
-        look("Button.FocusedHover", "raisedHover", frame="accent", text=face),
-        "Button.Pressed",
-        look("Button.Disabled", "panel", frame="line", text=_text(s("textDisabled"), 0.5)),
-    ]
-    lit = [
-        look("Button.On", "accent", frame="accent", text=on),
-        look("Button.OnHover", "accentHover", frame="accentHover", text=on),
-        "Button.Pressed",
-        "Button.On",
-        "Button.OnHover",
-        "Button.Pressed",
-        look("Button.OnDisabled", "accentDim", frame="line", text=_text(s("textDisabled"), 0.5)),
-    ]
-    lst("Button", off + lit)
+    # Glyphs from the sprite sheet, 16 x 16 each: centred in the control, or at its right edge.
+    for i, name in enumerate(("Down", "Up", "DownOn", "UpOn", "Check")):
+        doc.part(Part("Glyph." + name, 16, 16, "Center", image="widgets.png", loc=(16 * i, 0)))
+
+    def glyph(name, right=None):
+        if right is None:
+            return [("Glyph." + name, {"OffsetLeft": 0, "OffsetTop": 0, "OffsetRight": 0, "OffsetBottom": 0})]
+        return [("Glyph." + name, {"OffsetRight": -right, "OffsetTop": 0, "OffsetBottom": 0, "Width": 16})]
+
+    # Push buttons: raised charcoal face, lighter on hover, accent while pressed or on. A glyph
+    # button shows its glyph in place of the text.
+    def button_looks(prefix, off_glyph=(), on_glyph=(), text=True):
+        face = _text(s("text"), 0.5) if text else None
+        ink = _text(s("accentInk"), 0.5) if text else None
+        grey = _text(s("textDisabled"), 0.5) if text else None
+        pressed = look(prefix + ".Pressed", "accentDim", frame="accent", text=face, extra=off_glyph)
+        on = look(prefix + ".On", "accent", frame="accent", text=ink, extra=on_glyph)
+        on_hover = look(prefix + ".OnHover", "accentHover", frame="accentHover", text=ink, extra=on_glyph)
+        return [
+            look(prefix + ".Normal", "raised", frame="line", text=face, extra=off_glyph),
+            look(prefix + ".Hover", "raisedHover", frame="lineHover", text=face, extra=off_glyph),
+            pressed,
+            look(prefix + ".Focused", "raised", frame="accent", text=face, extra=off_glyph),
+            look(prefix + ".FocusedHover", "raisedHover", frame="accent", text=face, extra=off_glyph),
+            pressed,
+            look(prefix + ".Disabled", "panel", frame="line", text=grey, extra=off_glyph),
+            on, on_hover, pressed, on, on_hover, pressed,
+            look(prefix + ".OnDisabled", "accentDim", frame="line", text=grey, extra=on_glyph),
+        ]
+
+    lst("Button", button_looks("Button"))
+    lst("SpinUp", button_looks("SpinUp", glyph("Up"), glyph("UpOn"), text=False))
+    lst("SpinDown", button_looks("SpinDown", glyph("Down"), glyph("DownOn"), text=False))
     # Tab buttons: flat until hovered, accent underline when selected.
     tab = _text(s("textDim"), 0.5)
     tab_on = _text(s("text"), 0.5)
@@ -158,9 +169,9 @@ def build(doc, style):
     lst("MenuItem", [normal, hover, hover, normal, hover, hover, disabled, hover, hover, hover, hover, hover, hover,
                      "MenuSeparator"])
     lst("HotKey", [look("HotKey", text=_text(s("textDim"), 1.0))])
-    lst("CheckMark", ["Transparent"] * 7 + [look("CheckMark", "accent")] * 7)
+    lst("CheckMark", ["Transparent"] * 7 + [look("CheckMark", "accent", extra=glyph("Check"))] * 7)
     # Lists, combo boxes, text boxes, scroll bars.
-    lst("ListBox", [look("ListBox", "menu", frame="lineHover")] * LIST_LOOKS)
+    lst("ListBox", [look("ListBox", "menu", frame="lineHover", inset=(1, 1, -1, -1))] * LIST_LOOKS)
     item = _text(s("text"), 0.0, 2 * g)
     item_on = _text(s("accentInk"), 0.0, 2 * g)
     it_n = look("ListItem.Normal", "menu", text=item)
@@ -168,15 +179,18 @@ def build(doc, style):
     it_s = look("ListItem.Selected", "accent", text=item_on)
     it_d = look("ListItem.Disabled", "menu", text=_text(s("textDisabled"), 0.0, 2 * g))
     lst("ListItem", [it_n, it_h, it_s, it_n, it_h, it_s, it_d] + [it_s] * 6 + ["MenuSeparator"])
-    box = _text(s("text"), 0.0, 2 * g)
+    # Combo boxes: a field with the drop-down arrow at the right; the text stops short of it.
+    box = TextProps(s("text"), left=(0, 2 * g), right=(1, -6 * g))
+    arrow = glyph("Down", g)
     combo = [
-        look("Combo.Normal", "field", frame="line", text=box),
-        look("Combo.Focused", "field", frame="accent", text=box),
-        look("Combo.Hover", "field", frame="lineHover", text=box),
+        look("Combo.Normal", "field", frame="line", text=box, extra=arrow),
+        look("Combo.Focused", "field", frame="accent", text=box, extra=arrow),
+        look("Combo.Hover", "field", frame="lineHover", text=box, extra=arrow),
         "Combo.Focused",
-        look("Combo.Open", "field", frame="accent", text=box),
+        look("Combo.Open", "field", frame="accent", text=box, extra=glyph("Up", g)),
         "Combo.Open",
-        look("Combo.Disabled", "panel", frame="line", text=_text(s("textDisabled"), 0.0, 2 * g)),
+        look("Combo.Disabled", "panel", frame="line", text=TextProps(s("textDisabled"), left=(0, 2 * g),
+                                                                     right=(1, -6 * g)), extra=arrow),
     ]
     lst("ComboBox", combo)
     field = _text(s("text"), 0.0, g + 2)
@@ -197,7 +211,8 @@ def build(doc, style):
     lst("TextBox", text_box)
     lst("ScrollBar", [look("ScrollBar", "field"), look("ScrollBar.Paging", "raised")])
     thumb = [look("Thumb", "raisedHover"), look("Thumb.Hover", "lineHover"), look("Thumb.Pressed", "accent")]
-    lst("ScrollThumb", thumb + thumb[:1] * 3 + [look("Thumb.Disabled", "raised")] + thumb + thumb[:1] * 3 + ["Thumb.Disabled"])
+    off = thumb + thumb[:1] * 3 + [look("Thumb.Disabled", "raised")]
+    lst("ScrollThumb", off + off)
     # Device tiles: the covering button is all but clear while off (it must take the clicks) and
     # frames the tile in the accent while on.
     clear_hit = look("Tile.Off", "hitClear")

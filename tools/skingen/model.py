@@ -45,14 +45,18 @@ class LookList:
 
 class Control:
     """One SubControl. Geometry in pixels; `extra` holds further layout attributes by their skin name;
-    `font` is (name, size, style) or None to use the skin's default."""
+    `font` is (name, size, style) or None to use the skin's default. `texts` is the control's own
+    string table ("<parent class>|<name>"), `reads` the keys the program reads from it."""
 
-    def __init__(self, cls, name, rect=(0, 0, 16, 40), looks=None, font=None, params=None, children=(), **extra):
+    def __init__(self, cls, name, rect=(0, 0, 16, 40), looks=None, font=None, params=None, children=(), texts=None,
+                 reads=(), **extra):
         self.cls, self.name = cls, name
         self.x, self.y, self.w, self.h = rect
         self.looks, self.font = looks, font
         self.params = dict(params or {})
         self.children = list(children)
+        self.texts = dict(texts or {})
+        self.reads = list(reads)
         self.extra = dict(extra)
         self.parent = None
 

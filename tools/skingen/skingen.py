@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import blocks  # noqa: E402
 import checks  # noqa: E402
 import looks  # noqa: E402
+import reads  # noqa: E402
 import samples as sample_controls  # noqa: E402
 from model import Document, SkinError  # noqa: E402
 from writer import skin_document, string_document  # noqa: E402
@@ -59,9 +60,9 @@ def image_names(folder):
 
 def register_texts(doc, control, parent_class):
     table = f"{parent_class}|{control.name}"
-    for key, text in getattr(control, "texts", {}).items():
+    for key, text in control.texts.items():
         doc.strings.set(table, key, text)
-    if getattr(control, "reads", None):
+    if control.reads:
         doc.strings.require(table, *control.reads)
     for child in control.children:
         child.parent = control
@@ -86,7 +87,7 @@ def build(source, samples=False):
     for top in doc.top:
         top.parent = None
         register_texts(doc, top, APP_NAME)
-    for table, keys in editor.READS.items():
+    for table, keys in reads.tables().items():
         doc.strings.require(table, *keys)
     return doc
 

@@ -88,7 +88,9 @@ def skin_document(doc):
         inner = []
         if lk.client:
             left, top, right, bottom = lk.offsets
-            inner.append(f'<ClientPart {_attrs([("Name", lk.client), ("OffsetLeft", left), ("OffsetTop", top), ("OffsetRight", right), ("OffsetBottom", bottom)])}/>')
+            pairs = [("Name", lk.client), ("OffsetLeft", left), ("OffsetTop", top), ("OffsetRight", right),
+                     ("OffsetBottom", bottom)]
+            inner.append(f"<ClientPart {_attrs(pairs)}/>")
         if lk.nonclient:
             inner.append("<NonClientParts>")
             for part, where in lk.nonclient:
@@ -108,8 +110,8 @@ def skin_document(doc):
         entries = "".join(f'<Look {_attrs([("Name", n), ("Index", i)])}/>' for i, n in enumerate(ll.looks) if n)
         out.append(f'  <LookList {_attrs([("Name", ll.name), ("NumLooks", len(ll.looks))])}>{entries}</LookList>')
     face, size, style = doc.font
-    out += [" </LookLists>", " <Skins>",
-            f'  <Skin {_attrs([("Name", doc.skin_name), ("FontName", face), ("FontSize", size), ("FontStyle", style)])}>']
+    skin = [("Name", doc.skin_name), ("FontName", face), ("FontSize", size), ("FontStyle", style)]
+    out += [" </LookLists>", " <Skins>", f"  <Skin {_attrs(skin)}>"]
     for c in doc.top:
         _control(c, out, 3)
     out += ["  </Skin>", " </Skins>", "</Application>", "</Velmora_Skin_Definitions>", ""]

@@ -48,5 +48,5 @@ METRICS = {
     "FIELD": 22,  # height of text boxes, combo boxes and numeric up-downs
     "SPIN": 23,  # width of the numeric up-down buttons
     "SCROLL": 12,  # width of a scroll bar
-    "LIST_OPEN": 220,  # greatest height of an open combo box list
+    "LIST_ROWS": 10,  # rows an open combo box list shows at most
 }

@@ -332,7 +332,9 @@ def tables():
         for page, caption in pages.items():
             out[holder + "|" + page] = {"LABEL": caption}
     out[CTRL + "Global.LabeledGlobalChannel|label"] = {"LABEL": "CHANNEL", "GLOBAL_LABEL": "GLOBAL CHANNEL"}
-    for cls, caption in (("LabeledProgramSelector", "PROGRAM"), ("LabeledMSBSelector", "MSB"), ("LabeledLSBSelector", "LSB")):
+    # The global dialog's program and bank groups use the editor's selector classes, captioned by "label".
+    for cls, caption in (("LabeledProgramSelector", "PROGRAM"), ("LabeledMSBSelector", "MSB"),
+                         ("LabeledLSBSelector", "LSB")):
         out[CTRL + cls + "|label"] = {"LABEL": caption}
     for cls, caption in GLOBAL_CAPTIONS.items():
         out[CTRL + "Global." + cls + "|label"] = {"LABEL": caption}

@@ -338,6 +338,21 @@ TEST_F(BlockSamplesTest, EveryBuildingBlockMakesAControlTheCodeCanWalk)
               tile->FindChild(u"button"))
         << "the tile's button lies on top";
     EXPECT_TRUE(Create(u"dialogSample"));
+
+    // The picture, with the channel list open, for people to look at.
+    ASSERT_EQ(combo->ShowDropDown(true), S_OK);
+    RCPtr<LRenderContextInfo> context;
+    gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
+    root->ProcessEvents(true);
+    root->InvalidateRect({0, 0, kWidth, kHeight});
+    LRectList dirty;
+    root->TakeInvalidRegion(dirty);
+    gdi->RenderStart(context);
+    root->Paint(dirty);
+    gdi->RenderFinish(context);
+    Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+    surface.Flush();
+    EXPECT_EQ(cairo_surface_write_to_png(surface.Native(), "block-samples.png"), CAIRO_STATUS_SUCCESS);
 }
 
 } // namespace

@@ -87,7 +87,6 @@ class Breaches(unittest.TestCase):
     def add(self, control, parent=None):
         parent = parent or self.main
         control.parent = parent
-        control.texts, control.reads = {}, []
         parent.children.append(control)
         return control
 
@@ -166,7 +165,7 @@ class Breaches(unittest.TestCase):
     def test_a_combo_box_list_without_its_open_height(self):
         style = skingen.looks.Style.__new__(skingen.looks.Style)
         style.metrics, style.grid, style.fonts = {"ROW": 20, "FIELD": 22, "SPIN": 23, "SCROLL": 12,
-                                                  "LIST_OPEN": 200}, 4, {"caption": ("Liberation Sans", 8.25, 1)}
+                                                  "LIST_ROWS": 10}, 4, {"caption": ("Liberation Sans", 8.25, 1)}
         combo = self.add(blocks.combo_box(style, "combo", (0, 0, 100, 22)))
         del combo.child("listBox").extra["YMaxSizeAbs"]
         self.expect("mainControl/combo/listBox", "YMaxSizeAbs")
@@ -176,12 +175,20 @@ class Breaches(unittest.TestCase):
         self.expect("mainControl", '"mainMenu" must come before "viewDevice"')
 
     def test_a_gap_in_a_menu(self):
-        del self.doc.strings.tables[PE + "MainControl|mainMenu"]["CONTEXT_MENU0.02.-"]
-        self.expect("MainControl|mainMenu", "menu 0 entries must run 00, 01")
+        self.doc.strings.update("Test|menu", {"CONTEXT_MENU0.00.NID_A": "A", "CONTEXT_MENU0.02.NID_B": "B"})
+        self.expect('"Test|menu"', "menu 0 entries must run 00, 01")
+
+    def test_a_separator_with_a_text(self):
+        self.doc.strings.update("Test|menu", {"CONTEXT_MENU1.00.-": "—"})
+        self.expect('"Test|menu"', "CONTEXT_MENU1.00.-")
 
     def test_a_gap_in_a_list(self):
-        del self.doc.strings.tables[CTRL + "LabeledMMCSelector|comboBox"]["ITEM.03"]
-        self.expect("LabeledMMCSelector|comboBox", "without gaps")
+        self.doc.strings.update("Test|comboBox", {"ITEM.00": "A", "ITEM.01": "B", "ITEM.03": "D"})
+        self.expect('"Test|comboBox"', "without gaps")
+
+    def test_a_list_that_lost_an_item(self):
+        del self.doc.strings.tables[CTRL + "LabeledMMCSelector|comboBox"]["ITEM.12"]
+        self.expect("LabeledMMCSelector|comboBox", "missing text ITEM.12")
 
     def test_a_label_in_a_table_read_by_rank(self):
         self.doc.strings.tables[CTRL + "NoteSelector|noteNameLabel"]["LABEL"] = "NOTE"
