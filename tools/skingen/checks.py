@@ -39,6 +39,10 @@ EDIT_PANELS = {"padEditPanel", "knobEditPanel", "faderEditPanel", "volumePedalEd
 GROUP_AREAS = {"pads", "encoders", "faders", "buttons", "wheels", "pedals", "keybedZones", "xyPad",
                "groupBankPanel"}
 MOVEABLE_ORDER = ["ccAbsolutePage", "ccRelativePage", "nrpnRpnPage", "otherPage"]
+TILE_CLASSES = {"PresetEditor.MainControl." + c for c in (
+    "PadView.Pad", "EncoderView.Encoder", "FaderView.Fader", "ButtonView.Button", "WheelView.Wheel",
+    "Pedals.VolumePedal", "Pedals.SustainPedal", "KeybedZones.Zone", "XYPadView.Axis")}
+ZONE_CLASS = "PresetEditor.MainControl.KeybedZones.Zone"
 
 
 def fail(where, message):
@@ -190,10 +194,6 @@ def check_ordering(doc):
                         fail(f"{where}/{name}", "must start hidden")
                 if "presetNameEditPanel" in order and not visible("presetNameEditPanel"):
                     fail(f"{where}/presetNameEditPanel", "must be visible")
-                if "keybedZones" in order:
-                    zones = c.child("keybedZones")
-                    if not any(z.name.startswith("zone") for z in zones.children):
-                        fail(f"{where}/keybedZones", "the zone tiles sit directly in it")
             for n in order:
                 m = re.fullmatch(r"(encoder|fader|button)Bank(\d)", n)
                 if m and (m.group(2) == "1") != visible(n):
@@ -206,6 +206,18 @@ def check_ordering(doc):
                     fail(f"{where}/asciiColor", "LayoutOrder must be 4")
             if c.child("buttonHolder") is not None and c.child("pageHolder") is not None:
                 check_tabs(c)
+            if c.cls == ZONE_CLASS and not (c.parent and c.parent.name == "keybedZones" and c.parent.parent
+                                            and c.parent.parent.name == "viewDevice"):
+                fail(where, 'a zone tile sits directly in "keybedZones", directly in "viewDevice"')
+            if c.cls in TILE_CLASSES:
+                last = c.ordered_children()[-1] if c.children else None
+                if last is None or last.name != "button":
+                    fail(where, 'a tile\'s "button" is its last child, on top of the rest')
+            owners_set_value = (c.name == "button" and c.parent and c.parent.cls in TILE_CLASSES) or \
+                (re.fullmatch(r"bank\d", c.name) and c.parent and c.parent.name == "groupBankPanel") or \
+                c.name == "zoneEnabledToggleButton"
+            if owners_set_value and "AUTO_VALUE_SET" in c.params:
+                fail(where, "its owner sets its value: no AUTO_VALUE_SET")
 
 
 def check_tabs(c):

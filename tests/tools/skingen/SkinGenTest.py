@@ -76,11 +76,12 @@ class Breaches(unittest.TestCase):
     def setUp(self):
         self.doc = skingen.build(SKIN)
         self.main = main_control(self.doc)
-        self.style = None
+        # Tile classes come with the panels; these cases register them as the panels will.
+        self.classes = CLASSES | {PE + "MainControl.KeybedZones.Zone", PE + "MainControl.PadView.Pad"}
 
     def expect(self, *fragments):
         with self.assertRaises(SkinError) as caught:
-            checks.check(self.doc, CLASSES, skingen.image_names(IMAGES))
+            checks.check(self.doc, self.classes, skingen.image_names(IMAGES))
         for fragment in fragments:
             self.assertIn(fragment, str(caught.exception))
 
@@ -208,6 +209,22 @@ class Breaches(unittest.TestCase):
         self.add(Control("Framework.Panel", "pads", (0, 0, 10, 10), LayoutOrder=0), view)
         self.add(Control("Framework.Panel", "padEditPanel", (0, 0, 10, 10), LayoutOrder=1, IsVisible=False), view)
         self.expect("viewDevice/pads", "edit panel must come before")
+
+    def test_a_zone_tile_outside_the_zone_area(self):
+        self.add(Control(PE + "MainControl.KeybedZones.Zone", "zone1", (0, 0, 10, 10)))
+        self.expect("mainControl/zone1", '"keybedZones"')
+
+    def test_a_tile_whose_button_is_not_on_top(self):
+        tile = self.add(Control(PE + "MainControl.PadView.Pad", "pad1", (0, 0, 10, 10)))
+        self.add(Control("Framework.Button", "button", (0, 0, 10, 10), looks="TileButton"), tile)
+        self.add(Control("Framework.Label", "padNumberLabel", (0, 0, 10, 10), looks="Caption"), tile)
+        self.expect("mainControl/pad1", "last child")
+
+    def test_a_tile_button_that_sets_its_own_value(self):
+        tile = self.add(Control(PE + "MainControl.PadView.Pad", "pad1", (0, 0, 10, 10)))
+        self.add(Control("Framework.Button", "button", (0, 0, 10, 10), looks="TileButton",
+                         params={"AUTO_VALUE_SET": "True"}), tile)
+        self.expect("mainControl/pad1/button", "no AUTO_VALUE_SET")
 
     def test_colour_selectors_out_of_order(self):
         page = self.add(Control("Framework.Panel", "colorPage", (0, 0, 10, 10)))
