@@ -99,7 +99,7 @@ public:
     Platform::MessageBoxService& GetMessageBoxes() { return *m_boxes; }
     // One turn while a box or the file chooser runs as a child process (about every 30 ms): the
     // windows repaint what was exposed or resized, input is dropped and no idle pass runs.
-    void RunWhileWaiting();
+    virtual void RunWhileWaiting();
     // The settings: a manager and the handle of file 0 (application) or 1 (user), 0 for none;
     // none here.
     virtual LIniFileManager* GetIniFileManager() { return nullptr; }
