@@ -157,6 +157,27 @@ private:
     LFrameworkApp& m_app;
 };
 
+// The chooser of file dialogs, owned by the application's window as its message boxes are.
+class ApplicationFileChooser final : public Platform::FileChooser {
+public:
+    ApplicationFileChooser(LFrameworkApp& app, Platform::MessageBoxService& boxes)
+        : m_app(app),
+          m_zenity(boxes, [&app] { app.RunWhileWaiting(); })
+    {
+    }
+    Platform::FileChooserResult Run(const Platform::FileChooserRequest& request) override
+    {
+        Platform::FileChooserRequest owned = request;
+        if (owned.ownerWindow == 0)
+            owned.ownerWindow = m_app.GetOwnerWindowId();
+        return m_zenity.Run(owned);
+    }
+
+private:
+    LFrameworkApp& m_app;
+    Platform::ZenityFileChooser m_zenity;
+};
+
 // Idle passes suspended and the windows' input dropped for one scope.
 class WaitScope {
 public:
@@ -463,15 +484,20 @@ int32_t LFrameworkApp::ShowMessageBox(const String& text, const String& caption,
     request.text.assign(text.GetData(), text.GetLength());
     request.caption.assign(caption.GetData(), caption.GetLength());
     request.flags = flags;
+    request.ownerWindow = GetOwnerWindowId();
+    if (!m_messageBoxes)
+        return Platform::DefaultMessageBoxAnswer(flags);
+    return m_messageBoxes->Show(request);
+}
+
+uint32_t LFrameworkApp::GetOwnerWindowId()
+{
     RCPtr<LRootWindow> owner = GetActiveRootWindow();
     if (!owner)
         owner = GetApplicationRootWindow();
     IWindowOSServices* os = owner ? owner->GetOSServices() : nullptr;
-    if (Platform::HostWindow* host = os ? os->GetWindowHandle() : nullptr)
-        request.ownerWindow = host->Id();
-    if (!m_messageBoxes)
-        return Platform::DefaultMessageBoxAnswer(flags);
-    return m_messageBoxes->Show(request);
+    Platform::HostWindow* host = os ? os->GetWindowHandle() : nullptr;
+    return host ? host->Id() : 0;
 }
 
 std::unique_ptr<Platform::MessageBoxService> LFrameworkApp::CreateDesktopMessageBoxes()
@@ -482,7 +508,7 @@ std::unique_ptr<Platform::MessageBoxService> LFrameworkApp::CreateDesktopMessage
 Platform::FileChooser& LFrameworkApp::GetFileChooser()
 {
     if (!m_fileChooser)
-        m_fileChooser = std::make_unique<Platform::ZenityFileChooser>(*m_boxes, [this] { RunWhileWaiting(); });
+        m_fileChooser = std::make_unique<ApplicationFileChooser>(*this, *m_boxes);
     return *m_fileChooser;
 }
 

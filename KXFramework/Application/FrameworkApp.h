@@ -93,8 +93,8 @@ public:
     // The desktop's message boxes for the application's constructor: while zenity shows one, the
     // application's windows keep repainting and take no input.
     static std::unique_ptr<Platform::MessageBoxService> CreateDesktopMessageBoxes();
-    // The file chooser for file dialogs, waiting as the message boxes do, and the message boxes
-    // the file dialog shows its errors with (the application's own).
+    // The file chooser for file dialogs, owned and waiting as the message boxes are, and the
+    // message boxes the file dialog shows its errors with (the application's own).
     Platform::FileChooser& GetFileChooser();
     Platform::MessageBoxService& GetMessageBoxes() { return *m_boxes; }
     // One turn while a box or the file chooser runs as a child process (about every 30 ms): the
@@ -126,6 +126,9 @@ public:
     void AddRootWindow(const RCPtr<LRootWindow>& root) override;
     void RemoveRootWindow(const RCPtr<LRootWindow>& root) override;
     void SetInputState(const Platform::InputState* state) { m_inputState = state; }
+    // The window id (SDL's) of the owner of dialogs: the active root window's, else the first's; 0
+    // without a desktop window.
+    uint32_t GetOwnerWindowId();
     RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return m_hotKeyManager; }
     // The application's name; the editor names its own profile section.
     String GetWindowClassName() override { return m_name; }

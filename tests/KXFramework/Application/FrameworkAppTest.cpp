@@ -312,6 +312,25 @@ TEST_F(FrameworkAppTest, TheWorkAreaIsTheMainWindowsDisplays)
     EXPECT_EQ(app->GetWorkArea(), (RectT<int32_t>{10, 20, 1600, 870}));
 }
 
+TEST_F(FrameworkAppTest, MessageBoxesAreOwnedByTheActiveWindowElseTheFirst)
+{
+    EXPECT_EQ(app->ShowMessageBox(u"none", u"c", 0), 1);
+    Platform::VirtualHostWindow first(Platform::WindowParams{});
+    Platform::VirtualHostWindow second(Platform::WindowParams{});
+    AddWindow(false);
+    AddWindow(false);
+    windows[0].os->host = &first;
+    windows[1].os->host = &second;
+    app->ShowMessageBox(u"first", u"c", 0);
+    windows[1].os->active = true;
+    app->ShowMessageBox(u"active", u"c", 0);
+    ASSERT_EQ(messageBoxes->requests.size(), 3u);
+    EXPECT_EQ(messageBoxes->requests[0].ownerWindow, 0u);
+    EXPECT_EQ(messageBoxes->requests[1].ownerWindow, first.Id());
+    EXPECT_EQ(messageBoxes->requests[2].ownerWindow, second.Id());
+    EXPECT_NE(first.Id(), second.Id());
+}
+
 TEST_F(FrameworkAppTest, TheDropCursorsAreDrawnFromTheProgramsImages)
 {
     std::ifstream file(KX_CURSOR_IMAGES "/cursor-drop-move.png", std::ios::binary);
