@@ -19,9 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
@@ -31,7 +34,7 @@ using Platform::FileChooserResult;
 
 class WaitingApp : public LFrameworkApp {
 public:
-    WaitingApp(const RCPtr<LControlFactory>& factory, std::unique_ptr<FakeMessageBox> boxes)
+    WaitingApp(const RCPtr<LControlFactory>& factory, std::unique_ptr<Platform::MessageBoxService> boxes)
         : LFrameworkApp(factory, nullptr, u"PresetEditor", std::move(boxes), std::make_unique<FakeClipboard>())
     {
     }
@@ -67,17 +70,26 @@ public:
 
 class FrameworkAppDialogWaitTest : public ::testing::Test {
 protected:
+    // On X11 the application shows the desktop's message boxes, which zenity (the stand-in) shows.
+    explicit FrameworkAppDialogWaitTest(std::string driver = "dummy") : m_driver(std::move(driver)) {}
+
     void SetUp() override
     {
-        environment.Set("SDL_VIDEODRIVER", "dummy");
+        if (m_driver == "x11" && !std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        environment.Set("SDL_VIDEODRIVER", m_driver);
         environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
         ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
         started = true;
         documents.Set(u"APP_SKINS", kWindowSkin);
         RCPtr<LControlFactory> factory(new LControlFactory(u"PresetEditor"));
         ASSERT_EQ(factory->LoadSkin(u"::APP_SKINS"), S_OK);
-        auto boxes = std::make_unique<FakeMessageBox>();
-        messageBoxes = boxes.get();
+        std::unique_ptr<Platform::MessageBoxService> boxes = LFrameworkApp::CreateDesktopMessageBoxes();
+        if (m_driver == "dummy") {
+            auto fake = std::make_unique<FakeMessageBox>();
+            messageBoxes = fake.get();
+            boxes = std::move(fake);
+        }
         app = RCPtr<WaitingApp>(new WaitingApp(factory, std::move(boxes)));
         ASSERT_EQ(app->RunApplicationStartup(), S_OK);
         static_cast<void>(app->GetControlClassRegistry()->RegisterControlCreateFunction(
@@ -129,6 +141,32 @@ protected:
         PushButton(Id(), true, 30, 30);
         PushButton(Id(), false, 30, 30);
     }
+    // The picture is lost and has to be painted again, and the user clicks, while a dialog is
+    // open. The stand-in prints `output` once the picture is back, or cancels after ten seconds
+    // (never failing, which would let SDL's box wait for a user).
+    void LoseThePictureAndClickWhileZenityRuns(const std::string& output)
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
+        SDL_FillRect(surface, nullptr, 0x123456);
+        ASSERT_EQ(window->InvalidateAll(), S_OK);
+        Click();
+        const std::string go = zenity.Folder() / "go";
+        zenity.Behave("i=0; while [ ! -e '" + go + "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n" +
+                      "[ -e '" + go + "' ] || exit 1\nprintf '" + output + "'");
+        app->afterTurn = [this, go] {
+            if (Pixel(150, 150) == 0x808080u)
+                TempFolder::WriteFile(go, "");
+        };
+    }
+    void ExpectNoInputOrIdleDuringTheWait()
+    {
+        app->afterTurn = nullptr;
+        EXPECT_GE(app->turns, 1);
+        EXPECT_EQ(app->idlePassesWhileWaiting, 0);
+        EXPECT_FALSE(app->IsIdleSuspended());
+        Turn();
+        EXPECT_TRUE(Hot().log.empty());
+    }
 
     EnvironmentGuard environment;
     DocumentResources documents;
@@ -137,6 +175,9 @@ protected:
     RCPtr<WaitingApp> app;
     OSWindow* window = nullptr;
     bool started = false;
+
+private:
+    std::string m_driver;
 };
 
 TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheChooserIsOpen)
@@ -148,32 +189,31 @@ TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheChoos
     Hot().log.clear();
     ASSERT_EQ(Pixel(150, 150), 0x808080u);
 
-    // The window's picture is lost and has to be painted again, and the user clicks, while the
-    // chooser is open. The stand-in ends only once the picture is back (or after ten seconds,
-    // which fails).
-    SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
-    SDL_FillRect(surface, nullptr, 0x123456);
-    ASSERT_EQ(window->InvalidateAll(), S_OK);
-    Click();
-    const std::string go = zenity.Folder() / "go";
-    zenity.Behave("i=0; while [ ! -e '" + go + "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n" + "[ -e '" +
-                  go + "' ] || exit 1\nprintf '/tmp/chosen.txt'");
-    app->afterTurn = [&] {
-        if (Pixel(150, 150) == 0x808080u)
-            TempFolder::WriteFile(go, "");
-    };
+    LoseThePictureAndClickWhileZenityRuns("/tmp/chosen.txt");
     FileChooserRequest request;
     request.title = u"Open";
     const FileChooserResult result = app->GetFileChooser().Run(request);
-    app->afterTurn = nullptr;
-
     EXPECT_EQ(result.kind, FileChooserResult::Kind::Chosen);
-    EXPECT_GE(app->turns, 1);
-    EXPECT_EQ(app->idlePassesWhileWaiting, 0);
-    EXPECT_FALSE(app->IsIdleSuspended());
-    Turn();
-    EXPECT_TRUE(Hot().log.empty());
+    ExpectNoInputOrIdleDuringTheWait();
     EXPECT_TRUE(messageBoxes->requests.empty());
+}
+
+class FrameworkAppDesktopBoxWaitTest : public FrameworkAppDialogWaitTest {
+protected:
+    FrameworkAppDesktopBoxWaitTest() : FrameworkAppDialogWaitTest("x11") {}
+};
+
+TEST_F(FrameworkAppDesktopBoxWaitTest, TheWindowRepaintsButTakesNoInputWhileAMessageBoxIsOpenOverIt)
+{
+    LoseThePictureAndClickWhileZenityRuns("");
+    EXPECT_EQ(app->ShowMessageBox(u"Overwrite?", u"Save", 0x4), 6);
+    ExpectNoInputOrIdleDuringTheWait();
+    // The box was attached to the window, modal over it.
+    const std::vector<std::string> arguments = zenity.Arguments();
+    EXPECT_NE(std::find(arguments.begin(), arguments.end(), "--modal"), arguments.end());
+    EXPECT_NE(std::find_if(arguments.begin(), arguments.end(),
+                           [](const std::string& a) { return a.rfind("--attach=", 0) == 0; }),
+              arguments.end());
 }
 
 } // namespace
