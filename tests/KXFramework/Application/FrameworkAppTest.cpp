@@ -2,6 +2,7 @@
 
 #include "KXFramework/Application/IniFileManager.h"
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Window/Cursor.h"
@@ -387,6 +388,10 @@ const char kLabels[] = R"(
     <SubControl Class="Framework.Label" Name="wrapped" YPositionAbs="80" XSizeAbs="70" YSizeAbs="10"
                 TextOverflowXType="Wrap" TextOverflowYType="Expand"><Skin Name="w" LookList="text"/></SubControl>
     <SubControl Class="Framework.Label" Name="cut" YPositionAbs="200" XSizeAbs="30" YSizeAbs="20"><Skin Name="t" LookList="text"/></SubControl>
+    <SubControl Class="Framework.ListBox" Name="list" XPositionAbs="250" XSizeAbs="100" YSizeAbs="42">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0"
+                 YSizeAbs="14"><Skin Name="r" LookList="text"/></SubControl>
+    </SubControl>
    </SubControl>)";
 
 const char kLabelStrings[] = R"(<?xml version="1.0" encoding="utf-8"?>
@@ -481,6 +486,18 @@ TEST_F(FrameworkAppMeasureTest, BeforeAnyWindowLabelsSizeAndWrapWithTheCairoRend
     }
     EXPECT_GE(lines, 3);
     EXPECT_EQ(Child(u"wrapped")->GetRect().height, double(lines * lineHeight));
+
+    // A list box measures its entries before it is in a window.
+    RCPtr<LListBox> list(Child(u"list"));
+    ASSERT_TRUE(list);
+    RCPtr<LStringTable> entries(new LStringTable);
+    static_cast<void>(entries->SetString(u"ITEM.0", u"A"));                   // setting a string cannot fail
+    static_cast<void>(entries->SetString(u"ITEM.1", u"A much longer entry")); // setting a string cannot fail
+    ASSERT_EQ(list->LoadItemsFromStringTable(entries), S_OK);
+    const RCPtr<LFont> rowFont = list->GetItemControl(0)->GetFont();
+    EXPECT_NEAR(double(list->MeasureItemWidth(1) - list->MeasureItemWidth(0)),
+                double(Width(*cairo, u"A much longer entry", rowFont) - Width(*cairo, u"A", rowFont)), 1.0);
+    EXPECT_GT(list->MeasureItemWidth(1), 80);
 
     // A cut text offers itself as the tip.
     EXPECT_EQ(Child(u"cut")->GetToolTipText(), String(u"A text cut short"));
