@@ -1,8 +1,9 @@
-// The application's file chooser under SDL's dummy driver with the zenity stand-in: while the
-// chooser's child process runs, the application's window repaints, takes no input and runs no
-// idle pass.
+// The application's file dialog under SDL's dummy driver, and its message box under X11, with the
+// zenity stand-in: while the dialog's child process runs, the application's window repaints, takes
+// no input and runs no idle pass.
 #include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/OSWindow.h"
+#include "KXFramework/Controls/FileDialog.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -28,9 +29,6 @@
 
 namespace KX::Test {
 namespace {
-
-using Platform::FileChooserRequest;
-using Platform::FileChooserResult;
 
 class WaitingApp : public LFrameworkApp {
 public:
@@ -180,7 +178,7 @@ private:
     std::string m_driver;
 };
 
-TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheChooserIsOpen)
+TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheFileDialogIsOpen)
 {
     // Outside a wait a click reaches the control.
     Click();
@@ -189,11 +187,12 @@ TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheChoos
     Hot().log.clear();
     ASSERT_EQ(Pixel(150, 150), 0x808080u);
 
-    LoseThePictureAndClickWhileZenityRuns("/tmp/chosen.txt");
-    FileChooserRequest request;
-    request.title = u"Open";
-    const FileChooserResult result = app->GetFileChooser().Run(request);
-    EXPECT_EQ(result.kind, FileChooserResult::Kind::Chosen);
+    const std::string chosen = zenity.Folder() / "chosen.txt";
+    TempFolder::WriteFile(chosen, "");
+    LoseThePictureAndClickWhileZenityRuns(chosen);
+    LFileDialog dialog(u"/", app->GetFileChooser(), app->GetMessageBoxes());
+    ASSERT_EQ(dialog.ShowOpen(u"Text|*.txt", u"*.txt", u"Open", false), S_OK);
+    EXPECT_EQ(dialog.GetPath(), String(chosen.c_str()));
     ExpectNoInputOrIdleDuringTheWait();
     EXPECT_TRUE(messageBoxes->requests.empty());
 }
