@@ -110,25 +110,26 @@ def labelled_selector(style, doc, cls, name, rect, kind="comboBox", caption=None
     return sel
 
 
-def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24):
+def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24, weights=None):
     """A tab control: "buttonHolder" with one radio button per page and "pageHolder" with the pages,
     the n-th button and the n-th page sharing name and position. `pages` is a list of
     (page name, caption, page control); the selected button gets the lowest tab stop and
-    INITIAL_VALUE 1."""
+    INITIAL_VALUE 1. The buttons share the width equally, or by `weights` (one per page)."""
     x, y, w, h = rect
     button_cls, page_cls = holder_classes
     tc = ctl(cls, name, rect)
     buttons = ctl(button_cls, "buttonHolder", (0, 0, w, tab_height), "Transparent")
     holder = ctl(page_cls, "pageHolder", (0, tab_height, w, h - tab_height), "Panel")
-    width = w // max(1, len(pages))
+    weights = weights or [1] * len(pages)
+    edges = [round(w * sum(weights[:i]) / max(1, sum(weights))) for i in range(len(pages) + 1)]
     for i, (page_name, caption, page) in enumerate(pages):
         # No NOT_FOCUSABLE: it turns the tab stop negative, and the selection follows tab order.
         params = {"IS_RADIO": TRUE, "AUTO_VALUE_SET": TRUE}
         if i == selected:
             params["INITIAL_VALUE"] = "1"
         tab_stop = 0 if i == selected else i + 1
-        buttons.add(button(style, page_name, (i * width, 0, width, tab_height), looks="TabButton", params=params,
-                           LayoutOrder=i, TabStop=tab_stop))
+        buttons.add(button(style, page_name, (edges[i], 0, edges[i + 1] - edges[i], tab_height), looks="TabButton",
+                           params=params, LayoutOrder=i, TabStop=tab_stop))
         page.name = page_name
         page.extra["LayoutOrder"] = i
         holder.add(page)
@@ -357,8 +358,9 @@ def button_type_panel(style, doc, name, rect, page_classes=None):
         pages.append((page_name, caption, page))
     tabs = CTRL + "ButtonModesControl.TabControl"
     panel = ctl(PE + "MainControl.EditPanel.ButtonTypePanel", name, rect)
+    # Tabs as wide as their captions need, plus room around each.
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
-                          pages, tab_height=tab_h))
+                          pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
     return panel
 
 
