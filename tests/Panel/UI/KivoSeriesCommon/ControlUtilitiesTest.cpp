@@ -2,8 +2,8 @@
 // error, when the composite or any step is missing; the array operations reach every element.
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 #include "KXFramework/Controls/NumericUpDown.h"
-#include "KXFramework/Controls/TextBox.h"
 #include "KXFramework/Controls/Panel.h"
+#include "KXFramework/Controls/TextBox.h"
 
 #include "NotificationDoubles.h"
 #include "UiDoubles.h"

@@ -24,7 +24,7 @@ TEST_F(SelectorTest, NoteNamesAndOctavesFollowTheNumberInBothVariants)
         const char16_t *sharp, *sharpOctave, *flat, *flatOctave;
     };
     const Case cases[] = {
-        {60, u"C", u"(4)", u"C", u"(6)"},   {61, u"C#", u"(4)", u"Db", u"(6)"},   {0, u"C", u"(-1)", u"C", u"(1)"},
+        {60, u"C", u"(4)", u"C", u"(6)"},   {61, u"C#", u"(4)", u"Db", u"(6)"}, {0, u"C", u"(-1)", u"C", u"(1)"},
         {127, u"G", u"(9)", u"G", u"(11)"}, {70, u"A#", u"(4)", u"Bb", u"(6)"}, {-5, u"C", u"(-1)", u"C", u"(1)"},
         {300, u"G", u"(9)", u"G", u"(11)"},
     };
@@ -50,7 +50,7 @@ TEST_F(SelectorTest, TheCCSelectorNamesTheControllerAndKeepsTheLastNameBeyondThe
     ASSERT_EQ(box->SetRange(0.0, 200.0, 0), S_OK) << "the owner gives the range";
     const std::pair<double, const char16_t*> cases[] = {
         {64, u"Sustain Pedal"},   {66, u"Sostenuto"},       {127, u"Poly Mode On"}, {7, u"Channel Volume"},
-        {128, u"Channel Volume"}, {199, u"Channel Volume"}, {10, u"Pan"},         {0, u"Bank Select"},
+        {128, u"Channel Volume"}, {199, u"Channel Volume"}, {10, u"Pan"},           {0, u"Bank Select"},
     };
     for (const auto& [number, text] : cases) {
         box->SetValueInRange(number);
