@@ -302,9 +302,21 @@ BUTTON_MODE_PAGE_CLASSES = {
 }
 
 
-def button_type_panel(style, doc, name, rect, page_classes=None):
+# The sustain pedal's editor: six pages of its own classes, the other four of the button's, and the two
+# cycle pages' tab buttons transparent and hidden, so they cannot be chosen.
+SUSTAIN_MODE_PAGE_CLASSES = {
+    page: CTRL + "SustainModes.TabControl.PageHolder." + cls
+    for page, cls in (("notePage", "NotePage"), ("programPage", "ProgramPage"), ("ccAbsolutePage", "CCAbsolutePage"),
+                      ("ccIncDecPage", "CCIncDecPage"), ("mmcPage", "MMCPage"),
+                      ("programIncDecPage", "ProgramIncDecPage"))
+}
+SUSTAIN_HIDDEN_TABS = ("ccCyclePage", "programCyclePage")
+
+
+def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=()):
     """The push-button MIDI-type editor: "tabControl" with the ten pages of BUTTON_MODE_PAGES, each
-    holding "midiChannel" and its fields on a grid of COLUMN x ROW_STEP cells."""
+    holding "midiChannel" and its fields on a grid of COLUMN x ROW_STEP cells. The tab buttons named
+    in `hidden_tabs` are transparent and hidden."""
     x, y, w, h = rect
     classes = dict(BUTTON_MODE_PAGE_CLASSES, **(page_classes or {}))
     g = style.grid
@@ -361,6 +373,11 @@ def button_type_panel(style, doc, name, rect, page_classes=None):
     # Tabs as wide as their captions need, plus room around each.
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                           pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
+    holder = panel.child("tabControl").child("buttonHolder")
+    for tab in hidden_tabs:
+        hidden = holder.child(tab)
+        hidden.looks = "TransparentButton"
+        hidden.extra["IsVisible"] = False
     return panel
 
 

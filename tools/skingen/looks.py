@@ -87,6 +87,7 @@ def build(doc, style):
     lst("Panel", [look("Panel", "panel", frame="line")])
     lst("DeviceView", [_device_look(doc, looks)])
     lst("Transparent", [look("Transparent", "clear")])
+    lst("TransparentButton", ["Transparent"] * BUTTON_LOOKS)
     # Texts on any surface: captions, titles, body text, dim info text.
     lst("Caption", [look("Caption", text=_text(s("textDim")))])
     lst("CaptionCentred", [look("CaptionCentred", text=_text(s("textDim"), 0.5))])

@@ -127,13 +127,22 @@ protected:
 
 TEST_F(ButtonControlEditPanelTest, EveryRecordTheEditorBuildsIsShownAndBuiltBackByteForByte)
 {
-    for (const auto& [v, channel] : {std::pair{0, 0}, std::pair{127, 21}, std::pair{64, 16}}) {
-        for (const Bytes& bytes : EveryBuildableRecord(v, channel)) {
-            ASSERT_EQ(editor->ShowControlRecord(Record(bytes)), S_OK) << Show(bytes);
-            EXPECT_EQ(BytesOf(editor->BuildControlRecord()), bytes) << Show(bytes);
+    // The button's editor, and the sustain pedal's with its cycle pages' tabs hidden.
+    for (const char16_t* name : {u"midiPage", u"buttonTypePanel"}) {
+        RCPtr<LButtonControlEditPanel> panel(samples->FindChild(name));
+        ASSERT_TRUE(panel);
+        for (const auto& [v, channel] : {std::pair{0, 0}, std::pair{127, 21}, std::pair{64, 16}}) {
+            for (const Bytes& bytes : EveryBuildableRecord(v, channel)) {
+                ASSERT_EQ(panel->ShowControlRecord(Record(bytes)), S_OK) << Show(bytes);
+                EXPECT_EQ(BytesOf(panel->BuildControlRecord()), bytes) << Show(bytes);
+            }
         }
     }
     EXPECT_EQ(reports->received, 0) << "showing never reports";
+    RCPtr<LTabControl> sustainTabs(samples->FindChild(u"buttonTypePanel")->FindChild(u"tabControl"));
+    for (const char16_t* page : {u"ccCyclePage", u"programCyclePage"})
+        EXPECT_FALSE(sustainTabs->GetButtonByName(page)->IsVisible(false));
+    EXPECT_TRUE(sustainTabs->GetButtonByName(u"notePage")->IsVisible(false));
 }
 
 TEST_F(ButtonControlEditPanelTest, RecordsTheEditorDoesNotMakeAreShownByTheRules)

@@ -37,6 +37,15 @@ TEST_F(ViewPanelsTest, TheChannelViewNamesEveryPositionOfTheChannelList)
         view->ShowMidiChannel(static_cast<char>(channel));
         EXPECT_EQ(label->GetText(), String(text)) << channel << " (22 and above keep the text before)";
     }
+    RCPtr<LControl> bare(new LMIDIChannelViewPanel(nullptr, u"bare"));
+    try {
+        static_cast<void>(bare->Initialize());
+        ADD_FAILURE() << "a channel view without its label";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "Runtime Error : Null Pointer : Cannot find child midiChannelLabel : "
+                                         "LMIDIChannelViewPanel::Initialize : "
+                                         "UI\\KivoSeriesCommon\\MIDIChannelViewPanel : Line 26");
+    }
 }
 
 TEST_F(ViewPanelsTest, TheButtonViewSaysWhatTheButtonSendsByTheFirstMatchingRule)
