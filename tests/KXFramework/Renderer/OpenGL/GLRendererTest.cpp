@@ -7,6 +7,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 
+#include "GlDriver.h"
 #include "ManualClock.h"
 #include "PatternBitmap.h"
 #include "TestFonts.h"
@@ -23,10 +24,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace KX::Test {
 
@@ -60,10 +57,6 @@ protected:
 
     void SetUp() override
     {
-#if defined(__SANITIZE_ADDRESS__)
-        // Mesa keeps allocations of a driver that SDL unloads at the end; they are not ours to free.
-        __lsan_disable();
-#endif
         Platform::SetClock(&clock);
         UseTestFonts();
         VideoFixture::SetUp();
@@ -71,6 +64,7 @@ protected:
         ASSERT_TRUE(window);
         renderer = LRenderer::Create(LRenderer::kOpenGL, {}, window.get());
         ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, kSize, kSize}, window.get(), false, context), S_OK);
+        KeepGlDriverLoaded();
         renderer->RenderStart(context);
         renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
     }
@@ -85,9 +79,6 @@ protected:
         VideoFixture::TearDown();
         Platform::SetClock(nullptr);
         LGLRenderer::SetErrorBox(nullptr);
-#if defined(__SANITIZE_ADDRESS__)
-        __lsan_enable();
-#endif
     }
 
     static std::unique_ptr<Platform::HostWindow> MakeWindow(bool glCapable)
@@ -99,10 +90,7 @@ protected:
         return Platform::HostWindow::Create(params);
     }
 
-    LGLRenderer& Gl()
-    {
-        return static_cast<LGLRenderer&>(*renderer);
-    }
+    LGLRenderer& Gl() { return static_cast<LGLRenderer&>(*renderer); }
 
     // 0xRRGGBB at window pixel (x, y), y downwards.
     static uint32_t At(int x, int y)
