@@ -31,6 +31,7 @@ namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlack = 0xFF000000u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
 
 uint32_t PatternPixel(int x, int y)
 {
@@ -292,6 +293,32 @@ TEST_F(GlRendererPixels, BitmapResizeRules)
     renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
     renderer->DrawBitmap(small, {20, 20, 16, 16}, LRenderer::kStretch);
     EXPECT_EQ(Ink(), (RectT<int32_t>{20, 20, 16, 16}));
+}
+
+// Stretched, an opaque bitmap stays opaque out to its outermost pixels: they take the edge texels,
+// not the texture's border colour nor the padding of a texture larger than the bitmap.
+TEST_F(GlRendererPixels, AStretchedOpaqueBitmapIsOpaqueToItsEdges)
+{
+    struct Case {
+        int width, height;
+        RectT<int32_t> to;
+    };
+    for (const Case& c : {Case{4, 4, {4, 4, 32, 32}}, Case{5, 3, {40, 4, 20, 12}}, Case{3, 5, {44, 24, 6, 30}}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlue), false);
+        renderer->DrawBitmap(Pattern(c.width, c.height), c.to, LRenderer::kStretch);
+        // The pattern has no blue: any blue inside is the background showing through.
+        for (int y = c.to.y; y < c.to.y + c.to.height; ++y)
+            for (int x = c.to.x; x < c.to.x + c.to.width; ++x)
+                ASSERT_EQ(At(x, y) & 0xFF, 0u) << x << "," << y;
+        const int right = c.to.x + c.to.width - 1, bottom = c.to.y + c.to.height - 1;
+        EXPECT_EQ(At(c.to.x, c.to.y), PatternPixel(0, 0));
+        EXPECT_EQ(At(right, c.to.y), PatternPixel(c.width - 1, 0));
+        EXPECT_EQ(At(c.to.x, bottom), PatternPixel(0, c.height - 1));
+        EXPECT_EQ(At(right, bottom), PatternPixel(c.width - 1, c.height - 1));
+        EXPECT_EQ(At(c.to.x - 1, c.to.y - 1), 0x0000FFu);
+        EXPECT_EQ(At(right + 1, bottom + 1), 0x0000FFu);
+    }
 }
 
 TEST_F(GlRendererPixels, CachedGeometryCompilesOnceUntilItChanges)
