@@ -3,6 +3,7 @@
 // <$XDG_CONFIG_HOME or ~/.config>/<company>/<section>/<entry> (the role of the registry's profile
 // values). Each name is cleaned of the reserved file-name characters; a name that is empty, "." or
 // ".." is refused, so no value lands outside its company's folder.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace KX::Platform {
@@ -168,16 +169,17 @@ std::string SingleInstanceFolder(const std::string& fallbackParent)
 
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
 {
+    const auto unguarded = [] { return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, {}, -1)); };
     const std::string folder = SingleInstanceFolder();
     const std::string lockPath = folder + "/" + name + ".lock";
     const std::string socketPath = folder + "/" + name + ".sock";
     sockaddr_un address;
     if (folder.empty() || !MakeAddress(socketPath, address))
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, std::string(), -1));
+        return unguarded();
     Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (lock.Get() < 0) {
         DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno));
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, std::string(), -1));
+        return unguarded();
     }
     int r;
     do
@@ -187,7 +189,7 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
         return std::unique_ptr<SingleInstance>(new SingleInstance(Role::First, socketPath, lock.Release()));
     if (errno == EWOULDBLOCK)
         return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Second, socketPath, -1));
-    return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, std::string(), -1));
+    return unguarded();
 }
 
 SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)

@@ -1,0 +1,52 @@
+// The other process of the single-instance tests. Usage: helper <name> listen|hold
+// Prints its role, then for "listen" "listening" once it listens and "got:<text>" for every command
+// line handed over; it ends when its standard input closes.
+#include "KXFramework/Platform/Process/SingleInstance.h"
+
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void Say(const std::string& line)
+{
+    const std::string text = line + "\n";
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(1, text.data() + done, text.size() - done);
+        if (n <= 0)
+            return;
+        done += static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using KX::Platform::SingleInstance;
+    if (argc != 3)
+        return 2;
+    auto instance = SingleInstance::Acquire(argv[1]);
+    const SingleInstance::Role role = instance->GetRole();
+    Say(role == SingleInstance::Role::First ? "First" : role == SingleInstance::Role::Second ? "Second" : "Unguarded");
+    if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
+        Say(instance->Listen() ? "listening" : "not listening");
+    for (;;) {
+        pollfd fds[2] = {{0, POLLIN, 0}, {instance->GetListenDescriptor(), POLLIN, 0}};
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0)
+            continue;
+        if (fds[0].revents != 0) {
+            char c;
+            if (::read(0, &c, 1) <= 0)
+                return 0;
+        }
+        if (fds[1].revents != 0)
+            instance->ServePending([](const std::string& text) {
+                Say(text.size() <= 1024
+                        ? "got:" + text
+                        : "got " + std::to_string(text.size()) + " bytes ending " + text.substr(text.size() - 8));
+            });
+    }
+}

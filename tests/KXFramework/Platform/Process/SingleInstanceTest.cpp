@@ -1,0 +1,334 @@
+#include "KXFramework/Platform/Process/SingleInstance.h"
+
+#include "EnvironmentGuard.h"
+#include "Eventually.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace KX::Test {
+
+namespace {
+
+using KX::Platform::SingleInstance;
+using Role = SingleInstance::Role;
+
+constexpr const char* kName = "Velmora_Kivo 61 Preset EditorPrevent";
+
+// The helper program as a second process: its standard input is held open (closing it ends the
+// helper), its standard output is read line by line.
+class Helper {
+public:
+    explicit Helper(const char* mode)
+    {
+        int in[2], out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        char* argv[] = {const_cast<char*>(KX_SINGLE_INSTANCE_HELPER), const_cast<char*>(kName), const_cast<char*>(mode),
+                        nullptr};
+        const int r = ::posix_spawn(&m_pid, KX_SINGLE_INSTANCE_HELPER, &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        m_input = in[1];
+        m_output = out[0];
+        if (r != 0)
+            throw std::runtime_error("posix_spawn");
+    }
+    ~Helper()
+    {
+        ::close(m_input);
+        if (m_pid > 0 && !Eventually([this] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; })) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        ::close(m_output);
+    }
+    Helper(const Helper&) = delete;
+    Helper& operator=(const Helper&) = delete;
+
+    // The next line it printed; none when it printed none within a generous bound or ended.
+    std::optional<std::string> NextLine()
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            const size_t newline = m_buffer.find('\n');
+            if (newline != std::string::npos) {
+                std::string line = m_buffer.substr(0, newline);
+                m_buffer.erase(0, newline + 1);
+                return line;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+            pollfd entry{m_output, POLLIN, 0};
+            if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0)
+                return std::nullopt;
+            char chunk[4096];
+            const ssize_t n = ::read(m_output, chunk, sizeof(chunk));
+            if (n <= 0)
+                return std::nullopt;
+            m_buffer.append(chunk, static_cast<size_t>(n));
+        }
+    }
+    void Kill()
+    {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+    std::string m_buffer;
+};
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    SingleInstanceTest() { m_env.Set("XDG_RUNTIME_DIR", m_runtime.Path()); }
+
+    std::string SocketPath() const { return m_runtime / (std::string(kName) + ".sock"); }
+
+    // A connection made by hand to the first instance's socket.
+    int Connect() const
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, SocketPath().c_str());
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0) << std::strerror(errno);
+        return fd;
+    }
+
+    static std::string Record(uint32_t word, uint32_t count, const std::string& body)
+    {
+        std::string record(8, '\0');
+        std::memcpy(record.data(), &word, 4);
+        std::memcpy(record.data() + 4, &count, 4);
+        return record + body;
+    }
+
+    TempFolder m_runtime;
+    EnvironmentGuard m_env;
+};
+
+TEST_F(SingleInstanceTest, ASecondStartHandsItsCommandLineToTheListeningFirst)
+{
+    Helper first("listen");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    struct stat st {};
+    ASSERT_EQ(::lstat(SocketPath().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    auto second = SingleInstance::Acquire(kName);
+    ASSERT_EQ(second->GetRole(), Role::Second);
+    EXPECT_EQ(second->GetListenDescriptor(), -1);
+    EXPECT_FALSE(second->Listen());
+    const std::string line = "/opt/kivo/editor \"My Presets/a b.Kivo61PresetEditor\" \xC3\xBC";
+    EXPECT_TRUE(second->HandOver(line));
+    EXPECT_EQ(first.NextLine(), "got:" + line);
+
+    // The largest record the first accepts; a longer line is cut before a whole character.
+    const std::string longLine = "x" + std::string(SingleInstance::kMaxTextBytes - 3, 'a') + "\xE2\x82\xAC";
+    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver(longLine));
+    EXPECT_EQ(first.NextLine(), "got 65534 bytes ending aaaaaaaa");
+    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver(std::string(SingleInstance::kMaxTextBytes - 2, 'b') + "c"));
+    EXPECT_EQ(first.NextLine(), "got 65535 bytes ending bbbbbbbc");
+}
+
+TEST_F(SingleInstanceTest, BadRecordsAndPeersThatGiveUpAreDroppedAndTheFirstServesOn)
+{
+    Helper first("listen");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"short header", Record(0x465, 5, "").substr(0, 6)},
+        {"wrong data word", Record(0x466, 5, std::string("abcd\0", 5))},
+        {"no text", Record(0x465, 0, "")},
+        {"huge count", Record(0x465, SingleInstance::kMaxTextBytes + 1, std::string(100, 'a'))},
+        {"count of ~0", Record(0x465, 0xFFFFFFFFu, "a")},
+        {"not 0-terminated", Record(0x465, 4, "abcd")},
+        {"gone halfway", Record(0x465, 100, std::string("abc\0", 4))},
+    };
+    for (const auto& c : cases) {
+        const int fd = Connect();
+        ASSERT_EQ(::send(fd, c.bytes.data(), c.bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(c.bytes.size()));
+        ::shutdown(fd, SHUT_WR);
+        // Dropped: closed without an answer (reset when bytes were left unread).
+        char answer;
+        pollfd entry{fd, POLLIN, 0};
+        ASSERT_EQ(::poll(&entry, 1, 20000), 1) << c.what;
+        const ssize_t n = ::recv(fd, &answer, 1, 0);
+        EXPECT_TRUE(n == 0 || (n < 0 && errno == ECONNRESET)) << c.what << ": " << n;
+        ::close(fd);
+    }
+    // A 0 inside the text ends it, as the text is read as a 0-terminated one.
+    const int fd = Connect();
+    const std::string inner = Record(0x465, 6, std::string("ab\0cd\0", 6));
+    ASSERT_EQ(::send(fd, inner.data(), inner.size(), MSG_NOSIGNAL), static_cast<ssize_t>(inner.size()));
+    char answer = 0;
+    EXPECT_EQ(::recv(fd, &answer, 1, 0), 1);
+    ::close(fd);
+    EXPECT_EQ(first.NextLine(), "got:ab");
+
+    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
+    EXPECT_EQ(first.NextLine(), "got:editor");
+}
+
+TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
+{
+    Helper first("listen");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    const int silent = Connect();
+    // Waits out the first's read limit for the silent peer, well within its own answer limit.
+    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
+    EXPECT_EQ(first.NextLine(), "got:editor");
+    char answer;
+    pollfd entry{silent, POLLIN, 0};
+    ASSERT_EQ(::poll(&entry, 1, 20000), 1);
+    EXPECT_EQ(::recv(silent, &answer, 1, 0), 0);
+    ::close(silent);
+}
+
+TEST_F(SingleInstanceTest, ASecondStartsNormallyWhileTheFirstDoesNotListenYet)
+{
+    Helper first("hold");
+    ASSERT_EQ(first.NextLine(), "First");
+    auto second = SingleInstance::Acquire(kName);
+    ASSERT_EQ(second->GetRole(), Role::Second);
+    EXPECT_FALSE(second->HandOver("editor"));
+}
+
+TEST_F(SingleInstanceTest, AKilledFirstNeverBlocksTheNextStart)
+{
+    Helper first("listen");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    first.Kill();
+    // Its socket file is left behind and nobody listens on it.
+    ASSERT_TRUE(std::filesystem::exists(SocketPath()));
+
+    auto next = SingleInstance::Acquire(kName);
+    ASSERT_EQ(next->GetRole(), Role::First);
+    ASSERT_TRUE(next->Listen());
+    EXPECT_GE(next->GetListenDescriptor(), 0);
+
+    // The new first serves; its socket file goes with it.
+    const int fd = Connect();
+    const std::string record = Record(0x465, 3, std::string("hi\0", 3));
+    ASSERT_EQ(::send(fd, record.data(), record.size(), MSG_NOSIGNAL), static_cast<ssize_t>(record.size()));
+    std::vector<std::string> received;
+    ASSERT_TRUE(Eventually([&] {
+        next->ServePending([&](const std::string& text) { received.push_back(text); });
+        return !received.empty();
+    }));
+    EXPECT_EQ(received, std::vector<std::string>{"hi"});
+    ::close(fd);
+    next.reset();
+    EXPECT_FALSE(std::filesystem::exists(SocketPath()));
+    EXPECT_EQ(SingleInstance::Acquire(kName)->GetRole(), Role::First);
+}
+
+TEST_F(SingleInstanceTest, ASocketPathThatDoesNotFitMeansNoRuleAndNoFiles)
+{
+    // sun_path holds 108 bytes with the closing 0: a path of 107 fits, 108 does not.
+    const std::string base = m_runtime / "";
+    for (const size_t length : {size_t(107), size_t(108), size_t(200)}) {
+        const std::string name(length - base.size() - 5, 'n');
+        auto instance = SingleInstance::Acquire(name);
+        EXPECT_EQ(instance->GetRole(), length == 107 ? Role::First : Role::Unguarded) << length;
+        EXPECT_EQ(std::filesystem::exists(base + name + ".lock"), length == 107) << length;
+    }
+}
+
+TEST_F(SingleInstanceTest, OnlyAPrivateFolderOfThisUserIsTrusted)
+{
+    TempFolder parent;
+    const std::string fallback = parent / ("kivo61-" + std::to_string(::geteuid()));
+    // $XDG_RUNTIME_DIR when it is private.
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), m_runtime.Path());
+    EXPECT_FALSE(std::filesystem::exists(fallback));
+
+    // Otherwise the fallback, made private.
+    ASSERT_EQ(::chmod(m_runtime.Path().c_str(), 0755), 0);
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), fallback);
+    struct stat st {};
+    ASSERT_EQ(::lstat(fallback.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    for (const char* value : {"relative/run", ""}) {
+        m_env.Set("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), fallback) << value;
+    }
+    m_env.Clear("XDG_RUNTIME_DIR");
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), fallback);
+
+    // A fallback that others can enter, that is a symbolic link, or that belongs to someone else
+    // is not used.
+    ASSERT_EQ(::chmod(fallback.c_str(), 0711), 0);
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), "");
+    std::filesystem::remove(fallback);
+    std::filesystem::create_directory_symlink(m_runtime.Path(), fallback);
+    ASSERT_EQ(::chmod(m_runtime.Path().c_str(), 0700), 0);
+    m_env.Clear("XDG_RUNTIME_DIR");
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), "");
+    std::filesystem::remove(fallback);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::mkdir(fallback.c_str(), 0700), 0);
+        ASSERT_EQ(::chown(fallback.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(Platform::SingleInstanceFolder(parent.Path()), "");
+    }
+    // A lock file that is a symbolic link is not followed.
+    std::filesystem::create_symlink(parent / "elsewhere", m_runtime / (std::string(kName) + ".lock"));
+    m_env.Set("XDG_RUNTIME_DIR", m_runtime.Path());
+    EXPECT_EQ(SingleInstance::Acquire(kName)->GetRole(), Role::Unguarded);
+    EXPECT_FALSE(std::filesystem::exists(parent / "elsewhere"));
+
+    // No runtime folder that can be trusted: the program starts without the rule.
+    m_env.Clear("XDG_RUNTIME_DIR");
+    TempFolder::WriteFile(parent / "plain", "");
+    EXPECT_EQ(Platform::SingleInstanceFolder(parent / "plain"), "");
+}
+
+TEST(JoinCommandLine, JoinsByBlanksAndQuotesArgumentsThatHoldOne)
+{
+    char program[] = "/opt/Kivo 61/editor";
+    char plain[] = "-DEBUG_CONSOLE:4000:host";
+    char spaced[] = "a b.Kivo61PresetEditor";
+    char* argv[] = {program, plain, spaced, nullptr};
+    EXPECT_EQ(Platform::JoinCommandLine(3, argv),
+              "\"/opt/Kivo 61/editor\" -DEBUG_CONSOLE:4000:host \"a b.Kivo61PresetEditor\"");
+    EXPECT_EQ(Platform::JoinCommandLine(1, argv), "\"/opt/Kivo 61/editor\"");
+}
+
+} // namespace
+
+} // namespace KX::Test
