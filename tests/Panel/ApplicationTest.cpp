@@ -17,6 +17,7 @@
 #include "NotificationDoubles.h"
 #include "SdlEvents.h"
 #include "TempFolder.h"
+#include "TestFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,7 @@ class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        UseTestFonts();
         RegisterEmbeddedResources();
         for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
             const std::string folder = m_home / variable;
@@ -271,6 +273,7 @@ TEST_F(ApplicationTest, TheProgramEndsWithStatusOneAndSaysWhyWhenTheSkinIsMalfor
     ASSERT_GE(child, 0);
     if (child == 0) {
         setenv("KX_RESOURCE_DIR", folder.c_str(), 1);
+        setenv("FONTCONFIG_FILE", KX_TEST_FONTS_CONF, 1);
         if (!std::freopen(errors.c_str(), "w", stderr))
             _exit(126);
         execl(KIVO_EDITOR, KIVO_EDITOR, static_cast<char*>(nullptr));

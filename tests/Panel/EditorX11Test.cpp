@@ -43,6 +43,8 @@ protected:
             m_environment.Set(variable, folder);
         }
         m_environment.Set("SDL_VIDEODRIVER", "x11");
+        // The tests' own fonts: the same picture everywhere.
+        m_environment.Set("FONTCONFIG_FILE", KX_TEST_FONTS_CONF);
         m_environment.Clear("KX_RESOURCE_DIR");
     }
     void TearDown() override
@@ -55,17 +57,34 @@ protected:
             XCloseDisplay(m_display);
     }
 
-    void Start()
+    void Start() { m_child = Launch(m_home / "editor.log"); }
+
+    static pid_t Launch(const std::string& log)
     {
-        const std::string log = m_home / "editor.log";
-        m_child = fork();
-        ASSERT_GE(m_child, 0);
-        if (m_child == 0) {
+        const pid_t child = fork();
+        if (child == 0) {
             if (!std::freopen(log.c_str(), "w", stderr))
                 _exit(126);
-            execl(KIVO_EDITOR, KIVO_EDITOR, static_cast<char*>(nullptr));
+            execl(KIVO_EDITOR, KIVO_EDITOR, "--from-second", static_cast<char*>(nullptr));
             _exit(127);
         }
+        return child;
+    }
+
+    // The top-level windows with the editor's title.
+    int CountEditorWindows()
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        int found = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count; ++i)
+            found += Name(children[i]) == kTitle ? 1 : 0;
+        if (children)
+            XFree(children);
+        return found;
     }
 
     // The top-level window with the editor's title; 0 while there is none.
@@ -181,12 +200,13 @@ protected:
     }
 
     // The exit status; -1 when the program did not end within the bound.
-    int WaitForExit()
+    int WaitForExit() { return WaitForExit(m_child); }
+    static int WaitForExit(pid_t& child)
     {
         int status = 0;
-        if (!Eventually([&] { return waitpid(m_child, &status, WNOHANG) == m_child; }, std::chrono::seconds(30)))
+        if (!Eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30)))
             return -1;
-        m_child = 0;
+        child = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -269,6 +289,37 @@ TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
     XDestroyImage(before);
 
     Click(window, (left + right) / 2, bottom - 8);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// A second start hands its command line to the running editor and ends with status 0 without a
+// window of its own.
+TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
+{
+    Start();
+    Window window = 0;
+    ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+
+    // Drawn: the first editor listens by then.
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(Eventually([&] {
+        XImage* image = nullptr;
+        if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
+            !(image = Grab(window, attributes)))
+            return false;
+        const bool drawn = Colours(image).size() > 16;
+        XDestroyImage(image);
+        return drawn;
+    })) << Log();
+    pid_t second = Launch(m_home / "second.log");
+    ASSERT_GT(second, 0);
+    const int status = WaitForExit(second);
+    if (second > 0)
+        kill(second, SIGKILL);
+    EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
+    EXPECT_EQ(CountEditorWindows(), 1);
+
+    Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 
