@@ -65,6 +65,12 @@ struct MainWindowFacts {
     int tableControls = 0;
     std::u16string altF4;
     std::u16string ctrlO;
+    // Dialogs by skin name: what an unknown name, a null control and a control that is no dialog
+    // give, and the root windows after them.
+    bool unknownNameGivesNull = false;
+    int32_t nullDialogResult = 0;
+    int32_t nonDialogResult = 0;
+    size_t rootWindows = 0;
 };
 
 class ApplicationTest : public ::testing::Test {
@@ -137,6 +143,13 @@ protected:
         const NotificationID ctrlO = keys.FindNotificationID(KeyCode(String(u"Ctrl+VKEY_O")));
         facts.altF4 = altF4 ? altF4 : u"";
         facts.ctrlO = ctrlO ? ctrlO : u"";
+        RCPtr<LControl> control;
+        application.CreateControlByName(control, u"noSuchControl");
+        facts.unknownNameGivesNull = !control;
+        facts.nullDialogResult = application.RunModalDialog(nullptr, 1);
+        application.CreateControlByName(control, u"mainControl");
+        facts.nonDialogResult = application.RunModalDialog(control, 1);
+        facts.rootWindows = application.GetRootWindows().size();
     }
 
     // Every control of a class the editor's table names is an object of that row's class.
@@ -203,6 +216,14 @@ TEST_P(ApplicationExitTest, TheMainWindowShowsTheMainControlAndTheWayOutEndsWith
     EXPECT_EQ(facts.altF4, u"NID_APP_EXIT_REQ");
     EXPECT_EQ(facts.ctrlO, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
     EXPECT_TRUE(boxes.requests.empty());
+    EXPECT_TRUE(facts.unknownNameGivesNull);
+    EXPECT_EQ(facts.nullDialogResult, E_FAIL);
+    EXPECT_EQ(facts.nonDialogResult, E_FAIL);
+    EXPECT_EQ(facts.rootWindows, 1u);
+    // The skin index went to the user settings file, opened in the configuration folder.
+    EXPECT_NE(TempFolder::ReadFile(m_home / "XDG_CONFIG_HOME/Velmora/Kivo 61 Preset Editor/UserSettings.ini")
+                  .find("CurrentSkinIndex=0"),
+              std::string::npos);
     // The main window's placement is kept for the next start.
     const std::optional<std::vector<uint8_t>> stored =
         Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP");
