@@ -97,12 +97,20 @@ void LApplication::WriteProfileBinary(const String& section, const String& entry
             m_folders.SaveWindowPlacement(*record)); // a placement not stored is only lost for the next start
 }
 
-void LApplication::RestoreWindowPlacement(OSWindow& window)
+void LApplication::RestoreWindowPlacement(OSWindow& window, const LLayoutDescriptor& layout)
 {
     Platform::HostWindow* host = window.GetWindowHandle();
     if (!host)
         return;
-    const std::optional<Platform::WindowPlacementRecord> record = m_folders.LoadWindowPlacement(GetWorkArea());
+    // A window of fixed size keeps it wherever the placement was saved.
+    const bool fixed = IsFixedSizeLayout(layout);
+    const std::optional<Platform::WindowPlacementRecord> record =
+        m_folders.LoadWindowPlacement(GetWorkArea(), [&](RectT<int32_t>& rect) {
+            if (fixed) {
+                rect.width = int32_t(layout.size[0].absolute);
+                rect.height = int32_t(layout.size[1].absolute);
+            }
+        });
     if (!record)
         return;
     // A minimised window comes back restored; the content's size limits apply once it is set.

@@ -45,7 +45,7 @@ public:
                             const std::vector<uint8_t>& data) override;
 
 protected:
-    void RestoreWindowPlacement(KX::OSWindow& window) override;
+    void RestoreWindowPlacement(KX::OSWindow& window, const KX::LLayoutDescriptor& layout) override;
 
 private:
     KX::RCPtr<LRootModuleEngine> m_engine;

@@ -125,7 +125,7 @@ public:
     bool RunIdle(int32_t count) override
     {
         Platform::AppHost* host = Platform::AppHost::GetCurrent();
-        return host ? host->OnIdle(count) : OnIdle(count == 0);
+        return host ? host->OnIdle(count) : LFrameworkApp::RunIdle(count);
     }
 
     // The base start-up: the framework's, the exit request, and Alt+F4 bound to it unless the
@@ -185,7 +185,7 @@ public:
         SetApplicationIcon(*window);
         if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
             host->m_pMainWnd = window;
-        RestoreWindowPlacement(*window);
+        RestoreWindowPlacement(*window, layout);
         return S_OK;
     }
 
@@ -208,11 +208,12 @@ public:
     // Runs a dialog control as the content of a new modal window and returns the value it closed
     // with. Anything but a dialog opens nothing and answers E_FAIL, as does a window that cannot
     // be made.
-    int32_t RunModalDialog(const RCPtr<LControl>& control, int32_t systemMenu) override
+    // The desktop's title bar always has its close box, so the system-menu flag changes nothing.
+    int32_t RunModalDialog(const RCPtr<LControl>& control, int32_t /*systemMenu*/) override
     {
         if (!control || !dynamic_cast<LDialog*>(control.Get()))
             return E_FAIL;
-        OSWindow* window = CreateRootWindow(control, systemMenu != 0);
+        OSWindow* window = CreateRootWindow(control);
         return window ? window->RunModal() : E_FAIL;
     }
 
@@ -228,8 +229,9 @@ public:
     }
 
 protected:
-    // The saved placement of the main window, kept on the desktop; none by default.
-    virtual void RestoreWindowPlacement(OSWindow&) {}
+    // The saved placement of the main window, kept on the desktop and at the size its content's
+    // layout fixes; none by default.
+    virtual void RestoreWindowPlacement(OSWindow&, const LLayoutDescriptor&) {}
 
 private:
     static RCPtr<T>& Slot()
@@ -240,7 +242,7 @@ private:
 
     // A dialog's window: placed where the control sits over the active window (or the main one),
     // kept in the work area, titled with the control's text, and bound to the control.
-    OSWindow* CreateRootWindow(const RCPtr<LControl>& control, bool systemMenu)
+    OSWindow* CreateRootWindow(const RCPtr<LControl>& control)
     {
         const RCPtr<LControlDescriptor>& descriptor = control->GetDescriptor();
         if (!descriptor)
@@ -260,7 +262,6 @@ private:
         params.width = std::max(1, int(std::lround(rect.width)));
         params.height = std::max(1, int(std::lround(rect.height)));
         params.resizable = descriptor->GetLayout() && !IsFixedSizeLayout(*descriptor->GetLayout());
-        params.utility = !systemMenu;
         if (owner && owner->GetOSServices())
             params.modalFor = owner->GetOSServices()->GetWindowHandle();
         const RectT<int32_t> work = GetWorkArea();

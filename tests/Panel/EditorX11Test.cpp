@@ -6,6 +6,9 @@
 #include "Eventually.h"
 #include "TempFolder.h"
 
+#include "KXFramework/Platform/Folders/ProfileStore.h"
+#include "KXFramework/Platform/Folders/WindowPlacement.h"
+
 // Before Xlib, whose macros (None, Bool) clash with GoogleTest's names.
 #include <gtest/gtest.h>
 
@@ -220,6 +223,14 @@ protected:
 
 TEST_F(EditorX11Test, TheMainWindowShowsTheMenuAndTheDevicePictureAndItsCloseButtonEndsTheProgramWithZero)
 {
+    // Where the last run left the window: its client area at (40, 100).
+    Platform::WindowPlacementRecord saved;
+    saved.left = 40;
+    saved.top = 100;
+    saved.right = 40 + 1200;
+    saved.bottom = 100 + 772;
+    ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP",
+                                             Platform::SerializeWindowPlacement(saved)));
     Start();
     Window window = 0;
     ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
@@ -228,6 +239,11 @@ TEST_F(EditorX11Test, TheMainWindowShowsTheMenuAndTheDevicePictureAndItsCloseBut
         [&] { return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable; }));
     EXPECT_EQ(attributes.width, 1200);
     EXPECT_EQ(attributes.height, 772);
+    Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 100);
 
     // Drawn: the menu bar and the picture give the window many colours, a blank one has one.
     XImage* image = nullptr;
