@@ -13,11 +13,7 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
-#include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
-#include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
-#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
-#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
-#include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
+#include "Panel/SkinClassRegistry.h"
 
 #include "TestFonts.h"
 #include "UiDoubles.h"
@@ -31,14 +27,6 @@
 namespace KX::Test {
 
 inline constexpr int kWidth = 1200, kHeight = 772;
-
-inline void RegisterEditorClasses(LControlClassRegistry& registry)
-{
-#define KIVO_SKIN_CLASS(type, name)                                                                                    \
-    static_cast<void>(registry.RegisterControlCreateFunction(name, &CreateControlOf<type>)); // a repeat keeps the first
-#include "Panel/SkinClassTable.h"
-#undef KIVO_SKIN_CLASS
-}
 
 class GeneratedSkinFixture : public VideoFixture {
 protected:
@@ -69,7 +57,7 @@ protected:
         LFont::FindOrCreate(services.defaultFont, face, size, style);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        RegisterEditorClasses(*services.registry);
+        RegisterSkinClasses(*services.registry);
         root = LRootWindow::Create(gdi, &window);
         services.applicationRoot = root;
         // The hot keys the menus show beside their items, as the application binds them.

@@ -20,11 +20,6 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
-#include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
-#include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
-#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
-#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
-#include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 
 #include "MenuStateAnswerer.h"
 #include "TestFonts.h"
