@@ -6,17 +6,17 @@
 // answers with the group's edit panel in place of the item the edit panel shows, so that values for
 // the edited control reach the edit panel first. Routing: the edit panel passes such a value on
 // (SetParamValue climbs to the group), and the group gives it to every item whose identifier is the
-// edit panel's.
+// edit panel's. `Base` is the panel class the group is made of, as for the leaves.
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
 
 #include <cstdint>
 #include <vector>
 
-template <class Interface, class Child>
-class LUIModuleGroup : public KX::LPanel, public Interface {
+template <class Interface, class Child, class Base = KX::LPanel>
+class LUIModuleGroup : public Base, public Interface {
 public:
-    LUIModuleGroup(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : KX::LPanel(parent, name) {}
+    LUIModuleGroup(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : Base(parent, name) {}
 
     [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {
@@ -42,7 +42,7 @@ public:
     {
         m_items.clear();
         m_editPanel = nullptr;
-        return KX::LPanel::BreakCycles();
+        return Base::BreakCycles();
     }
 
 protected:

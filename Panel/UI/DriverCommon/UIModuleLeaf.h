@@ -12,12 +12,12 @@
 
 #include <cstdint>
 
-template <class Interface>
-class LUIModuleLeaf : public KX::LPanel, public Interface {
+template <class Interface, class Base = KX::LPanel>
+class LUIModuleLeaf : public Base, public Interface {
 public:
     static constexpr uint32_t kValueSize = Interface::kValueSize;
 
-    LUIModuleLeaf(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : KX::LPanel(parent, name) {}
+    LUIModuleLeaf(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : Base(parent, name) {}
 
     [[nodiscard]] KXRESULT SetParamValueLocal(const KX::ParamDescriptor& d, const KX::Variant& v, int flag) override
     {
@@ -47,10 +47,10 @@ protected:
 
 // An edit panel: re-pointed at the chosen control by its group, it asks the engine for that control's
 // value, which comes back down the tree to it.
-template <class Interface>
-class LUIEditPanel : public LUIModuleLeaf<Interface> {
+template <class Interface, class Base = KX::LPanel>
+class LUIEditPanel : public LUIModuleLeaf<Interface, Base> {
 public:
-    using LUIModuleLeaf<Interface>::LUIModuleLeaf;
+    using LUIModuleLeaf<Interface, Base>::LUIModuleLeaf;
 
     [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {

@@ -12,7 +12,8 @@ class LControl;
 
 class IUIModuleRoot {
 public:
-    // The complete value of one control, edited by the user.
+    // The complete value of one control, edited by the user. The main control, an IRootModule too,
+    // answers both interfaces' operation of this signature with one override.
     [[nodiscard]] virtual KXRESULT ReportParamValueChange(const KX::ParamDescriptor& d, const KX::Variant& v) = 0;
     // Asks the engine for the value of `id`; it arrives later as a value down the tree.
     [[nodiscard]] virtual KXRESULT RequestParamValue(int32_t id) = 0;
