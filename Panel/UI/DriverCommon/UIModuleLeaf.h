@@ -25,6 +25,12 @@ public:
         const unsigned char* bytes = v.GetData(&size);
         if (d.id != this->GetFirstParamID() || size != kValueSize || !bytes)
             return KX::E_FAIL;
+        // Whatever the panel's fields tell it while it fills them, this value is nobody's edit.
+        struct Showing {
+            bool& flag;
+            explicit Showing(bool& f) : flag(f) { flag = true; }
+            ~Showing() { flag = false; }
+        } showing(m_showingValue);
         return ShowParamValue(bytes, flag);
     }
 
@@ -33,16 +39,20 @@ protected:
     // values passed on by the group. Showing must not report.
     [[nodiscard]] virtual KXRESULT ShowParamValue(const unsigned char* bytes, int flag) = 0;
 
-    // Reports the control's complete value under the panel's identifier to the module root.
+    // Reports the control's complete value under the panel's identifier to the module root; 1 (not
+    // reported) without a root or while a value is being shown.
     [[nodiscard]] KXRESULT ReportParamValue(const unsigned char* bytes)
     {
         IUIModuleRoot* root = FindUIModuleRoot(*this);
-        if (!root)
+        if (!root || m_showingValue)
             return 1;
         KX::Variant value;
         value.SetBlob(bytes, kValueSize);
         return root->ReportParamValueChange(KX::ParamDescriptor(this->GetFirstParamID()), value);
     }
+
+private:
+    bool m_showingValue = false;
 };
 
 // An edit panel: re-pointed at the chosen control by its group, it asks the engine for that control's

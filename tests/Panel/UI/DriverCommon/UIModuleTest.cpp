@@ -26,11 +26,16 @@ public:
     using LUIModuleLeaf::LUIModuleLeaf;
     KXRESULT Edit(const unsigned char* bytes) { return ReportParamValue(bytes); }
     std::vector<Shown> shown;
+    // As a panel whose fields answer being filled with their change notifications.
+    bool editWhileShowing = false;
 
 protected:
     KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override
     {
         shown.push_back({{bytes, bytes + kValueSize}, flag});
+        if (editWhileShowing) {
+            EXPECT_EQ(Edit(bytes), 1);
+        }
         return S_OK;
     }
 };
@@ -159,8 +164,10 @@ TEST_F(UIModuleTest, ALeafRefusesAnotherIdentifierOrSizeAndChangesNothing)
     for (const auto& [id, value] : refused)
         EXPECT_EQ(item.SetParamValueLocal(KX::ParamDescriptor(id), value, 1), E_FAIL) << id;
     EXPECT_TRUE(item.shown.empty());
+    item.editWhileShowing = true;
     EXPECT_EQ(item.SetParamValueLocal(KX::ParamDescriptor(kFirst + 7), Blob(17, 0x7F), 1), S_OK);
     EXPECT_EQ(item.shown.size(), 1u);
+    EXPECT_TRUE(root->reports.empty()) << "a value being shown is nobody's edit";
     // The group routes nothing while its edit panel shows no item.
     EXPECT_EQ(group->SetParamValue(KX::ParamDescriptor(kFirst + 7), Blob(17, 1)), 1);
     EXPECT_EQ(item.shown.size(), 1u);
