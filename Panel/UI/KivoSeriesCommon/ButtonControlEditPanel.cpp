@@ -314,7 +314,12 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
         return KX::E_FAIL;
     ButtonControlRecord record(source);
     NormalizeControlRecord(record);
-    m_showing = true;
+    // Cleared however the show ends, so that later edits are reported again.
+    struct Showing {
+        bool& flag;
+        explicit Showing(bool& f) : flag(f) { flag = true; }
+        ~Showing() { flag = false; }
+    } showing(m_showing);
     m_shown = record;
     const auto byte = [&record](unsigned i) { return At(record, i); };
     for (unsigned i = 0; i < m_channelSelectors.GetCount(); ++i)
@@ -391,7 +396,6 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
     static_cast<void>(m_tabControl->SelectTab(page)); // every page name above is one of the ten
     if (const KX::RCPtr<KX::LControl> button = m_tabControl->GetButtonByName(page))
         button->SetValue(1.0);
-    m_showing = false;
     return KX::S_OK;
 }
 
