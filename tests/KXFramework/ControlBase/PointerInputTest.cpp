@@ -227,6 +227,27 @@ TEST_F(PointerInput, ARightClickSendsItsNotificationAndOpensTheContextMenu)
     EXPECT_EQ(popup->menu, menu);
 }
 
+TEST_F(PointerInput, ASecondRightClickInOnePassOpensANewContextMenu)
+{
+    InputProbe& button = Get(u"button");
+    RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    static_cast<void>(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false)); // an index past the end appends
+    button.SetContextMenu(menu);
+    Press(25, 25, 4);
+    Release(25, 25, 4);
+    RCPtr<LControl> first = button.FindChild(u"contextMenu");
+    ASSERT_TRUE(first);
+    // The menu closes as a popup does, taking itself out of its parent; no idle pass runs.
+    static_cast<void>(button.RemoveChild(first));
+    Press(25, 25, 4);
+    Release(25, 25, 4);
+    RCPtr<LControl> second = button.FindChild(u"contextMenu");
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->GetParent().Get(), &button);
+    EXPECT_FALSE(first->GetParent());
+}
+
 TEST_F(PointerInput, MenusComeFromTheStringTableInOrdinalOrder)
 {
     RCPtr<LStringTable> table(new LStringTable({{u"CONTEXT_MENU1.00.NID_B", u"B"},
