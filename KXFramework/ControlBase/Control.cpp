@@ -1849,8 +1849,9 @@ void LControl::RefreshIdleSubscription()
 KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
     RCPtr<LControl> self = Hold(this);
-    DestroyPendingRemovals();
+    // Scrolling and the press hand-over first, then the removals, then the subclass's own work.
     RunInputIdleWork();
+    DestroyPendingRemovals();
     OnIdleTick();
     return S_OK;
 }
