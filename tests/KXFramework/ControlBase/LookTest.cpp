@@ -121,6 +121,27 @@ TEST_F(LookTest, PlainPartsFillTheirAreaByResizeType)
     EXPECT_EQ(green->GetColorAtPoint(PointT<float>{200.0f, 29.0f}, PointT<float>{200.0f, 30.0f}), 0x00FFFFFFu);
 }
 
+TEST_F(LookTest, ACentredPartIsHitExactlyWhereItIsDrawn)
+{
+    RCPtr<LVisualPart> red = LVisualPart::FromDescriptor(services.factory->FindPart(u"red"));
+    // Odd and even free space, and an area smaller than the part.
+    for (const float side : {15.0f, 16.0f, 21.0f, 7.0f}) {
+        RCPtr<RecordingRenderer> r(new RecordingRenderer);
+        red->Draw(r, {side, side});
+        ASSERT_EQ(r->calls.size(), 1u);
+        const RectT<double> drawn = r->calls[0].rect;
+        for (int y = 0; y < int(side); ++y) {
+            for (int x = 0; x < int(side); ++x) {
+                const bool inside =
+                    x >= drawn.x && x < drawn.x + drawn.width && y >= drawn.y && y < drawn.y + drawn.height;
+                EXPECT_EQ(red->GetColorAtPoint(PointT<float>{float(x), float(y)}, PointT<float>{side, side}),
+                          inside ? 0xFFFF0000u : 0x00FFFFFFu)
+                    << side << ": " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(LookTest, BitmapPartsAnswerByTheirPixels)
 {
     // 10 x 2: column 5 opaque blue, everything else transparent.
