@@ -47,6 +47,7 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
  </Looks>
  <LookLists>
   <LookList Name="label" NumLooks="1"><Look Name="label" Index="0"/></LookList>
+  <LookList Name="gapped" NumLooks="3"><Look Name="plain" Index="0"/><Look Name="docked" Index="2"/></LookList>
  </LookLists>
  <Skins>
   <Skin Name="s">
@@ -140,6 +141,25 @@ TEST_F(LookTest, ACentredPartIsHitExactlyWhereItIsDrawn)
             }
         }
     }
+}
+
+TEST_F(LookTest, AnEmptyLookListSlotKeepsTheLaterLooksInPlace)
+{
+    RCPtr<LControlDescriptor> descriptor = DescriptorFor(u"gapped", AbsoluteLayout(0, 0, 25, 40));
+    RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(u"gapped"));
+    skin->lookList = services.factory->FindLookList(u"gapped");
+    ASSERT_TRUE(skin->lookList);
+    descriptor->SetSkin(skin);
+    RCPtr<ProbeControl> c(new ProbeControl(top, u"gapped", &live));
+    static_cast<void>(c->ApplyDescriptor(descriptor));
+    c->SetCreated();
+
+    ASSERT_EQ(c->GetLookCount(), 3u);
+    EXPECT_FALSE(c->GetCurrentLook(1));
+    ASSERT_EQ(c->SetLookExclusive(2), S_OK);
+    ASSERT_TRUE(c->GetCurrentLook(-1));
+    EXPECT_EQ(c->GetCurrentLook(-1)->GetDescriptor(), services.factory->FindLook(u"docked"));
+    EXPECT_EQ(c->GetColorAtPoint({12, 3}, -1), 0xFF00FF00u); // the docked look's top bar
 }
 
 TEST_F(LookTest, BitmapPartsAnswerByTheirPixels)
