@@ -431,9 +431,6 @@ protected:
     void DestroyPendingRemovals();
 
     RCPtr<LNotificationHandler<LControl>> m_handlers;
-    String m_name;
-    // The position in the parent's child list, kept by that list.
-    unsigned m_indexInParent = 0;
     RCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
     RectT<double> m_rect;
@@ -525,6 +522,10 @@ protected:
 
 private:
     friend class ChildControlList;
+    // Private, and changed only by ChildControlList::Rename: the parent's name index views this text.
+    String m_name;
+    // The position in the parent's child list, kept by that list.
+    unsigned m_indexInParent = 0;
     void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     // Looks from the descriptor's look list, the font flags and the font from its skin part.
     void CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor);
