@@ -503,8 +503,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "<R><Colorizer Name=\"before\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>\n\n<Skins>",
                       u"no element found", 3},
         MalformedCase{"TooDeep", Nested(300), u"elements nested deeper than 256 levels", 2},
-        MalformedCase{"EntityExpansion", BillionLaughs(), u"text outgrows the document by more than 4194304 bytes",
-                      14},
+        MalformedCase{"EntityExpansion", BillionLaughs(), u"text outgrows the document by more than 4194304 bytes", 14},
         // Each text is short; together they pass the document's limit.
         MalformedCase{"ExpansionSpreadOverElements", SpreadExpansion(),
                       u"text outgrows the document by more than 4194304 bytes", 3}),
