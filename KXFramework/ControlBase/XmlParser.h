@@ -47,7 +47,7 @@ public:
     // Text (character data and attribute values) beyond the document's own size can only come from
     // entities; expat bounds their ratio, not what a reader keeps of them. A document whose text
     // outgrows its size by more than this is refused.
-    static constexpr size_t kMaxExpandedText = 4u << 20;
+    static constexpr size_t kMaxExpandedText = 1u << 20;
 
     // Parses the document, calling the handler for each piece. False for a malformed document
     // (error holds expat's text and the line) or for too much text, after the handler has seen

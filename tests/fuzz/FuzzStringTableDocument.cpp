@@ -135,14 +135,10 @@ void Compare(const KX::LControlFactory& factory, const Tables& tables, const Str
     }
 }
 
-void Load(const String& framework, const String& application, std::string_view document)
+void Load(const String& framework, const String& application, const Tables& tables, const String& applicationName)
 {
     KX::RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(String(u"PresetEditor")));
     Check(factory->LoadStringTables(framework, application, kLanguage) == KX::S_OK);
-    Tables tables;
-    String applicationName(u"PresetEditor");
-    if (!document.empty())
-        Expect(document, tables, applicationName);
     Compare(*factory, tables, applicationName);
 }
 
@@ -153,13 +149,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view document(reinterpret_cast<const char*>(data), size);
     const KX::ResourceEntry entries[] = {{u"KXXML", u"FRAMEWORK_STRINGS", data, size},
                                          {u"KXXML", u"APP_STRINGS", data, size}};
+    Tables tables;
+    String applicationName(u"PresetEditor");
+    if (size > 0)
+        Expect(document, tables, applicationName);
+
     KX::SetResourceTable(entries, 2);
-    Load(String(u"::FRAMEWORK_STRINGS"), String(u"::APP_STRINGS"), document);
+    Load(String(u"::FRAMEWORK_STRINGS"), String(u"::APP_STRINGS"), tables, applicationName);
     KX::SetResourceTable(nullptr, 0);
 
     static KX::Test::DocumentFile file("StringTables.xml");
     file.Write(data, size);
     const String path(file.Path().c_str());
-    Load(path, path, document);
+    Load(path, path, tables, applicationName);
     return 0;
 }
