@@ -111,7 +111,7 @@ bool XmlParser::Parse(const void* data, size_t size, XmlHandler& handler, XmlErr
                                                                                           XML_ParserFree);
     if (!parser)
         throw std::bad_alloc();
-    ParseState state(parser.get(), handler, size + kMaxExpandedText);
+    ParseState state(parser.get(), handler, 2 * size + kMaxExpandedText);
     XML_SetUserData(parser.get(), &state);
     XML_SetElementHandler(parser.get(), OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser.get(), OnText);

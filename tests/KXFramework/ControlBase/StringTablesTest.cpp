@@ -249,6 +249,20 @@ TEST_F(StringTableLoading, TextBeyondTheDocumentsLimitEndsItAndKeepsWhatCameBefo
     EXPECT_EQ(Lookup(Framework(), u"AFTER"), u"<absent>");
 }
 
+TEST_F(StringTableLoading, TextThatOnlyTranscodingLengthensIsReadWhole)
+{
+    // Each Latin-1 byte above 0x7F is two bytes of UTF-8: 2.4 MB of text from a 1.2 MB document.
+    m_documents.Set(u"FRAMEWORK_STRINGS", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>"
+                                          "<StringTable ID=\"Framework\"><String ID=\"LONG\"><Locale LCID=\"9\">" +
+                                              std::string(1200000, '\xE9') + "</Locale></String></StringTable></R>");
+    ASSERT_EQ(Load(0x0009), S_OK);
+    EXPECT_TRUE(m_factory->GetLastParseError().text.IsEmpty());
+    String text;
+    ASSERT_TRUE(Framework()->GetString(u"LONG", text));
+    EXPECT_EQ(text.GetLength(), 1200000u);
+    EXPECT_EQ(Text(text.Right(1)), u"\u00E9");
+}
+
 TEST_F(StringTableLoading, UTF16DocumentsWithAByteOrderMarkAreRead)
 {
     const std::u16string text = u"\uFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><R><StringTable ID=\"Framework\">"
