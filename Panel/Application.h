@@ -21,16 +21,10 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     // The engine and the MIDI manager stop before the framework's services go.
     [[nodiscard]] KXRESULT Shutdown() override;
-    // The main window, which also takes the menu's exit command.
-    [[nodiscard]] KXRESULT CreateMainWindow(int rendererKind) override;
 
     KX::String GetSettingsVersion() const override { return u"1_0_0"; }
     KX::String GetMainControlName() const override { return u"mainControl"; }
     int GetRendererKind() const override;
-
-    // The menu's File → Exit asks for the exit as the device view will.
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
 
     // Null before Initialize and after Shutdown.
     void GetMidiManager(KX::RCPtr<KX::LMidiManager>& out) const { out = m_midiManager; }

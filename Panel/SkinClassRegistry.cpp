@@ -3,6 +3,10 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
+// The main control and the device view.
+#include "Panel/UI/DeviceView.h"
+#include "Panel/UI/DriverCommon/MainControl.h"
+// The shared editors.
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"

@@ -137,10 +137,8 @@ KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.MainPage.PadEditPanel.TabControl
 KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.MainPage.XYPadEditPanel.TabControl")
 KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.TabControl.CCCyclePage.TabControl")
 KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.TabControl.ProgramCyclePage.TabControl")
-// Temporary: the main control and the device view get their own classes later.
-KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl")
-// Temporary: see above.
-KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl.DeviceView")
+KIVO_SKIN_CLASS(KX::LMainControl, u"PresetEditor.MainControl")
+KIVO_SKIN_CLASS(LDeviceView, u"PresetEditor.MainControl.DeviceView")
 KIVO_SKIN_CLASS(LButtonControlEditPanel, u"PresetEditor.MainControl.EditPanel.ButtonTypePanel")
 KIVO_SKIN_CLASS(LButtonControlViewPanel, u"PresetEditor.MainControl.PushButtonType.ViewPanel")
 KIVO_SKIN_CLASS(LMIDIChannelViewPanel, u"PresetEditor.MainControl.MIDIChannelView")
