@@ -334,10 +334,10 @@ KXRESULT LDeviceView::OnMenuGlobalSettings(const RCPtr<LNotificationDistributor>
 
 void LDeviceView::RefreshIdleSubscription()
 {
+    // Registration results are not examined: a command that cannot be bound stays inert.
     RCPtr<LRootWindow>* root = GetRootWindowPtr();
     if (m_handler && root && *root) {
         const RCPtr<LNotificationDistributor> menu(*root);
-        // Registration results are not examined: a command that cannot be bound stays inert.
         static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromDevice, menu,
                                                      u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", 0));
         static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuSendPresetToDevice, menu,
@@ -352,6 +352,9 @@ void LDeviceView::RefreshIdleSubscription()
                                                      u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ", 0));
         static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuGlobalSettings, menu,
                                                      u"NID_MENU_FILE_GLOBALSETTINGS_REQ", 0));
+    }
+    // The global hot keys arrive on the application's centre, whatever window is active.
+    if (m_handler) {
         const RCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter());
         static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromFile, centre,
                                                      u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", 0));
