@@ -10,6 +10,8 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
+#include "Panel/UI/DeviceView.h"
+#include "Panel/UI/DriverCommon/MainControl.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
