@@ -663,3 +663,60 @@ TEST_F(DeviceViewTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 }
 
 } // namespace KX::Test
+
+namespace KX::Test {
+
+TEST_F(DeviceViewTest, AListOfValuesIsDeliveredInOrderAndTheEnginesOwnIdentifiersChangeNothing)
+{
+    SpyLeaf<IPushButton>& button = buttons->Item(0);
+    const Variant first = Distinct(25), second = Distinct(26);
+    Array<ParamValue> values;
+    for (const auto& [id, v] :
+         {std::pair<int32_t, Variant>{First() + 25, first}, {First() + 9, Distinct(9)}, {First() + 25, Distinct(26)}}) {
+        ParamValue pv;
+        pv.descriptor = ParamDescriptor(id);
+        pv.value = v;
+        values.AddItem(pv);
+    }
+    RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
+    ASSERT_EQ(batch->Set(values), S_OK);
+    RCPtr<LNotification> n;
+    ASSERT_EQ(LNotification::Create(n, u"NID_PARAM_MODULE_STATE_CHANGE", RCPtr<LRefCountedObject>(batch)), S_OK);
+    EXPECT_EQ(main->OnParamModuleStateChange(nullptr, n), 1);
+    EXPECT_EQ(button.shown, (std::vector<Bytes>{BytesOf(first), BytesOf(second)}));
+    EXPECT_EQ(pads->Item(0).shown, std::vector<Bytes>{BytesOf(Distinct(9))});
+
+    // A device list already given with -2 needs no look-up and shows nothing.
+    EXPECT_EQ(main->ApplyParamValue(ParamDescriptor(-2), first), S_OK);
+    EXPECT_TRUE(posts->Deliver().empty());
+}
+
+// A missing child the view or the main control cannot work without names itself.
+TEST(DeviceViewChildren, AMissingRequiredChildIsANullPointerErrorNamingIt)
+{
+    FakeFrameworkServices services;
+    auto message = [](const std::function<void()>& initialize) {
+        try {
+            initialize();
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    RCPtr<LMainControl> main = Laid(new LMainControl(nullptr, u"mainControl"));
+    EXPECT_EQ(message([&] { static_cast<void>(main->Initialize()); }),
+              "Runtime Error : Null Pointer : LMainControl couldn't find viewDevice : KX::LMainControl::Initialize : "
+              "UI\\DriverCommon\\MainControl : Line 38");
+    RCPtr<LDeviceView> view = Laid(new LDeviceView(RCPtr<LControl>(main), u"viewDevice"));
+    EXPECT_EQ(message([&] { static_cast<void>(view->Initialize()); }),
+              "Runtime Error : Null Pointer : Cannot find child: groupBankPanel : LDeviceView::Initialize : "
+              "UI\\DeviceView : Line 138");
+    // A child of the wrong kind is as good as missing.
+    Laid(new LControl(RCPtr<LControl>(view), u"pads"));
+    EXPECT_EQ(message([&] { static_cast<void>(view->Initialize()); }),
+              "Runtime Error : Null Pointer : Cannot find child: pads : LDeviceView::Initialize : UI\\DeviceView : "
+              "Line 110");
+    static_cast<void>(main->BreakCycles());
+}
+
+} // namespace KX::Test
