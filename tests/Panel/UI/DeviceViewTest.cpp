@@ -12,6 +12,7 @@
 #include "Panel/UI/DriverCommon/UIModuleGroup.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 
+#include "../Resources/GeneratedSkinFixture.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "FakeShellOpen.h"
@@ -717,6 +718,38 @@ TEST(DeviceViewChildren, AMissingRequiredChildIsANullPointerErrorNamingIt)
               "Runtime Error : Null Pointer : Cannot find child: pads : LDeviceView::Initialize : UI\\DeviceView : "
               "Line 110");
     static_cast<void>(main->BreakCycles());
+}
+
+} // namespace KX::Test
+
+namespace KX::Test {
+
+// The editor's own skin: the main control holds the device view with the menu connected and bank 1
+// chosen; a click on bank 3 chooses it. The picture is left for a person to look at.
+class MainWindowFromSkinTest : public GeneratedSkinFixture {};
+
+TEST_F(MainWindowFromSkinTest, TheSkinsMainControlHoldsTheDeviceViewAndItsBanks)
+{
+    std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>();
+    ScopedService<std::shared_ptr<IDeviceViewHost>> hostSlot(IDeviceViewHost::Slot(), host);
+    RCPtr<LMainControl> main(Create(u"mainControl"));
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(RCPtr<LControl>(main)), S_OK);
+    const RCPtr<LDeviceView>& view = main->GetDeviceView();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(main->GetDevice().Get(), static_cast<const IDevice*>(view.Get()));
+    EXPECT_EQ(host->pollingStarts, 1);
+
+    RCPtr<LControl> banks = view->FindChild(u"groupBankPanel");
+    ASSERT_TRUE(banks);
+    RCPtr<LNotification> click;
+    ASSERT_EQ(LNotification::Create(click, u"NID_LEFT_CLICK", nullptr), S_OK);
+    ASSERT_EQ(banks->FindChild(u"bank3")->SendNotification(click), S_OK);
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(banks->FindChild(String::Format(u"bank%d", n))->GetValue(), n == 3 ? 1.0 : 0.0);
+    const char* folder = std::getenv("KIVO_SCREENSHOT_DIR");
+    WritePicture((folder && *folder ? std::string(folder) : std::string(".")) + "/main-window-bank3.png",
+                 {0, 0, kWidth, kHeight});
 }
 
 } // namespace KX::Test
