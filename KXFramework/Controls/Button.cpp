@@ -16,11 +16,6 @@ bool IsTrue(const String& text)
 
 } // namespace
 
-LButton::~LButton()
-{
-    m_handler = nullptr;
-}
-
 double LButton::Now()
 {
     IFrameworkServices* services = GetFrameworkServices();
@@ -32,10 +27,9 @@ KXRESULT LButton::Initialize()
     const KXRESULT r = LControl::Initialize();
     if (Failed(r))
         return r;
-    m_handler = LNotificationHandler<LButton>::Create(this);
     // Handed straight to the button, so no distributor interns the name.
     InternNotificationName(u"NID_SIMULATE_CLICK");
-    const KXRESULT bound = m_handler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
+    const KXRESULT bound = BindAny(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
     if (Failed(bound))
         throw FailedResultException("Failed Result : " + ResultToString(bound) +
                                     " : KX::LButton::Initialize : Controls\\Button : Line 50");
@@ -230,21 +224,6 @@ String LButton::GetToolTipText() const
     if (const_cast<LButton*>(this)->IsTextTruncated())
         return GetText();
     return LControl::GetToolTipText();
-}
-
-KXRESULT LButton::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButton::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
 }
 
 } // namespace KX

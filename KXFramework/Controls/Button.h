@@ -1,17 +1,16 @@
 #pragma once
 // Push, toggle and radio button: 14 looks chosen from its on/off value and its input conditions,
 // auto-repeat while held, and clicks simulated by the program (Enter, or NID_SIMULATE_CLICK).
-#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 
 namespace KX {
 
-class LButton : public LControl {
+class LButton : public LControlWithHandler<LControl, LButton> {
 public:
     // Look indices; the "on" looks follow at kOnOffset.
     enum Look { kNormal = 0, kHover = 1, kPressed = 2, kFocusedOffset = 3, kDisabled = 6, kOnOffset = 7 };
 
-    using LControl::LControl;
-    ~LButton() override;
+    using LControlWithHandler::LControlWithHandler;
 
     void OnValueChanged() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
@@ -28,11 +27,6 @@ public:
     virtual bool SetChecked(bool on);
     [[nodiscard]] virtual KXRESULT UpdateLook();
     virtual void SimulateClick();
-
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
 
     bool IsOn() const { return GetValue() >= 0.5; }
     bool IsRadio() const { return m_isRadio; }
@@ -61,7 +55,6 @@ private:
     void ClickNow();
     static double Now();
 
-    RCPtr<LNotificationHandler<LButton>> m_handler;
     bool m_autoValueSet = false;
     bool m_isRadio = false;
     double m_repeatInterval = 0.1;

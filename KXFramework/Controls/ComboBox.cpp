@@ -44,21 +44,19 @@ KXRESULT LComboBox::Initialize()
     m_listBox = RCPtr<LListBox>(dynamic_cast<LListBox*>(FindChild(u"listBox").Get()));
     if (Failed(r) || !m_listBox)
         return E_FAIL;
-    m_handler = Handler::Create(this);
-    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListVisibility, m_listBox,
-                                                 u"NID_VISIBLITY_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListItemActivated, m_listBox, u"NID_ITEM_ACTIVATED",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboBox::OnListVisibility, m_listBox,
+                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboBox::OnListItemActivated, m_listBox,
+                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
     if (RCPtr<LTextBox> box = GetTextBox()) {
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_VALIDATING",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextValidated, box, u"NID_TEXTBOX_VALIDATED",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
+                               u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextValidated, box,
+                               u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
+                               u"NID_TEXTBOX_TEXT_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextFocus, box,
+                               u"NID_HAS_FOCUS_CONDITION_CHANGE")); // a registration already there answers as before
     }
     static_cast<void>(m_listBox->SetDropDownMode(true)); // a list box always takes the mode
     m_listBox->SetVisible(false);
@@ -379,26 +377,10 @@ KXRESULT LComboBox::OnTextFocus(const RCPtr<LNotificationDistributor>&, const RC
     return S_FALSE;
 }
 
-KXRESULT LComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LDropDownControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LComboBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDropDownControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LComboBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_listBox = nullptr;
-    return LDropDownControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -37,7 +37,6 @@ void SetPositionOnAxis(LControl& control, int axis, double offset)
 KXRESULT LLevelMeter::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = Handler::Create(this);
     m_peakMarker = FindChild(u"peakLo");
     m_activeOverlay = FindChild(u"activeOverlay");
     m_clipButton = FindChild(u"clipButton");
@@ -133,8 +132,8 @@ KXRESULT LLevelMeter::EnableClipLatch(bool on)
         return S_OK;
     m_clipLatch = on;
     if (on)
-        static_cast<void>(m_handler->SetNotification(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LLevelMeter::OnClipButtonClick, m_clipButton,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
     else
         UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
     return S_OK;
@@ -156,28 +155,12 @@ KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, 
     return S_FALSE;
 }
 
-KXRESULT LLevelMeter::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LLevelMeter::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LLevelMeter::BreakCycles()
 {
-    m_handler = nullptr;
     m_peakMarker = nullptr;
     m_activeOverlay = nullptr;
     m_clipButton = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

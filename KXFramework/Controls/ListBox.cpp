@@ -51,12 +51,11 @@ int CompareNoCase(const String& a, const String& b)
 
 } // namespace
 
-LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LListBox::Initialize()
 {
     const KXRESULT r = LScrollView::Initialize();
-    m_handler = Handler::Create(this);
     if (Failed(r))
         return r;
     static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
@@ -120,11 +119,8 @@ void LListBox::DropItemControls()
     for (const RCPtr<LListBoxItem>& row : rows) {
         OnItemControlDropped(row);
         RCPtr<LNotificationDistributor> sender(row);
-        for (const char16_t* name : kRowNotifications) {
-            if (m_handler)
-                m_handler->RemoveNotification(sender, name);
-            static_cast<void>(LNotificationClient::UnregisterForNotification(sender, name)); // a row leaving
-        }
+        for (const char16_t* name : kRowNotifications)
+            static_cast<void>(Unbind(sender, name));          // a row leaving
         static_cast<void>(RemoveChild(RCPtr<LControl>(row))); // each row is a child of the list
     }
     m_templateApplied = false;
@@ -190,14 +186,14 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
 {
     RCPtr<LNotificationDistributor> sender(row);
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN")); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP")); // a registration already there answers as before
+    static_cast<void>(Bind(&LListBox::OnItemLeftDrag, sender,
+                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LListBox::OnItemHover, sender,
+                           u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
     row->dropDownMode = m_dropDownMode;
     static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
 }
@@ -1322,28 +1318,12 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     }
 }
 
-KXRESULT LListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LScrollView::ReceiveNotification(sender, n);
-}
-
-KXRESULT LListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LListBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_rows.clear();
     m_entries.clear();
     m_templateDescriptor = nullptr;
-    return LScrollView::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -25,36 +25,15 @@ uint32_t VirtualKey(const KeyRecord& key)
 
 } // namespace
 
-LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
-
-KXRESULT LPanel::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    if (!IsCreated())
-        return S_OK;
-    if (m_panelHandler) {
-        if (const KXRESULT r = m_panelHandler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LScrollView::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_panelHandler)
-        m_panelHandler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
-}
+LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LPanel::Initialize()
 {
     const KXRESULT r = LScrollView::Initialize();
     if (Failed(r) || !GetParent())
         return r;
-    m_panelHandler = LNotificationHandler<LPanel>::Create(this);
-    if (!m_panelHandler)
-        return r;
     const RCPtr<LNotificationDistributor> parent(GetParent());
-    if (Failed(m_panelHandler->SetNotification(&LPanel::OnParentSiblingKey, parent, u"NID_SIBLING_KEY", 0)))
+    if (Failed(Bind(&LPanel::OnParentSiblingKey, parent, u"NID_SIBLING_KEY")))
         return E_FAIL;
     return S_OK;
 }

@@ -19,7 +19,6 @@ double Now()
 KXRESULT LProgressBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = Handler::Create(this);
     m_activeOverlay = FindChild(u"activeOverlay");
     m_timeRemainingLabel = RCPtr<LLabel>(FindChild(u"timeRemainingLabel"));
     if (m_timeRemainingLabel)
@@ -127,24 +126,8 @@ void LProgressBar::UpdateTimeRemaining(int32_t s)
     m_timeRemainingLabel->SetText(text);
 }
 
-KXRESULT LProgressBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LProgressBar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LProgressBar::BreakCycles()
 {
-    m_handler = nullptr;
     m_activeOverlay = nullptr;
     m_timeRemainingLabel = nullptr;
     m_percentCompleteLabel = nullptr;

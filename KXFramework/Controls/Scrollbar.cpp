@@ -26,7 +26,7 @@ double Clamp01(double t)
 
 } // namespace
 
-LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name)
+LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name)
 {
     static_cast<void>(LControl::SetRange(0.0, 100.0, 0)); // the range is ordered, so it cannot be refused
 }
@@ -41,23 +41,19 @@ KXRESULT LScrollbar::Initialize()
 {
     if (Failed(LControl::Initialize()))
         return E_FAIL;
-    m_handler = Handler::Create(this);
     m_channel = FindChild(u"channel");
     if (m_channel) {
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelLeftDrag, m_channel,
-                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelHover, m_channel,
-                                                     u"NID_HOVER_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnChannelLeftDrag, m_channel,
+                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnChannelHover, m_channel,
+                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
         m_thumb = RCPtr<LButton>(m_channel->FindChild(u"thumb"));
     }
     if (m_thumb) {
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbLeftDrag, m_thumb,
-                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnThumbMouseMove, m_thumb,
+                               u"NID_MOUSE_MOVE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnThumbLeftDrag, m_thumb,
+                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
         m_thumb->keepPressedOutside = true;
     }
     RCPtr<LButton> dec(FindChild(u"dec"));
@@ -65,9 +61,8 @@ KXRESULT LScrollbar::Initialize()
     for (LButton* arrow : {dec.Get(), inc.Get()}) {
         if (!arrow)
             continue;
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnButtonAutoRepeat,
-                                                     RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow),
+                               u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
@@ -120,10 +115,10 @@ KXRESULT LScrollbar::SetRange(double minimum, double maximum, int32_t scaleType)
 KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
 {
     m_siblingKeyMask = uint8_t(mask & 0xFF);
-    if (m_siblingKeyMask && !m_siblingKeysBound && m_parent && m_handler) {
+    if (m_siblingKeyMask && !m_siblingKeysBound && m_parent) {
         m_siblingKeysBound = true;
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnSiblingKey, m_parent,
+                               u"NID_SIBLING_KEY")); // a registration already there answers as before
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
@@ -416,27 +411,11 @@ KXRESULT LScrollbar::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const 
     return S_OK;
 }
 
-KXRESULT LScrollbar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LScrollbar::BreakCycles()
 {
-    m_handler = nullptr;
     m_thumb = nullptr;
     m_channel = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -85,11 +85,10 @@ bool LSlider::MakeThumb()
         return false;
     m_thumb = thumb;
     m_thumb->SetVisible(true);
-    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbDragChange, m_thumb,
-                                                 u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LSlider::OnThumbDragChange, m_thumb,
+                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
     if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
         button->keepPressedOutside = true;
     return true;
@@ -99,7 +98,6 @@ KXRESULT LSlider::Initialize()
 {
     if (Failed(LPanel::Initialize()))
         return E_FAIL;
-    m_handler = Handler::Create(this);
     m_thumbEnd = FindChild(u"thumbEnd");
     m_thumbStart = FindChild(u"thumbStart");
     if (m_thumbStart && !m_thumbEnd)
@@ -426,28 +424,12 @@ KXRESULT LSlider::HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel)
 
 // ---- notifications
 
-KXRESULT LSlider::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LSlider::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LSlider::BreakCycles()
 {
-    m_handler = nullptr;
     m_thumb = nullptr;
     m_thumbStart = nullptr;
     m_thumbEnd = nullptr;
-    return LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

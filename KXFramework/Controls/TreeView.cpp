@@ -160,16 +160,13 @@ void LTreeView::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     if (!box)
         return;
     box->SetAutoValueSet(IsAutoCheck());
-    using Member = LNotificationHandler<LListBox>::Member;
     RCPtr<LNotificationDistributor> sender(box);
     if (IsAutoCheck())
-        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderValueChanged), sender,
-                                                        u"NID_VALUE_CHANGE",
-                                                        0)); // a registration already there answers as before
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderValueChanged), sender,
+                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
     else
-        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderClicked), sender,
-                                                        u"NID_LEFT_CLICK",
-                                                        0)); // a registration already there answers as before
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderClicked), sender,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
 }
 
 KXRESULT LTreeView::OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
