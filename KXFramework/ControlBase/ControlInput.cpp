@@ -72,7 +72,7 @@ bool DockedBoth(const LControl& c)
 
 bool IsTabKey(uint32_t key)
 {
-    return ((key >> 16) & 0xFF) == 9 && (key & KeyCode::kKeyDown) && !(key & KeyCode::kNoKey);
+    return KeyCode::VirtualKeyOf(key) == VirtualKey::kTab && KeyCode::IsPressed(key);
 }
 
 int TabIndexOf(const LControl& parent, const LControl* child)
@@ -861,8 +861,8 @@ KXRESULT LControl::MoveFocus(const RCPtr<LKeyParam>& key)
     if (!key)
         return E_INVALIDARG;
     RCPtr<LControl> self = Hold(this);
-    const bool backward = (key->key.key & KeyCode::kShiftKey) != 0;
-    if (!(key->key.key & KeyCode::kCtrlKey)) {
+    const bool backward = KeyCode::HasShift(key->key.key);
+    if (!KeyCode::HasCtrl(key->key.key)) {
         const unsigned count = key->receivers.GetCount();
         RCPtr<LControl> last = count ? key->receivers.GetAt(count - 1) : nullptr;
         const int start = TabIndexOf(*this, last.Get());

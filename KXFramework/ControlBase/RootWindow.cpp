@@ -47,7 +47,7 @@ uint32_t LRootWindow::GetMouseButtons() const
 uint32_t LRootWindow::GetModifierKeys() const
 {
     IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetModifierKeys() & 0x49 : 0;
+    return services ? services->GetModifierKeys() & KeyCode::kMouseModifierFlags : 0;
 }
 
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
@@ -476,7 +476,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     if (!m_content || !IsWindowActive() || m_osServices->IsModal())
         return;
     RCPtr<LRootWindow> self(this);
-    const bool backward = key && (key->key.key & KeyCode::kShiftKey);
+    const bool backward = key && KeyCode::HasShift(key->key.key);
     IFrameworkServices* services = GetFrameworkServices();
     const std::vector<RCPtr<LRootWindow>> roots =
         services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};

@@ -148,7 +148,7 @@ bool LButton::ContainsPoint(const PointT<int32_t>& p) const
 KXRESULT LButton::OnKey(const RCPtr<LKeyParam>& key)
 {
     // Enter clicks only an enabled button, as a simulated click by notification does.
-    if (key && key->key.key == kEnterKey && IsEnabled(true)) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEnter) && IsEnabled(true)) {
         SimulateClick();
         return S_OK;
     }

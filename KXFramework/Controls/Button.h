@@ -40,8 +40,6 @@ public:
     bool keepPressedOutside = false;
     bool repeating = false;
 
-    static constexpr uint32_t kEnterKey = 0x200D0000;
-
 protected:
     // A left click changes the value when the button sets its own: a check button toggles, a
     // radio button turns on.

@@ -8,12 +8,6 @@
 
 namespace KX {
 
-namespace {
-
-constexpr uint32_t kDown = 0x20280000, kEnter = 0x200D0000, kEscape = 0x201B0000;
-
-} // namespace
-
 LComboBox::~LComboBox() = default;
 
 void LComboBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
@@ -317,11 +311,12 @@ KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)
 {
     if (!key)
         return S_FALSE;
-    if (!IsDropDownShown() && (key->key.key == kDown || key->key.key == kEnter)) {
+    if (!IsDropDownShown() &&
+        (key->key.key == KeyCode::Press(VirtualKey::kDown) || key->key.key == KeyCode::Press(VirtualKey::kEnter))) {
         static_cast<void>(ShowDropDown(true)); // a list that cannot open leaves the box as it was
         return S_OK;
     }
-    if (IsDropDownShown() && key->key.key == kEscape) {
+    if (IsDropDownShown() && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
         m_listBox->SetVisible(false);
         return S_OK;
     }
@@ -330,7 +325,7 @@ KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)
 
 KXRESULT LComboBox::HandleKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && key->key.key == kEscape && m_listBox)
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape) && m_listBox)
         m_listBox->SetVisible(false);
     return S_OK;
 }

@@ -15,18 +15,6 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kShiftUp = 0x22260000;
-constexpr uint32_t kDown = 0x20280000;
-constexpr uint32_t kShiftDown = 0x22280000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kRight = 0x20270000;
-constexpr uint32_t kPageUp = 0x20210000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kEnter = 0x200D0000;
-
 // Rows are made while they fill the view; a bound keeps a degenerate template from making more.
 constexpr size_t kMaxRows = 4096;
 
@@ -1275,6 +1263,10 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     if (!key)
         return S_FALSE;
     RCPtr<LControl> self(this);
+    constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
+    constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
+    constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
+    constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
     const uint32_t k = key->key.key;
     const int32_t count = GetItemCount();
     switch (k) {
@@ -1296,20 +1288,20 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
             SelectItems(i, -1, true);
         return S_OK;
     }
-    case kLeft:
-    case kRight:
+    case KeyCode::Press(VirtualKey::kLeft):
+    case KeyCode::Press(VirtualKey::kRight):
         PassKeyToBar(GetHorizontalBar(), key);
         return S_OK;
-    case kPageUp:
-    case kPageDown:
+    case KeyCode::Press(VirtualKey::kPageUp):
+    case KeyCode::Press(VirtualKey::kPageDown):
         PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
-    case kHome:
-    case kEnd:
+    case KeyCode::Press(VirtualKey::kHome):
+    case KeyCode::Press(VirtualKey::kEnd):
         PassKeyToBar(GetHorizontalBar(), key);
         PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
-    case kEnter:
+    case KeyCode::Press(VirtualKey::kEnter):
         if (m_currentIndex >= 0)
             ActivateItem(m_currentIndex);
         return S_OK;

@@ -142,10 +142,11 @@ void LNumericUpDown::UpdateAllowedCharacters()
 
 KXRESULT LNumericUpDown::HandleKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && IsComplete() && (key->key.key == 0x20260000 || key->key.key == 0x20280000)) {
+    if (key && IsComplete() &&
+        (key->key.key == KeyCode::Press(VirtualKey::kUp) || key->key.key == KeyCode::Press(VirtualKey::kDown))) {
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_SIMULATE_CLICK", nullptr)))
-            static_cast<void>((key->key.key == 0x20260000 ? m_buttonUp : m_buttonDown)
+            static_cast<void>((key->key.key == KeyCode::Press(VirtualKey::kUp) ? m_buttonUp : m_buttonDown)
                                   ->ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
         return S_OK;
     }

@@ -14,9 +14,6 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kEscape = 0x201B0000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kRight = 0x20270000;
 // Submenus open and close this long after the pointer settles on an item.
 constexpr uint32_t kHoverDelayMs = 250;
 
@@ -684,18 +681,18 @@ void LPopupMenu::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
 
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && key->key.key == kLeft) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kLeft)) {
         if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
             parent->CloseSubmenu();
         return S_OK;
     }
-    if (key && key->key.key == kRight) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kRight)) {
         const int32_t current = GetCurrentIndex();
         if (HasSubItems(ItemAt(current)) && Succeeded(OpenSubmenu(current)) && m_submenu)
             m_submenu->SelectItems(0, -1, true);
         return S_OK;
     }
-    if (key && key->key.key == kEscape) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
         if (m_autoDismiss && !m_dismissing)
             static_cast<void>(Dismiss()); // a popup already closed stays closed
         return S_OK;

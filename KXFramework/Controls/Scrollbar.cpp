@@ -10,15 +10,6 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kPageUp = 0x20210000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kRight = 0x20270000;
-constexpr uint32_t kDown = 0x20280000;
-
 double Clamp01(double t)
 {
     return t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
@@ -369,17 +360,18 @@ KXRESULT LScrollbar::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const 
     if (!param || !IsVisible(true))
         return S_OK;
     struct Rule {
-        uint32_t key;
+        uint32_t virtualKey;
         uint8_t bit;
         int orientation; // 1 vertical, 0 horizontal, -1 either
         int kind;        // -1/+1 line, -2/+2 page, 0 home, 3 end
     };
     static const Rule kRules[] = {
-        {kUp, 0x01, 1, -1},     {kDown, 0x02, 1, 1},     {kLeft, 0x04, 0, -1}, {kRight, 0x08, 0, 1},
-        {kPageUp, 0x10, 1, -2}, {kPageDown, 0x20, 1, 2}, {kHome, 0x40, -1, 0}, {kEnd, 0x80, -1, 3},
+        {VirtualKey::kUp, 0x01, 1, -1},   {VirtualKey::kDown, 0x02, 1, 1},    {VirtualKey::kLeft, 0x04, 0, -1},
+        {VirtualKey::kRight, 0x08, 0, 1}, {VirtualKey::kPageUp, 0x10, 1, -2}, {VirtualKey::kPageDown, 0x20, 1, 2},
+        {VirtualKey::kHome, 0x40, -1, 0}, {VirtualKey::kEnd, 0x80, -1, 3},
     };
     for (const Rule& rule : kRules) {
-        if (param->key.key != rule.key || !(m_siblingKeyMask & rule.bit))
+        if (param->key.key != KeyCode::Press(rule.virtualKey) || !(m_siblingKeyMask & rule.bit))
             continue;
         if (rule.orientation >= 0 && rule.orientation != m_vertical)
             return S_OK;

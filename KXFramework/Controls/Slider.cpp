@@ -37,9 +37,6 @@ RCPtr<LHolder<bool>> Flag(bool on)
     return holder;
 }
 
-constexpr uint32_t kKeyDown = 0x20000000;
-constexpr uint32_t kNoKey = 0x80000000;
-
 } // namespace
 
 LSlider::~LSlider() = default;
@@ -374,17 +371,17 @@ KXRESULT LSlider::StepKey(const RCPtr<LKeyParam>& param)
     if (!param)
         return S_FALSE;
     const uint32_t key = param->key.key;
-    const uint32_t virtualKey = (key >> 16) & 0xFF;
-    const bool arrow = virtualKey >= 0x25 && virtualKey <= 0x28;
-    if (arrow && !(key & (kKeyDown | kNoKey))) {
+    const uint32_t virtualKey = KeyCode::VirtualKeyOf(key);
+    const bool arrow = virtualKey >= VirtualKey::kLeft && virtualKey <= VirtualKey::kDown;
+    if (arrow && KeyCode::IsReleased(key)) {
         m_keyHeld = false;
         Send(u"NID_VALUE_CHANGE_KEY_UP", param);
         return S_OK;
     }
     double step = 0.0;
-    if (key == 0x20270000 || key == 0x20260000)
+    if (key == KeyCode::Press(VirtualKey::kRight) || key == KeyCode::Press(VirtualKey::kUp))
         step = 1.0;
-    else if (key == 0x20250000 || key == 0x20280000)
+    else if (key == KeyCode::Press(VirtualKey::kLeft) || key == KeyCode::Press(VirtualKey::kDown))
         step = -1.0;
     if (step == 0.0)
         return S_FALSE;

@@ -215,7 +215,7 @@ protected:
     // A key-down record of a virtual key with the key word's modifier bits.
     void Key(uint32_t virtualKey, uint32_t modifierBits = 0)
     {
-        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | (virtualKey << 16) | modifierBits, 0, 0}));
+        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::Press(virtualKey, modifierBits), 0, 0}));
         if (RCPtr<LControl> focus = root->GetFocusControl())
             focus->OnKeyInput(key);
     }

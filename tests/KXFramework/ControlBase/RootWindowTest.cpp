@@ -143,10 +143,10 @@ TEST_F(RootWindowTest, AnUnhandledWheelGoesOnToTheFocusControl)
     EXPECT_EQ(other->log, (std::vector<std::string>{"wheel 1", "hwheel 3"}));
 
     // Keys go to the focus control only.
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     EXPECT_EQ(other->log.back(), "key 541130752");
     root->SetFocusControl(nullptr);
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     EXPECT_EQ(other->log.size(), 3u);
 }
 
@@ -170,7 +170,7 @@ TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable
     gone->Destroy();
     gone = nullptr;
     root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {55, 45}, 0);
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     content->log.clear();
     window.cursorPosition = {55, 45};
     root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {55, 45}, 0);
@@ -248,13 +248,13 @@ TEST_F(RootWindowTest, TabOutOfTheContentGoesToTheNextWindow)
     RCPtr<LRootWindow> second = LRootWindow::Create(renderer, &secondWindow);
     services.AddRootWindow(root);
     services.AddRootWindow(second);
-    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
     EXPECT_EQ(secondWindow.focusRequests, 1);
 
     // Alone, the window keeps the focus: it wraps to its content's first stop.
     services.RemoveRootWindow(second);
     second->BreakCycles();
-    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
     EXPECT_EQ(root->GetFocusControl(), RCPtr<LControl>(other));
     services.RemoveRootWindow(root);
 }

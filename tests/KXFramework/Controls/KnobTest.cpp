@@ -208,17 +208,17 @@ TEST_F(KnobTest, KeysAndTheWheelStepOneUnitAndStopAtTheEnds)
     RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     knob->SetValue(knob->ValueToNormalized(126.0));
     const int before = changes->received;
-    Key(0x20270000); // Right
-    Key(0x20270000); // auto-repeat at the top end: no change
+    Key(KeyCode::Press(VirtualKey::kRight));
+    Key(KeyCode::Press(VirtualKey::kRight)); // auto-repeat at the top end: no change
     EXPECT_DOUBLE_EQ(knob->GetValue(), 1.0);
     EXPECT_EQ(changes->received, before + 1);
     EXPECT_EQ(downs->received, 1);
-    Key(0x00270000); // released
+    Key(VirtualKey::kRight << 16); // released
     EXPECT_EQ(ups->received, 1);
-    Key(0x20280000); // Down
+    Key(KeyCode::Press(VirtualKey::kDown));
     EXPECT_NEAR(knob->NormalizedToValue(knob->GetValue()), 126.0, 1e-9);
     // Shift+Right is not the knob's.
-    Key(0x28270000);
+    Key(KeyCode::Press(VirtualKey::kRight, KeyCode::kCommandKey));
     EXPECT_NEAR(knob->NormalizedToValue(knob->GetValue()), 126.0, 1e-9);
     // Losing the focus while a key is held releases it.
     ASSERT_EQ(Knob(u"radial")->SetFocus(true), S_OK);

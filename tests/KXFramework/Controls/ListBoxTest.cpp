@@ -76,14 +76,14 @@ const char kStrings[] = R"(
   <String ID="ITEM.99999999999"><Locale LCID="0x0009">far away</Locale></String>
  </StringTable>)";
 
-constexpr uint32_t kDown = 0x20280000;
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kShiftDown = 0x22280000;
-constexpr uint32_t kShiftUp = 0x22260000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kEnter = 0x200D0000;
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
+constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
+constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
+constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
+constexpr uint32_t kPageDown = KeyCode::Press(VirtualKey::kPageDown);
+constexpr uint32_t kEnd = KeyCode::Press(VirtualKey::kEnd);
+constexpr uint32_t kHome = KeyCode::Press(VirtualKey::kHome);
+constexpr uint32_t kEnter = KeyCode::Press(VirtualKey::kEnter);
 
 class ListBoxTest : public ControlsFixture {
 protected:
@@ -360,7 +360,9 @@ TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
     Key(kUp);
     Key(kEnter);
     EXPECT_EQ(list->GetSelectedCount(), 0);
-    EXPECT_EQ(list->OnKey(RCPtr<LKeyParam>(new LKeyParam({0x22250000, 0, 0}))), S_FALSE);
+    EXPECT_EQ(
+        list->OnKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kLeft, KeyCode::kShiftKey), 0, 0}))),
+        S_FALSE);
     Fill(5);
     EXPECT_EQ(list->SetItemSelectionValue(7, 1.0), E_INVALIDARG);
     EXPECT_FALSE(list->SetItemMarked(-1, true));
