@@ -58,10 +58,10 @@ uintptr_t AppCursor(const char16_t* name)
     return services ? services->LoadAppCursor(name) : 0;
 }
 
-// 0, 1, 2 for the buttons 1, 2, 4; -1 for anything else.
+// 0, 1, 2 for the left, middle and right buttons; -1 for anything else.
 int ButtonIndex(int32_t button)
 {
-    return button == 1 ? 0 : button == 2 ? 1 : button == 4 ? 2 : -1;
+    return button == kLeftButton ? 0 : button == kMiddleButton ? 1 : button == kRightButton ? 2 : -1;
 }
 
 bool DockedBoth(const LControl& c)
@@ -399,11 +399,11 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
             static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
     }
     switch (press->button) {
-    case 1:
+    case kLeftButton:
         m_pressRecord = press;
         OnLeftButtonDown(press);
         break;
-    case 2:
+    case kMiddleButton:
         OnMiddleButtonDown(press);
         break;
     default:
@@ -559,11 +559,11 @@ KXRESULT LControl::DispatchClick(const RCPtr<LMouseButtonParam>& param)
     if (!param)
         return E_INVALIDARG;
     switch (param->button) {
-    case 1:
+    case kLeftButton:
         return OnLeftClick(param);
-    case 2:
+    case kMiddleButton:
         return OnMiddleClick(param);
-    case 4:
+    case kRightButton:
         return OnRightClick(param);
     default:
         return E_INVALIDARG;

@@ -348,7 +348,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
         DispatchMouseMove(point, modifiers, index);
     HideToolTip();
     const bool indexed = index >= 0 && index < kPointerIndices;
-    const uint32_t bit = uint32_t(button) & 7u;
+    const uint32_t bit = uint32_t(button) & (kLeftButton | kMiddleButton | kRightButton);
     if (action == kRelease) {
         if (indexed)
             m_pressed[index] &= ~bit;
@@ -380,7 +380,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
         m_doubleClickMask |= bit;
     else
         m_doubleClickMask &= ~bit;
-    if (button != 1 && button != 2 && button != 4)
+    if (button != kLeftButton && button != kMiddleButton && button != kRightButton)
         return;
     static_cast<void>(target->OnMouseDown(
         LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(),

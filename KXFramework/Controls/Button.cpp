@@ -176,8 +176,8 @@ void LButton::ClickNow()
     uint32_t buttons = 0;
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root)
         buttons = (*root)->GetMouseButtons();
-    static_cast<void>(OnLeftClick(
-        LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0))); // the click handler's answer changes nothing here
+    static_cast<void>(OnLeftClick(LMouseButtonParam::Create(kLeftButton, {0, 0}, 0, false, buttons,
+                                                            0))); // the click handler's answer changes nothing here
 }
 
 void LButton::SimulateClick()

@@ -168,8 +168,9 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         // The list takes the rest of the press: moving selects, releasing over an entry chooses.
         const PointT<int32_t> cursor = root->GetCursorPos();
         const PointT<double> at = m_listBox->GetPositionInRoot();
-        static_cast<void>(m_listBox->BeginDrag(
-            1, cursor.x - int32_t(at.x), cursor.y - int32_t(at.y))); // a drag that cannot start leaves the pointer free
+        static_cast<void>(
+            m_listBox->BeginDrag(kLeftButton, cursor.x - int32_t(at.x),
+                                 cursor.y - int32_t(at.y))); // a drag that cannot start leaves the pointer free
     }
     return S_OK;
 }

@@ -85,7 +85,7 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
         popup->SetFocus(true);
         ShowLook(2);
         if (ComputeConditions() & Condition::kLeftPending)
-            popup->BeginDrag(1, int32_t(Round(m_dragOrigin.x)), int32_t(Round(m_dragOrigin.y)));
+            popup->BeginDrag(kLeftButton, int32_t(Round(m_dragOrigin.x)), int32_t(Round(m_dragOrigin.y)));
     } else {
         ShowClosedLook();
     }

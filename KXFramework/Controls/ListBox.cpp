@@ -1142,7 +1142,7 @@ KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender
     RCPtr<LControl> self(this);
     RCPtr<LMouseButtonParam> param = InListCoordinates(*this, *row, *press);
     const int32_t index = GetEntryIndexOfItemControl(row);
-    if (press->button == 1) {
+    if (press->button == kLeftButton) {
         if (!multiSelect) {
             OnItemClicked(row, param);
         } else {
@@ -1152,7 +1152,7 @@ KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender
                 m_pressedIndex = index;
             }
         }
-    } else if (press->button == 4 && index >= 0 && !press->isDoubleClick) {
+    } else if (press->button == kRightButton && index >= 0 && !press->isDoubleClick) {
         RCPtr<LHolder<int>> holder = LHolder<int>::Create();
         *holder->value = index;
         Send(u"NID_ITEM_RIGHT_CLICK", RCPtr<LRefCountedObject>(holder));
@@ -1164,7 +1164,7 @@ KXRESULT LListBox::OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, 
 {
     const auto* row = dynamic_cast<const LControl*>(sender.Get());
     const auto* release = dynamic_cast<const LMouseButtonParam*>(n->GetPayload().Get());
-    if (!row || !release || m_dropDownMode || release->button != 1 || !multiSelect)
+    if (!row || !release || m_dropDownMode || release->button != kLeftButton || !multiSelect)
         return S_FALSE;
     const int32_t index = GetEntryIndexOfItemControl(row);
     // A press on a selection is applied on release, so that it does not collapse before a drag:

@@ -654,7 +654,7 @@ void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
         return;
     // Taking the capture ends this popup's drag; a control that cannot take it leaves the drag here.
     if (dynamic_cast<LComboMenu*>(under.Get())) {
-        static_cast<void>(under->BeginDrag(1, 0, 0));
+        static_cast<void>(under->BeginDrag(kLeftButton, 0, 0));
         return;
     }
     for (RCPtr<LControl> c = under; c; c = c->GetParent()) {
@@ -663,7 +663,7 @@ void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
             continue;
         // A popup on its way out takes no drag.
         if (popup != this && IsInChain(popup) && !popup->IsDismissing())
-            static_cast<void>(popup->BeginDrag(1, 0, 0));
+            static_cast<void>(popup->BeginDrag(kLeftButton, 0, 0));
         return;
     }
 }

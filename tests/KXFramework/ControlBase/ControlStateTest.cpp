@@ -50,7 +50,7 @@ TEST(EventParamsTest, TextFormsFollowTheirFormats)
     EXPECT_EQ(LConditionsParam::Create(1, 2, {1.5, -2.0})->ToString(), String(u"(1.5, -2)"));
     EXPECT_EQ(LPointWithModifiersParam::Create({3, -4}, 0x48, 0)->ToString(),
               String(u"point(3, -4)  modifiers: 0x00000048"));
-    EXPECT_EQ(LMouseButtonParam::Create(4, {1, 2}, 1, true, 4, 0)->ToString(),
+    EXPECT_EQ(LMouseButtonParam::Create(kRightButton, {1, 2}, KeyCode::kCtrlFlag, true, kRightButton, 0)->ToString(),
               String(u"point(1, 2)  modifiers: 0x00000001"));
 }
 

@@ -193,7 +193,7 @@ protected:
             Move(x, y);
     }
 
-    void Press(int x, int y, int32_t button = 1, bool doubleClick = false)
+    void Press(int x, int y, int32_t button = kLeftButton, bool doubleClick = false)
     {
         MoveIfNeeded(x, y);
         window.buttons |= uint32_t(button);
@@ -202,7 +202,7 @@ protected:
             target->OnMouseDown(LMouseButtonParam::Create(button, local, 0, doubleClick, window.buttons, 0));
     }
 
-    void Release(int x, int y, int32_t button = 1)
+    void Release(int x, int y, int32_t button = kLeftButton)
     {
         MoveIfNeeded(x, y);
         window.buttons &= ~uint32_t(button);

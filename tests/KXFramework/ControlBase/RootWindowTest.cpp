@@ -99,8 +99,8 @@ protected:
 TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 {
     window.cursorPosition = {5, 6};
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {5, 6}, 0);
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "down 1 5,6"}));
 
     // With the other control holding capture, points are made local to it and a double click's
@@ -108,8 +108,8 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
     content->log.clear();
     static_cast<void>(root->SetCaptureControl(other)); // a control is given, so the capture cannot be refused
     root->DispatchMouseMove({5, 6}, 0, 0);
-    root->DispatchMouseButton(LRootWindow::kDoubleClick, 1, 0, {5, 6}, 0);
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kDoubleClick, kLeftButton, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kPress, 8, 0, {5, 6}, 0);
     EXPECT_EQ(other->log, (std::vector<std::string>{"move -45,-34", "down 1 -45,-34 double", "up 1 -45,-34 double"}));
     // Hover never moves to a control other than the capture control.
@@ -120,7 +120,7 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 {
     window.active = false;
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseMove({7, 8}, 0, 0);
     root->DispatchMouseWheel({7, 8}, 0, 1);
     EXPECT_TRUE(content->log.empty());
@@ -129,7 +129,7 @@ TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 TEST_F(RootWindowTest, AMoveFirstDispatchesWhenTheButtonPointDiffers)
 {
     window.cursorPosition = {0, 0};
-    root->DispatchMouseButton(LRootWindow::kPress, 4, 0x08, {9, 9}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kRightButton, KeyCode::kShiftFlag, {9, 9}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "move 9,9", "down 4 9,9"}));
 }
 
@@ -169,11 +169,11 @@ TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable
     other = nullptr;
     gone->Destroy();
     gone = nullptr;
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {55, 45}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {55, 45}, 0);
     root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     content->log.clear();
     window.cursorPosition = {55, 45};
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {55, 45}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {55, 45}, 0);
     EXPECT_FALSE(root->GetCaptureControl());
     EXPECT_FALSE(root->GetFocusControl());
     EXPECT_EQ(content->log, (std::vector<std::string>{"down 1 55,45"}));

@@ -84,10 +84,10 @@ protected:
     void Click(const PointT<int32_t>& p)
     {
         window.cursorPosition = p;
-        window.buttons = 1;
-        root->DispatchMouseButton(LRootWindow::kPress, 1, 0, p, 0);
+        window.buttons = kLeftButton;
+        root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, p, 0);
         window.buttons = 0;
-        root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, p, 0);
     }
 
     // Names of the notifications sent and the name of each payload control ("-" for none).

@@ -114,7 +114,7 @@ protected:
         if (RCPtr<LControl> target = Target({x, y}, local))
             target->OnMouseMove(LPointWithModifiersParam::Create(local, services.modifiers, 0));
     }
-    void Press(int32_t x, int32_t y, int32_t button = 1, bool doubleClick = false)
+    void Press(int32_t x, int32_t y, int32_t button = kLeftButton, bool doubleClick = false)
     {
         window.buttons |= uint32_t(button);
         PointT<int32_t> local;
@@ -122,7 +122,7 @@ protected:
             target->OnMouseDown(
                 LMouseButtonParam::Create(button, local, services.modifiers, doubleClick, window.buttons, 0));
     }
-    void Release(int32_t x, int32_t y, int32_t button = 1)
+    void Release(int32_t x, int32_t y, int32_t button = kLeftButton)
     {
         window.buttons &= ~uint32_t(button);
         PointT<int32_t> local;

@@ -149,7 +149,7 @@ TEST_F(KnobTest, ADiagonalMoveKeepsTheAxisTheLastMovesFavoured)
 TEST_F(KnobTest, CtrlMovesOnAFinerGrid)
 {
     RCPtr<LKnob> knob = Knob(u"fine");
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Drag({{220, 20}, {230, 20}});
     // Ten pixels on a 99-step travel at a tenth of the speed, on a grid of 999 steps.
     EXPECT_NEAR(knob->GetValue(), 10.0 / 999.0, 1e-12);
@@ -237,7 +237,7 @@ TEST_F(KnobTest, AKnobWithoutFramesOrTravelIgnoresDragsSafely)
     RCPtr<LKnob> knob = Knob(u"bare");
     RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     Drag({{320, 20}, {360, 0}});
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Drag({{320, 20}, {360, 0}});
     EXPECT_DOUBLE_EQ(knob->GetValue(), 0.0);
     EXPECT_EQ(changes->received, 0);

@@ -188,7 +188,7 @@ TEST_F(ListBoxTest, MultipleSelectionExtendsByShiftAndTogglesByCtrl)
     Key(kShiftDown);
     Key(kShiftDown);
     EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 1, 2}));
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Click(50, 7 + 14);
     EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 2}));
     services.modifiers = 0;
@@ -261,7 +261,7 @@ TEST_F(ListBoxTest, ArrowKeysMoveTheSelectionToBothEnds)
             list->SelectItems(c.selectedBefore, -1, true);
         } else {
             ASSERT_EQ(list->EnsureItemVisible(0), S_OK);
-            services.modifiers = 0x08;
+            services.modifiers = KeyCode::kShiftFlag;
             Click(50, 7 + 14 * 5);
             services.modifiers = 0;
             ASSERT_EQ(list->GetAnchorIndex(), -1);

@@ -215,8 +215,8 @@ TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
         root->DispatchMouseMove({x, y}, 0, 0);
     };
     moveTo(20, 10 + 14 + 5);
-    window.buttons = 1;
-    ASSERT_EQ(popup->BeginDrag(1, 10, 19), S_OK);
+    window.buttons = kLeftButton;
+    ASSERT_EQ(popup->BeginDrag(kLeftButton, 10, 19), S_OK);
     moveTo(21, 10 + 14 + 5);
     ASSERT_EQ(popup->GetCurrentIndex(), 1);
     PopupKey(KeyCode::Press(VirtualKey::kRight)); // Right opens the submenu at once
@@ -234,7 +234,7 @@ TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
     moveTo(140, 24 + 14 + 5);
     ASSERT_EQ(root->GetCaptureControl(), RCPtr<LControl>(submenu));
     window.buttons = 0;
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {140, 24 + 14 + 5}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {140, 24 + 14 + 5}, 0);
     EXPECT_EQ(owner->received, 1);
     EXPECT_EQ(owner->lastID, String(u"NID_Y"));
 }

@@ -285,7 +285,7 @@ TEST_F(TextBoxTest, MouseSelectsAndDoubleClickTakesTheWord)
     Click(2 + 2 * w + 1, 10);
     EXPECT_EQ(box->GetCaret(), 2);
     Move(2 + 1 * w + 1, 10);
-    Press(2 + 1 * w + 1, 10, 1, true);
+    Press(2 + 1 * w + 1, 10, kLeftButton, true);
     Release(2 + 1 * w + 1, 10);
     EXPECT_EQ(box->GetSelectionStart(), 0);
     EXPECT_EQ(box->GetSelectionLength(), 3);
