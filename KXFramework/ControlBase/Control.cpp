@@ -1181,7 +1181,7 @@ void LControl::PublishConditions()
                 root->SetCursor(m_replacedCursor);
         }
     }
-    if (m_userMoveMode != 0 && fell(Condition::kLeftDragging))
+    if (m_userMoveMode != kMoveOff && fell(Condition::kLeftDragging))
         HandleConditionsChange();
     // The published record is the control's own; listeners see it change with every publication.
     const RCPtr<LConditionsParam> param = m_conditions;
@@ -1205,7 +1205,7 @@ void LControl::PublishConditions()
         if (changed & entry.bits)
             Send(*this, entry.name, param);
     }
-    if (m_userMoveMode != 0 && rose(Condition::kLeftDragging))
+    if (m_userMoveMode != kMoveOff && rose(Condition::kLeftDragging))
         BeginUserMove();
     // The hover follows the pointer to whatever now lies under it.
     if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture) ||

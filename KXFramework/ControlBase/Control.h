@@ -290,7 +290,28 @@ public:
     RCPtr<LControl> GetFocusedChild() const;
     void SetFocusBoundary(bool boundary) { m_focusBoundary = boundary; }
 
-    // User move.
+    // User move: a mode, and flags that name the axes moved or drag-scrolled, or the edges resized.
+    enum UserMoveMode : int32_t {
+        kMoveOff = 0,
+        kMoveWithDropTargets = 1, // auto-scroll at the drop target's edges
+        kMoveInParent = 2,
+        kMoveScrollingParent = 3, // auto-scroll at the parent's edges
+        kResizeEdges = 4,
+        kResizeScrollingParent = 5,
+        kDragScroll = 6, // dragging scrolls the content
+    };
+    enum UserMoveFlag : int32_t {
+        kMoveX = 0x01,
+        kMoveY = 0x02,
+        kMoveXY = kMoveX | kMoveY,
+        kRightEdge = 0x04,
+        kLeftEdge = 0x08,
+        kTopEdge = 0x10,
+        kBottomEdge = 0x20,
+        // The flags that let a move scroll the parent along X, and along Y.
+        kScrollsX = kMoveX | kRightEdge | kLeftEdge,
+        kScrollsY = kMoveY | kTopEdge | kBottomEdge,
+    };
     [[nodiscard]] virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
     int32_t GetUserMoveMode() const { return m_userMoveMode; }
     virtual void BeginUserMove();
@@ -299,7 +320,7 @@ public:
     virtual void HandleConditionsChange();
     virtual RCPtr<LControl> FindDropTarget(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
     virtual bool AcceptsDrop(const RCPtr<LControl>& moving);
-    // Edges (0x04 right, 0x08 left, 0x10 top, 0x20 bottom) where a drop target scrolls by itself.
+    // The edge flags (kRightEdge, ...) where a drop target scrolls by itself.
     virtual uint32_t GetDropScrollEdges(const RCPtr<LControl>& moving);
     virtual void OnDragEnter(const RCPtr<LControl>& moving);
     virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);

@@ -443,7 +443,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
     if (index >= 0)
         m_pending[index] = true;
     if (index == 0) {
-        m_userMoveMode = 0;
+        m_userMoveMode = kMoveOff;
         if (m_interceptsChildren && !m_delayedPressSubscribed) {
             m_delayedPressSubscribed = true;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
@@ -481,7 +481,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
     }
     OnPointerMoved(pointer);
     Send(*this, u"NID_MOUSE_MOVE", pointer);
-    if (m_dragging[0] && m_userMoveMode != 0)
+    if (m_dragging[0] && m_userMoveMode != kMoveOff)
         UserMoveStep(pointer);
     m_previousMoveTime = m_moveTime;
     return S_OK;
@@ -506,8 +506,8 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
         OnRightButtonUp(release);
         break;
     }
-    const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == 0)) && m_hover;
-    if (index == 0 && m_dragging[0] && m_userMoveMode == 6) {
+    const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == kMoveOff)) && m_hover;
+    if (index == 0 && m_dragging[0] && m_userMoveMode == kDragScroll) {
         m_releaseTime = Milliseconds();
         if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
             PointT<double> minimum, maximum;
@@ -516,7 +516,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
             const double velocity[2] = {m_dragVelocity.x, m_dragVelocity.y};
             const double limit[2] = {maximum.x, maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
-                const bool allowed = axis == 0 ? (axes == 1 || axes == 3) : (axes == 2 || axes == 3);
+                const bool allowed = axes == kMoveXY || axes == (axis == 0 ? kMoveX : kMoveY);
                 if (allowed && std::fabs(velocity[axis]) >= kFlickMinimumSpeed) {
                     static_cast<void>(
                         StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
@@ -1075,7 +1075,7 @@ void LControl::BeginUserMove()
     RCPtr<LControl> self = Hold(this);
     const PointT<double> startSize = m_moveStartSize;
     const PointT<double> startScroll = m_moveStartParentScroll;
-    if (m_userMoveMode == 1) {
+    if (m_userMoveMode == kMoveWithDropTargets) {
         m_dropTarget = nullptr;
         m_moveWasUnclipped = !GetClipToParent();
         SetClipToParent(false);
@@ -1120,7 +1120,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     const int flags = m_userMoveFlags;
     double d[2] = {m_rect.x + pointer->point.x - m_grabPoint.x, m_rect.y + pointer->point.y - m_grabPoint.y};
     const double grab[2] = {m_grabPoint.x, m_grabPoint.y};
-    const bool scrollAllowed[2] = {(flags & 0x0D) != 0, (flags & 0x32) != 0};
+    const bool scrollAllowed[2] = {(flags & kScrollsX) != 0, (flags & kScrollsY) != 0};
     int band[2] = {0, 0}; // -1 near edge, 1 far edge
     double depth[2] = {0.0, 0.0};
     const PointT<double> parentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
@@ -1129,7 +1129,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
     const double scrollNow[2] = {parentScroll.x, parentScroll.y};
 
-    if (mode != 1 && m_parent) {
+    if (mode != kMoveWithDropTargets && m_parent) {
         RectT<double> visible = m_parent->GetClientExtentRect();
         visible.x += parentScroll.x;
         visible.y += parentScroll.y;
@@ -1140,12 +1140,12 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         const double vlo[2] = {visible.x, visible.y};
         const double vhi[2] = {visible.x + visible.width, visible.y + visible.height};
         bool limited[2] = {false, false};
-        for (int axis = 0; axis < 2 && mode < 6; ++axis) {
+        for (int axis = 0; axis < 2 && mode < kDragScroll; ++axis) {
             double dMin = lo[axis] - grab[axis];
             double dMax = hi[axis] - 1.0 - grab[axis];
-            if (mode == 4 || mode == 5) {
-                const int nearEdge = axis == 0 ? 0x08 : 0x10;
-                const int farEdge = axis == 0 ? 0x04 : 0x20;
+            if (mode == kResizeEdges || mode == kResizeScrollingParent) {
+                const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
+                const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
                 const double start = axis == 0 ? m_moveStartSize.x : m_moveStartSize.y;
                 if (flags & nearEdge)
                     dMax = std::min(dMax, start - 1.0);
@@ -1161,7 +1161,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                 limited[axis] = true;
             }
         }
-        if (mode == 3 || mode == 5) {
+        if (mode == kMoveScrollingParent || mode == kResizeScrollingParent) {
             for (int axis = 0; axis < 2; ++axis) {
                 if (limited[axis] || !scrollAllowed[axis])
                     continue;
@@ -1185,7 +1185,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         }
     }
 
-    if (mode >= 1 && mode <= 5) {
+    if (mode >= kMoveWithDropTargets && mode <= kResizeScrollingParent) {
         for (int axis = 0; axis < 2; ++axis) {
             PositionSpec position;
             SizeSpec size;
@@ -1194,13 +1194,13 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
             const double correction =
                 position.docked ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
                                 : 0.0;
-            if (mode <= 3) {
-                if (!(flags & (axis == 0 ? 0x01 : 0x02)))
+            if (mode <= kMoveScrollingParent) {
+                if (!(flags & (axis == 0 ? kMoveX : kMoveY)))
                     continue;
                 position.absolute = m_moveOrigin[axis] + d[axis] - correction;
             } else {
-                const int nearEdge = axis == 0 ? 0x08 : 0x10;
-                const int farEdge = axis == 0 ? 0x04 : 0x20;
+                const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
+                const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
                 if (flags & nearEdge) {
                     position.absolute = m_moveOrigin[axis] + d[axis] - correction;
                     size.absolute = m_moveOrigin[2 + axis] - d[axis];
@@ -1215,7 +1215,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     }
 
     bool storeDisplacement = true;
-    if (mode == 6) {
+    if (mode == kDragScroll) {
         const double dt = double(int32_t(m_moveTime - m_previousMoveTime)) / 1000.0;
         storeDisplacement = dt > 0.0;
         if (dt > 0.0) {
@@ -1229,7 +1229,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                 const double travel = last[axis] - d[axis];
                 const double speed = travel / dt;
                 *velocity[axis] = (*velocity[axis] == 0.0 || dt >= 0.2) ? speed : speed * 0.5 + *velocity[axis] * 0.5;
-                const bool allowed = flags == 3 || flags == axis + 1;
+                const bool allowed = flags == kMoveXY || flags == (axis == 0 ? kMoveX : kMoveY);
                 if (!allowed || travel == 0.0)
                     continue;
                 PointT<double> offset = m_scrollOffset;
@@ -1242,10 +1242,10 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     if (storeDisplacement)
         m_lastDisplacement = {d[0], d[1]};
 
-    if (mode == 1)
+    if (mode == kMoveWithDropTargets)
         TrackDropTarget(rootPoint, band, depth);
 
-    RCPtr<LControl> scrolled = mode == 1 && m_dropTarget ? m_dropTarget : m_parent;
+    RCPtr<LControl> scrolled = mode == kMoveWithDropTargets && m_dropTarget ? m_dropTarget : m_parent;
     if (scrolled) {
         if (!scrollAllowed[0])
             band[0] = 0;
@@ -1319,8 +1319,8 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
                           inTarget.y - origin.y + target->m_scrollOffset.y};
     const double scroll[2] = {target->m_scrollOffset.x, target->m_scrollOffset.y};
     const double size[2] = {client.width, client.height};
-    const uint32_t farEdge[2] = {0x04, 0x20};
-    const uint32_t nearEdge[2] = {0x08, 0x10};
+    const uint32_t farEdge[2] = {kRightEdge, kBottomEdge};
+    const uint32_t nearEdge[2] = {kLeftEdge, kTopEdge};
     for (int axis = 0; axis < 2; ++axis) {
         const double farLine = scroll[axis] + size[axis] - kBand;
         const double nearLine = scroll[axis] + kBand;
@@ -1337,7 +1337,7 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
 void LControl::HandleConditionsChange()
 {
     RCPtr<LControl> self = Hold(this);
-    if (m_userMoveMode != 1) {
+    if (m_userMoveMode != kMoveWithDropTargets) {
         if (RCPtr<LControl> parent = m_parent) {
             static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
             static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing

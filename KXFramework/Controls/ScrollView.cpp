@@ -393,7 +393,7 @@ void LScrollView::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     const uint32_t rose = param ? param->currentMask & ~param->previousMask : 0;
     if (m_dragToScroll != 0 && (rose & Condition::kLeftDragging))
-        static_cast<void>(SetUserMoveMode(6, 1)); // a mode the control does not know leaves it still
+        static_cast<void>(SetUserMoveMode(kDragScroll, kMoveX)); // a mode the control does not know leaves it still
 }
 
 void LScrollView::RefreshIdleSubscription()

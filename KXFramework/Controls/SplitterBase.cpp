@@ -201,8 +201,9 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
         const bool is = (param->currentMask & Condition::kLeftDragging) != 0;
         if (is && !was) {
             BeginPaneDrag();
-            static_cast<void>(
-                SetUserMoveMode(3, m_orientation != 0 ? 1 : 2)); // a mode the control does not know leaves it still
+            static_cast<void>(SetUserMoveMode(
+                kMoveScrollingParent,
+                m_orientation != 0 ? kMoveX : kMoveY)); // a mode the control does not know leaves it still
         } else if (!is && was) {
             m_pane = nullptr;
         }

@@ -237,7 +237,7 @@ TEST_F(ScrollView, DragToScrollFollowsThePointerWithinTheScrollRange)
     view->SetDragToScroll(true);
     Press(100, 120);
     Move(101, 120);
-    EXPECT_EQ(view->GetUserMoveMode(), 6);
+    EXPECT_EQ(view->GetUserMoveMode(), LControl::kDragScroll);
     services.milliseconds = 10;
     Move(71, 100);
     // From the drag's first step (the pixel that started it came with no time to measure).
