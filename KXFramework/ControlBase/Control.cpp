@@ -851,6 +851,18 @@ KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const Si
     return same ? S_OK : S_FALSE;
 }
 
+KXRESULT LControl::EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit)
+{
+    if (!m_layout)
+        return E_FAIL;
+    PositionSpec position;
+    SizeSpec size;
+    if (const KXRESULT r = m_layout->GetPlacement(axis, position, size); Failed(r))
+        return r;
+    edit(position, size);
+    return SetPlacement(axis, position, size);
+}
+
 KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum)
 {
     if (!m_layout)

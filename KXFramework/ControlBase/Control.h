@@ -23,6 +23,7 @@
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace KX {
@@ -162,6 +163,10 @@ public:
     // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
     // E_INVALIDARG for an axis other than 0 and 1.
     [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    // Changes one axis of the placement: edit gets the descriptor's specs of that axis to change,
+    // and they are applied as SetPlacement does, with its result. E_FAIL without a descriptor and
+    // E_INVALIDARG for an axis other than 0 and 1, without calling edit.
+    [[nodiscard]] KXRESULT EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit);
     [[nodiscard]] KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
     // The size the minimum rules alone give; the descriptor is left as it was.
     PointT<double> GetPreferredSize();

@@ -1081,16 +1081,13 @@ void LControl::BeginUserMove()
         SetClipToParent(false);
         const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(m_layout->GetPlacement(
-                axis, position, size)); // an axis without placement leaves the specs at their defaults
-            m_moveWasDocked[axis] = position.docked;
-            if (!position.docked) {
-                position.absolute = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
-                position.docked = true;
-                static_cast<void>(
-                    SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+            m_moveWasDocked[axis] = m_layout->position[axis].docked;
+            if (!m_moveWasDocked[axis]) {
+                const double at = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
+                static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+                    position.absolute = at;
+                    position.docked = true;
+                })); // the specs come from the descriptor and are valid
             }
         }
     }
@@ -1187,30 +1184,24 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
 
     if (mode >= kMoveWithDropTargets && mode <= kResizeScrollingParent) {
         for (int axis = 0; axis < 2; ++axis) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(m_layout->GetPlacement(
-                axis, position, size)); // an axis without placement leaves the specs at their defaults
             const double correction =
-                position.docked ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
-                                : 0.0;
-            if (mode <= kMoveScrollingParent) {
-                if (!(flags & (axis == 0 ? kMoveX : kMoveY)))
-                    continue;
-                position.absolute = m_moveOrigin[axis] + d[axis] - correction;
-            } else {
-                const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
-                const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
-                if (flags & nearEdge) {
-                    position.absolute = m_moveOrigin[axis] + d[axis] - correction;
+                m_layout->position[axis].docked
+                    ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
+                    : 0.0;
+            const double moved = m_moveOrigin[axis] + d[axis] - correction;
+            const bool resizing = mode > kMoveScrollingParent;
+            const bool nearEdge = resizing && (flags & (axis == 0 ? kLeftEdge : kTopEdge));
+            const bool farEdge = resizing && !nearEdge && (flags & (axis == 0 ? kRightEdge : kBottomEdge));
+            if (resizing ? !nearEdge && !farEdge : !(flags & (axis == 0 ? kMoveX : kMoveY)))
+                continue;
+            static_cast<void>(EditPlacement(axis, [&](PositionSpec& position, SizeSpec& size) {
+                if (!resizing || nearEdge)
+                    position.absolute = moved;
+                if (nearEdge)
                     size.absolute = m_moveOrigin[2 + axis] - d[axis];
-                } else if (flags & farEdge) {
+                else if (farEdge)
                     size.absolute = m_moveOrigin[2 + axis] + d[axis];
-                } else {
-                    continue;
-                }
-            }
-            static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+            })); // the specs come from the descriptor and are valid
         }
     }
 
@@ -1352,13 +1343,11 @@ void LControl::HandleConditionsChange()
     for (int axis = 0; axis < 2 && m_layout; ++axis) {
         if (m_moveWasDocked[axis])
             continue;
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        position.docked = false;
-        position.absolute += axis == 0 ? scroll.x : scroll.y;
-        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        const double shift = axis == 0 ? scroll.x : scroll.y;
+        static_cast<void>(EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
+            position.docked = false;
+            position.absolute += shift;
+        })); // the specs come from the descriptor and are valid
     }
     if (RCPtr<LControl> target = m_dropTarget) {
         m_dropTarget = nullptr;

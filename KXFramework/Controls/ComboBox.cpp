@@ -134,18 +134,14 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         maximum.absolute = skinMax <= 0.0 ? (needed <= available ? 0.0 : available) : std::min(available, skinMax);
         static_cast<void>(
             m_listBox->SetSizeLimits(1, minimum, maximum)); // the limits come from the descriptor and are valid
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_listBox->GetLayoutDescriptor()->GetPlacement(
-            1, position, size)); // an axis without placement leaves the specs at their defaults
-        position.anchor = openBelow ? 0.0f : 1.0f;
-        position.relative = openBelow ? 1.0f : 0.0f;
-        position.absolute = 0.0;
-        position.docked = false;
-        size.relative = 0.0f;
-        size.absolute = std::min(needed, available);
-        static_cast<void>(
-            m_listBox->SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
+        static_cast<void>(m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
+            position.anchor = openBelow ? 0.0f : 1.0f;
+            position.relative = openBelow ? 1.0f : 0.0f;
+            position.absolute = 0.0;
+            position.docked = false;
+            size.relative = 0.0f;
+            size.absolute = std::min(needed, available);
+        })); // the specs come from the descriptor and are valid
         m_listBox->SnapHeightLimitsToRows();
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;

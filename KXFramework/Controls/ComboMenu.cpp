@@ -71,14 +71,10 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
         // Moved left to stay inside the window, never past its left edge.
         if (popup->GetRect().width + origin + x > topWidth)
             x = std::max(topWidth - popup->GetRect().width, 0.0) - origin;
-        PositionSpec position;
-        SizeSpec size;
-        if (popup->GetLayoutDescriptor() && Succeeded(popup->GetLayoutDescriptor()->GetPlacement(0, position, size)) &&
-            position.absolute != x) {
-            position.absolute = x;
-            static_cast<void>(
-                popup->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
-        }
+        if (popup->GetLayoutDescriptor() && popup->GetLayoutDescriptor()->position[0].absolute != x)
+            static_cast<void>(popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
+                position.absolute = x;
+            })); // the specs come from the descriptor and are valid
     }
     popup->SetVisible(show);
     if (show) {

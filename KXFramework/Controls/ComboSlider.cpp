@@ -73,17 +73,11 @@ KXRESULT LComboSlider::ShowDropDown(bool show)
                 x = MapPointFromControl(*top, {shifted, 0.0}).x;
             }
         }
-        if (const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get()) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(layout->GetPlacement(
-                0, position, size)); // an axis without placement leaves the specs at their defaults
-            if (position.absolute != x) {
+        const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get();
+        if (layout && layout->position[0].absolute != x)
+            static_cast<void>(m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
                 position.absolute = x;
-                static_cast<void>(m_dropDownPanel->SetPlacement(
-                    0, position, size)); // the specs come from the descriptor and are valid
-            }
-        }
+            })); // the specs come from the descriptor and are valid
     }
     m_dropDownPanel->SetVisible(show);
     return S_OK;

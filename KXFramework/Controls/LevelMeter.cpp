@@ -7,29 +7,17 @@ namespace {
 // The placement of one axis with its size taken from the control itself.
 void SetSizeOnAxis(LControl& control, int axis, double size)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec spec;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
-    spec.referenceKind = SizeSpec::kSelf;
-    spec.absolute = size;
-    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
+        spec.referenceKind = SizeSpec::kSelf;
+        spec.absolute = size;
+    })); // a control without a layout keeps its size
 }
 
 void SetPositionOnAxis(LControl& control, int axis, double offset)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec spec;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
-    position.absolute = offset;
-    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
+        position.absolute = offset;
+    })); // a control without a layout keeps its place
 }
 
 } // namespace

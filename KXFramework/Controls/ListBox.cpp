@@ -719,23 +719,11 @@ void LListBox::PlaceRowsAcross()
     // Centred in what the view shows; a row wider than that starts at the left edge of the content,
     // which is as wide as the row, so that all of it can be scrolled to.
     const double centre = std::max(GetClientExtentRect().width, double(m_widestItemWidth)) / 2.0;
-    for (const RCPtr<LListBoxItem>& row : m_rows) {
-        PositionSpec position;
-        SizeSpec size;
-        if (!row->GetLayoutDescriptor() || Failed(row->GetLayoutDescriptor()->GetPlacement(0, position, size)))
-            continue;
-        position.anchor = 0.5f;
-        position.referenceKind = PositionSpec::kClient;
-        position.referenceName = String();
-        position.relative = 0.0f;
-        position.absolute = centre;
-        position.docked = false;
-        size.referenceKind = SizeSpec::kSelf;
-        size.referenceName = String();
-        size.relative = 0.0f;
-        size.absolute = m_widestItemWidth;
-        static_cast<void>(row->SetPlacement(0, position, size)); // the specs are whole and valid
-    }
+    // The specs are whole and valid; a row without a layout has no place to set.
+    const PositionSpec position{0.5f, PositionSpec::kClient, String(), 0.0f, centre, false};
+    const SizeSpec size{SizeSpec::kSelf, String(), 0.0f, double(m_widestItemWidth)};
+    for (const RCPtr<LListBoxItem>& row : m_rows)
+        static_cast<void>(row->SetPlacement(0, position, size));
 }
 
 void LListBox::UpdateExtent()
@@ -799,27 +787,24 @@ KXRESULT LListBox::SetClientHeight(double height)
 {
     if (m_batchUpdate || !m_layout)
         return S_FALSE;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        m_layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
-    size.referenceKind = SizeSpec::kSelf;
-    size.relative = 0.0f;
-    size.absolute = Round(m_rect.height - GetClientRect().height + height);
-    return SetPlacement(1, position, size);
+    const double outer = Round(m_rect.height - GetClientRect().height + height);
+    return EditPlacement(1, [outer](PositionSpec&, SizeSpec& size) {
+        size.referenceKind = SizeSpec::kSelf;
+        size.relative = 0.0f;
+        size.absolute = outer;
+    });
 }
 
 KXRESULT LListBox::SetClientWidth(double width)
 {
     if (!m_layout)
         return S_FALSE;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(m_layout->GetPlacement(0, position, size)); // axis 0 always has specs
-    size.referenceKind = SizeSpec::kSelf;
-    size.relative = 0.0f;
-    size.absolute = Round(m_rect.width - GetClientRect().width + width);
-    return SetPlacement(0, position, size);
+    const double outer = Round(m_rect.width - GetClientRect().width + width);
+    return EditPlacement(0, [outer](PositionSpec&, SizeSpec& size) {
+        size.referenceKind = SizeSpec::kSelf;
+        size.relative = 0.0f;
+        size.absolute = outer;
+    });
 }
 
 void LListBox::SnapHeightLimitsToRows()
@@ -837,12 +822,12 @@ void LListBox::SnapHeightLimitsToRows()
     // Whole rows are a request; the layout may still clip them, which the results would say.
     if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
         static_cast<void>(SetSizeLimits(1, minimum, maximum));
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(m_layout->GetPlacement(1, position, size)); // axis 1 always has specs
+    const SizeSpec& size = m_layout->size[1];
     if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
-        size.absolute = std::max(n + h * std::floor(size.absolute / h), n + h);
-        static_cast<void>(SetPlacement(1, position, size));
+        const double rows = std::max(n + h * std::floor(size.absolute / h), n + h);
+        static_cast<void>(EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) {
+            whole.absolute = rows;
+        })); // whole rows are a request, as above
     }
 }
 

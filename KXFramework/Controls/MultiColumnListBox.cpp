@@ -12,15 +12,9 @@ namespace {
 // Docks the control's vertical placement, keeping the rest of it.
 void DockVertically(LControl& control)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
-    position.docked = true;
-    static_cast<void>(control.SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) {
+        position.docked = true;
+    })); // a control without a layout has no placement to dock
 }
 
 struct SortKey {

@@ -434,14 +434,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
             if (v + size[axis] > extent[axis])
                 v = extent[axis] - size[axis];
             v = std::max(v, 0);
-            PositionSpec position;
-            SizeSpec spec;
-            if (Failed(m_layout->GetPlacement(axis, position, spec)))
-                continue;
-            position.absolute = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
-            position.relative = 0.0f;
-            position.docked = true;
-            static_cast<void>(SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+            const double at = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
+            static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+                position.absolute = at;
+                position.relative = 0.0f;
+                position.docked = true;
+            })); // the specs come from the descriptor and are valid
         }
     }
     SetVisible(true);
@@ -500,13 +498,10 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
         y = 0;
     const double offsets[2] = {x, y};
     for (int axis = 0; axis < 2; ++axis) {
-        PositionSpec position;
-        SizeSpec spec;
-        if (Failed(submenu->m_layout->GetPlacement(axis, position, spec)))
-            continue;
-        position.absolute = offsets[axis];
-        position.relative = 0.0f;
-        static_cast<void>(submenu->SetPlacement(axis, position, spec)); // a placement refused keeps the skin's
+        static_cast<void>(submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
+            position.absolute = offsets[axis];
+            position.relative = 0.0f;
+        })); // a placement refused keeps the skin's
     }
     submenu->SetVisible(true);
     return S_OK;

@@ -58,16 +58,12 @@ void LProgressBar::OnValueChanged()
         const double n = Round(m_rect.width * percent / 100.0);
         if (n < 1.0) {
             m_activeOverlay->SetVisible(false);
-        } else if (const LLayoutDescriptor* layout = m_activeOverlay->GetLayoutDescriptor().Get()) {
+        } else if (m_activeOverlay->GetLayoutDescriptor()) {
             m_activeOverlay->SetVisible(true);
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(layout->GetPlacement(
-                0, position, size)); // an axis without placement leaves the specs at their defaults
-            size.referenceKind = SizeSpec::kSelf;
-            size.absolute = n;
-            static_cast<void>(
-                m_activeOverlay->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
+            static_cast<void>(m_activeOverlay->EditPlacement(0, [n](PositionSpec&, SizeSpec& size) {
+                size.referenceKind = SizeSpec::kSelf;
+                size.absolute = n;
+            })); // the specs come from the descriptor and are valid
         }
     }
     if (m_percentCompleteLabel)

@@ -252,16 +252,13 @@ void LScrollView::ShowBar(int axis, bool show)
     const double size = across == 0 ? sized->GetRect().width : sized->GetRect().height;
     if ((size > 0.0) == show || !sized->GetLayoutDescriptor())
         return;
-    PositionSpec position;
-    SizeSpec extent;
-    static_cast<void>(sized->GetLayoutDescriptor()->GetPlacement(
-        across, position, extent)); // an axis without placement leaves the specs at their defaults
-    extent.referenceKind = SizeSpec::kSelf;
-    extent.referenceName = String();
-    extent.relative = 0.0f;
-    extent.absolute = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
-    static_cast<void>(
-        sized->SetPlacement(across, position, extent)); // the specs come from the descriptor and are valid
+    const double thickness = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
+    static_cast<void>(sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
+        extent.referenceKind = SizeSpec::kSelf;
+        extent.referenceName = String();
+        extent.relative = 0.0f;
+        extent.absolute = thickness;
+    })); // the specs come from the descriptor and are valid
 }
 
 void LScrollView::UpdateScrollBars()

@@ -145,36 +145,22 @@ void LScrollbar::UpdateThumbLength()
     if (!m_thumb)
         return;
     m_thumbLength = Round(std::max((m_trackEnd - m_trackStart) * m_thumbProportion, m_minThumbLength));
-    const int axis = m_vertical ? 1 : 0;
-    PositionSpec position;
-    SizeSpec size;
-    if (const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor()) {
-        static_cast<void>(
-            layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
+    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [this](PositionSpec&, SizeSpec& size) {
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
         size.absolute = m_thumbLength;
-        static_cast<void>(
-            m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
-    }
+    })); // a thumb without a layout keeps its length
     PlaceThumb();
 }
 
 void LScrollbar::SetThumbPosition(double at)
 {
-    const int axis = m_vertical ? 1 : 0;
-    const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
-    position.referenceKind = PositionSpec::kClient;
-    position.relative = 0.0f;
-    position.anchor = 0.0f;
-    position.absolute = at;
-    static_cast<void>(m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [at](PositionSpec& position, SizeSpec&) {
+        position.referenceKind = PositionSpec::kClient;
+        position.relative = 0.0f;
+        position.anchor = 0.0f;
+        position.absolute = at;
+    })); // a thumb without a layout keeps its place
 }
 
 void LScrollbar::PlaceThumb()

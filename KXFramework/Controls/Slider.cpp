@@ -183,12 +183,10 @@ void LSlider::SetValueFromThumbPos()
 void LSlider::MoveThumbTo(const PointT<int32_t>& position)
 {
     for (int axis = 0; axis < 2; ++axis) {
-        PositionSpec spec;
-        SizeSpec size;
-        if (!m_thumb->GetLayoutDescriptor() || Failed(m_thumb->GetLayoutDescriptor()->GetPlacement(axis, spec, size)))
-            continue;
-        spec.absolute = axis == 0 ? position.x : position.y;
-        static_cast<void>(m_thumb->SetPlacement(axis, spec, size)); // the specs come from the descriptor and are valid
+        const double at = axis == 0 ? position.x : position.y;
+        static_cast<void>(m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) {
+            spec.absolute = at;
+        })); // a thumb without a layout keeps its place
     }
 }
 

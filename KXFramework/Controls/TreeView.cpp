@@ -7,15 +7,8 @@ namespace KX {
 KXRESULT LTreeViewItem::SetIndentLevel(int32_t depth)
 {
     const RCPtr<LButton> box = GetCheckBox();
-    const LLayoutDescriptor* layout = GetLayoutDescriptor().Get();
-    if (!layout)
-        return E_FAIL;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(0, position, size)); // an axis without placement leaves the specs at their defaults
-    position.absolute = depth * (box ? box->GetRect().width : 0.0);
-    return SetPlacement(0, position, size);
+    const double indent = depth * (box ? box->GetRect().width : 0.0);
+    return EditPlacement(0, [indent](PositionSpec& position, SizeSpec&) { position.absolute = indent; });
 }
 
 void LTreeView::SyncParents() const

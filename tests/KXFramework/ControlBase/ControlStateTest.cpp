@@ -148,8 +148,9 @@ TEST_F(ControlStateTest, PerConditionNotificationsFollowTheFixedList)
     EXPECT_TRUE(log->entries.empty());
 
     // A control of width 0 is not visible although its visible byte is set.
-    static_cast<void>(
-        c->SetPlacement(0, c->GetLayoutDescriptor()->position[0], SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0}));
+    static_cast<void>(c->EditPlacement(0, [](PositionSpec&, SizeSpec& size) {
+        size = SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0};
+    }));
     c->PublishConditions();
     EXPECT_EQ(log->entries,
               (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_VISIBLITY_CONDITION_CHANGE"}));

@@ -111,12 +111,7 @@ TEST_F(FocusAndKeys, AControlShrunkToNothingPassesTheFocus)
 {
     InputProbe& second = Get(u"second");
     second.SetFocus(true);
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(second.GetLayoutDescriptor()->GetPlacement(
-        0, position, size)); // an axis without placement leaves the specs at their defaults
-    size.absolute = 0.0;
-    static_cast<void>(second.SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(second.EditPlacement(0, [](PositionSpec&, SizeSpec& size) { size.absolute = 0.0; }));
     EXPECT_EQ(FocusName(), "first");
 }
 

@@ -472,11 +472,7 @@ TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)
         minimum.absolute = c.minimum;
         maximum.absolute = c.maximum;
         ASSERT_GE(empty->SetSizeLimits(1, minimum, maximum), 0);
-        PositionSpec position;
-        SizeSpec size;
-        ASSERT_EQ(empty->GetLayoutDescriptor()->GetPlacement(1, position, size), S_OK);
-        size.absolute = c.height;
-        ASSERT_GE(empty->SetPlacement(1, position, size), 0);
+        ASSERT_GE(empty->EditPlacement(1, [&c](PositionSpec&, SizeSpec& size) { size.absolute = c.height; }), 0);
         empty->SnapHeightLimitsToRows();
         ASSERT_EQ(empty->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
         EXPECT_EQ(minimum.absolute, c.snappedMinimum);
