@@ -51,8 +51,6 @@ public:
 private:
     [[nodiscard]] KXRESULT OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>& sender,
                                                   const RCPtr<LNotification>& n);
-
-    RCPtr<LNotificationHandler<LCheckedListBoxItem>> m_handler;
 };
 
 class LCheckedListBox : public LListBox {

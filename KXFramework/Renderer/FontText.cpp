@@ -6,12 +6,6 @@ namespace KX {
 
 namespace {
 
-RCPtr<LMeasurementRenderer> MeasurementRenderer()
-{
-    const LFontText::MeasurementRendererSource get = LFontText::MeasurementRendererSlot().Get();
-    return get ? get() : nullptr;
-}
-
 const String& LineFeed()
 {
     static const auto* separator = new String(u"\n");
@@ -57,33 +51,52 @@ void LFontText::SetMeasurementRendererSource(MeasurementRendererSource source)
     MeasurementRendererSlot().Set(std::move(source));
 }
 
-void LFontText::SetText(const String& text)
+RCPtr<LMeasurementRenderer> LFontText::GetMeasurementRenderer()
 {
-    m_text = text;
-    Invalidate();
+    const MeasurementRendererSource get = MeasurementRendererSlot().Get();
+    return get ? get() : nullptr;
 }
 
-void LFontText::SetFont(const RCPtr<LFont>& font)
+bool LFontText::SetText(const String& text)
 {
-    m_font = font;
+    if (m_text == text)
+        return false;
+    m_text = text;
     Invalidate();
+    return true;
+}
+
+bool LFontText::SetFont(const RCPtr<LFont>& font)
+{
+    const bool changed = bool(m_font) != bool(font) || (m_font && font && m_font->Differs(*font));
+    m_font = font;
+    if (changed)
+        Invalidate();
+    return changed;
 }
 
 void LFontText::SetAlignment(float horizontal, float vertical)
 {
+    if (horizontal == m_hAlign && vertical == m_vAlign)
+        return;
     m_hAlign = horizontal;
     m_vAlign = vertical;
     static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
 }
 
-void LFontText::SetWrap(bool wrap)
+bool LFontText::SetWrap(bool wrap)
 {
+    if (wrap == m_wrap)
+        return false;
     m_wrap = wrap;
     Invalidate();
+    return true;
 }
 
 void LFontText::SetBox(int32_t width, int32_t height)
 {
+    if (width == m_boxWidth && height == m_boxHeight)
+        return;
     m_boxWidth = width;
     m_boxHeight = height;
     Invalidate();
@@ -198,7 +211,7 @@ void LFontText::MeasureLines(LMeasurementRenderer& renderer)
 
 int LFontText::LayoutLines()
 {
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (m_lines.GetCount() == 0) {
         if (m_wrap && renderer)
             WrapLines(*renderer, m_boxWidth, m_lines);
@@ -229,7 +242,7 @@ PointT<int32_t> LFontText::GetTextSize()
 int LFontText::GetWrappedHeight(int width) const
 {
     Lines lines;
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (m_wrap && renderer)
         WrapLines(*renderer, width, lines);
     else
@@ -239,7 +252,7 @@ int LFontText::GetWrappedHeight(int width) const
 
 int LFontText::GetNaturalWidth() const
 {
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (!renderer)
         return 0;
     Lines lines;

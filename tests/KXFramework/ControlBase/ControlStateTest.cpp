@@ -102,6 +102,27 @@ TEST_F(ControlStateTest, RangesMapBothWays)
     EXPECT_EQ(c->ValueToNormalized(3), 0.0);
 }
 
+TEST_F(ControlStateTest, AValueInTheRangesUnitsIsClampedStoredAndGivenBack)
+{
+    RCPtr<ProbeControl> c = Child(u"encoder");
+    log->Listen(c, {u"NID_VALUE_CHANGE"});
+    ASSERT_EQ(c->SetRange(0, 127, 0), S_OK);
+    struct Case {
+        double value, stored, back;
+    };
+    for (const Case& k : {Case{63.5, 0.5, 63.5}, Case{200, 1.0, 127}, Case{-5, 0.0, 0}, Case{NAN, 0.0, 0}}) {
+        EXPECT_EQ(c->SetValueInRange(k.value), k.back) << k.value;
+        EXPECT_EQ(c->GetValue(), k.stored) << k.value;
+    }
+    // Three changes were sent; the unchanged value and NaN sent nothing.
+    EXPECT_EQ(log->entries.size(), 3u);
+
+    // A reversed logarithmic range.
+    ASSERT_EQ(c->SetRange(20000, 20, 1), S_OK);
+    EXPECT_NEAR(c->SetValueInRange(20.0 * std::sqrt(1000.0)), 20.0 * std::sqrt(1000.0), 1e-9);
+    EXPECT_NEAR(c->GetValue(), 0.5, 1e-12);
+}
+
 TEST_F(ControlStateTest, HidingAParentPublishesItThenItsChildrenLastFirst)
 {
     RCPtr<ProbeControl> panel = Child(u"panel", 0, 0, 100, 100);
@@ -229,6 +250,42 @@ TEST_F(ControlStateTest, IdleSubscriptionsAreCounted)
     static_cast<void>(c->SubscribeIdle());
     Idle();
     EXPECT_EQ(c->idleTicks, 2);
+}
+
+// Logs the idle steps it takes part in, in the order they happen.
+class IdleStepProbe : public ProbeControl {
+public:
+    using ProbeControl::ProbeControl;
+    void ScrollContents(const PointT<double>&, const PointT<double>&) override { steps->push_back("scroll"); }
+    void Destroy() override
+    {
+        steps->push_back("destroy");
+        ProbeControl::Destroy();
+    }
+    void OnIdleTick() override { steps->push_back("tick"); }
+    std::vector<std::string>* steps = nullptr;
+};
+
+TEST_F(ControlStateTest, AnIdleTickScrollsThenDestroysPendingRemovalsThenRunsTheHook)
+{
+    std::vector<std::string> steps;
+    auto make = [&](const RCPtr<LControl>& parent, const char16_t* name, double size) {
+        RCPtr<IdleStepProbe> c(new IdleStepProbe(parent, name, &live));
+        c->steps = &steps;
+        static_cast<void>(c->ApplyDescriptor(DescriptorFor(name, AbsoluteLayout(0, 0, size, size))));
+        static_cast<void>(c->Initialize());
+        c->SetCreated();
+        return c;
+    };
+    RCPtr<IdleStepProbe> area = make(top, u"area", 100);
+    RCPtr<IdleStepProbe> content = make(area, u"content", 400);
+    RCPtr<IdleStepProbe> leaving = make(area, u"leaving", 10);
+    ASSERT_EQ(area->RemoveChild(leaving), S_OK);
+    ASSERT_EQ(area->StartAutoScroll(1, 100.0, 300.0, 0.0, nullptr), S_OK);
+    services.milliseconds += 100;
+    Idle();
+    EXPECT_EQ(steps, (std::vector<std::string>{"scroll", "destroy", "tick"}));
+    ASSERT_EQ(area->StopAutoScroll(1), S_OK);
 }
 
 TEST_F(ControlStateTest, ATreeSubscribedBeforeItHasARootStartsTicksWhenAttached)

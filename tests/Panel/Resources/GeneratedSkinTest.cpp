@@ -1,0 +1,359 @@
+// The generated skin and string tables, embedded as the program embeds them, loaded through the real
+// factory with the framework's and the editor's class names registered: every top-level control is
+// created, the main window's structure and texts are as the code expects, and the main control is
+// painted into main-control.png (in the test's working folder) for people to look at.
+#include "KXFramework/Application/FrameworkClassNames.h"
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/MainMenu.h"
+#include "KXFramework/Controls/Panel.h"
+#include "KXFramework/Controls/PopupMenu.h"
+#include "KXFramework/Controls/TabControl.h"
+#include "KXFramework/Notification/GlobalHotKeyManager.h"
+#include "KXFramework/Platform/Graphics/Png.h"
+#include "KXFramework/Platform/Graphics/Surface.h"
+#include "KXFramework/Platform/Resources/Resources.h"
+#include "KXFramework/Renderer/FontText.h"
+#include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include "MenuStateAnswerer.h"
+#include "TestFonts.h"
+#include "UiDoubles.h"
+#include "VideoFixture.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace KX::Test {
+namespace {
+
+constexpr int kWidth = 1200, kHeight = 772;
+
+void RegisterEditorClasses(LControlClassRegistry& registry)
+{
+#define KIVO_SKIN_CLASS(type, name)                                                                                    \
+    static_cast<void>(registry.RegisterControlCreateFunction(name, &CreateControlOf<type>)); // a repeat keeps the first
+#include "Panel/SkinClassTable.h"
+#undef KIVO_SKIN_CLASS
+}
+
+class GeneratedSkinTest : public VideoFixture {
+protected:
+    void SetUp() override
+    {
+        VideoFixture::SetUp();
+        UseTestFonts();
+        RegisterEmbeddedResources();
+        window.clientArea = {0, 0, kWidth, kHeight};
+        gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, kWidth, kHeight}, nullptr);
+        // Text is laid out with the metrics it is drawn with, as in the application.
+        RCPtr<LMeasurementRenderer> measure = gdi;
+        LFontText::SetMeasurementRendererSource([measure] { return measure; });
+        LFont::SetMetricsProvider(nullptr);
+        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
+        const std::string base = Base();
+        const bool embedded = base == "::";
+        const String frameworkStrings =
+            embedded ? String(u"::FRAMEWORK_STRINGS") : Utf8(base + "/FrameworkStrings.xml");
+        const String strings = embedded ? String(u"::APP_STRINGS") : Utf8(base + "/StringTables.xml");
+        const String skin = embedded ? String(u"::APP_SKINS") : Utf8(base + "/Skins.xml");
+        ASSERT_EQ(services.factory->LoadStringTables(frameworkStrings, strings, 0x0409), S_OK);
+        ASSERT_EQ(services.factory->LoadSkin(skin), S_OK);
+        String face;
+        float size = 0.0f;
+        int32_t style = -1;
+        ASSERT_EQ(services.factory->GetDefaultFont(face, size, style), S_OK);
+        LFont::FindOrCreate(services.defaultFont, face, size, style);
+        int line = 0;
+        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        RegisterEditorClasses(*services.registry);
+        root = LRootWindow::Create(gdi, &window);
+        services.applicationRoot = root;
+        // The hot keys the menus show beside their items, as the application binds them.
+        services.hotKeys = LGlobalHotKeyManager::Create(nullptr);
+        RCPtr<LStringTable> application;
+        services.factory->GetApplicationStringTable(application);
+        for (const char16_t* prefix : {u"GHK", u"GHK_WIN"})
+            static_cast<void>(services.hotKeys->GetKeyBindingMap().LoadFromStringTable(application, prefix));
+    }
+    void TearDown() override
+    {
+        services.applicationRoot = nullptr;
+        services.hotKeys = nullptr;
+        if (root)
+            root->BreakCycles();
+        root = nullptr;
+        VideoFixture::TearDown();
+    }
+
+    // "::" for the program's embedded resources, else the folder holding the three documents.
+    virtual std::string Base() const { return "::"; }
+    static String Utf8(const std::string& text) { return String(std::u16string(text.begin(), text.end()).c_str()); }
+
+    RCPtr<LControl> Create(const String& name)
+    {
+        RCPtr<LControl> control;
+        services.registry->CreateControlByName(control, *services.factory, name, root);
+        return control;
+    }
+    RCPtr<LStringTable> Table(const std::u16string& id)
+    {
+        const size_t bar = id.find(u'|');
+        RCPtr<LStringTable> table;
+        if (bar == 0)
+            services.factory->GetApplicationStringTable(table);
+        else
+            services.factory->GetStringTable(table, String(id.substr(0, bar).c_str()),
+                                             String(id.substr(bar + 1).c_str()));
+        return table;
+    }
+    std::u16string Text(const char16_t* id, const char16_t* key)
+    {
+        RCPtr<LStringTable> table = Table(id);
+        String text(u"<no key>");
+        if (!table)
+            return u"<no table>";
+        table->GetString(key, text);
+        return text.GetString();
+    }
+
+    FakeFrameworkServices services;
+    FakeWindow window;
+    RCPtr<LRenderer> gdi;
+    RCPtr<LRootWindow> root;
+};
+
+// Every class named anywhere in the tree has a create function.
+void ExpectRegistered(const LControlClassRegistry& registry, const RCPtr<LControlDescriptor>& descriptor,
+                      const std::u16string& path)
+{
+    ControlCreateFunction function = nullptr;
+    EXPECT_EQ(registry.GetControlCreateFunction(descriptor->GetClassName(), function), S_OK)
+        << std::string(path.begin(), path.end());
+    const auto& children = descriptor->GetSubDescriptors();
+    for (unsigned i = 0; i < children.GetCount(); ++i)
+        ExpectRegistered(registry, children.GetAt(i), path + u"/" + children.GetAt(i)->GetName().GetString());
+}
+
+TEST_F(GeneratedSkinTest, EveryTopLevelControlIsCreatedFromRegisteredClasses)
+{
+    const auto& roots = services.factory->GetRootDescriptors();
+    ASSERT_EQ(roots.GetCount(), 1u) << "one top-level skin";
+    const auto& top = roots.GetAt(0)->GetSubDescriptors();
+    std::vector<std::u16string> names;
+    for (unsigned i = 0; i < top.GetCount(); ++i) {
+        const std::u16string name = top.GetAt(i)->GetName().GetString();
+        names.push_back(name);
+        ExpectRegistered(*services.registry, top.GetAt(i), name);
+        EXPECT_TRUE(Create(String(name.c_str()))) << std::string(name.begin(), name.end());
+    }
+    for (const char16_t* required : {u"mainControl", u"toolTip", u"contextMenu"})
+        EXPECT_NE(std::find(names.begin(), names.end(), required), names.end());
+}
+
+TEST_F(GeneratedSkinTest, TheMainControlHoldsTheMenuBeforeTheDeviceView)
+{
+    RCPtr<LControl> main = Create(u"mainControl");
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(main), S_OK);
+    EXPECT_EQ(main->GetText(), String(u"Velmora Kivo 61 Preset Editor"));
+    EXPECT_EQ(main->GetRect(), (RectT<double>{0, 0, kWidth, kHeight}));
+    RCPtr<LMainMenu> bar(main->FindChild(u"mainMenu"));
+    RCPtr<LControl> view = main->FindChild(u"viewDevice");
+    ASSERT_TRUE(bar && view);
+    EXPECT_EQ(view->GetRect(), (RectT<double>{0, 22, 1200, 750}));
+    EXPECT_EQ(main->GetChildren().GetAt(0, LControl::kInsertionOrder), RCPtr<LControl>(bar)) << "the menu comes first";
+
+    struct Menu {
+        const char16_t* title;
+        std::vector<std::u16string> labels;
+    };
+    const Menu menus[] = {
+        {u"File",
+         {u"Send Preset", u"Retrieve Preset", u"", u"Load Preset ", u"Save Preset ", u"", u"Global Settings", u"",
+          u"Exit"}},
+        {u"Help", {u"Open User Guide", u"About Kivo 61 Preset Editor"}},
+    };
+    ASSERT_EQ(bar->GetMenuCount(), 2u);
+    for (unsigned m = 0; m < 2; ++m) {
+        RCPtr<LComboMenu> title = bar->GetMenuAt(m);
+        ASSERT_TRUE(title);
+        EXPECT_EQ(title->GetText(), String(menus[m].title));
+        const RCPtr<LMenuDescriptor>& menu = title->GetPopup()->GetMenuDescriptor();
+        ASSERT_TRUE(menu);
+        ASSERT_EQ(menu->GetItems().GetCount(), menus[m].labels.size());
+        for (unsigned i = 0; i < menus[m].labels.size(); ++i)
+            EXPECT_EQ(menu->GetItems().GetAt(i)->label, String(menus[m].labels[i].c_str())) << m << " " << i;
+    }
+}
+
+TEST_F(GeneratedSkinTest, TheImagesAreFoundByTheSkinsPathsAndByTheNamesTheCodeLoads)
+{
+    struct Case {
+        std::u16string name;
+        int side;
+    };
+    const Case cases[] = {
+        {ResourceNameFromPath(u"::device.png"), 1200},
+        {ResourceNameFromPath(u"::about-maker.png"), 0},
+        {ResourceNameFromPath(u"::about-product.png"), 0},
+        {u"CURSOR_DROP_MOVE_PNG", 32},
+        {u"CURSOR_DROP_COPY_PNG", 32},
+        {u"APP_ICON_PNG", 64},
+    };
+    for (const Case& c : cases) {
+        const std::string name(c.name.begin(), c.name.end());
+        const ResourceView bytes = FindResource(u"GDIPLUS", c.name.c_str());
+        ASSERT_TRUE(bytes) << name;
+        const std::shared_ptr<Platform::Image> image = Platform::DecodePng(bytes.data, bytes.size);
+        ASSERT_TRUE(image) << name;
+        if (c.side) {
+            EXPECT_EQ(image->width, c.side) << name;
+        }
+    }
+}
+
+TEST_F(GeneratedSkinTest, TheToolTipGrowsAroundItsText)
+{
+    RCPtr<LControl> tip = Create(u"toolTip");
+    ASSERT_TRUE(tip);
+    const RectT<double> empty = tip->GetRect();
+    static_cast<void>(tip->SetText(u"Send this preset to the controller.")); // a label always takes a text
+    EXPECT_GT(tip->GetRect().width, empty.width + 100);
+    EXPECT_GE(tip->GetRect().height, 20.0) << "a line of text and its padding";
+}
+
+TEST_F(GeneratedSkinTest, TablesReadByTheCodeHoldTheirTexts)
+{
+    struct Case {
+        const char16_t* table;
+        const char16_t* key;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {u"|PresetEditor", u"LABEL_GET_PRESET_SUCEESS_MSGBOX_TEXT", u"The preset has been sucessfully retreived."},
+        {u"|PresetEditor", u"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_2", u"|All Files (*.*)|*.*"},
+        {u"PresetEditor.MainControl|mainMenu", u"CONTEXT_MENU0.00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE",
+         u"Send Preset| Send this preset to the controller."},
+        {u"PresetEditor.Control.LabeledModifierKeySelector|comboBox", u"ITEM.20", u"Shift  + Cmd (Mac)"},
+        {u"PresetEditor.Control.LabeledKeySelector|comboBox", u"ITEM.62", u"\\"},
+        {u"PresetEditor.Control.LabeledKeySelector|comboBox", u"ITEM.86", u"Num 0"},
+        {u"PresetEditor.Control.CCSelector|label", u"TEXT.066", u"Sostenuto"},
+        {u"PresetEditor.Control.NoteSelector|octaveNameLabel", u"ITEM.00", u"(-1)"},
+        {u"PresetEditor.MainControl.PushButtonType.ViewPanel|infoLabel", u"PITCHBEND_LABEL", u"PITCH\nBEND"},
+        {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel|wheelName", u"LABEL", u""},
+        {u"PresetEditor.Control.MovementTypes.TabControl.ButtonHolder|nrpnRpnPage", u"LABEL", u"RPN/NRPN"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Text(c.table, c.key), c.text)
+            << std::string(c.key, c.key + std::char_traits<char16_t>::length(c.key));
+    EXPECT_EQ(Table(u"PresetEditor.Control.CCSelector|label")->GetEntries().size(), 128u);
+}
+
+TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
+{
+    RCPtr<LControl> main = Create(u"mainControl");
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(main), S_OK);
+    RCPtr<LRenderContextInfo> context;
+    gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
+    // With the File menu open as it shows while no keyboard is connected, the pointer on "Load Preset".
+    RCPtr<LMainMenu> bar(main->FindChild(u"mainMenu"));
+    ASSERT_TRUE(bar);
+    RCPtr<MenuStateAnswerer> view(new MenuStateAnswerer(nullptr, u"viewDevice"));
+    view->answers[u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"] = {0, 0, u"Send Preset"};
+    view->answers[u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"] = {0, 0, u"Retrieve Preset"};
+    view->answers[u"NID_MENU_FILE_GLOBALSETTINGS_REQ"] = {0, 0, u"Global Settings"};
+    static_cast<void>(bar->SetMenuItemUpdater(view->GetMenuItemUpdater())); // answers whether it was set before
+    ASSERT_EQ(bar->GetMenuAt(0)->ShowDropDown(true), S_OK);
+    root->ProcessEvents(true);
+    window.cursorPosition = {100, 103};
+    root->DispatchMouseMove({100, 103}, 0, 0);
+    root->ProcessEvents(true);
+    EXPECT_FALSE(bar->GetMenuAt(0)->GetPopup()->IsItemSelectable(0)) << "Send Preset needs the keyboard";
+    root->InvalidateRect({0, 0, kWidth, kHeight});
+    LRectList dirty;
+    root->TakeInvalidRegion(dirty);
+    gdi->RenderStart(context);
+    root->Paint(dirty);
+    gdi->RenderFinish(context);
+    Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+    surface.Flush();
+    EXPECT_EQ(cairo_surface_write_to_png(surface.Native(), "main-control.png"), CAIRO_STATUS_SUCCESS);
+    // A key of the keybed (white) and the body (near black), from the device picture.
+    auto pixel = [&surface](int x, int y) {
+        const uint8_t* p = surface.Data() + y * surface.Stride() + x * 4;
+        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    };
+    EXPECT_GT(pixel(610, 22 + 600) & 0xFF, 0xC0u) << "a white key";
+    EXPECT_LT(pixel(200, 22 + 40) & 0xFF, 0x30u) << "the body";
+}
+
+// One control of every building block of the skin generator, written beside the test.
+class BlockSamplesTest : public GeneratedSkinTest {
+protected:
+    std::string Base() const override { return KIVO_BLOCK_SAMPLES; }
+};
+
+TEST_F(BlockSamplesTest, EveryBuildingBlockMakesAControlTheCodeCanWalk)
+{
+    RCPtr<LControl> panel = Create(u"blockSamples");
+    ASSERT_TRUE(panel);
+    ASSERT_EQ(root->SetContent(panel), S_OK);
+    // Paths the controls and the editor's look-ups walk, from the panel.
+    const std::vector<std::vector<const char16_t*>> paths = {
+        {u"midiChannel", u"controlNameLabel"},
+        {u"midiChannel", u"comboBox", u"listBox", u"vBar", u"channel", u"thumb"},
+        {u"min", u"numericUpDown", u"textBox"},
+        {u"numericUpDown", u"buttonUp"},
+        {u"numericUpDown", u"buttonDown"},
+        {u"tabControl", u"buttonHolder", u"otherPage"},
+        {u"tabControl", u"pageHolder", u"nrpnRpnPage"},
+        {u"tile", u"button"},
+        {u"editPanel", u"panelName"},
+    };
+    for (const auto& path : paths) {
+        RCPtr<LControl> at = panel;
+        for (const char16_t* name : path) {
+            at = at ? at->FindChild(name) : nullptr;
+            EXPECT_TRUE(at) << std::string(name, name + std::char_traits<char16_t>::length(name));
+        }
+    }
+    RCPtr<LComboBox> combo(panel->FindChild(u"midiChannel")->FindChild(u"comboBox"));
+    ASSERT_TRUE(combo);
+    ASSERT_TRUE(combo->GetListBox());
+    EXPECT_EQ(combo->GetListBox()->GetItemCount(), 22);
+    EXPECT_EQ(panel->FindChild(u"midiChannel")->FindChild(u"controlNameLabel")->GetText(), String(u"CHANNEL"));
+    RCPtr<LTabControl> tabs(panel->FindChild(u"tabControl"));
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(tabs->GetSelectedIndex(), 0);
+    RCPtr<LControl> tile = panel->FindChild(u"tile");
+    EXPECT_EQ(tile->GetChildren().GetAt(tile->GetChildren().GetCount() - 1, LControl::kInsertionOrder),
+              tile->FindChild(u"button"))
+        << "the tile's button lies on top";
+    EXPECT_TRUE(Create(u"dialogSample"));
+
+    // The picture, with the channel list open, for people to look at.
+    ASSERT_EQ(combo->ShowDropDown(true), S_OK);
+    RCPtr<LRenderContextInfo> context;
+    gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
+    root->ProcessEvents(true);
+    root->InvalidateRect({0, 0, kWidth, kHeight});
+    LRectList dirty;
+    root->TakeInvalidRegion(dirty);
+    gdi->RenderStart(context);
+    root->Paint(dirty);
+    gdi->RenderFinish(context);
+    Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+    surface.Flush();
+    EXPECT_EQ(cairo_surface_write_to_png(surface.Native(), "block-samples.png"), CAIRO_STATUS_SUCCESS);
+}
+
+} // namespace
+} // namespace KX::Test

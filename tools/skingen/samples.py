@@ -1,0 +1,30 @@
+"""One control of every building block under a top-level panel "blockSamples": the tests build it
+with the real factory, so a block that writes a subtree the framework cannot create is caught before
+a panel uses it."""
+
+PE = "PresetEditor."
+CTRL = PE + "Control."
+TABS = CTRL + "MovementTypes.TabControl"
+
+
+def build(doc, style, b):
+    panel = b.ctl("Framework.Panel", "blockSamples", (0, 0, 640, 480), "Body")
+    panel.add(
+        b.labelled_selector(style, doc, CTRL + "LabeledMidiChannelSelector", "midiChannel", (8, 8, 240, 24)),
+        b.labelled_selector(style, doc, CTRL + "LabeledMinSelector", "min", (8, 40, 240, 24), kind="numericUpDown"),
+        b.combo_box(style, "comboBox", (8, 72, 160, 22)),
+        b.numeric_up_down(style, "numericUpDown", (8, 104, 96, 22)),
+        b.scroll_bar(style, "vBar", (620, 8, 12, 200)),
+        b.tab_control(
+            style, doc, TABS, "tabControl", (260, 8, 360, 160), (TABS + ".ButtonHolder", TABS + ".PageHolder"),
+            [(name, caption, b.ctl(TABS + ".PageHolder." + cls, name, (0, 0, 360, 136), "Panel"))
+             for name, caption, cls in (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"),
+                                        ("ccRelativePage", "CC RELATIVE", "CCRelativePage"),
+                                        ("nrpnRpnPage", "RPN/NRPN", "NrpnRpnPage"),
+                                        ("otherPage", "OTHER", "OtherPage"))]),
+        b.tile(style, "Framework.Panel", "tile", (8, 140, 74, 64),
+               [b.label(style, "tileNumberLabel", (4, 4, 40, 14), text="T%d")]),
+        b.edit_panel(style, "Framework.Panel", "editPanel", (8, 220, 400, 120), "panelName", visible=True),
+    )
+    doc.top += [panel, b.dialog_frame(style, "Framework.Panel", "dialogSample", (360, 170), "headerLabel",
+                                      "SAMPLE DIALOG")]
