@@ -2,6 +2,7 @@
 
 #include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Notification/KeyCode.h"
@@ -89,12 +90,6 @@ void LTextBox::SetClipboard(const RCPtr<LClipboard>& clipboard)
 }
 
 LTextBox::~LTextBox() = default;
-
-double LTextBox::Now() const
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
 
 void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
 {
@@ -186,7 +181,7 @@ KXRESULT LTextBox::MoveCaret(int32_t position, bool force)
 void LTextBox::ShowCaret()
 {
     m_caretShown = true;
-    m_nextBlinkTime = Now() + 0.5;
+    m_nextBlinkTime = FrameworkClock::Seconds() + 0.5;
 }
 
 void LTextBox::SelectRange(int32_t first, int32_t last)
@@ -832,7 +827,7 @@ void LTextBox::OnIdleTick()
     LScrollView::OnIdleTick();
     if (!HasFocus())
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     if (now < m_nextBlinkTime)
         return;
     m_caretShown = !m_caretShown;

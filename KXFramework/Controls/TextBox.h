@@ -120,7 +120,6 @@ private:
     RCPtr<LFont> TextFont() const;
     double MeasureWidth(const String& text) const;
     double MaxScroll() const;
-    double Now() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
 
     String m_characterList;
