@@ -1,6 +1,5 @@
 #include "KXFramework/Controls/TextBox.h"
 
-#include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
@@ -15,18 +14,11 @@ namespace KX {
 
 namespace {
 
-RCPtr<LClipboard>& InjectedClipboard()
-{
-    static RCPtr<LClipboard> clipboard;
-    return clipboard;
-}
-
-// The application's clipboard; the one set with SetClipboard where no application runs.
+// The program's clipboard; null without services.
 RCPtr<LClipboard> Clipboard()
 {
-    if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetClipboard())
-        return app->GetClipboard();
-    return InjectedClipboard();
+    IFrameworkServices* services = GetFrameworkServices();
+    return RCPtr<LClipboard>(services ? services->GetClipboard() : nullptr);
 }
 
 constexpr uint32_t kDown = KeyCode::kKeyDown;
@@ -83,11 +75,6 @@ String Replace(const String& text, int32_t start, int32_t count, const String& i
 }
 
 } // namespace
-
-void LTextBox::SetClipboard(const RCPtr<LClipboard>& clipboard)
-{
-    InjectedClipboard() = clipboard;
-}
 
 LTextBox::~LTextBox() = default;
 

@@ -73,7 +73,7 @@ protected:
         auto backend = std::make_unique<FakeClipboard>();
         system = backend.get();
         clipboard = LClipboard::Create(std::move(backend));
-        LTextBox::SetClipboard(clipboard);
+        services.clipboard = clipboard.Get();
         ASSERT_EQ(box->SetFocus(true), S_OK);
     }
     void TearDown() override
@@ -81,7 +81,7 @@ protected:
         for (auto& r : recorders)
             r->UnregisterForAllNotifications();
         recorders.clear();
-        LTextBox::SetClipboard(nullptr);
+        services.clipboard = nullptr;
         clipboard = nullptr;
         box = nullptr;
         main = nullptr;
