@@ -18,6 +18,8 @@ LWindowManager& LWindowManager::Current()
     return *current;
 }
 
+LWindowManager::LWindowManager(uint64_t session) : m_session(session) {}
+
 LWindowManager::~LWindowManager() = default;
 
 Platform::EventPump& LWindowManager::GetEventPump()

@@ -48,7 +48,7 @@ public:
     uintptr_t ExchangeCursor(uintptr_t cursor);
 
 private:
-    explicit LWindowManager(uint64_t session) : m_session(session) {}
+    explicit LWindowManager(uint64_t session);
 
     const uint64_t m_session;
     std::unique_ptr<Platform::EventPump> m_pump;
