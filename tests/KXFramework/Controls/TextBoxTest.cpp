@@ -216,6 +216,19 @@ TEST_F(TextBoxTest, PasteCutAndCopyGoThroughTheClipboard)
     EXPECT_EQ(box->PerformEdit(EditKind::kCopy), E_FAIL); // no selection
 }
 
+TEST_F(TextBoxTest, EditsGoToTheFocusOfTheActiveWindowBeforeTheMainOne)
+{
+    system->OtherProgramCopies(u"x");
+    FakeWindow otherWindow;
+    RCPtr<LRootWindow> other = LRootWindow::Create(renderer, &otherWindow);
+    services.activeRoot = other;
+    EXPECT_FALSE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = root;
+    EXPECT_TRUE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = nullptr;
+    other->BreakCycles();
+}
+
 TEST_F(TextBoxTest, PasteRespectsMaxLength)
 {
     system->OtherProgramCopies(u"xyz");
