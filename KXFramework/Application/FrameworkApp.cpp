@@ -1,13 +1,17 @@
 #include "KXFramework/Application/FrameworkApp.h"
 
 #include "KXFramework/Application/FrameworkClassNames.h"
+#include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/ObjectBase/Exception.h"
+#include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
+#include "KXFramework/Platform/Dialogs/ZenityFileChooser.h"
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Process/Clock.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Window/Cursor.h"
+#include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
@@ -103,6 +107,100 @@ bool Contains(const RCPtrArray<LRootWindow, 1, 0>& windows, const RCPtr<LRootWin
     return false;
 }
 
+// Measures while no window exists yet; released with the application.
+ServiceSlot<RCPtr<LMeasurementRenderer>>& DefaultMeasurementRenderer()
+{
+    static auto* slot = new ServiceSlot<RCPtr<LMeasurementRenderer>>;
+    return *slot;
+}
+
+RCPtr<LMeasurementRenderer> ApplicationMeasurementRenderer()
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    return app ? app->GetMeasurementRenderer() : nullptr;
+}
+
+KXRESULT MeasureFont(const LFont& font, float& lineHeight, float& ascent, float& descent)
+{
+    const RCPtr<LMeasurementRenderer> renderer = ApplicationMeasurementRenderer();
+    if (!renderer)
+        return E_FAIL;
+    int32_t height = 0;
+    int32_t up = 0;
+    int32_t down = 0;
+    // The font is in the process-wide list, so this reference is never its last.
+    const KXRESULT r = renderer->GetFontMetrics(RCPtr<LFont>(const_cast<LFont*>(&font)), height, up, down);
+    if (Failed(r))
+        return r;
+    lineHeight = float(height);
+    ascent = float(up);
+    descent = float(down);
+    return S_OK;
+}
+
+void WaitTurn()
+{
+    if (LFrameworkApp* app = LFrameworkApp::GetInstance())
+        app->RunWhileWaiting();
+}
+
+// The application's ShowMessageBox as a service.
+class ApplicationMessageBoxes final : public Platform::MessageBoxService {
+public:
+    explicit ApplicationMessageBoxes(LFrameworkApp& app) : m_app(app) {}
+    int32_t Show(const Platform::MessageBoxRequest& request) override
+    {
+        return m_app.ShowMessageBox(String(request.text.c_str()), String(request.caption.c_str()), request.flags);
+    }
+
+private:
+    LFrameworkApp& m_app;
+};
+
+// The chooser of file dialogs, owned by the application's window as its message boxes are.
+class ApplicationFileChooser final : public Platform::FileChooser {
+public:
+    ApplicationFileChooser(LFrameworkApp& app, Platform::MessageBoxService& boxes)
+        : m_app(app),
+          m_zenity(boxes, [&app] { app.RunWhileWaiting(); })
+    {
+    }
+    Platform::FileChooserResult Run(const Platform::FileChooserRequest& request) override
+    {
+        Platform::FileChooserRequest owned = request;
+        if (owned.ownerWindow == 0)
+            owned.ownerWindow = m_app.GetOwnerWindowId();
+        return m_zenity.Run(owned);
+    }
+
+private:
+    LFrameworkApp& m_app;
+    Platform::ZenityFileChooser m_zenity;
+};
+
+// Idle passes suspended and the windows' input dropped for one scope.
+class WaitScope {
+public:
+    WaitScope(LFrameworkApp& app, Platform::EventPump& pump) : m_app(app), m_pump(pump), m_was(app.IsIdleSuspended())
+    {
+        m_app.SetIdleSuspended(true);
+        // Window 0: no window takes input.
+        m_pump.BeginModal(0);
+    }
+    ~WaitScope()
+    {
+        m_pump.EndModal();
+        m_app.SetIdleSuspended(m_was);
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    LFrameworkApp& m_app;
+    Platform::EventPump& m_pump;
+    bool m_was;
+};
+
 } // namespace
 
 LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& stringTable,
@@ -116,6 +214,9 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<
 {
     g_instance = this;
     SetFrameworkServices(this);
+    m_previousMeasurement = LFontText::MeasurementRendererSlot().Exchange(&ApplicationMeasurementRenderer);
+    m_previousMetrics = LFont::MetricsProviderSlot().Exchange(&MeasureFont);
+    m_boxes = std::make_unique<ApplicationMessageBoxes>(*this);
     m_hotKeyManager = LGlobalHotKeyManager::Create(GetDefaultNotificationCenter()->GetPostingReceiver());
     m_clipboard = LClipboard::Create(std::move(clipboard));
     if (m_controlFactory)
@@ -129,6 +230,9 @@ LFrameworkApp::~LFrameworkApp()
     LNotification::EnablePooling(false);
     if (GetFrameworkServices() == this)
         SetFrameworkServices(nullptr);
+    LFontText::MeasurementRendererSlot().Set(std::move(m_previousMeasurement));
+    LFont::MetricsProviderSlot().Set(std::move(m_previousMetrics));
+    DefaultMeasurementRenderer().Set(nullptr);
     g_instance = nullptr;
 }
 
@@ -366,15 +470,54 @@ KXRESULT LFrameworkApp::ResetStatusText(bool immediate)
     return SetStatusText(bar->GetDefaultText(), immediate);
 }
 
+RCPtr<LMeasurementRenderer> LFrameworkApp::GetMeasurementRenderer()
+{
+    if (m_rootWindows.GetCount() > 0 && m_rootWindows.GetAt(0)->GetRenderer())
+        return m_rootWindows.GetAt(0)->GetRenderer();
+    return DefaultMeasurementRenderer().GetOrMake(
+        [] { return RCPtr<LMeasurementRenderer>(LRenderer::Create(LRenderer::kGdi, {}, nullptr)); });
+}
+
 int32_t LFrameworkApp::ShowMessageBox(const String& text, const String& caption, uint32_t flags)
 {
     Platform::MessageBoxRequest request;
     request.text.assign(text.GetData(), text.GetLength());
     request.caption.assign(caption.GetData(), caption.GetLength());
     request.flags = flags;
+    request.ownerWindow = GetOwnerWindowId();
     if (!m_messageBoxes)
         return Platform::DefaultMessageBoxAnswer(flags);
     return m_messageBoxes->Show(request);
+}
+
+uint32_t LFrameworkApp::GetOwnerWindowId()
+{
+    RCPtr<LRootWindow> owner = GetActiveRootWindow();
+    if (!owner)
+        owner = GetApplicationRootWindow();
+    IWindowOSServices* os = owner ? owner->GetOSServices() : nullptr;
+    Platform::HostWindow* host = os ? os->GetWindowHandle() : nullptr;
+    return host ? host->Id() : 0;
+}
+
+std::unique_ptr<Platform::MessageBoxService> LFrameworkApp::CreateDesktopMessageBoxes()
+{
+    return Platform::DesktopMessageBox::Create(&WaitTurn);
+}
+
+Platform::FileChooser& LFrameworkApp::GetFileChooser()
+{
+    if (!m_fileChooser)
+        m_fileChooser = std::make_unique<ApplicationFileChooser>(*this, *m_boxes);
+    return *m_fileChooser;
+}
+
+void LFrameworkApp::RunWhileWaiting()
+{
+    if (!Platform::VideoSystem::IsStarted())
+        return;
+    WaitScope scope(*this, OSWindow::GetEventPump());
+    OSWindow::RunOnce(0);
 }
 
 KXRESULT LFrameworkApp::GetDefaultFont(String& face, float& size, int32_t& style)

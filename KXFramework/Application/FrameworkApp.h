@@ -3,7 +3,8 @@
 // hot keys, the clipboard and the default font of the current skin, keeps the list of root
 // windows, runs the framework's start-up, switches skins and does the UI thread's idle work. The
 // editor's application derives from it and supplies the settings files, the main window and the
-// message loop.
+// message loop. While it lives, text layout and font metrics measure through its measurement
+// renderer.
 #include "KXFramework/Application/IniFileManager.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
@@ -14,8 +15,11 @@
 #include "KXFramework/Notification/GlobalHotKeyManager.h"
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Platform/Clipboard/ClipboardBackend.h"
+#include "KXFramework/Platform/Dialogs/FileChooser.h"
 #include "KXFramework/Platform/Dialogs/MessageBoxService.h"
 #include "KXFramework/Platform/Window/InputRecord.h"
+#include "KXFramework/Renderer/FontText.h"
+#include "KXFramework/Renderer/Renderer.h"
 #include "KXFramework/System/ClipBoard.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
@@ -56,6 +60,13 @@ public:
     [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
                                                const RCPtr<LNotification>& n) override;
     bool IsExitRequested() const { return m_exitRequested; }
+    // While set, the windows' idle kicks run no idle pass.
+    bool IsIdleSuspended() const { return m_idleSuspended; }
+    void SetIdleSuspended(bool suspended) { m_idleSuspended = suspended; }
+
+    // What measures text: the first root window's renderer, else a process-wide Cairo renderer
+    // that needs no window, so that controls measure while they are created.
+    virtual RCPtr<LMeasurementRenderer> GetMeasurementRenderer();
 
     // The stored skin index, 0 without a settings file.
     virtual int32_t GetCurrentSkinIndex();
@@ -76,8 +87,19 @@ public:
     // The editor's application makes the window of a modal dialog.
     int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) override = 0;
 
-    // The message box of the platform's service; flags and answers as the Windows box.
+    // The message box of the platform's service, owned by the active root window (else the first);
+    // flags and answers as the Windows box.
     virtual int32_t ShowMessageBox(const String& text, const String& caption, uint32_t flags);
+    // The desktop's message boxes for the application's constructor: while zenity shows one, the
+    // application's windows keep repainting and take no input.
+    static std::unique_ptr<Platform::MessageBoxService> CreateDesktopMessageBoxes();
+    // The file chooser for file dialogs, owned and waiting as the message boxes are, and the
+    // message boxes the file dialog shows its errors with (the application's own).
+    Platform::FileChooser& GetFileChooser();
+    Platform::MessageBoxService& GetMessageBoxes() { return *m_boxes; }
+    // One turn while a box or the file chooser runs as a child process (about every 30 ms): the
+    // windows repaint what was exposed or resized, input is dropped and no idle pass runs.
+    virtual void RunWhileWaiting();
     // The settings: a manager and the handle of file 0 (application) or 1 (user), 0 for none;
     // none here.
     virtual LIniFileManager* GetIniFileManager() { return nullptr; }
@@ -97,12 +119,15 @@ public:
     uintptr_t LoadAppCursor(const char16_t* name) override;
     // From the input state the host's event pump keeps; 0 without one.
     uint32_t GetModifierKeys() override;
-    // The first pass after input sends NID_IDLE.
-    bool RunIdle(int32_t count) override { return OnIdle(count == 0); }
+    // The first pass after input sends NID_IDLE; none while idle processing is suspended.
+    bool RunIdle(int32_t count) override { return !m_idleSuspended && OnIdle(count == 0); }
     // A window already in the list stays where it is; the first one added is the main window.
     void AddRootWindow(const RCPtr<LRootWindow>& root) override;
     void RemoveRootWindow(const RCPtr<LRootWindow>& root) override;
     void SetInputState(const Platform::InputState* state) { m_inputState = state; }
+    // The window id (SDL's) of the owner of dialogs: the active root window's, else the first's; 0
+    // without a desktop window.
+    uint32_t GetOwnerWindowId();
     RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return m_hotKeyManager; }
     // The application's name; the editor names its own profile section.
     String GetWindowClassName() override { return m_name; }
@@ -118,11 +143,18 @@ private:
     RCPtr<LStringTable> m_stringTable;
     RCPtr<LStringTable> m_applicationStringTable;
     bool m_exitRequested = false;
+    bool m_idleSuspended = false;
     RCPtr<LFont> m_font;
     RCPtr<LGlobalHotKeyManager> m_hotKeyManager;
     RCPtr<LClipboard> m_clipboard;
     RCPtr<LControlClassRegistry> m_registry;
     std::unique_ptr<Platform::MessageBoxService> m_messageBoxes;
+    // ShowMessageBox as a service, for the file chooser and the file dialog.
+    std::unique_ptr<Platform::MessageBoxService> m_boxes;
+    std::unique_ptr<Platform::FileChooser> m_fileChooser;
+    // The measuring sources in place before this application, put back when it goes.
+    LFontText::MeasurementRendererSource m_previousMeasurement;
+    LFont::MetricsProvider m_previousMetrics;
     // The clock's seconds, summed from millisecond steps so they survive its wrap.
     uint32_t m_lastMilliseconds = 0;
     double m_seconds = 0.0;

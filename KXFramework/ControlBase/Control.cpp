@@ -1134,6 +1134,13 @@ double LControl::ValueToNormalized(double v) const
     return (v - m_rangeMinimum) / (m_rangeMaximum - m_rangeMinimum);
 }
 
+double LControl::SetValueInRange(double value)
+{
+    if (!std::isnan(value))
+        SetValue(ValueToNormalized(value));
+    return NormalizedToValue(GetValue());
+}
+
 // ---- conditions
 
 uint32_t LControl::ComputeConditions() const

@@ -200,6 +200,9 @@ public:
     double GetValue() const { return m_value; }
     double NormalizedToValue(double t) const;
     double ValueToNormalized(double v) const;
+    // Sets a value given in the range's units, clamped into the range (SetValue, so subscribers
+    // hear of a change), and returns the value stored, in those units. NaN changes nothing.
+    double SetValueInRange(double value);
 
     // Conditions.
     uint32_t ComputeConditions() const;

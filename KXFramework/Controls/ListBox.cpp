@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Utilities/Storage/Wrapper.h"
 
 #include <algorithm>
@@ -707,10 +708,11 @@ int32_t LListBox::MeasureItemWidth(int32_t index) const
     if (!InRange(index) || m_rows.empty())
         return 0;
     const RCPtr<LFont>& font = m_rows.front()->GetFont();
-    RCPtr<LRootWindow>* root = const_cast<LListBox*>(this)->GetRootWindowPtr();
+    // The application's measurement renderer: the list may not be in a window yet.
+    const RCPtr<LMeasurementRenderer> renderer = LFontText::GetMeasurementRenderer();
     RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};
-    if (font && root && *root && (*root)->GetRenderer())
-        (*root)->GetRenderer()->MeasureText(extent, TextOf(m_entries[size_t(index)].data), font);
+    if (font && renderer)
+        renderer->MeasureText(extent, TextOf(m_entries[size_t(index)].data), font);
     return int32_t(float(m_itemPadding) + extent.width + 0.5f);
 }
 

@@ -7,6 +7,7 @@
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/Label.h"
+#include "KXFramework/Renderer/FontText.h"
 
 #include <algorithm>
 #include <vector>
@@ -69,8 +70,8 @@ int32_t LPopupMenu::GetItemPreferredWidth(int32_t index)
         return 0;
     RCPtr<LListBoxItem> row = GetItemControl(GetItemControlCount() - 1);
     RCPtr<LControl> hotKey = row->FindChild(u"hotKeyLabel");
-    RCPtr<LRootWindow>* root = GetRootWindowPtr();
-    const RCPtr<LRenderer> renderer = root && *root ? (*root)->GetRenderer() : nullptr;
+    // The application's measurement renderer: the menu may not be in a window yet.
+    const RCPtr<LMeasurementRenderer> renderer = LFontText::GetMeasurementRenderer();
     float width = 0.0f;
     if (renderer) {
         RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};

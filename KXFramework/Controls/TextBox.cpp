@@ -247,11 +247,12 @@ RCPtr<LFont> LTextBox::TextFont() const
 double LTextBox::MeasureWidth(const String& text) const
 {
     const RCPtr<LFont> font = TextFont();
-    const RCPtr<LRootWindow>& root = *const_cast<LTextBox*>(this)->GetRootWindowPtr();
-    if (text.IsEmpty() || !font || !root || !root->GetRenderer())
+    // The application's measurement renderer: the box may not be in a window yet.
+    const RCPtr<LMeasurementRenderer> renderer = LFontText::GetMeasurementRenderer();
+    if (text.IsEmpty() || !font || !renderer)
         return 0.0;
     RectT<float> out;
-    root->GetRenderer()->MeasureText(out, text, font);
+    renderer->MeasureText(out, text, font);
     return out.width;
 }
 

@@ -6,12 +6,6 @@ namespace KX {
 
 namespace {
 
-RCPtr<LMeasurementRenderer> MeasurementRenderer()
-{
-    const LFontText::MeasurementRendererSource get = LFontText::MeasurementRendererSlot().Get();
-    return get ? get() : nullptr;
-}
-
 const String& LineFeed()
 {
     static const auto* separator = new String(u"\n");
@@ -55,6 +49,12 @@ ServiceSlot<LFontText::MeasurementRendererSource>& LFontText::MeasurementRendere
 void LFontText::SetMeasurementRendererSource(MeasurementRendererSource source)
 {
     MeasurementRendererSlot().Set(std::move(source));
+}
+
+RCPtr<LMeasurementRenderer> LFontText::GetMeasurementRenderer()
+{
+    const MeasurementRendererSource get = MeasurementRendererSlot().Get();
+    return get ? get() : nullptr;
 }
 
 void LFontText::SetText(const String& text)
@@ -198,7 +198,7 @@ void LFontText::MeasureLines(LMeasurementRenderer& renderer)
 
 int LFontText::LayoutLines()
 {
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (m_lines.GetCount() == 0) {
         if (m_wrap && renderer)
             WrapLines(*renderer, m_boxWidth, m_lines);
@@ -229,7 +229,7 @@ PointT<int32_t> LFontText::GetTextSize()
 int LFontText::GetWrappedHeight(int width) const
 {
     Lines lines;
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (m_wrap && renderer)
         WrapLines(*renderer, width, lines);
     else
@@ -239,7 +239,7 @@ int LFontText::GetWrappedHeight(int width) const
 
 int LFontText::GetNaturalWidth() const
 {
-    const RCPtr<LMeasurementRenderer> renderer = MeasurementRenderer();
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     if (!renderer)
         return 0;
     Lines lines;

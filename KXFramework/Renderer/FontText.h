@@ -23,6 +23,8 @@ public:
     // Where layout finds the application's measurement renderer (wired at start-up).
     static ServiceSlot<MeasurementRendererSource>& MeasurementRendererSlot();
     static void SetMeasurementRendererSource(MeasurementRendererSource source);
+    // The renderer text is measured with; null while no source is wired.
+    static RCPtr<LMeasurementRenderer> GetMeasurementRenderer();
 
     const String& GetText() const { return m_text; }
     void SetText(const String& text);

@@ -1,6 +1,7 @@
 #pragma once
 // A GL context for one test: a hidden GL-capable window on SDL's offscreen driver (Mesa through
 // EGL, no display server), current, with a projection of window pixels, y downwards.
+#include "GlDriver.h"
 #include "VideoFixture.h"
 
 #include "KXFramework/Platform/Window/HostWindow.h"
@@ -10,10 +11,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace KX::Test {
 
@@ -26,10 +23,6 @@ protected:
 
     void SetUp() override
     {
-#if defined(__SANITIZE_ADDRESS__)
-        // Mesa keeps allocations of a driver that SDL unloads at the end; they are not ours to free.
-        __lsan_disable();
-#endif
         VideoFixture::SetUp();
         Platform::WindowParams params;
         params.width = kWidth;
@@ -38,6 +31,7 @@ protected:
         m_window = Platform::HostWindow::Create(params);
         ASSERT_TRUE(m_window);
         ASSERT_TRUE(m_window->CreateGlContext());
+        KeepGlDriverLoaded();
         m_window->MakeGlCurrent();
         glViewport(0, 0, kWidth, kHeight);
         glMatrixMode(GL_PROJECTION);
@@ -53,9 +47,6 @@ protected:
     {
         m_window.reset();
         VideoFixture::TearDown();
-#if defined(__SANITIZE_ADDRESS__)
-        __lsan_enable();
-#endif
     }
 
     // The colour at window pixel (x, y), y downwards, as 0xRRGGBB.

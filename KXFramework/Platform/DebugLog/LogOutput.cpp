@@ -102,6 +102,19 @@ void WriteLine(std::string_view line)
     WriteToStandardError(line);
 }
 
+void WriteConsoleLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    Log& log = GetLog();
+    std::lock_guard lock(log.mutex);
+    if (log.socket >= 0)
+        Send(log.socket, line);
+    WriteToStandardError(line);
+}
+
 bool SetUdpTarget(std::string_view host, int port)
 {
     Log& log = GetLog();

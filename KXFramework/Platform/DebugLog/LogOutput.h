@@ -10,6 +10,9 @@ namespace KX::Platform::DebugLog {
 // "hh:mm:ss.mmm ", or as one datagram to the UDP target. A datagram that cannot be sent goes to
 // standard error instead.
 void WriteLine(std::string_view line);
+// A line the user must see without a debug console (no message box could be shown): to standard
+// error as WriteLine writes it whatever the target, and to the UDP target too when one is set.
+void WriteConsoleLine(std::string_view line);
 
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is
 // "*** APPLICATION Launched on <local address>***". A port below 1 or a target that cannot be set

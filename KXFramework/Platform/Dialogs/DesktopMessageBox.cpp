@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Dialogs/SdlMessageBox.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
@@ -7,7 +8,6 @@
 #include <SDL.h>
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -34,8 +34,8 @@ std::string OneLine(std::u16string_view text)
 int32_t Unshown(const MessageBoxRequest& request, const char* why)
 {
     const int32_t answer = DefaultMessageBoxAnswer(request.flags);
-    std::fprintf(stderr, "Message box not shown (%s): %s: %s (answered %d)\n", why, OneLine(request.caption).c_str(),
-                 OneLine(request.text).c_str(), static_cast<int>(answer));
+    DebugLog::WriteConsoleLine(std::string("Message box not shown (") + why + "): " + OneLine(request.caption) + ": " +
+                               OneLine(request.text) + " (answered " + std::to_string(answer) + ")");
     return answer;
 }
 

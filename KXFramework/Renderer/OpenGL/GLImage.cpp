@@ -146,4 +146,24 @@ void SGLImage::Upload(uint32_t target, uint32_t internalFormat, bool mipmaps) co
     DrainGlErrors();
 }
 
+void SGLImage::UploadEdges(uint32_t target, uint32_t textureWidth, uint32_t textureHeight) const
+{
+    if (width == 0 || height == 0 || !data)
+        return;
+    const bool right = width < textureWidth;
+    const bool below = height < textureHeight;
+    if (!right && !below)
+        return;
+    SetUnpackRows(*this);
+    const uint8_t* lastRow = data + size_t(height - 1) * rowBytes;
+    const size_t lastColumn = size_t(width - 1) * bytesPerPixel;
+    if (right)
+        glTexSubImage2D(target, 0, GLint(width), 0, 1, GLsizei(height), format, type, data + lastColumn);
+    if (below)
+        glTexSubImage2D(target, 0, 0, GLint(height), GLsizei(width), 1, format, type, lastRow);
+    if (right && below)
+        glTexSubImage2D(target, 0, GLint(width), GLint(height), 1, 1, format, type, lastRow + lastColumn);
+    DrainGlErrors();
+}
+
 } // namespace KX

@@ -39,6 +39,10 @@ struct SGLImage {
     void Scale(uint32_t newWidth, uint32_t newHeight);
     // Into the bound texture: level 0 at the top-left corner, or every mipmap level.
     void Upload(uint32_t target, uint32_t internalFormat, bool mipmaps) const;
+    // Into level 0 of the bound texture of the given size, once more right of and below the uploaded
+    // image: its last column, last row and corner pixel, so that smooth sampling at the image's edge
+    // meets its own pixels, not the texture's unused part.
+    void UploadEdges(uint32_t target, uint32_t textureWidth, uint32_t textureHeight) const;
 
 private:
     void Own(std::unique_ptr<uint8_t[]> bytes);

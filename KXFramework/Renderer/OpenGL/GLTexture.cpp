@@ -71,7 +71,8 @@ void LGLTexture::SetImage(const SGLImage& image, uint32_t internalFormat, unsign
                     nearest ? (mipmaps ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST)
                             : (mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR));
     glTexParameteri(m_target, GL_TEXTURE_MAG_FILTER, nearest ? GL_NEAREST : GL_LINEAR);
-    const GLint wrap = (flags & kRepeat) ? GL_REPEAT : GL_CLAMP;
+    // GL_CLAMP would blend the border colour (transparent) into every edge pixel of a smooth stretch.
+    const GLint wrap = (flags & kRepeat) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glTexParameteri(m_target, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(m_target, GL_TEXTURE_WRAP_T, wrap);
     DrainGlErrors();
@@ -93,6 +94,8 @@ void LGLTexture::SetImage(const SGLImage& image, uint32_t internalFormat, unsign
     if (alphaOnly)
         work.ConvertToAlpha();
     work.Upload(m_target, internalFormat, mipmaps);
+    if (!mipmaps)
+        work.UploadEdges(m_target, textureWidth, textureHeight);
 }
 
 void LGLTexture::SetBitmap(const RCPtr<LBitmap>& bitmap)

@@ -1,6 +1,7 @@
 #include "KXFramework/Utilities/Threads/EventGatedThreader.h"
 
 #include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/Utilities/Threads/ThreadReaper.h"
 
 #include <exception>
 
@@ -54,7 +55,7 @@ LEventGatedThreader::~LEventGatedThreader()
     m_state->stop.store(true);
     m_state->gate->Set();
     if (m_thread.get_id() == std::this_thread::get_id())
-        m_thread.detach();
+        ThreadReaper::Take(std::move(m_thread)); // joined once the job that let go of this returns
     else if (m_thread.joinable())
         m_thread.join();
 }

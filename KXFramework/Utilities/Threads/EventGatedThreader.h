@@ -24,7 +24,8 @@ public:
     int GetPriority() const; // recorded only
 
     // Stops the thread and waits for it to end, however long the worker's Run takes. On the
-    // threader's own thread (the last reference went inside Run) it lets the thread finish alone.
+    // threader's own thread (the last reference went inside Run) it lets the thread finish alone
+    // and hands it to the ThreadReaper, which joins it.
     // Whoever releases a threader must not hold a lock that the worker's Run takes.
     ~LEventGatedThreader() override;
 

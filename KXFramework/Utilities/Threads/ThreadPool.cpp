@@ -1,6 +1,7 @@
 #include "KXFramework/Utilities/Threads/ThreadPool.h"
 
 #include "KXFramework/Utilities/Storage/ReuseAllocator.h"
+#include "KXFramework/Utilities/Threads/ThreadReaper.h"
 
 #include <atomic>
 #include <mutex>
@@ -180,7 +181,7 @@ void LThreadPool::Stop()
     s.dispatch->Set();
     for (std::thread& t : m_threads) {
         if (t.get_id() == std::this_thread::get_id())
-            t.detach(); // Stop was called from a job on this very thread
+            ThreadReaper::Take(std::move(t)); // Stop was called from a job on this very thread
         else if (t.joinable())
             t.join();
     }

@@ -2,6 +2,7 @@
 
 #include "KXFramework/Application/IniFileManager.h"
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/StatusBar.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Window/Cursor.h"
@@ -12,7 +13,9 @@
 #include "FakeClipboard.h"
 #include "FakeMessageBox.h"
 #include "NotificationDoubles.h"
+#include "SolidSkin.h"
 #include "TempFolder.h"
+#include "TestFonts.h"
 #include "UiDoubles.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +121,8 @@ protected:
         windows.clear();
         app->BreakCycles();
         app = nullptr;
+        // Fonts measured by this application's renderers must not keep those metrics for later tests.
+        LFont::ReleaseAll();
     }
 
     void UseSettings(int32_t stored)
@@ -245,6 +250,23 @@ TEST_F(FrameworkAppTest, TheExitRequestClosesEveryWindowButTheMainOne)
     EXPECT_EQ(windows[2].os->endModalResults, std::vector<int32_t>{0});
 }
 
+TEST_F(FrameworkAppTest, WhileIdleIsSuspendedTheWindowsIdleKicksDeliverNothing)
+{
+    ASSERT_EQ(app->RunApplicationStartup(), S_OK);
+    RCPtr<Recorder> recorder(new Recorder("posted"));
+    recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()), u"NID_TEST", 0);
+    static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+        MakeNotification(u"NID_TEST"))); // the queue refuses only once shut down, when nobody is left to tell
+    app->SetIdleSuspended(true);
+    EXPECT_TRUE(app->IsIdleSuspended());
+    EXPECT_FALSE(app->RunIdle(0));
+    EXPECT_EQ(recorder->received, 0);
+    app->SetIdleSuspended(false);
+    app->RunIdle(0);
+    EXPECT_EQ(recorder->received, 1);
+    recorder->UnregisterForAllNotifications();
+}
+
 TEST_F(FrameworkAppTest, AFailingMessageLoopShowsTheStartUpErrorAndRequestsExit)
 {
     AddWindow(false);
@@ -291,6 +313,25 @@ TEST_F(FrameworkAppTest, TheWorkAreaIsTheMainWindowsDisplays)
     EXPECT_EQ(app->GetWorkArea(), (RectT<int32_t>{10, 20, 1600, 870}));
 }
 
+TEST_F(FrameworkAppTest, MessageBoxesAreOwnedByTheActiveWindowElseTheFirst)
+{
+    EXPECT_EQ(app->ShowMessageBox(u"none", u"c", 0), 1);
+    Platform::VirtualHostWindow first(Platform::WindowParams{});
+    Platform::VirtualHostWindow second(Platform::WindowParams{});
+    AddWindow(false);
+    AddWindow(false);
+    windows[0].os->host = &first;
+    windows[1].os->host = &second;
+    app->ShowMessageBox(u"first", u"c", 0);
+    windows[1].os->active = true;
+    app->ShowMessageBox(u"active", u"c", 0);
+    ASSERT_EQ(messageBoxes->requests.size(), 3u);
+    EXPECT_EQ(messageBoxes->requests[0].ownerWindow, 0u);
+    EXPECT_EQ(messageBoxes->requests[1].ownerWindow, first.Id());
+    EXPECT_EQ(messageBoxes->requests[2].ownerWindow, second.Id());
+    EXPECT_NE(first.Id(), second.Id());
+}
+
 TEST_F(FrameworkAppTest, TheDropCursorsAreDrawnFromTheProgramsImages)
 {
     std::ifstream file(KX_CURSOR_IMAGES "/cursor-drop-move.png", std::ios::binary);
@@ -318,6 +359,178 @@ TEST_F(FrameworkAppTest, TheDropCursorsAreDrawnFromTheProgramsImages)
         EXPECT_EQ(cursor == arrow, c.expect == Expect::Arrow);
         EXPECT_EQ(cursor == Platform::Cursor::System(Platform::SystemCursor::Hand), c.expect == Expect::Hand);
     }
+}
+
+// Labels measured by the application itself, with no test double measuring for it.
+const char kLabelLooks[] = R"(
+ <Looks>
+  <Look Name="centred">
+   <TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="0" TextHAlign="0.5"
+                   TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5"
+                   TextForegroundPart="black"/>
+  </Look>
+  <Look Name="text">
+   <TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="0" TextHAlign="0"
+                   TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0"
+                   TextForegroundPart="black"/>
+  </Look>
+ </Looks>
+ <LookLists>
+  <LookList Name="centred" NumLooks="1"><Look Name="centred" Index="0"/></LookList>
+  <LookList Name="text" NumLooks="1"><Look Name="text" Index="0"/></LookList>
+ </LookLists>)";
+
+const char kLabels[] = R"(
+   <SubControl Class="Framework.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">
+    <SubControl Class="Framework.Label" Name="centred" XSizeAbs="200" YSizeAbs="40"><Skin Name="c" LookList="centred"/></SubControl>
+    <SubControl Class="Framework.Label" Name="expanding" YPositionAbs="50" XSizeAbs="10" YSizeAbs="20"
+                TextOverflowXType="Expand"><Skin Name="e" LookList="text"/></SubControl>
+    <SubControl Class="Framework.Label" Name="wrapped" YPositionAbs="80" XSizeAbs="70" YSizeAbs="10"
+                TextOverflowXType="Wrap" TextOverflowYType="Expand"><Skin Name="w" LookList="text"/></SubControl>
+    <SubControl Class="Framework.Label" Name="cut" YPositionAbs="200" XSizeAbs="30" YSizeAbs="20"><Skin Name="t" LookList="text"/></SubControl>
+    <SubControl Class="Framework.ListBox" Name="list" XPositionAbs="250" XSizeAbs="100" YSizeAbs="42">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0"
+                 YSizeAbs="14"><Skin Name="r" LookList="text"/></SubControl>
+    </SubControl>
+   </SubControl>)";
+
+const char kLabelStrings[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Velmora_StringTable_Definitions>
+<Application Name="PresetEditor">
+ <StringTable ID="Framework.Panel|centred"><String ID="LABEL"><Locale LCID="0x0009">Centre</Locale></String></StringTable>
+ <StringTable ID="Framework.Panel|expanding"><String ID="LABEL"><Locale LCID="0x0009">An expanding label</Locale></String></StringTable>
+ <StringTable ID="Framework.Panel|wrapped"><String ID="LABEL"><Locale LCID="0x0009">one two three four five six seven</Locale></String></StringTable>
+ <StringTable ID="Framework.Panel|cut"><String ID="LABEL"><Locale LCID="0x0009">A text cut short</Locale></String></StringTable>
+</Application>
+</Velmora_StringTable_Definitions>
+)";
+
+class FrameworkAppMeasureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        UseTestFonts();
+        // Metrics cached by earlier tests' doubles would hide the application's own.
+        LFont::ReleaseAll();
+        documents.Set(u"APP_SKINS",
+                      SkinFile(SolidParts({{"black", 0xFF000000}}, 4) + kLabelLooks,
+                               R"(Name="only" FontName="DejaVu Sans" FontSize="9" FontStyle="0")", kLabels));
+        documents.Set(u"APP_STRINGS", kLabelStrings);
+        RCPtr<LControlFactory> factory(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(factory->LoadStringTables(u"::FRAMEWORK_STRINGS", u"::APP_STRINGS", 0x0409), S_OK);
+        ASSERT_EQ(factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        app = RCPtr<TestApp>(new TestApp(factory, nullptr, std::make_unique<FakeMessageBox>()));
+        ASSERT_EQ(app->RunApplicationStartup(), S_OK);
+    }
+    void TearDown() override
+    {
+        main = nullptr;
+        if (root)
+            root->BreakCycles();
+        root = nullptr;
+        app->BreakCycles();
+        app = nullptr;
+        LFont::ReleaseAll();
+    }
+
+    void Create(const RCPtr<LRootWindow>& in)
+    {
+        app->GetControlClassRegistry()->CreateControlByName(main, *app->GetControlFactory(), u"mainControl", in);
+        ASSERT_TRUE(main);
+    }
+    const RCPtr<LControl>& Child(const char16_t* name) { return main->FindChild(name); }
+
+    // A width as the label layout takes it: the advance with the measured x folded in.
+    static float Width(LMeasurementRenderer& renderer, const char16_t* text, const RCPtr<LFont>& font)
+    {
+        RectT<float> r;
+        renderer.MeasureText(r, text, font);
+        return r.width + r.x;
+    }
+
+    DocumentResources documents;
+    RCPtr<TestApp> app;
+    RCPtr<LControl> main;
+    RCPtr<LRootWindow> root;
+};
+
+TEST_F(FrameworkAppMeasureTest, BeforeAnyWindowLabelsSizeAndWrapWithTheCairoRenderersMeasures)
+{
+    Create(nullptr);
+    const RCPtr<LFont> font = Child(u"expanding")->GetFont();
+    ASSERT_TRUE(font);
+    RCPtr<LRenderer> cairo = LRenderer::Create(LRenderer::kGdi, {}, nullptr);
+    int32_t lineHeight = 0, ascent = 0, descent = 0;
+    ASSERT_EQ(cairo->GetFontMetrics(font, lineHeight, ascent, descent), S_OK);
+    // Measured, not estimated.
+    EXPECT_EQ(font->GetLineHeight(), float(lineHeight));
+    EXPECT_EQ(font->GetAscent(), float(ascent));
+
+    // "Expand" makes the label as wide as its text.
+    const double natural = std::trunc(double(Width(*cairo, u"An expanding label", font)) + 0.99);
+    EXPECT_GT(natural, 50.0);
+    EXPECT_EQ(Child(u"expanding")->GetRect().width, natural);
+
+    // Wrapped at the spaces to the 70-pixel box, and as high as its lines.
+    const char16_t* const words[] = {u"one", u"two", u"three", u"four", u"five", u"six", u"seven"};
+    std::u16string line = words[0];
+    int lines = 1;
+    for (size_t i = 1; i < std::size(words); ++i) {
+        const std::u16string longer = line + u" " + words[i];
+        if (Width(*cairo, longer.c_str(), font) <= 70.0f) {
+            line = longer;
+        } else {
+            line = words[i];
+            ++lines;
+        }
+    }
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(Child(u"wrapped")->GetRect().height, double(lines * lineHeight));
+
+    // A list box measures its entries before it is in a window.
+    RCPtr<LListBox> list(Child(u"list"));
+    ASSERT_TRUE(list);
+    RCPtr<LStringTable> entries(new LStringTable);
+    static_cast<void>(entries->SetString(u"ITEM.0", u"A"));                   // setting a string cannot fail
+    static_cast<void>(entries->SetString(u"ITEM.1", u"A much longer entry")); // setting a string cannot fail
+    ASSERT_EQ(list->LoadItemsFromStringTable(entries), S_OK);
+    const RCPtr<LFont> rowFont = list->GetItemControl(0)->GetFont();
+    EXPECT_NEAR(double(list->MeasureItemWidth(1) - list->MeasureItemWidth(0)),
+                double(Width(*cairo, u"A much longer entry", rowFont) - Width(*cairo, u"A", rowFont)), 1.0);
+    EXPECT_GT(list->MeasureItemWidth(1), 80);
+
+    // A cut text offers itself as the tip.
+    EXPECT_EQ(Child(u"cut")->GetToolTipText(), String(u"A text cut short"));
+    EXPECT_EQ(Child(u"centred")->GetToolTipText(), String());
+}
+
+TEST_F(FrameworkAppMeasureTest, InAWindowTextIsMeasuredByItsRendererAndDrawnWhereItsAlignmentPutsIt)
+{
+    RCPtr<RecordingRenderer> renderer(new RecordingRenderer);
+    FakeWindow window;
+    root = LRootWindow::Create(renderer, &window);
+    app->AddRootWindow(root);
+    EXPECT_EQ(app->GetMeasurementRenderer().Get(), static_cast<LMeasurementRenderer*>(renderer.Get()));
+    Create(root);
+    static_cast<void>(root->SetContent(main)); // a new content always takes the window
+    EXPECT_EQ(Child(u"centred")->GetFont()->GetLineHeight(), 16.0f);
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 400, 300}, nullptr, false, context), S_OK);
+    root->InvalidateRect({0, 0, 400, 300});
+    LRectList dirty;
+    root->TakeInvalidRegion(dirty);
+    ASSERT_EQ(renderer->RenderStart(context), S_OK);
+    root->Paint(dirty);
+    ASSERT_EQ(renderer->RenderFinish(context), S_OK);
+    std::vector<RecordedCall> texts;
+    for (const RecordedCall& call : renderer->Named("DrawText"))
+        if (call.text == u"Centre")
+            texts.push_back(call);
+    ASSERT_EQ(texts.size(), 1u);
+    // Six characters of 7 pixels centred in 200, a 16-pixel line in 40.
+    EXPECT_EQ(texts[0].origin.x + texts[0].rect.x, (200.0 - 42.0) / 2);
+    EXPECT_EQ(texts[0].origin.y + texts[0].rect.y, (40.0 - 16.0) / 2);
 }
 
 } // namespace

@@ -102,6 +102,27 @@ TEST_F(ControlStateTest, RangesMapBothWays)
     EXPECT_EQ(c->ValueToNormalized(3), 0.0);
 }
 
+TEST_F(ControlStateTest, AValueInTheRangesUnitsIsClampedStoredAndGivenBack)
+{
+    RCPtr<ProbeControl> c = Child(u"encoder");
+    log->Listen(c, {u"NID_VALUE_CHANGE"});
+    ASSERT_EQ(c->SetRange(0, 127, 0), S_OK);
+    struct Case {
+        double value, stored, back;
+    };
+    for (const Case& k : {Case{63.5, 0.5, 63.5}, Case{200, 1.0, 127}, Case{-5, 0.0, 0}, Case{NAN, 0.0, 0}}) {
+        EXPECT_EQ(c->SetValueInRange(k.value), k.back) << k.value;
+        EXPECT_EQ(c->GetValue(), k.stored) << k.value;
+    }
+    // Three changes were sent; the unchanged value and NaN sent nothing.
+    EXPECT_EQ(log->entries.size(), 3u);
+
+    // A reversed logarithmic range.
+    ASSERT_EQ(c->SetRange(20000, 20, 1), S_OK);
+    EXPECT_NEAR(c->SetValueInRange(20.0 * std::sqrt(1000.0)), 20.0 * std::sqrt(1000.0), 1e-9);
+    EXPECT_NEAR(c->GetValue(), 0.5, 1e-12);
+}
+
 TEST_F(ControlStateTest, HidingAParentPublishesItThenItsChildrenLastFirst)
 {
     RCPtr<ProbeControl> panel = Child(u"panel", 0, 0, 100, 100);

@@ -90,6 +90,19 @@ TEST(DebugLogTransport, SendsLinesOverUdpAfterTheLaunchLine)
                 testing::MatchesRegex("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] to stderr\n"));
 }
 
+TEST(DebugLogTransport, ConsoleLinesReachStandardErrorWhateverTheTarget)
+{
+    UdpReceiver receiver;
+    ASSERT_TRUE(DebugLog::SetUdpTarget("", receiver.Port()));
+    EXPECT_EQ(receiver.Receive(), "*** APPLICATION Launched on 127.0.0.1***");
+    testing::internal::CaptureStderr();
+    DebugLog::WriteConsoleLine("no box\n");
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                testing::MatchesRegex("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] no box\n"));
+    EXPECT_EQ(receiver.Receive(), "no box");
+    DebugLog::UseStandardError();
+}
+
 TEST(DebugLogTransport, AnUnusablePortLeavesTheLogOnStandardError)
 {
     EXPECT_FALSE(DebugLog::SetUdpTarget("127.0.0.1", 0));

@@ -5,6 +5,7 @@
 #include "FakeMessageBox.h"
 #include "FakeZenity.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -112,8 +113,16 @@ TEST_F(DesktopMessageBoxTest, WithoutADisplayAnswersTheDefaultAtOnce)
 {
     const auto box = Make(false);
     m_zenity.Behave("sleep 30"); // a box that nobody answers
+    testing::internal::CaptureStderr();
     EXPECT_EQ(box->Show({u"Overwrite?", u"Save", 0x4, 0}), kNo);
-    EXPECT_EQ(box->Show({u"Failed", u"Load", 0x10, 0}), kOk);
+    EXPECT_EQ(box->Show({u"Failed\nat once", u"Load", 0x10, 0}), kOk);
+    // One line each on standard error, where the user of a run without a display sees it.
+    EXPECT_THAT(
+        testing::internal::GetCapturedStderr(),
+        testing::MatchesRegex("[0-9:.]+ Message box not shown \\(no display to show it on\\): Save: Overwrite\\? "
+                              "\\(answered 7\\)\n"
+                              "[0-9:.]+ Message box not shown \\(no display to show it on\\): Load: Failed at "
+                              "once \\(answered 1\\)\n"));
     EXPECT_TRUE(m_zenity.Arguments().empty());
     EXPECT_TRUE(m_fallback->requests.empty());
 }

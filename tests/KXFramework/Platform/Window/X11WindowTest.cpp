@@ -1,6 +1,7 @@
 // Real windows on an X server (Xvfb in CI). Screenshots go to KX_SCREENSHOT_DIR when it is set.
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
+#include "GlDriver.h"
 
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
@@ -40,17 +41,25 @@ protected:
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "needs an X server (tools/test runs these under xvfb-run)";
         m_environment.Set("SDL_VIDEODRIVER", "x11");
+        m_environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+        m_display = ServerConnection();
+        ASSERT_NE(m_display, nullptr);
         ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
         m_started = true;
-        m_display = XOpenDisplay(nullptr);
-        ASSERT_NE(m_display, nullptr);
     }
     void TearDown() override
     {
-        if (m_display)
-            XCloseDisplay(m_display);
         if (m_started)
             Platform::VideoSystem::Stop();
+    }
+
+    // One connection for the whole process, never closed: an X server resets when its last client
+    // leaves and refuses connections while it does, so a case that closed every connection could
+    // make the next one fail to start video.
+    static Display* ServerConnection()
+    {
+        static Display* const display = XOpenDisplay(nullptr);
+        return display;
     }
 
     std::unique_ptr<HostWindow> Open(RectI area)
@@ -205,6 +214,7 @@ TEST_F(X11WindowTest, AShownWindowIsExposedAndFocusedAndAGlWindowSwapsToTheScree
     auto window = HostWindow::Create(params);
     ASSERT_TRUE(window);
     ASSERT_TRUE(window->CreateGlContext());
+    KeepGlDriverLoaded();
     window->Show(ShowCommand::Show);
     std::vector<RecordKind> kinds;
     // Without a window manager, the X server gives a mapped window the focus.

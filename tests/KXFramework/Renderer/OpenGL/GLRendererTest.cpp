@@ -7,6 +7,7 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderer.h"
 #include "KXFramework/Utilities/Graphics/Font.h"
 
+#include "GlDriver.h"
 #include "ManualClock.h"
 #include "PatternBitmap.h"
 #include "TestFonts.h"
@@ -24,16 +25,13 @@
 #include <string>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 namespace KX::Test {
 
 namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlack = 0xFF000000u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
 
 uint32_t PatternPixel(int x, int y)
 {
@@ -60,10 +58,6 @@ protected:
 
     void SetUp() override
     {
-#if defined(__SANITIZE_ADDRESS__)
-        // Mesa keeps allocations of a driver that SDL unloads at the end; they are not ours to free.
-        __lsan_disable();
-#endif
         Platform::SetClock(&clock);
         UseTestFonts();
         VideoFixture::SetUp();
@@ -71,6 +65,7 @@ protected:
         ASSERT_TRUE(window);
         renderer = LRenderer::Create(LRenderer::kOpenGL, {}, window.get());
         ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, kSize, kSize}, window.get(), false, context), S_OK);
+        KeepGlDriverLoaded();
         renderer->RenderStart(context);
         renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
     }
@@ -85,9 +80,6 @@ protected:
         VideoFixture::TearDown();
         Platform::SetClock(nullptr);
         LGLRenderer::SetErrorBox(nullptr);
-#if defined(__SANITIZE_ADDRESS__)
-        __lsan_enable();
-#endif
     }
 
     static std::unique_ptr<Platform::HostWindow> MakeWindow(bool glCapable)
@@ -99,10 +91,7 @@ protected:
         return Platform::HostWindow::Create(params);
     }
 
-    LGLRenderer& Gl()
-    {
-        return static_cast<LGLRenderer&>(*renderer);
-    }
+    LGLRenderer& Gl() { return static_cast<LGLRenderer&>(*renderer); }
 
     // 0xRRGGBB at window pixel (x, y), y downwards.
     static uint32_t At(int x, int y)
@@ -304,6 +293,32 @@ TEST_F(GlRendererPixels, BitmapResizeRules)
     renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlack), false);
     renderer->DrawBitmap(small, {20, 20, 16, 16}, LRenderer::kStretch);
     EXPECT_EQ(Ink(), (RectT<int32_t>{20, 20, 16, 16}));
+}
+
+// Stretched, an opaque bitmap stays opaque out to its outermost pixels: they take the edge texels,
+// not the texture's border colour nor the padding of a texture larger than the bitmap.
+TEST_F(GlRendererPixels, AStretchedOpaqueBitmapIsOpaqueToItsEdges)
+{
+    struct Case {
+        int width, height;
+        RectT<int32_t> to;
+    };
+    for (const Case& c : {Case{4, 4, {4, 4, 32, 32}}, Case{5, 3, {40, 4, 20, 12}}, Case{3, 5, {44, 24, 6, 30}}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        renderer->FillRect({0, 0, kSize, kSize}, LColor(kBlue), false);
+        renderer->DrawBitmap(Pattern(c.width, c.height), c.to, LRenderer::kStretch);
+        // The pattern has no blue: any blue inside is the background showing through.
+        for (int y = c.to.y; y < c.to.y + c.to.height; ++y)
+            for (int x = c.to.x; x < c.to.x + c.to.width; ++x)
+                ASSERT_EQ(At(x, y) & 0xFF, 0u) << x << "," << y;
+        const int right = c.to.x + c.to.width - 1, bottom = c.to.y + c.to.height - 1;
+        EXPECT_EQ(At(c.to.x, c.to.y), PatternPixel(0, 0));
+        EXPECT_EQ(At(right, c.to.y), PatternPixel(c.width - 1, 0));
+        EXPECT_EQ(At(c.to.x, bottom), PatternPixel(0, c.height - 1));
+        EXPECT_EQ(At(right, bottom), PatternPixel(c.width - 1, c.height - 1));
+        EXPECT_EQ(At(c.to.x - 1, c.to.y - 1), 0x0000FFu);
+        EXPECT_EQ(At(right + 1, bottom + 1), 0x0000FFu);
+    }
 }
 
 TEST_F(GlRendererPixels, CachedGeometryCompilesOnceUntilItChanges)

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -133,10 +136,13 @@ public:
     {
         threader = RCPtr<LEventGatedThreader>(); // destroys the threader on its own thread
         released->Set();
+        std::this_thread::sleep_for(linger);
         return KX::S_OK;
     }
     RCPtr<LEventGatedThreader> threader;
     RCPtr<LEvent> released = LEvent::Create();
+    // Keeps the thread busy after the release, so that a thread nobody waits for shows.
+    std::chrono::milliseconds linger{0};
 };
 
 TEST(EventGatedThreader, LastReferenceReleasedInsideRunEndsTheThreadCleanly)
@@ -148,6 +154,30 @@ TEST(EventGatedThreader, LastReferenceReleasedInsideRunEndsTheThreadCleanly)
     ASSERT_EQ(worker->released->Wait(10000), Event::kSignaled);
     // The thread ends on its own and lets go of the worker and the gate.
     EXPECT_TRUE(Eventually([&] { return worker->GetRefCount() == 1 && gate->GetRefCount() == 1; }));
+}
+
+// Writes its mark to standard error when the threader's thread lets go of it, its last act.
+class Mark : public LRefCountedObject {
+public:
+    ~Mark() override { static_cast<void>(::write(2, "thread ended\n", 13)); }
+};
+
+TEST(EventGatedThreaderDeathTest, AThreadWhoseThreaderEndedOnItIsJoinedBeforeTheProcessEnds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            RCPtr<SelfReleasingWorker> worker(new SelfReleasingWorker);
+            worker->linger = 50ms;
+            RCPtr<LEvent> gate = LEvent::Create();
+            worker->threader =
+                LEventGatedThreader::Create(gate, RCPtr<LThreadWorker>(worker), RCPtr<LRefCountedObject>(new Mark), 0);
+            gate->Set();
+            // Once the threader is gone, only the process's exit can wait for the rest of its thread.
+            worker->released->Wait(Event::kInfinite);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "thread ended");
 }
 
 // ---- thread pool

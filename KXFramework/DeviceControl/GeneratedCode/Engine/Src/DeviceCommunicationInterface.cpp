@@ -29,7 +29,9 @@ class LDeviceCommunicationThreadWorker : public KX::LThreadWorker {
 public:
     KXRESULT Run(const KX::RCPtr<KX::LRefCountedObject>& parameters) override
     {
-        KX::RCPtr<LDeviceCommunicationInterface> port(parameters);
+        // No reference of its own: the threader's hold keeps the interface while this runs, and a
+        // reference dropped here could be the last, ending the interface on this thread unjoined.
+        auto* port = dynamic_cast<LDeviceCommunicationInterface*>(parameters.Get());
         if (!port)
             return KX::E_FAIL;
         port->DeliverQueued();

@@ -1,0 +1,278 @@
+#pragma once
+// The framework object of the process and its main routine. The main routine drives the object
+// through its phases: InitApplication (documents, single instance), InitInstance (video, the debug
+// log switch) and Run, which makes the application object T, its main window with the main
+// control, and runs the message loop until the exit request. Start-up failures show the start-up
+// error box; the main routine then answers 1.
+#include "KXFramework/Application/ApplicationBase.h"
+#include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/Platform/Clipboard/SdlClipboard.h"
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/Locale.h"
+#include "KXFramework/Platform/Process/SingleInstance.h"
+#include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace KX {
+
+template <class T>
+class MFCFrameworkApp : public Platform::AppHost {
+public:
+    using MessageBoxFactory = std::function<std::unique_ptr<Platform::MessageBoxService>()>;
+
+    // Message boxes come from the factory: the desktop's by default, a double in tests.
+    explicit MFCFrameworkApp(MessageBoxFactory messageBoxes = {})
+        : m_messageBoxes(messageBoxes ? std::move(messageBoxes)
+                                      : MessageBoxFactory(&LFrameworkApp::CreateDesktopMessageBoxes))
+    {
+    }
+    ~MFCFrameworkApp() override { StopVideo(); }
+
+    // The process's command line (UTF-8) and the language of the texts; set by the main routine.
+    void SetCommandLine(const std::string& commandLineUtf8) { m_commandLine = commandLineUtf8; }
+    void SetLocaleID(uint32_t localeId) { m_localeId = localeId; }
+    uint32_t GetLocaleID() const { return m_localeId; }
+    bool IsPreStart() const { return m_preStart; }
+    // A start-up phase failed and said so; the process ends with status 1.
+    bool HasStartupFailed() const { return m_startupFailed; }
+    bool IsFirstInstance() const { return m_firstInstance; }
+
+    bool InitApplication() override
+    {
+        m_preStart = false;
+        try {
+            m_controlFactory = new LControlFactory(Version().GetProductName());
+            const std::string folder = DevelopmentResourceFolder();
+            const DocumentSources sources =
+                LControlFactory::GetDocumentSources(folder.empty() ? String(u"::") : String(folder.c_str()));
+            KXRESULT r =
+                m_controlFactory->LoadStringTables(sources.frameworkStrings, sources.applicationStrings, m_localeId);
+            RCPtr<LStringTable> applicationTable;
+            m_controlFactory->GetApplicationStringTable(applicationTable);
+            m_controlFactory->GetFrameworkStringTable(m_frameworkStringTable);
+            // The editor's texts cannot come from anywhere else: a missing table fails like a bad one.
+            if (Succeeded(r) && (!applicationTable || !m_frameworkStringTable))
+                r = E_FAIL;
+            if (Succeeded(r))
+                r = m_controlFactory->LoadSkin(sources.skin);
+            ThrowIfFailed(r, Place("InitApplication", 189).c_str());
+            return TestSingleInstance();
+        } catch (...) {
+            ShowStartupError();
+            return false;
+        }
+    }
+
+    bool InitInstance() override
+    {
+        // The desktop replaces the common controls and OLE: without video nothing can be shown.
+        if (!Platform::VideoSystem::Start()) {
+            DebugLog("Video cannot start: %s", Platform::VideoSystem::LastError().c_str());
+            ShowStartupError();
+            return false;
+        }
+        m_videoStarted = true;
+        ApplyDebugConsoleOption(m_commandLine);
+        return true;
+    }
+
+    // Makes the application object and its main window, runs the loop and shuts the object down.
+    // A failure that is not a quiet exit throws the "Failed Result" exception of this method.
+    int Run() override
+    {
+        const String commandLine(m_commandLine.c_str());
+        RCPtr<T> application(new T(m_controlFactory, m_frameworkStringTable, commandLine, m_messageBoxes(),
+                                   std::make_unique<Platform::SdlClipboard>()));
+        application->SetLocaleID(m_localeId);
+        T::SetApplication(application);
+        static_cast<void>(application->OnCommandLineBeforeInitialize(commandLine)); // answers 0 here
+        const KXRESULT initialized = application->Initialize();
+        if (IsQuietExitResult(initialized)) {
+            static_cast<void>(RunMessageLoop()); // ends on the quit message the application posted
+        } else {
+            ThrowIfFailed(initialized, Place("Run", 268).c_str());
+            static_cast<void>(application->OnCommandLineAfterInitialize(commandLine)); // answers 0 here
+            ThrowIfFailed(application->CreateMainWindow(application->GetRendererKind()), Place("Run", 275).c_str());
+            OSWindow* main = application->GetMainWindow();
+            ThrowIfFailed(main->GetRootWindow()->SetContentByName(application->GetMainControlName()),
+                          Place("Run", 280).c_str());
+            static_cast<void>(main->Show(int(Platform::ShowCommand::Show))); // answers only the former state
+            ListenForOtherInstances();
+            application->RunApplication();
+        }
+        application = nullptr;
+        DiscardApplication();
+        return ExitInstance();
+    }
+
+    int ExitInstance() override { return 1; }
+
+    // Idle delivery unless the application suspends it; a third pass is never asked for.
+    bool OnIdle(long count) override
+    {
+        RCPtr<T> application = T::GetApplication();
+        if (!application || application->IsIdleSuspended())
+            return false;
+        return application->LFrameworkApp::OnIdle(count == 0) && count < 2;
+    }
+
+    // The framework table's STARTUP_ERROR texts, or the built-in English ones, in an error box.
+    void ShowStartupError()
+    {
+        m_startupFailed = true;
+        String text(u"The application encountered problems during startup and will now close.");
+        String caption(u"Error");
+        if (m_frameworkStringTable) {
+            m_frameworkStringTable->GetString(u"STARTUP_ERROR", text);
+            m_frameworkStringTable->GetString(u"STARTUP_ERROR_CAPTION", caption);
+        }
+        Platform::MessageBoxRequest request;
+        request.text.assign(text.GetData(), text.GetLength());
+        request.caption.assign(caption.GetData(), caption.GetLength());
+        request.flags = Platform::MessageBoxFlags::kIconError;
+        std::unique_ptr<Platform::MessageBoxService> boxes = m_messageBoxes();
+        static_cast<void>(boxes->Show(request)); // the box has only OK
+    }
+
+    // Drops what the process kept and ends video.
+    void Release()
+    {
+        DiscardApplication();
+        LFrameworkApp::SetStatusBar(nullptr);
+        m_singleInstance.reset();
+        m_frameworkStringTable = nullptr;
+        m_controlFactory = nullptr;
+        StopVideo();
+    }
+
+private:
+    // Shuts the application object down and lets it go, with its main window when one is left
+    // (after a failed run).
+    void DiscardApplication()
+    {
+        WatchDescriptor(-1, {});
+        RCPtr<T> application = T::GetApplication();
+        if (!application)
+            return;
+        if (OSWindow* main = application->GetMainWindow())
+            static_cast<void>(main->EndModal(0));   // a window not in a modal loop is closed
+        static_cast<void>(application->Shutdown()); // nothing to report while ending
+        T::SetApplication(nullptr);
+        static_cast<void>(application->BreakCycles()); // breaking cycles has nothing to report
+    }
+
+    static std::string Place(const char* method, int line)
+    {
+        return SourcePlace("KX::MFCFrameworkApp<" + TypeName(typeid(T)) + ">::" + method,
+                           "Application\\ApplicationBaseWin", line);
+    }
+
+    // The first process goes on; a later one hands its command line to the first and ends. With
+    // no first instance listening yet, or no safe place for the lock, this one starts as well.
+    bool TestSingleInstance()
+    {
+        const String title = T::GetApplicationTitle() + String(u"Prevent");
+        m_singleInstance = Platform::SingleInstance::Acquire(
+            Platform::Utf8FromUtf16(std::u16string_view(title.GetData(), title.GetLength())));
+        m_firstInstance = !m_singleInstance || m_singleInstance->GetRole() != Platform::SingleInstance::Role::Second;
+        if (m_firstInstance)
+            return true;
+        if (m_commandLine.empty() || !m_singleInstance->HandOver(m_commandLine)) {
+            m_firstInstance = true;
+            return true;
+        }
+        return false;
+    }
+
+    void ListenForOtherInstances()
+    {
+        if (!m_singleInstance || m_singleInstance->GetRole() != Platform::SingleInstance::Role::First ||
+            !m_singleInstance->Listen())
+            return;
+        WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
+            m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
+        });
+    }
+
+    // Another start: the main window and its dialog come to the front, and an enabled main window
+    // passes the command line to the application.
+    static void ReceiveHandOver(const std::string& commandLineUtf8)
+    {
+        RCPtr<T> application = T::GetApplication();
+        OSWindow* main = application ? application->GetMainWindow() : nullptr;
+        if (!main)
+            return;
+        static_cast<void>(main->Show(int(Platform::ShowCommand::Restore))); // answers only the former state
+        static_cast<void>(main->BringToTop());                              // a window in view stays so
+        bool enabled = true;
+        for (const RCPtr<LRootWindow>& root : application->GetRootWindows()) {
+            if (IWindowOSServices* os = root->GetOSServices(); os && os->IsModal()) {
+                enabled = false;
+                static_cast<void>(os->BringToTop()); // as above
+            }
+        }
+        if (enabled)
+            static_cast<void>(application->OnCommandLineFromOtherInstance(
+                String(Platform::Utf16FromUtf8(commandLineUtf8).c_str()))); // answers 0 here
+    }
+
+    static void ApplyDebugConsoleOption(const std::string& commandLine)
+    {
+        const Platform::DebugLog::DebugConsoleOption option = Platform::DebugLog::ParseDebugConsoleOption(commandLine);
+        if (option.action == Platform::DebugLog::DebugConsoleOption::Action::OpenConsole) {
+            OpenDebugConsole();
+        } else if (option.action == Platform::DebugLog::DebugConsoleOption::Action::SetTarget) {
+            const std::u16string host = Platform::Utf16FromUtf8(option.host);
+            SetDebugLogTarget(host.empty() ? nullptr : host.c_str(), option.port);
+        }
+    }
+
+    bool PumpMessage(uint32_t timeoutMs) override { return OSWindow::RunOnce(timeoutMs); }
+
+    void StopVideo()
+    {
+        if (m_videoStarted)
+            Platform::VideoSystem::Stop();
+        m_videoStarted = false;
+    }
+
+    bool m_preStart = true;
+    RCPtr<LControlFactory> m_controlFactory;
+    RCPtr<LStringTable> m_frameworkStringTable;
+    bool m_firstInstance = true;
+    uint32_t m_localeId = 0x0409;
+    std::string m_commandLine;
+    MessageBoxFactory m_messageBoxes;
+    std::unique_ptr<Platform::SingleInstance> m_singleInstance;
+    bool m_videoStarted = false;
+    bool m_startupFailed = false;
+};
+
+// The main routine: locale -1 takes the user's. Returns the process exit status: 0, or 1 after a
+// start-up error. An exception out of the run phase shows the start-up error box.
+template <class T>
+int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t localeId)
+{
+    app.SetCommandLine(Platform::JoinCommandLine(argc, argv));
+    app.SetLocaleID(localeId != -1 ? uint32_t(localeId) : Platform::GetUserLocaleId() & 0xFFFF);
+    if (app.InitApplication()) {
+        if (app.InitInstance()) {
+            try {
+                static_cast<void>(app.Run()); // its answer is not the exit status
+            } catch (const std::exception& e) {
+                DebugLog("Start-up failed: %s", e.what());
+                app.ShowStartupError();
+            }
+        } else {
+            static_cast<void>(app.ExitInstance()); // its answer is not the exit status
+        }
+    }
+    app.Release();
+    return app.HasStartupFailed() ? 1 : 0;
+}
+
+} // namespace KX

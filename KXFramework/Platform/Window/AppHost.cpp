@@ -1,0 +1,74 @@
+#include "KXFramework/Platform/Window/AppHost.h"
+
+#include "KXFramework/Platform/Window/EventPump.h"
+
+#include <atomic>
+#include <poll.h>
+
+namespace KX::Platform {
+
+namespace {
+
+std::atomic<AppHost*> g_current{nullptr};
+
+} // namespace
+
+AppHost::AppHost()
+{
+    g_current = this;
+}
+
+AppHost::~AppHost()
+{
+    AppHost* self = this;
+    g_current.compare_exchange_strong(self, nullptr);
+}
+
+AppHost* AppHost::GetCurrent()
+{
+    return g_current;
+}
+
+int AppHost::Run()
+{
+    static_cast<void>(RunMessageLoop());
+    return ExitInstance();
+}
+
+int AppHost::RunMessageLoop()
+{
+    while (!m_quit) {
+        PumpMessage(kTurnMs);
+        ServeDescriptor();
+    }
+    m_quit = false;
+    return m_exitCode;
+}
+
+void AppHost::PostQuitMessage(int exitCode)
+{
+    AppHost* host = g_current;
+    if (!host)
+        return;
+    host->m_exitCode = exitCode;
+    host->m_quit = true;
+    // Ends a wait at once; without video the turn ends at its time-out.
+    EventPump::Wake();
+}
+
+void AppHost::WatchDescriptor(int descriptor, std::function<void()> onReadable)
+{
+    m_descriptor = descriptor;
+    m_onReadable = std::move(onReadable);
+}
+
+void AppHost::ServeDescriptor()
+{
+    if (m_descriptor < 0 || !m_onReadable)
+        return;
+    pollfd entry{m_descriptor, POLLIN, 0};
+    if (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0)
+        m_onReadable();
+}
+
+} // namespace KX::Platform

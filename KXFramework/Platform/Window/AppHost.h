@@ -1,0 +1,63 @@
+#pragma once
+// The process's application host: the start-up phases a framework object overrides and the UI
+// thread's message loop. The loop waits for window events, the 33 ms window tick and wake-ups
+// (posted notifications, the quit message); after each turn it serves the watched descriptor (the
+// single-instance listener) when that can be read, and it ends once the quit message is posted.
+// UI thread only, except PostQuitMessage.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+namespace KX::Platform {
+
+class AppHost {
+public:
+    // The longest a turn waits: the watched descriptor is looked at least this often.
+    static constexpr uint32_t kTurnMs = 33;
+
+    AppHost();
+    virtual ~AppHost();
+    AppHost(const AppHost&) = delete;
+    AppHost& operator=(const AppHost&) = delete;
+
+    // The host of the process (the last one made); null when none exists.
+    static AppHost* GetCurrent();
+
+    virtual bool InitApplication() { return true; }
+    virtual bool InitInstance() { return true; }
+    // Runs the message loop until the quit message, then ExitInstance.
+    virtual int Run();
+    virtual int ExitInstance() { return 0; }
+    // Idle work after the pending events, count 0 after every turn that handled one; true asks for
+    // another pass with the next count.
+    virtual bool OnIdle(long count) { return false; }
+
+    // Runs turns until the quit message; returns its exit code and clears the quit flag, so that a
+    // later loop runs again.
+    int RunMessageLoop();
+    // Any thread: the loop of the current host ends after its turn.
+    static void PostQuitMessage(int exitCode);
+    bool IsQuitPosted() const { return m_quit; }
+
+    // The descriptor the loop serves: onReadable runs on the UI thread whenever it can be read.
+    // A negative descriptor watches nothing.
+    void WatchDescriptor(int descriptor, std::function<void()> onReadable);
+
+    // The framework's main window; null until one is made.
+    void* m_pMainWnd = nullptr;
+
+protected:
+    // One turn: waits up to timeoutMs for an event and handles it with every event pending, the
+    // paints and the idle passes. Answers false when no event came.
+    virtual bool PumpMessage(uint32_t timeoutMs) = 0;
+
+private:
+    void ServeDescriptor();
+
+    std::atomic<bool> m_quit{false};
+    std::atomic<int> m_exitCode{0};
+    int m_descriptor = -1;
+    std::function<void()> m_onReadable;
+};
+
+} // namespace KX::Platform

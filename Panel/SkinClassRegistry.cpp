@@ -1,0 +1,14 @@
+#include "Panel/SkinClassRegistry.h"
+
+#include "KXFramework/ControlBase/ControlClassRegistry.h"
+#include "KXFramework/Controls/Panel.h"
+#include "KXFramework/Controls/TabControl.h"
+
+void RegisterSkinClasses(KX::LControlClassRegistry& registry)
+{
+    // Results are not examined: the table names each class once with one function.
+#define KIVO_SKIN_CLASS(Class, name)                                                                                   \
+    static_cast<void>(registry.RegisterControlCreateFunction(name, &KX::CreateControlOf<Class>));
+#include "Panel/SkinClassTable.h"
+#undef KIVO_SKIN_CLASS
+}

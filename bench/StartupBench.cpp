@@ -1,0 +1,252 @@
+// The editor as a program on the X server (run under xvfb-run): the time from starting the
+// process to the first drawn frame of its main window, beside a bare program that opens an SDL2
+// window of the same size and presents one Cairo-drawn frame the same way (goal: at most 1.5
+// times its time); the peak resident memory of the running editor (goal: at most 60 MB); and the
+// CPU the idle editor uses over 10 s (goal: at most 1 % of one core).
+//   kx_startup_bench <editor> [runs]      measures
+//   kx_startup_bench --bare               is the bare program
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1200;
+constexpr int kHeight = 772;
+constexpr const char* kBareTitle = "Bare Startup Window";
+constexpr const char* kEditorTitle = "Velmora Kivo 61 Preset Editor";
+
+using Clock = std::chrono::steady_clock;
+
+int RunBare()
+{
+    // Presented as the editor's windows are: the window surface shown through shared memory.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return 1;
+    SDL_Window* window = SDL_CreateWindow(kBareTitle, 0, 0, kWidth, kHeight, SDL_WINDOW_SHOWN);
+    SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (!surface)
+        return 1;
+    SDL_LockSurface(surface);
+    cairo_surface_t* target = cairo_image_surface_create_for_data(static_cast<unsigned char*>(surface->pixels),
+                                                                  CAIRO_FORMAT_RGB24, kWidth, kHeight, surface->pitch);
+    cairo_t* cr = cairo_create(target);
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, kWidth, kHeight);
+    cairo_pattern_add_color_stop_rgb(gradient, 0, 0.1, 0.1, 0.12);
+    cairo_pattern_add_color_stop_rgb(gradient, 1, 0.8, 0.5, 0.2);
+    cairo_set_source(cr, gradient);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 12);
+    cairo_move_to(cr, 10, 15);
+    cairo_show_text(cr, "File  Help");
+    cairo_destroy(cr);
+    cairo_pattern_destroy(gradient);
+    cairo_surface_destroy(target);
+    SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window);
+    for (SDL_Event event; SDL_WaitEvent(&event);) {
+        if (event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
+            break;
+    }
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 0;
+}
+
+std::string Name(Display* display, Window window)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &left,
+                           &data) == Success &&
+        data) {
+        if (format == 8)
+            name.assign(reinterpret_cast<const char*>(data), items);
+        XFree(data);
+    }
+    return name;
+}
+
+// The viewable top-level window of that title whose picture has more than 16 colours: drawn.
+Window FindDrawn(Display* display, const char* title)
+{
+    Window root = 0, parent = 0, found = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes{};
+        if (Name(display, children[i]) != title || !XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable)
+            continue;
+        XImage* image = XGetImage(display, children[i], 0, 0, unsigned(attributes.width), unsigned(attributes.height),
+                                  AllPlanes, ZPixmap);
+        if (!image)
+            continue;
+        std::set<unsigned long> colours;
+        for (int y = 5; y < image->height; y += 97)
+            for (int x = 0; x < image->width; x += 7)
+                colours.insert(XGetPixel(image, x, y));
+        XDestroyImage(image);
+        if (colours.size() > 16)
+            found = children[i];
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+void Close(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+// "utime stime" of a process, in clock ticks.
+double CpuTicks(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15)
+            ticks += std::stod(field);
+    }
+    return ticks;
+}
+
+long PeakKilobytes(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+struct Run {
+    double seconds = -1;
+    long peakKilobytes = -1;
+    double idleCpuPercent = -1;
+};
+
+// Starts the program and waits for its drawn window; with idleSeconds, then watches it idle.
+Run Measure(Display* display, const std::vector<std::string>& command, const char* title, int idleSeconds)
+{
+    Run run;
+    const Clock::time_point start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const std::string& part : command)
+            argv.push_back(const_cast<char*>(part.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Window window = 0;
+    while (!(window = FindDrawn(display, title)) && Clock::now() - start < std::chrono::seconds(30)) {
+    }
+    if (window) {
+        run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (idleSeconds > 0) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            const double before = CpuTicks(child);
+            std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+            run.idleCpuPercent = 100.0 * (CpuTicks(child) - before) / double(sysconf(_SC_CLK_TCK)) / idleSeconds;
+            run.peakKilobytes = PeakKilobytes(child);
+        }
+        Close(display, window);
+    } else {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
+    while (waitpid(child, &status, WNOHANG) != child) {
+        if (Clock::now() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return run;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--bare") == 0)
+        return RunBare();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <editor> [runs] (under xvfb-run)\n", argv[0]);
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "no X display\n");
+        return 2;
+    }
+    // Windows come and go while they are looked at: a vanished one is skipped, not fatal.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const std::string self = "/proc/self/exe";
+    char path[4096] = {};
+    if (readlink(self.c_str(), path, sizeof path - 1) < 0)
+        return 2;
+    std::vector<double> editor, bare;
+    for (int i = 0; i < runs; ++i) {
+        editor.push_back(Measure(display, {argv[1]}, kEditorTitle, 0).seconds);
+        bare.push_back(Measure(display, {path, "--bare"}, kBareTitle, 0).seconds);
+    }
+    const Run idle = Measure(display, {argv[1]}, kEditorTitle, 10);
+    const double editorMs = Median(editor) * 1000, bareMs = Median(bare) * 1000;
+    std::printf("first drawn frame, median of %d: editor %.1f ms, bare SDL2+Cairo window %.1f ms, ratio %.2f "
+                "(goal <= 1.5)\n",
+                runs, editorMs, bareMs, editorMs / bareMs);
+    std::printf("peak resident memory of the running editor: %.1f MB (goal <= 60)\n", idle.peakKilobytes / 1024.0);
+    std::printf("CPU of the idle editor over 10 s: %.2f %% of one core (goal <= 1)\n", idle.idleCpuPercent);
+    XCloseDisplay(display);
+    return 0;
+}

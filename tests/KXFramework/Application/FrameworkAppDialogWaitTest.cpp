@@ -1,0 +1,219 @@
+// The application's file dialog under SDL's dummy driver, and its message box under X11, with the
+// zenity stand-in: while the dialog's child process runs, the application's window repaints, takes
+// no input and runs no idle pass.
+#include "KXFramework/Application/FrameworkApp.h"
+#include "KXFramework/ControlBase/OSWindow.h"
+#include "KXFramework/Controls/FileDialog.h"
+#include "KXFramework/Platform/Window/HostWindow.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
+
+#include "DocumentResources.h"
+#include "EnvironmentGuard.h"
+#include "FakeClipboard.h"
+#include "FakeMessageBox.h"
+#include "FakeZenity.h"
+#include "SdlEvents.h"
+#include "UiDoubles.h"
+#include "WindowSkin.h"
+
+#include <SDL.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace KX::Test {
+namespace {
+
+class WaitingApp : public LFrameworkApp {
+public:
+    WaitingApp(const RCPtr<LControlFactory>& factory, std::unique_ptr<Platform::MessageBoxService> boxes)
+        : LFrameworkApp(factory, nullptr, u"PresetEditor", std::move(boxes), std::make_unique<FakeClipboard>())
+    {
+    }
+    int32_t RunModalDialog(const RCPtr<LControl>&, int32_t) override { return E_FAIL; }
+    using LFrameworkApp::GetDefaultFont;
+    KXRESULT GetDefaultFont(String& face, float& size, int32_t& style) override
+    {
+        face = u"DejaVu Sans";
+        size = 9.0f;
+        style = 0;
+        return S_OK;
+    }
+    bool OnIdle(bool sendIdle) override
+    {
+        idlePassesWhileWaiting += waiting ? 1 : 0;
+        return LFrameworkApp::OnIdle(sendIdle);
+    }
+    void RunWhileWaiting() override
+    {
+        waiting = true;
+        LFrameworkApp::RunWhileWaiting();
+        waiting = false;
+        ++turns;
+        if (afterTurn)
+            afterTurn();
+    }
+
+    bool waiting = false;
+    int turns = 0;
+    int idlePassesWhileWaiting = 0;
+    std::function<void()> afterTurn;
+};
+
+class FrameworkAppDialogWaitTest : public ::testing::Test {
+protected:
+    // On X11 the application shows the desktop's message boxes, which zenity (the stand-in) shows.
+    explicit FrameworkAppDialogWaitTest(std::string driver = "dummy") : m_driver(std::move(driver)) {}
+
+    void SetUp() override
+    {
+        if (m_driver == "x11" && !std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        environment.Set("SDL_VIDEODRIVER", m_driver);
+        environment.Set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+        ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
+        started = true;
+        documents.Set(u"APP_SKINS", kWindowSkin);
+        RCPtr<LControlFactory> factory(new LControlFactory(u"PresetEditor"));
+        ASSERT_EQ(factory->LoadSkin(u"::APP_SKINS"), S_OK);
+        std::unique_ptr<Platform::MessageBoxService> boxes = LFrameworkApp::CreateDesktopMessageBoxes();
+        if (m_driver == "dummy") {
+            auto fake = std::make_unique<FakeMessageBox>();
+            messageBoxes = fake.get();
+            boxes = std::move(fake);
+        }
+        app = RCPtr<WaitingApp>(new WaitingApp(factory, std::move(boxes)));
+        ASSERT_EQ(app->RunApplicationStartup(), S_OK);
+        static_cast<void>(app->GetControlClassRegistry()->RegisterControlCreateFunction(
+            u"Test.WindowProbe", &CreateControlOf<WindowProbe>)); // a name registered twice keeps its function
+        Platform::WindowParams params;
+        params.width = 300;
+        params.height = 200;
+        params.visible = true;
+        window = OSWindow::Create(params, LRenderer::kGdi);
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(window->GetRootWindow()->SetContentByName(u"mainControl"), S_OK);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        PushWindowEvent(Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+        Turn();
+    }
+    void TearDown() override
+    {
+        if (!started)
+            return;
+        if (window && OSWindow::FromId(Id()) == window)
+            static_cast<void>(window->EndModal(0)); // closes the window
+        OSWindow::RunOnce(0);
+        if (app) {
+            app->BreakCycles();
+            app = nullptr;
+        }
+        Platform::VideoSystem::Stop();
+    }
+
+    uint32_t Id() const { return window->GetWindowHandle()->Id(); }
+    WindowProbe& Hot() const
+    {
+        return dynamic_cast<WindowProbe&>(*window->GetRootWindow()->GetContent()->FindChild(u"hot"));
+    }
+    static void Turn()
+    {
+        OSWindow::RunOnce(0);
+        OSWindow::RunOnce(0);
+    }
+    uint32_t Pixel(int x, int y) const
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
+        const auto* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
+        return *reinterpret_cast<const uint32_t*>(row + x * 4) & 0xFFFFFF;
+    }
+    void Click()
+    {
+        PushMotion(Id(), 30, 30);
+        PushButton(Id(), true, 30, 30);
+        PushButton(Id(), false, 30, 30);
+    }
+    // The picture is lost and has to be painted again, and the user clicks, while a dialog is
+    // open. The stand-in prints `output` once the picture is back, or cancels after ten seconds
+    // (never failing, which would let SDL's box wait for a user).
+    void LoseThePictureAndClickWhileZenityRuns(const std::string& output)
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
+        SDL_FillRect(surface, nullptr, 0x123456);
+        ASSERT_EQ(window->InvalidateAll(), S_OK);
+        Click();
+        const std::string go = zenity.Folder() / "go";
+        zenity.Behave("i=0; while [ ! -e '" + go + "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n" +
+                      "[ -e '" + go + "' ] || exit 1\nprintf '" + output + "'");
+        app->afterTurn = [this, go] {
+            if (Pixel(150, 150) == 0x808080u)
+                TempFolder::WriteFile(go, "");
+        };
+    }
+    void ExpectNoInputOrIdleDuringTheWait()
+    {
+        app->afterTurn = nullptr;
+        EXPECT_GE(app->turns, 1);
+        EXPECT_EQ(app->idlePassesWhileWaiting, 0);
+        EXPECT_FALSE(app->IsIdleSuspended());
+        Turn();
+        EXPECT_TRUE(Hot().log.empty());
+    }
+
+    EnvironmentGuard environment;
+    DocumentResources documents;
+    FakeZenity zenity;
+    FakeMessageBox* messageBoxes = nullptr;
+    RCPtr<WaitingApp> app;
+    OSWindow* window = nullptr;
+    bool started = false;
+
+private:
+    std::string m_driver;
+};
+
+TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheFileDialogIsOpen)
+{
+    // Outside a wait a click reaches the control.
+    Click();
+    Turn();
+    EXPECT_EQ(Hot().log, (std::vector<std::string>{"enter", "down 1"}));
+    Hot().log.clear();
+    ASSERT_EQ(Pixel(150, 150), 0x808080u);
+
+    const std::string chosen = zenity.Folder() / "chosen.txt";
+    TempFolder::WriteFile(chosen, "");
+    LoseThePictureAndClickWhileZenityRuns(chosen);
+    LFileDialog dialog(u"/", app->GetFileChooser(), app->GetMessageBoxes());
+    ASSERT_EQ(dialog.ShowOpen(u"Text|*.txt", u"*.txt", u"Open", false), S_OK);
+    EXPECT_EQ(dialog.GetPath(), String(chosen.c_str()));
+    ExpectNoInputOrIdleDuringTheWait();
+    EXPECT_TRUE(messageBoxes->requests.empty());
+}
+
+class FrameworkAppDesktopBoxWaitTest : public FrameworkAppDialogWaitTest {
+protected:
+    FrameworkAppDesktopBoxWaitTest() : FrameworkAppDialogWaitTest("x11") {}
+};
+
+TEST_F(FrameworkAppDesktopBoxWaitTest, TheWindowRepaintsButTakesNoInputWhileAMessageBoxIsOpenOverIt)
+{
+    LoseThePictureAndClickWhileZenityRuns("");
+    EXPECT_EQ(app->ShowMessageBox(u"Overwrite?", u"Save", 0x4), 6);
+    ExpectNoInputOrIdleDuringTheWait();
+    // The box was attached to the window, modal over it.
+    const std::vector<std::string> arguments = zenity.Arguments();
+    EXPECT_NE(std::find(arguments.begin(), arguments.end(), "--modal"), arguments.end());
+    EXPECT_NE(std::find_if(arguments.begin(), arguments.end(),
+                           [](const std::string& a) { return a.rfind("--attach=", 0) == 0; }),
+              arguments.end());
+}
+
+} // namespace
+} // namespace KX::Test

@@ -1,0 +1,343 @@
+// The editor started as a program on the X server (Xvfb in CI), in fresh home folders: its main
+// window appears with its title and its fixed client size and draws the menu bar and the device
+// picture; closed by its close button it ends with status 0. With KX_SCREENSHOT_DIR set, the
+// window's picture is left there as editor-main.png for a person to look at.
+#include "EnvironmentGuard.h"
+#include "Eventually.h"
+#include "TempFolder.h"
+
+#include "KXFramework/Platform/Folders/ProfileStore.h"
+#include "KXFramework/Platform/Folders/WindowPlacement.h"
+
+// Before Xlib, whose macros (None, Bool) clash with GoogleTest's names.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <cairo.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace KX::Test {
+namespace {
+
+constexpr const char* kTitle = "Velmora Kivo 61 Preset Editor";
+
+class EditorX11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_display = XOpenDisplay(nullptr);
+        ASSERT_NE(m_display, nullptr) << "needs an X display (xvfb-run)";
+        // Windows come and go while they are looked at: a vanished one is skipped, not fatal.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
+            const std::string folder = m_home / variable;
+            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+            m_environment.Set(variable, folder);
+        }
+        m_environment.Set("SDL_VIDEODRIVER", "x11");
+        // The tests' own fonts: the same picture everywhere.
+        m_environment.Set("FONTCONFIG_FILE", KX_TEST_FONTS_CONF);
+        m_environment.Clear("KX_RESOURCE_DIR");
+    }
+    void TearDown() override
+    {
+        if (m_child > 0) {
+            kill(m_child, SIGKILL);
+            waitpid(m_child, nullptr, 0);
+        }
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+
+    void Start() { m_child = Launch(m_home / "editor.log"); }
+
+    static pid_t Launch(const std::string& log)
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            if (!std::freopen(log.c_str(), "w", stderr))
+                _exit(126);
+            execl(KIVO_EDITOR, KIVO_EDITOR, "--from-second", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        return child;
+    }
+
+    // The top-level windows with the editor's title.
+    int CountEditorWindows()
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        int found = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count; ++i)
+            found += Name(children[i]) == kTitle ? 1 : 0;
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // The top-level window with the editor's title; 0 while there is none.
+    Window FindEditorWindow()
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count && !found; ++i) {
+            if (Name(children[i]) == kTitle)
+                found = children[i];
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // The window's title as the desktop reads it (_NET_WM_NAME, UTF-8).
+    std::string Name(Window window)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        std::string name;
+        if (XGetWindowProperty(m_display, window, XInternAtom(m_display, "_NET_WM_NAME", False), 0, 256, False,
+                               XInternAtom(m_display, "UTF8_STRING", False), &type, &format, &items, &left,
+                               &data) == Success &&
+            data) {
+            if (format == 8)
+                name.assign(reinterpret_cast<const char*>(data), items);
+            XFree(data);
+        }
+        return name;
+    }
+
+    XImage* Grab(Window window, const XWindowAttributes& attributes)
+    {
+        return XGetImage(m_display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes,
+                         ZPixmap);
+    }
+
+    // The window's colours in a few rows across the menu bar and the device picture.
+    static std::set<unsigned long> Colours(XImage* image)
+    {
+        std::set<unsigned long> colours;
+        for (int y : {5, 11, 200, 400, 600})
+            for (int x = 0; x < image->width && y < image->height; x += 3)
+                colours.insert(XGetPixel(image, x, y) & 0xFFFFFF);
+        return colours;
+    }
+
+    static void SavePng(XImage* image, const std::string& path)
+    {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image->width, image->height);
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x)
+                reinterpret_cast<uint32_t*>(data + y * stride)[x] = uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
+        cairo_surface_mark_dirty(surface);
+        EXPECT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
+        cairo_surface_destroy(surface);
+    }
+
+    void MoveTo(Window window, int x, int y)
+    {
+        Window child = 0;
+        int screenX = 0, screenY = 0;
+        XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), x, y, &screenX, &screenY, &child);
+        XTestFakeMotionEvent(m_display, DefaultScreen(m_display), screenX, screenY, CurrentTime);
+        XFlush(m_display);
+    }
+
+    // True when the window shows something else than `before` in the rectangle.
+    bool Changed(Window window, const XWindowAttributes& attributes, XImage* before, int left, int top, int right,
+                 int bottom)
+    {
+        XImage* now = Grab(window, attributes);
+        bool changed = false;
+        for (int y = top; now && y < bottom && !changed; ++y)
+            for (int x = left; x < right && !changed; ++x)
+                changed = XGetPixel(now, x, y) != XGetPixel(before, x, y);
+        if (now)
+            XDestroyImage(now);
+        return changed;
+    }
+
+    // A left click at a point of the window, through the X server's test input as a user's.
+    void Click(Window window, int x, int y)
+    {
+        MoveTo(window, x, y);
+        XTestFakeButtonEvent(m_display, Button1, True, CurrentTime);
+        XTestFakeButtonEvent(m_display, Button1, False, CurrentTime);
+        XFlush(m_display);
+    }
+
+    // The close button: the window manager's delete request.
+    void Close(Window window)
+    {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = long(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_display, window, False, NoEventMask, &event);
+        XFlush(m_display);
+    }
+
+    // The exit status; -1 when the program did not end within the bound.
+    int WaitForExit() { return WaitForExit(m_child); }
+    static int WaitForExit(pid_t& child)
+    {
+        int status = 0;
+        if (!Eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30)))
+            return -1;
+        child = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    std::string Log() const { return TempFolder::ReadFile(m_home / "editor.log"); }
+
+    Display* m_display = nullptr;
+    pid_t m_child = 0;
+    TempFolder m_home;
+    EnvironmentGuard m_environment;
+};
+
+TEST_F(EditorX11Test, TheMainWindowShowsTheMenuAndTheDevicePictureAndItsCloseButtonEndsTheProgramWithZero)
+{
+    // Where the last run left the window: its client area at (40, 100).
+    Platform::WindowPlacementRecord saved;
+    saved.left = 40;
+    saved.top = 100;
+    saved.right = 40 + 1200;
+    saved.bottom = 100 + 772;
+    ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP",
+                                             Platform::SerializeWindowPlacement(saved)));
+    Start();
+    Window window = 0;
+    ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(Eventually(
+        [&] { return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable; }));
+    EXPECT_EQ(attributes.width, 1200);
+    EXPECT_EQ(attributes.height, 772);
+    Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 100);
+
+    // Drawn: the menu bar and the picture give the window many colours, a blank one has one.
+    XImage* image = nullptr;
+    ASSERT_TRUE(Eventually([&] {
+        if (image)
+            XDestroyImage(image);
+        image = Grab(window, attributes);
+        return image && Colours(image).size() > 16;
+    })) << Log();
+    if (const char* folder = std::getenv("KX_SCREENSHOT_DIR"))
+        SavePng(image, std::string(folder) + "/editor-main.png");
+    XDestroyImage(image);
+
+    Close(window);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// The File menu opens below its title; its last item, Exit, ends the program with status 0.
+TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
+{
+    Start();
+    Window window = 0;
+    ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+    XWindowAttributes attributes{};
+    XImage* before = nullptr;
+    ASSERT_TRUE(Eventually([&] {
+        if (before)
+            XDestroyImage(before);
+        before = nullptr;
+        return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable &&
+               (before = Grab(window, attributes)) && Colours(before).size() > 16;
+    })) << Log();
+
+    // The title lights up under the pointer once the window follows it; then it takes the click.
+    MoveTo(window, 24, 11);
+    ASSERT_TRUE(Eventually([&] { return Changed(window, attributes, before, 0, 0, 100, 22); })) << Log();
+    // The menu is drawn over the window: its rectangle is where the picture changed below the bar.
+    Click(window, 24, 11);
+    int left = attributes.width, right = -1, bottom = -1;
+    ASSERT_TRUE(Eventually([&] {
+        XImage* after = Grab(window, attributes);
+        if (!after)
+            return false;
+        left = attributes.width;
+        right = bottom = -1;
+        for (int y = 30; y < attributes.height; ++y)
+            for (int x = 0; x < attributes.width; ++x)
+                if (XGetPixel(after, x, y) != XGetPixel(before, x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    bottom = std::max(bottom, y);
+                }
+        if (const char* folder = std::getenv("KX_SCREENSHOT_DIR"); folder && bottom > 120)
+            SavePng(after, std::string(folder) + "/editor-file-menu.png");
+        XDestroyImage(after);
+        // Nine rows with separators: taller than a few items.
+        return bottom > 120;
+    })) << Log();
+    XDestroyImage(before);
+
+    Click(window, (left + right) / 2, bottom - 8);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// A second start hands its command line to the running editor and ends with status 0 without a
+// window of its own.
+TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
+{
+    Start();
+    Window window = 0;
+    ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+
+    // Drawn: the first editor listens by then.
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(Eventually([&] {
+        XImage* image = nullptr;
+        if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
+            !(image = Grab(window, attributes)))
+            return false;
+        const bool drawn = Colours(image).size() > 16;
+        XDestroyImage(image);
+        return drawn;
+    })) << Log();
+    pid_t second = Launch(m_home / "second.log");
+    ASSERT_GT(second, 0);
+    const int status = WaitForExit(second);
+    if (second > 0)
+        kill(second, SIGKILL);
+    EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
+    EXPECT_EQ(CountEditorWindows(), 1);
+
+    Close(window);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+} // namespace
+} // namespace KX::Test
