@@ -2,6 +2,8 @@
 // factory and laying it out (time and heap per control), and one look change on one control from
 // invalidation to the dirty list and the paint walk, beside a full paint walk of the same tree,
 // both with a renderer that draws nothing. Goal: the look change costs at most 2 % of the full walk.
+// Beside it, 40,000 siblings under one parent against the same controls in groups of 200: adding a
+// child must not cost in the number of its siblings, so both build in about the same time.
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -52,6 +54,33 @@ void AddControls(std::string& out, int depth, int& remaining, int& serial)
     }
 }
 
+constexpr int kWideControls = 40000;
+constexpr int kGroupSize = 200;
+
+// A top-level control with `count` small panels in a row, `perGroup` to a parent: all under the
+// top-level control itself when perGroup is count, else under count / perGroup group panels.
+void AddWideControl(std::string& out, const char* name, int count, int perGroup)
+{
+    auto leaf = [](int n) {
+        return "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "w" + std::to_string(n)) +
+               Attribute("XPositionToControl", "Client") + Attribute("XPositionAbs", std::to_string(n % 800)) +
+               Attribute("XSizeAbs", "1") + Attribute("YSizeAbs", "1") + "/>\n";
+    };
+    out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", name) + Attribute("XSizeAbs", "800") +
+           Attribute("YSizeAbs", "600") + ">\n";
+    for (int first = 0; first < count; first += perGroup) {
+        const bool grouped = perGroup < count;
+        if (grouped)
+            out += "<SubControl" + Attribute("Class", "Bench.Panel") + Attribute("Name", "g" + std::to_string(first)) +
+                   Attribute("XSizeAbs", "800") + Attribute("YSizeAbs", "1") + ">\n";
+        for (int n = first; n < first + perGroup && n < count; ++n)
+            out += leaf(n);
+        if (grouped)
+            out += "</SubControl>\n";
+    }
+    out += "</SubControl>\n";
+}
+
 std::string MakeSkin(int controls)
 {
     std::string out = R"(<?xml version="1.0" encoding="utf-8"?>
@@ -72,7 +101,10 @@ std::string MakeSkin(int controls)
     int remaining = controls - 1;
     int serial = 0;
     AddControls(out, 0, remaining, serial);
-    out += "</SubControl></Skin></Skins></Application></Velmora_Skin_Definitions>\n";
+    out += "</SubControl>\n";
+    AddWideControl(out, "flatControl", kWideControls, kWideControls);
+    AddWideControl(out, "groupedControl", kWideControls, kGroupSize);
+    out += "</Skin></Skins></Application></Velmora_Skin_Definitions>\n";
     return out;
 }
 
@@ -96,10 +128,10 @@ struct Bench {
         SetResourceTable(nullptr, 0);
     }
 
-    RCPtr<LControl> Create()
+    RCPtr<LControl> Create(const String& name = u"mainControl")
     {
         RCPtr<LControl> main;
-        services.registry->CreateControlByName(main, *services.factory, u"mainControl", root);
+        services.registry->CreateControlByName(main, *services.factory, name, root);
         static_cast<void>(root->SetContent(main));
         return main;
     }
@@ -156,6 +188,24 @@ void CreateAndLayOut(benchmark::State& state)
     state.counters["bytesPerControl"] = double(heap) / controls;
 }
 BENCHMARK(CreateAndLayOut)->Unit(benchmark::kMillisecond);
+
+// Argument 0: 40,000 siblings under one parent; 1: the same in groups of 200.
+void CreateWide(benchmark::State& state)
+{
+    Bench& bench = TheBench();
+    const String name = state.range(0) == 0 ? u"flatControl" : u"groupedControl";
+    int controls = 0;
+    for (auto _ : state) {
+        RCPtr<LControl> top = bench.Create(name);
+        state.PauseTiming();
+        controls = CountControls(top);
+        static_cast<void>(bench.root->SetContent(nullptr));
+        top = nullptr;
+        state.ResumeTiming();
+    }
+    state.counters["controls"] = controls;
+}
+BENCHMARK(CreateWide)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void FullPaintWalk(benchmark::State& state)
 {

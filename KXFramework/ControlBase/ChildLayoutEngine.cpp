@@ -226,7 +226,11 @@ KXRESULT ApplyLayoutMinSize(LControl& control, PointT<double>& position, PointT<
         RectT<double> reference;
         if (!LimitReference(control, spec, false, reference) || !(Extent(reference, axis) > 0.0))
             continue;
-        const double far = double(spec.relative) * Extent(reference, axis) + Along(reference, axis) + spec.absolute;
+        double far = double(spec.relative) * Extent(reference, axis) + Along(reference, axis) + spec.absolute;
+        // The children must fit inside the look's border, so the border belongs to the minimum
+        // whether or not the control is already larger than the children alone.
+        if (spec.referenceName == String(u"Children"))
+            far += Extent(control.GetRect(), axis) - Extent(control.GetLookClientRect(-1), axis);
         bool changed = false;
         if (p <= far && p + s < far) {
             if (!(anchor >= 0.0 && anchor < 1.0)) {
@@ -246,12 +250,8 @@ KXRESULT ApplyLayoutMinSize(LControl& control, PointT<double>& position, PointT<
             s += Round(d / anchor);
             changed = true;
         }
-        if (changed) {
-            if (spec.referenceName == String(u"Children"))
-                s += Extent(control.GetRect(), axis) - Extent(control.GetLookClientRect(-1), axis);
-            if (result != E_FAIL)
-                result = S_FALSE;
-        }
+        if (changed && result != E_FAIL)
+            result = S_FALSE;
     }
     return result;
 }

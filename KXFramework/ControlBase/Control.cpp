@@ -56,6 +56,18 @@ RCPtr<LControl> Hold(LControl* control)
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
+// Pre-order, children in insertion order: the order in which the skin lists them.
+void AppendNamedDescendants(const LControl& control, const String& name, RCPtrArray<LControl, 1, 0>& out)
+{
+    const LControl::ChildControlList& children = control.GetChildren();
+    for (unsigned i = 0; i < children.GetCount(); ++i) {
+        const RCPtr<LControl>& child = children.GetAt(i, LControl::kInsertionOrder);
+        if (SameName(child->GetName(), name))
+            out.AddItem(child);
+        AppendNamedDescendants(*child, name, out);
+    }
+}
+
 } // namespace
 
 // ---- ChildControlList
@@ -131,13 +143,18 @@ const RCPtr<LControl>& LControl::ChildControlList::GetAt(unsigned index, int ord
     return Entry(index, order, 3358, 3378);
 }
 
-bool LControl::ChildControlList::HasChildNamed(const String& name) const
+LControl* LControl::ChildControlList::FindNamed(const String& name) const
 {
-    for (unsigned i = m_children.GetCount(); i-- > 0;) {
-        if (SameName(m_children.GetAt(i)->m_name, name))
-            return true;
-    }
-    return false;
+    const auto found = m_byName.find(Key(name));
+    return found == m_byName.end() ? nullptr : found->second;
+}
+
+int LControl::ChildControlList::IndexOf(const LControl* child) const
+{
+    if (!child)
+        return -1;
+    const unsigned i = child->m_indexInParent;
+    return i < m_children.GetCount() && m_children.GetAt(i).Get() == child ? static_cast<int>(i) : -1;
 }
 
 KXRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
@@ -153,30 +170,33 @@ KXRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
         m_owner->IncrementSubtreeCount();
     child->m_parent = RCPtr<LControl>(m_owner);
     m_owner->AdjustOwnerCount(1);
+    child->m_indexInParent = m_children.GetCount();
     m_children.AddItem(child);
+    m_byName.emplace(Key(child->m_name), child.Get());
     ++m_changeCounter;
     return S_OK;
 }
 
 int LControl::ChildControlList::Remove(const RCPtr<LControl>& child)
 {
-    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
-        if (m_children.GetAt(i) != child)
-            continue;
-        int32_t unclipped = child->m_unclippedCount;
-        if (child->m_layout && !child->m_layout->clipToParent)
-            ++unclipped;
-        for (int32_t k = 0; k < unclipped; ++k)
-            m_owner->DecrementSubtreeCount();
-        RCPtr<LControl> held(child);
-        m_children.RemoveItems(i, 1);
-        ++m_changeCounter;
-        // Last, so that the owner is still counted while its list changes.
-        held->m_parent = nullptr;
-        m_owner->AdjustOwnerCount(-1);
-        return static_cast<int>(i);
-    }
-    return -1;
+    const int position = IndexOf(child.Get());
+    if (position < 0)
+        return -1;
+    int32_t unclipped = child->m_unclippedCount;
+    if (child->m_layout && !child->m_layout->clipToParent)
+        ++unclipped;
+    for (int32_t k = 0; k < unclipped; ++k)
+        m_owner->DecrementSubtreeCount();
+    RCPtr<LControl> held(child);
+    m_byName.erase(Key(held->m_name));
+    m_children.RemoveItems(static_cast<unsigned>(position), 1);
+    for (unsigned i = static_cast<unsigned>(position); i < m_children.GetCount(); ++i)
+        m_children.GetAt(i)->m_indexInParent = i;
+    ++m_changeCounter;
+    // Last, so that the owner is still counted while its list changes.
+    held->m_parent = nullptr;
+    m_owner->AdjustOwnerCount(-1);
+    return position;
 }
 
 void LControl::ChildControlList::Clear()
@@ -189,19 +209,18 @@ void LControl::ChildControlList::Clear()
 
 KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const String& newName)
 {
-    int position = -1;
-    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
-        if (m_children.GetAt(i) == child)
-            position = static_cast<int>(i);
-    }
+    const int position = IndexOf(child.Get());
     if (position < 0)
         return E_INVALIDARG;
     if (SameName(child->m_name, newName))
         return S_FALSE;
     if (HasChildNamed(newName))
         return E_FAIL;
+    // The key views the old text, so it goes before the text does.
+    m_byName.erase(Key(child->m_name));
     const String oldName = child->m_name;
     child->m_name = newName;
+    m_byName.emplace(Key(child->m_name), child.Get());
     // Named references point to earlier siblings, so only later ones can name the child.
     for (unsigned i = static_cast<unsigned>(position) + 1; i < m_children.GetCount(); ++i) {
         LLayoutDescriptor* layout = m_children.GetAt(i)->m_layout.Get();
@@ -221,9 +240,9 @@ KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const 
 // ---- construction and tree
 
 LControl::LControl(const RCPtr<LControl>& parent, const String& name)
-    : m_name(name),
-      m_conditions(LConditionsParam::Create(0, 0, {})),
-      m_children(this)
+    : m_conditions(LConditionsParam::Create(0, 0, {})),
+      m_children(this),
+      m_name(name)
 {
     static_cast<void>(SetParent(parent)); // the tree records the parent either way
     if (IFrameworkServices* services = GetFrameworkServices()) {
@@ -245,9 +264,14 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
 {
     if (newParent == m_parent)
         return S_FALSE;
-    // Refused before anything changes, so that a clash never leaves the control without a parent.
-    if (newParent && newParent->m_children.HasChildNamed(m_name))
-        return E_FAIL;
+    // A sibling waiting for removal leaves first, so that a control made again under its name (a
+    // tool tip or context menu asked for twice in one pass) joins; a clash with a live sibling is
+    // refused before anything changes, so that it never leaves the control without a parent.
+    if (newParent) {
+        newParent->DestroyPendingRemovals();
+        if (newParent->m_children.HasChildNamed(m_name))
+            return E_FAIL;
+    }
     RCPtr<LControl> self(this);
     if (m_parent) {
         InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
@@ -266,10 +290,8 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
     } else {
         m_rootWindow = nullptr;
     }
-    if (newParent) {
-        newParent->DestroyPendingRemovals();
-        static_cast<void>(newParent->m_children.Add(self)); // adding at the end is never refused
-    }
+    if (newParent)
+        static_cast<void>(newParent->m_children.Add(self)); // the name was checked above
     return S_OK;
 }
 
@@ -353,26 +375,14 @@ KXRESULT LControl::BreakCycles()
 
 const RCPtr<LControl>& LControl::FindChild(const String& name) const
 {
-    for (unsigned i = m_children.GetCount(); i-- > 0;) {
-        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
-        if (SameName(child->m_name, name))
-            return child;
-    }
-    return NullControl();
+    const LControl* child = m_children.FindNamed(name);
+    return child ? m_children.GetAt(child->m_indexInParent, kInsertionOrder) : NullControl();
 }
 
 int LControl::FindDescendants(const String& name, RCPtrArray<LControl, 1, 0>& out) const
 {
     out.SetCount(0);
-    for (unsigned i = m_children.GetCount(); i-- > 0;) {
-        const RCPtr<LControl>& child = m_children.GetAt(i, kInsertionOrder);
-        if (SameName(child->m_name, name))
-            out.AddItem(child);
-        RCPtrArray<LControl, 1, 0> below;
-        child->FindDescendants(name, below);
-        for (unsigned k = below.GetCount(); k-- > 0;)
-            out.AddItem(below.GetAt(k));
-    }
+    AppendNamedDescendants(*this, name, out);
     return static_cast<int>(out.GetCount());
 }
 
@@ -471,11 +481,9 @@ void LControl::TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken)
 {
     if (!m_layout->clipToParent && m_parent)
         m_parent->IncrementSubtreeCount();
-    while (m_children.GetCount() > 0) {
-        RCPtr<LControl> child = m_children.GetAt(0, kInsertionOrder);
-        taken.AddItem(child);
-        m_children.Remove(child);
-    }
+    for (unsigned i = 0; i < m_children.GetCount(); ++i)
+        taken.AddItem(m_children.GetAt(i, kInsertionOrder));
+    m_children.Clear();
     m_rect = {};
     static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
 }
@@ -802,11 +810,9 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
     if (m_parent) {
         RCPtr<LControl> parent = m_parent;
         ChildControlList& siblings = parent->m_children;
-        unsigned i = 0;
-        while (i < siblings.GetCount() && siblings.GetAt(i, kInsertionOrder).Get() != this)
-            ++i;
         // A later sibling that changed carries the cascade on through its own store.
-        for (++i; i < siblings.GetCount(); ++i) {
+        const int position = siblings.IndexOf(this);
+        for (unsigned i = static_cast<unsigned>(position) + 1; position >= 0 && i < siblings.GetCount(); ++i) {
             RCPtr<LControl> sibling = siblings.GetAt(i, kInsertionOrder);
             if (sibling->RecalcLayoutFromDescriptor() == S_OK)
                 break;
@@ -1850,8 +1856,9 @@ void LControl::RefreshIdleSubscription()
 KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
     RCPtr<LControl> self = Hold(this);
-    DestroyPendingRemovals();
+    // Scrolling and the press hand-over first, then the removals, then the subclass's own work.
     RunInputIdleWork();
+    DestroyPendingRemovals();
     OnIdleTick();
     return S_OK;
 }

@@ -23,6 +23,8 @@
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace KX {
@@ -72,15 +74,23 @@ public:
         void Clear();
         // 1 when unchanged; E_FAIL when another child has the name; E_INVALIDARG when not a child.
         [[nodiscard]] KXRESULT Rename(const RCPtr<LControl>& child, const String& newName);
-        bool HasChildNamed(const String& name) const;
+        bool HasChildNamed(const String& name) const { return m_byName.count(Key(name)) != 0; }
+        // The child of that name, or null.
+        LControl* FindNamed(const String& name) const;
+        // The child's position in insertion order, or -1 when it is not in this list.
+        int IndexOf(const LControl* child) const;
         // Marks both orders for sorting again.
         void Touch() { ++m_changeCounter; }
 
     private:
+        static std::u16string_view Key(const String& name) { return std::u16string_view(name.GetData()); }
         void SortOrders() const;
         const RCPtr<LControl>& Entry(unsigned index, int order, int lineIndex, int lineOrder) const;
 
         RCPtrArray<LControl, 1, 0> m_children;
+        // Names are unique among siblings, so adding and finding by name need not walk the list.
+        // The keys view the children's own name texts, which change only through Rename.
+        std::unordered_map<std::u16string_view, LControl*> m_byName;
         mutable std::vector<uint32_t> m_tabOrder;
         mutable std::vector<uint32_t> m_zOrder;
         uint32_t m_changeCounter = 1;
@@ -424,7 +434,6 @@ protected:
     void DestroyPendingRemovals();
 
     RCPtr<LNotificationHandler<LControl>> m_handlers;
-    String m_name;
     RCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
     RectT<double> m_rect;
@@ -516,6 +525,10 @@ protected:
 
 private:
     friend class ChildControlList;
+    // Private, and changed only by ChildControlList::Rename: the parent's name index views this text.
+    String m_name;
+    // The position in the parent's child list, kept by that list.
+    unsigned m_indexInParent = 0;
     void ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     // Looks from the descriptor's look list, the font flags and the font from its skin part.
     void CreateLooksAndFont(const RCPtr<LControlDescriptor>& descriptor);

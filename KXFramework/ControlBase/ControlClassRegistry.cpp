@@ -43,11 +43,18 @@ void LControlClassRegistry::CreateControlByName(RCPtr<LControl>& out, LControlFa
                                                 const RCPtr<LRootWindow>& root)
 {
     out = nullptr;
-    const RCPtr<LControlDescriptor>& descriptor = factory.FindControlDescriptor(name);
+    RCPtr<LControlDescriptor> descriptor = factory.FindControlDescriptor(name);
     if (!descriptor)
         return;
-    if (const RCPtr<LLayoutDescriptor>& layout = descriptor->GetLayout())
-        layout->isVisible = true;
+    // A top-level control is always made visible, from a copy: the skin's descriptor is shared by
+    // every later creation and stays as the skin gave it.
+    if (const RCPtr<LLayoutDescriptor>& layout = descriptor->GetLayout(); layout && !layout->isVisible) {
+        RCPtr<LLayoutDescriptor> visible = layout->Clone();
+        visible->isVisible = true;
+        RCPtr<LControlDescriptor> copy;
+        LControlFactory::CloneControlDescriptor(copy, descriptor, visible, descriptor->GetName());
+        descriptor = copy;
+    }
     CreateControl(out, descriptor, RCPtr<LControl>());
     if (out)
         static_cast<void>(out->SetRootWindow(root)); // a new control always takes the window

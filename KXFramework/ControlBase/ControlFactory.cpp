@@ -233,9 +233,8 @@ void LControlFactory::ResetParseState()
     m_insideLooks = false;
     m_ignoredDepth = 0;
     m_collecting = false;
-    m_collectTable = nullptr;
-    m_collectCreateParams = nullptr;
-    m_collectedText.clear();
+    m_collectInto = nullptr;
+    m_pendingTexts.clear();
 }
 
 bool LControlFactory::ParseDocument(const Document& document)
@@ -246,11 +245,12 @@ bool LControlFactory::ParseDocument(const Document& document)
     try {
         parsed = XmlParser::Parse(document.data, document.size, *this, error);
     } catch (...) {
+        FlushPendingTexts();
         ResetParseState();
         throw;
     }
     // Text collected up to a fault stays, as everything else read before it does.
-    StopCollecting();
+    FlushPendingTexts();
     ResetParseState();
     if (!parsed)
         m_lastError = error;
@@ -510,7 +510,6 @@ void LControlFactory::StartSkinElement(std::string_view name, const XmlAttribute
         String id;
         if (!GetStringAttribute(attributes, "ID", id) || !m_currentCreateParams || id.IsEmpty())
             return;
-        StopCollecting();
         static_cast<void>(m_currentCreateParams->SetString(id, String())); // an unstorable key is left out
         StartCollecting(nullptr, m_currentCreateParams, id);
     } else if (name == "LookList") {
@@ -876,6 +875,7 @@ void LControlFactory::EndElement(std::string_view name)
             m_rootDescriptors.GetAt(m_currentSkinIndex) == m_currentControl)
             m_currentControl = nullptr;
     } else if (name == "CreateParamList") {
+        FlushPendingTexts();
         if (m_currentControl)
             m_currentControl->SetCreateParams(m_currentCreateParams);
     } else if (name == "CreateParam") {
@@ -888,37 +888,49 @@ void LControlFactory::EndElement(std::string_view name)
 void LControlFactory::CharacterData(std::string_view text)
 {
     // Entities can make a text far longer than the document; beyond the document limit it is cut.
-    if (m_collecting && m_collectedText.size() + text.size() <= kMaxDocumentSize)
-        m_collectedText.append(text);
+    if (m_collecting && m_collectedSize + text.size() <= kMaxDocumentSize) {
+        m_collectInto->append(text);
+        m_collectedSize += text.size();
+    }
 }
 
 void LControlFactory::StartCollecting(StringMap* table, const RCPtr<LStringTable>& createParams, const String& key)
 {
+    StopCollecting();
+    const void* target = table != nullptr ? static_cast<const void*>(table) : createParams.Get();
+    PendingText& pending = m_pendingTexts[{target, key}];
+    pending.table = table;
+    pending.createParams = createParams;
+    // A CreateParam's start has just emptied its entry: a repeated one replaces the earlier text.
+    if (createParams)
+        pending.text.clear();
     m_collecting = true;
-    m_collectTable = table;
-    m_collectCreateParams = createParams;
-    m_collectKey = key;
-    m_collectedText.clear();
+    m_collectInto = &pending.text;
+    m_collectedSize = 0;
 }
 
 void LControlFactory::StopCollecting()
 {
-    if (!m_collecting)
-        return;
     m_collecting = false;
-    String text;
-    text.Assign(m_collectedText.data(), static_cast<unsigned>(m_collectedText.size()));
-    m_collectedText.clear();
-    if (m_collectTable != nullptr) {
-        String& entry = (*m_collectTable)[m_collectKey];
-        entry += text;
-    } else if (m_collectCreateParams) {
-        String entry;
-        m_collectCreateParams->GetString(m_collectKey.GetString(), entry);
-        static_cast<void>(m_collectCreateParams->SetString(m_collectKey, entry + text)); // as above
+    m_collectInto = nullptr;
+}
+
+void LControlFactory::FlushPendingTexts()
+{
+    StopCollecting();
+    for (auto& [slot, pending] : m_pendingTexts) {
+        String text;
+        text.Assign(pending.text.data(), static_cast<unsigned>(pending.text.size()));
+        if (pending.table != nullptr) {
+            (*pending.table)[slot.second] += text;
+        } else {
+            String entry;
+            pending.createParams->GetString(slot.second.GetString(), entry);
+            static_cast<void>(
+                pending.createParams->SetString(slot.second, entry + text)); // an unstorable key is left out
+        }
     }
-    m_collectTable = nullptr;
-    m_collectCreateParams = nullptr;
+    m_pendingTexts.clear();
 }
 
 } // namespace KX

@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace KX {
 
@@ -130,6 +131,8 @@ private:
     void StartFontTranslation(const XmlAttributes& attributes);
     void StartCollecting(StringMap* table, const RCPtr<LStringTable>& createParams, const String& key);
     void StopCollecting();
+    // Converts every key's joined text once and adds it to its table or create parameters.
+    void FlushPendingTexts();
 
     String m_applicationName;
     uint32_t m_languageId = 0;
@@ -152,12 +155,18 @@ private:
     bool m_insideLooks = false;
     // Elements still open inside a SubControl that has no place in the control tree.
     int m_ignoredDepth = 0;
-    // Text being collected for a Locale (into a string table) or a CreateParam, as UTF-8.
+    // Text collected for a Locale (into a string table) or a CreateParam, as UTF-8. A key's pieces
+    // are joined here and converted once, so that many Locales of one key cost what their text does.
+    struct PendingText {
+        StringMap* table = nullptr;
+        RCPtr<LStringTable> createParams;
+        std::string text;
+    };
+    // Keyed by the table or create parameters (held by the entry) and the key.
+    std::map<std::pair<const void*, String>, PendingText> m_pendingTexts;
     bool m_collecting = false;
-    StringMap* m_collectTable = nullptr;
-    RCPtr<LStringTable> m_collectCreateParams;
-    String m_collectKey;
-    std::string m_collectedText;
+    std::string* m_collectInto = nullptr;
+    size_t m_collectedSize = 0;
 
     // Keyed by the names' UTF-8 text as the document gives them, so references resolve without a
     // conversion; equal texts are equal in either form.

@@ -133,20 +133,14 @@ bool LLook::SetText(const String& text)
 {
     if (!m_fontText)
         return true;
-    if (m_fontText->GetText().GetData() == text.GetData() || m_fontText->GetText() == text)
-        return false;
-    m_fontText->SetText(text);
-    return true;
+    return m_fontText->SetText(text);
 }
 
 bool LLook::SetFont(const RCPtr<LFont>& font)
 {
     if (!m_fontText)
         return true;
-    const RCPtr<LFont>& old = m_fontText->GetFont();
-    const bool changed = bool(old) != bool(font) || (old && font && old->Differs(*font));
-    m_fontText->SetFont(font);
-    return changed;
+    return m_fontText->SetFont(font);
 }
 
 KXRESULT LLook::SetBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, bool replaceClient)

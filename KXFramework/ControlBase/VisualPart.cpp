@@ -166,9 +166,13 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<float>& point, const PointT<f
             return kTransparentWhite;
         return GetColorAtPoint(PointT<int32_t>{int32_t(point.x + 0.5f) % tileW, int32_t(point.y + 0.5f) % tileH});
     }
-    case LVisualPartDescriptor::kCenter:
-        return GetColorAtPoint(PointT<int32_t>{int32_t(std::floor(point.x - (areaSize.x - width) * 0.5f)),
-                                               int32_t(std::floor(point.y - (areaSize.y - height) * 0.5f))});
+    case LVisualPartDescriptor::kCenter: {
+        // The offset Draw and the renderers use: whole pixels, halved toward zero.
+        const int32_t left = (RoundHalfAway(areaSize.x) - m_size.x) / 2;
+        const int32_t top = (RoundHalfAway(areaSize.y) - m_size.y) / 2;
+        return GetColorAtPoint(
+            PointT<int32_t>{int32_t(std::floor(point.x)) - left, int32_t(std::floor(point.y)) - top});
+    }
     case LVisualPartDescriptor::kStretch: {
         const float sx = width / areaSize.x;
         const float sy = height / areaSize.y;

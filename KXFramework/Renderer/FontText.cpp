@@ -57,33 +57,46 @@ RCPtr<LMeasurementRenderer> LFontText::GetMeasurementRenderer()
     return get ? get() : nullptr;
 }
 
-void LFontText::SetText(const String& text)
+bool LFontText::SetText(const String& text)
 {
+    if (m_text == text)
+        return false;
     m_text = text;
     Invalidate();
+    return true;
 }
 
-void LFontText::SetFont(const RCPtr<LFont>& font)
+bool LFontText::SetFont(const RCPtr<LFont>& font)
 {
+    const bool changed = bool(m_font) != bool(font) || (m_font && font && m_font->Differs(*font));
     m_font = font;
-    Invalidate();
+    if (changed)
+        Invalidate();
+    return changed;
 }
 
 void LFontText::SetAlignment(float horizontal, float vertical)
 {
+    if (horizontal == m_hAlign && vertical == m_vAlign)
+        return;
     m_hAlign = horizontal;
     m_vAlign = vertical;
     static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
 }
 
-void LFontText::SetWrap(bool wrap)
+bool LFontText::SetWrap(bool wrap)
 {
+    if (wrap == m_wrap)
+        return false;
     m_wrap = wrap;
     Invalidate();
+    return true;
 }
 
 void LFontText::SetBox(int32_t width, int32_t height)
 {
+    if (width == m_boxWidth && height == m_boxHeight)
+        return;
     m_boxWidth = width;
     m_boxHeight = height;
     Invalidate();

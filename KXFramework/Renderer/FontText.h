@@ -26,13 +26,16 @@ public:
     // The renderer text is measured with; null while no source is wired.
     static RCPtr<LMeasurementRenderer> GetMeasurementRenderer();
 
+    // The setters empty the caches only when they change something, so that re-applying a value
+    // (every layout pass sets the wrap flag) measures nothing again. Each returns whether it changed.
     const String& GetText() const { return m_text; }
-    void SetText(const String& text);
+    bool SetText(const String& text);
     const RCPtr<LFont>& GetFont() const { return m_font; }
-    void SetFont(const RCPtr<LFont>& font);
+    // The new pointer is kept even when the font is an equal one.
+    bool SetFont(const RCPtr<LFont>& font);
     // 0 left (top), 0.5 centre, 1 right (bottom): the share of free space put before a line.
     void SetAlignment(float horizontal, float vertical);
-    void SetWrap(bool wrap);
+    bool SetWrap(bool wrap);
     void SetBox(int32_t width, int32_t height);
     // Empties both caches.
     void Invalidate();

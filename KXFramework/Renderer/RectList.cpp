@@ -261,6 +261,12 @@ void LRectList::SubtractRect(const RectEdges& cut, LRectList* covered)
 
 void LRectList::SubtractList(const LRectList& other, LRectList* covered)
 {
+    // Cutting a list by itself would unlink the very node the walk stands on.
+    if (&other == this) {
+        const LRectList copy(other);
+        SubtractList(copy, covered);
+        return;
+    }
     for (const Node* n = other.m_head; n != nullptr; n = n->next)
         SubtractRect(*n, covered);
 }

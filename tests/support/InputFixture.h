@@ -53,6 +53,10 @@ public:
         return takesKeys ? S_OK : S_FALSE;
     }
     bool AllowFocusChange() override { return !holdsFocus; }
+    bool IsTransparentAt(const PointT<double>& point) const override
+    {
+        return !opaque && LControl::IsTransparentAt(point);
+    }
     bool AcceptsDrop(const RCPtr<LControl>&) override { return acceptsDrops; }
     uint32_t GetDropScrollEdges(const RCPtr<LControl>&) override { return dropEdges; }
     void OnDragEnter(const RCPtr<LControl>&) override { Log("enter"); }
@@ -80,6 +84,7 @@ public:
     bool takesWheel = false;
     bool takesKeys = false;
     bool holdsFocus = false;
+    bool opaque = false;
     bool acceptsDrops = false;
     uint32_t dropEdges = 0;
     PointT<double> limits{4503599627370496.0, 4503599627370496.0};

@@ -251,6 +251,42 @@ TEST_F(ControlStateTest, IdleSubscriptionsAreCounted)
     EXPECT_EQ(c->idleTicks, 2);
 }
 
+// Logs the idle steps it takes part in, in the order they happen.
+class IdleStepProbe : public ProbeControl {
+public:
+    using ProbeControl::ProbeControl;
+    void ScrollContents(const PointT<double>&, const PointT<double>&) override { steps->push_back("scroll"); }
+    void Destroy() override
+    {
+        steps->push_back("destroy");
+        ProbeControl::Destroy();
+    }
+    void OnIdleTick() override { steps->push_back("tick"); }
+    std::vector<std::string>* steps = nullptr;
+};
+
+TEST_F(ControlStateTest, AnIdleTickScrollsThenDestroysPendingRemovalsThenRunsTheHook)
+{
+    std::vector<std::string> steps;
+    auto make = [&](const RCPtr<LControl>& parent, const char16_t* name, double size) {
+        RCPtr<IdleStepProbe> c(new IdleStepProbe(parent, name, &live));
+        c->steps = &steps;
+        static_cast<void>(c->ApplyDescriptor(DescriptorFor(name, AbsoluteLayout(0, 0, size, size))));
+        static_cast<void>(c->Initialize());
+        c->SetCreated();
+        return c;
+    };
+    RCPtr<IdleStepProbe> area = make(top, u"area", 100);
+    RCPtr<IdleStepProbe> content = make(area, u"content", 400);
+    RCPtr<IdleStepProbe> leaving = make(area, u"leaving", 10);
+    ASSERT_EQ(area->RemoveChild(leaving), S_OK);
+    ASSERT_EQ(area->StartAutoScroll(1, 100.0, 300.0, 0.0, nullptr), S_OK);
+    services.milliseconds += 100;
+    Idle();
+    EXPECT_EQ(steps, (std::vector<std::string>{"scroll", "destroy", "tick"}));
+    ASSERT_EQ(area->StopAutoScroll(1), S_OK);
+}
+
 TEST_F(ControlStateTest, ATreeSubscribedBeforeItHasARootStartsTicksWhenAttached)
 {
     RCPtr<ProbeControl> loose = Make(nullptr, u"loose", AbsoluteLayout(0, 0, 10, 10));

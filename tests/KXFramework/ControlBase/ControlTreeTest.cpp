@@ -89,11 +89,12 @@ TEST_F(ControlTreeTest, SearchesFollowTheirDocumentedOrders)
     EXPECT_FALSE(top->FindChild(u"x"));
     EXPECT_FALSE(top->FindChild(u""));
 
+    // Both walks give the tree order: pre-order, children in creation order.
     RCPtrArray<LControl, 1, 0> found;
     EXPECT_EQ(top->FindDescendants(u"x", found), 3);
-    EXPECT_EQ(found.GetAt(0)->GetParent(), RCPtr<LControl>(bx));
+    EXPECT_EQ(found.GetAt(0)->GetParent(), RCPtr<LControl>(a));
     EXPECT_EQ(found.GetAt(1), RCPtr<LControl>(bx));
-    EXPECT_EQ(found.GetAt(2)->GetParent(), RCPtr<LControl>(a));
+    EXPECT_EQ(found.GetAt(2)->GetParent(), RCPtr<LControl>(bx));
 
     RCPtrArray<LControl, 1, 0> all;
     EXPECT_EQ(top->GetDescendants(all), 6);
@@ -151,6 +152,55 @@ TEST_F(ControlTreeTest, ANewChildFirstDestroysThePendingRemovals)
     Child(u"b");
     EXPECT_FALSE(a->GetParent());
     EXPECT_EQ(top->GetIdleSubscriptionCount(), 0);
+}
+
+TEST_F(ControlTreeTest, AControlMadeUnderThePendingNameOfASiblingJoinsInItsPlace)
+{
+    RCPtr<ProbeControl> first = Child(u"tip");
+    static_cast<void>(top->RemoveChild(first));
+    RCPtr<ProbeControl> second = Child(u"tip");
+
+    EXPECT_EQ(second->GetParent(), RCPtr<LControl>(top));
+    EXPECT_EQ(top->FindChild(u"tip"), RCPtr<LControl>(second));
+    EXPECT_FALSE(first->GetParent());
+    EXPECT_EQ(top->GetPendingRemovalCount(), 0u);
+}
+
+TEST_F(ControlTreeTest, FindingByNameFollowsAddRemoveRenameAndPendingRemoval)
+{
+    // Each step, then the name each child answers to: what FindChild finds must be exactly the
+    // children in the list under their present names.
+    std::vector<RCPtr<ProbeControl>> made;
+    for (const char16_t* name : {u"a", u"b", u"c", u"d"})
+        made.push_back(Child(name));
+    const auto expectNames = [&](const std::vector<std::u16string>& names, const char* step) {
+        EXPECT_EQ(Names(LControl::kInsertionOrder), names) << step;
+        for (unsigned i = 0; i < top->GetChildren().GetCount(); ++i) {
+            const RCPtr<LControl>& child = top->GetChildren().GetAt(i, LControl::kInsertionOrder);
+            EXPECT_EQ(top->FindChild(child->GetName()), child) << step;
+        }
+    };
+    static_cast<void>(top->RemoveChild(made[1]));
+    EXPECT_EQ(top->FindChild(u"b"), RCPtr<LControl>(made[1])); // still found until the idle tick
+    Idle();
+    EXPECT_FALSE(top->FindChild(u"b"));
+    expectNames({u"a", u"c", u"d"}, "after the idle tick");
+
+    EXPECT_EQ(top->GetChildren().Rename(made[2], u"b"), S_OK);
+    EXPECT_FALSE(top->FindChild(u"c"));
+    expectNames({u"a", u"b", u"d"}, "after the rename");
+
+    // The pending removal of "b" is destroyed when a new child arrives; "c" is free again.
+    static_cast<void>(top->RemoveChild(made[2]));
+    RCPtr<ProbeControl> again = Child(u"c");
+    EXPECT_FALSE(top->FindChild(u"b"));
+    expectNames({u"a", u"d", u"c"}, "after re-adding");
+
+    static_cast<void>(made[0]->SetParent(RCPtr<LControl>(made[3])));
+    EXPECT_FALSE(top->FindChild(u"a"));
+    EXPECT_EQ(made[3]->FindChild(u"a"), RCPtr<LControl>(made[0]));
+    EXPECT_EQ(Child(u"a")->GetParent(), RCPtr<LControl>(top)); // the name is free here again
+    expectNames({u"d", u"c", u"a"}, "after moving away");
 }
 
 TEST_F(ControlTreeTest, SetParentToTheSameParentChangesNothing)

@@ -84,7 +84,13 @@ class TipProbe : public CountedProbe, public IToolTipLink {
 public:
     using CountedProbe::CountedProbe;
     void ShowToolTip() override { shown = true; }
-    void HideToolTip() override { shown = false; }
+    // As the real tip does: hidden, it takes itself out of its parent.
+    void HideToolTip() override
+    {
+        shown = false;
+        if (const RCPtr<LControl>& parent = GetParent())
+            static_cast<void>(parent->RemoveChild(RCPtr<LControl>(this)));
+    }
     bool shown = false;
 };
 
@@ -203,6 +209,14 @@ TEST_F(CreationTest, AToolTipIsMadeFromTheSkinAndHiddenAgain)
 
     body->ShowToolTip(false);
     EXPECT_FALSE(probe->shown);
+
+    // Asked for again before the next idle pass: the hidden tip leaves and a new one is shown.
+    body->ShowToolTip(true);
+    auto* again = dynamic_cast<TipProbe*>(body->FindChild(u"toolTip").Get());
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, probe);
+    EXPECT_TRUE(again->shown);
+    EXPECT_FALSE(tip->GetParent());
 }
 
 TEST_F(CreationTest, OnlyTopLevelNamesAreCreatedByName)
@@ -212,6 +226,18 @@ TEST_F(CreationTest, OnlyTopLevelNamesAreCreatedByName)
     EXPECT_FALSE(control);
     services.registry->CreateControlByName(control, *services.factory, u"nothing", root);
     EXPECT_FALSE(control);
+}
+
+TEST_F(CreationTest, ATopLevelControlIsMadeVisibleWithoutChangingTheSkin)
+{
+    // A hidden layout in the skin's descriptor, as a template shared by clones would carry.
+    const RCPtr<LControlDescriptor>& descriptor = services.factory->FindControlDescriptor(u"mainControl");
+    ASSERT_TRUE(descriptor);
+    descriptor->GetLayout()->isVisible = false;
+    RCPtr<LControl> main = CreateMain();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(main->IsVisible(false));
+    EXPECT_FALSE(descriptor->GetLayout()->isVisible);
 }
 
 TEST_F(CreationTest, OnlyTopLevelControlsAreReappliedByName)

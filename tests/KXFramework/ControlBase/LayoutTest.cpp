@@ -1,6 +1,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 
 #include "ControlFixture.h"
+#include "InputFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,10 @@ TEST_F(LayoutTest, PlacementRulesGiveTheirRectangles)
          {1.0f, PositionSpec::kClient, {}, 1.0f, 0.0, false},
          {SizeSpec::kClient, {}, 1.0f, -50.0},
          {150, 0, 50, 40}},
+        {"anchored at the far edge with the size's far edge beyond it",
+         {1.0f, PositionSpec::kClient, {}, 0.0f, 10.0, false},
+         {SizeSpec::kClient, {}, 1.0f, 0.0},
+         {10, 0, 0, 40}},
         {"centred",
          {0.5f, PositionSpec::kParent, {}, 0.5f, 0.0, false},
          {SizeSpec::kSelf, {}, 0.0f, 60.0},
@@ -116,6 +121,58 @@ TEST_F(LayoutTest, MinimumsGrowAndMaximumsCutAroundTheAnchor)
     hidden->isVisible = false;
     Make(holder, u"hidden", hidden);
     EXPECT_EQ(holder->GetRect(), (RectT<double>{0, 0, 50, 50}));
+}
+
+// Controls from a skin, with looks: "framed" has a client area 5 pixels in from every edge.
+class SkinLayoutTest : public InputFixture {
+protected:
+    static std::string Control(const std::string& name, const std::string& place, const std::string& children = "",
+                               const char* lookList = "solid")
+    {
+        return "<SubControl Class=\"Test.Input\" Name=\"" + name + "\" " + place + "><Skin Name=\"" + name +
+               "\" LookList=\"" + lookList + "\"/>" + children + "</SubControl>";
+    }
+    static std::string Box(const std::string& name, int x, int y, int w, int h, const std::string& extra = "")
+    {
+        return "XPositionAbs=\"" + std::to_string(x) + "\" YPositionAbs=\"" + std::to_string(y) + "\" XSizeAbs=\"" +
+               std::to_string(w) + "\" YSizeAbs=\"" + std::to_string(h) + "\" " + extra;
+    }
+};
+
+TEST_F(SkinLayoutTest, AChildrenMinimumHoldsTheChildrenInsideTheBorder)
+{
+    // The children span 50 x 50; the framed look's border takes 10 more on each axis.
+    const std::string children = Control("a", Box("a", 0, 0, 40, 15)) + Control("b", Box("b", 30, 20, 20, 30));
+    const std::string minimum =
+        R"(XMinSizeToControl="Children" XMinSizeRel="1" YMinSizeToControl="Children" YMinSizeRel="1")";
+    const struct {
+        int size;
+        double expected;
+    } cases[] = {{10, 60}, {55, 60}, {100, 100}};
+    std::string holders;
+    for (const auto& c : cases) {
+        const std::string name = "holder" + std::to_string(c.size);
+        holders += Control(name, Box(name, 0, 0, c.size, c.size, minimum), children, "framed");
+    }
+    Load(Control("mainControl", Box("m", 0, 0, 400, 300), holders));
+    for (const auto& c : cases) {
+        const std::u16string name = u"holder" + std::u16string(String(std::to_string(c.size).c_str()).GetData());
+        EXPECT_EQ(Get(name.c_str()).GetRect(), (RectT<double>{0, 0, c.expected, c.expected})) << c.size;
+    }
+}
+
+TEST_F(SkinLayoutTest, AChildPlacedAgainstItsParentsClientAreaSitsInsideTheInset)
+{
+    const std::string fill =
+        R"(XPositionToControl="Client" YPositionToControl="Client" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0")";
+    Load(Control("mainControl", Box("m", 0, 0, 400, 300),
+                 Control("frame", Box("frame", 20, 30, 100, 80), Control("inner", fill), "framed")));
+    EXPECT_EQ(Get(u"inner").GetRect(), (RectT<double>{0, 0, 90, 70}));
+    EXPECT_EQ(Get(u"inner").GetPositionInRoot(), (PointT<double>{25, 35}));
+    for (const PointT<int32_t> p : {PointT<int32_t>{25, 35}, PointT<int32_t>{114, 104}})
+        EXPECT_EQ(HitName(p.x, p.y), "inner") << p.x << "," << p.y;
+    for (const PointT<int32_t> p : {PointT<int32_t>{24, 35}, PointT<int32_t>{25, 34}, PointT<int32_t>{115, 104}})
+        EXPECT_NE(HitName(p.x, p.y), "inner") << p.x << "," << p.y;
 }
 
 TEST_F(LayoutTest, AChildThatMovesCarriesItsLaterSiblingsAlong)

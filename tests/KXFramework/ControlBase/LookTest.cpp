@@ -47,6 +47,7 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
  </Looks>
  <LookLists>
   <LookList Name="label" NumLooks="1"><Look Name="label" Index="0"/></LookList>
+  <LookList Name="gapped" NumLooks="3"><Look Name="plain" Index="0"/><Look Name="docked" Index="2"/></LookList>
  </LookLists>
  <Skins>
   <Skin Name="s">
@@ -119,6 +120,46 @@ TEST_F(LookTest, PlainPartsFillTheirAreaByResizeType)
     RCPtr<LVisualPart> green = LVisualPart::FromDescriptor(services.factory->FindPart(u"green"));
     EXPECT_EQ(green->GetColorAtPoint(PointT<float>{199.0f, 29.0f}, PointT<float>{200.0f, 30.0f}), 0xFF00FF00u);
     EXPECT_EQ(green->GetColorAtPoint(PointT<float>{200.0f, 29.0f}, PointT<float>{200.0f, 30.0f}), 0x00FFFFFFu);
+}
+
+TEST_F(LookTest, ACentredPartIsHitExactlyWhereItIsDrawn)
+{
+    RCPtr<LVisualPart> red = LVisualPart::FromDescriptor(services.factory->FindPart(u"red"));
+    // Odd and even free space, and an area smaller than the part.
+    for (const float side : {15.0f, 16.0f, 21.0f, 7.0f}) {
+        RCPtr<RecordingRenderer> r(new RecordingRenderer);
+        red->Draw(r, {side, side});
+        ASSERT_EQ(r->calls.size(), 1u);
+        const RectT<double> drawn = r->calls[0].rect;
+        for (int y = 0; y < int(side); ++y) {
+            for (int x = 0; x < int(side); ++x) {
+                const bool inside =
+                    x >= drawn.x && x < drawn.x + drawn.width && y >= drawn.y && y < drawn.y + drawn.height;
+                EXPECT_EQ(red->GetColorAtPoint(PointT<float>{float(x), float(y)}, PointT<float>{side, side}),
+                          inside ? 0xFFFF0000u : 0x00FFFFFFu)
+                    << side << ": " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(LookTest, AnEmptyLookListSlotKeepsTheLaterLooksInPlace)
+{
+    RCPtr<LControlDescriptor> descriptor = DescriptorFor(u"gapped", AbsoluteLayout(0, 0, 25, 40));
+    RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(u"gapped"));
+    skin->lookList = services.factory->FindLookList(u"gapped");
+    ASSERT_TRUE(skin->lookList);
+    descriptor->SetSkin(skin);
+    RCPtr<ProbeControl> c(new ProbeControl(top, u"gapped", &live));
+    static_cast<void>(c->ApplyDescriptor(descriptor));
+    c->SetCreated();
+
+    ASSERT_EQ(c->GetLookCount(), 3u);
+    EXPECT_FALSE(c->GetCurrentLook(1));
+    ASSERT_EQ(c->SetLookExclusive(2), S_OK);
+    ASSERT_TRUE(c->GetCurrentLook(-1));
+    EXPECT_EQ(c->GetCurrentLook(-1)->GetDescriptor(), services.factory->FindLook(u"docked"));
+    EXPECT_EQ(c->GetColorAtPoint({12, 3}, -1), 0xFF00FF00u); // the docked look's top bar
 }
 
 TEST_F(LookTest, BitmapPartsAnswerByTheirPixels)

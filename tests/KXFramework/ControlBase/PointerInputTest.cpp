@@ -24,7 +24,8 @@ const std::string kTree =
     P("mainControl", 0, 0, 400, 300, "",
       P("panelA", 10, 10, 180, 120, "",
         P("button", 10, 10, 50, 20) + P("ghost", 70, 10, 30, 20, "", "", "clear") +
-            P("list", 100, 100, 100, 60, "ClipToParent=\"False\" Z_Order=\"1\"") + P("under", 10, 40, 50, 20) +
+            P("list", 100, 100, 100, 60, "ClipToParent=\"False\" Z_Order=\"1\"") +
+            P("under", 10, 40, 50, 20, "", P("tag", -8, 0, 5, 5, "ClipToParent=\"False\"")) +
             P("over", 30, 40, 50, 20) +
             P("zero", 10, 70, 0, 20, "", P("lost", 0, 0, 30, 20, "ClipToParent=\"False\" Z_Order=\"5\""))) +
           P("panelB", 200, 10, 180, 200, "", P("plainP", 0, 90, 100, 40))) +
@@ -43,7 +44,8 @@ TEST_F(PointerInput, HitTestingFollowsWhatTheUserSees)
     } cases[] = {
         {25, 25, "button"}, // a plain child inside its parent's client area
         {90, 25, "panelA"}, // a transparent control gives way to its parent
-        {50, 60, "over"},   // the later of two overlapping siblings
+        {50, 60, "over"},   // the later of two overlapping siblings, though the earlier holds a floating child
+        {13, 51, "tag"},    // that floating child, outside its parent
         {205, 120, "list"}, // a floating list over a plain control of a panel above its own
         {150, 150, "list"}, // a floating list outside its parent
         {30, 85, "panelA"}, // a control of width 0 and its floating child are never found
@@ -51,6 +53,28 @@ TEST_F(PointerInput, HitTestingFollowsWhatTheUserSees)
     };
     for (const auto& c : cases)
         EXPECT_EQ(HitName(c.x, c.y), c.expected) << c.x << "," << c.y;
+}
+
+TEST_F(PointerInput, AControlOpaqueEverywhereEndsAtItsEdges)
+{
+    // The button covers 20..69 x 20..39 of the window; its look would hide a fault at its edges.
+    Get(u"button").opaque = true;
+    const struct {
+        int x, y;
+        const char* expected;
+    } cases[] = {
+        {20, 20, "button"}, {69, 39, "button"}, {70, 25, "panelA"},
+        {25, 40, "panelA"}, {19, 25, "panelA"}, {25, 19, "panelA"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HitName(c.x, c.y), c.expected) << c.x << "," << c.y;
+}
+
+TEST_F(PointerInput, TheUpperOfTwoOverlappingSiblingsTakesTheClick)
+{
+    Press(50, 60);
+    Release(50, 60);
+    EXPECT_EQ(log.back(), "over:click");
 }
 
 TEST_F(PointerInput, AnInterceptingControlAnswersForItsChildAndRemembersIt)
@@ -225,6 +249,27 @@ TEST_F(PointerInput, ARightClickSendsItsNotificationAndOpensTheContextMenu)
     auto* popup = dynamic_cast<PopupProbe*>(button.FindChild(u"contextMenu").Get());
     ASSERT_TRUE(popup);
     EXPECT_EQ(popup->menu, menu);
+}
+
+TEST_F(PointerInput, ASecondRightClickInOnePassOpensANewContextMenu)
+{
+    InputProbe& button = Get(u"button");
+    RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    static_cast<void>(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false)); // an index past the end appends
+    button.SetContextMenu(menu);
+    Press(25, 25, 4);
+    Release(25, 25, 4);
+    RCPtr<LControl> first = button.FindChild(u"contextMenu");
+    ASSERT_TRUE(first);
+    // The menu closes as a popup does, taking itself out of its parent; no idle pass runs.
+    static_cast<void>(button.RemoveChild(first));
+    Press(25, 25, 4);
+    Release(25, 25, 4);
+    RCPtr<LControl> second = button.FindChild(u"contextMenu");
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->GetParent().Get(), &button);
+    EXPECT_FALSE(first->GetParent());
 }
 
 TEST_F(PointerInput, MenusComeFromTheStringTableInOrdinalOrder)

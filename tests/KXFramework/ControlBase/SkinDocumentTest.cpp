@@ -272,6 +272,7 @@ TEST_F(SkinDocument, ControlsFormATreeUnderOneRootPerSkin)
     EXPECT_EQ(Text(root->GetClassName()), u"Application");
     EXPECT_EQ(Text(root->GetName()), u"PresetEditor");
     EXPECT_EQ(root->GetParent(), nullptr);
+    ASSERT_TRUE(root->GetSkin());
     EXPECT_EQ(Text(root->GetSkin()->name), u"Skin1");
 
     // Top-level controls keep their document order; the later of two equal names is found.
@@ -324,11 +325,14 @@ TEST_F(SkinDocument, SkinsTakeFontsAndLookLists)
     EXPECT_EQ(fontStyle, 1);
 
     const RCPtr<LControlDescriptor>& main = m_factory->GetRootDescriptors().GetAt(0)->GetSubDescriptors().GetAt(0);
+    ASSERT_EQ(main->GetSubDescriptors().GetCount(), 4u);
+    ASSERT_TRUE(main->GetSkin());
     EXPECT_EQ(main->GetSkin()->lookList, m_factory->FindLookList(String(u"buttonLooks")));
     EXPECT_EQ(main->GetSkin()->fontStyle, -1);
     EXPECT_TRUE(main->GetSkin()->fontName.IsEmpty());
 
     const RCPtr<LSkinDescriptor>& label = main->GetSubDescriptors().GetAt(3)->GetSkin();
+    ASSERT_TRUE(label);
     EXPECT_EQ(Text(label->name), u"labelSkin");
     EXPECT_FALSE(label->lookList);
     EXPECT_EQ(Text(label->fontName), u"Arial");
@@ -339,6 +343,7 @@ TEST_F(SkinDocument, SkinsTakeFontsAndLookLists)
 
     // Without a size the size is not relative; a second Skin replaces the first.
     const RCPtr<LSkinDescriptor>& replaced = main->GetSubDescriptors().GetAt(1)->GetSkin();
+    ASSERT_TRUE(replaced);
     EXPECT_EQ(Text(replaced->name), u"replaced");
     EXPECT_FALSE(replaced->fontSizeIsRelative);
     EXPECT_FALSE(replaced->fontInheritsFromParent);
@@ -479,6 +484,19 @@ std::string BillionLaughs()
                   "<CreateParam ID=\"X\">&l9;</CreateParam></CreateParamList></SubControl></Skin></Skins></R>\n";
 }
 
+// 64 KB of text in each of 20 create parameters.
+std::string SpreadExpansion()
+{
+    std::string text = "<!DOCTYPE R [<!ENTITY a \"" + std::string(64, 'a') + "\"><!ENTITY b \"";
+    for (int i = 0; i < 1024; ++i)
+        text += "&a;";
+    text += "\">]>\n<R><Colorizers><Colorizer Name=\"before\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
+            "</Colorizers><Skins><Skin Name=\"S\"><SubControl Class=\"C\" Name=\"n\"><CreateParamList>\n";
+    for (int i = 0; i < 20; ++i)
+        text += "<CreateParam ID=\"X" + std::to_string(i) + "\">&b;</CreateParam>";
+    return text + "</CreateParamList></SubControl></Skin></Skins></R>\n";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     SkinDocument, MalformedSkin,
     ::testing::Values(
@@ -490,8 +508,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "<R><Colorizer Name=\"before\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>\n\n<Skins>",
                       u"no element found", 3},
         MalformedCase{"TooDeep", Nested(300), u"elements nested deeper than 256 levels", 2},
-        MalformedCase{"EntityExpansion", BillionLaughs(),
-                      u"limit on input amplification factor (from DTD and entities) breached", 14}),
+        MalformedCase{"EntityExpansion", BillionLaughs(), u"text outgrows the document by more than 1048576 bytes", 14},
+        // Each text is short; together they pass the document's limit.
+        MalformedCase{"ExpansionSpreadOverElements", SpreadExpansion(),
+                      u"text outgrows the document by more than 1048576 bytes", 3}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
 
 TEST_F(SkinDocument, MissingOrEmptySourcesFailWithoutParsing)
@@ -550,6 +570,12 @@ TEST_F(SkinDocument, FontTranslationsApplyOnlyForTheLoadedLanguage)
                    "<SubControl Class=\"C\" Name=\"b\" FontName=\"Tahoma\"><Skin Name=\"s\"/></SubControl>"
                    "</Skin></Skins></R>"),
               S_OK);
+    ASSERT_EQ(m_factory->GetRootDescriptors().GetCount(), 1u);
+    for (const RCPtr<LControlDescriptor>& d :
+         {m_factory->GetRootDescriptors().GetAt(0), TopLevel(u"a"), TopLevel(u"b")}) {
+        ASSERT_TRUE(d);
+        ASSERT_TRUE(d->GetSkin());
+    }
     EXPECT_EQ(Text(m_factory->GetRootDescriptors().GetAt(0)->GetSkin()->fontName), u"Noto Sans CJK JP");
     EXPECT_EQ(Text(TopLevel(u"a")->GetSkin()->fontName), u"Noto Sans CJK JP");
     EXPECT_EQ(Text(TopLevel(u"b")->GetSkin()->fontName), u"Tahoma");

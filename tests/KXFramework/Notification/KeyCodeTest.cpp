@@ -108,6 +108,19 @@ TEST(KeyCode, CharacterRecordsCompleteTheModifierMask)
     EXPECT_EQ(KeyCode(0, 0x80).key, 0x04000000u); // Alt pressed on its own
 }
 
+TEST(KeyCode, FunctionKeysHaveTheirOwnCodes)
+{
+    const struct {
+        const char16_t* name;
+        uint32_t virtualKey;
+    } cases[] = {{u"F1", 0x70}, {u"F11", 0x7A}, {u"F12", 0x7B}, {u"F13", 0x7C}, {u"F24", 0x87}};
+    for (const auto& c : cases) {
+        const KeyCode key(KX::String(u"VKEY_") + KX::String(c.name));
+        EXPECT_EQ(key.key, 0x20000000u | (c.virtualKey << 16)) << KX::String(c.name).ToNarrow().GetData();
+        EXPECT_EQ(Display(key), std::u16string(c.name));
+    }
+}
+
 TEST(KeyCode, DisplayText)
 {
     EXPECT_EQ(Display(KeyCode(KX::String(u"Ctrl+VKEY_C"))), u"Ctrl+C");

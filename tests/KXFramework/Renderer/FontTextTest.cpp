@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace KX::Test {
 
 namespace {
@@ -61,6 +63,36 @@ protected:
     RCPtr<LFont> font;
     RCPtr<LFontText> text{new LFontText};
 };
+
+TEST_F(FontTextLayout, ASetterKeepsTheLaidOutLinesUnlessItChangesSomething)
+{
+    RCPtr<LFont> sameAgain;
+    LFont::FindOrCreate(sameAgain, u"layout test face", 10.0f, 0);
+    RCPtr<LFont> other;
+    LFont::FindOrCreate(other, u"Layout Test Face", 12.0f, 0);
+    text->SetText(u"two words");
+    text->SetBox(200, 50);
+    struct Case {
+        const char* what;
+        std::function<bool()> set;
+        bool changes;
+    };
+    const Case cases[] = {
+        {"the same text", [&] { return text->SetText(u"two words"); }, false},
+        {"an equal font", [&] { return text->SetFont(sameAgain); }, false},
+        {"the same wrap", [&] { return text->SetWrap(false); }, false},
+        {"another text", [&] { return text->SetText(u"three short words"); }, true},
+        {"another font", [&] { return text->SetFont(other); }, true},
+        {"no font", [&] { return text->SetFont(nullptr); }, true},
+        {"a font again", [&] { return text->SetFont(font); }, true},
+        {"wrapping", [&] { return text->SetWrap(true); }, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_GT(text->LayoutLines(), 0) << c.what;
+        EXPECT_EQ(c.set(), c.changes) << c.what;
+        EXPECT_EQ(text->GetLines().GetCount() == 0, c.changes) << c.what;
+    }
+}
 
 TEST_F(FontTextLayout, SplitKeepsEmptyLinesButNoTrailingOne)
 {

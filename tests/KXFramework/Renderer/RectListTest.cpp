@@ -91,6 +91,47 @@ TEST_F(RectListTest, IntersectKeepsWhatTheOtherCovers)
     EXPECT_EQ(Cover(Nodes(a)), Cover({{5, 5, 10, 7}, {20, 5, 25, 7}}));
 }
 
+TEST_F(RectListTest, AListCombinedWithItselfGivesTheRightRegion)
+{
+    const std::vector<RectEdges> region = {{0, 0, 10, 10}, {20, 0, 30, 5}, {5, 20, 8, 40}};
+    LRectList list;
+    for (const RectEdges& r : region)
+        list.AddRect(r);
+
+    list.Intersect(list);
+    EXPECT_TRUE(Disjoint(list));
+    EXPECT_EQ(Cover(Nodes(list)), Cover(region));
+
+    LRectList covered;
+    list.SubtractList(list, &covered);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(Cover(Nodes(covered)), Cover(region));
+}
+
+TEST_F(RectListTest, RectanglesThatShareOnlyAnEdgeDoNotOverlap)
+{
+    LRectList list;
+    list.AddRect({10, 10, 20, 20});
+    const struct {
+        RectEdges other;
+        bool overlaps;
+    } cases[] = {
+        {{20, 10, 30, 20}, false}, {{0, 10, 10, 20}, false}, {{10, 20, 20, 30}, false}, {{10, 0, 20, 10}, false},
+        {{20, 20, 30, 30}, false}, {{19, 19, 30, 30}, true}, {{0, 0, 11, 11}, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(list.Intersects(c.other), c.overlaps) << c.other.left << "," << c.other.top;
+        // Adding an edge neighbour keeps both whole.
+        LRectList copy(list);
+        copy.AddRect(c.other);
+        if (!c.overlaps) {
+            EXPECT_EQ(copy.Count(), 2);
+        }
+        EXPECT_EQ(Cover(Nodes(copy)), Cover({{10, 10, 20, 20}, c.other}));
+        EXPECT_TRUE(Disjoint(copy));
+    }
+}
+
 TEST_F(RectListTest, AppendReversesAndCopiesShareNoNodes)
 {
     LRectList a;

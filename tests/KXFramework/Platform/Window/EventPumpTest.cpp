@@ -85,6 +85,8 @@ TEST_F(EventPumpTest, KeysBecomeVirtualKeysWithSidedModifierFlags)
         {"repeat", SDLK_DELETE, SDL_SCANCODE_DELETE, KMOD_NONE, true, true, 0x2E, 0},
         {"key up", SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE, false, false, 0x1B, 0},
         {"F4 with left Alt", SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT, true, false, 0x73, 0xC0},
+        {"F12", SDLK_F12, SDL_SCANCODE_F12, KMOD_NONE, true, false, 0x7B, 0},
+        {"F13", SDLK_F13, SDL_SCANCODE_F13, KMOD_NONE, true, false, 0x7C, 0},
         {"F24", SDLK_F24, SDL_SCANCODE_F24, KMOD_NONE, true, false, 0x87, 0},
         {"right Ctrl itself", SDLK_RCTRL, SDL_SCANCODE_RCTRL, KMOD_RCTRL, true, false, 0x11, 0x05},
         {"right Win", SDLK_RGUI, SDL_SCANCODE_RGUI, KMOD_RGUI, true, false, 0x5C, 0xA00},
