@@ -51,7 +51,6 @@ private:
     void SendAutoRepeat();
     // The left click that ends a simulated click.
     void ClickNow();
-    static double Now();
 
     bool m_autoValueSet = false;
     bool m_isRadio = false;

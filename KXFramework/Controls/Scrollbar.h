@@ -66,7 +66,6 @@ private:
     void UpdateHighlight();
     void SetThumbPosition(double position);
     void PageStep(int direction);
-    static double Now();
 
     int32_t m_vertical = 1;
     RCPtr<LButton> m_thumb;
