@@ -11,7 +11,8 @@
 //     };
 //
 // A bound member's result answers the sender; a notification without a binding goes on to Base.
-// A control that overrides one of the three overrides calls LControlWithHandler's, not Base's.
+// A control that overrides ReceiveNotification, UnregisterForNotification or BreakCycles itself
+// hands on to LControlWithHandler's, not to Base's.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 
