@@ -6,6 +6,11 @@
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+// Keybed zones, XY pad, pads, preset name, pedals and wheels.
+#include "Panel/UI/KivoSeriesCommon/KeybedZoneEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/KeybedZoneGroupPanel.h"
+#include "Panel/UI/KivoSeriesCommon/KeybedZonePanel.h"
+#include "Panel/UI/KivoSeriesCommon/PresetNamePanel.h"
 #include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 

@@ -147,3 +147,8 @@ KIVO_SKIN_CLASS(LMIDIChannelViewPanel, u"PresetEditor.MainControl.MIDIChannelVie
 KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.ZoneNoteSelector")
 KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.NoteSelector")
 KIVO_SKIN_CLASS(LNumberBoxTextSelector, u"PresetEditor.Control.CCSelector")
+// Keybed zones, XY pad, pads, preset name, pedals and wheels.
+KIVO_SKIN_CLASS(LPresetNamePanel, u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel")
+KIVO_SKIN_CLASS(LKeybedZoneEditPanel, u"PresetEditor.MainPage.ZoneEditPanel")
+KIVO_SKIN_CLASS(LKeybedZoneGroupPanel, u"PresetEditor.MainControl.KeybedZones")
+KIVO_SKIN_CLASS(LKeybedZonePanel, u"PresetEditor.MainControl.KeybedZones.Zone")
