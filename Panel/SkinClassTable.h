@@ -152,3 +152,4 @@ KIVO_SKIN_CLASS(LPresetNamePanel, u"PresetEditor.MainControl.DeviceView.PresetNa
 KIVO_SKIN_CLASS(LKeybedZoneEditPanel, u"PresetEditor.MainPage.ZoneEditPanel")
 KIVO_SKIN_CLASS(LKeybedZoneGroupPanel, u"PresetEditor.MainControl.KeybedZones")
 KIVO_SKIN_CLASS(LKeybedZonePanel, u"PresetEditor.MainControl.KeybedZones.Zone")
+KIVO_SKIN_CLASS(LNoteModeEditPanel, u"PresetEditor.MainControl.EditPanel.XYPadNotes")

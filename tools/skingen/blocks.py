@@ -452,3 +452,20 @@ def keybed_zones(style, name, rect, tile_rects):
             label(style, "infoLabel", (4, 2 + line, tw - 8, th - line - 4), looks="Info", font="info"),
         ]))
     return strip
+
+
+def xy_pad_notes(style, doc, name, rect):
+    """The XY pad's note page: "noteModeType" and "noteScaleType" in the first row, "note1"–"note8"
+    in two rows of four below."""
+    x, y, w, h = rect
+    g = style.grid
+    row_h = 24
+
+    def cell(col, row):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, COLUMN - 2 * g, row_h)
+
+    page = ctl(PE + "MainControl.EditPanel.XYPadNotes", name, rect, "Panel")
+    page.add(labelled_list(style, doc, "LabeledNoteModeTypeSelector", "noteModeType", cell(0, 0)),
+             labelled_list(style, doc, "LabeledNoteScaleSelector", "noteScaleType", cell(1, 0)))
+    page.add(*[labelled_note(style, f"note{k + 1}", cell(k % 4, 1 + k // 4)) for k in range(8)])
+    return page

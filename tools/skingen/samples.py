@@ -49,6 +49,8 @@ def build(doc, style, b):
         b.keybed_zones(style, "keybedZones", (20, 326, 1160, 40),
                        [(round(i * 290), 0, 290, 40) for i in range(4)]),
         b.preset_name_panel(style, "presetNameEditPanel", (20, 10, 260, 40)),
+        b.xy_pad_notes(style, doc, "noteModePage", (10, 440, 1180, 300)),
     )
+    view.child("noteModePage").extra["IsVisible"] = False
     others.add(view)
     doc.top.append(others)
