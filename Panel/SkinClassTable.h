@@ -145,3 +145,18 @@ KIVO_SKIN_CLASS(LMIDIChannelViewPanel, u"PresetEditor.MainControl.MIDIChannelVie
 KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.ZoneNoteSelector")
 KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.NoteSelector")
 KIVO_SKIN_CLASS(LNumberBoxTextSelector, u"PresetEditor.Control.CCSelector")
+// Buttons, encoders and faders: their group panels, tiles, edit panels and the moveable editor and view.
+KIVO_SKIN_CLASS(LEncoderEditPanel, u"PresetEditor.MainPage.KnobEditPanel")
+KIVO_SKIN_CLASS(LEncoderGroupPanel, u"PresetEditor.MainControl.EncoderView")
+KIVO_SKIN_CLASS(LEncoderPanel, u"PresetEditor.MainControl.EncoderView.Encoder")
+KIVO_SKIN_CLASS(LFaderEditPanel, u"PresetEditor.MainPage.FaderEditPanel")
+KIVO_SKIN_CLASS(LFaderGroupPanel, u"PresetEditor.MainControl.FaderView")
+KIVO_SKIN_CLASS(LFaderPanel, u"PresetEditor.MainControl.FaderView.Fader")
+KIVO_SKIN_CLASS(LMoveableControlEditPanel, u"PresetEditor.MainControl.EditPanel.MoveableTypePanel")
+KIVO_SKIN_CLASS(LMoveableControlViewPanel, u"PresetEditor.MainControl.MoveableType.ViewPanel")
+// Keybed zones, XY pad, pads, preset name, pedals and wheels.
+KIVO_SKIN_CLASS(LPresetNamePanel, u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel")
+KIVO_SKIN_CLASS(LKeybedZoneEditPanel, u"PresetEditor.MainPage.ZoneEditPanel")
+KIVO_SKIN_CLASS(LKeybedZoneGroupPanel, u"PresetEditor.MainControl.KeybedZones")
+KIVO_SKIN_CLASS(LKeybedZonePanel, u"PresetEditor.MainControl.KeybedZones.Zone")
+KIVO_SKIN_CLASS(LNoteModeEditPanel, u"PresetEditor.MainControl.EditPanel.XYPadNotes")

@@ -398,3 +398,75 @@ def push_button_view(style, name, rect):
     view.add(channel_view(style, "midiChannel", (0, 0, w, line)),
              label(style, "infoLabel", (0, line, w, h - line), looks="Info", font="info"))
     return view
+
+
+# ---- Keybed zones, XY pad, pads, preset name, pedals and wheels.
+
+
+def preset_name_panel(style, name, rect):
+    """The preset name: the caption "controlNameLabel" above the one-line "textBox"; visible at all times."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    p = ctl(PE + "MainControl.DeviceView.PresetNameEditPanel", name, rect)
+    p.add(label(style, "controlNameLabel", (0, 0, w, h - field)),
+          ctl("Framework.TextBox", "textBox", (0, h - field, 112, field), "TextBox", font=style.font("default")))
+    return p
+
+
+def zone_edit_panel(style, doc, name, rect):
+    """The keybed zone editor: title, the ON/OFF toggle (no AUTO_VALUE_SET: the panel toggles it),
+    channel, program, bank MSB/LSB, first and last key, octave and transpose on the editor grid."""
+    g = style.grid
+    row_h = 24
+    top = 10 * g
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, top + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def key(child, r):
+        return labelled(style, CTRL + "LabeledKeyZoneNoteSelector", child, r,
+                        lambda inner: note_selector(style, "noteSelector", inner, zone=True))
+
+    keys = ctl(CTRL + "KeyZoneStartEndNoteSelector", "startEndNoteSelector", cell(0, 1, 2))
+    keys.add(key("startNote", (0, 0, COLUMN - 2 * g, row_h)), key("endNote", (COLUMN, 0, COLUMN - 2 * g, row_h)))
+    children = [
+        button(style, "zoneEnabledToggleButton", cell(0, 0)[:2] + (88, row_h), text="ON/OFF"),
+        labelled_list(style, doc, "LabeledKeyZoneMidiChannelSelector", "midiChannel", cell(1, 0)),
+        labelled_number(style, doc, "LabeledProgramSelector", "program", cell(2, 0)),
+        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(3, 0, 2),
+                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb")),
+        keys,
+        labelled_number(style, doc, "LabeledOctaveSelector", "octave", cell(2, 1)),
+        labelled_number(style, doc, "LabeledTransposeSelector", "transpose", cell(3, 1)),
+    ]
+    return edit_panel(style, PE + "MainPage.ZoneEditPanel", name, rect, "zoneName", children)
+
+
+def keybed_zones(style, name, rect, tile_rects):
+    """The zone strip: "zone1"–"zone4", each with "zoneName", "infoLabel", "midiChannel" and its button."""
+    strip = ctl(PE + "MainControl.KeybedZones", name, rect)
+    for i, (tx, ty, tw, th) in enumerate(tile_rects):
+        line = 14
+        strip.add(tile(style, PE + "MainControl.KeybedZones.Zone", f"zone{i + 1}", (tx, ty, tw, th), [
+            label(style, "zoneName", (4, 2, 64, line)),
+            channel_view(style, "midiChannel", (tw - 52, 2, 48, line)),
+            label(style, "infoLabel", (4, 2 + line, tw - 8, th - line - 4), looks="Info", font="info"),
+        ]))
+    return strip
+
+
+def xy_pad_notes(style, doc, name, rect):
+    """The XY pad's note page: "noteModeType" and "noteScaleType" in the first row, "note1"–"note8"
+    in two rows of four below."""
+    x, y, w, h = rect
+    g = style.grid
+    row_h = 24
+
+    def cell(col, row):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, COLUMN - 2 * g, row_h)
+
+    page = ctl(PE + "MainControl.EditPanel.XYPadNotes", name, rect, "Panel")
+    page.add(labelled_list(style, doc, "LabeledNoteModeTypeSelector", "noteModeType", cell(0, 0)),
+             labelled_list(style, doc, "LabeledNoteScaleSelector", "noteScaleType", cell(1, 0)))
+    page.add(*[labelled_note(style, f"note{k + 1}", cell(k % 4, 1 + k // 4)) for k in range(8)])
+    return page

@@ -39,3 +39,18 @@ def build(doc, style, b):
     )
     doc.top += [panel, editors, b.dialog_frame(style, "Framework.Panel", "dialogSample", (360, 170), "headerLabel",
                                       "SAMPLE DIALOG")]
+
+    # Keybed zones, XY pad, pads, preset name, pedals and wheels: under a main control's "viewDevice", edit panels
+    # first, as in the device view, so the groups find their editors.
+    others = b.ctl(PE + "MainControl", "othersSamples", (0, 0, 1200, 772), "Body")
+    view = b.ctl("Framework.Panel", "viewDevice", (0, 22, 1200, 750), "DeviceView")
+    view.add(
+        b.zone_edit_panel(style, doc, "zoneEditPanel", (10, 440, 1180, 300)),
+        b.keybed_zones(style, "keybedZones", (20, 326, 1160, 40),
+                       [(round(i * 290), 0, 290, 40) for i in range(4)]),
+        b.preset_name_panel(style, "presetNameEditPanel", (20, 10, 260, 40)),
+        b.xy_pad_notes(style, doc, "noteModePage", (10, 440, 1180, 300)),
+    )
+    view.child("noteModePage").extra["IsVisible"] = False
+    others.add(view)
+    doc.top.append(others)
