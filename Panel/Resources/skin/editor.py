@@ -25,6 +25,7 @@ def build(doc, style, b):
     device_view(style, b, view)
     main.add(view)
     buttons_encoders_faders(doc, style, b, view)
+    zones_and_preset_name(doc, style, b, view)
     doc.top += [main, b.tool_tip(style, "toolTip"), b.popup_menu(style, "contextMenu", (0, 0, 200, 88))]
 
 
@@ -85,3 +86,17 @@ def buttons_encoders_faders(doc, style, b, view):
                              lambda name, r, make=make: make(style, name, r), layout.tiles(area))
         group.extra["LayoutOrder"] = order
         view.add(group)
+
+
+# ---- Keybed zones and the preset name: the zone edit panel (LayoutOrder 14, with the other edit
+# panels), the zone strip (34) and the preset name panel (40), from their section's blocks.
+
+def zones_and_preset_name(doc, style, b, view):
+    layout = _table("layout")
+    zones = b.zone_edit_panel(style, doc, "zoneEditPanel", layout.AREAS["editPanel"])
+    zones.extra["LayoutOrder"] = 14
+    strip = b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones"))
+    strip.extra["LayoutOrder"] = 34
+    name = b.preset_name_panel(style, "presetNameEditPanel", layout.AREAS["presetNameEditPanel"])
+    name.extra["LayoutOrder"] = 40
+    view.add(zones, strip, name)
