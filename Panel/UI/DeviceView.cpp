@@ -123,7 +123,7 @@ KXRESULT LDeviceView::Initialize()
     return result;
 }
 
-KXRESULT LDeviceView::ShowEditPanel(int group, int subIndex)
+void LDeviceView::ShowEditPanel(int32_t group, int32_t subIndex)
 {
     const struct {
         const RCPtr<LPanel>& panel;
@@ -137,12 +137,11 @@ KXRESULT LDeviceView::ShowEditPanel(int group, int subIndex)
     }
     const bool pedals = group == kPedals;
     if (pedals && subIndex != 0 && subIndex != 1)
-        return S_OK;
+        return;
     if (m_volumePedalEditPanel)
         m_volumePedalEditPanel->SetVisible(pedals && subIndex == 0);
     if (m_sustainPedalEditPanel)
         m_sustainPedalEditPanel->SetVisible(pedals && subIndex == 1);
-    return S_OK;
 }
 
 KXRESULT LDeviceView::OnBankButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)

@@ -10,6 +10,7 @@
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
+#include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@
 // Handed out by the view; it has nothing of its own.
 class LStatusView : public virtual KX::LRefCountedObject {};
 
-class LDeviceView : public KX::LControl, public IDevice {
+class LDeviceView : public KX::LControl, public IDevice, public IEditPanelHost {
 public:
     // Control groups as the group panels number them.
     enum Group : int {
@@ -36,8 +37,8 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
 
     // Shows the edit panel of `group` (for the pedals, sub index 0 volume, 1 sustain) and hides
-    // the others; the preset name panel stays as it is.
-    KXRESULT ShowEditPanel(int group, int subIndex);
+    // the others; the preset name panel stays as it is. The group panels call it on a tile's click.
+    void ShowEditPanel(int32_t group, int32_t subIndex) override;
     [[nodiscard]] KXRESULT OnBankButtonClicked(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
     virtual KX::RCPtr<LStatusView> GetStatusView() { return m_statusView; }

@@ -517,7 +517,7 @@ TEST_F(DeviceViewTest, BankButtonsSwitchTheThreeBankedAreasAndOneEditPanelShowsA
         {7, 5, {u"sustainEditPage"}},  {0, 0, {u"faderEditPanel"}},       {7, 5, {}},
     };
     for (const auto& step : steps) {
-        EXPECT_EQ(view->ShowEditPanel(step.group, step.sub), S_OK);
+        view->ShowEditPanel(step.group, step.sub);
         EXPECT_EQ(visible(), step.shown) << step.group << " " << step.sub;
     }
     EXPECT_TRUE(presetName->GetLayoutDescriptor()->isVisible);
@@ -750,6 +750,98 @@ TEST_F(MainWindowFromSkinTest, TheSkinsMainControlHoldsTheDeviceViewAndItsBanks)
     const char* folder = std::getenv("KIVO_SCREENSHOT_DIR");
     WritePicture((folder && *folder ? std::string(folder) : std::string(".")) + "/main-window-bank3.png",
                  {0, 0, kWidth, kHeight});
+}
+
+// With the engine: a preset file loaded through the view reaches every panel the skin has, and a
+// click on a tile shows its edit panel alone.
+TEST_F(MainWindowFromSkinTest, APresetFileReachesThePanelsOfTheSkinAndATileClickShowsItsEditPanel)
+{
+    RCPtr<PostRecorder> posts = PostRecorder::Create({u"NID_PARAM_MODULE_STATE_CHANGE"});
+    RCPtr<LRootModuleEngine> engine = LRootModuleEngine::Create();
+    ASSERT_EQ(engine->Initialize(0), S_OK);
+    LRootModuleEngine::SetRootModuleEngine(engine);
+    std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>();
+    ScopedService<std::shared_ptr<IDeviceViewHost>> hostSlot(IDeviceViewHost::Slot(), host);
+    RCPtr<LMainControl> main(Create(u"mainControl"));
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(RCPtr<LControl>(main)), S_OK);
+    posts->Deliver();
+    const int32_t first = engine->GetFirstParamID();
+
+    Array<ParamValue> values;
+    for (int32_t i = 0; i < kParamCount; ++i) {
+        ParamValue pv;
+        pv.descriptor = ParamDescriptor(first + i);
+        pv.value = Distinct(i);
+        values.AddItem(pv);
+    }
+    const Bytes name = {'L', 'O', 'A', 'D', 'E', 'D'};
+    values.GetAt(0).value.SetBlob(name.data(), unsigned(name.size()));
+    Array<unsigned char> file;
+    ASSERT_EQ(LPresetManager::WritePresetFile(values, file), S_OK);
+    TempFolder folder;
+    const std::string path = folder.Path() + "/loaded.Kivo61PresetEditor";
+    WriteFile(path, Bytes(file.GetData(), file.GetData() + file.GetCount()));
+    host->chooser.results.push_back({Platform::FileChooserResult::Kind::Chosen, {String(path.c_str()).GetString()}});
+    EXPECT_EQ(main->GetDeviceView()->LoadPresetFromFile(), S_OK);
+    posts->Deliver();
+    EXPECT_TRUE(host->boxes.requests.empty());
+
+    // Every panel the skin has is numbered for its parameter and takes the engine's value.
+    int panels = 0;
+    for (int32_t i = 0; i < kParamCount; ++i) {
+        RCPtr<LParameterizedModule> module = main->GetModule(first + i);
+        if (!module)
+            continue;
+        ++panels;
+        Variant v;
+        ASSERT_EQ(engine->GetParamValue(first + i, v), S_OK);
+        EXPECT_EQ(BytesOf(v), i == 0 ? name : BytesOf(Distinct(i))) << "parameter " << i;
+        EXPECT_EQ(module->GetFirstParamID(), first + i);
+        EXPECT_EQ(module->SetParamValueLocal(ParamDescriptor(first + i), v, 1), S_OK) << "parameter " << i;
+    }
+    EXPECT_GE(panels, 1 + 4 + 36 + 36 + 32);
+    const RCPtr<LDeviceView>& view = main->GetDeviceView();
+    RCPtr<LControl> textBox = view->FindChild(u"presetNameEditPanel")->FindChild(u"textBox");
+    EXPECT_EQ(std::u16string(textBox->GetText().GetString()), u"LOADED");
+
+    // One edit panel at a time, the one of the clicked tile.
+    const struct {
+        std::vector<const char16_t*> tile;
+        const char16_t* editPanel;
+    } clicks[] = {
+        {{u"buttons", u"buttonBank1", u"button3"}, u"buttonEditPanel"},
+        {{u"encoders", u"encoderBank1", u"encoder2"}, u"knobEditPanel"},
+        {{u"faders", u"faderBank1", u"fader1"}, u"faderEditPanel"},
+        {{u"keybedZones", u"zone2"}, u"zoneEditPanel"},
+    };
+    for (const auto& click : clicks) {
+        RCPtr<LControl> tile(view);
+        for (const char16_t* step : click.tile)
+            tile = tile->FindChild(step);
+        ASSERT_TRUE(tile);
+        RCPtr<LNotification> n;
+        ASSERT_EQ(LNotification::Create(n, u"NID_LEFT_CLICK", nullptr), S_OK);
+        ASSERT_EQ(tile->FindChild(u"button")->SendNotification(n), S_OK);
+        posts->Deliver();
+        for (const char16_t* panel : kEditPanels) {
+            const RCPtr<LControl>& control = view->FindChild(panel);
+            if (control) {
+                EXPECT_EQ(control->GetLayoutDescriptor()->isVisible, std::u16string(panel) == click.editPanel)
+                    << String(panel).ToNarrow().GetString();
+            }
+        }
+    }
+    const char* shots = std::getenv("KIVO_SCREENSHOT_DIR");
+    WritePicture((shots && *shots ? std::string(shots) : std::string(".")) + "/main-window-zone-edit.png",
+                 {0, 0, kWidth, kHeight});
+
+    root->BreakCycles();
+    root = nullptr;
+    LRootModuleEngine::SetRootModuleEngine(nullptr);
+    static_cast<void>(engine->BreakCycles());
+    posts->Deliver();
+    posts->Stop();
 }
 
 } // namespace KX::Test
