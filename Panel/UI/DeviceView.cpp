@@ -50,7 +50,7 @@ KX::ServiceSlot<std::shared_ptr<IDeviceViewHost>>& IDeviceViewHost::Slot()
     return *slot;
 }
 
-LDeviceView::LDeviceView(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+LDeviceView::LDeviceView(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 RCPtr<LPanel> LDeviceView::Child(const char16_t* name, int line)
 {
@@ -66,9 +66,6 @@ KXRESULT LDeviceView::Initialize()
     const KXRESULT result = LControl::Initialize();
     if (Failed(result))
         return result;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        ThrowIfFailed(E_OUTOFMEMORY, SourcePlace(kMethod, kPath, 77).c_str());
     if (std::shared_ptr<IDeviceViewHost> host = Host())
         m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(u".", host->GetFileChooser(), host->GetMessageBoxes()));
     // The group areas and edit panels come from their own panel families; an area the skin does not
@@ -97,9 +94,8 @@ KXRESULT LDeviceView::Initialize()
     const char16_t* const bankNames[] = {u"bank1", u"bank2", u"bank3", u"bank4"};
     for (int i = 0; i < 4; ++i) {
         m_bankButtons[i] = RCPtr<LButton>(banks->FindChild(bankNames[i]));
-        ThrowIfFailed(m_handler->SetNotification(&LDeviceView::OnBankButtonClicked,
-                                                 RCPtr<LNotificationDistributor>(m_bankButtons[i]), u"NID_LEFT_CLICK",
-                                                 0),
+        ThrowIfFailed(Bind(&LDeviceView::OnBankButtonClicked, RCPtr<LNotificationDistributor>(m_bankButtons[i]),
+                           u"NID_LEFT_CLICK"),
                       SourcePlace(kMethod, kPath, 141 + i).c_str());
     }
     m_bankButtons[0]->SetValue(1.0);
@@ -335,35 +331,24 @@ void LDeviceView::RefreshIdleSubscription()
 {
     // Registration results are not examined: a command that cannot be bound stays inert.
     RCPtr<LRootWindow>* root = GetRootWindowPtr();
-    if (m_handler && root && *root) {
+    if (root && *root) {
         const RCPtr<LNotificationDistributor> menu(*root);
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromDevice, menu,
-                                                     u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuSendPresetToDevice, menu,
-                                                     u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromFile, menu,
-                                                     u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuSavePresetToFile, menu,
-                                                     u"NID_MENU_FILE_SAVE_PRESET_TO_FILE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuExit, menu, u"NID_MENU_FILE_EXIT_REQ", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuAbout, menu, u"NID_MENU_HELP_ABOUT_REQ", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuOpenUserGuide, menu,
-                                                     u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuGlobalSettings, menu,
-                                                     u"NID_MENU_FILE_GLOBALSETTINGS_REQ", 0));
+        static_cast<void>(
+            Bind(&LDeviceView::OnMenuLoadPresetFromDevice, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuSendPresetToDevice, menu, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromFile, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuSavePresetToFile, menu, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuExit, menu, u"NID_MENU_FILE_EXIT_REQ"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuAbout, menu, u"NID_MENU_HELP_ABOUT_REQ"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuOpenUserGuide, menu, u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ"));
+        static_cast<void>(Bind(&LDeviceView::OnMenuGlobalSettings, menu, u"NID_MENU_FILE_GLOBALSETTINGS_REQ"));
     }
     // The global hot keys arrive on the application's centre, whatever window is active.
-    if (m_handler) {
-        const RCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter());
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromFile, centre,
-                                                     u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuSendPresetToDevice, centre,
-                                                     u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuSavePresetToFile, centre,
-                                                     u"NID_MENU_FILE_SAVE_PRESET_TO_FILE", 0));
-        static_cast<void>(m_handler->SetNotification(&LDeviceView::OnMenuLoadPresetFromDevice, centre,
-                                                     u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", 0));
-    }
+    const RCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter());
+    static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromFile, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"));
+    static_cast<void>(Bind(&LDeviceView::OnMenuSendPresetToDevice, centre, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"));
+    static_cast<void>(Bind(&LDeviceView::OnMenuSavePresetToFile, centre, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"));
+    static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromDevice, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"));
     LControl::RefreshIdleSubscription();
 }
 
@@ -427,24 +412,8 @@ KX::ConstRCPtr<ITouchPadAxises> LDeviceView::GetTouchPadAxises() const
     return As<ITouchPadAxises>(m_xyPad);
 }
 
-KXRESULT LDeviceView::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT result = 0;
-    if (IsCreated() && m_handler && m_handler->Dispatch(sender, n, result))
-        return result;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LDeviceView::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LDeviceView::BreakCycles()
 {
-    m_handler = nullptr;
     static_cast<void>(m_hideableEditPanels.SetCount(0)); // shrinking cannot fail
     for (RCPtr<KX::LPanel>* panel :
          {&m_padEditPanel, &m_encoderEditPanel, &m_faderEditPanel, &m_volumePedalEditPanel, &m_wheelEditPanel,
@@ -456,5 +425,5 @@ KXRESULT LDeviceView::BreakCycles()
     m_presetManager = nullptr;
     m_fileDialog = nullptr;
     m_statusView = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }

@@ -4,11 +4,11 @@
 // it. It shows one edit panel at a time, switches the banks of faders, buttons and encoders, and
 // carries the menu commands and the preset file load and save.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/FileDialog.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 #include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
@@ -18,7 +18,7 @@
 // Handed out by the view; it has nothing of its own.
 class LStatusView : public virtual KX::LRefCountedObject {};
 
-class LDeviceView : public KX::LControl, public IDevice, public IEditPanelHost {
+class LDeviceView : public KX::LControlWithHandler<KX::LControl, LDeviceView>, public IDevice, public IEditPanelHost {
 public:
     // Control groups as the group panels number them.
     enum Group : int {
@@ -99,20 +99,13 @@ public:
     using IDevice::GetTouchPadAxises;
     using IDevice::GetWheels;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LDeviceView>;
-
     KX::RCPtr<KX::LPanel> Child(const char16_t* name, int line);
     void RunDialog(const char16_t* name);
     void ShowFileBox(const char16_t* textKey, const char16_t* captionKey);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LStatusView> m_statusView;
     KX::RCPtr<KX::LPanel> m_padEditPanel, m_encoderEditPanel, m_faderEditPanel, m_volumePedalEditPanel,
         m_wheelEditPanel, m_xyPadEditPanel, m_sustainPedalEditPanel, m_zoneEditPanel, m_pushButtonEditPanel;

@@ -27,7 +27,7 @@ void PostExitRequest()
 
 } // namespace
 
-LMainControl::LMainControl(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+LMainControl::LMainControl(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LMainControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
@@ -42,16 +42,13 @@ KXRESULT LMainControl::Initialize()
     const KXRESULT result = LControl::Initialize();
     if (Failed(result))
         return result;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return result;
     m_deviceView = RCPtr<LDeviceView>(FindChild(u"viewDevice"));
     if (!m_deviceView)
         ThrowNullPointer("LMainControl couldn't find viewDevice", "KX::LMainControl::Initialize",
                          "UI\\DriverCommon\\MainControl", 38);
-    ThrowIfFailed(m_handler->SetNotification(&LMainControl::OnParamModuleStateChange,
-                                             RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
-                                             u"NID_PARAM_MODULE_STATE_CHANGE", 0),
+    ThrowIfFailed(Bind(&LMainControl::OnParamModuleStateChange,
+                       RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
+                       u"NID_PARAM_MODULE_STATE_CHANGE"),
                   SourcePlace("KX::LMainControl::Initialize", "UI\\DriverCommon\\MainControl", 43).c_str());
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : LRootModuleEngine::kFirstParamID;
@@ -127,26 +124,10 @@ KXRESULT LMainControl::RequestParamValue(int32_t id)
     return engine->RequestParamValues(descriptors);
 }
 
-KXRESULT LMainControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT result = 0;
-    if (IsCreated() && m_handler && m_handler->Dispatch(sender, n, result))
-        return result;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LMainControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        static_cast<void>(m_handler->RemoveNotification(sender, name)); // absent bindings are fine
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LMainControl::BreakCycles()
 {
-    m_handler = nullptr;
     m_deviceView = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -3,9 +3,9 @@
 // down to the panel that shows them, edits that panels report go up to the engine, except the echo
 // of the value being delivered at that moment.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleRoot.h"
 
 #include <cstdint>
@@ -14,7 +14,7 @@ class LDeviceView;
 
 namespace KX {
 
-class LMainControl : public LControl, public IRootModule, public IUIModuleRoot {
+class LMainControl : public LControlWithHandler<LControl, LMainControl>, public IRootModule, public IUIModuleRoot {
 public:
     LMainControl(const RCPtr<LControl>& parent, const String& name);
 
@@ -42,16 +42,9 @@ public:
 
     const RCPtr<LDeviceView>& GetDeviceView() const { return m_deviceView; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = LNotificationHandler<LMainControl>;
-
-    RCPtr<Handler> m_handler;
     int32_t m_echoParam = -1;
     Variant m_echoQualifier;
     RCPtr<LDeviceView> m_deviceView;
