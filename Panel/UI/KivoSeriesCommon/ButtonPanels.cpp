@@ -156,13 +156,13 @@ KXRESULT LButtonEditPanel::Initialize()
         int line;
     };
     const Place places[] = {
-        {kColour1, colorPage, u"color1", "Couldn't find child color1", 50},
-        {kColour2, colorPage, u"color2", "Couldn't find child color2", 55},
-        {kColour3, colorPage, u"color3", "Couldn't find child color3", 61},
-        {kColour4, colorPage, u"color4", "Couldn't find child color4", 66},
-        {kHidColour, colorPage, u"asciiColor", "Couldn't find child asciiColor", 89},
-        {kKey, asciiPage, u"key", "Couldn't find child key", 96},
-        {kModifier, asciiPage, u"modifierKey", "Couldn't find child modifierKey", 100},
+        {kColour1Selector, colorPage, u"color1", "Couldn't find child color1", 50},
+        {kColour2Selector, colorPage, u"color2", "Couldn't find child color2", 55},
+        {kColour3Selector, colorPage, u"color3", "Couldn't find child color3", 61},
+        {kColour4Selector, colorPage, u"color4", "Couldn't find child color4", 66},
+        {kHidColourSelector, colorPage, u"asciiColor", "Couldn't find child asciiColor", 89},
+        {kKeySelector, asciiPage, u"key", "Couldn't find child key", 96},
+        {kModifierSelector, asciiPage, u"modifierKey", "Couldn't find child modifierKey", 100},
     };
     for (const Place& place : places) {
         m_selectors[place.selector] = RequireChild(
@@ -202,10 +202,10 @@ KXRESULT LButtonEditPanel::ShowParamValue(const unsigned char* bytes, int)
     const auto byte = [bytes](unsigned offset) { return int(static_cast<signed char>(bytes[offset])); };
     const auto inList = [](int position, int count) { return position >= 0 && position < count ? position : -1; };
     for (unsigned i = 0; i < 4; ++i)
-        m_selectors[kColour1 + i]->SetSelectedIndex(inList(byte(PushButtonValue::kColour1 + i), kColourCount));
-    m_selectors[kHidColour]->SetSelectedIndex(inList(byte(kHidColour), kColourCount));
-    m_selectors[kKey]->SetSelectedIndex(KeyPositionOfByte(byte(kHidKey)));
-    m_selectors[kModifier]->SetSelectedIndex(inList(byte(kModifier), kModifierCount));
+        m_selectors[kColour1Selector + i]->SetSelectedIndex(inList(byte(kColour1 + i), kColourCount));
+    m_selectors[kHidColourSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kHidColour), kColourCount));
+    m_selectors[kKeySelector]->SetSelectedIndex(KeyPositionOfByte(byte(kHidKey)));
+    m_selectors[kModifierSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kModifier), kModifierCount));
     KX::Variant value;
     value.SetBlob(bytes, kSize);
     static_cast<void>(SetParamValue(KX::ParamDescriptor(GetFirstParamID()), value)); // 1: no tile shows it
@@ -227,11 +227,12 @@ KXRESULT LButtonEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotification
     };
     int colours[4];
     for (unsigned i = 0; i < 4; ++i)
-        colours[i] = Position(Selector(kColour1 + i), shown(PushButtonValue::kColour1 + i, 0));
-    const int key = m_selectors[kKey]->GetSelectedIndex();
-    const KX::Array<char> value =
-        Pack(m_midiEditor->BuildControlRecord(), colours, Position(kHidColour, shown(kHidColour, 0)),
-             key >= 0 ? KeyByteOfPosition(key) : shown(kHidKey, kKeyOff), Position(kModifier, shown(kModifier, 0)));
+        colours[i] = Position(Selector(kColour1Selector + i), shown(kColour1 + i, 0));
+    const int key = m_selectors[kKeySelector]->GetSelectedIndex();
+    const KX::Array<char> value = Pack(m_midiEditor->BuildControlRecord(), colours,
+                                       Position(kHidColourSelector, shown(PushButtonValue::kHidColour, 0)),
+                                       key >= 0 ? KeyByteOfPosition(key) : shown(kHidKey, kKeyOff),
+                                       Position(kModifierSelector, shown(PushButtonValue::kModifier, 0)));
     if (value.GetCount() == kSize)
         static_cast<void>(ReportParamValue(reinterpret_cast<const unsigned char*>(value.GetData()))); // 1: no root
     return 1;

@@ -70,7 +70,16 @@ protected:
 
 private:
     using Handler = KX::LNotificationHandler<LButtonEditPanel>;
-    enum Selector { kColour1, kColour2, kColour3, kColour4, kHidColour, kKey, kModifier, kSelectorCount };
+    enum Selector {
+        kColour1Selector,
+        kColour2Selector,
+        kColour3Selector,
+        kColour4Selector,
+        kHidColourSelector,
+        kKeySelector,
+        kModifierSelector,
+        kSelectorCount
+    };
 
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
