@@ -405,7 +405,8 @@ def push_button_view(style, name, rect):
 from model import Look, Part  # noqa: E402
 
 TAB_WIDTH = 120  # the edit panels' own tabs
-NAME_WIDTH = 112  # room for "ENCODER 8" before the bank's name
+MOVEABLE_TAB_WIDTH = 136  # the moveable editor's tabs
+NAME_WIDTH = 128  # room for "ENCODER 8" before the bank's name
 MOVEABLE_PAGES = (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"), ("ccRelativePage", "CC RELATIVE", "CCRelativePage"),
                   ("nrpnRpnPage", "RPN/NRPN", "NrpnRpnPage"), ("otherPage", "OTHER", "OtherPage"))
 
@@ -464,11 +465,19 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                           pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
     holder = panel.child("tabControl").child("buttonHolder")
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
     for tab in hidden_tabs:
         hidden = holder.child(tab)
         hidden.looks = "TransparentButton"
         hidden.extra["IsVisible"] = False
     return panel
+
+
+def _narrow_tabs(holder, width):
+    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+    holder.w = len(holder.children) * width
+    for i, tab in enumerate(holder.children):
+        tab.x, tab.w = i * width, width
 
 
 def tile_view(style, cls, name, rect, channel_rect, info_rect):
@@ -494,7 +503,7 @@ def encoder_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.EncoderView.Encoder", name, rect, [
         number_label(style, "encoderNameLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (46, 20, w - 48, h - 24)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (37, 20, w - 38, h - 24)),
     ])
 
 
@@ -503,7 +512,7 @@ def fader_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.FaderView.Fader", name, rect, [
         number_label(style, "faderNumberLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 32, w - 4, 30)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 33, w - 4, 30)),
     ])
 
 
@@ -577,11 +586,7 @@ def button_edit_panel(style, doc, name, rect):
     tabs = page + ".TabControl"
     tc = tab_control(style, doc, tabs, "viewTabControl", tabs_rect, (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                      [("midiPage", "MIDI", midi), ("colorPage", "COLORS", colours), ("asciiPage", "HID", ascii_page)])
-    # Three short captions: tabs of one width at the left, not spread over the whole panel.
-    holder = tc.child("buttonHolder")
-    holder.w = 3 * TAB_WIDTH
-    for i, tab in enumerate(holder.children):
-        tab.x, tab.w = i * TAB_WIDTH, TAB_WIDTH
+    _narrow_tabs(tc.child("buttonHolder"), TAB_WIDTH)
     return _named_edit_panel(style, page, name, rect, "buttonName", [
         label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
         tc,

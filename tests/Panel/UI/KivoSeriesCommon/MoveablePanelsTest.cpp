@@ -263,6 +263,7 @@ TEST_F(MoveablePanelsTest, PicturesOfTheFadersEncodersAndTheirEditPanels)
         WritePicture(PicturePath("fader-edit-" + std::string(name.begin(), name.end()) + ".png"),
                      {0, 22 + 430, 1200, 320});
     }
+    faderEdit->SetVisible(false); // as the device view does when another group's panel is shown
     Click(Encoder(30));
     EXPECT_EQ(Deliver(kEncoders + 30, BytesOf(Record(samples[3]))), S_OK);
     WritePicture(PicturePath("encoder-edit.png"), {0, 22 + 430, 1200, 320});
