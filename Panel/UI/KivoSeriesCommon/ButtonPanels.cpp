@@ -36,17 +36,13 @@ KXRESULT LButtonPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return base;
     constexpr const char* method = "LButtonPanel::Initialize";
     m_colorIndicator = RequireChild(FindChild(u"color"), "child: color not found", method, kTilePath, 33);
     m_viewPanel = RequireChild(KX::RCPtr<LButtonControlViewPanel>(FindChild(u"viewPanel")),
                                "child: viewPanel not found", method, kTilePath, 36);
     const KX::RCPtr<KX::LControl> button =
         RequireChild(FindChild(u"button"), "child: button not found", method, kTilePath, 39);
-    ThrowIfFailed(m_handler->SetNotification(&LButtonPanel::OnLeftClick, button, u"NID_LEFT_CLICK", 0), method,
-                  kTilePath, 39);
+    ThrowIfFailed(Bind(&LButtonPanel::OnLeftClick, button, u"NID_LEFT_CLICK"), method, kTilePath, 39);
     m_shownColor = -1;
     return base;
 }
@@ -90,26 +86,8 @@ KXRESULT LButtonPanel::OnLeftClick(const KX::RCPtr<KX::LNotificationDistributor>
     return 1;
 }
 
-KXRESULT LButtonPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                           const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButtonPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                 const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LButtonPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_colorIndicator = nullptr;
     m_viewPanel = nullptr;
     return LUIModuleLeaf::BreakCycles();
@@ -127,14 +105,10 @@ KXRESULT LButtonEditPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    if (!m_handler)
-        m_handler = Handler::Create(this);
     constexpr const char* method = "LButtonEditPanel::Initialize";
     const auto bind = [this, method](const KX::RCPtr<KX::LNotificationDistributor>& sender, const char16_t* name,
                                      int line) {
-        ThrowIfFailed(m_handler ? m_handler->SetNotification(&LButtonEditPanel::OnParametersChanged, sender, name, 0)
-                                : KX::E_FAIL,
-                      method, kEditPath, line);
+        ThrowIfFailed(Bind(&LButtonEditPanel::OnParametersChanged, sender, name), method, kEditPath, line);
     };
     m_buttonName = RequireChild(KX::RCPtr<KX::LLabel>(FindChild(u"buttonName")), "Couldn't find child ButtonName",
                                 method, kEditPath, 36);
@@ -238,26 +212,8 @@ KXRESULT LButtonEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotification
     return 1;
 }
 
-KXRESULT LButtonEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButtonEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LButtonEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_buttonName = nullptr;
     m_midiEditor = nullptr;
     for (KX::RCPtr<KX::LComboBox>& selector : m_selectors)
