@@ -469,3 +469,53 @@ def xy_pad_notes(style, doc, name, rect):
              labelled_list(style, doc, "LabeledNoteScaleSelector", "noteScaleType", cell(1, 0)))
     page.add(*[labelled_note(style, f"note{k + 1}", cell(k % 4, 1 + k // 4)) for k in range(8)])
     return page
+
+
+PAD_MODE_PAGE_CLASSES = {
+    page: CTRL + "PadModes.TabControl.PageHolder." + cls
+    for page, cls in (("notePage", "NotePage"), ("programPage", "ProgramPage"), ("ccAbsolutePage", "CCAbsolutePage"),
+                      ("ccCyclePage", "CCCyclePage"), ("ccIncDecPage", "CCIncDecPage"),
+                      ("programCyclePage", "ProgramCyclePage"), ("programIncDecPage", "ProgramIncDecPage"),
+                      ("mmcPage", "MMCPage"), ("nrpnRpnPage", "NRPNAbsolutePage"))
+}
+
+
+def pad_edit_panel(style, doc, name, rect):
+    """The pad editor: title "padName" and "viewTabControl" with the pages "midiPage" (the push-button
+    MIDI-type editor with the pad's page classes) and "colorPage" ("color1"–"color4", layout orders 0–3)."""
+    x, y, w, h = rect
+    g = style.grid
+    tabs = PE + "MainPage.PadEditPanel.TabControl"
+    tw, th = w - 6 * g, h - 10 * g - 3 * g
+    colours = ctl(PE + "MainPage.PadEditPanel.ColorPage", "colorPage", (0, 0, tw, th - 24), "Panel")
+    for i in range(4):
+        sel = labelled_list(style, doc, "LabeledPadColorSelector", f"color{i + 1}",
+                            (3 * g + i * COLUMN, 3 * g, COLUMN - 2 * g, 24))
+        sel.child("controlNameLabel").name = "colorNameLabel"
+        sel.extra["LayoutOrder"] = i
+        colours.add(sel)
+    midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24), page_classes=PAD_MODE_PAGE_CLASSES)
+    tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
+                      (tabs + ".ButtonHolder", tabs + ".PageHolder"), [("midiPage", "MIDI", midi),
+                                                                       ("colorPage", "COLOR", colours)],
+                      weights=[1, 1])
+    return edit_panel(style, PE + "MainPage.PadEditPanel", name, rect, "padName", [tab])
+
+
+def pads(style, name, rect, tile_rects):
+    """The pad area: "pad1"–"pad16", each with "padNumberLabel", the colour indicator "color", the
+    push-button "viewPanel" and its button."""
+    area = ctl(PE + "MainControl.PadView", name, rect)
+    for i, (tx, ty, tw, th) in enumerate(tile_rects):
+        # The channel sits right of the pad number on the first line, the assignment below both.
+        view = push_button_view(style, "viewPanel", (2, 6, tw - 4, th - 7))
+        channel = view.child("midiChannel")
+        channel.x, channel.w = 19, channel.w - 19
+        channel.child("label").w = channel.w
+        channel.child("label").looks = "Caption"
+        area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
+            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (2, 2, tw - 4, 4), "K49PE.Pad.Colors"),
+            label(style, "padNumberLabel", (3, 6, 20, 14)),
+            view,
+        ]))
+    return area

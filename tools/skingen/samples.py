@@ -46,9 +46,12 @@ def build(doc, style, b):
     view = b.ctl("Framework.Panel", "viewDevice", (0, 22, 1200, 750), "DeviceView")
     view.add(
         b.zone_edit_panel(style, doc, "zoneEditPanel", (10, 440, 1180, 300)),
+        b.pad_edit_panel(style, doc, "padEditPanel", (10, 440, 1180, 300)),
         b.keybed_zones(style, "keybedZones", (20, 326, 1160, 40),
                        [(round(i * 290), 0, 290, 40) for i in range(4)]),
         b.preset_name_panel(style, "presetNameEditPanel", (20, 10, 260, 40)),
+        b.pads(style, "pads", (990, 60, 190, 190),
+               [(round(c * 47.5), round(r * 47.5), 47, 47) for r in range(4) for c in range(4)]),
         b.xy_pad_notes(style, doc, "noteModePage", (10, 440, 1180, 300)),
     )
     view.child("noteModePage").extra["IsVisible"] = False

@@ -69,18 +69,18 @@ protected:
         return (folder && *folder ? std::string(folder) : std::string(".")) + "/" + name;
     }
     // A left click on the middle of a control, as the window delivers it.
-    void Click(const RCPtr<LControl>& control)
+    void Click(const RCPtr<LControl>& control, uint32_t modifiers = 0)
     {
         ASSERT_TRUE(control);
         const PointT<double> at = control->GetPositionInRoot();
         const PointT<int32_t> p{int32_t(at.x + control->GetRect().width / 2),
                                 int32_t(at.y + control->GetRect().height / 2)};
         window.cursorPosition = p;
-        root->DispatchMouseMove(p, 0, 0);
+        root->DispatchMouseMove(p, modifiers, 0);
         window.buttons = 1;
-        root->DispatchMouseButton(LRootWindow::kPress, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kPress, 1, modifiers, p, 0);
         window.buttons = 0;
-        root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kRelease, 1, modifiers, p, 0);
         root->ProcessEvents(true);
     }
 
