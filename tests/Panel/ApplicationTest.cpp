@@ -14,6 +14,7 @@
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
 // Buttons, encoders and faders.
+#include "Panel/UI/KivoSeriesCommon/ButtonPanels.h"
 #include "Panel/UI/KivoSeriesCommon/EncoderPanels.h"
 #include "Panel/UI/KivoSeriesCommon/FaderPanels.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlEditPanel.h"

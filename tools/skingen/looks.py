@@ -238,23 +238,3 @@ def _device_look(doc, looks):
     looks["DeviceView"] = doc.look(Look("DeviceView", client="DevicePicture"))
     return "DeviceView"
 
-
-# ---- Keybed zones, XY pad, pads, preset name, pedals and wheels.
-
-
-def colour_list(doc, name, colours):
-    """A colour indicator's look list: look n shows colour n of `colours` ((name, 0xAARRGGBB) by
-    position); position 0 is "Transparent", every other "SolidColor.<Name>", a 64 x 64 tiled part
-    filled by the colorizer of the colour's name. Lists that share a colour share its look."""
-    entries = []
-    for i, (colour, argb) in enumerate(colours):
-        if i == 0:
-            entries.append("Transparent")
-            continue
-        look_name = "SolidColor." + colour
-        if look_name not in doc.looks:
-            doc.colorizer(colour, f"0x{argb:08X}")
-            doc.part(Part(colour, 64, 64, "Tile", colorizer=colour))
-            doc.look(Look(look_name, client=colour))
-        entries.append(look_name)
-    doc.look_list(name, entries)

@@ -2,6 +2,8 @@
 with the real factory, so a block that writes a subtree the framework cannot create is caught before
 a panel uses it."""
 
+import sys
+
 PE = "PresetEditor."
 CTRL = PE + "Control."
 TABS = CTRL + "MovementTypes.TabControl"
@@ -42,6 +44,8 @@ def build(doc, style, b):
 
     # Keybed zones, XY pad, pads, preset name, pedals and wheels: under a main control's "viewDevice", edit panels
     # first, as in the device view, so the groups find their editors.
+    # The texts table, loaded by the generator before the samples are built.
+    b.colour_looks(doc, "K49PE.Pad.Colors", sys.modules["skin_texts"].PAD_COLOURS)
     others = b.ctl(PE + "MainControl", "othersSamples", (0, 0, 1200, 772), "Body")
     view = b.ctl("Framework.Panel", "viewDevice", (0, 22, 1200, 750), "DeviceView")
     view.add(

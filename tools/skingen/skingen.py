@@ -78,7 +78,6 @@ def build(source, samples=False):
     doc = Document(APP_NAME, "Skin1", style_table.FONTS["default"])
     style = looks.Style(doc, style_table)
     looks.build(doc, style)
-    looks.colour_list(doc, "K49PE.Pad.Colors", texts.PAD_COLOURS)
     for table, entries in texts.tables().items():
         doc.strings.update(table, entries)
     if samples:
