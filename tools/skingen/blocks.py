@@ -694,3 +694,80 @@ def pads(style, name, rect, tile_rects):
             view,
         ]))
     return area
+
+
+def _moveable_tile(style, cls, name, rect, caption=None):
+    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel above the
+    two-line summary."""
+    x, y, w, h = rect
+    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), (2, 16, w - 4, h - 18))]
+    return tile(style, cls, name, rect, children)
+
+
+def wheel_edit_panel(style, doc, name, rect):
+    """The wheel editor: "wheelName", "midiLabel" and the moveable editor without its CC RELATIVE tab."""
+    x, y, w, h = rect
+    g = style.grid
+    return edit_panel(style, PE + "TabControl.PageHolder.WheelsPage.Wheel", name, rect, "wheelName", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", (3 * g, 14 * g, w - 6 * g, h - 17 * g),
+                            hidden_tabs=("ccRelativePage",)),
+    ])
+
+
+def wheels(style, name, rect, tile_rects):
+    """The wheel area: "pitchWheel" and "modWheel"."""
+    area = ctl(PE + "MainControl.WheelView", name, rect, "Transparent")
+    for tile_name, r in zip(("pitchWheel", "modWheel"), tile_rects):
+        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r))
+    return area
+
+
+def xy_pad_edit_panel(style, doc, name, rect):
+    """The XY pad editor: "axisName" and "viewTabControl" with "midiPage" (the moveable editor) and
+    "noteModePage" (the note page)."""
+    x, y, w, h = rect
+    g = style.grid
+    tabs = PE + "MainPage.XYPadEditPanel.TabControl"
+    tw, th = w - 6 * g, h - 13 * g
+    pages = [("midiPage", "MIDI", moveable_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24))),
+             ("noteModePage", "NOTE", xy_pad_notes(style, doc, "noteModePage", (0, 0, tw, th - 24)))]
+    tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
+                      (tabs + ".ButtonHolder", tabs + ".PageHolder"), pages)
+    return edit_panel(style, PE + "MainPage.XYPadEditPanel", name, rect, "axisName", [tab])
+
+
+def xy_pad(style, name, rect, tile_rects):
+    """The touch pad area: "xAxis" and "yAxis"."""
+    area = ctl(PE + "MainControl.XYPadView", name, rect, "Transparent")
+    for tile_name, r in zip(("xAxis", "yAxis"), tile_rects):
+        area.add(_moveable_tile(style, PE + "MainControl.XYPadView.Axis", tile_name, r))
+    return area
+
+
+def pedal_edit_panels(style, doc, rect):
+    """The volume editor "volumePedalEditPanel" (moveable editor) and the sustain editor
+    "sustainEditPage" (the push-button editor in its sustain form), each titled by "controlNameLabel"."""
+    x, y, w, h = rect
+    g = style.grid
+    inner = (3 * g, 14 * g, w - 6 * g, h - 17 * g)
+    volume = edit_panel(style, PE + "MainPage.VolumeEditPanel", "volumePedalEditPanel", rect, "controlNameLabel", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", inner)])
+    sustain = edit_panel(style, PE + "MainPage.SustainEditPanel", "sustainEditPage", rect, "controlNameLabel", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        button_type_panel(style, doc, "buttonTypePanel", inner, page_classes=SUSTAIN_MODE_PAGE_CLASSES,
+                          hidden_tabs=SUSTAIN_HIDDEN_TABS)])
+    return volume, sustain
+
+
+def pedals(style, name, rect, tile_rects):
+    """The pedal area: "volumePedal" (moveable view) and "sustainPedal" (push-button view)."""
+    area = ctl(PE + "MainControl.Pedals", name, rect, "Transparent")
+    vr, sr = tile_rects
+    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr))
+    x, y, w, h = sr
+    area.add(tile(style, PE + "MainControl.Pedals.SustainPedal", "sustainPedal", sr, [
+        tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14),
+                  (2, 16, w - 4, h - 18))]))
+    return area
