@@ -38,7 +38,6 @@ protected:
         OthersSamplesFixture::TearDown();
     }
     RCPtr<LControl> Tile(int i) { return group->FindChild(String::Format(u"pad%d", i + 1)); }
-    Bytes LastReport() const { return main->reports.empty() ? Bytes{} : main->reports.back().second; }
     KXRESULT Show(int i, const Bytes& bytes)
     {
         return group->GetModule(kFirst + i)->SetParamValueLocal(ParamDescriptor(kFirst + i), Blob(bytes), 1);
