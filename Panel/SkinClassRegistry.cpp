@@ -21,7 +21,11 @@
 #include "Panel/UI/KivoSeriesCommon/KeybedZoneGroupPanel.h"
 #include "Panel/UI/KivoSeriesCommon/KeybedZonePanel.h"
 #include "Panel/UI/KivoSeriesCommon/NoteModeEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/PadPanels.h"
+#include "Panel/UI/KivoSeriesCommon/PedalPanels.h"
 #include "Panel/UI/KivoSeriesCommon/PresetNamePanel.h"
+#include "Panel/UI/KivoSeriesCommon/WheelPanels.h"
+#include "Panel/UI/KivoSeriesCommon/XYPadPanels.h"
 #include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 

@@ -2,6 +2,8 @@
 // The "othersSamples" of the generator's sample document: a main control (a recording module root
 // here) whose "viewDevice" holds the zone editor, the zone strip and the preset name panel.
 #include "../Resources/GeneratedSkinFixture.h"
+#include "KXFramework/Notification/Notification.h"
+#include "KXFramework/Utilities/Storage/Array.h"
 #include "Panel/UI/DriverCommon/UIModuleRoot.h"
 
 #include <cstdlib>
@@ -69,19 +71,49 @@ protected:
         return (folder && *folder ? std::string(folder) : std::string(".")) + "/" + name;
     }
     // A left click on the middle of a control, as the window delivers it.
-    void Click(const RCPtr<LControl>& control)
+    void Click(const RCPtr<LControl>& control, uint32_t modifiers = 0)
     {
         ASSERT_TRUE(control);
         const PointT<double> at = control->GetPositionInRoot();
         const PointT<int32_t> p{int32_t(at.x + control->GetRect().width / 2),
                                 int32_t(at.y + control->GetRect().height / 2)};
         window.cursorPosition = p;
-        root->DispatchMouseMove(p, 0, 0);
+        root->DispatchMouseMove(p, modifiers, 0);
         window.buttons = 1;
-        root->DispatchMouseButton(LRootWindow::kPress, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kPress, 1, modifiers, p, 0);
         window.buttons = 0;
-        root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kRelease, 1, modifiers, p, 0);
         root->ProcessEvents(true);
+    }
+
+    // A sub-editor's word that one of its fields changed.
+    static void SendParametersChanged(const RCPtr<LControl>& editor)
+    {
+        RCPtr<LNotification> n;
+        ASSERT_EQ(LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr), S_OK);
+        static_cast<void>(editor->SendNotification(n));
+    }
+    static std::vector<int> BytesOf(const Array<char>& record)
+    {
+        std::vector<int> bytes;
+        for (unsigned i = 0; i < record.GetCount(); ++i)
+            bytes.push_back(static_cast<unsigned char>(record.GetAt(i)));
+        return bytes;
+    }
+    static Array<char> RecordOf(const std::vector<int>& bytes)
+    {
+        Array<char> record;
+        for (int b : bytes)
+            record.Add(static_cast<char>(b));
+        return record;
+    }
+    std::vector<int> LastReport() const
+    {
+        return main->reports.empty() ? std::vector<int>{} : main->reports.back().second;
+    }
+    String Info(const RCPtr<LControl>& tile)
+    {
+        return tile->FindChild(u"viewPanel")->FindChild(u"infoLabel")->GetText();
     }
 
     RCPtr<RecordingRoot> main;

@@ -46,7 +46,6 @@ protected:
         const auto v = editor->BuildParamValue();
         return Bytes(v.begin(), v.end());
     }
-    Bytes LastReport() const { return main->reports.empty() ? Bytes{} : main->reports.back().second; }
     // Points the editor at zone i as a click does and shows `bytes` as the engine's answer.
     void Edit(int i, const Bytes& bytes)
     {

@@ -24,14 +24,6 @@ KX::Array<char> Record(const Bytes& bytes)
     return record;
 }
 
-Bytes BytesOf(const KX::Array<char>& record)
-{
-    Bytes bytes;
-    for (unsigned i = 0; i < record.GetCount(); ++i)
-        bytes.push_back(static_cast<unsigned char>(record.GetAt(i)));
-    return bytes;
-}
-
 class NoteModeEditPanelTest : public OthersSamplesFixture {
 protected:
     void SetUp() override

@@ -29,10 +29,6 @@ protected:
         box = nullptr;
         OthersSamplesFixture::TearDown();
     }
-    std::vector<int> LastReport() const
-    {
-        return main->reports.empty() ? std::vector<int>{} : main->reports.back().second;
-    }
 
     static constexpr int32_t kID = 7;
     RCPtr<LPresetNamePanel> panel;
