@@ -15,6 +15,10 @@
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+#include "Panel/UI/KivoSeriesCommon/PadPanels.h"
+#include "Panel/UI/KivoSeriesCommon/PedalPanels.h"
+#include "Panel/UI/KivoSeriesCommon/WheelPanels.h"
+#include "Panel/UI/KivoSeriesCommon/XYPadPanels.h"
 // Buttons, encoders and faders.
 #include "Panel/UI/KivoSeriesCommon/ButtonPanels.h"
 #include "Panel/UI/KivoSeriesCommon/EncoderPanels.h"

@@ -88,15 +88,34 @@ def buttons_encoders_faders(doc, style, b, view):
         view.add(group)
 
 
-# ---- Keybed zones and the preset name: the zone edit panel (LayoutOrder 14, with the other edit
-# panels), the zone strip (34) and the preset name panel (40), from their section's blocks.
+# ---- Keybed zones, pads, wheels, pedals, XY pad and the preset name, from their section's blocks: the
+# edit panels (LayoutOrder 14-19, with the other edit panels), the group areas (34-38) and the preset
+# name panel (40).
 
 def zones_and_preset_name(doc, style, b, view):
-    layout = _table("layout")
-    zones = b.zone_edit_panel(style, doc, "zoneEditPanel", layout.AREAS["editPanel"])
-    zones.extra["LayoutOrder"] = 14
-    strip = b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones"))
-    strip.extra["LayoutOrder"] = 34
+    layout, texts = _table("layout"), _table("texts")
+    b.colour_looks(doc, "K49PE.Pad.Colors", texts.PAD_COLOURS)
+    rect = layout.AREAS["editPanel"]
+    panels = (
+        b.zone_edit_panel(style, doc, "zoneEditPanel", rect),
+        b.pad_edit_panel(style, doc, "padEditPanel", rect),
+        b.wheel_edit_panel(style, doc, "wheelEditPanel", rect),
+        b.xy_pad_edit_panel(style, doc, "xyPadEditPanel", rect),
+        *b.pedal_edit_panels(style, doc, rect),
+    )
+    for order, panel in enumerate(panels, 14):
+        panel.extra["LayoutOrder"] = order
+        view.add(panel)
+    groups = (
+        b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones")),
+        b.wheels(style, "wheels", layout.AREAS["wheels"], layout.tiles("wheels")),
+        b.pedals(style, "pedals", layout.AREAS["pedals"], layout.tiles("pedals")),
+        b.xy_pad(style, "xyPad", layout.AREAS["xyPad"], layout.tiles("xyPad")),
+        b.pads(style, "pads", layout.AREAS["pads"], layout.tiles("pads")),
+    )
+    for order, group in enumerate(groups, 34):
+        group.extra["LayoutOrder"] = order
+        view.add(group)
     name = b.preset_name_panel(style, "presetNameEditPanel", layout.AREAS["presetNameEditPanel"])
     name.extra["LayoutOrder"] = 40
-    view.add(zones, strip, name)
+    view.add(name)
