@@ -55,7 +55,7 @@ LDeviceView::LDeviceView(const RCPtr<LControl>& parent, const String& name) : LC
 RCPtr<LPanel> LDeviceView::Child(const char16_t* name, int line)
 {
     RCPtr<LPanel> panel(FindChild(name));
-    if (!panel && FindChild(name))
+    if (!panel)
         ThrowNullPointer(std::string("Cannot find child: ") + String(name).ToNarrow().GetString(), kMethod, kPath,
                          line);
     return panel;
@@ -68,8 +68,6 @@ KXRESULT LDeviceView::Initialize()
         return result;
     if (std::shared_ptr<IDeviceViewHost> host = Host())
         m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(u".", host->GetFileChooser(), host->GetMessageBoxes()));
-    // The group areas and edit panels come from their own panel families; an area the skin does not
-    // have is left out of the picture, one of another class is an error.
     m_padEditPanel = Child(u"padEditPanel", 83);
     m_encoderEditPanel = Child(u"knobEditPanel", 86);
     m_faderEditPanel = Child(u"faderEditPanel", 89);

@@ -710,13 +710,13 @@ TEST(DeviceViewChildren, AMissingRequiredChildIsANullPointerErrorNamingIt)
               "UI\\DriverCommon\\MainControl : Line 38");
     RCPtr<LDeviceView> view = Laid(new LDeviceView(RCPtr<LControl>(main), u"viewDevice"));
     EXPECT_EQ(message([&] { static_cast<void>(view->Initialize()); }),
-              "Runtime Error : Null Pointer : Cannot find child: groupBankPanel : LDeviceView::Initialize : "
-              "UI\\DeviceView : Line 138");
+              "Runtime Error : Null Pointer : Cannot find child: padEditPanel : LDeviceView::Initialize : "
+              "UI\\DeviceView : Line 83");
     // A child of the wrong kind is as good as missing.
-    Laid(new LControl(RCPtr<LControl>(view), u"pads"));
+    Laid(new LControl(RCPtr<LControl>(view), u"padEditPanel"));
     EXPECT_EQ(message([&] { static_cast<void>(view->Initialize()); }),
-              "Runtime Error : Null Pointer : Cannot find child: pads : LDeviceView::Initialize : UI\\DeviceView : "
-              "Line 110");
+              "Runtime Error : Null Pointer : Cannot find child: padEditPanel : LDeviceView::Initialize : "
+              "UI\\DeviceView : Line 83");
     static_cast<void>(main->BreakCycles());
 }
 
@@ -800,7 +800,7 @@ TEST_F(MainWindowFromSkinTest, APresetFileReachesThePanelsOfTheSkinAndATileClick
         EXPECT_EQ(module->GetFirstParamID(), first + i);
         EXPECT_EQ(module->SetParamValueLocal(ParamDescriptor(first + i), v, 1), S_OK) << "parameter " << i;
     }
-    EXPECT_GE(panels, 1 + 4 + 36 + 36 + 32);
+    EXPECT_EQ(panels, kParamCount);
     const RCPtr<LDeviceView>& view = main->GetDeviceView();
     RCPtr<LControl> textBox = view->FindChild(u"presetNameEditPanel")->FindChild(u"textBox");
     EXPECT_EQ(std::u16string(textBox->GetText().GetString()), u"LOADED");
@@ -813,6 +813,12 @@ TEST_F(MainWindowFromSkinTest, APresetFileReachesThePanelsOfTheSkinAndATileClick
         {{u"buttons", u"buttonBank1", u"button3"}, u"buttonEditPanel"},
         {{u"encoders", u"encoderBank1", u"encoder2"}, u"knobEditPanel"},
         {{u"faders", u"faderBank1", u"fader1"}, u"faderEditPanel"},
+        {{u"keybedZones", u"zone2"}, u"zoneEditPanel"},
+        {{u"pads", u"pad5"}, u"padEditPanel"},
+        {{u"wheels", u"modWheel"}, u"wheelEditPanel"},
+        {{u"pedals", u"sustainPedal"}, u"sustainEditPage"},
+        {{u"pedals", u"volumePedal"}, u"volumePedalEditPanel"},
+        {{u"xyPad", u"yAxis"}, u"xyPadEditPanel"},
         {{u"keybedZones", u"zone2"}, u"zoneEditPanel"},
     };
     for (const auto& click : clicks) {
