@@ -5,6 +5,7 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/MenuDescriptor.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -38,18 +39,6 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 RCPtr<LControl> Hold(LControl* control)
 {
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
-
-uint32_t Milliseconds()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetMilliseconds() : 0;
-}
-
-double Seconds()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
 }
 
 uintptr_t AppCursor(const char16_t* name)
@@ -436,7 +425,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
     }
     m_capture = true;
-    m_pressTime = m_previousMoveTime = Milliseconds();
+    m_pressTime = m_previousMoveTime = FrameworkClock::Milliseconds();
     m_dragVelocity = {};
     if (root)
         static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
@@ -463,7 +452,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
     if (!pointer)
         return E_INVALIDARG;
     RCPtr<LControl> self = Hold(this);
-    m_moveTime = Milliseconds();
+    m_moveTime = FrameworkClock::Milliseconds();
     if (m_pending[0] || m_pending[1] || m_pending[2]) {
         const PointT<int32_t> press = PointT<double>{m_grabPoint.x - m_rect.x, m_grabPoint.y - m_rect.y}.Round();
         const int64_t dx = std::abs(int64_t(pointer->point.x) - press.x);
@@ -508,7 +497,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
     }
     const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == 0)) && m_hover;
     if (index == 0 && m_dragging[0] && m_userMoveMode == 6) {
-        m_releaseTime = Milliseconds();
+        m_releaseTime = FrameworkClock::Milliseconds();
         if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
             PointT<double> minimum, maximum;
             GetSizeLimits(minimum, maximum);
@@ -1439,7 +1428,7 @@ KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double
     a.dragSource = dragSource;
     if (!a.active) {
         a.active = true;
-        a.lastTick = Seconds();
+        a.lastTick = FrameworkClock::Seconds();
         static_cast<void>(SubscribeIdle()); // subscribing only counts up
     }
     return S_OK;
@@ -1462,7 +1451,7 @@ KXRESULT LControl::StopAutoScroll(int axis)
 void LControl::AutoScrollStep(int axis)
 {
     AutoScrollAxis& a = m_autoScroll[axis];
-    const double now = Seconds();
+    const double now = FrameworkClock::Seconds();
     const double dt = now - a.lastTick;
     const double step = Round(a.rate * dt);
     a.lastTick = now;
@@ -1483,7 +1472,7 @@ void LControl::AutoScrollStep(int axis)
             source->UserMoveStep(LPointWithModifiersParam::Create(point, root->GetModifierKeys(), 0));
         }
     }
-    if (a.active && a.flick && Milliseconds() - m_releaseTime > kFlickCoastMs) {
+    if (a.active && a.flick && FrameworkClock::Milliseconds() - m_releaseTime > kFlickCoastMs) {
         const double slowdown = Round(kFlickDeceleration * dt);
         if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
@@ -1495,7 +1484,7 @@ void LControl::AutoScrollStep(int axis)
 void LControl::HandOverDelayedPress()
 {
     if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord ||
-        Milliseconds() - m_pressTime <= kDelayedPressMs)
+        FrameworkClock::Milliseconds() - m_pressTime <= kDelayedPressMs)
         return;
     RCPtr<LControl> self = Hold(this);
     RCPtr<LControl> child = m_lastChildHit;

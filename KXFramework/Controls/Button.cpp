@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/Button.h"
 
-#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Notification/NotificationNames.h"
 
@@ -19,12 +19,6 @@ bool IsTrue(const String& text)
 LButton::~LButton()
 {
     m_handler = nullptr;
-}
-
-double LButton::Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
 }
 
 KXRESULT LButton::Initialize()
@@ -116,12 +110,12 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         auto fallen = [&](uint32_t bit) { return !(now & bit) && (before & bit); };
         if (autoRepeat && risen(Condition::kHoverOrHighlighted)) {
             // Time spent outside the button does not count.
-            m_lastTick = Now();
+            m_lastTick = FrameworkClock::Seconds();
         } else if (risen(Condition::kLeftPending)) {
             if (autoRepeat && IsEnabled(true) && !repeating) {
                 repeating = true;
                 static_cast<void>(SubscribeIdle()); // subscribing only counts up
-                m_lastTick = Now();
+                m_lastTick = FrameworkClock::Seconds();
                 m_countdown = m_firstDelay;
                 SendAutoRepeat();
             }
@@ -197,7 +191,7 @@ void LButton::SimulateClick()
     m_simulating = true;
     static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
     static_cast<void>(SubscribeIdle()); // subscribing only counts up
-    m_simulatedStart = Now();
+    m_simulatedStart = FrameworkClock::Seconds();
     static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
@@ -206,7 +200,7 @@ void LButton::OnIdleTick()
 {
     LControl::OnIdleTick();
     RCPtr<LButton> self(this);
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
         m_simulating = false;
         if (!repeating)

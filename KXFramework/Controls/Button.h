@@ -59,7 +59,6 @@ private:
     void SendAutoRepeat();
     // The left click that ends a simulated click.
     void ClickNow();
-    static double Now();
 
     RCPtr<LNotificationHandler<LButton>> m_handler;
     bool m_autoValueSet = false;

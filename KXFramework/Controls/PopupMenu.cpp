@@ -2,6 +2,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/ComboMenu.h"
@@ -20,12 +21,6 @@ constexpr uint32_t kLeft = 0x20250000;
 constexpr uint32_t kRight = 0x20270000;
 // Submenus open and close this long after the pointer settles on an item.
 constexpr uint32_t kHoverDelayMs = 250;
-
-uint32_t Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetMilliseconds() : 0;
-}
 
 bool HasSubItems(const LMenuItemDescriptor* item)
 {
@@ -542,7 +537,7 @@ void LPopupMenu::CloseSubmenu()
 
 void LPopupMenu::StartPending()
 {
-    m_pendingSince = Now();
+    m_pendingSince = FrameworkClock::Milliseconds();
     if (!m_submenuPending) {
         m_submenuPending = true;
         static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
@@ -614,7 +609,7 @@ void LPopupMenu::OnSelectionChanged()
 void LPopupMenu::OnIdleTick()
 {
     LCheckedListBox::OnIdleTick();
-    if (!m_submenuPending || uint32_t(Now() - m_pendingSince) <= kHoverDelayMs)
+    if (!m_submenuPending || uint32_t(FrameworkClock::Milliseconds() - m_pendingSince) <= kHoverDelayMs)
         return;
     CloseSubmenu();
     const int32_t current = GetCurrentIndex();

@@ -1,20 +1,11 @@
 #include "KXFramework/Controls/ProgressBar.h"
 
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/Controls/Label.h"
 
 namespace KX {
-
-namespace {
-
-double Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
-
-} // namespace
 
 KXRESULT LProgressBar::Initialize()
 {
@@ -75,7 +66,7 @@ void LProgressBar::OnValueChanged()
         m_percentCompleteLabel->SetText(String::Format(u"%.0f", percent));
     if (!m_estimating)
         return;
-    const double now = Now(), v = m_value;
+    const double now = FrameworkClock::Seconds(), v = m_value;
     if (v - m_lastValue > 0.0 && now - m_lastTime > 0.0) {
         // Time since the start is above 0 here, as the clock never runs back; a rate of 0 or
         // below (no progress since the start) gives no estimate.
@@ -98,7 +89,7 @@ void LProgressBar::SetTimeEstimation(bool on)
         return;
     m_estimating = on;
     if (on) {
-        m_startTime = m_lastTime = Now();
+        m_startTime = m_lastTime = FrameworkClock::Seconds();
         m_startValue = m_lastValue = m_value;
     }
 }

@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/Scrollbar.h"
 
-#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 
 #include <algorithm>
@@ -29,12 +29,6 @@ double Clamp01(double t)
 LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name)
 {
     static_cast<void>(LControl::SetRange(0.0, 100.0, 0)); // the range is ordered, so it cannot be refused
-}
-
-double LScrollbar::Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
 }
 
 KXRESULT LScrollbar::Initialize()
@@ -284,7 +278,7 @@ KXRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>&, c
         m_pagingDirection = SideOfThumb(Axis(p));
         if (m_pagingDirection != 0) {
             PageStep(m_pagingDirection);
-            m_pageLastTick = Now();
+            m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = m_pageFirstDelay;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
         }
@@ -304,7 +298,7 @@ KXRESULT LScrollbar::OnChannelHover(const RCPtr<LNotificationDistributor>&, cons
     if (param && (param->currentMask & Condition::kHoverOrHighlighted) &&
         !(param->previousMask & Condition::kHoverOrHighlighted)) {
         // Time spent outside the channel does not count.
-        m_pageLastTick = Now();
+        m_pageLastTick = FrameworkClock::Seconds();
         if (m_pagingDirection != 0)
             UpdateHighlight();
     }
@@ -317,7 +311,7 @@ void LScrollbar::OnIdleTick()
     PointT<double> p;
     if (m_pagingDirection == 0 || !PointerOverChannel(p) || SideOfThumb(Axis(p)) != m_pagingDirection)
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     m_pageCountdown -= now - m_pageLastTick;
     m_pageLastTick = now;
     if (m_pageCountdown <= 0.0) {

@@ -71,7 +71,6 @@ private:
     void UpdateHighlight();
     void SetThumbPosition(double position);
     void PageStep(int direction);
-    static double Now();
 
     RCPtr<Handler> m_handler;
     int32_t m_vertical = 1;

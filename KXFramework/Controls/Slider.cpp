@@ -2,6 +2,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/Button.h"
@@ -43,12 +44,6 @@ constexpr uint32_t kNoKey = 0x80000000;
 } // namespace
 
 LSlider::~LSlider() = default;
-
-double LSlider::Now() const
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
 
 void LSlider::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
 {
@@ -316,7 +311,7 @@ void LSlider::OnIdleTick()
     LPanel::OnIdleTick();
     if (!m_paging || !(m_hover || m_highlighted) || !IsEnabled(true))
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     m_pageCountdown -= now - m_pageLastTick;
     m_pageLastTick = now;
     if (m_pageCountdown > 0.0)
@@ -342,7 +337,7 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
         if ((now & Condition::kLeftDragging) && IsEnabled(true) && !m_paging) {
             m_paging = true;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
-            m_pageLastTick = Now();
+            m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = 0.3;
         } else if (!(now & Condition::kLeftDragging) && m_paging) {
             m_paging = false;

@@ -63,7 +63,6 @@ private:
     void MoveThumbTo(const PointT<int32_t>& position);
     RCPtr<LLayoutDescriptor> ThumbLayout() const;
     bool MakeThumb();
-    double Now() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     [[nodiscard]] KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender,
                                             const RCPtr<LNotification>& n);

@@ -1,7 +1,7 @@
 #include "KXFramework/Controls/TextBox.h"
 
-#include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Notification/KeyCode.h"
@@ -14,18 +14,11 @@ namespace KX {
 
 namespace {
 
-RCPtr<LClipboard>& InjectedClipboard()
-{
-    static RCPtr<LClipboard> clipboard;
-    return clipboard;
-}
-
-// The application's clipboard; the one set with SetClipboard where no application runs.
+// The program's clipboard; null without services.
 RCPtr<LClipboard> Clipboard()
 {
-    if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetClipboard())
-        return app->GetClipboard();
-    return InjectedClipboard();
+    IFrameworkServices* services = GetFrameworkServices();
+    return RCPtr<LClipboard>(services ? services->GetClipboard() : nullptr);
 }
 
 constexpr uint32_t kDown = KeyCode::kKeyDown;
@@ -83,18 +76,7 @@ String Replace(const String& text, int32_t start, int32_t count, const String& i
 
 } // namespace
 
-void LTextBox::SetClipboard(const RCPtr<LClipboard>& clipboard)
-{
-    InjectedClipboard() = clipboard;
-}
-
 LTextBox::~LTextBox() = default;
-
-double LTextBox::Now() const
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
 
 void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
 {
@@ -186,7 +168,7 @@ KXRESULT LTextBox::MoveCaret(int32_t position, bool force)
 void LTextBox::ShowCaret()
 {
     m_caretShown = true;
-    m_nextBlinkTime = Now() + 0.5;
+    m_nextBlinkTime = FrameworkClock::Seconds() + 0.5;
 }
 
 void LTextBox::SelectRange(int32_t first, int32_t last)
@@ -833,7 +815,7 @@ void LTextBox::OnIdleTick()
     LScrollView::OnIdleTick();
     if (!HasFocus())
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     if (now < m_nextBlinkTime)
         return;
     m_caretShown = !m_caretShown;

@@ -38,10 +38,6 @@ public:
     // refused, so input from outside cannot make every layout pass walk megabytes.
     static constexpr unsigned kHardLimit = 65536;
 
-    // The clipboard that cut, copy and paste use where no framework application runs (the
-    // application's own clipboard comes first).
-    static void SetClipboard(const RCPtr<LClipboard>& clipboard);
-
     using LScrollView::LScrollView;
     ~LTextBox() override;
 
@@ -120,7 +116,6 @@ private:
     RCPtr<LFont> TextFont() const;
     double MeasureWidth(const String& text) const;
     double MaxScroll() const;
-    double Now() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
 
     String m_characterList;

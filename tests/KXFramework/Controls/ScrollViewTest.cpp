@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/ScrollView.h"
 
-#include "../ControlBase/InputFixture.h"
+#include "InputFixture.h"
 
 #include <cmath>
 

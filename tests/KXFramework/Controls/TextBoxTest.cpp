@@ -73,7 +73,7 @@ protected:
         auto backend = std::make_unique<FakeClipboard>();
         system = backend.get();
         clipboard = LClipboard::Create(std::move(backend));
-        LTextBox::SetClipboard(clipboard);
+        services.clipboard = clipboard.Get();
         ASSERT_EQ(box->SetFocus(true), S_OK);
     }
     void TearDown() override
@@ -81,7 +81,7 @@ protected:
         for (auto& r : recorders)
             r->UnregisterForAllNotifications();
         recorders.clear();
-        LTextBox::SetClipboard(nullptr);
+        services.clipboard = nullptr;
         clipboard = nullptr;
         box = nullptr;
         main = nullptr;
@@ -214,6 +214,19 @@ TEST_F(TextBoxTest, PasteCutAndCopyGoThroughTheClipboard)
     EXPECT_EQ(box->PerformEdit(EditKind::kPaste), S_OK);
     EXPECT_EQ(Text(), u"adbc");
     EXPECT_EQ(box->PerformEdit(EditKind::kCopy), E_FAIL); // no selection
+}
+
+TEST_F(TextBoxTest, EditsGoToTheFocusOfTheActiveWindowBeforeTheMainOne)
+{
+    system->OtherProgramCopies(u"x");
+    FakeWindow otherWindow;
+    RCPtr<LRootWindow> other = LRootWindow::Create(renderer, &otherWindow);
+    services.activeRoot = other;
+    EXPECT_FALSE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = root;
+    EXPECT_TRUE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = nullptr;
+    other->BreakCycles();
 }
 
 TEST_F(TextBoxTest, PasteRespectsMaxLength)
