@@ -3,6 +3,11 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
+#include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 
 void RegisterSkinClasses(KX::LControlClassRegistry& registry)
 {

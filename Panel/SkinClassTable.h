@@ -141,3 +141,9 @@ KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.TabControl.ProgramCyclePage.TabC
 KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl")
 // Temporary: see above.
 KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl.DeviceView")
+KIVO_SKIN_CLASS(LButtonControlEditPanel, u"PresetEditor.MainControl.EditPanel.ButtonTypePanel")
+KIVO_SKIN_CLASS(LButtonControlViewPanel, u"PresetEditor.MainControl.PushButtonType.ViewPanel")
+KIVO_SKIN_CLASS(LMIDIChannelViewPanel, u"PresetEditor.MainControl.MIDIChannelView")
+KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.ZoneNoteSelector")
+KIVO_SKIN_CLASS(LMidiNoteSelector, u"PresetEditor.Control.NoteSelector")
+KIVO_SKIN_CLASS(LNumberBoxTextSelector, u"PresetEditor.Control.CCSelector")

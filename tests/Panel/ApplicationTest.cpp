@@ -10,6 +10,11 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
+#include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 
 #include "EnvironmentGuard.h"
 #include "Eventually.h"

@@ -110,25 +110,26 @@ def labelled_selector(style, doc, cls, name, rect, kind="comboBox", caption=None
     return sel
 
 
-def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24):
+def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24, weights=None):
     """A tab control: "buttonHolder" with one radio button per page and "pageHolder" with the pages,
     the n-th button and the n-th page sharing name and position. `pages` is a list of
     (page name, caption, page control); the selected button gets the lowest tab stop and
-    INITIAL_VALUE 1."""
+    INITIAL_VALUE 1. The buttons share the width equally, or by `weights` (one per page)."""
     x, y, w, h = rect
     button_cls, page_cls = holder_classes
     tc = ctl(cls, name, rect)
     buttons = ctl(button_cls, "buttonHolder", (0, 0, w, tab_height), "Transparent")
     holder = ctl(page_cls, "pageHolder", (0, tab_height, w, h - tab_height), "Panel")
-    width = w // max(1, len(pages))
+    weights = weights or [1] * len(pages)
+    edges = [round(w * sum(weights[:i]) / max(1, sum(weights))) for i in range(len(pages) + 1)]
     for i, (page_name, caption, page) in enumerate(pages):
         # No NOT_FOCUSABLE: it turns the tab stop negative, and the selection follows tab order.
         params = {"IS_RADIO": TRUE, "AUTO_VALUE_SET": TRUE}
         if i == selected:
             params["INITIAL_VALUE"] = "1"
         tab_stop = 0 if i == selected else i + 1
-        buttons.add(button(style, page_name, (i * width, 0, width, tab_height), looks="TabButton", params=params,
-                           LayoutOrder=i, TabStop=tab_stop))
+        buttons.add(button(style, page_name, (edges[i], 0, edges[i + 1] - edges[i], tab_height), looks="TabButton",
+                           params=params, LayoutOrder=i, TabStop=tab_stop))
         page.name = page_name
         page.extra["LayoutOrder"] = i
         holder.add(page)
@@ -204,3 +205,196 @@ def tool_tip(style, name):
     g = style.grid
     return ctl("Framework.ToolTip", name, (0, 0, 4 * g, 2 * g), "ToolTip", TextOverflowXType="Expand",
                TextOverflowYType="Expand")
+
+
+# ---- The editors' composites: note and CC selectors, labelled pairs, the push-button MIDI-type editor
+# and the read-only views inside the tiles.
+
+PE = "PresetEditor."
+CTRL = PE + "Control."
+COLUMN, ROW_STEP, CAPTION = 208, 32, 72  # editor page grid: column pitch, row pitch, caption width
+
+
+def note_selector(style, name, rect, zone=False):
+    """A note selector: "noteNameLabel", "numericUpDown", "octaveNameLabel"; the names come from the
+    labels' rank-read tables of the class (sharps, or flats and octaves 1–11 for the zone variant)."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    cls = CTRL + ("ZoneNoteSelector" if zone else "NoteSelector")
+    top = (h - field) // 2
+    sel = ctl(cls, name, rect)
+    sel.add(label(style, "noteNameLabel", (0, 0, 28, h), looks="TextCentred", font="default"),
+            numeric_up_down(style, "numericUpDown", (28, top, w - 28 - 40, field)),
+            label(style, "octaveNameLabel", (w - 40, 0, 40, h), looks="TextCentred", font="default"))
+    return sel
+
+
+def cc_selector(style, name, rect):
+    """A CC selector: a "numericUpDown" and the controller's name in "label"."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    box = 64
+    sel = ctl(CTRL + "CCSelector", name, rect)
+    sel.add(numeric_up_down(style, "numericUpDown", (0, (h - field) // 2, box, field)),
+            label(style, "label", (box + 2 * style.grid, 0, w - box - 2 * style.grid, h), looks="Text",
+                  font="default"))
+    return sel
+
+
+def labelled(style, cls, name, rect, inner, caption_width=CAPTION):
+    """A caption "controlNameLabel" beside `inner` (a block taking its name and rectangle)."""
+    x, y, w, h = rect
+    sel = ctl(cls, name, rect)
+    sel.add(label(style, "controlNameLabel", (0, 0, caption_width, h)), inner((caption_width, 0, w - caption_width, h)))
+    return sel
+
+
+def labelled_cc(style, name, rect):
+    return labelled(style, CTRL + "LabeledCCSelector", name, rect, lambda r: cc_selector(style, "ccSelector", r))
+
+
+def labelled_note(style, name, rect):
+    return labelled(style, CTRL + "LabeledNoteSelector", name, rect, lambda r: note_selector(style, "noteSelector", r))
+
+
+def labelled_number(style, doc, cls, name, rect):
+    return labelled_selector(style, doc, CTRL + cls, name, rect, kind="numericUpDown", caption_width=CAPTION)
+
+
+def labelled_list(style, doc, cls, name, rect, caption_width=CAPTION):
+    return labelled_selector(style, doc, CTRL + cls, name, rect, caption_width=caption_width)
+
+
+def labelled_check(style, cls, name, rect):
+    """A caption beside a check box "button" (its owner switches AUTO_VALUE_SET on)."""
+    x, y, w, h = rect
+    side = style.metric("CHECK")
+    return labelled(style, CTRL + cls, name, rect, lambda r: ctl("Framework.Button", "button",
+                                                                  (r[0], (h - side) // 2, side, side), "CheckBox"))
+
+
+def selector_pair(style, doc, cls, name, rect, first, second):
+    """Two labelled numbers side by side in a composite of class `cls`: `first` and `second` are
+    (selector class, child name)."""
+    x, y, w, h = rect
+    half = (w - 2 * style.grid) // 2
+    pair = ctl(CTRL + cls, name, rect)
+    pair.add(labelled_number(style, doc, first[0], first[1], (0, 0, half, h)),
+             labelled_number(style, doc, second[0], second[1], (w - half, 0, half, h)))
+    return pair
+
+
+BUTTON_MODE_PAGES = ("ccAbsolutePage", "ccCyclePage", "ccIncDecPage", "mmcPage", "notePage", "nrpnRpnPage",
+                     "programCyclePage", "programIncDecPage", "programPage", "otherPage")
+BUTTON_MODE_CAPTIONS = ("CC ABSOLUTE", "CC CYCLE", "CC INC/DEC", "MMC", "NOTE", "RPN/NRPN", "PROGRAM CYCLE",
+                        "PROGRAM INC/DEC", "PROGRAM", "OTHER")
+# Page classes: the ButtonModesControl names of 9.104 where they exist, else the pad's.
+BUTTON_MODE_PAGE_CLASSES = {
+    "ccAbsolutePage": CTRL + "ButtonModesControl.TabControl.PageHolder.CCAbsolutePage",
+    "nrpnRpnPage": CTRL + "ButtonModesControl.TabControl.PageHolder.NrpnRpnPage",
+    "otherPage": CTRL + "ButtonModesControl.TabControl.PageHolder.OtherPage",
+    "ccCyclePage": CTRL + "PadModes.TabControl.PageHolder.CCCyclePage",
+    "ccIncDecPage": CTRL + "PadModes.TabControl.PageHolder.CCIncDecPage",
+    "mmcPage": CTRL + "PadModes.TabControl.PageHolder.MMCPage",
+    "notePage": CTRL + "PadModes.TabControl.PageHolder.NotePage",
+    "programCyclePage": CTRL + "PadModes.TabControl.PageHolder.ProgramCyclePage",
+    "programIncDecPage": CTRL + "PadModes.TabControl.PageHolder.ProgramIncDecPage",
+    "programPage": CTRL + "PadModes.TabControl.PageHolder.ProgramPage",
+}
+
+
+# The sustain pedal's editor: six pages of its own classes, the other four of the button's, and the two
+# cycle pages' tab buttons transparent and hidden, so they cannot be chosen.
+SUSTAIN_MODE_PAGE_CLASSES = {
+    page: CTRL + "SustainModes.TabControl.PageHolder." + cls
+    for page, cls in (("notePage", "NotePage"), ("programPage", "ProgramPage"), ("ccAbsolutePage", "CCAbsolutePage"),
+                      ("ccIncDecPage", "CCIncDecPage"), ("mmcPage", "MMCPage"),
+                      ("programIncDecPage", "ProgramIncDecPage"))
+}
+SUSTAIN_HIDDEN_TABS = ("ccCyclePage", "programCyclePage")
+
+
+def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=()):
+    """The push-button MIDI-type editor: "tabControl" with the ten pages of BUTTON_MODE_PAGES, each
+    holding "midiChannel" and its fields on a grid of COLUMN x ROW_STEP cells. The tab buttons named
+    in `hidden_tabs` are transparent and hidden."""
+    x, y, w, h = rect
+    classes = dict(BUTTON_MODE_PAGE_CLASSES, **(page_classes or {}))
+    g = style.grid
+    row_h = 24
+    tab_h = 24
+    page_w, page_h = w, h - tab_h
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def values(prefix, cls):
+        return [labelled_number(style, doc, cls, f"{prefix}{i}", cell(i - 1, 2)) for i in range(1, 5)]
+
+    fields = {
+        "ccAbsolutePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                           selector_pair(style, doc, "PressedReleasedSelectors", "pressedReleasedSelectors",
+                                         cell(0, 1, 2), ("LabeledPressedSelector", "pressed"),
+                                         ("LabeledReleasedSelector", "released"))],
+        "ccCyclePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                        labelled_list(style, doc, "LabeledCycleTypeSelector", "cycleType", cell(0, 1))]
+        + values("ccValue", "LabeledCCValueSelector"),
+        "ccIncDecPage": [labelled_list(style, doc, "LabeledINCDecTypeSelector", "incDec", cell(0, 1)),
+                         labelled_cc(style, "cc", cell(1, 0, 2)),
+                         selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", cell(1, 1, 2),
+                                       ("LabeledMinSelector", "min"), ("LabeledMaxSelector", "max"))],
+        "mmcPage": [labelled_list(style, doc, "LabeledMMCSelector", "mmc", cell(1, 0))],
+        "notePage": [labelled_check(style, "LabeledLatchingSelector", "latching", cell(0, 1)),
+                     labelled_note(style, "note", cell(1, 0)),
+                     selector_pair(style, doc, "OnOffSelectors", "onOffSelectors", cell(1, 1, 2),
+                                   ("LabeledOnSelector", "on"), ("LabeledOffSelector", "off"))],
+        "nrpnRpnPage": [labelled_list(style, doc, "LabeledNrpnRpnSelector", "NrpnRpn", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb")),
+                        labelled_number(style, doc, "LabeledCCValueSelector", "value", cell(2, 1))],
+        "programCyclePage": values("program", "LabeledProgramSelector")
+        + [labelled_list(style, doc, "LabeledCycleTypeSelector", "cycleType", cell(0, 1))],
+        "programIncDecPage": [selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", cell(0, 1, 2),
+                                            ("LabeledMinSelector", "min"), ("LabeledMaxSelector", "max")),
+                              labelled_list(style, doc, "LabeledINCDecTypeSelector", "incDecType", cell(1, 0))],
+        "programPage": [labelled_number(style, doc, "LabeledProgramSelector", "program", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb"))],
+        "otherPage": [labelled_list(style, doc, "LabeledOtherSelector", "type", cell(1, 0, 2)),
+                      labelled_number(style, doc, "LabeledCCValueSelector", "value", cell(0, 1))],
+    }
+    pages = []
+    for page_name, caption in zip(BUTTON_MODE_PAGES, BUTTON_MODE_CAPTIONS):
+        page = ctl(classes[page_name], page_name, (0, 0, page_w, page_h), "Panel")
+        page.add(labelled_list(style, doc, "LabeledMidiChannelSelector", "midiChannel", cell(0, 0)))
+        page.add(*fields[page_name])
+        pages.append((page_name, caption, page))
+    tabs = CTRL + "ButtonModesControl.TabControl"
+    panel = ctl(PE + "MainControl.EditPanel.ButtonTypePanel", name, rect)
+    # Tabs as wide as their captions need, plus room around each.
+    panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                          pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
+    holder = panel.child("tabControl").child("buttonHolder")
+    for tab in hidden_tabs:
+        hidden = holder.child(tab)
+        hidden.looks = "TransparentButton"
+        hidden.extra["IsVisible"] = False
+    return panel
+
+
+def channel_view(style, name, rect):
+    """The channel label of a tile: "label" in the info font."""
+    x, y, w, h = rect
+    view = ctl(PE + "MainControl.MIDIChannelView", name, rect)
+    view.add(label(style, "label", (0, 0, w, h), looks="Info", font="info"))
+    return view
+
+
+def push_button_view(style, name, rect):
+    """The summary inside a push-button tile: "midiChannel" above the two-line "infoLabel"."""
+    x, y, w, h = rect
+    line = 14
+    view = ctl(PE + "MainControl.PushButtonType.ViewPanel", name, rect)
+    view.add(channel_view(style, "midiChannel", (0, 0, w, line)),
+             label(style, "infoLabel", (0, line, w, h - line), looks="Info", font="info"))
+    return view
