@@ -398,3 +398,197 @@ def push_button_view(style, name, rect):
     view.add(channel_view(style, "midiChannel", (0, 0, w, line)),
              label(style, "infoLabel", (0, line, w, h - line), looks="Info", font="info"))
     return view
+
+
+# ---- Buttons, encoders and faders: the moveable editor and view, the colour look lists, the tiles of the
+# three groups and their edit panels.
+
+from model import Look, Part  # noqa: E402
+
+TAB_WIDTH = 120  # the edit panels' own tabs
+MOVEABLE_TAB_WIDTH = 136  # the moveable editor's tabs
+NAME_WIDTH = 128  # room for "ENCODER 8" before the bank's name
+MOVEABLE_PAGES = (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"), ("ccRelativePage", "CC RELATIVE", "CCRelativePage"),
+                  ("nrpnRpnPage", "RPN/NRPN", "NrpnRpnPage"), ("otherPage", "OTHER", "OtherPage"))
+
+
+def colour_looks(doc, list_name, colours):
+    """A look list whose look n shows colour n: "Transparent" for position 0, else "SolidColor.<Name>", a
+    64 x 64 tiled part filled by the colorizer named after the colour. Names shared between lists are
+    defined once."""
+    entries = []
+    for position, (name, argb) in enumerate(colours):
+        if position == 0:
+            entries.append("Transparent")
+            continue
+        look_name = "SolidColor." + name
+        if look_name not in doc.looks:
+            doc.colorizer(name, f"0x{argb:08X}")
+            doc.part(Part(name, 64, 64, "Tile", colorizer=name))
+            doc.look(Look(look_name, client=name))
+        entries.append(look_name)
+    doc.look_list(list_name, entries)
+
+
+def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
+    """The moveable control editor: "tabControl" with ccAbsolutePage, ccRelativePage, nrpnRpnPage and
+    otherPage in this order in both holders, each holding "midiChannel" and its fields on the grid of
+    the push-button editor. The tab buttons named in `hidden_tabs` are transparent and hidden."""
+    x, y, w, h = rect
+    g = style.grid
+    tab_h, row_h = 24, 24
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def min_max(r):
+        return selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", r, ("LabeledMinSelector", "min"),
+                             ("LabeledMaxSelector", "max"))
+
+    fields = {
+        "ccAbsolutePage": [labelled_cc(style, "cc", cell(1, 0, 2)), min_max(cell(0, 1, 2))],
+        "ccRelativePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                           labelled_list(style, doc, "LabeledRelativeTypeSelector", "relativeType", cell(0, 1))],
+        "nrpnRpnPage": [labelled_list(style, doc, "LabeledNrpnRpnSelector", "NrpnRpnSelector", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb"))],
+        "otherPage": [labelled_list(style, doc, "LabeledOtherSelector", "otherType", cell(1, 0, 2)),
+                      min_max(cell(0, 1, 2))],
+    }
+    tabs = CTRL + "MovementTypes.TabControl"
+    pages = []
+    for page_name, caption, cls in MOVEABLE_PAGES:
+        page = ctl(tabs + ".PageHolder." + cls, page_name, (0, 0, w, h - tab_h), "Panel")
+        page.add(labelled_list(style, doc, "LabeledMidiChannelSelector", "midiChannel", cell(0, 0)))
+        page.add(*fields[page_name])
+        pages.append((page_name, caption, page))
+    panel = ctl(PE + "MainControl.EditPanel.MoveableTypePanel", name, rect)
+    panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                          pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
+    holder = panel.child("tabControl").child("buttonHolder")
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
+    for tab in hidden_tabs:
+        hidden = holder.child(tab)
+        hidden.looks = "TransparentButton"
+        hidden.extra["IsVisible"] = False
+    return panel
+
+
+def _narrow_tabs(holder, width):
+    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+    holder.w = len(holder.children) * width
+    for i, tab in enumerate(holder.children):
+        tab.x, tab.w = i * width, width
+
+
+def tile_view(style, cls, name, rect, channel_rect, info_rect):
+    """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
+    tile has room for them (rectangles relative to the view)."""
+    view = ctl(cls, name, rect)
+    view.add(channel_view(style, "midiChannel", channel_rect),
+             label(style, "infoLabel", info_rect, looks="Info", font="info"))
+    return view
+
+
+def moveable_view(style, name, rect, channel_rect, info_rect):
+    return tile_view(style, PE + "MainControl.MoveableType.ViewPanel", name, rect, channel_rect, info_rect)
+
+
+def number_label(style, name, rect):
+    """A tile's number ("B%d", "E%d", "F%d" from its own table), in the caption font."""
+    return label(style, name, rect, looks="Caption")
+
+
+def encoder_tile(style, name, rect):
+    """An encoder: the knob is drawn at the left of the tile, the summary at its right."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.EncoderView.Encoder", name, rect, [
+        number_label(style, "encoderNameLabel", (4, 2, 28, 14)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (37, 20, w - 38, h - 24)),
+    ])
+
+
+def fader_tile(style, name, rect):
+    """A fader: number and channel above the drawn track, the summary below it."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.FaderView.Fader", name, rect, [
+        number_label(style, "faderNumberLabel", (4, 2, 28, 14)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 33, w - 4, 30)),
+    ])
+
+
+def button_tile(style, name, rect):
+    """A push button: number and channel in the top row of the drawn pad, the summary in its middle and
+    the colour indicator as the pad's light strip at its foot."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
+        number_label(style, "buttonNumberLabel", (12, 11, 24, 12)),
+        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (15, h - 17, w - 30, 4),
+            "K49PE.Button.Colors"),
+        tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
+                  (w - 42, 11, 32, 12), (9, 23, w - 18, h - 41)),
+    ])
+
+
+def group_area(cls, name, rect, bank_cls, bank_stem, tile_stem, make_tile, tiles):
+    """A group area with four banks on the same spot (2 to 4 hidden), each holding the tiles
+    "<tile_stem>1" … at the rectangles `tiles`, made by `make_tile` (name, rectangle)."""
+    x, y, w, h = rect
+    area = ctl(cls, name, rect, "Transparent")
+    for b in range(1, 5):
+        bank = ctl(bank_cls, f"{bank_stem}{b}", (0, 0, w, h), "Transparent", IsVisible=b == 1)
+        bank.add(*[make_tile(f"{tile_stem}{i + 1}", r) for i, r in enumerate(tiles)])
+        area.add(bank)
+    return area
+
+
+def _named_edit_panel(style, cls, name, rect, title_name, children):
+    """An edit panel whose title names the control and is followed by "bankName"."""
+    panel = edit_panel(style, cls, name, rect, title_name, children)
+    panel.child(title_name).w = NAME_WIDTH - style.grid
+    return panel
+
+
+def moveable_edit_panel(style, doc, cls, name, rect, name_label):
+    """The edit panel of a fader or an encoder: the control's name, its bank, "midiLabel" and the
+    moveable editor."""
+    x, y, w, h = rect
+    g = style.grid
+    return _named_edit_panel(style, cls, name, rect, name_label, [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", (3 * g, 14 * g, w - 6 * g, h - 17 * g)),
+    ])
+
+
+def button_edit_panel(style, doc, name, rect):
+    """The push-button edit panel: name and bank, then "viewTabControl" with the MIDI-type editor, the
+    colour page (color1–color4, asciiColor in this layout order) and the HID page (key, modifierKey)."""
+    x, y, w, h = rect
+    g = style.grid
+    page = PE + "MainPage.ButtonEditPanel"
+    tabs_rect = (3 * g, 10 * g, w - 6 * g, h - 13 * g)
+    tw, th = tabs_rect[2], tabs_rect[3] - 24
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, 24)
+
+    colours = ctl(page + ".ColorPage", "colorPage", (0, 0, tw, th), "Panel")
+    for i, (child, place) in enumerate([("color1", (0, 0)), ("color2", (1, 0)), ("color3", (2, 0)),
+                                         ("color4", (3, 0)), ("asciiColor", (0, 1))]):
+        sel = labelled_selector(style, doc, CTRL + "LabeledButtonColorSelector", child, cell(*place),
+                                label_name="colorNameLabel", caption_width=CAPTION)
+        sel.extra["LayoutOrder"] = i
+        colours.add(sel)
+    ascii_page = ctl(page + ".AsciiPage", "asciiPage", (0, 0, tw, th), "Panel")
+    ascii_page.add(labelled_list(style, doc, "LabeledKeySelector", "key", cell(0, 0)),
+                   labelled_list(style, doc, "LabeledModifierKeySelector", "modifierKey", cell(1, 0, 2)))
+    midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th))
+    tabs = page + ".TabControl"
+    tc = tab_control(style, doc, tabs, "viewTabControl", tabs_rect, (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                     [("midiPage", "MIDI", midi), ("colorPage", "COLORS", colours), ("asciiPage", "HID", ascii_page)])
+    _narrow_tabs(tc.child("buttonHolder"), TAB_WIDTH)
+    return _named_edit_panel(style, page, name, rect, "buttonName", [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
+        tc,
+    ])
