@@ -17,6 +17,7 @@ def build(doc, style, b):
                  LayoutOrder=1)
     main.add(view)
     buttons_encoders_faders(doc, style, b, view)
+    zones_pads_pedals_wheels_xy(doc, style, b, view)
     doc.top += [main, b.tool_tip(style, "toolTip"), b.popup_menu(style, "contextMenu", (0, 0, 200, 88))]
 
 
@@ -59,5 +60,36 @@ def buttons_encoders_faders(doc, style, b, view):
         group = b.group_area(PE + "MainControl." + cls, area, layout.AREAS[area],
                              PE + f"MainControl.{cls}.{bank_cls}", bank, tile,
                              lambda name, r, make=make: make(style, name, r), layout.tiles(area))
+        group.extra["LayoutOrder"] = order
+        view.add(group)
+
+
+# ---- Keybed zones, XY pad, pads, preset name, pedals and wheels: the pad colour looks, six edit panels
+# (before every group area, LayoutOrder 20-29), the five group areas (LayoutOrder 40-49) and the preset
+# name, visible at all times.
+
+def zones_pads_pedals_wheels_xy(doc, style, b, view):
+    layout, texts = _table("layout"), _table("texts")
+    b.colour_looks(doc, "K49PE.Pad.Colors", texts.PAD_COLOURS)
+    rect = layout.AREAS["editPanel"]
+    panels = (
+        b.pad_edit_panel(style, doc, "padEditPanel", rect),
+        *b.pedal_edit_panels(style, doc, rect),
+        b.wheel_edit_panel(style, doc, "wheelEditPanel", rect),
+        b.xy_pad_edit_panel(style, doc, "xyPadEditPanel", rect),
+        b.zone_edit_panel(style, doc, "zoneEditPanel", rect),
+    )
+    for order, panel in enumerate(panels, 21):
+        panel.extra["LayoutOrder"] = order
+        view.add(panel)
+    groups = (
+        b.pads(style, "pads", layout.AREAS["pads"], layout.tiles("pads")),
+        b.pedals(style, "pedals", layout.AREAS["pedals"], layout.tiles("pedals")),
+        b.wheels(style, "wheels", layout.AREAS["wheels"], layout.tiles("wheels")),
+        b.xy_pad(style, "xyPad", layout.AREAS["xyPad"], layout.tiles("xyPad")),
+        b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones")),
+        b.preset_name_panel(style, "presetNameEditPanel", layout.AREAS["presetNameEditPanel"]),
+    )
+    for order, group in enumerate(groups, 41):
         group.extra["LayoutOrder"] = order
         view.add(group)
