@@ -16,20 +16,14 @@ bool IsTrue(const String& text)
 
 } // namespace
 
-LButton::~LButton()
-{
-    m_handler = nullptr;
-}
-
 KXRESULT LButton::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
     if (Failed(r))
         return r;
-    m_handler = LNotificationHandler<LButton>::Create(this);
     // Handed straight to the button, so no distributor interns the name.
     InternNotificationName(u"NID_SIMULATE_CLICK");
-    const KXRESULT bound = m_handler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
+    const KXRESULT bound = BindAny(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
     if (Failed(bound))
         throw FailedResultException("Failed Result : " + ResultToString(bound) +
                                     " : KX::LButton::Initialize : Controls\\Button : Line 50");
@@ -148,7 +142,7 @@ bool LButton::ContainsPoint(const PointT<int32_t>& p) const
 KXRESULT LButton::OnKey(const RCPtr<LKeyParam>& key)
 {
     // Enter clicks only an enabled button, as a simulated click by notification does.
-    if (key && key->key.key == kEnterKey && IsEnabled(true)) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEnter) && IsEnabled(true)) {
         SimulateClick();
         return S_OK;
     }
@@ -176,8 +170,8 @@ void LButton::ClickNow()
     uint32_t buttons = 0;
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root)
         buttons = (*root)->GetMouseButtons();
-    static_cast<void>(OnLeftClick(
-        LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0))); // the click handler's answer changes nothing here
+    static_cast<void>(OnLeftClick(LMouseButtonParam::Create(kLeftButton, {0, 0}, 0, false, buttons,
+                                                            0))); // the click handler's answer changes nothing here
 }
 
 void LButton::SimulateClick()
@@ -224,21 +218,6 @@ String LButton::GetToolTipText() const
     if (const_cast<LButton*>(this)->IsTextTruncated())
         return GetText();
     return LControl::GetToolTipText();
-}
-
-KXRESULT LButton::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButton::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
 }
 
 } // namespace KX

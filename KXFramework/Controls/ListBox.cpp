@@ -16,18 +16,6 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kShiftUp = 0x22260000;
-constexpr uint32_t kDown = 0x20280000;
-constexpr uint32_t kShiftDown = 0x22280000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kRight = 0x20270000;
-constexpr uint32_t kPageUp = 0x20210000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kEnter = 0x200D0000;
-
 // Rows are made while they fill the view; a bound keeps a degenerate template from making more.
 constexpr size_t kMaxRows = 4096;
 
@@ -52,12 +40,11 @@ int CompareNoCase(const String& a, const String& b)
 
 } // namespace
 
-LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LListBox::Initialize()
 {
     const KXRESULT r = LScrollView::Initialize();
-    m_handler = Handler::Create(this);
     if (Failed(r))
         return r;
     static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
@@ -121,11 +108,8 @@ void LListBox::DropItemControls()
     for (const RCPtr<LListBoxItem>& row : rows) {
         OnItemControlDropped(row);
         RCPtr<LNotificationDistributor> sender(row);
-        for (const char16_t* name : kRowNotifications) {
-            if (m_handler)
-                m_handler->RemoveNotification(sender, name);
-            static_cast<void>(LNotificationClient::UnregisterForNotification(sender, name)); // a row leaving
-        }
+        for (const char16_t* name : kRowNotifications)
+            static_cast<void>(Unbind(sender, name));          // a row leaving
         static_cast<void>(RemoveChild(RCPtr<LControl>(row))); // each row is a child of the list
     }
     m_templateApplied = false;
@@ -191,14 +175,14 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
 {
     RCPtr<LNotificationDistributor> sender(row);
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN")); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP")); // a registration already there answers as before
+    static_cast<void>(Bind(&LListBox::OnItemLeftDrag, sender,
+                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LListBox::OnItemHover, sender,
+                           u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
     row->dropDownMode = m_dropDownMode;
     static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
 }
@@ -737,23 +721,11 @@ void LListBox::PlaceRowsAcross()
     // Centred in what the view shows; a row wider than that starts at the left edge of the content,
     // which is as wide as the row, so that all of it can be scrolled to.
     const double centre = std::max(GetClientExtentRect().width, double(m_widestItemWidth)) / 2.0;
-    for (const RCPtr<LListBoxItem>& row : m_rows) {
-        PositionSpec position;
-        SizeSpec size;
-        if (!row->GetLayoutDescriptor() || Failed(row->GetLayoutDescriptor()->GetPlacement(0, position, size)))
-            continue;
-        position.anchor = 0.5f;
-        position.referenceKind = PositionSpec::kClient;
-        position.referenceName = String();
-        position.relative = 0.0f;
-        position.absolute = centre;
-        position.docked = false;
-        size.referenceKind = SizeSpec::kSelf;
-        size.referenceName = String();
-        size.relative = 0.0f;
-        size.absolute = m_widestItemWidth;
-        static_cast<void>(row->SetPlacement(0, position, size)); // the specs are whole and valid
-    }
+    // The specs are whole and valid; a row without a layout has no place to set.
+    const PositionSpec position{0.5f, PositionSpec::kClient, String(), 0.0f, centre, false};
+    const SizeSpec size{SizeSpec::kSelf, String(), 0.0f, double(m_widestItemWidth)};
+    for (const RCPtr<LListBoxItem>& row : m_rows)
+        static_cast<void>(row->SetPlacement(0, position, size));
 }
 
 void LListBox::UpdateExtent()
@@ -817,27 +789,24 @@ KXRESULT LListBox::SetClientHeight(double height)
 {
     if (m_batchUpdate || !m_layout)
         return S_FALSE;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        m_layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
-    size.referenceKind = SizeSpec::kSelf;
-    size.relative = 0.0f;
-    size.absolute = Round(m_rect.height - GetClientRect().height + height);
-    return SetPlacement(1, position, size);
+    const double outer = Round(m_rect.height - GetClientRect().height + height);
+    return EditPlacement(1, [outer](PositionSpec&, SizeSpec& size) {
+        size.referenceKind = SizeSpec::kSelf;
+        size.relative = 0.0f;
+        size.absolute = outer;
+    });
 }
 
 KXRESULT LListBox::SetClientWidth(double width)
 {
     if (!m_layout)
         return S_FALSE;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(m_layout->GetPlacement(0, position, size)); // axis 0 always has specs
-    size.referenceKind = SizeSpec::kSelf;
-    size.relative = 0.0f;
-    size.absolute = Round(m_rect.width - GetClientRect().width + width);
-    return SetPlacement(0, position, size);
+    const double outer = Round(m_rect.width - GetClientRect().width + width);
+    return EditPlacement(0, [outer](PositionSpec&, SizeSpec& size) {
+        size.referenceKind = SizeSpec::kSelf;
+        size.relative = 0.0f;
+        size.absolute = outer;
+    });
 }
 
 void LListBox::SnapHeightLimitsToRows()
@@ -855,12 +824,12 @@ void LListBox::SnapHeightLimitsToRows()
     // Whole rows are a request; the layout may still clip them, which the results would say.
     if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
         static_cast<void>(SetSizeLimits(1, minimum, maximum));
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(m_layout->GetPlacement(1, position, size)); // axis 1 always has specs
+    const SizeSpec& size = m_layout->size[1];
     if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
-        size.absolute = std::max(n + h * std::floor(size.absolute / h), n + h);
-        static_cast<void>(SetPlacement(1, position, size));
+        const double rows = std::max(n + h * std::floor(size.absolute / h), n + h);
+        static_cast<void>(EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) {
+            whole.absolute = rows;
+        })); // whole rows are a request, as above
     }
 }
 
@@ -1160,7 +1129,7 @@ KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender
     RCPtr<LControl> self(this);
     RCPtr<LMouseButtonParam> param = InListCoordinates(*this, *row, *press);
     const int32_t index = GetEntryIndexOfItemControl(row);
-    if (press->button == 1) {
+    if (press->button == kLeftButton) {
         if (!multiSelect) {
             OnItemClicked(row, param);
         } else {
@@ -1170,7 +1139,7 @@ KXRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender
                 m_pressedIndex = index;
             }
         }
-    } else if (press->button == 4 && index >= 0 && !press->isDoubleClick) {
+    } else if (press->button == kRightButton && index >= 0 && !press->isDoubleClick) {
         RCPtr<LHolder<int>> holder = LHolder<int>::Create();
         *holder->value = index;
         Send(u"NID_ITEM_RIGHT_CLICK", RCPtr<LRefCountedObject>(holder));
@@ -1182,7 +1151,7 @@ KXRESULT LListBox::OnItemMouseUp(const RCPtr<LNotificationDistributor>& sender, 
 {
     const auto* row = dynamic_cast<const LControl*>(sender.Get());
     const auto* release = dynamic_cast<const LMouseButtonParam*>(n->GetPayload().Get());
-    if (!row || !release || m_dropDownMode || release->button != 1 || !multiSelect)
+    if (!row || !release || m_dropDownMode || release->button != kLeftButton || !multiSelect)
         return S_FALSE;
     const int32_t index = GetEntryIndexOfItemControl(row);
     // A press on a selection is applied on release, so that it does not collapse before a drag:
@@ -1281,6 +1250,10 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     if (!key)
         return S_FALSE;
     RCPtr<LControl> self(this);
+    constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
+    constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
+    constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
+    constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
     const uint32_t k = key->key.key;
     const int32_t count = GetItemCount();
     switch (k) {
@@ -1302,20 +1275,20 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
             SelectItems(i, -1, true);
         return S_OK;
     }
-    case kLeft:
-    case kRight:
+    case KeyCode::Press(VirtualKey::kLeft):
+    case KeyCode::Press(VirtualKey::kRight):
         PassKeyToBar(GetHorizontalBar(), key);
         return S_OK;
-    case kPageUp:
-    case kPageDown:
+    case KeyCode::Press(VirtualKey::kPageUp):
+    case KeyCode::Press(VirtualKey::kPageDown):
         PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
-    case kHome:
-    case kEnd:
+    case KeyCode::Press(VirtualKey::kHome):
+    case KeyCode::Press(VirtualKey::kEnd):
         PassKeyToBar(GetHorizontalBar(), key);
         PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
-    case kEnter:
+    case KeyCode::Press(VirtualKey::kEnter):
         if (m_currentIndex >= 0)
             ActivateItem(m_currentIndex);
         return S_OK;
@@ -1324,28 +1297,12 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     }
 }
 
-KXRESULT LListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LScrollView::ReceiveNotification(sender, n);
-}
-
-KXRESULT LListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LListBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_rows.clear();
     m_entries.clear();
     m_templateDescriptor = nullptr;
-    return LScrollView::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -3,6 +3,7 @@
 // flags) shown through a few rows made from the skin's "templateItem". Scrolling never moves the
 // rows: it changes the entry the first row shows. Entries are selected singly or several at a
 // time by mouse and keys, activated by Enter, and in drop-down mode follow the pointer.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
@@ -28,7 +29,7 @@ struct LListBoxEntry {
     RCPtr<LBitmap> icon;
 };
 
-class LListBox : public LScrollView {
+class LListBox : public LControlWithHandler<LScrollView, LListBox> {
 public:
     LListBox(const RCPtr<LControl>& parent, const String& name);
 
@@ -41,10 +42,6 @@ public:
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     void OnScrollBarShown(int axis) override;
     void OnClientRectChanged() override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
     virtual int32_t GetItemCount() const { return int32_t(m_entries.size()); }
@@ -117,8 +114,6 @@ public:
     bool sorted = false;
 
 protected:
-    using Handler = LNotificationHandler<LListBox>;
-
     void OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer) override;
     void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release) override;
 
@@ -128,7 +123,6 @@ protected:
     // A row is leaving the list (a new skin replaces the rows).
     virtual void OnItemControlDropped(const RCPtr<LListBoxItem>&) {}
     LListBoxEntry& GetEntry(int32_t index) { return m_entries[size_t(index)]; }
-    const RCPtr<Handler>& GetHandler() const { return m_handler; }
     void OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param);
     void SelectionChanged();
     const LListBoxEntry& GetEntry(int32_t index) const { return m_entries[size_t(index)]; }
@@ -173,7 +167,6 @@ private:
     [[nodiscard]] KXRESULT OnItemHover(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnItemLeftDrag(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     int32_t m_itemPadding = 0;
     int32_t m_widestItemWidth = 0;
     RCPtr<LControlDescriptor> m_templateDescriptor;

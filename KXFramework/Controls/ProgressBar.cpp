@@ -10,7 +10,6 @@ namespace KX {
 KXRESULT LProgressBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = Handler::Create(this);
     m_activeOverlay = FindChild(u"activeOverlay");
     m_timeRemainingLabel = RCPtr<LLabel>(FindChild(u"timeRemainingLabel"));
     if (m_timeRemainingLabel)
@@ -50,16 +49,12 @@ void LProgressBar::OnValueChanged()
         const double n = Round(m_rect.width * percent / 100.0);
         if (n < 1.0) {
             m_activeOverlay->SetVisible(false);
-        } else if (const LLayoutDescriptor* layout = m_activeOverlay->GetLayoutDescriptor().Get()) {
+        } else if (m_activeOverlay->GetLayoutDescriptor()) {
             m_activeOverlay->SetVisible(true);
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(layout->GetPlacement(
-                0, position, size)); // an axis without placement leaves the specs at their defaults
-            size.referenceKind = SizeSpec::kSelf;
-            size.absolute = n;
-            static_cast<void>(
-                m_activeOverlay->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
+            static_cast<void>(m_activeOverlay->EditPlacement(0, [n](PositionSpec&, SizeSpec& size) {
+                size.referenceKind = SizeSpec::kSelf;
+                size.absolute = n;
+            })); // the specs come from the descriptor and are valid
         }
     }
     if (m_percentCompleteLabel)
@@ -118,24 +113,8 @@ void LProgressBar::UpdateTimeRemaining(int32_t s)
     m_timeRemainingLabel->SetText(text);
 }
 
-KXRESULT LProgressBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LProgressBar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LProgressBar::BreakCycles()
 {
-    m_handler = nullptr;
     m_activeOverlay = nullptr;
     m_timeRemainingLabel = nullptr;
     m_percentCompleteLabel = nullptr;

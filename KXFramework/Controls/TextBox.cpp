@@ -21,20 +21,6 @@ RCPtr<LClipboard> Clipboard()
     return RCPtr<LClipboard>(services ? services->GetClipboard() : nullptr);
 }
 
-constexpr uint32_t kDown = KeyCode::kKeyDown;
-constexpr uint32_t kCtrl = KeyCode::kCtrlKey;
-constexpr uint32_t kShift = KeyCode::kShiftKey;
-constexpr uint32_t kAlt = KeyCode::kAltKey;
-constexpr uint32_t kCommand = KeyCode::kCommandKey;
-
-constexpr uint32_t Key(uint32_t virtualKey, uint32_t modifiers = 0)
-{
-    return kDown | virtualKey << 16 | modifiers;
-}
-
-constexpr uint32_t kBack = 0x08, kEnter = 0x0D, kEnd = 0x23, kHome = 0x24, kLeft = 0x25, kUp = 0x26, kRight = 0x27,
-                   kDownKey = 0x28, kDelete = 0x2E;
-
 bool IsWhite(char16_t c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0x00A0 ||
@@ -389,29 +375,29 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     const uint32_t key = param->key.key;
     const int32_t length = GetLength();
     // A typed character: no virtual key, the character in the low 16 bits.
-    if (((key >> 16) & 0xFF) == 0 && !(key & KeyCode::kNoKey) && (key & 0xFFFF) != 0)
+    if (KeyCode::VirtualKeyOf(key) == 0 && !(key & KeyCode::kNoKey) && (key & 0xFFFF) != 0)
         return TypeCharacter(char16_t(key & 0xFFFF));
     switch (key) {
-    case Key(kLeft):
+    case KeyCode::Press(VirtualKey::kLeft):
         ClearSelection();
         static_cast<void>(
             MoveCaret(std::max(m_caret - 1, 0), false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kRight):
+    case KeyCode::Press(VirtualKey::kRight):
         ClearSelection();
         static_cast<void>(
             MoveCaret(std::min(m_caret + 1, length), false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kUp):
-    case Key(kDownKey):
-    case Key(kUp, kShift):
-    case Key(kDownKey, kShift):
-    case Key(kUp, kCtrl):
-    case Key(kDownKey, kCtrl):
-    case Key(kUp, kCtrl | kShift):
-    case Key(kDownKey, kCtrl | kShift):
+    case KeyCode::Press(VirtualKey::kUp):
+    case KeyCode::Press(VirtualKey::kDown):
+    case KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey):
+    case KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey):
+    case KeyCode::Press(VirtualKey::kUp, KeyCode::kCtrlKey):
+    case KeyCode::Press(VirtualKey::kDown, KeyCode::kCtrlKey):
+    case KeyCode::Press(VirtualKey::kUp, KeyCode::kCtrlKey | KeyCode::kShiftKey):
+    case KeyCode::Press(VirtualKey::kDown, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         return S_FALSE;
-    case Key(kLeft, kShift):
+    case KeyCode::Press(VirtualKey::kLeft, KeyCode::kShiftKey):
         if (m_caret > 0) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret - 1;
@@ -419,7 +405,7 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
-    case Key(kRight, kShift):
+    case KeyCode::Press(VirtualKey::kRight, KeyCode::kShiftKey):
         if (m_caret < length) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret + 1;
@@ -427,73 +413,73 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
-    case Key(kLeft, kCtrl):
+    case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey):
         ClearSelection();
         static_cast<void>(
             MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kRight, kCtrl):
+    case KeyCode::Press(VirtualKey::kRight, KeyCode::kCtrlKey):
         ClearSelection();
         static_cast<void>(MoveCaret(NextWordStart(), false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kLeft, kCtrl | kShift):
+    case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         ExtendSelectionTo(PreviousWordStart());
         return S_OK;
-    case Key(kRight, kCtrl | kShift):
+    case KeyCode::Press(VirtualKey::kRight, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         ExtendSelectionTo(NextWordStart());
         return S_OK;
-    case Key(kHome):
+    case KeyCode::Press(VirtualKey::kHome):
         ClearSelection();
         static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kEnd):
+    case KeyCode::Press(VirtualKey::kEnd):
         ClearSelection();
         static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
         return S_OK;
-    case Key(kHome, kShift):
+    case KeyCode::Press(VirtualKey::kHome, KeyCode::kShiftKey):
         if (m_caret > 0) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(0, anchor, anchor);
             static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
-    case Key(kEnd, kShift):
+    case KeyCode::Press(VirtualKey::kEnd, KeyCode::kShiftKey):
         if (m_caret < length) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(anchor, length - anchor, anchor);
             static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
-    case Key(kBack):
-    case Key(kDelete, kShift):
+    case KeyCode::Press(VirtualKey::kBack):
+    case KeyCode::Press(VirtualKey::kDelete, KeyCode::kShiftKey):
         if (m_selectionLength > 0)
             DeleteSelection();
         else if (m_caret > 0)
             DeleteRange(m_caret - 1, 1);
         return S_OK;
-    case Key(kDelete):
+    case KeyCode::Press(VirtualKey::kDelete):
         if (m_selectionLength > 0)
             DeleteSelection();
         else if (m_caret < length)
             DeleteRange(m_caret, 1);
         return S_OK;
-    case Key(kDelete, kCtrl):
+    case KeyCode::Press(VirtualKey::kDelete, KeyCode::kCtrlKey):
         if (m_selectionLength > 0)
             DeleteSelection();
         else
             DeleteRange(m_caret, length - m_caret);
         return S_OK;
-    case Key(kEnter):
+    case KeyCode::Press(VirtualKey::kEnter):
         return Validate()->Valid ? S_FALSE : S_OK;
     default:
         break;
     }
-    if (!(key & kDown) || (key & 0x80000000))
+    if (!KeyCode::IsPressed(key))
         return S_OK;
-    const uint32_t virtualKey = (key >> 16) & 0xFF;
-    const bool typing =
-        virtualKey == 0x20 || (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z');
-    if (typing && !(key & (kCtrl | kAlt | kCommand)))
+    const uint32_t virtualKey = KeyCode::VirtualKeyOf(key);
+    const bool typing = virtualKey == VirtualKey::kSpace || (virtualKey >= '0' && virtualKey <= '9') ||
+                        (virtualKey >= 'A' && virtualKey <= 'Z');
+    if (typing && !(key & (KeyCode::kCtrlKey | KeyCode::kAltKey | KeyCode::kCommandKey)))
         return S_OK;
     return S_FALSE;
 }

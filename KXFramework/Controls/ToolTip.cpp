@@ -100,15 +100,13 @@ void LToolTip::Position()
             at = windowExtent[axis] - extent[axis];
         if (at < 0)
             at = 0;
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        position.referenceKind = PositionSpec::kParent;
-        position.referenceName.Clear();
-        position.absolute = at - originAxis[axis];
-        position.relative = 0.0f;
-        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        const double offset = at - originAxis[axis];
+        static_cast<void>(EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
+            position.referenceKind = PositionSpec::kParent;
+            position.referenceName.Clear();
+            position.absolute = offset;
+            position.relative = 0.0f;
+        })); // the specs come from the descriptor and are valid
     }
 }
 

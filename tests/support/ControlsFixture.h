@@ -98,11 +98,11 @@ protected:
 
     // Input as the desktop window delivers it, points in client coordinates.
     void Move(int32_t x, int32_t y) { input.Move(x, y); }
-    void Press(int32_t x, int32_t y, int32_t button = 1, bool doubleClick = false)
+    void Press(int32_t x, int32_t y, int32_t button = kLeftButton, bool doubleClick = false)
     {
         input.Press(x, y, button, doubleClick);
     }
-    void Release(int32_t x, int32_t y, int32_t button = 1) { input.Release(x, y, button); }
+    void Release(int32_t x, int32_t y, int32_t button = kLeftButton) { input.Release(x, y, button); }
     void Click(int32_t x, int32_t y) { input.Click(x, y); }
     // A key pressed while the focus control has the focus.
     void Key(uint32_t key) { input.Key(key); }

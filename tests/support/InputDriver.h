@@ -14,7 +14,7 @@ namespace KX::Test {
 class InputDriver {
 public:
     // The root window is read at each call, so a fixture may make it after the driver; `modifiers`
-    // are the mouse records' modifier keys (Ctrl 0x01, Shift 0x08, Alt 0x40).
+    // are the mouse records' modifier keys (KeyCode::kCtrlFlag, kShiftFlag, kAltFlag).
     InputDriver(FakeWindow& window, const RCPtr<LRootWindow>& root, const uint32_t& modifiers)
         : m_window(window),
           m_root(root),
@@ -27,21 +27,21 @@ public:
         m_window.cursorPosition = {x, y};
         m_root->DispatchMouseMove({x, y}, m_modifiers, 0);
     }
-    void Press(int32_t x, int32_t y, int32_t button = 1, bool doubleClick = false)
+    void Press(int32_t x, int32_t y, int32_t button = kLeftButton, bool doubleClick = false)
     {
         MoveIfNeeded(x, y);
         m_window.buttons |= uint32_t(button);
         m_root->DispatchMouseButton(doubleClick ? LRootWindow::kDoubleClick : LRootWindow::kPress, button, m_modifiers,
                                     {x, y}, 0);
     }
-    void Release(int32_t x, int32_t y, int32_t button = 1)
+    void Release(int32_t x, int32_t y, int32_t button = kLeftButton)
     {
         MoveIfNeeded(x, y);
         m_window.buttons &= ~uint32_t(button);
         m_root->DispatchMouseButton(LRootWindow::kRelease, button, m_modifiers, {x, y}, 0);
     }
     // The pointer moves onto the point even when it is there already, then presses and releases.
-    void Click(int32_t x, int32_t y, int32_t button = 1)
+    void Click(int32_t x, int32_t y, int32_t button = kLeftButton)
     {
         Move(x, y);
         Press(x, y, button);

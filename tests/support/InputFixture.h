@@ -174,14 +174,14 @@ protected:
 
     // Input as the desktop window delivers it, points in client coordinates.
     void Move(int x, int y) { input.Move(x, y); }
-    void Press(int x, int y, int32_t button = 1, bool doubleClick = false) { input.Press(x, y, button, doubleClick); }
-    void Release(int x, int y, int32_t button = 1) { input.Release(x, y, button); }
+    void Press(int x, int y, int32_t button = kLeftButton, bool doubleClick = false)
+    {
+        input.Press(x, y, button, doubleClick);
+    }
+    void Release(int x, int y, int32_t button = kLeftButton) { input.Release(x, y, button); }
 
     // A key-down record of a virtual key with the key word's modifier bits.
-    void Key(uint32_t virtualKey, uint32_t modifierBits = 0)
-    {
-        input.Key(KeyCode::kKeyDown | (virtualKey << 16) | modifierBits);
-    }
+    void Key(uint32_t virtualKey, uint32_t modifierBits = 0) { input.Key(KeyCode::Press(virtualKey, modifierBits)); }
 
     std::string FocusName()
     {

@@ -193,7 +193,8 @@ def main_menu(style, name, rect, **kw):
     """A Framework.MainMenu: the "templateMenu" title with its "popupMenu" drop-down."""
     m = style.metric
     bar = ctl("Framework.MainMenu", name, rect, "MenuBar", reads=("MENU_LABEL.00",), **kw)
-    title = ctl("Framework.ComboMenu", "templateMenu", (0, 0, m("MENU_TITLE"), rect[3]), "MenuTitle")
+    # The titles stop above the bar's bottom line, which so runs under them across the whole bar.
+    title = ctl("Framework.ComboMenu", "templateMenu", (0, 0, m("MENU_TITLE"), rect[3] - 1), "MenuTitle")
     title.add(popup_menu(style, "popupMenu", (0, 0, m("MENU_WIDTH"), 4 * m("MENU_ROW")), YPositionRel=1.0))
     bar.add(title)
     return bar

@@ -50,18 +50,17 @@ void Show(const KX::RCPtr<KX::LNumericUpDown>& box, int value)
 } // namespace
 
 LButtonControlEditPanel::LButtonControlEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
     m_shown.SetCount(kSize);
 }
 
 KXRESULT LButtonControlEditPanel::Initialize()
 {
-    const KXRESULT base = KX::LPanel::Initialize();
+    const KXRESULT base = LControlWithHandler::Initialize();
     if (KX::Failed(base))
         return base;
     m_onOffFollowsLatching = false;
-    m_handler = Handler::Create(this);
     m_tabControl =
         Need(KX::RCPtr<KX::LTabControl>(FindChild(u"tabControl")), "Couldn't find child tabControl", __LINE__);
     auto page = [this](const char16_t* name, const std::string& phrase, int line) {
@@ -191,22 +190,23 @@ void LButtonControlEditPanel::RegisterForAllParameterNotifications()
 {
     const auto bind = [this](Handler::Member member, const KX::RCPtr<KX::LNotificationDistributor>& sender,
                              const char16_t* name) {
-        const KXRESULT r = m_handler ? m_handler->SetNotification(member, sender, name, 0) : KX::E_FAIL;
+        const KXRESULT r = Bind(member, sender, name);
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>(
                 "Failed Result : " + KX::ResultToString(r) +
                 KX::SourcePlace("LButtonControlEditPanel::RegisterForAllParameterNotifications", kPath, __LINE__));
     };
+    // The first binding makes the handler that the array registrations below take.
+    bind(&LButtonControlEditPanel::OnEdit, m_tabControl, u"NID_TAB_SELECTED");
     for (const Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
-        SetNotificationForAllArrayItems(*boxes, m_handler, u"NID_VALUE_CHANGE", &LButtonControlEditPanel::OnEdit);
+        SetNotificationForAllArrayItems(*boxes, GetHandler(), u"NID_VALUE_CHANGE", &LButtonControlEditPanel::OnEdit);
     for (const KX::RCPtr<KX::LNumericUpDown>& box :
          {m_note, m_onValue, m_offValue, m_ccValue3, m_ccValue4, m_program3, m_program4, m_programLSB, m_programMSB,
           m_programMinimum, m_programMaximum, m_parameterMSB, m_parameterLSB, m_parameterValue, m_otherValue})
         bind(&LButtonControlEditPanel::OnEdit, box, u"NID_VALUE_CHANGE");
     bind(&LButtonControlEditPanel::OnEdit, m_latching, u"NID_LEFT_CLICK");
     bind(&LButtonControlEditPanel::OnEdit, m_latching, u"NID_VALUE_CHANGE");
-    bind(&LButtonControlEditPanel::OnEdit, m_tabControl, u"NID_TAB_SELECTED");
-    SetNotificationForAllArrayItems(m_channelSelectors, m_handler, u"NID_SELECTION_CHANGE",
+    SetNotificationForAllArrayItems(m_channelSelectors, GetHandler(), u"NID_SELECTION_CHANGE",
                                     &LButtonControlEditPanel::OnEdit);
     for (const KX::RCPtr<KX::LComboBox>& combo :
          {m_mmcCommand, m_parameterType, m_otherType, m_ccIncDecType, m_programIncDecType})
@@ -488,26 +488,8 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
     return record;
 }
 
-KXRESULT LButtonControlEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                      const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButtonControlEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                            const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LButtonControlEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_tabControl = nullptr;
     static_cast<void>(m_channelSelectors.Clear()); // answers the count dropped
     for (Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
@@ -528,5 +510,5 @@ KXRESULT LButtonControlEditPanel::BreakCycles()
             fields->label[i] = nullptr;
         }
     }
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }

@@ -3,16 +3,16 @@
 // and filling one of ten pages, and builds the record back from the page the user works on. It never
 // writes the model: every edit sends NID_PARAMETERS_CHANGED (no payload) through the panel itself,
 // and its owner then asks for the record. Showing a record sends nothing.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlRecord.h"
 
-class LButtonControlEditPanel : public KX::LPanel {
+class LButtonControlEditPanel : public KX::LControlWithHandler<KX::LPanel, LButtonControlEditPanel> {
 public:
     LButtonControlEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -28,14 +28,9 @@ public:
     void UpdateCCCycleTypeVisibleParameters(bool userChange);
     void UpdateProgramCycleTypeVisibleParameters(bool userChange);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LButtonControlEditPanel>;
     using Boxes = KX::RCPtrArray<KX::LNumericUpDown, 1, 0>;
     using Combos = KX::RCPtrArray<KX::LComboBox, 1, 0>;
 
@@ -59,7 +54,6 @@ private:
     // The selected position, or `fallback` (taken from the shown record) when nothing is selected.
     static int Position(const KX::RCPtr<KX::LComboBox>& combo, int fallback);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LTabControl> m_tabControl;
     Combos m_channelSelectors;
     KX::RCPtr<KX::LNumericUpDown> m_note, m_onValue, m_offValue;

@@ -40,17 +40,14 @@ bool TextOfRank(const KX::RCPtr<KX::LStringTable>& table, uint32_t index, KX::St
 }
 
 LMidiNoteSelector::LMidiNoteSelector(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
 }
 
 KXRESULT LMidiNoteSelector::Initialize()
 {
-    const KXRESULT base = KX::LPanel::Initialize();
+    const KXRESULT base = LControlWithHandler::Initialize();
     if (KX::Failed(base))
-        return base;
-    m_handler = KX::LNotificationHandler<LMidiNoteSelector>::Create(this);
-    if (!m_handler)
         return base;
     m_noteNameLabel = FindChild(u"noteNameLabel");
     m_octaveNameLabel = FindChild(u"octaveNameLabel");
@@ -58,8 +55,7 @@ KXRESULT LMidiNoteSelector::Initialize()
     if (m_numberBox)
         static_cast<void>(m_numberBox->SetRange(0.0, 127.0, 0)); // a box refusing the range keeps its own
     UpdateNoteLabels();
-    const KXRESULT r =
-        m_handler->SetNotification(&LMidiNoteSelector::OnNumericValueChange, m_numberBox, u"NID_VALUE_CHANGE", 0);
+    const KXRESULT r = Bind(&LMidiNoteSelector::OnNumericValueChange, m_numberBox, u"NID_VALUE_CHANGE");
     if (KX::Failed(r))
         throw KX::Exception<KX::FailedResultException>(
             "Failed Result : " + KX::ResultToString(r) +
@@ -94,30 +90,12 @@ KXRESULT LMidiNoteSelector::OnNumericValueChange(const KX::RCPtr<KX::LNotificati
     return 1;
 }
 
-KXRESULT LMidiNoteSelector::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LMidiNoteSelector::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                      const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LMidiNoteSelector::BreakCycles()
 {
-    m_handler = nullptr;
     m_noteNameLabel = nullptr;
     m_octaveNameLabel = nullptr;
     m_numberBox = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 KX::Array<double> BuildScaleNotes(int32_t type, double root, uint32_t count)

@@ -3,16 +3,16 @@
 // names are the rank-ordered entries of the labels' own string tables, so one class serves the sharp
 // note selector and the flat zone variant. The up-down's value is the state; the labels follow it
 // whoever sets it. Also the scale builder of the XY pad's note mode page.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
 
-class LMidiNoteSelector : public KX::LPanel {
+class LMidiNoteSelector : public KX::LControlWithHandler<KX::LPanel, LMidiNoteSelector> {
 public:
     LMidiNoteSelector(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -23,17 +23,12 @@ public:
                                             const KX::RCPtr<KX::LControl>& label);
     void UpdateNoteLabels();
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnNumericValueChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                 const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<KX::LNotificationHandler<LMidiNoteSelector>> m_handler;
     KX::RCPtr<KX::LControl> m_noteNameLabel;
     KX::RCPtr<KX::LControl> m_octaveNameLabel;
     KX::RCPtr<KX::LNumericUpDown> m_numberBox;

@@ -6,22 +6,18 @@
 #include <cmath>
 
 LNumberBoxTextSelector::LNumberBoxTextSelector(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
 }
 
 KXRESULT LNumberBoxTextSelector::Initialize()
 {
-    const KXRESULT base = KX::LPanel::Initialize();
+    const KXRESULT base = LControlWithHandler::Initialize();
     if (KX::Failed(base))
-        return base;
-    m_handler = KX::LNotificationHandler<LNumberBoxTextSelector>::Create(this);
-    if (!m_handler)
         return base;
     m_label = FindChild(u"label");
     m_numberBox = KX::RCPtr<KX::LNumericUpDown>(FindChild(u"numericUpDown"));
-    const KXRESULT r =
-        m_handler->SetNotification(&LNumberBoxTextSelector::OnNumericValueChange, m_numberBox, u"NID_VALUE_CHANGE", 0);
+    const KXRESULT r = Bind(&LNumberBoxTextSelector::OnNumericValueChange, m_numberBox, u"NID_VALUE_CHANGE");
     if (KX::Failed(r))
         throw KX::Exception<KX::FailedResultException>(
             "Failed Result : " + KX::ResultToString(r) +
@@ -48,27 +44,9 @@ KXRESULT LNumberBoxTextSelector::OnNumericValueChange(const KX::RCPtr<KX::LNotif
     return 1;
 }
 
-KXRESULT LNumberBoxTextSelector::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LNumberBoxTextSelector::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                           const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LNumberBoxTextSelector::BreakCycles()
 {
-    m_handler = nullptr;
     m_label = nullptr;
     m_numberBox = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
