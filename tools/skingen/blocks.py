@@ -405,6 +405,9 @@ def push_button_view(style, name, rect):
 
 from model import Look, Part  # noqa: E402
 
+TAB_WIDTH = 120  # the edit panels' own tabs
+MOVEABLE_TAB_WIDTH = 136  # the moveable editor's tabs
+NAME_WIDTH = 128  # room for "ENCODER 8" before the bank's name
 MOVEABLE_PAGES = (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"), ("ccRelativePage", "CC RELATIVE", "CCRelativePage"),
                   ("nrpnRpnPage", "RPN/NRPN", "NrpnRpnPage"), ("otherPage", "OTHER", "OtherPage"))
 
@@ -463,11 +466,19 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                           pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
     holder = panel.child("tabControl").child("buttonHolder")
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
     for tab in hidden_tabs:
         hidden = holder.child(tab)
         hidden.looks = "TransparentButton"
         hidden.extra["IsVisible"] = False
     return panel
+
+
+def _narrow_tabs(holder, width):
+    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+    holder.w = len(holder.children) * width
+    for i, tab in enumerate(holder.children):
+        tab.x, tab.w = i * width, width
 
 
 def tile_view(style, cls, name, rect, channel_rect, info_rect):
@@ -493,7 +504,7 @@ def encoder_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.EncoderView.Encoder", name, rect, [
         number_label(style, "encoderNameLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (46, 20, w - 48, h - 24)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (37, 20, w - 38, h - 24)),
     ])
 
 
@@ -502,7 +513,7 @@ def fader_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.FaderView.Fader", name, rect, [
         number_label(style, "faderNumberLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 32, w - 4, 30)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 33, w - 4, 30)),
     ])
 
 
@@ -515,7 +526,7 @@ def button_tile(style, name, rect):
         ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (15, h - 17, w - 30, 4),
             "K49PE.Button.Colors"),
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
-                  (w - 44, 11, 32, 12), (9, 23, w - 18, h - 41)),
+                  (w - 42, 11, 32, 12), (9, 23, w - 18, h - 41)),
     ])
 
 
@@ -531,13 +542,20 @@ def group_area(cls, name, rect, bank_cls, bank_stem, tile_stem, make_tile, tiles
     return area
 
 
+def _named_edit_panel(style, cls, name, rect, title_name, children):
+    """An edit panel whose title names the control and is followed by "bankName"."""
+    panel = edit_panel(style, cls, name, rect, title_name, children)
+    panel.child(title_name).w = NAME_WIDTH - style.grid
+    return panel
+
+
 def moveable_edit_panel(style, doc, cls, name, rect, name_label):
     """The edit panel of a fader or an encoder: the control's name, its bank, "midiLabel" and the
     moveable editor."""
     x, y, w, h = rect
     g = style.grid
-    return edit_panel(style, cls, name, rect, name_label, [
-        label(style, "bankName", (3 * g + 244, 2 * g, 160, 24), looks="Title", font="title"),
+    return _named_edit_panel(style, cls, name, rect, name_label, [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
         label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
         moveable_type_panel(style, doc, "moveableTypePanel", (3 * g, 14 * g, w - 6 * g, h - 17 * g)),
     ])
@@ -567,11 +585,12 @@ def button_edit_panel(style, doc, name, rect):
                    labelled_list(style, doc, "LabeledModifierKeySelector", "modifierKey", cell(1, 0, 2)))
     midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th))
     tabs = page + ".TabControl"
-    return edit_panel(style, page, name, rect, "buttonName", [
-        label(style, "bankName", (3 * g + 244, 2 * g, 160, 24), looks="Title", font="title"),
-        tab_control(style, doc, tabs, "viewTabControl", tabs_rect, (tabs + ".ButtonHolder", tabs + ".PageHolder"),
-                    [("midiPage", "MIDI", midi), ("colorPage", "COLORS", colours), ("asciiPage", "HID", ascii_page)],
-                    weights=[1, 1, 1]),
+    tc = tab_control(style, doc, tabs, "viewTabControl", tabs_rect, (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                     [("midiPage", "MIDI", midi), ("colorPage", "COLORS", colours), ("asciiPage", "HID", ascii_page)])
+    _narrow_tabs(tc.child("buttonHolder"), TAB_WIDTH)
+    return _named_edit_panel(style, page, name, rect, "buttonName", [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
+        tc,
     ])
 
 

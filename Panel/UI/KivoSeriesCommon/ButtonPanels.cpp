@@ -36,17 +36,13 @@ KXRESULT LButtonPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return base;
     constexpr const char* method = "LButtonPanel::Initialize";
     m_colorIndicator = RequireChild(FindChild(u"color"), "child: color not found", method, kTilePath, 33);
     m_viewPanel = RequireChild(KX::RCPtr<LButtonControlViewPanel>(FindChild(u"viewPanel")),
                                "child: viewPanel not found", method, kTilePath, 36);
     const KX::RCPtr<KX::LControl> button =
         RequireChild(FindChild(u"button"), "child: button not found", method, kTilePath, 39);
-    ThrowIfFailed(m_handler->SetNotification(&LButtonPanel::OnLeftClick, button, u"NID_LEFT_CLICK", 0), method,
-                  kTilePath, 39);
+    ThrowIfFailed(Bind(&LButtonPanel::OnLeftClick, button, u"NID_LEFT_CLICK"), method, kTilePath, 39);
     m_shownColor = -1;
     return base;
 }
@@ -90,26 +86,8 @@ KXRESULT LButtonPanel::OnLeftClick(const KX::RCPtr<KX::LNotificationDistributor>
     return 1;
 }
 
-KXRESULT LButtonPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                           const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButtonPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                 const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LButtonPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_colorIndicator = nullptr;
     m_viewPanel = nullptr;
     return LUIModuleLeaf::BreakCycles();
@@ -127,14 +105,10 @@ KXRESULT LButtonEditPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    if (!m_handler)
-        m_handler = Handler::Create(this);
     constexpr const char* method = "LButtonEditPanel::Initialize";
     const auto bind = [this, method](const KX::RCPtr<KX::LNotificationDistributor>& sender, const char16_t* name,
                                      int line) {
-        ThrowIfFailed(m_handler ? m_handler->SetNotification(&LButtonEditPanel::OnParametersChanged, sender, name, 0)
-                                : KX::E_FAIL,
-                      method, kEditPath, line);
+        ThrowIfFailed(Bind(&LButtonEditPanel::OnParametersChanged, sender, name), method, kEditPath, line);
     };
     m_buttonName = RequireChild(KX::RCPtr<KX::LLabel>(FindChild(u"buttonName")), "Couldn't find child ButtonName",
                                 method, kEditPath, 36);
@@ -156,13 +130,13 @@ KXRESULT LButtonEditPanel::Initialize()
         int line;
     };
     const Place places[] = {
-        {kColour1, colorPage, u"color1", "Couldn't find child color1", 50},
-        {kColour2, colorPage, u"color2", "Couldn't find child color2", 55},
-        {kColour3, colorPage, u"color3", "Couldn't find child color3", 61},
-        {kColour4, colorPage, u"color4", "Couldn't find child color4", 66},
-        {kHidColour, colorPage, u"asciiColor", "Couldn't find child asciiColor", 89},
-        {kKey, asciiPage, u"key", "Couldn't find child key", 96},
-        {kModifier, asciiPage, u"modifierKey", "Couldn't find child modifierKey", 100},
+        {kColour1Selector, colorPage, u"color1", "Couldn't find child color1", 50},
+        {kColour2Selector, colorPage, u"color2", "Couldn't find child color2", 55},
+        {kColour3Selector, colorPage, u"color3", "Couldn't find child color3", 61},
+        {kColour4Selector, colorPage, u"color4", "Couldn't find child color4", 66},
+        {kHidColourSelector, colorPage, u"asciiColor", "Couldn't find child asciiColor", 89},
+        {kKeySelector, asciiPage, u"key", "Couldn't find child key", 96},
+        {kModifierSelector, asciiPage, u"modifierKey", "Couldn't find child modifierKey", 100},
     };
     for (const Place& place : places) {
         m_selectors[place.selector] = RequireChild(
@@ -202,10 +176,10 @@ KXRESULT LButtonEditPanel::ShowParamValue(const unsigned char* bytes, int)
     const auto byte = [bytes](unsigned offset) { return int(static_cast<signed char>(bytes[offset])); };
     const auto inList = [](int position, int count) { return position >= 0 && position < count ? position : -1; };
     for (unsigned i = 0; i < 4; ++i)
-        m_selectors[kColour1 + i]->SetSelectedIndex(inList(byte(PushButtonValue::kColour1 + i), kColourCount));
-    m_selectors[kHidColour]->SetSelectedIndex(inList(byte(kHidColour), kColourCount));
-    m_selectors[kKey]->SetSelectedIndex(KeyPositionOfByte(byte(kHidKey)));
-    m_selectors[kModifier]->SetSelectedIndex(inList(byte(kModifier), kModifierCount));
+        m_selectors[kColour1Selector + i]->SetSelectedIndex(inList(byte(kColour1 + i), kColourCount));
+    m_selectors[kHidColourSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kHidColour), kColourCount));
+    m_selectors[kKeySelector]->SetSelectedIndex(KeyPositionOfByte(byte(kHidKey)));
+    m_selectors[kModifierSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kModifier), kModifierCount));
     KX::Variant value;
     value.SetBlob(bytes, kSize);
     static_cast<void>(SetParamValue(KX::ParamDescriptor(GetFirstParamID()), value)); // 1: no tile shows it
@@ -227,36 +201,19 @@ KXRESULT LButtonEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotification
     };
     int colours[4];
     for (unsigned i = 0; i < 4; ++i)
-        colours[i] = Position(Selector(kColour1 + i), shown(PushButtonValue::kColour1 + i, 0));
-    const int key = m_selectors[kKey]->GetSelectedIndex();
-    const KX::Array<char> value =
-        Pack(m_midiEditor->BuildControlRecord(), colours, Position(kHidColour, shown(kHidColour, 0)),
-             key >= 0 ? KeyByteOfPosition(key) : shown(kHidKey, kKeyOff), Position(kModifier, shown(kModifier, 0)));
+        colours[i] = Position(Selector(kColour1Selector + i), shown(kColour1 + i, 0));
+    const int key = m_selectors[kKeySelector]->GetSelectedIndex();
+    const KX::Array<char> value = Pack(m_midiEditor->BuildControlRecord(), colours,
+                                       Position(kHidColourSelector, shown(PushButtonValue::kHidColour, 0)),
+                                       key >= 0 ? KeyByteOfPosition(key) : shown(kHidKey, kKeyOff),
+                                       Position(kModifierSelector, shown(PushButtonValue::kModifier, 0)));
     if (value.GetCount() == kSize)
         static_cast<void>(ReportParamValue(reinterpret_cast<const unsigned char*>(value.GetData()))); // 1: no root
     return 1;
 }
 
-KXRESULT LButtonEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButtonEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LButtonEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_buttonName = nullptr;
     m_midiEditor = nullptr;
     for (KX::RCPtr<KX::LComboBox>& selector : m_selectors)

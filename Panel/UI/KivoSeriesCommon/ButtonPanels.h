@@ -2,10 +2,10 @@
 // The 36 push buttons (4 banks of 9): the tile on the device picture, the edit panel
 // "buttonEditPanel" with its MIDI, COLORS and HID pages, and the group "buttons" that holds the tiles.
 // Button i is button i mod 9 + 1 of bank i / 9 + 1; its value is the 17-byte push-button value.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/TabControl.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
@@ -16,7 +16,7 @@
 
 // A tile: number label, summary of the MIDI record and a colour indicator showing one of the four
 // light colours; Shift-click steps through them (1, 2, 3, 4, 1 ...).
-class LButtonPanel : public LUIModuleLeaf<IPushButton> {
+class LButtonPanel : public LUIModuleLeaf<IPushButton, KX::LControlWithHandler<KX::LPanel, LButtonPanel>> {
 public:
     LButtonPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -28,21 +28,15 @@ public:
     // Which of the four colours the indicator shows: -1 before the first Shift-click, then 0..3.
     int32_t GetShownColor() const { return m_shownColor; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
 
 private:
-    using Handler = KX::LNotificationHandler<LButtonPanel>;
     [[nodiscard]] KXRESULT OnLeftClick(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                        const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LControl> m_colorIndicator;
     KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
     int32_t m_shownColor = -1;
@@ -50,7 +44,7 @@ private:
     std::vector<unsigned char> m_value;
 };
 
-class LButtonEditPanel : public LUIEditPanel<IPushButton> {
+class LButtonEditPanel : public LUIEditPanel<IPushButton, KX::LControlWithHandler<KX::LPanel, LButtonEditPanel>> {
 public:
     LButtonEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -58,10 +52,6 @@ public:
     // "BUTTON %d" and "BANK %d" for button index 0..35; nothing for any other index.
     virtual void SetButtonLabelText(int32_t index);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -69,8 +59,16 @@ protected:
     void OnRepointed() override { SetButtonLabelText(GetIndex()); }
 
 private:
-    using Handler = KX::LNotificationHandler<LButtonEditPanel>;
-    enum Selector { kColour1, kColour2, kColour3, kColour4, kHidColour, kKey, kModifier, kSelectorCount };
+    enum Selector {
+        kColour1Selector,
+        kColour2Selector,
+        kColour3Selector,
+        kColour4Selector,
+        kHidColourSelector,
+        kKeySelector,
+        kModifierSelector,
+        kSelectorCount
+    };
 
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
@@ -78,7 +76,6 @@ private:
     // it without a selection: packing never turns a byte it could not show into another.
     int Position(Selector s, int shownPosition) const;
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LLabel> m_buttonName;
     KX::RCPtr<LButtonControlEditPanel> m_midiEditor;
     KX::RCPtr<KX::LComboBox> m_selectors[kSelectorCount];

@@ -24,8 +24,8 @@
 //   then re-points the edit panel at tile i (SetFirstParamID (group, tile's identifier, i)), which asks
 //   the engine for the value.
 // - When the edit panel in use becomes invisible, every tile's "button" is released.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/DriverCommon/UIModuleGroup.h"
@@ -64,8 +64,10 @@ std::vector<GroupTilePlace> BankedTilePlaces(const std::u16string& bank, unsigne
 std::string NarrowName(const std::u16string& name);
 
 template <class Interface, class Child, class Base = KX::LPanel>
-class LControlGroupPanel : public LUIModuleGroup<Interface, Child, Base> {
-    using Group = LUIModuleGroup<Interface, Child, Base>;
+class LControlGroupPanel
+    : public LUIModuleGroup<Interface, Child,
+                            KX::LControlWithHandler<Base, LControlGroupPanel<Interface, Child, Base>>> {
+    using Group = LUIModuleGroup<Interface, Child, KX::LControlWithHandler<Base, LControlGroupPanel>>;
 
 public:
     LControlGroupPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name, int32_t group,
@@ -83,8 +85,6 @@ public:
         const KXRESULT base = Base::Initialize();
         if (KX::Failed(base))
             return base;
-        if (!m_handler)
-            m_handler = Handler::Create(this);
         const KX::RCPtr<KX::LControl> view = ViewDevice();
         this->m_items.clear();
         m_tiles.clear();
@@ -96,8 +96,8 @@ public:
                      NarrowName(place.editPanel) + " not found", __LINE__);
             Need(KX::RCPtr<Child>(panel), NarrowName(place.editPanel) + " is no edit panel of this group", __LINE__);
             if (std::find(subscribed.begin(), subscribed.end(), panel) == subscribed.end()) {
-                Bind(&LControlGroupPanel::OnEditPanelVisibilityChanged, panel, u"NID_VISIBLITY_CONDITION_CHANGE",
-                     __LINE__);
+                Subscribe(&LControlGroupPanel::OnEditPanelVisibilityChanged, panel, u"NID_VISIBLITY_CONDITION_CHANGE",
+                          __LINE__);
                 subscribed.push_back(panel);
             }
             KX::RCPtr<KX::LControl> holder(this);
@@ -110,7 +110,7 @@ public:
                 Need(KX::RCPtr<Child>(tile), NarrowName(place.tile) + " is no tile of this group", __LINE__);
             const KX::RCPtr<KX::LControl> button =
                 Need(tile->FindChild(u"button"), "can not find child button of " + NarrowName(place.tile), __LINE__);
-            Bind(&LControlGroupPanel::OnTileClicked, button, u"NID_LEFT_CLICK", __LINE__);
+            Subscribe(&LControlGroupPanel::OnTileClicked, button, u"NID_LEFT_CLICK", __LINE__);
             this->m_items.push_back(item);
             m_tiles.push_back(tile);
             m_tileEditPanels.push_back(panel);
@@ -119,26 +119,8 @@ public:
         return base;
     }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override
-    {
-        KXRESULT handled = KX::S_OK;
-        if (m_handler && m_handler->Dispatch(sender, n, handled))
-            return handled;
-        return Base::ReceiveNotification(sender, n);
-    }
-
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override
-    {
-        if (m_handler)
-            m_handler->RemoveNotification(sender, name);
-        return Base::UnregisterForNotification(sender, name);
-    }
-
     [[nodiscard]] KXRESULT BreakCycles() override
     {
-        m_handler = nullptr;
         m_tiles.clear();
         m_tileEditPanels.clear();
         return Group::BreakCycles();
@@ -198,9 +180,10 @@ private:
         return RequireChild(p, phrase, m_method, m_path, line);
     }
 
-    void Bind(typename Handler::Member member, const KX::RCPtr<KX::LControl>& sender, const char16_t* name, int line)
+    void Subscribe(typename Handler::Member member, const KX::RCPtr<KX::LControl>& sender, const char16_t* name,
+                   int line)
     {
-        const KXRESULT r = m_handler ? m_handler->SetNotification(member, sender, name, 0) : KX::E_FAIL;
+        const KXRESULT r = this->Bind(member, sender, name);
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                            KX::SourcePlace(m_method, m_path, line));
@@ -218,7 +201,6 @@ private:
     const std::vector<GroupTilePlace> m_places;
     const char* const m_method;
     const char* const m_path;
-    KX::RCPtr<Handler> m_handler;
     std::vector<KX::RCPtr<KX::LControl>> m_tiles;
     std::vector<KX::RCPtr<KX::LControl>> m_tileEditPanels;
 };

@@ -57,7 +57,7 @@ char PositionOf(const KX::RCPtr<KX::LComboBox>& combo, int fallback)
 } // namespace
 
 LMoveableControlEditPanel::LMoveableControlEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
 }
 
@@ -66,9 +66,6 @@ KXRESULT LMoveableControlEditPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return KX::E_FAIL;
     m_typeTabControl =
         Need(KX::RCPtr<KX::LTabControl>(FindChild(u"tabControl")), "Couldn't find child typeTabControl", __LINE__);
     const auto page = [this](const char16_t* name, const std::string& phrase, int line) {
@@ -124,9 +121,7 @@ KXRESULT LMoveableControlEditPanel::Initialize()
 void LMoveableControlEditPanel::RegisterForAllParameterNotifications()
 {
     const auto bind = [this](const KX::RCPtr<KX::LNotificationDistributor>& sender, const char16_t* name, int line) {
-        const KXRESULT r = m_handler ? m_handler->SetNotification(&LMoveableControlEditPanel::OnParameterControlChanged,
-                                                                  sender, name, 0)
-                                     : KX::E_FAIL;
+        const KXRESULT r = Bind(&LMoveableControlEditPanel::OnParameterControlChanged, sender, name);
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>(
                 "Failed Result : " + KX::ResultToString(r) +
@@ -139,9 +134,9 @@ void LMoveableControlEditPanel::RegisterForAllParameterNotifications()
     bind(m_msb, u"NID_VALUE_CHANGE", 94);
     bind(m_otherType, u"NID_SELECTION_CHANGE", 95);
     for (const Boxes* boxes : {&m_ccNumbers, &m_minimums, &m_maximums})
-        SetNotificationForAllArrayItems(*boxes, m_handler, u"NID_VALUE_CHANGE",
+        SetNotificationForAllArrayItems(*boxes, GetHandler(), u"NID_VALUE_CHANGE",
                                         &LMoveableControlEditPanel::OnParameterControlChanged);
-    SetNotificationForAllArrayItems(m_midiChannels, m_handler, u"NID_SELECTION_CHANGE",
+    SetNotificationForAllArrayItems(m_midiChannels, GetHandler(), u"NID_SELECTION_CHANGE",
                                     &LMoveableControlEditPanel::OnParameterControlChanged);
     m_subscribed = true;
 }
@@ -263,26 +258,8 @@ MoveableControlRecord LMoveableControlEditPanel::BuildControlRecord()
     return record;
 }
 
-KXRESULT LMoveableControlEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                        const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled) && handled != 0)
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LMoveableControlEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                              const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LMoveableControlEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_typeTabControl = nullptr;
     for (Combos* combos : {&m_midiChannels})
         static_cast<void>(combos->Clear()); // answers the count dropped
@@ -290,5 +267,5 @@ KXRESULT LMoveableControlEditPanel::BreakCycles()
         static_cast<void>(boxes->Clear()); // as above
     m_lsb = m_msb = nullptr;
     m_nrpnRpnType = m_relativeType = m_otherType = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }

@@ -4,15 +4,15 @@
 // page and builds the record back from the page the user works on. It never writes the model: every
 // edit sends NID_PARAMETERS_CHANGED (no payload) through the panel itself, and its owner then asks
 // for the record. Nothing is reported before the first record was shown, nor while one is shown.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlRecord.h"
 
-class LMoveableControlEditPanel : public KX::LPanel {
+class LMoveableControlEditPanel : public KX::LControlWithHandler<KX::LPanel, LMoveableControlEditPanel> {
 public:
     LMoveableControlEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -23,14 +23,9 @@ public:
     virtual MoveableControlRecord BuildControlRecord();
     virtual void RegisterForAllParameterNotifications();
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LMoveableControlEditPanel>;
     using Boxes = KX::RCPtrArray<KX::LNumericUpDown, 1, 0>;
     using Combos = KX::RCPtrArray<KX::LComboBox, 1, 0>;
 
@@ -38,7 +33,6 @@ private:
                                                      const KX::RCPtr<KX::LNotification>& n);
     void SelectPage(const char16_t* page);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LTabControl> m_typeTabControl;
     Combos m_midiChannels; // ccAbsolutePage, ccRelativePage, nrpnRpnPage, otherPage
     Boxes m_minimums;      // ccAbsolutePage, otherPage

@@ -2,6 +2,7 @@
 // The tile and the edit panel of a control whose value is the 6-byte moveable record unchanged
 // (fader, encoder, volume pedal): the tile prints the record in its view panel; the edit panel shows
 // it in its moveable editor, passes it on to the tile and reports every edit as the complete record.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
@@ -83,7 +84,9 @@ private:
 };
 
 template <class Interface>
-class LMoveableLeafEditPanel : public LUIEditPanel<Interface> {
+class LMoveableLeafEditPanel
+    : public LUIEditPanel<Interface, KX::LControlWithHandler<KX::LPanel, LMoveableLeafEditPanel<Interface>>> {
+    using Edit = LUIEditPanel<Interface, KX::LControlWithHandler<KX::LPanel, LMoveableLeafEditPanel<Interface>>>;
     static_assert(Interface::kValueSize == MoveableRecord::kSize, "the value is the record itself");
 
 public:
@@ -91,7 +94,7 @@ public:
     // `count` controls in all.
     LMoveableLeafEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name, const char16_t* nameLabel,
                            int perBank, int count, const char* className, const char* path)
-        : LUIEditPanel<Interface>(parent, name),
+        : Edit(parent, name),
           m_nameLabel(nameLabel),
           m_perBank(perBank),
           m_count(count),
@@ -105,14 +108,11 @@ public:
         const KXRESULT base = KX::LPanel::Initialize();
         if (KX::Failed(base))
             return base;
-        m_handler = Handler::Create(this);
-        if (!m_handler)
-            return KX::E_FAIL;
         const std::string method = std::string(m_className) + "::Initialize";
         m_editor = RequireChild(KX::RCPtr<LMoveableControlEditPanel>(this->FindChild(u"moveableTypePanel")),
                                 "Cannot find child: moveableTypePanel", method.c_str(), m_path, 32);
-        const KXRESULT r = m_handler->SetNotification(&LMoveableLeafEditPanel::OnParametersChanged, m_editor,
-                                                      u"NID_PARAMETERS_CHANGED", 0);
+        const KXRESULT r =
+            this->Bind(&LMoveableLeafEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED");
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                            KX::SourcePlace(method.c_str(), m_path, 33));
@@ -133,35 +133,15 @@ public:
                          m_path, 115);
     }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override
-    {
-        KXRESULT handled = KX::S_OK;
-        if (m_handler && m_handler->Dispatch(sender, n, handled))
-            return handled;
-        return KX::LPanel::ReceiveNotification(sender, n);
-    }
-
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override
-    {
-        if (m_handler)
-            m_handler->RemoveNotification(sender, name);
-        return KX::LPanel::UnregisterForNotification(sender, name);
-    }
-
     [[nodiscard]] KXRESULT BreakCycles() override
     {
-        m_handler = nullptr;
         m_editor = nullptr;
-        return LUIEditPanel<Interface>::BreakCycles();
+        return Edit::BreakCycles();
     }
 
     const KX::RCPtr<LMoveableControlEditPanel>& GetEditor() const { return m_editor; }
 
 protected:
-    using Handler = KX::LNotificationHandler<LMoveableLeafEditPanel>;
-
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int) override
     {
         m_editor->ShowControlRecord(MoveableRecord::FromBytes(bytes, MoveableRecord::kSize));
@@ -196,6 +176,5 @@ private:
     const int m_count;
     const char* const m_className;
     const char* const m_path;
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LMoveableControlEditPanel> m_editor;
 };

@@ -57,6 +57,7 @@ protected:
         LFont::FindOrCreate(services.defaultFont, face, size, style);
         int line = 0;
         ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
+        RegisterTestClasses();
         RegisterSkinClasses(*services.registry);
         root = LRootWindow::Create(gdi, &window);
         services.applicationRoot = root;
@@ -77,6 +78,8 @@ protected:
         VideoFixture::TearDown();
     }
 
+    // Classes a fixture puts in place of the editor's; the first registration of a name stands.
+    virtual void RegisterTestClasses() {}
     // "::" for the program's embedded resources, else the folder holding the three documents.
     virtual std::string Base() const { return "::"; }
     static String Utf8(const std::string& text) { return String(std::u16string(text.begin(), text.end()).c_str()); }

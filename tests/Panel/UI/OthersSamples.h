@@ -13,7 +13,7 @@
 namespace KX::Test {
 
 // Takes the reports and requests the panels make of the main control.
-class RecordingRoot : public LPanel, public IUIModuleRoot {
+class OthersRecordingRoot : public LPanel, public IUIModuleRoot {
 public:
     using LPanel::LPanel;
     KXRESULT ReportParamValueChange(const ParamDescriptor& d, const Variant& v) override
@@ -40,12 +40,12 @@ protected:
     {
         // Registered before the editor's classes, so this one is taken for the main control.
         ASSERT_EQ(services.registry->RegisterControlCreateFunction(u"PresetEditor.MainControl",
-                                                                   &CreateControlOf<RecordingRoot>),
+                                                                   &CreateControlOf<OthersRecordingRoot>),
                   S_OK);
         GeneratedSkinFixture::SetUp();
         if (HasFatalFailure())
             return;
-        main = RCPtr<RecordingRoot>(Create(u"othersSamples"));
+        main = RCPtr<OthersRecordingRoot>(Create(u"othersSamples"));
         ASSERT_TRUE(main);
         ASSERT_EQ(root->SetContent(RCPtr<LControl>(main)), S_OK);
         view = main->FindChild(u"viewDevice");
@@ -116,7 +116,7 @@ protected:
         return tile->FindChild(u"viewPanel")->FindChild(u"infoLabel")->GetText();
     }
 
-    RCPtr<RecordingRoot> main;
+    RCPtr<OthersRecordingRoot> main;
     RCPtr<LControl> view;
 };
 
