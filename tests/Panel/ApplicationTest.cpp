@@ -28,6 +28,7 @@
 #include "Panel/UI/KivoSeriesCommon/KeybedZonePanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlViewPanel.h"
+// Keybed zones, XY pad, pads, preset name, pedals and wheels.
 #include "Panel/UI/KivoSeriesCommon/NoteModeEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/PresetNamePanel.h"
 #include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"

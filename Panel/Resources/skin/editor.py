@@ -25,7 +25,7 @@ def build(doc, style, b):
     device_view(style, b, view)
     main.add(view)
     buttons_encoders_faders(doc, style, b, view)
-    zones_and_preset_name(doc, style, b, view)
+    zones_pads_pedals_wheels_xy(doc, style, b, view)
     doc.top += [main, b.tool_tip(style, "toolTip"), b.popup_menu(style, "contextMenu", (0, 0, 200, 88))]
 
 
@@ -88,34 +88,32 @@ def buttons_encoders_faders(doc, style, b, view):
         view.add(group)
 
 
-# ---- Keybed zones, pads, wheels, pedals, XY pad and the preset name, from their section's blocks: the
-# edit panels (LayoutOrder 14-19, with the other edit panels), the group areas (34-38) and the preset
-# name panel (40).
+# ---- Keybed zones, XY pad, pads, preset name, pedals and wheels: the pad colour looks, six edit panels
+# (before every group area, LayoutOrder 20-29), the five group areas (LayoutOrder 40-49) and the preset
+# name, visible at all times.
 
-def zones_and_preset_name(doc, style, b, view):
+def zones_pads_pedals_wheels_xy(doc, style, b, view):
     layout, texts = _table("layout"), _table("texts")
     b.colour_looks(doc, "K49PE.Pad.Colors", texts.PAD_COLOURS)
     rect = layout.AREAS["editPanel"]
     panels = (
-        b.zone_edit_panel(style, doc, "zoneEditPanel", rect),
         b.pad_edit_panel(style, doc, "padEditPanel", rect),
+        *b.pedal_edit_panels(style, doc, rect),
         b.wheel_edit_panel(style, doc, "wheelEditPanel", rect),
         b.xy_pad_edit_panel(style, doc, "xyPadEditPanel", rect),
-        *b.pedal_edit_panels(style, doc, rect),
+        b.zone_edit_panel(style, doc, "zoneEditPanel", rect),
     )
-    for order, panel in enumerate(panels, 14):
+    for order, panel in enumerate(panels, 21):
         panel.extra["LayoutOrder"] = order
         view.add(panel)
     groups = (
-        b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones")),
-        b.wheels(style, "wheels", layout.AREAS["wheels"], layout.tiles("wheels")),
-        b.pedals(style, "pedals", layout.AREAS["pedals"], layout.tiles("pedals")),
-        b.xy_pad(style, "xyPad", layout.AREAS["xyPad"], layout.tiles("xyPad")),
         b.pads(style, "pads", layout.AREAS["pads"], layout.tiles("pads")),
+        b.pedals(style, "pedals", layout.AREAS["pedals"], layout.tiles("pedals")),
+        b.wheels(style, "wheels", layout.AREAS["wheels"], layout.tiles("wheels")),
+        b.xy_pad(style, "xyPad", layout.AREAS["xyPad"], layout.tiles("xyPad")),
+        b.keybed_zones(style, "keybedZones", layout.AREAS["keybedZones"], layout.tiles("keybedZones")),
+        b.preset_name_panel(style, "presetNameEditPanel", layout.AREAS["presetNameEditPanel"]),
     )
-    for order, group in enumerate(groups, 34):
+    for order, group in enumerate(groups, 41):
         group.extra["LayoutOrder"] = order
         view.add(group)
-    name = b.preset_name_panel(style, "presetNameEditPanel", layout.AREAS["presetNameEditPanel"])
-    name.extra["LayoutOrder"] = 40
-    view.add(name)
