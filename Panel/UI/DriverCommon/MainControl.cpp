@@ -53,8 +53,13 @@ KXRESULT LMainControl::Initialize()
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : LRootModuleEngine::kFirstParamID;
     static_cast<void>(SetFirstParamID(nullptr, first, 0)); // numbering stores fields: it cannot fail here
-    if (engine)
+    if (engine) {
         static_cast<void>(engine->SetDevicePolling(true)); // without a device the editor still edits
+        // The picture shows the model from the start, not only the values that change later.
+        ParamDescriptors all;
+        if (Succeeded(all.Set(first, IRootModule::kParamCount)))
+            static_cast<void>(engine->RequestParamValues(all)); // an engine not ready yet answers later changes
+    }
     return result;
 }
 

@@ -18,8 +18,8 @@ class LMainControl : public LControlWithHandler<LControl, LMainControl>, public 
 public:
     LMainControl(const RCPtr<LControl>& parent, const String& name);
 
-    // Finds "viewDevice" (required), listens for the engine's values and numbers the whole tree
-    // from the engine's first identifier.
+    // Finds "viewDevice" (required), listens for the engine's values, numbers the whole tree from
+    // the engine's first identifier and asks the engine for all its values once.
     [[nodiscard]] KXRESULT Initialize() override;
     // The engine's device polling starts as the skin is applied.
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;

@@ -238,6 +238,8 @@ protected:
         main->SetCreated();
         view->RefreshIdleSubscription();
         posts->Deliver();
+        initiallyShown = Shown();
+        ForgetShown();
     }
     void TearDown() override
     {
@@ -285,7 +287,27 @@ protected:
             take(encoders->Item(i));
         return shown;
     }
-    // A box as the preset manager shows it through its hook, recorded with the host's.
+    void ForgetShown()
+    {
+        presetName->shown.clear();
+        pedals->volume->shown.clear();
+        pedals->sustain->shown.clear();
+        for (int i = 0; i < 36; ++i) {
+            buttons->Item(i).shown.clear();
+            faders->Item(i).shown.clear();
+            if (i < 32)
+                encoders->Item(i).shown.clear();
+            if (i < 16)
+                pads->Item(i).shown.clear();
+            if (i < 4)
+                zones->Item(i).shown.clear();
+            if (i < 2) {
+                wheels->Item(i).shown.clear();
+                axes->Item(i).shown.clear();
+            }
+        }
+    }
+
     void ChooseFile(const fs::path& path)
     {
         host->chooser.results.push_back(
@@ -325,12 +347,20 @@ protected:
     RCPtr<SpyEncoders> encoders;
     RCPtr<SpyAxes> axes;
     RCPtr<SpyLeaf<IPresetName>> presetName;
+    // What the panels were shown as the main control started.
+    std::map<int32_t, std::vector<Bytes>> initiallyShown;
 };
 
 } // namespace
 
 TEST_F(DeviceViewTest, APresetFileLoadedThroughTheViewReachesTheEngineAndEveryPanel)
 {
+    // At start every panel shows the model's value once.
+    const std::vector<Variant> defaults = Model();
+    ASSERT_EQ(initiallyShown.size(), size_t(kParamCount));
+    for (int32_t i = 0; i < kParamCount; ++i)
+        EXPECT_EQ(initiallyShown.at(i), std::vector<Bytes>{BytesOf(defaults[size_t(i)])}) << "parameter " << i;
+
     Array<ParamValue> values;
     for (int32_t i = 0; i < kParamCount; ++i) {
         ParamValue pv;
