@@ -283,5 +283,27 @@ TEST_F(ButtonPanelsTest, PicturesOfTheButtonsAndTheirEditPanel)
     }
 }
 
+class HostedGroupsTest : public DeviceViewFixture {
+protected:
+    bool HostView() const override { return true; }
+};
+
+TEST_F(HostedGroupsTest, AClickAsksTheDeviceViewToShowTheEditPanelOfItsGroup)
+{
+    const RCPtr<RecordingView> host(view);
+    ASSERT_TRUE(host);
+    Click(device->buttons->GetTiles()[20]);
+    Click(device->faders->GetTiles()[22]);
+    Click(device->encoders->GetTiles()[31]);
+    const std::vector<std::pair<int32_t, int32_t>> expected = {{6, 20}, {0, 22}, {1, 31}};
+    EXPECT_EQ(host->shown, expected);
+    // Showing is the view's work; the groups re-point their panels.
+    EXPECT_FALSE(buttonEdit->IsVisible(false));
+    EXPECT_EQ(buttonEdit->GetFirstParamID(), kButtons + 20);
+    EXPECT_EQ(faderEdit->GetFirstParamID(), kFaders + 22);
+    EXPECT_EQ(knobEdit->GetFirstParamID(), kEncoders + 31);
+    EXPECT_EQ(main->requests, (std::vector<int32_t>{kButtons + 20, kFaders + 22, kEncoders + 31}));
+}
+
 } // namespace
 } // namespace KX::Test

@@ -41,6 +41,14 @@ public:
     std::vector<int32_t> requests;
 };
 
+// A device view that records the edit panels it is asked to show (and shows none).
+class RecordingView : public LPanel, public IEditPanelHost {
+public:
+    using LPanel::LPanel;
+    void ShowEditPanel(int32_t group, int32_t index) override { shown.emplace_back(group, index); }
+    std::vector<std::pair<int32_t, int32_t>> shown;
+};
+
 class ThreeGroupDevice : public IDevice {
 public:
     KX::ConstRCPtr<IPresetName> GetPresetName() const override { return {}; }
@@ -85,6 +93,11 @@ protected:
     }
     void RegisterTestClasses() override
     {
+        if (HostView()) {
+            ASSERT_EQ(services.registry->RegisterControlCreateFunction(u"PresetEditor.MainControl.DeviceView",
+                                                                       &KX::CreateControlOf<RecordingView>),
+                      S_OK);
+        }
         ASSERT_EQ(services.registry->RegisterControlCreateFunction(u"PresetEditor.MainControl",
                                                                    &KX::CreateControlOf<RecordingRoot>),
                   S_OK);
@@ -94,6 +107,9 @@ protected:
         device = nullptr;
         GeneratedSkinFixture::TearDown();
     }
+
+    // True: "viewDevice" is a RecordingView, which the groups ask to show their edit panels.
+    virtual bool HostView() const { return false; }
 
     static KX::Variant Value(const Bytes& bytes)
     {

@@ -3,6 +3,7 @@
 // the view's labels, the storage of the record per control kind, hand-out, routing and reports.
 #include "DeviceViewFixture.h"
 
+#include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
@@ -115,9 +116,15 @@ TEST_F(MoveablePanelsTest, BytesOutsideTheListsAndRangesAreNeverBuiltIntoOthers)
         EXPECT_EQ(box->SetValueInRange(300), 127.0);
         EXPECT_EQ(box->SetValueInRange(-5), 0.0);
     }
-    cc->GetTextBox()->SetText(String(u"12345"), true);
-    cc->GetTextBox()->SetMaxLength(3); // as the editor set it: the text is cut to the limit
-    EXPECT_EQ(cc->GetTextBox()->GetText(), String(u"123"));
+    const auto type = [](const RCPtr<LNumericUpDown>& box, const char16_t* text) {
+        box->GetTextBox()->SetText(String(u""), true);
+        for (const char16_t* c = text; *c; ++c)
+            static_cast<void>(box->GetTextBox()->OnKey(RCPtr<LKeyParam>(new LKeyParam({uint32_t(*c), 0, 0}))));
+        return box->GetTextBox()->GetText();
+    };
+    EXPECT_EQ(type(cc, u"12345"), String(u"123"));
+    EXPECT_EQ(type(max, u"1000"), String(u"100"));
+    EXPECT_EQ(type(lsb, u"12345"), String(u"12345")) << "no limit on the parameter number boxes";
 }
 
 TEST_F(MoveablePanelsTest, TheEditorReportsEditsOnlyAfterItsFirstRecordAndNeverWhileShowing)
