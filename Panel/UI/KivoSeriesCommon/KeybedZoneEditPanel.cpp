@@ -41,14 +41,14 @@ bool Is(const KX::RCPtr<KX::LNotificationDistributor>& sender, const KX::RCPtr<K
 } // namespace
 
 LKeybedZoneEditPanel::LKeybedZoneEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIEditPanel<IKeybedZone>(parent, name)
+    : LUIEditPanel(parent, name)
 {
 }
 
 void LKeybedZoneEditPanel::Subscribe(Handler::Member member, const KX::RCPtr<KX::LControl>& sender,
                                      const char16_t* name, int line)
 {
-    const KXRESULT r = m_handler ? m_handler->SetNotification(member, sender, name, 0) : KX::E_FAIL;
+    const KXRESULT r = Bind(member, sender, name);
     if (KX::Failed(r))
         throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                        KX::SourcePlace(kInitialize, kPath, line));
@@ -58,9 +58,6 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
 {
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
-        return base;
-    m_handler = Handler::Create(this);
-    if (!m_handler)
         return base;
     const auto change = &LKeybedZoneEditPanel::OnZoneControlChange;
     m_title = Need(KX::RCPtr<KX::LLabel>(FindChild(u"zoneName")), "couldn't find child zoneName", 35);
@@ -182,29 +179,11 @@ KXRESULT LKeybedZoneEditPanel::OnZoneControlChange(const KX::RCPtr<KX::LNotifica
     return 1;
 }
 
-KXRESULT LKeybedZoneEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                   const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LKeybedZoneEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                         const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LKeybedZoneEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_channel = nullptr;
     m_firstKey = m_lastKey = m_octave = m_transpose = m_bankLSB = m_bankMSB = m_program = nullptr;
     m_enabled = nullptr;
     m_title = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIEditPanel::BreakCycles();
 }

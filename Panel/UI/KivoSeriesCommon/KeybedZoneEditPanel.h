@@ -3,11 +3,11 @@
 // first and last key 0..60, octave shift stored + 5, transpose stored + 12) spread over its controls.
 // The keys stay within the keybed and the first key never lies above the last: it is pulled down to
 // it. Every change reports the whole value.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Controls/NumericUpDown.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/IArray.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 
@@ -20,17 +20,14 @@ constexpr int kOctaveOffset = 5;
 constexpr int kTransposeOffset = 12;
 } // namespace KeybedZoneValue
 
-class LKeybedZoneEditPanel : public LUIEditPanel<IKeybedZone> {
+class LKeybedZoneEditPanel
+    : public LUIEditPanel<IKeybedZone, KX::LControlWithHandler<KX::LPanel, LKeybedZoneEditPanel>> {
 public:
     LKeybedZoneEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
     virtual std::array<unsigned char, KeybedZoneValue::kSize> BuildParamValue() const;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -38,15 +35,12 @@ protected:
     void OnRepointed() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LKeybedZoneEditPanel>;
-
     [[nodiscard]] KXRESULT OnZoneToggleClick(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                              const KX::RCPtr<KX::LNotification>& n);
     [[nodiscard]] KXRESULT OnZoneControlChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
     void Subscribe(Handler::Member member, const KX::RCPtr<KX::LControl>& sender, const char16_t* name, int line);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LComboBox> m_channel;
     KX::RCPtr<KX::LNumericUpDown> m_firstKey, m_lastKey;
     KX::RCPtr<KX::LNumericUpDown> m_octave, m_transpose;

@@ -34,7 +34,7 @@ int NoteModeRecord::ScaleTypeOfItem(int item)
 }
 
 LNoteModeEditPanel::LNoteModeEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
 }
 
@@ -43,7 +43,6 @@ KXRESULT LNoteModeEditPanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    m_handler = Handler::Create(this);
     // The page cannot work without either list, so a missing selector counts as a missing list.
     m_type = RequireChild(KX::RCPtr<KX::LComboBox>(GetComboBoxChild(FindChild(u"noteModeType"))),
                           "can not find noteModeType child comboBox", "LNoteModeEditPanel::Initialize", kPath, 34);
@@ -67,8 +66,7 @@ KXRESULT LNoteModeEditPanel::Initialize()
 void LNoteModeEditPanel::RegisterForAllParameterNotifications()
 {
     const auto bind = [this](Handler::Member member, const KX::RCPtr<KX::LControl>& sender, int line) {
-        const KXRESULT r =
-            m_handler ? m_handler->SetNotification(member, sender, u"NID_SELECTION_CHANGE", 0) : KX::E_FAIL;
+        const KXRESULT r = Bind(member, sender, u"NID_SELECTION_CHANGE");
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>(
                 "Failed Result : " + KX::ResultToString(r) +
@@ -76,7 +74,7 @@ void LNoteModeEditPanel::RegisterForAllParameterNotifications()
     };
     bind(&LNoteModeEditPanel::OnNoteScaleTypeChange, m_scale, 321);
     bind(&LNoteModeEditPanel::OnNoteModeTypeChange, m_type, 322);
-    SetNotificationForAllArrayItems(m_notes, m_handler, u"NID_VALUE_CHANGE", &LNoteModeEditPanel::OnNoteValueChange);
+    SetNotificationForAllArrayItems(m_notes, GetHandler(), u"NID_VALUE_CHANGE", &LNoteModeEditPanel::OnNoteValueChange);
 }
 
 void LNoteModeEditPanel::UnregisterForAllParameterNotifications()
@@ -243,7 +241,7 @@ KXRESULT LNoteModeEditPanel::OnNoteValueChange(const KX::RCPtr<KX::LNotification
     }
     // The notes no longer follow a scale.
     if (m_scale && m_scale->GetSelectedIndex() != 0) {
-        KX::CAutoNotificationDisabler<LNoteModeEditPanel> quiet(m_handler, m_scale, u"NID_SELECTION_CHANGE");
+        KX::CAutoNotificationDisabler<LNoteModeEditPanel> quiet(GetHandler(), m_scale, u"NID_SELECTION_CHANGE");
         static_cast<void>(m_scale->SetSelectedIndex(0)); // "Off"
         SetNoteLabel(0, u"START_NOTE_LABEL");
     }
@@ -251,28 +249,10 @@ KXRESULT LNoteModeEditPanel::OnNoteValueChange(const KX::RCPtr<KX::LNotification
     return 1;
 }
 
-KXRESULT LNoteModeEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                 const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LNoteModeEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                       const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LNoteModeEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     static_cast<void>(m_notes.Clear());         // answers the count dropped
     static_cast<void>(m_noteSelectors.Clear()); // as above
     m_type = m_scale = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }

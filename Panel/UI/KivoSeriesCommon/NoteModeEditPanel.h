@@ -4,10 +4,10 @@
 // ("Range", "3 Notes" .. "8 Notes") and a scale list that writes notes from the first and is
 // recognised again from them. It never writes the model: every user change sends
 // NID_PARAMETERS_CHANGED (no payload); showing a record sends nothing.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/Array.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"
 
@@ -21,7 +21,7 @@ int ScaleTypeOfItem(int item);
 constexpr int kScaleItems = 11;
 } // namespace NoteModeRecord
 
-class LNoteModeEditPanel : public KX::LPanel {
+class LNoteModeEditPanel : public KX::LControlWithHandler<KX::LPanel, LNoteModeEditPanel> {
 public:
     LNoteModeEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -36,10 +36,6 @@ public:
     void DetectNoteScale();
     void ApplyNoteScale();
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -51,8 +47,6 @@ protected:
                                                          const KX::RCPtr<KX::LNotification>& n);
 
 private:
-    using Handler = KX::LNotificationHandler<LNoteModeEditPanel>;
-
     void UnregisterForAllParameterNotifications();
     void SendParametersChanged();
     // The count the type list stands for, clamped into 2..8.
@@ -60,7 +54,6 @@ private:
     int NoteValue(unsigned i) const;
     void SetNoteLabel(unsigned i, const char16_t* key, int number = 0);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtrArray<KX::LNumericUpDown, 1, 0> m_notes;
     // The note composites, whose visibility and caption follow the count.
     KX::RCPtrArray<KX::LControl, 1, 0> m_noteSelectors;

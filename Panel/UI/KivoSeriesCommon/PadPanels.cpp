@@ -38,8 +38,7 @@ std::vector<GroupTilePlace> PadPlaces()
 
 // ---- The edit panel.
 
-LPadEditPanel::LPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIEditPanel<IPad>(parent, name)
+LPadEditPanel::LPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : LUIEditPanel(parent, name)
 {
 }
 
@@ -49,17 +48,13 @@ KXRESULT LPadEditPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LPadEditPanel::Initialize";
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return KX::E_FAIL;
     m_name = RequireChild(KX::RCPtr<KX::LLabel>(FindChild(u"padName")), "Couldn't find child padName", method,
                           kEditPath, 32);
     const KX::RCPtr<KX::LTabControl> tabs = RequireChild(KX::RCPtr<KX::LTabControl>(FindChild(u"viewTabControl")),
                                                          "Cannot find child viewTabControl", method, kEditPath, 35);
     m_editor = RequireChild(KX::RCPtr<LButtonControlEditPanel>(tabs->GetPageByName(u"midiPage")),
                             "Couldn't find viewTabControl page: midiPage", method, kEditPath, 37);
-    Check(m_handler->SetNotification(&LPadEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED", 0),
-          method, kEditPath, 38);
+    Check(Bind(&LPadEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED", 0), method, kEditPath, 38);
     static_cast<void>(m_editor->SetOnOffFollowsLatching(true)); // answers the flag set
     const KX::RCPtr<KX::LControl> page = RequireChild(
         tabs->GetPageByName(u"colorPage"), "Cannot find child viewTabControl page: colorPage", method, kEditPath, 42);
@@ -69,8 +64,8 @@ KXRESULT LPadEditPanel::Initialize()
         m_colours[c] = RequireChild(
             KX::RCPtr<KX::LComboBox>(ControlUtilities::GetComboBoxChild(page->FindChild(KX::String(name.c_str())))),
             "Couldn't find child " + name, method, kEditPath, line);
-        Check(m_handler->SetNotification(&LPadEditPanel::OnParametersChanged, m_colours[c], u"NID_SELECTION_CHANGE", 0),
-              method, kEditPath, line + 1);
+        Check(Bind(&LPadEditPanel::OnParametersChanged, m_colours[c], u"NID_SELECTION_CHANGE", 0), method, kEditPath,
+              line + 1);
     }
     // The colour labels in tree order, which is the selectors' layout order: COLOR 1 to COLOR 4.
     KX::RCPtrArray<KX::LControl, 1, 0> labels;
@@ -123,37 +118,17 @@ KXRESULT LPadEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotificationDis
     return 1;
 }
 
-KXRESULT LPadEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                            const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPadEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                  const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LPadEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_name = nullptr;
     m_editor = nullptr;
     m_colours = {};
-    return KX::LPanel::BreakCycles();
+    return LUIEditPanel::BreakCycles();
 }
 
 // ---- The tile.
 
-LPadPanel::LPadPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : LUIModuleLeaf<IPad>(parent, name)
-{
-}
+LPadPanel::LPadPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : LUIModuleLeaf(parent, name) {}
 
 KXRESULT LPadPanel::Initialize()
 {
@@ -161,11 +136,10 @@ KXRESULT LPadPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LPadPanel::Initialize";
-    m_handler = RequireChild(Handler::Create(this), "Cannot create notification handler", method, kTilePath, 29);
     m_colour = RequireChild(FindChild(u"color"), "child: color not found", method, kTilePath, 34);
     const KX::RCPtr<KX::LControl> button =
         RequireChild(FindChild(u"button"), "child: button not found", method, kTilePath, 37);
-    Check(m_handler->SetNotification(&LPadPanel::OnTileClicked, button, u"NID_LEFT_CLICK", 0), method, kTilePath, 37);
+    Check(Bind(&LPadPanel::OnTileClicked, button, u"NID_LEFT_CLICK", 0), method, kTilePath, 37);
     m_shownColour = -1;
     m_viewPanel = RequireChild(KX::RCPtr<LButtonControlViewPanel>(FindChild(u"viewPanel")),
                                "child: viewPanel not found", method, kTilePath, 41);
@@ -217,29 +191,11 @@ KXRESULT LPadPanel::OnTileClicked(const KX::RCPtr<KX::LNotificationDistributor>&
     return 1;
 }
 
-KXRESULT LPadPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                        const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPadPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                              const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LPadPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_colour = nullptr;
     m_viewPanel = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIModuleLeaf::BreakCycles();
 }
 
 // ---- The group.

@@ -2,9 +2,9 @@
 // The 16 pads: the tile on the device picture (number, one of its four colours, its assignment), the
 // edit panel "padEditPanel" (the push-button MIDI-type editor and a page of four colours) and the
 // group "pads" that holds the tiles "pad1"–"pad16".
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/Label.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
@@ -13,16 +13,12 @@
 
 #include <array>
 
-class LPadEditPanel : public LUIEditPanel<IPad> {
+class LPadEditPanel : public LUIEditPanel<IPad, KX::LControlWithHandler<KX::LPanel, LPadEditPanel>> {
 public:
     LPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -31,19 +27,16 @@ protected:
     void OnRepointed() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LPadEditPanel>;
-
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LLabel> m_name;
     KX::RCPtr<LButtonControlEditPanel> m_editor;
     std::array<KX::RCPtr<KX::LComboBox>, PadValue::kColours> m_colours;
     uint32_t m_padIndex = 0;
 };
 
-class LPadPanel : public LUIModuleLeaf<IPad> {
+class LPadPanel : public LUIModuleLeaf<IPad, KX::LControlWithHandler<KX::LPanel, LPadPanel>> {
 public:
     LPadPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
@@ -53,23 +46,16 @@ public:
     // Shows colour `shownColour` (0..3; any other number colour 1) of the last value the tile took.
     void ShowColour();
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
 
 private:
-    using Handler = KX::LNotificationHandler<LPadPanel>;
-
     // Shift-click: the next of the four colours.
     [[nodiscard]] KXRESULT OnTileClicked(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                          const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LControl> m_colour;
     KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
     int32_t m_shownColour = -1;

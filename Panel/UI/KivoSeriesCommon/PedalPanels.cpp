@@ -43,7 +43,7 @@ bool SustainValue::FromRecord(const ButtonControlRecord& record, std::array<unsi
 // ---- Sustain editor and tile.
 
 LSustainPedalEditPanel::LSustainPedalEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIEditPanel<ISustainPedal>(parent, name)
+    : LUIEditPanel(parent, name)
 {
 }
 
@@ -53,14 +53,10 @@ KXRESULT LSustainPedalEditPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LSustainPedalEditPanel::Initialize";
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return KX::E_FAIL;
     m_editor = RequireChild(KX::RCPtr<LButtonControlEditPanel>(FindChild(u"buttonTypePanel")),
                             "Couldn't find viewTabControl page: midiPage", method, kSustainEditPath, 33);
-    Check(m_handler->SetNotification(&LSustainPedalEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED",
-                                     0),
-          method, kSustainEditPath, 34);
+    Check(Bind(&LSustainPedalEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED", 0), method,
+          kSustainEditPath, 34);
     return base;
 }
 
@@ -85,28 +81,10 @@ KXRESULT LSustainPedalEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotifi
     return 1;
 }
 
-KXRESULT LSustainPedalEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LSustainPedalEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                           const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LSustainPedalEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_editor = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIEditPanel::BreakCycles();
 }
 
 LSustainPedalPanel::LSustainPedalPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
@@ -156,7 +134,7 @@ LVolumePedalPanel::LVolumePedalPanel(const KX::RCPtr<KX::LControl>& parent, cons
 // ---- The group.
 
 LPedalGroupPanel::LPedalGroupPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : KX::LPanel(parent, name)
+    : LControlWithHandler(parent, name)
 {
 }
 
@@ -166,9 +144,6 @@ KXRESULT LPedalGroupPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LPedalGroupPanel::Initialize";
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return KX::E_FAIL;
     KX::RCPtr<KX::LControl> top;
     GetTopLevelControl(top);
     const KX::RCPtr<KX::LControl> view = top ? top->FindChild(u"viewDevice") : KX::RCPtr<KX::LControl>();
@@ -179,11 +154,9 @@ KXRESULT LPedalGroupPanel::Initialize()
                                   "volumeEditPanel not found", method, kGroupPath, 34);
     m_sustainEditor = RequireChild(KX::RCPtr<LSustainPedalEditPanel>(inView(u"sustainEditPage")),
                                    "sustainEditPanel not found", method, kGroupPath, 36);
-    Check(m_handler->SetNotification(&LPedalGroupPanel::OnEditPanelVisibilityChange, m_volumeEditor,
-                                     u"NID_VISIBLITY_CONDITION_CHANGE", 0),
+    Check(Bind(&LPedalGroupPanel::OnEditPanelVisibilityChange, m_volumeEditor, u"NID_VISIBLITY_CONDITION_CHANGE", 0),
           method, kGroupPath, 38);
-    Check(m_handler->SetNotification(&LPedalGroupPanel::OnEditPanelVisibilityChange, m_sustainEditor,
-                                     u"NID_VISIBLITY_CONDITION_CHANGE", 0),
+    Check(Bind(&LPedalGroupPanel::OnEditPanelVisibilityChange, m_sustainEditor, u"NID_VISIBLITY_CONDITION_CHANGE", 0),
           method, kGroupPath, 39);
     // A missing tile is a missing child like any other.
     m_sustainTile = RequireChild(KX::RCPtr<LSustainPedalPanel>(FindChild(u"sustainPedal")),
@@ -194,10 +167,8 @@ KXRESULT LPedalGroupPanel::Initialize()
                                   kGroupPath, 44);
     m_sustainButton = RequireChild(m_sustainTile->FindChild(u"button"), "Cannot find child button of sustainPedal",
                                    method, kGroupPath, 45);
-    Check(m_handler->SetNotification(&LPedalGroupPanel::OnPedalClicked, m_volumeButton, u"NID_LEFT_CLICK", 0), method,
-          kGroupPath, 44);
-    Check(m_handler->SetNotification(&LPedalGroupPanel::OnPedalClicked, m_sustainButton, u"NID_LEFT_CLICK", 0), method,
-          kGroupPath, 45);
+    Check(Bind(&LPedalGroupPanel::OnPedalClicked, m_volumeButton, u"NID_LEFT_CLICK", 0), method, kGroupPath, 44);
+    Check(Bind(&LPedalGroupPanel::OnPedalClicked, m_sustainButton, u"NID_LEFT_CLICK", 0), method, kGroupPath, 45);
     return base;
 }
 
@@ -275,30 +246,12 @@ KXRESULT LPedalGroupPanel::OnEditPanelVisibilityChange(const KX::RCPtr<KX::LNoti
     return 1;
 }
 
-KXRESULT LPedalGroupPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPedalGroupPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LPedalGroupPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_volumeTile = nullptr;
     m_sustainTile = nullptr;
     m_volumeEditor = nullptr;
     m_sustainEditor = nullptr;
     m_volumeButton = m_sustainButton = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }

@@ -3,7 +3,7 @@
 // hold the button record without its step-list bytes 5..8. The group "pedals" holds the tiles
 // "volumePedal" and "sustainPedal" and hands values to a pedal's editor while it is shown, else to
 // its tile.
-#include "KXFramework/Notification/NotificationHandler.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
@@ -22,28 +22,22 @@ constexpr std::array<char, 4> kTileSteps{0, 0, 0, 0};
 bool FromRecord(const ButtonControlRecord& record, std::array<unsigned char, kSize>& out);
 } // namespace SustainValue
 
-class LSustainPedalEditPanel : public LUIEditPanel<ISustainPedal> {
+class LSustainPedalEditPanel
+    : public LUIEditPanel<ISustainPedal, KX::LControlWithHandler<KX::LPanel, LSustainPedalEditPanel>> {
 public:
     LSustainPedalEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
 
 private:
-    using Handler = KX::LNotificationHandler<LSustainPedalEditPanel>;
-
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LButtonControlEditPanel> m_editor;
 };
 
@@ -71,7 +65,7 @@ public:
     LVolumePedalPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 };
 
-class LPedalGroupPanel : public KX::LPanel, public IPedals {
+class LPedalGroupPanel : public KX::LControlWithHandler<KX::LPanel, LPedalGroupPanel>, public IPedals {
 public:
     static constexpr int32_t kVolumeIndex = 0;
     static constexpr int32_t kSustainIndex = 1;
@@ -85,15 +79,9 @@ public:
     // A value an editor passes on goes to that pedal's tile; E_FAIL for another identifier.
     [[nodiscard]] KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v) override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LPedalGroupPanel>;
-
     [[nodiscard]] KXRESULT OnPedalClicked(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                           const KX::RCPtr<KX::LNotification>& n);
     [[nodiscard]] KXRESULT OnEditPanelVisibilityChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,
@@ -102,7 +90,6 @@ private:
     // Shows `editor` as the device view's edit panel (index 0 volume, 1 sustain).
     void ShowEditor(int32_t index, const KX::RCPtr<KX::LControl>& editor, const KX::RCPtr<KX::LControl>& other);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LVolumePedalPanel> m_volumeTile;
     KX::RCPtr<LSustainPedalPanel> m_sustainTile;
     KX::RCPtr<LVolumePedalEditPanel> m_volumeEditor;

@@ -18,7 +18,7 @@ bool IsAllowed(char16_t c)
 } // namespace
 
 LPresetNamePanel::LPresetNamePanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIModuleLeaf<IPresetName>(parent, name)
+    : LUIModuleLeaf(parent, name)
 {
 }
 
@@ -27,12 +27,9 @@ KXRESULT LPresetNamePanel::Initialize()
     const KXRESULT base = KX::LPanel::Initialize();
     if (KX::Failed(base))
         return base;
-    m_handler = Handler::Create(this);
     m_textBox = RequireChild(KX::RCPtr<KX::LTextBox>(FindChild(u"textBox")), "Cannot find child textBox",
                              "LPresetNamePanel::Initialize", kPath, 35);
-    const KXRESULT r = m_handler ? m_handler->SetNotification(&LPresetNamePanel::OnTextChanged, m_textBox,
-                                                              u"NID_TEXTBOX_TEXT_CHANGE", 0)
-                                 : KX::E_FAIL;
+    const KXRESULT r = Bind(&LPresetNamePanel::OnTextChanged, m_textBox, u"NID_TEXTBOX_TEXT_CHANGE");
     if (KX::Failed(r))
         throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                        KX::SourcePlace("LPresetNamePanel::Initialize", kPath, 36));
@@ -92,31 +89,13 @@ KXRESULT LPresetNamePanel::ShowParamValue(const unsigned char* bytes, int)
     if (!m_textBox)
         return KX::E_FAIL;
     const KX::String text = ValueToText(bytes, kValueSize);
-    KX::CAutoNotificationDisabler<LPresetNamePanel> quiet(m_handler, m_textBox, u"NID_TEXTBOX_TEXT_CHANGE");
+    KX::CAutoNotificationDisabler<LPresetNamePanel> quiet(GetHandler(), m_textBox, u"NID_TEXTBOX_TEXT_CHANGE");
     static_cast<void>(m_textBox->SetText(text, false)); // an equal text stays as it is
     return KX::S_OK;
 }
 
-KXRESULT LPresetNamePanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPresetNamePanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LPresetNamePanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_textBox = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIModuleLeaf::BreakCycles();
 }

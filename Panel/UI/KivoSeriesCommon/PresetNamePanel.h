@@ -2,13 +2,13 @@
 // The preset's six-character name, edited in a one-line text box of the device view. Only the
 // device's 71 characters can be entered; space and apostrophe are stored under the device's own codes.
 // Every change of the text reports the full 6-byte value; showing a value reports nothing.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/TextBox.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 
 #include <array>
 
-class LPresetNamePanel : public LUIModuleLeaf<IPresetName> {
+class LPresetNamePanel : public LUIModuleLeaf<IPresetName, KX::LControlWithHandler<KX::LPanel, LPresetNamePanel>> {
 public:
     // The characters the device can show, in the text box's filter.
     static constexpr char16_t kAllowedCharacters[] =
@@ -24,21 +24,14 @@ public:
     static std::array<unsigned char, kLength> TextToValue(const KX::String& text);
     static KX::String ValueToText(const unsigned char* bytes, unsigned count);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
 
 private:
-    using Handler = KX::LNotificationHandler<LPresetNamePanel>;
-
     [[nodiscard]] KXRESULT OnTextChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                          const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<KX::LTextBox> m_textBox;
 };

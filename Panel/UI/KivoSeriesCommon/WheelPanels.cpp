@@ -9,7 +9,7 @@ constexpr const char* kEditPath = "UI\\KivoSeriesCommon\\WheelEditPanel";
 } // namespace
 
 LWheelEditPanel::LWheelEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIEditPanel<IWheel>(parent, name)
+    : LUIEditPanel(parent, name)
 {
 }
 
@@ -19,13 +19,9 @@ KXRESULT LWheelEditPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LWheelEditPanel::Initialize";
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return KX::E_FAIL;
     m_editor = RequireChild(KX::RCPtr<LMoveableControlEditPanel>(FindChild(u"moveableTypePanel")),
                             "Cannot find child: moveableTypePanel", method, kEditPath, 30);
-    const KXRESULT r =
-        m_handler->SetNotification(&LWheelEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED", 0);
+    const KXRESULT r = Bind(&LWheelEditPanel::OnParametersChanged, m_editor, u"NID_PARAMETERS_CHANGED", 0);
     if (KX::Failed(r))
         throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                        KX::SourcePlace(method, kEditPath, 31));
@@ -66,29 +62,11 @@ KXRESULT LWheelEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotificationD
     return 1;
 }
 
-KXRESULT LWheelEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                              const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LWheelEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                    const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LWheelEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_editor = nullptr;
     m_name = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIEditPanel::BreakCycles();
 }
 
 LWheelPanel::LWheelPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)

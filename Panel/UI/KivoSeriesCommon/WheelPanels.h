@@ -2,23 +2,19 @@
 // The pitch and modulation wheels: their 5-byte values are the moveable record without its relative
 // flag. The tile "pitchWheel"/"modWheel" prints the record, the edit panel "wheelEditPanel" edits it
 // with the moveable editor, and the group "wheels" holds the two tiles.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 #include "Panel/UI/KivoSeriesCommon/ControlGroupPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlViewPanel.h"
 
-class LWheelEditPanel : public LUIEditPanel<IWheel> {
+class LWheelEditPanel : public LUIEditPanel<IWheel, KX::LControlWithHandler<KX::LPanel, LWheelEditPanel>> {
 public:
     LWheelEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -27,12 +23,9 @@ protected:
     void OnRepointed() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LWheelEditPanel>;
-
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LMoveableControlEditPanel> m_editor;
     KX::RCPtr<KX::LLabel> m_name;
 };

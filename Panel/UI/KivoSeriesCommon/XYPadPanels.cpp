@@ -20,7 +20,7 @@ void Check(KXRESULT r, const char* method, int line)
 } // namespace
 
 LXYPadEditPanel::LXYPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
-    : LUIEditPanel<ITouchPadAxis>(parent, name)
+    : LUIEditPanel(parent, name)
 {
 }
 
@@ -30,19 +30,14 @@ KXRESULT LXYPadEditPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LXYPadEditPanel::Initialize";
-    m_handler = Handler::Create(this);
-    if (!m_handler)
-        return base;
     const KX::RCPtr<KX::LTabControl> tabs = RequireChild(KX::RCPtr<KX::LTabControl>(FindChild(u"viewTabControl")),
                                                          "Cannot find child: viewTabControl", method, kEditPath, 31);
     m_midiPage = RequireChild(KX::RCPtr<LMoveableControlEditPanel>(tabs->GetPageByName(u"midiPage")),
                               "Cannot find child: viewTabControl: midiPage", method, kEditPath, 33);
-    Check(m_handler->SetNotification(&LXYPadEditPanel::OnParametersChanged, m_midiPage, u"NID_PARAMETERS_CHANGED", 0),
-          method, 34);
+    Check(Bind(&LXYPadEditPanel::OnParametersChanged, m_midiPage, u"NID_PARAMETERS_CHANGED", 0), method, 34);
     m_notePage = RequireChild(KX::RCPtr<LNoteModeEditPanel>(tabs->GetPageByName(u"noteModePage")),
                               "Cannot find child: viewTabControl: noteModePage", method, kEditPath, 37);
-    Check(m_handler->SetNotification(&LXYPadEditPanel::OnParametersChanged, m_notePage, u"NID_PARAMETERS_CHANGED", 0),
-          method, 38);
+    Check(Bind(&LXYPadEditPanel::OnParametersChanged, m_notePage, u"NID_PARAMETERS_CHANGED", 0), method, 38);
     return base;
 }
 
@@ -90,29 +85,11 @@ KXRESULT LXYPadEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotificationD
     return 1;
 }
 
-KXRESULT LXYPadEditPanel::ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                              const KX::RCPtr<KX::LNotification>& n)
-{
-    KXRESULT handled = KX::S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return KX::LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LXYPadEditPanel::UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                    const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return KX::LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LXYPadEditPanel::BreakCycles()
 {
-    m_handler = nullptr;
     m_midiPage = nullptr;
     m_notePage = nullptr;
-    return KX::LPanel::BreakCycles();
+    return LUIEditPanel::BreakCycles();
 }
 
 LXYPadDirectionPanel::LXYPadDirectionPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)

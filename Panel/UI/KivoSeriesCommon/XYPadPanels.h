@@ -3,24 +3,20 @@
 // note-mode record (9). The tiles "xAxis"/"yAxis" print the record; the edit panel "xyPadEditPanel"
 // edits both parts on its "midiPage" and "noteModePage" and reports them together; the group "xyPad"
 // holds the tiles.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 #include "Panel/UI/DriverCommon/UIModuleLeaf.h"
 #include "Panel/UI/KivoSeriesCommon/ControlGroupPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MoveableControlViewPanel.h"
 #include "Panel/UI/KivoSeriesCommon/NoteModeEditPanel.h"
 
-class LXYPadEditPanel : public LUIEditPanel<ITouchPadAxis> {
+class LXYPadEditPanel : public LUIEditPanel<ITouchPadAxis, KX::LControlWithHandler<KX::LPanel, LXYPadEditPanel>> {
 public:
     LXYPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -29,12 +25,9 @@ protected:
     void OnRepointed() override;
 
 private:
-    using Handler = KX::LNotificationHandler<LXYPadEditPanel>;
-
     [[nodiscard]] KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                const KX::RCPtr<KX::LNotification>& n);
 
-    KX::RCPtr<Handler> m_handler;
     KX::RCPtr<LMoveableControlEditPanel> m_midiPage;
     KX::RCPtr<LNoteModeEditPanel> m_notePage;
 };

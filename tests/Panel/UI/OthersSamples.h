@@ -79,10 +79,10 @@ protected:
                                 int32_t(at.y + control->GetRect().height / 2)};
         window.cursorPosition = p;
         root->DispatchMouseMove(p, modifiers, 0);
-        window.buttons = 1;
-        root->DispatchMouseButton(LRootWindow::kPress, 1, modifiers, p, 0);
+        window.buttons = kLeftButton;
+        root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, modifiers, p, 0);
         window.buttons = 0;
-        root->DispatchMouseButton(LRootWindow::kRelease, 1, modifiers, p, 0);
+        root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, modifiers, p, 0);
         root->ProcessEvents(true);
     }
 

@@ -3,9 +3,14 @@
 #include "../OthersSamples.h"
 
 #include "KXFramework/Controls/TextBox.h"
+#include "KXFramework/System/ClipBoard.h"
 #include "Panel/UI/KivoSeriesCommon/PresetNamePanel.h"
 
+#include "FakeClipboard.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace KX::Test {
 namespace {
@@ -102,6 +107,20 @@ TEST_F(PresetNamePanelTest, OnlyTheDevicesCharactersAndSixOfThemGetIn)
             expected[i] = c.kept[i];
         EXPECT_EQ(LastReport(), expected);
     }
+    // A real paste: cut back the same way; longer than the box allows, it is refused whole.
+    auto backend = std::make_unique<FakeClipboard>();
+    FakeClipboard* system = backend.get();
+    RCPtr<LClipboard> clipboard = LClipboard::Create(std::move(backend));
+    services.clipboard = clipboard.Get();
+    static_cast<void>(box->SetText(String(u""), false));
+    system->OtherProgramCopies(u"#A B\u00e9");
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), S_OK);
+    EXPECT_EQ(box->GetText(), String(u"A B"));
+    EXPECT_EQ(LastReport(), (std::vector<int>{0x41, 0x22, 0x42, 0, 0, 0}));
+    system->OtherProgramCopies(u"CDEFG");
+    EXPECT_EQ(box->PerformEdit(EditKind::kPaste), E_FAIL);
+    EXPECT_EQ(box->GetText(), String(u"A B"));
+    services.clipboard = nullptr;
     static_cast<void>(box->SetText(String(u"KIVO 1"), false));
     WritePicture(PicturePath("preset-name.png"), {0, 0, 320, 90});
 }
