@@ -3,6 +3,10 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
+#include "Panel/AboutDlg.h"
+#include "Panel/UI/KivoSeriesCommon/GlobalSettingsDlg.h"
+#include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 
 void RegisterSkinClasses(KX::LControlClassRegistry& registry)
 {

@@ -141,3 +141,8 @@ KIVO_SKIN_CLASS(KX::LTabControl, u"PresetEditor.TabControl.ProgramCyclePage.TabC
 KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl")
 // Temporary: see above.
 KIVO_SKIN_CLASS(KX::LPanel, u"PresetEditor.MainControl.DeviceView")
+// The dialogs: preset transfer, global settings and the about box.
+KIVO_SKIN_CLASS(LGetPresetFromMidiDeviceDlg, u"PresetEditor.Dialog.RetrievePresetFromHardware")
+KIVO_SKIN_CLASS(LSendPresetToMidiDeviceDlg, u"PresetEditor.Dialog.SendPresetToHardware")
+KIVO_SKIN_CLASS(LGlobalSettingsDlg, u"PresetEditor.GlobalEditorControl")
+KIVO_SKIN_CLASS(LAboutDlg, u"PresetEditor.DialogAbout")

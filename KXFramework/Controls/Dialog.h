@@ -1,6 +1,6 @@
 #pragma once
 // The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
-// result, lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
+// result (also on Escape), lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
 // itself modally through the application.
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/Notification/NotificationHandler.h"
@@ -27,6 +27,10 @@ public:
                                                const RCPtr<LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
                                                      const char16_t* name) override;
+
+    // Escape that no control inside took closes the dialog as its close box does.
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
 
     // Asks the listeners, then the window, to close with the result.
     void Close(int32_t result);

@@ -6,7 +6,7 @@ name because it knows its own class. `reads` lists the keys the program reads fr
 own table; a missing one fails the build.
 """
 
-from model import Control
+from model import Control, Look, Part
 
 TRUE = "True"
 
@@ -203,3 +203,14 @@ def tool_tip(style, name):
     g = style.grid
     return ctl("Framework.ToolTip", name, (0, 0, 4 * g, 2 * g), "ToolTip", TextOverflowXType="Expand",
                TextOverflowYType="Expand")
+
+
+def picture(style, doc, name, rect, image):
+    """A Framework.Panel showing one image at its own size, centred; the image's part, look and
+    look list are named after the file ("about-maker.png" → "Picture.about-maker")."""
+    x, y, w, h = rect
+    look = "Picture." + image[:-4]
+    doc.part(Part(look, w, h, "Center", image=image, loc=(0, 0)))
+    doc.look(Look(look, client=look))
+    doc.look_list(look, [look])
+    return ctl("Framework.Panel", name, rect, look)
