@@ -70,7 +70,8 @@ protected:
         SetResourceTable(nullptr, 0);
     }
 
-    // Runs the editor with English texts and `body` on its UI thread; answers its exit status.
+    // Runs the editor with English texts and `body` on its UI thread (inside the delivery of a posted
+    // notification, so nothing posted meanwhile is delivered before it returns); answers its exit status.
     int RunInEditor(const std::function<void(LApplication&, OSWindow&)>& body)
     {
         RCPtr<Recorder> probe(new Recorder("probe"));
@@ -111,11 +112,12 @@ protected:
     }
 
 public:
-    // What the UI thread's idle pass does: delivers what was posted.
+    // What the UI thread's idle pass does: delivers what was posted. Bounded, since the running
+    // editor's presence polling posts again as fast as it is delivered.
     static void Deliver()
     {
         const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
-        while (centre->ProcessNotifications(false)) {
+        for (int i = 0; i < 64 && centre->ProcessNotifications(false); ++i) {
         }
     }
 

@@ -254,13 +254,27 @@ void LGlobalSettingsDlg::ShowFailure(const char16_t* caption, const char16_t* te
             application->ShowMessageBox(GetAppString(text), GetAppString(caption), 0)); // OK is the only answer
 }
 
-KXRESULT LGlobalSettingsDlg::RequestSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+bool LGlobalSettingsDlg::CheckDevice()
 {
+    // Without the keyboard the firmware check cannot answer: say that it is not connected rather
+    // than that its firmware is too old.
+    if (!m_midiManager->IsConnected()) {
+        ShowFailure(u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION",
+                    u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT");
+        return false;
+    }
     if (!m_midiManager->IsDeviceFirmwareVersionUseable()) {
         ShowFailure(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
                     u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
-        return 1;
+        return false;
     }
+    return true;
+}
+
+KXRESULT LGlobalSettingsDlg::RequestSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    if (!CheckDevice())
+        return 1;
     StringArrayT<char16_t, char> names;
     LMidiManager::GetGlobalParameterNames(names);
     for (unsigned i = 0; i < names.GetCount(); ++i) {
@@ -278,11 +292,8 @@ KXRESULT LGlobalSettingsDlg::RequestSettings(const RCPtr<LNotificationDistributo
 
 KXRESULT LGlobalSettingsDlg::SendSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (!m_midiManager->IsDeviceFirmwareVersionUseable()) {
-        ShowFailure(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
-                    u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
+    if (!CheckDevice())
         return 1;
-    }
     StringArrayT<char16_t, char> names;
     LMidiManager::GetGlobalParameterNames(names);
     for (unsigned i = 0; i < names.GetCount(); ++i) {

@@ -55,6 +55,8 @@ private:
     // One request; its reply is shown after the manager returns.
     KXRESULT RequestOne(const KX::String& name);
     void ShowFailure(const char16_t* caption, const char16_t* text);
+    // The keyboard is connected and its firmware accepted; otherwise the box that says which not.
+    bool CheckDevice();
 
     KX::RCPtr<KX::LNotificationHandler<LGlobalSettingsDlg>> m_handler;
     std::vector<Field> m_fields;

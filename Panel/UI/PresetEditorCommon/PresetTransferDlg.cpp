@@ -8,7 +8,10 @@ using namespace KX;
 
 LPresetTransferDlg::LPresetTransferDlg(const RCPtr<LControl>& parent, const String& name, const char16_t* buttonName,
                                        const Texts& texts, const Place& place)
-    : LDialog(parent, name), m_buttonName(buttonName), m_texts(texts), m_place(place)
+    : LDialog(parent, name),
+      m_buttonName(buttonName),
+      m_texts(texts),
+      m_place(place)
 {
 }
 
