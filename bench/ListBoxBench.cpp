@@ -103,7 +103,7 @@ void ScrollByPages(benchmark::State& state)
 {
     Setup setup;
     static_cast<void>(setup.list->LoadItemsFromStringTable(setup.table)); // a table without items leaves the list empty
-    const RCPtr<LKeyParam> pageDown(new LKeyParam({0x20220000, 0, 0}));
+    const RCPtr<LKeyParam> pageDown(new LKeyParam({KeyCode::Press(VirtualKey::kPageDown), 0, 0}));
     int pages = 0;
     for (auto _ : state) {
         static_cast<void>(setup.list->EnsureItemVisible(0)); // an index out of range scrolls nowhere

@@ -107,13 +107,12 @@ public:
     // The application's default font before a skin overrides it: fontconfig's sans-serif, 9 points.
     [[nodiscard]] virtual KXRESULT GetDefaultFont(String& face, float& size, int32_t& style);
 
-    const RCPtr<LClipboard>& GetClipboard() const { return m_clipboard; }
-
     // The control core's view of the application.
     RCPtr<LControlFactory> GetControlFactory() override { return m_controlFactory; }
     RCPtr<LControlClassRegistry> GetControlClassRegistry() override { return m_registry; }
     RCPtr<LRootWindow> GetApplicationRootWindow() override;
     RCPtr<LFont> GetDefaultFont() override { return m_font; }
+    LClipboard* GetClipboard() override { return m_clipboard.Get(); }
     RectT<int32_t> GetWorkArea() override;
     double GetSeconds() override;
     uint32_t GetMilliseconds() override;

@@ -857,6 +857,18 @@ KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const Si
     return same ? S_OK : S_FALSE;
 }
 
+KXRESULT LControl::EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit)
+{
+    if (!m_layout)
+        return E_FAIL;
+    PositionSpec position;
+    SizeSpec size;
+    if (const KXRESULT r = m_layout->GetPlacement(axis, position, size); Failed(r))
+        return r;
+    edit(position, size);
+    return SetPlacement(axis, position, size);
+}
+
 KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum)
 {
     if (!m_layout)
@@ -1194,7 +1206,7 @@ void LControl::PublishConditions()
                 root->SetCursor(m_replacedCursor);
         }
     }
-    if (m_userMoveMode != 0 && fell(Condition::kLeftDragging))
+    if (m_userMoveMode != kMoveOff && fell(Condition::kLeftDragging))
         HandleConditionsChange();
     // The published record is the control's own; listeners see it change with every publication.
     const RCPtr<LConditionsParam> param = m_conditions;
@@ -1218,7 +1230,7 @@ void LControl::PublishConditions()
         if (changed & entry.bits)
             Send(*this, entry.name, param);
     }
-    if (m_userMoveMode != 0 && rose(Condition::kLeftDragging))
+    if (m_userMoveMode != kMoveOff && rose(Condition::kLeftDragging))
         BeginUserMove();
     // The hover follows the pointer to whatever now lies under it.
     if ((m_hover && (changed & Condition::kVisible) && !IsVisible(true) && !m_capture) ||

@@ -23,6 +23,7 @@
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -172,6 +173,10 @@ public:
     // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
     // E_INVALIDARG for an axis other than 0 and 1.
     [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    // Changes one axis of the placement: edit gets the descriptor's specs of that axis to change,
+    // and they are applied as SetPlacement does, with its result. E_FAIL without a descriptor and
+    // E_INVALIDARG for an axis other than 0 and 1, without calling edit.
+    [[nodiscard]] KXRESULT EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit);
     [[nodiscard]] KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
     // The size the minimum rules alone give; the descriptor is left as it was.
     PointT<double> GetPreferredSize();
@@ -303,7 +308,28 @@ public:
     RCPtr<LControl> GetFocusedChild() const;
     void SetFocusBoundary(bool boundary) { m_focusBoundary = boundary; }
 
-    // User move.
+    // User move: a mode, and flags that name the axes moved or drag-scrolled, or the edges resized.
+    enum UserMoveMode : int32_t {
+        kMoveOff = 0,
+        kMoveWithDropTargets = 1, // auto-scroll at the drop target's edges
+        kMoveInParent = 2,
+        kMoveScrollingParent = 3, // auto-scroll at the parent's edges
+        kResizeEdges = 4,
+        kResizeScrollingParent = 5,
+        kDragScroll = 6, // dragging scrolls the content
+    };
+    enum UserMoveFlag : int32_t {
+        kMoveX = 0x01,
+        kMoveY = 0x02,
+        kMoveXY = kMoveX | kMoveY,
+        kRightEdge = 0x04,
+        kLeftEdge = 0x08,
+        kTopEdge = 0x10,
+        kBottomEdge = 0x20,
+        // The flags that let a move scroll the parent along X, and along Y.
+        kScrollsX = kMoveX | kRightEdge | kLeftEdge,
+        kScrollsY = kMoveY | kTopEdge | kBottomEdge,
+    };
     [[nodiscard]] virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
     int32_t GetUserMoveMode() const { return m_userMoveMode; }
     virtual void BeginUserMove();
@@ -312,7 +338,7 @@ public:
     virtual void HandleConditionsChange();
     virtual RCPtr<LControl> FindDropTarget(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
     virtual bool AcceptsDrop(const RCPtr<LControl>& moving);
-    // Edges (0x04 right, 0x08 left, 0x10 top, 0x20 bottom) where a drop target scrolls by itself.
+    // The edge flags (kRightEdge, ...) where a drop target scrolls by itself.
     virtual uint32_t GetDropScrollEdges(const RCPtr<LControl>& moving);
     virtual void OnDragEnter(const RCPtr<LControl>& moving);
     virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);

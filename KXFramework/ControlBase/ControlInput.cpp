@@ -5,6 +5,7 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/MenuDescriptor.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -40,28 +41,16 @@ RCPtr<LControl> Hold(LControl* control)
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
-uint32_t Milliseconds()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetMilliseconds() : 0;
-}
-
-double Seconds()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
-
 uintptr_t AppCursor(const char16_t* name)
 {
     IFrameworkServices* services = GetFrameworkServices();
     return services ? services->LoadAppCursor(name) : 0;
 }
 
-// 0, 1, 2 for the buttons 1, 2, 4; -1 for anything else.
+// 0, 1, 2 for the left, middle and right buttons; -1 for anything else.
 int ButtonIndex(int32_t button)
 {
-    return button == 1 ? 0 : button == 2 ? 1 : button == 4 ? 2 : -1;
+    return button == kLeftButton ? 0 : button == kMiddleButton ? 1 : button == kRightButton ? 2 : -1;
 }
 
 bool DockedBoth(const LControl& c)
@@ -72,7 +61,7 @@ bool DockedBoth(const LControl& c)
 
 bool IsTabKey(uint32_t key)
 {
-    return ((key >> 16) & 0xFF) == 9 && (key & KeyCode::kKeyDown) && !(key & KeyCode::kNoKey);
+    return KeyCode::VirtualKeyOf(key) == VirtualKey::kTab && KeyCode::IsPressed(key);
 }
 
 int TabIndexOf(const LControl& parent, const LControl* child)
@@ -399,11 +388,11 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
             static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
     }
     switch (press->button) {
-    case 1:
+    case kLeftButton:
         m_pressRecord = press;
         OnLeftButtonDown(press);
         break;
-    case 2:
+    case kMiddleButton:
         OnMiddleButtonDown(press);
         break;
     default:
@@ -436,14 +425,14 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
     }
     m_capture = true;
-    m_pressTime = m_previousMoveTime = Milliseconds();
+    m_pressTime = m_previousMoveTime = FrameworkClock::Milliseconds();
     m_dragVelocity = {};
     if (root)
         static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
     if (index >= 0)
         m_pending[index] = true;
     if (index == 0) {
-        m_userMoveMode = 0;
+        m_userMoveMode = kMoveOff;
         if (m_interceptsChildren && !m_delayedPressSubscribed) {
             m_delayedPressSubscribed = true;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
@@ -463,7 +452,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
     if (!pointer)
         return E_INVALIDARG;
     RCPtr<LControl> self = Hold(this);
-    m_moveTime = Milliseconds();
+    m_moveTime = FrameworkClock::Milliseconds();
     if (m_pending[0] || m_pending[1] || m_pending[2]) {
         const PointT<int32_t> press = PointT<double>{m_grabPoint.x - m_rect.x, m_grabPoint.y - m_rect.y}.Round();
         const int64_t dx = std::abs(int64_t(pointer->point.x) - press.x);
@@ -481,7 +470,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& pointer)
     }
     OnPointerMoved(pointer);
     Send(*this, u"NID_MOUSE_MOVE", pointer);
-    if (m_dragging[0] && m_userMoveMode != 0)
+    if (m_dragging[0] && m_userMoveMode != kMoveOff)
         UserMoveStep(pointer);
     m_previousMoveTime = m_moveTime;
     return S_OK;
@@ -506,9 +495,9 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
         OnRightButtonUp(release);
         break;
     }
-    const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == 0)) && m_hover;
-    if (index == 0 && m_dragging[0] && m_userMoveMode == 6) {
-        m_releaseTime = Milliseconds();
+    const bool click = (m_pending[index] || (m_dragging[index] && m_userMoveMode == kMoveOff)) && m_hover;
+    if (index == 0 && m_dragging[0] && m_userMoveMode == kDragScroll) {
+        m_releaseTime = FrameworkClock::Milliseconds();
         if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
             PointT<double> minimum, maximum;
             GetSizeLimits(minimum, maximum);
@@ -516,7 +505,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
             const double velocity[2] = {m_dragVelocity.x, m_dragVelocity.y};
             const double limit[2] = {maximum.x, maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
-                const bool allowed = axis == 0 ? (axes == 1 || axes == 3) : (axes == 2 || axes == 3);
+                const bool allowed = axes == kMoveXY || axes == (axis == 0 ? kMoveX : kMoveY);
                 if (allowed && std::fabs(velocity[axis]) >= kFlickMinimumSpeed) {
                     static_cast<void>(
                         StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
@@ -559,11 +548,11 @@ KXRESULT LControl::DispatchClick(const RCPtr<LMouseButtonParam>& param)
     if (!param)
         return E_INVALIDARG;
     switch (param->button) {
-    case 1:
+    case kLeftButton:
         return OnLeftClick(param);
-    case 2:
+    case kMiddleButton:
         return OnMiddleClick(param);
-    case 4:
+    case kRightButton:
         return OnRightClick(param);
     default:
         return E_INVALIDARG;
@@ -861,8 +850,8 @@ KXRESULT LControl::MoveFocus(const RCPtr<LKeyParam>& key)
     if (!key)
         return E_INVALIDARG;
     RCPtr<LControl> self = Hold(this);
-    const bool backward = (key->key.key & KeyCode::kShiftKey) != 0;
-    if (!(key->key.key & KeyCode::kCtrlKey)) {
+    const bool backward = KeyCode::HasShift(key->key.key);
+    if (!KeyCode::HasCtrl(key->key.key)) {
         const unsigned count = key->receivers.GetCount();
         RCPtr<LControl> last = count ? key->receivers.GetAt(count - 1) : nullptr;
         const int start = TabIndexOf(*this, last.Get());
@@ -1075,22 +1064,19 @@ void LControl::BeginUserMove()
     RCPtr<LControl> self = Hold(this);
     const PointT<double> startSize = m_moveStartSize;
     const PointT<double> startScroll = m_moveStartParentScroll;
-    if (m_userMoveMode == 1) {
+    if (m_userMoveMode == kMoveWithDropTargets) {
         m_dropTarget = nullptr;
         m_moveWasUnclipped = !GetClipToParent();
         SetClipToParent(false);
         const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(m_layout->GetPlacement(
-                axis, position, size)); // an axis without placement leaves the specs at their defaults
-            m_moveWasDocked[axis] = position.docked;
-            if (!position.docked) {
-                position.absolute = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
-                position.docked = true;
-                static_cast<void>(
-                    SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+            m_moveWasDocked[axis] = m_layout->position[axis].docked;
+            if (!m_moveWasDocked[axis]) {
+                const double at = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
+                static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+                    position.absolute = at;
+                    position.docked = true;
+                })); // the specs come from the descriptor and are valid
             }
         }
     }
@@ -1120,7 +1106,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     const int flags = m_userMoveFlags;
     double d[2] = {m_rect.x + pointer->point.x - m_grabPoint.x, m_rect.y + pointer->point.y - m_grabPoint.y};
     const double grab[2] = {m_grabPoint.x, m_grabPoint.y};
-    const bool scrollAllowed[2] = {(flags & 0x0D) != 0, (flags & 0x32) != 0};
+    const bool scrollAllowed[2] = {(flags & kScrollsX) != 0, (flags & kScrollsY) != 0};
     int band[2] = {0, 0}; // -1 near edge, 1 far edge
     double depth[2] = {0.0, 0.0};
     const PointT<double> parentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
@@ -1129,7 +1115,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
     const double scrollNow[2] = {parentScroll.x, parentScroll.y};
 
-    if (mode != 1 && m_parent) {
+    if (mode != kMoveWithDropTargets && m_parent) {
         RectT<double> visible = m_parent->GetClientExtentRect();
         visible.x += parentScroll.x;
         visible.y += parentScroll.y;
@@ -1140,12 +1126,12 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         const double vlo[2] = {visible.x, visible.y};
         const double vhi[2] = {visible.x + visible.width, visible.y + visible.height};
         bool limited[2] = {false, false};
-        for (int axis = 0; axis < 2 && mode < 6; ++axis) {
+        for (int axis = 0; axis < 2 && mode < kDragScroll; ++axis) {
             double dMin = lo[axis] - grab[axis];
             double dMax = hi[axis] - 1.0 - grab[axis];
-            if (mode == 4 || mode == 5) {
-                const int nearEdge = axis == 0 ? 0x08 : 0x10;
-                const int farEdge = axis == 0 ? 0x04 : 0x20;
+            if (mode == kResizeEdges || mode == kResizeScrollingParent) {
+                const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
+                const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
                 const double start = axis == 0 ? m_moveStartSize.x : m_moveStartSize.y;
                 if (flags & nearEdge)
                     dMax = std::min(dMax, start - 1.0);
@@ -1161,7 +1147,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                 limited[axis] = true;
             }
         }
-        if (mode == 3 || mode == 5) {
+        if (mode == kMoveScrollingParent || mode == kResizeScrollingParent) {
             for (int axis = 0; axis < 2; ++axis) {
                 if (limited[axis] || !scrollAllowed[axis])
                     continue;
@@ -1185,37 +1171,31 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         }
     }
 
-    if (mode >= 1 && mode <= 5) {
+    if (mode >= kMoveWithDropTargets && mode <= kResizeScrollingParent) {
         for (int axis = 0; axis < 2; ++axis) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(m_layout->GetPlacement(
-                axis, position, size)); // an axis without placement leaves the specs at their defaults
             const double correction =
-                position.docked ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
-                                : 0.0;
-            if (mode <= 3) {
-                if (!(flags & (axis == 0 ? 0x01 : 0x02)))
-                    continue;
-                position.absolute = m_moveOrigin[axis] + d[axis] - correction;
-            } else {
-                const int nearEdge = axis == 0 ? 0x08 : 0x10;
-                const int farEdge = axis == 0 ? 0x04 : 0x20;
-                if (flags & nearEdge) {
-                    position.absolute = m_moveOrigin[axis] + d[axis] - correction;
+                m_layout->position[axis].docked
+                    ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
+                    : 0.0;
+            const double moved = m_moveOrigin[axis] + d[axis] - correction;
+            const bool resizing = mode > kMoveScrollingParent;
+            const bool nearEdge = resizing && (flags & (axis == 0 ? kLeftEdge : kTopEdge));
+            const bool farEdge = resizing && !nearEdge && (flags & (axis == 0 ? kRightEdge : kBottomEdge));
+            if (resizing ? !nearEdge && !farEdge : !(flags & (axis == 0 ? kMoveX : kMoveY)))
+                continue;
+            static_cast<void>(EditPlacement(axis, [&](PositionSpec& position, SizeSpec& size) {
+                if (!resizing || nearEdge)
+                    position.absolute = moved;
+                if (nearEdge)
                     size.absolute = m_moveOrigin[2 + axis] - d[axis];
-                } else if (flags & farEdge) {
+                else if (farEdge)
                     size.absolute = m_moveOrigin[2 + axis] + d[axis];
-                } else {
-                    continue;
-                }
-            }
-            static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+            })); // the specs come from the descriptor and are valid
         }
     }
 
     bool storeDisplacement = true;
-    if (mode == 6) {
+    if (mode == kDragScroll) {
         const double dt = double(int32_t(m_moveTime - m_previousMoveTime)) / 1000.0;
         storeDisplacement = dt > 0.0;
         if (dt > 0.0) {
@@ -1229,7 +1209,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                 const double travel = last[axis] - d[axis];
                 const double speed = travel / dt;
                 *velocity[axis] = (*velocity[axis] == 0.0 || dt >= 0.2) ? speed : speed * 0.5 + *velocity[axis] * 0.5;
-                const bool allowed = flags == 3 || flags == axis + 1;
+                const bool allowed = flags == kMoveXY || flags == (axis == 0 ? kMoveX : kMoveY);
                 if (!allowed || travel == 0.0)
                     continue;
                 PointT<double> offset = m_scrollOffset;
@@ -1242,10 +1222,10 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     if (storeDisplacement)
         m_lastDisplacement = {d[0], d[1]};
 
-    if (mode == 1)
+    if (mode == kMoveWithDropTargets)
         TrackDropTarget(rootPoint, band, depth);
 
-    RCPtr<LControl> scrolled = mode == 1 && m_dropTarget ? m_dropTarget : m_parent;
+    RCPtr<LControl> scrolled = mode == kMoveWithDropTargets && m_dropTarget ? m_dropTarget : m_parent;
     if (scrolled) {
         if (!scrollAllowed[0])
             band[0] = 0;
@@ -1319,8 +1299,8 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
                           inTarget.y - origin.y + target->m_scrollOffset.y};
     const double scroll[2] = {target->m_scrollOffset.x, target->m_scrollOffset.y};
     const double size[2] = {client.width, client.height};
-    const uint32_t farEdge[2] = {0x04, 0x20};
-    const uint32_t nearEdge[2] = {0x08, 0x10};
+    const uint32_t farEdge[2] = {kRightEdge, kBottomEdge};
+    const uint32_t nearEdge[2] = {kLeftEdge, kTopEdge};
     for (int axis = 0; axis < 2; ++axis) {
         const double farLine = scroll[axis] + size[axis] - kBand;
         const double nearLine = scroll[axis] + kBand;
@@ -1337,7 +1317,7 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
 void LControl::HandleConditionsChange()
 {
     RCPtr<LControl> self = Hold(this);
-    if (m_userMoveMode != 1) {
+    if (m_userMoveMode != kMoveWithDropTargets) {
         if (RCPtr<LControl> parent = m_parent) {
             static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
             static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
@@ -1352,13 +1332,11 @@ void LControl::HandleConditionsChange()
     for (int axis = 0; axis < 2 && m_layout; ++axis) {
         if (m_moveWasDocked[axis])
             continue;
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        position.docked = false;
-        position.absolute += axis == 0 ? scroll.x : scroll.y;
-        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        const double shift = axis == 0 ? scroll.x : scroll.y;
+        static_cast<void>(EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
+            position.docked = false;
+            position.absolute += shift;
+        })); // the specs come from the descriptor and are valid
     }
     if (RCPtr<LControl> target = m_dropTarget) {
         m_dropTarget = nullptr;
@@ -1439,7 +1417,7 @@ KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double
     a.dragSource = dragSource;
     if (!a.active) {
         a.active = true;
-        a.lastTick = Seconds();
+        a.lastTick = FrameworkClock::Seconds();
         static_cast<void>(SubscribeIdle()); // subscribing only counts up
     }
     return S_OK;
@@ -1462,7 +1440,7 @@ KXRESULT LControl::StopAutoScroll(int axis)
 void LControl::AutoScrollStep(int axis)
 {
     AutoScrollAxis& a = m_autoScroll[axis];
-    const double now = Seconds();
+    const double now = FrameworkClock::Seconds();
     const double dt = now - a.lastTick;
     const double step = Round(a.rate * dt);
     a.lastTick = now;
@@ -1483,7 +1461,7 @@ void LControl::AutoScrollStep(int axis)
             source->UserMoveStep(LPointWithModifiersParam::Create(point, root->GetModifierKeys(), 0));
         }
     }
-    if (a.active && a.flick && Milliseconds() - m_releaseTime > kFlickCoastMs) {
+    if (a.active && a.flick && FrameworkClock::Milliseconds() - m_releaseTime > kFlickCoastMs) {
         const double slowdown = Round(kFlickDeceleration * dt);
         if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
@@ -1495,7 +1473,7 @@ void LControl::AutoScrollStep(int axis)
 void LControl::HandOverDelayedPress()
 {
     if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord ||
-        Milliseconds() - m_pressTime <= kDelayedPressMs)
+        FrameworkClock::Milliseconds() - m_pressTime <= kDelayedPressMs)
         return;
     RCPtr<LControl> self = Hold(this);
     RCPtr<LControl> child = m_lastChildHit;

@@ -78,9 +78,12 @@ public:
     uint32_t pointerIndex;
 };
 
+// The mouse buttons as input records number them; a held-buttons word is a mask of them.
+enum MouseButton : int32_t { kLeftButton = 1, kMiddleButton = 2, kRightButton = 4 };
+
 class LMouseButtonParam : public LPointWithModifiersParam {
 public:
-    // Buttons 1 left, 2 middle, 4 right; heldButtons is the mask after the event.
+    // button is a MouseButton; heldButtons is the mask after the event.
     static RCPtr<LMouseButtonParam> Create(int32_t button, const PointT<int32_t>& p, uint32_t modifierKeys,
                                            bool doubleClick, uint32_t heldButtons, uint32_t secondWord);
     static void* operator new(std::size_t size);

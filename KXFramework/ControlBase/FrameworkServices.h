@@ -10,6 +10,7 @@
 
 namespace KX {
 
+class LClipboard;
 class LControl;
 class LControlClassRegistry;
 class LGlobalHotKeyManager;
@@ -47,6 +48,8 @@ public:
     virtual std::vector<RCPtr<LRootWindow>> GetRootWindows() = 0;
     // The root window of the active window; null when none of the application's is active.
     virtual RCPtr<LRootWindow> GetActiveRootWindow() = 0;
+    // The program's one clipboard, owned by the services; null when none is set up.
+    virtual LClipboard* GetClipboard() = 0;
     // Shows a text in the status bar, or goes back to its default text, at once or through the next
     // idle pass; E_FAIL without a window or a status bar.
     [[nodiscard]] virtual KXRESULT SetStatusText(const String& text, bool immediate) = 0;

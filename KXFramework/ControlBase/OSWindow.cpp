@@ -2,6 +2,7 @@
 
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/WindowManager.h"
 #include "KXFramework/Notification/KeyCode.h"
 #include "KXFramework/Notification/Notification.h"
 #include "KXFramework/Notification/NotificationCenter.h"
@@ -9,10 +10,8 @@
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
-#include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 namespace KX {
@@ -21,22 +20,6 @@ namespace {
 
 using Platform::InputRecord;
 using Platform::RecordKind;
-
-std::map<uint32_t, OSWindow*>& Registry()
-{
-    static std::map<uint32_t, OSWindow*> windows;
-    return windows;
-}
-
-// Closed windows wait here until no loop runs on them.
-std::vector<std::unique_ptr<OSWindow>>& Closed()
-{
-    static std::vector<std::unique_ptr<OSWindow>> closed;
-    return closed;
-}
-
-int g_loopDepth = 0;
-uintptr_t g_lastCursor = 0;
 
 Platform::RectI ToHost(const RectT<int32_t>& r)
 {
@@ -89,7 +72,7 @@ OSWindow* OSWindow::Create(const Platform::WindowParams& params, int rendererKin
     const bool visible = p.visible;
     auto* window = new OSWindow(std::move(host), rendererKind);
     window->m_shown = visible;
-    Registry()[window->m_host->Id()] = window;
+    LWindowManager::Current().AddWindow(window->m_host->Id(), window);
     if (window->CreateRenderer(rendererKind) != S_OK) {
         window->Close();
         return nullptr;
@@ -134,25 +117,17 @@ KXRESULT OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer)
 
 OSWindow* OSWindow::FromId(uint32_t id)
 {
-    const auto it = Registry().find(id);
-    return it == Registry().end() ? nullptr : it->second;
+    return LWindowManager::Current().FindWindow(id);
 }
 
 Platform::EventPump& OSWindow::GetEventPump()
 {
-    // A pump keeps the state of one video session.
-    static std::unique_ptr<Platform::EventPump> pump;
-    static uint64_t session = 0;
-    if (!pump || session != Platform::VideoSystem::Session()) {
-        pump = std::make_unique<Platform::EventPump>();
-        session = Platform::VideoSystem::Session();
-    }
-    return *pump;
+    return LWindowManager::Current().GetEventPump();
 }
 
 bool OSWindow::RunOnce(uint32_t timeoutMs)
 {
-    ++g_loopDepth;
+    LWindowManager::Current().EnterLoop();
     Platform::EventPump& pump = GetEventPump();
     InputRecord record;
     const bool got = pump.Next(record, timeoutMs);
@@ -168,17 +143,14 @@ bool OSWindow::RunOnce(uint32_t timeoutMs)
         }
         PaintAll();
     }
-    if (--g_loopDepth == 0)
-        Closed().clear();
+    LWindowManager::Current().LeaveLoop();
+    LWindowManager::Current().DeleteClosedWindows();
     return got;
 }
 
 void OSWindow::PaintAll()
 {
-    std::vector<OSWindow*> windows;
-    for (const auto& [id, window] : Registry())
-        windows.push_back(window);
-    for (OSWindow* window : windows) {
+    for (OSWindow* window : LWindowManager::Current().GetWindows()) {
         if (FromId(window->m_host ? window->m_host->Id() : 0) == window)
             window->Paint();
     }
@@ -192,7 +164,7 @@ void OSWindow::Handle(const InputRecord& record)
     case RecordKind::ClipboardChanged:
         return;
     case RecordKind::DisplayChanged:
-        for (const auto& [id, window] : Registry())
+        for (OSWindow* window : LWindowManager::Current().GetWindows())
             static_cast<void>(window->InvalidateAll()); // a control outside a window has nothing to repaint
         return;
     case RecordKind::Quit:
@@ -572,13 +544,13 @@ int32_t OSWindow::RunModal()
     Platform::EventPump& pump = GetEventPump();
     pump.BeginModal(m_host->Id());
     // This object outlives the loop's own turns, even when it closes from inside one.
-    ++g_loopDepth;
+    LWindowManager::Current().EnterLoop();
     while (m_modal && m_host) {
         if (!m_shown)
             Show(int(Platform::ShowCommand::Show));
         RunOnce(Platform::EventPump::kTickMs);
     }
-    --g_loopDepth;
+    LWindowManager::Current().LeaveLoop();
     pump.EndModal();
     const bool wasActive = IsActive();
     const int32_t result = m_modalResult;
@@ -621,10 +593,9 @@ void OSWindow::SetCaret(bool show, const RectT<int32_t>& rect)
 uintptr_t OSWindow::SetCursor(uintptr_t cursor)
 {
     // One cursor is current for every window.
-    const uintptr_t previous = g_lastCursor;
-    if (cursor == g_lastCursor)
+    const uintptr_t previous = LWindowManager::Current().ExchangeCursor(cursor);
+    if (cursor == previous)
         return previous;
-    g_lastCursor = cursor;
     Platform::SetCursor(cursor ? *reinterpret_cast<const Platform::Cursor*>(cursor)
                                : Platform::Cursor::System(Platform::SystemCursor::Arrow));
     return previous;
@@ -656,7 +627,7 @@ void OSWindow::Close()
     if (m_host) {
         if (m_timerRunning)
             GetEventPump().StopTimer(m_host->Id());
-        Registry().erase(m_host->Id());
+        LWindowManager::Current().RemoveWindow(m_host->Id());
     }
     m_modal = false;
     if (RCPtr<LRootWindow> root = m_root) {
@@ -670,7 +641,7 @@ void OSWindow::Close()
     m_host.reset();
     // A loop may still run in this object's frames; it goes when the outermost one ends.
     if (registered)
-        Closed().emplace_back(this);
+        LWindowManager::Current().RetireWindow(this);
 }
 
 } // namespace KX

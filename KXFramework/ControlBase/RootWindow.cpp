@@ -47,7 +47,7 @@ uint32_t LRootWindow::GetMouseButtons() const
 uint32_t LRootWindow::GetModifierKeys() const
 {
     IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetModifierKeys() & 0x49 : 0;
+    return services ? services->GetModifierKeys() & KeyCode::kMouseModifierFlags : 0;
 }
 
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
@@ -348,7 +348,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
         DispatchMouseMove(point, modifiers, index);
     HideToolTip();
     const bool indexed = index >= 0 && index < kPointerIndices;
-    const uint32_t bit = uint32_t(button) & 7u;
+    const uint32_t bit = uint32_t(button) & (kLeftButton | kMiddleButton | kRightButton);
     if (action == kRelease) {
         if (indexed)
             m_pressed[index] &= ~bit;
@@ -380,7 +380,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
         m_doubleClickMask |= bit;
     else
         m_doubleClickMask &= ~bit;
-    if (button != 1 && button != 2 && button != 4)
+    if (button != kLeftButton && button != kMiddleButton && button != kRightButton)
         return;
     static_cast<void>(target->OnMouseDown(
         LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons(),
@@ -476,7 +476,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     if (!m_content || !IsWindowActive() || m_osServices->IsModal())
         return;
     RCPtr<LRootWindow> self(this);
-    const bool backward = key && (key->key.key & KeyCode::kShiftKey);
+    const bool backward = key && KeyCode::HasShift(key->key.key);
     IFrameworkServices* services = GetFrameworkServices();
     const std::vector<RCPtr<LRootWindow>> roots =
         services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};

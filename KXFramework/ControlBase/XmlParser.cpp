@@ -1,6 +1,7 @@
 #include "KXFramework/ControlBase/XmlParser.h"
 
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <expat.h>
 #include <memory>
@@ -13,7 +14,7 @@ namespace KX {
 namespace {
 
 struct ParseState {
-    ParseState(XML_Parser p, XmlHandler& h) : parser(p), handler(h) {}
+    ParseState(XML_Parser p, XmlHandler& h, size_t textLimit) : parser(p), handler(h), textLeft(textLimit) {}
 
     XML_Parser parser;
     XmlHandler& handler;
@@ -21,14 +22,28 @@ struct ParseState {
     // Reused for every start tag; the names are measured once so that lookups compare lengths first.
     std::vector<XmlAttribute> attributes;
     bool tooDeep = false;
+    size_t textLeft;
+    bool tooMuchText = false;
     std::exception_ptr failure;
 };
+
+// False, and the parser stopped, once the document's text passes its limit.
+bool TakeText(ParseState& state, size_t length)
+{
+    if (length <= state.textLeft) {
+        state.textLeft -= length;
+        return true;
+    }
+    state.tooMuchText = true;
+    XML_StopParser(state.parser, XML_FALSE);
+    return false;
+}
 
 // Every callback stops the parser instead of letting an exception cross expat's C frames.
 template <class Call>
 void Guarded(ParseState& state, Call call)
 {
-    if (state.failure || state.tooDeep)
+    if (state.failure || state.tooDeep || state.tooMuchText)
         return;
     try {
         call();
@@ -41,7 +56,7 @@ void Guarded(ParseState& state, Call call)
 void XMLCALL OnStart(void* userData, const XML_Char* name, const XML_Char** attributes)
 {
     auto& state = *static_cast<ParseState*>(userData);
-    if (state.tooDeep)
+    if (state.tooDeep || state.tooMuchText)
         return;
     if (++state.depth > XmlParser::kMaxDepth) {
         state.tooDeep = true;
@@ -50,8 +65,11 @@ void XMLCALL OnStart(void* userData, const XML_Char* name, const XML_Char** attr
     }
     Guarded(state, [&] {
         state.attributes.clear();
-        for (const XML_Char** pair = attributes; pair[0] != nullptr; pair += 2)
+        for (const XML_Char** pair = attributes; pair[0] != nullptr; pair += 2) {
+            if (!TakeText(state, std::strlen(pair[1])))
+                return;
             state.attributes.push_back({pair[0], pair[1]});
+        }
         state.handler.StartElement(name, XmlAttributes(state.attributes));
     });
 }
@@ -66,6 +84,8 @@ void XMLCALL OnEnd(void* userData, const XML_Char* name)
 void XMLCALL OnText(void* userData, const XML_Char* text, int length)
 {
     auto& state = *static_cast<ParseState*>(userData);
+    if (!TakeText(state, static_cast<size_t>(length)))
+        return;
     Guarded(state, [&] { state.handler.CharacterData(std::string_view(text, static_cast<size_t>(length))); });
 }
 
@@ -91,7 +111,7 @@ bool XmlParser::Parse(const void* data, size_t size, XmlHandler& handler, XmlErr
                                                                                           XML_ParserFree);
     if (!parser)
         throw std::bad_alloc();
-    ParseState state(parser.get(), handler);
+    ParseState state(parser.get(), handler, 2 * size + kMaxExpandedText);
     XML_SetUserData(parser.get(), &state);
     XML_SetElementHandler(parser.get(), OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser.get(), OnText);
@@ -104,6 +124,9 @@ bool XmlParser::Parse(const void* data, size_t size, XmlHandler& handler, XmlErr
     error.line = line > static_cast<unsigned long>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(line);
     if (state.tooDeep) {
         error.text = String::Format(u"elements nested deeper than %d levels", kMaxDepth);
+    } else if (state.tooMuchText) {
+        error.text = String::Format(u"text outgrows the document by more than %u bytes",
+                                    static_cast<unsigned>(kMaxExpandedText));
     } else {
         const XML_LChar* text = XML_ErrorString(XML_GetErrorCode(parser.get()));
         error.text = String(text != nullptr ? text : "unknown error");

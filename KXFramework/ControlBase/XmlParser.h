@@ -44,10 +44,15 @@ class XmlParser {
 public:
     // Deeper documents are refused: the descriptors built from them are released recursively.
     static constexpr int kMaxDepth = 256;
+    // Text (character data and attribute values, in UTF-8) beyond twice the document's size can only
+    // come from entities, as transcoding at most doubles it; expat bounds their ratio, not what a
+    // reader keeps of them. A document whose text passes that by more than this is refused.
+    static constexpr size_t kMaxExpandedText = 1u << 20;
 
     // Parses the document, calling the handler for each piece. False for a malformed document
-    // (error holds expat's text and the line), after the handler has seen everything before the
-    // fault. An exception thrown by the handler ends the parse and leaves this function.
+    // (error holds expat's text and the line) or for too much text, after the handler has seen
+    // everything before the fault. An exception thrown by the handler ends the parse and leaves
+    // this function.
     static bool Parse(const void* data, size_t size, XmlHandler& handler, XmlError& error);
 };
 

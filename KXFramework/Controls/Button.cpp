@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/Button.h"
 
-#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Notification/NotificationNames.h"
 
@@ -16,26 +16,14 @@ bool IsTrue(const String& text)
 
 } // namespace
 
-LButton::~LButton()
-{
-    m_handler = nullptr;
-}
-
-double LButton::Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
-
 KXRESULT LButton::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
     if (Failed(r))
         return r;
-    m_handler = LNotificationHandler<LButton>::Create(this);
     // Handed straight to the button, so no distributor interns the name.
     InternNotificationName(u"NID_SIMULATE_CLICK");
-    const KXRESULT bound = m_handler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
+    const KXRESULT bound = BindAny(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK");
     if (Failed(bound))
         throw FailedResultException("Failed Result : " + ResultToString(bound) +
                                     " : KX::LButton::Initialize : Controls\\Button : Line 50");
@@ -116,12 +104,12 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         auto fallen = [&](uint32_t bit) { return !(now & bit) && (before & bit); };
         if (autoRepeat && risen(Condition::kHoverOrHighlighted)) {
             // Time spent outside the button does not count.
-            m_lastTick = Now();
+            m_lastTick = FrameworkClock::Seconds();
         } else if (risen(Condition::kLeftPending)) {
             if (autoRepeat && IsEnabled(true) && !repeating) {
                 repeating = true;
                 static_cast<void>(SubscribeIdle()); // subscribing only counts up
-                m_lastTick = Now();
+                m_lastTick = FrameworkClock::Seconds();
                 m_countdown = m_firstDelay;
                 SendAutoRepeat();
             }
@@ -154,7 +142,7 @@ bool LButton::ContainsPoint(const PointT<int32_t>& p) const
 KXRESULT LButton::OnKey(const RCPtr<LKeyParam>& key)
 {
     // Enter clicks only an enabled button, as a simulated click by notification does.
-    if (key && key->key.key == kEnterKey && IsEnabled(true)) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEnter) && IsEnabled(true)) {
         SimulateClick();
         return S_OK;
     }
@@ -182,8 +170,8 @@ void LButton::ClickNow()
     uint32_t buttons = 0;
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root)
         buttons = (*root)->GetMouseButtons();
-    static_cast<void>(OnLeftClick(
-        LMouseButtonParam::Create(1, {0, 0}, 0, false, buttons, 0))); // the click handler's answer changes nothing here
+    static_cast<void>(OnLeftClick(LMouseButtonParam::Create(kLeftButton, {0, 0}, 0, false, buttons,
+                                                            0))); // the click handler's answer changes nothing here
 }
 
 void LButton::SimulateClick()
@@ -197,7 +185,7 @@ void LButton::SimulateClick()
     m_simulating = true;
     static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
     static_cast<void>(SubscribeIdle()); // subscribing only counts up
-    m_simulatedStart = Now();
+    m_simulatedStart = FrameworkClock::Seconds();
     static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
@@ -206,7 +194,7 @@ void LButton::OnIdleTick()
 {
     LControl::OnIdleTick();
     RCPtr<LButton> self(this);
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
         m_simulating = false;
         if (!repeating)
@@ -230,21 +218,6 @@ String LButton::GetToolTipText() const
     if (const_cast<LButton*>(this)->IsTextTruncated())
         return GetText();
     return LControl::GetToolTipText();
-}
-
-KXRESULT LButton::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LButton::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
 }
 
 } // namespace KX

@@ -1,17 +1,16 @@
 #pragma once
 // Push, toggle and radio button: 14 looks chosen from its on/off value and its input conditions,
 // auto-repeat while held, and clicks simulated by the program (Enter, or NID_SIMULATE_CLICK).
-#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 
 namespace KX {
 
-class LButton : public LControl {
+class LButton : public LControlWithHandler<LControl, LButton> {
 public:
     // Look indices; the "on" looks follow at kOnOffset.
     enum Look { kNormal = 0, kHover = 1, kPressed = 2, kFocusedOffset = 3, kDisabled = 6, kOnOffset = 7 };
 
-    using LControl::LControl;
-    ~LButton() override;
+    using LControlWithHandler::LControlWithHandler;
 
     void OnValueChanged() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
@@ -29,11 +28,6 @@ public:
     [[nodiscard]] virtual KXRESULT UpdateLook();
     virtual void SimulateClick();
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
-
     bool IsOn() const { return GetValue() >= 0.5; }
     bool IsRadio() const { return m_isRadio; }
     bool IsAutoValueSet() const { return m_autoValueSet; }
@@ -46,8 +40,6 @@ public:
     bool keepPressedOutside = false;
     bool repeating = false;
 
-    static constexpr uint32_t kEnterKey = 0x200D0000;
-
 protected:
     // A left click changes the value when the button sets its own: a check button toggles, a
     // radio button turns on.
@@ -59,9 +51,7 @@ private:
     void SendAutoRepeat();
     // The left click that ends a simulated click.
     void ClickNow();
-    static double Now();
 
-    RCPtr<LNotificationHandler<LButton>> m_handler;
     bool m_autoValueSet = false;
     bool m_isRadio = false;
     double m_repeatInterval = 0.1;

@@ -48,15 +48,10 @@ void LCenteredSlider::SetBoundsPosFromThumbPos()
             layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
         const double centre = position.absolute + size.absolute * 0.5;
         for (LControl* bounds : {m_lowBounds.Get(), m_highBounds.Get()}) {
-            const LLayoutDescriptor* b = bounds ? bounds->GetLayoutDescriptor().Get() : nullptr;
-            if (!b)
-                continue;
-            PositionSpec p;
-            SizeSpec s;
-            static_cast<void>(
-                b->GetPlacement(axis, p, s)); // an axis without placement leaves the specs at their defaults
-            p.absolute = centre;
-            static_cast<void>(bounds->SetPlacement(axis, p, s)); // the specs come from the descriptor and are valid
+            if (bounds)
+                static_cast<void>(bounds->EditPlacement(axis, [centre](PositionSpec& p, SizeSpec&) {
+                    p.absolute = centre;
+                })); // a bound without a layout keeps its place
         }
     }
 }

@@ -28,9 +28,7 @@ KXRESULT LCheckedComboBox::Initialize()
     static_cast<void>(m_checkedList->SetDropDownMode(true));
     if (m_checkedList->HasIcons())
         SetCheckBoxPassive(true);
-    m_handler = Handler::Create(this);
-    static_cast<void>(
-        m_handler->SetNotification(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE", 0));
+    static_cast<void>(Bind(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE"));
     return S_OK;
 }
 
@@ -104,28 +102,10 @@ KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributo
     return S_OK;
 }
 
-KXRESULT LCheckedComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LComboBox::ReceiveNotification(sender, n);
-}
-
-KXRESULT LCheckedComboBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LComboBox::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LCheckedComboBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_checkedList = nullptr;
-    return LComboBox::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -2,6 +2,7 @@
 // A combo box whose drop-down list is a checked list box. The optional "checkBox" child shows the
 // selected entry's check state and icon; looks 7 to 13 repeat looks 0 to 6 while any entry is
 // checked, and the list's check changes reach the combo box's own listeners.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 
 #include <cstdint>
@@ -11,15 +12,11 @@ namespace KX {
 class LButton;
 class LCheckedListBox;
 
-class LCheckedComboBox : public LComboBox {
+class LCheckedComboBox : public LControlWithHandler<LComboBox, LCheckedComboBox> {
 public:
-    using LComboBox::LComboBox;
+    using LControlWithHandler::LControlWithHandler;
     ~LCheckedComboBox() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     // E_FAIL when the combo box fails or its "listBox" child is not a checked list box.
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT PostInitialize() override;
@@ -35,15 +32,12 @@ public:
     bool checkBoxFollowsLook = false;
 
 private:
-    using Handler = LNotificationHandler<LCheckedComboBox>;
-
     RCPtr<LButton> GetCheckBox() const;
     // Puts the entry's icon (null removes it) into every look of the check box.
     void SetCheckBoxIcon(int32_t index);
     [[nodiscard]] KXRESULT OnListCheckChange(const RCPtr<LNotificationDistributor>& sender,
                                              const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     RCPtr<LCheckedListBox> m_checkedList;
     bool m_checkBoxPassive = false;
 };

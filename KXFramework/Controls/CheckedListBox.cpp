@@ -27,11 +27,9 @@ RCPtr<LButton> LCheckedListBoxItem::GetCheckBox() const
 KXRESULT LCheckedListBoxItem::Initialize()
 {
     const KXRESULT r = LListBoxItem::Initialize();
-    m_handler = LNotificationHandler<LCheckedListBoxItem>::Create(this);
     if (RCPtr<LButton> box = GetCheckBox()) {
-        static_cast<void>(m_handler->SetNotification(
-            &LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
-            u"NID_HOVER_CONDITION_CHANGE", 0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
+                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
         box->SetNotFocusable(true);
     }
     return r;
@@ -86,29 +84,6 @@ KXRESULT LCheckedListBoxItem::SetCheckBoxIcon(const RCPtr<LBitmap>& icon)
     return S_OK;
 }
 
-KXRESULT LCheckedListBoxItem::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                  const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LListBoxItem::ReceiveNotification(sender, n);
-}
-
-KXRESULT LCheckedListBoxItem::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                        const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LListBoxItem::UnregisterForNotification(sender, name);
-}
-
-KXRESULT LCheckedListBoxItem::BreakCycles()
-{
-    m_handler = nullptr;
-    return LListBoxItem::BreakCycles();
-}
-
 // ---- list
 
 KXRESULT LCheckedListBox::Initialize()
@@ -151,29 +126,21 @@ void LCheckedListBox::OnItemControlDropped(const RCPtr<LListBoxItem>& row)
     RCPtr<LNotificationDistributor> sender(item ? item->GetCheckBox() : nullptr);
     if (!sender)
         return;
-    for (const char16_t* name : {u"NID_LEFT_CLICK", u"NID_VALUE_CHANGE"}) {
-        GetHandler()->RemoveNotification(sender, name);
-        static_cast<void>(LNotificationClient::UnregisterForNotification(sender, name)); // one of the two was bound
-    }
+    for (const char16_t* name : {u"NID_LEFT_CLICK", u"NID_VALUE_CHANGE"})
+        static_cast<void>(Unbind(sender, name)); // one of the two was bound
 }
 
 void LCheckedListBox::BindCheckBox(const RCPtr<LButton>& box)
 {
     RCPtr<LNotificationDistributor> sender(box);
     if (m_autoCheck) {
-        GetHandler()->RemoveNotification(sender, u"NID_LEFT_CLICK");
-        static_cast<void>(LNotificationClient::UnregisterForNotification(
-            sender, u"NID_LEFT_CLICK")); // not registered means nothing to undo
-        static_cast<void>(GetHandler()->SetNotification(
-            static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender, u"NID_VALUE_CHANGE",
-            0)); // a registration already there answers as before
+        static_cast<void>(Unbind(sender, u"NID_LEFT_CLICK")); // not registered means nothing to undo
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender,
+                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
     } else {
-        GetHandler()->RemoveNotification(sender, u"NID_VALUE_CHANGE");
-        static_cast<void>(LNotificationClient::UnregisterForNotification(
-            sender, u"NID_VALUE_CHANGE")); // not registered means nothing to undo
-        static_cast<void>(
-            GetHandler()->SetNotification(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender,
-                                          u"NID_LEFT_CLICK", 0)); // a registration already there answers as before
+        static_cast<void>(Unbind(sender, u"NID_VALUE_CHANGE")); // not registered means nothing to undo
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
     }
 }
 

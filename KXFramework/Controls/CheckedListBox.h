@@ -1,6 +1,7 @@
 #pragma once
 // A list box whose entries carry a check state and an optional icon, shown by the "checkBox"
 // button of each row. A click on a check box records the new state and reports it.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Utilities/Graphics/Bitmap.h"
@@ -31,16 +32,11 @@ public:
     const double value;
 };
 
-class LCheckedListBoxItem : public LListBoxItem {
+class LCheckedListBoxItem : public LControlWithHandler<LListBoxItem, LCheckedListBoxItem> {
 public:
-    using LListBoxItem::LListBoxItem;
+    using LControlWithHandler::LControlWithHandler;
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
     virtual bool SetItemLook(unsigned look, bool exclusive);
 
     // The "checkBox" child; null when the skin has none.
@@ -55,8 +51,6 @@ public:
 private:
     [[nodiscard]] KXRESULT OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>& sender,
                                                   const RCPtr<LNotification>& n);
-
-    RCPtr<LNotificationHandler<LCheckedListBoxItem>> m_handler;
 };
 
 class LCheckedListBox : public LListBox {

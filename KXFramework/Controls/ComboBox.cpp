@@ -8,12 +8,6 @@
 
 namespace KX {
 
-namespace {
-
-constexpr uint32_t kDown = 0x20280000, kEnter = 0x200D0000, kEscape = 0x201B0000;
-
-} // namespace
-
 LComboBox::~LComboBox() = default;
 
 void LComboBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
@@ -44,21 +38,19 @@ KXRESULT LComboBox::Initialize()
     m_listBox = RCPtr<LListBox>(dynamic_cast<LListBox*>(FindChild(u"listBox").Get()));
     if (Failed(r) || !m_listBox)
         return E_FAIL;
-    m_handler = Handler::Create(this);
-    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListVisibility, m_listBox,
-                                                 u"NID_VISIBLITY_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LComboBox::OnListItemActivated, m_listBox, u"NID_ITEM_ACTIVATED",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboBox::OnListVisibility, m_listBox,
+                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboBox::OnListItemActivated, m_listBox,
+                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
     if (RCPtr<LTextBox> box = GetTextBox()) {
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_VALIDATING",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextValidated, box, u"NID_TEXTBOX_VALIDATED",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LComboBox::OnTextFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
+                               u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextValidated, box,
+                               u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
+                               u"NID_TEXTBOX_TEXT_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboBox::OnTextFocus, box,
+                               u"NID_HAS_FOCUS_CONDITION_CHANGE")); // a registration already there answers as before
     }
     static_cast<void>(m_listBox->SetDropDownMode(true)); // a list box always takes the mode
     m_listBox->SetVisible(false);
@@ -142,18 +134,14 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         maximum.absolute = skinMax <= 0.0 ? (needed <= available ? 0.0 : available) : std::min(available, skinMax);
         static_cast<void>(
             m_listBox->SetSizeLimits(1, minimum, maximum)); // the limits come from the descriptor and are valid
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_listBox->GetLayoutDescriptor()->GetPlacement(
-            1, position, size)); // an axis without placement leaves the specs at their defaults
-        position.anchor = openBelow ? 0.0f : 1.0f;
-        position.relative = openBelow ? 1.0f : 0.0f;
-        position.absolute = 0.0;
-        position.docked = false;
-        size.relative = 0.0f;
-        size.absolute = std::min(needed, available);
-        static_cast<void>(
-            m_listBox->SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
+        static_cast<void>(m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
+            position.anchor = openBelow ? 0.0f : 1.0f;
+            position.relative = openBelow ? 1.0f : 0.0f;
+            position.absolute = 0.0;
+            position.docked = false;
+            size.relative = 0.0f;
+            size.absolute = std::min(needed, available);
+        })); // the specs come from the descriptor and are valid
         m_listBox->SnapHeightLimitsToRows();
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;
@@ -176,8 +164,9 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         // The list takes the rest of the press: moving selects, releasing over an entry chooses.
         const PointT<int32_t> cursor = root->GetCursorPos();
         const PointT<double> at = m_listBox->GetPositionInRoot();
-        static_cast<void>(m_listBox->BeginDrag(
-            1, cursor.x - int32_t(at.x), cursor.y - int32_t(at.y))); // a drag that cannot start leaves the pointer free
+        static_cast<void>(
+            m_listBox->BeginDrag(kLeftButton, cursor.x - int32_t(at.x),
+                                 cursor.y - int32_t(at.y))); // a drag that cannot start leaves the pointer free
     }
     return S_OK;
 }
@@ -319,11 +308,12 @@ KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)
 {
     if (!key)
         return S_FALSE;
-    if (!IsDropDownShown() && (key->key.key == kDown || key->key.key == kEnter)) {
+    if (!IsDropDownShown() &&
+        (key->key.key == KeyCode::Press(VirtualKey::kDown) || key->key.key == KeyCode::Press(VirtualKey::kEnter))) {
         static_cast<void>(ShowDropDown(true)); // a list that cannot open leaves the box as it was
         return S_OK;
     }
-    if (IsDropDownShown() && key->key.key == kEscape) {
+    if (IsDropDownShown() && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
         m_listBox->SetVisible(false);
         return S_OK;
     }
@@ -332,7 +322,7 @@ KXRESULT LComboBox::OnKey(const RCPtr<LKeyParam>& key)
 
 KXRESULT LComboBox::HandleKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && key->key.key == kEscape && m_listBox)
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape) && m_listBox)
         m_listBox->SetVisible(false);
     return S_OK;
 }
@@ -379,26 +369,10 @@ KXRESULT LComboBox::OnTextFocus(const RCPtr<LNotificationDistributor>&, const RC
     return S_FALSE;
 }
 
-KXRESULT LComboBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LDropDownControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LComboBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDropDownControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LComboBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_listBox = nullptr;
-    return LDropDownControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -2,6 +2,7 @@
 // A drop-down list: the child list box "listBox" opens below (or above) the control, the chosen
 // entry's text is shown as the control's text and in the optional child text box "textBox", and
 // changes of the selection are reported with NID_SELECTION_CHANGE.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 
 #include <cstdint>
@@ -11,9 +12,9 @@ namespace KX {
 class LListBox;
 class LTextBox;
 
-class LComboBox : public LDropDownControl {
+class LComboBox : public LControlWithHandler<LDropDownControl, LComboBox> {
 public:
-    using LDropDownControl::LDropDownControl;
+    using LControlWithHandler::LControlWithHandler;
     ~LComboBox() override;
 
     // E_FAIL without a "listBox" child; every list operation then fails.
@@ -48,15 +49,9 @@ public:
     unsigned StateLookIndex();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = LNotificationHandler<LComboBox>;
-
     RCPtr<LTextBox> GetTextBox() const;
     // The last (or first) entry whose text equals text, ignoring case; -1 for none.
     int32_t FindByText(const String& text, bool last) const;
@@ -70,7 +65,6 @@ private:
     [[nodiscard]] KXRESULT OnTextPassOn(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnTextFocus(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     RCPtr<LListBox> m_listBox;
     int32_t m_selectedIndex = -1;
     int32_t m_initialSelectedIndex = 0;

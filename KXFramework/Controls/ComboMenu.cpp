@@ -20,12 +20,10 @@ KXRESULT LComboMenu::Initialize()
     RCPtr<LPopupMenu> popup = GetPopup();
     if (!popup)
         return E_FAIL;
-    m_handler = Handler::Create(this);
-    static_cast<void>(m_handler->SetNotification(&LComboMenu::OnPopupVisibilityChange, popup,
-                                                 u"NID_VISIBLITY_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LComboMenu::OnPopupItemActivated, popup, u"NID_ITEM_ACTIVATED",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboMenu::OnPopupVisibilityChange, popup,
+                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LComboMenu::OnPopupItemActivated, popup,
+                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
     popup->SetAutoDismiss(false);
     return S_OK;
 }
@@ -73,21 +71,17 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
         // Moved left to stay inside the window, never past its left edge.
         if (popup->GetRect().width + origin + x > topWidth)
             x = std::max(topWidth - popup->GetRect().width, 0.0) - origin;
-        PositionSpec position;
-        SizeSpec size;
-        if (popup->GetLayoutDescriptor() && Succeeded(popup->GetLayoutDescriptor()->GetPlacement(0, position, size)) &&
-            position.absolute != x) {
-            position.absolute = x;
-            static_cast<void>(
-                popup->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
-        }
+        if (popup->GetLayoutDescriptor() && popup->GetLayoutDescriptor()->position[0].absolute != x)
+            static_cast<void>(popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
+                position.absolute = x;
+            })); // the specs come from the descriptor and are valid
     }
     popup->SetVisible(show);
     if (show) {
         popup->SetFocus(true);
         ShowLook(2);
         if (ComputeConditions() & Condition::kLeftPending)
-            popup->BeginDrag(1, int32_t(Round(m_dragOrigin.x)), int32_t(Round(m_dragOrigin.y)));
+            popup->BeginDrag(kLeftButton, int32_t(Round(m_dragOrigin.x)), int32_t(Round(m_dragOrigin.y)));
     } else {
         ShowClosedLook();
     }
@@ -142,27 +136,6 @@ KXRESULT LComboMenu::OnPopupVisibilityChange(const RCPtr<LNotificationDistributo
 {
     ShowClosedLook();
     return S_FALSE;
-}
-
-KXRESULT LComboMenu::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LDropDownControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LComboMenu::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDropDownControl::UnregisterForNotification(sender, name);
-}
-
-KXRESULT LComboMenu::BreakCycles()
-{
-    m_handler = nullptr;
-    return LDropDownControl::BreakCycles();
 }
 
 } // namespace KX

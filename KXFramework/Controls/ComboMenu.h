@@ -2,15 +2,16 @@
 // A menu title: a drop-down control whose drop-down is its child popup menu "popupMenu", placed
 // below it inside the window. While a sibling title's menu is open, moving onto this title opens
 // this one instead.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 
 namespace KX {
 
 class LPopupMenu;
 
-class LComboMenu : public LDropDownControl {
+class LComboMenu : public LControlWithHandler<LDropDownControl, LComboMenu> {
 public:
-    using LDropDownControl::LDropDownControl;
+    using LControlWithHandler::LControlWithHandler;
     ~LComboMenu() override;
 
     // E_FAIL without a "popupMenu" child; the title then stays closed.
@@ -22,15 +23,7 @@ public:
     RCPtr<LPopupMenu> GetPopup() const;
     RCPtr<LComboMenu> FindOpenSiblingMenu() const;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
-
 private:
-    using Handler = LNotificationHandler<LComboMenu>;
-
     void ShowLook(int look);
     void ShowClosedLook();
     [[nodiscard]] KXRESULT OnPopupItemActivated(const RCPtr<LNotificationDistributor>& sender,
@@ -38,7 +31,6 @@ private:
     [[nodiscard]] KXRESULT OnPopupVisibilityChange(const RCPtr<LNotificationDistributor>& sender,
                                                    const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     double m_popupOffsetX = 0.0;
     PointT<double> m_dragOrigin;
 };

@@ -21,10 +21,9 @@ KXRESULT LComboSlider::Initialize()
     if (!m_dropDownPanel)
         return S_OK;
     m_dropDownPanel->SetVisible(false);
-    m_handler = Handler::Create(this);
     if (RCPtr<LSlider> slider = GetSlider())
-        static_cast<void>(m_handler->SetNotification(&LComboSlider::OnSliderValueChange, slider, u"NID_VALUE_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LComboSlider::OnSliderValueChange, slider,
+                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
     return S_OK;
 }
 
@@ -74,17 +73,11 @@ KXRESULT LComboSlider::ShowDropDown(bool show)
                 x = MapPointFromControl(*top, {shifted, 0.0}).x;
             }
         }
-        if (const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get()) {
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(layout->GetPlacement(
-                0, position, size)); // an axis without placement leaves the specs at their defaults
-            if (position.absolute != x) {
+        const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get();
+        if (layout && layout->position[0].absolute != x)
+            static_cast<void>(m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
                 position.absolute = x;
-                static_cast<void>(m_dropDownPanel->SetPlacement(
-                    0, position, size)); // the specs come from the descriptor and are valid
-            }
-        }
+            })); // the specs come from the descriptor and are valid
     }
     m_dropDownPanel->SetVisible(show);
     return S_OK;
@@ -109,26 +102,10 @@ void LComboSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
         SetLookExclusive(look);
 }
 
-KXRESULT LComboSlider::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LDropDownControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LComboSlider::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDropDownControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LComboSlider::BreakCycles()
 {
-    m_handler = nullptr;
     m_dropDownPanel = nullptr;
-    return LDropDownControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -1,15 +1,16 @@
 #pragma once
 // A drop-down control whose drop-down is a panel ("dropDownPanel") holding a slider ("slider").
 // Closed, it shows its value as text; the panel's slider and the combo slider keep one value.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 
 namespace KX {
 
 class LSlider;
 
-class LComboSlider : public LDropDownControl {
+class LComboSlider : public LControlWithHandler<LDropDownControl, LComboSlider> {
 public:
-    using LDropDownControl::LDropDownControl;
+    using LControlWithHandler::LControlWithHandler;
 
     double SetValue(double normalised) override;
     void OnValueChanged() override;
@@ -19,20 +20,13 @@ public:
     // E_FAIL without the panel. The panel is kept inside the top-level control's width.
     [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = LNotificationHandler<LComboSlider>;
-
     [[nodiscard]] KXRESULT OnSliderValueChange(const RCPtr<LNotificationDistributor>& sender,
                                                const RCPtr<LNotification>& n);
     RCPtr<LSlider> GetSlider() const;
 
-    RCPtr<Handler> m_handler;
     RCPtr<LControl> m_dropDownPanel;
 };
 

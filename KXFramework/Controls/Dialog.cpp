@@ -34,40 +34,17 @@ bool IsEscape(const RCPtr<LKeyParam>& key)
 
 } // namespace
 
-LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
+LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LDialog::Initialize()
 {
     const KXRESULT r = LScrollView::Initialize();
-    m_dialogHandler = LNotificationHandler<LDialog>::Create(this);
-    if (m_dialogHandler) {
-        for (size_t i = std::size(kButtons); i-- > 0;) {
-            if (const RCPtr<LControl>& button = FindChild(kButtons[i].name)) {
-                static_cast<void>(m_dialogHandler->SetNotification(
-                    &LDialog::OnButtonClicked, RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK",
-                    0)); // a registration already there answers as before
-            }
-        }
+    for (size_t i = std::size(kButtons); i-- > 0;) {
+        if (const RCPtr<LControl>& button = FindChild(kButtons[i].name))
+            static_cast<void>(Bind(&LDialog::OnButtonClicked, button,
+                                   u"NID_LEFT_CLICK")); // a registration already there answers as before
     }
     return r;
-}
-
-KXRESULT LDialog::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    if (!IsCreated())
-        return S_OK;
-    if (m_dialogHandler) {
-        if (const KXRESULT r = m_dialogHandler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LScrollView::ReceiveNotification(sender, n);
-}
-
-KXRESULT LDialog::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_dialogHandler)
-        m_dialogHandler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LDialog::OnButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)

@@ -2,8 +2,8 @@
 // The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
 // result (also on Escape), lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
 // itself modally through the application.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ScrollView.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
 
@@ -15,7 +15,7 @@ public:
     bool cancel = false;
 };
 
-class LDialog : public LScrollView {
+class LDialog : public LControlWithHandler<LScrollView, LDialog> {
 public:
     // The result of a close asked for by the window itself (its close box).
     static constexpr int32_t kCancelResult = 2;
@@ -23,10 +23,6 @@ public:
     LDialog(const RCPtr<LControl>& parent, const String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
 
     // Escape that no control inside took closes the dialog as its close box does.
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
@@ -44,7 +40,6 @@ private:
     [[nodiscard]] KXRESULT OnButtonClicked(const RCPtr<LNotificationDistributor>& sender,
                                            const RCPtr<LNotification>& n);
 
-    RCPtr<LNotificationHandler<LDialog>> m_dialogHandler;
     int32_t m_result = 0;
 };
 

@@ -7,10 +7,8 @@ LDropDownControl::~LDropDownControl() = default;
 KXRESULT LDropDownControl::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_dropDownHandler = LNotificationHandler<LDropDownControl>::Create(this);
-    static_cast<void>(m_dropDownHandler->SetNotification(&LDropDownControl::OnOwnMouseDown,
-                                                         RCPtr<LNotificationDistributor>(this), u"NID_MOUSE_DOWN",
-                                                         0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this),
+                           u"NID_MOUSE_DOWN")); // a registration already there answers as before
     return r;
 }
 
@@ -50,29 +48,6 @@ KXRESULT LDropDownControl::OnOwnMouseDown(const RCPtr<LNotificationDistributor>&
     if (m_closedByFocus)
         m_suppressNextOpen = true;
     return S_FALSE;
-}
-
-KXRESULT LDropDownControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_dropDownHandler && IsCreated() && m_dropDownHandler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LDropDownControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name)
-{
-    if (m_dropDownHandler)
-        m_dropDownHandler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
-KXRESULT LDropDownControl::BreakCycles()
-{
-    m_dropDownHandler = nullptr;
-    return LControl::BreakCycles();
 }
 
 } // namespace KX

@@ -2,12 +2,13 @@
 // The base of controls that open a pop-up part under themselves: a left press opens it, a press
 // while it is open closes it without reopening it, and losing the focus closes it.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 
 namespace KX {
 
-class LDropDownControl : public LControl {
+class LDropDownControl : public LControlWithHandler<LControl, LDropDownControl> {
 public:
-    using LControl::LControl;
+    using LControlWithHandler::LControlWithHandler;
     ~LDropDownControl() override;
 
     [[nodiscard]] KXRESULT Initialize() override;
@@ -17,16 +18,9 @@ public:
     virtual bool IsDropDownShown() const = 0;
     [[nodiscard]] virtual KXRESULT ShowDropDown(bool show) = 0;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
-
 private:
     [[nodiscard]] KXRESULT OnOwnMouseDown(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
-    RCPtr<LNotificationHandler<LDropDownControl>> m_dropDownHandler;
     bool m_closedByFocus = false;
     bool m_suppressNextOpen = false;
     bool m_closingForFocus = false;

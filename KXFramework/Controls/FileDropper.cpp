@@ -15,7 +15,7 @@ void LFileDropper::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     if (param && (param->currentMask & Condition::kLeftPending) && !(param->previousMask & Condition::kLeftPending)) {
         // Free movement on both axes, following the pointer from the first pixel.
-        SetUserMoveMode(1, 3);
+        SetUserMoveMode(kMoveWithDropTargets, kMoveXY);
         static_cast<void>(SetDragThreshold(0)); // a non-negative constant
     }
 }

@@ -232,17 +232,17 @@ KXRESULT LKnob::OnKey(const RCPtr<LKeyParam>& key)
     if (!key)
         return S_FALSE;
     const uint32_t k = key->key.key;
-    const uint32_t virtualKey = (k >> 16) & 0xFF;
-    const bool arrow = virtualKey >= 0x25 && virtualKey <= 0x28;
-    if (arrow && !(k & (KeyCode::kKeyDown | KeyCode::kNoKey))) {
+    const uint32_t virtualKey = KeyCode::VirtualKeyOf(k);
+    const bool arrow = virtualKey >= VirtualKey::kLeft && virtualKey <= VirtualKey::kDown;
+    if (arrow && KeyCode::IsReleased(k)) {
         m_keyHeld = false;
         Send(*this, u"NID_VALUE_CHANGE_KEY_UP", key);
         return S_OK;
     }
     double units = 0.0;
-    if (k == 0x20270000u || k == 0x20260000u)
+    if (k == KeyCode::Press(VirtualKey::kRight) || k == KeyCode::Press(VirtualKey::kUp))
         units = 1.0;
-    else if (k == 0x20250000u || k == 0x20280000u)
+    else if (k == KeyCode::Press(VirtualKey::kLeft) || k == KeyCode::Press(VirtualKey::kDown))
         units = -1.0;
     else
         return S_FALSE;

@@ -7,29 +7,17 @@ namespace {
 // The placement of one axis with its size taken from the control itself.
 void SetSizeOnAxis(LControl& control, int axis, double size)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec spec;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
-    spec.referenceKind = SizeSpec::kSelf;
-    spec.absolute = size;
-    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
+        spec.referenceKind = SizeSpec::kSelf;
+        spec.absolute = size;
+    })); // a control without a layout keeps its size
 }
 
 void SetPositionOnAxis(LControl& control, int axis, double offset)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec spec;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, spec)); // an axis without placement leaves the specs at their defaults
-    position.absolute = offset;
-    static_cast<void>(control.SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
+        position.absolute = offset;
+    })); // a control without a layout keeps its place
 }
 
 } // namespace
@@ -37,7 +25,6 @@ void SetPositionOnAxis(LControl& control, int axis, double offset)
 KXRESULT LLevelMeter::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = Handler::Create(this);
     m_peakMarker = FindChild(u"peakLo");
     m_activeOverlay = FindChild(u"activeOverlay");
     m_clipButton = FindChild(u"clipButton");
@@ -133,8 +120,8 @@ KXRESULT LLevelMeter::EnableClipLatch(bool on)
         return S_OK;
     m_clipLatch = on;
     if (on)
-        static_cast<void>(m_handler->SetNotification(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LLevelMeter::OnClipButtonClick, m_clipButton,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
     else
         UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
     return S_OK;
@@ -156,28 +143,12 @@ KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, 
     return S_FALSE;
 }
 
-KXRESULT LLevelMeter::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LLevelMeter::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LLevelMeter::BreakCycles()
 {
-    m_handler = nullptr;
     m_peakMarker = nullptr;
     m_activeOverlay = nullptr;
     m_clipButton = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

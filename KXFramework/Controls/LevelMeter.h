@@ -3,14 +3,15 @@
 // positions of "peakLo" and "peakHi" and an optional clip light ("clipButton") that can latch
 // until clicked. The caller owns peak hold and decay; the meter shows what it is given.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LLevelMeter : public LControl {
+class LLevelMeter : public LControlWithHandler<LControl, LLevelMeter> {
 public:
-    using LControl::LControl;
+    using LControlWithHandler::LControlWithHandler;
 
     void OnValueChanged() override;
     [[nodiscard]] KXRESULT Initialize() override;
@@ -24,21 +25,14 @@ public:
     virtual int32_t GetClipCount() const { return m_clipCount; }
     virtual int32_t SetClipCount(int32_t count) { return m_clipCount = count; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
     bool IsVertical() const { return m_vertical; }
 
 private:
-    using Handler = LNotificationHandler<LLevelMeter>;
-
     [[nodiscard]] KXRESULT OnClipButtonClick(const RCPtr<LNotificationDistributor>& sender,
                                              const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     int32_t m_clipCount = 0;
     bool m_clipLatch = false;
     PointT<double> m_peakLoPos;

@@ -12,15 +12,9 @@ namespace {
 // Docks the control's vertical placement, keeping the rest of it.
 void DockVertically(LControl& control)
 {
-    const LLayoutDescriptor* layout = control.GetLayoutDescriptor().Get();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(1, position, size)); // an axis without placement leaves the specs at their defaults
-    position.docked = true;
-    static_cast<void>(control.SetPlacement(1, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) {
+        position.docked = true;
+    })); // a control without a layout has no placement to dock
 }
 
 struct SortKey {
@@ -33,30 +27,23 @@ struct SortKey {
 KXRESULT LMultiColumnListBox::Initialize()
 {
     KXRESULT r = LPanel::Initialize();
-    m_handler = Handler::Create(this);
     for (int n = 1;; ++n) {
         RCPtr<LListBox> column(FindChild(String::Format(u"listboxNoScroll%d", n)));
         if (!column)
             break;
-        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemHover, column,
-                                                     u"NID_ITEM_HOVER_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnSelectionChange, column,
-                                                     u"NID_SELECTION_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemActivated, column,
-                                                     u"NID_ITEM_ACTIVATED",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnItemDoubleClicked, column,
-                                                     u"NID_ITEM_DOUBLE_CLICKED",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemHover, column,
+                               u"NID_ITEM_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnSelectionChange, column,
+                               u"NID_SELECTION_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemActivated, column,
+                               u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
+        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemDoubleClicked, column,
+                               u"NID_ITEM_DOUBLE_CLICKED")); // a registration already there answers as before
         if (n == 1) {
-            static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnScrolled, column,
-                                                         u"NID_SCROLL_OFFSET_CHANGE",
-                                                         0)); // a registration already there answers as before
-            static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnColumnExtentChanged, column,
-                                                         u"NID_CLIENT_EXTENT_CHANGE",
-                                                         0)); // a registration already there answers as before
+            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnScrolled, column,
+                                   u"NID_SCROLL_OFFSET_CHANGE")); // a registration already there answers as before
+            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnExtentChanged, column,
+                                   u"NID_CLIENT_EXTENT_CHANGE")); // a registration already there answers as before
         }
         DockVertically(*column);
         m_columns.push_back(column);
@@ -65,8 +52,8 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LButton> header(FindChild(String::Format(u"buttonColumnHeader%d", n)));
         if (!header)
             break;
-        static_cast<void>(m_handler->SetNotification(&LMultiColumnListBox::OnHeaderClicked, header, u"NID_LEFT_CLICK",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LMultiColumnListBox::OnHeaderClicked, header,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
         DockVertically(*header);
         m_headers.push_back(header);
     }
@@ -326,29 +313,11 @@ void LMultiColumnListBox::PerformSort(int32_t c)
     m_mirroring = false;
 }
 
-KXRESULT LMultiColumnListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                  const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LMultiColumnListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                        const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LMultiColumnListBox::BreakCycles()
 {
-    m_handler = nullptr;
     m_columns.clear();
     m_headers.clear();
-    return LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

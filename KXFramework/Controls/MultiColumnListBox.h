@@ -3,6 +3,7 @@
 // ("buttonColumnHeader1", ...). Selection, hover and vertical scrolling of the columns move
 // together, so that a row behaves as one item; a header click sorts the whole table by its column,
 // ascending and descending in turn.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
 #include <cstdint>
@@ -13,14 +14,10 @@ namespace KX {
 class LButton;
 class LListBox;
 
-class LMultiColumnListBox : public LPanel {
+class LMultiColumnListBox : public LControlWithHandler<LPanel, LMultiColumnListBox> {
 public:
-    using LPanel::LPanel;
+    using LControlWithHandler::LControlWithHandler;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     [[nodiscard]] KXRESULT OnChildRectChanged(const RCPtr<LControl>& child) override;
@@ -39,8 +36,6 @@ public:
     int32_t GetHeaderCount() const { return int32_t(m_headers.size()); }
 
 private:
-    using Handler = LNotificationHandler<LMultiColumnListBox>;
-
     [[nodiscard]] KXRESULT OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender,
                                                    const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnColumnItemHover(const RCPtr<LNotificationDistributor>& sender,
@@ -60,7 +55,6 @@ private:
     void UpdateTableExtent();
     void Send(const char16_t* name);
 
-    RCPtr<Handler> m_handler;
     std::vector<RCPtr<LListBox>> m_columns;
     std::vector<RCPtr<LButton>> m_headers;
     std::vector<bool> m_ascending;

@@ -71,18 +71,14 @@ KXRESULT LNumericUpDown::Initialize()
         }
     }
     UpdateAllowedCharacters();
-    m_handler = Handler::Create(this);
-    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnTextValidating, m_textBox,
-                                                 u"NID_TEXTBOX_VALIDATING",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnTextValidated, m_textBox, u"NID_TEXTBOX_VALIDATED",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp,
-                                                 u"NID_BUTTON_AUTOREPEAT",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown,
-                                                 u"NID_BUTTON_AUTOREPEAT",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LNumericUpDown::OnTextValidating, m_textBox,
+                           u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
+    static_cast<void>(Bind(&LNumericUpDown::OnTextValidated, m_textBox,
+                           u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
+    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp,
+                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
+    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown,
+                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
     return r;
 }
 
@@ -146,10 +142,11 @@ void LNumericUpDown::UpdateAllowedCharacters()
 
 KXRESULT LNumericUpDown::HandleKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && IsComplete() && (key->key.key == 0x20260000 || key->key.key == 0x20280000)) {
+    if (key && IsComplete() &&
+        (key->key.key == KeyCode::Press(VirtualKey::kUp) || key->key.key == KeyCode::Press(VirtualKey::kDown))) {
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_SIMULATE_CLICK", nullptr)))
-            static_cast<void>((key->key.key == 0x20260000 ? m_buttonUp : m_buttonDown)
+            static_cast<void>((key->key.key == KeyCode::Press(VirtualKey::kUp) ? m_buttonUp : m_buttonDown)
                                   ->ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
         return S_OK;
     }
@@ -213,29 +210,12 @@ KXRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
     return S_FALSE;
 }
 
-KXRESULT LNumericUpDown::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                             const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LNumericUpDown::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LNumericUpDown::BreakCycles()
 {
-    m_handler = nullptr;
     m_textBox = nullptr;
     m_buttonUp = nullptr;
     m_buttonDown = nullptr;
-    return LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -3,15 +3,16 @@
 // which are corrected into the range; the auto-repeating buttons "buttonUp" and "buttonDown" and
 // the Up and Down keys step it by one range unit. A panel, so that keys the text box leaves go on
 // up through the parents.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
 namespace KX {
 
 class LTextBox;
 
-class LNumericUpDown : public LPanel {
+class LNumericUpDown : public LControlWithHandler<LPanel, LNumericUpDown> {
 public:
-    using LPanel::LPanel;
+    using LControlWithHandler::LControlWithHandler;
     ~LNumericUpDown() override;
 
     // E_FAIL when a required child is missing; the control then does nothing.
@@ -26,15 +27,9 @@ public:
 
     const RCPtr<LTextBox>& GetTextBox() const { return m_textBox; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = LNotificationHandler<LNumericUpDown>;
-
     bool IsComplete() const { return m_textBox && m_buttonUp && m_buttonDown; }
     void UpdateAllowedCharacters();
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
@@ -45,7 +40,6 @@ private:
     [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,
                                               const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     RCPtr<LTextBox> m_textBox;
     RCPtr<LControl> m_buttonUp;
     RCPtr<LControl> m_buttonDown;

@@ -16,45 +16,17 @@ RCPtr<LControl> Hold(LControl* control)
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
-constexpr uint32_t kTab = 9;
-
-uint32_t VirtualKey(const KeyRecord& key)
-{
-    return (key.key >> 16) & 0xFF;
-}
-
 } // namespace
 
-LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
-
-KXRESULT LPanel::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    if (!IsCreated())
-        return S_OK;
-    if (m_panelHandler) {
-        if (const KXRESULT r = m_panelHandler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LScrollView::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_panelHandler)
-        m_panelHandler->RemoveNotification(sender, name);
-    return LScrollView::UnregisterForNotification(sender, name);
-}
+LPanel::LPanel(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 KXRESULT LPanel::Initialize()
 {
     const KXRESULT r = LScrollView::Initialize();
     if (Failed(r) || !GetParent())
         return r;
-    m_panelHandler = LNotificationHandler<LPanel>::Create(this);
-    if (!m_panelHandler)
-        return r;
     const RCPtr<LNotificationDistributor> parent(GetParent());
-    if (Failed(m_panelHandler->SetNotification(&LPanel::OnParentSiblingKey, parent, u"NID_SIBLING_KEY", 0)))
+    if (Failed(Bind(&LPanel::OnParentSiblingKey, parent, u"NID_SIBLING_KEY")))
         return E_FAIL;
     return S_OK;
 }
@@ -93,7 +65,8 @@ RCPtr<LControl> LPanel::GetNextTabStop(const RCPtr<LControl>& current, bool back
 
 KXRESULT LPanel::OnKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && m_cycleTabFocus && VirtualKey(key->key) == kTab && !(key->key.key & KeyCode::kCtrlKey))
+    if (key && m_cycleTabFocus && KeyCode::VirtualKeyOf(key->key.key) == VirtualKey::kTab &&
+        !KeyCode::HasCtrl(key->key.key))
         return S_OK;
     return S_FALSE;
 }
@@ -120,8 +93,8 @@ KXRESULT LPanel::MoveFocus(const RCPtr<LKeyParam>& key)
     if (!key)
         return E_INVALIDARG;
     RCPtr<LControl> self = Hold(this);
-    const bool backward = (key->key.key & KeyCode::kShiftKey) != 0;
-    if (!(key->key.key & KeyCode::kCtrlKey)) {
+    const bool backward = KeyCode::HasShift(key->key.key);
+    if (!KeyCode::HasCtrl(key->key.key)) {
         const unsigned passed = key->receivers.GetCount();
         RCPtr<LControl> last = passed ? key->receivers.GetAt(passed - 1) : nullptr;
         RCPtr<LControl> next = GetNextTabStop(last, backward);

@@ -2,19 +2,15 @@
 // The general container, a scroll view that groups child controls and keeps keyboard navigation among them. Keys
 // that nobody below handled go up through the parents and end at the application's hot keys;
 // sibling keys from the parent are passed on to the panel's own children.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ScrollView.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 
 namespace KX {
 
-class LPanel : public LScrollView {
+class LPanel : public LControlWithHandler<LScrollView, LPanel> {
 public:
     LPanel(const RCPtr<LControl>& parent, const String& name);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT Initialize() override;
     // Without a parent the walk's result stands; inside one, a walk that wraps gives null unless
     // the panel cycles its tab focus, so that the focus leaves through the parent.
@@ -33,7 +29,6 @@ private:
                                               const RCPtr<LNotification>& n);
     int TabIndex(const LControl* child) const;
 
-    RCPtr<LNotificationHandler<LPanel>> m_panelHandler;
     bool m_cycleTabFocus = false;
 };
 

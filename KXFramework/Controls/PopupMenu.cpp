@@ -2,6 +2,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/ComboMenu.h"
@@ -15,17 +16,8 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kEscape = 0x201B0000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kRight = 0x20270000;
 // Submenus open and close this long after the pointer settles on an item.
 constexpr uint32_t kHoverDelayMs = 250;
-
-uint32_t Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetMilliseconds() : 0;
-}
 
 bool HasSubItems(const LMenuItemDescriptor* item)
 {
@@ -438,14 +430,12 @@ KXRESULT LPopupMenu::ShowAtCursor()
             if (v + size[axis] > extent[axis])
                 v = extent[axis] - size[axis];
             v = std::max(v, 0);
-            PositionSpec position;
-            SizeSpec spec;
-            if (Failed(m_layout->GetPlacement(axis, position, spec)))
-                continue;
-            position.absolute = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
-            position.relative = 0.0f;
-            position.docked = true;
-            static_cast<void>(SetPlacement(axis, position, spec)); // the specs come from the descriptor and are valid
+            const double at = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
+            static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+                position.absolute = at;
+                position.relative = 0.0f;
+                position.docked = true;
+            })); // the specs come from the descriptor and are valid
         }
     }
     SetVisible(true);
@@ -504,13 +494,10 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
         y = 0;
     const double offsets[2] = {x, y};
     for (int axis = 0; axis < 2; ++axis) {
-        PositionSpec position;
-        SizeSpec spec;
-        if (Failed(submenu->m_layout->GetPlacement(axis, position, spec)))
-            continue;
-        position.absolute = offsets[axis];
-        position.relative = 0.0f;
-        static_cast<void>(submenu->SetPlacement(axis, position, spec)); // a placement refused keeps the skin's
+        static_cast<void>(submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
+            position.absolute = offsets[axis];
+            position.relative = 0.0f;
+        })); // a placement refused keeps the skin's
     }
     submenu->SetVisible(true);
     return S_OK;
@@ -542,7 +529,7 @@ void LPopupMenu::CloseSubmenu()
 
 void LPopupMenu::StartPending()
 {
-    m_pendingSince = Now();
+    m_pendingSince = FrameworkClock::Milliseconds();
     if (!m_submenuPending) {
         m_submenuPending = true;
         static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
@@ -614,7 +601,7 @@ void LPopupMenu::OnSelectionChanged()
 void LPopupMenu::OnIdleTick()
 {
     LCheckedListBox::OnIdleTick();
-    if (!m_submenuPending || uint32_t(Now() - m_pendingSince) <= kHoverDelayMs)
+    if (!m_submenuPending || uint32_t(FrameworkClock::Milliseconds() - m_pendingSince) <= kHoverDelayMs)
         return;
     CloseSubmenu();
     const int32_t current = GetCurrentIndex();
@@ -658,7 +645,7 @@ void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
         return;
     // Taking the capture ends this popup's drag; a control that cannot take it leaves the drag here.
     if (dynamic_cast<LComboMenu*>(under.Get())) {
-        static_cast<void>(under->BeginDrag(1, 0, 0));
+        static_cast<void>(under->BeginDrag(kLeftButton, 0, 0));
         return;
     }
     for (RCPtr<LControl> c = under; c; c = c->GetParent()) {
@@ -667,7 +654,7 @@ void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
             continue;
         // A popup on its way out takes no drag.
         if (popup != this && IsInChain(popup) && !popup->IsDismissing())
-            static_cast<void>(popup->BeginDrag(1, 0, 0));
+            static_cast<void>(popup->BeginDrag(kLeftButton, 0, 0));
         return;
     }
 }
@@ -685,18 +672,18 @@ void LPopupMenu::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
 
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && key->key.key == kLeft) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kLeft)) {
         if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
             parent->CloseSubmenu();
         return S_OK;
     }
-    if (key && key->key.key == kRight) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kRight)) {
         const int32_t current = GetCurrentIndex();
         if (HasSubItems(ItemAt(current)) && Succeeded(OpenSubmenu(current)) && m_submenu)
             m_submenu->SelectItems(0, -1, true);
         return S_OK;
     }
-    if (key && key->key.key == kEscape) {
+    if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
         if (m_autoDismiss && !m_dismissing)
             static_cast<void>(Dismiss()); // a popup already closed stays closed
         return S_OK;

@@ -1,25 +1,15 @@
 #include "KXFramework/Controls/ProgressBar.h"
 
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/Controls/Label.h"
 
 namespace KX {
 
-namespace {
-
-double Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
-
-} // namespace
-
 KXRESULT LProgressBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = Handler::Create(this);
     m_activeOverlay = FindChild(u"activeOverlay");
     m_timeRemainingLabel = RCPtr<LLabel>(FindChild(u"timeRemainingLabel"));
     if (m_timeRemainingLabel)
@@ -59,23 +49,19 @@ void LProgressBar::OnValueChanged()
         const double n = Round(m_rect.width * percent / 100.0);
         if (n < 1.0) {
             m_activeOverlay->SetVisible(false);
-        } else if (const LLayoutDescriptor* layout = m_activeOverlay->GetLayoutDescriptor().Get()) {
+        } else if (m_activeOverlay->GetLayoutDescriptor()) {
             m_activeOverlay->SetVisible(true);
-            PositionSpec position;
-            SizeSpec size;
-            static_cast<void>(layout->GetPlacement(
-                0, position, size)); // an axis without placement leaves the specs at their defaults
-            size.referenceKind = SizeSpec::kSelf;
-            size.absolute = n;
-            static_cast<void>(
-                m_activeOverlay->SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
+            static_cast<void>(m_activeOverlay->EditPlacement(0, [n](PositionSpec&, SizeSpec& size) {
+                size.referenceKind = SizeSpec::kSelf;
+                size.absolute = n;
+            })); // the specs come from the descriptor and are valid
         }
     }
     if (m_percentCompleteLabel)
         m_percentCompleteLabel->SetText(String::Format(u"%.0f", percent));
     if (!m_estimating)
         return;
-    const double now = Now(), v = m_value;
+    const double now = FrameworkClock::Seconds(), v = m_value;
     if (v - m_lastValue > 0.0 && now - m_lastTime > 0.0) {
         // Time since the start is above 0 here, as the clock never runs back; a rate of 0 or
         // below (no progress since the start) gives no estimate.
@@ -98,7 +84,7 @@ void LProgressBar::SetTimeEstimation(bool on)
         return;
     m_estimating = on;
     if (on) {
-        m_startTime = m_lastTime = Now();
+        m_startTime = m_lastTime = FrameworkClock::Seconds();
         m_startValue = m_lastValue = m_value;
     }
 }
@@ -127,24 +113,8 @@ void LProgressBar::UpdateTimeRemaining(int32_t s)
     m_timeRemainingLabel->SetText(text);
 }
 
-KXRESULT LProgressBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LProgressBar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LProgressBar::BreakCycles()
 {
-    m_handler = nullptr;
     m_activeOverlay = nullptr;
     m_timeRemainingLabel = nullptr;
     m_percentCompleteLabel = nullptr;

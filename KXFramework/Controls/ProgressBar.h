@@ -20,18 +20,11 @@ public:
     virtual void UpdateTimeRemaining(int32_t seconds);
     virtual void SetTimeEstimation(bool on);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
     bool IsEstimating() const { return m_estimating; }
 
 private:
-    using Handler = LNotificationHandler<LProgressBar>;
-
-    RCPtr<Handler> m_handler;
     RCPtr<LControl> m_activeOverlay;
     RCPtr<LLabel> m_timeRemainingLabel;
     RCPtr<LLabel> m_percentCompleteLabel;

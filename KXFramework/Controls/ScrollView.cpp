@@ -44,15 +44,14 @@ PointT<double> ChildrenExtent(const LControl& view)
 
 } // namespace
 
-LScrollView::LScrollView(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+LScrollView::LScrollView(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 LScrollView::~LScrollView() = default;
 
 KXRESULT LScrollView::BreakCycles()
 {
     m_hBar = m_vBar = m_corner = nullptr;
-    m_viewHandlers = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 KXRESULT LScrollView::Initialize()
@@ -60,7 +59,6 @@ KXRESULT LScrollView::Initialize()
     const KXRESULT r = LControl::Initialize();
     if (Failed(r))
         return r;
-    m_viewHandlers = Handler::Create(this);
     m_corner = FindChild(u"corner");
     for (int axis = 0; axis < 2; ++axis) {
         const RCPtr<LControl>& bar = FindChild(axis == 0 ? u"hBar" : u"vBar");
@@ -86,24 +84,6 @@ KXRESULT LScrollView::ReadCreateParams()
     return r;
 }
 
-KXRESULT LScrollView::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    // The view's own bindings first; a notification it has no binding for goes on to the base's.
-    if (m_viewHandlers && m_created) {
-        const KXRESULT r = m_viewHandlers->HandleNotification(sender, n);
-        if (r != S_OK && !Failed(r))
-            return r;
-    }
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LScrollView::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_viewHandlers)
-        m_viewHandlers->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
     if (!m_created)
@@ -126,11 +106,11 @@ void LScrollView::WireBars()
         const LLayoutDescriptor& layout = *m_corner->GetLayoutDescriptor();
         m_barThickness = {layout.size[0].absolute, layout.size[1].absolute};
     }
-    if (!m_created && m_viewHandlers) {
+    if (!m_created) {
         for (const RCPtr<LControl>* bar : {&m_hBar, &m_vBar}) {
             if (*bar)
-                static_cast<void>(m_viewHandlers->SetNotification(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE",
-                                                                  0)); // a registration already there answers as before
+                static_cast<void>(Bind(&LScrollView::OnBarMoved, *bar,
+                                       u"NID_VALUE_CHANGE")); // a registration already there answers as before
         }
     }
     if (m_barThickness.y == 0.0 && m_hBar)
@@ -272,16 +252,13 @@ void LScrollView::ShowBar(int axis, bool show)
     const double size = across == 0 ? sized->GetRect().width : sized->GetRect().height;
     if ((size > 0.0) == show || !sized->GetLayoutDescriptor())
         return;
-    PositionSpec position;
-    SizeSpec extent;
-    static_cast<void>(sized->GetLayoutDescriptor()->GetPlacement(
-        across, position, extent)); // an axis without placement leaves the specs at their defaults
-    extent.referenceKind = SizeSpec::kSelf;
-    extent.referenceName = String();
-    extent.relative = 0.0f;
-    extent.absolute = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
-    static_cast<void>(
-        sized->SetPlacement(across, position, extent)); // the specs come from the descriptor and are valid
+    const double thickness = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
+    static_cast<void>(sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
+        extent.referenceKind = SizeSpec::kSelf;
+        extent.referenceName = String();
+        extent.relative = 0.0f;
+        extent.absolute = thickness;
+    })); // the specs come from the descriptor and are valid
 }
 
 void LScrollView::UpdateScrollBars()
@@ -364,12 +341,12 @@ void LScrollView::ScrollContents(const PointT<double>& oldOffset, const PointT<d
         const double value = range[axis] == 0.0 ? 0.0 : offset[axis] / range[axis];
         Handler::Member member;
         unsigned flags = 0;
-        if (!m_viewHandlers || Failed(m_viewHandlers->FindBinding(bar, u"NID_VALUE_CHANGE", member, flags))) {
+        if (!GetHandler() || Failed(GetHandler()->FindBinding(bar, u"NID_VALUE_CHANGE", member, flags))) {
             bar->SetValue(value);
             continue;
         }
         // The bar follows the offset without echoing it back.
-        CAutoNotificationDisabler<LScrollView> quiet(m_viewHandlers, bar, u"NID_VALUE_CHANGE");
+        CAutoNotificationDisabler<LScrollView> quiet(GetHandler(), bar, u"NID_VALUE_CHANGE");
         bar->SetValue(value);
     }
     LControl::ScrollContents(oldOffset, newOffset);
@@ -413,7 +390,7 @@ void LScrollView::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     const uint32_t rose = param ? param->currentMask & ~param->previousMask : 0;
     if (m_dragToScroll != 0 && (rose & Condition::kLeftDragging))
-        static_cast<void>(SetUserMoveMode(6, 1)); // a mode the control does not know leaves it still
+        static_cast<void>(SetUserMoveMode(kDragScroll, kMoveX)); // a mode the control does not know leaves it still
 }
 
 void LScrollView::RefreshIdleSubscription()

@@ -4,13 +4,13 @@
 // "corner" sizes them, the wheel moves the bars, and the extent can follow the children.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
-#include "KXFramework/Notification/NotificationHandler.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LScrollView : public LControl {
+class LScrollView : public LControlWithHandler<LControl, LScrollView> {
 public:
     LScrollView(const RCPtr<LControl>& parent, const String& name);
     ~LScrollView() override;
@@ -29,10 +29,6 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT ReadCreateParams() override;
     RectT<double> GetVisibleClientRect() const override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
     virtual void OnClientExtentChanged();
@@ -61,8 +57,6 @@ protected:
     [[nodiscard]] KXRESULT HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
 
 private:
-    using Handler = LNotificationHandler<LScrollView>;
-
     // 0 horizontal, 1 vertical.
     const RCPtr<LControl>& Bar(int axis) const { return axis == 0 ? m_hBar : m_vBar; }
     static bool IsShown(const RCPtr<LControl>& bar);
@@ -76,7 +70,6 @@ private:
     void StepBar(int axis, bool large, bool forward);
     [[nodiscard]] KXRESULT OnBarMoved(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_viewHandlers;
     bool m_layingOut = false;
     bool m_settingOffset = false;
     bool m_clientSizing = false;

@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/Scrollbar.h"
 
-#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 
 #include <algorithm>
@@ -10,15 +10,6 @@ namespace KX {
 
 namespace {
 
-constexpr uint32_t kPageUp = 0x20210000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kLeft = 0x20250000;
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kRight = 0x20270000;
-constexpr uint32_t kDown = 0x20280000;
-
 double Clamp01(double t)
 {
     return t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
@@ -26,38 +17,28 @@ double Clamp01(double t)
 
 } // namespace
 
-LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name)
+LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name)
 {
     static_cast<void>(LControl::SetRange(0.0, 100.0, 0)); // the range is ordered, so it cannot be refused
-}
-
-double LScrollbar::Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
 }
 
 KXRESULT LScrollbar::Initialize()
 {
     if (Failed(LControl::Initialize()))
         return E_FAIL;
-    m_handler = Handler::Create(this);
     m_channel = FindChild(u"channel");
     if (m_channel) {
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelLeftDrag, m_channel,
-                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnChannelHover, m_channel,
-                                                     u"NID_HOVER_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnChannelLeftDrag, m_channel,
+                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnChannelHover, m_channel,
+                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
         m_thumb = RCPtr<LButton>(m_channel->FindChild(u"thumb"));
     }
     if (m_thumb) {
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
-                                                     0)); // a registration already there answers as before
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnThumbLeftDrag, m_thumb,
-                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnThumbMouseMove, m_thumb,
+                               u"NID_MOUSE_MOVE")); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnThumbLeftDrag, m_thumb,
+                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
         m_thumb->keepPressedOutside = true;
     }
     RCPtr<LButton> dec(FindChild(u"dec"));
@@ -65,9 +46,8 @@ KXRESULT LScrollbar::Initialize()
     for (LButton* arrow : {dec.Get(), inc.Get()}) {
         if (!arrow)
             continue;
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnButtonAutoRepeat,
-                                                     RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow),
+                               u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
@@ -120,10 +100,10 @@ KXRESULT LScrollbar::SetRange(double minimum, double maximum, int32_t scaleType)
 KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
 {
     m_siblingKeyMask = uint8_t(mask & 0xFF);
-    if (m_siblingKeyMask && !m_siblingKeysBound && m_parent && m_handler) {
+    if (m_siblingKeyMask && !m_siblingKeysBound && m_parent) {
         m_siblingKeysBound = true;
-        static_cast<void>(m_handler->SetNotification(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
-                                                     0)); // a registration already there answers as before
+        static_cast<void>(Bind(&LScrollbar::OnSiblingKey, m_parent,
+                               u"NID_SIBLING_KEY")); // a registration already there answers as before
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
@@ -159,36 +139,22 @@ void LScrollbar::UpdateThumbLength()
     if (!m_thumb)
         return;
     m_thumbLength = Round(std::max((m_trackEnd - m_trackStart) * m_thumbProportion, m_minThumbLength));
-    const int axis = m_vertical ? 1 : 0;
-    PositionSpec position;
-    SizeSpec size;
-    if (const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor()) {
-        static_cast<void>(
-            layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
+    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [this](PositionSpec&, SizeSpec& size) {
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
         size.absolute = m_thumbLength;
-        static_cast<void>(
-            m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
-    }
+    })); // a thumb without a layout keeps its length
     PlaceThumb();
 }
 
 void LScrollbar::SetThumbPosition(double at)
 {
-    const int axis = m_vertical ? 1 : 0;
-    const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor();
-    if (!layout)
-        return;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
-    position.referenceKind = PositionSpec::kClient;
-    position.relative = 0.0f;
-    position.anchor = 0.0f;
-    position.absolute = at;
-    static_cast<void>(m_thumb->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [at](PositionSpec& position, SizeSpec&) {
+        position.referenceKind = PositionSpec::kClient;
+        position.relative = 0.0f;
+        position.anchor = 0.0f;
+        position.absolute = at;
+    })); // a thumb without a layout keeps its place
 }
 
 void LScrollbar::PlaceThumb()
@@ -284,7 +250,7 @@ KXRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>&, c
         m_pagingDirection = SideOfThumb(Axis(p));
         if (m_pagingDirection != 0) {
             PageStep(m_pagingDirection);
-            m_pageLastTick = Now();
+            m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = m_pageFirstDelay;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
         }
@@ -304,7 +270,7 @@ KXRESULT LScrollbar::OnChannelHover(const RCPtr<LNotificationDistributor>&, cons
     if (param && (param->currentMask & Condition::kHoverOrHighlighted) &&
         !(param->previousMask & Condition::kHoverOrHighlighted)) {
         // Time spent outside the channel does not count.
-        m_pageLastTick = Now();
+        m_pageLastTick = FrameworkClock::Seconds();
         if (m_pagingDirection != 0)
             UpdateHighlight();
     }
@@ -317,7 +283,7 @@ void LScrollbar::OnIdleTick()
     PointT<double> p;
     if (m_pagingDirection == 0 || !PointerOverChannel(p) || SideOfThumb(Axis(p)) != m_pagingDirection)
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     m_pageCountdown -= now - m_pageLastTick;
     m_pageLastTick = now;
     if (m_pageCountdown <= 0.0) {
@@ -374,17 +340,18 @@ KXRESULT LScrollbar::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const 
     if (!param || !IsVisible(true))
         return S_OK;
     struct Rule {
-        uint32_t key;
+        uint32_t virtualKey;
         uint8_t bit;
         int orientation; // 1 vertical, 0 horizontal, -1 either
         int kind;        // -1/+1 line, -2/+2 page, 0 home, 3 end
     };
     static const Rule kRules[] = {
-        {kUp, 0x01, 1, -1},     {kDown, 0x02, 1, 1},     {kLeft, 0x04, 0, -1}, {kRight, 0x08, 0, 1},
-        {kPageUp, 0x10, 1, -2}, {kPageDown, 0x20, 1, 2}, {kHome, 0x40, -1, 0}, {kEnd, 0x80, -1, 3},
+        {VirtualKey::kUp, 0x01, 1, -1},   {VirtualKey::kDown, 0x02, 1, 1},    {VirtualKey::kLeft, 0x04, 0, -1},
+        {VirtualKey::kRight, 0x08, 0, 1}, {VirtualKey::kPageUp, 0x10, 1, -2}, {VirtualKey::kPageDown, 0x20, 1, 2},
+        {VirtualKey::kHome, 0x40, -1, 0}, {VirtualKey::kEnd, 0x80, -1, 3},
     };
     for (const Rule& rule : kRules) {
-        if (param->key.key != rule.key || !(m_siblingKeyMask & rule.bit))
+        if (param->key.key != KeyCode::Press(rule.virtualKey) || !(m_siblingKeyMask & rule.bit))
             continue;
         if (rule.orientation >= 0 && rule.orientation != m_vertical)
             return S_OK;
@@ -416,27 +383,11 @@ KXRESULT LScrollbar::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const 
     return S_OK;
 }
 
-KXRESULT LScrollbar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
-KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LControl::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LScrollbar::BreakCycles()
 {
-    m_handler = nullptr;
     m_thumb = nullptr;
     m_channel = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

@@ -5,13 +5,14 @@
 // and page keys from its siblings.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LScrollbar : public LControl, public IScrollBarLink {
+class LScrollbar : public LControlWithHandler<LControl, LScrollbar>, public IScrollBarLink {
 public:
     LScrollbar(const RCPtr<LControl>& parent, const String& name);
 
@@ -41,15 +42,9 @@ public:
     bool IsDraggingThumb() const { return m_draggingThumb; }
     const RCPtr<LButton>& GetThumb() const { return m_thumb; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 private:
-    using Handler = LNotificationHandler<LScrollbar>;
-
     [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,
                                               const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnChannelLeftDrag(const RCPtr<LNotificationDistributor>& sender,
@@ -71,9 +66,7 @@ private:
     void UpdateHighlight();
     void SetThumbPosition(double position);
     void PageStep(int direction);
-    static double Now();
 
-    RCPtr<Handler> m_handler;
     int32_t m_vertical = 1;
     RCPtr<LButton> m_thumb;
     RCPtr<LControl> m_channel;

@@ -2,6 +2,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/Controls/Button.h"
@@ -37,18 +38,9 @@ RCPtr<LHolder<bool>> Flag(bool on)
     return holder;
 }
 
-constexpr uint32_t kKeyDown = 0x20000000;
-constexpr uint32_t kNoKey = 0x80000000;
-
 } // namespace
 
 LSlider::~LSlider() = default;
-
-double LSlider::Now() const
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetSeconds() : 0.0;
-}
 
 void LSlider::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload)
 {
@@ -85,11 +77,10 @@ bool LSlider::MakeThumb()
         return false;
     m_thumb = thumb;
     m_thumb->SetVisible(true);
-    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE",
-                                                 0)); // a registration already there answers as before
-    static_cast<void>(m_handler->SetNotification(&LSlider::OnThumbDragChange, m_thumb,
-                                                 u"NID_LEFT_DRAG_CONDITION_CHANGE",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(
+        Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE")); // a registration already there answers as before
+    static_cast<void>(Bind(&LSlider::OnThumbDragChange, m_thumb,
+                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
     if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
         button->keepPressedOutside = true;
     return true;
@@ -99,7 +90,6 @@ KXRESULT LSlider::Initialize()
 {
     if (Failed(LPanel::Initialize()))
         return E_FAIL;
-    m_handler = Handler::Create(this);
     m_thumbEnd = FindChild(u"thumbEnd");
     m_thumbStart = FindChild(u"thumbStart");
     if (m_thumbStart && !m_thumbEnd)
@@ -188,12 +178,10 @@ void LSlider::SetValueFromThumbPos()
 void LSlider::MoveThumbTo(const PointT<int32_t>& position)
 {
     for (int axis = 0; axis < 2; ++axis) {
-        PositionSpec spec;
-        SizeSpec size;
-        if (!m_thumb->GetLayoutDescriptor() || Failed(m_thumb->GetLayoutDescriptor()->GetPlacement(axis, spec, size)))
-            continue;
-        spec.absolute = axis == 0 ? position.x : position.y;
-        static_cast<void>(m_thumb->SetPlacement(axis, spec, size)); // the specs come from the descriptor and are valid
+        const double at = axis == 0 ? position.x : position.y;
+        static_cast<void>(m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) {
+            spec.absolute = at;
+        })); // a thumb without a layout keeps its place
     }
 }
 
@@ -316,7 +304,7 @@ void LSlider::OnIdleTick()
     LPanel::OnIdleTick();
     if (!m_paging || !(m_hover || m_highlighted) || !IsEnabled(true))
         return;
-    const double now = Now();
+    const double now = FrameworkClock::Seconds();
     m_pageCountdown -= now - m_pageLastTick;
     m_pageLastTick = now;
     if (m_pageCountdown > 0.0)
@@ -342,7 +330,7 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
         if ((now & Condition::kLeftDragging) && IsEnabled(true) && !m_paging) {
             m_paging = true;
             static_cast<void>(SubscribeIdle()); // subscribing only counts up
-            m_pageLastTick = Now();
+            m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = 0.3;
         } else if (!(now & Condition::kLeftDragging) && m_paging) {
             m_paging = false;
@@ -376,17 +364,17 @@ KXRESULT LSlider::StepKey(const RCPtr<LKeyParam>& param)
     if (!param)
         return S_FALSE;
     const uint32_t key = param->key.key;
-    const uint32_t virtualKey = (key >> 16) & 0xFF;
-    const bool arrow = virtualKey >= 0x25 && virtualKey <= 0x28;
-    if (arrow && !(key & (kKeyDown | kNoKey))) {
+    const uint32_t virtualKey = KeyCode::VirtualKeyOf(key);
+    const bool arrow = virtualKey >= VirtualKey::kLeft && virtualKey <= VirtualKey::kDown;
+    if (arrow && KeyCode::IsReleased(key)) {
         m_keyHeld = false;
         Send(u"NID_VALUE_CHANGE_KEY_UP", param);
         return S_OK;
     }
     double step = 0.0;
-    if (key == 0x20270000 || key == 0x20260000)
+    if (key == KeyCode::Press(VirtualKey::kRight) || key == KeyCode::Press(VirtualKey::kUp))
         step = 1.0;
-    else if (key == 0x20250000 || key == 0x20280000)
+    else if (key == KeyCode::Press(VirtualKey::kLeft) || key == KeyCode::Press(VirtualKey::kDown))
         step = -1.0;
     if (step == 0.0)
         return S_FALSE;
@@ -426,28 +414,12 @@ KXRESULT LSlider::HandleMouseHWheel(const RCPtr<LMouseWheelParam>& wheel)
 
 // ---- notifications
 
-KXRESULT LSlider::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && IsCreated() && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LSlider::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LPanel::UnregisterForNotification(sender, name);
-}
-
 KXRESULT LSlider::BreakCycles()
 {
-    m_handler = nullptr;
     m_thumb = nullptr;
     m_thumbStart = nullptr;
     m_thumbEnd = nullptr;
-    return LPanel::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

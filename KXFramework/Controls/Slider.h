@@ -4,19 +4,20 @@
 // held on the track, one range unit per arrow key or wheel notch. A value set while the user drags
 // is held back and applied when the thumb is released. A panel, so that keys its children leave go
 // on up through the parents.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LSlider : public LPanel {
+class LSlider : public LControlWithHandler<LPanel, LSlider> {
 public:
     static constexpr int kNormal = 0;
     static constexpr int kFocused = 1;
     static constexpr int kDisabled = 2;
 
-    using LPanel::LPanel;
+    using LControlWithHandler::LControlWithHandler;
     ~LSlider() override;
 
     [[nodiscard]] KXRESULT Initialize() override;
@@ -42,10 +43,6 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void OnIdleTick() override;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     [[nodiscard]] KXRESULT BreakCycles() override;
 
 protected:
@@ -54,8 +51,6 @@ protected:
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& click) override;
 
 private:
-    using Handler = LNotificationHandler<LSlider>;
-
     // 0 when the key stepped the value or was an arrow release; 1 otherwise.
     [[nodiscard]] KXRESULT StepKey(const RCPtr<LKeyParam>& key);
     void StepRanged(double units);
@@ -63,14 +58,12 @@ private:
     void MoveThumbTo(const PointT<int32_t>& position);
     RCPtr<LLayoutDescriptor> ThumbLayout() const;
     bool MakeThumb();
-    double Now() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     [[nodiscard]] KXRESULT OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender,
                                             const RCPtr<LNotification>& n);
     [[nodiscard]] KXRESULT OnThumbDragChange(const RCPtr<LNotificationDistributor>& sender,
                                              const RCPtr<LNotification>& n);
 
-    RCPtr<Handler> m_handler;
     RCPtr<LControl> m_thumb;
     RCPtr<LControl> m_thumbStart;
     RCPtr<LControl> m_thumbEnd;

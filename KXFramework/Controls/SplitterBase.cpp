@@ -90,15 +90,14 @@ KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
         return r;
     m_clamping = true;
     const int axis = Axis();
-    PositionSpec position;
-    SizeSpec own;
-    static_cast<void>(m_layout->GetPlacement(axis, position, own)); // the moving axis always has specs
+    const PositionSpec& position = m_layout->position[axis];
     m_startPos = axis == 0 ? m_rect.x : m_rect.y;
     ComputeRange(position.referenceKind == PositionSpec::kNamed ? Sibling(position.referenceName) : nullptr);
     const double target = std::clamp(m_startPos, m_rangeMin, std::max(m_rangeMin, m_rangeMax));
     if (target != m_startPos) {
-        position.absolute += target - m_startPos;
-        static_cast<void>(SetPlacement(axis, position, own)); // its own specs, moved; valid
+        const double shift = target - m_startPos;
+        static_cast<void>(EditPlacement(
+            axis, [shift](PositionSpec& moved, SizeSpec&) { moved.absolute += shift; })); // its own specs, moved; valid
     }
     m_clamping = false;
     return r;
@@ -110,10 +109,7 @@ void LSplitterBase::BeginPaneDrag()
     if (!m_layout || !m_parent)
         return;
     const int axis = Axis();
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        m_layout->GetPlacement(axis, position, size)); // an axis without placement leaves the specs at their defaults
+    const PositionSpec position = m_layout->position[axis];
     const RCPtr<LControl>& pane = position.referenceKind == PositionSpec::kNamed
                                       ? m_parent->FindChild(position.referenceName)
                                       : RCPtr<LControl>();
@@ -127,16 +123,13 @@ void LSplitterBase::BeginPaneDrag()
     m_savedAbs = position.absolute;
     m_savedRel = position.relative;
     // The splitter moves freely during the drag; it is attached to the pane again at the end.
-    position.referenceKind = PositionSpec::kClient;
-    position.referenceName.Clear();
-    position.absolute = m_startPos;
-    position.relative = 0.0f;
-    static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
-    PositionSpec panePosition;
-    SizeSpec paneSize;
-    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
-        axis, panePosition, paneSize)); // an axis without placement leaves the specs at their defaults
-    m_paneStartSize = paneSize.absolute;
+    static_cast<void>(EditPlacement(axis, [this](PositionSpec& free, SizeSpec&) {
+        free.referenceKind = PositionSpec::kClient;
+        free.referenceName.Clear();
+        free.absolute = m_startPos;
+        free.relative = 0.0f;
+    })); // the specs come from the descriptor and are valid
+    m_paneStartSize = m_pane->GetLayoutDescriptor()->size[axis].absolute;
     ComputeRange(m_pane);
 }
 
@@ -167,28 +160,21 @@ void LSplitterBase::OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&)
     if (!m_pane || !m_pane->GetLayoutDescriptor())
         return;
     const int axis = Axis();
-    const double displacement = (axis == 0 ? m_rect.x : m_rect.y) - m_startPos;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(m_pane->GetLayoutDescriptor()->GetPlacement(
-        axis, position, size)); // an axis without placement leaves the specs at their defaults
-    size.absolute = m_paneStartSize + displacement;
-    static_cast<void>(m_pane->SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+    const double sized = m_paneStartSize + ((axis == 0 ? m_rect.x : m_rect.y) - m_startPos);
+    static_cast<void>(m_pane->EditPlacement(axis, [sized](PositionSpec&, SizeSpec& size) {
+        size.absolute = sized;
+    })); // the specs come from the descriptor and are valid
 }
 
 void LSplitterBase::HandleConditionsChange()
 {
     if (m_pane && m_layout) {
-        const int axis = Axis();
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        position.referenceKind = PositionSpec::kNamed;
-        position.referenceName = m_pane->GetName();
-        position.absolute = m_savedAbs;
-        position.relative = m_savedRel;
-        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        static_cast<void>(EditPlacement(Axis(), [this](PositionSpec& attached, SizeSpec&) {
+            attached.referenceKind = PositionSpec::kNamed;
+            attached.referenceName = m_pane->GetName();
+            attached.absolute = m_savedAbs;
+            attached.relative = m_savedRel;
+        })); // the specs come from the descriptor and are valid
     }
     LControl::HandleConditionsChange();
 }
@@ -201,8 +187,9 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
         const bool is = (param->currentMask & Condition::kLeftDragging) != 0;
         if (is && !was) {
             BeginPaneDrag();
-            static_cast<void>(
-                SetUserMoveMode(3, m_orientation != 0 ? 1 : 2)); // a mode the control does not know leaves it still
+            static_cast<void>(SetUserMoveMode(
+                kMoveScrollingParent,
+                m_orientation != 0 ? kMoveX : kMoveY)); // a mode the control does not know leaves it still
         } else if (!is && was) {
             m_pane = nullptr;
         }

@@ -13,10 +13,8 @@ using StatusText = LWrapperStringable<String, &StringToString, LRefCountedObject
 KXRESULT LStatusBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    m_handler = LNotificationHandler<LStatusBar>::Create(this);
-    static_cast<void>(m_handler->SetNotification(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
-                                                 u"NID_SET_STATUS_TEXT",
-                                                 0)); // a registration already there answers as before
+    static_cast<void>(Bind(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
+                           u"NID_SET_STATUS_TEXT")); // a registration already there answers as before
     // The queue's reference to the bar counts as one owner reference, given back in BreakCycles.
     if (SetDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK)
         AdjustOwnerCount(1);
@@ -68,20 +66,11 @@ void LStatusBar::OnIdleTick()
     DeliverPosted();
 }
 
-KXRESULT LStatusBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    KXRESULT handled = S_OK;
-    if (m_handler && m_handler->Dispatch(sender, n, handled))
-        return handled;
-    return LControl::ReceiveNotification(sender, n);
-}
-
 KXRESULT LStatusBar::BreakCycles()
 {
     ShutdownQueue(1);
-    m_handler = nullptr;
     m_label = nullptr;
-    return LControl::BreakCycles();
+    return LControlWithHandler::BreakCycles();
 }
 
 } // namespace KX

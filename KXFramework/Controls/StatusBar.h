@@ -2,14 +2,15 @@
 // A one-line text strip: its child label "label1" shows texts set at once or posted, the posted
 // ones on the next idle tick. The bar is its own posting queue.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"
 #include "KXFramework/Notification/NotificationQueue.h"
 
 namespace KX {
 
-class LStatusBar : public LControl, private LNotificationQueue {
+class LStatusBar : public LControlWithHandler<LControl, LStatusBar>, private LNotificationQueue {
 public:
-    using LControl::LControl;
+    using LControlWithHandler::LControlWithHandler;
 
     void OnIdleTick() override;
     [[nodiscard]] KXRESULT Initialize() override;
@@ -23,14 +24,10 @@ public:
     const String& GetDefaultText() const { return m_defaultText; }
     const RCPtr<LLabel>& GetLabel() const { return m_label; }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-
 private:
     [[nodiscard]] KXRESULT OnSetStatusText(const RCPtr<LNotificationDistributor>& sender,
                                            const RCPtr<LNotification>& n);
 
-    RCPtr<LNotificationHandler<LStatusBar>> m_handler;
     RCPtr<LLabel> m_label;
     String m_defaultText;
 };

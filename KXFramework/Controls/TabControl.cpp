@@ -23,7 +23,7 @@ RCPtr<LControl> ChildAt(const RCPtr<LControl>& holder, int32_t index, int order 
 
 } // namespace
 
-LTabControl::LTabControl(const RCPtr<LControl>& parent, const String& name) : LPanel(parent, name) {}
+LTabControl::LTabControl(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
 
 uint32_t LTabControl::GetTabCount() const
 {
@@ -124,14 +124,11 @@ KXRESULT LTabControl::Initialize()
     const KXRESULT r = SelectTabByIndex(0);
     if (Failed(r))
         return r;
-    m_tabHandler = LNotificationHandler<LTabControl>::Create(this);
-    if (m_tabHandler) {
-        const ChildControlList& buttons = m_buttonHolder->GetChildren();
-        for (unsigned i = 0; i < buttons.GetCount(); ++i) {
-            const RCPtr<LNotificationDistributor> button(buttons.GetAt(i, kInsertionOrder));
-            static_cast<void>(m_tabHandler->SetNotification(&LTabControl::OnTabButtonClicked, button, u"NID_LEFT_CLICK",
-                                                            0)); // a registration already there answers as before
-        }
+    const ChildControlList& buttons = m_buttonHolder->GetChildren();
+    for (unsigned i = 0; i < buttons.GetCount(); ++i) {
+        const RCPtr<LNotificationDistributor> button(buttons.GetAt(i, kInsertionOrder));
+        static_cast<void>(Bind(&LTabControl::OnTabButtonClicked, button,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
     }
     return r;
 }
@@ -142,24 +139,6 @@ KXRESULT LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     if (IsCreated())
         static_cast<void>(SelectTab(String(m_selectedName))); // an index out of range keeps the current tab
     return r;
-}
-
-KXRESULT LTabControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    if (!IsCreated())
-        return S_OK;
-    if (m_tabHandler) {
-        if (const KXRESULT r = m_tabHandler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LPanel::ReceiveNotification(sender, n);
-}
-
-KXRESULT LTabControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender, const char16_t* name)
-{
-    if (m_tabHandler)
-        m_tabHandler->RemoveNotification(sender, name);
-    return LPanel::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LTabControl::OnTabButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)

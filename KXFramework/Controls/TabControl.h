@@ -2,14 +2,14 @@
 // A panel that pairs a row of tab buttons (children of its child "buttonHolder") with a stack of
 // pages (children of "pageHolder"): the n-th button belongs to the n-th page, and only the
 // selected page is visible. A tab is known by its button's name.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
-#include "KXFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
 
 namespace KX {
 
-class LTabControl : public LPanel {
+class LTabControl : public LControlWithHandler<LPanel, LTabControl> {
 public:
     LTabControl(const RCPtr<LControl>& parent, const String& name);
 
@@ -33,17 +33,12 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
 
 private:
     [[nodiscard]] KXRESULT OnTabButtonClicked(const RCPtr<LNotificationDistributor>& sender,
                                               const RCPtr<LNotification>& n);
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
 
-    RCPtr<LNotificationHandler<LTabControl>> m_tabHandler;
     RCPtr<LControl> m_buttonHolder;
     RCPtr<LControl> m_pageHolder;
     String m_selectedName;

@@ -1,19 +1,9 @@
 #include "KXFramework/Controls/ToolTip.h"
 
-#include "KXFramework/ControlBase/FrameworkServices.h"
+#include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/RootWindow.h"
 
 namespace KX {
-
-namespace {
-
-uint32_t Now()
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetMilliseconds() : 0;
-}
-
-} // namespace
 
 uint32_t LToolTip::s_lastHidden = 0;
 
@@ -48,7 +38,7 @@ void LToolTip::Show()
         maximum.absolute = (*root)->GetClientSize().x - 8.0;
         static_cast<void>(SetSizeLimits(0, minimum, maximum)); // the limits come from the descriptor and are valid
     }
-    const uint32_t now = Now();
+    const uint32_t now = FrameworkClock::Milliseconds();
     m_since = now;
     if (now - s_lastHidden < kFollowTime)
         MakeShown(now);
@@ -68,7 +58,7 @@ void LToolTip::MakeShown(uint32_t now)
 void LToolTip::OnIdleTick()
 {
     LControl::OnIdleTick();
-    const uint32_t now = Now();
+    const uint32_t now = FrameworkClock::Milliseconds();
     if (m_state == kWaiting && now - m_since > kShowDelay)
         MakeShown(now);
     else if (m_state == kShown && now - m_since > kShowTime)
@@ -82,7 +72,7 @@ void LToolTip::Hide()
         static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
     }
     if (m_layout && m_layout->isVisible && m_rect.width > 0 && m_rect.height > 0)
-        s_lastHidden = Now();
+        s_lastHidden = FrameworkClock::Milliseconds();
     if (RCPtr<LControl> parent = m_parent)
         static_cast<void>(parent->RemoveChild(RCPtr<LControl>(this))); // the child is known to be ours
 }
@@ -110,15 +100,13 @@ void LToolTip::Position()
             at = windowExtent[axis] - extent[axis];
         if (at < 0)
             at = 0;
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        position.referenceKind = PositionSpec::kParent;
-        position.referenceName.Clear();
-        position.absolute = at - originAxis[axis];
-        position.relative = 0.0f;
-        static_cast<void>(SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
+        const double offset = at - originAxis[axis];
+        static_cast<void>(EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
+            position.referenceKind = PositionSpec::kParent;
+            position.referenceName.Clear();
+            position.absolute = offset;
+            position.relative = 0.0f;
+        })); // the specs come from the descriptor and are valid
     }
 }
 

@@ -7,15 +7,8 @@ namespace KX {
 KXRESULT LTreeViewItem::SetIndentLevel(int32_t depth)
 {
     const RCPtr<LButton> box = GetCheckBox();
-    const LLayoutDescriptor* layout = GetLayoutDescriptor().Get();
-    if (!layout)
-        return E_FAIL;
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(
-        layout->GetPlacement(0, position, size)); // an axis without placement leaves the specs at their defaults
-    position.absolute = depth * (box ? box->GetRect().width : 0.0);
-    return SetPlacement(0, position, size);
+    const double indent = depth * (box ? box->GetRect().width : 0.0);
+    return EditPlacement(0, [indent](PositionSpec& position, SizeSpec&) { position.absolute = indent; });
 }
 
 void LTreeView::SyncParents() const
@@ -160,16 +153,13 @@ void LTreeView::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     if (!box)
         return;
     box->SetAutoValueSet(IsAutoCheck());
-    using Member = LNotificationHandler<LListBox>::Member;
     RCPtr<LNotificationDistributor> sender(box);
     if (IsAutoCheck())
-        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderValueChanged), sender,
-                                                        u"NID_VALUE_CHANGE",
-                                                        0)); // a registration already there answers as before
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderValueChanged), sender,
+                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
     else
-        static_cast<void>(GetHandler()->SetNotification(static_cast<Member>(&LTreeView::OnExpanderClicked), sender,
-                                                        u"NID_LEFT_CLICK",
-                                                        0)); // a registration already there answers as before
+        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderClicked), sender,
+                               u"NID_LEFT_CLICK")); // a registration already there answers as before
 }
 
 KXRESULT LTreeView::OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
@@ -193,7 +183,7 @@ KXRESULT LTreeView::OnExpander(const RCPtr<LNotificationDistributor>& sender, co
     RCPtr<LControl> self(this);
     const double value = box->GetValue();
     RCPtr<LIndexedDataWithValueParam> param(new LIndexedDataWithValueParam(nullptr, index, value));
-    m_entries[size_t(index)].checked = value >= 0.5;
+    GetEntry(index).checked = value >= 0.5;
     if (valueChanged)
         RecountChecked();
     UpdateHiddenStates(index);

@@ -11,19 +11,35 @@ namespace {
 // symbols onto the same numbers.
 struct NamedKey {
     std::u16string_view name; // after "VKEY_"
-    uint8_t virtualKey;
+    uint32_t virtualKey;
     std::u16string_view display;
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {u"BACK", 0x08, u"Backspace"}, {u"TAB", 0x09, u"Tab"},           {u"RETURN", 0x0D, u"Enter"},
-    {u"SHIFT", 0x10, u"Shift"},    {u"CONTROL", 0x11, u"Ctrl"},      {u"MENU", 0x12, u"Alt"},
-    {u"PAUSE", 0x13, u"Pause"},    {u"CAPITAL", 0x14, u"Caps Lock"}, {u"ESCAPE", 0x1B, u"Esc"},
-    {u"SPACE", 0x20, u"Space"},    {u"PRIOR", 0x21, u"Page Up"},     {u"NEXT", 0x22, u"Page Down"},
-    {u"END", 0x23, u"End"},        {u"HOME", 0x24, u"Home"},         {u"LEFT", 0x25, u"Left"},
-    {u"UP", 0x26, u"Up"},          {u"RIGHT", 0x27, u"Right"},       {u"DOWN", 0x28, u"Down"},
-    {u"INSERT", 0x2D, u"Insert"},  {u"DELETE", 0x2E, u"Delete"},     {u"MULTIPLY", 0x6A, u"Num *"},
-    {u"ADD", 0x6B, u"Num +"},      {u"SUBTRACT", 0x6D, u"Num -"},    {u"DECIMAL", 0x6E, u"Num ."},
+    {u"BACK", VirtualKey::kBack, u"Backspace"},
+    {u"TAB", VirtualKey::kTab, u"Tab"},
+    {u"RETURN", VirtualKey::kEnter, u"Enter"},
+    {u"SHIFT", 0x10, u"Shift"},
+    {u"CONTROL", 0x11, u"Ctrl"},
+    {u"MENU", 0x12, u"Alt"},
+    {u"PAUSE", 0x13, u"Pause"},
+    {u"CAPITAL", 0x14, u"Caps Lock"},
+    {u"ESCAPE", VirtualKey::kEscape, u"Esc"},
+    {u"SPACE", VirtualKey::kSpace, u"Space"},
+    {u"PRIOR", VirtualKey::kPageUp, u"Page Up"},
+    {u"NEXT", VirtualKey::kPageDown, u"Page Down"},
+    {u"END", VirtualKey::kEnd, u"End"},
+    {u"HOME", VirtualKey::kHome, u"Home"},
+    {u"LEFT", VirtualKey::kLeft, u"Left"},
+    {u"UP", VirtualKey::kUp, u"Up"},
+    {u"RIGHT", VirtualKey::kRight, u"Right"},
+    {u"DOWN", VirtualKey::kDown, u"Down"},
+    {u"INSERT", 0x2D, u"Insert"},
+    {u"DELETE", VirtualKey::kDelete, u"Delete"},
+    {u"MULTIPLY", 0x6A, u"Num *"},
+    {u"ADD", 0x6B, u"Num +"},
+    {u"SUBTRACT", 0x6D, u"Num -"},
+    {u"DECIMAL", 0x6E, u"Num ."},
     {u"DIVIDE", 0x6F, u"Num /"},
 };
 
@@ -65,7 +81,7 @@ int FindVirtualKey(std::u16string_view name)
     if (name.size() >= 2 && name[0] == u'F' && name[1] != u'0') {
         const int n = DecimalNumber(name.substr(1));
         if (n >= 1 && n <= 24)
-            return 0x6F + n;
+            return int(VirtualKey::kF1) + n - 1;
     }
     if (name.size() == 7 && name.starts_with(u"NUMPAD") && name[6] >= u'0' && name[6] <= u'9')
         return 0x60 + (name[6] - u'0');
@@ -79,8 +95,8 @@ std::u16string VirtualKeyDisplayName(uint32_t vk)
 {
     if (vk <= 0xFF && IsLetterOrDigit(static_cast<char16_t>(vk)))
         return std::u16string(1, static_cast<char16_t>(vk));
-    if (vk >= 0x70 && vk <= 0x87)
-        return u"F" + Decimal(vk - 0x6F);
+    if (vk >= VirtualKey::kF1 && vk < VirtualKey::kF1 + 24)
+        return u"F" + Decimal(vk - VirtualKey::kF1 + 1);
     if (vk >= 0x60 && vk <= 0x69)
         return u"Num " + Decimal(vk - 0x60);
     for (const NamedKey& k : kNamedKeys)
@@ -159,7 +175,7 @@ KeyCode::KeyCode(const String& expression)
 
     modifiers = flags;
     if (virtualKey >= 0)
-        key = kKeyDown | static_cast<uint32_t>(virtualKey) << 16 | PackedModifiers(flags);
+        key = Press(static_cast<uint32_t>(virtualKey), PackedModifiers(flags));
     else
         // A typed character is matched against the character records of typed text, which are
         // not key-down records.
@@ -199,7 +215,7 @@ String KeyCode::GetDisplayText() const
         text += u"Shift+";
     if (key & kCommandKey)
         text += u"Cmd+";
-    const uint32_t virtualKey = (key >> 16) & 0xFF;
+    const uint32_t virtualKey = VirtualKeyOf(key);
     const uint32_t character = key & 0xFFFF;
     if (virtualKey != 0) {
         text += VirtualKeyDisplayName(virtualKey);

@@ -14,6 +14,26 @@
 
 namespace KX {
 
+// Virtual keys, the numbers in bits 16-23 of a packed key word (the Windows numbers, onto which
+// the Linux window layer maps its key symbols).
+namespace VirtualKey {
+inline constexpr uint32_t kBack = 0x08;
+inline constexpr uint32_t kTab = 0x09;
+inline constexpr uint32_t kEnter = 0x0D;
+inline constexpr uint32_t kEscape = 0x1B;
+inline constexpr uint32_t kSpace = 0x20;
+inline constexpr uint32_t kPageUp = 0x21;
+inline constexpr uint32_t kPageDown = 0x22;
+inline constexpr uint32_t kEnd = 0x23;
+inline constexpr uint32_t kHome = 0x24;
+inline constexpr uint32_t kLeft = 0x25;
+inline constexpr uint32_t kUp = 0x26;
+inline constexpr uint32_t kRight = 0x27;
+inline constexpr uint32_t kDown = 0x28;
+inline constexpr uint32_t kDelete = 0x2E;
+inline constexpr uint32_t kF1 = 0x70;
+} // namespace VirtualKey
+
 struct KeyCode {
     static constexpr uint32_t kNoKey = 0x80000000;
     static constexpr uint32_t kKeyDown = 0x20000000;
@@ -26,6 +46,22 @@ struct KeyCode {
     static constexpr uint32_t kShiftFlag = 0x08;
     static constexpr uint32_t kAltFlag = 0x40;
     static constexpr uint32_t kCommandFlag = 0x200;
+    // The modifiers a pointer event carries.
+    static constexpr uint32_t kMouseModifierFlags = kCtrlFlag | kShiftFlag | kAltFlag;
+
+    // The key-down word of a virtual key with modifier bits (kCtrlKey, kShiftKey, ...).
+    static constexpr uint32_t Press(uint32_t virtualKey, uint32_t modifierKeys = 0)
+    {
+        return kKeyDown | virtualKey << 16 | modifierKeys;
+    }
+    // Of a packed key word: the virtual key (0 for a typed character or no key), a key-down record,
+    // a key-up record, and the modifiers held.
+    static constexpr uint32_t VirtualKeyOf(uint32_t key) { return (key >> 16) & 0xFF; }
+    static constexpr bool IsPressed(uint32_t key) { return (key & kKeyDown) && !(key & kNoKey); }
+    static constexpr bool IsReleased(uint32_t key) { return !(key & (kKeyDown | kNoKey)); }
+    static constexpr bool HasCtrl(uint32_t key) { return (key & kCtrlKey) != 0; }
+    static constexpr bool HasShift(uint32_t key) { return (key & kShiftKey) != 0; }
+    static constexpr bool HasAlt(uint32_t key) { return (key & kAltKey) != 0; }
 
     uint32_t key = kNoKey;
     uint32_t modifiers = 0;

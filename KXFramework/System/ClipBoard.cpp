@@ -1,6 +1,5 @@
 #include "KXFramework/System/ClipBoard.h"
 
-#include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -80,11 +79,11 @@ KXRESULT LClipboard::SetContent(const RCPtr<LRefCountedObject>& object)
 RCPtr<LControl> LClipboard::FindEditTarget(int kind)
 {
     // The window the user works in: the application's active one, else its main window.
-    RCPtr<LRootWindow> root;
-    if (LFrameworkApp* app = LFrameworkApp::GetInstance())
-        root = app->GetActiveRootWindow();
     IFrameworkServices* services = GetFrameworkServices();
-    if (!root && services)
+    if (!services)
+        return nullptr;
+    RCPtr<LRootWindow> root = services->GetActiveRootWindow();
+    if (!root)
         root = services->GetApplicationRootWindow();
     if (!root || !root->GetFocusControl())
         return nullptr;

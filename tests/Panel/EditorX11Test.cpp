@@ -12,6 +12,7 @@
 // Before Xlib, whose macros (None, Bool) clash with GoogleTest's names.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -26,6 +27,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace KX::Test {
 namespace {
@@ -74,8 +76,9 @@ protected:
         return child;
     }
 
-    // The top-level windows with the editor's title.
-    int CountEditorWindows()
+    // The top-level windows with the editor's title that the process made. An X server shared with
+    // other test runs may still show an editor of a run that was killed.
+    int CountEditorWindows(pid_t process)
     {
         Window root = 0, parent = 0;
         Window* children = nullptr;
@@ -84,13 +87,13 @@ protected:
         if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
             return 0;
         for (unsigned i = 0; i < count; ++i)
-            found += Name(children[i]) == kTitle ? 1 : 0;
+            found += Name(children[i]) == kTitle && Pid(children[i]) == process ? 1 : 0;
         if (children)
             XFree(children);
         return found;
     }
 
-    // The top-level window with the editor's title; 0 while there is none.
+    // The top-level window with the editor's title that the started editor made; 0 while there is none.
     Window FindEditorWindow()
     {
         Window root = 0, parent = 0;
@@ -100,7 +103,7 @@ protected:
         if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
             return 0;
         for (unsigned i = 0; i < count && !found; ++i) {
-            if (Name(children[i]) == kTitle)
+            if (Name(children[i]) == kTitle && Pid(children[i]) == m_child)
                 found = children[i];
         }
         if (children)
@@ -125,6 +128,24 @@ protected:
             XFree(data);
         }
         return name;
+    }
+
+    // The process that made the window (_NET_WM_PID); 0 when it does not say.
+    pid_t Pid(Window window)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        if (XGetWindowProperty(m_display, window, XInternAtom(m_display, "_NET_WM_PID", False), 0, 1, False,
+                               XA_CARDINAL, &type, &format, &items, &left, &data) == Success &&
+            data) {
+            if (format == 32 && items == 1)
+                pid = pid_t(*reinterpret_cast<unsigned long*>(data));
+            XFree(data);
+        }
+        return pid;
     }
 
     XImage* Grab(Window window, const XWindowAttributes& attributes)
@@ -162,21 +183,37 @@ protected:
         int screenX = 0, screenY = 0;
         XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), x, y, &screenX, &screenY, &child);
         XTestFakeMotionEvent(m_display, DefaultScreen(m_display), screenX, screenY, CurrentTime);
-        XFlush(m_display);
+        XSync(m_display, False);
     }
 
-    // True when the window shows something else than `before` in the rectangle.
-    bool Changed(Window window, const XWindowAttributes& attributes, XImage* before, int left, int top, int right,
-                 int bottom)
+    // The pointer to a corner of the screen that the window leaves free (it is smaller than the screen),
+    // so that no hover is left over from an earlier run on the same X server.
+    void MoveOutside(Window window, const XWindowAttributes& attributes)
     {
-        XImage* now = Grab(window, attributes);
-        bool changed = false;
-        for (int y = top; now && y < bottom && !changed; ++y)
-            for (int x = left; x < right && !changed; ++x)
-                changed = XGetPixel(now, x, y) != XGetPixel(before, x, y);
-        if (now)
-            XDestroyImage(now);
-        return changed;
+        Window child = 0;
+        int x = 0, y = 0;
+        XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+        const int width = DisplayWidth(m_display, DefaultScreen(m_display));
+        const int height = DisplayHeight(m_display, DefaultScreen(m_display));
+        for (auto [cornerX, cornerY] : {std::pair{0, 0}, {width - 1, height - 1}, {width - 1, 0}, {0, height - 1}}) {
+            if (cornerX < x || cornerX >= x + attributes.width || cornerY < y || cornerY >= y + attributes.height) {
+                XTestFakeMotionEvent(m_display, DefaultScreen(m_display), cornerX, cornerY, CurrentTime);
+                XSync(m_display, False);
+                return;
+            }
+        }
+        ADD_FAILURE() << "the window covers every corner of the screen";
+    }
+
+    // The File title shows its hover look: its background is not the one of the Help title beside it.
+    bool FileTitleLit(Window window)
+    {
+        XImage* image = XGetImage(m_display, window, 0, 0, 60, 8, AllPlanes, ZPixmap);
+        if (!image)
+            return false;
+        const bool lit = XGetPixel(image, 3, 3) != XGetPixel(image, 55, 3);
+        XDestroyImage(image);
+        return lit;
     }
 
     // A left click at a point of the window, through the X server's test input as a user's.
@@ -185,7 +222,7 @@ protected:
         MoveTo(window, x, y);
         XTestFakeButtonEvent(m_display, Button1, True, CurrentTime);
         XTestFakeButtonEvent(m_display, Button1, False, CurrentTime);
-        XFlush(m_display);
+        XSync(m_display, False);
     }
 
     // The close button: the window manager's delete request.
@@ -276,11 +313,19 @@ TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
         return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable &&
                (before = Grab(window, attributes)) && Colours(before).size() > 16;
     })) << Log();
+    // The picture to compare with is taken with the pointer away from the window.
+    MoveOutside(window, attributes);
+    ASSERT_TRUE(Eventually([&] {
+        XDestroyImage(before);
+        before = Grab(window, attributes);
+        return before && !FileTitleLit(window);
+    })) << Log();
 
     // The title lights up under the pointer once the window follows it; then it takes the click.
     MoveTo(window, 24, 11);
-    ASSERT_TRUE(Eventually([&] { return Changed(window, attributes, before, 0, 0, 100, 22); })) << Log();
-    // The menu is drawn over the window: its rectangle is where the picture changed below the bar.
+    ASSERT_TRUE(Eventually([&] { return FileTitleLit(window); })) << Log();
+    // The menu is drawn over the window: its rectangle is where the picture changed below the bar,
+    // whole once its frame's bottom edge is there (one colour from its left to its right end).
     Click(window, 24, 11);
     int left = attributes.width, right = -1, bottom = -1;
     ASSERT_TRUE(Eventually([&] {
@@ -296,11 +341,14 @@ TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
                     right = std::max(right, x);
                     bottom = std::max(bottom, y);
                 }
-        if (const char* folder = std::getenv("KX_SCREENSHOT_DIR"); folder && bottom > 120)
+        // Nine rows with separators: taller than a few items.
+        bool whole = bottom > 120;
+        for (int x = left; whole && x <= right; ++x)
+            whole = XGetPixel(after, x, bottom) == XGetPixel(after, left, bottom);
+        if (const char* folder = std::getenv("KX_SCREENSHOT_DIR"); folder && whole)
             SavePng(after, std::string(folder) + "/editor-file-menu.png");
         XDestroyImage(after);
-        // Nine rows with separators: taller than a few items.
-        return bottom > 120;
+        return whole;
     })) << Log();
     XDestroyImage(before);
 
@@ -333,7 +381,7 @@ TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
     if (second > 0)
         kill(second, SIGKILL);
     EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
-    EXPECT_EQ(CountEditorWindows(), 1);
+    EXPECT_EQ(CountEditorWindows(m_child), 1);
 
     Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();

@@ -1,7 +1,7 @@
-// The font-file name reader on arbitrary bytes: it must never read outside the file, and every name
-// it delivers must be whole text. Random bytes rarely pass the header, so each input is also read as
-// patches to a sound collection: pairs of a byte offset and a byte, with a final odd byte that cuts
-// the file short.
+// The font-file name reader on arbitrary bytes: it must never read outside the file, nor read more
+// than its bound of the file's size in all, and every name it delivers must be whole text. Random bytes rarely pass the
+// header, so each input is also read as patches to a sound collection: pairs of a byte offset and a byte, with a final
+// odd byte that cuts the file short.
 #include "KXFramework/Renderer/FontRenderer/FontNameReader.h"
 
 #include <cstdint>
@@ -34,7 +34,8 @@ public:
     uint64_t GetSize() const override { return m_size; }
     bool ReadAt(uint64_t offset, void* buffer, unsigned count) override
     {
-        if (offset > m_size || count > m_size - offset)
+        m_read += count;
+        if (offset > m_size || count > m_size - offset || m_read > KX::FontNameReader::kMaxReadsPerByte * m_size)
             std::abort();
         std::memcpy(buffer, m_data + offset, count);
         return true;
@@ -43,6 +44,7 @@ public:
 private:
     const uint8_t* m_data;
     size_t m_size;
+    uint64_t m_read = 0;
 };
 
 void Check(const uint8_t* data, size_t size)

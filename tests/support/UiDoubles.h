@@ -75,6 +75,7 @@ public:
             applicationRoot = root;
     }
     RCPtr<LRootWindow> GetActiveRootWindow() override { return activeRoot; }
+    LClipboard* GetClipboard() override { return clipboard; }
     KXRESULT SetStatusText(const String& text, bool) override
     {
         statusTexts.emplace_back(text.GetString());
@@ -118,6 +119,7 @@ public:
     std::map<std::u16string, std::vector<uint8_t>> profile;
     std::function<int32_t(const RCPtr<LControl>&)> runModalDialog;
     RCPtr<LRootWindow> activeRoot;
+    LClipboard* clipboard = nullptr;
     std::vector<std::u16string> statusTexts;
 };
 

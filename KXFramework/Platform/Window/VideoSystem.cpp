@@ -23,6 +23,9 @@ void SetDesktopHints()
     // SDL's defaults suit games: let the screen blank, keep the compositor running, never turn the last
     // window's close into a quit, and count double clicks within 4 pixels as the desktop does.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // On X11, SDL drops a press it reads within 10 ms of reading the focus: the click that activates a
+    // window, or any click read in one batch with the focus by a busy program. A desktop program acts on it.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");

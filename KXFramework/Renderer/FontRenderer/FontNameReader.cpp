@@ -35,7 +35,8 @@ char AsciiLower(uint8_t c)
 FontNameReader::FontNameReader(ISource& source, NameHandler handler)
     : m_source(source),
       m_handler(std::move(handler)),
-      m_size(source.GetSize())
+      m_size(source.GetSize()),
+      m_readLeft(m_size * kMaxReadsPerByte)
 {
 }
 
@@ -66,6 +67,8 @@ KXRESULT FontNameReader::Read()
 
 bool FontNameReader::ReadFont(uint32_t offset)
 {
+    if (!m_fontsSeen.insert(offset).second)
+        return true;
     uint8_t table[kHeaderSize];
     if (!ReadBytes(offset, table, kHeaderSize))
         return false;
@@ -85,6 +88,8 @@ bool FontNameReader::ReadFont(uint32_t offset)
 
 bool FontNameReader::ReadNameTable(uint32_t offset)
 {
+    if (!m_nameTablesSeen.insert(offset).second)
+        return true;
     uint8_t header[kNameHeaderSize];
     if (!ReadBytes(offset, header, kNameHeaderSize))
         return false;
@@ -151,8 +156,9 @@ bool FontNameReader::ReadName(uint64_t offset, uint16_t length, uint16_t platfor
 
 bool FontNameReader::ReadBytes(uint64_t offset, void* buffer, unsigned count)
 {
-    if (offset > m_size || count > m_size - offset)
+    if (offset > m_size || count > m_size - offset || count > m_readLeft)
         return false;
+    m_readLeft -= count;
     return m_source.ReadAt(offset, buffer, count);
 }
 

@@ -50,7 +50,7 @@ TEST(EventParamsTest, TextFormsFollowTheirFormats)
     EXPECT_EQ(LConditionsParam::Create(1, 2, {1.5, -2.0})->ToString(), String(u"(1.5, -2)"));
     EXPECT_EQ(LPointWithModifiersParam::Create({3, -4}, 0x48, 0)->ToString(),
               String(u"point(3, -4)  modifiers: 0x00000048"));
-    EXPECT_EQ(LMouseButtonParam::Create(4, {1, 2}, 1, true, 4, 0)->ToString(),
+    EXPECT_EQ(LMouseButtonParam::Create(kRightButton, {1, 2}, KeyCode::kCtrlFlag, true, kRightButton, 0)->ToString(),
               String(u"point(1, 2)  modifiers: 0x00000001"));
 }
 
@@ -169,8 +169,9 @@ TEST_F(ControlStateTest, PerConditionNotificationsFollowTheFixedList)
     EXPECT_TRUE(log->entries.empty());
 
     // A control of width 0 is not visible although its visible byte is set.
-    static_cast<void>(
-        c->SetPlacement(0, c->GetLayoutDescriptor()->position[0], SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0}));
+    static_cast<void>(c->EditPlacement(0, [](PositionSpec&, SizeSpec& size) {
+        size = SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0};
+    }));
     c->PublishConditions();
     EXPECT_EQ(log->entries,
               (std::vector<std::u16string>{u"c:NID_CONDITION_CHANGE", u"c:NID_VISIBLITY_CONDITION_CHANGE"}));

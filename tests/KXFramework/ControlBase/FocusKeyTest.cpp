@@ -3,9 +3,6 @@
 namespace KX::Test {
 namespace {
 
-constexpr uint32_t kTab = 9;
-constexpr uint32_t kVirtualKeyA = 0x41;
-
 std::string Probe(const char* name, int x, int tabStop, const std::string& inner = "")
 {
     return "<SubControl Class=\"Test.Input\" Name=\"" + std::string(name) + "\" XPositionAbs=\"" + std::to_string(x) +
@@ -56,7 +53,7 @@ TEST_F(FocusAndKeys, TabAndShiftTabWalkTheTabOrderAcrossPanelsAndWrap)
     Get(u"first").SetFocus(true);
     std::vector<std::string> visited;
     for (int i = 0; i < 4; ++i) {
-        Key(kTab);
+        Key(VirtualKey::kTab);
         visited.push_back(FocusName());
     }
     // editor keeps Tab: the focus stays there.
@@ -65,7 +62,7 @@ TEST_F(FocusAndKeys, TabAndShiftTabWalkTheTabOrderAcrossPanelsAndWrap)
     Get(u"tool").SetFocus(true);
     visited.clear();
     for (int i = 0; i < 3; ++i) {
-        Key(kTab, KeyCode::kShiftKey);
+        Key(VirtualKey::kTab, KeyCode::kShiftKey);
         visited.push_back(FocusName());
     }
     EXPECT_EQ(visited, (std::vector<std::string>{"second", "first", "editor"}));
@@ -114,12 +111,7 @@ TEST_F(FocusAndKeys, AControlShrunkToNothingPassesTheFocus)
 {
     InputProbe& second = Get(u"second");
     second.SetFocus(true);
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(second.GetLayoutDescriptor()->GetPlacement(
-        0, position, size)); // an axis without placement leaves the specs at their defaults
-    size.absolute = 0.0;
-    static_cast<void>(second.SetPlacement(0, position, size)); // the specs come from the descriptor and are valid
+    static_cast<void>(second.EditPlacement(0, [](PositionSpec&, SizeSpec& size) { size.absolute = 0.0; }));
     EXPECT_EQ(FocusName(), "first");
 }
 
@@ -140,8 +132,8 @@ TEST_F(FocusAndKeys, KeysGoToLocalHotKeysThenOnKeyThenSiblingsThenTheTables)
         recorder->RegisterForNotification(rootDistributor, name, 0);
 
     Get(u"first").SetFocus(true);
-    Key(0x71);                            // F2: the window's table
-    Key(kVirtualKeyA, KeyCode::kCtrlKey); // the application's table
+    Key(VirtualKey::kF1 + 1);    // F2: the window's table
+    Key('A', KeyCode::kCtrlKey); // the application's table
     Idle();
     EXPECT_EQ(posted, (std::vector<std::string>{"NID_WINDOW_KEY", "NID_APP_KEY"}));
     EXPECT_EQ(log, (std::vector<std::string>{"first:key", "first:key"}));
@@ -149,7 +141,7 @@ TEST_F(FocusAndKeys, KeysGoToLocalHotKeysThenOnKeyThenSiblingsThenTheTables)
     // A key OnKey takes goes no further.
     posted.clear();
     Get(u"first").takesKeys = true;
-    Key(0x71);
+    Key(VirtualKey::kF1 + 1);
     Idle();
     EXPECT_TRUE(posted.empty());
     recorder->UnregisterForAllNotifications();
@@ -169,7 +161,7 @@ TEST_F(FocusAndKeys, LocalHotKeysTakeTheirOwnKeysAndTheirSiblings)
     for (const char16_t* name : {u"first", u"second"})
         recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(&Get(name)), u"NID_PROBE_HOT_KEY", 0);
     Get(u"first").SetFocus(true);
-    Key(0x74); // F5: the focus control's own hot key
+    Key(VirtualKey::kF1 + 4); // F5: the focus control's own hot key
     EXPECT_EQ(heard, (std::vector<std::string>{"first"}));
     EXPECT_TRUE(log.empty()); // OnKey never saw it
 
@@ -179,7 +171,7 @@ TEST_F(FocusAndKeys, LocalHotKeysTakeTheirOwnKeysAndTheirSiblings)
     recorder->RegisterForNotification(RCPtr<LNotificationDistributor>(&Get(u"second")), u"NID_PROBE_HOT_KEY", 0);
     heard.clear();
     Get(u"first").GetNotificationHandler()->RemoveNotification(nullptr, u"NID_SIBLING_KEY");
-    Key(0x74);
+    Key(VirtualKey::kF1 + 4);
     EXPECT_EQ(heard, (std::vector<std::string>{"second"}));
     EXPECT_EQ(log, (std::vector<std::string>{"first:key"}));
     recorder->UnregisterForAllNotifications();
@@ -193,7 +185,7 @@ TEST_F(FocusAndKeys, AFocusedControlRemovedFromTheTreeLeavesNoFocusBehind)
     EXPECT_FALSE(tools->ContainsFocus());
     Idle();
     EXPECT_TRUE(FocusName() == "first" || FocusName().empty());
-    Key(kTab);
+    Key(VirtualKey::kTab);
     tools = nullptr;
 }
 

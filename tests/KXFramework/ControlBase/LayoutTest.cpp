@@ -222,15 +222,36 @@ TEST_F(LayoutTest, PlacementSettersReportWhatTheDescriptorHolds)
     EXPECT_EQ(c->GetRect(), (RectT<double>{3, 0, 12, 30}));
 }
 
+TEST_F(LayoutTest, EditingOneAxisOfThePlacementKeepsTheRestOfIt)
+{
+    RCPtr<ProbeControl> c = Make(Panel(), u"c", AbsoluteLayout(4, 5, 10, 20));
+    int edits = 0;
+    auto widen = [&edits](PositionSpec&, SizeSpec& size) {
+        ++edits;
+        size.absolute += 6.0;
+    };
+    EXPECT_EQ(c->EditPlacement(0, widen), S_OK);
+    EXPECT_EQ(c->GetRect(), (RectT<double>{4, 5, 16, 20}));
+    EXPECT_EQ(c->GetLayoutDescriptor()->position[0].absolute, 4.0);
+
+    EXPECT_EQ(c->EditPlacement(1, [](PositionSpec& position, SizeSpec&) { position.docked = true; }), S_OK);
+    EXPECT_TRUE(c->GetLayoutDescriptor()->position[1].docked);
+    EXPECT_EQ(c->GetLayoutDescriptor()->size[1].absolute, 20.0);
+
+    // A bad axis, or a control without a layout, is refused before the edit runs.
+    EXPECT_EQ(c->EditPlacement(2, widen), E_INVALIDARG);
+    RCPtr<ProbeControl> bare(new ProbeControl(nullptr, u"bare", &live));
+    EXPECT_EQ(bare->EditPlacement(0, widen), E_FAIL);
+    EXPECT_EQ(edits, 1);
+}
+
 TEST_F(LayoutTest, DockingAChildMovesItUpTheParentsZOrder)
 {
     RCPtr<ProbeControl> panel = Panel();
     RCPtr<ProbeControl> a = Make(panel, u"a", AbsoluteLayout(0, 0, 10, 10));
     Make(panel, u"b", AbsoluteLayout(0, 0, 10, 10));
     EXPECT_EQ(panel->GetChildren().GetAt(0, LControl::kZOrder), RCPtr<LControl>(a));
-    PositionSpec docked = a->GetLayoutDescriptor()->position[0];
-    docked.docked = true;
-    static_cast<void>(a->SetPlacement(0, docked, a->GetLayoutDescriptor()->size[0]));
+    static_cast<void>(a->EditPlacement(0, [](PositionSpec& position, SizeSpec&) { position.docked = true; }));
     EXPECT_EQ(panel->GetChildren().GetAt(1, LControl::kZOrder), RCPtr<LControl>(a));
 }
 

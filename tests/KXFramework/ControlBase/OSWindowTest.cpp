@@ -185,8 +185,18 @@ TEST_F(OSWindowTest, KeysBecomeKeyRecordsForTheFocusControl)
         KeyRecord want;
     };
     const Case cases[] = {
-        {"Ctrl+C on a Russian layout", 0x441, SDL_SCANCODE_C, KMOD_LCTRL, true, {0x21430000, 0x03, 0}},
-        {"F4 with left Alt", SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT, true, {0x24730000, 0xC0, 0}},
+        {"Ctrl+C on a Russian layout",
+         0x441,
+         SDL_SCANCODE_C,
+         KMOD_LCTRL,
+         true,
+         {KeyCode::Press('C', KeyCode::kCtrlKey), 0x03, 0}},
+        {"F4 with left Alt",
+         SDLK_F4,
+         SDL_SCANCODE_F4,
+         KMOD_LALT,
+         true,
+         {KeyCode::Press((VirtualKey::kF1 + 3), KeyCode::kAltKey), 0xC0, 0}},
         {"Escape released", SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE, false, {0x001B0000, 0, 1}},
     };
     for (const Case& c : cases) {
@@ -363,7 +373,7 @@ TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
     PushSdlEvent(key);
     EXPECT_TRUE(Until([&] { return !content.keys.empty(); }));
     EXPECT_NE(std::find(content.log.begin(), content.log.end(), "down 1"), content.log.end());
-    EXPECT_EQ(content.keys[0].key, 0x20410000u);
+    EXPECT_EQ(content.keys[0].key, KeyCode::Press('A'));
 
     // A size set by the program still presents.
     main->SetWindowArea({100, 100, 320, 240});

@@ -91,7 +91,7 @@ TEST_F(PointerInput, AnInterceptingControlHandsAHeldPressToItsChildAfter100Ms)
     InputProbe& panel = Get(u"panelA");
     panel.SetInterceptsChildren(true);
     services.milliseconds = 1000;
-    Press(25, 25, 1, true);
+    Press(25, 25, kLeftButton, true);
     EXPECT_TRUE(panel.HasCapture());
     services.milliseconds = 1100;
     Idle();
@@ -156,13 +156,13 @@ TEST_F(PointerInput, AReleaseOutsideIsNoClickAndHoverMovesOn)
 TEST_F(PointerInput, ASecondButtonKeepsCaptureUntilTheLastIsReleased)
 {
     InputProbe& button = Get(u"button");
-    Press(25, 25, 1);
-    Press(25, 25, 4);
+    Press(25, 25, kLeftButton);
+    Press(25, 25, kRightButton);
     EXPECT_EQ(log.back(), "button:rdown");
     EXPECT_EQ(button.GetConditions()->currentMask & Condition::kRightPending, 0u);
-    Release(25, 25, 1);
+    Release(25, 25, kLeftButton);
     EXPECT_TRUE(button.HasCapture());
-    Release(25, 25, 4);
+    Release(25, 25, kRightButton);
     EXPECT_FALSE(button.HasCapture());
     EXPECT_EQ(button.GetConditions()->currentMask & 0x3F8u, 0u);
 }
@@ -170,7 +170,9 @@ TEST_F(PointerInput, ASecondButtonKeepsCaptureUntilTheLastIsReleased)
 TEST_F(PointerInput, BadButtonsAndThresholdsAreRefusedWithoutChange)
 {
     InputProbe& button = Get(u"button");
-    EXPECT_EQ(button.OnMouseDown(LMouseButtonParam::Create(3, {1, 1}, 0, false, 1, 0)), E_INVALIDARG);
+    EXPECT_EQ(
+        button.OnMouseDown(LMouseButtonParam::Create(kLeftButton | kMiddleButton, {1, 1}, 0, false, kLeftButton, 0)),
+        E_INVALIDARG);
     EXPECT_EQ(button.OnMouseDown(nullptr), E_INVALIDARG);
     EXPECT_EQ(button.OnMouseUp(nullptr), E_INVALIDARG);
     EXPECT_FALSE(button.HasCapture());
@@ -235,16 +237,16 @@ TEST_F(PointerInput, TheWheelClimbsToAHandlerAndPassesFloatingControlsByHitTest)
 TEST_F(PointerInput, ARightClickSendsItsNotificationAndOpensTheContextMenu)
 {
     InputProbe& button = Get(u"button");
-    Press(25, 25, 4);
-    Release(25, 25, 4);
+    Press(25, 25, kRightButton);
+    Release(25, 25, kRightButton);
     EXPECT_EQ(log.back(), "button:rclick");
     EXPECT_FALSE(button.FindChild(u"contextMenu"));
 
     RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
     static_cast<void>(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false)); // an index past the end appends
     button.SetContextMenu(menu);
-    Press(25, 25, 4);
-    Release(25, 25, 4);
+    Press(25, 25, kRightButton);
+    Release(25, 25, kRightButton);
     EXPECT_EQ(log.back(), "contextMenu:open");
     auto* popup = dynamic_cast<PopupProbe*>(button.FindChild(u"contextMenu").Get());
     ASSERT_TRUE(popup);
@@ -257,14 +259,14 @@ TEST_F(PointerInput, ASecondRightClickInOnePassOpensANewContextMenu)
     RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
     static_cast<void>(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false)); // an index past the end appends
     button.SetContextMenu(menu);
-    Press(25, 25, 4);
-    Release(25, 25, 4);
+    Press(25, 25, kRightButton);
+    Release(25, 25, kRightButton);
     RCPtr<LControl> first = button.FindChild(u"contextMenu");
     ASSERT_TRUE(first);
     // The menu closes as a popup does, taking itself out of its parent; no idle pass runs.
     static_cast<void>(button.RemoveChild(first));
-    Press(25, 25, 4);
-    Release(25, 25, 4);
+    Press(25, 25, kRightButton);
+    Release(25, 25, kRightButton);
     RCPtr<LControl> second = button.FindChild(u"contextMenu");
     ASSERT_TRUE(second);
     EXPECT_NE(second, first);

@@ -99,8 +99,8 @@ protected:
 TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 {
     window.cursorPosition = {5, 6};
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {5, 6}, 0);
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "down 1 5,6"}));
 
     // With the other control holding capture, points are made local to it and a double click's
@@ -108,8 +108,8 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
     content->log.clear();
     static_cast<void>(root->SetCaptureControl(other)); // a control is given, so the capture cannot be refused
     root->DispatchMouseMove({5, 6}, 0, 0);
-    root->DispatchMouseButton(LRootWindow::kDoubleClick, 1, 0, {5, 6}, 0);
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kDoubleClick, kLeftButton, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kPress, 8, 0, {5, 6}, 0);
     EXPECT_EQ(other->log, (std::vector<std::string>{"move -45,-34", "down 1 -45,-34 double", "up 1 -45,-34 double"}));
     // Hover never moves to a control other than the capture control.
@@ -120,7 +120,7 @@ TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 {
     window.active = false;
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {5, 6}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseMove({7, 8}, 0, 0);
     root->DispatchMouseWheel({7, 8}, 0, 1);
     EXPECT_TRUE(content->log.empty());
@@ -129,7 +129,7 @@ TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 TEST_F(RootWindowTest, AMoveFirstDispatchesWhenTheButtonPointDiffers)
 {
     window.cursorPosition = {0, 0};
-    root->DispatchMouseButton(LRootWindow::kPress, 4, 0x08, {9, 9}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kRightButton, KeyCode::kShiftFlag, {9, 9}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "move 9,9", "down 4 9,9"}));
 }
 
@@ -143,10 +143,10 @@ TEST_F(RootWindowTest, AnUnhandledWheelGoesOnToTheFocusControl)
     EXPECT_EQ(other->log, (std::vector<std::string>{"wheel 1", "hwheel 3"}));
 
     // Keys go to the focus control only.
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     EXPECT_EQ(other->log.back(), "key 541130752");
     root->SetFocusControl(nullptr);
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     EXPECT_EQ(other->log.size(), 3u);
 }
 
@@ -169,11 +169,11 @@ TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable
     other = nullptr;
     gone->Destroy();
     gone = nullptr;
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {55, 45}, 0);
-    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({0x20410000, 0, 0})));
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {55, 45}, 0);
+    root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     content->log.clear();
     window.cursorPosition = {55, 45};
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {55, 45}, 0);
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {55, 45}, 0);
     EXPECT_FALSE(root->GetCaptureControl());
     EXPECT_FALSE(root->GetFocusControl());
     EXPECT_EQ(content->log, (std::vector<std::string>{"down 1 55,45"}));
@@ -248,13 +248,13 @@ TEST_F(RootWindowTest, TabOutOfTheContentGoesToTheNextWindow)
     RCPtr<LRootWindow> second = LRootWindow::Create(renderer, &secondWindow);
     services.AddRootWindow(root);
     services.AddRootWindow(second);
-    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
     EXPECT_EQ(secondWindow.focusRequests, 1);
 
     // Alone, the window keeps the focus: it wraps to its content's first stop.
     services.RemoveRootWindow(second);
     second->BreakCycles();
-    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0})));
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
     EXPECT_EQ(root->GetFocusControl(), RCPtr<LControl>(other));
     services.RemoveRootWindow(root);
 }

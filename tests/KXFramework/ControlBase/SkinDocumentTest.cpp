@@ -484,6 +484,19 @@ std::string BillionLaughs()
                   "<CreateParam ID=\"X\">&l9;</CreateParam></CreateParamList></SubControl></Skin></Skins></R>\n";
 }
 
+// 64 KB of text in each of 20 create parameters.
+std::string SpreadExpansion()
+{
+    std::string text = "<!DOCTYPE R [<!ENTITY a \"" + std::string(64, 'a') + "\"><!ENTITY b \"";
+    for (int i = 0; i < 1024; ++i)
+        text += "&a;";
+    text += "\">]>\n<R><Colorizers><Colorizer Name=\"before\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
+            "</Colorizers><Skins><Skin Name=\"S\"><SubControl Class=\"C\" Name=\"n\"><CreateParamList>\n";
+    for (int i = 0; i < 20; ++i)
+        text += "<CreateParam ID=\"X" + std::to_string(i) + "\">&b;</CreateParam>";
+    return text + "</CreateParamList></SubControl></Skin></Skins></R>\n";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     SkinDocument, MalformedSkin,
     ::testing::Values(
@@ -495,8 +508,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "<R><Colorizer Name=\"before\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>\n\n<Skins>",
                       u"no element found", 3},
         MalformedCase{"TooDeep", Nested(300), u"elements nested deeper than 256 levels", 2},
-        MalformedCase{"EntityExpansion", BillionLaughs(),
-                      u"limit on input amplification factor (from DTD and entities) breached", 14}),
+        MalformedCase{"EntityExpansion", BillionLaughs(), u"text outgrows the document by more than 1048576 bytes", 14},
+        // Each text is short; together they pass the document's limit.
+        MalformedCase{"ExpansionSpreadOverElements", SpreadExpansion(),
+                      u"text outgrows the document by more than 1048576 bytes", 3}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
 
 TEST_F(SkinDocument, MissingOrEmptySourcesFailWithoutParsing)

@@ -207,6 +207,62 @@ TEST_F(StringTableLoading, AMalformedDocumentKeepsWhatCameBeforeTheFault)
     EXPECT_EQ(m_factory->GetLastParseError().line, 4);
 }
 
+// Entities that expand to `count` Locales of one key, each holding `piece`, then a second key.
+std::string RepeatedLocales(int count, const std::string& piece)
+{
+    std::string text = "<!DOCTYPE R [<!ENTITY a \"<Locale LCID='9'>" + piece + "</Locale>\">";
+    std::string previous = "a";
+    for (int left = count; left > 1; left /= 10) {
+        const std::string name = previous + "a";
+        text += "<!ENTITY " + name + " \"";
+        for (int i = 0; i < 10; ++i)
+            text += "&" + previous + ";";
+        text += "\">";
+        previous = name;
+    }
+    return text + "]>\n<R><StringTable ID=\"Framework\"><String ID=\"MANY\">&" + previous +
+           ";</String>\n<String ID=\"AFTER\"><Locale LCID=\"9\">after</Locale></String></StringTable></R>";
+}
+
+TEST_F(StringTableLoading, ManyLocalesOfOneKeyAreJoinedInOrder)
+{
+    m_documents.Set(u"FRAMEWORK_STRINGS", RepeatedLocales(10000, "0123456789"));
+    ASSERT_EQ(Load(0x0009), S_OK);
+    String text;
+    ASSERT_TRUE(Framework()->GetString(u"MANY", text));
+    ASSERT_EQ(text.GetLength(), 100000u);
+    EXPECT_EQ(Text(text.Left(12)), u"012345678901");
+    EXPECT_EQ(Text(text.Right(3)), u"789");
+    EXPECT_EQ(Lookup(Framework(), u"AFTER"), u"after");
+}
+
+TEST_F(StringTableLoading, TextBeyondTheDocumentsLimitEndsItAndKeepsWhatCameBefore)
+{
+    // 10,000 Locales of 1,000 bytes: 10 MB of text from a document of a few kilobytes.
+    m_documents.Set(u"FRAMEWORK_STRINGS", RepeatedLocales(10000, std::string(1000, 'x')));
+    ASSERT_EQ(Load(0x0009), S_OK);
+    EXPECT_EQ(Text(m_factory->GetLastParseError().text), u"text outgrows the document by more than 1048576 bytes");
+    String text;
+    ASSERT_TRUE(Framework()->GetString(u"MANY", text));
+    EXPECT_GT(text.GetLength(), 1000000u);
+    EXPECT_LE(text.GetLength(), XmlParser::kMaxExpandedText + 4096);
+    EXPECT_EQ(Lookup(Framework(), u"AFTER"), u"<absent>");
+}
+
+TEST_F(StringTableLoading, TextThatOnlyTranscodingLengthensIsReadWhole)
+{
+    // Each Latin-1 byte above 0x7F is two bytes of UTF-8: 2.4 MB of text from a 1.2 MB document.
+    m_documents.Set(u"FRAMEWORK_STRINGS", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>"
+                                          "<StringTable ID=\"Framework\"><String ID=\"LONG\"><Locale LCID=\"9\">" +
+                                              std::string(1200000, '\xE9') + "</Locale></String></StringTable></R>");
+    ASSERT_EQ(Load(0x0009), S_OK);
+    EXPECT_TRUE(m_factory->GetLastParseError().text.IsEmpty());
+    String text;
+    ASSERT_TRUE(Framework()->GetString(u"LONG", text));
+    EXPECT_EQ(text.GetLength(), 1200000u);
+    EXPECT_EQ(Text(text.Right(1)), u"\u00E9");
+}
+
 TEST_F(StringTableLoading, UTF16DocumentsWithAByteOrderMarkAreRead)
 {
     const std::u16string text = u"\uFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><R><StringTable ID=\"Framework\">"

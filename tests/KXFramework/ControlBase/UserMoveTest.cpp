@@ -35,7 +35,7 @@ protected:
 TEST_F(UserMove, MovesAlongItsAxisAndKeepsTheGrabbedPointInsideTheParent)
 {
     InputProbe& mover = Get(u"mover");
-    Grab(mover, 60, 60, 2, 0x01);
+    Grab(mover, 60, 60, LControl::kMoveInParent, LControl::kMoveX);
     Move(80, 90);
     EXPECT_EQ(mover.GetRect().x, 70.0);
     EXPECT_EQ(mover.GetRect().y, 50.0);
@@ -50,7 +50,7 @@ TEST_F(UserMove, NearTheParentsEdgeTheParentScrollsFasterTheDeeperThePointer)
 {
     InputProbe& mover = Get(u"mover");
     InputProbe& area = Get(u"area");
-    Grab(mover, 60, 60, 3, 0x01);
+    Grab(mover, 60, 60, LControl::kMoveScrollingParent, LControl::kMoveX);
     const struct {
         int x;
         bool scrolling;
@@ -109,7 +109,7 @@ TEST_F(UserMove, DragScrollFollowsThePointerOnItsAxisAndAQuickReleaseFlicks)
     area.limits = {100000.0, 100000.0};
     At(0);
     Press(150, 150);
-    area.SetUserMoveMode(6, 1);
+    area.SetUserMoveMode(LControl::kDragScroll, LControl::kMoveX);
     At(10);
     Move(149, 150);
     At(20);
@@ -152,7 +152,7 @@ TEST_F(UserMove, ASlowReleaseDoesNotFlick)
     InputProbe& area = Get(u"area");
     At(0);
     Press(150, 150);
-    area.SetUserMoveMode(6, 3);
+    area.SetUserMoveMode(LControl::kDragScroll, LControl::kMoveXY);
     At(10);
     Move(149, 150);
     At(20);
@@ -167,7 +167,7 @@ TEST_F(UserMove, DraggedOntoATargetItIsEnteredOveredDroppedAndLeft)
     InputProbe& mover = Get(u"mover");
     InputProbe& target = Get(u"target");
     target.acceptsDrops = true;
-    Grab(mover, 60, 60, 1, 0x03);
+    Grab(mover, 60, 60, LControl::kMoveWithDropTargets, LControl::kMoveXY);
     EXPECT_FALSE(mover.GetClipToParent());
     EXPECT_EQ(services.loadedCursors.back(), u"UI_CURSOR_NO_DROP");
     log.clear();
@@ -193,13 +193,13 @@ TEST_F(UserMove, DraggedOntoATargetItIsEnteredOveredDroppedAndLeft)
 TEST_F(UserMove, EdgesResizeButNeverBelowOnePixel)
 {
     InputProbe& mover = Get(u"mover");
-    Grab(mover, 89, 60, 4, 0x04); // the right edge
+    Grab(mover, 89, 60, LControl::kResizeEdges, LControl::kRightEdge);
     Move(109, 60);
     EXPECT_EQ(mover.GetRect().width, 60.0);
     Move(0, 60);
     EXPECT_EQ(mover.GetRect().width, 1.0);
     Release(0, 60);
-    Grab(mover, 50, 60, 4, 0x08); // the left edge, now 1 pixel wide
+    Grab(mover, 50, 60, LControl::kResizeEdges, LControl::kLeftEdge); // now 1 pixel wide
     Move(40, 60);
     EXPECT_EQ(mover.GetRect().x, 40.0);
     EXPECT_EQ(mover.GetRect().width, 11.0);

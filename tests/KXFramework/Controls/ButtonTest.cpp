@@ -180,7 +180,7 @@ TEST_F(ButtonTest, EnterSimulatesAClickOnlyOnAnEnabledButton)
     RCPtr<Recorder> clicks = Record(check, u"NID_LEFT_CLICK");
     check->SetFocus(true);
     ASSERT_EQ(root->GetFocusControl(), RCPtr<LControl>(check));
-    Key(LButton::kEnterKey);
+    Key(KeyCode::Press(VirtualKey::kEnter));
     EXPECT_EQ(check->GetActiveLookIndex(), 2);
     EXPECT_EQ(clicks->received, 0);
     AdvanceSeconds(0.151);
@@ -197,7 +197,7 @@ TEST_F(ButtonTest, EnterSimulatesAClickOnlyOnAnEnabledButton)
 
     // A disabled button ignores Enter as it ignores a simulated click by notification.
     check->SetEnabled(false);
-    check->OnKey(RCPtr<LKeyParam>(new LKeyParam({LButton::kEnterKey, 0, 0})));
+    check->OnKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kEnter), 0, 0})));
     check->ReceiveNotification(nullptr, MakeNotification(u"NID_SIMULATE_CLICK"));
     AdvanceSeconds(0.2);
     EXPECT_EQ(clicks->received, 3);

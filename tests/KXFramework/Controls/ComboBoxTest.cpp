@@ -56,7 +56,7 @@ std::string Strings()
     return items + " </StringTable>";
 }
 
-constexpr uint32_t kDown = 0x20280000, kEscape = 0x201B0000;
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown), kEscape = KeyCode::Press(VirtualKey::kEscape);
 
 class ComboBoxTest : public ControlsFixture {
 protected:

@@ -84,10 +84,10 @@ protected:
     void Click(const PointT<int32_t>& p)
     {
         window.cursorPosition = p;
-        window.buttons = 1;
-        root->DispatchMouseButton(LRootWindow::kPress, 1, 0, p, 0);
+        window.buttons = kLeftButton;
+        root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, p, 0);
         window.buttons = 0;
-        root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, p, 0);
+        root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, p, 0);
     }
 
     // Names of the notifications sent and the name of each payload control ("-" for none).
@@ -220,7 +220,7 @@ TEST_F(ContainerTest, TabLeavesANestedPanelForTheNextStopOutside)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(c.from->SetFocus(true), S_OK);
-        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | 9u << 16 | c.shift, 0, 0}));
+        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::Press(VirtualKey::kTab, c.shift), 0, 0}));
         key->receivers.AddItem(c.from);
         inner->MoveFocus(key);
         ASSERT_TRUE(root->GetFocusControl());
@@ -231,12 +231,12 @@ TEST_F(ContainerTest, TabLeavesANestedPanelForTheNextStopOutside)
     auto* innerPanel = dynamic_cast<LPanel*>(inner.Get());
     innerPanel->SetCycleTabFocus(true);
     ASSERT_EQ(y->SetFocus(true), S_OK);
-    RCPtr<LKeyParam> tab(new LKeyParam({KeyCode::kKeyDown | 9u << 16, 0, 0}));
+    RCPtr<LKeyParam> tab(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0}));
     EXPECT_EQ(innerPanel->OnKey(tab), S_OK);
     tab->receivers.AddItem(y);
     innerPanel->MoveFocus(tab);
     EXPECT_EQ(root->GetFocusControl()->GetName(), String(u"x"));
-    RCPtr<LKeyParam> ctrlTab(new LKeyParam({KeyCode::kKeyDown | KeyCode::kCtrlKey | 9u << 16, 0, 0}));
+    RCPtr<LKeyParam> ctrlTab(new LKeyParam({KeyCode::Press(VirtualKey::kTab, KeyCode::kCtrlKey), 0, 0}));
     EXPECT_EQ(innerPanel->OnKey(ctrlTab), S_FALSE);
 }
 
@@ -244,7 +244,7 @@ TEST_F(ContainerTest, AParentlessPanelHandsUnhandledKeysToTheApplication)
 {
     RCPtr<LPanel> outer = Content<LPanel>(u"outer");
     const RCPtr<LControl>& a = outer->FindChild(u"a");
-    RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | 0x41u << 16, 0, 0}));
+    RCPtr<LKeyParam> key(new LKeyParam({KeyCode::Press('A'), 0, 0}));
     EXPECT_EQ(a->HandleKey(key), S_FALSE);
 
     RCPtr<Recorder> receiver(new Recorder("app"));

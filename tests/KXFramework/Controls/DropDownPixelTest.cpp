@@ -173,8 +173,8 @@ TEST_F(DropDownPixelTest, ADragAcrossTheMenuBarShowsTheRowUnderThePointerInTheMe
     // Pressed on "File" (x 0-40), down into its menu, across to "Help" (x 40-80), down to its
     // second row.
     pointerAt(10, 9);
-    window.buttons = 1;
-    root->DispatchMouseButton(LRootWindow::kPress, 1, 0, {10, 9}, 0);
+    window.buttons = kLeftButton;
+    root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {10, 9}, 0);
     pointerAt(10, 25);
     root->InvalidateRect({0, 0, 300, 200});
     Frame();
@@ -187,7 +187,7 @@ TEST_F(DropDownPixelTest, ADragAcrossTheMenuBarShowsTheRowUnderThePointerInTheMe
     EXPECT_EQ(Pixel(60, 18 + 7), 0xFFFFFFu) << "Help's first row";
     EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x00FF00u) << "Help's second row, under the pointer";
     window.buttons = 0;
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {50, 18 + 14 + 7}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {50, 18 + 14 + 7}, 0);
     Frame();
     EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x808080u) << "the chosen item closed the menu: the combo box below shows";
 }

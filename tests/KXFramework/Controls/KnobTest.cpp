@@ -149,7 +149,7 @@ TEST_F(KnobTest, ADiagonalMoveKeepsTheAxisTheLastMovesFavoured)
 TEST_F(KnobTest, CtrlMovesOnAFinerGrid)
 {
     RCPtr<LKnob> knob = Knob(u"fine");
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Drag({{220, 20}, {230, 20}});
     // Ten pixels on a 99-step travel at a tenth of the speed, on a grid of 999 steps.
     EXPECT_NEAR(knob->GetValue(), 10.0 / 999.0, 1e-12);
@@ -208,17 +208,17 @@ TEST_F(KnobTest, KeysAndTheWheelStepOneUnitAndStopAtTheEnds)
     RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     knob->SetValue(knob->ValueToNormalized(126.0));
     const int before = changes->received;
-    Key(0x20270000); // Right
-    Key(0x20270000); // auto-repeat at the top end: no change
+    Key(KeyCode::Press(VirtualKey::kRight));
+    Key(KeyCode::Press(VirtualKey::kRight)); // auto-repeat at the top end: no change
     EXPECT_DOUBLE_EQ(knob->GetValue(), 1.0);
     EXPECT_EQ(changes->received, before + 1);
     EXPECT_EQ(downs->received, 1);
-    Key(0x00270000); // released
+    Key(VirtualKey::kRight << 16); // released
     EXPECT_EQ(ups->received, 1);
-    Key(0x20280000); // Down
+    Key(KeyCode::Press(VirtualKey::kDown));
     EXPECT_NEAR(knob->NormalizedToValue(knob->GetValue()), 126.0, 1e-9);
     // Shift+Right is not the knob's.
-    Key(0x28270000);
+    Key(KeyCode::Press(VirtualKey::kRight, KeyCode::kCommandKey));
     EXPECT_NEAR(knob->NormalizedToValue(knob->GetValue()), 126.0, 1e-9);
     // Losing the focus while a key is held releases it.
     ASSERT_EQ(Knob(u"radial")->SetFocus(true), S_OK);
@@ -237,7 +237,7 @@ TEST_F(KnobTest, AKnobWithoutFramesOrTravelIgnoresDragsSafely)
     RCPtr<LKnob> knob = Knob(u"bare");
     RCPtr<Recorder> changes = Record(knob, u"NID_VALUE_CHANGE");
     Drag({{320, 20}, {360, 0}});
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Drag({{320, 20}, {360, 0}});
     EXPECT_DOUBLE_EQ(knob->GetValue(), 0.0);
     EXPECT_EQ(changes->received, 0);

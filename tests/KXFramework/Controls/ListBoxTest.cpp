@@ -76,14 +76,14 @@ const char kStrings[] = R"(
   <String ID="ITEM.99999999999"><Locale LCID="0x0009">far away</Locale></String>
  </StringTable>)";
 
-constexpr uint32_t kDown = 0x20280000;
-constexpr uint32_t kUp = 0x20260000;
-constexpr uint32_t kShiftDown = 0x22280000;
-constexpr uint32_t kShiftUp = 0x22260000;
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kEnd = 0x20230000;
-constexpr uint32_t kHome = 0x20240000;
-constexpr uint32_t kEnter = 0x200D0000;
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
+constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
+constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
+constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
+constexpr uint32_t kPageDown = KeyCode::Press(VirtualKey::kPageDown);
+constexpr uint32_t kEnd = KeyCode::Press(VirtualKey::kEnd);
+constexpr uint32_t kHome = KeyCode::Press(VirtualKey::kHome);
+constexpr uint32_t kEnter = KeyCode::Press(VirtualKey::kEnter);
 
 class ListBoxTest : public ControlsFixture {
 protected:
@@ -188,7 +188,7 @@ TEST_F(ListBoxTest, MultipleSelectionExtendsByShiftAndTogglesByCtrl)
     Key(kShiftDown);
     Key(kShiftDown);
     EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 1, 2}));
-    services.modifiers = 0x01;
+    services.modifiers = KeyCode::kCtrlFlag;
     Click(50, 7 + 14);
     EXPECT_EQ(list->GetSelectedIndices(), (std::vector<int32_t>{0, 2}));
     services.modifiers = 0;
@@ -261,7 +261,7 @@ TEST_F(ListBoxTest, ArrowKeysMoveTheSelectionToBothEnds)
             list->SelectItems(c.selectedBefore, -1, true);
         } else {
             ASSERT_EQ(list->EnsureItemVisible(0), S_OK);
-            services.modifiers = 0x08;
+            services.modifiers = KeyCode::kShiftFlag;
             Click(50, 7 + 14 * 5);
             services.modifiers = 0;
             ASSERT_EQ(list->GetAnchorIndex(), -1);
@@ -360,7 +360,9 @@ TEST_F(ListBoxTest, EmptyListsAndBadIndicesAreInert)
     Key(kUp);
     Key(kEnter);
     EXPECT_EQ(list->GetSelectedCount(), 0);
-    EXPECT_EQ(list->OnKey(RCPtr<LKeyParam>(new LKeyParam({0x22250000, 0, 0}))), S_FALSE);
+    EXPECT_EQ(
+        list->OnKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kLeft, KeyCode::kShiftKey), 0, 0}))),
+        S_FALSE);
     Fill(5);
     EXPECT_EQ(list->SetItemSelectionValue(7, 1.0), E_INVALIDARG);
     EXPECT_FALSE(list->SetItemMarked(-1, true));
@@ -470,11 +472,7 @@ TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)
         minimum.absolute = c.minimum;
         maximum.absolute = c.maximum;
         ASSERT_GE(empty->SetSizeLimits(1, minimum, maximum), 0);
-        PositionSpec position;
-        SizeSpec size;
-        ASSERT_EQ(empty->GetLayoutDescriptor()->GetPlacement(1, position, size), S_OK);
-        size.absolute = c.height;
-        ASSERT_GE(empty->SetPlacement(1, position, size), 0);
+        ASSERT_GE(empty->EditPlacement(1, [&c](PositionSpec&, SizeSpec& size) { size.absolute = c.height; }), 0);
         empty->SnapHeightLimitsToRows();
         ASSERT_EQ(empty->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum), S_OK);
         EXPECT_EQ(minimum.absolute, c.snappedMinimum);

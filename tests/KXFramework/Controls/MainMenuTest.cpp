@@ -109,7 +109,7 @@ protected:
     {
         window.cursorPosition = {x, y};
         window.buttons = action == LRootWindow::kRelease ? 0u : 1u;
-        root->DispatchMouseButton(action, 1, 0, {x, y}, 0);
+        root->DispatchMouseButton(action, kLeftButton, 0, {x, y}, 0);
     }
     // Presses on a title and drags along the points given.
     void PressAndDrag(int32_t x, int32_t y, std::initializer_list<PointT<int32_t>> path)

@@ -29,7 +29,8 @@ const char kControls[] = R"(
     <SubControl Class="Framework.FileDropper" Name="fileDropper1" XPositionAbs="10" YPositionAbs="100" XSizeAbs="54" YSizeAbs="38"><Skin Name="f" LookList="button"/></SubControl>
    </SubControl>)";
 
-constexpr uint32_t kUp = 0x20260000, kDown = 0x20280000, kEnter = 0x200D0000;
+constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp), kDown = KeyCode::Press(VirtualKey::kDown),
+                   kEnter = KeyCode::Press(VirtualKey::kEnter);
 
 class NumericUpDownTest : public ControlsFixture {
 protected:
@@ -133,7 +134,7 @@ TEST_F(NumericUpDownTest, ButtonsAndKeysStepOneUnit)
     number->HandleKey(RCPtr<LKeyParam>(new LKeyParam({kDown, 0, 0})));
     IdleAfter(200);
     EXPECT_EQ(Ranged(), 126.0);
-    number->HandleKey(RCPtr<LKeyParam>(new LKeyParam({kUp | 0x02000000, 0, 0})));
+    number->HandleKey(RCPtr<LKeyParam>(new LKeyParam({kUp | KeyCode::kShiftKey, 0, 0})));
     IdleAfter(200);
     EXPECT_EQ(Ranged(), 126.0);
 }
@@ -148,7 +149,7 @@ TEST_F(NumericUpDownTest, KeysTheFieldLeavesReachThePanelThatHoldsIt)
     ASSERT_EQ(held->SetRange(0.0, 127.0, 0), S_OK);
     held->SetText(u"5");
     ASSERT_EQ(held->GetTextBox()->SetFocus(true), S_OK);
-    const uint32_t kF5 = 0x20740000, kShiftUp = kUp | 0x02000000;
+    const uint32_t kF5 = KeyCode::Press(VirtualKey::kF1 + 4), kShiftUp = kUp | KeyCode::kShiftKey;
     for (const uint32_t key : {kF5, kShiftUp}) {
         SCOPED_TRACE(key);
         holder->keys.clear();

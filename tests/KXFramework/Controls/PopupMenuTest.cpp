@@ -32,7 +32,8 @@ const char kControls[] = R"(
     </SubControl>
    </SubControl>)";
 
-constexpr uint32_t kDown = 0x20280000, kEnter = 0x200D0000, kEscape = 0x201B0000;
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown), kEnter = KeyCode::Press(VirtualKey::kEnter),
+                   kEscape = KeyCode::Press(VirtualKey::kEscape);
 
 RCPtr<LMenuDescriptor> MenuOf(std::initializer_list<std::pair<const char16_t*, const char16_t*>> entries)
 {
@@ -193,7 +194,7 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
 
     // Right opens it at once; its leaf's command reaches the popup's owner once.
     Move(20, 10 + 14 + 5);
-    popup->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({0x20270000, 0, 0})));
+    popup->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kRight), 0, 0})));
     submenu = popup->GetSubmenu();
     ASSERT_TRUE(submenu);
     EXPECT_EQ(submenu->GetCurrentIndex(), 0);
@@ -214,11 +215,11 @@ TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
         root->DispatchMouseMove({x, y}, 0, 0);
     };
     moveTo(20, 10 + 14 + 5);
-    window.buttons = 1;
-    ASSERT_EQ(popup->BeginDrag(1, 10, 19), S_OK);
+    window.buttons = kLeftButton;
+    ASSERT_EQ(popup->BeginDrag(kLeftButton, 10, 19), S_OK);
     moveTo(21, 10 + 14 + 5);
     ASSERT_EQ(popup->GetCurrentIndex(), 1);
-    PopupKey(0x20270000); // Right opens the submenu at once
+    PopupKey(KeyCode::Press(VirtualKey::kRight)); // Right opens the submenu at once
     RCPtr<LPopupMenu> submenu = popup->GetSubmenu();
     ASSERT_TRUE(submenu);
     // Submenu rows: x from 130, y from 24.
@@ -233,7 +234,7 @@ TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
     moveTo(140, 24 + 14 + 5);
     ASSERT_EQ(root->GetCaptureControl(), RCPtr<LControl>(submenu));
     window.buttons = 0;
-    root->DispatchMouseButton(LRootWindow::kRelease, 1, 0, {140, 24 + 14 + 5}, 0);
+    root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {140, 24 + 14 + 5}, 0);
     EXPECT_EQ(owner->received, 1);
     EXPECT_EQ(owner->lastID, String(u"NID_Y"));
 }
@@ -393,7 +394,7 @@ TEST_F(PopupMenuTest, ASubmenuAsksItsParentsUpdater)
     Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}),
          view->GetMenuItemUpdater());
     popup->SelectItems(1, 1, true);
-    PopupKey(0x20270000); // Right
+    PopupKey(KeyCode::Press(VirtualKey::kRight));
     RCPtr<LPopupMenu> submenu = popup->GetSubmenu();
     ASSERT_TRUE(submenu);
     EXPECT_TRUE(submenu->IsItemChecked(0));

@@ -1,6 +1,6 @@
 #include "KXFramework/Controls/ScrollView.h"
 
-#include "../ControlBase/InputFixture.h"
+#include "InputFixture.h"
 
 #include <cmath>
 
@@ -203,14 +203,8 @@ TEST_F(ScrollView, WithNothingToScrollTheBarsHideAndTheWheelPassesOn)
 {
     Get(u"mainControl").takesWheel = true;
     InputProbe& far = Get(u"far");
-    PositionSpec position;
-    SizeSpec size;
-    for (int axis = 0; axis < 2; ++axis) {
-        static_cast<void>(far.GetLayoutDescriptor()->GetPlacement(
-            axis, position, size)); // an axis without placement leaves the specs at their defaults
-        position.absolute = 0.0;
-        static_cast<void>(far.SetPlacement(axis, position, size)); // the specs come from the descriptor and are valid
-    }
+    for (int axis = 0; axis < 2; ++axis)
+        static_cast<void>(far.EditPlacement(axis, [](PositionSpec& position, SizeSpec&) { position.absolute = 0.0; }));
     EXPECT_EQ(view->GetClientExtent(), (PointT<double>{50.0, 50.0}));
     EXPECT_EQ(hBar->GetRect().height, 0.0);
     EXPECT_EQ(vBar->GetRect().width, 0.0);
@@ -237,7 +231,7 @@ TEST_F(ScrollView, DragToScrollFollowsThePointerWithinTheScrollRange)
     view->SetDragToScroll(true);
     Press(100, 120);
     Move(101, 120);
-    EXPECT_EQ(view->GetUserMoveMode(), 6);
+    EXPECT_EQ(view->GetUserMoveMode(), LControl::kDragScroll);
     services.milliseconds = 10;
     Move(71, 100);
     // From the drag's first step (the pixel that started it came with no time to measure).

@@ -23,9 +23,9 @@ const char kControls[] = R"(
     <SubControl Class="Framework.ScrollBar" Name="lonely" XPositionAbs="200" XSizeAbs="16" YSizeAbs="100"/>
    </SubControl>)";
 
-constexpr uint32_t kPageDown = 0x20220000;
-constexpr uint32_t kRight = 0x20270000;
-constexpr uint32_t kEnd = 0x20230000;
+constexpr uint32_t kPageDown = KeyCode::Press(VirtualKey::kPageDown);
+constexpr uint32_t kRight = KeyCode::Press(VirtualKey::kRight);
+constexpr uint32_t kEnd = KeyCode::Press(VirtualKey::kEnd);
 
 class ScrollbarTest : public ControlsFixture {
 protected:

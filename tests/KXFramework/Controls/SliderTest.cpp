@@ -36,7 +36,8 @@ const char kControls[] = R"(
     <SubControl Class="Framework.Slider" Name="bare" YPositionAbs="250" XSizeAbs="100" YSizeAbs="20"><Skin Name="e" LookList="track"/></SubControl>
    </SubControl>)";
 
-constexpr uint32_t kRight = 0x20270000, kLeft = 0x20250000, kUp = 0x20260000, kDown = 0x20280000;
+constexpr uint32_t kRight = KeyCode::Press(VirtualKey::kRight), kLeft = KeyCode::Press(VirtualKey::kLeft),
+                   kUp = KeyCode::Press(VirtualKey::kUp), kDown = KeyCode::Press(VirtualKey::kDown);
 
 class SliderTest : public ControlsFixture {
 protected:
@@ -122,7 +123,7 @@ TEST_F(SliderTest, ArrowKeysStepOneUnitAndReportHoldAndRelease)
     EXPECT_NEAR(Ranged(slider), 1.0, 1e-9);
     EXPECT_EQ(down->received, 2);
     // With a modifier the key is not the slider's.
-    SendKey(slider, kRight | 0x02000000);
+    SendKey(slider, kRight | KeyCode::kShiftKey);
     EXPECT_NEAR(Ranged(slider), 1.0, 1e-9);
     // At the end of the range another step changes nothing.
     slider->SetValue(1.0);
@@ -147,8 +148,8 @@ TEST_F(SliderTest, KeysTheSliderLeavesReachThePanelThatHoldsIt)
     };
     const Case cases[] = {
         {kRight, {}, 1.0},
-        {kRight | 0x02000000, {kRight | 0x02000000}, 1.0},
-        {0x20740000, {0x20740000}, 1.0},
+        {kRight | KeyCode::kShiftKey, {kRight | KeyCode::kShiftKey}, 1.0},
+        {KeyCode::Press(VirtualKey::kF1 + 4), {KeyCode::Press(VirtualKey::kF1 + 4)}, 1.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);

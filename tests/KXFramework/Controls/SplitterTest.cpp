@@ -67,10 +67,7 @@ TEST_F(SplitterTest, DraggingResizesThePaneWithinItsLimits)
     // Attached to the pane's edge again: it follows the pane.
     EXPECT_FALSE(split->GetPane());
     EXPECT_EQ(split->GetRect().x, 80.0);
-    PositionSpec position;
-    SizeSpec size;
-    static_cast<void>(split->GetLayoutDescriptor()->GetPlacement(
-        0, position, size)); // an axis without placement leaves the specs at their defaults
+    const PositionSpec& position = split->GetLayoutDescriptor()->position[0];
     EXPECT_EQ(position.referenceKind, PositionSpec::kNamed);
     EXPECT_EQ(position.referenceName, String(u"left"));
 }

@@ -116,9 +116,9 @@ TEST_F(TextBoxPixelTest, ALongTextScrolledToItsEndShowsItsTailAndTheSelection)
     box->SetAutoScroll(0, true);
     ASSERT_EQ(box->SetFocus(true), S_OK);
     box->SetText(u"The quick brown fox jumps over the lazy dog 0123456789");
-    Key(0x20000000 | 0x23 << 16); // End
-    for (int i = 0; i < 4; ++i)   // Shift+Left: the last four digits selected
-        Key(0x22000000 | 0x25 << 16);
+    Key(KeyCode::Press(VirtualKey::kEnd));
+    for (int i = 0; i < 4; ++i) // Shift+Left: the last four digits selected
+        Key(KeyCode::Press(VirtualKey::kLeft, KeyCode::kShiftKey));
     ASSERT_EQ(box->GetSelectionLength(), 4);
     Frame();
 
@@ -137,7 +137,7 @@ TEST_F(TextBoxPixelTest, ALongTextScrolledToItsEndShowsItsTailAndTheSelection)
     EXPECT_EQ(Pixel(kBoxLeft - 1, kBoxTop + 10), 0x202020u) << "nothing drawn left of the box";
     EXPECT_EQ(Pixel(kBoxLeft + kBoxWidth, kBoxTop + 10), 0x202020u) << "nothing drawn right of the box";
 
-    Key(0x20000000 | 0x24 << 16); // Home
+    Key(KeyCode::Press(VirtualKey::kHome));
     Frame();
     columns = Columns();
     EXPECT_EQ(box->GetScrollOffset().x, 0.0);

@@ -52,13 +52,8 @@ const char kFrameworkStrings[] = R"(<?xml version="1.0" encoding="utf-8"?>
 </Velmora_StringTable_Definitions>
 )";
 
-constexpr uint32_t VKey(uint32_t virtualKey, uint32_t modifiers = 0)
-{
-    return 0x20000000 | virtualKey << 16 | modifiers;
-}
-constexpr uint32_t kShift = 0x02000000, kCtrl = 0x01000000;
-constexpr uint32_t kLeft = 0x25, kRight = 0x27, kHome = 0x24, kEnd = 0x23, kBack = 0x08, kDelete = 0x2E, kEnter = 0x0D,
-                   kTab = 0x09;
+constexpr uint32_t kShift = KeyCode::kShiftKey, kCtrl = KeyCode::kCtrlKey;
+using namespace VirtualKey;
 
 class TextBoxTest : public ControlsFixture {
 protected:
@@ -73,7 +68,7 @@ protected:
         auto backend = std::make_unique<FakeClipboard>();
         system = backend.get();
         clipboard = LClipboard::Create(std::move(backend));
-        LTextBox::SetClipboard(clipboard);
+        services.clipboard = clipboard.Get();
         ASSERT_EQ(box->SetFocus(true), S_OK);
     }
     void TearDown() override
@@ -81,7 +76,7 @@ protected:
         for (auto& r : recorders)
             r->UnregisterForAllNotifications();
         recorders.clear();
-        LTextBox::SetClipboard(nullptr);
+        services.clipboard = nullptr;
         clipboard = nullptr;
         box = nullptr;
         main = nullptr;
@@ -149,20 +144,20 @@ TEST_F(TextBoxTest, EditingKeys)
         int32_t selectionLength;
     };
     const Case cases[] = {
-        {u"abcd", 2, {VKey(kLeft)}, u"abcd", 1, 0, 0},
-        {u"abcd", 2, {VKey(kLeft, kShift), VKey(kLeft, kShift)}, u"abcd", 0, 0, 2},
-        {u"abcd", 2, {VKey(kLeft, kShift), VKey(kRight, kShift)}, u"abcd", 2, 0, 0},
-        {u"abcd", 3, {VKey(kLeft, kShift), VKey(kLeft)}, u"abcd", 1, 0, 0},
-        {u"ab  cd", 1, {VKey(kRight, kCtrl)}, u"ab  cd", 4, 0, 0},
-        {u"ab  cd", 6, {VKey(kLeft, kCtrl)}, u"ab  cd", 4, 0, 0},
-        {u"abcd", 2, {VKey(kHome, kShift)}, u"abcd", 0, 0, 2},
-        {u"abcd", 1, {VKey(kEnd, kShift)}, u"abcd", 4, 1, 3},
-        {u"abcd", 2, {VKey(kBack)}, u"acd", 1, 0, 0},
-        {u"abcd", 2, {VKey(kDelete)}, u"abd", 2, 0, 0},
-        {u"abcd", 1, {VKey(kDelete, kCtrl)}, u"a", 1, 0, 0},
-        {u"abcd", 1, {VKey(kEnd, kShift), VKey(kBack)}, u"a", 1, 0, 0},
-        {u"abcd", 0, {VKey(kEnd), u'x'}, u"abcdx", 5, 0, 0},
-        {u"abcd", 1, {VKey(kRight, kShift), u'X'}, u"aXcd", 2, 0, 0},
+        {u"abcd", 2, {KeyCode::Press(kLeft)}, u"abcd", 1, 0, 0},
+        {u"abcd", 2, {KeyCode::Press(kLeft, kShift), KeyCode::Press(kLeft, kShift)}, u"abcd", 0, 0, 2},
+        {u"abcd", 2, {KeyCode::Press(kLeft, kShift), KeyCode::Press(kRight, kShift)}, u"abcd", 2, 0, 0},
+        {u"abcd", 3, {KeyCode::Press(kLeft, kShift), KeyCode::Press(kLeft)}, u"abcd", 1, 0, 0},
+        {u"ab  cd", 1, {KeyCode::Press(kRight, kCtrl)}, u"ab  cd", 4, 0, 0},
+        {u"ab  cd", 6, {KeyCode::Press(kLeft, kCtrl)}, u"ab  cd", 4, 0, 0},
+        {u"abcd", 2, {KeyCode::Press(kHome, kShift)}, u"abcd", 0, 0, 2},
+        {u"abcd", 1, {KeyCode::Press(kEnd, kShift)}, u"abcd", 4, 1, 3},
+        {u"abcd", 2, {KeyCode::Press(kBack)}, u"acd", 1, 0, 0},
+        {u"abcd", 2, {KeyCode::Press(kDelete)}, u"abd", 2, 0, 0},
+        {u"abcd", 1, {KeyCode::Press(kDelete, kCtrl)}, u"a", 1, 0, 0},
+        {u"abcd", 1, {KeyCode::Press(kEnd, kShift), KeyCode::Press(kBack)}, u"a", 1, 0, 0},
+        {u"abcd", 0, {KeyCode::Press(kEnd), u'x'}, u"abcdx", 5, 0, 0},
+        {u"abcd", 1, {KeyCode::Press(kRight, kShift), u'X'}, u"aXcd", 2, 0, 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -216,6 +211,19 @@ TEST_F(TextBoxTest, PasteCutAndCopyGoThroughTheClipboard)
     EXPECT_EQ(box->PerformEdit(EditKind::kCopy), E_FAIL); // no selection
 }
 
+TEST_F(TextBoxTest, EditsGoToTheFocusOfTheActiveWindowBeforeTheMainOne)
+{
+    system->OtherProgramCopies(u"x");
+    FakeWindow otherWindow;
+    RCPtr<LRootWindow> other = LRootWindow::Create(renderer, &otherWindow);
+    services.activeRoot = other;
+    EXPECT_FALSE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = root;
+    EXPECT_TRUE(clipboard->CanEditFocus(EditKind::kPaste));
+    services.activeRoot = nullptr;
+    other->BreakCycles();
+}
+
 TEST_F(TextBoxTest, PasteRespectsMaxLength)
 {
     system->OtherProgramCopies(u"xyz");
@@ -261,18 +269,18 @@ TEST_F(TextBoxTest, ValidatorRewritesOrRefuses)
     };
     Type(u"abc");
     const int changesBefore = changed->received;
-    Key(VKey(kEnter));
+    Key(KeyCode::Press(kEnter));
     EXPECT_EQ(Text(), u"ABC");
     EXPECT_EQ(changed->received, changesBefore + 1);
     EXPECT_EQ(validated->received, 1);
 
     refuse = true;
     Type(u"d");
-    Key(VKey(kEnter));
+    Key(KeyCode::Press(kEnter));
     EXPECT_EQ(Text(), u"ABCd");
     EXPECT_EQ(validated->received, 1);
     // The focus cannot leave a box whose text is refused.
-    Key(VKey(kTab));
+    Key(KeyCode::Press(kTab));
     EXPECT_TRUE(box->HasFocus());
     RCPtr<LControl> other = main->FindChild(u"other");
     EXPECT_EQ(other->SetFocus(true), E_FAIL);
@@ -290,7 +298,7 @@ TEST_F(TextBoxTest, MouseSelectsAndDoubleClickTakesTheWord)
     Click(2 + 2 * w + 1, 10);
     EXPECT_EQ(box->GetCaret(), 2);
     Move(2 + 1 * w + 1, 10);
-    Press(2 + 1 * w + 1, 10, 1, true);
+    Press(2 + 1 * w + 1, 10, kLeftButton, true);
     Release(2 + 1 * w + 1, 10);
     EXPECT_EQ(box->GetSelectionStart(), 0);
     EXPECT_EQ(box->GetSelectionLength(), 3);
@@ -352,11 +360,11 @@ TEST_F(TextBoxScrollTest, TheCaretStaysVisibleAtBothEnds)
         double offset;
     };
     const Step steps[] = {
-        {VKey(kEnd), 60, widest},         // the caret's right end 3 pixels inside the right edge
-        {VKey(kLeft), 59, widest},        // still in view: no scrolling
-        {VKey(kHome), 0, 0.0},            // back to the start
-        {VKey(kEnd, kShift), 60, widest}, // selecting to the end scrolls too
-        {VKey(kHome, kShift), 0, 0.0},
+        {KeyCode::Press(kEnd), 60, widest},         // the caret's right end 3 pixels inside the right edge
+        {KeyCode::Press(kLeft), 59, widest},        // still in view: no scrolling
+        {KeyCode::Press(kHome), 0, 0.0},            // back to the start
+        {KeyCode::Press(kEnd, kShift), 60, widest}, // selecting to the end scrolls too
+        {KeyCode::Press(kHome, kShift), 0, 0.0},
     };
     for (const Step& step : steps) {
         Key(step.key);
@@ -367,7 +375,7 @@ TEST_F(TextBoxScrollTest, TheCaretStaysVisibleAtBothEnds)
         EXPECT_LE(CaretOnScreen() + 1.0, kAreaRight);
     }
     // Losing the focus shows the start of the text again.
-    Key(VKey(kEnd));
+    Key(KeyCode::Press(kEnd));
     ASSERT_EQ(main->FindChild(u"other")->SetFocus(true), S_OK);
     EXPECT_EQ(box->GetScrollOffset().x, 0.0);
 }
@@ -401,7 +409,7 @@ TEST_F(TextBoxScrollTest, TheExtentFollowsTheText)
     EXPECT_EQ(box->GetClientExtent().x, 40 * kChar);
     Type(u"xy");
     EXPECT_EQ(box->GetClientExtent().x, 42 * kChar);
-    Key(VKey(kBack));
+    Key(KeyCode::Press(kBack));
     EXPECT_EQ(box->GetClientExtent().x, 41 * kChar);
     box->SetText(u"");
     EXPECT_EQ(box->GetClientExtent().x, 0.0);

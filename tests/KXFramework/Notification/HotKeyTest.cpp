@@ -67,7 +67,7 @@ TEST(KeyBindingMap, LoadsOnlyTheEntriesOfItsPrefix)
 
     KeyCode first;
     ASSERT_TRUE(windows.GetFirstKey(u"NID_EDIT_CUT_REQ", first));
-    EXPECT_EQ(first.key, 0x21580000u);
+    EXPECT_EQ(first.key, KeyCode::Press('X', KeyCode::kCtrlKey));
     EXPECT_FALSE(windows.GetFirstKey(u"NID_NEVER_BOUND_ANYWHERE", first));
 
     windows.Clear();
@@ -114,27 +114,27 @@ TEST(GlobalHotKeyManager, PostsOneNotificationWithACopyOfTheKey)
     EXPECT_EQ(manager->ProcessKey(Key(u"Alt+VKEY_F5").key, 0x40, 0), KX::S_FALSE);
     EXPECT_EQ(receiver->received, 0);
 
-    EXPECT_EQ(manager->ProcessKey(0x24730000, 0xC0, 1), KX::S_OK);
+    EXPECT_EQ(manager->ProcessKey(KeyCode::Press((VirtualKey::kF1 + 3), KeyCode::kAltKey), 0xC0, 1), KX::S_OK);
     EXPECT_EQ(receiver->received, 1);
     EXPECT_EQ(receiver->lastSender, nullptr);
     ASSERT_TRUE(received);
     EXPECT_EQ(received->GetName(), String(u"NID_APP_EXIT_REQ"));
     KX::RCPtr<KX::LHolder<KeyCode>> payload(received->GetPayload());
     ASSERT_TRUE(payload);
-    EXPECT_EQ(*payload->value, KeyCode(0x24730000, 0xC0, 1));
+    EXPECT_EQ(*payload->value, KeyCode(KeyCode::Press((VirtualKey::kF1 + 3), KeyCode::kAltKey), 0xC0, 1));
 
     // Without a receiver a bound key cannot be delivered.
     KX::RCPtr<KX::LGlobalHotKeyManager> orphan = KX::LGlobalHotKeyManager::Create(nullptr);
     static_cast<void>(orphan->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP"));
-    EXPECT_EQ(orphan->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
-    EXPECT_EQ(orphan->ProcessKey(0x20710000, 0, 0), KX::S_FALSE);
+    EXPECT_EQ(orphan->ProcessKey(KeyCode::Press(VirtualKey::kF1), 0, 0), KX::E_FAIL);
+    EXPECT_EQ(orphan->ProcessKey(KeyCode::Press(VirtualKey::kF1 + 1), 0, 0), KX::S_FALSE);
 
     // A receiver that refuses the post (its queue is shut down) is not reported as a delivery.
     KX::RCPtr<KX::LNotificationQueue> queue(new KX::LNotificationQueue);
     KX::RCPtr<KX::LGlobalHotKeyManager> closed = KX::LGlobalHotKeyManager::Create(queue->GetPostingReceiver());
     static_cast<void>(closed->GetKeyBindingMap().Bind(Key(u"VKEY_F1"), u"NID_HELP"));
     queue->Shutdown();
-    EXPECT_EQ(closed->ProcessKey(0x20700000, 0, 0), KX::E_FAIL);
+    EXPECT_EQ(closed->ProcessKey(KeyCode::Press(VirtualKey::kF1), 0, 0), KX::E_FAIL);
 }
 
 } // namespace

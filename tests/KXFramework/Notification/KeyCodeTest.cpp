@@ -35,6 +35,34 @@ TEST(KeyCode, DefaultIsNoKeyAndIsWhatArraysAdd)
     EXPECT_EQ(keys.GetAt(1), none);
 }
 
+TEST(KeyCode, NamedKeysPackAndReadBackAsTheKeyWordLaysThemOut)
+{
+    struct Case {
+        uint32_t word;
+        uint32_t expected;
+        uint32_t virtualKey;
+        bool pressed, released, ctrl, shift, alt;
+    };
+    const Case cases[] = {
+        {KeyCode::Press(VirtualKey::kEnter), 0x200D0000u, 0x0D, true, false, false, false, false},
+        {KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey), 0x22280000u, 0x28, true, false, false, true, false},
+        {KeyCode::Press(VirtualKey::kF1 + 3, KeyCode::kAltKey), 0x24730000u, 0x73, true, false, false, false, true},
+        {KeyCode::Press('C', KeyCode::kCtrlKey), 0x21430000u, 0x43, true, false, true, false, false},
+        {VirtualKey::kLeft << 16, 0x00250000u, 0x25, false, true, false, false, false},
+        {KeyCode::kNoKey | KeyCode::kKeyDown, 0xA0000000u, 0, false, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(c.word, c.expected);
+        EXPECT_EQ(KeyCode::VirtualKeyOf(c.word), c.virtualKey);
+        EXPECT_EQ(KeyCode::IsPressed(c.word), c.pressed);
+        EXPECT_EQ(KeyCode::IsReleased(c.word), c.released);
+        EXPECT_EQ(KeyCode::HasCtrl(c.word), c.ctrl);
+        EXPECT_EQ(KeyCode::HasShift(c.word), c.shift);
+        EXPECT_EQ(KeyCode::HasAlt(c.word), c.alt);
+    }
+}
+
 TEST(KeyCode, ExpressionsPackModifiersAndVirtualKeys)
 {
     EXPECT_EQ(Parse(u"Ctrl+VKEY_C"), 0x21430000u);

@@ -62,10 +62,23 @@ TEST(Png, ReadsPaletteSixteenBitAndInterlacedImages)
             EXPECT_EQ(Pixel(*interlaced, x, y), (std::vector<int>{200, y * 80, x * 80, 255})) << x << "," << y;
 }
 
+TEST(Png, LargeImagesWhoseDataHoldsThemAreRead)
+{
+    // Above 16 MiB of pixels the data is inflated once before the pixels are allocated.
+    for (const char* name : {"gray1-2100x2100.png", "gray1-2100x2100-interlaced.png"}) {
+        const auto image = Decode(Corpus(name));
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_EQ(image->width, 2100);
+        EXPECT_EQ(Pixel(*image, 2099, 2099), (std::vector<int>{0, 0, 0, 255}));
+    }
+}
+
 TEST(Png, RefusesBadInput)
 {
-    for (const char* name :
-         {"truncated.png", "bad-crc.png", "not-png.bin", "too-wide.png", "huge-claim.png", "no-such-file"}) {
+    // huge-claim-truncated-stream.png: 16,384 × 16,384 at one bit, with data just long enough for
+    // that but ending early.
+    for (const char* name : {"truncated.png", "bad-crc.png", "not-png.bin", "too-wide.png", "huge-claim.png",
+                             "huge-claim-truncated-stream.png", "no-such-file"}) {
         EXPECT_EQ(Decode(Corpus(name)), nullptr) << name;
     }
     EXPECT_EQ(Platform::DecodePng(nullptr, 100), nullptr);

@@ -18,8 +18,10 @@
 #include <vector>
 
 // Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace KX::Test {
 namespace {
@@ -234,6 +236,50 @@ TEST_F(X11WindowTest, AShownWindowIsExposedAndFocusedAndAGlWindowSwapsToTheScree
     XSync(m_display, False);
     EXPECT_TRUE(Eventually([&] { return ScreenPixel(300 + 60, 200 + 45) == 0xFFFF00; }));
     Screenshot("window-gl", {290, 190, 140, 110});
+}
+
+// A click that gives the window the focus, as a click-to-focus desktop makes it, or that a busy
+// program reads together with the focus, still reaches the window.
+TEST_F(X11WindowTest, TheClickThatFocusesTheWindowIsDelivered)
+{
+    auto window = Open({400, 300, 120, 90});
+    ASSERT_TRUE(window);
+    std::vector<RecordKind> kinds;
+    ASSERT_TRUE(Eventually([&] {
+        for (RecordKind kind : Pump(window->Id(), 5))
+            kinds.push_back(kind);
+        return std::count(kinds.begin(), kinds.end(), RecordKind::FocusGained) > 0;
+    }));
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(window->Id()), &info));
+    const ::Window xwindow = info.info.x11.window;
+
+    XSetInputFocus(m_display, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(m_display, False);
+    kinds.clear();
+    ASSERT_TRUE(Eventually([&] {
+        for (RecordKind kind : Pump(window->Id(), 5))
+            kinds.push_back(kind);
+        return std::count(kinds.begin(), kinds.end(), RecordKind::FocusLost) > 0;
+    }));
+
+    // All of it reaches the program before it reads any: the focus and the press come in one batch.
+    XTestFakeMotionEvent(m_display, DefaultScreen(m_display), 460, 345, CurrentTime);
+    XSync(m_display, False);
+    XSetInputFocus(m_display, xwindow, RevertToPointerRoot, CurrentTime);
+    XTestFakeButtonEvent(m_display, Button1, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, Button1, False, CurrentTime);
+    XSync(m_display, False);
+    kinds.clear();
+    EXPECT_TRUE(Eventually([&] {
+        for (RecordKind kind : Pump(window->Id(), 5))
+            kinds.push_back(kind);
+        return std::count(kinds.begin(), kinds.end(), RecordKind::ButtonUp) > 0;
+    }));
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), RecordKind::FocusGained), 1);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), RecordKind::ButtonDown), 1);
+    EXPECT_EQ(m_pump.State().buttons, 0u);
 }
 
 TEST_F(X11WindowTest, ImageCursorsAndSystemCursorsAreMade)

@@ -23,16 +23,19 @@ public:
         if (offset + count > m_bytes.size())
             return false;
         std::memcpy(buffer, m_bytes.data() + offset, count);
+        m_bytesRead += count;
         return true;
     }
+    uint64_t GetBytesRead() const { return m_bytesRead; }
 
 private:
     Bytes m_bytes;
+    uint64_t m_bytesRead = 0;
 };
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-std::pair<KXRESULT, Pairs> ReadNames(const Bytes& file)
+std::pair<KXRESULT, Pairs> ReadNames(const Bytes& file, uint64_t* bytesRead = nullptr)
 {
     MemorySource source(file);
     Pairs pairs;
@@ -40,6 +43,8 @@ std::pair<KXRESULT, Pairs> ReadNames(const Bytes& file)
         pairs.emplace_back(family.ToNarrow().GetString(), style.ToNarrow().GetString());
     });
     const KXRESULT result = reader.Read();
+    if (bytesRead != nullptr)
+        *bytesRead = source.GetBytesRead();
     return {result, pairs};
 }
 
@@ -147,6 +152,62 @@ TEST(FontNameReader, DamagedFilesFailCleanly)
         EXPECT_EQ(result, E_FAIL);
         EXPECT_EQ(pairs.size(), c.expectedPairs);
     }
+}
+
+// A collection whose `fonts` offsets all name one font; that font's 65,535 name records, family and
+// subfamily in turn, all point at one string of 65,534 bytes: the records themselves.
+Bytes SharedStringCollection(uint32_t fonts)
+{
+    const uint32_t fontOffset = 12 + 4 * fonts;
+    const uint32_t nameOffset = fontOffset + 12 + 16;
+    const uint32_t records = 0xFFFF;
+    Bytes file(nameOffset + 6 + 12 * size_t(records), '\0');
+    file.replace(0, 4, "ttcf");
+    PutU32(file, 4, 0x00010000);
+    PutU32(file, 8, fonts);
+    for (uint32_t i = 0; i < fonts; ++i)
+        PutU32(file, 12 + 4 * i, fontOffset);
+    PutU32(file, fontOffset, 0x00010000);
+    PutU16(file, fontOffset + 4, 1);
+    file.replace(fontOffset + 12, 4, "name");
+    PutU32(file, fontOffset + 12 + 8, nameOffset);
+    PutU16(file, nameOffset + 2, records);
+    PutU16(file, nameOffset + 4, 6);
+    for (uint32_t i = 0; i < records; ++i) {
+        const size_t at = nameOffset + 6 + 12 * size_t(i);
+        PutU16(file, at, 3);
+        PutU16(file, at + 2, 1);
+        PutU16(file, at + 4, 0x409);
+        PutU16(file, at + 6, 1 + i % 2);
+        PutU16(file, at + 8, 0xFFFE);
+    }
+    return file;
+}
+
+TEST(FontNameReader, WorkIsBoundedByTheFileSize)
+{
+    for (uint32_t fonts : {1u, 16u}) {
+        SCOPED_TRACE(fonts);
+        const Bytes file = SharedStringCollection(fonts);
+        uint64_t bytesRead = 0;
+        const auto [result, pairs] = ReadNames(file, &bytesRead);
+        // Read whole, the names alone would be 4 GiB; the reader stops once it has read its share.
+        EXPECT_EQ(result, E_FAIL);
+        EXPECT_LE(bytesRead, FontNameReader::kMaxReadsPerByte * file.size());
+        EXPECT_GE(pairs.size(), 1u);
+    }
+
+    // A font that several offsets name is read once.
+    const Bytes font = BuildFont(WindowsNames(u"Once", u"Regular"), 12 + 4 * 3);
+    Bytes collection(12 + 4 * 3, '\0');
+    collection.replace(0, 4, "ttcf");
+    PutU32(collection, 4, 0x00010000);
+    PutU32(collection, 8, 3);
+    for (uint32_t i = 0; i < 3; ++i)
+        PutU32(collection, 12 + 4 * i, 12 + 4 * 3);
+    const auto [result, pairs] = ReadNames(collection + font);
+    EXPECT_EQ(result, S_OK);
+    EXPECT_EQ(pairs, (Pairs{{"Once", "regular"}}));
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 #pragma once
 // A window whose content comes from a small skin of solid controls made of InputProbes, which log
-// the input hooks they see, with helpers that press, move, release and type as the root window
-// would deliver them.
+// the input hooks they see, with helpers that press, move, release and type as the desktop window
+// delivers them.
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 
 #include "DocumentResources.h"
+#include "InputDriver.h"
 #include "NotificationDoubles.h"
 #include "RecordingRenderer.h"
 #include "SolidSkin.h"
@@ -171,59 +172,16 @@ protected:
         return hit ? hit->GetName().ToNarrow().GetData() : "";
     }
 
-    // As the root window delivers them: to the capture control, else to the control hit.
-    RCPtr<LControl> Target(PointT<int32_t> p, PointT<int32_t>& local)
+    // Input as the desktop window delivers it, points in client coordinates.
+    void Move(int x, int y) { input.Move(x, y); }
+    void Press(int x, int y, int32_t button = kLeftButton, bool doubleClick = false)
     {
-        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
-            const PointT<int32_t> at = capture->GetPositionInRoot().Round();
-            local = {p.x - at.x, p.y - at.y};
-            return capture;
-        }
-        return root->HitTest(p, local, true);
+        input.Press(x, y, button, doubleClick);
     }
-
-    void Move(int x, int y)
-    {
-        window.cursorPosition = {x, y};
-        PointT<int32_t> local;
-        root->HitTest({x, y}, local, true);
-        if (RCPtr<LControl> target = Target({x, y}, local))
-            target->OnMouseMove(LPointWithModifiersParam::Create(local, 0, 0));
-    }
-
-    // The root window moves the pointer first only when it is not there yet.
-    void MoveIfNeeded(int x, int y)
-    {
-        if (window.cursorPosition != PointT<int32_t>{x, y})
-            Move(x, y);
-    }
-
-    void Press(int x, int y, int32_t button = 1, bool doubleClick = false)
-    {
-        MoveIfNeeded(x, y);
-        window.buttons |= uint32_t(button);
-        PointT<int32_t> local;
-        if (RCPtr<LControl> target = Target({x, y}, local))
-            target->OnMouseDown(LMouseButtonParam::Create(button, local, 0, doubleClick, window.buttons, 0));
-    }
-
-    void Release(int x, int y, int32_t button = 1)
-    {
-        MoveIfNeeded(x, y);
-        window.buttons &= ~uint32_t(button);
-        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
-            const PointT<int32_t> at = capture->GetPositionInRoot().Round();
-            capture->OnMouseUp(LMouseButtonParam::Create(button, {x - at.x, y - at.y}, 0, false, window.buttons, 0));
-        }
-    }
+    void Release(int x, int y, int32_t button = kLeftButton) { input.Release(x, y, button); }
 
     // A key-down record of a virtual key with the key word's modifier bits.
-    void Key(uint32_t virtualKey, uint32_t modifierBits = 0)
-    {
-        RCPtr<LKeyParam> key(new LKeyParam({KeyCode::kKeyDown | (virtualKey << 16) | modifierBits, 0, 0}));
-        if (RCPtr<LControl> focus = root->GetFocusControl())
-            focus->OnKeyInput(key);
-    }
+    void Key(uint32_t virtualKey, uint32_t modifierBits = 0) { input.Key(KeyCode::Press(virtualKey, modifierBits)); }
 
     std::string FocusName()
     {
@@ -238,6 +196,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
+    InputDriver input{window, root, services.modifiers};
     std::vector<std::string> log;
 };
 

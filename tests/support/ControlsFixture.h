@@ -9,6 +9,7 @@
 #include "KXFramework/Controls/Panel.h"
 
 #include "DocumentResources.h"
+#include "InputDriver.h"
 #include "SolidSkin.h"
 #include "UiDoubles.h"
 
@@ -95,52 +96,16 @@ protected:
 
     void Idle() { root->ProcessEvents(true); }
 
-    // Input records as the window delivers them, points in client coordinates: to the capture
-    // control when there is one, else to the control under the point.
-    RCPtr<LControl> Target(const PointT<int32_t>& p, PointT<int32_t>& local)
+    // Input as the desktop window delivers it, points in client coordinates.
+    void Move(int32_t x, int32_t y) { input.Move(x, y); }
+    void Press(int32_t x, int32_t y, int32_t button = kLeftButton, bool doubleClick = false)
     {
-        window.cursorPosition = p;
-        RCPtr<LControl> under = root->HitTest(p, local, true);
-        if (RCPtr<LControl> capture = root->GetCaptureControl()) {
-            const PointT<double> at = capture->GetPositionInRoot();
-            local = {p.x - int32_t(LControl::Round(at.x)), p.y - int32_t(LControl::Round(at.y))};
-            return capture;
-        }
-        return under;
+        input.Press(x, y, button, doubleClick);
     }
-    void Move(int32_t x, int32_t y)
-    {
-        PointT<int32_t> local;
-        if (RCPtr<LControl> target = Target({x, y}, local))
-            target->OnMouseMove(LPointWithModifiersParam::Create(local, services.modifiers, 0));
-    }
-    void Press(int32_t x, int32_t y, int32_t button = 1, bool doubleClick = false)
-    {
-        window.buttons |= uint32_t(button);
-        PointT<int32_t> local;
-        if (RCPtr<LControl> target = Target({x, y}, local))
-            target->OnMouseDown(
-                LMouseButtonParam::Create(button, local, services.modifiers, doubleClick, window.buttons, 0));
-    }
-    void Release(int32_t x, int32_t y, int32_t button = 1)
-    {
-        window.buttons &= ~uint32_t(button);
-        PointT<int32_t> local;
-        if (RCPtr<LControl> target = Target({x, y}, local))
-            target->OnMouseUp(LMouseButtonParam::Create(button, local, services.modifiers, false, window.buttons, 0));
-    }
-    void Click(int32_t x, int32_t y)
-    {
-        Move(x, y);
-        Press(x, y);
-        Release(x, y);
-    }
+    void Release(int32_t x, int32_t y, int32_t button = kLeftButton) { input.Release(x, y, button); }
+    void Click(int32_t x, int32_t y) { input.Click(x, y); }
     // A key pressed while the focus control has the focus.
-    void Key(uint32_t key)
-    {
-        if (RCPtr<LControl> focus = root->GetFocusControl())
-            focus->OnKeyInput(RCPtr<LKeyParam>(new LKeyParam({key, 0, 0})));
-    }
+    void Key(uint32_t key) { input.Key(key); }
     // Moves the application clock and runs one idle pass.
     void IdleAfter(uint32_t milliseconds)
     {
@@ -153,6 +118,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
+    InputDriver input{window, root, services.modifiers};
 };
 
 } // namespace KX::Test
