@@ -115,3 +115,26 @@ void LApplication::RestoreWindowPlacement(OSWindow& window, const LLayoutDescrip
     placement.maximized = record->showCmd == 3;
     host->SetPlacement(placement);
 }
+
+String GetAppString(const char16_t* key)
+{
+    String text;
+    RCPtr<LApplication> application = LApplication::GetApplication();
+    RCPtr<LControlFactory> factory = application ? application->GetControlFactory() : nullptr;
+    RCPtr<LStringTable> strings;
+    if (factory)
+        factory->GetApplicationStringTable(strings);
+    if (strings)
+        strings->GetString(key, text);
+    return text;
+}
+
+int32_t RunNamedDialog(const char16_t* name)
+{
+    RCPtr<LApplication> application = LApplication::GetApplication();
+    if (!application)
+        return E_FAIL;
+    RCPtr<LControl> dialog;
+    application->CreateControlByName(dialog, name);
+    return application->RunModalDialog(dialog, 1);
+}

@@ -46,3 +46,11 @@ private:
     KX::RCPtr<KX::LMidiManager> m_midiManager;
     KX::LApplicationFolders m_folders;
 };
+
+// The key's text in the application's string table ("|PresetEditor"); empty when the key, the table
+// or the application is missing. Every message box of the dialogs and views takes its texts here.
+KX::String GetAppString(const char16_t* key);
+
+// Creates the skin's dialog of that name and runs it modally over the main window; answers the value
+// it closed with, or E_FAIL when there is no application or the skin has no such dialog.
+int32_t RunNamedDialog(const char16_t* name);

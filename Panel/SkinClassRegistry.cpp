@@ -6,6 +6,11 @@
 // The main control and the device view.
 #include "Panel/UI/DeviceView.h"
 #include "Panel/UI/DriverCommon/MainControl.h"
+// The dialogs.
+#include "Panel/AboutDlg.h"
+#include "Panel/UI/KivoSeriesCommon/GlobalSettingsDlg.h"
+#include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 // The shared editors.
 #include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"

@@ -177,3 +177,8 @@ KIVO_SKIN_CLASS(LWheelPanel, u"PresetEditor.MainControl.WheelView.Wheel")
 KIVO_SKIN_CLASS(LXYPadDirectionGroupPanel, u"PresetEditor.MainControl.XYPadView")
 KIVO_SKIN_CLASS(LXYPadDirectionPanel, u"PresetEditor.MainControl.XYPadView.Axis")
 KIVO_SKIN_CLASS(LXYPadEditPanel, u"PresetEditor.MainPage.XYPadEditPanel")
+// The dialogs: preset transfer, global settings and the about box.
+KIVO_SKIN_CLASS(LGetPresetFromMidiDeviceDlg, u"PresetEditor.Dialog.RetrievePresetFromHardware")
+KIVO_SKIN_CLASS(LSendPresetToMidiDeviceDlg, u"PresetEditor.Dialog.SendPresetToHardware")
+KIVO_SKIN_CLASS(LGlobalSettingsDlg, u"PresetEditor.GlobalEditorControl")
+KIVO_SKIN_CLASS(LAboutDlg, u"PresetEditor.DialogAbout")

@@ -207,6 +207,17 @@ def tool_tip(style, name):
                TextOverflowYType="Expand")
 
 
+def picture(style, doc, name, rect, image):
+    """A Framework.Panel showing one image at its own size, centred; the image's part, look and
+    look list are named after the file ("about-maker.png" → "Picture.about-maker")."""
+    x, y, w, h = rect
+    look = "Picture." + image[:-4]
+    doc.part(Part(look, w, h, "Center", image=image, loc=(0, 0)))
+    doc.look(Look(look, client=look))
+    doc.look_list(look, [look])
+    return ctl("Framework.Panel", name, rect, look)
+
+
 # ---- The editors' composites: note and CC selectors, labelled pairs, the push-button MIDI-type editor
 # and the read-only views inside the tiles.
 
