@@ -18,9 +18,11 @@ function(kx_library name)
 endfunction()
 
 # kx_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>] [SLOW <Suite.Case>...])
-# One GoogleTest executable, its cases registered with CTest. The cases listed under SLOW wait in
-# real time (time-outs and retries at their real length); they get the label `slow` as well, so that
-# `ctest -LE slow` gives a quick run.
+# One GoogleTest executable, its cases registered with CTest. An executable whose sources lie in
+# several test folders is named in each folder's list, as a library is: the first call makes it, every
+# call adds its sources and libraries; give each call the same LABELS. The cases listed under SLOW
+# wait in real time (time-outs and retries at their real length); they get the label `slow` as well,
+# so that `ctest -LE slow` gives a quick run.
 function(kx_test name)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES;LABELS;SLOW" ${ARGN})
   if(KX_FUZZ)
@@ -29,9 +31,14 @@ function(kx_test name)
   if(NOT ARG_LABELS)
     set(ARG_LABELS unit)
   endif()
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kx_test_support GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  if(TARGET ${name})
+    target_sources(${name} PRIVATE ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  else()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} kx_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  endif()
   if(ARG_SLOW)
     # Read by CTest after the discovered cases, so the names exist; a name that does not is an error.
     set(slow_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_slow.cmake)
