@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -344,16 +345,22 @@ public:
     virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
     virtual void OnDragLeave(const RCPtr<LControl>& moving);
     [[nodiscard]] virtual KXRESULT OnDrop(const RCPtr<LControl>& moving);
-    const RCPtr<LControl>& GetDropTarget() const { return m_dropTarget; }
-    const PointT<double>& GetDragVelocity() const { return m_dragVelocity; }
+    const RCPtr<LControl>& GetDropTarget() const;
+    const PointT<double>& GetDragVelocity() const;
 
     // Auto-scroll, per axis 0 (x) and 1 (y).
     [[nodiscard]] KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum,
                                            const RCPtr<LControl>& dragSource);
     // 0 when the axis was scrolling, else 1.
     [[nodiscard]] KXRESULT StopAutoScroll(int axis);
-    bool IsAutoScrolling(int axis) const { return axis >= 0 && axis < 2 && m_autoScroll[axis].active; }
-    double GetAutoScrollRate(int axis) const { return axis >= 0 && axis < 2 ? m_autoScroll[axis].rate : 0.0; }
+    bool IsAutoScrolling(int axis) const
+    {
+        return axis >= 0 && axis < 2 && m_autoScroll && m_autoScroll->axes[axis].active;
+    }
+    double GetAutoScrollRate(int axis) const
+    {
+        return axis >= 0 && axis < 2 && m_autoScroll ? m_autoScroll->axes[axis].rate : 0.0;
+    }
 
     // Looks.
     // Appends a look with weight 0; its index.
@@ -526,30 +533,42 @@ protected:
     uint32_t m_pressTime = 0;
     uint32_t m_releaseTime = 0;
     int32_t m_userMoveMode = 0;
-    int32_t m_userMoveFlags = 0;
-    PointT<double> m_dragVelocity;
-    PointT<double> m_lastDisplacement;
-    // Move origin: start size, the parent's scroll offset, and the layout's x, y, width, height.
-    PointT<double> m_moveStartSize;
-    PointT<double> m_moveStartParentScroll;
-    double m_moveOrigin[4] = {0.0, 0.0, 0.0, 0.0};
-    bool m_moveWasUnclipped = false;
-    bool m_moveWasDocked[2] = {false, false};
-    RCPtr<LControl> m_dropTarget;
-    bool m_userMoveStepping = false;
     bool m_delayedPressSubscribed = false;
-    struct AutoScrollAxis {
-        bool active = false;
-        bool flick = false;
-        double lastTick = 0.0;
-        double rate = 0.0;
-        double minimum = 0.0;
-        double maximum = 0.0;
-        RCPtr<LControl> dragSource;
-    };
-    AutoScrollAxis m_autoScroll[2];
 
 private:
+    // A user move and the drop it may end in: made when a move mode is first set, so that the many
+    // controls the user never moves carry one pointer.
+    struct UserMove {
+        int32_t flags = 0;
+        PointT<double> dragVelocity;
+        PointT<double> lastDisplacement;
+        // Move origin: start size, the parent's scroll offset, and the layout's x, y, width, height.
+        PointT<double> startSize;
+        PointT<double> startParentScroll;
+        double origin[4] = {0.0, 0.0, 0.0, 0.0};
+        bool wasUnclipped = false;
+        bool wasDocked[2] = {false, false};
+        RCPtr<LControl> dropTarget;
+        bool stepping = false;
+    };
+    // Automatic scrolling of this control, made when it first starts.
+    struct AutoScroll {
+        struct Axis {
+            bool active = false;
+            bool flick = false;
+            double lastTick = 0.0;
+            double rate = 0.0;
+            double minimum = 0.0;
+            double maximum = 0.0;
+            RCPtr<LControl> dragSource;
+        };
+        Axis axes[2];
+    };
+    UserMove& MoveState();
+    bool IsFlicking(int axis) const { return m_autoScroll && m_autoScroll->axes[axis].flick; }
+    std::unique_ptr<UserMove> m_userMove;
+    std::unique_ptr<AutoScroll> m_autoScroll;
+
     friend class ChildControlList;
     // Private, and changed only by ChildControlList::Rename: the parent's name index views this text.
     String m_name;

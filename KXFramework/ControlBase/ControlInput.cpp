@@ -392,15 +392,17 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
             return S_FALSE;
         using GeometryRules::Clamp;
         m_grabPoint = {Clamp(double(x), kCoordinateLimit) + m_rect.x, Clamp(double(y), kCoordinateLimit) + m_rect.y};
-        m_lastDisplacement = {};
+        if (m_userMove)
+            m_userMove->lastDisplacement = {};
     }
     for (int axis = 0; axis < 2; ++axis) {
-        if (m_autoScroll[axis].flick)
+        if (IsFlicking(axis))
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
     }
     m_capture = true;
     m_pressTime = m_previousMoveTime = FrameworkClock::Milliseconds();
-    m_dragVelocity = {};
+    if (m_userMove)
+        m_userMove->dragVelocity = {};
     if (root)
         static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
     if (index >= 0)
@@ -475,8 +477,8 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
         if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
             PointT<double> minimum, maximum;
             GetSizeLimits(minimum, maximum);
-            const int axes = m_userMoveFlags;
-            const double velocity[2] = {m_dragVelocity.x, m_dragVelocity.y};
+            const int axes = MoveState().flags;
+            const double velocity[2] = {MoveState().dragVelocity.x, MoveState().dragVelocity.y};
             const double limit[2] = {maximum.x, maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
                 const bool allowed = axes == kMoveXY || axes == (axis == 0 ? kMoveX : kMoveY);
@@ -484,7 +486,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
                     static_cast<void>(
                         StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
                                         nullptr)); // a scroll that cannot start leaves the control where it is
-                    m_autoScroll[axis].flick = true;
+                    m_autoScroll->axes[axis].flick = true;
                 }
             }
         }

@@ -331,7 +331,8 @@ void LControl::Destroy()
         OnFocusLost();
     static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
     static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-    m_dropTarget = nullptr;
+    if (m_userMove)
+        m_userMove->dropTarget = nullptr;
     m_lastChildHit = nullptr;
     m_pressRecord = nullptr;
     while (m_idleCount > 0)
@@ -346,9 +347,11 @@ KXRESULT LControl::BreakCycles()
 {
     UnregisterForAllNotifications();
     m_lastChildHit = nullptr;
-    m_dropTarget = nullptr;
+    if (m_userMove)
+        m_userMove->dropTarget = nullptr;
     m_pressRecord = nullptr;
-    m_autoScroll[0].dragSource = m_autoScroll[1].dragSource = nullptr;
+    if (m_autoScroll)
+        m_autoScroll->axes[0].dragSource = m_autoScroll->axes[1].dragSource = nullptr;
     if (m_menuItemUpdater) {
         m_menuItemUpdater->ClearTarget();
         m_menuItemUpdater = nullptr;

@@ -76,21 +76,41 @@ void AddSubtree(std::vector<RCPtr<LControl>>& out, const RCPtr<LControl>& contro
 KXRESULT LControl::SetUserMoveMode(int32_t mode, int32_t flags)
 {
     m_userMoveMode = mode;
-    m_userMoveFlags = flags;
+    if (mode != kMoveOff || m_userMove)
+        MoveState().flags = flags;
     return S_OK;
+}
+
+LControl::UserMove& LControl::MoveState()
+{
+    if (!m_userMove)
+        m_userMove = std::make_unique<UserMove>();
+    return *m_userMove;
+}
+
+const RCPtr<LControl>& LControl::GetDropTarget() const
+{
+    static const RCPtr<LControl>* const none = new RCPtr<LControl>;
+    return m_userMove ? m_userMove->dropTarget : *none;
+}
+
+const PointT<double>& LControl::GetDragVelocity() const
+{
+    static const PointT<double> none;
+    return m_userMove ? m_userMove->dragVelocity : none;
 }
 
 void LControl::RecordMoveOrigin()
 {
-    m_moveStartSize = {m_rect.width, m_rect.height};
-    m_moveStartParentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
+    MoveState().startSize = {m_rect.width, m_rect.height};
+    MoveState().startParentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
     for (int axis = 0; axis < 2 && m_layout; ++axis) {
         PositionSpec position;
         SizeSpec size;
         static_cast<void>(m_layout->GetPlacement(axis, position,
                                                  size)); // an axis without placement leaves the specs at their defaults
-        m_moveOrigin[axis] = position.absolute;
-        m_moveOrigin[2 + axis] = size.absolute;
+        MoveState().origin[axis] = position.absolute;
+        MoveState().origin[2 + axis] = size.absolute;
     }
 }
 
@@ -99,16 +119,16 @@ void LControl::BeginUserMove()
     if (!m_layout)
         return;
     RCPtr<LControl> self = Hold(this);
-    const PointT<double> startSize = m_moveStartSize;
-    const PointT<double> startScroll = m_moveStartParentScroll;
+    const PointT<double> startSize = MoveState().startSize;
+    const PointT<double> startScroll = MoveState().startParentScroll;
     if (m_userMoveMode == kMoveWithDropTargets) {
-        m_dropTarget = nullptr;
-        m_moveWasUnclipped = !GetClipToParent();
+        MoveState().dropTarget = nullptr;
+        MoveState().wasUnclipped = !GetClipToParent();
         SetClipToParent(false);
         const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
-            m_moveWasDocked[axis] = m_layout->position[axis].docked;
-            if (!m_moveWasDocked[axis]) {
+            MoveState().wasDocked[axis] = m_layout->position[axis].docked;
+            if (!MoveState().wasDocked[axis]) {
                 const double at = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
                 static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
                     position.absolute = at;
@@ -120,16 +140,16 @@ void LControl::BeginUserMove()
     RecordMoveOrigin();
     // The start size and scroll offset are taken only for a left drag.
     if (!m_dragging[0]) {
-        m_moveStartSize = startSize;
-        m_moveStartParentScroll = startScroll;
+        MoveState().startSize = startSize;
+        MoveState().startParentScroll = startScroll;
     }
 }
 
 void LControl::RebaseUserMove()
 {
-    m_grabPoint.x += m_lastDisplacement.x;
-    m_grabPoint.y += m_lastDisplacement.y;
-    m_lastDisplacement = {};
+    m_grabPoint.x += MoveState().lastDisplacement.x;
+    m_grabPoint.y += MoveState().lastDisplacement.y;
+    MoveState().lastDisplacement = {};
     RecordMoveOrigin();
 }
 
@@ -138,9 +158,9 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
     if (!pointer || !m_layout)
         return;
     RCPtr<LControl> self = Hold(this);
-    m_userMoveStepping = true;
+    MoveState().stepping = true;
     const int mode = m_userMoveMode;
-    const int flags = m_userMoveFlags;
+    const int flags = MoveState().flags;
     double d[2] = {m_rect.x + pointer->point.x - m_grabPoint.x, m_rect.y + pointer->point.y - m_grabPoint.y};
     const double grab[2] = {m_grabPoint.x, m_grabPoint.y};
     const bool scrollAllowed[2] = {(flags & kScrollsX) != 0, (flags & kScrollsY) != 0};
@@ -169,7 +189,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
             if (mode == kResizeEdges || mode == kResizeScrollingParent) {
                 const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
                 const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
-                const double start = axis == 0 ? m_moveStartSize.x : m_moveStartSize.y;
+                const double start = axis == 0 ? MoveState().startSize.x : MoveState().startSize.y;
                 if (flags & nearEdge)
                     dMax = std::min(dMax, start - 1.0);
                 if (flags & farEdge)
@@ -212,9 +232,9 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         for (int axis = 0; axis < 2; ++axis) {
             const double correction =
                 m_layout->position[axis].docked
-                    ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
+                    ? scrollNow[axis] - (axis == 0 ? MoveState().startParentScroll.x : MoveState().startParentScroll.y)
                     : 0.0;
-            const double moved = m_moveOrigin[axis] + d[axis] - correction;
+            const double moved = MoveState().origin[axis] + d[axis] - correction;
             const bool resizing = mode > kMoveScrollingParent;
             const bool nearEdge = resizing && (flags & (axis == 0 ? kLeftEdge : kTopEdge));
             const bool farEdge = resizing && !nearEdge && (flags & (axis == 0 ? kRightEdge : kBottomEdge));
@@ -224,9 +244,9 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
                 if (!resizing || nearEdge)
                     position.absolute = moved;
                 if (nearEdge)
-                    size.absolute = m_moveOrigin[2 + axis] - d[axis];
+                    size.absolute = MoveState().origin[2 + axis] - d[axis];
                 else if (farEdge)
-                    size.absolute = m_moveOrigin[2 + axis] + d[axis];
+                    size.absolute = MoveState().origin[2 + axis] + d[axis];
             })); // the specs come from the descriptor and are valid
         }
     }
@@ -236,8 +256,8 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         const double dt = double(int32_t(m_moveTime - m_previousMoveTime)) / 1000.0;
         storeDisplacement = dt > 0.0;
         if (dt > 0.0) {
-            const double last[2] = {m_lastDisplacement.x, m_lastDisplacement.y};
-            double* velocity[2] = {&m_dragVelocity.x, &m_dragVelocity.y};
+            const double last[2] = {MoveState().lastDisplacement.x, MoveState().lastDisplacement.y};
+            double* velocity[2] = {&MoveState().dragVelocity.x, &MoveState().dragVelocity.y};
             PointT<double> minimum, maximum;
             GetSizeLimits(minimum, maximum);
             const double lo[2] = {minimum.x, minimum.y};
@@ -257,12 +277,13 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         }
     }
     if (storeDisplacement)
-        m_lastDisplacement = {d[0], d[1]};
+        MoveState().lastDisplacement = {d[0], d[1]};
 
     if (mode == kMoveWithDropTargets)
         TrackDropTarget(rootPoint, band, depth);
 
-    RCPtr<LControl> scrolled = mode == kMoveWithDropTargets && m_dropTarget ? m_dropTarget : m_parent;
+    RCPtr<LControl> scrolled =
+        mode == kMoveWithDropTargets && MoveState().dropTarget ? MoveState().dropTarget : m_parent;
     if (scrolled) {
         if (!scrollAllowed[0])
             band[0] = 0;
@@ -288,7 +309,7 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         }
     }
     OnUserMoveStepped(pointer);
-    m_userMoveStepping = false;
+    MoveState().stepping = false;
 }
 
 void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2])
@@ -306,13 +327,13 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
         hit = root->HitTest(rootPoint.Round(), local, false);
     }
     RCPtr<LControl> target = hit ? hit->FindDropTarget(self, rootPoint) : nullptr;
-    if (target != m_dropTarget) {
-        if (RCPtr<LControl> old = m_dropTarget) {
+    if (target != MoveState().dropTarget) {
+        if (RCPtr<LControl> old = MoveState().dropTarget) {
             static_cast<void>(old->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
             static_cast<void>(old->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
             old->OnDragLeave(self);
         }
-        m_dropTarget = target;
+        MoveState().dropTarget = target;
         if (target) {
             root->SetCursor(AppCursor(u"UI_CURSOR_DROP_MOVE"));
             target->OnDragEnter(self);
@@ -363,11 +384,11 @@ void LControl::HandleConditionsChange()
     }
     if (RCPtr<LRootWindow> root = FindRootWindow())
         root->SetCursor(AppCursor(u"UI_CURSOR_ARROW"));
-    if (!m_moveWasUnclipped)
+    if (!MoveState().wasUnclipped)
         SetClipToParent(true);
     const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
     for (int axis = 0; axis < 2 && m_layout; ++axis) {
-        if (m_moveWasDocked[axis])
+        if (MoveState().wasDocked[axis])
             continue;
         const double shift = axis == 0 ? scroll.x : scroll.y;
         static_cast<void>(EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
@@ -375,8 +396,8 @@ void LControl::HandleConditionsChange()
             position.absolute += shift;
         })); // the specs come from the descriptor and are valid
     }
-    if (RCPtr<LControl> target = m_dropTarget) {
-        m_dropTarget = nullptr;
+    if (RCPtr<LControl> target = MoveState().dropTarget) {
+        MoveState().dropTarget = nullptr;
         static_cast<void>(target->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
         static_cast<void>(target->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
         static_cast<void>(target->OnDrop(self));      // a refused drop leaves the target as it was
@@ -447,7 +468,9 @@ KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double
 {
     if (axis < 0 || axis > 1)
         return E_INVALIDARG;
-    AutoScrollAxis& a = m_autoScroll[axis];
+    if (!m_autoScroll)
+        m_autoScroll = std::make_unique<AutoScroll>();
+    AutoScroll::Axis& a = m_autoScroll->axes[axis];
     a.rate = rate;
     a.maximum = maximum;
     a.minimum = minimum;
@@ -464,7 +487,9 @@ KXRESULT LControl::StopAutoScroll(int axis)
 {
     if (axis < 0 || axis > 1)
         return E_INVALIDARG;
-    AutoScrollAxis& a = m_autoScroll[axis];
+    if (!m_autoScroll)
+        return S_FALSE;
+    AutoScroll::Axis& a = m_autoScroll->axes[axis];
     a.dragSource = nullptr;
     if (!a.active)
         return S_FALSE;
@@ -476,7 +501,7 @@ KXRESULT LControl::StopAutoScroll(int axis)
 
 void LControl::AutoScrollStep(int axis)
 {
-    AutoScrollAxis& a = m_autoScroll[axis];
+    AutoScroll::Axis& a = m_autoScroll->axes[axis];
     const double now = FrameworkClock::Seconds();
     const double dt = now - a.lastTick;
     const double step = Round(a.rate * dt);
@@ -527,7 +552,7 @@ void LControl::RunInputIdleWork()
 {
     RCPtr<LControl> self = Hold(this);
     for (int axis = 0; axis < 2; ++axis) {
-        if (m_autoScroll[axis].active)
+        if (m_autoScroll && m_autoScroll->axes[axis].active)
             AutoScrollStep(axis);
     }
     HandOverDelayedPress();
