@@ -466,17 +466,11 @@ protected:
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 
-    RCPtr<LNotificationHandler<LControl>> m_handlers;
     RCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
     RectT<double> m_rect;
     PointT<double> m_scrollOffset;
-    int32_t m_unclippedCount = 0;
-    RCPtr<LConditionsParam> m_conditions;
-    bool m_hasFocus = false;
-    bool m_containsFocus = false;
     bool m_hover = false;
-    bool m_capture = false;
     bool m_pending[3] = {false, false, false};
     bool m_dragging[3] = {false, false, false};
     bool m_highlighted = false;
@@ -484,20 +478,33 @@ protected:
     double m_value = 0.0;
     double m_rangeMinimum = 0.0;
     double m_rangeMaximum = 0.0;
-    int32_t m_scaleType = 0;
     RCPtrArray<LLook, 1, 0> m_looks;
-    std::vector<float> m_lookWeights;
-    float m_opacity = 1.0f;
     RCPtr<LControl> m_parent;
-    RCPtr<LRootWindow> m_rootWindow;
     RCPtr<LStringTable> m_stringTable;
     bool m_usesParentToolTip = false;
-    bool m_wantsTab = false;
     KeyBindingMap m_localHotKeys;
-    bool m_notFocusable = true;
     String m_text;
     RCPtr<LFont> m_font;
     bool m_fontInheritsFromParent = false;
+    bool m_created = false;
+    mutable RectT<double> m_clientRect;
+    uintptr_t m_cursor = 0;
+    ChildControlList m_children;
+
+private:
+    // The control's own state: subclasses reach it through the accessors above.
+    RCPtr<LNotificationHandler<LControl>> m_handlers;
+    int32_t m_unclippedCount = 0;
+    RCPtr<LConditionsParam> m_conditions;
+    bool m_hasFocus = false;
+    bool m_containsFocus = false;
+    bool m_capture = false;
+    int32_t m_scaleType = 0;
+    std::vector<float> m_lookWeights;
+    float m_opacity = 1.0f;
+    RCPtr<LRootWindow> m_rootWindow;
+    bool m_wantsTab = false;
+    bool m_notFocusable = true;
     bool m_inheritFace = false;
     bool m_inheritSize = false;
     bool m_inheritStyle = false;
@@ -505,19 +512,13 @@ protected:
     float m_relativeSizeFactor = 1.0f;
     bool m_textFollowsScroll = false;
     String m_toolTipText;
-    bool m_created = false;
     bool m_layoutSuspended = false;
-    mutable RectT<double> m_clientRect;
     mutable bool m_clientRectValid = false;
     bool m_scrolling = false;
     int32_t m_idleCount = 0;
-    uintptr_t m_cursor = 0;
     uintptr_t m_replacedCursor = 0;
     RCPtrArray<LControl, 1, 0> m_pendingRemovals;
     RCPtr<LNotificationCenter> m_notificationCenter;
-    ChildControlList m_children;
-
-    // Input state.
     bool m_excluded = false;
     bool m_interceptsChildren = false;
     bool m_focusBoundary = false;
@@ -535,7 +536,6 @@ protected:
     int32_t m_userMoveMode = 0;
     bool m_delayedPressSubscribed = false;
 
-private:
     // A user move and the drop it may end in: made when a move mode is first set, so that the many
     // controls the user never moves carry one pointer.
     struct UserMove {

@@ -224,8 +224,8 @@ KXRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const 
 // ---- construction and tree
 
 LControl::LControl(const RCPtr<LControl>& parent, const String& name)
-    : m_conditions(LConditionsParam::Create(0, 0, {})),
-      m_children(this),
+    : m_children(this),
+      m_conditions(LConditionsParam::Create(0, 0, {})),
       m_name(name)
 {
     static_cast<void>(SetParent(parent)); // the tree records the parent either way
