@@ -63,12 +63,12 @@ public:
           m_iniFileManager(new LIniFileManager),
           m_commandLine(commandLine)
     {
-        static_cast<void>(m_iniFileManager->LoadLibrary()); // without the library every settings file stays closed
+        m_iniFileManager->LoadLibrary();
     }
     ~LApplicationBase() override
     {
         if (m_iniFileManager)
-            static_cast<void>(m_iniFileManager->UnloadLibrary()); // closing while ending has nobody to tell
+            m_iniFileManager->UnloadLibrary();
     }
 
     // The process's application object; null outside the run phase.
@@ -83,14 +83,13 @@ public:
         return title;
     }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override
     {
         if (!n || n->GetName() != String(u"NID_APP_EXIT_REQ"))
             return LFrameworkApp::ReceiveNotification(sender, n);
         if (!CanExit())
             return S_OK;
-        static_cast<void>(LFrameworkApp::ReceiveNotification(sender, n)); // it only flags and closes the dialogs
+        LFrameworkApp::ReceiveNotification(sender, n);
         if (m_mainWindow) {
             // The main window closes now, as its close message would; its placement is stored.
             static_cast<void>(m_mainWindow->EndModal(0)); // a window not in a modal loop is closed
@@ -102,9 +101,10 @@ public:
         return S_OK;
     }
 
-    [[nodiscard]] virtual KXRESULT OnCommandLineBeforeInitialize(const String&) { return S_OK; }
-    [[nodiscard]] virtual KXRESULT OnCommandLineAfterInitialize(const String&) { return S_OK; }
-    [[nodiscard]] virtual KXRESULT OnCommandLineFromOtherInstance(const String&) { return S_OK; }
+    // Hooks for the application; they return S_OK for the record only; callers may ignore it.
+    virtual KXRESULT OnCommandLineBeforeInitialize(const String&) { return S_OK; }
+    virtual KXRESULT OnCommandLineAfterInitialize(const String&) { return S_OK; }
+    virtual KXRESULT OnCommandLineFromOtherInstance(const String&) { return S_OK; }
 
     String GetCompanyName() const { return Version().GetCompanyName(); }
     String GetProductName() const { return Version().GetProductName(); }
@@ -150,9 +150,10 @@ public:
         if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
             static_cast<void>(host->RunMessageLoop()); // the exit status is not the loop's
     }
-    [[nodiscard]] virtual KXRESULT Shutdown()
+    // Returns S_OK for the record only; callers may ignore it.
+    virtual KXRESULT Shutdown()
     {
-        static_cast<void>(ReleaseServices()); // releasing has nothing to report while closing
+        ReleaseServices();
         return S_OK;
     }
 

@@ -302,7 +302,7 @@ KXRESULT LFrameworkApp::ReleaseServices()
     m_controlFactory = nullptr;
     m_hotKeyManager = nullptr;
     if (m_clipboard)
-        static_cast<void>(m_clipboard->BreakCycles()); // breaking cycles has nothing to report
+        m_clipboard->BreakCycles();
     m_clipboard = nullptr;
     return S_OK;
 }
@@ -375,7 +375,7 @@ void LFrameworkApp::SetSkin(int32_t index)
             // Held, not referenced: the idle pass below may shrink the list.
             RCPtr<LRootWindow> busy = GetActiveRootWindow() ? GetActiveRootWindow() : m_rootWindows.GetAt(0);
             const uintptr_t previousCursor = busy->SetCursor(LoadAppCursor(u"UI_CURSOR_WAIT"));
-            static_cast<void>(SetStatusText(u"Loading Skin...", true)); // the test checks the text shown
+            static_cast<void>(SetStatusText(u"Loading Skin...", true)); // a skin without a status bar shows no progress
             OnIdle(true);
             // The idle pass may have closed the window.
             if (Contains(m_rootWindows, root)) {
@@ -393,7 +393,7 @@ void LFrameworkApp::SetSkin(int32_t index)
                     root->OnWindowFocusGained();
             }
             busy->SetCursor(previousCursor);
-            static_cast<void>(ResetStatusText(false)); // the bar shows its default text either way
+            static_cast<void>(ResetStatusText(false)); // a skin without a status bar has nothing to reset
         }
     }
     LIniFileManager* ini = GetIniFileManager();
@@ -598,8 +598,8 @@ uintptr_t LFrameworkApp::LoadAppCursor(const char16_t* name)
 
 KXRESULT LFrameworkApp::BreakCycles()
 {
-    static_cast<void>(ReleaseServices());     // releasing has nothing to report while closing
-    static_cast<void>(m_rootWindows.Clear()); // clearing cannot fail
+    ReleaseServices();
+    m_rootWindows.Clear();
     return LNotificationClient::BreakCycles();
 }
 

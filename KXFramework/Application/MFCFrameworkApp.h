@@ -89,13 +89,13 @@ public:
                                    std::make_unique<Platform::SdlClipboard>()));
         application->SetLocaleID(m_localeId);
         T::SetApplication(application);
-        static_cast<void>(application->OnCommandLineBeforeInitialize(commandLine)); // answers 0 here
+        application->OnCommandLineBeforeInitialize(commandLine);
         const KXRESULT initialized = application->Initialize();
         if (IsQuietExitResult(initialized)) {
             static_cast<void>(RunMessageLoop()); // ends on the quit message the application posted
         } else {
             ThrowIfFailed(initialized, Place("Run", 268).c_str());
-            static_cast<void>(application->OnCommandLineAfterInitialize(commandLine)); // answers 0 here
+            application->OnCommandLineAfterInitialize(commandLine);
             ThrowIfFailed(application->CreateMainWindow(application->GetRendererKind()), Place("Run", 275).c_str());
             OSWindow* main = application->GetMainWindow();
             ThrowIfFailed(main->GetRootWindow()->SetContentByName(application->GetMainControlName()),
@@ -159,10 +159,10 @@ private:
         if (!application)
             return;
         if (OSWindow* main = application->GetMainWindow())
-            static_cast<void>(main->EndModal(0));   // a window not in a modal loop is closed
-        static_cast<void>(application->Shutdown()); // nothing to report while ending
+            static_cast<void>(main->EndModal(0)); // a window not in a modal loop is closed
+        application->Shutdown();
         T::SetApplication(nullptr);
-        static_cast<void>(application->BreakCycles()); // breaking cycles has nothing to report
+        application->BreakCycles();
     }
 
     static std::string Place(const char* method, int line)
@@ -216,8 +216,7 @@ private:
             }
         }
         if (enabled)
-            static_cast<void>(application->OnCommandLineFromOtherInstance(
-                String(Platform::Utf16FromUtf8(commandLineUtf8).c_str()))); // answers 0 here
+            application->OnCommandLineFromOtherInstance(String(Platform::Utf16FromUtf8(commandLineUtf8).c_str()));
     }
 
     static void ApplyDebugConsoleOption(const std::string& commandLine)
