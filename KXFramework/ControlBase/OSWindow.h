@@ -46,23 +46,23 @@ public:
     // Paints every window that has something to paint.
     static void PaintAll();
 
-    [[nodiscard]] KXRESULT SetWindowTitle(const String& title) override;
-    [[nodiscard]] KXRESULT InvalidateAll() override;
-    [[nodiscard]] KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
+    KXRESULT SetWindowTitle(const String& title) override;
+    KXRESULT InvalidateAll() override;
+    KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
     RectT<int32_t> GetClientArea() const override;
     PointT<int32_t> ScreenToClient(const PointT<int32_t>& point) const override;
     PointT<int32_t> ClientToScreen(const PointT<int32_t>& point) const override;
-    [[nodiscard]] KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
+    KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
     bool Show(int showCommand) override;
-    [[nodiscard]] KXRESULT Redraw() override;
-    [[nodiscard]] KXRESULT BringToTop() override;
-    [[nodiscard]] KXRESULT SetTopMost(bool topMost) override;
-    [[nodiscard]] KXRESULT EndModal(int32_t result) override;
+    KXRESULT Redraw() override;
+    KXRESULT BringToTop() override;
+    KXRESULT SetTopMost(bool topMost) override;
+    KXRESULT EndModal(int32_t result) override;
     int32_t RunModal() override;
     bool IsModal() const override { return m_modal; }
     bool IsActive() const override;
     bool HasFocus() const override { return IsActive(); }
-    [[nodiscard]] KXRESULT SetFocus() override;
+    KXRESULT SetFocus() override;
     uintptr_t SetCursor(uintptr_t cursor) override;
     PointT<int32_t> GetCursorPosition() const override { return m_cursor; }
     uint32_t GetMouseButtons() const override { return m_buttons; }

@@ -20,7 +20,8 @@ namespace KX {
 RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
 {
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
-    static_cast<void>(root->SetDistributor(RCPtr<LNotificationDistributor>(root))); // always S_OK
+    static_cast<void>(root->SetDistributor(
+        RCPtr<LNotificationDistributor>(root))); // the new window is its own distributor and is not shut down
     root->AdjustOwnerCount(1);
     root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
@@ -55,7 +56,7 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
     if (area == GetScreenClientRect())
         return;
     if (m_osServices)
-        static_cast<void>(m_osServices->SetWindowArea(area)); // the window keeps the area the system allows
+        m_osServices->SetWindowArea(area);
     m_clientRect = area;
     if (m_content)
         m_content->InvalidateRect({0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height},
@@ -90,7 +91,7 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     // extent on the other axis.
     control->FillClientArea();
     if (m_osServices && !m_osServices->HasFocus())
-        static_cast<void>(m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+        m_osServices->SetFocus();
     else if (!m_focusControl && m_osServices)
         static_cast<void>(control->SetFocus(true)); // a control that cannot take the focus leaves it where it is
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
@@ -140,9 +141,7 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         m_dirty.AddRect(edges);
     }
     if (m_osServices)
-        static_cast<void>(m_osServices->InvalidateArea(
-            {edges.left, edges.top, edges.right - edges.left,
-             edges.bottom - edges.top})); // a control outside a window has nothing to repaint
+        m_osServices->InvalidateArea({edges.left, edges.top, edges.right - edges.left, edges.bottom - edges.top});
 }
 
 void LRootWindow::TakeInvalidRegion(LRectList& out)
@@ -493,7 +492,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     const size_t at = size_t(it - roots.begin());
     const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
     if (next->m_osServices && !next->m_osServices->IsActive())
-        static_cast<void>(next->m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+        next->m_osServices->SetFocus();
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
@@ -522,7 +521,7 @@ void LRootWindow::OnCloseRequest()
         return;
     }
     if (m_osServices)
-        static_cast<void>(RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+        RequestClose(0);
 }
 
 bool LRootWindow::ProcessEvents(bool sendIdle)
@@ -531,17 +530,17 @@ bool LRootWindow::ProcessEvents(bool sendIdle)
     const bool more = ProcessNotifications(sendIdle);
     if (m_closeRequested && m_osServices) {
         m_closeRequested = false;
-        static_cast<void>(m_osServices->EndModal(m_closeResult)); // a window without a modal loop has nothing to end
+        m_osServices->EndModal(m_closeResult);
     }
     return more;
 }
 
 KXRESULT LRootWindow::BreakCycles()
 {
-    static_cast<void>(RemoveAllClients()); // nothing to report while closing
+    RemoveAllClients();
     m_hotKeys = nullptr;
     m_osServices = nullptr;
-    static_cast<void>(SetContent(nullptr)); // removing the content cannot be refused
+    SetContent(nullptr);
     ShutdownQueue(1);
     return LRefCountedObject::BreakCycles();
 }

@@ -72,8 +72,8 @@ public:
     // skipped. E_INVALIDARG for null; E_FAIL while no smart pointer holds the distributor; 1 when
     // nobody is registered; else 0. For diagnosis only; callers may ignore it.
     KXRESULT SendNotification(const RCPtr<LNotification>& n);
-    // Drops every registration; 0.
-    [[nodiscard]] KXRESULT RemoveAllClients();
+    // Drops every registration; 0, for the record only; callers may ignore it.
+    KXRESULT RemoveAllClients();
 
     // Registration, as the client asks for it: 0 new, 1 already there (flags updated),
     // E_INVALIDARG for a null client or identifier.
