@@ -30,9 +30,9 @@ KXRESULT LButton::Initialize()
     if (m_descriptor && m_descriptor->GetCreateParams()) {
         String text;
         if (m_descriptor->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
-            static_cast<void>(SetAutoValueSet(IsTrue(text))); // a control without values ignores it
+            SetAutoValueSet(IsTrue(text));
         if (m_descriptor->GetCreateParams()->GetString(u"IS_RADIO", text))
-            static_cast<void>(SetRadio(IsTrue(text))); // a control without a group ignores it
+            SetRadio(IsTrue(text));
     }
     return S_OK;
 }
@@ -70,7 +70,7 @@ void LButton::OnValueChanged()
                 button->SetValue(0.0);
         }
     }
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 KXRESULT LButton::UpdateLook()
@@ -119,13 +119,13 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
                 static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         }
     }
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 void LButton::SetEnabled(bool enabled)
 {
     LControl::SetEnabled(enabled);
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 void LButton::HandleLeftClick(const RCPtr<LMouseButtonParam>&)
@@ -160,7 +160,7 @@ void LButton::SendAutoRepeat()
 {
     RCPtr<LNotification> n;
     if (LNotification::Create(n, u"NID_BUTTON_AUTOREPEAT", nullptr) >= 0)
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 void LButton::ClickNow()
@@ -200,7 +200,7 @@ void LButton::OnIdleTick()
         if (!repeating)
             static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
         m_simulatedStart = 0.0;
-        static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+        UpdateLook();
         ClickNow();
     }
     if (repeating && m_hover && IsEnabled(true)) {

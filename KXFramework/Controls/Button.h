@@ -21,11 +21,13 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     String GetToolTipText() const override;
 
-    [[nodiscard]] virtual KXRESULT SetAutoValueSet(bool on);
-    [[nodiscard]] virtual KXRESULT SetRadio(bool on);
+    // S_OK, for the record only; callers may ignore it.
+    virtual KXRESULT SetAutoValueSet(bool on);
+    virtual KXRESULT SetRadio(bool on);
     // True when the button is on afterwards.
     virtual bool SetChecked(bool on);
-    [[nodiscard]] virtual KXRESULT UpdateLook();
+    // Returns the look change, for the record only; callers may ignore it.
+    virtual KXRESULT UpdateLook();
     virtual void SimulateClick();
 
     bool IsOn() const { return GetValue() >= 0.5; }

@@ -14,7 +14,7 @@ public:
     // Every thumb move, the drag's included, comes through here.
     double ApplyValue(double normalised) override;
     virtual void SetBoundsPosFromThumbPos();
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LControl> m_lowBounds;

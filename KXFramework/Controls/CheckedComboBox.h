@@ -22,8 +22,8 @@ public:
     [[nodiscard]] KXRESULT PostInitialize() override;
     int32_t SetItemCount(int32_t n) override;
     int32_t SetSelectedIndex(int32_t index) override;
-    [[nodiscard]] KXRESULT UpdateLook() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT UpdateLook() override;
+    KXRESULT BreakCycles() override;
 
     void SetCheckBoxPassive(bool passive);
     const RCPtr<LCheckedListBox>& GetCheckedList() const { return m_checkedList; }

@@ -41,10 +41,11 @@ public:
 
     // The "checkBox" child; null when the skin has none.
     RCPtr<LButton> GetCheckBox() const;
-    [[nodiscard]] KXRESULT SetCheckBoxLook(unsigned look);
+    // Without a check box these return 1, for the record only; callers may ignore it.
+    KXRESULT SetCheckBoxLook(unsigned look);
     void SetCheckBoxValue(bool on);
     void SetCheckBoxVisible(bool visible);
-    [[nodiscard]] KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
+    KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
 
     bool checkBoxFollowsLook = false;
 
@@ -59,7 +60,7 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     int32_t SetItemCount(int32_t n) override;
-    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     virtual void SetAutoCheck(bool on);
     virtual void RecountChecked();
 

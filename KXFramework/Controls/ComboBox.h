@@ -43,13 +43,14 @@ public:
     // The new selected index; -1 clears the selection and keeps the shown text.
     virtual int32_t SetSelectedIndex(int32_t index);
     int32_t GetSelectedIndex() const { return m_selectedIndex; }
-    [[nodiscard]] virtual KXRESULT UpdateLook();
+    // Returns the look change, for the record only; callers may ignore it.
+    virtual KXRESULT UpdateLook();
     // The look for the current state: 6 disabled, 4/5 open, 2/3 hovered, 0/1 otherwise (odd with
     // the focus, or hovered while open).
     unsigned StateLookIndex();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LTextBox> GetTextBox() const;

@@ -20,10 +20,8 @@ KXRESULT LComboMenu::Initialize()
     RCPtr<LPopupMenu> popup = GetPopup();
     if (!popup)
         return E_FAIL;
-    static_cast<void>(Bind(&LComboMenu::OnPopupVisibilityChange, popup,
-                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LComboMenu::OnPopupItemActivated, popup,
-                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
+    Bind(&LComboMenu::OnPopupVisibilityChange, popup, u"NID_VISIBLITY_CONDITION_CHANGE");
+    Bind(&LComboMenu::OnPopupItemActivated, popup, u"NID_ITEM_ACTIVATED");
     popup->SetAutoDismiss(false);
     return S_OK;
 }

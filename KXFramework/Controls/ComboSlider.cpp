@@ -22,8 +22,7 @@ KXRESULT LComboSlider::Initialize()
         return S_OK;
     m_dropDownPanel->SetVisible(false);
     if (RCPtr<LSlider> slider = GetSlider())
-        static_cast<void>(Bind(&LComboSlider::OnSliderValueChange, slider,
-                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
+        Bind(&LComboSlider::OnSliderValueChange, slider, u"NID_VALUE_CHANGE");
     return S_OK;
 }
 

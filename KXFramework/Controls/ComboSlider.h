@@ -20,7 +20,7 @@ public:
     // E_FAIL without the panel. The panel is kept inside the top-level control's width.
     [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnSliderValueChange(const RCPtr<LNotificationDistributor>& sender,

@@ -120,8 +120,7 @@ KXRESULT LLevelMeter::EnableClipLatch(bool on)
         return S_OK;
     m_clipLatch = on;
     if (on)
-        static_cast<void>(Bind(&LLevelMeter::OnClipButtonClick, m_clipButton,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK");
     else
         UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
     return S_OK;
@@ -138,7 +137,7 @@ KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, 
         m_clipButton->SetValue(0.0);
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", RCPtr<LRefCountedObject>())))
-            static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+            SendNotification(n);
     }
     return S_FALSE;
 }

@@ -25,7 +25,7 @@ public:
     virtual int32_t GetClipCount() const { return m_clipCount; }
     virtual int32_t SetClipCount(int32_t count) { return m_clipCount = count; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     bool IsVertical() const { return m_vertical; }
 

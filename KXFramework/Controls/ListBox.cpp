@@ -175,14 +175,10 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
 {
     RCPtr<LNotificationDistributor> sender(row);
-    static_cast<void>(
-        Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN")); // a registration already there answers as before
-    static_cast<void>(
-        Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP")); // a registration already there answers as before
-    static_cast<void>(Bind(&LListBox::OnItemLeftDrag, sender,
-                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LListBox::OnItemHover, sender,
-                           u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+    Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN");
+    Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP");
+    Bind(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE");
+    Bind(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE");
     row->dropDownMode = m_dropDownMode;
     static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
 }
@@ -251,7 +247,7 @@ void LListBox::CheckClientSizeChange()
     EnsureItemControls();
     PlaceRowsAcross();
     if (InRange(m_topIndex))
-        static_cast<void>(EnsureItemVisible(m_topIndex)); // an index out of range scrolls nowhere
+        EnsureItemVisible(m_topIndex);
 }
 
 void LListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset)
@@ -348,7 +344,7 @@ KXRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& data
     const int32_t oldWidth = m_batchUpdate ? 0 : MeasureItemWidth(index);
     m_entries[size_t(index)].data = data;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     if (m_batchUpdate)
         return S_OK;
     if (oldWidth == m_widestItemWidth)
@@ -374,7 +370,7 @@ KXRESULT LListBox::SetItemSelectionValue(int32_t index, double value)
         m_selectedCount += is ? 1 : -1;
     entry.selectionValue = value;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     return S_OK;
 }
 
@@ -399,7 +395,7 @@ bool LListBox::SetItemMarked(int32_t index, bool marked)
         return false;
     m_entries[size_t(index)].marked = marked;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     return true;
 }
 
@@ -409,7 +405,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
         return false;
     m_entries[size_t(index)].blank = blank;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     return true;
 }
 
@@ -432,7 +428,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
-    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    DeselectItem(index);
     m_hiddenCount -= m_entries[size_t(index)].hidden ? 1 : 0;
     m_entries.erase(m_entries.begin() + index);
     if (index < m_currentIndex && index < m_anchorIndex) {
@@ -451,8 +447,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     UpdateExtent();
     const int32_t left = GetItemCount();
     if (left > 0)
-        static_cast<void>(
-            EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex)); // an index out of range scrolls nowhere
+        EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex);
     else
         m_topIndex = 0;
     return left;
@@ -507,10 +502,10 @@ KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     m_entries[size_t(index)].hidden = hidden;
     m_hiddenCount += hidden ? 1 : -1;
     if (hidden) {
-        static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+        DeselectItem(index);
         if (index == m_topIndex) {
             m_topIndex = GetItemCount();
-            static_cast<void>(EnsureItemVisible(index)); // an index out of range scrolls nowhere
+            EnsureItemVisible(index);
         }
     }
     return S_OK;
@@ -520,7 +515,7 @@ KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
 {
     if (!table)
         return E_INVALIDARG;
-    static_cast<void>(RemoveAllItems()); // an empty list stays empty
+    RemoveAllItems();
     // "ITEM.<n>" keys place their texts by number; a missing number leaves an empty entry. Numbers
     // beyond the table's own size are not believed, so a stray key cannot make a huge list.
     std::map<int32_t, String> texts;
@@ -582,7 +577,7 @@ KXRESULT LListBox::SortItems(int32_t first, int32_t count)
     m_currentIndex = current;
     RefreshItems(m_topIndex);
     if (m_currentIndex >= 0)
-        static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
+        EnsureItemVisible(m_currentIndex);
     return S_OK;
 }
 
@@ -595,7 +590,7 @@ void LListBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 // ---- rows
@@ -959,7 +954,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
         last = first;
     last = std::min(last, GetItemCount() - 1);
     if (first == last && IsItemSelected(first) && (!exclusive || m_selectedCount == 1)) {
-        static_cast<void>(EnsureItemVisible(first)); // an index out of range scrolls nowhere
+        EnsureItemVisible(first);
         return first;
     }
     m_anchorIndex = first;
@@ -983,7 +978,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
             }
         }
     }
-    static_cast<void>(EnsureItemVisible(m_currentIndex)); // an index out of range scrolls nowhere
+    EnsureItemVisible(m_currentIndex);
     if (changed)
         SelectionChanged();
     return first;
@@ -1082,7 +1077,7 @@ void LListBox::OnItemClicked(const LControl* control, const RCPtr<LMouseButtonPa
         if (control->GetValue() < 0.5)
             SelectItems(index, index, false);
         else
-            static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+            DeselectItem(index);
     };
     if (!multiSelect) {
         SelectItems(index, index, true);
@@ -1241,8 +1236,7 @@ void LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& 
     RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam(key->key, RCPtr<LControl>(this)));
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param))))
-        static_cast<void>(bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this),
-                                                   n)); // the receiver's answer changes nothing here
+        bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
 }
 
 KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)

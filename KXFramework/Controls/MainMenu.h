@@ -44,7 +44,7 @@ public:
     [[nodiscard]] KXRESULT InsertMenuBefore(const String& before, const String& name, const String& label,
                                             const RCPtr<LMenuDescriptor>& menu);
     const RCPtr<LControl>& GetSavedFocus() const { return m_savedFocus; }
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     void SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu);

@@ -31,19 +31,13 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LListBox> column(FindChild(String::Format(u"listboxNoScroll%d", n)));
         if (!column)
             break;
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemHover, column,
-                               u"NID_ITEM_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnSelectionChange, column,
-                               u"NID_SELECTION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemActivated, column,
-                               u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemDoubleClicked, column,
-                               u"NID_ITEM_DOUBLE_CLICKED")); // a registration already there answers as before
+        Bind(&LMultiColumnListBox::OnColumnItemHover, column, u"NID_ITEM_HOVER_CONDITION_CHANGE");
+        Bind(&LMultiColumnListBox::OnColumnSelectionChange, column, u"NID_SELECTION_CHANGE");
+        Bind(&LMultiColumnListBox::OnColumnItemActivated, column, u"NID_ITEM_ACTIVATED");
+        Bind(&LMultiColumnListBox::OnColumnItemDoubleClicked, column, u"NID_ITEM_DOUBLE_CLICKED");
         if (n == 1) {
-            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnScrolled, column,
-                                   u"NID_SCROLL_OFFSET_CHANGE")); // a registration already there answers as before
-            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnExtentChanged, column,
-                                   u"NID_CLIENT_EXTENT_CHANGE")); // a registration already there answers as before
+            Bind(&LMultiColumnListBox::OnColumnScrolled, column, u"NID_SCROLL_OFFSET_CHANGE");
+            Bind(&LMultiColumnListBox::OnColumnExtentChanged, column, u"NID_CLIENT_EXTENT_CHANGE");
         }
         DockVertically(*column);
         m_columns.push_back(column);
@@ -52,8 +46,7 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LButton> header(FindChild(String::Format(u"buttonColumnHeader%d", n)));
         if (!header)
             break;
-        static_cast<void>(Bind(&LMultiColumnListBox::OnHeaderClicked, header,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LMultiColumnListBox::OnHeaderClicked, header, u"NID_LEFT_CLICK");
         DockVertically(*header);
         m_headers.push_back(header);
     }
@@ -147,7 +140,7 @@ void LMultiColumnListBox::Send(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender,
@@ -170,7 +163,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
                 if (selected)
                     other.SelectItems(row, -1, exclusive);
                 else
-                    static_cast<void>(other.DeselectItem(row)); // an index out of range selects nothing
+                    other.DeselectItem(row);
             }
         }
         m_mirroring = false;

@@ -18,7 +18,7 @@ class LMultiColumnListBox : public LControlWithHandler<LPanel, LMultiColumnListB
 public:
     using LControlWithHandler::LControlWithHandler;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     [[nodiscard]] KXRESULT OnChildRectChanged(const RCPtr<LControl>& child) override;
     RectT<double> GetVisibleClientRect() const override;

@@ -52,7 +52,7 @@ void LNumericUpDown::Send(const char16_t* name, const RCPtr<LRefCountedObject>& 
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LNumericUpDown::Initialize()
@@ -71,14 +71,10 @@ KXRESULT LNumericUpDown::Initialize()
         }
     }
     UpdateAllowedCharacters();
-    static_cast<void>(Bind(&LNumericUpDown::OnTextValidating, m_textBox,
-                           u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnTextValidated, m_textBox,
-                           u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp,
-                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown,
-                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
+    Bind(&LNumericUpDown::OnTextValidating, m_textBox, u"NID_TEXTBOX_VALIDATING");
+    Bind(&LNumericUpDown::OnTextValidated, m_textBox, u"NID_TEXTBOX_VALIDATED");
+    Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp, u"NID_BUTTON_AUTOREPEAT");
+    Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown, u"NID_BUTTON_AUTOREPEAT");
     return r;
 }
 

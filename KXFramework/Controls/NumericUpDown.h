@@ -27,7 +27,7 @@ public:
 
     const RCPtr<LTextBox>& GetTextBox() const { return m_textBox; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     bool IsComplete() const { return m_textBox && m_buttonUp && m_buttonDown; }

@@ -20,7 +20,7 @@ public:
     virtual void UpdateTimeRemaining(int32_t seconds);
     virtual void SetTimeEstimation(bool on);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     bool IsEstimating() const { return m_estimating; }
 

@@ -16,7 +16,7 @@ void Send(LControl& sender, const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, nullptr)))
-        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
+        sender.SendNotification(n);
 }
 
 bool DockedOn(const LControl& c, int axis)
@@ -94,7 +94,7 @@ KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     WireBars();
     m_autoExtentMode = mode;
     ApplyAutoExtent();
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
     CheckClientSizeChange();
     return r;
 }
@@ -109,15 +109,14 @@ void LScrollView::WireBars()
     if (!m_created) {
         for (const RCPtr<LControl>* bar : {&m_hBar, &m_vBar}) {
             if (*bar)
-                static_cast<void>(Bind(&LScrollView::OnBarMoved, *bar,
-                                       u"NID_VALUE_CHANGE")); // a registration already there answers as before
+                Bind(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE");
         }
     }
     if (m_barThickness.y == 0.0 && m_hBar)
         m_barThickness.y = m_hBar->GetRect().height;
     if (m_barThickness.x == 0.0 && m_vBar)
         m_barThickness.x = m_vBar->GetRect().width;
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
 }
 
 bool LScrollView::IsShown(const RCPtr<LControl>& bar)
@@ -162,7 +161,7 @@ KXRESULT LScrollView::SetClientExtent(double width, double height)
 
 void LScrollView::OnClientExtentChanged()
 {
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
     if (IsVisible(true))
         LControl::CheckClientSizeChange();
 }
@@ -190,7 +189,7 @@ void LScrollView::CheckClientSizeChange()
     LControl::CheckClientSizeChange();
     m_clientSizing = false;
     ApplyAutoExtent();
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
 }
 
 RectT<double> LScrollView::GetClientExtentRect() const
@@ -364,7 +363,7 @@ void LScrollView::InvalidateChildArea(const RCPtr<LControl>& child)
     if (m_layingOut || m_settingOffset || m_clientSizing || !child)
         return;
     if (DockedOn(*child, 0) && DockedOn(*child, 1))
-        static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+        LayoutScrollBars();
     else
         ApplyAutoExtent();
 }

@@ -29,7 +29,7 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT ReadCreateParams() override;
     RectT<double> GetVisibleClientRect() const override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     virtual void OnClientExtentChanged();
     virtual void OnClientRectChanged() {}
@@ -46,8 +46,8 @@ public:
     void SetLineMode(int axis, int32_t lineMode, int32_t lineSize);
     void SetDragToScroll(bool on) { m_dragToScroll = on ? 1 : 0; }
     void SetMinimumVisibleSize(const PointT<double>& size) { m_minimumVisible = size; }
-    // 1 when already laying out.
-    [[nodiscard]] KXRESULT LayoutScrollBars();
+    // 1 when already laying out, for the record only; callers may ignore it.
+    KXRESULT LayoutScrollBars();
     void UpdateScrollBars();
     const RCPtr<LControl>& GetHorizontalBar() const { return m_hBar; }
     const RCPtr<LControl>& GetVerticalBar() const { return m_vBar; }

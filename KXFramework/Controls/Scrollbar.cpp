@@ -28,17 +28,13 @@ KXRESULT LScrollbar::Initialize()
         return E_FAIL;
     m_channel = FindChild(u"channel");
     if (m_channel) {
-        static_cast<void>(Bind(&LScrollbar::OnChannelLeftDrag, m_channel,
-                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LScrollbar::OnChannelHover, m_channel,
-                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LScrollbar::OnChannelLeftDrag, m_channel, u"NID_LEFT_DRAG_CONDITION_CHANGE");
+        Bind(&LScrollbar::OnChannelHover, m_channel, u"NID_HOVER_CONDITION_CHANGE");
         m_thumb = RCPtr<LButton>(m_channel->FindChild(u"thumb"));
     }
     if (m_thumb) {
-        static_cast<void>(Bind(&LScrollbar::OnThumbMouseMove, m_thumb,
-                               u"NID_MOUSE_MOVE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LScrollbar::OnThumbLeftDrag, m_thumb,
-                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE");
+        Bind(&LScrollbar::OnThumbLeftDrag, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE");
         m_thumb->keepPressedOutside = true;
     }
     RCPtr<LButton> dec(FindChild(u"dec"));
@@ -46,8 +42,7 @@ KXRESULT LScrollbar::Initialize()
     for (LButton* arrow : {dec.Get(), inc.Get()}) {
         if (!arrow)
             continue;
-        static_cast<void>(Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow),
-                               u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
+        Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT");
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
@@ -102,8 +97,7 @@ KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
     m_siblingKeyMask = uint8_t(mask & 0xFF);
     if (m_siblingKeyMask && !m_siblingKeysBound && m_parent) {
         m_siblingKeysBound = true;
-        static_cast<void>(Bind(&LScrollbar::OnSiblingKey, m_parent,
-                               u"NID_SIBLING_KEY")); // a registration already there answers as before
+        Bind(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY");
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }

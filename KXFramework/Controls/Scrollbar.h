@@ -42,7 +42,7 @@ public:
     bool IsDraggingThumb() const { return m_draggingThumb; }
     const RCPtr<LButton>& GetThumb() const { return m_thumb; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,

@@ -46,7 +46,7 @@ void LSlider::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 RCPtr<LLayoutDescriptor> LSlider::ThumbLayout() const
@@ -77,10 +77,8 @@ bool LSlider::MakeThumb()
         return false;
     m_thumb = thumb;
     m_thumb->SetVisible(true);
-    static_cast<void>(
-        Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LSlider::OnThumbDragChange, m_thumb,
-                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+    Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE");
+    Bind(&LSlider::OnThumbDragChange, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE");
     if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
         button->keepPressedOutside = true;
     return true;

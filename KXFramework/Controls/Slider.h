@@ -43,7 +43,7 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void OnIdleTick() override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;

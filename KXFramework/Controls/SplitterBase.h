@@ -14,7 +14,7 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void HandleConditionsChange() override;
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
     // After the layout, a splitter outside its range (its parent shrank) moves back to the bound.
     [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
 

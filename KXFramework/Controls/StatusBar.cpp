@@ -13,8 +13,7 @@ using StatusText = LWrapperStringable<String, &StringToString, LRefCountedObject
 KXRESULT LStatusBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    static_cast<void>(Bind(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
-                           u"NID_SET_STATUS_TEXT")); // a registration already there answers as before
+    Bind(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this), u"NID_SET_STATUS_TEXT");
     // The queue's reference to the bar counts as one owner reference, given back in BreakCycles.
     if (SetDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK)
         AdjustOwnerCount(1);

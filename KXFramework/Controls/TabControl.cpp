@@ -79,7 +79,7 @@ void LTabControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& pay
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LTabControl::SelectTab(const String& name)
@@ -127,8 +127,7 @@ KXRESULT LTabControl::Initialize()
     const ChildControlList& buttons = m_buttonHolder->GetChildren();
     for (unsigned i = 0; i < buttons.GetCount(); ++i) {
         const RCPtr<LNotificationDistributor> button(buttons.GetAt(i, kInsertionOrder));
-        static_cast<void>(Bind(&LTabControl::OnTabButtonClicked, button,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LTabControl::OnTabButtonClicked, button, u"NID_LEFT_CLICK");
     }
     return r;
 }

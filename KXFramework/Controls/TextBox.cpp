@@ -68,7 +68,7 @@ void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -119,9 +119,9 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
     static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
     ClearSelection();
     if (resetCaret)
-        static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
+        MoveCaret(0, true);
     else if (m_caret > GetLength())
-        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
+        MoveCaret(GetLength(), true);
     EnsureCaretVisible();
     if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
         m_looks.GetAt(kCue)->SetText(m_cueText);
@@ -200,7 +200,7 @@ void LTextBox::ExtendSelectionTo(int32_t position)
     position = std::clamp(position, 0, GetLength());
     const int32_t anchor = m_selectionAnchor;
     SetSelection(std::min(anchor, position), std::abs(position - anchor), anchor);
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
 }
 
 void LTextBox::ClearSelection()
@@ -303,7 +303,7 @@ void LTextBox::SetMaxLength(int32_t maximum)
 {
     m_maxLength = maximum;
     if (maximum > 0 && GetLength() > maximum && !ApplyText(GetText().Left(unsigned(maximum)), false))
-        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
+        MoveCaret(GetLength(), true);
 }
 
 // ---- keys
@@ -344,28 +344,27 @@ void LTextBox::InsertCharacter(char16_t c)
     if (m_maxLength > 0 && int32_t(copy.GetLength()) >= m_maxLength) {
         if (copy != GetText())
             ApplyText(copy, false);
-        static_cast<void>(
-            MoveCaret(std::min(m_caret, GetLength()), true)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(m_caret, GetLength()), true);
         return;
     }
     if (Failed(copy.Insert(unsigned(m_caret), String(c))))
         return; // nothing was typed, so the caret stays
     const int32_t caret = m_caret;
     if (!ApplyText(copy, false))
-        static_cast<void>(MoveCaret(caret + 1, true)); // a position out of range leaves the caret where it is
+        MoveCaret(caret + 1, true);
 }
 
 void LTextBox::DeleteRange(int32_t start, int32_t count)
 {
     if (!ApplyText(Replace(GetText(), start, count, String()), false))
-        static_cast<void>(MoveCaret(start, true)); // a position out of range leaves the caret where it is
+        MoveCaret(start, true);
 }
 
 void LTextBox::DeleteSelection()
 {
     const int32_t start = m_selectionStart;
     if (!ApplyText(Replace(GetText(), m_selectionStart, m_selectionLength, String()), false))
-        static_cast<void>(MoveCaret(start, true)); // a position out of range leaves the caret where it is
+        MoveCaret(start, true);
 }
 
 KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
@@ -380,13 +379,11 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     switch (key) {
     case KeyCode::Press(VirtualKey::kLeft):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::max(m_caret - 1, 0), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::max(m_caret - 1, 0), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::min(m_caret + 1, length), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(m_caret + 1, length), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kUp):
     case KeyCode::Press(VirtualKey::kDown):
@@ -402,7 +399,7 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret - 1;
             SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kShiftKey):
@@ -410,17 +407,16 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             const int32_t target = m_caret + 1;
             SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+        MoveCaret(PreviousWordStart(), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kCtrlKey):
         ClearSelection();
-        static_cast<void>(MoveCaret(NextWordStart(), false)); // a position out of range leaves the caret where it is
+        MoveCaret(NextWordStart(), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         ExtendSelectionTo(PreviousWordStart());
@@ -430,24 +426,24 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         return S_OK;
     case KeyCode::Press(VirtualKey::kHome):
         ClearSelection();
-        static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
+        MoveCaret(0, false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd):
         ClearSelection();
-        static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
+        MoveCaret(length, false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kHome, KeyCode::kShiftKey):
         if (m_caret > 0) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(0, anchor, anchor);
-            static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
+            MoveCaret(0, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd, KeyCode::kShiftKey):
         if (m_caret < length) {
             const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
             SetSelection(anchor, length - anchor, anchor);
-            static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
+            MoveCaret(length, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kBack):
@@ -577,8 +573,7 @@ KXRESULT LTextBox::Paste(String text)
         return E_FAIL;
     const int32_t caret = m_caret;
     if (!ApplyText(Replace(GetText(), caret, 0, text), false))
-        static_cast<void>(
-            MoveCaret(caret + int32_t(text.GetLength()), true)); // a position out of range leaves the caret where it is
+        MoveCaret(caret + int32_t(text.GetLength()), true);
     return S_OK;
 }
 
@@ -591,8 +586,7 @@ KXRESULT LTextBox::ReplaceSelection(const String& text)
         return E_FAIL;
     const int32_t start = m_selectionStart;
     const bool unchanged = ApplyText(Replace(GetText(), start, m_selectionLength, text), false);
-    static_cast<void>(
-        MoveCaret(start + int32_t(text.GetLength()), true)); // a position out of range leaves the caret where it is
+    MoveCaret(start + int32_t(text.GetLength()), true);
     ClearSelection();
     return unchanged ? S_FALSE : S_OK;
 }
@@ -656,7 +650,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
         return;
     }
     ClearSelection();
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
     m_selectionAnchor = position;
 }
 
@@ -695,7 +689,7 @@ void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
     if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
         return;
     ClearSelection();
-    static_cast<void>(MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+    MoveCaret(PreviousWordStart(), false);
     m_selectionAnchor = m_caret;
     int32_t end = NextWordStart();
     while (end > m_caret && IsWhite(GetText().GetData()[end - 1]))

@@ -49,7 +49,8 @@ public:
     bool SetText(const String& text, bool resetCaret) { return ApplyText(text, resetCaret); }
 
     // Caret and selection, in characters.
-    [[nodiscard]] KXRESULT MoveCaret(int32_t position, bool force);
+    // 1 when the caret stays, E_INVALIDARG outside the text, for the record only; callers may ignore it.
+    KXRESULT MoveCaret(int32_t position, bool force);
     void SelectRange(int32_t first, int32_t last);
     void SetSelection(int32_t start, int32_t length, int32_t anchor);
     void ExtendSelectionTo(int32_t position);

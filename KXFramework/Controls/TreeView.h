@@ -26,7 +26,7 @@ public:
     [[nodiscard]] KXRESULT RemoveItem(int32_t index) override;
     // A tree keeps its own order.
     bool SortAllItems() override { return false; }
-    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     void SwapEntries(int32_t i, int32_t j) override;
 
     // Moves the entry under the parent as its last child; the entry's new index. Only parents
