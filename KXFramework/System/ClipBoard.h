@@ -57,9 +57,8 @@ public:
     // The target's result; 1 when nothing was done.
     [[nodiscard]] KXRESULT EditFocus(int kind);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    KXRESULT BreakCycles() override;
 
 private:
     explicit LClipboard(std::unique_ptr<Platform::ClipboardBackend> backend) : m_backend(std::move(backend)) {}
