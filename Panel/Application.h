@@ -20,7 +20,7 @@ public:
     // MIDI manager and the engine, whose failures leave the editor running without a device.
     [[nodiscard]] KXRESULT Initialize() override;
     // The engine and the MIDI manager stop before the framework's services go.
-    [[nodiscard]] KXRESULT Shutdown() override;
+    KXRESULT Shutdown() override;
     // The main window, which also takes the menu's exit command.
     [[nodiscard]] KXRESULT CreateMainWindow(int rendererKind) override;
 
@@ -29,8 +29,8 @@ public:
     int GetRendererKind() const override;
 
     // The menu's File → Exit asks for the exit as the device view will.
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
+    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                 const KX::RCPtr<KX::LNotification>& n) override;
 
     // Null before Initialize and after Shutdown.
     void GetMidiManager(KX::RCPtr<KX::LMidiManager>& out) const { out = m_midiManager; }
