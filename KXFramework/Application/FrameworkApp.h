@@ -5,6 +5,7 @@
 // editor's application derives from it and supplies the settings files, the main window and the
 // message loop. While it lives, text layout and font metrics measure through its measurement
 // renderer.
+// Thread: UI thread only.
 #include "KXFramework/Application/IniFileManager.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"

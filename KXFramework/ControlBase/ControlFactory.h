@@ -1,6 +1,7 @@
 #pragma once
 // The control factory's document side: it reads the string-table documents for one language and
 // the skin document into descriptors, and hands out string tables and descriptors by name.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ControlBase/LookDescriptor.h"

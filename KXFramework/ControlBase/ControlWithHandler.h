@@ -13,6 +13,7 @@
 // A bound member's result answers the sender; a notification without a binding goes on to Base.
 // A control that overrides ReceiveNotification, UnregisterForNotification or BreakCycles itself
 // hands on to LControlWithHandler's, not to Base's.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 

@@ -2,6 +2,7 @@
 // The menu model: a tree of menus and items that the menu controls show. An item names the
 // notification that choosing it sends, with a LMenuActivationParam as payload. Menus are built in
 // code or from a control's string-table entries ("CONTEXT_MENU0.03.NID_..." = "Label|Status").
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"

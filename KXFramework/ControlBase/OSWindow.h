@@ -3,6 +3,7 @@
 // window. It turns the layer's input records into root-window calls (input, focus, capture, paint,
 // size, close), paints the dirty region into the render context, and runs its own loop while shown
 // as a modal dialog. Everything above it sees only IWindowOSServices. UI thread only.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
 #include "KXFramework/Renderer/RenderContextInfo.h"

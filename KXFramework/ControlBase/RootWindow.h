@@ -3,6 +3,7 @@
 // top-level control, routes the window's input to the capture, hover and focus controls, keeps the
 // dirty region of the window and paints it, and owns the window's hot keys and notification queue,
 // whose idle pass sends NID_IDLE to the controls that subscribed.
+// Thread: UI thread only, except PostNotification (its notification queue), which any thread may call.
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
 #include "KXFramework/Notification/GlobalHotKeyManager.h"

@@ -1,5 +1,6 @@
 #pragma once
 // The input side of a control: what the root window calls when pointer and key input reaches it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"

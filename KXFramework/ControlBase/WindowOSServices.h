@@ -1,5 +1,6 @@
 #pragma once
 // What a root window and its controls ask of the operating-system window that hosts them.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

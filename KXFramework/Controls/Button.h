@@ -1,6 +1,7 @@
 #pragma once
 // Push, toggle and radio button: 14 looks chosen from its on/off value and its input conditions,
 // auto-repeat while held, and clicks simulated by the program (Enter, or NID_SIMULATE_CLICK).
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 
 namespace KX {

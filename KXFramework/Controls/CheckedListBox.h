@@ -1,6 +1,7 @@
 #pragma once
 // A list box whose entries carry a check state and an optional icon, shown by the "checkBox"
 // button of each row. A click on a check box records the new state and reports it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ListBox.h"

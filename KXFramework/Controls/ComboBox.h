@@ -2,6 +2,7 @@
 // A drop-down list: the child list box "listBox" opens below (or above) the control, the chosen
 // entry's text is shown as the control's text and in the optional child text box "textBox", and
 // changes of the selection are reported with NID_SELECTION_CHANGE.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The base of controls that open a pop-up part under themselves: a left press opens it, a press
 // while it is open closes it without reopening it, and losing the focus closes it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 

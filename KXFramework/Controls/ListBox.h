@@ -3,6 +3,7 @@
 // flags) shown through a few rows made from the skin's "templateItem". Scrolling never moves the
 // rows: it changes the entry the first row shows. Entries are selected singly or several at a
 // time by mouse and keys, activated by Enter, and in drop-down mode follow the pointer.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/ScrollView.h"

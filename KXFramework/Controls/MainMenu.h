@@ -3,6 +3,7 @@
 // "MENU_LABEL.<nn>" entries naming the titles and the "CONTEXT_MENU<nn>" entries giving their items.
 // Every title's commands go to the root window; the focus held before the bar was entered is kept,
 // so edit commands act on that control.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 #include <cstdint>

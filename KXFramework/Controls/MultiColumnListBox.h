@@ -3,6 +3,7 @@
 // ("buttonColumnHeader1", ...). Selection, hover and vertical scrolling of the columns move
 // together, so that a row behaves as one item; a header click sorts the whole table by its column,
 // ascending and descending in turn.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 

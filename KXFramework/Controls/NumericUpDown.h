@@ -3,6 +3,7 @@
 // which are corrected into the range; the auto-repeating buttons "buttonUp" and "buttonDown" and
 // the Up and Down keys step it by one range unit. A panel, so that keys the text box leaves go on
 // up through the parents.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 

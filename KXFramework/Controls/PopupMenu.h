@@ -2,6 +2,7 @@
 // The framework's menu: a checked list box in drop-down mode with one row per item of a menu
 // descriptor. It opens hidden, is shown at the pointer as a context menu (or by a menu title),
 // and delivers the chosen item's notification to its owner, then closes itself.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/Controls/CheckedListBox.h"
 

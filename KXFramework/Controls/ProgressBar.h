@@ -1,6 +1,7 @@
 #pragma once
 // Progress from 0 to 100 percent as a growing overlay and a percentage label, with an optional
 // estimate of the time remaining worded from the framework's string table.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 // A control whose client area shows a larger virtual area, the client extent, through its scroll
 // offset. The optional children "hBar" and "vBar" (scroll bars) move the offset and follow it,
 // "corner" sizes them, the wheel moves the bars, and the extent can follow the children.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"

@@ -3,6 +3,7 @@
 // "thumb" button inside it. Its normalised value runs from the start (0) to the end (1); it steps
 // by line and page, pages while the channel is held, follows the dragged thumb and takes arrow
 // and page keys from its siblings.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"

@@ -2,6 +2,7 @@
 // A thin bar the user drags to resize the pane it is attached to (its position reference). The
 // pane stays within its size limits; after the drag the bar is attached to the pane's edge again.
 // LSplitterH moves vertically, LSplitterV horizontally.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 namespace KX {

@@ -1,6 +1,7 @@
 #pragma once
 // A one-line text strip: its child label "label1" shows texts set at once or posted, the posted
 // ones on the next idle tick. The bar is its own posting queue.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"

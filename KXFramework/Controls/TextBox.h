@@ -4,6 +4,7 @@
 // the scroll view's client extent; bars only where the skin gives the box some), validation of
 // the text by the owner before it is accepted, and the cut, copy, paste and delete edits that the
 // clipboard object routes to the focused box.
+// Thread: UI thread only.
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/System/ClipBoard.h"
 

@@ -2,6 +2,7 @@
 // A checked list box whose entries form a tree: each entry records its parent, a subtree follows
 // its parent contiguously, and a row's check box is its expander. An entry is hidden while any of
 // its ancestors is collapsed; rows are indented by depth.
+// Thread: UI thread only.
 #include "KXFramework/Controls/CheckedListBox.h"
 
 #include <cstdint>

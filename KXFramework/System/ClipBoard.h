@@ -2,6 +2,7 @@
 // The program's one clipboard object: text to and from the system clipboard through a backend,
 // the content last read or written (what a paste inside the program gets back while the system
 // clipboard has not changed), and the edit requests that reach the focused control.
+// Thread: UI thread only.
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
