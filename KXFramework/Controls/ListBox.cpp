@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <map>
 
 namespace KX {
@@ -19,28 +18,16 @@ namespace {
 // Rows are made while they fill the view; a bound keeps a degenerate template from making more.
 constexpr size_t kMaxRows = 4096;
 
-String TextOf(const RCPtr<LTaggableObject>& data)
-{
-    return data ? data->ToString() : String();
-}
-
-int CompareNoCase(const String& a, const String& b)
-{
-    const char16_t* p = a.GetData();
-    const char16_t* q = b.GetData();
-    for (;; ++p, ++q) {
-        const auto x = std::towlower(wint_t(*p));
-        const auto y = std::towlower(wint_t(*q));
-        if (x != y)
-            return x < y ? -1 : 1;
-        if (*p == 0)
-            return 0;
-    }
-}
-
 } // namespace
 
-LListBox::LListBox(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
+LListBox::LListBox(const RCPtr<LControl>& parent, const String& name)
+    : LControlWithHandler(parent, name),
+      m_model([this](int32_t index) {
+          int32_t row = -1;
+          static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+      })
+{
+}
 
 KXRESULT LListBox::Initialize()
 {
@@ -257,7 +244,7 @@ void LListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<doub
         return;
     // The first row shows the visible entry that many rows down.
     const int32_t rows = int32_t(Round(newOffset.y / m_itemHeight));
-    int32_t top = StepVisible(0, rows);
+    int32_t top = m_model.StepVisible(0, rows);
     if (top != m_topIndex) {
         m_topIndex = top;
         RefreshItems(m_topIndex);
@@ -280,51 +267,20 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 // ---- entries
 
-int32_t LListBox::StepVisible(int32_t from, int32_t steps) const
-{
-    const int32_t count = GetItemCount();
-    if (m_hiddenCount == 0)
-        return count == 0 ? from : std::min(std::max(from, 0) + std::max(steps, 0), count - 1);
-    int32_t found = -1;
-    for (int32_t i = std::max(from, 0); i < count; ++i) {
-        if (m_entries[size_t(i)].hidden)
-            continue;
-        found = i;
-        if (steps-- <= 0)
-            break;
-    }
-    return found >= 0 ? found : from;
-}
-
-int32_t LListBox::VisibleBefore(int32_t index) const
-{
-    int32_t n = 0;
-    for (int32_t i = 0; i < index && i < GetItemCount(); ++i)
-        n += m_entries[size_t(i)].hidden ? 0 : 1;
-    return n;
-}
-
 void LListBox::GetItemText(String& out, int32_t index) const
 {
-    out = InRange(index) ? TextOf(m_entries[size_t(index)].data) : String();
+    out = m_model.GetText(index);
 }
 
 RCPtr<LTaggableObject> LListBox::GetItemData(int32_t index) const
 {
-    return InRange(index) ? m_entries[size_t(index)].data : RCPtr<LTaggableObject>();
+    return InRange(index) ? GetEntry(index).data : RCPtr<LTaggableObject>();
 }
 
 KXRESULT LListBox::InsertItem(int32_t index, const RCPtr<LTaggableObject>& data)
 {
-    if (index < 0 || index > GetItemCount())
+    if (!m_model.Insert(index, data))
         return E_INVALIDARG;
-    LListBoxEntry entry;
-    entry.data = data;
-    m_entries.insert(m_entries.begin() + index, entry);
-    if (m_anchorIndex >= index)
-        ++m_anchorIndex;
-    if (m_currentIndex >= index)
-        ++m_currentIndex;
     if (!m_batchUpdate) {
         EnsureItemControls();
         RefreshItems(index);
@@ -342,7 +298,7 @@ KXRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& data
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t oldWidth = m_batchUpdate ? 0 : MeasureItemWidth(index);
-    m_entries[size_t(index)].data = data;
+    GetEntry(index).data = data;
     int32_t row = -1;
     RefreshItem(index, row);
     if (m_batchUpdate)
@@ -361,39 +317,29 @@ KXRESULT LListBox::SetItemText(int32_t index, const String& text)
 
 KXRESULT LListBox::SetItemSelectionValue(int32_t index, double value)
 {
-    if (!InRange(index))
-        return E_INVALIDARG;
-    LListBoxEntry& entry = m_entries[size_t(index)];
-    const bool was = entry.selectionValue >= 0.5;
-    const bool is = value >= 0.5;
-    if (was != is)
-        m_selectedCount += is ? 1 : -1;
-    entry.selectionValue = value;
-    int32_t row = -1;
-    RefreshItem(index, row);
-    return S_OK;
+    return m_model.SetSelectionValue(index, value) ? S_OK : E_INVALIDARG;
 }
 
 bool LListBox::IsItemSelected(int32_t index) const
 {
-    return InRange(index) && m_entries[size_t(index)].selectionValue >= 0.5;
+    return m_model.IsSelected(index);
 }
 
 bool LListBox::IsItemMarked(int32_t index) const
 {
-    return InRange(index) && m_entries[size_t(index)].marked;
+    return InRange(index) && GetEntry(index).marked;
 }
 
 double LListBox::GetItemSelectionValue(int32_t index) const
 {
-    return InRange(index) ? m_entries[size_t(index)].selectionValue : 0.0;
+    return InRange(index) ? GetEntry(index).selectionValue : 0.0;
 }
 
 bool LListBox::SetItemMarked(int32_t index, bool marked)
 {
     if (!InRange(index))
         return false;
-    m_entries[size_t(index)].marked = marked;
+    GetEntry(index).marked = marked;
     int32_t row = -1;
     RefreshItem(index, row);
     return true;
@@ -403,7 +349,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
 {
     if (!InRange(index))
         return false;
-    m_entries[size_t(index)].blank = blank;
+    GetEntry(index).blank = blank;
     int32_t row = -1;
     RefreshItem(index, row);
     return true;
@@ -411,16 +357,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
 
 int32_t LListBox::FindItemByText(const String& text, int32_t after, bool matchCase) const
 {
-    const int32_t count = GetItemCount();
-    if (after < -1 || after >= count)
-        after = -1;
-    for (int32_t k = 1; k <= count; ++k) {
-        const int32_t i = (after + k) % count;
-        const String entry = TextOf(m_entries[size_t(i)].data);
-        if (matchCase ? entry == text : CompareNoCase(entry, text) == 0)
-            return i;
-    }
-    return -1;
+    return m_model.FindByText(text, after, matchCase);
 }
 
 KXRESULT LListBox::RemoveItem(int32_t index)
@@ -428,15 +365,8 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
-    DeselectItem(index);
-    m_hiddenCount -= m_entries[size_t(index)].hidden ? 1 : 0;
-    m_entries.erase(m_entries.begin() + index);
-    if (index < m_currentIndex && index < m_anchorIndex) {
-        --m_currentIndex;
-        --m_anchorIndex;
-    } else if (!(m_currentIndex <= index && m_anchorIndex <= index)) {
-        m_currentIndex = m_anchorIndex = -1;
-    }
+    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    m_model.Remove(index);
     if (m_batchUpdate)
         return GetItemCount();
     EnsureItemControls();
@@ -455,13 +385,10 @@ KXRESULT LListBox::RemoveItem(int32_t index)
 
 KXRESULT LListBox::RemoveAllItems()
 {
-    if (m_entries.empty())
+    if (m_model.GetCount() == 0)
         return S_FALSE;
     // One pass: the entries go together, then the rows show nothing.
-    m_entries.clear();
-    m_hiddenCount = 0;
-    m_selectedCount = 0;
-    m_anchorIndex = m_currentIndex = -1;
+    m_model.Clear();
     m_topIndex = 0;
     SetScrollOffset({GetScrollOffset().x, 0.0});
     RefreshItems(0);
@@ -479,7 +406,7 @@ int32_t LListBox::SetItemCount(int32_t n)
         return n;
     m_batchUpdate = true;
     if (n > GetItemCount()) {
-        m_entries.resize(size_t(n));
+        m_model.Grow(n);
     } else {
         while (GetItemCount() > n)
             static_cast<void>(RemoveItem(GetItemCount() - 1)); // an index out of range removes nothing
@@ -497,10 +424,8 @@ KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
 {
     if (!InRange(index))
         return E_INVALIDARG;
-    if (m_entries[size_t(index)].hidden == hidden)
+    if (!m_model.SetHidden(index, hidden))
         return S_FALSE;
-    m_entries[size_t(index)].hidden = hidden;
-    m_hiddenCount += hidden ? 1 : -1;
     if (hidden) {
         DeselectItem(index);
         if (index == m_topIndex) {
@@ -549,35 +474,12 @@ KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
 
 KXRESULT LListBox::SortItems(int32_t first, int32_t count)
 {
-    if (count == 0)
-        return S_FALSE;
-    if (first < 0 || count < 0 || int64_t(first) + count > GetItemCount())
-        return E_INVALIDARG;
-    const auto begin = m_entries.begin() + first;
-    // Whole entries move, so selection values and flags travel with their data.
-    std::vector<std::pair<String, int32_t>> keys;
-    keys.reserve(size_t(count));
-    for (int32_t i = 0; i < count; ++i)
-        keys.emplace_back(TextOf(m_entries[size_t(first + i)].data), first + i);
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
-    std::vector<LListBoxEntry> sortedEntries;
-    sortedEntries.reserve(size_t(count));
-    int32_t anchor = m_anchorIndex, current = m_currentIndex;
-    for (int32_t k = 0; k < count; ++k) {
-        const int32_t from = keys[size_t(k)].second;
-        sortedEntries.push_back(std::move(m_entries[size_t(from)]));
-        if (from == m_anchorIndex)
-            anchor = first + k;
-        if (from == m_currentIndex)
-            current = first + k;
-    }
-    std::move(sortedEntries.begin(), sortedEntries.end(), begin);
-    m_anchorIndex = anchor;
-    m_currentIndex = current;
+    const KXRESULT result = m_model.Sort(first, count);
+    if (result != S_OK)
+        return result;
     RefreshItems(m_topIndex);
-    if (m_currentIndex >= 0)
-        EnsureItemVisible(m_currentIndex);
+    if (GetCurrentIndex() >= 0)
+        static_cast<void>(EnsureItemVisible(GetCurrentIndex())); // an index out of range scrolls nowhere
     return S_OK;
 }
 
@@ -598,13 +500,13 @@ void LListBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
 {
     rowOut = -1;
-    if (index < m_topIndex || (InRange(index) && m_entries[size_t(index)].hidden))
+    if (index < m_topIndex || (InRange(index) && GetEntry(index).hidden))
         return S_FALSE;
     // Counting stops past the last row, so an entry far below the view costs nothing.
     const int32_t rows = int32_t(m_rows.size());
     int32_t row = 0;
     for (int32_t i = m_topIndex; i < index && i < GetItemCount() && row < rows; ++i)
-        row += m_entries[size_t(i)].hidden ? 0 : 1;
+        row += GetEntry(i).hidden ? 0 : 1;
     if (index >= GetItemCount())
         row += index - std::max(GetItemCount(), m_topIndex);
     if (row >= int32_t(m_rows.size()))
@@ -612,10 +514,10 @@ KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
     rowOut = row;
     const RCPtr<LListBoxItem>& control = m_rows[size_t(row)];
     if (InRange(index)) {
-        const LListBoxEntry& entry = m_entries[size_t(index)];
+        const LListBoxEntry& entry = GetEntry(index);
         control->SetEnabled(true);
         static_cast<void>(
-            control->SetText(entry.blank ? String() : TextOf(entry.data))); // a control without text ignores it
+            control->SetText(entry.blank ? String() : m_model.GetText(index))); // a control without text ignores it
         control->SetValue(entry.selectionValue);
         control->SetMarked(entry.marked);
         control->SetBlank(entry.blank);
@@ -638,7 +540,7 @@ void LListBox::RefreshItems(int32_t from)
     int32_t index = from;
     int32_t row = -1;
     while (true) {
-        if (InRange(index) && m_entries[size_t(index)].hidden) {
+        if (InRange(index) && GetEntry(index).hidden) {
             ++index;
             continue;
         }
@@ -654,11 +556,11 @@ int32_t LListBox::GetEntryIndexOfItemControl(const LControl* control) const
         if (m_rows[row].Get() != control)
             continue;
         int32_t index = m_topIndex;
-        while (index < GetItemCount() && m_entries[size_t(index)].hidden)
+        while (index < GetItemCount() && GetEntry(index).hidden)
             ++index;
         for (size_t k = 0; k < row && index < GetItemCount(); ++k) {
             ++index;
-            while (index < GetItemCount() && m_entries[size_t(index)].hidden)
+            while (index < GetItemCount() && GetEntry(index).hidden)
                 ++index;
         }
         return index < GetItemCount() ? index : -1;
@@ -668,12 +570,12 @@ int32_t LListBox::GetEntryIndexOfItemControl(const LControl* control) const
 
 int32_t LListBox::GetItemControlIndexOfEntry(int32_t index) const
 {
-    if (index < m_topIndex || !InRange(index) || m_entries[size_t(index)].hidden)
+    if (index < m_topIndex || !InRange(index) || GetEntry(index).hidden)
         return -1;
     const int32_t rows = int32_t(m_rows.size());
     int32_t row = 0;
     for (int32_t i = m_topIndex; i < index && row < rows; ++i)
-        row += m_entries[size_t(i)].hidden ? 0 : 1;
+        row += GetEntry(i).hidden ? 0 : 1;
     return row < rows ? row : -1;
 }
 
@@ -691,15 +593,15 @@ int32_t LListBox::MeasureItemWidth(int32_t index) const
     const RCPtr<LMeasurementRenderer> renderer = LFontText::GetMeasurementRenderer();
     RectT<float> extent{0.0f, 0.0f, 0.0f, 0.0f};
     if (font && renderer)
-        renderer->MeasureText(extent, TextOf(m_entries[size_t(index)].data), font);
+        renderer->MeasureText(extent, m_model.GetText(index), font);
     return int32_t(float(m_itemPadding) + extent.width + 0.5f);
 }
 
 int32_t LListBox::GetContentHeight() const
 {
     int32_t visible = 0;
-    for (const LListBoxEntry& entry : m_entries)
-        visible += entry.hidden ? 0 : 1;
+    for (int32_t i = 0; i < m_model.GetCount(); ++i)
+        visible += m_model.GetEntry(i).hidden ? 0 : 1;
     return visible * m_itemHeight;
 }
 
@@ -859,12 +761,12 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
 {
     if (!InRange(index))
         return E_INVALIDARG;
-    if (m_entries[size_t(index)].hidden) {
+    if (GetEntry(index).hidden) {
         int32_t near = -1;
         for (int32_t i = index; i >= 0 && near < 0; --i)
-            near = m_entries[size_t(i)].hidden ? -1 : i;
+            near = GetEntry(i).hidden ? -1 : i;
         for (int32_t i = index; i < GetItemCount() && near < 0; ++i)
-            near = m_entries[size_t(i)].hidden ? -1 : i;
+            near = GetEntry(i).hidden ? -1 : i;
         if (near < 0)
             return S_FALSE;
         index = near;
@@ -881,12 +783,12 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
     }
     const int32_t k = std::max(rows, 1) - 1;
     int32_t lastVisible = GetItemCount() - 1;
-    while (lastVisible >= 0 && m_entries[size_t(lastVisible)].hidden)
+    while (lastVisible >= 0 && GetEntry(lastVisible).hidden)
         --lastVisible;
     int32_t lastTop = lastVisible;
     for (int32_t steps = k; steps > 0 && lastTop > 0;) {
         --lastTop;
-        if (!m_entries[size_t(lastTop)].hidden)
+        if (!GetEntry(lastTop).hidden)
             --steps;
     }
     int32_t top;
@@ -898,7 +800,7 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
         int32_t shownInRowK = m_topIndex;
         for (int32_t steps = k; steps > 0 && shownInRowK < GetItemCount() - 1;) {
             ++shownInRowK;
-            if (!m_entries[size_t(shownInRowK)].hidden)
+            if (!GetEntry(shownInRowK).hidden)
                 --steps;
         }
         if (index <= shownInRowK)
@@ -906,11 +808,11 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
         top = index;
         for (int32_t steps = k; steps > 0 && top > 0;) {
             --top;
-            if (!m_entries[size_t(top)].hidden)
+            if (!GetEntry(top).hidden)
                 --steps;
         }
     }
-    const int32_t r = VisibleBefore(top);
+    const int32_t r = m_model.VisibleBefore(top);
     if (top == m_topIndex && GetScrollOffset().y == double(m_itemHeight) * r)
         return S_OK;
     // Rows moving under the pointer must not select in drop-down mode.
@@ -948,37 +850,11 @@ int32_t LListBox::HitTestItem(const PointT<double>& point) const
 
 int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
 {
-    if (first < 0 || first >= GetItemCount())
+    if (!InRange(first))
         return E_INVALIDARG;
-    if (last < 0)
-        last = first;
-    last = std::min(last, GetItemCount() - 1);
-    if (first == last && IsItemSelected(first) && (!exclusive || m_selectedCount == 1)) {
-        EnsureItemVisible(first);
-        return first;
-    }
-    m_anchorIndex = first;
-    m_currentIndex = last;
     bool changed = false;
-    const int32_t lo = std::min(first, last), hi = std::max(first, last);
-    if (!exclusive) {
-        for (int32_t i = lo; i <= hi; ++i) {
-            if (!IsItemSelected(i)) {
-                static_cast<void>(SetItemSelectionValue(i, 1.0)); // an index out of range changes nothing
-                changed = true;
-            }
-        }
-    } else {
-        for (int32_t i = GetItemCount(); i-- > 0;) {
-            const bool inside = i >= lo && i <= hi;
-            if (inside != IsItemSelected(i)) {
-                static_cast<void>(
-                    SetItemSelectionValue(i, inside ? 1.0 : 0.0)); // an index out of range changes nothing
-                changed = true;
-            }
-        }
-    }
-    EnsureItemVisible(m_currentIndex);
+    const int32_t shown = m_model.Select(first, last, exclusive, changed);
+    static_cast<void>(EnsureItemVisible(shown)); // an index out of range scrolls nowhere
     if (changed)
         SelectionChanged();
     return first;
@@ -986,65 +862,16 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
 
 KXRESULT LListBox::DeselectItem(int32_t index)
 {
-    if (!IsItemSelected(index))
+    if (!m_model.Deselect(index))
         return S_FALSE;
-    static_cast<void>(SetItemSelectionValue(index, 0.0)); // an index out of range changes nothing
-    const int32_t count = GetItemCount();
-    if (m_selectedCount == 0) {
-        m_anchorIndex = m_currentIndex = -1;
-    } else if (index == m_currentIndex) {
-        const bool anchorWasCurrent = m_anchorIndex == m_currentIndex;
-        int32_t next = -1;
-        if (IsItemSelected(index + 1))
-            next = index + 1;
-        else if (IsItemSelected(index - 1))
-            next = index - 1;
-        if (next >= 0) {
-            m_currentIndex = next;
-            if (anchorWasCurrent)
-                m_anchorIndex = next;
-        } else if (m_anchorIndex >= 0 && m_anchorIndex < count && m_anchorIndex != index) {
-            m_currentIndex = m_anchorIndex;
-        } else {
-            int32_t highest = -1;
-            for (int32_t i = count; i-- > 0 && highest < 0;)
-                highest = IsItemSelected(i) ? i : -1;
-            m_anchorIndex = m_currentIndex = highest;
-        }
-    } else if (index == m_anchorIndex) {
-        if (IsItemSelected(index + 1))
-            m_anchorIndex = index + 1;
-        else if (IsItemSelected(index - 1))
-            m_anchorIndex = index - 1;
-        else
-            m_anchorIndex = -1;
-    }
     SelectionChanged();
     return S_OK;
 }
 
 void LListBox::DeselectAll()
 {
-    bool changed = false;
-    for (int32_t i = GetItemCount(); i-- > 0;) {
-        if (IsItemSelected(i)) {
-            static_cast<void>(SetItemSelectionValue(i, 0.0)); // an index out of range changes nothing
-            changed = true;
-        }
-    }
-    m_anchorIndex = m_currentIndex = -1;
-    if (changed)
+    if (m_model.DeselectAll())
         SelectionChanged();
-}
-
-const std::vector<int32_t>& LListBox::GetSelectedIndices()
-{
-    m_selectedIndices.clear();
-    for (int32_t i = 0; i < GetItemCount(); ++i) {
-        if (IsItemSelected(i))
-            m_selectedIndices.push_back(i);
-    }
-    return m_selectedIndices;
 }
 
 void LListBox::SelectionChanged()
@@ -1083,15 +910,16 @@ void LListBox::OnItemClicked(const LControl* control, const RCPtr<LMouseButtonPa
         SelectItems(index, index, true);
     } else if (selectionMode == 1) {
         if (ctrl && shift) {
-            m_anchorIndex = m_currentIndex = index;
+            m_model.SetAnchorIndex(index);
+            m_model.SetCurrentIndex(index);
             SelectItems(index, index, false);
         } else if (ctrl) {
             toggle();
         } else if (shift) {
-            m_currentIndex = index;
+            m_model.SetCurrentIndex(index);
             // Without an anchor there is no range to select.
-            if (m_anchorIndex >= 0)
-                SelectItems(m_anchorIndex, index, true);
+            if (GetAnchorIndex() >= 0)
+                SelectItems(GetAnchorIndex(), index, true);
         } else {
             SelectItems(index, index, true);
         }
@@ -1249,22 +1077,18 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
     constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
     const uint32_t k = key->key.key;
-    const int32_t count = GetItemCount();
     switch (k) {
     case kUp:
     case kShiftUp:
     case kDown:
     case kShiftDown: {
-        const int32_t step = k == kUp || k == kShiftUp ? -1 : 1;
-        // Hidden entries are skipped like those that cannot be selected.
-        int32_t i = m_currentIndex + step;
-        while (i >= 0 && i < count && (!IsItemSelectable(i) || m_entries[size_t(i)].hidden))
-            i += step;
-        if (i < 0 || i >= count)
+        const int32_t i = m_model.NextSelectable(k == kUp || k == kShiftUp ? -1 : 1,
+                                                 [this](int32_t j) { return IsItemSelectable(j); });
+        if (i < 0)
             return S_OK;
         // Shift extends the range from the anchor; without an anchor it moves as the plain key does.
-        if ((k == kShiftUp || k == kShiftDown) && multiSelect && m_anchorIndex >= 0)
-            SelectItems(m_anchorIndex, i, false);
+        if ((k == kShiftUp || k == kShiftDown) && multiSelect && GetAnchorIndex() >= 0)
+            SelectItems(GetAnchorIndex(), i, false);
         else
             SelectItems(i, -1, true);
         return S_OK;
@@ -1283,8 +1107,8 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
         PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnter):
-        if (m_currentIndex >= 0)
-            ActivateItem(m_currentIndex);
+        if (GetCurrentIndex() >= 0)
+            ActivateItem(GetCurrentIndex());
         return S_OK;
     default:
         return S_FALSE;
@@ -1294,7 +1118,7 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
 KXRESULT LListBox::BreakCycles()
 {
     m_rows.clear();
-    m_entries.clear();
+    m_model.Clear();
     m_templateDescriptor = nullptr;
     return LControlWithHandler::BreakCycles();
 }

@@ -6,6 +6,7 @@
 // Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ListBoxItem.h"
+#include "KXFramework/Controls/ListBoxModel.h"
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
 #include "KXFramework/Utilities/Graphics/Bitmap.h"
@@ -18,17 +19,6 @@ namespace KX {
 
 // The text of a text entry.
 using LListBoxText = LWrapperStringable<String, &StringToString, LTaggableObject>;
-
-struct LListBoxEntry {
-    RCPtr<LTaggableObject> data;
-    double selectionValue = 0.0;
-    bool marked = false;
-    bool blank = false;
-    bool hidden = false;
-    // The checked list box's check state and row icon.
-    bool checked = false;
-    RCPtr<LBitmap> icon;
-};
 
 class LListBox : public LControlWithHandler<LScrollView, LListBox> {
 public:
@@ -45,7 +35,7 @@ public:
     void OnClientRectChanged() override;
     KXRESULT BreakCycles() override;
 
-    virtual int32_t GetItemCount() const { return int32_t(m_entries.size()); }
+    virtual int32_t GetItemCount() const { return m_model.GetCount(); }
     // n, or the negative of the count reached when it could not be reached.
     virtual int32_t SetItemCount(int32_t n);
     // The new count; E_INVALIDARG for an index out of range.
@@ -64,7 +54,7 @@ public:
     virtual int32_t MeasureItemWidth(int32_t index) const;
     virtual int32_t GetContentHeight() const;
     virtual bool IsItemSelectable(int32_t) const { return true; }
-    virtual void SwapEntries(int32_t i, int32_t j) { std::swap(m_entries[size_t(i)], m_entries[size_t(j)]); }
+    virtual void SwapEntries(int32_t i, int32_t j) { m_model.Swap(i, j); }
     [[nodiscard]] virtual KXRESULT SortItems(int32_t first, int32_t count);
 
     void GetItemText(String& out, int32_t index) const;
@@ -104,13 +94,13 @@ public:
     // 1 when the entry was not selected, for the record only; callers may ignore it.
     KXRESULT DeselectItem(int32_t index);
     void DeselectAll();
-    const std::vector<int32_t>& GetSelectedIndices();
+    const std::vector<int32_t>& GetSelectedIndices() { return m_model.GetSelectedIndices(); }
     void ActivateItem(int32_t index);
 
     int32_t GetTopIndex() const { return m_topIndex; }
-    int32_t GetCurrentIndex() const { return m_currentIndex; }
-    int32_t GetAnchorIndex() const { return m_anchorIndex; }
-    int32_t GetSelectedCount() const { return m_selectedCount; }
+    int32_t GetCurrentIndex() const { return m_model.GetCurrentIndex(); }
+    int32_t GetAnchorIndex() const { return m_model.GetAnchorIndex(); }
+    int32_t GetSelectedCount() const { return m_model.GetSelectedCount(); }
     int32_t GetItemHeight() const { return m_itemHeight; }
     bool IsDropDownMode() const { return m_dropDownMode; }
 
@@ -127,17 +117,16 @@ protected:
     virtual void OnItemControlAdded(const RCPtr<LListBoxItem>&) {}
     // A row is leaving the list (a new skin replaces the rows).
     virtual void OnItemControlDropped(const RCPtr<LListBoxItem>&) {}
-    LListBoxEntry& GetEntry(int32_t index) { return m_entries[size_t(index)]; }
+    LListBoxEntry& GetEntry(int32_t index) { return m_model.GetEntry(index); }
     void OnItemClicked(const LControl* control, const RCPtr<LMouseButtonParam>& param);
     void SelectionChanged();
-    const LListBoxEntry& GetEntry(int32_t index) const { return m_entries[size_t(index)]; }
-    bool InRange(int32_t index) const { return index >= 0 && index < GetItemCount(); }
+    const LListBoxEntry& GetEntry(int32_t index) const { return m_model.GetEntry(index); }
+    bool InRange(int32_t index) const { return m_model.InRange(index); }
 
-    std::vector<LListBoxEntry> m_entries;
+    // The entries and the selection; a changed selection value refreshes its row.
+    LListBoxModel m_model;
     std::vector<RCPtr<LListBoxItem>> m_rows;
     int32_t m_topIndex = 0;
-    int32_t m_anchorIndex = -1;
-    int32_t m_currentIndex = -1;
 
 private:
     void ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem);
@@ -160,10 +149,6 @@ private:
     void SetWidestItemWidth(int32_t width);
     void RecomputeWidestItemWidth();
     void FollowContentHeight();
-    // The entry `steps` visible entries after the first visible one at or after `from`; the last
-    // visible entry when the list runs out first; `from` when none is visible.
-    int32_t StepVisible(int32_t from, int32_t steps) const;
-    int32_t VisibleBefore(int32_t index) const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     void PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& key);
     [[nodiscard]] KXRESULT OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender,
@@ -180,10 +165,6 @@ private:
     RCPtr<LMouseButtonParam> m_press;
     bool m_dropDownMode = false;
     int32_t m_itemHeight = 14;
-    std::vector<int32_t> m_selectedIndices;
-    int32_t m_selectedCount = 0;
-    // Entries hidden; while there are none, a row's entry follows from its number.
-    int32_t m_hiddenCount = 0;
     int32_t m_itemDragThreshold = 1;
     bool m_creatingItemControls = false;
     bool m_applyingDescriptor = false;

@@ -21,43 +21,9 @@ RCPtr<LClipboard> Clipboard()
     return RCPtr<LClipboard>(services ? services->GetClipboard() : nullptr);
 }
 
-bool IsWhite(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0x00A0 ||
-           c == 0x3000;
-}
-
-// The box is one line of visible text: control characters (NUL included) are dropped and a
-// surrogate without its partner becomes U+FFFD, so the text always converts to UTF-8 cleanly.
-String CleanPastedText(const String& text)
-{
-    String out;
-    const char16_t* p = text.GetData();
-    const unsigned n = text.GetLength();
-    for (unsigned i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
-            continue;
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
-            out.AppendChar(c);
-            out.AppendChar(p[++i]);
-        } else if (c >= 0xD800 && c < 0xE000) {
-            out.AppendChar(0xFFFD);
-        } else {
-            out.AppendChar(c);
-        }
-    }
-    return out;
-}
-
 RectEdges Edges(const RectT<int32_t>& r)
 {
     return {r.x, r.y, r.x + r.width, r.y + r.height};
-}
-
-String Replace(const String& text, int32_t start, int32_t count, const String& insert)
-{
-    return text.Left(unsigned(start)) + insert + text.Mid(unsigned(start + count));
 }
 
 } // namespace
@@ -119,9 +85,9 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
     static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
     ClearSelection();
     if (resetCaret)
-        MoveCaret(0, true);
-    else if (m_caret > GetLength())
-        MoveCaret(GetLength(), true);
+        static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
+    else if (GetCaret() > GetLength())
+        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
     EnsureCaretVisible();
     if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
         m_looks.GetAt(kCue)->SetText(m_cueText);
@@ -135,15 +101,12 @@ KXRESULT LTextBox::MoveCaret(int32_t position, bool force)
 {
     if (position < 0 || position > GetLength())
         return E_INVALIDARG;
-    if (position == m_caret && !force) {
-        if (m_selectionLength == 0)
-            m_selectionAnchor = m_caret;
+    if (position == m_edit.GetCaret() && !force) {
+        m_edit.PlaceCaret(position);
         return S_FALSE;
     }
-    const bool same = position == m_caret;
-    m_caret = position;
-    if (m_selectionLength == 0)
-        m_selectionAnchor = m_caret;
+    const bool same = position == m_edit.GetCaret();
+    m_edit.PlaceCaret(position);
     UpdateCaretGeometry();
     EnsureCaretVisible();
     ShowCaret();
@@ -159,55 +122,32 @@ void LTextBox::ShowCaret()
 
 void LTextBox::SelectRange(int32_t first, int32_t last)
 {
-    const int32_t length = GetLength();
-    int32_t start = m_selectionStart;
-    int32_t count = m_selectionLength;
-    if (first == 0 && last == -1) {
-        start = 0;
-        count = length;
-        m_selectionAnchor = 0;
-    } else if (first == -1) {
-        start = count = 0;
-        m_selectionAnchor = 0;
-    } else if (first < 0 || last < 0 || first >= length || last >= length) {
-        return;
-    } else {
-        start = std::min(first, last);
-        count = std::abs(last - first) + 1;
-        m_selectionAnchor = start;
-    }
-    if (start == m_selectionStart && count == m_selectionLength)
-        return;
-    m_selectionStart = start;
-    m_selectionLength = count;
-    UpdateSelectionLook();
+    if (m_edit.SelectRange(first, last))
+        UpdateSelectionLook();
 }
 
 void LTextBox::SetSelection(int32_t start, int32_t length, int32_t anchor)
 {
-    if (length > 0) {
-        SelectRange(start, start + length - 1);
-    } else if (m_selectionStart != start || m_selectionLength != 0) {
-        m_selectionStart = start;
-        m_selectionLength = 0;
+    if (m_edit.SetSelection(start, length, anchor))
         UpdateSelectionLook();
-    }
-    m_selectionAnchor = anchor;
 }
 
 void LTextBox::ExtendSelectionTo(int32_t position)
 {
-    position = std::clamp(position, 0, GetLength());
-    const int32_t anchor = m_selectionAnchor;
-    SetSelection(std::min(anchor, position), std::abs(position - anchor), anchor);
-    MoveCaret(position, false);
+    if (m_edit.ExtendSelectionTo(position))
+        UpdateSelectionLook();
+    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
 }
 
 void LTextBox::ClearSelection()
 {
-    const bool had = m_selectionLength != 0;
-    m_selectionStart = m_selectionLength = m_selectionAnchor = 0;
-    if (had)
+    if (m_edit.ClearSelection())
+        UpdateSelectionLook();
+}
+
+void LTextBox::SelectFromCaretAnchorTo(int32_t target)
+{
+    if (m_edit.SelectFromCaretAnchorTo(target))
         UpdateSelectionLook();
 }
 
@@ -263,108 +203,61 @@ int32_t LTextBox::PositionFromPoint(const PointT<double>& point)
     return low;
 }
 
-int32_t LTextBox::PreviousWordStart() const
-{
-    const String& text = GetText();
-    int32_t i = m_caret;
-    while (i > 0 && IsWhite(text.GetData()[i - 1]))
-        --i;
-    while (i > 0 && !IsWhite(text.GetData()[i - 1]))
-        --i;
-    return i;
-}
-
-int32_t LTextBox::NextWordStart() const
-{
-    const String& text = GetText();
-    const int32_t n = GetLength();
-    int32_t i = m_caret;
-    while (i < n && IsWhite(text.GetData()[i]))
-        ++i;
-    while (i < n && !IsWhite(text.GetData()[i]))
-        ++i;
-    while (i < n && IsWhite(text.GetData()[i]))
-        ++i;
-    return i;
-}
-
 void LTextBox::SetAutoScroll(int axis, bool on)
 {
     (axis == 0 ? m_autoScrollX : m_autoScrollY) = on;
 }
 
-void LTextBox::SetCharacterList(const String& characters, bool allows)
-{
-    m_characterList = characters;
-    m_characterListAllows = allows;
-}
-
 void LTextBox::SetMaxLength(int32_t maximum)
 {
-    m_maxLength = maximum;
+    m_edit.SetMaxLength(maximum);
     if (maximum > 0 && GetLength() > maximum && !ApplyText(GetText().Left(unsigned(maximum)), false))
         MoveCaret(GetLength(), true);
 }
 
 // ---- keys
 
-bool LTextBox::IsTypable(char16_t c) const
-{
-    // Printable: no control character, no lone surrogate half, no non-character. The C locale
-    // of the program would refuse every letter beyond ASCII, so the test is on Unicode ranges.
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFFFE || c == 0xFFFF)
-        return false;
-    return !(c >= 0xD800 && c < 0xE000);
-}
-
 KXRESULT LTextBox::TypeCharacter(char16_t c)
 {
     if (c == 8)
         return S_OK;
-    if (!IsTypable(c))
+    if (!LTextEditModel::IsTypable(c))
         return S_FALSE;
-    if (!m_characterList.IsEmpty()) {
-        const bool listed = m_characterList.Find(String(c)) >= 0;
-        if (listed != m_characterListAllows)
-            return S_OK;
-    }
+    if (!m_edit.Admits(c))
+        return S_OK;
     InsertCharacter(c);
     return S_OK;
 }
 
 void LTextBox::InsertCharacter(char16_t c)
 {
-    String copy = GetText();
-    if (m_selectionLength > 0) {
-        copy = Replace(copy, m_selectionStart, m_selectionLength, String());
-        const int32_t start = m_selectionStart;
-        ClearSelection();
-        m_caret = std::min(start, int32_t(copy.GetLength()));
+    const bool hadSelection = m_edit.GetSelectionLength() > 0;
+    LTextEditModel::Edit edit;
+    const LTextEditModel::Typing typing = m_edit.Type(c, edit);
+    if (hadSelection)
+        UpdateSelectionLook();
+    if (typing == LTextEditModel::Typing::Full) {
+        if (edit.text != GetText())
+            ApplyText(edit.text, false);
+        static_cast<void>(MoveCaret(std::min(m_edit.GetCaret(), GetLength()),
+                                    true)); // a position out of range leaves the caret where it is
+    } else if (typing == LTextEditModel::Typing::Inserted && !ApplyText(edit.text, false)) {
+        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
     }
-    if (m_maxLength > 0 && int32_t(copy.GetLength()) >= m_maxLength) {
-        if (copy != GetText())
-            ApplyText(copy, false);
-        MoveCaret(std::min(m_caret, GetLength()), true);
-        return;
-    }
-    if (Failed(copy.Insert(unsigned(m_caret), String(c))))
-        return; // nothing was typed, so the caret stays
-    const int32_t caret = m_caret;
-    if (!ApplyText(copy, false))
-        MoveCaret(caret + 1, true);
 }
 
 void LTextBox::DeleteRange(int32_t start, int32_t count)
 {
-    if (!ApplyText(Replace(GetText(), start, count, String()), false))
-        MoveCaret(start, true);
+    const LTextEditModel::Edit edit = m_edit.DeleteRange(start, count);
+    if (!ApplyText(edit.text, false))
+        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
 }
 
 void LTextBox::DeleteSelection()
 {
-    const int32_t start = m_selectionStart;
-    if (!ApplyText(Replace(GetText(), m_selectionStart, m_selectionLength, String()), false))
-        MoveCaret(start, true);
+    const LTextEditModel::Edit edit = m_edit.DeleteSelection();
+    if (!ApplyText(edit.text, false))
+        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
 }
 
 KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
@@ -379,11 +272,13 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     switch (key) {
     case KeyCode::Press(VirtualKey::kLeft):
         ClearSelection();
-        MoveCaret(std::max(m_caret - 1, 0), false);
+        static_cast<void>(
+            MoveCaret(std::max(GetCaret() - 1, 0), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight):
         ClearSelection();
-        MoveCaret(std::min(m_caret + 1, length), false);
+        static_cast<void>(
+            MoveCaret(std::min(GetCaret() + 1, length), false)); // a position out of range leaves the caret where it is
         return S_OK;
     case KeyCode::Press(VirtualKey::kUp):
     case KeyCode::Press(VirtualKey::kDown):
@@ -395,19 +290,17 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     case KeyCode::Press(VirtualKey::kDown, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         return S_FALSE;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kShiftKey):
-        if (m_caret > 0) {
-            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
-            const int32_t target = m_caret - 1;
-            SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            MoveCaret(target, false);
+        if (GetCaret() > 0) {
+            const int32_t target = GetCaret() - 1;
+            SelectFromCaretAnchorTo(target);
+            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kShiftKey):
-        if (m_caret < length) {
-            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
-            const int32_t target = m_caret + 1;
-            SetSelection(std::min(anchor, target), std::abs(anchor - target), anchor);
-            MoveCaret(target, false);
+        if (GetCaret() < length) {
+            const int32_t target = GetCaret() + 1;
+            SelectFromCaretAnchorTo(target);
+            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey):
@@ -433,37 +326,35 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         MoveCaret(length, false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kHome, KeyCode::kShiftKey):
-        if (m_caret > 0) {
-            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
-            SetSelection(0, anchor, anchor);
-            MoveCaret(0, false);
+        if (GetCaret() > 0) {
+            SelectFromCaretAnchorTo(0);
+            static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd, KeyCode::kShiftKey):
-        if (m_caret < length) {
-            const int32_t anchor = m_selectionLength == 0 ? m_caret : m_selectionAnchor;
-            SetSelection(anchor, length - anchor, anchor);
-            MoveCaret(length, false);
+        if (GetCaret() < length) {
+            SelectFromCaretAnchorTo(length);
+            static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kBack):
     case KeyCode::Press(VirtualKey::kDelete, KeyCode::kShiftKey):
-        if (m_selectionLength > 0)
+        if (GetSelectionLength() > 0)
             DeleteSelection();
-        else if (m_caret > 0)
-            DeleteRange(m_caret - 1, 1);
+        else if (GetCaret() > 0)
+            DeleteRange(GetCaret() - 1, 1);
         return S_OK;
     case KeyCode::Press(VirtualKey::kDelete):
-        if (m_selectionLength > 0)
+        if (GetSelectionLength() > 0)
             DeleteSelection();
-        else if (m_caret < length)
-            DeleteRange(m_caret, 1);
+        else if (GetCaret() < length)
+            DeleteRange(GetCaret(), 1);
         return S_OK;
     case KeyCode::Press(VirtualKey::kDelete, KeyCode::kCtrlKey):
-        if (m_selectionLength > 0)
+        if (GetSelectionLength() > 0)
             DeleteSelection();
         else
-            DeleteRange(m_caret, length - m_caret);
+            DeleteRange(GetCaret(), length - GetCaret());
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnter):
         return Validate()->Valid ? S_FALSE : S_OK;
@@ -512,7 +403,7 @@ bool LTextBox::CanPerformEdit(int32_t kind)
     case EditKind::kDelete:
     case EditKind::kCut:
     case EditKind::kCopy:
-        return m_selectionLength > 0;
+        return GetSelectionLength() > 0;
     case EditKind::kPaste: {
         if (!Clipboard())
             return false;
@@ -520,8 +411,7 @@ bool LTextBox::CanPerformEdit(int32_t kind)
         const auto* text = dynamic_cast<const LClipboardText*>(content.Get());
         if (!text)
             return false;
-        const int64_t total = int64_t(GetLength()) - m_selectionLength + text->GetLength();
-        return (m_maxLength <= 0 || total <= m_maxLength) && total <= int64_t(kHardLimit);
+        return m_edit.Fits(int64_t(GetLength()) - GetSelectionLength() + text->GetLength());
     }
     default:
         return false;
@@ -532,16 +422,16 @@ KXRESULT LTextBox::PerformEdit(int32_t kind)
 {
     switch (kind) {
     case EditKind::kDelete:
-        if (m_selectionLength <= 0)
+        if (GetSelectionLength() <= 0)
             return E_FAIL;
         DeleteSelection();
         return S_OK;
     case EditKind::kCut:
     case EditKind::kCopy: {
-        if (m_selectionLength <= 0)
+        if (GetSelectionLength() <= 0)
             return E_FAIL;
         if (Clipboard()) {
-            const String part = GetText().SubString(m_selectionStart, unsigned(m_selectionLength));
+            const String part = GetText().SubString(GetSelectionStart(), unsigned(GetSelectionLength()));
             static_cast<void>(Clipboard()->SetContent(
                 RCPtr<LRefCountedObject>(new LClipboardText(part)))); // a new content always takes the window
         }
@@ -565,28 +455,24 @@ KXRESULT LTextBox::Paste(String text)
 {
     if (text.GetLength() > kHardLimit)
         return E_FAIL;
-    text = CleanPastedText(text);
-    if (m_selectionLength > 0)
+    text = LTextEditModel::CleanPastedText(text);
+    if (GetSelectionLength() > 0)
         return ReplaceSelection(text);
-    const int64_t total = int64_t(GetLength()) + text.GetLength();
-    if ((m_maxLength > 0 && total > m_maxLength) || total > int64_t(kHardLimit))
+    LTextEditModel::Edit edit;
+    if (!m_edit.InsertAtCaret(text, edit))
         return E_FAIL;
-    const int32_t caret = m_caret;
-    if (!ApplyText(Replace(GetText(), caret, 0, text), false))
-        MoveCaret(caret + int32_t(text.GetLength()), true);
+    if (!ApplyText(edit.text, false))
+        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
     return S_OK;
 }
 
 KXRESULT LTextBox::ReplaceSelection(const String& text)
 {
-    if (m_selectionLength <= 0)
+    LTextEditModel::Edit edit;
+    if (!m_edit.ReplaceSelection(text, edit))
         return E_FAIL;
-    const int64_t total = int64_t(GetLength()) - m_selectionLength + text.GetLength();
-    if ((m_maxLength > 0 && total > m_maxLength) || total > int64_t(kHardLimit))
-        return E_FAIL;
-    const int32_t start = m_selectionStart;
-    const bool unchanged = ApplyText(Replace(GetText(), start, m_selectionLength, text), false);
-    MoveCaret(start + int32_t(text.GetLength()), true);
+    const bool unchanged = ApplyText(edit.text, false);
+    static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
     ClearSelection();
     return unchanged ? S_FALSE : S_OK;
 }
@@ -650,8 +536,8 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
         return;
     }
     ClearSelection();
-    MoveCaret(position, false);
-    m_selectionAnchor = position;
+    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    m_edit.SetSelectionAnchor(position);
 }
 
 double LTextBox::MaxScroll() const
@@ -689,12 +575,9 @@ void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
     if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
         return;
     ClearSelection();
-    MoveCaret(PreviousWordStart(), false);
-    m_selectionAnchor = m_caret;
-    int32_t end = NextWordStart();
-    while (end > m_caret && IsWhite(GetText().GetData()[end - 1]))
-        --end;
-    ExtendSelectionTo(end);
+    static_cast<void>(MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+    m_edit.SetSelectionAnchor(GetCaret());
+    ExtendSelectionTo(m_edit.WordEnd());
 }
 
 // ---- caret, scrolling and looks
@@ -704,7 +587,7 @@ void LTextBox::UpdateCaretGeometry()
     const RectT<double> area = GetTextArea();
     const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
     const RectT<float> line = look && look->GetFontText() ? look->GetFontText()->GetLineRect(0) : RectT<float>{};
-    m_caretX = area.x + line.x + MeasureWidth(GetText().Left(unsigned(m_caret))) - 1.0;
+    m_caretX = area.x + line.x + MeasureWidth(GetText().Left(unsigned(GetCaret()))) - 1.0;
     m_caretY = area.y + line.y;
     m_caretWidth = 1.0;
     const RCPtr<LFont> font = TextFont();
@@ -828,13 +711,14 @@ void LTextBox::UpdateSelectionLook()
     }
     const int base = focused ? (hover ? kFocusedHover : kFocused) : (hover ? kHover : kNormal);
     const int overlay = hover ? kSelectionHover : kSelection;
-    if (focused && m_selectionLength > 0 && has(overlay)) {
+    if (focused && GetSelectionLength() > 0 && has(overlay)) {
         const RectT<double> area = GetTextArea();
         const RCPtr<LLook>& look = GetCurrentLook(base);
         const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
-        const double left = origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart))) - m_scrollOffset.x;
-        const double right =
-            origin + MeasureWidth(GetText().Left(unsigned(m_selectionStart + m_selectionLength))) - m_scrollOffset.x;
+        const double left = origin + MeasureWidth(GetText().Left(unsigned(GetSelectionStart()))) - m_scrollOffset.x;
+        const double right = origin +
+                             MeasureWidth(GetText().Left(unsigned(GetSelectionStart() + GetSelectionLength()))) -
+                             m_scrollOffset.x;
         LRectList selection;
         selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
         static_cast<void>(SetLookRegion(overlay, selection));      // a look the skin lacks is not drawn

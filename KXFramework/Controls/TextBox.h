@@ -6,6 +6,7 @@
 // clipboard object routes to the focused box.
 // Thread: UI thread only.
 #include "KXFramework/Controls/ScrollView.h"
+#include "KXFramework/Controls/TextEditModel.h"
 #include "KXFramework/System/ClipBoard.h"
 
 #include <cstdint>
@@ -35,9 +36,7 @@ public:
     static constexpr int kCue = 9;
     static constexpr int kSelection = 10;
     static constexpr int kSelectionHover = 11;
-    // The longest text the box holds whatever its maximum length: a larger paste or text is
-    // refused, so input from outside cannot make every layout pass walk megabytes.
-    static constexpr unsigned kHardLimit = 65536;
+    static constexpr unsigned kHardLimit = LTextEditModel::kHardLimit;
 
     using LScrollView::LScrollView;
     ~LTextBox() override;
@@ -56,19 +55,19 @@ public:
     void SetSelection(int32_t start, int32_t length, int32_t anchor);
     void ExtendSelectionTo(int32_t position);
     void ClearSelection();
-    int32_t GetCaret() const { return m_caret; }
-    int32_t GetSelectionStart() const { return m_selectionStart; }
-    int32_t GetSelectionLength() const { return m_selectionLength; }
-    int32_t GetLength() const { return int32_t(GetText().GetLength()); }
+    int32_t GetCaret() const { return m_edit.GetCaret(); }
+    int32_t GetSelectionStart() const { return m_edit.GetSelectionStart(); }
+    int32_t GetSelectionLength() const { return m_edit.GetSelectionLength(); }
+    int32_t GetLength() const { return m_edit.GetLength(); }
     int32_t PositionFromPoint(const PointT<double>& point);
-    int32_t PreviousWordStart() const;
-    int32_t NextWordStart() const;
+    int32_t PreviousWordStart() const { return m_edit.PreviousWordStart(); }
+    int32_t NextWordStart() const { return m_edit.NextWordStart(); }
 
     // Axis 0: keep the caret in view horizontally and scroll while drag-selecting.
     void SetAutoScroll(int axis, bool on);
     void SetCaretFollow(int axis, bool on) { SetAutoScroll(axis, on); }
     // Empty: no restriction; allows: only the listed characters, else all but them.
-    void SetCharacterList(const String& characters, bool allows);
+    void SetCharacterList(const String& characters, bool allows) { m_edit.SetCharacterList(characters, allows); }
     void SetMaxLength(int32_t maximum);
     const String& GetCueText() const { return m_cueText; }
 
@@ -106,8 +105,9 @@ protected:
 
 private:
     [[nodiscard]] KXRESULT TypeCharacter(char16_t c);
-    bool IsTypable(char16_t c) const;
     void InsertCharacter(char16_t c);
+    // Shift with a move: the selection from the anchor (the caret when nothing is selected) to target.
+    void SelectFromCaretAnchorTo(int32_t target);
     void DeleteRange(int32_t start, int32_t count);
     [[nodiscard]] KXRESULT Paste(String text);
     void UpdateCaretGeometry();
@@ -120,14 +120,9 @@ private:
     double MaxScroll() const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
 
-    String m_characterList;
-    bool m_characterListAllows = true;
+    // Caret, selection and the editing rules over the control's text.
+    LTextEditModel m_edit{GetText()};
     String m_cueText;
-    int32_t m_caret = 0;
-    int32_t m_selectionStart = 0;
-    int32_t m_selectionLength = 0;
-    int32_t m_selectionAnchor = 0;
-    int32_t m_maxLength = 0;
     bool m_autoScrollX = false;
     bool m_autoScrollY = false;
     double m_caretX = 0.0;

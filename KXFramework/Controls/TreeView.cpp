@@ -181,7 +181,7 @@ KXRESULT LTreeView::OnExpander(const RCPtr<LNotificationDistributor>& sender, co
     RCPtr<LControl> self(this);
     const double value = box->GetValue();
     RCPtr<LIndexedDataWithValueParam> param(new LIndexedDataWithValueParam(nullptr, index, value));
-    m_entries[size_t(index)].checked = value >= 0.5;
+    GetEntry(index).checked = value >= 0.5;
     if (valueChanged)
         RecountChecked();
     UpdateHiddenStates(index);

@@ -10,6 +10,17 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+// Buttons, encoders and faders.
+#include "Panel/UI/KivoSeriesCommon/ButtonPanels.h"
+#include "Panel/UI/KivoSeriesCommon/EncoderPanels.h"
+#include "Panel/UI/KivoSeriesCommon/FaderPanels.h"
+#include "Panel/UI/KivoSeriesCommon/MoveableControlEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/MoveableControlViewPanel.h"
+#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
+#include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 
 #include "EnvironmentGuard.h"
 #include "Eventually.h"

@@ -2,6 +2,7 @@
 // fallback passes run too, from the resources and from files (the route with the size cap). The
 // tables read must hold exactly what a plain model of the rules collects from the same document.
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/DocumentReader.h"
 #include "KXFramework/ControlBase/XmlParser.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 
@@ -52,16 +53,16 @@ public:
         }
         if (name == "Application") {
             m_applicationName = String();
-            KX::LControlFactory::GetStringAttribute(attributes, "Name", m_applicationName);
+            KX::LDocumentReader::GetStringAttribute(attributes, "Name", m_applicationName);
         } else if (name == "StringTable") {
             if (const char* id = attributes.Find("ID"))
                 m_table = &m_tables[String(id)];
         } else if (name == "String") {
             m_key = String();
-            KX::LControlFactory::GetStringAttribute(attributes, "ID", m_key);
+            KX::LDocumentReader::GetStringAttribute(attributes, "ID", m_key);
         } else if (name == "Locale") {
             int32_t language = 0;
-            if (!KX::LControlFactory::GetIntAttribute(attributes, "LCID", language) ||
+            if (!KX::LDocumentReader::GetIntAttribute(attributes, "LCID", language) ||
                 static_cast<uint32_t>(language) != m_language)
                 return;
             m_matched = true;

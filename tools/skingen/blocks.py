@@ -110,25 +110,26 @@ def labelled_selector(style, doc, cls, name, rect, kind="comboBox", caption=None
     return sel
 
 
-def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24):
+def tab_control(style, doc, cls, name, rect, holder_classes, pages, selected=0, tab_height=24, weights=None):
     """A tab control: "buttonHolder" with one radio button per page and "pageHolder" with the pages,
     the n-th button and the n-th page sharing name and position. `pages` is a list of
     (page name, caption, page control); the selected button gets the lowest tab stop and
-    INITIAL_VALUE 1."""
+    INITIAL_VALUE 1. The buttons share the width equally, or by `weights` (one per page)."""
     x, y, w, h = rect
     button_cls, page_cls = holder_classes
     tc = ctl(cls, name, rect)
     buttons = ctl(button_cls, "buttonHolder", (0, 0, w, tab_height), "Transparent")
     holder = ctl(page_cls, "pageHolder", (0, tab_height, w, h - tab_height), "Panel")
-    width = w // max(1, len(pages))
+    weights = weights or [1] * len(pages)
+    edges = [round(w * sum(weights[:i]) / max(1, sum(weights))) for i in range(len(pages) + 1)]
     for i, (page_name, caption, page) in enumerate(pages):
         # No NOT_FOCUSABLE: it turns the tab stop negative, and the selection follows tab order.
         params = {"IS_RADIO": TRUE, "AUTO_VALUE_SET": TRUE}
         if i == selected:
             params["INITIAL_VALUE"] = "1"
         tab_stop = 0 if i == selected else i + 1
-        buttons.add(button(style, page_name, (i * width, 0, width, tab_height), looks="TabButton", params=params,
-                           LayoutOrder=i, TabStop=tab_stop))
+        buttons.add(button(style, page_name, (edges[i], 0, edges[i + 1] - edges[i], tab_height), looks="TabButton",
+                           params=params, LayoutOrder=i, TabStop=tab_stop))
         page.name = page_name
         page.extra["LayoutOrder"] = i
         holder.add(page)
@@ -204,3 +205,390 @@ def tool_tip(style, name):
     g = style.grid
     return ctl("Framework.ToolTip", name, (0, 0, 4 * g, 2 * g), "ToolTip", TextOverflowXType="Expand",
                TextOverflowYType="Expand")
+
+
+# ---- The editors' composites: note and CC selectors, labelled pairs, the push-button MIDI-type editor
+# and the read-only views inside the tiles.
+
+PE = "PresetEditor."
+CTRL = PE + "Control."
+COLUMN, ROW_STEP, CAPTION = 208, 32, 72  # editor page grid: column pitch, row pitch, caption width
+
+
+def note_selector(style, name, rect, zone=False):
+    """A note selector: "noteNameLabel", "numericUpDown", "octaveNameLabel"; the names come from the
+    labels' rank-read tables of the class (sharps, or flats and octaves 1–11 for the zone variant)."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    cls = CTRL + ("ZoneNoteSelector" if zone else "NoteSelector")
+    top = (h - field) // 2
+    sel = ctl(cls, name, rect)
+    sel.add(label(style, "noteNameLabel", (0, 0, 28, h), looks="TextCentred", font="default"),
+            numeric_up_down(style, "numericUpDown", (28, top, w - 28 - 40, field)),
+            label(style, "octaveNameLabel", (w - 40, 0, 40, h), looks="TextCentred", font="default"))
+    return sel
+
+
+def cc_selector(style, name, rect):
+    """A CC selector: a "numericUpDown" and the controller's name in "label"."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    box = 64
+    sel = ctl(CTRL + "CCSelector", name, rect)
+    sel.add(numeric_up_down(style, "numericUpDown", (0, (h - field) // 2, box, field)),
+            label(style, "label", (box + 2 * style.grid, 0, w - box - 2 * style.grid, h), looks="Text",
+                  font="default"))
+    return sel
+
+
+def labelled(style, cls, name, rect, inner, caption_width=CAPTION):
+    """A caption "controlNameLabel" beside `inner` (a block taking its name and rectangle)."""
+    x, y, w, h = rect
+    sel = ctl(cls, name, rect)
+    sel.add(label(style, "controlNameLabel", (0, 0, caption_width, h)), inner((caption_width, 0, w - caption_width, h)))
+    return sel
+
+
+def labelled_cc(style, name, rect):
+    return labelled(style, CTRL + "LabeledCCSelector", name, rect, lambda r: cc_selector(style, "ccSelector", r))
+
+
+def labelled_note(style, name, rect):
+    return labelled(style, CTRL + "LabeledNoteSelector", name, rect, lambda r: note_selector(style, "noteSelector", r))
+
+
+def labelled_number(style, doc, cls, name, rect):
+    return labelled_selector(style, doc, CTRL + cls, name, rect, kind="numericUpDown", caption_width=CAPTION)
+
+
+def labelled_list(style, doc, cls, name, rect, caption_width=CAPTION):
+    return labelled_selector(style, doc, CTRL + cls, name, rect, caption_width=caption_width)
+
+
+def labelled_check(style, cls, name, rect):
+    """A caption beside a check box "button" (its owner switches AUTO_VALUE_SET on)."""
+    x, y, w, h = rect
+    side = style.metric("CHECK")
+    return labelled(style, CTRL + cls, name, rect, lambda r: ctl("Framework.Button", "button",
+                                                                  (r[0], (h - side) // 2, side, side), "CheckBox"))
+
+
+def selector_pair(style, doc, cls, name, rect, first, second):
+    """Two labelled numbers side by side in a composite of class `cls`: `first` and `second` are
+    (selector class, child name)."""
+    x, y, w, h = rect
+    half = (w - 2 * style.grid) // 2
+    pair = ctl(CTRL + cls, name, rect)
+    pair.add(labelled_number(style, doc, first[0], first[1], (0, 0, half, h)),
+             labelled_number(style, doc, second[0], second[1], (w - half, 0, half, h)))
+    return pair
+
+
+BUTTON_MODE_PAGES = ("ccAbsolutePage", "ccCyclePage", "ccIncDecPage", "mmcPage", "notePage", "nrpnRpnPage",
+                     "programCyclePage", "programIncDecPage", "programPage", "otherPage")
+BUTTON_MODE_CAPTIONS = ("CC ABSOLUTE", "CC CYCLE", "CC INC/DEC", "MMC", "NOTE", "RPN/NRPN", "PROGRAM CYCLE",
+                        "PROGRAM INC/DEC", "PROGRAM", "OTHER")
+# Page classes: the ButtonModesControl names of 9.104 where they exist, else the pad's.
+BUTTON_MODE_PAGE_CLASSES = {
+    "ccAbsolutePage": CTRL + "ButtonModesControl.TabControl.PageHolder.CCAbsolutePage",
+    "nrpnRpnPage": CTRL + "ButtonModesControl.TabControl.PageHolder.NrpnRpnPage",
+    "otherPage": CTRL + "ButtonModesControl.TabControl.PageHolder.OtherPage",
+    "ccCyclePage": CTRL + "PadModes.TabControl.PageHolder.CCCyclePage",
+    "ccIncDecPage": CTRL + "PadModes.TabControl.PageHolder.CCIncDecPage",
+    "mmcPage": CTRL + "PadModes.TabControl.PageHolder.MMCPage",
+    "notePage": CTRL + "PadModes.TabControl.PageHolder.NotePage",
+    "programCyclePage": CTRL + "PadModes.TabControl.PageHolder.ProgramCyclePage",
+    "programIncDecPage": CTRL + "PadModes.TabControl.PageHolder.ProgramIncDecPage",
+    "programPage": CTRL + "PadModes.TabControl.PageHolder.ProgramPage",
+}
+
+
+# The sustain pedal's editor: six pages of its own classes, the other four of the button's, and the two
+# cycle pages' tab buttons transparent and hidden, so they cannot be chosen.
+SUSTAIN_MODE_PAGE_CLASSES = {
+    page: CTRL + "SustainModes.TabControl.PageHolder." + cls
+    for page, cls in (("notePage", "NotePage"), ("programPage", "ProgramPage"), ("ccAbsolutePage", "CCAbsolutePage"),
+                      ("ccIncDecPage", "CCIncDecPage"), ("mmcPage", "MMCPage"),
+                      ("programIncDecPage", "ProgramIncDecPage"))
+}
+SUSTAIN_HIDDEN_TABS = ("ccCyclePage", "programCyclePage")
+
+
+def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=()):
+    """The push-button MIDI-type editor: "tabControl" with the ten pages of BUTTON_MODE_PAGES, each
+    holding "midiChannel" and its fields on a grid of COLUMN x ROW_STEP cells. The tab buttons named
+    in `hidden_tabs` are transparent and hidden."""
+    x, y, w, h = rect
+    classes = dict(BUTTON_MODE_PAGE_CLASSES, **(page_classes or {}))
+    g = style.grid
+    row_h = 24
+    tab_h = 24
+    page_w, page_h = w, h - tab_h
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def values(prefix, cls):
+        return [labelled_number(style, doc, cls, f"{prefix}{i}", cell(i - 1, 2)) for i in range(1, 5)]
+
+    fields = {
+        "ccAbsolutePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                           selector_pair(style, doc, "PressedReleasedSelectors", "pressedReleasedSelectors",
+                                         cell(0, 1, 2), ("LabeledPressedSelector", "pressed"),
+                                         ("LabeledReleasedSelector", "released"))],
+        "ccCyclePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                        labelled_list(style, doc, "LabeledCycleTypeSelector", "cycleType", cell(0, 1))]
+        + values("ccValue", "LabeledCCValueSelector"),
+        "ccIncDecPage": [labelled_list(style, doc, "LabeledINCDecTypeSelector", "incDec", cell(0, 1)),
+                         labelled_cc(style, "cc", cell(1, 0, 2)),
+                         selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", cell(1, 1, 2),
+                                       ("LabeledMinSelector", "min"), ("LabeledMaxSelector", "max"))],
+        "mmcPage": [labelled_list(style, doc, "LabeledMMCSelector", "mmc", cell(1, 0))],
+        "notePage": [labelled_check(style, "LabeledLatchingSelector", "latching", cell(0, 1)),
+                     labelled_note(style, "note", cell(1, 0)),
+                     selector_pair(style, doc, "OnOffSelectors", "onOffSelectors", cell(1, 1, 2),
+                                   ("LabeledOnSelector", "on"), ("LabeledOffSelector", "off"))],
+        "nrpnRpnPage": [labelled_list(style, doc, "LabeledNrpnRpnSelector", "NrpnRpn", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb")),
+                        labelled_number(style, doc, "LabeledCCValueSelector", "value", cell(2, 1))],
+        "programCyclePage": values("program", "LabeledProgramSelector")
+        + [labelled_list(style, doc, "LabeledCycleTypeSelector", "cycleType", cell(0, 1))],
+        "programIncDecPage": [selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", cell(0, 1, 2),
+                                            ("LabeledMinSelector", "min"), ("LabeledMaxSelector", "max")),
+                              labelled_list(style, doc, "LabeledINCDecTypeSelector", "incDecType", cell(1, 0))],
+        "programPage": [labelled_number(style, doc, "LabeledProgramSelector", "program", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb"))],
+        "otherPage": [labelled_list(style, doc, "LabeledOtherSelector", "type", cell(1, 0, 2)),
+                      labelled_number(style, doc, "LabeledCCValueSelector", "value", cell(0, 1))],
+    }
+    pages = []
+    for page_name, caption in zip(BUTTON_MODE_PAGES, BUTTON_MODE_CAPTIONS):
+        page = ctl(classes[page_name], page_name, (0, 0, page_w, page_h), "Panel")
+        page.add(labelled_list(style, doc, "LabeledMidiChannelSelector", "midiChannel", cell(0, 0)))
+        page.add(*fields[page_name])
+        pages.append((page_name, caption, page))
+    tabs = CTRL + "ButtonModesControl.TabControl"
+    panel = ctl(PE + "MainControl.EditPanel.ButtonTypePanel", name, rect)
+    # Tabs as wide as their captions need, plus room around each.
+    panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                          pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
+    holder = panel.child("tabControl").child("buttonHolder")
+    for tab in hidden_tabs:
+        hidden = holder.child(tab)
+        hidden.looks = "TransparentButton"
+        hidden.extra["IsVisible"] = False
+    return panel
+
+
+def channel_view(style, name, rect):
+    """The channel label of a tile: "label" in the info font."""
+    x, y, w, h = rect
+    view = ctl(PE + "MainControl.MIDIChannelView", name, rect)
+    view.add(label(style, "label", (0, 0, w, h), looks="Info", font="info"))
+    return view
+
+
+def push_button_view(style, name, rect):
+    """The summary inside a push-button tile: "midiChannel" above the two-line "infoLabel"."""
+    x, y, w, h = rect
+    line = 14
+    view = ctl(PE + "MainControl.PushButtonType.ViewPanel", name, rect)
+    view.add(channel_view(style, "midiChannel", (0, 0, w, line)),
+             label(style, "infoLabel", (0, line, w, h - line), looks="Info", font="info"))
+    return view
+
+
+# ---- Buttons, encoders and faders: the moveable editor and view, the colour look lists, the tiles of the
+# three groups and their edit panels.
+
+from model import Look, Part  # noqa: E402
+
+TAB_WIDTH = 120  # the edit panels' own tabs
+MOVEABLE_TAB_WIDTH = 136  # the moveable editor's tabs
+NAME_WIDTH = 128  # room for "ENCODER 8" before the bank's name
+MOVEABLE_PAGES = (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"), ("ccRelativePage", "CC RELATIVE", "CCRelativePage"),
+                  ("nrpnRpnPage", "RPN/NRPN", "NrpnRpnPage"), ("otherPage", "OTHER", "OtherPage"))
+
+
+def colour_looks(doc, list_name, colours):
+    """A look list whose look n shows colour n: "Transparent" for position 0, else "SolidColor.<Name>", a
+    64 x 64 tiled part filled by the colorizer named after the colour. Names shared between lists are
+    defined once."""
+    entries = []
+    for position, (name, argb) in enumerate(colours):
+        if position == 0:
+            entries.append("Transparent")
+            continue
+        look_name = "SolidColor." + name
+        if look_name not in doc.looks:
+            doc.colorizer(name, f"0x{argb:08X}")
+            doc.part(Part(name, 64, 64, "Tile", colorizer=name))
+            doc.look(Look(look_name, client=name))
+        entries.append(look_name)
+    doc.look_list(list_name, entries)
+
+
+def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
+    """The moveable control editor: "tabControl" with ccAbsolutePage, ccRelativePage, nrpnRpnPage and
+    otherPage in this order in both holders, each holding "midiChannel" and its fields on the grid of
+    the push-button editor. The tab buttons named in `hidden_tabs` are transparent and hidden."""
+    x, y, w, h = rect
+    g = style.grid
+    tab_h, row_h = 24, 24
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def min_max(r):
+        return selector_pair(style, doc, "MinMaxSelectors", "minMaxSelectors", r, ("LabeledMinSelector", "min"),
+                             ("LabeledMaxSelector", "max"))
+
+    fields = {
+        "ccAbsolutePage": [labelled_cc(style, "cc", cell(1, 0, 2)), min_max(cell(0, 1, 2))],
+        "ccRelativePage": [labelled_cc(style, "cc", cell(1, 0, 2)),
+                           labelled_list(style, doc, "LabeledRelativeTypeSelector", "relativeType", cell(0, 1))],
+        "nrpnRpnPage": [labelled_list(style, doc, "LabeledNrpnRpnSelector", "NrpnRpnSelector", cell(1, 0)),
+                        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(0, 1, 2),
+                                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb"))],
+        "otherPage": [labelled_list(style, doc, "LabeledOtherSelector", "otherType", cell(1, 0, 2)),
+                      min_max(cell(0, 1, 2))],
+    }
+    tabs = CTRL + "MovementTypes.TabControl"
+    pages = []
+    for page_name, caption, cls in MOVEABLE_PAGES:
+        page = ctl(tabs + ".PageHolder." + cls, page_name, (0, 0, w, h - tab_h), "Panel")
+        page.add(labelled_list(style, doc, "LabeledMidiChannelSelector", "midiChannel", cell(0, 0)))
+        page.add(*fields[page_name])
+        pages.append((page_name, caption, page))
+    panel = ctl(PE + "MainControl.EditPanel.MoveableTypePanel", name, rect)
+    panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                          pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
+    holder = panel.child("tabControl").child("buttonHolder")
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
+    for tab in hidden_tabs:
+        hidden = holder.child(tab)
+        hidden.looks = "TransparentButton"
+        hidden.extra["IsVisible"] = False
+    return panel
+
+
+def _narrow_tabs(holder, width):
+    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+    holder.w = len(holder.children) * width
+    for i, tab in enumerate(holder.children):
+        tab.x, tab.w = i * width, width
+
+
+def tile_view(style, cls, name, rect, channel_rect, info_rect):
+    """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
+    tile has room for them (rectangles relative to the view)."""
+    view = ctl(cls, name, rect)
+    view.add(channel_view(style, "midiChannel", channel_rect),
+             label(style, "infoLabel", info_rect, looks="Info", font="info"))
+    return view
+
+
+def moveable_view(style, name, rect, channel_rect, info_rect):
+    return tile_view(style, PE + "MainControl.MoveableType.ViewPanel", name, rect, channel_rect, info_rect)
+
+
+def number_label(style, name, rect):
+    """A tile's number ("B%d", "E%d", "F%d" from its own table), in the caption font."""
+    return label(style, name, rect, looks="Caption")
+
+
+def encoder_tile(style, name, rect):
+    """An encoder: the knob is drawn at the left of the tile, the summary at its right."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.EncoderView.Encoder", name, rect, [
+        number_label(style, "encoderNameLabel", (4, 2, 28, 14)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (37, 20, w - 38, h - 24)),
+    ])
+
+
+def fader_tile(style, name, rect):
+    """A fader: number and channel above the drawn track, the summary below it."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.FaderView.Fader", name, rect, [
+        number_label(style, "faderNumberLabel", (4, 2, 28, 14)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 33, w - 4, 30)),
+    ])
+
+
+def button_tile(style, name, rect):
+    """A push button: number and channel in the top row of the drawn pad, the summary in its middle and
+    the colour indicator as the pad's light strip at its foot."""
+    x, y, w, h = rect
+    return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
+        number_label(style, "buttonNumberLabel", (12, 11, 24, 12)),
+        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (15, h - 17, w - 30, 4),
+            "K49PE.Button.Colors"),
+        tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
+                  (w - 42, 11, 32, 12), (9, 23, w - 18, h - 41)),
+    ])
+
+
+def group_area(cls, name, rect, bank_cls, bank_stem, tile_stem, make_tile, tiles):
+    """A group area with four banks on the same spot (2 to 4 hidden), each holding the tiles
+    "<tile_stem>1" … at the rectangles `tiles`, made by `make_tile` (name, rectangle)."""
+    x, y, w, h = rect
+    area = ctl(cls, name, rect, "Transparent")
+    for b in range(1, 5):
+        bank = ctl(bank_cls, f"{bank_stem}{b}", (0, 0, w, h), "Transparent", IsVisible=b == 1)
+        bank.add(*[make_tile(f"{tile_stem}{i + 1}", r) for i, r in enumerate(tiles)])
+        area.add(bank)
+    return area
+
+
+def _named_edit_panel(style, cls, name, rect, title_name, children):
+    """An edit panel whose title names the control and is followed by "bankName"."""
+    panel = edit_panel(style, cls, name, rect, title_name, children)
+    panel.child(title_name).w = NAME_WIDTH - style.grid
+    return panel
+
+
+def moveable_edit_panel(style, doc, cls, name, rect, name_label):
+    """The edit panel of a fader or an encoder: the control's name, its bank, "midiLabel" and the
+    moveable editor."""
+    x, y, w, h = rect
+    g = style.grid
+    return _named_edit_panel(style, cls, name, rect, name_label, [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", (3 * g, 14 * g, w - 6 * g, h - 17 * g)),
+    ])
+
+
+def button_edit_panel(style, doc, name, rect):
+    """The push-button edit panel: name and bank, then "viewTabControl" with the MIDI-type editor, the
+    colour page (color1–color4, asciiColor in this layout order) and the HID page (key, modifierKey)."""
+    x, y, w, h = rect
+    g = style.grid
+    page = PE + "MainPage.ButtonEditPanel"
+    tabs_rect = (3 * g, 10 * g, w - 6 * g, h - 13 * g)
+    tw, th = tabs_rect[2], tabs_rect[3] - 24
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, span * COLUMN - 2 * g, 24)
+
+    colours = ctl(page + ".ColorPage", "colorPage", (0, 0, tw, th), "Panel")
+    for i, (child, place) in enumerate([("color1", (0, 0)), ("color2", (1, 0)), ("color3", (2, 0)),
+                                         ("color4", (3, 0)), ("asciiColor", (0, 1))]):
+        sel = labelled_selector(style, doc, CTRL + "LabeledButtonColorSelector", child, cell(*place),
+                                label_name="colorNameLabel", caption_width=CAPTION)
+        sel.extra["LayoutOrder"] = i
+        colours.add(sel)
+    ascii_page = ctl(page + ".AsciiPage", "asciiPage", (0, 0, tw, th), "Panel")
+    ascii_page.add(labelled_list(style, doc, "LabeledKeySelector", "key", cell(0, 0)),
+                   labelled_list(style, doc, "LabeledModifierKeySelector", "modifierKey", cell(1, 0, 2)))
+    midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th))
+    tabs = page + ".TabControl"
+    tc = tab_control(style, doc, tabs, "viewTabControl", tabs_rect, (tabs + ".ButtonHolder", tabs + ".PageHolder"),
+                     [("midiPage", "MIDI", midi), ("colorPage", "COLORS", colours), ("asciiPage", "HID", ascii_page)])
+    _narrow_tabs(tc.child("buttonHolder"), TAB_WIDTH)
+    return _named_edit_panel(style, page, name, rect, "buttonName", [
+        label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
+        tc,
+    ])

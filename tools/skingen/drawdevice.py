@@ -47,39 +47,42 @@ def area(L, name):
 
 
 def encoders(L):
+    """Knobs at the left of their tiles: the number and channel sit above, the summary at the right."""
     out = []
     for x, y, w, h in area(L, "encoders"):
-        cx, cy = x + w / 2, y + h / 2 - 2
-        out.append(circle(cx, cy + 1.5, 24, "#0b0c0e"))
+        cx, cy = x + 19, y + h / 2 + 6
+        out.append(circle(cx, cy + 1.5, 15, "#0b0c0e"))
         for i in range(11):  # the scale dots around the knob, 300 degrees
             a = math.radians(120 + i * 30)
-            out.append(circle(cx + 29 * math.cos(a), cy + 29 * math.sin(a), 1.2, PRINT_LIGHT))
-        out.append(circle(cx, cy, 22, "url(#knob)", "#3d4149", 1))
-        out.append(circle(cx, cy, 15, "#23262b", "#33363d", 1))
-        out.append(line(cx, cy - 5, cx, cy - 14, "#e9eaed", 2.2))
+            out.append(circle(cx + 17.5 * math.cos(a), cy + 17.5 * math.sin(a), 1.1, PRINT_LIGHT))
+        out.append(circle(cx, cy, 13.5, "url(#knob)", "#3d4149", 1))
+        out.append(circle(cx, cy, 9, "#23262b", "#33363d", 1))
+        out.append(line(cx, cy - 3, cx, cy - 8.5, "#e9eaed", 2))
     return out
 
 
 def faders(L):
+    """Fader tracks between the number row and the summary at the foot of each tile."""
     out = []
     for x, y, w, h in area(L, "faders"):
         cx = x + w / 2
-        out.append(rect(cx - 3, y + 10, 6, h - 20, "#0b0c0e", "#2a2d33", 3))
-        for i in range(11):
-            ty = y + 12 + i * (h - 24) / 10
+        top, bottom = y + 18, y + h - 36
+        out.append(rect(cx - 3, top, 6, bottom - top, "#0b0c0e", "#2a2d33", 3))
+        for i in range(9):
+            ty = top + 2 + i * (bottom - top - 4) / 8
             out.append(line(cx - 16, ty, cx - 11, ty, PRINT, 1))
             out.append(line(cx + 11, ty, cx + 16, ty, PRINT, 1))
-        cy = y + h * 0.58
-        out.append(rect(cx - 11, cy - 8, 22, 16, "url(#cap)", "#4a4e57", 2.5))
+        cy = top + (bottom - top) * 0.58
+        out.append(rect(cx - 11, cy - 7, 22, 14, "url(#cap)", "#4a4e57", 2.5))
         out.append(line(cx - 9, cy, cx + 9, cy, "#e9eaed", 1.5, "butt"))
     return out
 
 
 def buttons(L):
+    """Push-button pads; the tile's colour indicator is the light strip at the pad's foot."""
     out = []
     for x, y, w, h in area(L, "buttons"):
         out.append(rect(x + 9, y + 10, w - 18, h - 20, "url(#pad)", "#3a3d45", 4))
-        out.append(rect(x + 15, y + 14, w - 30, 3, "#4d3418", None, 1.5))
     return out
 
 

@@ -87,6 +87,7 @@ def build(doc, style):
     lst("Panel", [look("Panel", "panel", frame="line")])
     lst("DeviceView", [_device_look(doc, looks)])
     lst("Transparent", [look("Transparent", "clear")])
+    lst("TransparentButton", ["Transparent"] * BUTTON_LOOKS)
     # Texts on any surface: captions, titles, body text, dim info text.
     lst("Caption", [look("Caption", text=_text(s("textDim")))])
     lst("CaptionCentred", [look("CaptionCentred", text=_text(s("textDim"), 0.5))])
@@ -169,6 +170,14 @@ def build(doc, style):
     lst("MenuItem", [normal, hover, hover, normal, hover, hover, disabled, hover, hover, hover, hover, hover, hover,
                      "MenuSeparator"])
     lst("HotKey", [look("HotKey", text=_text(s("textDim"), 1.0))])
+    # Check boxes: an empty field while off, the accent with the check mark while on.
+    box_off = look("CheckBox.Off", "field", frame="line")
+    box_hover = look("CheckBox.Hover", "field", frame="lineHover")
+    box_on = look("CheckBox.On", "accent", frame="accent", extra=glyph("Check"))
+    box_on_hover = look("CheckBox.OnHover", "accentHover", frame="accentHover", extra=glyph("Check"))
+    lst("CheckBox", [box_off, box_hover, box_hover, box_off, box_hover, box_hover,
+                     look("CheckBox.Disabled", "panel", frame="line"), box_on, box_on_hover, box_on_hover, box_on,
+                     box_on_hover, box_on_hover, look("CheckBox.OnDisabled", "accentDim", frame="line")])
     lst("CheckMark", ["Transparent"] * 7 + [look("CheckMark", "accent", extra=glyph("Check"))] * 7)
     # Lists, combo boxes, text boxes, scroll bars.
     lst("ListBox", [look("ListBox", "menu", frame="lineHover", inset=(1, 1, -1, -1))] * LIST_LOOKS)

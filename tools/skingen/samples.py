@@ -1,4 +1,4 @@
-"""One control of every building block under a top-level panel "blockSamples": the tests build it
+"""One control of every building block under the top-level panels "blockSamples" and "editorSamples": the tests build it
 with the real factory, so a block that writes a subtree the framework cannot create is caught before
 a panel uses it."""
 
@@ -26,5 +26,16 @@ def build(doc, style, b):
                [b.label(style, "tileNumberLabel", (4, 4, 40, 14), text="T%d")]),
         b.edit_panel(style, "Framework.Panel", "editPanel", (8, 220, 400, 120), "panelName", visible=True),
     )
-    doc.top += [panel, b.dialog_frame(style, "Framework.Panel", "dialogSample", (360, 170), "headerLabel",
+    editors = b.ctl("Framework.Panel", "editorSamples", (0, 0, 1060, 500), "Body")
+    editors.add(
+        b.button_type_panel(style, doc, "midiPage", (10, 10, 1040, 200)),
+        b.note_selector(style, "noteSelector", (10, 224, 136, 24)),
+        b.note_selector(style, "zoneNoteSelector", (160, 224, 136, 24), zone=True),
+        b.cc_selector(style, "ccSelector", (310, 224, 240, 24)),
+        b.channel_view(style, "channelView", (570, 224, 64, 14)),
+        b.push_button_view(style, "viewPanel", (650, 224, 64, 44)),
+        b.button_type_panel(style, doc, "buttonTypePanel", (10, 290, 1040, 200),
+                            page_classes=b.SUSTAIN_MODE_PAGE_CLASSES, hidden_tabs=b.SUSTAIN_HIDDEN_TABS),
+    )
+    doc.top += [panel, editors, b.dialog_frame(style, "Framework.Panel", "dialogSample", (360, 170), "headerLabel",
                                       "SAMPLE DIALOG")]

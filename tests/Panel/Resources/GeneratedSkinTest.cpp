@@ -2,6 +2,8 @@
 // factory with the framework's and the editor's class names registered: every top-level control is
 // created, the main window's structure and texts are as the code expects, and the main control is
 // painted into main-control.png (in the test's working folder) for people to look at.
+#include "GeneratedSkinFixture.h"
+
 #include "KXFramework/Application/FrameworkClassNames.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
@@ -33,101 +35,7 @@
 namespace KX::Test {
 namespace {
 
-constexpr int kWidth = 1200, kHeight = 772;
-
-void RegisterEditorClasses(LControlClassRegistry& registry)
-{
-#define KIVO_SKIN_CLASS(type, name)                                                                                    \
-    static_cast<void>(registry.RegisterControlCreateFunction(name, &CreateControlOf<type>)); // a repeat keeps the first
-#include "Panel/SkinClassTable.h"
-#undef KIVO_SKIN_CLASS
-}
-
-class GeneratedSkinTest : public VideoFixture {
-protected:
-    void SetUp() override
-    {
-        VideoFixture::SetUp();
-        UseTestFonts();
-        RegisterEmbeddedResources();
-        window.clientArea = {0, 0, kWidth, kHeight};
-        gdi = LRenderer::Create(LRenderer::kGdi, {0, 0, kWidth, kHeight}, nullptr);
-        // Text is laid out with the metrics it is drawn with, as in the application.
-        RCPtr<LMeasurementRenderer> measure = gdi;
-        LFontText::SetMeasurementRendererSource([measure] { return measure; });
-        LFont::SetMetricsProvider(nullptr);
-        services.factory = RCPtr<LControlFactory>(new LControlFactory(u"PresetEditor"));
-        const std::string base = Base();
-        const bool embedded = base == "::";
-        const String frameworkStrings =
-            embedded ? String(u"::FRAMEWORK_STRINGS") : Utf8(base + "/FrameworkStrings.xml");
-        const String strings = embedded ? String(u"::APP_STRINGS") : Utf8(base + "/StringTables.xml");
-        const String skin = embedded ? String(u"::APP_SKINS") : Utf8(base + "/Skins.xml");
-        ASSERT_EQ(services.factory->LoadStringTables(frameworkStrings, strings, 0x0409), S_OK);
-        ASSERT_EQ(services.factory->LoadSkin(skin), S_OK);
-        String face;
-        float size = 0.0f;
-        int32_t style = -1;
-        ASSERT_EQ(services.factory->GetDefaultFont(face, size, style), S_OK);
-        LFont::FindOrCreate(services.defaultFont, face, size, style);
-        int line = 0;
-        ASSERT_EQ(RegisterFrameworkClassNames(*services.registry, line), S_OK);
-        RegisterEditorClasses(*services.registry);
-        root = LRootWindow::Create(gdi, &window);
-        services.applicationRoot = root;
-        // The hot keys the menus show beside their items, as the application binds them.
-        services.hotKeys = LGlobalHotKeyManager::Create(nullptr);
-        RCPtr<LStringTable> application;
-        services.factory->GetApplicationStringTable(application);
-        for (const char16_t* prefix : {u"GHK", u"GHK_WIN"})
-            static_cast<void>(services.hotKeys->GetKeyBindingMap().LoadFromStringTable(application, prefix));
-    }
-    void TearDown() override
-    {
-        services.applicationRoot = nullptr;
-        services.hotKeys = nullptr;
-        if (root)
-            root->BreakCycles();
-        root = nullptr;
-        VideoFixture::TearDown();
-    }
-
-    // "::" for the program's embedded resources, else the folder holding the three documents.
-    virtual std::string Base() const { return "::"; }
-    static String Utf8(const std::string& text) { return String(std::u16string(text.begin(), text.end()).c_str()); }
-
-    RCPtr<LControl> Create(const String& name)
-    {
-        RCPtr<LControl> control;
-        services.registry->CreateControlByName(control, *services.factory, name, root);
-        return control;
-    }
-    RCPtr<LStringTable> Table(const std::u16string& id)
-    {
-        const size_t bar = id.find(u'|');
-        RCPtr<LStringTable> table;
-        if (bar == 0)
-            services.factory->GetApplicationStringTable(table);
-        else
-            services.factory->GetStringTable(table, String(id.substr(0, bar).c_str()),
-                                             String(id.substr(bar + 1).c_str()));
-        return table;
-    }
-    std::u16string Text(const char16_t* id, const char16_t* key)
-    {
-        RCPtr<LStringTable> table = Table(id);
-        String text(u"<no key>");
-        if (!table)
-            return u"<no table>";
-        table->GetString(key, text);
-        return text.GetString();
-    }
-
-    FakeFrameworkServices services;
-    FakeWindow window;
-    RCPtr<LRenderer> gdi;
-    RCPtr<LRootWindow> root;
-};
+using GeneratedSkinTest = GeneratedSkinFixture;
 
 // Every class named anywhere in the tree has a create function.
 void ExpectRegistered(const LControlClassRegistry& registry, const RCPtr<LControlDescriptor>& descriptor,

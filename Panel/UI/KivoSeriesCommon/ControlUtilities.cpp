@@ -1,0 +1,90 @@
+#include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
+
+#include <initializer_list>
+
+namespace ControlUtilities {
+
+namespace {
+
+ControlPtr Walk(ControlPtr at, std::initializer_list<const char16_t*> path)
+{
+    for (const char16_t* name : path) {
+        if (!at)
+            break;
+        at = at->FindChild(name);
+    }
+    return at;
+}
+
+} // namespace
+
+ControlPtr GetComboBoxChild(ControlPtr c)
+{
+    return Walk(c, {u"comboBox"});
+}
+ControlPtr GetNumericUpDownChild(ControlPtr c)
+{
+    return Walk(c, {u"numericUpDown"});
+}
+ControlPtr GetButtonChild(ControlPtr c)
+{
+    return Walk(c, {u"button"});
+}
+ControlPtr GetControlNameLabelChild(ControlPtr c)
+{
+    return Walk(c, {u"controlNameLabel"});
+}
+ControlPtr GetCCSelectorNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"ccSelector", u"numericUpDown"});
+}
+KX::RCPtr<KX::LNumericUpDown> GetNoteSelectorNumericUpDown(ControlPtr c)
+{
+    return KX::RCPtr<KX::LNumericUpDown>(Walk(c, {u"noteSelector", u"numericUpDown"}));
+}
+ControlPtr GetMSBLSBSelectorsChild(ControlPtr c)
+{
+    return Walk(c, {u"msbLSBSelectors"});
+}
+ControlPtr GetMSBNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"msbLSBSelectors", u"msb", u"numericUpDown"});
+}
+ControlPtr GetLSBNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"msbLSBSelectors", u"lsb", u"numericUpDown"});
+}
+ControlPtr GetMinMaxSelectorsChild(ControlPtr c)
+{
+    return Walk(c, {u"minMaxSelectors"});
+}
+ControlPtr GetMinNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"minMaxSelectors", u"min", u"numericUpDown"});
+}
+ControlPtr GetMaxNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"minMaxSelectors", u"max", u"numericUpDown"});
+}
+ControlPtr GetOnOffSelectorsChild(ControlPtr c)
+{
+    return Walk(c, {u"onOffSelectors"});
+}
+ControlPtr GetOnNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"on", u"numericUpDown"});
+}
+ControlPtr GetOffNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"off", u"numericUpDown"});
+}
+ControlPtr GetPressedNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"pressed", u"numericUpDown"});
+}
+ControlPtr GetReleasedNumericUpDown(ControlPtr c)
+{
+    return Walk(c, {u"released", u"numericUpDown"});
+}
+
+} // namespace ControlUtilities

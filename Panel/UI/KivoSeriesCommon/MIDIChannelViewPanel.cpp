@@ -1,0 +1,42 @@
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+
+#include "Panel/UI/DriverCommon/PanelErrors.h"
+
+LMIDIChannelViewPanel::LMIDIChannelViewPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
+    : KX::LPanel(parent, name)
+{
+}
+
+KXRESULT LMIDIChannelViewPanel::Initialize()
+{
+    const KXRESULT base = KX::LPanel::Initialize();
+    if (base < 0)
+        return KX::E_FAIL;
+    m_label = RequireChild(KX::RCPtr<KX::LLabel>(FindChild(u"label")), "Cannot find child midiChannelLabel",
+                           "LMIDIChannelViewPanel::Initialize", "UI\\KivoSeriesCommon\\MIDIChannelViewPanel", 26);
+    return base;
+}
+
+void LMIDIChannelViewPanel::ShowMidiChannel(char channel)
+{
+    const int c = static_cast<signed char>(channel);
+    if (!m_label || c < 0 || c > 21)
+        return;
+    KX::String format;
+    KX::String text;
+    if (c == 0)
+        m_label->GetString(text, u"GLOBAL_LABEL");
+    else if (c == 21)
+        m_label->GetString(text, u"OMNI_LABEL");
+    else if (c <= 16)
+        text = KX::String::Format(m_label->GetString(format, u"CHANNEL_LABEL").GetString(), c);
+    else
+        text = KX::String::Format(m_label->GetString(format, u"ZONE_LABEL").GetString(), c - 16);
+    static_cast<void>(m_label->SetText(text)); // 1: already shown
+}
+
+KXRESULT LMIDIChannelViewPanel::BreakCycles()
+{
+    m_label = nullptr;
+    return KX::LPanel::BreakCycles();
+}
