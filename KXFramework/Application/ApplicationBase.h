@@ -92,7 +92,7 @@ public:
         LFrameworkApp::ReceiveNotification(sender, n);
         if (m_mainWindow) {
             // The main window closes now, as its close message would; its placement is stored.
-            static_cast<void>(m_mainWindow->EndModal(0)); // a window not in a modal loop is closed
+            m_mainWindow->EndModal(0);
             m_mainWindow = nullptr;
             if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
                 host->m_pMainWnd = nullptr;
@@ -273,7 +273,7 @@ private:
             return nullptr;
         SetApplicationIcon(*window);
         if (GetRootWindows().size() != before + 1 || Failed(window->GetRootWindow()->SetContent(control))) {
-            static_cast<void>(window->EndModal(E_FAIL)); // a window not in a modal loop is closed
+            window->EndModal(E_FAIL);
             return nullptr;
         }
         static_cast<void>(window->Show(int(Platform::ShowCommand::Show))); // answers only the former state

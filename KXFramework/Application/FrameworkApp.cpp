@@ -276,7 +276,7 @@ void LFrameworkApp::RunApplication()
         const PointT<int32_t> size = main->GetClientSize();
         main->InvalidateRect({0, 0, size.x, size.y});
         if (IWindowOSServices* os = main->GetOSServices())
-            static_cast<void>(os->Redraw()); // a control outside a window has nothing to repaint
+            os->Redraw();
     }
     OnBeforeRun();
     OnIdle(true);
@@ -328,8 +328,7 @@ KXRESULT LFrameworkApp::ReceiveNotification(const RCPtr<LNotificationDistributor
     std::vector<RCPtr<LRootWindow>> windows = Snapshot(m_rootWindows);
     for (size_t i = windows.size(); i-- > 1;) {
         if (Contains(m_rootWindows, windows[i]))
-            static_cast<void>(
-                windows[i]->RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+            windows[i]->RequestClose(0);
     }
     return S_OK;
 }

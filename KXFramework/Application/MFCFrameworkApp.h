@@ -159,7 +159,7 @@ private:
         if (!application)
             return;
         if (OSWindow* main = application->GetMainWindow())
-            static_cast<void>(main->EndModal(0)); // a window not in a modal loop is closed
+            main->EndModal(0);
         application->Shutdown();
         T::SetApplication(nullptr);
         application->BreakCycles();
@@ -207,12 +207,12 @@ private:
         if (!main)
             return;
         static_cast<void>(main->Show(int(Platform::ShowCommand::Restore))); // answers only the former state
-        static_cast<void>(main->BringToTop());                              // a window in view stays so
+        main->BringToTop();
         bool enabled = true;
         for (const RCPtr<LRootWindow>& root : application->GetRootWindows()) {
             if (IWindowOSServices* os = root->GetOSServices(); os && os->IsModal()) {
                 enabled = false;
-                static_cast<void>(os->BringToTop()); // as above
+                os->BringToTop();
             }
         }
         if (enabled)

@@ -24,7 +24,7 @@ LListBox::LListBox(const RCPtr<LControl>& parent, const String& name)
     : LControlWithHandler(parent, name),
       m_model([this](int32_t index) {
           int32_t row = -1;
-          static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+          RefreshItem(index, row);
       })
 {
 }
@@ -365,7 +365,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
-    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    DeselectItem(index);
     m_model.Remove(index);
     if (m_batchUpdate)
         return GetItemCount();
@@ -479,7 +479,7 @@ KXRESULT LListBox::SortItems(int32_t first, int32_t count)
         return result;
     RefreshItems(m_topIndex);
     if (GetCurrentIndex() >= 0)
-        static_cast<void>(EnsureItemVisible(GetCurrentIndex())); // an index out of range scrolls nowhere
+        EnsureItemVisible(GetCurrentIndex());
     return S_OK;
 }
 
@@ -854,7 +854,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
         return E_INVALIDARG;
     bool changed = false;
     const int32_t shown = m_model.Select(first, last, exclusive, changed);
-    static_cast<void>(EnsureItemVisible(shown)); // an index out of range scrolls nowhere
+    EnsureItemVisible(shown);
     if (changed)
         SelectionChanged();
     return first;

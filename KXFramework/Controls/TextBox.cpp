@@ -85,9 +85,9 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
     static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
     ClearSelection();
     if (resetCaret)
-        static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
+        MoveCaret(0, true);
     else if (GetCaret() > GetLength())
-        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
+        MoveCaret(GetLength(), true);
     EnsureCaretVisible();
     if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
         m_looks.GetAt(kCue)->SetText(m_cueText);
@@ -136,7 +136,7 @@ void LTextBox::ExtendSelectionTo(int32_t position)
 {
     if (m_edit.ExtendSelectionTo(position))
         UpdateSelectionLook();
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
 }
 
 void LTextBox::ClearSelection()
@@ -239,10 +239,9 @@ void LTextBox::InsertCharacter(char16_t c)
     if (typing == LTextEditModel::Typing::Full) {
         if (edit.text != GetText())
             ApplyText(edit.text, false);
-        static_cast<void>(MoveCaret(std::min(m_edit.GetCaret(), GetLength()),
-                                    true)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(m_edit.GetCaret(), GetLength()), true);
     } else if (typing == LTextEditModel::Typing::Inserted && !ApplyText(edit.text, false)) {
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
     }
 }
 
@@ -250,14 +249,14 @@ void LTextBox::DeleteRange(int32_t start, int32_t count)
 {
     const LTextEditModel::Edit edit = m_edit.DeleteRange(start, count);
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
 }
 
 void LTextBox::DeleteSelection()
 {
     const LTextEditModel::Edit edit = m_edit.DeleteSelection();
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
 }
 
 KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
@@ -272,13 +271,11 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     switch (key) {
     case KeyCode::Press(VirtualKey::kLeft):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::max(GetCaret() - 1, 0), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::max(GetCaret() - 1, 0), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::min(GetCaret() + 1, length), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(GetCaret() + 1, length), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kUp):
     case KeyCode::Press(VirtualKey::kDown):
@@ -293,14 +290,14 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         if (GetCaret() > 0) {
             const int32_t target = GetCaret() - 1;
             SelectFromCaretAnchorTo(target);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kShiftKey):
         if (GetCaret() < length) {
             const int32_t target = GetCaret() + 1;
             SelectFromCaretAnchorTo(target);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey):
@@ -328,13 +325,13 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     case KeyCode::Press(VirtualKey::kHome, KeyCode::kShiftKey):
         if (GetCaret() > 0) {
             SelectFromCaretAnchorTo(0);
-            static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
+            MoveCaret(0, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd, KeyCode::kShiftKey):
         if (GetCaret() < length) {
             SelectFromCaretAnchorTo(length);
-            static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
+            MoveCaret(length, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kBack):
@@ -462,7 +459,7 @@ KXRESULT LTextBox::Paste(String text)
     if (!m_edit.InsertAtCaret(text, edit))
         return E_FAIL;
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
     return S_OK;
 }
 
@@ -472,7 +469,7 @@ KXRESULT LTextBox::ReplaceSelection(const String& text)
     if (!m_edit.ReplaceSelection(text, edit))
         return E_FAIL;
     const bool unchanged = ApplyText(edit.text, false);
-    static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+    MoveCaret(edit.caret, true);
     ClearSelection();
     return unchanged ? S_FALSE : S_OK;
 }
@@ -536,7 +533,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
         return;
     }
     ClearSelection();
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
     m_edit.SetSelectionAnchor(position);
 }
 
@@ -575,7 +572,7 @@ void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
     if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
         return;
     ClearSelection();
-    static_cast<void>(MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+    MoveCaret(PreviousWordStart(), false);
     m_edit.SetSelectionAnchor(GetCaret());
     ExtendSelectionTo(m_edit.WordEnd());
 }

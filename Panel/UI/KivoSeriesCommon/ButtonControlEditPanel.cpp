@@ -111,7 +111,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
     const KX::RCPtr<KX::LControl> note = page(u"notePage", "Couldn't find notePage (Tabbed Control Page)", __LINE__);
     m_latching =
         Need(KX::RCPtr<KX::LButton>(GetButtonChild(note->FindChild(u"latching"))), "Couldn't find latiching", __LINE__);
-    static_cast<void>(m_latching->SetAutoValueSet(true)); // answers the flag's earlier state
+    m_latching->SetAutoValueSet(true);
     m_note = Need(GetNoteSelectorNumericUpDown(note->FindChild(u"note")), "couldn't find child note", __LINE__);
     m_onOffSelectors = child(note, u"onOffSelectors", "couldn't find child onOffSelectors", __LINE__);
     m_onValue = Need(Box(GetOnNumericUpDown(m_onOffSelectors)), "couldn't find child on", __LINE__);
@@ -227,7 +227,7 @@ void LButtonControlEditPanel::ReportEdit()
         return;
     KX::RCPtr<KX::LNotification> n;
     if (KX::Succeeded(KX::LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr)))
-        static_cast<void>(SendNotification(n)); // an editor nobody listens to has nobody to tell
+        SendNotification(n);
 }
 
 KXRESULT LButtonControlEditPanel::OnEdit(const KX::RCPtr<KX::LNotificationDistributor>&,
@@ -491,9 +491,9 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
 KXRESULT LButtonControlEditPanel::BreakCycles()
 {
     m_tabControl = nullptr;
-    static_cast<void>(m_channelSelectors.Clear()); // answers the count dropped
+    m_channelSelectors.Clear();
     for (Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
-        static_cast<void>(boxes->Clear()); // as above
+        boxes->Clear();
     for (KX::RCPtr<KX::LNumericUpDown>* box :
          {&m_note, &m_onValue, &m_offValue, &m_ccValue3, &m_ccValue4, &m_program3, &m_program4, &m_programLSB,
           &m_programMSB, &m_programMinimum, &m_programMaximum, &m_parameterMSB, &m_parameterLSB, &m_parameterValue,

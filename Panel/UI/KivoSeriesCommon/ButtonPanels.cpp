@@ -49,7 +49,7 @@ KXRESULT LButtonPanel::Initialize()
 
 KXRESULT LButtonPanel::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    static_cast<void>(IPushButton::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+    IPushButton::SetFirstParamID(parent, first, index);
     SetNumberedLabel(*this, u"buttonNumberLabel", index % 9 + 1, "Cannot find child: buttonNumberLabel",
                      "LButtonPanel::SetFirstParamID", kTilePath, 73);
     return KX::S_OK;
