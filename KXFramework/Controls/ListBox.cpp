@@ -34,7 +34,7 @@ KXRESULT LListBox::Initialize()
     const KXRESULT r = LScrollView::Initialize();
     if (Failed(r))
         return r;
-    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
+    SetAutoClientExtent(0, 0, 0);
     RCPtr<LListBoxItem> templateItem(FindChild(u"templateItem"));
     if (templateItem) {
         m_templateDescriptor = templateItem->GetDescriptor();
@@ -630,8 +630,7 @@ void LListBox::UpdateExtent()
     if (m_batchUpdate)
         return;
     PlaceRowsAcross();
-    static_cast<void>(SetClientExtent(RowsTakeWidestWidth() ? m_widestItemWidth : 0.0,
-                                      GetContentHeight())); // a refused extent keeps the old one
+    SetClientExtent(RowsTakeWidestWidth() ? m_widestItemWidth : 0.0, GetContentHeight());
 }
 
 void LListBox::SetWidestItemWidth(int32_t width)
@@ -652,7 +651,7 @@ bool LListBox::ExpandsToText() const
 void LListBox::FitWidthToText()
 {
     if (ExpandsToText())
-        static_cast<void>(SetClientWidth(GetScrollBarSize().x + m_widestItemWidth)); // 1 only without a layout
+        SetClientWidth(GetScrollBarSize().x + m_widestItemWidth);
 }
 
 void LListBox::OnScrollBarShown(int axis)
@@ -678,8 +677,7 @@ void LListBox::FollowContentHeight()
 {
     if (!m_dropDownMode || m_batchUpdate)
         return;
-    static_cast<void>(
-        SetClientHeight(std::max(GetContentHeight(), m_itemHeight))); // a refused extent keeps the old one
+    SetClientHeight(std::max(GetContentHeight(), m_itemHeight));
 }
 
 KXRESULT LListBox::SetClientHeight(double height)

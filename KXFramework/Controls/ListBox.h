@@ -80,8 +80,9 @@ public:
     int32_t GetItemControlCount() const { return int32_t(m_rows.size()); }
     // S_OK, for the record only; callers may ignore it.
     KXRESULT SetDropDownMode(bool on);
-    [[nodiscard]] KXRESULT SetClientHeight(double height);
-    [[nodiscard]] KXRESULT SetClientWidth(double width);
+    // The placement's answer, for the record only; callers may ignore it.
+    KXRESULT SetClientHeight(double height);
+    KXRESULT SetClientWidth(double width);
     // Rounds the height limits and an absolute height down to whole rows (one row at least).
     void SnapHeightLimitsToRows();
     // On each axis where the skin leaves the minimum or the maximum size open, sets the limits

@@ -53,7 +53,7 @@ KXRESULT LMultiColumnListBox::Initialize()
     if (!m_headers.empty())
         r = m_headers.size() == m_columns.size() ? S_FALSE : S_OK;
     m_ascending.assign(m_columns.size(), true);
-    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
+    SetAutoClientExtent(0, 0, 0);
     return r;
 }
 
@@ -95,8 +95,7 @@ void LMultiColumnListBox::UpdateTableExtent()
     if (m_columns.empty())
         return;
     const RectT<double>& last = m_columns.back()->GetRect();
-    static_cast<void>(
-        SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y)); // a refused extent keeps the old one
+    SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y);
 }
 
 RectT<double> LMultiColumnListBox::GetVisibleClientRect() const

@@ -170,8 +170,7 @@ KXRESULT LPopupMenu::RebuildItems()
         widest = std::max(widest, GetItemPreferredWidth(i));
     }
     // The width itself, not a far edge: a popup opened away from its parent's left edge is as wide.
-    static_cast<void>(
-        SetClientWidth(double(int32_t(GetScrollBarSize().x) + widest))); // the width follows when the layout allows it
+    SetClientWidth(double(int32_t(GetScrollBarSize().x) + widest));
     return S_OK;
 }
 

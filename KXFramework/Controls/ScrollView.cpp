@@ -78,9 +78,7 @@ KXRESULT LScrollView::ReadCreateParams()
         String text;
         return params->GetString(key, text) && text.Trim(u" \t\r\n").ToLower() == String(u"true");
     };
-    static_cast<void>(
-        SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0,
-                            0)); // a refused extent keeps the old one
+    SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0, 0);
     return r;
 }
 
@@ -145,7 +143,7 @@ void LScrollView::ApplyAutoExtent()
         extent.y = m_extent.y;
     else if (m_autoExtentMode == 2)
         extent.x = m_extent.x;
-    static_cast<void>(SetClientExtent(extent.x, extent.y)); // a refused extent keeps the old one
+    SetClientExtent(extent.x, extent.y);
 }
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)

@@ -37,10 +37,11 @@ public:
     // 0 horizontal, 1 vertical.
     virtual void OnScrollBarShown(int) {}
 
-    // Mode 0 off, 1 width, 2 height, 3 both; the margins are added to the children's bounds.
-    [[nodiscard]] KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
-    // 1 when unchanged, else 0.
-    [[nodiscard]] KXRESULT SetClientExtent(double width, double height);
+    // Mode 0 off, 1 width, 2 height, 3 both; the margins are added to the children's bounds. S_OK,
+    // for the record only; callers may ignore it.
+    KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
+    // 1 when unchanged, else 0, for the record only; callers may ignore it.
+    KXRESULT SetClientExtent(double width, double height);
     const PointT<double>& GetClientExtent() const { return m_extent; }
     PointT<double> GetScrollBarSize() const;
     // A line size below 1 works in pixels.

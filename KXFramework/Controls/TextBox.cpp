@@ -82,7 +82,7 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
         constexpr double limit = 4503599627370496.0; // 2^52
         extent = {std::clamp(double(size.x), -limit, limit), std::clamp(double(size.y), -limit, limit)};
     }
-    static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
+    SetClientExtent(extent.x, extent.y);
     ClearSelection();
     if (resetCaret)
         MoveCaret(0, true);
