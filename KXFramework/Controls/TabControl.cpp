@@ -136,7 +136,7 @@ KXRESULT LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
 {
     const KXRESULT r = LPanel::ApplyDescriptor(descriptor);
     if (IsCreated())
-        static_cast<void>(SelectTab(String(m_selectedName))); // an index out of range keeps the current tab
+        static_cast<void>(SelectTab(String(m_selectedName))); // a tab control without its holders has no tab to select
     return r;
 }
 
@@ -149,7 +149,7 @@ KXRESULT LTabControl::OnTabButtonClicked(const RCPtr<LNotificationDistributor>& 
     const int32_t index = IndexOfTab(button->GetName());
     if (index >= 0)
         Send(u"NID_TAB_BUTTON_CLICKED", button);
-    static_cast<void>(SelectTab(button->GetName())); // an index out of range keeps the current tab
+    static_cast<void>(SelectTab(button->GetName())); // a tab control without its holders has no tab to select
     if (index >= 0) {
         if (RCPtr<LControl> page = GetPage(index))
             static_cast<void>(page->SetFocus(true)); // a control that cannot take the focus leaves it where it is
