@@ -148,7 +148,7 @@ public:
     void RunMessageLoop() override
     {
         if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
-            static_cast<void>(host->RunMessageLoop()); // the exit status is not the loop's
+            host->RunMessageLoop(); // the exit status is not the loop's
     }
     // Returns S_OK for the record only; callers may ignore it.
     virtual KXRESULT Shutdown()
@@ -225,8 +225,7 @@ public:
         const ResourceView png = FindResource(u"GDIPLUS", u"APP_ICON_PNG");
         const std::shared_ptr<Platform::Image> icon = png ? Platform::DecodePng(png.data, png.size) : nullptr;
         if (icon && window.GetWindowHandle())
-            static_cast<void>(
-                Platform::SetWindowIcon(*window.GetWindowHandle(), *icon)); // a desktop without icons shows none
+            Platform::SetWindowIcon(*window.GetWindowHandle(), *icon); // a desktop without icons shows none
     }
 
 protected:
@@ -276,7 +275,7 @@ private:
             window->EndModal(E_FAIL);
             return nullptr;
         }
-        static_cast<void>(window->Show(int(Platform::ShowCommand::Show))); // answers only the former state
+        window->Show(int(Platform::ShowCommand::Show)); // answers only the former state
         return window;
     }
 

@@ -92,7 +92,7 @@ public:
         application->OnCommandLineBeforeInitialize(commandLine);
         const KXRESULT initialized = application->Initialize();
         if (IsQuietExitResult(initialized)) {
-            static_cast<void>(RunMessageLoop()); // ends on the quit message the application posted
+            RunMessageLoop(); // ends on the quit message the application posted
         } else {
             ThrowIfFailed(initialized, Place("Run", 268).c_str());
             application->OnCommandLineAfterInitialize(commandLine);
@@ -100,7 +100,7 @@ public:
             OSWindow* main = application->GetMainWindow();
             ThrowIfFailed(main->GetRootWindow()->SetContentByName(application->GetMainControlName()),
                           Place("Run", 280).c_str());
-            static_cast<void>(main->Show(int(Platform::ShowCommand::Show))); // answers only the former state
+            main->Show(int(Platform::ShowCommand::Show)); // answers only the former state
             ListenForOtherInstances();
             application->RunApplication();
         }
@@ -135,7 +135,7 @@ public:
         request.caption.assign(caption.GetData(), caption.GetLength());
         request.flags = Platform::MessageBoxFlags::kIconError;
         std::unique_ptr<Platform::MessageBoxService> boxes = m_messageBoxes();
-        static_cast<void>(boxes->Show(request)); // the box has only OK
+        boxes->Show(request); // the box has only OK
     }
 
     // Drops what the process kept and ends video.
@@ -206,7 +206,7 @@ private:
         OSWindow* main = application ? application->GetMainWindow() : nullptr;
         if (!main)
             return;
-        static_cast<void>(main->Show(int(Platform::ShowCommand::Restore))); // answers only the former state
+        main->Show(int(Platform::ShowCommand::Restore)); // answers only the former state
         main->BringToTop();
         bool enabled = true;
         for (const RCPtr<LRootWindow>& root : application->GetRootWindows()) {
@@ -261,13 +261,13 @@ int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t loc
     if (app.InitApplication()) {
         if (app.InitInstance()) {
             try {
-                static_cast<void>(app.Run()); // its answer is not the exit status
+                app.Run(); // its answer is not the exit status
             } catch (const std::exception& e) {
                 DebugLog("Start-up failed: %s", e.what());
                 app.ShowStartupError();
             }
         } else {
-            static_cast<void>(app.ExitInstance()); // its answer is not the exit status
+            app.ExitInstance(); // its answer is not the exit status
         }
     }
     app.Release();

@@ -429,8 +429,8 @@ KXRESULT LTextBox::PerformEdit(int32_t kind)
             return E_FAIL;
         if (Clipboard()) {
             const String part = GetText().SubString(GetSelectionStart(), unsigned(GetSelectionLength()));
-            static_cast<void>(Clipboard()->SetContent(
-                RCPtr<LRefCountedObject>(new LClipboardText(part)))); // a new content always takes the window
+            static_cast<void>(Clipboard()->SetContent(RCPtr<LRefCountedObject>(
+                new LClipboardText(part)))); // a refused system write still keeps the text for this program
         }
         if (kind == EditKind::kCut)
             DeleteSelection();
