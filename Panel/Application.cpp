@@ -4,7 +4,9 @@
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Renderer/Renderer.h"
+#include "Panel/ApplicationViewHost.h"
 #include "Panel/SkinClassRegistry.h"
+#include "Panel/UI/DriverCommon/PresetManager.h"
 
 using namespace KX;
 
@@ -35,11 +37,26 @@ KXRESULT LApplication::Initialize()
     m_engine = LRootModuleEngine::Create();
     LRootModuleEngine::SetRootModuleEngine(m_engine);
     static_cast<void>(m_engine->Initialize()); // without a device the editor runs on and the views say so
+    IDeviceViewHost::Slot().Set(std::make_shared<LApplicationViewHost>(*this));
+    // The preset manager's boxes take their texts from the application's table.
+    LPresetManager::SetMessageHook([this](const char16_t* textKey, const char16_t* captionKey, uint32_t flags) {
+        RCPtr<LStringTable> table;
+        if (RCPtr<LControlFactory> factory = GetControlFactory())
+            factory->GetApplicationStringTable(table);
+        String text, caption;
+        if (table) {
+            table->GetString(textKey, text);
+            table->GetString(captionKey, caption);
+        }
+        return ShowMessageBox(text, caption, flags);
+    });
     return keys;
 }
 
 KXRESULT LApplication::Shutdown()
 {
+    IDeviceViewHost::Slot().Set(nullptr);
+    LPresetManager::SetMessageHook(nullptr);
     if (m_midiManager) {
         m_midiManager->BreakCycles();
         m_midiManager = nullptr;
@@ -52,30 +69,9 @@ KXRESULT LApplication::Shutdown()
     return LApplicationBase<LApplication>::Shutdown();
 }
 
-KXRESULT LApplication::CreateMainWindow(int rendererKind)
-{
-    const KXRESULT r = LApplicationBase<LApplication>::CreateMainWindow(rendererKind);
-    // The device view will handle the menu's commands; until then the exit command comes here.
-    if (Succeeded(r) && GetMainWindow())
-        RegisterForNotification(RCPtr<LNotificationDistributor>(GetMainWindow()->GetRootWindow()),
-                                u"NID_MENU_FILE_EXIT_REQ", 0);
-    return r;
-}
-
 int LApplication::GetRendererKind() const
 {
     return LRenderer::kGdi;
-}
-
-KXRESULT LApplication::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n)
-{
-    if (!n || n->GetName() != String(u"NID_MENU_FILE_EXIT_REQ"))
-        return LApplicationBase<LApplication>::ReceiveNotification(sender, n);
-    RCPtr<LNotification> exit;
-    if (Succeeded(LNotification::Create(exit, u"NID_APP_EXIT_REQ", nullptr)))
-        static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
-            exit)); // the queue refuses only once shut down, when nobody is left to tell
-    return S_OK;
 }
 
 void LApplication::GetFolder(String& out, int32_t id)
@@ -118,4 +114,27 @@ void LApplication::RestoreWindowPlacement(OSWindow& window, const LLayoutDescrip
     placement.normal = {record->left, record->top, record->right - record->left, record->bottom - record->top};
     placement.maximized = record->showCmd == 3;
     host->SetPlacement(placement);
+}
+
+String GetAppString(const char16_t* key)
+{
+    String text;
+    RCPtr<LApplication> application = LApplication::GetApplication();
+    RCPtr<LControlFactory> factory = application ? application->GetControlFactory() : nullptr;
+    RCPtr<LStringTable> strings;
+    if (factory)
+        factory->GetApplicationStringTable(strings);
+    if (strings)
+        strings->GetString(key, text);
+    return text;
+}
+
+int32_t RunNamedDialog(const char16_t* name)
+{
+    RCPtr<LApplication> application = LApplication::GetApplication();
+    if (!application)
+        return E_FAIL;
+    RCPtr<LControl> dialog;
+    application->CreateControlByName(dialog, name);
+    return application->RunModalDialog(dialog, 1);
 }

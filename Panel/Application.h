@@ -21,16 +21,10 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     // The engine and the MIDI manager stop before the framework's services go.
     KXRESULT Shutdown() override;
-    // The main window, which also takes the menu's exit command.
-    [[nodiscard]] KXRESULT CreateMainWindow(int rendererKind) override;
 
     KX::String GetSettingsVersion() const override { return u"1_0_0"; }
     KX::String GetMainControlName() const override { return u"mainControl"; }
     int GetRendererKind() const override;
-
-    // The menu's File → Exit asks for the exit as the device view will.
-    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                 const KX::RCPtr<KX::LNotification>& n) override;
 
     // Null before Initialize and after Shutdown.
     void GetMidiManager(KX::RCPtr<KX::LMidiManager>& out) const { out = m_midiManager; }
@@ -52,3 +46,11 @@ private:
     KX::RCPtr<KX::LMidiManager> m_midiManager;
     KX::LApplicationFolders m_folders;
 };
+
+// The key's text in the application's string table ("|PresetEditor"); empty when the key, the table
+// or the application is missing. Every message box of the dialogs and views takes its texts here.
+KX::String GetAppString(const char16_t* key);
+
+// Creates the skin's dialog of that name and runs it modally over the main window; answers the value
+// it closed with, or E_FAIL when there is no application or the skin has no such dialog.
+int32_t RunNamedDialog(const char16_t* name);

@@ -25,6 +25,13 @@ constexpr StandardButton kButtons[] = {
     {u"buttonRetry", 4}, {u"buttonIgnore", 5}, {u"buttonYes", 6},    {u"buttonNo", 7},
 };
 
+constexpr uint32_t kEscapeDown = 0x201B0000;
+
+bool IsEscape(const RCPtr<LKeyParam>& key)
+{
+    return key && key->key.key == kEscapeDown;
+}
+
 } // namespace
 
 LDialog::LDialog(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name) {}
@@ -56,6 +63,22 @@ KXRESULT LDialog::OnButtonClicked(const RCPtr<LNotificationDistributor>& sender,
         return 1;
     }
     return 1;
+}
+
+KXRESULT LDialog::OnKey(const RCPtr<LKeyParam>& key)
+{
+    if (!IsEscape(key))
+        return LScrollView::OnKey(key);
+    Close(kCancelResult);
+    return S_OK;
+}
+
+KXRESULT LDialog::HandleKey(const RCPtr<LKeyParam>& key)
+{
+    if (!IsEscape(key))
+        return LScrollView::HandleKey(key);
+    Close(kCancelResult);
+    return S_OK;
 }
 
 void LDialog::Close(int32_t result)

@@ -1,6 +1,6 @@
 #pragma once
 // The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
-// result, lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
+// result (also on Escape), lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
 // itself modally through the application.
 // Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
@@ -24,6 +24,10 @@ public:
     LDialog(const RCPtr<LControl>& parent, const String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
+
+    // Escape that no control inside took closes the dialog as its close box does.
+    [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
+    [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
 
     // Asks the listeners, then the window, to close with the result.
     void Close(int32_t result);

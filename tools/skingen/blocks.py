@@ -207,6 +207,17 @@ def tool_tip(style, name):
                TextOverflowYType="Expand")
 
 
+def picture(style, doc, name, rect, image):
+    """A Framework.Panel showing one image at its own size, centred; the image's part, look and
+    look list are named after the file ("about-maker.png" → "Picture.about-maker")."""
+    x, y, w, h = rect
+    look = "Picture." + image[:-4]
+    doc.part(Part(look, w, h, "Center", image=image, loc=(0, 0)))
+    doc.look(Look(look, client=look))
+    doc.look_list(look, [look])
+    return ctl("Framework.Panel", name, rect, look)
+
+
 # ---- The editors' composites: note and CC selectors, labelled pairs, the push-button MIDI-type editor
 # and the read-only views inside the tiles.
 
@@ -592,3 +603,202 @@ def button_edit_panel(style, doc, name, rect):
         label(style, "bankName", (3 * g + NAME_WIDTH, 2 * g, 160, 24), looks="Title", font="title"),
         tc,
     ])
+
+
+# ---- Keybed zones, XY pad, pads, preset name, pedals and wheels.
+
+
+def preset_name_panel(style, name, rect):
+    """The preset name: the caption "controlNameLabel" above the one-line "textBox"; visible at all times."""
+    x, y, w, h = rect
+    field = style.metric("FIELD")
+    p = ctl(PE + "MainControl.DeviceView.PresetNameEditPanel", name, rect)
+    p.add(label(style, "controlNameLabel", (0, 0, w, h - field)),
+          ctl("Framework.TextBox", "textBox", (0, h - field, 112, field), "TextBox", font=style.font("default")))
+    return p
+
+
+def zone_edit_panel(style, doc, name, rect):
+    """The keybed zone editor: title, the ON/OFF toggle (no AUTO_VALUE_SET: the panel toggles it),
+    channel, program, bank MSB/LSB, first and last key, octave and transpose on the editor grid."""
+    g = style.grid
+    row_h = 24
+    top = 10 * g
+
+    def cell(col, row, span=1):
+        return (3 * g + col * COLUMN, top + row * ROW_STEP, span * COLUMN - 2 * g, row_h)
+
+    def key(child, r):
+        return labelled(style, CTRL + "LabeledKeyZoneNoteSelector", child, r,
+                        lambda inner: note_selector(style, "noteSelector", inner, zone=True))
+
+    keys = ctl(CTRL + "KeyZoneStartEndNoteSelector", "startEndNoteSelector", cell(0, 1, 2))
+    keys.add(key("startNote", (0, 0, COLUMN - 2 * g, row_h)), key("endNote", (COLUMN, 0, COLUMN - 2 * g, row_h)))
+    children = [
+        button(style, "zoneEnabledToggleButton", cell(0, 0)[:2] + (88, row_h), text="ON/OFF"),
+        labelled_list(style, doc, "LabeledKeyZoneMidiChannelSelector", "midiChannel", cell(1, 0)),
+        labelled_number(style, doc, "LabeledProgramSelector", "program", cell(2, 0)),
+        selector_pair(style, doc, "MSBLSBSelectors", "msbLSBSelectors", cell(3, 0, 2),
+                      ("LabeledMSBSelector", "msb"), ("LabeledLSBSelector", "lsb")),
+        keys,
+        labelled_number(style, doc, "LabeledOctaveSelector", "octave", cell(2, 1)),
+        labelled_number(style, doc, "LabeledTransposeSelector", "transpose", cell(3, 1)),
+    ]
+    return edit_panel(style, PE + "MainPage.ZoneEditPanel", name, rect, "zoneName", children)
+
+
+def keybed_zones(style, name, rect, tile_rects):
+    """The zone strip: "zone1"–"zone4", each with "zoneName", "infoLabel", "midiChannel" and its button."""
+    strip = ctl(PE + "MainControl.KeybedZones", name, rect)
+    for i, (tx, ty, tw, th) in enumerate(tile_rects):
+        line = 14
+        strip.add(tile(style, PE + "MainControl.KeybedZones.Zone", f"zone{i + 1}", (tx, ty, tw, th), [
+            label(style, "zoneName", (4, 2, 64, line)),
+            channel_view(style, "midiChannel", (tw - 52, 2, 48, line)),
+            label(style, "infoLabel", (4, 2 + line, tw - 8, th - line - 4), looks="Info", font="info"),
+        ]))
+    return strip
+
+
+def xy_pad_notes(style, doc, name, rect):
+    """The XY pad's note page: "noteModeType" and "noteScaleType" in the first row, "note1"–"note8"
+    in two rows of four below."""
+    x, y, w, h = rect
+    g = style.grid
+    row_h = 24
+
+    def cell(col, row):
+        return (3 * g + col * COLUMN, 3 * g + row * ROW_STEP, COLUMN - 2 * g, row_h)
+
+    page = ctl(PE + "MainControl.EditPanel.XYPadNotes", name, rect, "Panel")
+    page.add(labelled_list(style, doc, "LabeledNoteModeTypeSelector", "noteModeType", cell(0, 0)),
+             labelled_list(style, doc, "LabeledNoteScaleSelector", "noteScaleType", cell(1, 0)))
+    page.add(*[labelled_note(style, f"note{k + 1}", cell(k % 4, 1 + k // 4)) for k in range(8)])
+    return page
+
+
+PAD_MODE_PAGE_CLASSES = {
+    page: CTRL + "PadModes.TabControl.PageHolder." + cls
+    for page, cls in (("notePage", "NotePage"), ("programPage", "ProgramPage"), ("ccAbsolutePage", "CCAbsolutePage"),
+                      ("ccCyclePage", "CCCyclePage"), ("ccIncDecPage", "CCIncDecPage"),
+                      ("programCyclePage", "ProgramCyclePage"), ("programIncDecPage", "ProgramIncDecPage"),
+                      ("mmcPage", "MMCPage"), ("nrpnRpnPage", "NRPNAbsolutePage"))
+}
+
+
+def pad_edit_panel(style, doc, name, rect):
+    """The pad editor: title "padName" and "viewTabControl" with the pages "midiPage" (the push-button
+    MIDI-type editor with the pad's page classes) and "colorPage" ("color1"–"color4", layout orders 0–3)."""
+    x, y, w, h = rect
+    g = style.grid
+    tabs = PE + "MainPage.PadEditPanel.TabControl"
+    tw, th = w - 6 * g, h - 10 * g - 3 * g
+    colours = ctl(PE + "MainPage.PadEditPanel.ColorPage", "colorPage", (0, 0, tw, th - 24), "Panel")
+    for i in range(4):
+        sel = labelled_list(style, doc, "LabeledPadColorSelector", f"color{i + 1}",
+                            (3 * g + i * COLUMN, 3 * g, COLUMN - 2 * g, 24))
+        sel.child("controlNameLabel").name = "colorNameLabel"
+        sel.extra["LayoutOrder"] = i
+        colours.add(sel)
+    midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24), page_classes=PAD_MODE_PAGE_CLASSES)
+    tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
+                      (tabs + ".ButtonHolder", tabs + ".PageHolder"), [("midiPage", "MIDI", midi),
+                                                                       ("colorPage", "COLOR", colours)],
+                      weights=[1, 1])
+    return edit_panel(style, PE + "MainPage.PadEditPanel", name, rect, "padName", [tab])
+
+
+def pads(style, name, rect, tile_rects):
+    """The pad area: "pad1"–"pad16", each with "padNumberLabel", the colour indicator "color", the
+    push-button "viewPanel" and its button."""
+    area = ctl(PE + "MainControl.PadView", name, rect)
+    for i, (tx, ty, tw, th) in enumerate(tile_rects):
+        # The channel sits right of the pad number on the first line, the assignment below both.
+        view = push_button_view(style, "viewPanel", (2, 6, tw - 4, th - 7))
+        channel = view.child("midiChannel")
+        channel.x, channel.w = 19, channel.w - 19
+        channel.child("label").w = channel.w
+        channel.child("label").looks = "Caption"
+        area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
+            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (2, 2, tw - 4, 4), "K49PE.Pad.Colors"),
+            label(style, "padNumberLabel", (3, 6, 20, 14)),
+            view,
+        ]))
+    return area
+
+
+def _moveable_tile(style, cls, name, rect, caption=None):
+    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel above the
+    two-line summary."""
+    x, y, w, h = rect
+    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), (2, 16, w - 4, h - 18))]
+    return tile(style, cls, name, rect, children)
+
+
+def wheel_edit_panel(style, doc, name, rect):
+    """The wheel editor: "wheelName", "midiLabel" and the moveable editor without its CC RELATIVE tab."""
+    x, y, w, h = rect
+    g = style.grid
+    return edit_panel(style, PE + "TabControl.PageHolder.WheelsPage.Wheel", name, rect, "wheelName", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", (3 * g, 14 * g, w - 6 * g, h - 17 * g),
+                            hidden_tabs=("ccRelativePage",)),
+    ])
+
+
+def wheels(style, name, rect, tile_rects):
+    """The wheel area: "pitchWheel" and "modWheel"."""
+    area = ctl(PE + "MainControl.WheelView", name, rect, "Transparent")
+    for tile_name, r in zip(("pitchWheel", "modWheel"), tile_rects):
+        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r))
+    return area
+
+
+def xy_pad_edit_panel(style, doc, name, rect):
+    """The XY pad editor: "axisName" and "viewTabControl" with "midiPage" (the moveable editor) and
+    "noteModePage" (the note page)."""
+    x, y, w, h = rect
+    g = style.grid
+    tabs = PE + "MainPage.XYPadEditPanel.TabControl"
+    tw, th = w - 6 * g, h - 13 * g
+    pages = [("midiPage", "MIDI", moveable_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24))),
+             ("noteModePage", "NOTE", xy_pad_notes(style, doc, "noteModePage", (0, 0, tw, th - 24)))]
+    tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
+                      (tabs + ".ButtonHolder", tabs + ".PageHolder"), pages)
+    return edit_panel(style, PE + "MainPage.XYPadEditPanel", name, rect, "axisName", [tab])
+
+
+def xy_pad(style, name, rect, tile_rects):
+    """The touch pad area: "xAxis" and "yAxis"."""
+    area = ctl(PE + "MainControl.XYPadView", name, rect, "Transparent")
+    for tile_name, r in zip(("xAxis", "yAxis"), tile_rects):
+        area.add(_moveable_tile(style, PE + "MainControl.XYPadView.Axis", tile_name, r))
+    return area
+
+
+def pedal_edit_panels(style, doc, rect):
+    """The volume editor "volumePedalEditPanel" (moveable editor) and the sustain editor
+    "sustainEditPage" (the push-button editor in its sustain form), each titled by "controlNameLabel"."""
+    x, y, w, h = rect
+    g = style.grid
+    inner = (3 * g, 14 * g, w - 6 * g, h - 17 * g)
+    volume = edit_panel(style, PE + "MainPage.VolumeEditPanel", "volumePedalEditPanel", rect, "controlNameLabel", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        moveable_type_panel(style, doc, "moveableTypePanel", inner)])
+    sustain = edit_panel(style, PE + "MainPage.SustainEditPanel", "sustainEditPage", rect, "controlNameLabel", [
+        label(style, "midiLabel", (3 * g, 10 * g, 120, 16)),
+        button_type_panel(style, doc, "buttonTypePanel", inner, page_classes=SUSTAIN_MODE_PAGE_CLASSES,
+                          hidden_tabs=SUSTAIN_HIDDEN_TABS)])
+    return volume, sustain
+
+
+def pedals(style, name, rect, tile_rects):
+    """The pedal area: "volumePedal" (moveable view) and "sustainPedal" (push-button view)."""
+    area = ctl(PE + "MainControl.Pedals", name, rect, "Transparent")
+    vr, sr = tile_rects
+    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr))
+    x, y, w, h = sr
+    area.add(tile(style, PE + "MainControl.Pedals.SustainPedal", "sustainPedal", sr, [
+        tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14),
+                  (2, 16, w - 4, h - 18))]))
+    return area

@@ -237,3 +237,4 @@ def _device_look(doc, looks):
     doc.part(Part("DevicePicture", 1200, 750, "Stretch", image="device.png", loc=(0, 0)))
     looks["DeviceView"] = doc.look(Look("DeviceView", client="DevicePicture"))
     return "DeviceView"
+

@@ -2,6 +2,8 @@
 with the real factory, so a block that writes a subtree the framework cannot create is caught before
 a panel uses it."""
 
+import sys
+
 PE = "PresetEditor."
 CTRL = PE + "Control."
 TABS = CTRL + "MovementTypes.TabControl"
@@ -39,3 +41,29 @@ def build(doc, style, b):
     )
     doc.top += [panel, editors, b.dialog_frame(style, "Framework.Panel", "dialogSample", (360, 170), "headerLabel",
                                       "SAMPLE DIALOG")]
+
+    # Keybed zones, XY pad, pads, preset name, pedals and wheels: under a main control's "viewDevice", edit panels
+    # first, as in the device view, so the groups find their editors.
+    # The texts table, loaded by the generator before the samples are built.
+    b.colour_looks(doc, "K49PE.Pad.Colors", sys.modules["skin_texts"].PAD_COLOURS)
+    others = b.ctl(PE + "MainControl", "othersSamples", (0, 0, 1200, 772), "Body")
+    view = b.ctl("Framework.Panel", "viewDevice", (0, 22, 1200, 750), "DeviceView")
+    view.add(
+        b.zone_edit_panel(style, doc, "zoneEditPanel", (10, 440, 1180, 300)),
+        b.pad_edit_panel(style, doc, "padEditPanel", (10, 440, 1180, 300)),
+        b.wheel_edit_panel(style, doc, "wheelEditPanel", (10, 440, 1180, 300)),
+        b.xy_pad_edit_panel(style, doc, "xyPadEditPanel", (10, 440, 1180, 300)),
+        *b.pedal_edit_panels(style, doc, (10, 440, 1180, 300)),
+        b.keybed_zones(style, "keybedZones", (20, 326, 1160, 40),
+                       [(round(i * 290), 0, 290, 40) for i in range(4)]),
+        b.preset_name_panel(style, "presetNameEditPanel", (20, 10, 260, 40)),
+        b.wheels(style, "wheels", (20, 70, 130, 170), [(0, 0, 65, 170), (65, 0, 65, 170)]),
+        b.pedals(style, "pedals", (20, 250, 130, 70), [(0, 0, 65, 70), (65, 0, 65, 70)]),
+        b.xy_pad(style, "xyPad", (990, 256, 190, 64), [(0, 0, 95, 64), (95, 0, 95, 64)]),
+        b.pads(style, "pads", (990, 60, 190, 190),
+               [(round(c * 47.5), round(r * 47.5), 47, 47) for r in range(4) for c in range(4)]),
+        b.xy_pad_notes(style, doc, "noteModePage", (10, 440, 1180, 300)),
+    )
+    view.child("noteModePage").extra["IsVisible"] = False
+    others.add(view)
+    doc.top.append(others)

@@ -47,6 +47,9 @@ std::u16string_view View(const String& text)
     return {text.GetString(), text.GetLength()};
 }
 
+// Where a dump names its slot.
+constexpr size_t kPresetSlotByte = 10;
+
 bool IsValidSlot(int presetNumber)
 {
     return presetNumber >= 0 && presetNumber < Protocol::kPresetSlotCount;
@@ -438,6 +441,10 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
     if (!IsDeviceFirmwareVersionUseable())
         return kFirmwareRefused;
 
+    {
+        MutexLock lock(m_replyLock);
+        m_requestedSlot = presetNumber;
+    }
     Array<unsigned char> request;
     Assign(request, Protocol::PresetDumpRequestMessage(static_cast<uint8_t>(presetNumber)));
     const RequestRules rules{Window::Preset, m_presetGate,        PollingPause::EachTry,
@@ -559,7 +566,8 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
     int index = 0;
     int value = 0;
     if (Protocol::IsPresetDumpReply(view)) {
-        if (m_window == Window::Preset && !m_presetGate.IsGreen())
+        // A dump of another slot than the one asked for is not this request's reply.
+        if (m_window == Window::Preset && !m_presetGate.IsGreen() && view[kPresetSlotByte] == m_requestedSlot)
             ApplyPresetDumpReply(bytes);
     } else if (Protocol::ParseGlobalParamReply(view, index, value)) {
         if (m_window == Window::Parameter)

@@ -200,6 +200,7 @@ private:
     // Held while a reply is acted on and while a request opens or closes its window.
     Mutex m_replyLock;
     Window m_window = Window::None;
+    int m_requestedSlot = -1;
 
     StringArrayT<char16_t, char> m_inputNames;
     StringArrayT<char16_t, char> m_outputNames;

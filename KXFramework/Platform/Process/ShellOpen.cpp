@@ -1,0 +1,84 @@
+#include "KXFramework/Platform/Process/ShellOpen.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <mutex>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace KX::Platform {
+
+namespace {
+
+constexpr auto kWaitLimit = std::chrono::seconds(3);
+constexpr auto kWaitStep = std::chrono::milliseconds(20);
+
+// Openers still running when their call gave up waiting, reaped by their process id only.
+std::mutex g_pendingLock;
+std::vector<pid_t> g_pending;
+
+void ReapPending()
+{
+    std::lock_guard lock(g_pendingLock);
+    std::erase_if(g_pending, [](pid_t pid) {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        return r == pid || (r < 0 && errno == ECHILD);
+    });
+}
+
+} // namespace
+
+std::shared_ptr<ShellOpen> ShellOpen::Get()
+{
+    return Slot().GetOrMake([] { return std::shared_ptr<ShellOpen>(std::make_shared<XdgShellOpen>()); });
+}
+
+ServiceSlot<std::shared_ptr<ShellOpen>>& ShellOpen::Slot()
+{
+    static auto* slot = new ServiceSlot<std::shared_ptr<ShellOpen>>;
+    return *slot;
+}
+
+bool XdgShellOpen::Open(const std::string& path)
+{
+    ReapPending();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return false;
+    for (int fd : {0, 1, 2})
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    std::string program = "xdg-open";
+    std::string argument = path;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = -1;
+    const int started = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return false;
+    const auto end = std::chrono::steady_clock::now() + kWaitLimit;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r < 0)
+            return false;
+        std::this_thread::sleep_for(kWaitStep);
+    }
+    std::lock_guard lock(g_pendingLock);
+    g_pending.push_back(pid);
+    return true;
+}
+
+} // namespace KX::Platform

@@ -1,0 +1,118 @@
+#pragma once
+// The picture of the keyboard inside the main control and the device of the UI module tree: its
+// group getters answer with the group areas, so identifiers and values reach every control through
+// it. It shows one edit panel at a time, switches the banks of faders, buttons and encoders, and
+// carries the menu commands and the preset file load and save.
+#include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/ControlBase/ControlWithHandler.h"
+#include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/FileDialog.h"
+#include "KXFramework/Controls/Panel.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
+#include "KXFramework/Utilities/Storage/RCPtrArray.h"
+#include "Panel/UI/DriverCommon/EditPanelHost.h"
+#include "Panel/UI/DriverCommon/PresetManager.h"
+
+#include <cstdint>
+
+// Handed out by the view; it has nothing of its own.
+class LStatusView : public virtual KX::LRefCountedObject {};
+
+class LDeviceView : public KX::LControlWithHandler<KX::LControl, LDeviceView>, public IDevice, public IEditPanelHost {
+public:
+    // Control groups as the group panels number them.
+    enum Group : int {
+        kFaders = 0,
+        kEncoders = 1,
+        kPads = 2,
+        kXYPad = 3,
+        kWheels = 4,
+        kKeybedZones = 5,
+        kPushButtons = 6,
+        kPedals = 7,
+    };
+
+    LDeviceView(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
+
+    [[nodiscard]] KXRESULT Initialize() override;
+
+    // Shows the edit panel of `group` (for the pedals, sub index 0 volume, 1 sustain) and hides
+    // the others; the preset name panel stays as it is. The group panels call it on a tile's click.
+    void ShowEditPanel(int32_t group, int32_t subIndex) override;
+    [[nodiscard]] KXRESULT OnBankButtonClicked(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                               const KX::RCPtr<KX::LNotification>& n);
+    virtual KX::RCPtr<LStatusView> GetStatusView() { return m_statusView; }
+
+    // Preset files.
+    virtual KX::String GetPresetFileExtension();
+    virtual KX::String GetPresetFileFilter(bool forOpen);
+    virtual KX::String GetDefaultFileMask();
+    // The open dialog, then the preset manager's load; every failure after a path was chosen is
+    // reported in a box.
+    [[nodiscard]] virtual KXRESULT LoadPresetFromFile();
+    // The save dialog, then the preset manager's save; a failure is reported in a box.
+    [[nodiscard]] virtual KXRESULT SavePresetToFile();
+    [[nodiscard]] virtual KXRESULT ShowSaveFileDialog(KX::String& path);
+    [[nodiscard]] virtual KXRESULT ShowOpenFileDialog(KX::String& path);
+
+    // Menu commands (each answers 1).
+    [[nodiscard]] KXRESULT OnMenuLoadPresetFromDevice(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                                      const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuSendPresetToDevice(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                                    const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuLoadPresetFromFile(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                                    const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuSavePresetToFile(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                                  const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuExit(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                      const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuAbout(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                       const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuOpenUserGuide(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                               const KX::RCPtr<KX::LNotification>& n);
+    [[nodiscard]] KXRESULT OnMenuGlobalSettings(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                                const KX::RCPtr<KX::LNotification>& n);
+
+    // Registers the menu's commands on the root window and the hot-key commands on the
+    // application's centre.
+    void RefreshIdleSubscription() override;
+    // The device commands are enabled only while the keyboard's ports are open.
+    [[nodiscard]] KXRESULT HandleEditRequest(const KX::RCPtr<KX::LMenuDescriptor>& menu, unsigned index,
+                                             const KX::String& notification, KX::MenuItemState& state) override;
+
+    KX::ConstRCPtr<IPresetName> GetPresetName() const override;
+    KX::ConstRCPtr<IKeybedZones> GetKeybedZones() const override;
+    KX::ConstRCPtr<IWheels> GetWheels() const override;
+    KX::ConstRCPtr<IPedals> GetPedals() const override;
+    KX::ConstRCPtr<IPads> GetPads() const override;
+    KX::ConstRCPtr<IPushButtons> GetPushButtons() const override;
+    KX::ConstRCPtr<IFaders> GetFaders() const override;
+    KX::ConstRCPtr<IEncoders> GetEncoders() const override;
+    KX::ConstRCPtr<ITouchPadAxises> GetTouchPadAxises() const override;
+    using IDevice::GetEncoders;
+    using IDevice::GetFaders;
+    using IDevice::GetKeybedZones;
+    using IDevice::GetPads;
+    using IDevice::GetPedals;
+    using IDevice::GetPresetName;
+    using IDevice::GetPushButtons;
+    using IDevice::GetTouchPadAxises;
+    using IDevice::GetWheels;
+
+    KXRESULT BreakCycles() override;
+
+private:
+    KX::RCPtr<KX::LPanel> Child(const char16_t* name, int line);
+    void RunDialog(const char16_t* name);
+    void ShowFileBox(const char16_t* textKey, const char16_t* captionKey);
+
+    KX::RCPtr<LStatusView> m_statusView;
+    KX::RCPtr<KX::LPanel> m_padEditPanel, m_encoderEditPanel, m_faderEditPanel, m_volumePedalEditPanel,
+        m_wheelEditPanel, m_xyPadEditPanel, m_sustainPedalEditPanel, m_zoneEditPanel, m_pushButtonEditPanel;
+    KX::RCPtrArray<KX::LControl, 1, 0> m_hideableEditPanels;
+    KX::RCPtr<KX::LPanel> m_pads, m_faders, m_encoders, m_wheels, m_pedals, m_keybedZones, m_pushButtons, m_xyPad;
+    KX::RCPtr<KX::LButton> m_bankButtons[4];
+    KX::RCPtr<KX::LPanel> m_presetNameEditPanel;
+    KX::RCPtr<KX::LPresetManager> m_presetManager;
+    KX::RCPtr<KX::LFileDialog> m_fileDialog;
+};

@@ -1,0 +1,91 @@
+#include "Panel/UI/KivoSeriesCommon/KeybedZonePanel.h"
+
+#include "Panel/UI/DriverCommon/PanelErrors.h"
+#include "Panel/UI/KivoSeriesCommon/KeybedZoneEditPanel.h"
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+
+#include <vector>
+
+namespace {
+
+constexpr const char* kPath = "UI\\KivoSeriesCommon\\KeybedZonePanel";
+
+// The texts of a label's string table in key order: the key or octave names of the note selector.
+std::vector<KX::String> NamesOf(const KX::RCPtr<KX::LControl>& label)
+{
+    std::vector<KX::String> names;
+    if (label && label->GetStringTable()) {
+        for (const auto& [key, text] : label->GetStringTable()->GetEntries())
+            names.push_back(text);
+    }
+    return names;
+}
+
+KX::RCPtr<KX::LControl> Walk(KX::RCPtr<KX::LControl> at, std::initializer_list<const char16_t*> path)
+{
+    for (const char16_t* name : path)
+        at = at ? at->FindChild(name) : KX::RCPtr<KX::LControl>();
+    return at;
+}
+
+} // namespace
+
+LKeybedZonePanel::LKeybedZonePanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
+    : LUIModuleLeaf<IKeybedZone>(parent, name)
+{
+}
+
+KXRESULT LKeybedZonePanel::Initialize()
+{
+    const KXRESULT base = KX::LPanel::Initialize();
+    if (KX::Failed(base))
+        return base;
+    m_info = RequireChild(KX::RCPtr<KX::LLabel>(FindChild(u"infoLabel")), "Cannot find child: infoLabel ",
+                          "LKeybedZonePanel::Initialize", kPath, 33);
+    return base;
+}
+
+KXRESULT LKeybedZonePanel::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
+{
+    IKeybedZone::SetFirstParamID(parent, first, index);
+    const KX::RCPtr<KX::LControl> title = RequireChild(FindChild(u"zoneName"), "Cannot find child: zoneName",
+                                                       "LKeybedZonePanel::SetFirstParamID", kPath, 120);
+    static_cast<void>(title->SetText(KX::String::Format(title->GetText().GetString(), index + 1))); // 1: shown
+    return KX::S_OK;
+}
+
+KXRESULT LKeybedZonePanel::ShowParamValue(const unsigned char* bytes, int)
+{
+    using namespace KeybedZoneValue;
+    if (!m_info)
+        return KX::E_FAIL;
+    // The key names are those of the zone editor's note selector, under the device view.
+    const KX::RCPtr<KX::LControl>& strip = KX::LPanel::GetParent();
+    const KX::RCPtr<KX::LControl> view = strip ? strip->GetParent() : KX::RCPtr<KX::LControl>();
+    const KX::RCPtr<KX::LControl> selector =
+        Walk(view, {u"zoneEditPanel", u"startEndNoteSelector", u"startNote", u"noteSelector"});
+    const std::vector<KX::String> names = NamesOf(Walk(selector, {u"noteNameLabel"}));
+    const std::vector<KX::String> octaves = NamesOf(Walk(selector, {u"octaveNameLabel"}));
+    const int first = static_cast<signed char>(bytes[kFirstKey]);
+    const int last = static_cast<signed char>(bytes[kLastKey]);
+    const auto known = [&](int key) {
+        return key >= 0 && size_t(key % 12) < names.size() && size_t(key / 12) < octaves.size();
+    };
+    // A key beyond the name tables (a byte of 0x80 and above reads negative) leaves the summary as it was.
+    if (known(first) && known(last)) {
+        KX::String format;
+        m_info->GetString(format, u"INFO_TEXT");
+        static_cast<void>(m_info->SetText(KX::String::Format(
+            format.GetString(), names[size_t(first % 12)].GetString(), octaves[size_t(first / 12)].GetString(),
+            names[size_t(last % 12)].GetString(), octaves[size_t(last / 12)].GetString()))); // 1: already shown
+    }
+    if (const KX::RCPtr<LMIDIChannelViewPanel> channel{FindChild(u"midiChannel")})
+        channel->ShowMidiChannel(static_cast<char>(bytes[kChannel]));
+    return KX::S_OK;
+}
+
+KXRESULT LKeybedZonePanel::BreakCycles()
+{
+    m_info = nullptr;
+    return KX::LPanel::BreakCycles();
+}
