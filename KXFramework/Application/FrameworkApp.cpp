@@ -420,9 +420,8 @@ void LFrameworkApp::RemoveRootWindow(const RCPtr<LRootWindow>& root)
 
 uint32_t LFrameworkApp::GetModifierKeys()
 {
-    if (!m_inputState)
-        return 0;
-    return m_inputState->keyFlags & (Platform::kKeyCtrl | Platform::kKeyShift | Platform::kKeyAlt);
+    const RCPtr<LRootWindow> root = GetActiveRootWindow();
+    return root ? root->GetModifierKeys() : 0;
 }
 
 std::vector<RCPtr<LRootWindow>> LFrameworkApp::GetRootWindows()

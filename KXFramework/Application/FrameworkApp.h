@@ -117,14 +117,13 @@ public:
     double GetSeconds() override;
     uint32_t GetMilliseconds() override;
     uintptr_t LoadAppCursor(const char16_t* name) override;
-    // From the input state the host's event pump keeps; 0 without one.
+    // The active root window's, as of its latest pointer record; 0 without an active window.
     uint32_t GetModifierKeys() override;
     // The first pass after input sends NID_IDLE; none while idle processing is suspended.
     bool RunIdle(int32_t count) override { return !m_idleSuspended && OnIdle(count == 0); }
     // A window already in the list stays where it is; the first one added is the main window.
     void AddRootWindow(const RCPtr<LRootWindow>& root) override;
     void RemoveRootWindow(const RCPtr<LRootWindow>& root) override;
-    void SetInputState(const Platform::InputState* state) { m_inputState = state; }
     // The window id (SDL's) of the owner of dialogs: the active root window's, else the first's; 0
     // without a desktop window.
     uint32_t GetOwnerWindowId();
@@ -159,7 +158,6 @@ private:
     uint32_t m_lastMilliseconds = 0;
     double m_seconds = 0.0;
     bool m_clockStarted = false;
-    const Platform::InputState* m_inputState = nullptr;
     // Cursors handed out by address; they live as long as the application.
     std::map<std::u16string, std::unique_ptr<struct AppCursor>> m_cursors;
 };

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -344,16 +345,22 @@ public:
     virtual void OnDragOver(const RCPtr<LControl>& moving, const PointT<double>& rootPoint);
     virtual void OnDragLeave(const RCPtr<LControl>& moving);
     [[nodiscard]] virtual KXRESULT OnDrop(const RCPtr<LControl>& moving);
-    const RCPtr<LControl>& GetDropTarget() const { return m_dropTarget; }
-    const PointT<double>& GetDragVelocity() const { return m_dragVelocity; }
+    const RCPtr<LControl>& GetDropTarget() const;
+    const PointT<double>& GetDragVelocity() const;
 
     // Auto-scroll, per axis 0 (x) and 1 (y).
     [[nodiscard]] KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum,
                                            const RCPtr<LControl>& dragSource);
     // 0 when the axis was scrolling, else 1.
     [[nodiscard]] KXRESULT StopAutoScroll(int axis);
-    bool IsAutoScrolling(int axis) const { return axis >= 0 && axis < 2 && m_autoScroll[axis].active; }
-    double GetAutoScrollRate(int axis) const { return axis >= 0 && axis < 2 ? m_autoScroll[axis].rate : 0.0; }
+    bool IsAutoScrolling(int axis) const
+    {
+        return axis >= 0 && axis < 2 && m_autoScroll && m_autoScroll->axes[axis].active;
+    }
+    double GetAutoScrollRate(int axis) const
+    {
+        return axis >= 0 && axis < 2 && m_autoScroll ? m_autoScroll->axes[axis].rate : 0.0;
+    }
 
     // Looks.
     // Appends a look with weight 0; its index.
@@ -459,17 +466,11 @@ protected:
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 
-    RCPtr<LNotificationHandler<LControl>> m_handlers;
     RCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
     RectT<double> m_rect;
     PointT<double> m_scrollOffset;
-    int32_t m_unclippedCount = 0;
-    RCPtr<LConditionsParam> m_conditions;
-    bool m_hasFocus = false;
-    bool m_containsFocus = false;
     bool m_hover = false;
-    bool m_capture = false;
     bool m_pending[3] = {false, false, false};
     bool m_dragging[3] = {false, false, false};
     bool m_highlighted = false;
@@ -477,20 +478,33 @@ protected:
     double m_value = 0.0;
     double m_rangeMinimum = 0.0;
     double m_rangeMaximum = 0.0;
-    int32_t m_scaleType = 0;
     RCPtrArray<LLook, 1, 0> m_looks;
-    std::vector<float> m_lookWeights;
-    float m_opacity = 1.0f;
     RCPtr<LControl> m_parent;
-    RCPtr<LRootWindow> m_rootWindow;
     RCPtr<LStringTable> m_stringTable;
     bool m_usesParentToolTip = false;
-    bool m_wantsTab = false;
     KeyBindingMap m_localHotKeys;
-    bool m_notFocusable = true;
     String m_text;
     RCPtr<LFont> m_font;
     bool m_fontInheritsFromParent = false;
+    bool m_created = false;
+    mutable RectT<double> m_clientRect;
+    uintptr_t m_cursor = 0;
+    ChildControlList m_children;
+
+private:
+    // The control's own state: subclasses reach it through the accessors above.
+    RCPtr<LNotificationHandler<LControl>> m_handlers;
+    int32_t m_unclippedCount = 0;
+    RCPtr<LConditionsParam> m_conditions;
+    bool m_hasFocus = false;
+    bool m_containsFocus = false;
+    bool m_capture = false;
+    int32_t m_scaleType = 0;
+    std::vector<float> m_lookWeights;
+    float m_opacity = 1.0f;
+    RCPtr<LRootWindow> m_rootWindow;
+    bool m_wantsTab = false;
+    bool m_notFocusable = true;
     bool m_inheritFace = false;
     bool m_inheritSize = false;
     bool m_inheritStyle = false;
@@ -498,19 +512,13 @@ protected:
     float m_relativeSizeFactor = 1.0f;
     bool m_textFollowsScroll = false;
     String m_toolTipText;
-    bool m_created = false;
     bool m_layoutSuspended = false;
-    mutable RectT<double> m_clientRect;
     mutable bool m_clientRectValid = false;
     bool m_scrolling = false;
     int32_t m_idleCount = 0;
-    uintptr_t m_cursor = 0;
     uintptr_t m_replacedCursor = 0;
     RCPtrArray<LControl, 1, 0> m_pendingRemovals;
     RCPtr<LNotificationCenter> m_notificationCenter;
-    ChildControlList m_children;
-
-    // Input state.
     bool m_excluded = false;
     bool m_interceptsChildren = false;
     bool m_focusBoundary = false;
@@ -526,30 +534,41 @@ protected:
     uint32_t m_pressTime = 0;
     uint32_t m_releaseTime = 0;
     int32_t m_userMoveMode = 0;
-    int32_t m_userMoveFlags = 0;
-    PointT<double> m_dragVelocity;
-    PointT<double> m_lastDisplacement;
-    // Move origin: start size, the parent's scroll offset, and the layout's x, y, width, height.
-    PointT<double> m_moveStartSize;
-    PointT<double> m_moveStartParentScroll;
-    double m_moveOrigin[4] = {0.0, 0.0, 0.0, 0.0};
-    bool m_moveWasUnclipped = false;
-    bool m_moveWasDocked[2] = {false, false};
-    RCPtr<LControl> m_dropTarget;
-    bool m_userMoveStepping = false;
     bool m_delayedPressSubscribed = false;
-    struct AutoScrollAxis {
-        bool active = false;
-        bool flick = false;
-        double lastTick = 0.0;
-        double rate = 0.0;
-        double minimum = 0.0;
-        double maximum = 0.0;
-        RCPtr<LControl> dragSource;
-    };
-    AutoScrollAxis m_autoScroll[2];
 
-private:
+    // A user move and the drop it may end in: made when a move mode is first set, so that the many
+    // controls the user never moves carry one pointer.
+    struct UserMove {
+        int32_t flags = 0;
+        PointT<double> dragVelocity;
+        PointT<double> lastDisplacement;
+        // Move origin: start size, the parent's scroll offset, and the layout's x, y, width, height.
+        PointT<double> startSize;
+        PointT<double> startParentScroll;
+        double origin[4] = {0.0, 0.0, 0.0, 0.0};
+        bool wasUnclipped = false;
+        bool wasDocked[2] = {false, false};
+        RCPtr<LControl> dropTarget;
+        bool stepping = false;
+    };
+    // Automatic scrolling of this control, made when it first starts.
+    struct AutoScroll {
+        struct Axis {
+            bool active = false;
+            bool flick = false;
+            double lastTick = 0.0;
+            double rate = 0.0;
+            double minimum = 0.0;
+            double maximum = 0.0;
+            RCPtr<LControl> dragSource;
+        };
+        Axis axes[2];
+    };
+    UserMove& MoveState();
+    bool IsFlicking(int axis) const { return m_autoScroll && m_autoScroll->axes[axis].flick; }
+    std::unique_ptr<UserMove> m_userMove;
+    std::unique_ptr<AutoScroll> m_autoScroll;
+
     friend class ChildControlList;
     // Private, and changed only by ChildControlList::Rename: the parent's name index views this text.
     String m_name;

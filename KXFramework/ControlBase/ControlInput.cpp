@@ -1,5 +1,4 @@
-// LControl's input: hit testing and the context menu, pointer events, focus and keys, the user
-// move and automatic scrolling.
+// LControl's input: hit testing and the context menu, pointer events, focus and keys.
 #include "KXFramework/ControlBase/Control.h"
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
@@ -21,13 +20,8 @@ namespace {
 
 constexpr double kCoordinateLimit = 4503599627370496.0;
 constexpr int32_t kNoZ = INT32_MIN;
-constexpr double kBand = 30.0;
-constexpr double kAutoScrollPixelsPerDepth = 15.0;
-constexpr uint32_t kDelayedPressMs = 100;
 constexpr uint32_t kFlickWindowMs = 100;
 constexpr double kFlickMinimumSpeed = 1000.0;
-constexpr uint32_t kFlickCoastMs = 1000;
-constexpr double kFlickDeceleration = 1000.0;
 
 void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>& payload)
 {
@@ -39,12 +33,6 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 RCPtr<LControl> Hold(LControl* control)
 {
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
-
-uintptr_t AppCursor(const char16_t* name)
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->LoadAppCursor(name) : 0;
 }
 
 // 0, 1, 2 for the left, middle and right buttons; -1 for anything else.
@@ -76,11 +64,6 @@ int TabIndexOf(const LControl& parent, const LControl* child)
     return -1;
 }
 
-bool Contains(const std::vector<RCPtr<LControl>>& list, const LControl* c)
-{
-    return std::any_of(list.begin(), list.end(), [c](const RCPtr<LControl>& e) { return e.Get() == c; });
-}
-
 // Marks the controls excluded from hit testing for the life of the guard.
 class ExclusionGuard {
 public:
@@ -100,15 +83,6 @@ public:
 private:
     std::vector<RCPtr<LControl>> m_controls;
 };
-
-void AddSubtree(std::vector<RCPtr<LControl>>& out, const RCPtr<LControl>& control)
-{
-    out.push_back(control);
-    RCPtrArray<LControl, 1, 0> descendants;
-    control->GetDescendants(descendants);
-    for (unsigned i = 0; i < descendants.GetCount(); ++i)
-        out.push_back(descendants.GetAt(i));
-}
 
 } // namespace
 
@@ -418,15 +392,17 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
             return S_FALSE;
         using GeometryRules::Clamp;
         m_grabPoint = {Clamp(double(x), kCoordinateLimit) + m_rect.x, Clamp(double(y), kCoordinateLimit) + m_rect.y};
-        m_lastDisplacement = {};
+        if (m_userMove)
+            m_userMove->lastDisplacement = {};
     }
     for (int axis = 0; axis < 2; ++axis) {
-        if (m_autoScroll[axis].flick)
+        if (IsFlicking(axis))
             static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
     }
     m_capture = true;
     m_pressTime = m_previousMoveTime = FrameworkClock::Milliseconds();
-    m_dragVelocity = {};
+    if (m_userMove)
+        m_userMove->dragVelocity = {};
     if (root)
         static_cast<void>(root->SetCaptureControl(self)); // a control is given, so the capture cannot be refused
     if (index >= 0)
@@ -501,8 +477,8 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
         if (m_releaseTime - m_previousMoveTime < kFlickWindowMs) {
             PointT<double> minimum, maximum;
             GetSizeLimits(minimum, maximum);
-            const int axes = m_userMoveFlags;
-            const double velocity[2] = {m_dragVelocity.x, m_dragVelocity.y};
+            const int axes = MoveState().flags;
+            const double velocity[2] = {MoveState().dragVelocity.x, MoveState().dragVelocity.y};
             const double limit[2] = {maximum.x, maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
                 const bool allowed = axes == kMoveXY || axes == (axis == 0 ? kMoveX : kMoveY);
@@ -510,7 +486,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
                     static_cast<void>(
                         StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
                                         nullptr)); // a scroll that cannot start leaves the control where it is
-                    m_autoScroll[axis].flick = true;
+                    m_autoScroll->axes[axis].flick = true;
                 }
             }
         }
@@ -1032,468 +1008,6 @@ void LControl::SubscribeSiblingKeys()
     if (m_parent)
         static_cast<void>(m_handlers->SetNotification(&LControl::OnSiblingKey, m_parent, u"NID_SIBLING_KEY",
                                                       0)); // a registration already there answers as before
-}
-
-// ---- user move
-
-KXRESULT LControl::SetUserMoveMode(int32_t mode, int32_t flags)
-{
-    m_userMoveMode = mode;
-    m_userMoveFlags = flags;
-    return S_OK;
-}
-
-void LControl::RecordMoveOrigin()
-{
-    m_moveStartSize = {m_rect.width, m_rect.height};
-    m_moveStartParentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
-    for (int axis = 0; axis < 2 && m_layout; ++axis) {
-        PositionSpec position;
-        SizeSpec size;
-        static_cast<void>(m_layout->GetPlacement(axis, position,
-                                                 size)); // an axis without placement leaves the specs at their defaults
-        m_moveOrigin[axis] = position.absolute;
-        m_moveOrigin[2 + axis] = size.absolute;
-    }
-}
-
-void LControl::BeginUserMove()
-{
-    if (!m_layout)
-        return;
-    RCPtr<LControl> self = Hold(this);
-    const PointT<double> startSize = m_moveStartSize;
-    const PointT<double> startScroll = m_moveStartParentScroll;
-    if (m_userMoveMode == kMoveWithDropTargets) {
-        m_dropTarget = nullptr;
-        m_moveWasUnclipped = !GetClipToParent();
-        SetClipToParent(false);
-        const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
-        for (int axis = 0; axis < 2; ++axis) {
-            m_moveWasDocked[axis] = m_layout->position[axis].docked;
-            if (!m_moveWasDocked[axis]) {
-                const double at = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
-                static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
-                    position.absolute = at;
-                    position.docked = true;
-                })); // the specs come from the descriptor and are valid
-            }
-        }
-    }
-    RecordMoveOrigin();
-    // The start size and scroll offset are taken only for a left drag.
-    if (!m_dragging[0]) {
-        m_moveStartSize = startSize;
-        m_moveStartParentScroll = startScroll;
-    }
-}
-
-void LControl::RebaseUserMove()
-{
-    m_grabPoint.x += m_lastDisplacement.x;
-    m_grabPoint.y += m_lastDisplacement.y;
-    m_lastDisplacement = {};
-    RecordMoveOrigin();
-}
-
-void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
-{
-    if (!pointer || !m_layout)
-        return;
-    RCPtr<LControl> self = Hold(this);
-    m_userMoveStepping = true;
-    const int mode = m_userMoveMode;
-    const int flags = m_userMoveFlags;
-    double d[2] = {m_rect.x + pointer->point.x - m_grabPoint.x, m_rect.y + pointer->point.y - m_grabPoint.y};
-    const double grab[2] = {m_grabPoint.x, m_grabPoint.y};
-    const bool scrollAllowed[2] = {(flags & kScrollsX) != 0, (flags & kScrollsY) != 0};
-    int band[2] = {0, 0}; // -1 near edge, 1 far edge
-    double depth[2] = {0.0, 0.0};
-    const PointT<double> parentScroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
-    // Taken before the step moves the control: the pointer is given in its coordinates of now.
-    const PointT<double> inRoot = GetPositionInRoot();
-    const PointT<double> rootPoint{inRoot.x + pointer->point.x, inRoot.y + pointer->point.y};
-    const double scrollNow[2] = {parentScroll.x, parentScroll.y};
-
-    if (mode != kMoveWithDropTargets && m_parent) {
-        RectT<double> visible = m_parent->GetClientExtentRect();
-        visible.x += parentScroll.x;
-        visible.y += parentScroll.y;
-        RectT<double> bounds = visible;
-        AdjustUserMoveBounds(bounds);
-        const double lo[2] = {bounds.x, bounds.y};
-        const double hi[2] = {bounds.x + bounds.width, bounds.y + bounds.height};
-        const double vlo[2] = {visible.x, visible.y};
-        const double vhi[2] = {visible.x + visible.width, visible.y + visible.height};
-        bool limited[2] = {false, false};
-        for (int axis = 0; axis < 2 && mode < kDragScroll; ++axis) {
-            double dMin = lo[axis] - grab[axis];
-            double dMax = hi[axis] - 1.0 - grab[axis];
-            if (mode == kResizeEdges || mode == kResizeScrollingParent) {
-                const int nearEdge = axis == 0 ? kLeftEdge : kTopEdge;
-                const int farEdge = axis == 0 ? kRightEdge : kBottomEdge;
-                const double start = axis == 0 ? m_moveStartSize.x : m_moveStartSize.y;
-                if (flags & nearEdge)
-                    dMax = std::min(dMax, start - 1.0);
-                if (flags & farEdge)
-                    dMin = std::max(dMin, 1.0 - start);
-            }
-            if (d[axis] > dMax) {
-                d[axis] = dMax;
-                limited[axis] = true;
-            }
-            if (d[axis] < dMin) {
-                d[axis] = dMin;
-                limited[axis] = true;
-            }
-        }
-        if (mode == kMoveScrollingParent || mode == kResizeScrollingParent) {
-            for (int axis = 0; axis < 2; ++axis) {
-                if (limited[axis] || !scrollAllowed[axis])
-                    continue;
-                const double at = grab[axis] + d[axis];
-                if (at <= (vlo[axis] + vhi[axis]) / 2.0) {
-                    const double width =
-                        std::clamp(kBand - std::max(0.0, std::trunc(vlo[axis] - lo[axis])), 0.0, kBand);
-                    if (at <= vlo[axis] + width) {
-                        band[axis] = -1;
-                        depth[axis] = vlo[axis] + width - at;
-                    }
-                } else {
-                    const double width =
-                        std::clamp(kBand - std::max(0.0, std::trunc(hi[axis] - vhi[axis])), 0.0, kBand);
-                    if (at >= vhi[axis] - width) {
-                        band[axis] = 1;
-                        depth[axis] = at - (vhi[axis] - width);
-                    }
-                }
-            }
-        }
-    }
-
-    if (mode >= kMoveWithDropTargets && mode <= kResizeScrollingParent) {
-        for (int axis = 0; axis < 2; ++axis) {
-            const double correction =
-                m_layout->position[axis].docked
-                    ? scrollNow[axis] - (axis == 0 ? m_moveStartParentScroll.x : m_moveStartParentScroll.y)
-                    : 0.0;
-            const double moved = m_moveOrigin[axis] + d[axis] - correction;
-            const bool resizing = mode > kMoveScrollingParent;
-            const bool nearEdge = resizing && (flags & (axis == 0 ? kLeftEdge : kTopEdge));
-            const bool farEdge = resizing && !nearEdge && (flags & (axis == 0 ? kRightEdge : kBottomEdge));
-            if (resizing ? !nearEdge && !farEdge : !(flags & (axis == 0 ? kMoveX : kMoveY)))
-                continue;
-            static_cast<void>(EditPlacement(axis, [&](PositionSpec& position, SizeSpec& size) {
-                if (!resizing || nearEdge)
-                    position.absolute = moved;
-                if (nearEdge)
-                    size.absolute = m_moveOrigin[2 + axis] - d[axis];
-                else if (farEdge)
-                    size.absolute = m_moveOrigin[2 + axis] + d[axis];
-            })); // the specs come from the descriptor and are valid
-        }
-    }
-
-    bool storeDisplacement = true;
-    if (mode == kDragScroll) {
-        const double dt = double(int32_t(m_moveTime - m_previousMoveTime)) / 1000.0;
-        storeDisplacement = dt > 0.0;
-        if (dt > 0.0) {
-            const double last[2] = {m_lastDisplacement.x, m_lastDisplacement.y};
-            double* velocity[2] = {&m_dragVelocity.x, &m_dragVelocity.y};
-            PointT<double> minimum, maximum;
-            GetSizeLimits(minimum, maximum);
-            const double lo[2] = {minimum.x, minimum.y};
-            const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
-            for (int axis = 0; axis < 2; ++axis) {
-                const double travel = last[axis] - d[axis];
-                const double speed = travel / dt;
-                *velocity[axis] = (*velocity[axis] == 0.0 || dt >= 0.2) ? speed : speed * 0.5 + *velocity[axis] * 0.5;
-                const bool allowed = flags == kMoveXY || flags == (axis == 0 ? kMoveX : kMoveY);
-                if (!allowed || travel == 0.0)
-                    continue;
-                PointT<double> offset = m_scrollOffset;
-                double& value = axis == 0 ? offset.x : offset.y;
-                value = std::clamp(value + travel, lo[axis], std::max(lo[axis], hi[axis]));
-                SetScrollOffset(offset);
-            }
-        }
-    }
-    if (storeDisplacement)
-        m_lastDisplacement = {d[0], d[1]};
-
-    if (mode == kMoveWithDropTargets)
-        TrackDropTarget(rootPoint, band, depth);
-
-    RCPtr<LControl> scrolled = mode == kMoveWithDropTargets && m_dropTarget ? m_dropTarget : m_parent;
-    if (scrolled) {
-        if (!scrollAllowed[0])
-            band[0] = 0;
-        if (!scrollAllowed[1])
-            band[1] = 0;
-        if (band[0] == 0 && band[1] == 0) {
-            static_cast<void>(scrolled->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(scrolled->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-        } else {
-            PointT<double> minimum, maximum;
-            scrolled->GetSizeLimits(minimum, maximum);
-            const double lo[2] = {minimum.x, minimum.y};
-            const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
-            for (int axis = 0; axis < 2; ++axis) {
-                if (band[axis] == 0)
-                    static_cast<void>(
-                        scrolled->StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
-                else
-                    static_cast<void>(scrolled->StartAutoScroll(
-                        axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis], hi[axis], lo[axis],
-                        self)); // a scroll that cannot start leaves the control where it is
-            }
-        }
-    }
-    OnUserMoveStepped(pointer);
-    m_userMoveStepping = false;
-}
-
-void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], double depth[2])
-{
-    RCPtr<LControl> self = Hold(this);
-    RCPtr<LRootWindow> root = FindRootWindow();
-    if (!root)
-        return;
-    RCPtr<LControl> hit;
-    {
-        std::vector<RCPtr<LControl>> moving;
-        AddSubtree(moving, self);
-        ExclusionGuard excluded(moving);
-        PointT<int32_t> local;
-        hit = root->HitTest(rootPoint.Round(), local, false);
-    }
-    RCPtr<LControl> target = hit ? hit->FindDropTarget(self, rootPoint) : nullptr;
-    if (target != m_dropTarget) {
-        if (RCPtr<LControl> old = m_dropTarget) {
-            static_cast<void>(old->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(old->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-            old->OnDragLeave(self);
-        }
-        m_dropTarget = target;
-        if (target) {
-            root->SetCursor(AppCursor(u"UI_CURSOR_DROP_MOVE"));
-            target->OnDragEnter(self);
-            target->OnDragOver(self, rootPoint);
-        } else {
-            root->SetCursor(AppCursor(u"UI_CURSOR_NO_DROP"));
-        }
-    } else if (target) {
-        target->OnDragOver(self, rootPoint);
-    } else {
-        root->SetCursor(AppCursor(u"UI_CURSOR_NO_DROP"));
-    }
-    if (!target)
-        return;
-    const uint32_t edges = target->GetDropScrollEdges(self);
-    const PointT<double> targetInRoot = target->GetPositionInRoot();
-    const PointT<double> inTarget{rootPoint.x - targetInRoot.x, rootPoint.y - targetInRoot.y};
-    const PointT<double> origin = target->GetClientOrigin();
-    const RectT<double> client = target->GetClientRect();
-    const double at[2] = {inTarget.x - origin.x + target->m_scrollOffset.x,
-                          inTarget.y - origin.y + target->m_scrollOffset.y};
-    const double scroll[2] = {target->m_scrollOffset.x, target->m_scrollOffset.y};
-    const double size[2] = {client.width, client.height};
-    const uint32_t farEdge[2] = {kRightEdge, kBottomEdge};
-    const uint32_t nearEdge[2] = {kLeftEdge, kTopEdge};
-    for (int axis = 0; axis < 2; ++axis) {
-        const double farLine = scroll[axis] + size[axis] - kBand;
-        const double nearLine = scroll[axis] + kBand;
-        if ((edges & farEdge[axis]) && at[axis] >= farLine) {
-            band[axis] = 1;
-            depth[axis] = at[axis] - farLine;
-        } else if ((edges & nearEdge[axis]) && at[axis] <= nearLine) {
-            band[axis] = -1;
-            depth[axis] = nearLine - at[axis];
-        }
-    }
-}
-
-void LControl::HandleConditionsChange()
-{
-    RCPtr<LControl> self = Hold(this);
-    if (m_userMoveMode != kMoveWithDropTargets) {
-        if (RCPtr<LControl> parent = m_parent) {
-            static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-        }
-        return;
-    }
-    if (RCPtr<LRootWindow> root = FindRootWindow())
-        root->SetCursor(AppCursor(u"UI_CURSOR_ARROW"));
-    if (!m_moveWasUnclipped)
-        SetClipToParent(true);
-    const PointT<double> scroll = m_parent ? m_parent->m_scrollOffset : PointT<double>{};
-    for (int axis = 0; axis < 2 && m_layout; ++axis) {
-        if (m_moveWasDocked[axis])
-            continue;
-        const double shift = axis == 0 ? scroll.x : scroll.y;
-        static_cast<void>(EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
-            position.docked = false;
-            position.absolute += shift;
-        })); // the specs come from the descriptor and are valid
-    }
-    if (RCPtr<LControl> target = m_dropTarget) {
-        m_dropTarget = nullptr;
-        static_cast<void>(target->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-        static_cast<void>(target->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-        static_cast<void>(target->OnDrop(self));      // a refused drop leaves the target as it was
-        target->OnDragLeave(self);
-    }
-}
-
-RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& moving, const PointT<double>& rootPoint)
-{
-    RCPtr<LControl> candidate = Hold(this);
-    RCPtr<LRootWindow> root = FindRootWindow();
-    std::vector<RCPtr<LControl>> passed;
-    while (candidate) {
-        if (candidate->AcceptsDrop(moving))
-            return candidate;
-        if (candidate->GetClipToParent()) {
-            candidate = candidate->m_parent;
-            continue;
-        }
-        if (Contains(passed, candidate.Get()) || !root)
-            return nullptr;
-        RCPtrArray<LControl, 1, 0> descendants;
-        candidate->GetDescendants(descendants);
-        for (unsigned i = 0; i < descendants.GetCount(); ++i)
-            passed.push_back(descendants.GetAt(i));
-        RCPtr<LControl> hit;
-        {
-            std::vector<RCPtr<LControl>> excluded = passed;
-            if (moving)
-                AddSubtree(excluded, moving);
-            ExclusionGuard guard(excluded);
-            PointT<int32_t> local;
-            hit = root->HitTest(rootPoint.Round(), local, false);
-        }
-        // The floating candidate found again would repeat the walk for ever.
-        if (!hit || hit == candidate || Contains(passed, hit.Get()))
-            return nullptr;
-        candidate = hit;
-    }
-    return nullptr;
-}
-
-bool LControl::AcceptsDrop(const RCPtr<LControl>&)
-{
-    return false;
-}
-
-uint32_t LControl::GetDropScrollEdges(const RCPtr<LControl>&)
-{
-    return 0;
-}
-
-void LControl::OnDragEnter(const RCPtr<LControl>&) {}
-
-void LControl::OnDragOver(const RCPtr<LControl>&, const PointT<double>&) {}
-
-void LControl::OnDragLeave(const RCPtr<LControl>&) {}
-
-KXRESULT LControl::OnDrop(const RCPtr<LControl>&)
-{
-    return E_FAIL;
-}
-
-// ---- auto-scroll
-
-KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double minimum,
-                                   const RCPtr<LControl>& dragSource)
-{
-    if (axis < 0 || axis > 1)
-        return E_INVALIDARG;
-    AutoScrollAxis& a = m_autoScroll[axis];
-    a.rate = rate;
-    a.maximum = maximum;
-    a.minimum = minimum;
-    a.dragSource = dragSource;
-    if (!a.active) {
-        a.active = true;
-        a.lastTick = FrameworkClock::Seconds();
-        static_cast<void>(SubscribeIdle()); // subscribing only counts up
-    }
-    return S_OK;
-}
-
-KXRESULT LControl::StopAutoScroll(int axis)
-{
-    if (axis < 0 || axis > 1)
-        return E_INVALIDARG;
-    AutoScrollAxis& a = m_autoScroll[axis];
-    a.dragSource = nullptr;
-    if (!a.active)
-        return S_FALSE;
-    a.active = false;
-    a.flick = false;
-    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
-    return S_OK;
-}
-
-void LControl::AutoScrollStep(int axis)
-{
-    AutoScrollAxis& a = m_autoScroll[axis];
-    const double now = FrameworkClock::Seconds();
-    const double dt = now - a.lastTick;
-    const double step = Round(a.rate * dt);
-    a.lastTick = now;
-    if (step != 0.0) {
-        PointT<double> offset = m_scrollOffset;
-        double& value = axis == 0 ? offset.x : offset.y;
-        value += step;
-        if (value < a.minimum)
-            value = a.minimum;
-        else if (value > a.maximum)
-            value = a.maximum;
-        SetScrollOffset(offset);
-        RCPtr<LRootWindow> root = FindRootWindow();
-        if (RCPtr<LControl> source = a.dragSource; source && root) {
-            const PointT<int32_t> cursor = root->GetCursorPos();
-            const PointT<double> at = source->GetPositionInRoot();
-            const PointT<int32_t> point = PointT<double>{cursor.x - at.x, cursor.y - at.y}.Round();
-            source->UserMoveStep(LPointWithModifiersParam::Create(point, root->GetModifierKeys(), 0));
-        }
-    }
-    if (a.active && a.flick && FrameworkClock::Milliseconds() - m_releaseTime > kFlickCoastMs) {
-        const double slowdown = Round(kFlickDeceleration * dt);
-        if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
-            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
-        else
-            a.rate += a.rate > 0.0 ? -slowdown : slowdown;
-    }
-}
-
-void LControl::HandOverDelayedPress()
-{
-    if (!m_pending[0] || !m_interceptsChildren || !m_lastChildHit || !m_pressRecord ||
-        FrameworkClock::Milliseconds() - m_pressTime <= kDelayedPressMs)
-        return;
-    RCPtr<LControl> self = Hold(this);
-    RCPtr<LControl> child = m_lastChildHit;
-    const RCPtr<LMouseButtonParam> record = m_pressRecord;
-    RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(record->button, m_lastChildPoint, record->modifiers,
-                                                               record->isDoubleClick, record->heldButtons, 0);
-    static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
-    if (RCPtr<LRootWindow> root = FindRootWindow())
-        root->SetHoverControl(child);
-    static_cast<void>(child->OnMouseDown(press)); // the pointer handler's answer changes nothing here
-}
-
-void LControl::RunInputIdleWork()
-{
-    RCPtr<LControl> self = Hold(this);
-    for (int axis = 0; axis < 2; ++axis) {
-        if (m_autoScroll[axis].active)
-            AutoScrollStep(axis);
-    }
-    HandOverDelayedPress();
 }
 
 } // namespace KX

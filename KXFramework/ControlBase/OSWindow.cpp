@@ -187,6 +187,7 @@ void OSWindow::Handle(const InputRecord& record)
 void OSWindow::HandleOwn(const InputRecord& record)
 {
     const RCPtr<LRootWindow> root = m_root;
+    root->SetModifierKeys(MouseModifiers());
     switch (record.kind) {
     case RecordKind::ButtonDown:
         Press(record);

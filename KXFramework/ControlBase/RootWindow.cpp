@@ -45,12 +45,6 @@ uint32_t LRootWindow::GetMouseButtons() const
     return m_osServices ? m_osServices->GetMouseButtons() : 0;
 }
 
-uint32_t LRootWindow::GetModifierKeys() const
-{
-    IFrameworkServices* services = GetFrameworkServices();
-    return services ? services->GetModifierKeys() & KeyCode::kMouseModifierFlags : 0;
-}
-
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
 {
     if (area == GetScreenClientRect())
@@ -339,6 +333,7 @@ void LRootWindow::HideToolTip()
 void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point,
                                       int index)
 {
+    SetModifierKeys(modifiers);
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
@@ -388,6 +383,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
 
 void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index)
 {
+    SetModifierKeys(modifiers);
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
@@ -408,6 +404,7 @@ void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modif
 
 void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
 {
+    SetModifierKeys(modifiers);
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);

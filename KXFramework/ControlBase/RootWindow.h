@@ -41,8 +41,12 @@ public:
     PointT<int32_t> GetCursorPos() const;
     // Buttons held (1 left, 2 middle, 4 right); 0 without a window.
     uint32_t GetMouseButtons() const;
-    // Ctrl 0x01, Shift 0x08, Alt 0x40.
-    uint32_t GetModifierKeys() const;
+    // Ctrl 0x01, Shift 0x08, Alt 0x40, as of the window's latest pointer record: the one place the
+    // modifiers are kept, so the application's answer and the records' agree.
+    uint32_t GetModifierKeys() const { return m_modifiers; }
+    // The window sets them from each of its records, keys included; the pointer dispatches below set
+    // them from theirs.
+    void SetModifierKeys(uint32_t modifiers) { m_modifiers = modifiers & KeyCode::kMouseModifierFlags; }
     // Gives the window a new client area; the content is invalidated when it changed.
     void SetWindowArea(const RectT<int32_t>& area);
 
@@ -143,6 +147,7 @@ private:
     bool m_closeRequested = false;
     int32_t m_closeResult = 0;
     uint32_t m_pressed[kPointerIndices] = {};
+    uint32_t m_modifiers = 0;
 };
 
 } // namespace KX
