@@ -108,7 +108,7 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (risen(Condition::kLeftPending)) {
             if (autoRepeat && IsEnabled(true) && !repeating) {
                 repeating = true;
-                static_cast<void>(SubscribeIdle()); // subscribing only counts up
+                SubscribeIdle();
                 m_lastTick = FrameworkClock::Seconds();
                 m_countdown = m_firstDelay;
                 SendAutoRepeat();
@@ -116,7 +116,7 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (fallen(Condition::kCapture) && autoRepeat && repeating) {
             repeating = false;
             if (!m_simulating)
-                static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+                UnsubscribeIdle();
         }
     }
     UpdateLook();
@@ -180,13 +180,13 @@ void LButton::SimulateClick()
     if (m_simulating) {
         // A second simulated click finishes the first at once.
         ClickNow();
-        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        UnsubscribeIdle();
     }
     m_simulating = true;
-    static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
-    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    SetFocus(true);
+    SubscribeIdle();
     m_simulatedStart = FrameworkClock::Seconds();
-    static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
+    SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed);
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
 
@@ -198,7 +198,7 @@ void LButton::OnIdleTick()
     if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
         m_simulating = false;
         if (!repeating)
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
         m_simulatedStart = 0.0;
         UpdateLook();
         ClickNow();

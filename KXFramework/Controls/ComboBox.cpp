@@ -126,16 +126,15 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         maximum.hasReference = false;
         maximum.relative = 0.0f;
         maximum.absolute = skinMax <= 0.0 ? (needed <= available ? 0.0 : available) : std::min(available, skinMax);
-        static_cast<void>(
-            m_listBox->SetSizeLimits(1, minimum, maximum)); // the limits come from the descriptor and are valid
-        static_cast<void>(m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
+        m_listBox->SetSizeLimits(1, minimum, maximum);
+        m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
             position.anchor = openBelow ? 0.0f : 1.0f;
             position.relative = openBelow ? 1.0f : 0.0f;
             position.absolute = 0.0;
             position.docked = false;
             size.relative = 0.0f;
             size.absolute = std::min(needed, available);
-        })); // the specs come from the descriptor and are valid
+        });
         m_listBox->SnapHeightLimitsToRows();
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;
@@ -242,7 +241,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     m_listBox->GetItemText(text, r);
     UpdateText(text, true);
     if (RCPtr<LTextBox> box = GetTextBox())
-        static_cast<void>(box->SetText(text)); // a control without text ignores it
+        box->SetText(text);
     if (changed)
         Send(u"NID_SELECTION_CHANGE", nullptr);
     return m_selectedIndex;

@@ -23,7 +23,7 @@ public:
     [[nodiscard]] KXRESULT ReadCreateParams() override;
     [[nodiscard]] KXRESULT PostInitialize() override;
     // 0 when the text changed; selects the last entry of that text (ignoring case), or none.
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;

@@ -70,9 +70,7 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
         if (popup->GetRect().width + origin + x > topWidth)
             x = std::max(topWidth - popup->GetRect().width, 0.0) - origin;
         if (popup->GetLayoutDescriptor() && popup->GetLayoutDescriptor()->position[0].absolute != x)
-            static_cast<void>(popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
-                position.absolute = x;
-            })); // the specs come from the descriptor and are valid
+            popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) { position.absolute = x; });
     }
     popup->SetVisible(show);
     if (show) {

@@ -74,9 +74,7 @@ KXRESULT LComboSlider::ShowDropDown(bool show)
         }
         const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get();
         if (layout && layout->position[0].absolute != x)
-            static_cast<void>(m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
-                position.absolute = x;
-            })); // the specs come from the descriptor and are valid
+            m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) { position.absolute = x; });
     }
     m_dropDownPanel->SetVisible(show);
     return S_OK;

@@ -13,7 +13,7 @@ public:
     ~LDropDownControl() override;
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
+    KXRESULT SetFocus(bool forward) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     bool OnFocusLost() override;
     virtual bool IsDropDownShown() const = 0;

@@ -7,17 +7,15 @@ namespace {
 // The placement of one axis with its size taken from the control itself.
 void SetSizeOnAxis(LControl& control, int axis, double size)
 {
-    static_cast<void>(control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
+    control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
         spec.referenceKind = SizeSpec::kSelf;
         spec.absolute = size;
-    })); // a control without a layout keeps its size
+    });
 }
 
 void SetPositionOnAxis(LControl& control, int axis, double offset)
 {
-    static_cast<void>(control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
-        position.absolute = offset;
-    })); // a control without a layout keeps its place
+    control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) { position.absolute = offset; });
 }
 
 } // namespace

@@ -39,7 +39,7 @@ KXRESULT LListBox::Initialize()
     if (templateItem) {
         m_templateDescriptor = templateItem->GetDescriptor();
         ApplyTemplateItem(templateItem);
-        static_cast<void>(RemoveChild(RCPtr<LControl>(templateItem))); // the child is known to be ours
+        RemoveChild(RCPtr<LControl>(templateItem));
         SetLineMode(1, 1, m_itemHeight);
         UpdateScrollBars();
         static_cast<void>(LoadItemsFromStringTable(GetStringTable())); // a table without items leaves the list empty
@@ -96,8 +96,8 @@ void LListBox::DropItemControls()
         OnItemControlDropped(row);
         RCPtr<LNotificationDistributor> sender(row);
         for (const char16_t* name : kRowNotifications)
-            static_cast<void>(Unbind(sender, name));          // a row leaving
-        static_cast<void>(RemoveChild(RCPtr<LControl>(row))); // each row is a child of the list
+            static_cast<void>(Unbind(sender, name)); // a row leaving
+        RemoveChild(RCPtr<LControl>(row));
     }
     m_templateApplied = false;
 }
@@ -123,7 +123,7 @@ void LListBox::TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor)
             UpdateScrollBars();
         }
         if (created)
-            static_cast<void>(RemoveChild(created)); // made as the list's child just above
+            RemoveChild(created);
         return;
     }
 }
@@ -131,13 +131,13 @@ void LListBox::TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor)
 void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 {
     const String text = templateItem->GetText();
-    static_cast<void>(templateItem->SetText(String())); // a control without text ignores it
+    templateItem->SetText(String());
     m_itemPadding = int32_t(Round(templateItem->GetRect().width));
-    static_cast<void>(templateItem->SetText(u"{WXyg|}")); // a control without text ignores it
+    templateItem->SetText(u"{WXyg|}");
     m_itemHeight = int32_t(Round(templateItem->GetRect().height));
     if (m_itemHeight < 1)
         m_itemHeight = 14;
-    static_cast<void>(templateItem->SetText(text)); // a control without text ignores it
+    templateItem->SetText(text);
     // The skin's own width and limits again; a list that widens to its text never gets narrower
     // than the skin made it.
     const RCPtr<LLayoutDescriptor> skin = m_descriptor ? m_descriptor->GetLayout() : nullptr;
@@ -152,8 +152,8 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
             minimum.absolute == 0.0 && minimum.relative == 0.0f)
             minimum.absolute = m_rect.width;
         // The skin's own specs: valid, and the layout follows them whatever the result.
-        static_cast<void>(SetSizeLimits(0, minimum, maximum));
-        static_cast<void>(SetPlacement(0, position, size));
+        SetSizeLimits(0, minimum, maximum);
+        SetPlacement(0, position, size);
     }
     m_templateApplied = true;
     FollowContentHeight();
@@ -167,7 +167,7 @@ void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
     Bind(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE");
     Bind(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE");
     row->dropDownMode = m_dropDownMode;
-    static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
+    row->SetDragThreshold(m_itemDragThreshold);
 }
 
 KXRESULT LListBox::AddItemControl()
@@ -262,7 +262,7 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
     unsigned look = !IsEnabled(true) ? 1 : ((param->currentMask & Condition::kHasFocus) ? 2 : 0);
     if (look >= GetLookCount())
         look = 0;
-    static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
+    SetLookExclusive(look);
 }
 
 // ---- entries
@@ -516,13 +516,12 @@ KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
     if (InRange(index)) {
         const LListBoxEntry& entry = GetEntry(index);
         control->SetEnabled(true);
-        static_cast<void>(
-            control->SetText(entry.blank ? String() : m_model.GetText(index))); // a control without text ignores it
+        control->SetText(entry.blank ? String() : m_model.GetText(index));
         control->SetValue(entry.selectionValue);
         control->SetMarked(entry.marked);
         control->SetBlank(entry.blank);
     } else {
-        static_cast<void>(control->SetText(String())); // a control without text ignores it
+        control->SetText(String());
         control->SetValue(0.0);
         control->SetMarked(false);
         control->SetEnabled(false);
@@ -622,7 +621,7 @@ void LListBox::PlaceRowsAcross()
     const PositionSpec position{0.5f, PositionSpec::kClient, String(), 0.0f, centre, false};
     const SizeSpec size{SizeSpec::kSelf, String(), 0.0f, double(m_widestItemWidth)};
     for (const RCPtr<LListBoxItem>& row : m_rows)
-        static_cast<void>(row->SetPlacement(0, position, size));
+        row->SetPlacement(0, position, size);
 }
 
 void LListBox::UpdateExtent()
@@ -718,13 +717,11 @@ void LListBox::SnapHeightLimitsToRows()
     }
     // Whole rows are a request; the layout may still clip them, which the results would say.
     if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
-        static_cast<void>(SetSizeLimits(1, minimum, maximum));
+        SetSizeLimits(1, minimum, maximum);
     const SizeSpec& size = m_layout->size[1];
     if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
         const double rows = std::max(n + h * std::floor(size.absolute / h), n + h);
-        static_cast<void>(EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) {
-            whole.absolute = rows;
-        })); // whole rows are a request, as above
+        EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) { whole.absolute = rows; });
     }
 }
 
@@ -743,7 +740,7 @@ void LListBox::FillOpenSizeLimits(double minimumWidth)
             minimum.relative = 0.0f;
             minimum.absolute = axis == 0 ? minimumWidth : double(m_itemHeight);
         }
-        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
+        SetSizeLimits(axis, minimum, maximum);
     }
 }
 

@@ -12,9 +12,7 @@ namespace {
 // Docks the control's vertical placement, keeping the rest of it.
 void DockVertically(LControl& control)
 {
-    static_cast<void>(control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) {
-        position.docked = true;
-    })); // a control without a layout has no placement to dock
+    control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) { position.docked = true; });
 }
 
 struct SortKey {
@@ -82,8 +80,7 @@ KXRESULT LMultiColumnListBox::PostInitialize()
                 minimum.relative = 0.0f;
                 minimum.absolute = itemHeight;
             }
-            static_cast<void>(
-                column.SetSizeLimits(axis, minimum, maximum)); // the limits come from the descriptor and are valid
+            column.SetSizeLimits(axis, minimum, maximum);
         }
     }
     UpdateTableExtent();

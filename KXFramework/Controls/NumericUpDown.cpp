@@ -109,7 +109,7 @@ void LNumericUpDown::OnValueChanged()
     LPanel::OnValueChanged();
     if (!m_textBox)
         return;
-    static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
+    m_textBox->SetText(FormatValueText());
     m_textBox->AllowFocusChange();
 }
 
@@ -120,7 +120,7 @@ KXRESULT LNumericUpDown::SetRange(double minimum, double maximum, int32_t scaleT
         return r;
     UpdateAllowedCharacters();
     if (m_textBox)
-        static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
+        m_textBox->SetText(FormatValueText());
     return S_OK;
 }
 

@@ -20,9 +20,9 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT PostInitialize() override;
     // The text's leading number becomes the value, clamped into the range.
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     void OnValueChanged() override;
-    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
     [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     String FormatValueText() const;
 

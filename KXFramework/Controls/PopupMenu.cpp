@@ -335,13 +335,13 @@ KXRESULT LPopupMenu::RefreshItem(int32_t index, int32_t& row)
     RCPtr<LControl> hotKey = control->FindChild(u"hotKeyLabel");
     if (const LMenuItemDescriptor* item = ItemAt(index)) {
         if (hotKey)
-            static_cast<void>(hotKey->SetText(item->hotKeyText)); // a control without text ignores it
+            hotKey->SetText(item->hotKeyText);
         control->SetBlank(item->separator != 0);
         control->SetEnabled(item->enabled != 0);
         control->SetCheckBoxLook(item->checked ? (control->ComputeConditions() & Condition::kHover ? 8 : 7) : 0);
     } else {
         if (hotKey)
-            static_cast<void>(hotKey->SetText(String())); // a control without text ignores it
+            hotKey->SetText(String());
         control->SetEnabled(false);
         control->SetItemLook(0, true);
         control->SetCheckBoxLook(0);
@@ -427,16 +427,16 @@ KXRESULT LPopupMenu::ShowAtCursor()
                 v = extent[axis] - size[axis];
             v = std::max(v, 0);
             const double at = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
-            static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+            EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
                 position.absolute = at;
                 position.relative = 0.0f;
                 position.docked = true;
-            })); // the specs come from the descriptor and are valid
+            });
         }
     }
     SetVisible(true);
     if (!HasFocus())
-        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        SetFocus(true);
     return S_OK;
 }
 
@@ -459,7 +459,7 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
     RCPtr<LPopupMenu> submenu(dynamic_cast<LPopupMenu*>(created.Get()));
     if (!submenu) {
         if (created)
-            static_cast<void>(RemoveChild(created)); // it is not ours to keep
+            RemoveChild(created);
         return E_FAIL;
     }
     m_submenu = submenu;
@@ -490,10 +490,10 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
         y = 0;
     const double offsets[2] = {x, y};
     for (int axis = 0; axis < 2; ++axis) {
-        static_cast<void>(submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
+        submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
             position.absolute = offsets[axis];
             position.relative = 0.0f;
-        })); // a placement refused keeps the skin's
+        });
     }
     submenu->SetVisible(true);
     return S_OK;
@@ -517,7 +517,7 @@ void LPopupMenu::CloseSubmenu()
     if (RCPtr<LPopupMenu> submenu = m_submenu) {
         submenu->CloseSubmenu();
         submenu->SetVisible(false);
-        static_cast<void>(RemoveChild(RCPtr<LControl>(submenu))); // a child of ours is always removable
+        RemoveChild(RCPtr<LControl>(submenu));
         m_submenu = nullptr;
     }
     m_submenuItem = nullptr;
@@ -528,7 +528,7 @@ void LPopupMenu::StartPending()
     m_pendingSince = FrameworkClock::Milliseconds();
     if (!m_submenuPending) {
         m_submenuPending = true;
-        static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
+        SubscribeIdle();
     }
 }
 
@@ -536,7 +536,7 @@ void LPopupMenu::CancelPending()
 {
     if (m_submenuPending) {
         m_submenuPending = false;
-        static_cast<void>(UnsubscribeIdle()); // not subscribed is fine
+        UnsubscribeIdle();
     }
 }
 

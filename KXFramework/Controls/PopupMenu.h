@@ -78,7 +78,7 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     // A new skin brings new rows: the menu's rows are built again from them, with nothing selected.
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    [[nodiscard]] KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
+    KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
     KXRESULT BreakCycles() override;
     void OnSelectionChanged() override;
     // Puts a hovered row's status text in the status bar, then lets the list box see the change.

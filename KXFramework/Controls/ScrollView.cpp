@@ -250,12 +250,12 @@ void LScrollView::ShowBar(int axis, bool show)
     if ((size > 0.0) == show || !sized->GetLayoutDescriptor())
         return;
     const double thickness = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
-    static_cast<void>(sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
+    sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
         extent.referenceKind = SizeSpec::kSelf;
         extent.referenceName = String();
         extent.relative = 0.0f;
         extent.absolute = thickness;
-    })); // the specs come from the descriptor and are valid
+    });
 }
 
 void LScrollView::UpdateScrollBars()
@@ -280,7 +280,7 @@ void LScrollView::UpdateBar(int axis)
             thumb = float(visible / extent);
             page = float(std::clamp(visible / (extent - visible), 0.0, 1.0));
         }
-        static_cast<void>(bar->SetRange(0.0, extent - visible, 0)); // the range is ordered, so it cannot be refused
+        bar->SetRange(0.0, extent - visible, 0);
         link->SetThumbProportion(thumb);
         m_barSteps[axis][0] = double(page) / 10.0;
         m_barSteps[axis][1] = page;
@@ -308,7 +308,7 @@ void LScrollView::UpdateBar(int axis)
     link->RelayoutThumb();
     const double line = bar->NormalizedToValue(bar->GetValue());
     const double maximum = std::max(0.0, lines - visibleLines);
-    static_cast<void>(bar->SetRange(0.0, maximum, 0)); // the range is ordered, so it cannot be refused
+    bar->SetRange(0.0, maximum, 0);
     bar->SetValue(bar->ValueToNormalized(std::min(line, maximum)));
 }
 
@@ -387,7 +387,7 @@ void LScrollView::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     const uint32_t rose = param ? param->currentMask & ~param->previousMask : 0;
     if (m_dragToScroll != 0 && (rose & Condition::kLeftDragging))
-        static_cast<void>(SetUserMoveMode(kDragScroll, kMoveX)); // a mode the control does not know leaves it still
+        SetUserMoveMode(kDragScroll, kMoveX);
 }
 
 void LScrollView::RefreshIdleSubscription()

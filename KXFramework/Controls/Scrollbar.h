@@ -18,7 +18,7 @@ public:
     LScrollbar(const RCPtr<LControl>& parent, const String& name);
 
     double SetValue(double t) override;
-    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
     void CheckClientSizeChange() override;
     void OnIdleTick() override;
     [[nodiscard]] KXRESULT Initialize() override;

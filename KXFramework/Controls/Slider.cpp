@@ -96,7 +96,7 @@ KXRESULT LSlider::Initialize()
         MakeThumb();
     CheckClientSizeChange();
     SetRange(0.0, 127.0, 0);
-    static_cast<void>(SetDragThreshold(0)); // a non-negative constant
+    SetDragThreshold(0);
     return S_OK;
 }
 
@@ -177,9 +177,7 @@ void LSlider::MoveThumbTo(const PointT<int32_t>& position)
 {
     for (int axis = 0; axis < 2; ++axis) {
         const double at = axis == 0 ? position.x : position.y;
-        static_cast<void>(m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) {
-            spec.absolute = at;
-        })); // a thumb without a layout keeps its place
+        m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) { spec.absolute = at; });
     }
 }
 
@@ -327,12 +325,12 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (changed & Condition::kLeftDragging) {
         if ((now & Condition::kLeftDragging) && IsEnabled(true) && !m_paging) {
             m_paging = true;
-            static_cast<void>(SubscribeIdle()); // subscribing only counts up
+            SubscribeIdle();
             m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = 0.3;
         } else if (!(now & Condition::kLeftDragging) && m_paging) {
             m_paging = false;
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
         }
         return;
     }

@@ -17,7 +17,7 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     KXRESULT BreakCycles() override;
     // After the layout, a splitter outside its range (its parent shrank) moves back to the bound.
-    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
 
     // Where the splitter may go on its moving axis during a drag: start and length.
     void GetRange(double& start, double& length) const;

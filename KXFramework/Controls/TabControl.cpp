@@ -152,7 +152,7 @@ KXRESULT LTabControl::OnTabButtonClicked(const RCPtr<LNotificationDistributor>& 
     static_cast<void>(SelectTab(button->GetName())); // a tab control without its holders has no tab to select
     if (index >= 0) {
         if (RCPtr<LControl> page = GetPage(index))
-            static_cast<void>(page->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+            page->SetFocus(true);
     }
     return 1;
 }

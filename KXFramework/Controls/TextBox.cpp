@@ -556,15 +556,11 @@ void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
     const double left = area.x + 20.0;
     const bool wide = GetClientExtent().x > area.width;
     if (wide && m_lastPointer.x > right)
-        static_cast<void>(
-            StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0,
-                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
+        StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
     else if (wide && m_lastPointer.x < left)
-        static_cast<void>(
-            StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0,
-                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
+        StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
     else
-        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        StopAutoScroll(0);
 }
 
 void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
@@ -613,7 +609,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
     m_inScrollUpdate = true;
     LScrollView::SetScrollOffset(offset);
     if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
-        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        StopAutoScroll(0);
     if (ComputeConditions() & Condition::kLeftDragging)
         ExtendSelectionTo(PositionFromPoint(m_lastPointer));
     else
@@ -648,7 +644,7 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
         if (root)
             root->SetCaretVisible(false, RCPtr<LControl>(this), {});
         if (m_blinkSubscribed) {
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
             m_blinkSubscribed = false;
         }
         m_caretShown = false;
@@ -661,8 +657,8 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
                 SetCursor(services->LoadAppCursor(u"UI_CURSOR_IBEAM"));
         }
         if (dragEnded) {
-            static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            StopAutoScroll(0);
+            StopAutoScroll(1);
         }
     }
     if ((changed & (Condition::kHoverOrHighlighted | Condition::kHover | Condition::kHasFocus | Condition::kEnabled)) ||
@@ -690,7 +686,7 @@ void LTextBox::UpdateSelectionLook()
     auto has = [&](int index) { return unsigned(index) < m_looks.GetCount() && m_looks.GetAt(index); };
     ClearLookRegions();
     if (!IsEnabled(true)) {
-        static_cast<void>(SetLookExclusive(kDisabled)); // a look the skin lacks is not drawn
+        SetLookExclusive(kDisabled);
         return;
     }
     const uint32_t mask = ComputeConditions();
@@ -700,10 +696,10 @@ void LTextBox::UpdateSelectionLook()
         m_looks.GetAt(kCue)->SetText(m_cueText);
         LRectList cue;
         cue.AddRect(Edges(GetTextArea().Round()));
-        static_cast<void>(SetLookRegion(kCue, cue));                // a look the skin lacks is not drawn
-        static_cast<void>(SetLookRegionComplement(kCueBase, kCue)); // a look the skin lacks is not drawn
-        static_cast<void>(SetLookExclusive(kCueBase));              // a look the skin lacks is not drawn
-        static_cast<void>(SetLookWeight(kCue, 1.0f, false));        // a look the skin lacks is not drawn
+        SetLookRegion(kCue, cue);
+        SetLookRegionComplement(kCueBase, kCue);
+        SetLookExclusive(kCueBase);
+        SetLookWeight(kCue, 1.0f, false);
         return;
     }
     const int base = focused ? (hover ? kFocusedHover : kFocused) : (hover ? kHover : kNormal);
@@ -718,13 +714,13 @@ void LTextBox::UpdateSelectionLook()
                              m_scrollOffset.x;
         LRectList selection;
         selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
-        static_cast<void>(SetLookRegion(overlay, selection));      // a look the skin lacks is not drawn
-        static_cast<void>(SetLookRegionComplement(base, overlay)); // a look the skin lacks is not drawn
-        static_cast<void>(SetLookExclusive(base));                 // a look the skin lacks is not drawn
-        static_cast<void>(SetLookWeight(overlay, 1.0f, false));    // a look the skin lacks is not drawn
+        SetLookRegion(overlay, selection);
+        SetLookRegionComplement(base, overlay);
+        SetLookExclusive(base);
+        SetLookWeight(overlay, 1.0f, false);
         return;
     }
-    static_cast<void>(SetLookExclusive(base)); // a look the skin lacks is not drawn
+    SetLookExclusive(base);
 }
 
 uint32_t LTextBox::GetCaretColor() const

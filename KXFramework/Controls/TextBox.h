@@ -43,7 +43,7 @@ public:
 
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     // True when the text was already equal. Sends NID_TEXTBOX_TEXT_CHANGE after a change.
     virtual bool ApplyText(const String& text, bool resetCaret);
     bool SetText(const String& text, bool resetCaret) { return ApplyText(text, resetCaret); }
@@ -80,7 +80,7 @@ public:
     [[nodiscard]] KXRESULT ReplaceSelection(const String& text);
 
     bool AcceptsTextInput() const override { return true; }
-    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
+    KXRESULT SetFocus(bool forward) override;
     bool AllowFocusChange() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;

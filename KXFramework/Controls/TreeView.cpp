@@ -195,7 +195,7 @@ KXRESULT LTreeView::OnExpander(const RCPtr<LNotificationDistributor>& sender, co
 
 void LTreeView::OnIdleTick()
 {
-    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    UnsubscribeIdle();
 }
 
 } // namespace KX

@@ -164,7 +164,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
         for (int i = 0; i < 4; ++i) {
             KX::String text;
             const std::u16string key = fields->keyPrefix + std::u16string(1, char16_t(u'1' + i)) + u"_LABEL";
-            static_cast<void>(fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str())));
+            fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str()));
         }
     }
 
@@ -174,7 +174,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
     for (const KX::RCPtr<KX::LNumericUpDown>& box :
          {m_note, m_onValue, m_offValue, m_ccValue3, m_ccValue4, m_program3, m_program4, m_programLSB, m_programMSB,
           m_programMinimum, m_programMaximum, m_parameterMSB, m_parameterLSB, m_parameterValue, m_otherValue})
-        static_cast<void>(box->SetRange(0.0, 127.0, 0)); // as above
+        box->SetRange(0.0, 127.0, 0);
 
     for (uint32_t i = 0; i < m_tabControl->GetTabCount(); ++i) {
         const KX::RCPtr<KX::LControl> tabPage = m_tabControl->GetPage(int32_t(i));
@@ -281,7 +281,7 @@ void LButtonControlEditPanel::UpdateCycleFields(const CycleFields& fields, const
         const int keyNumber = i == shown - 1 ? 2 : i + 2;
         const std::u16string key = fields.keyPrefix + std::u16string(1, char16_t(u'0' + keyNumber)) + u"_LABEL";
         KX::String text;
-        static_cast<void>(fields.label[i]->SetText(fields.label[i]->GetString(text, key.c_str()))); // 1: unchanged
+        fields.label[i]->SetText(fields.label[i]->GetString(text, key.c_str()));
     }
     if (userChange)
         ReportEdit();

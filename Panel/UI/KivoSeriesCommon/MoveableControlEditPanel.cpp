@@ -114,7 +114,7 @@ KXRESULT LMoveableControlEditPanel::Initialize()
         }
     }
     for (const KX::RCPtr<KX::LNumericUpDown>& box : {m_lsb, m_msb})
-        static_cast<void>(box->SetRange(0.0, 127.0, 0)); // as above
+        box->SetRange(0.0, 127.0, 0);
     return base;
 }
 

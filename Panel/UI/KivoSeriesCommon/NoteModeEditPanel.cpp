@@ -119,7 +119,7 @@ void LNoteModeEditPanel::SetNoteLabel(unsigned i, const char16_t* key, int numbe
     label->GetString(text, key);
     if (number > 0)
         text = KX::String::Format(text.GetString(), number);
-    static_cast<void>(label->SetText(text)); // 1: already shown
+    label->SetText(text);
 }
 
 void LNoteModeEditPanel::SetNoteCount(int count)
