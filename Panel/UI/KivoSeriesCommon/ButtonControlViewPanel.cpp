@@ -84,5 +84,5 @@ void LButtonControlViewPanel::ShowControlRecord(ButtonControlRecord& record)
     label->GetString(text, key);
     if (hasNumber)
         text = KX::String::Format(text.GetString(), number);
-    static_cast<void>(label->SetText(text)); // 1: already shown
+    label->SetText(text);
 }

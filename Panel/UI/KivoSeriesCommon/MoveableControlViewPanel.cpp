@@ -53,5 +53,5 @@ void LMoveableControlViewPanel::ShowControlRecord(const MoveableControlRecord& r
     info->GetString(text, key);
     if (hasNumber)
         text = KX::String::Format(text.GetString(), number);
-    static_cast<void>(info->SetText(text)); // 1: already shown
+    info->SetText(text);
 }
