@@ -393,11 +393,11 @@ def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=())
     return panel
 
 
-def channel_view(style, name, rect):
-    """The channel label of a tile: "label" in the info font."""
+def channel_view(style, name, rect, font="info"):
+    """The channel label of a tile: "label" in the info font (the pads' narrow tiles take the small one)."""
     x, y, w, h = rect
     view = ctl(PE + "MainControl.MIDIChannelView", name, rect)
-    view.add(label(style, "label", (0, 0, w, h), looks="Info", font="info"))
+    view.add(label(style, "label", (0, 0, w, h), looks="Info", font=font))
     return view
 
 
@@ -492,11 +492,11 @@ def _narrow_tabs(holder, width):
         tab.x, tab.w = i * width, width
 
 
-def tile_view(style, cls, name, rect, channel_rect, info_rect):
+def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info"):
     """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
     tile has room for them (rectangles relative to the view)."""
     view = ctl(cls, name, rect)
-    view.add(channel_view(style, "midiChannel", channel_rect),
+    view.add(channel_view(style, "midiChannel", channel_rect, channel_font),
              label(style, "infoLabel", info_rect, looks="Info", font="info"))
     return view
 
@@ -533,11 +533,11 @@ def button_tile(style, name, rect):
     the colour indicator as the pad's light strip at its foot."""
     x, y, w, h = rect
     return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
-        number_label(style, "buttonNumberLabel", (12, 11, 24, 12)),
-        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (15, h - 17, w - 30, 4),
+        number_label(style, "buttonNumberLabel", (12, 6, 24, 14)),
+        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (16, h - 12, w - 32, 4),
             "K49PE.Button.Colors"),
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
-                  (w - 42, 11, 32, 12), (9, 23, w - 18, h - 41)),
+                  (w - 46, 6, 36, 14), (8, 20, w - 16, h - 32)),
     ])
 
 
@@ -613,8 +613,11 @@ def preset_name_panel(style, name, rect):
     x, y, w, h = rect
     field = style.metric("FIELD")
     p = ctl(PE + "MainControl.DeviceView.PresetNameEditPanel", name, rect)
-    p.add(label(style, "controlNameLabel", (0, 0, w, h - field)),
-          ctl("Framework.TextBox", "textBox", (0, h - field, 112, field), "TextBox", font=style.font("default")))
+    # A labelled field: the caption left of a text box that fills the rest of the screen.
+    g = style.grid
+    top = (h - field) // 2
+    p.add(label(style, "controlNameLabel", (3 * g, top, 22 * g, field)),
+          ctl("Framework.TextBox", "textBox", (26 * g, top, w - 28 * g, field), "TextBox", font=style.font("default")))
     return p
 
 
@@ -703,8 +706,8 @@ def pad_edit_panel(style, doc, name, rect):
     midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24), page_classes=PAD_MODE_PAGE_CLASSES)
     tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
                       (tabs + ".ButtonHolder", tabs + ".PageHolder"), [("midiPage", "MIDI", midi),
-                                                                       ("colorPage", "COLOR", colours)],
-                      weights=[1, 1])
+                                                                       ("colorPage", "COLOR", colours)])
+    _narrow_tabs(tab.child("buttonHolder"), TAB_WIDTH)
     return edit_panel(style, PE + "MainPage.PadEditPanel", name, rect, "padName", [tab])
 
 
@@ -713,25 +716,24 @@ def pads(style, name, rect, tile_rects):
     push-button "viewPanel" and its button."""
     area = ctl(PE + "MainControl.PadView", name, rect)
     for i, (tx, ty, tw, th) in enumerate(tile_rects):
-        # The channel sits right of the pad number on the first line, the assignment below both.
-        view = push_button_view(style, "viewPanel", (2, 6, tw - 4, th - 7))
-        channel = view.child("midiChannel")
-        channel.x, channel.w = 19, channel.w - 19
-        channel.child("label").w = channel.w
-        channel.child("label").looks = "Caption"
+        # Number top left, channel top right, both in the small fonts (the tile is too narrow for the
+        # caption and info fonts side by side), the assignment centred below both.
+        view = tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, tw, th),
+                         (22, 7, tw - 24, 11), (3, 18, tw - 6, th - 21), "small")
         area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
-            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (2, 2, tw - 4, 4), "K49PE.Pad.Colors"),
-            label(style, "padNumberLabel", (3, 6, 20, 14)),
+            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (5, 4, tw - 10, 3), "K49PE.Pad.Colors"),
+            label(style, "padNumberLabel", (3, 7, 18, 11), font="smallCaption"),
             view,
         ]))
     return area
 
 
-def _moveable_tile(style, cls, name, rect, caption=None):
-    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel above the
-    two-line summary."""
+def _moveable_tile(style, cls, name, rect, summary_at_foot=False):
+    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel at the top and
+    the two-line summary below it, or at the tile's foot, clear of the drawn control."""
     x, y, w, h = rect
-    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), (2, 16, w - 4, h - 18))]
+    info = (2, h - 30, w - 4, 28) if summary_at_foot else (2, 16, w - 4, h - 18)
+    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), info)]
     return tile(style, cls, name, rect, children)
 
 
@@ -750,7 +752,7 @@ def wheels(style, name, rect, tile_rects):
     """The wheel area: "pitchWheel" and "modWheel"."""
     area = ctl(PE + "MainControl.WheelView", name, rect, "Transparent")
     for tile_name, r in zip(("pitchWheel", "modWheel"), tile_rects):
-        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r))
+        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r, summary_at_foot=True))
     return area
 
 
@@ -765,6 +767,7 @@ def xy_pad_edit_panel(style, doc, name, rect):
              ("noteModePage", "NOTE", xy_pad_notes(style, doc, "noteModePage", (0, 0, tw, th - 24)))]
     tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
                       (tabs + ".ButtonHolder", tabs + ".PageHolder"), pages)
+    _narrow_tabs(tab.child("buttonHolder"), TAB_WIDTH)
     return edit_panel(style, PE + "MainPage.XYPadEditPanel", name, rect, "axisName", [tab])
 
 
@@ -796,9 +799,9 @@ def pedals(style, name, rect, tile_rects):
     """The pedal area: "volumePedal" (moveable view) and "sustainPedal" (push-button view)."""
     area = ctl(PE + "MainControl.Pedals", name, rect, "Transparent")
     vr, sr = tile_rects
-    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr))
+    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr, summary_at_foot=True))
     x, y, w, h = sr
     area.add(tile(style, PE + "MainControl.Pedals.SustainPedal", "sustainPedal", sr, [
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14),
-                  (2, 16, w - 4, h - 18))]))
+                  (2, h - 30, w - 4, 28))]))
     return area
