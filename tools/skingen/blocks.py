@@ -384,7 +384,9 @@ def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=())
     panel = ctl(PE + "MainControl.EditPanel.ButtonTypePanel", name, rect)
     # Tabs as wide as their captions need, plus room around each.
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
-                          pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
+                          pages, tab_height=tab_h,
+                          weights=[0 if page in hidden_tabs else len(caption) + 6
+                                   for page, caption in zip(BUTTON_MODE_PAGES, BUTTON_MODE_CAPTIONS)]))
     holder = panel.child("tabControl").child("buttonHolder")
     for tab in hidden_tabs:
         hidden = holder.child(tab)
@@ -477,7 +479,9 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                           pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
     holder = panel.child("tabControl").child("buttonHolder")
-    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH, hidden_tabs)
+    # Full width and filled, so a frame of an outer tab control under it does not show beside the tabs.
+    holder.w, holder.looks = w, "PanelFill"
     for tab in hidden_tabs:
         hidden = holder.child(tab)
         hidden.looks = "TransparentButton"
@@ -485,10 +489,12 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     return panel
 
 
-def _narrow_tabs(holder, width):
-    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+def _narrow_tabs(holder, width, hidden=()):
+    """Tabs of one width at the left of their holder, not spread over the whole panel; the tabs named
+    in `hidden` go after the others, so the visible ones stand without gaps."""
     holder.w = len(holder.children) * width
-    for i, tab in enumerate(holder.children):
+    order = [t for t in holder.children if t.name not in hidden] + [t for t in holder.children if t.name in hidden]
+    for i, tab in enumerate(order):
         tab.x, tab.w = i * width, width
 
 

@@ -85,6 +85,7 @@ def build(doc, style):
     # Plain surfaces. The hot-key column of menu rows takes the row's text colour at run time.
     lst("Body", [look("Body", "body")])
     lst("Panel", [look("Panel", "panel", frame="line")])
+    lst("PanelFill", [look("PanelFill", "panel")])
     lst("DeviceView", [_device_look(doc, looks)])
     lst("Transparent", [look("Transparent", "clear")])
     lst("TransparentButton", ["Transparent"] * BUTTON_LOOKS)
