@@ -395,11 +395,12 @@ def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=())
     return panel
 
 
-def channel_view(style, name, rect, font="info"):
-    """The channel label of a tile: "label" in the info font (the pads' narrow tiles take the small one)."""
+def channel_view(style, name, rect, font="info", looks="Info"):
+    """The channel label of a tile: "label" in the info font, centred (the pads' narrow tiles take the
+    small font, left-aligned in a column beside the number)."""
     x, y, w, h = rect
     view = ctl(PE + "MainControl.MIDIChannelView", name, rect)
-    view.add(label(style, "label", (0, 0, w, h), looks="Info", font=font))
+    view.add(label(style, "label", (0, 0, w, h), looks=looks, font=font))
     return view
 
 
@@ -498,11 +499,11 @@ def _narrow_tabs(holder, width, hidden=()):
         tab.x, tab.w = i * width, width
 
 
-def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info"):
+def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info", channel_looks="Info"):
     """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
     tile has room for them (rectangles relative to the view)."""
     view = ctl(cls, name, rect)
-    view.add(channel_view(style, "midiChannel", channel_rect, channel_font),
+    view.add(channel_view(style, "midiChannel", channel_rect, channel_font, channel_looks),
              label(style, "infoLabel", info_rect, looks="Info", font="info"))
     return view
 
@@ -722,10 +723,11 @@ def pads(style, name, rect, tile_rects):
     push-button "viewPanel" and its button."""
     area = ctl(PE + "MainControl.PadView", name, rect)
     for i, (tx, ty, tw, th) in enumerate(tile_rects):
-        # Number top left, channel top right, both in the small fonts (the tile is too narrow for the
-        # caption and info fonts side by side), the assignment centred below both.
+        # Number top left, channel in a column right of the widest number ("P16"), both in the small
+        # fonts (the tile is too narrow for the caption and info fonts side by side), the assignment
+        # centred below both.
         view = tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, tw, th),
-                         (22, 7, tw - 24, 11), (3, 18, tw - 6, th - 21), "small")
+                         (21, 7, tw - 24, 11), (3, 18, tw - 6, th - 21), "small", "Caption")
         area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
             ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (5, 4, tw - 10, 3), "K49PE.Pad.Colors"),
             label(style, "padNumberLabel", (3, 7, 18, 11), font="smallCaption"),
