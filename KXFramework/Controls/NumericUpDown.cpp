@@ -142,8 +142,8 @@ KXRESULT LNumericUpDown::HandleKey(const RCPtr<LKeyParam>& key)
         (key->key.key == KeyCode::Press(VirtualKey::kUp) || key->key.key == KeyCode::Press(VirtualKey::kDown))) {
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_SIMULATE_CLICK", nullptr)))
-            static_cast<void>((key->key.key == KeyCode::Press(VirtualKey::kUp) ? m_buttonUp : m_buttonDown)
-                                  ->ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
+            (key->key.key == KeyCode::Press(VirtualKey::kUp) ? m_buttonUp : m_buttonDown)
+                ->ReceiveNotification(nullptr, n);
         return S_OK;
     }
     return LPanel::HandleKey(key);
