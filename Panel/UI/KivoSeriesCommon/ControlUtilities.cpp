@@ -101,4 +101,13 @@ char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box)
     return static_cast<char>(NumberOf(box));
 }
 
+void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, unsigned number)
+{
+    KX::String text;
+    label->GetString(text, key);
+    if (hasNumber)
+        text = KX::String::Format(text.GetString(), number);
+    static_cast<void>(label->SetText(text)); // 1: already shown
+}
+
 } // namespace ControlUtilities
