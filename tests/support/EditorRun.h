@@ -13,6 +13,7 @@
 #include "FakeMessageBox.h"
 #include "NotificationDoubles.h"
 #include "ScopedService.h"
+#include "ShortMidiTimings.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 #include "TestFonts.h"
@@ -36,16 +37,6 @@ public:
     static constexpr uint32_t kTryWaitMs = 40;
 
 protected:
-    static MidiTimings ShortTimings()
-    {
-        MidiTimings timings;
-        timings.tryWaitMs = kTryWaitMs;
-        timings.pieceGapMs = 1;
-        timings.pollPeriodMs = 5;
-        timings.doneWaitMs = 2000;
-        return timings;
-    }
-
     void SetUp() override
     {
         UseTestFonts();
@@ -170,7 +161,7 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> midi = std::make_shared<VirtualMidiSystem>();
-    ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortMidiTimings(kTryWaitMs)};
     ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     std::unique_ptr<SimulatedKivo61> kivo;
     FakeMessageBox boxes;
