@@ -9,6 +9,7 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "Panel/Application.h"
 
+#include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "FakeMessageBox.h"
 #include "NotificationDoubles.h"
@@ -20,9 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,16 +39,7 @@ protected:
     {
         UseTestFonts();
         RegisterEmbeddedResources();
-        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-            const std::string folder = m_home / variable;
-            std::filesystem::create_directory(folder);
-            ::chmod(folder.c_str(), 0700);
-            m_environment.Set(variable, folder);
-        }
-        m_environment.Set("SDL_VIDEODRIVER", "dummy");
-        m_environment.Clear("DISPLAY");
-        m_environment.Clear("WAYLAND_DISPLAY");
-        m_environment.Clear("KX_RESOURCE_DIR");
+        IsolateEditorEnvironment(m_environment, m_home);
         kivo = std::make_unique<SimulatedKivo61>(*midi);
     }
 
