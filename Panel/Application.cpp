@@ -58,12 +58,12 @@ KXRESULT LApplication::Shutdown()
     IDeviceViewHost::Slot().Set(nullptr);
     LPresetManager::SetMessageHook(nullptr);
     if (m_midiManager) {
-        static_cast<void>(m_midiManager->BreakCycles()); // stopping has nothing to report
+        m_midiManager->BreakCycles();
         m_midiManager = nullptr;
     }
     if (m_engine) {
         LRootModuleEngine::SetRootModuleEngine(nullptr);
-        static_cast<void>(m_engine->BreakCycles()); // stopping has nothing to report
+        m_engine->BreakCycles();
         m_engine = nullptr;
     }
     return LApplicationBase<LApplication>::Shutdown();

@@ -20,7 +20,7 @@ public:
     // MIDI manager and the engine, whose failures leave the editor running without a device.
     [[nodiscard]] KXRESULT Initialize() override;
     // The engine and the MIDI manager stop before the framework's services go.
-    [[nodiscard]] KXRESULT Shutdown() override;
+    KXRESULT Shutdown() override;
 
     KX::String GetSettingsVersion() const override { return u"1_0_0"; }
     KX::String GetMainControlName() const override { return u"mainControl"; }

@@ -36,7 +36,7 @@ std::string Narrow(const String& text)
 void CreateFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        static_cast<void>(File::CreateDirectory(Wide(path.substr(0, slash)))); // see above
+        static_cast<void>(File::CreateDirectory(Wide(path.substr(0, slash))));
         if (slash == std::string::npos)
             return;
     }

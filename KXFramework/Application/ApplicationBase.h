@@ -63,12 +63,12 @@ public:
           m_iniFileManager(new LIniFileManager),
           m_commandLine(commandLine)
     {
-        static_cast<void>(m_iniFileManager->LoadLibrary()); // without the library every settings file stays closed
+        m_iniFileManager->LoadLibrary();
     }
     ~LApplicationBase() override
     {
         if (m_iniFileManager)
-            static_cast<void>(m_iniFileManager->UnloadLibrary()); // closing while ending has nobody to tell
+            m_iniFileManager->UnloadLibrary();
     }
 
     // The process's application object; null outside the run phase.
@@ -83,17 +83,16 @@ public:
         return title;
     }
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override
     {
         if (!n || n->GetName() != String(u"NID_APP_EXIT_REQ"))
             return LFrameworkApp::ReceiveNotification(sender, n);
         if (!CanExit())
             return S_OK;
-        static_cast<void>(LFrameworkApp::ReceiveNotification(sender, n)); // it only flags and closes the dialogs
+        LFrameworkApp::ReceiveNotification(sender, n);
         if (m_mainWindow) {
             // The main window closes now, as its close message would; its placement is stored.
-            static_cast<void>(m_mainWindow->EndModal(0)); // a window not in a modal loop is closed
+            m_mainWindow->EndModal(0);
             m_mainWindow = nullptr;
             if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
                 host->m_pMainWnd = nullptr;
@@ -102,9 +101,10 @@ public:
         return S_OK;
     }
 
-    [[nodiscard]] virtual KXRESULT OnCommandLineBeforeInitialize(const String&) { return S_OK; }
-    [[nodiscard]] virtual KXRESULT OnCommandLineAfterInitialize(const String&) { return S_OK; }
-    [[nodiscard]] virtual KXRESULT OnCommandLineFromOtherInstance(const String&) { return S_OK; }
+    // Hooks for the application; they return S_OK for the record only; callers may ignore it.
+    virtual KXRESULT OnCommandLineBeforeInitialize(const String&) { return S_OK; }
+    virtual KXRESULT OnCommandLineAfterInitialize(const String&) { return S_OK; }
+    virtual KXRESULT OnCommandLineFromOtherInstance(const String&) { return S_OK; }
 
     String GetCompanyName() const { return Version().GetCompanyName(); }
     String GetProductName() const { return Version().GetProductName(); }
@@ -148,11 +148,12 @@ public:
     void RunMessageLoop() override
     {
         if (Platform::AppHost* host = Platform::AppHost::GetCurrent())
-            static_cast<void>(host->RunMessageLoop()); // the exit status is not the loop's
+            host->RunMessageLoop(); // the exit status is not the loop's
     }
-    [[nodiscard]] virtual KXRESULT Shutdown()
+    // Returns S_OK for the record only; callers may ignore it.
+    virtual KXRESULT Shutdown()
     {
-        static_cast<void>(ReleaseServices()); // releasing has nothing to report while closing
+        ReleaseServices();
         return S_OK;
     }
 
@@ -224,8 +225,7 @@ public:
         const ResourceView png = FindResource(u"GDIPLUS", u"APP_ICON_PNG");
         const std::shared_ptr<Platform::Image> icon = png ? Platform::DecodePng(png.data, png.size) : nullptr;
         if (icon && window.GetWindowHandle())
-            static_cast<void>(
-                Platform::SetWindowIcon(*window.GetWindowHandle(), *icon)); // a desktop without icons shows none
+            Platform::SetWindowIcon(*window.GetWindowHandle(), *icon); // a desktop without icons shows none
     }
 
 protected:
@@ -272,10 +272,10 @@ private:
             return nullptr;
         SetApplicationIcon(*window);
         if (GetRootWindows().size() != before + 1 || Failed(window->GetRootWindow()->SetContent(control))) {
-            static_cast<void>(window->EndModal(E_FAIL)); // a window not in a modal loop is closed
+            window->EndModal(E_FAIL);
             return nullptr;
         }
-        static_cast<void>(window->Show(int(Platform::ShowCommand::Show))); // answers only the former state
+        window->Show(int(Platform::ShowCommand::Show)); // answers only the former state
         return window;
     }
 

@@ -276,7 +276,7 @@ void LFrameworkApp::RunApplication()
         const PointT<int32_t> size = main->GetClientSize();
         main->InvalidateRect({0, 0, size.x, size.y});
         if (IWindowOSServices* os = main->GetOSServices())
-            static_cast<void>(os->Redraw()); // a control outside a window has nothing to repaint
+            os->Redraw();
     }
     OnBeforeRun();
     OnIdle(true);
@@ -302,7 +302,7 @@ KXRESULT LFrameworkApp::ReleaseServices()
     m_controlFactory = nullptr;
     m_hotKeyManager = nullptr;
     if (m_clipboard)
-        static_cast<void>(m_clipboard->BreakCycles()); // breaking cycles has nothing to report
+        m_clipboard->BreakCycles();
     m_clipboard = nullptr;
     return S_OK;
 }
@@ -328,8 +328,7 @@ KXRESULT LFrameworkApp::ReceiveNotification(const RCPtr<LNotificationDistributor
     std::vector<RCPtr<LRootWindow>> windows = Snapshot(m_rootWindows);
     for (size_t i = windows.size(); i-- > 1;) {
         if (Contains(m_rootWindows, windows[i]))
-            static_cast<void>(
-                windows[i]->RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+            windows[i]->RequestClose(0);
     }
     return S_OK;
 }
@@ -375,7 +374,7 @@ void LFrameworkApp::SetSkin(int32_t index)
             // Held, not referenced: the idle pass below may shrink the list.
             RCPtr<LRootWindow> busy = GetActiveRootWindow() ? GetActiveRootWindow() : m_rootWindows.GetAt(0);
             const uintptr_t previousCursor = busy->SetCursor(LoadAppCursor(u"UI_CURSOR_WAIT"));
-            static_cast<void>(SetStatusText(u"Loading Skin...", true)); // the test checks the text shown
+            static_cast<void>(SetStatusText(u"Loading Skin...", true)); // a skin without a status bar shows no progress
             OnIdle(true);
             // The idle pass may have closed the window.
             if (Contains(m_rootWindows, root)) {
@@ -393,7 +392,7 @@ void LFrameworkApp::SetSkin(int32_t index)
                     root->OnWindowFocusGained();
             }
             busy->SetCursor(previousCursor);
-            static_cast<void>(ResetStatusText(false)); // the bar shows its default text either way
+            static_cast<void>(ResetStatusText(false)); // a skin without a status bar has nothing to reset
         }
     }
     LIniFileManager* ini = GetIniFileManager();
@@ -597,8 +596,8 @@ uintptr_t LFrameworkApp::LoadAppCursor(const char16_t* name)
 
 KXRESULT LFrameworkApp::BreakCycles()
 {
-    static_cast<void>(ReleaseServices());     // releasing has nothing to report while closing
-    static_cast<void>(m_rootWindows.Clear()); // clearing cannot fail
+    ReleaseServices();
+    m_rootWindows.Clear();
     return LNotificationClient::BreakCycles();
 }
 

@@ -5,6 +5,7 @@
 // editor's application derives from it and supplies the settings files, the main window and the
 // message loop. While it lives, text layout and font metrics measure through its measurement
 // renderer.
+// Thread: UI thread only.
 #include "KXFramework/Application/IniFileManager.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
@@ -50,15 +51,14 @@ public:
     virtual void RunApplication();
     virtual void OnBeforeRun() {}
     virtual void RunMessageLoop() {}
-    // Releases the factory, the hot keys and the clipboard.
-    [[nodiscard]] virtual KXRESULT ReleaseServices();
+    // Releases the factory, the hot keys and the clipboard; returns S_OK only; callers may ignore it.
+    virtual KXRESULT ReleaseServices();
 
     // The idle pass: posted notifications of every centre (and NID_IDLE when asked), then every
     // root window from the last. True while work remains.
     virtual bool OnIdle(bool sendIdle);
     // NID_APP_EXIT_REQ: the exit flag, and every window but the main one is asked to close.
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     bool IsExitRequested() const { return m_exitRequested; }
     // While set, the windows' idle kicks run no idle pass.
     bool IsIdleSuspended() const { return m_idleSuspended; }
@@ -133,7 +133,7 @@ public:
     // The profile belongs to the derived application; nothing is stored here.
     void WriteProfileBinary(const String&, const String&, const std::vector<uint8_t>&) override {}
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LControlFactory> m_controlFactory;

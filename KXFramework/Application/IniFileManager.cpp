@@ -27,7 +27,7 @@ String FromUtf8(const std::string& text)
 
 LIniFileManager::~LIniFileManager()
 {
-    static_cast<void>(UnloadLibrary()); // always S_OK
+    UnloadLibrary();
 }
 
 KXRESULT LIniFileManager::LoadLibrary(const String&)

@@ -15,10 +15,10 @@ namespace KX {
 
 class IIniFileManager : public virtual LRefCountedObject {
 public:
-    // 0; the path is not used.
-    [[nodiscard]] virtual KXRESULT LoadLibrary(const String& path = String()) = 0;
-    // Writes and closes every file opened through this manager; 0.
-    [[nodiscard]] virtual KXRESULT UnloadLibrary() = 0;
+    // 0; the path is not used. Returns 0 for the record only; callers may ignore it.
+    virtual KXRESULT LoadLibrary(const String& path = String()) = 0;
+    // Writes and closes every file opened through this manager; 0, for the record only; callers may ignore it.
+    virtual KXRESULT UnloadLibrary() = 0;
     virtual bool IsLoaded() const = 0;
 
     // 0 opened or created in memory (a missing file reaches the disk with the first change);
@@ -55,8 +55,8 @@ public:
     // Unloads, so that no change of the files it opened is lost.
     ~LIniFileManager() override;
 
-    [[nodiscard]] KXRESULT LoadLibrary(const String& path = String()) override;
-    [[nodiscard]] KXRESULT UnloadLibrary() override;
+    KXRESULT LoadLibrary(const String& path = String()) override;
+    KXRESULT UnloadLibrary() override;
     bool IsLoaded() const override;
 
     [[nodiscard]] KXRESULT OpenIniFile(const String& path, const String& version, const String& product,

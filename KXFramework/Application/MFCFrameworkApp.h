@@ -89,18 +89,18 @@ public:
                                    std::make_unique<Platform::SdlClipboard>()));
         application->SetLocaleID(m_localeId);
         T::SetApplication(application);
-        static_cast<void>(application->OnCommandLineBeforeInitialize(commandLine)); // answers 0 here
+        application->OnCommandLineBeforeInitialize(commandLine);
         const KXRESULT initialized = application->Initialize();
         if (IsQuietExitResult(initialized)) {
-            static_cast<void>(RunMessageLoop()); // ends on the quit message the application posted
+            RunMessageLoop(); // ends on the quit message the application posted
         } else {
             ThrowIfFailed(initialized, Place("Run", 268).c_str());
-            static_cast<void>(application->OnCommandLineAfterInitialize(commandLine)); // answers 0 here
+            application->OnCommandLineAfterInitialize(commandLine);
             ThrowIfFailed(application->CreateMainWindow(application->GetRendererKind()), Place("Run", 275).c_str());
             OSWindow* main = application->GetMainWindow();
             ThrowIfFailed(main->GetRootWindow()->SetContentByName(application->GetMainControlName()),
                           Place("Run", 280).c_str());
-            static_cast<void>(main->Show(int(Platform::ShowCommand::Show))); // answers only the former state
+            main->Show(int(Platform::ShowCommand::Show)); // answers only the former state
             ListenForOtherInstances();
             application->RunApplication();
         }
@@ -135,7 +135,7 @@ public:
         request.caption.assign(caption.GetData(), caption.GetLength());
         request.flags = Platform::MessageBoxFlags::kIconError;
         std::unique_ptr<Platform::MessageBoxService> boxes = m_messageBoxes();
-        static_cast<void>(boxes->Show(request)); // the box has only OK
+        boxes->Show(request); // the box has only OK
     }
 
     // Drops what the process kept and ends video.
@@ -159,10 +159,10 @@ private:
         if (!application)
             return;
         if (OSWindow* main = application->GetMainWindow())
-            static_cast<void>(main->EndModal(0));   // a window not in a modal loop is closed
-        static_cast<void>(application->Shutdown()); // nothing to report while ending
+            main->EndModal(0);
+        application->Shutdown();
         T::SetApplication(nullptr);
-        static_cast<void>(application->BreakCycles()); // breaking cycles has nothing to report
+        application->BreakCycles();
     }
 
     static std::string Place(const char* method, int line)
@@ -206,18 +206,17 @@ private:
         OSWindow* main = application ? application->GetMainWindow() : nullptr;
         if (!main)
             return;
-        static_cast<void>(main->Show(int(Platform::ShowCommand::Restore))); // answers only the former state
-        static_cast<void>(main->BringToTop());                              // a window in view stays so
+        main->Show(int(Platform::ShowCommand::Restore)); // answers only the former state
+        main->BringToTop();
         bool enabled = true;
         for (const RCPtr<LRootWindow>& root : application->GetRootWindows()) {
             if (IWindowOSServices* os = root->GetOSServices(); os && os->IsModal()) {
                 enabled = false;
-                static_cast<void>(os->BringToTop()); // as above
+                os->BringToTop();
             }
         }
         if (enabled)
-            static_cast<void>(application->OnCommandLineFromOtherInstance(
-                String(Platform::Utf16FromUtf8(commandLineUtf8).c_str()))); // answers 0 here
+            application->OnCommandLineFromOtherInstance(String(Platform::Utf16FromUtf8(commandLineUtf8).c_str()));
     }
 
     static void ApplyDebugConsoleOption(const std::string& commandLine)
@@ -262,13 +261,13 @@ int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t loc
     if (app.InitApplication()) {
         if (app.InitInstance()) {
             try {
-                static_cast<void>(app.Run()); // its answer is not the exit status
+                app.Run(); // its answer is not the exit status
             } catch (const std::exception& e) {
                 DebugLog("Start-up failed: %s", e.what());
                 app.ShowStartupError();
             }
         } else {
-            static_cast<void>(app.ExitInstance()); // its answer is not the exit status
+            app.ExitInstance(); // its answer is not the exit status
         }
     }
     app.Release();

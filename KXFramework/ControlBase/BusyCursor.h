@@ -1,6 +1,7 @@
 #pragma once
 // A scope for a long operation on the UI thread: the wait cursor and a status text show at once,
 // and the cursor shown before comes back when the scope ends.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 

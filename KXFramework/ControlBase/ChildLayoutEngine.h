@@ -1,6 +1,7 @@
 #pragma once
 // The child layout engine: turns a layout descriptor into a rectangle in three passes (place, grow
 // to the minimum size, cut to the maximum size), all in doubles.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Renderer/Geometry.h"

@@ -1,6 +1,7 @@
 #pragma once
 // The base of every visible element: a node of the control tree with its layout descriptor,
 // conditions, value, idle subscription, text and invalidation.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
@@ -114,7 +115,8 @@ public:
     [[nodiscard]] virtual KXRESULT AddChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor);
     // Hides the child now and destroys it at this control's next idle tick. E_INVALIDARG when it
     // is not a child.
-    [[nodiscard]] KXRESULT RemoveChild(const RCPtr<LControl>& child);
+    // The result is for the record only; callers may ignore it.
+    KXRESULT RemoveChild(const RCPtr<LControl>& child);
     virtual void Destroy();
     // The child's entry, or a shared null pointer.
     const RCPtr<LControl>& FindChild(const String& name) const;
@@ -123,16 +125,16 @@ public:
     void GetTopLevelControl(RCPtr<LControl>& out);
     RCPtr<LRootWindow>* GetRootWindowPtr();
     // E_FAIL for a control with a parent.
-    [[nodiscard]] KXRESULT SetRootWindow(const RCPtr<LRootWindow>& root);
+    // The result is for the record only; callers may ignore it.
+    KXRESULT SetRootWindow(const RCPtr<LRootWindow>& root);
     void IncrementSubtreeCount();
     void DecrementSubtreeCount();
     int32_t GetUnclippedDescendantCount() const { return m_unclippedCount; }
     unsigned GetPendingRemovalCount() const { return m_pendingRemovals.GetCount(); }
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     // Notifications reach the handler table only once the control is created.
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
                                                      const char16_t* name) override;
     const RCPtr<LNotificationHandler<LControl>>& GetNotificationHandler() const { return m_handlers; }
@@ -167,18 +169,19 @@ public:
     bool GetClipToParent() const { return !m_layout || m_layout->clipToParent; }
     virtual void SetClipToParent(bool clip);
     // 0 when the rectangle changed, 1 when not, E_FAIL without a descriptor or a root window.
-    [[nodiscard]] KXRESULT RecalcLayoutFromDescriptor();
-    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    // The layout results down to SetSizeLimits are for the record only; callers may ignore them.
+    KXRESULT RecalcLayoutFromDescriptor();
+    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
     // 1 when both equal the current ones, else 0.
-    [[nodiscard]] KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
+    KXRESULT StoreLayoutRect(const PointT<double>& position, const PointT<double>& size);
     // 0 when the descriptor holds exactly the given specs after the re-layout, else 1;
     // E_INVALIDARG for an axis other than 0 and 1.
-    [[nodiscard]] KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
+    KXRESULT SetPlacement(int axis, const PositionSpec& position, const SizeSpec& size);
     // Changes one axis of the placement: edit gets the descriptor's specs of that axis to change,
     // and they are applied as SetPlacement does, with its result. E_FAIL without a descriptor and
     // E_INVALIDARG for an axis other than 0 and 1, without calling edit.
-    [[nodiscard]] KXRESULT EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit);
-    [[nodiscard]] KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
+    KXRESULT EditPlacement(int axis, const std::function<void(PositionSpec&, SizeSpec&)>& edit);
+    KXRESULT SetSizeLimits(int axis, const SizeLimitSpec& minimum, const SizeLimitSpec& maximum);
     // The size the minimum rules alone give; the descriptor is left as it was.
     PointT<double> GetPreferredSize();
     virtual PointT<double> GetAbsoluteMaxSize() const;
@@ -212,7 +215,8 @@ public:
     // Value and range.
     virtual double SetValue(double t);
     virtual void OnValueChanged();
-    [[nodiscard]] virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
     double GetValue() const { return m_value; }
     double NormalizedToValue(double t) const;
     double ValueToNormalized(double v) const;
@@ -253,7 +257,8 @@ public:
     // Unbinds the old menu's hot keys and binds the new one's, so shortcuts work while closed.
     void SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
     // Opens the skin's "contextMenu" popup with the menu; 0.
-    [[nodiscard]] KXRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // The result is for the record only; callers may ignore it.
+    KXRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
     // Called with the popup after it got the menu and before it opens.
     virtual void OnContextMenuCreated(const RCPtr<LControl>& popup);
     // The menus of the string table's "CONTEXT_MENU" entries, in their ordinal order.
@@ -268,13 +273,14 @@ public:
     [[nodiscard]] KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& release) override;
     [[nodiscard]] KXRESULT OnMouseLeave() override;
     [[nodiscard]] KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
-    [[nodiscard]] KXRESULT OnCaptureLost() override;
+    KXRESULT OnCaptureLost() override;
     [[nodiscard]] KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;
     [[nodiscard]] KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) override;
     // Visible with its ancestors, enabled itself, and under an enabled parent.
     bool AcceptsInput() const;
     // E_INVALIDARG for a negative threshold.
-    [[nodiscard]] KXRESULT SetDragThreshold(int32_t pixels);
+    // The result is for the record only; callers may ignore it.
+    KXRESULT SetDragThreshold(int32_t pixels);
     [[nodiscard]] virtual KXRESULT DispatchClick(const RCPtr<LMouseButtonParam>& param);
     [[nodiscard]] virtual KXRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
     [[nodiscard]] virtual KXRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
@@ -285,13 +291,15 @@ public:
     virtual void FindTextInputTarget(RCPtr<LControl>& out);
     [[nodiscard]] virtual KXRESULT PerformEdit(int32_t request);
     // 0 on success, 1 when nothing was to be done, E_FAIL when the focus could not move.
-    [[nodiscard]] virtual KXRESULT SetFocus(bool forward);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT SetFocus(bool forward);
     bool CanTakeFocus() const;
     virtual bool HasFocusableDescendant() const;
     // A menu's question for the state of one item; the answer changes state. 1: not handled.
     [[nodiscard]] virtual KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
                                                      const String& notification, MenuItemState& state);
-    [[nodiscard]] virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
     // The next qualifying child after `current` in tab order, with wrap-around; null when none.
     virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward);
     [[nodiscard]] virtual KXRESULT OnKey(const RCPtr<LKeyParam>& key);
@@ -331,7 +339,8 @@ public:
         kScrollsX = kMoveX | kRightEdge | kLeftEdge,
         kScrollsY = kMoveY | kTopEdge | kBottomEdge,
     };
-    [[nodiscard]] virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT SetUserMoveMode(int32_t mode, int32_t flags);
     int32_t GetUserMoveMode() const { return m_userMoveMode; }
     virtual void BeginUserMove();
     virtual void RebaseUserMove();
@@ -349,10 +358,10 @@ public:
     const PointT<double>& GetDragVelocity() const;
 
     // Auto-scroll, per axis 0 (x) and 1 (y).
-    [[nodiscard]] KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum,
-                                           const RCPtr<LControl>& dragSource);
+    // The auto-scroll results are for the record only; callers may ignore them.
+    KXRESULT StartAutoScroll(int axis, double rate, double maximum, double minimum, const RCPtr<LControl>& dragSource);
     // 0 when the axis was scrolling, else 1.
-    [[nodiscard]] KXRESULT StopAutoScroll(int axis);
+    KXRESULT StopAutoScroll(int axis);
     bool IsAutoScrolling(int axis) const
     {
         return axis >= 0 && axis < 2 && m_autoScroll && m_autoScroll->axes[axis].active;
@@ -374,12 +383,13 @@ public:
     float GetLookWeight(unsigned index) const { return index < m_lookWeights.size() ? m_lookWeights[index] : 0.0f; }
     // A weight outside [0, 1] is ignored; exclusive zeroes every other weight. E_INVALIDARG for an
     // index out of range.
-    [[nodiscard]] KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
-    [[nodiscard]] virtual KXRESULT SetLookExclusive(unsigned index);
+    // The look setters' results are for the record only; callers may ignore them.
+    KXRESULT SetLookWeight(unsigned index, float weight, bool exclusive);
+    virtual KXRESULT SetLookExclusive(unsigned index);
     void ClearLookRegions();
-    [[nodiscard]] KXRESULT SetLookRegion(int index, const LRectList& region);
+    KXRESULT SetLookRegion(int index, const LRectList& region);
     // Look a gets the control's rectangle less look b's region.
-    [[nodiscard]] KXRESULT SetLookRegionComplement(int indexA, int indexB);
+    KXRESULT SetLookRegionComplement(int indexA, int indexB);
     [[nodiscard]] KXRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int index,
                                          bool replaceClient);
     virtual uint32_t GetColorAtPoint(const PointT<double>& point, int lookIndex) const;
@@ -418,15 +428,17 @@ public:
     RectT<double> GetParentClipRect() const;
 
     // Idle.
-    [[nodiscard]] KXRESULT SubscribeIdle();
-    [[nodiscard]] KXRESULT UnsubscribeIdle();
+    // The idle subscription results are for the record only; callers may ignore them.
+    KXRESULT SubscribeIdle();
+    KXRESULT UnsubscribeIdle();
     virtual void RefreshIdleSubscription();
     [[nodiscard]] KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n);
     virtual void OnIdleTick();
     int32_t GetIdleSubscriptionCount() const { return m_idleCount; }
 
     // Text, tool tip and cursor.
-    [[nodiscard]] virtual KXRESULT SetText(const String& text);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT SetText(const String& text);
     bool UpdateText(const String& text, bool relayout);
     const String& GetText() const { return m_text; }
     virtual const RCPtr<LStringTable>& GetStringTable() const { return m_stringTable; }
@@ -434,7 +446,8 @@ public:
     virtual String GetToolTipText() const;
     // True: makes the skin's "toolTip" control a child with the tool-tip text and shows it; false:
     // hides the "toolTip" child. Nothing for an empty text or a skin without a "toolTip".
-    [[nodiscard]] virtual KXRESULT ShowToolTip(bool show);
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT ShowToolTip(bool show);
     void SetCursor(uintptr_t cursor);
     uintptr_t ApplyCursor();
 

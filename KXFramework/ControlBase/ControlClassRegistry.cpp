@@ -57,7 +57,7 @@ void LControlClassRegistry::CreateControlByName(RCPtr<LControl>& out, LControlFa
     }
     CreateControl(out, descriptor, RCPtr<LControl>());
     if (out)
-        static_cast<void>(out->SetRootWindow(root)); // a new control always takes the window
+        out->SetRootWindow(root);
 }
 
 KXRESULT LControlClassRegistry::ReapplyDescriptor(const LControlFactory& factory, const RCPtr<LControl>& control)

@@ -1,6 +1,7 @@
 #pragma once
 // The class-name registry of the control factory: skin class names mapped to the functions that
 // create their controls, and the creation of controls from the factory's descriptors.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"

@@ -57,7 +57,7 @@ void LControl::TakeChildrenAndRelayout(RCPtrArray<LControl, 1, 0>& taken)
         taken.AddItem(m_children.GetAt(i, kInsertionOrder));
     m_children.Clear();
     m_rect = {};
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
 }
 
 void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -77,7 +77,7 @@ void LControl::ApplyFirstDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     // A first application normally finds no children; any it finds leave the tree.
     RCPtrArray<LControl, 1, 0> taken;
     TakeChildrenAndRelayout(taken);
-    static_cast<void>(SetLookExclusive(0)); // a control without looks has none to show
+    SetLookExclusive(0);
     // The record is refreshed without a publication: a control starts from its present state.
     m_conditions->previousMask = m_conditions->currentMask;
     m_conditions->currentMask = ComputeConditions();
@@ -148,7 +148,7 @@ void LControl::ReapplySkinDescriptor(const RCPtr<LControlDescriptor>& descriptor
         static_cast<void>(AddChild(remembered.GetAt(k), nullptr)); // refused unless the container keeps it
     m_layoutSuspended = false;
     if (m_children.GetCount() > 0)
-        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+        RecalcLayoutFromDescriptor();
     PublishConditions();
     static_cast<void>(PostInitialize()); // the creation steps do not stop one another
     m_children.Touch();
@@ -199,7 +199,7 @@ void LControl::FillClientArea()
         size.relative = 1.0f;
         size.absolute = 0.0;
     }
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
 }
 
 KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor)
@@ -219,7 +219,7 @@ KXRESULT LControl::CreateSubControls(const RCPtr<LControlDescriptor>& descriptor
             registry->CreateControl(child, sub, RCPtr<LControl>(this));
         }
     }
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
     return S_OK;
 }
 
@@ -287,7 +287,7 @@ void LControl::SetNotFocusable(bool notFocusable)
     m_parent->m_children.Touch();
     RCPtr<LControl> self = Hold(this);
     if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent->m_hasFocus)
-        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        SetFocus(true);
     else if (notFocusable && m_hasFocus)
         HandOverFocus(false);
 }

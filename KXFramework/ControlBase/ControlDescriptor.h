@@ -2,6 +2,7 @@
 // The in-memory skin: one control descriptor per SubControl (or per top-level Skin, as its root),
 // with the Skin element that gives the control its looks and font. Built by the skin reader of
 // the control factory and shared read-only by every control created from it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ControlBase/LookDescriptor.h"
 #include "KXFramework/ControlBase/StringTable.h"

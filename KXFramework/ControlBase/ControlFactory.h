@@ -2,6 +2,7 @@
 // The control factory's document side: it has the string-table documents for one language and the
 // skin document read into descriptors, keeps them, and hands out string tables and descriptors by
 // name.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"
 #include "KXFramework/ControlBase/LookDescriptor.h"

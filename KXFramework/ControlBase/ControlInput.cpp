@@ -28,7 +28,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
+        sender.SendNotification(n);
 }
 
 RCPtr<LControl> Hold(LControl* control)
@@ -243,7 +243,7 @@ KXRESULT LControl::ShowContextMenu(const RCPtr<LMenuDescriptor>& menu)
     if (!link) {
         // Not a popup menu: it must not stay behind as a stray child.
         if (popup->GetParent().Get() == this)
-            static_cast<void>(RemoveChild(popup)); // the child is known to be ours
+            RemoveChild(popup);
         return S_OK;
     }
     popup->SetVisible(false);
@@ -338,9 +338,9 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
         if (!AcceptsInput())
             return S_FALSE;
         if (!m_notFocusable && AncestorsAllowFocus())
-            static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+            SetFocus(true);
         else if (m_parent)
-            static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
+            m_parent->FocusOnClick(self);
     }
     switch (press->button) {
     case kLeftButton:
@@ -378,7 +378,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
     }
     for (int axis = 0; axis < 2; ++axis) {
         if (IsFlicking(axis))
-            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+            StopAutoScroll(axis);
     }
     m_capture = true;
     m_pressTime = m_previousMoveTime = FrameworkClock::Milliseconds();
@@ -392,7 +392,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
         m_userMoveMode = kMoveOff;
         if (m_interceptsChildren && !m_delayedPressSubscribed) {
             m_delayedPressSubscribed = true;
-            static_cast<void>(SubscribeIdle()); // subscribing only counts up
+            SubscribeIdle();
         }
     }
     PublishConditions();
@@ -464,9 +464,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
             for (int axis = 0; axis < 2; ++axis) {
                 const bool allowed = axes == kMoveXY || axes == (axis == 0 ? kMoveX : kMoveY);
                 if (allowed && std::fabs(velocity[axis]) >= kFlickMinimumSpeed) {
-                    static_cast<void>(
-                        StartAutoScroll(axis, velocity[axis], limit[axis], 0.0,
-                                        nullptr)); // a scroll that cannot start leaves the control where it is
+                    StartAutoScroll(axis, velocity[axis], limit[axis], 0.0, nullptr);
                     m_autoScroll->axes[axis].flick = true;
                 }
             }
@@ -474,7 +472,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& release)
     }
     Send(*this, u"NID_MOUSE_UP", release);
     if (m_capture && release->heldButtons == 0)
-        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+        OnCaptureLost();
     if (click && m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true)))
         static_cast<void>(DispatchClick(release)); // the click handler's answer changes nothing here
     return S_OK;
@@ -495,7 +493,7 @@ KXRESULT LControl::OnCaptureLost()
     m_pressRecord = nullptr;
     if (m_delayedPressSubscribed) {
         m_delayedPressSubscribed = false;
-        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        UnsubscribeIdle();
     }
     return r;
 }
@@ -542,7 +540,7 @@ KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
     HandleRightClick(param);
     Send(*this, u"NID_RIGHT_CLICK", param);
     if (RCPtr<LMenuDescriptor> menu = GetContextMenu())
-        static_cast<void>(ShowContextMenu(menu)); // a skin without a context menu shows none
+        ShowContextMenu(menu);
     return S_OK;
 }
 
@@ -749,9 +747,9 @@ KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
 {
     RCPtr<LControl> self = Hold(this);
     if (!m_notFocusable && AncestorsAllowFocus())
-        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        SetFocus(true);
     else if (m_parent)
-        static_cast<void>(m_parent->FocusOnClick(self)); // a click that moves no focus still clicks
+        m_parent->FocusOnClick(self);
     return S_OK;
 }
 
@@ -762,7 +760,7 @@ void LControl::HandOverFocus(bool gained)
         if (!(m_hasFocus || m_containsFocus) || !m_parent)
             return;
         RCPtr<LControl> parent = m_parent;
-        static_cast<void>(parent->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        parent->SetFocus(true);
         // Nothing could take it: the whole chain lets go rather than keep a hidden holder.
         if (m_hasFocus || m_containsFocus) {
             RCPtr<LControl> top;
@@ -773,7 +771,7 @@ void LControl::HandOverFocus(bool gained)
         return;
     }
     if ((CanTakeFocus() || HasFocusableDescendant()) && m_parent && m_parent->m_hasFocus)
-        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        SetFocus(true);
 }
 
 RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
@@ -868,7 +866,7 @@ void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
     RCPtr<LSiblingKeyParam> sibling(new LSiblingKeyParam(key->key, self));
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", sibling)))
-        static_cast<void>(ReceiveNotification(nullptr, n)); // the receiver's answer changes nothing here
+        ReceiveNotification(nullptr, n);
     if (sibling->consumed == 0 || OnKey(key) != S_FALSE)
         return;
     key->receivers.AddItem(self);
@@ -938,8 +936,7 @@ KXRESULT LControl::SendSiblingKey(const RCPtr<LKeyParam>& key)
         RCPtr<LNotification> n;
         if (Failed(LNotification::Create(n, u"NID_SIBLING_KEY", param)))
             return S_FALSE;
-        static_cast<void>(receiver->ReceiveNotification(RCPtr<LNotificationDistributor>(self),
-                                                        n)); // the receiver's answer changes nothing here
+        receiver->ReceiveNotification(RCPtr<LNotificationDistributor>(self), n);
         if (param->consumed == 0)
             return S_OK;
     }
@@ -976,7 +973,7 @@ KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RC
     param->consumed = 0;
     RCPtr<LNotification> hotKey;
     if (Succeeded(LNotification::Create(hotKey, id, n->GetPayload())))
-        static_cast<void>(SendNotification(hotKey)); // whether anyone handled it changes nothing here
+        SendNotification(hotKey);
     return S_OK;
 }
 

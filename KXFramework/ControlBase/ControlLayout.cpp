@@ -29,7 +29,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(sender.SendNotification(n)); // the clients' answers do not concern the sender
+        sender.SendNotification(n);
 }
 
 // A reference for the length of a call, unless the object is still being constructed (no
@@ -96,7 +96,7 @@ KXRESULT LControl::RecalcLayoutFromDescriptor()
 
 KXRESULT LControl::RecalcLayout(const PointT<int32_t>&)
 {
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
     return S_OK;
 }
 
@@ -123,9 +123,9 @@ KXRESULT LControl::StoreLayoutRect(const PointT<double>& position, const PointT<
         const PointT<int32_t> whole = PointT<double>{m_rect.width, m_rect.height}.Round();
         for (unsigned i = 0; i < m_children.GetCount(); ++i) {
             RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
-            static_cast<void>(child->RecalcLayout(whole)); // a child without a layout keeps its rectangle
+            child->RecalcLayout(whole);
         }
-        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+        RecalcLayoutFromDescriptor();
         m_layoutSuspended = false;
     }
     if (m_parent) {
@@ -164,7 +164,7 @@ KXRESULT LControl::SetPlacement(int axis, const PositionSpec& position, const Si
     // The docked flag is a key of the parent's z-order.
     if (wasDocked != position.docked && m_parent)
         m_parent->m_children.Touch();
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
     PositionSpec p;
     SizeSpec z;
     static_cast<void>(m_layout->GetPlacement(axis, p, z)); // a bad axis leaves the defaults
@@ -197,7 +197,7 @@ KXRESULT LControl::SetSizeLimits(int axis, const SizeLimitSpec& minimum, const S
     const KXRESULT r = m_layout->SetSizeLimitSpecs(axis, minimum, maximum);
     if (Failed(r))
         return r;
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
     SizeLimitSpec lo, hi;
     static_cast<void>(m_layout->GetSizeLimitSpecs(axis, lo, hi)); // a bad axis leaves the defaults
     auto same = [](const SizeLimitSpec& a, const SizeLimitSpec& b) {
@@ -217,9 +217,9 @@ PointT<double> LControl::GetPreferredSize()
         SizeSpec size;
         static_cast<void>(m_layout->GetPlacement(axis, position, size)); // a bad axis leaves the defaults
         // The same placement again changes nothing.
-        static_cast<void>(SetPlacement(axis, position, SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0}));
+        SetPlacement(axis, position, SizeSpec{SizeSpec::kSelf, String(), 0.0f, 0.0});
         (axis == 0 ? preferred.x : preferred.y) = axis == 0 ? m_rect.width : m_rect.height;
-        static_cast<void>(SetPlacement(axis, position, size)); // the same placement again changes nothing
+        SetPlacement(axis, position, size);
     }
     return preferred;
 }
@@ -313,14 +313,14 @@ void LControl::ScrollContents(const PointT<double>&, const PointT<double>&) {}
 KXRESULT LControl::OnParentScrolled(const PointT<double>&, const PointT<double>&)
 {
     if (m_layout && (m_layout->position[0].docked || m_layout->position[1].docked))
-        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+        RecalcLayoutFromDescriptor();
     return S_OK;
 }
 
 KXRESULT LControl::OnChildRectChanged(const RCPtr<LControl>& child)
 {
     if (!m_layoutSuspended)
-        static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+        RecalcLayoutFromDescriptor();
     InvalidateChildArea(child);
     return S_OK;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the control core needs of three standard controls that are built on it: the tool tip, the
 // scroll bar and the popup menu. Those controls implement these; the core finds them by a cast.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 
 namespace KX {

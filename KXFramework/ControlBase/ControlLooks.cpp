@@ -215,7 +215,7 @@ KXRESULT LControl::ApplyFont(const RCPtr<LFont>& font)
         RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
         static_cast<void>(child->RefreshInheritedFont()); // a font that cannot be made leaves the old one
     }
-    static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+    RecalcLayoutFromDescriptor();
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     return S_OK;
 }

@@ -385,7 +385,7 @@ bool LControl::UpdateText(const String& text, bool relayout)
         return false;
     if (!m_parent && m_rootWindow) {
         if (IWindowOSServices* os = m_rootWindow->GetOSServices())
-            static_cast<void>(os->SetWindowTitle(text)); // a window that cannot show a title keeps its old one
+            os->SetWindowTitle(text);
     }
     m_text = text;
     for (unsigned i = m_looks.GetCount(); i-- > 0;) {
@@ -396,7 +396,7 @@ bool LControl::UpdateText(const String& text, bool relayout)
         const bool sizesX = m_layout->textOverflowX != 0 && !m_layout->minSize[0].hasReference;
         const bool sizesY = m_layout->textOverflowY != 0 && !m_layout->minSize[1].hasReference;
         if (sizesX || sizesY)
-            static_cast<void>(RecalcLayoutFromDescriptor()); // without a layout or a parent the rectangle stays
+            RecalcLayoutFromDescriptor();
     }
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
     return true;
@@ -439,7 +439,7 @@ KXRESULT LControl::ShowToolTip(bool show)
     // A tip that could not join this control (a child of that name is there already) is dropped.
     if (!tip || tip->GetParent().Get() != this)
         return S_OK;
-    static_cast<void>(tip->SetText(text)); // a tip that refuses the text keeps the old one
+    tip->SetText(text);
     if (auto* link = dynamic_cast<IToolTipLink*>(tip.Get()))
         link->ShowToolTip();
     return S_OK;

@@ -266,7 +266,7 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
             if (oldParent->m_pendingRemovals.GetAt(i) == self) {
                 oldParent->m_pendingRemovals.RemoveItems(i, 1);
                 if (oldParent->m_pendingRemovals.GetCount() == 0)
-                    static_cast<void>(oldParent->UnsubscribeIdle()); // a parent that was not subscribed stays so
+                    oldParent->UnsubscribeIdle();
                 break;
             }
         }
@@ -294,7 +294,7 @@ KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
     if (!child || child->m_parent.Get() != this)
         return E_INVALIDARG;
     if (child->m_capture)
-        static_cast<void>(child->OnCaptureLost()); // a handler's answer changes nothing here
+        child->OnCaptureLost();
     child->SetVisible(false);
     for (unsigned i = 0; i < m_pendingRemovals.GetCount(); ++i) {
         if (m_pendingRemovals.GetAt(i) == child)
@@ -304,7 +304,7 @@ KXRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
     if (position < 0)
         return E_INVALIDARG;
     if (position == 0)
-        static_cast<void>(SubscribeIdle()); // subscribing twice changes nothing
+        SubscribeIdle();
     return S_OK;
 }
 
@@ -314,7 +314,7 @@ void LControl::DestroyPendingRemovals()
         RCPtr<LControl> child = m_pendingRemovals.GetAt(0);
         m_pendingRemovals.RemoveItems(0, 1);
         if (m_pendingRemovals.GetCount() == 0)
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
         child->Destroy();
     }
 }
@@ -325,22 +325,22 @@ void LControl::Destroy()
     SetVisible(false);
     SetClipToParent(true);
     if (m_capture)
-        static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+        OnCaptureLost();
     // A destroyed control keeps no focus, no drop target and no scrolling.
     if (m_hasFocus || m_containsFocus)
         OnFocusLost();
-    static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-    static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+    StopAutoScroll(0);
+    StopAutoScroll(1);
     if (m_userMove)
         m_userMove->dropTarget = nullptr;
     m_lastChildHit = nullptr;
     m_pressRecord = nullptr;
     while (m_idleCount > 0)
-        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        UnsubscribeIdle();
     if (m_parent)
         static_cast<void>(SetParent(nullptr)); // leaving the tree cannot be refused
     else
-        static_cast<void>(SetRootWindow(nullptr)); // leaving the window cannot be refused
+        SetRootWindow(nullptr);
 }
 
 KXRESULT LControl::BreakCycles()
@@ -418,9 +418,9 @@ KXRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& root)
     m_rootWindow = root;
     if (root) {
         if (RCPtr<LControl> content = root->GetContent())
-            static_cast<void>(content->SetText(m_text)); // a content that refuses the text keeps the old one
+            content->SetText(m_text);
         if (IWindowOSServices* os = root->GetOSServices())
-            static_cast<void>(os->SetWindowTitle(m_text)); // a window that cannot show a title keeps its old one
+            os->SetWindowTitle(m_text);
         RefreshIdleSubscription();
     }
     return S_OK;

@@ -111,10 +111,10 @@ void LControl::BeginUserMove()
             MoveState().wasDocked[axis] = m_layout->position[axis].docked;
             if (!MoveState().wasDocked[axis]) {
                 const double at = axis == 0 ? m_rect.x - scroll.x : m_rect.y - scroll.y;
-                static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+                EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
                     position.absolute = at;
                     position.docked = true;
-                })); // the specs come from the descriptor and are valid
+                });
             }
         }
     }
@@ -221,14 +221,14 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
             const bool farEdge = resizing && !nearEdge && (flags & (axis == 0 ? kRightEdge : kBottomEdge));
             if (resizing ? !nearEdge && !farEdge : !(flags & (axis == 0 ? kMoveX : kMoveY)))
                 continue;
-            static_cast<void>(EditPlacement(axis, [&](PositionSpec& position, SizeSpec& size) {
+            EditPlacement(axis, [&](PositionSpec& position, SizeSpec& size) {
                 if (!resizing || nearEdge)
                     position.absolute = moved;
                 if (nearEdge)
                     size.absolute = MoveState().origin[2 + axis] - d[axis];
                 else if (farEdge)
                     size.absolute = MoveState().origin[2 + axis] + d[axis];
-            })); // the specs come from the descriptor and are valid
+            });
         }
     }
 
@@ -271,8 +271,8 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
         if (!scrollAllowed[1])
             band[1] = 0;
         if (band[0] == 0 && band[1] == 0) {
-            static_cast<void>(scrolled->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(scrolled->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            scrolled->StopAutoScroll(0);
+            scrolled->StopAutoScroll(1);
         } else {
             PointT<double> minimum, maximum;
             scrolled->GetSizeLimits(minimum, maximum);
@@ -280,12 +280,10 @@ void LControl::UserMoveStep(const RCPtr<LPointWithModifiersParam>& pointer)
             const double hi[2] = {minimum.x + maximum.x, minimum.y + maximum.y};
             for (int axis = 0; axis < 2; ++axis) {
                 if (band[axis] == 0)
-                    static_cast<void>(
-                        scrolled->StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+                    scrolled->StopAutoScroll(axis);
                 else
-                    static_cast<void>(scrolled->StartAutoScroll(
-                        axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis], hi[axis], lo[axis],
-                        self)); // a scroll that cannot start leaves the control where it is
+                    scrolled->StartAutoScroll(axis, (depth[axis] + 1.0) * kAutoScrollPixelsPerDepth * band[axis],
+                                              hi[axis], lo[axis], self);
             }
         }
     }
@@ -310,8 +308,8 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
     RCPtr<LControl> target = hit ? hit->FindDropTarget(self, rootPoint) : nullptr;
     if (target != MoveState().dropTarget) {
         if (RCPtr<LControl> old = MoveState().dropTarget) {
-            static_cast<void>(old->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(old->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            old->StopAutoScroll(0);
+            old->StopAutoScroll(1);
             old->OnDragLeave(self);
         }
         MoveState().dropTarget = target;
@@ -358,8 +356,8 @@ void LControl::HandleConditionsChange()
     RCPtr<LControl> self = Hold(this);
     if (m_userMoveMode != kMoveWithDropTargets) {
         if (RCPtr<LControl> parent = m_parent) {
-            static_cast<void>(parent->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(parent->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            parent->StopAutoScroll(0);
+            parent->StopAutoScroll(1);
         }
         return;
     }
@@ -372,16 +370,16 @@ void LControl::HandleConditionsChange()
         if (MoveState().wasDocked[axis])
             continue;
         const double shift = axis == 0 ? scroll.x : scroll.y;
-        static_cast<void>(EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
+        EditPlacement(axis, [shift](PositionSpec& position, SizeSpec&) {
             position.docked = false;
             position.absolute += shift;
-        })); // the specs come from the descriptor and are valid
+        });
     }
     if (RCPtr<LControl> target = MoveState().dropTarget) {
         MoveState().dropTarget = nullptr;
-        static_cast<void>(target->StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-        static_cast<void>(target->StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
-        static_cast<void>(target->OnDrop(self));      // a refused drop leaves the target as it was
+        target->StopAutoScroll(0);
+        target->StopAutoScroll(1);
+        static_cast<void>(target->OnDrop(self)); // a refused drop leaves the target as it was
         target->OnDragLeave(self);
     }
 }
@@ -459,7 +457,7 @@ KXRESULT LControl::StartAutoScroll(int axis, double rate, double maximum, double
     if (!a.active) {
         a.active = true;
         a.lastTick = FrameworkClock::Seconds();
-        static_cast<void>(SubscribeIdle()); // subscribing only counts up
+        SubscribeIdle();
     }
     return S_OK;
 }
@@ -476,7 +474,7 @@ KXRESULT LControl::StopAutoScroll(int axis)
         return S_FALSE;
     a.active = false;
     a.flick = false;
-    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    UnsubscribeIdle();
     return S_OK;
 }
 
@@ -507,7 +505,7 @@ void LControl::AutoScrollStep(int axis)
     if (a.active && a.flick && FrameworkClock::Milliseconds() - m_releaseTime > kFlickCoastMs) {
         const double slowdown = Round(kFlickDeceleration * dt);
         if ((a.rate > 0.0 && a.rate <= slowdown) || (a.rate <= 0.0 && a.rate >= -slowdown))
-            static_cast<void>(StopAutoScroll(axis)); // stopping a scroll that is not running changes nothing
+            StopAutoScroll(axis);
         else
             a.rate += a.rate > 0.0 ? -slowdown : slowdown;
     }
@@ -523,7 +521,7 @@ void LControl::HandOverDelayedPress()
     const RCPtr<LMouseButtonParam> record = m_pressRecord;
     RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(record->button, m_lastChildPoint, record->modifiers,
                                                                record->isDoubleClick, record->heldButtons, 0);
-    static_cast<void>(OnCaptureLost()); // a handler's answer changes nothing here
+    OnCaptureLost();
     if (RCPtr<LRootWindow> root = FindRootWindow())
         root->SetHoverControl(child);
     static_cast<void>(child->OnMouseDown(press)); // the pointer handler's answer changes nothing here

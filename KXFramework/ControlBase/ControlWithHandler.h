@@ -13,6 +13,7 @@
 // A bound member's result answers the sender; a notification without a binding goes on to Base.
 // A control that overrides ReceiveNotification, UnregisterForNotification or BreakCycles itself
 // hands on to LControlWithHandler's, not to Base's.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 
@@ -24,8 +25,7 @@ public:
     using Base::Base;
     using Handler = LNotificationHandler<Derived>;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override
     {
         KXRESULT handled = S_OK;
         if (m_handler && this->IsCreated() && m_handler->Dispatch(sender, n, handled))
@@ -41,7 +41,7 @@ public:
         return Base::UnregisterForNotification(sender, name);
     }
 
-    [[nodiscard]] KXRESULT BreakCycles() override
+    KXRESULT BreakCycles() override
     {
         m_handler = nullptr;
         return Base::BreakCycles();
@@ -49,9 +49,11 @@ public:
 
 protected:
     // Registers with the sender and binds the member to (sender, name), replacing an earlier
-    // binding of the pair; the handler is made on first use. Results as Handler::SetNotification.
-    [[nodiscard]] KXRESULT Bind(typename Handler::Member member, const RCPtr<LNotificationDistributor>& sender,
-                                const char16_t* name, unsigned flags = 0)
+    // binding of the pair; the handler is made on first use. Results as Handler::SetNotification: a
+    // failure is only a null sender or a name that cannot be registered, a programming error, so callers may
+    // ignore it.
+    KXRESULT Bind(typename Handler::Member member, const RCPtr<LNotificationDistributor>& sender, const char16_t* name,
+                  unsigned flags = 0)
     {
         return MakeHandler()->SetNotification(member, sender, name, flags);
     }

@@ -2,6 +2,7 @@
 // What the skin reader and the string-table reader share: the parse of one whole document, the
 // Application element, skipping elements that have no place, the attribute readers and the
 // collection of a key's text.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/StringTable.h"
 #include "KXFramework/ControlBase/XmlParser.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"

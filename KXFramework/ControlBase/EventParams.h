@@ -2,6 +2,7 @@
 // The small payloads that control notifications carry: a value, a control's condition masks, a
 // point with the keys held, a mouse button press, a key, and a key passed between siblings. The
 // ones made on every pointer move or value change come from reuse pools.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"

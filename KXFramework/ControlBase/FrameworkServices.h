@@ -1,6 +1,7 @@
 #pragma once
 // What the control core asks of the application object. The application registers itself at
 // start-up; tests register a fake.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

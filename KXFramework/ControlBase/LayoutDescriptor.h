@@ -2,6 +2,7 @@
 // Where a control sits and how large it is, relative to its parent, its parent's client area, a
 // named sibling, the screen or itself; with size limits, docking, clipping and ordering flags.
 // Filled from the skin; the child layout engine turns it into a rectangle.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

@@ -3,6 +3,7 @@
 // the control's edges, an optional image part set at run time, and the label text drawn with a
 // foreground part. A look lays its parts out for the control's size, draws them over the dirty
 // region, and reports the colour under a point for hit testing.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/LookDescriptor.h"
 #include "KXFramework/ControlBase/VisualPart.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"

@@ -2,6 +2,7 @@
 // A look of the skin: a client part, non-client parts docked against the look's edges, and the
 // text area with its foreground part; and the numbered look lists that give a control one look
 // per state.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/VisualPartDescriptor.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Utilities/Storage/RCPtrArray.h"

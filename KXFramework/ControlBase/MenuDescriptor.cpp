@@ -79,7 +79,7 @@ ReuseAllocator<LMenuActivationParam, 8>& ActivationParamPool()
 
 LMenuDescriptor::~LMenuDescriptor()
 {
-    static_cast<void>(Clear()); // emptying cannot fail
+    Clear();
 }
 
 RCPtr<LMenuDescriptor> LMenuDescriptor::Create()
@@ -191,7 +191,7 @@ void LMenuDescriptor::SetParent(LMenuDescriptor* parent)
 
 void LMenuDescriptor::CopyTo(LMenuDescriptor& target) const
 {
-    static_cast<void>(target.Clear()); // emptying cannot fail
+    target.Clear();
     target.SetTag(GetTag());
     for (unsigned i = 0; i < m_items.GetCount(); ++i) {
         const RCPtr<LMenuItemDescriptor> copy(m_items.GetAt(i)->CreateCopy());

@@ -2,6 +2,7 @@
 // The menu model: a tree of menus and items that the menu controls show. An item names the
 // notification that choosing it sends, with a LMenuActivationParam as payload. Menus are built in
 // code or from a control's string-table entries ("CONTEXT_MENU0.03.NID_..." = "Label|Status").
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
@@ -43,8 +44,8 @@ public:
     [[nodiscard]] KXRESULT InsertSeparator(unsigned index);
     // Clears state first; E_INVALIDARG for an index at or beyond the count.
     [[nodiscard]] KXRESULT GetItemState(unsigned index, MenuItemState& state) const;
-    // Drops every item, last first, and this menu's own parent link. 0.
-    [[nodiscard]] KXRESULT Clear();
+    // Drops every item, last first, and this menu's own parent link. 0, for the record only; callers may ignore it.
+    KXRESULT Clear();
     // A deep copy: every item copied with its submenu, pointing to its new parent; the target's own
     // parent becomes null.
     virtual void CopyTo(LMenuDescriptor& target) const;
@@ -54,7 +55,7 @@ public:
     void SetParent(LMenuDescriptor* parent);
 
     RCPtr<LRefCountedObject> CreateCopy() const override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtrArray<LMenuItemDescriptor, 1, 0> m_items;
@@ -71,7 +72,7 @@ public:
     void CopyTo(LMenuDescriptor& target) const override;
     RCPtr<LRefCountedObject> CreateCopy() const override;
     String ToString() const override { return label; }
-    [[nodiscard]] KXRESULT BreakCycles() override { return LMenuDescriptor::BreakCycles(); }
+    KXRESULT BreakCycles() override { return LMenuDescriptor::BreakCycles(); }
 
     String label;
     String hotKeyText;

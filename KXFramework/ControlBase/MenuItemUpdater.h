@@ -2,6 +2,7 @@
 // What a menu asks for the enabled, checked and label states of its items each time it shows: the
 // target control's HandleEditRequest. Made by the control itself (GetMenuItemUpdater) and handed to
 // menus that may outlive it.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 
 namespace KX {

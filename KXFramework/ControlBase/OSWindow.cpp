@@ -165,7 +165,7 @@ void OSWindow::Handle(const InputRecord& record)
         return;
     case RecordKind::DisplayChanged:
         for (OSWindow* window : LWindowManager::Current().GetWindows())
-            static_cast<void>(window->InvalidateAll()); // a control outside a window has nothing to repaint
+            window->InvalidateAll();
         return;
     case RecordKind::Quit:
         // A signal to stop: the application decides, as for its main window's close box.
@@ -231,7 +231,7 @@ void OSWindow::HandleOwn(const InputRecord& record)
             const RectT<int32_t> area = GetClientArea();
             const Platform::RectI whole{0, 0, area.width, area.height};
             if (!m_host->PresentRects(&whole, 1))
-                static_cast<void>(InvalidateAll()); // a control outside a window has nothing to repaint
+                InvalidateAll();
         }
         break;
     case RecordKind::Resized:
@@ -438,7 +438,7 @@ void OSWindow::Paint()
     if (Failed(m_renderer->RenderStart(m_context)))
         return; // nothing was begun, so nothing is drawn over the last frame
     root->Paint(whole ? dirty : region);
-    static_cast<void>(m_renderer->RenderFinish(m_context)); // the next paint starts afresh either way
+    m_renderer->RenderFinish(m_context);
 }
 
 KXRESULT OSWindow::SetWindowTitle(const String& title)
@@ -504,7 +504,7 @@ KXRESULT OSWindow::Redraw()
 {
     if (!m_host)
         return E_FAIL;
-    static_cast<void>(InvalidateAll()); // a control outside a window has nothing to repaint
+    InvalidateAll();
     Paint();
     return S_OK;
 }
@@ -560,8 +560,8 @@ int32_t OSWindow::RunModal()
         if (IFrameworkServices* services = GetFrameworkServices()) {
             if (RCPtr<LRootWindow> main = services->GetApplicationRootWindow()) {
                 if (auto* parent = dynamic_cast<OSWindow*>(main->GetOSServices()); parent && parent != this) {
-                    static_cast<void>(parent->BringToTop()); // a control already on top stays there
-                    static_cast<void>(parent->SetFocus()); // a control that cannot take the focus leaves it where it is
+                    parent->BringToTop();
+                    parent->SetFocus();
                 }
             }
         }
@@ -635,7 +635,7 @@ void OSWindow::Close()
         if (IFrameworkServices* services = GetFrameworkServices())
             services->RemoveRootWindow(root);
         m_root = nullptr;
-        static_cast<void>(root->BreakCycles()); // breaking cycles has nothing to report
+        root->BreakCycles();
     }
     m_context = nullptr;
     m_renderer = nullptr;

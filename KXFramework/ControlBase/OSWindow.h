@@ -3,6 +3,7 @@
 // window. It turns the layer's input records into root-window calls (input, focus, capture, paint,
 // size, close), paints the dirty region into the render context, and runs its own loop while shown
 // as a modal dialog. Everything above it sees only IWindowOSServices. UI thread only.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/RootWindow.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
 #include "KXFramework/Renderer/RenderContextInfo.h"
@@ -46,23 +47,23 @@ public:
     // Paints every window that has something to paint.
     static void PaintAll();
 
-    [[nodiscard]] KXRESULT SetWindowTitle(const String& title) override;
-    [[nodiscard]] KXRESULT InvalidateAll() override;
-    [[nodiscard]] KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
+    KXRESULT SetWindowTitle(const String& title) override;
+    KXRESULT InvalidateAll() override;
+    KXRESULT InvalidateArea(const RectT<int32_t>& area) override;
     RectT<int32_t> GetClientArea() const override;
     PointT<int32_t> ScreenToClient(const PointT<int32_t>& point) const override;
     PointT<int32_t> ClientToScreen(const PointT<int32_t>& point) const override;
-    [[nodiscard]] KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
+    KXRESULT SetWindowArea(const RectT<int32_t>& area) override;
     bool Show(int showCommand) override;
-    [[nodiscard]] KXRESULT Redraw() override;
-    [[nodiscard]] KXRESULT BringToTop() override;
-    [[nodiscard]] KXRESULT SetTopMost(bool topMost) override;
-    [[nodiscard]] KXRESULT EndModal(int32_t result) override;
+    KXRESULT Redraw() override;
+    KXRESULT BringToTop() override;
+    KXRESULT SetTopMost(bool topMost) override;
+    KXRESULT EndModal(int32_t result) override;
     int32_t RunModal() override;
     bool IsModal() const override { return m_modal; }
     bool IsActive() const override;
     bool HasFocus() const override { return IsActive(); }
-    [[nodiscard]] KXRESULT SetFocus() override;
+    KXRESULT SetFocus() override;
     uintptr_t SetCursor(uintptr_t cursor) override;
     PointT<int32_t> GetCursorPosition() const override { return m_cursor; }
     uint32_t GetMouseButtons() const override { return m_buttons; }

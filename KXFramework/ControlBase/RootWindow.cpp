@@ -20,7 +20,8 @@ namespace KX {
 RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)
 {
     RCPtr<LRootWindow> root(new LRootWindow(renderer, osServices));
-    static_cast<void>(root->SetDistributor(RCPtr<LNotificationDistributor>(root))); // always S_OK
+    static_cast<void>(root->SetDistributor(
+        RCPtr<LNotificationDistributor>(root))); // the new window is its own distributor and is not shut down
     root->AdjustOwnerCount(1);
     root->m_hotKeys = LGlobalHotKeyManager::Create(root->GetPostingReceiver());
     root->GetScreenClientRect();
@@ -49,7 +50,7 @@ void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
     if (area == GetScreenClientRect())
         return;
     if (m_osServices)
-        static_cast<void>(m_osServices->SetWindowArea(area)); // the window keeps the area the system allows
+        m_osServices->SetWindowArea(area);
     m_clientRect = area;
     if (m_content)
         m_content->InvalidateRect({0.0, 0.0, m_content->GetRect().width, m_content->GetRect().height},
@@ -79,14 +80,14 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
         static_cast<void>(m_hotKeys->GetKeyBindingMap().LoadFromStringTable(
             control->GetStringTable(), u"GHK")); // a table without hot keys binds none
     if (!(*control->GetRootWindowPtr()))
-        static_cast<void>(control->SetRootWindow(RCPtr<LRootWindow>(this))); // a new control always takes the window
+        control->SetRootWindow(RCPtr<LRootWindow>(this));
     // Both axes at once: placing one axis at a time would first resize the window to the skin's
     // extent on the other axis.
     control->FillClientArea();
     if (m_osServices && !m_osServices->HasFocus())
-        static_cast<void>(m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+        m_osServices->SetFocus();
     else if (!m_focusControl && m_osServices)
-        static_cast<void>(control->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        control->SetFocus(true);
     InvalidateRect({0, 0, m_clientRect.width, m_clientRect.height});
     return S_OK;
 }
@@ -134,9 +135,7 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         m_dirty.AddRect(edges);
     }
     if (m_osServices)
-        static_cast<void>(m_osServices->InvalidateArea(
-            {edges.left, edges.top, edges.right - edges.left,
-             edges.bottom - edges.top})); // a control outside a window has nothing to repaint
+        m_osServices->InvalidateArea({edges.left, edges.top, edges.right - edges.left, edges.bottom - edges.top});
 }
 
 void LRootWindow::TakeInvalidRegion(LRectList& out)
@@ -246,7 +245,7 @@ void LRootWindow::OnWindowResized()
 {
     GetScreenClientRect();
     if (RCPtr<LControl> content = m_content)
-        static_cast<void>(content->RecalcLayout(GetClientSize())); // a control without a layout keeps its place
+        content->RecalcLayout(GetClientSize());
 }
 
 void LRootWindow::OnFocusControlLost()
@@ -271,10 +270,10 @@ void LRootWindow::SetHoverControl(RCPtr<LControl> control)
     }
     if (owner != m_toolTipControl) {
         if (RCPtr<LControl> old = m_toolTipControl)
-            static_cast<void>(old->ShowToolTip(false)); // a control without a tip shows none
+            old->ShowToolTip(false);
         m_toolTipControl = owner;
         if (owner)
-            static_cast<void>(owner->ShowToolTip(true)); // a control without a tip shows none
+            owner->ShowToolTip(true);
     }
     RCPtr<LControl> old = m_hoverControl;
     m_hoverControl = control;
@@ -291,7 +290,7 @@ KXRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
         return E_INVALIDARG;
     if (m_captureControl && m_captureControl != control) {
         RCPtr<LControl> previous = m_captureControl;
-        static_cast<void>(previous->OnCaptureLost()); // a handler's answer changes nothing here
+        previous->OnCaptureLost();
     }
     m_captureControl = control;
     return S_OK;
@@ -306,7 +305,7 @@ KXRESULT LRootWindow::ReleaseCaptureControl(const RCPtr<LControl>&)
 void LRootWindow::OnCaptureLost()
 {
     if (RCPtr<LControl> capture = m_captureControl)
-        static_cast<void>(capture->OnCaptureLost()); // a handler's answer changes nothing here
+        capture->OnCaptureLost();
 }
 
 void LRootWindow::DropRemovedControls()
@@ -328,7 +327,7 @@ void LRootWindow::DropRemovedControls()
 void LRootWindow::HideToolTip()
 {
     if (RCPtr<LControl> tip = m_toolTipControl)
-        static_cast<void>(tip->ShowToolTip(false)); // a control without a tip shows none
+        tip->ShowToolTip(false);
 }
 
 void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point,
@@ -441,7 +440,7 @@ void LRootWindow::OnWindowFocusLost()
     RCPtr<LRootWindow> self(this);
     SetHoverControl(nullptr);
     if (RCPtr<LControl> content = m_content) {
-        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        content->SetFocus(true);
         content->OnFocusLost();
     }
 }
@@ -451,11 +450,11 @@ void LRootWindow::OnWindowFocusGained()
     RCPtr<LRootWindow> self(this);
     RCPtr<LControl> last = m_lastFocusControl;
     if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
-        static_cast<void>(last->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        last->SetFocus(true);
         return;
     }
     if (RCPtr<LControl> content = m_content)
-        static_cast<void>(content->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        content->SetFocus(true);
 }
 
 void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, const RectT<int32_t>& rect)
@@ -481,7 +480,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
         // The focus wraps to the content's first or last stop.
         RCPtr<LControl> content = m_content;
         content->OnFocusLost();
-        static_cast<void>(content->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
+        content->SetFocus(!backward);
         return;
     }
     const auto it = std::find(roots.begin(), roots.end(), self);
@@ -490,7 +489,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
     const size_t at = size_t(it - roots.begin());
     const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];
     if (next->m_osServices && !next->m_osServices->IsActive())
-        static_cast<void>(next->m_osServices->SetFocus()); // a control that cannot take the focus leaves it where it is
+        next->m_osServices->SetFocus();
 }
 
 uintptr_t LRootWindow::SetCursor(uintptr_t cursor)
@@ -519,7 +518,7 @@ void LRootWindow::OnCloseRequest()
         return;
     }
     if (m_osServices)
-        static_cast<void>(RequestClose(0)); // E_FAIL only without a window, when there is nothing to close
+        RequestClose(0);
 }
 
 bool LRootWindow::ProcessEvents(bool sendIdle)
@@ -528,17 +527,17 @@ bool LRootWindow::ProcessEvents(bool sendIdle)
     const bool more = ProcessNotifications(sendIdle);
     if (m_closeRequested && m_osServices) {
         m_closeRequested = false;
-        static_cast<void>(m_osServices->EndModal(m_closeResult)); // a window without a modal loop has nothing to end
+        m_osServices->EndModal(m_closeResult);
     }
     return more;
 }
 
 KXRESULT LRootWindow::BreakCycles()
 {
-    static_cast<void>(RemoveAllClients()); // nothing to report while closing
+    RemoveAllClients();
     m_hotKeys = nullptr;
     m_osServices = nullptr;
-    static_cast<void>(SetContent(nullptr)); // removing the content cannot be refused
+    SetContent(nullptr);
     ShutdownQueue(1);
     return LRefCountedObject::BreakCycles();
 }

@@ -3,6 +3,7 @@
 // top-level control, routes the window's input to the capture, hover and focus controls, keeps the
 // dirty region of the window and paints it, and owns the window's hot keys and notification queue,
 // whose idle pass sends NID_IDLE to the controls that subscribed.
+// Thread: UI thread only, except PostNotification (its notification queue), which any thread may call.
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ControlBase/WindowOSServices.h"
 #include "KXFramework/Notification/GlobalHotKeyManager.h"
@@ -50,8 +51,8 @@ public:
     void SetWindowArea(const RectT<int32_t>& area);
 
     const RCPtr<LControl>& GetContent() const { return m_content; }
-    // Destroys the previous content; null leaves the window empty.
-    [[nodiscard]] KXRESULT SetContent(const RCPtr<LControl>& control);
+    // Destroys the previous content; null leaves the window empty. S_OK for the record only; callers may ignore it.
+    KXRESULT SetContent(const RCPtr<LControl>& control);
     // The control the application's factory makes of that name; an empty name removes the content.
     [[nodiscard]] KXRESULT SetContentByName(const String& name);
 
@@ -103,8 +104,8 @@ public:
     uintptr_t SetCursor(uintptr_t cursor);
 
     // Asks the window to end its modal loop with the result at the next ProcessEvents; E_FAIL
-    // without a window.
-    [[nodiscard]] KXRESULT RequestClose(int32_t result);
+    // without a window, for the record only; callers may ignore it.
+    KXRESULT RequestClose(int32_t result);
     // The user closed the window.
     void OnCloseRequest();
     // The window's own hot keys, loaded from the content's "GHK" entries.
@@ -116,7 +117,7 @@ public:
     // request. True while notifications remain.
     bool ProcessEvents(bool sendIdle);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices)

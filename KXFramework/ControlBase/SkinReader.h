@@ -1,6 +1,7 @@
 #pragma once
 // Reads a skin document into the control tree of each skin and the named colorizers, parts, looks
 // and look lists.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/ControlBase/DocumentReader.h"
 #include "KXFramework/ControlBase/LayoutDescriptor.h"

@@ -4,6 +4,7 @@
 // own, composes each frame (the picture, then the bar) and wakes the UI thread's pump, whose loop
 // calls Present to show the newest frame. The window itself belongs to the UI thread, as all
 // windows do. Start, Stop and Present run on the UI thread; the posting calls on any thread.
+// Thread: SetProgress and AnimateProgress (the posting calls) on any thread; the rest on the UI thread only.
 #include "KXFramework/Utilities/Graphics/Bitmap.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #pragma once
 // A key-to-text table: a control's language-resolved texts, or a control descriptor's create
 // parameters. Keys are case-sensitive and kept in order.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

@@ -1,5 +1,6 @@
 #pragma once
 // Reads the texts of one language from a string-table document into tables by ID.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/DocumentReader.h"
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #pragma once
 // The input side of a control: what the root window calls when pointer and key input reaches it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
@@ -20,14 +21,16 @@ public:
     // Takes capture for a button (0 takes it without a press); 0 when taken, 1 when not.
     [[nodiscard]] virtual KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) = 0;
     // 1 when the target held no capture; else the root window's result of taking it back.
-    [[nodiscard]] virtual KXRESULT OnCaptureLost() = 0;
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT OnCaptureLost() = 0;
     // A key of the focus control.
     virtual void OnKeyInput(const RCPtr<LKeyParam>& key) = 0;
     // 1 when nobody on the way handled the wheel.
     [[nodiscard]] virtual KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& wheel) = 0;
     [[nodiscard]] virtual KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& wheel) = 0;
     // Lays the target out again; the size is the parent's new size, which the target may ignore.
-    [[nodiscard]] virtual KXRESULT RecalcLayout(const PointT<int32_t>& size) = 0;
+    // The result is for the record only; callers may ignore it.
+    virtual KXRESULT RecalcLayout(const PointT<int32_t>& size) = 0;
     // False keeps the focus where it is.
     virtual bool AllowFocusChange() = 0;
     // True when the whole focused chain let go.

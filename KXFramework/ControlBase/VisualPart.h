@@ -2,6 +2,7 @@
 // The smallest drawable piece of a skin: a rectangle of an image (coloured once, when the part is
 // made, through a colorizer and a mask), or a plain colour. Parts made from the skin's part
 // descriptors are shared by every look that names them and live as long as one of them does.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/VisualPartDescriptor.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/Geometry.h"

@@ -1,6 +1,7 @@
 #pragma once
 // The image and colour pieces of the skin: a colorizer (a solid or gradient colour source) and a
 // visual part (an image rectangle, or a colorizer's fill, optionally shaped by a mask).
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/Renderer/Color.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

@@ -4,6 +4,7 @@
 // and the cursor shown for every window. What the desktop layer made in one session dies with it,
 // so each session has a manager of its own and a test that starts video starts from an empty one.
 // UI thread only.
+// Thread: UI thread only.
 #include <cstdint>
 #include <map>
 #include <memory>

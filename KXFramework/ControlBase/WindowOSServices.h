@@ -1,5 +1,6 @@
 #pragma once
 // What a root window and its controls ask of the operating-system window that hosts them.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Renderer/Geometry.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
@@ -15,30 +16,31 @@ class HostWindow;
 class IWindowOSServices {
 public:
     virtual ~IWindowOSServices() = default;
-    // E_FAIL without a window.
-    [[nodiscard]] virtual KXRESULT SetWindowTitle(const String& title) = 0;
-    [[nodiscard]] virtual KXRESULT InvalidateAll() = 0;
-    [[nodiscard]] virtual KXRESULT InvalidateArea(const RectT<int32_t>& area) = 0;
+    // The window requests here (title, invalidation, area, redraw, order, modal end, focus) return E_FAIL
+    // without a window, for the record only; callers may ignore it.
+    virtual KXRESULT SetWindowTitle(const String& title) = 0;
+    virtual KXRESULT InvalidateAll() = 0;
+    virtual KXRESULT InvalidateArea(const RectT<int32_t>& area) = 0;
     // Client size, and the screen position of the client origin.
     virtual RectT<int32_t> GetClientArea() const = 0;
     virtual PointT<int32_t> ScreenToClient(const PointT<int32_t>& point) const = 0;
     virtual PointT<int32_t> ClientToScreen(const PointT<int32_t>& point) const = 0;
     // Moves and sizes the client area (screen position and size).
-    [[nodiscard]] virtual KXRESULT SetWindowArea(const RectT<int32_t>& area) = 0;
+    virtual KXRESULT SetWindowArea(const RectT<int32_t>& area) = 0;
     // Show commands: 0 hide, 5 show (the window layer's numbers). True when it was visible before.
     virtual bool Show(int showCommand) = 0;
     // Invalidates the whole window and paints it at once.
-    [[nodiscard]] virtual KXRESULT Redraw() = 0;
-    [[nodiscard]] virtual KXRESULT BringToTop() = 0;
-    [[nodiscard]] virtual KXRESULT SetTopMost(bool topMost) = 0;
+    virtual KXRESULT Redraw() = 0;
+    virtual KXRESULT BringToTop() = 0;
+    virtual KXRESULT SetTopMost(bool topMost) = 0;
     // Ends the modal loop with the result; a window not running one is closed.
-    [[nodiscard]] virtual KXRESULT EndModal(int32_t result) = 0;
+    virtual KXRESULT EndModal(int32_t result) = 0;
     // Runs the window as a modal dialog until EndModal, and returns its result; -1 when the loop failed.
     virtual int32_t RunModal() = 0;
     virtual bool IsModal() const = 0;
     virtual bool IsActive() const = 0;
     virtual bool HasFocus() const = 0;
-    [[nodiscard]] virtual KXRESULT SetFocus() = 0;
+    virtual KXRESULT SetFocus() = 0;
     // A cursor is the address of a Platform::Cursor that its owner keeps; 0 is the arrow. Returns the
     // cursor shown before.
     virtual uintptr_t SetCursor(uintptr_t cursor) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The skin and string-table documents are read with expat: the whole document in one call,
 // delivered as start tags, end tags and character data. Text arrives as UTF-8.
+// Thread: UI thread only.
 #include "KXFramework/Utilities/Storage/StringT.h"
 
 #include <cstddef>

@@ -30,9 +30,9 @@ KXRESULT LButton::Initialize()
     if (m_descriptor && m_descriptor->GetCreateParams()) {
         String text;
         if (m_descriptor->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
-            static_cast<void>(SetAutoValueSet(IsTrue(text))); // a control without values ignores it
+            SetAutoValueSet(IsTrue(text));
         if (m_descriptor->GetCreateParams()->GetString(u"IS_RADIO", text))
-            static_cast<void>(SetRadio(IsTrue(text))); // a control without a group ignores it
+            SetRadio(IsTrue(text));
     }
     return S_OK;
 }
@@ -70,7 +70,7 @@ void LButton::OnValueChanged()
                 button->SetValue(0.0);
         }
     }
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 KXRESULT LButton::UpdateLook()
@@ -108,7 +108,7 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (risen(Condition::kLeftPending)) {
             if (autoRepeat && IsEnabled(true) && !repeating) {
                 repeating = true;
-                static_cast<void>(SubscribeIdle()); // subscribing only counts up
+                SubscribeIdle();
                 m_lastTick = FrameworkClock::Seconds();
                 m_countdown = m_firstDelay;
                 SendAutoRepeat();
@@ -116,16 +116,16 @@ void LButton::ApplyConditions(const RCPtr<LConditionsParam>& param)
         } else if (fallen(Condition::kCapture) && autoRepeat && repeating) {
             repeating = false;
             if (!m_simulating)
-                static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+                UnsubscribeIdle();
         }
     }
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 void LButton::SetEnabled(bool enabled)
 {
     LControl::SetEnabled(enabled);
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 void LButton::HandleLeftClick(const RCPtr<LMouseButtonParam>&)
@@ -160,7 +160,7 @@ void LButton::SendAutoRepeat()
 {
     RCPtr<LNotification> n;
     if (LNotification::Create(n, u"NID_BUTTON_AUTOREPEAT", nullptr) >= 0)
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 void LButton::ClickNow()
@@ -180,13 +180,13 @@ void LButton::SimulateClick()
     if (m_simulating) {
         // A second simulated click finishes the first at once.
         ClickNow();
-        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        UnsubscribeIdle();
     }
     m_simulating = true;
-    static_cast<void>(SetFocus(true));  // a control that cannot take the focus leaves it where it is
-    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    SetFocus(true);
+    SubscribeIdle();
     m_simulatedStart = FrameworkClock::Seconds();
-    static_cast<void>(SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed)); // a look the skin lacks is not drawn
+    SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed);
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
 
@@ -198,9 +198,9 @@ void LButton::OnIdleTick()
     if (m_simulating && now - m_simulatedStart >= m_simulatedHold) {
         m_simulating = false;
         if (!repeating)
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
         m_simulatedStart = 0.0;
-        static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+        UpdateLook();
         ClickNow();
     }
     if (repeating && m_hover && IsEnabled(true)) {

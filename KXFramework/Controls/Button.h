@@ -1,6 +1,7 @@
 #pragma once
 // Push, toggle and radio button: 14 looks chosen from its on/off value and its input conditions,
 // auto-repeat while held, and clicks simulated by the program (Enter, or NID_SIMULATE_CLICK).
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 
 namespace KX {
@@ -21,11 +22,13 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     String GetToolTipText() const override;
 
-    [[nodiscard]] virtual KXRESULT SetAutoValueSet(bool on);
-    [[nodiscard]] virtual KXRESULT SetRadio(bool on);
+    // S_OK, for the record only; callers may ignore it.
+    virtual KXRESULT SetAutoValueSet(bool on);
+    virtual KXRESULT SetRadio(bool on);
     // True when the button is on afterwards.
     virtual bool SetChecked(bool on);
-    [[nodiscard]] virtual KXRESULT UpdateLook();
+    // Returns the look change, for the record only; callers may ignore it.
+    virtual KXRESULT UpdateLook();
     virtual void SimulateClick();
 
     bool IsOn() const { return GetValue() >= 0.5; }

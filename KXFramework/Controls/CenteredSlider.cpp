@@ -49,9 +49,7 @@ void LCenteredSlider::SetBoundsPosFromThumbPos()
         const double centre = position.absolute + size.absolute * 0.5;
         for (LControl* bounds : {m_lowBounds.Get(), m_highBounds.Get()}) {
             if (bounds)
-                static_cast<void>(bounds->EditPlacement(axis, [centre](PositionSpec& p, SizeSpec&) {
-                    p.absolute = centre;
-                })); // a bound without a layout keeps its place
+                bounds->EditPlacement(axis, [centre](PositionSpec& p, SizeSpec&) { p.absolute = centre; });
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A slider with two range-bounds panels ("lowRangeBounds", "highRangeBounds") placed at the
 // thumb's centre, so that the skin can fill the track from the centre to the thumb.
+// Thread: UI thread only.
 #include "KXFramework/Controls/Slider.h"
 
 namespace KX {
@@ -14,7 +15,7 @@ public:
     // Every thumb move, the drag's included, comes through here.
     double ApplyValue(double normalised) override;
     virtual void SetBoundsPosFromThumbPos();
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LControl> m_lowBounds;

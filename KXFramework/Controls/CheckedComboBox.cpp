@@ -25,10 +25,10 @@ KXRESULT LCheckedComboBox::Initialize()
         return E_FAIL;
     if (RCPtr<LButton> box = GetCheckBox())
         box->SetUsesParentToolTip(true);
-    static_cast<void>(m_checkedList->SetDropDownMode(true));
+    m_checkedList->SetDropDownMode(true);
     if (m_checkedList->HasIcons())
         SetCheckBoxPassive(true);
-    static_cast<void>(Bind(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE"));
+    Bind(&LCheckedComboBox::OnListCheckChange, m_checkedList, u"NID_ITEM_CHECK_CHANGE");
     return S_OK;
 }
 
@@ -98,7 +98,7 @@ KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributo
         UpdateLook();
     RCPtr<LNotification> forwarded;
     if (Succeeded(LNotification::Create(forwarded, u"NID_ITEM_CHECK_CHANGE", n->GetPayload())))
-        static_cast<void>(SendNotification(forwarded));
+        SendNotification(forwarded);
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 // A combo box whose drop-down list is a checked list box. The optional "checkBox" child shows the
 // selected entry's check state and icon; looks 7 to 13 repeat looks 0 to 6 while any entry is
 // checked, and the list's check changes reach the combo box's own listeners.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ComboBox.h"
 
@@ -22,8 +23,8 @@ public:
     [[nodiscard]] KXRESULT PostInitialize() override;
     int32_t SetItemCount(int32_t n) override;
     int32_t SetSelectedIndex(int32_t index) override;
-    [[nodiscard]] KXRESULT UpdateLook() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT UpdateLook() override;
+    KXRESULT BreakCycles() override;
 
     void SetCheckBoxPassive(bool passive);
     const RCPtr<LCheckedListBox>& GetCheckedList() const { return m_checkedList; }

@@ -28,8 +28,8 @@ KXRESULT LCheckedListBoxItem::Initialize()
 {
     const KXRESULT r = LListBoxItem::Initialize();
     if (RCPtr<LButton> box = GetCheckBox()) {
-        static_cast<void>(Bind(&LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
-                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LCheckedListBoxItem::OnCheckBoxHoverChanged, RCPtr<LNotificationDistributor>(box),
+             u"NID_HOVER_CONDITION_CHANGE");
         box->SetNotFocusable(true);
     }
     return r;
@@ -116,7 +116,7 @@ void LCheckedListBox::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     if (!box)
         return;
     box->passive = m_checkBoxesPassive;
-    static_cast<void>(box->SetAutoValueSet(m_autoCheck)); // a control without values ignores it
+    box->SetAutoValueSet(m_autoCheck);
     BindCheckBox(box);
 }
 
@@ -135,12 +135,10 @@ void LCheckedListBox::BindCheckBox(const RCPtr<LButton>& box)
     RCPtr<LNotificationDistributor> sender(box);
     if (m_autoCheck) {
         static_cast<void>(Unbind(sender, u"NID_LEFT_CLICK")); // not registered means nothing to undo
-        static_cast<void>(Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender,
-                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
+        Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxValueChanged), sender, u"NID_VALUE_CHANGE");
     } else {
         static_cast<void>(Unbind(sender, u"NID_VALUE_CHANGE")); // not registered means nothing to undo
-        static_cast<void>(Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(static_cast<Handler::Member>(&LCheckedListBox::OnCheckBoxClicked), sender, u"NID_LEFT_CLICK");
     }
 }
 
@@ -154,7 +152,7 @@ void LCheckedListBox::SetAutoCheck(bool on)
         RCPtr<LButton> box = item ? item->GetCheckBox() : nullptr;
         if (!box)
             continue;
-        static_cast<void>(box->SetAutoValueSet(on)); // a control without values ignores it
+        box->SetAutoValueSet(on);
         BindCheckBox(box);
     }
 }
@@ -190,7 +188,7 @@ void LCheckedListBox::SetItemChecked(int32_t index, bool checked)
     GetEntry(index).checked = checked;
     m_checkedCount += checked ? 1 : -1;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
 }
 
 bool LCheckedListBox::IsItemChecked(int32_t index) const
@@ -231,8 +229,7 @@ KXRESULT LCheckedListBox::RefreshItem(int32_t index, int32_t& row)
     } else {
         item->SetCheckBoxValue(checked);
     }
-    static_cast<void>(
-        item->SetCheckBoxIcon(exists ? GetItemIcon(index) : nullptr)); // an item without an icon draws no box
+    item->SetCheckBoxIcon(exists ? GetItemIcon(index) : nullptr);
     item->SetCheckBoxVisible(exists);
     return r;
 }
@@ -256,7 +253,7 @@ KXRESULT LCheckedListBox::Report(const RCPtr<LNotificationDistributor>& sender, 
     SelectItems(index, index, !multiSelect);
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>(param))))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
     return S_FALSE;
 }
 

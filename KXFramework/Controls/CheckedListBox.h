@@ -1,6 +1,7 @@
 #pragma once
 // A list box whose entries carry a check state and an optional icon, shown by the "checkBox"
 // button of each row. A click on a check box records the new state and reports it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ListBox.h"
@@ -41,10 +42,11 @@ public:
 
     // The "checkBox" child; null when the skin has none.
     RCPtr<LButton> GetCheckBox() const;
-    [[nodiscard]] KXRESULT SetCheckBoxLook(unsigned look);
+    // Without a check box these return 1, for the record only; callers may ignore it.
+    KXRESULT SetCheckBoxLook(unsigned look);
     void SetCheckBoxValue(bool on);
     void SetCheckBoxVisible(bool visible);
-    [[nodiscard]] KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
+    KXRESULT SetCheckBoxIcon(const RCPtr<LBitmap>& icon);
 
     bool checkBoxFollowsLook = false;
 
@@ -59,7 +61,7 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     int32_t SetItemCount(int32_t n) override;
-    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     virtual void SetAutoCheck(bool on);
     virtual void RecountChecked();
 

@@ -14,7 +14,7 @@ void LComboBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& paylo
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 RCPtr<LTextBox> LComboBox::GetTextBox() const
@@ -38,21 +38,15 @@ KXRESULT LComboBox::Initialize()
     m_listBox = RCPtr<LListBox>(dynamic_cast<LListBox*>(FindChild(u"listBox").Get()));
     if (Failed(r) || !m_listBox)
         return E_FAIL;
-    static_cast<void>(Bind(&LComboBox::OnListVisibility, m_listBox,
-                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LComboBox::OnListItemActivated, m_listBox,
-                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
+    Bind(&LComboBox::OnListVisibility, m_listBox, u"NID_VISIBLITY_CONDITION_CHANGE");
+    Bind(&LComboBox::OnListItemActivated, m_listBox, u"NID_ITEM_ACTIVATED");
     if (RCPtr<LTextBox> box = GetTextBox()) {
-        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
-                               u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
-        static_cast<void>(Bind(&LComboBox::OnTextValidated, box,
-                               u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
-        static_cast<void>(Bind(&LComboBox::OnTextPassOn, box,
-                               u"NID_TEXTBOX_TEXT_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LComboBox::OnTextFocus, box,
-                               u"NID_HAS_FOCUS_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_VALIDATING");
+        Bind(&LComboBox::OnTextValidated, box, u"NID_TEXTBOX_VALIDATED");
+        Bind(&LComboBox::OnTextPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE");
+        Bind(&LComboBox::OnTextFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE");
     }
-    static_cast<void>(m_listBox->SetDropDownMode(true)); // a list box always takes the mode
+    m_listBox->SetDropDownMode(true);
     m_listBox->SetVisible(false);
     if (GetStringTable())
         static_cast<void>(
@@ -73,7 +67,7 @@ KXRESULT LComboBox::PostInitialize()
     if (m_listBox)
         m_listBox->SetVisible(false);
     static_cast<void>(FitListBoxSize()); // without a list box there is nothing to fit
-    static_cast<void>(UpdateLook());     // a look the skin lacks is not drawn
+    UpdateLook();
     return S_OK;
 }
 
@@ -132,16 +126,15 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         maximum.hasReference = false;
         maximum.relative = 0.0f;
         maximum.absolute = skinMax <= 0.0 ? (needed <= available ? 0.0 : available) : std::min(available, skinMax);
-        static_cast<void>(
-            m_listBox->SetSizeLimits(1, minimum, maximum)); // the limits come from the descriptor and are valid
-        static_cast<void>(m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
+        m_listBox->SetSizeLimits(1, minimum, maximum);
+        m_listBox->EditPlacement(1, [&](PositionSpec& position, SizeSpec& size) {
             position.anchor = openBelow ? 0.0f : 1.0f;
             position.relative = openBelow ? 1.0f : 0.0f;
             position.absolute = 0.0;
             position.docked = false;
             size.relative = 0.0f;
             size.absolute = std::min(needed, available);
-        })); // the specs come from the descriptor and are valid
+        });
         m_listBox->SnapHeightLimitsToRows();
         // The lowest entry showing the control's text ends selected; entry 0 when none does.
         bool found = false;
@@ -150,13 +143,13 @@ KXRESULT LComboBox::ShowDropDown(bool show)
             m_listBox->GetItemText(text, i);
             if (text == GetText()) {
                 m_listBox->SelectItems(i, -1, true);
-                static_cast<void>(m_listBox->EnsureItemVisible(i)); // an index out of range scrolls nowhere
+                m_listBox->EnsureItemVisible(i);
                 found = true;
             }
         }
         if (!found && m_listBox->GetItemCount() > 0) {
             m_listBox->SelectItems(0, -1, true);
-            static_cast<void>(m_listBox->EnsureItemVisible(0)); // an index out of range scrolls nowhere
+            m_listBox->EnsureItemVisible(0);
         }
     }
     m_listBox->SetVisible(show);
@@ -248,7 +241,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     m_listBox->GetItemText(text, r);
     UpdateText(text, true);
     if (RCPtr<LTextBox> box = GetTextBox())
-        static_cast<void>(box->SetText(text)); // a control without text ignores it
+        box->SetText(text);
     if (changed)
         Send(u"NID_SELECTION_CHANGE", nullptr);
     return m_selectedIndex;
@@ -281,7 +274,7 @@ KXRESULT LComboBox::SetText(const String& text)
 void LComboBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
     LDropDownControl::ApplyConditions(param);
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
 }
 
 unsigned LComboBox::StateLookIndex()
@@ -336,7 +329,7 @@ String LComboBox::GetToolTipText() const
 
 KXRESULT LComboBox::OnListVisibility(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    static_cast<void>(UpdateLook()); // a look the skin lacks is not drawn
+    UpdateLook();
     return S_FALSE;
 }
 

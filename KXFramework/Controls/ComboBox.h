@@ -2,6 +2,7 @@
 // A drop-down list: the child list box "listBox" opens below (or above) the control, the chosen
 // entry's text is shown as the control's text and in the optional child text box "textBox", and
 // changes of the selection are reported with NID_SELECTION_CHANGE.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 
@@ -22,7 +23,7 @@ public:
     [[nodiscard]] KXRESULT ReadCreateParams() override;
     [[nodiscard]] KXRESULT PostInitialize() override;
     // 0 when the text changed; selects the last entry of that text (ignoring case), or none.
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
@@ -43,13 +44,14 @@ public:
     // The new selected index; -1 clears the selection and keeps the shown text.
     virtual int32_t SetSelectedIndex(int32_t index);
     int32_t GetSelectedIndex() const { return m_selectedIndex; }
-    [[nodiscard]] virtual KXRESULT UpdateLook();
+    // Returns the look change, for the record only; callers may ignore it.
+    virtual KXRESULT UpdateLook();
     // The look for the current state: 6 disabled, 4/5 open, 2/3 hovered, 0/1 otherwise (odd with
     // the focus, or hovered while open).
     unsigned StateLookIndex();
     const RCPtr<LListBox>& GetListBox() const { return m_listBox; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     RCPtr<LTextBox> GetTextBox() const;

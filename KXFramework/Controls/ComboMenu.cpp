@@ -20,10 +20,8 @@ KXRESULT LComboMenu::Initialize()
     RCPtr<LPopupMenu> popup = GetPopup();
     if (!popup)
         return E_FAIL;
-    static_cast<void>(Bind(&LComboMenu::OnPopupVisibilityChange, popup,
-                           u"NID_VISIBLITY_CONDITION_CHANGE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LComboMenu::OnPopupItemActivated, popup,
-                           u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
+    Bind(&LComboMenu::OnPopupVisibilityChange, popup, u"NID_VISIBLITY_CONDITION_CHANGE");
+    Bind(&LComboMenu::OnPopupItemActivated, popup, u"NID_ITEM_ACTIVATED");
     popup->SetAutoDismiss(false);
     return S_OK;
 }
@@ -72,9 +70,7 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
         if (popup->GetRect().width + origin + x > topWidth)
             x = std::max(topWidth - popup->GetRect().width, 0.0) - origin;
         if (popup->GetLayoutDescriptor() && popup->GetLayoutDescriptor()->position[0].absolute != x)
-            static_cast<void>(popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
-                position.absolute = x;
-            })); // the specs come from the descriptor and are valid
+            popup->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) { position.absolute = x; });
     }
     popup->SetVisible(show);
     if (show) {

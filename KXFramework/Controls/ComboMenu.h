@@ -2,6 +2,7 @@
 // A menu title: a drop-down control whose drop-down is its child popup menu "popupMenu", placed
 // below it inside the window. While a sibling title's menu is open, moving onto this title opens
 // this one instead.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 

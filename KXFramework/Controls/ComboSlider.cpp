@@ -22,8 +22,7 @@ KXRESULT LComboSlider::Initialize()
         return S_OK;
     m_dropDownPanel->SetVisible(false);
     if (RCPtr<LSlider> slider = GetSlider())
-        static_cast<void>(Bind(&LComboSlider::OnSliderValueChange, slider,
-                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
+        Bind(&LComboSlider::OnSliderValueChange, slider, u"NID_VALUE_CHANGE");
     return S_OK;
 }
 
@@ -75,9 +74,7 @@ KXRESULT LComboSlider::ShowDropDown(bool show)
         }
         const LLayoutDescriptor* layout = m_dropDownPanel->GetLayoutDescriptor().Get();
         if (layout && layout->position[0].absolute != x)
-            static_cast<void>(m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) {
-                position.absolute = x;
-            })); // the specs come from the descriptor and are valid
+            m_dropDownPanel->EditPlacement(0, [x](PositionSpec& position, SizeSpec&) { position.absolute = x; });
     }
     m_dropDownPanel->SetVisible(show);
     return S_OK;

@@ -1,6 +1,7 @@
 #pragma once
 // A drop-down control whose drop-down is a panel ("dropDownPanel") holding a slider ("slider").
 // Closed, it shows its value as text; the panel's slider and the combo slider keep one value.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/DropDownControl.h"
 
@@ -20,7 +21,7 @@ public:
     // E_FAIL without the panel. The panel is kept inside the top-level control's width.
     [[nodiscard]] KXRESULT ShowDropDown(bool show) override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnSliderValueChange(const RCPtr<LNotificationDistributor>& sender,

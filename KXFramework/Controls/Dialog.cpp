@@ -41,8 +41,7 @@ KXRESULT LDialog::Initialize()
     const KXRESULT r = LScrollView::Initialize();
     for (size_t i = std::size(kButtons); i-- > 0;) {
         if (const RCPtr<LControl>& button = FindChild(kButtons[i].name))
-            static_cast<void>(Bind(&LDialog::OnButtonClicked, button,
-                                   u"NID_LEFT_CLICK")); // a registration already there answers as before
+            Bind(&LDialog::OnButtonClicked, button, u"NID_LEFT_CLICK");
     }
     return r;
 }
@@ -89,14 +88,14 @@ void LDialog::Close(int32_t result)
     RCPtr<LCancelArgs> args(new LCancelArgs);
     RCPtr<LNotification> closing;
     if (Succeeded(LNotification::Create(closing, u"NID_DIALOG_CLOSING", args)))
-        static_cast<void>(SendNotification(closing)); // whether anyone handled it changes nothing here
+        SendNotification(closing);
     if (args->cancel)
         return;
     if (RCPtr<LRootWindow> root = *GetRootWindowPtr())
-        static_cast<void>(root->RequestClose(result)); // E_FAIL only without a window, when there is nothing to close
+        root->RequestClose(result);
     RCPtr<LNotification> closed;
     if (Succeeded(LNotification::Create(closed, u"NID_DIALOG_CLOSED", nullptr)))
-        static_cast<void>(SendNotification(closed)); // whether anyone handled it changes nothing here
+        SendNotification(closed);
     OnClosed();
 }
 

@@ -2,6 +2,7 @@
 // The content of a modal window, a scroll view that knows the standard dialog buttons by name, closes with a numeric
 // result (also on Escape), lets listeners veto the closing ("NID_DIALOG_CLOSING" with an LCancelArgs) and runs
 // itself modally through the application.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ScrollView.h"
 

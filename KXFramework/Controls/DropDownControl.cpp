@@ -7,8 +7,7 @@ LDropDownControl::~LDropDownControl() = default;
 KXRESULT LDropDownControl::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    static_cast<void>(Bind(&LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this),
-                           u"NID_MOUSE_DOWN")); // a registration already there answers as before
+    Bind(&LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this), u"NID_MOUSE_DOWN");
     return r;
 }
 

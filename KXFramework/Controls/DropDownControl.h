@@ -1,6 +1,7 @@
 #pragma once
 // The base of controls that open a pop-up part under themselves: a left press opens it, a press
 // while it is open closes it without reopening it, and losing the focus closes it.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 
@@ -12,7 +13,7 @@ public:
     ~LDropDownControl() override;
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
+    KXRESULT SetFocus(bool forward) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     bool OnFocusLost() override;
     virtual bool IsDropDownShown() const = 0;

@@ -2,6 +2,7 @@
 // The open and save file dialogs of the editor: the "|"-separated filter, the folder last used,
 // "Untitled" as the proposed save name, the default extension, multiple selection and the
 // save-name length limit, on top of the platform's file chooser.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/RefCountedObject.h"
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Utilities/Storage/StringT.h"

@@ -16,7 +16,7 @@ void LFileDropper::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (param && (param->currentMask & Condition::kLeftPending) && !(param->previousMask & Condition::kLeftPending)) {
         // Free movement on both axes, following the pointer from the first pixel.
         SetUserMoveMode(kMoveWithDropTargets, kMoveXY);
-        static_cast<void>(SetDragThreshold(0)); // a non-negative constant
+        SetDragThreshold(0);
     }
 }
 
@@ -25,7 +25,7 @@ void LFileDropper::HandleConditionsChange()
     RCPtr<LControl> self(this);
     LControl::HandleConditionsChange();
     if (RCPtr<LControl> parent = m_parent)
-        static_cast<void>(parent->RemoveChild(self)); // the child is known to be ours
+        parent->RemoveChild(self);
 }
 
 } // namespace KX

@@ -16,7 +16,7 @@ void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
+        sender.SendNotification(n);
 }
 
 RCPtr<LRefCountedObject> Capture(bool on)

@@ -2,6 +2,7 @@
 // A rotary control that shows its value as one of a row of frame looks and turns by a linear drag
 // (right or up increases, Ctrl for fine steps) or a radial one (the value follows the pointer's
 // angle around the centre); arrow keys and the wheel step it by one range unit.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 #include <cstdint>

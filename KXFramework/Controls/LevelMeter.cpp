@@ -7,17 +7,15 @@ namespace {
 // The placement of one axis with its size taken from the control itself.
 void SetSizeOnAxis(LControl& control, int axis, double size)
 {
-    static_cast<void>(control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
+    control.EditPlacement(axis, [size](PositionSpec&, SizeSpec& spec) {
         spec.referenceKind = SizeSpec::kSelf;
         spec.absolute = size;
-    })); // a control without a layout keeps its size
+    });
 }
 
 void SetPositionOnAxis(LControl& control, int axis, double offset)
 {
-    static_cast<void>(control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
-        position.absolute = offset;
-    })); // a control without a layout keeps its place
+    control.EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) { position.absolute = offset; });
 }
 
 } // namespace
@@ -120,8 +118,7 @@ KXRESULT LLevelMeter::EnableClipLatch(bool on)
         return S_OK;
     m_clipLatch = on;
     if (on)
-        static_cast<void>(Bind(&LLevelMeter::OnClipButtonClick, m_clipButton,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LLevelMeter::OnClipButtonClick, m_clipButton, u"NID_LEFT_CLICK");
     else
         UnregisterForNotification(m_clipButton, u"NID_LEFT_CLICK");
     return S_OK;
@@ -138,7 +135,7 @@ KXRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>&, 
         m_clipButton->SetValue(0.0);
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", RCPtr<LRefCountedObject>())))
-            static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+            SendNotification(n);
     }
     return S_FALSE;
 }

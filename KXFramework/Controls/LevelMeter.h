@@ -2,6 +2,7 @@
 // A level shown as a lit bar ("activeOverlay"), with an optional peak marker moving between the
 // positions of "peakLo" and "peakHi" and an optional clip light ("clipButton") that can latch
 // until clicked. The caller owns peak hold and decay; the meter shows what it is given.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 
@@ -25,7 +26,7 @@ public:
     virtual int32_t GetClipCount() const { return m_clipCount; }
     virtual int32_t SetClipCount(int32_t count) { return m_clipCount = count; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     bool IsVertical() const { return m_vertical; }
 

@@ -24,7 +24,7 @@ LListBox::LListBox(const RCPtr<LControl>& parent, const String& name)
     : LControlWithHandler(parent, name),
       m_model([this](int32_t index) {
           int32_t row = -1;
-          static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+          RefreshItem(index, row);
       })
 {
 }
@@ -34,12 +34,12 @@ KXRESULT LListBox::Initialize()
     const KXRESULT r = LScrollView::Initialize();
     if (Failed(r))
         return r;
-    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
+    SetAutoClientExtent(0, 0, 0);
     RCPtr<LListBoxItem> templateItem(FindChild(u"templateItem"));
     if (templateItem) {
         m_templateDescriptor = templateItem->GetDescriptor();
         ApplyTemplateItem(templateItem);
-        static_cast<void>(RemoveChild(RCPtr<LControl>(templateItem))); // the child is known to be ours
+        RemoveChild(RCPtr<LControl>(templateItem));
         SetLineMode(1, 1, m_itemHeight);
         UpdateScrollBars();
         static_cast<void>(LoadItemsFromStringTable(GetStringTable())); // a table without items leaves the list empty
@@ -96,8 +96,8 @@ void LListBox::DropItemControls()
         OnItemControlDropped(row);
         RCPtr<LNotificationDistributor> sender(row);
         for (const char16_t* name : kRowNotifications)
-            static_cast<void>(Unbind(sender, name));          // a row leaving
-        static_cast<void>(RemoveChild(RCPtr<LControl>(row))); // each row is a child of the list
+            static_cast<void>(Unbind(sender, name)); // a row leaving
+        RemoveChild(RCPtr<LControl>(row));
     }
     m_templateApplied = false;
 }
@@ -123,7 +123,7 @@ void LListBox::TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor)
             UpdateScrollBars();
         }
         if (created)
-            static_cast<void>(RemoveChild(created)); // made as the list's child just above
+            RemoveChild(created);
         return;
     }
 }
@@ -131,13 +131,13 @@ void LListBox::TakeTemplateFrom(const RCPtr<LControlDescriptor>& descriptor)
 void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 {
     const String text = templateItem->GetText();
-    static_cast<void>(templateItem->SetText(String())); // a control without text ignores it
+    templateItem->SetText(String());
     m_itemPadding = int32_t(Round(templateItem->GetRect().width));
-    static_cast<void>(templateItem->SetText(u"{WXyg|}")); // a control without text ignores it
+    templateItem->SetText(u"{WXyg|}");
     m_itemHeight = int32_t(Round(templateItem->GetRect().height));
     if (m_itemHeight < 1)
         m_itemHeight = 14;
-    static_cast<void>(templateItem->SetText(text)); // a control without text ignores it
+    templateItem->SetText(text);
     // The skin's own width and limits again; a list that widens to its text never gets narrower
     // than the skin made it.
     const RCPtr<LLayoutDescriptor> skin = m_descriptor ? m_descriptor->GetLayout() : nullptr;
@@ -152,8 +152,8 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
             minimum.absolute == 0.0 && minimum.relative == 0.0f)
             minimum.absolute = m_rect.width;
         // The skin's own specs: valid, and the layout follows them whatever the result.
-        static_cast<void>(SetSizeLimits(0, minimum, maximum));
-        static_cast<void>(SetPlacement(0, position, size));
+        SetSizeLimits(0, minimum, maximum);
+        SetPlacement(0, position, size);
     }
     m_templateApplied = true;
     FollowContentHeight();
@@ -162,16 +162,12 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
 void LListBox::WireRow(const RCPtr<LListBoxItem>& row)
 {
     RCPtr<LNotificationDistributor> sender(row);
-    static_cast<void>(
-        Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN")); // a registration already there answers as before
-    static_cast<void>(
-        Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP")); // a registration already there answers as before
-    static_cast<void>(Bind(&LListBox::OnItemLeftDrag, sender,
-                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LListBox::OnItemHover, sender,
-                           u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+    Bind(&LListBox::OnItemMouseDown, sender, u"NID_MOUSE_DOWN");
+    Bind(&LListBox::OnItemMouseUp, sender, u"NID_MOUSE_UP");
+    Bind(&LListBox::OnItemLeftDrag, sender, u"NID_LEFT_DRAG_CONDITION_CHANGE");
+    Bind(&LListBox::OnItemHover, sender, u"NID_HOVER_CONDITION_CHANGE");
     row->dropDownMode = m_dropDownMode;
-    static_cast<void>(row->SetDragThreshold(m_itemDragThreshold)); // a non-negative constant
+    row->SetDragThreshold(m_itemDragThreshold);
 }
 
 KXRESULT LListBox::AddItemControl()
@@ -238,7 +234,7 @@ void LListBox::CheckClientSizeChange()
     EnsureItemControls();
     PlaceRowsAcross();
     if (InRange(m_topIndex))
-        static_cast<void>(EnsureItemVisible(m_topIndex)); // an index out of range scrolls nowhere
+        EnsureItemVisible(m_topIndex);
 }
 
 void LListBox::ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset)
@@ -266,7 +262,7 @@ void LListBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
     unsigned look = !IsEnabled(true) ? 1 : ((param->currentMask & Condition::kHasFocus) ? 2 : 0);
     if (look >= GetLookCount())
         look = 0;
-    static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
+    SetLookExclusive(look);
 }
 
 // ---- entries
@@ -304,7 +300,7 @@ KXRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& data
     const int32_t oldWidth = m_batchUpdate ? 0 : MeasureItemWidth(index);
     GetEntry(index).data = data;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     if (m_batchUpdate)
         return S_OK;
     if (oldWidth == m_widestItemWidth)
@@ -345,7 +341,7 @@ bool LListBox::SetItemMarked(int32_t index, bool marked)
         return false;
     GetEntry(index).marked = marked;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     return true;
 }
 
@@ -355,7 +351,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
         return false;
     GetEntry(index).blank = blank;
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an index out of range has nothing to refresh
+    RefreshItem(index, row);
     return true;
 }
 
@@ -369,7 +365,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     if (!InRange(index))
         return E_INVALIDARG;
     const int32_t width = MeasureItemWidth(index);
-    static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+    DeselectItem(index);
     m_model.Remove(index);
     if (m_batchUpdate)
         return GetItemCount();
@@ -381,8 +377,7 @@ KXRESULT LListBox::RemoveItem(int32_t index)
     UpdateExtent();
     const int32_t left = GetItemCount();
     if (left > 0)
-        static_cast<void>(
-            EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex)); // an index out of range scrolls nowhere
+        EnsureItemVisible(left - 1 <= m_topIndex ? left - 1 : m_topIndex);
     else
         m_topIndex = 0;
     return left;
@@ -432,10 +427,10 @@ KXRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     if (!m_model.SetHidden(index, hidden))
         return S_FALSE;
     if (hidden) {
-        static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+        DeselectItem(index);
         if (index == m_topIndex) {
             m_topIndex = GetItemCount();
-            static_cast<void>(EnsureItemVisible(index)); // an index out of range scrolls nowhere
+            EnsureItemVisible(index);
         }
     }
     return S_OK;
@@ -445,7 +440,7 @@ KXRESULT LListBox::LoadItemsFromStringTable(const RCPtr<LStringTable>& table)
 {
     if (!table)
         return E_INVALIDARG;
-    static_cast<void>(RemoveAllItems()); // an empty list stays empty
+    RemoveAllItems();
     // "ITEM.<n>" keys place their texts by number; a missing number leaves an empty entry. Numbers
     // beyond the table's own size are not believed, so a stray key cannot make a huge list.
     std::map<int32_t, String> texts;
@@ -484,7 +479,7 @@ KXRESULT LListBox::SortItems(int32_t first, int32_t count)
         return result;
     RefreshItems(m_topIndex);
     if (GetCurrentIndex() >= 0)
-        static_cast<void>(EnsureItemVisible(GetCurrentIndex())); // an index out of range scrolls nowhere
+        EnsureItemVisible(GetCurrentIndex());
     return S_OK;
 }
 
@@ -497,7 +492,7 @@ void LListBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 // ---- rows
@@ -521,13 +516,12 @@ KXRESULT LListBox::RefreshItem(int32_t index, int32_t& rowOut)
     if (InRange(index)) {
         const LListBoxEntry& entry = GetEntry(index);
         control->SetEnabled(true);
-        static_cast<void>(
-            control->SetText(entry.blank ? String() : m_model.GetText(index))); // a control without text ignores it
+        control->SetText(entry.blank ? String() : m_model.GetText(index));
         control->SetValue(entry.selectionValue);
         control->SetMarked(entry.marked);
         control->SetBlank(entry.blank);
     } else {
-        static_cast<void>(control->SetText(String())); // a control without text ignores it
+        control->SetText(String());
         control->SetValue(0.0);
         control->SetMarked(false);
         control->SetEnabled(false);
@@ -627,7 +621,7 @@ void LListBox::PlaceRowsAcross()
     const PositionSpec position{0.5f, PositionSpec::kClient, String(), 0.0f, centre, false};
     const SizeSpec size{SizeSpec::kSelf, String(), 0.0f, double(m_widestItemWidth)};
     for (const RCPtr<LListBoxItem>& row : m_rows)
-        static_cast<void>(row->SetPlacement(0, position, size));
+        row->SetPlacement(0, position, size);
 }
 
 void LListBox::UpdateExtent()
@@ -635,8 +629,7 @@ void LListBox::UpdateExtent()
     if (m_batchUpdate)
         return;
     PlaceRowsAcross();
-    static_cast<void>(SetClientExtent(RowsTakeWidestWidth() ? m_widestItemWidth : 0.0,
-                                      GetContentHeight())); // a refused extent keeps the old one
+    SetClientExtent(RowsTakeWidestWidth() ? m_widestItemWidth : 0.0, GetContentHeight());
 }
 
 void LListBox::SetWidestItemWidth(int32_t width)
@@ -657,7 +650,7 @@ bool LListBox::ExpandsToText() const
 void LListBox::FitWidthToText()
 {
     if (ExpandsToText())
-        static_cast<void>(SetClientWidth(GetScrollBarSize().x + m_widestItemWidth)); // 1 only without a layout
+        SetClientWidth(GetScrollBarSize().x + m_widestItemWidth);
 }
 
 void LListBox::OnScrollBarShown(int axis)
@@ -683,8 +676,7 @@ void LListBox::FollowContentHeight()
 {
     if (!m_dropDownMode || m_batchUpdate)
         return;
-    static_cast<void>(
-        SetClientHeight(std::max(GetContentHeight(), m_itemHeight))); // a refused extent keeps the old one
+    SetClientHeight(std::max(GetContentHeight(), m_itemHeight));
 }
 
 KXRESULT LListBox::SetClientHeight(double height)
@@ -725,13 +717,11 @@ void LListBox::SnapHeightLimitsToRows()
     }
     // Whole rows are a request; the layout may still clip them, which the results would say.
     if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
-        static_cast<void>(SetSizeLimits(1, minimum, maximum));
+        SetSizeLimits(1, minimum, maximum);
     const SizeSpec& size = m_layout->size[1];
     if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
         const double rows = std::max(n + h * std::floor(size.absolute / h), n + h);
-        static_cast<void>(EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) {
-            whole.absolute = rows;
-        })); // whole rows are a request, as above
+        EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) { whole.absolute = rows; });
     }
 }
 
@@ -750,7 +740,7 @@ void LListBox::FillOpenSizeLimits(double minimumWidth)
             minimum.relative = 0.0f;
             minimum.absolute = axis == 0 ? minimumWidth : double(m_itemHeight);
         }
-        static_cast<void>(SetSizeLimits(axis, minimum, maximum)); // a limit the layout refuses leaves the skin's
+        SetSizeLimits(axis, minimum, maximum);
     }
 }
 
@@ -859,7 +849,7 @@ int32_t LListBox::SelectItems(int32_t first, int32_t last, bool exclusive)
         return E_INVALIDARG;
     bool changed = false;
     const int32_t shown = m_model.Select(first, last, exclusive, changed);
-    static_cast<void>(EnsureItemVisible(shown)); // an index out of range scrolls nowhere
+    EnsureItemVisible(shown);
     if (changed)
         SelectionChanged();
     return first;
@@ -909,7 +899,7 @@ void LListBox::OnItemClicked(const LControl* control, const RCPtr<LMouseButtonPa
         if (control->GetValue() < 0.5)
             SelectItems(index, index, false);
         else
-            static_cast<void>(DeselectItem(index)); // an index out of range selects nothing
+            DeselectItem(index);
     };
     if (!multiSelect) {
         SelectItems(index, index, true);
@@ -1069,8 +1059,7 @@ void LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& 
     RCPtr<LSiblingKeyParam> param(new LSiblingKeyParam(key->key, RCPtr<LControl>(this)));
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, u"NID_SIBLING_KEY", RCPtr<LRefCountedObject>(param))))
-        static_cast<void>(bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this),
-                                                   n)); // the receiver's answer changes nothing here
+        bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
 }
 
 KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)

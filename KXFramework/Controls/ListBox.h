@@ -3,6 +3,7 @@
 // flags) shown through a few rows made from the skin's "templateItem". Scrolling never moves the
 // rows: it changes the entry the first row shows. Entries are selected singly or several at a
 // time by mouse and keys, activated by Enter, and in drop-down mode follow the pointer.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ListBoxItem.h"
 #include "KXFramework/Controls/ListBoxModel.h"
@@ -32,22 +33,23 @@ public:
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     void OnScrollBarShown(int axis) override;
     void OnClientRectChanged() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     virtual int32_t GetItemCount() const { return m_model.GetCount(); }
     // n, or the negative of the count reached when it could not be reached.
     virtual int32_t SetItemCount(int32_t n);
     // The new count; E_INVALIDARG for an index out of range.
     [[nodiscard]] virtual KXRESULT RemoveItem(int32_t index);
-    [[nodiscard]] virtual KXRESULT RemoveAllItems();
+    // 1 when already empty, for the record only; callers may ignore it.
+    virtual KXRESULT RemoveAllItems();
     virtual bool SortAllItems();
     virtual void OnSelectionChanged() {}
     virtual void OnItemActivated() {}
     // The entry a row shows; -1 when the control is no row or shows none.
     virtual int32_t GetEntryIndexOfItemControl(const LControl* control) const;
     [[nodiscard]] virtual KXRESULT SetItemHidden(int32_t index, bool hidden);
-    // Refreshes the row that shows the entry; 1 when none does.
-    [[nodiscard]] virtual KXRESULT RefreshItem(int32_t index, int32_t& row);
+    // Refreshes the row that shows the entry; 1 when none does, for the record only; callers may ignore it.
+    virtual KXRESULT RefreshItem(int32_t index, int32_t& row);
     virtual int32_t GetItemControlIndexOfEntry(int32_t index) const;
     virtual int32_t MeasureItemWidth(int32_t index) const;
     virtual int32_t GetContentHeight() const;
@@ -70,14 +72,17 @@ public:
     bool SetItemBlank(int32_t index, bool blank);
     int32_t FindItemByText(const String& text, int32_t after, bool matchCase) const;
     [[nodiscard]] KXRESULT LoadItemsFromStringTable(const RCPtr<LStringTable>& table);
-    [[nodiscard]] KXRESULT EnsureItemVisible(int32_t index);
+    // Scrolls the entry into view; 1 when it is, E_INVALIDARG out of range, for the record only; callers may ignore it.
+    KXRESULT EnsureItemVisible(int32_t index);
     // The entry under a point of the list box's own coordinates; -1 for none.
     int32_t HitTestItem(const PointT<double>& point) const;
     RCPtr<LListBoxItem> GetItemControl(int32_t row) const;
     int32_t GetItemControlCount() const { return int32_t(m_rows.size()); }
-    [[nodiscard]] KXRESULT SetDropDownMode(bool on);
-    [[nodiscard]] KXRESULT SetClientHeight(double height);
-    [[nodiscard]] KXRESULT SetClientWidth(double width);
+    // S_OK, for the record only; callers may ignore it.
+    KXRESULT SetDropDownMode(bool on);
+    // The placement's answer, for the record only; callers may ignore it.
+    KXRESULT SetClientHeight(double height);
+    KXRESULT SetClientWidth(double width);
     // Rounds the height limits and an absolute height down to whole rows (one row at least).
     void SnapHeightLimitsToRows();
     // On each axis where the skin leaves the minimum or the maximum size open, sets the limits
@@ -87,7 +92,8 @@ public:
     // Selection.
     // first, or E_INVALIDARG when first is past the end.
     int32_t SelectItems(int32_t first, int32_t last, bool exclusive);
-    [[nodiscard]] KXRESULT DeselectItem(int32_t index);
+    // 1 when the entry was not selected, for the record only; callers may ignore it.
+    KXRESULT DeselectItem(int32_t index);
     void DeselectAll();
     const std::vector<int32_t>& GetSelectedIndices() { return m_model.GetSelectedIndices(); }
     void ActivateItem(int32_t index);

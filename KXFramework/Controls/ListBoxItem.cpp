@@ -48,7 +48,7 @@ int32_t LListBoxItem::GetLookIndex() const
 
 void LListBoxItem::ReapplyLook()
 {
-    static_cast<void>(SetLookExclusive(unsigned(GetLookIndex()))); // a look the skin lacks is not drawn
+    SetLookExclusive(unsigned(GetLookIndex()));
     InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
 }
 
@@ -99,7 +99,7 @@ void LListBoxItem::SetBlank(bool blank)
     if (blank != m_blank) {
         m_blank = blank;
         if (blank)
-            static_cast<void>(SetText(String())); // a control without text ignores it
+            SetText(String());
     }
     ReapplyLook();
 }

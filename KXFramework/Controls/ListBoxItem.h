@@ -2,6 +2,7 @@
 // A row of the list box: shows one entry's text with one of 14 looks picked from its own
 // conditions and the entry's selected, marked and blank state. Also the payload with which the
 // list box reports its rows' condition changes.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/EventParams.h"
 

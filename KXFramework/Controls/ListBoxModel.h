@@ -3,6 +3,7 @@
 // and flags, the anchor and current entries, and the selection rules that need no geometry
 // (ranges, deselection with the anchor and current moving to a neighbour, hidden entries, sorting
 // that keeps the anchor and current on their entries).
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/ObjectBase/TaggableObject.h"
 #include "KXFramework/Utilities/Graphics/Bitmap.h"

@@ -38,7 +38,7 @@ KXRESULT LMainMenu::Initialize()
             continue;
         if (child->GetName() == u"templateMenu") {
             m_titleTemplate = child->GetDescriptor();
-            static_cast<void>(RemoveChild(child)); // the child is known to be ours
+            RemoveChild(child);
             m_hasTemplate = true;
             continue;
         }

@@ -3,6 +3,7 @@
 // "MENU_LABEL.<nn>" entries naming the titles and the "CONTEXT_MENU<nn>" entries giving their items.
 // Every title's commands go to the root window; the focus held before the bar was entered is kept,
 // so edit commands act on that control.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 #include <cstdint>
@@ -44,7 +45,7 @@ public:
     [[nodiscard]] KXRESULT InsertMenuBefore(const String& before, const String& name, const String& label,
                                             const RCPtr<LMenuDescriptor>& menu);
     const RCPtr<LControl>& GetSavedFocus() const { return m_savedFocus; }
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     void SetTitle(const RCPtr<LComboMenu>& title, const String& label, const RCPtr<LMenuDescriptor>& menu);

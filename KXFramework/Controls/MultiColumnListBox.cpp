@@ -12,9 +12,7 @@ namespace {
 // Docks the control's vertical placement, keeping the rest of it.
 void DockVertically(LControl& control)
 {
-    static_cast<void>(control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) {
-        position.docked = true;
-    })); // a control without a layout has no placement to dock
+    control.EditPlacement(1, [](PositionSpec& position, SizeSpec&) { position.docked = true; });
 }
 
 struct SortKey {
@@ -31,19 +29,13 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LListBox> column(FindChild(String::Format(u"listboxNoScroll%d", n)));
         if (!column)
             break;
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemHover, column,
-                               u"NID_ITEM_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnSelectionChange, column,
-                               u"NID_SELECTION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemActivated, column,
-                               u"NID_ITEM_ACTIVATED")); // a registration already there answers as before
-        static_cast<void>(Bind(&LMultiColumnListBox::OnColumnItemDoubleClicked, column,
-                               u"NID_ITEM_DOUBLE_CLICKED")); // a registration already there answers as before
+        Bind(&LMultiColumnListBox::OnColumnItemHover, column, u"NID_ITEM_HOVER_CONDITION_CHANGE");
+        Bind(&LMultiColumnListBox::OnColumnSelectionChange, column, u"NID_SELECTION_CHANGE");
+        Bind(&LMultiColumnListBox::OnColumnItemActivated, column, u"NID_ITEM_ACTIVATED");
+        Bind(&LMultiColumnListBox::OnColumnItemDoubleClicked, column, u"NID_ITEM_DOUBLE_CLICKED");
         if (n == 1) {
-            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnScrolled, column,
-                                   u"NID_SCROLL_OFFSET_CHANGE")); // a registration already there answers as before
-            static_cast<void>(Bind(&LMultiColumnListBox::OnColumnExtentChanged, column,
-                                   u"NID_CLIENT_EXTENT_CHANGE")); // a registration already there answers as before
+            Bind(&LMultiColumnListBox::OnColumnScrolled, column, u"NID_SCROLL_OFFSET_CHANGE");
+            Bind(&LMultiColumnListBox::OnColumnExtentChanged, column, u"NID_CLIENT_EXTENT_CHANGE");
         }
         DockVertically(*column);
         m_columns.push_back(column);
@@ -52,15 +44,14 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LButton> header(FindChild(String::Format(u"buttonColumnHeader%d", n)));
         if (!header)
             break;
-        static_cast<void>(Bind(&LMultiColumnListBox::OnHeaderClicked, header,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LMultiColumnListBox::OnHeaderClicked, header, u"NID_LEFT_CLICK");
         DockVertically(*header);
         m_headers.push_back(header);
     }
     if (!m_headers.empty())
         r = m_headers.size() == m_columns.size() ? S_FALSE : S_OK;
     m_ascending.assign(m_columns.size(), true);
-    static_cast<void>(SetAutoClientExtent(0, 0, 0)); // a refused extent keeps the old one
+    SetAutoClientExtent(0, 0, 0);
     return r;
 }
 
@@ -89,8 +80,7 @@ KXRESULT LMultiColumnListBox::PostInitialize()
                 minimum.relative = 0.0f;
                 minimum.absolute = itemHeight;
             }
-            static_cast<void>(
-                column.SetSizeLimits(axis, minimum, maximum)); // the limits come from the descriptor and are valid
+            column.SetSizeLimits(axis, minimum, maximum);
         }
     }
     UpdateTableExtent();
@@ -102,8 +92,7 @@ void LMultiColumnListBox::UpdateTableExtent()
     if (m_columns.empty())
         return;
     const RectT<double>& last = m_columns.back()->GetRect();
-    static_cast<void>(
-        SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y)); // a refused extent keeps the old one
+    SetClientExtent(last.x + last.width, m_columns[0]->GetClientExtent().y);
 }
 
 RectT<double> LMultiColumnListBox::GetVisibleClientRect() const
@@ -147,7 +136,7 @@ void LMultiColumnListBox::Send(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationDistributor>& sender,
@@ -170,7 +159,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
                 if (selected)
                     other.SelectItems(row, -1, exclusive);
                 else
-                    static_cast<void>(other.DeselectItem(row)); // an index out of range selects nothing
+                    other.DeselectItem(row);
             }
         }
         m_mirroring = false;

@@ -3,6 +3,7 @@
 // ("buttonColumnHeader1", ...). Selection, hover and vertical scrolling of the columns move
 // together, so that a row behaves as one item; a header click sorts the whole table by its column,
 // ascending and descending in turn.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
@@ -18,7 +19,7 @@ class LMultiColumnListBox : public LControlWithHandler<LPanel, LMultiColumnListB
 public:
     using LControlWithHandler::LControlWithHandler;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
     void ScrollContents(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     [[nodiscard]] KXRESULT OnChildRectChanged(const RCPtr<LControl>& child) override;
     RectT<double> GetVisibleClientRect() const override;

@@ -52,7 +52,7 @@ void LNumericUpDown::Send(const char16_t* name, const RCPtr<LRefCountedObject>& 
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LNumericUpDown::Initialize()
@@ -71,14 +71,10 @@ KXRESULT LNumericUpDown::Initialize()
         }
     }
     UpdateAllowedCharacters();
-    static_cast<void>(Bind(&LNumericUpDown::OnTextValidating, m_textBox,
-                           u"NID_TEXTBOX_VALIDATING")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnTextValidated, m_textBox,
-                           u"NID_TEXTBOX_VALIDATED")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp,
-                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
-    static_cast<void>(Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown,
-                           u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
+    Bind(&LNumericUpDown::OnTextValidating, m_textBox, u"NID_TEXTBOX_VALIDATING");
+    Bind(&LNumericUpDown::OnTextValidated, m_textBox, u"NID_TEXTBOX_VALIDATED");
+    Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonUp, u"NID_BUTTON_AUTOREPEAT");
+    Bind(&LNumericUpDown::OnButtonAutoRepeat, m_buttonDown, u"NID_BUTTON_AUTOREPEAT");
     return r;
 }
 
@@ -113,7 +109,7 @@ void LNumericUpDown::OnValueChanged()
     LPanel::OnValueChanged();
     if (!m_textBox)
         return;
-    static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
+    m_textBox->SetText(FormatValueText());
     m_textBox->AllowFocusChange();
 }
 
@@ -124,7 +120,7 @@ KXRESULT LNumericUpDown::SetRange(double minimum, double maximum, int32_t scaleT
         return r;
     UpdateAllowedCharacters();
     if (m_textBox)
-        static_cast<void>(m_textBox->SetText(FormatValueText())); // a control without text ignores it
+        m_textBox->SetText(FormatValueText());
     return S_OK;
 }
 

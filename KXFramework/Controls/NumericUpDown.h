@@ -3,6 +3,7 @@
 // which are corrected into the range; the auto-repeating buttons "buttonUp" and "buttonDown" and
 // the Up and Down keys step it by one range unit. A panel, so that keys the text box leaves go on
 // up through the parents.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
@@ -19,15 +20,15 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT PostInitialize() override;
     // The text's leading number becomes the value, clamped into the range.
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     void OnValueChanged() override;
-    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
     [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     String FormatValueText() const;
 
     const RCPtr<LTextBox>& GetTextBox() const { return m_textBox; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     bool IsComplete() const { return m_textBox && m_buttonUp && m_buttonDown; }

@@ -106,8 +106,7 @@ KXRESULT LPanel::MoveFocus(const RCPtr<LKeyParam>& key)
                     break;
                 if (last->ContainsFocus()) {
                     if (RCPtr<LControl> inner = last->LControl::GetNextTabStop(last->GetFocusedChild(), backward))
-                        static_cast<void>(
-                            inner->SetFocus(!backward)); // a control that cannot take the focus leaves it where it is
+                        inner->SetFocus(!backward);
                 }
                 return S_OK;
             }

@@ -2,6 +2,7 @@
 // The general container, a scroll view that groups child controls and keeps keyboard navigation among them. Keys
 // that nobody below handled go up through the parents and end at the application's hot keys;
 // sibling keys from the parent are passed on to the panel's own children.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/ScrollView.h"
 

@@ -40,7 +40,7 @@ KXRESULT LPopupMenu::Initialize()
         return E_FAIL;
     FitSizeLimits();
     SetFocusBoundary(true);
-    static_cast<void>(SetDropDownMode(true)); // a list box always takes the mode
+    SetDropDownMode(true);
     SetCheckBoxesPassive(true);
     return BuildFromStringTable();
 }
@@ -113,7 +113,7 @@ KXRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
     m_owner = owner;
     if (m_menu) {
         static_cast<void>(ResolveHotKeyTexts(m_menu)); // outside a root window the texts stay as they are
-        static_cast<void>(RebuildItems());             // a popup that cannot rebuild keeps its rows
+        RebuildItems();
     }
     return S_OK;
 }
@@ -170,8 +170,7 @@ KXRESULT LPopupMenu::RebuildItems()
         widest = std::max(widest, GetItemPreferredWidth(i));
     }
     // The width itself, not a far edge: a popup opened away from its parent's left edge is as wide.
-    static_cast<void>(
-        SetClientWidth(double(int32_t(GetScrollBarSize().x) + widest))); // the width follows when the layout allows it
+    SetClientWidth(double(int32_t(GetScrollBarSize().x) + widest));
     return S_OK;
 }
 
@@ -267,11 +266,11 @@ void LPopupMenu::RefreshItemStates()
         if (m_menu == menu && StoreItemState(i, state, changed) == S_OK) {
             relabelled = relabelled || changed;
             int32_t row = -1;
-            static_cast<void>(RefreshItem(i, row)); // an item scrolled out of view has no row to refresh
+            RefreshItem(i, row);
         }
     }
     if (relabelled && m_menu == menu)
-        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+        RebuildItems();
 }
 
 KXRESULT LPopupMenu::ApplyItemState(int32_t index, const MenuItemState& state)
@@ -281,9 +280,9 @@ KXRESULT LPopupMenu::ApplyItemState(int32_t index, const MenuItemState& state)
     if (r != S_OK)
         return r;
     if (relabelled)
-        static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+        RebuildItems();
     int32_t row = -1;
-    static_cast<void>(RefreshItem(index, row)); // an item scrolled out of view has no row to refresh
+    RefreshItem(index, row);
     return S_OK;
 }
 
@@ -336,18 +335,16 @@ KXRESULT LPopupMenu::RefreshItem(int32_t index, int32_t& row)
     RCPtr<LControl> hotKey = control->FindChild(u"hotKeyLabel");
     if (const LMenuItemDescriptor* item = ItemAt(index)) {
         if (hotKey)
-            static_cast<void>(hotKey->SetText(item->hotKeyText)); // a control without text ignores it
+            hotKey->SetText(item->hotKeyText);
         control->SetBlank(item->separator != 0);
         control->SetEnabled(item->enabled != 0);
-        static_cast<void>(control->SetCheckBoxLook(item->checked
-                                                       ? (control->ComputeConditions() & Condition::kHover ? 8 : 7)
-                                                       : 0)); // a look the skin lacks is not drawn
+        control->SetCheckBoxLook(item->checked ? (control->ComputeConditions() & Condition::kHover ? 8 : 7) : 0);
     } else {
         if (hotKey)
-            static_cast<void>(hotKey->SetText(String())); // a control without text ignores it
+            hotKey->SetText(String());
         control->SetEnabled(false);
         control->SetItemLook(0, true);
-        static_cast<void>(control->SetCheckBoxLook(0)); // a look the skin lacks is not drawn
+        control->SetCheckBoxLook(0);
     }
     // The hot-key text is drawn in the colour of the row's own text: normal, hovered or disabled.
     if (!hotKey)
@@ -366,7 +363,7 @@ void LPopupMenu::SendOwn(const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>())))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 void LPopupMenu::OnItemActivated()
@@ -376,8 +373,7 @@ void LPopupMenu::OnItemActivated()
     if (!item)
         return;
     if (!HasSubItems(item)) {
-        static_cast<void>(ActivateMenuItem(
-            RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)))); // a command nobody takes goes nowhere
+        ActivateMenuItem(RCPtr<LMenuItemDescriptor>(const_cast<LMenuItemDescriptor*>(item)));
     } else if (item != m_submenuItem.Get() && Succeeded(OpenSubmenu(current)) && m_submenu) {
         m_submenu->SelectItems(0, -1, true);
     }
@@ -395,10 +391,10 @@ KXRESULT LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
         RCPtr<LNotification> n;
         if (Succeeded(LNotification::Create(n, item->notification.GetData(),
                                             RCPtr<LRefCountedObject>(new LMenuActivationParam(m_menu, index)))))
-            static_cast<void>(owner->ReceiveNotification(nullptr, n)); // the owner's answer changes nothing here
+            owner->ReceiveNotification(nullptr, n);
     }
     if (m_autoDismiss && !m_dismissing)
-        static_cast<void>(Dismiss()); // a popup already closed stays closed
+        Dismiss();
     return S_OK;
 }
 
@@ -431,16 +427,16 @@ KXRESULT LPopupMenu::ShowAtCursor()
                 v = extent[axis] - size[axis];
             v = std::max(v, 0);
             const double at = v - (axis == 0 ? parentAt.x + client.x : parentAt.y + client.y);
-            static_cast<void>(EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
+            EditPlacement(axis, [at](PositionSpec& position, SizeSpec&) {
                 position.absolute = at;
                 position.relative = 0.0f;
                 position.docked = true;
-            })); // the specs come from the descriptor and are valid
+            });
         }
     }
     SetVisible(true);
     if (!HasFocus())
-        static_cast<void>(SetFocus(true)); // a control that cannot take the focus leaves it where it is
+        SetFocus(true);
     return S_OK;
 }
 
@@ -463,7 +459,7 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
     RCPtr<LPopupMenu> submenu(dynamic_cast<LPopupMenu*>(created.Get()));
     if (!submenu) {
         if (created)
-            static_cast<void>(RemoveChild(created)); // it is not ours to keep
+            RemoveChild(created);
         return E_FAIL;
     }
     m_submenu = submenu;
@@ -494,10 +490,10 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
         y = 0;
     const double offsets[2] = {x, y};
     for (int axis = 0; axis < 2; ++axis) {
-        static_cast<void>(submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
+        submenu->EditPlacement(axis, [&](PositionSpec& position, SizeSpec&) {
             position.absolute = offsets[axis];
             position.relative = 0.0f;
-        })); // a placement refused keeps the skin's
+        });
     }
     submenu->SetVisible(true);
     return S_OK;
@@ -521,7 +517,7 @@ void LPopupMenu::CloseSubmenu()
     if (RCPtr<LPopupMenu> submenu = m_submenu) {
         submenu->CloseSubmenu();
         submenu->SetVisible(false);
-        static_cast<void>(RemoveChild(RCPtr<LControl>(submenu))); // a child of ours is always removable
+        RemoveChild(RCPtr<LControl>(submenu));
         m_submenu = nullptr;
     }
     m_submenuItem = nullptr;
@@ -532,7 +528,7 @@ void LPopupMenu::StartPending()
     m_pendingSince = FrameworkClock::Milliseconds();
     if (!m_submenuPending) {
         m_submenuPending = true;
-        static_cast<void>(SubscribeIdle()); // only ticks the delay; without them nothing opens
+        SubscribeIdle();
     }
 }
 
@@ -540,7 +536,7 @@ void LPopupMenu::CancelPending()
 {
     if (m_submenuPending) {
         m_submenuPending = false;
-        static_cast<void>(UnsubscribeIdle()); // not subscribed is fine
+        UnsubscribeIdle();
     }
 }
 
@@ -685,7 +681,7 @@ KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
     }
     if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
         if (m_autoDismiss && !m_dismissing)
-            static_cast<void>(Dismiss()); // a popup already closed stays closed
+            Dismiss();
         return S_OK;
     }
     return LCheckedListBox::OnKey(key);
@@ -719,7 +715,7 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     // top-level popup closes its submenus with it.
     if (!(param->previousMask & Condition::kVisible) && (param->currentMask & Condition::kVisible)) {
         if (m_menu && ResolveHotKeyTexts(m_menu) == S_OK)
-            static_cast<void>(RebuildItems()); // a popup that cannot rebuild keeps its rows
+            RebuildItems();
         RefreshItemStates();
     }
     if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
@@ -730,7 +726,7 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     // A context menu or menu-bar drop-down closes when the focus goes elsewhere.
     if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get()) &&
         IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
-        static_cast<void>(Dismiss()); // a popup already closed stays closed
+        Dismiss();
 }
 
 KXRESULT LPopupMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -743,7 +739,7 @@ KXRESULT LPopupMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor
     if (reapplying)
         FitSizeLimits();
     DeselectAll();
-    static_cast<void>(RebuildItems()); // without rows the entries wait for them
+    RebuildItems();
     return r;
 }
 

@@ -2,6 +2,7 @@
 // The framework's menu: a checked list box in drop-down mode with one row per item of a menu
 // descriptor. It opens hidden, is shown at the pointer as a context menu (or by a menu title),
 // and delivers the chosen item's notification to its owner, then closes itself.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/Controls/CheckedListBox.h"
 
@@ -48,17 +49,14 @@ public:
     // separator takes none).
     [[nodiscard]] KXRESULT ApplyItemState(int32_t index, const MenuItemState& state);
 
-    void OpenAtCursor() override
-    {
-        // The menu interface has no result; a popup that cannot open leaves the window as it was.
-        static_cast<void>(ShowAtCursor());
-    }
-    // Opens with the top-left corner at the pointer, moved left or up to stay in the window.
-    [[nodiscard]] KXRESULT ShowAtCursor();
+    void OpenAtCursor() override { ShowAtCursor(); }
+    // Opens with the top-left corner at the pointer, moved left or up to stay in the window. Opening,
+    // dismissing and activating return S_OK or the removal's answer, for the record only; callers may ignore it.
+    KXRESULT ShowAtCursor();
     // Removes the popup from its parent; it is not reused.
-    [[nodiscard]] KXRESULT Dismiss();
+    KXRESULT Dismiss();
     bool IsDismissing() const { return m_dismissing; }
-    [[nodiscard]] KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
+    KXRESULT ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item);
     // E_INVALIDARG when the item has no sub-items. The submenu is this popup's child "submenu".
     [[nodiscard]] KXRESULT OpenSubmenu(int32_t index);
     // Called on a new submenu: shows the parent popup's item at index.
@@ -74,18 +72,17 @@ public:
     bool IsItemSelectable(int32_t index) const override;
     // Menu items keep their order.
     void SwapEntries(int32_t, int32_t) override {}
-    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     void OnItemActivated() override;
     [[nodiscard]] KXRESULT OnKey(const RCPtr<LKeyParam>& key) override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     // A new skin brings new rows: the menu's rows are built again from them, with nothing selected.
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
-    [[nodiscard]] KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT FocusOnClick(const RCPtr<LControl>&) override { return S_OK; }
+    KXRESULT BreakCycles() override;
     void OnSelectionChanged() override;
     // Puts a hovered row's status text in the status bar, then lets the list box see the change.
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     void OnIdleTick() override;
 
 protected:
@@ -95,7 +92,8 @@ protected:
     void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release) override;
 
 private:
-    [[nodiscard]] KXRESULT RebuildItems();
+    // 1 when there is no menu, for the record only; callers may ignore it.
+    KXRESULT RebuildItems();
     // Gives every leaf without a hot-key text the text of the first key bound to its notification:
     // the owner control's local keys, then the root window's, then the application's. 0 when a
     // text was filled, 1 when none was; E_FAIL without a menu or an owner, or with an owner set

@@ -51,10 +51,10 @@ void LProgressBar::OnValueChanged()
             m_activeOverlay->SetVisible(false);
         } else if (m_activeOverlay->GetLayoutDescriptor()) {
             m_activeOverlay->SetVisible(true);
-            static_cast<void>(m_activeOverlay->EditPlacement(0, [n](PositionSpec&, SizeSpec& size) {
+            m_activeOverlay->EditPlacement(0, [n](PositionSpec&, SizeSpec& size) {
                 size.referenceKind = SizeSpec::kSelf;
                 size.absolute = n;
-            })); // the specs come from the descriptor and are valid
+            });
         }
     }
     if (m_percentCompleteLabel)

@@ -1,6 +1,7 @@
 #pragma once
 // Progress from 0 to 100 percent as a growing overlay and a percentage label, with an optional
 // estimate of the time remaining worded from the framework's string table.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 #include <cstdint>
@@ -20,7 +21,7 @@ public:
     virtual void UpdateTimeRemaining(int32_t seconds);
     virtual void SetTimeEstimation(bool on);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     bool IsEstimating() const { return m_estimating; }
 

@@ -16,7 +16,7 @@ void Send(LControl& sender, const char16_t* name)
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, nullptr)))
-        static_cast<void>(sender.SendNotification(n)); // whether anyone handled it changes nothing here
+        sender.SendNotification(n);
 }
 
 bool DockedOn(const LControl& c, int axis)
@@ -78,9 +78,7 @@ KXRESULT LScrollView::ReadCreateParams()
         String text;
         return params->GetString(key, text) && text.Trim(u" \t\r\n").ToLower() == String(u"true");
     };
-    static_cast<void>(
-        SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0,
-                            0)); // a refused extent keeps the old one
+    SetAutoClientExtent((isTrue(u"AUTO_CLIENT_EXTENT_X") ? 1 : 0) | (isTrue(u"AUTO_CLIENT_EXTENT_Y") ? 2 : 0), 0, 0);
     return r;
 }
 
@@ -94,7 +92,7 @@ KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     WireBars();
     m_autoExtentMode = mode;
     ApplyAutoExtent();
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
     CheckClientSizeChange();
     return r;
 }
@@ -109,15 +107,14 @@ void LScrollView::WireBars()
     if (!m_created) {
         for (const RCPtr<LControl>* bar : {&m_hBar, &m_vBar}) {
             if (*bar)
-                static_cast<void>(Bind(&LScrollView::OnBarMoved, *bar,
-                                       u"NID_VALUE_CHANGE")); // a registration already there answers as before
+                Bind(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE");
         }
     }
     if (m_barThickness.y == 0.0 && m_hBar)
         m_barThickness.y = m_hBar->GetRect().height;
     if (m_barThickness.x == 0.0 && m_vBar)
         m_barThickness.x = m_vBar->GetRect().width;
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
 }
 
 bool LScrollView::IsShown(const RCPtr<LControl>& bar)
@@ -146,7 +143,7 @@ void LScrollView::ApplyAutoExtent()
         extent.y = m_extent.y;
     else if (m_autoExtentMode == 2)
         extent.x = m_extent.x;
-    static_cast<void>(SetClientExtent(extent.x, extent.y)); // a refused extent keeps the old one
+    SetClientExtent(extent.x, extent.y);
 }
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)
@@ -162,7 +159,7 @@ KXRESULT LScrollView::SetClientExtent(double width, double height)
 
 void LScrollView::OnClientExtentChanged()
 {
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
     if (IsVisible(true))
         LControl::CheckClientSizeChange();
 }
@@ -190,7 +187,7 @@ void LScrollView::CheckClientSizeChange()
     LControl::CheckClientSizeChange();
     m_clientSizing = false;
     ApplyAutoExtent();
-    static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+    LayoutScrollBars();
 }
 
 RectT<double> LScrollView::GetClientExtentRect() const
@@ -253,12 +250,12 @@ void LScrollView::ShowBar(int axis, bool show)
     if ((size > 0.0) == show || !sized->GetLayoutDescriptor())
         return;
     const double thickness = show ? (across == 0 ? m_barThickness.x : m_barThickness.y) : 0.0;
-    static_cast<void>(sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
+    sized->EditPlacement(across, [thickness](PositionSpec&, SizeSpec& extent) {
         extent.referenceKind = SizeSpec::kSelf;
         extent.referenceName = String();
         extent.relative = 0.0f;
         extent.absolute = thickness;
-    })); // the specs come from the descriptor and are valid
+    });
 }
 
 void LScrollView::UpdateScrollBars()
@@ -283,7 +280,7 @@ void LScrollView::UpdateBar(int axis)
             thumb = float(visible / extent);
             page = float(std::clamp(visible / (extent - visible), 0.0, 1.0));
         }
-        static_cast<void>(bar->SetRange(0.0, extent - visible, 0)); // the range is ordered, so it cannot be refused
+        bar->SetRange(0.0, extent - visible, 0);
         link->SetThumbProportion(thumb);
         m_barSteps[axis][0] = double(page) / 10.0;
         m_barSteps[axis][1] = page;
@@ -311,7 +308,7 @@ void LScrollView::UpdateBar(int axis)
     link->RelayoutThumb();
     const double line = bar->NormalizedToValue(bar->GetValue());
     const double maximum = std::max(0.0, lines - visibleLines);
-    static_cast<void>(bar->SetRange(0.0, maximum, 0)); // the range is ordered, so it cannot be refused
+    bar->SetRange(0.0, maximum, 0);
     bar->SetValue(bar->ValueToNormalized(std::min(line, maximum)));
 }
 
@@ -364,7 +361,7 @@ void LScrollView::InvalidateChildArea(const RCPtr<LControl>& child)
     if (m_layingOut || m_settingOffset || m_clientSizing || !child)
         return;
     if (DockedOn(*child, 0) && DockedOn(*child, 1))
-        static_cast<void>(LayoutScrollBars()); // a view without scroll bars has none to lay out
+        LayoutScrollBars();
     else
         ApplyAutoExtent();
 }
@@ -390,7 +387,7 @@ void LScrollView::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     const uint32_t rose = param ? param->currentMask & ~param->previousMask : 0;
     if (m_dragToScroll != 0 && (rose & Condition::kLeftDragging))
-        static_cast<void>(SetUserMoveMode(kDragScroll, kMoveX)); // a mode the control does not know leaves it still
+        SetUserMoveMode(kDragScroll, kMoveX);
 }
 
 void LScrollView::RefreshIdleSubscription()

@@ -2,6 +2,7 @@
 // A control whose client area shows a larger virtual area, the client extent, through its scroll
 // offset. The optional children "hBar" and "vBar" (scroll bars) move the offset and follow it,
 // "corner" sizes them, the wheel moves the bars, and the extent can follow the children.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
@@ -29,25 +30,26 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT ReadCreateParams() override;
     RectT<double> GetVisibleClientRect() const override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     virtual void OnClientExtentChanged();
     virtual void OnClientRectChanged() {}
     // 0 horizontal, 1 vertical.
     virtual void OnScrollBarShown(int) {}
 
-    // Mode 0 off, 1 width, 2 height, 3 both; the margins are added to the children's bounds.
-    [[nodiscard]] KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
-    // 1 when unchanged, else 0.
-    [[nodiscard]] KXRESULT SetClientExtent(double width, double height);
+    // Mode 0 off, 1 width, 2 height, 3 both; the margins are added to the children's bounds. S_OK,
+    // for the record only; callers may ignore it.
+    KXRESULT SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t marginY);
+    // 1 when unchanged, else 0, for the record only; callers may ignore it.
+    KXRESULT SetClientExtent(double width, double height);
     const PointT<double>& GetClientExtent() const { return m_extent; }
     PointT<double> GetScrollBarSize() const;
     // A line size below 1 works in pixels.
     void SetLineMode(int axis, int32_t lineMode, int32_t lineSize);
     void SetDragToScroll(bool on) { m_dragToScroll = on ? 1 : 0; }
     void SetMinimumVisibleSize(const PointT<double>& size) { m_minimumVisible = size; }
-    // 1 when already laying out.
-    [[nodiscard]] KXRESULT LayoutScrollBars();
+    // 1 when already laying out, for the record only; callers may ignore it.
+    KXRESULT LayoutScrollBars();
     void UpdateScrollBars();
     const RCPtr<LControl>& GetHorizontalBar() const { return m_hBar; }
     const RCPtr<LControl>& GetVerticalBar() const { return m_vBar; }

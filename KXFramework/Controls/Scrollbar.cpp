@@ -19,7 +19,7 @@ double Clamp01(double t)
 
 LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const String& name) : LControlWithHandler(parent, name)
 {
-    static_cast<void>(LControl::SetRange(0.0, 100.0, 0)); // the range is ordered, so it cannot be refused
+    LControl::SetRange(0.0, 100.0, 0);
 }
 
 KXRESULT LScrollbar::Initialize()
@@ -28,17 +28,13 @@ KXRESULT LScrollbar::Initialize()
         return E_FAIL;
     m_channel = FindChild(u"channel");
     if (m_channel) {
-        static_cast<void>(Bind(&LScrollbar::OnChannelLeftDrag, m_channel,
-                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LScrollbar::OnChannelHover, m_channel,
-                               u"NID_HOVER_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LScrollbar::OnChannelLeftDrag, m_channel, u"NID_LEFT_DRAG_CONDITION_CHANGE");
+        Bind(&LScrollbar::OnChannelHover, m_channel, u"NID_HOVER_CONDITION_CHANGE");
         m_thumb = RCPtr<LButton>(m_channel->FindChild(u"thumb"));
     }
     if (m_thumb) {
-        static_cast<void>(Bind(&LScrollbar::OnThumbMouseMove, m_thumb,
-                               u"NID_MOUSE_MOVE")); // a registration already there answers as before
-        static_cast<void>(Bind(&LScrollbar::OnThumbLeftDrag, m_thumb,
-                               u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+        Bind(&LScrollbar::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE");
+        Bind(&LScrollbar::OnThumbLeftDrag, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE");
         m_thumb->keepPressedOutside = true;
     }
     RCPtr<LButton> dec(FindChild(u"dec"));
@@ -46,8 +42,7 @@ KXRESULT LScrollbar::Initialize()
     for (LButton* arrow : {dec.Get(), inc.Get()}) {
         if (!arrow)
             continue;
-        static_cast<void>(Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow),
-                               u"NID_BUTTON_AUTOREPEAT")); // a registration already there answers as before
+        Bind(&LScrollbar::OnButtonAutoRepeat, RCPtr<LNotificationDistributor>(arrow), u"NID_BUTTON_AUTOREPEAT");
         arrow->autoRepeat = true;
         arrow->repeating = false;
     }
@@ -102,8 +97,7 @@ KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
     m_siblingKeyMask = uint8_t(mask & 0xFF);
     if (m_siblingKeyMask && !m_siblingKeysBound && m_parent) {
         m_siblingKeysBound = true;
-        static_cast<void>(Bind(&LScrollbar::OnSiblingKey, m_parent,
-                               u"NID_SIBLING_KEY")); // a registration already there answers as before
+        Bind(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY");
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
@@ -139,22 +133,22 @@ void LScrollbar::UpdateThumbLength()
     if (!m_thumb)
         return;
     m_thumbLength = Round(std::max((m_trackEnd - m_trackStart) * m_thumbProportion, m_minThumbLength));
-    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [this](PositionSpec&, SizeSpec& size) {
+    m_thumb->EditPlacement(m_vertical ? 1 : 0, [this](PositionSpec&, SizeSpec& size) {
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
         size.absolute = m_thumbLength;
-    })); // a thumb without a layout keeps its length
+    });
     PlaceThumb();
 }
 
 void LScrollbar::SetThumbPosition(double at)
 {
-    static_cast<void>(m_thumb->EditPlacement(m_vertical ? 1 : 0, [at](PositionSpec& position, SizeSpec&) {
+    m_thumb->EditPlacement(m_vertical ? 1 : 0, [at](PositionSpec& position, SizeSpec&) {
         position.referenceKind = PositionSpec::kClient;
         position.relative = 0.0f;
         position.anchor = 0.0f;
         position.absolute = at;
-    })); // a thumb without a layout keeps its place
+    });
 }
 
 void LScrollbar::PlaceThumb()
@@ -199,7 +193,7 @@ void LScrollbar::UpdateHighlight()
     PointT<double> p;
     if (m_pagingDirection == 0 || !m_thumb || !m_channel || !PointerOverChannel(p) ||
         SideOfThumb(Axis(p)) != m_pagingDirection) {
-        static_cast<void>(SetLookWeight(1, 0.0f, false)); // a look the skin lacks is not drawn
+        SetLookWeight(1, 0.0f, false);
         return;
     }
     const RectT<double>& thumb = m_thumb->GetRect();
@@ -217,9 +211,9 @@ void LScrollbar::UpdateHighlight()
         edges = {int32_t(Round(from)), int32_t(Round(acrossFrom)), int32_t(Round(to)), int32_t(Round(acrossTo))};
     LRectList region;
     region.AddRect(edges);
-    static_cast<void>(SetLookWeight(1, 1.0f, false)); // a look the skin lacks is not drawn
-    static_cast<void>(SetLookRegion(1, region));      // a look the skin lacks is not drawn
-    static_cast<void>(SetLookRegionComplement(0, 1)); // a look the skin lacks is not drawn
+    SetLookWeight(1, 1.0f, false);
+    SetLookRegion(1, region);
+    SetLookRegionComplement(0, 1);
 }
 
 void LScrollbar::PageStep(int direction)
@@ -252,12 +246,12 @@ KXRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>&, c
             PageStep(m_pagingDirection);
             m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = m_pageFirstDelay;
-            static_cast<void>(SubscribeIdle()); // subscribing only counts up
+            SubscribeIdle();
         }
     } else if (!(now & Condition::kCapture) && (before & Condition::kCapture) && m_pagingDirection != 0) {
         m_pagingDirection = 0;
-        static_cast<void>(SetLookWeight(1, 0.0f, false)); // a look the skin lacks is not drawn
-        static_cast<void>(UnsubscribeIdle());             // a control that was not subscribed stays so
+        SetLookWeight(1, 0.0f, false);
+        UnsubscribeIdle();
     }
     if (m_pagingDirection != 0)
         UpdateHighlight();

@@ -3,6 +3,7 @@
 // "thumb" button inside it. Its normalised value runs from the start (0) to the end (1); it steps
 // by line and page, pages while the channel is held, follows the dragged thumb and takes arrow
 // and page keys from its siblings.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
@@ -17,7 +18,7 @@ public:
     LScrollbar(const RCPtr<LControl>& parent, const String& name);
 
     double SetValue(double t) override;
-    [[nodiscard]] KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
+    KXRESULT SetRange(double minimum, double maximum, int32_t scaleType) override;
     void CheckClientSizeChange() override;
     void OnIdleTick() override;
     [[nodiscard]] KXRESULT Initialize() override;
@@ -42,7 +43,7 @@ public:
     bool IsDraggingThumb() const { return m_draggingThumb; }
     const RCPtr<LButton>& GetThumb() const { return m_thumb; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnButtonAutoRepeat(const RCPtr<LNotificationDistributor>& sender,

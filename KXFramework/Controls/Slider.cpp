@@ -46,7 +46,7 @@ void LSlider::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 RCPtr<LLayoutDescriptor> LSlider::ThumbLayout() const
@@ -77,10 +77,8 @@ bool LSlider::MakeThumb()
         return false;
     m_thumb = thumb;
     m_thumb->SetVisible(true);
-    static_cast<void>(
-        Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE")); // a registration already there answers as before
-    static_cast<void>(Bind(&LSlider::OnThumbDragChange, m_thumb,
-                           u"NID_LEFT_DRAG_CONDITION_CHANGE")); // a registration already there answers as before
+    Bind(&LSlider::OnThumbMouseMove, m_thumb, u"NID_MOUSE_MOVE");
+    Bind(&LSlider::OnThumbDragChange, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE");
     if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
         button->keepPressedOutside = true;
     return true;
@@ -98,7 +96,7 @@ KXRESULT LSlider::Initialize()
         MakeThumb();
     CheckClientSizeChange();
     SetRange(0.0, 127.0, 0);
-    static_cast<void>(SetDragThreshold(0)); // a non-negative constant
+    SetDragThreshold(0);
     return S_OK;
 }
 
@@ -179,9 +177,7 @@ void LSlider::MoveThumbTo(const PointT<int32_t>& position)
 {
     for (int axis = 0; axis < 2; ++axis) {
         const double at = axis == 0 ? position.x : position.y;
-        static_cast<void>(m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) {
-            spec.absolute = at;
-        })); // a thumb without a layout keeps its place
+        m_thumb->EditPlacement(axis, [at](PositionSpec& spec, SizeSpec&) { spec.absolute = at; });
     }
 }
 
@@ -329,12 +325,12 @@ void LSlider::ApplyConditions(const RCPtr<LConditionsParam>& param)
     if (changed & Condition::kLeftDragging) {
         if ((now & Condition::kLeftDragging) && IsEnabled(true) && !m_paging) {
             m_paging = true;
-            static_cast<void>(SubscribeIdle()); // subscribing only counts up
+            SubscribeIdle();
             m_pageLastTick = FrameworkClock::Seconds();
             m_pageCountdown = 0.3;
         } else if (!(now & Condition::kLeftDragging) && m_paging) {
             m_paging = false;
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
         }
         return;
     }

@@ -4,6 +4,7 @@
 // held on the track, one range unit per arrow key or wheel notch. A value set while the user drags
 // is held back and applied when the thumb is released. A panel, so that keys its children leave go
 // on up through the parents.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 
@@ -43,7 +44,7 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void OnIdleTick() override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT HandleMouseWheel(const RCPtr<LMouseWheelParam>& wheel) override;

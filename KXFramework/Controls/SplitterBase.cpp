@@ -96,8 +96,7 @@ KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
     const double target = std::clamp(m_startPos, m_rangeMin, std::max(m_rangeMin, m_rangeMax));
     if (target != m_startPos) {
         const double shift = target - m_startPos;
-        static_cast<void>(EditPlacement(
-            axis, [shift](PositionSpec& moved, SizeSpec&) { moved.absolute += shift; })); // its own specs, moved; valid
+        EditPlacement(axis, [shift](PositionSpec& moved, SizeSpec&) { moved.absolute += shift; });
     }
     m_clamping = false;
     return r;
@@ -123,12 +122,12 @@ void LSplitterBase::BeginPaneDrag()
     m_savedAbs = position.absolute;
     m_savedRel = position.relative;
     // The splitter moves freely during the drag; it is attached to the pane again at the end.
-    static_cast<void>(EditPlacement(axis, [this](PositionSpec& free, SizeSpec&) {
+    EditPlacement(axis, [this](PositionSpec& free, SizeSpec&) {
         free.referenceKind = PositionSpec::kClient;
         free.referenceName.Clear();
         free.absolute = m_startPos;
         free.relative = 0.0f;
-    })); // the specs come from the descriptor and are valid
+    });
     m_paneStartSize = m_pane->GetLayoutDescriptor()->size[axis].absolute;
     ComputeRange(m_pane);
 }
@@ -161,20 +160,18 @@ void LSplitterBase::OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&)
         return;
     const int axis = Axis();
     const double sized = m_paneStartSize + ((axis == 0 ? m_rect.x : m_rect.y) - m_startPos);
-    static_cast<void>(m_pane->EditPlacement(axis, [sized](PositionSpec&, SizeSpec& size) {
-        size.absolute = sized;
-    })); // the specs come from the descriptor and are valid
+    m_pane->EditPlacement(axis, [sized](PositionSpec&, SizeSpec& size) { size.absolute = sized; });
 }
 
 void LSplitterBase::HandleConditionsChange()
 {
     if (m_pane && m_layout) {
-        static_cast<void>(EditPlacement(Axis(), [this](PositionSpec& attached, SizeSpec&) {
+        EditPlacement(Axis(), [this](PositionSpec& attached, SizeSpec&) {
             attached.referenceKind = PositionSpec::kNamed;
             attached.referenceName = m_pane->GetName();
             attached.absolute = m_savedAbs;
             attached.relative = m_savedRel;
-        })); // the specs come from the descriptor and are valid
+        });
     }
     LControl::HandleConditionsChange();
 }
@@ -187,9 +184,7 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
         const bool is = (param->currentMask & Condition::kLeftDragging) != 0;
         if (is && !was) {
             BeginPaneDrag();
-            static_cast<void>(SetUserMoveMode(
-                kMoveScrollingParent,
-                m_orientation != 0 ? kMoveX : kMoveY)); // a mode the control does not know leaves it still
+            SetUserMoveMode(kMoveScrollingParent, m_orientation != 0 ? kMoveX : kMoveY);
         } else if (!is && was) {
             m_pane = nullptr;
         }
@@ -209,7 +204,7 @@ void LSplitterBase::ApplyConditions(const RCPtr<LConditionsParam>& param)
     else
         look = focused ? 3 : 0;
     if (look < GetLookCount())
-        static_cast<void>(SetLookExclusive(look)); // a look the skin lacks is not drawn
+        SetLookExclusive(look);
 }
 
 KXRESULT LSplitterBase::BreakCycles()

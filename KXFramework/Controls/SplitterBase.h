@@ -2,6 +2,7 @@
 // A thin bar the user drags to resize the pane it is attached to (its position reference). The
 // pane stays within its size limits; after the drag the bar is attached to the pane's edge again.
 // LSplitterH moves vertically, LSplitterV horizontally.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
 namespace KX {
@@ -14,9 +15,9 @@ public:
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void HandleConditionsChange() override;
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
     // After the layout, a splitter outside its range (its parent shrank) moves back to the bound.
-    [[nodiscard]] KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
+    KXRESULT RecalcLayout(const PointT<int32_t>& size) override;
 
     // Where the splitter may go on its moving axis during a drag: start and length.
     void GetRange(double& start, double& length) const;

@@ -13,12 +13,11 @@ using StatusText = LWrapperStringable<String, &StringToString, LRefCountedObject
 KXRESULT LStatusBar::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
-    static_cast<void>(Bind(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
-                           u"NID_SET_STATUS_TEXT")); // a registration already there answers as before
+    Bind(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this), u"NID_SET_STATUS_TEXT");
     // The queue's reference to the bar counts as one owner reference, given back in BreakCycles.
     if (SetDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK)
         AdjustOwnerCount(1);
-    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    SubscribeIdle();
     m_label = RCPtr<LLabel>(FindChild(u"label1"));
     if (m_label)
         m_label->GetString(m_defaultText, u"LABEL");
@@ -46,7 +45,7 @@ KXRESULT LStatusBar::SetStatusTextImmediately(const String& text)
 {
     DeliverPosted();
     if (m_label)
-        static_cast<void>(m_label->SetText(text)); // a control without text ignores it
+        m_label->SetText(text);
     if (RCPtr<LRootWindow>* root = GetRootWindowPtr(); root && *root && (*root)->GetOSServices())
         static_cast<void>((*root)->GetOSServices()->Redraw()); // a control outside a window has nothing to repaint
     return S_OK;
@@ -56,7 +55,7 @@ KXRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>&, con
 {
     const auto* text = dynamic_cast<const StatusText*>(n->GetPayload().Get());
     if (m_label && text)
-        static_cast<void>(m_label->SetText(*text)); // a control without text ignores it
+        m_label->SetText(*text);
     return S_FALSE;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A one-line text strip: its child label "label1" shows texts set at once or posted, the posted
 // ones on the next idle tick. The bar is its own posting queue.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Label.h"
@@ -15,12 +16,13 @@ public:
     void OnIdleTick() override;
     [[nodiscard]] KXRESULT Initialize() override;
     [[nodiscard]] KXRESULT ReadCreateParams() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     // Posts the text; shown on the next idle tick. E_FAIL before Initialize.
     [[nodiscard]] KXRESULT SetStatusText(const String& text);
-    // Shows the text now, after whatever was posted before it, and repaints at once.
-    [[nodiscard]] KXRESULT SetStatusTextImmediately(const String& text);
+    // Shows the text now, after whatever was posted before it, and repaints at once; S_OK, for the record only; callers
+    // may ignore it.
+    KXRESULT SetStatusTextImmediately(const String& text);
     const String& GetDefaultText() const { return m_defaultText; }
     const RCPtr<LLabel>& GetLabel() const { return m_label; }
 

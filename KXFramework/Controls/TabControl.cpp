@@ -79,7 +79,7 @@ void LTabControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& pay
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LTabControl::SelectTab(const String& name)
@@ -127,8 +127,7 @@ KXRESULT LTabControl::Initialize()
     const ChildControlList& buttons = m_buttonHolder->GetChildren();
     for (unsigned i = 0; i < buttons.GetCount(); ++i) {
         const RCPtr<LNotificationDistributor> button(buttons.GetAt(i, kInsertionOrder));
-        static_cast<void>(Bind(&LTabControl::OnTabButtonClicked, button,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(&LTabControl::OnTabButtonClicked, button, u"NID_LEFT_CLICK");
     }
     return r;
 }
@@ -137,7 +136,7 @@ KXRESULT LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
 {
     const KXRESULT r = LPanel::ApplyDescriptor(descriptor);
     if (IsCreated())
-        static_cast<void>(SelectTab(String(m_selectedName))); // an index out of range keeps the current tab
+        static_cast<void>(SelectTab(String(m_selectedName))); // a tab control without its holders has no tab to select
     return r;
 }
 
@@ -150,10 +149,10 @@ KXRESULT LTabControl::OnTabButtonClicked(const RCPtr<LNotificationDistributor>& 
     const int32_t index = IndexOfTab(button->GetName());
     if (index >= 0)
         Send(u"NID_TAB_BUTTON_CLICKED", button);
-    static_cast<void>(SelectTab(button->GetName())); // an index out of range keeps the current tab
+    static_cast<void>(SelectTab(button->GetName())); // a tab control without its holders has no tab to select
     if (index >= 0) {
         if (RCPtr<LControl> page = GetPage(index))
-            static_cast<void>(page->SetFocus(true)); // a control that cannot take the focus leaves it where it is
+            page->SetFocus(true);
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 // A panel that pairs a row of tab buttons (children of its child "buttonHolder") with a stack of
 // pages (children of "pageHolder"): the n-th button belongs to the n-th page, and only the
 // selected page is visible. A tab is known by its button's name.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
 

@@ -34,7 +34,7 @@ void LTextBox::Send(const char16_t* name, const RCPtr<LRefCountedObject>& payloa
 {
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, payload)))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
 }
 
 KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -82,12 +82,12 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
         constexpr double limit = 4503599627370496.0; // 2^52
         extent = {std::clamp(double(size.x), -limit, limit), std::clamp(double(size.y), -limit, limit)};
     }
-    static_cast<void>(SetClientExtent(extent.x, extent.y)); // an equal extent is kept as it is
+    SetClientExtent(extent.x, extent.y);
     ClearSelection();
     if (resetCaret)
-        static_cast<void>(MoveCaret(0, true)); // a position out of range leaves the caret where it is
+        MoveCaret(0, true);
     else if (GetCaret() > GetLength())
-        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
+        MoveCaret(GetLength(), true);
     EnsureCaretVisible();
     if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
         m_looks.GetAt(kCue)->SetText(m_cueText);
@@ -136,7 +136,7 @@ void LTextBox::ExtendSelectionTo(int32_t position)
 {
     if (m_edit.ExtendSelectionTo(position))
         UpdateSelectionLook();
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
 }
 
 void LTextBox::ClearSelection()
@@ -212,7 +212,7 @@ void LTextBox::SetMaxLength(int32_t maximum)
 {
     m_edit.SetMaxLength(maximum);
     if (maximum > 0 && GetLength() > maximum && !ApplyText(GetText().Left(unsigned(maximum)), false))
-        static_cast<void>(MoveCaret(GetLength(), true)); // a position out of range leaves the caret where it is
+        MoveCaret(GetLength(), true);
 }
 
 // ---- keys
@@ -239,10 +239,9 @@ void LTextBox::InsertCharacter(char16_t c)
     if (typing == LTextEditModel::Typing::Full) {
         if (edit.text != GetText())
             ApplyText(edit.text, false);
-        static_cast<void>(MoveCaret(std::min(m_edit.GetCaret(), GetLength()),
-                                    true)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(m_edit.GetCaret(), GetLength()), true);
     } else if (typing == LTextEditModel::Typing::Inserted && !ApplyText(edit.text, false)) {
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
     }
 }
 
@@ -250,14 +249,14 @@ void LTextBox::DeleteRange(int32_t start, int32_t count)
 {
     const LTextEditModel::Edit edit = m_edit.DeleteRange(start, count);
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
 }
 
 void LTextBox::DeleteSelection()
 {
     const LTextEditModel::Edit edit = m_edit.DeleteSelection();
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
 }
 
 KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
@@ -272,13 +271,11 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
     switch (key) {
     case KeyCode::Press(VirtualKey::kLeft):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::max(GetCaret() - 1, 0), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::max(GetCaret() - 1, 0), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(std::min(GetCaret() + 1, length), false)); // a position out of range leaves the caret where it is
+        MoveCaret(std::min(GetCaret() + 1, length), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kUp):
     case KeyCode::Press(VirtualKey::kDown):
@@ -293,24 +290,23 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         if (GetCaret() > 0) {
             const int32_t target = GetCaret() - 1;
             SelectFromCaretAnchorTo(target);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kShiftKey):
         if (GetCaret() < length) {
             const int32_t target = GetCaret() + 1;
             SelectFromCaretAnchorTo(target);
-            static_cast<void>(MoveCaret(target, false)); // a position out of range leaves the caret where it is
+            MoveCaret(target, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey):
         ClearSelection();
-        static_cast<void>(
-            MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+        MoveCaret(PreviousWordStart(), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kRight, KeyCode::kCtrlKey):
         ClearSelection();
-        static_cast<void>(MoveCaret(NextWordStart(), false)); // a position out of range leaves the caret where it is
+        MoveCaret(NextWordStart(), false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kLeft, KeyCode::kCtrlKey | KeyCode::kShiftKey):
         ExtendSelectionTo(PreviousWordStart());
@@ -320,22 +316,22 @@ KXRESULT LTextBox::OnKey(const RCPtr<LKeyParam>& param)
         return S_OK;
     case KeyCode::Press(VirtualKey::kHome):
         ClearSelection();
-        static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
+        MoveCaret(0, false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd):
         ClearSelection();
-        static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
+        MoveCaret(length, false);
         return S_OK;
     case KeyCode::Press(VirtualKey::kHome, KeyCode::kShiftKey):
         if (GetCaret() > 0) {
             SelectFromCaretAnchorTo(0);
-            static_cast<void>(MoveCaret(0, false)); // a position out of range leaves the caret where it is
+            MoveCaret(0, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnd, KeyCode::kShiftKey):
         if (GetCaret() < length) {
             SelectFromCaretAnchorTo(length);
-            static_cast<void>(MoveCaret(length, false)); // a position out of range leaves the caret where it is
+            MoveCaret(length, false);
         }
         return S_OK;
     case KeyCode::Press(VirtualKey::kBack):
@@ -433,8 +429,8 @@ KXRESULT LTextBox::PerformEdit(int32_t kind)
             return E_FAIL;
         if (Clipboard()) {
             const String part = GetText().SubString(GetSelectionStart(), unsigned(GetSelectionLength()));
-            static_cast<void>(Clipboard()->SetContent(
-                RCPtr<LRefCountedObject>(new LClipboardText(part)))); // a new content always takes the window
+            static_cast<void>(Clipboard()->SetContent(RCPtr<LRefCountedObject>(
+                new LClipboardText(part)))); // a refused system write still keeps the text for this program
         }
         if (kind == EditKind::kCut)
             DeleteSelection();
@@ -463,7 +459,7 @@ KXRESULT LTextBox::Paste(String text)
     if (!m_edit.InsertAtCaret(text, edit))
         return E_FAIL;
     if (!ApplyText(edit.text, false))
-        static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+        MoveCaret(edit.caret, true);
     return S_OK;
 }
 
@@ -473,7 +469,7 @@ KXRESULT LTextBox::ReplaceSelection(const String& text)
     if (!m_edit.ReplaceSelection(text, edit))
         return E_FAIL;
     const bool unchanged = ApplyText(edit.text, false);
-    static_cast<void>(MoveCaret(edit.caret, true)); // a position out of range leaves the caret where it is
+    MoveCaret(edit.caret, true);
     ClearSelection();
     return unchanged ? S_FALSE : S_OK;
 }
@@ -537,7 +533,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& press)
         return;
     }
     ClearSelection();
-    static_cast<void>(MoveCaret(position, false)); // a position out of range leaves the caret where it is
+    MoveCaret(position, false);
     m_edit.SetSelectionAnchor(position);
 }
 
@@ -560,15 +556,11 @@ void LTextBox::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
     const double left = area.x + 20.0;
     const bool wide = GetClientExtent().x > area.width;
     if (wide && m_lastPointer.x > right)
-        static_cast<void>(
-            StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0,
-                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
+        StartAutoScroll(0, (m_lastPointer.x - right + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
     else if (wide && m_lastPointer.x < left)
-        static_cast<void>(
-            StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0,
-                            RCPtr<LControl>(this))); // a scroll that cannot start leaves the control where it is
+        StartAutoScroll(0, (m_lastPointer.x - left + 1.0) * 5.0, MaxScroll(), 0.0, RCPtr<LControl>(this));
     else
-        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        StopAutoScroll(0);
 }
 
 void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
@@ -576,7 +568,7 @@ void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
     if (!click->isDoubleClick && !m_doublePress && !(click->modifiers & KeyCode::kCtrlFlag))
         return;
     ClearSelection();
-    static_cast<void>(MoveCaret(PreviousWordStart(), false)); // a position out of range leaves the caret where it is
+    MoveCaret(PreviousWordStart(), false);
     m_edit.SetSelectionAnchor(GetCaret());
     ExtendSelectionTo(m_edit.WordEnd());
 }
@@ -617,7 +609,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
     m_inScrollUpdate = true;
     LScrollView::SetScrollOffset(offset);
     if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
-        static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
+        StopAutoScroll(0);
     if (ComputeConditions() & Condition::kLeftDragging)
         ExtendSelectionTo(PositionFromPoint(m_lastPointer));
     else
@@ -652,7 +644,7 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
         if (root)
             root->SetCaretVisible(false, RCPtr<LControl>(this), {});
         if (m_blinkSubscribed) {
-            static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+            UnsubscribeIdle();
             m_blinkSubscribed = false;
         }
         m_caretShown = false;
@@ -665,8 +657,8 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
                 SetCursor(services->LoadAppCursor(u"UI_CURSOR_IBEAM"));
         }
         if (dragEnded) {
-            static_cast<void>(StopAutoScroll(0)); // stopping a scroll that is not running changes nothing
-            static_cast<void>(StopAutoScroll(1)); // stopping a scroll that is not running changes nothing
+            StopAutoScroll(0);
+            StopAutoScroll(1);
         }
     }
     if ((changed & (Condition::kHoverOrHighlighted | Condition::kHover | Condition::kHasFocus | Condition::kEnabled)) ||
@@ -694,7 +686,7 @@ void LTextBox::UpdateSelectionLook()
     auto has = [&](int index) { return unsigned(index) < m_looks.GetCount() && m_looks.GetAt(index); };
     ClearLookRegions();
     if (!IsEnabled(true)) {
-        static_cast<void>(SetLookExclusive(kDisabled)); // a look the skin lacks is not drawn
+        SetLookExclusive(kDisabled);
         return;
     }
     const uint32_t mask = ComputeConditions();
@@ -704,10 +696,10 @@ void LTextBox::UpdateSelectionLook()
         m_looks.GetAt(kCue)->SetText(m_cueText);
         LRectList cue;
         cue.AddRect(Edges(GetTextArea().Round()));
-        static_cast<void>(SetLookRegion(kCue, cue));                // a look the skin lacks is not drawn
-        static_cast<void>(SetLookRegionComplement(kCueBase, kCue)); // a look the skin lacks is not drawn
-        static_cast<void>(SetLookExclusive(kCueBase));              // a look the skin lacks is not drawn
-        static_cast<void>(SetLookWeight(kCue, 1.0f, false));        // a look the skin lacks is not drawn
+        SetLookRegion(kCue, cue);
+        SetLookRegionComplement(kCueBase, kCue);
+        SetLookExclusive(kCueBase);
+        SetLookWeight(kCue, 1.0f, false);
         return;
     }
     const int base = focused ? (hover ? kFocusedHover : kFocused) : (hover ? kHover : kNormal);
@@ -722,13 +714,13 @@ void LTextBox::UpdateSelectionLook()
                              m_scrollOffset.x;
         LRectList selection;
         selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
-        static_cast<void>(SetLookRegion(overlay, selection));      // a look the skin lacks is not drawn
-        static_cast<void>(SetLookRegionComplement(base, overlay)); // a look the skin lacks is not drawn
-        static_cast<void>(SetLookExclusive(base));                 // a look the skin lacks is not drawn
-        static_cast<void>(SetLookWeight(overlay, 1.0f, false));    // a look the skin lacks is not drawn
+        SetLookRegion(overlay, selection);
+        SetLookRegionComplement(base, overlay);
+        SetLookExclusive(base);
+        SetLookWeight(overlay, 1.0f, false);
         return;
     }
-    static_cast<void>(SetLookExclusive(base)); // a look the skin lacks is not drawn
+    SetLookExclusive(base);
 }
 
 uint32_t LTextBox::GetCaretColor() const

@@ -4,6 +4,7 @@
 // the scroll view's client extent; bars only where the skin gives the box some), validation of
 // the text by the owner before it is accepted, and the cut, copy, paste and delete edits that the
 // clipboard object routes to the focused box.
+// Thread: UI thread only.
 #include "KXFramework/Controls/ScrollView.h"
 #include "KXFramework/Controls/TextEditModel.h"
 #include "KXFramework/System/ClipBoard.h"
@@ -42,13 +43,14 @@ public:
 
     [[nodiscard]] KXRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT SetText(const String& text) override;
+    KXRESULT SetText(const String& text) override;
     // True when the text was already equal. Sends NID_TEXTBOX_TEXT_CHANGE after a change.
     virtual bool ApplyText(const String& text, bool resetCaret);
     bool SetText(const String& text, bool resetCaret) { return ApplyText(text, resetCaret); }
 
     // Caret and selection, in characters.
-    [[nodiscard]] KXRESULT MoveCaret(int32_t position, bool force);
+    // 1 when the caret stays, E_INVALIDARG outside the text, for the record only; callers may ignore it.
+    KXRESULT MoveCaret(int32_t position, bool force);
     void SelectRange(int32_t first, int32_t last);
     void SetSelection(int32_t start, int32_t length, int32_t anchor);
     void ExtendSelectionTo(int32_t position);
@@ -78,7 +80,7 @@ public:
     [[nodiscard]] KXRESULT ReplaceSelection(const String& text);
 
     bool AcceptsTextInput() const override { return true; }
-    [[nodiscard]] KXRESULT SetFocus(bool forward) override;
+    KXRESULT SetFocus(bool forward) override;
     bool AllowFocusChange() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;

@@ -4,6 +4,7 @@
 // optional character list) and the text each edit leaves within the maximum length. The text it
 // edits is its owner's (a control's text, which the skin may set too); an edit gives the owner the
 // text and caret to take.
+// Thread: UI thread only.
 #include "KXFramework/ObjectBase/Result.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 

@@ -36,7 +36,7 @@ void LToolTip::Show()
         maximum.hasReference = false;
         maximum.referenceName.Clear();
         maximum.absolute = (*root)->GetClientSize().x - 8.0;
-        static_cast<void>(SetSizeLimits(0, minimum, maximum)); // the limits come from the descriptor and are valid
+        SetSizeLimits(0, minimum, maximum);
     }
     const uint32_t now = FrameworkClock::Milliseconds();
     m_since = now;
@@ -44,7 +44,7 @@ void LToolTip::Show()
         MakeShown(now);
     else
         m_state = kWaiting;
-    static_cast<void>(SubscribeIdle()); // subscribing only counts up
+    SubscribeIdle();
 }
 
 void LToolTip::MakeShown(uint32_t now)
@@ -69,12 +69,12 @@ void LToolTip::Hide()
 {
     if (m_state != kHidden) {
         m_state = kHidden;
-        static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+        UnsubscribeIdle();
     }
     if (m_layout && m_layout->isVisible && m_rect.width > 0 && m_rect.height > 0)
         s_lastHidden = FrameworkClock::Milliseconds();
     if (RCPtr<LControl> parent = m_parent)
-        static_cast<void>(parent->RemoveChild(RCPtr<LControl>(this))); // the child is known to be ours
+        parent->RemoveChild(RCPtr<LControl>(this));
 }
 
 void LToolTip::Position()
@@ -101,12 +101,12 @@ void LToolTip::Position()
         if (at < 0)
             at = 0;
         const double offset = at - originAxis[axis];
-        static_cast<void>(EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
+        EditPlacement(axis, [offset](PositionSpec& position, SizeSpec&) {
             position.referenceKind = PositionSpec::kParent;
             position.referenceName.Clear();
             position.absolute = offset;
             position.relative = 0.0f;
-        })); // the specs come from the descriptor and are valid
+        });
     }
 }
 

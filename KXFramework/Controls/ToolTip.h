@@ -2,6 +2,7 @@
 // The pop-up hint: a hovered control makes it its child from the skin's "toolTip" entry; it shows
 // near the pointer after a delay (at once when another tip was hidden just before), hides itself
 // after a while, and leaves its parent when hidden.
+// Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 

@@ -155,11 +155,9 @@ void LTreeView::OnItemControlAdded(const RCPtr<LListBoxItem>& row)
     box->SetAutoValueSet(IsAutoCheck());
     RCPtr<LNotificationDistributor> sender(box);
     if (IsAutoCheck())
-        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderValueChanged), sender,
-                               u"NID_VALUE_CHANGE")); // a registration already there answers as before
+        Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderValueChanged), sender, u"NID_VALUE_CHANGE");
     else
-        static_cast<void>(Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderClicked), sender,
-                               u"NID_LEFT_CLICK")); // a registration already there answers as before
+        Bind(static_cast<Handler::Member>(&LTreeView::OnExpanderClicked), sender, u"NID_LEFT_CLICK");
 }
 
 KXRESULT LTreeView::OnExpanderValueChanged(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
@@ -191,13 +189,13 @@ KXRESULT LTreeView::OnExpander(const RCPtr<LNotificationDistributor>& sender, co
     SelectItems(index, index, !multiSelect);
     RCPtr<LNotification> n;
     if (Succeeded(LNotification::Create(n, name, RCPtr<LRefCountedObject>(param))))
-        static_cast<void>(SendNotification(n)); // whether anyone handled it changes nothing here
+        SendNotification(n);
     return S_FALSE;
 }
 
 void LTreeView::OnIdleTick()
 {
-    static_cast<void>(UnsubscribeIdle()); // a control that was not subscribed stays so
+    UnsubscribeIdle();
 }
 
 } // namespace KX

@@ -2,6 +2,7 @@
 // A checked list box whose entries form a tree: each entry records its parent, a subtree follows
 // its parent contiguously, and a row's check box is its expander. An entry is hidden while any of
 // its ancestors is collapsed; rows are indented by depth.
+// Thread: UI thread only.
 #include "KXFramework/Controls/CheckedListBox.h"
 
 #include <cstdint>
@@ -26,7 +27,7 @@ public:
     [[nodiscard]] KXRESULT RemoveItem(int32_t index) override;
     // A tree keeps its own order.
     bool SortAllItems() override { return false; }
-    [[nodiscard]] KXRESULT RefreshItem(int32_t index, int32_t& row) override;
+    KXRESULT RefreshItem(int32_t index, int32_t& row) override;
     void SwapEntries(int32_t i, int32_t j) override;
 
     // Moves the entry under the parent as its last child; the entry's new index. Only parents

@@ -222,7 +222,7 @@ bool OpenAndList(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& created)
 template <class Port>
 void NamesOf(RCPtrArray<Port, 1, 0>& ports, Array<String>& names)
 {
-    static_cast<void>(names.Clear()); // emptying cannot fail
+    names.Clear();
     for (unsigned i = 0; i < ports.GetCount(); ++i)
         names.Add(ports.GetData()[i]->GetName());
 }
@@ -317,7 +317,7 @@ KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
         ~Delivered() { --queued; }
     } delivered{m_queuedCaptures};
     // The clients' answers do not concern the worker.
-    static_cast<void>(DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data)));
+    DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data));
     return S_OK;
 }
 

@@ -57,8 +57,8 @@ public:
     // Adds, replaces or (with a null filter) removes the subscriber's entry; 0.
     [[nodiscard]] virtual KXRESULT SetMidiFilter(uintptr_t key, const RCPtr<LIMidiFilterByIncludePrefixList>& filter);
     // Delivers data to every subscriber whose filter takes it, the last registered first; 1 when
-    // nobody subscribes, else 0. Subscribers run with the filter lock held.
-    [[nodiscard]] virtual KXRESULT DispatchCapturedData(const RCPtr<LMidiCaptureNotificationData>& data);
+    // nobody subscribes, else 0, for the record only; callers may ignore it. Subscribers run with the filter lock held.
+    virtual KXRESULT DispatchCapturedData(const RCPtr<LMidiCaptureNotificationData>& data);
 
 protected:
     Mutex m_filterLock;

@@ -24,7 +24,7 @@ public:
     // out while it leaves the list and two last releases at once cannot both miss leaving it.
     int32_t Release() override;
     // Leaves the owner's list once the list's reference and the releasing one are all that remain.
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     const String& GetName() const { return m_name; }
     const String& GetDeviceName() const { return m_deviceName; }

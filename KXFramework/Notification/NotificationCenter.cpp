@@ -20,7 +20,8 @@ LNotificationCenter::LNotificationCenter(const StringT<char16_t, char>& name) : 
 RCPtr<LNotificationCenter> LNotificationCenter::Create(const StringT<char16_t, char>& name)
 {
     RCPtr<LNotificationCenter> center(new LNotificationCenter(name));
-    static_cast<void>(center->SetDistributor(RCPtr<LNotificationDistributor>(center))); // always S_OK
+    static_cast<void>(center->SetDistributor(
+        RCPtr<LNotificationDistributor>(center))); // the new center is its own distributor and is not shut down
     center->AdjustOwnerCount(1);
     LNotificationCenterManager::GetInstance()->AddCenter(center);
     return center;

@@ -12,7 +12,7 @@ public:
     static RCPtr<LNotificationCenter> Create(const StringT<char16_t, char>& name);
     const StringT<char16_t, char>& GetName() const;
     // Shuts the queue down (receiver and self reference), then the base result.
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     explicit LNotificationCenter(const StringT<char16_t, char>& name);

@@ -197,7 +197,7 @@ KXRESULT LNotificationDistributor::SendNotification(const RCPtr<LNotification>& 
     RCPtr<LNotificationDistributor> self(this);
     for (const auto& info : snapshot)
         if (!info->removed.load())
-            static_cast<void>(info->client->ReceiveNotification(self, n)); // a client's answer ends no walk here
+            info->client->ReceiveNotification(self, n);
     return S_OK;
 }
 
@@ -238,7 +238,7 @@ int LNotificationDistributor::DeliverToClient(NotificationID id, int i, const RC
         info = pool->clients.GetAt(static_cast<unsigned>(i));
     }
     if (n && !info->removed.load())
-        static_cast<void>(info->client->ReceiveNotification(self, n)); // a client's answer ends no walk here
+        info->client->ReceiveNotification(self, n);
     MutexLock lock(m_lock);
     LNotificationClientPool* pool = FindPool(id);
     int count = pool ? static_cast<int>(pool->clients.GetCount()) : 0;

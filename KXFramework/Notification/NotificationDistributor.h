@@ -20,8 +20,9 @@ class LNotificationDistributor;
 
 class LNotificationReceiver : public virtual LRefCountedObject {
 public:
-    [[nodiscard]] virtual KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                       const RCPtr<LNotification>& n) = 0;
+    // Returns the client's answer for diagnosis only; callers may ignore it.
+    virtual KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                         const RCPtr<LNotification>& n) = 0;
 };
 
 class LNotificationClient : public LNotificationReceiver {
@@ -36,7 +37,7 @@ public:
                                                              const char16_t* name);
     // Drops every registration, the last made first; returns how many.
     int UnregisterForAllNotifications();
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     friend class LNotificationDistributor;
@@ -69,10 +70,10 @@ public:
     // Delivers `n` on the calling thread to every client registered for its identifier, in
     // registration order, from a snapshot taken under the lock; a client unregistered meanwhile is
     // skipped. E_INVALIDARG for null; E_FAIL while no smart pointer holds the distributor; 1 when
-    // nobody is registered; else 0.
-    [[nodiscard]] KXRESULT SendNotification(const RCPtr<LNotification>& n);
-    // Drops every registration; 0.
-    [[nodiscard]] KXRESULT RemoveAllClients();
+    // nobody is registered; else 0. For diagnosis only; callers may ignore it.
+    KXRESULT SendNotification(const RCPtr<LNotification>& n);
+    // Drops every registration; 0, for the record only; callers may ignore it.
+    KXRESULT RemoveAllClients();
 
     // Registration, as the client asks for it: 0 new, 1 already there (flags updated),
     // E_INVALIDARG for a null client or identifier.

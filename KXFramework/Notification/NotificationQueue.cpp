@@ -58,7 +58,8 @@ LNotificationQueue::LNotificationQueue()
 {
     m_receiver = RCPtr<PostingReceiver>(new PostingReceiver(this));
     AdjustOwnerCount(1);
-    static_cast<void>(LNotification::Create(m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>())); // null: no idle
+    static_cast<void>(LNotification::Create(
+        m_idle, u"NID_IDLE", RCPtr<LRefCountedObject>())); // a fixed valid name; a null idle is never sent
 }
 
 LNotificationQueue::~LNotificationQueue() = default;
@@ -120,7 +121,7 @@ bool LNotificationQueue::DeliverPosted()
         }
         n->ClearPosted();
         if (d)
-            static_cast<void>(d->SendNotification(n)); // the clients' answers do not concern the queue
+            d->SendNotification(n);
     }
     return true;
 }
@@ -133,7 +134,7 @@ void LNotificationQueue::SendIdle()
         d = m_distributor;
     }
     if (d && m_idle)
-        static_cast<void>(d->SendNotification(m_idle)); // the clients' answers do not concern the queue
+        d->SendNotification(m_idle);
 }
 
 RCPtr<LNotificationQueue> LNotificationQueue::Hold()

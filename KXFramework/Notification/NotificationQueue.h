@@ -42,7 +42,7 @@ public:
     unsigned GetCount() const;
 
     // A queue left only with its receiver's reference shuts itself down.
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     // Shutdown that also gives back `extraOwnerRefs` owner references held for the distributor;

@@ -39,7 +39,7 @@ int32_t LRefCountedObject::Release()
             explicit Guard(std::atomic<int32_t>& guard) : g(guard) { ++g; }
             ~Guard() { --g; }
         } guard(m_breakCyclesGuard);
-        static_cast<void>(BreakCycles()); // the object goes either way
+        BreakCycles();
     }
     const int32_t left = --m_refCount;
     if (left == 0)

@@ -41,7 +41,8 @@ public:
     void Undo() override;
     virtual int32_t AddRef();
     virtual int32_t Release();
-    [[nodiscard]] virtual KXRESULT BreakCycles();
+    // Returns whether this was the last holder, for diagnosis only; callers may ignore it.
+    virtual KXRESULT BreakCycles();
     virtual RCPtr<LRefCountedObject> CreateCopy() const;
     virtual ~LRefCountedObject();
 

@@ -22,8 +22,8 @@ public:
     int GetRendererKind() override { return kD3D9; }
     [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
                                                  bool offscreen, RCPtr<LRenderContextInfo>& out) override;
-    [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
-    [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
+    KXRESULT RenderStart(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
+    KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>&) override { return S_OK; }
     void DrawText(const String&, const RCPtr<LFont>&, const PointT<int32_t>&, const LColor&) override {}
     void DrawRect(const RectT<int32_t>&, const LColor&, float) override {}
     void FillRect(const RectT<int32_t>&, const LColor&, bool) override {}

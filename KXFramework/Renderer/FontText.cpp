@@ -81,7 +81,7 @@ void LFontText::SetAlignment(float horizontal, float vertical)
         return;
     m_hAlign = horizontal;
     m_vAlign = vertical;
-    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
+    m_lineRects.Clear();
 }
 
 bool LFontText::SetWrap(bool wrap)
@@ -104,8 +104,8 @@ void LFontText::SetBox(int32_t width, int32_t height)
 
 void LFontText::Invalidate()
 {
-    static_cast<void>(m_lines.Clear());     // emptying cannot fail
-    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
+    m_lines.Clear();
+    m_lineRects.Clear();
 }
 
 int LFontText::Split(Lines& out, const String& separators, int) const
@@ -119,7 +119,7 @@ int LFontText::Split(Lines& out, const String& separators, int) const
             ++p;
         return p - from;
     };
-    static_cast<void>(out.Clear()); // emptying cannot fail
+    out.Clear();
     if (run(0) == length) {
         out.Add(m_text);
         return 1;
@@ -168,7 +168,7 @@ int LFontText::FindBreak(LMeasurementRenderer& renderer, int maxWidth, const Str
 
 void LFontText::WrapLines(LMeasurementRenderer& renderer, int maxWidth, Lines& lines) const
 {
-    static_cast<void>(lines.Clear()); // emptying cannot fail
+    lines.Clear();
     Lines paragraphs;
     Split(paragraphs, LineFeed(), -1);
     for (unsigned i = 0; i < paragraphs.GetCount(); ++i) {
@@ -190,7 +190,7 @@ void LFontText::WrapLines(LMeasurementRenderer& renderer, int maxWidth, Lines& l
 
 void LFontText::MeasureLines(LMeasurementRenderer& renderer)
 {
-    static_cast<void>(m_lineRects.Clear()); // emptying cannot fail
+    m_lineRects.Clear();
     if (m_lines.GetCount() == 0)
         m_lines.Add(String());
     const float h = LineHeight();

@@ -184,7 +184,7 @@ bool LRectList::GetBounds(RectEdges& out) const
 
 void LRectList::ToArray(Array<RectT<int32_t>>& out) const
 {
-    static_cast<void>(out.Clear()); // emptying cannot fail
+    out.Clear();
     for (const Node* n = m_head; n != nullptr; n = n->next)
         out.Add({n->left, n->top, n->right - n->left, n->bottom - n->top});
 }

@@ -159,9 +159,9 @@ void LRenderer::PushClip(const RectT<double>& area, const RectT<double>& clip, c
             nested->values[1] = stencil->values[1];
             nested->values[4] = stencil->values[0];
             nested->values[5] = stencil->values[1];
-            static_cast<void>(SetStencil(nested)); // the stencil is kept as state either way
+            SetStencil(nested);
         } else {
-            static_cast<void>(SetStencil(stencil)); // the stencil is kept as state either way
+            SetStencil(stencil);
             state.stencilActive = true;
         }
     }
@@ -178,7 +178,7 @@ void LRenderer::PopClip()
     Translate({saved.offset.x - now.x, saved.offset.y - now.y});
     context->GetState().opacity = saved.opacity;
     SetClipRect(saved.clip);
-    static_cast<void>(SetStencil(saved.stencil)); // the stencil is kept as state either way
+    SetStencil(saved.stencil);
     context->GetState().stencilActive = saved.stencilActive;
 }
 

@@ -42,10 +42,11 @@ public:
     // 0 when out holds a new context of this renderer's kind, else E_FAIL.
     [[nodiscard]] virtual KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
                                                          bool offscreen, RCPtr<LRenderContextInfo>& out) = 0;
-    [[nodiscard]] virtual KXRESULT SetViewport(const RectT<int32_t>& viewport);
-    [[nodiscard]] virtual KXRESULT SetStencil(const RCPtr<LStencil>& stencil);
-    [[nodiscard]] virtual KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context);
-    [[nodiscard]] virtual KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context);
+    // These four return S_OK for the record only; callers may ignore it.
+    virtual KXRESULT SetViewport(const RectT<int32_t>& viewport);
+    virtual KXRESULT SetStencil(const RCPtr<LStencil>& stencil);
+    virtual KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context);
+    virtual KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context);
     virtual void DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
                           const LColor& colour) = 0;
     virtual void DrawRect(const RectT<int32_t>& rect, const LColor& colour, float lineWidth) = 0;

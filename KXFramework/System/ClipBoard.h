@@ -2,6 +2,7 @@
 // The program's one clipboard object: text to and from the system clipboard through a backend,
 // the content last read or written (what a paste inside the program gets back while the system
 // clipboard has not changed), and the edit requests that reach the focused control.
+// Thread: UI thread only.
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/ObjectBase/RefCountedObject.h"
@@ -57,9 +58,8 @@ public:
     // The target's result; 1 when nothing was done.
     [[nodiscard]] KXRESULT EditFocus(int kind);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    KXRESULT BreakCycles() override;
 
 private:
     explicit LClipboard(std::unique_ptr<Platform::ClipboardBackend> backend) : m_backend(std::move(backend)) {}

@@ -331,22 +331,21 @@ void LDeviceView::RefreshIdleSubscription()
     RCPtr<LRootWindow>* root = GetRootWindowPtr();
     if (root && *root) {
         const RCPtr<LNotificationDistributor> menu(*root);
-        static_cast<void>(
-            Bind(&LDeviceView::OnMenuLoadPresetFromDevice, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuSendPresetToDevice, menu, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromFile, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuSavePresetToFile, menu, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuExit, menu, u"NID_MENU_FILE_EXIT_REQ"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuAbout, menu, u"NID_MENU_HELP_ABOUT_REQ"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuOpenUserGuide, menu, u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ"));
-        static_cast<void>(Bind(&LDeviceView::OnMenuGlobalSettings, menu, u"NID_MENU_FILE_GLOBALSETTINGS_REQ"));
+        Bind(&LDeviceView::OnMenuLoadPresetFromDevice, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE");
+        Bind(&LDeviceView::OnMenuSendPresetToDevice, menu, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE");
+        Bind(&LDeviceView::OnMenuLoadPresetFromFile, menu, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+        Bind(&LDeviceView::OnMenuSavePresetToFile, menu, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+        Bind(&LDeviceView::OnMenuExit, menu, u"NID_MENU_FILE_EXIT_REQ");
+        Bind(&LDeviceView::OnMenuAbout, menu, u"NID_MENU_HELP_ABOUT_REQ");
+        Bind(&LDeviceView::OnMenuOpenUserGuide, menu, u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ");
+        Bind(&LDeviceView::OnMenuGlobalSettings, menu, u"NID_MENU_FILE_GLOBALSETTINGS_REQ");
     }
     // The global hot keys arrive on the application's centre, whatever window is active.
     const RCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter());
-    static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromFile, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"));
-    static_cast<void>(Bind(&LDeviceView::OnMenuSendPresetToDevice, centre, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"));
-    static_cast<void>(Bind(&LDeviceView::OnMenuSavePresetToFile, centre, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"));
-    static_cast<void>(Bind(&LDeviceView::OnMenuLoadPresetFromDevice, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"));
+    Bind(&LDeviceView::OnMenuLoadPresetFromFile, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+    Bind(&LDeviceView::OnMenuSendPresetToDevice, centre, u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE");
+    Bind(&LDeviceView::OnMenuSavePresetToFile, centre, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+    Bind(&LDeviceView::OnMenuLoadPresetFromDevice, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE");
     LControl::RefreshIdleSubscription();
 }
 

@@ -99,7 +99,7 @@ public:
     using IDevice::GetTouchPadAxises;
     using IDevice::GetWheels;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     KX::RCPtr<KX::LPanel> Child(const char16_t* name, int line);

@@ -31,7 +31,7 @@ AppHost* AppHost::GetCurrent()
 
 int AppHost::Run()
 {
-    static_cast<void>(RunMessageLoop());
+    RunMessageLoop(); // the exit status is ExitInstance's
     return ExitInstance();
 }
 

@@ -45,8 +45,8 @@ void LGDIRenderContextInfo::PrepareSurfaces()
             return;
     }
     // Always S_OK: a size without a surface leaves it empty.
-    static_cast<void>(m_current->SetSize(ViewportSize(viewport)));
-    static_cast<void>(m_second->SetSize(ViewportSize(viewport)));
+    m_current->SetSize(ViewportSize(viewport));
+    m_second->SetSize(ViewportSize(viewport));
 }
 
 void LGDIRenderContextInfo::Present()

@@ -155,7 +155,7 @@ void LGDIRenderer::ApplyState()
 
 KXRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
-    static_cast<void>(LRenderer::RenderStart(context)); // the base only records the context
+    LRenderer::RenderStart(context);
     m_current = dynamic_cast<LGDIRenderContextInfo*>(context.Get());
     if (m_current) {
         m_current->PrepareSurfaces();
@@ -168,7 +168,7 @@ KXRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 KXRESULT LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
 {
     const RCPtr<LGDIRenderContextInfo> finishing = m_current;
-    static_cast<void>(LRenderer::RenderFinish(context)); // the base only forgets the context
+    LRenderer::RenderFinish(context);
     if (finishing && finishing.Get() == context.Get())
         finishing->Present();
     m_current = dynamic_cast<LGDIRenderContextInfo*>(GetCurrentContext());

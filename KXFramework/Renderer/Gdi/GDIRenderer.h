@@ -62,8 +62,8 @@ public:
     int GetRendererKind() override { return kGdi; }
     [[nodiscard]] KXRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
                                                  bool offscreen, RCPtr<LRenderContextInfo>& out) override;
-    [[nodiscard]] KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
-    [[nodiscard]] KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
+    KXRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
+    KXRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
     void DrawText(const String& text, const RCPtr<LFont>& font, const PointT<int32_t>& position,
                   const LColor& colour) override;
     void DrawRect(const RectT<int32_t>& rect, const LColor& colour, float lineWidth) override;

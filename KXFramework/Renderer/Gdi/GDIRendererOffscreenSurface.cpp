@@ -9,7 +9,7 @@ namespace KX {
 RCPtr<LGDIRendererOffscreenSurface> LGDIRendererOffscreenSurface::Create(const PointT<int32_t>& size)
 {
     RCPtr<LGDIRendererOffscreenSurface> surface(new LGDIRendererOffscreenSurface);
-    static_cast<void>(surface->SetSize(size)); // always S_OK: a refused size leaves it empty
+    surface->SetSize(size);
     return surface;
 }
 

@@ -18,8 +18,8 @@ public:
     ~LGDIRendererOffscreenSurface() override;
 
     // Re-makes the image at size, each side at least 1, cleared to 0. Without an image (a side above
-    // what an image may have) the surface draws nothing.
-    [[nodiscard]] KXRESULT SetSize(const PointT<int32_t>& size);
+    // what an image may have) the surface draws nothing. Returns S_OK for the record only; callers may ignore it.
+    KXRESULT SetSize(const PointT<int32_t>& size);
     // (0, 0) without an image.
     PointT<int32_t> GetSize() const;
     // Null without an image.

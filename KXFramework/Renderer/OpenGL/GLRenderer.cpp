@@ -134,7 +134,7 @@ KXRESULT LGLRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Plat
 
 KXRESULT LGLRenderer::SetViewport(const RectT<int32_t>& viewport)
 {
-    static_cast<void>(LRenderer::SetViewport(viewport)); // the base only records it
+    LRenderer::SetViewport(viewport);
     glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
     GLint actual[4] = {};
     glGetIntegerv(GL_VIEWPORT, actual);
@@ -182,9 +182,9 @@ void LGLRenderer::ApplyClip()
 
 KXRESULT LGLRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
-    static_cast<void>(LRenderer::RenderStart(context)); // the base only records the context
+    LRenderer::RenderStart(context);
     m_window->MakeGlCurrent();
-    static_cast<void>(SetViewport(context->GetViewport())); // the base only records it
+    SetViewport(context->GetViewport());
     glPushMatrix();
     // The frame starts from the context's own state, whatever the GL matrix and scissor were.
     const RenderState& state = context->GetState();
@@ -206,10 +206,10 @@ KXRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     } else {
         glFlush();
     }
-    static_cast<void>(LRenderer::RenderFinish(context)); // the base only forgets the context
+    LRenderer::RenderFinish(context);
 
     if (LRenderContextInfo* outer = GetCurrentContext()) {
-        static_cast<void>(SetViewport(outer->GetViewport())); // the base only records it
+        SetViewport(outer->GetViewport());
         ApplyClip();
         return S_OK;
     }

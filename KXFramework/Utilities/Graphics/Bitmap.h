@@ -48,7 +48,7 @@ public:
     // The first pixel of the bitmap's rectangle and the image's stride; no copy.
     [[nodiscard]] KXRESULT LockBits(LBitmapData& out) const;
     void UnlockBits() const {}
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     struct Key; // where a loaded bitmap is listed
 

@@ -93,7 +93,8 @@ public:
     using IIterable<T>::GetAt;
     using IIterable<T>::GetCount;
 
-    [[nodiscard]] virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
+    // Returns E_FAIL only if an array will not empty, which none does; callers may ignore it.
+    virtual KXRESULT Clear() { return SetCount(0) != 0 ? E_FAIL : S_OK; }
 
     virtual int InsertItem(unsigned index, const T& item)
     {

@@ -47,7 +47,7 @@ template <class CharT, class OtherT>
 [[nodiscard]] KXRESULT CopyMapToArray(const std::map<StringT<CharT, OtherT>, StringT<CharT, OtherT>>& from,
                                       Array<Pair<StringT<CharT, OtherT>, StringT<CharT, OtherT>>>& to)
 {
-    static_cast<void>(to.Clear()); // emptying cannot fail
+    to.Clear();
     for (const auto& [key, value] : from)
         to.AddItem({key, value});
     if (to.GetCount() >= 2)

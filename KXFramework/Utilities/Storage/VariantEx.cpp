@@ -129,7 +129,7 @@ KXRESULT VariantEx::GetListItems(const VariantEx& list, IArray<VariantEx>& items
             return GetListItems(copy, items);
         }
     }
-    static_cast<void>(items.Clear()); // emptying cannot fail
+    items.Clear();
     if (list.GetType() == Empty)
         return S_OK;
     if (list.GetType() != List)

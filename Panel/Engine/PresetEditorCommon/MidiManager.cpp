@@ -626,7 +626,7 @@ void LMidiManager::PassOnParameterReply(int index, int value)
     // Best effort: the waiting request is released whether or not a listener took the value.
     static_cast<void>(
         LNotification::Create(notification, NID_MIDIMANAGER_PARAMETER_RECIEVED, RCPtr<LRefCountedObject>(payload)));
-    static_cast<void>(SendNotification(notification));
+    SendNotification(notification);
     m_parameterGate.SetGreen();
 }
 
@@ -644,7 +644,7 @@ bool LMidiManager::IsFirmwareVersionNewer(const Array<unsigned char>& reply)
 
 void LMidiManager::GetGlobalParameterNames(StringArrayT<char16_t, char>& names)
 {
-    static_cast<void>(names.Clear()); // emptying cannot fail
+    names.Clear();
     for (std::u16string_view name : Protocol::GlobalParameterNames())
         names.Add(String(name.data()));
 }

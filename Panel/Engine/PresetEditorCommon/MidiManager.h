@@ -97,11 +97,10 @@ public:
     [[nodiscard]] KXRESULT StopDeviceStatusPolling();
     bool IsDeviceStatusPollingActive() const;
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
                                                      const char16_t* name) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
     // One polling pass.
     [[nodiscard]] KXRESULT Run(const RCPtr<LRefCountedObject>& parameters) override;
 

@@ -52,7 +52,7 @@ KXRESULT LMainControl::Initialize()
                   SourcePlace("KX::LMainControl::Initialize", "UI\\DriverCommon\\MainControl", 43).c_str());
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : LRootModuleEngine::kFirstParamID;
-    static_cast<void>(SetFirstParamID(nullptr, first, 0)); // numbering stores fields: it cannot fail here
+    SetFirstParamID(nullptr, first, 0);
     if (engine) {
         static_cast<void>(engine->SetDevicePolling(true)); // without a device the editor still edits
         // The picture shows the model from the start, not only the values that change later.

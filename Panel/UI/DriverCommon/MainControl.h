@@ -42,7 +42,7 @@ public:
 
     const RCPtr<LDeviceView>& GetDeviceView() const { return m_deviceView; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     int32_t m_echoParam = -1;

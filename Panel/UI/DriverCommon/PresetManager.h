@@ -67,9 +67,8 @@ public:
     // The file of 131 values in identifier order; E_FAIL when one is not a blob of its size.
     [[nodiscard]] static KXRESULT WritePresetFile(const Array<ParamValue>& values, Array<unsigned char>& out);
 
-    [[nodiscard]] KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                               const RCPtr<LNotification>& n) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override;
+    KXRESULT BreakCycles() override;
 
 private:
     LPresetManager() = default;

@@ -18,7 +18,7 @@ class LUIModuleGroup : public Base, public Interface {
 public:
     LUIModuleGroup(const KX::RCPtr<KX::LControl>& parent, const KX::String& name) : Base(parent, name) {}
 
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {
         m_numbering = true;
         const KXRESULT r = Interface::SetFirstParamID(parent, first, index);
@@ -38,7 +38,7 @@ public:
         return result;
     }
 
-    [[nodiscard]] KXRESULT BreakCycles() override
+    KXRESULT BreakCycles() override
     {
         m_items.clear();
         m_editPanel = nullptr;

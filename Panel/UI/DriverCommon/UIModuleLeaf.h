@@ -62,9 +62,9 @@ class LUIEditPanel : public LUIModuleLeaf<Interface, Base> {
 public:
     using LUIModuleLeaf<Interface, Base>::LUIModuleLeaf;
 
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {
-        static_cast<void>(Interface::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+        Interface::SetFirstParamID(parent, first, index);
         if (IUIModuleRoot* root = FindUIModuleRoot(*this))
             static_cast<void>(root->RequestParamValue(first)); // an engine that cannot answer leaves the panel as it is
         OnRepointed();

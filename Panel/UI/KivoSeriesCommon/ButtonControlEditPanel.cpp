@@ -101,7 +101,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
     const KX::RCPtr<KX::LControl> note = page(u"notePage", "Couldn't find notePage (Tabbed Control Page)", __LINE__);
     m_latching =
         Need(KX::RCPtr<KX::LButton>(GetButtonChild(note->FindChild(u"latching"))), "Couldn't find latiching", __LINE__);
-    static_cast<void>(m_latching->SetAutoValueSet(true)); // answers the flag's earlier state
+    m_latching->SetAutoValueSet(true);
     m_note = Need(GetNoteSelectorNumericUpDown(note->FindChild(u"note")), "couldn't find child note", __LINE__);
     m_onOffSelectors = child(note, u"onOffSelectors", "couldn't find child onOffSelectors", __LINE__);
     m_onValue = Need(Box(GetOnNumericUpDown(m_onOffSelectors)), "couldn't find child on", __LINE__);
@@ -154,7 +154,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
         for (int i = 0; i < 4; ++i) {
             KX::String text;
             const std::u16string key = fields->keyPrefix + std::u16string(1, char16_t(u'1' + i)) + u"_LABEL";
-            static_cast<void>(fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str())));
+            fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str()));
         }
     }
 
@@ -164,7 +164,7 @@ KXRESULT LButtonControlEditPanel::Initialize()
     for (const KX::RCPtr<KX::LNumericUpDown>& box :
          {m_note, m_onValue, m_offValue, m_ccValue3, m_ccValue4, m_program3, m_program4, m_programLSB, m_programMSB,
           m_programMinimum, m_programMaximum, m_parameterMSB, m_parameterLSB, m_parameterValue, m_otherValue})
-        static_cast<void>(box->SetRange(0.0, 127.0, 0)); // as above
+        box->SetRange(0.0, 127.0, 0);
 
     for (uint32_t i = 0; i < m_tabControl->GetTabCount(); ++i) {
         const KX::RCPtr<KX::LControl> tabPage = m_tabControl->GetPage(int32_t(i));
@@ -217,7 +217,7 @@ void LButtonControlEditPanel::ReportEdit()
         return;
     KX::RCPtr<KX::LNotification> n;
     if (KX::Succeeded(KX::LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr)))
-        static_cast<void>(SendNotification(n)); // an editor nobody listens to has nobody to tell
+        SendNotification(n);
 }
 
 KXRESULT LButtonControlEditPanel::OnEdit(const KX::RCPtr<KX::LNotificationDistributor>&,
@@ -271,7 +271,7 @@ void LButtonControlEditPanel::UpdateCycleFields(const CycleFields& fields, const
         const int keyNumber = i == shown - 1 ? 2 : i + 2;
         const std::u16string key = fields.keyPrefix + std::u16string(1, char16_t(u'0' + keyNumber)) + u"_LABEL";
         KX::String text;
-        static_cast<void>(fields.label[i]->SetText(fields.label[i]->GetString(text, key.c_str()))); // 1: unchanged
+        fields.label[i]->SetText(fields.label[i]->GetString(text, key.c_str()));
     }
     if (userChange)
         ReportEdit();
@@ -481,9 +481,9 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
 KXRESULT LButtonControlEditPanel::BreakCycles()
 {
     m_tabControl = nullptr;
-    static_cast<void>(m_channelSelectors.Clear()); // answers the count dropped
+    m_channelSelectors.Clear();
     for (Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
-        static_cast<void>(boxes->Clear()); // as above
+        boxes->Clear();
     for (KX::RCPtr<KX::LNumericUpDown>* box :
          {&m_note, &m_onValue, &m_offValue, &m_ccValue3, &m_ccValue4, &m_program3, &m_program4, &m_programLSB,
           &m_programMSB, &m_programMinimum, &m_programMaximum, &m_parameterMSB, &m_parameterLSB, &m_parameterValue,

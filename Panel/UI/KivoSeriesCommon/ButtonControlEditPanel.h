@@ -28,7 +28,7 @@ public:
     void UpdateCCCycleTypeVisibleParameters(bool userChange);
     void UpdateProgramCycleTypeVisibleParameters(bool userChange);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     using Boxes = KX::RCPtrArray<KX::LNumericUpDown, 1, 0>;

@@ -49,7 +49,7 @@ KXRESULT LButtonPanel::Initialize()
 
 KXRESULT LButtonPanel::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    static_cast<void>(IPushButton::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+    IPushButton::SetFirstParamID(parent, first, index);
     SetNumberedLabel(*this, u"buttonNumberLabel", index % 9 + 1, "Cannot find child: buttonNumberLabel",
                      "LButtonPanel::SetFirstParamID", kTilePath, 73);
     return KX::S_OK;
@@ -72,7 +72,7 @@ void LButtonPanel::UpdateColorIndicator()
     const unsigned offset = kColour1 + unsigned(m_shownColor < 0 ? 0 : m_shownColor);
     const int colour = static_cast<signed char>(m_value[offset]);
     if (colour >= 0 && colour < kColourCount)
-        static_cast<void>(m_colorIndicator->SetLookExclusive(unsigned(colour))); // the skin has all eight looks
+        m_colorIndicator->SetLookExclusive(unsigned(colour));
 }
 
 KXRESULT LButtonPanel::OnLeftClick(const KX::RCPtr<KX::LNotificationDistributor>&,
@@ -155,7 +155,7 @@ KXRESULT LButtonEditPanel::Initialize()
             label->GetString(text, u"ASCII_COLOR_LABEL");
         else
             text = KX::String::Format(label->GetString(text, u"NUMBERED_COLOR_LABEL").GetString(), int(p + 1));
-        static_cast<void>(label->SetText(text)); // 1: already shown
+        label->SetText(text);
     }
     return base;
 }

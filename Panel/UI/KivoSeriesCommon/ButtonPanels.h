@@ -21,14 +21,14 @@ public:
     LButtonPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // Shows the chosen colour of the value shown last; a colour byte outside the list leaves the
     // indicator as it is.
     void UpdateColorIndicator();
     // Which of the four colours the indicator shows: -1 before the first Shift-click, then 0..3.
     int32_t GetShownColor() const { return m_shownColor; }
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
@@ -52,7 +52,7 @@ public:
     // "BUTTON %d" and "BANK %d" for button index 0..35; nothing for any other index.
     virtual void SetButtonLabelText(int32_t index);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;

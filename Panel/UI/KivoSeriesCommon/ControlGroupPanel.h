@@ -119,7 +119,7 @@ public:
         return base;
     }
 
-    [[nodiscard]] KXRESULT BreakCycles() override
+    KXRESULT BreakCycles() override
     {
         m_tiles.clear();
         m_tileEditPanels.clear();
@@ -150,8 +150,7 @@ protected:
                 host->ShowEditPanel(m_group, clicked);
             else
                 panel->SetVisible(true);
-            static_cast<void>(this->m_editPanel->SetFirstParamID(
-                this, this->m_items[size_t(clicked)]->GetFirstParamID(), clicked)); // an edit panel stores: 0
+            this->m_editPanel->SetFirstParamID(this, this->m_items[size_t(clicked)]->GetFirstParamID(), clicked);
         }
         for (size_t i = 0; i < m_tiles.size(); ++i) {
             if (const KX::RCPtr<KX::LControl> button = m_tiles[i]->FindChild(u"button"))

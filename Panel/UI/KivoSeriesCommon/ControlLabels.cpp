@@ -9,5 +9,5 @@ void SetNumberedLabel(KX::LControl& owner, const char16_t* child, int number, co
     const KX::RCPtr<KX::LLabel> label =
         RequireChild(KX::RCPtr<KX::LLabel>(owner.FindChild(child)), phrase, method, path, line);
     KX::String format;
-    static_cast<void>(label->SetText(KX::String::Format(label->GetString(format, u"LABEL").GetString(), number)));
+    label->SetText(KX::String::Format(label->GetString(format, u"LABEL").GetString(), number));
 }

@@ -107,7 +107,7 @@ void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, u
     label->GetString(text, key);
     if (hasNumber)
         text = KX::String::Format(text.GetString(), number);
-    static_cast<void>(label->SetText(text)); // 1: already shown
+    label->SetText(text);
 }
 
 } // namespace ControlUtilities

@@ -94,13 +94,13 @@ KXRESULT LGlobalSettingsDlg::Initialize()
         if (!control)
             ThrowNull("Could not find child " + Narrow(s.group) + "/" + Narrow(inner), 75);
         if (s.ranged)
-            static_cast<void>(control->SetRange(s.minimum, s.maximum, 0)); // a linear range is always taken
+            control->SetRange(s.minimum, s.maximum, 0);
         if (String(s.key) == String(u"Global_Channel")) {
             String text;
             if (const RCPtr<LControl>& label = group->FindChild(u"label")) {
                 const RCPtr<LStringTable>& table = label->GetStringTable();
                 if (table && table->GetString(u"GLOBAL_LABEL", text))
-                    static_cast<void>(label->SetText(text)); // a label keeps its caption when it cannot change
+                    label->SetText(text);
             }
         }
         if (String(s.key) == String(u"KEY_OCTAVE")) {

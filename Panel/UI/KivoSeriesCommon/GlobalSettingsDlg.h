@@ -22,8 +22,8 @@ public:
     static int32_t Run();
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
+    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                 const KX::RCPtr<KX::LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                      const char16_t* name) override;
     void OnClosed() override;

@@ -74,19 +74,19 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
     Need(first, "Cannot find child startNote", 70);
     KX::String text;
     if (const KX::RCPtr<KX::LControl> label = GetControlNameLabelChild(first))
-        static_cast<void>(label->SetText(label->GetString(text, u"START_NOTE_LABEL"))); // 1: already shown
+        label->SetText(label->GetString(text, u"START_NOTE_LABEL"));
     m_lastKey = Need(GetNoteSelectorNumericUpDown(last), "couldn't find child endNote noteSelector", 75);
     Subscribe(change, m_lastKey, u"NID_VALUE_CHANGE", 76);
     Need(last, "Cannot find child endNote", 79);
     if (const KX::RCPtr<KX::LControl> label = GetControlNameLabelChild(last))
-        static_cast<void>(label->SetText(label->GetString(text, u"END_NOTE_LABEL"))); // as above
+        label->SetText(label->GetString(text, u"END_NOTE_LABEL"));
     m_program = Need(Box(GetNumericUpDownChild(FindChild(u"program"))), "couldn't find child program", 84);
     Subscribe(change, m_program, u"NID_VALUE_CHANGE", 85);
     // Ranges the skin cannot get wrong: a failure leaves the box's own range.
-    static_cast<void>(m_octave->SetRange(-kOctaveOffset, kOctaveOffset, 0));
-    static_cast<void>(m_transpose->SetRange(-kTransposeOffset, kTransposeOffset, 0));
+    m_octave->SetRange(-kOctaveOffset, kOctaveOffset, 0);
+    m_transpose->SetRange(-kTransposeOffset, kTransposeOffset, 0);
     for (const KX::RCPtr<KX::LNumericUpDown>& box : {m_bankLSB, m_bankMSB, m_program})
-        static_cast<void>(box->SetRange(0, 127, 0));
+        box->SetRange(0, 127, 0);
     return base;
 }
 
@@ -96,7 +96,7 @@ void LKeybedZoneEditPanel::OnRepointed()
         return;
     KX::String format;
     m_title->GetString(format, u"LABEL");
-    static_cast<void>(m_title->SetText(KX::String::Format(format.GetString(), GetIndex() + 1))); // 1: already shown
+    m_title->SetText(KX::String::Format(format.GetString(), GetIndex() + 1));
 }
 
 std::array<unsigned char, kSize> LKeybedZoneEditPanel::BuildParamValue() const

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] KXRESULT Initialize() override;
     virtual std::array<unsigned char, KeybedZoneValue::kSize> BuildParamValue() const;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;

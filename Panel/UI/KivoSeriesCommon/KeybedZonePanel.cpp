@@ -47,10 +47,10 @@ KXRESULT LKeybedZonePanel::Initialize()
 
 KXRESULT LKeybedZonePanel::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    static_cast<void>(IKeybedZone::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+    IKeybedZone::SetFirstParamID(parent, first, index);
     const KX::RCPtr<KX::LControl> title = RequireChild(FindChild(u"zoneName"), "Cannot find child: zoneName",
                                                        "LKeybedZonePanel::SetFirstParamID", kPath, 120);
-    static_cast<void>(title->SetText(KX::String::Format(title->GetText().GetString(), index + 1))); // 1: shown
+    title->SetText(KX::String::Format(title->GetText().GetString(), index + 1));
     return KX::S_OK;
 }
 
@@ -75,9 +75,9 @@ KXRESULT LKeybedZonePanel::ShowParamValue(const unsigned char* bytes, int)
     if (known(first) && known(last)) {
         KX::String format;
         m_info->GetString(format, u"INFO_TEXT");
-        static_cast<void>(m_info->SetText(KX::String::Format(
+        m_info->SetText(KX::String::Format(
             format.GetString(), names[size_t(first % 12)].GetString(), octaves[size_t(first / 12)].GetString(),
-            names[size_t(last % 12)].GetString(), octaves[size_t(last / 12)].GetString()))); // 1: already shown
+            names[size_t(last % 12)].GetString(), octaves[size_t(last / 12)].GetString()));
     }
     if (const KX::RCPtr<LMIDIChannelViewPanel> channel{FindChild(u"midiChannel")})
         channel->ShowMidiChannel(static_cast<char>(bytes[kChannel]));

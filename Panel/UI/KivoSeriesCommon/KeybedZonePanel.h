@@ -10,8 +10,8 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     // Stores the numbering and titles the tile "ZONE <index + 1>"; requests nothing.
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;

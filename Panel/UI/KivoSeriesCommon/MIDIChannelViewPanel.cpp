@@ -32,7 +32,7 @@ void LMIDIChannelViewPanel::ShowMidiChannel(char channel)
         text = KX::String::Format(m_label->GetString(format, u"CHANNEL_LABEL").GetString(), c);
     else
         text = KX::String::Format(m_label->GetString(format, u"ZONE_LABEL").GetString(), c - 16);
-    static_cast<void>(m_label->SetText(text)); // 1: already shown
+    m_label->SetText(text);
 }
 
 KXRESULT LMIDIChannelViewPanel::BreakCycles()

@@ -12,7 +12,7 @@ public:
     // A position of 22 and above (or below 0) leaves the label as it is.
     virtual void ShowMidiChannel(char channel);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     KX::RCPtr<KX::LLabel> m_label;

@@ -106,7 +106,7 @@ KXRESULT LMoveableControlEditPanel::Initialize()
         }
     }
     for (const KX::RCPtr<KX::LNumericUpDown>& box : {m_lsb, m_msb})
-        static_cast<void>(box->SetRange(0.0, 127.0, 0)); // as above
+        box->SetRange(0.0, 127.0, 0);
     return base;
 }
 
@@ -140,7 +140,7 @@ KXRESULT LMoveableControlEditPanel::OnParameterControlChanged(const KX::RCPtr<KX
         return 1;
     KX::RCPtr<KX::LNotification> n;
     if (KX::Succeeded(KX::LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr)))
-        static_cast<void>(SendNotification(n)); // an editor nobody listens to has nobody to tell
+        SendNotification(n);
     return 1;
 }
 
@@ -254,9 +254,9 @@ KXRESULT LMoveableControlEditPanel::BreakCycles()
 {
     m_typeTabControl = nullptr;
     for (Combos* combos : {&m_midiChannels})
-        static_cast<void>(combos->Clear()); // answers the count dropped
+        combos->Clear();
     for (Boxes* boxes : {&m_minimums, &m_maximums, &m_ccNumbers})
-        static_cast<void>(boxes->Clear()); // as above
+        boxes->Clear();
     m_lsb = m_msb = nullptr;
     m_nrpnRpnType = m_relativeType = m_otherType = nullptr;
     return LControlWithHandler::BreakCycles();

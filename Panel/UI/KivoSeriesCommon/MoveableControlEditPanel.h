@@ -23,7 +23,7 @@ public:
     virtual MoveableControlRecord BuildControlRecord();
     virtual void RegisterForAllParameterNotifications();
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     using Boxes = KX::RCPtrArray<KX::LNumericUpDown, 1, 0>;

@@ -43,9 +43,9 @@ public:
     }
 
     // Stores the fields and numbers the tile within its bank ("F%d" → F1 to F9).
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {
-        static_cast<void>(Interface::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+        Interface::SetFirstParamID(parent, first, index);
         if (m_names.numberLabel && index >= 0)
             SetNumberedLabel(*this, m_names.numberLabel, index % m_names.perBank + 1,
                              "Cannot find child: " + NarrowLabel(), Method("::SetFirstParamID").c_str(), m_names.path,
@@ -53,7 +53,7 @@ public:
         return KX::S_OK;
     }
 
-    [[nodiscard]] KXRESULT BreakCycles() override
+    KXRESULT BreakCycles() override
     {
         m_viewPanel = nullptr;
         return LUIModuleLeaf<Interface>::BreakCycles();
@@ -133,7 +133,7 @@ public:
                          m_path, 115);
     }
 
-    [[nodiscard]] KXRESULT BreakCycles() override
+    KXRESULT BreakCycles() override
     {
         m_editor = nullptr;
         return Edit::BreakCycles();

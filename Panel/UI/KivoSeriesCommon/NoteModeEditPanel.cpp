@@ -90,7 +90,7 @@ void LNoteModeEditPanel::SendParametersChanged()
 {
     KX::RCPtr<KX::LNotification> n;
     if (KX::Succeeded(KX::LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr)))
-        static_cast<void>(SendNotification(n)); // a page nobody listens to has nobody to tell
+        SendNotification(n);
 }
 
 int LNoteModeEditPanel::NoteCount() const
@@ -119,7 +119,7 @@ void LNoteModeEditPanel::SetNoteLabel(unsigned i, const char16_t* key, int numbe
     label->GetString(text, key);
     if (number > 0)
         text = KX::String::Format(text.GetString(), number);
-    static_cast<void>(label->SetText(text)); // 1: already shown
+    label->SetText(text);
 }
 
 void LNoteModeEditPanel::SetNoteCount(int count)
@@ -251,8 +251,8 @@ KXRESULT LNoteModeEditPanel::OnNoteValueChange(const KX::RCPtr<KX::LNotification
 
 KXRESULT LNoteModeEditPanel::BreakCycles()
 {
-    static_cast<void>(m_notes.Clear());         // answers the count dropped
-    static_cast<void>(m_noteSelectors.Clear()); // as above
+    m_notes.Clear();
+    m_noteSelectors.Clear();
     m_type = m_scale = nullptr;
     return LControlWithHandler::BreakCycles();
 }

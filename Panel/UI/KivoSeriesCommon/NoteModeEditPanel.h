@@ -36,7 +36,7 @@ public:
     void DetectNoteScale();
     void ApplyNoteScale();
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] virtual KXRESULT OnNoteValueChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,

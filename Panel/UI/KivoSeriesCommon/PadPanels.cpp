@@ -74,8 +74,8 @@ KXRESULT LPadEditPanel::Initialize()
         const KX::RCPtr<KX::LLabel> label(labels.GetAt(i));
         KX::String format;
         if (label)
-            static_cast<void>(label->SetText(KX::String::Format(
-                label->GetString(format, u"NUMBERED_COLOR_LABEL").GetString(), int(i) + 1))); // 1: already shown
+            label->SetText(
+                KX::String::Format(label->GetString(format, u"NUMBERED_COLOR_LABEL").GetString(), int(i) + 1));
     }
     return base;
 }
@@ -87,8 +87,7 @@ void LPadEditPanel::OnRepointed()
         return;
     m_padIndex = uint32_t(index);
     KX::String format;
-    static_cast<void>(m_name->SetText(
-        KX::String::Format(m_name->GetString(format, u"LABEL").GetString(), int(m_padIndex) + 1))); // 1: shown
+    m_name->SetText(KX::String::Format(m_name->GetString(format, u"LABEL").GetString(), int(m_padIndex) + 1));
 }
 
 KXRESULT LPadEditPanel::ShowParamValue(const unsigned char* bytes, int)
@@ -148,13 +147,12 @@ KXRESULT LPadPanel::Initialize()
 
 KXRESULT LPadPanel::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    static_cast<void>(IPad::SetFirstParamID(parent, first, index)); // stores the fields: always 0
+    IPad::SetFirstParamID(parent, first, index);
     const KX::RCPtr<KX::LControl> label =
         RequireChild(FindChild(u"padNumberLabel"), "Cannot find child: padNumberLabel", "LPadPanel::SetFirstParamID",
                      kTilePath, 146);
     KX::String format;
-    static_cast<void>(
-        label->SetText(KX::String::Format(label->GetString(format, u"LABEL").GetString(), index + 1))); // 1: shown
+    label->SetText(KX::String::Format(label->GetString(format, u"LABEL").GetString(), index + 1));
     return KX::S_OK;
 }
 
@@ -166,7 +164,7 @@ void LPadPanel::ShowColour()
     const int colour = static_cast<signed char>(m_value[PadValue::kFirstColour + c]);
     // A colour beyond the look list leaves the indicator as it is.
     if (colour >= 0 && colour < int(PadValue::kColourCount))
-        static_cast<void>(m_colour->SetLookExclusive(unsigned(colour))); // E_FAIL only for a look that is not there
+        m_colour->SetLookExclusive(unsigned(colour));
 }
 
 KXRESULT LPadPanel::ShowParamValue(const unsigned char* bytes, int)

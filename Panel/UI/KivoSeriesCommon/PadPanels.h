@@ -19,7 +19,7 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
@@ -42,11 +42,11 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     // Stores the numbering and labels the tile "P<index + 1>".
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // Shows colour `shownColour` (0..3; any other number colour 1) of the last value the tile took.
     void ShowColour();
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;

@@ -226,12 +226,10 @@ KXRESULT LPedalGroupPanel::OnPedalClicked(const KX::RCPtr<KX::LNotificationDistr
     static_cast<void>(m_volumeButton->SetValue(volume ? 1.0 : 0.0));   // as above
     if (sustain) {
         ShowEditor(kSustainIndex, m_sustainEditor, m_volumeEditor);
-        static_cast<void>(m_sustainEditor->SetFirstParamID(this, m_sustainTile->GetFirstParamID(),
-                                                           m_sustainTile->GetIndex())); // an edit panel stores: 0
+        m_sustainEditor->SetFirstParamID(this, m_sustainTile->GetFirstParamID(), m_sustainTile->GetIndex());
     } else {
         ShowEditor(kVolumeIndex, m_volumeEditor, m_sustainEditor);
-        static_cast<void>(m_volumeEditor->SetFirstParamID(this, m_volumeTile->GetFirstParamID(),
-                                                          m_volumeTile->GetIndex())); // as above
+        m_volumeEditor->SetFirstParamID(this, m_volumeTile->GetFirstParamID(), m_volumeTile->GetIndex());
     }
     return 1;
 }

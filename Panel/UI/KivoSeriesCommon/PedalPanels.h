@@ -29,7 +29,7 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
@@ -46,7 +46,7 @@ public:
     LSustainPedalPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;
@@ -79,7 +79,7 @@ public:
     // A value an editor passes on goes to that pedal's tile; E_FAIL for another identifier.
     [[nodiscard]] KXRESULT SetParamValue(const KX::ParamDescriptor& d, const KX::Variant& v) override;
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnPedalClicked(const KX::RCPtr<KX::LNotificationDistributor>& sender,

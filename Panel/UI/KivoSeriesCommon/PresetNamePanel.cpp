@@ -78,7 +78,7 @@ KXRESULT LPresetNamePanel::OnTextChanged(const KX::RCPtr<KX::LNotificationDistri
             allowed.AppendChar(text.GetData()[i]);
     }
     if (allowed != text) {
-        static_cast<void>(m_textBox->SetText(allowed, false)); // true (unchanged) cannot happen: the texts differ
+        m_textBox->SetText(allowed, false);
         return 1;
     }
     return BuildParamValue();
@@ -90,7 +90,7 @@ KXRESULT LPresetNamePanel::ShowParamValue(const unsigned char* bytes, int)
         return KX::E_FAIL;
     const KX::String text = ValueToText(bytes, kValueSize);
     KX::CAutoNotificationDisabler<LPresetNamePanel> quiet(GetHandler(), m_textBox, u"NID_TEXTBOX_TEXT_CHANGE");
-    static_cast<void>(m_textBox->SetText(text, false)); // an equal text stays as it is
+    m_textBox->SetText(text, false);
     return KX::S_OK;
 }
 

@@ -24,7 +24,7 @@ public:
     static std::array<unsigned char, kLength> TextToValue(const KX::String& text);
     static KX::String ValueToText(const unsigned char* bytes, unsigned count);
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     [[nodiscard]] KXRESULT ShowParamValue(const unsigned char* bytes, int flag) override;

@@ -5,9 +5,9 @@ namespace PushButtonValue {
 ButtonControlRecord RecordOf(const unsigned char* value)
 {
     ButtonControlRecord record;
-    static_cast<void>(record.Add(static_cast<char>(value[kChannel]))); // answers the new count
+    record.Add(static_cast<char>(value[kChannel]));
     for (unsigned i = kRecordPart; i < kRecordPart + ButtonRecord::kSize - 1; ++i)
-        static_cast<void>(record.Add(static_cast<char>(value[i])));
+        record.Add(static_cast<char>(value[i]));
     return record;
 }
 

@@ -36,7 +36,7 @@ void LWheelEditPanel::OnRepointed()
     if (!m_name || (index != 0 && index != 1))
         return;
     KX::String text;
-    static_cast<void>(m_name->SetText(m_name->GetString(text, index == 0 ? u"PITCH_LABEL" : u"MOD_LABEL"))); // 1: shown
+    m_name->SetText(m_name->GetString(text, index == 0 ? u"PITCH_LABEL" : u"MOD_LABEL"));
 }
 
 KXRESULT LWheelEditPanel::ShowParamValue(const unsigned char* bytes, int)

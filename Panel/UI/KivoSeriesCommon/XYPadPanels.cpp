@@ -48,8 +48,7 @@ void LXYPadEditPanel::OnRepointed()
     if (!title || (index != 0 && index != 1))
         return;
     KX::String text;
-    static_cast<void>(
-        title->SetText(title->GetString(text, index == 0 ? u"LABEL_X_AXIS" : u"LABEL_Y_AXIS"))); // 1: shown
+    title->SetText(title->GetString(text, index == 0 ? u"LABEL_X_AXIS" : u"LABEL_Y_AXIS"));
 }
 
 KXRESULT LXYPadEditPanel::ShowParamValue(const unsigned char* bytes, int)

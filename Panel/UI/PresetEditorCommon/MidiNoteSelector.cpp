@@ -53,7 +53,7 @@ KXRESULT LMidiNoteSelector::Initialize()
     m_octaveNameLabel = FindChild(u"octaveNameLabel");
     m_numberBox = KX::RCPtr<KX::LNumericUpDown>(FindChild(u"numericUpDown"));
     if (m_numberBox)
-        static_cast<void>(m_numberBox->SetRange(0.0, 127.0, 0)); // a box refusing the range keeps its own
+        m_numberBox->SetRange(0.0, 127.0, 0);
     UpdateNoteLabels();
     const KXRESULT r = Bind(&LMidiNoteSelector::OnNumericValueChange, m_numberBox, u"NID_VALUE_CHANGE");
     if (KX::Failed(r))

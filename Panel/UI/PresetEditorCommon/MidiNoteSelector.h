@@ -23,7 +23,7 @@ public:
                                             const KX::RCPtr<KX::LControl>& label);
     void UpdateNoteLabels();
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnNumericValueChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,

@@ -34,7 +34,7 @@ void LNumberBoxTextSelector::UpdateLabelText()
     const uint32_t n = std::isfinite(v) ? static_cast<uint32_t>(static_cast<int32_t>(v)) : UINT32_MAX;
     KX::String text;
     if (TextOfRank(m_label->GetStringTable(), n, text))
-        static_cast<void>(m_label->SetText(text)); // 1: the text was already shown
+        m_label->SetText(text);
 }
 
 KXRESULT LNumberBoxTextSelector::OnNumericValueChange(const KX::RCPtr<KX::LNotificationDistributor>&,

@@ -13,7 +13,7 @@ public:
     // The label takes the text of the number's rank; a number past the table leaves it unchanged.
     void UpdateLabelText();
 
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 private:
     [[nodiscard]] KXRESULT OnNumericValueChange(const KX::RCPtr<KX::LNotificationDistributor>& sender,

@@ -29,8 +29,8 @@ public:
                        const Texts& texts, const Place& place);
 
     [[nodiscard]] KXRESULT Initialize() override;
-    [[nodiscard]] KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                               const KX::RCPtr<KX::LNotification>& n) override;
+    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
+                                 const KX::RCPtr<KX::LNotification>& n) override;
     [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
                                                      const char16_t* name) override;
 

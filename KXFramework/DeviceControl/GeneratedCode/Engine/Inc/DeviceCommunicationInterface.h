@@ -87,7 +87,7 @@ public:
     bool HasRemoteLink();
 
     // Releases the worker thread's hold on this interface.
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
 protected:
     LDeviceCommunicationInterface();

@@ -17,7 +17,7 @@ public:
 
     // Stores the fields and numbers the device from `first`; `first` must leave room for all 131
     // identifiers (logic error "Invalid FirstParamID").
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // The device's module for `id` when 0 <= id - first < 131, else null.
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;
@@ -39,7 +39,7 @@ protected:
 class IModuleGroup : public LParameterizedModule {
 public:
     // Stores the fields, then gives child i (the group, first + i, i); null children are skipped.
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;
 
@@ -122,7 +122,7 @@ class IDevice : public LParameterizedModule {
 public:
     // Stores the fields, then numbers its nine parts in dump order (first + 0, 1, 5, 7, 9, 25, 61,
     // 97, 129); part p gets index p; null parts are skipped.
-    [[nodiscard]] KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
+    KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
     // The part that holds `id`, then that part's module; null outside the 131.
     KX::RCPtr<LParameterizedModule> GetModule(int32_t id) override;
     KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const override;

@@ -10,7 +10,8 @@
 class LParameterizedModule : public virtual KX::LRefCountedObject {
 public:
     // Stores parent, first identifier and index; 0.
-    [[nodiscard]] virtual KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index);
+    // Numbers this module's parameters from first; S_OK, for the record only; callers may ignore it.
+    virtual KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index);
     // The module that owns parameter `id`, null when none; every interface overrides these.
     virtual KX::RCPtr<LParameterizedModule> GetModule(int32_t id);
     virtual KX::ConstRCPtr<LParameterizedModule> GetModule(int32_t id) const;

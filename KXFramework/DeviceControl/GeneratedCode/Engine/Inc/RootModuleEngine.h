@@ -60,7 +60,7 @@ public:
     // One pass of the worker thread: a device search while polling is on.
     [[nodiscard]] KXRESULT Run(const KX::RCPtr<KX::LRefCountedObject>& parameters) override;
     // Stops the worker thread and unlinks the root module from the interface.
-    [[nodiscard]] KXRESULT BreakCycles() override;
+    KXRESULT BreakCycles() override;
 
     // From the root module: the answer to the -4 announcement, and values that entered the cache.
     void OnConnectionState(int64_t value, bool connected);

@@ -112,9 +112,9 @@ bool LDeviceCommunicationInterface::NotifyConnectionState(int64_t value)
     KX::Variant state;
     state.SetList(items, 2);
     KX::RCPtr<ParamValuesBatch> batch(new ParamValuesBatch);
-    // A batch of one is always taken, and the listener's answer changes nothing here.
+    // A batch of one is always taken.
     static_cast<void>(batch->Set(KX::ParamDescriptor(kParamConnectionState), state));
-    static_cast<void>(listener->ReceiveParamValues(*batch));
+    listener->ReceiveParamValues(*batch);
     return connected;
 }
 

@@ -33,7 +33,7 @@ IRootModule::IRootModule() : LParameterizedModule(false) {}
 KXRESULT IRootModule::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IRootModule::SetFirstParamID", __LINE__);
-    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
+    LParameterizedModule::SetFirstParamID(parent, first, index);
     if (KX::RCPtr<IDevice> device = GetDevice())
         return device->SetFirstParamID(this, first, 0);
     return KX::S_OK;
@@ -72,11 +72,11 @@ IModuleGroup::IModuleGroup(int32_t childCount) : LParameterizedModule(false), m_
 
 KXRESULT IModuleGroup::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
-    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
+    LParameterizedModule::SetFirstParamID(parent, first, index);
     for (int32_t i = 0; i < m_childCount; ++i) {
         KX::RCPtr<LParameterizedModule> child = ModifiableModule(GetChildModule(i));
         if (child)
-            static_cast<void>(child->SetFirstParamID(this, first + i, i)); // always S_OK
+            child->SetFirstParamID(this, first + i, i);
     }
     return KX::S_OK;
 }
@@ -158,11 +158,11 @@ KX::ConstRCPtr<LParameterizedModule> IDevice::GetPart(int32_t p) const
 KXRESULT IDevice::SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index)
 {
     CheckFirstParamID(first, kParamCount, "IDevice::SetFirstParamID", __LINE__);
-    static_cast<void>(LParameterizedModule::SetFirstParamID(parent, first, index)); // always S_OK
+    LParameterizedModule::SetFirstParamID(parent, first, index);
     for (int32_t p = 0; p < kPartCount; ++p) {
         KX::RCPtr<LParameterizedModule> part = ModifiableModule(GetPart(p));
         if (part)
-            static_cast<void>(part->SetFirstParamID(this, first + kPartOffset[p], p)); // always S_OK
+            part->SetFirstParamID(this, first + kPartOffset[p], p);
     }
     return KX::S_OK;
 }

@@ -79,7 +79,7 @@ KXRESULT LRootModuleEngine::Initialize(unsigned)
     // The tree is numbered before other threads can reach it.
     KX::RCPtr<LParamCache> cache(new LParamCache(kFirstParamID));
     KX::RCPtr<LRootModule> root(new LRootModule(this, cache));
-    static_cast<void>(root->SetFirstParamID(nullptr, kFirstParamID, 0)); // always S_OK
+    root->SetFirstParamID(nullptr, kFirstParamID, 0);
     {
         KX::MutexLock lock(m_lock);
         m_cache = cache;
