@@ -324,27 +324,30 @@ TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
     // The title lights up under the pointer once the window follows it; then it takes the click.
     MoveTo(window, 24, 11);
     ASSERT_TRUE(Eventually([&] { return FileTitleLit(window); })) << Log();
-    // The menu is drawn over the window: its rectangle is where the picture changed below the bar,
-    // whole once its frame's bottom edge is there (one colour from its left to its right end).
+    // The menu is drawn over the window from its left edge. Its bottom is the lowest changed row in the
+    // window's left margin, where nothing else changes (the start-up values may still be arriving in the
+    // tiles); its frame's bottom line runs in one colour to its right end. Measured alike on two grabs in a
+    // row, so that the whole menu has reached the screen before its last row is clicked.
     Click(window, 24, 11);
-    int left = attributes.width, right = -1, bottom = -1;
+    int left = 0, right = -1, bottom = -1, seenRight = -2, seenBottom = -2;
     ASSERT_TRUE(Eventually([&] {
         XImage* after = Grab(window, attributes);
         if (!after)
             return false;
-        left = attributes.width;
-        right = bottom = -1;
+        bottom = -1;
         for (int y = 30; y < attributes.height; ++y)
-            for (int x = 0; x < attributes.width; ++x)
-                if (XGetPixel(after, x, y) != XGetPixel(before, x, y)) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    bottom = std::max(bottom, y);
-                }
-        // Nine rows with separators: taller than a few items.
-        bool whole = bottom > 120;
-        for (int x = left; whole && x <= right; ++x)
-            whole = XGetPixel(after, x, bottom) == XGetPixel(after, left, bottom);
+            for (int x = 0; x < 16; ++x)
+                if (XGetPixel(after, x, y) != XGetPixel(before, x, y))
+                    bottom = y;
+        right = -1;
+        if (bottom > 120)
+            for (right = 0;
+                 right + 1 < attributes.width && XGetPixel(after, right + 1, bottom) == XGetPixel(after, left, bottom);)
+                ++right;
+        // Nine rows with separators: taller and wider than a few items.
+        const bool whole = bottom > 120 && right > 150 && bottom == seenBottom && right == seenRight;
+        seenBottom = bottom;
+        seenRight = right;
         if (const char* folder = std::getenv("KX_SCREENSHOT_DIR"); folder && whole)
             SavePng(after, std::string(folder) + "/editor-file-menu.png");
         XDestroyImage(after);

@@ -384,7 +384,9 @@ def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=())
     panel = ctl(PE + "MainControl.EditPanel.ButtonTypePanel", name, rect)
     # Tabs as wide as their captions need, plus room around each.
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
-                          pages, tab_height=tab_h, weights=[len(caption) + 6 for caption in BUTTON_MODE_CAPTIONS]))
+                          pages, tab_height=tab_h,
+                          weights=[0 if page in hidden_tabs else len(caption) + 6
+                                   for page, caption in zip(BUTTON_MODE_PAGES, BUTTON_MODE_CAPTIONS)]))
     holder = panel.child("tabControl").child("buttonHolder")
     for tab in hidden_tabs:
         hidden = holder.child(tab)
@@ -393,11 +395,12 @@ def button_type_panel(style, doc, name, rect, page_classes=None, hidden_tabs=())
     return panel
 
 
-def channel_view(style, name, rect):
-    """The channel label of a tile: "label" in the info font."""
+def channel_view(style, name, rect, font="info", looks="Info"):
+    """The channel label of a tile: "label" in the info font, centred (the pads' narrow tiles take the
+    small font, left-aligned in a column beside the number)."""
     x, y, w, h = rect
     view = ctl(PE + "MainControl.MIDIChannelView", name, rect)
-    view.add(label(style, "label", (0, 0, w, h), looks="Info", font="info"))
+    view.add(label(style, "label", (0, 0, w, h), looks=looks, font=font))
     return view
 
 
@@ -477,7 +480,9 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     panel.add(tab_control(style, doc, tabs, "tabControl", (0, 0, w, h), (tabs + ".ButtonHolder", tabs + ".PageHolder"),
                           pages, tab_height=tab_h, weights=[len(caption) + 6 for _, caption, _ in MOVEABLE_PAGES]))
     holder = panel.child("tabControl").child("buttonHolder")
-    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH)
+    _narrow_tabs(holder, MOVEABLE_TAB_WIDTH, hidden_tabs)
+    # Full width and filled, so a frame of an outer tab control under it does not show beside the tabs.
+    holder.w, holder.looks = w, "PanelFill"
     for tab in hidden_tabs:
         hidden = holder.child(tab)
         hidden.looks = "TransparentButton"
@@ -485,18 +490,20 @@ def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):
     return panel
 
 
-def _narrow_tabs(holder, width):
-    """Tabs of one width at the left of their holder, not spread over the whole panel."""
+def _narrow_tabs(holder, width, hidden=()):
+    """Tabs of one width at the left of their holder, not spread over the whole panel; the tabs named
+    in `hidden` go after the others, so the visible ones stand without gaps."""
     holder.w = len(holder.children) * width
-    for i, tab in enumerate(holder.children):
+    order = [t for t in holder.children if t.name not in hidden] + [t for t in holder.children if t.name in hidden]
+    for i, tab in enumerate(order):
         tab.x, tab.w = i * width, width
 
 
-def tile_view(style, cls, name, rect, channel_rect, info_rect):
+def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info", channel_looks="Info"):
     """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
     tile has room for them (rectangles relative to the view)."""
     view = ctl(cls, name, rect)
-    view.add(channel_view(style, "midiChannel", channel_rect),
+    view.add(channel_view(style, "midiChannel", channel_rect, channel_font, channel_looks),
              label(style, "infoLabel", info_rect, looks="Info", font="info"))
     return view
 
@@ -533,11 +540,11 @@ def button_tile(style, name, rect):
     the colour indicator as the pad's light strip at its foot."""
     x, y, w, h = rect
     return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
-        number_label(style, "buttonNumberLabel", (12, 11, 24, 12)),
-        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (15, h - 17, w - 30, 4),
+        number_label(style, "buttonNumberLabel", (12, 6, 24, 14)),
+        ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (16, h - 12, w - 32, 4),
             "K49PE.Button.Colors"),
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
-                  (w - 42, 11, 32, 12), (9, 23, w - 18, h - 41)),
+                  (w - 46, 6, 36, 14), (8, 20, w - 16, h - 32)),
     ])
 
 
@@ -613,8 +620,11 @@ def preset_name_panel(style, name, rect):
     x, y, w, h = rect
     field = style.metric("FIELD")
     p = ctl(PE + "MainControl.DeviceView.PresetNameEditPanel", name, rect)
-    p.add(label(style, "controlNameLabel", (0, 0, w, h - field)),
-          ctl("Framework.TextBox", "textBox", (0, h - field, 112, field), "TextBox", font=style.font("default")))
+    # A labelled field: the caption left of a text box that fills the rest of the screen.
+    g = style.grid
+    top = (h - field) // 2
+    p.add(label(style, "controlNameLabel", (3 * g, top, 22 * g, field)),
+          ctl("Framework.TextBox", "textBox", (26 * g, top, w - 28 * g, field), "TextBox", font=style.font("default")))
     return p
 
 
@@ -703,8 +713,8 @@ def pad_edit_panel(style, doc, name, rect):
     midi = button_type_panel(style, doc, "midiPage", (0, 0, tw, th - 24), page_classes=PAD_MODE_PAGE_CLASSES)
     tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
                       (tabs + ".ButtonHolder", tabs + ".PageHolder"), [("midiPage", "MIDI", midi),
-                                                                       ("colorPage", "COLOR", colours)],
-                      weights=[1, 1])
+                                                                       ("colorPage", "COLOR", colours)])
+    _narrow_tabs(tab.child("buttonHolder"), TAB_WIDTH)
     return edit_panel(style, PE + "MainPage.PadEditPanel", name, rect, "padName", [tab])
 
 
@@ -713,25 +723,25 @@ def pads(style, name, rect, tile_rects):
     push-button "viewPanel" and its button."""
     area = ctl(PE + "MainControl.PadView", name, rect)
     for i, (tx, ty, tw, th) in enumerate(tile_rects):
-        # The channel sits right of the pad number on the first line, the assignment below both.
-        view = push_button_view(style, "viewPanel", (2, 6, tw - 4, th - 7))
-        channel = view.child("midiChannel")
-        channel.x, channel.w = 19, channel.w - 19
-        channel.child("label").w = channel.w
-        channel.child("label").looks = "Caption"
+        # Number top left, channel in a column right of the widest number ("P16"), both in the small
+        # fonts (the tile is too narrow for the caption and info fonts side by side), the assignment
+        # centred below both.
+        view = tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, tw, th),
+                         (21, 7, tw - 24, 11), (3, 18, tw - 6, th - 21), "small", "Caption")
         area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
-            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (2, 2, tw - 4, 4), "K49PE.Pad.Colors"),
-            label(style, "padNumberLabel", (3, 6, 20, 14)),
+            ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (5, 4, tw - 10, 3), "K49PE.Pad.Colors"),
+            label(style, "padNumberLabel", (3, 7, 18, 11), font="smallCaption"),
             view,
         ]))
     return area
 
 
-def _moveable_tile(style, cls, name, rect, caption=None):
-    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel above the
-    two-line summary."""
+def _moveable_tile(style, cls, name, rect, summary_at_foot=False):
+    """A tile of a continuous control outside the banks (wheel, pedal, axis): its channel at the top and
+    the two-line summary below it, or at the tile's foot, clear of the drawn control."""
     x, y, w, h = rect
-    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), (2, 16, w - 4, h - 18))]
+    info = (2, h - 30, w - 4, 28) if summary_at_foot else (2, 16, w - 4, h - 18)
+    children = [moveable_view(style, "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14), info)]
     return tile(style, cls, name, rect, children)
 
 
@@ -750,7 +760,7 @@ def wheels(style, name, rect, tile_rects):
     """The wheel area: "pitchWheel" and "modWheel"."""
     area = ctl(PE + "MainControl.WheelView", name, rect, "Transparent")
     for tile_name, r in zip(("pitchWheel", "modWheel"), tile_rects):
-        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r))
+        area.add(_moveable_tile(style, PE + "MainControl.WheelView.Wheel", tile_name, r, summary_at_foot=True))
     return area
 
 
@@ -765,6 +775,7 @@ def xy_pad_edit_panel(style, doc, name, rect):
              ("noteModePage", "NOTE", xy_pad_notes(style, doc, "noteModePage", (0, 0, tw, th - 24)))]
     tab = tab_control(style, doc, tabs, "viewTabControl", (3 * g, 10 * g, tw, th),
                       (tabs + ".ButtonHolder", tabs + ".PageHolder"), pages)
+    _narrow_tabs(tab.child("buttonHolder"), TAB_WIDTH)
     return edit_panel(style, PE + "MainPage.XYPadEditPanel", name, rect, "axisName", [tab])
 
 
@@ -796,9 +807,9 @@ def pedals(style, name, rect, tile_rects):
     """The pedal area: "volumePedal" (moveable view) and "sustainPedal" (push-button view)."""
     area = ctl(PE + "MainControl.Pedals", name, rect, "Transparent")
     vr, sr = tile_rects
-    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr))
+    area.add(_moveable_tile(style, PE + "MainControl.Pedals.VolumePedal", "volumePedal", vr, summary_at_foot=True))
     x, y, w, h = sr
     area.add(tile(style, PE + "MainControl.Pedals.SustainPedal", "sustainPedal", sr, [
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h), (2, 2, w - 4, 14),
-                  (2, 16, w - 4, h - 18))]))
+                  (2, h - 30, w - 4, 28))]))
     return area

@@ -82,14 +82,14 @@ def buttons(L):
     """Push-button pads; the tile's colour indicator is the light strip at the pad's foot."""
     out = []
     for x, y, w, h in area(L, "buttons"):
-        out.append(rect(x + 9, y + 10, w - 18, h - 20, "url(#pad)", "#3a3d45", 4))
+        out.append(rect(x + 9, y + 4, w - 18, h - 8, "url(#pad)", "#3a3d45", 4))
     return out
 
 
 def pads(L):
     out = []
     for x, y, w, h in area(L, "pads"):
-        out.append(rect(x + 4, y + 4, w - 8, h - 8, "url(#pad)", "#3a3d45", 5))
+        out.append(rect(x + 2, y + 2, w - 4, h - 4, "url(#pad)", "#3a3d45", 5))
     return out
 
 
@@ -97,10 +97,12 @@ def wheels(L):
     out = []
     for x, y, w, h in area(L, "wheels"):
         cx = x + w / 2
-        out.append(rect(cx - 20, y + 8, 40, h - 16, "#0b0c0e", "#2a2d33", 8))
-        out.append(rect(cx - 14, y + 14, 28, h - 28, "url(#wheel)", None, 6))
+        # Between the channel at the tile's top and the summary at its foot.
+        top, bottom = y + 18, y + h - 32
+        out.append(rect(cx - 20, top, 40, bottom - top, "#0b0c0e", "#2a2d33", 8))
+        out.append(rect(cx - 14, top + 6, 28, bottom - top - 12, "url(#wheel)", None, 6))
         for i in range(1, 14):
-            ry = y + 14 + i * (h - 28) / 14
+            ry = top + 6 + i * (bottom - top - 12) / 14
             out.append(line(cx - 13, ry, cx + 13, ry, "#1c1e22", 1, "butt"))
     return out
 
@@ -108,10 +110,11 @@ def wheels(L):
 def pedals(L):
     out = []
     for x, y, w, h in area(L, "pedals"):
-        cx, cy = x + w / 2, y + h / 2
-        out.append(circle(cx, cy, 17, "#0e0f11", PRINT_LIGHT, 1.5))
-        out.append(circle(cx, cy, 11, "url(#metal)", "#6a6f78", 1))
-        out.append(circle(cx, cy, 5, "#050506"))
+        # Between the channel at the tile's top and the summary at its foot.
+        cx, cy = x + w / 2, y + 27
+        out.append(circle(cx, cy, 11, "#0e0f11", PRINT_LIGHT, 1.5))
+        out.append(circle(cx, cy, 7, "url(#metal)", "#6a6f78", 1))
+        out.append(circle(cx, cy, 3, "#050506"))
     return out
 
 

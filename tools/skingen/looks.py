@@ -85,6 +85,7 @@ def build(doc, style):
     # Plain surfaces. The hot-key column of menu rows takes the row's text colour at run time.
     lst("Body", [look("Body", "body")])
     lst("Panel", [look("Panel", "panel", frame="line")])
+    lst("PanelFill", [look("PanelFill", "panel")])
     lst("DeviceView", [_device_look(doc, looks)])
     lst("Transparent", [look("Transparent", "clear")])
     lst("TransparentButton", ["Transparent"] * BUTTON_LOOKS)
@@ -202,7 +203,9 @@ def build(doc, style):
                                                                      right=(1, -6 * g)), extra=arrow),
     ]
     lst("ComboBox", combo)
-    field = _text(s("text"), 0.0, g + 2)
+    # The text area stays inside the frame: the cue look paints only that area, so the frame around
+    # an empty box is whole.
+    field = _text(s("text"), 0.0, g + 2, vpad=1)
     text_box = [
         look("TextBox.Normal", "field", frame="line", text=field),
         look("TextBox.Hover", "field", frame="lineHover", text=field),
@@ -210,10 +213,10 @@ def build(doc, style):
         look("TextBox.Focused", "field", frame="accent", text=field),
         "TextBox.Focused",
         "TextBox.Focused",
-        look("TextBox.Disabled", "panel", frame="line", text=_text(s("textDisabled"), 0.0, g + 2)),
+        look("TextBox.Disabled", "panel", frame="line", text=_text(s("textDisabled"), 0.0, g + 2, vpad=1)),
         "TextBox.Normal",
         "TextBox.Normal",
-        look("TextBox.Cue", text=_text(s("textDim"), 0.0, g + 2)),
+        look("TextBox.Cue", "field", text=_text(s("textDim"), 0.0, g + 2, vpad=1)),
         look("TextBox.Selection", "selection"),
         "TextBox.Selection",
     ]

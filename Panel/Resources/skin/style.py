@@ -32,6 +32,8 @@ FONTS = {
     "caption": ("Liberation Sans", 8.25, 1),
     "title": ("Liberation Sans", 12, 1),
     "info": ("Liberation Sans", 8.25, 0),
+    "small": ("Liberation Sans", 7, 0),  # the pads' number and channel
+    "smallCaption": ("Liberation Sans", 7, 1),
 }
 
 # Every position and size is a multiple of the grid where the layout allows it.
