@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/ExclusionGuard.h"
 #include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/MenuDescriptor.h"
@@ -63,26 +64,6 @@ int TabIndexOf(const LControl& parent, const LControl* child)
     }
     return -1;
 }
-
-// Marks the controls excluded from hit testing for the life of the guard.
-class ExclusionGuard {
-public:
-    explicit ExclusionGuard(const std::vector<RCPtr<LControl>>& controls) : m_controls(controls)
-    {
-        for (const RCPtr<LControl>& c : m_controls)
-            c->SetExcluded(true);
-    }
-    ~ExclusionGuard()
-    {
-        for (const RCPtr<LControl>& c : m_controls)
-            c->SetExcluded(false);
-    }
-    ExclusionGuard(const ExclusionGuard&) = delete;
-    ExclusionGuard& operator=(const ExclusionGuard&) = delete;
-
-private:
-    std::vector<RCPtr<LControl>> m_controls;
-};
 
 } // namespace
 
@@ -607,7 +588,7 @@ KXRESULT LControl::RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizon
         if (!root)
             break;
         PointT<int32_t> local;
-        ExclusionGuard excluded(passed);
+        LExclusionGuard excluded(passed);
         c = root->HitTest(wheel->point, local, true);
     }
     return r;

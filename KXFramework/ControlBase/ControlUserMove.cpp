@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
+#include "KXFramework/ControlBase/ExclusionGuard.h"
 #include "KXFramework/ControlBase/FrameworkClock.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/MenuDescriptor.h"
@@ -39,26 +40,6 @@ bool Contains(const std::vector<RCPtr<LControl>>& list, const LControl* c)
 {
     return std::any_of(list.begin(), list.end(), [c](const RCPtr<LControl>& e) { return e.Get() == c; });
 }
-
-// Marks the controls excluded from hit testing for the life of the guard.
-class ExclusionGuard {
-public:
-    explicit ExclusionGuard(const std::vector<RCPtr<LControl>>& controls) : m_controls(controls)
-    {
-        for (const RCPtr<LControl>& c : m_controls)
-            c->SetExcluded(true);
-    }
-    ~ExclusionGuard()
-    {
-        for (const RCPtr<LControl>& c : m_controls)
-            c->SetExcluded(false);
-    }
-    ExclusionGuard(const ExclusionGuard&) = delete;
-    ExclusionGuard& operator=(const ExclusionGuard&) = delete;
-
-private:
-    std::vector<RCPtr<LControl>> m_controls;
-};
 
 void AddSubtree(std::vector<RCPtr<LControl>>& out, const RCPtr<LControl>& control)
 {
@@ -320,7 +301,7 @@ void LControl::TrackDropTarget(const PointT<double>& rootPoint, int band[2], dou
     {
         std::vector<RCPtr<LControl>> moving;
         AddSubtree(moving, self);
-        ExclusionGuard excluded(moving);
+        LExclusionGuard excluded(moving);
         PointT<int32_t> local;
         hit = root->HitTest(rootPoint.Round(), local, false);
     }
@@ -426,7 +407,7 @@ RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& moving, const Po
             std::vector<RCPtr<LControl>> excluded = passed;
             if (moving)
                 AddSubtree(excluded, moving);
-            ExclusionGuard guard(excluded);
+            LExclusionGuard guard(excluded);
             PointT<int32_t> local;
             hit = root->HitTest(rootPoint.Round(), local, false);
         }

@@ -38,6 +38,7 @@
 #include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "Panel/UI/PresetEditorCommon/NumberBoxTextSelector.h"
 
+#include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "FakeMessageBox.h"
@@ -49,7 +50,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -106,16 +106,7 @@ protected:
     {
         UseTestFonts();
         RegisterEmbeddedResources();
-        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-            const std::string folder = m_home / variable;
-            std::filesystem::create_directory(folder);
-            ::chmod(folder.c_str(), 0700);
-            m_environment.Set(variable, folder);
-        }
-        m_environment.Set("SDL_VIDEODRIVER", "dummy");
-        m_environment.Clear("DISPLAY");
-        m_environment.Clear("WAYLAND_DISPLAY");
-        m_environment.Clear("KX_RESOURCE_DIR");
+        IsolateEditorEnvironment(m_environment, m_home);
     }
 
     // The main routine with the editor's language fixed to English; answers its exit status.

@@ -9,19 +9,18 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "Panel/Application.h"
 
+#include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "FakeMessageBox.h"
 #include "NotificationDoubles.h"
 #include "ScopedService.h"
+#include "ShortMidiTimings.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 #include "TestFonts.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,30 +35,11 @@ public:
     static constexpr uint32_t kTryWaitMs = 40;
 
 protected:
-    static MidiTimings ShortTimings()
-    {
-        MidiTimings timings;
-        timings.tryWaitMs = kTryWaitMs;
-        timings.pieceGapMs = 1;
-        timings.pollPeriodMs = 5;
-        timings.doneWaitMs = 2000;
-        return timings;
-    }
-
     void SetUp() override
     {
         UseTestFonts();
         RegisterEmbeddedResources();
-        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-            const std::string folder = m_home / variable;
-            std::filesystem::create_directory(folder);
-            ::chmod(folder.c_str(), 0700);
-            m_environment.Set(variable, folder);
-        }
-        m_environment.Set("SDL_VIDEODRIVER", "dummy");
-        m_environment.Clear("DISPLAY");
-        m_environment.Clear("WAYLAND_DISPLAY");
-        m_environment.Clear("KX_RESOURCE_DIR");
+        IsolateEditorEnvironment(m_environment, m_home);
         kivo = std::make_unique<SimulatedKivo61>(*midi);
     }
 
@@ -170,7 +150,7 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> midi = std::make_shared<VirtualMidiSystem>();
-    ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortMidiTimings(kTryWaitMs)};
     ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     std::unique_ptr<SimulatedKivo61> kivo;
     FakeMessageBox boxes;

@@ -5,7 +5,6 @@
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
-#include <cmath>
 #include <string>
 
 using namespace ButtonRecord;
@@ -30,15 +29,6 @@ KX::RCPtr<KX::LNumericUpDown> Box(const KX::RCPtr<KX::LControl>& c)
 KX::RCPtr<KX::LComboBox> Combo(const KX::RCPtr<KX::LControl>& c)
 {
     return KX::RCPtr<KX::LComboBox>(c);
-}
-
-// The up-down's number, truncated toward zero, as a record byte.
-char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box)
-{
-    if (!box)
-        return 0;
-    const double v = box->NormalizedToValue(box->GetValue());
-    return std::isfinite(v) ? static_cast<char>(static_cast<int>(v)) : 0;
 }
 
 void Show(const KX::RCPtr<KX::LNumericUpDown>& box, int value)

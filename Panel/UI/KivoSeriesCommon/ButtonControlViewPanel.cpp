@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/ButtonControlViewPanel.h"
 
+#include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
 
 using namespace ButtonRecord;
@@ -80,9 +81,5 @@ void LButtonControlViewPanel::ShowControlRecord(ButtonControlRecord& record)
     bool hasNumber = false;
     unsigned number = 0;
     const char16_t* key = ButtonViewLabelKey(record, hasNumber, number);
-    KX::String text;
-    label->GetString(text, key);
-    if (hasNumber)
-        text = KX::String::Format(text.GetString(), number);
-    label->SetText(text);
+    ControlUtilities::ShowKeyText(label, key, hasNumber, number);
 }

@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
+#include <cmath>
 #include <initializer_list>
 
 namespace ControlUtilities {
@@ -85,6 +86,28 @@ ControlPtr GetPressedNumericUpDown(ControlPtr c)
 ControlPtr GetReleasedNumericUpDown(ControlPtr c)
 {
     return Walk(c, {u"released", u"numericUpDown"});
+}
+
+int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box)
+{
+    if (!box)
+        return 0;
+    const double v = box->NormalizedToValue(box->GetValue());
+    return std::isfinite(v) ? static_cast<int>(v) : 0;
+}
+
+char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box)
+{
+    return static_cast<char>(NumberOf(box));
+}
+
+void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, unsigned number)
+{
+    KX::String text;
+    label->GetString(text, key);
+    if (hasNumber)
+        text = KX::String::Format(text.GetString(), number);
+    label->SetText(text);
 }
 
 } // namespace ControlUtilities

@@ -31,6 +31,14 @@ ControlPtr GetOffNumericUpDown(ControlPtr onOffSelectors);
 ControlPtr GetPressedNumericUpDown(ControlPtr pressedReleasedSelectors);
 ControlPtr GetReleasedNumericUpDown(ControlPtr pressedReleasedSelectors);
 
+// The up-down's number in its range, truncated toward zero; 0 for a null or non-finite one.
+int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box);
+// NumberOf as a record byte.
+char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box);
+
+// Shows the string-table text of `key` in `label`, `number` filled in when `hasNumber`.
+void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, unsigned number);
+
 // Registers `member` of the handler's owner for `name` with every element in order; a failure
 // throws "Failed Result : ", the elements before it staying registered.
 template <class T, class C>

@@ -271,41 +271,33 @@ bool LGlobalSettingsDlg::CheckDevice()
     return true;
 }
 
-KXRESULT LGlobalSettingsDlg::RequestSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+void LGlobalSettingsDlg::TransferEach(const std::function<KXRESULT(const String& name)>& transfer)
 {
     if (!CheckDevice())
-        return 1;
+        return;
     StringArrayT<char16_t, char> names;
     LMidiManager::GetGlobalParameterNames(names);
     for (unsigned i = 0; i < names.GetCount(); ++i) {
-        const String& name = names.GetAt(i);
-        if (!FindField(name))
-            continue;
-        if (RequestOne(name) < 0) {
+        if (transfer(names.GetAt(i)) < 0) {
             ShowFailure(u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION",
                         u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT");
             break;
         }
     }
+}
+
+KXRESULT LGlobalSettingsDlg::RequestSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    // A parameter without a control is not asked for.
+    TransferEach([this](const String& name) { return FindField(name) ? RequestOne(name) : S_OK; });
     return 1;
 }
 
 KXRESULT LGlobalSettingsDlg::SendSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (!CheckDevice())
-        return 1;
-    StringArrayT<char16_t, char> names;
-    LMidiManager::GetGlobalParameterNames(names);
-    for (unsigned i = 0; i < names.GetCount(); ++i) {
-        const String& name = names.GetAt(i);
+    TransferEach([this](const String& name) {
         int32_t value = 0;
-        if (!GetWireValue(name, value))
-            continue;
-        if (m_midiManager->SendGlobalParameter(name, value, true) < 0) {
-            ShowFailure(u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION",
-                        u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT");
-            break;
-        }
-    }
+        return GetWireValue(name, value) ? m_midiManager->SendGlobalParameter(name, value, true) : S_OK;
+    });
     return 1;
 }

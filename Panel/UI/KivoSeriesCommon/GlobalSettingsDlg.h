@@ -7,6 +7,7 @@
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -57,6 +58,9 @@ private:
     void ShowFailure(const char16_t* caption, const char16_t* text);
     // The keyboard is connected and its firmware accepted; otherwise the box that says which not.
     bool CheckDevice();
+    // After CheckDevice, `transfer` for every global parameter in order; the first failure stops
+    // the run with the MIDI-error box.
+    void TransferEach(const std::function<KXRESULT(const KX::String& name)>& transfer);
 
     KX::RCPtr<KX::LNotificationHandler<LGlobalSettingsDlg>> m_handler;
     std::vector<Field> m_fields;

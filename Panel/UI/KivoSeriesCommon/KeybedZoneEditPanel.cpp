@@ -3,8 +3,6 @@
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
-#include <cmath>
-
 using namespace KeybedZoneValue;
 using namespace ControlUtilities;
 
@@ -22,15 +20,6 @@ const P& Need(const P& p, const std::string& phrase, int line)
 KX::RCPtr<KX::LNumericUpDown> Box(const KX::RCPtr<KX::LControl>& c)
 {
     return KX::RCPtr<KX::LNumericUpDown>(c);
-}
-
-// The control's number in its range, truncated toward zero.
-int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box)
-{
-    if (!box)
-        return 0;
-    const double v = box->NormalizedToValue(box->GetValue());
-    return std::isfinite(v) ? static_cast<int>(v) : 0;
 }
 
 bool Is(const KX::RCPtr<KX::LNotificationDistributor>& sender, const KX::RCPtr<KX::LNumericUpDown>& box)

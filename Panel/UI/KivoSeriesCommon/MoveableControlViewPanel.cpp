@@ -1,6 +1,7 @@
 #include "Panel/UI/KivoSeriesCommon/MoveableControlViewPanel.h"
 
 #include "KXFramework/Controls/Label.h"
+#include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
 
 using namespace MoveableRecord;
@@ -49,9 +50,5 @@ void LMoveableControlViewPanel::ShowControlRecord(const MoveableControlRecord& r
     bool hasNumber = false;
     unsigned number = 0;
     const char16_t* key = MoveableViewLabelKey(record, hasNumber, number);
-    KX::String text;
-    info->GetString(text, key);
-    if (hasNumber)
-        text = KX::String::Format(text.GetString(), number);
-    info->SetText(text);
+    ControlUtilities::ShowKeyText(info, key, hasNumber, number);
 }

@@ -11,6 +11,7 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
 #include "ScopedService.h"
+#include "ShortMidiTimings.h"
 #include "SimulatedKivo61.h"
 #include "TempFolder.h"
 
@@ -61,16 +62,6 @@ private:
 
 class MidiManagerTest : public ::testing::Test {
 protected:
-    static MidiTimings ShortTimings()
-    {
-        MidiTimings timings;
-        timings.tryWaitMs = kTryWaitMs;
-        timings.pieceGapMs = 1;
-        timings.pollPeriodMs = 5;
-        timings.doneWaitMs = 2000;
-        return timings;
-    }
-
     void SetUp() override
     {
         kivo = std::make_unique<SimulatedKivo61>(*midi);
@@ -174,7 +165,7 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> midi = std::make_shared<VirtualMidiSystem>();
-    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortMidiTimings(kTryWaitMs)};
     KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     std::unique_ptr<SimulatedKivo61> kivo;
     RCPtr<LRootModuleEngine> engine;
