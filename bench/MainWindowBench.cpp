@@ -1,5 +1,6 @@
 // The editor's main window from its own skin on SDL's dummy driver (or the one named), each a ratio
-// in one run: a click on a tile until the frame with its edit panel is presented, against a full
+// in one run: a click on a tile until the frame with its edit panel is presented, and a click on
+// "bank2" or "bank1" in turn until the frame of the switched bank is presented, each against a full
 // repaint of the main window; and that full repaint against raw Cairo drawing a comparable picture
 // (the device picture, the tiles' rectangles and their labels) into an image of the same size.
 #include "KXFramework/Application/FrameworkClassNames.h"
@@ -19,6 +20,7 @@
 #include <cairo.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -73,6 +75,15 @@ public:
             SDL_PushEvent(&event);
         }
         OSWindow::RunOnce(0);
+    }
+
+    // Aborts unless the control under (x, y) of the main window is the one named.
+    void RequireAt(int x, int y, const char16_t* name) const
+    {
+        PointT<int32_t> local{};
+        const RCPtr<LControl> found = window->GetRootWindow()->HitTest(PointT<int32_t>{x, y}, local, false);
+        if (!found || found->GetName() != String(name))
+            std::abort();
     }
 
     OSWindow* window = nullptr;
@@ -168,11 +179,22 @@ void BM_MainWindowRatios(benchmark::State& state)
             button = !button;
             bench.Click(button ? 337 : 342, button ? 310 : 117);
         });
+        // The bank buttons' centres: "groupBankPanel" at (300, 12) in the device view, below the menu bar.
+        constexpr int kBank1X = 340, kBank2X = 433, kBankY = 52;
+        bench.RequireAt(kBank1X, kBankY, u"bank1");
+        bench.RequireAt(kBank2X, kBankY, u"bank2");
+        bool bank2 = false;
+        const double bankSwitch = Mean([&] {
+            bank2 = !bank2;
+            bench.Click(bank2 ? kBank2X : kBank1X, kBankY);
+        });
         const double raw = Mean([&] { cairo.Draw(); });
         state.counters["repaint_ms"] = repaint * 1e3;
         state.counters["click_to_frame_ms"] = click * 1e3;
+        state.counters["bank_switch_to_frame_ms"] = bankSwitch * 1e3;
         state.counters["raw_cairo_ms"] = raw * 1e3;
         state.counters["click_over_repaint"] = click / repaint;
+        state.counters["bank_switch_over_repaint"] = bankSwitch / repaint;
         state.counters["repaint_over_raw_cairo"] = repaint / raw;
     }
 }
