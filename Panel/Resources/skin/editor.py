@@ -196,7 +196,7 @@ def _about(doc, style, b):
 
 
 def dialogs(doc, style, b):
-    return [
+    found = [
         _transfer(style, b, PE + "Dialog.RetrievePresetFromHardware", "dialogRetrievePresetFromHardware",
                   "GET PRESET FROM DEVICE", "getButton", "GET"),
         _transfer(style, b, PE + "Dialog.SendPresetToHardware", "dialogSendPreset", "SEND PRESET TO DEVICE",
@@ -204,3 +204,7 @@ def dialogs(doc, style, b):
         _global_settings(doc, style, b),
         _about(doc, style, b),
     ]
+    # A dialog's position is taken in its owner's client area: centred over the main window.
+    for d in found:
+        d.x, d.y = (WIDTH - d.w) // 2, (HEIGHT - d.h) // 2
+    return found
