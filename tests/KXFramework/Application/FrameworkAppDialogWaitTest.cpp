@@ -7,6 +7,7 @@
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
+#include "AppWindow.h"
 #include "DocumentResources.h"
 #include "EnvironmentGuard.h"
 #include "FakeClipboard.h"
@@ -92,29 +93,14 @@ protected:
         ASSERT_EQ(app->RunApplicationStartup(), S_OK);
         static_cast<void>(app->GetControlClassRegistry()->RegisterControlCreateFunction(
             u"Test.WindowProbe", &CreateControlOf<WindowProbe>)); // a name registered twice keeps its function
-        Platform::WindowParams params;
-        params.width = 300;
-        params.height = 200;
-        params.visible = true;
-        window = OSWindow::Create(params, LRenderer::kGdi);
+        window = OpenMainControlWindow();
         ASSERT_NE(window, nullptr);
-        ASSERT_EQ(window->GetRootWindow()->SetContentByName(u"mainControl"), S_OK);
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        PushWindowEvent(Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
         Turn();
     }
     void TearDown() override
     {
-        if (!started)
-            return;
-        if (window && OSWindow::FromId(Id()) == window)
-            static_cast<void>(window->EndModal(0)); // closes the window
-        OSWindow::RunOnce(0);
-        if (app) {
-            app->BreakCycles();
-            app = nullptr;
-        }
-        Platform::VideoSystem::Stop();
+        if (started)
+            CloseAppAndVideo(window, app);
     }
 
     uint32_t Id() const { return window->GetWindowHandle()->Id(); }
