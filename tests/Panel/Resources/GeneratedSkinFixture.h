@@ -111,8 +111,8 @@ protected:
         return text.GetString();
     }
 
-    // Paints the whole window and writes the part `area` of it to a PNG file.
-    void WritePicture(const std::string& path, const RectT<int32_t>& area)
+    // Paints the whole window; its picture stays in the returned context's surface.
+    RCPtr<LRenderContextInfo> PaintWindow()
     {
         RCPtr<LRenderContextInfo> context;
         gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
@@ -123,8 +123,19 @@ protected:
         gdi->RenderStart(context);
         root->Paint(dirty);
         gdi->RenderFinish(context);
-        Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
-        surface.Flush();
+        SurfaceOf(context).Flush();
+        return context;
+    }
+    static Platform::Surface& SurfaceOf(const RCPtr<LRenderContextInfo>& context)
+    {
+        return *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
+    }
+
+    // Paints the whole window and writes the part `area` of it to a PNG file.
+    void WritePicture(const std::string& path, const RectT<int32_t>& area)
+    {
+        const RCPtr<LRenderContextInfo> context = PaintWindow();
+        Platform::Surface& surface = SurfaceOf(context);
         cairo_surface_t* part =
             cairo_surface_create_for_rectangle(surface.Native(), area.x, area.y, area.width, area.height);
         EXPECT_EQ(cairo_surface_write_to_png(part, path.c_str()), CAIRO_STATUS_SUCCESS) << path;

@@ -175,8 +175,6 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     RCPtr<LControl> main = Create(u"mainControl");
     ASSERT_TRUE(main);
     ASSERT_EQ(root->SetContent(main), S_OK);
-    RCPtr<LRenderContextInfo> context;
-    gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
     // With the File menu open as it shows while no keyboard is connected, the pointer on "Load Preset".
     RCPtr<LMainMenu> bar(main->FindChild(u"mainMenu"));
     ASSERT_TRUE(bar);
@@ -191,14 +189,8 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     root->DispatchMouseMove({100, 103}, 0, 0);
     root->ProcessEvents(true);
     EXPECT_FALSE(bar->GetMenuAt(0)->GetPopup()->IsItemSelectable(0)) << "Send Preset needs the keyboard";
-    root->InvalidateRect({0, 0, kWidth, kHeight});
-    LRectList dirty;
-    root->TakeInvalidRegion(dirty);
-    gdi->RenderStart(context);
-    root->Paint(dirty);
-    gdi->RenderFinish(context);
-    Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
-    surface.Flush();
+    const RCPtr<LRenderContextInfo> context = PaintWindow();
+    Platform::Surface& surface = SurfaceOf(context);
     EXPECT_EQ(cairo_surface_write_to_png(surface.Native(), "main-control.png"), CAIRO_STATUS_SUCCESS);
     // A key of the keybed (white) and the body (near black), from the device picture.
     auto pixel = [&surface](int x, int y) {
@@ -255,18 +247,7 @@ TEST_F(BlockSamplesTest, EveryBuildingBlockMakesAControlTheCodeCanWalk)
 
     // The picture, with the channel list open, for people to look at.
     ASSERT_EQ(combo->ShowDropDown(true), S_OK);
-    RCPtr<LRenderContextInfo> context;
-    gdi->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, true, context);
-    root->ProcessEvents(true);
-    root->InvalidateRect({0, 0, kWidth, kHeight});
-    LRectList dirty;
-    root->TakeInvalidRegion(dirty);
-    gdi->RenderStart(context);
-    root->Paint(dirty);
-    gdi->RenderFinish(context);
-    Platform::Surface& surface = *dynamic_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
-    surface.Flush();
-    EXPECT_EQ(cairo_surface_write_to_png(surface.Native(), "block-samples.png"), CAIRO_STATUS_SUCCESS);
+    WritePicture("block-samples.png", {0, 0, kWidth, kHeight});
 }
 
 } // namespace
