@@ -977,6 +977,13 @@ KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RC
     return S_OK;
 }
 
+KXRESULT LControl::BindLocalHotKey(const KeyCode& key, const char16_t* notification)
+{
+    const KXRESULT result = m_localHotKeys.Bind(key, notification);
+    SubscribeSiblingKeys();
+    return result;
+}
+
 void LControl::SubscribeSiblingKeys()
 {
     if (m_localHotKeys.IsEmpty() || !m_handlers)

@@ -76,7 +76,7 @@ public:
     {
         if (hotKey.IsValid())
             static_cast<void>(
-                m_localHotKeys.Bind(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
+                BindLocalHotKey(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
         return LControl::Initialize();
     }
 
