@@ -98,7 +98,7 @@ protected:
 
 TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 {
-    window.cursorPosition = {5, 6};
+    root->SetPointerState({.position = {5, 6}});
     root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "down 1 5,6"}));
@@ -128,7 +128,7 @@ TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 
 TEST_F(RootWindowTest, AMoveFirstDispatchesWhenTheButtonPointDiffers)
 {
-    window.cursorPosition = {0, 0};
+    root->SetPointerState({.position = {0, 0}});
     root->DispatchMouseButton(LRootWindow::kPress, kRightButton, KeyCode::kShiftFlag, {9, 9}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "move 9,9", "down 4 9,9"}));
 }
@@ -172,7 +172,7 @@ TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {55, 45}, 0);
     root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     content->log.clear();
-    window.cursorPosition = {55, 45};
+    root->SetPointerState({.position = {55, 45}});
     root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {55, 45}, 0);
     EXPECT_FALSE(root->GetCaptureControl());
     EXPECT_FALSE(root->GetFocusControl());
