@@ -196,7 +196,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
-    InputDriver input{window, root, services.modifiers};
+    InputDriver input{root, services.modifiers};
     std::vector<std::string> log;
 };
 
