@@ -1,0 +1,213 @@
+// Bad input during a session in the running editor: the keyboard unplugged and plugged in again,
+// files that are no presets chosen in the open dialog, and the editor asked to close while a
+// transfer runs. Each time the editor says what happened, keeps the user's edit and goes on working.
+#include "Panel/UI/DeviceView.h"
+#include "Panel/UI/DriverCommon/MainControl.h"
+#include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
+
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Platform/Window/AppHost.h"
+
+#include "EditorRun.h"
+#include "Eventually.h"
+#include "FakeZenity.h"
+#include "SdlEvents.h"
+
+#include <atomic>
+#include <deque>
+#include <filesystem>
+#include <random>
+
+namespace KX::Test {
+namespace {
+
+namespace fs = std::filesystem;
+using Request = SimulatedKivo61::Request;
+using std::chrono::seconds;
+
+const std::u16string kGetMidiText = u"The Preset has failed to get from the device. Verify the device is connected to "
+                                    u"your computer via the USB cable.";
+const std::u16string kSendMidiText =
+    u"Error connecting to device. Verify your Kivo Keyboard is plugged into the USB port and try again.";
+const char16_t* const kDeviceCommands[] = {u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE",
+                                           u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE",
+                                           u"NID_MENU_FILE_GLOBALSETTINGS_REQ"};
+
+class EditorSessionBadInputTest : public EditorRun {
+protected:
+    void SetUp() override
+    {
+        EditorRun::SetUp();
+        m_stepper = RCPtr<Recorder>(new Recorder("steps"));
+        m_stepper->react = [this](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
+            if (m_steps.empty())
+                return;
+            const std::function<void()> step = std::move(m_steps.front());
+            m_steps.pop_front();
+            step();
+        };
+        m_stepper->RegisterForNotification(RCPtr<LNotificationDistributor>(StepCentre()), u"NID_TEST_STEP", 0);
+    }
+    void TearDown() override
+    {
+        m_stepper->UnregisterForAllNotifications();
+        m_steps.clear();
+        EditorRun::TearDown();
+    }
+
+    // Runs `step` at a later idle pass of whichever loop runs then, a modal dialog's included.
+    void Later(std::function<void()> step)
+    {
+        m_steps.push_back(std::move(step));
+        static_cast<void>(StepCentre()->PostNotification(MakeNotification(u"NID_TEST_STEP")));
+    }
+
+    // A menu command as the main window's menu sends it.
+    static void Menu(OSWindow& main, const char16_t* command)
+    {
+        static_cast<void>(main.GetRootWindow()->SendNotification(MakeNotification(command))); // seen by its effects
+    }
+
+    // The user's edit: the first value of the preset changed as its panel reports it.
+    static void Edit(OSWindow& main, uint8_t byte)
+    {
+        RCPtr<LMainControl> control(dynamic_cast<LMainControl*>(main.GetRootWindow()->GetContent().Get()));
+        ASSERT_TRUE(control);
+        const RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
+        Variant value;
+        ASSERT_EQ(engine->GetParamValue(engine->GetFirstParamID(), value), S_OK);
+        unsigned size = 0;
+        const unsigned char* data = value.GetData(&size);
+        Bytes bytes(data, data + size);
+        bytes.at(0) = byte;
+        value.SetBlob(bytes.data(), size);
+        ASSERT_EQ(control->ReportParamValueChange(ParamDescriptor(engine->GetFirstParamID()), value), S_OK);
+        Deliver();
+    }
+
+    // Whether the menu offers the device commands, as the main menu asks the view.
+    static std::vector<bool> DeviceCommandsEnabled(OSWindow& main)
+    {
+        RCPtr<LControl> view = main.GetRootWindow()->GetContent()->FindChild(u"viewDevice");
+        std::vector<bool> enabled;
+        for (const char16_t* command : kDeviceCommands) {
+            MenuItemState state;
+            static_cast<void>(dynamic_cast<LDeviceView&>(*view).HandleEditRequest(nullptr, 0, command, state));
+            enabled.push_back(state.enabled != 0);
+        }
+        return enabled;
+    }
+
+    // The presence polling's reports delivered until the menu offers the device commands or not.
+    static bool MenuFollows(OSWindow& main, bool connected)
+    {
+        return Eventually(
+            [&] {
+                Deliver();
+                return DeviceCommandsEnabled(main) == std::vector<bool>(3, connected);
+            },
+            seconds(30));
+    }
+
+    // Picks the slot in a transfer dialog's list and presses its action button.
+    static void PressFor(LDialog& dialog, int32_t slot)
+    {
+        RCPtr<LComboBox> list(dynamic_cast<LComboBox*>(dialog.FindChild(u"presetSlot")->FindChild(u"comboBox").Get()));
+        ASSERT_TRUE(list);
+        static_cast<void>(list->SetSelectedIndex(slot)); // checked by the transfer's outcome
+        RCPtr<LControl> button = dialog.FindChild(u"getButton");
+        Click(button ? button : dialog.FindChild(u"send"));
+    }
+
+    // A fetch and a send that work: the slot's preset in the model, then the model in the other slot.
+    void FetchAndSend(LApplication& application, int from, int to)
+    {
+        RCPtr<LDialog> get =
+            CreateDialog<LGetPresetFromMidiDeviceDlg>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
+        RCPtr<LDialog> send =
+            CreateDialog<LSendPresetToMidiDeviceDlg>(application, LSendPresetToMidiDeviceDlg::kSkinName);
+        ASSERT_TRUE(get && send);
+        PressFor(*get, from);
+        EXPECT_EQ(TakeBoxes(),
+                  (std::vector<Box>{{u"Retrieve Sucessful", u"The preset has been sucessfully retreived.", 0}}));
+        EXPECT_EQ(Model(), kivo->Slot(from));
+        PressFor(*send, to);
+        EXPECT_EQ(TakeBoxes(),
+                  (std::vector<Box>{{u"Send Sucess", u"The preset has been sucessfully sent to the device", 0}}));
+        ASSERT_TRUE(midi->WaitIdle());
+        EXPECT_EQ(kivo->Slot(to), Model());
+    }
+
+    // The dialog in the window opened last.
+    static RCPtr<LDialog> TopDialog(LApplication& application)
+    {
+        return RCPtr<LDialog>(dynamic_cast<LDialog*>(application.GetRootWindows().back()->GetContent().Get()));
+    }
+
+private:
+    static RCPtr<LNotificationCenter> StepCentre()
+    {
+        RCPtr<LNotificationCenter> centre = LNotificationCenterManager::GetInstance()->FindCenter(u"editor-steps");
+        return centre ? centre : LNotificationCenter::Create(u"editor-steps");
+    }
+
+    std::deque<std::function<void()>> m_steps;
+    RCPtr<Recorder> m_stepper;
+};
+
+// Unplugged while idle, during a fetch and during a send: the menu greys the device commands, a
+// transfer tried meanwhile ends in its error box, the edited preset stays, and once the keyboard is
+// back a fetch and a send work without a restart.
+TEST_F(EditorSessionBadInputTest, TheKeyboardUnpluggedAndPluggedInAgain)
+{
+    const struct {
+        const char* when;
+        bool send;
+        std::function<void()> arrange; // unplugs now, or once the transfer reaches the keyboard
+        std::u16string caption, text;
+    } cases[] = {
+        {"idle, then a fetch", false, [this] { midi->Unplug(kivo->Device()); }, u"Retrieve Preset Error", kGetMidiText},
+        {"idle, then a send", true, [this] { midi->Unplug(kivo->Device()); }, u"Send Preset Error", kSendMidiText},
+        {"during a fetch", false,
+         [this] { kivo->OnRequest(Request::PresetDump, [this] { midi->Unplug(kivo->Device()); }); },
+         u"Retrieve Preset Error", kGetMidiText},
+        {"during a send", true,
+         [this] { kivo->OnRequest(Request::Identity, [this] { midi->Unplug(kivo->Device()); }); }, u"Send Preset Error",
+         kSendMidiText},
+    };
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      ASSERT_TRUE(MenuFollows(main, true));
+                      uint8_t mark = 0x50;
+                      for (const auto& c : cases) {
+                          SCOPED_TRACE(c.when);
+                          Edit(main, ++mark);
+                          const Bytes edited = Model();
+                          const std::vector<Bytes> slots = {kivo->Slot(2), kivo->Slot(7)};
+                          c.arrange();
+                          RCPtr<LDialog> dialog = c.send ? RCPtr<LDialog>(CreateDialog<LSendPresetToMidiDeviceDlg>(
+                                                               application, LSendPresetToMidiDeviceDlg::kSkinName))
+                                                         : RCPtr<LDialog>(CreateDialog<LGetPresetFromMidiDeviceDlg>(
+                                                               application, LGetPresetFromMidiDeviceDlg::kSkinName));
+                          ASSERT_TRUE(dialog);
+                          PressFor(*dialog, c.send ? 7 : 2);
+                          EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{c.caption, c.text, 0}}));
+                          EXPECT_TRUE(MenuFollows(main, false));
+                          ASSERT_TRUE(midi->WaitIdle());
+                          EXPECT_EQ(Model(), edited);
+                          EXPECT_EQ((std::vector<Bytes>{kivo->Slot(2), kivo->Slot(7)}), slots);
+
+                          kivo->OnRequest(Request::PresetDump, {});
+                          kivo->OnRequest(Request::Identity, {});
+                          midi->Replug(kivo->Device());
+                          ASSERT_TRUE(MenuFollows(main, true));
+                          FetchAndSend(application, 4, 9);
+                      }
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
+} // namespace
+} // namespace KX::Test
