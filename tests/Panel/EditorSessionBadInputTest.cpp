@@ -13,6 +13,7 @@
 #include "Eventually.h"
 #include "FakeZenity.h"
 #include "SdlEvents.h"
+#include "TempFolder.h"
 
 #include <atomic>
 #include <deque>
@@ -204,6 +205,63 @@ TEST_F(EditorSessionBadInputTest, TheKeyboardUnpluggedAndPluggedInAgain)
                           ASSERT_TRUE(MenuFollows(main, true));
                           FetchAndSend(application, 4, 9);
                       }
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
+// Files that are no presets, chosen in the open dialog of File → Load Preset: one box each under
+// "Preset File Load", the edited preset untouched; a preset saved from the session still loads.
+TEST_F(EditorSessionBadInputTest, AFileThatIsNoPresetIsRefusedWithABoxAndTheEditStays)
+{
+    // A file's first word is its format version: text reads as a format to come.
+    const std::u16string incompatible = u"Preset file is not compatible with this vesion of the preset editor";
+    const std::u16string newer = u"Preset file is not compatible with this version of the editor";
+    FakeZenity zenity;
+    TempFolder folder;
+    const std::string saved = folder.Path() + "/saved.Kivo61PresetEditor";
+    const std::string random = folder.Path() + "/random.Kivo61PresetEditor";
+    {
+        std::mt19937 generator(61);
+        std::string bytes(4u << 20, '\0');
+        for (char& byte : bytes)
+            byte = char(generator());
+        TempFolder::WriteFile(random, bytes);
+    }
+    TempFolder::WriteFile(folder.Path() + "/notes.txt", "Kivo 61 patch notes\nfader 1: volume\n");
+    TempFolder::WriteFile(folder.Path() + "/empty.Kivo61PresetEditor", "");
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication&, OSWindow& main) {
+                      Edit(main, 0x41);
+                      const Bytes kept = Model();
+                      zenity.Answer(saved + "\n", 0);
+                      Menu(main, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+                      ASSERT_TRUE(TakeBoxes().empty());
+                      const std::string whole = TempFolder::ReadFile(saved);
+                      ASSERT_GT(whole.size(), 100u);
+                      TempFolder::WriteFile(folder.Path() + "/cut.Kivo61PresetEditor",
+                                            whole.substr(0, whole.size() / 2));
+
+                      Edit(main, 0x42);
+                      const Bytes edited = Model();
+                      const std::pair<const char*, std::u16string> cases[] = {
+                          {"notes.txt", newer},
+                          {"empty.Kivo61PresetEditor", incompatible},
+                          {"cut.Kivo61PresetEditor", incompatible},
+                          {"random.Kivo61PresetEditor", incompatible},
+                      };
+                      for (const auto& [name, text] : cases) {
+                          SCOPED_TRACE(name);
+                          zenity.Answer(folder.Path() + "/" + name + "\n", 0);
+                          Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+                          EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{u"Preset File Load", text, 0x10}}));
+                          EXPECT_EQ(Model(), edited);
+                      }
+
+                      zenity.Answer(saved + "\n", 0);
+                      Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+                      EXPECT_TRUE(TakeBoxes().empty());
+                      EXPECT_EQ(Model(), kept);
                   },
                   BodyAt::Idle),
               0);
