@@ -52,8 +52,9 @@ protected:
     }
     void TearDown() override
     {
-        m_stepper->UnregisterForAllNotifications();
         m_steps.clear();
+        StepCentre()->ProcessNotifications(false); // steps left behind by a loop that ended
+        m_stepper->UnregisterForAllNotifications();
         EditorRun::TearDown();
     }
 
@@ -143,8 +144,12 @@ protected:
     // The dialog in the window opened last.
     static RCPtr<LDialog> TopDialog(LApplication& application)
     {
-        return RCPtr<LDialog>(dynamic_cast<LDialog*>(application.GetRootWindows().back()->GetContent().Get()));
+        const std::vector<RCPtr<LRootWindow>> roots = application.GetRootWindows();
+        return RCPtr<LDialog>(roots.empty() ? nullptr : dynamic_cast<LDialog*>(roots.back()->GetContent().Get()));
     }
+
+    // A step that looks again at the next idle pass.
+    std::function<void()> watch;
 
 private:
     static RCPtr<LNotificationCenter> StepCentre()
@@ -266,6 +271,109 @@ TEST_F(EditorSessionBadInputTest, AFileThatIsNoPresetIsRefusedWithABoxAndTheEdit
                   BodyAt::Idle),
               0);
 }
+
+// How the editor is asked to close while a transfer runs in its dialog (the keyboard slow, the request
+// made once the transfer reached it).
+struct Closing {
+    const char* what;
+    bool send;
+    // What the desktop or the user does meanwhile, on the keyboard's thread.
+    void (*ask)(OSWindow& main, uint32_t dialog);
+    bool exits; // the editor ends, else it goes on with the dialog open or closed
+    bool dialogCloses;
+};
+
+class EditorClosingDuringTransferTest : public EditorSessionBadInputTest,
+                                        public ::testing::WithParamInterface<Closing> {};
+
+// The transfer always finishes whole, with its box, since it runs on the UI thread; what was asked
+// meanwhile is done afterwards. An exit ends the dialog first and then the editor, with status 0,
+// never the main window under a running dialog. The edit is kept in the model until then (closing
+// asks nothing: the editor has no unsaved-changes prompt).
+TEST_P(EditorClosingDuringTransferTest, TheTransferEndsWholeAndTheRequestIsDoneAfterwards)
+{
+    const Closing& c = GetParam();
+    const int slot = 6;
+    const Request request = c.send ? Request::Identity : Request::PresetDump;
+    kivo->SetBehaviour(request, {.delay = std::chrono::milliseconds(3 * kTryWaitMs)});
+    std::atomic<OSWindow*> mainWindow{nullptr};
+    std::atomic<uint32_t> dialogId{0};
+    std::atomic<bool> asked{false};
+    kivo->OnRequest(request, [&] {
+        if (!asked.exchange(true))
+            c.ask(*mainWindow, dialogId);
+    });
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      mainWindow = &main;
+                      Edit(main, 0x43);
+                      const Bytes edited = Model();
+                      const auto start = std::chrono::steady_clock::now();
+                      bool dialogOpen = false;
+                      Later([&] {
+                          RCPtr<LDialog> dialog = TopDialog(application);
+                          ASSERT_TRUE(dialog);
+                          dialogId = application.GetRootWindows().back()->GetOSServices()->GetWindowHandle()->Id();
+                          PressFor(*dialog, slot);
+                          EXPECT_TRUE(asked);
+                          EXPECT_EQ(TakeBoxes().size(), 1u);
+                          ASSERT_TRUE(midi->WaitIdle());
+                          EXPECT_EQ(c.send ? kivo->Slot(slot) : Model(), c.send ? edited : kivo->Slot(slot));
+                          // The request is done by the dialog's loop; the user closes a dialog left open.
+                          Later(watch = [&] {
+                              const RCPtr<LDialog> open = TopDialog(application);
+                              if (!open)
+                                  return;
+                              if (application.GetMainWindow() != &main ||
+                                  std::chrono::steady_clock::now() - start > seconds(30)) {
+                                  ADD_FAILURE() << (application.GetMainWindow() == &main
+                                                        ? "the dialog is still open"
+                                                        : "the main window closed under the dialog");
+                                  return Click(open->FindChild(u"buttonClose"));
+                              }
+                              if (!c.exits && !c.dialogCloses) {
+                                  dialogOpen = true;
+                                  return Click(open->FindChild(u"buttonClose"));
+                              }
+                              Later(watch);
+                          });
+                      });
+                      Menu(main,
+                           c.send ? u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE" : u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE");
+                      EXPECT_EQ(dialogOpen, !c.exits && !c.dialogCloses);
+                      EXPECT_EQ(Platform::AppHost::GetCurrent()->IsQuitPosted(), c.exits);
+                      ASSERT_EQ(application.GetMainWindow(), &main);
+                      EXPECT_EQ(application.GetRootWindows().size(), 1u);
+                      if (!c.exits)
+                          FetchAndSend(application, 8, 10); // still working
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, EditorClosingDuringTransferTest,
+    ::testing::Values(
+        // The main window takes no input while a dialog runs.
+        Closing{"MainWindowCloseButtonDuringSend", true,
+                [](OSWindow& main, uint32_t) { PushWindowEvent(main.GetWindowHandle()->Id(), SDL_WINDOWEVENT_CLOSE); },
+                false, false},
+        // Alt+F4 as the desktop hands it on: a close request for the focused window, the dialog.
+        Closing{"DialogCloseRequestDuringFetch", false,
+                [](OSWindow&, uint32_t dialog) { PushWindowEvent(dialog, SDL_WINDOWEVENT_CLOSE); }, false, true},
+        Closing{"FileExitDuringFetch", false,
+                [](OSWindow& main, uint32_t) {
+                    static_cast<void>(main.GetRootWindow()->PostNotification(
+                        MakeNotification(u"NID_MENU_FILE_EXIT_REQ"))); // posting refuses only once shut down
+                },
+                true, true},
+        Closing{"ExitRequestDuringSend", true,
+                [](OSWindow&, uint32_t) {
+                    static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+                        MakeNotification(u"NID_APP_EXIT_REQ"))); // posting refuses only once shut down
+                },
+                true, true}),
+    [](const ::testing::TestParamInfo<Closing>& info) { return std::string(info.param.what); });
 
 } // namespace
 } // namespace KX::Test
