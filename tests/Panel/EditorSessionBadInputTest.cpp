@@ -17,13 +17,11 @@
 
 #include <atomic>
 #include <deque>
-#include <filesystem>
 #include <random>
 
 namespace KX::Test {
 namespace {
 
-namespace fs = std::filesystem;
 using Request = SimulatedKivo61::Request;
 using std::chrono::seconds;
 
@@ -169,16 +167,20 @@ TEST_F(EditorSessionBadInputTest, TheKeyboardUnpluggedAndPluggedInAgain)
 {
     const struct {
         const char* when;
+        bool idle;
         bool send;
-        std::function<void()> arrange; // unplugs now, or once the transfer reaches the keyboard
+        std::function<void()> arrange; // unplugs now (the editor notices before the press), or once
+                                       // the transfer reaches the keyboard
         std::u16string caption, text;
     } cases[] = {
-        {"idle, then a fetch", false, [this] { midi->Unplug(kivo->Device()); }, u"Retrieve Preset Error", kGetMidiText},
-        {"idle, then a send", true, [this] { midi->Unplug(kivo->Device()); }, u"Send Preset Error", kSendMidiText},
-        {"during a fetch", false,
+        {"idle, then a fetch", true, false, [this] { midi->Unplug(kivo->Device()); }, u"Retrieve Preset Error",
+         kGetMidiText},
+        {"idle, then a send", true, true, [this] { midi->Unplug(kivo->Device()); }, u"Send Preset Error",
+         kSendMidiText},
+        {"during a fetch", false, false,
          [this] { kivo->OnRequest(Request::PresetDump, [this] { midi->Unplug(kivo->Device()); }); },
          u"Retrieve Preset Error", kGetMidiText},
-        {"during a send", true,
+        {"during a send", false, true,
          [this] { kivo->OnRequest(Request::Identity, [this] { midi->Unplug(kivo->Device()); }); }, u"Send Preset Error",
          kSendMidiText},
     };
@@ -192,6 +194,9 @@ TEST_F(EditorSessionBadInputTest, TheKeyboardUnpluggedAndPluggedInAgain)
                           const Bytes edited = Model();
                           const std::vector<Bytes> slots = {kivo->Slot(2), kivo->Slot(7)};
                           c.arrange();
+                          if (c.idle) {
+                              ASSERT_TRUE(MenuFollows(main, false)); // the hot keys still open the dialogs
+                          }
                           RCPtr<LDialog> dialog = c.send ? RCPtr<LDialog>(CreateDialog<LSendPresetToMidiDeviceDlg>(
                                                                application, LSendPresetToMidiDeviceDlg::kSkinName))
                                                          : RCPtr<LDialog>(CreateDialog<LGetPresetFromMidiDeviceDlg>(
