@@ -76,6 +76,9 @@ public:
     [[nodiscard]] virtual KXRESULT SendMidi(const Array<unsigned char>& message);
     virtual void Initialize();
     virtual bool IsDeviceFirmwareVersionUseable();
+    // The firmware check before a transfer: S_OK, kFirmwareRefused, or kPortMissingOrSendFailed when
+    // the check's last request could not be sent (a keyboard unplugged has no firmware to refuse).
+    [[nodiscard]] KXRESULT CheckFirmware();
     virtual bool IsConnected();
     // 1 when both ports were open already; 0 when both are open now; E_FAIL otherwise.
     [[nodiscard]] virtual KXRESULT OpenPorts();
@@ -160,9 +163,6 @@ private:
     Outcome AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send);
     // What a request operation returns for an outcome.
     [[nodiscard]] static KXRESULT ResultOf(Outcome outcome);
-    // The firmware check before a transfer: S_OK, kFirmwareRefused, or kPortMissingOrSendFailed when
-    // the check's last request could not be sent (a keyboard unplugged has no firmware to refuse).
-    [[nodiscard]] KXRESULT CheckFirmware();
 
     // Binds or unbinds NID_MIDI_DATA_CAPTURED; a failure throws with the caller's place.
     void BindCapture(const char* place);
