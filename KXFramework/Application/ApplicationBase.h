@@ -221,6 +221,7 @@ public:
         return window ? window->RunModal() : E_FAIL;
     }
 
+    // Whether a dialog's modal loop runs, its opener waiting beneath it.
     bool IsModalDialogRunning()
     {
         for (const RCPtr<LRootWindow>& root : GetRootWindows()) {

@@ -58,8 +58,8 @@ public:
 
     // 0 and the model's values sent to slot n (0 RAM, 1-12), or the count of the last piece sent;
     // -1 no output port or a send failed, the firmware check's included; -2 firmware refused;
-    // E_INVALIDARG a slot outside 0-12;
-    // E_NOTIMPL a list value; E_FAIL another non-blob value or values that are not one 1338-byte dump.
+    // E_INVALIDARG a slot outside 0-12; E_NOTIMPL a list value; E_FAIL another non-blob value or values
+    // that are not one 1338-byte dump.
     [[nodiscard]] virtual KXRESULT SendPresetToDevice(int presetNumber);
     // 0 when the slot's dump arrived and was applied to the device model; -1 (as for the send), -2,
     // -3; E_INVALIDARG for a slot outside 0-12.
