@@ -6,6 +6,7 @@
 #include "KXFramework/Notification/KeyCode.h"
 #include "KXFramework/Notification/Notification.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
@@ -511,7 +512,9 @@ int32_t OSWindow::RunModal()
     pump.BeginModal(m_host->Id());
     // This object outlives the loop's own turns, even when it closes from inside one.
     LWindowManager::Current().EnterLoop();
-    while (m_modal && m_host) {
+    // The quit message ends every modal loop, so that the loop of the process ends behind it.
+    const Platform::AppHost* process = Platform::AppHost::GetCurrent();
+    while (m_modal && m_host && !(process && process->IsQuitPosted())) {
         if (!m_shown)
             Show(int(Platform::ShowCommand::Show));
         RunOnce(Platform::EventPump::kTickMs);
