@@ -6,11 +6,13 @@
 // error box; the main routine then answers 1.
 #include "KXFramework/Application/ApplicationBase.h"
 #include "KXFramework/Application/DebugLog.h"
+#include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/Platform/Clipboard/SdlClipboard.h"
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Process/Locale.h"
 #include "KXFramework/Platform/Process/SingleInstance.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <functional>
@@ -76,6 +78,9 @@ public:
             return false;
         }
         m_videoStarted = true;
+        // A notification posted from any thread, or late in an idle pass, is delivered in the next
+        // turn at once rather than after the loop's 33 ms wait.
+        SetNotificationPostedHook(&Platform::EventPump::Wake);
         ApplyDebugConsoleOption(m_commandLine);
         return true;
     }
@@ -234,8 +239,10 @@ private:
 
     void StopVideo()
     {
-        if (m_videoStarted)
+        if (m_videoStarted) {
+            SetNotificationPostedHook({}); // posts after this wake nobody
             Platform::VideoSystem::Stop();
+        }
         m_videoStarted = false;
     }
 

@@ -218,6 +218,8 @@ public:
     // The result is for the record only; callers may ignore it.
     virtual KXRESULT SetRange(double minimum, double maximum, int32_t scaleType);
     double GetValue() const { return m_value; }
+    double GetRangeMinimum() const { return m_rangeMinimum; }
+    double GetRangeMaximum() const { return m_rangeMaximum; }
     double NormalizedToValue(double t) const;
     double ValueToNormalized(double v) const;
     // Sets a value given in the range's units, clamped into the range (SetValue, so subscribers
@@ -237,6 +239,12 @@ public:
     bool HasCapture() const { return m_capture; }
     bool HasFocus() const { return m_hasFocus; }
     bool ContainsFocus() const { return m_containsFocus; }
+    bool IsHovered() const { return m_hover; }
+    bool IsHighlighted() const { return m_highlighted; }
+    // Button 0 (left), 1 (middle) or 2 (right) is held and has moved past the drag threshold.
+    bool IsButtonDragging(int button) const { return button >= 0 && button < 3 && m_dragging[button]; }
+    // Where the last press landed, in the parent's coordinates.
+    const PointT<double>& GetGrabPoint() const { return m_grabPoint; }
 
     // Hit testing. p and local are in the control's own coordinates; bestZ rises to the found
     // control's effective z.
@@ -380,6 +388,8 @@ public:
     // The first look that exists and has weight above 0; -1 when none.
     int GetActiveLookIndex() const;
     unsigned GetLookCount() const { return m_looks.GetCount(); }
+    // The look at an index below GetLookCount; it may be null.
+    const RCPtr<LLook>& GetLook(unsigned index) const { return m_looks.GetAt(index); }
     float GetLookWeight(unsigned index) const { return index < m_lookWeights.size() ? m_lookWeights[index] : 0.0f; }
     // A weight outside [0, 1] is ignored; exclusive zeroes every other weight. E_INVALIDARG for an
     // index out of range.
@@ -471,6 +481,9 @@ protected:
     virtual void OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&) {}
     // Runs the auto-scroll steps and the delayed press hand-over; called on every idle tick.
     void RunInputIdleWork();
+    // Binds a hot key besides the string table's "LHK" ones, taking the siblings' keys as those do;
+    // the map's Bind result.
+    [[nodiscard]] KXRESULT BindLocalHotKey(const KeyCode& key, const char16_t* notification);
 
     // Runs the content or overlay hook once per dirty rectangle that meets the control.
     void DrawHookPerDirtyRect(const RCPtr<LRenderer>& renderer, const LRectList& dirty, bool overlay);
@@ -479,6 +492,8 @@ protected:
     // Destroys the children waiting for removal, in the order they were removed.
     void DestroyPendingRemovals();
 
+private:
+    // The control's own state: subclasses reach it through the accessors above.
     RCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
     RectT<double> m_rect;
@@ -503,9 +518,6 @@ protected:
     mutable RectT<double> m_clientRect;
     uintptr_t m_cursor = 0;
     ChildControlList m_children;
-
-private:
-    // The control's own state: subclasses reach it through the accessors above.
     RCPtr<LNotificationHandler<LControl>> m_handlers;
     int32_t m_unclippedCount = 0;
     RCPtr<LConditionsParam> m_conditions;

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -15,24 +16,14 @@
 
 namespace KX {
 
-namespace {
+using namespace ControlInternals;
 
-bool SameName(const String& a, const String& b)
-{
-    return a.GetData() == b.GetData() || a == b;
-}
+namespace {
 
 // A create parameter is true when, trimmed of blanks and line breaks and lower-cased, it is "true".
 bool ParseCreateBool(const String& text)
 {
     return text.Trim(u" \t\r\n").ToLower() == String(u"true");
-}
-
-// A reference for the length of a call, unless the object is still being constructed (no
-// reference yet), when taking and dropping one would delete it.
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
 } // namespace

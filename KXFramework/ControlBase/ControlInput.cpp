@@ -3,6 +3,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ExclusionGuard.h"
 #include "KXFramework/ControlBase/FrameworkClock.h"
@@ -17,24 +18,13 @@
 
 namespace KX {
 
+using namespace ControlInternals;
+
 namespace {
 
-constexpr double kCoordinateLimit = 4503599627370496.0;
 constexpr int32_t kNoZ = INT32_MIN;
 constexpr uint32_t kFlickWindowMs = 100;
 constexpr double kFlickMinimumSpeed = 1000.0;
-
-void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>& payload)
-{
-    RCPtr<LNotification> n;
-    if (Succeeded(LNotification::Create(n, name, payload)))
-        sender.SendNotification(n);
-}
-
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
 
 // 0, 1, 2 for the left, middle and right buttons; -1 for anything else.
 int ButtonIndex(int32_t button)
@@ -975,6 +965,13 @@ KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RC
     if (Succeeded(LNotification::Create(hotKey, id, n->GetPayload())))
         SendNotification(hotKey);
     return S_OK;
+}
+
+KXRESULT LControl::BindLocalHotKey(const KeyCode& key, const char16_t* notification)
+{
+    const KXRESULT result = m_localHotKeys.Bind(key, notification);
+    SubscribeSiblingKeys();
+    return result;
 }
 
 void LControl::SubscribeSiblingKeys()

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -15,29 +16,11 @@
 
 namespace KX {
 
+using namespace ControlInternals;
+
 namespace {
 
-constexpr double kCoordinateLimit = 4503599627370496.0;
 constexpr double kSizeTolerance = 2.220446049250313e-15;
-
-int DockedAxes(const LLayoutDescriptor* layout)
-{
-    return layout ? int(layout->position[0].docked) + int(layout->position[1].docked) : 0;
-}
-
-void Send(LControl& sender, const char16_t* name, const RCPtr<LRefCountedObject>& payload)
-{
-    RCPtr<LNotification> n;
-    if (Succeeded(LNotification::Create(n, name, payload)))
-        sender.SendNotification(n);
-}
-
-// A reference for the length of a call, unless the object is still being constructed (no
-// reference yet), when taking and dropping one would delete it.
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -15,27 +16,11 @@
 
 namespace KX {
 
+using namespace ControlInternals;
+
 namespace {
 
 constexpr double kMinExtent = 2.220446049250313e-16;
-constexpr double kCoordinateLimit = 4503599627370496.0;
-
-bool SameName(const String& a, const String& b)
-{
-    return a.GetData() == b.GetData() || a == b;
-}
-
-int DockedAxes(const LLayoutDescriptor* layout)
-{
-    return layout ? int(layout->position[0].docked) + int(layout->position[1].docked) : 0;
-}
-
-// A reference for the length of a call, unless the object is still being constructed (no
-// reference yet), when taking and dropping one would delete it.
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "KXFramework/ControlBase/ChildLayoutEngine.h"
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/FrameworkServices.h"
 #include "KXFramework/ControlBase/RootWindow.h"
@@ -15,29 +16,14 @@
 
 namespace KX {
 
+using namespace ControlInternals;
+
 namespace {
 
 const RCPtr<LControl>& NullControl()
 {
     static const RCPtr<LControl>* const null = new RCPtr<LControl>;
     return *null;
-}
-
-bool SameName(const String& a, const String& b)
-{
-    return a.GetData() == b.GetData() || a == b;
-}
-
-int DockedAxes(const LLayoutDescriptor* layout)
-{
-    return layout ? int(layout->position[0].docked) + int(layout->position[1].docked) : 0;
-}
-
-// A reference for the length of a call, unless the object is still being constructed (no
-// reference yet), when taking and dropping one would delete it.
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
 // Pre-order, children in insertion order: the order in which the skin lists them.

@@ -3,6 +3,7 @@
 
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
+#include "KXFramework/ControlBase/ControlInternals.h"
 #include "KXFramework/ControlBase/ControlLinks.h"
 #include "KXFramework/ControlBase/ExclusionGuard.h"
 #include "KXFramework/ControlBase/FrameworkClock.h"
@@ -17,6 +18,8 @@
 
 namespace KX {
 
+using namespace ControlInternals;
+
 namespace {
 
 constexpr double kBand = 30.0;
@@ -24,11 +27,6 @@ constexpr double kAutoScrollPixelsPerDepth = 15.0;
 constexpr uint32_t kDelayedPressMs = 100;
 constexpr uint32_t kFlickCoastMs = 1000;
 constexpr double kFlickDeceleration = 1000.0;
-
-RCPtr<LControl> Hold(LControl* control)
-{
-    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
-}
 
 uintptr_t AppCursor(const char16_t* name)
 {

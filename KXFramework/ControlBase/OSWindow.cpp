@@ -6,6 +6,7 @@
 #include "KXFramework/Notification/KeyCode.h"
 #include "KXFramework/Notification/Notification.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
@@ -193,14 +194,14 @@ void OSWindow::HandleOwn(const InputRecord& record)
         Press(record);
         break;
     case RecordKind::ButtonUp:
-        Release(record);
+        root->DispatchMouseButton(LRootWindow::kRelease, record.button, MouseModifiers(), {record.x, record.y}, 0);
         break;
     case RecordKind::Motion:
-        Move(record);
+        root->DispatchMouseMove({record.x, record.y}, MouseModifiers(), 0);
         break;
     case RecordKind::Leave:
         // Hit testing outside the client area clears the hover control.
-        if (m_buttons == 0)
+        if (root->GetMouseButtons() == 0)
             root->DispatchMouseMove({-1, -1}, MouseModifiers(), 0);
         break;
     case RecordKind::Wheel:
@@ -220,9 +221,6 @@ void OSWindow::HandleOwn(const InputRecord& record)
     case RecordKind::FocusLost:
         // The release may never come: the capture and the buttons end here.
         root->OnCaptureLost();
-        m_buttons = 0;
-        m_captureCount = 0;
-        m_captured = false;
         root->OnWindowFocusLost();
         break;
     case RecordKind::Exposed:
@@ -257,42 +255,10 @@ uint32_t OSWindow::MouseModifiers() const
 void OSWindow::Press(const InputRecord& record)
 {
     const RCPtr<LRootWindow> root = m_root;
-    m_cursor = {record.x, record.y};
     if (!root->GetFocusControl() && m_host)
         m_host->TakeFocus();
-    m_buttons |= uint32_t(record.button);
-    if (m_captureCount++ == 0 && !m_captured)
-        m_captured = true;
     const int action = record.clicks > 0 && record.clicks % 2 == 0 ? LRootWindow::kDoubleClick : LRootWindow::kPress;
-    root->DispatchMouseButton(action, record.button, MouseModifiers(), m_cursor, 0);
-}
-
-void OSWindow::Release(const InputRecord& record)
-{
-    const RCPtr<LRootWindow> root = m_root;
-    m_buttons &= ~uint32_t(record.button);
-    m_cursor = {record.x, record.y};
-    const RectT<int32_t> area = GetClientArea();
-    const bool outside = record.x < 0 || record.y < 0 || record.x >= area.width || record.y >= area.height;
-    if (outside && m_buttons == 0 && m_captureCount != 0) {
-        m_captureCount = 0;
-        m_captured = false;
-    }
-    root->DispatchMouseButton(LRootWindow::kRelease, record.button, MouseModifiers(), m_cursor, 0);
-    if (m_buttons == 0)
-        m_captureCount = 0;
-}
-
-void OSWindow::Move(const InputRecord& record)
-{
-    const RectT<int32_t> area = GetClientArea();
-    const bool inside = record.x >= 0 && record.y >= 0 && record.x < area.width && record.y < area.height;
-    if (m_captured && m_buttons == 0 && !inside)
-        m_captured = false;
-    else if (!m_captured && inside && IsActive())
-        m_captured = true;
-    m_cursor = {record.x, record.y};
-    m_root->DispatchMouseMove(m_cursor, MouseModifiers(), 0);
+    root->DispatchMouseButton(action, record.button, MouseModifiers(), {record.x, record.y}, 0);
 }
 
 void OSWindow::Wheel(const InputRecord& record)
@@ -546,7 +512,9 @@ int32_t OSWindow::RunModal()
     pump.BeginModal(m_host->Id());
     // This object outlives the loop's own turns, even when it closes from inside one.
     LWindowManager::Current().EnterLoop();
-    while (m_modal && m_host) {
+    // The quit message ends every modal loop, so that the loop of the process ends behind it.
+    const Platform::AppHost* process = Platform::AppHost::GetCurrent();
+    while (m_modal && m_host && !(process && process->IsQuitPosted())) {
         if (!m_shown)
             Show(int(Platform::ShowCommand::Show));
         RunOnce(Platform::EventPump::kTickMs);

@@ -65,8 +65,6 @@ public:
     bool HasFocus() const override { return IsActive(); }
     KXRESULT SetFocus() override;
     uintptr_t SetCursor(uintptr_t cursor) override;
-    PointT<int32_t> GetCursorPosition() const override { return m_cursor; }
-    uint32_t GetMouseButtons() const override { return m_buttons; }
     Platform::HostWindow* GetWindowHandle() const override { return m_host.get(); }
     // The caret belongs to a text box with the focus: text input runs only while one is shown, so
     // that an input method takes no keys from other controls.
@@ -79,8 +77,6 @@ private:
     static void Handle(const Platform::InputRecord& record);
     void HandleOwn(const Platform::InputRecord& record);
     void Press(const Platform::InputRecord& record);
-    void Release(const Platform::InputRecord& record);
-    void Move(const Platform::InputRecord& record);
     void Wheel(const Platform::InputRecord& record);
     void Key(const Platform::InputRecord& record);
     void Resized(int width, int height);
@@ -101,11 +97,7 @@ private:
     RCPtr<LRootWindow> m_root;
     RCPtr<LRenderer> m_renderer;
     RCPtr<LRenderContextInfo> m_context;
-    PointT<int32_t> m_cursor;
-    uint32_t m_buttons = 0;
-    int32_t m_captureCount = 0;
     int32_t m_wheelRemainder[2] = {};
-    bool m_captured = false;
     bool m_modal = false;
     bool m_outsideWorkArea = false;
     bool m_shown = false;

@@ -35,14 +35,11 @@ RectT<int32_t> LRootWindow::GetScreenClientRect()
     return m_clientRect;
 }
 
-PointT<int32_t> LRootWindow::GetCursorPos() const
+void LRootWindow::SetPointerState(const PointerState& state)
 {
-    return m_osServices ? m_osServices->GetCursorPosition() : PointT<int32_t>{};
-}
-
-uint32_t LRootWindow::GetMouseButtons() const
-{
-    return m_osServices ? m_osServices->GetMouseButtons() : 0;
+    m_pointer.position = state.position;
+    m_pointer.buttons = state.buttons & (kLeftButton | kMiddleButton | kRightButton);
+    SetModifierKeys(state.modifiers);
 }
 
 void LRootWindow::SetWindowArea(const RectT<int32_t>& area)
@@ -334,18 +331,23 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
                                       int index)
 {
     SetModifierKeys(modifiers);
-    if (!IsWindowActive())
+    const uint32_t bit = uint32_t(button) & (kLeftButton | kMiddleButton | kRightButton);
+    // The controls see the buttons as they are after this record: held on a press, gone on its release.
+    auto noteButton = [this, action, bit] {
+        m_pointer.buttons = action == kRelease ? m_pointer.buttons & ~bit : m_pointer.buttons | bit;
+    };
+    if (!IsWindowActive()) {
+        m_pointer.position = point;
+        noteButton();
         return;
+    }
     RCPtr<LRootWindow> self(this);
     DropRemovedControls();
     if (GetCursorPos() != point)
         DispatchMouseMove(point, modifiers, index);
+    noteButton();
     HideToolTip();
-    const bool indexed = index >= 0 && index < kPointerIndices;
-    const uint32_t bit = uint32_t(button) & (kLeftButton | kMiddleButton | kRightButton);
     if (action == kRelease) {
-        if (indexed)
-            m_pressed[index] &= ~bit;
         RCPtr<LControl> capture = m_captureControl;
         if (!capture)
             return;
@@ -357,8 +359,6 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
             uint32_t(index)))); // the pointer handler's answer changes nothing here
         return;
     }
-    if (action == kPress && indexed)
-        m_pressed[index] |= bit;
     RCPtr<LControl> target = m_captureControl;
     PointT<int32_t> local;
     if (target) {
@@ -384,6 +384,7 @@ void LRootWindow::DispatchMouseButton(int action, int button, uint32_t modifiers
 void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index)
 {
     SetModifierKeys(modifiers);
+    m_pointer.position = point;
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
@@ -405,6 +406,7 @@ void LRootWindow::DispatchMouseMove(const PointT<int32_t>& point, uint32_t modif
 void LRootWindow::DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
 {
     SetModifierKeys(modifiers);
+    m_pointer.position = point;
     if (!IsWindowActive())
         return;
     RCPtr<LRootWindow> self(this);
@@ -437,6 +439,7 @@ void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
 
 void LRootWindow::OnWindowFocusLost()
 {
+    m_pointer.buttons = 0;
     RCPtr<LRootWindow> self(this);
     SetHoverControl(nullptr);
     if (RCPtr<LControl> content = m_content) {

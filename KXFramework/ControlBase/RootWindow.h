@@ -25,7 +25,13 @@ class LRootWindow : public LNotificationDistributor, public LNotificationQueue {
 public:
     // Mouse actions and buttons as the window reports them.
     enum MouseAction { kPress = 0, kRelease = 1, kDoubleClick = 2 };
-    static constexpr int kPointerIndices = 10;
+    // The pointer as the window's latest records left it: the position in client coordinates, the
+    // buttons held (1 left, 2 middle, 4 right) and Ctrl 0x01, Shift 0x08, Alt 0x40.
+    struct PointerState {
+        PointT<int32_t> position;
+        uint32_t buttons = 0;
+        uint32_t modifiers = 0;
+    };
 
     // The window delivers its own posts, which counts as one owner reference of itself.
     static RCPtr<LRootWindow> Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* osServices);
@@ -37,16 +43,16 @@ public:
     // cached values without one.
     RectT<int32_t> GetScreenClientRect();
     PointT<int32_t> GetClientSize() const { return {m_clientRect.width, m_clientRect.height}; }
-    // The pointer in client coordinates; (0, 0) without a window.
-    PointT<int32_t> GetCursorPos() const;
-    // Buttons held (1 left, 2 middle, 4 right); 0 without a window.
-    uint32_t GetMouseButtons() const;
-    // Ctrl 0x01, Shift 0x08, Alt 0x40, as of the window's latest pointer record: the one place the
-    // modifiers are kept, so the application's answer and the records' agree.
-    uint32_t GetModifierKeys() const { return m_modifiers; }
-    // The window sets them from each of its records, keys included; the pointer dispatches below set
-    // them from theirs.
-    void SetModifierKeys(uint32_t modifiers) { m_modifiers = modifiers & KeyCode::kMouseModifierFlags; }
+    // The one place the pointer state is kept, filled by the pointer dispatches below from their
+    // records, so that controls, the application and the records agree. Until the first record the
+    // pointer is at (0, 0) with nothing held.
+    PointT<int32_t> GetCursorPos() const { return m_pointer.position; }
+    uint32_t GetMouseButtons() const { return m_pointer.buttons; }
+    uint32_t GetModifierKeys() const { return m_pointer.modifiers; }
+    // The window sets the modifiers from each of its records, keys included.
+    void SetModifierKeys(uint32_t modifiers) { m_pointer.modifiers = modifiers & KeyCode::kMouseModifierFlags; }
+    // Places the pointer without a record, for a window driven by hand (tests).
+    void SetPointerState(const PointerState& state);
     // Gives the window a new client area; the content is invalidated when it changed.
     void SetWindowArea(const RectT<int32_t>& area);
 
@@ -89,12 +95,15 @@ public:
     // The window lost the pointer: the capture control is told and keeps the capture field.
     void OnCaptureLost();
 
-    // Input from the window, points in client coordinates. Dropped while the window is inactive.
+    // Input from the window, points in client coordinates. The pointer state follows every record;
+    // the controls get none while the window is inactive. A button record at a point other than the
+    // pointer's first reaches the controls as a move there.
     void DispatchMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point, int index);
     void DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index);
     // Direction 0 down, 1 up, 2 left, 3 right.
     void DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction);
     void DispatchKey(const RCPtr<LKeyParam>& key);
+    // The buttons count as let go: their releases go to whichever window has the focus now.
     void OnWindowFocusLost();
     void OnWindowFocusGained();
 
@@ -146,8 +155,7 @@ private:
     RCPtr<LControl> m_captureControl;
     bool m_closeRequested = false;
     int32_t m_closeResult = 0;
-    uint32_t m_pressed[kPointerIndices] = {};
-    uint32_t m_modifiers = 0;
+    PointerState m_pointer;
 };
 
 } // namespace KX

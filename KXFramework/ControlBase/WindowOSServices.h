@@ -44,10 +44,6 @@ public:
     // A cursor is the address of a Platform::Cursor that its owner keeps; 0 is the arrow. Returns the
     // cursor shown before.
     virtual uintptr_t SetCursor(uintptr_t cursor) = 0;
-    // The pointer in client coordinates and the buttons held (1 left, 2 middle, 4 right), as the
-    // window last saw them.
-    virtual PointT<int32_t> GetCursorPosition() const = 0;
-    virtual uint32_t GetMouseButtons() const = 0;
     virtual Platform::HostWindow* GetWindowHandle() const = 0;
     // The desktop shows no caret of its own: nothing to do.
     virtual void SetCaret(bool show, const RectT<int32_t>& rect) = 0;

@@ -27,11 +27,11 @@ KXRESULT LButton::Initialize()
     if (Failed(bound))
         throw FailedResultException("Failed Result : " + ResultToString(bound) +
                                     " : KX::LButton::Initialize : Controls\\Button : Line 50");
-    if (m_descriptor && m_descriptor->GetCreateParams()) {
+    if (GetDescriptor() && GetDescriptor()->GetCreateParams()) {
         String text;
-        if (m_descriptor->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
+        if (GetDescriptor()->GetCreateParams()->GetString(u"AUTO_VALUE_SET", text))
             SetAutoValueSet(IsTrue(text));
-        if (m_descriptor->GetCreateParams()->GetString(u"IS_RADIO", text))
+        if (GetDescriptor()->GetCreateParams()->GetString(u"IS_RADIO", text))
             SetRadio(IsTrue(text));
     }
     return S_OK;
@@ -58,8 +58,8 @@ bool LButton::SetChecked(bool on)
 void LButton::OnValueChanged()
 {
     LControl::OnValueChanged();
-    if (m_isRadio && IsOn() && m_parent) {
-        ChildControlList& siblings = m_parent->GetChildren();
+    if (m_isRadio && IsOn() && GetParent()) {
+        ChildControlList& siblings = GetParent()->GetChildren();
         for (unsigned i = siblings.GetCount(); i-- > 0;) {
             // The list may change under a sibling's handler; an index past its end ends the walk.
             if (i >= siblings.GetCount())
@@ -187,7 +187,7 @@ void LButton::SimulateClick()
     SubscribeIdle();
     m_simulatedStart = FrameworkClock::Seconds();
     SetLookExclusive(IsOn() ? kPressed + kOnOffset : kPressed);
-    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    InvalidateRect({0.0, 0.0, GetRect().width, GetRect().height}, GetClipToParent());
 }
 
 void LButton::OnIdleTick()
@@ -203,7 +203,7 @@ void LButton::OnIdleTick()
         UpdateLook();
         ClickNow();
     }
-    if (repeating && m_hover && IsEnabled(true)) {
+    if (repeating && IsHovered() && IsEnabled(true)) {
         m_countdown -= now - m_lastTick;
         m_lastTick = now;
         if (m_countdown <= 0.0) {

@@ -26,8 +26,8 @@ KXRESULT LComboBox::ReadCreateParams()
 {
     const KXRESULT r = LDropDownControl::ReadCreateParams();
     String text;
-    if (m_descriptor && m_descriptor->GetCreateParams() &&
-        m_descriptor->GetCreateParams()->GetString(u"INITIAL_SELECTED_INDEX", text))
+    if (GetDescriptor() && GetDescriptor()->GetCreateParams() &&
+        GetDescriptor()->GetCreateParams()->GetString(u"INITIAL_SELECTED_INDEX", text))
         m_initialSelectedIndex = text.ToInt();
     return r;
 }
@@ -75,7 +75,7 @@ KXRESULT LComboBox::FitListBoxSize()
 {
     if (!m_listBox)
         return E_FAIL;
-    m_listBox->FillOpenSizeLimits(m_rect.width);
+    m_listBox->FillOpenSizeLimits(GetRect().width);
     SizeLimitSpec minimum, maximum;
     if (m_listBox->GetLayoutDescriptor() &&
         Succeeded(m_listBox->GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum)) && maximum.absolute > 0.0)
@@ -95,14 +95,14 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         return E_FAIL;
     RCPtr<LControl> self(this);
     const RCPtr<LRootWindow>& root = *GetRootWindowPtr();
-    if (show && m_parent) {
+    if (show && GetParent()) {
         Send(u"NID_DROPDOWN_OPENING", nullptr);
         RCPtr<LControl> top;
         GetTopLevelControl(top);
         const double y = GetPositionInRoot().y;
         const double rootHeight = top ? top->GetRect().height : 0.0;
         const double above = y - 5.0;
-        const double below = rootHeight - (y + m_rect.height) - 5.0;
+        const double below = rootHeight - (y + GetRect().height) - 5.0;
         const double needed = double(m_listBox->GetItemHeight()) * m_listBox->GetItemCount();
         SizeLimitSpec minimum, maximum;
         double skinMax = 0.0;

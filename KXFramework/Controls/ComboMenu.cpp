@@ -86,9 +86,9 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
 
 RCPtr<LComboMenu> LComboMenu::FindOpenSiblingMenu() const
 {
-    if (!m_parent)
+    if (!GetParent())
         return nullptr;
-    ChildControlList& siblings = m_parent->GetChildren();
+    ChildControlList& siblings = GetParent()->GetChildren();
     for (unsigned i = siblings.GetCount(); i-- > 0;) {
         auto* menu = dynamic_cast<LComboMenu*>(siblings.GetAt(i, kInsertionOrder).Get());
         if (menu && menu->IsDropDownShown())

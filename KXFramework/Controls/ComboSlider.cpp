@@ -43,8 +43,8 @@ KXRESULT LComboSlider::OnSliderValueChange(const RCPtr<LNotificationDistributor>
 void LComboSlider::OnValueChanged()
 {
     if (RCPtr<LSlider> slider = GetSlider())
-        slider->SetValue(m_value);
-    SetText(String::Format(u"%0.0f", NormalizedToValue(m_value)));
+        slider->SetValue(GetValue());
+    SetText(String::Format(u"%0.0f", NormalizedToValue(GetValue())));
 }
 
 bool LComboSlider::IsDropDownShown() const

@@ -24,7 +24,7 @@ void LFileDropper::HandleConditionsChange()
 {
     RCPtr<LControl> self(this);
     LControl::HandleConditionsChange();
-    if (RCPtr<LControl> parent = m_parent)
+    if (RCPtr<LControl> parent = GetParent())
         parent->RemoveChild(self);
 }
 

@@ -47,7 +47,7 @@ KXRESULT LKnob::Initialize()
     const KXRESULT r = LControl::Initialize();
     if (Failed(r))
         return r;
-    if (const LStringTable* params = m_descriptor ? m_descriptor->GetCreateParams().Get() : nullptr) {
+    if (const LStringTable* params = GetDescriptor() ? GetDescriptor()->GetCreateParams().Get() : nullptr) {
         String text;
         if (params->GetString(u"LINEAR_GESTURE_FULL_RANGE", text))
             m_linearFullRange = text.ToInt();
@@ -71,15 +71,15 @@ KXRESULT LKnob::PostInitialize()
 {
     static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
     m_frameCount = 0;
-    while (m_frameCount < GetLookCount() && m_looks.GetAt(m_frameCount))
+    while (m_frameCount < GetLookCount() && GetLook(m_frameCount))
         ++m_frameCount;
     m_focusLookIndex = m_disabledLookIndex = -1;
-    if (m_frameCount + 1 < GetLookCount() && m_looks.GetAt(m_frameCount + 1)) {
+    if (m_frameCount + 1 < GetLookCount() && GetLook(m_frameCount + 1)) {
         m_focusLookIndex = int32_t(m_frameCount + 1);
         if (HasFocus())
             ApplyOverlay(m_focusLookIndex, true);
     }
-    if (m_frameCount + 2 < GetLookCount() && m_looks.GetAt(m_frameCount + 2)) {
+    if (m_frameCount + 2 < GetLookCount() && GetLook(m_frameCount + 2)) {
         m_disabledLookIndex = int32_t(m_frameCount + 2);
         if (!IsEnabled(true))
             ApplyOverlay(m_disabledLookIndex, true);
@@ -94,7 +94,7 @@ KXRESULT LKnob::PostInitialize()
         const RectT<int32_t>& c = look->GetClientRect();
         m_centre = {int32_t(c.x + c.width * 0.5), int32_t(c.y + c.height * 0.5)};
     } else {
-        m_centre = {int32_t(m_rect.width * 0.5), int32_t(m_rect.height * 0.5)};
+        m_centre = {int32_t(GetRect().width * 0.5), int32_t(GetRect().height * 0.5)};
     }
     OnValueChanged();
     return S_OK;
@@ -118,14 +118,14 @@ void LKnob::OnValueChanged()
 {
     if (m_frameCount == 0)
         return;
-    SetLookExclusive(unsigned(Round((m_frameCount - 1) * m_value)));
+    SetLookExclusive(unsigned(Round((m_frameCount - 1) * GetValue())));
 }
 
 double LKnob::SetValue(double t)
 {
-    if (m_dragging[0]) {
+    if (IsButtonDragging(0)) {
         m_pendingValue = t;
-        return m_value;
+        return GetValue();
     }
     return LControl::SetValue(t);
 }
@@ -138,7 +138,8 @@ void LKnob::ApplyConditions(const RCPtr<LConditionsParam>& param)
     const uint32_t changed = before ^ now;
     RCPtr<LControl> self(this);
     if ((changed & Condition::kLeftDragging) && (now & Condition::kLeftDragging)) {
-        m_lastPoint = m_previousPoint = PointT<double>{param->point.x - m_rect.x, param->point.y - m_rect.y}.Round();
+        m_lastPoint = m_previousPoint =
+            PointT<double>{param->point.x - GetRect().x, param->point.y - GetRect().y}.Round();
         if (m_radialMode)
             RadialGesture(m_lastPoint);
         m_pendingValue = -1.0;
@@ -160,7 +161,7 @@ void LKnob::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 void LKnob::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
 {
-    if (!pointer || !m_dragging[0])
+    if (!pointer || !IsButtonDragging(0))
         return;
     if (m_radialMode)
         RadialGesture(pointer->point);
@@ -212,7 +213,7 @@ void LKnob::LinearGesture(const PointT<int32_t>& p)
     double delta = (dx - dy) / steps;
     if (ctrl)
         delta *= m_fineAdjustMultiplier;
-    double v = m_value + delta;
+    double v = GetValue() + delta;
     v = v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
     if (ctrl) {
         const double fine = m_linearFullRange / m_fineAdjustMultiplier - 1.0;
@@ -224,7 +225,7 @@ void LKnob::LinearGesture(const PointT<int32_t>& p)
 
 void LKnob::StepBy(double units)
 {
-    SetValue(ValueToNormalized(NormalizedToValue(m_value) + units));
+    SetValue(ValueToNormalized(NormalizedToValue(GetValue()) + units));
 }
 
 KXRESULT LKnob::OnKey(const RCPtr<LKeyParam>& key)

@@ -36,7 +36,7 @@ KXRESULT LLevelMeter::Initialize()
 KXRESULT LLevelMeter::PostInitialize()
 {
     static_cast<void>(LControl::PostInitialize()); // the base part has nothing to refuse
-    m_vertical = m_rect.height > m_rect.width;
+    m_vertical = GetRect().height > GetRect().width;
     if (m_peakMarker) {
         m_peakMarker->SetVisible(false);
         m_peakMarker->SetNotFocusable(true);
@@ -63,7 +63,7 @@ KXRESULT LLevelMeter::PostInitialize()
 void LLevelMeter::OnValueChanged()
 {
     if (!m_updating)
-        UpdateMeter(m_value, 0.0, m_clipCount);
+        UpdateMeter(GetValue(), 0.0, m_clipCount);
 }
 
 KXRESULT LLevelMeter::SetLevels(double level, double peak)
@@ -88,7 +88,7 @@ KXRESULT LLevelMeter::UpdateMeter(double level, double peak, int32_t clip)
     const int axis = m_vertical ? 1 : 0;
     if (m_activeOverlay) {
         const double t = m_vertical ? 1.0 - level : level;
-        const double n = Round((m_vertical ? m_rect.height : m_rect.width) * t);
+        const double n = Round((m_vertical ? GetRect().height : GetRect().width) * t);
         if (n < 1.0) {
             m_activeOverlay->SetVisible(false);
         } else {

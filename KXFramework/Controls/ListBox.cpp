@@ -140,8 +140,8 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
     templateItem->SetText(text);
     // The skin's own width and limits again; a list that widens to its text never gets narrower
     // than the skin made it.
-    const RCPtr<LLayoutDescriptor> skin = m_descriptor ? m_descriptor->GetLayout() : nullptr;
-    if (skin && m_layout) {
+    const RCPtr<LLayoutDescriptor> skin = GetDescriptor() ? GetDescriptor()->GetLayout() : nullptr;
+    if (skin && GetLayoutDescriptor()) {
         PositionSpec position;
         SizeSpec size;
         SizeLimitSpec minimum, maximum;
@@ -150,7 +150,7 @@ void LListBox::ApplyTemplateItem(const RCPtr<LListBoxItem>& templateItem)
         const RCPtr<LLayoutDescriptor> layout = templateItem->GetLayoutDescriptor();
         if (layout && layout->textOverflowX == LLayoutDescriptor::kOverflowExpand && !minimum.hasReference &&
             minimum.absolute == 0.0 && minimum.relative == 0.0f)
-            minimum.absolute = m_rect.width;
+            minimum.absolute = GetRect().width;
         // The skin's own specs: valid, and the layout follows them whatever the result.
         SetSizeLimits(0, minimum, maximum);
         SetPlacement(0, position, size);
@@ -199,7 +199,7 @@ KXRESULT LListBox::AddItemControl()
     if (!row || row->GetParent().Get() != this)
         return E_FAIL;
     WireRow(row);
-    row->UseParentToolTip();
+    row->SetUsesParentToolTip(true); // the row shows the list box's tool tip when its own text fits
     m_rows.push_back(row);
     PlaceRowsAcross();
     OnItemControlAdded(row);
@@ -681,9 +681,9 @@ void LListBox::FollowContentHeight()
 
 KXRESULT LListBox::SetClientHeight(double height)
 {
-    if (m_batchUpdate || !m_layout)
+    if (m_batchUpdate || !GetLayoutDescriptor())
         return S_FALSE;
-    const double outer = Round(m_rect.height - GetClientRect().height + height);
+    const double outer = Round(GetRect().height - GetClientRect().height + height);
     return EditPlacement(1, [outer](PositionSpec&, SizeSpec& size) {
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
@@ -693,9 +693,9 @@ KXRESULT LListBox::SetClientHeight(double height)
 
 KXRESULT LListBox::SetClientWidth(double width)
 {
-    if (!m_layout)
+    if (!GetLayoutDescriptor())
         return S_FALSE;
-    const double outer = Round(m_rect.width - GetClientRect().width + width);
+    const double outer = Round(GetRect().width - GetClientRect().width + width);
     return EditPlacement(0, [outer](PositionSpec&, SizeSpec& size) {
         size.referenceKind = SizeSpec::kSelf;
         size.relative = 0.0f;
@@ -705,12 +705,12 @@ KXRESULT LListBox::SetClientWidth(double width)
 
 void LListBox::SnapHeightLimitsToRows()
 {
-    if (!m_layout)
+    if (!GetLayoutDescriptor())
         return;
-    const double n = m_rect.height - GetClientRect().height;
+    const double n = GetRect().height - GetClientRect().height;
     const double h = m_itemHeight;
     SizeLimitSpec minimum, maximum;
-    static_cast<void>(m_layout->GetSizeLimitSpecs(1, minimum, maximum)); // axis 1 always has specs
+    static_cast<void>(GetLayoutDescriptor()->GetSizeLimitSpecs(1, minimum, maximum)); // axis 1 always has specs
     for (SizeLimitSpec* limit : {&minimum, &maximum}) {
         if (!limit->hasReference && limit->absolute > n)
             limit->absolute = std::max(n + h * std::floor((limit->absolute - n) / h), n + h);
@@ -718,7 +718,7 @@ void LListBox::SnapHeightLimitsToRows()
     // Whole rows are a request; the layout may still clip them, which the results would say.
     if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
         SetSizeLimits(1, minimum, maximum);
-    const SizeSpec& size = m_layout->size[1];
+    const SizeSpec& size = GetLayoutDescriptor()->size[1];
     if (size.referenceKind == SizeSpec::kSelf && size.absolute > 0.0) {
         const double rows = std::max(n + h * std::floor(size.absolute / h), n + h);
         EditPlacement(1, [rows](PositionSpec&, SizeSpec& whole) { whole.absolute = rows; });
@@ -728,7 +728,7 @@ void LListBox::SnapHeightLimitsToRows()
 void LListBox::FillOpenSizeLimits(double minimumWidth)
 {
     const RCPtr<LLayoutDescriptor> skin =
-        m_descriptor && m_descriptor->GetLayout() ? m_descriptor->GetLayout() : m_layout;
+        GetDescriptor() && GetDescriptor()->GetLayout() ? GetDescriptor()->GetLayout() : GetLayoutDescriptor();
     for (int axis = 0; axis < 2; ++axis) {
         SizeLimitSpec minimum, maximum;
         if (!skin || Failed(skin->GetSizeLimitSpecs(axis, minimum, maximum)))
@@ -884,7 +884,7 @@ void LListBox::ActivateItem(int32_t index)
     OnItemActivated();
     if (m_dropDownMode)
         SetVisible(false);
-    if (m_parent)
+    if (GetParent())
         Send(u"NID_ITEM_ACTIVATED", RCPtr<LRefCountedObject>());
 }
 
@@ -1038,16 +1038,16 @@ void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
         return;
     const PointT<double> p{double(release->point.x), double(release->point.y)};
     const int32_t index = HitTestItem(p);
-    if (index >= 0 && m_parent) {
+    if (index >= 0 && GetParent()) {
         ActivateItem(index);
         return;
     }
-    if (!m_parent)
+    if (!GetParent())
         return;
     // A release outside the owner closes the list; one on the owner (the press that opened it)
     // leaves it open.
-    const PointT<double> at = m_parent->MapPointFromControl(*this, p);
-    const RectT<double>& owner = m_parent->GetRect();
+    const PointT<double> at = GetParent()->MapPointFromControl(*this, p);
+    const RectT<double>& owner = GetParent()->GetRect();
     if (at.x < 0 || at.y < 0 || at.x >= owner.width || at.y >= owner.height)
         SetVisible(false);
 }

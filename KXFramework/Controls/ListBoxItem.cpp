@@ -49,7 +49,7 @@ int32_t LListBoxItem::GetLookIndex() const
 void LListBoxItem::ReapplyLook()
 {
     SetLookExclusive(unsigned(GetLookIndex()));
-    InvalidateRect({0.0, 0.0, m_rect.width, m_rect.height}, GetClipToParent());
+    InvalidateRect({0.0, 0.0, GetRect().width, GetRect().height}, GetClipToParent());
 }
 
 void LListBoxItem::OnValueChanged()
@@ -81,8 +81,8 @@ String LListBoxItem::GetToolTipText() const
 KXRESULT LListBoxItem::BeginDrag(int32_t button, int32_t x, int32_t y)
 {
     // In a drop-down list the list box holds the capture while the button is down.
-    if (dropDownMode && m_parent)
-        return m_parent->BeginDrag(button, x + int32_t(Round(m_rect.x)), y + int32_t(Round(m_rect.y)));
+    if (dropDownMode && GetParent())
+        return GetParent()->BeginDrag(button, x + int32_t(Round(GetRect().x)), y + int32_t(Round(GetRect().y)));
     return LControl::BeginDrag(button, x, y);
 }
 

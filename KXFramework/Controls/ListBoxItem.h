@@ -55,8 +55,6 @@ public:
 
     void SetMarked(bool marked);
     void SetBlank(bool blank);
-    // The row shows its list box's tool tip when its own text fits.
-    void UseParentToolTip() { m_usesParentToolTip = true; }
     bool IsMarked() const { return m_marked; }
     bool IsBlank() const { return m_blank; }
 

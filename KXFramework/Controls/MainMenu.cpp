@@ -32,8 +32,8 @@ KXRESULT LMainMenu::Initialize()
 {
     const KXRESULT r = LControl::Initialize();
     SetNotFocusable(true);
-    for (unsigned i = m_children.GetCount(); i-- > 0;) {
-        RCPtr<LControl> child = m_children.GetAt(i, kInsertionOrder);
+    for (unsigned i = GetChildren().GetCount(); i-- > 0;) {
+        RCPtr<LControl> child = GetChildren().GetAt(i, kInsertionOrder);
         if (!dynamic_cast<LComboMenu*>(child.Get()))
             continue;
         if (child->GetName() == u"templateMenu") {
@@ -114,16 +114,16 @@ KXRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 unsigned LMainMenu::GetMenuCount() const
 {
     unsigned count = 0;
-    for (unsigned i = 0; i < m_children.GetCount(); ++i)
-        count += dynamic_cast<LComboMenu*>(m_children.GetAt(i, kInsertionOrder).Get()) ? 1 : 0;
+    for (unsigned i = 0; i < GetChildren().GetCount(); ++i)
+        count += dynamic_cast<LComboMenu*>(GetChildren().GetAt(i, kInsertionOrder).Get()) ? 1 : 0;
     return count;
 }
 
 RCPtr<LComboMenu> LMainMenu::GetMenuAt(unsigned index) const
 {
     unsigned seen = 0;
-    for (unsigned i = 0; i < m_children.GetCount(); ++i) {
-        auto* title = dynamic_cast<LComboMenu*>(m_children.GetAt(i, kInsertionOrder).Get());
+    for (unsigned i = 0; i < GetChildren().GetCount(); ++i) {
+        auto* title = dynamic_cast<LComboMenu*>(GetChildren().GetAt(i, kInsertionOrder).Get());
         if (title && seen++ == index)
             return RCPtr<LComboMenu>(title);
     }
@@ -237,14 +237,14 @@ KXRESULT LMainMenu::InsertMenuBefore(const String& before, const String& name, c
         SetTitle(to, from->GetText(), fromPopup ? fromPopup->GetMenuDescriptor() : nullptr);
     }
     for (int32_t i = p; i < count; ++i)
-        static_cast<void>(m_children.Rename(GetMenuAt(unsigned(i)),
-                                            names[size_t(i)] + u"_")); // the names are the bar's own and unique
+        static_cast<void>(GetChildren().Rename(GetMenuAt(unsigned(i)),
+                                               names[size_t(i)] + u"_")); // the names are the bar's own and unique
     for (int32_t i = p + 1; i < count; ++i)
-        static_cast<void>(
-            m_children.Rename(GetMenuAt(unsigned(i)), names[size_t(i - 1)])); // the names are the bar's own and unique
+        static_cast<void>(GetChildren().Rename(GetMenuAt(unsigned(i)),
+                                               names[size_t(i - 1)])); // the names are the bar's own and unique
     RCPtr<LComboMenu> title = GetMenuAt(unsigned(p));
     SetTitle(title, label, menu);
-    static_cast<void>(m_children.Rename(title, name)); // the names are the bar's own and unique
+    static_cast<void>(GetChildren().Rename(title, name)); // the names are the bar's own and unique
     return p - m_skinTitleCount;
 }
 

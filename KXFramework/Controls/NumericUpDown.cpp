@@ -131,7 +131,7 @@ void LNumericUpDown::UpdateAllowedCharacters()
     String characters(u"0123456789");
     if (m_decimalPlaces > 0)
         characters += String(u".");
-    if (m_rangeMinimum < 0.0)
+    if (GetRangeMinimum() < 0.0)
         characters += String(u"-");
     m_textBox->SetCharacterList(characters, true);
 }
@@ -177,8 +177,8 @@ KXRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
     Send(u"NID_TEXTBOX_VALIDATING", params);
     if (!params->Valid)
         return S_FALSE;
-    const double lo = std::min(m_rangeMinimum, m_rangeMaximum);
-    const double hi = std::max(m_rangeMinimum, m_rangeMaximum);
+    const double lo = std::min(GetRangeMinimum(), GetRangeMaximum());
+    const double hi = std::max(GetRangeMinimum(), GetRangeMaximum());
     const double current = NormalizedToValue(GetValue());
     const String& text = params->ProposedText;
     const std::optional<double> parsed = LeadingNumber(text);

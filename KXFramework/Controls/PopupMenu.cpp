@@ -56,7 +56,7 @@ KXRESULT LPopupMenu::PostInitialize()
 
 void LPopupMenu::FitSizeLimits()
 {
-    FillOpenSizeLimits(m_rect.width);
+    FillOpenSizeLimits(GetRect().width);
     m_rowPadding = -1;
 }
 
@@ -122,7 +122,7 @@ RCPtr<LNotificationReceiver> LPopupMenu::GetOwner() const
 {
     if (m_owner)
         return m_owner;
-    for (RCPtr<LControl> c = m_parent; c; c = c->GetParent()) {
+    for (RCPtr<LControl> c = GetParent(); c; c = c->GetParent()) {
         if (!dynamic_cast<LPopupMenu*>(c.Get()))
             return RCPtr<LNotificationReceiver>(c);
     }
@@ -402,10 +402,10 @@ KXRESULT LPopupMenu::Dismiss()
 {
     m_dismissing = true;
     RCPtr<LControl> self(this);
-    if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
+    if (auto* parent = dynamic_cast<LPopupMenu*>(GetParent().Get()))
         return parent->Dismiss();
     CloseSubmenu();
-    return m_parent ? m_parent->RemoveChild(self) : S_OK;
+    return GetParent() ? GetParent()->RemoveChild(self) : S_OK;
 }
 
 KXRESULT LPopupMenu::ShowAtCursor()
@@ -417,10 +417,10 @@ KXRESULT LPopupMenu::ShowAtCursor()
         const PointT<int32_t> cursor = root->GetCursorPos();
         const int32_t extent[2] = {top ? int32_t(Round(top->GetRect().width)) : 0,
                                    top ? int32_t(Round(top->GetRect().height)) : 0};
-        const int32_t size[2] = {int32_t(Round(m_rect.width)), int32_t(Round(m_rect.height))};
-        const PointT<double> parentAt = m_parent ? m_parent->GetPositionInRoot() : PointT<double>{};
+        const int32_t size[2] = {int32_t(Round(GetRect().width)), int32_t(Round(GetRect().height))};
+        const PointT<double> parentAt = GetParent() ? GetParent()->GetPositionInRoot() : PointT<double>{};
         const RectT<double> client =
-            m_parent ? m_parent->GetLookClientRect(m_parent->GetActiveLookIndex()) : RectT<double>{};
+            GetParent() ? GetParent()->GetLookClientRect(GetParent()->GetActiveLookIndex()) : RectT<double>{};
         for (int axis = 0; axis < 2; ++axis) {
             int32_t v = axis == 0 ? cursor.x : cursor.y;
             if (v + size[axis] > extent[axis])
@@ -450,10 +450,11 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
     IFrameworkServices* services = GetFrameworkServices();
     RCPtr<LControlFactory> factory = services ? services->GetControlFactory() : nullptr;
     RCPtr<LControlClassRegistry> registry = services ? services->GetControlClassRegistry() : nullptr;
-    if (!factory || !registry || !m_descriptor || !m_layout)
+    if (!factory || !registry || !GetDescriptor() || !GetLayoutDescriptor())
         return E_FAIL;
     RCPtr<LControlDescriptor> descriptor;
-    LControlFactory::CloneControlDescriptor(descriptor, m_descriptor, m_layout->Clone(), String(u"submenu"));
+    LControlFactory::CloneControlDescriptor(descriptor, GetDescriptor(), GetLayoutDescriptor()->Clone(),
+                                            String(u"submenu"));
     RCPtr<LControl> created;
     registry->CreateControl(created, descriptor, RCPtr<LControl>(this));
     RCPtr<LPopupMenu> submenu(dynamic_cast<LPopupMenu*>(created.Get()));
@@ -501,7 +502,7 @@ KXRESULT LPopupMenu::OpenSubmenu(int32_t index)
 
 KXRESULT LPopupMenu::OpenAsSubmenu(int32_t index)
 {
-    auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get());
+    auto* parent = dynamic_cast<LPopupMenu*>(GetParent().Get());
     if (!parent || index < 0 || index >= parent->GetItemCount() || !HasSubItems(parent->ItemAt(index)))
         return E_INVALIDARG;
     CloseSubmenu();
@@ -554,7 +555,7 @@ bool LPopupMenu::CursorInRow(int32_t index)
         return false;
     const PointT<int32_t> cursor = (*root)->GetCursorPos();
     const PointT<double> at = GetPositionInRoot();
-    const double x = cursor.x - at.x + m_scrollOffset.x, y = cursor.y - at.y + m_scrollOffset.y;
+    const double x = cursor.x - at.x + GetScrollOffset().x, y = cursor.y - at.y + GetScrollOffset().y;
     const RectT<double> row = ItemRowRect(index);
     return x >= row.x && x < row.x + row.width && y >= row.y && y < row.y + row.height;
 }
@@ -579,7 +580,7 @@ void LPopupMenu::OnSelectionChanged()
 {
     const int32_t current = GetCurrentIndex();
     const LMenuItemDescriptor* item = ItemAt(current);
-    if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
+    if (auto* parent = dynamic_cast<LPopupMenu*>(GetParent().Get()))
         parent->SyncParentItem();
     if (!item)
         return;
@@ -611,7 +612,7 @@ bool LPopupMenu::IsInChain(const LPopupMenu* other) const
         if (p == other)
             return true;
     }
-    for (const LControl* c = m_parent.Get(); c; c = c->GetParent().Get()) {
+    for (const LControl* c = GetParent().Get(); c; c = c->GetParent().Get()) {
         const auto* p = dynamic_cast<const LPopupMenu*>(c);
         if (!p)
             break;
@@ -632,7 +633,7 @@ void LPopupMenu::OnPointerMoved(const RCPtr<LPointWithModifiersParam>& pointer)
     const PointT<int32_t> cursor = root->GetCursorPos();
     const PointT<double> at = GetPositionInRoot();
     const double x = cursor.x - at.x, y = cursor.y - at.y;
-    if (x >= 0 && y >= 0 && x < m_rect.width && y < m_rect.height)
+    if (x >= 0 && y >= 0 && x < GetRect().width && y < GetRect().height)
         return;
     RCPtr<LControl> self(this);
     PointT<int32_t> local;
@@ -669,7 +670,7 @@ void LPopupMenu::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
     if (key && key->key.key == KeyCode::Press(VirtualKey::kLeft)) {
-        if (auto* parent = dynamic_cast<LPopupMenu*>(m_parent.Get()))
+        if (auto* parent = dynamic_cast<LPopupMenu*>(GetParent().Get()))
             parent->CloseSubmenu();
         return S_OK;
     }
@@ -719,13 +720,13 @@ void LPopupMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
         RefreshItemStates();
     }
     if ((param->previousMask & Condition::kVisible) && !(param->currentMask & Condition::kVisible) &&
-        !dynamic_cast<LPopupMenu*>(m_parent.Get()))
+        !dynamic_cast<LPopupMenu*>(GetParent().Get()))
         CloseSubmenu();
     const uint32_t focusBits = Condition::kHasFocus | Condition::kContainsFocus;
     const bool focusChanged = ((param->previousMask ^ param->currentMask) & focusBits) != 0;
     // A context menu or menu-bar drop-down closes when the focus goes elsewhere.
-    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(m_parent.Get()) &&
-        IsVisible(false) && m_rect.width > 0 && m_rect.height > 0 && m_autoDismiss && !m_dismissing)
+    if (focusChanged && !(param->currentMask & focusBits) && !dynamic_cast<LPopupMenu*>(GetParent().Get()) &&
+        IsVisible(false) && GetRect().width > 0 && GetRect().height > 0 && m_autoDismiss && !m_dismissing)
         Dismiss();
 }
 

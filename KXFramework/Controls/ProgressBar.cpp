@@ -44,9 +44,9 @@ KXRESULT LProgressBar::PostInitialize()
 void LProgressBar::OnValueChanged()
 {
     RCPtr<LControl> self(this);
-    const double percent = m_value * 100.0;
+    const double percent = GetValue() * 100.0;
     if (m_activeOverlay) {
-        const double n = Round(m_rect.width * percent / 100.0);
+        const double n = Round(GetRect().width * percent / 100.0);
         if (n < 1.0) {
             m_activeOverlay->SetVisible(false);
         } else if (m_activeOverlay->GetLayoutDescriptor()) {
@@ -61,7 +61,7 @@ void LProgressBar::OnValueChanged()
         m_percentCompleteLabel->SetText(String::Format(u"%.0f", percent));
     if (!m_estimating)
         return;
-    const double now = FrameworkClock::Seconds(), v = m_value;
+    const double now = FrameworkClock::Seconds(), v = GetValue();
     if (v - m_lastValue > 0.0 && now - m_lastTime > 0.0) {
         // Time since the start is above 0 here, as the clock never runs back; a rate of 0 or
         // below (no progress since the start) gives no estimate.
@@ -85,7 +85,7 @@ void LProgressBar::SetTimeEstimation(bool on)
     m_estimating = on;
     if (on) {
         m_startTime = m_lastTime = FrameworkClock::Seconds();
-        m_startValue = m_lastValue = m_value;
+        m_startValue = m_lastValue = GetValue();
     }
 }
 

@@ -71,7 +71,7 @@ KXRESULT LScrollView::Initialize()
 KXRESULT LScrollView::ReadCreateParams()
 {
     const KXRESULT r = LControl::ReadCreateParams();
-    const LStringTable* params = m_descriptor ? m_descriptor->GetCreateParams().Get() : nullptr;
+    const LStringTable* params = GetDescriptor() ? GetDescriptor()->GetCreateParams().Get() : nullptr;
     if (!params)
         return r;
     auto isTrue = [params](const char16_t* key) {
@@ -84,7 +84,7 @@ KXRESULT LScrollView::ReadCreateParams()
 
 KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
-    if (!m_created)
+    if (!IsCreated())
         return LControl::ApplyDescriptor(descriptor);
     const int32_t mode = m_autoExtentMode;
     m_autoExtentMode = 0;
@@ -104,7 +104,7 @@ void LScrollView::WireBars()
         const LLayoutDescriptor& layout = *m_corner->GetLayoutDescriptor();
         m_barThickness = {layout.size[0].absolute, layout.size[1].absolute};
     }
-    if (!m_created) {
+    if (!IsCreated()) {
         for (const RCPtr<LControl>* bar : {&m_hBar, &m_vBar}) {
             if (*bar)
                 Bind(&LScrollView::OnBarMoved, *bar, u"NID_VALUE_CHANGE");
@@ -368,12 +368,12 @@ void LScrollView::InvalidateChildArea(const RCPtr<LControl>& child)
 
 PointT<double> LScrollView::GetAbsoluteMaxSize() const
 {
-    if (!m_layout)
+    if (!GetLayoutDescriptor())
         return {};
     const PointT<double> children = ChildrenExtent(*this);
     PointT<double> size;
     for (int axis = 0; axis < 2; ++axis) {
-        const SizeLimitSpec& spec = m_layout->maxSize[axis];
+        const SizeLimitSpec& spec = GetLayoutDescriptor()->maxSize[axis];
         (axis == 0 ? size.x : size.y) = !spec.hasReference ? spec.absolute
                                         : spec.referenceName == String(u"Children")
                                             ? (axis == 0 ? children.x : children.y)
@@ -402,11 +402,11 @@ void LScrollView::RefreshIdleSubscription()
 RectT<double> LScrollView::GetVisibleClientRect() const
 {
     const RCPtr<LLook>& look = GetCurrentLook(-1);
-    const RectT<double> client = look ? look->GetClientRect().ToDouble() : m_rect;
+    const RectT<double> client = look ? look->GetClientRect().ToDouble() : GetRect();
     const double width = std::max(client.width, m_minimumVisible.x);
     const double height = std::max(client.height, m_minimumVisible.y);
-    RectT<double> r{std::max(0.0, m_scrollOffset.x - (width - client.width) / 2.0),
-                    std::max(0.0, m_scrollOffset.y - (height - client.height) / 2.0), width, height};
+    RectT<double> r{std::max(0.0, GetScrollOffset().x - (width - client.width) / 2.0),
+                    std::max(0.0, GetScrollOffset().y - (height - client.height) / 2.0), width, height};
     RectT<double> bounds;
     // Without a counting child no limit applies.
     if (GetChildrenBounds(bounds)) {

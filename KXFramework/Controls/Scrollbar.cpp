@@ -95,9 +95,9 @@ KXRESULT LScrollbar::SetRange(double minimum, double maximum, int32_t scaleType)
 KXRESULT LScrollbar::SetSiblingKeyMask(int mask)
 {
     m_siblingKeyMask = uint8_t(mask & 0xFF);
-    if (m_siblingKeyMask && !m_siblingKeysBound && m_parent) {
+    if (m_siblingKeyMask && !m_siblingKeysBound && GetParent()) {
         m_siblingKeysBound = true;
-        Bind(&LScrollbar::OnSiblingKey, m_parent, u"NID_SIBLING_KEY");
+        Bind(&LScrollbar::OnSiblingKey, GetParent(), u"NID_SIBLING_KEY");
     }
     return mask < 0 || mask > 0xFF ? E_INVALIDARG : S_OK;
 }
@@ -107,7 +107,7 @@ void LScrollbar::UpdateOrientation()
     // The arrows' places decide; a bar not laid out yet (no size) has none to read.
     const RCPtr<LControl>& dec = FindChild(u"dec");
     const RCPtr<LControl>& inc = FindChild(u"inc");
-    if (!dec || !inc || m_rect.width <= 0.0 || m_rect.height <= 0.0)
+    if (!dec || !inc || GetRect().width <= 0.0 || GetRect().height <= 0.0)
         return;
     const RectT<double>& d = dec->GetRect();
     const RectT<double>& i = inc->GetRect();

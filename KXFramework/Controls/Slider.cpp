@@ -263,8 +263,8 @@ KXRESULT LSlider::OnThumbMouseMove(const RCPtr<LNotificationDistributor>& sender
         return S_FALSE;
     const RectT<double>& r = m_thumb->GetRect();
     const RectT<double> client = GetLookClientRect(GetActiveLookIndex());
-    const PointT<int32_t> point = PointT<double>{param->point.x + r.x - m_scrollOffset.x + client.x,
-                                                 param->point.y + r.y - m_scrollOffset.y + client.y}
+    const PointT<int32_t> point = PointT<double>{param->point.x + r.x - GetScrollOffset().x + client.x,
+                                                 param->point.y + r.y - GetScrollOffset().y + client.y}
                                       .Round();
     const PointT<int32_t> target = ConstrainThumbPos(point.x, point.y);
     if (!(target == RoundedPosition(m_thumb))) {
@@ -298,7 +298,7 @@ void LSlider::HandleLeftClick(const RCPtr<LMouseButtonParam>& click)
 void LSlider::OnIdleTick()
 {
     LPanel::OnIdleTick();
-    if (!m_paging || !(m_hover || m_highlighted) || !IsEnabled(true))
+    if (!m_paging || !(IsHovered() || IsHighlighted()) || !IsEnabled(true))
         return;
     const double now = FrameworkClock::Seconds();
     m_pageCountdown -= now - m_pageLastTick;

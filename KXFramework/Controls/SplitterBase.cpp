@@ -23,7 +23,7 @@ KXRESULT LSplitterBase::Initialize()
 
 RCPtr<LControl> LSplitterBase::Sibling(const String& name) const
 {
-    return m_parent && !name.IsEmpty() ? m_parent->FindChild(name) : RCPtr<LControl>();
+    return GetParent() && !name.IsEmpty() ? GetParent()->FindChild(name) : RCPtr<LControl>();
 }
 
 void LSplitterBase::ComputeRange(const RCPtr<LControl>& pane)
@@ -45,16 +45,16 @@ void LSplitterBase::ComputeRange(const RCPtr<LControl>& pane)
 
 void LSplitterBase::NarrowRangeForFollowers()
 {
-    if (!m_parent || !m_layout)
+    if (!GetParent() || !GetLayoutDescriptor())
         return;
     const int axis = Axis();
     std::vector<RCPtr<LControl>> siblings;
-    const LControl::ChildControlList& children = m_parent->GetChildren();
+    const LControl::ChildControlList& children = GetParent()->GetChildren();
     for (unsigned i = 0; i < children.GetCount(); ++i)
         siblings.push_back(children.GetAt(i, kInsertionOrder));
     for (const RCPtr<LControl>& sibling : siblings) {
         const RCPtr<LLayoutDescriptor> layout = sibling ? sibling->GetLayoutDescriptor() : nullptr;
-        if (!layout || sibling.Get() == this || layout->layoutOrder <= m_layout->layoutOrder)
+        if (!layout || sibling.Get() == this || layout->layoutOrder <= GetLayoutDescriptor()->layoutOrder)
             continue;
         PositionSpec position;
         SizeSpec size;
@@ -86,12 +86,12 @@ KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
 {
     const KXRESULT r = LControl::RecalcLayout(size);
     // A drag keeps its own range; the clamp's own re-layout is not clamped again.
-    if (m_pane || m_clamping || !m_layout)
+    if (m_pane || m_clamping || !GetLayoutDescriptor())
         return r;
     m_clamping = true;
     const int axis = Axis();
-    const PositionSpec& position = m_layout->position[axis];
-    m_startPos = axis == 0 ? m_rect.x : m_rect.y;
+    const PositionSpec& position = GetLayoutDescriptor()->position[axis];
+    m_startPos = axis == 0 ? GetRect().x : GetRect().y;
     ComputeRange(position.referenceKind == PositionSpec::kNamed ? Sibling(position.referenceName) : nullptr);
     const double target = std::clamp(m_startPos, m_rangeMin, std::max(m_rangeMin, m_rangeMax));
     if (target != m_startPos) {
@@ -105,14 +105,14 @@ KXRESULT LSplitterBase::RecalcLayout(const PointT<int32_t>& size)
 void LSplitterBase::BeginPaneDrag()
 {
     m_pane = nullptr;
-    if (!m_layout || !m_parent)
+    if (!GetLayoutDescriptor() || !GetParent())
         return;
     const int axis = Axis();
-    const PositionSpec position = m_layout->position[axis];
+    const PositionSpec position = GetLayoutDescriptor()->position[axis];
     const RCPtr<LControl>& pane = position.referenceKind == PositionSpec::kNamed
-                                      ? m_parent->FindChild(position.referenceName)
+                                      ? GetParent()->FindChild(position.referenceName)
                                       : RCPtr<LControl>();
-    m_startPos = axis == 0 ? m_rect.x : m_rect.y;
+    m_startPos = axis == 0 ? GetRect().x : GetRect().y;
     if (!pane || !pane->GetLayoutDescriptor()) {
         // Nothing to resize; the followers still bound the move.
         ComputeRange(nullptr);
@@ -142,7 +142,7 @@ void LSplitterBase::AdjustUserMoveBounds(RectT<double>& bounds)
 {
     // The displacement is the pointer's: keep the splitter's own position inside the range.
     const int axis = Axis();
-    const double grab = axis == 0 ? m_grabPoint.x : m_grabPoint.y;
+    const double grab = axis == 0 ? GetGrabPoint().x : GetGrabPoint().y;
     const double lo = grab + (m_rangeMin - m_startPos);
     const double hi = grab + (m_rangeMax - m_startPos) + 1.0;
     if (axis == 0) {
@@ -159,13 +159,13 @@ void LSplitterBase::OnUserMoveStepped(const RCPtr<LPointWithModifiersParam>&)
     if (!m_pane || !m_pane->GetLayoutDescriptor())
         return;
     const int axis = Axis();
-    const double sized = m_paneStartSize + ((axis == 0 ? m_rect.x : m_rect.y) - m_startPos);
+    const double sized = m_paneStartSize + ((axis == 0 ? GetRect().x : GetRect().y) - m_startPos);
     m_pane->EditPlacement(axis, [sized](PositionSpec&, SizeSpec& size) { size.absolute = sized; });
 }
 
 void LSplitterBase::HandleConditionsChange()
 {
-    if (m_pane && m_layout) {
+    if (m_pane && GetLayoutDescriptor()) {
         EditPlacement(Axis(), [this](PositionSpec& attached, SizeSpec&) {
             attached.referenceKind = PositionSpec::kNamed;
             attached.referenceName = m_pane->GetName();

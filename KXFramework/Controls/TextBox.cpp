@@ -45,8 +45,8 @@ KXRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     if (GetStringTable() && GetStringTable()->GetString(u"LABEL", cue)) {
         UpdateText(kept, false);
         m_cueText = cue;
-        if (m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue))
-            m_looks.GetAt(kCue)->SetText(m_cueText);
+        if (GetLookCount() > unsigned(kCue) && GetLook(kCue))
+            GetLook(kCue)->SetText(m_cueText);
         UpdateSelectionLook();
     }
     return r;
@@ -89,8 +89,8 @@ bool LTextBox::ApplyText(const String& text, bool resetCaret)
     else if (GetCaret() > GetLength())
         MoveCaret(GetLength(), true);
     EnsureCaretVisible();
-    if (!m_cueText.IsEmpty() && m_looks.GetCount() > unsigned(kCue) && m_looks.GetAt(kCue)) {
-        m_looks.GetAt(kCue)->SetText(m_cueText);
+    if (!m_cueText.IsEmpty() && GetLookCount() > unsigned(kCue) && GetLook(kCue)) {
+        GetLook(kCue)->SetText(m_cueText);
         UpdateSelectionLook();
     }
     Send(u"NID_TEXTBOX_TEXT_CHANGE", RCPtr<LRefCountedObject>(this));
@@ -155,11 +155,11 @@ RectT<double> LTextBox::GetTextArea() const
 {
     const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
     if (look) {
-        const RectT<float> area = look->GetTextArea(float(m_rect.width), float(m_rect.height));
+        const RectT<float> area = look->GetTextArea(float(GetRect().width), float(GetRect().height));
         if (area.width > 0 && area.height > 0)
             return {area.x, area.y, area.width, area.height};
     }
-    return {0.0, 0.0, m_rect.width, m_rect.height};
+    return {0.0, 0.0, GetRect().width, GetRect().height};
 }
 
 RCPtr<LFont> LTextBox::TextFont() const
@@ -167,7 +167,7 @@ RCPtr<LFont> LTextBox::TextFont() const
     const RCPtr<LLook>& look = GetCurrentLook(kNormal);
     if (look && look->GetFontText() && look->GetFontText()->GetFont())
         return look->GetFontText()->GetFont();
-    return m_font;
+    return GetFont();
 }
 
 double LTextBox::MeasureWidth(const String& text) const
@@ -185,7 +185,7 @@ double LTextBox::MeasureWidth(const String& text) const
 int32_t LTextBox::PositionFromPoint(const PointT<double>& point)
 {
     const RectT<double> area = GetTextArea();
-    const double x = std::clamp(point.x, area.x, area.x + area.width) + m_scrollOffset.x;
+    const double x = std::clamp(point.x, area.x, area.x + area.width) + GetScrollOffset().x;
     const RCPtr<LLook>& look = GetCurrentLook(GetActiveLookIndex());
     const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
     // Bisection over the character boundaries: the first position whose boundary lies past x.
@@ -592,7 +592,7 @@ void LTextBox::EnsureCaretVisible()
     if ((!m_autoScrollX && !m_autoScrollY) || IsAutoScrolling(0) || IsAutoScrolling(1) || m_inScrollUpdate)
         return;
     const RectT<double> area = GetTextArea();
-    PointT<double> offset = m_scrollOffset;
+    PointT<double> offset = GetScrollOffset();
     if (m_caretX < area.x + offset.x)
         offset.x = std::max(0.0, m_caretX - 3.0 - area.x);
     else if (m_caretX + m_caretWidth + 3.0 > area.x + area.width + offset.x)
@@ -608,7 +608,7 @@ void LTextBox::SetScrollOffset(const PointT<double>& offset)
         return;
     m_inScrollUpdate = true;
     LScrollView::SetScrollOffset(offset);
-    if (IsAutoScrolling(0) && (m_scrollOffset.x <= 0.0 || m_scrollOffset.x >= MaxScroll()))
+    if (IsAutoScrolling(0) && (GetScrollOffset().x <= 0.0 || GetScrollOffset().x >= MaxScroll()))
         StopAutoScroll(0);
     if (ComputeConditions() & Condition::kLeftDragging)
         ExtendSelectionTo(PositionFromPoint(m_lastPointer));
@@ -633,7 +633,7 @@ void LTextBox::ApplyConditions(const RCPtr<LConditionsParam>& param)
             const PointT<double> at = GetPositionInRoot();
             root->SetCaretVisible(
                 true, RCPtr<LControl>(this),
-                RectT<double>{at.x + m_caretX - m_scrollOffset.x, at.y + m_caretY, 1.0, m_caretHeight}.Round());
+                RectT<double>{at.x + m_caretX - GetScrollOffset().x, at.y + m_caretY, 1.0, m_caretHeight}.Round());
         }
         EnsureCaretVisible();
         ShowCaret();
@@ -681,9 +681,9 @@ void LTextBox::OnIdleTick()
 
 void LTextBox::UpdateSelectionLook()
 {
-    if (m_looks.GetCount() == 0)
+    if (GetLookCount() == 0)
         return;
-    auto has = [&](int index) { return unsigned(index) < m_looks.GetCount() && m_looks.GetAt(index); };
+    auto has = [&](int index) { return unsigned(index) < GetLookCount() && GetLook(index); };
     ClearLookRegions();
     if (!IsEnabled(true)) {
         SetLookExclusive(kDisabled);
@@ -693,7 +693,7 @@ void LTextBox::UpdateSelectionLook()
     const bool hover = (mask & (Condition::kHover | Condition::kLeftDragging)) != 0;
     const bool focused = HasFocus();
     if (!focused && GetText().IsEmpty() && !m_cueText.IsEmpty() && has(kCue) && has(kCueBase)) {
-        m_looks.GetAt(kCue)->SetText(m_cueText);
+        GetLook(kCue)->SetText(m_cueText);
         LRectList cue;
         cue.AddRect(Edges(GetTextArea().Round()));
         SetLookRegion(kCue, cue);
@@ -708,10 +708,10 @@ void LTextBox::UpdateSelectionLook()
         const RectT<double> area = GetTextArea();
         const RCPtr<LLook>& look = GetCurrentLook(base);
         const double origin = area.x + (look && look->GetFontText() ? look->GetFontText()->GetLineRect(0).x : 0.0f);
-        const double left = origin + MeasureWidth(GetText().Left(unsigned(GetSelectionStart()))) - m_scrollOffset.x;
+        const double left = origin + MeasureWidth(GetText().Left(unsigned(GetSelectionStart()))) - GetScrollOffset().x;
         const double right = origin +
                              MeasureWidth(GetText().Left(unsigned(GetSelectionStart() + GetSelectionLength()))) -
-                             m_scrollOffset.x;
+                             GetScrollOffset().x;
         LRectList selection;
         selection.AddRect(Edges(RectT<double>{left, area.y, right - left, area.height}.Round()));
         SetLookRegion(overlay, selection);
@@ -737,8 +737,8 @@ KXRESULT LTextBox::DrawOverlay(const RCPtr<LRenderer>& renderer)
         return r;
     const uint32_t c = GetCaretColor();
     const float v = (c & 0xFF) / 255.0f;
-    const float x = float(m_caretX - m_scrollOffset.x);
-    const float y = float(m_caretY - m_scrollOffset.y);
+    const float x = float(m_caretX - GetScrollOffset().x);
+    const float y = float(m_caretY - GetScrollOffset().y);
     renderer->DrawLine({x, y}, {x, y + float(m_caretHeight)}, LColor(v, v, v, 1.0f), 1.0f);
     return r;
 }

@@ -28,11 +28,11 @@ KXRESULT LToolTip::PostInitialize()
 void LToolTip::Show()
 {
     RCPtr<LRootWindow>* root = GetRootWindowPtr();
-    if (root && *root && m_layout) {
+    if (root && *root && GetLayoutDescriptor()) {
         // The tip wraps its text inside the window.
         SizeLimitSpec minimum, maximum;
-        static_cast<void>(
-            m_layout->GetSizeLimitSpecs(0, minimum, maximum)); // no limits leave the specs at their defaults
+        static_cast<void>(GetLayoutDescriptor()->GetSizeLimitSpecs(
+            0, minimum, maximum)); // no limits leave the specs at their defaults
         maximum.hasReference = false;
         maximum.referenceName.Clear();
         maximum.absolute = (*root)->GetClientSize().x - 8.0;
@@ -71,26 +71,26 @@ void LToolTip::Hide()
         m_state = kHidden;
         UnsubscribeIdle();
     }
-    if (m_layout && m_layout->isVisible && m_rect.width > 0 && m_rect.height > 0)
+    if (GetLayoutDescriptor() && GetLayoutDescriptor()->isVisible && GetRect().width > 0 && GetRect().height > 0)
         s_lastHidden = FrameworkClock::Milliseconds();
-    if (RCPtr<LControl> parent = m_parent)
+    if (RCPtr<LControl> parent = GetParent())
         parent->RemoveChild(RCPtr<LControl>(this));
 }
 
 void LToolTip::Position()
 {
     RCPtr<LRootWindow>* root = GetRootWindowPtr();
-    if (!root || !*root || !m_layout)
+    if (!root || !*root || !GetLayoutDescriptor())
         return;
     const PointT<int32_t> pointer = (*root)->GetCursorPos();
     const PointT<int32_t> window = (*root)->GetClientSize();
     const double wanted[2] = {double(pointer.x), double(pointer.y) + 20.0};
-    const double extent[2] = {m_rect.width, m_rect.height};
+    const double extent[2] = {GetRect().width, GetRect().height};
     const double windowExtent[2] = {double(window.x), double(window.y)};
     double originAxis[2] = {0.0, 0.0};
-    if (m_parent) {
-        const PointT<double> at = m_parent->GetPositionInRoot();
-        const PointT<double>& scroll = m_parent->GetScrollOffset();
+    if (GetParent()) {
+        const PointT<double> at = GetParent()->GetPositionInRoot();
+        const PointT<double>& scroll = GetParent()->GetScrollOffset();
         originAxis[0] = at.x - scroll.x;
         originAxis[1] = at.y - scroll.y;
     }

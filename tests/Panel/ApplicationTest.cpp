@@ -10,6 +10,7 @@
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
+#include "KXFramework/Platform/Window/EventPump.h"
 #include "Panel/AboutDlg.h"
 #include "Panel/UI/DeviceView.h"
 #include "Panel/UI/DriverCommon/MainControl.h"
@@ -55,6 +56,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <thread>
 #include <typeindex>
 
 namespace KX::Test {
@@ -272,6 +274,30 @@ INSTANTIATE_TEST_SUITE_P(WaysOut, ApplicationExitTest,
                                         PushWindowEvent(main.GetWindowHandle()->Id(), SDL_WINDOWEVENT_CLOSE);
                                     }}),
                          [](const ::testing::TestParamInfo<WayOut>& info) { return std::string(info.param.name); });
+
+// A notification posted from another thread wakes the UI thread's loop at once: its pump hands out a
+// wake record, where otherwise only the window's tick would end the wait. The hook goes with video.
+TEST_F(ApplicationTest, ANotificationPostedFromAnotherThreadWakesTheLoop)
+{
+    bool woken = false;
+    EXPECT_EQ(RunEditorAndLeave([&](OSWindow& main) {
+                  Platform::EventPump& pump = OSWindow::GetEventPump();
+                  Platform::InputRecord record;
+                  while (pump.Next(record, 0)) {
+                  } // what was pending, an earlier wake included
+                  std::thread([] {
+                      static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+                          MakeNotification(u"NID_TEST_POSTED"))); // nobody listens: only the wake counts
+                  }).join();
+                  woken =
+                      Eventually([&] { return pump.Next(record, 100) && record.kind == Platform::RecordKind::Wake; });
+                  static_cast<void>(main.GetRootWindow()->SendNotification(
+                      MakeNotification(u"NID_MENU_FILE_EXIT_REQ"))); // the status says whether it left
+              }),
+              0);
+    EXPECT_TRUE(woken);
+    EXPECT_FALSE(NotificationPostedHookSlot().Get());
+}
 
 struct BrokenDocument {
     const char* name;

@@ -118,7 +118,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
-    InputDriver input{window, root, services.modifiers};
+    InputDriver input{root, services.modifiers};
 };
 
 } // namespace KX::Test

@@ -76,7 +76,7 @@ public:
     {
         if (hotKey.IsValid())
             static_cast<void>(
-                m_localHotKeys.Bind(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
+                BindLocalHotKey(hotKey, u"NID_PROBE_HOT_KEY")); // a key bound twice keeps its last command
         return LControl::Initialize();
     }
 
@@ -196,7 +196,7 @@ protected:
     FakeWindow window;
     RCPtr<RecordingRenderer> renderer{new RecordingRenderer};
     RCPtr<LRootWindow> root;
-    InputDriver input{window, root, services.modifiers};
+    InputDriver input{root, services.modifiers};
     std::vector<std::string> log;
 };
 

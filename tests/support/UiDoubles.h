@@ -178,8 +178,6 @@ public:
         cursor = next;
         return previous;
     }
-    PointT<int32_t> GetCursorPosition() const override { return cursorPosition; }
-    uint32_t GetMouseButtons() const override { return buttons; }
     Platform::HostWindow* GetWindowHandle() const override { return host; }
     void SetCaret(bool, const RectT<int32_t>&) override {}
 
@@ -190,8 +188,6 @@ public:
     bool active = true;
     // Keyboard focus: without it a new content asks for it rather than taking the focus itself.
     bool focused = false;
-    PointT<int32_t> cursorPosition;
-    uint32_t buttons = 0;
     uintptr_t cursor = 0;
     int focusRequests = 0;
     Platform::HostWindow* host = nullptr;

@@ -415,11 +415,23 @@ KXRESULT LMidiManager::ResultOf(Outcome outcome)
 
 bool LMidiManager::IsDeviceFirmwareVersionUseable()
 {
+    return CheckFirmware() == S_OK;
+}
+
+KXRESULT LMidiManager::CheckFirmware()
+{
     if (!IsConnected())
-        return false;
+        return kFirmwareRefused;
     const RequestRules rules{Window::Identity,   m_identityGate,      PollingPause::PerPiece, false,
                              kPlaceFirmwareBind, kPlaceFirmwareUnbind};
-    return AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); }) == Outcome::Replied;
+    switch (AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); })) {
+    case Outcome::Replied:
+        return S_OK;
+    case Outcome::SendFailed:
+        return kPortMissingOrSendFailed;
+    default:
+        return kFirmwareRefused;
+    }
 }
 
 KXRESULT LMidiManager::SendIdentityRequest(RCPtr<LMidiRenderPort> port)
@@ -438,8 +450,8 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
         return E_INVALIDARG;
     if (!IsConnected())
         return kPortMissingOrSendFailed;
-    if (!IsDeviceFirmwareVersionUseable())
-        return kFirmwareRefused;
+    if (const KXRESULT firmware = CheckFirmware(); firmware != S_OK)
+        return firmware;
 
     {
         MutexLock lock(m_replyLock);
@@ -461,8 +473,8 @@ KXRESULT LMidiManager::SendPresetToDevice(int presetNumber)
         return E_INVALIDARG;
     if (!m_outputPort)
         return kPortMissingOrSendFailed;
-    if (!IsDeviceFirmwareVersionUseable())
-        return kFirmwareRefused;
+    if (const KXRESULT firmware = CheckFirmware(); firmware != S_OK)
+        return firmware;
 
     const RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     if (!engine)

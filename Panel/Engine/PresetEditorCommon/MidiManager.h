@@ -57,11 +57,12 @@ public:
     static void Create(RCPtr<LMidiManager>& out);
 
     // 0 and the model's values sent to slot n (0 RAM, 1-12), or the count of the last piece sent;
-    // -1 no output port or the send failed; -2 firmware refused; E_INVALIDARG a slot outside 0-12;
-    // E_NOTIMPL a list value; E_FAIL another non-blob value or values that are not one 1338-byte dump.
+    // -1 no output port or a send failed, the firmware check's included; -2 firmware refused;
+    // E_INVALIDARG a slot outside 0-12; E_NOTIMPL a list value; E_FAIL another non-blob value or values
+    // that are not one 1338-byte dump.
     [[nodiscard]] virtual KXRESULT SendPresetToDevice(int presetNumber);
-    // 0 when the slot's dump arrived and was applied to the device model; -1, -2, -3; E_INVALIDARG
-    // for a slot outside 0-12.
+    // 0 when the slot's dump arrived and was applied to the device model; -1 (as for the send), -2,
+    // -3; E_INVALIDARG for a slot outside 0-12.
     [[nodiscard]] virtual KXRESULT GetPresetFromMidiDevice(int presetNumber);
     // The count sent; -1 ports missing; -2 firmware refused (unless skipChecks); E_INVALIDARG and nothing
     // sent for an unknown key or a value outside the key's range.
@@ -75,6 +76,9 @@ public:
     [[nodiscard]] virtual KXRESULT SendMidi(const Array<unsigned char>& message);
     virtual void Initialize();
     virtual bool IsDeviceFirmwareVersionUseable();
+    // The firmware check before a transfer: S_OK, kFirmwareRefused, or kPortMissingOrSendFailed when
+    // the check's last request could not be sent (a keyboard unplugged has no firmware to refuse).
+    [[nodiscard]] KXRESULT CheckFirmware();
     virtual bool IsConnected();
     // 1 when both ports were open already; 0 when both are open now; E_FAIL otherwise.
     [[nodiscard]] virtual KXRESULT OpenPorts();

@@ -282,7 +282,9 @@ TEST_F(PointerInput, MenusComeFromTheStringTableInOrdinalOrder)
                                                 {u"OTHER", u"x"}}));
     class Tabled : public LControl {
     public:
-        Tabled(const RCPtr<LStringTable>& t) : LControl(nullptr, u"t") { m_stringTable = t; }
+        Tabled(const RCPtr<LStringTable>& t) : LControl(nullptr, u"t"), strings(t) {}
+        const RCPtr<LStringTable>& GetStringTable() const override { return strings; }
+        RCPtr<LStringTable> strings;
     };
     RCPtr<Tabled> control(new Tabled(table));
     RCPtrArray<LMenuDescriptor, 1, 0> menus;

@@ -98,7 +98,7 @@ protected:
 
 TEST_F(RootWindowTest, PressesGoToTheHitControlAndReleasesOnlyToTheCapture)
 {
-    window.cursorPosition = {5, 6};
+    root->SetPointerState({.position = {5, 6}});
     root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {5, 6}, 0);
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {5, 6}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "down 1 5,6"}));
@@ -128,9 +128,51 @@ TEST_F(RootWindowTest, InputIsDroppedWhileTheWindowIsInactive)
 
 TEST_F(RootWindowTest, AMoveFirstDispatchesWhenTheButtonPointDiffers)
 {
-    window.cursorPosition = {0, 0};
+    root->SetPointerState({.position = {0, 0}});
     root->DispatchMouseButton(LRootWindow::kPress, kRightButton, KeyCode::kShiftFlag, {9, 9}, 0);
     EXPECT_EQ(content->log, (std::vector<std::string>{"enter", "move 9,9", "down 4 9,9"}));
+}
+
+// The one place the pointer is kept: each record leaves it as the desktop has it, whether or not
+// the window is active, and a lost focus lets go of the buttons.
+TEST_F(RootWindowTest, ThePointerStateFollowsEveryRecord)
+{
+    // Button records carry their action; the others are numbered after the actions.
+    enum Kind { kPress = LRootWindow::kPress, kRelease = LRootWindow::kRelease, kMove = 10, kWheel, kFocusLost };
+    const uint32_t ctrl = KeyCode::kCtrlFlag, shift = KeyCode::kShiftFlag;
+    struct Step {
+        const char* what;
+        bool active;
+        int kind, button;
+        PointT<int32_t> at;
+        uint32_t modifiers, buttonsAfter;
+    };
+    const Step steps[] = {
+        {"move", true, kMove, 0, {7, 8}, ctrl, 0},
+        {"left press elsewhere", true, kPress, kLeftButton, {9, 9}, shift, kLeftButton},
+        {"right double click", true, LRootWindow::kDoubleClick, kRightButton, {9, 9}, 0, kLeftButton | kRightButton},
+        {"left release elsewhere", true, kRelease, kLeftButton, {10, 10}, 0, kRightButton},
+        {"wheel", true, kWheel, 0, {11, 12}, ctrl, kRightButton},
+        {"move while inactive", false, kMove, 0, {20, 21}, shift, kRightButton},
+        {"right release while inactive", false, kRelease, kRightButton, {22, 23}, 0, 0},
+        {"middle press", true, kPress, kMiddleButton, {22, 23}, 0, kMiddleButton},
+        {"focus lost", true, kFocusLost, 0, {22, 23}, 0, 0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        window.active = step.active;
+        if (step.kind == kMove)
+            root->DispatchMouseMove(step.at, step.modifiers, 0);
+        else if (step.kind == kWheel)
+            root->DispatchMouseWheel(step.at, step.modifiers, 1);
+        else if (step.kind == kFocusLost)
+            root->OnWindowFocusLost();
+        else
+            root->DispatchMouseButton(step.kind, step.button, step.modifiers, step.at, 0);
+        EXPECT_EQ(root->GetCursorPos(), step.at);
+        EXPECT_EQ(root->GetMouseButtons(), step.buttonsAfter);
+        EXPECT_EQ(root->GetModifierKeys(), step.modifiers);
+    }
 }
 
 TEST_F(RootWindowTest, AnUnhandledWheelGoesOnToTheFocusControl)
@@ -172,7 +214,7 @@ TEST_F(RootWindowTest, AControlDestroyedWithCaptureAndFocusLeavesTheWindowUsable
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {55, 45}, 0);
     root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press('A'), 0, 0})));
     content->log.clear();
-    window.cursorPosition = {55, 45};
+    root->SetPointerState({.position = {55, 45}});
     root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {55, 45}, 0);
     EXPECT_FALSE(root->GetCaptureControl());
     EXPECT_FALSE(root->GetFocusControl());

@@ -83,10 +83,8 @@ protected:
     // Press and release over a point: a left click.
     void Click(const PointT<int32_t>& p)
     {
-        window.cursorPosition = p;
-        window.buttons = kLeftButton;
+        root->SetPointerState({.position = p});
         root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, p, 0);
-        window.buttons = 0;
         root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, p, 0);
     }
 

@@ -264,7 +264,7 @@ TEST_F(ControlLooksX11Test, AnOpenComboBoxAndAContextMenuShowTheirRows)
 
     // A context menu opens at the pointer; the row under the pointer is marked.
     Motion(170, 120);
-    for (int i = 0; i < 200 && window->GetCursorPosition() != PointT<int32_t>{170, 120}; ++i)
+    for (int i = 0; i < 200 && window->GetRootWindow()->GetCursorPos() != PointT<int32_t>{170, 120}; ++i)
         OSWindow::RunOnce(10);
     ASSERT_TRUE(Shows(175, 125, kBack));
     RCPtr<LControl> created;

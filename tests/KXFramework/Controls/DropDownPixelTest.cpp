@@ -146,7 +146,7 @@ TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
     Array<Pair<String, String>> entries;
     entries.AddItem(Pair<String, String>(u"00.NID_A", u"A"));
     entries.AddItem(Pair<String, String>(u"01.NID_B", u"B"));
-    window.cursorPosition = {150, 100};
+    input.Place(150, 100);
     ASSERT_EQ(main->ShowContextMenu(LMenuDescriptor::CreateFromStringMap(entries, String())), S_OK);
     RCPtr<LPopupMenu> popup(main->FindChild(u"contextMenu"));
     ASSERT_TRUE(popup);
@@ -166,14 +166,10 @@ TEST_F(DropDownPixelTest, AnOpenPopupMenuDrawsItsRowsAtThePointer)
 
 TEST_F(DropDownPixelTest, ADragAcrossTheMenuBarShowsTheRowUnderThePointerInTheMenuItReached)
 {
-    auto pointerAt = [&](int32_t x, int32_t y) {
-        window.cursorPosition = {x, y};
-        root->DispatchMouseMove({x, y}, 0, 0);
-    };
+    auto pointerAt = [&](int32_t x, int32_t y) { root->DispatchMouseMove({x, y}, 0, 0); };
     // Pressed on "File" (x 0-40), down into its menu, across to "Help" (x 40-80), down to its
     // second row.
     pointerAt(10, 9);
-    window.buttons = kLeftButton;
     root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, {10, 9}, 0);
     pointerAt(10, 25);
     root->InvalidateRect({0, 0, 300, 200});
@@ -186,7 +182,6 @@ TEST_F(DropDownPixelTest, ADragAcrossTheMenuBarShowsTheRowUnderThePointerInTheMe
     EXPECT_EQ(Pixel(10, 18 + 7), 0x202020u) << "File's menu closed";
     EXPECT_EQ(Pixel(60, 18 + 7), 0xFFFFFFu) << "Help's first row";
     EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x00FF00u) << "Help's second row, under the pointer";
-    window.buttons = 0;
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {50, 18 + 14 + 7}, 0);
     Frame();
     EXPECT_EQ(Pixel(60, 18 + 14 + 7), 0x808080u) << "the chosen item closed the menu: the combo box below shows";
@@ -253,7 +248,7 @@ TEST_F(PopupMenuTextPixelTest, AHotKeyTextIsDrawnInTheColourOfItsRow)
     RCPtr<LMenuDescriptor> menu(new LMenuDescriptor);
     ASSERT_EQ(menu->InsertItem(0, u"Copy", u"NID_EDIT_COPY_REQ", true, false), S_OK);
     ASSERT_EQ(menu->InsertItem(1, u"Paste", u"NID_EDIT_PASTE_REQ", false, false), S_OK);
-    window.cursorPosition = {20, 20};
+    input.Place(20, 20);
     ASSERT_EQ(main->ShowContextMenu(menu), S_OK);
     RCPtr<LPopupMenu> popup(main->FindChild(u"contextMenu"));
     ASSERT_TRUE(popup);

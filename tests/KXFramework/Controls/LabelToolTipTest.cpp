@@ -85,7 +85,7 @@ TEST_F(LabelToolTipTest, ALabelOffersItsFullTextOnlyWhenItIsCut)
 TEST_F(LabelToolTipTest, ATipAppearsAfterItsDelayAndHidesItselfLater)
 {
     const RCPtr<LControl>& wide = main->FindChild(u"wide");
-    window.cursorPosition = {50, 5};
+    input.Place(50, 5);
     wide->ShowToolTip(true);
     ASSERT_TRUE(Tip(u"wide"));
     EXPECT_EQ(Tip(u"wide")->GetText(), String(u"The configured tip"));
@@ -126,7 +126,7 @@ TEST_F(LabelToolTipTest, LeavingBeforeTheDelayShowsNothingAndAFollowingTipShowsA
 
 TEST_F(LabelToolTipTest, NearTheBottomRightCornerTheTipStaysInsideTheWindow)
 {
-    window.cursorPosition = {395, 295};
+    input.Place(395, 295);
     main->FindChild(u"wide")->ShowToolTip(true);
     IdleAfter(501);
     RCPtr<LToolTip> tip = Tip(u"wide");

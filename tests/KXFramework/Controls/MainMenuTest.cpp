@@ -100,17 +100,8 @@ protected:
         file = help = nullptr;
         MainMenuTest::TearDown();
     }
-    void PointerAt(int32_t x, int32_t y)
-    {
-        window.cursorPosition = {x, y};
-        root->DispatchMouseMove({x, y}, 0, 0);
-    }
-    void LeftButton(int action, int32_t x, int32_t y)
-    {
-        window.cursorPosition = {x, y};
-        window.buttons = action == LRootWindow::kRelease ? 0u : 1u;
-        root->DispatchMouseButton(action, kLeftButton, 0, {x, y}, 0);
-    }
+    void PointerAt(int32_t x, int32_t y) { root->DispatchMouseMove({x, y}, 0, 0); }
+    void LeftButton(int action, int32_t x, int32_t y) { root->DispatchMouseButton(action, kLeftButton, 0, {x, y}, 0); }
     // Presses on a title and drags along the points given.
     void PressAndDrag(int32_t x, int32_t y, std::initializer_list<PointT<int32_t>> path)
     {

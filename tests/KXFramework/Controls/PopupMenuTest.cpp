@@ -109,7 +109,7 @@ protected:
 
 TEST_F(PopupMenuTest, ChosenCommandReachesTheOwnerOnce)
 {
-    window.cursorPosition = {30, 40};
+    input.Place(30, 40);
     Open(MenuOf({{u"00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE", u"Send Preset| Send this preset to the controller."},
                  {u"01.-", u"-"},
                  {u"02.NID_MENU_FILE_EXIT_REQ", u"Exit"}}));
@@ -133,7 +133,7 @@ TEST_F(PopupMenuTest, ChosenCommandReachesTheOwnerOnce)
 
 TEST_F(PopupMenuTest, ClickOnARowActivatesIt)
 {
-    window.cursorPosition = {10, 10};
+    input.Place(10, 10);
     Open(MenuOf({{u"00.NID_EDIT_CUT_REQ", u"Cut"}, {u"01.NID_EDIT_COPY_REQ", u"Copy"}}));
     Move(20, 10 + 14 + 5);
     Press(20, 10 + 14 + 5);
@@ -144,7 +144,7 @@ TEST_F(PopupMenuTest, ClickOnARowActivatesIt)
 
 TEST_F(PopupMenuTest, OpensInsideTheWindowAndEscapeCloses)
 {
-    window.cursorPosition = {390, 290};
+    input.Place(390, 290);
     Open(MenuOf({{u"00.NID_A", u"A"}}));
     EXPECT_EQ(popup->GetRect().x, 400.0 - 120.0);
     EXPECT_EQ(popup->GetRect().y, 300.0 - popup->GetRect().height);
@@ -166,7 +166,7 @@ TEST_F(PopupMenuTest, BadMenusAreRefusedOrCut)
 
 TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwnerOnce)
 {
-    window.cursorPosition = {10, 10};
+    input.Place(10, 10);
     Open(MenuOf({{u"00.NID_A", u"A|Does A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}));
     Move(20, 10 + 5);
     EXPECT_NE(std::find(services.statusTexts.begin(), services.statusTexts.end(), u"Does A"),
@@ -207,15 +207,12 @@ TEST_F(PopupMenuTest, SubmenuOpensAfterTheHoverDelayAndItsCommandReachesTheOwner
 
 TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
 {
-    window.cursorPosition = {10, 10};
+    input.Place(10, 10);
     Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.SUB.", u"More"}, {u"SUB.00.NID_X", u"X"}, {u"SUB.01.NID_Y", u"Y"}}));
     // The button held over the popup, as a title hands it over.
-    auto moveTo = [&](int32_t x, int32_t y) {
-        window.cursorPosition = {x, y};
-        root->DispatchMouseMove({x, y}, 0, 0);
-    };
+    auto moveTo = [&](int32_t x, int32_t y) { root->DispatchMouseMove({x, y}, 0, 0); };
     moveTo(20, 10 + 14 + 5);
-    window.buttons = kLeftButton;
+    input.Place(20, 10 + 14 + 5, kLeftButton);
     ASSERT_EQ(popup->BeginDrag(kLeftButton, 10, 19), S_OK);
     moveTo(21, 10 + 14 + 5);
     ASSERT_EQ(popup->GetCurrentIndex(), 1);
@@ -233,7 +230,6 @@ TEST_F(PopupMenuTest, AHeldButtonGoesOnIntoTheSubmenuAndBack)
     EXPECT_EQ(popup->GetSubmenu(), submenu);
     moveTo(140, 24 + 14 + 5);
     ASSERT_EQ(root->GetCaptureControl(), RCPtr<LControl>(submenu));
-    window.buttons = 0;
     root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, {140, 24 + 14 + 5}, 0);
     EXPECT_EQ(owner->received, 1);
     EXPECT_EQ(owner->lastID, String(u"NID_Y"));
@@ -244,7 +240,7 @@ TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
     // Opened away from the left edge too: the width is the popup's own, not a far edge.
     for (const int32_t x : {0, 40}) {
         SCOPED_TRACE(testing::Message() << "opened at x " << x);
-        window.cursorPosition = {x, 0};
+        input.Place(x, 0);
         Open(MenuOf({{u"00.NID_A", u"A"}}));
         EXPECT_EQ(popup->GetRect().width, 120.0);
         const int32_t shortWidth = popup->GetItemPreferredWidth(0);
@@ -266,7 +262,7 @@ TEST_F(PopupMenuTest, TheWidestItemWidensThePopupButNeverBelowItsSkinWidth)
 // A skin change gives the popup new rows: the separator, the width and the selection follow them.
 TEST_F(PopupMenuTest, ANewSkinBuildsTheRowsAgain)
 {
-    window.cursorPosition = {10, 10};
+    input.Place(10, 10);
     Open(MenuOf({{u"00.NID_A", u"A"}, {u"01.-", u"-"}, {u"02.NID_B", u"B"}}));
     PopupKey(kDown);
     ASSERT_EQ(popup->GetCurrentIndex(), 0);
@@ -287,7 +283,7 @@ TEST_F(PopupMenuTest, ANewSkinBuildsTheRowsAgain)
 
 TEST_F(PopupMenuTest, TheCoreOpensTheSkinsContextMenu)
 {
-    window.cursorPosition = {50, 60};
+    input.Place(50, 60);
     ASSERT_EQ(main->ShowContextMenu(MenuOf({{u"00.NID_A", u"A"}})), S_OK);
     RCPtr<LPopupMenu> shown(main->FindChild(u"contextMenu"));
     ASSERT_TRUE(shown);

@@ -535,6 +535,12 @@ TEST_F(MidiManagerTest, AFailedSendIsReportedAsAFailure)
     EXPECT_EQ(manager->SendPresetToDevice(8), E_FAIL);
     EXPECT_EQ(manager->GetPresetFromMidiDevice(8), -3);
     LRootModuleEngine::SetRootModuleEngine(engine);
+
+    // Unplugged before the presence polling noticed: the keyboard is out of reach, not refused for
+    // its firmware.
+    midi->Unplug(kivo->Device());
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(8), -1);
+    EXPECT_EQ(manager->SendPresetToDevice(8), -1);
 }
 
 TEST(MidiManagerWithoutKeyboard, EveryOperationReportsTheMissingPorts)

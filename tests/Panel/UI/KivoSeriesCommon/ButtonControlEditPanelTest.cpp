@@ -111,11 +111,8 @@ protected:
         const PointT<double> at = control->GetPositionInRoot();
         const PointT<int32_t> p{int32_t(at.x + control->GetRect().width / 2),
                                 int32_t(at.y + control->GetRect().height / 2)};
-        window.cursorPosition = p;
         root->DispatchMouseMove(p, 0, 0);
-        window.buttons = kLeftButton;
         root->DispatchMouseButton(LRootWindow::kPress, kLeftButton, 0, p, 0);
-        window.buttons = 0;
         root->DispatchMouseButton(LRootWindow::kRelease, kLeftButton, 0, p, 0);
         root->ProcessEvents(true);
     }

@@ -192,6 +192,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"SendOldFirmware", true,
                               [](VirtualMidiSystem&, SimulatedKivo61& k, LMidiManager&) { k.SetFirmware("1040"); },
                               u"Send Preset Error", kFirmwareText, 0, 0},
+                      Failure{"GetUnpluggedDuringTheFirmwareCheck", false,
+                              [](VirtualMidiSystem& m, SimulatedKivo61& k, LMidiManager&) {
+                                  k.OnRequest(Request::Identity, [&m, &k] { m.Unplug(k.Device()); });
+                              },
+                              u"Global Settings Error", kMidiText, 0, 0},
                       Failure{"SendAbsent", true, [](VirtualMidiSystem&, SimulatedKivo61&, LMidiManager&) {},
                               u"Global Settings Error", kMidiText, 0, 0, true}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.what); });
