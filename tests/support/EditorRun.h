@@ -50,17 +50,23 @@ protected:
         SetResourceTable(nullptr, 0);
     }
 
-    // Runs the editor with English texts and `body` on its UI thread (inside the delivery of a posted
-    // notification, so nothing posted meanwhile is delivered before it returns); answers its exit status.
-    int RunInEditor(const std::function<void(LApplication&, OSWindow&)>& body)
+    // Where the body runs: inside the delivery of a posted notification, so that nothing posted
+    // meanwhile is delivered before it returns (Deliver() then delivers nothing); or in the idle pass
+    // after the delivery, where Deliver() hands the view what the body's steps posted.
+    enum class BodyAt { Delivery, Idle };
+
+    // Runs the editor with English texts and `body` on its UI thread; answers its exit status.
+    int RunInEditor(const std::function<void(LApplication&, OSWindow&)>& body, BodyAt at = BodyAt::Delivery)
     {
         RCPtr<Recorder> probe(new Recorder("probe"));
         int turns = 0;
         probe->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
             RCPtr<LApplication> application = LApplication::GetApplication();
             OSWindow* main = application ? application->GetMainWindow() : nullptr;
+            if (m_ran)
+                return; // idle passes go on until the exit
             if (!main || !main->GetRootWindow()->GetContent()) {
-                if (++turns < 1000)
+                if (at == BodyAt::Delivery && ++turns < 1000)
                     static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
                         MakeNotification(u"NID_TEST_PROBE"))); // looked at again at the next idle pass
                 return;
@@ -71,7 +77,7 @@ protected:
                 MakeNotification(u"NID_MENU_FILE_EXIT_REQ"))); // the exit status says whether it worked
         };
         probe->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
-                                       u"NID_TEST_PROBE", 0);
+                                       at == BodyAt::Delivery ? u"NID_TEST_PROBE" : u"NID_IDLE", 0);
         static_cast<void>(GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_TEST_PROBE")));
         MFCFrameworkApp<LApplication> app([this] { return std::make_unique<ForwardingBox>(boxes); });
         char name[] = "kivo61-preset-editor";
