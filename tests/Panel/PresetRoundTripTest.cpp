@@ -6,6 +6,7 @@
 #include "Panel/UI/DriverCommon/MainControl.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 #include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 
 #include "KXFramework/Controls/ComboBox.h"
@@ -213,13 +214,30 @@ private:
     }
 
     // Note count 2 ("Range") to 8, first note, last note, the notes between, then the values of the
-    // unused note boxes (0 in "Range").
+    // unused note boxes (0 in "Range"). One in four lists of 3 to 8 notes follows a scale through all
+    // eight boxes, which the page recognises.
     Bytes NoteMode()
     {
         Bytes v(9, 0);
-        v[0] = Byte(2, 8);
-        for (size_t k = 1; k < 9; ++k)
-            v[k] = k <= 2 || v[0] > 2 ? Byte() : 0;
+        const int count = Int(2, 8);
+        v[0] = uint8_t(count);
+        if (count == 2) {
+            v[1] = Byte();
+            v[2] = Byte();
+            return v;
+        }
+        uint8_t notes[8];
+        const bool scale = Int(0, 3) == 0;
+        const int type = Int(0, 9); // 0..8 seven steps, 9 chromatic
+        const Array<double> steps = BuildScaleNotes(type, Byte(0, 115), 8);
+        for (unsigned k = 0; k < 8; ++k)
+            notes[k] = scale ? uint8_t(steps.GetAt(k)) : Byte();
+        v[1] = notes[0];
+        v[2] = notes[count - 1];
+        for (int k = 3; k <= count; ++k)
+            v[size_t(k)] = notes[k - 2];
+        for (int k = count + 1; k <= 8; ++k)
+            v[size_t(k)] = notes[k - 1];
         return v;
     }
 
