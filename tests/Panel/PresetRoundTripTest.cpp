@@ -439,26 +439,17 @@ std::string Unselected(const RCPtr<LControl>& panel)
 
 class PresetRoundTripTest : public EditorRun {
 protected:
-    Preset Engine()
+    // Every value of the engine that differs from the preset, with its name and both values.
+    static void ExpectEngineHolds(const Preset& expected, int preset, const char* stage)
     {
         Deliver();
-        const Bytes joined = Model();
-        Preset preset;
-        size_t at = 0;
+        RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
         for (int32_t i = 0; i < kParamCount; ++i) {
-            preset.emplace_back(joined.begin() + long(at), joined.begin() + long(at + ParamValueSize(i)));
-            at += ParamValueSize(i);
-        }
-        return preset;
-    }
-
-    // Every value differing from the preset, with its name and both values.
-    void ExpectEngineHolds(const Preset& expected, int preset, const char* stage)
-    {
-        const Preset actual = Engine();
-        for (int32_t i = 0; i < kParamCount; ++i)
-            EXPECT_EQ(Hex(actual[size_t(i)]), Hex(expected[size_t(i)]))
+            Variant v;
+            ASSERT_EQ(engine->GetParamValue(LRootModuleEngine::kFirstParamID + i, v), S_OK);
+            EXPECT_EQ(Hex(BytesOf(v)), Hex(expected[size_t(i)]))
                 << "preset " << preset << ", " << ParamName(i) << ", " << stage;
+        }
     }
 
     static void Apply(const Preset& preset)
