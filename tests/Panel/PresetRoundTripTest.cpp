@@ -502,7 +502,8 @@ protected:
             if (BytesOf(now) != expected[size_t(i)]) {
                 ADD_FAILURE() << "preset " << preset << ", " << ParamName(i) << ": engine " << Hex(expected[size_t(i)])
                               << ", edit panel packs " << Hex(BytesOf(now));
-                ASSERT_EQ(engine->SendParamValueToDevice(id, Blob(expected[size_t(i)])), S_OK); // the next start clean
+                ASSERT_EQ(engine->SendParamValueToDevice(id, Blob(expected[size_t(i)])),
+                          S_OK); // later checks start clean
             }
             Deliver();
         }
