@@ -1,7 +1,8 @@
 #pragma once
 // A render context of the Cairo-backed renderer: a surface of the viewport's size, a persistent
-// backing store, and a second one made when an offscreen context first scrolls. A frame draws into the current one; Present copies only the dirty rectangles to
-// the window. An offscreen context is never presented; it is an image to draw from or scroll.
+// backing store, and a second one made when an offscreen context first scrolls. A frame draws into
+// the current one; Present copies only the dirty rectangles to the window. An offscreen context is
+// never presented; it is an image to draw from or scroll.
 #include "KXFramework/Renderer/Gdi/GDIRendererOffscreenSurface.h"
 #include "KXFramework/Renderer/RenderContextInfo.h"
 
