@@ -1,5 +1,6 @@
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "KXFramework/Platform/Graphics/Painter.h"
 #include "KXFramework/Platform/Graphics/Surface.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 
@@ -21,8 +22,7 @@ PointT<int32_t> ViewportSize(const RectT<int32_t>& viewport)
 LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, Platform::HostWindow* window,
                                              bool offscreen)
     : LRenderContextInfo(viewport, window, offscreen),
-      m_current(LGDIRendererOffscreenSurface::Create(ViewportSize(viewport))),
-      m_second(LGDIRendererOffscreenSurface::Create(ViewportSize(viewport)))
+      m_current(LGDIRendererOffscreenSurface::Create(ViewportSize(viewport)))
 {
 }
 
@@ -43,10 +43,14 @@ void LGDIRenderContextInfo::PrepareSurfaces()
                                         dirty->bottom - dirty->top == viewport.height;
         if (!wholeViewportDirty)
             return;
+        // Cleared in place: a new image of the same size would be a second one at its peak.
+        if (Platform::Painter* painter = m_current->GetGraphics())
+            painter->Clear();
+        return;
     }
     // Always S_OK: a size without a surface leaves it empty.
     m_current->SetSize(ViewportSize(viewport));
-    m_second->SetSize(ViewportSize(viewport));
+    m_second = nullptr; // of the old size; remade by the next scroll
 }
 
 void LGDIRenderContextInfo::Present()
@@ -90,6 +94,11 @@ void LGDIRenderContextInfo::Present()
 
 void LGDIRenderContextInfo::SwapSurfaces()
 {
+    // Made on the first scroll only: a window's context never scrolls, and its second image would
+    // be as large as the window.
+    if (!m_second) // without an image, the current one has the size of a viewport too large for one
+        m_second = LGDIRendererOffscreenSurface::Create(m_current->GetSurface() ? m_current->GetSize()
+                                                                                : ViewportSize(GetViewport()));
     std::swap(m_current, m_second);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// A render context of the Cairo-backed renderer: two surfaces of the viewport's size, a persistent
-// backing store. A frame draws into the current one; Present copies only the dirty rectangles to
-// the window. An offscreen context is never presented; it is an image to draw from or scroll.
+// A render context of the Cairo-backed renderer: a surface of the viewport's size, a persistent
+// backing store, and a second one made when an offscreen context first scrolls. A frame draws into
+// the current one; Present copies only the dirty rectangles to the window. An offscreen context is
+// never presented; it is an image to draw from or scroll.
 #include "KXFramework/Renderer/Gdi/GDIRendererOffscreenSurface.h"
 #include "KXFramework/Renderer/RenderContextInfo.h"
 
@@ -17,11 +18,12 @@ public:
     PointT<int32_t> GetMaxSurfaceSize() const override { return {kMaxSurfaceSide, kMaxSurfaceSide}; }
     const RCPtr<LGDIRendererOffscreenSurface>& GetSurface() const { return m_current; }
     Platform::Painter* GetGraphics() const { return m_current->GetGraphics(); }
-    // Re-makes both surfaces when the viewport's size changed or the whole viewport is dirty.
+    // Re-makes the surface when the viewport's size changed; clears it when the whole viewport is dirty.
     void PrepareSurfaces();
     // Flushes; unless offscreen, copies each dirty rectangle to the window's framebuffer and
     // presents them together.
     void Present();
+    // Makes the second surface at the current one's size if there is none yet.
     void SwapSurfaces();
 
 private:

@@ -22,6 +22,7 @@ LGDIRendererOffscreenSurface::~LGDIRendererOffscreenSurface()
 KXRESULT LGDIRendererOffscreenSurface::SetSize(const PointT<int32_t>& size)
 {
     m_painter.reset();
+    m_surface.reset(); // before the new one: never both at once
     m_surface = Platform::Surface::Create(size.x, size.y);
     if (m_surface)
         m_painter = std::make_unique<Platform::Painter>(*m_surface);

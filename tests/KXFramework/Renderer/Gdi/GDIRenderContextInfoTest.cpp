@@ -59,7 +59,7 @@ protected:
     RCPtr<LGDIRenderer> renderer{new LGDIRenderer};
 };
 
-TEST_F(GdiRenderContext, SurfacesAreRemadeOnlyOnResizeOrAWholeViewportRepaint)
+TEST_F(GdiRenderContext, SurfaceIsRemadeOnResizeAndClearedInPlaceOnAWholeViewportRepaint)
 {
     EXPECT_EQ(SurfaceSize(Make(0, 0, false)), (PointT<int32_t>{1, 1}));
     EXPECT_EQ(Make(0, 0, false)->GetMaxSurfaceSize(), (PointT<int32_t>{4096, 4096}));
@@ -71,11 +71,13 @@ TEST_F(GdiRenderContext, SurfacesAreRemadeOnlyOnResizeOrAWholeViewportRepaint)
     context->GetDirtyRegion().AddRect({0, 50, 100, 100});
     Frame(context);
     EXPECT_EQ(At(*context, 50, 50), 0xFF112233u);
-    // The whole viewport as one rectangle re-makes it, cleared.
+    // The whole viewport as one rectangle clears it, without a second image at any time.
+    const Platform::Surface* image = static_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface();
     context->GetDirtyRegion().Clear();
     context->GetDirtyRegion().AddRect({0, 0, 100, 100});
     Frame(context);
     EXPECT_EQ(At(*context, 50, 50), 0u);
+    EXPECT_EQ(static_cast<LGDIRenderContextInfo&>(*context).GetSurface()->GetSurface(), image);
 
     context->SetViewport({0, 0, 120, 80});
     EXPECT_EQ(SurfaceSize(context), (PointT<int32_t>{100, 100}));
