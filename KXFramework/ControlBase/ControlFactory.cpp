@@ -122,9 +122,6 @@ KXRESULT LControlFactory::LoadSkin(const String& source)
         throw;
     }
     m_currentSkinIndex = 0;
-    // The built-in skin (1 MB) is read once: its pages need not stay resident.
-    if (document.owned.empty())
-        ReleaseResourcePages({static_cast<const unsigned char*>(document.data), document.size});
     return parsed ? S_OK : E_FAIL;
 }
 

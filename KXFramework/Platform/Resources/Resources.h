@@ -35,10 +35,6 @@ void SetResourceTable(const ResourceEntry* entries, size_t count);
 // Type and name match without regard to ASCII case. An empty view when there is no such resource
 // (or no table); an entry of size 0 is found, with its size 0.
 ResourceView FindResource(const char16_t* type, const char16_t* name);
-// A hint that the view's bytes will not be read again soon: the whole pages they fill in a
-// read-only segment of the executable (or a library) leave the process's resident memory, to be
-// read back from the file if they are used again. Bytes anywhere else are left alone.
-void ReleaseResourcePages(const ResourceView& view);
 // The resource name of a path: without a leading "::" and one leading "/" or "\", ASCII letters
 // upper-cased, "." and " " turned into "_". "::device.png" -> "DEVICE_PNG".
 std::u16string ResourceNameFromPath(std::u16string_view path);

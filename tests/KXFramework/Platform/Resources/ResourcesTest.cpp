@@ -8,10 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <string_view>
-#include <vector>
 
 namespace KX::Test {
 
@@ -69,36 +66,6 @@ TEST(ResourceNameFromPath, NormalisesPathsToResourceNames)
     EXPECT_EQ(KX::ResourceNameFromPath(u"::\\pad one.png"), u"PAD_ONE_PNG");
     EXPECT_EQ(KX::ResourceNameFromPath(u"::"), u"");
     EXPECT_EQ(KX::ResourceNameFromPath(u"plain"), u"PLAIN");
-}
-
-constexpr size_t kPatternSize = 3 * 4096 + 100;
-
-constexpr std::array<unsigned char, kPatternSize> Pattern()
-{
-    std::array<unsigned char, kPatternSize> bytes{};
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<unsigned char>(i * 7 + 1);
-    return bytes;
-}
-
-constexpr std::array<unsigned char, kPatternSize> kReadOnly = Pattern();
-std::array<unsigned char, kPatternSize> g_writable = Pattern();
-
-// Released pages come back from the file; bytes that are not a file's (heap) or were changed
-// (a writable segment) must not be dropped.
-TEST(ReleaseResourcePages, LosesNoBytes)
-{
-    std::vector<unsigned char> heap(kReadOnly.begin(), kReadOnly.end());
-    g_writable[5000] = 0;
-    KX::ReleaseResourcePages({kReadOnly.data(), kReadOnly.size()});
-    KX::ReleaseResourcePages({g_writable.data(), g_writable.size()});
-    KX::ReleaseResourcePages({heap.data(), heap.size()});
-    KX::ReleaseResourcePages({});
-    std::array<unsigned char, kPatternSize> expected = Pattern();
-    EXPECT_TRUE(std::equal(kReadOnly.begin(), kReadOnly.end(), expected.begin()));
-    EXPECT_TRUE(std::equal(heap.begin(), heap.end(), expected.begin()));
-    expected[5000] = 0;
-    EXPECT_TRUE(std::equal(g_writable.begin(), g_writable.end(), expected.begin()));
 }
 
 TEST(DevelopmentResourceFolder, NamesTheFolderOnlyWhenItHoldsASkin)
