@@ -196,6 +196,19 @@ TEST_F(MenuDragTest, AMenuClosedUnderTheButtonChoosesNothingOnRelease)
     EXPECT_EQ(commands->received, 0);
 }
 
+// Without a window manager the window asks for the focus on a press and hears that it has it after
+// the press (after a file chooser, say): the menu that the press opened stays open.
+TEST_F(MenuDragTest, AMenuOpenedByTheClickThatActivatedTheWindowStaysOpenWhenTheFocusIsReportedLater)
+{
+    root->OnWindowFocusLost();
+    PointerAt(10, 9);
+    LeftButton(LRootWindow::kPress, 10, 9);
+    LeftButton(LRootWindow::kRelease, 10, 9);
+    ASSERT_TRUE(file->IsDropDownShown());
+    root->OnWindowFocusGained();
+    EXPECT_TRUE(file->IsDropDownShown());
+}
+
 TEST_F(MenuDragTest, ASkinChangeKeepsTheTitlesTheirTextsAndMenus)
 {
     ASSERT_EQ(file->ShowDropDown(true), S_OK);
