@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -153,6 +154,19 @@ public:
         char state = 0;
         int parent = 0;
         return std::sscanf(line.c_str() + end + 1, " %c %d", &state, &parent) == 2 ? pid_t(parent) : 0;
+    }
+
+    static std::vector<pid_t> ChildrenOf(pid_t process)
+    {
+        std::vector<pid_t> children;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+            const std::string name = entry.path().filename().string();
+            if (process > 0 && name.find_first_not_of("0123456789") == std::string::npos &&
+                ParentOf(pid_t(std::stoi(name))) == process)
+                children.push_back(pid_t(std::stoi(name)));
+        }
+        return children;
     }
 
     // Starts program with its standard error in log.
