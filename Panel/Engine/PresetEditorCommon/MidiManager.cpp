@@ -415,11 +415,23 @@ KXRESULT LMidiManager::ResultOf(Outcome outcome)
 
 bool LMidiManager::IsDeviceFirmwareVersionUseable()
 {
+    return CheckFirmware() == S_OK;
+}
+
+KXRESULT LMidiManager::CheckFirmware()
+{
     if (!IsConnected())
-        return false;
+        return kFirmwareRefused;
     const RequestRules rules{Window::Identity,   m_identityGate,      PollingPause::PerPiece, false,
                              kPlaceFirmwareBind, kPlaceFirmwareUnbind};
-    return AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); }) == Outcome::Replied;
+    switch (AwaitReply(rules, [this] { return SendIdentityRequest(m_outputPort); })) {
+    case Outcome::Replied:
+        return S_OK;
+    case Outcome::SendFailed:
+        return kPortMissingOrSendFailed;
+    default:
+        return kFirmwareRefused;
+    }
 }
 
 KXRESULT LMidiManager::SendIdentityRequest(RCPtr<LMidiRenderPort> port)
@@ -438,8 +450,8 @@ KXRESULT LMidiManager::GetPresetFromMidiDevice(int presetNumber)
         return E_INVALIDARG;
     if (!IsConnected())
         return kPortMissingOrSendFailed;
-    if (!IsDeviceFirmwareVersionUseable())
-        return kFirmwareRefused;
+    if (const KXRESULT check = CheckFirmware(); check < 0)
+        return check;
 
     {
         MutexLock lock(m_replyLock);
@@ -498,8 +510,7 @@ KXRESULT LMidiManager::RequestNonPresetParameterFromDevice(String name, bool ski
     if (!skipChecks) {
         if (Failed(result))
             return result;
-        if (!IsDeviceFirmwareVersionUseable())
-            result = kFirmwareRefused;
+        result = CheckFirmware();
     }
     if (result < 0)
         return result;
@@ -523,8 +534,7 @@ KXRESULT LMidiManager::SendGlobalParameter(String name, int value, bool skipChec
     if (!skipChecks) {
         if (result < 0)
             return result;
-        if (!IsDeviceFirmwareVersionUseable())
-            result = kFirmwareRefused;
+        result = CheckFirmware();
     }
     if (result < 0)
         return result;

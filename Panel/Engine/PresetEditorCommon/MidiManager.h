@@ -75,6 +75,10 @@ public:
     [[nodiscard]] virtual KXRESULT SendMidi(const Array<unsigned char>& message);
     virtual void Initialize();
     virtual bool IsDeviceFirmwareVersionUseable();
+    // The firmware check as a result: S_OK; -2 firmware refused (no identity reply, or not connected);
+    // -1 when no request could be sent, as when the keyboard was pulled out before the presence check
+    // saw it.
+    [[nodiscard]] KXRESULT CheckFirmware();
     virtual bool IsConnected();
     // 1 when both ports were open already; 0 when both are open now; E_FAIL otherwise.
     [[nodiscard]] virtual KXRESULT OpenPorts();

@@ -257,13 +257,15 @@ void LGlobalSettingsDlg::ShowFailure(const char16_t* caption, const char16_t* te
 bool LGlobalSettingsDlg::CheckDevice()
 {
     // Without the keyboard the firmware check cannot answer: say that it is not connected rather
-    // than that its firmware is too old.
-    if (!m_midiManager->IsConnected()) {
+    // than that its firmware is too old, also when it was pulled out before the presence check saw it.
+    const KXRESULT check =
+        m_midiManager->IsConnected() ? m_midiManager->CheckFirmware() : LMidiManager::kPortMissingOrSendFailed;
+    if (check == LMidiManager::kPortMissingOrSendFailed) {
         ShowFailure(u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION",
                     u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT");
         return false;
     }
-    if (!m_midiManager->IsDeviceFirmwareVersionUseable()) {
+    if (check != S_OK) {
         ShowFailure(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
                     u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
         return false;
