@@ -3,7 +3,8 @@
 // runs on Xvfb; the test clicks and types at places taken from the generated skin and answers the
 // zenity boxes and file choosers as a person would. Every wait is bounded and tied to something
 // visible: a window that appears or goes, a part of a window that changes, the keyboard's mirrored
-// state. Each step leaves a screenshot NN-<step>.png in KX_SCREENSHOT_DIR (else the working folder).
+// state. Each step leaves a screenshot session-NN-<step>.png in KX_SCREENSHOT_DIR (else the working
+// folder); a failed one its editor's log beside it.
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "SkinLayout.h"
@@ -247,6 +248,7 @@ protected:
     {
         const Window box = WaitWindow(title, true);
         ASSERT_NE(box, 0u);
+        Screenshot("box");
         Keys(box, {"Return"});
         WaitGone(box, title);
     }
@@ -292,8 +294,8 @@ protected:
     std::string Screenshot(const std::string& suffix = {})
     {
         char name[128];
-        std::snprintf(name, sizeof name, "%02d-%s%s%s.png", m_step, m_stepName.c_str(), suffix.empty() ? "" : "-",
-                      suffix.c_str());
+        std::snprintf(name, sizeof name, "session-%02d-%s%s%s.png", m_step, m_stepName.c_str(),
+                      suffix.empty() ? "" : "-", suffix.c_str());
         const std::string path = m_shots + "/" + name;
         X11Session::Picture screen = m_x.Grab(m_x.Root());
         EXPECT_TRUE(screen && X11Session::SavePng(*screen, path)) << path;
@@ -484,6 +486,43 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
     Step("about-closed", [&] {
         Click(dialog, at.aboutOk);
         WaitGone(dialog, "About Velmora Kivo 61 Preset Editor");
+    });
+
+    // Pulled out, the keyboard gives no preset; plugged back in, it is there again.
+    Step("unplugged-get-fails", [&] {
+        ASSERT_EQ(kill(m_editor, SIGUSR1), 0);
+        WaitState("plugged", "0\n");
+        Menu(0, Places::kFileRows, Places::kRetrieve);
+        dialog = WaitWindow("Get Preset From Device");
+        ASSERT_NE(dialog, 0u);
+        Click(dialog, at.getButton);
+        Answer("Retrieve Preset Error");
+    });
+    Step("replugged", [&] {
+        ASSERT_EQ(kill(m_editor, SIGUSR2), 0);
+        WaitState("plugged", "1\n");
+        // The editor finds it at its next look for the keyboard; until then the box asks to try again.
+        bool got = false;
+        EXPECT_TRUE(Eventually(
+            [&] {
+                Click(dialog, at.getButton);
+                Window box = 0;
+                const auto editors = [&](pid_t pid) { return OursChild(pid); };
+                EXPECT_TRUE(Eventually(
+                    [&] {
+                        got = (box = m_x.FindShown("Retrieve Sucessful", editors)) != 0;
+                        return got || (box = m_x.FindShown("Retrieve Preset Error", editors)) != 0;
+                    },
+                    kBound));
+                Screenshot("box");
+                Keys(box, {"Return"});
+                WaitGone(box, "the box");
+                return got || HasFailure();
+            },
+            kBound));
+        EXPECT_TRUE(got) << "no preset from the keyboard plugged back in";
+        Click(dialog, at.getClose);
+        WaitGone(dialog, "Get Preset From Device");
     });
 
     Step("exit", [&] {
