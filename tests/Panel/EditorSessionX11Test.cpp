@@ -232,15 +232,24 @@ protected:
             Click(m_main, m_places->Item(menu, row));
     }
 
-    // A combo box's list opened by a click, `downs` rows further down chosen with the keys.
+    // A combo box's list opened by a click, `downs` rows further down chosen with the keys. Done when
+    // the box shows another entry and its list has gone from below it.
     void Choose(Window window, const Rect& combo, int downs)
     {
-        Changes(window, combo, "the combo box", [&] {
-            Click(window, combo);
-            std::vector<std::string> keys(std::size_t(downs), "Down");
-            keys.push_back("Return");
-            Keys(window, keys);
-        });
+        const Rect below{combo.x, combo.y + combo.height, combo.width, 2 * combo.height};
+        const X11Session::Picture box = Grab(window, combo), under = Grab(window, below);
+        ASSERT_TRUE(box && under);
+        Click(window, combo);
+        ASSERT_TRUE(Eventually([&] { return !X11Session::Same(Grab(window, below), under); }, kBound))
+            << "the list did not open";
+        std::vector<std::string> keys(std::size_t(downs), "Down");
+        keys.push_back("Return");
+        Keys(window, keys);
+        ASSERT_TRUE(Eventually(
+            [&] { return X11Session::Same(Grab(window, below), under) && !X11Session::Same(Grab(window, combo), box); },
+            kBound))
+            << "the combo box did not take the entry\n"
+            << Log();
     }
 
     // A zenity box of the editor answered with Return.
