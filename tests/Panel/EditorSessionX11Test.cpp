@@ -179,10 +179,11 @@ protected:
             << what << " did not change\n"
             << Log();
     }
+    // The picture's colours, counted up to 16.
     static std::size_t Colours(const X11Session::Picture& picture)
     {
         std::set<unsigned long> colours;
-        for (int y = 0; picture && y < picture->height; ++y)
+        for (int y = 0; picture && y < picture->height && colours.size() < 16; ++y)
             for (int x = 0; x < picture->width; ++x)
                 colours.insert(XGetPixel(picture.get(), x, y));
         return colours.size();
@@ -223,6 +224,13 @@ protected:
             << Log();
     }
 
+    // zenity's window mapped is not yet drawn: its text and buttons give it more than a few colours.
+    void WaitDrawn(Window window, const std::string& title)
+    {
+        EXPECT_TRUE(Eventually([&] { return Colours(m_x.Grab(window)) > 8; }, kBound))
+            << "\"" << title << "\" is not drawn";
+    }
+
     // A menu item: the title clicked, the pop-up drawn over the window, then the row clicked.
     void Menu(int menu, int rows, int row)
     {
@@ -257,6 +265,7 @@ protected:
     {
         const Window box = WaitWindow(title, true);
         ASSERT_NE(box, 0u);
+        WaitDrawn(box, title);
         Screenshot("box");
         Keys(box, {"Return"});
         WaitGone(box, title);
@@ -267,6 +276,7 @@ protected:
     {
         const Window chooser = WaitWindow(title, true);
         ASSERT_NE(chooser, 0u);
+        WaitDrawn(chooser, title);
         // A save chooser starts in its name field, which takes a whole path; an open one asks for it.
         if (!save)
             Keys(chooser, {"ctrl+l"});
@@ -523,6 +533,7 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
                         return got || (box = m_x.FindShown("Retrieve Preset Error", editors)) != 0;
                     },
                     kBound));
+                WaitDrawn(box, "the box");
                 Screenshot("box");
                 Keys(box, {"Return"});
                 WaitGone(box, "the box");
