@@ -451,8 +451,12 @@ void LRootWindow::OnWindowFocusLost()
 void LRootWindow::OnWindowFocusGained()
 {
     RCPtr<LRootWindow> self(this);
+    // The desktop may report the focus after the click that gave it (no window manager): the control
+    // that click focused, a menu it opened, keeps it.
+    if (m_focusControl)
+        return;
     RCPtr<LControl> last = m_lastFocusControl;
-    if (!m_focusControl && last && last->GetRootWindowPtr()->Get() == this) {
+    if (last && last->GetRootWindowPtr()->Get() == this) {
         last->SetFocus(true);
         return;
     }

@@ -5,25 +5,15 @@
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "TempFolder.h"
+#include "X11Session.h"
 
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
 
-// Before Xlib, whose macros (None, Bool) clash with GoogleTest's names.
-#include <gtest/gtest.h>
-
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <cairo.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -38,10 +28,7 @@ class EditorX11Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_display = XOpenDisplay(nullptr);
         ASSERT_NE(m_display, nullptr) << "needs an X display (xvfb-run)";
-        // Windows come and go while they are looked at: a vanished one is skipped, not fatal.
-        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
             const std::string folder = m_home / variable;
             ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
@@ -52,100 +39,24 @@ protected:
         m_environment.Set("FONTCONFIG_FILE", KX_TEST_FONTS_CONF);
         m_environment.Clear("KX_RESOURCE_DIR");
     }
-    void TearDown() override
-    {
-        if (m_child > 0) {
-            kill(m_child, SIGKILL);
-            waitpid(m_child, nullptr, 0);
-        }
-        if (m_display)
-            XCloseDisplay(m_display);
-    }
+    void TearDown() override { X11Session::Kill(m_child); }
 
     void Start() { m_child = Launch(m_home / "editor.log"); }
 
-    static pid_t Launch(const std::string& log)
-    {
-        const pid_t child = fork();
-        if (child == 0) {
-            if (!std::freopen(log.c_str(), "w", stderr))
-                _exit(126);
-            execl(KIVO_EDITOR, KIVO_EDITOR, "--from-second", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        return child;
-    }
+    static pid_t Launch(const std::string& log) { return X11Session::Launch(KIVO_EDITOR, {"--from-second"}, log); }
 
     // The top-level windows with the editor's title that the process made. An X server shared with
     // other test runs may still show an editor of a run that was killed.
     int CountEditorWindows(pid_t process)
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        int found = 0;
-        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
-            return 0;
-        for (unsigned i = 0; i < count; ++i)
-            found += Name(children[i]) == kTitle && Pid(children[i]) == process ? 1 : 0;
-        if (children)
-            XFree(children);
-        return found;
+        return int(m_x.Find(kTitle, [&](pid_t pid) { return pid == process; }).size());
     }
 
     // The top-level window with the editor's title that the started editor made; 0 while there is none.
     Window FindEditorWindow()
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        Window found = 0;
-        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
-            return 0;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            if (Name(children[i]) == kTitle && Pid(children[i]) == m_child)
-                found = children[i];
-        }
-        if (children)
-            XFree(children);
-        return found;
-    }
-
-    // The window's title as the desktop reads it (_NET_WM_NAME, UTF-8).
-    std::string Name(Window window)
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, left = 0;
-        unsigned char* data = nullptr;
-        std::string name;
-        if (XGetWindowProperty(m_display, window, XInternAtom(m_display, "_NET_WM_NAME", False), 0, 256, False,
-                               XInternAtom(m_display, "UTF8_STRING", False), &type, &format, &items, &left,
-                               &data) == Success &&
-            data) {
-            if (format == 8)
-                name.assign(reinterpret_cast<const char*>(data), items);
-            XFree(data);
-        }
-        return name;
-    }
-
-    // The process that made the window (_NET_WM_PID); 0 when it does not say.
-    pid_t Pid(Window window)
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, left = 0;
-        unsigned char* data = nullptr;
-        pid_t pid = 0;
-        if (XGetWindowProperty(m_display, window, XInternAtom(m_display, "_NET_WM_PID", False), 0, 1, False,
-                               XA_CARDINAL, &type, &format, &items, &left, &data) == Success &&
-            data) {
-            if (format == 32 && items == 1)
-                pid = pid_t(*reinterpret_cast<unsigned long*>(data));
-            XFree(data);
-        }
-        return pid;
+        const std::vector<Window> found = m_x.Find(kTitle, [&](pid_t pid) { return pid == m_child; });
+        return found.empty() ? 0 : found.front();
     }
 
     XImage* Grab(Window window, const XWindowAttributes& attributes)
@@ -164,18 +75,7 @@ protected:
         return colours;
     }
 
-    static void SavePng(XImage* image, const std::string& path)
-    {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image->width, image->height);
-        unsigned char* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < image->height; ++y)
-            for (int x = 0; x < image->width; ++x)
-                reinterpret_cast<uint32_t*>(data + y * stride)[x] = uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
-        cairo_surface_mark_dirty(surface);
-        EXPECT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
-        cairo_surface_destroy(surface);
-    }
+    static void SavePng(XImage* image, const std::string& path) { EXPECT_TRUE(X11Session::SavePng(*image, path)); }
 
     void MoveTo(Window window, int x, int y)
     {
@@ -240,19 +140,12 @@ protected:
     }
 
     // The exit status; -1 when the program did not end within the bound.
-    int WaitForExit() { return WaitForExit(m_child); }
-    static int WaitForExit(pid_t& child)
-    {
-        int status = 0;
-        if (!Eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30)))
-            return -1;
-        child = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    int WaitForExit() { return X11Session::WaitForExit(m_child); }
 
     std::string Log() const { return TempFolder::ReadFile(m_home / "editor.log"); }
 
-    Display* m_display = nullptr;
+    X11Session m_x;
+    Display* m_display = m_x.Get();
     pid_t m_child = 0;
     TempFolder m_home;
     EnvironmentGuard m_environment;
@@ -380,7 +273,7 @@ TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
     })) << Log();
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);
-    const int status = WaitForExit(second);
+    const int status = X11Session::WaitForExit(second);
     if (second > 0)
         kill(second, SIGKILL);
     EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");

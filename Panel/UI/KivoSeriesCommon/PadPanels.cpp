@@ -94,8 +94,10 @@ KXRESULT LPadEditPanel::ShowParamValue(const unsigned char* bytes, int)
 {
     if (!m_editor)
         return KX::E_FAIL;
-    for (unsigned c = 0; c < PadValue::kColours; ++c)
-        static_cast<void>(m_colours[c]->SetSelectedIndex(static_cast<signed char>(bytes[PadValue::kFirstColour + c])));
+    for (unsigned c = 0; c < PadValue::kColours; ++c) {
+        m_shownColours[c] = bytes[PadValue::kFirstColour + c];
+        static_cast<void>(m_colours[c]->SetSelectedIndex(static_cast<signed char>(m_shownColours[c])));
+    }
     static_cast<void>(m_editor->ShowControlRecord(PadValue::ToRecord(bytes))); // the record has 10 bytes
     KX::Variant value;
     value.SetBlob(bytes, PadValue::kSize);
@@ -109,8 +111,10 @@ KXRESULT LPadEditPanel::OnParametersChanged(const KX::RCPtr<KX::LNotificationDis
     if (!m_editor)
         return 1;
     std::array<unsigned char, PadValue::kColours> colours{};
-    for (unsigned c = 0; c < PadValue::kColours; ++c)
-        colours[c] = static_cast<unsigned char>(m_colours[c]->GetSelectedIndex());
+    for (unsigned c = 0; c < PadValue::kColours; ++c) {
+        const int position = m_colours[c]->GetSelectedIndex();
+        colours[c] = position >= 0 ? static_cast<unsigned char>(position) : m_shownColours[c];
+    }
     std::array<unsigned char, PadValue::kSize> value{};
     if (PadValue::FromRecord(m_editor->BuildControlRecord(), colours, value))
         static_cast<void>(ReportParamValue(value.data())); // without a main control nothing is reported

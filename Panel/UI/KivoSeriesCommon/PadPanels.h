@@ -33,6 +33,8 @@ private:
     KX::RCPtr<KX::LLabel> m_name;
     KX::RCPtr<LButtonControlEditPanel> m_editor;
     std::array<KX::RCPtr<KX::LComboBox>, PadValue::kColours> m_colours;
+    // The colour bytes last shown: a byte that no list entry stands for is kept, not lost.
+    std::array<unsigned char, PadValue::kColours> m_shownColours{};
     uint32_t m_padIndex = 0;
 };
 

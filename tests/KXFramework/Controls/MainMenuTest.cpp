@@ -187,6 +187,21 @@ TEST_F(MenuDragTest, AMenuClosedUnderTheButtonChoosesNothingOnRelease)
     EXPECT_EQ(commands->received, 0);
 }
 
+// Without a window manager the window asks for the focus on a press and hears that it has it after
+// the press (after a file chooser, say): the menu that the press opened stays open. Closed at the
+// end, so that nothing holds the menus.
+TEST_F(MenuDragTest, AMenuOpenedByTheClickThatActivatedTheWindowStaysOpenWhenTheFocusIsReportedLater)
+{
+    PointerAt(10, 9);
+    LeftButton(LRootWindow::kPress, 10, 9);
+    LeftButton(LRootWindow::kRelease, 10, 9);
+    ASSERT_TRUE(file->IsDropDownShown());
+    root->OnWindowFocusGained();
+    EXPECT_TRUE(file->IsDropDownShown());
+    EXPECT_EQ(file->ShowDropDown(false), S_OK);
+    Idle();
+}
+
 TEST_F(MenuDragTest, ASkinChangeKeepsTheTitlesTheirTextsAndMenus)
 {
     ASSERT_EQ(file->ShowDropDown(true), S_OK);

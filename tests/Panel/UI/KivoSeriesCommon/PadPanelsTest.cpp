@@ -65,6 +65,7 @@ TEST_F(PadPanelsTest, ValuesAreShownAndBuiltBackWithTheirColoursBetweenTheRecord
         {{0, 13, 10, 7, 5, 1, 19, 51, 0, 0, 0, 0, 0, 0}, 13},    // pad 16's
         {{16, 0, 1, 12, 13, 0, 74, 0, 10, 0, 0, 0, 0, 100}, 0},  // control change on channel 16
         {{21, 3, 4, 5, 6, 1, 17, 127, 0, 0, 0, 0, 0, 127}, 3},   // program, omni
+        {{0, 112, 2, 119, 0, 1, 17, 5, 0, 0, 0, 0, 0, 0}, -1},   // past the list: kept, not made 0xFF
         {{0, 0xFF, 2, 0xFF, 0, 1, 17, 5, 0, 0, 0, 0, 0, 0}, -1}, // colour bytes that select nothing
     };
     ASSERT_EQ(Show(4, cases[0].value), S_OK);
