@@ -85,7 +85,7 @@ SdlHostWindow::~SdlHostWindow()
     if (m_gl)
         SDL_GL_DeleteContext(m_gl);
     SDL_FreeSurface(m_shadow);
-    VideoSystem::DestroyWindow(m_window);
+    SDL_DestroyWindow(m_window);
 }
 
 uint32_t SdlHostWindow::Id() const

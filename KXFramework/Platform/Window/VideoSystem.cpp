@@ -124,10 +124,4 @@ uint32_t VideoSystem::WakeEventType()
     return g_wakeType;
 }
 
-void VideoSystem::DestroyWindow(SDL_Window* window)
-{
-    std::lock_guard lock(g_lock);
-    SDL_DestroyWindow(window);
-}
-
 } // namespace KX::Platform

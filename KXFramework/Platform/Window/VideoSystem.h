@@ -7,8 +7,6 @@
 #include <optional>
 #include <string>
 
-struct SDL_Window;
-
 namespace KX::Platform {
 
 class VideoSystem {
@@ -33,9 +31,6 @@ public:
     // refused it.
     static bool PushWakeEvent();
     static uint32_t WakeEventType();
-    // UI thread. Destroys the window while no wake event is on its way: SDL sends a wake to a shown
-    // window through its own X connection, and a request for a window that is gone ends the program.
-    static void DestroyWindow(SDL_Window* window);
 };
 
 } // namespace KX::Platform
