@@ -6,6 +6,10 @@
 #include <cstring>
 #include <mutex>
 
+// Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+
 namespace KX::Platform {
 
 namespace {
@@ -31,6 +35,18 @@ void SetDesktopHints()
     SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");
 }
 
+XErrorHandler g_previousErrorHandler = nullptr;
+
+// A wake pushed from another thread reaches the window SDL waits on through a connection of its own,
+// unordered with the UI thread's requests: the window may be gone when the server reads it. Xlib's
+// default answer to that error ends the process; the UI thread is awake anyway.
+int IgnoreWakeToVanishedWindow(Display* display, XErrorEvent* error)
+{
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent)
+        return 0;
+    return g_previousErrorHandler ? g_previousErrorHandler(display, error) : 0;
+}
+
 } // namespace
 
 bool VideoSystem::Start()
@@ -51,9 +67,13 @@ bool VideoSystem::Start()
     // window, the whole window redrawn at every present, software GL threads where there is no GPU.
     // Shared-memory images show exactly the rectangles presented. Wayland has only the GL path.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0)
+    if (driver && std::strcmp(driver, "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    else
+        // SDL installs its own handler when video starts and restores the one before it when video ends.
+        const XErrorHandler previous = XSetErrorHandler(IgnoreWakeToVanishedWindow);
+        if (previous != IgnoreWakeToVanishedWindow)
+            g_previousErrorHandler = previous;
+    } else
         SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     if (g_wakeType == 0) {
         const Uint32 type = SDL_RegisterEvents(1);

@@ -282,6 +282,28 @@ TEST_F(X11WindowTest, TheClickThatFocusesTheWindowIsDelivered)
     EXPECT_EQ(m_pump.State().buttons, 0u);
 }
 
+TEST_F(X11WindowTest, AWakeThatReachesTheServerAfterItsWindowIsGoneEndsNothing)
+{
+    // As SDL sends another thread's wake: from a connection other than the window's own, read by the
+    // server after the UI thread destroyed the window. Xlib's default answer would end this process.
+    auto window = Open({400, 300, 120, 90});
+    ASSERT_TRUE(window);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(window->Id()), &info));
+    const ::Window xwindow = info.info.x11.window;
+    window.reset();
+    XSync(info.info.x11.display, False);
+
+    XEvent wake{};
+    wake.xclient.type = ClientMessage;
+    wake.xclient.window = xwindow;
+    wake.xclient.format = 8;
+    XSendEvent(m_display, xwindow, False, NoEventMask, &wake);
+    XSync(m_display, False);
+    EXPECT_FALSE(Open({400, 300, 120, 90}) == nullptr); // still here, and windows still open
+}
+
 TEST_F(X11WindowTest, ImageCursorsAndSystemCursorsAreMade)
 {
     auto window = Open({10, 10, 64, 64});
