@@ -77,7 +77,8 @@ KXRESULT LMainControl::OnParamModuleStateChange(const RCPtr<LNotificationDistrib
 {
     const RCPtr<LRefCountedObject>& payload = n->GetPayload();
     if (auto* pair = dynamic_cast<ParamValuePair*>(payload.Get())) {
-        static_cast<void>(ApplyParamValue(pair->key, pair->value)); // always 0
+        if (!IsSuperseded(pair->key, pair->value))
+            static_cast<void>(ApplyParamValue(pair->key, pair->value)); // always 0
     } else if (auto* list = dynamic_cast<ParamValuesBatch*>(payload.Get())) {
         const int count = list->GetCount();
         for (int i = 0; i < count; ++i) {
@@ -110,6 +111,17 @@ KXRESULT LMainControl::ApplyParamValue(const ParamDescriptor& d, const Variant& 
     m_echoParam = -1;
     m_echoQualifier = Variant();
     return S_OK;
+}
+
+// One change is posted and delivered later: by then an edit may have changed the value again, as when
+// a name is typed faster than the idle passes come. Showing the older value would move the caret
+// back under the typist; the notification of the newer value follows.
+bool LMainControl::IsSuperseded(const ParamDescriptor& d, const Variant& v)
+{
+    RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
+    Variant current;
+    return engine && d.selector.GetType() == 0 && Succeeded(engine->GetParamValue(d.id, current)) &&
+           current.GetType() != 0 && !(current == v);
 }
 
 KXRESULT LMainControl::ReportParamValueChange(const ParamDescriptor& d, const Variant& v)

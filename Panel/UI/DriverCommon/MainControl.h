@@ -33,7 +33,8 @@ public:
     // The UI tree has no device communication of its own: null.
     RCPtr<LDeviceCommunicationInterface> GetDeviceCommunicationInterface() override;
 
-    // NID_PARAM_MODULE_STATE_CHANGE: one value or a list, each delivered in order.
+    // NID_PARAM_MODULE_STATE_CHANGE: one value or a list, each delivered in order; one value the
+    // engine no longer holds is left out.
     [[nodiscard]] KXRESULT OnParamModuleStateChange(const RCPtr<LNotificationDistributor>& sender,
                                                     const RCPtr<LNotification>& n);
     // Delivers one value to the module that owns it; the pseudo identifiers -2 and -8 are the
@@ -45,6 +46,8 @@ public:
     KXRESULT BreakCycles() override;
 
 private:
+    static bool IsSuperseded(const ParamDescriptor& d, const Variant& v);
+
     int32_t m_echoParam = -1;
     Variant m_echoQualifier;
     RCPtr<LDeviceView> m_deviceView;

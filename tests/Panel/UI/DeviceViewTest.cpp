@@ -441,6 +441,16 @@ TEST_F(DeviceViewTest, AnEditGoesToTheEngineAndIntoTheSavedFileButTheEchoOfADeli
         EXPECT_EQ(main->ApplyParamValue(ParamDescriptor(id), v), S_OK);
     EXPECT_EQ(main->ApplyParamValue(ParamDescriptor(First() + 36), Variant()), S_OK);
     EXPECT_EQ(button.shown.size(), before);
+
+    // Two edits before the announcements come down (a name typed faster than the idle passes): the
+    // first announcement is older than what the engine holds and does not set the panel back.
+    Bytes typed = edit;
+    typed[11] = 0x07;
+    ASSERT_EQ(button.Edit(edit), S_OK);
+    ASSERT_EQ(button.Edit(typed), S_OK);
+    button.shown.clear();
+    EXPECT_EQ(posts->Deliver().size(), 2u);
+    EXPECT_EQ(button.shown, std::vector<Bytes>{typed});
 }
 
 TEST_F(DeviceViewTest, MenuItemsFollowTheConnectionAndCommandsOpenTheirDialogs)
