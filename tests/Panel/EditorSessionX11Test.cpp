@@ -250,6 +250,7 @@ protected:
         Click(window, combo);
         ASSERT_TRUE(Eventually([&] { return !X11Session::Same(Grab(window, below), under); }, kBound))
             << "the list did not open";
+        Screenshot("list");
         std::vector<std::string> keys(std::size_t(downs), "Down");
         keys.push_back("Return");
         Keys(window, keys);

@@ -223,7 +223,7 @@ def picture(style, doc, name, rect, image):
 
 PE = "PresetEditor."
 CTRL = PE + "Control."
-COLUMN, ROW_STEP, CAPTION = 208, 32, 72  # editor page grid: column pitch, row pitch, caption width
+COLUMN, ROW_STEP, CAPTION = 216, 32, 80  # editor page grid: column pitch, row pitch, caption width (room for "TRANSPOSE" in bold)
 
 
 def note_selector(style, name, rect, zone=False):

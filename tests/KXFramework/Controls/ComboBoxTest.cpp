@@ -35,6 +35,9 @@ std::string Controls()
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)" +
            Combo("slot", 10) + Combo("low", 255) + Combo("mid", 170, 60) + R"(
     <SubControl Class="Framework.ComboBox" Name="noList" YPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
+   </SubControl>
+   <SubControl Class="Test.Panel" Name="dialog" XSizeAbs="345" YSizeAbs="165">)" +
+           Combo("slot", 66) + R"(
    </SubControl>)";
 }
 
@@ -225,6 +228,32 @@ TEST_F(ComboBoxTest, WithoutAMaximumNowTheEntriesChooseTheSide)
         else
             EXPECT_EQ(r.y, 20.0);
     }
+}
+
+// A window the size of a small dialog: the 13 entries (182 pixels) fit neither above the box (61)
+// nor below it (74).
+TEST_F(ComboBoxTest, ListStaysInsideAShortWindowAndScrollsToTheLastEntry)
+{
+    root->SetWindowArea({0, 0, 345, 165});
+    RCPtr<LControl> dialog = CreateMain(u"dialog");
+    ASSERT_TRUE(dialog);
+    RCPtr<LComboBox> slot(dialog->FindChild(u"slot"));
+    ASSERT_TRUE(slot);
+    ASSERT_EQ(slot->SetSelectedIndex(12), 12);
+    ASSERT_EQ(slot->ShowDropDown(true), S_OK);
+    ASSERT_TRUE(slot->IsDropDownShown());
+    RCPtr<LListBox> list = slot->GetListBox();
+    const PointT<double> at = list->GetPositionInRoot();
+    const RectT<double>& r = list->GetRect();
+    const PointT<int32_t> client = root->GetClientSize();
+    EXPECT_EQ(client.y, 165);
+    EXPECT_GE(at.x, 0.0);
+    EXPECT_GE(at.y, 0.0);
+    EXPECT_LE(at.x + r.width, double(client.x));
+    EXPECT_LE(at.y + r.height, double(client.y));
+    EXPECT_GE(r.height, 3 * 14.0);
+    // The chosen last entry is scrolled into the rows that show.
+    EXPECT_EQ(list->GetTopIndex() + int32_t(list->GetClientRect().height / 14.0), 13);
 }
 
 TEST_F(ComboBoxTest, InsertingBeforeTheSelectionKeepsItsTextAndIndexInStep)
