@@ -499,12 +499,13 @@ def _narrow_tabs(holder, width, hidden=()):
         tab.x, tab.w = i * width, width
 
 
-def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info", channel_looks="Info"):
+def tile_view(style, cls, name, rect, channel_rect, info_rect, channel_font="info", channel_looks="Info",
+              info_font="info"):
     """A tile's read-only summary covering `rect`: "midiChannel" and the two-line "infoLabel" where the
     tile has room for them (rectangles relative to the view)."""
     view = ctl(cls, name, rect)
     view.add(channel_view(style, "midiChannel", channel_rect, channel_font, channel_looks),
-             label(style, "infoLabel", info_rect, looks="Info", font="info"))
+             label(style, "infoLabel", info_rect, looks="Info", font=info_font))
     return view
 
 
@@ -725,12 +726,12 @@ def pads(style, name, rect, tile_rects):
     for i, (tx, ty, tw, th) in enumerate(tile_rects):
         # Number top left, channel in a column right of the widest number ("P16"), both in the small
         # fonts (the tile is too narrow for the caption and info fonts side by side), the assignment
-        # centred below both.
+        # centred below both; "CH:16" and "INC/DEC" stay inside the drawn pad.
         view = tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, tw, th),
-                         (21, 7, tw - 24, 11), (3, 18, tw - 6, th - 21), "small", "Caption")
+                         (20, 7, tw - 25, 11), (3, 18, tw - 6, th - 21), "small", "Caption", "padInfo")
         area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
             ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (5, 4, tw - 10, 3), "K49PE.Pad.Colors"),
-            label(style, "padNumberLabel", (3, 7, 18, 11), font="smallCaption"),
+            label(style, "padNumberLabel", (3, 7, 17, 11), font="smallCaption"),
             view,
         ]))
     return area

@@ -32,8 +32,9 @@ FONTS = {
     "caption": ("Liberation Sans", 8.25, 1),
     "title": ("Liberation Sans", 12, 1),
     "info": ("Liberation Sans", 8.25, 0),
-    "small": ("Liberation Sans", 7, 0),  # the pads' number and channel
-    "smallCaption": ("Liberation Sans", 7, 1),
+    "small": ("Liberation Sans", 6.5, 0),  # the pads' number and channel
+    "smallCaption": ("Liberation Sans", 6.5, 1),
+    "padInfo": ("Liberation Sans", 7.5, 0),  # a pad's assignment
 }
 
 # Every position and size is a multiple of the grid where the layout allows it.
