@@ -225,10 +225,21 @@ protected:
     }
 
     // zenity's window mapped is not yet drawn: its text and buttons give it more than a few colours.
+    // A zenity window is drawn once its light theme covers most of it: until then the server shows
+    // the editor's dark pixels through it.
     void WaitDrawn(Window window, const std::string& title)
     {
-        EXPECT_TRUE(Eventually([&] { return Colours(m_x.Grab(window)) > 8; }, kBound))
-            << "\"" << title << "\" is not drawn";
+        const auto drawn = [&] {
+            const X11Session::Picture picture = m_x.Grab(window);
+            if (!picture || Colours(picture) <= 8)
+                return false;
+            long light = 0;
+            for (int y = 0; y < picture->height; ++y)
+                for (int x = 0; x < picture->width; ++x)
+                    light += (XGetPixel(picture.get(), x, y) & 0xC0C0C0) == 0xC0C0C0 ? 1 : 0;
+            return light * 2 > long(picture->width) * picture->height;
+        };
+        EXPECT_TRUE(Eventually(drawn, kBound)) << "\"" << title << "\" is not drawn";
     }
 
     // A menu item: the title clicked, the pop-up drawn over the window, then the row clicked.
@@ -508,13 +519,14 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
         WaitGone(dialog, "About Velmora Kivo 61 Preset Editor");
     });
 
-    // Pulled out, the keyboard gives no preset; plugged back in, it is there again.
+    // Pulled out, the keyboard gives no preset; plugged back in, it is there again. The dialog is
+    // opened first: once the editor's presence check has seen the keyboard go, its menu item is greyed.
     Step("unplugged-get-fails", [&] {
-        ASSERT_EQ(kill(m_editor, SIGUSR1), 0);
-        WaitState("plugged", "0\n");
         Menu(0, Places::kFileRows, Places::kRetrieve);
         dialog = WaitWindow("Get Preset From Device");
         ASSERT_NE(dialog, 0u);
+        ASSERT_EQ(kill(m_editor, SIGUSR1), 0);
+        WaitState("plugged", "0\n");
         Click(dialog, at.getButton);
         Answer("Retrieve Preset Error");
     });
