@@ -210,7 +210,26 @@ protected:
         EXPECT_TRUE(Eventually([&] { return (window = m_x.FindShown(title, owner)) != 0; }, kBound))
             << "no window \"" << title << "\"\n"
             << Log();
+        if (window && !child)
+            WaitPainted(window, title);
         return window;
+    }
+    // An editor dialog mapped but not painted yet shows the main window through it; painted, its top
+    // rows are its plain background from edge to edge.
+    void WaitPainted(Window window, const std::string& title)
+    {
+        const auto painted = [&] {
+            const X11Session::Picture picture = m_x.Grab(window);
+            if (!picture || picture->width < 32 || picture->height < 8)
+                return false;
+            const unsigned long background = XGetPixel(picture.get(), 8, 4);
+            for (int y = 3; y < 6; ++y)
+                for (int x = 8; x < picture->width - 8; ++x)
+                    if (XGetPixel(picture.get(), x, y) != background)
+                        return false;
+            return true;
+        };
+        EXPECT_TRUE(Eventually(painted, kBound)) << "\"" << title << "\" is not painted\n" << Log();
     }
     void WaitGone(Window window, const std::string& title)
     {
@@ -224,7 +243,6 @@ protected:
             << Log();
     }
 
-    // zenity's window mapped is not yet drawn: its text and buttons give it more than a few colours.
     // A zenity window is drawn once its light theme covers most of it: until then the server shows
     // the editor's dark pixels through it.
     void WaitDrawn(Window window, const std::string& title)
