@@ -61,6 +61,13 @@ size_t LastSlash(const std::u16string& path)
     return path.find_last_of(u'/');
 }
 
+// The folder part of a path, "/" for a file at the root.
+std::u16string FolderOf(const std::u16string& path)
+{
+    const size_t slash = LastSlash(path);
+    return slash == std::u16string::npos ? path : path.substr(0, slash == 0 ? 1 : slash);
+}
+
 // "*.Kivo61PresetEditor" -> "Kivo61PresetEditor"; an extension is what follows a leading "*." or ".".
 std::u16string ExtensionOf(const String& defaultExtension)
 {
@@ -85,9 +92,7 @@ LFileDialog::LFileDialog(const String& initialFolder, Platform::FileChooser& cho
 void LFileDialog::Remember(const String& path)
 {
     m_path = path;
-    const std::u16string text = ToU16(path);
-    const size_t slash = LastSlash(text);
-    m_initialFolder = slash == std::u16string::npos ? path : FromU16(text.substr(0, slash == 0 ? 1 : slash));
+    m_initialFolder = FromU16(FolderOf(ToU16(path)));
 }
 
 KXRESULT LFileDialog::ShowOpen(const String& filter, const String& /*defaultExtension*/, const String& title,
@@ -124,25 +129,33 @@ KXRESULT LFileDialog::ShowSave(const String& filter, const String& defaultExtens
     request.title = ToU16(title);
     request.initialFolder = AbsoluteFolder(m_initialFolder);
     request.filters = SplitFilter(filter);
-    const Platform::FileChooserResult result = m_chooser.Run(request);
-    if (result.kind != Platform::FileChooserResult::Kind::Chosen || result.paths.empty())
-        return E_FAIL;
-    std::u16string chosen = result.paths.front();
-    std::u16string name = chosen.substr(LastSlash(chosen) + 1);
-    // The chooser confirmed the name as typed; a name completed with the extension may still name
-    // an existing file, which is asked about here.
     const std::u16string extension = ExtensionOf(defaultExtension);
-    if (!extension.empty() && name.find(u'.') == std::u16string::npos) {
+    std::u16string chosen;
+    std::u16string name;
+    for (;;) {
+        const Platform::FileChooserResult result = m_chooser.Run(request);
+        if (result.kind != Platform::FileChooserResult::Kind::Chosen || result.paths.empty())
+            return E_FAIL;
+        chosen = result.paths.front();
+        name = chosen.substr(LastSlash(chosen) + 1);
+        // The chooser confirmed the name as typed; a name completed with the extension may still name
+        // an existing file, which is asked about here.
+        if (extension.empty() || name.find(u'.') != std::u16string::npos)
+            break;
+        const std::u16string typed = name;
         chosen += u"." + extension;
         name += u"." + extension;
         std::error_code error;
-        if (std::filesystem::exists(Platform::Utf8FromUtf16(chosen), error)) {
-            const std::u16string text = u"\"" + name + u"\" already exists.\nDo you want to replace it?";
-            const int32_t answer = m_messageBox.Show(
-                {text, ToU16(title), Platform::MessageBoxFlags::kYesNo | Platform::MessageBoxFlags::kIconWarning});
-            if (answer != Platform::MessageBoxAnswer::kYes)
-                return E_FAIL;
-        }
+        if (!std::filesystem::exists(Platform::Utf8FromUtf16(chosen), error))
+            break;
+        const std::u16string text = u"\"" + name + u"\" already exists.\nDo you want to replace it?";
+        const int32_t answer = m_messageBox.Show(
+            {text, ToU16(title), Platform::MessageBoxFlags::kYesNo | Platform::MessageBoxFlags::kIconWarning});
+        if (answer == Platform::MessageBoxAnswer::kYes)
+            break;
+        // No: back to the chooser, where it was, with the name as typed, as a desktop save dialog does.
+        request.initialFolder = FolderOf(chosen);
+        request.proposedName = typed;
     }
     if (maxNameLength > 0 && name.size() > size_t(maxNameLength)) {
         const std::u16string text = Platform::Utf16FromUtf8("The file length is larger than the maximum limit of " +

@@ -26,7 +26,8 @@ public:
     [[nodiscard]] KXRESULT ShowOpen(const String& filter, const String& defaultExtension, const String& title,
                                     bool allowMultiple);
     // E_INVALIDARG for a maxNameLength of 0; E_FAIL when cancelled, failed, or the name is longer
-    // than maxNameLength (> 0), which the user is told.
+    // than maxNameLength (> 0), which the user is told. A name completed with the extension that
+    // names an existing file is asked about; No opens the chooser again.
     [[nodiscard]] KXRESULT ShowSave(const String& filter, const String& defaultExtension, const String& title,
                                     int maxNameLength);
 

@@ -29,7 +29,8 @@ struct FileChooserResult {
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
-    // Modal: returns when the user is done.
+    // Modal: returns when the user is done. A chooser that fails tells the user why itself, so
+    // Failed, like Cancelled, asks nothing more of the caller than to go on without a file.
     virtual FileChooserResult Run(const FileChooserRequest& request) = 0;
 };
 

@@ -110,6 +110,22 @@ std::string PathProblem(const std::string& path, bool mustExist)
     return {};
 }
 
+// The text of the box for a run that failed: what the user met, then how zenity ended.
+std::string FailureText(const Zenity::Outcome& outcome)
+{
+    using Status = ChildProcessResult::Status;
+    switch (outcome.process.status) {
+    case Status::StartFailed:
+        return "The file chooser could not be started. Install the zenity package.";
+    case Status::Exited:
+        return "The file chooser could not be opened.\n\n" + Zenity::Describe(outcome);
+    case Status::Signalled:
+        return "The file chooser closed unexpectedly.\n\n" + Zenity::Describe(outcome);
+    default:
+        return "The file chooser gave no usable answer.\n\n" + Zenity::Describe(outcome);
+    }
+}
+
 } // namespace
 
 ZenityFileChooser::ZenityFileChooser(MessageBoxService& messageBox, std::function<void()> whileWaiting)
@@ -142,26 +158,26 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
 {
     const Zenity::Outcome outcome = Zenity::Run(Arguments(request), request.ownerWindow, m_whileWaiting);
     const ChildProcessResult& process = outcome.process;
-    FileChooserResult result;
-    if (process.status == ChildProcessResult::Status::StartFailed) {
+    const bool exited = process.status == ChildProcessResult::Status::Exited;
+    if (exited && process.exitCode == 1 && outcome.message.empty())
+        return {Kind::Cancelled, {}};
+    if (!exited || process.exitCode != 0) {
         DebugLog::WriteLine("File chooser: " + Zenity::Describe(outcome));
-        m_messageBox.Show({u"The file chooser could not be started. Install the zenity package.", u"File Dialog Error",
-                           MessageBoxFlags::kIconError, request.ownerWindow});
-        return result;
+        TellFailure(request, FailureText(outcome));
+        return {};
     }
-    if (process.status != ChildProcessResult::Status::Exited || process.exitCode != 0) {
-        if (process.status == ChildProcessResult::Status::Exited && process.exitCode == 1 && outcome.message.empty())
-            result.kind = Kind::Cancelled;
-        else
-            DebugLog::WriteLine("File chooser: " + Zenity::Describe(outcome));
-        return result;
-    }
-
     std::string problem;
-    result = ReadChoice(process.output, request, &problem);
-    if (result.kind == Kind::Failed)
+    FileChooserResult result = ReadChoice(process.output, request, &problem);
+    if (result.kind == Kind::Failed) {
         DebugLog::WriteLine("File chooser: refused a chosen path (" + problem + ")");
+        TellFailure(request, "The file chooser gave a file name that cannot be used (" + problem + ").");
+    }
     return result;
+}
+
+void ZenityFileChooser::TellFailure(const FileChooserRequest& request, const std::string& text)
+{
+    m_messageBox.Show({Utf16FromUtf8(text), u"File Dialog Error", MessageBoxFlags::kIconError, request.ownerWindow});
 }
 
 FileChooserResult ZenityFileChooser::ReadChoice(std::string_view output, const FileChooserRequest& request,

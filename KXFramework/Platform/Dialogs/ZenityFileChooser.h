@@ -13,12 +13,13 @@ class MessageBoxService;
 
 class ZenityFileChooser final : public FileChooser {
 public:
-    // messageBox shows "File Dialog Error" when zenity cannot be started; whileWaiting runs about
-    // every 30 ms while the chooser is open.
+    // messageBox shows "File Dialog Error" when the chooser fails; whileWaiting runs about every
+    // 30 ms while the chooser is open.
     explicit ZenityFileChooser(MessageBoxService& messageBox, std::function<void()> whileWaiting = {});
 
     // Chosen with every path absolute (and, when mustExist, naming an existing file that is not a
-    // folder); Cancelled when the user cancelled; Failed for anything else, logged.
+    // folder); Cancelled when the user cancelled; Failed for anything else, logged and told to the
+    // user with what failed.
     FileChooserResult Run(const FileChooserRequest& request) override;
 
     // What zenity printed on success: the paths, without the final line feed, split at the
@@ -30,6 +31,8 @@ public:
     static std::string ZenityPattern(std::string_view pattern);
 
 private:
+    void TellFailure(const FileChooserRequest& request, const std::string& text);
+
     MessageBoxService& m_messageBox;
     std::function<void()> m_whileWaiting;
 };

@@ -578,9 +578,14 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
     int index = 0;
     int value = 0;
     if (Protocol::IsPresetDumpReply(view)) {
-        // A dump of another slot than the one asked for is not this request's reply.
-        if (m_window == Window::Preset && !m_presetGate.IsGreen() && view[kPresetSlotByte] == m_requestedSlot)
+        if (m_window == Window::Preset && !m_presetGate.IsGreen()) {
+            // The keyboard may name another slot in its answer (the edit buffer for one): the dump is
+            // the answer all the same, and refusing it would make every such fetch fail.
+            if (view[kPresetSlotByte] != m_requestedSlot)
+                DebugLog("MIDI manager: the preset dump asked for from slot %d names slot %d; taken as its reply",
+                         m_requestedSlot, int(view[kPresetSlotByte]));
             ApplyPresetDumpReply(bytes);
+        }
     } else if (Protocol::ParseGlobalParamReply(view, index, value)) {
         if (m_window == Window::Parameter)
             PassOnParameterReply(index, value);

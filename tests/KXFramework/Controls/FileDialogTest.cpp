@@ -90,11 +90,20 @@ TEST_F(FileDialogTest, SaveCompletesTheExtensionAndAsksBeforeReplacing)
     EXPECT_EQ(dialog->GetPath(), String((base + u"/fresh.kp").c_str()));
     EXPECT_TRUE(messageBox.requests.empty());
 
+    // No goes back to the chooser, in that folder with the name as typed; cancelling it then saves nothing.
     chooser.results.push_back(Chosen({base + u"/taken"}));
     messageBox.answers.push_back(Platform::MessageBoxAnswer::kNo);
     EXPECT_EQ(dialog->ShowSave(u"Presets|*.kp", u"*.kp", u"Save", -1), E_FAIL);
     ASSERT_EQ(messageBox.requests.size(), 1u);
+    ASSERT_EQ(chooser.requests.size(), 3u);
+    EXPECT_EQ(chooser.requests[2].initialFolder, base);
+    EXPECT_EQ(chooser.requests[2].proposedName, u"taken");
     EXPECT_EQ(dialog->GetPath(), String((base + u"/fresh.kp").c_str()));
+    chooser.results.push_back(Chosen({base + u"/taken"}));
+    chooser.results.push_back(Chosen({base + u"/other"}));
+    messageBox.answers.push_back(Platform::MessageBoxAnswer::kNo);
+    EXPECT_EQ(dialog->ShowSave(u"Presets|*.kp", u"*.kp", u"Save", -1), S_OK);
+    EXPECT_EQ(dialog->GetPath(), String((base + u"/other.kp").c_str()));
 
     chooser.results.push_back(Chosen({base + u"/taken"}));
     messageBox.answers.push_back(Platform::MessageBoxAnswer::kYes);

@@ -1,4 +1,5 @@
 #include "KXFramework/Platform/Dialogs/ZenityFileChooser.h"
+#include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 
 #include "FakeMessageBox.h"
@@ -135,8 +136,40 @@ TEST_F(ZenityFileChooserTest, ReadsWhatZenityAnswers)
         const FileChooserResult result = Run(request);
         EXPECT_EQ(result.kind, c.kind) << c.what;
         EXPECT_EQ(result.paths, c.paths) << c.what;
+        // A failure is told to the user, a choice or a cancel is not.
+        EXPECT_EQ(m_messageBox.requests.size(), c.kind == Kind::Failed ? 1u : 0u) << c.what;
+        m_messageBox.requests.clear();
     }
-    EXPECT_TRUE(m_messageBox.requests.empty());
+}
+
+TEST_F(ZenityFileChooserTest, AFailureIsToldToTheUserWithWhatFailed)
+{
+    const std::string zenity = KX::Platform::Zenity::ProgramName();
+    const struct {
+        const char* behaviour;
+        std::string text;
+    } cases[] = {
+        {"echo '(zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77' >&2; exit 1",
+         "The file chooser could not be opened.\n\n" + zenity +
+             " exited with 1: (zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77"},
+        {"kill -SEGV $$", "The file chooser closed unexpectedly.\n\n" + zenity + " ended by signal 11"},
+        {"head -c 2000000 /dev/zero; exit 0",
+         "The file chooser gave no usable answer.\n\n" + zenity + " printed more than its output limit"},
+        {"echo relative.kp", "The file chooser gave a file name that cannot be used (not an absolute path)."},
+    };
+    FileChooserRequest request;
+    request.ownerWindow = 5;
+    for (const auto& c : cases) {
+        m_zenity.Behave(c.behaviour);
+        EXPECT_EQ(Run(request).kind, Kind::Failed) << c.behaviour;
+        ASSERT_EQ(m_messageBox.requests.size(), 1u) << c.behaviour;
+        const KX::Platform::MessageBoxRequest& box = m_messageBox.requests.back();
+        EXPECT_EQ(box.caption, u"File Dialog Error");
+        EXPECT_EQ(box.text, KX::Platform::Utf16FromUtf8(c.text)) << c.behaviour;
+        EXPECT_EQ(box.flags, 0x10u);
+        EXPECT_EQ(box.ownerWindow, 5u);
+        m_messageBox.requests.clear();
+    }
 }
 
 TEST_F(ZenityFileChooserTest, FloodsAndCrashesFailWithoutHanging)

@@ -140,11 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
             "GetOneByteShort", false, 3,
             [](VirtualMidiSystem&, SimulatedKivo61& k, LMidiManager&) { Behave(k, {.malformed = Malformed::Shorter}); },
             u"Retrieve Preset Error", kGetMidiText},
-        Failure{"GetReplyForAnotherSlot", false, 3,
-                [](VirtualMidiSystem&, SimulatedKivo61& k, LMidiManager&) {
-                    Behave(k, {.malformed = Malformed::OtherTarget});
-                },
-                u"Retrieve Preset Error", kGetMidiText},
         Failure{"GetUnpluggedMidway", false, 3,
                 [](VirtualMidiSystem& m, SimulatedKivo61& k, LMidiManager&) {
                     k.OnRequest(Request::PresetDump, [&m, &k] { m.Unplug(k.Device()); });
