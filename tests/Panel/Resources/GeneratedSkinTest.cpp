@@ -200,6 +200,28 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     EXPECT_LT(pixel(200, 22 + 40) & 0xFF, 0x30u) << "the body";
 }
 
+// The transfer dialogs' slot list opens inside the dialog's window, eight of its thirteen rows at
+// least in view.
+TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
+{
+    for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
+        SCOPED_TRACE(String(name).ToNarrow().GetData());
+        RCPtr<LControl> dialog = Create(name);
+        ASSERT_TRUE(dialog);
+        // The dialog fills its own window, as it runs.
+        window.clientArea = dialog->GetRect().Round();
+        window.clientArea.x = window.clientArea.y = 0;
+        ASSERT_EQ(root->SetContent(dialog), S_OK);
+        RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
+        ASSERT_TRUE(slots && slots->GetListBox());
+        ASSERT_EQ(slots->GetListBox()->GetItemCount(), 13);
+        ASSERT_EQ(slots->ShowDropDown(true), S_OK);
+        const LListBox& list = *slots->GetListBox();
+        EXPECT_GE(list.GetClientExtentRect().height, 8.0 * list.GetItemHeight());
+        EXPECT_LE(list.GetPositionInRoot().y + list.GetRect().height, dialog->GetRect().height);
+    }
+}
+
 // One control of every building block of the skin generator, written beside the test.
 class BlockSamplesTest : public GeneratedSkinTest {
 protected:
