@@ -1,6 +1,7 @@
 #include "Panel/AboutDlg.h"
 
 #include "KXFramework/Application/Version.h"
+#include "KXFramework/Controls/Button.h"
 #include "KXFramework/ObjectBase/Exception.h"
 #include "Panel/Application.h"
 
@@ -37,4 +38,25 @@ KXRESULT LAboutDlg::Initialize()
     if (Failed(set))
         return set;
     return copyright->SetText(version.GetValue(u"LegalCopyright"));
+}
+
+bool LAboutDlg::PressButton(const RCPtr<LKeyParam>& key)
+{
+    const uint32_t pressed = key ? key->key.key : 0;
+    if (pressed != KeyCode::Press(VirtualKey::kEnter) && pressed != KeyCode::Press(VirtualKey::kSpace))
+        return false;
+    if (auto* ok = dynamic_cast<LButton*>(FindChild(u"buttonOK").Get()))
+        ok->SimulateClick();
+    return true;
+}
+
+KXRESULT LAboutDlg::OnKey(const RCPtr<LKeyParam>& key)
+{
+    return PressButton(key) ? S_OK : LDialog::OnKey(key);
+}
+
+// From a control inside the box that left the key unused.
+KXRESULT LAboutDlg::HandleKey(const RCPtr<LKeyParam>& key)
+{
+    return PressButton(key) ? S_OK : LDialog::HandleKey(key);
 }

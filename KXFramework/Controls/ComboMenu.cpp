@@ -3,6 +3,7 @@
 #include "KXFramework/Controls/PopupMenu.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace KX {
 
@@ -97,6 +98,51 @@ RCPtr<LComboMenu> LComboMenu::FindOpenSiblingMenu() const
     return nullptr;
 }
 
+RCPtr<LComboMenu> LComboMenu::SiblingTitle(int step) const
+{
+    if (!GetParent())
+        return nullptr;
+    std::vector<LComboMenu*> titles;
+    ChildControlList& siblings = GetParent()->GetChildren();
+    for (unsigned i = 0; i < siblings.GetCount(); ++i) {
+        auto* title = dynamic_cast<LComboMenu*>(siblings.GetAt(i, kInsertionOrder).Get());
+        if (title && (title == this || (title->IsEnabled(true) && title->IsVisible(true))))
+            titles.push_back(title);
+    }
+    const auto at = std::find(titles.begin(), titles.end(), this);
+    const auto count = std::ptrdiff_t(titles.size());
+    if (count < 2 || at == titles.end())
+        return nullptr;
+    return RCPtr<LComboMenu>(titles[size_t((at - titles.begin() + count + step) % count)]);
+}
+
+void LComboMenu::SwitchTo(const RCPtr<LComboMenu>& other)
+{
+    if (RCPtr<LPopupMenu> popup = GetPopup())
+        popup->SetVisible(false);
+    ShowClosedLook();
+    static_cast<void>(other->ShowDropDown(true)); // a title has its popup: it was made with one
+}
+
+KXRESULT LComboMenu::HandleKey(const RCPtr<LKeyParam>& key)
+{
+    const uint32_t pressed = key ? key->key.key : 0;
+    if (IsDropDownShown() && pressed == KeyCode::Press(VirtualKey::kEscape)) {
+        static_cast<void>(ShowDropDown(false)); // open, so it has its popup
+        return S_OK;
+    }
+    const int step = pressed == KeyCode::Press(VirtualKey::kLeft)    ? -1
+                     : pressed == KeyCode::Press(VirtualKey::kRight) ? 1
+                                                                     : 0;
+    if (IsDropDownShown() && step != 0) {
+        RCPtr<LControl> self(this);
+        if (RCPtr<LComboMenu> other = SiblingTitle(step))
+            SwitchTo(other);
+        return S_OK;
+    }
+    return LDropDownControl::HandleKey(key);
+}
+
 void LComboMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
 {
     ShowClosedLook();
@@ -106,12 +152,8 @@ void LComboMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     // A disabled title opens nothing, by press or by hover.
     if ((changed & Condition::kHover) && (param->currentMask & Condition::kHover) && IsEnabled(true)) {
         RCPtr<LComboMenu> open = FindOpenSiblingMenu();
-        if (open && open.Get() != this) {
-            if (RCPtr<LPopupMenu> other = open->GetPopup())
-                other->SetVisible(false);
-            open->ShowClosedLook();
-            ShowDropDown(true);
-        }
+        if (open && open.Get() != this)
+            open->SwitchTo(RCPtr<LComboMenu>(this));
     }
     if ((changed & Condition::kLeftPending) && (param->currentMask & Condition::kLeftPending)) {
         if (RCPtr<LPopupMenu> popup = GetPopup())

@@ -669,18 +669,26 @@ void LPopupMenu::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& release)
 
 KXRESULT LPopupMenu::OnKey(const RCPtr<LKeyParam>& key)
 {
-    if (key && key->key.key == KeyCode::Press(VirtualKey::kLeft)) {
+    // A menu-bar title's drop-down leaves Escape, and Left and Right where they close or open no
+    // submenu, to its title, the key's next receiver, which closes it or opens the next title's.
+    const bool titled = dynamic_cast<LComboMenu*>(GetParent().Get()) != nullptr;
+    const uint32_t pressed = key ? key->key.key : 0;
+    if (pressed == KeyCode::Press(VirtualKey::kLeft)) {
         if (auto* parent = dynamic_cast<LPopupMenu*>(GetParent().Get()))
             parent->CloseSubmenu();
-        return S_OK;
+        return titled ? S_FALSE : S_OK;
     }
-    if (key && key->key.key == KeyCode::Press(VirtualKey::kRight)) {
+    if (pressed == KeyCode::Press(VirtualKey::kRight)) {
         const int32_t current = GetCurrentIndex();
-        if (HasSubItems(ItemAt(current)) && Succeeded(OpenSubmenu(current)) && m_submenu)
+        if (!HasSubItems(ItemAt(current)))
+            return titled ? S_FALSE : S_OK;
+        if (Succeeded(OpenSubmenu(current)) && m_submenu)
             m_submenu->SelectItems(0, -1, true);
         return S_OK;
     }
-    if (key && key->key.key == KeyCode::Press(VirtualKey::kEscape)) {
+    if (pressed == KeyCode::Press(VirtualKey::kEscape)) {
+        if (titled)
+            return S_FALSE;
         if (m_autoDismiss && !m_dismissing)
             Dismiss();
         return S_OK;

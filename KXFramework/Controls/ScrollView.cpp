@@ -99,6 +99,14 @@ KXRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
 
 void LScrollView::WireBars()
 {
+    // The bars and their corner frame the view rather than belong to its content: they keep their
+    // place while it scrolls, however the skin placed them.
+    for (const RCPtr<LControl>* frame : {&m_hBar, &m_vBar, &m_corner}) {
+        for (int axis = 0; axis < 2; ++axis) {
+            if (*frame && !DockedOn(**frame, axis))
+                (*frame)->EditPlacement(axis, [](PositionSpec& position, SizeSpec&) { position.docked = true; });
+        }
+    }
     m_barThickness = {};
     if (m_corner && m_corner->GetLayoutDescriptor()) {
         const LLayoutDescriptor& layout = *m_corner->GetLayoutDescriptor();

@@ -31,8 +31,8 @@ struct Entry {
 };
 
 const Entry kEntries[] = {
-    {"GetPreset", LGetPresetFromMidiDeviceDlg::kSkinName, &LGetPresetFromMidiDeviceDlg::Run, 360, 170},
-    {"SendPreset", LSendPresetToMidiDeviceDlg::kSkinName, &LSendPresetToMidiDeviceDlg::Run, 360, 170},
+    {"GetPreset", LGetPresetFromMidiDeviceDlg::kSkinName, &LGetPresetFromMidiDeviceDlg::Run, 360, 296},
+    {"SendPreset", LSendPresetToMidiDeviceDlg::kSkinName, &LSendPresetToMidiDeviceDlg::Run, 360, 296},
     {"GlobalSettings", LGlobalSettingsDlg::kSkinName, &LGlobalSettingsDlg::Run, 620, 440},
     {"About", LAboutDlg::kSkinName, &LAboutDlg::Run, 440, 240},
 };

@@ -541,7 +541,7 @@ def button_tile(style, name, rect):
     the colour indicator as the pad's light strip at its foot."""
     x, y, w, h = rect
     return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
-        number_label(style, "buttonNumberLabel", (12, 6, 24, 14)),
+        number_label(style, "buttonNumberLabel", (10, 6, 24, 14)),
         ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (16, h - 12, w - 32, 4),
             "K49PE.Button.Colors"),
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
@@ -724,14 +724,19 @@ def pads(style, name, rect, tile_rects):
     push-button "viewPanel" and its button."""
     area = ctl(PE + "MainControl.PadView", name, rect)
     for i, (tx, ty, tw, th) in enumerate(tile_rects):
-        # Number top left, channel in a column right of the widest number ("P16"), both in the small
-        # fonts (the tile is too narrow for the caption and info fonts side by side), the assignment
-        # centred below both; "CH:16" and "INC/DEC" stay inside the drawn pad.
+        # Below the colour strip, inside the drawn pad: the number at the left, the channel in a column
+        # beside the widest number, both in the small fonts (the tile is too narrow for the caption and
+        # info fonts side by side), the assignment centred below both. Text is drawn a sixth of an em
+        # inside its box and measured three pixels or so wider than it is: "P16" and "CH:OM" need
+        # all of it to stay apart and inside the drawn pad.
+        row_y, row_h, number_w = 9, 11, 19
+        channel_x = 2 + number_w
         view = tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, tw, th),
-                         (20, 7, tw - 25, 11), (3, 18, tw - 6, th - 21), "small", "Caption", "padInfo")
+                         (channel_x, row_y, tw - 1 - channel_x, row_h),
+                         (3, row_y + row_h, tw - 6, th - 3 - row_y - row_h), "small", "Caption", "padInfo")
         area.add(tile(style, PE + "MainControl.PadView.Pad", f"pad{i + 1}", (tx, ty, tw, th), [
             ctl(PE + "MainControl.PadView.Pad.ColorIndicator", "color", (5, 4, tw - 10, 3), "K49PE.Pad.Colors"),
-            label(style, "padNumberLabel", (3, 7, 17, 11), font="smallCaption"),
+            label(style, "padNumberLabel", (2, row_y, number_w, row_h), font="smallCaption"),
             view,
         ]))
     return area

@@ -46,6 +46,8 @@ def build(doc, style, b):
     # first, as in the device view, so the groups find their editors.
     # The texts table, loaded by the generator before the samples are built.
     b.colour_looks(doc, "K49PE.Pad.Colors", sys.modules["skin_texts"].PAD_COLOURS)
+    # The editor's layout table, loaded with its editor table.
+    layout = sys.modules["layout"]
     others = b.ctl(PE + "MainControl", "othersSamples", (0, 0, 1200, 772), "Body")
     view = b.ctl("Framework.Panel", "viewDevice", (0, 22, 1200, 750), "DeviceView")
     view.add(
@@ -59,9 +61,9 @@ def build(doc, style, b):
         b.preset_name_panel(style, "presetNameEditPanel", (20, 10, 260, 40)),
         b.wheels(style, "wheels", (20, 70, 130, 170), [(0, 0, 65, 170), (65, 0, 65, 170)]),
         b.pedals(style, "pedals", (20, 250, 130, 70), [(0, 0, 65, 70), (65, 0, 65, 70)]),
-        b.xy_pad(style, "xyPad", (990, 256, 190, 64), [(0, 0, 95, 64), (95, 0, 95, 64)]),
-        b.pads(style, "pads", (990, 60, 190, 190),
-               [(round(c * 47.5), round(r * 47.5), 47, 47) for r in range(4) for c in range(4)]),
+        # The pads as the editor lays them out: their tiles are tight for their texts.
+        b.xy_pad(style, "xyPad", layout.AREAS["xyPad"], layout.tiles("xyPad")),
+        b.pads(style, "pads", layout.AREAS["pads"], layout.tiles("pads")),
         b.xy_pad_notes(style, doc, "noteModePage", (10, 440, 1180, 300)),
     )
     view.child("noteModePage").extra["IsVisible"] = False

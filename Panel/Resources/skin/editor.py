@@ -3,6 +3,7 @@
 Later panels are added here: a table row in layout.py and a call of a building block below.
 """
 
+import math
 import os
 import sys
 
@@ -150,12 +151,17 @@ def _fixed(size):
 
 
 def _transfer(style, b, cls, name, header, button_name, caption):
-    size = (360, 170)
     g = style.grid
     field = style.metric("FIELD")
-    slot = b.ctl(CTRL + "PresetSlotCombobox", "presetSlot", (4 * g, 16 * g, 200, 28))
+    top = 16 * g
+    # The slot list opens inside the dialog's window, which the combo box keeps 5 pixels clear of: the
+    # window reaches far enough below the box for the list's whole open height.
+    box_bottom = top + (28 + field) // 2
+    list_height = style.metric("LIST_ROWS") * style.metric("ROW") + 2
+    size = (360, math.ceil((box_bottom + list_height + 5) / g) * g)
+    slot = b.ctl(CTRL + "PresetSlotCombobox", "presetSlot", (4 * g, top, 200, 28))
     slot.add(b.combo_box(style, "comboBox", (0, (28 - field) // 2, 200, field), rows=13))
-    action = b.button(style, button_name, (size[0] - 4 * g - 88, 16 * g, 88, 28), text=caption)
+    action = b.button(style, button_name, (size[0] - 4 * g - 88, top, 88, 28), text=caption)
     d = b.dialog_frame(style, cls, name, size, "headerLabel", header, (slot, action))
     d.extra.update(_fixed(size))
     return d

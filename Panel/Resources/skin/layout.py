@@ -9,13 +9,14 @@ VIEW = (0, 0, 1200, 750)
 AREAS = {
     "presetNameEditPanel": (20, 10, 260, 40),
     "groupBankPanel": (300, 12, 360, 36),
-    "encoders": (300, 60, 666, 70),
-    "faders": (300, 140, 666, 110),
-    "buttons": (300, 256, 666, 64),
+    "encoders": (300, 60, 650, 70),
+    "faders": (300, 140, 650, 110),
+    "buttons": (300, 256, 650, 64),
     "wheels": (20, 70, 130, 170),
     "pedals": (20, 250, 130, 70),
-    "pads": (980, 60, 200, 190),
-    "xyPad": (980, 256, 200, 64),
+    # A pad is wide enough for its widest number and widest channel side by side ("P16", "CH:OM").
+    "pads": (964, 60, 216, 190),
+    "xyPad": (964, 256, 216, 64),
     "keybedZones": (20, 326, 1160, 40),
     "editPanel": (10, 440, 1180, 300),
 }

@@ -32,6 +32,14 @@ const char kHorizontalBar[] = R"(
       </SubControl>
      </SubControl>)";
 
+// The bar as a skin may also write it: placed, not docked.
+std::string UndockedBar()
+{
+    std::string bar = kBar;
+    const std::string docked = R"(XIsDocked="True" YIsDocked="True" )";
+    return bar.erase(bar.find(docked), docked.size());
+}
+
 std::string Controls()
 {
     return std::string(R"(
@@ -59,6 +67,12 @@ std::string Controls()
       <Skin Name="t" LookList="row"/>
      </SubControl>)" +
            kHorizontalBar + R"(
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="undocked" XPositionAbs="320" XSizeAbs="70" YSizeAbs="70">
+     <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="-16" YSizeAbs="14">
+      <Skin Name="t" LookList="row"/>
+     </SubControl>)" +
+           UndockedBar() + R"(
     </SubControl>
    </SubControl>
    <SubControl Class="Framework.ListBox" Name="tallRows" XSizeAbs="200" YSizeAbs="140">
@@ -450,6 +464,28 @@ TEST_F(ListBoxTest, FixedWidthRowsTakeTheWidestEntryAndScrollToIt)
         Key(kHome);
         EXPECT_EQ(fitted->GetScrollOffset().x, 0.0);
     }
+}
+
+// However far the list scrolls, its bar stands at its right edge over its whole height, also when
+// the skin did not dock it.
+TEST_F(ListBoxTest, TheBarStaysAtTheRightEdgeAtEveryScrollOffset)
+{
+    RCPtr<LListBox> undocked(main->FindChild(u"undocked"));
+    ASSERT_TRUE(undocked && undocked->GetVerticalBar());
+    for (int32_t i = 0; i < 13; ++i)
+        ASSERT_EQ(undocked->InsertItem(i, RCPtr<LTaggableObject>(LListBoxText::Create(String::Format(u"slot %d", i)))),
+                  i);
+    Idle();
+    const LControl& bar = *undocked->GetVerticalBar();
+    const RectT<double> client = undocked->GetLookClientRect(undocked->GetActiveLookIndex());
+    for (int32_t i = 0; i < 13; ++i) {
+        SCOPED_TRACE(i);
+        undocked->EnsureItemVisible(i);
+        const PointT<double> at = bar.GetPositionInRoot(), list = undocked->GetPositionInRoot();
+        EXPECT_EQ((RectT<double>{at.x - list.x, at.y - list.y, bar.GetRect().width, bar.GetRect().height}),
+                  (RectT<double>{client.x + client.width - 16.0, client.y, 16.0, client.height}));
+    }
+    EXPECT_EQ(undocked->GetTopIndex(), 13 - 5) << "the last entry is on the last of the five rows";
 }
 
 TEST_F(ListBoxTest, HeightLimitsSnapToWholeRows)

@@ -20,6 +20,8 @@
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Renderer/FontText.h"
 #include "KXFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+#include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
+#include "Panel/UI/KivoSeriesCommon/PadPanels.h"
 
 #include "MenuStateAnswerer.h"
 #include "TestFonts.h"
@@ -29,6 +31,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -198,6 +201,92 @@ TEST_F(GeneratedSkinTest, TheMainControlIsPaintedWithTheDevicePicture)
     };
     EXPECT_GT(pixel(610, 22 + 600) & 0xFF, 0xC0u) << "a white key";
     EXPECT_LT(pixel(200, 22 + 40) & 0xFF, 0x30u) << "the body";
+}
+
+// The transfer dialogs' slot list opens inside the dialog's window, eight of its thirteen rows at
+// least in view.
+TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
+{
+    for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
+        SCOPED_TRACE(String(name).ToNarrow().GetData());
+        RCPtr<LControl> dialog = Create(name);
+        ASSERT_TRUE(dialog);
+        // The dialog fills its own window, as it runs.
+        window.clientArea = dialog->GetRect().Round();
+        window.clientArea.x = window.clientArea.y = 0;
+        ASSERT_EQ(root->SetContent(dialog), S_OK);
+        RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
+        ASSERT_TRUE(slots && slots->GetListBox());
+        ASSERT_EQ(slots->GetListBox()->GetItemCount(), 13);
+        ASSERT_EQ(slots->ShowDropDown(true), S_OK);
+        const LListBox& list = *slots->GetListBox();
+        EXPECT_GE(list.GetClientExtentRect().height, 8.0 * list.GetItemHeight());
+        EXPECT_LE(list.GetPositionInRoot().y + list.GetRect().height, dialog->GetRect().height);
+    }
+}
+
+// A label's first line and the box that clips it, in the tile's coordinates. A line is measured wider
+// than its ink: by a sixth of an em before it and three pixels (at most) after it.
+struct PlacedText {
+    RectT<double> line;
+    RectT<double> box;
+    double em;
+    double InkLeft() const { return line.x + em / 6.0; }
+    double InkRight() const { return line.x + line.width - 3.0; }
+};
+
+PlacedText PlaceIn(const LControl& tile, const LControl& label)
+{
+    const LLook& look = *label.GetCurrentLook(-1);
+    const RCPtr<LFontText>& text = look.GetFontText();
+    text->LayoutLines();
+    const RectT<float> area = look.GetTextArea(float(label.GetRect().width), float(label.GetRect().height));
+    const double x = label.GetPositionInRoot().x - tile.GetPositionInRoot().x + look.GetTextPos().x;
+    const double y = label.GetPositionInRoot().y - tile.GetPositionInRoot().y + look.GetTextPos().y;
+    const RectT<float> line = text->GetLineRect(0);
+    return {{x + line.x, y + line.y, line.width, line.height},
+            {x, y, std::round(area.width), std::round(area.height)},
+            text->GetFont()->GetSize() * 96.0 / 72.0};
+}
+
+// The text's ink across and its lines down lie inside its box.
+bool Whole(const PlacedText& t)
+{
+    return t.InkLeft() >= t.box.x && t.InkRight() <= t.box.x + t.box.width && t.line.y >= t.box.y &&
+           t.line.y + t.line.height <= t.box.y + t.box.height;
+}
+
+// Each pad's number sits below its colour strip and beside it the channel, its widest texts
+// included: each whole inside its box, the two two pixels apart at least.
+TEST_F(GeneratedSkinTest, APadsNumberAndChannelShowWholeBelowTheColourAndApart)
+{
+    RCPtr<LControl> main = Create(u"mainControl");
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(main), S_OK);
+    RCPtr<LPadGroupPanel> pads(main->FindChild(u"viewDevice")->FindChild(u"pads"));
+    ASSERT_TRUE(pads);
+    ASSERT_EQ(pads->SetFirstParamID(nullptr, 60, 0), S_OK); // the pads' first identifier: they number themselves
+    for (int i = 1; i <= 16; ++i) {
+        SCOPED_TRACE(i);
+        const RCPtr<LControl> tile = pads->FindChild(String::Format(u"pad%d", i));
+        ASSERT_TRUE(tile);
+        const LControl& number = *tile->FindChild(u"padNumberLabel");
+        ASSERT_EQ(number.GetText(), String::Format(u"P%d", i));
+        const PlacedText n = PlaceIn(*tile, number);
+        EXPECT_TRUE(Whole(n));
+        const LControl& colour = *tile->FindChild(u"color");
+        EXPECT_GE(n.box.y, colour.GetRect().y + colour.GetRect().height + 1.0);
+        RCPtr<LMIDIChannelViewPanel> channel(tile->FindChild(u"viewPanel")->FindChild(u"midiChannel"));
+        ASSERT_TRUE(channel);
+        for (char value : {0, 16, 20, 21}) {
+            channel->ShowMidiChannel(value);
+            const LControl& text = *channel->FindChild(u"label");
+            SCOPED_TRACE(text.GetText().ToNarrow().GetData());
+            const PlacedText c = PlaceIn(*tile, text);
+            EXPECT_TRUE(Whole(c));
+            EXPECT_GE(c.InkLeft(), n.InkRight() + 2.0);
+        }
+    }
 }
 
 // One control of every building block of the skin generator, written beside the test.

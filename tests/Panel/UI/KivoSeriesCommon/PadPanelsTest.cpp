@@ -116,7 +116,7 @@ TEST_F(PadPanelsTest, AClickChoosesThePadAndAShiftClickCyclesItsColour)
     EXPECT_EQ(indicator->GetActiveLookIndex(), 13);
     for (int i = 0; i < 16; ++i)
         static_cast<void>(Show(i, {0, 10 + i % 4, 13, 7, 5, 1, 19, 36 + i, 0, 0, 0, 0, 0, 0}));
-    WritePicture(PicturePath("pads.png"), {980, 70, 210, 200});
+    WritePicture(PicturePath("pads.png"), {960, 78, 224, 198});
 }
 
 } // namespace

@@ -1,0 +1,112 @@
+// Keys a desktop user relies on, pressed as the desktop delivers them to the running editor: Escape
+// closes an open menu, Left and Right move it between the menu bar's titles, and Return and Space
+// press the about box's button.
+#include "Panel/AboutDlg.h"
+
+#include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/MainMenu.h"
+
+#include "EditorRun.h"
+#include "SdlEvents.h"
+
+namespace KX::Test {
+namespace {
+
+using DesktopKeysTest = EditorRun;
+
+struct Press {
+    SDL_Keycode key;
+    SDL_Scancode scancode;
+};
+
+void PushPress(uint32_t window, const Press& press)
+{
+    PushKey(window, true, press.key, press.scancode, 0);
+    PushKey(window, false, press.key, press.scancode, 0);
+}
+
+TEST_F(DesktopKeysTest, AnOpenMenuClosesOnEscapeAndMovesBetweenTheTitlesOnLeftAndRight)
+{
+    EXPECT_EQ(RunInEditor([&](LApplication&, OSWindow& main) {
+                  const uint32_t id = main.GetWindowHandle()->Id();
+                  RCPtr<LMainMenu> bar(main.GetRootWindow()->GetContent()->FindChild(u"mainMenu"));
+                  ASSERT_TRUE(bar);
+                  ASSERT_EQ(bar->GetMenuCount(), 2u);
+                  // The title whose menu is open: 0 File, 1 Help, -1 none.
+                  auto open = [&bar] {
+                      return bar->GetMenuAt(0)->IsDropDownShown() ? 0 : bar->GetMenuAt(1)->IsDropDownShown() ? 1 : -1;
+                  };
+                  auto handle = [] {
+                      for (int i = 0; i < 16 && OSWindow::RunOnce(0); ++i) {
+                      }
+                  };
+                  const PointT<double> file = bar->GetMenuAt(0)->GetPositionInRoot();
+                  const int x = int(file.x) + 10, y = int(file.y) + 10;
+                  PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                  const Press escape{SDLK_ESCAPE, SDL_SCANCODE_ESCAPE}, left{SDLK_LEFT, SDL_SCANCODE_LEFT},
+                      right{SDLK_RIGHT, SDL_SCANCODE_RIGHT};
+                  const struct {
+                      Press press;
+                      int open;
+                  } steps[] = {{escape, -1}, {right, 1}, {right, 0}, {left, 1}, {left, 0}, {escape, -1}};
+                  for (size_t i = 0; i < std::size(steps); ++i) {
+                      SCOPED_TRACE(i);
+                      if (open() < 0) {
+                          PushMotion(id, x, y);
+                          PushButton(id, true, x, y);
+                          PushButton(id, false, x, y);
+                          handle();
+                          ASSERT_EQ(open(), 0) << "a click on File opens its menu";
+                      }
+                      PushPress(id, steps[i].press);
+                      handle();
+                      EXPECT_EQ(open(), steps[i].open);
+                  }
+              }),
+              0);
+}
+
+// The ids the next window of the editor may get after `last`: input pushed for each reaches only the
+// window that exists and runs the loop.
+constexpr uint32_t kNextIds = 32;
+
+// Pushed from SDL's timer thread: the box's way out when the key under test left it open.
+uint32_t PushEscape(uint32_t, void* lastId)
+{
+    const auto last = uint32_t(reinterpret_cast<uintptr_t>(lastId));
+    for (uint32_t id = last + 1; id <= last + kNextIds; ++id) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = id;
+        event.key.keysym.sym = SDLK_ESCAPE;
+        event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+        SDL_PushEvent(&event);
+    }
+    return 0;
+}
+
+TEST_F(DesktopKeysTest, ReturnAndSpacePressTheAboutBoxsButton)
+{
+    EXPECT_EQ(RunInEditor([&](LApplication&, OSWindow& main) {
+                  uint32_t last = main.GetWindowHandle()->Id();
+                  for (const Press& press :
+                       {Press{SDLK_RETURN, SDL_SCANCODE_RETURN}, Press{SDLK_SPACE, SDL_SCANCODE_SPACE}}) {
+                      SCOPED_TRACE(press.key);
+                      for (uint32_t id = last + 1; id <= last + kNextIds; ++id) {
+                          PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                          PushPress(id, press);
+                      }
+                      // The pressed button shows its press for a moment before it clicks; Escape
+                      // comes long after.
+                      const SDL_TimerID fallback =
+                          SDL_AddTimer(10000, &PushEscape, reinterpret_cast<void*>(uintptr_t(last)));
+                      EXPECT_EQ(LAboutDlg::Run(), 1) << "closed by its OK button, not by Escape (2)";
+                      SDL_RemoveTimer(fallback);
+                      ++last;
+                  }
+              }),
+              0);
+}
+
+} // namespace
+} // namespace KX::Test
