@@ -402,9 +402,6 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
     put(kChannel, Position(haveSelector ? m_channelSelectors.GetAt(unsigned(selected)) : KX::RCPtr<KX::LComboBox>(),
                            At(m_shown, kChannel)));
     const KX::String page = m_tabControl->GetSelectedName();
-    const auto incDecSteps = [&put]() {
-        put(kNoSecondStep, 1), put(kSecondStep, 0), put(kNoThirdStep, 1), put(kThirdStep, 0);
-    };
     const auto steps = [&record](const KX::RCPtr<KX::LComboBox>& typeList, const KX::RCPtr<KX::LNumericUpDown>& first,
                                  const KX::RCPtr<KX::LNumericUpDown>& second,
                                  const KX::RCPtr<KX::LNumericUpDown>& third,
@@ -433,7 +430,7 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
         putBox(kData, m_ccNumbers.GetAt(2));
         putBox(kLow, m_firstValues.GetAt(2));
         putBox(kHigh, m_secondValues.GetAt(2));
-        incDecSteps();
+        WriteNoSteps(record);
     } else if (page == u"ccCyclePage") {
         put(kKind, 1);
         put(kCode, kCCCycle);
@@ -450,7 +447,7 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
         put(kCode, Position(m_programIncDecType, 0) == 1 ? kProgramDecrement : kProgramIncrement);
         putBox(kLow, m_programMinimum);
         putBox(kHigh, m_programMaximum);
-        incDecSteps();
+        WriteNoSteps(record);
     } else if (page == u"programCyclePage") {
         put(kKind, 1);
         put(kCode, kProgramCycle);
