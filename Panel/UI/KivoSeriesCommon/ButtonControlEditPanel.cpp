@@ -157,6 +157,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
             fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str()));
         }
     }
+    // Then only the fields of the count each list starts on, so that a page visited before any cycle
+    // record was shown offers no field its record leaves out.
+    UpdateCCCycleTypeVisibleParameters(false);
+    UpdateProgramCycleTypeVisibleParameters(false);
 
     // Stored and shown numbers are the same: 0 to 127 everywhere.
     for (const Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
