@@ -214,11 +214,15 @@ protected:
             WaitPainted(window, title);
         return window;
     }
-    // An editor dialog mapped but not painted yet shows the main window through it; painted, its top
-    // rows are its plain background from edge to edge.
+    // Painted, the main window shows its menu bar, whose first title's letters take more colours than
+    // the plain background that shows through an unpainted window. An editor dialog mapped but not
+    // painted yet shows the main window through it; painted, its top rows are its plain background
+    // from edge to edge.
     void WaitPainted(Window window, const std::string& title)
     {
         const auto painted = [&] {
+            if (title == kMainTitle)
+                return Colours(Grab(window, m_places->Title(0))) > 4;
             const X11Session::Picture picture = m_x.Grab(window);
             if (!picture || picture->width < 32 || picture->height < 8)
                 return false;

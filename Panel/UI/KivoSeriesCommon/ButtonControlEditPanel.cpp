@@ -157,6 +157,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
             fields->label[i]->SetText(fields->label[i]->GetString(text, key.c_str()));
         }
     }
+    // Then only the fields of the count each list starts on, so that a page visited before any cycle
+    // record was shown offers no field its record leaves out.
+    UpdateCCCycleTypeVisibleParameters(false);
+    UpdateProgramCycleTypeVisibleParameters(false);
 
     // Stored and shown numbers are the same: 0 to 127 everywhere.
     for (const Boxes* boxes : {&m_ccNumbers, &m_firstValues, &m_secondValues, &m_firstPrograms, &m_secondPrograms})
@@ -402,9 +406,6 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
     put(kChannel, Position(haveSelector ? m_channelSelectors.GetAt(unsigned(selected)) : KX::RCPtr<KX::LComboBox>(),
                            At(m_shown, kChannel)));
     const KX::String page = m_tabControl->GetSelectedName();
-    const auto incDecSteps = [&put]() {
-        put(kNoSecondStep, 1), put(kSecondStep, 0), put(kNoThirdStep, 1), put(kThirdStep, 0);
-    };
     const auto steps = [&record](const KX::RCPtr<KX::LComboBox>& typeList, const KX::RCPtr<KX::LNumericUpDown>& first,
                                  const KX::RCPtr<KX::LNumericUpDown>& second,
                                  const KX::RCPtr<KX::LNumericUpDown>& third,
@@ -433,7 +434,7 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
         putBox(kData, m_ccNumbers.GetAt(2));
         putBox(kLow, m_firstValues.GetAt(2));
         putBox(kHigh, m_secondValues.GetAt(2));
-        incDecSteps();
+        WriteNoSteps(record);
     } else if (page == u"ccCyclePage") {
         put(kKind, 1);
         put(kCode, kCCCycle);
@@ -450,7 +451,7 @@ ButtonControlRecord LButtonControlEditPanel::BuildControlRecord()
         put(kCode, Position(m_programIncDecType, 0) == 1 ? kProgramDecrement : kProgramIncrement);
         putBox(kLow, m_programMinimum);
         putBox(kHigh, m_programMaximum);
-        incDecSteps();
+        WriteNoSteps(record);
     } else if (page == u"programCyclePage") {
         put(kKind, 1);
         put(kCode, kProgramCycle);

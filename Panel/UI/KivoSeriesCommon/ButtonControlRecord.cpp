@@ -91,13 +91,22 @@ CycleType CycleTypeOf(const ButtonControlRecord& record)
     return kFourValues;
 }
 
+void WriteNoSteps(ButtonControlRecord& record)
+{
+    record.GetAt(kNoSecondStep) = 1;
+    record.GetAt(kSecondStep) = 0;
+    record.GetAt(kNoThirdStep) = 1;
+    record.GetAt(kThirdStep) = 0;
+}
+
 void WriteStepList(ButtonControlRecord& record, CycleType type, const int values[4])
 {
     auto put = [&record](unsigned i, int v) { record.GetAt(i) = static_cast<char>(v); };
     put(kLow, values[0]);
     switch (type) {
     case kTwoValues:
-        put(kNoSecondStep, 1), put(kSecondStep, 0), put(kNoThirdStep, 1), put(kThirdStep, 0), put(kHigh, values[1]);
+        WriteNoSteps(record);
+        put(kHigh, values[1]);
         break;
     case kThreeValues:
         put(kNoSecondStep, 0), put(kSecondStep, values[1]), put(kNoThirdStep, 1), put(kThirdStep, 0);

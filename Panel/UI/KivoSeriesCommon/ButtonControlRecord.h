@@ -74,6 +74,9 @@ int MmcCommandOfPosition(int position);
 
 // The cycle type a step list (bytes 5 and 7) encodes.
 CycleType CycleTypeOf(const ButtonControlRecord& record);
+// Writes bytes 5 to 8 as a list without a second and a third step (1, 0, 1, 0), as inc/dec records
+// and two-value cycles carry it.
+void WriteNoSteps(ButtonControlRecord& record);
 // Writes bytes 4 to 9 from up to four values (first, second, third, last) of the cycle type.
 void WriteStepList(ButtonControlRecord& record, CycleType type, const int values[4]);
 

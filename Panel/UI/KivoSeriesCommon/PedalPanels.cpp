@@ -20,14 +20,13 @@ void Check(KXRESULT r, const char* method, const char* path, int line)
 
 } // namespace
 
-ButtonControlRecord SustainValue::ToRecord(const unsigned char* value, const std::array<char, 4>& steps)
+ButtonControlRecord SustainValue::ToRecord(const unsigned char* value)
 {
     ButtonControlRecord record;
     static_cast<void>(record.SetCount(ButtonRecord::kSize)); // the new count
     for (unsigned i = 0; i < kSize; ++i)
         record.GetAt(kStored[i]) = static_cast<char>(value[i]);
-    for (unsigned i = 0; i < steps.size(); ++i)
-        record.GetAt(5 + i) = steps[i];
+    ButtonRecord::WriteNoSteps(record);
     return record;
 }
 
@@ -64,8 +63,7 @@ KXRESULT LSustainPedalEditPanel::ShowParamValue(const unsigned char* bytes, int)
 {
     if (!m_editor)
         return KX::E_FAIL;
-    static_cast<void>(m_editor->ShowControlRecord(
-        SustainValue::ToRecord(bytes, SustainValue::kEditorSteps))); // the record has 10 bytes
+    static_cast<void>(m_editor->ShowControlRecord(SustainValue::ToRecord(bytes))); // the record has 10 bytes
     KX::Variant value;
     value.SetBlob(bytes, SustainValue::kSize);
     static_cast<void>(SetParamValue(KX::ParamDescriptor(GetFirstParamID()), value)); // E_FAIL: no group
@@ -106,7 +104,7 @@ KXRESULT LSustainPedalPanel::Initialize()
 KXRESULT LSustainPedalPanel::ShowParamValue(const unsigned char* bytes, int)
 {
     if (m_viewPanel) {
-        ButtonControlRecord record = SustainValue::ToRecord(bytes, SustainValue::kTileSteps);
+        ButtonControlRecord record = SustainValue::ToRecord(bytes);
         m_viewPanel->ShowControlRecord(record);
     }
     return KX::S_OK;

@@ -13,11 +13,9 @@
 
 namespace SustainValue {
 constexpr unsigned kSize = 6;
-// The record of a value, its step-list bytes filled with `steps` (the editor's 1, 0, 1, 0: no second
-// and no third step; the tile's zeros).
-ButtonControlRecord ToRecord(const unsigned char* value, const std::array<char, 4>& steps);
-constexpr std::array<char, 4> kEditorSteps{1, 0, 1, 0};
-constexpr std::array<char, 4> kTileSteps{0, 0, 0, 0};
+// The record of a value, for the editor and the tile alike: without a step list, so that an inc/dec
+// code reads as inc/dec in both and never as a cycle.
+ButtonControlRecord ToRecord(const unsigned char* value);
 // Record bytes 0..4 and 9; false for a record that is not 10 bytes.
 bool FromRecord(const ButtonControlRecord& record, std::array<unsigned char, kSize>& out);
 } // namespace SustainValue

@@ -238,6 +238,28 @@ TEST_F(ButtonControlEditPanelTest, CycleTypesShowAndLabelTheirValuesAndOnlyTheUs
     EXPECT_EQ(reports->received, 2);
 }
 
+TEST_F(ButtonControlEditPanelTest, ACyclePageVisitedBeforeAnyCycleRecordShowsTheFieldsOfItsCount)
+{
+    // As the user first opens each page, before the record its visit reports comes back.
+    const struct {
+        const char16_t* name;
+        std::u16string prefix;
+    } pages[] = {{u"ccCyclePage", u"ccValue"}, {u"programCyclePage", u"program"}};
+    for (const auto& [name, prefix] : pages) {
+        Click(tabs->GetButtonByName(name));
+        const RCPtr<LControl> page = Page(name);
+        EXPECT_EQ(ControlUtilities::GetComboBoxChild(page->FindChild(u"cycleType"))->GetText(), String(u"2 Values"));
+        std::u16string shown;
+        for (char16_t n = u'1'; n <= u'4'; ++n) {
+            const RCPtr<LControl> field = page->FindChild((prefix + n).c_str());
+            if (field->IsVisible(false))
+                shown +=
+                    std::u16string(ControlUtilities::GetControlNameLabelChild(field)->GetText().GetString()) + u" ";
+        }
+        EXPECT_EQ(shown, u"FIRST LAST ") << (prefix == u"program" ? "program" : "CC") << " cycle";
+    }
+}
+
 TEST_F(ButtonControlEditPanelTest, OnAndOffFollowLatchingOnlyWhenAsked)
 {
     const RCPtr<LControl> onOff = Page(u"notePage")->FindChild(u"onOffSelectors");

@@ -1,6 +1,6 @@
 // The pedal editors, tiles and area from their generated skin blocks: the sustain pedal's 10-byte
 // record in 6 bytes both ways, the volume pedal's record unchanged, refused sizes, the click and the
-// hand-out by the editors' visibility.
+// hand-out by the editors' visibility, the sustain tile naming what its editor shows.
 #include "../OthersSamples.h"
 
 #include "Panel/UI/KivoSeriesCommon/PedalPanels.h"
@@ -15,25 +15,21 @@ using Bytes = std::vector<int>;
 TEST(SustainValueTest, SixBytesHoldTheRecordWithoutItsStepList)
 {
     const struct {
-        Bytes value, editorRecord, tileRecord;
+        Bytes value, record;
     } cases[] = {
-        {{0, 0, 64, 0, 0, 127}, {0, 0, 64, 0, 0, 1, 0, 1, 0, 127}, {0, 0, 64, 0, 0, 0, 0, 0, 0, 127}}, // default
-        {{16, 1, 19, 60, 0, 100}, {16, 1, 19, 60, 0, 1, 0, 1, 0, 100}, {16, 1, 19, 60, 0, 0, 0, 0, 0, 100}},
-        {{0xFF, 0x80, 0, 0, 0x7F, 0}, {0xFF, 0x80, 0, 0, 0x7F, 1, 0, 1, 0, 0}, {0xFF, 0x80, 0, 0, 0x7F, 0, 0, 0, 0, 0}},
+        {{0, 0, 64, 0, 0, 127}, {0, 0, 64, 0, 0, 1, 0, 1, 0, 127}}, // default
+        {{16, 1, 19, 60, 0, 100}, {16, 1, 19, 60, 0, 1, 0, 1, 0, 100}},
+        {{0xFF, 0x80, 0, 0, 0x7F, 0}, {0xFF, 0x80, 0, 0, 0x7F, 1, 0, 1, 0, 0}},
     };
     for (const auto& c : cases) {
         std::vector<unsigned char> raw(c.value.begin(), c.value.end());
-        const ButtonControlRecord editor = SustainValue::ToRecord(raw.data(), SustainValue::kEditorSteps);
-        const ButtonControlRecord tile = SustainValue::ToRecord(raw.data(), SustainValue::kTileSteps);
-        std::vector<int> e, t;
-        for (unsigned i = 0; i < 10; ++i) {
-            e.push_back(static_cast<unsigned char>(editor.GetAt(i)));
-            t.push_back(static_cast<unsigned char>(tile.GetAt(i)));
-        }
-        EXPECT_EQ(e, c.editorRecord);
-        EXPECT_EQ(t, c.tileRecord);
+        const ButtonControlRecord record = SustainValue::ToRecord(raw.data());
+        std::vector<int> bytes;
+        for (unsigned i = 0; i < 10; ++i)
+            bytes.push_back(static_cast<unsigned char>(record.GetAt(i)));
+        EXPECT_EQ(bytes, c.record);
         // Back: whatever stands in bytes 5..8 never reaches the value.
-        ButtonControlRecord edited = editor;
+        ButtonControlRecord edited = record;
         for (unsigned i = 5; i <= 8; ++i)
             edited.GetAt(i) = 9;
         std::array<unsigned char, 6> out{};
@@ -138,6 +134,30 @@ TEST_F(PedalPanelsTest, EachPedalIsEditedWithItsOwnEditorAndValuesFollowTheShown
     static_cast<void>(volumeEditor->SetVisible(false));
     root->ProcessEvents(true);
     EXPECT_EQ(volumeTile->FindChild(u"button")->GetValue(), 0.0);
+}
+
+TEST_F(PedalPanelsTest, TheTileNamesWhatTheEditorShows)
+{
+    const struct {
+        int code;
+        const char16_t* page;
+        const char16_t* tile;
+    } cases[] = {
+        {26, u"ccIncDecPage", u"CC:\n7"},
+        {27, u"programIncDecPage", u"PG\nINC/DEC"},
+        {28, u"programIncDecPage", u"PG\nINC/DEC"},
+    };
+    Click(sustainTile);
+    const RCPtr<LTabControl> tabs(sustainEditor->FindChild(u"buttonTypePanel")->FindChild(u"tabControl"));
+    ASSERT_TRUE(tabs);
+    for (const auto& c : cases) {
+        // The shown editor takes the value and passes it on to the tile.
+        ASSERT_EQ(group->GetModule(kSustain)->SetParamValueLocal(ParamDescriptor(kSustain),
+                                                                 Blob({0, 1, c.code, 7, 0, 127}), 1),
+                  S_OK);
+        EXPECT_EQ(tabs->GetSelectedName(), String(c.page)) << c.code;
+        EXPECT_EQ(Info(sustainTile), String(c.tile)) << c.code;
+    }
 }
 
 } // namespace
