@@ -7,6 +7,7 @@
 #include "KXFramework/Controls/MainMenu.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
+#include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
@@ -297,6 +298,45 @@ TEST_F(ApplicationTest, ANotificationPostedFromAnotherThreadWakesTheLoop)
               0);
     EXPECT_TRUE(woken);
     EXPECT_FALSE(NotificationPostedHookSlot().Get());
+}
+
+// The engine announces an empty device list and the list cannot be read: the hardware box, then one
+// exit request, which ends the program.
+TEST_F(ApplicationTest, AnUnreadableDeviceListShowsTheHardwareBoxAndThenAsksOnceToLeave)
+{
+    RCPtr<Recorder> exits(new Recorder("exits")), check(new Recorder("check"));
+    int exitsWhenChecked = -1;
+    check->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
+        exitsWhenChecked = exits->received;
+        if (exitsWhenChecked == 0) // ends the run that would otherwise go on
+            static_cast<void>(LApplication::GetApplication()->GetMainWindow()->GetRootWindow()->SendNotification(
+                MakeNotification(u"NID_MENU_FILE_EXIT_REQ")));
+    };
+    const RCPtr<LNotificationDistributor> center(GetDefaultNotificationCenter());
+    exits->RegisterForNotification(center, u"NID_APP_EXIT_REQ", 0);
+    check->RegisterForNotification(center, u"NID_TEST_CHECK", 0);
+    EXPECT_EQ(RunEditorAndLeave([&](OSWindow& main) {
+                  RCPtr<LMainControl> control(main.GetRootWindow()->GetContent());
+                  ASSERT_TRUE(control);
+                  // An engine that neither polls nor has a port cannot read the list.
+                  const RCPtr<LRootModuleEngine> running = LRootModuleEngine::GetRootModuleEngine();
+                  const RCPtr<LRootModuleEngine> bare = LRootModuleEngine::Create();
+                  LRootModuleEngine::SetRootModuleEngine(bare);
+                  EXPECT_EQ(control->ApplyParamValue(ParamDescriptor(-2), Variant()), S_OK);
+                  LRootModuleEngine::SetRootModuleEngine(running);
+                  static_cast<void>(bare->BreakCycles());
+                  static_cast<void>(GetDefaultNotificationCenter()->PostNotification(
+                      MakeNotification(u"NID_TEST_CHECK"))); // delivered after the exit request
+              }),
+              0);
+    exits->UnregisterForAllNotifications();
+    check->UnregisterForAllNotifications();
+    ASSERT_EQ(boxes.requests.size(), 1u);
+    EXPECT_EQ(boxes.requests[0].caption, u"Hardware Configuration Error");
+    EXPECT_EQ(boxes.requests[0].text.rfind(u"The list of connected devices could not be read.", 0), 0u);
+    EXPECT_EQ(boxes.requests[0].flags, Platform::MessageBoxFlags::kIconError);
+    EXPECT_EQ(exitsWhenChecked, 1);
+    EXPECT_EQ(exits->received, 1);
 }
 
 struct BrokenDocument {

@@ -274,24 +274,31 @@ void SingleInstance::ServePending(const std::function<void(const std::string& co
     }
 }
 
+bool SingleInstance::ReadRecord(int connection, std::string& commandLineUtf8)
+{
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kPeerReadMs);
+    uint32_t header[2];
+    if (!ReadExactly(connection, header, kHeaderBytes, deadline) || header[0] != kDataWord || header[1] == 0 ||
+        header[1] > kMaxTextBytes)
+        return false;
+    std::string text(header[1], '\0');
+    if (!ReadExactly(connection, text.data(), text.size(), deadline) || text.back() != '\0')
+        return false;
+    // Read as a 0-terminated text.
+    text.resize(std::strlen(text.c_str()));
+    commandLineUtf8 = std::move(text);
+    return true;
+}
+
 void SingleInstance::Serve(int connection, const std::function<void(const std::string&)>& onCommandLine)
 {
     if (!SameUser(connection))
         return;
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kPeerReadMs);
-    uint32_t header[2];
-    if (!ReadExactly(connection, header, kHeaderBytes, deadline) || header[0] != kDataWord || header[1] == 0 ||
-        header[1] > kMaxTextBytes) {
+    std::string text;
+    if (!ReadRecord(connection, text)) {
         DebugLog::WriteLine("Single instance: a hand-over record was refused");
         return;
     }
-    std::string text(header[1], '\0');
-    if (!ReadExactly(connection, text.data(), text.size(), deadline) || text.back() != '\0') {
-        DebugLog::WriteLine("Single instance: a hand-over record was refused");
-        return;
-    }
-    // Read as a 0-terminated text.
-    text.resize(std::strlen(text.c_str()));
     if (onCommandLine)
         onCommandLine(text);
     const unsigned char reply = 1;

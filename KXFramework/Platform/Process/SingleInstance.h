@@ -47,6 +47,10 @@ public:
     // this user only. Each valid record's text goes to onCommandLine before the one-byte answer;
     // an invalid one is dropped without answer.
     void ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine);
+    // Reads one hand-over record from a connected non-blocking socket within 2 s: true with the text
+    // up to its first 0; false for a record that is short or slow, has another data word, a count of
+    // 0 or above kMaxTextBytes, or does not end in 0.
+    static bool ReadRecord(int connection, std::string& commandLineUtf8);
 
 private:
     SingleInstance(Role role, std::string socketPath, int lock);

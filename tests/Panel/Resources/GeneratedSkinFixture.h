@@ -6,6 +6,9 @@
 #include "KXFramework/ControlBase/ControlClassRegistry.h"
 #include "KXFramework/ControlBase/ControlFactory.h"
 #include "KXFramework/ControlBase/RootWindow.h"
+#include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/ListBox.h"
+#include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/Controls/TabControl.h"
 #include "KXFramework/Notification/GlobalHotKeyManager.h"
@@ -22,11 +25,72 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 
 inline constexpr int kWidth = 1200, kHeight = 772;
+
+// The number box of the one visible composite under `from` whose caption reads `caption`; null when
+// none or several do.
+inline RCPtr<LNumericUpDown> CaptionedBox(const RCPtr<LControl>& from, const char16_t* caption)
+{
+    RCPtrArray<LControl, 1, 0> labels;
+    static_cast<void>(from->FindDescendants(u"controlNameLabel", labels)); // answers the count found
+    RCPtr<LNumericUpDown> box;
+    int captioned = 0;
+    for (unsigned i = 0; i < labels.GetCount(); ++i) {
+        const RCPtr<LControl>& composite = labels.GetAt(i)->GetParent();
+        if (!(labels.GetAt(i)->GetText() == String(caption)) || !composite->IsVisible(false))
+            continue;
+        ++captioned;
+        RCPtrArray<LControl, 1, 0> boxes;
+        if (composite->FindDescendants(u"numericUpDown", boxes) == 1)
+            box = RCPtr<LNumericUpDown>(boxes.GetAt(0));
+    }
+    return captioned == 1 ? box : nullptr;
+}
+
+// A byte of a record, the caption of the box that shows it and a number to type into that box.
+struct CaptionedByte {
+    const char16_t* caption;
+    unsigned byte;
+    int typed = 100;
+};
+
+// For each captioned byte: `show` shows `record`, the captioned box under `page` reads that byte, and
+// after its number is typed into the box `build` answers the record with that byte alone changed.
+inline void CheckCaptionedBytes(const RCPtr<LControl>& page, const std::vector<int>& record,
+                                const std::vector<CaptionedByte>& boxes,
+                                const std::function<void(const std::vector<int>&)>& show,
+                                const std::function<std::vector<int>()>& build)
+{
+    for (const CaptionedByte& c : boxes) {
+        SCOPED_TRACE(String(c.caption).ToNarrow().GetData());
+        show(record);
+        const RCPtr<LNumericUpDown> box = CaptionedBox(page, c.caption);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(int(box->NormalizedToValue(box->GetValue())), record[c.byte]);
+        box->SetValueInRange(c.typed);
+        std::vector<int> expected = record;
+        expected[c.byte] = c.typed;
+        EXPECT_EQ(build(), expected);
+    }
+}
+
+// The position of the list entry that reads `text`; -1 when none does.
+inline int32_t EntryOf(const RCPtr<LComboBox>& list, const char16_t* text)
+{
+    for (int32_t i = 0; i < list->GetListBox()->GetItemCount(); ++i) {
+        String entry;
+        list->GetListBox()->GetItemText(entry, i);
+        if (entry == String(text))
+            return i;
+    }
+    return -1;
+}
 
 class GeneratedSkinFixture : public VideoFixture {
 protected:

@@ -5,6 +5,9 @@
 #include "Panel/UI/DeviceView.h"
 #include "KXFramework/ControlBase/ControlDescriptor.h"
 #include "KXFramework/Controls/Button.h"
+#include "KXFramework/Controls/ComboMenu.h"
+#include "KXFramework/Controls/MainMenu.h"
+#include "KXFramework/Controls/PopupMenu.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "KXFramework/Notification/NotificationCenter.h"
 #include "Panel/UI/DeviceViewHost.h"
@@ -32,6 +35,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -790,6 +794,67 @@ TEST_F(MainWindowFromSkinTest, TheSkinsMainControlHoldsTheDeviceViewAndItsBanks)
     const char* folder = std::getenv("KIVO_SCREENSHOT_DIR");
     WritePicture((folder && *folder ? std::string(folder) : std::string(".")) + "/main-window-bank3.png",
                  {0, 0, kWidth, kHeight});
+}
+
+// Every item of the skin's menus runs the command its text names: the item's identifier and the
+// view's binding of it are both on the way.
+TEST_F(MainWindowFromSkinTest, EachMenuItemRunsTheCommandItsTextNames)
+{
+    std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>();
+    ScopedService<std::shared_ptr<IDeviceViewHost>> hostSlot(IDeviceViewHost::Slot(), host);
+    std::shared_ptr<FakeShellOpen> opener = std::make_shared<FakeShellOpen>();
+    ScopedService<std::shared_ptr<Platform::ShellOpen>> openerSlot(Platform::ShellOpen::Slot(), opener);
+    RCPtr<PostRecorder> posts = PostRecorder::Create({u"NID_APP_EXIT_REQ"});
+    RCPtr<LMainControl> main(Create(u"mainControl"));
+    ASSERT_TRUE(main);
+    ASSERT_EQ(root->SetContent(RCPtr<LControl>(main)), S_OK);
+    host->connected = true;
+    // What the view asked of the host, the opener and the application since the last look.
+    const auto done = [&] {
+        root->ProcessEvents(true);
+        std::vector<std::u16string> what = host->dialogs;
+        for (const Platform::FileChooserRequest& request : host->chooser.requests)
+            what.push_back(request.title);
+        for (const std::string& path : opener->paths)
+            what.emplace_back(path.begin(), path.end());
+        for (const PostRecorder::Post& post : posts->Deliver())
+            what.push_back(post.name);
+        host->dialogs.clear();
+        host->chooser.requests.clear();
+        opener->paths.clear();
+        return what;
+    };
+    const std::map<std::u16string, std::u16string> commands = {
+        {u"Send Preset", u"dialogSendPreset"},
+        {u"Retrieve Preset", u"dialogRetrievePresetFromHardware"},
+        {u"Load Preset", u"LOAD_PRESET_DIALOG_TITLE"},
+        {u"Save Preset", u"SAVE_PRESET_DIALOG_TITLE"},
+        {u"Global Settings", u"globalEditorControl"},
+        {u"Exit", u"NID_APP_EXIT_REQ"},
+        {u"Open User Guide", u"/opt/kivo/USER_GUIDE_FILE_NAME"},
+        {u"About Kivo 61 Preset Editor", u"dialogAbout"},
+    };
+    std::set<std::u16string> chosen;
+    const RCPtr<LMainMenu> bar(main->FindChild(u"mainMenu"));
+    ASSERT_TRUE(bar);
+    for (unsigned m = 0; m < bar->GetMenuCount(); ++m) {
+        const RCPtr<LComboMenu> title = bar->GetMenuAt(m);
+        const RCPtrArray<LMenuItemDescriptor, 1, 0>& items = title->GetPopup()->GetMenuDescriptor()->GetItems();
+        for (unsigned i = 0; i < items.GetCount(); ++i) {
+            if (items.GetAt(i)->separator)
+                continue;
+            std::u16string label = items.GetAt(i)->label.GetString();
+            label.erase(label.find_last_not_of(u' ') + 1);
+            SCOPED_TRACE(String(label.c_str()).ToNarrow().GetData());
+            ASSERT_EQ(title->ShowDropDown(true), S_OK);
+            EXPECT_EQ(title->GetPopup()->ActivateMenuItem(items.GetAt(i)), S_OK);
+            ASSERT_TRUE(commands.count(label));
+            EXPECT_EQ(done(), std::vector<std::u16string>{commands.at(label)});
+            chosen.insert(label);
+        }
+    }
+    EXPECT_EQ(chosen.size(), commands.size());
+    posts->Stop();
 }
 
 // With the engine: a preset file loaded through the view reaches every panel the skin has, and a

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -140,6 +141,69 @@ TEST_F(ButtonControlEditPanelTest, EveryRecordTheEditorBuildsIsShownAndBuiltBack
     for (const char16_t* page : {u"ccCyclePage", u"programCyclePage"})
         EXPECT_FALSE(sustainTabs->GetButtonByName(page)->IsVisible(false));
     EXPECT_TRUE(sustainTabs->GetButtonByName(u"notePage")->IsVisible(false));
+}
+
+TEST_F(ButtonControlEditPanelTest, EachCaptionedBoxShowsAndEditsItsOwnByte)
+{
+    const struct {
+        const char16_t* page;
+        std::vector<int> record;
+        std::vector<CaptionedByte> boxes;
+    } cases[] = {
+        {u"ccAbsolutePage", {11, 0, 2, 0, 4, 0, 0, 0, 0, 9}, {{u"CC", 2}, {u"DOWN", 9}, {u"UP", 4}}},
+        {u"ccIncDecPage", {11, 1, 25, 3, 4, 1, 0, 1, 0, 9}, {{u"CC", 3}, {u"MIN", 4}, {u"MAX", 9}}},
+        {u"programIncDecPage", {11, 1, 28, 0, 4, 1, 0, 1, 0, 9}, {{u"MIN", 4}, {u"MAX", 9}}},
+        {u"notePage", {11, 1, 19, 3, 4, 0, 0, 0, 0, 9}, {{u"NOTE", 3}, {u"OFF", 4}, {u"ON", 9}}},
+        {u"nrpnRpnPage", {11, 1, 6, 3, 4, 0, 0, 0, 0, 9}, {{u"VALUE", 3}, {u"LSB", 4}, {u"MSB", 9}}},
+        {u"programPage", {11, 1, 17, 3, 4, 0, 0, 0, 0, 9}, {{u"PROGRAM", 3}, {u"LSB", 4}, {u"MSB", 9}}},
+        {u"ccCyclePage", {11, 1, 18, 3, 4, 1, 0, 1, 0, 9}, {{u"CC", 3}, {u"FIRST", 4}, {u"LAST", 9}}},
+        {u"ccCyclePage",
+         {11, 1, 18, 3, 4, 0, 6, 0, 8, 9},
+         {{u"FIRST", 4}, {u"VALUE 2", 6}, {u"VALUE 3", 8}, {u"LAST", 9}}},
+        {u"programCyclePage", {11, 1, 29, 0, 4, 0, 6, 1, 0, 9}, {{u"FIRST", 4}, {u"VALUE 2", 6}, {u"LAST", 9}}},
+    };
+    for (const auto& c : cases) {
+        CheckCaptionedBytes(
+            Page(c.page), c.record, c.boxes,
+            [&](const std::vector<int>& record) {
+                Bytes bytes{};
+                std::copy(record.begin(), record.end(), bytes.begin());
+                ASSERT_EQ(editor->ShowControlRecord(Record(bytes)), S_OK);
+                ASSERT_EQ(tabs->GetSelectedName(), String(c.page));
+            },
+            [&] {
+                const Bytes built = BytesOf(editor->BuildControlRecord());
+                return std::vector<int>(built.begin(), built.end());
+            });
+    }
+}
+
+TEST_F(ButtonControlEditPanelTest, CodesWithAListEntrySelectTheEntryNamingThemAndItBuildsThemBack)
+{
+    const struct {
+        int code;
+        const char16_t* page;
+        const char16_t* list;
+        const char16_t* entry;
+        int other; // a code of the same list
+    } cases[] = {
+        {22, u"otherPage", u"type", u"Reverb Type (Sysex)", 23},
+        {23, u"otherPage", u"type", u"Reverb Time (Sysex)", 24},
+        {24, u"otherPage", u"type", u"Chorus Type (Sysex)", 22},
+        {25, u"ccIncDecPage", u"incDec", u"Decrement", 26},
+        {26, u"ccIncDecPage", u"incDec", u"Increment", 25},
+        {27, u"programIncDecPage", u"incDecType", u"Decrement", 28},
+        {28, u"programIncDecPage", u"incDecType", u"Increment", 27},
+    };
+    const auto record = [](int code) { return Record({0, 1, code, 0, 5, 1, 0, 1, 0, 9}); };
+    for (const auto& c : cases) {
+        const RCPtr<LComboBox> list(ControlUtilities::GetComboBoxChild(Page(c.page)->FindChild(c.list)));
+        ASSERT_EQ(editor->ShowControlRecord(record(c.code)), S_OK);
+        EXPECT_EQ(list->GetText(), String(c.entry)) << c.code;
+        ASSERT_EQ(editor->ShowControlRecord(record(c.other)), S_OK);
+        list->SetSelectedIndex(EntryOf(list, c.entry));
+        EXPECT_EQ(BytesOf(editor->BuildControlRecord())[2], c.code);
+    }
 }
 
 TEST_F(ButtonControlEditPanelTest, RecordsTheEditorDoesNotMakeAreShownByTheRules)

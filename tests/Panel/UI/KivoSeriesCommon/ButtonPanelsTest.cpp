@@ -202,6 +202,17 @@ TEST_F(ButtonPanelsTest, TheGroupHandsOutItsTilesThenTheEditPanelForTheChosenBut
     EXPECT_EQ(buttonEdit->FindChild(u"bankName")->GetText(), String(u"BANK 4"));
 }
 
+TEST_F(ButtonPanelsTest, InEveryGroupASecondClickLeavesOnlyItsTilePressed)
+{
+    for (const std::vector<RCPtr<LControl>>* tiles :
+         {&device->buttons->GetTiles(), &device->faders->GetTiles(), &device->encoders->GetTiles()}) {
+        Click((*tiles)[1]);
+        Click((*tiles)[4]);
+        for (size_t i = 0; i < tiles->size(); ++i)
+            EXPECT_EQ((*tiles)[i]->FindChild(u"button")->GetValue(), i == 4 ? 1.0 : 0.0) << i;
+    }
+}
+
 TEST_F(ButtonPanelsTest, ShiftClickStepsTheIndicatorThroughTheFourColours)
 {
     Bytes value = Default(25 + 3);

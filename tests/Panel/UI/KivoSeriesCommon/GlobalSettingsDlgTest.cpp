@@ -92,10 +92,11 @@ TEST_F(GlobalSettingsDlgTest, SettingsAreReadChangedAndSentWithTheirOffsets)
 
                   // The key octave box offers -4 and 5 but keeps -3 to 3.
                   LControl& octave = Inner(*dialog, u"keyOctave", u"numericUpDown");
-                  octave.SetValueInRange(-4.0);
-                  EXPECT_EQ(Shown(*dialog, u"keyOctave"), -3.0);
-                  octave.SetValueInRange(5.0);
-                  EXPECT_EQ(Shown(*dialog, u"keyOctave"), 3.0);
+                  for (const auto& [typed, kept] :
+                       {std::pair{-4.0, -3.0}, std::pair{-3.0, -3.0}, std::pair{4.0, 3.0}, std::pair{5.0, 3.0}}) {
+                      octave.SetValueInRange(typed);
+                      EXPECT_EQ(Shown(*dialog, u"keyOctave"), kept) << typed;
+                  }
                   static_cast<void>(
                       dynamic_cast<LComboBox&>(Inner(*dialog, u"midiChannel", u"comboBox")).SetSelectedIndex(0));
                   Inner(*dialog, u"program", u"numericUpDown").SetValueInRange(64.0);
@@ -201,7 +202,9 @@ INSTANTIATE_TEST_SUITE_P(
                               u"Global Settings Error", kMidiText, 0, 0, true}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.what); });
 
-// A reply outside a request, or for another key than the one asked for, changes no control.
+// A reply outside a request, or for another key than the one asked for, changes no control: neither
+// the keyboard's reply for an index past the list nor one for another setting that comes while the
+// first request waits.
 TEST_F(GlobalSettingsDlgTest, OnlyTheReplyToTheWaitingRequestIsShown)
 {
     kivo->SetBehaviour(Request::GlobalParam, {.malformed = SimulatedKivo61::Malformed::OtherTarget});
@@ -209,17 +212,22 @@ TEST_F(GlobalSettingsDlgTest, OnlyTheReplyToTheWaitingRequestIsShown)
                   RCPtr<LGlobalSettingsDlg> dialog = Open(application);
                   ASSERT_TRUE(dialog);
                   const std::map<int, int> before = WireValues(*dialog);
-                  RCPtr<LMidiParameterNotification> reply;
-                  LMidiParameterNotification::Create(reply);
-                  for (const char16_t* name : {u"Global_Channel", u"XYPAD_VELOCITY"}) {
-                      reply->name = name;
-                      reply->value = 12;
+                  const auto reply = [dialog](const char16_t* name) {
+                      RCPtr<LMidiParameterNotification> parameter;
+                      LMidiParameterNotification::Create(parameter);
+                      parameter->name = name;
+                      parameter->value = 12;
                       EXPECT_EQ(dialog->OnParameterReceived(
-                                    nullptr, MakeNotification(NID_MIDIMANAGER_PARAMETER_RECIEVED, reply)),
+                                    nullptr, MakeNotification(NID_MIDIMANAGER_PARAMETER_RECIEVED, parameter)),
                                 1);
-                  }
+                  };
+                  for (const char16_t* name : {u"Global_Channel", u"XYPAD_VELOCITY"})
+                      reply(name);
                   EXPECT_EQ(WireValues(*dialog), before);
+                  kivo->OnRequest(Request::GlobalParam, [reply] { reply(u"KEY_OCTAVE"); });
                   Click(dialog->FindChild(u"getGlobalSettingsButton"));
+                  ASSERT_TRUE(midi->WaitIdle());
+                  kivo->OnRequest(Request::GlobalParam, {});
                   EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{u"Global Settings Error", kMidiText, 0}}));
                   EXPECT_EQ(WireValues(*dialog), before);
               }),

@@ -99,6 +99,14 @@ TEST_F(KeybedZonePanelsTest, TheValueIsShownAndBuiltBackWithItsOffsets)
     EXPECT_EQ(Built(), (Bytes{1, 0, 0, 0, 0, 40, 50, 5, 12}));
 }
 
+TEST_F(KeybedZonePanelsTest, EachCaptionedBoxShowsAndReportsItsOwnByte)
+{
+    CheckCaptionedBytes(
+        editor, {1, 2, 3, 4, 5, 6, 7, 8, 9},
+        {{u"PROGRAM", 2}, {u"MSB", 3}, {u"LSB", 4}, {u"FIRST", 5, 0}, {u"LAST", 6, 50}},
+        [&](const Bytes& bytes) { Edit(1, bytes); }, [&] { return LastReport(); });
+}
+
 TEST_F(KeybedZonePanelsTest, KeysStayOnTheKeybedAndTheFirstIsPulledDownToTheLast)
 {
     const struct {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 namespace KX::Test {
@@ -94,6 +95,51 @@ TEST_F(MoveablePanelsTest, EveryRecordShapeIsShownOnItsPageAndBuiltBackUnchanged
     Editor()->ShowControlRecord(Record({3, 1, 6, 0, 5, 1}));
     EXPECT_EQ(Combo(u"nrpnRpnPage", u"NrpnRpnSelector")->GetSelectedIndex(), 2);
     EXPECT_EQ(Combo(u"nrpnRpnPage", u"midiChannel")->GetSelectedIndex(), 3);
+}
+
+TEST_F(MoveablePanelsTest, EachCaptionedBoxShowsAndEditsItsOwnByte)
+{
+    const struct {
+        const char16_t* page;
+        std::vector<int> record;
+        std::vector<CaptionedByte> boxes;
+    } cases[] = {
+        {u"ccAbsolutePage", {2, 0, 3, 0, 4, 5}, {{u"CC", 2}, {u"MIN", 4}, {u"MAX", 5}}},
+        {u"nrpnRpnPage", {2, 1, 6, 0, 4, 5}, {{u"LSB", 4}, {u"MSB", 5}}},
+        {u"otherPage", {2, 1, 8, 0, 4, 5}, {{u"MIN", 4}, {u"MAX", 5}}},
+    };
+    for (const auto& c : cases) {
+        CheckCaptionedBytes(
+            Tabs()->GetPageByName(c.page), c.record, c.boxes,
+            [&](const std::vector<int>& record) {
+                Record6 bytes{};
+                std::copy(record.begin(), record.end(), bytes.begin());
+                Editor()->ShowControlRecord(Record(bytes));
+                ASSERT_EQ(Tabs()->GetSelectedName(), String(c.page));
+            },
+            [&] {
+                const Bytes built = BytesOf(Editor()->BuildControlRecord());
+                return std::vector<int>(built.begin(), built.end());
+            });
+    }
+}
+
+// A control change moved to the OTHER page with no type chosen there builds code 0, not its CC
+// number; choosing a type then reports once, with that type's code.
+TEST_F(MoveablePanelsTest, AControlChangeMovedToTheOtherPageTakesItsCodeFromTheList)
+{
+    Click(Fader(2));
+    EXPECT_EQ(Deliver(kFaders + 2, {2, 1, 19, 0, 4, 5}), S_OK); // no entry: the list selects nothing
+    EXPECT_EQ(Deliver(kFaders + 2, {2, 0, 74, 0, 4, 5}), S_OK);
+    ASSERT_EQ(Combo(u"otherPage", u"otherType")->GetSelectedIndex(), -1);
+    main->reports.clear();
+    ShowTab(Tabs(), u"otherPage");
+    ASSERT_EQ(main->reports.size(), 1u);
+    EXPECT_EQ(main->reports.back(), std::make_pair(kFaders + 2, Bytes{2, 1, 0, 0, 4, 5}));
+    main->reports.clear();
+    Combo(u"otherPage", u"otherType")->SetSelectedIndex(EntryOf(Combo(u"otherPage", u"otherType"), u"Pitch Bend"));
+    ASSERT_EQ(main->reports.size(), 1u);
+    EXPECT_EQ(main->reports.back(), std::make_pair(kFaders + 2, Bytes{2, 1, 16, 0, 4, 5}));
 }
 
 TEST_F(MoveablePanelsTest, BytesOutsideTheListsAndRangesAreNeverBuiltIntoOthers)

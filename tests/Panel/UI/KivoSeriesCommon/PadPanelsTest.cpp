@@ -93,6 +93,26 @@ TEST_F(PadPanelsTest, ValuesAreShownAndBuiltBackWithTheirColoursBetweenTheRecord
     WritePicture(PicturePath("pad-edit-panel.png"), {0, 50, 1200, 722});
 }
 
+TEST_F(PadPanelsTest, OnAndOffShowOnlyForALatchingNoteAndOffIsReportedAsColourZero)
+{
+    Click(Tile(4));
+    const RCPtr<LControl> midiPage =
+        RCPtr<LTabControl>(editor->FindChild(u"viewTabControl"))->GetPageByName(u"midiPage");
+    const RCPtr<LControl> notePage = RCPtr<LTabControl>(midiPage->FindChild(u"tabControl"))->GetPageByName(u"notePage");
+    for (const auto& [code, shown] : {std::pair{19, false}, std::pair{20, true}, std::pair{19, false}}) {
+        ASSERT_EQ(Show(4, {0, 1, 2, 3, 4, 1, code, 60, 0, 0, 0, 0, 0, 127}), S_OK);
+        EXPECT_EQ(notePage->FindChild(u"onOffSelectors")->IsVisible(false), shown) << code;
+    }
+    const Bytes value{0, 5, 6, 7, 8, 1, 17, 9, 0, 0, 0, 0, 0, 0};
+    for (size_t c = 0; c < colours.size(); ++c) {
+        ASSERT_EQ(Show(4, value), S_OK);
+        colours[c]->SetSelectedIndex(EntryOf(colours[c], u"Off"));
+        Bytes expected = value;
+        expected[1 + c] = 0;
+        EXPECT_EQ(LastReport(), expected) << "colour " << c + 1;
+    }
+}
+
 TEST_F(PadPanelsTest, AClickChoosesThePadAndAShiftClickCyclesItsColour)
 {
     Click(Tile(4));
