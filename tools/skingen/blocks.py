@@ -523,7 +523,7 @@ def encoder_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.EncoderView.Encoder", name, rect, [
         number_label(style, "encoderNameLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (37, 20, w - 38, h - 24)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 46, 2, 42, 14), (37, 20, w - 38, h - 24)),
     ])
 
 
@@ -532,20 +532,22 @@ def fader_tile(style, name, rect):
     x, y, w, h = rect
     return tile(style, PE + "MainControl.FaderView.Fader", name, rect, [
         number_label(style, "faderNumberLabel", (4, 2, 28, 14)),
-        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 40, 2, 36, 14), (2, h - 33, w - 4, 30)),
+        moveable_view(style, "viewPanel", (0, 0, w, h), (w - 46, 2, 42, 14), (2, h - 33, w - 4, 30)),
     ])
 
 
 def button_tile(style, name, rect):
     """A push button: number and channel in the top row of the drawn pad, the summary in its middle and
     the colour indicator as the pad's light strip at its foot."""
+    # The pad is drawn 5 pixels inside the tile; the channel is set right so that the widest one
+    # ("CH:OM") keeps clear of the number.
     x, y, w, h = rect
     return tile(style, PE + "MainControl.ButtonView.Button", name, rect, [
-        number_label(style, "buttonNumberLabel", (10, 6, 24, 14)),
+        number_label(style, "buttonNumberLabel", (7, 6, 22, 14)),
         ctl(PE + "MainControl.ButtonView.Button.ColorIndicator", "color", (16, h - 12, w - 32, 4),
             "K49PE.Button.Colors"),
         tile_view(style, PE + "MainControl.PushButtonType.ViewPanel", "viewPanel", (0, 0, w, h),
-                  (w - 46, 6, 36, 14), (8, 20, w - 16, h - 32)),
+                  (24, 6, w - 29, 14), (8, 20, w - 16, h - 32), channel_looks="InfoRight"),
     ])
 
 

@@ -82,7 +82,7 @@ def buttons(L):
     """Push-button pads; the tile's colour indicator is the light strip at the pad's foot."""
     out = []
     for x, y, w, h in area(L, "buttons"):
-        out.append(rect(x + 9, y + 4, w - 18, h - 8, "url(#pad)", "#3a3d45", 4))
+        out.append(rect(x + 5, y + 4, w - 10, h - 8, "url(#pad)", "#3a3d45", 4))
     return out
 
 

@@ -96,6 +96,7 @@ def build(doc, style):
     lst("Text", [look("Text", text=_text(s("text")))])
     lst("TextCentred", [look("TextCentred", text=_text(s("text"), 0.5))])
     lst("Info", [look("Info", text=_text(s("textDim"), 0.5))])
+    lst("InfoRight", [look("InfoRight", text=_text(s("textDim"), 1.0))])
     # Glyphs from the sprite sheet, 16 x 16 each: centred in the control, or at its right edge.
     for i, name in enumerate(("Down", "Up", "DownOn", "UpOn", "Check")):
         doc.part(Part("Glyph." + name, 16, 16, "Center", image="widgets.png", loc=(16 * i, 0)))

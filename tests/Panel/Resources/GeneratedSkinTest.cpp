@@ -256,35 +256,53 @@ bool Whole(const PlacedText& t)
            t.line.y + t.line.height <= t.box.y + t.box.height;
 }
 
-// Each pad's number sits below its colour strip and beside it the channel, its widest texts
-// included: each whole inside its box, the two two pixels apart at least.
-TEST_F(GeneratedSkinTest, APadsNumberAndChannelShowWholeBelowTheColourAndApart)
+// Each tile's number and beside it its channel, the widest channels included: each whole inside its
+// box, the two two pixels apart at least; a pad's number below its colour strip.
+TEST_F(GeneratedSkinTest, ATilesNumberAndChannelShowWholeAndApart)
 {
     RCPtr<LControl> main = Create(u"mainControl");
     ASSERT_TRUE(main);
     ASSERT_EQ(root->SetContent(main), S_OK);
-    RCPtr<LPadGroupPanel> pads(main->FindChild(u"viewDevice")->FindChild(u"pads"));
+    RCPtr<LControl> view = main->FindChild(u"viewDevice");
+    RCPtr<LPadGroupPanel> pads(view->FindChild(u"pads"));
     ASSERT_TRUE(pads);
     ASSERT_EQ(pads->SetFirstParamID(nullptr, 60, 0), S_OK); // the pads' first identifier: they number themselves
-    for (int i = 1; i <= 16; ++i) {
-        SCOPED_TRACE(i);
-        const RCPtr<LControl> tile = pads->FindChild(String::Format(u"pad%d", i));
-        ASSERT_TRUE(tile);
-        const LControl& number = *tile->FindChild(u"padNumberLabel");
-        ASSERT_EQ(number.GetText(), String::Format(u"P%d", i));
-        const PlacedText n = PlaceIn(*tile, number);
-        EXPECT_TRUE(Whole(n));
-        const LControl& colour = *tile->FindChild(u"color");
-        EXPECT_GE(n.box.y, colour.GetRect().y + colour.GetRect().height + 1.0);
-        RCPtr<LMIDIChannelViewPanel> channel(tile->FindChild(u"viewPanel")->FindChild(u"midiChannel"));
-        ASSERT_TRUE(channel);
-        for (char value : {0, 16, 20, 21}) {
-            channel->ShowMidiChannel(value);
-            const LControl& text = *channel->FindChild(u"label");
-            SCOPED_TRACE(text.GetText().ToNarrow().GetData());
-            const PlacedText c = PlaceIn(*tile, text);
-            EXPECT_TRUE(Whole(c));
-            EXPECT_GE(c.InkLeft(), n.InkRight() + 2.0);
+    struct Group {
+        RCPtr<LControl> tiles;
+        const char16_t* tile;
+        int count;
+        const char16_t* number;
+        const char16_t* prefix;
+    };
+    const Group groups[] = {
+        {pads, u"pad%d", 16, u"padNumberLabel", u"P%d"},
+        {view->FindChild(u"buttons")->FindChild(u"buttonBank1"), u"button%d", 9, u"buttonNumberLabel", u"B%d"},
+        {view->FindChild(u"faders")->FindChild(u"faderBank1"), u"fader%d", 9, u"faderNumberLabel", u"F%d"},
+        {view->FindChild(u"encoders")->FindChild(u"encoderBank1"), u"encoder%d", 8, u"encoderNameLabel", u"E%d"},
+    };
+    for (const Group& group : groups) {
+        ASSERT_TRUE(group.tiles);
+        for (int i = 1; i <= group.count; ++i) {
+            const RCPtr<LControl> tile = group.tiles->FindChild(String::Format(group.tile, i));
+            ASSERT_TRUE(tile);
+            SCOPED_TRACE(tile->GetName().ToNarrow().GetData());
+            const LControl& number = *tile->FindChild(group.number);
+            ASSERT_EQ(number.GetText(), String::Format(group.prefix, i));
+            const PlacedText n = PlaceIn(*tile, number);
+            EXPECT_TRUE(Whole(n));
+            if (const RCPtr<LControl> colour = group.tiles == pads ? tile->FindChild(u"color") : nullptr) {
+                EXPECT_GE(n.box.y, colour->GetRect().y + colour->GetRect().height + 1.0);
+            }
+            RCPtr<LMIDIChannelViewPanel> channel(tile->FindChild(u"viewPanel")->FindChild(u"midiChannel"));
+            ASSERT_TRUE(channel);
+            for (char value : {0, 16, 20, 21}) {
+                channel->ShowMidiChannel(value);
+                const LControl& text = *channel->FindChild(u"label");
+                SCOPED_TRACE(text.GetText().ToNarrow().GetData());
+                const PlacedText c = PlaceIn(*tile, text);
+                EXPECT_TRUE(Whole(c));
+                EXPECT_GE(c.InkLeft(), n.InkRight() + 2.0);
+            }
         }
     }
 }
