@@ -36,18 +36,6 @@
 #include <utility>
 #include <vector>
 
-// The device view's group numbers.
-enum EditPanelGroup : int32_t {
-    kFaderGroup = 0,
-    kEncoderGroup = 1,
-    kPadGroup = 2,
-    kXYPadGroup = 3,
-    kWheelGroup = 4,
-    kKeybedZoneGroup = 5,
-    kPushButtonGroup = 6,
-    kPedalGroup = 7,
-};
-
 // Where tile i sits: its bank (a child of the group; empty for a tile directly in the group), its
 // name, and the edit panel (a child of "viewDevice") that edits it.
 struct GroupTilePlace {
