@@ -20,6 +20,27 @@ const char16_t* const kFaderBanks[] = {u"faderBank1", u"faderBank2", u"faderBank
 const char16_t* const kButtonBanks[] = {u"buttonBank1", u"buttonBank2", u"buttonBank3", u"buttonBank4"};
 const char16_t* const kEncoderBanks[] = {u"encoderBank1", u"encoderBank2", u"encoderBank3", u"encoderBank4"};
 
+// Every edit panel with its group and the group's area, and the lines Initialize names when one is
+// missing. The edit panels are looked up first, in this order, then the areas.
+constexpr struct {
+    EditPanelGroup group;
+    int32_t subIndex;
+    const char16_t* editPanel;
+    int editPanelLine;
+    const char16_t* area;
+    int areaLine;
+} kGroups[] = {
+    {kPadGroup, 0, u"padEditPanel", 83, u"pads", 110},
+    {kEncoderGroup, 0, u"knobEditPanel", 86, u"encoders", 113},
+    {kFaderGroup, 0, u"faderEditPanel", 89, u"faders", 116},
+    {kPedalGroup, 0, u"volumePedalEditPanel", 92, u"pedals", 122},
+    {kWheelGroup, 0, u"wheelEditPanel", 95, u"wheels", 119},
+    {kXYPadGroup, 0, u"xyPadEditPanel", 98, u"xyPad", 131},
+    {kPedalGroup, 1, u"sustainEditPage", 101, u"pedals", 122},
+    {kKeybedZoneGroup, 0, u"zoneEditPanel", 104, u"keybedZones", 125},
+    {kPushButtonGroup, 0, u"buttonEditPanel", 107, u"buttons", 128},
+};
+
 std::shared_ptr<IDeviceViewHost> Host()
 {
     return IDeviceViewHost::Slot().Get();
@@ -68,23 +89,11 @@ KXRESULT LDeviceView::Initialize()
         return result;
     if (std::shared_ptr<IDeviceViewHost> host = Host())
         m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(u".", host->GetFileChooser(), host->GetMessageBoxes()));
-    m_padEditPanel = Child(u"padEditPanel", 83);
-    m_encoderEditPanel = Child(u"knobEditPanel", 86);
-    m_faderEditPanel = Child(u"faderEditPanel", 89);
-    m_volumePedalEditPanel = Child(u"volumePedalEditPanel", 92);
-    m_wheelEditPanel = Child(u"wheelEditPanel", 95);
-    m_xyPadEditPanel = Child(u"xyPadEditPanel", 98);
-    m_sustainPedalEditPanel = Child(u"sustainEditPage", 101);
-    m_zoneEditPanel = Child(u"zoneEditPanel", 104);
-    m_pushButtonEditPanel = Child(u"buttonEditPanel", 107);
-    m_pads = Child(u"pads", 110);
-    m_encoders = Child(u"encoders", 113);
-    m_faders = Child(u"faders", 116);
-    m_wheels = Child(u"wheels", 119);
-    m_pedals = Child(u"pedals", 122);
-    m_keybedZones = Child(u"keybedZones", 125);
-    m_pushButtons = Child(u"buttons", 128);
-    m_xyPad = Child(u"xyPad", 131);
+    m_groups.clear();
+    for (const auto& row : kGroups)
+        m_groups.push_back({row.group, row.subIndex, Child(row.editPanel, row.editPanelLine), nullptr});
+    for (size_t i = 0; i < m_groups.size(); ++i)
+        m_groups[i].area = Child(kGroups[i].area, kGroups[i].areaLine);
     m_presetNameEditPanel = Child(u"presetNameEditPanel", 134);
 
     const RCPtr<LControl>& banks =
@@ -98,11 +107,10 @@ KXRESULT LDeviceView::Initialize()
     }
     m_bankButtons[0]->SetValue(1.0);
 
-    for (const RCPtr<LPanel>& panel : {m_padEditPanel, m_encoderEditPanel, m_faderEditPanel, m_volumePedalEditPanel,
-                                       m_wheelEditPanel, m_xyPadEditPanel, m_sustainPedalEditPanel, m_zoneEditPanel}) {
-        static_cast<void>(m_hideableEditPanels.AddItem(RCPtr<LControl>(panel))); // growing a small array
-        if (panel)
-            panel->SetVisible(false);
+    // The push button panel starts as the skin has it.
+    for (const GroupPanels& panels : m_groups) {
+        if (panels.group != kPushButtonGroup)
+            panels.editPanel->SetVisible(false);
     }
 
     if (const RCPtr<LControl>& parent = LControl::GetParent(); dynamic_cast<LMainControl*>(parent.Get())) {
@@ -119,23 +127,15 @@ KXRESULT LDeviceView::Initialize()
 
 void LDeviceView::ShowEditPanel(int32_t group, int32_t subIndex)
 {
-    const struct {
-        const RCPtr<LPanel>& panel;
-        int group;
-    } rows[] = {{m_xyPadEditPanel, kXYPad},      {m_padEditPanel, kPads},     {m_pushButtonEditPanel, kPushButtons},
-                {m_encoderEditPanel, kEncoders}, {m_faderEditPanel, kFaders}, {m_wheelEditPanel, kWheels},
-                {m_zoneEditPanel, kKeybedZones}};
-    for (const auto& row : rows) {
-        if (row.panel)
-            row.panel->SetVisible(row.group == group);
+    // A pedal sub index other than 0 and 1 leaves both pedal panels as they are.
+    const bool pedals = group == kPedalGroup;
+    const bool keepPedals = pedals && subIndex != 0 && subIndex != 1;
+    for (const GroupPanels& panels : m_groups) {
+        if (panels.group != kPedalGroup)
+            panels.editPanel->SetVisible(panels.group == group);
+        else if (!keepPedals)
+            panels.editPanel->SetVisible(pedals && panels.subIndex == subIndex);
     }
-    const bool pedals = group == kPedals;
-    if (pedals && subIndex != 0 && subIndex != 1)
-        return;
-    if (m_volumePedalEditPanel)
-        m_volumePedalEditPanel->SetVisible(pedals && subIndex == 0);
-    if (m_sustainPedalEditPanel)
-        m_sustainPedalEditPanel->SetVisible(pedals && subIndex == 1);
 }
 
 KXRESULT LDeviceView::OnBankButtonClicked(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>&)
@@ -364,6 +364,15 @@ KXRESULT LDeviceView::HandleEditRequest(const RCPtr<LMenuDescriptor>&, unsigned,
 // ---------------------------------------------------------------------------------------------
 // The device of the module tree
 
+RCPtr<LPanel> LDeviceView::Area(int32_t group) const
+{
+    for (const GroupPanels& panels : m_groups) {
+        if (panels.group == group)
+            return panels.area;
+    }
+    return RCPtr<LPanel>();
+}
+
 KX::ConstRCPtr<IPresetName> LDeviceView::GetPresetName() const
 {
     return As<IPresetName>(m_presetNameEditPanel);
@@ -371,52 +380,48 @@ KX::ConstRCPtr<IPresetName> LDeviceView::GetPresetName() const
 
 KX::ConstRCPtr<IKeybedZones> LDeviceView::GetKeybedZones() const
 {
-    return As<IKeybedZones>(m_keybedZones);
+    return As<IKeybedZones>(Area(kKeybedZoneGroup));
 }
 
 KX::ConstRCPtr<IWheels> LDeviceView::GetWheels() const
 {
-    return As<IWheels>(m_wheels);
+    return As<IWheels>(Area(kWheelGroup));
 }
 
 KX::ConstRCPtr<IPedals> LDeviceView::GetPedals() const
 {
-    return As<IPedals>(m_pedals);
+    return As<IPedals>(Area(kPedalGroup));
 }
 
 KX::ConstRCPtr<IPads> LDeviceView::GetPads() const
 {
-    return As<IPads>(m_pads);
+    return As<IPads>(Area(kPadGroup));
 }
 
 KX::ConstRCPtr<IPushButtons> LDeviceView::GetPushButtons() const
 {
-    return As<IPushButtons>(m_pushButtons);
+    return As<IPushButtons>(Area(kPushButtonGroup));
 }
 
 KX::ConstRCPtr<IFaders> LDeviceView::GetFaders() const
 {
-    return As<IFaders>(m_faders);
+    return As<IFaders>(Area(kFaderGroup));
 }
 
 KX::ConstRCPtr<IEncoders> LDeviceView::GetEncoders() const
 {
-    return As<IEncoders>(m_encoders);
+    return As<IEncoders>(Area(kEncoderGroup));
 }
 
 KX::ConstRCPtr<ITouchPadAxises> LDeviceView::GetTouchPadAxises() const
 {
-    return As<ITouchPadAxises>(m_xyPad);
+    return As<ITouchPadAxises>(Area(kXYPadGroup));
 }
 
 KXRESULT LDeviceView::BreakCycles()
 {
-    static_cast<void>(m_hideableEditPanels.SetCount(0)); // shrinking cannot fail
-    for (RCPtr<KX::LPanel>* panel :
-         {&m_padEditPanel, &m_encoderEditPanel, &m_faderEditPanel, &m_volumePedalEditPanel, &m_wheelEditPanel,
-          &m_xyPadEditPanel, &m_sustainPedalEditPanel, &m_zoneEditPanel, &m_pushButtonEditPanel, &m_pads, &m_faders,
-          &m_encoders, &m_wheels, &m_pedals, &m_keybedZones, &m_pushButtons, &m_xyPad, &m_presetNameEditPanel})
-        *panel = nullptr;
+    m_groups.clear();
+    m_presetNameEditPanel = nullptr;
     for (RCPtr<LButton>& button : m_bankButtons)
         button = nullptr;
     m_presetManager = nullptr;

@@ -9,29 +9,17 @@
 #include "KXFramework/Controls/FileDialog.h"
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
-#include "KXFramework/Utilities/Storage/RCPtrArray.h"
 #include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
 #include <cstdint>
+#include <vector>
 
 // Handed out by the view; it has nothing of its own.
 class LStatusView : public virtual KX::LRefCountedObject {};
 
 class LDeviceView : public KX::LControlWithHandler<KX::LControl, LDeviceView>, public IDevice, public IEditPanelHost {
 public:
-    // Control groups as the group panels number them.
-    enum Group : int {
-        kFaders = 0,
-        kEncoders = 1,
-        kPads = 2,
-        kXYPad = 3,
-        kWheels = 4,
-        kKeybedZones = 5,
-        kPushButtons = 6,
-        kPedals = 7,
-    };
-
     LDeviceView(const KX::RCPtr<KX::LControl>& parent, const KX::String& name);
 
     [[nodiscard]] KXRESULT Initialize() override;
@@ -102,15 +90,23 @@ public:
     KXRESULT BreakCycles() override;
 
 private:
+    // One edit panel with its group's number and area on the picture; the pedals' two edit panels
+    // share their group, told apart by the sub index (0 volume, 1 sustain).
+    struct GroupPanels {
+        int32_t group;
+        int32_t subIndex;
+        KX::RCPtr<KX::LPanel> editPanel;
+        KX::RCPtr<KX::LPanel> area;
+    };
+
     KX::RCPtr<KX::LPanel> Child(const char16_t* name, int line);
+    // The area of `group`; null before Initialize.
+    KX::RCPtr<KX::LPanel> Area(int32_t group) const;
     void RunDialog(const char16_t* name);
     void ShowFileBox(const char16_t* textKey, const char16_t* captionKey);
 
     KX::RCPtr<LStatusView> m_statusView;
-    KX::RCPtr<KX::LPanel> m_padEditPanel, m_encoderEditPanel, m_faderEditPanel, m_volumePedalEditPanel,
-        m_wheelEditPanel, m_xyPadEditPanel, m_sustainPedalEditPanel, m_zoneEditPanel, m_pushButtonEditPanel;
-    KX::RCPtrArray<KX::LControl, 1, 0> m_hideableEditPanels;
-    KX::RCPtr<KX::LPanel> m_pads, m_faders, m_encoders, m_wheels, m_pedals, m_keybedZones, m_pushButtons, m_xyPad;
+    std::vector<GroupPanels> m_groups;
     KX::RCPtr<KX::LButton> m_bankButtons[4];
     KX::RCPtr<KX::LPanel> m_presetNameEditPanel;
     KX::RCPtr<KX::LPresetManager> m_presetManager;

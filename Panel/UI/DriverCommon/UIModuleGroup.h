@@ -9,6 +9,7 @@
 // edit panel's. `Base` is the panel class the group is made of, as for the leaves.
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
+#include "Panel/UI/DriverCommon/ScopedFlag.h"
 
 #include <cstdint>
 #include <vector>
@@ -20,10 +21,8 @@ public:
 
     KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override
     {
-        m_numbering = true;
-        const KXRESULT r = Interface::SetFirstParamID(parent, first, index);
-        m_numbering = false;
-        return r;
+        const ScopedFlag numbering(m_numbering);
+        return Interface::SetFirstParamID(parent, first, index);
     }
 
     // Every item showing the edit panel's control takes the value (flag 0); 1 when none did.

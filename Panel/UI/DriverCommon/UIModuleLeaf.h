@@ -8,6 +8,7 @@
 // module root above the panel, and does nothing (1) without one.
 #include "KXFramework/Controls/Panel.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
+#include "Panel/UI/DriverCommon/ScopedFlag.h"
 #include "Panel/UI/DriverCommon/UIModuleRoot.h"
 
 #include <cstdint>
@@ -26,11 +27,7 @@ public:
         if (d.id != this->GetFirstParamID() || size != kValueSize || !bytes)
             return KX::E_FAIL;
         // Whatever the panel's fields tell it while it fills them, this value is nobody's edit.
-        struct Showing {
-            bool& flag;
-            explicit Showing(bool& f) : flag(f) { flag = true; }
-            ~Showing() { flag = false; }
-        } showing(m_showingValue);
+        const ScopedFlag showing(m_showingValue);
         return ShowParamValue(bytes, flag);
     }
 

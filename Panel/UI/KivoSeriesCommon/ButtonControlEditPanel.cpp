@@ -3,6 +3,7 @@
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Utilities/Storage/StringT.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
+#include "Panel/UI/DriverCommon/ScopedFlag.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
 #include <string>
@@ -308,12 +309,7 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
         return KX::E_FAIL;
     ButtonControlRecord record(source);
     NormalizeControlRecord(record);
-    // Cleared however the show ends, so that later edits are reported again.
-    struct Showing {
-        bool& flag;
-        explicit Showing(bool& f) : flag(f) { flag = true; }
-        ~Showing() { flag = false; }
-    } showing(m_showing);
+    const ScopedFlag showing(m_showing);
     m_shown = record;
     const auto byte = [&record](unsigned i) { return At(record, i); };
     for (unsigned i = 0; i < m_channelSelectors.GetCount(); ++i)

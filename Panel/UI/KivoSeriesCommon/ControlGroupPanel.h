@@ -26,6 +26,7 @@
 // - When the edit panel in use becomes invisible, every tile's "button" is released.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Panel.h"
+#include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/DriverCommon/UIModuleGroup.h"
@@ -34,18 +35,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// The device view's group numbers.
-enum EditPanelGroup : int32_t {
-    kFaderGroup = 0,
-    kEncoderGroup = 1,
-    kPadGroup = 2,
-    kXYPadGroup = 3,
-    kWheelGroup = 4,
-    kKeybedZoneGroup = 5,
-    kPushButtonGroup = 6,
-    kPedalGroup = 7,
-};
 
 // Where tile i sits: its bank (a child of the group; empty for a tile directly in the group), its
 // name, and the edit panel (a child of "viewDevice") that edits it.
@@ -85,15 +74,14 @@ public:
         const KXRESULT base = Base::Initialize();
         if (KX::Failed(base))
             return base;
-        const KX::RCPtr<KX::LControl> view = ViewDevice();
+        const KX::RCPtr<KX::LControl> view = FindViewDevice(*this);
         this->m_items.clear();
         m_tiles.clear();
         m_tileEditPanels.clear();
         std::vector<KX::RCPtr<KX::LControl>> subscribed;
         for (const GroupTilePlace& place : m_places) {
-            const KX::RCPtr<KX::LControl> panel =
-                Need(view ? view->FindChild(place.editPanel.c_str()) : KX::RCPtr<KX::LControl>(),
-                     NarrowName(place.editPanel) + " not found", __LINE__);
+            const KX::RCPtr<KX::LControl> panel = Need(FindChildAt(view, {place.editPanel.c_str()}),
+                                                       NarrowName(place.editPanel) + " not found", __LINE__);
             Need(KX::RCPtr<Child>(panel), NarrowName(place.editPanel) + " is no edit panel of this group", __LINE__);
             if (std::find(subscribed.begin(), subscribed.end(), panel) == subscribed.end()) {
                 Subscribe(&LControlGroupPanel::OnEditPanelVisibilityChanged, panel, u"NID_VISIBLITY_CONDITION_CHANGE",
@@ -141,7 +129,7 @@ protected:
             if (button && static_cast<KX::LNotificationDistributor*>(button.Get()) == sender.Get())
                 clicked = static_cast<int32_t>(i);
         }
-        const KX::RCPtr<KX::LControl> view = ViewDevice();
+        const KX::RCPtr<KX::LControl> view = FindViewDevice(*this);
         if (clicked >= 0 && view) {
             const KX::RCPtr<KX::LControl>& panel = m_tileEditPanels[size_t(clicked)];
             this->m_editPanel = KX::RCPtr<Child>(panel);
@@ -186,14 +174,6 @@ private:
         if (KX::Failed(r))
             throw KX::Exception<KX::FailedResultException>("Failed Result : " + KX::ResultToString(r) +
                                                            KX::SourcePlace(m_method, m_path, line));
-    }
-
-    // The top-level control's "viewDevice", which holds the edit panels.
-    KX::RCPtr<KX::LControl> ViewDevice()
-    {
-        KX::RCPtr<KX::LControl> top;
-        this->GetTopLevelControl(top);
-        return top ? top->FindChild(u"viewDevice") : KX::RCPtr<KX::LControl>();
     }
 
     const int32_t m_group;

@@ -1,91 +1,78 @@
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
+#include "Panel/UI/DriverCommon/ChildLookup.h"
+
 #include <cmath>
-#include <initializer_list>
 
 namespace ControlUtilities {
 
-namespace {
-
-ControlPtr Walk(ControlPtr at, std::initializer_list<const char16_t*> path)
-{
-    for (const char16_t* name : path) {
-        if (!at)
-            break;
-        at = at->FindChild(name);
-    }
-    return at;
-}
-
-} // namespace
-
 ControlPtr GetComboBoxChild(ControlPtr c)
 {
-    return Walk(c, {u"comboBox"});
+    return FindChildAt(c, {u"comboBox"});
 }
 ControlPtr GetNumericUpDownChild(ControlPtr c)
 {
-    return Walk(c, {u"numericUpDown"});
+    return FindChildAt(c, {u"numericUpDown"});
 }
 ControlPtr GetButtonChild(ControlPtr c)
 {
-    return Walk(c, {u"button"});
+    return FindChildAt(c, {u"button"});
 }
 ControlPtr GetControlNameLabelChild(ControlPtr c)
 {
-    return Walk(c, {u"controlNameLabel"});
+    return FindChildAt(c, {u"controlNameLabel"});
 }
 ControlPtr GetCCSelectorNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"ccSelector", u"numericUpDown"});
+    return FindChildAt(c, {u"ccSelector", u"numericUpDown"});
 }
 KX::RCPtr<KX::LNumericUpDown> GetNoteSelectorNumericUpDown(ControlPtr c)
 {
-    return KX::RCPtr<KX::LNumericUpDown>(Walk(c, {u"noteSelector", u"numericUpDown"}));
+    return KX::RCPtr<KX::LNumericUpDown>(FindChildAt(c, {u"noteSelector", u"numericUpDown"}));
 }
 ControlPtr GetMSBLSBSelectorsChild(ControlPtr c)
 {
-    return Walk(c, {u"msbLSBSelectors"});
+    return FindChildAt(c, {u"msbLSBSelectors"});
 }
 ControlPtr GetMSBNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"msbLSBSelectors", u"msb", u"numericUpDown"});
+    return FindChildAt(c, {u"msbLSBSelectors", u"msb", u"numericUpDown"});
 }
 ControlPtr GetLSBNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"msbLSBSelectors", u"lsb", u"numericUpDown"});
+    return FindChildAt(c, {u"msbLSBSelectors", u"lsb", u"numericUpDown"});
 }
 ControlPtr GetMinMaxSelectorsChild(ControlPtr c)
 {
-    return Walk(c, {u"minMaxSelectors"});
+    return FindChildAt(c, {u"minMaxSelectors"});
 }
 ControlPtr GetMinNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"minMaxSelectors", u"min", u"numericUpDown"});
+    return FindChildAt(c, {u"minMaxSelectors", u"min", u"numericUpDown"});
 }
 ControlPtr GetMaxNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"minMaxSelectors", u"max", u"numericUpDown"});
+    return FindChildAt(c, {u"minMaxSelectors", u"max", u"numericUpDown"});
 }
 ControlPtr GetOnOffSelectorsChild(ControlPtr c)
 {
-    return Walk(c, {u"onOffSelectors"});
+    return FindChildAt(c, {u"onOffSelectors"});
 }
 ControlPtr GetOnNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"on", u"numericUpDown"});
+    return FindChildAt(c, {u"on", u"numericUpDown"});
 }
 ControlPtr GetOffNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"off", u"numericUpDown"});
+    return FindChildAt(c, {u"off", u"numericUpDown"});
 }
 ControlPtr GetPressedNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"pressed", u"numericUpDown"});
+    return FindChildAt(c, {u"pressed", u"numericUpDown"});
 }
 ControlPtr GetReleasedNumericUpDown(ControlPtr c)
 {
-    return Walk(c, {u"released", u"numericUpDown"});
+    return FindChildAt(c, {u"released", u"numericUpDown"});
 }
 
 int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box)

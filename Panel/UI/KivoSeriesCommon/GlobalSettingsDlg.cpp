@@ -63,7 +63,10 @@ constexpr LGlobalSettingsDlg::Setting kSettings[] = {
 
 } // namespace
 
-LGlobalSettingsDlg::LGlobalSettingsDlg(const RCPtr<LControl>& parent, const String& name) : LDialog(parent, name) {}
+LGlobalSettingsDlg::LGlobalSettingsDlg(const RCPtr<LControl>& parent, const String& name)
+    : LControlWithHandler(parent, name)
+{
+}
 
 int32_t LGlobalSettingsDlg::Run()
 {
@@ -72,12 +75,9 @@ int32_t LGlobalSettingsDlg::Run()
 
 KXRESULT LGlobalSettingsDlg::Initialize()
 {
-    const KXRESULT r = LDialog::Initialize();
+    const KXRESULT r = LControlWithHandler::Initialize();
     if (Failed(r))
         return r;
-    m_handler = LNotificationHandler<LGlobalSettingsDlg>::Create(this);
-    if (!m_handler)
-        ThrowNull("Could not get notification handler", 60);
     m_fields.clear();
     for (const Setting& s : kSettings) {
         const RCPtr<LControl>& group = FindChild(s.group);
@@ -106,9 +106,8 @@ KXRESULT LGlobalSettingsDlg::Initialize()
         if (String(s.key) == String(u"KEY_OCTAVE")) {
             m_keyOctave = field.number;
             m_keyOctave->SetValueInRange(0.0);
-            ThrowIfBindingFailed(m_handler->SetNotification(&LGlobalSettingsDlg::OnKeyOctaveChanged,
-                                                            RCPtr<LNotificationDistributor>(m_keyOctave),
-                                                            u"NID_VALUE_CHANGE", 0),
+            ThrowIfBindingFailed(Bind(&LGlobalSettingsDlg::OnKeyOctaveChanged,
+                                      RCPtr<LNotificationDistributor>(m_keyOctave), u"NID_VALUE_CHANGE"),
                                  80);
         }
         m_fields.push_back(field);
@@ -116,53 +115,32 @@ KXRESULT LGlobalSettingsDlg::Initialize()
     m_getButton = RCPtr<LButton>(dynamic_cast<LButton*>(FindChild(u"getGlobalSettingsButton").Get()));
     if (!m_getButton)
         ThrowNull("getSettingsButton child not found", 90);
-    ThrowIfBindingFailed(m_handler->SetNotification(&LGlobalSettingsDlg::RequestSettings,
-                                                    RCPtr<LNotificationDistributor>(m_getButton), u"NID_LEFT_CLICK", 0),
-                         91);
+    ThrowIfBindingFailed(
+        Bind(&LGlobalSettingsDlg::RequestSettings, RCPtr<LNotificationDistributor>(m_getButton), u"NID_LEFT_CLICK"),
+        91);
     m_sendButton = RCPtr<LButton>(dynamic_cast<LButton*>(FindChild(u"sendGlobalSettingsButton").Get()));
     if (!m_sendButton)
         ThrowNull("sendSettingsButton child not found", 95);
-    ThrowIfBindingFailed(m_handler->SetNotification(&LGlobalSettingsDlg::SendSettings,
-                                                    RCPtr<LNotificationDistributor>(m_sendButton), u"NID_LEFT_CLICK",
-                                                    0),
-                         96);
+    ThrowIfBindingFailed(
+        Bind(&LGlobalSettingsDlg::SendSettings, RCPtr<LNotificationDistributor>(m_sendButton), u"NID_LEFT_CLICK"), 96);
     if (RCPtr<LApplication> application = LApplication::GetApplication())
         application->GetMidiManager(m_midiManager);
     if (!m_midiManager)
         ThrowNull("Could not find MidiManager", 100);
-    ThrowIfBindingFailed(m_handler->SetNotification(&LGlobalSettingsDlg::OnParameterReceived,
-                                                    RCPtr<LNotificationDistributor>(m_midiManager),
-                                                    NID_MIDIMANAGER_PARAMETER_RECIEVED, 0),
+    ThrowIfBindingFailed(Bind(&LGlobalSettingsDlg::OnParameterReceived, RCPtr<LNotificationDistributor>(m_midiManager),
+                              NID_MIDIMANAGER_PARAMETER_RECIEVED),
                          102);
     for (const char16_t* key : {u"PAD_OCTAVE", u"PAD_TRANSPOSE", u"KEY_OCTAVE", u"KEY_TRANSPOSE"})
         FindField(key)->number->SetValueInRange(0.0);
     return r;
 }
 
-KXRESULT LGlobalSettingsDlg::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                 const RCPtr<LNotification>& n)
-{
-    if (m_handler) {
-        if (const KXRESULT r = m_handler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LDialog::ReceiveNotification(sender, n);
-}
-
-KXRESULT LGlobalSettingsDlg::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                       const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDialog::UnregisterForNotification(sender, name);
-}
-
 void LGlobalSettingsDlg::OnClosed()
 {
     // The manager outlives the dialog: it must not hold the closed dialog as a listener.
     if (m_midiManager)
-        static_cast<void>(UnregisterForNotification(RCPtr<LNotificationDistributor>(m_midiManager),
-                                                    NID_MIDIMANAGER_PARAMETER_RECIEVED)); // not bound: nothing to undo
+        static_cast<void>(Unbind(RCPtr<LNotificationDistributor>(m_midiManager),
+                                 NID_MIDIMANAGER_PARAMETER_RECIEVED)); // not bound: nothing to undo
 }
 
 const LGlobalSettingsDlg::Field* LGlobalSettingsDlg::FindField(const String& name) const

@@ -1,6 +1,7 @@
 #pragma once
 // The keyboard's global settings: one control per setting, read from the device one named parameter
 // at a time by "Get Settings" and written back by "Send Settings". The controls are the state.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/Dialog.h"
@@ -11,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-class LGlobalSettingsDlg : public KX::LDialog {
+class LGlobalSettingsDlg : public KX::LControlWithHandler<KX::LDialog, LGlobalSettingsDlg> {
 public:
     static constexpr const char16_t* kSkinName = u"globalEditorControl";
 
@@ -22,10 +23,6 @@ public:
     static int32_t Run();
 
     [[nodiscard]] KXRESULT Initialize() override;
-    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                 const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
     void OnClosed() override;
 
     // Runs on the thread that delivers MIDI input: keeps the reply for the UI thread.
@@ -62,7 +59,6 @@ private:
     // the run with the MIDI-error box.
     void TransferEach(const std::function<KXRESULT(const KX::String& name)>& transfer);
 
-    KX::RCPtr<KX::LNotificationHandler<LGlobalSettingsDlg>> m_handler;
     std::vector<Field> m_fields;
     KX::RCPtr<KX::LNumericUpDown> m_keyOctave;
     KX::RCPtr<KX::LButton> m_getButton;

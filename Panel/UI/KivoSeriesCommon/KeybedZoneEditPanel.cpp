@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/KeybedZoneEditPanel.h"
 
+#include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
@@ -66,8 +67,8 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
     m_bankMSB = Need(Box(GetMSBNumericUpDown(KX::RCPtr<KX::LControl>(this))), "couldn't find child msb", 59);
     Subscribe(change, m_bankMSB, u"NID_VALUE_CHANGE", 60);
     const KX::RCPtr<KX::LControl>& keys = FindChild(u"startEndNoteSelector");
-    const KX::RCPtr<KX::LControl> first = keys ? keys->FindChild(u"startNote") : KX::RCPtr<KX::LControl>();
-    const KX::RCPtr<KX::LControl> last = keys ? keys->FindChild(u"endNote") : KX::RCPtr<KX::LControl>();
+    const KX::RCPtr<KX::LControl> first = FindChildAt(keys, {u"startNote"});
+    const KX::RCPtr<KX::LControl> last = FindChildAt(keys, {u"endNote"});
     m_firstKey = Need(GetNoteSelectorNumericUpDown(first), "couldn't find child startNote noteSelector", 63);
     Subscribe(change, m_firstKey, u"NID_VALUE_CHANGE", 64);
     Need(keys, "Cannot find child startEndNoteSelector", 67);

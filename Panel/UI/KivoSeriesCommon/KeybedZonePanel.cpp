@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/KeybedZonePanel.h"
 
+#include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/KeybedZoneEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
@@ -19,13 +20,6 @@ std::vector<KX::String> NamesOf(const KX::RCPtr<KX::LControl>& label)
             names.push_back(text);
     }
     return names;
-}
-
-KX::RCPtr<KX::LControl> Walk(KX::RCPtr<KX::LControl> at, std::initializer_list<const char16_t*> path)
-{
-    for (const char16_t* name : path)
-        at = at ? at->FindChild(name) : KX::RCPtr<KX::LControl>();
-    return at;
 }
 
 } // namespace
@@ -63,9 +57,9 @@ KXRESULT LKeybedZonePanel::ShowParamValue(const unsigned char* bytes, int)
     const KX::RCPtr<KX::LControl>& strip = KX::LPanel::GetParent();
     const KX::RCPtr<KX::LControl> view = strip ? strip->GetParent() : KX::RCPtr<KX::LControl>();
     const KX::RCPtr<KX::LControl> selector =
-        Walk(view, {u"zoneEditPanel", u"startEndNoteSelector", u"startNote", u"noteSelector"});
-    const std::vector<KX::String> names = NamesOf(Walk(selector, {u"noteNameLabel"}));
-    const std::vector<KX::String> octaves = NamesOf(Walk(selector, {u"octaveNameLabel"}));
+        FindChildAt(view, {u"zoneEditPanel", u"startEndNoteSelector", u"startNote", u"noteSelector"});
+    const std::vector<KX::String> names = NamesOf(FindChildAt(selector, {u"noteNameLabel"}));
+    const std::vector<KX::String> octaves = NamesOf(FindChildAt(selector, {u"octaveNameLabel"}));
     const int first = static_cast<signed char>(bytes[kFirstKey]);
     const int last = static_cast<signed char>(bytes[kLastKey]);
     const auto known = [&](int key) {

@@ -3,6 +3,7 @@
 #include "KXFramework/Controls/ListBox.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
+#include "Panel/UI/DriverCommon/ScopedFlag.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
 #include <string>
@@ -156,12 +157,7 @@ void LMoveableControlEditPanel::ShowControlRecord(const MoveableControlRecord& r
     if (!m_typeTabControl)
         return;
     {
-        // Cleared however the show ends, so that later edits are reported again.
-        struct Showing {
-            bool& flag;
-            explicit Showing(bool& f) : flag(f) { flag = true; }
-            ~Showing() { flag = false; }
-        } showing(m_showing);
+        const ScopedFlag showing(m_showing);
         m_shown = MoveableControlRecord();
         for (unsigned i = 0; i < kSize; ++i)
             m_shown.Add(static_cast<char>(At(record, i)));

@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/PedalPanels.h"
 
+#include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/EditPanelHost.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/ControlGroupPanel.h"
@@ -142,12 +143,8 @@ KXRESULT LPedalGroupPanel::Initialize()
     if (KX::Failed(base))
         return base;
     constexpr const char* method = "LPedalGroupPanel::Initialize";
-    KX::RCPtr<KX::LControl> top;
-    GetTopLevelControl(top);
-    const KX::RCPtr<KX::LControl> view = top ? top->FindChild(u"viewDevice") : KX::RCPtr<KX::LControl>();
-    const auto inView = [&view](const char16_t* name) {
-        return view ? view->FindChild(name) : KX::RCPtr<KX::LControl>();
-    };
+    const KX::RCPtr<KX::LControl> view = FindViewDevice(*this);
+    const auto inView = [&view](const char16_t* name) { return FindChildAt(view, {name}); };
     m_volumeEditor = RequireChild(KX::RCPtr<LVolumePedalEditPanel>(inView(u"volumePedalEditPanel")),
                                   "volumeEditPanel not found", method, kGroupPath, 34);
     m_sustainEditor = RequireChild(KX::RCPtr<LSustainPedalEditPanel>(inView(u"sustainEditPage")),
@@ -201,9 +198,7 @@ KXRESULT LPedalGroupPanel::SetParamValue(const KX::ParamDescriptor& d, const KX:
 void LPedalGroupPanel::ShowEditor(int32_t index, const KX::RCPtr<KX::LControl>& editor,
                                   const KX::RCPtr<KX::LControl>& other)
 {
-    KX::RCPtr<KX::LControl> top;
-    GetTopLevelControl(top);
-    const KX::RCPtr<KX::LControl> view = top ? top->FindChild(u"viewDevice") : KX::RCPtr<KX::LControl>();
+    const KX::RCPtr<KX::LControl> view = FindViewDevice(*this);
     if (IEditPanelHost* host = dynamic_cast<IEditPanelHost*>(view.Get())) {
         host->ShowEditPanel(kPedalGroup, index);
         return;

@@ -11,7 +11,7 @@ constexpr LPresetTransferDlg::Texts kTexts{
     u"LABEL_GET_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_GET_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT",
     u"LABEL_GET_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT"};
 constexpr LPresetTransferDlg::Place kPlace{"LGetPresetFromMidiDeviceDlg::Initialize",
-                                           "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg", 42, 46, 47};
+                                           "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg", 46, 47};
 
 } // namespace
 

@@ -8,7 +8,7 @@ using namespace KX;
 
 LPresetTransferDlg::LPresetTransferDlg(const RCPtr<LControl>& parent, const String& name, const char16_t* buttonName,
                                        const Texts& texts, const Place& place)
-    : LDialog(parent, name),
+    : LControlWithHandler(parent, name),
       m_buttonName(buttonName),
       m_texts(texts),
       m_place(place)
@@ -17,13 +17,9 @@ LPresetTransferDlg::LPresetTransferDlg(const RCPtr<LControl>& parent, const Stri
 
 KXRESULT LPresetTransferDlg::Initialize()
 {
-    const KXRESULT r = LDialog::Initialize();
+    const KXRESULT r = LControlWithHandler::Initialize();
     if (Failed(r))
         return r;
-    m_handler = LNotificationHandler<LPresetTransferDlg>::Create(this);
-    if (!m_handler)
-        throw FailedResultException("Failed Result : " + ResultToString(E_OUTOFMEMORY) +
-                                    SourcePlace(m_place.method, m_place.unit, m_place.handlerLine));
     m_button = RCPtr<LButton>(dynamic_cast<LButton*>(FindChild(m_buttonName).Get()));
     if (!m_button) {
         const String name(m_buttonName);
@@ -31,30 +27,12 @@ KXRESULT LPresetTransferDlg::Initialize()
                                             std::string(name.ToNarrow().GetData()) +
                                             SourcePlace(m_place.method, m_place.unit, m_place.buttonLine));
     }
-    const KXRESULT bound = m_handler->SetNotification(&LPresetTransferDlg::OnButtonClick,
-                                                      RCPtr<LNotificationDistributor>(m_button), u"NID_LEFT_CLICK", 0);
+    const KXRESULT bound =
+        Bind(&LPresetTransferDlg::OnButtonClick, RCPtr<LNotificationDistributor>(m_button), u"NID_LEFT_CLICK");
     if (Failed(bound))
         throw FailedResultException("Failed Result : " + ResultToString(bound) +
                                     SourcePlace(m_place.method, m_place.unit, m_place.bindLine));
     return r;
-}
-
-KXRESULT LPresetTransferDlg::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                 const RCPtr<LNotification>& n)
-{
-    if (m_handler) {
-        if (const KXRESULT r = m_handler->HandleNotification(sender, n); r != S_OK)
-            return r;
-    }
-    return LDialog::ReceiveNotification(sender, n);
-}
-
-KXRESULT LPresetTransferDlg::UnregisterForNotification(const RCPtr<LNotificationDistributor>& sender,
-                                                       const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveNotification(sender, name);
-    return LDialog::UnregisterForNotification(sender, name);
 }
 
 KXRESULT LPresetTransferDlg::OnButtonClick(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)

@@ -2,11 +2,12 @@
 // What the two preset transfer dialogs share: a slot list, one action button that moves a whole
 // preset between the device model and a slot of the keyboard through the MIDI manager, and the
 // message box that reports how it went.
+#include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/Dialog.h"
 #include "Panel/Engine/PresetEditorCommon/MidiManager.h"
 
-class LPresetTransferDlg : public KX::LDialog {
+class LPresetTransferDlg : public KX::LControlWithHandler<KX::LDialog, LPresetTransferDlg> {
 public:
     // The application-table keys of one direction's boxes.
     struct Texts {
@@ -20,7 +21,6 @@ public:
     struct Place {
         const char* method;
         const char* unit;
-        int handlerLine;
         int buttonLine;
         int bindLine;
     };
@@ -29,10 +29,6 @@ public:
                        const Texts& texts, const Place& place);
 
     [[nodiscard]] KXRESULT Initialize() override;
-    KXRESULT ReceiveNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                 const KX::RCPtr<KX::LNotification>& n) override;
-    [[nodiscard]] KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& sender,
-                                                     const char16_t* name) override;
 
     // Runs the transfer for the slot and shows its box; answers the manager's result.
     KXRESULT TransferSlot(int32_t slot);
@@ -48,6 +44,5 @@ private:
     const char16_t* m_buttonName;
     Texts m_texts;
     Place m_place;
-    KX::RCPtr<KX::LNotificationHandler<LPresetTransferDlg>> m_handler;
     KX::RCPtr<KX::LButton> m_button;
 };

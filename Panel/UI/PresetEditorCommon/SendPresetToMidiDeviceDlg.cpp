@@ -11,7 +11,7 @@ constexpr LPresetTransferDlg::Texts kTexts{
     u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_SEND_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT",
     u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT"};
 constexpr LPresetTransferDlg::Place kPlace{"LSendPresetToMidiDeviceDlg::Initialize",
-                                           "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg", 41, 45, 46};
+                                           "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg", 45, 46};
 
 } // namespace
 
