@@ -303,12 +303,22 @@ public:
     virtual KXRESULT SetFocus(bool forward);
     bool CanTakeFocus() const;
     virtual bool HasFocusableDescendant() const;
+    // False for a control that only groups others: it takes the focus only through one inside it.
+    virtual bool TakesFocusItself() const { return true; }
+    // Called on the new focus control when Tab or Shift+Tab brought the focus to it.
+    virtual void OnFocusEnteredByTab() {}
     // A menu's question for the state of one item; the answer changes state. 1: not handled.
     [[nodiscard]] virtual KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
                                                      const String& notification, MenuItemState& state);
     // The result is for the record only; callers may ignore it.
     virtual KXRESULT FocusOnClick(const RCPtr<LControl>& pressed);
-    // The next qualifying child after `current` in tab order, with wrap-around; null when none.
+    // The children in the order Tab walks them, the order a page is read in: lines from top to
+    // bottom, each from left to right. A child joins a line while its top is above the middle of
+    // the line's first child; children in the same place keep their tab order.
+    std::vector<RCPtr<LControl>> GetChildrenInReadingOrder() const;
+    // A child's place in that order; -1 for none.
+    int ReadingIndexOf(const LControl* child) const;
+    // The next qualifying child after `current` in reading order, with wrap-around; null when none.
     virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& current, bool backward);
     [[nodiscard]] virtual KXRESULT OnKey(const RCPtr<LKeyParam>& key);
     // 0 when a control registered for this control's sibling keys took the key, else 1.

@@ -601,7 +601,7 @@ bool LControl::AncestorsAllowFocus() const
 
 bool LControl::CanTakeFocus() const
 {
-    if (!AcceptsInput() || m_notFocusable || HasFocusableDescendant())
+    if (!AcceptsInput() || m_notFocusable || !TakesFocusItself() || HasFocusableDescendant())
         return false;
     return AncestorsAllowFocus();
 }
@@ -630,9 +630,10 @@ RCPtr<LControl> LControl::GetFocusedChild() const
 
 RCPtr<LControl> LControl::FirstFocusableChild(bool forward)
 {
-    const unsigned count = m_children.GetCount();
-    for (unsigned n = 0; n < count; ++n) {
-        const RCPtr<LControl>& child = m_children.GetAt(forward ? n : count - 1 - n, kTabOrder);
+    const std::vector<RCPtr<LControl>> order = GetChildrenInReadingOrder();
+    const size_t count = order.size();
+    for (size_t n = 0; n < count; ++n) {
+        const RCPtr<LControl>& child = order[forward ? n : count - 1 - n];
         if (child->m_layout && child->m_layout->tabStop < 0)
             continue;
         if (child->CanTakeFocus() || child->HasFocusableDescendant())
@@ -764,22 +765,51 @@ void LControl::HandOverFocus(bool gained)
         SetFocus(true);
 }
 
+std::vector<RCPtr<LControl>> LControl::GetChildrenInReadingOrder() const
+{
+    std::vector<RCPtr<LControl>> order;
+    for (unsigned i = 0; i < m_children.GetCount(); ++i)
+        order.push_back(m_children.GetAt(i, kTabOrder));
+    std::stable_sort(order.begin(), order.end(),
+                     [](const RCPtr<LControl>& a, const RCPtr<LControl>& b) { return a->m_rect.y < b->m_rect.y; });
+    for (auto line = order.begin(); line != order.end();) {
+        const double middle = (*line)->m_rect.y + (*line)->m_rect.height / 2.0;
+        const auto end =
+            std::find_if(line + 1, order.end(), [&](const RCPtr<LControl>& c) { return !(c->m_rect.y < middle); });
+        std::stable_sort(line, end,
+                         [](const RCPtr<LControl>& a, const RCPtr<LControl>& b) { return a->m_rect.x < b->m_rect.x; });
+        line = end;
+    }
+    return order;
+}
+
+int LControl::ReadingIndexOf(const LControl* child) const
+{
+    if (!child)
+        return -1;
+    const std::vector<RCPtr<LControl>> order = GetChildrenInReadingOrder();
+    const auto it =
+        std::find_if(order.begin(), order.end(), [&](const RCPtr<LControl>& c) { return c.Get() == child; });
+    return it == order.end() ? -1 : int(it - order.begin());
+}
+
 RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
 {
-    const unsigned count = m_children.GetCount();
+    const std::vector<RCPtr<LControl>> order = GetChildrenInReadingOrder();
+    const unsigned count = unsigned(order.size());
     if (count == 0)
         return nullptr;
     auto qualifies = [](const LControl& c) {
         return c.IsVisible(true) && c.m_layout && c.m_layout->enabled && c.IsEnabled(true);
     };
-    const int start = TabIndexOf(*this, current.Get());
+    const int start = ReadingIndexOf(current.Get());
     for (unsigned n = 1; n <= count; ++n) {
         int at;
         if (start < 0)
             at = backward ? int(count - n) : int(n - 1);
         else
             at = int((unsigned(start) + (backward ? count - n % count : n)) % count);
-        const RCPtr<LControl>& child = m_children.GetAt(unsigned(at), kTabOrder);
+        const RCPtr<LControl>& child = order[unsigned(at)];
         if (child.Get() == current.Get())
             return qualifies(*child) ? child : nullptr;
         if (child->m_layout && child->m_layout->tabStop < 0)
@@ -799,10 +829,10 @@ KXRESULT LControl::MoveFocus(const RCPtr<LKeyParam>& key)
     if (!KeyCode::HasCtrl(key->key.key)) {
         const unsigned count = key->receivers.GetCount();
         RCPtr<LControl> last = count ? key->receivers.GetAt(count - 1) : nullptr;
-        const int start = TabIndexOf(*this, last.Get());
+        const int start = ReadingIndexOf(last.Get());
         RCPtr<LControl> next = GetNextTabStop(last, backward);
         for (unsigned n = 0; next && next != last && n < m_children.GetCount(); ++n) {
-            const int at = TabIndexOf(*this, next.Get());
+            const int at = ReadingIndexOf(next.Get());
             // A walk that wraps leaves this control through its parent.
             if (start >= 0 && (backward ? at > start : at < start))
                 break;
@@ -863,10 +893,13 @@ void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
     if (IsTabKey(key->key.key)) {
         if (m_wantsTab)
             return;
+        RCPtr<LRootWindow> root = FindRootWindow();
         if (m_parent)
             static_cast<void>(m_parent->MoveFocus(key)); // a focus with nowhere to go stays
-        else if (RCPtr<LRootWindow> root = FindRootWindow())
+        else if (root)
             root->MoveFocusOutOfWindow(key);
+        if (RCPtr<LControl> focus = root ? root->GetFocusControl() : nullptr; focus && focus != self)
+            focus->OnFocusEnteredByTab();
         return;
     }
     if (m_parent)

@@ -476,14 +476,15 @@ void LRootWindow::SetCaretVisible(bool show, const RCPtr<LControl>& control, con
 
 void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
 {
-    if (!m_content || !IsWindowActive() || m_osServices->IsModal())
+    if (!m_content)
         return;
     RCPtr<LRootWindow> self(this);
     const bool backward = key && KeyCode::HasShift(key->key.key);
     IFrameworkServices* services = GetFrameworkServices();
     const std::vector<RCPtr<LRootWindow>> roots =
         services ? services->GetRootWindows() : std::vector<RCPtr<LRootWindow>>{};
-    if (roots.size() < 2) {
+    // A modal dialog keeps the focus: the windows behind it take no input while it runs.
+    if (roots.size() < 2 || (m_osServices && m_osServices->IsModal())) {
         // The focus wraps to the content's first or last stop.
         RCPtr<LControl> content = m_content;
         content->OnFocusLost();
@@ -491,7 +492,7 @@ void LRootWindow::MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key)
         return;
     }
     const auto it = std::find(roots.begin(), roots.end(), self);
-    if (it == roots.end())
+    if (it == roots.end() || !IsWindowActive())
         return;
     const size_t at = size_t(it - roots.begin());
     const RCPtr<LRootWindow>& next = roots[(at + (backward ? roots.size() - 1 : 1)) % roots.size()];

@@ -119,7 +119,9 @@ public:
     void OnCloseRequest();
     // The window's own hot keys, loaded from the content's "GHK" entries.
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return m_hotKeys; }
-    // Tab navigation left the content: the focus wraps to its first (or, with Shift, last) stop.
+    // Tab navigation left the content: the focus wraps to its first (or, with Shift, last) stop when
+    // the window is alone or runs modally; otherwise the next (previous) window, if active, is asked
+    // to take the focus.
     void MoveFocusOutOfWindow(const RCPtr<LKeyParam>& key);
 
     // Delivers the window's posted notifications, and NID_IDLE when asked, then carries out a close

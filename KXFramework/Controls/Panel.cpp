@@ -41,23 +41,13 @@ KXRESULT LPanel::OnParentSiblingKey(const RCPtr<LNotificationDistributor>&, cons
     return 1;
 }
 
-int LPanel::TabIndex(const LControl* child) const
-{
-    const ChildControlList& children = GetChildren();
-    for (unsigned i = 0; child && i < children.GetCount(); ++i) {
-        if (children.GetAt(i, kTabOrder).Get() == child)
-            return int(i);
-    }
-    return -1;
-}
-
 RCPtr<LControl> LPanel::GetNextTabStop(const RCPtr<LControl>& current, bool backward)
 {
     RCPtr<LControl> next = LControl::GetNextTabStop(current, backward);
     if (!GetParent() || !next)
         return next;
-    const int from = TabIndex(current.Get());
-    const int to = TabIndex(next.Get());
+    const int from = ReadingIndexOf(current.Get());
+    const int to = ReadingIndexOf(next.Get());
     if (backward ? to < from : to > from)
         return next;
     return m_cycleTabFocus ? next : nullptr;

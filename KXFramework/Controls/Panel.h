@@ -21,6 +21,8 @@ public:
     // A parentless panel hands unhandled keys to the application's hot keys only.
     [[nodiscard]] KXRESULT HandleKey(const RCPtr<LKeyParam>& key) override;
     [[nodiscard]] KXRESULT MoveFocus(const RCPtr<LKeyParam>& key) override;
+    // A panel groups fields; it is never one itself.
+    bool TakesFocusItself() const override { return false; }
 
     bool GetCycleTabFocus() const { return m_cycleTabFocus; }
     void SetCycleTabFocus(bool cycle) { m_cycleTabFocus = cycle; }
@@ -28,7 +30,6 @@ public:
 private:
     [[nodiscard]] KXRESULT OnParentSiblingKey(const RCPtr<LNotificationDistributor>& sender,
                                               const RCPtr<LNotification>& n);
-    int TabIndex(const LControl* child) const;
 
     bool m_cycleTabFocus = false;
 };

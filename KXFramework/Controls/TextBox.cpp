@@ -394,6 +394,12 @@ KXRESULT LTextBox::SetFocus(bool forward)
     return LScrollView::SetFocus(forward);
 }
 
+void LTextBox::OnFocusEnteredByTab()
+{
+    SelectRange(0, -1);
+    MoveCaret(GetLength(), false);
+}
+
 bool LTextBox::CanPerformEdit(int32_t kind)
 {
     switch (kind) {

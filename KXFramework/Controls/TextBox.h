@@ -81,6 +81,8 @@ public:
 
     bool AcceptsTextInput() const override { return true; }
     KXRESULT SetFocus(bool forward) override;
+    // The whole text is selected, so that typing replaces it.
+    void OnFocusEnteredByTab() override;
     bool AllowFocusChange() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;

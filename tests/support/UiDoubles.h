@@ -164,7 +164,7 @@ public:
         return S_OK;
     }
     int32_t RunModal() override { return -1; }
-    bool IsModal() const override { return false; }
+    bool IsModal() const override { return modal; }
     bool IsActive() const override { return active; }
     bool HasFocus() const override { return focused; }
     KXRESULT SetFocus() override
@@ -186,6 +186,8 @@ public:
     std::vector<RectT<int32_t>> invalidated;
     RectT<int32_t> clientArea{0, 0, 400, 300};
     bool active = true;
+    // Running as a modal dialog.
+    bool modal = false;
     // Keyboard focus: without it a new content asks for it rather than taking the focus itself.
     bool focused = false;
     uintptr_t cursor = 0;

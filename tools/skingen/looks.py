@@ -115,6 +115,9 @@ def build(doc, style):
         pressed = look(prefix + ".Pressed", "accentDim", frame="accent", text=face, extra=off_glyph)
         on = look(prefix + ".On", "accent", frame="accent", text=ink, extra=on_glyph)
         on_hover = look(prefix + ".OnHover", "accentHover", frame="accentHover", text=ink, extra=on_glyph)
+        # On the accent face the focus frame is light and two pixels wide, so a focused button that
+        # is on still shows it.
+        ring = _frame(s("text"), 2)
         return [
             look(prefix + ".Normal", "raised", frame="line", text=face, extra=off_glyph),
             look(prefix + ".Hover", "raisedHover", frame="lineHover", text=face, extra=off_glyph),
@@ -123,27 +126,33 @@ def build(doc, style):
             look(prefix + ".FocusedHover", "raisedHover", frame="accent", text=face, extra=off_glyph),
             pressed,
             look(prefix + ".Disabled", "panel", frame="line", text=grey, extra=off_glyph),
-            on, on_hover, pressed, on, on_hover, pressed,
+            on, on_hover, pressed,
+            look(prefix + ".OnFocused", "accent", text=ink, extra=ring + list(on_glyph)),
+            look(prefix + ".OnFocusedHover", "accentHover", text=ink, extra=ring + list(on_glyph)),
+            pressed,
             look(prefix + ".OnDisabled", "accentDim", frame="line", text=grey, extra=on_glyph),
         ]
 
     lst("Button", button_looks("Button"))
     lst("SpinUp", button_looks("SpinUp", glyph("Up"), glyph("UpOn"), text=False))
     lst("SpinDown", button_looks("SpinDown", glyph("Down"), glyph("DownOn"), text=False))
-    # Tab buttons: flat until hovered, accent underline when selected.
+    # Tab buttons: flat until hovered, accent underline when selected, the accent frame while focused.
     tab = _text(s("textDim"), 0.5)
     tab_on = _text(s("text"), 0.5)
     underline = [(s("accent"), {"OffsetLeft": 0, "OffsetBottom": 0, "OffsetRight": 0, "Height": 2})]
+    tab_focused = look("Tab.Focused", "panel", frame="accent", text=tab_on)
     tab_off = [
         look("Tab.Normal", "panel", text=tab),
         look("Tab.Hover", "raised", text=_text(s("text"), 0.5)),
         "Tab.Hover",
-        "Tab.Normal",
-        "Tab.Hover",
-        "Tab.Hover",
+        tab_focused,
+        look("Tab.FocusedHover", "raised", frame="accent", text=tab_on),
+        tab_focused,
         look("Tab.Disabled", "panel", text=_text(s("textDisabled"), 0.5)),
     ]
-    tab_lit = [look("Tab.On", "raised", text=tab_on, extra=underline)] * 6 + [
+    tab_on_look = look("Tab.On", "raised", text=tab_on, extra=underline)
+    tab_on_focused = look("Tab.OnFocused", "raised", frame="accent", text=tab_on, extra=underline)
+    tab_lit = [tab_on_look] * 3 + [tab_on_focused] * 3 + [
         look("Tab.OnDisabled", "panel", text=_text(s("textDisabled"), 0.5), extra=underline)
     ]
     lst("TabButton", tab_off + tab_lit)
@@ -172,14 +181,18 @@ def build(doc, style):
     lst("MenuItem", [normal, hover, hover, normal, hover, hover, disabled, hover, hover, hover, hover, hover, hover,
                      "MenuSeparator"])
     lst("HotKey", [look("HotKey", text=_text(s("textDim"), 1.0))])
-    # Check boxes: an empty field while off, the accent with the check mark while on.
+    # Check boxes: an empty field while off, the accent with the check mark while on; focused, the
+    # frame of a focused button.
     box_off = look("CheckBox.Off", "field", frame="line")
     box_hover = look("CheckBox.Hover", "field", frame="lineHover")
+    box_focused = look("CheckBox.Focused", "field", frame="accent")
     box_on = look("CheckBox.On", "accent", frame="accent", extra=glyph("Check"))
     box_on_hover = look("CheckBox.OnHover", "accentHover", frame="accentHover", extra=glyph("Check"))
-    lst("CheckBox", [box_off, box_hover, box_hover, box_off, box_hover, box_hover,
-                     look("CheckBox.Disabled", "panel", frame="line"), box_on, box_on_hover, box_on_hover, box_on,
-                     box_on_hover, box_on_hover, look("CheckBox.OnDisabled", "accentDim", frame="line")])
+    box_on_focused = look("CheckBox.OnFocused", "accent", extra=_frame(s("text"), 2) + glyph("Check"))
+    lst("CheckBox", [box_off, box_hover, box_hover, box_focused, box_focused, box_focused,
+                     look("CheckBox.Disabled", "panel", frame="line"), box_on, box_on_hover, box_on_hover,
+                     box_on_focused, box_on_focused, box_on_focused,
+                     look("CheckBox.OnDisabled", "accentDim", frame="line")])
     lst("CheckMark", ["Transparent"] * 7 + [look("CheckMark", "accent", extra=glyph("Check"))] * 7)
     # Lists, combo boxes, text boxes, scroll bars.
     lst("ListBox", [look("ListBox", "menu", frame="lineHover", inset=(1, 1, -1, -1))] * LIST_LOOKS)
@@ -218,7 +231,8 @@ def build(doc, style):
         "TextBox.Normal",
         "TextBox.Normal",
         look("TextBox.Cue", "field", text=_text(s("textDim"), 0.0, g + 2, vpad=1)),
-        look("TextBox.Selection", "selection"),
+        # The selected text stays readable over the selection colour.
+        look("TextBox.Selection", "selection", text=field),
         "TextBox.Selection",
     ]
     lst("TextBox", text_box)

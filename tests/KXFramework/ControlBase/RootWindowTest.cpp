@@ -293,6 +293,14 @@ TEST_F(RootWindowTest, TabOutOfTheContentGoesToTheNextWindow)
     root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
     EXPECT_EQ(secondWindow.focusRequests, 1);
 
+    // A modal dialog keeps the focus among its own stops, whatever other windows are open.
+    window.modal = true;
+    root->MoveFocusOutOfWindow(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab), 0, 0})));
+    EXPECT_EQ(secondWindow.focusRequests, 1);
+    EXPECT_EQ(root->GetFocusControl(), RCPtr<LControl>(other));
+    window.modal = false;
+    content->OnFocusLost();
+
     // Alone, the window keeps the focus: it wraps to its content's first stop.
     services.RemoveRootWindow(second);
     second->BreakCycles();

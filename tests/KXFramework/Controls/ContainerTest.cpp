@@ -48,6 +48,17 @@ const char kControls[] = R"(   <SubControl Class="Test.Tabs" Name="tabs" XSizeAb
      <SubControl Class="Test.Plain" Name="y" TabStop="2" XSizeAbs="10" YSizeAbs="10"/>
     </SubControl>
     <SubControl Class="Test.Plain" Name="b" TabStop="3" XSizeAbs="10" YSizeAbs="10"/>
+   </SubControl>
+   <SubControl Class="Test.Panel" Name="form" XSizeAbs="300" YSizeAbs="200">
+    <SubControl Class="Test.Plain" Name="right" XPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
+    <SubControl Class="Test.Plain" Name="left" YPositionAbs="4" XSizeAbs="50" YSizeAbs="20"/>
+    <SubControl Class="Test.Panel" Name="empty" YPositionAbs="30" XSizeAbs="50" YSizeAbs="20"/>
+    <SubControl Class="Test.Panel" Name="page" YPositionAbs="60" XSizeAbs="50" YSizeAbs="20">
+     <SubControl Class="Test.Plain" Name="onPage" XSizeAbs="50" YSizeAbs="20"/>
+    </SubControl>
+    <SubControl Class="Test.Plain" Name="off" YPositionAbs="90" XSizeAbs="50" YSizeAbs="20"/>
+    <SubControl Class="Test.Plain" Name="label" TabStop="-1" YPositionAbs="120" XSizeAbs="50" YSizeAbs="20"/>
+    <SubControl Class="Test.Plain" Name="below" YPositionAbs="150" XSizeAbs="50" YSizeAbs="20"/>
    </SubControl>)";
 
 const std::string kSkin =
@@ -236,6 +247,31 @@ TEST_F(ContainerTest, TabLeavesANestedPanelForTheNextStopOutside)
     EXPECT_EQ(root->GetFocusControl()->GetName(), String(u"x"));
     RCPtr<LKeyParam> ctrlTab(new LKeyParam({KeyCode::Press(VirtualKey::kTab, KeyCode::kCtrlKey), 0, 0}));
     EXPECT_EQ(innerPanel->OnKey(ctrlTab), S_FALSE);
+}
+
+TEST_F(ContainerTest, TabWalksTheShownFieldsInReadingOrderAndWraps)
+{
+    // Listed right before left, a hidden page, a disabled field, a label, and a panel with nothing
+    // to focus in it: Tab stops only on the three fields a person sees and can use.
+    RCPtr<LPanel> form = Content<LPanel>(u"form");
+    ASSERT_TRUE(form);
+    form->FindChild(u"page")->SetVisible(false);
+    form->FindChild(u"off")->SetEnabled(false);
+    ASSERT_EQ(form->FindChild(u"left")->SetFocus(true), S_OK);
+    struct Case {
+        uint32_t shift;
+        std::vector<std::u16string> want;
+    };
+    for (const Case& c :
+         {Case{0, {u"right", u"below", u"left"}}, Case{KeyCode::kShiftKey, {u"below", u"right", u"left"}}}) {
+        std::vector<std::u16string> visited;
+        for (size_t i = 0; i < c.want.size(); ++i) {
+            root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({KeyCode::Press(VirtualKey::kTab, c.shift), 0, 0})));
+            const RCPtr<LControl>& focus = root->GetFocusControl();
+            visited.emplace_back(focus ? focus->GetName().GetString() : u"-");
+        }
+        EXPECT_EQ(visited, c.want);
+    }
 }
 
 TEST_F(ContainerTest, AParentlessPanelHandsUnhandledKeysToTheApplication)
