@@ -6,6 +6,7 @@
 #include "KXFramework/Notification/KeyCode.h"
 #include "KXFramework/Notification/Notification.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
@@ -514,10 +515,14 @@ int32_t OSWindow::RunModal()
     LWindowManager::Current().EnterLoop();
     // The quit message ends every modal loop, so that the loop of the process ends behind it.
     const Platform::AppHost* process = Platform::AppHost::GetCurrent();
-    while (m_modal && m_host && !(process && process->IsQuitPosted())) {
-        if (!m_shown)
-            Show(int(Platform::ShowCommand::Show));
-        RunOnce(Platform::EventPump::kTickMs);
+    {
+        // What is posted meanwhile is delivered in this loop, also when a delivery opened the dialog.
+        const LNestedLoopScope nested;
+        while (m_modal && m_host && !(process && process->IsQuitPosted())) {
+            if (!m_shown)
+                Show(int(Platform::ShowCommand::Show));
+            RunOnce(Platform::EventPump::kTickMs);
+        }
     }
     LWindowManager::Current().LeaveLoop();
     pump.EndModal();
@@ -536,6 +541,11 @@ int32_t OSWindow::RunModal()
     }
     Close();
     return result;
+}
+
+bool OSWindow::TakesInput() const
+{
+    return m_host && GetEventPump().TakesInput(m_host->Id());
 }
 
 bool OSWindow::IsActive() const
