@@ -301,6 +301,14 @@ void OSWindow::Key(const InputRecord& record)
     } else {
         key = MakeKeyRecord(record.virtualKey, record.down, record.keyFlags, repeat);
     }
+    // Alt+F4 reaches us only where no window manager took it as the close of the focused window. A
+    // modal dialog closes as it would then; elsewhere the key goes on to the hot keys, where the
+    // application binds it to its exit.
+    static const uint32_t kAltF4 = KeyCode(String(u"Alt+VKEY_F4")).key;
+    if (m_modal && key.key == kAltF4) {
+        RequestExitOrClose();
+        return;
+    }
     m_root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam(key)));
 }
 

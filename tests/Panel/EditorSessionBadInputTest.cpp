@@ -471,5 +471,49 @@ TEST_F(EditorSessionBadInputTest, TheGetDialogOfTheHotKeyHearsTheKeyboardAndTake
               0);
 }
 
+// Alt+F4 reaches the editor where no window manager takes it. Over a dialog, however it was opened, it
+// closes the dialog as a window manager would and leaves no exit behind: the editor goes on.
+TEST_F(EditorSessionBadInputTest, AltF4OverADialogClosesItAndLeavesTheEditorRunning)
+{
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      const uint32_t mainId = main.GetWindowHandle()->Id();
+                      const std::pair<const char*, std::function<void()>> openings[] = {
+                          {"by its hot key", [&] { Chord(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT); }},
+                          {"from the menu", [&] { Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"); }},
+                      };
+                      for (const auto& [how, open] : openings) {
+                          SCOPED_TRACE(how);
+                          const auto start = std::chrono::steady_clock::now();
+                          bool pressed = false, ended = false;
+                          Later(watch = [&] {
+                              const RCPtr<LDialog> dialog = TopDialog(application);
+                              if (dialog && !pressed) {
+                                  pressed = true;
+                                  const uint32_t id = TopWindowId(application);
+                                  PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                                  Chord(id, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
+                              } else if (dialog && std::chrono::steady_clock::now() - start > seconds(10)) {
+                                  ADD_FAILURE() << "Alt+F4 left the dialog open";
+                                  return Click(dialog->FindChild(u"buttonClose"));
+                              }
+                              if (!pressed || dialog)
+                                  Later(watch);
+                              else
+                                  ended = true;
+                          });
+                          PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
+                          open();
+                          ASSERT_TRUE(TurnUntil([&] { return ended; }));
+                          Settle(); // an exit left behind would be done now
+                          ASSERT_FALSE(application.IsExitRequested());
+                          ASSERT_FALSE(Platform::AppHost::GetCurrent()->IsQuitPosted());
+                          ASSERT_EQ(application.GetMainWindow(), &main);
+                      }
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
 } // namespace
 } // namespace KX::Test
