@@ -3,6 +3,7 @@
 #include "KXFramework/Application/FrameworkClassNames.h"
 #include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
 #include "KXFramework/Platform/Dialogs/ZenityFileChooser.h"
@@ -200,6 +201,14 @@ private:
     Platform::EventPump& m_pump;
     bool m_was;
 };
+
+// A box or the file chooser is modal as a dialog is: what is posted meanwhile is delivered, also
+// when a delivery opened it, though no NID_IDLE is sent.
+void DeliverWhileWaiting(LFrameworkApp& app)
+{
+    const LNestedLoopScope nested;
+    app.OnIdle(false);
+}
 
 } // namespace
 
@@ -485,6 +494,12 @@ int32_t LFrameworkApp::ShowMessageBox(const String& text, const String& caption,
     request.ownerWindow = GetOwnerWindowId();
     if (!m_messageBoxes)
         return Platform::DefaultMessageBoxAnswer(flags);
+    if (Platform::VideoSystem::IsStarted()) {
+        // A box tells of what was just done: the windows show what was posted until now before it opens.
+        WaitScope scope(*this, OSWindow::GetEventPump());
+        DeliverWhileWaiting(*this);
+        OSWindow::PaintAll();
+    }
     return m_messageBoxes->Show(request);
 }
 
@@ -515,6 +530,7 @@ void LFrameworkApp::RunWhileWaiting()
     if (!Platform::VideoSystem::IsStarted())
         return;
     WaitScope scope(*this, OSWindow::GetEventPump());
+    DeliverWhileWaiting(*this);
     OSWindow::RunOnce(0);
 }
 

@@ -88,7 +88,8 @@ public:
     int32_t RunModalDialog(const RCPtr<LControl>& dialog, int32_t owner) override = 0;
 
     // The message box of the platform's service, owned by the active root window (else the first);
-    // flags and answers as the Windows box.
+    // flags and answers as the Windows box. What was posted before it is delivered and painted
+    // first, so that the windows show what the box tells of.
     virtual int32_t ShowMessageBox(const String& text, const String& caption, uint32_t flags);
     // The desktop's message boxes for the application's constructor: while zenity shows one, the
     // application's windows keep repainting and take no input.
@@ -97,8 +98,8 @@ public:
     // message boxes the file dialog shows its errors with (the application's own).
     Platform::FileChooser& GetFileChooser();
     Platform::MessageBoxService& GetMessageBoxes() { return *m_boxes; }
-    // One turn while a box or the file chooser runs as a child process (about every 30 ms): the
-    // windows repaint what was exposed or resized, input is dropped and no idle pass runs.
+    // One turn while a box or the file chooser runs as a child process (about every 30 ms): what was
+    // posted is delivered, the windows repaint, input is dropped and no NID_IDLE is sent.
     virtual void RunWhileWaiting();
     // The settings: a manager and the handle of file 0 (application) or 1 (user), 0 for none;
     // none here.

@@ -6,6 +6,7 @@
 #include "KXFramework/Notification/KeyCode.h"
 #include "KXFramework/Notification/Notification.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
@@ -300,6 +301,14 @@ void OSWindow::Key(const InputRecord& record)
     } else {
         key = MakeKeyRecord(record.virtualKey, record.down, record.keyFlags, repeat);
     }
+    // Alt+F4 reaches us only where no window manager took it as the close of the focused window. A
+    // modal dialog closes as it would then; elsewhere the key goes on to the hot keys, where the
+    // application binds it to its exit.
+    static const uint32_t kAltF4 = KeyCode(String(u"Alt+VKEY_F4")).key;
+    if (m_modal && key.key == kAltF4) {
+        RequestExitOrClose();
+        return;
+    }
     m_root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam(key)));
 }
 
@@ -514,10 +523,14 @@ int32_t OSWindow::RunModal()
     LWindowManager::Current().EnterLoop();
     // The quit message ends every modal loop, so that the loop of the process ends behind it.
     const Platform::AppHost* process = Platform::AppHost::GetCurrent();
-    while (m_modal && m_host && !(process && process->IsQuitPosted())) {
-        if (!m_shown)
-            Show(int(Platform::ShowCommand::Show));
-        RunOnce(Platform::EventPump::kTickMs);
+    {
+        // What is posted meanwhile is delivered in this loop, also when a delivery opened the dialog.
+        const LNestedLoopScope nested;
+        while (m_modal && m_host && !(process && process->IsQuitPosted())) {
+            if (!m_shown)
+                Show(int(Platform::ShowCommand::Show));
+            RunOnce(Platform::EventPump::kTickMs);
+        }
     }
     LWindowManager::Current().LeaveLoop();
     pump.EndModal();
@@ -536,6 +549,11 @@ int32_t OSWindow::RunModal()
     }
     Close();
     return result;
+}
+
+bool OSWindow::TakesInput() const
+{
+    return m_host && GetEventPump().TakesInput(m_host->Id());
 }
 
 bool OSWindow::IsActive() const

@@ -61,6 +61,7 @@ public:
     KXRESULT EndModal(int32_t result) override;
     int32_t RunModal() override;
     bool IsModal() const override { return m_modal; }
+    bool TakesInput() const override;
     bool IsActive() const override;
     bool HasFocus() const override { return IsActive(); }
     KXRESULT SetFocus() override;

@@ -38,6 +38,9 @@ public:
     // Runs the window as a modal dialog until EndModal, and returns its result; -1 when the loop failed.
     virtual int32_t RunModal() = 0;
     virtual bool IsModal() const = 0;
+    // False while a modal loop runs for another window, or a box of another process is open: the
+    // window then takes no input, as a modal dialog's owner.
+    virtual bool TakesInput() const = 0;
     virtual bool IsActive() const = 0;
     virtual bool HasFocus() const = 0;
     virtual KXRESULT SetFocus() = 0;

@@ -27,7 +27,7 @@ public:
     static void ReleaseInstance();
 
     // The idle pass: for each centre from the last to the first, delivers what was queued when it
-    // started (unless that centre is being delivered further up the stack), then, when sendIdle,
+    // started (as LNotificationQueue::DeliverPosted allows), then, when sendIdle,
     // sends its NID_IDLE. True when any centre still holds notifications afterwards.
     bool ProcessNotifications(bool sendIdle);
     RCPtr<LNotificationCenter> FindCenter(const StringT<char16_t, char>& name);

@@ -6,6 +6,9 @@ namespace KX {
 
 namespace {
 
+// The nested loops running on this thread.
+thread_local int g_nestedLoops = 0;
+
 void CallPostedHook()
 {
     if (std::function<void()> hook = NotificationPostedHookSlot().Get())
@@ -13,6 +16,16 @@ void CallPostedHook()
 }
 
 } // namespace
+
+LNestedLoopScope::LNestedLoopScope()
+{
+    ++g_nestedLoops;
+}
+
+LNestedLoopScope::~LNestedLoopScope()
+{
+    --g_nestedLoops;
+}
 
 ServiceSlot<std::function<void()>>& NotificationPostedHookSlot()
 {
@@ -87,7 +100,7 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
             return E_FAIL;
         if (!n->MarkPosted())
             return E_INVALIDARG; // posted meanwhile by another thread
-        m_queue.push_back(n);
+        m_queue.push_back({m_nextSerial++, n});
     }
     CallPostedHook();
     return S_OK;
@@ -95,27 +108,39 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
 
 bool LNotificationQueue::DeliverPosted()
 {
-    if (m_delivering.exchange(true))
-        return false;
-    const RCPtr<LNotificationQueue> self = Hold();
-    struct Done {
-        std::atomic<bool>& flag;
-        ~Done() { flag.store(false); }
-    } done{m_delivering};
-
-    size_t count;
+    const int loop = g_nestedLoops;
+    uint64_t end;
+    int outerLoop;
     {
         MutexLock lock(m_lock);
-        count = m_queue.size();
+        if (loop <= m_deliveryLoop || m_deliveries >= kMaxNestedDeliveries)
+            return false;
+        outerLoop = m_deliveryLoop;
+        m_deliveryLoop = loop;
+        ++m_deliveries;
+        end = m_nextSerial;
     }
-    for (size_t k = 0; k < count; ++k) {
+    const RCPtr<LNotificationQueue> self = Hold();
+    struct Done {
+        LNotificationQueue& queue;
+        int outerLoop;
+        ~Done()
+        {
+            MutexLock lock(queue.m_lock);
+            queue.m_deliveryLoop = outerLoop;
+            --queue.m_deliveries;
+        }
+    } done{*this, outerLoop};
+
+    // A delivery nested inside a handler's loop may have sent some of this one's entries already.
+    for (;;) {
         RCPtr<LNotification> n;
         RCPtr<LNotificationDistributor> d;
         {
             MutexLock lock(m_lock);
-            if (m_queue.empty())
-                break; // shut down by a handler
-            n = m_queue.front();
+            if (m_queue.empty() || m_queue.front().serial >= end)
+                break; // all sent, or shut down by a handler
+            n = std::move(m_queue.front().notification);
             m_queue.pop_front();
             d = m_distributor;
         }
@@ -167,7 +192,7 @@ bool LNotificationQueue::ShutdownQueue(int extraOwnerRefs)
 {
     RCPtr<PostingReceiver> receiver;
     RCPtr<LNotificationDistributor> distributor;
-    std::deque<RCPtr<LNotification>> dropped;
+    std::deque<Entry> dropped;
     {
         MutexLock lock(m_lock);
         if (m_shutDown)
@@ -179,8 +204,8 @@ bool LNotificationQueue::ShutdownQueue(int extraOwnerRefs)
         m_distributor = RCPtr<LNotificationDistributor>();
         dropped.swap(m_queue);
     }
-    for (const auto& n : dropped)
-        n->ClearPosted();
+    for (const Entry& entry : dropped)
+        entry.notification->ClearPosted();
     // Owner references are given back before the references themselves go.
     AdjustOwnerCount(-1 - extraOwnerRefs);
     RCPtr<LNotificationQueue> self = receiver->Detach();

@@ -4,11 +4,23 @@
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/ObjectBase/ServiceSlot.h"
 
-#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 
 namespace KX {
+
+// Held while a nested event loop runs on this thread: a modal dialog's, or the wait for a box shown
+// by another process. A queue that a handler further up the stack is being delivered from is
+// delivered again inside such a loop, so that nothing posted meanwhile waits for the loop to end;
+// without one, a handler that asks for delivery of the queue it is called from gets none.
+class LNestedLoopScope {
+public:
+    LNestedLoopScope();
+    ~LNestedLoopScope();
+    LNestedLoopScope(const LNestedLoopScope&) = delete;
+    LNestedLoopScope& operator=(const LNestedLoopScope&) = delete;
+};
 
 class LNotificationQueue : public virtual LRefCountedObject {
 public:
@@ -27,10 +39,13 @@ public:
 
     // DeliverPosted, then NID_IDLE when sendIdle; true while the queue still holds notifications.
     bool ProcessNotifications(bool sendIdle);
-    // Sends as many notifications as were queued at entry, in posting order, clearing each one's
-    // posted flag before it is sent (a handler may post it again). False, delivering nothing, when
-    // the queue is already being delivered further up the stack.
+    // Sends the notifications queued at entry that are still queued, in posting order, clearing each
+    // one's posted flag before it is sent (a handler may post it again). False, delivering nothing,
+    // when a delivery of this queue further up the stack runs in the same nested loop (see
+    // LNestedLoopScope), or when kMaxNestedDeliveries of them are under way: each notification
+    // delivered inside a loop may open another.
     bool DeliverPosted();
+    static constexpr int kMaxNestedDeliveries = 8;
     // Sends this queue's NID_IDLE (no payload) through the distributor.
     void SendIdle();
 
@@ -56,13 +71,21 @@ private:
     // of the last outside reference (a window closed by one of them).
     RCPtr<LNotificationQueue> Hold();
 
+    struct Entry {
+        uint64_t serial; // posting order: a delivery sends only the entries older than its start
+        RCPtr<LNotification> notification;
+    };
+
     mutable Mutex m_lock;
-    std::deque<RCPtr<LNotification>> m_queue;
+    std::deque<Entry> m_queue;
+    uint64_t m_nextSerial = 0;
     RCPtr<LNotificationDistributor> m_distributor;
     RCPtr<PostingReceiver> m_receiver;
     RCPtr<LNotification> m_idle;
     bool m_shutDown = false;
-    std::atomic<bool> m_delivering{false};
+    // The nested loop of the innermost delivery under way (-1: none), and how many are under way.
+    int m_deliveryLoop = -1;
+    int m_deliveries = 0;
 };
 
 // Called after every successful post, on the posting thread, so that an event loop can wake up.

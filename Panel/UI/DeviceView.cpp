@@ -57,6 +57,15 @@ void ShowBank(const RCPtr<LControl>& area, const char16_t* const (&names)[4], in
     }
 }
 
+// The hot keys bring the file and transfer commands from any window, a dialog's too: while a modal
+// dialog or a box runs, the main window takes no input, and so none of its commands.
+bool TakesCommands(LControl& view)
+{
+    const RCPtr<LRootWindow>* root = view.GetRootWindowPtr();
+    IWindowOSServices* os = root && *root ? (*root)->GetOSServices() : nullptr;
+    return !os || os->TakesInput();
+}
+
 template <class I>
 KX::ConstRCPtr<I> As(const RCPtr<LPanel>& panel)
 {
@@ -268,25 +277,29 @@ void LDeviceView::RunDialog(const char16_t* name)
 
 KXRESULT LDeviceView::OnMenuLoadPresetFromDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    RunDialog(u"dialogRetrievePresetFromHardware");
+    if (TakesCommands(*this))
+        RunDialog(u"dialogRetrievePresetFromHardware");
     return 1;
 }
 
 KXRESULT LDeviceView::OnMenuSendPresetToDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    RunDialog(u"dialogSendPreset");
+    if (TakesCommands(*this))
+        RunDialog(u"dialogSendPreset");
     return 1;
 }
 
 KXRESULT LDeviceView::OnMenuLoadPresetFromFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    static_cast<void>(LoadPresetFromFile()); // every failure was shown to the user
+    if (TakesCommands(*this))
+        static_cast<void>(LoadPresetFromFile()); // every failure was shown to the user
     return 1;
 }
 
 KXRESULT LDeviceView::OnMenuSavePresetToFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    static_cast<void>(SavePresetToFile()); // every failure was shown to the user
+    if (TakesCommands(*this))
+        static_cast<void>(SavePresetToFile()); // every failure was shown to the user
     return 1;
 }
 

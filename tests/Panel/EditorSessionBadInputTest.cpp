@@ -380,5 +380,140 @@ INSTANTIATE_TEST_SUITE_P(
                 true, true}),
     [](const ::testing::TestParamInfo<Closing>& info) { return std::string(info.param.what); });
 
+// Keys pressed and let go in a window, as the desktop sends them.
+void Chord(uint32_t window, SDL_Keycode key, SDL_Scancode code, uint16_t modifiers)
+{
+    PushKey(window, true, key, code, modifiers);
+    PushKey(window, false, key, code, modifiers);
+}
+
+uint32_t TopWindowId(LApplication& application)
+{
+    return application.GetRootWindows().back()->GetOSServices()->GetWindowHandle()->Id();
+}
+
+// Turns of the editor's loop from the test's body, until `done` holds or 60 s have passed.
+bool TurnUntil(const std::function<bool()>& done)
+{
+    return Eventually(
+        [&] {
+            OSWindow::RunOnce(Platform::EventPump::kTickMs);
+            return done();
+        },
+        seconds(60));
+}
+
+// Turns enough for whatever was queued to be done.
+void Settle()
+{
+    for (int turn = 0; turn < 10; ++turn)
+        OSWindow::RunOnce(Platform::EventPump::kTickMs);
+}
+
+// Ctrl+Shift+R, the keyboard unplugged, opens the Get dialog inside the hot key's delivery. Plugged in
+// meanwhile, the keyboard is heard in the dialog, so GET works without opening it again; the main
+// window's hot keys pressed in the dialog do nothing, then or once it has closed.
+TEST_F(EditorSessionBadInputTest, TheGetDialogOfTheHotKeyHearsTheKeyboardAndTakesNoMainWindowCommand)
+{
+    FakeZenity zenity; // Ctrl+O and Ctrl+S would show its file chooser
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      midi->Unplug(kivo->Device());
+                      ASSERT_TRUE(MenuFollows(main, false));
+                      const uint32_t mainId = main.GetWindowHandle()->Id();
+                      const auto start = std::chrono::steady_clock::now();
+                      RCPtr<LDialog> get;
+                      bool pressed = false, settled = false, ended = false;
+                      int opened = 0; // dialogs a key opened besides the Get dialog
+                      Later(watch = [&] {
+                          const RCPtr<LDialog> open = TopDialog(application);
+                          if (open && !get) {
+                              get = open;
+                              midi->Replug(kivo->Device());
+                          } else if (open && open != get) {
+                              ++opened;
+                              Click(open->FindChild(u"buttonClose"));
+                          } else if (open && !pressed) {
+                              const bool heard = DeviceCommandsEnabled(main) == std::vector<bool>(3, true);
+                              if (heard || std::chrono::steady_clock::now() - start > seconds(30)) {
+                                  pressed = true;
+                                  EXPECT_TRUE(heard) << "the keyboard plugged in is not heard in the dialog";
+                                  PressFor(*open, 3);
+                                  EXPECT_EQ(TakeBoxes(),
+                                            (std::vector<Box>{{u"Retrieve Sucessful",
+                                                               u"The preset has been sucessfully retreived.", 0}}));
+                                  EXPECT_EQ(Model(), kivo->Slot(3));
+                                  const uint32_t id = TopWindowId(application);
+                                  PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                                  Chord(id, SDLK_o, SDL_SCANCODE_O, KMOD_LCTRL);
+                                  Chord(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL);
+                                  Chord(id, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
+                                  Chord(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL | KMOD_LSHIFT);
+                                  Chord(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0);
+                              }
+                          }
+                          if (settled)
+                              ended = true;
+                          else
+                              Later(watch);
+                      });
+                      PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
+                      Chord(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
+                      ASSERT_TRUE(TurnUntil([&] { return pressed && !TopDialog(application); }));
+                      Settle(); // what the keys in the dialog left queued would be done now
+                      settled = true;
+                      ASSERT_TRUE(TurnUntil([&] { return ended; }));
+                      EXPECT_EQ(opened, 0);
+                      EXPECT_TRUE(zenity.Arguments().empty()) << "a file chooser was shown";
+                      EXPECT_TRUE(TakeBoxes().empty());
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
+// Alt+F4 reaches the editor where no window manager takes it. Over a dialog, however it was opened, it
+// closes the dialog as a window manager would and leaves no exit behind: the editor goes on.
+TEST_F(EditorSessionBadInputTest, AltF4OverADialogClosesItAndLeavesTheEditorRunning)
+{
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      const uint32_t mainId = main.GetWindowHandle()->Id();
+                      const std::pair<const char*, std::function<void()>> openings[] = {
+                          {"by its hot key", [&] { Chord(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT); }},
+                          {"from the menu", [&] { Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"); }},
+                      };
+                      for (const auto& [how, open] : openings) {
+                          SCOPED_TRACE(how);
+                          const auto start = std::chrono::steady_clock::now();
+                          bool pressed = false, ended = false;
+                          Later(watch = [&] {
+                              const RCPtr<LDialog> dialog = TopDialog(application);
+                              if (dialog && !pressed) {
+                                  pressed = true;
+                                  const uint32_t id = TopWindowId(application);
+                                  PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                                  Chord(id, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
+                              } else if (dialog && std::chrono::steady_clock::now() - start > seconds(10)) {
+                                  ADD_FAILURE() << "Alt+F4 left the dialog open";
+                                  return Click(dialog->FindChild(u"buttonClose"));
+                              }
+                              if (!pressed || dialog)
+                                  Later(watch);
+                              else
+                                  ended = true;
+                          });
+                          PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
+                          open();
+                          ASSERT_TRUE(TurnUntil([&] { return ended; }));
+                          Settle(); // an exit left behind would be done now
+                          ASSERT_FALSE(application.IsExitRequested());
+                          ASSERT_FALSE(Platform::AppHost::GetCurrent()->IsQuitPosted());
+                          ASSERT_EQ(application.GetMainWindow(), &main);
+                      }
+                  },
+                  BodyAt::Idle),
+              0);
+}
+
 } // namespace
 } // namespace KX::Test

@@ -51,8 +51,9 @@ protected:
     }
 
     // Where the body runs: inside the delivery of a posted notification, so that nothing posted
-    // meanwhile is delivered before it returns (Deliver() then delivers nothing); or in the idle pass
-    // after the delivery, where Deliver() hands the view what the body's steps posted.
+    // meanwhile is delivered before it returns (Deliver() then delivers nothing; a dialog or box the
+    // body opens still does); or in the idle pass after the delivery, where Deliver() hands the view
+    // what the body's steps posted.
     enum class BodyAt { Delivery, Idle };
 
     // Runs the editor with English texts and `body` on its UI thread; answers its exit status.

@@ -165,6 +165,7 @@ public:
     }
     int32_t RunModal() override { return -1; }
     bool IsModal() const override { return modal; }
+    bool TakesInput() const override { return true; }
     bool IsActive() const override { return active; }
     bool HasFocus() const override { return focused; }
     KXRESULT SetFocus() override

@@ -164,7 +164,7 @@ bool EventPump::Admit(const InputRecord& record) const
     // Virtual windows never reach SDL's queue, so any other id that SDL no longer knows is closed.
     if (record.window != 0 && !SDL_GetWindowFromID(record.window))
         return false;
-    if (m_modal.empty() || record.window == 0 || record.window == m_modal.back())
+    if (record.window == 0 || TakesInput(record.window))
         return true;
     return !IsInput(record.kind) && record.kind != RecordKind::CloseRequested;
 }

@@ -35,6 +35,8 @@ public:
     // every window (a wait for a child process). A quit is held until the outermost loop ends.
     void BeginModal(uint32_t window);
     void EndModal();
+    // Whether the window gets input: unless a modal loop runs for another one, or a wait.
+    bool TakesInput(uint32_t window) const { return m_modal.empty() || m_modal.back() == window; }
 
     // Any thread. At most one wake is pending: a wake posted while one waits joins it.
     static void Wake();

@@ -1,9 +1,10 @@
 // The application's file dialog under SDL's dummy driver, and its message box under X11, with the
 // zenity stand-in: while the dialog's child process runs, the application's window repaints, takes
-// no input and runs no idle pass.
+// no input and is sent no NID_IDLE.
 #include "KXFramework/Application/FrameworkApp.h"
 #include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/Controls/FileDialog.h"
+#include "KXFramework/Notification/NotificationCenter.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -13,6 +14,7 @@
 #include "FakeClipboard.h"
 #include "FakeMessageBox.h"
 #include "FakeZenity.h"
+#include "NotificationDoubles.h"
 #include "SdlEvents.h"
 #include "UiDoubles.h"
 #include "WindowSkin.h"
@@ -48,7 +50,7 @@ public:
     }
     bool OnIdle(bool sendIdle) override
     {
-        idlePassesWhileWaiting += waiting ? 1 : 0;
+        idleSentWhileWaiting += waiting && sendIdle ? 1 : 0;
         return LFrameworkApp::OnIdle(sendIdle);
     }
     void RunWhileWaiting() override
@@ -63,7 +65,7 @@ public:
 
     bool waiting = false;
     int turns = 0;
-    int idlePassesWhileWaiting = 0;
+    int idleSentWhileWaiting = 0;
     std::function<void()> afterTurn;
 };
 
@@ -146,7 +148,7 @@ protected:
     {
         app->afterTurn = nullptr;
         EXPECT_GE(app->turns, 1);
-        EXPECT_EQ(app->idlePassesWhileWaiting, 0);
+        EXPECT_EQ(app->idleSentWhileWaiting, 0);
         EXPECT_FALSE(app->IsIdleSuspended());
         Turn();
         EXPECT_TRUE(Hot().log.empty());
@@ -181,6 +183,41 @@ TEST_F(FrameworkAppDialogWaitTest, TheWindowRepaintsButTakesNoInputWhileTheFileD
     EXPECT_EQ(dialog.GetPath(), String(chosen.c_str()));
     ExpectNoInputOrIdleDuringTheWait();
     EXPECT_TRUE(messageBoxes->requests.empty());
+}
+
+// A box tells of what was just done: what was posted before it opens (a transfer's values) reaches
+// the window and is painted first, also when the box opens inside a delivery, as it does in a dialog
+// that a hot key opened.
+TEST_F(FrameworkAppDialogWaitTest, AMessageBoxOpensOverWhatWasPostedBeforeIt)
+{
+    const RCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter());
+    RCPtr<Recorder> change(new Recorder("change")), command(new Recorder("command"));
+    change->RegisterForNotification(centre, u"NID_TEST_CHANGE", 0);
+    command->RegisterForNotification(centre, u"NID_TEST_COMMAND", 0);
+    change->react = [&](auto&, auto&) { EXPECT_EQ(window->InvalidateAll(), S_OK); };
+    command->react = [&](auto&, auto&) {
+        static_cast<void>(GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_TEST_CHANGE")));
+        EXPECT_EQ(app->ShowMessageBox(u"Done", u"Transfer", 0), 1);
+    };
+    messageBoxes->whileShown = [&] {
+        EXPECT_EQ(change->received, 1);
+        EXPECT_EQ(Pixel(150, 150), 0x808080u);
+    };
+    for (const bool fromDelivery : {false, true}) {
+        SCOPED_TRACE(fromDelivery ? "opened inside a delivery" : "opened from input");
+        change->received = 0;
+        SDL_FillRect(SDL_GetWindowSurface(SDL_GetWindowFromID(Id())), nullptr, 0x123456);
+        if (fromDelivery) {
+            static_cast<void>(GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_TEST_COMMAND")));
+            GetDefaultNotificationCenter()->ProcessNotifications(false);
+        } else {
+            command->react(centre, MakeNotification(u"NID_TEST_COMMAND"));
+        }
+        EXPECT_EQ(change->received, 1);
+    }
+    EXPECT_EQ(messageBoxes->requests.size(), 2u);
+    change->UnregisterForAllNotifications();
+    command->UnregisterForAllNotifications();
 }
 
 class FrameworkAppDesktopBoxWaitTest : public FrameworkAppDialogWaitTest {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -98,6 +100,40 @@ TEST(NotificationQueue, DeliversOnlyWhatWasQueuedAtEntryThenIdle)
     f.log.clear();
     EXPECT_FALSE(f.queue->ProcessNotifications(false));
     EXPECT_EQ(f.log, (std::vector<std::string>{"client"}));
+}
+
+// A handler that opens a nested loop (a modal dialog) has the queue it is delivered from delivered in
+// that loop. When every notification posts another and opens a loop, as a command that opens a dialog
+// could, the nesting stops at its bound; each notification arrives once, in posting order.
+TEST(NotificationQueue, ANestedLoopDeliversTheQueueAgainUpToABound)
+{
+    QueueFixture f;
+    std::vector<int> delivered;
+    int posted = 0, depth = 0, deepest = 0;
+    const auto post = [&] {
+        RCPtr<LNotification> n;
+        ASSERT_EQ(LNotification::Create(n, u"NID_POSTED", RCPtr<KX::LRefCountedObject>(new Sequence(0, posted++))),
+                  KX::S_OK);
+        ASSERT_EQ(f.queue->PostNotification(n), KX::S_OK);
+    };
+    f.client->react = [&](auto&, auto& n) {
+        delivered.push_back(dynamic_cast<const Sequence&>(*n->GetPayload()).index);
+        if (posted < 100)
+            post();
+        deepest = std::max(deepest, ++depth);
+        const KX::LNestedLoopScope loop;
+        f.queue->ProcessNotifications(false);
+        --depth;
+    };
+    post();
+    post();
+    for (int pass = 0; pass < 100 && f.queue->ProcessNotifications(false); ++pass) {
+    }
+    EXPECT_EQ(deepest, LNotificationQueue::kMaxNestedDeliveries);
+    std::vector<int> expected(100);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(delivered, expected);
+    EXPECT_EQ(f.queue->GetCount(), 0u);
 }
 
 TEST(NotificationQueue, PostsFromManyThreadsArriveOnceEachInPostingOrder)
