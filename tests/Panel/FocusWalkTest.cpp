@@ -3,6 +3,7 @@
 // box that Tab enters takes the digits typed as its new value.
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/Controls/TextBox.h"
+#include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
 
 #include "EditorRun.h"
@@ -14,13 +15,6 @@
 
 namespace KX::Test {
 namespace {
-
-RCPtr<LControl> Path(RCPtr<LControl> control, std::initializer_list<const char16_t*> names)
-{
-    for (const char16_t* name : names)
-        control = control ? control->FindChild(name) : nullptr;
-    return control;
-}
 
 // The field a focus holder belongs to: the labelled field around an inner box, else the holder.
 std::u16string FieldOf(const LControl* c)
@@ -115,7 +109,7 @@ TEST_F(FocusWalkTest, TabAndShiftTabCircleTheShownFieldsInReadingOrder)
                           if (walk.tile.size() == 0)
                               dialog = CreateDialog<LControl>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
                           else
-                              Click(Path(view, walk.tile)->FindChild(u"button"));
+                              Click(FindChildAt(view, walk.tile)->FindChild(u"button"));
                           Deliver();
                           // The window lets go of the focus and takes it back, then Tab goes once round
                           // and Shift+Tab once back. A dialog's window is one of the next ones made.
@@ -145,32 +139,33 @@ TEST_F(FocusWalkTest, TabAndShiftTabCircleTheShownFieldsInReadingOrder)
 
 TEST_F(FocusWalkTest, DigitsTypedIntoAFullNumberBoxThatTabEnteredReplaceItsValue)
 {
-    EXPECT_EQ(RunInEditor(
-                  [&](LApplication&, OSWindow& main) {
-                      const RCPtr<LControl> view = main.GetRootWindow()->GetContent()->FindChild(u"viewDevice");
-                      Click(Path(view, {u"faders", u"faderBank1", u"fader1", u"button"}));
-                      Deliver();
-                      const RCPtr<LControl> page = Path(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl",
-                                                               u"pageHolder", u"ccAbsolutePage"});
-                      const RCPtr<LControl> cc = Path(page, {u"cc", u"ccSelector", u"numericUpDown", u"textBox"});
-                      ASSERT_TRUE(cc);
-                      EXPECT_EQ(std::string(cc->GetText().ToNarrow().GetData()), "118");
-                      ASSERT_EQ(Path(page, {u"midiChannel", u"comboBox"})->SetFocus(true), S_OK);
-                      const uint32_t id = main.GetWindowHandle()->Id();
-                      PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-                      PushTab(id);
-                      RunQueued();
-                      // The digits stay readable under the selection.
-                      const RCPtr<LLook>& selection = cc->GetCurrentLook(LTextBox::kSelection);
-                      EXPECT_GT(cc->GetLookWeight(LTextBox::kSelection), 0.0f);
-                      EXPECT_TRUE(selection && selection->GetFontText());
-                      PushText(id, "5");
-                      PushTab(id);
-                      RunQueued();
-                      EXPECT_EQ(std::string(cc->GetText().ToNarrow().GetData()), "5");
-                  },
-                  BodyAt::Idle),
-              0);
+    EXPECT_EQ(
+        RunInEditor(
+            [&](LApplication&, OSWindow& main) {
+                const RCPtr<LControl> view = main.GetRootWindow()->GetContent()->FindChild(u"viewDevice");
+                Click(FindChildAt(view, {u"faders", u"faderBank1", u"fader1", u"button"}));
+                Deliver();
+                const RCPtr<LControl> page = FindChildAt(
+                    view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage"});
+                const RCPtr<LControl> cc = FindChildAt(page, {u"cc", u"ccSelector", u"numericUpDown", u"textBox"});
+                ASSERT_TRUE(cc);
+                EXPECT_EQ(std::string(cc->GetText().ToNarrow().GetData()), "118");
+                ASSERT_EQ(FindChildAt(page, {u"midiChannel", u"comboBox"})->SetFocus(true), S_OK);
+                const uint32_t id = main.GetWindowHandle()->Id();
+                PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                PushTab(id);
+                RunQueued();
+                // The digits stay readable under the selection.
+                const RCPtr<LLook>& selection = cc->GetCurrentLook(LTextBox::kSelection);
+                EXPECT_GT(cc->GetLookWeight(LTextBox::kSelection), 0.0f);
+                EXPECT_TRUE(selection && selection->GetFontText());
+                PushText(id, "5");
+                PushTab(id);
+                RunQueued();
+                EXPECT_EQ(std::string(cc->GetText().ToNarrow().GetData()), "5");
+            },
+            BodyAt::Idle),
+        0);
 }
 
 } // namespace
