@@ -19,12 +19,6 @@ struct Press {
     SDL_Scancode scancode;
 };
 
-void PushPress(uint32_t window, const Press& press)
-{
-    PushKey(window, true, press.key, press.scancode, 0);
-    PushKey(window, false, press.key, press.scancode, 0);
-}
-
 TEST_F(DesktopKeysTest, AnOpenMenuClosesOnEscapeAndMovesBetweenTheTitlesOnLeftAndRight)
 {
     EXPECT_EQ(RunInEditor([&](LApplication&, OSWindow& main) {
@@ -58,7 +52,7 @@ TEST_F(DesktopKeysTest, AnOpenMenuClosesOnEscapeAndMovesBetweenTheTitlesOnLeftAn
                           handle();
                           ASSERT_EQ(open(), 0) << "a click on File opens its menu";
                       }
-                      PushPress(id, steps[i].press);
+                      PushKeyPress(id, steps[i].press.key, steps[i].press.scancode);
                       handle();
                       EXPECT_EQ(open(), steps[i].open);
                   }
@@ -94,7 +88,7 @@ TEST_F(DesktopKeysTest, ReturnAndSpacePressTheAboutBoxsButton)
                       SCOPED_TRACE(press.key);
                       for (uint32_t id = last + 1; id <= last + kNextIds; ++id) {
                           PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-                          PushPress(id, press);
+                          PushKeyPress(id, press.key, press.scancode);
                       }
                       // The pressed button shows its press for a moment before it clicks; Escape
                       // comes long after.

@@ -380,13 +380,6 @@ INSTANTIATE_TEST_SUITE_P(
                 true, true}),
     [](const ::testing::TestParamInfo<Closing>& info) { return std::string(info.param.what); });
 
-// Keys pressed and let go in a window, as the desktop sends them.
-void Chord(uint32_t window, SDL_Keycode key, SDL_Scancode code, uint16_t modifiers)
-{
-    PushKey(window, true, key, code, modifiers);
-    PushKey(window, false, key, code, modifiers);
-}
-
 uint32_t TopWindowId(LApplication& application)
 {
     return application.GetRootWindows().back()->GetOSServices()->GetWindowHandle()->Id();
@@ -445,11 +438,11 @@ TEST_F(EditorSessionBadInputTest, TheGetDialogOfTheHotKeyHearsTheKeyboardAndTake
                                   EXPECT_EQ(Model(), kivo->Slot(3));
                                   const uint32_t id = TopWindowId(application);
                                   PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-                                  Chord(id, SDLK_o, SDL_SCANCODE_O, KMOD_LCTRL);
-                                  Chord(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL);
-                                  Chord(id, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
-                                  Chord(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL | KMOD_LSHIFT);
-                                  Chord(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0);
+                                  PushKeyPress(id, SDLK_o, SDL_SCANCODE_O, KMOD_LCTRL);
+                                  PushKeyPress(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL);
+                                  PushKeyPress(id, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
+                                  PushKeyPress(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL | KMOD_LSHIFT);
+                                  PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0);
                               }
                           }
                           if (settled)
@@ -458,7 +451,7 @@ TEST_F(EditorSessionBadInputTest, TheGetDialogOfTheHotKeyHearsTheKeyboardAndTake
                               Later(watch);
                       });
                       PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
-                      Chord(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
+                      PushKeyPress(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
                       ASSERT_TRUE(TurnUntil([&] { return pressed && !TopDialog(application); }));
                       Settle(); // what the keys in the dialog left queued would be done now
                       settled = true;
@@ -475,44 +468,45 @@ TEST_F(EditorSessionBadInputTest, TheGetDialogOfTheHotKeyHearsTheKeyboardAndTake
 // closes the dialog as a window manager would and leaves no exit behind: the editor goes on.
 TEST_F(EditorSessionBadInputTest, AltF4OverADialogClosesItAndLeavesTheEditorRunning)
 {
-    EXPECT_EQ(RunInEditor(
-                  [&](LApplication& application, OSWindow& main) {
-                      const uint32_t mainId = main.GetWindowHandle()->Id();
-                      const std::pair<const char*, std::function<void()>> openings[] = {
-                          {"by its hot key", [&] { Chord(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT); }},
-                          {"from the menu", [&] { Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"); }},
-                      };
-                      for (const auto& [how, open] : openings) {
-                          SCOPED_TRACE(how);
-                          const auto start = std::chrono::steady_clock::now();
-                          bool pressed = false, ended = false;
-                          Later(watch = [&] {
-                              const RCPtr<LDialog> dialog = TopDialog(application);
-                              if (dialog && !pressed) {
-                                  pressed = true;
-                                  const uint32_t id = TopWindowId(application);
-                                  PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-                                  Chord(id, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
-                              } else if (dialog && std::chrono::steady_clock::now() - start > seconds(10)) {
-                                  ADD_FAILURE() << "Alt+F4 left the dialog open";
-                                  return Click(dialog->FindChild(u"buttonClose"));
-                              }
-                              if (!pressed || dialog)
-                                  Later(watch);
-                              else
-                                  ended = true;
-                          });
-                          PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
-                          open();
-                          ASSERT_TRUE(TurnUntil([&] { return ended; }));
-                          Settle(); // an exit left behind would be done now
-                          ASSERT_FALSE(application.IsExitRequested());
-                          ASSERT_FALSE(Platform::AppHost::GetCurrent()->IsQuitPosted());
-                          ASSERT_EQ(application.GetMainWindow(), &main);
-                      }
-                  },
-                  BodyAt::Idle),
-              0);
+    EXPECT_EQ(
+        RunInEditor(
+            [&](LApplication& application, OSWindow& main) {
+                const uint32_t mainId = main.GetWindowHandle()->Id();
+                const std::pair<const char*, std::function<void()>> openings[] = {
+                    {"by its hot key", [&] { PushKeyPress(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT); }},
+                    {"from the menu", [&] { Menu(main, u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"); }},
+                };
+                for (const auto& [how, open] : openings) {
+                    SCOPED_TRACE(how);
+                    const auto start = std::chrono::steady_clock::now();
+                    bool pressed = false, ended = false;
+                    Later(watch = [&] {
+                        const RCPtr<LDialog> dialog = TopDialog(application);
+                        if (dialog && !pressed) {
+                            pressed = true;
+                            const uint32_t id = TopWindowId(application);
+                            PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                            PushKeyPress(id, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
+                        } else if (dialog && std::chrono::steady_clock::now() - start > seconds(10)) {
+                            ADD_FAILURE() << "Alt+F4 left the dialog open";
+                            return Click(dialog->FindChild(u"buttonClose"));
+                        }
+                        if (!pressed || dialog)
+                            Later(watch);
+                        else
+                            ended = true;
+                    });
+                    PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
+                    open();
+                    ASSERT_TRUE(TurnUntil([&] { return ended; }));
+                    Settle(); // an exit left behind would be done now
+                    ASSERT_FALSE(application.IsExitRequested());
+                    ASSERT_FALSE(Platform::AppHost::GetCurrent()->IsQuitPosted());
+                    ASSERT_EQ(application.GetMainWindow(), &main);
+                }
+            },
+            BodyAt::Idle),
+        0);
 }
 
 } // namespace

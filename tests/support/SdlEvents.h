@@ -39,6 +39,13 @@ inline void PushKey(uint32_t window, bool down, SDL_Keycode sym, SDL_Scancode sc
     PushSdlEvent(event);
 }
 
+// A key pressed and let go, as the desktop sends it.
+inline void PushKeyPress(uint32_t window, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod = 0)
+{
+    PushKey(window, true, sym, scancode, mod);
+    PushKey(window, false, sym, scancode, mod);
+}
+
 inline void PushText(uint32_t window, const char* text)
 {
     SDL_Event event{};
