@@ -428,8 +428,8 @@ MOVEABLE_PAGES = (("ccAbsolutePage", "CC ABSOLUTE", "CCAbsolutePage"), ("ccRelat
 
 def colour_looks(doc, list_name, colours):
     """A look list whose look n shows colour n: "Transparent" for position 0, else "SolidColor.<Name>", a
-    64 x 64 tiled part filled by the colorizer named after the colour. Names shared between lists are
-    defined once."""
+    64 x 64 tiled part filled by the colorizer named after the colour; then "UnknownColor" for a byte
+    that names no colour. Names shared between lists are defined once."""
     entries = []
     for position, (name, argb) in enumerate(colours):
         if position == 0:
@@ -441,7 +441,7 @@ def colour_looks(doc, list_name, colours):
             doc.part(Part(name, 64, 64, "Tile", colorizer=name))
             doc.look(Look(look_name, client=name))
         entries.append(look_name)
-    doc.look_list(list_name, entries)
+    doc.look_list(list_name, entries + ["UnknownColor"])
 
 
 def moveable_type_panel(style, doc, name, rect, hidden_tabs=()):

@@ -88,6 +88,9 @@ def build(doc, style):
     lst("PanelFill", [look("PanelFill", "panel")])
     lst("DeviceView", [_device_look(doc, looks)])
     lst("Transparent", [look("Transparent", "clear")])
+    # A light's colour byte that no colour list names: an empty outline, unlike "Off" (nothing) and
+    # every colour (filled); the colour look lists end with it.
+    look("UnknownColor", frame="textDim")
     lst("TransparentButton", ["Transparent"] * BUTTON_LOOKS)
     # Texts on any surface: captions, titles, body text, dim info text.
     lst("Caption", [look("Caption", text=_text(s("textDim")))])

@@ -57,7 +57,7 @@ PUSH_INFO = [
     "PROGRAM_CYCLE_LABEL", "OTHER_LABEL", "AFTERTOUCH_LABEL", "PITCHBEND_LABEL", "SYSEX_LABEL", "MMC_OTHER_LABEL",
     "MMC_STOP_LABEL", "MMC_PLAY_LABEL", "MMC_DEFERREDPLAY_LABEL", "MMC_FASTFORWARD_LABEL", "MMC_REWIND_LABEL",
     "MMC_RECORDSTROBE_LABEL", "MMC_RECORDEXIT_LABEL", "MMC_RECORDPAUSE_LABEL", "MMC_PAUSE_LABEL", "MMC_EJECT_LABEL",
-    "MMC_CHASE_LABEL", "MMC_MMCRESET_LABEL",
+    "MMC_CHASE_LABEL", "MMC_MMCRESET_LABEL", "UNKNOWN_LABEL",
 ]
 
 LABELS = {
@@ -88,10 +88,10 @@ LABELS = {
     CTRL + "LabeledProgramSelector|controlNameLabel": [f"PROGRAM{n}_LABEL" for n in range(1, 5)],
     CTRL + "LabeledButtonColorSelector|colorNameLabel": ["NUMBERED_COLOR_LABEL", "ASCII_COLOR_LABEL"],
     CTRL + "LabeledPadColorSelector|colorNameLabel": ["NUMBERED_COLOR_LABEL"],
-    MAIN + "MIDIChannelView|label": ["GLOBAL_LABEL", "CHANNEL_LABEL", "ZONE_LABEL", "OMNI_LABEL"],
+    MAIN + "MIDIChannelView|label": ["GLOBAL_LABEL", "CHANNEL_LABEL", "ZONE_LABEL", "OMNI_LABEL", "UNKNOWN_LABEL"],
     MAIN + "PushButtonType.ViewPanel|infoLabel": PUSH_INFO,
     MAIN + "MoveableType.ViewPanel|infoLabel": ["CC_LABEL", "RPN_LABEL", "NRPN_LABEL", "PITCHBEND_LABEL",
-                                                "AFTERTOUCH_LABEL", "SYSEX_LABEL", "OTHER_LABEL"],
+                                                "AFTERTOUCH_LABEL", "SYSEX_LABEL", "OTHER_LABEL", "UNKNOWN_LABEL"],
     PAGE + "ZoneEditPanel|zoneEnabledToggleButton": ["LABEL"],
     CTRL + "Global.LabeledGlobalChannel|label": ["LABEL", "GLOBAL_LABEL"],
 }

@@ -200,11 +200,11 @@ PUSH_INFO = {
     "MMC_OTHER_LABEL": "MMC", "MMC_STOP_LABEL": "STOP", "MMC_PLAY_LABEL": "PLAY", "MMC_DEFERREDPLAY_LABEL": "PLAY",
     "MMC_FASTFORWARD_LABEL": "FF", "MMC_REWIND_LABEL": "RR", "MMC_RECORDSTROBE_LABEL": "REC",
     "MMC_RECORDEXIT_LABEL": "REC", "MMC_RECORDPAUSE_LABEL": "REC", "MMC_PAUSE_LABEL": "PAUSE",
-    "MMC_EJECT_LABEL": "EJECT", "MMC_CHASE_LABEL": "CHASE", "MMC_MMCRESET_LABEL": "RESET",
+    "MMC_EJECT_LABEL": "EJECT", "MMC_CHASE_LABEL": "CHASE", "MMC_MMCRESET_LABEL": "RESET", "UNKNOWN_LABEL": "?",
 }
 MOVEABLE_INFO = {k: PUSH_INFO[k] for k in
                  ["CC_LABEL", "RPN_LABEL", "NRPN_LABEL", "PITCHBEND_LABEL", "AFTERTOUCH_LABEL", "SYSEX_LABEL",
-                  "OTHER_LABEL"]}
+                  "OTHER_LABEL", "UNKNOWN_LABEL"]}
 
 MAIN = PE + "MainControl."
 PAGE = PE + "MainPage."
@@ -250,7 +250,7 @@ LABELS = {
                                                          "ASCII_COLOR_LABEL": "HID COLOR"},
     CTRL + "LabeledPadColorSelector|colorNameLabel": {"NUMBERED_COLOR_LABEL": "COLOR %d"},
     MAIN + "MIDIChannelView|label": {"GLOBAL_LABEL": "CH:G", "CHANNEL_LABEL": "CH:%d", "ZONE_LABEL": "CH:Z%d",
-                                     "OMNI_LABEL": "CH:OM"},
+                                     "OMNI_LABEL": "CH:OM", "UNKNOWN_LABEL": "CH:?"},
     MAIN + "PushButtonType.ViewPanel|infoLabel": PUSH_INFO,
     MAIN + "MoveableType.ViewPanel|infoLabel": MOVEABLE_INFO,
     PAGE + "ZoneEditPanel|zoneEnabledToggleButton": {"LABEL": "ON/OFF"},
