@@ -300,7 +300,7 @@ void LButtonControlEditPanel::ShowMmcCommand(int command)
             table->GetString(u"ITEM.12", other);
         static_cast<void>(m_mmcCommand->AddItem(other)); // a list box that takes no entry selects nothing
     }
-    m_mmcCommand->SetSelectedIndex(position);
+    ShowListPosition(m_mmcCommand, position);
 }
 
 KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& source)
@@ -313,7 +313,7 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
     m_shown = record;
     const auto byte = [&record](unsigned i) { return At(record, i); };
     for (unsigned i = 0; i < m_channelSelectors.GetCount(); ++i)
-        m_channelSelectors.GetAt(i)->SetSelectedIndex(byte(kChannel));
+        ShowListPosition(m_channelSelectors.GetAt(i), byte(kChannel));
     const KX::String page = PageFor(record);
     const int code = byte(kCode);
     const auto showSteps = [&byte](const KX::RCPtr<KX::LNumericUpDown>& second,
@@ -341,7 +341,7 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
         Show(m_firstValues.GetAt(1), byte(kLow));
         const CycleType type = CycleTypeOf(record);
         showSteps(m_secondValues.GetAt(1), m_ccValue3, m_ccValue4, type);
-        m_ccCycleType->SetSelectedIndex(type);
+        ShowListPosition(m_ccCycleType, type);
         UpdateCCCycleTypeVisibleParameters(false);
     } else if (page == u"programPage") {
         Show(m_firstPrograms.GetAt(1), byte(kData));
@@ -356,7 +356,7 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
         Show(m_onValue, byte(kHigh));
         Show(m_note, byte(kData));
     } else if (page == u"ccIncDecPage") {
-        m_ccIncDecType->SetSelectedIndex(code == kCCDecrement ? 1 : 0);
+        ShowListPosition(m_ccIncDecType, code == kCCDecrement ? 1 : 0);
         for (unsigned i = 0; i < m_ccNumbers.GetCount(); ++i)
             Show(m_ccNumbers.GetAt(i), byte(kData));
         Show(m_firstValues.GetAt(2), byte(kLow));
@@ -365,22 +365,22 @@ KXRESULT LButtonControlEditPanel::ShowControlRecord(const ButtonControlRecord& s
         Show(m_firstPrograms.GetAt(0), byte(kLow));
         const CycleType type = CycleTypeOf(record);
         showSteps(m_secondPrograms.GetAt(0), m_program3, m_program4, type);
-        m_programCycleType->SetSelectedIndex(type);
+        ShowListPosition(m_programCycleType, type);
         UpdateProgramCycleTypeVisibleParameters(false);
     } else if (page == u"programIncDecPage") {
-        m_programIncDecType->SetSelectedIndex(code == kProgramDecrement ? 1 : 0);
+        ShowListPosition(m_programIncDecType, code == kProgramDecrement ? 1 : 0);
         Show(m_programMinimum, byte(kLow));
         Show(m_programMaximum, byte(kHigh));
     } else if (page == u"mmcPage") {
         ShowMmcCommand(byte(kLow));
     } else if (page == u"nrpnRpnPage") {
-        m_parameterType->SetSelectedIndex(code - kRpnCoarse);
+        ShowListPosition(m_parameterType, code - kRpnCoarse);
         Show(m_parameterMSB, byte(kHigh));
         Show(m_parameterLSB, byte(kLow));
         Show(m_parameterValue, byte(kData));
     } else {
-        // A code the list does not hold (above 29) selects no type.
-        m_otherType->SetSelectedIndex(OtherPositionOfCode(code));
+        // A code the list does not hold (below 0 or above 29) selects no type.
+        ShowListPosition(m_otherType, OtherPositionOfCode(code));
         Show(m_otherValue, byte(kLow));
     }
     static_cast<void>(m_tabControl->SelectTab(page)); // every page name above is one of the ten

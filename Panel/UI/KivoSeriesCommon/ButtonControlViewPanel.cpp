@@ -59,13 +59,16 @@ const char16_t* ButtonViewLabelKey(const ButtonControlRecord& record, bool& hasN
         return u"PROGRAM_CYCLE_LABEL";
     if (code == kMmc)
         return MmcKey(At(record, kLow));
+    // A code that the editor's type list does not hold is shown as unknown there too.
+    if (OtherPositionOfCode(code) < 0)
+        return u"UNKNOWN_LABEL";
     if (code < kChannelPressure)
         return u"OTHER_LABEL";
     if (code == kChannelPressure)
         return u"AFTERTOUCH_LABEL";
     if (code == kPitchBend)
         return u"PITCHBEND_LABEL";
-    return u"SYSEX_LABEL"; // 8 to 15, 22 to 24 and every code above 29
+    return u"SYSEX_LABEL"; // 8 to 15 and 22 to 24
 }
 
 void LButtonControlViewPanel::ShowControlRecord(ButtonControlRecord& record)
@@ -74,7 +77,7 @@ void LButtonControlViewPanel::ShowControlRecord(ButtonControlRecord& record)
     if (record.GetCount() != kSize)
         return;
     if (auto* channel = dynamic_cast<LMIDIChannelViewPanel*>(FindChild(u"midiChannel").Get()))
-        channel->ShowMidiChannel(record.GetAt(kChannel));
+        channel->ShowMidiChannel(record.GetAt(kChannel), LMIDIChannelViewPanel::kChannelPositions);
     const KX::RCPtr<KX::LControl>& label = FindChild(u"infoLabel");
     if (!label)
         return;

@@ -14,5 +14,5 @@ public:
 
 // The info label's string key for a record (after normalising) and whether "%u" takes a number,
 // which `number` then holds. The MMC words are chosen by command number, so any language's texts
-// stay right.
+// stay right; a type code that no entry of the editor's lists names gives "UNKNOWN_LABEL".
 const char16_t* ButtonViewLabelKey(const ButtonControlRecord& record, bool& hasNumber, unsigned& number);

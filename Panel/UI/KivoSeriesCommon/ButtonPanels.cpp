@@ -70,9 +70,7 @@ void LButtonPanel::UpdateColorIndicator()
     if (m_value.size() != kSize || !m_colorIndicator)
         return;
     const unsigned offset = kColour1 + unsigned(m_shownColor < 0 ? 0 : m_shownColor);
-    const int colour = static_cast<signed char>(m_value[offset]);
-    if (colour >= 0 && colour < kColourCount)
-        m_colorIndicator->SetLookExclusive(unsigned(colour));
+    ControlUtilities::ShowColourLook(m_colorIndicator, static_cast<signed char>(m_value[offset]), kColourCount);
 }
 
 KXRESULT LButtonPanel::OnLeftClick(const KX::RCPtr<KX::LNotificationDistributor>&,
@@ -174,12 +172,12 @@ KXRESULT LButtonEditPanel::ShowParamValue(const unsigned char* bytes, int)
     m_shown.assign(bytes, bytes + kSize);
     static_cast<void>(m_midiEditor->ShowControlRecord(RecordOf(bytes))); // always 10 bytes
     const auto byte = [bytes](unsigned offset) { return int(static_cast<signed char>(bytes[offset])); };
-    const auto inList = [](int position, int count) { return position >= 0 && position < count ? position : -1; };
+    using ControlUtilities::ShowListPosition;
     for (unsigned i = 0; i < 4; ++i)
-        m_selectors[kColour1Selector + i]->SetSelectedIndex(inList(byte(kColour1 + i), kColourCount));
-    m_selectors[kHidColourSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kHidColour), kColourCount));
-    m_selectors[kKeySelector]->SetSelectedIndex(KeyPositionOfByte(byte(kHidKey)));
-    m_selectors[kModifierSelector]->SetSelectedIndex(inList(byte(PushButtonValue::kModifier), kModifierCount));
+        ShowListPosition(m_selectors[kColour1Selector + i], byte(kColour1 + i));
+    ShowListPosition(m_selectors[kHidColourSelector], byte(PushButtonValue::kHidColour));
+    ShowListPosition(m_selectors[kKeySelector], KeyPositionOfByte(byte(kHidKey)));
+    ShowListPosition(m_selectors[kModifierSelector], byte(PushButtonValue::kModifier));
     KX::Variant value;
     value.SetBlob(bytes, kSize);
     static_cast<void>(SetParamValue(KX::ParamDescriptor(GetFirstParamID()), value)); // 1: no tile shows it

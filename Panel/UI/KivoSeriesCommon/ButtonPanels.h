@@ -22,8 +22,7 @@ public:
 
     [[nodiscard]] KXRESULT Initialize() override;
     KXRESULT SetFirstParamID(LParameterizedModule* parent, int32_t first, int32_t index) override;
-    // Shows the chosen colour of the value shown last; a colour byte outside the list leaves the
-    // indicator as it is.
+    // Shows the chosen colour of the value shown last; a colour byte outside the list shows as unknown.
     void UpdateColorIndicator();
     // Which of the four colours the indicator shows: -1 before the first Shift-click, then 0..3.
     int32_t GetShownColor() const { return m_shownColor; }

@@ -1,5 +1,6 @@
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
+#include "KXFramework/Controls/ListBox.h"
 #include "Panel/UI/DriverCommon/ChildLookup.h"
 
 #include <cmath>
@@ -86,6 +87,27 @@ int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box)
 char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box)
 {
     return static_cast<char>(NumberOf(box));
+}
+
+void ShowListPosition(const KX::RCPtr<KX::LComboBox>& combo, int position)
+{
+    if (!combo)
+        return;
+    const KX::RCPtr<KX::LListBox>& list = combo->GetListBox();
+    if (list && position >= 0 && position < list->GetItemCount()) {
+        combo->SetSelectedIndex(position);
+        return;
+    }
+    // Clearing the selection keeps the text shown before, which would name another value.
+    combo->SetSelectedIndex(-1);
+    static_cast<void>(combo->SetText(kNoEntryText)); // 1: it read so already
+}
+
+void ShowColourLook(const ControlPtr& indicator, int position, int count)
+{
+    if (indicator)
+        static_cast<void>(indicator->SetLookExclusive(
+            unsigned(position >= 0 && position < count ? position : count))); // the skin gives every look
 }
 
 void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, unsigned number)

@@ -3,6 +3,7 @@
 // on/off and pressed/released pairs), which always carry the same child names, and operations over
 // arrays of controls. A missing composite or child at any step gives null; nothing throws.
 #include "KXFramework/ControlBase/Control.h"
+#include "KXFramework/Controls/ComboBox.h"
 #include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/ObjectBase/Exception.h"
@@ -35,6 +36,20 @@ ControlPtr GetReleasedNumericUpDown(ControlPtr pressedReleasedSelectors);
 int NumberOf(const KX::RCPtr<KX::LNumericUpDown>& box);
 // NumberOf as a record byte.
 char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box);
+
+// A byte that no entry of a list names is shown as unknown, the same way on every panel and tile: a
+// combo box selects nothing and reads kNoEntryText, a colour indicator shows the look after its
+// colours' looks (an empty outline), and nothing keeps what the control or the preset before it
+// showed. The panel packs the byte back as it came unless the user picks an entry.
+inline constexpr const char16_t* kNoEntryText = u"?";
+
+// Selects entry `position` of the combo box's list, or none with kNoEntryText shown for a position
+// the list does not hold. Only a change of the selection is sent, as SetSelectedIndex sends it.
+void ShowListPosition(const KX::RCPtr<KX::LComboBox>& combo, int position);
+
+// Shows look `position` of a colour indicator whose look list holds one look per entry of a list of
+// `count` colours and then the look of a colour that no entry names; null shows nothing.
+void ShowColourLook(const ControlPtr& indicator, int position, int count);
 
 // Shows the string-table text of `key` in `label`, `number` filled in when `hasNumber`.
 void ShowKeyText(const ControlPtr& label, const char16_t* key, bool hasNumber, unsigned number);

@@ -123,7 +123,7 @@ KXRESULT LKeybedZoneEditPanel::ShowParamValue(const unsigned char* bytes, int)
     const auto at = [bytes](int offset) { return static_cast<signed char>(bytes[offset]); };
     m_shownChannel = bytes[kChannel];
     static_cast<void>(m_enabled->SetValue(at(kEnabled) != 0 ? 1.0 : 0.0)); // the value stored is not needed
-    static_cast<void>(m_channel->SetSelectedIndex(at(kChannel)));          // no item for it: nothing selected
+    ShowListPosition(m_channel, at(kChannel));
     m_program->SetValueInRange(at(kProgram));
     m_bankMSB->SetValueInRange(at(kBankMSB));
     m_bankLSB->SetValueInRange(at(kBankLSB));

@@ -15,6 +15,7 @@
 
 namespace KeybedZoneValue {
 enum Offset { kEnabled, kChannel, kProgram, kBankMSB, kBankLSB, kFirstKey, kLastKey, kOctave, kTranspose, kSize };
+constexpr int kChannelPositions = 17; // global and channels 1..16: no zone or omni
 constexpr int kHighestKey = 60;
 constexpr int kOctaveOffset = 5;
 constexpr int kTransposeOffset = 12;

@@ -2,6 +2,8 @@
 
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 
+#include <algorithm>
+
 LMIDIChannelViewPanel::LMIDIChannelViewPanel(const KX::RCPtr<KX::LControl>& parent, const KX::String& name)
     : KX::LPanel(parent, name)
 {
@@ -17,14 +19,16 @@ KXRESULT LMIDIChannelViewPanel::Initialize()
     return base;
 }
 
-void LMIDIChannelViewPanel::ShowMidiChannel(char channel)
+void LMIDIChannelViewPanel::ShowMidiChannel(char channel, int positions)
 {
     const int c = static_cast<signed char>(channel);
-    if (!m_label || c < 0 || c > 21)
+    if (!m_label)
         return;
     KX::String format;
     KX::String text;
-    if (c == 0)
+    if (c < 0 || c >= std::min(positions, kChannelPositions))
+        m_label->GetString(text, u"UNKNOWN_LABEL");
+    else if (c == 0)
         m_label->GetString(text, u"GLOBAL_LABEL");
     else if (c == 21)
         m_label->GetString(text, u"OMNI_LABEL");

@@ -163,14 +163,14 @@ void LMoveableControlEditPanel::ShowControlRecord(const MoveableControlRecord& r
             m_shown.Add(static_cast<char>(At(record, i)));
         const auto byte = [&record](unsigned i) { return At(record, i); };
         for (unsigned i = 0; i < m_midiChannels.GetCount(); ++i)
-            m_midiChannels.GetAt(i)->SetSelectedIndex(byte(kChannel));
+            ShowListPosition(m_midiChannels.GetAt(i), byte(kChannel));
         const int code = byte(kCode);
         if (byte(kKind) == 0) {
             for (unsigned i = 0; i < m_ccNumbers.GetCount(); ++i)
                 m_ccNumbers.GetAt(i)->SetValueInRange(code);
             if (byte(kRelative) != 0) {
                 SelectPage(kPages[kCCRelative]);
-                m_relativeType->SetSelectedIndex(byte(kLow));
+                ShowListPosition(m_relativeType, byte(kLow));
             } else {
                 SelectPage(kPages[kCCAbsolute]);
                 m_minimums.GetAt(0)->SetValueInRange(byte(kLow));
@@ -178,12 +178,12 @@ void LMoveableControlEditPanel::ShowControlRecord(const MoveableControlRecord& r
             }
         } else if (code >= kRpnCoarse && code <= kNrpnFine) {
             SelectPage(kPages[kNrpnRpn]);
-            m_nrpnRpnType->SetSelectedIndex(code - kRpnCoarse);
+            ShowListPosition(m_nrpnRpnType, code - kRpnCoarse);
             m_lsb->SetValueInRange(byte(kLow));
             m_msb->SetValueInRange(byte(kHigh));
         } else {
             SelectPage(kPages[kOther]);
-            m_otherType->SetSelectedIndex(code < kRpnCoarse ? code : code - 4);
+            ShowListPosition(m_otherType, OtherPositionOfCode(code));
             m_minimums.GetAt(1)->SetValueInRange(byte(kLow));
             m_maximums.GetAt(1)->SetValueInRange(byte(kHigh));
         }

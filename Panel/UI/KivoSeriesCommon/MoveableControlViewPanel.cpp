@@ -29,13 +29,16 @@ const char16_t* MoveableViewLabelKey(const MoveableControlRecord& record, bool& 
         return code <= kRpnFine ? u"RPN_LABEL" : u"NRPN_LABEL";
     }
     hasNumber = false;
+    // A code that the editor's type list does not hold is shown as unknown there too.
+    if (OtherPositionOfCode(code) < 0)
+        return u"UNKNOWN_LABEL";
     if (code < kChannelPressure)
         return u"OTHER_LABEL";
     if (code == kChannelPressure)
         return u"AFTERTOUCH_LABEL";
     if (code == kPitchBend)
         return u"PITCHBEND_LABEL";
-    return u"SYSEX_LABEL";
+    return u"SYSEX_LABEL"; // 8 to 15, 17 and 18
 }
 
 void LMoveableControlViewPanel::ShowControlRecord(const MoveableControlRecord& record)
@@ -43,7 +46,7 @@ void LMoveableControlViewPanel::ShowControlRecord(const MoveableControlRecord& r
     if (record.GetCount() != kSize)
         return;
     if (const KX::RCPtr<LMIDIChannelViewPanel> channel{FindChild(u"midiChannel")})
-        channel->ShowMidiChannel(record.GetAt(kChannel));
+        channel->ShowMidiChannel(record.GetAt(kChannel), LMIDIChannelViewPanel::kChannelPositions);
     const KX::RCPtr<KX::LLabel> info{FindChild(u"infoLabel")};
     if (!info)
         return;

@@ -13,5 +13,5 @@ public:
 };
 
 // The info label's string key for a 6-byte record and whether "%u" takes a number, which `number`
-// then holds.
+// then holds; a type code that no entry of the editor's lists names gives "UNKNOWN_LABEL".
 const char16_t* MoveableViewLabelKey(const MoveableControlRecord& record, bool& hasNumber, unsigned& number);

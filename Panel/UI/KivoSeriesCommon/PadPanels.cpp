@@ -96,7 +96,7 @@ KXRESULT LPadEditPanel::ShowParamValue(const unsigned char* bytes, int)
         return KX::E_FAIL;
     for (unsigned c = 0; c < PadValue::kColours; ++c) {
         m_shownColours[c] = bytes[PadValue::kFirstColour + c];
-        static_cast<void>(m_colours[c]->SetSelectedIndex(static_cast<signed char>(m_shownColours[c])));
+        ControlUtilities::ShowListPosition(m_colours[c], static_cast<signed char>(m_shownColours[c]));
     }
     static_cast<void>(m_editor->ShowControlRecord(PadValue::ToRecord(bytes))); // the record has 10 bytes
     KX::Variant value;
@@ -165,10 +165,8 @@ void LPadPanel::ShowColour()
     if (!m_hasValue || !m_colour)
         return;
     const unsigned c = m_shownColour >= 1 && m_shownColour <= 3 ? unsigned(m_shownColour) : 0;
-    const int colour = static_cast<signed char>(m_value[PadValue::kFirstColour + c]);
-    // A colour beyond the look list leaves the indicator as it is.
-    if (colour >= 0 && colour < int(PadValue::kColourCount))
-        m_colour->SetLookExclusive(unsigned(colour));
+    ControlUtilities::ShowColourLook(m_colour, static_cast<signed char>(m_value[PadValue::kFirstColour + c]),
+                                     int(PadValue::kColourCount));
 }
 
 KXRESULT LPadPanel::ShowParamValue(const unsigned char* bytes, int)

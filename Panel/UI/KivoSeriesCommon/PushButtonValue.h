@@ -14,7 +14,6 @@ enum Offset : unsigned { kChannel = 0, kColour1 = 1, kRecordPart = 5, kHidColour
 
 constexpr int kColourCount = 8;
 constexpr int kKeyCount = 87;
-constexpr int kModifierCount = 29;
 constexpr int kKeyOff = 87;
 
 // The MIDI record of a 17-byte value.

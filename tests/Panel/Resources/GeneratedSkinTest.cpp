@@ -295,8 +295,8 @@ TEST_F(GeneratedSkinTest, ATilesNumberAndChannelShowWholeAndApart)
             }
             RCPtr<LMIDIChannelViewPanel> channel(tile->FindChild(u"viewPanel")->FindChild(u"midiChannel"));
             ASSERT_TRUE(channel);
-            for (char value : {0, 16, 20, 21}) {
-                channel->ShowMidiChannel(value);
+            for (char value : {0, 16, 20, 21, 22}) {
+                channel->ShowMidiChannel(value, LMIDIChannelViewPanel::kChannelPositions);
                 const LControl& text = *channel->FindChild(u"label");
                 SCOPED_TRACE(text.GetText().ToNarrow().GetData());
                 const PlacedText c = PlaceIn(*tile, text);

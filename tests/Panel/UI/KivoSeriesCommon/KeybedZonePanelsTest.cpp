@@ -150,8 +150,10 @@ TEST_F(KeybedZonePanelsTest, TilesSummariseTheirZoneAndTheStripRoutesClicksAndVa
     } cases[] = {
         {{1, 0, 0, 0, 0, 0, 60, 5, 12}, u"First: C (1) | Last C (6)", u"CH:G"},
         {{1, 16, 0, 0, 0, 13, 59, 5, 12}, u"First: Db (2) | Last B (5)", u"CH:16"},
-        // A key beyond the name tables leaves the summary as it was; the channel still shows.
-        {{1, 5, 0, 0, 0, 0x80, 0x90, 5, 12}, u"First: Db (2) | Last B (5)", u"CH:5"},
+        // Keys of 0x80 and above show as the editor's boxes hold them; a channel past the zone's list
+        // is unknown, never the channel before.
+        {{1, 5, 0, 0, 0, 0x80, 0x90, 5, 12}, u"First: C (1) | Last C (1)", u"CH:5"},
+        {{1, 17, 0, 0, 0, 13, 59, 5, 12}, u"First: Db (2) | Last B (5)", u"CH:?"},
         {{1, 5, 0, 0, 0, 10, 127, 5, 12}, u"First: Bb (1) | Last G (11)", u"CH:5"},
     };
     for (const auto& c : cases) {

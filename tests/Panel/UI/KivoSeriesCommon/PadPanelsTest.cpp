@@ -131,9 +131,9 @@ TEST_F(PadPanelsTest, AClickChoosesThePadAndAShiftClickCyclesItsColour)
     }
     Click(Tile(2));
     EXPECT_EQ(indicator->GetActiveLookIndex(), 13) << "a plain click keeps the colour";
-    // A colour byte beyond the list leaves the indicator.
+    // A colour byte beyond the list shows the look after the colours', never the colour before.
     ASSERT_EQ(Show(2, {0, 0, 0x7F, 7, 5, 1, 19, 38, 0, 0, 0, 0, 0, 0}), S_OK);
-    EXPECT_EQ(indicator->GetActiveLookIndex(), 13);
+    EXPECT_EQ(indicator->GetActiveLookIndex(), 14);
     for (int i = 0; i < 16; ++i)
         static_cast<void>(Show(i, {0, 10 + i % 4, 13, 7, 5, 1, 19, 36 + i, 0, 0, 0, 0, 0, 0}));
     WritePicture(PicturePath("pads.png"), {960, 78, 224, 198});

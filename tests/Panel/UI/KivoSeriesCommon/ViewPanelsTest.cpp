@@ -29,13 +29,19 @@ TEST_F(ViewPanelsTest, TheChannelViewNamesEveryPositionOfTheChannelList)
     RCPtr<LMIDIChannelViewPanel> view(samples->FindChild(u"channelView"));
     ASSERT_TRUE(view);
     const RCPtr<LControl>& label = view->FindChild(u"label");
-    const std::pair<int, const char16_t*> cases[] = {
-        {0, u"CH:G"},   {1, u"CH:1"},   {9, u"CH:9"},    {16, u"CH:16"},   {17, u"CH:Z1"},   {20, u"CH:Z4"},
-        {21, u"CH:OM"}, {22, u"CH:OM"}, {127, u"CH:OM"}, {0x80, u"CH:OM"}, {0xFF, u"CH:OM"},
+    constexpr int kAll = LMIDIChannelViewPanel::kChannelPositions, kZone = 17;
+    const struct {
+        int channel, positions;
+        const char16_t* text;
+    } cases[] = {
+        {0, kAll, u"CH:G"},    {1, kAll, u"CH:1"},    {9, kAll, u"CH:9"},   {16, kAll, u"CH:16"}, {17, kAll, u"CH:Z1"},
+        {20, kAll, u"CH:Z4"},  {21, kAll, u"CH:OM"},  {22, kAll, u"CH:?"},  {127, kAll, u"CH:?"}, {0x80, kAll, u"CH:?"},
+        {0xFF, kAll, u"CH:?"}, {16, kZone, u"CH:16"}, {17, kZone, u"CH:?"}, {21, kZone, u"CH:?"},
     };
-    for (const auto& [channel, text] : cases) {
-        view->ShowMidiChannel(static_cast<char>(channel));
-        EXPECT_EQ(label->GetText(), String(text)) << channel << " (22 and above keep the text before)";
+    for (const auto& c : cases) {
+        view->ShowMidiChannel(5, kAll);
+        view->ShowMidiChannel(static_cast<char>(c.channel), c.positions);
+        EXPECT_EQ(label->GetText(), String(c.text)) << c.channel << " of " << c.positions;
     }
     RCPtr<LControl> bare(new LMIDIChannelViewPanel(nullptr, u"bare"));
     try {
@@ -59,34 +65,21 @@ TEST_F(ViewPanelsTest, TheButtonViewSaysWhatTheButtonSendsByTheFirstMatchingRule
         const char16_t* text;
     };
     const Case cases[] = {
-        {{0, 0, 74, 9, 9, 9, 9, 9, 9, 9}, u"CC:\n74"},
-        {{0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}, u"CC:\n0"},
-        {{0, 1, 17, 12, 0, 0, 0, 0, 0, 0}, u"PG:\n12"},
-        {{0, 1, 19, 60, 0, 0, 0, 0, 0, 0}, u"NT:\n60"},
-        {{0, 1, 20, 127, 0, 0, 0, 0, 0, 0}, u"NT:\n127"},
-        {{0, 1, 18, 7, 74, 0, 0, 0, 0, 0}, u"CC:\n7"},
-        {{0, 1, 25, 8, 0, 1, 0, 1, 0, 0}, u"CC:\n8"},
-        {{0, 1, 26, 9, 0, 1, 0, 1, 0, 0}, u"CC:\n9"},
+        {{0, 0, 74, 9, 9, 9, 9, 9, 9, 9}, u"CC:\n74"},     {{0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}, u"CC:\n0"},
+        {{0, 1, 17, 12, 0, 0, 0, 0, 0, 0}, u"PG:\n12"},    {{0, 1, 19, 60, 0, 0, 0, 0, 0, 0}, u"NT:\n60"},
+        {{0, 1, 20, 127, 0, 0, 0, 0, 0, 0}, u"NT:\n127"},  {{0, 1, 18, 7, 74, 0, 0, 0, 0, 0}, u"CC:\n7"},
+        {{0, 1, 25, 8, 0, 1, 0, 1, 0, 0}, u"CC:\n8"},      {{0, 1, 26, 9, 0, 1, 0, 1, 0, 0}, u"CC:\n9"},
         {{0, 1, 25, 10, 0, 0, 0, 0, 0, 0}, u"CC:\n10"}, // normalised to a CC cycle first
-        {{0, 1, 27, 0, 0, 1, 0, 1, 0, 0}, u"PG\nINC/DEC"},
-        {{0, 1, 28, 0, 0, 1, 0, 1, 0, 0}, u"PG\nINC/DEC"},
-        {{0, 1, 28, 0, 0, 0, 0, 1, 0, 0}, u"PG\nCYCLE"},
-        {{0, 1, 29, 0, 0, 0, 0, 0, 0, 0}, u"PG\nCYCLE"},
-        {{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}, u"OTHER"},
-        {{0, 1, 2, 0, 0, 0, 0, 0, 0, 0}, u"OTHER"},
-        {{0, 1, 0xF0, 0, 0, 0, 0, 0, 0, 0}, u"OTHER"},
-        {{0, 1, 3, 0, 0, 0, 0, 0, 0, 0}, u"CH. AFT."},
-        {{0, 1, 16, 0, 0, 0, 0, 0, 0, 0}, u"PITCH\nBEND"},
-        {{0, 1, 8, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 15, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 22, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 24, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 30, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 127, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
-        {{0, 1, 4, 0, 2, 0, 0, 0, 0, 1}, u"RPN:\n130"},
-        {{0, 1, 5, 0, 127, 0, 0, 0, 0, 127}, u"RPN:\n16383"},
-        {{0, 1, 6, 0, 0, 0, 0, 0, 0, 0}, u"NRPN:\n0"},
-        {{0, 1, 7, 0, 1, 0, 0, 0, 0, 2}, u"NRPN:\n257"},
+        {{0, 1, 27, 0, 0, 1, 0, 1, 0, 0}, u"PG\nINC/DEC"}, {{0, 1, 28, 0, 0, 1, 0, 1, 0, 0}, u"PG\nINC/DEC"},
+        {{0, 1, 28, 0, 0, 0, 0, 1, 0, 0}, u"PG\nCYCLE"},   {{0, 1, 29, 0, 0, 0, 0, 0, 0, 0}, u"PG\nCYCLE"},
+        {{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}, u"OTHER"},        {{0, 1, 2, 0, 0, 0, 0, 0, 0, 0}, u"OTHER"},
+        {{0, 1, 0xF0, 0, 0, 0, 0, 0, 0, 0}, u"?"}, // no type of the editor's list
+        {{0, 1, 3, 0, 0, 0, 0, 0, 0, 0}, u"CH. AFT."},     {{0, 1, 16, 0, 0, 0, 0, 0, 0, 0}, u"PITCH\nBEND"},
+        {{0, 1, 8, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},        {{0, 1, 15, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
+        {{0, 1, 22, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},       {{0, 1, 24, 0, 0, 0, 0, 0, 0, 0}, u"SYSEX"},
+        {{0, 1, 30, 0, 0, 0, 0, 0, 0, 0}, u"?"},           {{0, 1, 127, 0, 0, 0, 0, 0, 0, 0}, u"?"},
+        {{0, 1, 4, 0, 2, 0, 0, 0, 0, 1}, u"RPN:\n130"},    {{0, 1, 5, 0, 127, 0, 0, 0, 0, 127}, u"RPN:\n16383"},
+        {{0, 1, 6, 0, 0, 0, 0, 0, 0, 0}, u"NRPN:\n0"},     {{0, 1, 7, 0, 1, 0, 0, 0, 0, 2}, u"NRPN:\n257"},
         {{0, 0x80, 17, 3, 0, 0, 0, 0, 0, 0}, u"PG:\n3"}, // a kind of 0x80 and above is typed
     };
     for (const Case& c : cases) {
