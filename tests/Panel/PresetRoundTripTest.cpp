@@ -1,7 +1,8 @@
 // Whole presets of random valid values through the running editor: from the engine to the device
 // view's tiles and edit panels (each edit panel made to pack the value it shows and report it, which
 // must leave the engine's value as it was), to a preset file through the view's file commands and
-// back, and to a slot of the simulated keyboard through the transfer dialogs and back.
+// back, and to a slot of the simulated keyboard through the transfer dialogs and back. And bytes that
+// no list entry names, fetched from the keyboard after a preset whose bytes the lists name.
 #include "Panel/UI/DeviceView.h"
 #include "Panel/UI/DriverCommon/MainControl.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -437,6 +439,44 @@ std::string Unselected(const RCPtr<LControl>& panel)
     return out;
 }
 
+// What a tile shows of one byte: the channel its channel view names, its summary, the look of its
+// colour indicator, or nothing.
+enum class Shows { Nothing, Channel, Summary, Colour };
+
+std::string TileShows(const RCPtr<LControl>& tile, Shows what)
+{
+    if (what == Shows::Nothing)
+        return "";
+    if (what == Shows::Colour)
+        return "look " + std::to_string(Child(tile, u"color")->GetActiveLookIndex());
+    RCPtrArray<LControl, 1, 0> found;
+    static_cast<void>(tile->FindDescendants(what == Shows::Channel ? u"midiChannel" : u"infoLabel",
+                                            found)); // none: the text below is empty
+    const RCPtr<LControl> text = found.GetCount() == 0    ? nullptr
+                                 : what == Shows::Channel ? Child(found.GetAt(0), u"label")
+                                                          : found.GetAt(0);
+    return text ? text->GetText().ToNarrow().GetData() : "";
+}
+
+// What the selectors named `name` under an edit panel show, each distinct state once: the text, and
+// "(selected)" after it while an entry is selected.
+std::string SelectorsShow(const RCPtr<LControl>& panel, const char16_t* name)
+{
+    RCPtrArray<LControl, 1, 0> found;
+    static_cast<void>(panel->FindDescendants(name, found)); // none: an empty answer
+    std::set<std::string> states;
+    for (unsigned i = 0; i < found.GetCount(); ++i) {
+        const RCPtr<LComboBox> combo(ControlUtilities::GetComboBoxChild(found.GetAt(i)));
+        if (combo)
+            states.insert(std::string(combo->GetText().ToNarrow().GetData()) +
+                          (combo->GetSelectedIndex() >= 0 ? " (selected)" : ""));
+    }
+    std::string out;
+    for (const std::string& state : states)
+        out += (out.empty() ? "" : "; ") + state;
+    return out;
+}
+
 class PresetRoundTripTest : public EditorRun {
 protected:
     // Every value of the engine that differs from the preset, with its name and both values.
@@ -595,6 +635,90 @@ TEST_F(PresetRoundTripTest, RandomPresetsPassUnchanged)
             },
             BodyAt::Idle),
         0);
+}
+
+TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchanged)
+{
+    // Each case's byte is named by its list in the preset shown first and by no entry in the one
+    // fetched after it; `set` gives both the page that shows it, without bytes the page leaves out.
+    struct Case {
+        int32_t index;
+        std::vector<std::pair<unsigned, uint8_t>> set;
+        unsigned offset;
+        uint8_t named, stray;
+        const char16_t* selectors; // of the edit panel, every one of that name
+        Shows what;
+        const char* tile;
+    };
+    const Case cases[] = {
+        {10, {}, 0, 21, 40, u"midiChannel", Shows::Channel, "CH:?"},              // pad 2
+        {11, {}, 1, 10, 14, u"color1", Shows::Colour, "look 14"},                 // pad 3
+        {25, {{7, 0}}, 0, 21, 22, u"midiChannel", Shows::Channel, "CH:?"},        // push button 1
+        {26, {{7, 0}}, 1, 5, 8, u"color1", Shows::Colour, "look 8"},              // push button 2
+        {27, {{7, 0}}, 14, 5, 8, u"asciiColor", Shows::Nothing, ""},              // HID colour
+        {28, {{7, 0}}, 15, 10, 86, u"key", Shows::Nothing, ""},                   // HID key
+        {29, {{7, 0}}, 16, 3, 29, u"modifierKey", Shows::Nothing, ""},            // HID modifier
+        {30, {{5, 1}, {7, 0}, {13, 0}}, 6, 16, 30, u"type", Shows::Summary, "?"}, // type code
+        {1, {}, 1, 16, 17, u"midiChannel", Shows::Channel, "CH:?"},               // keybed zone 1
+        {5, {}, 0, 21, 60, u"midiChannel", Shows::Channel, "CH:?"},               // pitch wheel
+        {7, {}, 0, 21, 100, u"midiChannel", Shows::Channel, "CH:?"},              // volume pedal
+        {8, {}, 0, 21, 22, u"midiChannel", Shows::Channel, "CH:?"},               // sustain pedal
+        {61, {}, 0, 21, 127, u"midiChannel", Shows::Channel, "CH:?"},             // fader 1
+        {62, {{1, 1}}, 2, 16, 19, u"otherType", Shows::Summary, "?"},             // fader 2's type code
+        {97, {{3, 1}, {5, 0}}, 4, 1, 4, u"relativeType", Shows::Nothing, ""},     // encoder 1
+        {129, {}, 0, 21, 23, u"midiChannel", Shows::Channel, "CH:?"},             // the XY pad's X axis
+    };
+    Preset named = Defaults();
+    for (const Case& c : cases) {
+        for (const auto& [offset, byte] : c.set)
+            named[size_t(c.index)][offset] = byte;
+        named[size_t(c.index)][c.offset] = c.named;
+    }
+    Preset stray = named;
+    for (const Case& c : cases)
+        stray[size_t(c.index)][c.offset] = c.stray;
+    constexpr int kSlot = 3, kSentSlot = 7;
+    kivo->SetSlot(kSlot, Joined(stray));
+    const std::string path = files / "stray.Kivo61";
+    zenity.Answer(path + "\n", 0);
+    const auto body = [&](LApplication& application, OSWindow& window) {
+        RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(window.GetRootWindow()->GetContent().Get()));
+        ASSERT_TRUE(main && main->GetDeviceView());
+        const RCPtr<LControl> view(main->GetDeviceView());
+        RCPtr<LGetPresetFromMidiDeviceDlg> get =
+            CreateDialog<LGetPresetFromMidiDeviceDlg>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
+        RCPtr<LSendPresetToMidiDeviceDlg> send =
+            CreateDialog<LSendPresetToMidiDeviceDlg>(application, LSendPresetToMidiDeviceDlg::kSkinName);
+        ASSERT_TRUE(get && send);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(ParamName(c.index));
+            const Place place = PlaceOf(view, c.index);
+            Apply(named);
+            Click(Child(place.tile, u"button"));
+            Deliver();
+            ASSERT_NE(SelectorsShow(place.editPanel, c.selectors).find("(selected)"), std::string::npos);
+            PressFor(*get, u"getButton", kSlot);
+            Deliver();
+            EXPECT_EQ(SelectorsShow(place.editPanel, c.selectors), "?");
+            EXPECT_EQ(TileShows(place.tile, c.what), c.tile);
+            // Any edit of the control packs the byte as it came.
+            ReportShownValue(place.editPanel, FindParamKindInfo(c.index)->kind);
+            ExpectEngineHolds(stray, 0, "after an edit");
+        }
+        // The file and the keyboard take the bytes as they are, and the file loaded over the named
+        // preset shows them as unknown on every tile.
+        ASSERT_EQ(main->GetDeviceView()->SavePresetToFile(), S_OK);
+        Apply(named);
+        ASSERT_EQ(main->GetDeviceView()->LoadPresetFromFile(), S_OK);
+        ExpectEngineHolds(stray, 0, "loaded from the file");
+        for (const Case& c : cases)
+            EXPECT_EQ(TileShows(PlaceOf(view, c.index).tile, c.what), c.tile)
+                << ParamName(c.index) << ", from the file";
+        PressFor(*send, u"send", kSentSlot);
+        ASSERT_TRUE(midi->WaitIdle());
+        EXPECT_EQ(Hex(kivo->Slot(kSentSlot)), Hex(Joined(stray)));
+    };
+    EXPECT_EQ(RunInEditor(body, BodyAt::Idle), 0);
 }
 
 } // namespace
