@@ -2,6 +2,7 @@
 
 #include "KXFramework/ObjectBase/Exception.h"
 #include "Panel/Application.h"
+#include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 
 #include <cmath>
 
@@ -169,7 +170,7 @@ void LGlobalSettingsDlg::ShowParameter(const String& name, int32_t value)
         return;
     const int32_t shown = value - field->setting->offset;
     if (field->combo)
-        static_cast<void>(field->combo->SetSelectedIndex(shown)); // an index past the list selects nothing
+        ControlUtilities::ShowListPosition(field->combo, shown); // a value past the list selects nothing
     else
         field->number->SetValueInRange(shown);
 }

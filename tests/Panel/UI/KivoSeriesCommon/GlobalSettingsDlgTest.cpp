@@ -202,6 +202,24 @@ INSTANTIATE_TEST_SUITE_P(
                               u"Global Settings Error", kMidiText, 0, 0, true}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.what); });
 
+// A list setting whose value no entry names reads "?", never the entry an earlier Get showed.
+TEST_F(GlobalSettingsDlgTest, AValueNoEntryNamesShowsAsUnknown)
+{
+    EXPECT_EQ(RunInEditor([&](LApplication& application, OSWindow&) {
+                  RCPtr<LGlobalSettingsDlg> dialog = Open(application);
+                  ASSERT_TRUE(dialog);
+                  auto& channel = dynamic_cast<LComboBox&>(Inner(*dialog, u"midiChannel", u"comboBox"));
+                  Click(dialog->FindChild(u"getGlobalSettingsButton"));
+                  EXPECT_EQ(channel.GetText(), String(u"Channel 10"));
+                  kivo->SetGlobal(0, 40);
+                  Click(dialog->FindChild(u"getGlobalSettingsButton"));
+                  EXPECT_TRUE(TakeBoxes().empty());
+                  EXPECT_EQ(channel.GetSelectedIndex(), -1);
+                  EXPECT_EQ(channel.GetText(), String(u"?"));
+              }),
+              0);
+}
+
 // A reply outside a request, or for another key than the one asked for, changes no control: neither
 // the keyboard's reply for an index past the list nor one for another setting that comes while the
 // first request waits.
