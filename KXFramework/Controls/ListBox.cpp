@@ -768,45 +768,15 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
     }
     if (m_rows.empty())
         return S_FALSE;
-    // Rows wholly inside the view.
-    const RectT<double> client = GetClientRect();
-    int32_t rows = 0;
-    for (const RCPtr<LListBoxItem>& row : m_rows) {
-        if (row->GetRect().y + row->GetRect().height > GetScrollOffset().y + client.y + client.height)
-            break;
-        ++rows;
-    }
-    const int32_t k = std::max(rows, 1) - 1;
-    int32_t lastVisible = GetItemCount() - 1;
-    while (lastVisible >= 0 && GetEntry(lastVisible).hidden)
-        --lastVisible;
-    int32_t lastTop = lastVisible;
-    for (int32_t steps = k; steps > 0 && lastTop > 0;) {
-        --lastTop;
-        if (!GetEntry(lastTop).hidden)
-            --steps;
-    }
-    int32_t top;
-    if (index > lastTop)
-        top = lastTop;
-    else if (index < m_topIndex)
+    const int32_t k = std::max(WholeRowsInView(), 1) - 1;
+    // The least scroll: none while the entry shows on a whole row, else it comes to the first or
+    // the last of them. The last entry never rises above the last row.
+    int32_t top = m_topIndex;
+    if (index < m_topIndex)
         top = index;
-    else {
-        int32_t shownInRowK = m_topIndex;
-        for (int32_t steps = k; steps > 0 && shownInRowK < GetItemCount() - 1;) {
-            ++shownInRowK;
-            if (!GetEntry(shownInRowK).hidden)
-                --steps;
-        }
-        if (index <= shownInRowK)
-            return S_OK;
-        top = index;
-        for (int32_t steps = k; steps > 0 && top > 0;) {
-            --top;
-            if (!GetEntry(top).hidden)
-                --steps;
-        }
-    }
+    else if (index > m_model.StepVisible(m_topIndex, k))
+        top = m_model.StepVisibleBack(index, k);
+    top = std::min(top, m_model.StepVisibleBack(GetItemCount() - 1, k));
     const int32_t r = m_model.VisibleBefore(top);
     if (top == m_topIndex && GetScrollOffset().y == double(m_itemHeight) * r)
         return S_OK;
@@ -820,6 +790,18 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
         RefreshItems(m_topIndex);
     }
     return S_OK;
+}
+
+int32_t LListBox::WholeRowsInView() const
+{
+    const double bottom = GetScrollOffset().y + GetClientRect().y + GetClientRect().height;
+    int32_t rows = 0;
+    for (const RCPtr<LListBoxItem>& row : m_rows) {
+        if (row->GetRect().y + row->GetRect().height > bottom)
+            break;
+        ++rows;
+    }
+    return rows;
 }
 
 int32_t LListBox::HitTestItem(const PointT<double>& point) const

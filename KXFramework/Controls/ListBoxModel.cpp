@@ -112,6 +112,24 @@ int32_t LListBoxModel::StepVisible(int32_t from, int32_t steps) const
     return found >= 0 ? found : from;
 }
 
+int32_t LListBoxModel::StepVisibleBack(int32_t from, int32_t steps) const
+{
+    const int32_t count = GetCount();
+    if (count == 0 || from < 0)
+        return from;
+    if (m_hiddenCount == 0)
+        return std::max(std::min(from, count - 1) - std::max(steps, 0), 0);
+    int32_t found = -1;
+    for (int32_t i = std::min(from, count - 1); i >= 0; --i) {
+        if (GetEntry(i).hidden)
+            continue;
+        found = i;
+        if (steps-- <= 0)
+            break;
+    }
+    return found >= 0 ? found : from;
+}
+
 int32_t LListBoxModel::VisibleBefore(int32_t index) const
 {
     int32_t n = 0;

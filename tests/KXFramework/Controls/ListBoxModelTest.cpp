@@ -127,6 +127,9 @@ TEST(ListBoxModelTest, StepsSkipHiddenAndUnselectableEntries)
     EXPECT_EQ(list.model.StepVisible(0, 1), 2);
     EXPECT_EQ(list.model.StepVisible(1, 0), 2);
     EXPECT_EQ(list.model.StepVisible(0, 9), 4);
+    EXPECT_EQ(list.model.StepVisibleBack(4, 1), 2);
+    EXPECT_EQ(list.model.StepVisibleBack(3, 0), 2);
+    EXPECT_EQ(list.model.StepVisibleBack(4, 9), 0);
     EXPECT_EQ(list.model.VisibleBefore(4), 2);
     list.model.SetCurrentIndex(0);
     const auto notC = [](int32_t i) { return i != 2; };
