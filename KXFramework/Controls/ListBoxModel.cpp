@@ -138,11 +138,11 @@ int32_t LListBoxModel::VisibleBefore(int32_t index) const
     return n;
 }
 
-int32_t LListBoxModel::NextSelectable(int32_t step, const std::function<bool(int32_t)>& selectable) const
+int32_t LListBoxModel::NextSelectable(int32_t from, int32_t step, const std::function<bool(int32_t)>& selectable) const
 {
     const int32_t count = GetCount();
     // Hidden entries are skipped like those that cannot be selected.
-    int32_t i = m_currentIndex + step;
+    int32_t i = from;
     while (i >= 0 && i < count && (!selectable(i) || GetEntry(i).hidden))
         i += step;
     return i >= 0 && i < count ? i : -1;

@@ -64,7 +64,9 @@ std::string Strings()
 }
 
 constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown), kEscape = KeyCode::Press(VirtualKey::kEscape),
-                   kUp = KeyCode::Press(VirtualKey::kUp), kEnter = KeyCode::Press(VirtualKey::kEnter);
+                   kUp = KeyCode::Press(VirtualKey::kUp), kEnter = KeyCode::Press(VirtualKey::kEnter),
+                   kHome = KeyCode::Press(VirtualKey::kHome), kEnd = KeyCode::Press(VirtualKey::kEnd),
+                   kPageUp = KeyCode::Press(VirtualKey::kPageUp), kPageDown = KeyCode::Press(VirtualKey::kPageDown);
 
 class ComboBoxTest : public ControlsFixture {
 protected:
@@ -203,6 +205,10 @@ TEST_F(ComboBoxTest, KeysInTheOpenListSelectWithTheLeastScroll)
         {"Down to a row in view", 3, {kDown}, 4, 0},
         {"Up to a row in view", 5, {kUp}, 4, 0},
         {"Down past the last row scrolls by one", 9, {kDown}, 10, 1},
+        {"Home selects the first entry", 12, {kHome}, 0, 0},
+        {"End selects the last entry", 0, {kEnd}, 12, 3},
+        {"Page Down selects the last row, then a page below it", 0, {kPageDown, kPageDown}, 12, 3},
+        {"Page Up selects the first row, Up past it scrolls by one", 12, {kPageUp, kUp}, 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

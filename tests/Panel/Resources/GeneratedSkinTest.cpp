@@ -234,7 +234,8 @@ TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
     }
 }
 
-// Opened with Down on Preset 3, the slot list steps to Preset 4 with RAM still on its first row.
+// Opened with Down on Preset 3, the slot list steps to Preset 4 with RAM still on its first row;
+// End selects Preset 12, and Enter takes it.
 TEST_F(GeneratedSkinTest, TheSlotListStepsByKeysWithoutJumping)
 {
     for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
@@ -250,6 +251,10 @@ TEST_F(GeneratedSkinTest, TheSlotListStepsByKeysWithoutJumping)
         Key(KeyCode::Press(VirtualKey::kDown));
         EXPECT_EQ(slots->GetListBox()->GetCurrentIndex(), EntryOf(slots, u"Preset 4"));
         EXPECT_EQ(slots->GetListBox()->GetTopIndex(), EntryOf(slots, u"RAM"));
+        Key(KeyCode::Press(VirtualKey::kEnd));
+        Key(KeyCode::Press(VirtualKey::kEnter));
+        EXPECT_FALSE(slots->IsDropDownShown());
+        EXPECT_EQ(slots->GetSelectedIndex(), EntryOf(slots, u"Preset 12"));
     }
 }
 
