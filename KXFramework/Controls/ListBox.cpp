@@ -768,45 +768,15 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
     }
     if (m_rows.empty())
         return S_FALSE;
-    // Rows wholly inside the view.
-    const RectT<double> client = GetClientRect();
-    int32_t rows = 0;
-    for (const RCPtr<LListBoxItem>& row : m_rows) {
-        if (row->GetRect().y + row->GetRect().height > GetScrollOffset().y + client.y + client.height)
-            break;
-        ++rows;
-    }
-    const int32_t k = std::max(rows, 1) - 1;
-    int32_t lastVisible = GetItemCount() - 1;
-    while (lastVisible >= 0 && GetEntry(lastVisible).hidden)
-        --lastVisible;
-    int32_t lastTop = lastVisible;
-    for (int32_t steps = k; steps > 0 && lastTop > 0;) {
-        --lastTop;
-        if (!GetEntry(lastTop).hidden)
-            --steps;
-    }
-    int32_t top;
-    if (index > lastTop)
-        top = lastTop;
-    else if (index < m_topIndex)
+    const int32_t k = std::max(WholeRowsInView(), 1) - 1;
+    // The least scroll: none while the entry shows on a whole row, else it comes to the first or
+    // the last of them. The last entry never rises above the last row.
+    int32_t top = m_topIndex;
+    if (index < m_topIndex)
         top = index;
-    else {
-        int32_t shownInRowK = m_topIndex;
-        for (int32_t steps = k; steps > 0 && shownInRowK < GetItemCount() - 1;) {
-            ++shownInRowK;
-            if (!GetEntry(shownInRowK).hidden)
-                --steps;
-        }
-        if (index <= shownInRowK)
-            return S_OK;
-        top = index;
-        for (int32_t steps = k; steps > 0 && top > 0;) {
-            --top;
-            if (!GetEntry(top).hidden)
-                --steps;
-        }
-    }
+    else if (index > m_model.StepVisible(m_topIndex, k))
+        top = m_model.StepVisibleBack(index, k);
+    top = std::min(top, m_model.StepVisibleBack(GetItemCount() - 1, k));
     const int32_t r = m_model.VisibleBefore(top);
     if (top == m_topIndex && GetScrollOffset().y == double(m_itemHeight) * r)
         return S_OK;
@@ -820,6 +790,18 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
         RefreshItems(m_topIndex);
     }
     return S_OK;
+}
+
+int32_t LListBox::WholeRowsInView() const
+{
+    const double bottom = GetScrollOffset().y + GetClientRect().y + GetClientRect().height;
+    int32_t rows = 0;
+    for (const RCPtr<LListBoxItem>& row : m_rows) {
+        if (row->GetRect().y + row->GetRect().height > bottom)
+            break;
+        ++rows;
+    }
+    return rows;
 }
 
 int32_t LListBox::HitTestItem(const PointT<double>& point) const
@@ -1062,23 +1044,69 @@ void LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& 
         bar->ReceiveNotification(RCPtr<LNotificationDistributor>(this), n);
 }
 
+namespace {
+
+constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
+constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
+constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
+constexpr uint32_t kPageUp = KeyCode::Press(VirtualKey::kPageUp);
+constexpr uint32_t kPageDown = KeyCode::Press(VirtualKey::kPageDown);
+constexpr uint32_t kHome = KeyCode::Press(VirtualKey::kHome);
+constexpr uint32_t kEnd = KeyCode::Press(VirtualKey::kEnd);
+
+} // namespace
+
+int32_t LListBox::EntryForKey(uint32_t key) const
+{
+    const auto selectable = [this](int32_t j) { return IsItemSelectable(j); };
+    const int32_t current = GetCurrentIndex();
+    switch (key) {
+    case kUp:
+    case kShiftUp:
+        return m_model.NextSelectable(current - 1, -1, selectable);
+    case kDown:
+    case kShiftDown:
+        return m_model.NextSelectable(current + 1, 1, selectable);
+    case kHome:
+        return m_model.NextSelectable(0, 1, selectable);
+    case kEnd:
+        return m_model.NextSelectable(GetItemCount() - 1, -1, selectable);
+    case kPageUp:
+    case kPageDown: {
+        // A page is the whole rows in view less one: from the last row, the entry left comes to
+        // the first; from the first row, the selection goes to the last.
+        const int32_t page = std::max(WholeRowsInView() - 1, 1);
+        const int32_t step = key == kPageDown ? 1 : -1;
+        const int32_t target = step > 0 ? m_model.StepVisible(current, page) : m_model.StepVisibleBack(current, page);
+        const int32_t i = m_model.NextSelectable(target, step, selectable);
+        return i >= 0 ? i : m_model.NextSelectable(target, -step, selectable);
+    }
+    default:
+        return -1;
+    }
+}
+
 KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
 {
     if (!key)
         return S_FALSE;
     RCPtr<LControl> self(this);
-    constexpr uint32_t kUp = KeyCode::Press(VirtualKey::kUp);
-    constexpr uint32_t kShiftUp = KeyCode::Press(VirtualKey::kUp, KeyCode::kShiftKey);
-    constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown);
-    constexpr uint32_t kShiftDown = KeyCode::Press(VirtualKey::kDown, KeyCode::kShiftKey);
     const uint32_t k = key->key.key;
     switch (k) {
+    case kHome:
+    case kEnd:
+        // A list wider than its view also scrolls to that side.
+        PassKeyToBar(GetHorizontalBar(), key);
+        [[fallthrough]];
     case kUp:
     case kShiftUp:
     case kDown:
-    case kShiftDown: {
-        const int32_t i = m_model.NextSelectable(k == kUp || k == kShiftUp ? -1 : 1,
-                                                 [this](int32_t j) { return IsItemSelectable(j); });
+    case kShiftDown:
+    case kPageUp:
+    case kPageDown: {
+        // The view follows the selection, so that Enter takes the entry the keys reached.
+        const int32_t i = EntryForKey(k);
         if (i < 0)
             return S_OK;
         // Shift extends the range from the anchor; without an anchor it moves as the plain key does.
@@ -1091,15 +1119,6 @@ KXRESULT LListBox::OnKey(const RCPtr<LKeyParam>& key)
     case KeyCode::Press(VirtualKey::kLeft):
     case KeyCode::Press(VirtualKey::kRight):
         PassKeyToBar(GetHorizontalBar(), key);
-        return S_OK;
-    case KeyCode::Press(VirtualKey::kPageUp):
-    case KeyCode::Press(VirtualKey::kPageDown):
-        PassKeyToBar(GetVerticalBar(), key);
-        return S_OK;
-    case KeyCode::Press(VirtualKey::kHome):
-    case KeyCode::Press(VirtualKey::kEnd):
-        PassKeyToBar(GetHorizontalBar(), key);
-        PassKeyToBar(GetVerticalBar(), key);
         return S_OK;
     case KeyCode::Press(VirtualKey::kEnter):
         if (GetCurrentIndex() >= 0)

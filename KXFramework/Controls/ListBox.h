@@ -150,6 +150,10 @@ private:
     void SetWidestItemWidth(int32_t width);
     void RecomputeWidestItemWidth();
     void FollowContentHeight();
+    // The rows from the first that lie wholly inside the view.
+    int32_t WholeRowsInView() const;
+    // The entry a list key selects; -1 for none or for a key that selects nothing.
+    int32_t EntryForKey(uint32_t key) const;
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& payload);
     void PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& key);
     [[nodiscard]] KXRESULT OnItemMouseDown(const RCPtr<LNotificationDistributor>& sender,

@@ -112,6 +112,24 @@ int32_t LListBoxModel::StepVisible(int32_t from, int32_t steps) const
     return found >= 0 ? found : from;
 }
 
+int32_t LListBoxModel::StepVisibleBack(int32_t from, int32_t steps) const
+{
+    const int32_t count = GetCount();
+    if (count == 0 || from < 0)
+        return from;
+    if (m_hiddenCount == 0)
+        return std::max(std::min(from, count - 1) - std::max(steps, 0), 0);
+    int32_t found = -1;
+    for (int32_t i = std::min(from, count - 1); i >= 0; --i) {
+        if (GetEntry(i).hidden)
+            continue;
+        found = i;
+        if (steps-- <= 0)
+            break;
+    }
+    return found >= 0 ? found : from;
+}
+
 int32_t LListBoxModel::VisibleBefore(int32_t index) const
 {
     int32_t n = 0;
@@ -120,11 +138,11 @@ int32_t LListBoxModel::VisibleBefore(int32_t index) const
     return n;
 }
 
-int32_t LListBoxModel::NextSelectable(int32_t step, const std::function<bool(int32_t)>& selectable) const
+int32_t LListBoxModel::NextSelectable(int32_t from, int32_t step, const std::function<bool(int32_t)>& selectable) const
 {
     const int32_t count = GetCount();
     // Hidden entries are skipped like those that cannot be selected.
-    int32_t i = m_currentIndex + step;
+    int32_t i = from;
     while (i >= 0 && i < count && (!selectable(i) || GetEntry(i).hidden))
         i += step;
     return i >= 0 && i < count ? i : -1;

@@ -65,10 +65,13 @@ public:
     // The entry `steps` visible entries after the first visible one at or after `from`; the last
     // visible entry when the list runs out first; `from` when none is visible.
     int32_t StepVisible(int32_t from, int32_t steps) const;
+    // The entry `steps` visible entries before the last visible one at or before `from`; the first
+    // visible entry when the list runs out first; `from` when none is visible or `from` is negative.
+    int32_t StepVisibleBack(int32_t from, int32_t steps) const;
     int32_t VisibleBefore(int32_t index) const;
-    // The next entry from the current one in direction step (1 or -1) that is visible and
-    // selectable; -1 when there is none.
-    int32_t NextSelectable(int32_t step, const std::function<bool(int32_t)>& selectable) const;
+    // The first entry from `from` on in direction step (1 or -1) that is visible and selectable;
+    // -1 when there is none.
+    int32_t NextSelectable(int32_t from, int32_t step, const std::function<bool(int32_t)>& selectable) const;
     // The first entry after `after` (wrapping around) whose text matches; -1 for none.
     int32_t FindByText(const String& text, int32_t after, bool matchCase) const;
     // Sorts count entries from first by their text, ignoring case and keeping equal ones in order;

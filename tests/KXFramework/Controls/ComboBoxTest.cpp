@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace KX::Test {
 namespace {
@@ -33,7 +34,7 @@ std::string Controls()
 {
     return R"(
    <SubControl Class="Test.Panel" Name="mainControl" XSizeAbs="400" YSizeAbs="300">)" +
-           Combo("slot", 10) + Combo("low", 255) + Combo("mid", 170, 60) + R"(
+           Combo("slot", 10) + Combo("low", 255) + Combo("mid", 170, 60) + Combo("ten", 40, 140) + R"(
     <SubControl Class="Framework.ComboBox" Name="noList" YPositionAbs="100" XSizeAbs="50" YSizeAbs="20"/>
    </SubControl>
    <SubControl Class="Test.Panel" Name="dialog" XSizeAbs="345" YSizeAbs="165">)" +
@@ -41,25 +42,31 @@ std::string Controls()
    </SubControl>)";
 }
 
+// The thirteen slots, RAM and Preset 1 to 12, as the lists "slot" and "ten".
 std::string Strings()
 {
-    std::string items = R"( <StringTable ID="Test.Panel|slot">
-  <String ID="ITEM.00"><Locale LCID="0x0009">RAM</Locale></String>
+    std::string slots = R"(  <String ID="ITEM.00"><Locale LCID="0x0009">RAM</Locale></String>
 )";
     for (int i = 1; i <= 12; ++i) {
         char key[8];
         std::snprintf(key, sizeof key, "%02d", i);
-        items += std::string("  <String ID=\"ITEM.") + key + "\"><Locale LCID=\"0x0009\">Preset " + std::to_string(i) +
+        slots += std::string("  <String ID=\"ITEM.") + key + "\"><Locale LCID=\"0x0009\">Preset " + std::to_string(i) +
                  "</Locale></String>\n";
     }
-    items += " </StringTable>\n <StringTable ID=\"Test.Panel|low\">\n";
+    std::string items;
+    for (const char* name : {"slot", "ten"})
+        items += std::string(" <StringTable ID=\"Test.Panel|") + name + "\">\n" + slots + " </StringTable>\n";
+    items += " <StringTable ID=\"Test.Panel|low\">\n";
     for (int i = 0; i < 10; ++i)
         items += "  <String ID=\"ITEM.0" + std::to_string(i) + "\"><Locale LCID=\"0x0009\">Channel " +
                  std::to_string(i + 1) + "</Locale></String>\n";
     return items + " </StringTable>";
 }
 
-constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown), kEscape = KeyCode::Press(VirtualKey::kEscape);
+constexpr uint32_t kDown = KeyCode::Press(VirtualKey::kDown), kEscape = KeyCode::Press(VirtualKey::kEscape),
+                   kUp = KeyCode::Press(VirtualKey::kUp), kEnter = KeyCode::Press(VirtualKey::kEnter),
+                   kHome = KeyCode::Press(VirtualKey::kHome), kEnd = KeyCode::Press(VirtualKey::kEnd),
+                   kPageUp = KeyCode::Press(VirtualKey::kPageUp), kPageDown = KeyCode::Press(VirtualKey::kPageDown);
 
 class ComboBoxTest : public ControlsFixture {
 protected:
@@ -179,6 +186,52 @@ TEST_F(ComboBoxTest, KeysOpenAndClose)
     EXPECT_TRUE(combo->IsDropDownShown());
     combo->OnKey(RCPtr<LKeyParam>(new LKeyParam({kEscape, 0, 0})));
     EXPECT_FALSE(combo->IsDropDownShown());
+}
+
+// "ten" opens ten of its thirteen rows. Keys in the open list move the selection; the rows scroll
+// only as far as it needs to stay in view, Enter takes it, and the list opens again as it was.
+TEST_F(ComboBoxTest, KeysInTheOpenListSelectWithTheLeastScroll)
+{
+    RCPtr<LComboBox> ten(main->FindChild(u"ten"));
+    ASSERT_TRUE(ten);
+    const RCPtr<LListBox>& list = ten->GetListBox();
+    struct Case {
+        const char* what;
+        int32_t opensOn;
+        std::vector<uint32_t> keys;
+        int32_t reached, top;
+    };
+    const Case cases[] = {
+        {"Down to a row in view", 3, {kDown}, 4, 0},
+        {"Up to a row in view", 5, {kUp}, 4, 0},
+        {"Down past the last row scrolls by one", 9, {kDown}, 10, 1},
+        {"Home selects the first entry", 12, {kHome}, 0, 0},
+        {"End selects the last entry", 0, {kEnd}, 12, 3},
+        {"Page Down selects the last row, then a page below it", 0, {kPageDown, kPageDown}, 12, 3},
+        {"Page Up selects the first row, Up past it scrolls by one", 12, {kPageUp, kUp}, 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // From the top, whatever the case before left.
+        ASSERT_EQ(ten->SetSelectedIndex(0), 0);
+        ASSERT_EQ(ten->SetSelectedIndex(c.opensOn), c.opensOn);
+        ASSERT_EQ(ten->SetFocus(true), S_OK);
+        Key(kDown);
+        ASSERT_TRUE(ten->IsDropDownShown());
+        ASSERT_EQ(list->GetItemControlCount(), 10);
+        for (const uint32_t key : c.keys)
+            Key(key);
+        EXPECT_EQ(list->GetCurrentIndex(), c.reached);
+        EXPECT_EQ(list->GetTopIndex(), c.top);
+        Key(kEnter);
+        EXPECT_FALSE(ten->IsDropDownShown());
+        EXPECT_EQ(ten->GetSelectedIndex(), c.reached);
+        Key(kDown);
+        ASSERT_TRUE(ten->IsDropDownShown());
+        EXPECT_EQ(list->GetCurrentIndex(), c.reached);
+        EXPECT_EQ(list->GetTopIndex(), c.top);
+        Key(kEscape);
+    }
 }
 
 TEST_F(ComboBoxTest, OpensAboveWhenTheRoomBelowIsShort)

@@ -127,11 +127,14 @@ TEST(ListBoxModelTest, StepsSkipHiddenAndUnselectableEntries)
     EXPECT_EQ(list.model.StepVisible(0, 1), 2);
     EXPECT_EQ(list.model.StepVisible(1, 0), 2);
     EXPECT_EQ(list.model.StepVisible(0, 9), 4);
+    EXPECT_EQ(list.model.StepVisibleBack(4, 1), 2);
+    EXPECT_EQ(list.model.StepVisibleBack(3, 0), 2);
+    EXPECT_EQ(list.model.StepVisibleBack(4, 9), 0);
     EXPECT_EQ(list.model.VisibleBefore(4), 2);
-    list.model.SetCurrentIndex(0);
     const auto notC = [](int32_t i) { return i != 2; };
-    EXPECT_EQ(list.model.NextSelectable(1, notC), 4);
-    EXPECT_EQ(list.model.NextSelectable(-1, notC), -1);
+    EXPECT_EQ(list.model.NextSelectable(1, 1, notC), 4);
+    EXPECT_EQ(list.model.NextSelectable(3, -1, notC), 0);
+    EXPECT_EQ(list.model.NextSelectable(-1, -1, notC), -1);
 }
 
 } // namespace

@@ -167,20 +167,24 @@ TEST_F(ListBoxTest, TenThousandEntriesScrollAndSelectByKeysAndWheel)
     EXPECT_EQ(RowText(9), String(u"entry 12"));
     EXPECT_EQ(list->GetItemControl(9)->GetValue(), 1.0);
 
-    // End moves the bar to its end and the rows follow.
+    // End and Home select the last and the first entry, and the rows follow; Page Down selects the
+    // last whole row, then the entry a page below it.
     Key(kEnd);
-    EXPECT_GT(list->GetTopIndex(), 9980);
+    EXPECT_EQ(list->GetCurrentIndex(), 9999);
     EXPECT_EQ(RowText(9), String(u"entry 9999"));
     Key(kHome);
+    EXPECT_EQ(list->GetCurrentIndex(), 0);
     EXPECT_EQ(list->GetTopIndex(), 0);
     Key(kPageDown);
-    EXPECT_GT(list->GetTopIndex(), 0);
+    Key(kPageDown);
+    EXPECT_EQ(list->GetCurrentIndex(), 18);
+    EXPECT_EQ(list->GetTopIndex(), 9);
 
     // The wheel scrolls without changing the selection.
     const int32_t before = list->GetTopIndex();
     list->OnMouseWheel(LMouseWheelParam::Create({50, 50}, 0, 0));
     EXPECT_GT(list->GetTopIndex(), before);
-    EXPECT_EQ(list->GetCurrentIndex(), 12);
+    EXPECT_EQ(list->GetCurrentIndex(), 18);
 
     // A click selects the entry under the row; Enter activates the current entry.
     Click(50, 7);

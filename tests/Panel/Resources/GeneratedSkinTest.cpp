@@ -38,7 +38,20 @@
 namespace KX::Test {
 namespace {
 
-using GeneratedSkinTest = GeneratedSkinFixture;
+class GeneratedSkinTest : public GeneratedSkinFixture {
+protected:
+    // The dialog of that name as the window's content, filling it as it does when it runs.
+    RCPtr<LControl> ShowDialog(const char16_t* name)
+    {
+        RCPtr<LControl> dialog = Create(name);
+        if (!dialog)
+            return nullptr;
+        window.clientArea = dialog->GetRect().Round();
+        window.clientArea.x = window.clientArea.y = 0;
+        return Succeeded(root->SetContent(dialog)) ? dialog : nullptr;
+    }
+    void Key(uint32_t key) { root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({key, 0, 0}))); }
+};
 
 // Every class named anywhere in the tree has a create function.
 void ExpectRegistered(const LControlClassRegistry& registry, const RCPtr<LControlDescriptor>& descriptor,
@@ -209,12 +222,8 @@ TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
 {
     for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
         SCOPED_TRACE(String(name).ToNarrow().GetData());
-        RCPtr<LControl> dialog = Create(name);
+        RCPtr<LControl> dialog = ShowDialog(name);
         ASSERT_TRUE(dialog);
-        // The dialog fills its own window, as it runs.
-        window.clientArea = dialog->GetRect().Round();
-        window.clientArea.x = window.clientArea.y = 0;
-        ASSERT_EQ(root->SetContent(dialog), S_OK);
         RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
         ASSERT_TRUE(slots && slots->GetListBox());
         ASSERT_EQ(slots->GetListBox()->GetItemCount(), 13);
@@ -222,6 +231,30 @@ TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
         const LListBox& list = *slots->GetListBox();
         EXPECT_GE(list.GetClientExtentRect().height, 8.0 * list.GetItemHeight());
         EXPECT_LE(list.GetPositionInRoot().y + list.GetRect().height, dialog->GetRect().height);
+    }
+}
+
+// Opened with Down on Preset 3, the slot list steps to Preset 4 with RAM still on its first row;
+// End selects Preset 12, and Enter takes it.
+TEST_F(GeneratedSkinTest, TheSlotListStepsByKeysWithoutJumping)
+{
+    for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
+        SCOPED_TRACE(String(name).ToNarrow().GetData());
+        RCPtr<LControl> dialog = ShowDialog(name);
+        ASSERT_TRUE(dialog);
+        RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
+        ASSERT_TRUE(slots && slots->GetListBox());
+        ASSERT_EQ(slots->SetSelectedIndex(EntryOf(slots, u"Preset 3")), 3);
+        ASSERT_EQ(slots->SetFocus(true), S_OK);
+        Key(KeyCode::Press(VirtualKey::kDown));
+        ASSERT_TRUE(slots->IsDropDownShown());
+        Key(KeyCode::Press(VirtualKey::kDown));
+        EXPECT_EQ(slots->GetListBox()->GetCurrentIndex(), EntryOf(slots, u"Preset 4"));
+        EXPECT_EQ(slots->GetListBox()->GetTopIndex(), EntryOf(slots, u"RAM"));
+        Key(KeyCode::Press(VirtualKey::kEnd));
+        Key(KeyCode::Press(VirtualKey::kEnter));
+        EXPECT_FALSE(slots->IsDropDownShown());
+        EXPECT_EQ(slots->GetSelectedIndex(), EntryOf(slots, u"Preset 12"));
     }
 }
 
