@@ -6,7 +6,8 @@
 // it, the time the protocol prescribes for the pieces that went out: the pause after each piece, with a
 // keyboard that answers at once (goal: measured at most 1.1 times that). Then the peak resident memory
 // of the process over the session, which holds the editor, the simulated keyboard and this driver
-// (goal: 60 MB), and the process's CPU while the editor idles with the keyboard connected.
+// (goal: 60 MB), and the process's CPU while the editor idles 3 s (or KX_BENCH_IDLE_SECONDS) with the
+// keyboard connected. A transfer that never ends, or whose box says it failed, ends it with status 1.
 //   kx_session_bench [rounds]      rounds of the four transfers, 10 by default
 #include "KXFramework/Application/MFCFrameworkApp.h"
 #include "KXFramework/ControlBase/OSWindow.h"
@@ -20,6 +21,7 @@
 #include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "FakeMessageBox.h"
+#include "IdleSeconds.h"
 #include "NotificationDoubles.h"
 #include "ScopedService.h"
 #include "SimulatedKivo61.h"
@@ -47,8 +49,6 @@ double Ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-
-constexpr std::chrono::seconds kIdle{3};
 
 // User and system time of every thread of the process.
 double CpuSeconds()
@@ -124,14 +124,17 @@ public:
         return status;
     }
 
-    bool Finished() const { return m_state == State::Done; }
+    // Every step was taken, the idle watch the last.
+    bool Finished() const { return m_finished; }
     const std::vector<Sample>& Samples(size_t transfer) const { return m_samples[transfer]; }
     long StartPeakKilobytes() const { return m_startPeak; }
     long EndPeakKilobytes() const { return m_endPeak; }
+    double IdleSeconds() const { return m_idleSeconds; }
     double IdleCpuPercent() const { return m_idleCpuPercent; }
 
 private:
     enum class State { Start, Settle, Open, Dialog, Transfer, Idle, Done };
+    static constexpr const char* kStateNames[] = {"start", "settle", "open", "dialog", "transfer", "idle", "done"};
 
     // Records when the editor shows a box, then answers as the fake does.
     class TimedBox final : public Platform::MessageBoxService {
@@ -158,7 +161,7 @@ private:
     void Wait()
     {
         if (Clock::now() - m_stateSince > std::chrono::seconds(30)) {
-            std::fprintf(stderr, "the editor did not get past step %d of %s\n", int(m_state),
+            std::fprintf(stderr, "the editor did not get past the %s step of %s in 30 s\n", kStateNames[int(m_state)],
                          kTransfers[m_transfer].what);
             Exit();
             return;
@@ -297,8 +300,8 @@ private:
         m_state = State::Idle;
         m_idleFrom = Clock::now();
         m_idleCpuFrom = CpuSeconds();
-        m_idleTimer = std::thread([] {
-            std::this_thread::sleep_for(kIdle);
+        m_idleTimer = std::thread([seconds = m_idleSeconds] {
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
             Repost();
         });
     }
@@ -307,6 +310,7 @@ private:
     {
         m_idleTimer.join();
         m_idleCpuPercent = 100.0 * (CpuSeconds() - m_idleCpuFrom) / (Ms(Clock::now() - m_idleFrom) / 1000.0);
+        m_finished = true;
         Exit();
     }
 
@@ -348,10 +352,12 @@ private:
     OSWindow* m_main = nullptr;
     State m_state = State::Start;
     Clock::time_point m_stateSince = Clock::now();
+    bool m_finished = false;
     int m_round = 0;
     size_t m_transfer = 0;
     Clock::time_point m_menuAt{}, m_boxAt{};
     bool m_clicked = false;
+    const double m_idleSeconds = Bench::IdleSeconds(3);
     Clock::time_point m_idleFrom{};
     double m_idleCpuFrom = 0;
     std::thread m_idleTimer;
@@ -379,8 +385,8 @@ int Main(int rounds)
     Session session(*midi, rounds);
     const int status = session.Run();
     midi->WaitIdle();
-    if (status != 0 || !session.Finished()) {
-        std::fprintf(stderr, "the editor's session did not finish (exit status %d)\n", status);
+    if (status != 0) {
+        std::fprintf(stderr, "the editor ended with status %d\n", status);
         return 1;
     }
 
@@ -391,6 +397,10 @@ int Main(int rounds)
                 "pieces", "ratio", "worst", "1st piece on");
     bool failed = false;
     for (size_t t = 0; t < kTransferCount; ++t) {
+        if (session.Samples(t).empty()) {
+            std::printf("%-21s no sample: it never ended\n", kTransfers[t].what);
+            continue;
+        }
         std::vector<double> first, end, ratio, fromFirst;
         double prescribed = 0;
         size_t pieces = 0;
@@ -408,12 +418,16 @@ int Main(int rounds)
                     Median(fromFirst));
     }
     std::printf("goal: ratio <= 1.1; worst: the slowest round; 1st piece on: the ratio from the first piece sent\n");
+    if (!session.Finished()) {
+        std::printf("THE SESSION STOPPED BEFORE ITS END: no memory or idle figures\n");
+        return 1;
+    }
     std::printf("peak resident memory (VmHWM) of this process, editor + simulated keyboard + driver: %.1f MB at the "
                 "main window, %.1f MB after the session (goal <= 60)\n",
                 session.StartPeakKilobytes() / 1024.0, session.EndPeakKilobytes() / 1024.0);
-    std::printf("CPU of the whole process while the editor idles %lld s with the keyboard connected: %.2f %% of one "
+    std::printf("CPU of the whole process while the editor idles %.1f s with the keyboard connected: %.2f %% of one "
                 "core\n",
-                static_cast<long long>(kIdle.count()), session.IdleCpuPercent());
+                session.IdleSeconds(), session.IdleCpuPercent());
     if (failed)
         std::printf("SOME TRANSFERS FAILED: their box said so\n");
     return failed ? 1 : 0;

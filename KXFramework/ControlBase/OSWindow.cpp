@@ -129,19 +129,30 @@ Platform::EventPump& OSWindow::GetEventPump()
 
 bool OSWindow::RunOnce(uint32_t timeoutMs)
 {
+    return Turn(timeoutMs, nullptr);
+}
+
+bool OSWindow::Turn(uint32_t timeoutMs, const OSWindow* modal)
+{
+    // Input after a modal dialog's close is left to the loop it returns to, as type-ahead: a command
+    // typed then runs there once this dialog has gone, instead of being refused while the dialog still
+    // counts as running, and a dialog it opens does not nest inside this loop. No idle pass follows the
+    // first or the one under way at the close: that pass carries out a close request and delivers what
+    // was posted before the close, which the running dialog still answers for.
+    const auto open = [modal] { return !modal || !modal->IsClosing(); };
     LWindowManager::Current().EnterLoop();
     Platform::EventPump& pump = GetEventPump();
     InputRecord record;
-    const bool got = pump.Next(record, timeoutMs);
+    const bool got = open() && pump.Next(record, timeoutMs);
     if (got) {
         Handle(record);
-        while (pump.Next(record, 0))
+        while (open() && pump.Next(record, 0))
             Handle(record);
     }
     PaintAll();
     if (IFrameworkServices* services = GetFrameworkServices()) {
         // Passes go on while the application wants them; a bound keeps input from starving.
-        for (int32_t count = 0; count < 16 && services->RunIdle(count); ++count) {
+        for (int32_t count = 0; count < 16 && (count == 0 || open()) && services->RunIdle(count); ++count) {
         }
         PaintAll();
     }
@@ -529,7 +540,7 @@ int32_t OSWindow::RunModal()
         while (m_modal && m_host && !(process && process->IsQuitPosted())) {
             if (!m_shown)
                 Show(int(Platform::ShowCommand::Show));
-            RunOnce(Platform::EventPump::kTickMs);
+            Turn(Platform::EventPump::kTickMs, this);
         }
     }
     LWindowManager::Current().LeaveLoop();
@@ -549,6 +560,11 @@ int32_t OSWindow::RunModal()
     }
     Close();
     return result;
+}
+
+bool OSWindow::IsClosing() const
+{
+    return !m_modal || !m_root || m_root->IsCloseRequested();
 }
 
 bool OSWindow::TakesInput() const

@@ -75,6 +75,10 @@ public:
 
 private:
     OSWindow(std::unique_ptr<Platform::HostWindow> host, int rendererKind);
+    // RunOnce's turn; for the turn of a modal loop, `modal` is its window.
+    static bool Turn(uint32_t timeoutMs, const OSWindow* modal);
+    // The modal dialog was closed or asked to close: its loop takes no more input.
+    bool IsClosing() const;
     static void Handle(const Platform::InputRecord& record);
     void HandleOwn(const Platform::InputRecord& record);
     void Press(const Platform::InputRecord& record);

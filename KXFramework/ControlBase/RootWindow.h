@@ -115,6 +115,8 @@ public:
     // Asks the window to end its modal loop with the result at the next ProcessEvents; E_FAIL
     // without a window, for the record only; callers may ignore it.
     KXRESULT RequestClose(int32_t result);
+    // A close was asked for and waits for the next ProcessEvents.
+    bool IsCloseRequested() const { return m_closeRequested; }
     // The user closed the window.
     void OnCloseRequest();
     // The window's own hot keys, loaded from the content's "GHK" entries.

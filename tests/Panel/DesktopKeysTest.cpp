@@ -1,12 +1,15 @@
 // Keys a desktop user relies on, pressed as the desktop delivers them to the running editor: Escape
-// closes an open menu, Left and Right move it between the menu bar's titles, and Return and Space
-// press the about box's button.
+// closes an open menu, Left and Right move it between the menu bar's titles, Return and Space press
+// the about box's button, and a command typed right after closing a dialog runs.
 #include "Panel/AboutDlg.h"
+#include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 
 #include "KXFramework/Controls/ComboMenu.h"
 #include "KXFramework/Controls/MainMenu.h"
 
 #include "EditorRun.h"
+#include "Eventually.h"
 #include "SdlEvents.h"
 
 namespace KX::Test {
@@ -99,6 +102,69 @@ TEST_F(DesktopKeysTest, ReturnAndSpacePressTheAboutBoxsButton)
                       ++last;
                   }
               }),
+              0);
+}
+
+// Escape, or a click on the close button, and at once Ctrl+Shift+S, typed into the Get dialog: as
+// type-ahead on any desktop, the dialog closes and the Send dialog opens, once the Get dialog's window
+// has gone.
+TEST_F(DesktopKeysTest, ACommandTypedRightAfterClosingADialogOpensItsDialogInItsPlace)
+{
+    const std::pair<const char*, std::function<void(uint32_t, LControl&)>> closings[] = {
+        {"Escape", [](uint32_t id, LControl&) { PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE); }},
+        {"its close button",
+         [](uint32_t id, LControl& dialog) {
+             const RCPtr<LControl> button = dialog.FindChild(u"buttonClose");
+             ASSERT_TRUE(button);
+             const PointT<double> at = button->GetPositionInRoot();
+             const int x = int(at.x + button->GetRect().width / 2), y = int(at.y + button->GetRect().height / 2);
+             PushMotion(id, x, y);
+             PushButton(id, true, x, y);
+             PushButton(id, false, x, y);
+         }},
+    };
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& main) {
+                      for (const auto& [how, close] : closings) {
+                          SCOPED_TRACE(how);
+                          // Each dialog as it first runs, and the windows open then.
+                          std::vector<std::string> opened;
+                          std::vector<size_t> windows;
+                          RCPtr<Recorder> user(new Recorder("user"));
+                          user->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
+                              const std::vector<RCPtr<LRootWindow>> roots = application.GetRootWindows();
+                              LControl* dialog = roots.size() > 1 ? roots.back()->GetContent().Get() : nullptr;
+                              const char* what = dynamic_cast<LGetPresetFromMidiDeviceDlg*>(dialog)  ? "Get"
+                                                 : dynamic_cast<LSendPresetToMidiDeviceDlg*>(dialog) ? "Send"
+                                                                                                     : nullptr;
+                              if (!what || (!opened.empty() && opened.back() == what))
+                                  return;
+                              opened.push_back(what);
+                              windows.push_back(roots.size());
+                              const uint32_t id = roots.back()->GetOSServices()->GetWindowHandle()->Id();
+                              PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                              if (opened.size() > 1)
+                                  return PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+                              close(id, *dialog);
+                              PushKeyPress(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL | KMOD_LSHIFT);
+                          };
+                          user->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
+                                                        u"NID_IDLE", 0);
+                          const uint32_t mainId = main.GetWindowHandle()->Id();
+                          PushWindowEvent(mainId, SDL_WINDOWEVENT_FOCUS_GAINED);
+                          PushKeyPress(mainId, SDLK_r, SDL_SCANCODE_R, KMOD_LCTRL | KMOD_LSHIFT);
+                          EXPECT_TRUE(Eventually(
+                              [&] {
+                                  OSWindow::RunOnce(Platform::EventPump::kTickMs);
+                                  return opened.size() == 2 && application.GetRootWindows().size() == 1;
+                              },
+                              std::chrono::seconds(30)));
+                          user->UnregisterForAllNotifications();
+                          EXPECT_EQ(opened, (std::vector<std::string>{"Get", "Send"}));
+                          EXPECT_EQ(windows, (std::vector<size_t>{2, 2})) << "a dialog over another";
+                      }
+                  },
+                  BodyAt::Idle),
               0);
 }
 

@@ -11,7 +11,8 @@
 
 namespace KX::Test {
 
-inline void IsolateEditorEnvironment(EnvironmentGuard& environment, const TempFolder& home)
+// The home, settings, data and runtime folders, where the settings and the single-instance lock live.
+inline void IsolateEditorFolders(EnvironmentGuard& environment, const TempFolder& home)
 {
     for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
         const std::string folder = home / variable;
@@ -19,6 +20,11 @@ inline void IsolateEditorEnvironment(EnvironmentGuard& environment, const TempFo
         ::chmod(folder.c_str(), 0700);
         environment.Set(variable, folder);
     }
+}
+
+inline void IsolateEditorEnvironment(EnvironmentGuard& environment, const TempFolder& home)
+{
+    IsolateEditorFolders(environment, home);
     environment.Set("SDL_VIDEODRIVER", "dummy");
     environment.Clear("DISPLAY");
     environment.Clear("WAYLAND_DISPLAY");

@@ -75,6 +75,9 @@ bool EventPump::Next(InputRecord& out, uint32_t timeoutMs)
         while (!m_pending.empty()) {
             InputRecord record = m_pending.front();
             m_pending.pop_front();
+            const bool keyboard = record.kind == RecordKind::Key || record.kind == RecordKind::Text;
+            if (keyboard && record.window != 0 && record.window == m_typedAhead.window && m_typedAhead.focusBefore != 0)
+                record.window = m_typedAhead.focusBefore;
             if (!Admit(record))
                 continue;
             Track(record);
@@ -120,13 +123,15 @@ void EventPump::StopTimer(uint32_t window)
 
 void EventPump::BeginModal(uint32_t window)
 {
-    m_modal.push_back(window);
+    m_modal.push_back({window, m_state.focusWindow});
 }
 
 void EventPump::EndModal()
 {
-    if (!m_modal.empty())
+    if (!m_modal.empty()) {
+        m_typedAhead = m_modal.back();
         m_modal.pop_back();
+    }
     if (m_modal.empty() && m_quitHeld) {
         m_quitHeld = false;
         m_pending.push_back(Record(RecordKind::Quit, 0));

@@ -32,11 +32,13 @@ public:
     void StopTimer(uint32_t window);
 
     // While a modal loop runs, only `window` gets input and close requests; window 0 takes input from
-    // every window (a wait for a child process). A quit is held until the outermost loop ends.
+    // every window (a wait for a child process). A quit is held until the outermost loop ends. Keys
+    // still on their way to the window of the loop that ended last were typed ahead: they go to the
+    // window that had the focus when that loop began, where the desktop gives the focus back.
     void BeginModal(uint32_t window);
     void EndModal();
     // Whether the window gets input: unless a modal loop runs for another one, or a wait.
-    bool TakesInput(uint32_t window) const { return m_modal.empty() || m_modal.back() == window; }
+    bool TakesInput(uint32_t window) const { return m_modal.empty() || m_modal.back().window == window; }
 
     // Any thread. At most one wake is pending: a wake posted while one waits joins it.
     static void Wake();
@@ -59,7 +61,14 @@ private:
     std::deque<InputRecord> m_pending;
     std::set<uint32_t> m_timers;
     uint64_t m_nextTick = 0;
-    std::vector<uint32_t> m_modal;
+    // A modal loop's window, and the window that had the focus when the loop began.
+    struct ModalLoop {
+        uint32_t window = 0;
+        uint32_t focusBefore = 0;
+    };
+    std::vector<ModalLoop> m_modal;
+    // The loop that ended last, whose keys still on their way are typed ahead.
+    ModalLoop m_typedAhead;
     bool m_quitHeld = false;
     // The window the pointer last left with no enter since: its motions are the desktop's clamped echo of
     // a release outside, not the user's.

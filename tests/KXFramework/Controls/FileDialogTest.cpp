@@ -83,20 +83,25 @@ TEST_F(FileDialogTest, SaveCompletesTheExtensionAndAsksBeforeReplacing)
 {
     TempFolder folder;
     TempFolder::WriteFile(folder / "taken.kp", "x");
+    std::filesystem::create_directory(folder / "elsewhere");
+    TempFolder::WriteFile(folder / "elsewhere/taken.kp", "x");
     const std::u16string base(folder.Path().begin(), folder.Path().end());
+    const std::u16string elsewhere = base + u"/elsewhere";
 
     chooser.results.push_back(Chosen({base + u"/fresh"}));
     ASSERT_EQ(dialog->ShowSave(u"Presets|*.kp", u"*.kp", u"Save", -1), S_OK);
     EXPECT_EQ(dialog->GetPath(), String((base + u"/fresh.kp").c_str()));
     EXPECT_TRUE(messageBox.requests.empty());
 
-    // No goes back to the chooser, in that folder with the name as typed; cancelling it then saves nothing.
-    chooser.results.push_back(Chosen({base + u"/taken"}));
+    // No goes back to the chooser, in the folder chosen in (not the one it started in) with the name as
+    // typed; cancelling it then saves nothing.
+    chooser.results.push_back(Chosen({elsewhere + u"/taken"}));
     messageBox.answers.push_back(Platform::MessageBoxAnswer::kNo);
     EXPECT_EQ(dialog->ShowSave(u"Presets|*.kp", u"*.kp", u"Save", -1), E_FAIL);
     ASSERT_EQ(messageBox.requests.size(), 1u);
     ASSERT_EQ(chooser.requests.size(), 3u);
-    EXPECT_EQ(chooser.requests[2].initialFolder, base);
+    EXPECT_EQ(chooser.requests[1].initialFolder, base);
+    EXPECT_EQ(chooser.requests[2].initialFolder, elsewhere);
     EXPECT_EQ(chooser.requests[2].proposedName, u"taken");
     EXPECT_EQ(dialog->GetPath(), String((base + u"/fresh.kp").c_str()));
     chooser.results.push_back(Chosen({base + u"/taken"}));
