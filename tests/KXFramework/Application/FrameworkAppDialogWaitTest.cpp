@@ -53,14 +53,15 @@ public:
         idleSentWhileWaiting += waiting && sendIdle ? 1 : 0;
         return LFrameworkApp::OnIdle(sendIdle);
     }
-    void RunWhileWaiting() override
+    bool RunWhileWaiting() override
     {
         waiting = true;
-        LFrameworkApp::RunWhileWaiting();
+        const bool goOn = LFrameworkApp::RunWhileWaiting();
         waiting = false;
         ++turns;
         if (afterTurn)
             afterTurn();
+        return goOn;
     }
 
     bool waiting = false;
