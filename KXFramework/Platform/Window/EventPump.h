@@ -32,7 +32,8 @@ public:
     void StopTimer(uint32_t window);
 
     // While a modal loop runs, only `window` gets input and close requests; window 0 takes input from
-    // every window (a wait for a child process). A quit is held until the outermost loop ends.
+    // every window (a wait for a child process). A quit passes at once: the desktop's logout does not
+    // wait for a dialog.
     void BeginModal(uint32_t window);
     void EndModal();
     // Whether the window gets input: unless a modal loop runs for another one, or a wait.
@@ -60,7 +61,6 @@ private:
     std::set<uint32_t> m_timers;
     uint64_t m_nextTick = 0;
     std::vector<uint32_t> m_modal;
-    bool m_quitHeld = false;
     // The window the pointer last left with no enter since: its motions are the desktop's clamped echo of
     // a release outside, not the user's.
     uint32_t m_leftWindow = 0;
