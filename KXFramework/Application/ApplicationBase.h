@@ -90,10 +90,10 @@ public:
         if (!CanExit())
             return S_OK;
         LFrameworkApp::ReceiveNotification(sender, n);
-        // Under a modal dialog the handler that opened it is still on the stack and works in the main
-        // window's controls: the quit message ends the dialog's loop first, and the main window closes
-        // once the process's loop has ended.
-        if (m_mainWindow && !IsModalDialogRunning()) {
+        // Under a modal dialog, a box or the file chooser the handler that opened it is still on the
+        // stack and works in the main window's controls: the quit message ends that loop or wait
+        // first, and the main window closes once the process's loop has ended.
+        if (m_mainWindow && m_mainWindow->TakesInput()) {
             // The main window closes now, as its close message would; its placement is stored.
             m_mainWindow->EndModal(0);
             m_mainWindow = nullptr;
@@ -219,16 +219,6 @@ public:
             return E_FAIL;
         OSWindow* window = CreateRootWindow(control);
         return window ? window->RunModal() : E_FAIL;
-    }
-
-    // Whether a dialog's modal loop runs, its opener waiting beneath it.
-    bool IsModalDialogRunning()
-    {
-        for (const RCPtr<LRootWindow>& root : GetRootWindows()) {
-            if (IWindowOSServices* os = root->GetOSServices(); os && os->IsModal())
-                return true;
-        }
-        return false;
     }
 
     // The application's icon on a window; a window keeps the desktop's icon when the image is

@@ -11,6 +11,7 @@
 #include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Process/Clock.h"
 #include "KXFramework/Platform/Resources/Resources.h"
+#include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
@@ -139,10 +140,10 @@ KXRESULT MeasureFont(const LFont& font, float& lineHeight, float& ascent, float&
     return S_OK;
 }
 
-void WaitTurn()
+bool WaitTurn()
 {
-    if (LFrameworkApp* app = LFrameworkApp::GetInstance())
-        app->RunWhileWaiting();
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    return !app || app->RunWhileWaiting();
 }
 
 // The application's ShowMessageBox as a service.
@@ -163,7 +164,7 @@ class ApplicationFileChooser final : public Platform::FileChooser {
 public:
     ApplicationFileChooser(LFrameworkApp& app, Platform::MessageBoxService& boxes)
         : m_app(app),
-          m_zenity(boxes, [&app] { app.RunWhileWaiting(); })
+          m_zenity(boxes, [&app] { return app.RunWhileWaiting(); })
     {
     }
     Platform::FileChooserResult Run(const Platform::FileChooserRequest& request) override
@@ -525,13 +526,18 @@ Platform::FileChooser& LFrameworkApp::GetFileChooser()
     return *m_fileChooser;
 }
 
-void LFrameworkApp::RunWhileWaiting()
+bool LFrameworkApp::RunWhileWaiting()
 {
     if (!Platform::VideoSystem::IsStarted())
-        return;
-    WaitScope scope(*this, OSWindow::GetEventPump());
-    DeliverWhileWaiting(*this);
-    OSWindow::RunOnce(0);
+        return true;
+    {
+        WaitScope scope(*this, OSWindow::GetEventPump());
+        DeliverWhileWaiting(*this);
+        OSWindow::RunOnce(0);
+    }
+    // The program is ending (a signal or an exit request came meanwhile): no answer is waited for.
+    const Platform::AppHost* process = Platform::AppHost::GetCurrent();
+    return !(process && process->IsQuitPosted());
 }
 
 KXRESULT LFrameworkApp::GetDefaultFont(String& face, float& size, int32_t& style)

@@ -99,8 +99,9 @@ public:
     Platform::FileChooser& GetFileChooser();
     Platform::MessageBoxService& GetMessageBoxes() { return *m_boxes; }
     // One turn while a box or the file chooser runs as a child process (about every 30 ms): what was
-    // posted is delivered, the windows repaint, input is dropped and no NID_IDLE is sent.
-    virtual void RunWhileWaiting();
+    // posted is delivered, the windows repaint, input is dropped and no NID_IDLE is sent. False once
+    // the quit message is posted: the box or the chooser is closed unanswered.
+    virtual bool RunWhileWaiting();
     // The settings: a manager and the handle of file 0 (application) or 1 (user), 0 for none;
     // none here.
     virtual LIniFileManager* GetIniFileManager() { return nullptr; }

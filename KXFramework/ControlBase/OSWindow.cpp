@@ -158,6 +158,9 @@ bool OSWindow::Turn(uint32_t timeoutMs, const OSWindow* modal)
     }
     LWindowManager::Current().LeaveLoop();
     LWindowManager::Current().DeleteClosedWindows();
+    // In every loop, so that a second start is answered while a dialog or a box is open.
+    if (Platform::AppHost* process = Platform::AppHost::GetCurrent())
+        process->ServeDescriptor();
     return got;
 }
 

@@ -41,8 +41,8 @@ public:
     // The UI thread's pump, made when video starts.
     static Platform::EventPump& GetEventPump();
     // One turn of the UI thread's loop: waits up to timeoutMs for a record, handles it and every
-    // record already queued, paints the windows that need it and runs the idle passes. False when
-    // no record came.
+    // record already queued, paints the windows that need it, runs the idle passes and serves the
+    // process's watched descriptor. False when no record came.
     static bool RunOnce(uint32_t timeoutMs);
     // Paints every window that has something to paint.
     static void PaintAll();

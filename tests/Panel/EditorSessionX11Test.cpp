@@ -4,15 +4,22 @@
 // zenity boxes and file choosers as a person would. Every wait is bounded and tied to something
 // visible: a window that appears or goes, a part of a window that changes, the keyboard's mirrored
 // state. Each step leaves a screenshot session-NN-<step>.png in KX_SCREENSHOT_DIR (else the working
-// folder); a failed one its editor's log beside it.
+// folder); a failed one its editor's log beside it. Then, with each dialog, box or chooser open, a
+// second start and the desktop's logout (SIGTERM).
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "SkinLayout.h"
 #include "TempFolder.h"
 #include "X11Session.h"
 
+#include "KXFramework/Platform/Folders/ProfileStore.h"
+#include "KXFramework/Platform/Folders/WindowPlacement.h"
+
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -112,15 +119,30 @@ protected:
         const char* folder = std::getenv("KX_SCREENSHOT_DIR");
         m_shots = folder && *folder ? folder : std::filesystem::current_path().string();
     }
-    void TearDown() override
+    void TearDown() override { KillEditor(); }
+
+    // What a failed step left running; zenity windows go with the editor.
+    void KillEditor()
     {
-        // zenity windows left open by a failed step go with the editor.
         for (pid_t child : X11Session::ChildrenOf(m_editor))
             X11Session::Kill(child);
         X11Session::Kill(m_editor);
     }
 
     // --- The driver -----------------------------------------------------------------------------
+
+    // The editor started and drawn, with the keyboard plugged in.
+    void StartEditor()
+    {
+        m_editor = X11Session::Launch(KIVO_E2E_EDITOR, {}, m_home / "editor.log");
+        ASSERT_GT(m_editor, 0);
+        m_main = WaitWindow(kMainTitle);
+        ASSERT_NE(m_main, 0u);
+        // Drawn: the preset name's caption shows, in more colours than a blank window has (the field may
+        // have the focus, which hides its placeholder).
+        ASSERT_TRUE(Eventually([&] { return Colours(Grab(m_main, m_places->presetNamePanel)) > 4; }, kBound)) << Log();
+        WaitState("plugged", "1\n");
+    }
 
     // Runs xdotool with these arguments; fails the step when it does not end well in time.
     void Xdo(std::vector<std::string> arguments)
@@ -395,16 +417,7 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
     const std::string first = m_home / "groove.Kivo61PresetEditor";
     const std::string second = m_home / "slot5.Kivo61PresetEditor";
 
-    Step("start", [&] {
-        m_editor = X11Session::Launch(KIVO_E2E_EDITOR, {}, m_home / "editor.log");
-        ASSERT_GT(m_editor, 0);
-        m_main = WaitWindow(kMainTitle);
-        ASSERT_NE(m_main, 0u);
-        // Drawn: the preset name's caption shows, in more colours than a blank window has (the field may
-        // have the focus, which hides its placeholder).
-        ASSERT_TRUE(Eventually([&] { return Colours(Grab(m_main, at.presetNamePanel)) > 4; }, kBound)) << Log();
-        WaitState("plugged", "1\n");
-    });
+    Step("start", [&] { StartEditor(); });
 
     // Slot 3 of the keyboard into the editor.
     Window dialog = 0;
@@ -586,6 +599,98 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
         Menu(0, Places::kFileRows, Places::kExit);
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
     });
+}
+
+class EditorWithADialogX11Test : public EditorSessionX11Test {
+protected:
+    Window Dialog(int row, const std::string& title)
+    {
+        Menu(0, Places::kFileRows, row);
+        return WaitWindow(title);
+    }
+    // The editor's zenity window shown and drawn.
+    bool Zenity(const std::string& title)
+    {
+        const Window window = WaitWindow(title, true);
+        if (window)
+            WaitDrawn(window, title);
+        return window != 0;
+    }
+    // Whether `upper` is above `lower` among the top-level windows, which no window manager reparents.
+    bool IsAbove(Window upper, Window lower) const
+    {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(m_x.Get(), m_x.Root(), &root, &parent, &children, &count);
+        const std::vector<Window> order(children, children + count); // bottom first
+        if (children)
+            XFree(children);
+        const auto at = [&](Window window) { return std::find(order.begin(), order.end(), window); };
+        return at(upper) != order.end() && at(lower) < at(upper);
+    }
+};
+
+// The first editor answers a second start whatever waits for the user, and brings what is open to the
+// front (for a box or the chooser, the editor's window under it); SIGTERM ends it with status 0, zenity
+// with it, and its main window's place is kept.
+TEST_F(EditorWithADialogX11Test, ASecondStartRaisesWhatIsOpenAndSigtermEndsTheEditorWithZero)
+{
+    Display* display = m_x.Get();
+    // The test's own window over the whole screen; it goes with the connection.
+    const Window cover = XCreateSimpleWindow(display, m_x.Root(), 0, 0, unsigned(DisplayWidth(display, 0)),
+                                             unsigned(DisplayHeight(display, 0)), 0, 0, 0);
+    const std::string placement = m_home / "XDG_CONFIG_HOME/Velmora/Velmora_Kivo 61 Preset Editor/WP";
+    const std::pair<const char*, std::function<Window()>> cases[] = {
+        {"About",
+         [&] {
+             Menu(1, 2, Places::kAbout);
+             return WaitWindow("About Velmora Kivo 61 Preset Editor");
+         }},
+        {"Get", [&] { return Dialog(Places::kRetrieve, "Get Preset From Device"); }},
+        {"Send", [&] { return Dialog(Places::kSend, "Send Preset To Device"); }},
+        {"Global", [&] { return Dialog(Places::kGlobal, "Global Settings"); }},
+        {"a box over Get",
+         [&] {
+             const Window get = Dialog(Places::kRetrieve, "Get Preset From Device");
+             Click(get, m_places->getButton);
+             return Zenity("Retrieve Sucessful") ? get : 0;
+         }},
+        {"the chooser",
+         [&] {
+             Menu(0, Places::kFileRows, Places::kLoad);
+             return Zenity("Select Preset File") ? m_main : 0;
+         }},
+    };
+    for (const auto& [name, open] : cases) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(placement);
+        StartEditor();
+        const Window front = open();
+        ASSERT_NE(front, 0u) << Log();
+
+        XMapRaised(display, cover);
+        ASSERT_TRUE(Eventually([&] { return IsAbove(cover, front); }, kBound));
+        pid_t second = 0;
+        {
+            EnvironmentGuard alone; // its keyboard's state is not the first one's
+            alone.Clear("KIVO_E2E_STATE");
+            second = X11Session::Launch(KIVO_E2E_EDITOR, {}, m_home / "second.log");
+        }
+        EXPECT_TRUE(Eventually([&] { return IsAbove(front, cover); }, kBound)) << "not brought to the front";
+        EXPECT_EQ(X11Session::WaitForExit(second, kBound), 0) << TempFolder::ReadFile(m_home / "second.log");
+        X11Session::Kill(second);
+        XUnmapWindow(display, cover);
+        XSync(display, False);
+
+        const std::vector<pid_t> zenity = X11Session::ChildrenOf(m_editor);
+        ASSERT_EQ(kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+        for (const pid_t child : zenity)
+            EXPECT_TRUE(kill(child, 0) != 0 && errno == ESRCH) << "zenity outlived the editor";
+        const auto kept = Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP");
+        EXPECT_TRUE(kept && Platform::ParseWindowPlacement(*kept)) << "the main window's place was not kept";
+        KillEditor();
+    }
 }
 
 } // namespace

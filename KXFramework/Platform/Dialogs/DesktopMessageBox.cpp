@@ -48,7 +48,7 @@ DesktopMessageBox::DesktopMessageBox(std::vector<std::unique_ptr<MessageBoxServi
 {
 }
 
-std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<void()> whileWaiting)
+std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<bool()> whileWaiting)
 {
     std::vector<std::unique_ptr<MessageBoxService>> services;
     services.push_back(std::make_unique<ZenityMessageBox>(std::move(whileWaiting)));

@@ -17,8 +17,8 @@ public:
     DesktopMessageBox(std::vector<std::unique_ptr<MessageBoxService>> services, std::function<bool()> canShow);
 
     // zenity, then SDL's box, shown where DisplayCanShowBoxes allows. whileWaiting runs while
-    // zenity's box is open.
-    static std::unique_ptr<DesktopMessageBox> Create(std::function<void()> whileWaiting);
+    // zenity's box is open; answering false closes it.
+    static std::unique_ptr<DesktopMessageBox> Create(std::function<bool()> whileWaiting);
 
     // False without an X11 or Wayland display, and always under SDL's dummy and offscreen drivers
     // (which tests use, with a display that nobody watches).

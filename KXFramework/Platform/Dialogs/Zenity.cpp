@@ -27,7 +27,7 @@ std::string ProgramName()
     return name != nullptr && *name != '\0' ? name : "zenity";
 }
 
-Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<void()>& whileWaiting)
+Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<bool()>& whileWaiting)
 {
     arguments.insert(arguments.begin(), ProgramName());
     const std::string owner = NativeWindowOf(ownerWindow);
@@ -78,6 +78,8 @@ std::string Describe(const Outcome& outcome)
         return ProgramName() + " printed more than its output limit";
     case Status::TimedOut:
         return ProgramName() + " did not end in time";
+    case Status::Stopped:
+        return ProgramName() + " was closed before an answer";
     case Status::Exited:
         break;
     }

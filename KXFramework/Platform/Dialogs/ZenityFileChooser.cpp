@@ -128,7 +128,7 @@ std::string FailureText(const Zenity::Outcome& outcome)
 
 } // namespace
 
-ZenityFileChooser::ZenityFileChooser(MessageBoxService& messageBox, std::function<void()> whileWaiting)
+ZenityFileChooser::ZenityFileChooser(MessageBoxService& messageBox, std::function<bool()> whileWaiting)
     : m_messageBox(messageBox),
       m_whileWaiting(std::move(whileWaiting))
 {
@@ -159,7 +159,9 @@ FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
     const Zenity::Outcome outcome = Zenity::Run(Arguments(request), request.ownerWindow, m_whileWaiting);
     const ChildProcessResult& process = outcome.process;
     const bool exited = process.status == ChildProcessResult::Status::Exited;
-    if (exited && process.exitCode == 1 && outcome.message.empty())
+    // Closed by the program (it is ending): whatever was chosen meanwhile is not acted on.
+    if (process.status == ChildProcessResult::Status::Stopped ||
+        (exited && process.exitCode == 1 && outcome.message.empty()))
         return {Kind::Cancelled, {}};
     if (!exited || process.exitCode != 0) {
         DebugLog::WriteLine("File chooser: " + Zenity::Describe(outcome));

@@ -14,12 +14,12 @@ class MessageBoxService;
 class ZenityFileChooser final : public FileChooser {
 public:
     // messageBox shows "File Dialog Error" when the chooser fails; whileWaiting runs about every
-    // 30 ms while the chooser is open.
-    explicit ZenityFileChooser(MessageBoxService& messageBox, std::function<void()> whileWaiting = {});
+    // 30 ms while the chooser is open, and answering false closes it.
+    explicit ZenityFileChooser(MessageBoxService& messageBox, std::function<bool()> whileWaiting = {});
 
     // Chosen with every path absolute (and, when mustExist, naming an existing file that is not a
-    // folder); Cancelled when the user cancelled; Failed for anything else, logged and told to the
-    // user with what failed.
+    // folder); Cancelled when the user cancelled or whileWaiting closed the chooser; Failed for
+    // anything else, logged and told to the user with what failed.
     FileChooserResult Run(const FileChooserRequest& request) override;
 
     // What zenity printed on success: the paths, without the final line feed, split at the
@@ -34,7 +34,7 @@ private:
     void TellFailure(const FileChooserRequest& request, const std::string& text);
 
     MessageBoxService& m_messageBox;
-    std::function<void()> m_whileWaiting;
+    std::function<bool()> m_whileWaiting;
 };
 
 } // namespace KX::Platform

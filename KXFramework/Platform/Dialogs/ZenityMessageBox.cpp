@@ -28,7 +28,7 @@ const char* Kind(uint32_t flags)
 
 } // namespace
 
-ZenityMessageBox::ZenityMessageBox(std::function<void()> whileWaiting) : m_whileWaiting(std::move(whileWaiting)) {}
+ZenityMessageBox::ZenityMessageBox(std::function<bool()> whileWaiting) : m_whileWaiting(std::move(whileWaiting)) {}
 
 int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
 {
@@ -40,6 +40,9 @@ int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
     };
     const Zenity::Outcome outcome = Zenity::Run(std::move(arguments), request.ownerWindow, m_whileWaiting);
     const bool question = (request.flags & MessageBoxFlags::kYesNo) != 0;
+    // Closed unanswered (the program is ending): the answer that commits to nothing.
+    if (outcome.process.status == ChildProcessResult::Status::Stopped)
+        return DefaultMessageBoxAnswer(request.flags);
     if (outcome.process.status == ChildProcessResult::Status::Exited) {
         // 0: OK or Yes. 1 without a failure: No, or the box closed from its title bar.
         if (outcome.process.exitCode == 0)

@@ -9,14 +9,16 @@ namespace KX::Platform {
 
 class ZenityMessageBox final : public MessageBoxService {
 public:
-    // whileWaiting runs about every 30 ms while the box is open (the caller repaints and drops input).
-    explicit ZenityMessageBox(std::function<void()> whileWaiting = {});
+    // whileWaiting runs about every 30 ms while the box is open (the caller repaints and drops input);
+    // answering false closes the box.
+    explicit ZenityMessageBox(std::function<bool()> whileWaiting = {});
 
-    // kNotShown when zenity could not be started or reported a failure.
+    // kNotShown when zenity could not be started or reported a failure; DefaultMessageBoxAnswer when
+    // whileWaiting closed the box.
     int32_t Show(const MessageBoxRequest& request) override;
 
 private:
-    std::function<void()> m_whileWaiting;
+    std::function<bool()> m_whileWaiting;
 };
 
 } // namespace KX::Platform

@@ -234,9 +234,10 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
             unreaped.pid = 0;
             break;
         }
+        bool stopped = false;
         if (options.whileWaiting && SteadyClock::now() - lastHook >= step) {
             lastHook = SteadyClock::now();
-            options.whileWaiting();
+            stopped = !options.whileWaiting();
         }
         const bool timedOut =
             options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);
@@ -247,7 +248,7 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
             unreaped.pid = 0;
             break;
         }
-        if (out.overflowed || timedOut || pollFailed) {
+        if (out.overflowed || timedOut || pollFailed || stopped) {
             ::kill(-pid, SIGKILL);
             SetExit(result, Reap(pid));
             unreaped.pid = 0;
@@ -255,6 +256,8 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
                 result.status = ChildProcessResult::Status::OutputTooLarge;
             else if (timedOut)
                 result.status = ChildProcessResult::Status::TimedOut;
+            else if (stopped)
+                result.status = ChildProcessResult::Status::Stopped;
             break;
         }
     }

@@ -18,8 +18,9 @@ struct ChildProcessOptions {
     size_t errorLimit = 64 * 1024;
     // Ends the child when it runs longer; none waits for as long as it runs.
     std::optional<uint32_t> timeoutMs;
-    // Called about every waitStepMs while the child runs (the caller's window repaints meanwhile).
-    std::function<void()> whileWaiting;
+    // Called about every waitStepMs while the child runs (the caller's window repaints meanwhile);
+    // answering false ends the child: the result is Stopped, whatever it printed.
+    std::function<bool()> whileWaiting;
     uint32_t waitStepMs = 30;
     // Environment variables the child must not see.
     std::vector<std::string> removedVariables;
@@ -32,6 +33,7 @@ struct ChildProcessResult {
         StartFailed,    // could not be started; startError holds the errno value
         OutputTooLarge, // printed more than outputLimit and was ended
         TimedOut,       // ran past timeoutMs and was ended
+        Stopped,        // ended because whileWaiting answered false
     };
     Status status = Status::StartFailed;
     int exitCode = 0; // -1 when the status was lost (the child was reaped elsewhere)

@@ -37,10 +37,8 @@ int AppHost::Run()
 
 int AppHost::RunMessageLoop()
 {
-    while (!m_quit) {
+    while (!m_quit)
         PumpMessage(kTurnMs);
-        ServeDescriptor();
-    }
     m_quit = false;
     return m_exitCode;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The process's application host: the start-up phases a framework object overrides and the UI
 // thread's message loop. The loop waits for window events, the 33 ms window tick and wake-ups
-// (posted notifications, the quit message); after each turn it serves the watched descriptor (the
-// single-instance listener) when that can be read, and it ends once the quit message is posted.
+// (posted notifications, the quit message), and it ends once the quit message is posted. The
+// watched descriptor (the single-instance listener) is served at the end of every turn of every
+// loop, a modal dialog's and a wait for a box included, so that it never waits for a dialog.
 // UI thread only, except PostQuitMessage.
 #include <atomic>
 #include <cstdint>
@@ -12,7 +13,7 @@ namespace KX::Platform {
 
 class AppHost {
 public:
-    // The longest a turn waits: the watched descriptor is looked at least this often.
+    // The longest a turn of this loop waits.
     static constexpr uint32_t kTurnMs = 33;
 
     AppHost();
@@ -39,21 +40,22 @@ public:
     static void PostQuitMessage(int exitCode);
     bool IsQuitPosted() const { return m_quit; }
 
-    // The descriptor the loop serves: onReadable runs on the UI thread whenever it can be read.
+    // The descriptor the loops serve: onReadable runs on the UI thread whenever it can be read.
     // A negative descriptor watches nothing.
     void WatchDescriptor(int descriptor, std::function<void()> onReadable);
+    // Runs onReadable when the watched descriptor can be read now; the end of every loop's turn.
+    void ServeDescriptor();
 
     // The framework's main window; null until one is made.
     void* m_pMainWnd = nullptr;
 
 protected:
     // One turn: waits up to timeoutMs for an event and handles it with every event pending, the
-    // paints and the idle passes. Answers false when no event came.
+    // paints and the idle passes, then serves the watched descriptor. Answers false when no event
+    // came.
     virtual bool PumpMessage(uint32_t timeoutMs) = 0;
 
 private:
-    void ServeDescriptor();
-
     std::atomic<bool> m_quit{false};
     std::atomic<int> m_exitCode{0};
     int m_descriptor = -1;

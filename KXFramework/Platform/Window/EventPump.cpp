@@ -132,10 +132,6 @@ void EventPump::EndModal()
         m_typedAhead = m_modal.back();
         m_modal.pop_back();
     }
-    if (m_modal.empty() && m_quitHeld) {
-        m_quitHeld = false;
-        m_pending.push_back(Record(RecordKind::Quit, 0));
-    }
 }
 
 void EventPump::Wake()
@@ -242,10 +238,7 @@ void EventPump::Translate(const void* storage)
     }
     switch (event.type) {
     case SDL_QUIT:
-        if (m_modal.empty())
-            m_pending.push_back(Record(RecordKind::Quit, 0));
-        else
-            m_quitHeld = true;
+        m_pending.push_back(Record(RecordKind::Quit, 0));
         break;
     case SDL_DISPLAYEVENT:
         m_pending.push_back(Record(RecordKind::DisplayChanged, 0));

@@ -32,9 +32,10 @@ public:
     void StopTimer(uint32_t window);
 
     // While a modal loop runs, only `window` gets input and close requests; window 0 takes input from
-    // every window (a wait for a child process). A quit is held until the outermost loop ends. Keys
-    // still on their way to the window of the loop that ended last were typed ahead: they go to the
-    // window that had the focus when that loop began, where the desktop gives the focus back.
+    // every window (a wait for a child process). A quit passes at once: the desktop's logout does not
+    // wait for a dialog. Keys still on their way to the window of the loop that ended last were typed
+    // ahead: they go to the window that had the focus when that loop began, where the desktop gives the
+    // focus back.
     void BeginModal(uint32_t window);
     void EndModal();
     // Whether the window gets input: unless a modal loop runs for another one, or a wait.
@@ -69,7 +70,6 @@ private:
     std::vector<ModalLoop> m_modal;
     // The loop that ended last, whose keys still on their way are typed ahead.
     ModalLoop m_typedAhead;
-    bool m_quitHeld = false;
     // The window the pointer last left with no enter since: its motions are the desktop's clamped echo of
     // a release outside, not the user's.
     uint32_t m_leftWindow = 0;

@@ -53,14 +53,15 @@ public:
         idleSentWhileWaiting += waiting && sendIdle ? 1 : 0;
         return LFrameworkApp::OnIdle(sendIdle);
     }
-    void RunWhileWaiting() override
+    bool RunWhileWaiting() override
     {
         waiting = true;
-        LFrameworkApp::RunWhileWaiting();
+        const bool goOn = LFrameworkApp::RunWhileWaiting();
         waiting = false;
         ++turns;
         if (afterTurn)
             afterTurn();
+        return goOn;
     }
 
     bool waiting = false;
@@ -127,22 +128,27 @@ protected:
         PushButton(Id(), true, 30, 30);
         PushButton(Id(), false, 30, 30);
     }
+    // The stand-in prints `output` once `done` holds after a turn of the wait, or cancels after ten
+    // seconds (never failing, which would let SDL's box wait for a user).
+    void ZenityAnswersOnce(const std::string& output, std::function<bool()> done)
+    {
+        const std::string go = zenity.Folder() / "go";
+        zenity.Behave("i=0; while [ ! -e '" + go + "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n" +
+                      "[ -e '" + go + "' ] || exit 1\nprintf '" + output + "'");
+        app->afterTurn = [go, done = std::move(done)] {
+            if (done())
+                TempFolder::WriteFile(go, "");
+        };
+    }
     // The picture is lost and has to be painted again, and the user clicks, while a dialog is
-    // open. The stand-in prints `output` once the picture is back, or cancels after ten seconds
-    // (never failing, which would let SDL's box wait for a user).
+    // open; the stand-in answers once the picture is back.
     void LoseThePictureAndClickWhileZenityRuns(const std::string& output)
     {
         SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(Id()));
         SDL_FillRect(surface, nullptr, 0x123456);
         ASSERT_EQ(window->InvalidateAll(), S_OK);
         Click();
-        const std::string go = zenity.Folder() / "go";
-        zenity.Behave("i=0; while [ ! -e '" + go + "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n" +
-                      "[ -e '" + go + "' ] || exit 1\nprintf '" + output + "'");
-        app->afterTurn = [this, go] {
-            if (Pixel(150, 150) == 0x808080u)
-                TempFolder::WriteFile(go, "");
-        };
+        ZenityAnswersOnce(output, [this] { return Pixel(150, 150) == 0x808080u; });
     }
     void ExpectNoInputOrIdleDuringTheWait()
     {
@@ -218,6 +224,28 @@ TEST_F(FrameworkAppDialogWaitTest, AMessageBoxOpensOverWhatWasPostedBeforeIt)
     EXPECT_EQ(messageBoxes->requests.size(), 2u);
     change->UnregisterForAllNotifications();
     command->UnregisterForAllNotifications();
+}
+
+// What is posted while the chooser is open (a transfer's values, an exit request) is delivered before
+// it returns: the stand-in answers only once it has arrived.
+TEST_F(FrameworkAppDialogWaitTest, ANotificationPostedWhileTheFileChooserIsOpenArrivesBeforeItReturns)
+{
+    RCPtr<Recorder> change(new Recorder("change"));
+    change->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()), u"NID_TEST_CHANGE",
+                                    0);
+    const std::string chosen = zenity.Folder() / "chosen.txt";
+    TempFolder::WriteFile(chosen, "");
+    ZenityAnswersOnce(chosen, [&] {
+        // Posted after the wait's first turn, so that only a later turn can deliver it.
+        if (app->turns == 1)
+            static_cast<void>(GetDefaultNotificationCenter()->PostNotification(MakeNotification(u"NID_TEST_CHANGE")));
+        return change->received > 0;
+    });
+    LFileDialog dialog(u"/", app->GetFileChooser(), app->GetMessageBoxes());
+    ASSERT_EQ(dialog.ShowOpen(u"Text|*.txt", u"*.txt", u"Open", false), S_OK) << "nothing arrived while it waited";
+    EXPECT_EQ(dialog.GetPath(), String(chosen.c_str()));
+    EXPECT_EQ(change->received, 1);
+    change->UnregisterForAllNotifications();
 }
 
 class FrameworkAppDesktopBoxWaitTest : public FrameworkAppDialogWaitTest {

@@ -119,7 +119,7 @@ bool Ends(const std::string& pidFile)
     });
 }
 
-TEST(ChildProcess, ATimeoutOrAFailingHookEndsTheChildAndItsHelpers)
+TEST(ChildProcess, ATimeoutAStoppingOrAFailingHookEndsTheChildAndItsHelpers)
 {
     TempFolder folder;
     const std::string pidFile = folder / "helper";
@@ -128,15 +128,25 @@ TEST(ChildProcess, ATimeoutOrAFailingHookEndsTheChildAndItsHelpers)
     ChildProcessOptions options;
     options.timeoutMs = 50;
     // The hook (due every 30 ms, so before the timeout) holds the wait until the helper runs.
-    options.whileWaiting = [&] { Eventually(helperStarted); };
+    options.whileWaiting = [&] {
+        Eventually(helperStarted);
+        return true;
+    };
     EXPECT_EQ(RunShell(script, options, {pidFile}).status, Status::TimedOut);
     EXPECT_TRUE(Ends(pidFile));
 
     std::filesystem::remove(pidFile);
     options.timeoutMs.reset();
+    // Answering false once the helper runs.
+    options.whileWaiting = [&] { return !Eventually(helperStarted); };
+    EXPECT_EQ(RunShell(script, options, {pidFile}).status, Status::Stopped);
+    EXPECT_TRUE(Ends(pidFile));
+
+    std::filesystem::remove(pidFile);
     options.whileWaiting = [&] {
         if (Eventually(helperStarted))
             throw std::runtime_error("hook failed");
+        return true;
     };
     EXPECT_THROW(RunShell(script, options, {pidFile}), std::runtime_error);
     EXPECT_TRUE(Ends(pidFile));
@@ -152,6 +162,7 @@ TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
     options.whileWaiting = [&] {
         ++calls;
         TempFolder::WriteFile(flag, "x");
+        return true;
     };
     const ChildProcessResult result = RunShell("while [ ! -e \"$1\" ]; do sleep 0.01; done", options, {flag});
     EXPECT_EQ(result.status, Status::Exited);
