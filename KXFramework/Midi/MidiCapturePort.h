@@ -26,6 +26,9 @@ public:
     // A short message's time stamp in ms since input started; 0 for SysEx.
     uint32_t GetTimeStamp() const { return m_timeStamp; }
     void SetTimeStamp(uint32_t ms) { m_timeStamp = ms; }
+    // Its place in its communication object's arrival order, from 1 (LMidiComm::GetCaptureCount).
+    uint64_t GetArrival() const { return m_arrival; }
+    void SetArrival(uint64_t arrival) { m_arrival = arrival; }
 
     void AppendBytes(const unsigned char* bytes, std::size_t count);
 
@@ -34,6 +37,7 @@ private:
     const String m_portName;
     Array<unsigned char> m_bytes;
     uint32_t m_timeStamp = 0;
+    uint64_t m_arrival = 0;
 };
 
 // Joins SysEx chunks into whole messages. A message starts only with a chunk that begins with F0; such

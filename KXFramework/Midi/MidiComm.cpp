@@ -323,6 +323,8 @@ KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
 
 void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
 {
+    // Callers hold the port lock, which keeps the numbers in arrival order.
+    data->SetArrival(++m_captureCount);
     if (m_queuedCaptures.load() >= kMaxQueuedCaptures) {
         if (m_droppedCaptures++ == 0)
             DebugLog("MIDI: input arrives faster than it is delivered; captures are dropped");

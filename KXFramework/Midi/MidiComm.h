@@ -51,6 +51,10 @@ public:
     [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) = 0;
     [[nodiscard]] virtual KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port,
                                             const Array<unsigned char>& bytes) = 0;
+    // How many messages have been captured so far, from any thread. Deliveries lag behind on the
+    // worker, so a subscriber tells by this count what came in before a moment of its own: a message
+    // whose arrival (LMidiCaptureNotificationData::GetArrival) is higher came in after it was read.
+    virtual uint64_t GetCaptureCount() const = 0;
 
     // The subscriber's filter, or null.
     virtual void GetMidiFilter(RCPtr<LIMidiFilterByIncludePrefixList>& filter, uintptr_t key);
@@ -77,6 +81,7 @@ public:
     [[nodiscard]] KXRESULT OpenRenderPort(const String& name, RCPtr<LMidiRenderPort>& port) override;
     [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) override;
     [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) override;
+    uint64_t GetCaptureCount() const override { return m_captureCount.load(); }
 
     // Delivers one queued capture; runs on the pool's worker thread. 0.
     [[nodiscard]] KXRESULT Run(const RCPtr<LRefCountedObject>& data) override;
@@ -126,6 +131,7 @@ private:
     RCPtrArray<LMidiCapturePort, 1, 0> m_capturePorts;
     RCPtrArray<LMidiRenderPort, 1, 0> m_renderPorts;
     RCPtr<LThreadPool> m_pool;
+    std::atomic<uint64_t> m_captureCount{0};
     std::atomic<unsigned> m_queuedCaptures{0};
     std::atomic<unsigned> m_droppedCaptures{0};
 };

@@ -368,14 +368,15 @@ void LMidiManager::SetReplyWindow(Window window)
 {
     MutexLock lock(m_replyLock);
     m_window = window;
+    m_capturedBeforeWindow = m_comm ? m_comm->GetCaptureCount() : 0;
 }
 
 LMidiManager::Outcome LMidiManager::AwaitReply(const RequestRules& rules, const std::function<KXRESULT()>& send)
 {
     BindCapture(rules.bindPlace);
     rules.gate.SetRed();
-    SetReplyWindow(rules.window);
     const bool pausedForAll = rules.pause == PollingPause::WholeRequest && PausePolling();
+    SetReplyWindow(rules.window);
 
     const MidiTimings timings = GetMidiTimings();
     Outcome outcome = Outcome::NoReply;
@@ -575,6 +576,8 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
 
     // Acting under the reply lock keeps the request from closing its window, and returning, meanwhile.
     MutexLock lock(m_replyLock);
+    if (data->GetArrival() <= m_capturedBeforeWindow)
+        return S_FALSE; // came in before this request went out: the late answer to an earlier one
     int index = 0;
     int value = 0;
     if (Protocol::IsPresetDumpReply(view)) {

@@ -4,9 +4,11 @@
 // request/reply operations of the protocol (preset dumps, global settings, the firmware check).
 //
 // Requests run on the UI thread and wait on a gate; replies arrive on the communication object's
-// worker thread. Each request opens a reply window under the manager's reply lock, and a reply is acted
-// on only inside the window of its own kind, with that lock held, so no request returns while its
-// reply is being handled and no late or unsolicited dump reaches the device model.
+// worker thread. Each request opens a reply window under the manager's reply lock as its first message
+// goes out, and a reply is acted on only inside the window of its own kind, with that lock held, so no
+// request returns while its reply is being handled and no late or unsolicited dump reaches the device
+// model. A reply that came in before the window opened answers an earlier request, however late the
+// worker hands it over, and is dropped: replies carry nothing else that ties them to their request.
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/Array.h"
@@ -167,7 +169,8 @@ private:
     // Binds or unbinds NID_MIDI_DATA_CAPTURED; a failure throws with the caller's place.
     void BindCapture(const char* place);
     void UnbindCapture(const char* place);
-    // Opens a request's reply window, or closes it once no reply is being handled.
+    // Opens a request's reply window to the messages captured from now on, or closes it once no
+    // reply is being handled.
     void SetReplyWindow(Window window);
     // Releases a port when its device went away; opens it again by the notified name when it is back.
     template <class Port>
@@ -204,6 +207,8 @@ private:
     // Held while a reply is acted on and while a request opens or closes its window.
     Mutex m_replyLock;
     Window m_window = Window::None;
+    // The communication object's capture count when the window opened.
+    uint64_t m_capturedBeforeWindow = 0;
     int m_requestedSlot = -1;
 
     StringArrayT<char16_t, char> m_inputNames;

@@ -4,6 +4,7 @@
 
 #include "Eventually.h"
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "KXFramework/Midi/MidiCapturePort.h"
 #include "KXFramework/Midi/MidiComm.h"
 #include "KXFramework/Midi/MidiDeviceStatusChecker.h"
 #include "KXFramework/Midi/MidiRenderPort.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -58,6 +60,23 @@ public:
 private:
     std::mutex m_lock;
     std::vector<std::pair<std::u16string, int>> m_received;
+};
+
+// A manager on a busy machine: its worker thread hands over the first captured message only once
+// HandOver is called (or after a generous bound).
+class SlowDeliveryManager : public LMidiManager {
+public:
+    KXRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& n) override
+    {
+        if (RCPtr<LMidiCaptureNotificationData>(n ? n->GetPayload() : nullptr) && !m_held.exchange(true))
+            KX::Test::Eventually([&] { return m_released.load(); });
+        return LMidiManager::ReceiveNotification(sender, n);
+    }
+    void HandOver() { m_released = true; }
+
+private:
+    std::atomic<bool> m_held{false};
+    std::atomic<bool> m_released{false};
 };
 
 class MidiManagerTest : public ::testing::Test {
@@ -366,12 +385,28 @@ TEST_F(MidiManagerTest, FirmwareUpToTheOldestRefusedGivesMinus2AndSendsNoDump)
     ExpectModeBeforeEachMessage();
     EXPECT_EQ(Model(), before);
 
-    kivo->SetFirmware("1041");
-    EXPECT_TRUE(manager->IsDeviceFirmwareVersionUseable());
-    kivo->SetFirmware("0999");
+    // Another firmware only once no answer of the last check is on its way, as when another keyboard
+    // is plugged in: an answer that comes in after a check has asked cannot be told from its own.
+    for (const auto& [digits, useable] : {std::pair{"1041", true}, {"0999", false}, {"2000", true}}) {
+        SCOPED_TRACE(digits);
+        ASSERT_TRUE(midi->WaitIdle());
+        kivo->SetFirmware(digits);
+        EXPECT_EQ(manager->IsDeviceFirmwareVersionUseable(), useable);
+    }
+}
+
+TEST_F(MidiManagerTest, AnAnswerThatCameInBeforeACheckDoesNotAnswerIt)
+{
+    // The first check's answer comes in while it waits, but reaches the manager only after the check
+    // gave up and the next one has asked the keyboard, which now says 0.9.9.9.
+    const RCPtr<SlowDeliveryManager> slow(new SlowDeliveryManager);
+    manager = slow;
+    manager->Initialize();
     EXPECT_FALSE(manager->IsDeviceFirmwareVersionUseable());
-    kivo->SetFirmware("2000");
-    EXPECT_TRUE(manager->IsDeviceFirmwareVersionUseable());
+    ASSERT_TRUE(midi->WaitIdle());
+    kivo->SetFirmware("0999");
+    kivo->OnRequest(Request::Identity, [&] { slow->HandOver(); });
+    EXPECT_FALSE(manager->IsDeviceFirmwareVersionUseable());
 }
 
 TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
