@@ -307,6 +307,9 @@ public:
     virtual bool TakesFocusItself() const { return true; }
     // Called on the new focus control when Tab or Shift+Tab brought the focus to it.
     virtual void OnFocusEnteredByTab() {}
+    // Tab or Shift+Tab from this control, as its parent's focus navigation walks on from it;
+    // the control the focus reaches hears that Tab brought it.
+    void MoveFocusOnward(const RCPtr<LKeyParam>& key);
     // A menu's question for the state of one item; the answer changes state. 1: not handled.
     [[nodiscard]] virtual KXRESULT HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsigned index,
                                                      const String& notification, MenuItemState& state);
@@ -632,6 +635,8 @@ private:
     void HandOverDelayedPress();
     // Hiding or disabling hands the focus to the parent; showing or enabling may take it.
     void HandOverFocus(bool gained);
+    // A press's focus: to this control or a field inside it; released when it leads to none.
+    void TakeFocusOnPress();
     [[nodiscard]] KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);
     // Local hot keys take the control's own keys and its siblings'.
     void SubscribeSiblingKeys();

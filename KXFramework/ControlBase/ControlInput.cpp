@@ -38,11 +38,6 @@ bool DockedBoth(const LControl& c)
     return layout && layout->position[0].docked && layout->position[1].docked;
 }
 
-bool IsTabKey(uint32_t key)
-{
-    return KeyCode::VirtualKeyOf(key) == VirtualKey::kTab && KeyCode::IsPressed(key);
-}
-
 int TabIndexOf(const LControl& parent, const LControl* child)
 {
     if (!child)
@@ -328,7 +323,7 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
         if (!AcceptsInput())
             return S_FALSE;
         if (!m_notFocusable && AncestorsAllowFocus())
-            SetFocus(true);
+            TakeFocusOnPress();
         else if (m_parent)
             m_parent->FocusOnClick(self);
     }
@@ -738,10 +733,25 @@ KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
 {
     RCPtr<LControl> self = Hold(this);
     if (!m_notFocusable && AncestorsAllowFocus())
-        SetFocus(true);
+        TakeFocusOnPress();
     else if (m_parent)
         m_parent->FocusOnClick(self);
     return S_OK;
+}
+
+void LControl::TakeFocusOnPress()
+{
+    if (CanTakeFocus() || HasFocusableDescendant()) {
+        SetFocus(true);
+        return;
+    }
+    // A press on what holds no field (a picture's tile, a row of buttons that are no tab stops)
+    // takes the focus away from the field that had it, so that typing changes nothing unseen; a
+    // field that refuses to let go (an entry it cannot take) keeps it, as for any other press.
+    RCPtr<LRootWindow> root = FindRootWindow();
+    const RCPtr<LControl> focus = root ? root->GetFocusControl() : nullptr;
+    if (root && (!focus || focus->AllowFocusChange()))
+        root->ReleaseFocus(Hold(this));
 }
 
 void LControl::HandOverFocus(bool gained)
@@ -849,6 +859,21 @@ KXRESULT LControl::MoveFocus(const RCPtr<LKeyParam>& key)
     return S_OK;
 }
 
+void LControl::MoveFocusOnward(const RCPtr<LKeyParam>& key)
+{
+    if (!key)
+        return;
+    RCPtr<LControl> self = Hold(this);
+    key->receivers.AddItem(self);
+    RCPtr<LRootWindow> root = FindRootWindow();
+    if (m_parent)
+        static_cast<void>(m_parent->MoveFocus(key)); // a focus with nowhere to go stays
+    else if (root)
+        root->MoveFocusOutOfWindow(key);
+    if (RCPtr<LControl> focus = root ? root->GetFocusControl() : nullptr; focus && focus != self)
+        focus->OnFocusEnteredByTab();
+}
+
 // ---- keys
 
 void LControl::FindTextInputTarget(RCPtr<LControl>& out)
@@ -889,19 +914,12 @@ void LControl::OnKeyInput(const RCPtr<LKeyParam>& key)
         ReceiveNotification(nullptr, n);
     if (sibling->consumed == 0 || OnKey(key) != S_FALSE)
         return;
-    key->receivers.AddItem(self);
-    if (IsTabKey(key->key.key)) {
-        if (m_wantsTab)
-            return;
-        RCPtr<LRootWindow> root = FindRootWindow();
-        if (m_parent)
-            static_cast<void>(m_parent->MoveFocus(key)); // a focus with nowhere to go stays
-        else if (root)
-            root->MoveFocusOutOfWindow(key);
-        if (RCPtr<LControl> focus = root ? root->GetFocusControl() : nullptr; focus && focus != self)
-            focus->OnFocusEnteredByTab();
+    if (KeyCode::IsTabPress(key->key.key)) {
+        if (!m_wantsTab)
+            MoveFocusOnward(key);
         return;
     }
+    key->receivers.AddItem(self);
     if (m_parent)
         static_cast<void>(m_parent->HandleKey(key)); // a key nobody takes goes nowhere
     else

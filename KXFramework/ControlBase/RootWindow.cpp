@@ -64,6 +64,8 @@ KXRESULT LRootWindow::SetContent(const RCPtr<LControl>& control)
     m_focusControl = nullptr;
     m_lastFocusControl = nullptr;
     m_hoverControl = nullptr;
+    m_focusReleased = false;
+    m_tabOrigin = nullptr;
     if (RCPtr<LControl> old = m_content) {
         m_content = nullptr;
         old->Destroy();
@@ -245,10 +247,30 @@ void LRootWindow::OnWindowResized()
         content->RecalcLayout(GetClientSize());
 }
 
+void LRootWindow::SetFocusControl(const RCPtr<LControl>& control)
+{
+    m_focusControl = control;
+    if (control) {
+        m_focusReleased = false;
+        m_tabOrigin = nullptr;
+    }
+}
+
 void LRootWindow::OnFocusControlLost()
 {
     m_lastFocusControl = m_focusControl;
     m_focusControl = nullptr;
+}
+
+void LRootWindow::ReleaseFocus(const RCPtr<LControl>& origin)
+{
+    RCPtr<LRootWindow> self(this);
+    if (RCPtr<LControl> content = m_content; content && (content->HasFocus() || content->ContainsFocus()))
+        content->OnFocusLost();
+    m_focusControl = nullptr;
+    m_lastFocusControl = nullptr;
+    m_focusReleased = true;
+    m_tabOrigin = origin;
 }
 
 void LRootWindow::SetHoverControl(RCPtr<LControl> control)
@@ -319,6 +341,8 @@ void LRootWindow::DropRemovedControls()
         m_captureControl = nullptr;
     if (m_focusControl && !inTree(m_focusControl))
         m_focusControl = nullptr;
+    if (m_tabOrigin && !inTree(m_tabOrigin))
+        m_tabOrigin = nullptr;
 }
 
 void LRootWindow::HideToolTip()
@@ -435,6 +459,10 @@ void LRootWindow::DispatchKey(const RCPtr<LKeyParam>& key)
     HideToolTip();
     if (RCPtr<LControl> focus = m_focusControl)
         focus->OnKeyInput(key);
+    else if (RCPtr<LControl> origin = m_tabOrigin; origin && key && KeyCode::IsTabPress(key->key.key))
+        origin->MoveFocusOnward(key);
+    else if (RCPtr<LControl> content = m_content)
+        content->OnKeyInput(key);
 }
 
 void LRootWindow::OnWindowFocusLost()
@@ -442,7 +470,8 @@ void LRootWindow::OnWindowFocusLost()
     m_pointer.buttons = 0;
     RCPtr<LRootWindow> self(this);
     SetHoverControl(nullptr);
-    if (RCPtr<LControl> content = m_content) {
+    // Released, the focus stays so: nothing is to be remembered.
+    if (RCPtr<LControl> content = m_content; content && !m_focusReleased) {
         content->SetFocus(true);
         content->OnFocusLost();
     }
@@ -452,8 +481,8 @@ void LRootWindow::OnWindowFocusGained()
 {
     RCPtr<LRootWindow> self(this);
     // The desktop may report the focus after the click that gave it (no window manager): the control
-    // that click focused, a menu it opened, keeps it.
-    if (m_focusControl)
+    // that click focused, a menu it opened, keeps it. Released, the focus stays so.
+    if (m_focusControl || m_focusReleased)
         return;
     RCPtr<LControl> last = m_lastFocusControl;
     if (last && last->GetRootWindowPtr()->Get() == this) {

@@ -81,9 +81,16 @@ public:
 
     const RCPtr<LControl>& GetFocusControl() const { return m_focusControl; }
     const RCPtr<LControl>& GetLastFocusControl() const { return m_lastFocusControl; }
-    void SetFocusControl(const RCPtr<LControl>& control) { m_focusControl = control; }
+    void SetFocusControl(const RCPtr<LControl>& control);
     // The focus control let go: it is remembered as the last one.
     void OnFocusControlLost();
+    // Takes the focus away from every control and remembers none to give it back to, not even when
+    // the window is activated again: what a press on a control that leads to no field leaves, or a
+    // field hidden with no field beside it. Tab and Shift+Tab then go on from `origin` (null: the
+    // content's first or last stop); until a control takes the focus, other keys go to the content.
+    void ReleaseFocus(const RCPtr<LControl>& origin);
+    // Where Tab goes on from while the focus is released; null otherwise.
+    const RCPtr<LControl>& GetTabOrigin() const { return m_tabOrigin; }
     const RCPtr<LControl>& GetHoverControl() const { return m_hoverControl; }
     void SetHoverControl(RCPtr<LControl> control);
 
@@ -102,6 +109,8 @@ public:
     void DispatchMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int index);
     // Direction 0 down, 1 up, 2 left, 3 right.
     void DispatchMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction);
+    // To the focus control. Without one, Tab goes on from the tab origin (see ReleaseFocus) and
+    // every other key goes to the content, whose own keys and the hot keys so still work.
     void DispatchKey(const RCPtr<LKeyParam>& key);
     // The buttons count as let go: their releases go to whichever window has the focus now.
     void OnWindowFocusLost();
@@ -154,6 +163,9 @@ private:
     RCPtr<LGlobalHotKeyManager> m_hotKeys;
     RCPtr<LControl> m_focusControl;
     RCPtr<LControl> m_lastFocusControl;
+    // Set by ReleaseFocus until a control takes the focus.
+    bool m_focusReleased = false;
+    RCPtr<LControl> m_tabOrigin;
     RCPtr<LControl> m_hoverControl;
     RCPtr<LControl> m_toolTipControl;
     RCPtr<LControl> m_captureControl;

@@ -55,9 +55,10 @@ struct KeyCode {
         return kKeyDown | virtualKey << 16 | modifierKeys;
     }
     // Of a packed key word: the virtual key (0 for a typed character or no key), a key-down record,
-    // a key-up record, and the modifiers held.
+    // a key-up record, Tab going down (with any modifiers), and the modifiers held.
     static constexpr uint32_t VirtualKeyOf(uint32_t key) { return (key >> 16) & 0xFF; }
     static constexpr bool IsPressed(uint32_t key) { return (key & kKeyDown) && !(key & kNoKey); }
+    static constexpr bool IsTabPress(uint32_t key) { return VirtualKeyOf(key) == VirtualKey::kTab && IsPressed(key); }
     static constexpr bool IsReleased(uint32_t key) { return !(key & (kKeyDown | kNoKey)); }
     static constexpr bool HasCtrl(uint32_t key) { return (key & kCtrlKey) != 0; }
     static constexpr bool HasShift(uint32_t key) { return (key & kShiftKey) != 0; }

@@ -1,6 +1,7 @@
 // Tab and Shift+Tab in the running editor, pressed as the desktop delivers them: the focus goes round
 // the fields a person sees in reading order and back, every field shows that it has it, and a number
-// box that Tab enters takes the digits typed as its new value.
+// box that Tab enters takes the digits typed as its new value. Where the focus goes when what held it
+// goes: after a click on a tile.
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "Panel/UI/DriverCommon/ChildLookup.h"
@@ -68,6 +69,17 @@ struct FocusLog {
 void PushTab(uint32_t window, bool shift = false)
 {
     PushKey(window, true, SDLK_TAB, SDL_SCANCODE_TAB, shift ? KMOD_LSHIFT : 0);
+}
+
+// A click of the left button at the middle of the control, as the desktop sends it.
+void PushClick(uint32_t window, const RCPtr<LControl>& control)
+{
+    ASSERT_TRUE(control);
+    const PointT<double> at = control->GetPositionInRoot();
+    const int x = int(at.x + control->GetRect().width / 2), y = int(at.y + control->GetRect().height / 2);
+    PushMotion(window, x, y);
+    PushButton(window, true, x, y);
+    PushButton(window, false, x, y);
 }
 
 void RunQueued()
@@ -163,6 +175,62 @@ TEST_F(FocusWalkTest, DigitsTypedIntoAFullNumberBoxThatTabEnteredReplaceItsValue
                 PushTab(id);
                 RunQueued();
                 EXPECT_EQ(std::string(cc->GetText().ToNarrow().GetData()), "5");
+            },
+            BodyAt::Idle),
+        0);
+}
+
+// Where the focus goes when what held it goes: a tile click takes it from every field; typing then
+// changes the focused field only, and Tab goes on from where the focus was.
+TEST_F(FocusWalkTest, TheFocusAfterATileClick)
+{
+    EXPECT_EQ(
+        RunInEditor(
+            [&](LApplication&, OSWindow& main) {
+                const uint32_t id = main.GetWindowHandle()->Id();
+                const RCPtr<LRootWindow> root = main.GetRootWindow();
+                const RCPtr<LControl> view = root->GetContent()->FindChild(u"viewDevice");
+                const RCPtr<LControl> name = FindChildAt(view, {u"presetNameEditPanel", u"textBox"});
+                const RCPtr<LControl> fader = FindChildAt(view, {u"faders", u"faderBank1", u"fader1", u"button"});
+                const RCPtr<LControl> button = FindChildAt(view, {u"buttons", u"buttonBank1", u"button1", u"button"});
+                const RCPtr<LControl> max =
+                    FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
+                                       u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
+                enum Act { kClick, kTab };
+                enum Typed { kNotTyped, kNameKept };
+                const struct {
+                    const char* what;
+                    Act act;
+                    RCPtr<LControl> target;
+                    const char16_t* focus; // the field after the step; empty for none
+                    Typed typed;           // "5" typed after the step
+                } steps[] = {
+                    // From the name, which has the focus at start.
+                    {"fader 1", kClick, fader, u"", kNameKept},
+                    {"Tab into fader 1's edit panel", kTab, nullptr, u"ccAbsolutePage", kNotTyped},
+                    {"MAX", kClick, max, u"max", kNotTyped},
+                    {"button 1", kClick, button, u"", kNameKept},
+                    {"Tab into button 1's edit panel", kTab, nullptr, u"midiPage", kNotTyped},
+                };
+                PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                RunQueued();
+                for (const auto& step : steps) {
+                    SCOPED_TRACE(step.what);
+                    if (step.act == kClick)
+                        PushClick(id, step.target);
+                    else
+                        PushTab(id);
+                    RunQueued();
+                    Deliver();
+                    const RCPtr<LControl>& focus = root->GetFocusControl();
+                    EXPECT_EQ(focus ? FieldOf(focus.Get()) : u"", step.focus);
+                    if (step.typed != kNotTyped) {
+                        const std::string before = name->GetText().ToNarrow().GetData();
+                        PushText(id, "5");
+                        RunQueued();
+                        EXPECT_EQ(name->GetText().ToNarrow().GetData(), before);
+                    }
+                }
             },
             BodyAt::Idle),
         0);
