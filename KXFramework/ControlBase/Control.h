@@ -633,10 +633,13 @@ private:
     [[nodiscard]] KXRESULT RouteWheel(const RCPtr<LMouseWheelParam>& wheel, bool horizontal);
     void AutoScrollStep(int axis);
     void HandOverDelayedPress();
-    // Hiding or disabling hands the focus to the parent; showing or enabling may take it.
+    // Hiding or disabling hands the focus to a parent that takes it itself, else from a field to the
+    // next field beside it, else to none; showing or enabling may take it.
     void HandOverFocus(bool gained);
     // A press's focus: to this control or a field inside it; released when it leads to none.
     void TakeFocusOnPress();
+    // The first child after `child`, round in reading order, that takes the focus or holds a field.
+    RCPtr<LControl> NextFieldAfter(const RCPtr<LControl>& child);
     [[nodiscard]] KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);
     // Local hot keys take the control's own keys and its siblings'.
     void SubscribeSiblingKeys();

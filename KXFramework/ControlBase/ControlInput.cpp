@@ -754,6 +754,17 @@ void LControl::TakeFocusOnPress()
         root->ReleaseFocus(Hold(this));
 }
 
+RCPtr<LControl> LControl::NextFieldAfter(const RCPtr<LControl>& child)
+{
+    RCPtr<LControl> next = LControl::GetNextTabStop(child, false);
+    for (unsigned n = 0; next && next != child && n < m_children.GetCount(); ++n) {
+        if (next->CanTakeFocus() || next->HasFocusableDescendant())
+            return next;
+        next = LControl::GetNextTabStop(next, false);
+    }
+    return nullptr;
+}
+
 void LControl::HandOverFocus(bool gained)
 {
     RCPtr<LControl> self = Hold(this);
@@ -761,12 +772,22 @@ void LControl::HandOverFocus(bool gained)
         if (!(m_hasFocus || m_containsFocus) || !m_parent)
             return;
         RCPtr<LControl> parent = m_parent;
-        parent->SetFocus(true);
-        // Nothing could take it: the whole chain lets go rather than keep a hidden holder.
+        // A parent that takes the focus itself has it back: a drop-down's owner, a menu under its
+        // submenu. Else a field hands it to the next field beside it, round its parent; a group of
+        // fields that goes as a whole (an edit panel, a page) took them with it, and a field of
+        // another group (the preset name beside an edit panel) is no successor.
+        if (parent->CanTakeFocus())
+            parent->SetFocus(true);
+        else if (RCPtr<LControl> next = m_hasFocus ? parent->NextFieldAfter(self) : nullptr)
+            next->SetFocus(true);
+        // Nothing took it: the focus goes to no control rather than stay with a hidden one, and
+        // Tab goes on from here.
         if (m_hasFocus || m_containsFocus) {
             RCPtr<LControl> top;
             GetTopLevelControl(top);
-            if (top)
+            if (RCPtr<LRootWindow> root = FindRootWindow())
+                root->ReleaseFocus(self);
+            else if (top)
                 top->OnFocusLost();
         }
         return;

@@ -1,7 +1,7 @@
 // Tab and Shift+Tab in the running editor, pressed as the desktop delivers them: the focus goes round
 // the fields a person sees in reading order and back, every field shows that it has it, and a number
 // box that Tab enters takes the digits typed as its new value. Where the focus goes when what held it
-// goes: after a click on a tile.
+// goes: after a click on a tile, and a field hidden under it.
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "Panel/UI/DriverCommon/ChildLookup.h"
@@ -180,9 +180,10 @@ TEST_F(FocusWalkTest, DigitsTypedIntoAFullNumberBoxThatTabEnteredReplaceItsValue
         0);
 }
 
-// Where the focus goes when what held it goes: a tile click takes it from every field; typing then
-// changes the focused field only, and Tab goes on from where the focus was.
-TEST_F(FocusWalkTest, TheFocusAfterATileClick)
+// Where the focus goes when what held it goes: a tile click takes it from every field, and a field
+// hidden under it hands it to none of another group; typing then changes the focused field only, and
+// Tab goes on from where the focus was.
+TEST_F(FocusWalkTest, TheFocusAfterATileClickAndAHiddenField)
 {
     EXPECT_EQ(
         RunInEditor(
@@ -196,7 +197,7 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClick)
                 const RCPtr<LControl> max =
                     FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
                                        u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
-                enum Act { kClick, kTab };
+                enum Act { kClick, kButtonClickOnly, kTab };
                 enum Typed { kNotTyped, kNameKept };
                 const struct {
                     const char* what;
@@ -211,6 +212,10 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClick)
                     {"MAX", kClick, max, u"max", kNotTyped},
                     {"button 1", kClick, button, u"", kNameKept},
                     {"Tab into button 1's edit panel", kTab, nullptr, u"midiPage", kNotTyped},
+                    {"fader 1 again", kClick, fader, u"", kNotTyped},
+                    {"MAX again", kClick, max, u"max", kNotTyped},
+                    // Without the press, which would take the focus first: the edit panel goes under MAX.
+                    {"button 1's click alone", kButtonClickOnly, button, u"", kNameKept},
                 };
                 PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
                 RunQueued();
@@ -218,6 +223,8 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClick)
                     SCOPED_TRACE(step.what);
                     if (step.act == kClick)
                         PushClick(id, step.target);
+                    else if (step.act == kButtonClickOnly)
+                        Click(step.target);
                     else
                         PushTab(id);
                     RunQueued();
