@@ -1,5 +1,6 @@
 #include "KXFramework/Controls/ComboMenu.h"
 
+#include "KXFramework/Controls/MainMenu.h"
 #include "KXFramework/Controls/PopupMenu.h"
 
 #include <algorithm>
@@ -81,6 +82,9 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
             popup->BeginDrag(kLeftButton, int32_t(Round(m_dragOrigin.x)), int32_t(Round(m_dragOrigin.y)));
     } else {
         ShowClosedLook();
+        // The menu handed the focus back to its title, which a bar's title holds only for its menu.
+        if (auto* bar = dynamic_cast<LMainMenu*>(GetParent().Get()); bar && HasFocus())
+            bar->GiveFocusBack();
     }
     return S_OK;
 }
@@ -164,9 +168,7 @@ void LComboMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 KXRESULT LComboMenu::OnPopupItemActivated(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (RCPtr<LPopupMenu> popup = GetPopup())
-        popup->SetVisible(false);
-    ShowLook((ComputeConditions() & Condition::kHover) ? 1 : 0);
+    static_cast<void>(ShowDropDown(false)); // the popup that chose the item is there to close
     return S_OK;
 }
 

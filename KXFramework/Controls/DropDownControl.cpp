@@ -38,8 +38,11 @@ void LDropDownControl::ApplyConditions(const RCPtr<LConditionsParam>& param)
 
 bool LDropDownControl::OnFocusLost()
 {
+    // Let go first: closed while its part still held the focus, the part would hand it back here
+    // in the middle of its move elsewhere.
+    const bool released = LControl::OnFocusLost();
     ShowDropDown(false);
-    return LControl::OnFocusLost();
+    return released;
 }
 
 KXRESULT LDropDownControl::OnOwnMouseDown(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)

@@ -253,9 +253,22 @@ void LMainMenu::ApplyConditions(const RCPtr<LConditionsParam>& param)
     LControl::ApplyConditions(param);
     if (param && (param->currentMask & Condition::kContainsFocus) &&
         !(param->previousMask & Condition::kContainsFocus)) {
-        if (const RCPtr<LRootWindow>& root = *GetRootWindowPtr())
+        if (const RCPtr<LRootWindow>& root = *GetRootWindowPtr()) {
             m_savedFocus = root->GetLastFocusControl();
+            m_savedTabOrigin = root->GetTabOrigin();
+        }
     }
+}
+
+void LMainMenu::GiveFocusBack()
+{
+    const RCPtr<LRootWindow> root = *GetRootWindowPtr();
+    if (!root)
+        return;
+    const RCPtr<LControl> saved = m_savedFocus;
+    if (saved && *saved->GetRootWindowPtr() == root && saved->CanTakeFocus() && saved->SetFocus(true) == S_OK)
+        return;
+    root->ReleaseFocus(saved ? saved : m_savedTabOrigin);
 }
 
 void LMainMenu::RefreshIdleSubscription()
@@ -301,6 +314,7 @@ KXRESULT LMainMenu::HandleEditRequest(const RCPtr<LMenuDescriptor>& menu, unsign
 KXRESULT LMainMenu::BreakCycles()
 {
     m_savedFocus = nullptr;
+    m_savedTabOrigin = nullptr;
     m_itemUpdater = nullptr;
     m_titleTemplate = nullptr;
     return LControl::BreakCycles();

@@ -2,7 +2,7 @@
 // The menu bar: a row of menu titles (combo menus) built from the bar's string table, the
 // "MENU_LABEL.<nn>" entries naming the titles and the "CONTEXT_MENU<nn>" entries giving their items.
 // Every title's commands go to the root window; the focus held before the bar was entered is kept,
-// so edit commands act on that control.
+// so edit commands act on that control, and closing a title's menu gives it back.
 // Thread: UI thread only.
 #include "KXFramework/ControlBase/Control.h"
 
@@ -45,6 +45,9 @@ public:
     [[nodiscard]] KXRESULT InsertMenuBefore(const String& before, const String& name, const String& label,
                                             const RCPtr<LMenuDescriptor>& menu);
     const RCPtr<LControl>& GetSavedFocus() const { return m_savedFocus; }
+    // To the control that had the focus before the bar was entered, or, when none had it or that
+    // one takes it no more, to none, Tab going on from where it was.
+    void GiveFocusBack();
     KXRESULT BreakCycles() override;
 
 private:
@@ -54,6 +57,8 @@ private:
     void AdoptTitle(const RCPtr<LComboMenu>& title);
 
     RCPtr<LControl> m_savedFocus;
+    // Where Tab went on from, when the focus was released as the bar was entered.
+    RCPtr<LControl> m_savedTabOrigin;
     RCPtr<LControlDescriptor> m_titleTemplate;
     RCPtr<LMenuItemUpdater> m_itemUpdater;
     // Set while a question is forwarded: an updater that leads back to the bar is not asked again.

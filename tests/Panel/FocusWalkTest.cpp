@@ -1,7 +1,7 @@
 // Tab and Shift+Tab in the running editor, pressed as the desktop delivers them: the focus goes round
 // the fields a person sees in reading order and back, every field shows that it has it, and a number
 // box that Tab enters takes the digits typed as its new value. Where the focus goes when what held it
-// goes: after a click on a tile, and a field hidden under it.
+// goes: after a click on a tile, a field hidden under it, and a menu closed with Escape.
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/Controls/TextBox.h"
 #include "Panel/UI/DriverCommon/ChildLookup.h"
@@ -180,10 +180,10 @@ TEST_F(FocusWalkTest, DigitsTypedIntoAFullNumberBoxThatTabEnteredReplaceItsValue
         0);
 }
 
-// Where the focus goes when what held it goes: a tile click takes it from every field, and a field
-// hidden under it hands it to none of another group; typing then changes the focused field only, and
-// Tab goes on from where the focus was.
-TEST_F(FocusWalkTest, TheFocusAfterATileClickAndAHiddenField)
+// Where the focus goes when what held it goes: a tile click takes it from every field, a field hidden
+// under it hands it to none of another group, and a menu closed with Escape gives it back; typing
+// then changes the focused field only, and Tab goes on from where the focus was.
+TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
 {
     EXPECT_EQ(
         RunInEditor(
@@ -192,13 +192,14 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAndAHiddenField)
                 const RCPtr<LRootWindow> root = main.GetRootWindow();
                 const RCPtr<LControl> view = root->GetContent()->FindChild(u"viewDevice");
                 const RCPtr<LControl> name = FindChildAt(view, {u"presetNameEditPanel", u"textBox"});
+                const RCPtr<LControl> file = FindChildAt(root->GetContent(), {u"mainMenu", u"File"});
                 const RCPtr<LControl> fader = FindChildAt(view, {u"faders", u"faderBank1", u"fader1", u"button"});
                 const RCPtr<LControl> button = FindChildAt(view, {u"buttons", u"buttonBank1", u"button1", u"button"});
                 const RCPtr<LControl> max =
                     FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
                                        u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
-                enum Act { kClick, kButtonClickOnly, kTab };
-                enum Typed { kNotTyped, kNameKept };
+                enum Act { kClick, kButtonClickOnly, kTab, kEscape };
+                enum Typed { kNotTyped, kNameKept, kNameChanged };
                 const struct {
                     const char* what;
                     Act act;
@@ -216,26 +217,43 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAndAHiddenField)
                     {"MAX again", kClick, max, u"max", kNotTyped},
                     // Without the press, which would take the focus first: the edit panel goes under MAX.
                     {"button 1's click alone", kButtonClickOnly, button, u"", kNameKept},
+                    {"fader 1 for the menu", kClick, fader, u"", kNotTyped},
+                    {"the name", kClick, name, u"presetNameEditPanel", kNotTyped},
+                    {"File from the name", kClick, file, u"popupMenu", kNotTyped},
+                    {"Escape back to the name", kEscape, nullptr, u"presetNameEditPanel", kNameChanged},
+                    {"fader 1 before the menu", kClick, fader, u"", kNotTyped},
+                    {"File from no field", kClick, file, u"popupMenu", kNotTyped},
+                    {"Escape back to no field", kEscape, nullptr, u"", kNameKept},
+                    {"Tab from fader 1", kTab, nullptr, u"ccAbsolutePage", kNotTyped},
+                    {"File from a tab", kClick, file, u"popupMenu", kNotTyped},
+                    {"MAX, which closes the menu", kClick, max, u"max", kNotTyped},
                 };
                 PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
                 RunQueued();
+                const uint32_t framed = Corner(*name);
                 for (const auto& step : steps) {
                     SCOPED_TRACE(step.what);
                     if (step.act == kClick)
                         PushClick(id, step.target);
                     else if (step.act == kButtonClickOnly)
                         Click(step.target);
-                    else
+                    else if (step.act == kTab)
                         PushTab(id);
+                    else
+                        PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
                     RunQueued();
                     Deliver();
                     const RCPtr<LControl>& focus = root->GetFocusControl();
                     EXPECT_EQ(focus ? FieldOf(focus.Get()) : u"", step.focus);
+                    if (focus == name) {
+                        EXPECT_EQ(Corner(*name), framed) << "the name shows no focus frame";
+                    }
                     if (step.typed != kNotTyped) {
                         const std::string before = name->GetText().ToNarrow().GetData();
                         PushText(id, "5");
                         RunQueued();
-                        EXPECT_EQ(name->GetText().ToNarrow().GetData(), before);
+                        EXPECT_EQ(name->GetText().ToNarrow().GetData(),
+                                  step.typed == kNameKept ? before : before + "5");
                     }
                 }
             },
