@@ -221,6 +221,8 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                     {"the name", kClick, name, u"presetNameEditPanel", kNotTyped},
                     {"File from the name", kClick, file, u"popupMenu", kNotTyped},
                     {"Escape back to the name", kEscape, nullptr, u"presetNameEditPanel", kNameChanged},
+                    {"File again", kClick, file, u"popupMenu", kNotTyped},
+                    {"File, which closes it", kClick, file, u"presetNameEditPanel", kNotTyped},
                     {"fader 1 before the menu", kClick, fader, u"", kNotTyped},
                     {"File from no field", kClick, file, u"popupMenu", kNotTyped},
                     {"Escape back to no field", kEscape, nullptr, u"", kNameKept},
