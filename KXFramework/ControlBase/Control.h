@@ -636,8 +636,9 @@ private:
     // Hiding or disabling hands the focus to a parent that takes it itself, else from a field to the
     // next field beside it, else to none; showing or enabling may take it.
     void HandOverFocus(bool gained);
-    // A press's focus: to this control or a field inside it; released when it leads to none.
-    void TakeFocusOnPress();
+    // A press's focus, on this control itself or on a child that passed it up: to this control or
+    // a field inside it; released when it leads to none.
+    void TakeFocusOnPress(bool onItself);
     // The first child after `child`, round in reading order, that takes the focus or holds a field.
     RCPtr<LControl> NextFieldAfter(const RCPtr<LControl>& child);
     [[nodiscard]] KXRESULT OfferToHotKeyTables(const RCPtr<LKeyParam>& key);

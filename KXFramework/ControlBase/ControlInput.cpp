@@ -323,7 +323,7 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& press)
         if (!AcceptsInput())
             return S_FALSE;
         if (!m_notFocusable && AncestorsAllowFocus())
-            TakeFocusOnPress();
+            TakeFocusOnPress(true);
         else if (m_parent)
             m_parent->FocusOnClick(self);
     }
@@ -733,22 +733,27 @@ KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
 {
     RCPtr<LControl> self = Hold(this);
     if (!m_notFocusable && AncestorsAllowFocus())
-        TakeFocusOnPress();
+        TakeFocusOnPress(false);
     else if (m_parent)
         m_parent->FocusOnClick(self);
     return S_OK;
 }
 
-void LControl::TakeFocusOnPress()
+void LControl::TakeFocusOnPress(bool onItself)
 {
-    if (CanTakeFocus() || HasFocusableDescendant()) {
+    RCPtr<LRootWindow> root = FindRootWindow();
+    // Released, the focus goes to a field only by a press on it (or on its caption) or by Tab: a
+    // press on the background of a panel of fields chooses none of them.
+    const bool background = onItself && root && root->IsFocusReleased() && HasFocusableDescendant();
+    if (CanTakeFocus() || (HasFocusableDescendant() && !background)) {
         SetFocus(true);
         return;
     }
+    if (background)
+        return;
     // A press on what holds no field (a picture's tile, a row of buttons that are no tab stops)
     // takes the focus away from the field that had it, so that typing changes nothing unseen; a
     // field that refuses to let go (an entry it cannot take) keeps it, as for any other press.
-    RCPtr<LRootWindow> root = FindRootWindow();
     const RCPtr<LControl> focus = root ? root->GetFocusControl() : nullptr;
     if (root && (!focus || focus->AllowFocusChange()))
         root->ReleaseFocus(Hold(this));

@@ -89,6 +89,7 @@ public:
     // field hidden with no field beside it. Tab and Shift+Tab then go on from `origin` (null: the
     // content's first or last stop); until a control takes the focus, other keys go to the content.
     void ReleaseFocus(const RCPtr<LControl>& origin);
+    bool IsFocusReleased() const { return m_focusReleased; }
     // Where Tab goes on from while the focus is released; null otherwise.
     const RCPtr<LControl>& GetTabOrigin() const { return m_tabOrigin; }
     const RCPtr<LControl>& GetHoverControl() const { return m_hoverControl; }

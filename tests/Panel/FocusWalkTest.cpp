@@ -71,12 +71,13 @@ void PushTab(uint32_t window, bool shift = false)
     PushKey(window, true, SDLK_TAB, SDL_SCANCODE_TAB, shift ? KMOD_LSHIFT : 0);
 }
 
-// A click of the left button at the middle of the control, as the desktop sends it.
-void PushClick(uint32_t window, const RCPtr<LControl>& control)
+// A click of the left button as the desktop sends it: at (x, y) in the control, by default its middle.
+void PushClick(uint32_t window, const RCPtr<LControl>& control, int x = -1, int y = -1)
 {
     ASSERT_TRUE(control);
     const PointT<double> at = control->GetPositionInRoot();
-    const int x = int(at.x + control->GetRect().width / 2), y = int(at.y + control->GetRect().height / 2);
+    x = int(at.x + (x < 0 ? control->GetRect().width / 2 : x));
+    y = int(at.y + (y < 0 ? control->GetRect().height / 2 : y));
     PushMotion(window, x, y);
     PushButton(window, true, x, y);
     PushButton(window, false, x, y);
@@ -198,7 +199,7 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                 const RCPtr<LControl> max =
                     FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
                                        u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
-                enum Act { kClick, kButtonClickOnly, kTab, kEscape };
+                enum Act { kClick, kClickPicture, kButtonClickOnly, kTab, kEscape };
                 enum Typed { kNotTyped, kNameKept, kNameChanged };
                 const struct {
                     const char* what;
@@ -209,6 +210,7 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                 } steps[] = {
                     // From the name, which has the focus at start.
                     {"fader 1", kClick, fader, u"", kNameKept},
+                    {"the picture between its tiles", kClickPicture, view, u"", kNameKept},
                     {"Tab into fader 1's edit panel", kTab, nullptr, u"ccAbsolutePage", kNotTyped},
                     {"MAX", kClick, max, u"max", kNotTyped},
                     {"button 1", kClick, button, u"", kNameKept},
@@ -237,6 +239,8 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                     SCOPED_TRACE(step.what);
                     if (step.act == kClick)
                         PushClick(id, step.target);
+                    else if (step.act == kClickPicture)
+                        PushClick(id, step.target, 200, 200); // right of the wheels, left of the encoders
                     else if (step.act == kButtonClickOnly)
                         Click(step.target);
                     else if (step.act == kTab)
