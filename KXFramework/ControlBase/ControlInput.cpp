@@ -742,15 +742,15 @@ KXRESULT LControl::FocusOnClick(const RCPtr<LControl>&)
 void LControl::TakeFocusOnPress(bool onItself)
 {
     RCPtr<LRootWindow> root = FindRootWindow();
+    const bool holdsFields = HasFocusableDescendant();
     // Released, the focus goes to a field only by a press on it (or on its caption) or by Tab: a
     // press on the background of a panel of fields chooses none of them.
-    const bool background = onItself && root && root->IsFocusReleased() && HasFocusableDescendant();
-    if (CanTakeFocus() || (HasFocusableDescendant() && !background)) {
+    if (onItself && holdsFields && root && root->IsFocusReleased())
+        return;
+    if (CanTakeFocus() || holdsFields) {
         SetFocus(true);
         return;
     }
-    if (background)
-        return;
     // A press on what holds no field (a picture's tile, a row of buttons that are no tab stops)
     // takes the focus away from the field that had it, so that typing changes nothing unseen; a
     // field that refuses to let go (an entry it cannot take) keeps it, as for any other press.
