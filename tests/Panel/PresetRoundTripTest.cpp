@@ -561,6 +561,22 @@ protected:
         return text;
     }
 
+    // The editor's picture and its two transfer dialogs.
+    struct Session {
+        RCPtr<LDeviceView> view;
+        RCPtr<LGetPresetFromMidiDeviceDlg> get;
+        RCPtr<LSendPresetToMidiDeviceDlg> send;
+    };
+    static void Open(LApplication& application, OSWindow& window, Session& session)
+    {
+        RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(window.GetRootWindow()->GetContent().Get()));
+        ASSERT_TRUE(main && main->GetDeviceView());
+        session.view = main->GetDeviceView();
+        session.get = CreateDialog<LGetPresetFromMidiDeviceDlg>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
+        session.send = CreateDialog<LSendPresetToMidiDeviceDlg>(application, LSendPresetToMidiDeviceDlg::kSkinName);
+        ASSERT_TRUE(session.get && session.send);
+    }
+
     // Picks the slot in a transfer dialog's list and presses its action button.
     static void PressFor(LDialog& dialog, const char16_t* button, int32_t slot)
     {
@@ -585,56 +601,50 @@ TEST_F(PresetRoundTripTest, RandomPresetsPassUnchanged)
     const std::string path = files / "round trip.Kivo61";
     zenity.Answer(path + "\n", 0);
     const Preset defaults = Defaults();
-    EXPECT_EQ(
-        RunInEditor(
-            [&](LApplication& application, OSWindow& window) {
-                RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(window.GetRootWindow()->GetContent().Get()));
-                ASSERT_TRUE(main && main->GetDeviceView());
-                const RCPtr<LControl> view(main->GetDeviceView());
-                RCPtr<LGetPresetFromMidiDeviceDlg> get =
-                    CreateDialog<LGetPresetFromMidiDeviceDlg>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
-                RCPtr<LSendPresetToMidiDeviceDlg> send =
-                    CreateDialog<LSendPresetToMidiDeviceDlg>(application, LSendPresetToMidiDeviceDlg::kSkinName);
-                ASSERT_TRUE(get && send);
-                PresetGenerator generator;
-                for (int p = 0; p < kPresets && !HasFatalFailure(); ++p) {
-                    const Preset preset = generator.Next();
-                    Apply(preset);
-                    ExpectEngineHolds(preset, p, "put into the engine");
-                    ExpectTilesShow(view, preset, p, "put into the engine");
-                    ExpectEditPanelsPack(view, preset, p);
-                    ExpectEngineHolds(preset, p, "after the view");
+    EXPECT_EQ(RunInEditor(
+                  [&](LApplication& application, OSWindow& window) {
+                      Session session;
+                      ASSERT_NO_FATAL_FAILURE(Open(application, window, session));
+                      const auto& [view, get, send] = session;
+                      PresetGenerator generator;
+                      for (int p = 0; p < kPresets && !HasFatalFailure(); ++p) {
+                          const Preset preset = generator.Next();
+                          Apply(preset);
+                          ExpectEngineHolds(preset, p, "put into the engine");
+                          ExpectTilesShow(view, preset, p, "put into the engine");
+                          ExpectEditPanelsPack(view, preset, p);
+                          ExpectEngineHolds(preset, p, "after the view");
 
-                    ASSERT_EQ(main->GetDeviceView()->SavePresetToFile(), S_OK);
-                    const Bytes file = ReadFile(path);
-                    ASSERT_EQ(file.size(), LPresetManager::kFileSize);
-                    Array<ParamValue> read;
-                    ASSERT_EQ(LPresetManager::ReadPresetFile(file.data(), file.size(), 1, read), 0);
-                    for (int32_t i = 0; i < kParamCount; ++i)
-                        EXPECT_EQ(Hex(BytesOf(read.GetAt(unsigned(i)).value)), Hex(preset[size_t(i)]))
-                            << "preset " << p << ", " << ParamName(i) << ", in the file";
-                    Apply(defaults);
-                    ASSERT_EQ(main->GetDeviceView()->LoadPresetFromFile(), S_OK);
-                    ExpectEngineHolds(preset, p, "loaded from the file");
-                    ExpectTilesShow(view, preset, p, "loaded from the file");
+                          ASSERT_EQ(view->SavePresetToFile(), S_OK);
+                          const Bytes file = ReadFile(path);
+                          ASSERT_EQ(file.size(), LPresetManager::kFileSize);
+                          Array<ParamValue> read;
+                          ASSERT_EQ(LPresetManager::ReadPresetFile(file.data(), file.size(), 1, read), 0);
+                          for (int32_t i = 0; i < kParamCount; ++i)
+                              EXPECT_EQ(Hex(BytesOf(read.GetAt(unsigned(i)).value)), Hex(preset[size_t(i)]))
+                                  << "preset " << p << ", " << ParamName(i) << ", in the file";
+                          Apply(defaults);
+                          ASSERT_EQ(view->LoadPresetFromFile(), S_OK);
+                          ExpectEngineHolds(preset, p, "loaded from the file");
+                          ExpectTilesShow(view, preset, p, "loaded from the file");
 
-                    const int slot = p % SimulatedKivo61::kSlots;
-                    PressFor(*send, u"send", slot);
-                    ASSERT_TRUE(midi->WaitIdle());
-                    EXPECT_EQ(Hex(kivo->Slot(slot)), Hex(Joined(preset))) << "preset " << p << ", keyboard slot";
-                    Apply(defaults);
-                    PressFor(*get, u"getButton", slot);
-                    ExpectEngineHolds(preset, p, "fetched from the keyboard");
-                    ExpectTilesShow(view, preset, p, "fetched from the keyboard");
-                    EXPECT_EQ(
-                        TakeBoxes(),
-                        (std::vector<Box>{{u"Send Sucess", u"The preset has been sucessfully sent to the device", 0},
-                                          {u"Retrieve Sucessful", u"The preset has been sucessfully retreived.", 0}}))
-                        << "preset " << p;
-                }
-            },
-            BodyAt::Idle),
-        0);
+                          const int slot = p % SimulatedKivo61::kSlots;
+                          PressFor(*send, u"send", slot);
+                          ASSERT_TRUE(midi->WaitIdle());
+                          EXPECT_EQ(Hex(kivo->Slot(slot)), Hex(Joined(preset))) << "preset " << p << ", keyboard slot";
+                          Apply(defaults);
+                          PressFor(*get, u"getButton", slot);
+                          ExpectEngineHolds(preset, p, "fetched from the keyboard");
+                          ExpectTilesShow(view, preset, p, "fetched from the keyboard");
+                          EXPECT_EQ(TakeBoxes(),
+                                    (std::vector<Box>{
+                                        {u"Send Sucess", u"The preset has been sucessfully sent to the device", 0},
+                                        {u"Retrieve Sucessful", u"The preset has been sucessfully retreived.", 0}}))
+                              << "preset " << p;
+                      }
+                  },
+                  BodyAt::Idle),
+              0);
 }
 
 TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchanged)
@@ -682,14 +692,9 @@ TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchang
     const std::string path = files / "stray.Kivo61";
     zenity.Answer(path + "\n", 0);
     const auto body = [&](LApplication& application, OSWindow& window) {
-        RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(window.GetRootWindow()->GetContent().Get()));
-        ASSERT_TRUE(main && main->GetDeviceView());
-        const RCPtr<LControl> view(main->GetDeviceView());
-        RCPtr<LGetPresetFromMidiDeviceDlg> get =
-            CreateDialog<LGetPresetFromMidiDeviceDlg>(application, LGetPresetFromMidiDeviceDlg::kSkinName);
-        RCPtr<LSendPresetToMidiDeviceDlg> send =
-            CreateDialog<LSendPresetToMidiDeviceDlg>(application, LSendPresetToMidiDeviceDlg::kSkinName);
-        ASSERT_TRUE(get && send);
+        Session session;
+        ASSERT_NO_FATAL_FAILURE(Open(application, window, session));
+        const auto& [view, get, send] = session;
         for (const Case& c : cases) {
             SCOPED_TRACE(ParamName(c.index));
             const Place place = PlaceOf(view, c.index);
@@ -707,9 +712,9 @@ TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchang
         }
         // The file and the keyboard take the bytes as they are, and the file loaded over the named
         // preset shows them as unknown on every tile.
-        ASSERT_EQ(main->GetDeviceView()->SavePresetToFile(), S_OK);
+        ASSERT_EQ(view->SavePresetToFile(), S_OK);
         Apply(named);
-        ASSERT_EQ(main->GetDeviceView()->LoadPresetFromFile(), S_OK);
+        ASSERT_EQ(view->LoadPresetFromFile(), S_OK);
         ExpectEngineHolds(stray, 0, "loaded from the file");
         for (const Case& c : cases)
             EXPECT_EQ(TileShows(PlaceOf(view, c.index).tile, c.what), c.tile)

@@ -50,6 +50,13 @@ protected:
         window.clientArea.x = window.clientArea.y = 0;
         return Succeeded(root->SetContent(dialog)) ? dialog : nullptr;
     }
+    // The slot list of the transfer dialog of that name, shown as above; null when either is missing.
+    RCPtr<LComboBox> ShowSlotList(const char16_t* name)
+    {
+        const RCPtr<LControl> dialog = ShowDialog(name);
+        RCPtr<LComboBox> slots(dialog ? dialog->FindChild(u"presetSlot")->FindChild(u"comboBox") : nullptr);
+        return slots && slots->GetListBox() ? slots : nullptr;
+    }
     void Key(uint32_t key) { root->DispatchKey(RCPtr<LKeyParam>(new LKeyParam({key, 0, 0}))); }
 };
 
@@ -222,15 +229,13 @@ TEST_F(GeneratedSkinTest, TheSlotListOpensWithEightRowsInsideItsDialog)
 {
     for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
         SCOPED_TRACE(String(name).ToNarrow().GetData());
-        RCPtr<LControl> dialog = ShowDialog(name);
-        ASSERT_TRUE(dialog);
-        RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
-        ASSERT_TRUE(slots && slots->GetListBox());
+        const RCPtr<LComboBox> slots = ShowSlotList(name);
+        ASSERT_TRUE(slots);
         ASSERT_EQ(slots->GetListBox()->GetItemCount(), 13);
         ASSERT_EQ(slots->ShowDropDown(true), S_OK);
         const LListBox& list = *slots->GetListBox();
         EXPECT_GE(list.GetClientExtentRect().height, 8.0 * list.GetItemHeight());
-        EXPECT_LE(list.GetPositionInRoot().y + list.GetRect().height, dialog->GetRect().height);
+        EXPECT_LE(list.GetPositionInRoot().y + list.GetRect().height, root->GetContent()->GetRect().height);
     }
 }
 
@@ -240,10 +245,8 @@ TEST_F(GeneratedSkinTest, TheSlotListStepsByKeysWithoutJumping)
 {
     for (const char16_t* name : {u"dialogRetrievePresetFromHardware", u"dialogSendPreset"}) {
         SCOPED_TRACE(String(name).ToNarrow().GetData());
-        RCPtr<LControl> dialog = ShowDialog(name);
-        ASSERT_TRUE(dialog);
-        RCPtr<LComboBox> slots(dialog->FindChild(u"presetSlot")->FindChild(u"comboBox"));
-        ASSERT_TRUE(slots && slots->GetListBox());
+        const RCPtr<LComboBox> slots = ShowSlotList(name);
+        ASSERT_TRUE(slots);
         ASSERT_EQ(slots->SetSelectedIndex(EntryOf(slots, u"Preset 3")), 3);
         ASSERT_EQ(slots->SetFocus(true), S_OK);
         Key(KeyCode::Press(VirtualKey::kDown));
