@@ -387,6 +387,15 @@ bool LTextBox::AllowFocusChange()
     return Validate()->Valid;
 }
 
+bool LTextBox::OnFocusLost()
+{
+    // Every way the focus can leave passes here, some without asking AllowFocusChange (Tab round
+    // the window's end, Ctrl+Tab, a release): what the box shows must reach its owner all the same.
+    if (HasFocus())
+        Validate();
+    return LScrollView::OnFocusLost();
+}
+
 KXRESULT LTextBox::SetFocus(bool forward)
 {
     if (HasFocus())
