@@ -17,6 +17,7 @@
 #include "SdlEvents.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 
@@ -251,7 +252,7 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                 const RCPtr<LControl> max =
                     FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
                                        u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
-                enum Act { kClick, kClickPicture, kButtonClickOnly, kTab, kEscape };
+                enum Act { kClick, kClickPicture, kButtonClickOnly, kTab, kEscape, kChooseSave };
                 enum Typed { kNotTyped, kNameKept, kNameChanged };
                 const struct {
                     const char* what;
@@ -280,7 +281,11 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                     {"Tab from fader 1", kTab, nullptr, u"ccAbsolutePage", kNotTyped},
                     {"File from a tab", kClick, file, u"popupMenu", kNotTyped},
                     {"MAX, which closes the menu", kClick, max, u"max", kNotTyped},
+                    {"File from MAX", kClick, file, u"popupMenu", kNotTyped},
+                    {"Save Preset chosen", kChooseSave, nullptr, u"max", kNotTyped},
                 };
+                const std::string saved = files / "chosen.Kivo61PresetEditor";
+                zenity.Answer(saved + "\n", 0);
                 PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
                 RunQueued();
                 const uint32_t framed = Corner(*name);
@@ -294,12 +299,19 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                         Click(step.target);
                     else if (step.act == kTab)
                         PushTab(id);
-                    else
+                    else if (step.act == kEscape)
                         PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+                    for (int down = 0; step.act == kChooseSave && down < 4; ++down)
+                        PushKeyPress(id, SDLK_DOWN, SDL_SCANCODE_DOWN);
+                    if (step.act == kChooseSave)
+                        PushKeyPress(id, SDLK_RETURN, SDL_SCANCODE_RETURN);
                     RunQueued();
                     Deliver();
                     const RCPtr<LControl>& focus = root->GetFocusControl();
                     EXPECT_EQ(focus ? FieldOf(focus.Get()) : u"", step.focus);
+                    if (step.act == kChooseSave) {
+                        EXPECT_TRUE(std::filesystem::exists(saved)) << "the item was not chosen";
+                    }
                     if (focus == name) {
                         EXPECT_EQ(Corner(*name), framed) << "the name shows no focus frame";
                     }
