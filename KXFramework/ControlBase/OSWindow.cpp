@@ -593,7 +593,7 @@ void OSWindow::SetCaret(bool show, const RectT<int32_t>& rect)
     if (show)
         Platform::EventPump::StartTextInput(ToHost(rect));
     else
-        Platform::EventPump::StopTextInput();
+        GetEventPump().StopTextInput();
 }
 
 uintptr_t OSWindow::SetCursor(uintptr_t cursor)

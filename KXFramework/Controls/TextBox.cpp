@@ -236,13 +236,12 @@ void LTextBox::InsertCharacter(char16_t c)
     const LTextEditModel::Typing typing = m_edit.Type(c, edit);
     if (hadSelection)
         UpdateSelectionLook();
-    if (typing == LTextEditModel::Typing::Full) {
-        if (edit.text != GetText())
-            ApplyText(edit.text, false);
-        MoveCaret(std::min(m_edit.GetCaret(), GetLength()), true);
-    } else if (typing == LTextEditModel::Typing::Inserted && !ApplyText(edit.text, false)) {
-        MoveCaret(edit.caret, true);
-    }
+    if (typing == LTextEditModel::Typing::Refused)
+        return;
+    // A character typed over a selection of itself leaves the text as it was; the caret still goes
+    // past it, or the next one would land before it.
+    ApplyText(edit.text, false);
+    MoveCaret(std::min(edit.caret, GetLength()), true);
 }
 
 void LTextBox::DeleteRange(int32_t start, int32_t count)
@@ -385,6 +384,15 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 bool LTextBox::AllowFocusChange()
 {
     return Validate()->Valid;
+}
+
+bool LTextBox::OnFocusLost()
+{
+    // Every way the focus can leave passes here, some without asking AllowFocusChange (Tab round
+    // the window's end, Ctrl+Tab, a release): what the box shows must reach its owner all the same.
+    if (HasFocus())
+        Validate();
+    return LScrollView::OnFocusLost();
 }
 
 KXRESULT LTextBox::SetFocus(bool forward)

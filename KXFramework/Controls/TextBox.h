@@ -84,6 +84,7 @@ public:
     // The whole text is selected, so that typing replaces it.
     void OnFocusEnteredByTab() override;
     bool AllowFocusChange() override;
+    bool OnFocusLost() override;
     void ApplyConditions(const RCPtr<LConditionsParam>& param) override;
     void RefreshIdleSubscription() override;
     // The menu-state query of the edit commands: 0 with the enabled state set for the four edit

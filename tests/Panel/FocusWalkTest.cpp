@@ -1,16 +1,23 @@
 // Tab and Shift+Tab in the running editor, pressed as the desktop delivers them: the focus goes round
 // the fields a person sees in reading order and back, every field shows that it has it, and a number
-// box that Tab enters takes the digits typed as its new value. Where the focus goes when what held it
-// goes: after a click on a tile, a field hidden under it, and a menu closed with Escape.
+// box that Tab enters takes the digits typed as its new value, which reaches the preset however the
+// focus leaves. Where the focus goes when what held it goes: after a click on a tile, a field hidden
+// under it, and a menu closed with Escape or by choosing an item.
 #include "KXFramework/ControlBase/Look.h"
 #include "KXFramework/Controls/TextBox.h"
+#include "Panel/UI/DeviceView.h"
 #include "Panel/UI/DriverCommon/ChildLookup.h"
+#include "Panel/UI/DriverCommon/MainControl.h"
+#include "Panel/UI/DriverCommon/PresetManager.h"
+#include "Panel/UI/KivoSeriesCommon/GlobalSettingsDlg.h"
 #include "Panel/UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
 
 #include "EditorRun.h"
+#include "FakeZenity.h"
 #include "SdlEvents.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 
@@ -83,13 +90,59 @@ void PushClick(uint32_t window, const RCPtr<LControl>& control, int x = -1, int 
     PushButton(window, false, x, y);
 }
 
+RCPtr<LControl> Descend(RCPtr<LControl> from, const std::vector<const char16_t*>& path)
+{
+    for (const char16_t* name : path)
+        from = from ? from->FindChild(name) : nullptr;
+    return from;
+}
+
+// The first text box inside a labelled field (a CC or note selector holds its number box deeper).
+RCPtr<LControl> BoxOf(const RCPtr<LControl>& field)
+{
+    if (!field || field->GetName() == String(u"textBox"))
+        return field;
+    for (unsigned i = 0; i < field->GetChildren().GetCount(); ++i)
+        if (RCPtr<LControl> box = BoxOf(field->GetChildren().GetAt(i, LControl::kInsertionOrder)))
+            return box;
+    return nullptr;
+}
+
+// The ways a person moves the focus out of a field: the Tab keys (round the end of the window too),
+// a click on the picture, the window losing the focus.
+enum class Leave { kTab, kShiftTab, kCtrlTab, kCtrlShiftTab, kTile, kWindow };
+
+// Clicks the box, selects its text as a person does (End, Shift+Home), types over it and leaves.
+void TypeAndLeave(uint32_t window, const RCPtr<LControl>& box, const char* typed, Leave leave,
+                  const RCPtr<LControl>& tile = nullptr)
+{
+    PushClick(window, box);
+    PushKeyPress(window, SDLK_END, SDL_SCANCODE_END);
+    PushKeyPress(window, SDLK_HOME, SDL_SCANCODE_HOME, KMOD_LSHIFT);
+    PushText(window, typed);
+    const uint16_t ctrl = leave == Leave::kCtrlTab || leave == Leave::kCtrlShiftTab ? KMOD_LCTRL : 0;
+    const uint16_t shift = leave == Leave::kShiftTab || leave == Leave::kCtrlShiftTab ? KMOD_LSHIFT : 0;
+    if (leave == Leave::kTile) {
+        PushClick(window, tile);
+    } else if (leave == Leave::kWindow) {
+        PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_LOST);
+        PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
+    } else {
+        PushKeyPress(window, SDLK_TAB, SDL_SCANCODE_TAB, uint16_t(ctrl | shift));
+    }
+}
+
 void RunQueued()
 {
     while (OSWindow::RunOnce(0)) {
     }
 }
 
-class FocusWalkTest : public EditorRun {};
+class FocusWalkTest : public EditorRun {
+protected:
+    FakeZenity zenity;
+    TempFolder files;
+};
 
 TEST_F(FocusWalkTest, TabAndShiftTabCircleTheShownFieldsInReadingOrder)
 {
@@ -199,7 +252,7 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                 const RCPtr<LControl> max =
                     FindChildAt(view, {u"faderEditPanel", u"moveableTypePanel", u"tabControl", u"pageHolder",
                                        u"ccAbsolutePage", u"minMaxSelectors", u"max", u"numericUpDown", u"textBox"});
-                enum Act { kClick, kClickPicture, kButtonClickOnly, kTab, kEscape };
+                enum Act { kClick, kClickPicture, kButtonClickOnly, kTab, kEscape, kChooseSave };
                 enum Typed { kNotTyped, kNameKept, kNameChanged };
                 const struct {
                     const char* what;
@@ -228,7 +281,11 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                     {"Tab from fader 1", kTab, nullptr, u"ccAbsolutePage", kNotTyped},
                     {"File from a tab", kClick, file, u"popupMenu", kNotTyped},
                     {"MAX, which closes the menu", kClick, max, u"max", kNotTyped},
+                    {"File from MAX", kClick, file, u"popupMenu", kNotTyped},
+                    {"Save Preset chosen", kChooseSave, nullptr, u"max", kNotTyped},
                 };
+                const std::string saved = files / "chosen.Kivo61PresetEditor";
+                zenity.Answer(saved + "\n", 0);
                 PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
                 RunQueued();
                 const uint32_t framed = Corner(*name);
@@ -242,12 +299,19 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                         Click(step.target);
                     else if (step.act == kTab)
                         PushTab(id);
-                    else
+                    else if (step.act == kEscape)
                         PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+                    for (int down = 0; step.act == kChooseSave && down < 4; ++down)
+                        PushKeyPress(id, SDLK_DOWN, SDL_SCANCODE_DOWN);
+                    if (step.act == kChooseSave)
+                        PushKeyPress(id, SDLK_RETURN, SDL_SCANCODE_RETURN);
                     RunQueued();
                     Deliver();
                     const RCPtr<LControl>& focus = root->GetFocusControl();
                     EXPECT_EQ(focus ? FieldOf(focus.Get()) : u"", step.focus);
+                    if (step.act == kChooseSave) {
+                        EXPECT_TRUE(std::filesystem::exists(saved)) << "the item was not chosen";
+                    }
                     if (focus == name) {
                         EXPECT_EQ(Corner(*name), framed) << "the name shows no focus frame";
                     }
@@ -259,6 +323,245 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
                                   step.typed == kNameKept ? before : before + "5");
                     }
                 }
+            },
+            BodyAt::Idle),
+        0);
+}
+
+// However the focus leaves a number box, what the box shows is what the preset holds, what a save
+// writes and what Send Settings sends: the first and the last box of every edit panel and of the
+// global settings dialog, with the text typed over the box's own.
+TEST_F(FocusWalkTest, AValueTypedIntoABoxReachesThePresetHoweverTheFocusLeavesIt)
+{
+    const std::vector<std::string> kWide{"90", "74", "3", "127", "45", "68"};
+    const std::vector<std::string> kTranspose{"9", "-7", "3", "12", "-12", "5"};
+    const std::vector<const char16_t*> kFaderPage{u"moveableTypePanel", u"tabControl", u"pageHolder",
+                                                  u"ccAbsolutePage"};
+    const std::vector<const char16_t*> kButtonPage{u"viewTabControl", u"pageHolder", u"midiPage", u"tabControl",
+                                                   u"pageHolder"};
+    const auto under = [](std::vector<const char16_t*> path, std::initializer_list<const char16_t*> more) {
+        path.insert(path.end(), more);
+        return path;
+    };
+    const struct {
+        const char* what;
+        std::vector<const char16_t*> tile;  // under the device view
+        const char16_t* panel;              // under the device view
+        std::vector<const char16_t*> field; // under the panel, to the box's labelled field
+        int32_t param;
+        unsigned offset;
+        const std::vector<std::string>& typed;
+        int bias; // the byte for a typed value
+    } boxes[] = {
+        {"fader 1 CC",
+         {u"faders", u"faderBank1", u"fader1"},
+         u"faderEditPanel",
+         under(kFaderPage, {u"cc"}),
+         61,
+         2,
+         kWide,
+         0},
+        {"fader 1 MAX",
+         {u"faders", u"faderBank1", u"fader1"},
+         u"faderEditPanel",
+         under(kFaderPage, {u"minMaxSelectors", u"max"}),
+         61,
+         5,
+         kWide,
+         0},
+        {"encoder 1 CC",
+         {u"encoders", u"encoderBank1", u"encoder1"},
+         u"knobEditPanel",
+         under(kFaderPage, {u"cc"}),
+         97,
+         2,
+         kWide,
+         0},
+        {"encoder 1 MAX",
+         {u"encoders", u"encoderBank1", u"encoder1"},
+         u"knobEditPanel",
+         under(kFaderPage, {u"minMaxSelectors", u"max"}),
+         97,
+         5,
+         kWide,
+         0},
+        {"button 1 CC",
+         {u"buttons", u"buttonBank1", u"button1"},
+         u"buttonEditPanel",
+         under(kButtonPage, {u"ccAbsolutePage", u"cc"}),
+         25,
+         6,
+         kWide,
+         0},
+        {"button 1 UP",
+         {u"buttons", u"buttonBank1", u"button1"},
+         u"buttonEditPanel",
+         under(kButtonPage, {u"ccAbsolutePage", u"pressedReleasedSelectors", u"released"}),
+         25,
+         8,
+         kWide,
+         0},
+        {"pad 1 NOTE", {u"pads", u"pad1"}, u"padEditPanel", under(kButtonPage, {u"notePage", u"note"}), 9, 7, kWide, 0},
+        {"zone 1 PROGRAM", {u"keybedZones", u"zone1"}, u"zoneEditPanel", {u"program"}, 1, 2, kWide, 0},
+        {"zone 1 TRANSPOSE", {u"keybedZones", u"zone1"}, u"zoneEditPanel", {u"transpose"}, 1, 8, kTranspose, 12},
+        {"pitch wheel MIN",
+         {u"wheels", u"pitchWheel"},
+         u"wheelEditPanel",
+         {u"moveableTypePanel", u"tabControl", u"pageHolder", u"otherPage", u"minMaxSelectors", u"min"},
+         5,
+         3,
+         kWide,
+         0},
+        {"pitch wheel MAX",
+         {u"wheels", u"pitchWheel"},
+         u"wheelEditPanel",
+         {u"moveableTypePanel", u"tabControl", u"pageHolder", u"otherPage", u"minMaxSelectors", u"max"},
+         5,
+         4,
+         kWide,
+         0},
+        {"volume pedal CC",
+         {u"pedals", u"volumePedal"},
+         u"volumePedalEditPanel",
+         under(kFaderPage, {u"cc"}),
+         7,
+         2,
+         kWide,
+         0},
+        {"volume pedal MAX",
+         {u"pedals", u"volumePedal"},
+         u"volumePedalEditPanel",
+         under(kFaderPage, {u"minMaxSelectors", u"max"}),
+         7,
+         5,
+         kWide,
+         0},
+        {"sustain pedal CC",
+         {u"pedals", u"sustainPedal"},
+         u"sustainEditPage",
+         {u"buttonTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage", u"cc"},
+         8,
+         2,
+         kWide,
+         0},
+        {"sustain pedal UP",
+         {u"pedals", u"sustainPedal"},
+         u"sustainEditPage",
+         {u"buttonTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage", u"pressedReleasedSelectors",
+          u"released"},
+         8,
+         4,
+         kWide,
+         0},
+        {"XY pad X CC",
+         {u"xyPad", u"xAxis"},
+         u"xyPadEditPanel",
+         under(kButtonPage, {u"ccAbsolutePage", u"cc"}),
+         129,
+         2,
+         kWide,
+         0},
+        {"XY pad X MAX",
+         {u"xyPad", u"xAxis"},
+         u"xyPadEditPanel",
+         under(kButtonPage, {u"ccAbsolutePage", u"minMaxSelectors", u"max"}),
+         129,
+         5,
+         kWide,
+         0},
+    };
+    const Leave kLeaves[] = {Leave::kTab,          Leave::kShiftTab, Leave::kCtrlTab,
+                             Leave::kCtrlShiftTab, Leave::kTile,     Leave::kWindow};
+    const std::string path = files / "typed.Kivo61PresetEditor";
+    zenity.Answer(path + "\n", 0);
+    const auto textOf = [](const RCPtr<LControl>& box) { return std::string(box->GetText().ToNarrow().GetData()); };
+    EXPECT_EQ(
+        RunInEditor(
+            [&](LApplication& application, OSWindow& main) {
+                const uint32_t id = main.GetWindowHandle()->Id();
+                RCPtr<LMainControl> content(dynamic_cast<LMainControl*>(main.GetRootWindow()->GetContent().Get()));
+                ASSERT_TRUE(content && content->GetDeviceView());
+                const RCPtr<LControl> view = content->FindChild(u"viewDevice");
+                RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
+                const auto byteOf = [&](int32_t param, unsigned offset) {
+                    Variant value;
+                    EXPECT_EQ(engine->GetParamValue(LRootModuleEngine::kFirstParamID + param, value), S_OK);
+                    unsigned size = 0;
+                    const unsigned char* data = value.GetData(&size);
+                    return offset < size ? int(data[offset]) : -1;
+                };
+                PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+                for (const auto& b : boxes) {
+                    const RCPtr<LControl> tile = Descend(view, b.tile)->FindChild(u"button");
+                    const RCPtr<LControl> box = BoxOf(Descend(view->FindChild(b.panel), b.field));
+                    ASSERT_TRUE(tile && box) << b.what;
+                    PushClick(id, tile);
+                    RunQueued();
+                    Deliver();
+                    for (size_t k = 0; k < std::size(kLeaves); ++k) {
+                        SCOPED_TRACE(std::string(b.what) + ", way " + std::to_string(k));
+                        TypeAndLeave(id, box, b.typed[k].c_str(), kLeaves[k], tile);
+                        RunQueued();
+                        Deliver();
+                        EXPECT_EQ(textOf(box), b.typed[k]);
+                        EXPECT_EQ(byteOf(b.param, b.offset), std::stoi(b.typed[k]) + b.bias);
+                    }
+                }
+                ASSERT_EQ(content->GetDeviceView()->SavePresetToFile(), S_OK);
+                const std::string file = TempFolder::ReadFile(path);
+                Array<ParamValue> saved;
+                ASSERT_EQ(LPresetManager::ReadPresetFile(reinterpret_cast<const uint8_t*>(file.data()), file.size(), 1,
+                                                         saved),
+                          0);
+                for (const auto& b : boxes) {
+                    unsigned size = 0;
+                    const unsigned char* data = saved.GetAt(unsigned(b.param)).value.GetData(&size);
+                    ASSERT_GT(size, b.offset) << b.what;
+                    EXPECT_EQ(int(data[b.offset]), std::stoi(b.typed.back()) + b.bias) << b.what << ", in the file";
+                }
+
+                // The dialog keeps the focus: Tab round its end wraps inside it.
+                const struct {
+                    const char16_t* field;
+                    const char16_t* setting;
+                    std::vector<std::string> typed;
+                    int bias;
+                } settings[] = {
+                    {u"keyOctave", u"KEY_OCTAVE", {"2", "-3", "1", "3"}, 5},
+                    {u"lsb", u"GLOBAL_BANK_LSB", {"90", "74", "3", "127"}, 0},
+                };
+                // The user acts once the dialog's window is there.
+                std::function<void(uint32_t)> act;
+                RCPtr<Recorder> user(new Recorder("user"));
+                user->react = [&](const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
+                    const std::vector<RCPtr<LRootWindow>> roots = application.GetRootWindows();
+                    if (roots.size() > 1 && act)
+                        std::exchange(act, nullptr)(roots.back()->GetOSServices()->GetWindowHandle()->Id());
+                };
+                user->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
+                                              u"NID_IDLE", 0);
+                for (const auto& s : settings) {
+                    int index = 0;
+                    while (index < SimulatedKivo61::kGlobals &&
+                           LMidiManager::GetGlobalParameterName(index) != s.setting)
+                        ++index;
+                    for (size_t k = 0; k < s.typed.size(); ++k) {
+                        SCOPED_TRACE(String(s.field).ToNarrow().GetData() + std::string(", way ") + std::to_string(k));
+                        const RCPtr<LControl> dialog =
+                            CreateDialog<LControl>(application, LGlobalSettingsDlg::kSkinName);
+                        ASSERT_TRUE(dialog);
+                        act = [&](uint32_t window) {
+                            PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
+                            TypeAndLeave(window, BoxOf(dialog->FindChild(s.field)), s.typed[k].c_str(), kLeaves[k]);
+                            PushClick(window, dialog->FindChild(u"sendGlobalSettingsButton"));
+                            PushKeyPress(window, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+                        };
+                        EXPECT_EQ(application.RunModalDialog(dialog, 1), LDialog::kCancelResult);
+                        ASSERT_TRUE(midi->WaitIdle());
+                        EXPECT_EQ(kivo->Global(index), std::stoi(s.typed[k]) + s.bias);
+                    }
+                }
+                user->UnregisterForAllNotifications();
             },
             BodyAt::Idle),
         0);

@@ -152,6 +152,12 @@ void EventPump::StartTextInput(RectI caret)
 
 void EventPump::StopTextInput()
 {
+    // SDL drops the text still in its queue when text input stops. That text was typed before the
+    // focus left the box (a click or Tab into the next one, then digits at once): it is taken first,
+    // in order with what came around it, and goes wherever the focus is when its turn comes.
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        Translate(&event);
     SDL_StopTextInput();
 }
 
@@ -279,6 +285,7 @@ void EventPump::Translate(const void* storage)
             m_pending.push_back(Record(RecordKind::FocusGained, window));
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            m_typingKeyFlags = 0;
             m_pending.push_back(Record(RecordKind::FocusLost, window));
             break;
         case SDL_WINDOWEVENT_CLOSE:
@@ -325,6 +332,7 @@ void EventPump::Translate(const void* storage)
     case SDL_KEYUP: {
         const SDL_Keysym& key = event.key.keysym;
         m_altGr = (key.mod & KMOD_MODE) != 0;
+        m_typingKeyFlags = KeyFlagsFromSdl(key.mod);
         InputRecord record = Record(RecordKind::Key, event.key.windowID);
         record.virtualKey = VirtualKeyFromSdl(key.sym, key.scancode);
         record.down = event.type == SDL_KEYDOWN;
@@ -339,7 +347,7 @@ void EventPump::Translate(const void* storage)
     case SDL_TEXTINPUT: {
         // Ctrl+letter and Left Alt+letter also type text on X11, which a text box would insert; AltGr
         // (right Alt or the mode switch) types real characters even with Ctrl.
-        const uint32_t flags = m_state.keyFlags;
+        const uint32_t flags = m_typingKeyFlags;
         const bool altGr = m_altGr || (flags & kKeyAltRight);
         if ((flags & kKeyWin) || (flags & kKeyAltLeft) || ((flags & kKeyCtrl) && !altGr))
             break;

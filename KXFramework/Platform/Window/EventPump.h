@@ -45,9 +45,10 @@ public:
     static void Wake();
 
     // Text arrives only while a text box has focus, so an input method cannot take key presses from
-    // other controls. The caret rectangle places the input method's window.
+    // other controls. The caret rectangle places the input method's window. Text typed before the
+    // stop is kept.
     static void StartTextInput(RectI caret);
-    static void StopTextInput();
+    void StopTextInput();
 
 private:
     // Turns one SDL event, passed as its storage, into records appended to m_pending.
@@ -75,6 +76,9 @@ private:
     uint32_t m_leftWindow = 0;
     // AltGr as the mode switch was held at the last key: what it types is wanted even under Ctrl.
     bool m_altGr = false;
+    // The modifiers as the last key event translated left them, which decide whether text counts:
+    // events are translated ahead of their records when text input stops.
+    uint32_t m_typingKeyFlags = 0;
     // Wheel amounts below one unit, carried to the next wheel event.
     double m_wheelRestX = 0;
     double m_wheelRestY = 0;

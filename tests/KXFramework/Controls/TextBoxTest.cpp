@@ -158,6 +158,9 @@ TEST_F(TextBoxTest, EditingKeys)
         {u"abcd", 1, {KeyCode::Press(kEnd, kShift), KeyCode::Press(kBack)}, u"a", 1, 0, 0},
         {u"abcd", 0, {KeyCode::Press(kEnd), u'x'}, u"abcdx", 5, 0, 0},
         {u"abcd", 1, {KeyCode::Press(kRight, kShift), u'X'}, u"aXcd", 2, 0, 0},
+        // Typed over a selection of the same character, the text stays; the next one lands after it.
+        {u"7", 1, {KeyCode::Press(kHome, kShift), u'7', u'4'}, u"74", 2, 0, 0},
+        {u"abcd", 1, {KeyCode::Press(kRight, kShift), u'b', u'x'}, u"abxcd", 3, 0, 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];

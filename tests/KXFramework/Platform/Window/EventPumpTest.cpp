@@ -369,7 +369,7 @@ TEST_F(WakeTest, VideoStartsWithDesktopBehaviourAndTextInputOff)
     EXPECT_FALSE(SDL_IsTextInputActive());
     EventPump::StartTextInput({10, 10, 1, 16});
     EXPECT_TRUE(SDL_IsTextInputActive());
-    EventPump::StopTextInput();
+    m_pump.StopTextInput();
     EXPECT_FALSE(SDL_IsTextInputActive());
 }
 
