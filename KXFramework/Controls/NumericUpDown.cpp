@@ -1,5 +1,6 @@
 #include "KXFramework/Controls/NumericUpDown.h"
 
+#include "KXFramework/ControlBase/EventParams.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/TextBox.h"
 
@@ -95,8 +96,33 @@ KXRESULT LNumericUpDown::SetText(const String& text)
     return S_OK;
 }
 
+double LNumericUpDown::SetValue(double t)
+{
+    if (m_showsNumber)
+        return LControlWithHandler::SetValue(t);
+    m_showsNumber = true;
+    const double before = GetValue();
+    const double after = LControlWithHandler::SetValue(t);
+    if (after == before) {
+        // Showing a number again is a change to whoever listens, though the value stayed.
+        OnValueChanged();
+        Send(u"NID_VALUE_CHANGE", LValueParam::Create(after, NormalizedToValue(after)));
+    }
+    return after;
+}
+
+void LNumericUpDown::ShowInPlaceOfNumber(const String& text)
+{
+    m_showsNumber = false;
+    m_inPlaceOfNumber = text;
+    if (m_textBox)
+        m_textBox->SetText(text);
+}
+
 String LNumericUpDown::FormatValueText() const
 {
+    if (!m_showsNumber)
+        return m_inPlaceOfNumber;
     const double v = NormalizedToValue(GetValue());
     if (m_decimalPlaces > 0)
         return String::Format(
@@ -195,7 +221,8 @@ KXRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
         candidate = *parsed;
     }
     const double c = std::clamp(candidate, lo, hi);
-    if (c != current) {
+    // A number typed over the text in place of one is taken even when it is the value underneath.
+    if (c != current || (!rejected && !m_showsNumber)) {
         SetValue(ValueToNormalized(c));
         params->ProposedText = FormatValueText();
         params->Valid = true;

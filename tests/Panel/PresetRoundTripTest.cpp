@@ -11,7 +11,9 @@
 #include "Panel/UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 
 #include "KXFramework/Controls/ComboBox.h"
+#include "KXFramework/Controls/NumericUpDown.h"
 #include "KXFramework/Controls/TabControl.h"
+#include "KXFramework/Controls/TextBox.h"
 
 #include "EditorRun.h"
 #include "FakeZenity.h"
@@ -439,9 +441,10 @@ std::string Unselected(const RCPtr<LControl>& panel)
     return out;
 }
 
-// What a tile shows of one byte: the channel its channel view names, its summary, the look of its
-// colour indicator, or nothing.
-enum class Shows { Nothing, Channel, Summary, Colour };
+// What a tile shows of one byte: the channel its channel view names, its summary, a keybed zone's
+// summary (which names the keys as the zone's edit panel does), the look of its colour indicator, or
+// nothing.
+enum class Shows { Nothing, Channel, Summary, Keys, Colour };
 
 std::string TileShows(const RCPtr<LControl>& tile, Shows what)
 {
@@ -449,6 +452,8 @@ std::string TileShows(const RCPtr<LControl>& tile, Shows what)
         return "";
     if (what == Shows::Colour)
         return "look " + std::to_string(Child(tile, u"color")->GetActiveLookIndex());
+    if (what == Shows::Keys)
+        return Child(tile, u"infoLabel")->GetText().ToNarrow().GetData();
     RCPtrArray<LControl, 1, 0> found;
     static_cast<void>(tile->FindDescendants(what == Shows::Channel ? u"midiChannel" : u"infoLabel",
                                             found)); // none: the text below is empty
@@ -458,23 +463,45 @@ std::string TileShows(const RCPtr<LControl>& tile, Shows what)
     return text ? text->GetText().ToNarrow().GetData() : "";
 }
 
-// What the selectors named `name` under an edit panel show, each distinct state once: the text, and
-// "(selected)" after it while an entry is selected.
+// What the selectors named `name` under an edit panel show, each distinct state once: a list's text,
+// or a note selector's key name, number and octave, and "(selected)" after it while an entry is
+// selected or a number shown.
 std::string SelectorsShow(const RCPtr<LControl>& panel, const char16_t* name)
 {
     RCPtrArray<LControl, 1, 0> found;
     static_cast<void>(panel->FindDescendants(name, found)); // none: an empty answer
     std::set<std::string> states;
+    const auto text = [](const RCPtr<LControl>& c) { return std::string(c->GetText().ToNarrow().GetData()); };
     for (unsigned i = 0; i < found.GetCount(); ++i) {
         const RCPtr<LComboBox> combo(ControlUtilities::GetComboBoxChild(found.GetAt(i)));
         if (combo)
-            states.insert(std::string(combo->GetText().ToNarrow().GetData()) +
-                          (combo->GetSelectedIndex() >= 0 ? " (selected)" : ""));
+            states.insert(text(combo) + (combo->GetSelectedIndex() >= 0 ? " (selected)" : ""));
+        if (const RCPtr<LNumericUpDown> box = ControlUtilities::GetNoteSelectorNumericUpDown(found.GetAt(i)))
+            states.insert(text(Child(box->GetParent(), u"noteNameLabel")) + " " + text(box->GetTextBox()) + " " +
+                          text(Child(box->GetParent(), u"octaveNameLabel")) +
+                          (box->ShowsNumber() ? " (selected)" : ""));
     }
     std::string out;
     for (const std::string& state : states)
         out += (out.empty() ? "" : "; ") + state;
     return out;
+}
+
+// A keybed zone's keys as its edit panel's note selectors name them, in its tile's summary format:
+// what the tile must read.
+std::string KeysAsTheEditPanelNamesThem(const RCPtr<LControl>& panel, const RCPtr<LControl>& tile)
+{
+    const auto label = [&](const char16_t* key, const char16_t* name) {
+        return Child(Child(Child(Child(panel, u"startEndNoteSelector"), key), u"noteSelector"), name)->GetText();
+    };
+    String format;
+    Child(tile, u"infoLabel")->GetString(format, u"INFO_TEXT");
+    return String::Format(format.GetString(), label(u"startNote", u"noteNameLabel").GetString(),
+                          label(u"startNote", u"octaveNameLabel").GetString(),
+                          label(u"endNote", u"noteNameLabel").GetString(),
+                          label(u"endNote", u"octaveNameLabel").GetString())
+        .ToNarrow()
+        .GetData();
 }
 
 class PresetRoundTripTest : public EditorRun {
@@ -659,6 +686,7 @@ TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchang
         const char16_t* selectors; // of the edit panel, every one of that name
         Shows what;
         const char* tile;
+        const char* panel = "?"; // what those selectors show of the byte
     };
     const Case cases[] = {
         {10, {}, 0, 21, 40, u"midiChannel", Shows::Channel, "CH:?"},              // pad 2
@@ -670,13 +698,17 @@ TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchang
         {29, {{7, 0}}, 16, 3, 29, u"modifierKey", Shows::Nothing, ""},            // HID modifier
         {30, {{5, 1}, {7, 0}, {13, 0}}, 6, 16, 30, u"type", Shows::Summary, "?"}, // type code
         {1, {}, 1, 16, 17, u"midiChannel", Shows::Channel, "CH:?"},               // keybed zone 1
-        {5, {}, 0, 21, 60, u"midiChannel", Shows::Channel, "CH:?"},               // pitch wheel
-        {7, {}, 0, 21, 100, u"midiChannel", Shows::Channel, "CH:?"},              // volume pedal
-        {8, {}, 0, 21, 22, u"midiChannel", Shows::Channel, "CH:?"},               // sustain pedal
-        {61, {}, 0, 21, 127, u"midiChannel", Shows::Channel, "CH:?"},             // fader 1
-        {62, {{1, 1}}, 2, 16, 19, u"otherType", Shows::Summary, "?"},             // fader 2's type code
-        {97, {{3, 1}, {5, 0}}, 4, 1, 4, u"relativeType", Shows::Nothing, ""},     // encoder 1
-        {129, {}, 0, 21, 23, u"midiChannel", Shows::Channel, "CH:?"},             // the XY pad's X axis
+        // Keybed zones 2 to 4: key bytes that are no key of the keybed's 61.
+        {2, {}, 5, 20, 77, u"startNote", Shows::Keys, "First: ? ? | Last C (6)", "? ? ?"},
+        {3, {}, 6, 60, 84, u"endNote", Shows::Keys, "First: C (1) | Last ? ?", "? ? ?"},
+        {4, {{5, 10}}, 6, 30, 127, u"endNote", Shows::Keys, "First: Bb (1) | Last ? ?", "? ? ?"},
+        {5, {}, 0, 21, 60, u"midiChannel", Shows::Channel, "CH:?"},           // pitch wheel
+        {7, {}, 0, 21, 100, u"midiChannel", Shows::Channel, "CH:?"},          // volume pedal
+        {8, {}, 0, 21, 22, u"midiChannel", Shows::Channel, "CH:?"},           // sustain pedal
+        {61, {}, 0, 21, 127, u"midiChannel", Shows::Channel, "CH:?"},         // fader 1
+        {62, {{1, 1}}, 2, 16, 19, u"otherType", Shows::Summary, "?"},         // fader 2's type code
+        {97, {{3, 1}, {5, 0}}, 4, 1, 4, u"relativeType", Shows::Nothing, ""}, // encoder 1
+        {129, {}, 0, 21, 23, u"midiChannel", Shows::Channel, "CH:?"},         // the XY pad's X axis
     };
     Preset named = Defaults();
     for (const Case& c : cases) {
@@ -702,10 +734,16 @@ TEST_F(PresetRoundTripTest, BytesThatNoListEntryNamesShowAsUnknownAndPassUnchang
             Click(Child(place.tile, u"button"));
             Deliver();
             ASSERT_NE(SelectorsShow(place.editPanel, c.selectors).find("(selected)"), std::string::npos);
+            if (c.what == Shows::Keys) {
+                EXPECT_EQ(TileShows(place.tile, c.what), KeysAsTheEditPanelNamesThem(place.editPanel, place.tile));
+            }
             PressFor(*get, u"getButton", kSlot);
             Deliver();
-            EXPECT_EQ(SelectorsShow(place.editPanel, c.selectors), "?");
+            EXPECT_EQ(SelectorsShow(place.editPanel, c.selectors), c.panel);
             EXPECT_EQ(TileShows(place.tile, c.what), c.tile);
+            if (c.what == Shows::Keys) {
+                EXPECT_EQ(TileShows(place.tile, c.what), KeysAsTheEditPanelNamesThem(place.editPanel, place.tile));
+            }
             // Any edit of the control packs the byte as it came.
             ReportShownValue(place.editPanel, FindParamKindInfo(c.index)->kind);
             ExpectEngineHolds(stray, 0, "after an edit");

@@ -39,8 +39,9 @@ char ByteOf(const KX::RCPtr<KX::LNumericUpDown>& box);
 
 // A byte that no entry of a list names is shown as unknown, the same way on every panel and tile: a
 // combo box selects nothing and reads kNoEntryText, a colour indicator shows the look after its
-// colours' looks (an empty outline), and nothing keeps what the control or the preset before it
-// showed. The panel packs the byte back as it came unless the user picks an entry.
+// colours' looks (an empty outline), a keybed zone's key reads kNoEntryText for its number and names,
+// and nothing keeps what the control or the preset before it showed. The panel packs the byte back
+// as it came unless the user picks an entry or sets that number.
 inline constexpr const char16_t* kNoEntryText = u"?";
 
 // Selects entry `position` of the combo box's list, or none with kNoEntryText shown for a position

@@ -3,6 +3,9 @@
 #include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
 #include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
+#include "Panel/UI/PresetEditorCommon/MidiNoteSelector.h"
+
+#include <algorithm>
 
 using namespace KeybedZoneValue;
 using namespace ControlUtilities;
@@ -26,6 +29,26 @@ KX::RCPtr<KX::LNumericUpDown> Box(const KX::RCPtr<KX::LControl>& c)
 bool Is(const KX::RCPtr<KX::LNotificationDistributor>& sender, const KX::RCPtr<KX::LNumericUpDown>& box)
 {
     return box && sender.Get() == static_cast<KX::LNotificationDistributor*>(box.Get());
+}
+
+// Shows key byte `key` (read signed) in the box of a note selector, or the selector's number and names
+// as unknown for a byte that is no key of the keybed.
+void ShowKey(const KX::RCPtr<KX::LNumericUpDown>& box, int key)
+{
+    if (IsKey(key)) {
+        box->SetValueInRange(key);
+        return;
+    }
+    if (auto* selector = dynamic_cast<LMidiNoteSelector*>(box->GetParent().Get()))
+        selector->ShowInPlaceOfNote(kNoEntryText); // its names too
+    else
+        box->ShowInPlaceOfNumber(kNoEntryText);
+}
+
+// The key byte a box stands for: its number, or the byte shown as unknown.
+unsigned char KeyByte(const KX::RCPtr<KX::LNumericUpDown>& box, unsigned char shown)
+{
+    return box && !box->ShowsNumber() ? shown : static_cast<unsigned char>(NumberOf(box));
 }
 
 } // namespace
@@ -105,12 +128,12 @@ std::array<unsigned char, kSize> LKeybedZoneEditPanel::BuildParamValue() const
     std::array<unsigned char, kSize> v{};
     v[kEnabled] = m_enabled && m_enabled->GetValue() != 0.0 ? 1 : 0;
     const int channel = m_channel ? m_channel->GetSelectedIndex() : -1;
-    v[kChannel] = channel >= 0 ? static_cast<unsigned char>(channel) : m_shownChannel;
+    v[kChannel] = channel >= 0 ? static_cast<unsigned char>(channel) : m_shown[kChannel];
     v[kProgram] = static_cast<unsigned char>(NumberOf(m_program));
     v[kBankMSB] = static_cast<unsigned char>(NumberOf(m_bankMSB));
     v[kBankLSB] = static_cast<unsigned char>(NumberOf(m_bankLSB));
-    v[kFirstKey] = static_cast<unsigned char>(NumberOf(m_firstKey));
-    v[kLastKey] = static_cast<unsigned char>(NumberOf(m_lastKey));
+    v[kFirstKey] = KeyByte(m_firstKey, m_shown[kFirstKey]);
+    v[kLastKey] = KeyByte(m_lastKey, m_shown[kLastKey]);
     v[kOctave] = static_cast<unsigned char>(NumberOf(m_octave) + kOctaveOffset);
     v[kTranspose] = static_cast<unsigned char>(NumberOf(m_transpose) + kTransposeOffset);
     return v;
@@ -121,7 +144,7 @@ KXRESULT LKeybedZoneEditPanel::ShowParamValue(const unsigned char* bytes, int)
     if (!m_enabled)
         return KX::E_FAIL;
     const auto at = [bytes](int offset) { return static_cast<signed char>(bytes[offset]); };
-    m_shownChannel = bytes[kChannel];
+    std::copy(bytes, bytes + kSize, m_shown.begin());
     static_cast<void>(m_enabled->SetValue(at(kEnabled) != 0 ? 1.0 : 0.0)); // the value stored is not needed
     ShowListPosition(m_channel, at(kChannel));
     m_program->SetValueInRange(at(kProgram));
@@ -129,8 +152,8 @@ KXRESULT LKeybedZoneEditPanel::ShowParamValue(const unsigned char* bytes, int)
     m_bankLSB->SetValueInRange(at(kBankLSB));
     // Last before first: the first key is pulled down to the last, so the other order would clip a
     // zone that moves up.
-    m_lastKey->SetValueInRange(at(kLastKey));
-    m_firstKey->SetValueInRange(at(kFirstKey));
+    ShowKey(m_lastKey, at(kLastKey));
+    ShowKey(m_firstKey, at(kFirstKey));
     m_octave->SetValueInRange(at(kOctave) - kOctaveOffset);
     m_transpose->SetValueInRange(at(kTranspose) - kTransposeOffset);
     static_cast<void>(SetParamValue(KX::ParamDescriptor(GetFirstParamID()), [bytes] {
@@ -153,13 +176,14 @@ KXRESULT LKeybedZoneEditPanel::OnZoneControlChange(const KX::RCPtr<KX::LNotifica
                                                    const KX::RCPtr<KX::LNotification>&)
 {
     if (Is(sender, m_firstKey) || Is(sender, m_lastKey)) {
-        // A correction changes a box again; that change reports the corrected value.
+        // A correction changes a box again; that change reports the corrected value. A key shown as
+        // unknown is left as it is until the user sets it.
         const KX::RCPtr<KX::LNumericUpDown>& box = Is(sender, m_firstKey) ? m_firstKey : m_lastKey;
-        if (NumberOf(box) > kHighestKey) {
+        if (box->ShowsNumber() && NumberOf(box) > kHighestKey) {
             box->SetValueInRange(kHighestKey);
             return 1;
         }
-        if (NumberOf(m_firstKey) > NumberOf(m_lastKey)) {
+        if (m_firstKey->ShowsNumber() && m_lastKey->ShowsNumber() && NumberOf(m_firstKey) > NumberOf(m_lastKey)) {
             m_firstKey->SetValueInRange(NumberOf(m_lastKey));
             return 1;
         }

@@ -2,7 +2,8 @@
 // The editor of one keybed zone: the 9-byte value (enabled, channel 0..16, program, bank MSB and LSB,
 // first and last key 0..60, octave shift stored + 5, transpose stored + 12) spread over its controls.
 // The keys stay within the keybed and the first key never lies above the last: it is pulled down to
-// it. Every change reports the whole value.
+// it. A key byte that is no key of the keybed shows as unknown and goes back as it came until the
+// user sets that key. Every change reports the whole value.
 #include "KXFramework/ControlBase/ControlWithHandler.h"
 #include "KXFramework/Controls/Button.h"
 #include "KXFramework/Controls/ComboBox.h"
@@ -17,6 +18,11 @@ namespace KeybedZoneValue {
 enum Offset { kEnabled, kChannel, kProgram, kBankMSB, kBankLSB, kFirstKey, kLastKey, kOctave, kTranspose, kSize };
 constexpr int kChannelPositions = 17; // global and channels 1..16: no zone or omni
 constexpr int kHighestKey = 60;
+// Whether a key byte, read signed, names one of the keybed's 61 keys.
+constexpr bool IsKey(int key)
+{
+    return key >= 0 && key <= kHighestKey;
+}
 constexpr int kOctaveOffset = 5;
 constexpr int kTransposeOffset = 12;
 } // namespace KeybedZoneValue
@@ -49,6 +55,6 @@ private:
     KX::RCPtr<KX::LNumericUpDown> m_program;
     KX::RCPtr<KX::LButton> m_enabled;
     KX::RCPtr<KX::LLabel> m_title;
-    // The channel byte last shown, kept when the list has no item for it.
-    unsigned char m_shownChannel = 0;
+    // The value last shown: the channel and key bytes that no entry names go back from here.
+    std::array<unsigned char, KeybedZoneValue::kSize> m_shown{};
 };

@@ -2,16 +2,15 @@
 
 #include "Panel/UI/DriverCommon/ChildLookup.h"
 #include "Panel/UI/DriverCommon/PanelErrors.h"
+#include "Panel/UI/KivoSeriesCommon/ControlUtilities.h"
 #include "Panel/UI/KivoSeriesCommon/KeybedZoneEditPanel.h"
 #include "Panel/UI/KivoSeriesCommon/MIDIChannelViewPanel.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr const char* kPath = "UI\\KivoSeriesCommon\\KeybedZonePanel";
-constexpr int kHighestNote = 127; // the top of the note boxes' range
 
 // The texts of a label's string table in key order: the key or octave names of the note selector.
 std::vector<KX::String> NamesOf(const KX::RCPtr<KX::LControl>& label)
@@ -62,18 +61,22 @@ KXRESULT LKeybedZonePanel::ShowParamValue(const unsigned char* bytes, int)
         FindChildAt(view, {u"zoneEditPanel", u"startEndNoteSelector", u"startNote", u"noteSelector"});
     const std::vector<KX::String> names = NamesOf(FindChildAt(selector, {u"noteNameLabel"}));
     const std::vector<KX::String> octaves = NamesOf(FindChildAt(selector, {u"octaveNameLabel"}));
-    // The keys as the editor's note boxes show them: a byte of 0x80 and above reads negative and is
-    // clamped into the boxes' range, like any other number the editor shows.
-    const int first = std::clamp(int(static_cast<signed char>(bytes[kFirstKey])), 0, kHighestNote);
-    const int last = std::clamp(int(static_cast<signed char>(bytes[kLastKey])), 0, kHighestNote);
-    const auto known = [&](int key) { return size_t(key % 12) < names.size() && size_t(key / 12) < octaves.size(); };
+    // The keys as the editor's note selectors show them: a byte that is no key of the keybed (one of
+    // 0x80 and above reads negative) names neither key nor octave.
+    const int first = static_cast<signed char>(bytes[kFirstKey]);
+    const int last = static_cast<signed char>(bytes[kLastKey]);
+    const auto named = [&](int key) {
+        return !IsKey(key) || (size_t(key % 12) < names.size() && size_t(key / 12) < octaves.size());
+    };
     // Only a skin without the name tables leaves the summary as it was.
-    if (known(first) && known(last)) {
+    if (named(first) && named(last)) {
+        const KX::String unknown(ControlUtilities::kNoEntryText);
+        const auto name = [&](int key) { return IsKey(key) ? names[size_t(key % 12)] : unknown; };
+        const auto octave = [&](int key) { return IsKey(key) ? octaves[size_t(key / 12)] : unknown; };
         KX::String format;
         m_info->GetString(format, u"INFO_TEXT");
-        m_info->SetText(KX::String::Format(
-            format.GetString(), names[size_t(first % 12)].GetString(), octaves[size_t(first / 12)].GetString(),
-            names[size_t(last % 12)].GetString(), octaves[size_t(last / 12)].GetString()));
+        m_info->SetText(KX::String::Format(format.GetString(), name(first).GetString(), octave(first).GetString(),
+                                           name(last).GetString(), octave(last).GetString()));
     }
     if (const KX::RCPtr<LMIDIChannelViewPanel> channel{FindChild(u"midiChannel")})
         channel->ShowMidiChannel(static_cast<char>(bytes[kChannel]), kChannelPositions);

@@ -82,6 +82,16 @@ void LMidiNoteSelector::UpdateNoteLabels()
     static_cast<void>(ShowNote(m_octaveNameLabel->GetStringTable(), note / 12, m_octaveNameLabel)); // as above
 }
 
+void LMidiNoteSelector::ShowInPlaceOfNote(const KX::String& text)
+{
+    if (m_numberBox)
+        m_numberBox->ShowInPlaceOfNumber(text);
+    for (const KX::RCPtr<KX::LControl>& label : {m_noteNameLabel, m_octaveNameLabel}) {
+        if (label)
+            label->SetText(text);
+    }
+}
+
 KXRESULT LMidiNoteSelector::OnNumericValueChange(const KX::RCPtr<KX::LNotificationDistributor>&,
                                                  const KX::RCPtr<KX::LNotification>& n)
 {

@@ -22,6 +22,9 @@ public:
     [[nodiscard]] virtual KXRESULT ShowNote(const KX::RCPtr<KX::LStringTable>& table, uint32_t index,
                                             const KX::RCPtr<KX::LControl>& label);
     void UpdateNoteLabels();
+    // Shows `text` for the number and both names, for a byte that is no note its owner holds; the
+    // next number set, typed or stepped to is named again.
+    void ShowInPlaceOfNote(const KX::String& text);
 
     KXRESULT BreakCycles() override;
 

@@ -78,26 +78,50 @@ protected:
 
 TEST_F(NumericUpDownTest, TypedNumbersAreCorrectedIntoTheRange)
 {
+    RCPtr<Recorder> changes = Record(u"NID_VALUE_CHANGE");
     number->SetText(u"5");
     EXPECT_EQ(number->GetTextBox()->GetText(), String(u"5"));
     struct Case {
         const char16_t* typed;
         const char16_t* shown;
         double value;
+        bool overText = false; // typed over "?" shown in place of the number
     };
     const Case cases[] = {
-        {u"200", u"127", 127.0}, {u"12", u"12", 12.0},
+        {u"200", u"127", 127.0},
+        {u"12", u"12", 12.0},
         {u"012", u"012", 12.0}, // equal to the value and not at a bound: kept as typed
-        {u"", u"12", 12.0},      {u"abc", u"12", 12.0},
-        {u"1-2", u"12", 12.0},   {u"-", u"12", 12.0},
-        {u"1.2.3", u"12", 12.0}, {u"-5", u"0", 0.0},
-        {u"0", u"0", 0.0},       {u"99999999999999999999999", u"127", 127.0},
+        {u"", u"12", 12.0},
+        {u"abc", u"12", 12.0},
+        {u"1-2", u"12", 12.0},
+        {u"-", u"12", 12.0},
+        {u"1.2.3", u"12", 12.0},
+        {u"-5", u"0", 0.0},
+        {u"0", u"0", 0.0},
+        {u"99999999999999999999999", u"127", 127.0},
+        // No number typed keeps the text; any number is a change, the one underneath included.
+        {u"", u"?", 127.0, true},
+        {u"abc", u"?", 127.0, true},
+        {u"127", u"127", 127.0, true},
+        {u"5", u"5", 5.0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(String(c.typed).ToNarrow().GetData());
+        if (c.overText)
+            number->ShowInPlaceOfNumber(u"?");
+        const int before = changes->received;
         EXPECT_EQ(Enter(c.typed), String(c.shown));
         EXPECT_EQ(Ranged(), c.value);
+        if (c.overText) {
+            EXPECT_EQ(changes->received - before, String(c.shown) == u"?" ? 0 : 1);
+        }
     }
+    // A number set by the program ends the text too, and is sent, the same number included.
+    number->ShowInPlaceOfNumber(u"?");
+    const int before = changes->received;
+    number->SetValueInRange(5);
+    EXPECT_EQ(number->GetTextBox()->GetText(), String(u"5"));
+    EXPECT_EQ(changes->received, before + 1);
 }
 
 TEST_F(NumericUpDownTest, NegativeRangesAcceptTheMinusSign)
@@ -129,6 +153,12 @@ TEST_F(NumericUpDownTest, ButtonsAndKeysStepOneUnit)
     EXPECT_EQ(Ranged(), 127.0);
     EXPECT_EQ(changes->received, before + 1);
     EXPECT_EQ(number->GetTextBox()->GetText(), String(u"127"));
+    // A step over "?" at the bound shows the number and is sent as a change.
+    number->ShowInPlaceOfNumber(u"?");
+    Press(60, 5);
+    Release(60, 5);
+    EXPECT_EQ(number->GetTextBox()->GetText(), String(u"127"));
+    EXPECT_EQ(changes->received, before + 2);
 
     // Down is a simulated press of buttonDown, which clicks after its hold time.
     number->HandleKey(RCPtr<LKeyParam>(new LKeyParam({kDown, 0, 0})));

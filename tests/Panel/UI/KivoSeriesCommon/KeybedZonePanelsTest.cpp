@@ -75,10 +75,10 @@ TEST_F(KeybedZonePanelsTest, TheValueIsShownAndBuiltBackWithItsOffsets)
         {{0, 0, 0, 0, 0, 0, 60, 5, 12}, u"Global", 0, 0, {}}, // zones 2 to 4
         {{1, 16, 127, 127, 127, 60, 60, 10, 24}, u"Channel 16", 5, 12, {}},
         {{0, 1, 5, 1, 2, 13, 40, 0, 0}, u"Channel 1", -5, -12, {}},
-        // The documented clamps: keys above 60 to 60, bytes of 0x80 and above read negative to the
-        // lowest, the first key never above the last.
-        {{1, 3, 0x80, 0xFF, 0x90, 0x80, 0x7F, 0xF0, 0x81}, u"Channel 3", -5, -12, {1, 3, 0, 0, 0, 0, 60, 0, 0}},
-        {{2, 0, 100, 1, 1, 61, 30, 11, 25}, u"Global", 5, 12, {1, 0, 100, 1, 1, 30, 30, 10, 24}},
+        // The documented clamps: bytes of 0x80 and above read negative to the lowest; key bytes that
+        // are no key of the keybed go back as they came.
+        {{1, 3, 0x80, 0xFF, 0x90, 0x80, 0x7F, 0xF0, 0x81}, u"Channel 3", -5, -12, {1, 3, 0, 0, 0, 0x80, 0x7F, 0, 0}},
+        {{2, 0, 100, 1, 1, 61, 30, 11, 25}, u"Global", 5, 12, {1, 0, 100, 1, 1, 61, 30, 10, 24}},
     };
     for (const auto& c : cases) {
         Edit(0, c.bytes);
@@ -150,11 +150,11 @@ TEST_F(KeybedZonePanelsTest, TilesSummariseTheirZoneAndTheStripRoutesClicksAndVa
     } cases[] = {
         {{1, 0, 0, 0, 0, 0, 60, 5, 12}, u"First: C (1) | Last C (6)", u"CH:G"},
         {{1, 16, 0, 0, 0, 13, 59, 5, 12}, u"First: Db (2) | Last B (5)", u"CH:16"},
-        // Keys of 0x80 and above show as the editor's boxes hold them; a channel past the zone's list
-        // is unknown, never the channel before.
-        {{1, 5, 0, 0, 0, 0x80, 0x90, 5, 12}, u"First: C (1) | Last C (1)", u"CH:5"},
+        // Key bytes that are no key of the keybed and a channel past the zone's list are unknown,
+        // never the key or channel before.
+        {{1, 5, 0, 0, 0, 0x80, 0x90, 5, 12}, u"First: ? ? | Last ? ?", u"CH:5"},
         {{1, 17, 0, 0, 0, 13, 59, 5, 12}, u"First: Db (2) | Last B (5)", u"CH:?"},
-        {{1, 5, 0, 0, 0, 10, 127, 5, 12}, u"First: Bb (1) | Last G (11)", u"CH:5"},
+        {{1, 5, 0, 0, 0, 10, 127, 5, 12}, u"First: Bb (1) | Last ? ?", u"CH:5"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(group->GetModule(kFirst + 1)->SetParamValueLocal(ParamDescriptor(kFirst + 1), Blob(c.bytes), 1),
