@@ -199,7 +199,7 @@ private:
             !m_singleInstance->Listen())
             return;
         WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
-            m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
+            return m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
         });
     }
 

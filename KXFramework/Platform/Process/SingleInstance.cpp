@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/Clock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -14,7 +15,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace KX::Platform {
 
@@ -23,9 +23,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kHandOverReplyMs = 5000;
-constexpr int kPeerReadMs = 2000;
-// Connections taken per ServePending, so a crowd of peers cannot hold up the host loop for long.
-constexpr int kConnectionsPerPass = 4;
 constexpr size_t kHeaderBytes = 8;
 
 class Descriptor {
@@ -83,28 +80,6 @@ bool WaitFor(int fd, short events, SteadyClock::time_point deadline)
         if (n == 0 || errno != EINTR)
             return false;
     }
-}
-
-// Reads exactly size bytes by the deadline from a non-blocking socket; false when the peer ends
-// early, fails or is too slow.
-bool ReadExactly(int fd, void* buffer, size_t size, SteadyClock::time_point deadline)
-{
-    auto* at = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const ssize_t n = ::recv(fd, at, size, 0);
-        if (n > 0) {
-            at += n;
-            size -= static_cast<size_t>(n);
-        } else if (n == 0) {
-            return false;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitFor(fd, POLLIN, deadline))
-                return false;
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Sends everything on a blocking socket whose send time-out bounds each call.
@@ -201,6 +176,8 @@ SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
 
 SingleInstance::~SingleInstance()
 {
+    for (const Peer& peer : m_peers)
+        ::close(peer.connection);
     // The lock is still held here, so the socket file removed is ours.
     if (m_listen >= 0) {
         ::unlink(m_socketPath.c_str());
@@ -260,49 +237,91 @@ bool SingleInstance::Listen()
     return true;
 }
 
-void SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
+bool SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
 {
-    for (int i = 0; m_listen >= 0 && i < kConnectionsPerPass; ++i) {
+    if (m_listen < 0)
+        return false;
+    const uint32_t now = GetMilliseconds();
+    // Texts of whole records with their connections, answered once the kept list is in order again.
+    std::vector<std::pair<int, std::string>> complete;
+    // Reads on; true when the peer is done with: complete, or dropped.
+    const auto done = [&](Peer& peer) {
+        std::string text;
+        const Record record = ReadRecord(peer.connection, peer.received, text);
+        if (record == Record::Complete) {
+            complete.emplace_back(peer.connection, std::move(text));
+            return true;
+        }
+        if (record == Record::Partial && now - peer.acceptedMs < kPeerReadMs)
+            return false;
+        DebugLog::WriteLine(record == Record::Invalid ? "Single instance: a hand-over record was refused"
+                                                      : "Single instance: a hand-over record came too slowly");
+        ::close(peer.connection);
+        return true;
+    };
+    // The kept ones first, so that newcomers cannot push out a record that is whole by now.
+    std::erase_if(m_peers, done);
+    // At most a full list of newcomers per call: a crowd connecting on cannot hold the loop here.
+    for (size_t taken = 0; taken < kMaxPeers;) {
         const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (connection < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // nothing more waiting (or a failure the next pass sees again)
+            break; // nothing more waiting (or a failure the next call sees again)
         }
-        Serve(connection, onCommandLine);
+        ++taken;
+        if (!SameUser(connection)) {
+            ::close(connection);
+            continue;
+        }
+        Peer peer{connection, now, {}};
+        if (done(peer))
+            continue;
+        if (m_peers.size() == kMaxPeers) {
+            DebugLog::WriteLine("Single instance: too many hand-overs at once; the oldest is dropped");
+            ::close(m_peers.front().connection);
+            m_peers.erase(m_peers.begin());
+        }
+        m_peers.push_back(std::move(peer));
+    }
+    for (const auto& [connection, text] : complete) {
+        if (onCommandLine)
+            onCommandLine(text);
+        const unsigned char reply = 1;
+        // A peer that gave up needs no answer.
+        static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL | MSG_DONTWAIT));
         ::close(connection);
     }
+    return !m_peers.empty();
 }
 
-bool SingleInstance::ReadRecord(int connection, std::string& commandLineUtf8)
+SingleInstance::Record SingleInstance::ReadRecord(int connection, std::string& received, std::string& commandLineUtf8)
 {
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kPeerReadMs);
-    uint32_t header[2];
-    if (!ReadExactly(connection, header, kHeaderBytes, deadline) || header[0] != kDataWord || header[1] == 0 ||
-        header[1] > kMaxTextBytes)
-        return false;
-    std::string text(header[1], '\0');
-    if (!ReadExactly(connection, text.data(), text.size(), deadline) || text.back() != '\0')
-        return false;
-    // Read as a 0-terminated text.
-    text.resize(std::strlen(text.c_str()));
-    commandLineUtf8 = std::move(text);
-    return true;
-}
-
-void SingleInstance::Serve(int connection, const std::function<void(const std::string&)>& onCommandLine)
-{
-    if (!SameUser(connection))
-        return;
-    std::string text;
-    if (!ReadRecord(connection, text)) {
-        DebugLog::WriteLine("Single instance: a hand-over record was refused");
-        return;
+    for (;;) {
+        size_t size = kHeaderBytes;
+        if (received.size() >= kHeaderBytes) {
+            uint32_t header[2];
+            std::memcpy(header, received.data(), kHeaderBytes);
+            if (header[0] != kDataWord || header[1] == 0 || header[1] > kMaxTextBytes)
+                return Record::Invalid;
+            size += header[1];
+            if (received.size() == size) {
+                if (received.back() != '\0')
+                    return Record::Invalid;
+                // Read as a 0-terminated text.
+                commandLineUtf8 = received.c_str() + kHeaderBytes;
+                return Record::Complete;
+            }
+        }
+        const size_t had = received.size();
+        received.resize(size);
+        const ssize_t n = ::recv(connection, received.data() + had, size - had, MSG_DONTWAIT);
+        received.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
+        if (n == 0)
+            return Record::Invalid; // closed before the end
+        if (n < 0 && errno != EINTR)
+            return errno == EAGAIN || errno == EWOULDBLOCK ? Record::Partial : Record::Invalid;
     }
-    if (onCommandLine)
-        onCommandLine(text);
-    const unsigned char reply = 1;
-    static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL)); // a peer that gave up needs no answer
 }
 
 std::string JoinCommandLine(int argc, char** argv)

@@ -33,17 +33,19 @@ int main(int argc, char** argv)
     Say(role == SingleInstance::Role::First ? "First" : role == SingleInstance::Role::Second ? "Second" : "Unguarded");
     if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
         Say(instance->Listen() ? "listening" : "not listening");
+    bool pending = false;
     for (;;) {
         pollfd fds[2] = {{0, POLLIN, 0}, {instance->GetListenDescriptor(), POLLIN, 0}};
-        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0)
+        // Connections kept for the rest of their records are read again soon, as a loop's turn does.
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, pending ? 10 : -1) < 0)
             continue;
         if (fds[0].revents != 0) {
             char c;
             if (::read(0, &c, 1) <= 0)
                 return 0;
         }
-        if (fds[1].revents != 0)
-            instance->ServePending([](const std::string& text) {
+        if (fds[1].revents != 0 || pending)
+            pending = instance->ServePending([](const std::string& text) {
                 Say(text.size() <= 1024
                         ? "got:" + text
                         : "got " + std::to_string(text.size()) + " bytes ending " + text.substr(text.size() - 8));
