@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -22,7 +23,10 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int kHandOverReplyMs = 5000;
+// The longest a second start waits for the first to listen, and then for its answer.
+constexpr int kHandOverMs = 5000;
+// Between a second start's tries while the first holds the lock without listening yet.
+constexpr auto kRetryPause = std::chrono::milliseconds(10);
 constexpr size_t kHeaderBytes = 8;
 
 class Descriptor {
@@ -111,6 +115,20 @@ std::string CutAtCharacter(const std::string& text, size_t limit)
     return text.substr(0, end);
 }
 
+// A blocking connection to the socket, its connect and sends bounded; -1 when nobody takes it.
+int Connect(const sockaddr_un& address)
+{
+    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (connection.Get() < 0)
+        return -1;
+    // Bounds connect (a full backlog blocks) and every send.
+    timeval limit{kHandOverMs / 1000, 0};
+    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+        return -1;
+    return connection.Release();
+}
+
 bool SameUser(int connection)
 {
     ucred credentials{};
@@ -151,20 +169,18 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
     sockaddr_un address;
     if (folder.empty() || !MakeAddress(socketPath, address))
         return unguarded();
-    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (lock.Get() < 0) {
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0) {
         DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno));
         return unguarded();
     }
-    int r;
-    do
-        r = ::flock(lock.Get(), LOCK_EX | LOCK_NB);
-    while (r != 0 && errno == EINTR);
-    if (r == 0)
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::First, socketPath, lock.Release()));
-    if (errno == EWOULDBLOCK)
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Second, socketPath, -1));
-    return unguarded();
+    // A second keeps the lock file open, to take the lock should the first end before it answers.
+    std::unique_ptr<SingleInstance> instance(new SingleInstance(Role::Second, socketPath, lock));
+    if (instance->TakeLock())
+        instance->m_role = Role::First;
+    else if (errno != EWOULDBLOCK)
+        return unguarded();
+    return instance;
 }
 
 SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
@@ -187,33 +203,52 @@ SingleInstance::~SingleInstance()
         ::close(m_lock);
 }
 
+bool SingleInstance::TakeLock()
+{
+    int r;
+    do
+        r = ::flock(m_lock, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
 bool SingleInstance::HandOver(const std::string& commandLineUtf8)
 {
     sockaddr_un address;
     if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
         return false;
-    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (connection.Get() < 0)
-        return false;
-    // Bounds connect (a full backlog blocks) and every send.
-    timeval limit{kHandOverReplyMs / 1000, 0};
-    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
-        return false;
+    // The first listens right after it takes the lock; a start just after it may come in between.
+    const auto listenDeadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverMs);
+    int connected;
+    while ((connected = Connect(address)) < 0) {
+        if (TakeLock()) {
+            m_role = Role::First;
+            return false;
+        }
+        if (SteadyClock::now() >= listenDeadline) {
+            DebugLog::WriteLine("Single instance: the first instance does not listen; starting without the rule");
+            m_role = Role::Unguarded;
+            return false;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    Descriptor connection(connected);
 
     const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
     const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
     std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
     std::memcpy(record.data(), header, kHeaderBytes);
     std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
-    if (!SendAll(connection.Get(), record.data(), record.size()))
+    bool answered = false;
+    if (SendAll(connection.Get(), record.data(), record.size()) &&
+        WaitFor(connection.Get(), POLLIN, SteadyClock::now() + std::chrono::milliseconds(kHandOverMs))) {
+        unsigned char reply; // its value carries nothing
+        answered = ::recv(connection.Get(), &reply, 1, MSG_DONTWAIT) == 1;
+    }
+    // Unanswered, the first may have ended before it served this: then this one is the first.
+    if (!answered && TakeLock()) {
+        m_role = Role::First;
         return false;
-
-    // The first instance exists: whether it answers in time or not, this one ends.
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverReplyMs);
-    if (WaitFor(connection.Get(), POLLIN, deadline)) {
-        unsigned char reply;
-        static_cast<void>(::recv(connection.Get(), &reply, 1, MSG_DONTWAIT)); // the answer's value carries nothing
     }
     return true;
 }

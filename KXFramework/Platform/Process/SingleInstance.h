@@ -18,7 +18,7 @@ namespace KX::Platform {
 class SingleInstance {
 public:
     enum class Role {
-        First,     // holds the lock: starts and, once its main window exists, listens
+        First,     // holds the lock: listens at once, serves once its main window exists
         Second,    // another process holds the lock: hand over and end
         Unguarded, // no trustworthy folder, a path too long, or no lock possible: start normally
     };
@@ -41,13 +41,16 @@ public:
 
     Role GetRole() const { return m_role; }
 
-    // Second instance: sends the command line (cut at a character boundary to fit the record) and
-    // waits at most 5 s for the answer. True when a first instance took the connection (the caller
-    // ends then, answered or not); false when none listens (the caller starts normally).
+    // Second instance: while the first holds the lock without listening yet, tries again; then sends
+    // the command line (cut at a character boundary to fit the record) and waits for the answer;
+    // each wait at most 5 s. True when a first instance took the connection (the caller ends,
+    // answered or not); false when this one starts: the first ended meanwhile and this one holds the
+    // lock now (its role is First), or none listened in time (Unguarded).
     bool HandOver(const std::string& commandLineUtf8);
 
-    // First instance, once its main window exists: replaces a stale socket file and listens (mode
-    // 0600, non-blocking). False when that is not possible; the program runs on without hand-over.
+    // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,
+    // non-blocking); connections wait there until served. False when that is not possible; the
+    // program runs on without hand-over.
     bool Listen();
     // The listening socket for the host loop to poll; -1 when not listening.
     int GetListenDescriptor() const { return m_listen; }
@@ -74,6 +77,8 @@ private:
     };
 
     SingleInstance(Role role, std::string socketPath, int lock);
+    // The lock taken if its holder has gone.
+    bool TakeLock();
 
     Role m_role;
     std::string m_socketPath;

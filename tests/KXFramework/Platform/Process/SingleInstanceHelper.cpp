@@ -1,6 +1,7 @@
 // The other process of the single-instance tests. Usage: helper <name> listen|hold
 // Prints its role, then for "listen" "listening" once it listens and "got:<text>" for every command
-// line handed over; it ends when its standard input closes.
+// line handed over. "hold" listens only once a byte comes on its standard input. It ends when its
+// standard input closes.
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
 #include <cstring>
@@ -31,8 +32,9 @@ int main(int argc, char** argv)
     auto instance = SingleInstance::Acquire(argv[1]);
     const SingleInstance::Role role = instance->GetRole();
     Say(role == SingleInstance::Role::First ? "First" : role == SingleInstance::Role::Second ? "Second" : "Unguarded");
+    const auto listen = [&] { Say(instance->Listen() ? "listening" : "not listening"); };
     if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
-        Say(instance->Listen() ? "listening" : "not listening");
+        listen();
     bool pending = false;
     for (;;) {
         pollfd fds[2] = {{0, POLLIN, 0}, {instance->GetListenDescriptor(), POLLIN, 0}};
@@ -43,6 +45,8 @@ int main(int argc, char** argv)
             char c;
             if (::read(0, &c, 1) <= 0)
                 return 0;
+            if (role == SingleInstance::Role::First && instance->GetListenDescriptor() < 0)
+                listen();
         }
         if (fds[1].revents != 0 || pending)
             pending = instance->ServePending([](const std::string& text) {

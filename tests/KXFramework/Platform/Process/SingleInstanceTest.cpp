@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -93,6 +94,8 @@ public:
             m_buffer.append(chunk, static_cast<size_t>(n));
         }
     }
+    // A byte on its standard input: "hold" listens then.
+    void Poke() { ASSERT_EQ(::write(m_input, "x", 1), 1); }
     void Kill()
     {
         ::kill(m_pid, SIGKILL);
@@ -220,13 +223,30 @@ TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
     ::close(silent);
 }
 
-TEST_F(SingleInstanceTest, ASecondStartsNormallyWhileTheFirstDoesNotListenYet)
+// A start right after the first can find the lock taken before the first listens: it waits while
+// the lock is held, and hands over once the first listens, or starts as the first when it ends.
+TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeningYet)
 {
-    Helper first("hold");
-    ASSERT_EQ(first.NextLine(), "First");
-    auto second = SingleInstance::Acquire(kName);
-    ASSERT_EQ(second->GetRole(), Role::Second);
-    EXPECT_FALSE(second->HandOver("editor"));
+    for (const bool listens : {true, false}) {
+        SCOPED_TRACE(listens ? "the first listens" : "the first ends");
+        Helper first("hold");
+        ASSERT_EQ(first.NextLine(), "First");
+        auto second = SingleInstance::Acquire(kName);
+        ASSERT_EQ(second->GetRole(), Role::Second);
+        std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
+        if (listens) {
+            first.Poke();
+            ASSERT_EQ(first.NextLine(), "listening");
+            EXPECT_TRUE(handedOver.get());
+            EXPECT_EQ(first.NextLine(), "got:editor");
+            EXPECT_EQ(second->GetRole(), Role::Second);
+        } else {
+            first.Kill();
+            EXPECT_FALSE(handedOver.get());
+            EXPECT_EQ(second->GetRole(), Role::First);
+            EXPECT_TRUE(second->Listen());
+        }
+    }
 }
 
 // Peers that connect and send nothing cost the first nothing: every serve returns at once with them
