@@ -297,14 +297,13 @@ bool SingleInstance::ServePending(const std::function<void(const std::string& co
     // The kept ones first, so that newcomers cannot push out a record that is whole by now.
     std::erase_if(m_peers, done);
     // At most a full list of newcomers per call: a crowd connecting on cannot hold the loop here.
-    for (size_t taken = 0; taken < kMaxPeers;) {
+    for (size_t tries = 0; tries < kMaxPeers; ++tries) {
         const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (connection < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             break; // nothing more waiting (or a failure the next call sees again)
         }
-        ++taken;
         if (!SameUser(connection)) {
             ::close(connection);
             continue;
@@ -351,11 +350,12 @@ SingleInstance::Record SingleInstance::ReadRecord(int connection, std::string& r
         const size_t had = received.size();
         received.resize(size);
         const ssize_t n = ::recv(connection, received.data() + had, size - had, MSG_DONTWAIT);
+        const int error = errno;
         received.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
         if (n == 0)
             return Record::Invalid; // closed before the end
-        if (n < 0 && errno != EINTR)
-            return errno == EAGAIN || errno == EWOULDBLOCK ? Record::Partial : Record::Invalid;
+        if (n < 0 && error != EINTR)
+            return error == EAGAIN || error == EWOULDBLOCK ? Record::Partial : Record::Invalid;
     }
 }
 
