@@ -106,7 +106,7 @@ public:
             ThrowIfFailed(main->GetRootWindow()->SetContentByName(application->GetMainControlName()),
                           Place("Run", 280).c_str());
             main->Show(int(Platform::ShowCommand::Show)); // answers only the former state
-            ListenForOtherInstances();
+            ServeOtherInstances();
             application->RunApplication();
         }
         application = nullptr;
@@ -176,30 +176,35 @@ private:
                            "Application\\ApplicationBaseWin", line);
     }
 
-    // The first process goes on; a later one hands its command line to the first and ends. With
-    // no first instance listening yet, or no safe place for the lock, this one starts as well.
+    // The first process goes on and listens at once, so that a start right after it finds it: what
+    // such a start hands over waits until the main window exists. A later process hands its command
+    // line to the first and ends. With no first instance listening, or no safe place for the lock,
+    // this one starts as well.
     bool TestSingleInstance()
     {
+        using Role = Platform::SingleInstance::Role;
         const String title = T::GetApplicationTitle() + String(u"Prevent");
         m_singleInstance = Platform::SingleInstance::Acquire(
             Platform::Utf8FromUtf16(std::u16string_view(title.GetData(), title.GetLength())));
-        m_firstInstance = !m_singleInstance || m_singleInstance->GetRole() != Platform::SingleInstance::Role::Second;
-        if (m_firstInstance)
-            return true;
-        if (m_commandLine.empty() || !m_singleInstance->HandOver(m_commandLine)) {
-            m_firstInstance = true;
-            return true;
+        if (m_singleInstance->GetRole() == Role::Second && !m_commandLine.empty() &&
+            m_singleInstance->HandOver(m_commandLine)) {
+            m_firstInstance = false;
+            return false;
         }
-        return false;
+        // The hand-over makes this one the first when the first has ended meanwhile.
+        if (m_singleInstance->GetRole() == Role::First && !m_singleInstance->Listen())
+            DebugLog("Single instance: cannot listen; later starts open editors of their own");
+        return true;
     }
 
-    void ListenForOtherInstances()
+    // Once the main window exists, every loop serves the hand-overs, those waiting since the start
+    // included.
+    void ServeOtherInstances()
     {
-        if (!m_singleInstance || m_singleInstance->GetRole() != Platform::SingleInstance::Role::First ||
-            !m_singleInstance->Listen())
+        if (m_singleInstance->GetListenDescriptor() < 0)
             return;
         WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
-            m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
+            return m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
         });
     }
 

@@ -14,9 +14,11 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace KX::Test {
@@ -281,6 +283,48 @@ TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
 
     Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// Two starts close together make one editor, also when the second comes before the first has its
+// window: one of them hands its command line to the other and ends with status 0.
+TEST_F(EditorX11Test, TwoStartsCloseTogetherMakeOneEditor)
+{
+    for (const int gapMs : {0, 10, 25, 50, 100}) {
+        SCOPED_TRACE("started " + std::to_string(gapMs) + " ms apart");
+        pid_t starts[2] = {Launch(m_home / "start0.log"), 0};
+        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+        starts[1] = Launch(m_home / "start1.log");
+        struct Reap {
+            pid_t* starts;
+            ~Reap()
+            {
+                X11Session::Kill(starts[0]);
+                X11Session::Kill(starts[1]);
+            }
+        } reap{starts};
+        const auto logs = [&] {
+            return TempFolder::ReadFile(m_home / "start0.log") + TempFolder::ReadFile(m_home / "start1.log");
+        };
+        int ended = -1, status = 0;
+        ASSERT_TRUE(Eventually(
+            [&] {
+                for (int i = 0; i < 2 && ended < 0; ++i)
+                    if (waitpid(starts[i], &status, WNOHANG) == starts[i])
+                        ended = i;
+                return ended >= 0;
+            },
+            std::chrono::seconds(30)))
+            << "neither start ended\n"
+            << logs();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << logs();
+        m_child = starts[1 - ended]; // the editor, which TearDown ends should a step fail
+        starts[0] = starts[1] = 0;
+        Window window = 0;
+        ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << logs();
+        EXPECT_EQ(CountEditorWindows(m_child), 1);
+        Close(window);
+        ASSERT_EQ(WaitForExit(), 0) << logs();
+    }
 }
 
 } // namespace

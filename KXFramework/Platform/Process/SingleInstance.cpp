@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/Clock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,9 +13,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace KX::Platform {
 
@@ -22,10 +23,10 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int kHandOverReplyMs = 5000;
-constexpr int kPeerReadMs = 2000;
-// Connections taken per ServePending, so a crowd of peers cannot hold up the host loop for long.
-constexpr int kConnectionsPerPass = 4;
+// The longest a second start waits for the first to listen, and then for its answer.
+constexpr int kHandOverMs = 5000;
+// Between a second start's tries while the first holds the lock without listening yet.
+constexpr auto kRetryPause = std::chrono::milliseconds(10);
 constexpr size_t kHeaderBytes = 8;
 
 class Descriptor {
@@ -85,28 +86,6 @@ bool WaitFor(int fd, short events, SteadyClock::time_point deadline)
     }
 }
 
-// Reads exactly size bytes by the deadline from a non-blocking socket; false when the peer ends
-// early, fails or is too slow.
-bool ReadExactly(int fd, void* buffer, size_t size, SteadyClock::time_point deadline)
-{
-    auto* at = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const ssize_t n = ::recv(fd, at, size, 0);
-        if (n > 0) {
-            at += n;
-            size -= static_cast<size_t>(n);
-        } else if (n == 0) {
-            return false;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitFor(fd, POLLIN, deadline))
-                return false;
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Sends everything on a blocking socket whose send time-out bounds each call.
 bool SendAll(int fd, const void* data, size_t size)
 {
@@ -134,6 +113,20 @@ std::string CutAtCharacter(const std::string& text, size_t limit)
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
         --end;
     return text.substr(0, end);
+}
+
+// A blocking connection to the socket, its connect and sends bounded; -1 when nobody takes it.
+int Connect(const sockaddr_un& address)
+{
+    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (connection.Get() < 0)
+        return -1;
+    // Bounds connect (a full backlog blocks) and every send.
+    timeval limit{kHandOverMs / 1000, 0};
+    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+        return -1;
+    return connection.Release();
 }
 
 bool SameUser(int connection)
@@ -176,20 +169,18 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
     sockaddr_un address;
     if (folder.empty() || !MakeAddress(socketPath, address))
         return unguarded();
-    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (lock.Get() < 0) {
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0) {
         DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno));
         return unguarded();
     }
-    int r;
-    do
-        r = ::flock(lock.Get(), LOCK_EX | LOCK_NB);
-    while (r != 0 && errno == EINTR);
-    if (r == 0)
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::First, socketPath, lock.Release()));
-    if (errno == EWOULDBLOCK)
-        return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Second, socketPath, -1));
-    return unguarded();
+    // A second keeps the lock file open, to take the lock should the first end before it answers.
+    std::unique_ptr<SingleInstance> instance(new SingleInstance(Role::Second, socketPath, lock));
+    if (instance->TakeLock())
+        instance->m_role = Role::First;
+    else if (errno != EWOULDBLOCK)
+        return unguarded();
+    return instance;
 }
 
 SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
@@ -201,6 +192,8 @@ SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
 
 SingleInstance::~SingleInstance()
 {
+    for (const Peer& peer : m_peers)
+        ::close(peer.connection);
     // The lock is still held here, so the socket file removed is ours.
     if (m_listen >= 0) {
         ::unlink(m_socketPath.c_str());
@@ -210,33 +203,52 @@ SingleInstance::~SingleInstance()
         ::close(m_lock);
 }
 
+bool SingleInstance::TakeLock()
+{
+    int r;
+    do
+        r = ::flock(m_lock, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
 bool SingleInstance::HandOver(const std::string& commandLineUtf8)
 {
     sockaddr_un address;
     if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
         return false;
-    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (connection.Get() < 0)
-        return false;
-    // Bounds connect (a full backlog blocks) and every send.
-    timeval limit{kHandOverReplyMs / 1000, 0};
-    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
-        return false;
+    // The first listens right after it takes the lock; a start just after it may come in between.
+    const auto listenDeadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverMs);
+    int connected;
+    while ((connected = Connect(address)) < 0) {
+        if (TakeLock()) {
+            m_role = Role::First;
+            return false;
+        }
+        if (SteadyClock::now() >= listenDeadline) {
+            DebugLog::WriteLine("Single instance: the first instance does not listen; starting without the rule");
+            m_role = Role::Unguarded;
+            return false;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    Descriptor connection(connected);
 
     const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
     const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
     std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
     std::memcpy(record.data(), header, kHeaderBytes);
     std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
-    if (!SendAll(connection.Get(), record.data(), record.size()))
+    bool answered = false;
+    if (SendAll(connection.Get(), record.data(), record.size()) &&
+        WaitFor(connection.Get(), POLLIN, SteadyClock::now() + std::chrono::milliseconds(kHandOverMs))) {
+        unsigned char reply; // its value carries nothing
+        answered = ::recv(connection.Get(), &reply, 1, MSG_DONTWAIT) == 1;
+    }
+    // Unanswered, the first may have ended before it served this: then this one is the first.
+    if (!answered && TakeLock()) {
+        m_role = Role::First;
         return false;
-
-    // The first instance exists: whether it answers in time or not, this one ends.
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverReplyMs);
-    if (WaitFor(connection.Get(), POLLIN, deadline)) {
-        unsigned char reply;
-        static_cast<void>(::recv(connection.Get(), &reply, 1, MSG_DONTWAIT)); // the answer's value carries nothing
     }
     return true;
 }
@@ -260,49 +272,91 @@ bool SingleInstance::Listen()
     return true;
 }
 
-void SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
+bool SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
 {
-    for (int i = 0; m_listen >= 0 && i < kConnectionsPerPass; ++i) {
+    if (m_listen < 0)
+        return false;
+    const uint32_t now = GetMilliseconds();
+    // Texts of whole records with their connections, answered once the kept list is in order again.
+    std::vector<std::pair<int, std::string>> complete;
+    // Reads on; true when the peer is done with: complete, or dropped.
+    const auto done = [&](Peer& peer) {
+        std::string text;
+        const Record record = ReadRecord(peer.connection, peer.received, text);
+        if (record == Record::Complete) {
+            complete.emplace_back(peer.connection, std::move(text));
+            return true;
+        }
+        if (record == Record::Partial && now - peer.acceptedMs < kPeerReadMs)
+            return false;
+        DebugLog::WriteLine(record == Record::Invalid ? "Single instance: a hand-over record was refused"
+                                                      : "Single instance: a hand-over record came too slowly");
+        ::close(peer.connection);
+        return true;
+    };
+    // The kept ones first, so that newcomers cannot push out a record that is whole by now.
+    std::erase_if(m_peers, done);
+    // At most a full list of newcomers per call: a crowd connecting on cannot hold the loop here.
+    for (size_t tries = 0; tries < kMaxPeers; ++tries) {
         const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (connection < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // nothing more waiting (or a failure the next pass sees again)
+            break; // nothing more waiting (or a failure the next call sees again)
         }
-        Serve(connection, onCommandLine);
+        if (!SameUser(connection)) {
+            ::close(connection);
+            continue;
+        }
+        Peer peer{connection, now, {}};
+        if (done(peer))
+            continue;
+        if (m_peers.size() == kMaxPeers) {
+            DebugLog::WriteLine("Single instance: too many hand-overs at once; the oldest is dropped");
+            ::close(m_peers.front().connection);
+            m_peers.erase(m_peers.begin());
+        }
+        m_peers.push_back(std::move(peer));
+    }
+    for (const auto& [connection, text] : complete) {
+        if (onCommandLine)
+            onCommandLine(text);
+        const unsigned char reply = 1;
+        // A peer that gave up needs no answer.
+        static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL | MSG_DONTWAIT));
         ::close(connection);
     }
+    return !m_peers.empty();
 }
 
-bool SingleInstance::ReadRecord(int connection, std::string& commandLineUtf8)
+SingleInstance::Record SingleInstance::ReadRecord(int connection, std::string& received, std::string& commandLineUtf8)
 {
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kPeerReadMs);
-    uint32_t header[2];
-    if (!ReadExactly(connection, header, kHeaderBytes, deadline) || header[0] != kDataWord || header[1] == 0 ||
-        header[1] > kMaxTextBytes)
-        return false;
-    std::string text(header[1], '\0');
-    if (!ReadExactly(connection, text.data(), text.size(), deadline) || text.back() != '\0')
-        return false;
-    // Read as a 0-terminated text.
-    text.resize(std::strlen(text.c_str()));
-    commandLineUtf8 = std::move(text);
-    return true;
-}
-
-void SingleInstance::Serve(int connection, const std::function<void(const std::string&)>& onCommandLine)
-{
-    if (!SameUser(connection))
-        return;
-    std::string text;
-    if (!ReadRecord(connection, text)) {
-        DebugLog::WriteLine("Single instance: a hand-over record was refused");
-        return;
+    for (;;) {
+        size_t size = kHeaderBytes;
+        if (received.size() >= kHeaderBytes) {
+            uint32_t header[2];
+            std::memcpy(header, received.data(), kHeaderBytes);
+            if (header[0] != kDataWord || header[1] == 0 || header[1] > kMaxTextBytes)
+                return Record::Invalid;
+            size += header[1];
+            if (received.size() == size) {
+                if (received.back() != '\0')
+                    return Record::Invalid;
+                // Read as a 0-terminated text.
+                commandLineUtf8 = received.c_str() + kHeaderBytes;
+                return Record::Complete;
+            }
+        }
+        const size_t had = received.size();
+        received.resize(size);
+        const ssize_t n = ::recv(connection, received.data() + had, size - had, MSG_DONTWAIT);
+        const int error = errno;
+        received.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
+        if (n == 0)
+            return Record::Invalid; // closed before the end
+        if (n < 0 && error != EINTR)
+            return error == EAGAIN || error == EWOULDBLOCK ? Record::Partial : Record::Invalid;
     }
-    if (onCommandLine)
-        onCommandLine(text);
-    const unsigned char reply = 1;
-    static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL)); // a peer that gave up needs no answer
 }
 
 std::string JoinCommandLine(int argc, char** argv)

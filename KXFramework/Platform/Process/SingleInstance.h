@@ -6,22 +6,30 @@
 //
 // The hand-over record, in host byte order: the data word 0x465, the byte count n of the text
 // with its closing 0 (1 ... 64 KiB), then the n bytes. The first instance answers one byte.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace KX::Platform {
 
 class SingleInstance {
 public:
     enum class Role {
-        First,     // holds the lock: starts and, once its main window exists, listens
+        First,     // holds the lock: listens at once, serves once its main window exists
         Second,    // another process holds the lock: hand over and end
         Unguarded, // no trustworthy folder, a path too long, or no lock possible: start normally
     };
+    // How much of a hand-over record has come in.
+    enum class Record { Partial, Complete, Invalid };
     static constexpr uint32_t kDataWord = 0x465;
     static constexpr uint32_t kMaxTextBytes = 64 * 1024;
+    // Connections the first keeps while their records come in; a newer one pushes out the oldest.
+    static constexpr size_t kMaxPeers = 8;
+    // The time a peer has from its connection to send its whole record.
+    static constexpr uint32_t kPeerReadMs = 2000;
 
     // name: the application title + "Prevent"; the files "<name>.lock" and "<name>.sock" in the
     // folder of SingleInstanceFolder.
@@ -33,33 +41,50 @@ public:
 
     Role GetRole() const { return m_role; }
 
-    // Second instance: sends the command line (cut at a character boundary to fit the record) and
-    // waits at most 5 s for the answer. True when a first instance took the connection (the caller
-    // ends then, answered or not); false when none listens (the caller starts normally).
+    // Second instance: while the first holds the lock without listening yet, tries again; then sends
+    // the command line (cut at a character boundary to fit the record) and waits for the answer;
+    // each wait at most 5 s. True when a first instance took the connection (the caller ends,
+    // answered or not); false when this one starts: the first ended meanwhile and this one holds the
+    // lock now (its role is First), or none listened in time (Unguarded).
     bool HandOver(const std::string& commandLineUtf8);
 
-    // First instance, once its main window exists: replaces a stale socket file and listens (mode
-    // 0600, non-blocking). False when that is not possible; the program runs on without hand-over.
+    // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,
+    // non-blocking); connections wait there until served. False when that is not possible; the
+    // program runs on without hand-over.
     bool Listen();
     // The listening socket for the host loop to poll; -1 when not listening.
     int GetListenDescriptor() const { return m_listen; }
-    // Takes the connections waiting now (a few at most, each read for at most 2 s), from peers of
-    // this user only. Each valid record's text goes to onCommandLine before the one-byte answer;
-    // an invalid one is dropped without answer.
-    void ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine);
-    // Reads one hand-over record from a connected non-blocking socket within 2 s: true with the text
-    // up to its first 0; false for a record that is short or slow, has another data word, a count of
-    // 0 or above kMaxTextBytes, or does not end in 0.
-    static bool ReadRecord(int connection, std::string& commandLineUtf8);
+    // Accepts the connections waiting, from peers of this user only, and reads what each one kept
+    // has sent, never waiting. Each complete valid record's text goes to onCommandLine before the
+    // one-byte answer; an invalid record, a peer that closes early and one whose record is not whole
+    // kPeerReadMs after its connection (by GetMilliseconds) are dropped without answer. True while
+    // connections are kept for the rest of their records: call again on a later turn then, whether
+    // the listening socket can be read or not.
+    bool ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine);
+    // Reads from a connected non-blocking socket what it holds of one hand-over record, without
+    // waiting and never past the record's end, onto `received` (the record's bytes so far).
+    // Complete: commandLineUtf8 is the text up to its first 0. Invalid: another data word, a count of
+    // 0 or above kMaxTextBytes, a text not ending in 0, or a peer that closed or failed before the
+    // end. Partial: the rest is still to come.
+    static Record ReadRecord(int connection, std::string& received, std::string& commandLineUtf8);
 
 private:
+    // A connection whose record is still coming in; its descriptor is closed by whoever drops it.
+    struct Peer {
+        int connection;
+        uint32_t acceptedMs;
+        std::string received;
+    };
+
     SingleInstance(Role role, std::string socketPath, int lock);
-    void Serve(int connection, const std::function<void(const std::string&)>& onCommandLine);
+    // The lock taken if its holder has gone.
+    bool TakeLock();
 
     Role m_role;
     std::string m_socketPath;
     int m_lock = -1;
     int m_listen = -1;
+    std::vector<Peer> m_peers; // oldest first
 };
 
 // The folder of the lock and socket: $XDG_RUNTIME_DIR when it is an absolute path to a folder of

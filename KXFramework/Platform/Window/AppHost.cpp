@@ -54,10 +54,11 @@ void AppHost::PostQuitMessage(int exitCode)
     EventPump::Wake();
 }
 
-void AppHost::WatchDescriptor(int descriptor, std::function<void()> onReadable)
+void AppHost::WatchDescriptor(int descriptor, std::function<bool()> onReadable)
 {
     m_descriptor = descriptor;
     m_onReadable = std::move(onReadable);
+    m_workLeft = false;
 }
 
 void AppHost::ServeDescriptor()
@@ -65,8 +66,8 @@ void AppHost::ServeDescriptor()
     if (m_descriptor < 0 || !m_onReadable)
         return;
     pollfd entry{m_descriptor, POLLIN, 0};
-    if (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0)
-        m_onReadable();
+    if (m_workLeft || (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0))
+        m_workLeft = m_onReadable();
 }
 
 } // namespace KX::Platform

@@ -40,10 +40,12 @@ public:
     static void PostQuitMessage(int exitCode);
     bool IsQuitPosted() const { return m_quit; }
 
-    // The descriptor the loops serve: onReadable runs on the UI thread whenever it can be read.
-    // A negative descriptor watches nothing.
-    void WatchDescriptor(int descriptor, std::function<void()> onReadable);
-    // Runs onReadable when the watched descriptor can be read now; the end of every loop's turn.
+    // The descriptor the loops serve: onReadable runs on the UI thread whenever it can be read, and
+    // at the end of every turn while it answers true (work left that the descriptor does not
+    // announce, such as connections taken from it). A negative descriptor watches nothing.
+    void WatchDescriptor(int descriptor, std::function<bool()> onReadable);
+    // Runs onReadable when the watched descriptor can be read now or work is left; the end of every
+    // loop's turn.
     void ServeDescriptor();
 
     // The framework's main window; null until one is made.
@@ -59,7 +61,8 @@ private:
     std::atomic<bool> m_quit{false};
     std::atomic<int> m_exitCode{0};
     int m_descriptor = -1;
-    std::function<void()> m_onReadable;
+    std::function<bool()> m_onReadable;
+    bool m_workLeft = false;
 };
 
 } // namespace KX::Platform

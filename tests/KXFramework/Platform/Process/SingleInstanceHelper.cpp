@@ -1,6 +1,7 @@
 // The other process of the single-instance tests. Usage: helper <name> listen|hold
 // Prints its role, then for "listen" "listening" once it listens and "got:<text>" for every command
-// line handed over; it ends when its standard input closes.
+// line handed over. "hold" listens only once a byte comes on its standard input. It ends when its
+// standard input closes.
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
 #include <cstring>
@@ -31,19 +32,24 @@ int main(int argc, char** argv)
     auto instance = SingleInstance::Acquire(argv[1]);
     const SingleInstance::Role role = instance->GetRole();
     Say(role == SingleInstance::Role::First ? "First" : role == SingleInstance::Role::Second ? "Second" : "Unguarded");
+    const auto listen = [&] { Say(instance->Listen() ? "listening" : "not listening"); };
     if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
-        Say(instance->Listen() ? "listening" : "not listening");
+        listen();
+    bool pending = false;
     for (;;) {
         pollfd fds[2] = {{0, POLLIN, 0}, {instance->GetListenDescriptor(), POLLIN, 0}};
-        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0)
+        // Connections kept for the rest of their records are read again soon, as a loop's turn does.
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, pending ? 10 : -1) < 0)
             continue;
         if (fds[0].revents != 0) {
             char c;
             if (::read(0, &c, 1) <= 0)
                 return 0;
+            if (role == SingleInstance::Role::First && instance->GetListenDescriptor() < 0)
+                listen();
         }
-        if (fds[1].revents != 0)
-            instance->ServePending([](const std::string& text) {
+        if (fds[1].revents != 0 || pending)
+            pending = instance->ServePending([](const std::string& text) {
                 Say(text.size() <= 1024
                         ? "got:" + text
                         : "got " + std::to_string(text.size()) + " bytes ending " + text.substr(text.size() - 8));

@@ -2,6 +2,7 @@
 
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
+#include "ManualClock.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -92,6 +94,8 @@ public:
             m_buffer.append(chunk, static_cast<size_t>(n));
         }
     }
+    // A byte on its standard input: "hold" listens then.
+    void Poke() { ASSERT_EQ(::write(m_input, "x", 1), 1); }
     void Kill()
     {
         ::kill(m_pid, SIGKILL);
@@ -209,7 +213,7 @@ TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
     ASSERT_EQ(first.NextLine(), "First");
     ASSERT_EQ(first.NextLine(), "listening");
     const int silent = Connect();
-    // Waits out the first's read limit for the silent peer, well within its own answer limit.
+    // Answered beside the silent peer, which is dropped once its time is up.
     EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
     EXPECT_EQ(first.NextLine(), "got:editor");
     char answer;
@@ -219,13 +223,102 @@ TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
     ::close(silent);
 }
 
-TEST_F(SingleInstanceTest, ASecondStartsNormallyWhileTheFirstDoesNotListenYet)
+// A start right after the first can find the lock taken before the first listens: it waits while
+// the lock is held, and hands over once the first listens, or starts as the first when it ends.
+TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeningYet)
 {
-    Helper first("hold");
-    ASSERT_EQ(first.NextLine(), "First");
-    auto second = SingleInstance::Acquire(kName);
-    ASSERT_EQ(second->GetRole(), Role::Second);
-    EXPECT_FALSE(second->HandOver("editor"));
+    for (const bool listens : {true, false}) {
+        SCOPED_TRACE(listens ? "the first listens" : "the first ends");
+        Helper first("hold");
+        ASSERT_EQ(first.NextLine(), "First");
+        auto second = SingleInstance::Acquire(kName);
+        ASSERT_EQ(second->GetRole(), Role::Second);
+        std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
+        if (listens) {
+            first.Poke();
+            ASSERT_EQ(first.NextLine(), "listening");
+            EXPECT_TRUE(handedOver.get());
+            EXPECT_EQ(first.NextLine(), "got:editor");
+            EXPECT_EQ(second->GetRole(), Role::Second);
+        } else {
+            first.Kill();
+            EXPECT_FALSE(handedOver.get());
+            EXPECT_EQ(second->GetRole(), Role::First);
+            EXPECT_TRUE(second->Listen());
+        }
+    }
+}
+
+// Peers that connect and send nothing cost the first nothing: every serve returns at once with them
+// kept, at most kMaxPeers of them (the newest), while records that come whole or in pieces are
+// answered; once their time is up they are dropped.
+TEST_F(SingleInstanceTest, SilentPeersHoldUpNeitherTheServeNorTheHandOversBesideThem)
+{
+    ManualClock clock(5000);
+    Platform::SetClock(&clock);
+    struct Restore {
+        ~Restore() { Platform::SetClock(nullptr); }
+    } restore;
+    auto first = SingleInstance::Acquire(kName);
+    ASSERT_TRUE(first->Listen());
+    std::vector<std::string> received;
+    const auto serve = [&] { return first->ServePending([&](const std::string& text) { received.push_back(text); }); };
+    // Closed by the first: the end of the stream (or a reset) can be read at once.
+    const auto closed = [](int fd) {
+        pollfd entry{fd, POLLIN, 0};
+        return ::poll(&entry, 1, 0) == 1;
+    };
+
+    constexpr size_t kCrowd = SingleInstance::kMaxPeers + 4;
+    std::vector<int> silent;
+    for (size_t i = 0; i < kCrowd; ++i) {
+        silent.push_back(Connect());
+        EXPECT_TRUE(serve()) << i;
+    }
+    for (size_t i = 0; i < kCrowd; ++i)
+        EXPECT_EQ(closed(silent[i]), i < kCrowd - SingleInstance::kMaxPeers) << i;
+
+    const std::string record = Record(0x465, 9, std::string("editor a\0", 9));
+    const struct {
+        const char* what;
+        std::vector<size_t> cuts; // where the record is cut into the pieces sent between serves
+    } cases[] = {
+        {"whole", {}},
+        {"header in halves", {3}},
+        {"text in halves", {12}},
+        {"byte by byte", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int fd = Connect();
+        size_t at = 0;
+        for (const size_t cut : c.cuts) {
+            ASSERT_EQ(::send(fd, record.data() + at, cut - at, MSG_NOSIGNAL), static_cast<ssize_t>(cut - at));
+            at = cut;
+            EXPECT_TRUE(serve());
+            EXPECT_EQ(received.size(), 0u);
+        }
+        ASSERT_EQ(::send(fd, record.data() + at, record.size() - at, MSG_NOSIGNAL),
+                  static_cast<ssize_t>(record.size() - at));
+        EXPECT_TRUE(serve());
+        EXPECT_EQ(received, std::vector<std::string>{"editor a"});
+        received.clear();
+        char answer = 0;
+        EXPECT_EQ(::recv(fd, &answer, 1, MSG_DONTWAIT), 1);
+        ::close(fd);
+    }
+    // The newest of the crowd are still kept, unanswered; their time up, they are dropped.
+    EXPECT_FALSE(closed(silent.back()));
+    clock.Advance(SingleInstance::kPeerReadMs - 1);
+    EXPECT_TRUE(serve());
+    EXPECT_FALSE(closed(silent.back()));
+    clock.Advance(1);
+    EXPECT_FALSE(serve());
+    for (size_t i = 0; i < kCrowd; ++i)
+        EXPECT_TRUE(closed(silent[i])) << i;
+    EXPECT_EQ(received.size(), 0u);
+    for (const int fd : silent)
+        ::close(fd);
 }
 
 TEST_F(SingleInstanceTest, AKilledFirstNeverBlocksTheNextStart)
