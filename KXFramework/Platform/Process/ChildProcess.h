@@ -45,7 +45,9 @@ struct ChildProcessResult {
 
 // Starts argv[0] (searched in PATH unless it holds a '/') with the arguments argv[1...] and waits
 // for it. The child runs in its own process group, so ending it ends whatever it started too; it
-// is reaped by its process id only.
+// is reaped by its process id only. It ends with this process, also when this one is killed or
+// crashes; as the kernel ties that to the calling thread, call it from a thread that lasts as long
+// as the process (the UI thread).
 ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const ChildProcessOptions& options = {});
 
 } // namespace KX::Platform
