@@ -317,7 +317,7 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
         bool stopped = false;
         if (options.whileWaiting && SteadyClock::now() - lastHook >= step) {
             lastHook = SteadyClock::now();
-            stopped = !options.whileWaiting();
+            stopped = !options.whileWaiting(pid);
         }
         const bool timedOut =
             options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);

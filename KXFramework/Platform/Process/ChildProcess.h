@@ -18,9 +18,9 @@ struct ChildProcessOptions {
     size_t errorLimit = 64 * 1024;
     // Ends the child when it runs longer; none waits for as long as it runs.
     std::optional<uint32_t> timeoutMs;
-    // Called about every waitStepMs while the child runs (the caller's window repaints meanwhile);
-    // answering false ends the child: the result is Stopped, whatever it printed.
-    std::function<bool()> whileWaiting;
+    // Called with the child's process id about every waitStepMs while it runs (the caller's window
+    // repaints meanwhile); answering false ends the child: the result is Stopped, whatever it printed.
+    std::function<bool(int child)> whileWaiting;
     uint32_t waitStepMs = 30;
     // Environment variables the child must not see.
     std::vector<std::string> removedVariables;

@@ -132,7 +132,7 @@ TEST(ChildProcess, ATimeoutAStoppingOrAFailingHookEndsTheChildAndItsHelpers)
     ChildProcessOptions options;
     options.timeoutMs = 50;
     // The hook (due every 30 ms, so before the timeout) holds the wait until the helper runs.
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         Eventually(helperStarted);
         return true;
     };
@@ -142,12 +142,12 @@ TEST(ChildProcess, ATimeoutAStoppingOrAFailingHookEndsTheChildAndItsHelpers)
     std::filesystem::remove(pidFile);
     options.timeoutMs.reset();
     // Answering false once the helper runs.
-    options.whileWaiting = [&] { return !Eventually(helperStarted); };
+    options.whileWaiting = [&](int) { return !Eventually(helperStarted); };
     EXPECT_EQ(RunShell(script, options, {pidFile}).status, Status::Stopped);
     EXPECT_TRUE(Ends(pidFile));
 
     std::filesystem::remove(pidFile);
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         if (Eventually(helperStarted))
             throw std::runtime_error("hook failed");
         return true;
@@ -184,7 +184,7 @@ TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
     const std::string flag = folder / "flag";
     ChildProcessOptions options;
     int calls = 0;
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         ++calls;
         TempFolder::WriteFile(flag, "x");
         return true;
