@@ -4,13 +4,14 @@
 // zenity boxes and file choosers as a person would. Every wait is bounded and tied to something
 // visible: a window that appears or goes, a part of a window that changes, the keyboard's mirrored
 // state. Each step leaves a screenshot session-NN-<step>.png in KX_SCREENSHOT_DIR (else the working
-// folder); a failed one its editor's log beside it. Then, with each dialog, box or chooser open, a
-// second start and the desktop's logout (SIGTERM).
+// folder); a failed one its editor's log beside it. Then, under a window manager and with each dialog,
+// box or chooser open, a second start and the desktop's logout (SIGTERM).
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "SkinLayout.h"
 #include "TempFolder.h"
 #include "X11Session.h"
+#include "X11WindowManager.h"
 
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
@@ -601,38 +602,55 @@ TEST_F(EditorSessionX11Test, AMusicianEditsAPresetSavesLoadsSendsAndFetchesItAnd
     });
 }
 
+// Under a window manager, which decides what shows in front.
 class EditorWithADialogX11Test : public EditorSessionX11Test {
 protected:
-    Window Dialog(int row, const std::string& title)
+    void SetUp() override
+    {
+        EditorSessionX11Test::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_windowManager = std::make_unique<X11WindowManager>(m_x, m_home / "openbox.log");
+        ASSERT_TRUE(m_windowManager->Running());
+    }
+    void TearDown() override
+    {
+        EditorSessionX11Test::TearDown();
+        m_windowManager.reset();
+    }
+
+    // What an opened case shows: the editor's window in front, and the box or chooser over it.
+    struct Opened {
+        Window front = 0;
+        Window zenity = 0;
+    };
+    Opened Dialog(int row, const std::string& title)
     {
         Menu(0, Places::kFileRows, row);
-        return WaitWindow(title);
+        return {WaitWindow(title)};
     }
-    // The editor's zenity window shown and drawn.
-    bool Zenity(const std::string& title)
+    // The editor's zenity window, drawn and the owner's dialog as the desktop sees it (WM_TRANSIENT_FOR),
+    // which keeps it above the owner; 0 when either does not come.
+    Window Zenity(const std::string& title, Window owner)
     {
         const Window window = WaitWindow(title, true);
-        if (window)
-            WaitDrawn(window, title);
-        return window != 0;
+        if (!window)
+            return 0;
+        WaitDrawn(window, title);
+        Window parent = 0;
+        EXPECT_TRUE(
+            Eventually([&] { return XGetTransientForHint(m_x.Get(), window, &parent) && parent == owner; }, kBound))
+            << "\"" << title << "\" is not the dialog of the editor's window\n"
+            << Log();
+        return parent == owner ? window : 0;
     }
-    // Whether `upper` is above `lower` among the top-level windows, which no window manager reparents.
-    bool IsAbove(Window upper, Window lower) const
-    {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(m_x.Get(), m_x.Root(), &root, &parent, &children, &count);
-        const std::vector<Window> order(children, children + count); // bottom first
-        if (children)
-            XFree(children);
-        const auto at = [&](Window window) { return std::find(order.begin(), order.end(), window); };
-        return at(upper) != order.end() && at(lower) < at(upper);
-    }
+
+    std::unique_ptr<X11WindowManager> m_windowManager;
 };
 
 // The first editor answers a second start whatever waits for the user, and brings what is open to the
-// front (for a box or the chooser, the editor's window under it); SIGTERM ends it with status 0, zenity
-// with it, and its main window's place is kept.
+// front (for a box or the chooser, the editor's window under it, and it above that window); SIGTERM ends
+// it with status 0, zenity with it, and its main window's place is kept.
 TEST_F(EditorWithADialogX11Test, ASecondStartRaisesWhatIsOpenAndSigtermEndsTheEditorWithZero)
 {
     Display* display = m_x.Get();
@@ -640,52 +658,61 @@ TEST_F(EditorWithADialogX11Test, ASecondStartRaisesWhatIsOpenAndSigtermEndsTheEd
     const Window cover = XCreateSimpleWindow(display, m_x.Root(), 0, 0, unsigned(DisplayWidth(display, 0)),
                                              unsigned(DisplayHeight(display, 0)), 0, 0, 0);
     const std::string placement = m_home / "XDG_CONFIG_HOME/Velmora/Velmora_Kivo 61 Preset Editor/WP";
-    const std::pair<const char*, std::function<Window()>> cases[] = {
+    const std::pair<const char*, std::function<Opened()>> cases[] = {
         {"About",
          [&] {
              Menu(1, 2, Places::kAbout);
-             return WaitWindow("About Velmora Kivo 61 Preset Editor");
+             return Opened{WaitWindow("About Velmora Kivo 61 Preset Editor")};
          }},
         {"Get", [&] { return Dialog(Places::kRetrieve, "Get Preset From Device"); }},
         {"Send", [&] { return Dialog(Places::kSend, "Send Preset To Device"); }},
         {"Global", [&] { return Dialog(Places::kGlobal, "Global Settings"); }},
         {"a box over Get",
          [&] {
-             const Window get = Dialog(Places::kRetrieve, "Get Preset From Device");
+             const Window get = Dialog(Places::kRetrieve, "Get Preset From Device").front;
              Click(get, m_places->getButton);
-             return Zenity("Retrieve Sucessful") ? get : 0;
+             const Window box = Zenity("Retrieve Sucessful", get);
+             return box ? Opened{get, box} : Opened{};
          }},
         {"the chooser",
          [&] {
              Menu(0, Places::kFileRows, Places::kLoad);
-             return Zenity("Select Preset File") ? m_main : 0;
+             const Window chooser = Zenity("Select Preset File", m_main);
+             return chooser ? Opened{m_main, chooser} : Opened{};
          }},
     };
     for (const auto& [name, open] : cases) {
         SCOPED_TRACE(name);
         std::filesystem::remove(placement);
         StartEditor();
-        const Window front = open();
-        ASSERT_NE(front, 0u) << Log();
+        const Opened opened = open();
+        ASSERT_NE(opened.front, 0u) << Log();
 
         XMapRaised(display, cover);
-        ASSERT_TRUE(Eventually([&] { return IsAbove(cover, front); }, kBound));
+        ASSERT_TRUE(Eventually([&] { return m_x.IsAbove(cover, opened.front); }, kBound));
         pid_t second = 0;
         {
             EnvironmentGuard alone; // its keyboard's state is not the first one's
             alone.Clear("KIVO_E2E_STATE");
             second = X11Session::Launch(KIVO_E2E_EDITOR, {}, m_home / "second.log");
         }
-        EXPECT_TRUE(Eventually([&] { return IsAbove(front, cover); }, kBound)) << "not brought to the front";
+        EXPECT_TRUE(Eventually([&] { return m_x.IsAbove(opened.front, cover); }, kBound)) << "not brought to the front";
+        if (opened.zenity) {
+            EXPECT_TRUE(Eventually([&] { return m_x.IsAbove(opened.zenity, opened.front); }, kBound))
+                << "the box or chooser is under the editor's window";
+            WaitDrawn(opened.zenity, name);
+        }
+        WaitPainted(m_main, kMainTitle);
+        Screenshot(std::string("second-start-") + name);
         EXPECT_EQ(X11Session::WaitForExit(second, kBound), 0) << TempFolder::ReadFile(m_home / "second.log");
         X11Session::Kill(second);
         XUnmapWindow(display, cover);
         XSync(display, False);
 
-        const std::vector<pid_t> zenity = X11Session::ChildrenOf(m_editor);
+        const std::vector<pid_t> children = X11Session::ChildrenOf(m_editor);
         ASSERT_EQ(kill(m_editor, SIGTERM), 0);
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
-        for (const pid_t child : zenity)
+        for (const pid_t child : children)
             EXPECT_TRUE(kill(child, 0) != 0 && errno == ESRCH) << "zenity outlived the editor";
         const auto kept = Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP");
         EXPECT_TRUE(kept && Platform::ParseWindowPlacement(*kept)) << "the main window's place was not kept";

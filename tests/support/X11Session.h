@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -74,21 +75,23 @@ public:
         return pid;
     }
 
-    // The top-level windows with that title whose process `owner` accepts. An X server shared with
-    // other test runs may still show windows of a run that was killed.
+    // The top-level windows with that title whose process `owner` accepts: the root's children and,
+    // under a window manager, the clients it frames. An X server shared with other test runs may still
+    // show windows of a run that was killed.
     std::vector<Window> Find(const std::string& title, const std::function<bool(pid_t)>& owner) const
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
+        std::vector<Window> candidates = Children(Root());
+        Property(Root(), "_NET_CLIENT_LIST", XA_WINDOW, 4096,
+                 [&](int format, unsigned long items, unsigned char* data) {
+                     if (format == 32)
+                         candidates.insert(candidates.end(), reinterpret_cast<Window*>(data),
+                                           reinterpret_cast<Window*>(data) + items);
+                 });
         std::vector<Window> found;
-        if (!XQueryTree(m_display, Root(), &root, &parent, &children, &count))
-            return found;
-        for (unsigned i = 0; i < count; ++i)
-            if (Name(children[i]) == title && owner(Pid(children[i])))
-                found.push_back(children[i]);
-        if (children)
-            XFree(children);
+        for (Window window : candidates)
+            if (Name(window) == title && owner(Pid(window)) &&
+                std::find(found.begin(), found.end(), window) == found.end())
+                found.push_back(window);
         return found;
     }
     // The first such window that is shown; 0 while there is none.
@@ -100,6 +103,31 @@ public:
                 return window;
         }
         return 0;
+    }
+
+    // The root's child that holds the window: its window manager's frame, or itself without one.
+    Window TopLevelOf(Window window) const
+    {
+        for (;;) {
+            Window root = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(m_display, window, &root, &parent, &children, &count))
+                return 0;
+            if (children)
+                XFree(children);
+            if (parent == root || parent == 0)
+                return window;
+            window = parent;
+        }
+    }
+
+    // Whether `upper` shows above `lower`: their top-level windows in the root's stacking order.
+    bool IsAbove(Window upper, Window lower) const
+    {
+        const std::vector<Window> order = Children(Root()); // bottom first
+        const auto at = [&](Window window) { return std::find(order.begin(), order.end(), TopLevelOf(window)); };
+        return at(upper) != order.end() && at(lower) < at(upper);
     }
 
     // A part of the window; all of it when width is 0.
@@ -206,6 +234,20 @@ public:
     }
 
 private:
+    // Bottom first.
+    std::vector<Window> Children(Window window) const
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        if (XQueryTree(m_display, window, &root, &parent, &children, &count) && children)
+            found.assign(children, children + count);
+        if (children)
+            XFree(children);
+        return found;
+    }
+
     template <class Read>
     void Property(Window window, const char* name, Atom wanted, long length, Read read) const
     {

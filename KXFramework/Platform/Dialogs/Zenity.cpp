@@ -36,7 +36,14 @@ Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std:
         arguments.push_back("--modal");
     }
     ChildProcessOptions options;
-    options.whileWaiting = whileWaiting;
+    // zenity makes a box the owner's but not its file chooser, which a window manager would then let
+    // the owner cover: each turn until a window of the dialog shows, its windows are made the owner's.
+    bool kept = owner.empty();
+    options.whileWaiting = [&](int child) {
+        if (!kept)
+            kept = KeepAboveOwner(child, ownerWindow);
+        return !whileWaiting || whileWaiting();
+    };
     // These change zenity's exit codes, which tell OK from Cancel.
     options.removedVariables = {"ZENITY_OK",    "ZENITY_CANCEL", "ZENITY_ESC",
                                 "ZENITY_ERROR", "ZENITY_EXTRA",  "ZENITY_TIMEOUT"};

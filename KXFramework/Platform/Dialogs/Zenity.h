@@ -22,7 +22,7 @@ std::string ProgramName();
 
 // Runs the program with the arguments; whileWaiting is called about every 30 ms until it ends, and
 // answering false ends it (Stopped). Standard output is limited to 1 MiB. The dialog is kept above
-// its owner (SDL's window id, 0 for none) where the window system lets zenity do so (X11).
+// its owner (SDL's window id, 0 for none) where the window system lets us do so (X11).
 Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<bool()>& whileWaiting);
 
 // The lines of standard error that report a failure. GTK and GLib print warnings such as

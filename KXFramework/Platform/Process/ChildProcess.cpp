@@ -7,8 +7,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <pthread.h>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ using SteadyClock = std::chrono::steady_clock;
 // other duties.
 constexpr int kReadsPerTurn = 16;
 constexpr size_t kReadSize = 64 * 1024;
+// Where the child keeps the report of a failed start until its exec closes it.
+constexpr int kReportFd = STDERR_FILENO + 1;
 
 class Descriptor {
 public:
@@ -126,43 +129,120 @@ void SetExit(ChildProcessResult& result, int status)
     }
 }
 
+// Sets a standard stream of the child to fd, which the exec then keeps open.
+bool Attach(int fd, int target)
+{
+    if (fd == target)
+        return ::fcntl(fd, F_SETFD, 0) == 0;
+    return ::dup2(fd, target) == target;
+}
+
+// What the child is to run, all of it made before the fork: between the fork and the exec the child
+// makes system calls only, as another thread of ours may have held a lock (the allocator's) when it forked.
+struct Launch {
+    std::vector<char*> args;
+    std::vector<char*> env;
+    pid_t parent = 0;
+    int outFd = -1;
+    int errFd = -1;
+    int reportFd = -1; // the errno of a failed start goes here
+};
+
+[[noreturn]] void StartChild(const Launch& launch)
+{
+    // Its own process group, so that ending it reaches its helpers.
+    ::setpgid(0, 0);
+    // It ends with this process, however this one ends (SIGKILL or a crash included), so that no box
+    // or chooser outlives the program. The signal comes when the thread that forked ends, not the
+    // process: children are started by the UI thread (the wait for a box or the chooser), which lasts as
+    // long as the process. Should this process have ended before the call, nothing would send it.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != launch.parent)
+        ::_exit(127);
+    // No handler of ours runs in the child, SIGPIPE is back to its default whatever this process set,
+    // and no signal is blocked (the parent blocked them all for the fork).
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction action {};
+        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_DFL ||
+            (action.sa_handler == SIG_IGN && signal != SIGPIPE))
+            continue;
+        action.sa_handler = SIG_DFL;
+        action.sa_flags = 0;
+        ::sigaction(signal, &action, nullptr);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    int error = 0;
+    const int input = ::open("/dev/null", O_RDONLY);
+    if (input < 0 || !Attach(input, STDIN_FILENO) || !Attach(launch.outFd, STDOUT_FILENO) ||
+        !Attach(launch.errFd, STDERR_FILENO))
+        error = errno;
+    // Nothing else of ours reaches the child, whether or not it was opened close-on-exec: a lock or
+    // socket it held would outlive us while the child runs. The report stays until the exec.
+    int report = launch.reportFd;
+    if (error == 0 && report != kReportFd) {
+        report = ::dup3(report, kReportFd, O_CLOEXEC) == kReportFd ? kReportFd : -1;
+        error = report < 0 ? errno : 0;
+    }
+    if (error == 0) {
+        ::closefrom(kReportFd + 1);
+        ::execvpe(launch.args[0], launch.args.data(), launch.env.data());
+        error = errno;
+    }
+    if (report >= 0)
+        static_cast<void>(::write(report, &error, sizeof error) == sizeof error); // nobody left to tell otherwise
+    ::_exit(127);
+}
+
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& removedVariables, int outFd,
             int errFd, int& error)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawnattr_init(&attributes);
-    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    ::posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-    // Nothing else of ours reaches the child, whether or not it was opened close-on-exec: a lock or
-    // socket it held would outlive us while the child runs.
-    ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-
-    // Its own process group, so that ending it reaches its helpers; default SIGPIPE and an
-    // empty signal mask whatever this process has set.
-    sigset_t defaults;
-    sigset_t mask;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigemptyset(&mask);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    ::posix_spawnattr_setpgroup(&attributes, 0);
-    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
-    ::posix_spawnattr_setsigmask(&attributes, &mask);
-
-    std::vector<char*> args;
+    int reportFds[2];
+    if (::pipe2(reportFds, O_CLOEXEC) != 0) {
+        error = errno;
+        return -1;
+    }
+    Descriptor reportRead(reportFds[0]);
+    Descriptor reportWrite(reportFds[1]);
+    Launch launch;
     for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env = ChildEnvironment(removedVariables);
+        launch.args.push_back(const_cast<char*>(arg.c_str()));
+    launch.args.push_back(nullptr);
+    launch.env = ChildEnvironment(removedVariables);
+    launch.parent = ::getpid();
+    launch.outFd = outFd;
+    launch.errFd = errFd;
+    launch.reportFd = reportWrite.Get();
 
-    pid_t pid = -1;
-    error = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), env.data());
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::posix_spawnattr_destroy(&attributes);
-    return error == 0 ? pid : -1;
+    // Every signal blocked across the fork, so that no handler of ours runs in the child before it has
+    // put the defaults back.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        StartChild(launch);
+    const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    reportWrite.Close();
+    if (pid < 0) {
+        error = forkError;
+        return -1;
+    }
+    // Nothing comes before the exec closes the report; the errno of a failed start otherwise.
+    int childError = 0;
+    ssize_t n = 0;
+    while ((n = ::read(reportRead.Get(), &childError, sizeof childError)) < 0 && errno == EINTR) {
+    }
+    if (n == sizeof childError) {
+        Reap(pid);
+        error = childError;
+        return -1;
+    }
+    error = 0;
+    return pid;
 }
 
 } // namespace
@@ -237,7 +317,7 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const C
         bool stopped = false;
         if (options.whileWaiting && SteadyClock::now() - lastHook >= step) {
             lastHook = SteadyClock::now();
-            stopped = !options.whileWaiting();
+            stopped = !options.whileWaiting(pid);
         }
         const bool timedOut =
             options.timeoutMs && SteadyClock::now() - start >= std::chrono::milliseconds(*options.timeoutMs);

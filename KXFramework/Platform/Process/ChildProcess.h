@@ -18,9 +18,9 @@ struct ChildProcessOptions {
     size_t errorLimit = 64 * 1024;
     // Ends the child when it runs longer; none waits for as long as it runs.
     std::optional<uint32_t> timeoutMs;
-    // Called about every waitStepMs while the child runs (the caller's window repaints meanwhile);
-    // answering false ends the child: the result is Stopped, whatever it printed.
-    std::function<bool()> whileWaiting;
+    // Called with the child's process id about every waitStepMs while it runs (the caller's window
+    // repaints meanwhile); answering false ends the child: the result is Stopped, whatever it printed.
+    std::function<bool(int child)> whileWaiting;
     uint32_t waitStepMs = 30;
     // Environment variables the child must not see.
     std::vector<std::string> removedVariables;
@@ -45,7 +45,9 @@ struct ChildProcessResult {
 
 // Starts argv[0] (searched in PATH unless it holds a '/') with the arguments argv[1...] and waits
 // for it. The child runs in its own process group, so ending it ends whatever it started too; it
-// is reaped by its process id only.
+// is reaped by its process id only. It ends with this process, also when this one is killed or
+// crashes; as the kernel ties that to the calling thread, call it from a thread that lasts as long
+// as the process (the UI thread).
 ChildProcessResult RunChildProcess(const std::vector<std::string>& argv, const ChildProcessOptions& options = {});
 
 } // namespace KX::Platform

@@ -5,6 +5,8 @@
 #include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/Controls/FileDialog.h"
 #include "KXFramework/Notification/NotificationCenter.h"
+#include "KXFramework/Platform/Dialogs/FileChooser.h"
+#include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -246,6 +248,21 @@ TEST_F(FrameworkAppDialogWaitTest, ANotificationPostedWhileTheFileChooserIsOpenA
     EXPECT_EQ(dialog.GetPath(), String(chosen.c_str()));
     EXPECT_EQ(change->received, 1);
     change->UnregisterForAllNotifications();
+}
+
+// A quit while the chooser is open (the desktop's logout) closes it unanswered: the program goes on
+// ending without a file, and without one more box.
+TEST_F(FrameworkAppDialogWaitTest, AQuitWhileTheFileChooserIsOpenClosesItWithoutABox)
+{
+    struct Host final : Platform::AppHost {
+        bool PumpMessage(uint32_t) override { return false; }
+    } host;
+    zenity.Behave("exec sleep 60");
+    app->afterTurn = [] { Platform::AppHost::PostQuitMessage(0); };
+    Platform::FileChooserRequest request;
+    request.title = u"Open";
+    EXPECT_EQ(app->GetFileChooser().Run(request).kind, Platform::FileChooserResult::Kind::Cancelled);
+    EXPECT_TRUE(messageBoxes->requests.empty()) << "a box during the shutdown";
 }
 
 class FrameworkAppDesktopBoxWaitTest : public FrameworkAppDialogWaitTest {

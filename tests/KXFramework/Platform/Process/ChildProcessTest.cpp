@@ -8,8 +8,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace KX::Test {
 
@@ -128,7 +132,7 @@ TEST(ChildProcess, ATimeoutAStoppingOrAFailingHookEndsTheChildAndItsHelpers)
     ChildProcessOptions options;
     options.timeoutMs = 50;
     // The hook (due every 30 ms, so before the timeout) holds the wait until the helper runs.
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         Eventually(helperStarted);
         return true;
     };
@@ -138,18 +142,39 @@ TEST(ChildProcess, ATimeoutAStoppingOrAFailingHookEndsTheChildAndItsHelpers)
     std::filesystem::remove(pidFile);
     options.timeoutMs.reset();
     // Answering false once the helper runs.
-    options.whileWaiting = [&] { return !Eventually(helperStarted); };
+    options.whileWaiting = [&](int) { return !Eventually(helperStarted); };
     EXPECT_EQ(RunShell(script, options, {pidFile}).status, Status::Stopped);
     EXPECT_TRUE(Ends(pidFile));
 
     std::filesystem::remove(pidFile);
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         if (Eventually(helperStarted))
             throw std::runtime_error("hook failed");
         return true;
     };
     EXPECT_THROW(RunShell(script, options, {pidFile}), std::runtime_error);
     EXPECT_TRUE(Ends(pidFile));
+}
+
+// However the waiting program ends, its child ends with it: a box or a chooser left running would stay
+// on the screen with nobody to answer it.
+TEST(ChildProcess, TheChildEndsWithTheProgramKilledWhileItWaits)
+{
+    TempFolder folder;
+    const std::string pidFile = folder / "child";
+    char* argv[] = {const_cast<char*>(KX_CHILD_PROCESS_HELPER), const_cast<char*>(pidFile.c_str()), nullptr};
+    pid_t program = 0;
+    ASSERT_EQ(::posix_spawn(&program, KX_CHILD_PROCESS_HELPER, nullptr, nullptr, argv, environ), 0);
+    ASSERT_TRUE(Eventually([&] {
+        const std::string pid = TempFolder::ReadFile(pidFile);
+        return !pid.empty() && pid.back() == '\n';
+    })) << "the child did not start";
+    ASSERT_EQ(::kill(program, SIGKILL), 0);
+    ASSERT_EQ(::waitpid(program, nullptr, 0), program);
+    const bool ended = Ends(pidFile);
+    if (!ended)
+        ::kill(std::stoi(TempFolder::ReadFile(pidFile)), SIGKILL);
+    EXPECT_TRUE(ended) << "the child outlived the program";
 }
 
 TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
@@ -159,7 +184,7 @@ TEST(ChildProcess, TheWaitHookRunsWhileTheChildRuns)
     const std::string flag = folder / "flag";
     ChildProcessOptions options;
     int calls = 0;
-    options.whileWaiting = [&] {
+    options.whileWaiting = [&](int) {
         ++calls;
         TempFolder::WriteFile(flag, "x");
         return true;
