@@ -323,7 +323,7 @@ TEST_F(X11WindowTest, KeysTypedAheadIntoAClosingWindowKeepTheirModifiers)
         const char* name;
         // Keys sent before the focus moves back, to the closing window; the rest go to the other one.
         int toTheClosing;
-    } cases[] = {{"all into the closing window", 6}};
+    } cases[] = {{"all into the closing window", 6}, {"the focus moving back between the modifiers and S", 2}};
     const KeyCode ctrl = XKeysymToKeycode(m_display, XK_Control_L), shift = XKeysymToKeycode(m_display, XK_Shift_L),
                   s = XKeysymToKeycode(m_display, XK_s);
     const std::pair<KeyCode, bool> chord[] = {{ctrl, true}, {shift, true},  {s, true},
