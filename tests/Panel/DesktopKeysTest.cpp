@@ -105,11 +105,25 @@ TEST_F(DesktopKeysTest, ReturnAndSpacePressTheAboutBoxsButton)
               0);
 }
 
-// Escape, or a click on the close button, and at once Ctrl+Shift+S, typed into the Get dialog: as
-// type-ahead on any desktop, the dialog closes and the Send dialog opens, once the Get dialog's window
-// has gone.
+// Ctrl+Shift and a letter, pressed and let go as the desktop sends them.
+void PushCtrlShift(uint32_t window, Press letter)
+{
+    PushKey(window, true, SDLK_LCTRL, SDL_SCANCODE_LCTRL, KMOD_LCTRL);
+    PushKey(window, true, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, KMOD_LCTRL | KMOD_LSHIFT);
+    PushKeyPress(window, letter.key, letter.scancode, KMOD_LCTRL | KMOD_LSHIFT);
+    PushKey(window, false, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, KMOD_LCTRL);
+    PushKey(window, false, SDLK_LCTRL, SDL_SCANCODE_LCTRL, 0);
+}
+
+// Escape, or a click on the close button, and at once Ctrl+Shift+S, typed into the Get dialog, and the
+// same with Ctrl+Shift+R into the Send dialog that opens: as type-ahead on any desktop, each dialog
+// closes and the next opens once its window has gone, also one that opens before the focus is back on
+// the main window.
 TEST_F(DesktopKeysTest, ACommandTypedRightAfterClosingADialogOpensItsDialogInItsPlace)
 {
+    // What is typed right after closing each dialog but the last: Send in place of Get, then Get in place
+    // of Send.
+    const Press commands[] = {{SDLK_s, SDL_SCANCODE_S}, {SDLK_r, SDL_SCANCODE_R}};
     const std::pair<const char*, std::function<void(uint32_t, LControl&)>> closings[] = {
         {"Escape", [](uint32_t id, LControl&) { PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE); }},
         {"its close button",
@@ -143,10 +157,10 @@ TEST_F(DesktopKeysTest, ACommandTypedRightAfterClosingADialogOpensItsDialogInIts
                               windows.push_back(roots.size());
                               const uint32_t id = roots.back()->GetOSServices()->GetWindowHandle()->Id();
                               PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-                              if (opened.size() > 1)
+                              if (opened.size() > std::size(commands))
                                   return PushKeyPress(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
                               close(id, *dialog);
-                              PushKeyPress(id, SDLK_s, SDL_SCANCODE_S, KMOD_LCTRL | KMOD_LSHIFT);
+                              PushCtrlShift(id, commands[opened.size() - 1]);
                           };
                           user->RegisterForNotification(RCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                         u"NID_IDLE", 0);
@@ -156,12 +170,12 @@ TEST_F(DesktopKeysTest, ACommandTypedRightAfterClosingADialogOpensItsDialogInIts
                           EXPECT_TRUE(Eventually(
                               [&] {
                                   OSWindow::RunOnce(Platform::EventPump::kTickMs);
-                                  return opened.size() == 2 && application.GetRootWindows().size() == 1;
+                                  return opened.size() == 3 && application.GetRootWindows().size() == 1;
                               },
                               std::chrono::seconds(30)));
                           user->UnregisterForAllNotifications();
-                          EXPECT_EQ(opened, (std::vector<std::string>{"Get", "Send"}));
-                          EXPECT_EQ(windows, (std::vector<size_t>{2, 2})) << "a dialog over another";
+                          EXPECT_EQ(opened, (std::vector<std::string>{"Get", "Send", "Get"}));
+                          EXPECT_EQ(windows, (std::vector<size_t>{2, 2, 2})) << "a dialog over another";
                       }
                   },
                   BodyAt::Idle),

@@ -123,7 +123,10 @@ void EventPump::StopTimer(uint32_t window)
 
 void EventPump::BeginModal(uint32_t window)
 {
-    m_modal.push_back({window, m_state.focusWindow});
+    // A key typed ahead into the dialog that closed last can open this loop before the records of the focus
+    // going back have come: the focus is on its way to the window it goes back to.
+    const uint32_t focus = m_state.focusWindow == m_typedAhead.window ? m_typedAhead.focusBefore : m_state.focusWindow;
+    m_modal.push_back({window, focus});
 }
 
 void EventPump::EndModal()

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+// Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
+#include <SDL_syswm.h>
+
 namespace KX::Platform {
 
 namespace {
@@ -85,7 +88,21 @@ SdlHostWindow::~SdlHostWindow()
     if (m_gl)
         SDL_GL_DeleteContext(m_gl);
     SDL_FreeSurface(m_shadow);
+    TakeInWhatWasSent();
     SDL_DestroyWindow(m_window);
+}
+
+void SdlHostWindow::TakeInWhatWasSent()
+{
+    // SDL drops what the X server sent to a window it no longer knows, keys typed ahead into a closing
+    // dialog among them. A round trip brings in everything the server sent before it, which SDL then
+    // queues under this window's id; what is typed after the focus has moved on goes to that window.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(m_window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
+        return;
+    XSync(info.info.x11.display, False);
+    SDL_PumpEvents();
 }
 
 uint32_t SdlHostWindow::Id() const

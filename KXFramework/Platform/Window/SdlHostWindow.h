@@ -33,6 +33,8 @@ public:
 
 private:
     SdlHostWindow(SDL_Window* window, const WindowParams& params);
+    // Queues, under this window's id, the events the desktop has sent it so far.
+    void TakeInWhatWasSent();
     bool IsNormal() const;
     // Wayland gives windows no global position.
     static bool HasPositions();

@@ -2,13 +2,17 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 // Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
+#include <X11/keysym.h>
 
 namespace KX::Platform {
 
@@ -47,6 +51,80 @@ int IgnoreWakeToVanishedWindow(Display* display, XErrorEvent* error)
     return g_previousErrorHandler ? g_previousErrorHandler(display, error) : 0;
 }
 
+// The modifier keys with a side of their own, as X names them and as SDL counts them.
+struct ModifierKey {
+    KeySym symbol;
+    SDL_Scancode scancode;
+    uint16_t bit;
+};
+constexpr ModifierKey kModifierKeys[] = {
+    {XK_Shift_L, SDL_SCANCODE_LSHIFT, KMOD_LSHIFT}, {XK_Shift_R, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT},
+    {XK_Control_L, SDL_SCANCODE_LCTRL, KMOD_LCTRL}, {XK_Control_R, SDL_SCANCODE_RCTRL, KMOD_RCTRL},
+    {XK_Alt_L, SDL_SCANCODE_LALT, KMOD_LALT},       {XK_Alt_R, SDL_SCANCODE_RALT, KMOD_RALT},
+};
+
+// SDL's modifiers made to agree with the X state a key was typed under: one X holds keeps the side SDL
+// knows, else gets the left one; one X does not hold is let go. Right Alt is AltGr on many layouts,
+// under another mask: only left Alt follows Mod1.
+uint16_t ModifiersUnder(unsigned int xState, uint16_t modifiers)
+{
+    constexpr struct {
+        unsigned int mask;
+        uint16_t sides;
+        uint16_t letGo;
+        uint16_t left;
+    } kGroups[] = {{ShiftMask, KMOD_SHIFT, KMOD_SHIFT, KMOD_LSHIFT},
+                   {ControlMask, KMOD_CTRL, KMOD_CTRL, KMOD_LCTRL},
+                   {Mod1Mask, KMOD_ALT, KMOD_LALT, KMOD_LALT}};
+    for (const auto& group : kGroups) {
+        if (!(xState & group.mask))
+            modifiers &= uint16_t(~group.letGo);
+        else if (!(modifiers & group.sides))
+            modifiers |= group.left;
+    }
+    return modifiers;
+}
+
+// SDL reads the whole keyboard again whenever a window of ours gains the focus or the pointer enters one,
+// and gives what is held at that moment to every key it reads afterwards: keys of a burst typed faster
+// than they are read (a key macro, a busy machine) lose modifiers let go by then, and SDL drops their
+// releases. Each X key event says which modifiers were held when it was typed; SDL takes them from
+// there before it turns the event into its own. Called by SDL for every event it queues, on the thread
+// that queues it; X events are read on the UI thread only.
+int FollowXModifiers(void*, SDL_Event* event)
+{
+    if (event->type != SDL_SYSWMEVENT)
+        return 1;
+    const SDL_SysWMmsg* message = event->syswm.msg;
+    if (!message || message->subsystem != SDL_SYSWM_X11)
+        return 0;
+    XEvent x = message->msg.x11.event;
+    if (x.type != KeyPress && x.type != KeyRelease)
+        return 0;
+    uint16_t modifiers = ModifiersUnder(x.xkey.state, uint16_t(SDL_GetModState()));
+    if (x.type == KeyRelease) {
+        const KeySym symbol = XLookupKeysym(&x.xkey, 0);
+        const auto key = std::find_if(std::begin(kModifierKeys), std::end(kModifierKeys),
+                                      [symbol](const ModifierKey& k) { return k.symbol == symbol; });
+        if (key != std::end(kModifierKeys)) {
+            modifiers &= uint16_t(~key->bit);
+            // The release of a key SDL already let go: the pump hears of it all the same.
+            if (!SDL_GetKeyboardState(nullptr)[key->scancode]) {
+                SDL_Window* focus = SDL_GetKeyboardFocus();
+                SDL_Event release{};
+                release.type = SDL_KEYUP;
+                release.key.windowID = focus ? SDL_GetWindowID(focus) : 0;
+                release.key.keysym.scancode = key->scancode;
+                release.key.keysym.sym = SDL_GetKeyFromScancode(key->scancode);
+                release.key.keysym.mod = modifiers;
+                SDL_PushEvent(&release);
+            }
+        }
+    }
+    SDL_SetModState(SDL_Keymod(modifiers));
+    return 0; // the pump has no use for the X event itself
+}
+
 } // namespace
 
 bool VideoSystem::Start()
@@ -73,6 +151,8 @@ bool VideoSystem::Start()
         const XErrorHandler previous = XSetErrorHandler(IgnoreWakeToVanishedWindow);
         if (previous != IgnoreWakeToVanishedWindow)
             g_previousErrorHandler = previous;
+        SDL_SetEventFilter(FollowXModifiers, nullptr);
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     } else
         SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     if (g_wakeType == 0) {

@@ -6,6 +6,7 @@
 #include "KXFramework/Platform/Window/Cursor.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
+#include "KXFramework/Platform/Window/KeyMap.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <GL/gl.h>
@@ -22,6 +23,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace KX::Test {
 namespace {
@@ -122,6 +124,14 @@ protected:
         XDestroyImage(image);
         SDL_SaveBMP(surface, (std::string(folder) + "/" + name + ".bmp").c_str());
         SDL_FreeSurface(surface);
+    }
+
+    static ::Window XWindowOf(const HostWindow& window)
+    {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        EXPECT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(window.Id()), &info));
+        return info.info.x11.window;
     }
 
     Display* m_display = nullptr;
@@ -302,6 +312,78 @@ TEST_F(X11WindowTest, AWakeThatReachesTheServerAfterItsWindowIsGoneEndsNothing)
     XSendEvent(m_display, xwindow, False, NoEventMask, &wake);
     XSync(m_display, False);
     EXPECT_FALSE(Open({400, 300, 120, 90}) == nullptr); // still here, and windows still open
+}
+
+// Escape closes a dialog and Ctrl+Shift+S follows at once, faster than the program reads (a key macro, a
+// busy machine): the keys the server sent the dialog before it went, and those it sends the window that
+// gets the focus back, arrive with the modifiers they were typed with, and none stays held afterwards.
+TEST_F(X11WindowTest, KeysTypedAheadIntoAClosingWindowKeepTheirModifiers)
+{
+    const struct {
+        const char* name;
+        // Keys sent before the focus moves back, to the closing window; the rest go to the other one.
+        int toTheClosing;
+    } cases[] = {{"all into the closing window", 6}, {"the focus moving back between the modifiers and S", 2}};
+    const KeyCode ctrl = XKeysymToKeycode(m_display, XK_Control_L), shift = XKeysymToKeycode(m_display, XK_Shift_L),
+                  s = XKeysymToKeycode(m_display, XK_s);
+    const std::pair<KeyCode, bool> chord[] = {{ctrl, true}, {shift, true},  {s, true},
+                                              {s, false},   {shift, false}, {ctrl, false}};
+    // Below where the other tests open their windows: the pointer stays there afterwards.
+    const RectI mainArea{700, 800, 200, 150};
+    int markX = mainArea.x + 20;
+    for (const auto& [name, toTheClosing] : cases) {
+        SCOPED_TRACE(name);
+        auto main = Open(mainArea);
+        auto dialog = Open({950, 800, 200, 150});
+        ASSERT_TRUE(main && dialog);
+        const uint32_t mainId = main->Id();
+        const auto focus = [&](const HostWindow& window) {
+            XSetInputFocus(m_display, XWindowOf(window), RevertToPointerRoot, CurrentTime);
+            XSync(m_display, False);
+            return Eventually([&] {
+                Pump(0, 5);
+                return m_pump.State().focusWindow == window.Id();
+            });
+        };
+        ASSERT_TRUE(focus(*main));
+        m_pump.BeginModal(dialog->Id());
+        ASSERT_TRUE(focus(*dialog));
+
+        // Everything reaches the server before the program reads any of it.
+        for (int i = 0; i < int(std::size(chord)); ++i) {
+            if (i == toTheClosing)
+                XSetInputFocus(m_display, XWindowOf(*main), RevertToPointerRoot, CurrentTime);
+            XTestFakeKeyEvent(m_display, chord[i].first, chord[i].second, CurrentTime);
+        }
+        XSync(m_display, False);
+        // As a modal loop ends: the focus goes back, then the window goes.
+        m_pump.EndModal();
+        main->TakeFocus();
+        dialog.reset();
+
+        // A move of the pointer over the main window comes after all of it.
+        XTestFakeMotionEvent(m_display, DefaultScreen(m_display), markX, mainArea.y + 50, CurrentTime);
+        XSync(m_display, False);
+        std::vector<InputRecord> keys;
+        ASSERT_TRUE(Eventually([&] {
+            InputRecord record;
+            while (m_pump.Next(record, 5)) {
+                if (record.kind == RecordKind::Motion && record.window == mainId && record.x == markX - mainArea.x)
+                    return true;
+                if (record.kind == RecordKind::Key)
+                    keys.push_back(record);
+            }
+            return false;
+        })) << "the pointer's move never came";
+        const auto typed = std::find_if(keys.begin(), keys.end(),
+                                        [](const InputRecord& key) { return key.virtualKey == 'S' && key.down; });
+        ASSERT_NE(typed, keys.end()) << "S was lost";
+        EXPECT_EQ(typed->window, mainId);
+        EXPECT_EQ(typed->keyFlags & (Platform::kKeyCtrl | Platform::kKeyShift),
+                  Platform::kKeyCtrl | Platform::kKeyShift);
+        EXPECT_EQ(m_pump.State().keyFlags, 0u) << "a modifier is still held";
+        markX += 10;
+    }
 }
 
 TEST_F(X11WindowTest, ImageCursorsAndSystemCursorsAreMade)
