@@ -333,143 +333,54 @@ TEST_F(FocusWalkTest, TheFocusAfterATileClickAHiddenFieldAndAClosedMenu)
 // global settings dialog, with the text typed over the box's own.
 TEST_F(FocusWalkTest, AValueTypedIntoABoxReachesThePresetHoweverTheFocusLeavesIt)
 {
-    const std::vector<std::string> kWide{"90", "74", "3", "127", "45", "68"};
-    const std::vector<std::string> kTranspose{"9", "-7", "3", "12", "-12", "5"};
-    const std::vector<const char16_t*> kFaderPage{u"moveableTypePanel", u"tabControl", u"pageHolder",
-                                                  u"ccAbsolutePage"};
-    const std::vector<const char16_t*> kButtonPage{u"viewTabControl", u"pageHolder", u"midiPage", u"tabControl",
-                                                   u"pageHolder"};
-    const auto under = [](std::vector<const char16_t*> path, std::initializer_list<const char16_t*> more) {
+    using Path = std::vector<const char16_t*>;
+    const auto under = [](Path path, std::initializer_list<const char16_t*> more) {
         path.insert(path.end(), more);
         return path;
     };
+    // The panels' pages, the tiles and the boxes' fields.
+    const Path kMoveablePage{u"moveableTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage"};
+    const Path kButtonPage{u"viewTabControl", u"pageHolder", u"midiPage", u"tabControl", u"pageHolder"};
+    const Path kSustainPage{u"buttonTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage"};
+    const Path kWheelPage{u"moveableTypePanel", u"tabControl", u"pageHolder", u"otherPage", u"minMaxSelectors"};
+    const Path kFader{u"faders", u"faderBank1", u"fader1"}, kEncoder{u"encoders", u"encoderBank1", u"encoder1"},
+        kButton{u"buttons", u"buttonBank1", u"button1"}, kPad{u"pads", u"pad1"}, kZone{u"keybedZones", u"zone1"},
+        kWheel{u"wheels", u"pitchWheel"}, kVolume{u"pedals", u"volumePedal"}, kSustain{u"pedals", u"sustainPedal"},
+        kXAxis{u"xyPad", u"xAxis"};
+    const Path kCc = under(kMoveablePage, {u"cc"}), kMax = under(kMoveablePage, {u"minMaxSelectors", u"max"}),
+               kButtonCc = under(kButtonPage, {u"ccAbsolutePage", u"cc"}),
+               kButtonUp = under(kButtonPage, {u"ccAbsolutePage", u"pressedReleasedSelectors", u"released"}),
+               kXyMax = under(kButtonPage, {u"ccAbsolutePage", u"minMaxSelectors", u"max"});
     const struct {
         const char* what;
-        std::vector<const char16_t*> tile;  // under the device view
-        const char16_t* panel;              // under the device view
-        std::vector<const char16_t*> field; // under the panel, to the box's labelled field
+        Path tile;             // under the device view
+        const char16_t* panel; // under the device view
+        Path field;            // under the panel, to the box's labelled field
         int32_t param;
         unsigned offset;
-        const std::vector<std::string>& typed;
-        int bias; // the byte for a typed value
+        int bias = 0; // the byte for a typed value; the transpose box runs from -12
     } boxes[] = {
-        {"fader 1 CC",
-         {u"faders", u"faderBank1", u"fader1"},
-         u"faderEditPanel",
-         under(kFaderPage, {u"cc"}),
-         61,
-         2,
-         kWide,
-         0},
-        {"fader 1 MAX",
-         {u"faders", u"faderBank1", u"fader1"},
-         u"faderEditPanel",
-         under(kFaderPage, {u"minMaxSelectors", u"max"}),
-         61,
-         5,
-         kWide,
-         0},
-        {"encoder 1 CC",
-         {u"encoders", u"encoderBank1", u"encoder1"},
-         u"knobEditPanel",
-         under(kFaderPage, {u"cc"}),
-         97,
-         2,
-         kWide,
-         0},
-        {"encoder 1 MAX",
-         {u"encoders", u"encoderBank1", u"encoder1"},
-         u"knobEditPanel",
-         under(kFaderPage, {u"minMaxSelectors", u"max"}),
-         97,
-         5,
-         kWide,
-         0},
-        {"button 1 CC",
-         {u"buttons", u"buttonBank1", u"button1"},
-         u"buttonEditPanel",
-         under(kButtonPage, {u"ccAbsolutePage", u"cc"}),
-         25,
-         6,
-         kWide,
-         0},
-        {"button 1 UP",
-         {u"buttons", u"buttonBank1", u"button1"},
-         u"buttonEditPanel",
-         under(kButtonPage, {u"ccAbsolutePage", u"pressedReleasedSelectors", u"released"}),
-         25,
-         8,
-         kWide,
-         0},
-        {"pad 1 NOTE", {u"pads", u"pad1"}, u"padEditPanel", under(kButtonPage, {u"notePage", u"note"}), 9, 7, kWide, 0},
-        {"zone 1 PROGRAM", {u"keybedZones", u"zone1"}, u"zoneEditPanel", {u"program"}, 1, 2, kWide, 0},
-        {"zone 1 TRANSPOSE", {u"keybedZones", u"zone1"}, u"zoneEditPanel", {u"transpose"}, 1, 8, kTranspose, 12},
-        {"pitch wheel MIN",
-         {u"wheels", u"pitchWheel"},
-         u"wheelEditPanel",
-         {u"moveableTypePanel", u"tabControl", u"pageHolder", u"otherPage", u"minMaxSelectors", u"min"},
-         5,
-         3,
-         kWide,
-         0},
-        {"pitch wheel MAX",
-         {u"wheels", u"pitchWheel"},
-         u"wheelEditPanel",
-         {u"moveableTypePanel", u"tabControl", u"pageHolder", u"otherPage", u"minMaxSelectors", u"max"},
-         5,
-         4,
-         kWide,
-         0},
-        {"volume pedal CC",
-         {u"pedals", u"volumePedal"},
-         u"volumePedalEditPanel",
-         under(kFaderPage, {u"cc"}),
-         7,
-         2,
-         kWide,
-         0},
-        {"volume pedal MAX",
-         {u"pedals", u"volumePedal"},
-         u"volumePedalEditPanel",
-         under(kFaderPage, {u"minMaxSelectors", u"max"}),
-         7,
-         5,
-         kWide,
-         0},
-        {"sustain pedal CC",
-         {u"pedals", u"sustainPedal"},
-         u"sustainEditPage",
-         {u"buttonTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage", u"cc"},
-         8,
-         2,
-         kWide,
-         0},
-        {"sustain pedal UP",
-         {u"pedals", u"sustainPedal"},
-         u"sustainEditPage",
-         {u"buttonTypePanel", u"tabControl", u"pageHolder", u"ccAbsolutePage", u"pressedReleasedSelectors",
-          u"released"},
-         8,
-         4,
-         kWide,
-         0},
-        {"XY pad X CC",
-         {u"xyPad", u"xAxis"},
-         u"xyPadEditPanel",
-         under(kButtonPage, {u"ccAbsolutePage", u"cc"}),
-         129,
-         2,
-         kWide,
-         0},
-        {"XY pad X MAX",
-         {u"xyPad", u"xAxis"},
-         u"xyPadEditPanel",
-         under(kButtonPage, {u"ccAbsolutePage", u"minMaxSelectors", u"max"}),
-         129,
-         5,
-         kWide,
-         0},
+        {"fader 1 CC", kFader, u"faderEditPanel", kCc, 61, 2},
+        {"fader 1 MAX", kFader, u"faderEditPanel", kMax, 61, 5},
+        {"encoder 1 CC", kEncoder, u"knobEditPanel", kCc, 97, 2},
+        {"encoder 1 MAX", kEncoder, u"knobEditPanel", kMax, 97, 5},
+        {"button 1 CC", kButton, u"buttonEditPanel", kButtonCc, 25, 6},
+        {"button 1 UP", kButton, u"buttonEditPanel", kButtonUp, 25, 8},
+        {"pad 1 NOTE", kPad, u"padEditPanel", under(kButtonPage, {u"notePage", u"note"}), 9, 7},
+        {"zone 1 PROGRAM", kZone, u"zoneEditPanel", {u"program"}, 1, 2},
+        {"zone 1 TRANSPOSE", kZone, u"zoneEditPanel", {u"transpose"}, 1, 8, 12},
+        {"pitch wheel MIN", kWheel, u"wheelEditPanel", under(kWheelPage, {u"min"}), 5, 3},
+        {"pitch wheel MAX", kWheel, u"wheelEditPanel", under(kWheelPage, {u"max"}), 5, 4},
+        {"volume pedal CC", kVolume, u"volumePedalEditPanel", kCc, 7, 2},
+        {"volume pedal MAX", kVolume, u"volumePedalEditPanel", kMax, 7, 5},
+        {"sustain pedal CC", kSustain, u"sustainEditPage", under(kSustainPage, {u"cc"}), 8, 2},
+        {"sustain pedal UP", kSustain, u"sustainEditPage",
+         under(kSustainPage, {u"pressedReleasedSelectors", u"released"}), 8, 4},
+        {"XY pad X CC", kXAxis, u"xyPadEditPanel", kButtonCc, 129, 2},
+        {"XY pad X MAX", kXAxis, u"xyPadEditPanel", kXyMax, 129, 5},
     };
+    const std::vector<std::string> kWide{"90", "74", "3", "127", "45", "68"};
+    const std::vector<std::string> kTranspose{"9", "-7", "3", "12", "-12", "5"};
     const Leave kLeaves[] = {Leave::kTab,          Leave::kShiftTab, Leave::kCtrlTab,
                              Leave::kCtrlShiftTab, Leave::kTile,     Leave::kWindow};
     const std::string path = files / "typed.Kivo61PresetEditor";
@@ -498,13 +409,14 @@ TEST_F(FocusWalkTest, AValueTypedIntoABoxReachesThePresetHoweverTheFocusLeavesIt
                     PushClick(id, tile);
                     RunQueued();
                     Deliver();
+                    const std::vector<std::string>& typed = b.bias ? kTranspose : kWide;
                     for (size_t k = 0; k < std::size(kLeaves); ++k) {
                         SCOPED_TRACE(std::string(b.what) + ", way " + std::to_string(k));
-                        TypeAndLeave(id, box, b.typed[k].c_str(), kLeaves[k], tile);
+                        TypeAndLeave(id, box, typed[k].c_str(), kLeaves[k], tile);
                         RunQueued();
                         Deliver();
-                        EXPECT_EQ(textOf(box), b.typed[k]);
-                        EXPECT_EQ(byteOf(b.param, b.offset), std::stoi(b.typed[k]) + b.bias);
+                        EXPECT_EQ(textOf(box), typed[k]);
+                        EXPECT_EQ(byteOf(b.param, b.offset), std::stoi(typed[k]) + b.bias);
                     }
                 }
                 ASSERT_EQ(content->GetDeviceView()->SavePresetToFile(), S_OK);
@@ -517,7 +429,8 @@ TEST_F(FocusWalkTest, AValueTypedIntoABoxReachesThePresetHoweverTheFocusLeavesIt
                     unsigned size = 0;
                     const unsigned char* data = saved.GetAt(unsigned(b.param)).value.GetData(&size);
                     ASSERT_GT(size, b.offset) << b.what;
-                    EXPECT_EQ(int(data[b.offset]), std::stoi(b.typed.back()) + b.bias) << b.what << ", in the file";
+                    EXPECT_EQ(int(data[b.offset]), std::stoi((b.bias ? kTranspose : kWide).back()) + b.bias)
+                        << b.what << ", in the file";
                 }
 
                 // The dialog keeps the focus: Tab round its end wraps inside it.
