@@ -12,19 +12,90 @@
 
 #include <X11/extensions/XTest.h>
 
+#include <linux/sockios.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace KX::Test {
 namespace {
 
 constexpr const char* kTitle = "Velmora Kivo 61 Preset Editor";
+// The single-instance files in $XDG_RUNTIME_DIR.
+constexpr const char* kInstanceName = "Velmora_Kivo 61 Preset EditorPrevent";
+
+// A blocking Unix-domain stream socket, closed with the object.
+class Socket {
+public:
+    Socket() : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
+    explicit Socket(int fd) : m_fd(fd) {}
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int Get() const { return m_fd; }
+
+    // A path, or an abstract name when it starts with '@'.
+    static sockaddr_un Address(const std::string& name)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.data(), std::min(name.size(), sizeof(address.sun_path) - 1));
+        if (name[0] == '@')
+            address.sun_path[0] = '\0';
+        return address;
+    }
+    static socklen_t Length(const std::string& name)
+    {
+        return socklen_t(offsetof(sockaddr_un, sun_path) + name.size() + (name[0] == '@' ? 0 : 1));
+    }
+    bool Connect(const std::string& name)
+    {
+        const sockaddr_un address = Address(name);
+        return ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), Length(name)) == 0;
+    }
+    bool Listen(const std::string& name)
+    {
+        const sockaddr_un address = Address(name);
+        return ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), Length(name)) == 0 && ::listen(m_fd, 4) == 0;
+    }
+    bool Send(const std::vector<uint8_t>& bytes) const
+    {
+        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+    }
+    // Bytes sent that the peer has not read yet.
+    int Unread() const
+    {
+        int bytes = -1;
+        return ::ioctl(m_fd, SIOCOUTQ, &bytes) == 0 ? bytes : -1;
+    }
+    // Whether something came, or the peer closed, within the bound.
+    bool Readable(std::chrono::milliseconds bound) const
+    {
+        pollfd entry{m_fd, POLLIN, 0};
+        return ::poll(&entry, 1, int(bound.count())) == 1;
+    }
+
+private:
+    int m_fd;
+};
 
 class EditorX11Test : public ::testing::Test {
 protected:
@@ -325,6 +396,87 @@ TEST_F(EditorX11Test, TwoStartsCloseTogetherMakeOneEditor)
         Close(window);
         ASSERT_EQ(WaitForExit(), 0) << logs();
     }
+}
+
+// A second start whose record comes in pieces (a busy machine, a slow peer) is answered once the rest
+// has come: the editor keeps the connection and reads on at its later turns, with nothing but the rest
+// to wake it.
+TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
+{
+    Start();
+    Window window = 0;
+    ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+    const std::string socketPath = m_home / ("XDG_RUNTIME_DIR/" + std::string(kInstanceName) + ".sock");
+    const std::string text = "kivo61-preset-editor --from-a-slow-second";
+    const uint32_t header[2] = {0x465, uint32_t(text.size() + 1)};
+    std::vector<uint8_t> record(sizeof(header) + text.size() + 1, 0);
+    std::memcpy(record.data(), header, sizeof(header));
+    std::memcpy(record.data() + sizeof(header), text.data(), text.size());
+    const std::vector<uint8_t> head(record.begin(), record.begin() + 12), rest(record.begin() + 12, record.end());
+
+    // A piece that waits longer than the editor keeps a record (only a starved machine does that) is
+    // dropped with its connection: the second tries again then. Left unread, it never ends.
+    bool answered = false;
+    for (int attempt = 0; attempt < 5 && !answered; ++attempt) {
+        Socket second;
+        ASSERT_TRUE(Eventually([&] { return second.Connect(socketPath); }, std::chrono::seconds(30))) << Log();
+        ASSERT_TRUE(second.Send(head));
+        // The editor has read the first piece: nothing from the socket announces the rest to it.
+        ASSERT_TRUE(Eventually([&] { return second.Unread() == 0; }, std::chrono::seconds(30))) << Log();
+        ASSERT_TRUE(second.Send(rest));
+        ASSERT_TRUE(second.Readable(std::chrono::seconds(20))) << "the rest of the record was never read\n" << Log();
+        uint8_t reply = 0;
+        answered = ::recv(second.Get(), &reply, 1, 0) == 1;
+    }
+    EXPECT_TRUE(answered) << Log();
+
+    Close(window);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// The first editor listens from the moment it holds the lock: a second start while the first is held
+// up before its window (here an X server that never answers it) hands over to it and ends with status
+// 0, however long the first takes, and opens no window of its own.
+TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToIt)
+{
+    // A display number nobody uses: its server accepts the first and answers nothing.
+    Socket silentServer;
+    std::string display;
+    for (int number = 190; number < 290 && display.empty(); ++number) {
+        const std::string name = ":" + std::to_string(number);
+        if (::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) != 0 &&
+            ::access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) != 0 &&
+            silentServer.Listen("@/tmp/.X11-unix/X" + std::to_string(number)))
+            display = name;
+    }
+    ASSERT_FALSE(display.empty()) << "no free display number";
+    {
+        EnvironmentGuard silent;
+        silent.Set("DISPLAY", display);
+        Start();
+    }
+    ASSERT_TRUE(silentServer.Readable(std::chrono::seconds(30))) << "the first never asked for its display\n" << Log();
+    Socket held(::accept4(silentServer.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    ASSERT_GE(held.Get(), 0);
+
+    pid_t second = Launch(m_home / "second.log");
+    ASSERT_GT(second, 0);
+    int status = -1;
+    EXPECT_TRUE(Eventually(
+        [&] {
+            int raw = 0;
+            if (waitpid(second, &raw, WNOHANG) == second) {
+                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                second = 0;
+                return true;
+            }
+            return CountEditorWindows(second) > 0;
+        },
+        std::chrono::seconds(60)));
+    EXPECT_EQ(second, 0) << "the second start opened an editor of its own\n"
+                         << TempFolder::ReadFile(m_home / "second.log");
+    X11Session::Kill(second);
+    EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
 }
 
 } // namespace
