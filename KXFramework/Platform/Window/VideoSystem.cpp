@@ -1,12 +1,16 @@
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <iterator>
 #include <mutex>
+#include <unistd.h>
 
 // Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
 #include <SDL_syswm.h>
@@ -40,6 +44,68 @@ void SetDesktopHints()
 }
 
 XErrorHandler g_previousErrorHandler = nullptr;
+
+// A termination signal (the desktop's logout, Ctrl+C) has come: the process is ending on request.
+std::atomic<bool> g_terminationAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+// The handlers that were there before ours (SDL's, which turn the signals into its quit event).
+using SignalHandler = void (*)(int);
+SignalHandler g_termHandlerBefore = nullptr;
+SignalHandler g_intHandlerBefore = nullptr;
+
+void NoteTermination(int signal)
+{
+    g_terminationAsked = true;
+    const SignalHandler before = signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore;
+    if (before) {
+        before(signal);
+    } else {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+}
+
+// Once per process, over the handlers SDL installed: SDL keeps the signal to itself until its next pump,
+// and the X server may be gone before that.
+void WatchTerminationSignals()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const int signal : {SIGTERM, SIGINT}) {
+            struct sigaction current {};
+            if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
+                current.sa_handler == SIG_IGN)
+                continue;
+            (signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore) =
+                current.sa_handler == SIG_DFL ? nullptr : current.sa_handler;
+            struct sigaction ours {};
+            ours.sa_handler = NoteTermination;
+            sigemptyset(&ours.sa_mask);
+            ours.sa_flags = 0; // no restart: the signal cuts the pump's wait short, as SDL's own does
+            ::sigaction(signal, &ours, nullptr);
+        }
+    });
+}
+
+// Xlib calls this on the thread that finds the connection to the X server broken (the server ended at
+// a logout, crashed, or a remote link dropped), and ends the process when it returns. Its default
+// ends through exit(), whose static destructors talk to the dead connection again: Xlib aborts, SDL's
+// shutdown spins on it or waits for a lock its caller holds. Nothing may touch X from here on, so the
+// process ends at once, with 0 when a termination signal asked for the end first, else with 1. What
+// it writes is replaced by rename, whole or not at all, and its child processes end with it.
+int EndWithTheXServer(Display*)
+{
+    static std::atomic_flag ending = ATOMIC_FLAG_INIT;
+    if (ending.test_and_set()) {
+        for (;;)
+            ::pause(); // another thread found it first and ends the process
+    }
+    // A log reader that went with the session must not end the process first.
+    std::signal(SIGPIPE, SIG_IGN);
+    const int status = g_terminationAsked ? 0 : 1;
+    DebugLog::WriteLine("Video: the X server has gone; ending with status " + std::to_string(status));
+    ::_exit(status);
+}
 
 // A wake pushed from another thread reaches the window SDL waits on through a connection of its own,
 // unordered with the UI thread's requests: the window may be gone when the server reads it. Xlib's
@@ -135,10 +201,12 @@ bool VideoSystem::Start()
         return true;
     }
     SetDesktopHints();
+    XSetIOErrorHandler(EndWithTheXServer); // from the connection's first moment
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         g_lastError = SDL_GetError();
         return false;
     }
+    WatchTerminationSignals();
     // An input method would otherwise take key presses from every control; text boxes turn it on.
     SDL_StopTextInput();
     // On X11, SDL would otherwise show window framebuffers through a GL renderer of its own: a context per
