@@ -6,6 +6,7 @@
 #include "Eventually.h"
 #include "TempFolder.h"
 #include "X11Session.h"
+#include "X11WindowManager.h"
 
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
@@ -323,6 +324,63 @@ TEST_F(EditorX11Test, FileExitFromTheMenuEndsTheProgramWithZero)
 
     Click(window, (left + right) / 2, bottom - 8);
     EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
+// Under a window manager the main window comes back where it was left, start after start: where it
+// first came up with its frame on the screen, and where the user moved it.
+TEST_F(EditorX11Test, TheMainWindowComesBackWhereItWasLeftUnderAWindowManager)
+{
+    X11WindowManager manager(m_x, m_home / "openbox.log");
+    ASSERT_TRUE(manager.Running());
+    const auto clientAt = [&](Window window) {
+        Window child = 0;
+        int x = 0, y = 0;
+        XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+        return std::pair{x, y};
+    };
+    std::pair<int, int> left{-1, -1};
+    for (int start = 0; start < 4; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        Start();
+        Window window = 0;
+        ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+        // Drawn: the editor has placed its window by then.
+        XWindowAttributes attributes{};
+        ASSERT_TRUE(Eventually(
+            [&] {
+                XImage* image = nullptr;
+                if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
+                    !(image = Grab(window, attributes)))
+                    return false;
+                const bool drawn = Colours(image).size() > 16;
+                XDestroyImage(image);
+                return drawn;
+            },
+            std::chrono::seconds(30)))
+            << Log();
+        if (start == 0) {
+            // The frame, title bar and all, on the screen.
+            XWindowAttributes frame{};
+            ASSERT_TRUE(Eventually([&] { return m_x.TopLevelOf(window) != window; }, std::chrono::seconds(30)));
+            ASSERT_TRUE(XGetWindowAttributes(m_display, m_x.TopLevelOf(window), &frame));
+            EXPECT_GE(frame.x, 0);
+            EXPECT_GE(frame.y, 0);
+            left = clientAt(window);
+        } else {
+            EXPECT_TRUE(Eventually([&] { return clientAt(window) == left; }, std::chrono::seconds(30)))
+                << "at " << clientAt(window).first << "," << clientAt(window).second << " instead of " << left.first
+                << "," << left.second;
+        }
+        if (start == 1) {
+            // Moved as a user moves it, still on the screen; the window manager decides where it lands.
+            XMoveWindow(m_display, window, 30, 150);
+            XSync(m_display, False);
+            ASSERT_TRUE(Eventually([&] { return clientAt(window) != left; }, std::chrono::seconds(30)));
+            left = clientAt(window);
+        }
+        Close(window);
+        ASSERT_EQ(WaitForExit(), 0) << Log();
+    }
 }
 
 // A second start hands its command line to the running editor and ends with status 0 without a

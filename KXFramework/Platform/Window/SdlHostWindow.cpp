@@ -88,15 +88,16 @@ SdlHostWindow::~SdlHostWindow()
     if (m_gl)
         SDL_GL_DeleteContext(m_gl);
     SDL_FreeSurface(m_shadow);
+    // SDL drops what the X server sent to a window it no longer knows, keys typed ahead into a closing
+    // dialog among them: taken in now, they are queued under this window's id; what is typed after the
+    // focus has moved on goes to that window.
     TakeInWhatWasSent();
     SDL_DestroyWindow(m_window);
 }
 
 void SdlHostWindow::TakeInWhatWasSent()
 {
-    // SDL drops what the X server sent to a window it no longer knows, keys typed ahead into a closing
-    // dialog among them. A round trip brings in everything the server sent before it, which SDL then
-    // queues under this window's id; what is typed after the focus has moved on goes to that window.
+    // A round trip brings in everything the server sent before it, which SDL then reads and queues.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(m_window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
@@ -145,8 +146,14 @@ bool SdlHostWindow::Show(ShowCommand command)
     SDL_ShowWindow(m_window);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        if (HasPositions() && !(SDL_GetWindowFlags(m_window) & SDL_WINDOW_MAXIMIZED))
+        if (HasPositions() && !(SDL_GetWindowFlags(m_window) & SDL_WINDOW_MAXIMIZED)) {
+            // A window manager announces the frame it puts round the window while it maps the window, and
+            // SDL places the client area inside the frame once it has read that. Placed before, the frame
+            // would go where the client area should: a frame's height lower at every start.
+            TakeInWhatWasSent();
+            m_normal = FrameInsideWorkArea(m_normal);
             SDL_SetWindowPosition(m_window, m_normal.x, m_normal.y);
+        }
     }
     switch (command) {
     case ShowCommand::ShowMinimized:
@@ -306,6 +313,17 @@ void SdlHostWindow::SwapGl()
 {
     if (m_gl)
         SDL_GL_SwapWindow(m_window);
+}
+
+RectI SdlHostWindow::FrameInsideWorkArea(RectI area) const
+{
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(m_window, &top, &left, nullptr, nullptr) != 0)
+        top = left = 0;
+    const RectI work = WorkArea();
+    area.x = std::max(area.x, work.x + left);
+    area.y = std::max(area.y, work.y + top);
+    return area;
 }
 
 bool SdlHostWindow::IsNormal() const

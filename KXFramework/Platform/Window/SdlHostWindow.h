@@ -35,6 +35,9 @@ private:
     SdlHostWindow(SDL_Window* window, const WindowParams& params);
     // Queues, under this window's id, the events the desktop has sent it so far.
     void TakeInWhatWasSent();
+    // The client area moved right or down, where needed, so that the window manager's frame round it,
+    // title bar and all, does not start above or left of the work area.
+    RectI FrameInsideWorkArea(RectI area) const;
     bool IsNormal() const;
     // Wayland gives windows no global position.
     static bool HasPositions();
