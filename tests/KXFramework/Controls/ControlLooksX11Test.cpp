@@ -121,10 +121,11 @@ protected:
         params.width = 300;
         params.height = 200;
         params.visible = true;
+        // What an earlier window left; the new window's own events (its focus) are wanted.
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         window = OSWindow::Create(params, LRenderer::kGdi);
         ASSERT_NE(window, nullptr);
         ASSERT_EQ(window->GetRootWindow()->SetContentByName(u"mainControl"), S_OK);
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         content = window->GetRootWindow()->GetContent();
         ASSERT_TRUE(content);
     }
