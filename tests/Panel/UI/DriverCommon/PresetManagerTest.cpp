@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace KX::Test {
@@ -58,6 +60,29 @@ KX::String Wide(const fs::path& p)
 {
     return KX::String(p.string().c_str());
 }
+
+// Fails a write past a few bytes, as a full disk does (the limit binds root too), while it lives.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, m_old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 class PresetManagerTest : public ::testing::Test {
 protected:
@@ -269,12 +294,16 @@ TEST_F(PresetManagerTest, LoadNeedsAConnectedEngine)
 
 TEST_F(PresetManagerTest, AFailedSaveLeavesTheOldFile)
 {
-    // A name so long that no temporary file can be made beside it.
-    const fs::path path = m_dir / (std::string(230, 'p') + ".Kivo61PresetEditor");
-    const Bytes old = {1, 2, 3};
-    WriteFile(path, old);
-    ASSERT_EQ(ReadFile(path), old);
-    EXPECT_EQ(m_manager->Save(Wide(path)), KX::E_FAIL);
+    // 250 characters: any name the folder takes is saved.
+    const fs::path path = m_dir / (std::string(231, 'p') + ".Kivo61PresetEditor");
+    ASSERT_EQ(m_manager->Save(Wide(path)), KX::S_OK);
+    const Bytes old = ReadFile(path);
+    ASSERT_EQ(old.size(), LPresetManager::kFileSize);
+    ASSERT_EQ(m_engine->SendParamValueToDevice(First() + 30, Blob(17, 1)), KX::S_OK);
+    {
+        FileSizeLimit full;
+        EXPECT_EQ(m_manager->Save(Wide(path)), KX::E_FAIL);
+    }
     EXPECT_EQ(ReadFile(path), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 
