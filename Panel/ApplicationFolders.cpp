@@ -1,5 +1,6 @@
 #include "Panel/ApplicationFolders.h"
 
+#include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Folders/Folders.h"
 #include "KXFramework/Platform/Folders/ProfileStore.h"
@@ -7,7 +8,9 @@
 #include "KXFramework/Utilities/Storage/File.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace KX {
@@ -31,15 +34,27 @@ std::string Narrow(const String& text)
     return Platform::Utf8FromUtf16(std::u16string_view(text.GetString(), text.GetLength()));
 }
 
-// Creates each missing folder of an absolute path. A level that cannot be made is not reported:
-// whoever uses the folder then fails.
+// Creates each missing folder of an absolute path (a missing home folder too), which the debug log
+// says, as it says why a level cannot be made; whoever uses the folder then fails.
 void CreateFolders(const std::string& path)
 {
+    std::string first; // the first level that was missing
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        static_cast<void>(File::CreateDirectory(Wide(path.substr(0, slash))));
-        if (slash == std::string::npos)
+        const std::string level = path.substr(0, slash);
+        const KXRESULT made = File::CreateDirectory(Wide(level));
+        if (Failed(made)) {
+            DebugLog("Folders: cannot create %s: %s", level.c_str(), std::strerror(errno));
             return;
+        }
+        if (made == S_OK && first.empty())
+            first = level;
+        if (slash == std::string::npos)
+            break;
     }
+    if (first == path)
+        DebugLog("Folders: created %s, which did not exist", path.c_str());
+    else if (!first.empty())
+        DebugLog("Folders: created %s, as %s did not exist", path.c_str(), first.c_str());
 }
 
 std::string SystemFolder(Platform::PlatformFolder which)

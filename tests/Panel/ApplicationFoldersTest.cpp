@@ -4,6 +4,7 @@
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 
 #include "EnvironmentGuard.h"
+#include "LogLines.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace KX::Test {
 
@@ -77,6 +79,31 @@ TEST_F(ApplicationFolders, FoldersByIdAreMadeWhenMissing)
     EXPECT_EQ(Utf8(other.GetFolder(3)), m_home / "config/A_B_ _C_/x_y");
     EXPECT_EQ(Utf8(other.GetFolder(1)), "/opt/kivo/resources");
     EXPECT_EQ(other.GetIniFile(1), 0);
+}
+
+TEST_F(ApplicationFolders, AMissingHomeIsMadeAndTheLogSaysSoAsItSaysWhyOneCannotBe)
+{
+    m_env.Clear("XDG_CONFIG_HOME");
+    m_env.Clear("XDG_DOCUMENTS_DIR");
+    TempFolder::WriteFile(m_home / "plain", "");
+    const struct {
+        const char* name;
+        std::string home;
+        int lookUps;
+        std::string line;
+    } cases[] = {
+        {"missing", m_home / "home", 3,
+         "Folders: created " + m_home / "home/.config" + ", as " + m_home / "home" + " did not exist"},
+        {"below a file", m_home / "plain/home", 1, "Folders: cannot create " + m_home / "plain" + ": File exists"},
+    };
+    for (const auto& c : cases) {
+        m_env.Set("HOME", c.home);
+        testing::internal::CaptureStderr();
+        for (int i = 0; i < c.lookUps; ++i)
+            static_cast<void>(m_folders.GetFolder(3 + i));
+        EXPECT_EQ(CapturedLogLines(), std::vector<std::string>{c.line}) << c.name;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(m_home / "home/.config/Velmora/Kivo 61 Preset Editor"));
 }
 
 TEST_F(ApplicationFolders, SettingsFilesOpenOnFirstUseAndAFileThatCannotBeReadGivesDefaults)

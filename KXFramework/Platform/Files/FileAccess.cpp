@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,10 +18,13 @@ namespace {
 class Descriptor {
 public:
     explicit Descriptor(int fd) : m_fd(fd) {}
+    // Keeps errno, which tells the caller why the work with the file failed.
     ~Descriptor()
     {
+        const int error = errno;
         if (m_fd >= 0)
             ::close(m_fd);
+        errno = error;
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -45,8 +50,10 @@ bool WriteAll(int fd, const unsigned char* data, size_t size, WriteFunction writ
                 continue;
             return false;
         }
-        if (n == 0)
-            return false; // no progress: give up rather than spin
+        if (n == 0) {
+            errno = EIO; // no progress: give up rather than spin
+            return false;
+        }
         data += n;
         size -= static_cast<size_t>(n);
     }
@@ -65,33 +72,52 @@ std::string ResolveTarget(const std::string& path)
 std::atomic<unsigned> g_tempCounter{0};
 std::atomic<bool> g_unnamedTemporaryFiles{true};
 
-// Ours are "<name>.tmp.<pid>.<n>", hidden with a leading dot (earlier versions left them visible).
-// One whose process has gone was left by a save that was killed; a live process may still be saving.
-bool IsStaleTemporaryOf(const std::string& entry, const std::string& name)
+// The longest name a file of the folder may have.
+size_t NameLimit(const std::string& folder)
 {
-    const std::string prefix = name + ".tmp.";
-    const size_t start = entry.compare(0, 1 + prefix.size(), "." + prefix) == 0 ? 1 + prefix.size()
-                         : entry.compare(0, prefix.size(), prefix) == 0         ? prefix.size()
-                                                                                : std::string::npos;
-    if (start == std::string::npos)
-        return false;
-    const size_t dot = entry.find('.', start);
-    const auto digits = [&](size_t from, size_t to) {
-        return to > from && to - from <= 10 &&
-               std::all_of(entry.begin() + from, entry.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (dot == std::string::npos || !digits(start, dot) || !digits(dot + 1, entry.size()))
-        return false;
-    const long pid = std::stol(entry.substr(start, dot - start));
-    return pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<size_t>(limit) : NAME_MAX;
 }
 
-void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name)
+// "." + name + ".tmp.<pid>.<n>", the name cut between UTF-8 characters so that the whole fits the
+// limit: a long name the folder takes must not fail its save for the temporary's sake.
+std::string TemporaryName(const std::string& name, size_t limit, unsigned long long pid, unsigned long long counter)
+{
+    const std::string suffix = ".tmp." + std::to_string(pid) + "." + std::to_string(counter);
+    size_t room = limit > suffix.size() + 1 ? std::min(name.size(), limit - suffix.size() - 1) : 0;
+    while (room > 0 && room < name.size() && (static_cast<unsigned char>(name[room]) & 0xC0) == 0x80)
+        --room;
+    return "." + name.substr(0, room) + suffix;
+}
+
+// Only a name this code writes is ours: a file named like it in any other way is the user's. One
+// whose process has gone was left by a save that was killed; a live process may still be saving.
+bool IsStaleTemporaryOf(const std::string& entry, const std::string& name, size_t limit)
+{
+    // The number between `from` and `to`, written as std::to_string writes it.
+    const auto number = [&](size_t from, size_t to, unsigned long long& value) {
+        if (to <= from || to - from > 10 ||
+            !std::all_of(entry.begin() + from, entry.begin() + to, [](char c) { return c >= '0' && c <= '9'; }))
+            return false;
+        value = std::stoull(entry.substr(from, to - from));
+        return std::to_string(value) == entry.substr(from, to - from);
+    };
+    const size_t counterDot = entry.rfind('.');
+    const size_t pidDot =
+        counterDot == std::string::npos || counterDot == 0 ? std::string::npos : entry.rfind('.', counterDot - 1);
+    unsigned long long pid = 0, counter = 0;
+    if (pidDot == std::string::npos || !number(pidDot + 1, counterDot, pid) ||
+        !number(counterDot + 1, entry.size(), counter) || entry != TemporaryName(name, limit, pid, counter))
+        return false;
+    return pid > 0 && pid <= static_cast<unsigned long long>(std::numeric_limits<pid_t>::max()) &&
+           static_cast<pid_t>(pid) != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name, size_t limit)
 {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (IsStaleTemporaryOf(entry, name))
+        if (IsStaleTemporaryOf(it->path().filename().string(), name, limit))
             ::unlink(it->path().c_str());
     }
 }
@@ -147,8 +173,10 @@ ReadStatus ReadWholeFile(const std::string& path, size_t maxSize, std::string& o
 
 KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size, WriteFunction write)
 {
-    if (path.empty() || (data == nullptr && size > 0))
+    if (path.empty() || (data == nullptr && size > 0)) {
+        errno = EINVAL;
         return E_FAIL;
+    }
     if (write == nullptr)
         write = ::write;
 
@@ -160,13 +188,24 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
 
     struct stat old {};
     const bool hasOld = ::stat(target.c_str(), &old) == 0;
-    if (hasOld && !S_ISREG(old.st_mode))
+    if (hasOld && !S_ISREG(old.st_mode)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
         return E_FAIL;
+    }
+    // The rename would replace a file the caller may not write: ask as writing in place would.
+    if (hasOld) {
+        const int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (probe < 0)
+            return E_FAIL;
+        ::close(probe);
+    }
 
-    RemoveStaleTemporaries(folder, targetPath.filename().string());
+    const std::string name = targetPath.filename().string();
+    const size_t limit = NameLimit(folder);
+    RemoveStaleTemporaries(folder, name, limit);
     const std::string temp =
-        (std::filesystem::path(folder) / ("." + targetPath.filename().string() + ".tmp." + std::to_string(::getpid()) +
-                                          "." + std::to_string(g_tempCounter.fetch_add(1))))
+        (std::filesystem::path(folder) /
+         TemporaryName(name, limit, static_cast<unsigned long long>(::getpid()), g_tempCounter.fetch_add(1)))
             .string();
     // An unnamed file vanishes by itself when the save is killed; it gets a name only once it is
     // whole, for the moment before the rename. Where the file system has no unnamed files, the
@@ -193,8 +232,10 @@ KXRESULT WriteAtomically(const std::string& path, const void* data, size_t size,
     ok = fd.Close() && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
+        const int error = errno;
         if (named)
             ::unlink(temp.c_str());
+        errno = error;
         return E_FAIL;
     }
 

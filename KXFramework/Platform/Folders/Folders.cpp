@@ -1,8 +1,10 @@
 #include "KXFramework/Platform/Folders/Folders.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Files/FileAccess.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <pwd.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -29,18 +31,40 @@ std::string StripTrailingSlashes(std::string path)
     return path;
 }
 
+// Logs which folder stands in for $HOME, once for as long as the same one does: the folders are
+// looked up many times a run. An empty note (HOME usable) ends the stretch.
+void NoteHome(const std::string& note)
+{
+    static auto* lock = new std::mutex;
+    static auto* last = new std::string;
+    std::lock_guard guard(*lock);
+    if (note != *last && !note.empty())
+        DebugLog::WriteLine("Folders: " + note);
+    *last = note;
+}
+
 std::string HomeFolder()
 {
+    const char* value = std::getenv("HOME");
     std::string home = AbsoluteEnv("HOME");
-    if (!home.empty())
+    if (!home.empty()) {
+        NoteHome(std::string());
         return StripTrailingSlashes(home);
+    }
+    const std::string why = value == nullptr || value[0] == '\0'
+                                ? "HOME is not set"
+                                : "HOME " + std::string(value) + " is not an absolute path";
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
     struct passwd entry {};
     struct passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/')
-        return StripTrailingSlashes(found->pw_dir);
+        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        home = StripTrailingSlashes(found->pw_dir);
+        NoteHome(why + "; using " + home + ", the home folder of the user database");
+        return home;
+    }
+    NoteHome(why + ", and the user database names no home folder either");
     return std::string();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Where the program lives and where it keeps its data, after the XDG base directory rules.
 // Paths are UTF-8 without a trailing "/". The environment decides, so tests point the folders at
-// temporary ones by setting XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_DOCUMENTS_DIR or HOME.
+// temporary ones by setting XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_DOCUMENTS_DIR or HOME. Without an
+// absolute HOME the user database's home folder is used, which the debug log says once.
 #include <string>
 
 namespace KX::Platform {

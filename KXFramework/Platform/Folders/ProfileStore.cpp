@@ -1,9 +1,11 @@
 #include "KXFramework/Platform/Folders/ProfileStore.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Folders/Folders.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace KX::Platform {
@@ -43,8 +45,10 @@ bool MakeFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
-        if (::mkdir(prefix.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(prefix)))
+        if (::mkdir(prefix.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(prefix))) {
+            DebugLog::WriteLine("Settings: cannot create " + prefix + ": " + std::strerror(errno));
             return false;
+        }
         if (slash == std::string::npos)
             return true;
     }
@@ -56,9 +60,15 @@ bool WriteProfileBinary(const std::string& company, const std::string& section, 
                         const std::vector<uint8_t>& data)
 {
     const std::string path = ValuePath(company, section, entry);
-    if (path.empty() || !MakeFolders(path.substr(0, path.rfind('/'))))
+    if (path.empty())
         return false;
-    return Files::WriteAtomically(path, data.data(), data.size()) == S_OK;
+    if (!MakeFolders(path.substr(0, path.rfind('/'))))
+        return false;
+    if (Files::WriteAtomically(path, data.data(), data.size()) != S_OK) {
+        DebugLog::WriteLine("Settings: cannot write " + path + ": " + std::strerror(errno));
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::vector<uint8_t>> ReadProfileBinary(const std::string& company, const std::string& section,

@@ -15,7 +15,7 @@ namespace KX::Platform {
 inline constexpr size_t kMaxProfileBinarySize = 64 * 1024;
 
 // Creates the missing folders and replaces the file atomically. False when it could not be stored
-// (the old value, if any, is then kept).
+// (the old value, if any, is then kept, and the debug log says why).
 bool WriteProfileBinary(const std::string& company, const std::string& section, const std::string& entry,
                         const std::vector<uint8_t>& data);
 // The stored bytes; none when the value is missing, is not a regular file, cannot be read or is

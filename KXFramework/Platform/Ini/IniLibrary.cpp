@@ -1,8 +1,11 @@
 #include "KXFramework/Platform/Ini/IniLibrary.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Files/FileAccess.h"
 #include "KXFramework/Platform/Ini/IniDocument.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -17,6 +20,7 @@ struct OpenFile {
     IniDocument doc;
     int32_t references = 1;
     bool dirty = false;
+    bool failing = false; // its last write failed, which the debug log has said
 };
 
 struct Library {
@@ -81,9 +85,16 @@ KXRESULT Flush(OpenFile& file)
     if (!file.dirty)
         return S_OK;
     const std::string text = file.doc.Serialize();
-    if (Files::WriteAtomically(file.path, text.data(), text.size()) != S_OK)
+    if (Files::WriteAtomically(file.path, text.data(), text.size()) != S_OK) {
+        // Once until a write succeeds again: every later change retries.
+        if (!file.failing)
+            DebugLog::WriteLine("Settings: cannot write " + file.path + ": " + std::strerror(errno) +
+                                "; kept in memory and tried again at the next change");
+        file.failing = true;
         return E_FAIL;
+    }
     file.dirty = false;
+    file.failing = false;
     return S_OK;
 }
 

@@ -1,7 +1,10 @@
 #include "KXFramework/Platform/Process/ShellOpen.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <spawn.h>
@@ -50,12 +53,19 @@ ServiceSlot<std::shared_ptr<ShellOpen>>& ShellOpen::Slot()
 bool XdgShellOpen::Open(const std::string& path)
 {
     ReapPending();
+    // The caller's box names no cause: the log does.
+    const auto fail = [&](const std::string& cause) {
+        DebugLog::WriteLine("Shell open: cannot open " + path + ": " + cause);
+        return false;
+    };
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
+    if (::stat(path.c_str(), &info) != 0)
+        return fail(std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return fail("not a regular file");
     posix_spawn_file_actions_t actions;
-    if (posix_spawn_file_actions_init(&actions) != 0)
-        return false;
+    if (const int error = posix_spawn_file_actions_init(&actions); error != 0)
+        return fail(std::strerror(error));
     for (int fd : {0, 1, 2})
         posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
     std::string program = "xdg-open";
@@ -65,15 +75,19 @@ bool XdgShellOpen::Open(const std::string& path)
     const int started = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0)
-        return false;
+        return fail(std::string("cannot start xdg-open: ") + std::strerror(started));
     const auto end = std::chrono::steady_clock::now() + kWaitLimit;
     while (std::chrono::steady_clock::now() < end) {
         int status = 0;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r == pid) {
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                return true;
+            return fail(WIFEXITED(status) ? "xdg-open ended with status " + std::to_string(WEXITSTATUS(status))
+                                          : "xdg-open ended by signal " + std::to_string(WTERMSIG(status)));
+        }
         if (r < 0)
-            return false;
+            return fail(std::string("cannot wait for xdg-open: ") + std::strerror(errno));
         std::this_thread::sleep_for(kWaitStep);
     }
     std::lock_guard lock(g_pendingLock);

@@ -12,8 +12,8 @@ class ShellOpen {
 public:
     virtual ~ShellOpen() = default;
     // True when the document was handed to a program: false for a path that is not a regular file,
-    // when xdg-open cannot start or ends with a status other than 0 within 3 s. A run still going
-    // after 3 s counts as opened; it is reaped by a later call.
+    // when xdg-open cannot start or ends with a status other than 0 within 3 s (the debug log then
+    // says why). A run still going after 3 s counts as opened; it is reaped by a later call.
     virtual bool Open(const std::string& path) = 0;
 
     // The installed opener, made as the xdg-open one on first use.

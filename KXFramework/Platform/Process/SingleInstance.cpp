@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -54,6 +55,18 @@ private:
 bool IsPrivateFolder(const struct stat& st)
 {
     return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0700;
+}
+
+// Why a folder is not private to this user, for the debug log.
+std::string NotPrivateBecause(const struct stat& st)
+{
+    if (!S_ISDIR(st.st_mode))
+        return "not a folder";
+    if (st.st_uid != ::geteuid())
+        return "owned by user " + std::to_string(st.st_uid);
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("mode ") + mode + ", not 0700";
 }
 
 // The address of a socket path; false when the path does not fit (it is never cut short).
@@ -143,20 +156,37 @@ std::string SingleInstanceFolder(const std::string& fallbackParent)
 {
     struct stat st {};
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/' && ::stat(runtime, &st) == 0 && IsPrivateFolder(st)) {
+    std::string refused; // why $XDG_RUNTIME_DIR is not used
+    if (runtime == nullptr || runtime[0] == '\0')
+        refused = "XDG_RUNTIME_DIR is not set";
+    else if (runtime[0] != '/')
+        refused = std::string("XDG_RUNTIME_DIR ") + runtime + " is not an absolute path";
+    else if (::stat(runtime, &st) != 0)
+        refused = std::string("XDG_RUNTIME_DIR ") + runtime + ": " + std::strerror(errno);
+    else if (!IsPrivateFolder(st))
+        refused = std::string("XDG_RUNTIME_DIR ") + runtime + " is not a private folder of this user (" +
+                  NotPrivateBecause(st) + ")";
+    if (refused.empty()) {
         std::string folder = runtime;
         while (folder.size() > 1 && folder.back() == '/')
             folder.pop_back();
         return folder;
     }
     const std::string folder = fallbackParent + "/kivo61-" + std::to_string(::geteuid());
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return std::string();
     // lstat: a symbolic link planted by someone else is not followed.
-    if (::lstat(folder.c_str(), &st) != 0 || !IsPrivateFolder(st)) {
-        DebugLog::WriteLine("Single instance: " + folder + " is not a private folder of this user; not used");
+    if ((::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) || ::lstat(folder.c_str(), &st) != 0) {
+        DebugLog::WriteLine("Single instance: " + refused + ", and " + folder +
+                            " cannot be made: " + std::strerror(errno) + "; starting without the rule");
         return std::string();
     }
+    if (!IsPrivateFolder(st)) {
+        DebugLog::WriteLine("Single instance: " + refused + ", and " + folder +
+                            " is not a private folder of this user (" +
+                            (S_ISLNK(st.st_mode) ? std::string("a symbolic link") : NotPrivateBecause(st)) +
+                            "); starting without the rule");
+        return std::string();
+    }
+    DebugLog::WriteLine("Single instance: " + refused + "; using " + folder);
     return folder;
 }
 

@@ -90,7 +90,7 @@ private:
 // The folder of the lock and socket: $XDG_RUNTIME_DIR when it is an absolute path to a folder of
 // this user with mode 0700; else <fallbackParent>/kivo61-<uid>, created with mode 0700 and
 // accepted only when it is a real folder (no symbolic link) of this user with mode 0700. Empty
-// when neither can be trusted.
+// when neither can be trusted. Taking the fallback, or none, is said in the debug log with why.
 std::string SingleInstanceFolder(const std::string& fallbackParent = "/tmp");
 
 // The process's command line as one text: the program path and the arguments joined by blanks, an

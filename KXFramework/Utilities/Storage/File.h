@@ -49,7 +49,7 @@ public:
     // case ignored, as file names are matched on the original platform) and is not a folder, in
     // the order the system lists them. 0, or 1 when the folder does not exist.
     [[nodiscard]] static KXRESULT FindFiles(const String& folder, const String& pattern, Array<String>& out);
-    // One level: 0 created, 1 already a folder, E_FAIL otherwise.
+    // One level: 0 created, 1 already a folder, E_FAIL otherwise (errno tells why).
     [[nodiscard]] static KXRESULT CreateDirectory(const String& path);
     // A copy with each of \ / : * ? " < > | & ; , ^ ( ) replaced by "_".
     static String MakeValidFileName(const String& name);

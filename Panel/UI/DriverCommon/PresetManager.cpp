@@ -6,6 +6,7 @@
 #include "KXFramework/ObjectBase/Exception.h"
 #include "KXFramework/Platform/Files/FileAccess.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -47,6 +48,19 @@ void Post(const char16_t* name)
 std::string ToPath(const String& path)
 {
     return std::string(path.ToNarrow().GetData());
+}
+
+// Why a file could not be read, for the debug log: the boxes name no cause.
+std::string ReadFailure(Platform::Files::ReadStatus status, int error)
+{
+    switch (status) {
+    case Platform::Files::ReadStatus::NotRegular:
+        return "not a regular file";
+    case Platform::Files::ReadStatus::TooLarge:
+        return "larger than " + std::to_string(kReadCap) + " bytes";
+    default:
+        return std::strerror(error);
+    }
 }
 
 } // namespace
@@ -154,8 +168,12 @@ KXRESULT LPresetManager::Load(const String& path)
     // A file of another format version may be larger than ours and still tell its version; anything
     // beyond the cap is refused unread.
     std::string bytes;
-    if (Platform::Files::ReadWholeFile(ToPath(path), kReadCap, bytes) != Platform::Files::ReadStatus::Ok)
+    const Platform::Files::ReadStatus read = Platform::Files::ReadWholeFile(ToPath(path), kReadCap, bytes);
+    if (read != Platform::Files::ReadStatus::Ok) {
+        const int error = errno;
+        DebugLog("Preset file: cannot read %s: %s", ToPath(path).c_str(), ReadFailure(read, error).c_str());
         return kCorrupt;
+    }
     RCPtr<LRootModuleEngine> engine = LRootModuleEngine::GetRootModuleEngine();
     const int32_t first = engine ? engine->GetFirstParamID() : 0;
     Array<ParamValue> values;
@@ -181,7 +199,12 @@ KXRESULT LPresetManager::Save(const String& path)
     Array<unsigned char> bytes;
     if (Failed(WritePresetFile(values, bytes)))
         return E_FAIL;
-    return Succeeded(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount())) ? S_OK : E_FAIL;
+    if (Failed(Platform::Files::WriteAtomically(ToPath(path), bytes.GetData(), bytes.GetCount()))) {
+        const int error = errno;
+        DebugLog("Preset file: cannot save %s: %s", ToPath(path).c_str(), std::strerror(error));
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Files/FileAccess.h"
 
+#include "PlainUser.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -182,29 +183,122 @@ TEST_P(AtomicWrite, ASaveKilledAtAnyMomentLeavesAWholeFileAndNothingAfterTheNext
     }
 }
 
+// A process that has ended.
+pid_t GoneProcess()
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    return gone;
+}
+
 TEST_P(AtomicWrite, RemovesOnlyTheTemporaryFilesOfSavesThatAreGone)
 {
     TempFolder dir;
-    const pid_t gone = ::fork();
-    ASSERT_GE(gone, 0);
-    if (gone == 0)
-        ::_exit(0);
-    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-    const std::string dead = std::to_string(gone), live = std::to_string(::getppid());
-    const std::vector<std::string> kept = {".a.ini.tmp." + live + ".1", "a.ini.tmp.notes", ".a.ini.tmp." + dead,
-                                           ".b.ini.tmp." + dead + ".2", "a.ini.tmp." + dead + ".x"};
-    for (const std::string& file : kept)
-        TempFolder::WriteFile(dir / file, "x");
-    // Left visible by earlier versions, and hidden.
-    TempFolder::WriteFile(dir / ("a.ini.tmp." + dead + ".3"), "x");
-    TempFolder::WriteFile(dir / (".a.ini.tmp." + dead + ".4"), "x");
+    const std::string dead = std::to_string(GoneProcess()), live = std::to_string(::getppid());
+    // The user's own files, however like a temporary file their names are.
+    std::vector<std::string> users = {".a.ini.tmp." + live + ".1", "a.ini.tmp.notes",
+                                      ".a.ini.tmp." + dead,        ".b.ini.tmp." + dead + ".2",
+                                      "a.ini.tmp." + dead + ".x",  "a.ini.tmp." + dead + ".0",
+                                      ".a.ini.tmp.0" + dead + ".5"};
+    for (const std::string& file : users)
+        TempFolder::WriteFile(dir / file, "mine");
 
-    ASSERT_EQ(Write(dir / "a.ini", "new"), KX::S_OK);
-    std::vector<std::string> left = Others(dir.Path(), "a.ini");
-    std::sort(left.begin(), left.end());
-    std::vector<std::string> expected = kept;
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(left, expected);
+    // Saved as a new file, then over the old one.
+    for (const char* save : {"new file", "replaced"}) {
+        TempFolder::WriteFile(dir / (".a.ini.tmp." + dead + ".3"), "x");
+        TempFolder::WriteFile(dir / (".a.ini.tmp." + dead + ".0"), "x");
+        ASSERT_EQ(Write(dir / "a.ini", "new"), KX::S_OK) << save;
+        std::vector<std::string> left = Others(dir.Path(), "a.ini");
+        std::sort(left.begin(), left.end());
+        std::sort(users.begin(), users.end());
+        EXPECT_EQ(left, users) << save;
+    }
+    for (const std::string& file : users)
+        EXPECT_EQ(TempFolder::ReadFile(dir / file), "mine") << file;
+}
+
+// Leaves what a save killed while it writes leaves where the file system has no unnamed files: its
+// hidden temporary file. The pid of the killed save.
+pid_t KillASave(const std::string& path)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        KX::Platform::Files::UseUnnamedTemporaryFiles(false);
+        static_cast<void>(WriteAtomically(path, "x", 1, [](int, const void*, size_t) -> ssize_t { ::_exit(0); }));
+        ::_exit(1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0) << path;
+    return child;
+}
+
+TEST_P(AtomicWrite, EveryNameTheFolderTakesIsSavedAndItsKilledSavesAreClearedAway)
+{
+    TempFolder dir;
+    std::string euros; // 3-byte characters, so that a cut at a byte count may fall inside one
+    for (int i = 0; i < 85; ++i)
+        euros += "\xE2\x82\xAC";
+    const std::string names[] = {
+        "a.ini", std::string(239, 'p'),     std::string(231, 'p') + ".Kivo61PresetEditor", std::string(255, 'p'),
+        euros,   euros.substr(0, 249) + "p"};
+    for (const std::string& name : names) {
+        const std::string path = dir / name;
+        ASSERT_EQ(Write(path, "old"), KX::S_OK) << name;
+        ASSERT_EQ(Write(path, "new"), KX::S_OK) << name;
+        EXPECT_EQ(TempFolder::ReadFile(path), "new") << name;
+        EXPECT_EQ(EntryCount(dir.Path()), 1u) << name;
+
+        // The killed save's file is hidden and holds a start of the name cut between characters.
+        const std::string ours = ".tmp." + std::to_string(KillASave(path)) + ".";
+        const std::vector<std::string> left = Others(dir.Path(), name);
+        ASSERT_EQ(left.size(), 1u) << name;
+        const std::string leftover = left[0];
+        const size_t at = leftover.rfind(ours);
+        ASSERT_NE(at, std::string::npos) << leftover;
+        const std::string start = leftover.substr(1, at - 1);
+        EXPECT_EQ(leftover[0], '.') << leftover;
+        EXPECT_EQ(name.rfind(start, 0), 0u) << leftover;
+        EXPECT_TRUE(start.size() == name.size() || (name[start.size()] & 0xC0) != 0x80) << leftover;
+
+        // The next save removes it, and not the user's file of the same name but visible.
+        TempFolder::WriteFile(dir / leftover.substr(1), "mine");
+        ASSERT_EQ(Write(path, "newer"), KX::S_OK) << name;
+        EXPECT_EQ(Others(dir.Path(), name), std::vector<std::string>{leftover.substr(1)}) << name;
+        EXPECT_EQ(TempFolder::ReadFile(path), "newer") << name;
+        std::filesystem::remove(dir / leftover.substr(1));
+        std::filesystem::remove(path);
+    }
+    // A name longer than the folder takes is refused whole, leaving nothing behind.
+    const KXRESULT tooLong = Write(dir / std::string(256, 'p'), "x");
+    const int error = errno;
+    EXPECT_EQ(tooLong, KX::E_FAIL);
+    EXPECT_EQ(error, ENAMETOOLONG);
+    EXPECT_EQ(EntryCount(dir.Path()), 0u);
+}
+
+TEST_P(AtomicWrite, AFileTheUserMayNotWriteIsRefusedAndKept)
+{
+    TempFolder dir;
+    const std::string locked = dir / "locked.Kivo61PresetEditor", open = dir / "open.Kivo61PresetEditor";
+    TempFolder::WriteFile(locked, "old");
+    TempFolder::WriteFile(open, "old");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    for (const std::string& path : {dir.Path(), locked, open})
+        ASSERT_TRUE(GiveToPlainUser(path)) << path;
+
+    // The part's result: 1 when the read-only file was refused as it should be, 2 when the other
+    // file was replaced.
+    const int result = RunAsPlainUser([&] {
+        const bool refused = Write(locked, "new") == KX::E_FAIL && errno == EACCES;
+        return (refused ? 1 : 0) | (Write(open, "new") == KX::S_OK ? 2 : 0);
+    });
+    EXPECT_EQ(result, 3);
+    EXPECT_EQ(TempFolder::ReadFile(locked), "old");
+    EXPECT_EQ(TempFolder::ReadFile(open), "new");
+    EXPECT_EQ(EntryCount(dir.Path()), 2u);
 }
 
 TEST(ReadWholeFile, ReadsUpToTheCapAndRefusesWhatIsNotARegularFile)

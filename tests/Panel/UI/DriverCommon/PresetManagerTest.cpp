@@ -1,17 +1,23 @@
 #include "Panel/UI/DriverCommon/PresetManager.h"
 
 #include "KXFramework/DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+#include "LogLines.h"
 #include "ParamTestValues.h"
+#include "PlainUser.h"
 #include "PostRecorder.h"
 #include "ScopedService.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace KX::Test {
@@ -58,6 +64,29 @@ KX::String Wide(const fs::path& p)
 {
     return KX::String(p.string().c_str());
 }
+
+// Fails a write past a few bytes, as a full disk does (the limit binds root too), while it lives.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, m_old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 class PresetManagerTest : public ::testing::Test {
 protected:
@@ -269,12 +298,16 @@ TEST_F(PresetManagerTest, LoadNeedsAConnectedEngine)
 
 TEST_F(PresetManagerTest, AFailedSaveLeavesTheOldFile)
 {
-    // A name so long that no temporary file can be made beside it.
-    const fs::path path = m_dir / (std::string(230, 'p') + ".Kivo61PresetEditor");
-    const Bytes old = {1, 2, 3};
-    WriteFile(path, old);
-    ASSERT_EQ(ReadFile(path), old);
-    EXPECT_EQ(m_manager->Save(Wide(path)), KX::E_FAIL);
+    // 250 characters: any name the folder takes is saved.
+    const fs::path path = m_dir / (std::string(231, 'p') + ".Kivo61PresetEditor");
+    ASSERT_EQ(m_manager->Save(Wide(path)), KX::S_OK);
+    const Bytes old = ReadFile(path);
+    ASSERT_EQ(old.size(), LPresetManager::kFileSize);
+    ASSERT_EQ(m_engine->SendParamValueToDevice(First() + 30, Blob(17, 1)), KX::S_OK);
+    {
+        FileSizeLimit full;
+        EXPECT_EQ(m_manager->Save(Wide(path)), KX::E_FAIL);
+    }
     EXPECT_EQ(ReadFile(path), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 
@@ -287,6 +320,68 @@ TEST_F(PresetManagerTest, AFailedSaveLeavesTheOldFile)
     EXPECT_FALSE(fs::exists(other));
     LRootModuleEngine::SetRootModuleEngine(m_engine);
     EXPECT_EQ(m_manager->Save(Wide(m_dir / "no-such-folder" / "x")), KX::E_FAIL);
+}
+
+TEST_F(PresetManagerTest, AFailedSaveOrLoadSaysWhyInTheLogAndChangesNoFile)
+{
+    const Bytes good = SavedFile();
+    const auto make = [&](const std::string& name, const Bytes& bytes, mode_t mode) {
+        WriteFile(m_dir / name, bytes);
+        ASSERT_EQ(::chmod((m_dir / name).c_str(), mode), 0);
+        ASSERT_TRUE(GiveToPlainUser(m_dir / name));
+    };
+    ASSERT_TRUE(GiveToPlainUser(m_dir));
+    ASSERT_TRUE(fs::create_directory(m_dir / "read-only"));
+    make("read-only/old.Kivo61PresetEditor", good, 0644);
+    ASSERT_EQ(::chmod((m_dir / "read-only").c_str(), 0555), 0);
+    ASSERT_TRUE(GiveToPlainUser(m_dir / "read-only"));
+    make("locked.Kivo61PresetEditor", good, 0444);
+    make("full.Kivo61PresetEditor", good, 0644);
+    make("secret.Kivo61PresetEditor", good, 0200);
+    make("huge.Kivo61PresetEditor", Bytes((1 << 20) + 1, 0), 0644);
+    ASSERT_EQ(::mkfifo((m_dir / "pipe.Kivo61PresetEditor").c_str(), 0644), 0);
+    ASSERT_EQ(m_engine->SendParamValueToDevice(First() + 30, Blob(17, 1)), KX::S_OK);
+
+    enum Action { Save, SaveOnAFullDisk, Load };
+    const struct {
+        const char* name;
+        Action action;
+        fs::path path;
+        std::string cause;
+    } cases[] = {
+        {"a read-only folder", Save, m_dir / "read-only/old.Kivo61PresetEditor", "Permission denied"},
+        {"a read-only file", Save, m_dir / "locked.Kivo61PresetEditor", "Permission denied"},
+        {"a full disk", SaveOnAFullDisk, m_dir / "full.Kivo61PresetEditor", "File too large"},
+        {"a missing folder", Save, m_dir / "none/new.Kivo61PresetEditor", "No such file or directory"},
+        {"no read permission", Load, m_dir / "secret.Kivo61PresetEditor", "Permission denied"},
+        {"a named pipe", Load, m_dir / "pipe.Kivo61PresetEditor", "not a regular file"},
+        {"a missing file", Load, m_dir / "missing.Kivo61PresetEditor", "No such file or directory"},
+        {"too large", Load, m_dir / "huge.Kivo61PresetEditor", "larger than 1048576 bytes"},
+    };
+    for (const auto& c : cases) {
+        // A pipe is not read: that would block.
+        const Bytes before = fs::is_regular_file(c.path) ? ReadFile(c.path) : Bytes();
+        testing::internal::CaptureStderr();
+        const int result = RunAsPlainUser([&] {
+            if (c.action == Load)
+                return m_manager->Load(Wide(c.path)) == LPresetManager::kCorrupt ? 0 : 1;
+            std::optional<FileSizeLimit> full;
+            if (c.action == SaveOnAFullDisk)
+                full.emplace();
+            return m_manager->Save(Wide(c.path)) == KX::E_FAIL ? 0 : 1;
+        });
+        const std::vector<std::string> lines = CapturedLogLines();
+        EXPECT_EQ(result, 0) << c.name;
+        const std::string line = std::string("Preset file: cannot ") + (c.action == Load ? "read " : "save ") +
+                                 c.path.string() + ": " + c.cause;
+        EXPECT_EQ(lines, std::vector<std::string>{line}) << c.name;
+        if (fs::is_regular_file(c.path)) {
+            EXPECT_EQ(ReadFile(c.path), before) << c.name;
+        }
+    }
+    // No file was added beside them.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 6);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "read-only"), fs::directory_iterator()), 1);
 }
 
 TEST_F(PresetManagerTest, TheWriterRefusesIncompleteOrMisshapenSets)
