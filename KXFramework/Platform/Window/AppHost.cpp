@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Window/AppHost.h"
 
 #include "KXFramework/Platform/Window/EventPump.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <atomic>
 #include <poll.h>
@@ -50,6 +51,7 @@ void AppHost::PostQuitMessage(int exitCode)
         return;
     host->m_exitCode = exitCode;
     host->m_quit = true;
+    VideoSystem::NoteEndRequested();
     // Ends a wait at once; without video the turn ends at its time-out.
     EventPump::Wake();
 }

@@ -45,8 +45,9 @@ void SetDesktopHints()
 
 XErrorHandler g_previousErrorHandler = nullptr;
 
-// A termination signal (the desktop's logout, Ctrl+C) has come: the process is ending on request.
-std::atomic<bool> g_terminationAsked{false};
+// A termination signal (the desktop's logout, Ctrl+C) or the quit message has come: the process is
+// ending on request.
+std::atomic<bool> g_endRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 // The handlers that were there before ours (SDL's, which turn the signals into its quit event).
 using SignalHandler = void (*)(int);
@@ -55,7 +56,7 @@ SignalHandler g_intHandlerBefore = nullptr;
 
 void NoteTermination(int signal)
 {
-    g_terminationAsked = true;
+    g_endRequested = true;
     const SignalHandler before = signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore;
     if (before) {
         before(signal);
@@ -65,12 +66,18 @@ void NoteTermination(int signal)
     }
 }
 
-// Once per process, over the handlers SDL installed: SDL keeps the signal to itself until its next pump,
-// and the X server may be gone before that.
-void WatchTerminationSignals()
+// Once per process. The termination signals are noted over the handlers SDL installed: SDL keeps them
+// to itself until its next pump, and the X server may be gone before that. A write to the connection
+// of an X server that has gone raises SIGPIPE, which would end the process before Xlib reports the
+// loss (child processes start with it back at its default).
+void SetUpSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        struct sigaction brokenPipe {};
+        if (::sigaction(SIGPIPE, nullptr, &brokenPipe) == 0 && brokenPipe.sa_handler == SIG_DFL &&
+            !(brokenPipe.sa_flags & SA_SIGINFO))
+            std::signal(SIGPIPE, SIG_IGN);
         for (const int signal : {SIGTERM, SIGINT}) {
             struct sigaction current {};
             if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
@@ -91,7 +98,7 @@ void WatchTerminationSignals()
 // a logout, crashed, or a remote link dropped), and ends the process when it returns. Its default
 // ends through exit(), whose static destructors talk to the dead connection again: Xlib aborts, SDL's
 // shutdown spins on it or waits for a lock its caller holds. Nothing may touch X from here on, so the
-// process ends at once, with 0 when a termination signal asked for the end first, else with 1. What
+// process ends at once, with 0 when the end was asked for before (a termination signal), else 1. What
 // it writes is replaced by rename, whole or not at all, and its child processes end with it.
 int EndWithTheXServer(Display*)
 {
@@ -100,9 +107,7 @@ int EndWithTheXServer(Display*)
         for (;;)
             ::pause(); // another thread found it first and ends the process
     }
-    // A log reader that went with the session must not end the process first.
-    std::signal(SIGPIPE, SIG_IGN);
-    const int status = g_terminationAsked ? 0 : 1;
+    const int status = g_endRequested ? 0 : 1;
     DebugLog::WriteLine("Video: the X server has gone; ending with status " + std::to_string(status));
     ::_exit(status);
 }
@@ -206,7 +211,7 @@ bool VideoSystem::Start()
         g_lastError = SDL_GetError();
         return false;
     }
-    WatchTerminationSignals();
+    SetUpSignals();
     // An input method would otherwise take key presses from every control; text boxes turn it on.
     SDL_StopTextInput();
     // On X11, SDL would otherwise show window framebuffers through a GL renderer of its own: a context per
@@ -246,6 +251,11 @@ bool VideoSystem::IsStarted()
 {
     std::lock_guard lock(g_lock);
     return g_starts > 0;
+}
+
+void VideoSystem::NoteEndRequested()
+{
+    g_endRequested = true;
 }
 
 std::string VideoSystem::DriverName()

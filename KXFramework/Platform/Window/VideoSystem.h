@@ -27,6 +27,10 @@ public:
     // running or the display cannot tell.
     static std::optional<RectI> PrimaryWorkArea();
 
+    // Any thread: the process is ending on request (the quit message). Should its X server go before it
+    // has ended, it ends with status 0, as after a termination signal, rather than 1.
+    static void NoteEndRequested();
+
     // Used by the pump; any thread. Pushes the wake event; false when video is not running or the queue
     // refused it.
     static bool PushWakeEvent();
