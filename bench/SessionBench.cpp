@@ -7,8 +7,12 @@
 // keyboard that answers at once (goal: measured at most 1.1 times that). Then the peak resident memory
 // of the process over the session, which holds the editor, the simulated keyboard and this driver
 // (goal: 60 MB), and the process's CPU while the editor idles 3 s (or KX_BENCH_IDLE_SECONDS) with the
-// keyboard connected. A transfer that never ends, or whose box says it failed, ends it with status 1.
-//   kx_session_bench [rounds]      rounds of the four transfers, 10 by default; 0 runs none, which fails
+// keyboard connected. A transfer that never ends, or whose box says it failed, or a session that stops
+// before its end ends it with status 1.
+//   kx_session_bench [rounds] [stop]   rounds of the four transfers, 10 by default; 0 runs none, which
+//                                      fails; stop: the editor is ended after that many transfers (all of
+//                                      them: before the idle watch), as a user who leaves early, which
+//                                      fails too
 #include "KXFramework/Application/MFCFrameworkApp.h"
 #include "KXFramework/ControlBase/OSWindow.h"
 #include "KXFramework/Controls/ComboBox.h"
@@ -98,7 +102,9 @@ struct Sample {
 // looks at the editor's state and takes the next step, so the editor's own loops run between steps.
 class Session {
 public:
-    Session(VirtualMidiSystem& midi, int rounds) : m_midi(midi), m_rounds(rounds) {}
+    Session(VirtualMidiSystem& midi, int rounds, int stopAfter) : m_midi(midi), m_rounds(rounds), m_stopAfter(stopAfter)
+    {
+    }
     ~Session()
     {
         if (m_idleTimer.joinable())
@@ -228,6 +234,8 @@ private:
 
     void Open()
     {
+        if (m_round * int(kTransferCount) + int(m_transfer) == m_stopAfter)
+            return Exit();
         if (m_round == m_rounds) {
             m_endPeak = PeakKilobytes();
             return StartIdle();
@@ -346,6 +354,7 @@ private:
 
     VirtualMidiSystem& m_midi;
     const int m_rounds;
+    const int m_stopAfter; // transfers; -1: none
     FakeMessageBox m_boxes;
     RCPtr<Recorder> m_step;
     std::vector<RCPtr<Recorder>> m_clickWatches;
@@ -372,7 +381,7 @@ double Median(std::vector<double> values)
     return values.empty() ? -1 : values[values.size() / 2];
 }
 
-int Main(int rounds)
+int Main(int rounds, int stopAfter)
 {
     TempFolder home;
     EnvironmentGuard environment;
@@ -382,7 +391,7 @@ int Main(int rounds)
     ScopedService<MidiTimings> timings{MidiTimingsSlot(), MidiTimings{}}; // the protocol's own waits
     ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), midi};
     SimulatedKivo61 kivo(*midi);
-    Session session(*midi, rounds);
+    Session session(*midi, rounds, stopAfter);
     const int status = session.Run();
     midi->WaitIdle();
     if (status != 0) {
@@ -443,5 +452,6 @@ int Main(int rounds)
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(0, std::atoi(argv[1])) : 10;
-    return KX::Test::Main(rounds);
+    const int stopAfter = argc > 2 ? std::max(0, std::atoi(argv[2])) : -1;
+    return KX::Test::Main(rounds, stopAfter);
 }

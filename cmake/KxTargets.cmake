@@ -22,7 +22,8 @@ endfunction()
 # several test folders is named in each folder's list, as a library is: the first call makes it, every
 # call adds its sources and libraries; give each call the same LABELS. The cases listed under SLOW
 # wait in real time (time-outs and retries at their real length); they get the label `slow` as well,
-# so that `ctest -LE slow` gives a quick run.
+# so that `ctest -LE slow` gives a quick run. Every source is compiled with tests/support/TestPrinters.h
+# first, so that a failed check prints the framework's strings and enumerations readably.
 function(kx_test name)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES;LABELS;SLOW" ${ARGN})
   if(KX_FUZZ)
@@ -37,6 +38,7 @@ function(kx_test name)
   else()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} kx_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_options(${name} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/TestPrinters.h)
     gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
   endif()
   if(ARG_SLOW)

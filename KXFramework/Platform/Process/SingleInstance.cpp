@@ -14,7 +14,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -27,7 +26,7 @@ using SteadyClock = std::chrono::steady_clock;
 // The longest a second start waits for the first to listen, and then for its answer.
 constexpr int kHandOverMs = 5000;
 // Between a second start's tries while the first holds the lock without listening yet.
-constexpr auto kRetryPause = std::chrono::milliseconds(10);
+constexpr uint32_t kRetryPauseMs = 10;
 constexpr size_t kHeaderBytes = 8;
 
 class Descriptor {
@@ -248,19 +247,20 @@ bool SingleInstance::HandOver(const std::string& commandLineUtf8)
     if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
         return false;
     // The first listens right after it takes the lock; a start just after it may come in between.
-    const auto listenDeadline = SteadyClock::now() + std::chrono::milliseconds(kHandOverMs);
+    // The tries go by the process's clock, so that a test can hold this one between them.
+    const uint32_t triedFrom = GetMilliseconds();
     int connected;
     while ((connected = Connect(address)) < 0) {
         if (TakeLock()) {
             m_role = Role::First;
             return false;
         }
-        if (SteadyClock::now() >= listenDeadline) {
+        if (GetMilliseconds() - triedFrom >= static_cast<uint32_t>(kHandOverMs)) {
             DebugLog::WriteLine("Single instance: the first instance does not listen; starting without the rule");
             m_role = Role::Unguarded;
             return false;
         }
-        std::this_thread::sleep_for(kRetryPause);
+        SleepMilliseconds(kRetryPauseMs);
     }
     Descriptor connection(connected);
 

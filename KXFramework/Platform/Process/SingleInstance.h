@@ -41,11 +41,12 @@ public:
 
     Role GetRole() const { return m_role; }
 
-    // Second instance: while the first holds the lock without listening yet, tries again; then sends
-    // the command line (cut at a character boundary to fit the record) and waits for the answer;
-    // each wait at most 5 s. True when a first instance took the connection (the caller ends,
-    // answered or not); false when this one starts: the first ended meanwhile and this one holds the
-    // lock now (its role is First), or none listened in time (Unguarded).
+    // Second instance: while the first holds the lock without listening yet, tries again, pausing
+    // and timing the tries by the process's clock (Clock.h); then sends the command line (cut at a
+    // character boundary to fit the record) and waits for the answer; each wait at most 5 s. True
+    // when a first instance took the connection (the caller ends, answered or not); false when this
+    // one starts: the first ended meanwhile and this one holds the lock now (its role is First), or
+    // none listened in time (Unguarded).
     bool HandOver(const std::string& commandLineUtf8);
 
     // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,

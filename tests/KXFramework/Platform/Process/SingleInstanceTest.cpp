@@ -7,13 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -223,6 +226,40 @@ TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
     ::close(silent);
 }
 
+// The process's clock while a second start tries to hand over: time stands still and each pause
+// between two tries is held until the test opens the gate, so the first can be made to listen (or
+// end) only once the second has tried and failed. Opened, pauses pass at once and time moves by them.
+class TryGate final : public Platform::Clock {
+public:
+    TryGate() { Platform::SetClock(this); }
+    ~TryGate() { Platform::SetClock(nullptr); }
+    uint32_t Milliseconds() override { return m_now; }
+    void Sleep(uint32_t ms) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_paused = true;
+        m_changed.wait(lock, [this] { return m_open; });
+        m_now += ms;
+    }
+    bool Paused()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_paused;
+    }
+    void Open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_paused = false, m_open = false;
+    std::atomic<uint32_t> m_now{0};
+};
+
 // A start right after the first can find the lock taken before the first listens: it waits while
 // the lock is held, and hands over once the first listens, or starts as the first when it ends.
 TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeningYet)
@@ -233,15 +270,25 @@ TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeni
         ASSERT_EQ(first.NextLine(), "First");
         auto second = SingleInstance::Acquire(kName);
         ASSERT_EQ(second->GetRole(), Role::Second);
+        TryGate gate; // outlives the second's thread
         std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
+        const struct OpenAtEnd {
+            TryGate& gate;
+            ~OpenAtEnd() { gate.Open(); } // before the future waits for the thread
+        } openAtEnd{gate};
+        const auto ended = [&] { return handedOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
+        ASSERT_TRUE(Eventually([&] { return gate.Paused() || ended(); }));
+        ASSERT_TRUE(gate.Paused()) << "the second gave up at its first try";
         if (listens) {
             first.Poke();
             ASSERT_EQ(first.NextLine(), "listening");
+            gate.Open();
             EXPECT_TRUE(handedOver.get());
             EXPECT_EQ(first.NextLine(), "got:editor");
             EXPECT_EQ(second->GetRole(), Role::Second);
         } else {
             first.Kill();
+            gate.Open();
             EXPECT_FALSE(handedOver.get());
             EXPECT_EQ(second->GetRole(), Role::First);
             EXPECT_TRUE(second->Listen());

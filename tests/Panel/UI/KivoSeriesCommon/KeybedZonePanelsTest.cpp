@@ -138,6 +138,28 @@ TEST_F(KeybedZonePanelsTest, KeysStayOnTheKeybedAndTheFirstIsPulledDownToTheLast
     }
 }
 
+// A key shown as unknown bounds nothing: the key set beside it is taken as typed, and the unknown
+// byte goes back as it came, whatever number its box held from the zone shown before.
+TEST_F(KeybedZonePanelsTest, AKeySetBesideAnUnknownOneIsTakenAsTypedAndTheUnknownStays)
+{
+    const struct {
+        Bytes shown;
+        bool typedLast;
+        int typed;
+        Bytes reported;
+    } cases[] = {
+        {{1, 0, 0, 0, 0, 20, 0x7F, 5, 12}, false, 50, {1, 0, 0, 0, 0, 50, 0x7F, 5, 12}},
+        {{1, 0, 0, 0, 0, 0x80, 40, 5, 12}, true, 10, {1, 0, 0, 0, 0, 0x80, 10, 5, 12}},
+    };
+    for (const auto& c : cases) {
+        Edit(3, {1, 0, 0, 0, 0, 20, 40, 5, 12}); // leaves 20 and 40 in the boxes
+        Edit(3, c.shown);
+        (c.typedLast ? lastKey : firstKey)->SetValueInRange(c.typed);
+        EXPECT_EQ(LastReport(), c.reported) << c.typed;
+        EXPECT_FALSE((c.typedLast ? firstKey : lastKey)->ShowsNumber()) << c.typed;
+    }
+}
+
 TEST_F(KeybedZonePanelsTest, TilesSummariseTheirZoneAndTheStripRoutesClicksAndValues)
 {
     for (int i = 0; i < 4; ++i)
