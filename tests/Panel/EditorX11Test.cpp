@@ -149,6 +149,23 @@ protected:
         return colours;
     }
 
+    // Shown and drawn: the menu bar and the picture give the window many colours, a blank one has one.
+    bool WaitDrawn(Window window)
+    {
+        return Eventually(
+            [&] {
+                XWindowAttributes attributes{};
+                XImage* image = nullptr;
+                if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
+                    !(image = Grab(window, attributes)))
+                    return false;
+                const bool drawn = Colours(image).size() > 16;
+                XDestroyImage(image);
+                return drawn;
+            },
+            std::chrono::seconds(30));
+    }
+
     static void SavePng(XImage* image, const std::string& path) { EXPECT_TRUE(X11Session::SavePng(*image, path)); }
 
     void MoveTo(Window window, int x, int y)
@@ -345,19 +362,7 @@ TEST_F(EditorX11Test, TheMainWindowComesBackWhereItWasLeftUnderAWindowManager)
         Window window = 0;
         ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
         // Drawn: the editor has placed its window by then.
-        XWindowAttributes attributes{};
-        ASSERT_TRUE(Eventually(
-            [&] {
-                XImage* image = nullptr;
-                if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
-                    !(image = Grab(window, attributes)))
-                    return false;
-                const bool drawn = Colours(image).size() > 16;
-                XDestroyImage(image);
-                return drawn;
-            },
-            std::chrono::seconds(30)))
-            << Log();
+        ASSERT_TRUE(WaitDrawn(window)) << Log();
         if (start == 0) {
             // The frame, title bar and all, on the screen.
             XWindowAttributes frame{};
@@ -392,16 +397,7 @@ TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
     ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
 
     // Drawn: the first editor listens by then.
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(Eventually([&] {
-        XImage* image = nullptr;
-        if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable ||
-            !(image = Grab(window, attributes)))
-            return false;
-        const bool drawn = Colours(image).size() > 16;
-        XDestroyImage(image);
-        return drawn;
-    })) << Log();
+    ASSERT_TRUE(WaitDrawn(window)) << Log();
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);
     const int status = X11Session::WaitForExit(second);

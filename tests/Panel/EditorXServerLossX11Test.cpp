@@ -5,6 +5,7 @@
 // window manager. Each time the editor ends, with status 1 and a line in its log (0 once the SIGTERM has
 // come), leaves no zenity behind and no half-written file, and the next start with the same folders
 // opens its window.
+#include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "TempFolder.h"
@@ -93,11 +94,7 @@ class EditorXServerLossX11Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-            const std::string folder = m_home / variable;
-            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-            m_environment.Set(variable, folder);
-        }
+        IsolateEditorFolders(m_environment, m_home);
         ASSERT_EQ(::mkdir(m_state.c_str(), 0700), 0);
         m_environment.Set("KIVO_E2E_STATE", m_state);
         m_environment.Set("SDL_VIDEODRIVER", "x11");
