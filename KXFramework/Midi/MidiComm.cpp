@@ -313,12 +313,27 @@ KXRESULT LMidiComm::SendMidi(const RCPtr<LRefCountedObject>& port, const Array<u
 KXRESULT LMidiComm::Run(const RCPtr<LRefCountedObject>& data)
 {
     struct Delivered {
-        std::atomic<unsigned>& queued;
-        ~Delivered() { --queued; }
-    } delivered{m_queuedCaptures};
+        LMidiComm& comm;
+        ~Delivered() { comm.HandedOver(); }
+    } delivered{*this};
     // The clients' answers do not concern the worker.
     DispatchCapturedData(RCPtr<LMidiCaptureNotificationData>(data));
     return S_OK;
+}
+
+void LMidiComm::HandedOver()
+{
+    {
+        std::lock_guard lock(m_handOverLock);
+        --m_queuedCaptures;
+    }
+    m_handedOver.notify_all();
+}
+
+bool LMidiComm::WaitForDelivery(uint32_t ms)
+{
+    std::unique_lock lock(m_handOverLock);
+    return m_handedOver.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_queuedCaptures.load() == 0; });
 }
 
 void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
@@ -332,7 +347,7 @@ void LMidiComm::QueueCapture(const RCPtr<LMidiCaptureNotificationData>& data)
     }
     ++m_queuedCaptures;
     if (m_pool->QueueWork(RCPtr<LThreadWorker>(this), RCPtr<LRefCountedObject>(data), 0) != S_OK)
-        --m_queuedCaptures;
+        HandedOver();
 }
 
 void LMidiComm::GetCapturePortNames(Array<String>& names)

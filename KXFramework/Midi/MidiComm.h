@@ -13,9 +13,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 namespace KX {
 
@@ -55,6 +57,9 @@ public:
     // worker, so a subscriber tells by this count what came in before a moment of its own: a message
     // whose arrival (LMidiCaptureNotificationData::GetArrival) is higher came in after it was read.
     virtual uint64_t GetCaptureCount() const = 0;
+    // Waits until no captured message is left to hand over to the subscribers, at most ms: true when
+    // none is. A reply that came in before a request's time was up is then known to have been seen.
+    virtual bool WaitForDelivery(uint32_t ms) = 0;
 
     // The subscriber's filter, or null.
     virtual void GetMidiFilter(RCPtr<LIMidiFilterByIncludePrefixList>& filter, uintptr_t key);
@@ -82,6 +87,7 @@ public:
     [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const RCPtr<LIBuffer>& data) override;
     [[nodiscard]] KXRESULT SendMidi(const RCPtr<LRefCountedObject>& port, const Array<unsigned char>& bytes) override;
     uint64_t GetCaptureCount() const override { return m_captureCount.load(); }
+    bool WaitForDelivery(uint32_t ms) override;
 
     // Delivers one queued capture; runs on the pool's worker thread. 0.
     [[nodiscard]] KXRESULT Run(const RCPtr<LRefCountedObject>& data) override;
@@ -124,6 +130,8 @@ private:
     // Callers hold the port lock.
     LMidiCapturePort* FindCapturePort(Platform::Midi::Handle in);
     LMidiRenderPort* FindRenderPort(Platform::Midi::Handle out);
+    // One queued capture is done with, delivered or not.
+    void HandedOver();
 
     const std::shared_ptr<Platform::Midi::Backend> m_backend;
     const std::shared_ptr<Platform::Midi::Sink> m_sink;
@@ -133,6 +141,8 @@ private:
     RCPtr<LThreadPool> m_pool;
     std::atomic<uint64_t> m_captureCount{0};
     std::atomic<unsigned> m_queuedCaptures{0};
+    std::mutex m_handOverLock;
+    std::condition_variable m_handedOver;
     std::atomic<unsigned> m_droppedCaptures{0};
 };
 

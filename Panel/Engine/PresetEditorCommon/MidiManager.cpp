@@ -379,12 +379,20 @@ LMidiManager::Outcome LMidiManager::AwaitReply(const RequestRules& rules, const 
     SetReplyWindow(rules.window);
 
     const MidiTimings timings = GetMidiTimings();
+    const auto replied = [&] {
+        if (rules.gate.IsGreen() || rules.gate.Wait(timings.tryWaitMs) == Event::kSignaled)
+            return true;
+        // A reply that came in within the try counts however late the worker hands it over.
+        if (m_comm)
+            m_comm->WaitForDelivery(timings.handOverWaitMs);
+        return rules.gate.IsGreen();
+    };
     Outcome outcome = Outcome::NoReply;
     for (uint32_t attempt = 0; attempt < timings.tries; ++attempt) {
         const bool pausedForTry = rules.pause == PollingPause::EachTry && PausePolling();
         if (send() < 0)
             outcome = Outcome::SendFailed;
-        else if (rules.gate.IsGreen() || rules.gate.Wait(timings.tryWaitMs) == Event::kSignaled)
+        else if (replied())
             outcome = Outcome::Replied;
         else
             outcome = Outcome::NoReply;

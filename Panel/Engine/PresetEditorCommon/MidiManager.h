@@ -9,6 +9,7 @@
 // request returns while its reply is being handled and no late or unsolicited dump reaches the device
 // model. A reply that came in before the window opened answers an earlier request, however late the
 // worker hands it over, and is dropped: replies carry nothing else that ties them to their request.
+// One that came in before a try's time was up counts, however late the worker hands it over.
 #include "KXFramework/Notification/NotificationDistributor.h"
 #include "KXFramework/Notification/NotificationHandler.h"
 #include "KXFramework/Utilities/Storage/Array.h"

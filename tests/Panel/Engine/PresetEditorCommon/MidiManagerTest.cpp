@@ -398,7 +398,11 @@ TEST_F(MidiManagerTest, FirmwareUpToTheOldestRefusedGivesMinus2AndSendsNoDump)
 TEST_F(MidiManagerTest, AnAnswerThatCameInBeforeACheckDoesNotAnswerIt)
 {
     // The first check's answer comes in while it waits, but reaches the manager only after the check
-    // gave up and the next one has asked the keyboard, which now says 0.9.9.9.
+    // gave up (its worker held up longer than a try waits for it) and the next one has asked the
+    // keyboard, which now says 0.9.9.9.
+    MidiTimings heldUp = ShortMidiTimings(kTryWaitMs);
+    heldUp.handOverWaitMs = 0;
+    timings.Set(heldUp);
     const RCPtr<SlowDeliveryManager> slow(new SlowDeliveryManager);
     manager = slow;
     manager->Initialize();
@@ -407,6 +411,24 @@ TEST_F(MidiManagerTest, AnAnswerThatCameInBeforeACheckDoesNotAnswerIt)
     kivo->SetFirmware("0999");
     kivo->OnRequest(Request::Identity, [&] { slow->HandOver(); });
     EXPECT_FALSE(manager->IsDeviceFirmwareVersionUseable());
+}
+
+// A reply that came in within its try but reaches the manager only after the try's time is up ends
+// the request all the same: the keyboard is not asked again.
+TEST_F(MidiManagerTest, AReplyThatCameInWithinATryCountsHoweverLateTheWorkerHandsItOver)
+{
+    const RCPtr<SlowDeliveryManager> slow(new SlowDeliveryManager);
+    manager = slow;
+    manager->Initialize();
+    std::thread handOver([&] {
+        // At once when the manager asks again; else once the try's time is long up.
+        KX::Test::Eventually([&] { return kivo->Requests(Request::GlobalParam) > 1; },
+                             std::chrono::milliseconds(10 * kTryWaitMs));
+        slow->HandOver();
+    });
+    EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(String(u"KEY_OCTAVE"), true), S_OK);
+    handOver.join();
+    EXPECT_EQ(kivo->Requests(Request::GlobalParam), 1);
 }
 
 TEST_F(MidiManagerTest, ASilentDeviceGivesMinus3AfterTenTries)
