@@ -68,17 +68,22 @@ void VirtualMidiSystem::QueueLocked(Clock::time_point due, Event event)
     m_wake.notify_all();
 }
 
+VirtualMidiSystem::Clock::time_point VirtualMidiSystem::NowLocked() const
+{
+    return m_pausedAt.value_or(Clock::now());
+}
+
 void VirtualMidiSystem::InjectShort(DeviceId device, std::uint32_t packed, std::optional<Ms> stamp, Ms delay)
 {
     std::lock_guard lock(m_mutex);
-    QueueLocked(Clock::now() + delay, {.kind = Kind::Short, .device = device, .packed = packed, .stamp = stamp});
+    QueueLocked(NowLocked() + delay, {.kind = Kind::Short, .device = device, .packed = packed, .stamp = stamp});
 }
 
 void VirtualMidiSystem::InjectSysEx(DeviceId device, std::vector<std::uint8_t> bytes, std::size_t chunk,
                                     CompleteRule rule, Ms delay, Ms gap)
 {
     std::lock_guard lock(m_mutex);
-    auto due = Clock::now() + delay;
+    auto due = NowLocked() + delay;
     Midi::ForEachChunk(
         bytes.data(), bytes.size(), chunk, rule, [&](const std::uint8_t* data, std::size_t n, bool complete) {
             QueueLocked(
@@ -91,7 +96,7 @@ void VirtualMidiSystem::InjectSysEx(DeviceId device, std::vector<std::uint8_t> b
 void VirtualMidiSystem::InjectLongError(DeviceId device, Ms delay)
 {
     std::lock_guard lock(m_mutex);
-    QueueLocked(Clock::now() + delay, {.kind = Kind::LongError, .device = device});
+    QueueLocked(NowLocked() + delay, {.kind = Kind::LongError, .device = device});
 }
 
 void VirtualMidiSystem::SetDone(DeviceId id, Done done, Ms delay)
@@ -138,6 +143,27 @@ bool VirtualMidiSystem::WaitIdle(Ms timeout)
 {
     std::unique_lock lock(m_mutex);
     return m_idle.wait_for(lock, timeout, [&] { return m_queue.empty() && !m_busy; });
+}
+
+void VirtualMidiSystem::Pause()
+{
+    std::lock_guard lock(m_mutex);
+    m_pausedAt = Clock::now();
+}
+
+void VirtualMidiSystem::Resume()
+{
+    std::lock_guard lock(m_mutex);
+    m_pausedAt.reset();
+    m_wake.notify_all();
+}
+
+void VirtualMidiSystem::WaitDeliveredLocked(std::unique_lock<std::mutex>& lock)
+{
+    // The system's own thread would wait for itself: a peer that sends needs no such guarantee.
+    if (std::this_thread::get_id() == m_thread.get_id())
+        return;
+    m_idle.wait(lock, [&] { return !m_busy && (m_queue.empty() || m_queue.begin()->first.first > Clock::now()); });
 }
 
 VirtualMidiSystem::Status VirtualMidiSystem::ListLocked(std::vector<std::string>& names, bool inputs)
@@ -227,24 +253,27 @@ VirtualMidiSystem::Status VirtualMidiSystem::CheckSendLocked(Handle out, Device*
     return Midi::Status::Ok;
 }
 
-void VirtualMidiSystem::RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong)
+bool VirtualMidiSystem::RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong)
 {
     Sent sent{device.id, std::move(bytes), isLong, Clock::now()};
     m_sent.push_back(sent);
-    if (device.peer)
-        QueueLocked(Clock::now(), {.kind = Kind::ToPeer, .device = device.id, .sent = std::move(sent)});
+    if (!device.peer)
+        return false;
+    QueueLocked(Clock::now(), {.kind = Kind::ToPeer, .device = device.id, .sent = std::move(sent)});
+    return true;
 }
 
 VirtualMidiSystem::Status VirtualMidiSystem::SendShort(Handle out, std::uint32_t packed)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     Device* device = nullptr;
     if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
     std::vector<std::uint8_t> bytes = Midi::UnpackShort(packed);
     if (bytes.empty())
         return Midi::Status::Error; // F0 and F7 begin and end long messages
-    RecordLocked(*device, std::move(bytes), false);
+    if (RecordLocked(*device, std::move(bytes), false))
+        WaitDeliveredLocked(lock);
     return Midi::Status::Ok;
 }
 
@@ -256,7 +285,7 @@ VirtualMidiSystem::Status VirtualMidiSystem::SendLong(Handle out, const std::uin
     Device* device = nullptr;
     if (const Status r = CheckSendLocked(out, device); r != Status::Ok)
         return r;
-    RecordLocked(*device, std::vector(bytes, bytes + count), true);
+    const bool answered = RecordLocked(*device, std::vector(bytes, bytes + count), true);
     switch (device->done) {
     case Done::AtOnce: {
         const std::shared_ptr<Sink> sink = m_outputs.at(out).sink;
@@ -269,11 +298,13 @@ VirtualMidiSystem::Status VirtualMidiSystem::SendLong(Handle out, const std::uin
     }
     case Done::AfterDelay:
         ++m_longSending; // until the done event has been handled
-        QueueLocked(Clock::now() + device->doneDelay, {.kind = Kind::LongDone, .device = device->id, .out = out});
+        QueueLocked(NowLocked() + device->doneDelay, {.kind = Kind::LongDone, .device = device->id, .out = out});
         break;
     case Done::Never:
         break;
     }
+    if (answered)
+        WaitDeliveredLocked(lock);
     return Midi::Status::Ok;
 }
 
@@ -291,13 +322,14 @@ void VirtualMidiSystem::Run()
     for (;;) {
         if (m_stop)
             return;
-        if (m_queue.empty()) {
+        if (m_queue.empty() || m_pausedAt) {
             m_idle.notify_all();
             m_wake.wait(lock);
             continue;
         }
         const auto due = m_queue.begin()->first.first;
         if (Clock::now() < due) {
+            m_idle.notify_all(); // nothing is due: a sender waits no longer
             m_wake.wait_until(lock, due);
             continue;
         }

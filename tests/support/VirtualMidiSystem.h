@@ -2,6 +2,10 @@
 // An in-process MIDI system for tests: devices that tests plug in and pull out, input delivered on the
 // system's own thread with chosen chunking and timing, a record of every send, and peers (a simulated
 // keyboard) that answer what a device receives. Install it in Platform::Midi::BackendSlot().
+//
+// A send to a device with a peer returns only once the peer has handled it and what it answered at
+// once has been delivered: the device answers before the sender starts waiting, so no test races its
+// answer against the sender's time limits, however busy the machine.
 #include "KXFramework/Platform/Midi/MidiBackend.h"
 #include "KXFramework/Platform/Midi/SinkCalls.h"
 
@@ -79,6 +83,11 @@ public:
     int ListsDuringLongSend() const;
     // Waits until every queued event has been delivered and no call runs; false after timeout.
     bool WaitIdle(Ms timeout = Ms{5000});
+    // While paused nothing is delivered, and input is timed from the moment of the pause, so that it
+    // keeps the timing a test gives it however long the test takes to inject it. Nothing may be sent
+    // to a device with a peer meanwhile.
+    void Pause();
+    void Resume();
 
     Status ListInputs(std::vector<std::string>& names) override;
     Status ListOutputs(std::vector<std::string>& names) override;
@@ -136,8 +145,13 @@ private:
     Status Close(Handle handle, bool input);
     bool IsAlive(Handle handle, bool input);
     void QueueLocked(Clock::time_point due, Event event);
+    // Now, or the moment of the pause while paused.
+    Clock::time_point NowLocked() const;
     Status CheckSendLocked(Handle out, Device*& device);
-    void RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong);
+    // Records a send and hands it to the device's peer; true when it has one.
+    bool RecordLocked(Device& device, std::vector<std::uint8_t> bytes, bool isLong);
+    // Waits until nothing that is due is left to deliver and no call runs.
+    void WaitDeliveredLocked(std::unique_lock<std::mutex>& lock);
     void Run();
     void DispatchLocked(std::unique_lock<std::mutex>& lock, Event& event);
 
@@ -153,6 +167,7 @@ private:
     std::uint64_t m_nextEvent = 0;
     bool m_busy = false;
     bool m_stop = false;
+    std::optional<Clock::time_point> m_pausedAt;
     std::vector<Sent> m_sent;
     int m_enumerations = 0;
     int m_longSending = 0;

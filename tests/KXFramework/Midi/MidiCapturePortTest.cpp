@@ -92,12 +92,15 @@ TEST_F(MidiCapture, ShortMessagesInterleavedWithSysExKeepArrivalOrder)
     ASSERT_EQ(comm->OpenCapturePort(String(u"kivo 61"), port), S_OK);
 
     const Bytes reply = SysEx(1350);
-    // Chunks 20 ms apart; notes and a clock byte arrive between them.
+    // Chunks 20 ms apart; notes and a clock byte arrive between them, timed from one moment however
+    // slowly they are injected.
+    system->Pause();
     system->InjectSysEx(kivo, reply, 256, Rule::LastEndsF7, 0ms, 20ms);
     system->InjectShort(kivo, 0x643C90, 1234ms, 30ms);
     system->InjectShort(kivo, 0x05C0, std::nullopt, 50ms);
     system->InjectShort(kivo, 0xF8, std::nullopt, 70ms);
     system->InjectShort(kivo, 0x403C80, std::nullopt, 200ms);
+    system->Resume();
     ASSERT_TRUE(collector->WaitFor(5));
     ASSERT_TRUE(Settle());
 

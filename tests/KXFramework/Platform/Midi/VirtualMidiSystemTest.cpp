@@ -214,11 +214,17 @@ TEST_F(VirtualMidi, InputKeepsOrderFollowsTimingAndStartsOnlyWithStartInput)
     EXPECT_TRUE(recorder.All().empty()) << "nothing is delivered before StartInput";
     ASSERT_EQ(midi.StartInput(in), Status::Ok);
 
+    midi.Pause();
     midi.InjectShort(kivo, 0x643C90, Ms{1234});
     midi.InjectSysEx(kivo, SysEx(300), 128, CompleteRule::LastEndsF7, Ms{0}, Ms{100});
     midi.InjectLongError(kivo);
     midi.InjectShort(kivo, 0x05C0, {}, Ms{400}); // later than everything above
+    // Nothing comes while paused, however long the test takes to go on.
+    EXPECT_FALSE(midi.WaitIdle(Ms{250}));
+    EXPECT_TRUE(recorder.All().empty());
+    // Timed from the pause: before the SysEx's later pieces, however long after them it was made.
     midi.InjectShort(kivo, 0xF8);
+    midi.Resume();
     ASSERT_TRUE(midi.WaitIdle());
 
     const auto got = recorder.All();
@@ -253,7 +259,7 @@ TEST_F(VirtualMidi, RecordsSendsAndLongSendsCopyTheCallersBytes)
     auto bytes = std::make_unique<std::vector<std::uint8_t>>(SysEx(1350));
     const std::vector<std::uint8_t> expected = *bytes;
     EXPECT_EQ(midi.SendLong(out, bytes->data(), bytes->size()), Status::Ok);
-    bytes.reset(); // the peer reads later, on the system's thread
+    bytes.reset(); // the record and the peer keep their own copies
     ASSERT_TRUE(midi.WaitIdle());
 
     const auto sent = midi.SentMessages();
@@ -290,9 +296,11 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
 
     // After a delay: a list read before done counts as read during the send.
     midi.SetDone(kivo, VirtualMidiSystem::Done::AfterDelay, Ms{200});
+    midi.Pause(); // done comes only after the list, however slowly the test reads it
     ASSERT_EQ(midi.SendLong(out, bytes.data(), bytes.size()), Status::Ok);
     std::vector<std::string> names;
     midi.ListOutputs(names);
+    midi.Resume();
     ASSERT_TRUE(midi.WaitIdle());
     midi.ListOutputs(names);
     EXPECT_EQ(recorder.All().size(), 2u);
@@ -308,7 +316,8 @@ TEST_F(VirtualMidi, DoneModesFailuresAndListsDuringALongSend)
     EXPECT_EQ(midi.SendLong(out, bytes.data(), 0), Status::Error);
 }
 
-TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
+// The answer is in before the send returns, so that a sender's time limit never races it.
+TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceivesBeforeTheSendReturns)
 {
     // An echo device: answers every long message with the same bytes, in 100-byte pieces.
     midi.AddDevice("Echo", "Echo", [](VirtualMidiSystem& system, int device, const VirtualMidiSystem::Sent& sent) {
@@ -319,7 +328,6 @@ TEST_F(VirtualMidi, APeerAnswersWhatItsDeviceReceives)
     const Handle out = OpenOutput(0);
     const std::vector<std::uint8_t> request = SysEx(250);
     ASSERT_EQ(midi.SendLong(out, request.data(), request.size()), Status::Ok);
-    ASSERT_TRUE(midi.WaitIdle());
 
     std::vector<std::uint8_t> answer;
     for (const Received& r : recorder.All())
