@@ -39,6 +39,7 @@ struct SimulatedKivo61::State {
     std::map<Request, std::function<void()>> actions;
     bool requireMode = false;
     bool modeArmed = false;
+    std::vector<Bytes> late;
     Bytes pending;
     bool assembling = false;
     std::vector<Bytes> received;
@@ -93,6 +94,18 @@ void SimulatedKivo61::OnRequest(Request request, std::function<void()> action)
 {
     std::lock_guard lock(m_state->mutex);
     m_state->actions[request] = std::move(action);
+}
+
+int SimulatedKivo61::SendLateReplies()
+{
+    std::vector<Bytes> late;
+    {
+        std::lock_guard lock(m_state->mutex);
+        late.swap(m_state->late);
+    }
+    for (Bytes& reply : late)
+        m_system.InjectSysEx(m_device, reply);
+    return static_cast<int>(late.size());
 }
 
 SimulatedKivo61::Bytes SimulatedKivo61::Slot(int slot) const
@@ -253,9 +266,14 @@ void SimulatedKivo61::OnMessage(State& state, VirtualMidiSystem& system, Virtual
         reply[11] = 0x90;
         break;
     }
-    for (int i = 0; i < (behaviour.twice ? 2 : 1); ++i)
-        system.InjectSysEx(device, reply, Platform::Midi::kChunk, Platform::Midi::CompleteRule::LastEndsF7,
-                           behaviour.delay);
+    for (int i = 0; i < (behaviour.twice ? 2 : 1); ++i) {
+        if (behaviour.late) {
+            std::lock_guard lock(state.mutex);
+            state.late.push_back(reply);
+        } else {
+            system.InjectSysEx(device, reply);
+        }
+    }
 }
 
 } // namespace KX::Test

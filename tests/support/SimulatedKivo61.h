@@ -5,7 +5,6 @@
 #include "VirtualMidiSystem.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,7 +16,6 @@ namespace KX::Test {
 class SimulatedKivo61 {
 public:
     using Bytes = std::vector<std::uint8_t>;
-    using Ms = std::chrono::milliseconds;
 
     static constexpr int kSlots = 13;
     static constexpr std::size_t kSlotBytes = 1338;
@@ -40,7 +38,7 @@ public:
         bool silent = false;
         int ignoreFirst = 0; // requests left unanswered before the device starts answering
         bool twice = false;  // every reply goes out twice
-        Ms delay{0};         // reply latency
+        bool late = false;   // replies are kept until SendLateReplies, which the test calls when they are late
         Malformed malformed = Malformed::No;
     };
 
@@ -60,6 +58,8 @@ public:
     void RequireModeMessage(bool required);
     // Runs on the system's thread when a request of that kind arrives, before any reply goes out.
     void OnRequest(Request request, std::function<void()> action);
+    // Sends the replies kept back so far, in the order of their requests; how many.
+    int SendLateReplies();
 
     Bytes Slot(int slot) const;
     void SetSlot(int slot, const Bytes& values);

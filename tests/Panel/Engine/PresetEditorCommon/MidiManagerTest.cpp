@@ -537,13 +537,17 @@ TEST_F(MidiManagerTest, MalformedRepliesAreNotApplied)
 
 TEST_F(MidiManagerTest, LateTwiceAndUnsolicitedReplies)
 {
-    // A reply that comes after its try gave up still ends a later one; the later tries' own replies,
-    // still on their way, must not reach the next request.
-    kivo->SetBehaviour(Request::PresetDump, {.delay = std::chrono::milliseconds(kTryWaitMs * 3 / 2)});
+    // A reply that comes after its try gave up, with the next try, still ends the request; the later
+    // try's own reply, coming once the request is over, must not reach the next request.
+    kivo->SetBehaviour(Request::PresetDump, {.late = true});
+    kivo->OnRequest(Request::PresetDump, [&] { kivo->SendLateReplies(); });
     EXPECT_EQ(manager->GetPresetFromMidiDevice(5), S_OK);
-    ASSERT_TRUE(midi->WaitIdle());
+    EXPECT_EQ(kivo->Requests(Request::PresetDump), 2);
     Deliver();
     EXPECT_EQ(Model(), kivo->Slot(5));
+    kivo->OnRequest(Request::PresetDump, {});
+    kivo->SendLateReplies();
+    ASSERT_TRUE(midi->WaitIdle());
 
     // A second copy of a reply is not applied again, and a dump that nobody asked for never is.
     kivo->SetBehaviour(Request::PresetDump, {.twice = true});
