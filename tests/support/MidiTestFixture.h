@@ -71,7 +71,9 @@ private:
 
 class MidiFixture : public ::testing::Test {
 protected:
-    static MidiTimings ShortTimings()
+    // For a long send that is never done: it gives up soon. A send that is done keeps the protocol's
+    // generous wait, so that its done never races the time limit.
+    static MidiTimings NeverDoneTimings()
     {
         MidiTimings timings;
         timings.doneWaitMs = 300;
@@ -99,7 +101,7 @@ protected:
     bool Settle() { return system->WaitIdle(); }
 
     std::shared_ptr<VirtualMidiSystem> system = std::make_shared<VirtualMidiSystem>();
-    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), ShortTimings()};
+    KX::Test::ScopedService<MidiTimings> timings{MidiTimingsSlot(), MidiTimings{}};
     KX::Test::ScopedService<std::shared_ptr<Platform::Midi::Backend>> backend{Platform::Midi::BackendSlot(), system};
     RCPtr<LMidiCommInterface> comm;
     RCPtr<CaptureCollector> collector;

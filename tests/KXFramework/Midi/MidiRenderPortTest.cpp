@@ -83,11 +83,13 @@ TEST_F(MidiRender, AShortMessageShorterThanItsStatusIsPaddedNotOverread)
 TEST_F(MidiRender, ALongSendThatIsNeverDoneFailsAndDoesNotHoldUpTheNext)
 {
     system->SetDone(kivo, Done::Never);
+    timings.Set(NeverDoneTimings());
     {
         // The caller's bytes are gone once the send returns; the device must not need them.
         const Bytes dump = SysEx(1350);
         EXPECT_EQ(Send(dump), E_FAIL);
     }
+    timings.Set({});
     system->SetDone(kivo, Done::AfterDelay, 20ms);
     EXPECT_EQ(Send(SysEx(256)), 256);
     system->SetDone(kivo, Done::AtOnce);
@@ -120,6 +122,7 @@ TEST_F(MidiRender, UnplugDuringASendFailsItAndTheDeviceIsReopenedWhenBack)
 {
     // The device takes the message but goes before it reports it done.
     system->SetDone(kivo, Done::Never);
+    timings.Set(NeverDoneTimings());
     auto sending = std::async(std::launch::async, [&] { return Send(SysEx(1350)); });
     while (system->SentMessages().empty())
         std::this_thread::yield();
