@@ -6,6 +6,7 @@
 // state. Each step leaves a screenshot session-NN-<step>.png in KX_SCREENSHOT_DIR (else the working
 // folder); a failed one its editor's log beside it. Then, under a window manager and with each dialog,
 // box or chooser open, a second start and the desktop's logout (SIGTERM).
+#include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "SkinLayout.h"
@@ -17,7 +18,6 @@
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
 
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -103,20 +103,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(m_x.Get(), nullptr) << "needs an X display (xvfb-run)";
-        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-            const std::string folder = m_home / variable;
-            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-            m_environment.Set(variable, folder);
-        }
-        ASSERT_EQ(::mkdir(m_state.c_str(), 0700), 0);
-        m_environment.Set("KIVO_E2E_STATE", m_state);
-        m_environment.Set("SDL_VIDEODRIVER", "x11");
-        // The tests' own fonts, for the editor and zenity alike: the same picture everywhere.
-        m_environment.Set("FONTCONFIG_FILE", KX_TEST_FONTS_CONF);
-        // No accessibility bus for zenity to wait for.
-        m_environment.Set("NO_AT_BRIDGE", "1");
-        m_environment.Clear("KX_RESOURCE_DIR");
-        m_environment.Clear("KX_ZENITY");
+        IsolateX11EditorEnvironment(m_environment, m_home, m_state, KX_TEST_FONTS_CONF);
         const char* folder = std::getenv("KX_SCREENSHOT_DIR");
         m_shots = folder && *folder ? folder : std::filesystem::current_path().string();
     }

@@ -17,7 +17,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <chrono>
@@ -92,17 +91,7 @@ private:
 
 class EditorXServerLossX11Test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        IsolateEditorFolders(m_environment, m_home);
-        ASSERT_EQ(::mkdir(m_state.c_str(), 0700), 0);
-        m_environment.Set("KIVO_E2E_STATE", m_state);
-        m_environment.Set("SDL_VIDEODRIVER", "x11");
-        m_environment.Set("FONTCONFIG_FILE", KX_TEST_FONTS_CONF);
-        m_environment.Set("NO_AT_BRIDGE", "1");
-        m_environment.Clear("KX_RESOURCE_DIR");
-        m_environment.Clear("KX_ZENITY");
-    }
+    void SetUp() override { IsolateX11EditorEnvironment(m_environment, m_home, m_state, KX_TEST_FONTS_CONF); }
     void TearDown() override
     {
         for (pid_t child : m_children)

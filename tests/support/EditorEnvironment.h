@@ -1,6 +1,6 @@
 #pragma once
 // The editor's surroundings for a test: its home and desktop folders inside `home`, SDL's dummy video
-// driver and no display, and resources only from the program itself.
+// driver and no display (or the test's own X display), and resources only from the program itself.
 #include "EnvironmentGuard.h"
 #include "TempFolder.h"
 
@@ -29,6 +29,22 @@ inline void IsolateEditorEnvironment(EnvironmentGuard& environment, const TempFo
     environment.Clear("DISPLAY");
     environment.Clear("WAYLAND_DISPLAY");
     environment.Clear("KX_RESOURCE_DIR");
+}
+
+// The real editor on the X display the test chose: the simulated keyboard mirrors its state into
+// `state`, and the editor and zenity draw with the tests' own fonts, the same picture everywhere.
+inline void IsolateX11EditorEnvironment(EnvironmentGuard& environment, const TempFolder& home, const std::string& state,
+                                        const char* fontsConf)
+{
+    IsolateEditorFolders(environment, home);
+    std::filesystem::create_directory(state);
+    environment.Set("KIVO_E2E_STATE", state);
+    environment.Set("SDL_VIDEODRIVER", "x11");
+    environment.Set("FONTCONFIG_FILE", fontsConf);
+    // No accessibility bus for zenity to wait for.
+    environment.Set("NO_AT_BRIDGE", "1");
+    environment.Clear("KX_RESOURCE_DIR");
+    environment.Clear("KX_ZENITY");
 }
 
 } // namespace KX::Test
