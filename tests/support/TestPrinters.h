@@ -89,15 +89,19 @@ void PrintText(const CharT* text, std::ostream& out)
     out << '"';
 }
 
-// The compiler's own text for these functions names their argument: GCC and Clang write
+// The compiler's own text for the functions below names their argument: GCC and Clang write
 // "... [with auto V = KX::Platform::SingleInstance::Role::First; ...]" (Clang without "with"), and
-// "(Type)5" in place of the name when no enumerator has the value.
+// "(Type)5" in place of the name when no enumerator has the value. The text after `label`.
+constexpr std::string_view ArgumentText(std::string_view pretty, std::string_view label)
+{
+    pretty.remove_prefix(pretty.find(label) + label.size());
+    return pretty.substr(0, pretty.find_first_of(";]"));
+}
+
 template <auto V>
 constexpr std::string_view EnumeratorName()
 {
-    std::string_view text = __PRETTY_FUNCTION__;
-    text.remove_prefix(text.find("V = ") + 4);
-    text = text.substr(0, text.find_first_of(";]"));
+    const std::string_view text = ArgumentText(__PRETTY_FUNCTION__, "V = ");
     if (text.empty() || text.front() == '(')
         return {};
     // The last two parts: the type and the enumerator.
@@ -109,9 +113,7 @@ constexpr std::string_view EnumeratorName()
 template <class T>
 constexpr std::string_view TypeName()
 {
-    std::string_view text = __PRETTY_FUNCTION__;
-    text.remove_prefix(text.find("T = ") + 4);
-    text = text.substr(0, text.find_first_of(";]"));
+    const std::string_view text = ArgumentText(__PRETTY_FUNCTION__, "T = ");
     const size_t last = text.rfind("::");
     return last == std::string_view::npos ? text : text.substr(last + 2);
 }

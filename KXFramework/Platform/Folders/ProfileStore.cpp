@@ -60,9 +60,7 @@ bool WriteProfileBinary(const std::string& company, const std::string& section, 
                         const std::vector<uint8_t>& data)
 {
     const std::string path = ValuePath(company, section, entry);
-    if (path.empty())
-        return false;
-    if (!MakeFolders(path.substr(0, path.rfind('/'))))
+    if (path.empty() || !MakeFolders(path.substr(0, path.rfind('/'))))
         return false;
     if (Files::WriteAtomically(path, data.data(), data.size()) != S_OK) {
         DebugLog::WriteLine("Settings: cannot write " + path + ": " + std::strerror(errno));
