@@ -246,11 +246,36 @@ bool SingleInstance::HandOver(const std::string& commandLineUtf8)
     sockaddr_un address;
     if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
         return false;
-    // The first listens right after it takes the lock; a start just after it may come in between.
-    // The tries go by the process's clock, so that a test can hold this one between them.
+    const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
+    const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
+    std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
+    std::memcpy(record.data(), header, kHeaderBytes);
+    std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
+
+    // The first listens right after it takes the lock; a start just after it may come in between. A
+    // first that ends before it answers (its start failed: no desktop) drops the connection unanswered,
+    // and may still hold the lock for a moment: this one tries again until it finds the lock free or
+    // another first listening. The tries go by the process's clock, so that a test can hold this one
+    // between them.
     const uint32_t triedFrom = GetMilliseconds();
-    int connected;
-    while ((connected = Connect(address)) < 0) {
+    for (;;) {
+        if (const int connected = Connect(address); connected >= 0) {
+            Descriptor connection(connected);
+            if (SendAll(connection.Get(), record.data(), record.size())) {
+                if (!WaitFor(connection.Get(), POLLIN, SteadyClock::now() + std::chrono::milliseconds(kHandOverMs))) {
+                    // Unanswered in time, the first may have ended before it served this: then this
+                    // one is the first. Else the first is held before its window and serves it later.
+                    if (TakeLock()) {
+                        m_role = Role::First;
+                        return false;
+                    }
+                    return true;
+                }
+                unsigned char reply; // its value carries nothing
+                if (::recv(connection.Get(), &reply, 1, MSG_DONTWAIT) == 1)
+                    return true;
+            }
+        }
         if (TakeLock()) {
             m_role = Role::First;
             return false;
@@ -262,25 +287,6 @@ bool SingleInstance::HandOver(const std::string& commandLineUtf8)
         }
         SleepMilliseconds(kRetryPauseMs);
     }
-    Descriptor connection(connected);
-
-    const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
-    const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
-    std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
-    std::memcpy(record.data(), header, kHeaderBytes);
-    std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
-    bool answered = false;
-    if (SendAll(connection.Get(), record.data(), record.size()) &&
-        WaitFor(connection.Get(), POLLIN, SteadyClock::now() + std::chrono::milliseconds(kHandOverMs))) {
-        unsigned char reply; // its value carries nothing
-        answered = ::recv(connection.Get(), &reply, 1, MSG_DONTWAIT) == 1;
-    }
-    // Unanswered, the first may have ended before it served this: then this one is the first.
-    if (!answered && TakeLock()) {
-        m_role = Role::First;
-        return false;
-    }
-    return true;
 }
 
 bool SingleInstance::Listen()

@@ -43,10 +43,11 @@ public:
 
     // Second instance: while the first holds the lock without listening yet, tries again, pausing
     // and timing the tries by the process's clock (Clock.h); then sends the command line (cut at a
-    // character boundary to fit the record) and waits for the answer; each wait at most 5 s. True
-    // when a first instance took the connection (the caller ends, answered or not); false when this
-    // one starts: the first ended meanwhile and this one holds the lock now (its role is First), or
-    // none listened in time (Unguarded).
+    // character boundary to fit the record) and waits for the answer; each wait at most 5 s. A
+    // connection dropped unanswered (a first that ends at its start) counts as none: the tries go
+    // on. True when a first instance answered, or kept the connection past the wait (the caller
+    // ends); false when this one starts: the first ended meanwhile and this one holds the lock now
+    // (its role is First), or none listened in time (Unguarded).
     bool HandOver(const std::string& commandLineUtf8);
 
     // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,

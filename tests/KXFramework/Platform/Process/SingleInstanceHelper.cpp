@@ -1,7 +1,8 @@
-// The other process of the single-instance tests. Usage: helper <name> listen|hold
+// The other process of the single-instance tests. Usage: helper <name> listen|hold|drop
 // Prints its role, then for "listen" "listening" once it listens and "got:<text>" for every command
-// line handed over. "hold" listens only once a byte comes on its standard input. It ends when its
-// standard input closes.
+// line handed over. "hold" listens only once a byte comes on its standard input. "drop" listens, and
+// once a byte comes and a connection waits, closes its socket without serving and prints "dropped",
+// keeping the lock: a first instance on its way out. It ends when its standard input closes.
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
 #include <cstring>
@@ -33,6 +34,19 @@ int main(int argc, char** argv)
     const SingleInstance::Role role = instance->GetRole();
     Say(role == SingleInstance::Role::First ? "First" : role == SingleInstance::Role::Second ? "Second" : "Unguarded");
     const auto listen = [&] { Say(instance->Listen() ? "listening" : "not listening"); };
+    if (role == SingleInstance::Role::First && std::strcmp(argv[2], "drop") == 0) {
+        listen();
+        char c;
+        pollfd waiting{instance->GetListenDescriptor(), POLLIN, 0};
+        if (::read(0, &c, 1) <= 0 || ::poll(&waiting, 1, -1) != 1)
+            ::_exit(1);
+        // Behind the instance's back, which is never used again.
+        ::close(instance->GetListenDescriptor());
+        Say("dropped");
+        while (::read(0, &c, 1) > 0) {
+        }
+        ::_exit(0);
+    }
     if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
         listen();
     bool pending = false;

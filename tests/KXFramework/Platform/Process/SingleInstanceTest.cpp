@@ -296,6 +296,33 @@ TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeni
     }
 }
 
+// A first that ends before it answers (its start failed for want of a desktop) drops a second's
+// connection, and may hold the lock a moment longer: the second does not take that for a hand-over, but
+// tries again and starts as the first once the lock is free.
+TEST_F(SingleInstanceTest, ASecondWhoseConnectionTheEndingFirstDropsStartsInItsPlace)
+{
+    Helper first("drop");
+    ASSERT_EQ(first.NextLine(), "First");
+    ASSERT_EQ(first.NextLine(), "listening");
+    auto second = SingleInstance::Acquire(kName);
+    ASSERT_EQ(second->GetRole(), Role::Second);
+    TryGate gate; // outlives the second's thread
+    std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
+    const struct OpenAtEnd {
+        TryGate& gate;
+        ~OpenAtEnd() { gate.Open(); } // before the future waits for the thread
+    } openAtEnd{gate};
+    first.Poke();
+    ASSERT_EQ(first.NextLine(), "dropped");
+    const auto ended = [&] { return handedOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
+    ASSERT_TRUE(Eventually([&] { return gate.Paused() || ended(); }));
+    ASSERT_TRUE(gate.Paused()) << "the second took the dropped connection for a hand-over";
+    first.Kill();
+    gate.Open();
+    EXPECT_FALSE(handedOver.get());
+    EXPECT_EQ(second->GetRole(), Role::First);
+}
+
 // Peers that connect and send nothing cost the first nothing: every serve returns at once with them
 // kept, at most kMaxPeers of them (the newest), while records that come whole or in pieces are
 // answered; once their time is up they are dropped.
