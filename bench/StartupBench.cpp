@@ -3,7 +3,7 @@
 // window of the same size and presents one Cairo-drawn frame the same way (goal: at most 1.5
 // times its time); the peak resident memory of the running editor (goal: at most 60 MB); and the
 // CPU the idle editor uses over 10 s, or KX_BENCH_IDLE_SECONDS (goal: at most 1 % of one core). A
-// window never drawn ends it with status 1.
+// window never drawn ends it with status 1, at once when the program cannot be started or ends first.
 //   kx_startup_bench <editor> [runs]      measures
 //   kx_startup_bench --bare               is the bare program
 #include "EditorEnvironment.h"
@@ -14,11 +14,13 @@
 #include <X11/Xutil.h>
 #include <cairo.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -166,12 +168,19 @@ struct Run {
     double seconds = -1;
     long peakKilobytes = -1;
     double idleCpuPercent = -1;
+    std::string failure; // why no window was drawn; empty when one was
 };
 
-// Starts the program and waits for its drawn window; with idleSeconds, then watches it idle.
+// Starts the program and waits for its drawn window; with idleSeconds, then watches it idle. A program
+// that cannot be started, or ends before its window is drawn, is a failure at once.
 Run Measure(Display* display, const std::vector<std::string>& command, const char* title, double idleSeconds)
 {
     Run run;
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        run.failure = std::string("no pipe: ") + std::strerror(errno);
+        return run;
+    }
     const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
@@ -180,10 +189,29 @@ Run Measure(Display* display, const std::vector<std::string>& command, const cha
             argv.push_back(const_cast<char*>(part.c_str()));
         argv.push_back(nullptr);
         execv(argv[0], argv.data());
+        const int error = errno;
+        static_cast<void>(write(report[1], &error, sizeof error) == sizeof error); // nobody else to tell
         _exit(127);
+    }
+    close(report[1]);
+    // The report's end closes at the exec; the errno comes when there was none.
+    int error = 0;
+    const bool started = read(report[0], &error, sizeof error) != sizeof error;
+    close(report[0]);
+    int status = 0;
+    if (!started) {
+        waitpid(child, &status, 0);
+        run.failure = command[0] + " could not be started: " + std::strerror(error);
+        return run;
     }
     Window window = 0;
     while (!(window = FindDrawn(display, title)) && Clock::now() - start < std::chrono::seconds(30)) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            run.failure = command[0] + " ended before its window was drawn, " +
+                          (WIFEXITED(status) ? "with status " + std::to_string(WEXITSTATUS(status))
+                                             : "by signal " + std::to_string(WTERMSIG(status)));
+            return run;
+        }
     }
     if (window) {
         run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -196,9 +224,9 @@ Run Measure(Display* display, const std::vector<std::string>& command, const cha
         }
         Close(display, window);
     } else {
+        run.failure = command[0] + " drew no window within 30 s";
         kill(child, SIGKILL);
     }
-    int status = 0;
     const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
     while (waitpid(child, &status, WNOHANG) != child) {
         if (Clock::now() > end) {
@@ -244,20 +272,23 @@ int main(int argc, char** argv)
     char path[4096] = {};
     if (readlink(self.c_str(), path, sizeof path - 1) < 0)
         return 2;
+    // Nothing to compare without a drawn window: the first failure ends the run.
+    const auto measure = [&](const std::vector<std::string>& command, const char* title, double idleSeconds) {
+        Run run = Measure(display, command, title, idleSeconds);
+        if (!run.failure.empty()) {
+            std::printf("%s: nothing to compare\n", run.failure.c_str());
+            std::exit(1);
+        }
+        return run;
+    };
     std::vector<double> editor, bare;
     for (int i = 0; i < runs; ++i) {
-        editor.push_back(Measure(display, {argv[1]}, kEditorTitle, 0).seconds);
-        bare.push_back(Measure(display, {path, "--bare"}, kBareTitle, 0).seconds);
+        editor.push_back(measure({argv[1]}, kEditorTitle, 0).seconds);
+        bare.push_back(measure({path, "--bare"}, kBareTitle, 0).seconds);
     }
     const double idleSeconds = KX::Bench::IdleSeconds(10);
-    const Run idle = Measure(display, {argv[1]}, kEditorTitle, idleSeconds);
+    const Run idle = measure({argv[1]}, kEditorTitle, idleSeconds);
     XCloseDisplay(display);
-    const auto undrawn = [](double seconds) { return seconds < 0; };
-    if (idle.seconds < 0 || std::any_of(editor.begin(), editor.end(), undrawn) ||
-        std::any_of(bare.begin(), bare.end(), undrawn)) {
-        std::printf("a window was not drawn within 30 s: nothing to compare\n");
-        return 1;
-    }
     const double editorMs = Median(editor) * 1000, bareMs = Median(bare) * 1000;
     std::printf("first drawn frame, median of %d: editor %.1f ms, bare SDL2+Cairo window %.1f ms, ratio %.2f "
                 "(goal <= 1.5)\n",
