@@ -11,6 +11,7 @@
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Process/Locale.h"
 #include "KXFramework/Platform/Process/SingleInstance.h"
+#include "KXFramework/Platform/Process/WriteSignals.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
@@ -268,6 +269,7 @@ private:
 template <class T>
 int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t localeId)
 {
+    Platform::IgnoreWriteSignals();
     app.SetCommandLine(Platform::JoinCommandLine(argc, argv));
     app.SetLocaleID(localeId != -1 ? uint32_t(localeId) : Platform::GetUserLocaleId() & 0xFFFF);
     if (app.InitApplication()) {

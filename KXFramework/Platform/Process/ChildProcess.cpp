@@ -1,11 +1,14 @@
 #include "KXFramework/Platform/Process/ChildProcess.h"
 
+#include "KXFramework/Platform/Process/WriteSignals.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <pthread.h>
 #include <string_view>
@@ -158,12 +161,14 @@ struct Launch {
     // long as the process. Should this process have ended before the call, nothing would send it.
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != launch.parent)
         ::_exit(127);
-    // No handler of ours runs in the child, SIGPIPE is back to its default whatever this process set,
-    // and no signal is blocked (the parent blocked them all for the fork).
+    // No handler of ours runs in the child, the write signals are back at their default whatever this
+    // process set, and no signal is blocked (the parent blocked them all for the fork).
     for (int signal = 1; signal < NSIG; ++signal) {
         struct sigaction action {};
+        const bool writeSignal =
+            std::find(std::begin(kWriteSignals), std::end(kWriteSignals), signal) != std::end(kWriteSignals);
         if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_DFL ||
-            (action.sa_handler == SIG_IGN && signal != SIGPIPE))
+            (action.sa_handler == SIG_IGN && !writeSignal))
             continue;
         action.sa_handler = SIG_DFL;
         action.sa_flags = 0;

@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Process/ShellOpen.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/WriteSignals.h"
 
 #include <cerrno>
 #include <chrono>
@@ -68,11 +69,24 @@ bool XdgShellOpen::Open(const std::string& path)
         return fail(std::strerror(error));
     for (int fd : {0, 1, 2})
         posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    // The opener and what it starts get the write signals at their default, as programs expect.
+    posix_spawnattr_t attributes;
+    if (const int error = posix_spawnattr_init(&attributes); error != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return fail(std::strerror(error));
+    }
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : kWriteSignals)
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     std::string program = "xdg-open";
     std::string argument = path;
     char* argv[] = {program.data(), argument.data(), nullptr};
     pid_t pid = -1;
-    const int started = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
+    const int started = posix_spawnp(&pid, "xdg-open", &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0)
         return fail(std::string("cannot start xdg-open: ") + std::strerror(started));

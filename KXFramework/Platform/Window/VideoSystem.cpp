@@ -67,17 +67,11 @@ void NoteTermination(int signal)
 }
 
 // Once per process. The termination signals are noted over the handlers SDL installed: SDL keeps them
-// to itself until its next pump, and the X server may be gone before that. A write to the connection
-// of an X server that has gone raises SIGPIPE, which would end the process before Xlib reports the
-// loss (child processes start with it back at its default).
+// to itself until its next pump, and the X server may be gone before that.
 void SetUpSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct sigaction brokenPipe {};
-        if (::sigaction(SIGPIPE, nullptr, &brokenPipe) == 0 && brokenPipe.sa_handler == SIG_DFL &&
-            !(brokenPipe.sa_flags & SA_SIGINFO))
-            std::signal(SIGPIPE, SIG_IGN);
         for (const int signal : {SIGTERM, SIGINT}) {
             struct sigaction current {};
             if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||

@@ -2,6 +2,7 @@
 
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
+#include "SignalDispositions.h"
 #include "TempFolder.h"
 
 #include <csignal>
@@ -201,6 +202,15 @@ TEST(ChildProcess, OnlyTheStandardStreamsReachTheChild)
     const ChildProcessResult result = RunShell("ls /proc/$$/fd");
     ::close(inherited);
     EXPECT_EQ(result.output, "0\n1\n2\n");
+}
+
+// The program ignores them so that a failed write fails and ends nothing; a program it starts expects
+// them at their default.
+TEST(ChildProcess, TheChildStartsWithTheWriteSignalsTheProgramIgnoresAtTheirDefault)
+{
+    const WriteSignalsIgnored ignored;
+    ASSERT_EQ(IgnoredWriteSignals(TempFolder::ReadFile("/proc/self/status")), "PIPE XFSZ");
+    EXPECT_EQ(IgnoredWriteSignals(RunShell("cat /proc/$$/status").output), "");
 }
 
 TEST(ChildProcess, RemovedVariablesDoNotReachTheChild)

@@ -1,0 +1,48 @@
+#pragma once
+// Which of the write signals (SIGPIPE, SIGXFSZ) a process ignores, read from its status as the kernel
+// keeps it; and the write signals ignored in this process for a scope, as the program ignores them.
+#include "KXFramework/Platform/Process/WriteSignals.h"
+
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+namespace KX::Test {
+
+// The write signals that the text of a /proc/<pid>/status ignores, by their short names: "PIPE XFSZ",
+// or "" for none.
+inline std::string IgnoredWriteSignals(const std::string& status)
+{
+    const size_t at = status.find("SigIgn:");
+    const uint64_t ignored = at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + 7, nullptr, 16);
+    std::string names;
+    for (const int signal : Platform::kWriteSignals)
+        if ((ignored >> (signal - 1)) & 1)
+            names += (names.empty() ? "" : " ") + std::string(sigabbrev_np(signal));
+    return names;
+}
+
+class WriteSignalsIgnored {
+public:
+    WriteSignalsIgnored()
+    {
+        for (size_t i = 0; i < std::size(Platform::kWriteSignals); ++i)
+            ::sigaction(Platform::kWriteSignals[i], nullptr, &m_saved[i]);
+        Platform::IgnoreWriteSignals();
+    }
+    ~WriteSignalsIgnored()
+    {
+        for (size_t i = 0; i < std::size(Platform::kWriteSignals); ++i)
+            ::sigaction(Platform::kWriteSignals[i], &m_saved[i], nullptr);
+    }
+    WriteSignalsIgnored(const WriteSignalsIgnored&) = delete;
+    WriteSignalsIgnored& operator=(const WriteSignalsIgnored&) = delete;
+
+private:
+    struct sigaction m_saved[std::size(Platform::kWriteSignals)]{};
+};
+
+} // namespace KX::Test
