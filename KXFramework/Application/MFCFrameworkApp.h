@@ -3,7 +3,8 @@
 // through its phases: InitApplication (documents, single instance), InitInstance (video, the debug
 // log switch) and Run, which makes the application object T, its main window with the main
 // control, and runs the message loop until the exit request. Start-up failures show the start-up
-// error box; the main routine then answers 1.
+// error box, or say why on standard error when no desktop can show one; the main routine then
+// answers 1.
 #include "KXFramework/Application/ApplicationBase.h"
 #include "KXFramework/Application/DebugLog.h"
 #include "KXFramework/Notification/NotificationQueue.h"
@@ -16,6 +17,7 @@
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <string>
@@ -72,17 +74,20 @@ public:
 
     bool InitInstance() override
     {
-        // The desktop replaces the common controls and OLE: without video nothing can be shown.
+        ApplyDebugConsoleOption(m_commandLine);
+        // The desktop replaces the common controls and OLE: without video nothing can be shown, not
+        // even the start-up error box. The program says why where it was started, as desktop
+        // programs do, and in the debug log.
         if (!Platform::VideoSystem::Start()) {
-            DebugLog("Video cannot start: %s", Platform::VideoSystem::LastError().c_str());
-            ShowStartupError();
+            Platform::DebugLog::WriteConsoleLine(std::string(program_invocation_short_name) + ": " +
+                                                 Platform::VideoSystem::LastError());
+            m_startupFailed = true;
             return false;
         }
         m_videoStarted = true;
         // A notification posted from any thread, or late in an idle pass, is delivered in the next
         // turn at once rather than after the loop's 33 ms wait.
         SetNotificationPostedHook(&Platform::EventPump::Wake);
-        ApplyDebugConsoleOption(m_commandLine);
         return true;
     }
 

@@ -26,7 +26,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -491,18 +495,48 @@ TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
 // The first editor listens from the moment it holds the lock: a second start while the first is held
 // up before its window (here an X server that never answers it) hands over to it and ends with status
 // 0, however long the first takes, and opens no window of its own.
-TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToIt)
+// A display number nobody uses, whose X server is the socket: it takes connections and answers nothing.
+// Empty when no number is free.
+std::string ListenAsFreeDisplay(Socket& server)
 {
-    // A display number nobody uses: its server accepts the first and answers nothing.
-    Socket silentServer;
-    std::string display;
-    for (int number = 190; number < 290 && display.empty(); ++number) {
-        const std::string name = ":" + std::to_string(number);
+    for (int number = 190; number < 290; ++number) {
         if (::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) != 0 &&
             ::access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) != 0 &&
-            silentServer.Listen("@/tmp/.X11-unix/X" + std::to_string(number)))
-            display = name;
+            server.Listen("@/tmp/.X11-unix/X" + std::to_string(number)))
+            return ":" + std::to_string(number);
     }
+    return {};
+}
+
+// How many connected Unix-domain stream sockets the process holds, as the kernel lists them.
+int ConnectedUnixSockets(pid_t process)
+{
+    std::set<std::string> inodes;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (target.rfind("socket:[", 0) == 0)
+            inodes.insert(target.substr(8, target.size() - 9));
+    }
+    std::ifstream table("/proc/net/unix");
+    int connected = 0;
+    std::string line;
+    std::getline(table, line); // the heading
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string number, references, protocol, flags, type, state, inode;
+        fields >> number >> references >> protocol >> flags >> type >> state >> inode;
+        if (type == "0001" && state == "03" && inodes.count(inode))
+            ++connected;
+    }
+    return connected;
+}
+
+TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToIt)
+{
+    // Its server accepts the first and answers nothing.
+    Socket silentServer;
+    const std::string display = ListenAsFreeDisplay(silentServer);
     ASSERT_FALSE(display.empty()) << "no free display number";
     {
         EnvironmentGuard silent;
@@ -531,6 +565,43 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToI
                          << TempFolder::ReadFile(m_home / "second.log");
     X11Session::Kill(second);
     EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
+}
+
+// A start that comes while the first ends for want of a desktop is not lost: the first drops its
+// connection unanswered as it ends, and the second opens an editor of its own.
+TEST_F(EditorX11Test, ASecondStartWhileTheFirstEndsForWantOfADesktopOpensItsOwnEditor)
+{
+    // Its server holds the first inside its display's opening until the test lets the display go.
+    auto refusingServer = std::make_unique<Socket>();
+    const std::string display = ListenAsFreeDisplay(*refusingServer);
+    ASSERT_FALSE(display.empty()) << "no free display number";
+    {
+        EnvironmentGuard refusing;
+        refusing.Set("DISPLAY", display);
+        Start();
+    }
+    ASSERT_TRUE(refusingServer->Readable(std::chrono::seconds(30))) << "the first never asked for its display\n"
+                                                                    << Log();
+    auto held = std::make_unique<Socket>(::accept4(refusingServer->Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    ASSERT_GE(held->Get(), 0);
+
+    pid_t second = Launch(m_home / "second.log");
+    ASSERT_GT(second, 0);
+    // It has reached the first: its one connection is made.
+    EXPECT_TRUE(Eventually([&] { return ConnectedUnixSockets(second) > 0; }, std::chrono::seconds(30)));
+    refusingServer.reset();
+    held.reset();
+    EXPECT_EQ(WaitForExit(), 1) << Log();
+
+    EXPECT_TRUE(Eventually(
+        [&] {
+            if (waitpid(second, nullptr, WNOHANG) == second)
+                second = 0; // ended: it will open nothing
+            return second == 0 || CountEditorWindows(second) > 0;
+        },
+        std::chrono::seconds(60)));
+    EXPECT_NE(second, 0) << "the second start ended without an editor\n" << TempFolder::ReadFile(m_home / "second.log");
+    X11Session::Kill(second);
 }
 
 } // namespace

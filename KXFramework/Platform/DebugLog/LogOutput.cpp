@@ -35,6 +35,20 @@ void CloseSocket(Log& log)
     log.socket = -1;
 }
 
+// One write per line, so lines of several processes sharing the stream do not interleave.
+void WriteAll(const char* data, size_t left)
+{
+    while (left > 0) {
+        const ssize_t n = ::write(STDERR_FILENO, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
 void WriteToStandardError(std::string_view line)
 {
     using namespace std::chrono;
@@ -46,21 +60,10 @@ void WriteToStandardError(std::string_view line)
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(ms));
-    // One write per line, so lines of several processes sharing the stream do not interleave.
     std::string text = prefix;
     text.append(line);
     text += '\n';
-    const char* data = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(STDERR_FILENO, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        data += n;
-        left -= static_cast<size_t>(n);
-    }
+    WriteAll(text.data(), text.size());
 }
 
 bool Send(int socket, std::string_view line)
@@ -113,6 +116,18 @@ void WriteConsoleLine(std::string_view line)
     if (log.socket >= 0)
         Send(log.socket, line);
     WriteToStandardError(line);
+}
+
+void WriteLineFromSignalHandler(const char* line)
+{
+    char text[512];
+    size_t length = 0;
+    while (line[length] != '\0' && length < sizeof text - 1) {
+        text[length] = line[length];
+        ++length;
+    }
+    text[length++] = '\n';
+    WriteAll(text, length);
 }
 
 bool SetUdpTarget(std::string_view host, int port)

@@ -14,6 +14,10 @@ void WriteLine(std::string_view line);
 // error as WriteLine writes it whatever the target, and to the UDP target too when one is set.
 void WriteConsoleLine(std::string_view line);
 
+// From a signal handler (async-signal-safe): the line as it stands, with a line break, to standard
+// error alone.
+void WriteLineFromSignalHandler(const char* line);
+
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is
 // "*** APPLICATION Launched on <local address>***". A port below 1 or a target that cannot be set
 // up leaves the log on standard error; false then.

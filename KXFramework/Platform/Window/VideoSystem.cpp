@@ -1,12 +1,16 @@
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Window/DesktopReach.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <mutex>
@@ -53,10 +57,33 @@ static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler
 using SignalHandler = void (*)(int);
 SignalHandler g_termHandlerBefore = nullptr;
 SignalHandler g_intHandlerBefore = nullptr;
+// The longest an orderly end may take after a termination signal.
+constexpr unsigned kEndAfterSignalSeconds = 1;
+// Made before any signal can come: a handler may not allocate, and a string could be gone with the
+// static destructors when the alarm comes.
+char g_endedAfterSignalLine[256];
+
+// The UI thread did not end the process in time after a termination signal: it is held in a call to an
+// X server that does not answer (stopped, a stalled remote link), which may never return. The logout
+// must not wait for it. What the process writes is replaced by rename, whole or not at all.
+void EndAfterSignal(int)
+{
+    DebugLog::WriteLineFromSignalHandler(g_endedAfterSignalLine);
+    ::_exit(0);
+}
 
 void NoteTermination(int signal)
 {
+    const int savedErrno = errno;
     g_endRequested = true;
+    static std::atomic_flag timed = ATOMIC_FLAG_INIT;
+    if (!timed.test_and_set()) {
+        struct sigaction end {};
+        end.sa_handler = EndAfterSignal;
+        sigemptyset(&end.sa_mask);
+        ::sigaction(SIGALRM, &end, nullptr);
+        ::alarm(kEndAfterSignalSeconds);
+    }
     const SignalHandler before = signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore;
     if (before) {
         before(signal);
@@ -64,14 +91,18 @@ void NoteTermination(int signal)
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
+    errno = savedErrno;
 }
 
 // Once per process. The termination signals are noted over the handlers SDL installed: SDL keeps them
-// to itself until its next pump, and the X server may be gone before that.
+// to itself until its next pump, and the X server may be gone before that, or not answer.
 void SetUpSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        std::snprintf(g_endedAfterSignalLine, sizeof g_endedAfterSignalLine,
+                      "%s: ended %u s after a termination signal; its display did not answer",
+                      program_invocation_short_name, kEndAfterSignalSeconds);
         for (const int signal : {SIGTERM, SIGINT}) {
             struct sigaction current {};
             if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
@@ -94,7 +125,7 @@ void SetUpSignals()
 // shutdown spins on it or waits for a lock its caller holds. Nothing may touch X from here on, so the
 // process ends at once, with 0 when the end was asked for before (a termination signal), else 1. What
 // it writes is replaced by rename, whole or not at all, and its child processes end with it.
-int EndWithTheXServer(Display*)
+int EndWithTheXServer(Display* display)
 {
     static std::atomic_flag ending = ATOMIC_FLAG_INIT;
     if (ending.test_and_set()) {
@@ -102,7 +133,9 @@ int EndWithTheXServer(Display*)
             ::pause(); // another thread found it first and ends the process
     }
     const int status = g_endRequested ? 0 : 1;
-    DebugLog::WriteLine("Video: the X server has gone; ending with status " + std::to_string(status));
+    // There is no window left to say it in.
+    DebugLog::WriteConsoleLine(std::string(program_invocation_short_name) + ": display \"" + DisplayString(display) +
+                               "\": the X server has gone; ending with status " + std::to_string(status));
     ::_exit(status);
 }
 
@@ -201,8 +234,21 @@ bool VideoSystem::Start()
     }
     SetDesktopHints();
     XSetIOErrorHandler(EndWithTheXServer); // from the connection's first moment
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        g_lastError = SDL_GetError();
+    // Without a desktop the program would run on unseen, holding the single-instance lock: it ends.
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    const bool chosenByUser = named != nullptr && *named != '\0';
+    const std::string desktops = chosenByUser ? std::string() : DesktopVideoDrivers();
+    if (!chosenByUser && desktops.empty()) {
+        g_lastError = "SDL has no desktop video driver (X11, Wayland)";
+        return false;
+    }
+    if (!chosenByUser)
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, desktops.c_str(), SDL_HINT_OVERRIDE);
+    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!chosenByUser)
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER); // the user's choice counts again at the next start
+    if (!started) {
+        g_lastError = WhyNoDesktop(SDL_GetError());
         return false;
     }
     SetUpSignals();

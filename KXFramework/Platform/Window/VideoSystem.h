@@ -12,7 +12,8 @@ namespace KX::Platform {
 class VideoSystem {
 public:
     // Counted: the first call sets the desktop-friendly behaviour and starts video, later ones only
-    // count. False, with LastError, when video cannot start.
+    // count. False, with LastError, when video cannot start: without SDL_VIDEODRIVER, when no desktop
+    // (X11, Wayland) can be reached; LastError then names the display tried and why.
     static bool Start();
     // The last of as many calls as succeeded Starts ends video. Stop threads that wake the pump and
     // unhook them first: wakes after this are dropped.

@@ -1,0 +1,498 @@
+// The editor where the desktop refuses it, run as a program on X servers of the test's own.
+//
+// Its X server goes (a logout that ends the server without a signal, a crash of the server, a dropped
+// remote connection) or stalls (stopped, as a remote link that hangs) under the editor with the
+// simulated keyboard, idle, with a dialog open, with the file chooser open, with and without a window
+// manager: the editor ends, with status 1 and a line in its log (0 once a SIGTERM has come), leaves no
+// zenity behind and no half-written file, and the next start with the same folders opens its window.
+//
+// The editor itself starts without a desktop (no display, a wrong one, one that wants authority, a
+// server that ends during the start): it ends at once with status 1 and a line saying why, and leaves
+// the single-instance lock and the settings for the next start. Under a file-size limit smaller than a
+// preset, a save fails with its box and the editor lives on.
+#include "EditorEnvironment.h"
+#include "EnvironmentGuard.h"
+#include "Eventually.h"
+#include "PrivateXServer.h"
+#include "SignalDispositions.h"
+#include "TempFolder.h"
+#include "X11Session.h"
+
+#include "KXFramework/Platform/Folders/ProfileStore.h"
+#include "KXFramework/Platform/Folders/WindowPlacement.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace KX::Test {
+namespace {
+
+constexpr auto kBound = std::chrono::seconds(30);
+// Far above the second the editor may take; only a hang passes it.
+constexpr auto kEndBound = std::chrono::seconds(10);
+constexpr const char* kMainTitle = "Velmora Kivo 61 Preset Editor";
+
+// Every file below the folder with its bytes.
+std::map<std::string, std::string> FilesBelow(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+        if (entry.is_regular_file())
+            files[entry.path().string()] = TempFolder::ReadFile(entry.path().string());
+    return files;
+}
+
+// An X server's cookie file with one cookie for any display: a server started with it lets in only the
+// clients that have it.
+void WriteCookieFile(const std::string& path)
+{
+    std::string entry = "\xFF\xFF"; // any family and address
+    for (const std::string& field :
+         {std::string(), std::string(), std::string("MIT-MAGIC-COOKIE-1"), std::string(16, 'Z')}) {
+        entry += char(field.size() >> 8);
+        entry += char(field.size() & 0xFF);
+        entry += field;
+    }
+    TempFolder::WriteFile(path, entry);
+}
+
+// The debug log's lines as they come over UDP, one datagram each, to a port of the test's own.
+class UdpLog {
+public:
+    UdpLog() : m_socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_socket, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~UdpLog() { ::close(m_socket); }
+    UdpLog(const UdpLog&) = delete;
+    UdpLog& operator=(const UdpLog&) = delete;
+
+    // The program's option that sends its log here.
+    std::string Option() const { return "-DEBUG_CONSOLE:" + std::to_string(m_port) + ":127.0.0.1"; }
+    // Every line that came so far.
+    const std::string& Text()
+    {
+        char line[65536];
+        for (ssize_t n; (n = ::recv(m_socket, line, sizeof line, 0)) >= 0;)
+            m_text.append(line, size_t(n)) += '\n';
+        return m_text;
+    }
+
+private:
+    int m_socket;
+    int m_port = 0;
+    std::string m_text;
+};
+
+// The lines of the text that hold `part`.
+std::vector<std::string> LinesWith(const std::string& text, const std::string& part)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(part) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
+// Every core kept busy while it lives, so that the start meets a machine that is slow to answer.
+class BusyLoops {
+public:
+    BusyLoops()
+    {
+        for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+            m_loops.emplace_back([this] {
+                while (!m_stop)
+                    std::atomic_signal_fence(std::memory_order_seq_cst);
+            });
+    }
+    ~BusyLoops()
+    {
+        m_stop = true;
+        for (std::thread& loop : m_loops)
+            loop.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::vector<std::thread> m_loops;
+};
+
+class EditorAtTheDesktopsEdgeX11Test : public ::testing::Test {
+protected:
+    void SetUp() override { IsolateX11EditorEnvironment(m_environment, m_home, m_state, KX_TEST_FONTS_CONF); }
+    void TearDown() override
+    {
+        for (pid_t child : m_children)
+            ::kill(child, SIGKILL);
+        X11Session::Kill(m_editor);
+        X11Session::Kill(m_windowManager);
+    }
+
+    std::string Log() const { return TempFolder::ReadFile(m_home / "editor.log"); }
+
+    // What the editor keeps: its settings and its place.
+    std::map<std::string, std::string> KeptFiles() const
+    {
+        std::map<std::string, std::string> files;
+        for (const char* folder : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+            files.merge(FilesBelow(m_home / folder));
+        return files;
+    }
+
+    // Runs xdotool on the current display; true when it ended well.
+    bool Xdo(const std::vector<std::string>& arguments)
+    {
+        pid_t child = X11Session::Launch("xdotool", arguments, m_home / "xdotool.log");
+        const int status = X11Session::WaitForExit(child, kBound);
+        X11Session::Kill(child);
+        return status == 0;
+    }
+
+    // The editor's main window on the current display once it is shown and painted (its menu bar takes
+    // more colours than a blank window has); 0 when it does not come.
+    Window WaitShown(const X11Session& x)
+    {
+        Window main = 0;
+        const bool painted = Eventually(
+            [&] {
+                main = x.FindShown(kMainTitle, [&](pid_t pid) { return pid == m_editor; });
+                const X11Session::Picture bar = main ? x.Grab(main, 0, 0, 120, 20) : nullptr;
+                std::set<unsigned long> colours;
+                for (int y = 0; bar && y < bar->height; ++y)
+                    for (int i = 0; i < bar->width; ++i)
+                        colours.insert(XGetPixel(bar.get(), i, y));
+                return colours.size() > 4;
+            },
+            kBound);
+        return painted ? main : 0;
+    }
+
+    // The editor with the simulated keyboard started on the current display, its main window shown and
+    // the keyboard plugged in; the main window, or 0.
+    Window StartEditor(const X11Session& x)
+    {
+        ::unlink((m_state + "/plugged").c_str());
+        m_editor = X11Session::Launch(KIVO_E2E_EDITOR, {"-DEBUG_CONSOLE"}, m_home / "editor.log");
+        const Window main = WaitShown(x);
+        const bool plugged = Eventually([&] { return TempFolder::ReadFile(m_state + "/plugged") == "1\n"; }, kBound);
+        return plugged ? main : 0;
+    }
+
+    // The program itself started, as a user starts it, with its debug log on standard error or where
+    // logOption sends it.
+    void StartProgram(const std::vector<std::string>& prefix = {}, const std::string& logOption = "-DEBUG_CONSOLE")
+    {
+        std::vector<std::string> command = prefix;
+        command.insert(command.end(), {KIVO_EDITOR, logOption});
+        m_editor = X11Session::Launch(command[0], {command.begin() + 1, command.end()}, m_home / "editor.log");
+    }
+
+    // Keys typed to the window as a person types them; then the window of that title, the editor's or
+    // (child) one of its child processes', once it shows. False when it does not come.
+    bool Open(const X11Session& x, Window main, const std::string& keys, const std::string& title, bool child)
+    {
+        if (!Xdo({"windowfocus", "--sync", std::to_string(main)}) || !Xdo({"key", "--delay", "50", keys}))
+            return false;
+        const auto owner = [&](pid_t pid) { return child ? X11Session::ParentOf(pid) == m_editor : pid == m_editor; };
+        return Eventually([&] { return x.FindShown(title, owner) != 0; }, kBound);
+    }
+
+    TempFolder m_home;
+    const std::string m_state = m_home / "state";
+    EnvironmentGuard m_environment;
+    pid_t m_editor = 0;
+    pid_t m_windowManager = 0;
+    std::vector<pid_t> m_children;
+};
+
+TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWhateverIsOpen)
+{
+    enum class Opened { Nothing, Dialog, Chooser };
+    struct Round {
+        const char* name;
+        Opened open;
+        int sigtermBeforeMs; // -1: no SIGTERM
+        bool windowManager;
+        int serverSignal; // SIGSTOP: the server stalls, then the SIGTERM comes
+    };
+    const Round rounds[] = {
+        {"idle", Opened::Nothing, -1, false, SIGKILL},
+        {"idle under openbox", Opened::Nothing, -1, true, SIGTERM},
+        {"Get open", Opened::Dialog, -1, false, SIGTERM},
+        {"Get open under openbox", Opened::Dialog, -1, true, SIGKILL},
+        {"the chooser open", Opened::Chooser, -1, false, SIGKILL},
+        {"the chooser open under openbox", Opened::Chooser, -1, true, SIGTERM},
+        {"SIGTERM at once", Opened::Nothing, 0, false, SIGTERM},
+        {"SIGTERM 20 ms before", Opened::Nothing, 20, true, SIGKILL},
+        {"SIGTERM 50 ms before, Get open", Opened::Dialog, 50, false, SIGKILL},
+        {"SIGTERM 100 ms before, the chooser open", Opened::Chooser, 100, true, SIGTERM},
+        {"SIGTERM with the server stopped", Opened::Nothing, -1, false, SIGSTOP},
+        {"SIGTERM with the server stopped, Get open", Opened::Dialog, -1, true, SIGSTOP},
+        {"SIGTERM with the server stopped, the chooser open", Opened::Chooser, -1, false, SIGSTOP},
+    };
+    // Each round's start is the next start after the loss before it: the lock and the socket file of a
+    // lost editor do not keep it from opening its window.
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.name);
+        PrivateXServer server(m_home / "xvfb.log");
+        ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+        EnvironmentGuard display;
+        display.Set("DISPLAY", server.Display());
+        {
+            // The test's own connection goes before the server does.
+            X11Session x;
+            ASSERT_NE(x.Get(), nullptr);
+            if (round.windowManager) {
+                m_windowManager = X11Session::Launch("openbox", {"--sm-disable"}, m_home / "openbox.log");
+                ASSERT_TRUE(Eventually(
+                    [&] { return XGetSelectionOwner(x.Get(), XInternAtom(x.Get(), "WM_S0", False)) != 0; }, kBound))
+                    << TempFolder::ReadFile(m_home / "openbox.log");
+            }
+            const Window main = StartEditor(x);
+            ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
+            if (round.open == Opened::Dialog) {
+                ASSERT_TRUE(Open(x, main, "ctrl+shift+r", "Get Preset From Device", false)) << Log();
+            } else if (round.open == Opened::Chooser) {
+                ASSERT_TRUE(Open(x, main, "ctrl+o", "Select Preset File", true)) << Log();
+            }
+            m_children = X11Session::ChildrenOf(m_editor);
+        }
+        const bool stall = round.serverSignal == SIGSTOP;
+        if (round.sigtermBeforeMs >= 0) {
+            ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(round.sigtermBeforeMs));
+        }
+        const auto lost = std::chrono::steady_clock::now();
+        if (stall) {
+            // The editor is held in its first call to the server, which never answers while stopped.
+            server.Stop();
+            ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        } else {
+            server.Kill(round.serverSignal);
+        }
+
+        const int status = X11Session::WaitForExit(m_editor, kEndBound);
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lost);
+        server.Resume();
+        if (round.sigtermBeforeMs >= 0 || stall) {
+            EXPECT_EQ(status, 0) << "after " << took.count() << " ms\n" << Log();
+        } else {
+            EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
+            EXPECT_NE(Log().find("the X server has gone"), std::string::npos) << Log();
+        }
+        X11Session::Kill(m_editor);
+        for (const pid_t child : m_children) {
+            EXPECT_TRUE(Eventually([&] { return ::kill(child, 0) != 0 && errno == ESRCH; }, kEndBound))
+                << "a child of the editor outlived it";
+        }
+        m_children.clear();
+        if (const auto kept = Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP")) {
+            EXPECT_TRUE(Platform::ParseWindowPlacement(*kept)) << "the main window's place is not whole";
+        }
+        if (m_windowManager > 0) {
+            ::kill(m_windowManager, SIGKILL);
+            X11Session::WaitForExit(m_windowManager, kBound);
+        }
+        if (HasFatalFailure())
+            return;
+    }
+
+    SCOPED_TRACE("the start after the last loss");
+    PrivateXServer server(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(StartEditor(x), 0u) << "the editor's window did not open\n" << Log();
+    ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+}
+
+// Started without a desktop, the program would run on unseen, holding the single-instance lock that
+// sends every later start to it. It ends at once with status 1 and one line naming the display and
+// why, leaves the settings as they were, and the next start with the same folders opens its window.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, WithoutADesktopItEndsSaysWhyAndTheNextStartOpensItsWindow)
+{
+    enum class Display { Unset, Empty, NoServer, NoAuthority, ServerEnds };
+    struct Round {
+        const char* name;
+        Display display;
+        int serverEndsAfterMs;
+        bool busy;
+    };
+    const Round rounds[] = {
+        {"DISPLAY unset", Display::Unset, 0, false},
+        {"DISPLAY empty", Display::Empty, 0, true},
+        {"no server at the display", Display::NoServer, 0, false},
+        {"no server at the display, busy", Display::NoServer, 0, true},
+        {"a server that wants authority", Display::NoAuthority, 0, false},
+        {"the server ends at the start", Display::ServerEnds, 0, false},
+        {"the server ends 10 ms into the start", Display::ServerEnds, 10, true},
+        {"the server ends 20 ms into the start", Display::ServerEnds, 20, false},
+        {"the server ends 30 ms into the start", Display::ServerEnds, 30, true},
+        {"the server ends 45 ms into the start", Display::ServerEnds, 45, false},
+        {"the server ends 60 ms into the start", Display::ServerEnds, 60, true},
+    };
+    // SDL chooses its driver, as for a user.
+    m_environment.Clear("SDL_VIDEODRIVER");
+    m_environment.Clear("WAYLAND_DISPLAY");
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.name);
+        std::optional<PrivateXServer> server;
+        EnvironmentGuard display;
+        std::string named;
+        switch (round.display) {
+        case Display::Unset:
+            display.Clear("DISPLAY");
+            break;
+        case Display::Empty:
+            display.Set("DISPLAY", "");
+            break;
+        case Display::NoServer:
+            server.emplace(m_home / "xvfb.log");
+            named = server->Display();
+            server.reset(); // its number is free now
+            break;
+        case Display::NoAuthority:
+            WriteCookieFile(m_home / "cookies");
+            display.Set("XAUTHORITY", m_home / "no-cookies");
+            server.emplace(m_home / "xvfb.log", std::vector<std::string>{"-auth", m_home / "cookies"});
+            named = server->Display();
+            break;
+        case Display::ServerEnds:
+            server.emplace(m_home / "xvfb.log");
+            named = server->Display();
+            break;
+        }
+        if (!named.empty())
+            display.Set("DISPLAY", named);
+        const std::map<std::string, std::string> kept = KeptFiles();
+        {
+            std::optional<BusyLoops> busy;
+            if (round.busy)
+                busy.emplace();
+            StartProgram();
+            if (round.display == Display::ServerEnds) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(round.serverEndsAfterMs));
+                server->Kill(SIGKILL);
+            }
+            EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 1) << Log();
+        }
+        X11Session::Kill(m_editor);
+        const std::vector<std::string> said = LinesWith(Log(), "kivo61-preset-editor: ");
+        ASSERT_EQ(said.size(), 1u) << Log();
+        if (named.empty()) {
+            EXPECT_NE(said[0].find("cannot open display: DISPLAY is not set"), std::string::npos) << said[0];
+        } else if (round.display == Display::ServerEnds) {
+            // Before SDL reached the server, or after it.
+            EXPECT_TRUE(said[0].find("cannot open display \"" + named + "\": ") != std::string::npos ||
+                        said[0].find("display \"" + named + "\": the X server has gone") != std::string::npos)
+                << said[0];
+        } else {
+            const char* why = round.display == Display::NoServer ? "no X server answers there"
+                                                                 : "the X server there refused this program";
+            EXPECT_NE(said[0].find("cannot open display \"" + named + "\": " + why), std::string::npos) << said[0];
+        }
+        EXPECT_EQ(KeptFiles(), kept) << "a start without a desktop changed a file";
+
+        PrivateXServer working(m_home / "xvfb.log");
+        display.Set("DISPLAY", working.Display());
+        display.Clear("XAUTHORITY");
+        X11Session x;
+        ASSERT_NE(x.Get(), nullptr);
+        StartProgram();
+        EXPECT_NE(WaitShown(x), 0u) << "the next start opened no window\n" << Log();
+        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+        if (HasFailure())
+            return;
+    }
+}
+
+// Under a file-size limit (ulimit -f) smaller than a preset, a save fails as on a full disk: its box,
+// the cause in the log, the old file as it was and no temporary file, and the editor lives on. Under
+// one smaller than its settings too, the settings it writes fail to the log alone. The editor ignores
+// the write signals, and a zenity it starts has them at their default.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEditorLivesOn)
+{
+    PrivateXServer server(m_home / "xvfb.log");
+    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(x.Get(), nullptr);
+
+    const std::string presets = m_home / "presets";
+    std::filesystem::create_directory(presets);
+    const std::string target = presets + "/Mine.Kivo61PresetEditor";
+    TempFolder::WriteFile(target, "the preset saved before");
+    // zenity in the editor's place: the chooser answers the target, a box is kept; it lifts the limit
+    // for itself (only the editor's soft limit is set).
+    const std::string zenity = m_home / "zenity";
+    TempFolder::WriteFile(zenity, "#!/bin/sh\nulimit -f unlimited\ncat /proc/$$/status > '" + m_state +
+                                      "/zenity-status'\ncase \" $* \" in\n*' --file-selection '*) echo '" + target +
+                                      "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
+    ::chmod(zenity.c_str(), 0700);
+    display.Set("KX_ZENITY", zenity);
+
+    const struct {
+        int limit;
+        bool settingsFail;
+    } rounds[] = {{1024, false}, {32, true}}; // a preset takes more than 1024 bytes, a settings file less
+    for (const auto& round : rounds) {
+        SCOPED_TRACE("limit " + std::to_string(round.limit));
+        ::unlink((m_state + "/box").c_str());
+        // The log on standard error would meet the limit too: it goes over UDP.
+        UdpLog log;
+        StartProgram({"prlimit", "--fsize=" + std::to_string(round.limit) + ":"}, log.Option());
+        const Window main = WaitShown(x);
+        ASSERT_NE(main, 0u) << "the editor's window did not open\n" << log.Text();
+        EXPECT_EQ(IgnoredWriteSignals(TempFolder::ReadFile("/proc/" + std::to_string(m_editor) + "/status")),
+                  "PIPE XFSZ");
+
+        ASSERT_TRUE(Xdo({"windowfocus", "--sync", std::to_string(main)}) && Xdo({"key", "ctrl+s"}));
+        ASSERT_TRUE(Eventually([&] { return !TempFolder::ReadFile(m_state + "/box").empty(); }, kBound)) << log.Text();
+        EXPECT_NE(TempFolder::ReadFile(m_state + "/box").find("The preset file could not be saved."), std::string::npos)
+            << TempFolder::ReadFile(m_state + "/box");
+        EXPECT_EQ(IgnoredWriteSignals(TempFolder::ReadFile(m_state + "/zenity-status")), "");
+        EXPECT_EQ(FilesBelow(presets), (std::map<std::string, std::string>{{target, "the preset saved before"}}));
+        EXPECT_EQ(LinesWith(log.Text(), "Preset file: cannot save " + target + ": File too large").size(), 1u)
+            << log.Text();
+
+        // It lives on, and ends as ever.
+        int raw = 0;
+        EXPECT_EQ(::waitpid(m_editor, &raw, WNOHANG), 0) << "the editor ended with the save";
+        ASSERT_NE(WaitShown(x), 0u) << log.Text();
+        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << log.Text();
+        EXPECT_EQ(!LinesWith(log.Text(), "Settings: cannot write").empty(), round.settingsFail) << log.Text();
+    }
+}
+
+} // namespace
+} // namespace KX::Test
