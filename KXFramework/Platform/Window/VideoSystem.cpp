@@ -57,7 +57,7 @@ static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler
 using SignalHandler = void (*)(int);
 SignalHandler g_termHandlerBefore = nullptr;
 SignalHandler g_intHandlerBefore = nullptr;
-// The longest an orderly end may take after a termination signal.
+// The longest an orderly end may take after a termination signal, until video has ended.
 constexpr unsigned kEndAfterSignalSeconds = 1;
 // Made before any signal can come: a handler may not allocate, and a string could be gone with the
 // static destructors when the alarm comes.
@@ -285,6 +285,10 @@ void VideoSystem::Stop()
     g_session = 0;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
+    // Past the last call to the X server, nothing can hold the end there: the rest of it (the static
+    // destructors, a leak check) is not cut short.
+    if (g_endRequested)
+        ::alarm(0);
 }
 
 bool VideoSystem::IsStarted()
