@@ -260,6 +260,23 @@ private:
     std::atomic<uint32_t> m_now{0};
 };
 
+// A second start handing over on a thread of its own, its pauses between tries held by the gate.
+struct SecondHandingOver {
+    SecondHandingOver() { EXPECT_EQ(second->GetRole(), Role::Second); }
+    ~SecondHandingOver() { gate.Open(); } // before the future waits for the thread
+    bool Ended() { return handedOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+    // Whether it stopped at a pause between tries rather than ending.
+    bool Paused()
+    {
+        EXPECT_TRUE(Eventually([&] { return gate.Paused() || Ended(); }));
+        return gate.Paused();
+    }
+
+    std::unique_ptr<SingleInstance> second = SingleInstance::Acquire(kName);
+    TryGate gate; // outlives the second's thread
+    std::future<bool> handedOver = std::async(std::launch::async, [this] { return second->HandOver("editor"); });
+};
+
 // A start right after the first can find the lock taken before the first listens: it waits while
 // the lock is held, and hands over once the first listens, or starts as the first when it ends.
 TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeningYet)
@@ -268,30 +285,21 @@ TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeni
         SCOPED_TRACE(listens ? "the first listens" : "the first ends");
         Helper first("hold");
         ASSERT_EQ(first.NextLine(), "First");
-        auto second = SingleInstance::Acquire(kName);
-        ASSERT_EQ(second->GetRole(), Role::Second);
-        TryGate gate; // outlives the second's thread
-        std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
-        const struct OpenAtEnd {
-            TryGate& gate;
-            ~OpenAtEnd() { gate.Open(); } // before the future waits for the thread
-        } openAtEnd{gate};
-        const auto ended = [&] { return handedOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
-        ASSERT_TRUE(Eventually([&] { return gate.Paused() || ended(); }));
-        ASSERT_TRUE(gate.Paused()) << "the second gave up at its first try";
+        SecondHandingOver handing;
+        ASSERT_TRUE(handing.Paused()) << "the second gave up at its first try";
         if (listens) {
             first.Poke();
             ASSERT_EQ(first.NextLine(), "listening");
-            gate.Open();
-            EXPECT_TRUE(handedOver.get());
+            handing.gate.Open();
+            EXPECT_TRUE(handing.handedOver.get());
             EXPECT_EQ(first.NextLine(), "got:editor");
-            EXPECT_EQ(second->GetRole(), Role::Second);
+            EXPECT_EQ(handing.second->GetRole(), Role::Second);
         } else {
             first.Kill();
-            gate.Open();
-            EXPECT_FALSE(handedOver.get());
-            EXPECT_EQ(second->GetRole(), Role::First);
-            EXPECT_TRUE(second->Listen());
+            handing.gate.Open();
+            EXPECT_FALSE(handing.handedOver.get());
+            EXPECT_EQ(handing.second->GetRole(), Role::First);
+            EXPECT_TRUE(handing.second->Listen());
         }
     }
 }
@@ -304,23 +312,14 @@ TEST_F(SingleInstanceTest, ASecondWhoseConnectionTheEndingFirstDropsStartsInItsP
     Helper first("drop");
     ASSERT_EQ(first.NextLine(), "First");
     ASSERT_EQ(first.NextLine(), "listening");
-    auto second = SingleInstance::Acquire(kName);
-    ASSERT_EQ(second->GetRole(), Role::Second);
-    TryGate gate; // outlives the second's thread
-    std::future<bool> handedOver = std::async(std::launch::async, [&] { return second->HandOver("editor"); });
-    const struct OpenAtEnd {
-        TryGate& gate;
-        ~OpenAtEnd() { gate.Open(); } // before the future waits for the thread
-    } openAtEnd{gate};
+    SecondHandingOver handing;
     first.Poke();
     ASSERT_EQ(first.NextLine(), "dropped");
-    const auto ended = [&] { return handedOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
-    ASSERT_TRUE(Eventually([&] { return gate.Paused() || ended(); }));
-    ASSERT_TRUE(gate.Paused()) << "the second took the dropped connection for a hand-over";
+    ASSERT_TRUE(handing.Paused()) << "the second took the dropped connection for a hand-over";
     first.Kill();
-    gate.Open();
-    EXPECT_FALSE(handedOver.get());
-    EXPECT_EQ(second->GetRole(), Role::First);
+    handing.gate.Open();
+    EXPECT_FALSE(handing.handedOver.get());
+    EXPECT_EQ(handing.second->GetRole(), Role::First);
 }
 
 // Peers that connect and send nothing cost the first nothing: every serve returns at once with them
