@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <netdb.h>
@@ -120,14 +121,7 @@ void WriteConsoleLine(std::string_view line)
 
 void WriteLineFromSignalHandler(const char* line)
 {
-    char text[512];
-    size_t length = 0;
-    while (line[length] != '\0' && length < sizeof text - 1) {
-        text[length] = line[length];
-        ++length;
-    }
-    text[length++] = '\n';
-    WriteAll(text, length);
+    WriteAll(line, std::strlen(line));
 }
 
 bool SetUdpTarget(std::string_view host, int port)

@@ -14,8 +14,8 @@ void WriteLine(std::string_view line);
 // error as WriteLine writes it whatever the target, and to the UDP target too when one is set.
 void WriteConsoleLine(std::string_view line);
 
-// From a signal handler (async-signal-safe): the line as it stands, with a line break, to standard
-// error alone.
+// From a signal handler (async-signal-safe): the line as it stands, its line break included, to
+// standard error alone.
 void WriteLineFromSignalHandler(const char* line);
 
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is

@@ -101,7 +101,7 @@ void SetUpSignals()
     static std::once_flag once;
     std::call_once(once, [] {
         std::snprintf(g_endedAfterSignalLine, sizeof g_endedAfterSignalLine,
-                      "%s: ended %u s after a termination signal; its display did not answer",
+                      "%s: ended %u s after a termination signal; its display did not answer\n",
                       program_invocation_short_name, kEndAfterSignalSeconds);
         for (const int signal : {SIGTERM, SIGINT}) {
             struct sigaction current {};
@@ -235,18 +235,16 @@ bool VideoSystem::Start()
     SetDesktopHints();
     XSetIOErrorHandler(EndWithTheXServer); // from the connection's first moment
     // Without a desktop the program would run on unseen, holding the single-instance lock: it ends.
-    const char* named = std::getenv("SDL_VIDEODRIVER");
-    const bool chosenByUser = named != nullptr && *named != '\0';
-    const std::string desktops = chosenByUser ? std::string() : DesktopVideoDrivers();
-    if (!chosenByUser && desktops.empty()) {
-        g_lastError = "SDL has no desktop video driver (X11, Wayland)";
-        return false;
-    }
-    if (!chosenByUser)
+    if (const char* named = std::getenv("SDL_VIDEODRIVER"); named == nullptr || *named == '\0') {
+        const std::string desktops = DesktopVideoDrivers();
+        if (desktops.empty()) {
+            g_lastError = "SDL has no desktop video driver (X11, Wayland)";
+            return false;
+        }
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, desktops.c_str(), SDL_HINT_OVERRIDE);
+    }
     const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    if (!chosenByUser)
-        SDL_ResetHint(SDL_HINT_VIDEODRIVER); // the user's choice counts again at the next start
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER); // the user's choice counts again at the next start
     if (!started) {
         g_lastError = WhyNoDesktop(SDL_GetError());
         return false;
