@@ -10,6 +10,7 @@
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 #include "KXFramework/Platform/Graphics/Png.h"
 #include "KXFramework/Platform/Process/Clock.h"
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Resources/Resources.h"
 #include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
@@ -528,6 +529,9 @@ Platform::FileChooser& LFrameworkApp::GetFileChooser()
 
 bool LFrameworkApp::RunWhileWaiting()
 {
+    // The process is ending: the start-up error box, shown before video, closes too.
+    if (Platform::TerminationWatch::Requested())
+        return false;
     if (!Platform::VideoSystem::IsStarted())
         return true;
     {

@@ -12,12 +12,15 @@
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Process/Locale.h"
 #include "KXFramework/Platform/Process/SingleInstance.h"
+#include "KXFramework/Platform/Process/StandardStreams.h"
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Process/WriteSignals.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -85,6 +88,10 @@ public:
             return false;
         }
         m_videoStarted = true;
+        // SDL took a driver that shows nothing from the user's list: this run must not keep a start with
+        // a desktop from showing its window.
+        if (Platform::VideoSystem::ShowsNothing(Platform::VideoSystem::DriverName()))
+            m_singleInstance.reset();
         // A notification posted from any thread, or late in an idle pass, is delivered in the next
         // turn at once rather than after the loop's 33 ms wait.
         SetNotificationPostedHook(&Platform::EventPump::Wake);
@@ -189,6 +196,11 @@ private:
     bool TestSingleInstance()
     {
         using Role = Platform::SingleInstance::Role;
+        // A run that shows nothing (SDL's dummy or offscreen driver, named by the user) neither holds the
+        // lock nor hands over: it never keeps a start with a desktop from showing its window.
+        if (const char* drivers = std::getenv("SDL_VIDEODRIVER");
+            drivers != nullptr && Platform::VideoSystem::ShowsNothing(drivers))
+            return true;
         const String title = T::GetApplicationTitle() + String(u"Prevent");
         m_singleInstance = Platform::SingleInstance::Acquire(
             Platform::Utf8FromUtf16(std::u16string_view(title.GetData(), title.GetLength())));
@@ -207,7 +219,7 @@ private:
     // included.
     void ServeOtherInstances()
     {
-        if (m_singleInstance->GetListenDescriptor() < 0)
+        if (!m_singleInstance || m_singleInstance->GetListenDescriptor() < 0)
             return;
         WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
             return m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
@@ -270,17 +282,24 @@ private:
 };
 
 // The main routine: locale -1 takes the user's. Returns the process exit status: 0, or 1 after a
-// start-up error. An exception out of the run phase shows the start-up error box.
+// start-up error that no termination signal came before. An exception out of the run phase shows the
+// start-up error box.
 template <class T>
 int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t localeId)
 {
+    // Before anything opens a descriptor; the termination signals count from here on.
+    Platform::OpenClosedStandardStreams();
     Platform::IgnoreWriteSignals();
+    Platform::TerminationWatch::Start();
     app.SetCommandLine(Platform::JoinCommandLine(argc, argv));
     app.SetLocaleID(localeId != -1 ? uint32_t(localeId) : Platform::GetUserLocaleId() & 0xFFFF);
-    if (app.InitApplication()) {
+    // A termination signal during the start ends it at the next phase, with status 0.
+    const auto goingOn = [] { return !Platform::TerminationWatch::Requested(); };
+    if (app.InitApplication() && goingOn()) {
         if (app.InitInstance()) {
             try {
-                app.Run(); // its answer is not the exit status
+                if (goingOn())
+                    app.Run(); // its answer is not the exit status
             } catch (const std::exception& e) {
                 DebugLog("Start-up failed: %s", e.what());
                 app.ShowStartupError();
@@ -290,7 +309,7 @@ int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t loc
         }
     }
     app.Release();
-    return app.HasStartupFailed() ? 1 : 0;
+    return app.HasStartupFailed() && goingOn() ? 1 : 0;
 }
 
 } // namespace KX

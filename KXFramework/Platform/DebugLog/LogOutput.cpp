@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <netdb.h>
@@ -20,7 +20,8 @@ namespace {
 
 struct Log {
     std::mutex mutex;
-    int socket = -1;
+    // Set under the lock; read without it by WriteLastLine.
+    std::atomic<int> socket = -1;
 };
 
 Log& GetLog()
@@ -119,9 +120,14 @@ void WriteConsoleLine(std::string_view line)
     WriteToStandardError(line);
 }
 
-void WriteLineFromSignalHandler(const char* line)
+void WriteLastLine(std::string_view line)
 {
-    WriteAll(line, std::strlen(line));
+    Log& log = GetLog();
+    // Taken when free, so that the line does not cut into another; else written all the same.
+    const std::unique_lock lock(log.mutex, std::try_to_lock);
+    if (const int socket = log.socket; socket >= 0)
+        Send(socket, line);
+    WriteToStandardError(line);
 }
 
 bool SetUdpTarget(std::string_view host, int port)

@@ -14,9 +14,9 @@ void WriteLine(std::string_view line);
 // error as WriteLine writes it whatever the target, and to the UDP target too when one is set.
 void WriteConsoleLine(std::string_view line);
 
-// From a signal handler (async-signal-safe): the line as it stands, its line break included, to
-// standard error alone.
-void WriteLineFromSignalHandler(const char* line);
+// As WriteConsoleLine, from another thread while the process ends for want of an answer to the UI
+// thread, which may be held while it writes to the log: the line goes out without waiting for it.
+void WriteLastLine(std::string_view line);
 
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is
 // "*** APPLICATION Launched on <local address>***". A port below 1 or a target that cannot be set

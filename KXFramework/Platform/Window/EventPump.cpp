@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Window/EventPump.h"
 
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
@@ -72,6 +73,11 @@ bool EventPump::Next(InputRecord& out, uint32_t timeoutMs)
 {
     const uint64_t deadline = m_clock() + timeoutMs;
     for (;;) {
+        // A termination signal is the quit of the process; its wait is never longer than a turn.
+        if (!m_terminationSeen && TerminationWatch::Requested()) {
+            m_terminationSeen = true;
+            m_pending.push_back(Record(RecordKind::Quit, 0));
+        }
         while (!m_pending.empty()) {
             InputRecord record = m_pending.front();
             m_pending.pop_front();

@@ -79,6 +79,8 @@ private:
     // The modifiers as the last key event translated left them, which decide whether text counts:
     // events are translated ahead of their records when text input stops.
     uint32_t m_typingKeyFlags = 0;
+    // The termination signal has been given out as the quit record.
+    bool m_terminationSeen = false;
     // Wheel amounts below one unit, carried to the next wheel event.
     double m_wheelRestX = 0;
     double m_wheelRestY = 0;

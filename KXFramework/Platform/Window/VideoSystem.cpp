@@ -1,14 +1,16 @@
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Window/DesktopReach.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
-#include <csignal>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,79 +47,15 @@ void SetDesktopHints()
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");
+    // The termination signals are the process's own from its first moment (TerminationWatch); the pump
+    // turns them into its quit record.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
 XErrorHandler g_previousErrorHandler = nullptr;
 
-// A termination signal (the desktop's logout, Ctrl+C) or the quit message has come: the process is
-// ending on request.
+// The quit message has come: the process is ending on request.
 std::atomic<bool> g_endRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-// The handlers that were there before ours (SDL's, which turn the signals into its quit event).
-using SignalHandler = void (*)(int);
-SignalHandler g_termHandlerBefore = nullptr;
-SignalHandler g_intHandlerBefore = nullptr;
-// The longest an orderly end may take after a termination signal, until video has ended.
-constexpr unsigned kEndAfterSignalSeconds = 1;
-// Made before any signal can come: a handler may not allocate, and a string could be gone with the
-// static destructors when the alarm comes.
-char g_endedAfterSignalLine[256];
-
-// The UI thread did not end the process in time after a termination signal: it is held in a call to an
-// X server that does not answer (stopped, a stalled remote link), which may never return. The logout
-// must not wait for it. What the process writes is replaced by rename, whole or not at all.
-void EndAfterSignal(int)
-{
-    DebugLog::WriteLineFromSignalHandler(g_endedAfterSignalLine);
-    ::_exit(0);
-}
-
-void NoteTermination(int signal)
-{
-    const int savedErrno = errno;
-    g_endRequested = true;
-    static std::atomic_flag timed = ATOMIC_FLAG_INIT;
-    if (!timed.test_and_set()) {
-        struct sigaction end {};
-        end.sa_handler = EndAfterSignal;
-        sigemptyset(&end.sa_mask);
-        ::sigaction(SIGALRM, &end, nullptr);
-        ::alarm(kEndAfterSignalSeconds);
-    }
-    const SignalHandler before = signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore;
-    if (before) {
-        before(signal);
-    } else {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-    }
-    errno = savedErrno;
-}
-
-// Once per process. The termination signals are noted over the handlers SDL installed: SDL keeps them
-// to itself until its next pump, and the X server may be gone before that, or not answer.
-void SetUpSignals()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        std::snprintf(g_endedAfterSignalLine, sizeof g_endedAfterSignalLine,
-                      "%s: ended %u s after a termination signal; its display did not answer\n",
-                      program_invocation_short_name, kEndAfterSignalSeconds);
-        for (const int signal : {SIGTERM, SIGINT}) {
-            struct sigaction current {};
-            if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
-                current.sa_handler == SIG_IGN)
-                continue;
-            (signal == SIGTERM ? g_termHandlerBefore : g_intHandlerBefore) =
-                current.sa_handler == SIG_DFL ? nullptr : current.sa_handler;
-            struct sigaction ours {};
-            ours.sa_handler = NoteTermination;
-            sigemptyset(&ours.sa_mask);
-            ours.sa_flags = 0; // no restart: the signal cuts the pump's wait short, as SDL's own does
-            ::sigaction(signal, &ours, nullptr);
-        }
-    });
-}
 
 // Xlib calls this on the thread that finds the connection to the X server broken (the server ended at
 // a logout, crashed, or a remote link dropped), and ends the process when it returns. Its default
@@ -132,7 +70,7 @@ int EndWithTheXServer(Display* display)
         for (;;)
             ::pause(); // another thread found it first and ends the process
     }
-    const int status = g_endRequested ? 0 : 1;
+    const int status = g_endRequested || TerminationWatch::Requested() ? 0 : 1;
     // There is no window left to say it in.
     DebugLog::WriteConsoleLine(std::string(program_invocation_short_name) + ": display \"" + DisplayString(display) +
                                "\": the X server has gone; ending with status " + std::to_string(status));
@@ -223,6 +161,36 @@ int FollowXModifiers(void*, SDL_Event* event)
     return 0; // the pump has no use for the X event itself
 }
 
+// The longest a display may take to answer the start.
+constexpr std::chrono::milliseconds kOpenBound{10000};
+
+bool IsSet(const char* value)
+{
+    return value != nullptr && *value != '\0';
+}
+
+// The first name of a driver list, in lower case.
+std::string FirstDriver(const std::string& drivers)
+{
+    std::string first = drivers.substr(0, drivers.find(','));
+    std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
+    return first;
+}
+
+// The display the drivers (SDL_VIDEODRIVER's list, or SDL's choice when none is named) show on first,
+// "display \":9\"" or "Wayland display \"wayland-0\""; empty for drivers that show nothing.
+std::string DisplayTried(const char* drivers)
+{
+    const std::string first = FirstDriver(IsSet(drivers) ? drivers : "");
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (first == "x11" || (first.empty() && IsSet(x)))
+        return "display \"" + std::string(x ? x : "") + "\"";
+    if (first == "wayland" || (first.empty() && IsSet(wayland)))
+        return "Wayland display \"" + std::string(IsSet(wayland) ? wayland : "wayland-0") + "\"";
+    return "";
+}
+
 } // namespace
 
 bool VideoSystem::Start()
@@ -243,13 +211,26 @@ bool VideoSystem::Start()
         }
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, desktops.c_str(), SDL_HINT_OVERRIDE);
     }
-    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // A display that takes the connection and never answers would hold the start, and the lock, for as
+    // long as it is silent.
+    const std::string tried = DisplayTried(std::getenv("SDL_VIDEODRIVER"));
+    bool started = false;
+    {
+        TerminationWatch::SetHolder(tried.empty() ? "" : "its " + tried);
+        const TerminationWatch::BoundedCall opening(
+            kOpenBound, std::string(program_invocation_short_name) + ": cannot open " +
+                            (tried.empty() ? "video" : tried) + ": it did not answer within " +
+                            std::to_string(kOpenBound.count() / 1000) + " s");
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
     SDL_ResetHint(SDL_HINT_VIDEODRIVER); // the user's choice counts again at the next start
     if (!started) {
+        TerminationWatch::SetHolder("");
         g_lastError = WhyNoDesktop(SDL_GetError());
         return false;
     }
-    SetUpSignals();
+    const std::string shown = DisplayTried(SDL_GetCurrentVideoDriver());
+    TerminationWatch::SetHolder(shown.empty() ? "" : "its " + shown);
     // An input method would otherwise take key presses from every control; text boxes turn it on.
     SDL_StopTextInput();
     // On X11, SDL would otherwise show window framebuffers through a GL renderer of its own: a context per
@@ -283,10 +264,10 @@ void VideoSystem::Stop()
     g_session = 0;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
-    // Past the last call to the X server, nothing can hold the end there: the rest of it (the static
-    // destructors, a leak check) is not cut short.
-    if (g_endRequested)
-        ::alarm(0);
+    TerminationWatch::SetHolder("");
+    // Past the last call to the display, nothing can hold an end under way.
+    if (TerminationWatch::Requested())
+        TerminationWatch::StopTiming();
 }
 
 bool VideoSystem::IsStarted()
@@ -305,6 +286,12 @@ std::string VideoSystem::DriverName()
     std::lock_guard lock(g_lock);
     const char* name = g_starts > 0 ? SDL_GetCurrentVideoDriver() : nullptr;
     return name ? name : "";
+}
+
+bool VideoSystem::ShowsNothing(const std::string& drivers)
+{
+    const std::string first = FirstDriver(drivers);
+    return first == "dummy" || first == "evdev" || first == "offscreen";
 }
 
 std::string VideoSystem::LastError()

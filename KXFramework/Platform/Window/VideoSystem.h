@@ -13,7 +13,9 @@ class VideoSystem {
 public:
     // Counted: the first call sets the desktop-friendly behaviour and starts video, later ones only
     // count. False, with LastError, when video cannot start: without SDL_VIDEODRIVER, when no desktop
-    // (X11, Wayland) can be reached; LastError then names the display tried and why.
+    // (X11, Wayland) can be reached; LastError then names the display tried and why. A display that
+    // takes the connection and does not answer within 10 s ends the process with status 1 and a line
+    // naming it (TerminationWatch).
     static bool Start();
     // The last of as many calls as succeeded Starts ends video. Stop threads that wake the pump and
     // unhook them first: wakes after this are dropped.
@@ -21,6 +23,10 @@ public:
     static bool IsStarted();
     // "x11", "wayland", "dummy", "offscreen"...; empty when not started.
     static std::string DriverName();
+    // Whether the first of the drivers (a name, or a list as SDL_VIDEODRIVER holds one) shows nothing a
+    // user could see: dummy, evdev, offscreen. A run on such a driver takes no part in the single
+    // instance, so that it never keeps a start with a desktop from showing its window.
+    static bool ShowsNothing(const std::string& drivers);
     static std::string LastError();
     // Numbers each time video starts; 0 while stopped. What SDL made in one session dies with it.
     static uint64_t Session();

@@ -2,6 +2,7 @@
 
 #include "SdlEvents.h"
 
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
@@ -11,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -358,6 +362,30 @@ TEST(WakeWithoutVideo, IsDroppedAndDoesNotBlockLaterWakes)
     EXPECT_TRUE(pump.Next(record, 0));
     EXPECT_EQ(record.kind, RecordKind::Wake);
     Platform::VideoSystem::Stop();
+}
+
+// The desktop's logout is the pump's quit record, given out once, in a process of its own; once video
+// has ended, nothing can hold the end in the display, and the rest of it is not timed.
+TEST(TerminationDeathTest, ASignalIsOneQuitRecordAndTheEndIsUntimedOnceVideoHasEnded)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Platform::TerminationWatch::Start();
+            ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+            if (!Platform::VideoSystem::Start())
+                ::_exit(2);
+            EventPump pump;
+            std::raise(SIGTERM);
+            int quits = 0;
+            InputRecord record;
+            for (int turn = 0; turn < 3; ++turn)
+                quits += pump.Next(record, 0) && record.kind == RecordKind::Quit;
+            Platform::VideoSystem::Stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+            ::_exit(quits == 1 ? 7 : 3);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 TEST_F(WakeTest, VideoStartsWithDesktopBehaviourAndTextInputOff)

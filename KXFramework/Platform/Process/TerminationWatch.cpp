@@ -1,0 +1,208 @@
+#include "KXFramework/Platform/Process/TerminationWatch.h"
+
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
+#include <semaphore.h>
+#include <thread>
+#include <unistd.h>
+
+namespace KX::Platform {
+
+namespace {
+
+// A UI thread asleep this long without running after a termination signal is held: the process ends.
+constexpr int64_t kHeldMs = 1000;
+constexpr auto kSample = std::chrono::milliseconds(100);
+
+// Monotonic milliseconds; safe in a signal handler.
+int64_t NowMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+std::atomic<bool> g_started{false};
+// When the first termination signal came; 0 before.
+std::atomic<int64_t> g_signalledAtMs{0};
+static_assert(std::atomic<int64_t>::is_always_lock_free, "set from a signal handler");
+std::atomic<bool> g_timed{true};
+// When the bounded call under way is due; 0 without one.
+std::atomic<int64_t> g_boundDueMs{0};
+// Posted when there is something to watch: the watch's thread sleeps on it otherwise.
+sem_t g_wake;
+
+pid_t g_uiThreadId = 0;
+clockid_t g_uiClock{};
+bool g_haveUiClock = false;
+
+// The UI thread sets them around its calls and holds the lock for the copy alone.
+std::mutex g_textLock;
+std::string g_holder;
+std::string g_boundLine;
+
+std::string Text(const std::string& text)
+{
+    std::lock_guard lock(g_textLock);
+    return text;
+}
+
+void NoteTermination(int)
+{
+    const int savedErrno = errno;
+    int64_t none = 0;
+    g_signalledAtMs.compare_exchange_strong(none, std::max<int64_t>(NowMs(), 1));
+    ::sem_post(&g_wake);
+    errno = savedErrno;
+}
+
+// The UI thread's processor time in ns; -1 when it cannot be read.
+int64_t UiProcessorTime()
+{
+    timespec time{};
+    if (!g_haveUiClock || ::clock_gettime(g_uiClock, &time) != 0)
+        return -1;
+    return int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// Whether the UI thread sleeps in a wait (for a reply, a lock, a child), rather than running, waiting
+// for its turn on a busy machine, or waiting for the disk. Unknown counts as asleep.
+bool UiAsleep()
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/self/task/%d/stat", int(g_uiThreadId));
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    char text[512];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return true;
+    text[n] = '\0';
+    // "tid (name) S ...": the name may hold blanks and parentheses.
+    const char* nameEnd = std::strrchr(text, ')');
+    return nameEnd == nullptr || nameEnd[1] != ' ' || nameEnd[2] == 'S';
+}
+
+[[noreturn]] void EndNow(int status, const std::string& line)
+{
+    DebugLog::WriteLastLine(line);
+    ::_exit(status);
+}
+
+void Watch()
+{
+    int64_t progressMs = 0;
+    int64_t processorTime = -1;
+    for (;;) {
+        const int64_t signalled = g_signalledAtMs;
+        const bool timed = signalled != 0 && g_timed;
+        const int64_t due = g_boundDueMs;
+        if (!timed && due == 0) {
+            while (::sem_wait(&g_wake) != 0 && errno == EINTR) {
+            }
+            progressMs = 0;
+            continue;
+        }
+        std::this_thread::sleep_for(kSample);
+        const int64_t now = NowMs();
+        const int64_t time = UiProcessorTime();
+        if (progressMs == 0 || time != processorTime) {
+            progressMs = now;
+            processorTime = time;
+        }
+        if (now - progressMs < kHeldMs || !UiAsleep())
+            continue;
+        if (timed && now - signalled >= kHeldMs) {
+            const std::string holder = Text(g_holder);
+            EndNow(0, std::string(program_invocation_short_name) + ": ended 1 s after a termination signal: " +
+                          (holder.empty() ? "the user interface was held in a call that did not return"
+                                          : holder + " did not answer"));
+        }
+        if (due != 0 && now >= due)
+            EndNow(1, Text(g_boundLine));
+    }
+}
+
+} // namespace
+
+void TerminationWatch::Start()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        g_uiThreadId = ::gettid();
+        g_haveUiClock = ::pthread_getcpuclockid(::pthread_self(), &g_uiClock) == 0;
+        ::sem_init(&g_wake, 0, 0);
+        // The signals go to the threads that run the program, never to the watch.
+        sigset_t all;
+        sigset_t previous;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+        try {
+            std::thread(Watch).detach();
+        } catch (const std::system_error& e) {
+            DebugLog::WriteLine(std::string("Termination: no watch over the end: ") + e.what());
+        }
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        g_started = true;
+        for (const int signal : {SIGTERM, SIGINT}) {
+            struct sigaction current {};
+            // Ignored, as for a program started in the background by a shell: it stays so.
+            if (::sigaction(signal, nullptr, &current) != 0 ||
+                (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN))
+                continue;
+            struct sigaction ours {};
+            ours.sa_handler = NoteTermination;
+            sigemptyset(&ours.sa_mask);
+            ours.sa_flags = SA_RESTART;
+            ::sigaction(signal, &ours, nullptr);
+        }
+    });
+}
+
+bool TerminationWatch::Requested()
+{
+    return g_signalledAtMs != 0;
+}
+
+void TerminationWatch::SetHolder(const std::string& what)
+{
+    std::lock_guard lock(g_textLock);
+    g_holder = what;
+}
+
+void TerminationWatch::StopTiming()
+{
+    g_timed = false;
+}
+
+TerminationWatch::BoundedCall::BoundedCall(std::chrono::milliseconds bound, const std::string& line)
+{
+    if (!g_started)
+        return;
+    {
+        std::lock_guard lock(g_textLock);
+        g_boundLine = line;
+    }
+    g_boundDueMs = NowMs() + bound.count();
+    ::sem_post(&g_wake);
+}
+
+TerminationWatch::BoundedCall::~BoundedCall()
+{
+    g_boundDueMs = 0;
+}
+
+} // namespace KX::Platform

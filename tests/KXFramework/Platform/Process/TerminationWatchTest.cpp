@@ -1,0 +1,117 @@
+// The watch over the end, each case in a process of its own: after a termination signal a UI thread
+// that sleeps in a call for a second ends the process with 0 and says what held it, while one that goes
+// on working (an orderly end writing its files) is never cut; a bounded call held past its bound ends
+// the process with 1 and its line.
+#include "KXFramework/Platform/Process/TerminationWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <unistd.h>
+
+namespace KX::Test {
+namespace {
+
+using namespace std::chrono_literals;
+using Platform::TerminationWatch;
+
+// How a case ends when the watch leaves it alone.
+constexpr int kLeftAlone = 7;
+
+void Sleep(std::chrono::milliseconds time)
+{
+    std::this_thread::sleep_for(time);
+}
+
+// The UI thread working without a pause, as a long orderly end does on a busy machine.
+void Work(std::chrono::milliseconds time)
+{
+    const auto end = std::chrono::steady_clock::now() + time;
+    while (std::chrono::steady_clock::now() < end) {
+    }
+}
+
+TEST(TerminationWatchDeathTest, EndsAHeldProcessAndLeavesAWorkingOneAlone)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* name;
+        std::function<void()> run; // on the UI thread, after the watch has started
+        int status;
+        const char* line;
+    } cases[] = {
+        {"held by its display after a signal",
+         [] {
+             TerminationWatch::SetHolder("its display \":9\"");
+             std::raise(SIGTERM);
+             Sleep(30s);
+         },
+         0, "ended 1 s after a termination signal: its display \":9\" did not answer"},
+        {"held by nothing named after a signal",
+         [] {
+             std::raise(SIGTERM);
+             Sleep(30s);
+         },
+         0, "ended 1 s after a termination signal: the user interface was held in a call that did not return"},
+        {"a signal during a bounded call that is held",
+         [] {
+             const TerminationWatch::BoundedCall opening(10s, "never said");
+             std::raise(SIGINT);
+             Sleep(30s);
+         },
+         0, "ended 1 s after a termination signal: the user interface was held"},
+        {"a bounded call held past its bound",
+         [] {
+             const TerminationWatch::BoundedCall opening(300ms, "cannot open display \":9\": it did not answer");
+             Sleep(30s);
+         },
+         1, "cannot open display \":9\": it did not answer"},
+        {"working for 2.5 s after a signal",
+         [] {
+             std::raise(SIGTERM);
+             Work(2500ms);
+         },
+         kLeftAlone, ""},
+        {"turns of 30 ms for 2.5 s after a signal",
+         [] {
+             std::raise(SIGTERM);
+             for (int turn = 0; turn < 80; ++turn) {
+                 Work(1ms);
+                 Sleep(30ms);
+             }
+         },
+         kLeftAlone, ""},
+        {"asleep once its end is no longer timed",
+         [] {
+             std::raise(SIGTERM);
+             TerminationWatch::StopTiming();
+             Sleep(2500ms);
+         },
+         kLeftAlone, ""},
+        {"a bounded call that returned in time",
+         [] {
+             {
+                 const TerminationWatch::BoundedCall opening(1s, "never said");
+             }
+             Sleep(2500ms);
+         },
+         kLeftAlone, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(
+            {
+                TerminationWatch::Start();
+                c.run();
+                ::_exit(kLeftAlone);
+            },
+            ::testing::ExitedWithCode(c.status), c.line);
+    }
+}
+
+} // namespace
+} // namespace KX::Test
