@@ -88,10 +88,6 @@ public:
             return false;
         }
         m_videoStarted = true;
-        // SDL took a driver that shows nothing from the user's list: this run must not keep a start with
-        // a desktop from showing its window.
-        if (Platform::VideoSystem::ShowsNothing(Platform::VideoSystem::DriverName()))
-            m_singleInstance.reset();
         // A notification posted from any thread, or late in an idle pass, is delivered in the next
         // turn at once rather than after the loop's 33 ms wait.
         SetNotificationPostedHook(&Platform::EventPump::Wake);

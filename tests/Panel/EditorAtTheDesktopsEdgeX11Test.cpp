@@ -37,6 +37,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -262,6 +263,20 @@ protected:
         return Eventually([&] { return x.FindShown(title, owner) != 0; }, kBound);
     }
 
+    // zenity in the editor's place, after `prologue`: the chooser answers `chosen`, a box is kept in
+    // state/box.
+    void UseZenityStandIn(EnvironmentGuard& environment, const std::string& chosen, const std::string& prologue = "")
+    {
+        const std::string zenity = m_home / "zenity";
+        TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo '" +
+                                          chosen + "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
+        ::chmod(zenity.c_str(), 0700);
+        environment.Set("KX_ZENITY", zenity);
+    }
+
+    // Ctrl+S typed to the main window as a person types it.
+    bool Save(Window main) { return Xdo({"windowfocus", "--sync", std::to_string(main)}) && Xdo({"key", "ctrl+s"}); }
+
     TempFolder m_home;
     const std::string m_state = m_home / "state";
     EnvironmentGuard m_environment;
@@ -340,7 +355,16 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         const auto took =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lost);
         server.Resume();
-        if (round.sigtermBeforeMs >= 0 || stall) {
+        if (stall) {
+            EXPECT_EQ(status, 0) << "after " << took.count() << " ms\n" << Log();
+            // The second after the signal and the watch's sampling: about 3 s on a machine without busy loops.
+            EXPECT_LE(took, std::chrono::seconds(3)) << Log();
+            EXPECT_EQ(LinesWith(Log(), ": ended 1 s after a termination signal: its display \"" + server.Display() +
+                                           "\" did not answer")
+                          .size(),
+                      1u)
+                << Log();
+        } else if (round.sigtermBeforeMs >= 0) {
             EXPECT_EQ(status, 0) << "after " << took.count() << " ms\n" << Log();
         } else {
             EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
@@ -493,12 +517,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEdi
     TempFolder::WriteFile(target, "the preset saved before");
     // zenity in the editor's place: the chooser answers the target, a box is kept; it lifts the limit
     // for itself (only the editor's soft limit is set).
-    const std::string zenity = m_home / "zenity";
-    TempFolder::WriteFile(zenity, "#!/bin/sh\nulimit -f unlimited\ncat /proc/$$/status > '" + m_state +
-                                      "/zenity-status'\ncase \" $* \" in\n*' --file-selection '*) echo '" + target +
-                                      "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
-    ::chmod(zenity.c_str(), 0700);
-    display.Set("KX_ZENITY", zenity);
+    UseZenityStandIn(display, target, "ulimit -f unlimited\ncat /proc/$$/status > '" + m_state + "/zenity-status'\n");
 
     const struct {
         int limit;
@@ -515,7 +534,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEdi
         EXPECT_EQ(IgnoredWriteSignals(TempFolder::ReadFile("/proc/" + std::to_string(m_editor) + "/status")),
                   "PIPE XFSZ");
 
-        ASSERT_TRUE(Xdo({"windowfocus", "--sync", std::to_string(main)}) && Xdo({"key", "ctrl+s"}));
+        ASSERT_TRUE(Save(main));
         ASSERT_TRUE(Eventually([&] { return !TempFolder::ReadFile(m_state + "/box").empty(); }, kBound)) << log.Text();
         EXPECT_NE(TempFolder::ReadFile(m_state + "/box").find("The preset file could not be saved."), std::string::npos)
             << TempFolder::ReadFile(m_state + "/box");
@@ -531,6 +550,126 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEdi
         ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << log.Text();
         EXPECT_EQ(!LinesWith(log.Text(), "Settings: cannot write").empty(), round.settingsFail) << log.Text();
+    }
+}
+
+// Started with standard input, output and error closed (as some launchers and services do), the lock
+// file, the hand-over socket and the X connection would take their numbers, and the log on standard
+// error would write into them. The closed ones are opened on /dev/null: the editor opens its window,
+// saves, ends with 0 on a SIGTERM, and no file it keeps holds a line of its log.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, WithItsStandardStreamsClosedItWorksAndKeepsNoLogText)
+{
+    PrivateXServer server(m_home / "xvfb.log");
+    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(x.Get(), nullptr);
+    const std::string target = m_home / "Saved.Kivo61PresetEditor";
+    UseZenityStandIn(display, target);
+    // The log's time prefix, and what the sound library writes to standard error on its own.
+    const std::regex logText("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} |ALSA lib");
+
+    const struct {
+        const char* name;
+        const char* closing;
+        std::vector<int> closed;
+    } rounds[] = {{"all three closed", "exec 0<&- 1>&- 2>&- \"$@\"", {0, 1, 2}},
+                  {"standard error closed", "exec 2>&- \"$@\"", {2}}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        ::unlink(target.c_str());
+        StartProgram({"sh", "-c", round.closing, "sh"});
+        const Window main = WaitShown(x);
+        ASSERT_NE(main, 0u) << "the editor's window did not open";
+        for (const int stream : round.closed) {
+            std::error_code error;
+            EXPECT_EQ(std::filesystem::read_symlink(
+                          "/proc/" + std::to_string(m_editor) + "/fd/" + std::to_string(stream), error),
+                      "/dev/null")
+                << "descriptor " << stream;
+        }
+        ASSERT_TRUE(Save(main));
+        ASSERT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound));
+        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0);
+
+        std::map<std::string, std::string> kept = KeptFiles();
+        kept.merge(FilesBelow(m_home / "XDG_RUNTIME_DIR"));
+        kept[target] = TempFolder::ReadFile(target);
+        for (const auto& [path, bytes] : kept)
+            EXPECT_FALSE(std::regex_search(bytes, logText)) << path << " holds log text:\n" << bytes;
+    }
+}
+
+// A SIGTERM at any moment of the start, from the first one of its main routine, ends the editor with
+// status 0, however far the start has come; the next start opens its window.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZero)
+{
+    PrivateXServer server(m_home / "xvfb.log");
+    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(x.Get(), nullptr);
+
+    // Its main routine has begun: the write signals are ignored, as its first act.
+    const auto begun = [&] {
+        return IgnoredWriteSignals(TempFolder::ReadFile("/proc/" + std::to_string(m_editor) + "/status")) ==
+               "PIPE XFSZ";
+    };
+    const struct {
+        int afterMs;
+        bool busy;
+    } rounds[] = {{0, false}, {5, true}, {15, false}, {30, true}, {60, false}, {100, true}, {160, false}, {250, true}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(std::to_string(round.afterMs) + " ms" + (round.busy ? ", busy" : ""));
+        std::optional<BusyLoops> busy;
+        if (round.busy)
+            busy.emplace();
+        StartProgram();
+        ASSERT_TRUE(Eventually(begun, kBound)) << Log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(round.afterMs));
+        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();
+        X11Session::Kill(m_editor);
+    }
+    StartProgram();
+    EXPECT_NE(WaitShown(x), 0u) << "the next start opened no window\n" << Log();
+    ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+}
+
+// A run on a driver that shows nothing (named by the user: tests do) takes no part in the single
+// instance: a start on the desktop beside it, with the same folders, opens its own window.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesktopItsWindow)
+{
+    PrivateXServer server(m_home / "xvfb.log");
+    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(x.Get(), nullptr);
+    for (const char* driver : {"dummy", "offscreen"}) {
+        SCOPED_TRACE(driver);
+        ::unlink((m_state + "/plugged").c_str());
+        pid_t unseen = 0;
+        {
+            EnvironmentGuard named;
+            named.Set("SDL_VIDEODRIVER", driver);
+            unseen = X11Session::Launch(KIVO_E2E_EDITOR, {"-DEBUG_CONSOLE"}, m_home / "unseen.log");
+        }
+        m_children.push_back(unseen);
+        // Its keyboard comes once its start is through, the single instance's step included.
+        ASSERT_TRUE(Eventually([&] { return TempFolder::ReadFile(m_state + "/plugged") == "1\n"; }, kBound))
+            << TempFolder::ReadFile(m_home / "unseen.log");
+        StartProgram();
+        EXPECT_NE(WaitShown(x), 0u) << "the start on the desktop opened no window\n" << Log();
+        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+        ASSERT_EQ(::kill(unseen, SIGTERM), 0);
+        EXPECT_EQ(X11Session::WaitForExit(unseen, kBound), 0) << TempFolder::ReadFile(m_home / "unseen.log");
+        m_children.clear();
     }
 }
 

@@ -567,6 +567,60 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToI
     EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
 }
 
+// A display that takes the connection and never answers (a stopped X server, a stalled remote link)
+// would hold the start, and the single-instance lock, for as long as it is silent: the start ends with
+// status 1 once the display has not answered for 10 s, and with 0 within about a second of a SIGTERM,
+// each with one line naming the display. The next start opens its window.
+TEST_F(EditorX11Test, AStartItsDisplayHoldsEndsWithinItsBound)
+{
+    const struct {
+        const char* name;
+        bool sigterm;
+        int status;
+        std::chrono::milliseconds least, most; // from the display's taking the connection to the end
+        const char* said;
+    } rounds[] = {
+        {"silent until its bound", false, 1, std::chrono::seconds(9), std::chrono::seconds(30),
+         "\": it did not answer within 10 s"},
+        // The watch's second and its sampling: about 3 s on a machine without busy loops.
+        {"a SIGTERM while held", true, 0, std::chrono::seconds(0), std::chrono::seconds(3), "\" did not answer"},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        Socket silentServer;
+        const std::string display = ListenAsFreeDisplay(silentServer);
+        ASSERT_FALSE(display.empty()) << "no free display number";
+        {
+            EnvironmentGuard silent;
+            silent.Set("DISPLAY", display);
+            Start();
+        }
+        ASSERT_TRUE(silentServer.Readable(std::chrono::seconds(30))) << "the editor never asked for its display\n"
+                                                                     << Log();
+        Socket held(::accept4(silentServer.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        const auto taken = std::chrono::steady_clock::now();
+        if (round.sigterm) {
+            ASSERT_EQ(::kill(m_child, SIGTERM), 0);
+        }
+        EXPECT_EQ(X11Session::WaitForExit(m_child, std::chrono::seconds(60)), round.status) << Log();
+        const auto took = std::chrono::steady_clock::now() - taken;
+        EXPECT_GE(took, round.least);
+        EXPECT_LE(took, round.most);
+        const std::string expected = round.sigterm
+                                         ? "kivo61-preset-editor: ended 1 s after a termination signal: its display \""
+                                         : "kivo61-preset-editor: cannot open display \"";
+        EXPECT_NE(Log().find(expected + display + round.said), std::string::npos) << Log();
+        X11Session::Kill(m_child);
+    }
+    Start();
+    const Window window =
+        Eventually([&] { return FindEditorWindow() != 0; }, std::chrono::seconds(30)) ? FindEditorWindow() : 0;
+    ASSERT_NE(window, 0u) << "the next start opened no window\n" << Log();
+    EXPECT_TRUE(WaitDrawn(window));
+    ::kill(m_child, SIGTERM);
+    EXPECT_EQ(WaitForExit(), 0) << Log();
+}
+
 // A start that comes while the first ends for want of a desktop is not lost: the first drops its
 // connection unanswered as it ends, and the second opens an editor of its own. SDL chooses its driver,
 // as for a user.
