@@ -13,6 +13,7 @@
 #include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
+#include "HeldDisplay.h"
 #include "PrivateXServer.h"
 #include "SignalDispositions.h"
 #include "TempFolder.h"
@@ -22,7 +23,6 @@
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -33,7 +33,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -61,44 +60,6 @@ std::map<std::string, std::string> FilesBelow(const std::string& folder)
             files[entry.path().string()] = TempFolder::ReadFile(entry.path().string());
     return files;
 }
-
-// A display number where no X server answers, held by the test as X servers hold theirs: by its lock
-// file with the holder's process number, which every X server respects. Empty when none is free.
-class DeadDisplay {
-public:
-    DeadDisplay()
-    {
-        for (int number = 190; number < 290 && m_name.empty(); ++number) {
-            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            const int fd = ::open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
-            if (fd < 0)
-                continue;
-            char pid[16];
-            const int length = std::snprintf(pid, sizeof pid, "%10d\n", int(::getpid()));
-            const bool written = ::write(fd, pid, size_t(length)) == length;
-            ::close(fd);
-            if (written && ::access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) != 0) {
-                m_lock = lock;
-                m_name = ":" + std::to_string(number);
-            } else {
-                ::unlink(lock.c_str());
-            }
-        }
-    }
-    ~DeadDisplay()
-    {
-        if (!m_lock.empty())
-            ::unlink(m_lock.c_str());
-    }
-    DeadDisplay(const DeadDisplay&) = delete;
-    DeadDisplay& operator=(const DeadDisplay&) = delete;
-
-    const std::string& Name() const { return m_name; }
-
-private:
-    std::string m_lock;
-    std::string m_name;
-};
 
 // An X server's cookie file with one cookie for any display: a server started with it lets in only the
 // clients that have it.
@@ -404,7 +365,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, WithoutADesktopItEndsSaysWhyAndTheNextSta
     for (const Round& round : rounds) {
         SCOPED_TRACE(round.name);
         std::optional<PrivateXServer> server;
-        std::optional<DeadDisplay> dead;
+        std::optional<HeldDisplay> held;
         EnvironmentGuard display;
         std::string named;
         switch (round.display) {
@@ -415,7 +376,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, WithoutADesktopItEndsSaysWhyAndTheNextSta
             display.Set("DISPLAY", "");
             break;
         case Display::NoServer:
-            named = dead.emplace().Name();
+            named = held.emplace().Name();
             ASSERT_FALSE(named.empty()) << "no free display number";
             break;
         case Display::NoAuthority:
