@@ -28,6 +28,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -272,22 +273,27 @@ int main(int argc, char** argv)
     char path[4096] = {};
     if (readlink(self.c_str(), path, sizeof path - 1) < 0)
         return 2;
-    // Nothing to compare without a drawn window: the first failure ends the run.
+    // Nothing to compare without a drawn window: the first failure ends the run, returning from main so
+    // that the folders above are removed.
     const auto measure = [&](const std::vector<std::string>& command, const char* title, double idleSeconds) {
         Run run = Measure(display, command, title, idleSeconds);
-        if (!run.failure.empty()) {
-            std::printf("%s: nothing to compare\n", run.failure.c_str());
-            std::exit(1);
-        }
+        if (!run.failure.empty())
+            throw std::runtime_error(run.failure);
         return run;
     };
     std::vector<double> editor, bare;
-    for (int i = 0; i < runs; ++i) {
-        editor.push_back(measure({argv[1]}, kEditorTitle, 0).seconds);
-        bare.push_back(measure({path, "--bare"}, kBareTitle, 0).seconds);
-    }
     const double idleSeconds = KX::Bench::IdleSeconds(10);
-    const Run idle = measure({argv[1]}, kEditorTitle, idleSeconds);
+    Run idle;
+    try {
+        for (int i = 0; i < runs; ++i) {
+            editor.push_back(measure({argv[1]}, kEditorTitle, 0).seconds);
+            bare.push_back(measure({path, "--bare"}, kBareTitle, 0).seconds);
+        }
+        idle = measure({argv[1]}, kEditorTitle, idleSeconds);
+    } catch (const std::runtime_error& failure) {
+        std::printf("%s: nothing to compare\n", failure.what());
+        return 1;
+    }
     XCloseDisplay(display);
     const double editorMs = Median(editor) * 1000, bareMs = Median(bare) * 1000;
     std::printf("first drawn frame, median of %d: editor %.1f ms, bare SDL2+Cairo window %.1f ms, ratio %.2f "

@@ -4,6 +4,7 @@
 // window's picture is left there as editor-main.png for a person to look at.
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
+#include "HeldDisplay.h"
 #include "TempFolder.h"
 #include "X11Session.h"
 #include "X11WindowManager.h"
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -57,29 +57,12 @@ public:
     Socket& operator=(const Socket&) = delete;
     int Get() const { return m_fd; }
 
-    // A path, or an abstract name when it starts with '@'.
-    static sockaddr_un Address(const std::string& name)
+    bool Connect(const std::string& path)
     {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, name.data(), std::min(name.size(), sizeof(address.sun_path) - 1));
-        if (name[0] == '@')
-            address.sun_path[0] = '\0';
-        return address;
-    }
-    static socklen_t Length(const std::string& name)
-    {
-        return socklen_t(offsetof(sockaddr_un, sun_path) + name.size() + (name[0] == '@' ? 0 : 1));
-    }
-    bool Connect(const std::string& name)
-    {
-        const sockaddr_un address = Address(name);
-        return ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), Length(name)) == 0;
-    }
-    bool Listen(const std::string& name)
-    {
-        const sockaddr_un address = Address(name);
-        return ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), Length(name)) == 0 && ::listen(m_fd, 4) == 0;
+        std::memcpy(address.sun_path, path.data(), std::min(path.size(), sizeof(address.sun_path) - 1));
+        return ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     }
     bool Send(const std::vector<uint8_t>& bytes) const
     {
@@ -492,19 +475,6 @@ TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 
-// A display number nobody uses, whose X server is the socket: it takes connections and answers nothing.
-// Empty when no number is free.
-std::string ListenAsFreeDisplay(Socket& server)
-{
-    for (int number = 190; number < 290; ++number) {
-        if (::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) != 0 &&
-            ::access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) != 0 &&
-            server.Listen("@/tmp/.X11-unix/X" + std::to_string(number)))
-            return ":" + std::to_string(number);
-    }
-    return {};
-}
-
 // How many connected Unix-domain stream sockets the process holds, as the kernel lists them.
 int ConnectedUnixSockets(pid_t process)
 {
@@ -534,18 +504,17 @@ int ConnectedUnixSockets(pid_t process)
 // 0, however long the first takes, and opens no window of its own.
 TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToIt)
 {
-    // Its server accepts the first and answers nothing.
-    Socket silentServer;
-    const std::string display = ListenAsFreeDisplay(silentServer);
-    ASSERT_FALSE(display.empty()) << "no free display number";
+    // Its server takes the first's connection and answers nothing.
+    HeldDisplay silentServer;
+    ASSERT_FALSE(silentServer.Name().empty()) << "no free display number";
+    ASSERT_TRUE(silentServer.Listen());
     {
         EnvironmentGuard silent;
-        silent.Set("DISPLAY", display);
+        silent.Set("DISPLAY", silentServer.Name());
         Start();
     }
-    ASSERT_TRUE(silentServer.Readable(std::chrono::seconds(30))) << "the first never asked for its display\n" << Log();
-    Socket held(::accept4(silentServer.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    ASSERT_GE(held.Get(), 0);
+    Socket held(silentServer.Accept(std::chrono::seconds(30)));
+    ASSERT_GE(held.Get(), 0) << "the first never asked for its display\n" << Log();
 
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);
@@ -587,17 +556,17 @@ TEST_F(EditorX11Test, AStartItsDisplayHoldsEndsWithinItsBound)
     };
     for (const auto& round : rounds) {
         SCOPED_TRACE(round.name);
-        Socket silentServer;
-        const std::string display = ListenAsFreeDisplay(silentServer);
+        HeldDisplay silentServer;
+        const std::string display = silentServer.Name();
         ASSERT_FALSE(display.empty()) << "no free display number";
+        ASSERT_TRUE(silentServer.Listen());
         {
             EnvironmentGuard silent;
             silent.Set("DISPLAY", display);
             Start();
         }
-        ASSERT_TRUE(silentServer.Readable(std::chrono::seconds(30))) << "the editor never asked for its display\n"
-                                                                     << Log();
-        Socket held(::accept4(silentServer.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        Socket held(silentServer.Accept(std::chrono::seconds(30)));
+        ASSERT_GE(held.Get(), 0) << "the editor never asked for its display\n" << Log();
         const auto taken = std::chrono::steady_clock::now();
         if (round.sigterm) {
             ASSERT_EQ(::kill(m_child, SIGTERM), 0);
@@ -628,18 +597,16 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstEndsForWantOfADesktopOpensItsOwnE
 {
     m_environment.Clear("SDL_VIDEODRIVER");
     // Its server holds the first inside its display's opening until the test lets the display go.
-    auto refusingServer = std::make_unique<Socket>();
-    const std::string display = ListenAsFreeDisplay(*refusingServer);
-    ASSERT_FALSE(display.empty()) << "no free display number";
+    auto refusingServer = std::make_unique<HeldDisplay>();
+    ASSERT_FALSE(refusingServer->Name().empty()) << "no free display number";
+    ASSERT_TRUE(refusingServer->Listen());
     {
         EnvironmentGuard refusing;
-        refusing.Set("DISPLAY", display);
+        refusing.Set("DISPLAY", refusingServer->Name());
         Start();
     }
-    ASSERT_TRUE(refusingServer->Readable(std::chrono::seconds(30))) << "the first never asked for its display\n"
-                                                                    << Log();
-    auto held = std::make_unique<Socket>(::accept4(refusingServer->Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    ASSERT_GE(held->Get(), 0);
+    auto held = std::make_unique<Socket>(refusingServer->Accept(std::chrono::seconds(30)));
+    ASSERT_GE(held->Get(), 0) << "the first never asked for its display\n" << Log();
 
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);

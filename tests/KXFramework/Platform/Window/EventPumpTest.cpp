@@ -1,6 +1,7 @@
 #include "VideoFixture.h"
 
 #include "SdlEvents.h"
+#include "TempFolder.h"
 
 #include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Window/EventPump.h"
@@ -386,6 +387,24 @@ TEST(TerminationDeathTest, ASignalIsOneQuitRecordAndTheEndIsUntimedOnceVideoHasE
             ::_exit(quits == 1 ? 7 : 3);
         },
         ::testing::ExitedWithCode(7), "");
+}
+
+// Without SDL_VIDEODRIVER, video starts only on a desktop driver, named to SDL over the user's choice;
+// a start that fails for want of a desktop leaves the next start the driver the user names.
+TEST(VideoSystem, AStartWithoutADesktopLeavesTheNextStartTheDriverTheUserNames)
+{
+    EnvironmentGuard environment;
+    environment.Clear("SDL_VIDEODRIVER");
+    environment.Clear("DISPLAY");
+    environment.Clear("WAYLAND_DISPLAY");
+    // Nor Wayland's default display, which SDL looks for in the runtime folder.
+    const TempFolder runtime;
+    environment.Set("XDG_RUNTIME_DIR", runtime.Path());
+    ASSERT_FALSE(Platform::VideoSystem::Start());
+    environment.Set("SDL_VIDEODRIVER", "dummy");
+    ASSERT_TRUE(Platform::VideoSystem::Start()) << Platform::VideoSystem::LastError();
+    EXPECT_EQ(Platform::VideoSystem::DriverName(), "dummy");
+    Platform::VideoSystem::Stop();
 }
 
 TEST_F(WakeTest, VideoStartsWithDesktopBehaviourAndTextInputOff)
