@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,20 @@ public:
     }
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    // Writes a cookie file with one cookie for any display: a server started with it ("-auth", path)
+    // lets in only the clients that have it.
+    static void WriteCookieFile(const std::string& path)
+    {
+        std::string entry = "\xFF\xFF"; // any family and address
+        for (const std::string& field :
+             {std::string(), std::string(), std::string("MIT-MAGIC-COOKIE-1"), std::string(16, 'Z')}) {
+            entry += char(field.size() >> 8);
+            entry += char(field.size() & 0xFF);
+            entry += field;
+        }
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << entry;
+    }
 
     // Empty when the server did not start.
     const std::string& Display() const { return m_display; }

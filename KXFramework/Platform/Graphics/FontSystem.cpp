@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 
+#include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 
 #include <cairo-ft.h>
@@ -10,6 +11,9 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cerrno>
+#include <string>
+#include <utility>
 
 namespace KX::Platform {
 
@@ -56,6 +60,22 @@ cairo_font_options_t* FixedOptions()
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
     return options;
+}
+
+// fontconfig's best face for the pattern, which it takes. Null only when fontconfig knows no face at all:
+// then no text can be shown anywhere, which is said once.
+FcPattern* BestMatch(FcPattern* pattern, bool& saidNoFonts)
+{
+    // Without the substitutions "Arial" matches whatever face sorts first, not its metric alias.
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr && !std::exchange(saidNoFonts, true))
+        DebugLog::WriteConsoleLine(std::string(program_invocation_short_name) +
+                                   ": fontconfig finds no fonts; no text can be shown");
+    return match;
 }
 
 } // namespace
@@ -160,6 +180,7 @@ bool FontSystem::Configure(const FontSettings& settings)
     const bool ok = FcConfigSetCurrent(config);
     FcConfigDestroy(config);
     m_matches.clear();
+    m_saidNoFonts = false;
     return ok;
 }
 
@@ -180,12 +201,7 @@ std::shared_ptr<FontFace> FontSystem::Match(std::u16string_view family, bool bol
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    // Without the substitutions "Arial" matches whatever face sorts first, not its metric alias.
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = BestMatch(pattern, m_saidNoFonts);
     if (match == nullptr)
         return nullptr;
     FcChar8* file = nullptr;
@@ -225,11 +241,7 @@ FontChoice FontSystem::DefaultUiFont()
     // Not through FcNameParse, which would read "-serif" as a size.
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = BestMatch(pattern, m_saidNoFonts);
     FcChar8* family = nullptr;
     if (match != nullptr && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch) {
         choice.family.clear();

@@ -87,10 +87,10 @@ class FontSystem {
 public:
     static FontSystem& Get();
 
-    // Replaces the configuration; faces matched before stay valid.
+    // Replaces the configuration; faces matched before stay valid. One without fonts is said again.
     bool Configure(const FontSettings& settings);
-    // Weight bold and slant italic as asked; null only when fontconfig knows no face at all or the
-    // face's file cannot be opened.
+    // Weight bold and slant italic as asked; null only when fontconfig knows no face at all (said once
+    // on standard error and in the debug log) or the face's file cannot be opened.
     std::shared_ptr<FontFace> Match(std::u16string_view family, bool bold, bool italic);
     // The family of the "sans-serif" match, 9 points, plain.
     FontChoice DefaultUiFont();
@@ -107,6 +107,7 @@ private:
     std::unique_ptr<Library> m_library;
     std::map<std::pair<std::string, int>, std::shared_ptr<FontFace>> m_faces;
     std::map<std::tuple<std::u16string, bool, bool>, std::shared_ptr<FontFace>> m_matches;
+    bool m_saidNoFonts = false;
 };
 
 } // namespace KX::Platform

@@ -10,9 +10,10 @@ namespace KX::Platform {
 // console) when no desktop answers: only the user's SDL_VIDEODRIVER may choose those.
 std::string DesktopVideoDrivers();
 
-// Why no desktop could be reached, naming the display tried: "cannot open display ":9": no X server
-// answers there (Connection refused)". The X display in DISPLAY is tried again here, as SDL does not
-// say why it failed; sdlError stands for the Wayland display SDL tried.
+// Why no desktop could be reached, in one line: SDL's reason for the drivers SDL_VIDEODRIVER names, then
+// for each desktop SDL tried (those SDL_VIDEODRIVER names, else DesktopVideoDrivers) the display it
+// tried and why it failed: "cannot open display ":9": no X server answers there (Connection refused)".
+// The displays in DISPLAY and WAYLAND_DISPLAY are tried again here, as SDL does not say why they failed.
 std::string WhyNoDesktop(const std::string& sdlError);
 
 } // namespace KX::Platform

@@ -1,10 +1,15 @@
 #include "KXFramework/Platform/Graphics/FontSystem.h"
 
+#include "LogLines.h"
+#include "TempFolder.h"
 #include "TestFonts.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace KX::Test {
 
@@ -51,6 +56,38 @@ TEST_F(FontSystemTest, AdvancesAreWholePixelsAndCountTrailingSpaces)
     EXPECT_EQ(font->Advance(u""), 0.0);
     // A lone surrogate is drawn as a replacement character, not read past.
     EXPECT_GT(font->Advance(std::u16string(1, char16_t(0xD800))), 0.0);
+}
+
+TEST_F(FontSystemTest, AConfigurationWithoutFontsIsSaidOnceWhateverIsMatched)
+{
+    TempFolder folder;
+    const std::string noFonts = folder / "fonts.conf";
+    TempFolder::WriteFile(noFonts, "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + folder / "cache" +
+                                       "</cachedir></fontconfig>\n");
+    struct TestFontsBack {
+        ~TestFontsBack() { Platform::FontSystem::Get().Configure({KX_TEST_FONTS_CONF}); }
+    } testFontsBack;
+    const std::string said =
+        std::string(program_invocation_short_name) + ": fontconfig finds no fonts; no text can be shown";
+    const struct {
+        const char* name;
+        std::string config;
+        std::vector<std::string> lines;
+    } rounds[] = {
+        {"no fonts", noFonts, {said}},
+        {"the tests' fonts", KX_TEST_FONTS_CONF, {}},
+        {"no fonts again", noFonts, {said}},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        ASSERT_TRUE(fonts.Configure({round.config}));
+        testing::internal::CaptureStderr();
+        for (const bool bold : {false, true}) {
+            EXPECT_EQ(fonts.Match(u"Arial", bold, false) == nullptr, !round.lines.empty());
+            fonts.DefaultUiFont();
+        }
+        EXPECT_EQ(CapturedLogLines(), round.lines);
+    }
 }
 
 } // namespace KX::Test
