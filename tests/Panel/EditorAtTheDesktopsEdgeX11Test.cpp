@@ -62,20 +62,6 @@ std::map<std::string, std::string> FilesBelow(const std::string& folder)
     return files;
 }
 
-// An X server's cookie file with one cookie for any display: a server started with it lets in only the
-// clients that have it.
-void WriteCookieFile(const std::string& path)
-{
-    std::string entry = "\xFF\xFF"; // any family and address
-    for (const std::string& field :
-         {std::string(), std::string(), std::string("MIT-MAGIC-COOKIE-1"), std::string(16, 'Z')}) {
-        entry += char(field.size() >> 8);
-        entry += char(field.size() & 0xFF);
-        entry += field;
-    }
-    TempFolder::WriteFile(path, entry);
-}
-
 // The debug log's lines as they come over UDP, one datagram each, to a port of the test's own.
 class UdpLog {
 public:
@@ -408,7 +394,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, WithoutADesktopItEndsSaysWhyAndTheNextSta
             ASSERT_FALSE(named.empty()) << "no free display number";
             break;
         case Display::NoAuthority:
-            WriteCookieFile(m_home / "cookies");
+            PrivateXServer::WriteCookieFile(m_home / "cookies");
             display.Set("XAUTHORITY", m_home / "no-cookies");
             server.emplace(m_home / "xvfb.log", std::vector<std::string>{"-auth", m_home / "cookies"});
             named = server->Display();

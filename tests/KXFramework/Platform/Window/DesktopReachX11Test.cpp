@@ -1,7 +1,7 @@
 // Why video cannot start, as the program says it when it ends without a desktop, over the displays and
 // drivers a user may name, on X servers of the test's own: each reason says what is so.
-#include "DeadDisplay.h"
 #include "EnvironmentGuard.h"
+#include "HeldDisplay.h"
 #include "PrivateXServer.h"
 #include "TempFolder.h"
 
@@ -24,7 +24,7 @@ TEST(DesktopReachX11Test, EachReasonSaysWhatIsSo)
     PrivateXServer::WriteCookieFile(folder / "cookies");
     PrivateXServer working(folder / "xvfb.log");
     PrivateXServer guarded(folder / "guarded-xvfb.log", {"-auth", folder / "cookies"});
-    const DeadDisplay dead;
+    const HeldDisplay dead;
     ASSERT_FALSE(working.Display().empty()) << TempFolder::ReadFile(folder / "xvfb.log");
     ASSERT_FALSE(guarded.Display().empty()) << TempFolder::ReadFile(folder / "guarded-xvfb.log");
     ASSERT_FALSE(dead.Name().empty()) << "no free display number";
