@@ -2,7 +2,8 @@
 // under openbox: its boxes come from the box program beside it. The load chooser fails, and the box that
 // says so is the one the tests work with. The box ends with the editor however the editor ends and keeps
 // nothing of it, so the next start opens its window; a second start while it is up hands over, and the
-// box stays above the editor's window.
+// box stays above the editor's window. The start-up error box holds no lock: a start meanwhile runs as a
+// first.
 #include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
@@ -197,6 +198,39 @@ TEST_F(EditorWithoutZenityX11Test, ASecondStartWhileTheBoxIsUpHandsOverAndTheBox
     EXPECT_TRUE(Eventually([&] { return m_x->IsAbove(main, cover); }, kBound)) << "not brought to the front";
     EXPECT_TRUE(Eventually([&] { return m_x->IsAbove(box, main); }, kBound)) << "the box is under the editor's window";
     EXPECT_EQ(m_x->Find(kMainTitle, [&](pid_t pid) { return pid != m_editor; }).size(), 0u) << "a second editor";
+}
+
+// A start that fails after it has taken the single-instance lock (a skin without the main control) shows
+// the start-up error box, here a zenity stand-in that waits; a start meanwhile runs as the first and
+// opens its window.
+TEST_F(EditorWithoutZenityX11Test, AStartWhileTheStartupErrorBoxIsUpRunsAsTheFirst)
+{
+    const std::string resources = m_home / "resources";
+    std::filesystem::create_directory(resources);
+    const std::filesystem::path built = std::filesystem::path(KIVO_SKINS_XML).parent_path();
+    for (const char* name : {"StringTables.xml", "FrameworkStrings.xml"})
+        std::filesystem::copy_file(built / name, resources + "/" + name);
+    TempFolder::WriteFile(resources + "/Skins.xml", "<Velmora_Skin_Definitions Version=\"1\"><Skin Name=\"Skin1\"/>"
+                                                    "</Velmora_Skin_Definitions>");
+    const std::string zenity = m_home / "zenity";
+    TempFolder::WriteFile(zenity, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + m_state + "/box'\nexec sleep 600\n");
+    ::chmod(zenity.c_str(), 0700);
+    m_environment.Set("KX_ZENITY", zenity);
+    {
+        EnvironmentGuard failing;
+        failing.Set("KX_RESOURCE_DIR", resources);
+        m_editor = Start(m_home / "editor.log");
+    }
+    ASSERT_TRUE(Eventually(
+        [&] { return TempFolder::ReadFile(m_state + "/box").find("--error\n") != std::string::npos; }, kBound))
+        << "no start-up error box\n"
+        << Log();
+
+    m_second = Start(m_home / "second.log");
+    EXPECT_NE(WaitShown(m_second), 0u) << "the start meanwhile opened no window\n"
+                                       << TempFolder::ReadFile(m_home / "second.log");
+    ASSERT_EQ(::kill(m_second, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_second, kBound), 0) << TempFolder::ReadFile(m_home / "second.log");
 }
 
 } // namespace
