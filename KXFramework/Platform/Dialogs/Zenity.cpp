@@ -89,7 +89,8 @@ std::string Describe(const Outcome& outcome)
     case Status::StartFailed:
         return program + " could not be started: " + std::strerror(process.startError);
     case Status::Signalled:
-        return program + " ended by signal " + std::to_string(process.exitCode);
+        return program + " ended by signal " + std::to_string(process.exitCode) + " (" + strsignal(process.exitCode) +
+               ")";
     case Status::OutputTooLarge:
         return program + " printed more than its output limit";
     case Status::TimedOut:

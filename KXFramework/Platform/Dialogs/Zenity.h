@@ -42,7 +42,7 @@ Outcome Run(const std::string& program, std::vector<std::string> arguments, uint
 std::string FailureMessage(std::string_view errors);
 
 // How a run ended, naming the program, for the debug log: "zenity could not be started: No such file
-// or directory", ….
+// or directory", "zenity ended by signal 25 (File size limit exceeded)", ….
 std::string Describe(const Outcome& outcome);
 
 } // namespace KX::Platform::Zenity

@@ -69,8 +69,9 @@ TEST(ZenityMessageBox, TellsTheButtonFromTheExit)
     EXPECT_EQ(ZenityMessageBox(zenity.Folder() / "no-such-zenity").Show({u"Text", u"Caption", 0, 0}), kNotShown);
 }
 
-// The debug log names the program that ran: the box program when zenity could not show the box.
-TEST(ZenityMessageBox, TheLogNamesTheProgramThatRan)
+// The debug log names the program that ran (the box program when zenity could not show the box) and
+// the signal that ended it.
+TEST(ZenityMessageBox, TheLogNamesTheProgramThatRanAndTheSignalThatEndedIt)
 {
     TempFolder folder;
     const std::string program = folder / "box program";
@@ -80,7 +81,7 @@ TEST(ZenityMessageBox, TheLogNamesTheProgramThatRan)
         const char* behaviour;
         std::string said;
     } cases[] = {
-        {"kill -XFSZ $$", " ended by signal 25"},
+        {"kill -XFSZ $$", " ended by signal 25 (File size limit exceeded)"},
         {"echo 'cannot show' >&2; exit 2", " exited with 2: cannot show"},
     };
     for (const auto& c : cases) {
