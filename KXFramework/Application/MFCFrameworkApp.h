@@ -138,6 +138,9 @@ public:
     void ShowStartupError()
     {
         m_startupFailed = true;
+        // A start while the box is up runs as the first: this one holds no lock and no socket by then.
+        WatchDescriptor(-1, {});
+        m_singleInstance.reset();
         String text(u"The application encountered problems during startup and will now close.");
         String caption(u"Error");
         if (m_frameworkStringTable) {

@@ -1,7 +1,7 @@
 #include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
-#include "KXFramework/Platform/Dialogs/SdlMessageBox.h"
+#include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 
@@ -51,8 +51,8 @@ DesktopMessageBox::DesktopMessageBox(std::vector<std::unique_ptr<MessageBoxServi
 std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<bool()> whileWaiting)
 {
     std::vector<std::unique_ptr<MessageBoxService>> services;
-    services.push_back(std::make_unique<ZenityMessageBox>(std::move(whileWaiting)));
-    services.push_back(std::make_unique<SdlMessageBox>());
+    services.push_back(std::make_unique<ZenityMessageBox>(Zenity::ProgramName(), whileWaiting));
+    services.push_back(std::make_unique<ZenityMessageBox>(Zenity::MessageBoxProgramName(), std::move(whileWaiting)));
     return std::make_unique<DesktopMessageBox>(std::move(services), &DisplayCanShowBoxes);
 }
 

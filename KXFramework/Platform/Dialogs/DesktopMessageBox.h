@@ -1,7 +1,7 @@
 #pragma once
-// The program's message boxes: zenity first (a real desktop dialog), SDL's box when zenity cannot
-// show one, and the default answer at once where no box can be shown at all, so that no run
-// ever waits on a box that nobody can see.
+// The program's message boxes: zenity first (a real desktop dialog), the framework's box program
+// when zenity cannot show one, and the default answer at once where no box can be shown at all, so
+// that no run ever waits on a box that nobody can see.
 #include "KXFramework/Platform/Dialogs/MessageBoxService.h"
 
 #include <functional>
@@ -16,8 +16,8 @@ public:
     // show boxes at all.
     DesktopMessageBox(std::vector<std::unique_ptr<MessageBoxService>> services, std::function<bool()> canShow);
 
-    // zenity, then SDL's box, shown where DisplayCanShowBoxes allows. whileWaiting runs while
-    // zenity's box is open; answering false closes it.
+    // zenity, then the box program, shown where DisplayCanShowBoxes allows. whileWaiting runs while
+    // either's box is open; answering false closes it.
     static std::unique_ptr<DesktopMessageBox> Create(std::function<bool()> whileWaiting);
 
     // False without an X11 or Wayland display, and always under SDL's dummy and offscreen drivers

@@ -1,6 +1,7 @@
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 
 #include "KXFramework/Platform/Dialogs/NativeWindow.h"
+#include "KXFramework/Platform/Folders/Folders.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -27,18 +28,25 @@ std::string ProgramName()
     return name != nullptr && *name != '\0' ? name : "zenity";
 }
 
-Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std::function<bool()>& whileWaiting)
+std::string MessageBoxProgramName()
 {
-    arguments.insert(arguments.begin(), ProgramName());
+    const char* name = std::getenv("KX_MESSAGE_BOX");
+    return name != nullptr && *name != '\0' ? name : GetPlatformFolder(PlatformFolder::Executable) + "/kx-message-box";
+}
+
+Outcome Run(const std::string& program, std::vector<std::string> arguments, uint32_t ownerWindow, Attach attach,
+            const std::function<bool()>& whileWaiting)
+{
+    arguments.insert(arguments.begin(), program);
     const std::string owner = NativeWindowOf(ownerWindow);
     if (!owner.empty()) {
         arguments.push_back("--attach=" + owner);
         arguments.push_back("--modal");
     }
     ChildProcessOptions options;
-    // zenity makes a box the owner's but not its file chooser, which a window manager would then let
-    // the owner cover: each turn until a window of the dialog shows, its windows are made the owner's.
-    bool kept = owner.empty();
+    // A window that does not take --attach would be left for the owner to cover: each turn until a
+    // window of the dialog shows, its windows are made the owner's.
+    bool kept = owner.empty() || attach == Attach::Argument;
     options.whileWaiting = [&](int child) {
         if (!kept)
             kept = KeepAboveOwner(child, ownerWindow);
@@ -47,7 +55,7 @@ Outcome Run(std::vector<std::string> arguments, uint32_t ownerWindow, const std:
     // These change zenity's exit codes, which tell OK from Cancel.
     options.removedVariables = {"ZENITY_OK",    "ZENITY_CANCEL", "ZENITY_ESC",
                                 "ZENITY_ERROR", "ZENITY_EXTRA",  "ZENITY_TIMEOUT"};
-    Outcome outcome{RunChildProcess(arguments, options), {}};
+    Outcome outcome{program, RunChildProcess(arguments, options), {}};
     outcome.message = FailureMessage(outcome.process.errors);
     return outcome;
 }
@@ -75,22 +83,24 @@ std::string FailureMessage(std::string_view errors)
 std::string Describe(const Outcome& outcome)
 {
     const ChildProcessResult& process = outcome.process;
+    const std::string& program = outcome.program;
     using Status = ChildProcessResult::Status;
     switch (process.status) {
     case Status::StartFailed:
-        return ProgramName() + " could not be started: " + std::strerror(process.startError);
+        return program + " could not be started: " + std::strerror(process.startError);
     case Status::Signalled:
-        return ProgramName() + " ended by signal " + std::to_string(process.exitCode);
+        return program + " ended by signal " + std::to_string(process.exitCode) + " (" + strsignal(process.exitCode) +
+               ")";
     case Status::OutputTooLarge:
-        return ProgramName() + " printed more than its output limit";
+        return program + " printed more than its output limit";
     case Status::TimedOut:
-        return ProgramName() + " did not end in time";
+        return program + " did not end in time";
     case Status::Stopped:
-        return ProgramName() + " was closed before an answer";
+        return program + " was closed before an answer";
     case Status::Exited:
         break;
     }
-    return ProgramName() + " exited with " + std::to_string(process.exitCode) +
+    return program + " exited with " + std::to_string(process.exitCode) +
            (outcome.message.empty() ? "" : ": " + outcome.message);
 }
 

@@ -156,7 +156,8 @@ std::string ZenityFileChooser::ZenityPattern(std::string_view pattern)
 
 FileChooserResult ZenityFileChooser::Run(const FileChooserRequest& request)
 {
-    const Zenity::Outcome outcome = Zenity::Run(Arguments(request), request.ownerWindow, m_whileWaiting);
+    const Zenity::Outcome outcome = Zenity::Run(Zenity::ProgramName(), Arguments(request), request.ownerWindow,
+                                                Zenity::Attach::ArgumentAndWindows, m_whileWaiting);
     const ChildProcessResult& process = outcome.process;
     const bool exited = process.status == ChildProcessResult::Status::Exited;
     // Closed by the program (it is ending): whatever was chosen meanwhile is not acted on.

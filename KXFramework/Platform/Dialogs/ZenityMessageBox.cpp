@@ -28,7 +28,11 @@ const char* Kind(uint32_t flags)
 
 } // namespace
 
-ZenityMessageBox::ZenityMessageBox(std::function<bool()> whileWaiting) : m_whileWaiting(std::move(whileWaiting)) {}
+ZenityMessageBox::ZenityMessageBox(std::string program, std::function<bool()> whileWaiting)
+    : m_program(std::move(program)),
+      m_whileWaiting(std::move(whileWaiting))
+{
+}
 
 int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
 {
@@ -38,7 +42,8 @@ int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
         "--text=" + Utf8FromUtf16(request.text),
         "--no-markup",
     };
-    const Zenity::Outcome outcome = Zenity::Run(std::move(arguments), request.ownerWindow, m_whileWaiting);
+    const Zenity::Outcome outcome =
+        Zenity::Run(m_program, std::move(arguments), request.ownerWindow, Zenity::Attach::Argument, m_whileWaiting);
     const bool question = (request.flags & MessageBoxFlags::kYesNo) != 0;
     // Closed unanswered (the program is ending): the answer that commits to nothing.
     if (outcome.process.status == ChildProcessResult::Status::Stopped)

@@ -1,13 +1,16 @@
 #include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
+#include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 
 #include "EnvironmentGuard.h"
 #include "FakeMessageBox.h"
 #include "FakeZenity.h"
+#include "TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace KX::Test {
 
@@ -23,7 +26,7 @@ constexpr int32_t kNotShown = 0, kOk = 1, kYes = 6, kNo = 7;
 TEST(ZenityMessageBox, ShowsTheTextAsItIs)
 {
     FakeZenity zenity;
-    ZenityMessageBox box;
+    ZenityMessageBox box(KX::Platform::Zenity::ProgramName());
     const struct {
         uint32_t flags;
         const char* kind;
@@ -41,7 +44,7 @@ TEST(ZenityMessageBox, ShowsTheTextAsItIs)
 TEST(ZenityMessageBox, TellsTheButtonFromTheExit)
 {
     FakeZenity zenity;
-    ZenityMessageBox box;
+    ZenityMessageBox box(KX::Platform::Zenity::ProgramName());
     const std::string chatter = "Gtk-Message: 10:00:00.000: GtkDialog mapped without a transient parent.\n";
     const struct {
         uint32_t flags;
@@ -63,9 +66,60 @@ TEST(ZenityMessageBox, TellsTheButtonFromTheExit)
         zenity.Answer("", c.exitCode, c.errors);
         EXPECT_EQ(box.Show({u"Text", u"Caption", c.flags, 0}), c.answer) << c.flags << " " << c.exitCode;
     }
+    EXPECT_EQ(ZenityMessageBox(zenity.Folder() / "no-such-zenity").Show({u"Text", u"Caption", 0, 0}), kNotShown);
+}
+
+// The debug log names the program that ran (the box program when zenity could not show the box) and
+// the signal that ended it.
+TEST(ZenityMessageBox, TheLogNamesTheProgramThatRanAndTheSignalThatEndedIt)
+{
+    TempFolder folder;
+    const std::string program = folder / "box program";
     EnvironmentGuard env;
-    env.Set("KX_ZENITY", zenity.Folder() / "no-such-zenity");
-    EXPECT_EQ(box.Show({u"Text", u"Caption", 0, 0}), kNotShown);
+    env.Set("KX_ZENITY", folder / "zenity"); // not the program that runs
+    const struct {
+        const char* behaviour;
+        std::string said;
+    } cases[] = {
+        {"kill -XFSZ $$", " ended by signal 25 (File size limit exceeded)"},
+        {"echo 'cannot show' >&2; exit 2", " exited with 2: cannot show"},
+    };
+    for (const auto& c : cases) {
+        TempFolder::WriteFile(program, std::string("#!/bin/sh\n") + c.behaviour + "\n");
+        ::chmod(program.c_str(), 0700);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ZenityMessageBox(program).Show({u"Text", u"Caption", 0, 0}), kNotShown);
+        EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr("Message box: " + program + c.said));
+    }
+}
+
+// The box program answers nothing for a request zenity's box would refuse, or where no display answers:
+// its exit is never that of an answer, which the editor would act on, and one line says why.
+TEST(MessageBoxProgram, ShowsNothingItCannotShowAndSaysWhy)
+{
+    EnvironmentGuard env;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"})
+        env.Clear(variable);
+    TempFolder noPrograms; // nothing SDL could run in its place
+    env.Set("PATH", noPrograms.Path());
+    const struct {
+        Arguments arguments;
+        const char* why;
+    } cases[] = {
+        {{}, "no kind of box: give --info, --warning, --error or --question"},
+        {{"--info", "--question"}, "more than one kind of box: --info and --question"},
+        {{"--error", "--timeout=5"}, "unknown option: --timeout=5"},
+        {{"--info", "--attach=12ab"}, "not a window: --attach=12ab"},
+        {{"--question", "--title=Save", "--text=Overwrite?", "--no-markup"}, "cannot show the box: "},
+    };
+    for (const auto& c : cases) {
+        const KX::Platform::Zenity::Outcome outcome = KX::Platform::Zenity::Run(
+            KX_MESSAGE_BOX_PROGRAM, c.arguments, 0, KX::Platform::Zenity::Attach::Argument, {});
+        EXPECT_EQ(outcome.process.status, KX::Platform::ChildProcessResult::Status::Exited) << c.why;
+        EXPECT_EQ(outcome.process.exitCode, 2) << c.why;
+        EXPECT_THAT(outcome.process.errors, testing::MatchesRegex("[0-9:.]+ kx-message-box: [^\n]*\n")) << c.why;
+        EXPECT_THAT(outcome.message, testing::HasSubstr(std::string("kx-message-box: ") + c.why));
+    }
 }
 
 class DesktopMessageBoxTest : public ::testing::Test {
@@ -74,7 +128,7 @@ protected:
     std::unique_ptr<DesktopMessageBox> Make(bool canShow)
     {
         std::vector<std::unique_ptr<KX::Platform::MessageBoxService>> services;
-        services.push_back(std::make_unique<ZenityMessageBox>());
+        services.push_back(std::make_unique<ZenityMessageBox>(KX::Platform::Zenity::ProgramName()));
         auto fallback = std::make_unique<FakeMessageBox>();
         m_fallback = fallback.get();
         services.push_back(std::move(fallback));

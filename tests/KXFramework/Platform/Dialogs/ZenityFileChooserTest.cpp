@@ -152,7 +152,8 @@ TEST_F(ZenityFileChooserTest, AFailureIsToldToTheUserWithWhatFailed)
         {"echo '(zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77' >&2; exit 1",
          "The file chooser could not be opened.\n\n" + zenity +
              " exited with 1: (zenity:9): Gtk-WARNING **: 08:29:33.826: cannot open display: :77"},
-        {"kill -SEGV $$", "The file chooser closed unexpectedly.\n\n" + zenity + " ended by signal 11"},
+        {"kill -SEGV $$",
+         "The file chooser closed unexpectedly.\n\n" + zenity + " ended by signal 11 (Segmentation fault)"},
         {"head -c 2000000 /dev/zero; exit 0",
          "The file chooser gave no usable answer.\n\n" + zenity + " printed more than its output limit"},
         {"echo relative.kp", "The file chooser gave a file name that cannot be used (not an absolute path)."},
