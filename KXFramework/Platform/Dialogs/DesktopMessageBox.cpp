@@ -4,10 +4,9 @@
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/VideoSystem.h"
 
-#include <SDL.h>
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -58,12 +57,11 @@ std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<bool(
 
 bool DesktopMessageBox::DisplayCanShowBoxes()
 {
-    // Before video is up, the driver SDL will choose; a list names its first choice first.
-    const char* current = SDL_GetCurrentVideoDriver();
-    std::string driver = current != nullptr ? current : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "";
-    driver = driver.substr(0, driver.find(','));
-    std::transform(driver.begin(), driver.end(), driver.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (driver == "dummy" || driver == "evdev" || driver == "offscreen")
+    // Before video is up, the driver SDL will choose.
+    const std::string current = VideoSystem::DriverName();
+    if (VideoSystem::ShowsNothing(!current.empty()           ? current
+                                  : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER")
+                                                             : ""))
         return false;
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 }
