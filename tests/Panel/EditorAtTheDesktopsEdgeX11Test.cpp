@@ -37,7 +37,6 @@
 #include <map>
 #include <optional>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -161,24 +160,9 @@ protected:
         return status == 0;
     }
 
-    // The editor's main window on the current display once it is shown and painted (its menu bar takes
-    // more colours than a blank window has); 0 when it does not come.
-    Window WaitShown(const X11Session& x)
-    {
-        Window main = 0;
-        const bool painted = Eventually(
-            [&] {
-                main = x.FindShown(kMainTitle, [&](pid_t pid) { return pid == m_editor; });
-                const X11Session::Picture bar = main ? x.Grab(main, 0, 0, 120, 20) : nullptr;
-                std::set<unsigned long> colours;
-                for (int y = 0; bar && y < bar->height; ++y)
-                    for (int i = 0; i < bar->width; ++i)
-                        colours.insert(XGetPixel(bar.get(), i, y));
-                return colours.size() > 4;
-            },
-            kBound);
-        return painted ? main : 0;
-    }
+    // The editor's main window on the current display once it is shown and painted; 0 when it does not
+    // come.
+    Window WaitShown(const X11Session& x) { return x.WaitPainted(kMainTitle, m_editor, kBound); }
 
     // The editor with the simulated keyboard started on the current display, its main window shown and
     // the keyboard plugged in; the main window, or 0.
@@ -212,13 +196,13 @@ protected:
 
     // zenity in the editor's place, after `prologue`: the chooser answers `chosen`, a box is kept in
     // state/box.
-    void UseZenityStandIn(EnvironmentGuard& environment, const std::string& chosen, const std::string& prologue = "")
+    void UseZenityStandIn(const std::string& chosen, const std::string& prologue = "")
     {
         const std::string zenity = m_home / "zenity";
         TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo '" +
                                           chosen + "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
         ::chmod(zenity.c_str(), 0700);
-        environment.Set("KX_ZENITY", zenity);
+        m_environment.Set("KX_ZENITY", zenity);
     }
 
     // Ctrl+S typed to the main window as a person types it.
@@ -468,12 +452,9 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, WithoutADesktopItEndsSaysWhyAndTheNextSta
 // the write signals, and a zenity it starts has them at their default.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEditorLivesOn)
 {
-    PrivateXServer server(m_home / "xvfb.log");
-    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
-    EnvironmentGuard display;
-    display.Set("DISPLAY", server.Display());
-    X11Session x;
-    ASSERT_NE(x.Get(), nullptr);
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
 
     const std::string presets = m_home / "presets";
     std::filesystem::create_directory(presets);
@@ -481,7 +462,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEdi
     TempFolder::WriteFile(target, "the preset saved before");
     // zenity in the editor's place: the chooser answers the target, a box is kept; it lifts the limit
     // for itself (only the editor's soft limit is set).
-    UseZenityStandIn(display, target, "ulimit -f unlimited\ncat /proc/$$/status > '" + m_state + "/zenity-status'\n");
+    UseZenityStandIn(target, "ulimit -f unlimited\ncat /proc/$$/status > '" + m_state + "/zenity-status'\n");
 
     const struct {
         int limit;
@@ -523,14 +504,11 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASaveBeyondTheFileSizeLimitFailsAndTheEdi
 // saves, ends with 0 on a SIGTERM, and no file it keeps holds a line of its log.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, WithItsStandardStreamsClosedItWorksAndKeepsNoLogText)
 {
-    PrivateXServer server(m_home / "xvfb.log");
-    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
-    EnvironmentGuard display;
-    display.Set("DISPLAY", server.Display());
-    X11Session x;
-    ASSERT_NE(x.Get(), nullptr);
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
     const std::string target = m_home / "Saved.Kivo61PresetEditor";
-    UseZenityStandIn(display, target);
+    UseZenityStandIn(target);
     // The log's time prefix, and what the sound library writes to standard error on its own.
     const std::regex logText("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} |ALSA lib");
 
@@ -570,12 +548,9 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, WithItsStandardStreamsClosedItWorksAndKee
 // status 0, however far the start has come; the next start opens its window.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZero)
 {
-    PrivateXServer server(m_home / "xvfb.log");
-    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
-    EnvironmentGuard display;
-    display.Set("DISPLAY", server.Display());
-    X11Session x;
-    ASSERT_NE(x.Get(), nullptr);
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
 
     // Its main routine has begun: the write signals are ignored, as its first act.
     const auto begun = [&] {
@@ -608,12 +583,9 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZe
 // instance: a start on the desktop beside it, with the same folders, opens its own window.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesktopItsWindow)
 {
-    PrivateXServer server(m_home / "xvfb.log");
-    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
-    EnvironmentGuard display;
-    display.Set("DISPLAY", server.Display());
-    X11Session x;
-    ASSERT_NE(x.Get(), nullptr);
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
     for (const char* driver : {"dummy", "offscreen"}) {
         SCOPED_TRACE(driver);
         ::unlink((m_state + "/plugged").c_str());

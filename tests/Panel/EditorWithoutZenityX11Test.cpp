@@ -19,7 +19,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -57,27 +56,9 @@ protected:
 
     pid_t Start(const std::string& log) { return X11Session::Launch(KIVO_EDITOR, {"-DEBUG_CONSOLE"}, log); }
 
-    // The process's main window once it is shown and painted (its menu bar takes more colours than a
-    // blank window has); 0 when it does not come, or the process ends first.
-    Window WaitShown(pid_t process)
-    {
-        Window main = 0;
-        const bool painted = Eventually(
-            [&] {
-                siginfo_t ended{};
-                if (::waitid(P_PID, id_t(process), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == process)
-                    return true;
-                main = m_x->FindShown(kMainTitle, [&](pid_t pid) { return pid == process; });
-                const X11Session::Picture bar = main ? m_x->Grab(main, 0, 0, 120, 20) : nullptr;
-                std::set<unsigned long> colours;
-                for (int y = 0; bar && y < bar->height; ++y)
-                    for (int i = 0; i < bar->width; ++i)
-                        colours.insert(XGetPixel(bar.get(), i, y));
-                return colours.size() > 4;
-            },
-            kBound);
-        return painted ? main : 0;
-    }
+    // The process's main window once it is shown and painted; 0 when it does not come, or the process
+    // ends first.
+    Window WaitShown(pid_t process) { return m_x->WaitPainted(kMainTitle, process, kBound); }
 
     bool Xdo(const std::vector<std::string>& arguments)
     {

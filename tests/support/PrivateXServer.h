@@ -2,6 +2,7 @@
 // An X server of a test's own (Xvfb), on a display number it chooses and tells once it takes
 // connections: a test may kill it, stop it or make it ask for authority without touching the display
 // the other tests use.
+#include "EnvironmentGuard.h"
 #include "X11Session.h"
 
 #include <fcntl.h>
@@ -104,6 +105,31 @@ private:
     pid_t m_process = 0;
     bool m_stopped = false;
     std::string m_display;
+};
+
+// A private X server named in DISPLAY for as long as it lives, and the test's own connection to it.
+class PrivateDesktop {
+public:
+    explicit PrivateDesktop(const std::string& log) : m_server(log), m_named(m_server.Display()) {}
+
+    // Whether the server started and took the test's connection.
+    bool Up() const { return !m_server.Display().empty() && m_x.Get() != nullptr; }
+    PrivateXServer& Server() { return m_server; }
+    const X11Session& X() const { return m_x; }
+
+private:
+    struct Named {
+        explicit Named(const std::string& display)
+        {
+            if (!display.empty())
+                guard.Set("DISPLAY", display);
+        }
+        EnvironmentGuard guard;
+    };
+
+    PrivateXServer m_server;
+    Named m_named;
+    X11Session m_x;
 };
 
 } // namespace KX::Test

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,32 @@ public:
             height = attributes.height;
         }
         return Picture(XGetImage(m_display, window, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap));
+    }
+
+    // The top-level window of that title the process made, once it is shown and painted (its first
+    // rows take more colours than a blank window has: the editor's menu bar); 0 when it does not come
+    // within the bound, or the process ends first.
+    Window WaitPainted(const std::string& title, pid_t process, std::chrono::milliseconds bound) const
+    {
+        Window shown = 0;
+        const bool painted = Eventually(
+            [&] {
+                siginfo_t ended{};
+                if (::waitid(P_PID, id_t(process), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                    ended.si_pid == process) {
+                    shown = 0;
+                    return true;
+                }
+                shown = FindShown(title, [&](pid_t pid) { return pid == process; });
+                const Picture bar = shown ? Grab(shown, 0, 0, 120, 20) : nullptr;
+                std::set<unsigned long> colours;
+                for (int y = 0; bar && y < bar->height; ++y)
+                    for (int i = 0; i < bar->width; ++i)
+                        colours.insert(XGetPixel(bar.get(), i, y));
+                return colours.size() > 4;
+            },
+            bound);
+        return painted ? shown : 0;
     }
 
     static bool Same(const Picture& a, const Picture& b)
