@@ -129,7 +129,7 @@ void Watch()
             const std::string holder = Text(g_holder);
             EndNow(0, std::string(program_invocation_short_name) + ": ended 1 s after a termination signal: " +
                           (holder.empty() ? "the user interface was held in a call that did not return"
-                                          : holder + " did not answer"));
+                                          : "its " + holder + " did not answer"));
         }
         if (due != 0 && now >= due)
             EndNow(1, Text(g_boundLine));

@@ -23,7 +23,7 @@ public:
     // Any thread: a termination signal has come since Start.
     static bool Requested();
 
-    // UI thread: what a forced end names as having held it, "its display \":9\""; empty for none.
+    // UI thread: what a forced end names as having held it, "display \":9\""; empty for none.
     static void SetHolder(const std::string& what);
     // UI thread, past its last call that could hold the end (video has ended): an end under way after
     // a termination signal is no longer timed, so the rest of it (static destructors, a leak check)

@@ -216,7 +216,7 @@ bool VideoSystem::Start()
     const std::string tried = DisplayTried(std::getenv("SDL_VIDEODRIVER"));
     bool started = false;
     {
-        TerminationWatch::SetHolder(tried.empty() ? "" : "its " + tried);
+        TerminationWatch::SetHolder(tried);
         const TerminationWatch::BoundedCall opening(
             kOpenBound, std::string(program_invocation_short_name) + ": cannot open " +
                             (tried.empty() ? "video" : tried) + ": it did not answer within " +
@@ -229,8 +229,7 @@ bool VideoSystem::Start()
         g_lastError = WhyNoDesktop(SDL_GetError());
         return false;
     }
-    const std::string shown = DisplayTried(SDL_GetCurrentVideoDriver());
-    TerminationWatch::SetHolder(shown.empty() ? "" : "its " + shown);
+    TerminationWatch::SetHolder(DisplayTried(SDL_GetCurrentVideoDriver()));
     // An input method would otherwise take key presses from every control; text boxes turn it on.
     SDL_StopTextInput();
     // On X11, SDL would otherwise show window framebuffers through a GL renderer of its own: a context per

@@ -46,7 +46,7 @@ TEST(TerminationWatchDeathTest, EndsAHeldProcessAndLeavesAWorkingOneAlone)
     } cases[] = {
         {"held by its display after a signal",
          [] {
-             TerminationWatch::SetHolder("its display \":9\"");
+             TerminationWatch::SetHolder("display \":9\"");
              std::raise(SIGTERM);
              Sleep(30s);
          },
