@@ -16,6 +16,7 @@
 #include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Process/WriteSignals.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/DesktopReach.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -197,8 +198,7 @@ private:
         using Role = Platform::SingleInstance::Role;
         // A run that shows nothing (SDL's dummy or offscreen driver, named by the user) neither holds the
         // lock nor hands over: it never keeps a start with a desktop from showing its window.
-        if (const char* drivers = std::getenv("SDL_VIDEODRIVER");
-            drivers != nullptr && Platform::VideoSystem::ShowsNothing(drivers))
+        if (const char* drivers = std::getenv("SDL_VIDEODRIVER"); drivers != nullptr && Platform::ShowsNothing(drivers))
             return true;
         const String title = T::GetApplicationTitle() + String(u"Prevent");
         m_singleInstance = Platform::SingleInstance::Acquire(

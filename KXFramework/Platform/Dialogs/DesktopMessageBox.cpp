@@ -4,6 +4,7 @@
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
+#include "KXFramework/Platform/Window/DesktopReach.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <algorithm>
@@ -59,9 +60,7 @@ bool DesktopMessageBox::DisplayCanShowBoxes()
 {
     // Before video is up, the driver SDL will choose.
     const std::string current = VideoSystem::DriverName();
-    if (VideoSystem::ShowsNothing(!current.empty()           ? current
-                                  : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER")
-                                                             : ""))
+    if (ShowsNothing(!current.empty() ? current : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : ""))
         return false;
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
@@ -128,6 +129,14 @@ std::string WhyNoCompositor(const std::string& name, const std::string& sdlError
     return "no compositor answers at " + path + " (" + std::strerror(errno) + ")";
 }
 
+// The first name of a driver list, in lower case.
+std::string FirstDriver(const std::string& drivers)
+{
+    std::string first = drivers.substr(0, drivers.find(','));
+    std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
+    return first;
+}
+
 // Control characters from the environment would break the line the user reads.
 std::string OneLine(std::string text)
 {
@@ -147,6 +156,24 @@ std::string DesktopVideoDrivers()
             drivers += (drivers.empty() ? "" : ",") + name;
     }
     return drivers;
+}
+
+bool ShowsNothing(const std::string& drivers)
+{
+    const std::string first = FirstDriver(drivers);
+    return first == "dummy" || first == "evdev" || first == "offscreen";
+}
+
+std::string DisplayTried(const std::string& drivers)
+{
+    const std::string first = FirstDriver(drivers);
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (first == "x11" || (first.empty() && IsSet(x)))
+        return "display \"" + std::string(x ? x : "") + "\"";
+    if (first == "wayland" || (first.empty() && IsSet(wayland)))
+        return "Wayland display \"" + std::string(IsSet(wayland) ? wayland : "wayland-0") + "\"";
+    return "";
 }
 
 std::string WhyNoDesktop(const std::string& sdlError)

@@ -10,6 +10,16 @@ namespace KX::Platform {
 // console) when no desktop answers: only the user's SDL_VIDEODRIVER may choose those.
 std::string DesktopVideoDrivers();
 
+// Whether the first of the drivers (a name, or a list as SDL_VIDEODRIVER holds one) shows nothing a
+// user could see: dummy, evdev, offscreen (SDL takes them only when named alone). A run on such a
+// driver takes no part in the single instance, so that it never keeps a start with a desktop from
+// showing its window, and shows no message boxes.
+bool ShowsNothing(const std::string& drivers);
+
+// The display the first of the drivers shows on, or SDL's first choice when none is named: "display
+// \":9\"" or "Wayland display \"wayland-0\""; empty for drivers that show nothing.
+std::string DisplayTried(const std::string& drivers);
+
 // Why no desktop could be reached, in one line: SDL's reason for the drivers SDL_VIDEODRIVER names, then
 // for each desktop SDL tried (those SDL_VIDEODRIVER names, else DesktopVideoDrivers) the display it
 // tried and why it failed: "cannot open display ":9": no X server answers there (Connection refused)".

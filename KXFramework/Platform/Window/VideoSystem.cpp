@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -164,33 +163,6 @@ int FollowXModifiers(void*, SDL_Event* event)
 // The longest a display may take to answer the start.
 constexpr std::chrono::milliseconds kOpenBound{10000};
 
-bool IsSet(const char* value)
-{
-    return value != nullptr && *value != '\0';
-}
-
-// The first name of a driver list, in lower case.
-std::string FirstDriver(const std::string& drivers)
-{
-    std::string first = drivers.substr(0, drivers.find(','));
-    std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
-    return first;
-}
-
-// The display the drivers (SDL_VIDEODRIVER's list, or SDL's choice when none is named) show on first,
-// "display \":9\"" or "Wayland display \"wayland-0\""; empty for drivers that show nothing.
-std::string DisplayTried(const char* drivers)
-{
-    const std::string first = FirstDriver(IsSet(drivers) ? drivers : "");
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (first == "x11" || (first.empty() && IsSet(x)))
-        return "display \"" + std::string(x ? x : "") + "\"";
-    if (first == "wayland" || (first.empty() && IsSet(wayland)))
-        return "Wayland display \"" + std::string(IsSet(wayland) ? wayland : "wayland-0") + "\"";
-    return "";
-}
-
 } // namespace
 
 bool VideoSystem::Start()
@@ -213,7 +185,8 @@ bool VideoSystem::Start()
     }
     // A display that takes the connection and never answers would hold the start, and the lock, for as
     // long as it is silent.
-    const std::string tried = DisplayTried(std::getenv("SDL_VIDEODRIVER"));
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    const std::string tried = DisplayTried(named ? named : "");
     bool started = false;
     {
         TerminationWatch::SetHolder(tried);
@@ -285,12 +258,6 @@ std::string VideoSystem::DriverName()
     std::lock_guard lock(g_lock);
     const char* name = g_starts > 0 ? SDL_GetCurrentVideoDriver() : nullptr;
     return name ? name : "";
-}
-
-bool VideoSystem::ShowsNothing(const std::string& drivers)
-{
-    const std::string first = FirstDriver(drivers);
-    return first == "dummy" || first == "evdev" || first == "offscreen";
 }
 
 std::string VideoSystem::LastError()

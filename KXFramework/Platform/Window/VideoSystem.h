@@ -23,11 +23,6 @@ public:
     static bool IsStarted();
     // "x11", "wayland", "dummy", "offscreen"...; empty when not started.
     static std::string DriverName();
-    // Whether the first of the drivers (a name, or a list as SDL_VIDEODRIVER holds one) shows nothing a
-    // user could see: dummy, evdev, offscreen (SDL takes them only when named alone). A run on such a
-    // driver takes no part in the single instance, so that it never keeps a start with a desktop from
-    // showing its window.
-    static bool ShowsNothing(const std::string& drivers);
     static std::string LastError();
     // Numbers each time video starts; 0 while stopped. What SDL made in one session dies with it.
     static uint64_t Session();
