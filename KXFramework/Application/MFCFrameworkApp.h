@@ -286,10 +286,11 @@ private:
 template <class T>
 int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t localeId)
 {
-    // Before anything opens a descriptor; the termination signals count from here on.
+    // The termination signals count from the first moment; the standard streams are made whole before
+    // anything opens a descriptor.
+    Platform::TerminationWatch::Start();
     Platform::OpenClosedStandardStreams();
     Platform::IgnoreWriteSignals();
-    Platform::TerminationWatch::Start();
     app.SetCommandLine(Platform::JoinCommandLine(argc, argv));
     app.SetLocaleID(localeId != -1 ? uint32_t(localeId) : Platform::GetUserLocaleId() & 0xFFFF);
     // A termination signal during the start ends it at the next phase, with status 0.

@@ -552,7 +552,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZe
     ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
     const X11Session& x = desktop.X();
 
-    // Its main routine has begun: the write signals are ignored, as its first act.
+    // Its main routine has begun: the write signals are ignored, once its termination signals are noted.
     const auto begun = [&] {
         return IgnoredWriteSignals(TempFolder::ReadFile("/proc/" + std::to_string(m_editor) + "/status")) ==
                "PIPE XFSZ";

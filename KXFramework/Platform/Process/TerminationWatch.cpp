@@ -145,18 +145,7 @@ void TerminationWatch::Start()
         g_uiThreadId = ::gettid();
         g_haveUiClock = ::pthread_getcpuclockid(::pthread_self(), &g_uiClock) == 0;
         ::sem_init(&g_wake, 0, 0);
-        // The signals go to the threads that run the program, never to the watch.
-        sigset_t all;
-        sigset_t previous;
-        sigfillset(&all);
-        ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-        try {
-            std::thread(Watch).detach();
-        } catch (const std::system_error& e) {
-            DebugLog::WriteLine(std::string("Termination: no watch over the end: ") + e.what());
-        }
-        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-        g_started = true;
+        // The handlers first: a signal that comes while the watch's thread starts is noted all the same.
         for (const int signal : {SIGTERM, SIGINT}) {
             struct sigaction current {};
             // Ignored, as for a program started in the background by a shell: it stays so.
@@ -169,6 +158,18 @@ void TerminationWatch::Start()
             ours.sa_flags = SA_RESTART;
             ::sigaction(signal, &ours, nullptr);
         }
+        // The signals go to the threads that run the program, never to the watch.
+        sigset_t all;
+        sigset_t previous;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+        try {
+            std::thread(Watch).detach();
+        } catch (const std::system_error& e) {
+            DebugLog::WriteLine(std::string("Termination: no watch over the end: ") + e.what());
+        }
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        g_started = true;
     });
 }
 
