@@ -172,7 +172,7 @@ private:
     // (after a failed run).
     void DiscardApplication()
     {
-        WatchDescriptor(-1, {});
+        StopServingOtherInstances();
         RCPtr<T> application = T::GetApplication();
         if (!application)
             return;
@@ -191,11 +191,13 @@ private:
 
     // The first process goes on and listens at once, so that a start right after it finds it: what
     // such a start hands over waits until the main window exists. A later process hands its command
-    // line to the first and ends. With no first instance listening, or no safe place for the lock,
-    // this one starts as well.
+    // line to the first and ends, with 0 once the first took it, with 1 and a line saying so when the
+    // first does not answer. When the first ends without serving it, with no first instance listening,
+    // or with no safe place for the lock, this one starts as well.
     bool TestSingleInstance()
     {
         using Role = Platform::SingleInstance::Role;
+        using Result = Platform::SingleInstance::HandOverResult;
         // A run that shows nothing (SDL's dummy or offscreen driver, named by the user) neither holds the
         // lock nor hands over: it never keeps a start with a desktop from showing its window.
         if (const char* drivers = std::getenv("SDL_VIDEODRIVER"); drivers != nullptr && Platform::ShowsNothing(drivers))
@@ -203,10 +205,17 @@ private:
         const String title = T::GetApplicationTitle() + String(u"Prevent");
         m_singleInstance = Platform::SingleInstance::Acquire(
             Platform::Utf8FromUtf16(std::u16string_view(title.GetData(), title.GetLength())));
-        if (m_singleInstance->GetRole() == Role::Second && !m_commandLine.empty() &&
-            m_singleInstance->HandOver(m_commandLine)) {
-            m_firstInstance = false;
-            return false;
+        if (m_singleInstance->GetRole() == Role::Second && !m_commandLine.empty()) {
+            const Result result =
+                m_singleInstance->HandOver(m_commandLine, [] { return Platform::TerminationWatch::Requested(); });
+            if (result == Result::Served || result == Result::NoAnswer || result == Result::Interrupted) {
+                if (result != Result::Served)
+                    SayWhyNotHandedOver(result == Result::NoAnswer, m_singleInstance->GetHolder());
+                m_startupFailed = result == Result::NoAnswer;
+                m_firstInstance = false;
+                m_singleInstance.reset();
+                return false;
+            }
         }
         // The hand-over makes this one the first when the first has ended meanwhile.
         if (m_singleInstance->GetRole() == Role::First && !m_singleInstance->Listen())
@@ -214,15 +223,48 @@ private:
         return true;
     }
 
+    // A line on standard error and in the debug log that the command line names: the running editor did
+    // not answer (noAnswer), or a termination signal came while this start waited for it.
+    void SayWhyNotHandedOver(bool noAnswer, const Platform::SingleInstance::Holder& holder)
+    {
+        const std::string process = holder.process > 0 ? std::to_string(holder.process) : std::string();
+        std::string line = std::string(program_invocation_short_name) + ": ";
+        if (!noAnswer) {
+            line += "ended by a termination signal while waiting for the running editor" +
+                    (process.empty() ? std::string() : " (process " + process + ")") + " to answer";
+        } else {
+            line += "an editor already runs for this user and does not answer: process " + process;
+            if (!holder.display.empty())
+                line += " on display \"" + holder.display + "\"";
+            line += holder.stopped ? ", stopped; resume it (fg in its terminal, or kill -CONT " + process +
+                                         ") or end it (kill " + process + ")"
+                                   : "; wait until it answers again, or end it (kill " + process + ")";
+        }
+        ApplyDebugConsoleOption(m_commandLine); // InitInstance, which would set the log's target, never runs
+        Platform::DebugLog::WriteConsoleLine(line);
+    }
+
     // Once the main window exists, every loop serves the hand-overs, those waiting since the start
-    // included.
+    // included, until the end begins (the quit message, a termination signal): from then on no start is
+    // answered, so that it waits for the lock and opens its own window rather than ending unserved.
     void ServeOtherInstances()
     {
         if (!m_singleInstance || m_singleInstance->GetListenDescriptor() < 0)
             return;
         WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
+            if (IsEnding() || Platform::TerminationWatch::Requested()) {
+                StopServingOtherInstances();
+                return false;
+            }
             return m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
         });
+    }
+
+    void StopServingOtherInstances()
+    {
+        WatchDescriptor(-1, {});
+        if (m_singleInstance)
+            m_singleInstance->StopListening();
     }
 
     // Another start: the main window and its dialog come to the front, and an enabled main window

@@ -5,6 +5,7 @@
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
 #include "HeldDisplay.h"
+#include "PrivateXServer.h"
 #include "TempFolder.h"
 #include "X11Session.h"
 #include "X11WindowManager.h"
@@ -221,6 +222,7 @@ protected:
     int WaitForExit() { return X11Session::WaitForExit(m_child); }
 
     std::string Log() const { return TempFolder::ReadFile(m_home / "editor.log"); }
+    std::string SocketPath() const { return m_home / ("XDG_RUNTIME_DIR/" + std::string(kInstanceName) + ".sock"); }
 
     X11Session m_x;
     Display* m_display = m_x.Get();
@@ -447,7 +449,7 @@ TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
     Start();
     Window window = 0;
     ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
-    const std::string socketPath = m_home / ("XDG_RUNTIME_DIR/" + std::string(kInstanceName) + ".sock");
+    const std::string socketPath = SocketPath();
     const std::string text = "kivo61-preset-editor --from-a-slow-second";
     const uint32_t header[2] = {0x465, uint32_t(text.size() + 1)};
     std::vector<uint8_t> record(sizeof(header) + text.size() + 1, 0);
@@ -475,34 +477,30 @@ TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 
-// How many connected Unix-domain stream sockets the process holds, as the kernel lists them.
-int ConnectedUnixSockets(pid_t process)
+// How many connections the running editor's hand-over socket holds, waiting to be taken (state 02) or
+// taken (03), as the kernel lists them: the editor's end of each takes the socket's path.
+int WaitingHandOvers(const std::string& socketPath)
 {
-    std::set<std::string> inodes;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
-        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        if (target.rfind("socket:[", 0) == 0)
-            inodes.insert(target.substr(8, target.size() - 9));
-    }
     std::ifstream table("/proc/net/unix");
-    int connected = 0;
+    int waiting = 0;
     std::string line;
     std::getline(table, line); // the heading
     while (std::getline(table, line)) {
         std::istringstream fields(line);
-        std::string number, references, protocol, flags, type, state, inode;
+        std::string number, references, protocol, flags, type, state, inode, path;
         fields >> number >> references >> protocol >> flags >> type >> state >> inode;
-        if (type == "0001" && state == "03" && inodes.count(inode))
-            ++connected;
+        std::getline(fields >> std::ws, path);
+        if (type == "0001" && (state == "02" || state == "03") && path == socketPath)
+            ++waiting;
     }
-    return connected;
+    return waiting;
 }
 
 // The first editor listens from the moment it holds the lock: a second start while the first is held
-// up before its window (here an X server that never answers it) hands over to it and ends with status
-// 0, however long the first takes, and opens no window of its own.
-TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToIt)
+// up before its window (here an X server that never answers it) waits for it, as the first may still
+// come up. Once the first ends at its display's bound without serving it, the second takes the lock and
+// opens its own window.
+TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowWaitsAndThenOpensItsOwn)
 {
     // Its server takes the first's connection and answers nothing.
     HeldDisplay silentServer;
@@ -518,22 +516,164 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowHandsOverToI
 
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);
-    int status = -1;
-    EXPECT_TRUE(Eventually(
-        [&] {
-            int raw = 0;
-            if (waitpid(second, &raw, WNOHANG) == second) {
-                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-                second = 0;
-                return true;
-            }
-            return CountEditorWindows(second) > 0;
-        },
-        std::chrono::seconds(60)));
-    EXPECT_EQ(second, 0) << "the second start opened an editor of its own\n"
-                         << TempFolder::ReadFile(m_home / "second.log");
-    X11Session::Kill(second);
-    EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
+    struct Reap {
+        pid_t& process;
+        ~Reap() { X11Session::Kill(process); }
+    } reap{second};
+    EXPECT_TRUE(Eventually([&] { return WaitingHandOvers(SocketPath()) > 0; }, std::chrono::seconds(30)))
+        << "the second never reached the first\n"
+        << TempFolder::ReadFile(m_home / "second.log");
+    EXPECT_EQ(WaitForExit(), 1) << Log();
+    int raw = 0;
+    ASSERT_EQ(waitpid(second, &raw, WNOHANG), 0) << "the second start ended with the first\n"
+                                                 << TempFolder::ReadFile(m_home / "second.log");
+    EXPECT_TRUE(Eventually([&] { return CountEditorWindows(second) == 1; }, std::chrono::seconds(30)))
+        << "the second start opened no window\n"
+        << TempFolder::ReadFile(m_home / "second.log");
+    m_child = second; // closed by the test, killed by TearDown should a step fail
+    second = 0;
+    Close(FindEditorWindow());
+    EXPECT_EQ(WaitForExit(), 0) << TempFolder::ReadFile(m_home / "second.log");
+}
+
+// A start that comes while the running editor ends (closed, a termination signal) is answered no more:
+// it waits for the lock and opens its own window. The ending editor is held stopped until the new
+// start's connection waits for it, so that each end meets the connection there.
+TEST_F(EditorX11Test, AStartWhileTheEditorEndsOpensItsOwnWindow)
+{
+    enum class End { Sigterm, Sigint, CloseButton };
+    const struct {
+        const char* name;
+        End end;
+    } rounds[] = {{"SIGTERM", End::Sigterm},
+                  {"its close button", End::CloseButton},
+                  {"SIGINT", End::Sigint},
+                  {"SIGTERM again", End::Sigterm},
+                  {"its close button again", End::CloseButton}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        Start();
+        Window window = 0;
+        ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << Log();
+        ASSERT_TRUE(WaitDrawn(window)) << Log();
+
+        ASSERT_EQ(::kill(m_child, SIGSTOP), 0);
+        pid_t next = Launch(m_home / "next.log");
+        struct Reap {
+            pid_t& process;
+            ~Reap() { X11Session::Kill(process); }
+        } reap{next};
+        ASSERT_TRUE(Eventually([&] { return WaitingHandOvers(SocketPath()) > 0; }, std::chrono::seconds(30)))
+            << TempFolder::ReadFile(m_home / "next.log");
+        if (round.end == End::CloseButton)
+            Close(window); // waits in the X server for the stopped editor
+        else
+            ASSERT_EQ(::kill(m_child, round.end == End::Sigterm ? SIGTERM : SIGINT), 0);
+        ASSERT_EQ(::kill(m_child, SIGCONT), 0);
+        EXPECT_EQ(WaitForExit(), 0) << Log();
+
+        Window opened = 0;
+        EXPECT_TRUE(Eventually(
+            [&] {
+                int raw = 0;
+                if (waitpid(next, &raw, WNOHANG) == next)
+                    next = 0; // ended: it will open nothing
+                const std::vector<Window> found = m_x.Find(kTitle, [&](pid_t pid) { return next != 0 && pid == next; });
+                opened = found.empty() ? 0 : found.front();
+                return next == 0 || opened != 0;
+            },
+            std::chrono::seconds(30)));
+        ASSERT_NE(opened, 0u) << "the start ended without a window\n" << TempFolder::ReadFile(m_home / "next.log");
+        m_child = next;
+        next = 0;
+        ASSERT_TRUE(WaitDrawn(opened));
+        Close(opened);
+        ASSERT_EQ(WaitForExit(), 0) << TempFolder::ReadFile(m_home / "next.log");
+    }
+}
+
+// A second start whose running editor does not answer (the editor stopped, as by Ctrl+Z in its
+// terminal; its X server stopped, as a stalled remote link) ends with status 1 and a line naming that
+// editor, its display and what the user can do: soon when the editor is plainly stopped, after its bound
+// when it may only be slow. A termination signal while it waits ends it with 0 and says what it waited
+// for. Once resumed, the running editor goes on and ends as ever.
+TEST_F(EditorX11Test, ASecondStartThatTheRunningEditorDoesNotAnswerEndsWithOneAndSaysWhy)
+{
+    enum class Held { Editor, Server };
+    const struct {
+        const char* name;
+        Held held;
+        bool sigterm; // to the second once it waits
+        int status;
+        std::chrono::seconds least, most; // from the second's start to its end
+        const char* said;                 // after "process <pid> on display "<display>""
+    } rounds[] = {
+        {"the editor stopped", Held::Editor, false, 1, std::chrono::seconds(2), std::chrono::seconds(20),
+         ", stopped; resume it (fg in its terminal, or kill -CONT "},
+        {"its X server stopped", Held::Server, false, 1, std::chrono::seconds(13), std::chrono::seconds(45),
+         "; wait until it answers again, or end it (kill "},
+        {"a SIGTERM while it waits", Held::Server, true, 0, std::chrono::seconds(0), std::chrono::seconds(12), ""},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        PrivateXServer server(m_home / "xvfb.log");
+        ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+        std::unique_ptr<X11Session> x;
+        {
+            EnvironmentGuard display;
+            display.Set("DISPLAY", server.Display());
+            x = std::make_unique<X11Session>();
+            ASSERT_NE(x->Get(), nullptr);
+            Start();
+        }
+        // Before the test's connection closes, should a step fail: it would wait on a stopped server.
+        struct Resume {
+            PrivateXServer& server;
+            ~Resume() { server.Resume(); }
+        } resume{server};
+        const Window window = x->WaitPainted(kTitle, m_child, std::chrono::seconds(30));
+        ASSERT_NE(window, 0u) << Log();
+        const std::string first = std::to_string(m_child);
+        if (round.held == Held::Editor)
+            ASSERT_EQ(::kill(m_child, SIGSTOP), 0);
+        else
+            server.Stop();
+
+        const auto started = std::chrono::steady_clock::now();
+        pid_t second = Launch(m_home / "second.log");
+        struct Reap {
+            pid_t& process;
+            ~Reap() { X11Session::Kill(process); }
+        } reap{second};
+        if (round.sigterm) {
+            ASSERT_TRUE(Eventually([&] { return WaitingHandOvers(SocketPath()) > 0; }, std::chrono::seconds(30)));
+            ASSERT_EQ(::kill(second, SIGTERM), 0);
+        }
+        EXPECT_EQ(X11Session::WaitForExit(second, std::chrono::seconds(60)), round.status);
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_GE(took, round.least);
+        EXPECT_LE(took, round.most);
+        const std::string said = TempFolder::ReadFile(m_home / "second.log");
+        const std::string expected =
+            round.sigterm ? "kivo61-preset-editor: ended by a termination signal while waiting for the running editor "
+                            "(process " +
+                                first + ") to answer"
+                          : "kivo61-preset-editor: an editor already runs for this user and does not answer: process " +
+                                first + " on display \"" + server.Display() + "\"" + round.said + first + ")";
+        EXPECT_NE(said.find(expected), std::string::npos) << said;
+        EXPECT_EQ(said.find("held in a call"), std::string::npos) << said;
+
+        // Resumed, the running editor goes on: it still shows its window and ends as ever.
+        if (round.held == Held::Editor)
+            ASSERT_EQ(::kill(m_child, SIGCONT), 0);
+        else
+            server.Resume();
+        int raw = 0;
+        EXPECT_EQ(waitpid(m_child, &raw, WNOHANG), 0) << "the running editor ended\n" << Log();
+        EXPECT_NE(x->WaitPainted(kTitle, m_child, std::chrono::seconds(30)), 0u) << Log();
+        ASSERT_EQ(::kill(m_child, SIGTERM), 0);
+        EXPECT_EQ(WaitForExit(), 0) << Log();
+    }
 }
 
 // A display that takes the connection and never answers (a stopped X server, a stalled remote link)
@@ -611,7 +751,7 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstEndsForWantOfADesktopOpensItsOwnE
     pid_t second = Launch(m_home / "second.log");
     ASSERT_GT(second, 0);
     // It has reached the first: its one connection is made.
-    EXPECT_TRUE(Eventually([&] { return ConnectedUnixSockets(second) > 0; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(Eventually([&] { return WaitingHandOvers(SocketPath()) > 0; }, std::chrono::seconds(30)));
     refusingServer.reset();
     held.reset();
     EXPECT_EQ(WaitForExit(), 1) << Log();

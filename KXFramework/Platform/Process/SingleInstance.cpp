@@ -2,13 +2,15 @@
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 #include "KXFramework/Platform/Process/Clock.h"
+#include "KXFramework/Platform/Process/ThreadState.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -21,12 +23,12 @@ namespace KX::Platform {
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-// The longest a second start waits for the first to listen, and then for its answer.
-constexpr int kHandOverMs = 5000;
 // Between a second start's tries while the first holds the lock without listening yet.
 constexpr uint32_t kRetryPauseMs = 10;
+// Between two looks at a first that has not answered yet.
+constexpr int kSampleMs = 100;
+// Bounds a connect (a full backlog blocks it) and every send.
+constexpr time_t kSendSeconds = 5;
 constexpr size_t kHeaderBytes = 8;
 
 class Descriptor {
@@ -79,25 +81,6 @@ bool MakeAddress(const std::string& path, sockaddr_un& address)
     return true;
 }
 
-int RemainingMs(SteadyClock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// Waits for `events` on fd until the deadline; false on time-out or error.
-bool WaitFor(int fd, short events, SteadyClock::time_point deadline)
-{
-    for (;;) {
-        pollfd entry{fd, events, 0};
-        const int n = ::poll(&entry, 1, RemainingMs(deadline));
-        if (n > 0)
-            return true;
-        if (n == 0 || errno != EINTR)
-            return false;
-    }
-}
-
 // Sends everything on a blocking socket whose send time-out bounds each call.
 bool SendAll(int fd, const void* data, size_t size)
 {
@@ -133,20 +116,107 @@ int Connect(const sockaddr_un& address)
     Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (connection.Get() < 0)
         return -1;
-    // Bounds connect (a full backlog blocks) and every send.
-    timeval limit{kHandOverMs / 1000, 0};
+    timeval limit{kSendSeconds, 0};
     ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
     if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
         return -1;
     return connection.Release();
 }
 
+bool PeerCredentials(int connection, ucred& credentials)
+{
+    socklen_t size = sizeof(credentials);
+    return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && size == sizeof(credentials);
+}
+
 bool SameUser(int connection)
 {
     ucred credentials{};
-    socklen_t size = sizeof(credentials);
-    return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && size == sizeof(credentials) &&
-           credentials.uid == ::geteuid();
+    return PeerCredentials(connection, credentials) && credentials.uid == ::geteuid();
+}
+
+// The display a process shows on, from the environment it started with, in one line; empty when it
+// cannot be read.
+std::string DisplayOf(pid_t process)
+{
+    std::ifstream file("/proc/" + std::to_string(process) + "/environ", std::ios::binary);
+    std::string x, wayland, entry;
+    // Bounded: an environment is at most a few MiB, and only two of its entries matter.
+    for (size_t read = 0; x.empty() && read < (4u << 20) && std::getline(file, entry, '\0'); read += entry.size() + 1) {
+        if (entry.rfind("DISPLAY=", 0) == 0)
+            x = entry.substr(8);
+        else if (entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
+            wayland = entry.substr(16);
+    }
+    std::string display = x.empty() ? wayland : x;
+    std::replace_if(
+        display.begin(), display.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, '?');
+    return display;
+}
+
+// How long a first that took the connection has kept its answer: the time its UI thread (its main
+// thread) made no progress, was stopped, and in all, by the process's clock.
+class Silence {
+public:
+    Silence() : m_since(GetMilliseconds()), m_last(m_since) {}
+
+    // Looks at the first again; true once it has had its time.
+    bool Over(pid_t first)
+    {
+        const uint32_t now = GetMilliseconds();
+        const uint32_t elapsed = now - m_last;
+        m_last = now;
+        ThreadState state;
+        const bool known = first > 0 && ReadThreadState(first, first, state);
+        if (first != m_first) {
+            // Another first, or the first look: its counts begin now.
+            m_first = first;
+            m_idleMs = m_stoppedMs = 0;
+        } else {
+            if (!known || state.processorTicks == m_ticks)
+                m_idleMs += elapsed;
+            m_stoppedMs = known && state.Stopped() ? m_stoppedMs + elapsed : 0;
+        }
+        m_ticks = known ? state.processorTicks : 0;
+        m_stopped = known && state.Stopped();
+        return m_idleMs >= SingleInstance::kSilentMs || m_stoppedMs >= SingleInstance::kStoppedMs ||
+               now - m_since >= SingleInstance::kUnansweredMs;
+    }
+    bool Stopped() const { return m_stopped; }
+
+private:
+    const uint32_t m_since;
+    uint32_t m_last;
+    pid_t m_first = 0;
+    uint64_t m_ticks = 0;
+    uint32_t m_idleMs = 0;
+    uint32_t m_stoppedMs = 0;
+    bool m_stopped = false;
+};
+
+enum class Answer { Given, Dropped, None, Interrupted };
+
+// Waits on a connection that carries a whole record for the first's one-byte answer.
+Answer AwaitAnswer(int connection, Silence& silence, pid_t first, const std::function<bool()>& stop)
+{
+    for (;;) {
+        pollfd entry{connection, POLLIN, 0};
+        const int n = ::poll(&entry, 1, kSampleMs);
+        if (n > 0) {
+            unsigned char reply; // its value carries nothing
+            const ssize_t r = ::recv(connection, &reply, 1, MSG_DONTWAIT);
+            if (r == 1)
+                return Answer::Given;
+            if (r == 0 || (errno != EAGAIN && errno != EINTR))
+                return Answer::Dropped;
+        } else if (n < 0 && errno != EINTR) {
+            return Answer::Dropped;
+        }
+        if (stop())
+            return Answer::Interrupted;
+        if (silence.Over(first))
+            return Answer::None;
+    }
 }
 
 } // namespace
@@ -221,13 +291,7 @@ SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
 
 SingleInstance::~SingleInstance()
 {
-    for (const Peer& peer : m_peers)
-        ::close(peer.connection);
-    // The lock is still held here, so the socket file removed is ours.
-    if (m_listen >= 0) {
-        ::unlink(m_socketPath.c_str());
-        ::close(m_listen);
-    }
+    StopListening();
     if (m_lock >= 0)
         ::close(m_lock);
 }
@@ -241,49 +305,57 @@ bool SingleInstance::TakeLock()
     return r == 0;
 }
 
-bool SingleInstance::HandOver(const std::string& commandLineUtf8)
+SingleInstance::HandOverResult SingleInstance::HandOver(const std::string& commandLineUtf8,
+                                                        const std::function<bool()>& stopWaiting)
 {
     sockaddr_un address;
     if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
-        return false;
+        return HandOverResult::Unguarded;
     const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
     const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
     std::vector<unsigned char> record(kHeaderBytes + text.size() + 1, 0);
     std::memcpy(record.data(), header, kHeaderBytes);
     std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
+    const auto stop = [&stopWaiting] { return stopWaiting && stopWaiting(); };
 
     // The first listens right after it takes the lock; a start just after it may come in between. A
-    // first that ends before it answers (its start failed: no desktop) drops the connection unanswered,
-    // and may still hold the lock for a moment: this one tries again until it finds the lock free or
-    // another first listening. The tries go by the process's clock, so that a test can hold this one
-    // between them.
-    const uint32_t triedFrom = GetMilliseconds();
+    // first that ends (its start failed, or it was closed) stops listening first and drops what it kept
+    // unanswered, and may still hold the lock for a moment: this one tries again until it finds the
+    // lock free or another first listening.
+    Silence silence;
+    uint32_t unheardSince = GetMilliseconds();
+    m_holder = Holder();
     for (;;) {
+        if (stop())
+            return HandOverResult::Interrupted;
         if (const int connected = Connect(address); connected >= 0) {
             Descriptor connection(connected);
+            ucred credentials{};
+            m_holder.process = PeerCredentials(connection.Get(), credentials) ? credentials.pid : 0;
             if (SendAll(connection.Get(), record.data(), record.size())) {
-                if (!WaitFor(connection.Get(), POLLIN, SteadyClock::now() + std::chrono::milliseconds(kHandOverMs))) {
-                    // Unanswered in time, the first may have ended before it served this: then this
-                    // one is the first. Else the first is held before its window and serves it later.
-                    if (TakeLock()) {
-                        m_role = Role::First;
-                        return false;
-                    }
-                    return true;
+                switch (AwaitAnswer(connection.Get(), silence, m_holder.process, stop)) {
+                case Answer::Given:
+                    return HandOverResult::Served;
+                case Answer::Interrupted:
+                    return HandOverResult::Interrupted;
+                case Answer::None:
+                    m_holder.display = DisplayOf(m_holder.process);
+                    m_holder.stopped = silence.Stopped();
+                    return HandOverResult::NoAnswer;
+                case Answer::Dropped:
+                    break;
                 }
-                unsigned char reply; // its value carries nothing
-                if (::recv(connection.Get(), &reply, 1, MSG_DONTWAIT) == 1)
-                    return true;
             }
+            unheardSince = GetMilliseconds();
         }
         if (TakeLock()) {
             m_role = Role::First;
-            return false;
+            return HandOverResult::StartAsFirst;
         }
-        if (GetMilliseconds() - triedFrom >= static_cast<uint32_t>(kHandOverMs)) {
+        if (GetMilliseconds() - unheardSince >= kListenMs) {
             DebugLog::WriteLine("Single instance: the first instance does not listen; starting without the rule");
             m_role = Role::Unguarded;
-            return false;
+            return HandOverResult::Unguarded;
         }
         SleepMilliseconds(kRetryPauseMs);
     }
@@ -308,19 +380,37 @@ bool SingleInstance::Listen()
     return true;
 }
 
+void SingleInstance::StopListening()
+{
+    if (m_listen < 0)
+        return;
+    // The lock is still held here, so the socket file removed is ours.
+    ::unlink(m_socketPath.c_str());
+    ::close(m_listen);
+    m_listen = -1;
+    for (const Peer& peer : m_peers)
+        ::close(peer.connection);
+    m_peers.clear();
+    for (const auto& ready : m_ready)
+        ::close(ready.first);
+    m_ready.clear();
+}
+
 bool SingleInstance::ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine)
 {
     if (m_listen < 0)
         return false;
     const uint32_t now = GetMilliseconds();
-    // Texts of whole records with their connections, answered once the kept list is in order again.
-    std::vector<std::pair<int, std::string>> complete;
+    // The records that came whole at the last call are served now; those that come whole now wait
+    // for the next one.
+    std::vector<std::pair<int, std::string>> due;
+    due.swap(m_ready);
     // Reads on; true when the peer is done with: complete, or dropped.
     const auto done = [&](Peer& peer) {
         std::string text;
         const Record record = ReadRecord(peer.connection, peer.received, text);
         if (record == Record::Complete) {
-            complete.emplace_back(peer.connection, std::move(text));
+            m_ready.emplace_back(peer.connection, std::move(text));
             return true;
         }
         if (record == Record::Partial && now - peer.acceptedMs < kPeerReadMs)
@@ -354,7 +444,7 @@ bool SingleInstance::ServePending(const std::function<void(const std::string& co
         }
         m_peers.push_back(std::move(peer));
     }
-    for (const auto& [connection, text] : complete) {
+    for (const auto& [connection, text] : due) {
         if (onCommandLine)
             onCommandLine(text);
         const unsigned char reply = 1;
@@ -362,7 +452,7 @@ bool SingleInstance::ServePending(const std::function<void(const std::string& co
         static_cast<void>(::send(connection, &reply, 1, MSG_NOSIGNAL | MSG_DONTWAIT));
         ::close(connection);
     }
-    return !m_peers.empty();
+    return !m_peers.empty() || !m_ready.empty();
 }
 
 SingleInstance::Record SingleInstance::ReadRecord(int connection, std::string& received, std::string& commandLineUtf8)

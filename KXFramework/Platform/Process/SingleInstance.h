@@ -1,8 +1,9 @@
 #pragma once
 // One editor at a time: the first process holds a lock file for its whole life; a second one hands
-// its command line to the first over a Unix-domain socket and ends. Both files live in a folder
-// only this user can enter: $XDG_RUNTIME_DIR, else /tmp/kivo61-<uid>. The kernel releases the lock
-// when its owner ends however it ends, so a crashed editor never blocks the next start.
+// its command line to the first over a Unix-domain socket and ends once the first has answered. Both
+// files live in a folder only this user can enter: $XDG_RUNTIME_DIR, else /tmp/kivo61-<uid>. The
+// kernel releases the lock when its owner ends however it ends, so a crashed editor never blocks the
+// next start.
 //
 // The hand-over record, in host byte order: the data word 0x465, the byte count n of the text
 // with its closing 0 (1 ... 64 KiB), then the n bytes. The first instance answers one byte.
@@ -11,6 +12,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace KX::Platform {
@@ -41,27 +44,58 @@ public:
 
     Role GetRole() const { return m_role; }
 
-    // Second instance: while the first holds the lock without listening yet, tries again, pausing
-    // and timing the tries by the process's clock (Clock.h); then sends the command line (cut at a
-    // character boundary to fit the record) and waits for the answer; each wait at most 5 s. A
-    // connection dropped unanswered (a first that ends at its start) counts as none: the tries go
-    // on. True when a first instance answered, or kept the connection past the wait (the caller
-    // ends); false when this one starts: the first ended meanwhile and this one holds the lock now
-    // (its role is First), or none listened in time (Unguarded).
-    bool HandOver(const std::string& commandLineUtf8);
+    // How a second start's hand-over ended.
+    enum class HandOverResult {
+        Served,       // a running first took the command line: this start ends
+        StartAsFirst, // the first ended without serving it: this one holds the lock now (its role is First)
+        Unguarded,    // the lock's holder did not listen within kListenMs: this one starts without the rule
+        NoAnswer,     // the first took the connection and did not answer within its bound (GetHolder)
+        Interrupted,  // stopWaiting answered true
+    };
+    // The first instance that a second start waited for.
+    struct Holder {
+        pid_t process = 0;    // 0 when unknown
+        std::string display;  // its DISPLAY, else its WAYLAND_DISPLAY; empty when it cannot be read
+        bool stopped = false; // stopped (SIGSTOP, Ctrl+Z) when the wait ended
+    };
+    // The longest a lock's holder may go without listening.
+    static constexpr uint32_t kListenMs = 5000;
+    // The time a first that took the connection may spend without an answer: asleep without making
+    // progress (longer than a start may wait for its display), stopped, or in all.
+    static constexpr uint32_t kSilentMs = 13000;
+    static constexpr uint32_t kStoppedMs = 2000;
+    static constexpr uint32_t kUnansweredMs = 60000;
+
+    // Second instance: sends the command line (cut at a character boundary to fit the record) to the
+    // first and waits for its answer. The first's own start may hold it before its window, so the
+    // wait counts only the time the first's UI thread (its main thread) makes no progress, up to
+    // kSilentMs; kStoppedMs once it is plainly stopped; kUnansweredMs whatever it does. A connection
+    // the first drops unanswered (it ended, or began to end) counts as none: the tries go on, and the
+    // lock is taken once it is free. The tries and the bounds go by the process's clock (Clock.h);
+    // stopWaiting is asked between them, about every 100 ms.
+    HandOverResult HandOver(const std::string& commandLineUtf8, const std::function<bool()>& stopWaiting = {});
+    // The first instance of the last hand-over that reached one; after NoAnswer, the one that did not
+    // answer.
+    const Holder& GetHolder() const { return m_holder; }
 
     // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,
     // non-blocking); connections wait there until served. False when that is not possible; the
     // program runs on without hand-over.
     bool Listen();
+    // First instance, once its end has begun: no later start is answered. The socket goes and the
+    // connections kept are closed unanswered, so that their starts wait for the lock, which is held
+    // until this object goes, and then start as the first.
+    void StopListening();
     // The listening socket for the host loop to poll; -1 when not listening.
     int GetListenDescriptor() const { return m_listen; }
     // Accepts the connections waiting, from peers of this user only, and reads what each one kept
-    // has sent, never waiting. Each complete valid record's text goes to onCommandLine before the
-    // one-byte answer; an invalid record, a peer that closes early and one whose record is not whole
-    // kPeerReadMs after its connection (by GetMilliseconds) are dropped without answer. True while
-    // connections are kept for the rest of their records: call again on a later turn then, whether
-    // the listening socket can be read or not.
+    // has sent, never waiting. A complete valid record is served at the next call, a turn of the
+    // caller's loop later, so that an end already on its way when it came (a close read in the same
+    // turn) is seen first and the caller stops listening instead: its text goes to onCommandLine, then
+    // the one-byte answer. An invalid record, a peer that closes early and one whose record is not
+    // whole kPeerReadMs after its connection (by GetMilliseconds) are dropped without answer. True
+    // while connections are kept for the rest of their records or for their answer: call again on a
+    // later turn then, whether the listening socket can be read or not.
     bool ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine);
     // Reads from a connected non-blocking socket what it holds of one hand-over record, without
     // waiting and never past the record's end, onto `received` (the record's bytes so far).
@@ -87,6 +121,9 @@ private:
     int m_lock = -1;
     int m_listen = -1;
     std::vector<Peer> m_peers; // oldest first
+    // Connections with a whole record, and its text, served at the next call.
+    std::vector<std::pair<int, std::string>> m_ready;
+    Holder m_holder;
 };
 
 // The folder of the lock and socket: $XDG_RUNTIME_DIR when it is an absolute path to a folder of

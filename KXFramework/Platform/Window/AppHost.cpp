@@ -51,6 +51,7 @@ void AppHost::PostQuitMessage(int exitCode)
         return;
     host->m_exitCode = exitCode;
     host->m_quit = true;
+    host->m_ending = true;
     VideoSystem::NoteEndRequested();
     // Ends a wait at once; without video the turn ends at its time-out.
     EventPump::Wake();
@@ -68,8 +69,13 @@ void AppHost::ServeDescriptor()
     if (m_descriptor < 0 || !m_onReadable)
         return;
     pollfd entry{m_descriptor, POLLIN, 0};
-    if (m_workLeft || (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0))
-        m_workLeft = m_onReadable();
+    if (m_workLeft || (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0)) {
+        // The call may watch another descriptor, or none, in its place.
+        const std::function<bool()> serve = m_onReadable;
+        const bool workLeft = serve();
+        if (m_onReadable && m_descriptor == entry.fd)
+            m_workLeft = workLeft;
+    }
 }
 
 } // namespace KX::Platform

@@ -39,6 +39,8 @@ public:
     // Any thread: the loop of the current host ends after its turn.
     static void PostQuitMessage(int exitCode);
     bool IsQuitPosted() const { return m_quit; }
+    // The quit message was posted once: the process is ending, also after its loop has ended.
+    bool IsEnding() const { return m_ending; }
 
     // The descriptor the loops serve: onReadable runs on the UI thread whenever it can be read, and
     // at the end of every turn while it answers true (work left that the descriptor does not
@@ -59,6 +61,7 @@ protected:
 
 private:
     std::atomic<bool> m_quit{false};
+    std::atomic<bool> m_ending{false};
     std::atomic<int> m_exitCode{0};
     int m_descriptor = -1;
     std::function<bool()> m_onReadable;

@@ -1,10 +1,13 @@
-// The other process of the single-instance tests. Usage: helper <name> listen|hold|drop
+// The other process of the single-instance tests. Usage: helper <name> listen|hold|drop|mute|busy
 // Prints its role, then for "listen" "listening" once it listens and "got:<text>" for every command
 // line handed over. "hold" listens only once a byte comes on its standard input. "drop" listens, and
-// once a byte comes and a connection waits, closes its socket without serving and prints "dropped",
-// keeping the lock: a first instance on its way out. It ends when its standard input closes.
+// once a byte comes and a connection waits, stops listening and prints "dropped", keeping the lock: a
+// first instance whose end has begun. "mute" listens and serves only once a byte comes, as a first held
+// in a call. "busy" listens and, once a connection waits, works for two and a half seconds before it
+// serves, as a first busy with its start. It ends when its standard input closes.
 #include "KXFramework/Platform/Process/SingleInstance.h"
 
+#include <chrono>
 #include <cstring>
 #include <poll.h>
 #include <string>
@@ -40,15 +43,29 @@ int main(int argc, char** argv)
         pollfd waiting{instance->GetListenDescriptor(), POLLIN, 0};
         if (::read(0, &c, 1) <= 0 || ::poll(&waiting, 1, -1) != 1)
             ::_exit(1);
-        // Behind the instance's back, which is never used again.
-        ::close(instance->GetListenDescriptor());
+        instance->StopListening();
         Say("dropped");
         while (::read(0, &c, 1) > 0) {
         }
         ::_exit(0);
     }
-    if (role == SingleInstance::Role::First && std::strcmp(argv[2], "listen") == 0)
+    const bool mute = std::strcmp(argv[2], "mute") == 0;
+    const bool busy = std::strcmp(argv[2], "busy") == 0;
+    if (role == SingleInstance::Role::First && (std::strcmp(argv[2], "listen") == 0 || mute || busy))
         listen();
+    if (mute) {
+        char c;
+        if (::read(0, &c, 1) <= 0)
+            return 0;
+    }
+    if (busy) {
+        pollfd waiting{instance->GetListenDescriptor(), POLLIN, 0};
+        if (::poll(&waiting, 1, -1) != 1)
+            ::_exit(1);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+        while (std::chrono::steady_clock::now() < end) {
+        }
+    }
     bool pending = false;
     for (;;) {
         pollfd fds[2] = {{0, POLLIN, 0}, {instance->GetListenDescriptor(), POLLIN, 0}};

@@ -24,6 +24,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -35,6 +36,7 @@ namespace {
 
 using KX::Platform::SingleInstance;
 using Role = SingleInstance::Role;
+using Result = SingleInstance::HandOverResult;
 
 constexpr const char* kName = "Velmora_Kivo 61 Preset EditorPrevent";
 
@@ -99,6 +101,7 @@ public:
     }
     // A byte on its standard input: "hold" listens then.
     void Poke() { ASSERT_EQ(::write(m_input, "x", 1), 1); }
+    pid_t Pid() const { return m_pid; }
     void Kill()
     {
         ::kill(m_pid, SIGKILL);
@@ -157,14 +160,15 @@ TEST_F(SingleInstanceTest, ASecondStartHandsItsCommandLineToTheListeningFirst)
     EXPECT_EQ(second->GetListenDescriptor(), -1);
     EXPECT_FALSE(second->Listen());
     const std::string line = "/opt/kivo/editor \"My Presets/a b.Kivo61PresetEditor\" \xC3\xBC";
-    EXPECT_TRUE(second->HandOver(line));
+    EXPECT_EQ(second->HandOver(line), Result::Served);
     EXPECT_EQ(first.NextLine(), "got:" + line);
 
     // The largest record the first accepts; a longer line is cut before a whole character.
     const std::string longLine = "x" + std::string(SingleInstance::kMaxTextBytes - 3, 'a') + "\xE2\x82\xAC";
-    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver(longLine));
+    EXPECT_EQ(SingleInstance::Acquire(kName)->HandOver(longLine), Result::Served);
     EXPECT_EQ(first.NextLine(), "got 65534 bytes ending aaaaaaaa");
-    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver(std::string(SingleInstance::kMaxTextBytes - 2, 'b') + "c"));
+    EXPECT_EQ(SingleInstance::Acquire(kName)->HandOver(std::string(SingleInstance::kMaxTextBytes - 2, 'b') + "c"),
+              Result::Served);
     EXPECT_EQ(first.NextLine(), "got 65535 bytes ending bbbbbbbc");
 }
 
@@ -206,7 +210,7 @@ TEST_F(SingleInstanceTest, BadRecordsAndPeersThatGiveUpAreDroppedAndTheFirstServ
     ::close(fd);
     EXPECT_EQ(first.NextLine(), "got:ab");
 
-    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
+    EXPECT_EQ(SingleInstance::Acquire(kName)->HandOver("editor"), Result::Served);
     EXPECT_EQ(first.NextLine(), "got:editor");
 }
 
@@ -217,7 +221,7 @@ TEST_F(SingleInstanceTest, APeerThatSendsNothingIsGivenUpAndTheNextOneIsServed)
     ASSERT_EQ(first.NextLine(), "listening");
     const int silent = Connect();
     // Answered beside the silent peer, which is dropped once its time is up.
-    EXPECT_TRUE(SingleInstance::Acquire(kName)->HandOver("editor"));
+    EXPECT_EQ(SingleInstance::Acquire(kName)->HandOver("editor"), Result::Served);
     EXPECT_EQ(first.NextLine(), "got:editor");
     char answer;
     pollfd entry{silent, POLLIN, 0};
@@ -274,7 +278,7 @@ struct SecondHandingOver {
 
     std::unique_ptr<SingleInstance> second = SingleInstance::Acquire(kName);
     TryGate gate; // outlives the second's thread
-    std::future<bool> handedOver = std::async(std::launch::async, [this] { return second->HandOver("editor"); });
+    std::future<Result> handedOver = std::async(std::launch::async, [this] { return second->HandOver("editor"); });
 };
 
 // A start right after the first can find the lock taken before the first listens: it waits while
@@ -291,22 +295,22 @@ TEST_F(SingleInstanceTest, ASecondWaitsForTheFirstThatHoldsTheLockWithoutListeni
             first.Poke();
             ASSERT_EQ(first.NextLine(), "listening");
             handing.gate.Open();
-            EXPECT_TRUE(handing.handedOver.get());
+            EXPECT_EQ(handing.handedOver.get(), Result::Served);
             EXPECT_EQ(first.NextLine(), "got:editor");
             EXPECT_EQ(handing.second->GetRole(), Role::Second);
         } else {
             first.Kill();
             handing.gate.Open();
-            EXPECT_FALSE(handing.handedOver.get());
+            EXPECT_EQ(handing.handedOver.get(), Result::StartAsFirst);
             EXPECT_EQ(handing.second->GetRole(), Role::First);
             EXPECT_TRUE(handing.second->Listen());
         }
     }
 }
 
-// A first that ends before it answers (its start failed for want of a desktop) drops a second's
-// connection, and may hold the lock a moment longer: the second does not take that for a hand-over, but
-// tries again and starts as the first once the lock is free.
+// A first whose end has begun (closed, a termination signal, a failed start) stops listening and drops
+// a second's connection unanswered, and holds the lock a moment longer: the second does not take that
+// for a hand-over, but tries again and starts as the first once the lock is free.
 TEST_F(SingleInstanceTest, ASecondWhoseConnectionTheEndingFirstDropsStartsInItsPlace)
 {
     Helper first("drop");
@@ -315,16 +319,85 @@ TEST_F(SingleInstanceTest, ASecondWhoseConnectionTheEndingFirstDropsStartsInItsP
     SecondHandingOver handing;
     first.Poke();
     ASSERT_EQ(first.NextLine(), "dropped");
+    EXPECT_FALSE(std::filesystem::exists(SocketPath()));
     ASSERT_TRUE(handing.Paused()) << "the second took the dropped connection for a hand-over";
     first.Kill();
     handing.gate.Open();
-    EXPECT_FALSE(handing.handedOver.get());
+    EXPECT_EQ(handing.handedOver.get(), Result::StartAsFirst);
     EXPECT_EQ(handing.second->GetRole(), Role::First);
+}
+
+// The process's clock moving a second at every reading: a wait's bounds count its looks at the other
+// process (one reading each, about every 100 ms), not the time the machine takes.
+class StepClock final : public Platform::Clock {
+public:
+    static constexpr uint32_t kStepMs = 1000;
+    StepClock() { Platform::SetClock(this); }
+    ~StepClock() { Platform::SetClock(nullptr); }
+    uint32_t Milliseconds() override { return m_now += kStepMs; }
+    void Sleep(uint32_t ms) override { m_now += ms; }
+
+private:
+    std::atomic<uint32_t> m_now{0};
+};
+
+// A first that took the connection is waited for while it works (its start on a busy machine), and
+// given up on once it has slept that long without progress (held in a call) or been stopped a while
+// (Ctrl+Z): the second then names it rather than end as served. A first that answers again later finds
+// the request and serves it, nothing more. A termination signal ends the wait at once.
+TEST_F(SingleInstanceTest, ASecondWaitsForAFirstThatWorksAndGivesUpOnOneThatDoesNotAnswer)
+{
+    m_env.Set("DISPLAY", ":42"); // the first's display, which the second names
+    const struct {
+        const char* mode;
+        bool stopped;     // stopped once it listens
+        bool interrupted; // the second's wait is told to stop
+        Result result;
+    } cases[] = {
+        {"busy", false, false, Result::Served},
+        {"mute", false, false, Result::NoAnswer},
+        {"listen", true, false, Result::NoAnswer},
+        {"mute", false, true, Result::Interrupted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + (c.stopped ? ", stopped" : "") + (c.interrupted ? ", interrupted" : ""));
+        Helper first(c.mode);
+        ASSERT_EQ(first.NextLine(), "First");
+        ASSERT_EQ(first.NextLine(), "listening");
+        if (c.stopped) {
+            ASSERT_EQ(::kill(first.Pid(), SIGSTOP), 0);
+        }
+        Result result;
+        {
+            StepClock clock;
+            auto second = SingleInstance::Acquire(kName);
+            int looks = 0;
+            result = second->HandOver("editor", [&] { return c.interrupted && ++looks > 3; });
+            EXPECT_EQ(second->GetHolder().process, first.Pid());
+            if (result == Result::NoAnswer) {
+                EXPECT_EQ(second->GetHolder().display, ":42");
+                EXPECT_EQ(second->GetHolder().stopped, c.stopped);
+                // A stopped first is given up on sooner than one that may only be slow.
+                const uint32_t waited = clock.Milliseconds();
+                if (c.stopped)
+                    EXPECT_LT(waited, SingleInstance::kSilentMs);
+                else
+                    EXPECT_GE(waited, SingleInstance::kSilentMs);
+            }
+        }
+        EXPECT_EQ(result, c.result);
+        if (c.stopped) {
+            ASSERT_EQ(::kill(first.Pid(), SIGCONT), 0);
+        } else if (c.result != Result::Served) {
+            first.Poke();
+        }
+        EXPECT_EQ(first.NextLine(), "got:editor");
+    }
 }
 
 // Peers that connect and send nothing cost the first nothing: every serve returns at once with them
 // kept, at most kMaxPeers of them (the newest), while records that come whole or in pieces are
-// answered; once their time is up they are dropped.
+// answered at the serve after the one that read their end; once their time is up they are dropped.
 TEST_F(SingleInstanceTest, SilentPeersHoldUpNeitherTheServeNorTheHandOversBesideThem)
 {
     ManualClock clock(5000);
@@ -373,6 +446,9 @@ TEST_F(SingleInstanceTest, SilentPeersHoldUpNeitherTheServeNorTheHandOversBeside
         }
         ASSERT_EQ(::send(fd, record.data() + at, record.size() - at, MSG_NOSIGNAL),
                   static_cast<ssize_t>(record.size() - at));
+        // Whole, it is served at the next turn, once an end on its way would have been seen.
+        EXPECT_TRUE(serve());
+        EXPECT_EQ(received.size(), 0u);
         EXPECT_TRUE(serve());
         EXPECT_EQ(received, std::vector<std::string>{"editor a"});
         received.clear();
