@@ -204,20 +204,6 @@ protected:
         XSync(m_display, False);
     }
 
-    // The close button: the window manager's delete request.
-    void Close(Window window)
-    {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = long(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(m_display, window, False, NoEventMask, &event);
-        XFlush(m_display);
-    }
-
     // The exit status; -1 when the program did not end within the bound.
     int WaitForExit() { return X11Session::WaitForExit(m_child); }
 
@@ -267,7 +253,7 @@ TEST_F(EditorX11Test, TheMainWindowShowsTheMenuAndTheDevicePictureAndItsCloseBut
         SavePng(image, std::string(folder) + "/editor-main.png");
     XDestroyImage(image);
 
-    Close(window);
+    m_x.Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 
@@ -372,7 +358,7 @@ TEST_F(EditorX11Test, TheMainWindowComesBackWhereItWasLeftUnderAWindowManager)
             ASSERT_TRUE(Eventually([&] { return clientAt(window) != left; }, std::chrono::seconds(30)));
             left = clientAt(window);
         }
-        Close(window);
+        m_x.Close(window);
         ASSERT_EQ(WaitForExit(), 0) << Log();
     }
 }
@@ -395,7 +381,7 @@ TEST_F(EditorX11Test, ASecondStartEndsWithZeroAndLeavesTheFirstEditorAlone)
     EXPECT_EQ(status, 0) << TempFolder::ReadFile(m_home / "second.log");
     EXPECT_EQ(CountEditorWindows(m_child), 1);
 
-    Close(window);
+    m_x.Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 
@@ -436,7 +422,7 @@ TEST_F(EditorX11Test, TwoStartsCloseTogetherMakeOneEditor)
         Window window = 0;
         ASSERT_TRUE(Eventually([&] { return (window = FindEditorWindow()) != 0; }, std::chrono::seconds(30))) << logs();
         EXPECT_EQ(CountEditorWindows(m_child), 1);
-        Close(window);
+        m_x.Close(window);
         ASSERT_EQ(WaitForExit(), 0) << logs();
     }
 }
@@ -473,7 +459,7 @@ TEST_F(EditorX11Test, ASecondStartWhoseRecordArrivesInPiecesIsAnswered)
     }
     EXPECT_TRUE(answered) << Log();
 
-    Close(window);
+    m_x.Close(window);
     EXPECT_EQ(WaitForExit(), 0) << Log();
 }
 

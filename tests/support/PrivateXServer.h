@@ -1,17 +1,20 @@
 #pragma once
 // An X server of a test's own (Xvfb), on a display number it chooses and tells once it takes
 // connections: a test may kill it, stop it or make it ask for authority without touching the display
-// the other tests use.
+// the other tests use. A server it ends keeps its number held until the object goes.
 #include "EnvironmentGuard.h"
+#include "HeldDisplay.h"
 #include "X11Session.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,8 +50,10 @@ public:
             }
         }
         ::close(ready[0]);
-        if (!number.empty())
+        if (!number.empty()) {
             m_display = ":" + number;
+            m_number = std::stoi(number);
+        }
     }
     ~PrivateXServer()
     {
@@ -75,15 +80,27 @@ public:
     // Empty when the server did not start.
     const std::string& Display() const { return m_display; }
 
-    // SIGTERM is an orderly end (a logout), SIGKILL a crash.
+    // SIGTERM is an orderly end (a logout), SIGKILL a crash. The number is held from the moment the server
+    // has gone: a server started meanwhile with -displayfd, by another test run, would take the lowest free
+    // number at once, this one, and a client still to connect to the display, the program under test,
+    // would reach that server and run on it.
     void Kill(int signal)
     {
         if (m_process <= 0)
             return;
+        // Woken as it ends (the descriptor becomes readable), before anyone else could take its number.
+        const int ended = int(::syscall(SYS_pidfd_open, m_process, 0)); // glibc 2.36 declares it for C alone
         ::kill(m_process, signal);
-        if (X11Session::WaitForExit(m_process, kBound) < 0)
-            X11Session::Kill(m_process);
-        m_process = 0;
+        if (ended >= 0) {
+            pollfd entry{ended, POLLIN, 0};
+            ::poll(&entry, 1, int(std::chrono::milliseconds(kBound).count()));
+            ::close(ended);
+        } else {
+            X11Session::WaitForExit(m_process, kBound);
+        }
+        X11Session::Kill(m_process); // reaps it, or ends it where it outlived the bound
+        if (m_number >= 0)
+            m_held.emplace(m_number);
     }
 
     // Stopped, it keeps its connections and answers nothing, as a stalled remote link does.
@@ -105,6 +122,8 @@ private:
     pid_t m_process = 0;
     bool m_stopped = false;
     std::string m_display;
+    int m_number = -1;
+    std::optional<HeldDisplay> m_held;
 };
 
 // A private X server named in DISPLAY for as long as it lives, and the test's own connection to it.

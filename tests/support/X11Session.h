@@ -1,7 +1,8 @@
 #pragma once
 // The X server as a test sees it from outside a program: top-level windows found by title and by the
-// process that made them, pictures of windows saved as PNG, and started programs with their exit
-// status. GoogleTest comes in before Xlib, whose macros (None, Bool) clash with its names.
+// process that made them and closed as by their close button, pictures of windows saved as PNG, and
+// started programs with their exit status. GoogleTest comes in before Xlib, whose macros (None, Bool) clash with its
+// names.
 #include "Eventually.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,29 @@ public:
                 return window;
             window = parent;
         }
+    }
+
+    // The window that has the keyboard's focus; 0 for none.
+    Window Focused() const
+    {
+        Window focused = 0;
+        int revert = 0;
+        XGetInputFocus(m_display, &focused, &revert);
+        return focused == PointerRoot ? 0 : focused;
+    }
+
+    // The window's close button: the window manager's delete request, as it sends it.
+    void Close(Window window) const
+    {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = long(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_display, window, False, NoEventMask, &event);
+        XFlush(m_display);
     }
 
     // Whether `upper` shows above `lower`: their top-level windows in the root's stacking order.

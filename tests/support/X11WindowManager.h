@@ -36,6 +36,9 @@ public:
         EXPECT_TRUE(m_process > 0 && Managing())
             << "openbox did not start (exit status " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1)
             << "; tools/setup installs it): " << TempFolder::ReadFile(m_log);
+        if (Running()) {
+            EXPECT_TRUE(FramesNewWindows()) << "openbox frames no window: " << TempFolder::ReadFile(m_log);
+        }
     }
     ~X11WindowManager()
     {
@@ -66,6 +69,23 @@ private:
         if (atoms)
             XFree(atoms);
         return properties;
+    }
+
+    // openbox owns the selection before it takes the windows that map: one that maps meanwhile is never
+    // shown. It does take them once it has framed a window of the test's own, mapped anew until it has.
+    bool FramesNewWindows() const
+    {
+        Display* display = m_x.Get();
+        const Window probe = XCreateSimpleWindow(display, m_x.Root(), 0, 0, 1, 1, 0, 0, 0);
+        bool framed = false;
+        for (int attempt = 0; attempt < 100 && !framed; ++attempt) {
+            XMapWindow(display, probe);
+            XSync(display, False);
+            framed = Eventually([&] { return m_x.TopLevelOf(probe) != probe; }, std::chrono::milliseconds(300));
+        }
+        XDestroyWindow(display, probe);
+        XSync(display, False);
+        return framed;
     }
 
     // A window manager owns the selection WM_S<screen> while it manages the screen.

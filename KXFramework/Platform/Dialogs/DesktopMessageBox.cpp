@@ -1,13 +1,11 @@
 #include "KXFramework/Platform/Dialogs/DesktopMessageBox.h"
 
-#include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Dialogs/UnansweredBox.h"
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
-#include "KXFramework/Platform/Text/TextConversion.h"
 #include "KXFramework/Platform/Window/DesktopReach.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -22,21 +20,9 @@ bool IsSet(const char* variable)
     return value != nullptr && *value != '\0';
 }
 
-// One line however many lines the text has.
-std::string OneLine(std::u16string_view text)
-{
-    std::string line = Utf8FromUtf16(text);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return line;
-}
-
 int32_t Unshown(const MessageBoxRequest& request, const char* why)
 {
-    const int32_t answer = DefaultMessageBoxAnswer(request.flags);
-    DebugLog::WriteConsoleLine(std::string("Message box not shown (") + why + "): " + OneLine(request.caption) + ": " +
-                               OneLine(request.text) + " (answered " + std::to_string(answer) + ")");
-    return answer;
+    return AnswerUnanswered(request, std::string("Message box not shown (") + why + ")");
 }
 
 } // namespace

@@ -24,7 +24,8 @@ public:
     // (which tests use, with a display that nobody watches).
     static bool DisplayCanShowBoxes();
 
-    // Where no box is shown: one line on standard error and DefaultMessageBoxAnswer.
+    // Where no box is shown: one line on standard error and DefaultMessageBoxAnswer. A box that a
+    // service showed and that ended unanswered is not shown again by the next.
     int32_t Show(const MessageBoxRequest& request) override;
 
 private:

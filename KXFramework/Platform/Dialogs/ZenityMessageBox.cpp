@@ -1,9 +1,11 @@
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Dialogs/UnansweredBox.h"
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Text/TextConversion.h"
 
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +25,24 @@ const char* Kind(uint32_t flags)
         return "--warning";
     default:
         return "--info";
+    }
+}
+
+// Ended by a signal that ends a program from outside (kill, a logout, a terminal closed or interrupted):
+// it had been running, and its box may have been seen. Any other signal is the program's own failure (a
+// crash, a limit it met), which may come before its box shows.
+bool EndedFromOutside(const ChildProcessResult& process)
+{
+    if (process.status != ChildProcessResult::Status::Signalled)
+        return false;
+    switch (process.exitCode) {
+    case SIGKILL:
+    case SIGTERM:
+    case SIGHUP:
+    case SIGINT:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -48,6 +68,9 @@ int32_t ZenityMessageBox::Show(const MessageBoxRequest& request)
     // Closed unanswered (the program is ending): the answer that commits to nothing.
     if (outcome.process.status == ChildProcessResult::Status::Stopped)
         return DefaultMessageBoxAnswer(request.flags);
+    // Ended under its user: nobody answered, and it is not shown again.
+    if (EndedFromOutside(outcome.process))
+        return AnswerUnanswered(request, "Message box ended unanswered: " + Zenity::Describe(outcome));
     if (outcome.process.status == ChildProcessResult::Status::Exited) {
         // 0: OK or Yes. 1 without a failure: No, or the box closed from its title bar.
         if (outcome.process.exitCode == 0)

@@ -15,8 +15,9 @@ public:
     // answering false closes the box.
     explicit ZenityMessageBox(std::string program, std::function<bool()> whileWaiting = {});
 
-    // kNotShown when the program could not be started or reported a failure; DefaultMessageBoxAnswer
-    // when whileWaiting closed the box.
+    // kNotShown when the program could not be started or failed (an exit with a failure, a crash), which
+    // may be before its box showed. DefaultMessageBoxAnswer when whileWaiting closed the box, and when a
+    // signal ended the program from outside (SIGKILL, SIGTERM, SIGHUP, SIGINT), with a line that says so.
     int32_t Show(const MessageBoxRequest& request) override;
 
 private:

@@ -163,6 +163,50 @@ TEST_F(DesktopMessageBoxTest, FallsBackWhenZenityFails)
     EXPECT_EQ(box->Show({u"Done", u"Save", 0x10, 0}), kOk);
 }
 
+// A box ended from outside while it was up (kill -9 from a task manager, a logout's SIGTERM, a closed
+// terminal) was answered by nobody: the default answer, one line saying how it ended, and the next
+// program does not show it again. A program that failed by itself, which may be before its box showed,
+// is followed by the next as before.
+TEST_F(DesktopMessageBoxTest, ABoxEndedFromOutsideIsAnsweredTheDefaultAndNotShownAgain)
+{
+    const auto box = Make(true);
+    const struct {
+        const char* behaviour;
+        uint32_t flags;
+        const char* ended; // empty: the next program shows the box
+    } cases[] = {
+        {"kill -KILL $$", 0x4, "ended by signal 9 (Killed)"},
+        {"kill -TERM $$", 0x10, "ended by signal 15 (Terminated)"},
+        {"kill -HUP $$", 0x4, "ended by signal 1 (Hangup)"},
+        {"kill -INT $$", 0, "ended by signal 2 (Interrupt)"},
+        {"kill -SEGV $$", 0x4, ""},
+        {"kill -XFSZ $$", 0x4, ""},
+        {"echo 'cannot open display' >&2; exit 1", 0x4, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        m_zenity.Behave(c.behaviour);
+        m_fallback->requests.clear();
+        m_fallback->answers = {kYes};
+        testing::internal::CaptureStderr();
+        const int32_t answer = box->Show({u"Overwrite?\nIt exists.", u"Save", c.flags, 0});
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (*c.ended == '\0') {
+            EXPECT_EQ(answer, kYes);
+            EXPECT_EQ(m_fallback->requests.size(), 1u);
+            EXPECT_THAT(said, testing::Not(testing::HasSubstr("unanswered"))) << said;
+            continue;
+        }
+        const int32_t expected = c.flags == 0x4 ? kNo : kOk;
+        EXPECT_EQ(answer, expected);
+        EXPECT_TRUE(m_fallback->requests.empty());
+        EXPECT_THAT(said, testing::MatchesRegex("[0-9:.]+ Message box ended unanswered: [^\n]*\n"));
+        EXPECT_THAT(said,
+                    testing::HasSubstr(KX::Platform::Zenity::ProgramName() + " " + c.ended +
+                                       ": Save: Overwrite? It exists. (answered " + std::to_string(expected) + ")\n"));
+    }
+}
+
 TEST_F(DesktopMessageBoxTest, WithoutADisplayAnswersTheDefaultAtOnce)
 {
     const auto box = Make(false);
