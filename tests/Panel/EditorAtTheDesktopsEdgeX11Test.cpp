@@ -16,6 +16,7 @@
 #include "HeldDisplay.h"
 #include "PrivateXServer.h"
 #include "SignalDispositions.h"
+#include "StalledStream.h"
 #include "TempFolder.h"
 #include "X11Session.h"
 
@@ -608,6 +609,77 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesk
         ASSERT_EQ(::kill(unseen, SIGTERM), 0);
         EXPECT_GE(X11Session::WaitForExit(unseen, kBound), 0) << TempFolder::ReadFile(m_home / "unseen.log");
         m_children.clear();
+    }
+}
+
+// A standard error nobody reads (a full pipe: `2>&1 | less` before it scrolls; a terminal paused with
+// Ctrl+S) would hold the editor in its first log line, without its window and with the single-instance
+// lock, and each forced end in its last line. The window opens; a SIGTERM ends the editor with 0, at
+// once and with its X server stopped (after the watch's second); a start its display holds ends with 1
+// at its 10 s bound.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorNobodyReadsHoldsNeitherTheStartNorTheEnd)
+{
+    enum class End { Sigterm, SigtermWithTheServerStopped, DisplayHolds };
+    const struct {
+        const char* name;
+        StalledStream::Kind stream;
+        End end;
+    } rounds[] = {
+        {"a full pipe, SIGTERM", StalledStream::Kind::FullPipe, End::Sigterm},
+        {"a full pipe, SIGTERM with the server stopped", StalledStream::Kind::FullPipe,
+         End::SigtermWithTheServerStopped},
+        {"a full pipe, a display that holds the start", StalledStream::Kind::FullPipe, End::DisplayHolds},
+        {"a paused terminal, SIGTERM", StalledStream::Kind::PausedTerminal, End::Sigterm},
+        {"a paused terminal, SIGTERM with the server stopped", StalledStream::Kind::PausedTerminal,
+         End::SigtermWithTheServerStopped},
+        {"a paused terminal, a display that holds the start", StalledStream::Kind::PausedTerminal, End::DisplayHolds},
+    };
+    // A second beyond the watch's second and its sampling, and a few for a loaded machine.
+    constexpr auto kAtOnce = std::chrono::seconds(5);
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        StalledStream stalled(round.stream);
+        ASSERT_TRUE(stalled.Stalled());
+        const std::vector<std::string> toTheStream{"sh", "-c", "exec \"$@\" 2>" + stalled.Path(), "sh"};
+        if (round.end == End::DisplayHolds) {
+            HeldDisplay silentServer;
+            ASSERT_FALSE(silentServer.Name().empty()) << "no free display number";
+            ASSERT_TRUE(silentServer.Listen());
+            EnvironmentGuard display;
+            display.Set("DISPLAY", silentServer.Name());
+            StartProgram(toTheStream);
+            const int held = silentServer.Accept(kBound);
+            ASSERT_GE(held, 0) << "the editor never asked for its display";
+            const auto taken = std::chrono::steady_clock::now();
+            const int status = X11Session::WaitForExit(m_editor, kBound);
+            const auto took = std::chrono::steady_clock::now() - taken;
+            ::close(held);
+            EXPECT_EQ(status, 1);
+            EXPECT_GE(took, std::chrono::seconds(9));
+            EXPECT_LE(took, std::chrono::seconds(15));
+        } else {
+            PrivateXServer server(m_home / "xvfb.log");
+            ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+            EnvironmentGuard display;
+            display.Set("DISPLAY", server.Display());
+            {
+                // The test's own connection goes before the server stops.
+                X11Session x;
+                ASSERT_NE(x.Get(), nullptr);
+                StartProgram(toTheStream);
+                ASSERT_NE(WaitShown(x), 0u) << "the editor's window did not open";
+            }
+            if (round.end == End::SigtermWithTheServerStopped)
+                server.Stop();
+            const auto signalled = std::chrono::steady_clock::now();
+            ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+            const int status = X11Session::WaitForExit(m_editor, kBound);
+            const auto took = std::chrono::steady_clock::now() - signalled;
+            server.Resume();
+            EXPECT_EQ(status, 0);
+            EXPECT_LE(took, kAtOnce);
+        }
+        X11Session::Kill(m_editor);
     }
 }
 

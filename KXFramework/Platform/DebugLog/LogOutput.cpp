@@ -8,10 +8,13 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace KX::Platform::DebugLog {
@@ -22,6 +25,14 @@ struct Log {
     std::mutex mutex;
     // Set under the lock; read without it by WriteLastLine.
     std::atomic<int> socket = -1;
+    // The lines standard error did not take and no line has counted yet; WriteLastLine adds to it
+    // without the lock.
+    std::atomic<unsigned long> lost = 0;
+    // Under the lock: the rest of a line standard error took in part, owed to the object it began on
+    // before any other line.
+    std::string rest;
+    dev_t restDevice = 0;
+    ino_t restInode = 0;
 };
 
 Log& GetLog()
@@ -37,21 +48,92 @@ void CloseSocket(Log& log)
     log.socket = -1;
 }
 
-// One write per line, so lines of several processes sharing the stream do not interleave.
-void WriteAll(const char* data, size_t left)
-{
-    while (left > 0) {
-        const ssize_t n = ::write(STDERR_FILENO, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+// Standard error as a way to write to it that never waits for its reader. Descriptor 2 itself stays
+// blocking: its open file description is shared with the shell and the terminal. Made per line, so that
+// it follows a descriptor 2 that was replaced: a description kept open would hold a replaced pipe open
+// under its reader, which would then never see its end.
+class ErrorStream {
+public:
+    ErrorStream()
+    {
+        struct stat status {};
+        if (::fstat(STDERR_FILENO, &status) != 0)
             return;
-        data += n;
-        left -= static_cast<size_t>(n);
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
+        if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
+            m_way = Way::File;
+        } else if (S_ISSOCK(status.st_mode)) {
+            m_way = Way::Socket;
+        } else if ((::fcntl(STDERR_FILENO, F_GETFL) & O_ACCMODE) != O_RDONLY) {
+            // A pipe or a terminal descriptor 2 may write to: an open file description of its own, whose
+            // O_NONBLOCK no one else sees.
+            m_own = ::open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            m_way = m_own >= 0 ? Way::Own : Way::Polled;
+        }
     }
-}
+    ~ErrorStream()
+    {
+        if (m_own >= 0)
+            ::close(m_own);
+    }
+    ErrorStream(const ErrorStream&) = delete;
+    ErrorStream& operator=(const ErrorStream&) = delete;
 
-void WriteToStandardError(std::string_view line)
+    bool Names(dev_t device, ino_t inode) const { return m_way != Way::None && device == m_device && inode == m_inode; }
+    dev_t Device() const { return m_device; }
+    ino_t Inode() const { return m_inode; }
+
+    // As much of the text as standard error takes at once; the number of bytes taken.
+    size_t Write(std::string_view text) const
+    {
+        size_t taken = 0;
+        while (taken < text.size()) {
+            const ssize_t n = WriteSome(text.substr(taken));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            taken += static_cast<size_t>(n);
+        }
+        return taken;
+    }
+
+private:
+    enum class Way { None, File, Socket, Own, Polled };
+
+    ssize_t WriteSome(std::string_view text) const
+    {
+        switch (m_way) {
+        case Way::None:
+            break;
+        case Way::File: // a file does not wait for a reader
+            return ::write(STDERR_FILENO, text.data(), text.size());
+        case Way::Socket:
+            return ::send(STDERR_FILENO, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        case Way::Own:
+            return ::write(m_own, text.data(), text.size());
+        case Way::Polled: {
+            // Where no description of its own can be opened (another user's pipe, no /proc): a pipe with
+            // room takes up to PIPE_BUF bytes whole at once; a terminal with room takes what it has room
+            // for and may wait for the rest. One without a reader, or hung up, takes nothing.
+            pollfd entry{STDERR_FILENO, POLLOUT, 0};
+            if (::poll(&entry, 1, 0) != 1 || entry.revents != POLLOUT)
+                break;
+            return ::write(STDERR_FILENO, text.data(), std::min<size_t>(text.size(), PIPE_BUF));
+        }
+        }
+        return 0;
+    }
+
+    Way m_way = Way::None;
+    int m_own = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};
+
+// "hh:mm:ss.mmm <line>\n", the local time first.
+std::string Stamped(std::string_view line)
 {
     using namespace std::chrono;
     const auto now = system_clock::now();
@@ -65,14 +147,44 @@ void WriteToStandardError(std::string_view line)
     std::string text = prefix;
     text.append(line);
     text += '\n';
-    WriteAll(text.data(), text.size());
+    return text;
+}
+
+// Under the log's lock. A line standard error does not take at once is lost, and counted: the next line
+// that goes comes after a line with the count. One write per line, so that lines of several processes
+// sharing the stream do not interleave.
+void WriteToStandardError(Log& log, std::string_view line)
+{
+    const ErrorStream stream;
+    std::string text;
+    if (stream.Names(log.restDevice, log.restInode))
+        text = std::move(log.rest);
+    else if (!log.rest.empty())
+        ++log.lost;
+    log.rest.clear();
+    const size_t owed = text.size();
+    const unsigned long lost = log.lost;
+    if (lost > 0)
+        text += Stamped(std::string(program_invocation_short_name) + ": " + std::to_string(lost) +
+                        (lost == 1 ? " log line was lost: standard error did not take it"
+                                   : " log lines were lost: standard error did not take them"));
+    text += Stamped(line);
+    const size_t taken = stream.Write(text);
+    // Once begun, the line is owed whole.
+    if (taken > owed)
+        log.lost -= lost;
+    else
+        ++log.lost;
+    log.rest = text.substr(taken, taken > owed ? std::string::npos : owed - taken);
+    log.restDevice = stream.Device();
+    log.restInode = stream.Inode();
 }
 
 bool Send(int socket, std::string_view line)
 {
     ssize_t n;
     do
-        n = ::send(socket, line.data(), line.size(), MSG_NOSIGNAL);
+        n = ::send(socket, line.data(), line.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     while (n < 0 && errno == EINTR);
     return n == static_cast<ssize_t>(line.size());
 }
@@ -104,7 +216,7 @@ void WriteLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0 && Send(log.socket, line))
         return;
-    WriteToStandardError(line);
+    WriteToStandardError(log, line);
 }
 
 void WriteConsoleLine(std::string_view line)
@@ -117,17 +229,21 @@ void WriteConsoleLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0)
         Send(log.socket, line);
-    WriteToStandardError(line);
+    WriteToStandardError(log, line);
 }
 
 void WriteLastLine(std::string_view line)
 {
     Log& log = GetLog();
-    // Taken when free, so that the line does not cut into another; else written all the same.
+    // Taken when free, so that the line does not cut into another; else written all the same, after a
+    // line break: another line may stand cut.
     const std::unique_lock lock(log.mutex, std::try_to_lock);
     if (const int socket = log.socket; socket >= 0)
         Send(socket, line);
-    WriteToStandardError(line);
+    if (lock.owns_lock())
+        WriteToStandardError(log, line);
+    else if (ErrorStream().Write("\n" + Stamped(line)) == 0)
+        ++log.lost;
 }
 
 bool SetUdpTarget(std::string_view host, int port)

@@ -1,6 +1,9 @@
 #pragma once
 // Where the debug log's lines go: standard error, or one UDP datagram per line when a target is
-// set. Text is UTF-8. Safe to call from any thread.
+// set. Text is UTF-8. Safe to call from any thread, and no call waits for a reader: a line standard
+// error does not take at once (a full pipe, a terminal paused with Ctrl+S) is dropped, and the next
+// line that goes comes after one that counts the lost ones. The UDP target's socket likewise takes a
+// datagram at once or not at all.
 #include <string>
 #include <string_view>
 
@@ -15,7 +18,7 @@ void WriteLine(std::string_view line);
 void WriteConsoleLine(std::string_view line);
 
 // As WriteConsoleLine, from another thread while the process ends for want of an answer to the UI
-// thread, which may be held while it writes to the log: the line goes out without waiting for it.
+// thread, which may be held inside the log: the line goes out without waiting for the log's lock.
 void WriteLastLine(std::string_view line);
 
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is

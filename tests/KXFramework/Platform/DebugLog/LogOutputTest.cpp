@@ -1,13 +1,28 @@
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 
+#include "Eventually.h"
+#include "LogLines.h"
+#include "StalledStream.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <climits>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
 #include <netinet/in.h>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace KX::Test {
 
@@ -110,6 +125,215 @@ TEST(DebugLogTransport, AnUnusablePortLeavesTheLogOnStandardError)
     testing::internal::CaptureStderr();
     DebugLog::WriteLine("still here");
     EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::EndsWith(" still here\n"));
+}
+
+// Standard error on another descriptor for a scope.
+class StandardErrorOn {
+public:
+    explicit StandardErrorOn(int fd) : m_saved(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3))
+    {
+        ::dup2(fd, STDERR_FILENO);
+    }
+    ~StandardErrorOn()
+    {
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    StandardErrorOn(const StandardErrorOn&) = delete;
+    StandardErrorOn& operator=(const StandardErrorOn&) = delete;
+
+private:
+    int m_saved;
+};
+
+// Whether the call, on a thread of its own, returns within a generous bound. One that waits fails the
+// test instead of hanging it: `release` lets it go before the join.
+bool ReturnsAtOnce(const std::function<void()>& call, const std::function<void()>& release)
+{
+    std::atomic<bool> returned{false};
+    std::thread thread([&] {
+        call();
+        returned = true;
+    });
+    const bool atOnce = Eventually([&] { return returned.load(); }, std::chrono::seconds(10));
+    if (!atOnce)
+        release();
+    thread.join();
+    return atOnce;
+}
+
+const std::string kTime = "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] ";
+
+// No descriptor can be opened for a scope: the lowest free number is the limit.
+class NoSpareDescriptor {
+public:
+    NoSpareDescriptor()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = ::dup(STDIN_FILENO);
+        ::close(lowestFree);
+        rlimit limit = m_saved;
+        limit.rlim_cur = rlim_t(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~NoSpareDescriptor() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    NoSpareDescriptor(const NoSpareDescriptor&) = delete;
+    NoSpareDescriptor& operator=(const NoSpareDescriptor&) = delete;
+
+private:
+    rlimit m_saved{};
+};
+
+// Each kind of line returns at once and is lost; the next line that goes comes after the count. Also
+// where the log cannot open a description of its own of the stream (no descriptor to spare here, as
+// for another user's pipe).
+TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
+{
+    const struct {
+        const char* name;
+        StalledStream::Kind kind;
+        bool noSpareDescriptor;
+    } streams[] = {
+        {"a full pipe", StalledStream::Kind::FullPipe, false},
+        {"a paused terminal", StalledStream::Kind::PausedTerminal, false},
+        {"a full pipe, no descriptor to spare", StalledStream::Kind::FullPipe, true},
+        {"a paused terminal, no descriptor to spare", StalledStream::Kind::PausedTerminal, true},
+    };
+    const struct {
+        const char* name;
+        void (*write)(std::string_view);
+    } writers[] = {{"WriteLine", DebugLog::WriteLine},
+                   {"WriteConsoleLine", DebugLog::WriteConsoleLine},
+                   {"WriteLastLine", DebugLog::WriteLastLine}};
+    for (const auto& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        StalledStream stalled(stream.kind);
+        ASSERT_TRUE(stalled.Stalled());
+        std::string text;
+        {
+            const StandardErrorOn on(stalled.Writer());
+            std::optional<NoSpareDescriptor> noSpare;
+            if (stream.noSpareDescriptor)
+                noSpare.emplace();
+            for (const auto& writer : writers)
+                EXPECT_TRUE(ReturnsAtOnce([&] { writer.write(writer.name); }, [&] { stalled.Resume(); }))
+                    << writer.name;
+            stalled.Resume();
+            DebugLog::WriteLine("read again");
+            text = stalled.ReadThrough("read again\n");
+        }
+        EXPECT_THAT(text, testing::MatchesRegex(kTime + program_invocation_short_name +
+                                                ": 3 log lines were lost: standard error did not take them\n" + kTime +
+                                                "read again\n"));
+    }
+}
+
+// A line the pipe takes in part is finished before any other line goes, so that none glues onto it;
+// one lost meanwhile is counted after it.
+TEST(DebugLogTransport, ALineTakenInPartIsFinishedBeforeTheNext)
+{
+    StalledStream stalled(StalledStream::Kind::FullPipe);
+    ASSERT_TRUE(stalled.Stalled());
+    const std::string longLine(3 * PIPE_BUF, 'x');
+    std::string text;
+    {
+        const StandardErrorOn on(stalled.Writer());
+        stalled.MakeRoomForOnePage();
+        EXPECT_TRUE(ReturnsAtOnce(
+            [&] {
+                DebugLog::WriteLine(longLine);
+                DebugLog::WriteLine("while the rest waits");
+            },
+            [&] { stalled.Resume(); }));
+        stalled.Resume();
+        DebugLog::WriteLine("read again");
+        text = stalled.ReadThrough("read again\n");
+    }
+    EXPECT_EQ(LogLines(text),
+              (std::vector<std::string>{
+                  longLine,
+                  std::string(program_invocation_short_name) + ": 1 log line was lost: standard error did not take it",
+                  "read again",
+              }));
+}
+
+// A thread held inside the log while it holds the log's lock: its write to standard error, a file at
+// the file-size limit, raises SIGXFSZ, whose handler holds it until the test lets it go.
+std::atomic<pid_t> g_heldThread{0};
+std::atomic<bool> g_held{false};
+std::atomic<bool> g_letGo{false};
+
+void HoldTheThread(int)
+{
+    if (::gettid() != g_heldThread)
+        return;
+    g_held = true;
+    while (!g_letGo) {
+        const timespec pause{0, 1000000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+// The forced end's line, while the UI thread is held inside the log, goes out at once, after a line break
+// (the held line may stand cut), whatever holds the log's lock; on a full pipe it is counted as lost.
+TEST(DebugLogTransport, TheLastLineDoesNotWaitForTheLogsLock)
+{
+    const std::string note = std::string(program_invocation_short_name) + ": ";
+    const struct {
+        const char* name;
+        bool fullPipe; // standard error then, the held thread being inside its write to the file
+        std::vector<std::string> written;
+    } rounds[] = {
+        {"on a file",
+         false,
+         {"", "the last line", note + "1 log line was lost: standard error did not take it", "after"}},
+        {"on a full pipe", true, {note + "2 log lines were lost: standard error did not take them", "after"}},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        g_held = false;
+        g_letGo = false;
+        struct sigaction hold {};
+        struct sigaction previous {};
+        hold.sa_handler = HoldTheThread;
+        sigemptyset(&hold.sa_mask);
+        ASSERT_EQ(::sigaction(SIGXFSZ, &hold, &previous), 0);
+        rlimit limit{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlim_t unlimited = limit.rlim_cur;
+        testing::internal::CaptureStderr();
+
+        limit.rlim_cur = 0; // the captured standard error is empty: the first write meets the limit
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::thread held([] {
+            g_heldThread = ::gettid();
+            DebugLog::WriteLine("held inside the log");
+        });
+        const bool isHeld = Eventually([] { return g_held.load(); }, std::chrono::seconds(10));
+        limit.rlim_cur = unlimited;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::optional<StalledStream> full;
+        std::optional<StandardErrorOn> on;
+        if (round.fullPipe)
+            on.emplace(full.emplace(StalledStream::Kind::FullPipe).Writer());
+        const auto letGo = [&] {
+            g_letGo = true;
+            if (full)
+                full->Resume();
+        };
+        const bool atOnce = isHeld && ReturnsAtOnce([] { DebugLog::WriteLastLine("the last line"); }, letGo);
+        letGo();
+        held.join();
+        DebugLog::WriteLine("after");
+        const std::string piped = full ? full->ReadThrough("after\n") : "";
+        on.reset();
+        const std::vector<std::string> captured = CapturedLogLines();
+        ::sigaction(SIGXFSZ, &previous, nullptr);
+
+        ASSERT_TRUE(isHeld) << "the write at the limit raised no SIGXFSZ";
+        EXPECT_TRUE(atOnce);
+        EXPECT_EQ(full ? LogLines(piped) : captured, round.written);
+    }
 }
 
 } // namespace
