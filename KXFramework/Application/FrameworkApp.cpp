@@ -144,7 +144,9 @@ KXRESULT MeasureFont(const LFont& font, float& lineHeight, float& ascent, float&
 bool WaitTurn()
 {
     LFrameworkApp* app = LFrameworkApp::GetInstance();
-    return !app || app->RunWhileWaiting();
+    // Before the application object exists (the start-up error box), a termination signal closes the
+    // box all the same.
+    return app ? app->RunWhileWaiting() : !Platform::TerminationWatch::Requested();
 }
 
 // The application's ShowMessageBox as a service.
@@ -529,7 +531,8 @@ Platform::FileChooser& LFrameworkApp::GetFileChooser()
 
 bool LFrameworkApp::RunWhileWaiting()
 {
-    // The process is ending: the start-up error box, shown before video, closes too.
+    // The process is ending: a box with no main window to take the quit record (the start-up error
+    // box) closes too.
     if (Platform::TerminationWatch::Requested())
         return false;
     if (!Platform::VideoSystem::IsStarted())

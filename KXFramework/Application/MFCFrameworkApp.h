@@ -200,7 +200,7 @@ private:
         using Result = Platform::SingleInstance::HandOverResult;
         // A run that shows nothing (SDL's dummy or offscreen driver, named by the user) neither holds the
         // lock nor hands over: it never keeps a start with a desktop from showing its window.
-        if (const char* drivers = std::getenv("SDL_VIDEODRIVER"); drivers != nullptr && Platform::ShowsNothing(drivers))
+        if (Platform::ShowsNothing())
             return true;
         const String title = T::GetApplicationTitle() + String(u"Prevent");
         m_singleInstance = Platform::SingleInstance::Acquire(

@@ -10,6 +10,9 @@
 // server that ends during the start): it ends at once with status 1 and a line saying why, and leaves
 // the single-instance lock and the settings for the next start. Under a file-size limit smaller than a
 // preset, a save fails with its box and the editor lives on.
+//
+// How it ends: a closed terminal (SIGHUP) ends it in order, a second SIGTERM or SIGINT at once, a
+// SIGTERM in its first moments by its handler, and a termination signal closes the start-up error box.
 #include "EditorEnvironment.h"
 #include "EnvironmentGuard.h"
 #include "Eventually.h"
@@ -34,6 +37,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -581,33 +585,48 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZe
 }
 
 // A run on a driver that shows nothing (named by the user: tests do) takes no part in the single
-// instance: a start on the desktop beside it, with the same folders, opens its own window.
+// instance: a start on the desktop beside it, with the same folders, opens its own window. SDL takes
+// dummy only as the whole list, offscreen wherever it comes: a run on "dummy,x11" shows its window on
+// X11 and is the first instance, to which the start beside it hands over.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesktopItsWindow)
 {
     PrivateDesktop desktop(m_home / "xvfb.log");
     ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
     const X11Session& x = desktop.X();
-    for (const char* driver : {"dummy", "offscreen"}) {
-        SCOPED_TRACE(driver);
+    const struct {
+        const char* drivers;
+        bool showsNothing;
+    } rounds[] = {{"dummy", true}, {"offscreen", true}, {"offscreen,x11", true}, {"dummy,x11", false}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.drivers);
         ::unlink((m_state + "/plugged").c_str());
-        pid_t unseen = 0;
+        pid_t first = 0;
         {
             EnvironmentGuard named;
-            named.Set("SDL_VIDEODRIVER", driver);
-            unseen = X11Session::Launch(KIVO_E2E_EDITOR, {"-DEBUG_CONSOLE"}, m_home / "unseen.log");
+            named.Set("SDL_VIDEODRIVER", round.drivers);
+            first = X11Session::Launch(KIVO_E2E_EDITOR, {"-DEBUG_CONSOLE"}, m_home / "first.log");
         }
-        m_children.push_back(unseen);
+        m_children.push_back(first);
         // Its keyboard comes once its start is through, the single instance's step included.
         ASSERT_TRUE(Eventually([&] { return TempFolder::ReadFile(m_state + "/plugged") == "1\n"; }, kBound))
-            << TempFolder::ReadFile(m_home / "unseen.log");
+            << TempFolder::ReadFile(m_home / "first.log");
+        if (!round.showsNothing) {
+            ASSERT_NE(x.WaitPainted(kMainTitle, first, kBound), 0u) << "no window on the desktop\n"
+                                                                    << TempFolder::ReadFile(m_home / "first.log");
+        }
         StartProgram();
-        EXPECT_NE(WaitShown(x), 0u) << "the start on the desktop opened no window\n" << Log();
-        ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        if (round.showsNothing) {
+            EXPECT_NE(WaitShown(x), 0u) << "the start on the desktop opened no window\n" << Log();
+            ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        }
+        // Handed over where the first shows on the desktop.
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+        X11Session::Kill(m_editor);
         // It ends too; its status is not looked at: under the leak checker, the offscreen driver's GL library,
         // unloaded by then, is reported.
-        ASSERT_EQ(::kill(unseen, SIGTERM), 0);
-        EXPECT_GE(X11Session::WaitForExit(unseen, kBound), 0) << TempFolder::ReadFile(m_home / "unseen.log");
+        ASSERT_EQ(::kill(first, SIGTERM), 0);
+        EXPECT_GE(X11Session::WaitForExit(first, kBound), 0) << TempFolder::ReadFile(m_home / "first.log");
+        X11Session::Kill(first);
         m_children.clear();
     }
 }
@@ -680,6 +699,187 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorNobodyReadsHoldsNeitherTheS
             EXPECT_LE(took, kAtOnce);
         }
         X11Session::Kill(m_editor);
+    }
+}
+
+// The terminal it was started from closes (SIGHUP): the editor ends as after a SIGTERM, in order, with
+// status 0 and the main window's place written. Started under nohup, which has it ignore SIGHUP, it goes
+// on as before: it still saves, and a SIGTERM ends it.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgnored)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
+    const std::string target = m_home / "Saved.Kivo61PresetEditor";
+    UseZenityStandIn(target);
+    const struct {
+        const char* name;
+        std::vector<std::string> prefix;
+        bool ends;
+    } rounds[] = {{"SIGHUP", {}, true}, {"SIGHUP under nohup", {"nohup"}, false}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        ::unlink(target.c_str());
+        StartProgram(round.prefix);
+        const Window main = WaitShown(x);
+        ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
+        // Not a place: only the end writes a whole one over it.
+        ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP", {1, 2, 3}));
+        ASSERT_EQ(::kill(m_editor, SIGHUP), 0);
+        if (!round.ends) {
+            ASSERT_TRUE(Save(main)) << Log();
+            EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound)) << Log();
+            ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+        }
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();
+        X11Session::Kill(m_editor);
+        const auto kept = Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP");
+        EXPECT_TRUE(kept && Platform::ParseWindowPlacement(*kept)) << "the main window's place was not written";
+    }
+}
+
+// A second SIGTERM or SIGINT ends the editor at once with status 0 while its orderly end is held, here
+// working for a minute (the simulated keyboard's editor holds it so), which the watch never cuts: the
+// hold is not through, and no line of a timed end. A SIGHUP is never the second: the end goes on.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ASecondSignalEndsAHeldEndAtOnce)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
+    const struct {
+        int first;
+        int second;
+        int holdSeconds;
+        bool atOnce;
+    } rounds[] = {{SIGTERM, SIGTERM, 60, true},
+                  {SIGINT, SIGINT, 60, true},
+                  {SIGHUP, SIGINT, 60, true},
+                  {SIGTERM, SIGHUP, 5, false}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(std::string(sigabbrev_np(round.first)) + ", then " + sigabbrev_np(round.second));
+        for (const char* name : {"/ending", "/held"})
+            ::unlink((m_state + name).c_str());
+        EnvironmentGuard holding;
+        holding.Set("KIVO_E2E_HOLD_END", std::to_string(round.holdSeconds));
+        // A SIGINT ignored at the start stays ignored, as for a job a shell runs in the background: the
+        // editor starts with it at its default, whatever this test was started with.
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        struct sigaction saved {};
+        ::sigaction(SIGINT, &byDefault, &saved);
+        const Window main = StartEditor(x);
+        ::sigaction(SIGINT, &saved, nullptr);
+        ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
+        ASSERT_EQ(::kill(m_editor, round.first), 0);
+        ASSERT_TRUE(Eventually([&] { return !TempFolder::ReadFile(m_state + "/ending").empty(); }, kBound)) << Log();
+        ASSERT_EQ(::kill(m_editor, round.second), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, round.atOnce ? kEndBound : kBound), 0) << Log();
+        X11Session::Kill(m_editor);
+        EXPECT_EQ(TempFolder::ReadFile(m_state + "/held").empty(), round.atOnce);
+        EXPECT_EQ(LinesWith(Log(), "after a termination signal").size(), 0u) << Log();
+    }
+}
+
+// A SIGTERM at the very first moments of the main routine, as the watch's thread starts or as the
+// standard streams are seen to (strace delivers it on the first such system call), ends the editor with
+// status 0 by its handler, never by the signal itself.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAsItsMainRoutineBeginsEndsItWithZero)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    pid_t strace = X11Session::Launch("strace", {"-qq", "-o", "/dev/null", "true"}, m_home / "strace.log");
+    ASSERT_EQ(X11Session::WaitForExit(strace, kBound), 0)
+        << "strace must be installed (tools/setup) and allowed to trace\n"
+        << TempFolder::ReadFile(m_home / "strace.log");
+    // The leak checker of a sanitizer build cannot run under a tracer.
+    const char* sanitizer = std::getenv("ASAN_OPTIONS");
+    m_environment.Set("ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":detect_leaks=0");
+    const struct {
+        const char* name;
+        const char* call;
+    } rounds[] = {{"as the watch's thread starts", "clone3"}, {"as the standard streams are seen to", "fcntl"}};
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        StartProgram({"strace", "-f", "-qq", "-o", "/dev/null", "-e", std::string("trace=") + round.call, "-e",
+                      std::string("inject=") + round.call + ":signal=TERM:when=1"});
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+        X11Session::Kill(m_editor);
+    }
+}
+
+// Its X server stalls after SDL has taken X11 from a driver list, past a desktop driver whose display
+// does not answer (no Wayland compositor): the line of the end the watch cuts after a SIGTERM names the
+// X display SDL took, not the one tried first.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, AHeldEndNamesTheDisplaySdlTookFromItsDriverList)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    m_environment.Set("SDL_VIDEODRIVER", "wayland,x11");
+    m_environment.Set("WAYLAND_DISPLAY", "no-compositor");
+    StartProgram();
+    ASSERT_NE(WaitShown(desktop.X()), 0u) << "the editor's window did not open\n" << Log();
+    desktop.Server().Stop();
+    ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();
+    desktop.Server().Resume();
+    EXPECT_EQ(LinesWith(Log(), ": ended 1 s after a termination signal: its display \"" + desktop.Server().Display() +
+                                   "\" did not answer")
+                  .size(),
+              1u)
+        << Log();
+}
+
+// A termination signal closes the start-up error box (here a zenity stand-in that waits) and ends the
+// start in order with status 0, whether the start failed before the application object was made (its
+// string tables broken) or before its main window (a skin without the main control).
+TEST_F(EditorAtTheDesktopsEdgeX11Test, ASignalClosesTheStartupErrorBoxAndEndsTheStart)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const std::filesystem::path built = std::filesystem::path(KIVO_SKINS_XML).parent_path();
+    const std::string zenity = m_home / "zenity";
+    TempFolder::WriteFile(zenity, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + m_state + "/box'\nexec sleep 600\n");
+    ::chmod(zenity.c_str(), 0700);
+    m_environment.Set("KX_ZENITY", zenity);
+    const struct {
+        const char* name;
+        std::map<std::string, std::string> written; // over the built resources
+        int signal;
+    } rounds[] = {
+        {"string tables broken", {{"StringTables.xml", "<broken"}}, SIGTERM},
+        {"no main control",
+         {{"Skins.xml", "<Velmora_Skin_Definitions Version=\"1\"><Skin Name=\"Skin1\"/></Velmora_Skin_Definitions>"}},
+         SIGTERM},
+        {"no main control, SIGHUP",
+         {{"Skins.xml", "<Velmora_Skin_Definitions Version=\"1\"><Skin Name=\"Skin1\"/></Velmora_Skin_Definitions>"}},
+         SIGHUP},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        const std::string resources = m_home / "resources";
+        std::filesystem::remove_all(resources);
+        std::filesystem::create_directory(resources);
+        for (const char* name : {"Skins.xml", "StringTables.xml", "FrameworkStrings.xml"})
+            std::filesystem::copy_file(built / name, resources + "/" + name);
+        for (const auto& [name, text] : round.written)
+            TempFolder::WriteFile(resources + "/" + name, text);
+        ::unlink((m_state + "/box").c_str());
+        EnvironmentGuard failing;
+        failing.Set("KX_RESOURCE_DIR", resources);
+        StartProgram();
+        ASSERT_TRUE(Eventually(
+            [&] { return TempFolder::ReadFile(m_state + "/box").find("--error\n") != std::string::npos; }, kBound))
+            << "no start-up error box\n"
+            << Log();
+        const std::vector<pid_t> box = X11Session::ChildrenOf(m_editor);
+        ASSERT_EQ(::kill(m_editor, round.signal), 0);
+        EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();
+        X11Session::Kill(m_editor);
+        EXPECT_EQ(LinesWith(Log(), "after a termination signal").size(), 0u) << Log();
+        for (const pid_t child : box) {
+            EXPECT_TRUE(Eventually([&] { return ::kill(child, 0) != 0 && errno == ESRCH; }, kEndBound))
+                << "the box outlived the editor";
+        }
     }
 }
 

@@ -664,21 +664,28 @@ TEST_F(EditorX11Test, ASecondStartThatTheRunningEditorDoesNotAnswerEndsWithOneAn
 
 // A display that takes the connection and never answers (a stopped X server, a stalled remote link)
 // would hold the start, and the single-instance lock, for as long as it is silent: the start ends with
-// status 1 once the display has not answered for 10 s, and with 0 within about a second of a SIGTERM,
-// each with one line naming the display. The next start opens its window.
+// status 1 once the display has not answered for 10 s, and with 0 within about a second of a SIGTERM or
+// a SIGHUP, each with one line naming the display, also where SDL takes X11 from a driver list.
+// The next start opens its window.
 TEST_F(EditorX11Test, AStartItsDisplayHoldsEndsWithinItsBound)
 {
     const struct {
         const char* name;
-        bool sigterm;
+        int signal; // 0: none
+        const char* drivers;
         int status;
         std::chrono::milliseconds least, most; // from the display's taking the connection to the end
         const char* said;
     } rounds[] = {
-        {"silent until its bound", false, 1, std::chrono::seconds(9), std::chrono::seconds(30),
+        {"silent until its bound", 0, "x11", 1, std::chrono::seconds(9), std::chrono::seconds(30),
          "\": it did not answer within 10 s"},
         // The watch's second and its sampling: about 3 s on a machine without busy loops.
-        {"a SIGTERM while held", true, 0, std::chrono::seconds(0), std::chrono::seconds(3), "\" did not answer"},
+        {"a SIGTERM while held", SIGTERM, "x11", 0, std::chrono::seconds(0), std::chrono::seconds(3),
+         "\" did not answer"},
+        {"a SIGHUP while held", SIGHUP, "x11", 0, std::chrono::seconds(0), std::chrono::seconds(3),
+         "\" did not answer"},
+        {"a SIGTERM while held, X11 taken from a driver list", SIGTERM, "dummy,x11", 0, std::chrono::seconds(0),
+         std::chrono::seconds(3), "\" did not answer"},
     };
     for (const auto& round : rounds) {
         SCOPED_TRACE(round.name);
@@ -689,19 +696,20 @@ TEST_F(EditorX11Test, AStartItsDisplayHoldsEndsWithinItsBound)
         {
             EnvironmentGuard silent;
             silent.Set("DISPLAY", display);
+            silent.Set("SDL_VIDEODRIVER", round.drivers);
             Start();
         }
         Socket held(silentServer.Accept(std::chrono::seconds(30)));
         ASSERT_GE(held.Get(), 0) << "the editor never asked for its display\n" << Log();
         const auto taken = std::chrono::steady_clock::now();
-        if (round.sigterm) {
-            ASSERT_EQ(::kill(m_child, SIGTERM), 0);
+        if (round.signal != 0) {
+            ASSERT_EQ(::kill(m_child, round.signal), 0);
         }
         EXPECT_EQ(X11Session::WaitForExit(m_child, std::chrono::seconds(60)), round.status) << Log();
         const auto took = std::chrono::steady_clock::now() - taken;
         EXPECT_GE(took, round.least);
         EXPECT_LE(took, round.most);
-        const std::string expected = round.sigterm
+        const std::string expected = round.signal != 0
                                          ? "kivo61-preset-editor: ended 1 s after a termination signal: its display \""
                                          : "kivo61-preset-editor: cannot open display \"";
         EXPECT_NE(Log().find(expected + display + round.said), std::string::npos) << Log();

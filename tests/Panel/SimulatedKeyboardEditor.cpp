@@ -5,6 +5,10 @@
 // "slot-NN" (the 1338 bytes of slot NN), "globals" (17 lines), "plugged" ("1" or "0"), and last
 // "generation", a count that grows with every change. SIGUSR1 unplugs the keyboard, SIGUSR2 plugs it
 // back in; "plugged" follows.
+//
+// KIVO_E2E_HOLD_END=<seconds> holds the orderly end that long, the UI thread working, once the
+// application has shut down and while video still runs: "ending" in the folder says the hold has begun,
+// "held" that it is through.
 #include "KXFramework/Application/MFCFrameworkApp.h"
 #include "KXFramework/Platform/Midi/MidiBackend.h"
 #include "KXFramework/Platform/Resources/Resources.h"
@@ -21,6 +25,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +38,24 @@
 
 namespace {
 
-KX::MFCFrameworkApp<LApplication> g_theApp;
+class HeldEndApp : public KX::MFCFrameworkApp<LApplication> {
+public:
+    int ExitInstance() override
+    {
+        const char* seconds = std::getenv("KIVO_E2E_HOLD_END");
+        const char* folder = std::getenv("KIVO_E2E_STATE");
+        if (seconds != nullptr && folder != nullptr) {
+            std::ofstream(std::string(folder) + "/ending") << "1\n";
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(seconds));
+            while (std::chrono::steady_clock::now() < end) {
+            }
+            std::ofstream(std::string(folder) + "/held") << "1\n";
+        }
+        return MFCFrameworkApp::ExitInstance();
+    }
+};
+
+HeldEndApp g_theApp;
 
 // Written by the signal handlers, read by the mirror thread.
 int g_commandPipe[2] = {-1, -1};

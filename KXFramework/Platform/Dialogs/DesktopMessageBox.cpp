@@ -4,7 +4,6 @@
 #include "KXFramework/Platform/Dialogs/Zenity.h"
 #include "KXFramework/Platform/Dialogs/ZenityMessageBox.h"
 #include "KXFramework/Platform/Window/DesktopReach.h"
-#include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <cstdlib>
 #include <string>
@@ -44,11 +43,7 @@ std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<bool(
 
 bool DesktopMessageBox::DisplayCanShowBoxes()
 {
-    // Before video is up, the driver SDL will choose.
-    const std::string current = VideoSystem::DriverName();
-    if (ShowsNothing(!current.empty() ? current : IsSet("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : ""))
-        return false;
-    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+    return !ShowsNothing() && (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"));
 }
 
 int32_t DesktopMessageBox::Show(const MessageBoxRequest& request)

@@ -23,7 +23,7 @@ namespace {
 
 // A UI thread asleep this long without running after a termination signal is held: the process ends.
 constexpr int64_t kHeldMs = 1000;
-constexpr auto kSample = std::chrono::milliseconds(100);
+constexpr int64_t kSampleMs = 100;
 
 // Monotonic milliseconds; safe in a signal handler.
 int64_t NowMs()
@@ -40,7 +40,9 @@ static_assert(std::atomic<int64_t>::is_always_lock_free, "set from a signal hand
 std::atomic<bool> g_timed{true};
 // When the bounded call under way is due; 0 without one.
 std::atomic<int64_t> g_boundDueMs{0};
-// Posted when there is something to watch: the watch's thread sleeps on it otherwise.
+std::atomic<TerminationWatch::WakeHook> g_wakeHook{nullptr};
+// Posted when there is something to watch, and at each termination signal: the watch's thread waits on
+// it.
 sem_t g_wake;
 
 pid_t g_uiThreadId = 0;
@@ -58,11 +60,17 @@ std::string Text(const std::string& text)
     return text;
 }
 
-void NoteTermination(int)
+void NoteTermination(int signal)
 {
     const int savedErrno = errno;
     int64_t none = 0;
-    g_signalledAtMs.compare_exchange_strong(none, std::max<int64_t>(NowMs(), 1));
+    const bool first = g_signalledAtMs.compare_exchange_strong(none, std::max<int64_t>(NowMs(), 1));
+    // Asked again, the process ends at once; every file is replaced by rename, so none is left half
+    // written. A SIGHUP is never the second: one closed terminal can send it twice (the kernel to the
+    // foreground group, then the shell to its jobs), and systemd sends it right after the SIGTERM at a
+    // logout; neither may cut the orderly end.
+    if (!first && signal != SIGHUP)
+        ::_exit(0);
     ::sem_post(&g_wake);
     errno = savedErrno;
 }
@@ -102,21 +110,35 @@ bool UiAsleep()
     ::_exit(status);
 }
 
+// Until a post, or until the monotonic time untilMs.
+void WaitForPost(int64_t untilMs)
+{
+    const timespec until{time_t(untilMs / 1000), long(untilMs % 1000) * 1000000};
+    while (::sem_clockwait(&g_wake, CLOCK_MONOTONIC, &until) != 0 && errno == EINTR) {
+    }
+}
+
 void Watch()
 {
     int64_t progressMs = 0;
     int64_t processorTime = -1;
+    bool woken = false;
     for (;;) {
         const int64_t signalled = g_signalledAtMs;
+        // The UI thread's wait for input ends at once, not at its next tick or time-out.
+        if (signalled != 0 && !woken) {
+            const TerminationWatch::WakeHook wake = g_wakeHook;
+            woken = wake == nullptr || wake();
+        }
         const bool timed = signalled != 0 && g_timed;
         const int64_t due = g_boundDueMs;
-        if (!timed && due == 0) {
+        if (!timed && due == 0 && (signalled == 0 || woken)) {
             while (::sem_wait(&g_wake) != 0 && errno == EINTR) {
             }
             progressMs = 0;
             continue;
         }
-        std::this_thread::sleep_for(kSample);
+        WaitForPost(NowMs() + kSampleMs);
         const int64_t now = NowMs();
         const int64_t time = UiProcessorTime();
         if (progressMs == 0 || time != processorTime) {
@@ -127,7 +149,8 @@ void Watch()
             continue;
         if (timed && now - signalled >= kHeldMs) {
             const std::string holder = Text(g_holder);
-            EndNow(0, std::string(program_invocation_short_name) + ": ended 1 s after a termination signal: " +
+            EndNow(0, std::string(program_invocation_short_name) + ": ended " + std::to_string(kHeldMs / 1000) +
+                          " s after a termination signal: " +
                           (holder.empty() ? "the user interface was held in a call that did not return"
                                           : "its " + holder + " did not answer"));
         }
@@ -146,9 +169,10 @@ void TerminationWatch::Start()
         g_haveUiClock = ::pthread_getcpuclockid(::pthread_self(), &g_uiClock) == 0;
         ::sem_init(&g_wake, 0, 0);
         // The handlers first: a signal that comes while the watch's thread starts is noted all the same.
-        for (const int signal : {SIGTERM, SIGINT}) {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
             struct sigaction current {};
-            // Ignored, as for a program started in the background by a shell: it stays so.
+            // Ignored, as SIGINT for a program started in the background by a shell and SIGHUP under
+            // nohup: it stays so.
             if (::sigaction(signal, nullptr, &current) != 0 ||
                 (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN))
                 continue;
@@ -176,6 +200,11 @@ void TerminationWatch::Start()
 bool TerminationWatch::Requested()
 {
     return g_signalledAtMs != 0;
+}
+
+void TerminationWatch::SetWakeHook(WakeHook wake)
+{
+    g_wakeHook = wake;
 }
 
 void TerminationWatch::SetHolder(const std::string& what)

@@ -1,5 +1,7 @@
 #include "KXFramework/Platform/Window/DesktopReach.h"
 
+#include "KXFramework/Platform/Window/VideoSystem.h"
+
 #include <SDL.h>
 #include <xcb/xcb.h>
 
@@ -129,12 +131,40 @@ std::string WhyNoCompositor(const std::string& name, const std::string& sdlError
     return "no compositor answers at " + path + " (" + std::strerror(errno) + ")";
 }
 
-// The first name of a driver list, in lower case.
-std::string FirstDriver(const std::string& drivers)
+std::string Lower(std::string text)
 {
-    std::string first = drivers.substr(0, drivers.find(','));
-    std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
-    return first;
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+bool HasDriver(const std::string& name)
+{
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i)
+        if (::strcasecmp(SDL_GetVideoDriver(i), name.c_str()) == 0)
+            return true;
+    return false;
+}
+
+// The driver SDL takes from a list as SDL_VIDEODRIVER holds one, in lower case, walking it as SDL does:
+// names it lacks are passed over, and so are dummy and evdev unless they are the whole list, as
+// written; offscreen is taken anywhere. A desktop driver counts as taken, though SDL goes on to the
+// next name when its display does not answer. Empty when SDL takes none.
+std::string DriverTaken(const std::string& drivers)
+{
+    std::istringstream names(drivers);
+    for (std::string name; std::getline(names, name, ',');) {
+        const std::string lower = Lower(name);
+        if ((lower == "dummy" || lower == "evdev") && drivers != lower)
+            continue;
+        if (HasDriver(lower))
+            return lower;
+    }
+    return {};
+}
+
+bool ShowsNothing(const std::string& driver)
+{
+    return driver == "dummy" || driver == "evdev" || driver == "offscreen";
 }
 
 // Control characters from the environment would break the line the user reads.
@@ -158,20 +188,23 @@ std::string DesktopVideoDrivers()
     return drivers;
 }
 
-bool ShowsNothing(const std::string& drivers)
+bool ShowsNothing()
 {
-    const std::string first = FirstDriver(drivers);
-    return first == "dummy" || first == "evdev" || first == "offscreen";
+    // Before video is up, the driver SDL will take.
+    const std::string current = VideoSystem::DriverName();
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    return ShowsNothing(!current.empty() ? Lower(current) : IsSet(named) ? DriverTaken(named) : "");
 }
 
 std::string DisplayTried(const std::string& drivers)
 {
-    const std::string first = FirstDriver(drivers);
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (first == "x11" || (first.empty() && IsSet(x)))
+    const std::string driver = DriverTaken(drivers);
+    const bool sdlChooses = drivers.empty();
+    if (driver == "x11" || (sdlChooses && IsSet(x)))
         return "display \"" + std::string(x ? x : "") + "\"";
-    if (first == "wayland" || (first.empty() && IsSet(wayland)))
+    if (driver == "wayland" || (sdlChooses && IsSet(wayland)))
         return "Wayland display \"" + std::string(IsSet(wayland) ? wayland : "wayland-0") + "\"";
     return "";
 }

@@ -10,14 +10,16 @@ namespace KX::Platform {
 // console) when no desktop answers: only the user's SDL_VIDEODRIVER may choose those.
 std::string DesktopVideoDrivers();
 
-// Whether the first of the drivers (a name, or a list as SDL_VIDEODRIVER holds one) shows nothing a
-// user could see: dummy, evdev, offscreen (SDL takes them only when named alone). A run on such a
-// driver takes no part in the single instance, so that it never keeps a start with a desktop from
-// showing its window, and shows no message boxes.
-bool ShowsNothing(const std::string& drivers);
+// Whether this run shows nothing a user could see: video runs on dummy, evdev or offscreen, or, before
+// it starts, SDL_VIDEODRIVER has SDL take one of them (dummy and evdev only as the whole list, offscreen
+// wherever it comes first: "dummy,x11" shows on X11, "offscreen,x11" shows nothing). Such a run takes no
+// part in the single instance, so that it never keeps a start with a desktop from showing its window,
+// and shows no message boxes.
+bool ShowsNothing();
 
-// The display the first of the drivers shows on, or SDL's first choice when none is named: "display
-// \":9\"" or "Wayland display \"wayland-0\""; empty for drivers that show nothing.
+// The display SDL shows on with the drivers (a name, or a list as SDL_VIDEODRIVER holds one), taking
+// them as SDL does, or SDL's first choice when none is named: "display \":9\"" or "Wayland display
+// \"wayland-0\""; empty for drivers that show nothing or on no display.
 std::string DisplayTried(const std::string& drivers);
 
 // Why no desktop could be reached, in one line: SDL's reason for the drivers SDL_VIDEODRIVER names, then

@@ -73,7 +73,7 @@ bool EventPump::Next(InputRecord& out, uint32_t timeoutMs)
 {
     const uint64_t deadline = m_clock() + timeoutMs;
     for (;;) {
-        // A termination signal is the quit of the process; its wait is never longer than a turn.
+        // A termination signal is the quit of the process; the watch wakes the wait for it.
         if (!m_terminationSeen && TerminationWatch::Requested()) {
             m_terminationSeen = true;
             m_pending.push_back(Record(RecordKind::Quit, 0));

@@ -163,10 +163,34 @@ int FollowXModifiers(void*, SDL_Event* event)
 // The longest a display may take to answer the start.
 constexpr std::chrono::milliseconds kOpenBound{10000};
 
+// Under g_lock: the wake event pushed while video runs; false when it is not running or the queue
+// refused the event.
+bool PushWakeEventLocked()
+{
+    if (g_starts == 0 || g_wakeType == 0)
+        return false;
+    SDL_Event event{};
+    event.type = g_wakeType;
+    return SDL_PushEvent(&event) == 1;
+}
+
+// The watch's wake at a termination signal. It never waits for the lock, which the UI thread holds
+// through the start, as long as a silent display holds it: the watch must stay free to end the
+// process. Without video there is no wait to wake; a full queue wakes it anyway.
+bool WakeAtTermination()
+{
+    std::unique_lock lock(g_lock, std::try_to_lock);
+    if (!lock.owns_lock())
+        return false;
+    PushWakeEventLocked();
+    return true;
+}
+
 } // namespace
 
 bool VideoSystem::Start()
 {
+    TerminationWatch::SetWakeHook(&WakeAtTermination);
     std::lock_guard lock(g_lock);
     if (g_starts > 0) {
         ++g_starts;
@@ -237,9 +261,8 @@ void VideoSystem::Stop()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
     TerminationWatch::SetHolder("");
-    // Past the last call to the display, nothing can hold an end under way.
-    if (TerminationWatch::Requested())
-        TerminationWatch::StopTiming();
+    // Past the last call to the display, nothing can hold an end, under way or to come.
+    TerminationWatch::StopTiming();
 }
 
 bool VideoSystem::IsStarted()
@@ -285,11 +308,7 @@ uint64_t VideoSystem::Session()
 bool VideoSystem::PushWakeEvent()
 {
     std::lock_guard lock(g_lock);
-    if (g_starts == 0 || g_wakeType == 0)
-        return false;
-    SDL_Event event{};
-    event.type = g_wakeType;
-    return SDL_PushEvent(&event) == 1;
+    return PushWakeEventLocked();
 }
 
 uint32_t VideoSystem::WakeEventType()

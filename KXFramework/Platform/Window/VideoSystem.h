@@ -15,10 +15,12 @@ public:
     // count. False, with LastError, when video cannot start: without SDL_VIDEODRIVER, when no desktop
     // (X11, Wayland) can be reached; LastError then names the display tried and why. A display that
     // takes the connection and does not answer within 10 s ends the process with status 1 and a line
-    // naming it (TerminationWatch).
+    // naming it (TerminationWatch). While video runs, a termination signal wakes the pump's wait at
+    // once.
     static bool Start();
-    // The last of as many calls as succeeded Starts ends video. Stop threads that wake the pump and
-    // unhook them first: wakes after this are dropped.
+    // The last of as many calls as succeeded Starts ends video; from then on no end after a termination
+    // signal is timed (TerminationWatch::StopTiming). Stop threads that wake the pump and unhook them
+    // first: wakes after this are dropped.
     static void Stop();
     static bool IsStarted();
     // "x11", "wayland", "dummy", "offscreen"...; empty when not started.

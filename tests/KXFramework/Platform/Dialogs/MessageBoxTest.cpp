@@ -235,7 +235,8 @@ TEST(DesktopMessageBox, NoBoxesUnderTheDummyAndOffscreenDriversOrWithoutADisplay
         bool canShow;
     } cases[] = {
         {"dummy", ":0", "wayland-0", false}, {"offscreen", ":0", "", false},
-        {"Dummy,x11", ":0", "", false},      {"x11", ":0", "", true},
+        {"dummy,x11", ":0", "", true},       {"offscreen,x11", ":0", "", false},
+        {"x11,Offscreen", ":0", "", true},   {"x11", ":0", "", true},
         {"", "", "wayland-0", true},         {"", "", "", false},
         {"x11", nullptr, nullptr, false},
     };

@@ -1,7 +1,8 @@
-// The watch over the end, each case in a process of its own: after a termination signal a UI thread
-// that sleeps in a call for a second ends the process with 0 and says what held it, while one that goes
-// on working (an orderly end writing its files) is never cut; a bounded call held past its bound ends
-// the process with 1 and its line.
+// The watch over the end, each case in a process of its own: after a termination signal (SIGHUP too) a
+// UI thread that sleeps in a call for a second ends the process with 0 and says what held it, while one
+// that goes on working (an orderly end writing its files) or waits for the disk is never cut; a bounded
+// call held past its bound ends the process with 1 and its line, one asleep within its bound goes on. A
+// second SIGTERM or SIGINT ends the process at once with 0; a SIGHUP is never the second.
 #include "KXFramework/Platform/Process/TerminationWatch.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -35,6 +37,17 @@ void Work(std::chrono::milliseconds time)
     }
 }
 
+// The UI thread in the disk's wait with no processor progress, as an orderly end writing to a slow
+// disk: a vfork parent waits so for its child, which only sleeps.
+void DiskWait(std::chrono::milliseconds time)
+{
+    if (::vfork() == 0) {
+        const timespec sleep{time_t(time.count() / 1000), long(time.count() % 1000) * 1000000};
+        ::syscall(SYS_nanosleep, &sleep, nullptr);
+        ::_exit(0);
+    }
+}
+
 TEST(TerminationWatchDeathTest, EndsAHeldProcessAndLeavesAWorkingOneAlone)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -57,6 +70,13 @@ TEST(TerminationWatchDeathTest, EndsAHeldProcessAndLeavesAWorkingOneAlone)
              Sleep(30s);
          },
          0, "ended 1 s after a termination signal: the user interface was held in a call that did not return"},
+        {"held by its display after a SIGHUP",
+         [] {
+             TerminationWatch::SetHolder("display \":9\"");
+             std::raise(SIGHUP);
+             Sleep(30s);
+         },
+         0, "ended 1 s after a termination signal: its display \":9\" did not answer"},
         {"a signal during a bounded call that is held",
          [] {
              const TerminationWatch::BoundedCall opening(10s, "never said");
@@ -85,10 +105,43 @@ TEST(TerminationWatchDeathTest, EndsAHeldProcessAndLeavesAWorkingOneAlone)
              }
          },
          kLeftAlone, ""},
+        {"in the disk's wait for 2.5 s after a signal",
+         [] {
+             std::raise(SIGTERM);
+             DiskWait(2500ms);
+         },
+         kLeftAlone, ""},
+        {"a second SIGTERM while working",
+         [] {
+             std::raise(SIGTERM);
+             std::raise(SIGTERM);
+             Work(2500ms);
+         },
+         0, ""},
+        {"a SIGINT after a SIGHUP while working",
+         [] {
+             std::raise(SIGHUP);
+             std::raise(SIGINT);
+             Work(2500ms);
+         },
+         0, ""},
+        {"a SIGHUP after a SIGTERM while working",
+         [] {
+             std::raise(SIGTERM);
+             std::raise(SIGHUP);
+             Work(2500ms);
+         },
+         kLeftAlone, ""},
         {"asleep once its end is no longer timed",
          [] {
              std::raise(SIGTERM);
              TerminationWatch::StopTiming();
+             Sleep(2500ms);
+         },
+         kLeftAlone, ""},
+        {"asleep for 2.5 s within a bounded call's bound",
+         [] {
+             const TerminationWatch::BoundedCall opening(20s, "never said");
              Sleep(2500ms);
          },
          kLeftAlone, ""},

@@ -365,28 +365,43 @@ TEST(WakeWithoutVideo, IsDroppedAndDoesNotBlockLaterWakes)
     Platform::VideoSystem::Stop();
 }
 
-// The desktop's logout is the pump's quit record, given out once, in a process of its own; once video
-// has ended, nothing can hold the end in the display, and the rest of it is not timed.
+// The desktop's logout is the pump's quit record, given out once, in a process of its own; the watch
+// wakes the pump's wait for it. Once video has ended, nothing can hold the end in the display, and the
+// rest of it is not timed, whether the signal came before or comes after.
 TEST(TerminationDeathTest, ASignalIsOneQuitRecordAndTheEndIsUntimedOnceVideoHasEnded)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            Platform::TerminationWatch::Start();
-            ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-            if (!Platform::VideoSystem::Start())
-                ::_exit(2);
-            EventPump pump;
-            std::raise(SIGTERM);
-            int quits = 0;
-            InputRecord record;
-            for (int turn = 0; turn < 3; ++turn)
-                quits += pump.Next(record, 0) && record.kind == RecordKind::Quit;
-            Platform::VideoSystem::Stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-            ::_exit(quits == 1 ? 7 : 3);
-        },
-        ::testing::ExitedWithCode(7), "");
+    for (const bool afterVideo : {false, true}) {
+        SCOPED_TRACE(afterVideo ? "a signal once video has ended" : "a signal while video runs");
+        EXPECT_EXIT(
+            {
+                Platform::TerminationWatch::Start();
+                ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+                if (!Platform::VideoSystem::Start())
+                    ::_exit(2);
+                int quits = 0;
+                int wakes = 0;
+                {
+                    EventPump pump;
+                    if (afterVideo)
+                        Platform::VideoSystem::Stop();
+                    std::raise(SIGTERM);
+                    InputRecord record;
+                    // The watch's wake comes as the pump's wake record, at once; the bound is far above.
+                    for (int turn = 0; !afterVideo && turn < 100 && wakes == 0; ++turn) {
+                        if (pump.Next(record, 100)) {
+                            quits += record.kind == RecordKind::Quit;
+                            wakes += record.kind == RecordKind::Wake;
+                        }
+                    }
+                }
+                if (!afterVideo)
+                    Platform::VideoSystem::Stop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+                ::_exit(afterVideo || (quits == 1 && wakes == 1) ? 7 : 3);
+            },
+            ::testing::ExitedWithCode(7), "");
+    }
 }
 
 // Without SDL_VIDEODRIVER, video starts only on a desktop driver, named to SDL over the user's choice;
