@@ -21,7 +21,6 @@
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>

@@ -518,7 +518,7 @@ TEST_F(EditorX11Test, ASecondStartWhileTheFirstIsHeldBeforeItsWindowWaitsAndThen
         << TempFolder::ReadFile(m_home / "second.log");
     m_child = second; // closed by the test, killed by TearDown should a step fail
     second = 0;
-    Close(FindEditorWindow());
+    m_x.Close(FindEditorWindow());
     EXPECT_EQ(WaitForExit(), 0) << TempFolder::ReadFile(m_home / "second.log");
 }
 
@@ -552,7 +552,7 @@ TEST_F(EditorX11Test, AStartWhileTheEditorEndsOpensItsOwnWindow)
         ASSERT_TRUE(Eventually([&] { return WaitingHandOvers(SocketPath()) > 0; }, std::chrono::seconds(30)))
             << TempFolder::ReadFile(m_home / "next.log");
         if (round.end == End::CloseButton)
-            Close(window); // waits in the X server for the stopped editor
+            m_x.Close(window); // waits in the X server for the stopped editor
         else
             ASSERT_EQ(::kill(m_child, round.end == End::Sigterm ? SIGTERM : SIGINT), 0);
         ASSERT_EQ(::kill(m_child, SIGCONT), 0);
@@ -573,7 +573,7 @@ TEST_F(EditorX11Test, AStartWhileTheEditorEndsOpensItsOwnWindow)
         m_child = next;
         next = 0;
         ASSERT_TRUE(WaitDrawn(opened));
-        Close(opened);
+        m_x.Close(opened);
         ASSERT_EQ(WaitForExit(), 0) << TempFolder::ReadFile(m_home / "next.log");
     }
 }

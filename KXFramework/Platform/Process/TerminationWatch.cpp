@@ -1,16 +1,14 @@
 #include "KXFramework/Platform/Process/TerminationWatch.h"
 
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
+#include "KXFramework/Platform/Process/ThreadState.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
 #include <semaphore.h>
@@ -88,20 +86,8 @@ int64_t UiProcessorTime()
 // for its turn on a busy machine, or waiting for the disk. Unknown counts as asleep.
 bool UiAsleep()
 {
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/self/task/%d/stat", int(g_uiThreadId));
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    char text[512];
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (n <= 0)
-        return true;
-    text[n] = '\0';
-    // "tid (name) S ...": the name may hold blanks and parentheses.
-    const char* nameEnd = std::strrchr(text, ')');
-    return nameEnd == nullptr || nameEnd[1] != ' ' || nameEnd[2] == 'S';
+    ThreadState state;
+    return !ReadThreadState(::getpid(), g_uiThreadId, state) || state.state == 'S';
 }
 
 [[noreturn]] void EndNow(int status, const std::string& line)
