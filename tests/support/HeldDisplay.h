@@ -26,6 +26,10 @@ namespace KX::Test {
 
 class HeldDisplay {
 public:
+    // Above the numbers that xvfb-run and servers started with -displayfd try first.
+    static constexpr int kFirstNumber = 190;
+    static constexpr int kNumbers = 100;
+
     // The first free number of a range no X server chooses by itself.
     HeldDisplay()
     {
@@ -66,10 +70,6 @@ public:
     }
 
 private:
-    // Above the numbers that xvfb-run and servers started with -displayfd try first.
-    static constexpr int kFirstNumber = 190;
-    static constexpr int kNumbers = 100;
-
     // The abstract name first: the kernel gives it to one process alone, so that no other HeldDisplay and
     // no X server of this machine is taking the number while its files are looked at.
     void Take(int number)

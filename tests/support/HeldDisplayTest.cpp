@@ -83,6 +83,28 @@ struct Holding {
     }
 };
 
+// A number free a moment ago, held again by hold(name). Another process can take the number meanwhile:
+// hold then fails with EEXIST or EADDRINUSE, and the next free number is tried. What a round leaves is
+// free for the taking by design, so the numbers tried are those no other process is likely to try first:
+// the top half of the range (the other tests take theirs from its bottom), from a place this process's
+// id decides (a copy of this test in a parallel run starts elsewhere). Empty when none could be held.
+template <class Hold>
+std::string HeldAgain(Hold hold)
+{
+    constexpr int kHalf = HeldDisplay::kNumbers / 2;
+    for (int tried = 0; tried < kHalf; ++tried) {
+        const int number = HeldDisplay::kFirstNumber + kHalf + (::getpid() + tried) % kHalf;
+        if (HeldDisplay(number).Name().empty())
+            continue;
+        const std::string name = ":" + std::to_string(number);
+        if (hold(name))
+            return name;
+        if (errno != EEXIST && errno != EADDRINUSE)
+            return "";
+    }
+    return "";
+}
+
 TEST(HeldDisplay, TakesNoNumberThatAnXServerOrAnotherTestRunHolds)
 {
     enum class Holder { LockFile, LockBeingWritten, AbstractName, SocketFile, AnotherHeldDisplay };
@@ -99,47 +121,48 @@ TEST(HeldDisplay, TakesNoNumberThatAnXServerOrAnotherTestRunHolds)
     };
     for (const Round& round : rounds) {
         SCOPED_TRACE(round.name);
-        // A number free a moment ago, held again in the round's way.
         Holding holding;
-        holding.held = std::make_unique<HeldDisplay>();
-        const std::string taken = holding.held->Name();
-        ASSERT_FALSE(taken.empty()) << "no free display number";
-        const std::string path = SocketFileOf(taken);
-        if (round.holder != Holder::AnotherHeldDisplay)
-            holding.held.reset();
-        switch (round.holder) {
-        case Holder::LockFile:
-        case Holder::LockBeingWritten: {
-            // A live process that is not this one, or none yet.
-            holding.file = LockOf(taken);
-            ASSERT_TRUE(
-                WriteLock(holding.file, round.holder == Holder::LockFile ? std::to_string(::getppid()) + "\n" : ""))
-                << holding.file << ": " << std::strerror(errno);
-            break;
-        }
-        case Holder::AbstractName: {
-            holding.socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path + 1, path.data(), path.size());
-            ASSERT_EQ(::bind(holding.socket, reinterpret_cast<const sockaddr*>(&address),
-                             socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size())),
-                      0)
-                << std::strerror(errno);
-            break;
-        }
-        case Holder::SocketFile:
-            holding.socket = ListenAtSocketFile(path);
-            ASSERT_GE(holding.socket, 0) << path << ": " << std::strerror(errno);
-            holding.file = path;
-            break;
-        case Holder::AnotherHeldDisplay:
-            break;
-        }
+        const std::string taken = HeldAgain([&](const std::string& name) {
+            switch (round.holder) {
+            case Holder::LockFile:
+            case Holder::LockBeingWritten:
+                // A live process that is not this one, or none yet.
+                if (!WriteLock(LockOf(name),
+                               round.holder == Holder::LockFile ? std::to_string(::getppid()) + "\n" : ""))
+                    return false;
+                holding.file = LockOf(name);
+                return true;
+            case Holder::AbstractName: {
+                const std::string path = SocketFileOf(name);
+                const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                sockaddr_un address{};
+                address.sun_family = AF_UNIX;
+                std::memcpy(address.sun_path + 1, path.data(), path.size());
+                if (::bind(socket, reinterpret_cast<const sockaddr*>(&address),
+                           socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size())) != 0) {
+                    const int error = errno;
+                    ::close(socket);
+                    errno = error;
+                    return false;
+                }
+                holding.socket = socket;
+                return true;
+            }
+            case Holder::SocketFile:
+                holding.socket = ListenAtSocketFile(SocketFileOf(name));
+                if (holding.socket < 0)
+                    return false;
+                holding.file = SocketFileOf(name);
+                return true;
+            case Holder::AnotherHeldDisplay:
+                holding.held = std::make_unique<HeldDisplay>(NumberOf(name));
+                errno = EADDRINUSE;
+                return !holding.held->Name().empty();
+            }
+            return false;
+        });
+        ASSERT_FALSE(taken.empty()) << "no display number to hold: " << std::strerror(errno);
 
-        const HeldDisplay next;
-        EXPECT_FALSE(next.Name().empty()) << "no free display number";
-        EXPECT_NE(next.Name(), taken);
         EXPECT_EQ(HeldDisplay(NumberOf(taken)).Name(), "") << "the number asked for by name";
     }
 }
@@ -159,24 +182,33 @@ TEST(HeldDisplay, TakesOverWhatAHolderThatHasGoneLeft)
     };
     for (const Round& round : rounds) {
         SCOPED_TRACE(round.name);
-        // A number free a moment ago, left as the round's holder left it.
-        const std::string taken = HeldDisplay().Name();
-        ASSERT_FALSE(taken.empty()) << "no free display number";
+        // Left as the round's holder left it.
         Holding left;
-        if (round.lock) {
-            // A process that has ended and been reaped.
-            const pid_t gone = ::fork();
-            if (gone == 0)
-                ::_exit(0);
-            ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-            ASSERT_TRUE(WriteLock(LockOf(taken), std::to_string(gone) + "\n")) << std::strerror(errno);
-        }
-        if (round.socketFile) {
-            const int socket = ListenAtSocketFile(SocketFileOf(taken));
-            ASSERT_GE(socket, 0) << std::strerror(errno);
-            ::close(socket);
-            left.file = SocketFileOf(taken);
-        }
+        const std::string taken = HeldAgain([&](const std::string& name) {
+            if (round.lock) {
+                // A process that has ended and been reaped.
+                const pid_t gone = ::fork();
+                if (gone == 0)
+                    ::_exit(0);
+                ::waitpid(gone, nullptr, 0);
+                if (!WriteLock(LockOf(name), std::to_string(gone) + "\n"))
+                    return false;
+            }
+            if (round.socketFile) {
+                const int socket = ListenAtSocketFile(SocketFileOf(name));
+                if (socket < 0) {
+                    const int error = errno;
+                    if (round.lock)
+                        ::unlink(LockOf(name).c_str());
+                    errno = error;
+                    return false;
+                }
+                ::close(socket);
+                left.file = SocketFileOf(name);
+            }
+            return true;
+        });
+        ASSERT_FALSE(taken.empty()) << "no display number to leave: " << std::strerror(errno);
 
         const HeldDisplay held(NumberOf(taken));
         EXPECT_EQ(held.Name(), taken);
