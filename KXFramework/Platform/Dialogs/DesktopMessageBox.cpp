@@ -37,7 +37,8 @@ std::unique_ptr<DesktopMessageBox> DesktopMessageBox::Create(std::function<bool(
 {
     std::vector<std::unique_ptr<MessageBoxService>> services;
     services.push_back(std::make_unique<ZenityMessageBox>(Zenity::ProgramName(), whileWaiting));
-    services.push_back(std::make_unique<ZenityMessageBox>(Zenity::MessageBoxProgramName(), std::move(whileWaiting)));
+    if (std::string boxProgram = Zenity::MessageBoxProgramName(); !boxProgram.empty())
+        services.push_back(std::make_unique<ZenityMessageBox>(std::move(boxProgram), std::move(whileWaiting)));
     return std::make_unique<DesktopMessageBox>(std::move(services), &DisplayCanShowBoxes);
 }
 

@@ -31,7 +31,12 @@ std::string ProgramName()
 std::string MessageBoxProgramName()
 {
     const char* name = std::getenv("KX_MESSAGE_BOX");
-    return name != nullptr && *name != '\0' ? name : GetPlatformFolder(PlatformFolder::Executable) + "/kx-message-box";
+    if (name != nullptr && *name != '\0')
+        return name;
+    const std::string folder = GetPlatformFolder(PlatformFolder::Executable);
+    if (folder.empty())
+        return {};
+    return folder == "/" ? "/kx-message-box" : folder + "/kx-message-box";
 }
 
 Outcome Run(const std::string& program, std::vector<std::string> arguments, uint32_t ownerWindow, Attach attach,

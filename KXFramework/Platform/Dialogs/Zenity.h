@@ -22,7 +22,7 @@ struct Outcome {
 // "zenity", or the program that KX_ZENITY names (tests use a script in its place).
 std::string ProgramName();
 // The framework's box program: the one KX_MESSAGE_BOX names, else kx-message-box beside the running
-// program.
+// program; empty when the running program's own path cannot be read (no /proc).
 std::string MessageBoxProgramName();
 
 // How the dialog's windows become the owner's. zenity's boxes, and the box program, take --attach for

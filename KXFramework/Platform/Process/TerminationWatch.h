@@ -40,6 +40,8 @@ public:
 
     // Scoped, on the UI thread: a call that may never return. Should the UI thread still be inside it
     // after `bound`, asleep with no progress for a second, the process ends with status 1 and `line`.
+    // One at a time: they do not nest, as the watch keeps a single due time and line (the inner one's
+    // end would leave the outer call unbounded).
     class BoundedCall {
     public:
         BoundedCall(std::chrono::milliseconds bound, const std::string& line);
