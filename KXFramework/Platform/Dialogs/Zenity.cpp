@@ -34,9 +34,7 @@ std::string MessageBoxProgramName()
     if (name != nullptr && *name != '\0')
         return name;
     const std::string folder = GetPlatformFolder(PlatformFolder::Executable);
-    if (folder.empty())
-        return {};
-    return folder == "/" ? "/kx-message-box" : folder + "/kx-message-box";
+    return folder.empty() ? std::string() : folder + "/kx-message-box";
 }
 
 Outcome Run(const std::string& program, std::vector<std::string> arguments, uint32_t ownerWindow, Attach attach,
