@@ -88,6 +88,11 @@ public:
             return false;
         }
         m_videoStarted = true;
+        // SDL may have come to a driver that shows nothing from a list that named a desktop first, which
+        // failed: unseen, this run takes no part in the single instance. It lets the lock go before it
+        // answers any start, and the starts it kept unanswered take the lock and open their windows.
+        if (Platform::ShowsNothing())
+            m_singleInstance.reset();
         // A notification posted from any thread, or late in an idle pass, is delivered in the next
         // turn at once rather than after the loop's 33 ms wait.
         SetNotificationPostedHook(&Platform::EventPump::Wake);

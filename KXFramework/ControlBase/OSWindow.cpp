@@ -9,6 +9,7 @@
 #include "KXFramework/Notification/NotificationQueue.h"
 #include "KXFramework/Platform/Window/AppHost.h"
 #include "KXFramework/Platform/Window/Cursor.h"
+#include "KXFramework/Platform/Window/DesktopReach.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/HostWindow.h"
 #include "KXFramework/Platform/Window/KeyMap.h"
@@ -610,7 +611,8 @@ uintptr_t OSWindow::SetCursor(uintptr_t cursor)
 void OSWindow::StorePlacement()
 {
     IFrameworkServices* services = GetFrameworkServices();
-    if (!services || !m_host || !IsApplicationWindow())
+    // A window nobody saw has no place of its own: it would write over the one the user's editor left.
+    if (!services || !m_host || !IsApplicationWindow() || Platform::ShowsNothing())
         return;
     // The 44-byte record: length, flags, show command, minimised and maximised points (none), and
     // the normal rectangle as edges, little-endian.

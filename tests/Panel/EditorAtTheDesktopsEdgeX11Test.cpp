@@ -585,29 +585,44 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASigtermAtAnyMomentOfTheStartEndsItWithZe
 }
 
 // A run on a driver that shows nothing (named by the user: tests do) takes no part in the single
-// instance: a start on the desktop beside it, with the same folders, opens its own window. SDL takes
-// dummy only as the whole list, offscreen wherever it comes: a run on "dummy,x11" shows its window on
-// X11 and is the first instance, to which the start beside it hands over.
+// instance: a start on the desktop beside it, with the same folders, opens its own window, and the run
+// writes no window place over the one that editor leaves. SDL takes dummy only as the whole list,
+// offscreen wherever it comes, also after a desktop driver whose display does not answer: the driver SDL
+// took decides. A run on "dummy,x11" shows its window on X11 and is the first instance, to which the
+// start beside it hands over.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesktopItsWindow)
 {
     PrivateDesktop desktop(m_home / "xvfb.log");
     ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
     const X11Session& x = desktop.X();
+    HeldDisplay noServer;
+    ASSERT_FALSE(noServer.Name().empty()) << "no free display number";
+    const std::string desktopDisplay = desktop.Server().Display();
     const struct {
         const char* drivers;
+        std::string display; // the run's; empty: unset
         bool showsNothing;
-    } rounds[] = {{"dummy", true}, {"offscreen", true}, {"offscreen,x11", true}, {"dummy,x11", false}};
+    } rounds[] = {
+        {"dummy", desktopDisplay, true},          {"offscreen", desktopDisplay, true},
+        {"offscreen,x11", desktopDisplay, true},  {"x11,offscreen", "", true},
+        {"x11,offscreen", noServer.Name(), true}, {"wayland,offscreen", desktopDisplay, true}, // no compositor answers
+        {"dummy,x11", desktopDisplay, false}};
     for (const auto& round : rounds) {
-        SCOPED_TRACE(round.drivers);
+        SCOPED_TRACE(std::string(round.drivers) + " on \"" + round.display + "\"");
         ::unlink((m_state + "/plugged").c_str());
         pid_t first = 0;
         {
             EnvironmentGuard named;
             named.Set("SDL_VIDEODRIVER", round.drivers);
+            named.Set("WAYLAND_DISPLAY", "no-compositor");
+            if (round.display.empty())
+                named.Clear("DISPLAY");
+            else
+                named.Set("DISPLAY", round.display);
             first = X11Session::Launch(KIVO_E2E_EDITOR, {"-DEBUG_CONSOLE"}, m_home / "first.log");
         }
         m_children.push_back(first);
-        // Its keyboard comes once its start is through, the single instance's step included.
+        // Its keyboard comes once its start is through, the single instance's step and video included.
         ASSERT_TRUE(Eventually([&] { return TempFolder::ReadFile(m_state + "/plugged") == "1\n"; }, kBound))
             << TempFolder::ReadFile(m_home / "first.log");
         if (!round.showsNothing) {
@@ -622,12 +637,24 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ARunThatShowsNothingLeavesAStartOnTheDesk
         // Handed over where the first shows on the desktop.
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
         X11Session::Kill(m_editor);
+        // A place of the user's, where no window of a run without a window manager comes.
+        Platform::WindowPlacementRecord place;
+        place.left = 123;
+        place.top = 45;
+        place.right = place.left + 1200;
+        place.bottom = place.top + 772;
+        const std::vector<uint8_t> left = Platform::SerializeWindowPlacement(place);
+        ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP", left));
         // It ends too; its status is not looked at: under the leak checker, the offscreen driver's GL library,
         // unloaded by then, is reported.
         ASSERT_EQ(::kill(first, SIGTERM), 0);
         EXPECT_GE(X11Session::WaitForExit(first, kBound), 0) << TempFolder::ReadFile(m_home / "first.log");
         X11Session::Kill(first);
         m_children.clear();
+        if (round.showsNothing) {
+            EXPECT_EQ(Platform::ReadProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP"), left)
+                << "the run that showed nothing wrote its window's place";
+        }
     }
 }
 

@@ -292,29 +292,6 @@ TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationAndADialogClosesItsel
     dialog = nullptr;
 }
 
-TEST_F(OSWindowTest, TheMainWindowLeavesItsPlacementInTheProfile)
-{
-    // Only the application's window writes it.
-    dialog = Open(u"dialog", 160, 100);
-    dialog->EndModal(0);
-    dialog = nullptr;
-    EXPECT_TRUE(services.profile.empty());
-
-    main->SetWindowArea({40, 50, 320, 240});
-    const uint32_t id = Id(main);
-    main->EndModal(0);
-    EXPECT_EQ(OSWindow::FromId(id), nullptr);
-    const std::vector<uint8_t>& record = services.profile[u"Velmora_Test/WP"];
-    ASSERT_EQ(record.size(), 44u);
-    auto word = [&](int i) {
-        return int32_t(record[i * 4] | record[i * 4 + 1] << 8 | record[i * 4 + 2] << 16 | record[i * 4 + 3] << 24);
-    };
-    EXPECT_EQ(word(0), 44);
-    EXPECT_EQ(word(2), 1);
-    EXPECT_EQ(word(9) - word(7), 320);
-    EXPECT_EQ(word(10) - word(8), 240);
-}
-
 TEST_F(OSWindowTest, ExtremeSizesKeepTheWindowUsable)
 {
     for (const auto& [width, height] : {std::pair{0, 0}, std::pair{40000, 40000}, std::pair{120, 90}}) {
@@ -354,6 +331,30 @@ protected:
         }
     }
 };
+
+// A window on a desktop: one nobody saw keeps no place, which would go over the one the user left.
+TEST_F(X11WindowTest, TheMainWindowLeavesItsPlacementInTheProfile)
+{
+    // Only the application's window writes it.
+    dialog = Open(u"dialog", 160, 100);
+    dialog->EndModal(0);
+    dialog = nullptr;
+    EXPECT_TRUE(services.profile.empty());
+
+    main->SetWindowArea({40, 50, 320, 240});
+    const uint32_t id = Id(main);
+    main->EndModal(0);
+    EXPECT_EQ(OSWindow::FromId(id), nullptr);
+    const std::vector<uint8_t>& record = services.profile[u"Velmora_Test/WP"];
+    ASSERT_EQ(record.size(), 44u);
+    auto word = [&](int i) {
+        return int32_t(record[i * 4] | record[i * 4 + 1] << 8 | record[i * 4 + 2] << 16 | record[i * 4 + 3] << 24);
+    };
+    EXPECT_EQ(word(0), 44);
+    EXPECT_EQ(word(2), 1);
+    EXPECT_EQ(word(9) - word(7), 320);
+    EXPECT_EQ(word(10) - word(8), 240);
+}
 
 TEST_F(X11WindowTest, AWindowFromTheSkinShowsItsLooksAndTakesInput)
 {

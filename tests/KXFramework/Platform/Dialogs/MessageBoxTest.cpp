@@ -234,10 +234,11 @@ TEST(DesktopMessageBox, NoBoxesUnderTheDummyAndOffscreenDriversOrWithoutADisplay
         const char* wayland;
         bool canShow;
     } cases[] = {
-        {"dummy", ":0", "wayland-0", false}, {"offscreen", ":0", "", false},
-        {"dummy,x11", ":0", "", true},       {"offscreen,x11", ":0", "", false},
-        {"x11,Offscreen", ":0", "", true},   {"x11", ":0", "", true},
-        {"", "", "wayland-0", true},         {"", "", "", false},
+        {"dummy", ":0", "wayland-0", false},   {"offscreen", ":0", "", false},
+        {"dummy,x11", ":0", "", true},         {"offscreen,x11", ":0", "", false},
+        {"x11,Offscreen", ":0", "", true},     {"x11", ":0", "", true},
+        {"nosuch,offscreen", ":0", "", false}, // a name SDL lacks is passed over
+        {"", "", "wayland-0", true},           {"", "", "", false},
         {"x11", nullptr, nullptr, false},
     };
     for (const auto& c : cases) {
