@@ -228,7 +228,9 @@ private:
     }
 
     // A line on standard error and in the debug log that the command line names: the running editor did
-    // not answer (noAnswer), or a termination signal came while this start waited for it.
+    // not answer (noAnswer), or a termination signal came while this start waited for it. What is not
+    // known of that editor is left out. SIGTERM waits until a stopped process is resumed, so ending a
+    // stopped editor takes both.
     void SayWhyNotHandedOver(bool noAnswer, const Platform::SingleInstance::Holder& holder)
     {
         const std::string process = holder.process > 0 ? std::to_string(holder.process) : std::string();
@@ -236,12 +238,15 @@ private:
         if (!noAnswer) {
             line += "ended by a termination signal while waiting for the running editor" +
                     (process.empty() ? std::string() : " (process " + process + ")") + " to answer";
+        } else if (process.empty()) {
+            line += "an editor already runs for this user and does not answer; wait until it answers again, or "
+                    "end it";
         } else {
             line += "an editor already runs for this user and does not answer: process " + process;
             if (!holder.display.empty())
                 line += " on display \"" + holder.display + "\"";
             line += holder.stopped ? ", stopped; resume it (fg in its terminal, or kill -CONT " + process +
-                                         ") or end it (kill " + process + ")"
+                                         "), or end it (kill " + process + ", then kill -CONT " + process + ")"
                                    : "; wait until it answers again, or end it (kill " + process + ")";
         }
         ApplyDebugConsoleOption(m_commandLine); // InitInstance, which would set the log's target, never runs
@@ -250,18 +255,22 @@ private:
 
     // Once the main window exists, every loop serves the hand-overs, those waiting since the start
     // included, until the end begins (the quit message, a termination signal): from then on no start is
-    // answered, so that it waits for the lock and opens its own window rather than ending unserved.
+    // answered, so that it waits for the lock and opens its own window rather than ending unserved. A
+    // record read whole is answered at the next turn, which comes at once.
     void ServeOtherInstances()
     {
         if (!m_singleInstance || m_singleInstance->GetListenDescriptor() < 0)
             return;
-        WatchDescriptor(m_singleInstance->GetListenDescriptor(), [this] {
-            if (IsEnding() || Platform::TerminationWatch::Requested()) {
-                StopServingOtherInstances();
-                return false;
-            }
-            return m_singleInstance->ServePending([](const std::string& commandLine) { ReceiveHandOver(commandLine); });
-        });
+        WatchDescriptor(
+            m_singleInstance->GetListenDescriptor(),
+            [this] {
+                const bool workLeft = m_singleInstance->ServePending(
+                    [](const std::string& commandLine) { ReceiveHandOver(commandLine); });
+                if (m_singleInstance->HasAnswersDue())
+                    Platform::EventPump::Wake();
+                return workLeft;
+            },
+            [this] { StopServingOtherInstances(); });
     }
 
     void StopServingOtherInstances()

@@ -807,6 +807,37 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, ASecondSignalEndsAHeldEndAtOnce)
     }
 }
 
+// An editor whose end takes long (a slow disk, a starved machine; here held working 8 s) has stopped
+// answering and still holds the single-instance lock: a start meanwhile waits for it, past any bound
+// for a holder that may not listen, and opens its window once that end is through. The start after it
+// hands over to it: one editor.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, AStartDuringASlowEndWaitsForItAndStaysTheOnlyEditor)
+{
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
+    m_environment.Set("KIVO_E2E_HOLD_END", "8");
+    ASSERT_NE(StartEditor(x), 0u) << "the editor's window did not open\n" << Log();
+    const pid_t ending = m_editor;
+    m_children.push_back(ending);
+    ASSERT_EQ(::kill(ending, SIGTERM), 0);
+    ASSERT_TRUE(Eventually([&] { return !TempFolder::ReadFile(m_state + "/ending").empty(); }, kBound)) << Log();
+
+    StartProgram({}, "-DEBUG_CONSOLE");
+    EXPECT_NE(WaitShown(x), 0u) << "the start opened no window\n" << Log();
+    int raw = 0;
+    EXPECT_EQ(::waitpid(ending, &raw, WNOHANG), ending) << "the start opened its window beside the ending editor";
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    EXPECT_FALSE(TempFolder::ReadFile(m_state + "/held").empty());
+
+    pid_t later = X11Session::Launch(KIVO_EDITOR, {}, m_home / "later.log");
+    m_children.push_back(later);
+    EXPECT_EQ(X11Session::WaitForExit(later, kBound), 0) << TempFolder::ReadFile(m_home / "later.log");
+    EXPECT_EQ(x.Find(kMainTitle, [](pid_t) { return true; }).size(), 1u);
+    ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0) << Log();
+}
+
 // A SIGTERM at the very first moments of the main routine, as the watch's thread starts or as the
 // standard streams are seen to (strace delivers it on the first such system call), ends the editor with
 // status 0 by its handler, never by the signal itself.

@@ -11,7 +11,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <limits>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,7 +29,7 @@ namespace {
 constexpr uint32_t kRetryPauseMs = 10;
 // Between two looks at a first that has not answered yet.
 constexpr int kSampleMs = 100;
-// Bounds a connect (a full backlog blocks it) and every send.
+// Bounds every send.
 constexpr time_t kSendSeconds = 5;
 constexpr size_t kHeaderBytes = 8;
 
@@ -110,16 +112,19 @@ std::string CutAtCharacter(const std::string& text, size_t limit)
     return text.substr(0, end);
 }
 
-// A blocking connection to the socket, its connect and sends bounded; -1 when nobody takes it.
+// A connection to the socket, its sends bounded; -1 when nobody takes it now. The connect never waits:
+// a full queue of a first that does not take its connections (stopped, held) refuses it at once, and
+// the caller looks at that first instead.
 int Connect(const sockaddr_un& address)
 {
-    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (connection.Get() < 0)
+        return -1;
+    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
         return -1;
     timeval limit{kSendSeconds, 0};
     ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
-        return -1;
+    ::fcntl(connection.Get(), F_SETFL, ::fcntl(connection.Get(), F_GETFL) & ~O_NONBLOCK);
     return connection.Release();
 }
 
@@ -154,8 +159,10 @@ std::string DisplayOf(pid_t process)
     return display;
 }
 
-// How long a first that took the connection has kept its answer: the time its UI thread (its main
-// thread) made no progress, was stopped, and in all, by the process's clock.
+// How long the first has kept its answer over the whole hand-over, reconnects included: the time its UI
+// thread (its main thread) has slept without progress since it last made some, has been stopped, and in
+// all, by the process's clock. Progress is time on a processor, or running, waiting for its turn or for
+// the disk (ThreadState::Asleep): a first held to a sliver of a busy machine is working all the same.
 class Silence {
 public:
     Silence() : m_since(GetMilliseconds()), m_last(m_since) {}
@@ -173,11 +180,12 @@ public:
             m_first = first;
             m_idleMs = m_stoppedMs = 0;
         } else {
-            if (!known || state.processorTicks == m_ticks)
-                m_idleMs += elapsed;
+            const bool progress =
+                known && (state.processorNs != m_processorNs || (!state.Asleep() && !state.Stopped()));
+            m_idleMs = progress ? 0 : m_idleMs + elapsed;
             m_stoppedMs = known && state.Stopped() ? m_stoppedMs + elapsed : 0;
         }
-        m_ticks = known ? state.processorTicks : 0;
+        m_processorNs = known ? state.processorNs : 0;
         m_stopped = known && state.Stopped();
         return m_idleMs >= SingleInstance::kSilentMs || m_stoppedMs >= SingleInstance::kStoppedMs ||
                now - m_since >= SingleInstance::kUnansweredMs;
@@ -188,7 +196,7 @@ private:
     const uint32_t m_since;
     uint32_t m_last;
     pid_t m_first = 0;
-    uint64_t m_ticks = 0;
+    uint64_t m_processorNs = 0;
     uint32_t m_idleMs = 0;
     uint32_t m_stoppedMs = 0;
     bool m_stopped = false;
@@ -261,39 +269,49 @@ std::string SingleInstanceFolder(const std::string& fallbackParent)
 
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name)
 {
-    const auto unguarded = [] { return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, {}, -1)); };
+    const auto unguarded = [] { return std::unique_ptr<SingleInstance>(new SingleInstance(Role::Unguarded, {})); };
     const std::string folder = SingleInstanceFolder();
-    const std::string lockPath = folder + "/" + name + ".lock";
-    const std::string socketPath = folder + "/" + name + ".sock";
-    sockaddr_un address;
-    if (folder.empty() || !MakeAddress(socketPath, address))
-        return unguarded();
-    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock < 0) {
-        DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno));
-        return unguarded();
+    if (folder.empty())
+        return unguarded(); // said by SingleInstanceFolder
+    std::unique_ptr<SingleInstance> instance(new SingleInstance(Role::Second, folder + "/" + name + ".sock"));
+    if (!MakeAddress(instance->m_socketPath, instance->m_address)) {
+        // A socket's path has room for 107 bytes: a longer folder is reached through its descriptor.
+        instance->m_folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (instance->m_folder < 0 ||
+            !MakeAddress("/proc/self/fd/" + std::to_string(instance->m_folder) + "/" + name + ".sock",
+                         instance->m_address)) {
+            DebugLog::WriteLine("Single instance: the path of " + instance->m_socketPath +
+                                " is too long for a socket; starting without the rule");
+            return unguarded();
+        }
     }
     // A second keeps the lock file open, to take the lock should the first end before it answers.
-    std::unique_ptr<SingleInstance> instance(new SingleInstance(Role::Second, socketPath, lock));
-    if (instance->TakeLock())
-        instance->m_role = Role::First;
-    else if (errno != EWOULDBLOCK)
+    const std::string lockPath = folder + "/" + name + ".lock";
+    instance->m_lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (instance->m_lock < 0) {
+        DebugLog::WriteLine("Single instance: cannot open " + lockPath + ": " + std::strerror(errno) +
+                            "; starting without the rule");
         return unguarded();
+    }
+    if (instance->TakeLock()) {
+        instance->m_role = Role::First;
+    } else if (errno != EWOULDBLOCK) {
+        DebugLog::WriteLine("Single instance: cannot lock " + lockPath + ": " + std::strerror(errno) +
+                            "; starting without the rule");
+        return unguarded();
+    }
     return instance;
 }
 
-SingleInstance::SingleInstance(Role role, std::string socketPath, int lock)
-    : m_role(role),
-      m_socketPath(std::move(socketPath)),
-      m_lock(lock)
-{
-}
+SingleInstance::SingleInstance(Role role, std::string socketPath) : m_role(role), m_socketPath(std::move(socketPath)) {}
 
 SingleInstance::~SingleInstance()
 {
     StopListening();
     if (m_lock >= 0)
         ::close(m_lock);
+    if (m_folder >= 0)
+        ::close(m_folder);
 }
 
 bool SingleInstance::TakeLock()
@@ -302,14 +320,36 @@ bool SingleInstance::TakeLock()
     do
         r = ::flock(m_lock, LOCK_EX | LOCK_NB);
     while (r != 0 && errno == EINTR);
-    return r == 0;
+    if (r != 0)
+        return false;
+    // The holder's process id, for starts its socket does not take: written before the file is cut to
+    // it, so that it is never empty while held. One it cannot write is unknown to them.
+    const std::string text = std::to_string(::getpid()) + "\n";
+    if (::pwrite(m_lock, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
+        static_cast<void>(::ftruncate(m_lock, static_cast<off_t>(text.size())));
+    return true;
+}
+
+pid_t SingleInstance::LockHolder() const
+{
+    char text[24];
+    const ssize_t n = ::pread(m_lock, text, sizeof text - 1, 0);
+    if (n <= 0)
+        return 0;
+    text[n] = '\0';
+    char* end = nullptr;
+    const long pid = std::strtol(text, &end, 10);
+    // Whole (ended by its line break) and alive: a start may find the number of a holder that is gone
+    // while the lock's new holder has yet to write its own.
+    if (end == text || *end != '\n' || pid <= 0 || pid == ::getpid() || pid > std::numeric_limits<pid_t>::max())
+        return 0;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM ? static_cast<pid_t>(pid) : 0;
 }
 
 SingleInstance::HandOverResult SingleInstance::HandOver(const std::string& commandLineUtf8,
                                                         const std::function<bool()>& stopWaiting)
 {
-    sockaddr_un address;
-    if (m_role != Role::Second || !MakeAddress(m_socketPath, address))
+    if (m_role != Role::Second)
         return HandOverResult::Unguarded;
     const std::string text = CutAtCharacter(commandLineUtf8, kMaxTextBytes - 1);
     const uint32_t header[2] = {kDataWord, static_cast<uint32_t>(text.size() + 1)};
@@ -317,21 +357,29 @@ SingleInstance::HandOverResult SingleInstance::HandOver(const std::string& comma
     std::memcpy(record.data(), header, kHeaderBytes);
     std::memcpy(record.data() + kHeaderBytes, text.data(), text.size());
     const auto stop = [&stopWaiting] { return stopWaiting && stopWaiting(); };
+    const auto noAnswer = [this](const Silence& silence) {
+        m_holder.display = m_holder.process > 0 ? DisplayOf(m_holder.process) : std::string();
+        m_holder.stopped = silence.Stopped();
+        return HandOverResult::NoAnswer;
+    };
 
-    // The first listens right after it takes the lock; a start just after it may come in between. A
-    // first that ends (its start failed, or it was closed) stops listening first and drops what it kept
-    // unanswered, and may still hold the lock for a moment: this one tries again until it finds the
-    // lock free or another first listening.
+    // The first listens right after it takes the lock; a start just after it may come in between. A first
+    // that ends (its start failed, or it was closed) stops listening first and drops what it kept
+    // unanswered, and may still hold the lock a while. A first that does not take the connection (its
+    // queue is full, or it does not listen yet or any more) is known by the lock file. This one tries
+    // again until it finds the lock free or a first that answers, and waits for the first it knows as
+    // long as for an answer.
     Silence silence;
-    uint32_t unheardSince = GetMilliseconds();
+    uint32_t knownAt = GetMilliseconds();
     m_holder = Holder();
     for (;;) {
         if (stop())
             return HandOverResult::Interrupted;
-        if (const int connected = Connect(address); connected >= 0) {
+        if (const int connected = Connect(m_address); connected >= 0) {
             Descriptor connection(connected);
             ucred credentials{};
             m_holder.process = PeerCredentials(connection.Get(), credentials) ? credentials.pid : 0;
+            knownAt = GetMilliseconds();
             if (SendAll(connection.Get(), record.data(), record.size())) {
                 switch (AwaitAnswer(connection.Get(), silence, m_holder.process, stop)) {
                 case Answer::Given:
@@ -339,21 +387,24 @@ SingleInstance::HandOverResult SingleInstance::HandOver(const std::string& comma
                 case Answer::Interrupted:
                     return HandOverResult::Interrupted;
                 case Answer::None:
-                    m_holder.display = DisplayOf(m_holder.process);
-                    m_holder.stopped = silence.Stopped();
-                    return HandOverResult::NoAnswer;
+                    return noAnswer(silence);
                 case Answer::Dropped:
                     break;
                 }
             }
-            unheardSince = GetMilliseconds();
         }
         if (TakeLock()) {
             m_role = Role::First;
             return HandOverResult::StartAsFirst;
         }
-        if (GetMilliseconds() - unheardSince >= kListenMs) {
-            DebugLog::WriteLine("Single instance: the first instance does not listen; starting without the rule");
+        if (const pid_t holder = LockHolder(); holder > 0) {
+            m_holder.process = holder;
+            knownAt = GetMilliseconds();
+            if (silence.Over(holder))
+                return noAnswer(silence);
+        } else if (GetMilliseconds() - knownAt >= kListenMs) {
+            DebugLog::WriteLine("Single instance: the lock's holder cannot be known and does not listen; "
+                                "starting without the rule");
             m_role = Role::Unguarded;
             return HandOverResult::Unguarded;
         }
@@ -363,16 +414,18 @@ SingleInstance::HandOverResult SingleInstance::HandOver(const std::string& comma
 
 bool SingleInstance::Listen()
 {
-    sockaddr_un address;
-    if (m_role != Role::First || m_listen >= 0 || !MakeAddress(m_socketPath, address))
+    if (m_role != Role::First || m_listen >= 0)
         return m_listen >= 0;
     // Holding the lock, no live process owns a socket file left here.
     if (::unlink(m_socketPath.c_str()) != 0 && errno != ENOENT)
         return false;
     Descriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (listener.Get() < 0 || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+    if (listener.Get() < 0 ||
+        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&m_address), sizeof(m_address)) != 0)
         return false;
-    if (::chmod(m_socketPath.c_str(), 0600) != 0 || ::listen(listener.Get(), 8) != 0) {
+    // The queue as long as the system allows (the kernel cuts the count to net.core.somaxconn): starts
+    // given up on a first that does not take them stay queued until it does.
+    if (::chmod(m_socketPath.c_str(), 0600) != 0 || ::listen(listener.Get(), std::numeric_limits<int>::max()) != 0) {
         ::unlink(m_socketPath.c_str());
         return false;
     }

@@ -1,9 +1,9 @@
 #pragma once
-// One editor at a time: the first process holds a lock file for its whole life; a second one hands
-// its command line to the first over a Unix-domain socket and ends once the first has answered. Both
-// files live in a folder only this user can enter: $XDG_RUNTIME_DIR, else /tmp/kivo61-<uid>. The
-// kernel releases the lock when its owner ends however it ends, so a crashed editor never blocks the
-// next start.
+// One editor at a time: the first process holds a lock file for its whole life, with its process id
+// in it; a second one hands its command line to the first over a Unix-domain socket and ends once the
+// first has answered. Both files live in a folder only this user can enter: $XDG_RUNTIME_DIR, else
+// /tmp/kivo61-<uid>. The kernel releases the lock when its owner ends however it ends, so a crashed
+// editor never blocks the next start.
 //
 // The hand-over record, in host byte order: the data word 0x465, the byte count n of the text
 // with its closing 0 (1 ... 64 KiB), then the n bytes. The first instance answers one byte.
@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <utility>
 #include <vector>
 
@@ -23,7 +24,7 @@ public:
     enum class Role {
         First,     // holds the lock: listens at once, serves once its main window exists
         Second,    // another process holds the lock: hand over and end
-        Unguarded, // no trustworthy folder, a path too long, or no lock possible: start normally
+        Unguarded, // no trustworthy folder, a name too long, or no lock possible: start normally
     };
     // How much of a hand-over record has come in.
     enum class Record { Partial, Complete, Invalid };
@@ -48,8 +49,9 @@ public:
     enum class HandOverResult {
         Served,       // a running first took the command line: this start ends
         StartAsFirst, // the first ended without serving it: this one holds the lock now (its role is First)
-        Unguarded,    // the lock's holder did not listen within kListenMs: this one starts without the rule
-        NoAnswer,     // the first took the connection and did not answer within its bound (GetHolder)
+        Unguarded,    // the lock's holder cannot be known and did not listen within kListenMs: this one
+                      // starts without the rule
+        NoAnswer,     // the first did not answer, or did not take the connection, within its bound (GetHolder)
         Interrupted,  // stopWaiting answered true
     };
     // The first instance that a second start waited for.
@@ -58,29 +60,32 @@ public:
         std::string display;  // its DISPLAY, else its WAYLAND_DISPLAY; empty when it cannot be read
         bool stopped = false; // stopped (SIGSTOP, Ctrl+Z) when the wait ended
     };
-    // The longest a lock's holder may go without listening.
+    // The longest a lock's holder that cannot be known (its process id not in the lock file: a process
+    // in another pid namespace) may go without listening.
     static constexpr uint32_t kListenMs = 5000;
-    // The time a first that took the connection may spend without an answer: asleep without making
-    // progress (longer than a start may wait for its display), stopped, or in all.
+    // The time a first may spend without an answer: asleep without making progress (longer than a start
+    // may wait for its display), stopped, or in all over the whole hand-over.
     static constexpr uint32_t kSilentMs = 13000;
     static constexpr uint32_t kStoppedMs = 2000;
     static constexpr uint32_t kUnansweredMs = 60000;
 
     // Second instance: sends the command line (cut at a character boundary to fit the record) to the
     // first and waits for its answer. The first's own start may hold it before its window, so the
-    // wait counts only the time the first's UI thread (its main thread) makes no progress, up to
+    // wait counts only the time the first's UI thread (its main thread) sleeps without progress, up to
     // kSilentMs; kStoppedMs once it is plainly stopped; kUnansweredMs whatever it does. A connection
     // the first drops unanswered (it ended, or began to end) counts as none: the tries go on, and the
-    // lock is taken once it is free. The tries and the bounds go by the process's clock (Clock.h);
-    // stopWaiting is asked between them, about every 100 ms.
+    // lock is taken once it is free. A first that does not take the connection (its queue full, not
+    // listening yet or any more) is known by the lock file and waited for under the same bounds; only
+    // a holder that cannot be known is given up after kListenMs. The tries and the bounds go by the
+    // process's clock (Clock.h); stopWaiting is asked between them, about every 100 ms.
     HandOverResult HandOver(const std::string& commandLineUtf8, const std::function<bool()>& stopWaiting = {});
     // The first instance of the last hand-over that reached one; after NoAnswer, the one that did not
     // answer.
     const Holder& GetHolder() const { return m_holder; }
 
     // First instance, right after Acquire: replaces a stale socket file and listens (mode 0600,
-    // non-blocking); connections wait there until served. False when that is not possible; the
-    // program runs on without hand-over.
+    // non-blocking, the longest queue the system allows); connections wait there until served. False when that is not
+    // possible; the program runs on without hand-over.
     bool Listen();
     // First instance, once its end has begun: no later start is answered. The socket goes and the
     // connections kept are closed unanswered, so that their starts wait for the lock, which is held
@@ -97,6 +102,9 @@ public:
     // while connections are kept for the rest of their records or for their answer: call again on a
     // later turn then, whether the listening socket can be read or not.
     bool ServePending(const std::function<void(const std::string& commandLineUtf8)>& onCommandLine);
+    // Whole records read by the last ServePending, to be answered at the next call: the caller's next
+    // turn should come at once.
+    bool HasAnswersDue() const { return !m_ready.empty(); }
     // Reads from a connected non-blocking socket what it holds of one hand-over record, without
     // waiting and never past the record's end, onto `received` (the record's bytes so far).
     // Complete: commandLineUtf8 is the text up to its first 0. Invalid: another data word, a count of
@@ -112,12 +120,17 @@ private:
         std::string received;
     };
 
-    SingleInstance(Role role, std::string socketPath, int lock);
-    // The lock taken if its holder has gone.
+    SingleInstance(Role role, std::string socketPath);
+    // The lock taken if its holder has gone; the process id written into the lock file then.
     bool TakeLock();
+    // The lock's holder as its lock file names it, when that process lives; 0 when unknown.
+    pid_t LockHolder() const;
 
     Role m_role;
     std::string m_socketPath;
+    // The socket's address: its path, or one through m_folder when the path is too long for one.
+    sockaddr_un m_address{};
+    int m_folder = -1;
     int m_lock = -1;
     int m_listen = -1;
     std::vector<Peer> m_peers; // oldest first

@@ -87,7 +87,7 @@ int64_t UiProcessorTime()
 bool UiAsleep()
 {
     ThreadState state;
-    return !ReadThreadState(::getpid(), g_uiThreadId, state) || state.state == 'S';
+    return !ReadThreadState(::getpid(), g_uiThreadId, state) || state.Asleep();
 }
 
 [[noreturn]] void EndNow(int status, const std::string& line)

@@ -1,7 +1,7 @@
 #pragma once
-// What the kernel shows of one thread of a process (/proc/<process>/task/<thread>/stat): whether it
-// runs, sleeps in a wait or is stopped, and the processor time it has had. It reads into a buffer of its
-// own and allocates nothing, so that a watch's thread may call it at any moment.
+// What the kernel shows of one thread of a process (/proc/<process>/task/<thread>/): whether it runs,
+// sleeps in a wait or is stopped, and the processor time it has had. It reads into buffers of its own
+// and allocates nothing, so that a watch's thread may call it at any moment.
 #include <cstdint>
 #include <sys/types.h>
 
@@ -11,9 +11,12 @@ struct ThreadState {
     // R running or waiting for its turn, S asleep in a wait, D in the disk's wait, T stopped (SIGSTOP,
     // Ctrl+Z), t stopped by a debugger, Z or X gone.
     char state = '?';
-    // User and system time, in clock ticks.
-    uint64_t processorTicks = 0;
+    // User and system time in ns: to the ns where the kernel keeps it (schedstat), else in clock ticks.
+    uint64_t processorNs = 0;
 
+    // Asleep in a wait (for a reply, a lock, a child): neither working, nor waiting for its turn on a
+    // busy machine, nor for the disk, each of which is progress of a kind.
+    bool Asleep() const { return state == 'S'; }
     bool Stopped() const { return state == 'T' || state == 't'; }
 };
 

@@ -1,5 +1,6 @@
 #include "KXFramework/Platform/Window/AppHost.h"
 
+#include "KXFramework/Platform/Process/TerminationWatch.h"
 #include "KXFramework/Platform/Window/EventPump.h"
 #include "KXFramework/Platform/Window/VideoSystem.h"
 
@@ -57,10 +58,11 @@ void AppHost::PostQuitMessage(int exitCode)
     EventPump::Wake();
 }
 
-void AppHost::WatchDescriptor(int descriptor, std::function<bool()> onReadable)
+void AppHost::WatchDescriptor(int descriptor, std::function<bool()> onReadable, std::function<void()> onEnding)
 {
     m_descriptor = descriptor;
     m_onReadable = std::move(onReadable);
+    m_onEnding = std::move(onEnding);
     m_workLeft = false;
 }
 
@@ -68,6 +70,13 @@ void AppHost::ServeDescriptor()
 {
     if (m_descriptor < 0 || !m_onReadable)
         return;
+    if (IsEnding() || TerminationWatch::Requested()) {
+        const std::function<void()> ending = std::move(m_onEnding);
+        WatchDescriptor(-1, {});
+        if (ending)
+            ending();
+        return;
+    }
     pollfd entry{m_descriptor, POLLIN, 0};
     if (m_workLeft || (poll(&entry, 1, 0) == 1 && (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0)) {
         // The call may watch another descriptor, or none, in its place.

@@ -44,10 +44,12 @@ public:
 
     // The descriptor the loops serve: onReadable runs on the UI thread whenever it can be read, and
     // at the end of every turn while it answers true (work left that the descriptor does not
-    // announce, such as connections taken from it). A negative descriptor watches nothing.
-    void WatchDescriptor(int descriptor, std::function<bool()> onReadable);
-    // Runs onReadable when the watched descriptor can be read now or work is left; the end of every
-    // loop's turn.
+    // announce, such as connections taken from it). Once the process is ending (the quit message was
+    // posted, or a termination signal came, which the loop has yet to see) the descriptor is watched no
+    // more and onEnding runs instead, once. A negative descriptor watches nothing.
+    void WatchDescriptor(int descriptor, std::function<bool()> onReadable, std::function<void()> onEnding = {});
+    // Runs onReadable when the watched descriptor can be read now or work is left, or onEnding; the end
+    // of every loop's turn.
     void ServeDescriptor();
 
     // The framework's main window; null until one is made.
@@ -65,6 +67,7 @@ private:
     std::atomic<int> m_exitCode{0};
     int m_descriptor = -1;
     std::function<bool()> m_onReadable;
+    std::function<void()> m_onEnding;
     bool m_workLeft = false;
 };
 

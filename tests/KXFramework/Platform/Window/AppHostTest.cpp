@@ -1,7 +1,10 @@
 #include "KXFramework/Platform/Window/AppHost.h"
 
+#include "KXFramework/Platform/Process/TerminationWatch.h"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -50,6 +53,36 @@ TEST(AppHost, ServesTheWatchedDescriptorWhenReadableAndWhileWorkIsLeft)
     }
     ::close(ends[0]);
     ::close(ends[1]);
+}
+
+// Once the process is ending the descriptor is served no more, so that no start is answered by an editor
+// on its way out, also once its loop has ended and the quit is cleared, and at a termination signal the
+// loop has yet to see: the end's own call runs once instead.
+TEST(AppHostDeathTest, TheWatchedDescriptorIsServedNoMoreOnceTheProcessEnds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const bool signal : {false, true}) {
+        EXPECT_EXIT(
+            {
+                QuietHost host;
+                int served = 0;
+                int ended = 0;
+                host.WatchDescriptor(
+                    STDIN_FILENO, [&] { return ++served > 0; }, [&] { ++ended; });
+                if (signal) {
+                    Platform::TerminationWatch::Start();
+                    std::raise(SIGTERM);
+                } else {
+                    Platform::AppHost::PostQuitMessage(0);
+                    host.RunMessageLoop();
+                }
+                host.ServeDescriptor();
+                host.ServeDescriptor();
+                ::_exit(served == 0 && ended == 1 && !host.IsQuitPosted() ? 7 : 3);
+            },
+            ::testing::ExitedWithCode(7), "")
+            << (signal ? "a termination signal" : "the loop ended");
+    }
 }
 
 } // namespace
