@@ -164,11 +164,15 @@ bool ReturnsAtOnce(const std::function<void()>& call, const std::function<void()
 
 const std::string kTime = "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] ";
 
-// No descriptor can be opened for a scope: the lowest free number is the limit.
+// No descriptor can be opened for a scope: the lowest free number is the limit, once the log has let go
+// of the description of its own it may keep of an earlier standard error (at a line to a file).
 class NoSpareDescriptor {
 public:
     NoSpareDescriptor()
     {
+        testing::internal::CaptureStderr();
+        DebugLog::WriteLine("before the limit");
+        static_cast<void>(testing::internal::GetCapturedStderr());
         ::getrlimit(RLIMIT_NOFILE, &m_saved);
         const int lowestFree = ::dup(STDIN_FILENO);
         ::close(lowestFree);
@@ -226,6 +230,27 @@ TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
                                                 ": 3 log lines were lost: standard error did not take them\n" + kTime +
                                                 "read again\n"));
     }
+}
+
+// The description of its own that the log keeps of a standard error that was replaced is let go at the
+// next line, so that the reader of the one replaced sees its end.
+TEST(DebugLogTransport, AReplacedStandardErrorIsLetGoAtTheNextLine)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    {
+        const StandardErrorOn on(ends[1]);
+        DebugLog::WriteLine("to the pipe");
+    }
+    ::close(ends[1]);
+    testing::internal::CaptureStderr();
+    DebugLog::WriteLine("elsewhere");
+    EXPECT_EQ(CapturedLogLines(), std::vector<std::string>{"elsewhere"});
+    ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    char text[256];
+    EXPECT_EQ(::read(ends[0], text, sizeof text), ssize_t(sizeof "hh:mm:ss.mmm to the pipe\n" - 1));
+    EXPECT_EQ(::read(ends[0], text, sizeof text), 0) << "the pipe is still held open";
+    ::close(ends[0]);
 }
 
 // A line the pipe takes in part is finished before any other line goes, so that none glues onto it;
