@@ -12,18 +12,22 @@
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <utility>
 
 namespace KX::Platform::DebugLog {
 
 namespace {
 
-// Standard error as a way to write to it that never waits for its reader. Descriptor 2 itself stays
-// blocking: its open file description is shared with the shell and the terminal.
+using Clock = std::chrono::steady_clock;
+
+// Standard error as a way to write to it that waits for its reader no longer than asked. Descriptor 2
+// itself stays blocking: its open file description is shared with the shell and the terminal.
 class ErrorStream {
 public:
     ErrorStream() = default;
@@ -51,17 +55,26 @@ public:
         return false;
     }
 
-    // As much of the text as standard error takes at once; the number of bytes taken.
-    size_t Write(std::string_view text) const
+    // As much of the text as standard error takes, waiting for room at most `wait` from the first time
+    // it has none; the number of bytes taken.
+    size_t Write(std::string_view text, Clock::duration wait) const
     {
         size_t taken = 0;
+        std::optional<Clock::time_point> until;
         while (taken < text.size()) {
             const ssize_t n = WriteSome(text.substr(taken));
+            if (n > 0) {
+                taken += static_cast<size_t>(n);
+                continue;
+            }
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
                 break;
-            taken += static_cast<size_t>(n);
+            if (!until)
+                until = Clock::now() + wait;
+            if (!WaitForRoom(*until))
+                break;
         }
         return taken;
     }
@@ -91,6 +104,7 @@ private:
         m_own = -1;
     }
 
+    // What one call takes; -1 with EAGAIN where standard error has no room now.
     ssize_t WriteSome(std::string_view text) const
     {
         switch (m_way) {
@@ -107,12 +121,32 @@ private:
             // room takes up to PIPE_BUF bytes whole at once; a terminal with room takes what it has room
             // for and may wait for the rest. One without a reader, or hung up, takes nothing.
             pollfd entry{STDERR_FILENO, POLLOUT, 0};
-            if (::poll(&entry, 1, 0) != 1 || entry.revents != POLLOUT)
+            const int ready = ::poll(&entry, 1, 0);
+            if (ready == 0)
+                errno = EAGAIN;
+            if (ready != 1)
+                return -1;
+            if (entry.revents != POLLOUT)
                 break;
             return ::write(STDERR_FILENO, text.data(), std::min<size_t>(text.size(), PIPE_BUF));
         }
         }
         return 0;
+    }
+
+    // Whether standard error has room before `until`.
+    bool WaitForRoom(Clock::time_point until) const
+    {
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+            if (left <= 0)
+                return false;
+            pollfd entry{m_own >= 0 ? m_own : STDERR_FILENO, POLLOUT, 0};
+            const int ready = ::poll(&entry, 1, static_cast<int>(left));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            return ready == 1 && (entry.revents & POLLOUT) != 0;
+        }
     }
 
     Way m_way = Way::None;
@@ -129,10 +163,15 @@ struct Log {
     // The lines standard error did not take and no line has counted yet; WriteLastLine adds to it
     // without the lock.
     std::atomic<unsigned long> lost = 0;
-    // Under the lock: standard error as the last line found it, and the rest of a line it took in part,
-    // owed to it before any other line.
+    // Under the lock: standard error as the last line found it, the rest of a line it took in part (owed
+    // to it before any other line), and whether a wait for it ran out with no line gone since.
     ErrorStream stream;
     std::string rest;
+    bool stalled = false;
+    // Under the lock: how long a line may wait for standard error to take it. A reader that takes data
+    // (cat, tee, a terminal that scrolls) makes room well within it, and one that does not costs this
+    // once per stall.
+    uint32_t lineWaitMs = 50;
 };
 
 Log& GetLog()
@@ -177,35 +216,43 @@ std::string Stamped(std::string_view line)
     return text;
 }
 
-// Under the log's lock. A line standard error does not take at once is lost, and counted: the next line
-// that goes comes after a line with the count. One write per line, so that lines of several processes
-// sharing the stream do not interleave.
-void WriteToStandardError(Log& log, std::string_view line)
+// Under the log's lock: the stamped line, or none, after what is owed: the rest of a line begun, then the
+// count of lines lost. A line standard error does not take within the line's wait (at once, while it is
+// stalled) is lost, and counted. One write per line, so that lines of several processes sharing the
+// stream do not interleave.
+void WriteToStandardError(Log& log, std::string stamped)
 {
-    // Another file: the rest of a line begun there is lost.
-    if (!log.stream.Follow() && !log.rest.empty()) {
-        ++log.lost;
+    if (!log.stream.Follow()) {
+        // Another file, another reader.
+        if (!log.rest.empty())
+            ++log.lost;
         log.rest.clear();
+        log.stalled = false;
     }
+    const bool withLine = !stamped.empty();
     const size_t owed = log.rest.size();
     const unsigned long lost = log.lost;
     std::string text;
     if (owed == 0 && lost == 0) {
-        text = Stamped(line);
+        if (!withLine)
+            return;
+        text = std::move(stamped);
     } else {
         text = std::move(log.rest);
         if (lost > 0)
             text += Stamped(std::string(program_invocation_short_name) + ": " + std::to_string(lost) +
                             (lost == 1 ? " log line was lost: standard error did not take it"
                                        : " log lines were lost: standard error did not take them"));
-        text += Stamped(line);
+        text += stamped;
     }
-    const size_t taken = log.stream.Write(text);
+    const size_t taken =
+        log.stream.Write(text, log.stalled ? Clock::duration::zero() : std::chrono::milliseconds(log.lineWaitMs));
+    log.stalled = taken < text.size();
     // Once begun, the line is owed whole.
     if (taken > owed) {
         if (lost > 0)
             log.lost -= lost;
-    } else {
+    } else if (withLine) {
         ++log.lost;
     }
     log.rest.clear();
@@ -249,7 +296,7 @@ void WriteLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0 && Send(log.socket, line))
         return;
-    WriteToStandardError(log, line);
+    WriteToStandardError(log, Stamped(line));
 }
 
 void WriteConsoleLine(std::string_view line)
@@ -262,25 +309,40 @@ void WriteConsoleLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0)
         Send(log.socket, line);
-    WriteToStandardError(log, line);
+    WriteToStandardError(log, Stamped(line));
 }
 
 void WriteLastLine(std::string_view line)
 {
     Log& log = GetLog();
-    // Taken when free, so that the line does not cut into another; else written all the same, after a
-    // line break: another line may stand cut.
+    // Taken when free, so that the line does not cut into another; the line then waits as any line does,
+    // which holds up another thread's line no longer. Else written all the same, at once, after a line
+    // break: another line may stand cut.
     const std::unique_lock lock(log.mutex, std::try_to_lock);
     if (const int socket = log.socket; socket >= 0)
         Send(socket, line);
     if (lock.owns_lock()) {
-        WriteToStandardError(log, line);
+        WriteToStandardError(log, Stamped(line));
         return;
     }
     ErrorStream stream;
     stream.Follow();
-    if (stream.Write("\n" + Stamped(line)) == 0)
+    if (stream.Write("\n" + Stamped(line), Clock::duration::zero()) == 0)
         ++log.lost;
+}
+
+void WriteLostLineCount()
+{
+    Log& log = GetLog();
+    std::lock_guard lock(log.mutex);
+    WriteToStandardError(log, {});
+}
+
+uint32_t SetLineWaitMs(uint32_t ms)
+{
+    Log& log = GetLog();
+    std::lock_guard lock(log.mutex);
+    return std::exchange(log.lineWaitMs, ms);
 }
 
 bool SetUdpTarget(std::string_view host, int port)
