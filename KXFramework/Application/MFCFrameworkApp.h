@@ -364,6 +364,7 @@ int RunFrameworkMain(MFCFrameworkApp<T>& app, int argc, char** argv, int32_t loc
         }
     }
     app.Release();
+    Platform::DebugLog::WriteLostLineCount();
     return app.HasStartupFailed() && goingOn() ? 1 : 0;
 }
 

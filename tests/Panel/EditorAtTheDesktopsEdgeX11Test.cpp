@@ -27,10 +27,12 @@
 #include "KXFramework/Platform/Folders/WindowPlacement.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -727,6 +729,59 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorNobodyReadsHoldsNeitherTheS
         }
         X11Session::Kill(m_editor);
     }
+}
+
+// A reader of standard error that lets the pipe fill before it takes a page (a slow program) gets every
+// line of a burst: one for each of 2,000 hand-over records the editor refuses, eight a turn. The pipe holds
+// one page, which the burst fills every few turns.
+TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorReadSlowlyGetsEveryLineOfABurst)
+{
+    constexpr int kRecords = 2000;
+    const std::string refused = "Single instance: a hand-over record was refused\n";
+    const auto count = [&](const std::string& text) {
+        int lines = 0;
+        for (size_t at = text.find(refused); at != std::string::npos; at = text.find(refused, at + 1))
+            ++lines;
+        return lines;
+    };
+    PrivateXServer server(m_home / "xvfb.log");
+    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    EnvironmentGuard display;
+    display.Set("DISPLAY", server.Display());
+    X11Session x;
+    ASSERT_NE(x.Get(), nullptr);
+    StalledStream slow(StalledStream::Kind::FullPipe);
+    ASSERT_TRUE(slow.Stalled());
+    slow.Resume();
+    ASSERT_EQ(::fcntl(slow.Writer(), F_SETPIPE_SZ, PIPE_BUF), PIPE_BUF);
+    StartProgram({"sh", "-c", "exec \"$@\" 2>" + slow.Path(), "sh"});
+    ASSERT_NE(WaitShown(x), 0u) << "the editor's window did not open";
+    // Started once the program is, which a fork while it reads could hold; a page less two lines is full.
+    std::string text;
+    std::thread reader([&] {
+        text = slow.ReadSlowly(PIPE_BUF - 2 * 64, [&](const std::string& read) { return count(read) >= kRecords; });
+    });
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = m_home / "XDG_RUNTIME_DIR/Velmora_Kivo 61 Preset EditorPrevent.sock";
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    int handedOver = 0;
+    for (bool sent = true; sent && handedOver < kRecords; handedOver += sent ? 1 : 0) {
+        // A full backlog holds the connection until the editor has served the ones before it.
+        const int peer = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const timeval bound{10, 0};
+        const uint32_t badHeader[2] = {0, 0};
+        sent = ::setsockopt(peer, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound) == 0 &&
+               ::connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+               ::send(peer, badHeader, sizeof badHeader, MSG_NOSIGNAL) == ssize_t(sizeof badHeader);
+        ::close(peer);
+    }
+    reader.join();
+    ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
+    EXPECT_EQ(X11Session::WaitForExit(m_editor, kBound), 0);
+    EXPECT_EQ(handedOver, kRecords);
+    EXPECT_EQ(count(text), kRecords);
+    EXPECT_EQ(text.find("standard error did not take"), std::string::npos) << "lines were lost";
 }
 
 // The terminal it was started from closes (SIGHUP): the editor ends as after a SIGTERM, in order, with

@@ -1,28 +1,34 @@
 #pragma once
 // A standard error whose reader does not read, for a program or for the test's own log: a pipe filled to
-// the brim (`2>&1 | less` before it scrolls), or a terminal whose output is stopped (Ctrl+S). The test
-// holds the reading end and lets it read again.
+// the brim (`2>&1 | less` before it scrolls), a terminal whose output is stopped (Ctrl+S), or a socket
+// filled likewise (a log service that stalls). The test holds the reading end and lets it read again, at
+// once or at a reader's slow pace.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace KX::Test {
 
 class StalledStream {
 public:
-    enum class Kind { FullPipe, PausedTerminal };
+    enum class Kind { FullPipe, PausedTerminal, FullSocket };
 
     explicit StalledStream(Kind kind) : m_kind(kind)
     {
-        if (kind == Kind::FullPipe) {
+        if (kind != Kind::PausedTerminal) {
             int ends[2];
-            if (::pipe2(ends, O_CLOEXEC) != 0)
+            if ((kind == Kind::FullPipe ? ::pipe2(ends, O_CLOEXEC)
+                                        : ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends)) != 0)
                 return;
             m_reader = ends[0];
             m_writer = ends[1];
@@ -63,7 +69,7 @@ public:
     bool Stalled() const { return m_stalled; }
     // The writing end: a descriptor of the test's own, closed on exec.
     int Writer() const { return m_writer; }
-    // The writing end as a path that another process opens.
+    // The writing end, of a pipe or a terminal, as a path that another process opens.
     std::string Path() const
     {
         return m_kind == Kind::FullPipe ? "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(m_writer)
@@ -86,8 +92,43 @@ public:
         m_held = 0;
     }
 
+    // Reads what waits now, and drops it.
+    void Discard() const
+    {
+        char buffer[PIPE_BUF];
+        while (::read(m_reader, buffer, sizeof buffer) > 0) {
+        }
+    }
     // What the reader gets through `end`; less when no more comes within a generous bound.
     std::string ReadThrough(const std::string& end) const { return Read(std::string::npos, end); }
+    // What a reader that takes its time gets until `enough` holds for it: each millisecond it takes up to
+    // a page of what waits, once `fill` bytes wait (a reader that lets the stream fill, as a slow program
+    // does) or what waits has not changed for a while; less when nothing comes for a generous while.
+    std::string ReadSlowly(int fill, const std::function<bool(const std::string&)>& enough) const
+    {
+        using namespace std::chrono;
+        std::string text;
+        int waiting = 0;
+        auto changed = steady_clock::now();
+        for (auto due = changed + seconds(10); !enough(text) && steady_clock::now() < due;) {
+            std::this_thread::sleep_for(milliseconds(1));
+            const int was = waiting;
+            if (::ioctl(m_reader, FIONREAD, &waiting) != 0)
+                break;
+            const auto now = steady_clock::now();
+            if (waiting != was)
+                changed = now;
+            if (waiting == 0 || (waiting < fill && now - changed < milliseconds(200)))
+                continue;
+            char buffer[PIPE_BUF];
+            const ssize_t n = ::read(m_reader, buffer, sizeof buffer);
+            if (n > 0) {
+                text.append(buffer, size_t(n));
+                due = now + seconds(10);
+            }
+        }
+        return text;
+    }
 
 private:
     // What the reader gets until it has `bytes`, or `end` when one is given.

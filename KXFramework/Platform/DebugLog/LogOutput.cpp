@@ -6,95 +6,75 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+#include <utility>
 
 namespace KX::Platform::DebugLog {
 
 namespace {
 
-struct Log {
-    std::mutex mutex;
-    // Set under the lock; read without it by WriteLastLine.
-    std::atomic<int> socket = -1;
-    // The lines standard error did not take and no line has counted yet; WriteLastLine adds to it
-    // without the lock.
-    std::atomic<unsigned long> lost = 0;
-    // Under the lock: the rest of a line standard error took in part, owed to the object it began on
-    // before any other line.
-    std::string rest;
-    dev_t restDevice = 0;
-    ino_t restInode = 0;
-};
+using Clock = std::chrono::steady_clock;
 
-Log& GetLog()
-{
-    static Log log;
-    return log;
-}
-
-void CloseSocket(Log& log)
-{
-    if (log.socket >= 0)
-        ::close(log.socket);
-    log.socket = -1;
-}
-
-// Standard error as a way to write to it that never waits for its reader. Descriptor 2 itself stays
-// blocking: its open file description is shared with the shell and the terminal. Made per line, so that
-// it follows a descriptor 2 that was replaced: a description kept open would hold a replaced pipe open
-// under its reader, which would then never see its end.
+// Standard error as a way to write to it that waits for its reader no longer than asked. Descriptor 2
+// itself stays blocking: its open file description is shared with the shell and the terminal.
 class ErrorStream {
 public:
-    ErrorStream()
-    {
-        struct stat status {};
-        if (::fstat(STDERR_FILENO, &status) != 0)
-            return;
-        m_device = status.st_dev;
-        m_inode = status.st_ino;
-        if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
-            m_way = Way::File;
-        } else if (S_ISSOCK(status.st_mode)) {
-            m_way = Way::Socket;
-        } else if ((::fcntl(STDERR_FILENO, F_GETFL) & O_ACCMODE) != O_RDONLY) {
-            // A pipe or a terminal descriptor 2 may write to: an open file description of its own, whose
-            // O_NONBLOCK no one else sees.
-            m_own = ::open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            m_way = m_own >= 0 ? Way::Own : Way::Polled;
-        }
-    }
-    ~ErrorStream()
-    {
-        if (m_own >= 0)
-            ::close(m_own);
-    }
+    ErrorStream() = default;
+    ~ErrorStream() { Close(); }
     ErrorStream(const ErrorStream&) = delete;
     ErrorStream& operator=(const ErrorStream&) = delete;
 
-    bool Names(dev_t device, ino_t inode) const { return m_way != Way::None && device == m_device && inode == m_inode; }
-    dev_t Device() const { return m_device; }
-    ino_t Inode() const { return m_inode; }
+    // Looks at descriptor 2 as it is now; false when it names another file than before, or none. A
+    // description of its own is opened only then, and the one kept until then closed: it would hold a
+    // replaced pipe open under its reader, which sees its end once the next line has let it go.
+    bool Follow()
+    {
+        // Neither time is asked for: where one is read between writes, a file system with fine-grained
+        // times stamps each write anew, which doubles a line's cost to a file.
+        struct statx status {};
+        const bool found = ::statx(STDERR_FILENO, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO, &status) == 0;
+        const dev_t device = makedev(status.stx_dev_major, status.stx_dev_minor);
+        if (found && m_known && device == m_device && status.stx_ino == m_inode)
+            return true;
+        Close();
+        m_known = found;
+        m_device = device;
+        m_inode = status.stx_ino;
+        m_way = found ? Open(status.stx_mode) : Way::None;
+        return false;
+    }
 
-    // As much of the text as standard error takes at once; the number of bytes taken.
-    size_t Write(std::string_view text) const
+    // As much of the text as standard error takes, waiting for room at most `wait` from the first time
+    // it has none; the number of bytes taken.
+    size_t Write(std::string_view text, Clock::duration wait) const
     {
         size_t taken = 0;
+        std::optional<Clock::time_point> until;
         while (taken < text.size()) {
             const ssize_t n = WriteSome(text.substr(taken));
+            if (n > 0) {
+                taken += static_cast<size_t>(n);
+                continue;
+            }
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
                 break;
-            taken += static_cast<size_t>(n);
+            if (!until)
+                until = Clock::now() + wait;
+            if (!WaitForRoom(*until))
+                break;
         }
         return taken;
     }
@@ -102,6 +82,29 @@ public:
 private:
     enum class Way { None, File, Socket, Own, Polled };
 
+    // How standard error, of that type, is written.
+    Way Open(mode_t mode)
+    {
+        if (S_ISREG(mode) || S_ISBLK(mode))
+            return Way::File;
+        if (S_ISSOCK(mode))
+            return Way::Socket;
+        if ((::fcntl(STDERR_FILENO, F_GETFL) & O_ACCMODE) == O_RDONLY)
+            return Way::None;
+        // A pipe or a terminal descriptor 2 may write to: an open file description of its own, whose
+        // O_NONBLOCK no one else sees.
+        m_own = ::open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        return m_own >= 0 ? Way::Own : Way::Polled;
+    }
+
+    void Close()
+    {
+        if (m_own >= 0)
+            ::close(m_own);
+        m_own = -1;
+    }
+
+    // What one call takes; -1 with EAGAIN where standard error has no room now.
     ssize_t WriteSome(std::string_view text) const
     {
         switch (m_way) {
@@ -118,7 +121,12 @@ private:
             // room takes up to PIPE_BUF bytes whole at once; a terminal with room takes what it has room
             // for and may wait for the rest. One without a reader, or hung up, takes nothing.
             pollfd entry{STDERR_FILENO, POLLOUT, 0};
-            if (::poll(&entry, 1, 0) != 1 || entry.revents != POLLOUT)
+            const int ready = ::poll(&entry, 1, 0);
+            if (ready == 0)
+                errno = EAGAIN;
+            if (ready != 1)
+                return -1;
+            if (entry.revents != POLLOUT)
                 break;
             return ::write(STDERR_FILENO, text.data(), std::min<size_t>(text.size(), PIPE_BUF));
         }
@@ -126,58 +134,130 @@ private:
         return 0;
     }
 
+    // Whether standard error has room before `until`.
+    bool WaitForRoom(Clock::time_point until) const
+    {
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+            if (left <= 0)
+                return false;
+            pollfd entry{m_own >= 0 ? m_own : STDERR_FILENO, POLLOUT, 0};
+            const int ready = ::poll(&entry, 1, static_cast<int>(left));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            return ready == 1 && (entry.revents & POLLOUT) != 0;
+        }
+    }
+
     Way m_way = Way::None;
     int m_own = -1;
+    bool m_known = false;
     dev_t m_device = 0;
-    ino_t m_inode = 0;
+    uint64_t m_inode = 0;
 };
 
-// "hh:mm:ss.mmm <line>\n", the local time first.
+struct Log {
+    std::mutex mutex;
+    // Set under the lock; read without it by WriteLastLine.
+    std::atomic<int> socket = -1;
+    // The lines standard error did not take and no line has counted yet; WriteLastLine adds to it
+    // without the lock.
+    std::atomic<unsigned long> lost = 0;
+    // Under the lock: standard error as the last line found it, the rest of a line it took in part (owed
+    // to it before any other line), and whether a wait for it ran out with no line gone since.
+    ErrorStream stream;
+    std::string rest;
+    bool stalled = false;
+    // Under the lock: how long a line may wait for standard error to take it. A reader that takes data
+    // (cat, tee, a terminal that scrolls) makes room well within it, and one that does not costs this
+    // once per stall.
+    uint32_t lineWaitMs = 50;
+};
+
+Log& GetLog()
+{
+    static Log log;
+    return log;
+}
+
+void CloseSocket(Log& log)
+{
+    if (log.socket >= 0)
+        ::close(log.socket);
+    log.socket = -1;
+}
+
+// "hh:mm:ss.mmm <line>\n", the local time first. The time of day is worked out once a second on each
+// thread: localtime_r and a formatted print would cost about as much as the write itself.
 std::string Stamped(std::string_view line)
 {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
-    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
-    char prefix[32];
-    std::snprintf(prefix, sizeof prefix, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(ms));
-    std::string text = prefix;
-    text.append(line);
-    text += '\n';
+    const auto ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    thread_local std::time_t timeOfDaySeconds = -1;
+    thread_local char timeOfDay[] = "hh:mm:ss.";
+    if (seconds != timeOfDaySeconds) {
+        std::tm local{};
+        ::localtime_r(&seconds, &local);
+        int at = 0;
+        for (const int part : {local.tm_hour, local.tm_min, local.tm_sec}) {
+            timeOfDay[at] = static_cast<char>('0' + part / 10);
+            timeOfDay[at + 1] = static_cast<char>('0' + part % 10);
+            at += 3;
+        }
+        timeOfDaySeconds = seconds;
+    }
+    const char fraction[] = {static_cast<char>('0' + ms / 100), static_cast<char>('0' + ms / 10 % 10),
+                             static_cast<char>('0' + ms % 10), ' '};
+    std::string text;
+    text.reserve(sizeof timeOfDay - 1 + sizeof fraction + line.size() + 1);
+    text.append(timeOfDay, sizeof timeOfDay - 1).append(fraction, sizeof fraction).append(line) += '\n';
     return text;
 }
 
-// Under the log's lock. A line standard error does not take at once is lost, and counted: the next line
-// that goes comes after a line with the count. One write per line, so that lines of several processes
-// sharing the stream do not interleave.
-void WriteToStandardError(Log& log, std::string_view line)
+// Under the log's lock: the stamped line, or none, after what is owed: the rest of a line begun, then the
+// count of lines lost. A line standard error does not take within the line's wait (at once, while it is
+// stalled) is lost, and counted. One write per line, so that lines of several processes sharing the
+// stream do not interleave.
+void WriteToStandardError(Log& log, std::string stamped)
 {
-    const ErrorStream stream;
-    std::string text;
-    if (stream.Names(log.restDevice, log.restInode))
-        text = std::move(log.rest);
-    else if (!log.rest.empty())
-        ++log.lost;
-    log.rest.clear();
-    const size_t owed = text.size();
+    if (!log.stream.Follow()) {
+        // Another file, another reader.
+        if (!log.rest.empty())
+            ++log.lost;
+        log.rest.clear();
+        log.stalled = false;
+    }
+    const bool withLine = !stamped.empty();
+    const size_t owed = log.rest.size();
     const unsigned long lost = log.lost;
-    if (lost > 0)
-        text += Stamped(std::string(program_invocation_short_name) + ": " + std::to_string(lost) +
-                        (lost == 1 ? " log line was lost: standard error did not take it"
-                                   : " log lines were lost: standard error did not take them"));
-    text += Stamped(line);
-    const size_t taken = stream.Write(text);
+    std::string text;
+    if (owed == 0 && lost == 0) {
+        if (!withLine)
+            return;
+        text = std::move(stamped);
+    } else {
+        text = std::move(log.rest);
+        if (lost > 0)
+            text += Stamped(std::string(program_invocation_short_name) + ": " + std::to_string(lost) +
+                            (lost == 1 ? " log line was lost: standard error did not take it"
+                                       : " log lines were lost: standard error did not take them"));
+        text += stamped;
+    }
+    const size_t taken =
+        log.stream.Write(text, log.stalled ? Clock::duration::zero() : std::chrono::milliseconds(log.lineWaitMs));
+    log.stalled = taken < text.size();
     // Once begun, the line is owed whole.
-    if (taken > owed)
-        log.lost -= lost;
-    else
+    if (taken > owed) {
+        if (lost > 0)
+            log.lost -= lost;
+    } else if (withLine) {
         ++log.lost;
-    log.rest = text.substr(taken, taken > owed ? std::string::npos : owed - taken);
-    log.restDevice = stream.Device();
-    log.restInode = stream.Inode();
+    }
+    log.rest.clear();
+    if (taken < text.size())
+        log.rest.assign(text, taken, taken > owed ? std::string::npos : owed - taken);
 }
 
 bool Send(int socket, std::string_view line)
@@ -216,7 +296,7 @@ void WriteLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0 && Send(log.socket, line))
         return;
-    WriteToStandardError(log, line);
+    WriteToStandardError(log, Stamped(line));
 }
 
 void WriteConsoleLine(std::string_view line)
@@ -229,21 +309,40 @@ void WriteConsoleLine(std::string_view line)
     std::lock_guard lock(log.mutex);
     if (log.socket >= 0)
         Send(log.socket, line);
-    WriteToStandardError(log, line);
+    WriteToStandardError(log, Stamped(line));
 }
 
 void WriteLastLine(std::string_view line)
 {
     Log& log = GetLog();
-    // Taken when free, so that the line does not cut into another; else written all the same, after a
-    // line break: another line may stand cut.
+    // Taken when free, so that the line does not cut into another; the line then waits as any line does,
+    // which holds up another thread's line no longer. Else written all the same, at once, after a line
+    // break: another line may stand cut.
     const std::unique_lock lock(log.mutex, std::try_to_lock);
     if (const int socket = log.socket; socket >= 0)
         Send(socket, line);
-    if (lock.owns_lock())
-        WriteToStandardError(log, line);
-    else if (ErrorStream().Write("\n" + Stamped(line)) == 0)
+    if (lock.owns_lock()) {
+        WriteToStandardError(log, Stamped(line));
+        return;
+    }
+    ErrorStream stream;
+    stream.Follow();
+    if (stream.Write("\n" + Stamped(line), Clock::duration::zero()) == 0)
         ++log.lost;
+}
+
+void WriteLostLineCount()
+{
+    Log& log = GetLog();
+    std::lock_guard lock(log.mutex);
+    WriteToStandardError(log, {});
+}
+
+uint32_t SetLineWaitMs(uint32_t ms)
+{
+    Log& log = GetLog();
+    std::lock_guard lock(log.mutex);
+    return std::exchange(log.lineWaitMs, ms);
 }
 
 bool SetUdpTarget(std::string_view host, int port)

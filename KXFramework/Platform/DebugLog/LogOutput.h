@@ -1,9 +1,11 @@
 #pragma once
 // Where the debug log's lines go: standard error, or one UDP datagram per line when a target is
-// set. Text is UTF-8. Safe to call from any thread, and no call waits for a reader: a line standard
-// error does not take at once (a full pipe, a terminal paused with Ctrl+S) is dropped, and the next
-// line that goes comes after one that counts the lost ones. The UDP target's socket likewise takes a
-// datagram at once or not at all.
+// set. Text is UTF-8. Safe to call from any thread. A line standard error does not take at once (a full
+// pipe, a terminal paused with Ctrl+S) waits for its reader up to about 50 ms, which a reader that
+// takes data (cat, tee, a terminal that scrolls) meets; once such a wait has run out, lines do not wait
+// until one goes again. A line not taken is dropped, and the next line that goes comes after one that
+// counts the lost ones. The UDP target's socket takes a datagram at once or not at all.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,8 +20,17 @@ void WriteLine(std::string_view line);
 void WriteConsoleLine(std::string_view line);
 
 // As WriteConsoleLine, from another thread while the process ends for want of an answer to the UI
-// thread, which may be held inside the log: the line goes out without waiting for the log's lock.
+// thread, which may be held inside the log: the line goes out without waiting for the log's lock, and
+// at once when another holds it.
 void WriteLastLine(std::string_view line);
+
+// At the orderly end: the count of lines lost that no line has carried yet goes out on standard error
+// by itself, as a line goes.
+void WriteLostLineCount();
+
+// How long a line may wait for standard error to take it, 50 ms unless set; the former wait. A test
+// whose reader must not race the machine's load gives a generous one.
+uint32_t SetLineWaitMs(uint32_t ms);
 
 // Sends the lines to host:port from now on (an empty host means 127.0.0.1). The first datagram is
 // "*** APPLICATION Launched on <local address>***". A port below 1 or a target that cannot be set

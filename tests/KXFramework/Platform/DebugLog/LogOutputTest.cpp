@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -147,7 +148,7 @@ private:
 };
 
 // Whether the call, on a thread of its own, returns within a generous bound. One that waits fails the
-// test instead of hanging it: `release` lets it go before the join.
+// test instead of hanging it: `release` lets it go, again and again for one that waits on.
 bool ReturnsAtOnce(const std::function<void()>& call, const std::function<void()>& release)
 {
     std::atomic<bool> returned{false};
@@ -156,19 +157,37 @@ bool ReturnsAtOnce(const std::function<void()>& call, const std::function<void()
         returned = true;
     });
     const bool atOnce = Eventually([&] { return returned.load(); }, std::chrono::seconds(10));
-    if (!atOnce)
+    while (!returned) {
         release();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     thread.join();
     return atOnce;
 }
 
 const std::string kTime = "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] ";
 
-// No descriptor can be opened for a scope: the lowest free number is the limit.
+// The wait a line has for standard error, for a scope.
+class LineWait {
+public:
+    explicit LineWait(uint32_t ms) : m_usual(DebugLog::SetLineWaitMs(ms)) {}
+    ~LineWait() { DebugLog::SetLineWaitMs(m_usual); }
+    LineWait(const LineWait&) = delete;
+    LineWait& operator=(const LineWait&) = delete;
+
+private:
+    uint32_t m_usual;
+};
+
+// No descriptor can be opened for a scope: the lowest free number is the limit, once the log has let go
+// of the description of its own it may keep of an earlier standard error (at a line to a file).
 class NoSpareDescriptor {
 public:
     NoSpareDescriptor()
     {
+        testing::internal::CaptureStderr();
+        DebugLog::WriteLine("before the limit");
+        static_cast<void>(testing::internal::GetCapturedStderr());
         ::getrlimit(RLIMIT_NOFILE, &m_saved);
         const int lowestFree = ::dup(STDIN_FILENO);
         ::close(lowestFree);
@@ -184,10 +203,11 @@ private:
     rlimit m_saved{};
 };
 
-// Each kind of line returns at once and is lost; the next line that goes comes after the count. Also
-// where the log cannot open a description of its own of the stream (no descriptor to spare here, as
-// for another user's pipe).
-TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
+// A burst of each kind of line costs at most the one wait a stall is given, however long the burst: its
+// lines are lost, and counted by the orderly end's call once the stream reads again. Also where the log
+// cannot open a description of its own of the stream (no descriptor to spare here, as for another user's
+// pipe).
+TEST(DebugLogTransport, NoBurstWaitsLongForAStandardErrorNobodyReads)
 {
     const struct {
         const char* name;
@@ -196,6 +216,7 @@ TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
     } streams[] = {
         {"a full pipe", StalledStream::Kind::FullPipe, false},
         {"a paused terminal", StalledStream::Kind::PausedTerminal, false},
+        {"a full socket", StalledStream::Kind::FullSocket, false},
         {"a full pipe, no descriptor to spare", StalledStream::Kind::FullPipe, true},
         {"a paused terminal, no descriptor to spare", StalledStream::Kind::PausedTerminal, true},
     };
@@ -205,10 +226,13 @@ TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
     } writers[] = {{"WriteLine", DebugLog::WriteLine},
                    {"WriteConsoleLine", DebugLog::WriteConsoleLine},
                    {"WriteLastLine", DebugLog::WriteLastLine}};
+    // Far beyond the bound of ReturnsAtOnce, were each line to wait.
+    constexpr int kBurst = 1000;
     for (const auto& stream : streams) {
         SCOPED_TRACE(stream.name);
         StalledStream stalled(stream.kind);
         ASSERT_TRUE(stalled.Stalled());
+        std::string counted;
         std::string text;
         {
             const StandardErrorOn on(stalled.Writer());
@@ -216,16 +240,101 @@ TEST(DebugLogTransport, NoLineWaitsForAStandardErrorNobodyReads)
             if (stream.noSpareDescriptor)
                 noSpare.emplace();
             for (const auto& writer : writers)
-                EXPECT_TRUE(ReturnsAtOnce([&] { writer.write(writer.name); }, [&] { stalled.Resume(); }))
+                EXPECT_TRUE(ReturnsAtOnce(
+                    [&] {
+                        for (int i = 0; i < kBurst; ++i)
+                            writer.write(writer.name);
+                    },
+                    [&] {
+                        stalled.Resume();
+                        stalled.Discard();
+                    }))
                     << writer.name;
             stalled.Resume();
+            DebugLog::WriteLostLineCount();
+            counted = stalled.ReadThrough("them\n");
             DebugLog::WriteLine("read again");
             text = stalled.ReadThrough("read again\n");
         }
-        EXPECT_THAT(text, testing::MatchesRegex(kTime + program_invocation_short_name +
-                                                ": 3 log lines were lost: standard error did not take them\n" + kTime +
-                                                "read again\n"));
+        EXPECT_THAT(counted,
+                    testing::MatchesRegex(kTime + program_invocation_short_name + ": " + std::to_string(3 * kBurst) +
+                                          " log lines were lost: standard error did not take them\n"));
+        EXPECT_THAT(text, testing::MatchesRegex(kTime + "read again\n"));
     }
+}
+
+// A reader that takes its time (a pipe into a slow program, a terminal that scrolls) gets every line of a
+// burst, whichever way the log writes to it; also after a stall, whose lost line is counted first. Lines
+// wait long enough here for the reader's turn to come on any machine, however loaded.
+TEST(DebugLogTransport, AReaderThatTakesItsTimeGetsEveryLineOfABurst)
+{
+    const struct {
+        const char* name;
+        StalledStream::Kind kind;
+        bool noSpareDescriptor;
+    } streams[] = {
+        {"a pipe", StalledStream::Kind::FullPipe, false},
+        {"a terminal", StalledStream::Kind::PausedTerminal, false},
+        {"a socket", StalledStream::Kind::FullSocket, false},
+        {"a pipe, no descriptor to spare", StalledStream::Kind::FullPipe, true},
+        {"a terminal, no descriptor to spare", StalledStream::Kind::PausedTerminal, true},
+    };
+    // Some 300 KB: several times what a pipe, a terminal or a socket holds.
+    constexpr int kBurst = 3000;
+    const auto burstLine = [](int i) { return "burst line " + std::to_string(i) + " " + std::string(80, '.'); };
+    for (const auto& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        StalledStream slow(stream.kind);
+        ASSERT_TRUE(slow.Stalled());
+        std::string text;
+        {
+            const StandardErrorOn on(slow.Writer());
+            std::optional<NoSpareDescriptor> noSpare;
+            if (stream.noSpareDescriptor)
+                noSpare.emplace();
+            DebugLog::WriteLine("while nobody reads");
+            const LineWait generous(10000);
+            slow.Resume();
+            std::thread reader(
+                [&] { text = slow.ReadSlowly(1, [](const std::string& read) { return read.ends_with("end\n"); }); });
+            for (int i = 0; i < kBurst; ++i)
+                DebugLog::WriteLine(burstLine(i));
+            DebugLog::WriteLine("end");
+            reader.join();
+        }
+        std::vector<std::string> expected{std::string(program_invocation_short_name) +
+                                          ": 1 log line was lost: standard error did not take it"};
+        for (int i = 0; i < kBurst; ++i)
+            expected.push_back(burstLine(i));
+        expected.push_back("end");
+        const std::vector<std::string> lines = LogLines(text);
+        const auto [came, due] = std::mismatch(lines.begin(), lines.end(), expected.begin(), expected.end());
+        EXPECT_TRUE(came == lines.end() && due == expected.end())
+            << lines.size() << " of " << expected.size() << " lines came, the first other \""
+            << (came == lines.end() ? "" : *came) << "\" where \"" << (due == expected.end() ? "" : *due)
+            << "\" was due";
+    }
+}
+
+// The description of its own that the log keeps of a standard error that was replaced is let go at the
+// next line, so that the reader of the one replaced sees its end.
+TEST(DebugLogTransport, AReplacedStandardErrorIsLetGoAtTheNextLine)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    {
+        const StandardErrorOn on(ends[1]);
+        DebugLog::WriteLine("to the pipe");
+    }
+    ::close(ends[1]);
+    testing::internal::CaptureStderr();
+    DebugLog::WriteLine("elsewhere");
+    EXPECT_EQ(CapturedLogLines(), std::vector<std::string>{"elsewhere"});
+    ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    char text[256];
+    EXPECT_EQ(::read(ends[0], text, sizeof text), ssize_t(sizeof "hh:mm:ss.mmm to the pipe\n" - 1));
+    EXPECT_EQ(::read(ends[0], text, sizeof text), 0) << "the pipe is still held open";
+    ::close(ends[0]);
 }
 
 // A line the pipe takes in part is finished before any other line goes, so that none glues onto it;
