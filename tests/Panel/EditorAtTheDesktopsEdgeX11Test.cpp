@@ -704,7 +704,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorNobodyReadsHoldsNeitherTheS
 
 // The terminal it was started from closes (SIGHUP): the editor ends as after a SIGTERM, in order, with
 // status 0 and the main window's place written. Started under nohup, which has it ignore SIGHUP, it goes
-// on as before: it still saves, and a SIGTERM ends it.
+// on as before: it still saves, and a SIGTERM ends it. Started by a launcher that left the termination
+// signals blocked, or SIGTERM ignored, a SIGTERM or a SIGINT ends it in order all the same.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgnored)
 {
     PrivateDesktop desktop(m_home / "xvfb.log");
@@ -714,18 +715,29 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgn
     UseZenityStandIn(target);
     const struct {
         const char* name;
-        std::vector<std::string> prefix;
+        std::vector<std::string> launcher; // env's options or nohup, after the signals' defaults
+        int signal;
         bool ends;
-    } rounds[] = {{"SIGHUP", {}, true}, {"SIGHUP under nohup", {"nohup"}, false}};
+    } rounds[] = {
+        {"SIGHUP", {}, SIGHUP, true},
+        {"SIGHUP under nohup", {"nohup"}, SIGHUP, false},
+        {"SIGTERM, started with the three blocked", {"--block-signal=TERM,INT,HUP"}, SIGTERM, true},
+        {"SIGINT, started with the three blocked", {"--block-signal=TERM,INT,HUP"}, SIGINT, true},
+        {"SIGTERM, started with it ignored", {"--ignore-signal=TERM"}, SIGTERM, true},
+    };
     for (const auto& round : rounds) {
         SCOPED_TRACE(round.name);
         ::unlink(target.c_str());
-        StartProgram(round.prefix);
+        // Whatever this test was started with (a script's background job ignores SIGINT), the editor
+        // starts with what the round gives it.
+        std::vector<std::string> prefix{"env", "--default-signal=TERM,INT,HUP"};
+        prefix.insert(prefix.end(), round.launcher.begin(), round.launcher.end());
+        StartProgram(prefix);
         const Window main = WaitShown(x);
         ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
         // Not a place: only the end writes a whole one over it.
         ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP", {1, 2, 3}));
-        ASSERT_EQ(::kill(m_editor, SIGHUP), 0);
+        ASSERT_EQ(::kill(m_editor, round.signal), 0);
         if (!round.ends) {
             ASSERT_TRUE(Save(main)) << Log();
             EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound)) << Log();
