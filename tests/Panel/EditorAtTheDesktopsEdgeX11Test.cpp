@@ -1,10 +1,11 @@
 // The editor where the desktop refuses it, run as a program on X servers of the test's own.
 //
 // Its X server goes (a logout that ends the server without a signal, a crash of the server, a dropped
-// remote connection) or stalls (stopped, as a remote link that hangs) under the editor with the
-// simulated keyboard, idle, with a dialog open, with the file chooser open, with and without a window
-// manager: the editor ends, with status 1 and a line in its log (0 once a SIGTERM has come), leaves no
-// zenity behind and no half-written file, and the next start with the same folders opens its window.
+// remote connection) or stalls (stopped, as a remote link that hangs), or another client destroys its
+// main window, under the editor with the simulated keyboard, idle, with a dialog open, with the file
+// chooser open, with and without a window manager: the editor ends, with status 1 and a line in its log
+// (0 once a SIGTERM has come), leaves no zenity behind and no half-written file, and the next start with
+// the same folders opens its window.
 //
 // The editor itself starts without a desktop (no display, a wrong one, one that wants authority, a
 // server that ends during the start): it ends at once with status 1 and a line saying why, and leaves
@@ -229,7 +230,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         Opened open;
         int sigtermBeforeMs; // -1: no SIGTERM
         bool windowManager;
-        int serverSignal; // SIGSTOP: the server stalls, then the SIGTERM comes
+        int serverSignal; // SIGSTOP: the server stalls, then the SIGTERM comes; 0: it stays, and another
+                          // client destroys the main window
     };
     const Round rounds[] = {
         {"idle", Opened::Nothing, -1, false, SIGKILL},
@@ -238,6 +240,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         {"Get open under openbox", Opened::Dialog, -1, true, SIGKILL},
         {"the chooser open", Opened::Chooser, -1, false, SIGKILL},
         {"the chooser open under openbox", Opened::Chooser, -1, true, SIGTERM},
+        {"the main window destroyed", Opened::Nothing, -1, false, 0},
+        {"the main window destroyed, Get open under openbox", Opened::Dialog, -1, true, 0},
         {"SIGTERM at once", Opened::Nothing, 0, false, SIGTERM},
         {"SIGTERM 20 ms before", Opened::Nothing, 20, true, SIGKILL},
         {"SIGTERM 50 ms before, Get open", Opened::Dialog, 50, false, SIGKILL},
@@ -254,6 +258,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
         EnvironmentGuard display;
         display.Set("DISPLAY", server.Display());
+        Window main = 0;
         {
             // The test's own connection goes before the server does.
             X11Session x;
@@ -264,7 +269,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
                     [&] { return XGetSelectionOwner(x.Get(), XInternAtom(x.Get(), "WM_S0", False)) != 0; }, kBound))
                     << TempFolder::ReadFile(m_home / "openbox.log");
             }
-            const Window main = StartEditor(x);
+            main = StartEditor(x);
             ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
             if (round.open == Opened::Dialog) {
                 ASSERT_TRUE(Open(x, main, "ctrl+shift+r", "Get Preset From Device", false)) << Log();
@@ -283,8 +288,13 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
             // The editor is held in its first call to the server, which never answers while stopped.
             server.Stop();
             ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
-        } else {
+        } else if (round.serverSignal != 0) {
             server.Kill(round.serverSignal);
+        } else {
+            // As tools that close windows hard do.
+            X11Session x;
+            XDestroyWindow(x.Get(), main);
+            XSync(x.Get(), False);
         }
 
         const int status = X11Session::WaitForExit(m_editor, kEndBound);
@@ -302,6 +312,16 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
                 << Log();
         } else if (round.sigtermBeforeMs >= 0) {
             EXPECT_EQ(status, 0) << "after " << took.count() << " ms\n" << Log();
+        } else if (round.serverSignal == 0) {
+            // Not through Xlib's default, whose exit() aborts in the static destructors.
+            EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
+            const std::vector<std::string> said = LinesWith(Log(), ": X error ");
+            ASSERT_EQ(said.size(), 1u) << Log();
+            EXPECT_TRUE(
+                std::regex_search(said[0], std::regex(": X error Bad(Window|Drawable) \\(.+\\) on request [^ ]+ "
+                                                      "for resource 0x[0-9a-f]+; ending with status 1$")))
+                << said[0];
+            EXPECT_EQ(Log().find("X Error of failed request"), std::string::npos) << Log();
         } else {
             EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
             EXPECT_NE(Log().find("the X server has gone"), std::string::npos) << Log();
