@@ -200,19 +200,32 @@ protected:
         return Eventually([&] { return x.FindShown(title, owner) != 0; }, kBound);
     }
 
-    // zenity in the editor's place, after `prologue`: the chooser answers `chosen`, a box is kept in
-    // state/box.
+    // zenity in the editor's place, after `prologue`: the chooser answers `chosen` and counts its calls in
+    // state/chooser, a box is kept in state/box.
     void UseZenityStandIn(const std::string& chosen, const std::string& prologue = "")
     {
         const std::string zenity = m_home / "zenity";
-        TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo '" +
-                                          chosen + "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
+        TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo >> '" +
+                                          m_state + "/chooser'; echo '" + chosen +
+                                          "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
         ::chmod(zenity.c_str(), 0700);
         m_environment.Set("KX_ZENITY", zenity);
     }
 
-    // Ctrl+S typed to the main window as a person types it.
-    bool Save(Window main) { return Xdo({"windowfocus", "--sync", std::to_string(main)}) && Xdo({"key", "ctrl+s"}); }
+    // Ctrl+S typed to the main window as a person types it, until the editor asks for the file: a chord
+    // is typed again where the editor never took it. True once the chooser was asked.
+    bool Save(Window main)
+    {
+        const std::string asked = m_state + "/chooser";
+        const size_t before = TempFolder::ReadFile(asked).size();
+        for (int chord = 0; chord < 3; ++chord) {
+            if (!Xdo({"windowfocus", "--sync", std::to_string(main)}) || !Xdo({"key", "--delay", "50", "ctrl+s"}))
+                return false;
+            if (Eventually([&] { return TempFolder::ReadFile(asked).size() > before; }, kBound / 3))
+                return true;
+        }
+        return false;
+    }
 
     TempFolder m_home;
     const std::string m_state = m_home / "state";
@@ -760,7 +773,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgn
         ASSERT_EQ(::kill(m_editor, round.signal), 0);
         if (!round.ends) {
             ASSERT_TRUE(Save(main)) << Log();
-            EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound)) << Log();
+            EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound))
+                << Log() << TempFolder::ReadFile(m_state + "/box");
             ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
         }
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();
