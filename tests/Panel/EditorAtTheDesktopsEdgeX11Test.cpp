@@ -1,10 +1,11 @@
 // The editor where the desktop refuses it, run as a program on X servers of the test's own.
 //
 // Its X server goes (a logout that ends the server without a signal, a crash of the server, a dropped
-// remote connection) or stalls (stopped, as a remote link that hangs) under the editor with the
-// simulated keyboard, idle, with a dialog open, with the file chooser open, with and without a window
-// manager: the editor ends, with status 1 and a line in its log (0 once a SIGTERM has come), leaves no
-// zenity behind and no half-written file, and the next start with the same folders opens its window.
+// remote connection) or stalls (stopped, as a remote link that hangs), or another client destroys its
+// main window, under the editor with the simulated keyboard, idle, with a dialog open, with the file
+// chooser open, with and without a window manager: the editor ends, with status 1 and a line in its log
+// (0 once a SIGTERM has come), leaves no zenity behind and no half-written file, and the next start with
+// the same folders opens its window.
 //
 // The editor itself starts without a desktop (no display, a wrong one, one that wants authority, a
 // server that ends during the start): it ends at once with status 1 and a line saying why, and leaves
@@ -201,19 +202,32 @@ protected:
         return Eventually([&] { return x.FindShown(title, owner) != 0; }, kBound);
     }
 
-    // zenity in the editor's place, after `prologue`: the chooser answers `chosen`, a box is kept in
-    // state/box.
+    // zenity in the editor's place, after `prologue`: the chooser answers `chosen` and counts its calls in
+    // state/chooser, a box is kept in state/box.
     void UseZenityStandIn(const std::string& chosen, const std::string& prologue = "")
     {
         const std::string zenity = m_home / "zenity";
-        TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo '" +
-                                          chosen + "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
+        TempFolder::WriteFile(zenity, "#!/bin/sh\n" + prologue + "case \" $* \" in\n*' --file-selection '*) echo >> '" +
+                                          m_state + "/chooser'; echo '" + chosen +
+                                          "' ;;\n*) printf '%s\\n' \"$@\" > '" + m_state + "/box' ;;\nesac\n");
         ::chmod(zenity.c_str(), 0700);
         m_environment.Set("KX_ZENITY", zenity);
     }
 
-    // Ctrl+S typed to the main window as a person types it.
-    bool Save(Window main) { return Xdo({"windowfocus", "--sync", std::to_string(main)}) && Xdo({"key", "ctrl+s"}); }
+    // Ctrl+S typed to the main window as a person types it, until the editor asks for the file: a chord
+    // is typed again where the editor never took it. True once the chooser was asked.
+    bool Save(Window main)
+    {
+        const std::string asked = m_state + "/chooser";
+        const size_t before = TempFolder::ReadFile(asked).size();
+        for (int chord = 0; chord < 3; ++chord) {
+            if (!Xdo({"windowfocus", "--sync", std::to_string(main)}) || !Xdo({"key", "--delay", "50", "ctrl+s"}))
+                return false;
+            if (Eventually([&] { return TempFolder::ReadFile(asked).size() > before; }, kBound / 3))
+                return true;
+        }
+        return false;
+    }
 
     TempFolder m_home;
     const std::string m_state = m_home / "state";
@@ -231,7 +245,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         Opened open;
         int sigtermBeforeMs; // -1: no SIGTERM
         bool windowManager;
-        int serverSignal; // SIGSTOP: the server stalls, then the SIGTERM comes
+        int serverSignal; // SIGSTOP: the server stalls, then the SIGTERM comes; 0: it stays, and another
+                          // client destroys the main window
     };
     const Round rounds[] = {
         {"idle", Opened::Nothing, -1, false, SIGKILL},
@@ -240,6 +255,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         {"Get open under openbox", Opened::Dialog, -1, true, SIGKILL},
         {"the chooser open", Opened::Chooser, -1, false, SIGKILL},
         {"the chooser open under openbox", Opened::Chooser, -1, true, SIGTERM},
+        {"the main window destroyed", Opened::Nothing, -1, false, 0},
+        {"the main window destroyed, Get open under openbox", Opened::Dialog, -1, true, 0},
         {"SIGTERM at once", Opened::Nothing, 0, false, SIGTERM},
         {"SIGTERM 20 ms before", Opened::Nothing, 20, true, SIGKILL},
         {"SIGTERM 50 ms before, Get open", Opened::Dialog, 50, false, SIGKILL},
@@ -256,6 +273,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
         ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
         EnvironmentGuard display;
         display.Set("DISPLAY", server.Display());
+        Window main = 0;
         {
             // The test's own connection goes before the server does.
             X11Session x;
@@ -266,7 +284,7 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
                     [&] { return XGetSelectionOwner(x.Get(), XInternAtom(x.Get(), "WM_S0", False)) != 0; }, kBound))
                     << TempFolder::ReadFile(m_home / "openbox.log");
             }
-            const Window main = StartEditor(x);
+            main = StartEditor(x);
             ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
             if (round.open == Opened::Dialog) {
                 ASSERT_TRUE(Open(x, main, "ctrl+shift+r", "Get Preset From Device", false)) << Log();
@@ -285,8 +303,13 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
             // The editor is held in its first call to the server, which never answers while stopped.
             server.Stop();
             ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
-        } else {
+        } else if (round.serverSignal != 0) {
             server.Kill(round.serverSignal);
+        } else {
+            // As tools that close windows hard do.
+            X11Session x;
+            XDestroyWindow(x.Get(), main);
+            XSync(x.Get(), False);
         }
 
         const int status = X11Session::WaitForExit(m_editor, kEndBound);
@@ -304,6 +327,16 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, TheEditorEndsWhenItsXServerGoesOrStallsWh
                 << Log();
         } else if (round.sigtermBeforeMs >= 0) {
             EXPECT_EQ(status, 0) << "after " << took.count() << " ms\n" << Log();
+        } else if (round.serverSignal == 0) {
+            // Not through Xlib's default, whose exit() aborts in the static destructors.
+            EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
+            const std::vector<std::string> said = LinesWith(Log(), ": X error ");
+            ASSERT_EQ(said.size(), 1u) << Log();
+            EXPECT_TRUE(
+                std::regex_search(said[0], std::regex(": X error Bad(Window|Drawable) \\(.+\\) on request [^ ]+ "
+                                                      "for resource 0x[0-9a-f]+; ending with status 1$")))
+                << said[0];
+            EXPECT_EQ(Log().find("X Error of failed request"), std::string::npos) << Log();
         } else {
             EXPECT_EQ(status, 1) << "after " << took.count() << " ms\n" << Log();
             EXPECT_NE(Log().find("the X server has gone"), std::string::npos) << Log();
@@ -786,7 +819,8 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorReadSlowlyGetsEveryLineOfAB
 
 // The terminal it was started from closes (SIGHUP): the editor ends as after a SIGTERM, in order, with
 // status 0 and the main window's place written. Started under nohup, which has it ignore SIGHUP, it goes
-// on as before: it still saves, and a SIGTERM ends it.
+// on as before: it still saves, and a SIGTERM ends it. Started by a launcher that left the termination
+// signals blocked, or SIGTERM ignored, a SIGTERM or a SIGINT ends it in order all the same.
 TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgnored)
 {
     PrivateDesktop desktop(m_home / "xvfb.log");
@@ -796,21 +830,33 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AClosedTerminalEndsItInOrderUnlessItIsIgn
     UseZenityStandIn(target);
     const struct {
         const char* name;
-        std::vector<std::string> prefix;
+        std::vector<std::string> launcher; // env's options or nohup, after the signals' defaults
+        int signal;
         bool ends;
-    } rounds[] = {{"SIGHUP", {}, true}, {"SIGHUP under nohup", {"nohup"}, false}};
+    } rounds[] = {
+        {"SIGHUP", {}, SIGHUP, true},
+        {"SIGHUP under nohup", {"nohup"}, SIGHUP, false},
+        {"SIGTERM, started with the three blocked", {"--block-signal=TERM,INT,HUP"}, SIGTERM, true},
+        {"SIGINT, started with the three blocked", {"--block-signal=TERM,INT,HUP"}, SIGINT, true},
+        {"SIGTERM, started with it ignored", {"--ignore-signal=TERM"}, SIGTERM, true},
+    };
     for (const auto& round : rounds) {
         SCOPED_TRACE(round.name);
         ::unlink(target.c_str());
-        StartProgram(round.prefix);
+        // Whatever this test was started with (a script's background job ignores SIGINT), the editor
+        // starts with what the round gives it.
+        std::vector<std::string> prefix{"env", "--default-signal=TERM,INT,HUP"};
+        prefix.insert(prefix.end(), round.launcher.begin(), round.launcher.end());
+        StartProgram(prefix);
         const Window main = WaitShown(x);
         ASSERT_NE(main, 0u) << "the editor's window did not open\n" << Log();
         // Not a place: only the end writes a whole one over it.
         ASSERT_TRUE(Platform::WriteProfileBinary("Velmora", "Velmora_Kivo 61 Preset Editor", "WP", {1, 2, 3}));
-        ASSERT_EQ(::kill(m_editor, SIGHUP), 0);
+        ASSERT_EQ(::kill(m_editor, round.signal), 0);
         if (!round.ends) {
             ASSERT_TRUE(Save(main)) << Log();
-            EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound)) << Log();
+            EXPECT_TRUE(Eventually([&] { return TempFolder::ReadFile(target).size() > 1024; }, kBound))
+                << Log() << TempFolder::ReadFile(m_state + "/box");
             ASSERT_EQ(::kill(m_editor, SIGTERM), 0);
         }
         EXPECT_EQ(X11Session::WaitForExit(m_editor, kEndBound), 0) << Log();

@@ -1,6 +1,7 @@
 #pragma once
-// Which of the write signals (SIGPIPE, SIGXFSZ) a process ignores, read from its status as the kernel
-// keeps it; and the write signals ignored in this process for a scope, as the program ignores them.
+// Which of the write signals (SIGPIPE, SIGXFSZ) a process ignores and which signals it blocks, read from
+// its status as the kernel keeps it; and the write signals ignored in this process for a scope, as the
+// program ignores them.
 #include "KXFramework/Platform/Process/WriteSignals.h"
 
 #include <csignal>
@@ -11,6 +12,14 @@
 #include <string>
 
 namespace KX::Test {
+
+// The signals that the text of a /proc/<pid>/status blocks, one bit per signal from bit 0 for signal 1;
+// all of them when the text does not say.
+inline uint64_t BlockedSignals(const std::string& status)
+{
+    const size_t at = status.find("SigBlk:");
+    return at == std::string::npos ? ~uint64_t(0) : std::strtoull(status.c_str() + at + 7, nullptr, 16);
+}
 
 // The write signals that the text of a /proc/<pid>/status ignores, by their short names: "PIPE XFSZ",
 // or "" for none.

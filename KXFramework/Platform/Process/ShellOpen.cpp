@@ -69,7 +69,8 @@ bool XdgShellOpen::Open(const std::string& path)
         return fail(std::strerror(error));
     for (int fd : {0, 1, 2})
         posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    // The opener and what it starts get the write signals at their default, as programs expect.
+    // The opener and what it starts get the write signals at their default and no signal blocked, as
+    // programs expect, whatever this process was started with.
     posix_spawnattr_t attributes;
     if (const int error = posix_spawnattr_init(&attributes); error != 0) {
         posix_spawn_file_actions_destroy(&actions);
@@ -80,7 +81,10 @@ bool XdgShellOpen::Open(const std::string& path)
     for (const int signal : kWriteSignals)
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     std::string program = "xdg-open";
     std::string argument = path;
     char* argv[] = {program.data(), argument.data(), nullptr};

@@ -155,12 +155,16 @@ void TerminationWatch::Start()
         g_haveUiClock = ::pthread_getcpuclockid(::pthread_self(), &g_uiClock) == 0;
         ::sem_init(&g_wake, 0, 0);
         // The handlers first: a signal that comes while the watch's thread starts is noted all the same.
+        sigset_t termination;
+        sigemptyset(&termination);
         for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            sigaddset(&termination, signal);
             struct sigaction current {};
             // Ignored, as SIGINT for a program started in the background by a shell and SIGHUP under
-            // nohup: it stays so.
+            // nohup: it stays so. No launcher ignores SIGTERM on purpose, and the desktop's logout relies
+            // on it: it is handled whatever came.
             if (::sigaction(signal, nullptr, &current) != 0 ||
-                (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN))
+                (signal != SIGTERM && !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN))
                 continue;
             struct sigaction ours {};
             ours.sa_handler = NoteTermination;
@@ -168,6 +172,10 @@ void TerminationWatch::Start()
             ours.sa_flags = SA_RESTART;
             ::sigaction(signal, &ours, nullptr);
         }
+        // A launcher that forks from a thread with signals blocked passes its mask on, and they would never
+        // come. Unblocked once their handlers are in place, so that one already pending is noted too; the
+        // threads started from here on take this mask.
+        ::pthread_sigmask(SIG_UNBLOCK, &termination, nullptr);
         // The signals go to the threads that run the program, never to the watch.
         sigset_t all;
         sigset_t previous;

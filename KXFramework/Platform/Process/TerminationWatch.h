@@ -19,8 +19,9 @@ namespace KX::Platform {
 class TerminationWatch {
 public:
     // Once per process, first in the main routine, on the thread that runs the UI; later calls do
-    // nothing. Installs the handlers of SIGTERM, SIGINT and SIGHUP (unless they are ignored, as nohup
-    // leaves SIGHUP) and starts the watch's thread.
+    // nothing. Installs the handlers of SIGTERM, SIGINT and SIGHUP (SIGINT and SIGHUP only where they
+    // are not ignored, as a script's background job leaves SIGINT and nohup SIGHUP), unblocks the three
+    // on this thread and starts the watch's thread.
     static void Start();
     // Any thread: a termination signal has come since Start.
     static bool Requested();

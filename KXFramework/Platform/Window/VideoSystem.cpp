@@ -22,6 +22,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/keysym.h>
+// For the names of the extensions the connection uses, as Xlib's own error report gives them.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
 
 namespace KX::Platform {
 
@@ -51,18 +55,15 @@ void SetDesktopHints()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
-XErrorHandler g_previousErrorHandler = nullptr;
-
 // The quit message has come: the process is ending on request.
 std::atomic<bool> g_endRequested{false};
 
-// Xlib calls this on the thread that finds the connection to the X server broken (the server ended at
-// a logout, crashed, or a remote link dropped), and ends the process when it returns. Its default
-// ends through exit(), whose static destructors talk to the dead connection again: Xlib aborts, SDL's
-// shutdown spins on it or waits for a lock its caller holds. Nothing may touch X from here on, so the
-// process ends at once, with 0 when the end was asked for before (a termination signal), else 1. What
-// it writes is replaced by rename, whole or not at all, and its child processes end with it.
-int EndWithTheXServer(Display* display)
+// The display can no longer be used (`what`): the process ends at once, with 0 when the end was asked
+// for before (a termination signal, the quit message), else 1. Xlib's default handlers end through
+// exit(), whose static destructors talk to the connection again: Xlib aborts, SDL's shutdown spins on it
+// or waits for a lock its caller holds. What the editor writes is replaced by rename, whole or not at
+// all, and its child processes end with it.
+[[noreturn]] void EndWithTheDisplay(Display* display, const std::string& what)
 {
     static std::atomic_flag ending = ATOMIC_FLAG_INIT;
     if (ending.test_and_set()) {
@@ -70,20 +71,52 @@ int EndWithTheXServer(Display* display)
             ::pause(); // another thread found it first and ends the process
     }
     const int status = g_endRequested || TerminationWatch::Requested() ? 0 : 1;
-    // There is no window left to say it in.
+    // There may be no window left to say it in.
     DebugLog::WriteConsoleLine(std::string(program_invocation_short_name) + ": display \"" + DisplayString(display) +
-                               "\": the X server has gone; ending with status " + std::to_string(status));
+                               "\": " + what + "; ending with status " + std::to_string(status));
     ::_exit(status);
 }
 
-// A wake pushed from another thread reaches the window SDL waits on through a connection of its own,
-// unordered with the UI thread's requests: the window may be gone when the server reads it. Xlib's
-// default answer to that error ends the process; the UI thread is awake anyway.
-int IgnoreWakeToVanishedWindow(Display* display, XErrorEvent* error)
+// Xlib calls this on the thread that finds the connection to the X server broken (the server ended at
+// a logout, crashed, or a remote link dropped), and ends the process when it returns.
+int EndWithTheXServer(Display* display)
+{
+    EndWithTheDisplay(display, "the X server has gone");
+}
+
+// The request an X error answers, as Xlib's own report names it: "X_GetProperty", or for an extension's
+// "XInputExtension.55". A handler may make no request, so only what the connection knows is read.
+std::string RequestName(Display* display, const XErrorEvent& error)
+{
+    std::string request = std::to_string(error.request_code);
+    if (error.request_code >= 128) {
+        for (const _XExtension* extension = display->ext_procs; extension; extension = extension->next) {
+            if (extension->codes.major_opcode == error.request_code && extension->name)
+                request = extension->name;
+        }
+        request += "." + std::to_string(error.minor_code);
+    }
+    char name[256] = "";
+    XGetErrorDatabaseText(display, "XRequest", request.c_str(), request.c_str(), name, sizeof name);
+    return name;
+}
+
+// Xlib calls this on the thread whose request failed. One error is expected: a wake pushed from another
+// thread reaches the window SDL waits on through a connection of its own, unordered with the UI thread's
+// requests, and the window may be gone when the server reads it; the UI thread is awake anyway. Any
+// other means the display no longer holds what the editor works with (another client destroyed its
+// window): it ends as when the server goes. SDL's handler is not chained to: it only restores the
+// display modes SDL changed, and the editor changes none.
+int EndAtAnUnexpectedXError(Display* display, XErrorEvent* error)
 {
     if (error->error_code == BadWindow && error->request_code == X_SendEvent)
         return 0;
-    return g_previousErrorHandler ? g_previousErrorHandler(display, error) : 0;
+    char text[256] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    char resource[32];
+    std::snprintf(resource, sizeof resource, "0x%lx", error->resourceid);
+    EndWithTheDisplay(display, std::string("X error ") + text + " on request " + RequestName(display, *error) +
+                                   " for resource " + resource);
 }
 
 // The modifier keys with a side of their own, as X names them and as SDL counts them.
@@ -235,10 +268,8 @@ bool VideoSystem::Start()
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        // SDL installs its own handler when video starts and restores the one before it when video ends.
-        const XErrorHandler previous = XSetErrorHandler(IgnoreWakeToVanishedWindow);
-        if (previous != IgnoreWakeToVanishedWindow)
-            g_previousErrorHandler = previous;
+        // In place of SDL's, which it installs when video starts.
+        XSetErrorHandler(EndAtAnUnexpectedXError);
         SDL_SetEventFilter(FollowXModifiers, nullptr);
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     } else
