@@ -71,7 +71,7 @@ void UntilTheWatchSleeps(const std::vector<pid_t>& before)
         for (const pid_t thread : Threads()) {
             Platform::ThreadState state;
             if (std::find(before.begin(), before.end(), thread) == before.end() &&
-                Platform::ReadThreadState(::getpid(), thread, state) && state.state == 'S')
+                Platform::ReadThreadState(::getpid(), thread, state) && state.Asleep())
                 return true;
         }
         return false;
