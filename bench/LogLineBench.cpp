@@ -3,6 +3,8 @@
 // directly, waiting as long as the reader took.
 #include "KXFramework/Platform/DebugLog/LogOutput.h"
 
+#include "StandardErrorOn.h"
+
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,25 +18,6 @@ namespace KX::Test {
 namespace {
 
 constexpr const char* kLine = "Single instance: a hand-over record was refused";
-
-// Standard error on fd while it lives.
-class StandardErrorOn {
-public:
-    explicit StandardErrorOn(int fd) : m_saved(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3))
-    {
-        ::dup2(fd, STDERR_FILENO);
-    }
-    ~StandardErrorOn()
-    {
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-    }
-    StandardErrorOn(const StandardErrorOn&) = delete;
-    StandardErrorOn& operator=(const StandardErrorOn&) = delete;
-
-private:
-    int m_saved;
-};
 
 void ToADrainedPipe(benchmark::State& state)
 {

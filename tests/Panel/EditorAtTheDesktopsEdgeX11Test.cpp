@@ -777,12 +777,9 @@ TEST_F(EditorAtTheDesktopsEdgeX11Test, AStandardErrorReadSlowlyGetsEveryLineOfAB
             ++lines;
         return lines;
     };
-    PrivateXServer server(m_home / "xvfb.log");
-    ASSERT_FALSE(server.Display().empty()) << TempFolder::ReadFile(m_home / "xvfb.log");
-    EnvironmentGuard display;
-    display.Set("DISPLAY", server.Display());
-    X11Session x;
-    ASSERT_NE(x.Get(), nullptr);
+    PrivateDesktop desktop(m_home / "xvfb.log");
+    ASSERT_TRUE(desktop.Up()) << TempFolder::ReadFile(m_home / "xvfb.log");
+    const X11Session& x = desktop.X();
     StalledStream slow(StalledStream::Kind::FullPipe);
     ASSERT_TRUE(slow.Stalled());
     slow.Resume();

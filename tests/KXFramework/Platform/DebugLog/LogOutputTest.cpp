@@ -3,6 +3,7 @@
 #include "Eventually.h"
 #include "LogLines.h"
 #include "StalledStream.h"
+#include "StandardErrorOn.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -127,25 +128,6 @@ TEST(DebugLogTransport, AnUnusablePortLeavesTheLogOnStandardError)
     DebugLog::WriteLine("still here");
     EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::EndsWith(" still here\n"));
 }
-
-// Standard error on another descriptor for a scope.
-class StandardErrorOn {
-public:
-    explicit StandardErrorOn(int fd) : m_saved(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3))
-    {
-        ::dup2(fd, STDERR_FILENO);
-    }
-    ~StandardErrorOn()
-    {
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-    }
-    StandardErrorOn(const StandardErrorOn&) = delete;
-    StandardErrorOn& operator=(const StandardErrorOn&) = delete;
-
-private:
-    int m_saved;
-};
 
 // Whether the call, on a thread of its own, returns within a generous bound. One that waits fails the
 // test instead of hanging it: `release` lets it go, again and again for one that waits on.
